@@ -1,0 +1,66 @@
+#pragma once
+// Questions, messages and file choices from code outside the windows go
+// through this one interface. The desktop program shows real dialogs; the
+// command-line program and the tests answer from a script.
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonvex {
+
+class TInteraction {
+ public:
+  virtual ~TInteraction() = default;
+
+  // Shows `message` with buttons whose captions are one text separated by "|"
+  // (e.g. "Ok|Abbruch"); returns the 1-based number of the pressed button.
+  virtual int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) = 0;
+  // A simple message box with an OK button.
+  virtual void ShowMessage(std::string_view message) = 0;
+  // File choice; no value when the user cancels. `filter` in the form
+  // "Projekte (*.ZPJ)|*.ZPJ".
+  virtual std::optional<std::filesystem::path> PickOpenFile(std::string_view caption, std::string_view filter,
+                                                            const std::filesystem::path& folder) = 0;
+  virtual std::optional<std::filesystem::path> PickSaveFile(std::string_view caption, std::string_view filter,
+                                                            const std::filesystem::path& folder,
+                                                            std::string_view defaultName) = 0;
+  // Labelled edit fields built from a format text ("%d" 64-bit float, "%i"
+  // integer, "%s" text, ...). `values` holds one text per placeholder, shown
+  // and edited as text; returns false (values unchanged) on cancel.
+  virtual bool EditValues(std::string_view caption, std::string_view format, std::vector<std::string>& values) = 0;
+};
+
+// Splits a caption text "a|b|c" into its captions.
+std::vector<std::string> SplitCaptions(std::string_view captions);
+
+// Answers from a script and records every question: for tests and for the
+// command-line program. An exhausted script answers with the default button,
+// cancels file choices and value dialogs.
+class TScriptedInteraction : public TInteraction {
+ public:
+  struct TQuestion {
+    std::string kind;     // "choose", "message", "open", "save", "edit"
+    std::string text;     // message, caption
+    std::string options;  // captions, filter or format
+  };
+
+  std::deque<int> buttons;                                    // answers to ChooseButton
+  std::deque<std::optional<std::filesystem::path>> files;     // answers to PickOpenFile / PickSaveFile
+  std::deque<std::optional<std::vector<std::string>>> edits;  // answers to EditValues (nullopt: cancel)
+  std::vector<TQuestion> asked;
+
+  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override;
+  void ShowMessage(std::string_view message) override;
+  std::optional<std::filesystem::path> PickOpenFile(std::string_view caption, std::string_view filter,
+                                                    const std::filesystem::path& folder) override;
+  std::optional<std::filesystem::path> PickSaveFile(std::string_view caption, std::string_view filter,
+                                                    const std::filesystem::path& folder,
+                                                    std::string_view defaultName) override;
+  bool EditValues(std::string_view caption, std::string_view format, std::vector<std::string>& values) override;
+};
+
+}  // namespace sonvex
