@@ -61,7 +61,7 @@ class TShortString {
 
   void Assign(std::string_view text) {
     len_ = static_cast<std::uint16_t>(Utf8PrefixBytes(text, N, kCapacity));
-    std::memcpy(data_, text.data(), len_);
+    if (len_ > 0) std::memcpy(data_, text.data(), len_);
     std::memset(data_ + len_, 0, kCapacity - len_);  // keeps copies and byte views deterministic
   }
   void Clear() { Assign(std::string_view{}); }

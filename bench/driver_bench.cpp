@@ -1,0 +1,39 @@
+// The calculation driver end to end: a full calculation of an eight-chassis,
+// six-amplifier project, and the incremental recalculation after one
+// crossover value changed (Check, one crossover, whole box).
+#include <benchmark/benchmark.h>
+
+#include "calc/calc_thread.h"
+#include "support/test_projects.h"
+
+namespace {
+
+void BM_FullCalculation(benchmark::State& state) {
+  const auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
+  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  for (auto _ : state) {
+    thread.StartFullCalc(*p);
+    thread.ComputeUntilDone();
+  }
+  if (thread.States().Gesamt() != "OK") state.SkipWithError("calculation failed");
+}
+BENCHMARK(BM_FullCalculation)->Arg(250)->Arg(599)->Unit(benchmark::kMillisecond);
+
+void BM_IncrementalCrossoverChange(benchmark::State& state) {
+  auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
+  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  thread.StartFullCalc(*p);
+  thread.ComputeUntilDone();
+  double& c = p->Verstaerker[2].crossover[0]._value;
+  const double base = c;
+  int n = 0;
+  for (auto _ : state) {
+    c = base * (1.0 + 0.01 * (++n % 7));
+    thread.StartCalc(*p);
+    thread.ComputeUntilDone();
+  }
+  if (thread.StepsDone() != 3) state.SkipWithError("expected three items");
+}
+BENCHMARK(BM_IncrementalCrossoverChange)->Arg(250)->Unit(benchmark::kMillisecond);
+
+}  // namespace

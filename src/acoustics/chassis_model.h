@@ -1,0 +1,53 @@
+#pragma once
+// Equivalent-circuit model of one chassis in its enclosure over the frequency
+// grid, and the per-chassis calculation step that corrects the simulation with
+// the chassis's measured responses.
+#include <string>
+
+#include "calc/result.h"
+#include "model/project.h"
+
+namespace sonvex {
+
+// Messages of the chassis model.
+inline constexpr const char* kChassisMissingTsText =
+    "fs, Rdc, Qes, Qms, Vas, Sd müssen > 0 sein oder Frequenz-"
+    " und Impedanzgang incl. Phase vollständig aus"
+    " Messdaten entnommen werden. ";
+inline constexpr const char* kChassisXlinText = "Linearer Hub müssen > 0 sein. ";
+inline constexpr const char* kChassisVoiceCoilText = "Le, Re2, Le2, Re3 und Le3 müssen > 0 sein. ";
+inline constexpr const char* kChassisBoxText = "fmb, Vb, vV, mb und Ql müssen > 0 sein. ";
+inline constexpr const char* kChassisPortText = "Qb und fb müssen > 0 sein. ";
+inline constexpr const char* kChassisVbfText = "Vbf muß > 0 sein. ";
+inline constexpr const char* kChassisFrontPortText = "Qbf und fbf müssen > 0 sein. ";
+inline constexpr const char* kChassisTypText = "Gehäusetyp muß 0 bis 4 sein. ";
+inline constexpr const char* kChassisFaultText = "Chassis kann nicht berechnet werden.";
+
+// Simulates chassis `c` in enclosure `e` at every grid frequency freq[i] > 0
+// with i <= lastIndex (at most 600). The records are not changed. Returns
+// "OK", or the messages of the parameter checks (nothing written), or
+// kChassisFaultText when a value could not be computed (entries of the lower
+// grid indices written). Outputs: input impedance `z` (Ohm), excursion `hub`
+// (m at 2.83 V, real part), rear port and front sound pressure (magnitude 1 =
+// 112 dB SPL at 1 m for 2.83 V). No allocation per frequency.
+std::string SimulateChassis(const TChassis& c, const TEinbau& e, const TFreqArray& freq, int lastIndex,
+                            TComplexCurve& z, TComplexCurve& hub, TComplexCurve& rear, TComplexCurve& front);
+
+// The calculation step of chassis slot b (0..8) of the working project:
+// simulates it in its enclosure, applies the measured amplitude, phase and
+// impedance where switched on and writes ChassisZ, ChFront, ChRear,
+// ChFrontSim, ChRearSim and ChHub of slot b. Returns the step's state text:
+// "OK" or "Fehler: Chassis " + (b + 1) + ": " + the messages.
+std::string ChassisStep(const TProjekt& p, int b, TResult& r);
+
+// Value of a measured curve (frequencies xs, values ys, ended by the first
+// frequency not above 0) at frequency x: linear between neighbours, the end
+// values outside the measured range, then smoothed over the points within the
+// relative distance `width` of x when width > 0.
+double InterpolateLevel(const TFreqArray& xs, const TFreqArray& ys, double width, double x);
+
+// Measured phase (radians) at frequency x, interpolated linearly; across the
+// ±π wrap the interpolation takes the short way (the result may exceed π).
+double InterpolatePhase(const TFreqArray& xs, const TFreqArray& ps, double x);
+
+}  // namespace sonvex

@@ -1,0 +1,24 @@
+#include "acoustics/baffle.h"
+#include "calc/whole_box.h"
+
+namespace sonvex {
+
+std::string BaffleItem(const TProjekt& p, int c, TResult& r) {
+  // What the state says when the baffle model itself breaks down without a
+  // message of its own (a chosen text: the model normally reports in words).
+  const auto fail = [c](const std::string& text) { return "Fehler: Chassis " + std::to_string(c + 1) + ": " + text; };
+  if (c < 0 || c >= kChassisSlots) return fail("Schallwand kann nicht berechnet werden.");
+  std::string state;
+  try {
+    state = ComputeBaffle(p.Schallwand[c], p.freq, kFreqEntries - 1, p.Chassis[c].seo, r.DirFront[c]);
+  } catch (...) {
+    state = "Schallwand kann nicht berechnet werden.";
+  }
+  if (IsFailureText(state)) state = fail(state);
+  // The table is kept whatever the text says.
+  r.DirRear[c] = r.DirFront[c];
+  if (p.Schallwand[c].directionr == 1) MirrorDirections(r.DirRear[c]);
+  return state;
+}
+
+}  // namespace sonvex

@@ -1,0 +1,120 @@
+#pragma once
+// The calculation driver: a background thread that takes a copy of the
+// project, finds what changed since its last calculation, recomputes the
+// affected items one per pass with a pause after each, and hands back the
+// result. The same class serves the optimizer as a silent worker, and offers
+// a synchronous entry for the command-line program and tests.
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "calc/result.h"
+#include "calc/solver.h"
+#include "crossover/grading.h"
+#include "model/project.h"
+
+namespace sonvex {
+
+// What the owner of a non-silent calculation thread is told. The desktop
+// program runs these on its user-interface thread while the calculation
+// thread waits; the command-line program and tests call them directly.
+class TCalcHost {
+ public:
+  virtual ~TCalcHost() = default;
+  // While items run: "Berechnung läuft: " + percentage. Only when at least one item is dirty.
+  virtual void Progress(int stepsDone, int stepsTotal, const std::string& text) = 0;
+  // A calculation is finished: the status report and error list.
+  virtual void StatusReport(const TCalcStruct& states, const TResult& result) = 0;
+  // Then the hand-back of the whole result and its grade block.
+  virtual void HandBack(const TResult& result, const TGrades& grades) = 0;
+};
+
+// "Berechnung läuft: " + FormatNumber(done·100/total, 4) + "%".
+std::string ProgressText(int stepsDone, int stepsTotal);
+
+// Runs one calculation item (index in the order of TCalcStruct) on the
+// working project and stores its results and state. Never throws.
+void RunCalcItem(int item, const TProjekt& p, TResult& r, TCalcStruct& states, TSolverWork& work);
+
+class TCalcThread {
+ public:
+  // `host` may be null; a silent instance never calls it. `pause` follows each
+  // step: 650 ms for the main window, 65 ms for optimizer workers, 0 for the
+  // command-line program and tests.
+  TCalcThread(TCalcHost* host, bool silent, std::chrono::milliseconds pause);
+  ~TCalcThread();
+  TCalcThread(const TCalcThread&) = delete;
+  TCalcThread& operator=(const TCalcThread&) = delete;
+
+  // Starts the background thread. Without it, ComputeUntilDone runs the same
+  // passes on the caller's thread.
+  void Start();
+
+  // Requests: copy the project into the mailbox and wake the thread.
+  void StartCalc(const TProjekt& p);
+  void StartFullCalc(const TProjekt& p);
+  // True while the thread has finished its last calculation and waits.
+  bool IsIdle() const;
+  // Blocks until the thread is idle (or `timeout` passes; then false).
+  bool WaitIdle(std::chrono::milliseconds timeout = std::chrono::hours(24)) const;
+
+  // Takes over a working project, its result and item states from another
+  // calculation (the optimizer seeds its workers this way), so that the next
+  // request recomputes only what differs from them. Only while idle.
+  void Adopt(const TProjekt& working, const TResult& result, const TCalcStruct& states);
+
+  // Synchronous entry: runs passes without pauses until the pending requests
+  // are done. Only while no background thread runs.
+  void ComputeUntilDone();
+
+  // Read these only while the thread is idle (or from the host callbacks).
+  const TResult& Result() const { return *result_; }
+  TResult& Result() { return *result_; }
+  const TCalcStruct& States() const { return states_; }
+  TCalcStruct& States() { return states_; }
+  const TProjekt& WorkingProject() const { return *working_; }
+  const TGrades& Grades() const { return grades_; }
+  int StepsTotal() const { return stepsTotal_; }
+  int StepsDone() const { return stepsDone_; }
+
+  // Optimizer parameters used by the grade block; set them while idle.
+  TOptiParams optiParams = DefaultOptiParams();
+
+  // Test hook: called on the calculation thread after each item ran.
+  std::function<void(int item)> onItemRun;
+
+ private:
+  enum class TPassOutcome { StepRan, Finished };
+  void Execute();
+  TPassOutcome Pass();
+  void DetectChanges();  // mailbox lock held
+  void Finish();
+
+  TCalcHost* host_;
+  const bool silent_;
+  const std::chrono::milliseconds pause_;
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable wake_;    // requests and termination
+  mutable std::condition_variable idleCv_;  // becoming idle
+  std::unique_ptr<TProjekt> mailbox_;       // guarded by mutex_
+  bool checkChanges_ = false;               // guarded by mutex_
+  bool resetAll_ = false;                   // guarded by mutex_
+  bool terminate_ = false;                  // guarded by mutex_
+  bool idle_ = true;                        // guarded by mutex_
+
+  std::unique_ptr<TProjekt> working_;
+  std::unique_ptr<TResult> result_;
+  TCalcStruct states_;
+  TGrades grades_{};
+  TSolverWork solverWork_;  // the crossover solver's equation matrix, reused
+  int stepsTotal_ = 0;
+  int stepsDone_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace sonvex

@@ -1,0 +1,115 @@
+#include "calc/check.h"
+
+#include <algorithm>
+#include <array>
+
+namespace sonvex {
+
+std::string CheckItem(const TProjekt& p, TResult& r) {
+  std::array<int, kChassisSlots> firstUser{};
+  std::array<int, kChassisSlots> secondUser{};
+  for (int n = 0; n < kChassisSlots; ++n) {
+    r.AmpOfChassis[n] = -1;
+    firstUser[n] = -1;
+    secondUser[n] = -1;
+  }
+  bool error = false;
+  const int nChassis = p.nChassis;
+  // An amplifier count beyond the slots can only come from a damaged record;
+  // the check looks at the existing crossovers only.
+  const int nAmps = std::clamp<int>(p.nAmps, 0, kMaxAmps);
+
+  bool stop = false;
+  for (int a = 0; a < nAmps && !stop; ++a) {
+    const TCrossover& parts = p.Verstaerker[a].crossover;
+    for (int s = 0; s < kUsedPartSlots; ++s) {
+      if (parts[s]._typ != ptChass) continue;
+      const int n = parts[s]._chassisnr;
+      if (n < 0 || n >= kChassisSlots) {
+        error = true;
+        stop = true;
+        break;
+      }
+      if (firstUser[n] == -1) {
+        firstUser[n] = a;
+        r.AmpOfChassis[n] = a;
+      } else {
+        secondUser[n] = a;  // also a chassis placed twice in the same crossover
+        error = true;
+      }
+      if (n > nChassis - 1) error = true;
+    }
+  }
+  if (!error) return "OK";
+
+  std::string msg;
+  for (int n = 0; n < kChassisSlots; ++n) {
+    if (secondUser[n] == -1) continue;
+    msg += "Fehler: Chassis " + std::to_string(n + 1) + " doppelt verwendet in Weiche " +
+           std::to_string(firstUser[n] + 1) + " und " + std::to_string(secondUser[n] + 1) + ".\r\n";
+  }
+  if (nChassis <= 8) {
+    for (int n = std::max(nChassis, 0); n <= 8; ++n) {
+      if (firstUser[n] == -1) continue;
+      msg += "Fehler: Chassis " + std::to_string(n + 1) + " nicht verwendbar, wenn nur " + std::to_string(nChassis) +
+             " Chassis angewählt.\r\n";
+    }
+  }
+  if (msg.size() < 10) msg += "Fehler in Chassiskontrolle\r\n";
+  msg.resize(msg.size() - 2);  // no line break after the last message
+  return msg;
+}
+
+namespace {
+
+// Splits a state text into the lines a memo shows: CR LF, a lone CR and a
+// lone LF each end a line.
+void AppendLines(const std::string& text, std::vector<std::string>& lines) {
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    if (ch == '\r' || ch == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      line += ch;
+    }
+  }
+  lines.push_back(line);
+}
+
+}  // namespace
+
+TStatusReport StatusReport(const TCalcStruct& states, int nAmps, int nChassis) {
+  TStatusReport rep;
+  const auto visit = [&rep](const std::string& s) {
+    // Every state other than "OK" is reported; after a finished calculation
+    // no visited item is still "F", and one that were would not be a success.
+    if (s == "OK") return;
+    ++rep.errors;
+    AppendLines(s, rep.lines);
+  };
+  nAmps = std::clamp(nAmps, 0, kMaxAmps);
+  nChassis = std::clamp(nChassis, 0, kChassisSlots);
+  visit(states.Check());
+  for (int a = 0; a < nAmps; ++a) {
+    visit(states.AktFilt(a));
+    visit(states.Weiche(a));
+  }
+  for (int c = 0; c < nChassis; ++c) {
+    visit(states.Baffle(c));
+    visit(states.Chassis(c));
+  }
+  visit(states.Gesamt());
+  if (rep.errors == 0) {
+    rep.text = kStatusSuccess;
+    rep.lines.push_back(rep.text);
+  } else {
+    rep.text = kStatusFailure;
+    rep.failed = true;
+  }
+  return rep;
+}
+
+}  // namespace sonvex

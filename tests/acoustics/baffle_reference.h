@@ -1,0 +1,13 @@
+#pragma once
+// Straightforward evaluation of the baffle model, term by term, as a yardstick
+// for the production version (tests and the benchmark).
+#include <string>
+
+#include "calc/result.h"
+#include "model/project.h"
+
+namespace sonvex::testing {
+
+std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int lastIndex, TDirTable& table);
+
+}  // namespace sonvex::testing

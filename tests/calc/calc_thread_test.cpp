@@ -1,0 +1,344 @@
+#include "calc/calc_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "calc/check.h"
+#include "support/test_projects.h"
+
+namespace sonvex {
+namespace {
+
+using testing::MakeTwoWayProject;
+using TItems = std::multiset<int>;
+
+constexpr int kCheck = TCalcStruct::kCheck;
+constexpr int kGesamt = TCalcStruct::kGesamt;
+constexpr int Baffle(int c) { return TCalcStruct::kBaffle0 + c; }
+constexpr int AktFilt(int a) { return TCalcStruct::kAktFilt0 + a; }
+constexpr int Chassis(int c) { return TCalcStruct::kChassis0 + c; }
+constexpr int Weiche(int a) { return TCalcStruct::kWeiche0 + a; }
+
+// Records what the driver tells its owner.
+class TRecordingHost : public TCalcHost {
+ public:
+  std::vector<std::string> progress;
+  int reports = 0;
+  int handBacks = 0;
+  TStatusReport lastReport;
+  void Progress(int, int, const std::string& text) override { progress.push_back(text); }
+  void StatusReport(const TCalcStruct& states, const TResult& r) override {
+    ++reports;
+    lastReport = sonvex::StatusReport(states, r.nAmps, r.nChassis);
+  }
+  void HandBack(const TResult&, const TGrades&) override { ++handBacks; }
+};
+
+// A synchronous driver that records which items ran.
+class Driver {
+ public:
+  explicit Driver(TCalcHost* host = nullptr) : thread(host, false, std::chrono::milliseconds(0)) {
+    thread.onItemRun = [this](int item) { ran.insert(item); };
+  }
+  TItems Full(const TProjekt& p) {
+    ran.clear();
+    thread.StartFullCalc(p);
+    thread.ComputeUntilDone();
+    return ran;
+  }
+  TItems Incremental(const TProjekt& p) {
+    ran.clear();
+    thread.StartCalc(p);
+    thread.ComputeUntilDone();
+    return ran;
+  }
+  TCalcThread thread;
+  TItems ran;
+};
+
+TItems AllItems(int nAmps, int nChassis) {
+  TItems all{kCheck, kGesamt};
+  for (int c = 0; c < nChassis; ++c) all.insert({Baffle(c), Chassis(c)});
+  for (int a = 0; a < nAmps; ++a) all.insert({AktFilt(a), Weiche(a)});
+  return all;
+}
+
+TEST(CalcDriver, FullCalculationRunsEveryItemInOrderAndSucceeds) {
+  auto p = MakeTwoWayProject();
+  TRecordingHost host;
+  TCalcThread thread(&host, false, std::chrono::milliseconds(0));
+  std::vector<int> order;
+  thread.onItemRun = [&](int item) { order.push_back(item); };
+  thread.StartFullCalc(*p);
+  thread.ComputeUntilDone();
+
+  const std::vector<int> expected{kCheck,     Baffle(0),  Baffle(1),  Baffle(2),  Baffle(3), AktFilt(0), AktFilt(1),
+                                  Chassis(0), Chassis(1), Chassis(2), Chassis(3), Weiche(0), Weiche(1),  kGesamt};
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(thread.StepsTotal(), 14);
+  EXPECT_EQ(thread.StepsDone(), 14);
+  for (int item : expected) EXPECT_EQ(thread.States().states[item], "OK") << item;
+  EXPECT_EQ(host.lastReport.errors, 0) << (host.lastReport.lines.empty() ? "" : host.lastReport.lines[0]);
+  EXPECT_EQ(host.reports, 1);
+  EXPECT_EQ(host.handBacks, 1);
+
+  // Progress: one text per pass, from 0 % to 100 %.
+  ASSERT_EQ(host.progress.size(), 15u);
+  EXPECT_EQ(host.progress.front(), "Berechnung läuft: 0%");
+  EXPECT_EQ(host.progress[7], "Berechnung läuft: 50%");
+  EXPECT_EQ(host.progress.back(), "Berechnung läuft: 100%");
+
+  // Finishing copies the grid, the counts, names and enclosure types.
+  const TResult& r = thread.Result();
+  EXPECT_EQ(r.nFreq, p->sz);
+  EXPECT_EQ(r.freq[p->sz], 0);
+  EXPECT_EQ(r.freq[0], p->freq[0]);
+  EXPECT_EQ(r.nAmps, 2);
+  EXPECT_EQ(r.nChassis, 4);
+  EXPECT_EQ(r.ChassisName[1], "Test-Tieftöner 17");
+  EXPECT_EQ(r.EinbauTyp[2], 2);
+  EXPECT_EQ(r.AmpOfChassis[2], 1);
+  EXPECT_GT(thread.Grades()[gTotal], 0);
+}
+
+TEST(CalcDriver, EightChassisOnSixAmplifiersComputeWithoutErrors) {
+  const auto p = testing::MakeLargeProject(40);
+  TRecordingHost host;
+  Driver d(&host);
+  EXPECT_EQ(d.Full(*p), AllItems(6, 8));
+  EXPECT_EQ(host.lastReport.errors, 0) << (host.lastReport.lines.empty() ? "" : host.lastReport.lines[0]);
+  for (int c = 0; c < 8; ++c) {
+    EXPECT_EQ(d.thread.Result().AmpOfChassis[c], c < 6 ? c : c - 6) << c;
+    EXPECT_GT(CAbs(d.thread.Result().ChassisU[c][20]), 0.01) << c;
+  }
+}
+
+TEST(CalcDriver, ChangeDetectionMarksWhatAnEditTouches) {
+  struct Case {
+    const char* what;
+    std::function<void(TProjekt&)> edit;
+    TItems expected;
+  };
+  const Case cases[] = {
+      {"nothing", [](TProjekt&) {}, {}},
+      {"crossover value",
+       [](TProjekt& p) { p.Verstaerker[0].crossover[0]._value = 3.3e-6; },
+       {kCheck, Weiche(0), kGesamt}},
+      {"optimisation mark",
+       [](TProjekt& p) { p.Verstaerker[1].crossover[0]._bOpti = true; },
+       {kCheck, Weiche(1), kGesamt}},
+      {"chassis parameter", [](TProjekt& p) { p.Chassis[1].Qes = 0.5; }, {Chassis(1), Weiche(0), kGesamt}},
+      {"chassis name", [](TProjekt& p) { p.Chassis[2].Name = "Neu"; }, {Chassis(2), Weiche(1), kGesamt}},
+      {"enclosure", [](TProjekt& p) { p.Einbau[0].Bedc = 4; }, {Chassis(0), Weiche(0), kGesamt}},
+      {"baffle move", [](TProjekt& p) { p.Schallwand[1].vert = -0.12; }, {Baffle(1), kGesamt}},
+      {"seo", [](TProjekt& p) { p.Chassis[0].seo = 0.01; }, {Baffle(0), Chassis(0), Weiche(0), kGesamt}},
+      {"outlet diameter", [](TProjekt& p) { p.Schallwand[1].d = 0.12; }, {Baffle(1), Chassis(1), Weiche(0), kGesamt}},
+      {"unused chassis", [](TProjekt& p) { p.Chassis[3].fs = 41; }, {Chassis(3), kGesamt}},
+      {"filter", [](TProjekt& p) { p.Verstaerker[1].HP6 = true; }, {AktFilt(1), kGesamt}},
+      {"level", [](TProjekt& p) { p.Verstaerker[0].Pegel = 0.5; }, {AktFilt(0), kGesamt}},
+      {"grid", [](TProjekt& p) { p.sz = 30; }, {}},
+      {"display options", [](TProjekt& p) { p.dBMax = 120; }, {}},
+      {"common enclosure", [](TProjekt& p) { p.GemGeh.h = 1; }, {}},
+      {"slot beyond the chassis count", [](TProjekt& p) { p.Chassis[5].fs = 20; }, {}},
+  };
+  for (const Case& c : cases) {
+    auto p = MakeTwoWayProject();
+    Driver d;
+    d.Full(*p);
+    c.edit(*p);
+    EXPECT_EQ(d.Incremental(*p), c.expected) << c.what;
+    EXPECT_EQ(d.thread.WorkingProject(), *p) << c.what;
+  }
+}
+
+TEST(CalcDriver, MeasuredChassisBaffleMoveAlsoRecomputesTheChassis) {
+  auto p = MakeTwoWayProject();
+  p->Chassis[1].fgang_which = 5;
+  p->Chassis[1].useFgangA = true;
+  Driver d;
+  d.Full(*p);
+  p->Schallwand[1].c = 0.1;
+  EXPECT_EQ(d.Incremental(*p), (TItems{Baffle(1), Chassis(1), kGesamt}));
+}
+
+TEST(CalcDriver, GridChangeNeedsAFullRequest) {
+  auto p = MakeTwoWayProject(60);
+  Driver d;
+  d.Full(*p);
+  auto q = MakeTwoWayProject(90);
+  EXPECT_EQ(d.Incremental(*q), TItems{});
+  EXPECT_EQ(d.thread.Result().nFreq, 90);  // the grid copy follows, the curves do not
+  EXPECT_EQ(d.Full(*q), AllItems(2, 4));
+  EXPECT_EQ(d.thread.Result().nFreq, 90);
+}
+
+TEST(CalcDriver, LoweringAndRaisingTheChassisCount) {
+  auto p = MakeTwoWayProject();
+  Driver d;
+  d.Full(*p);
+
+  // Incremental: chassis 3 and 4 keep their states and results when they come back.
+  p->nChassis = 2;
+  EXPECT_EQ(d.Incremental(*p), TItems{});
+  p->Chassis[2].fs = 30;  // beyond the count: not compared
+  EXPECT_EQ(d.Incremental(*p), TItems{});
+  p->nChassis = 4;
+  EXPECT_EQ(d.Incremental(*p), TItems{});
+  EXPECT_EQ(d.thread.States().Chassis(2), "OK");
+
+  // Full: everything, chassis 3 and 4 included.
+  p->nChassis = 2;
+  EXPECT_EQ(d.Full(*p), AllItems(2, 2));
+  p->nChassis = 4;
+  EXPECT_EQ(d.Full(*p), AllItems(2, 4));
+}
+
+TEST(CalcDriver, FailedItemKeepsItsMessageUntilItsInputsChange) {
+  auto p = MakeTwoWayProject();
+  p->Schallwand[0].a = 0.005;  // tweeter does not fit on the baffle
+  TRecordingHost host;
+  Driver d(&host);
+  d.Full(*p);
+  const std::string msg = d.thread.States().Baffle(0);
+  EXPECT_NE(msg, "OK");
+  EXPECT_NE(msg.find("Chassis 1"), std::string::npos) << msg;
+  EXPECT_GE(host.lastReport.errors, 1);
+  // An unrelated edit leaves the message standing without recomputing it.
+  p->Verstaerker[1].Pegel = 0.7;
+  EXPECT_EQ(d.Incremental(*p), (TItems{AktFilt(1), kGesamt}));
+  EXPECT_EQ(d.thread.States().Baffle(0), msg);
+  EXPECT_GE(host.lastReport.errors, 1);
+  // Repairing it clears the error.
+  p->Schallwand[0].a = 0.33;
+  d.Incremental(*p);
+  EXPECT_EQ(d.thread.States().Baffle(0), "OK");
+  EXPECT_EQ(host.lastReport.errors, 0);
+}
+
+TEST(CalcDriver, NothingDirtyStillReportsAndHandsBack) {
+  auto p = MakeTwoWayProject();
+  TRecordingHost host;
+  Driver d(&host);
+  d.Full(*p);
+  host.progress.clear();
+  EXPECT_EQ(d.Incremental(*p), TItems{});
+  EXPECT_EQ(d.thread.StepsTotal(), 0);
+  EXPECT_TRUE(host.progress.empty());
+  EXPECT_EQ(host.reports, 2);
+  EXPECT_EQ(host.handBacks, 2);
+}
+
+TEST(CalcDriver, SilentInstanceNeverCallsItsHost) {
+  auto p = MakeTwoWayProject();
+  TRecordingHost host;
+  TCalcThread worker(&host, true, std::chrono::milliseconds(0));
+  worker.StartFullCalc(*p);
+  worker.ComputeUntilDone();
+  EXPECT_TRUE(host.progress.empty());
+  EXPECT_EQ(host.reports + host.handBacks, 0);
+  EXPECT_EQ(worker.States().Gesamt(), "OK");
+}
+
+TEST(CalcDriver, IncrementalResultEqualsAFullCalculation) {
+  auto p = MakeTwoWayProject();
+  Driver inc;
+  inc.Full(*p);
+  p->Chassis[1].Qes = 0.55;
+  p->Verstaerker[0].crossover[1]._value = 1.8e-3;
+  p->Schallwand[0].vert = 0.12;
+  p->Verstaerker[1].TP121 = true;
+  p->Verstaerker[1].TP121f = 80;
+  inc.Incremental(*p);
+  Driver full;
+  full.Full(*p);
+  EXPECT_TRUE(inc.thread.Result() == full.thread.Result());
+  EXPECT_EQ(inc.thread.Grades(), full.thread.Grades());
+}
+
+TEST(CalcDriverThread, BackgroundThreadComputesAndBecomesIdle) {
+  auto p = MakeTwoWayProject();
+  TRecordingHost host;
+  TCalcThread thread(&host, false, std::chrono::milliseconds(1));
+  thread.StartCalc(*p);  // the first request of a main-window thread computes everything
+  EXPECT_FALSE(thread.IsIdle());
+  thread.Start();
+  ASSERT_TRUE(thread.WaitIdle(std::chrono::seconds(60)));
+  EXPECT_EQ(thread.States().Gesamt(), "OK");
+  EXPECT_EQ(thread.StepsDone(), 14);
+  EXPECT_EQ(host.handBacks, 1);
+
+  p->Verstaerker[0].crossover[0]._value = 6.8e-6;
+  thread.StartCalc(*p);
+  EXPECT_FALSE(thread.IsIdle());
+  ASSERT_TRUE(thread.WaitIdle(std::chrono::seconds(60)));
+  EXPECT_EQ(thread.StepsDone(), 3);
+  EXPECT_EQ(host.handBacks, 2);
+}
+
+TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {
+  auto p = MakeTwoWayProject(30);
+  TCalcThread thread(nullptr, false, std::chrono::milliseconds(0));
+  std::atomic<int> itemsRun{0};
+  thread.onItemRun = [&](int) { ++itemsRun; };
+  thread.Start();
+
+  std::mt19937 rng(12345);
+  std::uniform_int_distribution<int> pick(0, 5);
+  std::uniform_real_distribution<double> factor(0.8, 1.25);
+  std::thread owner([&] {
+    for (int request = 0; request < 10000; ++request) {
+      switch (pick(rng)) {
+        case 0:
+          p->Verstaerker[0].crossover[0]._value = 4.7e-6 * factor(rng);
+          break;
+        case 1:
+          p->Chassis[1].Qes = 0.42 * factor(rng);
+          break;
+        case 2:
+          p->Schallwand[0].vert = 0.1 * factor(rng);
+          break;
+        case 3:
+          p->Verstaerker[1].Pegel = factor(rng);
+          break;
+        case 4:
+          p->Einbau[2].fb = 35 * factor(rng);
+          break;
+        default:
+          p->Chassis[3].fs = 38 * factor(rng);
+          break;
+      }
+      if (request % 500 == 0)
+        thread.StartFullCalc(*p);
+      else
+        thread.StartCalc(*p);
+      if (request % 100 == 99) std::this_thread::sleep_for(std::chrono::milliseconds(2));  // end of a burst
+    }
+  });
+  owner.join();
+  ASSERT_TRUE(thread.WaitIdle(std::chrono::seconds(120)));
+  EXPECT_GT(itemsRun.load(), 0);
+
+  // The final result belongs to the last mailbox and equals a fresh calculation of it.
+  EXPECT_EQ(thread.WorkingProject(), *p);
+  Driver fresh;
+  fresh.Full(*p);
+  EXPECT_TRUE(thread.Result() == fresh.thread.Result());
+}
+
+TEST(CalcDriverThread, DestroyingABusyThreadEndsIt) {
+  auto p = MakeTwoWayProject();
+  auto thread = std::make_unique<TCalcThread>(nullptr, false, std::chrono::milliseconds(650));
+  thread->StartFullCalc(*p);
+  thread->Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  thread.reset();  // must not wait out the pauses of all remaining items
+  SUCCEED();
+}
+
+}  // namespace
+}  // namespace sonvex
