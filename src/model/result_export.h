@@ -1,0 +1,55 @@
+#pragma once
+// Export of computed responses as tab-separated text for other programs: the
+// on-axis response of the whole box, the on-axis response of one chassis with
+// its crossover, baffle and enclosure, and the electrical signal at one
+// chassis.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "model/interaction.h"
+
+namespace sonvex {
+
+struct TResult;
+
+enum class TExportKind { Box, Chassis, Signal };
+
+// Caption of the export window and of its three buttons.
+inline constexpr std::string_view kExportCaption = "Sonvex - Export";
+inline constexpr std::string_view kExportFilter = "Exportdateien (*.exp)|*.exp|Alle Dateien (*.*)|*.*";
+std::string_view ExportButtonCaption(TExportKind kind);
+
+// Title line of an export (without line end). `chassis` is the 0-based slot.
+std::string ExportTitle(TExportKind kind, int chassis);
+
+// The complete file text: title line, column line and one line per grid
+// point while the result's freq is greater than 0, each line ended by CR LF.
+// `chassis` is ignored for the box export.
+std::string ExportText(const TResult& r, TExportKind kind, int chassis);
+
+// The chassis an export is made for: with two or more chassis in the result
+// the user is asked ("Abbruch" gives no value); with one chassis it is slot 0.
+// The signal export of a chassis that no amplifier drives shows
+// "Das Chassis ist in keiner Frequenzweiche angeschlossen. Ausgabe nicht
+// sinnvoll." and gives no value.
+std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInteraction& ui);
+
+// Writes a file through a temporary file in the target's folder that is
+// renamed over the target only when `write` has finished and the file has
+// been written and closed without error, so a failure (also an exception thrown by `write`) leaves
+// an existing target untouched. Returns false with a German message in
+// `error` on failure; the temporary file is removed.
+bool WriteFileReplacing(const std::filesystem::path& target, const std::function<void(std::ostream&)>& write,
+                        std::string& error);
+
+// One export button: chassis choice, file name (starting in `folder`; a name
+// without extension gets ".exp"), writing. A write failure is shown to the
+// user. Returns the written file, or no value when nothing was written.
+std::optional<std::filesystem::path> ExportResult(const TResult& r, TExportKind kind, TInteraction& ui,
+                                                  const std::filesystem::path& folder);
+
+}  // namespace sonvex

@@ -1,0 +1,215 @@
+#include "model/result_export.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "calc/result.h"
+#include "model/number_text.h"
+
+namespace sonvex {
+namespace {
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(pos) + "<no line end>");
+      break;
+    }
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+std::string ReadFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A result with a grid of 126 points and three chassis; chassis 2 (slot 1)
+// is driven by amplifier 2, chassis 3 by none.
+std::unique_ptr<TResult> MakeResult() {
+  auto r = std::make_unique<TResult>();
+  r->nFreq = 126;
+  r->nAmps = 2;
+  r->nChassis = 3;
+  for (int i = 0; i < 126; ++i) r->freq[i] = 20 * std::pow(1000.0, i / 125.0);
+  r->AmpOfChassis = {0, 1, -1, -1, -1, -1, -1, -1, -1};
+  for (int i = 0; i < 126; ++i) {
+    r->BoxP[i][0] = {0.5, 0.5};
+    r->BoxP[i][1] = {9, 9};  // off axis: never exported
+    r->ContribFront[1][i][0] = {0.25, 0};
+    r->ContribRear[1][i][0] = {0, -0.25};
+    r->ChassisU[1][i] = {-2, 0};
+    r->FilterResp[1][i] = {0.5, 0};
+  }
+  r->BoxP[0][0] = {1, 0};  // magnitude 1: 112 dB
+  r->BoxP[1][0] = {0, 0};  // nothing: the floor of -888 dB
+  return r;
+}
+
+TEST(ResultExport, BoxFileLayout) {
+  const auto r = MakeResult();
+  const auto lines = SplitCrLf(ExportText(*r, TExportKind::Box, 0));
+  ASSERT_EQ(lines.size(), 128u);
+  EXPECT_EQ(lines[0], "# Gesamtfrequenzgang der Box auf Achse");
+  EXPECT_EQ(lines[1], "# Frequenz[Hz]\tAmpl.[dB]\tPhase[°]");
+  EXPECT_EQ(lines[2], "20\t112\t0");
+  EXPECT_EQ(lines[3], FormatNumber(r->freq[1], 6) + "\t-888\t0");
+  // |0.5 + 0.5j| = 0.7071: 108.99 dB; 45 degrees of arc.
+  EXPECT_EQ(lines[4], FormatNumber(r->freq[2], 6) + "\t108,99\t45");
+  EXPECT_EQ(lines[127], "20000\t108,99\t45");
+}
+
+TEST(ResultExport, ChassisAndSignalValues) {
+  const auto r = MakeResult();
+  auto lines = SplitCrLf(ExportText(*r, TExportKind::Chassis, 1));
+  ASSERT_EQ(lines.size(), 128u);
+  EXPECT_EQ(lines[0], "# Frequenzgang Chassis 2 auf Achse incl. Frequenzweichen- und Schallwandeinfluß");
+  // 0.25 - 0.25j: 112 + 20·log10(0.35355) = 102.97 dB at -45 degrees.
+  EXPECT_EQ(lines[2], "20\t102,97\t-45");
+
+  lines = SplitCrLf(ExportText(*r, TExportKind::Signal, 1));
+  ASSERT_EQ(lines.size(), 128u);
+  EXPECT_EQ(lines[0], "# Frequenzgang elektrisches Signal an Chassis 2 (0dB = 2,83V)");
+  // -2 × 0.5 = -1: 0 dB (no pressure offset), 180 degrees.
+  EXPECT_EQ(lines[2], "20\t0\t180");
+}
+
+TEST(ResultExport, ChassisChoice) {
+  auto r = MakeResult();
+  struct Case {
+    TExportKind kind;
+    int nChassis;
+    std::vector<int> answers;
+    std::optional<int> chosen;
+    std::vector<std::string> asked;  // texts of the questions and messages
+  };
+  const std::string notConnected = "Das Chassis ist in keiner Frequenzweiche angeschlossen. Ausgabe nicht sinnvoll.";
+  const Case cases[] = {
+      {TExportKind::Box, 3, {}, 0, {}},
+      {TExportKind::Chassis, 3, {2}, 1, {"Frequenzgang für welches Chassis?"}},
+      {TExportKind::Chassis, 3, {4}, std::nullopt, {"Frequenzgang für welches Chassis?"}},
+      {TExportKind::Chassis, 3, {}, std::nullopt, {"Frequenzgang für welches Chassis?"}},  // default: Abbruch
+      {TExportKind::Chassis, 1, {}, 0, {}},
+      {TExportKind::Signal, 3, {2}, 1, {"Signal für welches Chassis?"}},
+      {TExportKind::Signal, 3, {3}, std::nullopt, {"Signal für welches Chassis?", notConnected}},
+      {TExportKind::Signal, 1, {}, 0, {}},
+  };
+  for (const Case& c : cases) {
+    r->nChassis = c.nChassis;
+    TScriptedInteraction ui;
+    ui.buttons.assign(c.answers.begin(), c.answers.end());
+    EXPECT_EQ(ChooseExportChassis(*r, c.kind, ui), c.chosen);
+    ASSERT_EQ(ui.asked.size(), c.asked.size());
+    for (std::size_t k = 0; k < c.asked.size(); ++k) EXPECT_EQ(ui.asked[k].text, c.asked[k]);
+    if (!c.asked.empty()) {
+      EXPECT_EQ(ui.asked[0].options, "1|2|3|Abbruch");
+    }
+  }
+  // One chassis that no amplifier drives: no question, only the message.
+  r->nChassis = 1;
+  r->AmpOfChassis[0] = -1;
+  TScriptedInteraction ui;
+  EXPECT_EQ(ChooseExportChassis(*r, TExportKind::Signal, ui), std::nullopt);
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, notConnected);
+}
+
+class ExportFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("sonvex_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::size_t FilesInDir() const {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+  }
+  std::filesystem::path dir;
+};
+
+TEST_F(ExportFiles, ButtonFlowWritesTheFile) {
+  const auto r = MakeResult();
+  TScriptedInteraction ui;
+  ui.buttons.push_back(2);
+  ui.files.push_back(dir / "mittelton");
+  const auto written = ExportResult(*r, TExportKind::Chassis, ui, dir);
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(*written, dir / "mittelton.exp");  // the default extension is added
+  EXPECT_EQ(ReadFile(*written), ExportText(*r, TExportKind::Chassis, 1));
+  ASSERT_EQ(ui.asked.size(), 2u);
+  EXPECT_EQ(ui.asked[1].kind, "save");
+  EXPECT_EQ(ui.asked[1].options, "Exportdateien (*.exp)|*.exp|Alle Dateien (*.*)|*.*");
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(ExportFiles, NothingIsWrittenWhenTheExportEndsEarly) {
+  const auto r = MakeResult();
+  for (const int answer : {4, 3}) {  // "Abbruch"; a chassis without amplifier
+    TScriptedInteraction ui;
+    ui.buttons.push_back(answer);
+    ui.files.push_back(dir / "x.exp");
+    EXPECT_FALSE(ExportResult(*r, TExportKind::Signal, ui, dir).has_value());
+    for (const auto& q : ui.asked) EXPECT_NE(q.kind, "save");
+  }
+  TScriptedInteraction ui;  // save dialog cancelled
+  EXPECT_FALSE(ExportResult(*r, TExportKind::Box, ui, dir).has_value());
+  EXPECT_EQ(FilesInDir(), 0u);
+}
+
+TEST_F(ExportFiles, FailedWriteLeavesTheOldFileIntact) {
+  const std::filesystem::path target = dir / "box.exp";
+  const std::string old = "# alte Datei\r\n1\t2\t3\r\n";
+  std::ofstream(target, std::ios::binary) << old;
+  std::string error;
+
+  // The writer fails half way through.
+  EXPECT_FALSE(WriteFileReplacing(
+      target,
+      [](std::ostream& out) {
+        out << "# neue Datei\r\n";
+        throw std::runtime_error("Datenträger voll");
+      },
+      error));
+  EXPECT_EQ(error, "Die Datei \"" + target.string() + "\" konnte nicht geschrieben werden: Datenträger voll.");
+  EXPECT_EQ(ReadFile(target), old);
+  EXPECT_EQ(FilesInDir(), 1u);  // no temporary file left behind
+
+  // The stream itself fails (its state turns bad).
+  EXPECT_FALSE(WriteFileReplacing(
+      target, [](std::ostream& out) { out.setstate(std::ios::badbit); }, error));
+  EXPECT_EQ(ReadFile(target), old);
+  EXPECT_EQ(FilesInDir(), 1u);
+
+  // The export through the user interface reports the failure.
+  const auto r = MakeResult();
+  TScriptedInteraction ui;
+  ui.files.push_back(dir / "fehlt" / "box.exp");  // a folder that does not exist
+  EXPECT_FALSE(ExportResult(*r, TExportKind::Box, ui, dir).has_value());
+  ASSERT_EQ(ui.asked.back().kind, "message");
+  EXPECT_NE(ui.asked.back().text.find("konnte nicht geschrieben werden"), std::string::npos);
+
+  // A successful write replaces the old file.
+  ASSERT_TRUE(WriteFileReplacing(
+      target, [](std::ostream& out) { out << "neu"; }, error))
+      << error;
+  EXPECT_EQ(ReadFile(target), "neu");
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+}  // namespace
+}  // namespace sonvex
