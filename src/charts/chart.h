@@ -1,0 +1,105 @@
+#pragma once
+// One frequency-response diagram: logarithmic frequency axis, a left and an
+// optional right value axis, grid, up to 26 curves plus 26 reference curves,
+// title lines and legend. A plain object, painted into any QPainter (a widget,
+// a QImage for export) inside a given rectangle; the font size follows the
+// rectangle, so the same chart draws at any size.
+//
+// TZChart holds 52 curve slots of 601 points each (about half a megabyte):
+// keep it on the heap.
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "charts/chart_layout.h"
+#include "model/project.h"
+#include "model/short_string.h"
+
+class QPainter;
+class QRectF;
+
+namespace sonvex {
+
+inline constexpr int kChartPoints = 601;
+inline constexpr int kChartCurves = 26;               // current curves: slots 0..25
+inline constexpr int kChartSlots = 2 * kChartCurves;  // reference curves: slots 26..51
+
+// The message of a failed paint.
+inline constexpr std::string_view kPaintChartError = "Fehler bei PaintChart";
+
+struct TChartCurve {
+  bool Visible = false;
+  bool RightAxis = false;  // the curve uses the right axis
+  TShortString<32> Name;   // legend name
+  int32_t Count = 0;       // points used, 0..601
+  TColor Color = 0;
+  std::array<double, kChartPoints> X{};  // frequencies, ascending
+  std::array<double, kChartPoints> Y{};
+};
+
+// Called with "Fehler bei PaintChart" when painting fails; without a handler
+// the message goes to the Qt warning log.
+using TPaintErrorHandler = std::function<void(std::string_view)>;
+
+// Half way to white: each channel (c div 2) + 128. Reference curves use it.
+TColor LighterColor(TColor c);
+
+// Draws the program's mark (a loudspeaker cone and the word "Sonvex") into
+// the rectangle, as large as fits with the aspect 578:376.
+void DrawSonvexLogo(QPainter& painter, const TPixelRect& r);
+
+class TZChart {
+ public:
+  TZChart() = default;
+
+  // Paints everything inside the rectangle (right and bottom exclusive).
+  // Returns false when painting failed; the failure was reported.
+  bool PaintChart(QPainter& painter, int left, int top, int right, int bottom);
+
+  // Copies the current curves (slots 0..25) into the reference slots 26..51.
+  void StoreReference();
+  // Makes the reference slots invisible and empty.
+  void ClearReference();
+
+  // Coordinate mapping on the plot rectangle of the last PaintChart.
+  int MapX(double f) const;
+  int MapY(double y) const;
+  int MapY2(double y) const;
+
+  // Computed by PaintChart.
+  TPixelRect Plot;
+  int cw = 0;
+  int ch = 0;
+
+  TColor BackColor = RGBColor(255, 255, 255);
+  TColor TextColor = RGBColor(0, 0, 0);
+  bool BoldTitle = false;
+  bool PrintMode = false;
+  bool NoLegend = false;
+  bool HasData = false;
+  // The axis ranges start at the usual loudspeaker scales; the owner sets
+  // them from the display options before painting.
+  double XMin = 20;
+  double XMax = 20000;
+  double YMin = 40;
+  double YMax = 110;
+  double Y2Min = 0;
+  double Y2Max = 70;
+  int32_t YKind = akLevel;
+  int32_t Y2Kind = akImpedance;
+  bool ShowY2 = false;
+  std::string Title;
+  std::string SubTitle;
+  std::array<TChartCurve, kChartSlots> Curves{};
+
+  TPaintErrorHandler OnPaintError;
+
+ private:
+  void PaintContent(QPainter& painter, const TPixelRect& r);
+  void PaintValueAxis(QPainter& painter, bool right, int penWidth);
+  void PaintFrequencyAxis(QPainter& painter, int penWidth);
+  void PaintCurve(QPainter& painter, const TChartCurve& c) const;
+};
+
+}  // namespace sonvex

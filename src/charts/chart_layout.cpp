@@ -1,0 +1,351 @@
+#include "charts/chart_layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sonvex {
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Upper bound of tick and ring counts: an axis that would need more than this
+// (a range of many orders of magnitude on a linear axis) gets no ticks
+// instead of a loop that never ends.
+constexpr long long kMaxTicks = 10000;
+
+// Mantissas of each density in hundredths, one decade.
+constexpr std::array<int, 1> kMant0{100};
+constexpr std::array<int, 2> kMant1{100, 300};
+constexpr std::array<int, 3> kMant2{100, 200, 500};
+constexpr std::array<int, 5> kMant3{100, 160, 250, 400, 600};
+constexpr std::array<int, 10> kMant4{100, 125, 160, 200, 250, 320, 400, 500, 630, 800};
+
+int MantissaHundredths(int density, int index) {
+  switch (density) {
+    case 0:
+      return kMant0[static_cast<std::size_t>(index)];
+    case 1:
+      return kMant1[static_cast<std::size_t>(index)];
+    case 2:
+      return kMant2[static_cast<std::size_t>(index)];
+    case 3:
+      return kMant3[static_cast<std::size_t>(index)];
+    default:
+      return kMant4[static_cast<std::size_t>(index)];
+  }
+}
+
+// 10^n for 0 <= n <= 22: every one of these is exactly representable.
+double ExactPow10(int n) {
+  double p = 1.0;
+  for (int i = 0; i < n; ++i) p *= 10.0;
+  return p;
+}
+
+TNiceTable BuildNiceTable() {
+  TNiceTable t{};
+  for (int d = 0; d < kNiceDensities; ++d) {
+    const int perDecade = NiceValuesPerDecade(d);
+    const int used = NiceRowsUsed(d);
+    for (int r = 0; r < kNiceRows; ++r) {
+      double v = kInf;
+      if (r < used) {
+        // value = mantissa/100 x 10^(decade - 20), formed with one correctly
+        // rounded multiplication or division of exact operands, so that every
+        // entry is the double nearest to its decimal value.
+        const double m = MantissaHundredths(d, r % perDecade);
+        const int n = r / perDecade - 20 - 2;
+        v = n >= 0 ? m * ExactPow10(n) : m / ExactPow10(-n);
+      }
+      t[static_cast<std::size_t>(r)][static_cast<std::size_t>(d)] = v;
+    }
+  }
+  return t;
+}
+
+double Nice(int row, int density) {
+  return NiceTable()[static_cast<std::size_t>(row)][static_cast<std::size_t>(density)];
+}
+
+int ClampDensity(double d, int maxDensity) {
+  if (std::isnan(d)) return 0;
+  return static_cast<int>(std::clamp(std::floor(d), 0.0, static_cast<double>(maxDensity)));
+}
+
+}  // namespace
+
+const char* AxisUnitText(int kind) {
+  switch (kind) {
+    case akLevel:
+      return "SPL [dB]";
+    case akImpedance:
+      return "Z [Ohm]";
+    case akPhase:
+      return "°";
+    case akVolts:
+      return "V eff";
+    case akSeconds:
+      return "sec.";
+    case akWatts:
+      return "W/8Ohm";
+    default:
+      return "";
+  }
+}
+
+bool IsLogAxis(int kind) { return kind >= akVolts && kind <= akWatts; }
+
+const TNiceTable& NiceTable() {
+  static const TNiceTable table = BuildNiceTable();
+  return table;
+}
+
+int NiceValuesPerDecade(int density) {
+  static constexpr std::array<int, kNiceDensities> kPerDecade{1, 2, 3, 5, 10};
+  return kPerDecade[static_cast<std::size_t>(std::clamp(density, 0, kNiceDensities - 1))];
+}
+
+int NiceRowsUsed(int density) { return 40 * NiceValuesPerDecade(density) + 1; }
+
+int NiceFirstRowAbove(int density, double value) {
+  density = std::clamp(density, 0, kNiceDensities - 1);
+  const int used = NiceRowsUsed(density);
+  for (int r = 0; r < used; ++r) {
+    if (Nice(r, density) > value) return r;
+  }
+  return -1;
+}
+
+// ---------------------------------------------------------------- font size
+
+int ChartFontSize(int width, bool printMode, const std::function<int(int)>& widthOfElevenM) {
+  const long long w = printMode ? 2LL * width : width;
+  // Divisor of the step from kChartFontSizes[i] to the next size.
+  static constexpr std::array<int, kChartFontSizes.size() - 1> kDivisor{12, 12, 12, 12, 12, 12, 11,
+                                                                        10, 9,  8,  7,  6,  5,  5};
+  for (std::size_t i = 0; i < kDivisor.size(); ++i) {
+    const int size = kChartFontSizes[i];
+    // "at most W / divisor", compared without rounding
+    if (static_cast<long long>(widthOfElevenM(size)) * kDivisor[i] <= w) return size;
+  }
+  return kChartFontSizes.back();
+}
+
+int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM) {
+  int size = 12;
+  if (static_cast<long long>(widthOfTenM(size)) * 10 > width) size = 10;
+  if (size == 10 && static_cast<long long>(widthOfTenM(size)) * 7 > width) size = 8;
+  return size;
+}
+
+// ---------------------------------------------------------------- chart frame
+
+TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend) {
+  TPixelRect p;
+  p.left = drawing.left + 6 * cw;
+  p.right = drawing.right - 6 * cw;
+  p.top = drawing.top + 3 * ch;
+  p.bottom = drawing.bottom - (noLegend ? 2 : 5) * ch;
+  return p;
+}
+
+// ---------------------------------------------------------------- ticks
+
+TLinearSteps LinearStepsAbove(double threshold) {
+  TLinearSteps s;
+  const int row = NiceFirstRowAbove(2, threshold);
+  if (row < 0) return s;
+  s.major = Nice(row, 2);
+  s.minor = Nice(row >= 2 ? row - 2 : 0, 2);
+  s.valid = true;
+  return s;
+}
+
+TLinearSteps LinearAxisSteps(double minValue, double maxValue, int plotHeight, int ch, bool phase) {
+  TLinearSteps s;
+  if (!std::isfinite(minValue) || !std::isfinite(maxValue) || !(maxValue > minValue) || plotHeight <= 0) return s;
+  s = LinearStepsAbove(1.8 * (maxValue - minValue) / plotHeight * ch);
+  if (phase) {
+    // Phase axes keep 90 degree major steps whatever the height.
+    s.minor = (!s.valid || s.minor >= 12) ? 30 : 10;
+    s.major = 90;
+    s.valid = true;
+  }
+  return s;
+}
+
+TAxisTicks LinearTicks(double minValue, double maxValue, const TLinearSteps& steps) {
+  TAxisTicks t;
+  if (!steps.valid || !(steps.minor > 0) || !std::isfinite(steps.minor) || !std::isfinite(steps.major)) return t;
+  if (!std::isfinite(minValue) || !std::isfinite(maxValue) || !(maxValue > minValue)) return t;
+  const double lo = minValue / steps.minor;
+  const double hi = maxValue / steps.minor;
+  if (std::fabs(lo) > 1e12 || std::fabs(hi) > 1e12) return t;
+  // A small tolerance keeps a range end that is a multiple in decimal (0.3 for
+  // a step of 0.1) a multiple in binary too.
+  constexpr double kEps = 1e-9;
+  const long long first = static_cast<long long>(std::floor(lo + kEps)) + 1;  // above the minimum
+  const long long last = static_cast<long long>(std::floor(hi + kEps));       // up to the maximum
+  if (last < first || last - first + 1 > kMaxTicks) return t;
+  const long long ratio = std::max<long long>(1, std::llround(steps.major / steps.minor));
+  for (long long i = first; i <= last; ++i) {
+    const double v = static_cast<double>(i) * steps.minor;
+    t.minor.push_back(v);
+    if (i % ratio == 0) t.major.push_back(v);
+  }
+  return t;
+}
+
+int LogAxisDensity(double minValue, double maxValue, int plotHeight, int cw) {
+  if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue) || plotHeight <= 0 || cw <= 0) return 0;
+  return ClampDensity(std::log2(2.0 * plotHeight / cw) + 0.3 - std::log2(std::log2(maxValue / minValue)), 4);
+}
+
+int FrequencyAxisDensity(double xMin, double xMax, int plotWidth, int cw) {
+  if (plotWidth <= 0 || cw <= 0) return 0;
+  return ClampDensity(std::log2(2.0 * plotWidth / cw) - 0.9 - std::log2(std::log2((xMax + 1e-20) / (xMin + 1e-20))), 2);
+}
+
+namespace {
+
+// Minor ticks of a logarithmic scale: from the decade D of the first major
+// tick in steps of D, the step growing tenfold at each decade. With
+// `halfDecades` the value half a new step above each decade start is taken
+// too (150 after 100). Values from minValue up to `limit` are taken, the
+// limit itself only when `inclusive`.
+std::vector<double> LogMinorTicks(double firstMajor, double minValue, double limit, bool inclusive, bool halfDecades) {
+  std::vector<double> out;
+  if (!(firstMajor > 0) || !std::isfinite(firstMajor)) return out;
+  const double d = std::pow(10.0, std::floor(std::log10(firstMajor)));
+  double step = d;
+  double value = d;
+  auto inRange = [&](double v) { return inclusive ? v <= limit : v < limit; };
+  for (long long n = 0; n < kMaxTicks && inRange(value); ++n) {
+    if (value >= minValue) out.push_back(value);
+    if (0.1001 * value > step) {
+      step *= 10;
+      if (halfDecades) {
+        const double half = value + step / 2;
+        if (half >= minValue && inRange(half)) out.push_back(half);
+      }
+    }
+    value += step;
+  }
+  return out;
+}
+
+}  // namespace
+
+TAxisTicks LogAxisTicks(double minValue, double maxValue, int density) {
+  TAxisTicks t;
+  if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue)) return t;
+  density = std::clamp(density, 0, 4);
+  const int row = NiceFirstRowAbove(density, minValue);
+  if (row < 0) return t;
+  for (int r = row; r < NiceRowsUsed(density) && Nice(r, density) < maxValue; ++r) t.major.push_back(Nice(r, density));
+  t.minor = LogMinorTicks(Nice(row, density), minValue, maxValue, false, false);
+  return t;
+}
+
+TAxisTicks FrequencyTicks(double xMin, double xMax, int density) {
+  TAxisTicks t;
+  if (std::isnan(xMin) || !(xMax > xMin) || !std::isfinite(xMax)) return t;
+  density = std::clamp(density, 0, 2);
+  // The tolerance keeps XMax itself when it is a table value.
+  const double limit = xMax * 1.0000000000001;
+  const int row = NiceFirstRowAbove(density, xMin);
+  if (row < 0) return t;
+  for (int r = row; r < NiceRowsUsed(density) && Nice(r, density) <= limit; ++r) t.major.push_back(Nice(r, density));
+  t.minor = LogMinorTicks(Nice(row, density), xMin, limit, true, true);
+  return t;
+}
+
+TAxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int cw, int ch) {
+  if (IsLogAxis(kind)) return LogAxisTicks(minValue, maxValue, LogAxisDensity(minValue, maxValue, bottom - top, cw));
+  return LinearTicks(minValue, maxValue, LinearAxisSteps(minValue, maxValue, bottom - top, ch, kind == akPhase));
+}
+
+// ---------------------------------------------------------------- mapping
+
+int MapFrequency(double f, double xMin, double xMax, int left, int right) {
+  if (std::isnan(f) || f <= xMin) return left;
+  if (f >= xMax) return right;
+  const double frac = std::log10(f / xMin) / std::log10(xMax / xMin);
+  if (!std::isfinite(frac)) return left;
+  return left + static_cast<int>(std::lround(static_cast<double>(right - left) * std::clamp(frac, 0.0, 1.0)));
+}
+
+int MapValue(double y, double minValue, double maxValue, int kind, int top, int bottom) {
+  if (std::isnan(y) || y <= minValue) return bottom;
+  if (y >= maxValue) return top;
+  const double frac = IsLogAxis(kind) ? std::log10(y / minValue) / std::log10(maxValue / minValue)
+                                      : (y - minValue) / (maxValue - minValue);
+  if (!std::isfinite(frac)) return bottom;
+  return bottom - static_cast<int>(std::lround(static_cast<double>(bottom - top) * std::clamp(frac, 0.0, 1.0)));
+}
+
+// ---------------------------------------------------------------- legend
+
+int LegendColumns(int visibleCount) { return visibleCount > 0 ? (visibleCount + 2) / 3 : 0; }
+
+TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch) {
+  TLegendEntry e;
+  e.columns = std::max(1, LegendColumns(visibleCount));
+  e.row = k / e.columns;
+  e.column = k % e.columns;
+  const int columnWidth = (drawing.right - drawing.left - 10) / e.columns;
+  const int x0 = drawing.left + cw + columnWidth * e.column;
+  e.text = {x0 + 5 * cw / 2, plotBottom + (4 * e.row + 7) * ch / 4};
+  const int lineY = plotBottom + (4 * e.row + 9) * ch / 4;
+  e.lineFrom = {x0, lineY};
+  e.lineTo = {x0 + 2 * cw, lineY};
+  return e;
+}
+
+// ---------------------------------------------------------------- polar plot
+
+TPolarGeometry PolarGeometryFor(const TPixelRect& drawing, int cw, int ch) {
+  const int w = drawing.right - drawing.left;
+  const int h = drawing.bottom - drawing.top;
+  TPolarGeometry g;
+  g.radius = std::max(1, std::min(w / 2 - 9 * cw / 2, (h - 5 * ch) / 2));
+  g.centerX = drawing.left + w / 2;
+  g.centerY = drawing.top + ch + (h - ch) / 2;
+  return g;
+}
+
+int PolarRadiusOf(double level, double rMin, double rMax, int radius) {
+  if (std::isnan(level) || level <= rMin) return 0;
+  if (level >= rMax) return radius;
+  const double frac = (level - rMin) / (rMax - rMin);
+  if (!std::isfinite(frac)) return 0;
+  return static_cast<int>(std::lround(std::clamp(frac, 0.0, 1.0) * radius));
+}
+
+TPixelPoint PolarPointAt(const TPolarGeometry& g, double angle30, int rho) {
+  // A direction without a valid angle is drawn at the centre.
+  if (!std::isfinite(angle30)) return {g.centerX, g.centerY};
+  const double a = 3.14159 * angle30 / 6;
+  return {g.centerX + static_cast<int>(std::lround(rho * std::sin(a))),
+          g.centerY - static_cast<int>(std::lround(rho * std::cos(a)))};
+}
+
+std::vector<TPixelPoint> PolarOutline(const TPolarGeometry& g, const double* angles, const double* levels, int count,
+                                      double rMin, double rMax) {
+  std::vector<TPixelPoint> pts;
+  if (count <= 0) return pts;
+  auto at = [&](int i) { return PolarPointAt(g, angles[i], PolarRadiusOf(levels[i], rMin, rMax, g.radius)); };
+  pts.reserve(static_cast<std::size_t>(count) + 1);
+  pts.push_back(at(count - 1));
+  for (int i = 0; i < count; ++i) pts.push_back(at(i));
+  return pts;
+}
+
+TLinearSteps PolarRingSteps(double rMin, double rMax, int radius, int ch) {
+  if (!std::isfinite(rMin) || !std::isfinite(rMax) || !(rMax > rMin) || radius <= 0) return {};
+  return LinearStepsAbove(2.2 * (rMax - rMin) / radius * ch);
+}
+
+}  // namespace sonvex

@@ -1,0 +1,179 @@
+#pragma once
+// Layout and tick rules of the frequency-response charts and polar plots.
+//
+// Everything here is plain arithmetic on pixel rectangles, character sizes and
+// axis ranges, so the rules can be checked without painting. The painting code
+// (chart.cpp, polar.cpp) measures its font and calls these functions.
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace sonvex {
+
+// Axis kinds of the value axes; the unit text is written at the top of the axis.
+enum TAxisKind : int {
+  akLevel = 0,      // "SPL [dB]", linear
+  akImpedance = 1,  // "Z [Ohm]", linear
+  akPhase = 2,      // "°", linear with 90 degree major steps
+  akVolts = 3,      // "V eff", logarithmic
+  akSeconds = 4,    // "sec.", logarithmic
+  akWatts = 5,      // "W/8Ohm", logarithmic
+};
+
+// Unit text of an axis kind (UTF-8); empty for an unknown kind.
+const char* AxisUnitText(int kind);
+bool IsLogAxis(int kind);
+
+// Tick-value table: 401 rows of 5 sequences (densities). Sequence d starts at
+// 1e-20 and holds the values 1 | 1,3 | 1,2,5 | 1,1.6,2.5,4,6 |
+// 1,1.25,1.6,2,2.5,3.2,4,5,6.3,8 of every decade up to 1e20. Every entry is the
+// double nearest to its decimal value, so 20 is exactly 20 and "first entry
+// greater than 20" is 50 in the 1,2,5 sequence. Rows past the end of a
+// sequence hold +infinity.
+constexpr int kNiceRows = 401;
+constexpr int kNiceDensities = 5;
+using TNiceTable = std::array<std::array<double, kNiceDensities>, kNiceRows>;  // [row][density]
+
+const TNiceTable& NiceTable();
+int NiceValuesPerDecade(int density);  // 1, 2, 3, 5, 10
+int NiceRowsUsed(int density);         // 41, 81, 121, 201, 401
+// Row of the first entry of `density` greater than `value`; -1 if none.
+int NiceFirstRowAbove(int density, double value);
+
+struct TPixelRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool operator==(const TPixelRect&) const = default;
+};
+
+struct TPixelPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const TPixelPoint&) const = default;
+};
+
+// ---------------------------------------------------------------- font size
+
+// The font sizes tried for a chart, largest first.
+inline constexpr std::array<int, 15> kChartFontSizes{36, 32, 28, 24, 20, 18, 14, 12, 10, 9, 8, 7, 6, 5, 4};
+
+// Chooses the chart font size for a drawing rectangle `width` pixels wide
+// (doubled in print mode). `widthOfElevenM(size)` gives the pixel width of
+// "mmmmmmmmmmm" at a font size. The search steps down from 36 and stops at the
+// first size whose eleven m fit into width / divisor of that step.
+int ChartFontSize(int width, bool printMode, const std::function<int(int)>& widthOfElevenM);
+
+// Chooses the polar plot font size (12, 10 or 8). `widthOfTenM(size)` gives
+// the pixel width of "mmmmmmmmmm" at a font size.
+int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM);
+
+// ---------------------------------------------------------------- chart frame
+
+// Plot rectangle inside the drawing rectangle for character width cw and
+// height ch: 6 characters at the sides, 3 lines above, 5 lines below for the
+// frequency labels and the legend (2 without legend).
+TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend);
+
+// ---------------------------------------------------------------- ticks
+
+struct TAxisTicks {
+  std::vector<double> major;
+  std::vector<double> minor;
+};
+
+struct TLinearSteps {
+  double major = 0;
+  double minor = 0;
+  bool valid = false;
+};
+
+// Steps of a linear axis or ring scale: the major step is the first entry of
+// the 1,2,5 sequence greater than `threshold`, the minor step the entry two
+// rows lower.
+TLinearSteps LinearStepsAbove(double threshold);
+
+// Steps of a linear value axis (kinds 0..2) over `plotHeight` pixels with
+// character height ch. A phase axis always takes 90 degree major steps, with
+// 30 or 10 degree minor steps.
+TLinearSteps LinearAxisSteps(double minValue, double maxValue, int plotHeight, int ch, bool phase);
+
+// Ticks at the multiples of steps.minor above minValue up to maxValue; a
+// multiple whose number divides by round(major / minor) is also a major tick.
+// `minor` holds every multiple (majors included).
+TAxisTicks LinearTicks(double minValue, double maxValue, const TLinearSteps& steps);
+
+// Density (0..4) of a logarithmic value axis of `plotHeight` pixels.
+int LogAxisDensity(double minValue, double maxValue, int plotHeight, int cw);
+// Density (0..2) of the frequency axis of `plotWidth` pixels.
+int FrequencyAxisDensity(double xMin, double xMax, int plotWidth, int cw);
+
+// Ticks of a logarithmic value axis (kinds 3..5): majors strictly inside the
+// range, minors at 1..9 times each decade from the decade of the first major.
+TAxisTicks LogAxisTicks(double minValue, double maxValue, int density);
+
+// Ticks of the frequency axis: majors above xMin up to xMax, minors up to and
+// including xMax with the half-decade steps 150, 1500, ... added.
+TAxisTicks FrequencyTicks(double xMin, double xMax, int density);
+
+// Ticks of a value axis of any kind on a plot spanning top..bottom.
+TAxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int cw, int ch);
+
+// ---------------------------------------------------------------- mapping
+
+// Frequency to x pixel: at or below xMin the left edge, at or above xMax the
+// right edge, logarithmic in between. NaN and a degenerate axis give the left
+// edge, so no value ever leaves the plot.
+int MapFrequency(double f, double xMin, double xMax, int left, int right);
+
+// Value to y pixel on an axis of the given kind: at or below minValue the
+// bottom edge, at or above maxValue the top edge; logarithmic for kinds 3..5,
+// linear otherwise. NaN and a degenerate axis give the bottom edge.
+int MapValue(double y, double minValue, double maxValue, int kind, int top, int bottom);
+
+// ---------------------------------------------------------------- legend
+
+struct TLegendEntry {
+  int columns = 0;
+  int row = 0;
+  int column = 0;
+  TPixelPoint text;      // top-left corner of the legend name
+  TPixelPoint lineFrom;  // sample line in the curve colour
+  TPixelPoint lineTo;
+};
+
+// Legend columns for n visible curves: (n + 2) div 3.
+int LegendColumns(int visibleCount);
+
+// Place of legend entry k (0 = lowest visible slot) of n visible curves,
+// below a plot whose bottom edge is plotBottom, in the drawing rectangle.
+TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch);
+
+// ---------------------------------------------------------------- polar plot
+
+struct TPolarGeometry {
+  int centerX = 0;
+  int centerY = 0;
+  int radius = 1;
+};
+
+TPolarGeometry PolarGeometryFor(const TPixelRect& drawing, int cw, int ch);
+
+// Level to radius in pixels: 0 at or below rMin, the full radius at or above
+// rMax, linear in between; NaN gives the centre.
+int PolarRadiusOf(double level, double rMin, double rMax, int radius);
+
+// Point of angle `angle30` (units of 30 degrees, 0 straight up, clockwise)
+// at `rho` pixels from the centre.
+TPixelPoint PolarPointAt(const TPolarGeometry& g, double angle30, int rho);
+
+// Closed outline through n points: the last point first, then points 0..n-1.
+std::vector<TPixelPoint> PolarOutline(const TPolarGeometry& g, const double* angles, const double* levels, int count,
+                                      double rMin, double rMax);
+
+// Ring steps of a polar plot: the major step is the first 1,2,5 entry above
+// 2.2 x (rMax - rMin) / radius x ch.
+TLinearSteps PolarRingSteps(double rMin, double rMax, int radius, int ch);
+
+}  // namespace sonvex

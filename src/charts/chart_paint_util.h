@@ -1,0 +1,51 @@
+#pragma once
+// Small painting helpers shared by the chart and the polar plot.
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "charts/chart.h"
+#include "model/project.h"
+
+namespace sonvex {
+
+// Colour value (red in the lowest byte) to a Qt colour.
+inline QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+inline QString ToQString(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Charts ask for Arial; fontconfig substitutes a metric-compatible family
+// where Arial itself is not installed.
+inline QFont ChartFont(int pointSize, bool bold) {
+  QFont f(QStringLiteral("Arial"));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSize(pointSize);
+  f.setBold(bold);
+  return f;
+}
+
+inline int TextWidth(const QPainter& p, std::string_view text) {
+  return QFontMetrics(p.font(), p.device()).horizontalAdvance(ToQString(text));
+}
+
+// Text whose character cell has its top-left corner at (x, y).
+inline void TextOutTopLeft(QPainter& p, int x, int y, std::string_view text) {
+  if (text.empty()) return;
+  p.drawText(x, y + QFontMetrics(p.font(), p.device()).ascent(), ToQString(text));
+}
+
+inline void ReportPaintError(const TPaintErrorHandler& handler) {
+  if (handler) {
+    handler(kPaintChartError);
+  } else {
+    qWarning("%.*s", static_cast<int>(kPaintChartError.size()), kPaintChartError.data());
+  }
+}
+
+}  // namespace sonvex

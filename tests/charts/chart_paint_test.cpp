@@ -1,0 +1,372 @@
+// Charts painted into images: curves land where the mapping says, reference
+// curves are lighter and dotted, empty charts show the logo, and bad data
+// never breaks painting. Set SONVEX_CHART_PNG_DIR to keep the pictures.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QColor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <QtGlobal>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "charts/chart.h"
+#include "charts/polar.h"
+
+namespace sonvex {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Fonts need a QGuiApplication; one lives for the whole test program.
+void EnsureGuiApplication() {
+  if (QGuiApplication::instance() != nullptr) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "charts_tests";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication* app = new QGuiApplication(argc, argv);
+  (void)app;
+}
+
+QImage WhiteImage(int w, int h) {
+  QImage img(w, h, QImage::Format_RGB32);
+  img.setDotsPerMeterX(3780);  // 96 dpi, as on a desktop screen
+  img.setDotsPerMeterY(3780);
+  img.fill(Qt::white);
+  return img;
+}
+
+void KeepPicture(const QImage& img, const char* name) {
+  const QByteArray dir = qgetenv("SONVEX_CHART_PNG_DIR");
+  if (dir.isEmpty()) return;
+  img.save(QDir(QString::fromUtf8(dir)).filePath(QString::fromUtf8(name)));
+}
+
+bool Reddish(QRgb c) { return qRed(c) > 200 && qRed(c) - qGreen(c) > 40 && qRed(c) - qBlue(c) > 40; }
+
+// Any pixel within `d` of (x, y) satisfying `pred`.
+template <class Pred>
+bool Near(const QImage& img, int x, int y, int d, Pred pred) {
+  for (int yy = y - d; yy <= y + d; ++yy)
+    for (int xx = x - d; xx <= x + d; ++xx)
+      if (img.valid(xx, yy) && pred(img.pixel(xx, yy))) return true;
+  return false;
+}
+
+template <class Pred>
+int CountPixels(const QImage& img, Pred pred) {
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) n += pred(img.pixel(x, y)) ? 1 : 0;
+  return n;
+}
+
+void FillCurve(TChartCurve& c, const char* name, TColor colour, int n, double (*level)(double f)) {
+  c.Visible = true;
+  c.Name = name;
+  c.Color = colour;
+  c.Count = n;
+  for (int i = 0; i < n; ++i) {
+    const double f = 20 * std::pow(1000.0, i / double(n - 1));
+    c.X[static_cast<std::size_t>(i)] = f;
+    c.Y[static_cast<std::size_t>(i)] = level(f);
+  }
+}
+
+class ChartPaint : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureGuiApplication();
+    chart = std::make_unique<TZChart>();
+    chart->HasData = true;
+    chart->Title = "Frequenzgang Gesamtbox";
+    chart->SubTitle = "(alle Verstärker und Chassis)";
+    chart->XMin = 20;
+    chart->XMax = 20000;
+    chart->YMin = 40;
+    chart->YMax = 110;
+    chart->YKind = akLevel;
+    chart->Y2Min = 0;
+    chart->Y2Max = 70;
+    chart->Y2Kind = akImpedance;
+    chart->ShowY2 = true;
+    chart->OnPaintError = [this](std::string_view m) { errors.emplace_back(m); };
+  }
+
+  QImage Paint(int w, int h) {
+    QImage img = WhiteImage(w, h);
+    QPainter p(&img);
+    EXPECT_TRUE(chart->PaintChart(p, 0, 0, w, h));
+    p.end();
+    return img;
+  }
+
+  std::unique_ptr<TZChart> chart;
+  std::vector<std::string> errors;
+};
+
+TEST_F(ChartPaint, CurvesLieWhereTheMappingPutsThem) {
+  FillCurve(chart->Curves[0], "Amplitude gesamt", RGBColor(255, 0, 0), 200, [](double f) {
+    return 60 + 10 * std::log10(f / 20);  // 60 .. 90 dB
+  });
+  FillCurve(chart->Curves[1], "Impedanz Verstärker 1", RGBColor(0, 0, 255), 100, [](double f) {
+    return 8 + 20 * std::exp(-std::pow(std::log(f / 60), 2));  // impedance peak at 60 Hz
+  });
+  chart->Curves[1].RightAxis = true;
+  const QImage img = Paint(900, 600);
+  KeepPicture(img, "chart_total.png");
+  ASSERT_TRUE(errors.empty());
+
+  // plot rectangle derived from the font: 6 characters at the sides
+  EXPECT_EQ(chart->Plot.left, 6 * chart->cw);
+  EXPECT_EQ(chart->Plot.right, 900 - 6 * chart->cw);
+  EXPECT_EQ(chart->Plot.bottom, 600 - 5 * chart->ch);
+  EXPECT_GT(chart->cw, 3);
+
+  for (double f : {30.0, 200.0, 1000.0, 5000.0}) {
+    const int x = chart->MapX(f);
+    const int y = chart->MapY(60 + 10 * std::log10(f / 20));
+    EXPECT_TRUE(Near(img, x, y, 1, Reddish)) << f;
+  }
+  // the impedance curve follows the right axis: 28 Ohm at 60 Hz
+  const int x60 = chart->MapX(60);
+  EXPECT_TRUE(Near(img, x60, chart->MapY2(28), 2, [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 150; }));
+  EXPECT_FALSE(Near(img, x60, chart->MapY(28), 2, [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 150; }));
+
+  // grid: a major frequency line (1000 Hz) is grey, a minor one (300 Hz) silver
+  const int yMid = (chart->Plot.top + chart->Plot.bottom) / 2 + 3;
+  EXPECT_EQ(img.pixel(chart->MapX(1000), yMid), qRgb(128, 128, 128));
+  EXPECT_EQ(img.pixel(chart->MapX(300), yMid), qRgb(192, 192, 192));
+
+  // legend: the sample line of the second legend entry in its colour
+  const TLegendEntry e = LegendPlace(1, 2, {0, 0, 900, 600}, chart->Plot.bottom, chart->cw, chart->ch);
+  EXPECT_TRUE(Near(img, (e.lineFrom.x + e.lineTo.x) / 2, e.lineFrom.y, 0,
+                   [](QRgb c) { return qBlue(c) > 200 && qRed(c) < 100; }));
+}
+
+TEST_F(ChartPaint, ReferenceCurvesAreLighterAndDotted) {
+  FillCurve(chart->Curves[0], "Amplitude gesamt", RGBColor(255, 0, 0), 50, [](double) { return 70.0; });
+  chart->StoreReference();
+  EXPECT_TRUE(chart->Curves[26].Visible);
+  EXPECT_EQ(chart->Curves[26].Y[10], 70.0);
+  FillCurve(chart->Curves[0], "Amplitude gesamt", RGBColor(255, 0, 0), 50, [](double) { return 90.0; });
+  chart->ShowY2 = false;
+  const QImage img = Paint(900, 600);
+  KeepPicture(img, "chart_reference.png");
+
+  const int y = chart->MapY(70);
+  const QRgb lighter = qRgb(255, 128, 128);  // half way to white
+  int dots = 0, gaps = 0;
+  for (int x = chart->Plot.left + 20; x < chart->Plot.right - 20; ++x) {
+    const QRgb c = img.pixel(x, y);
+    if (c == lighter) ++dots;
+    if (qRed(c) == qGreen(c)) ++gaps;  // white or a grid line
+  }
+  EXPECT_GT(dots, 50);
+  EXPECT_GT(gaps, 50);
+  // the current curve stays solid and full colour
+  const int y90 = chart->MapY(90);
+  for (int x = chart->Plot.left + 20; x < chart->Plot.right - 20; x += 7) EXPECT_TRUE(Reddish(img.pixel(x, y90))) << x;
+
+  chart->ClearReference();
+  EXPECT_FALSE(chart->Curves[26].Visible);
+  EXPECT_EQ(chart->Curves[26].Count, 0);
+  const QImage cleared = Paint(900, 600);
+  EXPECT_EQ(CountPixels(cleared, [&](QRgb c) { return c == lighter; }), 0);
+}
+
+TEST_F(ChartPaint, EmptyChartShowsOnlyGreyAndTheLogo) {
+  chart->HasData = false;
+  FillCurve(chart->Curves[0], "Amplitude gesamt", RGBColor(255, 0, 0), 50, [](double) { return 70.0; });
+  const QImage img = Paint(700, 500);
+  KeepPicture(img, "chart_empty.png");
+  const QRgb grey = qRgb(208, 208, 208);
+  for (QPoint pt : {QPoint(0, 0), QPoint(699, 0), QPoint(0, 499), QPoint(699, 499), QPoint(30, 250), QPoint(350, 20)})
+    EXPECT_EQ(img.pixel(pt), grey);
+  // the logo: centred, within 6/7 of the width
+  EXPECT_NE(img.pixel(350, 250), grey);
+  EXPECT_EQ(img.pixel(20, 250), grey);
+  EXPECT_GT(CountPixels(img, [&](QRgb c) { return c != grey; }), 20000);
+  EXPECT_EQ(CountPixels(img, [](QRgb c) { return c == qRgb(255, 0, 0); }), 0);
+}
+
+TEST_F(ChartPaint, BadDataAndOddAxesNeverBreakPainting) {
+  // NaN and infinite values, a point count beyond the slots, a negative one
+  TChartCurve& a = chart->Curves[0];
+  FillCurve(a, "a", RGBColor(255, 0, 0), 601, [](double f) { return f < 1000 ? kNaN : 80.0; });
+  a.Y[5] = kInf;
+  a.Y[6] = -kInf;
+  a.X[7] = kNaN;
+  a.X[8] = kInf;
+  a.Count = 100000;
+  chart->Curves[1].Visible = true;
+  chart->Curves[1].Count = -5;
+  chart->Curves[2].Visible = true;
+  chart->Curves[2].Count = 1;
+  chart->Curves[3] = a;
+  chart->Curves[3].RightAxis = true;
+  chart->Curves[3].Name = std::string(40, 'W');
+
+  struct Axes {
+    double xMin, xMax, yMin, yMax;
+    int yKind;
+  };
+  const Axes axes[] = {
+      {20, 20000, 40, 110, akLevel},       {20000, 20, 110, 40, akLevel},  {0, 0, 0, 0, akVolts},
+      {kNaN, kInf, kNaN, kInf, akPhase},   {-5, 20000, -1, 1000, akWatts}, {20, 20000, 1e-300, 1e300, akSeconds},
+      {20, 20000, -1e300, 1e300, akLevel},
+  };
+  for (const Axes& ax : axes) {
+    chart->XMin = ax.xMin;
+    chart->XMax = ax.xMax;
+    chart->YMin = ax.yMin;
+    chart->YMax = ax.yMax;
+    chart->YKind = ax.yKind;
+    chart->Y2Kind = ax.yKind;
+    for (int w : {900, 40, 3, 0}) {
+      QImage img = WhiteImage(900, 600);
+      QPainter p(&img);
+      EXPECT_TRUE(chart->PaintChart(p, 0, 0, w, w * 2 / 3));
+      p.end();
+      // curves never leave the plot (the legend below it has red samples)
+      if (w == 900) {
+        for (int y = 0; y <= chart->Plot.bottom + 1; ++y)
+          for (int x = 0; x < 900; ++x)
+            if (Reddish(img.pixel(x, y))) {
+              ASSERT_GE(x, chart->Plot.left - 1);
+              ASSERT_LE(x, chart->Plot.right + 1);
+              ASSERT_GE(y, chart->Plot.top - 1);
+              ASSERT_LE(y, chart->Plot.bottom + 1);
+            }
+      }
+    }
+  }
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ChartPaint, AFailedPaintIsReported) {
+  QPainter inactive;  // not painting on any device
+  EXPECT_FALSE(chart->PaintChart(inactive, 0, 0, 100, 100));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "Fehler bei PaintChart");
+
+  TZPolar polar;
+  polar.OnPaintError = chart->OnPaintError;
+  EXPECT_FALSE(polar.PaintChart(inactive, 0, 0, 100, 100));
+  EXPECT_EQ(errors.size(), 2u);
+}
+
+TEST_F(ChartPaint, ChartsSharingASurfaceStayInTheirRectangles) {
+  FillCurve(chart->Curves[0], "vorn", RGBColor(255, 0, 0), 50, [](double) { return 200.0; });
+  QImage img = WhiteImage(800, 600);
+  QPainter p(&img);
+  ASSERT_TRUE(chart->PaintChart(p, 400, 300, 800, 600));  // bottom right quarter
+  chart->HasData = false;
+  ASSERT_TRUE(chart->PaintChart(p, 0, 0, 400, 300));  // top left quarter, empty
+  p.end();
+  KeepPicture(img, "chart_quarters.png");
+  EXPECT_EQ(img.pixel(200, 450), qRgb(255, 255, 255));  // bottom left untouched
+  EXPECT_EQ(img.pixel(600, 150), qRgb(255, 255, 255));  // top right untouched
+  EXPECT_EQ(img.pixel(5, 5), qRgb(208, 208, 208));
+  EXPECT_EQ(img.pixel(399, 299), qRgb(208, 208, 208));
+  EXPECT_EQ(img.pixel(400, 299), qRgb(255, 255, 255));
+}
+
+TEST_F(ChartPaint, PrintModeDrawsThickerLines) {
+  FillCurve(chart->Curves[0], "a", RGBColor(255, 0, 0), 50, [](double) { return 75.0; });
+  chart->PrintMode = true;
+  chart->BoldTitle = true;
+  const QImage img = Paint(900, 600);
+  KeepPicture(img, "chart_print.png");
+  const int x = chart->MapX(1000) + 13;
+  const int y = chart->MapY(75);
+  int thick = 0;
+  for (int dy = -4; dy <= 4; ++dy) thick += img.pixel(x, y + dy) == qRgb(255, 0, 0) ? 1 : 0;
+  EXPECT_GE(thick, 4);
+}
+
+// ---------------------------------------------------------------- polar plot
+
+class PolarPaint : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureGuiApplication();
+    polar.HasData = true;
+    polar.RMin = 40;
+    polar.RMax = 110;
+    polar.Title = "Horizontal";
+    polar.LabelTop = "vorn";
+    polar.LabelBottom = "hinten";
+    polar.LabelLeft = "links";
+    polar.LabelRight = "rechts";
+    polar.Count = 12;
+    for (int i = 0; i < 12; ++i) {
+      polar.Angles[static_cast<std::size_t>(i)] = i;
+      polar.Radii[static_cast<std::size_t>(i)] = 100;
+    }
+  }
+  TZPolar polar;
+};
+
+bool Dark(QRgb c) { return qGray(c) < 120; }
+
+TEST_F(PolarPaint, ClosedOutlineThroughTheMappedPoints) {
+  polar.Radii[3] = 20;   // below the scale: at the centre
+  polar.Radii[6] = 500;  // above: on the outer circle
+  QImage img = WhiteImage(500, 450);
+  QPainter p(&img);
+  ASSERT_TRUE(polar.PaintChart(p, 0, 0, 500, 450));
+  p.end();
+  KeepPicture(img, "polar.png");
+  const TPolarGeometry g{polar.CenterX, polar.CenterY, polar.Radius};
+  EXPECT_GT(polar.Radius, 100);
+  for (int i = 0; i < 12; ++i) {
+    const TPixelPoint pt = PolarPointAt(g, i, polar.MapRadius(polar.Radii[static_cast<std::size_t>(i)]));
+    EXPECT_TRUE(Near(img, pt.x, pt.y, 1, Dark)) << i;
+  }
+  EXPECT_EQ(polar.MapRadius(20), 0);
+  EXPECT_EQ(polar.MapRadius(500), polar.Radius);
+  // the closing edge from 330 to 0 degrees
+  const TPixelPoint a = PolarPointAt(g, 11, polar.MapRadius(100));
+  const TPixelPoint b = PolarPointAt(g, 0, polar.MapRadius(100));
+  EXPECT_TRUE(Near(img, (a.x + b.x) / 2, (a.y + b.y) / 2, 1, Dark));
+  // side texts outside the circle
+  EXPECT_TRUE(Near(img, polar.CenterX, polar.CenterY - polar.Radius - 10, 8, Dark));   // "vorn"
+  EXPECT_TRUE(Near(img, polar.CenterX - polar.Radius - 20, polar.CenterY, 10, Dark));  // "links"
+}
+
+TEST_F(PolarPaint, WithoutDataSilverAndBadDataHarmless) {
+  polar.HasData = false;
+  QImage img = WhiteImage(300, 300);
+  {
+    QPainter p(&img);
+    ASSERT_TRUE(polar.PaintChart(p, 0, 0, 300, 300));
+  }
+  EXPECT_EQ(CountPixels(img, [](QRgb c) { return c != qRgb(192, 192, 192); }), 0);
+
+  polar.HasData = true;
+  polar.Radii[2] = kNaN;
+  polar.Angles[4] = kInf;
+  polar.Count = 100000;
+  for (auto [lo, hi] : {std::pair{40.0, 110.0}, {110.0, 40.0}, {kNaN, kNaN}, {0.0, 1e300}}) {
+    polar.RMin = lo;
+    polar.RMax = hi;
+    for (int size : {300, 30, 2}) {
+      QPainter p(&img);
+      EXPECT_TRUE(polar.PaintChart(p, 0, 0, size, size));
+      EXPECT_GE(polar.Radius, 1);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sonvex
