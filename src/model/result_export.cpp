@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <random>
-#include <system_error>
 
 #include "calc/complex.h"
 #include "calc/result.h"
+#include "model/file_io.h"
 #include "model/number_text.h"
 
 namespace sonvex {
@@ -35,18 +33,6 @@ TComplex ExportValue(const TResult& r, TExportKind kind, int c, int i) {
     }
   }
   return CZero;
-}
-
-std::filesystem::path TemporaryNameNextTo(const std::filesystem::path& target) {
-  static thread_local std::mt19937_64 rng{std::random_device{}()};
-  const std::filesystem::path folder = target.parent_path();
-  for (;;) {
-    std::filesystem::path p =
-        folder / (target.filename().string() + "." + std::to_string(rng() % 1000000000u) + ".tmp");
-    std::error_code ec;
-    if (!std::filesystem::exists(p, ec) && !ec) return p;
-    if (ec) return p;  // the folder cannot be examined: the write will report it
-  }
 }
 
 }  // namespace
@@ -118,48 +104,6 @@ std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInte
   return c;
 }
 
-bool WriteFileReplacing(const std::filesystem::path& targetIn, const std::function<void(std::ostream&)>& write,
-                        std::string& error) {
-  namespace fs = std::filesystem;
-  error.clear();
-  std::error_code ec;
-  // Replace the file a link points to, not the link.
-  fs::path target = targetIn;
-  if (fs::is_symlink(target, ec)) {
-    const fs::path resolved = fs::weakly_canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  const fs::path temp = TemporaryNameNextTo(target);
-  const auto fail = [&](const std::string& why) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    error =
-        "Die Datei \"" + target.string() + "\" konnte nicht geschrieben werden" + (why.empty() ? "" : ": " + why) + ".";
-    return false;
-  };
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return fail("");
-    try {
-      write(out);
-    } catch (const std::exception& e) {
-      return fail(e.what());
-    } catch (...) {
-      return fail("");
-    }
-    out.flush();
-    if (!out) return fail("");
-    out.close();
-    if (out.fail()) return fail("");
-  }
-  // Keep the permissions of the file that is replaced.
-  const auto oldStatus = fs::status(target, ec);
-  if (!ec && fs::is_regular_file(oldStatus)) fs::permissions(temp, oldStatus.permissions(), ec);
-  fs::rename(temp, target, ec);
-  if (ec) return fail(ec.message());
-  return true;
-}
-
 std::optional<std::filesystem::path> ExportResult(const TResult& r, TExportKind kind, TInteraction& ui,
                                                   const std::filesystem::path& folder) {
   const auto chassis = ChooseExportChassis(r, kind, ui);
@@ -169,11 +113,10 @@ std::optional<std::filesystem::path> ExportResult(const TResult& r, TExportKind 
   // The save dialog's default extension.
   if (!file->has_extension()) file->replace_extension("exp");
   const std::string text = ExportText(r, kind, *chassis);
-  std::string error;
-  if (!WriteFileReplacing(
-          *file, [&text](std::ostream& out) { out.write(text.data(), static_cast<std::streamsize>(text.size())); },
-          error)) {
-    ui.ShowMessage(error);
+  try {
+    WriteFileAtomically(*file, text);
+  } catch (const std::exception& e) {
+    ui.ShowMessage(e.what());
     return std::nullopt;
   }
   return file;

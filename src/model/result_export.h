@@ -38,14 +38,6 @@ std::string ExportText(const TResult& r, TExportKind kind, int chassis);
 // sinnvoll." and gives no value.
 std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInteraction& ui);
 
-// Writes a file through a temporary file in the target's folder that is
-// renamed over the target only when `write` has finished and the file has
-// been written and closed without error, so a failure (also an exception thrown by `write`) leaves
-// an existing target untouched. Returns false with a German message in
-// `error` on failure; the temporary file is removed.
-bool WriteFileReplacing(const std::filesystem::path& target, const std::function<void(std::ostream&)>& write,
-                        std::string& error);
-
 // One export button: chassis choice, file name (starting in `folder`; a name
 // without extension gets ".exp"), writing. A write failure is shown to the
 // user. Returns the written file, or no value when nothing was written.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "calc/result.h"
+#include "model/file_io.h"
 #include "model/number_text.h"
 
 namespace sonvex {
@@ -175,23 +176,19 @@ TEST_F(ExportFiles, FailedWriteLeavesTheOldFileIntact) {
   const std::filesystem::path target = dir / "box.exp";
   const std::string old = "# alte Datei\r\n1\t2\t3\r\n";
   std::ofstream(target, std::ios::binary) << old;
-  std::string error;
 
   // The writer fails half way through.
-  EXPECT_FALSE(WriteFileReplacing(
-      target,
-      [](std::ostream& out) {
-        out << "# neue Datei\r\n";
-        throw std::runtime_error("Datenträger voll");
-      },
-      error));
-  EXPECT_EQ(error, "Die Datei \"" + target.string() + "\" konnte nicht geschrieben werden: Datenträger voll.");
+  EXPECT_THROW(WriteFileAtomically(target,
+                                   [](std::ostream& out) {
+                                     out << "# neue Datei\r\n";
+                                     throw std::runtime_error("Datenträger voll");
+                                   }),
+               std::runtime_error);
   EXPECT_EQ(ReadFile(target), old);
   EXPECT_EQ(FilesInDir(), 1u);  // no temporary file left behind
 
   // The stream itself fails (its state turns bad).
-  EXPECT_FALSE(WriteFileReplacing(
-      target, [](std::ostream& out) { out.setstate(std::ios::badbit); }, error));
+  EXPECT_THROW(WriteFileAtomically(target, [](std::ostream& out) { out.setstate(std::ios::badbit); }), TFileError);
   EXPECT_EQ(ReadFile(target), old);
   EXPECT_EQ(FilesInDir(), 1u);
 
@@ -201,12 +198,10 @@ TEST_F(ExportFiles, FailedWriteLeavesTheOldFileIntact) {
   ui.files.push_back(dir / "fehlt" / "box.exp");  // a folder that does not exist
   EXPECT_FALSE(ExportResult(*r, TExportKind::Box, ui, dir).has_value());
   ASSERT_EQ(ui.asked.back().kind, "message");
-  EXPECT_NE(ui.asked.back().text.find("konnte nicht geschrieben werden"), std::string::npos);
+  EXPECT_NE(ui.asked.back().text.find("kann nicht geschrieben werden"), std::string::npos);
 
   // A successful write replaces the old file.
-  ASSERT_TRUE(WriteFileReplacing(
-      target, [](std::ostream& out) { out << "neu"; }, error))
-      << error;
+  WriteFileAtomically(target, "neu");
   EXPECT_EQ(ReadFile(target), "neu");
   EXPECT_EQ(FilesInDir(), 1u);
 }

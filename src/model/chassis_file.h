@@ -1,0 +1,75 @@
+#pragma once
+// Chassis files (.ZCH): one chassis with its parameters, data-sheet values and
+// measured curves in a scrambled MyIniFile with the sections "Header"
+// (`Version`) and "Chassis". The same keys stand in project files, one
+// section "Chassis1".."Chassis8" per slot; the key reader and writer here
+// serve both.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "model/project.h"
+
+namespace sonvex {
+
+class TInteraction;
+class TMyIniFile;
+
+inline constexpr int kChassisFileVersion = 1108;
+inline constexpr std::string_view kWrongDataFormatText = "Datei hat falsches Datenformat.";
+
+// Versions a chassis file reader accepts: 1000..1002 and 1103..1108.
+bool ChassisFileVersionAccepted(int version);
+
+// How the chassis keys are written and read.
+enum class TChassisKeyForm {
+  ChassisFile,  // with `typ` and `Membranform`; `_hst` never written; version thresholds 1104/1105
+  ProjectFile,  // without `Membranform`; `typ` read but not written; `_hst` written as the mark
+};
+
+// Writes the chassis keys of `c` into `section` in their fixed order.
+void WriteChassisKeys(TMyIniFile& ini, std::string_view section, const TChassis& c, TChassisKeyForm form);
+
+// Reads every chassis key of `section` into `c` (missing keys take their
+// defaults) and applies the conversions of older versions. The curve arrays
+// are cleared first, so a loaded chassis depends on the file alone. Does not
+// run the version 1000 derivation (DeriveVersion1000Chassis).
+void ReadChassisKeys(const TMyIniFile& ini, std::string_view section, TChassis& c, int version, TChassisKeyForm form);
+
+// Files of version 1000 carry no voice-coil model: derives Rms, Cms and Lms
+// from fs, Re, Qes and Qms in a working copy, fits the voice coil to the
+// measured impedance and replaces the chassis by the copy. A chassis whose
+// fs, Re or Qes is not positive keeps its values as read (the derivation
+// would divide by zero).
+void DeriveVersion1000Chassis(TChassis& c);
+
+// Replaces the file (scrambled) with version 1108 and the keys of a copy of
+// `c` whose `OrgFilename` is the file's own name and `pubdate` today's date.
+// The file is written through a temporary file; throws TFileError on failure
+// and then leaves a previous file unchanged.
+void SaveChassisFile(const std::filesystem::path& file, const TChassis& c);
+
+// Reads a chassis file into `c`. A wrong header shows its message (through
+// the file object) and, like a missing file or a rejected version, shows
+// "Datei hat falsches Datenformat." and returns false with `c` unchanged.
+// Throws TFileError when the file exists but cannot be read.
+bool LoadChassisFile(TChassis& c, const std::filesystem::path& file, TInteraction& ui);
+// The same from a file object already read (scrambled).
+bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui);
+
+// The comparison form of a chassis name: characters below code 32, blanks,
+// "-", "_", "(" and ")" dropped, a..z in capitals.
+std::string NormalizeChassisName(std::string_view name);
+
+// Looks through the "*.ZCH" files of `chassisFolder` (sorted by name; the
+// extension in any letter case) for a file of an accepted version whose chassis
+// has the same normalized name as `c` and a strictly later `pubdate`; returns
+// its full path, or an empty path. Files that cannot be read take no part.
+// `ui` (may be null) receives the message of a file with a wrong header.
+std::filesystem::path FindNewerChassisFile(const TChassis& c, const std::filesystem::path& chassisFolder,
+                                           TInteraction* ui);
+
+// Today's local date as "dd.mm.yyyy".
+std::string TodayText();
+
+}  // namespace sonvex

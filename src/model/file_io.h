@@ -1,0 +1,45 @@
+#pragma once
+// Reading and writing whole files: every file of the program goes through
+// these, so that a failed or interrupted write never leaves a half-written
+// project, chassis, settings or export file behind.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace sonvex {
+
+// An input or output error of a file operation (opening, reading, writing,
+// renaming), or a file that cannot be represented. The text is German and
+// names the file.
+class TFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Longest file the program reads: far above any file it writes (a project
+// with eight chassis with full measured curves stays well under 1 MB), low
+// enough that a hostile file cannot exhaust memory.
+inline constexpr std::uintmax_t kMaxReadBytes = 32u * 1024u * 1024u;
+
+// Reads a whole file; throws TFileError when it cannot be opened or read, or
+// when it is longer than `maxBytes`.
+std::string ReadWholeFile(const std::filesystem::path& file, std::uintmax_t maxBytes = kMaxReadBytes);
+
+// Writes a file so that the target is either the complete new content or left
+// exactly as it was: `produce` writes into a temporary file in the target's
+// folder, which is then renamed over the target (keeping the permissions of
+// the file it replaces; a link is followed, not replaced). When `produce`
+// throws, or writing, closing or renaming fails, the temporary file is removed
+// and a TFileError (or the exception of `produce`) reaches the caller.
+void WriteFileAtomically(const std::filesystem::path& target, const std::function<void(std::ostream&)>& produce);
+void WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
+
+// A path from a UTF-8 text and back (files and messages are UTF-8 throughout).
+std::filesystem::path PathFromUtf8(std::string_view text);
+std::string Utf8FromPath(const std::filesystem::path& path);
+
+}  // namespace sonvex

@@ -1,0 +1,474 @@
+#include "model/my_ini_file.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include "model/interaction.h"
+#include "model/number_text.h"
+#include "model/short_string.h"
+
+namespace sonvex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kSeparators = "\t;=";
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Fold(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = FoldAscii(c);
+  return out;
+}
+
+// Byte i of a scrambled line is XOR-ed with this mask.
+inline unsigned char ScrambleMask(std::size_t i) {
+  return static_cast<unsigned char>((static_cast<std::size_t>(kScrambleKey) * i) % 256u);
+}
+
+std::string Unscramble(std::string_view bytes) {
+  std::string line(bytes);
+  for (std::size_t i = 0; i < line.size(); ++i)
+    line[i] = static_cast<char>(static_cast<unsigned char>(line[i]) ^ ScrambleMask(i));
+  return line;
+}
+
+// A line break inside a text would split the line in the plain form; it is
+// written as a blank there (the scrambled form keeps it, lines are counted).
+void PutPlain(std::ostream& out, std::string_view text) {
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsLineEnd(text[i])) continue;
+    out.write(text.data() + from, static_cast<std::streamsize>(i - from));
+    out.put(' ');
+    from = i + 1;
+  }
+  out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+}
+
+class TLineWriter {
+ public:
+  TLineWriter(std::ostream& out, bool scrambled, const fs::path& file)
+      : out_(out), scrambled_(scrambled), file_(file) {}
+
+  // One line made of up to three pieces (key, "=<TAB>", value), so that no
+  // copy of long values is needed.
+  void Line(std::string_view a, std::string_view b = {}, std::string_view c = {}, std::string_view section = {}) {
+    if (!scrambled_) {
+      PutPlain(out_, a);
+      out_.write(b.data(), static_cast<std::streamsize>(b.size()));
+      PutPlain(out_, c);
+      out_.write("\r\n", 2);
+      return;
+    }
+    const std::size_t n = a.size() + b.size() + c.size();
+    if (n > kMaxScrambledLineBytes) {
+      throw TFileError("Die Zeile des Eintrags \"" + std::string(a) + "\" im Abschnitt \"" + std::string(section) +
+                       "\" ist mit " + std::to_string(n) + " Zeichen zu lang (höchstens " +
+                       std::to_string(kMaxScrambledLineBytes) +
+                       "). Die Datei wurde nicht geschrieben: " + Utf8FromPath(file_));
+    }
+    out_.put(static_cast<char>(n / 100));
+    out_.put(static_cast<char>(n % 100));
+    std::size_t i = 0;
+    for (std::string_view piece : {a, b, c}) {
+      for (char ch : piece) out_.put(static_cast<char>(static_cast<unsigned char>(ch) ^ ScrambleMask(i++)));
+    }
+  }
+
+ private:
+  std::ostream& out_;
+  bool scrambled_;
+  const fs::path& file_;
+};
+
+std::int32_t NearestInt32(long double v) {
+  if (!(v < 2147483647.0L)) return std::numeric_limits<std::int32_t>::max();
+  if (!(v > -2147483648.0L)) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(std::nearbyint(v));  // halves to even in the default rounding mode
+}
+
+// Parses up to `count` numbers from a value text as the array readers do and
+// hands each to `store(index, value)`. Returns the number of elements read.
+template <typename Store>
+int ParseArray(std::string_view text, int count, Store store) {
+  int n = 0;
+  while (n < count) {
+    const TParsedFloat f = ParseFloat(text);
+    store(n, f.value);
+    ++n;
+    text.remove_prefix(std::min<std::size_t>(static_cast<std::size_t>(std::max(f.consumed, 0)), text.size()));
+    const std::size_t next = text.find_first_of(";\t");
+    text.remove_prefix(next == std::string_view::npos ? text.size() : next);
+    const std::size_t rest = text.find_first_not_of(";\t");
+    text.remove_prefix(rest == std::string_view::npos ? text.size() : rest);
+    if (text.empty()) break;
+  }
+  return n;
+}
+
+// Clamps start/count to the room in a span of `size` elements.
+int ArrayRoom(std::size_t size, int start, int count) {
+  if (start < 0 || count <= 0 || static_cast<std::size_t>(start) >= size) return 0;
+  return static_cast<int>(
+      std::min<std::size_t>(static_cast<std::size_t>(count), size - static_cast<std::size_t>(start)));
+}
+
+}  // namespace
+
+// --- paths and whole-file input/output -------------------------------------
+
+// --- construction and parsing --------------------------------------------
+
+TMyIniFile::TMyIniFile(fs::path fileName, bool scrambled, bool writable)
+    : fileName_(std::move(fileName)),
+      scrambled_(scrambled),
+      writable_(writable),
+      uncaughtAtStart_(std::uncaught_exceptions()) {}
+
+TMyIniFile::TMyIniFile(fs::path fileName, bool scrambled, bool writable, bool loadExisting, TInteraction* ui)
+    : TMyIniFile(std::move(fileName), scrambled, writable) {
+  if (!loadExisting) {
+    modified_ = true;  // written on release even when nothing is written to it
+    return;
+  }
+  std::error_code ec;
+  const fs::file_status st = fs::status(fileName_, ec);
+  if (st.type() == fs::file_type::not_found) return;
+  if (ec) throw TFileError("Datei kann nicht gelesen werden: " + Utf8FromPath(fileName_));
+  Parse(ReadWholeFile(fileName_), ui);
+}
+
+TMyIniFile TMyIniFile::FromBytes(std::string_view bytes, bool scrambled, TInteraction* ui, fs::path fileName) {
+  TMyIniFile ini(std::move(fileName), scrambled, false);
+  ini.Parse(bytes, ui);
+  return ini;
+}
+
+TMyIniFile TMyIniFile::InMemory(bool scrambled) { return TMyIniFile({}, scrambled, true); }
+
+TMyIniFile::TMyIniFile(TMyIniFile&& o) noexcept
+    : fileName_(std::move(o.fileName_)),
+      scrambled_(o.scrambled_),
+      writable_(o.writable_),
+      modified_(o.modified_),
+      headerError_(o.headerError_),
+      keyCount_(o.keyCount_),
+      sections_(std::move(o.sections_)),
+      sectionIndex_(std::move(o.sectionIndex_)),
+      cursor_(o.cursor_),
+      uncaughtAtStart_(o.uncaughtAtStart_) {
+  // The moved-from object must never write its (now empty) content.
+  o.modified_ = false;
+  o.writable_ = false;
+}
+
+TMyIniFile::~TMyIniFile() {
+  if (std::uncaught_exceptions() > uncaughtAtStart_) return;  // unwinding: the content may be incomplete
+  try {
+    UpdateFile();
+  } catch (...) {
+    // Nothing can be reported from here; see UpdateFile.
+  }
+}
+
+void TMyIniFile::Parse(std::string_view bytes, TInteraction* ui) {
+  // An empty file holds nothing, like a missing one; it is not a wrong format.
+  if (bytes.empty()) return;
+  bool headerOk = false;
+  int current = -1;  // no section yet: key lines before the first header are ignored
+  if (scrambled_) {
+    std::size_t pos = 0;
+    bool first = true;
+    while (bytes.size() - pos >= 2) {
+      const std::size_t n = static_cast<unsigned char>(bytes[pos]) * 100u + static_cast<unsigned char>(bytes[pos + 1]);
+      pos += 2;
+      if (n > bytes.size() - pos) break;  // a truncated last line is dropped
+      const std::string line = Unscramble(bytes.substr(pos, n));
+      pos += n;
+      if (first) {
+        first = false;
+        headerOk =
+            line.size() >= kMyIniHeaderCheckLength && std::string_view(line).substr(0, kMyIniHeaderCheckLength) ==
+                                                          kMyIniHeader.substr(0, kMyIniHeaderCheckLength);
+        if (!headerOk) break;
+        continue;
+      }
+      AddLine(line, current);
+    }
+  } else {
+    // A byte-order mark put in front by a text editor is not part of the header.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::size_t end = bytes.find_first_of("\r\n");
+    if (end == std::string_view::npos) end = bytes.size();
+    const std::string_view header = bytes.substr(0, end);
+    headerOk = header.substr(0, kMyIniHeaderCheckLength) == kMyIniHeader.substr(0, kMyIniHeaderCheckLength);
+    if (headerOk) {
+      std::size_t pos = end;
+      while (pos < bytes.size()) {
+        while (pos < bytes.size() && IsLineEnd(bytes[pos])) ++pos;
+        std::size_t stop = pos;
+        while (stop < bytes.size() && !IsLineEnd(bytes[stop])) ++stop;
+        if (stop > pos) AddLine(bytes.substr(pos, stop - pos), current);
+        pos = stop;
+      }
+    }
+  }
+  if (!headerOk) {
+    sections_.clear();
+    sectionIndex_.clear();
+    keyCount_ = 0;
+    headerError_ = true;
+    writable_ = false;  // never overwrite a file that is not ours
+    if (ui != nullptr) ui->ShowMessage("Falsches Dateiformat bei \r\n" + Utf8FromPath(fileName_));
+  }
+}
+
+void TMyIniFile::AddLine(std::string_view line, int& current) {
+  if (line.empty()) return;
+  if (line.front() == '#') {
+    // A section beyond the table has no place; its key lines are ignored.
+    if (sections_.size() >= kMaxSections) {
+      current = -1;
+      return;
+    }
+    const std::string_view rest = line.substr(1);
+    TSection s;
+    s.name = std::string(rest.substr(0, Utf8PrefixBytes(rest, kMaxSectionNameChars, rest.size())));
+    current = static_cast<int>(sections_.size());
+    sectionIndex_.emplace(s.name, current);  // keeps the first section of a name
+    sections_.push_back(std::move(s));
+    return;
+  }
+  if (line.front() == '/') return;  // comment
+  const std::size_t sep = line.find_first_of(kSeparators);
+  if (sep == std::string_view::npos) return;  // neither section, comment nor key line
+  if (current < 0) return;                    // key line outside any section
+  if (keyCount_ >= kMaxIniKeys) throw TFileError("Datei enthält zu viele Einträge: " + Utf8FromPath(fileName_));
+  std::size_t valueStart = line.find_first_not_of(kSeparators, sep);
+  if (valueStart == std::string_view::npos) valueStart = line.size();
+  TSection& s = sections_[static_cast<std::size_t>(current)];
+  s.keys.emplace_back(line.substr(0, sep));
+  s.values.emplace_back(line.substr(valueStart));
+  s.indexed = false;
+  ++keyCount_;
+}
+
+// --- lookup ------------------------------------------------------------------
+
+int TMyIniFile::FindSection(std::string_view name) const {
+  const auto it = sectionIndex_.find(std::string(name));
+  return it == sectionIndex_.end() ? -1 : it->second;
+}
+
+int TMyIniFile::FindOrAddSection(std::string_view name) {
+  const int found = FindSection(name);
+  if (found >= 0) return found;
+  // Writes are not limited to the section table size of the reader: the
+  // program never writes that many, and refusing a write would lose data.
+  TSection s;
+  s.name = std::string(name);
+  const int idx = static_cast<int>(sections_.size());
+  sectionIndex_.emplace(s.name, idx);
+  sections_.push_back(std::move(s));
+  return idx;
+}
+
+void TMyIniFile::Index(const TSection& s) const {
+  if (s.indexed) return;
+  s.exact.clear();
+  s.folded.clear();
+  for (std::size_t i = 0; i < s.keys.size(); ++i) {
+    s.exact[s.keys[i]].push_back(static_cast<std::uint32_t>(i));
+    s.folded[Fold(s.keys[i])].push_back(static_cast<std::uint32_t>(i));
+  }
+  s.indexed = true;
+}
+
+// The first index holding the key at or after the search cursor, wrapping
+// around the end of the section (the result of a linear search that starts
+// at the cursor). Sets the cursor to the index found.
+int TMyIniFile::FindKey(const TSection& s, std::string_view key, bool ignoreCase) const {
+  if (s.keys.empty()) return -1;
+  Index(s);
+  const auto& table = ignoreCase ? s.folded : s.exact;
+  const auto it = table.find(ignoreCase ? Fold(key) : std::string(key));
+  if (it == table.end() || it->second.empty()) return -1;
+  const std::vector<std::uint32_t>& at = it->second;
+  const std::size_t start = cursor_ < s.keys.size() ? cursor_ : 0;
+  auto pos = std::lower_bound(at.begin(), at.end(), static_cast<std::uint32_t>(start));
+  if (pos == at.end()) pos = at.begin();
+  cursor_ = *pos;
+  return static_cast<int>(*pos);
+}
+
+const std::string* TMyIniFile::FindValue(std::string_view section, std::string_view key) const {
+  const int si = FindSection(section);
+  if (si < 0) return nullptr;
+  const TSection& s = sections_[static_cast<std::size_t>(si)];
+  const int ki = FindKey(s, key, false);
+  return ki < 0 ? nullptr : &s.values[static_cast<std::size_t>(ki)];
+}
+
+// --- readers -----------------------------------------------------------------
+
+std::string TMyIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+  const std::string* v = FindValue(section, key);
+  return v != nullptr ? *v : std::string(def);
+}
+
+std::int32_t TMyIniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const {
+  const std::string* v = FindValue(section, key);
+  return v != nullptr ? StrToIntLenient(*v) : def;
+}
+
+bool TMyIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+  const std::string* v = FindValue(section, key);
+  return v != nullptr ? StrToIntLenient(*v) > 0 : def;
+}
+
+double TMyIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
+  const std::string* v = FindValue(section, key);
+  return v != nullptr ? static_cast<double>(StrToFloatLenient(*v)) : def;
+}
+
+int TMyIniFile::ReadIntegerArray(std::string_view section, std::string_view key, std::span<std::int32_t> values,
+                                 int start, int count) const {
+  const std::string* v = FindValue(section, key);
+  if (v == nullptr) return 0;
+  const int room = ArrayRoom(values.size(), start, count);
+  return ParseArray(*v, room,
+                    [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = NearestInt32(x); });
+}
+
+int TMyIniFile::ReadFloatArray(std::string_view section, std::string_view key, std::span<double> values, int start,
+                               int count) const {
+  const std::string* v = FindValue(section, key);
+  if (v == nullptr) return 0;
+  const int room = ArrayRoom(values.size(), start, count);
+  return ParseArray(
+      *v, room, [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = static_cast<double>(x); });
+}
+
+// --- writers -----------------------------------------------------------------
+
+std::string TMyIniFile::FloatText(double x) { return FormatNumber(x, 10); }
+
+std::string TMyIniFile::IntegerArrayText(std::span<const std::int32_t> values, int start, int count) {
+  const int n = ArrayRoom(values.size(), start, count);
+  std::string text;
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) text += ";\t";
+    text += std::to_string(values[static_cast<std::size_t>(start + i)]);
+  }
+  return text;
+}
+
+std::string TMyIniFile::FloatArrayText(std::span<const double> values, int start, int count) {
+  const int n = ArrayRoom(values.size(), start, count);
+  std::string text;
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) text += ";\t";
+    text += FloatText(values[static_cast<std::size_t>(start + i)]);
+  }
+  return text;
+}
+
+void TMyIniFile::Put(std::string_view section, std::string_view key, std::string value) {
+  if (!writable_) return;
+  modified_ = true;
+  TSection& s = sections_[static_cast<std::size_t>(FindOrAddSection(section))];
+  const int ki = FindKey(s, key, true);
+  if (ki >= 0) {
+    s.values[static_cast<std::size_t>(ki)] = std::move(value);
+    return;
+  }
+  const auto idx = static_cast<std::uint32_t>(s.keys.size());
+  s.keys.emplace_back(key);
+  s.values.push_back(std::move(value));
+  if (s.indexed) {
+    s.exact[s.keys.back()].push_back(idx);
+    s.folded[Fold(key)].push_back(idx);
+  }
+  ++keyCount_;
+}
+
+void TMyIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  Put(section, key, std::string(value));
+}
+
+void TMyIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+  Put(section, key, std::to_string(value));
+}
+
+void TMyIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  Put(section, key, value ? "1" : "0");
+}
+
+void TMyIniFile::WriteFloat(std::string_view section, std::string_view key, double value) {
+  Put(section, key, FloatText(value));
+}
+
+void TMyIniFile::WriteIntegerArray(std::string_view section, std::string_view key, std::span<const std::int32_t> values,
+                                   int start, int count) {
+  if (!writable_) return;
+  Put(section, key, IntegerArrayText(values, start, count));
+}
+
+void TMyIniFile::WriteFloatArray(std::string_view section, std::string_view key, std::span<const double> values,
+                                 int start, int count) {
+  if (!writable_) return;
+  Put(section, key, FloatArrayText(values, start, count));
+}
+
+bool TMyIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  if (!writable_) return false;
+  const int si = FindSection(section);
+  if (si < 0) return false;
+  TSection& s = sections_[static_cast<std::size_t>(si)];
+  const int ki = FindKey(s, key, true);
+  if (ki < 0) return false;
+  s.keys.erase(s.keys.begin() + ki);
+  s.values.erase(s.values.begin() + ki);
+  s.indexed = false;
+  modified_ = true;
+  return true;
+}
+
+// --- output ------------------------------------------------------------------
+
+void TMyIniFile::WriteLines(std::ostream& out, bool scrambled) const {
+  TLineWriter w(out, scrambled, fileName_);
+  w.Line(kMyIniHeader);
+  for (const TSection& s : sections_) {
+    w.Line("#", s.name, {}, s.name);
+    for (std::size_t i = 0; i < s.keys.size(); ++i) w.Line(s.keys[i], "=\t", s.values[i], s.name);
+  }
+}
+
+std::string TMyIniFile::Serialize(bool scrambled) const {
+  std::ostringstream out(std::ios::binary);
+  WriteLines(out, scrambled);
+  return std::move(out).str();
+}
+
+void TMyIniFile::UpdateFile() {
+  if (!modified_ || !writable_ || fileName_.empty()) return;
+  modified_ = false;
+  WriteFileAtomically(fileName_, [this](std::ostream& out) { WriteLines(out, scrambled_); });
+}
+
+}  // namespace sonvex

@@ -1,0 +1,72 @@
+#pragma once
+// Program settings: the six data folders, two settings of the crossover
+// editor and the display defaults that loaded projects may take over. Kept in
+// the plain MyIniFile "Sonvex.ini" in the program folder; held as one object
+// that is handed to whoever needs it.
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "model/project.h"
+
+namespace sonvex {
+
+class TInteraction;
+class TMyIniFile;
+
+inline constexpr std::string_view kSettingsFileName = "Sonvex.ini";
+inline constexpr std::int32_t kDefaultTBWE = 424231;
+
+struct TSettings {
+  std::filesystem::path programFile;    // the running program
+  std::filesystem::path programFolder;  // its folder (or the data folder given on the command line)
+  std::filesystem::path settingsFile;   // programFolder / "Sonvex.ini"
+  // Folders, each ending with a path separator.
+  std::filesystem::path chassisFolder;       // "Chassis"
+  std::filesystem::path projectFolder;       // "Projekte"
+  std::filesystem::path partsFolder;         // "Weichenbauteile"
+  std::filesystem::path reportsFolder;       // "Reports"
+  std::filesystem::path publicationsFolder;  // "Publikationen"
+  std::filesystem::path kitsFolder;          // "Bausätze"
+  bool useStoredFolders = false;             // "Verzeichnisvorgaben": the folders above come from the file
+  std::int32_t TBWEopti = 424531;            // mouse action map of the crossover editor
+  std::int32_t WEsize = 2;                   // drawing size of the crossover editor
+  bool UseOption = false;                    // every loaded project takes over displayDefaults
+  TDisplayOptions displayDefaults;
+};
+
+// Settings with every default for a program in `programFolder`.
+TSettings MakeSettings(const std::filesystem::path& programFolder, const std::filesystem::path& programFile = {});
+
+// Sets the settings file and the six folders to their defaults below the
+// program folder.
+void SetDefaultFolders(TSettings& s);
+
+// Reads the settings file. A missing or unreadable file gives the defaults; a
+// file with a wrong header shows its message through `ui` (when given) and
+// gives the defaults.
+void LoadSettings(TSettings& s, TInteraction* ui);
+// Steps 3 to 5 of LoadSettings on a file object already read.
+void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini);
+
+// Makes the six folders end with a separator and writes the folder and
+// crossover editor settings into the settings file, keeping every other key
+// of it (for example the display defaults). A file with a wrong header is not
+// overwritten. Throws TFileError when the file cannot be read or written; a
+// previous file is then unchanged.
+void SaveSettings(TSettings& s, TInteraction* ui);
+
+// A folder as the settings keep it: ending with a separator; an empty folder
+// becomes a single separator.
+std::filesystem::path WithTrailingSeparator(const std::filesystem::path& folder);
+
+// The display option keys of a project file's or the settings file's "Option"
+// section. Reading starts from the built-in default colours, replaces them by
+// the stored elements and corrects an unusable frequency range (20..20000 Hz)
+// and point count (84).
+void ReadDisplayOptions(const TMyIniFile& ini, std::string_view section, TDisplayOptions& o);
+// Writes them in their fixed order; `withSmoothing` false leaves out glatt_a
+// and glatt_i (the display defaults carry no smoothing widths).
+void WriteDisplayOptions(TMyIniFile& ini, std::string_view section, const TDisplayOptions& o, bool withSmoothing);
+
+}  // namespace sonvex

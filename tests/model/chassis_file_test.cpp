@@ -1,0 +1,312 @@
+#include "model/chassis_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "files_test_util.h"
+#include "model/interaction.h"
+#include "model/my_ini_file.h"
+
+namespace sonvex {
+namespace {
+
+using testing_files::FolderEntries;
+using testing_files::MakeFullChassis;
+using testing_files::MatchPhases;
+using testing_files::ReadBytes;
+using testing_files::TScratchDir;
+using testing_files::WriteBytes;
+using testing_files::WriteScrambled;
+
+std::string ChassisText(int version, const std::string& keys) {
+  return "## MyIniFile 1.0\n#Header\nVersion=" + std::to_string(version) + "\n#Chassis\n" + keys + "\n";
+}
+
+// Loads a chassis file made of the given plain-text content (written scrambled).
+std::unique_ptr<TChassis> LoadText(const std::string& plain, TScriptedInteraction& ui, bool* ok = nullptr) {
+  TScratchDir dir;
+  WriteScrambled(dir / "c.ZCH", plain);
+  auto c = std::make_unique<TChassis>(DefaultChassis());
+  const bool result = LoadChassisFile(*c, dir / "c.ZCH", ui);
+  if (ok != nullptr) *ok = result;
+  return c;
+}
+
+TEST(ChassisFile, SaveAndLoadGiveTheSameRecord) {
+  TScratchDir dir;
+  const auto original = std::make_unique<TChassis>(MakeFullChassis(3));
+  SaveChassisFile(dir / "Tief 3.ZCH", *original);
+  EXPECT_EQ(original->pubdate, "14.03.2011");  // the caller's record is not changed
+
+  TScriptedInteraction ui;
+  auto loaded = std::make_unique<TChassis>(MakeFullChassis(6));  // every field is overwritten
+  ASSERT_TRUE(LoadChassisFile(*loaded, dir / "Tief 3.ZCH", ui));
+  EXPECT_TRUE(ui.asked.empty());
+
+  auto expected = std::make_unique<TChassis>(*original);
+  expected->pubdate = TodayText();
+  expected->OrgFilename = "Tief 3.ZCH";
+  MatchPhases(*expected, *loaded);
+  EXPECT_EQ(*loaded, *expected);
+  EXPECT_EQ(loaded->FgangAF[599], original->FgangAF[599]);
+  EXPECT_EQ(loaded->FgangAF[600], 0.0);
+}
+
+TEST(ChassisFile, KeysInTheirOrder) {
+  TScratchDir dir;
+  auto c = std::make_unique<TChassis>(DefaultChassis());
+  c->hstMark = true;  // never written into a chassis file
+  SaveChassisFile(dir / "k.ZCH", *c);
+  const std::string plain = TMyIniFile(dir / "k.ZCH", true, false, true).Serialize(false);
+  std::vector<std::string> keys;
+  std::size_t pos = 0;
+  while ((pos = plain.find("\r\n", pos)) != std::string::npos) {
+    pos += 2;
+    const std::size_t eq = plain.find("=\t", pos);
+    const std::size_t end = plain.find("\r\n", pos);
+    if (eq != std::string::npos && eq < end) keys.push_back(plain.substr(pos, eq - pos));
+  }
+  EXPECT_THAT(keys, ::testing::ElementsAre(
+                        "Version", "Name", "Kommentar", "typ", "hintengeschl", "fgang_which", "fs", "Qes", "Qms", "Vas",
+                        "Re", "Le", "Re2", "Le2", "Re3", "Le3", "Amem", "xlin", "xmax", "seo", "useFgangA",
+                        "useFgangAP", "useFgangA4fs", "useFgangI", "useFgangIP", "Membranform", "FgangAF", "FgangA",
+                        "FgangAPF", "FgangAP", "FgangIF", "FgangI", "FgangIPF", "FgangIP", "_ZNenn", "_PNorm", "_PMax",
+                        "_Hvc", "_Dvc", "_Hpp", "_Bl", "_SPL", "_Le", "_Mmd", "_fu", "_fo", "_magind", "_magflu",
+                        "_bnr", "_Da", "_Etiefe", "_Ausschn", "_Gewicht", "Filters", "pubdate", "OrgFilename"));
+  EXPECT_THAT(plain,
+              ::testing::StartsWith("## MyIniFile 1.0 by QZ 2004 ##\r\n#Header\r\nVersion=\t1108\r\n#Chassis\r\n"));
+}
+
+TEST(ChassisFile, CurvesEndWithAZeroFrequency) {
+  TScratchDir dir;
+  auto c = std::make_unique<TChassis>(DefaultChassis());
+  c->FgangAF[0] = 100, c->FgangAF[1] = 200, c->FgangAF[2] = 300;
+  c->FgangA[0] = 80, c->FgangA[1] = 81.5, c->FgangA[2] = 82, c->FgangA[3] = 99;  // 99 lies behind the end
+  c->FgangAPF = c->FgangAF;
+  c->FgangAP[1] = std::numbers::pi / 2;
+  SaveChassisFile(dir / "c.ZCH", *c);
+  const TMyIniFile ini(dir / "c.ZCH", true, false, true);
+  EXPECT_EQ(ini.ReadString("Chassis", "FgangAF", "-"), "100;\t200;\t300;\t0");
+  EXPECT_EQ(ini.ReadString("Chassis", "FgangA", "-"), "80;\t81,5;\t82;\t99");
+  EXPECT_EQ(ini.ReadString("Chassis", "FgangAP", "-"), "0;\t90;\t0;\t0");
+  EXPECT_EQ(ini.ReadString("Chassis", "FgangIF", "-"), "0");
+  EXPECT_EQ(ini.ReadString("Chassis", "FgangI", "-"), "0");
+
+  TScriptedInteraction ui;
+  auto loaded = std::make_unique<TChassis>(MakeFullChassis(1));
+  ASSERT_TRUE(LoadChassisFile(*loaded, dir / "c.ZCH", ui));
+  EXPECT_EQ(loaded->FgangAF[2], 300);
+  EXPECT_EQ(loaded->FgangAF[3], 0);
+  EXPECT_EQ(loaded->FgangAF[4], 0);  // nothing of the previous curve is left
+  EXPECT_EQ(loaded->FgangA[4], 0);
+  EXPECT_EQ(loaded->FgangIF[0], 0);
+  EXPECT_NEAR(loaded->FgangAP[1], std::numbers::pi / 2, 1e-7);
+}
+
+TEST(ChassisFile, TextsAreCutToTheirFields) {
+  TScriptedInteraction ui;
+  const auto c = LoadText(ChassisText(1108, "Name=" + std::string(30, 'N') + "\n_bnr=" + std::string(20, 'b') +
+                                                "\npubdate=01.02.2003 and more\n_hst=   \nFilters=x"),
+                          ui);
+  EXPECT_EQ(c->Name, std::string(22, 'N'));
+  EXPECT_EQ(c->_bnr, std::string(15, 'b'));
+  EXPECT_EQ(c->pubdate, "01.02.2003 and m");
+  EXPECT_TRUE(c->hstMark);
+  EXPECT_EQ(c->Filters, 0);
+}
+
+TEST(ChassisFile, DefaultsOfMissingKeys) {
+  TScriptedInteraction ui;
+  bool ok = false;
+  const auto c = LoadText(ChassisText(1108, ""), ui, &ok);
+  ASSERT_TRUE(ok);
+  TChassis expected{};
+  expected.fgang_which = 5;
+  expected.Re3 = 0.000001;
+  expected.Le3 = 0.000001;
+  expected.Filters = 119;
+  expected.pubdate = "01.01.2000";
+  EXPECT_EQ(*c, expected);
+}
+
+TEST(ChassisFile, VersionConversionOfTypAndMeasuringCondition) {
+  struct Case {
+    int version;
+    const char* keys;
+    std::uint32_t typ;
+    int which;
+  };
+  const Case cases[] = {
+      {1105, "typ=65537", 1048577, 5},   // bit 16 moves to bit 20
+      {1106, "typ=196609", 1048577, 5},  // bits 17..31 are cleared
+      {1107, "typ=65537", 65537, 5},     // kept from 1107 on
+      {1108, "typ=-5", 0, 5},            // a negative set reads as none
+      {1104, "fgang_which=7", 0, 4},     // 1104/1105: above 5 decreased by 3
+      {1104, "fgang_which=5", 0, 5},
+      {1105, "fgang_which=8", 0, 5},
+      {1106, "fgang_which=7", 0, 7},
+      {1002, "fgang_which=2", 0, 3},  // before 1104: above 1 increased by 1
+      {1002, "fgang_which=1", 0, 1},
+      {1002, "", 0, 5},  // default 4, increased
+      {1103, "", 0, 5},
+      {1000, "fgang_which=99999", 0, 32767},  // clamped to the 16-bit field
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.version) + " " + c.keys);
+    TScriptedInteraction ui;
+    bool ok = false;
+    const auto ch = LoadText(ChassisText(c.version, c.keys), ui, &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ch->typ, c.typ);
+    EXPECT_EQ(ch->fgang_which, c.which);
+  }
+}
+
+TEST(ChassisFile, VersionConversionOfPhases) {
+  constexpr double kHalfPi = 1.5707963;
+  struct Case {
+    int version;
+    const char* phase;  // the first value of both phase curves
+    double acoustic;
+    double electric;
+    double acousticEnd;  // the terminating element is converted as well
+  };
+  const Case cases[] = {
+      {1104, "90", -kHalfPi, kHalfPi, 3.1415926},  // degrees, then shifted by pi and wrapped
+      {1105, "90", kHalfPi, kHalfPi, 0},
+      {1108, "-45,5", -0.7941248, -0.7941248, 0},
+      {1103, "1", 1 + 3.1415926 - 6.283185306, 1, 3.1415926},  // radians, shifted
+      {1002, "-1", -1 + 3.1415926, -1, 3.1415926},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    TScriptedInteraction ui;
+    const std::string p = c.phase;
+    const auto ch = LoadText(
+        ChassisText(c.version, "FgangAPF=100;0\nFgangAP=" + p + ";0\nFgangIPF=100;0\nFgangIP=" + p + ";0"), ui);
+    EXPECT_NEAR(ch->FgangAP[0], c.acoustic, 1e-6);
+    EXPECT_NEAR(ch->FgangIP[0], c.electric, 1e-6);
+    EXPECT_NEAR(ch->FgangAP[1], c.acousticEnd, 1e-6);
+    EXPECT_EQ(ch->FgangAP[2], 0);  // beyond the elements read: untouched
+  }
+}
+
+TEST(ChassisFile, RejectedFilesLeaveTheRecordUnchanged) {
+  TScratchDir dir;
+  const auto before = std::make_unique<TChassis>(MakeFullChassis(2));
+  for (const char* text :
+       {"## MyIniFile 1.0\n#Chassis\nName=x", "## MyIniFile 1.0\n#Header\nVersion=999\n#Chassis\nName=x",
+        "## MyIniFile 1.0\n#Header\nVersion=1003\n#Chassis\nName=x",
+        "## MyIniFile 1.0\n#Header\nVersion=1102\n#Chassis\nName=x",
+        "## MyIniFile 1.0\n#Header\nVersion=1109\n#Chassis\nName=x"}) {
+    SCOPED_TRACE(text);
+    TScriptedInteraction ui;
+    WriteScrambled(dir / "r.ZCH", text);
+    auto c = std::make_unique<TChassis>(*before);
+    EXPECT_FALSE(LoadChassisFile(*c, dir / "r.ZCH", ui));
+    EXPECT_EQ(*c, *before);
+    ASSERT_EQ(ui.asked.size(), 1u);
+    EXPECT_EQ(ui.asked[0].text, "Datei hat falsches Datenformat.");
+  }
+  // A plain-text file: the format message, then the data format message.
+  WriteBytes(dir / "plain.ZCH", "## MyIniFile 1.0\r\n#Header\r\nVersion=\t1108\r\n");
+  TScriptedInteraction ui;
+  auto c = std::make_unique<TChassis>(*before);
+  EXPECT_FALSE(LoadChassisFile(*c, dir / "plain.ZCH", ui));
+  EXPECT_EQ(*c, *before);
+  ASSERT_EQ(ui.asked.size(), 2u);
+  EXPECT_EQ(ui.asked[0].text, "Falsches Dateiformat bei \r\n" + Utf8FromPath(dir / "plain.ZCH"));
+  EXPECT_EQ(ui.asked[1].text, "Datei hat falsches Datenformat.");
+}
+
+TEST(ChassisFile, Version1000DerivesTheMechanicalValuesAndFitsTheVoiceCoil) {
+  TScriptedInteraction ui;
+  // Impedance points in descending order: the fit sorts them.
+  const auto c =
+      LoadText(ChassisText(1000, "fs=50\nRe=6\nQes=0,5\nQms=4\nFgangIF=2000;1000;500;0\nFgangI=9;8;7;0"), ui);
+  EXPECT_DOUBLE_EQ(c->derived.Rms, 6 * 4 / 0.5);
+  EXPECT_DOUBLE_EQ(c->derived.Cms, 0.5 / (2 * std::numbers::pi * 50 * 6));
+  EXPECT_DOUBLE_EQ(c->derived.Lms, 6 / (2 * std::numbers::pi * 50 * 0.5));
+  EXPECT_EQ(c->FgangIF[0], 500);
+  EXPECT_EQ(c->FgangIF[2], 2000);
+  EXPECT_EQ(c->FgangI[0], 7);
+  EXPECT_TRUE(ui.asked.empty());
+
+  // Without a usable fs, Re or Qes the chassis keeps its values as read.
+  for (const char* keys : {"fs=0\nRe=6\nQes=0,5", "fs=50\nRe=0\nQes=0,5", "fs=50\nRe=6\nQes=-1"}) {
+    SCOPED_TRACE(keys);
+    const auto z = LoadText(ChassisText(1000, std::string(keys) + "\nFgangIF=2000;1000;0\nFgangI=9;8;0"), ui);
+    EXPECT_EQ(z->derived, TChassisDerived{});
+    EXPECT_EQ(z->FgangIF[0], 2000);
+  }
+}
+
+TEST(ChassisFile, NormalizedNames) {
+  EXPECT_EQ(NormalizeChassisName("W 130 S-8 (neu)"), "W130S8NEU");
+  EXPECT_EQ(NormalizeChassisName("w130s8neu"), "W130S8NEU");
+  EXPECT_EQ(NormalizeChassisName("a_b\tc\x01ä"), "ABCä");  // only a..z change case
+}
+
+TEST(ChassisFile, NewerFileSearch) {
+  TScratchDir dir;
+  auto chassisFile = [&](const char* name, int version, const char* chassisName, const char* date) {
+    WriteScrambled(dir / name, ChassisText(version, std::string("Name=") + chassisName + "\npubdate=" + date));
+  };
+  chassisFile("a.ZCH", 1108, "W 130 S-8 (neu)", "01.01.2012");  // same date
+  chassisFile("b.ZCH", 1108, "W 131 S-8", "01.01.2019");        // other chassis
+  chassisFile("c.zch", 1003, "W130S8NEU", "01.01.2019");        // version not accepted
+  WriteBytes(dir / "d.ZCH", "not a chassis file");
+  chassisFile("e.ZCH", 1108, "w130s8neu", "2.3.12");  // later: 2 March 2012
+  chassisFile("f.zch", 1108, "w130s8neu", "01.01.2013");
+  chassisFile("g.txt", 1108, "w130s8neu", "01.01.2014");
+  std::filesystem::create_directory(dir / "h.ZCH");
+
+  auto c = std::make_unique<TChassis>(DefaultChassis());
+  c->Name = "W130S8 neu";
+  c->pubdate = "01.01.2012";
+  TScriptedInteraction ui;
+  EXPECT_EQ(FindNewerChassisFile(*c, dir.path(), &ui), dir.path() / "e.ZCH");
+  ASSERT_EQ(ui.asked.size(), 1u);  // the foreign file d.ZCH
+  EXPECT_THAT(ui.asked[0].text, ::testing::HasSubstr("d.ZCH"));
+
+  c->pubdate = "03.03.2012";
+  EXPECT_EQ(FindNewerChassisFile(*c, dir.path(), nullptr), dir.path() / "f.zch");  // any letter case
+  c->pubdate = "01.01.2013";
+  EXPECT_EQ(FindNewerChassisFile(*c, dir.path(), nullptr), std::filesystem::path());
+  EXPECT_EQ(FindNewerChassisFile(*c, dir / "missing", nullptr), std::filesystem::path());
+}
+
+TEST(ChassisFile, FailingSaveKeepsThePreviousFile) {
+  TScratchDir dir;
+  const auto file = dir / "keep.ZCH";
+  auto c = std::make_unique<TChassis>(MakeFullChassis(1));
+  SaveChassisFile(file, *c);
+  const std::string before = ReadBytes(file);
+  // A data-sheet text too long for one line of the file: the error arises
+  // after most of the new file has been written.
+  c->_Da = std::string(30000, 'x');
+  EXPECT_THROW(SaveChassisFile(file, *c), TFileError);
+  EXPECT_EQ(ReadBytes(file), before);
+  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("keep.ZCH"));
+  EXPECT_THROW(SaveChassisFile(dir / "missing/x.ZCH", *c), TFileError);
+}
+
+TEST(ChassisFile, UnreadableFileRaises) {
+  TScratchDir dir;
+  std::filesystem::create_directory(dir / "x.ZCH");
+  TScriptedInteraction ui;
+  auto c = std::make_unique<TChassis>(DefaultChassis());
+  EXPECT_THROW(LoadChassisFile(*c, dir / "x.ZCH", ui), TFileError);
+  // A missing file has no version.
+  EXPECT_FALSE(LoadChassisFile(*c, dir / "none.ZCH", ui));
+  EXPECT_EQ(ui.asked.back().text, "Datei hat falsches Datenformat.");
+}
+
+}  // namespace
+}  // namespace sonvex

@@ -1,0 +1,442 @@
+#include "model/my_ini_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "files_test_util.h"
+#include "model/interaction.h"
+
+namespace sonvex {
+namespace {
+
+using testing_files::FolderEntries;
+using testing_files::ReadBytes;
+using testing_files::TScratchDir;
+using testing_files::WriteBytes;
+
+constexpr std::string_view kHeaderLine = "## MyIniFile 1.0 by QZ 2004 ##\r\n";
+
+TMyIniFile Plain(std::string_view text) { return TMyIniFile::FromBytes(text, false); }
+
+TEST(MyIniFileFormat, HeaderOnlyFirstSixteenCharactersCount) {
+  TScriptedInteraction ui;
+  const TMyIniFile ok = TMyIniFile::FromBytes("## MyIniFile 1.0 something else\n#S\nk=v\n", false, &ui);
+  EXPECT_FALSE(ok.HeaderError());
+  EXPECT_EQ(ok.ReadString("S", "k", "-"), "v");
+  EXPECT_TRUE(ui.asked.empty());
+
+  // A byte-order mark put in front by a text editor is tolerated.
+  EXPECT_EQ(Plain("\xEF\xBB\xBF## MyIniFile 1.0\n#S\nk=v").ReadString("S", "k", "-"), "v");
+
+  for (std::string_view bad :
+       {"## MyIniFile 1.1 by QZ 2004 ##\n#S\nk=v\n", "#S\nk=v\n", "\n## MyIniFile 1.0\n#S\nk=v", "## MyIniFile 1."}) {
+    SCOPED_TRACE(bad);
+    TScriptedInteraction bui;
+    const TMyIniFile f = TMyIniFile::FromBytes(bad, false, &bui, "/x/box.ZPJ");
+    EXPECT_TRUE(f.HeaderError());
+    EXPECT_EQ(f.KeyCount(), 0u);
+    EXPECT_EQ(f.ReadString("S", "k", "-"), "-");
+    ASSERT_EQ(bui.asked.size(), 1u);
+    EXPECT_EQ(bui.asked[0].text, "Falsches Dateiformat bei \r\n/x/box.ZPJ");
+  }
+}
+
+TEST(MyIniFileFormat, WrongHeaderFileIsNeverOverwritten) {
+  TScratchDir dir;
+  const auto file = dir / "foreign.ini";
+  const std::string foreign = "[section]\r\nkey=value\r\n";
+  WriteBytes(file, foreign);
+  {
+    TScriptedInteraction ui;
+    TMyIniFile f(file, false, true, true, &ui);
+    EXPECT_TRUE(f.HeaderError());
+    EXPECT_FALSE(f.Writable());
+    f.WriteString("S", "k", "v");
+    f.UpdateFile();
+  }
+  EXPECT_EQ(ReadBytes(file), foreign);
+}
+
+TEST(MyIniFileFormat, KeyLineParsing) {
+  // Blanks around the separator belong to the key and the value.
+  const TMyIniFile f = Plain(
+      "## MyIniFile 1.0\r\n"
+      "#S\r\n"
+      "fs = 28.5\r\n"
+      "a;=;\tb\r\n"
+      "c\t\t  keep blanks  \r\n"
+      "/d=comment\r\n"
+      "no separator here\r\n"
+      "e=x=y;z\r\n"
+      "=nokey\r\n"
+      "empty=");
+  EXPECT_EQ(f.ReadString("S", "fs ", "-"), " 28.5");
+  EXPECT_EQ(f.ReadString("S", "fs", "-"), "-");
+  EXPECT_EQ(f.ReadFloat("S", "fs ", 0), 28.5);
+  EXPECT_EQ(f.ReadString("S", "a", "-"), "b");
+  EXPECT_EQ(f.ReadString("S", "c", "-"), "  keep blanks  ");
+  EXPECT_EQ(f.ReadString("S", "/d", "-"), "-");
+  EXPECT_EQ(f.ReadString("S", "e", "-"), "x=y;z");
+  EXPECT_EQ(f.ReadString("S", "", "-"), "nokey");
+  EXPECT_EQ(f.ReadString("S", "empty", "-"), "");
+  EXPECT_EQ(f.KeyCount(), 6u);
+}
+
+TEST(MyIniFileFormat, AnyLineEndAndKeysOutsideSections) {
+  const TMyIniFile f = Plain("## MyIniFile 1.0\rorphan=1\n\n\r\r#A\rk=1\n#B\r\n\r\nk=2\n\r#A\nk=3");
+  EXPECT_EQ(f.ReadInteger("A", "k", 0), 1);  // the first section of a name
+  EXPECT_EQ(f.ReadInteger("B", "k", 0), 2);
+  EXPECT_EQ(f.SectionCount(), 3u);  // duplicate sections are kept
+  EXPECT_EQ(f.KeyCount(), 3u);      // the key before any section is ignored
+  EXPECT_EQ(f.Serialize(false), std::string(kHeaderLine) + "#A\r\nk=\t1\r\n#B\r\nk=\t2\r\n#A\r\nk=\t3\r\n");
+}
+
+TEST(MyIniFileFormat, SectionNamesAreCutTo99Characters) {
+  const std::string name(150, 'n');
+  const TMyIniFile f = Plain("## MyIniFile 1.0\n#" + name + "\nk=v");
+  EXPECT_EQ(f.ReadString(name.substr(0, 99), "k", "-"), "v");
+}
+
+TEST(MyIniFileValues, NumbersAndBooleans) {
+  const TMyIniFile f =
+      Plain("## MyIniFile 1.0\n#S\nc=0,5\np=0.5\ne=5E-1\nb2=2\nbm=-1\nb0=0\ntxt=abc\ni=0042x\nneg=-17\nunit=2,83V");
+  for (const char* key : {"c", "p", "e"}) EXPECT_EQ(f.ReadFloat("S", key, 0), 0.5) << key;
+  EXPECT_TRUE(f.ReadBool("S", "b2", false));
+  EXPECT_FALSE(f.ReadBool("S", "bm", true));
+  EXPECT_FALSE(f.ReadBool("S", "b0", true));
+  EXPECT_FALSE(f.ReadBool("S", "txt", true));
+  EXPECT_EQ(f.ReadInteger("S", "txt", 7), 0);
+  EXPECT_EQ(f.ReadInteger("S", "i", 0), 42);
+  EXPECT_EQ(f.ReadInteger("S", "neg", 0), -17);
+  EXPECT_DOUBLE_EQ(f.ReadFloat("S", "unit", 0), 2.83);
+  // Defaults for a missing key and a missing section.
+  EXPECT_EQ(f.ReadInteger("S", "missing", 9), 9);
+  EXPECT_EQ(f.ReadFloat("T", "c", 1.5), 1.5);
+  EXPECT_TRUE(f.ReadBool("T", "b2", true));
+}
+
+TEST(MyIniFileValues, FloatsKeepWhatFitsTenCharacters) {
+  struct Case {
+    double x;
+    const char* text;
+    double back;  // the value read from the text
+  };
+  const Case cases[] = {{0.5, "0,5", 0.5},
+                        {0.001, "0,001", 0.001},
+                        {0.000001, "1,E-6", 1e-6},
+                        {20000, "20000", 20000},
+                        {1234567, "1,234567E6", 1234567},
+                        {3.14159265358979, "3,14159265", 3.14159265},
+                        {0.000123456789, "1,23457E-4", 1.23457e-4},
+                        {-0.5, "-0,5", -0.5},
+                        {0, "0", 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(TMyIniFile::FloatText(c.x), c.text);
+    const TMyIniFile back = Plain(std::string("## MyIniFile 1.0\n#S\nx=\t") + c.text);
+    EXPECT_DOUBLE_EQ(back.ReadFloat("S", "x", -99), c.back);
+  }
+}
+
+TEST(MyIniFileValues, Arrays) {
+  const std::array<std::int32_t, 3> ints{1, 2, 3};
+  EXPECT_EQ(TMyIniFile::IntegerArrayText(ints, 0, 3), "1;\t2;\t3");
+  EXPECT_EQ(TMyIniFile::IntegerArrayText(ints, 1, 5), "2;\t3");  // never beyond the values
+  const std::array<double, 3> floats{0.5, 100, 1e-6};
+  EXPECT_EQ(TMyIniFile::FloatArrayText(floats, 0, 3), "0,5;\t100;\t1,E-6");
+
+  const TMyIniFile f = Plain(
+      "## MyIniFile 1.0\n#S\n"
+      "units=1 Hz;\t2,5 dB;;\t\t3\n"
+      "halves=2.5;3.5;-2.5\n"
+      "empty=\n"
+      "huge=1E30;-1E30\n"
+      "long=1;2;3;4;5;6;7;8\n");
+  std::array<double, 4> d{-1, -1, -1, -1};
+  EXPECT_EQ(f.ReadFloatArray("S", "units", d, 1, 3), 3);
+  EXPECT_THAT(d, ::testing::ElementsAre(-1, 1, 2.5, 3));
+
+  std::array<std::int32_t, 3> h{};
+  EXPECT_EQ(f.ReadIntegerArray("S", "halves", h, 0, 3), 3);
+  EXPECT_THAT(h, ::testing::ElementsAre(2, 4, -2));  // nearest, halves to even
+
+  std::array<std::int32_t, 2> big{};
+  EXPECT_EQ(f.ReadIntegerArray("S", "huge", big, 0, 2), 2);
+  EXPECT_THAT(big, ::testing::ElementsAre(INT32_MAX, INT32_MIN));
+
+  std::array<double, 2> e{7, 7};
+  EXPECT_EQ(f.ReadFloatArray("S", "empty", e, 0, 2), 1);  // an empty value is one element 0
+  EXPECT_THAT(e, ::testing::ElementsAre(0, 7));
+
+  EXPECT_EQ(f.ReadFloatArray("S", "missing", e, 0, 2), 0);
+  EXPECT_THAT(e, ::testing::ElementsAre(0, 7));
+
+  std::array<double, 5> l{};
+  EXPECT_EQ(f.ReadFloatArray("S", "long", l, 0, 3), 3);   // at most Count
+  EXPECT_EQ(f.ReadFloatArray("S", "long", l, 2, 10), 3);  // never beyond the array
+  EXPECT_THAT(l, ::testing::ElementsAre(1, 2, 1, 2, 3));
+}
+
+TEST(MyIniFileWrite, MatchingRulesAndOrder) {
+  TScratchDir dir;
+  TMyIniFile w(dir / "w.ini", false, true, false);
+  w.WriteFloat("Chassis", "fs", 28.5);
+  w.WriteInteger("Chassis", "N", -3);
+  w.WriteBool("Chassis", "on", true);
+  w.WriteString("chassis", "x", "other section");  // section names match exactly
+  w.WriteFloat("Chassis", "FS", 30);               // keys match regardless of case when writing
+  EXPECT_EQ(w.ReadFloat("Chassis", "fs", 0), 30);
+  EXPECT_EQ(w.ReadFloat("Chassis", "FS", 0), 0);  // ... but exactly when reading
+  EXPECT_TRUE(w.DeleteKey("Chassis", "ON"));
+  EXPECT_FALSE(w.DeleteKey("Chassis", "on"));
+  EXPECT_FALSE(w.DeleteKey("Nowhere", "on"));
+  w.WriteString("Chassis", "last", "z");
+  EXPECT_EQ(w.Serialize(false), std::string(kHeaderLine) +
+                                    "#Chassis\r\nfs=\t30\r\nN=\t-3\r\nlast=\tz\r\n#chassis\r\nx=\tother section\r\n");
+  EXPECT_EQ(w.KeyCount(), 5u);  // keys added so far (deleting does not count back)
+}
+
+TEST(MyIniFileWrite, DuplicateKeysAndTheSharedCursor) {
+  // Reads start at the index found last (in any section) and wrap around.
+  const TMyIniFile f = Plain("## MyIniFile 1.0\n#S\nk=first\nx=1\nk=second\n#T\na=1\nb=2\nc=3\n");
+  EXPECT_EQ(f.ReadString("S", "k", "-"), "first");
+  EXPECT_EQ(f.ReadString("S", "x", "-"), "1");
+  EXPECT_EQ(f.ReadString("S", "k", "-"), "second");
+  EXPECT_EQ(f.ReadString("S", "k", "-"), "second");
+  EXPECT_EQ(f.ReadString("T", "a", "-"), "1");  // cursor 2 in T: wraps around to a
+  EXPECT_EQ(f.ReadString("S", "k", "-"), "first");
+  EXPECT_EQ(f.Serialize(false),
+            std::string(kHeaderLine) + "#S\r\nk=\tfirst\r\nx=\t1\r\nk=\tsecond\r\n#T\r\na=\t1\r\nb=\t2\r\nc=\t3\r\n");
+}
+
+TEST(MyIniFileWrite, ReadOnlyObjectWritesNothing) {
+  TScratchDir dir;
+  const auto file = dir / "ro.ini";
+  const std::string before = std::string(kHeaderLine) + "#S\r\nk=\tv\r\n";
+  WriteBytes(file, before);
+  {
+    TMyIniFile f(file, false, false, true);
+    f.WriteString("S", "k", "changed");
+    f.WriteFloatArray("S", "arr", std::array<double, 2>{1, 2}, 0, 2);
+    EXPECT_FALSE(f.DeleteKey("S", "k"));
+    EXPECT_EQ(f.ReadString("S", "k", "-"), "v");
+    EXPECT_FALSE(f.Modified());
+    EXPECT_EQ(f.KeyCount(), 1u);
+  }
+  EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST(MyIniFileWrite, ReleaseWritesOnlyWhenModified) {
+  TScratchDir dir;
+  { TMyIniFile missing(dir / "missing.ini", false, true, true); }  // nothing written to it
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.ini"));
+
+  { TMyIniFile fresh(dir / "fresh.ini", true, true, false); }  // made new: written even when empty
+  EXPECT_EQ(ReadBytes(dir / "fresh.ini"), TMyIniFile::FromBytes({}, true).Serialize(true));
+
+  {
+    TMyIniFile w(dir / "w.ini", false, true, true);
+    w.WriteInteger("S", "k", 5);
+  }  // released: written
+  TScriptedInteraction ui;
+  const TMyIniFile r(dir / "w.ini", false, false, true, &ui);
+  EXPECT_EQ(r.ReadInteger("S", "k", 0), 5);
+  EXPECT_TRUE(ui.asked.empty());
+
+  // An empty existing file is read like a missing one, without a message, and
+  // may be written.
+  WriteBytes(dir / "empty.ini", "");
+  TMyIniFile e(dir / "empty.ini", false, true, true, &ui);
+  EXPECT_FALSE(e.HeaderError());
+  EXPECT_TRUE(e.Writable());
+  EXPECT_TRUE(ui.asked.empty());
+}
+
+TEST(MyIniFileScrambled, LengthBytesAndMask) {
+  TScratchDir dir;
+  const auto file = dir / "s.bin";
+  {
+    TMyIniFile f(file, true, true, false);
+    f.WriteString("S", "k", std::string(127, 'x'));  // line "k=<TAB>" + 127 = 130 characters
+    f.UpdateFile();
+  }
+  const std::string bytes = ReadBytes(file);
+  // The header line of 30 characters: length bytes 0 and 30, then the line
+  // with byte i XOR-ed with (47·i) mod 256. The multiplier must never change.
+  ASSERT_GE(bytes.size(), 32u);
+  EXPECT_EQ(bytes[0], 0);
+  EXPECT_EQ(bytes[1], 30);
+  for (std::size_t i = 0; i < 30; ++i)
+    EXPECT_EQ(static_cast<unsigned char>(bytes[2 + i]),
+              static_cast<unsigned char>(kMyIniHeader[i]) ^ static_cast<unsigned char>((47 * i) % 256))
+        << i;
+  // Then "#S" (2) and the key line of 130 characters: bytes 1 and 30.
+  const std::size_t keyLine = 2 + 30 + 2 + 2;
+  EXPECT_EQ(bytes[keyLine], 1);
+  EXPECT_EQ(bytes[keyLine + 1], 30);
+  EXPECT_EQ(bytes.size(), keyLine + 2 + 130);
+
+  const TMyIniFile back(file, true, false, true);
+  EXPECT_EQ(back.ReadString("S", "k", "-"), std::string(127, 'x'));
+  // The same file read as plain text is not a MyIniFile.
+  EXPECT_TRUE(TMyIniFile::FromBytes(bytes, false).HeaderError());
+  EXPECT_TRUE(TMyIniFile::FromBytes(Plain("## MyIniFile 1.0\n#S\nk=v").Serialize(false), true).HeaderError());
+}
+
+TEST(MyIniFileScrambled, TruncatedFilesKeepTheCompleteLines) {
+  TMyIniFile src = Plain("## MyIniFile 1.0\n#S\na=1\nb=2\nc=3\n");
+  const std::string bytes = src.Serialize(true);
+  for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const TMyIniFile f = TMyIniFile::FromBytes(std::string_view(bytes).substr(0, cut), true);
+    EXPECT_LE(f.KeyCount(), 3u);
+    if (cut == bytes.size()) {
+      EXPECT_EQ(f.ReadInteger("S", "c", 0), 3);
+    }
+    if (cut == bytes.size() - 1) {
+      EXPECT_EQ(f.ReadInteger("S", "b", 0), 2);  // the cut last line is dropped
+      EXPECT_EQ(f.ReadInteger("S", "c", 0), 0);
+    }
+  }
+  // A length that points beyond the end of the file.
+  std::string beyond = bytes;
+  beyond += std::string("\xFF\xFF", 2) + "abc";
+  EXPECT_EQ(TMyIniFile::FromBytes(beyond, true).KeyCount(), 3u);
+}
+
+TEST(MyIniFileScrambled, LinesBeyondTheLongestStorableAreRefused) {
+  TScratchDir dir;
+  const auto file = dir / "long.ZCH";
+  const std::string key = "k";
+  const std::string fits(kMaxScrambledLineBytes - 3, 'a');  // "k=<TAB>" + value = 25 599
+  {
+    TMyIniFile f(file, true, true, false);
+    f.WriteString("S", key, fits);
+    f.UpdateFile();
+  }
+  const std::string before = ReadBytes(file);
+  EXPECT_EQ(TMyIniFile(file, true, false, true).ReadString("S", key, "-"), fits);
+  EXPECT_EQ(static_cast<unsigned char>(before[before.size() - kMaxScrambledLineBytes - 2]), 255);
+  EXPECT_EQ(static_cast<unsigned char>(before[before.size() - kMaxScrambledLineBytes - 1]), 99);
+
+  TMyIniFile f(file, true, true, false);
+  f.WriteString("S", "before", "fine");
+  f.WriteString("S", key, fits + "a");  // one character too many
+  f.WriteString("S", "after", "fine");
+  try {
+    f.UpdateFile();
+    FAIL() << "a line of 25 600 characters was written";
+  } catch (const TFileError& e) {
+    EXPECT_THAT(e.what(), ::testing::HasSubstr("25600"));
+    EXPECT_THAT(e.what(), ::testing::HasSubstr("25599"));
+  }
+  EXPECT_EQ(ReadBytes(file), before);
+  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("long.ZCH"));
+  // The plain form has no such limit.
+  EXPECT_NO_THROW((void)f.Serialize(false));
+}
+
+TEST(MyIniFileRobustness, LongLinesManySectionsAndGarbage) {
+  const std::string longValue(100000, 'v');
+  EXPECT_EQ(Plain("## MyIniFile 1.0\n#S\nk=" + longValue + "\n").ReadString("S", "k", "-"), longValue);
+
+  std::string many = "## MyIniFile 1.0\n";
+  for (int i = 1; i <= 2000; ++i) many += "#S" + std::to_string(i) + "\nk=" + std::to_string(i) + "\n";
+  const TMyIniFile f = Plain(many);
+  EXPECT_EQ(f.SectionCount(), kMaxSections);
+  EXPECT_EQ(f.ReadInteger("S1000", "k", 0), 1000);
+  EXPECT_EQ(f.ReadInteger("S1001", "k", 0), 0);  // no room in the section table: ignored
+  EXPECT_EQ(f.KeyCount(), 1000u);
+
+  std::string garbage;
+  for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
+  for (bool scrambled : {false, true}) {
+    const TMyIniFile g = TMyIniFile::FromBytes(garbage, scrambled);
+    EXPECT_TRUE(g.HeaderError());
+    const TMyIniFile h = TMyIniFile::FromBytes("## MyIniFile 1.0\n#\xFF\xFE\nk\xC3=\xC3\x28\x80\n", false);
+    EXPECT_EQ(h.ReadString("\xFF\xFE", "k\xC3", "-"), "\xC3\x28\x80");  // bytes are kept as they are
+  }
+}
+
+TEST(MyIniFilePlainForm, LineBreaksInsideTextsDoNotSplitLines) {
+  TScratchDir dir;
+  TMyIniFile w(dir / "b.ini", false, true, false);
+  w.WriteString("S", "k", "two\r\nlines");
+  EXPECT_EQ(Plain(w.Serialize(false)).ReadString("S", "k", "-"), "two  lines");
+  // The scrambled form counts bytes and keeps them.
+  EXPECT_EQ(TMyIniFile::FromBytes(w.Serialize(true), true).ReadString("S", "k", "-"), "two\r\nlines");
+}
+
+TEST(AtomicWrite, FailureHalfWayLeavesThePreviousFile) {
+  TScratchDir dir;
+  const auto file = dir / "project.ZPJ";
+  const std::string previous("previous content\x00\x01", 18);
+  WriteBytes(file, previous);
+  EXPECT_THROW(WriteFileAtomically(file,
+                                   [](std::ostream& out) {
+                                     out << std::string(100000, 'n');
+                                     throw std::runtime_error("disk full");
+                                   }),
+               std::runtime_error);
+  EXPECT_EQ(ReadBytes(file), previous);
+  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("project.ZPJ"));
+
+  WriteFileAtomically(file, "new");
+  EXPECT_EQ(ReadBytes(file), "new");
+  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("project.ZPJ"));
+}
+
+TEST(AtomicWrite, ObjectReleasedByAnExceptionWritesNothing) {
+  TScratchDir dir;
+  const auto file = dir / "p.ZPJ";
+  WriteBytes(file, "old");
+  try {
+    TMyIniFile f(file, true, true, false);
+    f.WriteString("Header", "Version", "1008");
+    throw std::runtime_error("failed while filling the file object");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(ReadBytes(file), "old");
+}
+
+TEST(AtomicWrite, UnwritableTargetsRaiseAndKeepTheFile) {
+  TScratchDir dir;
+  EXPECT_THROW(WriteFileAtomically(dir / "no_such_folder/x.ZPJ", "x"), TFileError);
+  std::filesystem::create_directory(dir / "adir");
+  EXPECT_THROW(WriteFileAtomically(dir / "adir", "x"), TFileError);  // a folder cannot be replaced by a file
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "adir"));
+  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("adir"));
+}
+
+TEST(AtomicWrite, WriteProtectedFolderKeepsTheFile) {
+  TScratchDir dir;
+  const auto ro = dir / "ro";
+  std::filesystem::create_directory(ro);
+  WriteBytes(ro / PathFromUtf8("p.ZPJ"), "old");
+  std::filesystem::permissions(ro, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const bool enforced = !std::ofstream(ro / PathFromUtf8("probe")).is_open();
+  if (enforced) {
+    TMyIniFile f(ro / PathFromUtf8("p.ZPJ"), true, true, false);
+    f.WriteString("S", "k", "v");
+    EXPECT_THROW(f.UpdateFile(), TFileError);
+    EXPECT_EQ(ReadBytes(ro / PathFromUtf8("p.ZPJ")), "old");
+  }
+  std::filesystem::permissions(ro, std::filesystem::perms::owner_all);
+  if (!enforced) GTEST_SKIP() << "folder permissions are not enforced for this user";
+}
+
+TEST(MyIniFileIo, UnreadableFilesRaise) {
+  TScratchDir dir;
+  std::filesystem::create_directory(dir / "folder.ini");
+  EXPECT_THROW(TMyIniFile(dir / "folder.ini", false, false, true), TFileError);
+}
+
+}  // namespace
+}  // namespace sonvex
