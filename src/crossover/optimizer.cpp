@@ -1,0 +1,528 @@
+#include "crossover/optimizer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "calc/check.h"
+#include "model/interaction.h"
+
+namespace sonvex {
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr double kGrowth = 1.8;         // step factor after an accepted candidate
+constexpr double kStallLimit = 0.0003;  // B - total grade below this: stalled
+constexpr double kStallLift = 0.0025;   // B is raised by this after a stall
+
+TOptiValue MakeValue(int amp, int slot, bool coilResistance, double value, double step, double lower, double upper,
+                     const char* label, const char* unit, double factor) {
+  TOptiValue v;
+  v.amplifier = amp;
+  v.slot = slot;
+  v.coilResistance = coilResistance;
+  v.startValue = value;
+  v.step = step;
+  v.lowerBound = lower;
+  v.upperBound = upper;
+  v.label = label;
+  v.unit = unit;
+  v.displayFactor = factor;
+  return v;
+}
+
+int AmpsInUse(const TProjekt& p) { return std::clamp<int>(p.nAmps, 0, kMaxAmps); }
+
+bool IsValuePart(int typ) { return typ == ptR || typ == ptC || typ == ptL; }
+
+}  // namespace
+
+std::vector<TOptiValue> CollectOptiValues(const TProjekt& p) {
+  std::vector<TOptiValue> vars;
+  for (int a = 0; a < AmpsInUse(p); ++a) {
+    for (int s = 0; s < kUsedPartSlots && static_cast<int>(vars.size()) < kOptiCollectLimit; ++s) {
+      const TWPart& part = p.Verstaerker[a].crossover[s];
+      if (!part._bOpti) continue;
+      const double x = part._value;
+      switch (part._typ) {
+        case ptR:
+          vars.push_back(MakeValue(a, s, false, x, x / 16, 0.001, 1000, "R = ", " Ohm", 1));
+          break;
+        case ptC:
+          vars.push_back(MakeValue(a, s, false, x, x / 16, 1e-9, 0.001, "C = ", " uF", 1e6));
+          break;
+        case ptL:
+          vars.push_back(MakeValue(a, s, false, x, x / 16, 1e-6, 1.0, "L = ", " mH", 1000));
+          // The winding resistance has no natural upper limit; the step
+          // clamp needs one, and the resistor bound of 1000 Ohm serves.
+          vars.push_back(MakeValue(a, s, true, part._Rvalue, part._Rvalue / 7, 0.0001, 1000, "R(L) = ", " Ohm", 1));
+          break;
+        default:  // wires, chassis and amplifier outputs have no value to vary
+          break;
+      }
+    }
+  }
+  return vars;
+}
+
+double OptiValueOf(const TProjekt& p, const TOptiValue& v) {
+  const TWPart& part =
+      p.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+  return v.coilResistance ? part._Rvalue : part._value;
+}
+
+void SetOptiValue(TProjekt& p, const TOptiValue& v, double x) {
+  TWPart& part = p.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+  (v.coilResistance ? part._Rvalue : part._value) = x;
+}
+
+TStepTrials StepTrials(double x, const TOptiValue& v) { return {x + v.step, std::max(x - v.step, v.lowerBound)}; }
+
+double AdjustStep(double step, const TOptiValue& v, int repeat) {
+  double s = step * (0.6 + 0.1 * repeat);
+  s = std::max(s, v.lowerBound);
+  s = std::min(s, 0.4 * v.startValue);
+  return std::min(s, v.upperBound);
+}
+
+double ExtrapolationValue(double x, double reference, int repeat, double lowerBound) {
+  const double c = 0.0004 * repeat;
+  return std::max((1 + c) * x + c * reference, lowerBound);
+}
+
+bool UpdateStallMeasure(double& b, double total) {
+  b = 0.5 * total + 0.5 * b;
+  if (total + 1 < b) b = total + 1;
+  if (b - total < kStallLimit) {
+    b += kStallLift;
+    return true;
+  }
+  return false;
+}
+
+int ChooseVariableToFix(const std::vector<TOptiValue>& vars, const TProjekt& p) {
+  int chosen = -1;
+  int chosenType = 0;
+  for (int i = 0; i < static_cast<int>(vars.size()); ++i) {
+    const TOptiValue& v = vars[static_cast<std::size_t>(i)];
+    if (v.coilResistance) continue;
+    const int typ =
+        p.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot))._typ;
+    if (chosen < 0 || typ > chosenType ||
+        (typ == chosenType && v.startValue > vars[static_cast<std::size_t>(chosen)].startValue)) {
+      chosen = i;
+      chosenType = typ;
+    }
+  }
+  return chosen;
+}
+
+void RemoveFixedVariable(std::vector<TOptiValue>& vars, std::vector<TOptiReference>& refs, int index) {
+  if (index < 0 || index >= static_cast<int>(vars.size())) return;
+  const TOptiValue fixed = vars[static_cast<std::size_t>(index)];
+  // The chosen variable is a part value; a coil also takes its winding
+  // resistance along (the same slot's coil-resistance variable).
+  std::vector<TOptiValue> keptVars;
+  std::vector<TOptiReference> keptRefs;
+  for (std::size_t i = 0; i < vars.size(); ++i) {
+    const TOptiValue& v = vars[i];
+    const bool samePart = v.amplifier == fixed.amplifier && v.slot == fixed.slot;
+    if (static_cast<int>(i) == index || (samePart && v.coilResistance)) continue;
+    keptVars.push_back(v);
+    if (i < refs.size()) keptRefs.push_back(refs[i]);
+  }
+  for (TOptiValue& v : keptVars) {
+    v.step = std::max(v.step, 0.04 * v.startValue);
+    v.step = std::max(v.step, 100 * v.lowerBound);
+  }
+  vars = std::move(keptVars);
+  refs = std::move(keptRefs);
+}
+
+std::optional<TWPart> FixPartByRule(const TWPart& part, const TFixRules& rules) {
+  TFixChoice choice = TFixChoice::Manual;
+  if (part._typ == ptR) choice = rules.resistors;
+  if (part._typ == ptC) choice = rules.capacitors;
+  if (part._typ == ptL) choice = rules.coils;
+  if (choice == TFixChoice::Manual) return std::nullopt;
+  TWPart fixed = part;
+  fixed._value = RoundToESeries(part._value, choice == TFixChoice::E6 ? TESeries::E6 : TESeries::E12);
+  return fixed;
+}
+
+// ---------------------------------------------------------------------------
+
+TOptiThread::TOptiThread(TOptiHost* host, std::chrono::milliseconds workerPause, TOptiTimeouts timeouts)
+    : host_(host), timeouts_(timeouts), start_(MakeNewProject()), startResult_(std::make_unique<TResult>()) {
+  for (int i = 0; i < kWorkers; ++i) {
+    workers_[static_cast<std::size_t>(i)] = std::make_unique<TCalcThread>(nullptr, true, workerPause);
+    workers_[static_cast<std::size_t>(i)]->Start();  // idle until the first request
+    projects_[static_cast<std::size_t>(i)] = std::make_unique<TProjekt>(*start_);
+  }
+  thread_ = std::thread([this] { Execute(); });
+}
+
+TOptiThread::~TOptiThread() {
+  {
+    std::lock_guard lock(mutex_);
+    terminate_ = true;
+  }
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
+  // The workers end in their own destructors, after the item they run.
+}
+
+bool TOptiThread::StartRun(const TProjekt& project, const TResult& result, const TCalcStruct& states,
+                           const TOptiParams& params) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!idle_ || terminate_) return false;
+    *start_ = project;
+    *startResult_ = result;
+    startStates_ = states;
+    params_ = params;
+    stopRequested_ = false;
+    runRequested_ = true;
+    idle_ = false;
+  }
+  wake_.notify_all();
+  return true;
+}
+
+void TOptiThread::RequestStop() { stopRequested_ = true; }
+
+bool TOptiThread::IsIdle() const {
+  std::lock_guard lock(mutex_);
+  return idle_;
+}
+
+bool TOptiThread::WaitIdle(std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return idleCv_.wait_for(lock, timeout, [this] { return idle_; });
+}
+
+const TProjekt& TOptiThread::BestProject() const { return *projects_[static_cast<std::size_t>(best_)]; }
+
+const TResult& TOptiThread::BestResult() const {
+  const TCalcThread& w = *workers_[static_cast<std::size_t>(best_)];
+  w.WaitIdle();
+  return w.Result();
+}
+
+const TCalcStruct& TOptiThread::BestStates() const {
+  const TCalcThread& w = *workers_[static_cast<std::size_t>(best_)];
+  w.WaitIdle();
+  return w.States();
+}
+
+const TGrades& TOptiThread::BestGrades() const {
+  const TCalcThread& w = *workers_[static_cast<std::size_t>(best_)];
+  w.WaitIdle();
+  return w.Grades();
+}
+
+void TOptiThread::Execute() {
+  std::unique_lock lock(mutex_);
+  while (true) {
+    wake_.wait(lock, [this] { return runRequested_ || terminate_; });
+    if (terminate_) return;
+    runRequested_ = false;
+    lock.unlock();
+
+    const TOptiOutcome outcome = Run();
+    outcome_ = outcome;
+    SetProgress(-1);
+    if (host_ != nullptr && !Terminating()) {
+      switch (outcome) {
+        case TOptiOutcome::Finished:
+          host_->Success();
+          break;
+        case TOptiOutcome::TimedOut:
+          // The search did not end by itself: no success report.
+          host_->Failure(std::string(kOptiTimeoutText));
+          break;
+        case TOptiOutcome::StartFailed:
+          host_->Failure(std::string(kOptiStartFailedText));
+          break;
+        case TOptiOutcome::NothingMarked:
+          host_->Failure("Es wurden keine Bauteile zur Optimierung markiert.");
+          break;
+        default:  // a stop request or termination: nothing to report
+          break;
+      }
+    }
+
+    lock.lock();
+    idle_ = true;
+    idleCv_.notify_all();
+  }
+}
+
+void TOptiThread::SetProgress(int perMille) {
+  progress_ = perMille;
+  if (host_ != nullptr && !Terminating()) host_->Progress(perMille);
+}
+
+void TOptiThread::ReportGrades() {
+  if (host_ == nullptr || Terminating()) return;
+  const TCalcThread& w = *workers_[static_cast<std::size_t>(best_)];
+  host_->GradeReport(w.Grades(), w.Result());
+}
+
+// Each worker announces its idle state through its own condition variable,
+// so a worker that finished before we look is seen at once and no wake-up can
+// be lost; there is no need to resume a worker a second time. The wait is cut
+// into ticks only to notice termination and to move the progress bar.
+bool TOptiThread::WaitWorkers(std::chrono::milliseconds timeout, std::chrono::milliseconds tick,
+                              const std::function<void()>& onTick) {
+  const auto deadline = TClock::now() + timeout;
+  for (const auto& w : workers_) {
+    while (true) {
+      const auto left = std::chrono::duration_cast<milliseconds>(deadline - TClock::now());
+      if (w->WaitIdle(std::clamp(left, milliseconds(0), tick))) break;
+      if (Terminating() || TClock::now() >= deadline) return false;
+      if (onTick) onTick();
+    }
+  }
+  return true;
+}
+
+// A candidate replaces the best crossover only when its calculation ran
+// without errors: a failed item keeps the results of an earlier candidate,
+// and grading those would credit this candidate with another one's response.
+bool TOptiThread::Better(int candidate, int than) const {
+  const TCalcThread& w = *workers_[static_cast<std::size_t>(candidate)];
+  const double g = w.Grades()[gTotal];
+  if (!std::isfinite(g)) return false;
+  const TProjekt& p = w.WorkingProject();
+  if (StatusReport(w.States(), p.nAmps, p.nChassis).errors != 0) return false;
+  return g < workers_[static_cast<std::size_t>(than)]->Grades()[gTotal];
+}
+
+TOptiThread::TPassEnd TOptiThread::Pass(int iteration, double& b) {
+  const int n = static_cast<int>(vars_.size());
+  int k = 0;
+  int a = 1;  // repeat counter
+  while (k <= n + 1) {
+    // Per mille of the pass; the two extrapolation trials would pass 1000.
+    SetProgress(std::min(1000, static_cast<int>(std::lround((k + 1) * 1000.0 / n))));
+    const int upWorker = (best_ + 1) % kWorkers;
+    const int downWorker = (best_ + 2) % kWorkers;
+    const TProjekt& best = *projects_[static_cast<std::size_t>(best_)];
+    TProjekt& up = *projects_[static_cast<std::size_t>(upWorker)];
+    TProjekt& down = *projects_[static_cast<std::size_t>(downWorker)];
+    up = best;
+    down = best;
+    bool runUp = false;
+    bool runDown = false;
+    if (k < n) {
+      const TOptiValue& v = vars_[static_cast<std::size_t>(k)];
+      const double x = OptiValueOf(best, v);
+      const TStepTrials t = StepTrials(x, v);
+      SetOptiValue(up, v, t.up);
+      SetOptiValue(down, v, t.down);
+      // A candidate equal to the best crossover (a step of 0, or the
+      // downward step at the lower bound) cannot be better: not computed.
+      runUp = t.up != x;
+      runDown = t.down != x;
+    } else if (iteration >= 2) {
+      // Extrapolation trials: trial n uses reference rows 0 and 1, trial
+      // n + 1 rows 2 and 3. In the first iteration they would evaluate
+      // unchanged copies of the best crossover, which can never be better,
+      // so they are not computed.
+      const int row = 2 * (k - n);
+      for (std::size_t m = 0; m < vars_.size(); ++m) {
+        const TOptiValue& v = vars_[m];
+        const double x = OptiValueOf(best, v);
+        SetOptiValue(up, v, ExtrapolationValue(x, refs_[m][static_cast<std::size_t>(row)], a, v.lowerBound));
+        SetOptiValue(down, v, ExtrapolationValue(x, refs_[m][static_cast<std::size_t>(row + 1)], a, v.lowerBound));
+      }
+      runUp = true;
+      runDown = true;
+    }
+    if (onTrial) onTrial(TTrial{iteration, k, a, n, up, down, runUp, runDown});
+    if (runUp) {
+      workers_[static_cast<std::size_t>(upWorker)]->StartCalc(up);
+      ++trials_;
+    }
+    if (runDown) {
+      workers_[static_cast<std::size_t>(downWorker)]->StartCalc(down);
+      ++trials_;
+    }
+    // The best worker is waited for as well: after a part was fixed it
+    // recomputes the best crossover.
+    if (!WaitWorkers(timeouts_.trial, milliseconds(10), {}))
+      return Terminating() ? TPassEnd::Terminated : TPassEnd::TimedOut;
+
+    const double bestGrade = workers_[static_cast<std::size_t>(best_)]->Grades()[gTotal];
+    if (k == 0 && bestGrade > b) b = bestGrade;
+    bool improved = false;
+    double* step = k < n ? &vars_[static_cast<std::size_t>(k)].step : nullptr;
+    if (runUp && Better(upWorker, best_)) {
+      best_ = upWorker;
+      improved = true;
+      if (step != nullptr) *step *= kGrowth;
+    }
+    if (runDown && Better(downWorker, best_)) {
+      best_ = downWorker;
+      improved = true;
+      if (step != nullptr) *step *= kGrowth;
+    }
+    if (step != nullptr) *step = AdjustStep(*step, vars_[static_cast<std::size_t>(k)], a);
+    if (stopRequested_) return TPassEnd::Stopped;
+    // From the eighth iteration on a successful trial is repeated, each time
+    // with a slightly larger push, up to six times.
+    if (iteration >= 8 && improved && a < 6) {
+      ++a;
+    } else {
+      ++k;
+      a = 1;
+    }
+  }
+  return TPassEnd::Done;
+}
+
+void TOptiThread::FixOnePart() {
+  const int index = ChooseVariableToFix(vars_, *projects_[static_cast<std::size_t>(best_)]);
+  if (index < 0) {
+    vars_.clear();
+    refs_.clear();
+    return;
+  }
+  const TOptiValue& v = vars_[static_cast<std::size_t>(index)];
+  TProjekt& best = *projects_[static_cast<std::size_t>(best_)];
+  TWPart& part =
+      best.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+  if (host_ != nullptr && !Terminating()) part = host_->FixPart(v, part);
+  // The best worker recomputes its crossover with the fixed part; the next
+  // trial waits for it together with the candidates.
+  workers_[static_cast<std::size_t>(best_)]->StartCalc(best);
+  RemoveFixedVariable(vars_, refs_, index);
+}
+
+TOptiOutcome TOptiThread::Run() {
+  trials_ = 0;
+  vars_ = CollectOptiValues(*start_);
+  // The reference rows stay at the start values for the whole run. The
+  // extrapolation trials then push every value relative to the crossover the
+  // user started from, the same start gives the same run, and a part fixed
+  // to a standard value does not drag moving averages of the others along.
+  refs_.assign(vars_.size(), TOptiReference{});
+  for (std::size_t i = 0; i < vars_.size(); ++i) refs_[i].fill(vars_[i].startValue);
+  if (vars_.empty()) return TOptiOutcome::NothingMarked;
+
+  // Initial evaluation: every worker takes the start project with the main
+  // calculation's results and grades it with the run's parameters.
+  int progress = 0;
+  SetProgress(progress);
+  const auto creep = [&] {
+    progress = (progress * 99 + 1000) / 100;
+    SetProgress(progress);
+  };
+  const auto initialEnd = TClock::now() + timeouts_.initial;
+  const auto initialLeft = [&] {
+    return std::max(milliseconds(0), std::chrono::duration_cast<milliseconds>(initialEnd - TClock::now()));
+  };
+  // A worker may still be busy with a calculation of a run that timed out.
+  if (!WaitWorkers(initialLeft(), milliseconds(80), creep))
+    return Terminating() ? TOptiOutcome::Terminated : TOptiOutcome::TimedOut;
+  for (int i = 0; i < kWorkers; ++i) {
+    TCalcThread& w = *workers_[static_cast<std::size_t>(i)];
+    w.Adopt(*start_, *startResult_, startStates_);
+    w.optiParams = params_;
+    *projects_[static_cast<std::size_t>(i)] = *start_;
+    w.StartCalc(*start_);
+  }
+  best_ = 0;
+  if (!WaitWorkers(initialLeft(), milliseconds(80), creep))
+    return Terminating() ? TOptiOutcome::Terminated : TOptiOutcome::TimedOut;
+  {
+    const TCalcThread& w = *workers_[0];
+    if (StatusReport(w.States(), start_->nAmps, start_->nChassis).errors != 0 || !std::isfinite(w.Grades()[gTotal]))
+      return TOptiOutcome::StartFailed;
+  }
+  ReportGrades();
+
+  double b = 100.0;  // smoothed grade of the stall test
+  for (int iteration = 1;; ++iteration) {
+    const TPassEnd end = Pass(iteration, b);
+    if (end == TPassEnd::TimedOut) return TOptiOutcome::TimedOut;
+    if (end == TPassEnd::Terminated) return TOptiOutcome::Terminated;
+    ReportGrades();
+    bool finished = std::none_of(vars_.begin(), vars_.end(), [](const TOptiValue& v) { return v.step > v.lowerBound; });
+    const bool stalled = UpdateStallMeasure(b, workers_[static_cast<std::size_t>(best_)]->Grades()[gTotal]);
+    if (stopRequested_) finished = true;
+    bool fixed = false;
+    if (!finished && stalled) {
+      FixOnePart();
+      fixed = true;
+    }
+    if (vars_.empty()) {
+      // The last part was fixed after the last report: report the crossover
+      // as it now stands, so that the final grades belong to it.
+      if (fixed) {
+        if (!WaitWorkers(timeouts_.trial, milliseconds(10), {}))
+          return Terminating() ? TOptiOutcome::Terminated : TOptiOutcome::TimedOut;
+        ReportGrades();
+      }
+      finished = true;
+    }
+    if (finished) break;
+  }
+  return stopRequested_ ? TOptiOutcome::Stopped : TOptiOutcome::Finished;
+}
+
+// ---------------------------------------------------------------------------
+
+int CountMarkedParts(const TProjekt& p) {
+  int count = 0;
+  for (int a = 0; a < AmpsInUse(p); ++a)
+    for (int s = 0; s < kUsedPartSlots; ++s) {
+      const TWPart& part = p.Verstaerker[a].crossover[s];
+      if (part._bOpti && IsValuePart(part._typ)) ++count;
+    }
+  return count;
+}
+
+namespace {
+int MarkParts(TProjekt& p, bool allKinds) {
+  for (int a = 0; a < AmpsInUse(p); ++a)
+    for (int s = 0; s < kUsedPartSlots; ++s) {
+      TWPart& part = p.Verstaerker[a].crossover[s];
+      if (part._typ == ptR || (allKinds && IsValuePart(part._typ))) part._bOpti = true;
+    }
+  return CountMarkedParts(p);
+}
+}  // namespace
+
+int MarkAllResistors(TProjekt& p) { return MarkParts(p, false); }
+int MarkAllParts(TProjekt& p) { return MarkParts(p, true); }
+
+bool EnsureMarkedParts(TProjekt& p, TInteraction& ui) {
+  while (CountMarkedParts(p) == 0) {
+    const int choice = ui.ChooseButton(kNoMarkedPartsText, kNoMarkedPartsButtons, 3);
+    if (choice == 1) {
+      MarkAllResistors(p);
+    } else if (choice == 2) {
+      MarkAllParts(p);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<std::string> CheckChassisData(const TProjekt& p) {
+  const int n = std::clamp<int>(p.nChassis, 0, kMaxChassis);
+  for (int c = 0; c < n; ++c) {
+    const TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
+    // Written as "not greater" so that a value that is not a number fails too.
+    if (!(ch.Amem > 0) || !(ch.xlin > 0) || !(ch._PMax > 0))
+      return "Chassis " + std::to_string(c + 1) + ":" + "\r" + std::string(kChassisDataText);
+  }
+  return std::nullopt;
+}
+
+}  // namespace sonvex
