@@ -1,0 +1,57 @@
+// The desktop program: reads the settings of the program folder (or of the
+// data folder given by --data DIR), opens the main window on the project
+// named by the first argument (else Default.ZPJ of the project folder) and
+// runs the event loop.
+#include <QApplication>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "model/file_io.h"
+#include "model/settings.h"
+#include "ui/main_form.h"
+#include "ui/qt_interaction.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("SONVEX"));
+
+  // Qt has taken its own options out of the argument list.
+  const QStringList args = QApplication::arguments();
+  std::optional<std::filesystem::path> dataFolder;
+  std::optional<std::filesystem::path> project;
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QStringLiteral("--data")) {
+      if (i + 1 >= args.size()) {
+        std::cerr << "--data braucht ein Verzeichnis.\n";
+        return 2;
+      }
+      dataFolder = sonvex::PathFromUtf8(args[++i].toStdString());
+    } else if (a.startsWith(QStringLiteral("--data="))) {
+      dataFolder = sonvex::PathFromUtf8(a.mid(7).toStdString());
+    } else if (!project) {
+      project = sonvex::PathFromUtf8(a.toStdString());
+    }
+  }
+
+  const std::filesystem::path programFile = sonvex::PathFromUtf8(QApplication::applicationFilePath().toStdString());
+  std::filesystem::path programFolder =
+      dataFolder ? *dataFolder : sonvex::PathFromUtf8(QApplication::applicationDirPath().toStdString());
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(programFolder, ec);
+  if (!ec) programFolder = absolute;
+
+  sonvex::TQtInteraction ui;
+  sonvex::TSettings settings = sonvex::MakeSettings(programFolder, programFile);
+  sonvex::LoadSettings(settings, &ui);
+
+  sonvex::TMainFormOptions options;
+  options.startFile = project;
+  sonvex::TMainForm form(settings, ui, options);
+  ui.SetParent(&form);
+  form.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,33 @@
+#include "ui/error_list_window.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace sonvex {
+
+TFormRechnen::TFormRechnen(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setWindowTitle(QStringLiteral("Berechnen"));
+  errMemo_ = new QPlainTextEdit(this);
+  errMemo_->setReadOnly(true);
+  errMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(errMemo_);
+  resize(560, 240);
+}
+
+void TFormRechnen::ShowReport(const TStatusReport& report) {
+  errorCount_ = report.errors;
+  errMemo_->clear();
+  for (const std::string& line : report.lines) errMemo_->appendPlainText(QString::fromStdString(line));
+}
+
+QStringList TFormRechnen::Lines() const {
+  QStringList out;
+  if (errMemo_->document()->isEmpty()) return out;
+  for (QTextBlock b = errMemo_->document()->begin(); b.isValid(); b = b.next()) out << b.text();
+  return out;
+}
+
+}  // namespace sonvex

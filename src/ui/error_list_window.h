@@ -1,0 +1,31 @@
+#pragma once
+// The error list of the last calculation ("Berechnen"), shown when the user
+// clicks the status bar.
+#include <QStringList>
+#include <QWidget>
+
+#include "calc/check.h"
+
+class QPlainTextEdit;
+
+namespace sonvex {
+
+class TFormRechnen : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFormRechnen(QWidget* parent = nullptr);
+
+  // Clears the list and shows the report's lines; the counter takes its
+  // error count.
+  void ShowReport(const TStatusReport& report);
+
+  int ErrorCount() const { return errorCount_; }
+  QStringList Lines() const;
+  QPlainTextEdit* ErrMemo() const { return errMemo_; }
+
+ private:
+  QPlainTextEdit* errMemo_ = nullptr;
+  int errorCount_ = 0;
+};
+
+}  // namespace sonvex

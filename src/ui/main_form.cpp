@@ -1,0 +1,784 @@
+#include "ui/main_form.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+#include <utility>
+
+#include "model/chassis_file.h"
+#include "model/file_io.h"
+#include "model/interaction.h"
+#include "model/project_file.h"
+#include "ui/calc_host.h"
+#include "ui/error_list_window.h"
+#include "ui/folder_dialog.h"
+#include "ui/project_properties_dialog.h"
+
+namespace sonvex {
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+constexpr const char* kDiscardQuestion = "Wirklich alle Änderungen ohne zu sichern verwerfen?";
+constexpr const char* kProjectFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ";
+constexpr const char* kProjectSaveFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ|Alle Dateien (*.*)|*.*";
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A paint box: draws through a callback into its whole client area.
+class TPaintBox : public QWidget {
+ public:
+  explicit TPaintBox(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent = nullptr)
+      : QWidget(parent), paint_(std::move(paint)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    paint_(painter, rect());
+  }
+
+ private:
+  std::function<void(QPainter&, const QRect&)> paint_;
+};
+
+// The single panel of the status bar: its text in purple on a colour that
+// follows the calculation; a click opens the error list.
+class TStatusPanel : public QLabel {
+ public:
+  explicit TStatusPanel(std::function<void()> onClick, QWidget* parent = nullptr)
+      : QLabel(parent), onClick_(std::move(onClick)) {
+    setAutoFillBackground(true);
+    setCursor(Qt::PointingHandCursor);
+  }
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override {
+    if (e->button() == Qt::LeftButton && onClick_) onClick_();
+    QLabel::mousePressEvent(e);
+  }
+
+ private:
+  std::function<void()> onClick_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- free functions
+
+std::string ShortenFileName(std::string_view name, int limit) {
+  if (static_cast<int>(Utf8Length(name)) <= limit) return std::string(name);
+  const auto first = std::find_if(name.begin(), name.end(), IsSeparator);
+  if (first == name.end()) return std::string(name);
+  const char sep = *first;
+  const std::string head(name.begin(), first + 1);
+  std::string rest(first + 1, name.end());
+  while (true) {
+    const auto next = std::find_if(rest.begin(), rest.end(), IsSeparator);
+    if (next == rest.end() || static_cast<int>(Utf8Length(head) + Utf8Length(rest)) <= limit) break;
+    rest.erase(rest.begin(), next + 1);
+  }
+  return head + "..." + sep + rest;
+}
+
+std::string MainWindowTitle(std::string_view name, int windowWidth) {
+  return "Sonvex " + std::string(kVersionText) + " - KORVANT-Edition [" +
+         ShortenFileName(name, (windowWidth - 180) / 9) + "]";
+}
+
+std::string ChassisMenuCaption(int n, const TChassis& c, const TEinbau& e) {
+  // A "&" inside the name is shown as itself, not taken as the access key.
+  std::string name;
+  for (char ch : c.Name.View()) {
+    name += ch;
+    if (ch == '&') name += '&';
+  }
+  std::string caption = "Chassis &" + std::to_string(n) + ": " + name;
+  const long litres = std::isfinite(e.Vb) ? std::lround(e.Vb * 1000.0) : 0;
+  if (e.Typ == 1) caption += " in " + std::to_string(litres) + "l geschl.";
+  if (e.Typ == 2) caption += " in " + std::to_string(litres) + "l Bassref.";
+  return caption;
+}
+
+// ---------------------------------------------------------------- creation
+
+TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptions& options, QWidget* parent)
+    : QMainWindow(parent),
+      settings_(settings),
+      ui_(ui),
+      project_(MakeNewProject()),
+      shown_(std::make_unique<TResult>()),
+      reference_(std::make_unique<TProjekt>()),
+      charts_(MakeChartSet()) {
+  execDialog = [](QDialog& d) { return d.exec(); };
+  saveFolder_ = settings_.projectFolder;
+  // 1.-2. title without a file name, editor flags clear, placed at 66, 0
+  move(66, 0);
+  resize(1100, 760);
+  // 3. pages, charts and the rest of the window
+  BuildPages();
+  BuildMenus();
+  BuildStatusBar();
+  errorList_ = new TFormRechnen(this);
+  errorList_->setWindowFlag(Qt::Window, true);
+  UpdateTitle();
+  UpdateUndoItem();
+
+  // 5. a new project, then the project of the command line or Default.ZPJ
+  project_->bSaved = true;
+  std::error_code ec;
+  if (options.startFile && !options.startFile->empty() && std::filesystem::exists(*options.startFile, ec))
+    LoadFile(*options.startFile);
+  else
+    LoadFile(settings_.projectFolder / "Default.ZPJ");
+  project_->bSaved = true;
+
+  // 6. newer chassis files are offered once the window runs
+  checkChassisPending_ = true;
+  checkIndex_ = 0;
+  RefreshMenuState();
+
+  // 7. the calculation thread and the first request (it computes everything)
+  TUiCalcHost::TCallbacks callbacks;
+  callbacks.progress = [this](int done, int total, const std::string& text) { CalcProgress(done, total, text); };
+  callbacks.statusReport = [this](const TCalcStruct& s, const TResult& r) { CalcStatusReport(s, r); };
+  callbacks.handBack = [this](const TResult& r, const TGrades& g) { CalcHandBack(r, g); };
+  host_ = std::make_unique<TUiCalcHost>(this, std::move(callbacks));
+  calc_ = std::make_unique<TCalcThread>(host_.get(), false, options.calcPause);
+  calc_->Start();
+  calc_->StartCalc(*project_);
+
+  // 8. no reference yet
+  SetReferenceItems(false);
+
+  checkTimer_ = new QTimer(this);
+  checkTimer_->setInterval(1000);
+  connect(checkTimer_, &QTimer::timeout, this, [this] { CheckChassisTick(); });
+  if (options.chassisCheckTimer) checkTimer_->start();
+}
+
+TMainForm::~TMainForm() {
+  if (checkTimer_ != nullptr) checkTimer_->stop();
+  // Release a calculation that waits for this thread, then end it, before
+  // any widget goes away.
+  if (host_) host_->Shutdown();
+  calc_.reset();
+  host_.reset();
+}
+
+void TMainForm::BuildPages() {
+  pages_ = new QTabWidget(this);
+  setCentralWidget(pages_);
+  for (int page = 0; page < kChartPageCount; ++page) {
+    auto* box = new TPaintBox([this, page](QPainter& painter, const QRect& r) {
+      if (page == kPagePolar) FillPolarPlots(*charts_, *shown_, sbPolar_ != nullptr ? sbPolar_->value() : 0);
+      PaintChartPage(*charts_, page, painter, r);
+    });
+    paintBoxes_[static_cast<std::size_t>(page)] = box;
+    auto* tab = new QWidget;
+    auto* layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto onToggle = [this] {
+      if (!updating_) UpdateCharts();
+    };
+    if (page == kPageFgangImp) {
+      auto* row = new QHBoxLayout;
+      cbShowChassis_ = new QCheckBox(Q("Frequenzgang Einzelchassis zeigen"));
+      cbShowImpedance_ = new QCheckBox(Q("Impedanzgang zeigen"));
+      cbShowEnergy_ = new QCheckBox(Q("Energiefrequenzgang zeigen"));
+      for (QCheckBox* cb : {cbShowChassis_, cbShowImpedance_, cbShowEnergy_}) {
+        cb->setChecked(true);
+        connect(cb, &QCheckBox::toggled, this, onToggle);
+        row->addWidget(cb);
+      }
+      row->addStretch();
+      layout->addLayout(row);
+    } else if (page == kPagePhase) {
+      auto* row = new QHBoxLayout;
+      row->addWidget(new QLabel(Q("Bezug auf")));
+      edPhaseRef_ = new QLineEdit(Q("0"));
+      edPhaseRef_->setMaximumWidth(60);
+      row->addWidget(edPhaseRef_);
+      row->addWidget(new QLabel(Q("cm")));
+      row->addWidget(new QLabel(Q("hinter Schallwand")));
+      auto* btn = new QPushButton(Q("Graphen aktualisieren"));
+      connect(btn, &QPushButton::clicked, this, [this] { UpdateCharts(); });
+      row->addWidget(btn);
+      row->addStretch();
+      layout->addLayout(row);
+      auto* boxes = new QHBoxLayout;
+      for (int k = 0; k < kMaxChassis; ++k) {
+        auto* cb = new QCheckBox(Q("Chassis(" + std::to_string(k + 1) + ")"));
+        cb->setChecked(true);
+        connect(cb, &QCheckBox::toggled, this, onToggle);
+        cbPhaseChassis_[static_cast<std::size_t>(k)] = cb;
+        boxes->addWidget(cb);
+      }
+      boxes->addStretch();
+      layout->addLayout(boxes);
+      cbPhaseRear_ = new QCheckBox(Q("auch rückwärtige Anteile (z. B. Bassreflexanteile) zeigen"));
+      cbPhaseRear_->setChecked(false);
+      connect(cbPhaseRear_, &QCheckBox::toggled, this, onToggle);
+      layout->addWidget(cbPhaseRear_);
+    } else if (page == kPagePolar) {
+      auto* row = new QHBoxLayout;
+      sbPolar_ = new QScrollBar(Qt::Horizontal);
+      sbPolar_->setRange(0, 0);
+      connect(sbPolar_, &QScrollBar::valueChanged, this, [this] { PolarScrolled(); });
+      lbPolar_ = new QLabel(Q("Frequenz: 0 Hz"));
+      lbPolar_->setMinimumWidth(140);
+      row->addWidget(sbPolar_, 1);
+      row->addWidget(lbPolar_);
+      layout->addLayout(row);
+    }
+    layout->addWidget(box, 1);
+    pages_->addTab(tab, Q(ChartPageCaption(page)));
+  }
+}
+
+void TMainForm::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  auto addMenu = [&](const char* name, const char* caption) {
+    QMenu* m = bar->addMenu(Q(caption));
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(QString(name) + "Action");
+    return m;
+  };
+  auto addItem = [&](QMenu* m, const char* name, const std::string& caption, const char* keys,
+                     std::function<void()> handler) {
+    QAction* a = m->addAction(Q(caption));
+    a->setObjectName(name);
+    if (keys != nullptr && *keys != 0) a->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+    if (handler) connect(a, &QAction::triggered, this, [h = std::move(handler)] { h(); });
+    return a;
+  };
+
+  QMenu* datei = addMenu("menuDatei", "&Datei");
+  addItem(datei, "actNew", "&Neues Projekt", "Ctrl+N", [this] { NewProjectClick(); });
+  addItem(datei, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
+  addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveProjectClick(); });
+  // The export dialog is a window of its own, not built yet: the item does nothing.
+  addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", {});
+  datei->addSeparator();
+  addItem(datei, "actProperties", "Projekt&eigenschaften", "Ctrl+E", [this] { ProjectPropertiesClick(); });
+  datei->addSeparator();
+  addItem(datei, "actExit", "Programm &beenden", "Ctrl+X", [this] { close(); });
+
+  QMenu* edit = addMenu("menuBearbeiten", "&Bearbeiten");
+  addItem(edit, "actUndo", "Undo", nullptr, [this] { UndoClick(); });
+  edit->addSeparator();
+  addItem(edit, "actRefRemember", "Projekt als Referenz merken", "Ctrl+R", [this] { RememberReferenceClick(); });
+  addItem(edit, "actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R",
+          [this] { SwapReferenceClick(); });
+  addItem(edit, "actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W", [this] { RestoreReferenceClick(); });
+  addItem(edit, "actRefDelete", "Referenzprojekt löschen", "Ctrl+Alt+X", [this] { DeleteReferenceClick(); });
+
+  // The editors of the chassis, the common enclosure, the crossovers, the
+  // active filters, the display options and the auxiliary calculations are
+  // windows of their own; until they exist their items do nothing.
+  QMenu* chassis = addMenu("menuChassis", "&Chassis && Einbau");
+  addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", {});
+  chassis->addSeparator();
+  for (int n = 1; n <= kChassisSlots; ++n) {
+    const std::string name = "actChassis" + std::to_string(n);
+    const std::string keys = "Ctrl+F" + std::to_string(n);
+    addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), {});
+  }
+  chassis->addSeparator();
+  addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, {});
+
+  static constexpr std::array<const char*, kMaxAmps> kFilterKeys{"F5", "F7", "F9", "Shift+F5", "Shift+F7", "Shift+F9"};
+  static constexpr std::array<const char*, kMaxAmps> kWeicheKeys{"F6",       "F8",       "F10",
+                                                                 "Shift+F6", "Shift+F8", "Shift+F10"};
+  for (int k = 1; k <= kMaxAmps; ++k) {
+    const std::string menuName = "menuAmp" + std::to_string(k);
+    QMenu* amp = addMenu(menuName.c_str(), ("Verstärker &" + std::to_string(k)).c_str());
+    const std::string filterName = "actAktFilt" + std::to_string(k);
+    const std::string weicheName = "actWeiche" + std::to_string(k);
+    addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)], {});
+    addItem(amp, weicheName.c_str(), "&Weiche editieren...", kWeicheKeys[static_cast<std::size_t>(k - 1)], {});
+  }
+
+  QMenu* options = addMenu("menuOptionen", "&Optionen");
+  addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", {});
+  addItem(options, "actFolders", "Verzeichnisse", "Ctrl+Alt+V", [this] { FoldersClick(); });
+
+  QMenu* extras = addMenu("menuExtras", "Extras");
+  addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", {});
+  addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, {});
+  addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, {});
+  addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, {});
+  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, {});
+  extras->addSeparator()->setObjectName("sepOptimizer");
+  addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] {
+    // The optimizer window does not exist yet; the editor checks already apply.
+    if (WeicheEdOpen)
+      ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
+    else if (ChassisEdOpen)
+      ui_.ShowMessage("Bitte erst Chasssiseditor schließen.");
+  });
+
+  QMenu* windows = addMenu("menuFenster", "&Fenster");
+  addItem(windows, "actShowWeiche", "Weicheneditor zeigen", "Ctrl+W", {});
+  addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", {});
+  addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, {});
+
+  QMenu* help = addMenu("menuHilfe", "&Hilfe");
+  addItem(help, "actQuickGuide", "Kurzanleitung", "F1", {});
+  // Ctrl+F1 belongs to the first chassis item; two actions with one shortcut
+  // would make the key do nothing at all, so the about item has none.
+  addItem(help, "actInfo", "&Info ...", nullptr, {});
+}
+
+void TMainForm::BuildStatusBar() {
+  statusPanel_ = new TStatusPanel([this] { ShowErrorList(); });
+  QPalette pal = statusPanel_->palette();
+  pal.setColor(QPalette::WindowText, QColor(128, 0, 128));
+  statusPanel_->setPalette(pal);
+  statusBar()->addWidget(statusPanel_, 1);
+  SetStatus(QString(), palette().color(QPalette::Button));
+}
+
+// ---------------------------------------------------------------- small helpers
+
+QAction* TMainForm::Action(const char* objectName) const {
+  return findChild<QAction*>(QString::fromLatin1(objectName));
+}
+QMenu* TMainForm::Menu(const char* objectName) const { return findChild<QMenu*>(QString::fromLatin1(objectName)); }
+
+QString TMainForm::StatusText() const { return statusPanel_->text(); }
+QColor TMainForm::StatusColor() const { return statusPanel_->palette().color(QPalette::Window); }
+
+void TMainForm::SetStatus(const QString& text, const QColor& background) {
+  QPalette pal = statusPanel_->palette();
+  pal.setColor(QPalette::Window, background);
+  statusPanel_->setPalette(pal);
+  statusPanel_->setText(text);
+}
+
+void TMainForm::ShowErrorList() {
+  errorList_->show();
+  errorList_->raise();
+}
+
+void TMainForm::CloseEditors() {
+  // The chassis and crossover editors are windows of their own that do not
+  // exist yet; their flags are cleared as closing them would.
+  ChassisEdOpen = false;
+  WeicheEdOpen = false;
+}
+
+void TMainForm::SetReferenceItems(bool enabled) {
+  for (const char* name : {"actRefSwap", "actRefRestore", "actRefDelete"}) Action(name)->setEnabled(enabled);
+}
+
+void TMainForm::UpdateUndoItem() {
+  QAction* a = Action("actUndo");
+  if (undo_.Empty()) {
+    a->setEnabled(false);
+    // at start the item keeps its designed caption
+    if (a->text() != Q("Undo")) a->setText(Q(undo_.Caption()));
+  } else {
+    a->setEnabled(true);
+    a->setText(Q(undo_.Caption()));
+  }
+}
+
+void TMainForm::UpdateTitle() { setWindowTitle(Q(MainWindowTitle(titleName_, width()))); }
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  UpdateTitle();
+}
+
+void TMainForm::RequestCalc() {
+  if (calc_) calc_->StartCalc(*project_);
+}
+
+void TMainForm::RequestFullCalc() {
+  if (calc_) calc_->StartFullCalc(*project_);
+}
+
+bool TMainForm::WaitUntilIdle() {
+  while (true) {
+    // Let the calculation's pending hand-over to this thread run first.
+    QCoreApplication::processEvents();
+    if (calc_->IsIdle()) return true;
+    if (ui_.ChooseButton(kWaitIdleText, "&nochmal versuchen|abbrechen", 1) != 1) return false;
+  }
+}
+
+bool TMainForm::WaitCalcIdle(std::chrono::milliseconds timeout) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!calc_->IsIdle()) {
+    if (clock.elapsed() > timeout.count()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  QCoreApplication::processEvents();
+  return true;
+}
+
+// ---------------------------------------------------------------- menu state
+
+void TMainForm::RefreshMenuState() {
+  const TProjekt& p = *project_;
+  const bool anyEditor = ChassisEdOpen || WeicheEdOpen || OptiOpen;
+  Menu("menuBearbeiten")->menuAction()->setEnabled(!OptiOpen);
+  for (int k = 1; k <= kMaxAmps; ++k) {
+    const std::string menuName = "menuAmp" + std::to_string(k);
+    QMenu* amp = Menu(menuName.c_str());
+    const bool usable = k <= p.nAmps && !OptiOpen;
+    amp->menuAction()->setVisible(usable);
+    amp->menuAction()->setEnabled(!(WeicheEdOpen || OptiOpen));
+    for (QAction* a : amp->actions()) a->setEnabled(usable);
+  }
+  for (int n = 1; n <= kChassisSlots; ++n) {
+    const std::string name = "actChassis" + std::to_string(n);
+    QAction* a = Action(name.c_str());
+    const auto slot = static_cast<std::size_t>(n - 1);
+    a->setText(Q(ChassisMenuCaption(n, p.Chassis[slot], p.Einbau[slot])));
+    a->setVisible(n <= p.nChassis);
+    a->setEnabled(n <= p.nChassis);
+  }
+  pages_->setTabVisible(kPageChassis58, ChassisPage58Visible(p.nChassis));
+  pages_->setTabText(kPageChassis14, Q(ChassisPageCaption(p.nChassis)));
+  QMenu* windows = Menu("menuFenster");
+  windows->menuAction()->setVisible(anyEditor);
+  windows->menuAction()->setEnabled(anyEditor);
+  Action("actShowWeiche")->setEnabled(WeicheEdOpen);
+  Action("actShowChassis")->setEnabled(ChassisEdOpen);
+  Action("actShowOptimizer")->setEnabled(OptiOpen);
+  Menu("menuDatei")->menuAction()->setEnabled(!anyEditor);
+  Menu("menuChassis")->menuAction()->setEnabled(!(ChassisEdOpen || OptiOpen));
+}
+
+// ---------------------------------------------------------------- charts
+
+void TMainForm::UpdateCharts() {
+  updating_ = true;
+  chartControls_.showChassis = cbShowChassis_->isChecked();
+  chartControls_.showImpedance = cbShowImpedance_->isChecked();
+  chartControls_.showEnergy = cbShowEnergy_->isChecked();
+  chartControls_.phaseReference = S(edPhaseRef_->text());
+  for (int k = 0; k < kMaxChassis; ++k)
+    chartControls_.phaseChassis[static_cast<std::size_t>(k)] =
+        cbPhaseChassis_[static_cast<std::size_t>(k)]->isChecked();
+  chartControls_.phaseRear = cbPhaseRear_->isChecked();
+
+  TChartUpdateOutcome outcome;
+  UpdateChartSet(*charts_, *project_, *shown_, chartControls_, outcome);
+
+  for (int k = 0; k < kMaxChassis; ++k) {
+    const auto sk = static_cast<std::size_t>(k);
+    QCheckBox* cb = cbPhaseChassis_[sk];
+    cb->setText(Q(outcome.phaseCaptions[sk]));
+    cb->setVisible(outcome.phaseVisible[sk]);
+    cb->setChecked(chartControls_.phaseChassis[sk]);
+  }
+  sbPolar_->setMaximum(outcome.polarMax);
+  lbPolar_->setText(Q(PolarFrequencyLabel(*shown_, sbPolar_->value())));
+  for (const std::string& m : outcome.messages) ui_.ShowMessage(m);
+  RepaintCharts();
+  updating_ = false;
+}
+
+void TMainForm::RepaintCharts() {
+  for (QWidget* box : paintBoxes_) box->update();
+}
+
+void TMainForm::PolarScrolled() {
+  lbPolar_->setText(Q(PolarFrequencyLabel(*shown_, sbPolar_->value())));
+  paintBoxes_[kPagePolar]->update();
+}
+
+// ---------------------------------------------------------------- calculation host
+
+void TMainForm::CalcProgress(int /*stepsDone*/, int stepsTotal, const std::string& text) {
+  if (stepsTotal <= 0) return;
+  SetStatus(Q(text), QColor(128, 128, 128));
+}
+
+void TMainForm::CalcStatusReport(const TCalcStruct& states, const TResult& result) {
+  const TStatusReport report = StatusReport(states, result.nAmps, result.nChassis);
+  errorList_->ShowReport(report);
+  lastErrorCount_ = report.errors;
+  if (report.failed)
+    SetStatus(Q(report.text), QColor(255, 0, 0));
+  else
+    SetStatus(Q(report.text), palette().color(QPalette::Button));
+}
+
+void TMainForm::CalcHandBack(const TResult& result, const TGrades& grades) {
+  *shown_ = result;
+  shown_->bValid = lastErrorCount_ == 0;
+  grades_ = grades;
+  UpdateCharts();
+}
+
+// ---------------------------------------------------------------- project commands
+
+bool TMainForm::LoadFile(const std::filesystem::path& file) {
+  // Read into a copy: a file of a wrong version leaves the project as it was.
+  auto loaded = std::make_unique<TProjekt>(*project_);
+  TProjectLoad outcome = TProjectLoad::Missing;
+  try {
+    outcome = LoadProjectFile(*loaded, file, settings_, ui_);
+  } catch (const TFileError& e) {
+    ui_.ShowMessage(e.what());
+    return false;
+  }
+  bool fromFile = false;
+  switch (outcome) {
+    case TProjectLoad::Missing:
+      return false;
+    case TProjectLoad::NotProjectFile:
+      // The empty project takes the refused file's place; the title names no
+      // file, so saving never suggests the refused file as the target.
+      *project_ = *loaded;
+      fileName_.clear();
+      titleName_.clear();
+      break;
+    case TProjectLoad::WrongVersion:
+      break;
+    case TProjectLoad::Loaded:
+    case TProjectLoad::Defaults:
+    case TProjectLoad::BadHeader:
+      *project_ = *loaded;
+      fileName_ = file;
+      saveFolder_ = file.parent_path();
+      titleName_ = Utf8FromPath(file);
+      fromFile = true;
+      break;
+  }
+  project_->bSaved = true;
+  UpdateTitle();
+  RefreshMenuState();
+  return fromFile;
+}
+
+void TMainForm::PushUndo(const std::string& description) {
+  undo_.Push(*project_, description);
+  UpdateUndoItem();
+}
+
+void TMainForm::DropUndo() {
+  undo_.Drop();
+  UpdateUndoItem();
+}
+
+void TMainForm::NewProjectClick() {
+  if (!project_->bSaved && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
+  PushUndo("Neues Projekt");
+  CloseEditors();
+  NewProject(*project_);
+  fileName_.clear();
+  titleName_ = "noname.ZPJ";
+  UpdateTitle();
+  RefreshMenuState();
+  project_->bSaved = true;
+  RequestFullCalc();
+  // The quick guide window is not built yet.
+  ProjectPropertiesClick();
+}
+
+void TMainForm::LoadProjectClick() {
+  if (!project_->bSaved && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
+  const auto file = ui_.PickOpenFile("Projekt laden ...", kProjectFilter, settings_.projectFolder);
+  std::error_code ec;
+  if (!file || !std::filesystem::exists(*file, ec)) return;
+  PushUndo("Datei laden");
+  CloseEditors();
+  LoadFile(*file);
+  project_->bSaved = true;
+  RequestFullCalc();
+  checkChassisPending_ = true;
+  checkIndex_ = 0;
+}
+
+void TMainForm::SaveProjectClick() {
+  const std::string defaultName = Utf8FromPath(fileName_.filename());
+  const auto chosen = ui_.PickSaveFile("Projekt speichern ...", kProjectSaveFilter, saveFolder_, defaultName);
+  if (!chosen) return;
+  const auto name = ProjectSaveName(*chosen);
+  if (!name) return;
+  try {
+    SaveProject(*project_, *name);
+  } catch (const TFileError& e) {
+    ui_.ShowMessage(e.what());
+    return;
+  }
+  project_->bSaved = true;
+  fileName_ = *name;
+  saveFolder_ = name->parent_path();
+  titleName_ = Utf8FromPath(*name);
+  UpdateTitle();
+}
+
+void TMainForm::ProjectPropertiesClick() {
+  TFormPJEigenschaften dialog(this);
+  dialog.Fill(*project_);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  PushUndo("Projekteigenschaften ändern");
+  CloseEditors();
+  dialog.Apply(*project_);
+  RequestFullCalc();
+  project_->bSaved = false;
+  RefreshMenuState();
+}
+
+void TMainForm::FoldersClick() {
+  TFormVerzeichnisse dialog(settings_, &ui_, this);
+  execDialog(dialog);
+}
+
+// ---------------------------------------------------------------- undo and reference
+
+void TMainForm::UndoClick() {
+  if (undo_.Empty()) return;
+  CloseEditors();
+  auto restored = std::make_unique<TProjekt>();
+  undo_.Pop(*restored);
+  // The incremental request compares only the chassis, enclosure, baffle,
+  // crossover and filter records: another grid, other counts or another
+  // common enclosure need the full request.
+  const bool full = restored->freq != project_->freq || restored->nAmps != project_->nAmps ||
+                    restored->nChassis != project_->nChassis || !(restored->GemGeh == project_->GemGeh);
+  project_ = std::move(restored);
+  project_->bSaved = false;
+  if (full)
+    RequestFullCalc();
+  else
+    RequestCalc();
+  UpdateUndoItem();
+  RefreshMenuState();
+}
+
+void TMainForm::RememberReferenceClick() {
+  if (!WaitUntilIdle()) return;
+  *reference_ = *project_;
+  hasReference_ = true;
+  SetReferenceItems(true);
+  for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+  UpdateCharts();
+}
+
+void TMainForm::SwapReferenceClick() {
+  if (!hasReference_) return;
+  if (!WaitUntilIdle()) return;
+  PushUndo("Projekt mit Referenzprojekt tauschen");
+  for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+  CloseEditors();
+  std::swap(project_, reference_);
+  RefreshMenuState();
+  project_->bSaved = false;
+  RequestFullCalc();
+}
+
+void TMainForm::RestoreReferenceClick() {
+  if (!hasReference_) return;
+  CloseEditors();
+  PushUndo("Referenz wiederherstellen");
+  *project_ = *reference_;
+  RefreshMenuState();
+  project_->bSaved = false;
+  RequestFullCalc();
+}
+
+void TMainForm::DeleteReferenceClick() {
+  hasReference_ = false;
+  SetReferenceItems(false);
+  for (TZChart* chart : charts_->ReferenceCharts()) chart->ClearReference();
+  UpdateCharts();
+}
+
+// ---------------------------------------------------------------- newer chassis files
+
+void TMainForm::CheckChassisTick() {
+  if (!checkChassisPending_ || checkDialogOpen_) return;
+  const int k = checkIndex_;
+  if (k < project_->nChassis && k < kMaxChassis) {
+    const auto slot = static_cast<std::size_t>(k);
+    const std::filesystem::path newer = FindNewerChassisFile(project_->Chassis[slot], settings_.chassisFolder, &ui_);
+    if (!newer.empty()) {
+      const std::string question = "Das Projekt enthält möglicherweise eine veraltete Version\r\ndes Chassis \"" +
+                                   project_->Chassis[slot].Name.Str() +
+                                   "\".\r\nSoll die neuere Chassisdatei nachgeladen werden?";
+      checkDialogOpen_ = true;
+      const int answer = ui_.ChooseButton(question, "Ja|Nein", 2);
+      checkDialogOpen_ = false;
+      if (answer == 1 && k < project_->nChassis) {
+        PushUndo("Chassis " + std::to_string(k + 1) + " neu laden");
+        try {
+          LoadChassisFile(project_->Chassis[slot], newer, ui_);
+        } catch (const TFileError& e) {
+          ui_.ShowMessage(e.what());
+        }
+        project_->bSaved = false;
+        RefreshMenuState();
+        RequestCalc();
+      }
+    }
+  }
+  checkIndex_ = k + 1;
+  if (checkIndex_ >= project_->nChassis) {
+    checkIndex_ = 0;
+    checkChassisPending_ = false;
+  }
+}
+
+// ---------------------------------------------------------------- closing
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  // (The optimizer window, once it exists, is asked to close first.)
+  if (!project_->bSaved) {
+    const int answer = ui_.ChooseButton("Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?",
+                                        "&Ja |&Nein|&Abbruch", 3);
+    if (answer == 1) {
+      SaveProjectClick();
+      if (!project_->bSaved) {
+        event->ignore();
+        return;
+      }
+    } else if (answer != 2) {
+      event->ignore();
+      return;
+    }
+  }
+  try {
+    SaveSettings(settings_, &ui_);
+  } catch (const TFileError& e) {
+    ui_.ShowMessage(e.what());
+  }
+  errorList_->close();
+  event->accept();
+}
+
+}  // namespace sonvex

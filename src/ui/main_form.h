@@ -1,0 +1,206 @@
+#pragma once
+// The main window: the current project, the displayed result, the chart
+// pages, the menu bar with the project commands, undo and the reference
+// project, the status bar, and the calculation thread that follows every edit.
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "calc/calc_thread.h"
+#include "model/project.h"
+#include "model/settings.h"
+#include "ui/chart_pages.h"
+#include "ui/undo_stack.h"
+
+class QAction;
+class QCheckBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QScrollBar;
+class QTabWidget;
+class QTimer;
+class QWidget;
+
+namespace sonvex {
+
+class TInteraction;
+class TFormRechnen;
+class TUiCalcHost;
+
+inline constexpr std::string_view kVersionText = "V1.11b";
+inline constexpr std::string_view kWaitIdleText = "Rechnung muss erst beendet sein.";
+
+// The shown file name: unchanged when it has at most `limit` characters or no
+// folder separator; otherwise the head up to the first separator, "..." and a
+// separator, and as much of the tail as fits, dropping whole folders from its
+// front (the file name itself always stays).
+std::string ShortenFileName(std::string_view name, int limit);
+// "Sonvex V1.11b - KORVANT-Edition [" + shown name + "]" for a window width.
+std::string MainWindowTitle(std::string_view name, int windowWidth);
+// Caption of chassis item n (1-based): "Chassis &n: name", with the closed or
+// vented box volume in litres.
+std::string ChassisMenuCaption(int n, const TChassis& c, const TEinbau& e);
+
+struct TMainFormOptions {
+  // The first command-line argument: a project to open instead of Default.ZPJ.
+  std::optional<std::filesystem::path> startFile;
+  // The pause of the calculation thread after each step (0 in tests).
+  std::chrono::milliseconds calcPause{650};
+  // The one-second check for newer chassis files (off in tests that do not need it).
+  bool chassisCheckTimer = true;
+};
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `settings` and `ui` must outlive the window.
+  TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptions& options = {}, QWidget* parent = nullptr);
+  ~TMainForm() override;
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  // ---- state
+  TProjekt& Project() { return *project_; }
+  const TProjekt& Project() const { return *project_; }
+  const TResult& ShownResult() const { return *shown_; }
+  const TGrades& Grades() const { return grades_; }
+  const std::filesystem::path& FileName() const { return fileName_; }
+  const std::string& TitleName() const { return titleName_; }
+  const TUndoStack& UndoStack() const { return undo_; }
+  bool HasReference() const { return hasReference_; }
+  const TProjekt& Reference() const { return *reference_; }
+  TChartSet& Charts() { return *charts_; }
+  TCalcThread& CalcThread() { return *calc_; }
+
+  // Editor flags (the editors of later windows set them).
+  bool ChassisEdOpen = false;
+  bool WeicheEdOpen = false;
+  bool OptiOpen = false;
+
+  // ---- commands of the menu bar
+  void NewProjectClick();
+  void LoadProjectClick();
+  void SaveProjectClick();
+  void ProjectPropertiesClick();
+  void FoldersClick();
+  void UndoClick();
+  void RememberReferenceClick();
+  void SwapReferenceClick();
+  void RestoreReferenceClick();
+  void DeleteReferenceClick();
+
+  // ---- building blocks used by the commands and the editors
+  // Opens a project file as at start-up; true when the project came from it.
+  bool LoadFile(const std::filesystem::path& file);
+  void PushUndo(const std::string& description);
+  void DropUndo();
+  void RequestCalc();
+  void RequestFullCalc();
+  // Asks "Rechnung muss erst beendet sein." until the calculation is idle;
+  // false when the user cancels.
+  bool WaitUntilIdle();
+  void RefreshMenuState();
+  void UpdateCharts();
+  void UpdateTitle();
+  // One tick of the newer-chassis check (the timer calls it every second).
+  void CheckChassisTick();
+  bool CheckChassisPending() const { return checkChassisPending_; }
+
+  // For tests: processes events until the calculation thread is idle.
+  bool WaitCalcIdle(std::chrono::milliseconds timeout = std::chrono::seconds(120));
+  // How modal dialogs run; tests replace it to fill and confirm them.
+  std::function<int(QDialog&)> execDialog;
+
+  // ---- controls
+  QAction* Action(const char* objectName) const;
+  QMenu* Menu(const char* objectName) const;
+  QTabWidget* Pages() const { return pages_; }
+  QLabel* StatusPanel() const { return statusPanel_; }
+  QString StatusText() const;
+  QColor StatusColor() const;
+  TFormRechnen* ErrorList() const { return errorList_; }
+  QCheckBox* ShowChassisBox() const { return cbShowChassis_; }
+  QCheckBox* ShowImpedanceBox() const { return cbShowImpedance_; }
+  QCheckBox* ShowEnergyBox() const { return cbShowEnergy_; }
+  QLineEdit* PhaseReferenceEdit() const { return edPhaseRef_; }
+  QCheckBox* PhaseChassisBox(int k) const { return cbPhaseChassis_.at(static_cast<std::size_t>(k)); }
+  QCheckBox* PhaseRearBox() const { return cbPhaseRear_; }
+  QScrollBar* PolarScrollBar() const { return sbPolar_; }
+  QLabel* PolarLabel() const { return lbPolar_; }
+  // The paint box of a page (TChartPage).
+  QWidget* PaintBox(int page) const { return paintBoxes_.at(static_cast<std::size_t>(page)); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildPages();
+  void BuildMenus();
+  void BuildStatusBar();
+  void SetStatus(const QString& text, const QColor& background);
+  void CloseEditors();
+  void SetReferenceItems(bool enabled);
+  void UpdateUndoItem();
+  void PolarScrolled();
+  void RepaintCharts();
+  void ShowErrorList();
+  // Calculation host callbacks, on the user-interface thread.
+  void CalcProgress(int stepsDone, int stepsTotal, const std::string& text);
+  void CalcStatusReport(const TCalcStruct& states, const TResult& result);
+  void CalcHandBack(const TResult& result, const TGrades& grades);
+
+  TSettings& settings_;
+  TInteraction& ui_;
+
+  std::unique_ptr<TProjekt> project_;
+  std::unique_ptr<TResult> shown_;
+  std::unique_ptr<TProjekt> reference_;
+  bool hasReference_ = false;
+  TUndoStack undo_;
+  TGrades grades_{};
+  std::unique_ptr<TChartSet> charts_;
+  TChartControls chartControls_;
+  bool updating_ = false;
+  int lastErrorCount_ = 0;
+
+  std::filesystem::path fileName_;  // the file dialogs' file name
+  std::filesystem::path saveFolder_;
+  std::string titleName_;  // the name in the title
+
+  bool checkChassisPending_ = false;
+  bool checkDialogOpen_ = false;
+  int checkIndex_ = 0;
+  QTimer* checkTimer_ = nullptr;
+
+  // controls
+  QTabWidget* pages_ = nullptr;
+  std::array<QWidget*, kChartPageCount> paintBoxes_{};
+  QCheckBox* cbShowChassis_ = nullptr;
+  QCheckBox* cbShowImpedance_ = nullptr;
+  QCheckBox* cbShowEnergy_ = nullptr;
+  QLineEdit* edPhaseRef_ = nullptr;
+  std::array<QCheckBox*, kMaxChassis> cbPhaseChassis_{};
+  QCheckBox* cbPhaseRear_ = nullptr;
+  QScrollBar* sbPolar_ = nullptr;
+  QLabel* lbPolar_ = nullptr;
+  QLabel* statusPanel_ = nullptr;
+  TFormRechnen* errorList_ = nullptr;
+
+  // The calculation thread lives from the end of the construction until the
+  // window is destroyed; its host is shut down first so that a calculation
+  // waiting for the user-interface thread never blocks the shutdown.
+  std::unique_ptr<TUiCalcHost> host_;
+  std::unique_ptr<TCalcThread> calc_;
+};
+
+}  // namespace sonvex

@@ -1,0 +1,508 @@
+// The question and value dialogs, project properties, the folder dialog and
+// the error list, built offscreen and operated without a modal loop (or with
+// one that a timer answers).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "calc/check.h"
+#include "calc/result.h"
+#include "model/file_io.h"
+#include "model/my_ini_file.h"
+#include "model/project.h"
+#include "model/settings.h"
+#include "ui/error_list_window.h"
+#include "ui/folder_dialog.h"
+#include "ui/project_properties_dialog.h"
+#include "ui/qt_interaction.h"
+
+namespace sonvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+TTextWidth FixedWidth(int px) {
+  return [px](const QString&) { return px; };
+}
+
+// The widget the tab key moves to from `w`.
+QWidget* NextTabStop(QWidget* w) {
+  for (QWidget* n = w->nextInFocusChain(); n != w; n = n->nextInFocusChain())
+    if ((n->focusPolicy() & Qt::TabFocus) != 0 && n->isEnabled()) return n;
+  return w;
+}
+
+// Runs `answer` on the modal dialog that the next statement opens. A dialog
+// that the answer leaves open is closed, so that a failing test cannot hang.
+void AnswerNextModal(std::function<void(QWidget*)> answer) {
+  QTimer::singleShot(0, [answer] {
+    QWidget* w = QApplication::activeModalWidget();
+    ASSERT_NE(w, nullptr);
+    answer(w);
+    if (!w->isVisible()) return;
+    ADD_FAILURE() << "the dialog is still open";
+    if (auto* choice = qobject_cast<TUniAuswahlDlg*>(w))
+      choice->Buttons().front()->click();
+    else if (auto* dlg = qobject_cast<QDialog*>(w))
+      dlg->QDialog::reject();
+  });
+}
+
+// --- button-choice dialog ---------------------------------------------------
+
+TEST(ChooseButtonDialog, TwoModerateCaptionsStandSideBySide) {
+  TUniAuswahlDlg dlg("Wirklich alle Änderungen ohne zu sichern verwerfen?", "Ja |Nein", 2, nullptr, FixedWidth(60));
+  const TChoiceLayout& l = dlg.Layout();
+  EXPECT_EQ(l.pitch, 96);  // at least 80 + 16
+  EXPECT_FALSE(l.stacked);
+  ASSERT_EQ(dlg.Buttons().size(), 2u);
+  EXPECT_EQ(dlg.Buttons()[0]->geometry(), QRect(8, 8 + 16 + 24, 88, 25));
+  EXPECT_EQ(dlg.Buttons()[1]->geometry(), QRect(8 + 96, 8 + 16 + 24, 88, 25));
+  EXPECT_EQ(dlg.Buttons()[1]->text(), QString("Nein"));
+  EXPECT_EQ(dlg.height(), 16 + 96);
+  EXPECT_EQ(dlg.Memo()->width(), dlg.width() - 24);
+  EXPECT_EQ(dlg.Memo()->height(), 16);
+  EXPECT_TRUE(dlg.Buttons()[1]->isDefault());
+}
+
+TEST(ChooseButtonDialog, TwelveWideCaptionsStandOneBelowTheOther) {
+  std::string captions;
+  for (int i = 1; i <= 12; ++i) captions += (i > 1 ? "|" : "") + std::to_string(i);
+  TUniAuswahlDlg dlg("Zeile 1\r\nZeile 2", captions, 1, nullptr, FixedWidth(100));
+  const TChoiceLayout& l = dlg.Layout();
+  EXPECT_EQ(l.pitch, 116);
+  EXPECT_TRUE(l.stacked);
+  ASSERT_EQ(dlg.Buttons().size(), 12u);
+  const int top = 8 + 2 * 16 + 24;
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(dlg.Buttons()[i]->geometry(), QRect(8, top + 32 * i, 108, 25)) << i;
+  EXPECT_EQ(dlg.height(), 2 * 16 + 96 + 12 * 32);
+  EXPECT_GE(dlg.width(), 116 + 8);
+}
+
+TEST(ChooseButtonDialog, ArrangementSwitchesAt601PixelsAndWidthGrows) {
+  struct TCase {
+    int count, textWidth;
+    bool stacked;
+    int width;
+  };
+  // pitch 120 x 5 = 600 still side by side; pitch 121 x 5 = 605 stacked.
+  for (const TCase c :
+       {TCase{5, 104, false, 608}, TCase{5, 105, true, kChoiceDesignWidth}, TCase{2, 10, false, kChoiceDesignWidth},
+        TCase{6, 100, true, kChoiceDesignWidth}, TCase{5, 100, false, 588}}) {
+    const TChoiceLayout l = ChoiceLayout(c.count, c.textWidth, 1);
+    EXPECT_EQ(l.stacked, c.stacked) << c.count << " x " << c.textWidth;
+    EXPECT_EQ(l.width, c.width) << c.count << " x " << c.textWidth;
+    // Every button lies inside the dialog with 8 pixels to spare.
+    for (const QRect& b : l.buttons) EXPECT_LE(b.right() + 1 + 8, l.width);
+  }
+}
+
+TEST(ChooseButtonDialog, DefaultButtonFocusTabOrderAndPress) {
+  TUniAuswahlDlg dlg("Frequenzgang für welches Chassis?", "1|2|3|Abbruch", 4);
+  const auto& b = dlg.Buttons();
+  ASSERT_EQ(b.size(), 4u);
+  EXPECT_EQ(dlg.DefaultIndex(), 4);
+  EXPECT_TRUE(b[3]->isDefault());
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(b[i]->isDefault());
+  EXPECT_EQ(dlg.focusWidget(), b[3]);
+  // Tab order from the default button on, cyclically.
+  EXPECT_EQ(NextTabStop(b[3]), b[0]);
+  EXPECT_EQ(NextTabStop(b[0]), b[1]);
+  EXPECT_EQ(NextTabStop(b[2]), b[3]);
+
+  // No cancel: Escape and reject leave the dialog open without an answer.
+  dlg.show();
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(&dlg, &esc);
+  dlg.close();
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(dlg.Pressed(), 0);
+
+  b[1]->click();
+  EXPECT_EQ(dlg.Pressed(), 2);
+  EXPECT_EQ(dlg.result(), 2);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(ChooseButtonDialog, OutOfRangeDefaultAndTooManyCaptions) {
+  TUniAuswahlDlg none("Frage", "a|b|c", 7);
+  EXPECT_EQ(none.DefaultIndex(), 0);
+  for (QPushButton* b : none.Buttons()) EXPECT_FALSE(b->isDefault());
+  EXPECT_EQ(none.focusWidget(), none.Buttons()[0]);
+
+  TUniAuswahlDlg many("Frage", "1|2|3|4|5|6|7|8|9|10|11|12|13|14", 13);
+  EXPECT_EQ(many.Buttons().size(), 12u);
+  EXPECT_EQ(many.DefaultIndex(), 0);
+}
+
+TEST(ChooseButtonDialog, QtInteractionReturnsThePressedButton) {
+  TQtInteraction ui;
+  AnswerNextModal([](QWidget* w) {
+    auto* dlg = qobject_cast<TUniAuswahlDlg*>(w);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->Memo()->text(), QString("Signal für welches Chassis?"));
+    dlg->Buttons()[2]->click();
+  });
+  EXPECT_EQ(ui.ChooseButton("Signal für welches Chassis?", "1|2|3|Abbruch", 4), 3);
+}
+
+// --- value dialog -----------------------------------------------------------
+
+TEST(EditValuesFormat, RowsLabelsAndLetters) {
+  struct TCase {
+    const char* format;
+    std::vector<std::pair<std::string, char>> rows;
+  };
+  const TCase cases[] = {
+      {"Meßdaten im Pegel ändern [dB] %d", {{"Meßdaten im Pegel ändern [dB] ", 'd'}}},
+      {"Anteil [%%] %f", {{"Anteil [%] ", 'f'}}},
+      {"Name %SPreis %i Rest ohne Feld", {{"Name ", 's'}, {"Preis ", 'i'}}},
+      {"100%% ohne Feld", {}},
+      {"a%xb%t", {{"a", 'x'}, {"b", 't'}}},
+      {"Ende %", {}},
+  };
+  for (const TCase& c : cases) {
+    const std::vector<TEditRow> rows = ParseEditFormat(c.format);
+    ASSERT_EQ(rows.size(), c.rows.size()) << c.format;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i].label, c.rows[i].first) << c.format;
+      EXPECT_EQ(rows[i].letter, c.rows[i].second) << c.format;
+    }
+  }
+  std::string many;
+  for (int i = 0; i < 25; ++i) many += "x %d";
+  EXPECT_EQ(ParseEditFormat(many).size(), 20u);
+}
+
+TEST(EditValuesDialog, OneFloatRowStoresTheParsedValue) {
+  double level = 1.25;
+  const TEditVar vars[] = {&level};
+  TUniEditDlg dlg("Pegel", "Meßdaten im Pegel ändern [dB] %d", vars, nullptr, FixedWidth(190));
+  ASSERT_EQ(dlg.Edits().size(), 1u);
+  EXPECT_EQ(dlg.windowTitle(), QString("Pegel"));
+  EXPECT_EQ(dlg.Labels()[0]->text(), QString("Meßdaten im Pegel ändern [dB] "));
+  EXPECT_TRUE(dlg.Labels()[0]->alignment() & Qt::AlignRight);
+  EXPECT_EQ(dlg.Edits()[0]->text(), QString("1,25"));
+  EXPECT_EQ(dlg.Edits()[0]->maxLength(), 64);
+  EXPECT_EQ(dlg.focusWidget(), dlg.Edits()[0]);
+  // Geometry from the widest label (190 px).
+  EXPECT_EQ(dlg.Labels()[0]->geometry().left(), 16);
+  EXPECT_EQ(dlg.Labels()[0]->width(), 198);
+  EXPECT_EQ(dlg.Edits()[0]->geometry().left(), 198 + 32);
+  EXPECT_EQ(dlg.Edits()[0]->width(), 150);
+  EXPECT_EQ(dlg.OkButton()->geometry().left(), 198 + 200);
+  EXPECT_EQ(dlg.CancelButton()->geometry().left(), 198 + 200);
+  EXPECT_EQ(dlg.width(), 198 + 296);
+  EXPECT_EQ(dlg.height(), 110);  // 28 + 50 is below the minimum
+
+  dlg.Edits()[0]->setText("3,5");
+  dlg.OkButton()->click();
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(level, 3.5);
+}
+
+TEST(EditValuesDialog, EveryLetterReadsItsKindAndCancelChangesNothing) {
+  std::string name = "Tiefton";
+  std::int32_t count = 2;
+  float q = 0.5f;
+  long double e = 1;
+  TDate date{2000, 1, 1};
+  double untouched = 7;
+  const TEditVar vars[] = {&name, &count, &q, &e, &date, &untouched};
+  const char* format = "Name %sAnzahl %iGüte %fWert %EDatum %tUnbekannt %q";
+  {
+    TUniEditDlg dlg("Werte", format, vars);
+    ASSERT_EQ(dlg.Edits().size(), 6u);
+    EXPECT_EQ(dlg.height(), 6 * 28 + 50);
+    EXPECT_EQ(dlg.Edits()[0]->text(), QString("Tiefton"));
+    EXPECT_EQ(dlg.Edits()[1]->text(), QString("2"));
+    EXPECT_EQ(dlg.Edits()[2]->text(), QString("0,5"));
+    EXPECT_EQ(dlg.Edits()[4]->text(), QString("01.01.2000"));
+    EXPECT_EQ(dlg.Edits()[5]->text(), QString());  // unknown letter: neither filled nor stored
+    for (QLineEdit* ed : dlg.Edits()) ed->setText("99");
+    dlg.CancelButton()->click();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+  }
+  EXPECT_EQ(name, "Tiefton");
+  EXPECT_EQ(count, 2);
+  {
+    TUniEditDlg dlg("Werte", format, vars);
+    const char* texts[] = {"Hochton 25%", "12", "0.707", "1,5e3", "24.12.23", "5"};
+    for (int i = 0; i < 6; ++i) dlg.Edits()[i]->setText(QString::fromUtf8(texts[i]));
+    dlg.OkButton()->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(name, "Hochton 25%");
+  EXPECT_EQ(count, 12);
+  EXPECT_FLOAT_EQ(q, 0.707f);
+  EXPECT_EQ(e, 1500.0L);
+  EXPECT_EQ(date, (TDate{2023, 12, 24}));
+  EXPECT_EQ(untouched, 7);
+}
+
+TEST(EditValuesDialog, ANumberBeyondItsTypeKeepsTheDialogOpen) {
+  float f = 1;
+  double d = 2;
+  const TEditVar vars[] = {&d, &f};
+  TUniEditDlg dlg("Werte", "a %db %f", vars);
+  dlg.show();
+  dlg.Edits()[0]->setText("4");
+  dlg.Edits()[1]->setText("1e39");  // finite as double, not as float
+  dlg.OkButton()->click();
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(d, 2);  // nothing stored while one field is unusable
+  EXPECT_EQ(f, 1);
+  dlg.Edits()[1]->setText("1e38");
+  dlg.OkButton()->click();
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(d, 4);
+  EXPECT_FLOAT_EQ(f, 1e38f);
+}
+
+TEST(EditValuesDialog, QtInteractionHandsBackCanonicalTexts) {
+  TQtInteraction ui;
+  std::vector<std::string> values = {"1,0", "Tiefton", "3"};
+  AnswerNextModal([](QWidget* w) {
+    auto* dlg = qobject_cast<TUniEditDlg*>(w);
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_EQ(dlg->Edits().size(), 3u);
+    EXPECT_EQ(dlg->Edits()[0]->text(), QString("1"));
+    dlg->Edits()[0]->setText("3.5");
+    dlg->Edits()[2]->setText("0042");
+    dlg->OkButton()->click();
+  });
+  ASSERT_TRUE(ui.EditValues("Pegel", "Pegel [dB] %dName %sAnzahl %i", values));
+  EXPECT_EQ(values, (std::vector<std::string>{"3,5", "Tiefton", "42"}));
+
+  AnswerNextModal([](QWidget* w) {
+    auto* dlg = qobject_cast<TUniEditDlg*>(w);
+    ASSERT_NE(dlg, nullptr);
+    dlg->Edits()[0]->setText("9");
+    dlg->CancelButton()->click();
+  });
+  EXPECT_FALSE(ui.EditValues("Pegel", "Pegel [dB] %d", values));
+  EXPECT_EQ(values[0], "3,5");
+}
+
+TEST(FileFilter, ConvertedForTheFileDialogs) {
+  struct TCase {
+    const char* in;
+    const char* out;
+  };
+  const TCase cases[] = {
+      {"Sonvex Projekte (*.ZPJ)|*.ZPJ", "Sonvex Projekte (*.ZPJ *.zpj)"},
+      {"Sonvex Projekte (*.ZPJ)|*.ZPJ|Alle Dateien (*.*)|*.*", "Sonvex Projekte (*.ZPJ *.zpj);;Alle Dateien (*.*)"},
+      {"Exportdateien (*.exp)|*.exp", "Exportdateien (*.exp *.EXP)"},
+      {"Messdaten|*.txt;*.frd", "Messdaten (*.txt *.TXT *.frd *.FRD)"},
+      {"Ohne Muster", "Ohne Muster (*)"},
+      {"", ""},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(ConvertFileFilter(c.in), QString::fromUtf8(c.out)) << c.in;
+}
+
+// --- project properties -----------------------------------------------------
+
+TEST(ProjectProperties, FillsFromTheProject) {
+  auto p = MakeNewProject();
+  p->nAmps = 3;
+  p->nChassis = 5;
+  p->fMin = 25.5;
+  p->fMax = 18000;
+  p->sz = 126;
+  TFormPJEigenschaften dlg;
+  dlg.Fill(*p);
+  EXPECT_EQ(dlg.windowTitle(), QString("Projekteigenschaften"));
+  EXPECT_EQ(dlg.cbAmps()->count(), 6);
+  EXPECT_EQ(dlg.cbChassis()->count(), 8);
+  EXPECT_EQ(dlg.cbAmps()->currentText(), QString("3"));
+  EXPECT_EQ(dlg.cbChassis()->currentText(), QString("5"));
+  EXPECT_EQ(dlg.edFMin()->text(), QString("25,5"));
+  EXPECT_EQ(dlg.edFMax()->text(), QString("18000"));
+  EXPECT_EQ(dlg.edSz()->text(), QString("126"));
+}
+
+TEST(ProjectProperties, AppliesCountsGridAndSmoothing) {
+  struct TCase {
+    const char *fMin, *fMax, *sz;
+    double wantMin, wantMax;
+    int wantSz;
+  };
+  const TCase cases[] = {
+      {"20", "20000", "84", 20, 20000, 84},        {"20000", "20", "84", 20, 20000, 84},  // swapped bounds
+      {"30,5", "18000", "5000", 30.5, 18000, 599}, {"100", "1000", "3", 100, 1000, 10},
+      {"250", "250", "100", 20, 20000, 100},  // equal bounds
+      {"0", "5000", "100", 20, 20000, 100},   // no logarithmic grid from 0 Hz
+      {"-50", "5000", "100", 20, 20000, 100},      {"abc", "", "", 20, 20000, 10},
+  };
+  for (const TCase& c : cases) {
+    auto p = MakeNewProject();
+    TFormPJEigenschaften dlg;
+    dlg.Fill(*p);
+    dlg.cbAmps()->setCurrentIndex(5);
+    dlg.cbChassis()->setCurrentIndex(7);
+    dlg.edFMin()->setText(c.fMin);
+    dlg.edFMax()->setText(c.fMax);
+    dlg.edSz()->setText(c.sz);
+    dlg.Apply(*p);
+    SCOPED_TRACE(std::string(c.fMin) + " / " + c.fMax + " / " + c.sz);
+    EXPECT_EQ(p->nAmps, 6);
+    EXPECT_EQ(p->nChassis, 8);
+    EXPECT_DOUBLE_EQ(p->fMin, c.wantMin);
+    EXPECT_DOUBLE_EQ(p->fMax, c.wantMax);
+    ASSERT_EQ(p->sz, c.wantSz);
+    EXPECT_DOUBLE_EQ(p->freq[0], c.wantMin);
+    EXPECT_NEAR(p->freq[c.wantSz - 1], c.wantMax, c.wantMax * 1e-12);
+    EXPECT_EQ(p->freq[c.wantSz], 0.0);
+    const double glatt = 7.0 * std::log10(c.wantMax / c.wantMin) / c.wantSz;
+    EXPECT_DOUBLE_EQ(p->glatt_a, glatt);
+    EXPECT_DOUBLE_EQ(p->glatt_i, glatt);
+  }
+}
+
+TEST(ProjectProperties, PresetButtonsFillTheFields) {
+  TFormPJEigenschaften dlg;
+  dlg.edFMin()->setText("100");
+  const std::pair<QPushButton*, const char*> presets[] = {
+      {dlg.btnGrob(), "84"}, {dlg.btnMittel(), "126"}, {dlg.btnFein(), "250"}};
+  for (const auto& [button, points] : presets) {
+    button->click();
+    EXPECT_EQ(dlg.edFMin()->text(), QString("20"));
+    EXPECT_EQ(dlg.edFMax()->text(), QString("20000"));
+    EXPECT_EQ(dlg.edSz()->text(), QString(points));
+    EXPECT_EQ(dlg.result(), 0);  // presets never close the dialog
+  }
+  auto p = MakeNewProject();
+  dlg.Apply(*p);
+  EXPECT_EQ(p->sz, 250);
+  EXPECT_DOUBLE_EQ(p->glatt_a, 7.0 * 3.0 / 250);
+}
+
+// --- folder dialog ------------------------------------------------------------
+
+class FolderDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("sonvex_folder_dialog_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    settings = MakeSettings(dir, dir / "sonvex");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  std::string Key(const char* key) const {
+    TMyIniFile ini(settings.settingsFile, false, false, true);
+    return ini.ReadString("Verzeichnisse", key, "<fehlt>");
+  }
+
+  fs::path dir;
+  TSettings settings;
+  TScriptedInteraction ui;
+};
+
+TEST_F(FolderDialog, ClearingTheCheckBoxRemovesTheKeysAndRestoresTheDefaults) {
+  settings.useStoredFolders = true;
+  settings.chassisFolder = "/daten/chassis/";
+  settings.kitsFolder = "/daten/kits/";
+  SaveSettings(settings, &ui);
+  ASSERT_EQ(Key("Chassis"), "/daten/chassis/");
+
+  TFormVerzeichnisse dlg(settings, &ui);
+  EXPECT_EQ(dlg.windowTitle(), QString("Verzeichnisse festlegen"));
+  EXPECT_TRUE(dlg.cbVorgaben()->isChecked());
+  EXPECT_EQ(dlg.Edit(0)->text(), QString("/daten/chassis/"));
+  EXPECT_TRUE(dlg.Edit(0)->isEnabled());
+  dlg.cbVorgaben()->setChecked(false);
+  for (int r = 0; r < 3; ++r) {
+    EXPECT_FALSE(dlg.Edit(r)->isEnabled());
+    EXPECT_FALSE(dlg.SearchButton(r)->isEnabled());
+  }
+  dlg.btnClose()->click();
+
+  EXPECT_FALSE(settings.useStoredFolders);
+  EXPECT_EQ(settings.chassisFolder, WithTrailingSeparator(dir / "Chassis"));
+  EXPECT_EQ(settings.kitsFolder, WithTrailingSeparator(dir / "Bausätze"));
+  EXPECT_EQ(Key("Verzeichnisvorgaben"), "0");
+  for (const char* key : {"Chassis", "Projekte", "Weichenbauteile", "Reports", "Publikationen", "Bausätze"})
+    EXPECT_EQ(Key(key), "<fehlt>") << key;
+  EXPECT_TRUE(ui.asked.empty());
+}
+
+TEST_F(FolderDialog, TypedAndChosenFoldersAreStoredWithASeparator) {
+  std::vector<std::pair<QString, fs::path>> browsed;
+  TFormVerzeichnisse dlg(settings, &ui);
+  dlg.SetFolderChooser([&](const QString& title, const fs::path& start) -> std::optional<fs::path> {
+    browsed.emplace_back(title, start);
+    if (browsed.size() == 1) return std::nullopt;  // the user cancels the first time
+    return fs::path("/daten/weiche");
+  });
+  EXPECT_FALSE(dlg.cbVorgaben()->isChecked());
+  dlg.cbVorgaben()->setChecked(true);
+  dlg.Edit(0)->setText("/daten/chassis");
+  dlg.SearchButton(2)->click();
+  EXPECT_EQ(dlg.Edit(2)->text().toStdString(), Utf8FromPath(WithTrailingSeparator(dir / "Weichenbauteile")));
+  dlg.SearchButton(2)->click();
+  EXPECT_EQ(dlg.Edit(2)->text(), QString("/daten/weiche"));
+  ASSERT_EQ(browsed.size(), 2u);
+  EXPECT_EQ(browsed[0].first, QString("Verzeichnis für Weichenbauteildateien auswählen"));
+  EXPECT_EQ(browsed[0].second, WithTrailingSeparator(dir / "Weichenbauteile"));
+  dlg.btnClose()->click();
+
+  EXPECT_TRUE(settings.useStoredFolders);
+  EXPECT_EQ(settings.chassisFolder, fs::path("/daten/chassis/"));
+  EXPECT_EQ(settings.partsFolder, fs::path("/daten/weiche/"));
+  EXPECT_EQ(settings.projectFolder, WithTrailingSeparator(dir / "Projekte"));
+  EXPECT_EQ(Key("Verzeichnisvorgaben"), "1");
+  EXPECT_EQ(Key("Chassis"), "/daten/chassis/");
+  EXPECT_EQ(Key("Weichenbauteile"), "/daten/weiche/");
+}
+
+TEST(FolderDialogText, ExplanationInFiveLines) {
+  const QString text = QString::fromUtf8(kFolderExplanation);
+  const QStringList lines = text.split('\n');
+  ASSERT_EQ(lines.size(), 5);
+  EXPECT_TRUE(lines[0].startsWith("Für Installationen, bei denen"));
+  EXPECT_TRUE(lines[0].endsWith("dem an "));
+  EXPECT_EQ(lines[2], QString("verwenden (Häkchen nicht gesetzt)."));
+  EXPECT_EQ(lines[4], QString("Programmverzeichnisses als Vorgabe verwendet."));
+}
+
+// --- error list -----------------------------------------------------------------
+
+TEST(ErrorList, ShowsEachReportInPlaceOfTheLast) {
+  TCalcStruct states;
+  for (std::string& s : states.states) s = "OK";
+  states.Check() =
+      "Fehler: Chassis 1 doppelt verwendet in Weiche 1 und 2.\r\nFehler: Chassis 4 nicht verwendbar, "
+      "wenn nur 2 Chassis angewählt.";
+  states.Gesamt() = "Fehler: Gesamtbox kann nicht berechnet werden.";
+  TFormRechnen win;
+  EXPECT_EQ(win.windowTitle(), QString("Berechnen"));
+  EXPECT_TRUE(win.isWindow());
+  win.ShowReport(StatusReport(states, 1, 2));
+  EXPECT_EQ(win.ErrorCount(), 2);
+  EXPECT_EQ(win.Lines(), (QStringList{"Fehler: Chassis 1 doppelt verwendet in Weiche 1 und 2.",
+                                      "Fehler: Chassis 4 nicht verwendbar, wenn nur 2 Chassis angewählt.",
+                                      "Fehler: Gesamtbox kann nicht berechnet werden."}));
+
+  for (std::string& s : states.states) s = "OK";
+  win.ShowReport(StatusReport(states, 1, 2));
+  EXPECT_EQ(win.ErrorCount(), 0);
+  EXPECT_EQ(win.Lines(), QStringList{"Berechnung war erfolgreich."});
+}
+
+}  // namespace
+}  // namespace sonvex

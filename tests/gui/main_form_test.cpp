@@ -1,0 +1,502 @@
+// The main window with a scripted interaction: start-up, project commands,
+// undo, reference project, menu state, status bar and closing.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "calc/check.h"
+#include "model/chassis_file.h"
+#include "model/file_io.h"
+#include "model/interaction.h"
+#include "model/project_file.h"
+#include "model/settings.h"
+#include "support/test_projects.h"
+#include "ui/error_list_window.h"
+#include "ui/main_form.h"
+#include "ui/project_properties_dialog.h"
+
+namespace sonvex {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class MainForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = fs::temp_directory_path() / (std::string("sonvex_main_form_") + info->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    settings = MakeSettings(dir, dir / "sonvex");
+    fs::create_directories(settings.projectFolder);
+    fs::create_directories(settings.chassisFolder);
+    options.calcPause = 0ms;
+    options.chassisCheckTimer = false;
+  }
+  void TearDown() override {
+    form.reset();
+    fs::remove_all(dir);
+  }
+
+  TMainForm& Start() {
+    form = std::make_unique<TMainForm>(settings, ui, options);
+    EXPECT_TRUE(form->WaitCalcIdle());
+    return *form;
+  }
+  fs::path DefaultFile() const { return settings.projectFolder / "Default.ZPJ"; }
+  void WriteTwoWayDefault() { SaveProject(*testing::MakeTwoWayProject(60), DefaultFile()); }
+  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
+
+  fs::path dir;
+  TSettings settings;
+  TScriptedInteraction ui;
+  TMainFormOptions options;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainForm, StartUpLoadsTheNamedProjectElseDefaultElseTheEmptyProject) {
+  WriteTwoWayDefault();
+  auto other = testing::MakeTwoWayProject(60);
+  other->nChassis = 3;
+  SaveProject(*other, dir / "other.ZPJ");
+
+  options.startFile = dir / "fehlt.ZPJ";
+  TMainForm& f = Start();
+  EXPECT_EQ(f.Project().nChassis, 4);
+  EXPECT_EQ(f.Project().Chassis[1].Name, "Test-Tieftöner 17");
+  EXPECT_EQ(f.TitleName(), Utf8FromPath(DefaultFile()));
+  EXPECT_TRUE(f.windowTitle().startsWith(QString::fromUtf8("Sonvex V1.11b - KORVANT-Edition [")));
+  EXPECT_TRUE(f.Project().bSaved);
+  EXPECT_TRUE(f.ShownResult().bValid);
+  EXPECT_EQ(f.ShownResult().nChassis, 4);
+  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  EXPECT_EQ(UndoCaption(), "Undo");
+  EXPECT_TRUE(f.Action("actRefRemember")->isEnabled());
+  EXPECT_FALSE(f.Action("actRefSwap")->isEnabled());
+  EXPECT_FALSE(f.Action("actRefDelete")->isEnabled());
+  EXPECT_TRUE(ui.asked.empty());
+
+  options.startFile = dir / "other.ZPJ";
+  Start();
+  EXPECT_EQ(form->Project().nChassis, 3);
+
+  fs::remove(DefaultFile());
+  options.startFile.reset();
+  Start();
+  EXPECT_EQ(form->Project().nChassis, 1);
+  EXPECT_EQ(form->TitleName(), "");
+  EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Sonvex V1.11b - KORVANT-Edition []"));
+}
+
+TEST_F(MainForm, PlainTextProjectFileIsRefusedAndTheEmptyProjectTakesItsPlace) {
+  WriteTwoWayDefault();
+  const fs::path plain = dir / "klartext.ZPJ";
+  std::ofstream(plain) << "# Sonvex project\n[Header]\nVersion=1008\n";
+  options.startFile = plain;
+  Start();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].kind, "message");
+  EXPECT_EQ(ui.asked[0].text, Utf8FromPath(plain) + "\r" + std::string(kNotAProjectFileText));
+  auto empty = MakeNewProject();
+  EXPECT_EQ(form->Project().nChassis, 1);
+  EXPECT_EQ(form->Project().Chassis[0], empty->Chassis[0]);
+  EXPECT_EQ(form->TitleName(), "");
+}
+
+TEST_F(MainForm, SaveAppendsTheExtensionUnlessPresentAndRefusesShortNames) {
+  Start();
+  struct Case {
+    const char* chosen;
+    const char* stored;
+  };
+  for (const Case& c : {Case{"box", "box.ZPJ"}, Case{"box.zpj", "box.zpj"}, Case{"Bass.ZpJ", "Bass.ZpJ"}}) {
+    form->Project().bSaved = false;
+    ui.files.push_back(dir / c.chosen);
+    form->SaveProjectClick();
+    EXPECT_TRUE(fs::exists(dir / c.stored)) << c.chosen;
+    EXPECT_TRUE(form->Project().bSaved) << c.chosen;
+    EXPECT_EQ(form->FileName(), dir / c.stored);
+    EXPECT_EQ(form->TitleName(), Utf8FromPath(dir / c.stored));
+  }
+  EXPECT_EQ(ui.asked.back().kind, "save");
+  EXPECT_EQ(ui.asked.back().text, "Projekt speichern ...");
+  EXPECT_EQ(ui.asked.back().options, "Sonvex Projekte (*.ZPJ)|*.ZPJ|Alle Dateien (*.*)|*.*");
+  EXPECT_FALSE(fs::exists(dir / "box.zpj.ZPJ"));
+
+  // ".ZPJ" alone has 4 characters: not saved; a cancelled dialog neither
+  form->Project().bSaved = false;
+  ui.files.push_back(fs::path(""));
+  ui.files.push_back(std::nullopt);
+  form->SaveProjectClick();
+  form->SaveProjectClick();
+  EXPECT_FALSE(form->Project().bSaved);
+  EXPECT_FALSE(fs::exists(".ZPJ"));
+  EXPECT_EQ(form->FileName(), dir / "Bass.ZpJ");
+}
+
+TEST_F(MainForm, NewProjectPropertiesAndUndo) {
+  WriteTwoWayDefault();
+  Start();
+  form->execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  form->NewProjectClick();  // saved: no question
+  EXPECT_TRUE(ui.asked.empty());
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Neues Projekt\"");
+  EXPECT_TRUE(form->Action("actUndo")->isEnabled());
+  EXPECT_EQ(form->Project().nChassis, 1);
+  EXPECT_EQ(form->TitleName(), "noname.ZPJ");
+  EXPECT_EQ(form->FileName(), fs::path());
+  EXPECT_EQ(form->UndoStack().Count(), 1);  // the cancelled properties pushed nothing
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(form->ShownResult().nChassis, 1);
+
+  // properties confirmed with five chassis
+  form->execDialog = [](QDialog& d) {
+    static_cast<TFormPJEigenschaften&>(d).cbChassis()->setCurrentIndex(4);
+    return int(QDialog::Accepted);
+  };
+  form->ProjectPropertiesClick();
+  EXPECT_EQ(form->Project().nChassis, 5);
+  EXPECT_FALSE(form->Project().bSaved);
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Projekteigenschaften ändern\"");
+  EXPECT_TRUE(form->Pages()->isTabVisible(kPageChassis58));
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(form->ShownResult().nChassis, 5);
+
+  // unsaved: "Nein" keeps everything
+  ui.buttons = {2};
+  form->NewProjectClick();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Wirklich alle Änderungen ohne zu sichern verwerfen?");
+  EXPECT_EQ(ui.asked[0].options, "Ja |Nein");
+  EXPECT_EQ(form->Project().nChassis, 5);
+
+  // undo twice: back to the loaded project, with a full recalculation
+  form->UndoClick();
+  EXPECT_EQ(form->Project().nChassis, 1);
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Neues Projekt\"");
+  form->UndoClick();
+  EXPECT_EQ(form->Project().nChassis, 4);
+  EXPECT_FALSE(form->Project().bSaved);
+  EXPECT_FALSE(form->Action("actUndo")->isEnabled());
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(form->ShownResult().nChassis, 4);
+  EXPECT_TRUE(form->ShownResult().bValid);
+
+  for (int i = 0; i < 22; ++i) form->PushUndo("Anzeigeoptionen");
+  EXPECT_EQ(form->UndoStack().Count(), 21);
+}
+
+TEST_F(MainForm, ReferenceRememberSwapTwiceRestoreAndDelete) {
+  WriteTwoWayDefault();
+  Start();
+  const TZChart& total = *form->Charts().total;
+  const auto curvesA = total.Curves[0].Y;
+
+  form->RememberReferenceClick();
+  EXPECT_TRUE(form->HasReference());
+  EXPECT_TRUE(form->Action("actRefSwap")->isEnabled());
+  EXPECT_TRUE(total.Curves[kChartCurves].Visible);
+  EXPECT_EQ(total.Curves[kChartCurves].Y, curvesA);
+
+  // project B: amplifier 1 at half the voltage
+  form->Project().Verstaerker[0].Pegel = 0.5;
+  form->RequestCalc();
+  ASSERT_TRUE(form->WaitCalcIdle());
+  const auto curvesB = total.Curves[0].Y;
+  ASSERT_NE(curvesA, curvesB);
+
+  form->SwapReferenceClick();
+  EXPECT_EQ(form->Project().Verstaerker[0].Pegel, 1.0);
+  EXPECT_EQ(form->Reference().Verstaerker[0].Pegel, 0.5);
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Projekt mit Referenzprojekt tauschen\"");
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(total.Curves[0].Y, curvesA);
+  EXPECT_EQ(total.Curves[kChartCurves].Y, curvesB);
+
+  form->SwapReferenceClick();
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(form->Project().Verstaerker[0].Pegel, 0.5);
+  EXPECT_EQ(form->Reference().Verstaerker[0].Pegel, 1.0);
+  EXPECT_EQ(total.Curves[0].Y, curvesB);
+  EXPECT_EQ(total.Curves[kChartCurves].Y, curvesA);  // the project current between the swaps
+  EXPECT_EQ(form->Charts().chassis[0]->Curves[kChartCurves].Count, 60);
+  EXPECT_FALSE(form->Project().bSaved);
+
+  form->RestoreReferenceClick();
+  EXPECT_EQ(form->Project().Verstaerker[0].Pegel, 1.0);
+  EXPECT_TRUE(form->HasReference());
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Referenz wiederherstellen\"");
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(total.Curves[0].Y, curvesA);
+
+  form->DeleteReferenceClick();
+  EXPECT_FALSE(form->HasReference());
+  for (const char* name : {"actRefSwap", "actRefRestore", "actRefDelete"})
+    EXPECT_FALSE(form->Action(name)->isEnabled()) << name;
+  EXPECT_FALSE(total.Curves[kChartCurves].Visible);
+  EXPECT_FALSE(form->Charts().phase->Curves[kChartCurves].Visible);
+  EXPECT_TRUE(ui.asked.empty());
+}
+
+TEST_F(MainForm, RememberingWhileCalculatingAsksUntilIdleOrCancel) {
+  options.calcPause = 150ms;
+  Start();
+  form->RequestFullCalc();
+  ui.buttons = {2};
+  form->RememberReferenceClick();
+  EXPECT_FALSE(form->HasReference());
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Rechnung muss erst beendet sein.");
+  EXPECT_EQ(ui.asked[0].options, "&nochmal versuchen|abbrechen");
+
+  // "nochmal versuchen" (the script's default) until the calculation ended
+  form->RequestFullCalc();
+  form->RememberReferenceClick();
+  EXPECT_TRUE(form->HasReference());
+  EXPECT_GT(ui.asked.size(), 1u);
+  EXPECT_TRUE(form->CalcThread().IsIdle());
+}
+
+TEST_F(MainForm, MenuStateFollowsTheProjectAndTheEditors) {
+  Start();
+  TProjekt& p = form->Project();
+  p.nChassis = 3;
+  p.nAmps = 2;
+  p.Chassis[0].Name = "Test-Tieftöner 17";
+  p.Einbau[0].Typ = 1;
+  p.Einbau[0].Vb = 0.022;
+  p.Chassis[1].Name = "Mittel & Hoch";
+  p.Einbau[1].Typ = 2;
+  p.Einbau[1].Vb = 0.0404;
+  p.Einbau[2].Typ = 0;
+  form->RefreshMenuState();
+  EXPECT_EQ(form->Action("actChassis1")->text().toStdString(), "Chassis &1: Test-Tieftöner 17 in 22l geschl.");
+  EXPECT_EQ(form->Action("actChassis2")->text().toStdString(), "Chassis &2: Mittel && Hoch in 40l Bassref.");
+  EXPECT_EQ(form->Action("actChassis3")->text().toStdString(), "Chassis &3: " + p.Chassis[2].Name.Str());
+  for (int n = 1; n <= 9; ++n) {
+    QAction* a = form->Action(("actChassis" + std::to_string(n)).c_str());
+    EXPECT_EQ(a->isVisible(), n <= 3) << n;
+    EXPECT_EQ(a->isEnabled(), n <= 3) << n;
+  }
+  for (int k = 1; k <= 6; ++k) {
+    QMenu* m = form->Menu(("menuAmp" + std::to_string(k)).c_str());
+    EXPECT_EQ(m->menuAction()->isVisible(), k <= 2) << k;
+    EXPECT_EQ(form->Action(("actWeiche" + std::to_string(k)).c_str())->isEnabled(), k <= 2) << k;
+  }
+  EXPECT_FALSE(form->Pages()->isTabVisible(kPageChassis58));
+  EXPECT_EQ(form->Pages()->tabText(kPageChassis14), "Chassis");
+  EXPECT_FALSE(form->Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(form->Menu("menuDatei")->menuAction()->isEnabled());
+
+  p.nChassis = 5;
+  form->WeicheEdOpen = true;
+  form->RefreshMenuState();
+  EXPECT_TRUE(form->Pages()->isTabVisible(kPageChassis58));
+  EXPECT_EQ(form->Pages()->tabText(kPageChassis14), "Chassis 1..4");
+  EXPECT_TRUE(form->Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(form->Action("actShowWeiche")->isEnabled());
+  EXPECT_FALSE(form->Action("actShowChassis")->isEnabled());
+  EXPECT_FALSE(form->Menu("menuDatei")->menuAction()->isEnabled());
+  EXPECT_FALSE(form->Menu("menuAmp1")->menuAction()->isEnabled());
+  EXPECT_TRUE(form->Menu("menuChassis")->menuAction()->isEnabled());
+
+  form->WeicheEdOpen = false;
+  form->OptiOpen = true;
+  form->RefreshMenuState();
+  EXPECT_FALSE(form->Menu("menuBearbeiten")->menuAction()->isEnabled());
+  EXPECT_FALSE(form->Menu("menuAmp1")->menuAction()->isVisible());
+  EXPECT_FALSE(form->Menu("menuChassis")->menuAction()->isEnabled());
+}
+
+TEST_F(MainForm, MenuCaptionsAndShortcuts) {
+  Start();
+  struct Item {
+    const char* name;
+    const char* caption;
+    const char* keys;
+  };
+  const Item items[] = {
+      {"actNew", "&Neues Projekt", "Ctrl+N"},
+      {"actLoad", "Projekt &laden ...", "Ctrl+L"},
+      {"actSave", "Projekt &speichern ...", "Ctrl+S"},
+      {"actExport", "Ergebnis-Export ...", "Ctrl+Alt+E"},
+      {"actProperties", "Projekt&eigenschaften", "Ctrl+E"},
+      {"actExit", "Programm &beenden", "Ctrl+X"},
+      {"actRefRemember", "Projekt als Referenz merken", "Ctrl+R"},
+      {"actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R"},
+      {"actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W"},
+      {"actRefDelete", "Referenzprojekt löschen", "Ctrl+Alt+X"},
+      {"actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G"},
+      {"actChassisCopy", "Chassis kopieren", ""},
+      {"actAktFilt1", "&Aktive Filter...", "F5"},
+      {"actWeiche3", "&Weiche editieren...", "F10"},
+      {"actAktFilt6", "&Aktive Filter...", "Shift+F9"},
+      {"actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O"},
+      {"actFolders", "Verzeichnisse", "Ctrl+Alt+V"},
+      {"actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A"},
+      {"actOptimizer", "Weichenoptimierer ...", "Ctrl+O"},
+      {"actShowWeiche", "Weicheneditor zeigen", "Ctrl+W"},
+      {"actShowChassis", "Chassiseditor zeigen", "Ctrl+D"},
+      {"actQuickGuide", "Kurzanleitung", "F1"},
+      {"actInfo", "&Info ...", ""},
+  };
+  for (const Item& it : items) {
+    QAction* a = form->Action(it.name);
+    ASSERT_NE(a, nullptr) << it.name;
+    EXPECT_EQ(a->text(), QString::fromUtf8(it.caption)) << it.name;
+    EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(it.keys))) << it.name;
+  }
+  EXPECT_EQ(form->Action("actChassis9")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F9")));
+  EXPECT_EQ(form->Menu("menuChassis")->title(), QString::fromUtf8("&Chassis && Einbau"));
+  EXPECT_EQ(form->Menu("menuAmp4")->title(), QString::fromUtf8("Verstärker &4"));
+  EXPECT_EQ(form->Pages()->count(), kChartPageCount);
+  EXPECT_EQ(form->Pages()->tabText(kPageBuendelung), QString::fromUtf8("Bündelung"));
+}
+
+TEST_F(MainForm, StatusBarAfterCalculationsWithAndWithoutErrors) {
+  WriteTwoWayDefault();
+  Start();
+  EXPECT_EQ(form->StatusText().toStdString(), kStatusSuccess);
+  EXPECT_EQ(form->StatusColor(), form->palette().color(QPalette::Button));
+  EXPECT_EQ(form->ErrorList()->Lines(), QStringList{QString::fromUtf8(kStatusSuccess)});
+  EXPECT_TRUE(form->Charts().total->HasData);
+
+  form->Project().Verstaerker[0].Pegel = 0;
+  form->RequestCalc();
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(form->StatusText().toStdString(), kStatusFailure);
+  EXPECT_EQ(form->StatusColor(), QColor(255, 0, 0));
+  EXPECT_FALSE(form->ShownResult().bValid);
+  EXPECT_FALSE(form->Charts().total->HasData);
+  EXPECT_EQ(form->ErrorList()->ErrorCount(), 1);
+
+  form->show();
+  EXPECT_FALSE(form->ErrorList()->isVisible());
+  QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(form->StatusPanel(), &click);
+  EXPECT_TRUE(form->ErrorList()->isVisible());
+
+  form->Project().Verstaerker[0].Pegel = 1;
+  form->RequestCalc();
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_EQ(form->StatusText().toStdString(), kStatusSuccess);
+  EXPECT_TRUE(form->ShownResult().bValid);
+}
+
+TEST_F(MainForm, PageControlsRedrawTheCharts) {
+  WriteTwoWayDefault();
+  Start();
+  EXPECT_TRUE(form->Charts().total->Curves[5].Visible);
+  form->ShowImpedanceBox()->setChecked(false);
+  EXPECT_FALSE(form->Charts().total->Curves[5].Visible);
+  // four chassis: boxes 5..8 hidden and unchecked
+  EXPECT_EQ(form->PhaseChassisBox(1)->text(), QString::fromUtf8("Test-Tieftöner 17(2)"));
+  EXPECT_TRUE(form->PhaseChassisBox(3)->isChecked());
+  EXPECT_FALSE(form->PhaseChassisBox(4)->isChecked());
+  form->PhaseChassisBox(0)->setChecked(false);
+  EXPECT_FALSE(form->Charts().phase->Curves[0].Visible);
+  form->PolarScrollBar()->setValue(59);
+  EXPECT_EQ(form->PolarScrollBar()->maximum(), 59);
+  EXPECT_EQ(form->PolarLabel()->text(), QString::fromUtf8("Frequenz: 20000 Hz"));
+}
+
+TEST_F(MainForm, CloseAsksToSaveWithThreeAnswers) {
+  // "&Abbruch" keeps the window open; "&Ja" with a cancelled save as well
+  Start();
+  form->show();
+  form->Project().bSaved = false;
+  ui.buttons = {3, 1};
+  ui.files = {std::nullopt};
+  EXPECT_FALSE(form->close());
+  EXPECT_FALSE(form->close());
+  ASSERT_EQ(ui.asked.size(), 3u);
+  EXPECT_EQ(ui.asked[0].text, "Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?");
+  EXPECT_EQ(ui.asked[0].options, "&Ja |&Nein|&Abbruch");
+  EXPECT_FALSE(fs::exists(settings.settingsFile));
+
+  // "&Ja" saves, then closes and saves the settings
+  ui.buttons = {1};
+  ui.files = {dir / "ende"};
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(fs::exists(dir / "ende.ZPJ"));
+  EXPECT_TRUE(fs::exists(settings.settingsFile));
+
+  // "&Nein" closes without saving
+  Start();
+  form->show();
+  form->Project().bSaved = false;
+  ui.asked.clear();
+  ui.buttons = {2};
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(ui.asked.size(), 1u);
+
+  // nothing unsaved: no question
+  Start();
+  form->show();
+  ui.asked.clear();
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(ui.asked.empty());
+}
+
+TEST_F(MainForm, NewerChassisFileIsOfferedOnceAfterStartUp) {
+  WriteTwoWayDefault();
+  TChassis newer = testing::Tweeter();
+  newer.fs = 900;
+  SaveChassisFile(settings.chassisFolder / "kalotte.ZCH", newer);
+  Start();
+  ASSERT_TRUE(form->CheckChassisPending());
+  ui.buttons = {1};
+  form->CheckChassisTick();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text,
+            "Das Projekt enthält möglicherweise eine veraltete Version\r\ndes Chassis \"Test-Kalotte 25\".\r\n"
+            "Soll die neuere Chassisdatei nachgeladen werden?");
+  EXPECT_EQ(ui.asked[0].options, "Ja|Nein");
+  EXPECT_EQ(form->Project().Chassis[0].fs, 900);
+  EXPECT_FALSE(form->Project().bSaved);
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Chassis 1 neu laden\"");
+  for (int i = 0; i < 3; ++i) form->CheckChassisTick();
+  EXPECT_FALSE(form->CheckChassisPending());
+  EXPECT_EQ(ui.asked.size(), 1u);
+  ASSERT_TRUE(form->WaitCalcIdle());
+}
+
+TEST(MainWindowTitle, LongNamesLoseLeadingFolders) {
+  struct Case {
+    const char* name;
+    int limit;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"C:\\a\\b\\file.ZPJ", 100, "C:\\a\\b\\file.ZPJ"},
+      {"C:\\Dokumente\\Projekte\\Boxen\\file.ZPJ", 20, "C:\\...\\Boxen\\file.ZPJ"},
+      {"C:\\x\\sehrlangerdateiname.ZPJ", 5, "C:\\...\\sehrlangerdateiname.ZPJ"},
+      {"C:\\abc.ZPJ", 3, "C:\\...\\abc.ZPJ"},  // the marker even when nothing was dropped
+      {"dateiname.ZPJ", 2, "dateiname.ZPJ"},
+      {"/home/u/p/f.ZPJ", 10, "/.../u/p/f.ZPJ"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShortenFileName(c.name, c.limit), c.shown) << c.name;
+  EXPECT_EQ(MainWindowTitle("box.ZPJ", 1000), "Sonvex V1.11b - KORVANT-Edition [box.ZPJ]");
+  // 900 px: (900 - 180) div 9 = 80 characters
+  const std::string longName = "C:\\" + std::string(70, 'a') + "\\" + std::string(20, 'b') + ".ZPJ";
+  EXPECT_EQ(MainWindowTitle(longName, 900),
+            "Sonvex V1.11b - KORVANT-Edition [C:\\...\\" + std::string(20, 'b') + ".ZPJ]");
+}
+
+}  // namespace
+}  // namespace sonvex
