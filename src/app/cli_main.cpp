@@ -1,32 +1,113 @@
-// sonvex-cli: the headless front end of Sonvex.
+// sonvex-cli: the headless front end of Sonvex. Loads projects as the desktop
+// program does, computes them without pauses and writes what was asked.
 #include <CLI/CLI.hpp>
-#include <cstdio>
 #include <iostream>
 
-#include "model/number_text.h"
-#include "model/project.h"
-
-namespace {
-
-// Prints what a new project holds: counts, frequency grid, first chassis.
-int PrintNewProject() {
-  const auto p = sonvex::MakeNewProject();
-  std::cout << "Neues Projekt\n"
-            << "Verstärker: " << p->nAmps << "\n"
-            << "Chassis: " << p->nChassis << "\n"
-            << "Frequenzraster: " << sonvex::FormatNumber(p->fMin, 10) << " Hz bis "
-            << sonvex::FormatNumber(p->fMax, 10) << " Hz, " << p->sz << " Punkte\n";
-  return 0;
-}
-
-}  // namespace
+#include "app/cli_commands.h"
+#include "crossover/optimize_command.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"Sonvex: Simulation mehrwegiger Lautsprecherboxen (Kommandozeile)", "sonvex-cli"};
+  using sonvex::kExitBadInput;
+  CLI::App app{
+      "Sonvex: Simulation mehrwegiger Lautsprecherboxen, Kommandozeile.\n"
+      "Berechnet Projektdateien (.ZPJ) wie das Desktop-Programm und schreibt die Ergebnisse.",
+      "sonvex-cli"};
   app.set_version_flag("--version", "sonvex-cli 0.1.0");
   app.require_subcommand(1);
-  auto* info = app.add_subcommand("info", "Zeigt die Grundwerte eines neuen Projekts");
-  CLI11_PARSE(app, argc, argv);
-  if (info->parsed()) return PrintNewProject();
-  return 2;
+
+  sonvex::TCalcOptions calc;
+  std::string size = "1200x800";
+  auto* calcCmd = app.add_subcommand("calc", "Projekt laden, vollständig berechnen, Fehlerliste ausgeben");
+  calcCmd->add_option("PROJECT", calc.project, "Projektdatei (.ZPJ)")->required();
+  calcCmd->add_option("--data", calc.dataFolder, "Programmverzeichnis mit Sonvex.ini und den Datenordnern");
+  calcCmd->add_option("--json", calc.json, "alle Kurven des Ergebnisses als JSON-Datei");
+  calcCmd->add_flag("--with-tables", calc.withTables, "mit --json auch die Richtungstabellen DirFront/DirRear");
+  calcCmd->add_option("--export-box", calc.exportBox, "Export: Frequenzgang der Box");
+  std::pair<int, std::string> exportChassis, exportSignal;
+  auto* exportChassisOpt =
+      calcCmd->add_option("--export-chassis", exportChassis, "Export: Frequenzgang von Chassis N in DATEI")
+          ->type_name("N DATEI");
+  auto* exportSignalOpt =
+      calcCmd->add_option("--export-signal", exportSignal, "Export: elektrisches Signal an Chassis N in DATEI")
+          ->type_name("N DATEI");
+  calcCmd->add_option("--png", calc.pngFolder, "alle Diagrammseiten als PNG in dieses Verzeichnis");
+  calcCmd->add_option("--size", size, "Bildgröße der PNG-Seiten, BxH")->capture_default_str();
+  calcCmd->add_flag("--timing", calc.timing, "Rechenzeit jedes Schritts und gesamt ausgeben");
+
+  std::filesystem::path dumpFile;
+  auto* dumpCmd = app.add_subcommand("dump", "verschlüsselte Projekt- oder Chassisdatei als Klartext ausgeben");
+  dumpCmd->add_option("FILE", dumpFile, "Projekt- oder Chassisdatei")->required();
+
+  std::filesystem::path packIn, packOut;
+  auto* packCmd = app.add_subcommand("pack", "Klartext-Datei verschlüsselt schreiben");
+  packCmd->add_option("PLAIN", packIn, "Klartext (wie von dump ausgegeben)")->required();
+  packCmd->add_option("FILE", packOut, "zu schreibende Projekt- oder Chassisdatei")->required();
+
+  std::filesystem::path upIn, upOut, upData;
+  auto* upgradeCmd = app.add_subcommand("upgrade", "Projekt- oder Chassisdatei in der aktuellen Version speichern");
+  upgradeCmd->add_option("IN", upIn, "Datei einer beliebigen lesbaren Version")->required();
+  upgradeCmd->add_option("OUT", upOut, "neue Datei")->required();
+  upgradeCmd->add_option("--data", upData, "Programmverzeichnis mit Sonvex.ini");
+
+  sonvex::TOptimizeOptions opt;
+  auto* optCmd = app.add_subcommand("optimize", "markierte Weichenbauteile optimieren (ohne Oberfläche)");
+  optCmd->add_option("PROJECT", opt.project, "Projektdatei mit markierten Bauteilen")->required();
+  optCmd->add_option("--out", opt.out, "optimiertes Projekt")->required();
+  optCmd->add_option("--resistors", opt.resistors, "Widerstände festlegen: e6, e12 oder keep")
+      ->check(CLI::IsMember({"e6", "e12", "keep"}))
+      ->capture_default_str();
+  optCmd->add_option("--capacitors", opt.capacitors, "Kondensatoren festlegen: e6, e12 oder keep")
+      ->check(CLI::IsMember({"e6", "e12", "keep"}))
+      ->capture_default_str();
+  optCmd->add_option("--coils", opt.coils, "Spulen festlegen: e12 oder keep")
+      ->check(CLI::IsMember({"e12", "keep"}))
+      ->capture_default_str();
+  optCmd->add_option("--bass", opt.bass, "Hörgeschmack Bass 0..6")->check(CLI::Range(0, 6))->capture_default_str();
+  optCmd->add_option("--treble", opt.treble, "Hörgeschmack Höhen 0..6")->check(CLI::Range(0, 6))->capture_default_str();
+  optCmd->add_option("--zmin", opt.zmin, "Verstärker min. Impedanz 0..8 (0: 8 Ohm, 8: 2 Ohm)")
+      ->check(CLI::Range(0, 8))
+      ->capture_default_str();
+  optCmd->add_option("--efficiency", opt.efficiency, "Wirkungsgrad 0..6")
+      ->check(CLI::Range(0, 6))
+      ->capture_default_str();
+  optCmd->add_option("--pause", opt.pauseMs, "Pause der Rechenprozesse nach jedem Schritt, ms")
+      ->check(CLI::Range(0, 10000))
+      ->capture_default_str();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : kExitBadInput;
+  }
+
+  if (calcCmd->parsed()) {
+    if (exportChassisOpt->count() > 0) {
+      calc.exportChassisNr = exportChassis.first;
+      calc.exportChassis = exportChassis.second;
+    }
+    if (exportSignalOpt->count() > 0) {
+      calc.exportSignalNr = exportSignal.first;
+      calc.exportSignal = exportSignal.second;
+    }
+    const auto x = size.find('x');
+    try {
+      if (x == std::string::npos) throw std::invalid_argument(size);
+      calc.pngWidth = std::stoi(size.substr(0, x));
+      calc.pngHeight = std::stoi(size.substr(x + 1));
+    } catch (const std::exception&) {
+      std::cerr << "--size erwartet BxH, z. B. 1200x800.\n";
+      return kExitBadInput;
+    }
+    if (calc.pngWidth < 200 || calc.pngHeight < 150 || calc.pngWidth > 8000 || calc.pngHeight > 8000) {
+      std::cerr << "--size: Breite 200..8000, Höhe 150..8000 Pixel.\n";
+      return kExitBadInput;
+    }
+    return sonvex::RunCalcCommand(calc, std::cout, std::cerr);
+  }
+  if (dumpCmd->parsed()) return sonvex::RunDumpCommand(dumpFile, std::cout, std::cerr);
+  if (packCmd->parsed()) return sonvex::RunPackCommand(packIn, packOut, std::cerr);
+  if (upgradeCmd->parsed()) return sonvex::RunUpgradeCommand(upIn, upOut, upData, std::cout, std::cerr);
+  if (optCmd->parsed()) return sonvex::RunOptimizeCommand(opt, std::cout, std::cerr);
+  return kExitBadInput;
 }

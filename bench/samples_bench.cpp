@@ -1,0 +1,49 @@
+// The shipped sample projects end to end: load (with loss estimate and
+// derived values) and a full calculation without pauses, as sonvex-cli calc
+// does it.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "calc/calc_thread.h"
+#include "model/interaction.h"
+#include "model/project_file.h"
+#include "model/settings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void LoadAndCompute(benchmark::State& state, const fs::path& file) {
+  const sonvex::TSettings settings = sonvex::MakeSettings(fs::temp_directory_path());
+  sonvex::TScriptedInteraction ui;
+  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  auto p = sonvex::MakeNewProject();
+  for (auto _ : state) {
+    if (sonvex::LoadProjectFile(*p, file, settings, ui) != sonvex::TProjectLoad::Loaded) {
+      state.SkipWithError("project not loaded");
+      break;
+    }
+    thread.StartFullCalc(*p);
+    thread.ComputeUntilDone();
+  }
+  state.counters["grid"] = p->sz;
+  state.counters["chassis"] = p->nChassis;
+}
+
+// One benchmark per sample project.
+[[maybe_unused]] const bool registered = [] {
+  const fs::path folder = fs::path(SONVEX_DATA_DIR) / "Projekte";
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(folder, ec)) {
+    if (e.path().extension() != ".ZPJ") continue;
+    benchmark::RegisterBenchmark(("BM_LoadAndCompute/" + e.path().stem().string()).c_str(), [file = e.path()](
+                                                                                                benchmark::State& s) {
+      LoadAndCompute(s, file);
+    })->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
+
+}  // namespace

@@ -1,0 +1,411 @@
+#include "app/cli_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <vector>
+
+#include "calc/calc_thread.h"
+#include "calc/check.h"
+#include "model/chassis_file.h"
+#include "model/file_io.h"
+#include "model/interaction.h"
+#include "model/my_ini_file.h"
+#include "model/number_text.h"
+#include "model/project_file.h"
+#include "model/result_export.h"
+#include "model/settings.h"
+#include "ui/chart_pages.h"
+
+namespace sonvex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Questions cannot be answered on the command line: messages go to the error
+// stream, every question takes its default answer, no file is picked.
+class TConsoleInteraction : public TInteraction {
+ public:
+  explicit TConsoleInteraction(std::ostream& err) : err_(err) {}
+  int ChooseButton(std::string_view message, std::string_view, int defaultIndex) override {
+    err_ << Flatten(message) << "\n";
+    return defaultIndex;
+  }
+  void ShowMessage(std::string_view message) override { err_ << Flatten(message) << "\n"; }
+  std::optional<fs::path> PickOpenFile(std::string_view, std::string_view, const fs::path&) override {
+    return std::nullopt;
+  }
+  std::optional<fs::path> PickSaveFile(std::string_view, std::string_view, const fs::path&, std::string_view) override {
+    return std::nullopt;
+  }
+  bool EditValues(std::string_view, std::string_view, std::vector<std::string>&) override { return false; }
+
+ private:
+  // Message boxes break lines with CR or CR LF; a terminal wants one line end.
+  static std::string Flatten(std::string_view text) {
+    std::string s;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r') {
+        s += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else {
+        s += text[i];
+      }
+    }
+    return s;
+  }
+  std::ostream& err_;
+};
+
+// Prints the status report; hands nothing back (the command reads the result
+// from the thread once it is done).
+class TConsoleHost : public TCalcHost {
+ public:
+  TStatusReport report;
+  void Progress(int, int, const std::string&) override {}
+  void StatusReport(const TCalcStruct& states, const TResult& r) override {
+    report = sonvex::StatusReport(states, r.nAmps, r.nChassis);
+  }
+  void HandBack(const TResult&, const TGrades&) override {}
+};
+
+TSettings LoadCliSettings(const fs::path& dataFolder, TInteraction& ui) {
+  TSettings s = MakeSettings(dataFolder.empty() ? ProgramFolder() : dataFolder);
+  LoadSettings(s, &ui);
+  return s;
+}
+
+// Loads a project as the desktop program does. Prints the reason and returns
+// false when the file cannot be used.
+bool LoadForCommand(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui, std::ostream& err) {
+  std::error_code ec;
+  if (!fs::exists(file, ec)) {
+    err << "Datei nicht gefunden: " << Utf8FromPath(file) << "\n";
+    return false;
+  }
+  if (fs::is_directory(file, ec)) {
+    err << "Keine Projektdatei, sondern ein Verzeichnis: " << Utf8FromPath(file) << "\n";
+    return false;
+  }
+  TProjectLoad result;
+  try {
+    result = LoadProjectFile(p, file, settings, ui);
+  } catch (const TFileError& e) {
+    err << e.what() << "\n";
+    return false;
+  }
+  switch (result) {
+    case TProjectLoad::Loaded:
+      return true;
+    case TProjectLoad::Defaults:
+      err << "Die Projektdatei ist leer: " << Utf8FromPath(file) << "\n";
+      return false;
+    default:  // the loader has shown its message
+      err << "Projekt nicht geladen: " << Utf8FromPath(file) << "\n";
+      return false;
+  }
+}
+
+std::string ItemName(int item) {
+  if (item == TCalcStruct::kCheck) return "Prüfung";
+  if (item == TCalcStruct::kGesamt) return "Gesamtbox";
+  if (item < TCalcStruct::kAktFilt0) return "Schallwand " + std::to_string(item - TCalcStruct::kBaffle0 + 1);
+  if (item < TCalcStruct::kChassis0) return "Aktivfilter " + std::to_string(item - TCalcStruct::kAktFilt0 + 1);
+  if (item < TCalcStruct::kWeiche0) return "Chassis " + std::to_string(item - TCalcStruct::kChassis0 + 1);
+  return "Weiche " + std::to_string(item - TCalcStruct::kWeiche0 + 1);
+}
+
+// JSON numbers: finite values only; anything else is written as null and counted.
+struct TJsonWriter {
+  int nonFinite = 0;
+  nlohmann::json Num(double x) {
+    if (std::isfinite(x)) return x;
+    ++nonFinite;
+    return nullptr;
+  }
+  nlohmann::json Cx(const TComplex& z) { return nlohmann::json::array({Num(z.re), Num(z.im)}); }
+  nlohmann::json Curve(const TComplexCurve& c, int n) {
+    auto a = nlohmann::json::array();
+    for (int i = 0; i < n; ++i) a.push_back(Cx(c[i]));
+    return a;
+  }
+  nlohmann::json Curve(const TRealCurve& c, int n) {
+    auto a = nlohmann::json::array();
+    for (int i = 0; i < n; ++i) a.push_back(Num(c[i]));
+    return a;
+  }
+  nlohmann::json Table(const TDirTable& t, int n) {
+    auto a = nlohmann::json::array();
+    for (int i = 0; i < n; ++i) {
+      auto row = nlohmann::json::array();
+      for (const TComplex& z : t[i]) row.push_back(Cx(z));
+      a.push_back(std::move(row));
+    }
+    return a;
+  }
+  template <typename Rows, typename F>
+  nlohmann::json PerSlot(const Rows& rows, int count, F each) {
+    auto a = nlohmann::json::array();
+    for (int s = 0; s < count; ++s) a.push_back(each(rows[s]));
+    return a;
+  }
+};
+
+nlohmann::json ResultJson(const TResult& r, const TCalcStruct& states, const TStatusReport& report,
+                          const TGrades& grades, bool withTables, int& nonFinite) {
+  TJsonWriter w;
+  const int n = std::clamp<int>(r.nFreq, 0, kFreqEntries - 1);
+  const int nc = std::clamp<int>(r.nChassis, 0, kMaxChassis);
+  const int na = std::clamp<int>(r.nAmps, 0, kMaxAmps);
+  nlohmann::json j;
+  j["nFreq"] = n;
+  j["freq"] = w.Curve(r.freq, n);
+  j["nAmps"] = na;
+  j["nChassis"] = nc;
+  j["bValid"] = r.bValid;
+  j["ChassisName"] = nlohmann::json::array();
+  for (const auto& name : r.ChassisName) j["ChassisName"].push_back(name.Str());
+  j["AmpOfChassis"] = r.AmpOfChassis;
+  j["EinbauTyp"] = r.EinbauTyp;
+  auto complexCurves = [&](const std::array<TComplexCurve, kChassisSlots>& rows) {
+    return w.PerSlot(rows, nc, [&](const TComplexCurve& c) { return w.Curve(c, n); });
+  };
+  auto realCurves = [&](const auto& rows, int count) {
+    return w.PerSlot(rows, count, [&](const TRealCurve& c) { return w.Curve(c, n); });
+  };
+  auto tables = [&](const std::array<TDirTable, kChassisSlots>& rows) {
+    return w.PerSlot(rows, nc, [&](const TDirTable& t) { return w.Table(t, n); });
+  };
+  j["ChassisZ"] = complexCurves(r.ChassisZ);
+  j["ChFront"] = complexCurves(r.ChFront);
+  j["ChRear"] = complexCurves(r.ChRear);
+  j["ChFrontSim"] = complexCurves(r.ChFrontSim);
+  j["ChRearSim"] = complexCurves(r.ChRearSim);
+  j["ChassisU"] = complexCurves(r.ChassisU);
+  j["ChHub"] = realCurves(r.ChHub, nc);
+  j["MaxUChassis"] = realCurves(r.MaxUChassis, nc);
+  j["MaxUExc"] = realCurves(r.MaxUExc, nc);
+  j["MaxP"] = realCurves(r.MaxP, kChassisSlots + 1);
+  j["FilterResp"] = w.PerSlot(r.FilterResp, na, [&](const TComplexCurve& c) { return w.Curve(c, n); });
+  j["AmpZ"] = w.PerSlot(r.AmpZ, na, [&](const TComplexCurve& c) { return w.Curve(c, n); });
+  j["BoxP"] = w.Table(r.BoxP, n);
+  j["ContribFront"] = tables(r.ContribFront);
+  j["ContribRear"] = tables(r.ContribRear);
+  j["BoxTiltDown"] = w.Curve(r.BoxTiltDown, n);
+  j["BoxTiltUp"] = w.Curve(r.BoxTiltUp, n);
+  j["MaxU"] = w.Curve(r.MaxU, n);
+  j["DirIdx"] = w.Curve(r.DirIdx, n);
+  if (withTables) {
+    j["DirFront"] = tables(r.DirFront);
+    j["DirRear"] = tables(r.DirRear);
+  }
+  nlohmann::json s;
+  s["Check"] = states.Check();
+  s["Gesamt"] = states.Gesamt();
+  for (int c = 0; c < kChassisSlots; ++c) {
+    s["Baffle"].push_back(states.Baffle(c));
+    s["Chassis"].push_back(states.Chassis(c));
+  }
+  for (int a = 0; a < kMaxAmps; ++a) {
+    s["AktFilt"].push_back(states.AktFilt(a));
+    s["Weiche"].push_back(states.Weiche(a));
+  }
+  j["states"] = std::move(s);
+  j["status"] = {{"lines", report.lines}, {"errors", report.errors}, {"text", report.text}};
+  auto g = nlohmann::json::array();
+  for (double v : grades) g.push_back(w.Num(v));
+  j["grades"] = std::move(g);
+  nonFinite = w.nonFinite;
+  return j;
+}
+
+bool WriteTextFile(const fs::path& file, const std::string& text, std::ostream& err) {
+  try {
+    WriteFileAtomically(file, text);
+    return true;
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return false;
+  }
+}
+
+// The export of chassis N (1-based) of the command line.
+bool WriteExport(const TResult& r, TExportKind kind, std::optional<int> chassisNr, const fs::path& file,
+                 std::ostream& err) {
+  int chassis = 0;
+  if (kind != TExportKind::Box) {
+    if (!chassisNr || *chassisNr < 1 || *chassisNr > r.nChassis) {
+      err << "Chassisnummer muss zwischen 1 und " << r.nChassis << " liegen.\n";
+      return false;
+    }
+    chassis = *chassisNr - 1;
+    if (kind == TExportKind::Signal && r.AmpOfChassis[chassis] < 0) {
+      err << "Das Chassis ist in keiner Frequenzweiche angeschlossen. Ausgabe nicht sinnvoll.\n";
+      return false;
+    }
+  }
+  return WriteTextFile(file, ExportText(r, kind, chassis), err);
+}
+
+}  // namespace
+
+fs::path ProgramFolder() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return fs::current_path(ec);
+  return exe.parent_path();
+}
+
+int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) {
+  TConsoleInteraction ui(err);
+  const TSettings settings = LoadCliSettings(o.dataFolder, ui);
+  auto p = MakeNewProject();
+  if (!LoadForCommand(*p, o.project, settings, ui, err)) return kExitBadInput;
+
+  TConsoleHost host;
+  TCalcThread thread(&host, false, std::chrono::milliseconds(0));
+  using TClock = std::chrono::steady_clock;
+  std::vector<std::pair<int, double>> times;
+  auto last = TClock::now();
+  const auto start = last;
+  thread.onItemRun = [&](int item) {
+    const auto now = TClock::now();
+    times.emplace_back(item, std::chrono::duration<double, std::milli>(now - last).count());
+    last = now;
+  };
+  thread.StartFullCalc(*p);
+  thread.ComputeUntilDone();
+  const double totalMs = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+
+  TResult& r = thread.Result();
+  const TStatusReport& report = host.report;
+  r.bValid = report.errors == 0;
+  if (report.errors == 0) {
+    out << kStatusSuccess << "\n";
+  } else {
+    for (const std::string& line : report.lines) out << line << "\n";
+  }
+  if (o.timing) {
+    for (const auto& [item, ms] : times) out << ItemName(item) << ": " << FormatNumber(ms, 8) << " ms\n";
+    out << "Gesamt: " << FormatNumber(totalMs, 8) << " ms\n";
+  }
+
+  bool written = true;
+  if (!o.json.empty()) {
+    int nonFinite = 0;
+    const nlohmann::json j = ResultJson(r, thread.States(), report, thread.Grades(), o.withTables, nonFinite);
+    written &= WriteTextFile(o.json, j.dump() + "\n", err);
+    if (nonFinite > 0) err << "Warnung: " << nonFinite << " nicht endliche Werte als null geschrieben.\n";
+  }
+  if (!o.exportBox.empty()) written &= WriteExport(r, TExportKind::Box, std::nullopt, o.exportBox, err);
+  if (!o.exportChassis.empty())
+    written &= WriteExport(r, TExportKind::Chassis, o.exportChassisNr, o.exportChassis, err);
+  if (!o.exportSignal.empty()) written &= WriteExport(r, TExportKind::Signal, o.exportSignalNr, o.exportSignal, err);
+  if (!o.pngFolder.empty()) {
+    std::string error;
+    if (!RenderChartPages(*p, r, QSize(o.pngWidth, o.pngHeight), o.pngFolder, error)) {
+      err << error << "\n";
+      written = false;
+    }
+  }
+  if (!written) return kExitBadInput;
+  return report.errors == 0 ? kExitOk : kExitCalcErrors;
+}
+
+namespace {
+
+// Reads a scrambled MyIniFile, or says why not.
+std::optional<TMyIniFile> ReadScrambled(const fs::path& file, std::ostream& err) {
+  try {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+      err << "Datei nicht gefunden: " << Utf8FromPath(file) << "\n";
+      return std::nullopt;
+    }
+    const std::string bytes = ReadWholeFile(file);
+    TConsoleInteraction ui(err);
+    TMyIniFile ini = TMyIniFile::FromBytes(bytes, true, &ui, file);
+    if (ini.HeaderError()) return std::nullopt;
+    return ini;
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+int RunDumpCommand(const fs::path& file, std::ostream& out, std::ostream& err) {
+  auto ini = ReadScrambled(file, err);
+  if (!ini) return kExitBadInput;
+  try {
+    out << ini->Serialize(false);
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+int RunPackCommand(const fs::path& plain, const fs::path& file, std::ostream& err) {
+  try {
+    std::error_code ec;
+    if (!fs::is_regular_file(plain, ec)) {
+      err << "Datei nicht gefunden: " << Utf8FromPath(plain) << "\n";
+      return kExitBadInput;
+    }
+    TConsoleInteraction ui(err);
+    TMyIniFile ini = TMyIniFile::FromBytes(ReadWholeFile(plain), false, &ui, plain);
+    if (ini.HeaderError()) return kExitBadInput;
+    WriteFileAtomically(file, ini.Serialize(true));
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+int RunUpgradeCommand(const fs::path& in, const fs::path& outFile, const fs::path& dataFolder, std::ostream& out,
+                      std::ostream& err) {
+  auto ini = ReadScrambled(in, err);
+  if (!ini) return kExitBadInput;
+  TConsoleInteraction ui(err);
+  try {
+    if (ini->SectionExists("General")) {
+      const TSettings settings = LoadCliSettings(dataFolder, ui);
+      auto p = MakeNewProject();
+      if (!LoadForCommand(*p, in, settings, ui, err)) return kExitBadInput;
+      SaveProject(*p, outFile);
+      out << "Projekt gespeichert (Version " << kProjectFileVersion << "): " << Utf8FromPath(outFile) << "\n";
+      return kExitOk;
+    }
+    if (ini->SectionExists("Chassis")) {
+      auto c = std::make_unique<TChassis>();
+      if (!LoadChassisFrom(*c, *ini, ui)) return kExitBadInput;
+      // Written like a saved chassis file, except that the publication date
+      // of the data stays: bringing a file forward does not make its data newer.
+      c->OrgFilename = Utf8FromPath(outFile.filename());
+      TMyIniFile upgraded = TMyIniFile::InMemory(true);
+      upgraded.WriteInteger("Header", "Version", kChassisFileVersion);
+      WriteChassisKeys(upgraded, "Chassis", *c, TChassisKeyForm::ChassisFile);
+      WriteFileAtomically(outFile, upgraded.Serialize(true));
+      out << "Chassis gespeichert (Version " << kChassisFileVersion << "): " << Utf8FromPath(outFile) << "\n";
+      return kExitOk;
+    }
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kExitBadInput;
+  }
+  err << "Weder Projekt- noch Chassisdatei: " << Utf8FromPath(in) << "\n";
+  return kExitBadInput;
+}
+
+}  // namespace sonvex

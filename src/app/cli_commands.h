@@ -1,0 +1,43 @@
+#pragma once
+// The commands of sonvex-cli, apart from argument parsing. Each returns the
+// exit status: 0 success, 1 calculation errors (or nothing to optimise),
+// 2 unreadable input or bad usage; messages go to `err`.
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace sonvex {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitCalcErrors = 1;
+inline constexpr int kExitBadInput = 2;
+
+struct TCalcOptions {
+  std::filesystem::path project;
+  std::filesystem::path dataFolder;    // settings and folders; the program folder when empty
+  std::filesystem::path json;          // --json: every curve of the result
+  bool withTables = false;             // --with-tables: the direction tables in the JSON too
+  std::filesystem::path exportBox;     // --export-box
+  std::optional<int> exportChassisNr;  // --export-chassis N (1-based)
+  std::filesystem::path exportChassis;
+  std::optional<int> exportSignalNr;  // --export-signal N (1-based)
+  std::filesystem::path exportSignal;
+  std::filesystem::path pngFolder;  // --png: every chart page as PNG
+  int pngWidth = 1200, pngHeight = 800;
+  bool timing = false;  // --timing: time of each item and the total
+};
+
+int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err);
+// Prints a scrambled MyIniFile (project or chassis) as plain text.
+int RunDumpCommand(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
+// Writes a plain-text MyIniFile in the scrambled form.
+int RunPackCommand(const std::filesystem::path& plain, const std::filesystem::path& file, std::ostream& err);
+// Loads a project or chassis file of any accepted version and saves it in the current one.
+int RunUpgradeCommand(const std::filesystem::path& in, const std::filesystem::path& outFile,
+                      const std::filesystem::path& dataFolder, std::ostream& out, std::ostream& err);
+
+// The folder of the running program (settings and data live below it).
+std::filesystem::path ProgramFolder();
+
+}  // namespace sonvex

@@ -1,0 +1,321 @@
+// sonvex-cli end to end: the shipped sample data, the file commands and the
+// exit codes, run as a user runs them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/number_text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("sonvex_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Runs sonvex-cli with the arguments; settings come from the empty test folder.
+  TRun Cli(const std::vector<std::string>& args) {
+    std::string cmd = Quote(SONVEX_CLI);
+    for (const std::string& a : args) cmd += " " + Quote(a);
+    const fs::path errFile = dir / "stderr.txt";
+    cmd += " 2>" + Quote(errFile.string());
+    TRun r;
+    FILE* pipe = popen(cmd.c_str(), "r");
+    if (pipe == nullptr) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = ReadFile(errFile);
+    return r;
+  }
+  TRun Calc(const fs::path& project, std::vector<std::string> more = {}) {
+    std::vector<std::string> args{"calc", project.string(), "--data", dir.string()};
+    args.insert(args.end(), more.begin(), more.end());
+    return Cli(args);
+  }
+
+  fs::path dir;
+};
+
+std::vector<fs::path> SampleFiles(const char* folder, const char* ext) {
+  std::vector<fs::path> files;
+  for (const auto& e : fs::directory_iterator(fs::path(SONVEX_DATA_DIR) / folder))
+    if (e.path().extension() == ext) files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+TEST_F(CliTest, EverySampleProjectComputesWithoutErrors) {
+  const auto projects = SampleFiles("Projekte", ".ZPJ");
+  ASSERT_GE(projects.size(), 3u);
+  for (const fs::path& p : projects) {
+    const TRun r = Calc(p);
+    EXPECT_EQ(r.status, 0) << p << "\n" << r.out << r.err;
+    EXPECT_EQ(r.out, "Berechnung war erfolgreich.\n") << p;
+  }
+}
+
+TEST_F(CliTest, ShippedFilesMatchTheirPlainTextSources) {
+  // Every data file has its editable plain-text form under samples/, and
+  // packing that text gives the shipped file byte for byte.
+  for (const char* folder : {"Projekte", "Chassis"}) {
+    for (const fs::path& file : SampleFiles(folder, folder[0] == 'P' ? ".ZPJ" : ".ZCH")) {
+      const fs::path plain = fs::path(SONVEX_SAMPLES_DIR) / folder / (file.filename().string() + ".txt");
+      const TRun dump = Cli({"dump", file.string()});
+      ASSERT_EQ(dump.status, 0) << file << dump.err;
+      EXPECT_EQ(dump.out, ReadFile(plain)) << file;
+      const fs::path packed = dir / file.filename();
+      ASSERT_EQ(Cli({"pack", plain.string(), packed.string()}).status, 0) << plain;
+      EXPECT_TRUE(ReadFile(packed) == ReadFile(file)) << file;
+    }
+  }
+}
+
+TEST_F(CliTest, DumpThenPackReproducesTheProject) {
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun dump = Cli({"dump", project.string()});
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  WriteFile(dir / "plain.txt", dump.out);
+  ASSERT_EQ(Cli({"pack", (dir / "plain.txt").string(), (dir / "x.ZPJ").string()}).status, 0);
+  EXPECT_TRUE(ReadFile(dir / "x.ZPJ") == ReadFile(project));
+}
+
+TEST_F(CliTest, HandWrittenPlainProjectIsAccepted) {
+  // A small project typed in a text editor (LF line ends, a comment line):
+  // a full-range chassis in a closed box, driven directly.
+  const std::string plain =
+      "## MyIniFile 1.0 by QZ 2004 ##\n"
+      "/ typed by hand\n"
+      "#Header\nVersion=\t1008\n"
+      "#General\nnAmps=\t1\nnChassis=\t1\n"
+      "#Option\nfMin=\t20\nfMax=\t20000\nsz=\t60\n"
+      "#AktFilter1\nPegel=\t1\n"
+      "#Weiche1\n"
+      "_Part91_typ=\t6\n_Part91_verpolt=\t-1\n"                         // amplifier, nodes 0-11
+      "_Part1_typ=\t1\n"                                                // wire, nodes 0-1
+      "_Part92_typ=\t5\n_Part92_verpolt=\t-1\n_Part92_chassisnr=\t0\n"  // chassis, nodes 1-12
+      "_Part11_typ=\t1\n"                                               // wire, nodes 11-12
+      "#Chassis1\nName=\tHandmade 10\nfs=\t75\nQes=\t0,5\nQms=\t4\nVas=\t0,006\nRe=\t7,2\nLe=\t0,0002\n"
+      "Amem=\t0,0053\nxlin=\t0,002\n_PMax=\t20\n_ZNenn=\t8\n"
+      "#Einbau1\nTyp=\t1\nVb=\t0,006\n"
+      "#Schallwand1\nusegemgeh=\t0\na=\t0,12\nb=\t0,16\nc=\t0,08\nd=\t0,08\nh=\t0,25\n";
+  WriteFile(dir / "hand.txt", plain);
+  const TRun pack = Cli({"pack", (dir / "hand.txt").string(), (dir / "hand.ZPJ").string()});
+  ASSERT_EQ(pack.status, 0) << pack.err;
+  const TRun calc = Calc(dir / "hand.ZPJ");
+  EXPECT_EQ(calc.status, 0) << calc.out << calc.err;
+  EXPECT_EQ(calc.out, "Berechnung war erfolgreich.\n");
+}
+
+TEST_F(CliTest, UpgradeBringsOldFilesForward) {
+  // A version 1004 project: fgang_which 7 of that version means 4 today.
+  std::string project = Cli({"dump", (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string()}).out;
+  ASSERT_NE(project.find("Version=\t1008"), std::string::npos);
+  project.replace(project.find("Version=\t1008"), 13, "Version=\t1004");
+  const auto chassis1 = project.find("#Chassis1");
+  ASSERT_NE(chassis1, std::string::npos);
+  const auto which = project.find("fgang_which=\t", chassis1);
+  ASSERT_NE(which, std::string::npos);
+  project.replace(which, project.find('\r', which) - which, "fgang_which=\t7");
+  WriteFile(dir / "old.txt", project);
+  ASSERT_EQ(Cli({"pack", (dir / "old.txt").string(), (dir / "old.ZPJ").string()}).status, 0);
+  const TRun up = Cli({"upgrade", (dir / "old.ZPJ").string(), (dir / "new.ZPJ").string(), "--data", dir.string()});
+  ASSERT_EQ(up.status, 0) << up.err;
+  const std::string upgraded = Cli({"dump", (dir / "new.ZPJ").string()}).out;
+  EXPECT_NE(upgraded.find("Version=\t1008"), std::string::npos);
+  EXPECT_NE(upgraded.find("fgang_which=\t4", upgraded.find("#Chassis1")), std::string::npos);
+
+  // A version 1103 chassis: fgang_which 2 becomes 3, category bit 16 moves to bit 20.
+  const auto chassisFiles = SampleFiles("Chassis", ".ZCH");
+  ASSERT_FALSE(chassisFiles.empty());
+  std::string chassis = Cli({"dump", chassisFiles.front().string()}).out;
+  chassis.replace(chassis.find("Version=\t1108"), 13, "Version=\t1103");
+  auto replaceKey = [&](const std::string& key, const std::string& value) {
+    const auto at = chassis.find(key + "=\t");
+    if (at == std::string::npos) {
+      chassis.insert(chassis.find("\r\n", chassis.find("#Chassis")) + 2, key + "=\t" + value + "\r\n");
+    } else {
+      chassis.replace(at, chassis.find('\r', at) - at, key + "=\t" + value);
+    }
+  };
+  replaceKey("fgang_which", "2");
+  replaceKey("typ", "65537");
+  WriteFile(dir / "old_chassis.txt", chassis);
+  ASSERT_EQ(Cli({"pack", (dir / "old_chassis.txt").string(), (dir / "old.ZCH").string()}).status, 0);
+  const TRun upc = Cli({"upgrade", (dir / "old.ZCH").string(), (dir / "new.ZCH").string()});
+  ASSERT_EQ(upc.status, 0) << upc.err;
+  const std::string newChassis = Cli({"dump", (dir / "new.ZCH").string()}).out;
+  EXPECT_NE(newChassis.find("Version=\t1108"), std::string::npos);
+  EXPECT_NE(newChassis.find("fgang_which=\t3"), std::string::npos);
+  EXPECT_NE(newChassis.find("typ=\t1048577"), std::string::npos);
+}
+
+TEST_F(CliTest, BadInputGivesStatusTwoAndAMessage) {
+  std::mt19937 rng(7);
+  std::string noise(3000, '\0');
+  for (char& c : noise) c = static_cast<char>(rng());
+  noise[0] = '\0';  // looks like a scrambled file at first
+  WriteFile(dir / "noise.ZPJ", noise);
+  WriteFile(dir / "empty.ZPJ", "");
+  WriteFile(dir / "plain.ZPJ", "## MyIniFile 1.0 by QZ 2004 ##\r\n#General\r\nnAmps=\t1\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* expectInErr;
+  };
+  const Case cases[] = {
+      {{"calc", (dir / "missing.ZPJ").string()}, "nicht gefunden"},
+      {{"calc", (dir / "empty.ZPJ").string()}, "ist keine gültige Projektdatei"},
+      {{"calc", (dir / "plain.ZPJ").string()}, "ist keine gültige Projektdatei"},
+      {{"calc", (dir / "noise.ZPJ").string()}, ""},
+      {{"calc", dir.string()}, "Verzeichnis"},
+      {{"dump", (dir / "plain.ZPJ").string()}, ""},
+      {{"upgrade", (dir / "noise.ZPJ").string(), (dir / "x.ZPJ").string()}, ""},
+      {{"calc"}, ""},
+      {{"frobnicate"}, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    if (args[0] == "calc" && args.size() > 1) args.insert(args.end(), {"--data", dir.string()});
+    const TRun r = Cli(args);
+    EXPECT_EQ(r.status, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "") << "\n" << r.out << r.err;
+    EXPECT_NE(r.err.find(c.expectInErr), std::string::npos) << args[0] << ": " << r.err;
+    EXPECT_FALSE(r.err.empty());
+  }
+  EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  const TRun help = Cli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* word : {"calc", "dump", "pack", "upgrade", "optimize"})
+    EXPECT_NE(help.out.find(word), std::string::npos) << word;
+  const TRun version = Cli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.out.find("sonvex-cli"), std::string::npos);
+}
+
+// Splits a CR LF export file into lines and checks the line ends.
+std::vector<std::string> ExportLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto end = text.find("\r\n", start);
+    EXPECT_NE(end, std::string::npos) << "line without CR LF";
+    if (end == std::string::npos) break;
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+TEST_F(CliTest, JsonAndBoxExportAgree) {
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun r = Calc(project, {"--json", (dir / "r.json").string(), "--export-box", (dir / "box.exp").string(),
+                                "--export-chassis", "1", (dir / "ch.exp").string(), "--timing"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("Gesamt: "), std::string::npos);
+
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "r.json"));
+  const int n = j["nFreq"];
+  ASSERT_GE(n, 10);
+  EXPECT_EQ(j["freq"].size(), static_cast<std::size_t>(n));
+  EXPECT_TRUE(j["bValid"]);
+  ASSERT_EQ(j["BoxP"].size(), static_cast<std::size_t>(n));
+  EXPECT_EQ(j["BoxP"][0].size(), 30u);
+  const int nc = j["nChassis"];
+  for (const char* key : {"ChassisZ", "ChFront", "ChRear", "ChFrontSim", "ChRearSim", "ChassisU", "ChHub",
+                          "MaxUChassis", "MaxUExc", "ContribFront", "ContribRear"}) {
+    ASSERT_EQ(j[key].size(), static_cast<std::size_t>(nc)) << key;
+    EXPECT_EQ(j[key][0].size(), static_cast<std::size_t>(n)) << key;
+  }
+  EXPECT_EQ(j["MaxP"].size(), 10u);
+  EXPECT_EQ(j["FilterResp"].size(), static_cast<std::size_t>(j["nAmps"].get<int>()));
+  EXPECT_FALSE(j.contains("DirFront"));
+  EXPECT_EQ(j["states"]["Gesamt"], "OK");
+  EXPECT_EQ(j["states"]["Baffle"].size(), 9u);
+  EXPECT_EQ(j["status"]["errors"], 0);
+  EXPECT_EQ(j["grades"].size(), 20u);
+
+  // The box export: title, column line, one line per grid point, CR LF; its
+  // level and phase are the JSON's on-axis box pressure to the printed precision.
+  const auto lines = ExportLines(ReadFile(dir / "box.exp"));
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(n) + 2);
+  EXPECT_EQ(lines[0].rfind("# ", 0), 0u);
+  EXPECT_EQ(lines[1].rfind("# ", 0), 0u);
+  for (int i = 0; i < n; ++i) {
+    std::vector<double> cols;
+    std::stringstream row(lines[i + 2]);
+    std::string cell;
+    while (std::getline(row, cell, '\t')) cols.push_back(static_cast<double>(sonvex::StrToFloatLenient(cell)));
+    ASSERT_EQ(cols.size(), 3u) << lines[i + 2];
+    const double f = j["freq"][i];
+    const double re = j["BoxP"][i][0][0], im = j["BoxP"][i][0][1];
+    const double level = 20 * std::log10(std::hypot(re, im) + 1e-50) + 112;
+    const double phase = re == 0 ? 0 : std::atan2(im, re) * 180 / 3.1415926;
+    // Six characters: at least three significant digits.
+    EXPECT_NEAR(cols[0], f, std::abs(f) * 2e-3 + 0.5) << i;
+    EXPECT_NEAR(cols[1], level, 0.06) << i;
+    EXPECT_NEAR(cols[2], phase, 0.6) << i;
+  }
+  EXPECT_EQ(ExportLines(ReadFile(dir / "ch.exp")).size(), static_cast<std::size_t>(n) + 2);
+
+  // The direction tables only on request.
+  const TRun t = Calc(project, {"--json", (dir / "t.json").string(), "--with-tables"});
+  ASSERT_EQ(t.status, 0);
+  const nlohmann::json jt = nlohmann::json::parse(ReadFile(dir / "t.json"));
+  EXPECT_EQ(jt["DirFront"].size(), static_cast<std::size_t>(nc));
+  EXPECT_EQ(jt["DirRear"][0][0].size(), 30u);
+}
+
+TEST_F(CliTest, CalculationErrorsGiveStatusOne) {
+  // Default project with the first chassis's linear excursion removed.
+  std::string project = Cli({"dump", (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string()}).out;
+  const auto at = project.find("xlin=\t", project.find("#Chassis1"));
+  ASSERT_NE(at, std::string::npos);
+  project.replace(at, project.find('\r', at) - at, "xlin=\t0");
+  WriteFile(dir / "bad.txt", project);
+  ASSERT_EQ(Cli({"pack", (dir / "bad.txt").string(), (dir / "bad.ZPJ").string()}).status, 0);
+  const TRun r = Calc(dir / "bad.ZPJ");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("Fehler: Chassis 1: Linearer Hub"), std::string::npos) << r.out;
+}
+
+}  // namespace
