@@ -30,41 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Questions cannot be answered on the command line: messages go to the error
-// stream, every question takes its default answer, no file is picked.
-class TConsoleInteraction : public TInteraction {
- public:
-  explicit TConsoleInteraction(std::ostream& err) : err_(err) {}
-  int ChooseButton(std::string_view message, std::string_view, int defaultIndex) override {
-    err_ << Flatten(message) << "\n";
-    return defaultIndex;
-  }
-  void ShowMessage(std::string_view message) override { err_ << Flatten(message) << "\n"; }
-  std::optional<fs::path> PickOpenFile(std::string_view, std::string_view, const fs::path&) override {
-    return std::nullopt;
-  }
-  std::optional<fs::path> PickSaveFile(std::string_view, std::string_view, const fs::path&, std::string_view) override {
-    return std::nullopt;
-  }
-  bool EditValues(std::string_view, std::string_view, std::vector<std::string>&) override { return false; }
-
- private:
-  // Message boxes break lines with CR or CR LF; a terminal wants one line end.
-  static std::string Flatten(std::string_view text) {
-    std::string s;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r') {
-        s += '\n';
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      } else {
-        s += text[i];
-      }
-    }
-    return s;
-  }
-  std::ostream& err_;
-};
-
 // Prints the status report; hands nothing back (the command reads the result
 // from the thread once it is done).
 class TConsoleHost : public TCalcHost {

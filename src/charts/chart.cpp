@@ -92,22 +92,7 @@ void DrawSonvexLogo(QPainter& p, const TPixelRect& r) {
 }
 
 bool TZChart::PaintChart(QPainter& painter, int left, int top, int right, int bottom) {
-  if (!painter.isActive()) {  // nothing can be drawn: a failure like any other
-    ReportPaintError(OnPaintError);
-    return false;
-  }
-  bool ok = true;
-  painter.save();
-  try {
-    PaintContent(painter, {left, top, right, bottom});
-  } catch (const std::exception&) {
-    ok = false;
-  } catch (...) {
-    ok = false;
-  }
-  painter.restore();
-  if (!ok) ReportPaintError(OnPaintError);
-  return ok;
+  return GuardedPaint(painter, OnPaintError, [&] { PaintContent(painter, {left, top, right, bottom}); });
 }
 
 void TZChart::StoreReference() {

@@ -48,4 +48,24 @@ inline void ReportPaintError(const TPaintErrorHandler& handler) {
   }
 }
 
+// Runs `content` with the painter's state saved and restored; an inactive
+// painter or anything thrown while painting is reported as a failed paint.
+template <typename F>
+bool GuardedPaint(QPainter& painter, const TPaintErrorHandler& onError, F&& content) {
+  if (!painter.isActive()) {  // nothing can be drawn: a failure like any other
+    ReportPaintError(onError);
+    return false;
+  }
+  bool ok = true;
+  painter.save();
+  try {
+    content();
+  } catch (...) {
+    ok = false;
+  }
+  painter.restore();
+  if (!ok) ReportPaintError(onError);
+  return ok;
+}
+
 }  // namespace sonvex

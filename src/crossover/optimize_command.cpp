@@ -20,21 +20,6 @@ namespace sonvex {
 
 namespace {
 
-// Messages of the file functions end lines with CR (message boxes); a
-// terminal wants LF.
-std::string TerminalText(std::string_view text) {
-  std::string s;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      s += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      s += text[i];
-    }
-  }
-  return s;
-}
-
 std::optional<TFixChoice> ParseFixChoice(std::string text, bool allowE6) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
   if (text == "keep") return TFixChoice::Manual;
@@ -127,7 +112,7 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   // The project. The command-line program reads no settings file, so loaded
   // projects keep their own display options and grid.
   auto p = MakeNewProject();
-  TScriptedInteraction ui;
+  TConsoleInteraction ui(err);
   const TSettings settings = MakeSettings(o.project.parent_path());
   TProjectLoad load{};
   try {
@@ -136,7 +121,6 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
     err << TerminalText(e.what()) << "\n";
     return kOptimizeBadInput;
   }
-  for (const auto& q : ui.asked) err << TerminalText(q.text) << "\n";
   if (load == TProjectLoad::Missing) {
     err << "Projektdatei nicht gefunden: " << o.project.string() << "\n";
     return kOptimizeBadInput;

@@ -1,5 +1,7 @@
 #include "model/interaction.h"
 
+#include <ostream>
+
 namespace sonvex {
 
 std::vector<std::string> SplitCaptions(std::string_view captions) {
@@ -57,5 +59,25 @@ bool TScriptedInteraction::EditValues(std::string_view caption, std::string_view
   values = *e;
   return true;
 }
+
+std::string TerminalText(std::string_view text) {
+  std::string s;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      s += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      s += text[i];
+    }
+  }
+  return s;
+}
+
+int TConsoleInteraction::ChooseButton(std::string_view message, std::string_view, int defaultIndex) {
+  out_ << TerminalText(message) << "\n";
+  return defaultIndex;
+}
+
+void TConsoleInteraction::ShowMessage(std::string_view message) { out_ << TerminalText(message) << "\n"; }
 
 }  // namespace sonvex

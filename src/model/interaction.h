@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,6 +62,31 @@ class TScriptedInteraction : public TInteraction {
                                                     const std::filesystem::path& folder,
                                                     std::string_view defaultName) override;
   bool EditValues(std::string_view caption, std::string_view format, std::vector<std::string>& values) override;
+};
+
+// Message boxes break lines with CR or CR LF; a terminal wants LF.
+std::string TerminalText(std::string_view text);
+
+// For the command line: messages (and the text of every question) go to a
+// stream, every question takes its default answer, no file is picked and
+// value dialogs are cancelled.
+class TConsoleInteraction : public TInteraction {
+ public:
+  explicit TConsoleInteraction(std::ostream& out) : out_(out) {}
+  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override;
+  void ShowMessage(std::string_view message) override;
+  std::optional<std::filesystem::path> PickOpenFile(std::string_view, std::string_view,
+                                                    const std::filesystem::path&) override {
+    return std::nullopt;
+  }
+  std::optional<std::filesystem::path> PickSaveFile(std::string_view, std::string_view, const std::filesystem::path&,
+                                                    std::string_view) override {
+    return std::nullopt;
+  }
+  bool EditValues(std::string_view, std::string_view, std::vector<std::string>&) override { return false; }
+
+ private:
+  std::ostream& out_;
 };
 
 }  // namespace sonvex

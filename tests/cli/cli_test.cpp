@@ -318,4 +318,39 @@ TEST_F(CliTest, CalculationErrorsGiveStatusOne) {
   EXPECT_NE(r.out.find("Fehler: Chassis 1: Linearer Hub"), std::string::npos) << r.out;
 }
 
+TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun none = Cli({"optimize", project.string(), "--out", (dir / "x.ZPJ").string()});
+  EXPECT_EQ(none.status, 1) << none.out << none.err;
+  EXPECT_FALSE(none.err.empty());
+  EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
+
+  // Mark the first capacitor of the crossover and detune it.
+  std::string text = Cli({"dump", project.string()}).out;
+  const auto cap = text.find("_typ=\t3\r\n");
+  ASSERT_NE(cap, std::string::npos);
+  const auto keyStart = text.rfind("\n", cap) + 1;
+  const std::string part = text.substr(keyStart, cap - keyStart);  // "_PartNN"
+  text.insert(cap + 9, part + "_bOpti=\t1\r\n");
+  const auto value = text.find(part + "_value=\t");
+  ASSERT_NE(value, std::string::npos);
+  text.replace(value, text.find('\r', value) - value, part + "_value=\t2,2E-5");
+  WriteFile(dir / "marked.txt", text);
+  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
+
+  const TRun run = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "best.ZPJ").string(),
+                        "--capacitors", "e12"});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  // The five grade lines before and after; the total grade went down.
+  const auto before = run.out.find("Note gesamt       =");
+  const auto after = run.out.rfind("Note gesamt       =");
+  ASSERT_NE(before, std::string::npos);
+  ASSERT_NE(before, after);
+  const double g0 = std::stod(run.out.substr(before + 20, 9));
+  const double g1 = std::stod(run.out.substr(after + 20, 9));
+  EXPECT_LT(g1, g0);
+  const TRun calc = Calc(dir / "best.ZPJ");
+  EXPECT_EQ(calc.status, 0) << calc.out;
+}
+
 }  // namespace

@@ -1,0 +1,47 @@
+#include "model/interaction.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace sonvex {
+namespace {
+
+TEST(Interaction, CaptionsAreSplitAtBars) {
+  EXPECT_EQ(SplitCaptions("Ok|Abbruch"), (std::vector<std::string>{"Ok", "Abbruch"}));
+  EXPECT_EQ(SplitCaptions("1|2||Abbruch"), (std::vector<std::string>{"1", "2", "", "Abbruch"}));
+  EXPECT_EQ(SplitCaptions("Ok"), (std::vector<std::string>{"Ok"}));
+}
+
+TEST(Interaction, ScriptedAnswersAndRecordsEveryQuestion) {
+  TScriptedInteraction ui;
+  ui.buttons = {2};
+  ui.files = {std::filesystem::path("a.ZPJ")};
+  ui.edits = {std::vector<std::string>{"3,5"}, std::nullopt};
+  EXPECT_EQ(ui.ChooseButton("Frage", "Ja|Nein", 1), 2);
+  EXPECT_EQ(ui.ChooseButton("Noch eine", "Ja|Nein", 1), 1);  // script exhausted: the default
+  EXPECT_EQ(ui.PickOpenFile("Laden", "*.ZPJ", "."), std::filesystem::path("a.ZPJ"));
+  EXPECT_FALSE(ui.PickSaveFile("Speichern", "*.ZPJ", ".", "x").has_value());
+  std::vector<std::string> values{"1"};
+  EXPECT_TRUE(ui.EditValues("Pegel", "dB %d", values));
+  EXPECT_EQ(values, std::vector<std::string>{"3,5"});
+  EXPECT_FALSE(ui.EditValues("Pegel", "dB %d", values));
+  EXPECT_EQ(values, std::vector<std::string>{"3,5"});
+  ui.ShowMessage("Hinweis");
+  ASSERT_EQ(ui.asked.size(), 7u);
+  EXPECT_EQ(ui.asked[0].kind, "choose");
+  EXPECT_EQ(ui.asked[0].options, "Ja|Nein");
+  EXPECT_EQ(ui.asked.back().kind, "message");
+}
+
+TEST(Interaction, ConsoleWritesMessagesWithTerminalLineEnds) {
+  std::ostringstream out;
+  TConsoleInteraction ui(out);
+  EXPECT_EQ(ui.ChooseButton("Datei x\rist keine Projektdatei", "Ok|Abbruch", 2), 2);
+  ui.ShowMessage("a\r\nb");
+  EXPECT_FALSE(ui.PickOpenFile("Laden", "*.ZPJ", ".").has_value());
+  EXPECT_EQ(out.str(), "Datei x\nist keine Projektdatei\na\nb\n");
+}
+
+}  // namespace
+}  // namespace sonvex
