@@ -126,7 +126,13 @@ void LoadSettings(TSettings& s, TInteraction* ui) {
 }
 
 void SaveSettings(TSettings& s, TInteraction* ui) {
-  for (const TFolderKey& f : kFolderKeys) s.*(f.folder) = WithTrailingSeparator(s.*(f.folder));
+  // An emptied folder field would become the root folder "/"; it falls back
+  // to its default folder below the program folder instead.
+  for (const TFolderKey& f : kFolderKeys) {
+    fs::path& folder = s.*(f.folder);
+    folder =
+        folder.empty() ? WithTrailingSeparator(s.programFolder / PathFromUtf8(f.key)) : WithTrailingSeparator(folder);
+  }
   TMyIniFile ini(s.settingsFile, false, true, true, ui);
   ini.WriteBool(kFolders, "Verzeichnisvorgaben", s.useStoredFolders);
   for (const TFolderKey& f : kFolderKeys) {

@@ -49,7 +49,8 @@ void LoadSettings(TSettings& s, TInteraction* ui);
 // Steps 3 to 5 of LoadSettings on a file object already read.
 void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini);
 
-// Makes the six folders end with a separator and writes the folder and
+// Makes the six folders end with a separator (an empty one becomes its
+// default folder) and writes the folder and
 // crossover editor settings into the settings file, keeping every other key
 // of it (for example the display defaults). A file with a wrong header is not
 // overwritten. Throws TFileError when the file cannot be read or written; a

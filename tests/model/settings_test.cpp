@@ -73,13 +73,14 @@ TEST(Settings, StoredFoldersAreSavedWithASeparatorAndClearedAgain) {
   s.WEsize = 1;
   SaveSettings(s, nullptr);
   EXPECT_EQ(Utf8FromPath(s.chassisFolder), std::string("/daten/Chassis") + kSep);
-  EXPECT_EQ(Utf8FromPath(s.kitsFolder), std::string(1, kSep));
+  // An emptied folder is its default folder again, never the root folder.
+  EXPECT_EQ(Utf8FromPath(s.kitsFolder), FolderText(dir, "Bausätze"));
 
   const std::string text = ReadBytes(s.settingsFile);
   EXPECT_THAT(text,
               ::testing::StartsWith("## MyIniFile 1.0 by QZ 2004 ##\r\n#Verzeichnisse\r\nVerzeichnisvorgaben=\t1\r\n"));
   EXPECT_THAT(text, ::testing::HasSubstr(std::string("Chassis=\t/daten/Chassis") + kSep + "\r\n"));
-  EXPECT_THAT(text, ::testing::HasSubstr("Bausätze=\t" + std::string(1, kSep) + "\r\n"));
+  EXPECT_THAT(text, ::testing::HasSubstr("Bausätze=\t" + FolderText(dir, "Bausätze") + "\r\n"));
   EXPECT_THAT(text, ::testing::HasSubstr("#Optionen\r\nTBWEopti=\t123456\r\nWEsize=\t1\r\n"));
 
   TSettings r = MakeSettings(dir.path());
