@@ -45,14 +45,6 @@ struct TMeasurementColumns {
   bool phase = false;  // P holds the phase
 };
 
-// Extended-precision value as a double; values beyond the double range give
-// an infinity (a plain conversion of such a value is undefined).
-double ToDouble(long double v) {
-  if (v > std::numeric_limits<double>::max()) return std::numeric_limits<double>::infinity();
-  if (v < -std::numeric_limits<double>::max()) return -std::numeric_limits<double>::infinity();
-  return static_cast<double>(v);
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Mean of two phases in degrees; two phases of opposite sign more than 180°
@@ -147,7 +139,7 @@ double ParseNextValue(std::string_view& text) {
   }
   text.remove_prefix(skip);
   if (!text.empty() && (text.front() == ';' || text.front() == '\t')) text.remove_prefix(1);
-  return ToDouble(parsed.value);
+  return NarrowToDouble(parsed.value);
 }
 
 bool IsMeasurementLine(std::string_view line) {

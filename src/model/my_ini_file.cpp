@@ -342,7 +342,7 @@ bool TMyIniFile::ReadBool(std::string_view section, std::string_view key, bool d
 
 double TMyIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
   const std::string* v = FindValue(section, key);
-  return v != nullptr ? static_cast<double>(StrToFloatLenient(*v)) : def;
+  return v != nullptr ? StrToDoubleLenient(*v) : def;
 }
 
 int TMyIniFile::ReadIntegerArray(std::string_view section, std::string_view key, std::span<std::int32_t> values,
@@ -359,8 +359,8 @@ int TMyIniFile::ReadFloatArray(std::string_view section, std::string_view key, s
   const std::string* v = FindValue(section, key);
   if (v == nullptr) return 0;
   const int room = ArrayRoom(values.size(), start, count);
-  return ParseArray(
-      *v, room, [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = static_cast<double>(x); });
+  return ParseArray(*v, room,
+                    [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = NarrowToDouble(x); });
 }
 
 // --- writers -----------------------------------------------------------------

@@ -404,4 +404,10 @@ std::string FormatDate(const TDate& d) {
   return buf;
 }
 
+double NarrowToDouble(long double v) {
+  if (v > std::numeric_limits<double>::max()) return std::numeric_limits<double>::infinity();
+  if (v < -std::numeric_limits<double>::max()) return -std::numeric_limits<double>::infinity();
+  return static_cast<double>(v);
+}
+
 }  // namespace sonvex

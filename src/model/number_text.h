@@ -35,6 +35,12 @@ struct TParsedInt {
 TParsedFloat ParseFloat(std::string_view text);
 long double StrToFloatLenient(std::string_view text);
 
+// An extended-precision value as a double; beyond the double range it is
+// +-infinity (a plain conversion of such a value is undefined).
+double NarrowToDouble(long double v);
+// StrToFloatLenient as a double.
+inline double StrToDoubleLenient(std::string_view text) { return NarrowToDouble(StrToFloatLenient(text)); }
+
 // Lenient integer reader: skips leading blanks, double quotes and "0"
 // characters, an optional sign, then decimal digits. Values beyond the 32-bit
 // range saturate at INT32_MIN / INT32_MAX.

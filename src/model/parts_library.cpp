@@ -80,14 +80,6 @@ std::string Windows1252ToUtf8(std::string_view s) {
   return out;
 }
 
-// Extended-precision value as a double; values beyond the double range give
-// an infinity (a plain conversion of such a value is undefined).
-double ToDouble(long double v) {
-  if (v > std::numeric_limits<double>::max()) return std::numeric_limits<double>::infinity();
-  if (v < -std::numeric_limits<double>::max()) return -std::numeric_limits<double>::infinity();
-  return static_cast<double>(v);
-}
-
 bool KindIs(std::string_view kind, char upper) {
   return kind.size() == 1 && (kind[0] == upper || kind[0] == static_cast<char>(upper - 'A' + 'a'));
 }
@@ -156,8 +148,8 @@ void AddLibraryLine(TPartsLibrary& lib, std::string_view rawLine) {
   if (list.size() >= kPartsLibraryMaxEntries) return;
 
   TLibraryEntry e;
-  e.value = ToDouble(StrToFloatLenient(valueText));
-  if (page == TLibraryPage::Coils) e.resistance = ToDouble(StrToFloatLenient(secondText));
+  e.value = StrToDoubleLenient(valueText);
+  if (page == TLibraryPage::Coils) e.resistance = StrToDoubleLenient(secondText);
   if (e.value > 0) {
     // The numbers are shown exactly as the file writes them.
     e.text = std::string(designation) + ":" + std::string(valueText);

@@ -194,7 +194,7 @@ void FillPhase(TChartSet& set, const TProjekt& p, const TResult& r, TChartContro
       if (!outcome.phaseVisible[sk]) controls.phaseChassis[sk] = false;
     }
     // reference point behind the baffle, in metres (the edit holds cm)
-    const double d = static_cast<double>(StrToFloatLenient(controls.phaseReference)) / -100.0;
+    const double d = StrToDoubleLenient(controls.phaseReference) / -100.0;
     const int nCurrent = std::clamp<int>(p.nChassis, 0, kMaxChassis);
     for (int c = 1; c <= nCurrent; ++c) {
       const auto sc = static_cast<std::size_t>(c - 1);

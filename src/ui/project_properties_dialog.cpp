@@ -86,8 +86,8 @@ void TFormPJEigenschaften::SetPreset(int points) {
 
 TGridInput TFormPJEigenschaften::GridInput() const {
   TGridInput in;
-  in.fMin = static_cast<double>(StrToFloatLenient(edFMin_->text().toStdString()));
-  in.fMax = static_cast<double>(StrToFloatLenient(edFMax_->text().toStdString()));
+  in.fMin = StrToDoubleLenient(edFMin_->text().toStdString());
+  in.fMax = StrToDoubleLenient(edFMax_->text().toStdString());
   in.sz = StrToIntLenient(edSz_->text().toStdString());
   return in;
 }

@@ -438,7 +438,7 @@ bool TQtInteraction::EditValues(std::string_view caption, std::string_view forma
         break;
       case 'r':
       case 'd':
-        s.d = static_cast<double>(ParseFloat(text).value);
+        s.d = NarrowToDouble(ParseFloat(text).value);
         vars.emplace_back(&s.d);
         break;
       case 'e':

@@ -441,5 +441,13 @@ TEST(DateTest, FormatsAndReadsBack) {
   }
 }
 
+TEST(NumberText, NarrowingToDoubleSaturatesToInfinity) {
+  EXPECT_EQ(NarrowToDouble(1e4000L), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(NarrowToDouble(-1e4000L), -std::numeric_limits<double>::infinity());
+  EXPECT_EQ(NarrowToDouble(2.5L), 2.5);
+  EXPECT_EQ(StrToDoubleLenient("1e400"), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(StrToDoubleLenient("2,83V"), 2.83);
+}
+
 }  // namespace
 }  // namespace sonvex
