@@ -34,7 +34,9 @@
 #include "ui/calc_host.h"
 #include "ui/error_list_window.h"
 #include "ui/folder_dialog.h"
+#include "ui/part_editor.h"
 #include "ui/project_properties_dialog.h"
+#include "ui/weiche_editor.h"
 
 namespace sonvex {
 
@@ -148,6 +150,9 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   BuildStatusBar();
   errorList_ = new TFormRechnen(this);
   errorList_->setWindowFlag(Qt::Window, true);
+  partEditor_ = new TFormParteditor(settings_, ui_, this);
+  partEditor_->execDialog = [this](QDialog& d) { return execDialog(d); };
+  weicheEditor_ = new TFormWeicheneditor(*this, settings_, ui_, *partEditor_, this);
   UpdateTitle();
   UpdateUndoItem();
 
@@ -323,7 +328,8 @@ void TMainForm::BuildMenus() {
     const std::string filterName = "actAktFilt" + std::to_string(k);
     const std::string weicheName = "actWeiche" + std::to_string(k);
     addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)], {});
-    addItem(amp, weicheName.c_str(), "&Weiche editieren...", kWeicheKeys[static_cast<std::size_t>(k - 1)], {});
+    addItem(amp, weicheName.c_str(), "&Weiche editieren...", kWeicheKeys[static_cast<std::size_t>(k - 1)],
+            [this, k] { WeicheEditClick(k - 1); });
   }
 
   QMenu* options = addMenu("menuOptionen", "&Optionen");
@@ -346,7 +352,12 @@ void TMainForm::BuildMenus() {
   });
 
   QMenu* windows = addMenu("menuFenster", "&Fenster");
-  addItem(windows, "actShowWeiche", "Weicheneditor zeigen", "Ctrl+W", {});
+  addItem(windows, "actShowWeiche", "Weicheneditor zeigen", "Ctrl+W", [this] {
+    if (!WeicheEdOpen) return;
+    weicheEditor_->show();
+    weicheEditor_->raise();
+    weicheEditor_->activateWindow();
+  });
   addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", {});
   addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, {});
 
@@ -389,9 +400,10 @@ void TMainForm::ShowErrorList() {
 }
 
 void TMainForm::CloseEditors() {
-  // The chassis and crossover editors are windows of their own that do not
-  // exist yet; their flags are cleared as closing them would.
+  // The chassis editor is a window of its own that does not exist yet; its
+  // flag is cleared as closing it would.
   ChassisEdOpen = false;
+  if (weicheEditor_ != nullptr && (WeicheEdOpen || weicheEditor_->Amp() >= 0)) weicheEditor_->CloseEditor();
   WeicheEdOpen = false;
 }
 
@@ -651,6 +663,13 @@ void TMainForm::ProjectPropertiesClick() {
   dialog.Apply(*project_);
   RequestFullCalc();
   project_->bSaved = false;
+  RefreshMenuState();
+}
+
+void TMainForm::WeicheEditClick(int amp) {
+  if (amp < 0 || amp >= project_->nAmps) return;
+  weicheEditor_->OpenFor(amp);
+  WeicheEdOpen = true;
   RefreshMenuState();
 }
 

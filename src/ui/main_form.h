@@ -34,6 +34,8 @@ namespace sonvex {
 
 class TInteraction;
 class TFormRechnen;
+class TFormParteditor;
+class TFormWeicheneditor;
 class TUiCalcHost;
 
 inline constexpr std::string_view kVersionText = "V1.11b";
@@ -92,6 +94,8 @@ class TMainForm : public QMainWindow {
   void SaveProjectClick();
   void ProjectPropertiesClick();
   void FoldersClick();
+  // "&Weiche editieren..." of amplifier `amp` (0-based): the crossover editor.
+  void WeicheEditClick(int amp);
   void UndoClick();
   void RememberReferenceClick();
   void SwapReferenceClick();
@@ -128,6 +132,9 @@ class TMainForm : public QMainWindow {
   QString StatusText() const;
   QColor StatusColor() const;
   TFormRechnen* ErrorList() const { return errorList_; }
+  TFormWeicheneditor* WeicheEditor() const { return weicheEditor_; }
+  // The part editor of the crossover editor (and of the optimizer).
+  TFormParteditor* PartEditor() const { return partEditor_; }
   QCheckBox* ShowChassisBox() const { return cbShowChassis_; }
   QCheckBox* ShowImpedanceBox() const { return cbShowImpedance_; }
   QCheckBox* ShowEnergyBox() const { return cbShowEnergy_; }
@@ -195,6 +202,8 @@ class TMainForm : public QMainWindow {
   QLabel* lbPolar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   TFormRechnen* errorList_ = nullptr;
+  TFormParteditor* partEditor_ = nullptr;
+  TFormWeicheneditor* weicheEditor_ = nullptr;
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation

@@ -1,0 +1,549 @@
+// The crossover schematic editor, the part editor and the parts library,
+// driven through the main window with a scripted interaction.
+#include "ui/weiche_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "calc/result.h"
+#include "model/interaction.h"
+#include "model/project_file.h"
+#include "model/settings.h"
+#include "support/test_projects.h"
+#include "ui/main_form.h"
+#include "ui/part_editor.h"
+
+namespace sonvex {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using B = TMouseButton;
+
+// Points inside the hit rectangles of a few slots at the middle size level.
+constexpr int kSlot0X = 50, kSlot0Y = 10;    // horizontal slot 0, nodes 0-1
+constexpr int kSlot90X = 30, kSlot90Y = 45;  // vertical slot 90, nodes 0-11
+
+class WeicheEditor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = fs::temp_directory_path() / (std::string("sonvex_weiche_") + info->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    settings = MakeSettings(dir, dir / "sonvex");
+    fs::create_directories(settings.projectFolder);
+    fs::create_directories(settings.partsFolder);
+    options.calcPause = 0ms;
+    options.chassisCheckTimer = false;
+  }
+  void TearDown() override {
+    form.reset();
+    fs::remove_all(dir);
+  }
+
+  TMainForm& Start(std::unique_ptr<TProjekt> project = testing::MakeTwoWayProject(60)) {
+    SaveProject(*project, settings.projectFolder / "Default.ZPJ");
+    form = std::make_unique<TMainForm>(settings, ui, options);
+    EXPECT_TRUE(form->WaitCalcIdle());
+    return *form;
+  }
+  TFormWeicheneditor& Editor() { return *form->WeicheEditor(); }
+  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
+  void WriteParts(const char* name, const std::string& text) {
+    std::ofstream(settings.partsFolder / name, std::ios::binary) << text;
+  }
+
+  fs::path dir;
+  TSettings settings;
+  TScriptedInteraction ui;
+  TMainFormOptions options;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(WeicheEditor, OpensNonModalAndTheMainWindowFollows) {
+  TMainForm& f = Start();
+  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_EQ(f.Action("actWeiche1")->shortcut(), QKeySequence(QStringLiteral("F6")));
+  f.Action("actWeiche2")->trigger();
+  TFormWeicheneditor& ed = Editor();
+  EXPECT_EQ(ed.windowTitle(), QString::fromUtf8("Weicheneditor - Verstärker 2"));
+  EXPECT_TRUE(ed.isVisible());
+  EXPECT_FALSE(ed.isModal());
+  EXPECT_EQ(ed.Amp(), 1);
+  EXPECT_EQ(ed.Parts()[91]._typ, ptChass);
+  EXPECT_TRUE(f.WeicheEdOpen);
+  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Action("actShowWeiche")->isEnabled());
+  EXPECT_EQ(f.Action("actShowWeiche")->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+  EXPECT_FALSE(f.Action("actShowChassis")->isEnabled());
+  EXPECT_FALSE(f.Menu("menuDatei")->menuAction()->isEnabled());
+  EXPECT_FALSE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+  // The middle size: 1068 x 530, the edit view.
+  EXPECT_EQ(ed.size(), QSize(1068, 530));
+  EXPECT_TRUE(ed.Action("actSize2")->isChecked());
+  EXPECT_FALSE(ed.PrintView());
+
+  ed.CancelClick();
+  EXPECT_EQ(ed.Amp(), -1);
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_FALSE(f.WeicheEdOpen);
+  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Menu("menuDatei")->menuAction()->isEnabled());
+  EXPECT_TRUE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+  EXPECT_EQ(f.UndoStack().Count(), 0);  // nothing applied
+
+  // The size level is a setting shared by every session.
+  f.WeicheEditClick(0);
+  ed.SetLevel(3);
+  EXPECT_EQ(settings.WEsize, 3);
+  EXPECT_EQ(ed.size(), QSize(1236, 596));
+  ed.SetPrintView(true);
+  ed.SetLevel(1);  // a size change returns to the edit view
+  EXPECT_FALSE(ed.PrintView());
+  EXPECT_EQ(ed.HitRects()[0], (TWeRect{23, 2, 84, 27}));
+  // New project closes the editor without applying.
+  f.execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  f.NewProjectClick();
+  EXPECT_EQ(ed.Amp(), -1);
+  EXPECT_FALSE(f.WeicheEdOpen);
+}
+
+TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculation) {
+  TMainForm& f = Start();
+  const TComplex before = f.ShownResult().ChassisU[2][30];
+  f.WeicheEditClick(1);
+  TFormWeicheneditor& ed = Editor();
+  // Ctrl + left deletes the wire from node 0 to 1, left makes it again.
+  ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);
+  EXPECT_EQ(ed.Parts()[0]._typ, ptNone);
+  ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, false);
+  EXPECT_EQ(ed.Parts()[0]._typ, ptWire);
+  // Right opens the part editor, which makes it a 2.2 Ohm resistor.
+  int opened = 0;
+  f.execDialog = [&](QDialog& d) {
+    auto* pe = dynamic_cast<TFormParteditor*>(&d);
+    if (pe == nullptr) return int(QDialog::Rejected);
+    ++opened;
+    EXPECT_EQ(pe->windowTitle(), QString::fromUtf8("Bauteil editieren"));
+    EXPECT_TRUE(pe->TypeButton(ptWire)->isChecked());
+    EXPECT_TRUE(pe->ValueEdit()->text().isEmpty());
+    pe->TypeButton(ptR)->click();
+    pe->ValueEdit()->setText(QStringLiteral("2,2"));
+    return int(QDialog::Accepted);
+  };
+  ed.ClickAt(kSlot0X, kSlot0Y, B::Right, false, false);
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(ed.Parts()[0]._typ, ptR);
+  EXPECT_DOUBLE_EQ(ed.Parts()[0]._value, 2.2);
+  EXPECT_EQ(ed.Parts()[0]._nod1, 0);
+  EXPECT_EQ(ed.Parts()[0]._nod2, 1);
+  // Nothing reaches the project before OK.
+  EXPECT_EQ(f.Project().Verstaerker[1].crossover[0]._typ, ptWire);
+
+  std::mutex m;
+  std::vector<int> ran;
+  f.CalcThread().onItemRun = [&](int item) {
+    std::lock_guard<std::mutex> lock(m);
+    ran.push_back(item);
+  };
+  ed.OkClick();
+  EXPECT_TRUE(ui.asked.empty());
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Weiche 2 editieren\"");
+  EXPECT_EQ(f.Project().Verstaerker[1].crossover[0]._typ, ptR);
+  EXPECT_DOUBLE_EQ(f.Project().Verstaerker[1].crossover[0]._value, 2.2);
+  EXPECT_FALSE(f.Project().bSaved);
+  EXPECT_EQ(ed.Amp(), -1);
+  ASSERT_TRUE(f.WaitCalcIdle());
+  f.CalcThread().onItemRun = nullptr;
+  EXPECT_EQ(ran, (std::vector<int>{TCalcStruct::kCheck, TCalcStruct::kWeiche0 + 1, TCalcStruct::kGesamt}));
+  // 2.2 Ohm in series with the chassis lowers its voltage.
+  const TComplex after = f.ShownResult().ChassisU[2][30];
+  EXPECT_LT(std::hypot(after.re, after.im), std::hypot(before.re, before.im) * 0.9);
+
+  // Undo brings the wire back.
+  f.UndoClick();
+  EXPECT_EQ(f.Project().Verstaerker[1].crossover[0]._typ, ptWire);
+}
+
+TEST_F(WeicheEditor, DeletedResistorKeepsItsValueForTheNextPart) {
+  auto project = testing::MakeTwoWayProject(60);
+  testing::PlacePart(*project, 1, 0, ptR, 2.2);
+  project->Verstaerker[1].crossover[0]._bem = "MOX 2,2";
+  TMainForm& f = Start(std::move(project));
+  f.WeicheEditClick(1);
+  TFormWeicheneditor& ed = Editor();
+  ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);  // delete
+  ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, false);  // wire
+  QString shown;
+  f.execDialog = [&](QDialog& d) {
+    auto& pe = dynamic_cast<TFormParteditor&>(d);
+    pe.TypeButton(ptR)->click();
+    shown = pe.ValueEdit()->text();
+    return int(QDialog::Accepted);
+  };
+  ed.ClickAt(kSlot0X, kSlot0Y, B::Right, false, false);
+  EXPECT_EQ(shown, QStringLiteral("2,2"));
+  EXPECT_EQ(ed.Parts()[0]._typ, ptR);
+  EXPECT_DOUBLE_EQ(ed.Parts()[0]._value, 2.2);
+  EXPECT_EQ(ed.Parts()[0]._bem, "MOX 2,2");
+}
+
+TEST_F(WeicheEditor, OkAsksAboutAMissingAmplifierAndChassis) {
+  TMainForm& f = Start();
+  f.WeicheEditClick(1);
+  TFormWeicheneditor& ed = Editor();
+  ed.ClickAt(kSlot90X, kSlot90Y, B::Left, false, true);  // delete the amplifier output
+  ASSERT_EQ(ed.Parts()[90]._typ, ptNone);
+  ui.buttons = {1};  // "jetzt ändern"
+  ed.OkClick();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, kNoAmpText);
+  EXPECT_EQ(ui.asked[0].options, "jetzt ändern|soll so bleiben");
+  EXPECT_EQ(ed.Amp(), 1);  // still open, nothing applied
+  EXPECT_EQ(f.UndoStack().Count(), 0);
+
+  ed.Parts()[91]._typ = ptWire;  // no chassis either
+  ui.buttons = {2, 1};           // the amplifier may stay missing, the chassis not
+  ed.OkClick();
+  ASSERT_EQ(ui.asked.size(), 3u);
+  EXPECT_EQ(ui.asked[2].text, kNoChassisText);
+  EXPECT_EQ(ed.Amp(), 1);
+
+  ui.buttons = {2, 2};
+  ed.OkClick();
+  EXPECT_EQ(ed.Amp(), -1);
+  EXPECT_EQ(f.Project().Verstaerker[1].crossover[90]._typ, ptNone);
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Weiche 2 editieren\"");
+}
+
+TEST_F(WeicheEditor, ApplyKeepsTheEditorOpenAndCancelKeepsWhatWasApplied) {
+  TMainForm& f = Start();
+  f.WeicheEditClick(0);
+  TFormWeicheneditor& ed = Editor();
+  ed.MarkClick(TMarkAll::AllComponents);
+  ed.ApplyClick();
+  EXPECT_EQ(ed.Amp(), 0);
+  EXPECT_TRUE(f.Project().Verstaerker[0].crossover[0]._bOpti);  // the capacitor
+  EXPECT_TRUE(f.Project().Verstaerker[0].crossover[1]._bOpti);  // the coil
+  EXPECT_FALSE(f.Project().Verstaerker[0].crossover[90]._bOpti);
+  ed.MarkClick(TMarkAll::None);
+  ed.CancelClick();
+  EXPECT_TRUE(f.Project().Verstaerker[0].crossover[0]._bOpti);
+  EXPECT_EQ(f.UndoStack().Count(), 1);
+}
+
+TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
+  TMainForm& f = Start();
+  f.WeicheEditClick(0);
+  TFormWeicheneditor& ed = Editor();
+  auto press = [&](int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
+    QWidget* area = ed.PaintArea();
+    QMouseEvent e(QEvent::MouseButtonPress, QPointF(x, y), area->mapToGlobal(QPointF(x, y)), button, button, mods);
+    QApplication::sendEvent(area, &e);
+  };
+  // Shift + Ctrl + left acts as Shift + left: mark the capacitor.
+  press(kSlot0X, kSlot0Y, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_TRUE(ed.Parts()[0]._bOpti);
+  // Shift + right inverts the tweeter (slot 90).
+  press(kSlot90X, kSlot90Y, Qt::RightButton, Qt::ShiftModifier);
+  EXPECT_EQ(ed.Parts()[90]._verpolt, 2);
+  // The middle button does nothing; outside every slot nothing happens.
+  const TCrossover before = ed.Parts();
+  press(kSlot0X, kSlot0Y, Qt::MiddleButton, Qt::NoModifier);
+  press(5, 5, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_EQ(ed.Parts(), before);
+
+  // A new map from the dialog: left click deletes.
+  f.execDialog = [](QDialog& d) {
+    auto& map = dynamic_cast<TFormTastbeleg&>(d);
+    EXPECT_EQ(map.windowTitle(), QString::fromUtf8("Tastaturbelegung im Weicheneditor"));
+    EXPECT_EQ(map.Group(0)->checkedId(), waWire);
+    EXPECT_EQ(map.Group(2)->checkedId(), waOptimize);
+    EXPECT_EQ(map.Group(5)->checkedId(), waInvert);
+    map.Group(0)->button(waDelete)->setChecked(true);
+    return int(QDialog::Accepted);
+  };
+  ed.MouseMapClick();
+  EXPECT_EQ(settings.TBWEopti, 424532);
+  press(kSlot0X, kSlot0Y, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_EQ(ed.Parts()[0]._typ, ptNone);
+  // Cancelling the dialog keeps the map.
+  f.execDialog = [](QDialog& d) {
+    dynamic_cast<TFormTastbeleg&>(d).Group(0)->button(waNone)->setChecked(true);
+    return int(QDialog::Rejected);
+  };
+  ed.MouseMapClick();
+  EXPECT_EQ(settings.TBWEopti, 424532);
+}
+
+TEST_F(WeicheEditor, FreeWireDialogShowsNodeNumbersAndRewritesTheFreeWires) {
+  TMainForm& f = Start();
+  f.WeicheEditClick(0);
+  TFormWeicheneditor& ed = Editor();
+  bool numbersShown = false;
+  f.execDialog = [&](QDialog& d) {
+    auto& fd = dynamic_cast<TFormFreiDraht&>(d);
+    numbersShown = ed.FreeWireDialogOpen();
+    EXPECT_EQ(fd.windowTitle(), QString::fromUtf8("Freie Drahtverbindungen"));
+    EXPECT_EQ(fd.Box(3)->text(), QString::fromUtf8("3. freie Drahtverbindung"));
+    EXPECT_TRUE(fd.From(1)->isHidden());
+    fd.Box(1)->setChecked(true);
+    EXPECT_FALSE(fd.From(1)->isHidden());
+    fd.From(1)->setText(QStringLiteral("2"));
+    fd.To(1)->setText(QStringLiteral("35"));
+    fd.Box(2)->setChecked(true);
+    fd.From(2)->setText(QString());  // a blank entry is node 0
+    fd.To(2)->setText(QStringLiteral("99"));
+    return int(QDialog::Accepted);
+  };
+  ed.FreeWiresClick();
+  EXPECT_TRUE(numbersShown);
+  EXPECT_FALSE(ed.FreeWireDialogOpen());
+  EXPECT_EQ(ed.Parts()[178]._typ, ptWire);
+  EXPECT_EQ(ed.Parts()[178]._nod1, 2);
+  EXPECT_EQ(ed.Parts()[178]._nod2, 35);
+  EXPECT_EQ(ed.Parts()[179]._nod1, 0);
+  EXPECT_EQ(ed.Parts()[179]._nod2, 99);
+  EXPECT_EQ(ed.Parts()[180]._typ, ptNone);
+  // Only the pixel (0, 0) reaches a free wire: the last one.
+  ed.ClickAt(0, 0, B::Left, true, false);  // Shift + left marks
+  EXPECT_TRUE(ed.Parts()[185]._bOpti);
+}
+
+TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
+  TMainForm& f = Start();
+  f.WeicheEditClick(0);
+  TFormWeicheneditor& ed = Editor();
+  const TWeicheGeometry g = ed.Geometry();
+  // Node 1 joins capacitor, coil and amplifier; node 0 only capacitor and
+  // tweeter; node 50 nothing. The dot reaches 2 pixels above a node.
+  auto dotAbove = [&](const QImage& img, int node) {
+    const TWePoint n = NodePosition(g, node);
+    return img.pixelColor(n.x, n.y - 2) == QColor(Qt::black);
+  };
+  const QImage print = ed.RenderPrintView();
+  EXPECT_TRUE(dotAbove(print, 1));
+  EXPECT_FALSE(dotAbove(print, 0));
+  EXPECT_FALSE(dotAbove(print, 50));
+
+  QImage edit(print.size(), QImage::Format_RGB32);
+  edit.fill(Qt::white);
+  {
+    QPainter p(&edit);
+    ed.Paint(p);
+  }
+  EXPECT_TRUE(dotAbove(edit, 0));
+  EXPECT_TRUE(dotAbove(edit, 50));
+
+  ASSERT_TRUE(ed.SavePng(dir / "weiche.png"));
+  EXPECT_EQ(QImage(QString::fromStdString((dir / "weiche.png").string())).size(), print.size());
+  ui.files.push_back(dir / "weiche");
+  ed.ExportSvgClick();
+  std::ifstream svg(dir / "weiche.svg");
+  const std::string text((std::istreambuf_iterator<char>(svg)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("<svg"), std::string::npos);
+  EXPECT_NE(text.find("4,70 µF"), std::string::npos);
+  EXPECT_EQ(ui.asked.back().text, "Druckansicht als SVG speichern");
+}
+
+// ---------------------------------------------------------------- part editor
+
+TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
+  TMainForm& f = Start(testing::MakeLargeProject(20));
+  TFormParteditor& pe = *f.PartEditor();
+  struct Case {
+    int typ;
+    bool value, second, note, polarity, chassis, optimize;
+  };
+  const Case cases[] = {{0, false, false, false, false, false, false}, {1, false, false, false, false, false, false},
+                        {2, true, false, true, false, false, true},    {3, true, false, true, false, false, true},
+                        {4, true, true, true, false, false, true},     {5, false, false, false, true, true, false},
+                        {6, false, false, false, true, false, false}};
+  for (const Case& c : cases) {
+    pe.SelectType(c.typ);
+    EXPECT_EQ(!pe.ValueEdit()->isHidden(), c.value) << c.typ;
+    EXPECT_EQ(!pe.SecondEdit()->isHidden(), c.second) << c.typ;
+    EXPECT_EQ(!pe.NoteEdit()->isHidden(), c.note) << c.typ;
+    EXPECT_EQ(!pe.InvertBox()->isHidden(), c.polarity) << c.typ;
+    EXPECT_EQ(!pe.ChassisList()->isHidden(), c.chassis) << c.typ;
+    EXPECT_EQ(!pe.OptimizeBox()->isHidden(), c.optimize) << c.typ;
+  }
+
+  // A coil: mH and Ohm on show, H and Ohm on OK.
+  TWPart coil;
+  coil._typ = ptL;
+  coil._value = 1.2e-3;
+  coil._Rvalue = 0.35;
+  coil._bem = "Luft";
+  coil._bOpti = true;
+  pe.Fill(coil, f.Project());
+  EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("1,2"));
+  EXPECT_EQ(pe.SecondEdit()->text(), QStringLiteral("0,35"));
+  EXPECT_EQ(pe.ValueUnit()->text(), QStringLiteral("mH"));
+  EXPECT_TRUE(pe.OptimizeBox()->isChecked());
+  pe.ValueEdit()->setText(QStringLiteral("1.5"));
+  TWPart out = pe.Take();
+  EXPECT_DOUBLE_EQ(out._value, 0.0015);
+  EXPECT_DOUBLE_EQ(out._Rvalue, 0.35);
+  EXPECT_EQ(out._bem, "Luft");
+  EXPECT_TRUE(out._bOpti);
+
+  // A capacitor in µF.
+  TWPart cap;
+  cap._typ = ptC;
+  cap._value = 4.7e-6;
+  pe.Fill(cap, f.Project());
+  EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("4,7"));
+  EXPECT_EQ(pe.ValueUnit()->text(), QString::fromUtf8("µF"));
+  pe.ValueEdit()->setText(QStringLiteral("10"));
+  EXPECT_DOUBLE_EQ(pe.Take()._value, 10e-6);
+
+  // A chassis part of slot 8 shows the eighth line; polarity and the mark.
+  TWPart chassis;
+  chassis._typ = ptChass;
+  chassis._chassisnr = 8;
+  chassis._verpolt = 2;
+  chassis._bOpti = true;
+  pe.Fill(chassis, f.Project());
+  ASSERT_EQ(pe.ChassisList()->count(), 8);
+  EXPECT_EQ(pe.ChassisList()->currentRow(), 7);
+  EXPECT_EQ(pe.ChassisList()->item(1)->text(), QString::fromUtf8("2: Test-Tieftöner 17"));
+  EXPECT_TRUE(pe.InvertBox()->isChecked());
+  pe.ChassisList()->setCurrentRow(2);
+  pe.InvertBox()->setChecked(false);
+  out = pe.Take();
+  EXPECT_EQ(out._chassisnr, 2);
+  EXPECT_EQ(out._verpolt, -1);
+  EXPECT_FALSE(out._bOpti);  // only resistors, capacitors and coils carry the mark
+
+  // An empty slot made a resistor with an emptied value field: 0 Ohm.
+  TWPart empty;
+  pe.Fill(empty, f.Project());
+  pe.TypeButton(ptR)->click();
+  pe.ValueEdit()->clear();
+  out = pe.Take();
+  EXPECT_EQ(out._typ, ptR);
+  EXPECT_EQ(out._value, 0.0);
+}
+
+TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
+  WriteParts("widerstaende.txt", "R;MOX 2,2;2.2;\r\nr;- Draht -;0;\r\nR;MOX 2,2;2.2;\r\n");
+  WriteParts("spulen.txt", "L;Luft 1,5;1.5;0.4\nc;Trenner;0;\nC;MKP 4,7;4,7;\n");
+  TMainForm& f = Start();
+  TFormParteditor& pe = *f.PartEditor();
+  TFormWParts& lib = *pe.Library();
+
+  TWPart part;
+  pe.Fill(part, f.Project());
+  pe.TypeButton(ptR)->click();
+  pe.ValueEdit()->clear();
+  int runs = 0;
+  f.execDialog = [&](QDialog& d) {
+    EXPECT_EQ(&d, &lib);
+    ++runs;
+    EXPECT_EQ(lib.windowTitle(), QString::fromUtf8("Sonvex - Weichenbauteile"));
+    EXPECT_EQ(lib.Pages()->currentIndex(), 0);
+    QListWidget* list = lib.List(TLibraryPage::Resistors);
+    EXPECT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("MOX 2,2:2.2 Ohm"));
+    EXPECT_EQ(list->item(1)->text(), QString::fromUtf8(kPartsSeparatorLine.data()));
+    // an empty field never preselects a separator line
+    EXPECT_EQ(list->currentRow(), -1);
+    EXPECT_EQ(lib.SelectedLabel()->text(), QString::fromUtf8("Ausgewählt:"));
+    list->setCurrentRow(0);
+    EXPECT_EQ(lib.SelectedLabel()->text(), QString::fromUtf8("Ausgewählt: MOX 2,2:2.2 Ohm"));
+    return int(QDialog::Accepted);
+  };
+  pe.LibraryClick();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("2,2"));
+  EXPECT_EQ(pe.NoteEdit()->text(), QStringLiteral("MOX 2,2"));
+  TWPart out = pe.Take();
+  EXPECT_EQ(out._typ, ptR);
+  EXPECT_DOUBLE_EQ(out._value, 2.2);
+  EXPECT_EQ(out._bem, "MOX 2,2");
+
+  // Opened again on that part, the last matching entry is preselected.
+  f.execDialog = [&](QDialog&) {
+    EXPECT_EQ(lib.List(TLibraryPage::Resistors)->currentRow(), 2);
+    EXPECT_EQ(lib.SelectedLabel()->text(), QString::fromUtf8("Ausgewählt: MOX 2,2:2.2 Ohm"));
+    return int(QDialog::Rejected);
+  };
+  pe.LibraryClick();
+
+  // A coil fills both values; "&Ok" stores Henry and Ohm.
+  pe.SelectType(ptL);
+  f.execDialog = [&](QDialog&) {
+    EXPECT_EQ(lib.Pages()->currentIndex(), 1);
+    lib.List(TLibraryPage::Coils)->setCurrentRow(0);
+    return int(QDialog::Accepted);
+  };
+  pe.LibraryClick();
+  EXPECT_EQ(pe.SelectedType(), ptL);
+  EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("1,5"));
+  EXPECT_EQ(pe.SecondEdit()->text(), QStringLiteral("0,4"));
+  out = pe.Take();
+  EXPECT_DOUBLE_EQ(out._value, 0.0015);
+  EXPECT_DOUBLE_EQ(out._Rvalue, 0.4);
+  EXPECT_EQ(out._bem, "Luft 1,5");
+
+  // The separator line of a lower-case "c" turns the part into a wire.
+  pe.SelectType(ptC);
+  f.execDialog = [&](QDialog&) {
+    EXPECT_EQ(lib.Pages()->currentIndex(), 2);
+    EXPECT_EQ(lib.List(TLibraryPage::Capacitors)->item(0)->text(), QString::fromUtf8(kPartsSeparatorLine.data()));
+    lib.List(TLibraryPage::Capacitors)->setCurrentRow(0);
+    return int(QDialog::Accepted);
+  };
+  pe.LibraryClick();
+  EXPECT_EQ(pe.SelectedType(), ptWire);
+  EXPECT_EQ(pe.Take()._typ, ptWire);
+
+  // OK without a choice changes nothing.
+  pe.SelectType(ptC);
+  pe.ValueEdit()->setText(QStringLiteral("3,3"));
+  f.execDialog = [](QDialog&) { return int(QDialog::Accepted); };
+  pe.LibraryClick();
+  EXPECT_EQ(pe.SelectedType(), ptC);
+  EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("3,3"));
+}
+
+TEST_F(WeicheEditor, OptimizerModeHidesOtherTypesAndPages) {
+  TMainForm& f = Start();
+  TFormParteditor& pe = *f.PartEditor();
+  pe.RestrictToType(ptC);
+  for (int t = ptNone; t <= ptAmp; ++t)
+    EXPECT_EQ(!pe.TypeButton(t)->isHidden(), t == ptNone || t == ptWire || t == ptC) << t;
+  QTabWidget* pages = pe.Library()->Pages();
+  EXPECT_FALSE(pages->isTabVisible(0));
+  EXPECT_FALSE(pages->isTabVisible(1));
+  EXPECT_TRUE(pages->isTabVisible(2));
+  pe.ClearRestriction();
+  for (int t = ptNone; t <= ptAmp; ++t) EXPECT_FALSE(pe.TypeButton(t)->isHidden()) << t;
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(pages->isTabVisible(i));
+}
+
+}  // namespace
+}  // namespace sonvex
