@@ -61,16 +61,18 @@ QFont DrawingFont(const TWeicheGeometry& g) {
 // One part symbol in the slot's own coordinates: u runs along the edge from
 // its first node (0) to the next node (len), v across it. O is the symbol
 // offset, S the symbol length.
-void DrawSymbol(QPainter& p, const TWPart& part, int O, int S, int len) {
+void DrawSymbol(QPainter& p, const TWPart& part, int O, int S, int len, bool vertical) {
   auto line = [&p](int u1, int v1, int u2, int v2) { p.drawLine(u1, v1, u2, v2); };
   // The polarity marks of chassis and amplifier: a dash beside each terminal
   // on the side away from the labels, the one at the plus terminal crossed.
+  // The dash stays level on the screen whichever way the edge runs.
   auto polarity = [&](int u1, int u2) {
     constexpr int v = 11;
-    line(u1 - 2, v, u1 + 2, v);
-    line(u2 - 2, v, u2 + 2, v);
-    const int plus = part._verpolt > 0 ? u2 : u1;
-    line(plus, v - 2, plus, v + 2);
+    auto dash = [&](int u) { vertical ? line(u, v - 2, u, v + 2) : line(u - 2, v, u + 2, v); };
+    auto stroke = [&](int u) { vertical ? line(u - 2, v, u + 2, v) : line(u, v - 2, u, v + 2); };
+    dash(u1);
+    dash(u2);
+    stroke(part._verpolt > 0 ? u2 : u1);
   };
   switch (part._typ) {
     case ptWire:
@@ -179,7 +181,7 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
     if (!horizontal) painter.rotate(90);
     const int O = horizontal ? g.offsetH : g.offsetV;
     const int len = horizontal ? g.columnPitch : g.rowPitch;
-    DrawSymbol(painter, part, O, g.symbolLength, len);
+    DrawSymbol(painter, part, O, g.symbolLength, len, !horizontal);
     painter.restore();
 
     if (part._typ >= ptR) {
@@ -619,17 +621,9 @@ bool TFormWeicheneditor::SaveSvg(const std::filesystem::path& file) const {
   return painter.end();
 }
 
-void TFormWeicheneditor::PrintClick() {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(QPageLayout::Landscape);
-  printer.setDocName(windowTitle());
-  QPrintDialog dialog(&printer, this);
-  if (main_.execDialog(dialog) != QDialog::Accepted) return;
+bool TFormWeicheneditor::PrintTo(QPrinter& printer) const {
   QPainter painter;
-  if (!painter.begin(&printer)) {
-    ui_.ShowMessage("Der Drucker kann nicht angesprochen werden.");
-    return;
-  }
+  if (!painter.begin(&printer)) return false;
   // The drawing as large as the page allows, keeping its proportions.
   const TWeSize size = WeicheDrawingSize(geometry_);
   const QRect page = painter.viewport();
@@ -640,7 +634,16 @@ void TFormWeicheneditor::PrintClick() {
   o.printView = true;
   o.nodeNumbers = false;
   PaintWeiche(painter, geometry_, parts_, rects_, o, [this](int n) { return ChassisName(n); });
-  painter.end();
+  return painter.end();
+}
+
+void TFormWeicheneditor::PrintClick() {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setDocName(windowTitle());
+  QPrintDialog dialog(&printer, this);
+  if (main_.execDialog(dialog) != QDialog::Accepted) return;
+  if (!PrintTo(printer)) ui_.ShowMessage("Der Drucker kann nicht angesprochen werden.");
 }
 
 void TFormWeicheneditor::ExportPngClick() {

@@ -18,6 +18,7 @@ class QButtonGroup;
 class QCheckBox;
 class QLineEdit;
 class QPainter;
+class QPrinter;
 class QPushButton;
 
 namespace sonvex {
@@ -128,6 +129,8 @@ class TFormWeicheneditor : public QMainWindow {
   QImage RenderPrintView() const;
   bool SavePng(const std::filesystem::path& file) const;
   bool SaveSvg(const std::filesystem::path& file) const;
+  // Prints the print view scaled to the page; false when the printer fails.
+  bool PrintTo(QPrinter& printer) const;
   void PrintClick();
   void ExportPngClick();
   void ExportSvgClick();

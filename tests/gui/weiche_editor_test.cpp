@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -366,6 +367,13 @@ TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
   EXPECT_NE(text.find("<svg"), std::string::npos);
   EXPECT_NE(text.find("4,70 µF"), std::string::npos);
   EXPECT_EQ(ui.asked.back().text, "Druckansicht als SVG speichern");
+
+  // Printed into a PDF file: one page with the drawing.
+  QPrinter printer(QPrinter::ScreenResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString((dir / "weiche.pdf").string()));
+  ASSERT_TRUE(ed.PrintTo(printer));
+  EXPECT_GT(fs::file_size(dir / "weiche.pdf"), 1000u);
 }
 
 // ---------------------------------------------------------------- part editor
