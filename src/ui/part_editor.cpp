@@ -255,12 +255,12 @@ void TFormParteditor::SelectType(int typ) {
 
 void TFormParteditor::UpdateVisibility() {
   const TPartEditorFields f = PartEditorFields(SelectedType());
-  for (QWidget* w : {static_cast<QWidget*>(valueLabel_), static_cast<QWidget*>(value_),
-                     static_cast<QWidget*>(valueUnit_)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(valueLabel_), static_cast<QWidget*>(value_), static_cast<QWidget*>(valueUnit_)})
     w->setVisible(f.value);
   valueUnit_->setText(Q(f.unit));
-  for (QWidget* w : {static_cast<QWidget*>(secondLabel_), static_cast<QWidget*>(second_),
-                     static_cast<QWidget*>(secondUnit_)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(secondLabel_), static_cast<QWidget*>(second_), static_cast<QWidget*>(secondUnit_)})
     w->setVisible(f.second);
   noteLabel_->setVisible(f.note);
   note_->setVisible(f.note);

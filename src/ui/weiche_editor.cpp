@@ -42,7 +42,7 @@ QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<q
 std::string S(const QString& s) { return s.toStdString(); }
 
 constexpr std::array<const char*, kMouseMapDigits> kMouseGroupCaptions{
-    "Aktion auf Linksklick",         "Aktion auf Rechtsklick",        "Aktion auf Shift + Linksklick",
+    "Aktion auf Linksklick",          "Aktion auf Rechtsklick",       "Aktion auf Shift + Linksklick",
     "Aktion auf Shift + Rechtsklick", "Aktion auf Strg + Linksklick", "Aktion auf Strg + Rechtsklick"};
 
 QScreen* ScreenOf(const QWidget* w) {
@@ -627,8 +627,8 @@ bool TFormWeicheneditor::PrintTo(QPrinter& printer) const {
   // The drawing as large as the page allows, keeping its proportions.
   const TWeSize size = WeicheDrawingSize(geometry_);
   const QRect page = painter.viewport();
-  const double scale = std::min(page.width() / static_cast<double>(size.width),
-                                page.height() / static_cast<double>(size.height));
+  const double scale =
+      std::min(page.width() / static_cast<double>(size.width), page.height() / static_cast<double>(size.height));
   painter.scale(scale, scale);
   TWeichePaintOptions o = options_;
   o.printView = true;
@@ -648,8 +648,8 @@ void TFormWeicheneditor::PrintClick() {
 
 void TFormWeicheneditor::ExportPngClick() {
   const std::string name = "Weiche" + std::to_string(std::max(amp_, 0) + 1) + ".png";
-  const auto file = ui_.PickSaveFile("Druckansicht als PNG speichern", "PNG-Bilder (*.png)|*.png",
-                                     settings_.projectFolder, name);
+  const auto file =
+      ui_.PickSaveFile("Druckansicht als PNG speichern", "PNG-Bilder (*.png)|*.png", settings_.projectFolder, name);
   if (!file) return;
   const auto target = WithExtension(*file, ".png");
   if (!SavePng(target)) ui_.ShowMessage("Die Datei \"" + Utf8FromPath(target) + "\" kann nicht geschrieben werden.");
@@ -657,8 +657,8 @@ void TFormWeicheneditor::ExportPngClick() {
 
 void TFormWeicheneditor::ExportSvgClick() {
   const std::string name = "Weiche" + std::to_string(std::max(amp_, 0) + 1) + ".svg";
-  const auto file = ui_.PickSaveFile("Druckansicht als SVG speichern", "SVG-Grafiken (*.svg)|*.svg",
-                                     settings_.projectFolder, name);
+  const auto file =
+      ui_.PickSaveFile("Druckansicht als SVG speichern", "SVG-Grafiken (*.svg)|*.svg", settings_.projectFolder, name);
   if (!file) return;
   const auto target = WithExtension(*file, ".svg");
   if (!SaveSvg(target)) ui_.ShowMessage("Die Datei \"" + Utf8FromPath(target) + "\" kann nicht geschrieben werden.");

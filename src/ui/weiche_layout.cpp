@@ -109,14 +109,11 @@ int HitTest(const THitRects& rects, int x, int y) {
 
 std::array<TWePoint, 4> FreeWirePolyline(TWePoint a, TWePoint b) {
   auto bend = [](double p, double q) { return static_cast<int>(std::lround(p + q - 10.0)); };
-  return {a,
-          TWePoint{bend(0.7 * a.x, 0.3 * b.x), bend(0.7 * a.y, 0.3 * b.y)},
-          TWePoint{bend(0.3 * a.x, 0.7 * b.x), bend(0.3 * a.y, 0.7 * b.y)},
-          b};
+  return {a, TWePoint{bend(0.7 * a.x, 0.3 * b.x), bend(0.7 * a.y, 0.3 * b.y)},
+          TWePoint{bend(0.3 * a.x, 0.7 * b.x), bend(0.3 * a.y, 0.7 * b.y)}, b};
 }
 
-std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrientation orientation,
-                                                   TWePoint first) {
+std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrientation orientation, TWePoint first) {
   const int S = g.symbolLength;
   const int L = g.level;
   if (orientation == TSlotOrientation::Vertical) {

@@ -82,8 +82,7 @@ int HitTest(const THitRects& rects, int x, int y);
 std::array<TWePoint, 4> FreeWirePolyline(TWePoint a, TWePoint b);
 
 // Where the two label lines of a slot start (top left of the text).
-std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrientation orientation,
-                                                   TWePoint first);
+std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrientation orientation, TWePoint first);
 
 // ---- labels
 

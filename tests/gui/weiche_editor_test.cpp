@@ -105,6 +105,10 @@ TEST_F(WeicheEditor, OpensNonModalAndTheMainWindowFollows) {
   EXPECT_EQ(ed.size(), QSize(1068, 530));
   EXPECT_TRUE(ed.Action("actSize2")->isChecked());
   EXPECT_FALSE(ed.PrintView());
+  // "Weicheneditor zeigen" brings the window back.
+  ed.hide();
+  f.Action("actShowWeiche")->trigger();
+  EXPECT_TRUE(ed.isVisible());
 
   ed.CancelClick();
   EXPECT_EQ(ed.Amp(), -1);
@@ -195,7 +199,7 @@ TEST_F(WeicheEditor, DeletedResistorKeepsItsValueForTheNextPart) {
   TMainForm& f = Start(std::move(project));
   f.WeicheEditClick(1);
   TFormWeicheneditor& ed = Editor();
-  ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);  // delete
+  ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);   // delete
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, false);  // wire
   QString shown;
   f.execDialog = [&](QDialog& d) {

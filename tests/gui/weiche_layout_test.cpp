@@ -45,9 +45,9 @@ TEST(WeicheLayout, HitRectanglesOfTheThreeLevels) {
     TWeRect rect;
   };
   const Case cases[] = {
-      {1, 0, {23, 2, 84, 27}},        {1, 90, {-3, 27, 61, 51}},       {2, 0, {23, 2, 95, 30}},
-      {2, 89, {797, 450, 869, 478}},  {2, 90, {-3, 32, 72, 60}},       {2, 177, {857, 424, 932, 452}},
-      {3, 0, {25, 2, 113, 33}},       {3, 90, {-3, 33, 88, 65}},       {3, 101, {-3, 97, 88, 129}},
+      {1, 0, {23, 2, 84, 27}},       {1, 90, {-3, 27, 61, 51}}, {2, 0, {23, 2, 95, 30}},
+      {2, 89, {797, 450, 869, 478}}, {2, 90, {-3, 32, 72, 60}}, {2, 177, {857, 424, 932, 452}},
+      {3, 0, {25, 2, 113, 33}},      {3, 90, {-3, 33, 88, 65}}, {3, 101, {-3, 97, 88, 129}},
   };
   for (const Case& c : cases)
     EXPECT_EQ(HitRectangles(WeicheGeometry(c.level))[static_cast<std::size_t>(c.slot)], c.rect)
@@ -107,20 +107,13 @@ TEST(WeicheLayout, ValueTextsSwitchToThePrefixFormOutsideTheirRange) {
   };
   // value as Ohm, as Farad, as Henry
   const Case cases[] = {
-      {2.2, "2,20 Ohm", "2.20 F", "2.20 H"},
-      {0.1, "0,10 Ohm", "100m F", "100, mH"},
-      {999, "999, Ohm", "999. F", "999. H"},
-      {1000, "1k00 Ohm", "1k00 F", "1k00 H"},
-      {0.05, "50m0 Ohm", "50m0 F", "50,0 mH"},
-      {0, "0.00 Ohm", "0.00 F", "0.00 H"},
-      {4.7e-6, "4µ70 Ohm", "4,70 µF", "4µ70 H"},
-      {1e-7, "100n Ohm", "0,10 µF", "100n H"},
-      {47e-9, "47n0 Ohm", "47n0 F", "47n0 H"},
-      {220e-6, "220µ Ohm", "220, µF", "0,22 mH"},
-      {1e-3, "1m00 Ohm", "1m00 F", "1,00 mH"},
-      {1.2e-3, "1m20 Ohm", "1m20 F", "1,20 mH"},
-      {50e-6, "50µ0 Ohm", "50,0 µF", "50µ0 H"},
-      {-1, "NEG  Ohm", "NEG  F", "NEG  H"},
+      {2.2, "2,20 Ohm", "2.20 F", "2.20 H"},     {0.1, "0,10 Ohm", "100m F", "100, mH"},
+      {999, "999, Ohm", "999. F", "999. H"},     {1000, "1k00 Ohm", "1k00 F", "1k00 H"},
+      {0.05, "50m0 Ohm", "50m0 F", "50,0 mH"},   {0, "0.00 Ohm", "0.00 F", "0.00 H"},
+      {4.7e-6, "4µ70 Ohm", "4,70 µF", "4µ70 H"}, {1e-7, "100n Ohm", "0,10 µF", "100n H"},
+      {47e-9, "47n0 Ohm", "47n0 F", "47n0 H"},   {220e-6, "220µ Ohm", "220, µF", "0,22 mH"},
+      {1e-3, "1m00 Ohm", "1m00 F", "1,00 mH"},   {1.2e-3, "1m20 Ohm", "1m20 F", "1,20 mH"},
+      {50e-6, "50µ0 Ohm", "50,0 µF", "50µ0 H"},  {-1, "NEG  Ohm", "NEG  F", "NEG  H"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ResistanceText(c.value), c.r) << c.value;
@@ -214,9 +207,9 @@ TEST(WeicheLayout, MouseMapDecoding) {
   // 424531: left wire, right edit, Shift+left mark, Shift+right invert,
   // Ctrl+left delete, Ctrl+right invert
   const Case cases[] = {
-      {B::Left, false, false, waWire},   {B::Right, false, false, waEdit},   {B::Left, true, false, waOptimize},
-      {B::Right, true, false, waInvert}, {B::Left, false, true, waDelete},   {B::Right, false, true, waInvert},
-      {B::Left, true, true, waOptimize}, {B::Right, true, true, waInvert},   {B::Middle, false, false, waNone},
+      {B::Left, false, false, waWire},   {B::Right, false, false, waEdit}, {B::Left, true, false, waOptimize},
+      {B::Right, true, false, waInvert}, {B::Left, false, true, waDelete}, {B::Right, false, true, waInvert},
+      {B::Left, true, true, waOptimize}, {B::Right, true, true, waInvert}, {B::Middle, false, false, waNone},
       {B::Middle, true, true, waNone},
   };
   for (const Case& c : cases)
