@@ -268,6 +268,10 @@ TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
       e->setMaxLength(2);
       e->setValidator(new QRegularExpressionValidator(twoDigits, e));
       e->setFixedWidth(40);
+      // a hidden entry keeps its place, so the headings stay over their columns
+      QSizePolicy keep = e->sizePolicy();
+      keep.setRetainSizeWhenHidden(true);
+      e->setSizePolicy(keep);
     }
     grid->addWidget(boxes_[i], k, 0);
     grid->addWidget(from_[i], k, 1);
@@ -551,6 +555,11 @@ void TFormWeicheneditor::ClickAt(int x, int y, TMouseButton button, bool shift, 
 
 void TFormWeicheneditor::FreeWiresClick() {
   freeWires_->Fill(FreeWireRows(parts_));
+  // The dialog stands beside the drawing, so that the node numbers stay in view.
+  freeWires_->adjustSize();
+  const QRect area = ScreenOf(this)->availableGeometry();
+  const int left = std::min(frameGeometry().right() + 1, area.right() + 1 - freeWires_->width());
+  freeWires_->move(std::max(left, area.left()), std::max(y(), area.top()));
   options_.nodeNumbers = true;
   box_->update();
   const int result = main_.execDialog(*freeWires_);
