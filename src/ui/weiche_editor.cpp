@@ -137,7 +137,7 @@ std::filesystem::path WithExtension(std::filesystem::path file, const char* ext)
 TWeSize WeicheDrawingSize(const TWeicheGeometry& g) {
   // the grid with its margin, the labels right of the last column and below
   // the last row
-  return {10 * g.columnPitch + 30 + 90, 8 * g.rowPitch + 30 + 14};
+  return {10 * g.columnPitch + 30 + 120, 8 * g.rowPitch + 30 + 14};
 }
 
 void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& parts, const THitRects& rects,
