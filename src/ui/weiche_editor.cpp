@@ -91,7 +91,8 @@ void DrawSymbol(QPainter& p, const TWPart& part, int O, int S, int len, bool ver
       break;
     case ptL:
       line(0, 0, len, 0);
-      for (int v = -5; v <= 5; ++v) line(O, v, O + S, v);
+      // a solid bar: 11 parallel lines across the edge
+      p.fillRect(QRect(O, -5, S + 1, 11), Qt::black);
       break;
     case ptChass: {
       // magnet box and cone of a loudspeaker
@@ -134,18 +135,13 @@ std::filesystem::path WithExtension(std::filesystem::path file, const char* ext)
 
 // ---------------------------------------------------------------- drawing
 
-TWeSize WeicheDrawingSize(const TWeicheGeometry& g) {
-  // the grid with its margin, the labels right of the last column and below
-  // the last row
-  return {10 * g.columnPitch + 30 + 120, 8 * g.rowPitch + 30 + 14};
-}
-
 void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& parts, const THitRects& rects,
                  const TWeichePaintOptions& options, const std::function<std::string(int)>& chassisName) {
   painter.save();
   const QFont font = DrawingFont(g);
   painter.setFont(font);
-  const QPen black(Qt::black, 0, Qt::SolidLine);
+  // One drawing pixel wide, so that lines grow with the drawing on paper.
+  const QPen black(Qt::black, 1, Qt::SolidLine);
   painter.setPen(black);
   painter.setBrush(Qt::black);
 
@@ -159,7 +155,7 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
 
   // 2. the grid slots, horizontal ones first
   painter.setBrush(Qt::white);
-  QPen dotted(QColor(192, 192, 192), 0, Qt::DotLine);
+  QPen dotted(QColor(192, 192, 192), 1, Qt::DotLine);
   for (int slot = 0; slot < kGridSlots; ++slot) {
     const TWPart& part = parts[static_cast<std::size_t>(slot)];
     const TSlotGeometry sg = SlotGeometry(slot);
@@ -597,15 +593,25 @@ void TFormWeicheneditor::SetLabelMode(TLabelMode mode) {
 
 // ---------------------------------------------------------------- print view output
 
-QImage TFormWeicheneditor::RenderPrintView() const {
-  const TWeSize size = WeicheDrawingSize(geometry_);
-  QImage image(size.width, size.height, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter painter(&image);
+TWeRect TFormWeicheneditor::PrintArea() const { return UsedDrawingArea(geometry_, parts_); }
+
+void TFormWeicheneditor::PaintPrintView(QPainter& painter) const {
+  const TWeRect area = PrintArea();
+  painter.save();
+  painter.translate(-area.left, -area.top);
   TWeichePaintOptions o = options_;
   o.printView = true;
   o.nodeNumbers = false;
   PaintWeiche(painter, geometry_, parts_, rects_, o, [this](int n) { return ChassisName(n); });
+  painter.restore();
+}
+
+QImage TFormWeicheneditor::RenderPrintView() const {
+  const TWeRect area = PrintArea();
+  QImage image(area.right - area.left + 1, area.bottom - area.top + 1, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  PaintPrintView(painter);
   return image;
 }
 
@@ -614,35 +620,49 @@ bool TFormWeicheneditor::SavePng(const std::filesystem::path& file) const {
 }
 
 bool TFormWeicheneditor::SaveSvg(const std::filesystem::path& file) const {
-  const TWeSize size = WeicheDrawingSize(geometry_);
+  const TWeRect area = PrintArea();
+  const QSize size(area.right - area.left + 1, area.bottom - area.top + 1);
   QSvgGenerator svg;
   svg.setFileName(QString::fromStdString(Utf8FromPath(file)));
-  svg.setSize(QSize(size.width, size.height));
-  svg.setViewBox(QRect(0, 0, size.width, size.height));
+  svg.setSize(size);
+  svg.setViewBox(QRect(QPoint(0, 0), size));
   svg.setTitle(windowTitle());
   QPainter painter;
   if (!painter.begin(&svg)) return false;
-  painter.fillRect(QRect(0, 0, size.width, size.height), Qt::white);
-  TWeichePaintOptions o = options_;
-  o.printView = true;
-  o.nodeNumbers = false;
-  PaintWeiche(painter, geometry_, parts_, rects_, o, [this](int n) { return ChassisName(n); });
+  painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+  PaintPrintView(painter);
   return painter.end();
+}
+
+void TFormWeicheneditor::PaintPrintPage(QPainter& painter, const QRect& page) const {
+  painter.save();
+  // A heading names the amplifier and the project file; below it the used
+  // part of the drawing as large as the page allows, keeping its proportions
+  // and at most three times its size on the screen.
+  QFont font = DrawingFont(geometry_);
+  font.setPixelSize(std::max(10, page.height() / 45));
+  painter.setFont(font);
+  const int heading = 2 * font.pixelSize();
+  const std::string file = main_.TitleName().empty() ? std::string() : " - " + main_.TitleName();
+  const QString title = painter.fontMetrics().elidedText(windowTitle() + Q(file), Qt::ElideMiddle, page.width());
+  painter.drawText(QRect(page.left(), page.top(), page.width(), heading), Qt::AlignLeft | Qt::AlignTop, title);
+
+  const TWeRect area = PrintArea();
+  const double width = area.right - area.left + 1;
+  const double height = area.bottom - area.top + 1;
+  const QPaintDevice* device = painter.device();
+  const double screenScale = device != nullptr ? device->logicalDpiX() / 96.0 : 1.0;
+  const double scale = std::min({page.width() / width, (page.height() - heading) / height, 3.0 * screenScale});
+  painter.translate(page.left(), page.top() + heading);
+  painter.scale(scale, scale);
+  PaintPrintView(painter);
+  painter.restore();
 }
 
 bool TFormWeicheneditor::PrintTo(QPrinter& printer) const {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
-  // The drawing as large as the page allows, keeping its proportions.
-  const TWeSize size = WeicheDrawingSize(geometry_);
-  const QRect page = painter.viewport();
-  const double scale =
-      std::min(page.width() / static_cast<double>(size.width), page.height() / static_cast<double>(size.height));
-  painter.scale(scale, scale);
-  TWeichePaintOptions o = options_;
-  o.printView = true;
-  o.nodeNumbers = false;
-  PaintWeiche(painter, geometry_, parts_, rects_, o, [this](int n) { return ChassisName(n); });
+  PaintPrintPage(painter, painter.viewport());
   return painter.end();
 }
 

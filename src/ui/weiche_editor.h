@@ -77,8 +77,6 @@ struct TWeichePaintOptions {
 // gives the name of chassis slot n.
 void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& parts, const THitRects& rects,
                  const TWeichePaintOptions& options, const std::function<std::string(int)>& chassisName);
-// Size of the whole drawing including the labels of the last column and row.
-TWeSize WeicheDrawingSize(const TWeicheGeometry& g);
 
 class TWeichePaintBox;
 
@@ -126,9 +124,14 @@ class TFormWeicheneditor : public QMainWindow {
   QPushButton* CancelButton() const { return cancel_; }
 
   // The print view drawing: as a picture, as a vector graphic, on paper.
+  // All show the used part of the drawing (PrintArea), its top left at (0, 0).
+  TWeRect PrintArea() const;
+  void PaintPrintView(QPainter& painter) const;
   QImage RenderPrintView() const;
   bool SavePng(const std::filesystem::path& file) const;
   bool SaveSvg(const std::filesystem::path& file) const;
+  // One printed page: a heading and the print view scaled into `page`.
+  void PaintPrintPage(QPainter& painter, const QRect& page) const;
   // Prints the print view scaled to the page; false when the printer fails.
   bool PrintTo(QPrinter& printer) const;
   void PrintClick();

@@ -124,6 +124,31 @@ std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrie
   return {{first.x + O + S + 2, first.y - L - 12}, {first.x + O + S + 2, first.y + 1}};
 }
 
+TWeSize WeicheDrawingSize(const TWeicheGeometry& g) {
+  return {10 * g.columnPitch + 30 + 120, 8 * g.rowPitch + 30 + 14};
+}
+
+TWeRect UsedDrawingArea(const TWeicheGeometry& g, const TCrossover& parts) {
+  const TWeSize size = WeicheDrawingSize(g);
+  int left = size.width, top = size.height, right = 0, bottom = 0;
+  bool any = false;
+  for (int s = 0; s < kUsedPartSlots; ++s) {
+    const TWPart& p = parts[static_cast<std::size_t>(s)];
+    if (p._typ < ptWire) continue;
+    for (int node : {p._nod1, p._nod2}) {
+      const TWePoint at = AnyNodePosition(g, std::min(node, kFreeWireNode));
+      left = std::min(left, at.x);
+      right = std::max(right, at.x);
+      top = std::min(top, at.y);
+      bottom = std::max(bottom, at.y);
+      any = true;
+    }
+  }
+  if (!any) return {0, 0, size.width - 1, size.height - 1};
+  // labels reach 120 pixels to the right and a line above and below a node
+  return {std::max(left - 15, 0), std::max(top - 30, 0), right + 120, bottom + 30};
+}
+
 // ---------------------------------------------------------------- labels
 
 std::string ResistanceText(double ohm) {

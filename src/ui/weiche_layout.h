@@ -84,6 +84,14 @@ std::array<TWePoint, 4> FreeWirePolyline(TWePoint a, TWePoint b);
 // Where the two label lines of a slot start (top left of the text).
 std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrientation orientation, TWePoint first);
 
+// Size of the whole drawing: the grid with its margin and the labels right
+// of the last column and below the last row.
+TWeSize WeicheDrawingSize(const TWeicheGeometry& g);
+// The part of the drawing that the occupied slots (free wires included)
+// cover, with room for their labels and the bends of free wires; the whole
+// drawing when nothing is occupied. Prints and exports show this part.
+TWeRect UsedDrawingArea(const TWeicheGeometry& g, const TCrossover& parts);
+
 // ---- labels
 
 // The second label line of resistors, capacitors and coils.

@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -343,24 +344,29 @@ TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
   TFormWeicheneditor& ed = Editor();
   const TWeicheGeometry g = ed.Geometry();
   // Node 1 joins capacitor, coil and amplifier; node 0 only capacitor and
-  // tweeter; node 50 nothing. The dot reaches 2 pixels above a node.
-  auto dotAbove = [&](const QImage& img, int node) {
+  // tweeter; nodes 3 and 50 nothing. The dot reaches 2 pixels above a node.
+  auto dotAbove = [&](const QImage& img, TWeRect area, int node) {
     const TWePoint n = NodePosition(g, node);
-    return img.pixelColor(n.x, n.y - 2) == QColor(Qt::black);
+    return img.pixelColor(n.x - area.left, n.y - 2 - area.top) == QColor(Qt::black);
   };
+  // The print view shows the used part of the grid: nodes 0..13 and labels.
+  const TWeRect area = ed.PrintArea();
+  EXPECT_EQ(area, (TWeRect{0, 0, 15 + 2 * 86 + 120, 15 + 56 + 30}));
   const QImage print = ed.RenderPrintView();
-  EXPECT_TRUE(dotAbove(print, 1));
-  EXPECT_FALSE(dotAbove(print, 0));
-  EXPECT_FALSE(dotAbove(print, 50));
+  EXPECT_EQ(print.size(), QSize(area.right + 1, area.bottom + 1));
+  EXPECT_TRUE(dotAbove(print, area, 1));
+  EXPECT_FALSE(dotAbove(print, area, 0));
+  EXPECT_FALSE(dotAbove(print, area, 3));
 
-  QImage edit(print.size(), QImage::Format_RGB32);
+  const TWeSize full = WeicheDrawingSize(g);
+  QImage edit(full.width, full.height, QImage::Format_RGB32);
   edit.fill(Qt::white);
   {
     QPainter p(&edit);
     ed.Paint(p);
   }
-  EXPECT_TRUE(dotAbove(edit, 0));
-  EXPECT_TRUE(dotAbove(edit, 50));
+  EXPECT_TRUE(dotAbove(edit, {}, 0));
+  EXPECT_TRUE(dotAbove(edit, {}, 50));
 
   ASSERT_TRUE(ed.SavePng(dir / "weiche.png"));
   EXPECT_EQ(QImage(QString::fromStdString((dir / "weiche.png").string())).size(), print.size());
@@ -378,6 +384,27 @@ TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
   printer.setOutputFileName(QString::fromStdString((dir / "weiche.pdf").string()));
   ASSERT_TRUE(ed.PrintTo(printer));
   EXPECT_GT(fs::file_size(dir / "weiche.pdf"), 1000u);
+
+  // The page carries a heading above the drawing, which fills the width.
+  QImage page(1123, 794, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  {
+    QPainter p(&page);
+    ed.PaintPrintPage(p, page.rect());
+  }
+  if (std::getenv("SONVEX_KEEP_PAGE") != nullptr) page.save(QStringLiteral("/tmp/sonvex_print_page.png"));
+  auto inkInRows = [&](int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < page.width(); ++x)
+        if (page.pixelColor(x, y).lightness() < 128) return true;
+    return false;
+  };
+  // the used part is small: three times its size at most, below a heading
+  // of twice the font size (794 / 45 = 17 pixels)
+  EXPECT_TRUE(inkInRows(0, 34));
+  const TWePoint n1 = NodePosition(g, 1);
+  EXPECT_LT(page.pixelColor(n1.x * 3, 34 + n1.y * 3).lightness(), 128);
+  EXPECT_GT(page.pixelColor(n1.x * 3, 34 + n1.y * 3 - 12).lightness(), 128);
 }
 
 // ---------------------------------------------------------------- part editor

@@ -89,6 +89,24 @@ TEST(WeicheLayout, FreeWireBendsAndLabelPositions) {
   EXPECT_EQ(v2, (TWePoint{112, 223}));
 }
 
+TEST(WeicheLayout, PrintedAreaCoversTheOccupiedSlots) {
+  const TWeicheGeometry g = WeicheGeometry(2);
+  TCrossover parts = EmptyCrossover();
+  // nothing occupied: the whole drawing
+  EXPECT_EQ(UsedDrawingArea(g, parts), (TWeRect{0, 0, 860 + 150 - 1, 448 + 44 - 1}));
+  parts[0]._typ = ptWire;  // nodes 0 (15, 15) and 1 (101, 15)
+  EXPECT_EQ(UsedDrawingArea(g, parts), (TWeRect{0, 0, 221, 45}));
+  parts[0]._typ = ptNone;
+  parts[177]._typ = ptR;  // nodes 87 (875, 407) and 98 (875, 463)
+  EXPECT_EQ(UsedDrawingArea(g, parts), (TWeRect{860, 377, 995, 493}));
+  // a free wire counts with both its nodes
+  TWPart& free1 = parts[static_cast<std::size_t>(FreeWireSlot(1))];
+  free1._typ = ptWire;
+  free1._nod1 = 98;
+  free1._nod2 = 25;  // (273, 127)
+  EXPECT_EQ(UsedDrawingArea(g, parts), (TWeRect{258, 97, 995, 493}));
+}
+
 TWPart Part(int typ, double value, double rvalue = 0, const char* note = "") {
   TWPart p;
   p._typ = static_cast<std::int16_t>(typ);
