@@ -7,9 +7,9 @@
 #include <memory>
 #include <numbers>
 
-#include "calc/freq_grid.h"
-#include "calc/result.h"
-#include "calc/solver.h"
+#include "model/freq_grid.h"
+#include "model/result.h"
+#include "network/solver.h"
 #include "calc/whole_box.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "acoustics/chassis_model.h"
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/project.h"
 
 namespace {

@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "calc/file_load.h"
 #include "calc/calc_thread.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 
 namespace {
 

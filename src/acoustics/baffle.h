@@ -2,7 +2,7 @@
 // Baffle diffraction and directivity of one chassis in 30 fixed directions.
 #include <string>
 
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/project.h"
 
 namespace sonvex {

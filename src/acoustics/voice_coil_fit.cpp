@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "calc/complex.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 

@@ -1,4 +1,4 @@
-#include "crossover/optimize_command.h"
+#include "app/optimize_command.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +9,9 @@
 
 #include "calc/calc_thread.h"
 #include "calc/check.h"
-#include "crossover/optimizer.h"
+#include "calc/file_load.h"
+#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"

@@ -3,8 +3,8 @@
 // crossover.
 #include <string>
 
-#include "calc/complex.h"
-#include "calc/result.h"
+#include "numeric/complex.h"
+#include "model/result.h"
 #include "model/project.h"
 
 namespace sonvex {

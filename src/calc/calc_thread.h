@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "calc/result.h"
-#include "calc/solver.h"
-#include "crossover/grading.h"
+#include "model/result.h"
+#include "network/solver.h"
+#include "calc/grading.h"
 #include "model/project.h"
 
 namespace sonvex {

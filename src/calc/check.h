@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/project.h"
 
 namespace sonvex {

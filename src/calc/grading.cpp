@@ -1,4 +1,4 @@
-#include "crossover/grading.h"
+#include "calc/grading.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,8 +56,8 @@ double TargetCurve(double f, double bass, double treble) {
 TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& prm) {
   TGrades g{};
   const int n = std::clamp<int>(r.nFreq, 0, kFreqEntries - 1);
-  const int nAmps = std::clamp<int>(p.nAmps, 0, kMaxAmps);
-  const int nCh = std::clamp<int>(p.nChassis, 0, kMaxChassis);
+  const int nAmps = AmpsInUse(p);
+  const int nCh = ChassisInUse(p);
   const double N = n;
   if (n == 0) return g;  // no grid, nothing to grade
 

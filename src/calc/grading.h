@@ -3,7 +3,7 @@
 // results of the whole loudspeaker for the crossover optimizer.
 #include <array>
 
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/project.h"
 
 namespace sonvex {

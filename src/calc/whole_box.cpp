@@ -49,8 +49,7 @@ double PositionPhase(int k, double f, double x, double y, double z) {
 }
 
 std::string GesamtItem(const TProjekt& p, TResult& r) {
-  // A count beyond the slots means all of them.
-  const int nChassis = std::clamp<int>(p.nChassis, 0, kChassisSlots);
+  const int nChassis = ChassisInUse(p);
   // Path terms of every chassis position and direction; the phase at a
   // frequency is the path term times -2 pi f / 344.
   std::array<std::array<double, kDirections>, kChassisSlots> pathFront{};

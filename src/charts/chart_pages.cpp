@@ -1,4 +1,4 @@
-#include "ui/chart_pages.h"
+#include "charts/chart_pages.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "calc/complex.h"
+#include "numeric/complex.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
 
@@ -33,8 +33,8 @@ constexpr std::string_view kUpdateError = "Unerwarteter Fehler: UpdateCharts mit
 double LevelOf(TComplex p) { return 20.0 * std::log10(CAbs(p) + 1e-50) + 112.0; }
 
 int PointsOf(const TResult& r) { return std::clamp<int>(r.nFreq, 0, kFreqEntries); }
-int ChassisOf(const TResult& r) { return std::clamp<int>(r.nChassis, 0, kChassisSlots); }
-int AmpsOf(const TResult& r) { return std::clamp<int>(r.nAmps, 0, kMaxAmps); }
+int ChassisOf(const TResult& r) { return ChassisInUse(r); }
+int AmpsOf(const TResult& r) { return AmpsInUse(r); }
 
 // "name (n)" of a chassis; the curve name cuts it to the legend width.
 std::string ChassisLabel(const TResult& r, int c) {
@@ -195,7 +195,7 @@ void FillPhase(TChartSet& set, const TProjekt& p, const TResult& r, TChartContro
     }
     // reference point behind the baffle, in metres (the edit holds cm)
     const double d = StrToDoubleLenient(controls.phaseReference) / -100.0;
-    const int nCurrent = std::clamp<int>(p.nChassis, 0, kMaxChassis);
+    const int nCurrent = ChassisInUse(p);
     for (int c = 1; c <= nCurrent; ++c) {
       const auto sc = static_cast<std::size_t>(c - 1);
       const int typ = r.EinbauTyp[sc];

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "model/result.h"
 #include "charts/chart.h"
 #include "charts/polar.h"
 #include "model/project.h"

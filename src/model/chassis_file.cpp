@@ -5,13 +5,11 @@
 #include <ctime>
 #include <limits>
 #include <memory>
-#include <numbers>
 #include <span>
 #include <system_error>
 #include <tuple>
 #include <vector>
 
-#include "acoustics/voice_coil_fit.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
@@ -230,18 +228,6 @@ void ReadChassisKeys(const TMyIniFile& ini, std::string_view s, TChassis& c, int
   c.OrgFilename = ini.ReadString(s, "OrgFilename", "");
 }
 
-void DeriveVersion1000Chassis(TChassis& c) {
-  if (!(c.fs > 0 && c.Re > 0 && c.Qes > 0)) return;
-  auto w = std::make_unique<TChassis>(c);
-  constexpr double kPi = std::numbers::pi;
-  w->derived.Rms = w->Re * w->Qms / w->Qes;
-  w->derived.Cms = w->Qes / (2 * kPi * w->fs * w->Re);
-  w->derived.Lms = w->Re / (2 * kPi * w->fs * w->Qes);
-  std::string memo;
-  FitVoiceCoil(*w, memo);  // without enough impedance points only the lists get sorted
-  c = *w;
-}
-
 void SaveChassisFile(const fs::path& file, const TChassis& c) {
   auto copy = std::make_unique<TChassis>(c);
   copy->OrgFilename = Utf8FromPath(file.filename());
@@ -252,20 +238,14 @@ void SaveChassisFile(const fs::path& file, const TChassis& c) {
   ini.UpdateFile();
 }
 
-bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
+bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
   const int v = ini.ReadInteger("Header", "Version", 0);
   if (!ChassisFileVersionAccepted(v)) {
     ui.ShowMessage(kWrongDataFormatText);
     return false;
   }
   ReadChassisKeys(ini, "Chassis", c, v, TChassisKeyForm::ChassisFile);
-  if (v == 1000) DeriveVersion1000Chassis(c);
   return true;
-}
-
-bool LoadChassisFile(TChassis& c, const fs::path& file, TInteraction& ui) {
-  const TMyIniFile ini(file, true, false, true, &ui);
-  return LoadChassisFrom(c, ini, ui);
 }
 
 std::string NormalizeChassisName(std::string_view name) {

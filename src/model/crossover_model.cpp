@@ -1,4 +1,4 @@
-#include "crossover/crossover_model.h"
+#include "model/crossover_model.h"
 
 namespace sonvex {
 

@@ -1,18 +1,16 @@
-#include "calc/freq_grid.h"
+#include "model/freq_grid.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
+#include "numeric/log_grid.h"
+
 namespace sonvex {
 
 void BuildFreqGrid(TProjekt& p) {
   const int n = std::clamp(p.sz, 1, kMaxGridPoints + 1);
-  const double ratio = p.fMax / p.fMin;
-  for (int i = 0; i < n; ++i) {
-    const double t = n > 1 ? static_cast<double>(i) / (n - 1) : 0.0;
-    p.freq[i] = p.fMin * std::pow(ratio, t);
-  }
+  LogGrid(p.fMin, p.fMax, std::span<double>(p.freq.data(), static_cast<std::size_t>(n)));
   p.freq[n] = 0.0;
 }
 

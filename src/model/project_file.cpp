@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <system_error>
 
-#include "acoustics/enclosure.h"
-#include "calc/freq_grid.h"
 #include "model/chassis_file.h"
+#include "model/freq_grid.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/settings.h"
@@ -217,9 +215,6 @@ const TGemGehKey kGemGeh[7] = {{"h", &TGemGeh::h},       {"b", &TGemGeh::b},    
                                {"fasl", &TGemGeh::fasl}, {"fasr", &TGemGeh::fasr}, {"faso", &TGemGeh::faso},
                                {"fasu", &TGemGeh::fasu}};
 
-// The loops over amplifiers and chassis in use stay inside the record's slots.
-int AmpsInUse(const TProjekt& p) { return std::clamp<int>(p.nAmps, 0, kMaxAmps); }
-int ChassisInUse(const TProjekt& p) { return std::clamp<int>(p.nChassis, 0, kMaxChassis); }
 
 }  // namespace
 
@@ -249,7 +244,7 @@ void SaveProject(const TProjekt& p, const fs::path& file) {
   ini.UpdateFile();
 }
 
-TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui) {
+TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui) {
   const bool empty = ini.KeyCount() == 0;
   // A missing, empty or foreign file gives the default project of the current version.
   const int v = empty ? kProjectFileVersion : ini.ReadInteger("Header", "Version", 0);
@@ -281,50 +276,15 @@ TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings
   for (int c = 0; c < kMaxChassis; ++c)
     ReadChassisKeys(ini, Numbered("Chassis", c + 1), p.Chassis[static_cast<std::size_t>(c)], v,
                     TChassisKeyForm::ProjectFile);
-  if (v == 1000) {
-    for (int c = 0; c < p.nChassis; ++c) DeriveVersion1000Chassis(p.Chassis[static_cast<std::size_t>(c)]);
-  }
 
   for (const TGemGehKey& k : kGemGeh) p.GemGeh.*k.field = ini.ReadFloat("GemGeh", k.key, 0);
-  for (int c = 0; c < p.nChassis; ++c)
+  for (int c = 0; c < ChassisInUse(p); ++c)
     ReadEinbau(ini, Numbered("Einbau", c + 1), p.Einbau[static_cast<std::size_t>(c)]);
-  for (int c = 0; c < p.nChassis; ++c)
+  for (int c = 0; c < ChassisInUse(p); ++c)
     ReadSchallwand(ini, Numbered("Schallwand", c + 1), p.Schallwand[static_cast<std::size_t>(c)], v);
 
   if (ini.HeaderError()) return TProjectLoad::BadHeader;
   return empty ? TProjectLoad::Defaults : TProjectLoad::Loaded;
-}
-
-TProjectLoad LoadProject(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
-  // Nothing is ever written back, so the file is opened for reading only and
-  // write-protected projects load as well.
-  const TMyIniFile ini(file, true, false, true, &ui);
-  return LoadProjectFrom(p, ini, settings, ui);
-}
-
-TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
-  std::error_code ec;
-  if (!fs::exists(file, ec)) return TProjectLoad::Missing;
-  char first = 1;
-  {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw TFileError("Datei kann nicht geöffnet werden: " + Utf8FromPath(file));
-    in.get(first);
-    if (!in) first = 1;  // an empty file has no first byte
-  }
-  if (first != 0) {
-    ui.ShowMessage(Utf8FromPath(file) + "\r" + std::string(kNotAProjectFileText));
-    NewProject(p);
-    return TProjectLoad::NotProjectFile;
-  }
-  const TProjectLoad result = LoadProject(p, file, settings, ui);
-  for (int c = 0; c < kMaxChassis; ++c) {
-    TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
-    TEinbau& e = p.Einbau[static_cast<std::size_t>(c)];
-    EstimateEnclosureLosses(ch, e);
-    DeriveChassisValues(ch, e, 1e-10);
-  }
-  return result;
 }
 
 std::optional<fs::path> ProjectSaveName(const fs::path& chosen) {

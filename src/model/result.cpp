@@ -1,4 +1,4 @@
-#include "calc/result.h"
+#include "model/result.h"
 
 namespace sonvex {
 

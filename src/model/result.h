@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "calc/complex.h"
+#include "numeric/complex.h"
 #include "model/project.h"
 
 namespace sonvex {
@@ -54,6 +54,10 @@ struct TResult {
 
   bool operator==(const TResult&) const = default;
 };
+
+// The amplifiers and chassis of the result in use (see AmpsInUse of the project).
+inline int AmpsInUse(const TResult& r) { return AmpsInUse(int{r.nAmps}); }
+inline int ChassisInUse(const TResult& r) { return ChassisInUse(int{r.nChassis}); }
 
 // Clears every field (a full recalculation starts from zero bytes), in place:
 // never build a TResult temporary on the stack.

@@ -1,4 +1,4 @@
-#include "ui/undo_stack.h"
+#include "model/undo_stack.h"
 
 #include <utility>
 

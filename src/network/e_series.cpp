@@ -1,4 +1,4 @@
-#include "crossover/e_series.h"
+#include "network/e_series.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "calc/solver.h"
+#include "network/solver.h"
 
 #include <algorithm>
 #include <cmath>

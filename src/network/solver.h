@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "calc/complex.h"
-#include "calc/result.h"
+#include "numeric/complex.h"
+#include "model/result.h"
 #include "model/project.h"
 
 namespace sonvex {

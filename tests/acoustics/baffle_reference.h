@@ -3,7 +3,7 @@
 // for the production version (tests and the benchmark).
 #include <string>
 
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/project.h"
 
 namespace sonvex::testing {

@@ -1,4 +1,4 @@
-#include "crossover/grading.h"
+#include "calc/grading.h"
 
 #include <gtest/gtest.h>
 

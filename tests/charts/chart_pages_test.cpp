@@ -13,7 +13,7 @@
 #include "calc/check.h"
 #include "model/number_text.h"
 #include "support/test_projects.h"
-#include "ui/chart_pages.h"
+#include "charts/chart_pages.h"
 
 namespace sonvex {
 namespace {

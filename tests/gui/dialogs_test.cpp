@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "calc/check.h"
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/file_io.h"
 #include "model/my_ini_file.h"
 #include "model/project.h"
@@ -27,6 +27,7 @@
 #include "ui/folder_dialog.h"
 #include "ui/project_properties_dialog.h"
 #include "ui/qt_interaction.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

@@ -27,6 +27,7 @@
 #include "ui/error_list_window.h"
 #include "ui/main_form.h"
 #include "ui/project_properties_dialog.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

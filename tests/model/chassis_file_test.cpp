@@ -1,3 +1,4 @@
+#include "calc/file_load.h"
 #include "model/chassis_file.h"
 
 #include <gmock/gmock.h>
@@ -12,6 +13,7 @@
 #include "files_test_util.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "calc/freq_grid.h"
+#include "model/freq_grid.h"
 
 #include <gtest/gtest.h>
 

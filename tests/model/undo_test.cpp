@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/project.h"
-#include "ui/undo_stack.h"
+#include "model/undo_stack.h"
 
 namespace sonvex {
 namespace {

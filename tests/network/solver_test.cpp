@@ -1,4 +1,4 @@
-#include "calc/solver.h"
+#include "network/solver.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "calc/freq_grid.h"
+#include "model/freq_grid.h"
 
 namespace sonvex {
 namespace {

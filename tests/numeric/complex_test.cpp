@@ -1,4 +1,4 @@
-#include "calc/complex.h"
+#include "numeric/complex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "crossover/optimizer.h"
+#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,14 @@
 #include <random>
 #include <sstream>
 
+#include "calc/file_load.h"
 #include "calc/check.h"
-#include "crossover/optimize_command.h"
+#include "app/optimize_command.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
 #include "support/test_projects.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {
