@@ -7,10 +7,10 @@
 #include <memory>
 #include <numbers>
 
+#include "calc/whole_box.h"
 #include "model/freq_grid.h"
 #include "model/result.h"
 #include "network/solver.h"
-#include "calc/whole_box.h"
 
 namespace {
 

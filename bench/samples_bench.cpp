@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "calc/file_load.h"
 #include "calc/calc_thread.h"
+#include "calc/file_load.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"

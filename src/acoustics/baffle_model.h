@@ -11,9 +11,9 @@
 
 namespace sonvex::baffle {
 
-inline constexpr int kElements = 480;     // nominal element count N (two passes)
+inline constexpr int kElements = 480;        // nominal element count N (two passes)
 inline constexpr int kPass = kElements / 2;  // elements per pass
-inline constexpr int kPistonSteps = 100;  // M: half the number of integration steps
+inline constexpr int kPistonSteps = 100;     // M: half the number of integration steps
 
 struct TEdgeElement {
   double x = 0, y = 0, z = 0, r = 0, s = 0;

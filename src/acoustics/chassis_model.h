@@ -3,8 +3,8 @@
 // grid, and the interpolation of measured curves.
 #include <string>
 
-#include "model/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex {
 

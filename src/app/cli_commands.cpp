@@ -16,6 +16,7 @@
 #include "calc/calc_thread.h"
 #include "calc/check.h"
 #include "calc/file_load.h"
+#include "charts/chart_pages.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -24,7 +25,6 @@
 #include "model/project_file.h"
 #include "model/result_export.h"
 #include "model/settings.h"
-#include "charts/chart_pages.h"
 
 namespace sonvex {
 

@@ -10,13 +10,13 @@
 #include "calc/calc_thread.h"
 #include "calc/check.h"
 #include "calc/file_load.h"
-#include "optimizer/opti_preconditions.h"
-#include "optimizer/optimizer.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer.h"
 
 namespace sonvex {
 

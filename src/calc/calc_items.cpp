@@ -6,8 +6,8 @@
 #include "calc/calc_thread.h"
 #include "calc/chassis_item.h"
 #include "calc/check.h"
-#include "network/solver.h"
 #include "calc/whole_box.h"
+#include "network/solver.h"
 
 namespace sonvex {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <thread>
 
-#include "model/result.h"
-#include "network/solver.h"
 #include "calc/grading.h"
 #include "model/project.h"
+#include "model/result.h"
+#include "network/solver.h"
 
 namespace sonvex {
 

@@ -78,7 +78,6 @@ bool LoadChassisFile(TChassis& c, const fs::path& file, TInteraction& ui) {
   return LoadChassisFrom(c, ini, ui);
 }
 
-
 void DeriveVersion1000Chassis(TChassis& c) {
   if (!(c.fs > 0 && c.Re > 0 && c.Qes > 0)) return;
   auto w = std::make_unique<TChassis>(c);

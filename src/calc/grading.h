@@ -3,8 +3,8 @@
 // results of the whole loudspeaker for the crossover optimizer.
 #include <array>
 
-#include "model/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex {
 

@@ -4,8 +4,8 @@
 // by its position and summed in 30 directions; the voltage and level limits.
 #include <string>
 
-#include "model/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex {
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <system_error>
 
-#include "numeric/complex.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "model/result.h"
 #include "charts/chart.h"
 #include "charts/polar.h"
 #include "model/project.h"
+#include "model/result.h"
 
 class QPainter;
 

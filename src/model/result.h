@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "numeric/complex.h"
 #include "model/project.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "numeric/complex.h"
-#include "model/result.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
+#include "model/result.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 

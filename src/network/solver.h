@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "numeric/complex.h"
-#include "model/result.h"
 #include "model/project.h"
+#include "model/result.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 

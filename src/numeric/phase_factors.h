@@ -32,7 +32,7 @@ void PhaseFactors(const TTermList& list, double k, std::vector<double>& reBuf, s
 // Sum of a range of the buffers, in four interleaved partial sums so the
 // additions do not wait for each other.
 inline TComplex RangeSum(std::size_t from, std::size_t to, const std::vector<double>& reBuf,
-                  const std::vector<double>& imBuf) {
+                         const std::vector<double>& imBuf) {
   double re[4] = {0, 0, 0, 0}, im[4] = {0, 0, 0, 0};
   std::size_t i = from;
   for (; i + 4 <= to; i += 4)

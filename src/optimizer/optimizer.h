@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "calc/calc_thread.h"
-#include "model/result.h"
 #include "calc/grading.h"
 #include "model/project.h"
+#include "model/result.h"
 #include "optimizer/opti_steps.h"
 
 namespace sonvex {

@@ -49,7 +49,6 @@ constexpr const char* kDiscardQuestion = "Wirklich alle Änderungen ohne zu sich
 constexpr const char* kProjectFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ";
 constexpr const char* kProjectSaveFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ|Alle Dateien (*.*)|*.*";
 
-
 // A paint box: draws through a callback into its whole client area.
 class TPaintBox : public QWidget {
  public:

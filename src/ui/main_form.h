@@ -14,10 +14,10 @@
 #include <string_view>
 
 #include "calc/calc_thread.h"
+#include "charts/chart_pages.h"
 #include "model/captions.h"
 #include "model/project.h"
 #include "model/settings.h"
-#include "charts/chart_pages.h"
 #include "model/undo_stack.h"
 
 class QAction;

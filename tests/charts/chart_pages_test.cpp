@@ -11,9 +11,9 @@
 
 #include "calc/calc_thread.h"
 #include "calc/check.h"
+#include "charts/chart_pages.h"
 #include "model/number_text.h"
 #include "support/test_projects.h"
-#include "charts/chart_pages.h"
 
 namespace sonvex {
 namespace {

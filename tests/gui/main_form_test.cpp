@@ -23,11 +23,11 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/error_list_window.h"
 #include "ui/main_form.h"
 #include "ui/project_properties_dialog.h"
-#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

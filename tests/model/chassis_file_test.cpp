@@ -1,5 +1,5 @@
-#include "calc/file_load.h"
 #include "model/chassis_file.h"
+#include "calc/file_load.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "calc/file_load.h"
 #include "model/project_file.h"
+#include "calc/file_load.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "acoustics/enclosure.h"
-#include "model/freq_grid.h"
 #include "files_test_util.h"
 #include "model/chassis_file.h"
+#include "model/freq_grid.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/settings.h"

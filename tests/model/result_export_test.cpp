@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "model/result.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
+#include "model/result.h"
 #include "support/scripted_interaction.h"
 
 namespace sonvex {

@@ -1,5 +1,5 @@
-#include "optimizer/opti_preconditions.h"
 #include "optimizer/optimizer.h"
+#include "optimizer/opti_preconditions.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +12,14 @@
 #include <random>
 #include <sstream>
 
-#include "calc/file_load.h"
-#include "calc/check.h"
 #include "app/optimize_command.h"
+#include "calc/check.h"
+#include "calc/file_load.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
-#include "support/test_projects.h"
 #include "support/scripted_interaction.h"
+#include "support/test_projects.h"
 
 namespace sonvex {
 namespace {
