@@ -217,6 +217,16 @@ void ReadChassisKeys(const TMyIniFile& ini, std::string_view s, TChassis& c, int
   ChassisKeys(io, c, form, v);
 }
 
+void SaveChassisFile(const fs::path& file, const TChassis& c) {
+  auto copy = std::make_unique<TChassis>(c);
+  copy->OrgFilename = Utf8FromPath(file.filename());
+  copy->pubdate = TodayText();
+  TMyIniFile ini(file, true, true, false);
+  ini.WriteInteger("Header", "Version", kChassisFileVersion);
+  WriteChassisKeys(ini, "Chassis", *copy, TChassisKeyForm::ChassisFile);
+  ini.UpdateFile();
+}
+
 bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
   const int v = ini.ReadInteger("Header", "Version", 0);
   if (!ChassisFileVersionAccepted(v)) {
