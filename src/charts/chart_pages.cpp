@@ -14,6 +14,7 @@
 #include "model/file_io.h"
 #include "model/number_text.h"
 #include "numeric/complex.h"
+#include "numeric/constants.h"
 
 namespace sonvex {
 
@@ -209,8 +210,8 @@ void FillPhase(TChartSet& set, const TProjekt& p, const TResult& r, TChartContro
       SetCurve(chart, kf + 1, name + " Reflex (" + std::to_string(c) + ")", color, rear);
       auto phaseOf = [&r, d](const TDirTable& table) {
         return [&r, d, tbl = &table](std::size_t i) {
-          const double lambda = 344.0 / r.freq[i];
-          return CPhase(CRotate((*tbl)[i][0], d / lambda * 2.0 * 3.14159)) * 57.295827908797776;
+          const double lambda = kSpeedOfSound / r.freq[i];
+          return CPhase(CRotate((*tbl)[i][0], d / lambda * 2.0 * kPiShort)) * 57.295827908797776;
         };
       };
       FillCurve(chart, kf, r, phaseOf(r.ContribFront[sc]));

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstddef>
 
+#include "numeric/constants.h"
+
 namespace sonvex {
 
 double RoundToESeries(double x, TESeries series) {
-  if (x < 1e-100) return 1e-100;
+  if (x < kAbsent) return kAbsent;
   // Every fourth E24 value is an E6 value, every second an E12 value.
   const std::size_t step = series == TESeries::E6 ? 4 : 2;
   const double decade = std::pow(10.0, std::floor(std::log10(x)));

@@ -5,6 +5,8 @@
 #include <numbers>
 #include <set>
 
+#include "numeric/constants.h"
+
 namespace sonvex {
 
 namespace {
@@ -152,7 +154,7 @@ void TSolverWork::Solve(std::vector<TComplex>& x) {
   x.resize(static_cast<std::size_t>(n));
   for (int c = 0; c < n; ++c) {
     TComplex d = row(c)[c];
-    if (CAbs(d) == 0.0) d.re = 1e-100;
+    if (CAbs(d) == 0.0) d.re = kAbsent;
     x[c] = CDiv(row(c)[n], d);
   }
 }
@@ -219,7 +221,7 @@ std::string WeicheItem(const TProjekt& p, int a, TResult& r, TSolverWork& work) 
         if (!CIsFinite(CMul(x[k], r.ChassisZ[e.chassisnr][i]))) return WeicheFailText(a);
       } else if (e.typ == ptAmp) {
         TComplex cur = x[k];
-        if (CAbs(cur) == 0.0) cur.re = 1e-100;
+        if (CAbs(cur) == 0.0) cur.re = kAbsent;
         ampZ = CDiv(COne, CAdd(CDiv(COne, ampZ), cur));
       }
     }
