@@ -47,9 +47,12 @@ void Compare(const json& want, const json& got, const std::string& path, std::ve
   if (want.is_number() && got.is_number()) {
     const double a = want.get<double>();
     const double b = got.get<double>();
-    if (!(std::fabs(a - b) <= kRelativeTolerance * std::max(std::fabs(a), std::fabs(b))))
-      diffs.push_back(path + ": expected " + want.dump() + ", got " + got.dump() + " (relative difference " +
-                      std::to_string(std::fabs(a - b) / std::max(std::fabs(a), std::fabs(b))) + ")");
+    if (!(std::fabs(a - b) <= kRelativeTolerance * std::max(std::fabs(a), std::fabs(b)))) {
+      char relative[32];
+      std::snprintf(relative, sizeof relative, "%.3g", std::fabs(a - b) / std::max(std::fabs(a), std::fabs(b)));
+      diffs.push_back(path + ": expected " + want.dump() + ", got " + got.dump() + " (relative difference " + relative +
+                      ")");
+    }
     return;
   }
   if (want.type() != got.type()) {
