@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "crossover/crossover_model.h"
+#include "model/crossover_model.h"
 #include "model/parts_library.h"
 
 class QButtonGroup;

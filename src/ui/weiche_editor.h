@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "crossover/crossover_model.h"
+#include "model/crossover_model.h"
 #include "ui/weiche_layout.h"
 
 class QAction;

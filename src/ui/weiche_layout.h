@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-#include "crossover/crossover_model.h"
+#include "model/crossover_model.h"
 
 namespace sonvex {
 

@@ -28,8 +28,9 @@
 #include <mutex>
 #include <vector>
 
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/interaction.h"
+#include "support/scripted_interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
 #include "support/test_projects.h"
