@@ -32,8 +32,10 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "ui/calc_host.h"
+#include "ui/chassis_editor.h"
 #include "ui/error_list_window.h"
 #include "ui/folder_dialog.h"
+#include "ui/gem_geh_dialog.h"
 #include "ui/project_properties_dialog.h"
 
 namespace sonvex {
@@ -304,12 +306,12 @@ void TMainForm::BuildMenus() {
   // active filters, the display options and the auxiliary calculations are
   // windows of their own; until they exist their items do nothing.
   QMenu* chassis = addMenu("menuChassis", "&Chassis && Einbau");
-  addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", {});
+  addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", [this] { GemGehClick(); });
   chassis->addSeparator();
   for (int n = 1; n <= kChassisSlots; ++n) {
     const std::string name = "actChassis" + std::to_string(n);
     const std::string keys = "Ctrl+F" + std::to_string(n);
-    addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), {});
+    addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), [this, n] { ChassisItemClick(n); });
   }
   chassis->addSeparator();
   addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, {});
@@ -347,7 +349,12 @@ void TMainForm::BuildMenus() {
 
   QMenu* windows = addMenu("menuFenster", "&Fenster");
   addItem(windows, "actShowWeiche", "Weicheneditor zeigen", "Ctrl+W", {});
-  addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", {});
+  addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", [this] {
+    if (chassisEd_ == nullptr || !ChassisEdOpen) return;
+    chassisEd_->show();
+    chassisEd_->raise();
+    chassisEd_->activateWindow();
+  });
   addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, {});
 
   QMenu* help = addMenu("menuHilfe", "&Hilfe");
@@ -389,8 +396,9 @@ void TMainForm::ShowErrorList() {
 }
 
 void TMainForm::CloseEditors() {
-  // The chassis and crossover editors are windows of their own that do not
-  // exist yet; their flags are cleared as closing them would.
+  // The crossover editor does not exist yet; its flag is cleared as closing
+  // it would.
+  if (chassisEd_ != nullptr && chassisEd_->isVisible()) chassisEd_->reject();
   ChassisEdOpen = false;
   WeicheEdOpen = false;
 }
@@ -657,6 +665,30 @@ void TMainForm::ProjectPropertiesClick() {
 void TMainForm::FoldersClick() {
   TFormVerzeichnisse dialog(settings_, &ui_, this);
   execDialog(dialog);
+}
+
+void TMainForm::ChassisItemClick(int n) {
+  if (n < 1 || n > project_->nChassis || ChassisEdOpen || OptiOpen) return;
+  if (chassisEd_ == nullptr) chassisEd_ = new TFormChassisEd(*this, settings_, ui_, this);
+  chassisEd_->Open(n - 1);
+  chassisEd_->setWindowTitle(Q("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
+  ChassisEdOpen = true;
+  RefreshMenuState();
+  chassisEd_->show();
+  chassisEd_->raise();
+  chassisEd_->activateWindow();
+}
+
+void TMainForm::GemGehClick() {
+  if (ChassisEdOpen || OptiOpen) return;
+  TFormGemGeh dialog(this);
+  dialog.Fill(*project_);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  PushUndo("Gemeinsames Außengehäuse editieren");
+  dialog.Apply(*project_);
+  project_->bSaved = false;
+  RefreshMenuState();
+  RequestCalc();
 }
 
 // ---------------------------------------------------------------- undo and reference
