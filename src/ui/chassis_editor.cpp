@@ -119,7 +119,8 @@ class TTypePicture : public QWidget {
 };
 
 // A label and an edit in one row; hiding the row hides both.
-QLineEdit* AddEditRow(QGridLayout* grid, int row, int col, const char* label, const char* name, int labelWidth = 0) {
+QLineEdit* AddEditRow(QGridLayout* grid, int row, int col, const char* label, const char* name, int labelWidth = 0,
+                      int columns = 1) {
   auto* box = new QWidget;
   box->setObjectName(QString::fromLatin1(name) + "Row");
   auto* h = new QHBoxLayout(box);
@@ -132,7 +133,7 @@ QLineEdit* AddEditRow(QGridLayout* grid, int row, int col, const char* label, co
   l->setBuddy(e);
   h->addWidget(l);
   h->addWidget(e);
-  grid->addWidget(box, row, col);
+  grid->addWidget(box, row, col, 1, columns);
   return e;
 }
 
@@ -198,7 +199,7 @@ TFormChassisEd::TFormChassisEd(TMainForm& main, TSettings& settings, TInteractio
 
   help_ = new TFormHilfetext(this);
   reLe2_ = new TFormReLe2(this);
-  resize(1020, 680);
+  resize(1180, 680);
   loading_ = false;
 }
 
@@ -216,11 +217,11 @@ void TFormChassisEd::BuildChassisPage(QWidget* page) {
   auto* form = new QGridLayout;
   form->setVerticalSpacing(2);
   int row = 0;
-  auto* name = AddEditRow(form, row++, 0, "Name", "EditName", 70);
-  name->setMaximumWidth(220);
+  auto* name = AddEditRow(form, row++, 0, "Name", "EditName", 70, 2);
+  name->setMaximumWidth(QWIDGETSIZE_MAX);
   name->setMaxLength(22);
-  auto* comment = AddEditRow(form, row++, 0, "Kommentar", "EditKommentar", 70);
-  comment->setMaximumWidth(220);
+  auto* comment = AddEditRow(form, row++, 0, "Kommentar", "EditKommentar", 70, 2);
+  comment->setMaximumWidth(QWIDGETSIZE_MAX);
   comment->setMaxLength(102);
   const std::array<std::pair<const char*, const char*>, 15> numbers{{{"fs [Hz]", "Editfs"},
                                                                      {"Qes", "EditQes"},
@@ -239,7 +240,7 @@ void TFormChassisEd::BuildChassisPage(QWidget* page) {
                                                                      {"Nennimp. [Ohm]", "EditZNenn"}}};
   for (std::size_t k = 0; k < numbers.size(); ++k)
     AddEditRow(form, row + static_cast<int>(k % 8), static_cast<int>(k / 8), numbers[k].first, numbers[k].second,
-               k / 8 == 0 ? 70 : 80);
+               k / 8 == 0 ? 70 : 100);
   left->addLayout(form);
   left->addWidget(MakeCheck("rückseitig geschlossen (z. B. HT-Kalotten)", "cbHintengeschl"));
   auto* fitButton = MakeButton("Re.. und Le.. aus Impedanzgang errechnen", "BtnLeReLe2rechnen");
@@ -268,8 +269,9 @@ void TFormChassisEd::BuildChassisPage(QWidget* page) {
     g->setHorizontalHeaderLabels({QText("f [Hz]"), QText(valueHeads[k])});
     g->verticalHeader()->setDefaultSectionSize(18);
     g->verticalHeader()->setMinimumWidth(28);
-    g->horizontalHeader()->setDefaultSectionSize(62);
-    g->setMinimumWidth(170);
+    g->horizontalHeader()->setDefaultSectionSize(72);
+    g->setMinimumWidth(200);
+    g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grids_[k] = g;
     mg->addWidget(g, 1, static_cast<int>(k));
   }
@@ -517,7 +519,7 @@ void TFormChassisEd::BuildMorePage(QWidget* page) {
                                                                    {"Gewicht [g]", "Ed_gewicht"},
                                                                    {"xmax [mm]", "EditXmax"}}};
   for (std::size_t k = 0; k < edits.size(); ++k)
-    AddEditRow(g, static_cast<int>(k % 9), static_cast<int>(k / 9), edits[k].first, edits[k].second, 200);
+    AddEditRow(g, static_cast<int>(k % 9), static_cast<int>(k / 9), edits[k].first, edits[k].second, 240);
   v->addLayout(g);
   Edit("Ed_bnr")->setMaxLength(15);
   auto* note = new QLabel(QText("Diese Angaben dienen nur der Information; die Simulation verwendet sie nicht."));
@@ -602,6 +604,8 @@ void TFormChassisEd::FillControls() {
   const TSchallwand& w = schallwand_;
   Edit("EditName")->setText(QText(c.Name.View()));
   Edit("EditKommentar")->setText(QText(c.Kommentar.View()));
+  Edit("EditName")->setCursorPosition(0);
+  Edit("EditKommentar")->setCursorPosition(0);
   SetFieldNumber(Edit("Editfs"), c.fs);
   SetFieldNumber(Edit("EditQes"), c.Qes);
   SetFieldNumber(Edit("EditQms"), c.Qms);
