@@ -119,6 +119,19 @@ TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {
   EXPECT_FALSE(f.ChassisEdOpen);
   EXPECT_TRUE(f.Menu("menuChassis")->menuAction()->isEnabled());
   EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+
+  // "Chassiseditor zeigen" brings the open editor back; a project command
+  // that replaces the project closes it.
+  OpenEditor(1);
+  ed.hide();
+  f.Action("actShowChassis")->trigger();
+  EXPECT_TRUE(ed.isVisible());
+  f.RestoreReferenceClick();  // no reference: nothing happens
+  EXPECT_TRUE(ed.isVisible());
+  f.RememberReferenceClick();
+  f.RestoreReferenceClick();
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_FALSE(f.ChassisEdOpen);
 }
 
 TEST_F(ChassisEditor, UnchangedOkKeepsTheRecordsExactly) {
@@ -563,6 +576,17 @@ TEST_F(GemGeh, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
   });
   EXPECT_TRUE(f.Project().Schallwand == before->Schallwand);
   EXPECT_TRUE(f.Project().GemGeh == before->GemGeh);
+}
+
+TEST_F(GemGeh, ShippedProjectConfirmedUnchangedStaysAsItIs) {
+  options.startFile = fs::path(SONVEX_TEST_DATA) / ".." / ".." / "data" / "Projekte" / "Dreiweg-Standbox.ZPJ";
+  form = std::make_unique<TMainForm>(settings, ui, options);
+  ASSERT_TRUE(form->WaitCalcIdle());
+  ASSERT_TRUE(form->Project().Schallwand[0].usegemgeh);
+  const auto before = std::make_unique<TProjekt>(form->Project());
+  RunDialog([](TFormGemGeh& d) { EXPECT_TRUE(d.Control<QCheckBox>("CheckBox1")->isChecked()); });
+  EXPECT_TRUE(form->Project().Schallwand == before->Schallwand);
+  EXPECT_TRUE(form->Project().GemGeh == before->GemGeh);
 }
 
 TEST_F(GemGeh, CancelChangesNothingAndUncheckedSlotsKeepTheirBaffle) {
