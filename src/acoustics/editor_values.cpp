@@ -11,7 +11,9 @@
 
 namespace sonvex {
 
-std::string FieldText(double recordValue, double factor, int width) { return FormatNumber(recordValue * factor, width); }
+std::string FieldText(double recordValue, double factor, int width) {
+  return FormatNumber(recordValue * factor, width);
+}
 
 double FieldValue(std::string_view text, double factor) { return StrToDoubleLenient(text) / factor; }
 
@@ -139,10 +141,10 @@ bool AskLevelShift(TChassis& c, TInteraction& ui) {
 // ---------------------------------------------------------------- voice-coil fit
 
 std::string FitResultQuestion(const TChassis& f) {
-  return "Es wurde errechnet:\r\nLe  = " + FormatNumber(f.Le * 1000, 6) + " mH" + "\r\n" + "Re2 = " +
-         FormatNumber(f.Re2, 6) + " Ohm" + "\r\n" + "Le2 = " + FormatNumber(f.Le2 * 1000, 6) + " mH" + "\r\n" +
-         "Re3 = " + FormatNumber(f.Re3, 6) + " Ohm" + "\r\n" + "Le3 = " + FormatNumber(f.Le3 * 1000, 6) + " mH" +
-         "\r\n" + "Sollen die Werte übernommen werden?";
+  return "Es wurde errechnet:\r\nLe  = " + FormatNumber(f.Le * 1000, 6) + " mH" + "\r\n" +
+         "Re2 = " + FormatNumber(f.Re2, 6) + " Ohm" + "\r\n" + "Le2 = " + FormatNumber(f.Le2 * 1000, 6) + " mH" +
+         "\r\n" + "Re3 = " + FormatNumber(f.Re3, 6) + " Ohm" + "\r\n" + "Le3 = " + FormatNumber(f.Le3 * 1000, 6) +
+         " mH" + "\r\n" + "Sollen die Werte übernommen werden?";
 }
 
 // ---------------------------------------------------------------- help texts
@@ -166,8 +168,8 @@ THelpText AirLoadHelp(double amem, double mmd, double vb) {
   if (amem > 0 && mmd > 0) {
     // Ratio of a reference diaphragm of 0,05 g/cm² to the actual moving mass.
     const double x = amem * 0.5 / mmd;
-    t += "mb = " + FormatNumber(std::pow(0.94, x), 5) + " bei wenig Dämmmaterial" + "\r" + "mb = " +
-         FormatNumber(std::pow(0.9, x), 5) + " bei viel Dämmmaterial in der Box";
+    t += "mb = " + FormatNumber(std::pow(0.94, x), 5) + " bei wenig Dämmmaterial" + "\r" +
+         "mb = " + FormatNumber(std::pow(0.9, x), 5) + " bei viel Dämmmaterial in der Box";
   } else {
     t += "< Daten sind nicht errechenbar wg. fehlender TS-Parameter. >";
   }
@@ -177,16 +179,15 @@ THelpText AirLoadHelp(double amem, double mmd, double vb) {
     t += "Schätzwert für eingegebenes Volumen: " + FormatNumber(344 / (1.6 * std::pow(vb, 0.33333)), 6) + " Hz.";
   else
     t += "< Daten wegen fehlender Volumenangabe nicht berechenbar>";
-  t +=
-      "\r\r"
-      "Die Luftlast bei der Frequenz f ergibt sich zu\r"
-      "mbf = (f^2 + mb(fmb^2)) / (f^2 + fmb^2)\r"
-      "\r"
-      "Eine präzisere Berechnung von mb und fmb wäre unter Betrachtung der\r"
-      "Gehäusegeometrie und der Chassisposition möglich.\r"
-      "\r"
-      "Die Schätzwerte beruhen auf Vergleichen von Simulation und Messung an geschlossenen Boxen "
-      "mit Konuschassis von 10 bis 30 cm Durchmesser.";
+  t += "\r\r"
+       "Die Luftlast bei der Frequenz f ergibt sich zu\r"
+       "mbf = (f^2 + mb(fmb^2)) / (f^2 + fmb^2)\r"
+       "\r"
+       "Eine präzisere Berechnung von mb und fmb wäre unter Betrachtung der\r"
+       "Gehäusegeometrie und der Chassisposition möglich.\r"
+       "\r"
+       "Die Schätzwerte beruhen auf Vergleichen von Simulation und Messung an geschlossenen Boxen "
+       "mit Konuschassis von 10 bis 30 cm Durchmesser.";
   return {"Luftlastfaktor", t};
 }
 

@@ -16,13 +16,13 @@
 namespace sonvex {
 
 // ---- units: a field shows record value × factor
-inline constexpr double kLitre = 1000.0;        // m³ -> Liter
-inline constexpr double kSquareCm = 10000.0;    // m² -> cm²
-inline constexpr double kMilli = 1000.0;        // m -> mm, H -> mH, kg -> g
-inline constexpr double kCm = 100.0;            // m -> cm
-inline constexpr double kMicro = 1e6;           // F -> µF
+inline constexpr double kLitre = 1000.0;      // m³ -> Liter
+inline constexpr double kSquareCm = 10000.0;  // m² -> cm²
+inline constexpr double kMilli = 1000.0;      // m -> mm, H -> mH, kg -> g
+inline constexpr double kCm = 100.0;          // m -> cm
+inline constexpr double kMicro = 1e6;         // F -> µF
 inline constexpr double kDegToRad = 0.017453292519943295769;
-inline constexpr int kEditWidth = 7;            // characters of a number in an edit field
+inline constexpr int kEditWidth = 7;  // characters of a number in an edit field
 
 // The text of a record value in a field: value × factor, at most `width`
 // characters with a decimal comma.
@@ -84,8 +84,8 @@ std::vector<std::string> HelpLines(std::string_view text);
 // One chassis slot in the common-cabinet dialog (lengths in metres).
 struct TCabinetEntry {
   bool use = false;
-  int face = 0;      // 0..5 "nach vorn" ... "nach unten"
-  int rearSide = 0;  // 0 same face, 1 opposite face
+  int face = 0;           // 0..5 "nach vorn" ... "nach unten"
+  int rearSide = 0;       // 0 same face, 1 opposite face
   double a = 0, c = 0;    // chassis position on its face
   double ar = 0, cr = 0;  // rear outlet position on the rear face
   bool operator==(const TCabinetEntry&) const = default;

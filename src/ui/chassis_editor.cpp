@@ -282,10 +282,10 @@ void TFormChassisEd::BuildChassisPage(QWidget* page) {
   mg->addWidget(MakeCheck("Amplitudengang auch für fs-Bereich", "CBUseFA4fs"), 3, 0, 1, 2);
   auto* combo = new QComboBox;
   combo->setObjectName("ComboBox1");
-  for (const char* item : {"1. Unendliche Schallwand", "2. DIN-Schallwand / 200 Liter",
-                           "3. Korvant Testgehäuse kleine Seite", "4. Korvant Testgehäuse große Seite",
-                           "5. zu simulierende Box", "6. Korvant Testgehäuse klein (alt)",
-                           "7. Korvant Testgehäuse groß (alt)"})
+  for (const char* item :
+       {"1. Unendliche Schallwand", "2. DIN-Schallwand / 200 Liter", "3. Korvant Testgehäuse kleine Seite",
+        "4. Korvant Testgehäuse große Seite", "5. zu simulierende Box", "6. Korvant Testgehäuse klein (alt)",
+        "7. Korvant Testgehäuse groß (alt)"})
     combo->addItem(QText(item));
   // Conditions 6 and 7 come only from files.
   combo->removeItem(6);
@@ -320,7 +320,8 @@ void TFormChassisEd::BuildEnclosurePage(QWidget* page) {
   auto* types = new QGroupBox(QText("Gehäusetyp"));
   auto* tl = new QVBoxLayout(types);
   const std::array<const char*, 5> captions{"Gehäuse integriert (HT)", "geschlossen", "Bassreflex",
-                                            "Bandpass (geschlossen / Bassreflex)", "Bandpass (Bassreflex / Bassreflex)"};
+                                            "Bandpass (geschlossen / Bassreflex)",
+                                            "Bandpass (Bassreflex / Bassreflex)"};
   auto* group = new QButtonGroup(this);
   for (std::size_t t = 0; t < 5; ++t) {
     auto* rb = new QRadioButton(QText(captions[t]));
@@ -487,9 +488,9 @@ void TFormChassisEd::BuildBafflePage(QWidget* page) {
   AddEditRow(rg, 2, 0, "vertikal (nach oben) [cm]", "EditVertr", 200);
   AddEditRow(rg, 3, 0, "zum Hörer [cm]", "EditStrar", 200);
   right->addWidget(rearGroup_);
-  auto* note = new QLabel(QText(
-      "Die Position bezieht sich auf einen gemeinsamen Nullpunkt aller Chassis, z. B. die Mitte der Schallwand; "
-      "Punkte hinter der Schallwand haben negative Werte \"zum Hörer\"."));
+  auto* note = new QLabel(
+      QText("Die Position bezieht sich auf einen gemeinsamen Nullpunkt aller Chassis, z. B. die Mitte der Schallwand; "
+            "Punkte hinter der Schallwand haben negative Werte \"zum Hörer\"."));
   note->setWordWrap(true);
   right->addWidget(note);
   right->addStretch();
@@ -573,10 +574,8 @@ void TFormChassisEd::FillGrids() {
 
 void TFormChassisEd::ReadGrids() {
   TChassis& c = *chassis_;
-  const std::array<std::pair<TFreqArray*, TFreqArray*>, 4> targets{{{&c.FgangAF, &c.FgangA},
-                                                                    {&c.FgangAPF, &c.FgangAP},
-                                                                    {&c.FgangIF, &c.FgangI},
-                                                                    {&c.FgangIPF, &c.FgangIP}}};
+  const std::array<std::pair<TFreqArray*, TFreqArray*>, 4> targets{
+      {{&c.FgangAF, &c.FgangA}, {&c.FgangAPF, &c.FgangAP}, {&c.FgangIF, &c.FgangI}, {&c.FgangIPF, &c.FgangIP}}};
   auto plain = [](const std::string& t) { return StrToDoubleLenient(t); };
   auto phase = [](const std::string& t) { return PhaseValue(t); };
   for (std::size_t k = 0; k < 4; ++k) {
@@ -591,8 +590,7 @@ void TFormChassisEd::ReadGrids() {
       // An empty cell reads as 0 and ends the list.
       if (!(fr > 0)) break;
       f[static_cast<std::size_t>(r)] = fr;
-      v[static_cast<std::size_t>(r)] =
-          isPhase ? CellNumber(g->item(r, 1), phase) : CellNumber(g->item(r, 1), plain);
+      v[static_cast<std::size_t>(r)] = isPhase ? CellNumber(g->item(r, 1), phase) : CellNumber(g->item(r, 1), plain);
     }
   }
 }
@@ -689,8 +687,7 @@ void TFormChassisEd::FillControls() {
   // shows nothing and the record keeps its value.
   Control<QComboBox>("ComboBox2")->setCurrentIndex(w.direction >= 0 && w.direction <= 5 ? w.direction : -1);
   Control<QComboBox>("ComboBox3")->setCurrentIndex(w.directionr >= 0 && w.directionr <= 1 ? w.directionr : -1);
-  Control<QComboBox>("CB_Membranform")
-      ->setCurrentIndex(w.Membranform >= 0 && w.Membranform <= 2 ? w.Membranform : -1);
+  Control<QComboBox>("CB_Membranform")->setCurrentIndex(w.Membranform >= 0 && w.Membranform <= 2 ? w.Membranform : -1);
   const std::array<std::pair<const char*, double>, 15> lengths{{{"Edita", w.a},
                                                                 {"Editb", w.b},
                                                                 {"Editc", w.c},
@@ -1032,8 +1029,8 @@ void TFormChassisEd::BtnladenClick() {
 }
 
 void TFormChassisEd::BtnSpeichernClick() {
-  const auto chosen = ui_.PickSaveFile("Chassis speichern", kChassisFilter, settings_.chassisFolder,
-                                       chassis_->Name.Str() + ".ZCH");
+  const auto chosen =
+      ui_.PickSaveFile("Chassis speichern", kChassisFilter, settings_.chassisFolder, chassis_->Name.Str() + ".ZCH");
   if (!chosen) return;
   ReadControls();
   try {

@@ -39,18 +39,18 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   auto* boxGroup = new QGroupBox(QText("Außengehäuse [cm]"));
   auto* bg = new QGridLayout(boxGroup);
   const std::array<std::pair<const char*, const char*>, 7> boxFields{{{"Höhe", "Edith"},
-                                                                     {"Breite", "Editb"},
-                                                                     {"Tiefe", "Editt"},
-                                                                     {"Fase vorn links", "Editfasl"},
-                                                                     {"Fase vorn rechts", "Editfasr"},
-                                                                     {"Fase vorn oben", "Editfaso"},
-                                                                     {"Fase vorn unten", "Editfasu"}}};
+                                                                      {"Breite", "Editb"},
+                                                                      {"Tiefe", "Editt"},
+                                                                      {"Fase vorn links", "Editfasl"},
+                                                                      {"Fase vorn rechts", "Editfasr"},
+                                                                      {"Fase vorn oben", "Editfaso"},
+                                                                      {"Fase vorn unten", "Editfasu"}}};
   for (std::size_t k = 0; k < boxFields.size(); ++k)
     boxEdits_[k] = AddEdit(bg, k < 3 ? 0 : 1, k < 3 ? static_cast<int>(k) * 2 : static_cast<int>(k - 3) * 2,
                            boxFields[k].first, boxFields[k].second);
-  auto* note = new QLabel(QText(
-      "Chassisposition auf seiner Gehäuseseite: a von der Unterkante, c von der linken Kante, "
-      "jeweils von außen auf die Seite gesehen."));
+  auto* note =
+      new QLabel(QText("Chassisposition auf seiner Gehäuseseite: a von der Unterkante, c von der linken Kante, "
+                       "jeweils von außen auf die Seite gesehen."));
   note->setWordWrap(true);
   bg->addWidget(note, 2, 0, 1, 8);
   layout->addWidget(boxGroup);

@@ -3,6 +3,7 @@
 // level shifts and imports, help texts, and the cabinet entries.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -104,8 +105,9 @@ TEST(DerivedValueLabels, KnownChassisInAClosedBox) {
 
 TEST(ChassisSaveName, EndsInUpperCaseZch) {
   const std::pair<const char*, const char*> cases[] = {
-      {"/tmp/box.zch", "/tmp/box.ZCH"}, {"/tmp/box", "/tmp/box.ZCH"},       {"/tmp/box.ZCH", "/tmp/box.ZCH"},
-      {"/tmp/box.Zch", "/tmp/box.ZCH"}, {"/tmp/box.txt", "/tmp/box.txt.ZCH"}, {"/tmp/Hochtöner.zch", "/tmp/Hochtöner.ZCH"},
+      {"/tmp/box.zch", "/tmp/box.ZCH"},     {"/tmp/box", "/tmp/box.ZCH"},
+      {"/tmp/box.ZCH", "/tmp/box.ZCH"},     {"/tmp/box.Zch", "/tmp/box.ZCH"},
+      {"/tmp/box.txt", "/tmp/box.txt.ZCH"}, {"/tmp/Hochtöner.zch", "/tmp/Hochtöner.ZCH"},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(ChassisSaveName(fs::path(in)).string(), out);
 }
@@ -145,8 +147,10 @@ TEST(LevelShift, ShiftsEveryPointUpToTheListEnd) {
 class LevelImport : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The process id keeps parallel runs of the suite (other worktrees) apart.
     dir = fs::temp_directory_path() /
-          (std::string("sonvex_level_import_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+          (std::string("sonvex_level_import_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+           std::to_string(getpid()));
     fs::create_directories(dir);
   }
   void TearDown() override { fs::remove_all(dir); }

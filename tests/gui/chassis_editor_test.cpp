@@ -2,6 +2,7 @@
 // cabinet dialog, opened from the main window with a scripted interaction.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -49,7 +50,9 @@ class ChassisEditor : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / (std::string("sonvex_chassis_ed_") + info->name());
+    // The process id keeps parallel runs of the suite (other worktrees) apart.
+    dir =
+        fs::temp_directory_path() / (std::string("sonvex_chassis_ed_") + info->name() + "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     settings = MakeSettings(dir, dir / "sonvex");
@@ -152,7 +155,7 @@ TEST_F(ChassisEditor, UnchangedOkKeepsTheRecordsExactly) {
 TEST_F(ChassisEditor, ChangingVbChangesTheBassResponse) {
   TMainForm& f = Start();
   ASSERT_EQ(f.Project().Einbau[2].Typ, 2);  // the vented sub in 40 l
-  const int low = 3;                          // a grid index in the bass range
+  const int low = 3;                        // a grid index in the bass range
   ASSERT_LT(f.ShownResult().freq[low], 60);
   const double before = CAbs(f.ShownResult().BoxP[low][0]);
   TFormChassisEd& ed = OpenEditor(3);
@@ -279,7 +282,9 @@ TEST_F(ChassisEditor, ClosedBackOpensAsIntegratedAndStoresTypeZero) {
 TEST_F(ChassisEditor, TypeChoiceShowsItsInputsAndEstimatesTheLosses) {
   Start();
   TFormChassisEd& ed = OpenEditor(1);
-  auto shown = [&ed](const char* name) { return !ed.Edit(name)->isHidden() && !ed.Edit(name)->parentWidget()->isHidden(); };
+  auto shown = [&ed](const char* name) {
+    return !ed.Edit(name)->isHidden() && !ed.Edit(name)->parentWidget()->isHidden();
+  };
   ed.Control<QRadioButton>("RbCL")->click();
   EXPECT_TRUE(shown("EditVb"));
   EXPECT_FALSE(shown("Editfb"));
