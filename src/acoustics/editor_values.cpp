@@ -160,9 +160,9 @@ THelpText VolumeFactorHelp() {
 
 THelpText AirLoadHelp(double amem, double mmd, double vb) {
   std::string t =
-      "Der Luftlastfaktor mb beschreibt, wie sich die mitschwingende Luftmasse vor und hinter der Membran "
-      "durch das Gehäuse ändert (mb < 1: die Membran wird im Gehäuse leichter, die Resonanz steigt). "
-      "Er wirkt voll bei tiefen Frequenzen und verliert sich oberhalb von fmb.\r"
+      "Der Luftlastfaktor mb beschreibt, wie das Gehäuse die mitschwingende Luftmasse der Membran "
+      "verändert. Die Resonanzfrequenz im Gehäuse wird fsbg = fs * mb (mb < 1 senkt sie). Der Faktor "
+      "wirkt voll bei tiefen Frequenzen und verliert sich oberhalb von fmb.\r"
       "\r"
       "Empfehlung für mb:\r";
   if (amem > 0 && mmd > 0) {
