@@ -210,20 +210,21 @@ TEST_F(ChassisEditor, NewProjectWithOneChassisEnteredInTheEditorComputes) {
 TEST_F(ChassisEditor, DerivedValuesOfAKnownChassis) {
   Start();
   TFormChassisEd& ed = OpenEditor(2);
-  // Test-Tieftöner 17: fs 38 Hz, Qes 0,42, Re 5,8 Ohm; Cms = Qes/(2π fs Re)
+  // Test-Tieftöner 17 (fs 38 Hz, Qes 0,42, Qms 3,1, Sd 133 cm²) in 18 l closed;
+  // the numbers themselves are checked against hand values in chassis_tests.
   const TChassisDerived& d = ed.ChassisCopy().derived;
   const std::string cms = ed.DerivedLabel("Cms")->text().toStdString();
   EXPECT_EQ(cms, "Cms = " + FormatNumber(d.Cms * 1e6, 7) + " µF");
-  EXPECT_NEAR(d.Cms, 0.42 / (2 * 3.14159265358979 * 38 * 5.8) / (1.0), 0.42 / (2 * 3.14159265358979 * 38 * 5.8) * 0.5);
   EXPECT_EQ(ed.DerivedLabel("Qts")->text().toStdString(), "Qts = " + FormatNumber(0.42 * 3.1 / 3.52, 6));
   EXPECT_EQ(ed.DerivedLabel("Vab")->text().toStdString(), "Vab = " + FormatNumber(d.Vab * 1e3, 7) + " Liter");
-  // "aktualisieren" takes the edits: Vas 56 l halves Cmd's stiffness...
+  // "aktualisieren" takes the edits: Vas 56 l doubles the compliance Cmd.
   ed.Edit("EditVas")->setText("56");
   ed.Control<QPushButton>("Btnaktualisieren")->click();
   const double cmd = 7.21e-6 * 0.056 / (0.0133 * 0.0133);
   EXPECT_EQ(ed.DerivedLabel("Cmd")->text().toStdString(), "Cmd = " + FormatNumber(cmd * 1e3, 7) + " mm/N");
-  // a failing value shows its number, never the placeholder of another label
-  EXPECT_EQ(ed.DerivedLabel("fc")->text().toStdString().rfind("fc  = ", 0), 0u);
+  // After the refresh every label shows a number, none its placeholder.
+  for (const TDerivedLabel& l : DerivedValueLabels(TChassisDerived{}))
+    EXPECT_NE(ed.DerivedLabel(l.key.c_str())->text().toStdString().back(), '?') << l.key;
 }
 
 TEST_F(ChassisEditor, UseBoxesFollowEachOther) {
