@@ -27,6 +27,7 @@
 #include "acoustics/editor_values.h"
 #include "acoustics/enclosure.h"
 #include "acoustics/voice_coil_fit.h"
+#include "calc/file_load.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"

@@ -16,6 +16,7 @@
 #include "model/interaction.h"
 #include "model/measurement_import.h"
 #include "model/number_text.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {
