@@ -34,8 +34,10 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "ui/calc_host.h"
+#include "ui/chassis_editor.h"
 #include "ui/error_list_window.h"
 #include "ui/folder_dialog.h"
+#include "ui/gem_geh_dialog.h"
 #include "ui/part_editor.h"
 #include "ui/project_properties_dialog.h"
 #include "ui/weiche_editor.h"
@@ -273,12 +275,12 @@ void TMainForm::BuildMenus() {
   // active filters, the display options and the auxiliary calculations are
   // windows of their own; until they exist their items do nothing.
   QMenu* chassis = addMenu("menuChassis", "&Chassis && Einbau");
-  addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", {});
+  addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", [this] { GemGehClick(); });
   chassis->addSeparator();
   for (int n = 1; n <= kChassisSlots; ++n) {
     const std::string name = "actChassis" + std::to_string(n);
     const std::string keys = "Ctrl+F" + std::to_string(n);
-    addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), {});
+    addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), [this, n] { ChassisItemClick(n); });
   }
   chassis->addSeparator();
   addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, {});
@@ -322,7 +324,12 @@ void TMainForm::BuildMenus() {
     weicheEditor_->raise();
     weicheEditor_->activateWindow();
   });
-  addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", {});
+  addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", [this] {
+    if (chassisEd_ == nullptr || !ChassisEdOpen) return;
+    chassisEd_->show();
+    chassisEd_->raise();
+    chassisEd_->activateWindow();
+  });
   addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, {});
 
   QMenu* help = addMenu("menuHilfe", "&Hilfe");
@@ -364,8 +371,7 @@ void TMainForm::ShowErrorList() {
 }
 
 void TMainForm::CloseEditors() {
-  // The chassis editor is a window of its own that does not exist yet; its
-  // flag is cleared as closing it would.
+  if (chassisEd_ != nullptr && chassisEd_->isVisible()) chassisEd_->reject();
   ChassisEdOpen = false;
   if (weicheEditor_ != nullptr && (WeicheEdOpen || weicheEditor_->Amp() >= 0)) weicheEditor_->CloseEditor();
   WeicheEdOpen = false;
@@ -640,6 +646,30 @@ void TMainForm::WeicheEditClick(int amp) {
 void TMainForm::FoldersClick() {
   TFormVerzeichnisse dialog(settings_, &ui_, this);
   execDialog(dialog);
+}
+
+void TMainForm::ChassisItemClick(int n) {
+  if (n < 1 || n > project_->nChassis || ChassisEdOpen || OptiOpen) return;
+  if (chassisEd_ == nullptr) chassisEd_ = new TFormChassisEd(*this, settings_, ui_, this);
+  chassisEd_->Open(n - 1);
+  chassisEd_->setWindowTitle(Q("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
+  ChassisEdOpen = true;
+  RefreshMenuState();
+  chassisEd_->show();
+  chassisEd_->raise();
+  chassisEd_->activateWindow();
+}
+
+void TMainForm::GemGehClick() {
+  if (ChassisEdOpen || OptiOpen) return;
+  TFormGemGeh dialog(this);
+  dialog.Fill(*project_);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  PushUndo("Gemeinsames Außengehäuse editieren");
+  dialog.Apply(*project_);
+  project_->bSaved = false;
+  RefreshMenuState();
+  RequestCalc();
 }
 
 // ---------------------------------------------------------------- undo and reference

@@ -34,6 +34,7 @@ class QWidget;
 namespace sonvex {
 
 class TInteraction;
+class TFormChassisEd;
 class TFormRechnen;
 class TFormParteditor;
 class TFormWeicheneditor;
@@ -90,6 +91,12 @@ class TMainForm : public QMainWindow {
   void SwapReferenceClick();
   void RestoreReferenceClick();
   void DeleteReferenceClick();
+  // Chassis item n (1-based): the chassis editor on slot n - 1 (not modal).
+  void ChassisItemClick(int n);
+  // "gemeinsames Außengehäuse": the common cabinet dialog.
+  void GemGehClick();
+  // The chassis editor once it has been opened, else null.
+  TFormChassisEd* ChassisEditor() const { return chassisEd_; }
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.
@@ -193,6 +200,7 @@ class TMainForm : public QMainWindow {
   TFormRechnen* errorList_ = nullptr;
   TFormParteditor* partEditor_ = nullptr;
   TFormWeicheneditor* weicheEditor_ = nullptr;
+  TFormChassisEd* chassisEd_ = nullptr;
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation

@@ -1,0 +1,101 @@
+#pragma once
+// What the chassis editor and the common-cabinet dialog compute without a
+// window: unit conversions between records (SI) and edit fields, the texts
+// of the derived values, of the help buttons and of the voice-coil question,
+// the chassis file name rule, level shifts of measured curves, and the
+// per-chassis entries of the common cabinet.
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/interaction.h"
+#include "model/project.h"
+
+namespace sonvex {
+
+// ---- units: a field shows record value × factor
+inline constexpr double kLitre = 1000.0;      // m³ -> Liter
+inline constexpr double kSquareCm = 10000.0;  // m² -> cm²
+inline constexpr double kMilli = 1000.0;      // m -> mm, H -> mH, kg -> g
+inline constexpr double kCm = 100.0;          // m -> cm
+inline constexpr double kMicro = 1e6;         // F -> µF
+inline constexpr double kDegToRad = 0.017453292519943295769;
+inline constexpr int kEditWidth = 7;  // characters of a number in an edit field
+
+// The text of a record value in a field: value × factor, at most `width`
+// characters with a decimal comma.
+std::string FieldText(double recordValue, double factor = 1.0, int width = kEditWidth);
+// The record value of a field text: read leniently (comma or point), ÷ factor.
+double FieldValue(std::string_view text, double factor = 1.0);
+// Phase grids show degrees; the record holds radians.
+std::string PhaseText(double radians);
+double PhaseValue(std::string_view degreesText);
+
+// ---- "Errechnete Größen"
+struct TDerivedLabel {
+  std::string key;          // the derived value's name ("Cms", ...)
+  std::string placeholder;  // shown before the values are computed ("Cms = ?")
+  std::string text;         // prefix + number + unit
+};
+// One label per derived value, in the order of the group.
+std::vector<TDerivedLabel> DerivedValueLabels(const TChassisDerived& d);
+
+// ---- chassis files
+// The name a chassis is saved under: the last four characters replaced by
+// ".ZCH" when the name ends with ".ZCH" in any letter case, else ".ZCH" appended.
+std::filesystem::path ChassisSaveName(const std::filesystem::path& chosen);
+// The baffle's outlet diameter taken from a loaded chassis: the diameter of
+// a circle of area Amem, reduced by 0.1 %.
+double AcousticDiameter(double amem);
+
+// ---- measured curves
+// Adds `dB` to every point of the amplitude list up to the first frequency
+// below 0.001 Hz.
+void ShiftLevels(TChassis& c, double dB);
+// The acoustic import as the editor runs it: the import itself, then, when a
+// level curve came from the file, the question which file value stands for
+// 90 dB/2,83V/m ("Pegelanpassung"); each imported level L becomes L + 90 − v.
+// Returns true when a curve changed.
+bool ImportFrequencyResponseWithLevel(TChassis& c, TInteraction& ui, const std::filesystem::path& folder);
+// "Pegeländerung": asks for a number of dB and shifts the amplitude list.
+// Returns true when the user confirmed.
+bool AskLevelShift(TChassis& c, TInteraction& ui);
+
+// ---- voice-coil fit
+// The question after a successful fit of the chassis `fitted`.
+std::string FitResultQuestion(const TChassis& fitted);
+
+// ---- help texts of the enclosure page (lines separated by "\r")
+struct THelpText {
+  std::string title;
+  std::string text;
+};
+THelpText VolumeFactorHelp();
+// Air load factor: suggestions for mb from the diaphragm area and moving
+// mass (Amem in m², Mmd in kg) and for fmb from the box volume (m³).
+THelpText AirLoadHelp(double amem, double mmd, double vbCubicMetres);
+THelpText PortLossHelp();
+// The help window shows one line per "\r" or "\n".
+std::vector<std::string> HelpLines(std::string_view text);
+
+// ---- common outer enclosure
+// One chassis slot in the common-cabinet dialog (lengths in metres).
+struct TCabinetEntry {
+  bool use = false;
+  int face = 0;           // 0..5 "nach vorn" ... "nach unten"
+  int rearSide = 0;       // 0 same face, 1 opposite face
+  double a = 0, c = 0;    // chassis position on its face
+  double ar = 0, cr = 0;  // rear outlet position on the rear face
+  bool operator==(const TCabinetEntry&) const = default;
+};
+// The dialog's entry of a slot: the baffle's a and c, its faces, and the
+// rear outlet position taken back from the room position of the outlet.
+// Faces outside their ranges are shown as the front face and the same side.
+TCabinetEntry CabinetEntryFromBaffle(const TGemGeh& box, const TSchallwand& w);
+// Sets the box values and each slot's usegemgeh, and recomputes the baffle
+// record of every participating slot.
+void ApplyCabinet(TProjekt& p, const TGemGeh& box, const std::array<TCabinetEntry, kMaxChassis>& entries);
+
+}  // namespace sonvex

@@ -1,0 +1,110 @@
+#pragma once
+// The chassis and enclosure editor: one chassis slot of the project with its
+// data and measured curves, its enclosure and its baffle and position. It
+// works on private copies of the slot's three records; "Ok" writes them back
+// with an undo step and asks for a recalculation.
+#include <QDialog>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "model/project.h"
+#include "model/settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QTableWidget;
+
+namespace sonvex {
+
+class TInteraction;
+class TMainForm;
+class TFormHilfetext;
+class TFormReLe2;
+
+class TFormChassisEd : public QDialog {
+  Q_OBJECT
+ public:
+  // `main`, `settings` and `ui` must outlive the editor.
+  TFormChassisEd(TMainForm& main, TSettings& settings, TInteraction& ui, QWidget* parent = nullptr);
+  ~TFormChassisEd() override;
+
+  // Copies slot n (0..8) of the project into the editor and fills the controls.
+  void Open(int n);
+  int Slot() const { return slot_; }
+  const TChassis& ChassisCopy() const { return *chassis_; }
+  const TEinbau& EinbauCopy() const { return einbau_; }
+  const TSchallwand& SchallwandCopy() const { return schallwand_; }
+
+  // ---- the handlers (the controls call them; tests may too)
+  void FillControls();    // records -> controls, then type and damping handlers
+  void ReadControls();    // controls -> records
+  void TypeChanged();     // a type button or CBmbQexplizit
+  void DampingChanged();  // a damping track bar
+  void RefreshDerived();  // "Errechnete Größen"
+  void BtnOkClick();
+  void CbUseFAClick();
+  void CbUseFIClick();
+  void MeasuringConditionChosen();
+  void BtnImportFGangClick();
+  void BtnImportIGangClick();
+  void BtnPegelClick();
+  void BtnLeReLe2rechnenClick();
+  void BtnladenClick();
+  void BtnSpeichernClick();
+  void CbHintengeschlClick();
+  void CbGemgehClick();
+  void HelpClick(int which);  // 0 vV, 1 mb, 2 Qk
+
+  // ---- controls (every control also carries its name as object name)
+  template <class T>
+  T* Control(const char* name) const {
+    return findChild<T*>(QString::fromLatin1(name));
+  }
+  QLineEdit* Edit(const char* name) const;
+  QCheckBox* Check(const char* name) const;
+  QTabWidget* Pages() const { return pages_; }
+  QTableWidget* Grid(int k) const { return grids_.at(static_cast<std::size_t>(k)); }  // FA, FAP, FI, FIP
+  QLabel* DerivedLabel(const char* key) const;
+  TFormHilfetext* HelpWindow() const { return help_; }
+  TFormReLe2* ReLe2() const { return reLe2_; }
+
+ private:
+  void BuildChassisPage(QWidget* page);
+  void BuildEnclosurePage(QWidget* page);
+  void BuildBafflePage(QWidget* page);
+  void BuildMorePage(QWidget* page);
+  void FillGrids();
+  void ReadGrids();
+  void ApplyGemgehLock();
+  void SetTypeButtonsEnabled();
+  int SelectedType() const;
+
+  TMainForm& main_;
+  TSettings& settings_;
+  TInteraction& ui_;
+  int slot_ = 0;
+  bool loading_ = false;
+  std::unique_ptr<TChassis> chassis_;
+  TEinbau einbau_{};
+  TSchallwand schallwand_{};
+
+  QTabWidget* pages_ = nullptr;
+  std::array<QTableWidget*, 4> grids_{};
+  std::array<QRadioButton*, 5> typeButtons_{};
+  QWidget* picture_ = nullptr;
+  QGroupBox* rearGroup_ = nullptr;
+  QPlainTextEdit* memo_ = nullptr;
+  TFormHilfetext* help_ = nullptr;
+  TFormReLe2* reLe2_ = nullptr;
+};
+
+}  // namespace sonvex

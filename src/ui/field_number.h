@@ -1,0 +1,54 @@
+#pragma once
+// Number fields of the editors. A field shows a record value (SI) scaled for
+// display in the width-limited number format; reading it back gives the
+// record value. A field whose text the user left as it was filled gives the
+// exact value it was filled from, so that confirming an editor without
+// changes never alters a record by the rounding of the shown text.
+#include <QLineEdit>
+#include <QString>
+#include <QTableWidgetItem>
+#include <QVariant>
+#include <string>
+
+#include "acoustics/editor_values.h"
+
+namespace sonvex {
+
+inline QString QText(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+inline void SetFieldNumber(QLineEdit* e, double recordValue, double factor = 1.0, int width = kEditWidth) {
+  const QString text = QText(FieldText(recordValue, factor, width));
+  e->setText(text);
+  e->setProperty("sxFilledText", text);
+  e->setProperty("sxFilledValue", recordValue);
+}
+
+inline double FieldNumber(const QLineEdit* e, double factor = 1.0) {
+  const QVariant filled = e->property("sxFilledText");
+  if (filled.isValid() && filled.toString() == e->text()) return e->property("sxFilledValue").toDouble();
+  return FieldValue(e->text().toStdString(), factor);
+}
+
+// Table cells keep the same pair in their data roles.
+inline constexpr int kFilledTextRole = Qt::UserRole + 1;
+inline constexpr int kFilledValueRole = Qt::UserRole + 2;
+
+inline QTableWidgetItem* NumberCell(const std::string& text, double recordValue) {
+  auto* item = new QTableWidgetItem(QText(text));
+  item->setData(kFilledTextRole, QText(text));
+  item->setData(kFilledValueRole, recordValue);
+  return item;
+}
+
+// The record value of a cell; `read` converts an edited text. Empty or
+// missing cells read as 0.
+template <class TRead>
+double CellNumber(const QTableWidgetItem* item, TRead read) {
+  if (item == nullptr) return 0;
+  const QString text = item->text();
+  if (item->data(kFilledTextRole).toString() == text && item->data(kFilledValueRole).isValid())
+    return item->data(kFilledValueRole).toDouble();
+  return read(text.toStdString());
+}
+
+}  // namespace sonvex

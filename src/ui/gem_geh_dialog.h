@@ -1,0 +1,66 @@
+#pragma once
+// The common outer enclosure: the box once (height, width, depth, the four
+// front chamfers) and, per chassis, whether it sits on the box, on which face
+// and where, and where its rear outlet (port) lies. Confirming derives the
+// baffle record of every participating chassis.
+#include <QDialog>
+#include <array>
+
+#include "acoustics/editor_values.h"
+#include "model/project.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QWidget;
+
+namespace sonvex {
+
+class TFormGemGeh : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TFormGemGeh(QWidget* parent = nullptr);
+
+  // Fills the dialog from the project.
+  void Fill(const TProjekt& p);
+  // What the dialog says now.
+  TGemGeh Box() const;
+  TCabinetEntry Entry(int k) const;  // k = 0..7
+  // Writes the box and the chassis entries into the project (the caller
+  // pushes the undo step and asks for the recalculation). A slot whose entry
+  // and box the user left as filled keeps its baffle record as it is: taking
+  // the outlet position back to the face and out again could change it by
+  // the last bit.
+  void Apply(TProjekt& p) const;
+  // Re-evaluates which position panels are visible.
+  void UpdateVisibility();
+
+  template <class T>
+  T* Control(const char* name) const {
+    return findChild<T*>(QString::fromLatin1(name));
+  }
+  QLineEdit* Edit(const std::string& name) const;
+
+ private:
+  struct TSlotControls {
+    QGroupBox* group = nullptr;
+    QCheckBox* check = nullptr;
+    QWidget* panel = nullptr;
+    QWidget* rearPanel = nullptr;
+    QLineEdit* a = nullptr;
+    QLineEdit* c = nullptr;
+    QComboBox* face = nullptr;
+    QComboBox* rearSide = nullptr;
+    QLineEdit* ar = nullptr;
+    QLineEdit* cr = nullptr;
+  };
+  std::array<QLineEdit*, 7> boxEdits_{};  // h, b, t, fasl, fasr, faso, fasu
+  std::array<TSlotControls, kMaxChassis> slots_{};
+  std::array<bool, kMaxChassis> rearShown_{};
+  // What Fill showed: a slot left as it was keeps its baffle record.
+  TGemGeh filledBox_{};
+  std::array<TCabinetEntry, kMaxChassis> filledEntries_{};
+};
+
+}  // namespace sonvex

@@ -1,0 +1,618 @@
+// The chassis and enclosure editor, the voice-coil fit window and the common
+// cabinet dialog, opened from the main window with a scripted interaction.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTableWidget>
+#include <QToolButton>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "acoustics/cabinet.h"
+#include "acoustics/editor_values.h"
+#include "acoustics/voice_coil_fit.h"
+#include "calc/file_load.h"
+#include "model/chassis_file.h"
+#include "model/interaction.h"
+#include "model/number_text.h"
+#include "model/project_file.h"
+#include "model/settings.h"
+#include "numeric/complex.h"
+#include "support/scripted_interaction.h"
+#include "support/test_projects.h"
+#include "ui/chassis_editor.h"
+#include "ui/error_list_window.h"
+#include "ui/gem_geh_dialog.h"
+#include "ui/help_text_window.h"
+#include "ui/main_form.h"
+#include "ui/rele2_window.h"
+
+namespace sonvex {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class ChassisEditor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps parallel runs of the suite (other worktrees) apart.
+    dir =
+        fs::temp_directory_path() / (std::string("sonvex_chassis_ed_") + info->name() + "_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    settings = MakeSettings(dir, dir / "sonvex");
+    fs::create_directories(settings.projectFolder);
+    fs::create_directories(settings.chassisFolder);
+    options.calcPause = 0ms;
+    options.chassisCheckTimer = false;
+  }
+  void TearDown() override {
+    form.reset();
+    fs::remove_all(dir);
+  }
+
+  TMainForm& Start(std::unique_ptr<TProjekt> p = testing::MakeTwoWayProject(60)) {
+    SaveProject(*p, settings.projectFolder / "Default.ZPJ");
+    form = std::make_unique<TMainForm>(settings, ui, options);
+    EXPECT_TRUE(form->WaitCalcIdle());
+    return *form;
+  }
+  // Opens the editor on chassis item n as the menu does.
+  TFormChassisEd& OpenEditor(int n = 1) {
+    form->Action(("actChassis" + std::to_string(n)).c_str())->trigger();
+    TFormChassisEd* ed = form->ChassisEditor();
+    EXPECT_NE(ed, nullptr);
+    return *ed;
+  }
+  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
+  bool Asked(const std::string& kind, const std::string& text) const {
+    for (const auto& q : ui.asked)
+      if (q.kind == kind && q.text == text) return true;
+    return false;
+  }
+  fs::path Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return dir / name;
+  }
+
+  fs::path dir;
+  TSettings settings;
+  TScriptedInteraction ui;
+  TMainFormOptions options;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {
+  TMainForm& f = Start();
+  TFormChassisEd& ed = OpenEditor(2);
+  EXPECT_TRUE(ed.isVisible());
+  EXPECT_FALSE(ed.isModal());
+  EXPECT_EQ(ed.windowTitle().toStdString(), "Chassis 2, Einbau und Schallwand editieren");
+  EXPECT_EQ(ed.Slot(), 1);
+  EXPECT_EQ(ed.Edit("EditName")->text().toStdString(), f.Project().Chassis[1].Name.Str());
+  EXPECT_TRUE(f.ChassisEdOpen);
+  EXPECT_FALSE(f.Menu("menuChassis")->menuAction()->isEnabled());
+  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Action("actShowChassis")->isEnabled());
+  EXPECT_EQ(f.Action("actChassis1")->shortcut(), QKeySequence("Ctrl+F1"));
+  EXPECT_EQ(f.Action("actGemGeh")->shortcut(), QKeySequence("Ctrl+G"));
+  EXPECT_EQ(ed.Pages()->count(), 4);
+  EXPECT_EQ(ed.Pages()->tabText(0).toStdString(), "&Chassisdaten");
+  EXPECT_EQ(ed.Pages()->tabText(3).toStdString(), "weitere Daten");
+  // The last two measuring conditions come only from files.
+  EXPECT_EQ(ed.Control<QComboBox>("ComboBox1")->count(), 5);
+
+  ed.Control<QPushButton>("BtnAbbruch")->click();
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_FALSE(f.ChassisEdOpen);
+  EXPECT_TRUE(f.Menu("menuChassis")->menuAction()->isEnabled());
+  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+
+  // "Chassiseditor zeigen" brings the open editor back; a project command
+  // that replaces the project closes it.
+  OpenEditor(1);
+  ed.hide();
+  f.Action("actShowChassis")->trigger();
+  EXPECT_TRUE(ed.isVisible());
+  f.RestoreReferenceClick();  // no reference: nothing happens
+  EXPECT_TRUE(ed.isVisible());
+  f.RememberReferenceClick();
+  f.RestoreReferenceClick();
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_FALSE(f.ChassisEdOpen);
+}
+
+TEST_F(ChassisEditor, UnchangedOkKeepsTheRecordsExactly) {
+  TMainForm& f = Start();
+  const auto before = std::make_unique<TProjekt>(f.Project());
+  TFormChassisEd& ed = OpenEditor(1);
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Chassis 1 editieren\"");
+  // The derived values are refreshed; everything the user sees is unchanged.
+  TProjekt& p = f.Project();
+  p.Chassis[0].derived = before->Chassis[0].derived;
+  EXPECT_TRUE(p.Chassis[0] == before->Chassis[0]);
+  EXPECT_TRUE(p.Einbau[0] == before->Einbau[0]);
+  EXPECT_TRUE(p.Schallwand[0] == before->Schallwand[0]);
+}
+
+TEST_F(ChassisEditor, ChangingVbChangesTheBassResponse) {
+  TMainForm& f = Start();
+  ASSERT_EQ(f.Project().Einbau[2].Typ, 2);  // the vented sub in 40 l
+  const int low = 3;                        // a grid index in the bass range
+  ASSERT_LT(f.ShownResult().freq[low], 60);
+  const double before = CAbs(f.ShownResult().BoxP[low][0]);
+  TFormChassisEd& ed = OpenEditor(3);
+  ed.Pages()->setCurrentIndex(1);
+  ed.Edit("EditVb")->setText("9");
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_DOUBLE_EQ(f.Project().Einbau[2].Vb, 0.009);
+  EXPECT_FALSE(f.Project().bSaved);
+  ASSERT_TRUE(f.WaitCalcIdle());
+  const double after = CAbs(f.ShownResult().BoxP[low][0]);
+  EXPECT_GT(std::abs(20 * std::log10(after / before)), 0.5);
+  EXPECT_TRUE(f.ShownResult().bValid);
+  EXPECT_EQ(f.Action("actChassis3")->text().toStdString(), "Chassis &3: Test-Sub in 9l Bassref.");
+
+  // Undo brings the old volume back.
+  f.UndoClick();
+  EXPECT_DOUBLE_EQ(f.Project().Einbau[2].Vb, 0.04);
+}
+
+TEST_F(ChassisEditor, NewProjectWithOneChassisEnteredInTheEditorComputes) {
+  TMainForm& f = Start();
+  f.execDialog = [](QDialog&) { return static_cast<int>(QDialog::Rejected); };
+  f.NewProjectClick();
+  ASSERT_TRUE(f.WaitCalcIdle());
+  TFormChassisEd& ed = OpenEditor(1);
+  const std::pair<const char*, const char*> values[] = {
+      {"EditName", "Eigenbau 20"}, {"Editfs", "32"},    {"EditQes", "0,38"}, {"EditQms", "4,2"},
+      {"EditVas", "60"},           {"EditAmem", "220"}, {"EditRe", "5,6"},   {"EditLe", "0,8"},
+      {"EditXlin", "5"},           {"Ed_Pmax", "100"},  {"EditZNenn", "8"},  {"Editd", "16"},
+  };
+  for (const auto& [name, text] : values) ed.Edit(name)->setText(QString::fromUtf8(text));
+  // A new chassis sits on the (still empty) common cabinet; a baffle of its
+  // own takes the tick away first.
+  ASSERT_TRUE(ed.Check("CBGemgeh")->isChecked());
+  ed.Check("CBGemgeh")->click();
+  for (const auto& [name, text] : {std::pair{"Edita", "20"}, {"Editb", "25"}, {"Editc", "12,5"}, {"Edith", "40"}})
+    ed.Edit(name)->setText(QString::fromUtf8(text));
+  ed.Control<QRadioButton>("RbCL")->click();
+  ed.Edit("EditVb")->setText("40");
+  ed.Control<QPushButton>("BtnOk")->click();
+  const TProjekt& p = f.Project();
+  EXPECT_EQ(p.Chassis[0].Name, "Eigenbau 20");
+  EXPECT_DOUBLE_EQ(p.Chassis[0].Amem, 0.022);
+  EXPECT_EQ(p.Einbau[0].Typ, 1);
+  // The crossover of a new project has no part; the chassis alone is shown.
+  ASSERT_TRUE(f.WaitCalcIdle());
+  EXPECT_EQ(f.ErrorList()->ErrorCount(), 0) << f.ErrorList()->Lines().join("\n").toStdString();
+  EXPECT_EQ(f.StatusText().toStdString(), "Berechnung war erfolgreich.");
+  EXPECT_TRUE(f.ShownResult().bValid);
+}
+
+TEST_F(ChassisEditor, DerivedValuesOfAKnownChassis) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(2);
+  // Test-Tieftöner 17 (fs 38 Hz, Qes 0,42, Qms 3,1, Sd 133 cm²) in 18 l closed;
+  // the numbers themselves are checked against hand values in chassis_tests.
+  const TChassisDerived& d = ed.ChassisCopy().derived;
+  const std::string cms = ed.DerivedLabel("Cms")->text().toStdString();
+  EXPECT_EQ(cms, "Cms = " + FormatNumber(d.Cms * 1e6, 7) + " µF");
+  EXPECT_EQ(ed.DerivedLabel("Qts")->text().toStdString(), "Qts = " + FormatNumber(0.42 * 3.1 / 3.52, 6));
+  EXPECT_EQ(ed.DerivedLabel("Vab")->text().toStdString(), "Vab = " + FormatNumber(d.Vab * 1e3, 7) + " Liter");
+  // "aktualisieren" takes the edits: Vas 56 l doubles the compliance Cmd.
+  ed.Edit("EditVas")->setText("56");
+  ed.Control<QPushButton>("Btnaktualisieren")->click();
+  const double cmd = 7.21e-6 * 0.056 / (0.0133 * 0.0133);
+  EXPECT_EQ(ed.DerivedLabel("Cmd")->text().toStdString(), "Cmd = " + FormatNumber(cmd * 1e3, 7) + " mm/N");
+  // After the refresh every label shows a number, none its placeholder.
+  for (const TDerivedLabel& l : DerivedValueLabels(TChassisDerived{}))
+    EXPECT_NE(ed.DerivedLabel(l.key.c_str())->text().toStdString().back(), '?') << l.key;
+}
+
+TEST_F(ChassisEditor, UseBoxesFollowEachOther) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  QCheckBox* fa = ed.Check("CbUseFA");
+  QCheckBox* fap = ed.Check("CBUseFAP");
+  QCheckBox* fa4 = ed.Check("CBUseFA4fs");
+  ASSERT_FALSE(fa->isChecked());
+  EXPECT_FALSE(fap->isEnabled());
+  fa->click();
+  EXPECT_TRUE(fa4->isChecked());
+  EXPECT_TRUE(fa4->isEnabled());
+  EXPECT_TRUE(fap->isEnabled());
+  fap->click();
+  EXPECT_TRUE(fap->isChecked());
+  fa->click();
+  EXPECT_FALSE(fap->isChecked());
+  EXPECT_FALSE(fa4->isChecked());
+  EXPECT_FALSE(fap->isEnabled());
+  EXPECT_FALSE(fa4->isEnabled());
+
+  QCheckBox* fi = ed.Check("CBUseFI");
+  QCheckBox* fip = ed.Check("CBUseFIP");
+  fi->click();
+  EXPECT_TRUE(fip->isEnabled());
+  fip->click();
+  fi->click();
+  EXPECT_FALSE(fip->isChecked());
+  EXPECT_FALSE(fip->isEnabled());
+}
+
+TEST_F(ChassisEditor, ClosedBackOpensAsIntegratedAndStoresTypeZero) {
+  auto p = testing::MakeTwoWayProject(60);
+  p->Chassis[0].hintengeschl = true;
+  p->Einbau[0].Typ = 1;
+  TMainForm& f = Start(std::move(p));
+  TFormChassisEd& ed = OpenEditor(1);
+  EXPECT_TRUE(ed.Control<QRadioButton>("RbInt")->isChecked());
+  EXPECT_EQ(ed.Control<QRadioButton>("RbInt")->text().toStdString(), "Gehäuse integriert (HT)");
+  for (const char* name : {"RbCL", "RbBR", "RBBP", "RbBV"})
+    EXPECT_FALSE(ed.Control<QRadioButton>(name)->isEnabled()) << name;
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_EQ(f.Project().Einbau[0].Typ, 0);
+
+  // Clearing the box enables the types again.
+  TFormChassisEd& again = OpenEditor(1);
+  again.Check("cbHintengeschl")->click();
+  EXPECT_TRUE(again.Control<QRadioButton>("RbBR")->isEnabled());
+  again.Control<QRadioButton>("RbBR")->click();
+  again.Control<QPushButton>("BtnOk")->click();
+  EXPECT_EQ(f.Project().Einbau[0].Typ, 2);
+  EXPECT_FALSE(f.Project().Chassis[0].hintengeschl);
+}
+
+TEST_F(ChassisEditor, TypeChoiceShowsItsInputsAndEstimatesTheLosses) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  auto shown = [&ed](const char* name) {
+    return !ed.Edit(name)->isHidden() && !ed.Edit(name)->parentWidget()->isHidden();
+  };
+  ed.Control<QRadioButton>("RbCL")->click();
+  EXPECT_TRUE(shown("EditVb"));
+  EXPECT_FALSE(shown("Editfb"));
+  EXPECT_FALSE(shown("EditVbf"));
+  EXPECT_TRUE(ed.Control<QGroupBox>("GroupBoxRear")->isHidden());
+  ed.Control<QRadioButton>("RbBV")->click();
+  EXPECT_TRUE(shown("Editfb"));
+  EXPECT_TRUE(shown("Editfbf"));
+  EXPECT_FALSE(ed.Control<QGroupBox>("GroupBoxRear")->isHidden());
+  EXPECT_FALSE(ed.Control<QSlider>("TrackBarkf")->parentWidget()->isHidden());
+  EXPECT_FALSE(shown("EditQkf"));
+  // Stronger damping gives the estimate a larger volume factor.
+  ed.Control<QRadioButton>("RbCL")->click();
+  ed.Control<QSlider>("TrackBarv")->setValue(0);
+  const double vv0 = ed.EinbauCopy().vV;
+  ed.Control<QSlider>("TrackBarv")->setValue(4);
+  EXPECT_GT(ed.EinbauCopy().vV, vv0);
+  EXPECT_EQ(ed.Edit("EditVv")->text().toStdString(), FormatNumber(ed.EinbauCopy().vV, 7));
+  // Explicit values: the edits replace the track bars, and a track bar no
+  // longer changes them.
+  ed.Check("CBmbQexplizit")->click();
+  EXPECT_TRUE(shown("EditVv"));
+  EXPECT_TRUE(ed.Control<QSlider>("TrackBarv")->parentWidget()->isHidden());
+  ed.Edit("EditVv")->setText("1,3");
+  ed.Control<QPushButton>("Btnaktualisieren")->click();
+  EXPECT_DOUBLE_EQ(ed.EinbauCopy().vV, 1.3);
+  EXPECT_EQ(ed.DerivedLabel("Vab")->text().toStdString(),
+            "Vab = " + FormatNumber(ed.EinbauCopy().Vb * 1.3 * 1e3, 7) + " Liter");
+}
+
+TEST_F(ChassisEditor, ImportAnsweringEightySevenRaisesEveryLevelByThreeDecibels) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  ui.buttons = {1};
+  ui.files.push_back(Write("tmt.txt", "* Messung\n100\t85,2\t-45\n200\t86\t-50\n"));
+  ui.edits.push_back(std::vector<std::string>{"87"});
+  ed.Control<QPushButton>("BtnImportFGang")->click();
+  QTableWidget* fa = ed.Grid(0);
+  EXPECT_EQ(fa->item(0, 0)->text().toStdString(), "100");
+  EXPECT_EQ(fa->item(0, 1)->text().toStdString(), "88,2");
+  EXPECT_EQ(fa->item(1, 1)->text().toStdString(), "89");
+  EXPECT_EQ(fa->item(2, 0), nullptr);
+  EXPECT_EQ(ed.Grid(1)->item(0, 1)->text().toStdString(), "-45");
+  EXPECT_NEAR(ed.ChassisCopy().FgangA[0], 88.2, 1e-12);
+  // the imported curves are switched on
+  EXPECT_TRUE(ed.Check("CbUseFA")->isChecked());
+  EXPECT_TRUE(ed.Check("CBUseFAP")->isChecked());
+  EXPECT_TRUE(Asked("edit", "Pegelanpassung"));
+
+  // "Pegel ändern": -1,5 dB on every point
+  ui.edits.push_back(std::vector<std::string>{"-1,5"});
+  ed.Control<QPushButton>("BtnPegel")->click();
+  EXPECT_EQ(fa->item(0, 1)->text().toStdString(), "86,7");
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_NEAR(form->Project().Chassis[0].FgangA[1], 87.5, 1e-12);
+  EXPECT_TRUE(form->Project().Chassis[0].useFgangA);
+}
+
+TEST_F(ChassisEditor, ImpedanceImportOfAFileWithoutDataChangesNothing) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  const auto before = std::make_unique<TChassis>(ed.ChassisCopy());
+  ui.buttons = {1};
+  ui.files.push_back(Write("leer.zma", "* nur Kommentar\nFreq Z Phase\n"));
+  ed.Control<QPushButton>("BtnImportIGang")->click();
+  EXPECT_TRUE(Asked("message", "Die Datei enthält keine passenden Daten."));
+  EXPECT_EQ(ed.ChassisCopy().FgangIF, before->FgangIF);
+  EXPECT_FALSE(ed.Check("CBUseFI")->isChecked());
+  // the introduction was shown with the impedance text and filter
+  ASSERT_GE(ui.asked.size(), 2u);
+  EXPECT_EQ(ui.asked[0].text.rfind("ASCII-Datei mit Impedanzgang importieren.", 0), 0u);
+  EXPECT_EQ(ui.asked[1].options, "*.asc; *.txt; *.zma; *.imp; *.oct|*.asc; *.txt; *.zma; *.imp; *.oct|*.*|*.*");
+}
+
+TEST_F(ChassisEditor, SavingAndLoadingChassisFiles) {
+  TMainForm& f = Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  ed.Edit("EditName")->setText("Neu 17");
+  ui.files.push_back(dir / "box.zch");
+  ed.Control<QPushButton>("BtnSpeichern")->click();
+  EXPECT_TRUE(fs::exists(dir / "box.ZCH"));
+  EXPECT_FALSE(fs::exists(dir / "box.zch"));
+  ui.files.push_back(dir / "ohne");
+  ed.Control<QPushButton>("BtnSpeichern")->click();
+  EXPECT_TRUE(fs::exists(dir / "ohne.ZCH"));
+  auto saved = std::make_unique<TChassis>();
+  ASSERT_TRUE(LoadChassisFile(*saved, dir / "box.ZCH", ui));
+  EXPECT_EQ(saved->Name, "Neu 17");
+
+  // Loading a chassis with Sd 133 cm² takes its diameter onto the baffle.
+  auto cone = std::make_unique<TChassis>(testing::Woofer());
+  cone->Name = "Konus 133";
+  cone->Membranform = 1;
+  SaveChassisFile(dir / "konus.ZCH", *cone);
+  ui.asked.clear();
+  ui.files.push_back(dir / "konus.ZCH");
+  ed.Control<QPushButton>("Btnladen")->click();
+  EXPECT_EQ(ed.Edit("EditName")->text().toStdString(), "Konus 133");
+  EXPECT_TRUE(Asked("message",
+                    "Chassis wurde geladen.\rAkustischer Durchmesser auf Schallwand und\rMembranform wurde aus "
+                    "Chassisdatei übernommen."));
+  EXPECT_EQ(ed.Control<QComboBox>("CB_Membranform")->currentIndex(), 1);
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_NEAR(f.Project().Schallwand[0].d, std::sqrt(0.0133 * 4 / 3.14159265358979323846) * 0.999, 1e-12);
+  EXPECT_NEAR(f.Project().Schallwand[0].d, 0.1300, 1e-4);
+  EXPECT_EQ(f.Project().Schallwand[0].Membranform, 1);
+  EXPECT_EQ(f.Project().Chassis[0].Name, "Konus 133");
+}
+
+TEST_F(ChassisEditor, FsNotPositiveAsksBeforeAnythingIsWritten) {
+  TMainForm& f = Start();
+  TFormChassisEd& ed = OpenEditor(2);
+  ed.Edit("Editfs")->setText("0");
+  ui.buttons = {1};  // "jetzt ändern"
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_TRUE(Asked("choose", "Fehler: fs<=0"));
+  EXPECT_TRUE(ed.isVisible());
+  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  EXPECT_EQ(f.Project().Chassis[1].fs, 38);
+  ui.buttons = {2};  // "bleibt so"
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_EQ(f.Project().Chassis[1].fs, 0);
+}
+
+TEST_F(ChassisEditor, CommonCabinetCanOnlyBeSwitchedOnInItsDialog) {
+  auto p = testing::MakeTwoWayProject(60);
+  p->Schallwand[1].usegemgeh = true;
+  TMainForm& f = Start(std::move(p));
+  TFormChassisEd& ed = OpenEditor(1);
+  QCheckBox* gem = ed.Check("CBGemgeh");
+  ASSERT_FALSE(gem->isChecked());
+  gem->click();
+  EXPECT_FALSE(gem->isChecked());
+  EXPECT_TRUE(Asked("message",
+                    "Aktivieren der Option \"gemeinsames Außengehäuse\"\rnur unter Menüpunkt \"gemeinsames "
+                    "Außengehäuse\" möglich."));
+  EXPECT_TRUE(ed.Edit("Edita")->isEnabled());
+  ed.Control<QPushButton>("BtnAbbruch")->click();
+
+  TFormChassisEd& second = OpenEditor(2);
+  EXPECT_TRUE(second.Check("CBGemgeh")->isChecked());
+  for (const char* name : {"Edita", "Editb", "Editc", "Edite", "Edith", "Edithor", "EditStrar"})
+    EXPECT_FALSE(second.Edit(name)->isEnabled()) << name;
+  EXPECT_FALSE(second.Check("cbBeugL")->isEnabled());
+  EXPECT_FALSE(second.Control<QComboBox>("ComboBox2")->isEnabled());
+  EXPECT_TRUE(second.Edit("Editd")->isEnabled());
+  EXPECT_TRUE(second.Control<QComboBox>("CB_Membranform")->isEnabled());
+  // switching it off is allowed
+  second.Check("CBGemgeh")->click();
+  EXPECT_TRUE(second.Edit("Edita")->isEnabled());
+  second.Control<QPushButton>("BtnOk")->click();
+  EXPECT_FALSE(f.Project().Schallwand[1].usegemgeh);
+}
+
+TEST_F(ChassisEditor, MeasuringConditionNoteAndHelpButtons) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  QComboBox* cond = ed.Control<QComboBox>("ComboBox1");
+  cond->setCurrentIndex(0);
+  emit cond->activated(0);
+  EXPECT_TRUE(Asked("message",
+                    "Wenn KORVANT-Chassisdaten geladen wurden,\rist es nicht sinnvoll, den Ort der Messung\r"
+                    "nachträglich zu manipulieren.\rIn diesem Fall wird empfohlen, die Chassisdatei\rneu zu laden"));
+  ed.Control<QPushButton>("BtnOk")->click();
+  EXPECT_EQ(form->Project().Chassis[0].fgang_which, 1);
+
+  TFormChassisEd& again = OpenEditor(1);
+  again.Control<QRadioButton>("RbCL")->click();
+  again.Check("CBmbQexplizit")->click();
+  again.Control<QToolButton>("SpeedButtonmb")->click();
+  TFormHilfetext* help = again.HelpWindow();
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->windowTitle().toStdString(), "Luftlastfaktor");
+  EXPECT_EQ(help->width(), 220);
+  EXPECT_TRUE(help->Text().contains(QString::fromUtf8("bei wenig Dämmmaterial")));
+  again.Control<QToolButton>("SpeedButtonvV")->click();
+  EXPECT_EQ(help->windowTitle().toStdString(), "Volumenzuwachsfaktor");
+  EXPECT_TRUE(help->Text().contains(QString::fromUtf8("1,10 für lockere Füllung\n1,25")));
+}
+
+TEST_F(ChassisEditor, VoiceCoilFitAsksAndTakesTheValues) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  // Too few points above 1,2·fs: the analysis window says why.
+  ed.Edit("EditLe")->setText("0,6");
+  ed.Control<QPushButton>("BtnLeReLe2rechnen")->click();
+  TFormReLe2* w = ed.ReLe2();
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->windowTitle().toStdString(), "Impedanzgang analysieren");
+  EXPECT_FALSE(w->MemoReLe()->isHidden());
+  EXPECT_EQ(w->MemoReLe()->toPlainText().toStdString(), kFitTooFewPointsText);
+  w->Button1()->click();
+
+  // A measured impedance of Re + jωLe with Le = 1 mH above the resonance.
+  QTableWidget* fi = ed.Grid(2);
+  for (int k = 0; k < 40; ++k) {
+    const double f = 100 * std::pow(1.12, k);
+    const double z = std::hypot(5.8, 2 * 3.14159265358979 * f * 0.001);
+    fi->setItem(k, 0, new QTableWidgetItem(QString::fromStdString(FormatNumber(f, 7))));
+    fi->setItem(k, 1, new QTableWidgetItem(QString::fromStdString(FormatNumber(z, 7))));
+  }
+  ui.buttons = {1};
+  ed.Control<QPushButton>("BtnLeReLe2rechnen")->click();
+  ASSERT_FALSE(ui.asked.empty());
+  EXPECT_EQ(ui.asked.back().kind, "choose");
+  EXPECT_EQ(ui.asked.back().text.rfind("Es wurde errechnet:\r\nLe  = ", 0), 0u);
+  EXPECT_EQ(ui.asked.back().options, " &Ja |&Nein");
+  EXPECT_NE(ed.Edit("EditLe")->text().toStdString(), "0,6");
+  EXPECT_EQ(ed.Edit("EditLe")->text().toStdString(), FormatNumber(ed.ChassisCopy().Le * 1000, 7));
+}
+
+// ---------------------------------------------------------------- common cabinet
+
+class GemGeh : public ChassisEditor {
+ protected:
+  // Runs the dialog from the menu with `fill` filling it, then OK.
+  void RunDialog(const std::function<void(TFormGemGeh&)>& fill) {
+    form->execDialog = [fill](QDialog& d) {
+      auto& dlg = dynamic_cast<TFormGemGeh&>(d);
+      EXPECT_EQ(dlg.windowTitle().toStdString(), "gem. Außengehäuse");
+      fill(dlg);
+      return static_cast<int>(QDialog::Accepted);
+    };
+    form->Action("actGemGeh")->trigger();
+  }
+};
+
+TEST_F(GemGeh, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
+  TMainForm& f = Start();
+  ASSERT_EQ(f.Project().Einbau[1].Typ, 1);  // the woofer in a closed box
+  ASSERT_EQ(f.Project().Einbau[2].Typ, 2);  // the vented sub
+  bool rearShownVented = false, rearShownClosed = true;
+  RunDialog([&](TFormGemGeh& d) {
+    EXPECT_TRUE(d.Control<QGroupBox>("GroupBox4")->isVisibleTo(&d));
+    EXPECT_FALSE(d.Control<QGroupBox>("GroupBox5")->isVisibleTo(&d));
+    EXPECT_EQ(d.Control<QGroupBox>("GroupBox2")->title().toStdString(), "Test-Tieftöner 17(2)");
+    d.Edit("Edith")->setText("90");
+    d.Edit("Editb")->setText("30");
+    d.Edit("Editt")->setText("40");
+    d.Edit("Editfasl")->setText("2");
+    // the vented sub on the front, its port on the back at c = 5 cm
+    d.Control<QCheckBox>("CheckBox3")->click();
+    rearShownVented = d.Control<QWidget>("PanelRear3")->isVisibleTo(&d);
+    d.Control<QComboBox>("CBStra3")->setCurrentIndex(0);
+    d.Edit("Edita3")->setText("25");
+    d.Edit("Editc3")->setText("15");
+    d.Control<QComboBox>("CBStraR3")->setCurrentIndex(1);
+    d.Edit("Editar3")->setText("10");
+    d.Edit("Editcr3")->setText("5");
+    // the closed woofer on the left face at c = 10 cm; its hidden port edits
+    // still give the outlet position
+    d.Control<QCheckBox>("CheckBox2")->click();
+    EXPECT_TRUE(d.Control<QWidget>("PanelPos2")->isVisibleTo(&d));
+    rearShownClosed = d.Control<QWidget>("PanelRear2")->isVisibleTo(&d);
+    d.Control<QComboBox>("CBStra2")->setCurrentIndex(2);
+    d.Edit("Edita2")->setText("70");
+    d.Edit("Editc2")->setText("10");
+    d.Edit("Editar2")->setText("3");
+    d.Edit("Editcr2")->setText("4");
+  });
+  EXPECT_TRUE(rearShownVented);
+  EXPECT_FALSE(rearShownClosed);
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Gemeinsames Außengehäuse editieren\"");
+  const TProjekt& q = f.Project();
+  EXPECT_DOUBLE_EQ(q.GemGeh.h, 0.9);
+  EXPECT_DOUBLE_EQ(q.GemGeh.fasl, 0.02);
+  const TSchallwand& sub = q.Schallwand[2];
+  EXPECT_TRUE(sub.usegemgeh);
+  EXPECT_NEAR(sub.hor, 0.15 - 0.15, 1e-12);
+  EXPECT_NEAR(sub.vert, 0.25 - 0.45, 1e-12);
+  EXPECT_NEAR(sub.horr, 0.15 - 0.05, 1e-12);  // W/2 - Cr on the back
+  EXPECT_NEAR(sub.strar, -0.40, 1e-12);
+  EXPECT_EQ(sub.directionr, 1);
+  const TSchallwand& woofer = q.Schallwand[1];
+  EXPECT_EQ(woofer.direction, 2);
+  EXPECT_NEAR(woofer.hor, -0.15, 1e-12);
+  EXPECT_NEAR(woofer.stra, -0.30, 1e-12);
+  EXPECT_NEAR(woofer.b, 0.40, 1e-12);
+  EXPECT_NEAR(woofer.f, 0.02, 1e-12);  // its right-hand chamfer is the box's left front chamfer
+  EXPECT_NEAR(woofer.strar, 0.04 - 0.40, 1e-12);
+  EXPECT_NEAR(woofer.vertr, 0.03 - 0.45, 1e-12);
+  EXPECT_EQ(woofer.d, 0.13);  // the outlet diameter stays as entered
+  EXPECT_FALSE(q.Schallwand[0].usegemgeh);
+  ASSERT_TRUE(f.WaitCalcIdle());
+  EXPECT_TRUE(f.ShownResult().bValid);
+
+  // Filled from this project and confirmed unchanged, nothing changes.
+  const auto before = std::make_unique<TProjekt>(f.Project());
+  RunDialog([](TFormGemGeh& d) {
+    EXPECT_EQ(d.Edit("Editcr3")->text().toStdString(), "5");
+    EXPECT_EQ(d.Edit("Editar2")->text().toStdString(), "3");
+    EXPECT_EQ(d.Control<QComboBox>("CBStra2")->currentIndex(), 2);
+  });
+  EXPECT_TRUE(f.Project().Schallwand == before->Schallwand);
+  EXPECT_TRUE(f.Project().GemGeh == before->GemGeh);
+}
+
+TEST_F(GemGeh, ShippedProjectConfirmedUnchangedStaysAsItIs) {
+  options.startFile = fs::path(SONVEX_TEST_DATA) / ".." / ".." / "data" / "Projekte" / "Dreiweg-Standbox.ZPJ";
+  form = std::make_unique<TMainForm>(settings, ui, options);
+  ASSERT_TRUE(form->WaitCalcIdle());
+  ASSERT_TRUE(form->Project().Schallwand[0].usegemgeh);
+  const auto before = std::make_unique<TProjekt>(form->Project());
+  RunDialog([](TFormGemGeh& d) { EXPECT_TRUE(d.Control<QCheckBox>("CheckBox1")->isChecked()); });
+  EXPECT_TRUE(form->Project().Schallwand == before->Schallwand);
+  EXPECT_TRUE(form->Project().GemGeh == before->GemGeh);
+}
+
+TEST_F(GemGeh, CancelChangesNothingAndUncheckedSlotsKeepTheirBaffle) {
+  TMainForm& f = Start();
+  const auto before = std::make_unique<TProjekt>(f.Project());
+  f.execDialog = [](QDialog& d) {
+    dynamic_cast<TFormGemGeh&>(d).Edit("Edith")->setText("50");
+    return static_cast<int>(QDialog::Rejected);
+  };
+  f.Action("actGemGeh")->trigger();
+  EXPECT_TRUE(f.Project() == *before);
+  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+
+  // Chassis 1..4 of this project have baffles of their own.
+  RunDialog([](TFormGemGeh& d) { d.Edit("Editb")->setText("25"); });
+  EXPECT_DOUBLE_EQ(f.Project().GemGeh.b, 0.25);
+  for (int k = 0; k < 4; ++k) EXPECT_TRUE(f.Project().Schallwand[k] == before->Schallwand[k]) << k;
+}
+
+}  // namespace
+}  // namespace sonvex
