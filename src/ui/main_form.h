@@ -34,6 +34,7 @@ namespace sonvex {
 
 class TInteraction;
 class TFormRechnen;
+class TFormWOptimize2;
 class TUiCalcHost;
 
 inline constexpr std::string_view kVersionText = "V1.11b";
@@ -57,6 +58,8 @@ struct TMainFormOptions {
   std::chrono::milliseconds calcPause{650};
   // The one-second check for newer chassis files (off in tests that do not need it).
   bool chassisCheckTimer = true;
+  // The pause of the optimizer's calculation workers after each step.
+  std::chrono::milliseconds optiPause{65};
 };
 
 class TMainForm : public QMainWindow {
@@ -97,6 +100,9 @@ class TMainForm : public QMainWindow {
   void SwapReferenceClick();
   void RestoreReferenceClick();
   void DeleteReferenceClick();
+  // "Weichenoptimierer ..." (Ctrl+O) and "Optimizer zeigen".
+  void OptimizerClick();
+  void ShowOptimizerClick();
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.
@@ -111,6 +117,8 @@ class TMainForm : public QMainWindow {
   void RefreshMenuState();
   void UpdateCharts();
   void UpdateTitle();
+  // The optimizer shows the results of the best crossover found so far.
+  void ShowOptimizerResult(const TResult& result);
   // One tick of the newer-chassis check (the timer calls it every second).
   void CheckChassisTick();
   bool CheckChassisPending() const { return checkChassisPending_; }
@@ -128,6 +136,8 @@ class TMainForm : public QMainWindow {
   QString StatusText() const;
   QColor StatusColor() const;
   TFormRechnen* ErrorList() const { return errorList_; }
+  // The optimizer window; created when it is first opened.
+  TFormWOptimize2* OptimizerWindow() const { return optimizer_; }
   QCheckBox* ShowChassisBox() const { return cbShowChassis_; }
   QCheckBox* ShowImpedanceBox() const { return cbShowImpedance_; }
   QCheckBox* ShowEnergyBox() const { return cbShowEnergy_; }
@@ -195,6 +205,8 @@ class TMainForm : public QMainWindow {
   QLabel* lbPolar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   TFormRechnen* errorList_ = nullptr;
+  TFormWOptimize2* optimizer_ = nullptr;
+  std::chrono::milliseconds optiPause_;
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation
