@@ -35,11 +35,11 @@ namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Geometry of the window (pixels).
-constexpr int kWindowWidth = 750;
+constexpr int kWindowWidth = 820;
 constexpr int kWindowHeight = 440;
 constexpr int kOutputTop = 200;
 constexpr int kOutputHeight = 200;
-constexpr int kListWidth = 214;
+constexpr int kListWidth = 240;
 constexpr int kListHeight = 118;
 constexpr int kPlotWidth = 272;
 constexpr int kPlotHeight = 118;
@@ -299,9 +299,10 @@ void TFormWOptimize2::BuildInputs() {
   const char* names[] = {"sbBass", "sbTreble", "sbZmin", "sbEfficiency"};
   for (int i = 0; i < 4; ++i) {
     const TSliderSpec& s = specs[i];
-    const int x = 10 + i * 122;
-    auto* caption = Label(s.caption, group, QRect(x, 20, 120, 16));
-    caption->setWordWrap(false);
+    const int x = 10 + i * 132;
+    auto* caption = Label(s.caption, group, QRect(x, 16, 126, 34));
+    caption->setWordWrap(true);
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     auto* slider = new QSlider(Qt::Vertical, group);
     slider->setObjectName(QString::fromLatin1(names[i]));
     slider->setRange(0, s.maximum);
@@ -312,30 +313,31 @@ void TFormWOptimize2::BuildInputs() {
     // The top position is 0 (the first text), the keys move the way it shows.
     slider->setInvertedAppearance(true);
     slider->setInvertedControls(true);
-    slider->setGeometry(x, 42, 30, 136);
+    slider->setGeometry(x, 54, 30, 126);
     *s.slider = slider;
-    Label(s.top, group, QRect(x + 34, 42, 86, 16));
-    if (*s.middle != 0) Label(s.middle, group, QRect(x + 34, 102, 86, 16));
-    Label(s.bottom, group, QRect(x + 34, 162, 86, 16));
+    Label(s.top, group, QRect(x + 32, 54, 98, 18));
+    if (*s.middle != 0) Label(s.middle, group, QRect(x + 32, 108, 98, 18));
+    Label(s.bottom, group, QRect(x + 32, 162, 98, 18));
   }
 
   auto* fixFrame = new QFrame(group);
   fixFrame->setFrameShape(QFrame::StyledPanel);
-  fixFrame->setGeometry(506, 20, kWindowWidth - 16 - 516, 158);
+  fixFrame->setGeometry(544, 20, kWindowWidth - 16 - 552, 160);
   auto* fixCaption =
-      Label("Automatische Festlegung von Kondensatoren und Widerständen", fixFrame, QRect(8, 6, 200, 34));
+      Label("Automatische Festlegung von Kondensatoren und Widerständen", fixFrame, QRect(8, 4, 232, 38));
   fixCaption->setWordWrap(true);
   cbCapacitors_ = new QComboBox(fixFrame);
   cbCapacitors_->setObjectName(QStringLiteral("cbCapacitors"));
   for (const char* item : {"Kondensatoren manuell wählen", "Kondensatoren aus E6-Reihe", "Kondensatoren aus E12-Reihe"})
     cbCapacitors_->addItem(Q(item));
-  cbCapacitors_->setGeometry(8, 52, 200, 26);
+  cbCapacitors_->setGeometry(8, 46, 232, 26);
   cbResistors_ = new QComboBox(fixFrame);
   cbResistors_->setObjectName(QStringLiteral("cbResistors"));
   for (const char* item : {"Widerstände manuell wählen", "Widerstände aus E6-Reihe", "Widerstände aus E12-Reihe"})
     cbResistors_->addItem(Q(item));
-  cbResistors_->setGeometry(8, 90, 200, 26);
-  Label("Spulen werden immer manuell gewählt.", fixFrame, QRect(8, 126, 200, 20));
+  cbResistors_->setGeometry(8, 80, 232, 26);
+  auto* coils = Label("Spulen werden immer manuell gewählt.", fixFrame, QRect(8, 112, 232, 40));
+  coils->setWordWrap(true);
 }
 
 void TFormWOptimize2::BuildOutputs() {
@@ -406,24 +408,25 @@ void TFormWOptimize2::BuildOutputs() {
   progressStrip_->setObjectName(QStringLiteral("pbProgress"));
   progressStrip_->setGeometry(8, 44 + kListHeight, kWindowWidth - 32, kStripHeight);
 
-  // The finish panel covers the middle of the output group.
+  // The finish panel covers the history plot and leaves both lists in view.
   finishPanel_ = new QFrame(group);
   finishPanel_->setObjectName(QStringLiteral("pnlFinish"));
   finishPanel_->setFrameShape(QFrame::Panel);
   finishPanel_->setFrameShadow(QFrame::Raised);
   finishPanel_->setLineWidth(2);
   finishPanel_->setAutoFillBackground(true);
-  finishPanel_->setGeometry(170, 36, 360, 118);
-  auto* heading = Label("Sonvex Weichenoptimierer", finishPanel_, QRect(0, 12, 360, 20));
+  finishPanel_->setGeometry(24 + 2 * kListWidth, 36, kPlotWidth, kPlotHeight);
+  auto* heading = Label("Sonvex Weichenoptimierer", finishPanel_, QRect(0, 10, kPlotWidth, 20));
   QFont bold = heading->font();
   bold.setBold(true);
   heading->setFont(bold);
   heading->setAlignment(Qt::AlignHCenter);
   auto* text = new QLabel(Q(kOptiSuccessText), finishPanel_);
-  text->setGeometry(0, 42, 360, 20);
-  text->setAlignment(Qt::AlignHCenter);
+  text->setGeometry(8, 34, kPlotWidth - 16, 40);
+  text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  text->setWordWrap(true);
   btnFinishOk_ = new QPushButton(Q("Ok"), finishPanel_);
-  btnFinishOk_->setGeometry(140, 76, 80, 26);
+  btnFinishOk_->setGeometry((kPlotWidth - 80) / 2, 80, 80, 26);
   connect(btnFinishOk_, &QPushButton::clicked, this, [this] { FinishOkClick(); });
   finishPanel_->hide();
 }
