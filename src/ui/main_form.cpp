@@ -741,6 +741,8 @@ void TMainForm::OptimizerClick() {
   RefreshMenuState();
   // The window and its optimizer thread are made when first needed rather
   // than at start-up, so a session that never optimizes runs no idle workers.
+  // Parts fixed by hand are asked for through the window's fixPartDialog
+  // (by default its value dialog).
   if (optimizer_ == nullptr) optimizer_ = new TFormWOptimize2(*this, ui_, optiPause_, this);
   optimizer_->ShowWindow();
 }
