@@ -465,6 +465,8 @@ TFixRules TFormWOptimize2::FixRules() const {
 // ---------------------------------------------------------------- commands
 
 void TFormWOptimize2::ShowWindow() {
+  // An open window only comes to the front: resetting it would abort a
+  // running search and forget the run the closing questions are about.
   if (isVisible()) {
     raise();
     activateWindow();
@@ -488,7 +490,8 @@ void TFormWOptimize2::StartClick() {
   }
   // 3.
   if (ui_.ChooseButton(kOptiReferenceQuestion, "&Ja|&Nein", 1) == 1) main_.RememberReferenceClick();
-  // 4. Marks made here are marks in the project itself.
+  // 4. Marks made here are marks in the project itself, saved with it, so
+  // the project then counts as changed.
   TProjekt& p = main_.Project();
   const int marksBefore = CountMarkedParts(p);
   const bool marked = EnsureMarkedParts(p, ui_);

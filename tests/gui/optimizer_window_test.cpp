@@ -397,6 +397,7 @@ TEST_F(OptimizerWindow, GradeLinesUseTheDecimalPointInEveryLocale) {
   const std::string expected[] = {"Note Impedanz     =    1.235", "Note Frequenzgang =    4.546",
                                   "Note Wirkungsgrad =   12.000", "Note Phase        =    0.000",
                                   "Note gesamt       =   -3.500"};
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
   int checked = 0;
   for (const char* locale : {"C", "de_DE.UTF-8"}) {
     if (std::setlocale(LC_ALL, locale) == nullptr) {
@@ -416,7 +417,7 @@ TEST_F(OptimizerWindow, GradeLinesUseTheDecimalPointInEveryLocale) {
     }
     ++checked;
   }
-  std::setlocale(LC_ALL, "C");
+  std::setlocale(LC_ALL, previous.c_str());
   if (checked < 2) GTEST_SKIP() << "de_DE.UTF-8 is not installed; only the C locale was checked";
 }
 
