@@ -281,7 +281,7 @@ void TFormWOptimize2::BuildInputs() {
   auto* group = new QGroupBox(Q("Eingaben"), this);
   group->setGeometry(8, 4, kWindowWidth - 16, 188);
 
-  struct TSliderSpec {
+  struct TSliderDef {
     const char* caption;
     int maximum;
     int position;
@@ -290,7 +290,7 @@ void TFormWOptimize2::BuildInputs() {
     const char* bottom;
     QSlider** slider;
   };
-  const TSliderSpec specs[] = {
+  const TSliderDef sliders[] = {
       {"Hörgeschmack Bass", 6, 3, "kräftig", "", "schlank", &sbBass_},
       {"Hörgeschmack Höhen", 6, 3, "strahlend", "", "englisch", &sbTreble_},
       {"Verstärker min. Impedanz", 8, 5, "mögl. > 8 Ohm", "mögl. > 4 Ohm", "mögl. > 2 Ohm", &sbZmin_},
@@ -298,7 +298,7 @@ void TFormWOptimize2::BuildInputs() {
   };
   const char* names[] = {"sbBass", "sbTreble", "sbZmin", "sbEfficiency"};
   for (int i = 0; i < 4; ++i) {
-    const TSliderSpec& s = specs[i];
+    const TSliderDef& s = sliders[i];
     const int x = 10 + i * 132;
     auto* caption = Label(s.caption, group, QRect(x, 16, 126, 34));
     caption->setWordWrap(true);
