@@ -220,6 +220,20 @@ TEST_F(OptimizerWindow, StartWithoutMarksAsksUntilMarkedAndChassisDataMustBeGive
   EXPECT_EQ(w.ListBefore()->count(), 0);
 }
 
+TEST_F(OptimizerWindow, StartWaitsForTheMainCalculationOrIsCancelled) {
+  options.calcPause = 150ms;
+  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  form->RequestFullCalc();
+  ui.buttons = {2};  // "abbrechen"
+  w.StartButton()->click();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Rechnung muss erst beendet sein.");
+  EXPECT_EQ(ui.asked[0].options, "&nochmal versuchen|abbrechen");
+  EXPECT_FALSE(w.RunStarted());
+  EXPECT_TRUE(w.Optimizer().IsIdle());
+  ASSERT_TRUE(form->WaitCalcIdle());
+}
+
 TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   TFormWOptimize2& w = Open(*DetunedTwoWay());
   const double startGrade = form->Grades()[gTotal];
