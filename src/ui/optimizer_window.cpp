@@ -26,6 +26,7 @@
 
 #include "model/interaction.h"
 #include "model/number_text.h"
+#include "optimizer/opti_preconditions.h"
 #include "ui/main_form.h"
 
 namespace sonvex {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "crossover/grading.h"
-#include "crossover/optimizer.h"
+#include "calc/grading.h"
+#include "optimizer/optimizer.h"
 
 class QComboBox;
 class QFrame;

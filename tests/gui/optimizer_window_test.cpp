@@ -26,10 +26,13 @@
 #include <string>
 #include <thread>
 
-#include "crossover/optimizer.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "network/e_series.h"
+#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer.h"
+#include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/main_form.h"
 #include "ui/optimizer_window.h"
