@@ -1,9 +1,11 @@
 #include "calc/grading.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
+#include <string>
+#include <system_error>
 
 namespace sonvex {
 
@@ -275,10 +277,16 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
 }
 
 std::array<std::string, 5> GradeReportLines(const TGrades& g) {
+  // "%8.3f" with a decimal point whatever the C library's locale says: the
+  // desktop program takes its locale from the environment, and a formatting
+  // call would then write "4,546" under a German one. to_chars never looks
+  // at the locale.
   auto line = [](const char* label, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%s = %8.3f", label, v);
-    return std::string(buf);
+    char num[400];
+    const auto [end, ec] = std::to_chars(num, num + sizeof num, v, std::chars_format::fixed, 3);
+    std::string text = ec == std::errc() ? std::string(num, end) : std::string("nan");
+    if (text.size() < 8) text.insert(0, 8 - text.size(), ' ');
+    return std::string(label) + " = " + text;
   };
   return {line("Note Impedanz    ", g[gImpedance]), line("Note Wirkungsgrad", g[gEfficiency]),
           line("Note Frequenzgang", g[gResponse]), line("Note Phase       ", g[gPhase]),

@@ -39,6 +39,7 @@
 #include "ui/folder_dialog.h"
 #include "ui/gem_geh_dialog.h"
 #include "ui/part_editor.h"
+#include "ui/optimizer_window.h"
 #include "ui/project_properties_dialog.h"
 #include "ui/weiche_editor.h"
 
@@ -104,7 +105,8 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
       project_(MakeNewProject()),
       shown_(std::make_unique<TResult>()),
       reference_(std::make_unique<TProjekt>()),
-      charts_(MakeChartSet()) {
+      charts_(MakeChartSet()),
+      optiPause_(options.optiPause) {
   execDialog = [](QDialog& d) { return d.exec(); };
   saveFolder_ = settings_.projectFolder;
   // 1.-2. title without a file name, editor flags clear, placed at 66, 0
@@ -157,6 +159,9 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
 
 TMainForm::~TMainForm() {
   if (checkTimer_ != nullptr) checkTimer_->stop();
+  // The optimizer ends first: its reports go to this window.
+  delete optimizer_;
+  optimizer_ = nullptr;
   // Release a calculation that waits for this thread, then end it, before
   // any widget goes away.
   if (host_) host_->Shutdown();
@@ -309,13 +314,7 @@ void TMainForm::BuildMenus() {
   addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, {});
   addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, {});
   extras->addSeparator()->setObjectName("sepOptimizer");
-  addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] {
-    // The optimizer window does not exist yet; the editor checks already apply.
-    if (WeicheEdOpen)
-      ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
-    else if (ChassisEdOpen)
-      ui_.ShowMessage("Bitte erst Chasssiseditor schließen.");
-  });
+  addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] { OptimizerClick(); });
 
   QMenu* windows = addMenu("menuFenster", "&Fenster");
   addItem(windows, "actShowWeiche", "Weicheneditor zeigen", "Ctrl+W", [this] {
@@ -330,7 +329,7 @@ void TMainForm::BuildMenus() {
     chassisEd_->raise();
     chassisEd_->activateWindow();
   });
-  addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, {});
+  addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, [this] { ShowOptimizerClick(); });
 
   QMenu* help = addMenu("menuHilfe", "&Hilfe");
   addItem(help, "actQuickGuide", "Kurzanleitung", "F1", {});
@@ -516,6 +515,13 @@ void TMainForm::CalcStatusReport(const TCalcStruct& states, const TResult& resul
     SetStatus(Q(report.text), QColor(255, 0, 0));
   else
     SetStatus(Q(report.text), palette().color(QPalette::Button));
+}
+
+void TMainForm::ShowOptimizerResult(const TResult& result) {
+  *shown_ = result;
+  // The optimizer reports only crossovers that computed without errors.
+  shown_->bValid = true;
+  UpdateCharts();
 }
 
 void TMainForm::CalcHandBack(const TResult& result, const TGrades& grades) {
@@ -732,6 +738,32 @@ void TMainForm::DeleteReferenceClick() {
   UpdateCharts();
 }
 
+// ---------------------------------------------------------------- optimizer
+
+void TMainForm::OptimizerClick() {
+  // (The crossover and chassis editors come to the front here once they exist.)
+  if (WeicheEdOpen) {
+    ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
+    return;
+  }
+  if (ChassisEdOpen) {
+    ui_.ShowMessage("Bitte erst Chasssiseditor schließen.");
+    return;
+  }
+  OptiOpen = true;
+  RefreshMenuState();
+  // The window and its optimizer thread are made when first needed rather
+  // than at start-up, so a session that never optimizes runs no idle workers.
+  // Parts fixed by hand are asked for through the window's fixPartDialog
+  // (by default its value dialog).
+  if (optimizer_ == nullptr) optimizer_ = new TFormWOptimize2(*this, ui_, optiPause_, this);
+  optimizer_->ShowWindow();
+}
+
+void TMainForm::ShowOptimizerClick() {
+  if (optimizer_ != nullptr && OptiOpen) optimizer_->ShowWindow();
+}
+
 // ---------------------------------------------------------------- newer chassis files
 
 void TMainForm::CheckChassisTick() {
@@ -770,7 +802,15 @@ void TMainForm::CheckChassisTick() {
 // ---------------------------------------------------------------- closing
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  // (The optimizer window, once it exists, is asked to close first.)
+  // An open optimizer is asked to close first; it may stay open (a run the
+  // user does not abort, or "&Abbruch"), and then the program stays too.
+  if (optimizer_ != nullptr && optimizer_->isVisible()) {
+    optimizer_->close();
+    if (optimizer_->isVisible()) {
+      event->ignore();
+      return;
+    }
+  }
   if (!project_->bSaved) {
     const int answer = ui_.ChooseButton("Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?",
                                         "&Ja |&Nein|&Abbruch", 3);

@@ -38,6 +38,7 @@ class TFormChassisEd;
 class TFormRechnen;
 class TFormParteditor;
 class TFormWeicheneditor;
+class TFormWOptimize2;
 class TUiCalcHost;
 
 inline constexpr std::string_view kWaitIdleText = "Rechnung muss erst beendet sein.";
@@ -49,6 +50,8 @@ struct TMainFormOptions {
   std::chrono::milliseconds calcPause{650};
   // The one-second check for newer chassis files (off in tests that do not need it).
   bool chassisCheckTimer = true;
+  // The pause of the optimizer's calculation workers after each step.
+  std::chrono::milliseconds optiPause{65};
 };
 
 class TMainForm : public QMainWindow {
@@ -97,6 +100,9 @@ class TMainForm : public QMainWindow {
   void GemGehClick();
   // The chassis editor once it has been opened, else null.
   TFormChassisEd* ChassisEditor() const { return chassisEd_; }
+  // "Weichenoptimierer ..." (Ctrl+O) and "Optimizer zeigen".
+  void OptimizerClick();
+  void ShowOptimizerClick();
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.
@@ -111,6 +117,8 @@ class TMainForm : public QMainWindow {
   void RefreshMenuState();
   void UpdateCharts();
   void UpdateTitle();
+  // The optimizer shows the results of the best crossover found so far.
+  void ShowOptimizerResult(const TResult& result);
   // One tick of the newer-chassis check (the timer calls it every second).
   void CheckChassisTick();
   bool CheckChassisPending() const { return checkChassisPending_; }
@@ -131,6 +139,8 @@ class TMainForm : public QMainWindow {
   TFormWeicheneditor* WeicheEditor() const { return weicheEditor_; }
   // The part editor of the crossover editor (and of the optimizer).
   TFormParteditor* PartEditor() const { return partEditor_; }
+  // The optimizer window; created when it is first opened.
+  TFormWOptimize2* OptimizerWindow() const { return optimizer_; }
   QCheckBox* ShowChassisBox() const { return cbShowChassis_; }
   QCheckBox* ShowImpedanceBox() const { return cbShowImpedance_; }
   QCheckBox* ShowEnergyBox() const { return cbShowEnergy_; }
@@ -201,6 +211,8 @@ class TMainForm : public QMainWindow {
   TFormParteditor* partEditor_ = nullptr;
   TFormWeicheneditor* weicheEditor_ = nullptr;
   TFormChassisEd* chassisEd_ = nullptr;
+  TFormWOptimize2* optimizer_ = nullptr;
+  std::chrono::milliseconds optiPause_;
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation
