@@ -118,6 +118,21 @@ TEST_F(CliTest, DumpThenPackReproducesTheProject) {
   EXPECT_TRUE(ReadFile(dir / "x.ZPJ") == ReadFile(project));
 }
 
+// A section name with a line break (a chassis file found by the fuzzer):
+// the dump keeps one line per section, so packing it and dumping again gives
+// the same text, with the line break read as a blank.
+TEST_F(CliTest, DumpThenPackKeepsSectionNamesWithLineBreaks) {
+  const fs::path file = fs::path(SONVEX_TEST_DATA) / "fuzz" / "line_break_in_section_name.ZCH";
+  const TRun dump = Cli({"dump", file.string()});
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  EXPECT_NE(dump.out.find("#HeaderIu"), std::string::npos);
+  WriteFile(dir / "plain.txt", dump.out);
+  ASSERT_EQ(Cli({"pack", (dir / "plain.txt").string(), (dir / "x.ZCH").string()}).status, 0);
+  const TRun again = Cli({"dump", (dir / "x.ZCH").string()});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out, dump.out);
+}
+
 TEST_F(CliTest, HandWrittenPlainProjectIsAccepted) {
   // A small project typed in a text editor (LF line ends, a comment line):
   // a full-range chassis in a closed box, driven directly.
