@@ -42,8 +42,11 @@ std::string Quote(const std::string& s) {
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A name of its own per run: several checkouts may run these tests at
+    // the same time, and a folder named after the test alone was shared.
     dir = fs::temp_directory_path() /
-          ("sonvex_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+          ("sonvex_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+           std::to_string(std::random_device{}()));
     fs::remove_all(dir);
     fs::create_directories(dir);
   }
