@@ -46,8 +46,11 @@ std::string Unscramble(std::string_view bytes) {
   return line;
 }
 
-// A line break inside a text would split the line in the plain form; it is
-// written as a blank there (the scrambled form keeps it, lines are counted).
+// A line break inside a text (section name, key or value) would split the
+// line in the plain form, and CR and LF are the only bytes that end a line
+// there; each one is written as a blank, so that the written text reads back
+// as the same sections and keys with the same number of characters. The
+// scrambled form keeps them: its lines are counted, not ended.
 void PutPlain(std::ostream& out, std::string_view text) {
   std::size_t from = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -64,12 +67,12 @@ class TLineWriter {
   TLineWriter(std::ostream& out, bool scrambled, const fs::path& file)
       : out_(out), scrambled_(scrambled), file_(file) {}
 
-  // One line made of up to three pieces (key, "=<TAB>", value), so that no
-  // copy of long values is needed.
+  // One line made of up to three pieces (key, "=<TAB>", value, or "#" and
+  // the section name), so that no copy of long values is needed.
   void Line(std::string_view a, std::string_view b = {}, std::string_view c = {}, std::string_view section = {}) {
     if (!scrambled_) {
       PutPlain(out_, a);
-      out_.write(b.data(), static_cast<std::streamsize>(b.size()));
+      PutPlain(out_, b);
       PutPlain(out_, c);
       out_.write("\r\n", 2);
       return;

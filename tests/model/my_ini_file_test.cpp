@@ -375,6 +375,77 @@ TEST(MyIniFilePlainForm, LineBreaksInsideTextsDoNotSplitLines) {
   EXPECT_EQ(TMyIniFile::FromBytes(w.Serialize(true), true).ReadString("S", "k", "-"), "two\r\nlines");
 }
 
+// The texts of the plain form with each line break turned into a blank.
+std::string Blanked(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+// Section names and keys can hold line breaks: the scrambled form counts its
+// lines, and the program writes whatever names it is given. The plain form
+// must still give one line per section and key, so that a dumped file packs
+// back into the same sections and keys.
+TEST(MyIniFilePlainForm, LineBreaksInsideNamesDoNotSplitLines) {
+  struct TCase {
+    std::string section;
+    std::string key;
+  };
+  const TCase cases[] = {
+      {"a\rb", "k"},
+      {"a\nb", "k\r\n"},
+      {"\r", "\n"},
+      {"\r\n", "\r\n#S"},
+      {"S\nk=v", "x"},  // would add a key "k" to a section "S"
+      {"h;x\r\x02P", "\n/k"},
+      {"S\n#T\r", "k\rl"},
+      {std::string(98, 's') + "\n", "\r" + std::string(3000, 'k')},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.section) + " " + testing::PrintToString(c.key));
+    TMyIniFile w = TMyIniFile::InMemory(true);
+    w.WriteString("Header", "Version", "1108");
+    w.WriteString(c.section, c.key, "v\r\nw");
+    w.WriteString(c.section, "after", "1");
+    w.WriteString("Chassis", "Name", "n");
+
+    // Scrambled: everything comes back byte for byte.
+    const TMyIniFile s = TMyIniFile::FromBytes(w.Serialize(true), true);
+    EXPECT_EQ(s.SectionCount(), 3u);
+    EXPECT_EQ(s.KeyCount(), 4u);
+    EXPECT_EQ(s.ReadString(c.section, c.key, "-"), "v\r\nw");
+    EXPECT_EQ(s.ReadString(c.section, "after", "-"), "1");
+
+    // Plain: the same sections and keys, each line break read as a blank.
+    const std::string plain = s.Serialize(false);
+    const TMyIniFile p = TMyIniFile::FromBytes(plain, false);
+    EXPECT_FALSE(p.HeaderError());
+    EXPECT_EQ(p.SectionCount(), 3u);
+    EXPECT_EQ(p.KeyCount(), 4u);
+    EXPECT_EQ(p.ReadString(Blanked(c.section), Blanked(c.key), "-"), "v  w");
+    EXPECT_EQ(p.ReadString(Blanked(c.section), "after", "-"), "1");
+    EXPECT_EQ(p.ReadString("Chassis", "Name", "-"), "n");
+    EXPECT_EQ(p.Serialize(false), plain);
+    // and packing the plain text gives what reads back as the same file
+    EXPECT_EQ(TMyIniFile::FromBytes(p.Serialize(true), true).Serialize(false), plain);
+  }
+}
+
+// A chassis file found by the fuzzer: its first section name holds a line
+// feed, which split the line when the file was dumped as plain text.
+TEST(MyIniFilePlainForm, DumpOfSectionNameWithLineBreakPacksBack) {
+  const std::string bytes =
+      ReadBytes(std::filesystem::path(SONVEX_TEST_DATA) / "fuzz" / "line_break_in_section_name.ZCH");
+  const TMyIniFile s = TMyIniFile::FromBytes(bytes, true);
+  ASSERT_FALSE(s.HeaderError());
+  const std::string plain = s.Serialize(false);
+  const TMyIniFile p = TMyIniFile::FromBytes(plain, false);
+  EXPECT_EQ(p.SectionCount(), s.SectionCount());
+  EXPECT_EQ(p.KeyCount(), s.KeyCount());
+  EXPECT_EQ(p.Serialize(false), plain);
+  EXPECT_EQ(TMyIniFile::FromBytes(p.Serialize(true), true).Serialize(false), plain);
+}
+
 TEST(AtomicWrite, FailureHalfWayLeavesThePreviousFile) {
   TScratchDir dir;
   const auto file = dir / "project.ZPJ";
