@@ -32,7 +32,7 @@ namespace {
 constexpr int kElements = 480;            // nominal element count N (two passes)
 constexpr int kPass = kElements / 2;      // elements per pass
 constexpr double kPiShort = 3.14159;      // the model's short π of the phase terms
-constexpr double kPi = std::numbers::pi;  // full π of the piston integrals and direction 21
+constexpr double kPi = std::numbers::pi;  // full π of the piston integrals
 constexpr double kAbsent = 1e-100;        // marker of an absent direction
 constexpr int kPistonSteps = 100;         // M: half the number of integration steps
 constexpr double kSpeedOfSound = 344.0;
@@ -463,8 +463,8 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
   const bool testSmall = w.direction == -2;
   const bool testLarge = w.direction == -3;
 
-  // Term lists of the edge model: directions 0..20 share the short-π
-  // frequency constant, direction 21 uses the full one.
+  // Term lists of the edge model. Every edge term, the three of the rear
+  // axis (direction 21) included, takes its phase with the short π.
   TTermList lists;                          // directions 0..20, concatenated
   std::array<std::size_t, 22> listStart{};  // start of direction d in `lists`
   TTermList rear;                           // direction 21
@@ -538,7 +538,7 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
         const bool add = d >= 13;
         row[d] = add ? CAdd(row[d], edge) : CSub(row[d], edge);
       }
-      PhaseFactors(rear, kf, reBuf, imBuf);
+      PhaseFactors(rear, kp, reBuf, imBuf);
       const TComplex sum = RangeSum(0, rear.path.size(), reBuf, imBuf);
       row[21] = CAdd(row[21], {p90 * sum.re, p90 * sum.im});
     }
