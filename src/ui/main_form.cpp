@@ -173,7 +173,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   host_ = std::make_unique<TUiCalcHost>(this, std::move(callbacks));
   calc_ = std::make_unique<TCalcThread>(host_.get(), false, options.calcPause);
   calc_->Start();
-  calc_->StartCalc(*project_);
+  RequestCalc();
 
   // 8. no reference yet
   SetReferenceItems(false);
@@ -419,10 +419,13 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::RequestCalc() {
+  // No chart draws the displayed result while it is being replaced.
+  shown_->bValid = false;
   if (calc_) calc_->StartCalc(*project_);
 }
 
 void TMainForm::RequestFullCalc() {
+  shown_->bValid = false;
   if (calc_) calc_->StartFullCalc(*project_);
 }
 
@@ -667,10 +670,8 @@ void TMainForm::UndoClick() {
   auto restored = std::make_unique<TProjekt>();
   undo_.Pop(*restored);
   // The incremental request compares only the chassis, enclosure, baffle,
-  // crossover and filter records: another grid, other counts or another
-  // common enclosure need the full request.
-  const bool full = restored->freq != project_->freq || restored->nAmps != project_->nAmps ||
-                    restored->nChassis != project_->nChassis || !(restored->GemGeh == project_->GemGeh);
+  // crossover and filter records; anything else a step reads needs the full one.
+  const bool full = NeedsFullCalc(*project_, *restored);
   project_ = std::move(restored);
   project_->bSaved = false;
   if (full)

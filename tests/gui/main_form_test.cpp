@@ -200,6 +200,46 @@ TEST_F(MainForm, NewProjectPropertiesAndUndo) {
   EXPECT_EQ(form->UndoStack().Count(), 21);
 }
 
+// The shipped sample project keeps smoothing widths of its own; confirming
+// the project properties replaces them by those of its grid. Undoing that
+// must bring back curves computed with the restored widths.
+TEST_F(MainForm, UndoOfUnchangedPropertiesGivesTheCurvesOfAFreshCalculation) {
+  fs::copy_file(fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ", DefaultFile());
+  Start();
+  form->execDialog = [](QDialog&) { return int(QDialog::Accepted); };
+  form->ProjectPropertiesClick();
+  ASSERT_TRUE(form->WaitCalcIdle());
+  form->UndoClick();
+  ASSERT_TRUE(form->WaitCalcIdle());
+
+  TCalcThread fresh(nullptr, true, 0ms);
+  fresh.StartFullCalc(form->Project());
+  fresh.ComputeUntilDone();
+  const TResult& shown = form->ShownResult();
+  const TResult& want = fresh.Result();
+  ASSERT_EQ(shown.nFreq, want.nFreq);
+  int differing = 0;
+  for (int c = 0; c < form->Project().nChassis; ++c)
+    for (int i = 0; i < want.nFreq; ++i)
+      if (!(shown.ChFront[c][i] == want.ChFront[c][i]) || !(shown.ChassisZ[c][i] == want.ChassisZ[c][i])) ++differing;
+  EXPECT_EQ(differing, 0);
+  for (int i = 0; i < want.nFreq; ++i) EXPECT_EQ(shown.BoxP[i][0], want.BoxP[i][0]) << i;
+}
+
+TEST_F(MainForm, RequestsClearTheValidFlagOfTheShownResult) {
+  WriteTwoWayDefault();
+  Start();
+  ASSERT_TRUE(form->ShownResult().bValid);
+  form->RequestCalc();
+  EXPECT_FALSE(form->ShownResult().bValid);
+  ASSERT_TRUE(form->WaitCalcIdle());
+  ASSERT_TRUE(form->ShownResult().bValid);
+  form->RequestFullCalc();
+  EXPECT_FALSE(form->ShownResult().bValid);
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_TRUE(form->ShownResult().bValid);
+}
+
 TEST_F(MainForm, ReferenceRememberSwapTwiceRestoreAndDelete) {
   WriteTwoWayDefault();
   Start();
