@@ -266,12 +266,7 @@ TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings
   ReadDisplayOptions(ini, "Option", Anzeige(p));
   if (v <= 1007) p.glatt_a = p.glatt_i = 7.0 * std::log10(p.fMax / p.fMin) / p.sz;
   BuildFreqGrid(p);
-  if (settings.UseOption) {
-    Anzeige(p) = settings.displayDefaults;
-    // The grid follows the display defaults at once, so that it always
-    // matches fMin, fMax and sz of the loaded project.
-    BuildFreqGrid(p);
-  }
+  ApplyDisplayDefaults(p, settings);
 
   for (int a = 0; a < kMaxAmps; ++a)
     ReadAktFilter(ini, Numbered("AktFilter", a + 1), p.Verstaerker[static_cast<std::size_t>(a)]);
@@ -295,6 +290,14 @@ TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings
   return empty ? TProjectLoad::Defaults : TProjectLoad::Loaded;
 }
 
+void ApplyDisplayDefaults(TProjekt& p, const TSettings& settings) {
+  if (!settings.UseOption) return;
+  Anzeige(p) = settings.displayDefaults;
+  // The grid follows the display defaults at once, so that it always
+  // matches fMin, fMax and sz of the project.
+  BuildFreqGrid(p);
+}
+
 TProjectLoad LoadProject(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
   // Nothing is ever written back, so the file is opened for reading only and
   // write-protected projects load as well.
@@ -315,6 +318,7 @@ TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings&
   if (first != 0) {
     ui.ShowMessage(Utf8FromPath(file) + "\r" + std::string(kNotAProjectFileText));
     NewProject(p);
+    ApplyDisplayDefaults(p, settings);
     return TProjectLoad::NotProjectFile;
   }
   const TProjectLoad result = LoadProject(p, file, settings, ui);

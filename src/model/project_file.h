@@ -45,6 +45,11 @@ TProjectLoad LoadProject(TProjekt& p, const std::filesystem::path& file, const T
 // The same on a file object already read (scrambled).
 TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui);
 
+// With `settings.UseOption` the saved display defaults replace the display
+// options of `p` and its frequency grid is built from them; otherwise nothing
+// changes. Applied to every loaded and every new project.
+void ApplyDisplayDefaults(TProjekt& p, const TSettings& settings);
+
 // Opening a project as the program does at start-up and for "Projekt laden":
 // nothing happens for a missing file; a file that does not start with the
 // byte 0 (every scrambled file does) is refused with file name + CR +

@@ -152,6 +152,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   UpdateUndoItem();
 
   // 5. a new project, then the project of the command line or Default.ZPJ
+  ApplyDisplayDefaults(*project_, settings_);
   project_->bSaved = true;
   std::error_code ec;
   if (options.startFile && !options.startFile->empty() && std::filesystem::exists(*options.startFile, ec))
@@ -602,6 +603,7 @@ void TMainForm::NewProjectClick() {
   PushUndo("Neues Projekt");
   CloseEditors();
   NewProject(*project_);
+  ApplyDisplayDefaults(*project_, settings_);
   fileName_.clear();
   titleName_ = "noname.ZPJ";
   UpdateTitle();

@@ -226,6 +226,31 @@ TEST_F(MainForm, UndoOfUnchangedPropertiesGivesTheCurvesOfAFreshCalculation) {
   for (int i = 0; i < want.nFreq; ++i) EXPECT_EQ(shown.BoxP[i][0], want.BoxP[i][0]) << i;
 }
 
+TEST_F(MainForm, SavedDisplayDefaultsApplyToEveryNewProject) {
+  settings.UseOption = true;
+  settings.displayDefaults.fMin = 50;
+  settings.displayDefaults.fMax = 10000;
+  settings.displayDefaults.sz = 60;
+  settings.displayDefaults.dBMax = 130;
+  auto expectDefaults = [&](const char* when) {
+    const TProjekt& p = form->Project();
+    EXPECT_EQ(p.fMin, 50) << when;
+    EXPECT_EQ(p.sz, 60) << when;
+    EXPECT_EQ(p.dBMax, 130) << when;
+    EXPECT_DOUBLE_EQ(p.freq[0], 50) << when;
+    EXPECT_DOUBLE_EQ(p.freq[59], 10000) << when;
+    EXPECT_EQ(p.freq[60], 0) << when;
+    ASSERT_TRUE(form->WaitCalcIdle());
+    EXPECT_EQ(form->ShownResult().nFreq, 60) << when;
+  };
+  Start();  // no Default.ZPJ
+  expectDefaults("start");
+  form->execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  form->Project().dBMax = 90;
+  form->NewProjectClick();
+  expectDefaults("new project");
+}
+
 TEST_F(MainForm, RequestsClearTheValidFlagOfTheShownResult) {
   WriteTwoWayDefault();
   Start();
