@@ -188,6 +188,25 @@ TEST_F(CliTest, UpgradeBringsOldFilesForward) {
   EXPECT_NE(newChassis.find("typ=\t1048577"), std::string::npos);
 }
 
+// The display defaults of Sonvex.ini are for projects the user opens;
+// bringing a file forward keeps its own display options and grid.
+TEST_F(CliTest, UpgradeKeepsTheDisplayOptionsOfTheProject) {
+  WriteFile(dir / "Sonvex.ini",
+            "## MyIniFile 1.0 by QZ 2004 ##\r\n#Option\r\nUseOption=\t1\r\nColorSetAmps=\t1;\t2\r\nfMin=\t50\r\n"
+            "fMax=\t10000\r\nsz=\t60\r\ndBMax=\t130\r\n");
+  const fs::path in = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun up = Cli({"upgrade", in.string(), (dir / "new.ZPJ").string(), "--data", dir.string()});
+  ASSERT_EQ(up.status, 0) << up.err;
+  auto optionSection = [](const std::string& text) {
+    const auto start = text.find("#Option\r\n");
+    return start == std::string::npos ? std::string() : text.substr(start, text.find("\r\n#", start + 1) - start);
+  };
+  const std::string before = optionSection(Cli({"dump", in.string()}).out);
+  const std::string after = optionSection(Cli({"dump", (dir / "new.ZPJ").string()}).out);
+  ASSERT_NE(before, "");
+  EXPECT_EQ(after, before);
+}
+
 TEST_F(CliTest, BadInputGivesStatusTwoAndAMessage) {
   std::mt19937 rng(7);
   std::string noise(3000, '\0');
