@@ -372,4 +372,33 @@ TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
   EXPECT_EQ(calc.status, 0) << calc.out;
 }
 
+// optimize reads Sonvex.ini and the data folders of --data as calc does: the
+// coils come from the air-core list of that parts folder.
+TEST_F(CliTest, OptimizeUsesTheDataFolderAndItsCoilList) {
+  fs::create_directories(dir / "Weichenbauteile");
+  WriteFile(dir / "Weichenbauteile" / "Spulen_Luft.txt",
+            "L;Eigene Spulen;0;0;\r\nL;Eigene 0,33;0,33;0,21;\r\nL;Eigene 0,68;0,68;0,32;\r\nL;Eigene 1,5;1,5;0,55;\r\n"
+            "L;Eigene 3,3;3,3;0,87;\r\n");
+  std::string text = Cli({"dump", (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string()}).out;
+  const auto coil = text.find("_typ=\t4\r\n");
+  ASSERT_NE(coil, std::string::npos);
+  const auto keyStart = text.rfind("\n", coil) + 1;
+  text.insert(coil + 9, text.substr(keyStart, coil - keyStart) + "_bOpti=\t1\r\n");
+  WriteFile(dir / "marked.txt", text);
+  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
+
+  const TRun run =
+      Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "best.ZPJ").string(), "--data", dir.string()});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find(" aus der Spulenliste: Eigene "), std::string::npos) << run.out;
+
+  // An unusable project: status 2 and the reason on stderr.
+  WriteFile(dir / "empty.ZPJ", std::string(1, '\0'));
+  const TRun empty =
+      Cli({"optimize", (dir / "empty.ZPJ").string(), "--out", (dir / "x.ZPJ").string(), "--data", dir.string()});
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_NE(empty.err.find("empty.ZPJ"), std::string::npos) << empty.err;
+  EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
+}
+
 }  // namespace
