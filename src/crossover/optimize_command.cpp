@@ -118,6 +118,10 @@ class TCommandHost : public TOptiHost {
   void Failure(const std::string& message) override { err_ << TerminalText(message) << std::endl; }
 
  private:
+  const TWPart& StartPart(const TOptiValue& v) const {
+    return start_.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+  }
+
   std::ostream& out_;
   std::ostream& err_;
   TFixRules rules_;
@@ -125,10 +129,6 @@ class TCommandHost : public TOptiHost {
   const std::vector<TLibraryEntry>* coilList_;  // null: coils by the rule
   std::set<std::pair<int, int>> fixed_;         // amplifier and slot of every part fixed
   int lastTenth_ = -1;
-
-  const TWPart& StartPart(const TOptiValue& v) const {
-    return start_.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
-  }
   int reports_ = 0;
 };
 
