@@ -430,6 +430,15 @@ void TMainForm::RequestFullCalc() {
   if (calc_) calc_->StartFullCalc(*project_);
 }
 
+void TMainForm::RequestCalcAfterEdit(const TProjekt& before) {
+  // The incremental request compares only the chassis, enclosure, baffle,
+  // crossover and filter records; anything else a step reads needs the full one.
+  if (NeedsFullCalc(before, *project_))
+    RequestFullCalc();
+  else
+    RequestCalc();
+}
+
 bool TMainForm::WaitUntilIdle() {
   while (true) {
     // Let the calculation's pending hand-over to this thread run first.
@@ -671,15 +680,9 @@ void TMainForm::UndoClick() {
   CloseEditors();
   auto restored = std::make_unique<TProjekt>();
   undo_.Pop(*restored);
-  // The incremental request compares only the chassis, enclosure, baffle,
-  // crossover and filter records; anything else a step reads needs the full one.
-  const bool full = NeedsFullCalc(*project_, *restored);
-  project_ = std::move(restored);
+  std::swap(project_, restored);
   project_->bSaved = false;
-  if (full)
-    RequestFullCalc();
-  else
-    RequestCalc();
+  RequestCalcAfterEdit(*restored);
   UpdateUndoItem();
   RefreshMenuState();
 }
