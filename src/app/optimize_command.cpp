@@ -1,0 +1,281 @@
+#include "app/optimize_command.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "calc/calc_thread.h"
+#include "calc/check.h"
+#include "calc/file_load.h"
+#include "model/file_io.h"
+#include "model/interaction.h"
+#include "model/my_ini_file.h"
+#include "model/number_text.h"
+#include "model/parts_library.h"
+#include "model/project_file.h"
+#include "model/settings.h"
+#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer.h"
+
+namespace sonvex {
+
+namespace {
+
+std::optional<TFixChoice> ParseFixChoice(std::string text, bool allowE6) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (text == "keep") return TFixChoice::Manual;
+  if (text == "e12") return TFixChoice::E12;
+  if (text == "e6" && allowE6) return TFixChoice::E6;
+  return std::nullopt;
+}
+
+// The coil list used when no --coil-list is given: the shipped air-core coils.
+constexpr std::string_view kDefaultCoilList = "Spulen_Luft.txt";
+
+// The listed coil whose inductance (mH in the list) lies nearest to `henry`;
+// on equal distance the earlier line. Separator lines (value 0) are skipped.
+const TLibraryEntry* NearestCoil(const std::vector<TLibraryEntry>& coils, double henry) {
+  const TLibraryEntry* best = nullptr;
+  double bestDistance = 0;
+  for (const TLibraryEntry& e : coils) {
+    if (!(e.value > 0) || !std::isfinite(e.value) || !std::isfinite(e.resistance)) continue;
+    const double distance = std::abs(e.value * 1e-3 - henry);
+    if (best == nullptr || distance < bestDistance) {
+      best = &e;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+// Prints what the optimizer reports. Runs on the optimizer thread while the
+// command waits for the run to end, so the streams are not shared.
+class TCommandHost : public TOptiHost {
+ public:
+  TCommandHost(std::ostream& out, std::ostream& err, const TFixRules& rules, const TProjekt& start,
+               const std::vector<TLibraryEntry>* coilList)
+      : out_(out), err_(err), rules_(rules), start_(start), coilList_(coilList) {}
+
+  void Progress(int perMille) override {
+    // One line per tenth reached, not one per trial.
+    if (perMille < 0 || perMille / 100 == lastTenth_) return;
+    lastTenth_ = perMille / 100;
+    out_ << "Fortschritt: " << perMille / 10 << " %" << std::endl;
+  }
+
+  void GradeReport(const TGrades& grades, const TResult&) override {
+    out_ << (reports_ == 0 ? "Ergebnisse vor Optimierung" : "Ergebnisse nach Optimierung") << "\n";
+    for (const std::string& line : GradeReportLines(grades)) out_ << line << "\n";
+    out_ << std::endl;
+    ++reports_;
+    lastTenth_ = -1;
+  }
+
+  TWPart FixPart(const TOptiValue& v, const TWPart& part) override {
+    fixed_.insert({v.amplifier, v.slot});
+    if (part._typ == ptL) return FixCoil(v, part);
+    const std::optional<TWPart> rounded = FixPartByRule(part, rules_);
+    const TWPart fixed = rounded ? *rounded : part;
+    out_ << "Bauteil festgelegt: Verstärker " << v.amplifier + 1 << ", " << v.label
+         << FormatNumber(fixed._value * v.displayFactor, 10) << v.unit << (rounded ? "" : " (Wert beibehalten)")
+         << std::endl;
+    return fixed;
+  }
+
+  // A coil gets a winding resistance that exists: the listed coil's, or the
+  // one it had at the start of the run (its optimised resistance may be as
+  // low as the variable's lower bound, which no real coil has).
+  TWPart FixCoil(const TOptiValue& v, const TWPart& part) {
+    TWPart fixed = part;
+    std::string how;
+    const TLibraryEntry* listed = coilList_ != nullptr ? NearestCoil(*coilList_, part._value) : nullptr;
+    if (listed != nullptr) {
+      const TLibraryChoice choice = ChooseLibraryEntry(TLibraryPage::Coils, *listed);
+      fixed._value = choice.value * 1e-3;
+      fixed._Rvalue = choice.resistance;
+      fixed._bem = choice.designation;
+      how = " aus der Spulenliste: " + listed->text;
+    } else {
+      if (const std::optional<TWPart> rounded = FixPartByRule(part, rules_)) fixed = *rounded;
+      fixed._Rvalue = StartPart(v)._Rvalue;
+      how = std::string(fixed._value == part._value ? " (Wert beibehalten)" : "") +
+            ", Wicklungswiderstand wie zu Beginn: " + FormatNumber(fixed._Rvalue, 10) + " Ohm";
+    }
+    out_ << "Bauteil festgelegt: Verstärker " << v.amplifier + 1 << ", " << v.label
+         << FormatNumber(fixed._value * v.displayFactor, 10) << v.unit << how << std::endl;
+    return fixed;
+  }
+
+  bool WasFixed(const TOptiValue& v) const { return fixed_.count({v.amplifier, v.slot}) > 0; }
+
+  void Success() override { out_ << kOptiSuccessText << std::endl; }
+  void Failure(const std::string& message) override { err_ << TerminalText(message) << std::endl; }
+
+ private:
+  const TWPart& StartPart(const TOptiValue& v) const {
+    return start_.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+  }
+
+  std::ostream& out_;
+  std::ostream& err_;
+  TFixRules rules_;
+  const TProjekt& start_;
+  const std::vector<TLibraryEntry>* coilList_;  // null: coils by the rule
+  std::set<std::pair<int, int>> fixed_;         // amplifier and slot of every part fixed
+  int lastTenth_ = -1;
+  int reports_ = 0;
+};
+
+bool InRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+
+}  // namespace
+
+int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostream& err) {
+  // Options.
+  TFixRules rules;
+  const auto resistors = ParseFixChoice(o.resistors, true);
+  const auto capacitors = ParseFixChoice(o.capacitors, true);
+  std::string coilText = o.coils;
+  std::transform(coilText.begin(), coilText.end(), coilText.begin(), [](unsigned char c) { return std::tolower(c); });
+  const bool coilsFromList = coilText == "list";
+  const auto coils = coilsFromList ? std::optional<TFixChoice>(TFixChoice::Manual) : ParseFixChoice(o.coils, false);
+  if (!resistors) err << "Ungültige Angabe für --resistors: " << o.resistors << " (e6, e12 oder keep)\n";
+  if (!capacitors) err << "Ungültige Angabe für --capacitors: " << o.capacitors << " (e6, e12 oder keep)\n";
+  if (!coils) err << "Ungültige Angabe für --coils: " << o.coils << " (list, e12 oder keep)\n";
+  bool ok = resistors && capacitors && coils;
+  const struct {
+    const char* flag;
+    int value, lo, hi;
+  } ranges[] = {{"--bass", o.bass, 0, 6},
+                {"--treble", o.treble, 0, 6},
+                {"--zmin", o.zmin, 0, 8},
+                {"--efficiency", o.efficiency, 0, 6},
+                {"--pause", o.pauseMs, 0, 60000}};
+  for (const auto& r : ranges) {
+    if (InRange(r.value, r.lo, r.hi)) continue;
+    err << "Ungültige Angabe für " << r.flag << ": " << r.value << " (" << r.lo << " bis " << r.hi << ")\n";
+    ok = false;
+  }
+  if (o.project.empty()) {
+    err << "Keine Projektdatei angegeben.\n";
+    ok = false;
+  }
+  if (o.out.empty()) {
+    err << "Keine Ausgabedatei angegeben (--out).\n";
+    ok = false;
+  }
+  if (!ok) return kOptimizeBadInput;
+  rules.resistors = *resistors;
+  rules.capacitors = *capacitors;
+  rules.coils = *coils;
+
+  // The settings and the project, loaded as `calc` loads them. Without a data
+  // folder no settings file is read and the folders lie below the project's.
+  auto p = MakeNewProject();
+  TConsoleInteraction ui(err);
+  TSettings settings = MakeSettings(o.dataFolder.empty() ? o.project.parent_path() : o.dataFolder);
+  if (!o.dataFolder.empty()) LoadSettings(settings, &ui);
+  TProjectLoad load{};
+  try {
+    load = LoadProjectFile(*p, o.project, settings, ui);
+  } catch (const TFileError& e) {
+    err << TerminalText(e.what()) << "\n";
+    return kOptimizeBadInput;
+  }
+  if (load == TProjectLoad::Missing) {
+    err << "Projektdatei nicht gefunden: " << o.project.string() << "\n";
+    return kOptimizeBadInput;
+  }
+  if (load == TProjectLoad::Defaults) {
+    err << "Die Projektdatei ist leer: " << Utf8FromPath(o.project) << "\n";
+    return kOptimizeBadInput;
+  }
+  if (load != TProjectLoad::Loaded) {  // the loader has shown its message
+    err << "Projekt nicht geladen: " << Utf8FromPath(o.project) << "\n";
+    return kOptimizeBadInput;
+  }
+
+  // What the optimizer window checks before a run.
+  if (CountMarkedParts(*p) == 0) {
+    err << "Es wurden keine Bauteile zur Optimierung markiert.\n";
+    return kOptimizeFailed;
+  }
+  if (const auto message = CheckChassisData(*p)) {
+    err << TerminalText(*message) << "\n";
+    return kOptimizeBadInput;
+  }
+
+  // The start crossover must compute without errors.
+  TCalcThread calc(nullptr, true, std::chrono::milliseconds(0));
+  calc.StartFullCalc(*p);
+  calc.ComputeUntilDone();
+  const TStatusReport status = StatusReport(calc.States(), p->nAmps, p->nChassis);
+  if (status.errors != 0) {
+    err << "Berechnung fehlerhaft.\n";
+    for (const std::string& line : status.lines) err << TerminalText(line) << "\n";
+    return kOptimizeFailed;
+  }
+
+  // The coil list, when a marked coil will have to be fixed from it.
+  const std::vector<TOptiValue> vars = CollectOptiValues(*p);
+  std::vector<TLibraryEntry> coilList;
+  const bool coilMarked = std::any_of(vars.begin(), vars.end(), [](const TOptiValue& v) { return v.coilResistance; });
+  if (coilsFromList && coilMarked) {
+    const std::filesystem::path listFile =
+        o.coilList.empty() ? settings.partsFolder / PathFromUtf8(kDefaultCoilList) : o.coilList;
+    try {
+      TPartsLibrary lib;
+      AddLibraryText(lib, ReadWholeFile(listFile));
+      coilList = std::move(lib.coils);
+    } catch (const TFileError& e) {
+      err << TerminalText(e.what()) << "\n";
+      return kOptimizeBadInput;
+    }
+    if (NearestCoil(coilList, 1e-3) == nullptr) {
+      err << "Die Spulenliste enthält keine Spule: " << Utf8FromPath(listFile) << "\n";
+      return kOptimizeBadInput;
+    }
+  }
+
+  out << "Zu optimierende Werte: " << vars.size() << std::endl;
+  TCommandHost host(out, err, rules, *p, coilsFromList ? &coilList : nullptr);
+  TOptiThread opti(&host, std::chrono::milliseconds(o.pauseMs));
+  TOptiSliders sliders;
+  sliders.zmin = o.zmin;
+  sliders.efficiency = o.efficiency;
+  sliders.bass = o.bass;
+  sliders.treble = o.treble;
+  opti.StartRun(*p, calc.Result(), calc.States(), OptiParamsFromSliders(sliders));
+  opti.WaitIdle();
+  if (opti.LastOutcome() != TOptiOutcome::Finished) return kOptimizeFailed;
+
+  // A run that ends with steps at their lower bounds leaves parts unfixed;
+  // the marked coils are fixed all the same, so that none keeps an
+  // optimised winding resistance.
+  auto best = std::make_unique<TProjekt>(opti.BestProject());
+  for (const TOptiValue& v : vars) {
+    if (v.coilResistance || host.WasFixed(v)) continue;
+    TWPart& part =
+        best->Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+    if (part._typ == ptL) part = host.FixCoil(v, part);
+  }
+
+  try {
+    SaveProject(*best, o.out);
+  } catch (const TFileError& e) {
+    err << TerminalText(e.what()) << "\n";
+    return kOptimizeBadInput;
+  }
+  out << "Gespeichert: " << o.out.string() << std::endl;
+  return kOptimizeOk;
+}
+
+}  // namespace sonvex
