@@ -117,8 +117,8 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
   const bool testSmall = w.direction == -2;
   const bool testLarge = w.direction == -3;
 
-  // Term lists of the edge model: directions 0..20 share the short-π
-  // frequency constant, direction 21 uses the full one.
+  // Term lists of the edge model. Every edge term, the three of the rear
+  // axis (direction 21) included, takes its phase with the short π.
   TTermList lists;                          // directions 0..20, concatenated
   std::array<std::size_t, 22> listStart{};  // start of direction d in `lists`
   TTermList rear;                           // direction 21
@@ -192,7 +192,7 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
         const bool add = d >= 13;
         row[d] = add ? CAdd(row[d], edge) : CSub(row[d], edge);
       }
-      PhaseFactors(rear, kf, reBuf, imBuf);
+      PhaseFactors(rear, kp, reBuf, imBuf);
       const TComplex sum = RangeSum(0, rear.path.size(), reBuf, imBuf);
       row[21] = CAdd(row[21], {p90 * sum.re, p90 * sum.im});
     }

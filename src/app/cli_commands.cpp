@@ -234,7 +234,10 @@ int RunUpgradeCommand(const fs::path& in, const fs::path& outFile, const fs::pat
   TConsoleInteraction ui(err);
   try {
     if (ini->SectionExists("General")) {
-      const TSettings settings = LoadCliSettings(dataFolder, ui);
+      // Upgrading changes nothing but the version: the display defaults of
+      // the settings are not applied (the folders still are).
+      TSettings settings = LoadCliSettings(dataFolder, ui);
+      settings.UseOption = false;
       auto p = MakeNewProject();
       if (!LoadForCommand(*p, in, settings, ui, err)) return kExitBadInput;
       SaveProject(*p, outFile);

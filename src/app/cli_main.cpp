@@ -59,9 +59,12 @@ int main(int argc, char** argv) {
   optCmd->add_option("--capacitors", opt.capacitors, "Kondensatoren festlegen: e6, e12 oder keep")
       ->check(CLI::IsMember({"e6", "e12", "keep"}))
       ->capture_default_str();
-  optCmd->add_option("--coils", opt.coils, "Spulen festlegen: e12 oder keep")
-      ->check(CLI::IsMember({"e12", "keep"}))
+  optCmd->add_option("--coils", opt.coils, "Spulen festlegen: list (aus der Spulenliste), e12 oder keep")
+      ->check(CLI::IsMember({"list", "e12", "keep"}))
       ->capture_default_str();
+  optCmd->add_option("--coil-list", opt.coilList,
+                     "Spulenliste für --coils list (Vorgabe: Spulen_Luft.txt im Weichenbauteile-Verzeichnis)");
+  optCmd->add_option("--data", opt.dataFolder, "Programmverzeichnis mit Sonvex.ini und den Datenordnern");
   optCmd->add_option("--bass", opt.bass, "Hörgeschmack Bass 0..6")->check(CLI::Range(0, 6))->capture_default_str();
   optCmd->add_option("--treble", opt.treble, "Hörgeschmack Höhen 0..6")->check(CLI::Range(0, 6))->capture_default_str();
   optCmd->add_option("--zmin", opt.zmin, "Verstärker min. Impedanz 0..8 (0: 8 Ohm, 8: 2 Ohm)")
@@ -108,6 +111,9 @@ int main(int argc, char** argv) {
   if (dumpCmd->parsed()) return sonvex::RunDumpCommand(dumpFile, std::cout, std::cerr);
   if (packCmd->parsed()) return sonvex::RunPackCommand(packIn, packOut, std::cerr);
   if (upgradeCmd->parsed()) return sonvex::RunUpgradeCommand(upIn, upOut, upData, std::cout, std::cerr);
-  if (optCmd->parsed()) return sonvex::RunOptimizeCommand(opt, std::cout, std::cerr);
+  if (optCmd->parsed()) {
+    if (opt.dataFolder.empty()) opt.dataFolder = sonvex::ProgramFolder();
+    return sonvex::RunOptimizeCommand(opt, std::cout, std::cerr);
+  }
   return kExitBadInput;
 }

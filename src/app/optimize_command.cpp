@@ -3,16 +3,23 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "calc/calc_thread.h"
 #include "calc/check.h"
 #include "calc/file_load.h"
+#include "model/file_io.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
+#include "model/parts_library.h"
 #include "model/project_file.h"
 #include "model/settings.h"
 #include "optimizer/opti_preconditions.h"
@@ -30,11 +37,32 @@ std::optional<TFixChoice> ParseFixChoice(std::string text, bool allowE6) {
   return std::nullopt;
 }
 
+// The coil list used when no --coil-list is given: the shipped air-core coils.
+constexpr std::string_view kDefaultCoilList = "Spulen_Luft.txt";
+
+// The listed coil whose inductance (mH in the list) lies nearest to `henry`;
+// on equal distance the earlier line. Separator lines (value 0) are skipped.
+const TLibraryEntry* NearestCoil(const std::vector<TLibraryEntry>& coils, double henry) {
+  const TLibraryEntry* best = nullptr;
+  double bestDistance = 0;
+  for (const TLibraryEntry& e : coils) {
+    if (!(e.value > 0) || !std::isfinite(e.value) || !std::isfinite(e.resistance)) continue;
+    const double distance = std::abs(e.value * 1e-3 - henry);
+    if (best == nullptr || distance < bestDistance) {
+      best = &e;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
 // Prints what the optimizer reports. Runs on the optimizer thread while the
 // command waits for the run to end, so the streams are not shared.
 class TCommandHost : public TOptiHost {
  public:
-  TCommandHost(std::ostream& out, std::ostream& err, const TFixRules& rules) : out_(out), err_(err), rules_(rules) {}
+  TCommandHost(std::ostream& out, std::ostream& err, const TFixRules& rules, const TProjekt& start,
+               const std::vector<TLibraryEntry>* coilList)
+      : out_(out), err_(err), rules_(rules), start_(start), coilList_(coilList) {}
 
   void Progress(int perMille) override {
     // One line per tenth reached, not one per trial.
@@ -52,6 +80,8 @@ class TCommandHost : public TOptiHost {
   }
 
   TWPart FixPart(const TOptiValue& v, const TWPart& part) override {
+    fixed_.insert({v.amplifier, v.slot});
+    if (part._typ == ptL) return FixCoil(v, part);
     const std::optional<TWPart> rounded = FixPartByRule(part, rules_);
     const TWPart fixed = rounded ? *rounded : part;
     out_ << "Bauteil festgelegt: Verstärker " << v.amplifier + 1 << ", " << v.label
@@ -60,13 +90,46 @@ class TCommandHost : public TOptiHost {
     return fixed;
   }
 
+  // A coil gets a winding resistance that exists: the listed coil's, or the
+  // one it had at the start of the run (its optimised resistance may be as
+  // low as the variable's lower bound, which no real coil has).
+  TWPart FixCoil(const TOptiValue& v, const TWPart& part) {
+    TWPart fixed = part;
+    std::string how;
+    const TLibraryEntry* listed = coilList_ != nullptr ? NearestCoil(*coilList_, part._value) : nullptr;
+    if (listed != nullptr) {
+      const TLibraryChoice choice = ChooseLibraryEntry(TLibraryPage::Coils, *listed);
+      fixed._value = choice.value * 1e-3;
+      fixed._Rvalue = choice.resistance;
+      fixed._bem = choice.designation;
+      how = " aus der Spulenliste: " + listed->text;
+    } else {
+      if (const std::optional<TWPart> rounded = FixPartByRule(part, rules_)) fixed = *rounded;
+      fixed._Rvalue = StartPart(v)._Rvalue;
+      how = std::string(fixed._value == part._value ? " (Wert beibehalten)" : "") +
+            ", Wicklungswiderstand wie zu Beginn: " + FormatNumber(fixed._Rvalue, 10) + " Ohm";
+    }
+    out_ << "Bauteil festgelegt: Verstärker " << v.amplifier + 1 << ", " << v.label
+         << FormatNumber(fixed._value * v.displayFactor, 10) << v.unit << how << std::endl;
+    return fixed;
+  }
+
+  bool WasFixed(const TOptiValue& v) const { return fixed_.count({v.amplifier, v.slot}) > 0; }
+
   void Success() override { out_ << kOptiSuccessText << std::endl; }
   void Failure(const std::string& message) override { err_ << TerminalText(message) << std::endl; }
 
  private:
+  const TWPart& StartPart(const TOptiValue& v) const {
+    return start_.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+  }
+
   std::ostream& out_;
   std::ostream& err_;
   TFixRules rules_;
+  const TProjekt& start_;
+  const std::vector<TLibraryEntry>* coilList_;  // null: coils by the rule
+  std::set<std::pair<int, int>> fixed_;         // amplifier and slot of every part fixed
   int lastTenth_ = -1;
   int reports_ = 0;
 };
@@ -80,10 +143,13 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   TFixRules rules;
   const auto resistors = ParseFixChoice(o.resistors, true);
   const auto capacitors = ParseFixChoice(o.capacitors, true);
-  const auto coils = ParseFixChoice(o.coils, false);
+  std::string coilText = o.coils;
+  std::transform(coilText.begin(), coilText.end(), coilText.begin(), [](unsigned char c) { return std::tolower(c); });
+  const bool coilsFromList = coilText == "list";
+  const auto coils = coilsFromList ? std::optional<TFixChoice>(TFixChoice::Manual) : ParseFixChoice(o.coils, false);
   if (!resistors) err << "Ungültige Angabe für --resistors: " << o.resistors << " (e6, e12 oder keep)\n";
   if (!capacitors) err << "Ungültige Angabe für --capacitors: " << o.capacitors << " (e6, e12 oder keep)\n";
-  if (!coils) err << "Ungültige Angabe für --coils: " << o.coils << " (e12 oder keep)\n";
+  if (!coils) err << "Ungültige Angabe für --coils: " << o.coils << " (list, e12 oder keep)\n";
   bool ok = resistors && capacitors && coils;
   const struct {
     const char* flag;
@@ -111,11 +177,12 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   rules.capacitors = *capacitors;
   rules.coils = *coils;
 
-  // The project. The command-line program reads no settings file, so loaded
-  // projects keep their own display options and grid.
+  // The settings and the project, loaded as `calc` loads them. Without a data
+  // folder no settings file is read and the folders lie below the project's.
   auto p = MakeNewProject();
   TConsoleInteraction ui(err);
-  const TSettings settings = MakeSettings(o.project.parent_path());
+  TSettings settings = MakeSettings(o.dataFolder.empty() ? o.project.parent_path() : o.dataFolder);
+  if (!o.dataFolder.empty()) LoadSettings(settings, &ui);
   TProjectLoad load{};
   try {
     load = LoadProjectFile(*p, o.project, settings, ui);
@@ -127,7 +194,14 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
     err << "Projektdatei nicht gefunden: " << o.project.string() << "\n";
     return kOptimizeBadInput;
   }
-  if (load != TProjectLoad::Loaded) return kOptimizeBadInput;
+  if (load == TProjectLoad::Defaults) {
+    err << "Die Projektdatei ist leer: " << Utf8FromPath(o.project) << "\n";
+    return kOptimizeBadInput;
+  }
+  if (load != TProjectLoad::Loaded) {  // the loader has shown its message
+    err << "Projekt nicht geladen: " << Utf8FromPath(o.project) << "\n";
+    return kOptimizeBadInput;
+  }
 
   // What the optimizer window checks before a run.
   if (CountMarkedParts(*p) == 0) {
@@ -150,8 +224,29 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
     return kOptimizeFailed;
   }
 
-  out << "Zu optimierende Werte: " << CollectOptiValues(*p).size() << std::endl;
-  TCommandHost host(out, err, rules);
+  // The coil list, when a marked coil will have to be fixed from it.
+  const std::vector<TOptiValue> vars = CollectOptiValues(*p);
+  std::vector<TLibraryEntry> coilList;
+  const bool coilMarked = std::any_of(vars.begin(), vars.end(), [](const TOptiValue& v) { return v.coilResistance; });
+  if (coilsFromList && coilMarked) {
+    const std::filesystem::path listFile =
+        o.coilList.empty() ? settings.partsFolder / PathFromUtf8(kDefaultCoilList) : o.coilList;
+    try {
+      TPartsLibrary lib;
+      AddLibraryText(lib, ReadWholeFile(listFile));
+      coilList = std::move(lib.coils);
+    } catch (const TFileError& e) {
+      err << TerminalText(e.what()) << "\n";
+      return kOptimizeBadInput;
+    }
+    if (NearestCoil(coilList, 1e-3) == nullptr) {
+      err << "Die Spulenliste enthält keine Spule: " << Utf8FromPath(listFile) << "\n";
+      return kOptimizeBadInput;
+    }
+  }
+
+  out << "Zu optimierende Werte: " << vars.size() << std::endl;
+  TCommandHost host(out, err, rules, *p, coilsFromList ? &coilList : nullptr);
   TOptiThread opti(&host, std::chrono::milliseconds(o.pauseMs));
   TOptiSliders sliders;
   sliders.zmin = o.zmin;
@@ -162,8 +257,19 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   opti.WaitIdle();
   if (opti.LastOutcome() != TOptiOutcome::Finished) return kOptimizeFailed;
 
+  // A run that ends with steps at their lower bounds leaves parts unfixed;
+  // the marked coils are fixed all the same, so that none keeps an
+  // optimised winding resistance.
+  auto best = std::make_unique<TProjekt>(opti.BestProject());
+  for (const TOptiValue& v : vars) {
+    if (v.coilResistance || host.WasFixed(v)) continue;
+    TWPart& part =
+        best->Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+    if (part._typ == ptL) part = host.FixCoil(v, part);
+  }
+
   try {
-    SaveProject(opti.BestProject(), o.out);
+    SaveProject(*best, o.out);
   } catch (const TFileError& e) {
     err << TerminalText(e.what()) << "\n";
     return kOptimizeBadInput;

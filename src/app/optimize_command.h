@@ -1,8 +1,9 @@
 #pragma once
 // The headless crossover optimizer of the command-line program:
 //   optimize PROJECT.ZPJ --out RESULT.ZPJ [--resistors e6|e12|keep]
-//            [--capacitors e6|e12|keep] [--coils e12|keep] [--bass K]
-//            [--treble K] [--zmin K] [--efficiency K] [--pause MS]
+//            [--capacitors e6|e12|keep] [--coils list|e12|keep]
+//            [--coil-list FILE] [--data DIR] [--bass K] [--treble K]
+//            [--zmin K] [--efficiency K] [--pause MS]
 #include <filesystem>
 #include <iosfwd>
 #include <string>
@@ -15,7 +16,12 @@ struct TOptimizeOptions {
   // How a stalled part is fixed: "e6", "e12" or "keep" (its continuous value).
   std::string resistors = "keep";
   std::string capacitors = "keep";
-  std::string coils = "keep";  // "e12" or "keep"
+  // Coils: "list" takes the listed coil of nearest inductance with its
+  // winding resistance, as the part editor's library page does; "e12" and
+  // "keep" keep the winding resistance the coil had at the start.
+  std::string coils = "list";
+  std::filesystem::path coilList;    // --coil-list; empty: "Spulen_Luft.txt" of the parts folder
+  std::filesystem::path dataFolder;  // --data: Sonvex.ini and the data folders; empty: no settings file
   // Slider positions of the optimizer window.
   int bass = 3;        // --bass 0..6 ("Hörgeschmack Bass": 0 kräftig .. 6 schlank)
   int treble = 3;      // --treble 0..6 ("Hörgeschmack Höhen": 0 strahlend .. 6 englisch)

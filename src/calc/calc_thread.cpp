@@ -79,7 +79,7 @@ void TCalcThread::Start() {
   if (thread_.joinable()) return;
   {
     std::lock_guard lock(mutex_);
-    idle_ = !(checkChanges_ || resetAll_);
+    idle_ = !(requested_ && (checkChanges_ || resetAll_));
   }
   thread_ = std::thread([this] { Execute(); });
 }
@@ -89,6 +89,7 @@ void TCalcThread::StartCalc(const TProjekt& p) {
     std::lock_guard lock(mutex_);
     *mailbox_ = p;
     checkChanges_ = true;
+    requested_ = true;
     idle_ = false;
   }
   wake_.notify_all();
@@ -99,6 +100,7 @@ void TCalcThread::StartFullCalc(const TProjekt& p) {
     std::lock_guard lock(mutex_);
     *mailbox_ = p;
     resetAll_ = true;
+    requested_ = true;
     idle_ = false;
   }
   wake_.notify_all();
@@ -124,6 +126,15 @@ void TCalcThread::Adopt(const TProjekt& working, const TResult& result, const TC
 }
 
 void TCalcThread::ComputeUntilDone() {
+  {
+    // Nothing was asked for yet: there is nothing to compute.
+    std::lock_guard lock(mutex_);
+    if (!requested_) {
+      idle_ = true;
+      idleCv_.notify_all();
+      return;
+    }
+  }
   while (Pass() == TPassOutcome::StepRan) {
   }
   std::lock_guard lock(mutex_);
@@ -133,6 +144,11 @@ void TCalcThread::ComputeUntilDone() {
 
 void TCalcThread::Execute() {
   LowerThreadPriority();
+  {
+    // Created idle: no pass runs on the empty project before the first request.
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return requested_ || terminate_; });
+  }
   while (true) {
     {
       std::lock_guard lock(mutex_);
@@ -193,6 +209,11 @@ TCalcThread::TPassOutcome TCalcThread::Pass() {
   ++stepsDone_;
   if (onItemRun) onItemRun(next);
   return TPassOutcome::StepRan;
+}
+
+bool NeedsFullCalc(const TProjekt& old, const TProjekt& nw) {
+  return old.freq != nw.freq || old.nAmps != nw.nAmps || old.nChassis != nw.nChassis || old.glatt_a != nw.glatt_a ||
+         old.glatt_i != nw.glatt_i || !(old.GemGeh == nw.GemGeh);
 }
 
 // Marks the items whose inputs differ between the mailbox (new) and the

@@ -40,6 +40,13 @@ std::string ProgressText(int stepsDone, int stepsTotal);
 // working project and stores its results and state. Never throws.
 void RunCalcItem(int item, const TProjekt& p, TResult& r, TCalcStruct& states, TSolverWork& work);
 
+// Whether going from project `old` to project `nw` needs the full request:
+// true when they differ in a field that a chassis, baffle or whole-box step
+// reads but the change detection of the incremental request does not compare
+// (the frequency grid, the numbers of chassis and amplifiers, the smoothing
+// widths of measured curves, the common outer enclosure).
+bool NeedsFullCalc(const TProjekt& old, const TProjekt& nw);
+
 class TCalcThread {
  public:
   // `host` may be null; a silent instance never calls it. `pause` follows each
@@ -50,8 +57,8 @@ class TCalcThread {
   TCalcThread(const TCalcThread&) = delete;
   TCalcThread& operator=(const TCalcThread&) = delete;
 
-  // Starts the background thread. Without it, ComputeUntilDone runs the same
-  // passes on the caller's thread.
+  // Starts the background thread. It stays idle until the first request.
+  // Without it, ComputeUntilDone runs the same passes on the caller's thread.
   void Start();
 
   // Requests: copy the project into the mailbox and wake the thread.
@@ -106,6 +113,7 @@ class TCalcThread {
   bool resetAll_ = false;                   // guarded by mutex_
   bool terminate_ = false;                  // guarded by mutex_
   bool idle_ = true;                        // guarded by mutex_
+  bool requested_ = false;                  // guarded by mutex_: a request has come since construction
 
   std::unique_ptr<TProjekt> working_;
   std::unique_ptr<TResult> result_;

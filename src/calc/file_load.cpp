@@ -55,6 +55,7 @@ TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings&
   if (first != 0) {
     ui.ShowMessage(Utf8FromPath(file) + "\r" + std::string(kNotAProjectFileText));
     NewProject(p);
+    ApplyDisplayDefaults(p, settings);
     return TProjectLoad::NotProjectFile;
   }
   const TProjectLoad result = LoadProject(p, file, settings, ui);

@@ -135,11 +135,9 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
   const double M = std::sqrt(N / d);
   if (L == 0) L = 1e-20;
 
-  // 6. Efficiency grade. A box so efficient that the logarithm falls below
-  // -1 has nothing left to improve: its grade is 0 rather than the power of a
-  // negative number.
-  const double effBase = std::log10(0.12 / zeff / (L * L) / std::sqrt(M / std::sqrt(zeff) + 1e-10)) + 1;
-  const double W = 3 * std::pow(std::max(effBase, 0.0), 1.25);
+  // 6. Efficiency grade. The 1 inside the logarithm keeps its argument above
+  // 1, so the power is never taken of a negative number.
+  const double W = 3 * std::pow(std::log10(0.12 / zeff / (L * L) / std::sqrt(M / std::sqrt(zeff) + 1e-10) + 1), 1.25);
 
   // 7. On-axis grade.
   const double lA = BandMean(r, n, 200, 6000, [&](int i) { return P0[i] / T[i]; });

@@ -1,5 +1,8 @@
 #include "model/file_io.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdint>
 #include <fstream>
@@ -62,6 +65,13 @@ void WriteFileAtomically(const fs::path& targetIn, const std::function<void(std:
     if (!linkEc) target = resolved;
   }
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  // The rename below would replace even a file the user has write-protected:
+  // ask first whether the file itself, and its folder, may be written.
+  std::error_code existsEc;
+  if (fs::exists(target, existsEc) && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+    throw TFileError("Datei kann nicht geschrieben werden: " + name);
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    throw TFileError("Datei kann nicht geschrieben werden: " + name);
   fs::path temp = folder / target.filename();
   temp += TempNameSuffix();
   std::ofstream out(temp, std::ios::binary | std::ios::trunc);

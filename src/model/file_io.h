@@ -34,7 +34,9 @@ std::string ReadWholeFile(const std::filesystem::path& file, std::uintmax_t maxB
 // folder, which is then renamed over the target (keeping the permissions of
 // the file it replaces; a link is followed, not replaced). When `produce`
 // throws, or writing, closing or renaming fails, the temporary file is removed
-// and a TFileError (or the exception of `produce`) reaches the caller.
+// and a TFileError (or the exception of `produce`) reaches the caller. A
+// target that exists but may not be written by the user, or whose folder may
+// not be written, is refused with a TFileError before anything is written.
 void WriteFileAtomically(const std::filesystem::path& target, const std::function<void(std::ostream&)>& produce);
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
 

@@ -250,12 +250,7 @@ TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings
   ReadDisplayOptions(ini, "Option", Anzeige(p));
   if (v <= 1007) p.glatt_a = p.glatt_i = 7.0 * std::log10(p.fMax / p.fMin) / p.sz;
   BuildFreqGrid(p);
-  if (settings.UseOption) {
-    Anzeige(p) = settings.displayDefaults;
-    // The grid follows the display defaults at once, so that it always
-    // matches fMin, fMax and sz of the loaded project.
-    BuildFreqGrid(p);
-  }
+  ApplyDisplayDefaults(p, settings);
 
   const auto aktFilter = [](auto& io, auto& amp) { AktFilterKeys(io, amp); };
   const auto weiche = [](auto& io, auto& parts) { WeicheKeys(io, parts); };
@@ -279,6 +274,14 @@ TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings
 
   if (ini.HeaderError()) return TProjectLoad::BadHeader;
   return empty ? TProjectLoad::Defaults : TProjectLoad::Loaded;
+}
+
+void ApplyDisplayDefaults(TProjekt& p, const TSettings& settings) {
+  if (!settings.UseOption) return;
+  Anzeige(p) = settings.displayDefaults;
+  // The grid follows the display defaults at once, so that it always
+  // matches fMin, fMax and sz of the project.
+  BuildFreqGrid(p);
 }
 
 std::optional<fs::path> ProjectSaveName(const fs::path& chosen) {

@@ -44,6 +44,11 @@ void WriteProjectTo(const TProjekt& p, TMyIniFile& ini);
 // voice-coil model (LoadProjectFrom in calc/file_load.h adds it).
 TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui);
 
+// With `settings.UseOption` the saved display defaults replace the display
+// options of `p` and its frequency grid is built from them; otherwise nothing
+// changes. Applied to every loaded and every new project.
+void ApplyDisplayDefaults(TProjekt& p, const TSettings& settings);
+
 // The name a project is saved under: ".ZPJ" appended unless the name ends
 // with it in any letter case; no value when the result has 4 characters or
 // fewer.

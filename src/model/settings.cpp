@@ -101,8 +101,18 @@ void WriteDisplayOptions(TMyIniFile& ini, std::string_view sec, const TDisplayOp
 void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini) {
   s.useStoredFolders = ini.ReadBool(kFolders, "Verzeichnisvorgaben", false);
   if (s.useStoredFolders) {
-    for (const TFolderKey& f : kFolderKeys)
-      s.*(f.folder) = PathFromUtf8(ini.ReadString(kFolders, f.key, Utf8FromPath(s.*(f.folder))));
+    for (const TFolderKey& f : kFolderKeys) {
+      const fs::path stored = PathFromUtf8(ini.ReadString(kFolders, f.key, Utf8FromPath(s.*(f.folder))));
+      // An empty folder setting is the default folder below the program
+      // folder (as saving makes it); a relative one lies below the program
+      // folder too, wherever the program was started from.
+      if (stored.empty())
+        s.*(f.folder) = WithTrailingSeparator(s.programFolder / PathFromUtf8(f.key));
+      else if (stored.is_relative())
+        s.*(f.folder) = WithTrailingSeparator(s.programFolder / stored);
+      else
+        s.*(f.folder) = stored;
+    }
   }
   // The older form of the mouse action map gives the default of the newer one.
   const long long tbwe = ini.ReadInteger(kOptionen, "TBWE", kDefaultTBWE);

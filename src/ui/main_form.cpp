@@ -125,6 +125,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   UpdateUndoItem();
 
   // 5. a new project, then the project of the command line or Default.ZPJ
+  ApplyDisplayDefaults(*project_, settings_);
   project_->bSaved = true;
   std::error_code ec;
   if (options.startFile && !options.startFile->empty() && std::filesystem::exists(*options.startFile, ec))
@@ -146,7 +147,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   host_ = std::make_unique<TUiCalcHost>(this, std::move(callbacks));
   calc_ = std::make_unique<TCalcThread>(host_.get(), false, options.calcPause);
   calc_->Start();
-  calc_->StartCalc(*project_);
+  RequestCalc();
 
   // 8. no reference yet
   SetReferenceItems(false);
@@ -400,11 +401,23 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::RequestCalc() {
+  // No chart draws the displayed result while it is being replaced.
+  shown_->bValid = false;
   if (calc_) calc_->StartCalc(*project_);
 }
 
 void TMainForm::RequestFullCalc() {
+  shown_->bValid = false;
   if (calc_) calc_->StartFullCalc(*project_);
+}
+
+void TMainForm::RequestCalcAfterEdit(const TProjekt& before) {
+  // The incremental request compares only the chassis, enclosure, baffle,
+  // crossover and filter records; anything else a step reads needs the full one.
+  if (NeedsFullCalc(before, *project_))
+    RequestFullCalc();
+  else
+    RequestCalc();
 }
 
 bool TMainForm::WaitUntilIdle() {
@@ -587,6 +600,7 @@ void TMainForm::NewProjectClick() {
   PushUndo("Neues Projekt");
   CloseEditors();
   NewProject(*project_);
+  ApplyDisplayDefaults(*project_, settings_);
   fileName_.clear();
   titleName_ = "noname.ZPJ";
   UpdateTitle();
@@ -685,17 +699,9 @@ void TMainForm::UndoClick() {
   CloseEditors();
   auto restored = std::make_unique<TProjekt>();
   undo_.Pop(*restored);
-  // The incremental request compares only the chassis, enclosure, baffle,
-  // crossover and filter records: another grid, other counts or another
-  // common enclosure need the full request.
-  const bool full = restored->freq != project_->freq || restored->nAmps != project_->nAmps ||
-                    restored->nChassis != project_->nChassis || !(restored->GemGeh == project_->GemGeh);
-  project_ = std::move(restored);
+  std::swap(project_, restored);
   project_->bSaved = false;
-  if (full)
-    RequestFullCalc();
-  else
-    RequestCalc();
+  RequestCalcAfterEdit(*restored);
   UpdateUndoItem();
   RefreshMenuState();
 }

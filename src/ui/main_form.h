@@ -111,6 +111,10 @@ class TMainForm : public QMainWindow {
   void DropUndo();
   void RequestCalc();
   void RequestFullCalc();
+  // After an edit that replaced records of the current project (undo, an
+  // editor's OK): the full request when NeedsFullCalc says the project read
+  // by the steps changed beyond the compared records, else the incremental one.
+  void RequestCalcAfterEdit(const TProjekt& before);
   // Asks "Rechnung muss erst beendet sein." until the calculation is idle;
   // false when the user cancels.
   bool WaitUntilIdle();

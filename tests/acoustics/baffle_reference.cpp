@@ -219,7 +219,7 @@ std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int la
               row[d] = g <= 2 ? CSub(row[d], term) : CAdd(row[d], term);
             }
           const TComplex sum3 =
-              CAdd3(Expj((e.r - e.z) * 1.0 * kf), Expj((e.r - e.z) * 1.1 * kf), Expj((e.r - e.z) * 1.25 * kf));
+              CAdd3(Expj((e.r - e.z) * 1.0 * kp), Expj((e.r - e.z) * 1.1 * kp), Expj((e.r - e.z) * 1.25 * kp));
           row[21] = CAdd(row[21], CScale(CMul(T, sum3), 0.33));
         }
       }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <random>
 #include <set>
 #include <thread>
@@ -156,6 +158,48 @@ TEST(CalcDriver, ChangeDetectionMarksWhatAnEditTouches) {
   }
 }
 
+// The incremental request compares only the chassis, enclosure, baffle,
+// crossover and filter records; a change of any other field a step reads needs
+// the full request. Where the incremental request suffices, it gives the same
+// result as a full calculation.
+TEST(CalcDriver, NeedsFullCalcListsEveryFieldTheComparisonLeavesOut) {
+  struct Case {
+    const char* what;
+    std::function<void(TProjekt&)> edit;
+    bool full;
+  };
+  const Case cases[] = {
+      {"frequency grid", [](TProjekt& p) { p.freq[10] *= 1.01; }, true},
+      {"number of amplifiers", [](TProjekt& p) { p.nAmps = 1; }, true},
+      {"number of chassis", [](TProjekt& p) { p.nChassis = 3; }, true},
+      {"smoothing of the response", [](TProjekt& p) { p.glatt_a = 0.1; }, true},
+      {"smoothing of the impedance", [](TProjekt& p) { p.glatt_i = 0.1; }, true},
+      {"common enclosure", [](TProjekt& p) { p.GemGeh.h = 1; }, true},
+      {"nothing", [](TProjekt&) {}, false},
+      {"crossover value", [](TProjekt& p) { p.Verstaerker[0].crossover[0]._value = 3.3e-6; }, false},
+      {"chassis parameter", [](TProjekt& p) { p.Chassis[1].Qes = 0.5; }, false},
+      {"enclosure", [](TProjekt& p) { p.Einbau[0].Bedc = 4; }, false},
+      {"baffle", [](TProjekt& p) { p.Schallwand[1].vert = -0.12; }, false},
+      {"filter", [](TProjekt& p) { p.Verstaerker[1].HP6 = true; }, false},
+      {"chart scale", [](TProjekt& p) { p.dBMax = 120; }, false},
+      {"saved flag", [](TProjekt& p) { p.bSaved = !p.bSaved; }, false},
+  };
+  for (const Case& c : cases) {
+    const auto old = MakeTwoWayProject();
+    auto nw = MakeTwoWayProject();
+    c.edit(*nw);
+    EXPECT_EQ(NeedsFullCalc(*old, *nw), c.full) << c.what;
+    EXPECT_EQ(NeedsFullCalc(*nw, *old), c.full) << c.what;
+    if (c.full) continue;
+    Driver inc;
+    inc.Full(*old);
+    inc.Incremental(*nw);
+    Driver full;
+    full.Full(*nw);
+    EXPECT_TRUE(inc.thread.Result() == full.thread.Result()) << c.what;
+  }
+}
+
 TEST(CalcDriver, MeasuredChassisBaffleMoveAlsoRecomputesTheChassis) {
   auto p = MakeTwoWayProject();
   p->Chassis[1].fgang_which = 5;
@@ -278,6 +322,43 @@ TEST(CalcDriverThread, BackgroundThreadComputesAndBecomesIdle) {
   ASSERT_TRUE(thread.WaitIdle(std::chrono::seconds(60)));
   EXPECT_EQ(thread.StepsDone(), 3);
   EXPECT_EQ(host.handBacks, 2);
+}
+
+TEST(CalcDriverThread, CreatedIdleUntilTheFirstRequest) {
+  TRecordingHost host;
+  TCalcThread thread(&host, false, std::chrono::milliseconds(0));
+  std::mutex ranMutex;
+  TItems ran;
+  thread.onItemRun = [&](int item) {
+    std::lock_guard lock(ranMutex);
+    ran.insert(item);
+  };
+  thread.Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_TRUE(thread.IsIdle());
+  {
+    std::lock_guard lock(ranMutex);
+    EXPECT_EQ(ran, TItems{});
+  }
+  EXPECT_EQ(host.reports + host.handBacks, 0);
+
+  // The first request computes everything of the project it brings.
+  auto p = MakeTwoWayProject();
+  thread.StartCalc(*p);
+  ASSERT_TRUE(thread.WaitIdle(std::chrono::seconds(60)));
+  std::lock_guard lock(ranMutex);
+  EXPECT_EQ(ran, AllItems(2, 4));
+  EXPECT_EQ(host.handBacks, 1);
+  EXPECT_EQ(thread.WorkingProject(), *p);
+}
+
+TEST(CalcDriver, NothingRunsWithoutARequest) {
+  TRecordingHost host;
+  Driver d(&host);
+  d.thread.ComputeUntilDone();
+  EXPECT_EQ(d.ran, TItems{});
+  EXPECT_TRUE(d.thread.IsIdle());
+  EXPECT_EQ(host.handBacks, 0);
 }
 
 TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {

@@ -61,6 +61,59 @@ TEST(Grading, TotalFollowsTheDefaultSettingsFormula) {
   for (double v : g) EXPECT_TRUE(std::isfinite(v));
 }
 
+// Four grid points, one amplifier of 6 Ohm, one chassis facing forward; the
+// box is k·(0.4, 0.3, 0.2) on axis and 30° left and right, directivity 2,
+// maximum voltage 10 V, tilt sums k·0.4 below and k·0.35 above the axis.
+std::unique_ptr<TResult> FourPointResult(double k) {
+  auto r = std::make_unique<TResult>();
+  const double f[4] = {50, 300, 1000, 5000};
+  r->nFreq = 4;
+  for (int i = 0; i < 4; ++i) {
+    r->freq[i] = f[i];
+    r->AmpZ[0][i] = {6, 0};
+    r->BoxP[i][0] = {0.4 * k, 0};
+    r->BoxP[i][2] = {0.3 * k, 0};
+    r->BoxP[i][4] = {0.2 * k, 0};
+    r->ContribFront[0][i][0] = {0.4 * k, 0};
+    r->DirIdx[i] = 2;
+    r->MaxU[i] = 10;
+    r->BoxTiltDown[i] = {0.4 * k, 0};
+    r->BoxTiltUp[i] = {0.35 * k, 0};
+  }
+  return r;
+}
+
+// Expected values worked out by hand from the grading formulas (python3,
+// double precision). The efficiency grade has the 1 inside the logarithm:
+// W = 3·(log10(0.12 / Zeff / L² / sqrt(M / sqrt(Zeff) + 1e-10) + 1))^1.25.
+TEST(Grading, EfficiencyAndTotalGradeOfAFourPointBox) {
+  auto p = MakeNewProject();
+  const TOptiParams prm = DefaultOptiParams();
+  struct TCase {
+    double k, L, M, W, G;
+  };
+  const TCase cases[] = {
+      {1, 0.25216803549199973, 12.619634200161164, 0.1040139812449487, 13.42316563588536},
+      // Ten times as loud: the logarithm without its 1 would be below -1 and
+      // the grade was clamped to 0 before; it is small but positive.
+      {10, 2.5216803549199964, 12.619634200161164, 0.0003627718329285564, 13.379089654312931},
+  };
+  for (const TCase& c : cases) {
+    const auto r = FourPointResult(c.k);
+    const TGrades g = ComputeGrades(*p, *r, prm);
+    EXPECT_NEAR(g[gImpedance], 0.5605041928036757, 1e-13) << c.k;
+    EXPECT_NEAR(g[gLevel], c.L, 1e-12 * c.L) << c.k;
+    EXPECT_NEAR(g[gMaxVoltage], c.M, 1e-12 * c.M) << c.k;
+    EXPECT_NEAR(g[gEfficiency], c.W, 1e-10 * c.W) << c.k;
+    EXPECT_GT(g[gEfficiency], 0) << c.k;
+    EXPECT_NEAR(g[gResponse], 0.6643632593743438, 1e-11) << c.k;
+    EXPECT_NEAR(g[gPhase], 211.35221015705545, 1e-9) << c.k;
+    EXPECT_EQ(g[gDirectivity], 0) << c.k;
+    EXPECT_EQ(g[gOverload], 0) << c.k;
+    EXPECT_NEAR(g[gTotal], c.G, 1e-11 * c.G) << c.k;
+  }
+}
+
 TEST(Grading, ImpedanceGrade) {
   auto p = MakeNewProject();
   const TOptiParams prm = DefaultOptiParams();

@@ -206,6 +206,25 @@ TEST_F(CliTest, UpgradeBringsOldFilesForward) {
   EXPECT_NE(newChassis.find("typ=\t1048577"), std::string::npos);
 }
 
+// The display defaults of Sonvex.ini are for projects the user opens;
+// bringing a file forward keeps its own display options and grid.
+TEST_F(CliTest, UpgradeKeepsTheDisplayOptionsOfTheProject) {
+  WriteFile(dir / "Sonvex.ini",
+            "## MyIniFile 1.0 by QZ 2004 ##\r\n#Option\r\nUseOption=\t1\r\nColorSetAmps=\t1;\t2\r\nfMin=\t50\r\n"
+            "fMax=\t10000\r\nsz=\t60\r\ndBMax=\t130\r\n");
+  const fs::path in = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun up = Cli({"upgrade", in.string(), (dir / "new.ZPJ").string(), "--data", dir.string()});
+  ASSERT_EQ(up.status, 0) << up.err;
+  auto optionSection = [](const std::string& text) {
+    const auto start = text.find("#Option\r\n");
+    return start == std::string::npos ? std::string() : text.substr(start, text.find("\r\n#", start + 1) - start);
+  };
+  const std::string before = optionSection(Cli({"dump", in.string()}).out);
+  const std::string after = optionSection(Cli({"dump", (dir / "new.ZPJ").string()}).out);
+  ASSERT_NE(before, "");
+  EXPECT_EQ(after, before);
+}
+
 TEST_F(CliTest, BadInputGivesStatusTwoAndAMessage) {
   std::mt19937 rng(7);
   std::string noise(3000, '\0');
@@ -369,6 +388,35 @@ TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
   EXPECT_LT(g1, g0);
   const TRun calc = Calc(dir / "best.ZPJ");
   EXPECT_EQ(calc.status, 0) << calc.out;
+}
+
+// optimize reads Sonvex.ini and the data folders of --data as calc does: the
+// coils come from the air-core list of that parts folder.
+TEST_F(CliTest, OptimizeUsesTheDataFolderAndItsCoilList) {
+  fs::create_directories(dir / "Weichenbauteile");
+  WriteFile(dir / "Weichenbauteile" / "Spulen_Luft.txt",
+            "L;Eigene Spulen;0;0;\r\nL;Eigene 0,33;0,33;0,21;\r\nL;Eigene 0,68;0,68;0,32;\r\nL;Eigene 1,5;1,5;0,55;\r\n"
+            "L;Eigene 3,3;3,3;0,87;\r\n");
+  std::string text = Cli({"dump", (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string()}).out;
+  const auto coil = text.find("_typ=\t4\r\n");
+  ASSERT_NE(coil, std::string::npos);
+  const auto keyStart = text.rfind("\n", coil) + 1;
+  text.insert(coil + 9, text.substr(keyStart, coil - keyStart) + "_bOpti=\t1\r\n");
+  WriteFile(dir / "marked.txt", text);
+  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
+
+  const TRun run =
+      Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "best.ZPJ").string(), "--data", dir.string()});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find(" aus der Spulenliste: Eigene "), std::string::npos) << run.out;
+
+  // An unusable project: status 2 and the reason on stderr.
+  WriteFile(dir / "empty.ZPJ", std::string(1, '\0'));
+  const TRun empty =
+      Cli({"optimize", (dir / "empty.ZPJ").string(), "--out", (dir / "x.ZPJ").string(), "--data", dir.string()});
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_NE(empty.err.find("empty.ZPJ"), std::string::npos) << empty.err;
+  EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
 }
 
 }  // namespace

@@ -201,6 +201,71 @@ TEST_F(MainForm, NewProjectPropertiesAndUndo) {
   EXPECT_EQ(form->UndoStack().Count(), 21);
 }
 
+// The shipped sample project keeps smoothing widths of its own; confirming
+// the project properties replaces them by those of its grid. Undoing that
+// must bring back curves computed with the restored widths.
+TEST_F(MainForm, UndoOfUnchangedPropertiesGivesTheCurvesOfAFreshCalculation) {
+  fs::copy_file(fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ", DefaultFile());
+  Start();
+  form->execDialog = [](QDialog&) { return int(QDialog::Accepted); };
+  form->ProjectPropertiesClick();
+  ASSERT_TRUE(form->WaitCalcIdle());
+  form->UndoClick();
+  ASSERT_TRUE(form->WaitCalcIdle());
+
+  TCalcThread fresh(nullptr, true, 0ms);
+  fresh.StartFullCalc(form->Project());
+  fresh.ComputeUntilDone();
+  const TResult& shown = form->ShownResult();
+  const TResult& want = fresh.Result();
+  ASSERT_EQ(shown.nFreq, want.nFreq);
+  int differing = 0;
+  for (int c = 0; c < form->Project().nChassis; ++c)
+    for (int i = 0; i < want.nFreq; ++i)
+      if (!(shown.ChFront[c][i] == want.ChFront[c][i]) || !(shown.ChassisZ[c][i] == want.ChassisZ[c][i])) ++differing;
+  EXPECT_EQ(differing, 0);
+  for (int i = 0; i < want.nFreq; ++i) EXPECT_EQ(shown.BoxP[i][0], want.BoxP[i][0]) << i;
+}
+
+TEST_F(MainForm, SavedDisplayDefaultsApplyToEveryNewProject) {
+  settings.UseOption = true;
+  settings.displayDefaults.fMin = 50;
+  settings.displayDefaults.fMax = 10000;
+  settings.displayDefaults.sz = 60;
+  settings.displayDefaults.dBMax = 130;
+  auto expectDefaults = [&](const char* when) {
+    const TProjekt& p = form->Project();
+    EXPECT_EQ(p.fMin, 50) << when;
+    EXPECT_EQ(p.sz, 60) << when;
+    EXPECT_EQ(p.dBMax, 130) << when;
+    EXPECT_DOUBLE_EQ(p.freq[0], 50) << when;
+    EXPECT_DOUBLE_EQ(p.freq[59], 10000) << when;
+    EXPECT_EQ(p.freq[60], 0) << when;
+    ASSERT_TRUE(form->WaitCalcIdle());
+    EXPECT_EQ(form->ShownResult().nFreq, 60) << when;
+  };
+  Start();  // no Default.ZPJ
+  expectDefaults("start");
+  form->execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  form->Project().dBMax = 90;
+  form->NewProjectClick();
+  expectDefaults("new project");
+}
+
+TEST_F(MainForm, RequestsClearTheValidFlagOfTheShownResult) {
+  WriteTwoWayDefault();
+  Start();
+  ASSERT_TRUE(form->ShownResult().bValid);
+  form->RequestCalc();
+  EXPECT_FALSE(form->ShownResult().bValid);
+  ASSERT_TRUE(form->WaitCalcIdle());
+  ASSERT_TRUE(form->ShownResult().bValid);
+  form->RequestFullCalc();
+  EXPECT_FALSE(form->ShownResult().bValid);
+  ASSERT_TRUE(form->WaitCalcIdle());
+  EXPECT_TRUE(form->ShownResult().bValid);
+}
+
 TEST_F(MainForm, ReferenceRememberSwapTwiceRestoreAndDelete) {
   WriteTwoWayDefault();
   Start();

@@ -1,11 +1,16 @@
 #include "model/my_ini_file.h"
 
 #include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -502,6 +507,106 @@ TEST(AtomicWrite, WriteProtectedFolderKeepsTheFile) {
   }
   std::filesystem::permissions(ro, std::filesystem::perms::owner_all);
   if (!enforced) GTEST_SKIP() << "folder permissions are not enforced for this user";
+}
+
+// Runs `body` as an ordinary user. Root may write every file, so when the
+// tests run as root the body runs in a forked child that has dropped to the
+// unprivileged id 65534 ("nobody"); `prepare` hands it the scratch files
+// first. Returns the body's result: 0 when all its checks held.
+int RunAsOrdinaryUser(const std::function<void(uid_t, gid_t)>& prepare, const std::function<int()>& body,
+                      std::string& skipReason) {
+  if (geteuid() != 0) {
+    prepare(geteuid(), getegid());
+    return body();
+  }
+  constexpr uid_t kNobody = 65534;
+  constexpr gid_t kNogroup = 65534;
+  prepare(kNobody, kNogroup);
+  const pid_t child = fork();
+  if (child < 0) {
+    skipReason = "fork failed";
+    return 0;
+  }
+  if (child == 0) {
+    if (setgroups(0, nullptr) != 0 || setresgid(kNogroup, kNogroup, kNogroup) != 0 ||
+        setresuid(kNobody, kNobody, kNobody) != 0)
+      _exit(100);
+    _exit(body());
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 99;
+  if (WEXITSTATUS(status) == 100) {
+    skipReason = "the privileges cannot be dropped here";
+    return 0;
+  }
+  return WEXITSTATUS(status);
+}
+
+TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
+  TScratchDir dir;
+  const auto folder = dir / "box";
+  const auto file = folder / PathFromUtf8("geschützt.ZPJ");
+  const auto other = folder / PathFromUtf8("frei.ZPJ");
+  const auto roFolder = dir / "ro";
+  const auto inRoFolder = roFolder / PathFromUtf8("p.ZPJ");
+  const std::string previous("\x00protected\x01", 11);
+  namespace fs = std::filesystem;
+  auto prepare = [&](uid_t uid, gid_t gid) {
+    fs::create_directory(folder);
+    fs::create_directory(roFolder);
+    WriteBytes(file, previous);
+    WriteBytes(other, "old");
+    WriteBytes(inRoFolder, "old");
+    // The scratch folder itself must be passable for the ordinary user.
+    fs::permissions(dir.path(), fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+    for (const fs::path& p : {folder, roFolder, file, other, inRoFolder})
+      if (chown(p.c_str(), uid, gid) != 0) ADD_FAILURE() << "chown " << p;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(inRoFolder, fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(roFolder, fs::perms::owner_read | fs::perms::owner_exec);
+  };
+  // Each failed check sets one bit of the result.
+  auto body = [&]() -> int {
+    int failed = 0;
+    try {
+      WriteFileAtomically(file, "new content");
+      failed |= 1;
+    } catch (const TFileError& e) {
+      if (std::string(e.what()) != "Datei kann nicht geschrieben werden: " + Utf8FromPath(file)) failed |= 2;
+    }
+    try {
+      TMyIniFile f(file, true, true, false);
+      f.WriteString("Header", "Version", "1008");
+      f.UpdateFile();
+      failed |= 4;
+    } catch (const TFileError&) {
+    }
+    try {
+      WriteFileAtomically(inRoFolder, "new");
+      failed |= 8;
+    } catch (const TFileError&) {
+    }
+    if (ReadWholeFile(file) != previous) failed |= 16;
+    if (ReadWholeFile(inRoFolder) != "old") failed |= 16;
+    // The others in the same folder stay writable, and nothing is left behind.
+    try {
+      WriteFileAtomically(other, "new");
+      if (ReadWholeFile(other) != "new") failed |= 32;
+    } catch (const TFileError&) {
+      failed |= 32;
+    }
+    std::error_code ec;
+    int entries = 0;
+    for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+      ++entries;
+    if (entries != 2) failed |= 64;
+    return failed;
+  };
+  std::string skipReason;
+  const int failed = RunAsOrdinaryUser(prepare, body, skipReason);
+  fs::permissions(roFolder, fs::perms::owner_all);
+  if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+  EXPECT_EQ(failed, 0) << "failed checks (bits): " << failed;
 }
 
 TEST(MyIniFileIo, UnreadableFilesRaise) {

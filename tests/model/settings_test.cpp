@@ -62,6 +62,21 @@ TEST(Settings, MouseActionMapFromTheOlderKey) {
   }
 }
 
+TEST(Settings, EmptyAndRelativeStoredFoldersLieBelowTheProgramFolder) {
+  TScratchDir dir;
+  WriteBytes(dir / "Sonvex.ini",
+             "## MyIniFile 1.0 by QZ 2004 ##\r\n#Verzeichnisse\r\nVerzeichnisvorgaben=\t1\r\nChassis=\t\r\n"
+             "Projekte=\tmeine/Projekte\r\nWeichenbauteile=\t/daten/Teile/\r\nReports=\t../Berichte/\r\n");
+  TSettings s = MakeSettings(dir.path());
+  LoadSettings(s, nullptr);
+  ASSERT_TRUE(s.useStoredFolders);
+  EXPECT_EQ(Utf8FromPath(s.chassisFolder), FolderText(dir, "Chassis"));
+  EXPECT_EQ(Utf8FromPath(s.projectFolder), FolderText(dir, "meine/Projekte"));
+  EXPECT_EQ(Utf8FromPath(s.partsFolder), "/daten/Teile/");
+  EXPECT_EQ(Utf8FromPath(s.reportsFolder), Utf8FromPath(dir.path()) + kSep + "../Berichte/");
+  EXPECT_EQ(Utf8FromPath(s.kitsFolder), FolderText(dir, "Bausätze"));  // missing key: its default
+}
+
 TEST(Settings, StoredFoldersAreSavedWithASeparatorAndClearedAgain) {
   TScratchDir dir;
   TSettings s = MakeSettings(dir.path());

@@ -590,6 +590,57 @@ TEST_F(OptimizeCommand, WritesTheOptimisedProject) {
   }
 }
 
+// A coil's winding resistance is an optimisation variable down to 0.1 mOhm;
+// the saved coils must carry one a real coil has: the listed coil's, or the
+// one it had at the start.
+TEST_F(OptimizeCommand, FixedCoilsKeepAWindingResistanceThatExists) {
+  const auto p = DetunedTwoWay();
+  const auto file = Save(*p, "detuned.ZPJ");
+  {
+    std::ofstream(dir_ / "spulen.txt") << "L;Testspulen;0;0;\nL;Test 0,47;0,47;0,345;\nL;Test 0,68;0,68;0,456;\n"
+                                          "L;Test 1,0;1;0,567;\nL;Test 1,5;1,5;0,678;\nC;Kein Spule;0,68;0;\n";
+  }
+  struct TListed {
+    double henry, ohm;
+    const char* name;
+  };
+  const TListed listed[] = {{0.47e-3, 0.345, "Test 0,47"},
+                            {0.68e-3, 0.456, "Test 0,68"},
+                            {1e-3, 0.567, "Test 1,0"},
+                            {1.5e-3, 0.678, "Test 1,5"}};
+  for (const char* coils : {"list", "e12", "keep"}) {
+    TOptimizeOptions o;
+    o.project = file;
+    o.out = dir_ / (std::string("out_") + coils + ".ZPJ");
+    o.coils = coils;
+    o.coilList = dir_ / "spulen.txt";
+    ASSERT_EQ(Run(o), 0) << coils << "\n" << err_.str();
+    const bool fromList = std::string(coils) == "list";
+    const char* report = fromList ? " aus der Spulenliste: Test " : "Wicklungswiderstand wie zu Beginn: ";
+    EXPECT_NE(out_.str().find(report), std::string::npos) << out_.str();
+
+    auto result = MakeNewProject();
+    TScriptedInteraction ui;
+    ASSERT_EQ(LoadProjectFile(*result, o.out, MakeSettings(dir_), ui), TProjectLoad::Loaded);
+    int coilsSeen = 0;
+    for (int a = 0; a < result->nAmps; ++a)
+      for (int slot = 0; slot < kUsedPartSlots; ++slot) {
+        const TWPart& part = result->Verstaerker[a].crossover[slot];
+        if (part._typ != ptL) continue;
+        ++coilsSeen;
+        const TWPart& start = p->Verstaerker[a].crossover[slot];
+        const bool asAtStart = std::abs(part._Rvalue - start._Rvalue) <= 1e-12 * start._Rvalue;
+        bool asListed = false;
+        for (const TListed& l : listed)
+          asListed |= std::abs(part._value - l.henry) <= 1e-12 * l.henry && std::abs(part._Rvalue - l.ohm) <= 1e-12 &&
+                      part._bem == l.name;
+        const bool expected = fromList && start._bOpti ? asListed : asAtStart;
+        EXPECT_TRUE(expected) << coils << " slot " << slot << ": " << part._value << " H, " << part._Rvalue << " Ohm";
+      }
+    EXPECT_GT(coilsSeen, 0);
+  }
+}
+
 TEST_F(OptimizeCommand, RefusesBadInputAndUnmarkedProjects) {
   auto unmarked = MakeTwoWayProject(kPoints);
   auto marked = DetunedTwoWay();
@@ -599,6 +650,7 @@ TEST_F(OptimizeCommand, RefusesBadInputAndUnmarkedProjects) {
   const auto markedFile = Save(*marked, "marked.ZPJ");
   const auto noXlinFile = Save(*noXlin, "noxlin.ZPJ");
   { std::ofstream(dir_ / "text.ZPJ") << "kein Projekt\n"; }
+  { std::ofstream(dir_ / "empty.ZPJ") << std::string(1, '\0'); }
   struct TCase {
     const char* what;
     TOptimizeOptions options;
@@ -624,6 +676,11 @@ TEST_F(OptimizeCommand, RefusesBadInputAndUnmarkedProjects) {
       {"zmin range", with(markedFile, [](TOptimizeOptions& o) { o.zmin = -1; }), 2, "--zmin"},
       {"negative pause", with(markedFile, [](TOptimizeOptions& o) { o.pauseMs = -5; }), 2, "--pause"},
       {"no output", with(markedFile, [](TOptimizeOptions& o) { o.out.clear(); }), 2, "--out"},
+      {"missing coil list", with(markedFile, [&](TOptimizeOptions& o) { o.coilList = dir_ / "fehlt.txt"; }), 2,
+       "fehlt.txt"},
+      {"coil list without coils", with(markedFile, [&](TOptimizeOptions& o) { o.coilList = dir_ / "text.ZPJ"; }), 2,
+       "Die Spulenliste enthält keine Spule"},
+      {"empty project", with(dir_ / "empty.ZPJ", same), 2, "empty.ZPJ"},
   };
   for (const TCase& c : cases) {
     EXPECT_EQ(Run(c.options), c.code) << c.what << "\n" << err_.str();
