@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -28,11 +30,11 @@
 #include <mutex>
 #include <vector>
 
-#include "model/result.h"
 #include "model/interaction.h"
-#include "support/scripted_interaction.h"
 #include "model/project_file.h"
+#include "model/result.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/main_form.h"
 #include "ui/part_editor.h"
@@ -52,7 +54,9 @@ class WeicheEditor : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / (std::string("sonvex_weiche_") + info->name());
+    // The process id keeps parallel runs of the suite apart.
+    dir = fs::temp_directory_path() /
+          (std::string("sonvex_weiche_") + info->name() + "_" + std::to_string(static_cast<long>(getpid())));
     fs::remove_all(dir);
     fs::create_directories(dir);
     settings = MakeSettings(dir, dir / "sonvex");
