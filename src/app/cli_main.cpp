@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/cli_commands.h"
+#include "app/design_command.h"
 #include "crossover/optimize_command.h"
 
 int main(int argc, char** argv) {
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0, 10000))
       ->capture_default_str();
 
+  sonvex::TDesignArgs design;
+  auto* designCmd = sonvex::AddDesignCommand(app, design);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -109,5 +113,6 @@ int main(int argc, char** argv) {
   if (packCmd->parsed()) return sonvex::RunPackCommand(packIn, packOut, std::cerr);
   if (upgradeCmd->parsed()) return sonvex::RunUpgradeCommand(upIn, upOut, upData, std::cout, std::cerr);
   if (optCmd->parsed()) return sonvex::RunOptimizeCommand(opt, std::cout, std::cerr);
+  if (designCmd->parsed()) return sonvex::RunDesignCommand(design, std::cout, std::cerr);
   return kExitBadInput;
 }
