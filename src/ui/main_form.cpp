@@ -32,6 +32,10 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "ui/calc_host.h"
+#include "ui/calc_utils_form.h"
+#include "ui/display_options_dialog.h"
+#include "ui/export_dialog.h"
+#include "ui/help_windows.h"
 #include "ui/error_list_window.h"
 #include "ui/folder_dialog.h"
 #include "ui/project_properties_dialog.h"
@@ -148,6 +152,8 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   BuildStatusBar();
   errorList_ = new TFormRechnen(this);
   errorList_->setWindowFlag(Qt::Window, true);
+  calcUtils_ = new TFormCalcUtils(settings_, ui_, this);
+  quickGuide_ = new TFormKurzanleitung(this);
   UpdateTitle();
   UpdateUndoItem();
 
@@ -284,8 +290,7 @@ void TMainForm::BuildMenus() {
   addItem(datei, "actNew", "&Neues Projekt", "Ctrl+N", [this] { NewProjectClick(); });
   addItem(datei, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
   addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveProjectClick(); });
-  // The export dialog is a window of its own, not built yet: the item does nothing.
-  addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", {});
+  addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", [this] { ExportClick(); });
   datei->addSeparator();
   addItem(datei, "actProperties", "Projekt&eigenschaften", "Ctrl+E", [this] { ProjectPropertiesClick(); });
   datei->addSeparator();
@@ -300,9 +305,9 @@ void TMainForm::BuildMenus() {
   addItem(edit, "actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W", [this] { RestoreReferenceClick(); });
   addItem(edit, "actRefDelete", "Referenzprojekt löschen", "Ctrl+Alt+X", [this] { DeleteReferenceClick(); });
 
-  // The editors of the chassis, the common enclosure, the crossovers, the
-  // active filters, the display options and the auxiliary calculations are
-  // windows of their own; until they exist their items do nothing.
+  // The editors of the chassis, the common enclosure, the crossovers and the
+  // active filters are windows of their own; until they exist their items do
+  // nothing.
   QMenu* chassis = addMenu("menuChassis", "&Chassis && Einbau");
   addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", {});
   chassis->addSeparator();
@@ -327,15 +332,15 @@ void TMainForm::BuildMenus() {
   }
 
   QMenu* options = addMenu("menuOptionen", "&Optionen");
-  addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", {});
+  addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", [this] { DisplayOptionsClick(); });
   addItem(options, "actFolders", "Verzeichnisse", "Ctrl+Alt+V", [this] { FoldersClick(); });
 
   QMenu* extras = addMenu("menuExtras", "Extras");
-  addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", {});
-  addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, {});
-  addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, {});
-  addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, {});
-  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, {});
+  addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", [this] { ShowCalcUtils(0); });
+  addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, [this] { ShowCalcUtils(1); });
+  addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, [this] { ShowCalcUtils(2); });
+  addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, [this] { ShowCalcUtils(3); });
+  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, [this] { ShowCalcUtils(4); });
   extras->addSeparator()->setObjectName("sepOptimizer");
   addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] {
     // The optimizer window does not exist yet; the editor checks already apply.
@@ -351,10 +356,10 @@ void TMainForm::BuildMenus() {
   addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, {});
 
   QMenu* help = addMenu("menuHilfe", "&Hilfe");
-  addItem(help, "actQuickGuide", "Kurzanleitung", "F1", {});
+  addItem(help, "actQuickGuide", "Kurzanleitung", "F1", [this] { QuickGuideClick(); });
   // Ctrl+F1 belongs to the first chassis item; two actions with one shortcut
   // would make the key do nothing at all, so the about item has none.
-  addItem(help, "actInfo", "&Info ...", nullptr, {});
+  addItem(help, "actInfo", "&Info ...", nullptr, [this] { InfoClick(); });
 }
 
 void TMainForm::BuildStatusBar() {
@@ -605,7 +610,7 @@ void TMainForm::NewProjectClick() {
   RefreshMenuState();
   project_->bSaved = true;
   RequestFullCalc();
-  // The quick guide window is not built yet.
+  QuickGuideClick();
   ProjectPropertiesClick();
 }
 
@@ -656,6 +661,40 @@ void TMainForm::ProjectPropertiesClick() {
 
 void TMainForm::FoldersClick() {
   TFormVerzeichnisse dialog(settings_, &ui_, this);
+  execDialog(dialog);
+}
+
+void TMainForm::DisplayOptionsClick() {
+  TFormAnzOption dialog(this);
+  dialog.Fill(Anzeige(*project_), settings_.UseOption);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  const TDisplayOptions options = dialog.Result();
+  try {
+    SaveDisplayDefaults(settings_, dialog.UseOptionChecked(), options, &ui_);
+  } catch (const TFileError& e) {
+    ui_.ShowMessage(e.what());
+  }
+  PushUndo("Anzeigeoptionen");
+  Anzeige(*project_) = options;
+  project_->bSaved = false;
+  UpdateCharts();
+}
+
+void TMainForm::ExportClick() {
+  if (!WaitUntilIdle()) return;
+  TFormExport dialog(*shown_, ui_, settings_.projectFolder, this);
+  execDialog(dialog);
+}
+
+void TMainForm::ShowCalcUtils(int page) { calcUtils_->ShowPage(page); }
+
+void TMainForm::QuickGuideClick() {
+  quickGuide_->show();
+  quickGuide_->raise();
+}
+
+void TMainForm::InfoClick() {
+  TFormInfo dialog(this);
   execDialog(dialog);
 }
 

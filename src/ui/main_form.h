@@ -34,6 +34,8 @@ namespace sonvex {
 
 class TInteraction;
 class TFormRechnen;
+class TFormCalcUtils;
+class TFormKurzanleitung;
 class TUiCalcHost;
 
 inline constexpr std::string_view kVersionText = "V1.11b";
@@ -97,6 +99,13 @@ class TMainForm : public QMainWindow {
   void SwapReferenceClick();
   void RestoreReferenceClick();
   void DeleteReferenceClick();
+  // "Anzeigeoptionen", "Ergebnis-Export ...", the five "Auslegung ..." items
+  // (the calculator window on page 0..4), "Kurzanleitung" and "&Info ...".
+  void DisplayOptionsClick();
+  void ExportClick();
+  void ShowCalcUtils(int page);
+  void QuickGuideClick();
+  void InfoClick();
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.
@@ -128,6 +137,8 @@ class TMainForm : public QMainWindow {
   QString StatusText() const;
   QColor StatusColor() const;
   TFormRechnen* ErrorList() const { return errorList_; }
+  TFormCalcUtils* CalcUtils() const { return calcUtils_; }
+  TFormKurzanleitung* QuickGuide() const { return quickGuide_; }
   QCheckBox* ShowChassisBox() const { return cbShowChassis_; }
   QCheckBox* ShowImpedanceBox() const { return cbShowImpedance_; }
   QCheckBox* ShowEnergyBox() const { return cbShowEnergy_; }
@@ -195,6 +206,8 @@ class TMainForm : public QMainWindow {
   QLabel* lbPolar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   TFormRechnen* errorList_ = nullptr;
+  TFormCalcUtils* calcUtils_ = nullptr;
+  TFormKurzanleitung* quickGuide_ = nullptr;
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation
