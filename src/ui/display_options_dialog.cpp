@@ -163,7 +163,7 @@ void TFormAnzOption::ShowColors() {
       QLabel* panel = panels_[static_cast<std::size_t>(g)][i];
       QPalette pal = panel->palette();
       pal.setColor(QPalette::WindowText, ToQColor(ColorOf(static_cast<TGroup>(g), static_cast<int>(i))));
-      pal.setColor(QPalette::Window, QColor(240, 240, 240));
+      pal.setColor(QPalette::Window, Qt::white);
       panel->setPalette(pal);
       panel->update();
     }
