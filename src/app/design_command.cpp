@@ -134,8 +134,14 @@ void PrintLists(const std::vector<TResultLines>& lists, std::ostream& out) {
 
 std::vector<TResultLines> BoxPage(const TOptionReader& o) {
   TBoxPage page;
-  for (auto [name, field] : {std::pair{"fs", &page.fs}, {"qts", &page.qts}, {"qes", &page.qes}, {"qms", &page.qms},
-                             {"vas", &page.vas}, {"rdc", &page.rdc}, {"rv", &page.rv}, {"qtcwunsch", &page.qtcWunsch},
+  for (auto [name, field] : {std::pair{"fs", &page.fs},
+                             {"qts", &page.qts},
+                             {"qes", &page.qes},
+                             {"qms", &page.qms},
+                             {"vas", &page.vas},
+                             {"rdc", &page.rdc},
+                             {"rv", &page.rv},
+                             {"qtcwunsch", &page.qtcWunsch},
                              {"altvab", &page.altVab}})
     o.Text(name, *field);
   o.Flag("checkboxqesmsda", page.qesQmsKnown);
@@ -154,9 +160,19 @@ std::vector<TResultLines> PortPage(const TOptionReader& o) {
   TPortPage page;
   o.Radio("rbvexpl", "rb_vbht", page.explicitVolume);
   o.Radio("rb_rechteckig", "rb_rund", page.rectangular);
-  for (auto [name, field] : {std::pair{"vb0", &page.vb0}, {"b", &page.b}, {"h", &page.h}, {"t", &page.t},
-                             {"c", &page.c}, {"e", &page.e}, {"d", &page.d}, {"l", &page.l}, {"g", &page.g},
-                             {"f", &page.f}, {"k", &page.k}, {"i", &page.i}, {"j", &page.j}})
+  for (auto [name, field] : {std::pair{"vb0", &page.vb0},
+                             {"b", &page.b},
+                             {"h", &page.h},
+                             {"t", &page.t},
+                             {"c", &page.c},
+                             {"e", &page.e},
+                             {"d", &page.d},
+                             {"l", &page.l},
+                             {"g", &page.g},
+                             {"f", &page.f},
+                             {"k", &page.k},
+                             {"i", &page.i},
+                             {"j", &page.j}})
     o.Text(name, *field);
   o.Index("trackbarc", 4, page.damping);
   int tubes = page.tubes - 1;

@@ -159,7 +159,8 @@ TResultLines PortLines(const TPortInput& in) {
 
   // Net volume: for round ports the share of one tube is taken off, whatever
   // the tube count.
-  const double vn = in.rectangular ? v - in.c * in.e * kPortShare * in.l : v - in.d * in.d * kPortShare / 4.0 * pi * in.l;
+  const double vn =
+      in.rectangular ? v - in.c * in.e * kPortShare * in.l : v - in.d * in.d * kPortShare / 4.0 * pi * in.l;
   const double p = in.damping;
   const double va = vn * (1.0 + 0.0375 * p + 0.00625 * p * p);
   lines.push_back("Nettovolumen incl. Kanal: " + N(v * 1000.0, 6) + " Liter");

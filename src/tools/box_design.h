@@ -44,7 +44,7 @@ struct TBoxPage {
   std::string rdc = "6";
   std::string rv = "1,0";
   std::string qtcWunsch = "0,7";
-  std::string altVab;  // litres
+  std::string altVab;        // litres
   bool qesQmsKnown = false;  // "Qes und Qms sind bekannt"
   bool useRv = false;        // "Vorwiderstand berücksichtigen"
 };
@@ -69,11 +69,11 @@ struct TPortPage {
   std::string b = "20", h = "98", t = "23";
   int damping = 0;  // track bar 0..4
   bool rectangular = true;
-  std::string c = "8", e = "20";  // rectangular port: height and width
-  std::string d = "7";            // circular port: diameter
-  int tubes = 1;                  // 1..4 circular tubes
-  std::string l = "15";           // port length
-  std::string g = "10";           // inner port end to the opposite wall
+  std::string c = "8", e = "20";                    // rectangular port: height and width
+  std::string d = "7";                              // circular port: diameter
+  int tubes = 1;                                    // 1..4 circular tubes
+  std::string l = "15";                             // port length
+  std::string g = "10";                             // inner port end to the opposite wall
   std::string f = "0", k = "90", i = "0", j = "0";  // to floor, top, left, right wall
 };
 

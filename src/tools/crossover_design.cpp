@@ -34,10 +34,10 @@ TStandardCrossovers StandardCrossovers(double fT, double rl, double rh) {
   hp[0] = {"Butterworth:", "C = " + MicroFarad(1.0 / (rh * w))};
 
   const double l1 = sq2 * rl / w, c1 = 1.0 / (sq2 * rl * w);
-  tp[1] = {"Butterworth (Q=0,707):", "L1 = " + MilliHenry(l1),      "C1 = " + MicroFarad(c1),
+  tp[1] = {"Butterworth (Q=0,707):", "L1 = " + MilliHenry(l1),       "C1 = " + MicroFarad(c1),
            "Linkwitz (Q=0,5):",      "L1 = " + MilliHenry(sq2 * l1), "C1 = " + MicroFarad(c1 / sq2)};
   const double l2 = sq2 * rh / w, c2 = 1.0 / (sq2 * rh * w);
-  hp[1] = {"Butterworth (Q=0,707):", "L2 = " + MilliHenry(l2),      "C2 = " + MicroFarad(c2),
+  hp[1] = {"Butterworth (Q=0,707):", "L2 = " + MilliHenry(l2),       "C2 = " + MicroFarad(c2),
            "Linkwitz (Q=0,5):",      "L2 = " + MilliHenry(sq2 * l2), "C2 = " + MicroFarad(c2 / sq2)};
 
   tp[2] = {"Butterworth:", "L1 = " + MilliHenry(1.5 * rl / w), "L2 = " + MilliHenry(0.5 * rl / w),

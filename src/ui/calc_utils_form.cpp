@@ -344,8 +344,21 @@ QWidget* TFormCalcUtils::BuildPortPage() {
   return page;
 }
 
+// Only the fields of the chosen volume mode and port shape are inputs.
+void TFormCalcUtils::UpdatePortInputs() {
+  const bool explicitVolume = Radio("RBVexpl")->isChecked();
+  Edit("EditVb0")->setEnabled(explicitVolume);
+  for (const char* name : {"Editb", "Edith", "Editt"}) Edit(name)->setEnabled(!explicitVolume);
+  const bool rectangular = Radio("RB_rechteckig")->isChecked();
+  Edit("Editc")->setEnabled(rectangular);
+  Edit("Edite")->setEnabled(rectangular);
+  Edit("EditD")->setEnabled(!rectangular);
+  Combo("CB_nRohre")->setEnabled(!rectangular);
+}
+
 void TFormCalcUtils::RecomputePort() {
   if (building_) return;
+  UpdatePortInputs();
   TPortPage page;
   page.explicitVolume = Radio("RBVexpl")->isChecked();
   page.vb0 = S(Edit("EditVb0")->text());
@@ -574,9 +587,7 @@ void TFormCalcUtils::ShowPage(int page) {
 int TFormCalcUtils::CurrentPage() const { return pages_->currentIndex(); }
 
 QLineEdit* TFormCalcUtils::Edit(const char* name) const { return findChild<QLineEdit*>(QString::fromLatin1(name)); }
-QCheckBox* TFormCalcUtils::CheckBox(const char* name) const {
-  return findChild<QCheckBox*>(QString::fromLatin1(name));
-}
+QCheckBox* TFormCalcUtils::CheckBox(const char* name) const { return findChild<QCheckBox*>(QString::fromLatin1(name)); }
 QRadioButton* TFormCalcUtils::Radio(const char* name) const {
   return findChild<QRadioButton*>(QString::fromLatin1(name));
 }

@@ -65,6 +65,7 @@ class TFormCalcUtils : public QWidget {
   void PageEntered(int page);
   void QesQmsChanged();
   void UpdateBoxInputs();
+  void UpdatePortInputs();
   void ZEegalClicked();
 
   const TSettings& settings_;

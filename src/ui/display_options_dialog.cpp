@@ -77,7 +77,8 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
     auto* box = new QGroupBox(Q(caption), this);
     auto* layout = new QVBoxLayout(box);
     for (std::size_t i = 0; i < names.size(); ++i) {
-      auto* panel = new TColorPanel(Q(names[i]), [this, group, i] { PanelClicked(group, static_cast<int>(i)); }, box);
+      auto* panel = new TColorPanel(
+          Q(names[i]), [this, group, i] { PanelClicked(group, static_cast<int>(i)); }, box);
       panels_[group].push_back(panel);
       layout->addWidget(panel);
     }
@@ -88,7 +89,7 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   for (int k = 1; k <= 6; ++k) amps.push_back("Verstärker " + std::to_string(k));
   std::vector<std::string> chassis{"Gesamt"};
   for (int k = 1; k <= 9; ++k) chassis.push_back("Chassis / Weg " + std::to_string(k));
-  const std::vector<std::string> directions{"vorne", "30°",  "60°",  "90°",  "120°",
+  const std::vector<std::string> directions{"vorne", "30°",    "60°",  "90°",  "120°",
                                             "150°",  "hinten", "120°", "150°", "hinten"};
   auto* colours = new QHBoxLayout;
   colours->addWidget(makeGroup(Amps, " Farben für Verstärker", amps));
@@ -209,9 +210,9 @@ void TFormAnzOption::PanelClicked(TGroup group, int index) {
 
 TDisplayOptions TFormAnzOption::Result() const {
   TDisplayOptions o = block_;
-  const TScaling s = ScalingFromTexts(edAfMin_->text().toStdString(), edAfMax_->text().toStdString(),
-                                      edDBMin_->text().toStdString(), edDBMax_->text().toStdString(),
-                                      edImpMax_->text().toStdString());
+  const TScaling s =
+      ScalingFromTexts(edAfMin_->text().toStdString(), edAfMax_->text().toStdString(), edDBMin_->text().toStdString(),
+                       edDBMax_->text().toStdString(), edImpMax_->text().toStdString());
   o.AfMin = s.AfMin;
   o.AfMax = s.AfMax;
   o.dBMin = s.dBMin;

@@ -12,8 +12,7 @@ namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 }  // namespace
 
-TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder,
-                         QWidget* parent)
+TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder, QWidget* parent)
     : QDialog(parent), result_(result), ui_(ui), folder_(std::move(projectFolder)) {
   setWindowTitle(Q(kExportCaption));
   auto* main = new QVBoxLayout(this);

@@ -18,8 +18,7 @@ class TFormExport : public QDialog {
  public:
   // `result` and `ui` must outlive the dialog; the save dialog starts in
   // `projectFolder`.
-  TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder,
-              QWidget* parent = nullptr);
+  TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder, QWidget* parent = nullptr);
 
   // One button: chassis choice where needed, file name, writing.
   std::optional<std::filesystem::path> ExportClick(TExportKind kind);

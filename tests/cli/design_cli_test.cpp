@@ -81,9 +81,11 @@ TEST(DesignCommand, EveryPageWithItsInitialTexts) {
 }
 
 TEST(DesignCommand, BadUsageExitsWith2) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"keller"}, {"box", "--tf", "1000"}, {"port", "--trackbarc", "5"},
-        {"divider", "--cb_zeegal", "ja"}, {"port", "--rbvexpl", "1", "--rb_vbht", "1"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"keller"},
+                                               {"box", "--tf", "1000"},
+                                               {"port", "--trackbarc", "5"},
+                                               {"divider", "--cb_zeegal", "ja"},
+                                               {"port", "--rbvexpl", "1", "--rb_vbht", "1"}}) {
     const TRun r = Design(args);
     EXPECT_EQ(r.status, 2) << args[0];
     EXPECT_FALSE(r.err.empty());

@@ -133,12 +133,13 @@ TEST_F(DesignWindows, CreationComputesThePagesWithTheirInitialTexts) {
   // The window shows exactly what the calculators (and sonvex-cli design) give.
   EXPECT_EQ(w.Lines("MemoTP2"), ToQ(StandardCrossovers(1000, 8, 8).lowPass[1]));
   EXPECT_EQ(w.Lines("Memo2"), ToQ(AttenuatorLines("-3 dB", 8, 8, true)));
-  EXPECT_EQ(w.Lines("Memo3"), QStringList({"Pegelabsenkung: -4,07 dB", QString::fromUtf8("Anschlußimpedanz: 5,876 Ohm")}));
+  EXPECT_EQ(w.Lines("Memo3"),
+            QStringList({"Pegelabsenkung: -4,07 dB", QString::fromUtf8("Anschlußimpedanz: 5,876 Ohm")}));
   EXPECT_EQ(w.Lines("ListBox5").last(), "fb = 47,59 Hz");
   EXPECT_EQ(w.Lines("Memo6").size(), 5);
   w.ShowPage(TFormCalcUtils::TS_CBBR);
-  EXPECT_EQ(w.Lines("ListBox2"), QStringList({"Berechnetes Volumen: 38,788 Liter",
-                                              "Resonanzfrequenz des eingebauten Chassis: 61,25 Hz"}));
+  EXPECT_EQ(w.Lines("ListBox2"),
+            QStringList({"Berechnetes Volumen: 38,788 Liter", "Resonanzfrequenz des eingebauten Chassis: 61,25 Hz"}));
   EXPECT_EQ(w.Lines("ListBox1").first(), "Volumen: 87,669 Liter");
   EXPECT_TRUE(w.Lines("ListBox3").isEmpty());
 }
@@ -190,8 +191,8 @@ TEST_F(DesignWindows, ChassisDataComeFromAChassisFile) {
   EXPECT_EQ(w.Edit("Editfs")->text().toStdString(), FormatNumber(c.fs, 6));
   EXPECT_EQ(w.Edit("EditVas")->text().toStdString(), FormatNumber(c.Vas * 1000, 6));
   EXPECT_EQ(w.Edit("EditRdc")->text().toStdString(), FormatNumber(c.Re, 6));
-  EXPECT_EQ(w.Edit("EditQts")->text().toStdString(), QtsFromQesQmsText(StrToDoubleLenient(FormatNumber(c.Qes, 6)),
-                                                                       StrToDoubleLenient(FormatNumber(c.Qms, 6))));
+  EXPECT_EQ(w.Edit("EditQts")->text().toStdString(),
+            QtsFromQesQmsText(StrToDoubleLenient(FormatNumber(c.Qes, 6)), StrToDoubleLenient(FormatNumber(c.Qms, 6))));
   // A cancelled choice changes nothing.
   ui.asked.clear();
   w.Edit("Editfs")->setText("35");
@@ -203,11 +204,16 @@ TEST_F(DesignWindows, ChassisDataComeFromAChassisFile) {
 TEST_F(DesignWindows, PortAndDividerPagesRecomputeOnEveryControl) {
   TFormCalcUtils w(settings, ui);
   w.ShowPage(TFormCalcUtils::TS_Port);
+  EXPECT_FALSE(w.Edit("Editb")->isEnabled());
   w.Radio("RB_Vbht")->setChecked(true);
   EXPECT_EQ(w.Lines("ListBox5").first(), "Nettovolumen incl. Kanal: 45,08 Liter");
+  EXPECT_TRUE(w.Edit("Editb")->isEnabled());
+  EXPECT_FALSE(w.Edit("EditVb0")->isEnabled());
   w.TrackBarc()->setValue(2);
   EXPECT_EQ(w.Lines("ListBox5").last(), "fb = 47,79 Hz");
   w.Radio("RB_Rund")->setChecked(true);
+  EXPECT_TRUE(w.Combo("CB_nRohre")->isEnabled());
+  EXPECT_FALSE(w.Edit("Editc")->isEnabled());
   w.Combo("CB_nRohre")->setCurrentIndex(1);
   TPortPage page;
   page.explicitVolume = false;
@@ -248,7 +254,7 @@ TEST_F(DesignWindows, DisplayOptionsReplaceAndSwapTheScalingAndRedrawWithoutReca
     EXPECT_EQ(o.edAfMax()->text(), "20000");
     o.edAfMin()->setText("20000");
     o.edAfMax()->setText("20");
-    o.edDBMin()->setText("");     // empty: 50 dB, not the standard 40
+    o.edDBMin()->setText("");  // empty: 50 dB, not the standard 40
     o.edDBMax()->setText("120");
     o.edImpMax()->setText("-5");  // not positive: 50 Ohm
     return int(QDialog::Accepted);

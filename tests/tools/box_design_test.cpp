@@ -27,8 +27,8 @@ TEST(ClosedBox, SeriesResistanceRaisesQts) {
   const TEffectiveQts q = EffectiveQts(0.4, true, 6, 1);
   EXPECT_NEAR(q.q, 0.4666667, 1e-6);
   EXPECT_FALSE(q.clearRv);
-  ExpectLines(ClosedBoxLines(q.q, 35, 80, 0.7), {{"Berechnetes Volumen: # Liter", {64}},
-                                                 {"Resonanzfrequenz des eingebauten Chassis: # Hz", {52.5}}});
+  ExpectLines(ClosedBoxLines(q.q, 35, 80, 0.7),
+              {{"Berechnetes Volumen: # Liter", {64}}, {"Resonanzfrequenz des eingebauten Chassis: # Hz", {52.5}}});
   // Without Rdc the resistance cannot be taken into account.
   const TEffectiveQts noRdc = EffectiveQts(0.4, true, 0, 1);
   EXPECT_EQ(noRdc.q, 0.4);
@@ -94,11 +94,11 @@ TEST(Port, InitialPageTunesTo47Hz) {
   // floor, left and right are closer than t: Ue = 56 - 20 - 8 - 8 = 20 cm,
   // t = 9.824 cm; fb0 = √(K·S/((1.7·S/U + l + t)·Va)) = 57.35 Hz;
   // J = (0.9² + 0.1²)/(0.9 + 0.1) = 0.82 m; fb = 1/(1/fb0 + 1.5·J/344) = 47.59 Hz
-  ExpectLines(PortLines(DefaultPort()), {{"Nettovolumen incl. Kanal: # Liter", {50}},
-                                         {"Errechnetes geometrisches Volumen: # Liter (abzügl. anteiligem Kanalvolumen)",
-                                          {49.128}},
-                                         {"Errechnetes akustisches Volumen: # Liter", {49.128}},
-                                         {"fb = # Hz", {47.591}}});
+  ExpectLines(PortLines(DefaultPort()),
+              {{"Nettovolumen incl. Kanal: # Liter", {50}},
+               {"Errechnetes geometrisches Volumen: # Liter (abzügl. anteiligem Kanalvolumen)", {49.128}},
+               {"Errechnetes akustisches Volumen: # Liter", {49.128}},
+               {"fb = # Hz", {47.591}}});
 }
 
 TEST(Port, VolumeFromTheInnerMeasuresAndDamping) {

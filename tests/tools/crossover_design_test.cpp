@@ -91,20 +91,16 @@ TEST(Attenuator, SuggestionsWhenTheInputImpedanceDoesNotMatter) {
   // step 4 (0.25 dB) the fifth and sixth: the step that reaches five adds all.
   const TResultLines lines = AttenuatorLines("-3 dB", 8, 8, true);
   const TResultLines suggestions(lines.begin() + 6, lines.end());
-  ExpectLines(suggestions, {
-                               {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.",
-                                {1.5, 6.8, -2.973, 5.176}},
-                               {"R1 = # Ohm; R2 = offen lassen ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.",
-                                {3.3, -3.0, 11.3}},
-                               {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.",
-                                {1, 3.3, -3.095, 3.336}},
-                               {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.",
-                                {2.2, 15, -3.056, 7.417}},
-                               {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.",
-                                {2.2, 22, -2.766, 8.067}},
-                               {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.",
-                                {3.3, 100, -3.2, 10.707}},
-                           });
+  ExpectLines(
+      suggestions,
+      {
+          {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.", {1.5, 6.8, -2.973, 5.176}},
+          {"R1 = # Ohm; R2 = offen lassen ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.", {3.3, -3.0, 11.3}},
+          {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.", {1, 3.3, -3.095, 3.336}},
+          {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.", {2.2, 15, -3.056, 7.417}},
+          {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.", {2.2, 22, -2.766, 8.067}},
+          {"R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.", {3.3, 100, -3.2, 10.707}},
+      });
   EXPECT_EQ(suggestions[0], Suggestion("1,5 Ohm; ", "6,8 Ohm ", "-2,97", "5,176"));
   EXPECT_EQ(suggestions[1], Suggestion("3,3 Ohm; ", "offen lassen ", "-3", "11,3"));
 }

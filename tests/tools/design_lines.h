@@ -35,8 +35,8 @@ inline TExpectedLine SplitLine(const std::string& line) {
       continue;
     }
     std::size_t j = i + 1;
-    while (j < line.size() && (isDigit(line[j]) || line[j] == ',' || line[j] == 'E' ||
-                               (line[j] == '-' && line[j - 1] == 'E')))
+    while (j < line.size() &&
+           (isDigit(line[j]) || line[j] == ',' || line[j] == 'E' || (line[j] == '-' && line[j - 1] == 'E')))
       ++j;
     // a comma at the end belongs to the sentence, not to the number
     while (j > i + 1 && line[j - 1] == ',') --j;
