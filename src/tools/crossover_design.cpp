@@ -24,7 +24,9 @@ double Parallel(double x, double y) { return 1.0 / (1.0 / x + 1.0 / y); }
 
 TStandardCrossovers StandardCrossovers(double fT, double rl, double rh) {
   TStandardCrossovers x;
-  if (!(fT * rl * rh > 0)) return x;
+  // Each of the three must be positive: two negative inputs would make the
+  // product positive and give negative coils and capacitors.
+  if (!(fT > 0 && rl > 0 && rh > 0)) return x;
   const double w = 2.0 * std::numbers::pi * fT;
   const double sq2 = std::numbers::sqrt2;
   auto& tp = x.lowPass;

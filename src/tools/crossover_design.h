@@ -18,7 +18,7 @@ struct TStandardCrossovers {
   std::array<TResultLines, 4> highPass;  // orders 1..4 (MemoHP1..4)
 };
 // fT in Hz, woofer impedance rl and tweeter impedance rh in Ohm. All lists
-// are empty unless fT·rl·rh is greater than 0.
+// are empty unless all three are greater than 0.
 TStandardCrossovers StandardCrossovers(double fT, double rl, double rh);
 
 // ---- attenuator

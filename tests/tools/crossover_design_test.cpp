@@ -60,7 +60,8 @@ TEST(StandardCrossovers, LowPassUsesTheWooferAndHighPassTheTweeterImpedance) {
 }
 
 TEST(StandardCrossovers, NothingWithoutFrequencyOrImpedance) {
-  for (const auto& in : {std::array<double, 3>{0, 8, 8}, {1000, 0, 8}, {1000, 8, 0}, {-1000, 8, 8}}) {
+  for (const auto& in :
+       {std::array<double, 3>{0, 8, 8}, {1000, 0, 8}, {1000, 8, 0}, {-1000, 8, 8}, {-1000, -8, 8}, {1000, -8, -8}}) {
     const TStandardCrossovers x = StandardCrossovers(in[0], in[1], in[2]);
     for (int order = 0; order < 4; ++order) {
       EXPECT_TRUE(x.lowPass[static_cast<std::size_t>(order)].empty());
