@@ -34,10 +34,10 @@
 #include "ui/calc_host.h"
 #include "ui/calc_utils_form.h"
 #include "ui/display_options_dialog.h"
-#include "ui/export_dialog.h"
-#include "ui/help_windows.h"
 #include "ui/error_list_window.h"
+#include "ui/export_dialog.h"
 #include "ui/folder_dialog.h"
+#include "ui/help_windows.h"
 #include "ui/project_properties_dialog.h"
 
 namespace sonvex {
