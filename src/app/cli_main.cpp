@@ -5,7 +5,7 @@
 
 #include "app/cli_commands.h"
 #include "app/design_command.h"
-#include "crossover/optimize_command.h"
+#include "app/optimize_command.h"
 
 int main(int argc, char** argv) {
   using sonvex::kExitBadInput;

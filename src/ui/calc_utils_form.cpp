@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "calc/file_load.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"

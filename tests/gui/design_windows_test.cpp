@@ -22,9 +22,11 @@
 #include <sstream>
 
 #include "charts/chart.h"
+#include "calc/file_load.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
+#include "support/scripted_interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
 #include "model/project_file.h"

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
+#include "model/result.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {
