@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/cli_commands.h"
+#include "app/design_command.h"
 #include "app/optimize_command.h"
 
 int main(int argc, char** argv) {
@@ -77,6 +78,9 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0, 10000))
       ->capture_default_str();
 
+  sonvex::TDesignArgs design;
+  auto* designCmd = sonvex::AddDesignCommand(app, design);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -115,5 +119,6 @@ int main(int argc, char** argv) {
     if (opt.dataFolder.empty()) opt.dataFolder = sonvex::ProgramFolder();
     return sonvex::RunOptimizeCommand(opt, std::cout, std::cerr);
   }
+  if (designCmd->parsed()) return sonvex::RunDesignCommand(design, std::cout, std::cerr);
   return kExitBadInput;
 }

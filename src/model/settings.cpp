@@ -155,4 +155,14 @@ void SaveSettings(TSettings& s, TInteraction* ui) {
   ini.UpdateFile();
 }
 
+void SaveDisplayDefaults(TSettings& s, bool use, const TDisplayOptions& o, TInteraction* ui) {
+  // The program follows the choice even when the file cannot be written.
+  s.UseOption = use;
+  if (use) s.displayDefaults = o;
+  TMyIniFile ini(s.settingsFile, false, true, true, ui);
+  ini.WriteBool(kOption, "UseOption", use);
+  if (use) WriteDisplayOptions(ini, kOption, o, false);
+  ini.UpdateFile();
+}
+
 }  // namespace sonvex

@@ -57,6 +57,13 @@ void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini);
 // previous file is then unchanged.
 void SaveSettings(TSettings& s, TInteraction* ui);
 
+// Writes "UseOption" into the settings file's "Option" section, keeping
+// every other key; when `use` is set also the display defaults `o` (without
+// the smoothing widths). Sets the program's UseOption and, when used, its
+// display defaults, also when the file then cannot be written (TFileError,
+// as SaveSettings throws it).
+void SaveDisplayDefaults(TSettings& s, bool use, const TDisplayOptions& o, TInteraction* ui);
+
 // A folder as the settings keep it: ending with a separator; an empty folder
 // becomes a single separator.
 std::filesystem::path WithTrailingSeparator(const std::filesystem::path& folder);

@@ -34,12 +34,16 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "ui/calc_host.h"
+#include "ui/calc_utils_form.h"
 #include "ui/chassis_editor.h"
+#include "ui/display_options_dialog.h"
 #include "ui/error_list_window.h"
+#include "ui/export_dialog.h"
 #include "ui/folder_dialog.h"
 #include "ui/gem_geh_dialog.h"
-#include "ui/part_editor.h"
+#include "ui/help_windows.h"
 #include "ui/optimizer_window.h"
+#include "ui/part_editor.h"
 #include "ui/project_properties_dialog.h"
 #include "ui/weiche_editor.h"
 
@@ -121,6 +125,8 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   partEditor_ = new TFormParteditor(settings_, ui_, this);
   partEditor_->execDialog = [this](QDialog& d) { return execDialog(d); };
   weicheEditor_ = new TFormWeicheneditor(*this, settings_, ui_, *partEditor_, this);
+  calcUtils_ = new TFormCalcUtils(settings_, ui_, this);
+  quickGuide_ = new TFormKurzanleitung(this);
   UpdateTitle();
   UpdateUndoItem();
 
@@ -261,8 +267,7 @@ void TMainForm::BuildMenus() {
   addItem(datei, "actNew", "&Neues Projekt", "Ctrl+N", [this] { NewProjectClick(); });
   addItem(datei, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
   addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveProjectClick(); });
-  // The export dialog is a window of its own, not built yet: the item does nothing.
-  addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", {});
+  addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", [this] { ExportClick(); });
   datei->addSeparator();
   addItem(datei, "actProperties", "Projekt&eigenschaften", "Ctrl+E", [this] { ProjectPropertiesClick(); });
   datei->addSeparator();
@@ -277,9 +282,9 @@ void TMainForm::BuildMenus() {
   addItem(edit, "actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W", [this] { RestoreReferenceClick(); });
   addItem(edit, "actRefDelete", "Referenzprojekt löschen", "Ctrl+Alt+X", [this] { DeleteReferenceClick(); });
 
-  // The editors of the chassis, the common enclosure, the crossovers, the
-  // active filters, the display options and the auxiliary calculations are
-  // windows of their own; until they exist their items do nothing.
+  // The editors of the chassis, the common enclosure, the crossovers and the
+  // active filters are windows of their own; until they exist their items do
+  // nothing.
   QMenu* chassis = addMenu("menuChassis", "&Chassis && Einbau");
   addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", [this] { GemGehClick(); });
   chassis->addSeparator();
@@ -305,15 +310,15 @@ void TMainForm::BuildMenus() {
   }
 
   QMenu* options = addMenu("menuOptionen", "&Optionen");
-  addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", {});
+  addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", [this] { DisplayOptionsClick(); });
   addItem(options, "actFolders", "Verzeichnisse", "Ctrl+Alt+V", [this] { FoldersClick(); });
 
   QMenu* extras = addMenu("menuExtras", "Extras");
-  addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", {});
-  addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, {});
-  addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, {});
-  addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, {});
-  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, {});
+  addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", [this] { ShowCalcUtils(0); });
+  addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, [this] { ShowCalcUtils(1); });
+  addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, [this] { ShowCalcUtils(2); });
+  addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, [this] { ShowCalcUtils(3); });
+  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, [this] { ShowCalcUtils(4); });
   extras->addSeparator()->setObjectName("sepOptimizer");
   addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] { OptimizerClick(); });
 
@@ -333,10 +338,10 @@ void TMainForm::BuildMenus() {
   addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, [this] { ShowOptimizerClick(); });
 
   QMenu* help = addMenu("menuHilfe", "&Hilfe");
-  addItem(help, "actQuickGuide", "Kurzanleitung", "F1", {});
+  addItem(help, "actQuickGuide", "Kurzanleitung", "F1", [this] { QuickGuideClick(); });
   // Ctrl+F1 belongs to the first chassis item; two actions with one shortcut
   // would make the key do nothing at all, so the about item has none.
-  addItem(help, "actInfo", "&Info ...", nullptr, {});
+  addItem(help, "actInfo", "&Info ...", nullptr, [this] { InfoClick(); });
 }
 
 void TMainForm::BuildStatusBar() {
@@ -607,7 +612,7 @@ void TMainForm::NewProjectClick() {
   RefreshMenuState();
   project_->bSaved = true;
   RequestFullCalc();
-  // The quick guide window is not built yet.
+  QuickGuideClick();
   ProjectPropertiesClick();
 }
 
@@ -692,6 +697,40 @@ void TMainForm::GemGehClick() {
   RequestCalc();
 }
 
+void TMainForm::DisplayOptionsClick() {
+  TFormAnzOption dialog(this);
+  dialog.Fill(Anzeige(*project_), settings_.UseOption);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  const TDisplayOptions options = dialog.Result();
+  try {
+    SaveDisplayDefaults(settings_, dialog.UseOptionChecked(), options, &ui_);
+  } catch (const TFileError& e) {
+    ui_.ShowMessage(e.what());
+  }
+  PushUndo("Anzeigeoptionen");
+  Anzeige(*project_) = options;
+  project_->bSaved = false;
+  UpdateCharts();
+}
+
+void TMainForm::ExportClick() {
+  if (!WaitUntilIdle()) return;
+  TFormExport dialog(*shown_, ui_, settings_.projectFolder, this);
+  execDialog(dialog);
+}
+
+void TMainForm::ShowCalcUtils(int page) { calcUtils_->ShowPage(page); }
+
+void TMainForm::QuickGuideClick() {
+  quickGuide_->show();
+  quickGuide_->raise();
+}
+
+void TMainForm::InfoClick() {
+  TFormInfo dialog(this);
+  execDialog(dialog);
+}
+
 // ---------------------------------------------------------------- undo and reference
 
 void TMainForm::UndoClick() {
@@ -747,22 +786,34 @@ void TMainForm::DeleteReferenceClick() {
 // ---------------------------------------------------------------- optimizer
 
 void TMainForm::OptimizerClick() {
-  // (The crossover and chassis editors come to the front here once they exist.)
+  // An open editor comes to the front: the optimizer rewrites the project it edits.
   if (WeicheEdOpen) {
     ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
+    Action("actShowWeiche")->trigger();
     return;
   }
   if (ChassisEdOpen) {
     ui_.ShowMessage("Bitte erst Chasssiseditor schließen.");
+    Action("actShowChassis")->trigger();
     return;
   }
   OptiOpen = true;
   RefreshMenuState();
   // The window and its optimizer thread are made when first needed rather
   // than at start-up, so a session that never optimizes runs no idle workers.
-  // Parts fixed by hand are asked for through the window's fixPartDialog
-  // (by default its value dialog).
-  if (optimizer_ == nullptr) optimizer_ = new TFormWOptimize2(*this, ui_, optiPause_, this);
+  // Parts fixed by hand are picked in the part editor, restricted to the
+  // part's own type and its page of the parts library.
+  if (optimizer_ == nullptr) {
+    optimizer_ = new TFormWOptimize2(*this, ui_, optiPause_, this);
+    optimizer_->fixPartDialog = [this](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
+      TWPart edited = part;
+      partEditor_->RestrictToType(part._typ);
+      const bool ok = partEditor_->Edit(edited, *project_);
+      partEditor_->ClearRestriction();
+      if (!ok) return std::nullopt;
+      return edited;
+    };
+  }
   optimizer_->ShowWindow();
 }
 

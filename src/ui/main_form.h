@@ -39,6 +39,8 @@ class TFormRechnen;
 class TFormParteditor;
 class TFormWeicheneditor;
 class TFormWOptimize2;
+class TFormCalcUtils;
+class TFormKurzanleitung;
 class TUiCalcHost;
 
 inline constexpr std::string_view kWaitIdleText = "Rechnung muss erst beendet sein.";
@@ -103,6 +105,13 @@ class TMainForm : public QMainWindow {
   // "Weichenoptimierer ..." (Ctrl+O) and "Optimizer zeigen".
   void OptimizerClick();
   void ShowOptimizerClick();
+  // "Anzeigeoptionen", "Ergebnis-Export ...", the five "Auslegung ..." items
+  // (the calculator window on page 0..4), "Kurzanleitung" and "&Info ...".
+  void DisplayOptionsClick();
+  void ExportClick();
+  void ShowCalcUtils(int page);
+  void QuickGuideClick();
+  void InfoClick();
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.
@@ -145,6 +154,8 @@ class TMainForm : public QMainWindow {
   TFormParteditor* PartEditor() const { return partEditor_; }
   // The optimizer window; created when it is first opened.
   TFormWOptimize2* OptimizerWindow() const { return optimizer_; }
+  TFormCalcUtils* CalcUtils() const { return calcUtils_; }
+  TFormKurzanleitung* QuickGuide() const { return quickGuide_; }
   QCheckBox* ShowChassisBox() const { return cbShowChassis_; }
   QCheckBox* ShowImpedanceBox() const { return cbShowImpedance_; }
   QCheckBox* ShowEnergyBox() const { return cbShowEnergy_; }
@@ -217,6 +228,8 @@ class TMainForm : public QMainWindow {
   TFormChassisEd* chassisEd_ = nullptr;
   TFormWOptimize2* optimizer_ = nullptr;
   std::chrono::milliseconds optiPause_;
+  TFormCalcUtils* calcUtils_ = nullptr;
+  TFormKurzanleitung* quickGuide_ = nullptr;
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation

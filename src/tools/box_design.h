@@ -1,0 +1,96 @@
+#pragma once
+// Box and port design: closed and vented box alignment from Thiele/Small
+// parameters and the tuning frequency of a port of given geometry inside a
+// box. Pure functions; every result is a list of text lines as the
+// calculator window shows them.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sonvex {
+
+using TResultLines = std::vector<std::string>;
+
+// ---- closed and vented box
+
+// Total Q from the electrical and mechanical Q: Qes·Qms/(Qes + Qms) written
+// with width 5, or an empty text when the product is not positive.
+std::string QtsFromQesQmsText(double qes, double qms);
+
+struct TEffectiveQts {
+  double q = 0;
+  // A series resistance was asked for but Rdc is not positive: the
+  // resistance is not applied and its check box is cleared.
+  bool clearRv = false;
+};
+// Qts, raised by a series resistance Rv in front of the voice coil
+// (Q·(Rdc + Rv)/Rdc) when `useRv` is set.
+TEffectiveQts EffectiveQts(double qts, bool useRv, double rdc, double rv);
+
+// fs in Hz, Vas in litres, q the effective Qts, qtc the desired Qtc.
+TResultLines ClosedBoxLines(double q, double fs, double vas, double qtc);
+// Vented alignment after Hoge: volume, -3 dB frequency and tuning.
+TResultLines VentedBoxLines(double q, double fs, double vas);
+// The vented box in another volume `altV` (litres).
+TResultLines AltVolumeLines(double q, double fs, double vas, double altV);
+
+// The inputs of the box page as its controls hold them.
+struct TBoxPage {
+  std::string fs = "35";
+  std::string qts = "0,4";
+  std::string qes = "0,5";
+  std::string qms = "2";
+  std::string vas = "80";  // litres
+  std::string rdc = "6";
+  std::string rv = "1,0";
+  std::string qtcWunsch = "0,7";
+  std::string altVab;        // litres
+  bool qesQmsKnown = false;  // "Qes und Qms sind bekannt"
+  bool useRv = false;        // "Vorwiderstand berücksichtigen"
+};
+
+struct TBoxPageResult {
+  TResultLines closed;  // ListBox2
+  TResultLines vented;  // ListBox1
+  bool clearRv = false;
+};
+// Recomputes the closed and the vented box (the alternative-volume list is
+// cleared by the window). With "Qes und Qms sind bekannt" the caller has
+// already put QtsFromQesQmsText into `qts`.
+TBoxPageResult BoxPageLines(const TBoxPage& page);
+// The alternative-volume list for the page's EditAltVab.
+TResultLines AltVolumePageLines(const TBoxPage& page);
+
+// ---- port
+
+struct TPortPage {
+  bool explicitVolume = true;  // "RBVexpl"; otherwise b·h·t
+  std::string vb0 = "50";      // litres, including the port
+  std::string b = "20", h = "98", t = "23";
+  int damping = 0;  // track bar 0..4
+  bool rectangular = true;
+  std::string c = "8", e = "20";                    // rectangular port: height and width
+  std::string d = "7";                              // circular port: diameter
+  int tubes = 1;                                    // 1..4 circular tubes
+  std::string l = "15";                             // port length
+  std::string g = "10";                             // inner port end to the opposite wall
+  std::string f = "0", k = "90", i = "0", j = "0";  // to floor, top, left, right wall
+};
+
+// Every length in metres, volumes in m³.
+struct TPortInput {
+  double volume = 0;  // box volume including the port
+  int damping = 0;
+  bool rectangular = true;
+  double c = 0, e = 0;  // rectangular port height and width
+  double d = 0;         // circular port diameter
+  int tubes = 1;
+  double l = 0, g = 0, f = 0, k = 0, i = 0, j = 0;
+};
+
+TPortInput PortInputFromPage(const TPortPage& page);
+// Volumes, checks and the tuning frequency "fb = ... Hz"; no lines when the
+// volume is not positive.
+TResultLines PortLines(const TPortInput& in);
+
+}  // namespace sonvex

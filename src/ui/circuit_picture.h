@@ -1,0 +1,37 @@
+#pragma once
+// Small fixed circuit pictures of the calculator window, with the element
+// labels of its result lines: ladder crossovers, the L-pad, the impedance
+// correction networks and a sketch of the port measures.
+#include <QWidget>
+
+namespace sonvex {
+
+class TCircuitPicture : public QWidget {
+ public:
+  enum TKind {
+    LowPass1,
+    LowPass2,
+    LowPass3,
+    LowPass4,
+    HighPass1,
+    HighPass2,
+    HighPass3,
+    HighPass4,
+    LPad,
+    ResonanceTrap,
+    Zobel,
+    BothCorrections,
+    Port
+  };
+  explicit TCircuitPicture(TKind kind, QWidget* parent = nullptr);
+  TKind Kind() const { return kind_; }
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  TKind kind_;
+};
+
+}  // namespace sonvex

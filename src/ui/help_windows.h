@@ -1,0 +1,38 @@
+#pragma once
+// The quick guide (how to design a box with the program) and the about
+// window (version and licences).
+#include <QDialog>
+#include <QWidget>
+
+class QTextBrowser;
+
+namespace sonvex {
+
+// The quick guide's text (HTML).
+QString QuickGuideText();
+// The about window's text (HTML): program, version, licences.
+QString AboutText();
+
+// "Kurzanleitung": a window of its own that stays open beside the main window.
+class TFormKurzanleitung : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFormKurzanleitung(QWidget* parent = nullptr);
+  QTextBrowser* Browser() const { return browser_; }
+
+ private:
+  QTextBrowser* browser_ = nullptr;
+};
+
+// "Info": program name, version, licence of the program and of the libraries.
+class TFormInfo : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TFormInfo(QWidget* parent = nullptr);
+  QTextBrowser* Browser() const { return browser_; }
+
+ private:
+  QTextBrowser* browser_ = nullptr;
+};
+
+}  // namespace sonvex

@@ -1,0 +1,100 @@
+// `sonvex-cli design`: the calculator pages on the command line, run as a
+// user runs them.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+TRun Design(const std::vector<std::string>& args) {
+  std::string cmd = std::string("'") + SONVEX_CLI + "' design";
+  for (const std::string& a : args) cmd += " '" + a + "'";
+  // one file per test process: CTest may run the tests side by side
+  const fs::path errFile = fs::temp_directory_path() / ("sonvex_design_cli_" + std::to_string(getpid()) + ".txt");
+  cmd += " 2>'" + errFile.string() + "'";
+  TRun r;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (pipe == nullptr) return r;
+  char buf[4096];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
+  const int status = pclose(pipe);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream in(errFile);
+  std::ostringstream s;
+  s << in.rdbuf();
+  r.err = s.str();
+  fs::remove(errFile);
+  return r;
+}
+
+TEST(DesignCommand, BoxPagePrintsClosedAndVentedAlignment) {
+  const TRun r = Design({"box", "--fs", "35", "--qts", "0,4", "--vas", "80", "--qtcwunsch", "0,7"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Berechnetes Volumen: 38,788 Liter\n"
+            "Resonanzfrequenz des eingebauten Chassis: 61,25 Hz\n"
+            "\n"
+            "Volumen: 87,669 Liter\n"
+            "Grenzfrequenz: 33,12 Hz\n"
+            "Abstimmfrequenz: 33,53 Hz\n"
+            "\n");
+}
+
+TEST(DesignCommand, OptionsTakePointOrCommaAndFlags) {
+  // Qts from Qes = 0.5 and Qms = 2 (0.4), raised by Rv = 1 on Rdc = 6 to 0.4667:
+  // Vb = 80/(1.5² - 1) = 64 l; the alternative volume of 50 l is listed third.
+  const TRun r = Design({"box", "--qts", "0.9", "--checkboxqesmsda", "1", "--checkboxrv", "1", "--altvab", "50"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Berechnetes Volumen: 64 Liter");
+  EXPECT_NE(r.out.find("\n\nGrenzfrequenz: "), std::string::npos);
+}
+
+TEST(DesignCommand, EveryPageWithItsInitialTexts) {
+  TRun r = Design({"port"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("fb = 47,59 Hz\n"), std::string::npos) << r.out;
+  r = Design({"port", "--rb_rund", "1", "--d", "7", "--g", "2"});
+  EXPECT_NE(r.out.find("Abstand des Rohrs zur Rückwand zu klein ist.\n"), std::string::npos) << r.out;
+  r = Design({"crossover", "--tf", "1000"});
+  EXPECT_EQ(r.out.substr(0, 26), "Butterworth:\nL = 1,273 mH\n");
+  r = Design({"divider", "--cb_dbwunsch", "5"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("R1 = 2,3364 Ohm\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\n\nPegelabsenkung: -4,07 dB\nAnschlußimpedanz: 5,876 Ohm\n"), std::string::npos);
+  r = Design({"zobel"});
+  EXPECT_EQ(r.out.substr(0, r.out.find("\n\n")), "R = 7,771 Ohm\nL = 6,559 mH\nC = 886,6 µF");
+}
+
+TEST(DesignCommand, BadUsageExitsWith2) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"keller"},
+                                               {"box", "--tf", "1000"},
+                                               {"port", "--trackbarc", "5"},
+                                               {"divider", "--cb_zeegal", "ja"},
+                                               {"port", "--rbvexpl", "1", "--rb_vbht", "1"}}) {
+    const TRun r = Design(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_TRUE(r.out.empty());
+  }
+  const TRun help = Design({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--qtcwunsch"), std::string::npos);
+  EXPECT_NE(help.out.find("--rlc_le"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,465 @@
+// The calculator window, the display options, the export dialog, the quick
+// guide and the about window, driven offscreen through the main window with
+// a scripted interaction.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "charts/chart.h"
+#include "calc/file_load.h"
+#include "model/chassis_file.h"
+#include "model/file_io.h"
+#include "model/interaction.h"
+#include "support/scripted_interaction.h"
+#include "model/my_ini_file.h"
+#include "model/number_text.h"
+#include "model/project_file.h"
+#include "model/settings.h"
+#include "support/test_projects.h"
+#include "tools/box_design.h"
+#include "tools/crossover_design.h"
+#include "ui/calc_utils_form.h"
+#include "ui/display_options_dialog.h"
+#include "ui/export_dialog.h"
+#include "ui/help_windows.h"
+#include "ui/main_form.h"
+
+namespace sonvex {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Records the folder each save dialog starts in.
+class TRecordingInteraction : public TScriptedInteraction {
+ public:
+  std::vector<fs::path> saveFolders;
+  std::optional<fs::path> PickSaveFile(std::string_view caption, std::string_view filter, const fs::path& folder,
+                                       std::string_view defaultName) override {
+    saveFolders.push_back(folder);
+    return TScriptedInteraction::PickSaveFile(caption, filter, folder, defaultName);
+  }
+};
+
+QStringList ToQ(const TResultLines& lines) {
+  QStringList q;
+  for (const std::string& l : lines) q << QString::fromStdString(l);
+  return q;
+}
+
+std::string ReadText(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class DesignWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = fs::temp_directory_path() / (std::string("sonvex_design_windows_") + info->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    settings = MakeSettings(dir, dir / "sonvex");
+    fs::create_directories(settings.projectFolder);
+    fs::create_directories(settings.chassisFolder);
+    options.calcPause = 0ms;
+    options.chassisCheckTimer = false;
+    SaveProject(*testing::MakeTwoWayProject(60), settings.projectFolder / "Default.ZPJ");
+  }
+  void TearDown() override {
+    form.reset();
+    fs::remove_all(dir);
+  }
+  TMainForm& Start() {
+    form = std::make_unique<TMainForm>(settings, ui, options);
+    EXPECT_TRUE(form->WaitCalcIdle());
+    return *form;
+  }
+
+  fs::path dir;
+  TSettings settings;
+  TRecordingInteraction ui;
+  TMainFormOptions options;
+  std::unique_ptr<TMainForm> form;
+};
+
+// ---------------------------------------------------------------- calculator window
+
+TEST_F(DesignWindows, MenuItemsOpenTheCalculatorOnTheirPage) {
+  Start();
+  TFormCalcUtils* w = form->CalcUtils();
+  ASSERT_NE(w, nullptr);
+  EXPECT_FALSE(w->isVisible());
+  const char* items[] = {"actBoxDesign", "actPortDesign", "actCrossoverDesign", "actAttenuatorDesign",
+                         "actZCorrectionDesign"};
+  for (int page = 0; page < TFormCalcUtils::kPageCount; ++page) {
+    form->Action(items[page])->trigger();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(w->isModal());
+    EXPECT_EQ(w->CurrentPage(), page);
+  }
+  EXPECT_EQ(w->windowTitle(), QString::fromUtf8("SONVEX - Hilfsberechnungen"));
+  EXPECT_EQ(form->Action("actBoxDesign")->shortcut(), QKeySequence("Ctrl+A"));
+  // The window keeps its inputs between openings.
+  w->Edit("EditTF")->setText("2000");
+  w->close();
+  form->Action("actCrossoverDesign")->trigger();
+  EXPECT_EQ(w->Edit("EditTF")->text(), "2000");
+}
+
+TEST_F(DesignWindows, CreationComputesThePagesWithTheirInitialTexts) {
+  TFormCalcUtils w(settings, ui);
+  EXPECT_EQ(w.Edit("EditR1")->text(), "2,2");
+  EXPECT_EQ(w.Combo("CB_dBWunsch")->currentText(), "-3 dB");
+  EXPECT_EQ(w.Combo("CB_nRohre")->currentIndex(), 0);
+  EXPECT_FALSE(w.Edit("EditZE")->isEnabled());
+  EXPECT_TRUE(w.CheckBox("CB_ZEegal")->isChecked());
+  // The window shows exactly what the calculators (and sonvex-cli design) give.
+  EXPECT_EQ(w.Lines("MemoTP2"), ToQ(StandardCrossovers(1000, 8, 8).lowPass[1]));
+  EXPECT_EQ(w.Lines("Memo2"), ToQ(AttenuatorLines("-3 dB", 8, 8, true)));
+  EXPECT_EQ(w.Lines("Memo3"),
+            QStringList({"Pegelabsenkung: -4,07 dB", QString::fromUtf8("Anschlußimpedanz: 5,876 Ohm")}));
+  EXPECT_EQ(w.Lines("ListBox5").last(), "fb = 47,59 Hz");
+  EXPECT_EQ(w.Lines("Memo6").size(), 5);
+  w.ShowPage(TFormCalcUtils::TS_CBBR);
+  EXPECT_EQ(w.Lines("ListBox2"),
+            QStringList({"Berechnetes Volumen: 38,788 Liter", "Resonanzfrequenz des eingebauten Chassis: 61,25 Hz"}));
+  EXPECT_EQ(w.Lines("ListBox1").first(), "Volumen: 87,669 Liter");
+  EXPECT_TRUE(w.Lines("ListBox3").isEmpty());
+}
+
+TEST_F(DesignWindows, BoxPageFollowsEveryInput) {
+  TFormCalcUtils w(settings, ui);
+  w.ShowPage(TFormCalcUtils::TS_CBBR);
+  // The alternative volume has a list of its own, cleared by any other change.
+  w.Edit("EditAltVab")->setText("50");
+  EXPECT_EQ(w.Lines("ListBox3").size(), 3);
+  w.Edit("EditQtcWunsch")->setText("0,4");
+  EXPECT_EQ(w.Lines("ListBox2"), QStringList({QString::fromUtf8("Auslegung nicht möglich, da Qts oder Rv zu hoch.")}));
+  EXPECT_TRUE(w.Lines("ListBox3").isEmpty());
+  w.Edit("EditQtcWunsch")->setText("0,7");
+
+  // Qes and Qms known: Qts follows them and is no input any more.
+  EXPECT_FALSE(w.Edit("EditQes")->isEnabled());
+  w.CheckBox("CheckBoxQesmsda")->setChecked(true);
+  EXPECT_FALSE(w.Edit("EditQts")->isEnabled());
+  EXPECT_TRUE(w.Edit("EditQes")->isEnabled());
+  w.Edit("EditQms")->setText("3,2");
+  EXPECT_EQ(w.Edit("EditQts")->text(), "0,432");  // 0.5·3.2/3.7
+  w.Edit("EditQms")->setText("2");
+  EXPECT_EQ(w.Edit("EditQts")->text(), "0,4");
+
+  // The series resistance: Rdc 6, Rv 1 gives 64 l; without Rdc the box is cleared.
+  w.CheckBox("CheckBoxRv")->setChecked(true);
+  EXPECT_EQ(w.Lines("ListBox2").first(), "Berechnetes Volumen: 64 Liter");
+  w.Edit("EditRdc")->setText("");
+  EXPECT_FALSE(w.CheckBox("CheckBoxRv")->isChecked());
+  EXPECT_EQ(w.Lines("ListBox2").first(), "Berechnetes Volumen: 38,788 Liter");
+
+  w.Edit("Editfs")->setText("0");
+  EXPECT_EQ(w.Lines("ListBox1").first(), QString::fromUtf8("Daten unvollständig."));
+}
+
+TEST_F(DesignWindows, ChassisDataComeFromAChassisFile) {
+  TChassis c = testing::Woofer();
+  c.Name = "Prüf-Tieftöner";
+  const fs::path file = settings.chassisFolder / "pruef.ZCH";
+  SaveChassisFile(file, c);
+  TFormCalcUtils w(settings, ui);
+  ui.files.push_back(file);
+  w.LoadButton()->click();
+  ASSERT_EQ(ui.asked.size(), 2u);
+  EXPECT_EQ(ui.asked[0].kind, "open");
+  EXPECT_EQ(ui.asked[1].text, "Daten von Prüf-Tieftöner wurden geladen.");
+  EXPECT_TRUE(w.CheckBox("CheckBoxQesmsda")->isChecked());
+  EXPECT_EQ(w.Edit("Editfs")->text().toStdString(), FormatNumber(c.fs, 6));
+  EXPECT_EQ(w.Edit("EditVas")->text().toStdString(), FormatNumber(c.Vas * 1000, 6));
+  EXPECT_EQ(w.Edit("EditRdc")->text().toStdString(), FormatNumber(c.Re, 6));
+  EXPECT_EQ(w.Edit("EditQts")->text().toStdString(),
+            QtsFromQesQmsText(StrToDoubleLenient(FormatNumber(c.Qes, 6)), StrToDoubleLenient(FormatNumber(c.Qms, 6))));
+  // A cancelled choice changes nothing.
+  ui.asked.clear();
+  w.Edit("Editfs")->setText("35");
+  w.LoadButton()->click();
+  EXPECT_EQ(w.Edit("Editfs")->text(), "35");
+  EXPECT_EQ(ui.asked.size(), 1u);
+}
+
+TEST_F(DesignWindows, PortAndDividerPagesRecomputeOnEveryControl) {
+  TFormCalcUtils w(settings, ui);
+  w.ShowPage(TFormCalcUtils::TS_Port);
+  EXPECT_FALSE(w.Edit("Editb")->isEnabled());
+  w.Radio("RB_Vbht")->setChecked(true);
+  EXPECT_EQ(w.Lines("ListBox5").first(), "Nettovolumen incl. Kanal: 45,08 Liter");
+  EXPECT_TRUE(w.Edit("Editb")->isEnabled());
+  EXPECT_FALSE(w.Edit("EditVb0")->isEnabled());
+  w.TrackBarc()->setValue(2);
+  EXPECT_EQ(w.Lines("ListBox5").last(), "fb = 47,79 Hz");
+  w.Radio("RB_Rund")->setChecked(true);
+  EXPECT_TRUE(w.Combo("CB_nRohre")->isEnabled());
+  EXPECT_FALSE(w.Edit("Editc")->isEnabled());
+  w.Combo("CB_nRohre")->setCurrentIndex(1);
+  TPortPage page;
+  page.explicitVolume = false;
+  page.damping = 2;
+  page.rectangular = false;
+  page.tubes = 2;
+  EXPECT_EQ(w.Lines("ListBox5"), ToQ(PortLines(PortInputFromPage(page))));
+
+  // Unticking "Anschlussimpedanz egal" recomputes with ZE and enables its field.
+  w.ShowPage(TFormCalcUtils::TS_Teiler);
+  w.CheckBox("CB_ZEegal")->click();
+  EXPECT_TRUE(w.Edit("EditZE")->isEnabled());
+  const QStringList memo = w.Lines("Memo2");
+  ASSERT_GE(memo.size(), 7);
+  EXPECT_EQ(memo[6], "R1 = 2,2 Ohm; R2 = 22 Ohm ergibt -2,77 dB Absenkung bei Anschlussimpedanz von 8,067 Ohm.");
+  w.Combo("CB_dBWunsch")->setCurrentIndex(0);
+  EXPECT_EQ(w.Lines("Memo2").first(), "dBWunsch = -0,5 dB");
+  w.Combo("CB_dBWunsch")->setEditText("-20 dB");
+  EXPECT_EQ(w.Lines("Memo2").first(), "dBWunsch = -20 dB");
+  w.Edit("EditR2")->setText("0");
+  EXPECT_TRUE(w.Lines("Memo3").isEmpty());
+  w.Edit("EditTF")->setText("0");
+  EXPECT_TRUE(w.Lines("MemoHP4").isEmpty());
+  w.Edit("EditRLC_Le")->setText("0");
+  EXPECT_TRUE(w.Lines("Memo4").isEmpty());
+  EXPECT_EQ(w.Lines("Memo5").size(), 3);
+}
+
+// ---------------------------------------------------------------- display options
+
+TEST_F(DesignWindows, DisplayOptionsReplaceAndSwapTheScalingAndRedrawWithoutRecalculation) {
+  Start();
+  const TProjekt before = form->Project();
+  form->execDialog = [](QDialog& d) {
+    auto& o = dynamic_cast<TFormAnzOption&>(d);
+    EXPECT_EQ(o.windowTitle(), QString::fromUtf8("Anzeigeoptionen bearbeiten"));
+    EXPECT_EQ(o.edAfMin()->text(), "20");
+    EXPECT_EQ(o.edAfMax()->text(), "20000");
+    o.edAfMin()->setText("20000");
+    o.edAfMax()->setText("20");
+    o.edDBMin()->setText("");  // empty: 50 dB, not the standard 40
+    o.edDBMax()->setText("120");
+    o.edImpMax()->setText("-5");  // not positive: 50 Ohm
+    return int(QDialog::Accepted);
+  };
+  form->Action("actDisplayOptions")->trigger();
+  const TProjekt& p = form->Project();
+  EXPECT_EQ(p.AfMin, 20);
+  EXPECT_EQ(p.AfMax, 20000);
+  EXPECT_EQ(p.dBMin, 50);
+  EXPECT_EQ(p.dBMax, 120);
+  EXPECT_EQ(p.ImpMax, 50);
+  EXPECT_FALSE(p.bSaved);
+  EXPECT_EQ(form->Action("actUndo")->text().toStdString(), "Rückgängig \"Anzeigeoptionen\"");
+  EXPECT_TRUE(form->CalcThread().IsIdle());  // no recalculation asked for
+  EXPECT_EQ(form->Charts().total->YMin, 50);
+  EXPECT_EQ(form->Charts().total->Y2Max, 50);
+  EXPECT_FALSE(settings.UseOption);
+  form->UndoClick();
+  EXPECT_EQ(form->Project().dBMin, before.dBMin);
+  EXPECT_EQ(form->Project().ImpMax, before.ImpMax);
+}
+
+TEST_F(DesignWindows, DisplayOptionsCancelChangesNothing) {
+  Start();
+  const TProjekt before = form->Project();
+  form->execDialog = [](QDialog& d) {
+    auto& o = dynamic_cast<TFormAnzOption&>(d);
+    o.edDBMin()->setText("10");
+    o.cbUseOption()->setChecked(true);
+    return int(QDialog::Rejected);
+  };
+  form->DisplayOptionsClick();
+  EXPECT_TRUE(form->Project() == before);
+  EXPECT_TRUE(form->UndoStack().Empty());
+  EXPECT_FALSE(settings.UseOption);
+  EXPECT_FALSE(fs::exists(settings.settingsFile));
+}
+
+TEST_F(DesignWindows, UseOptionMakesLaterProjectsTakeTheColoursAndScales) {
+  Start();
+  form->execDialog = [](QDialog& d) {
+    auto& o = dynamic_cast<TFormAnzOption&>(d);
+    EXPECT_FALSE(o.cbUseOption()->isChecked());
+    o.chooseColor = [](const QColor& initial) {
+      EXPECT_EQ(initial, QColor(0, 0, 255));  // chassis 1
+      return std::optional<QColor>(QColor(10, 20, 30));
+    };
+    o.PanelClicked(TFormAnzOption::Chassis, 1);
+    EXPECT_EQ(o.Panel(TFormAnzOption::Chassis, 1)->palette().color(QPalette::WindowText), QColor(10, 20, 30));
+    o.edDBMax()->setText("100");
+    o.cbUseOption()->setChecked(true);
+    return int(QDialog::Accepted);
+  };
+  form->DisplayOptionsClick();
+  EXPECT_TRUE(settings.UseOption);
+  EXPECT_EQ(settings.displayDefaults.ColorSetChassis[1], RGBColor(10, 20, 30));
+  {
+    const TMyIniFile ini(settings.settingsFile, false, false, true, nullptr);
+    EXPECT_TRUE(ini.ReadBool("Option", "UseOption", false));
+    EXPECT_EQ(ini.ReadFloat("Option", "dBMax", 0), 100);
+  }
+
+  // A project saved with other options takes the defaults when loaded, also
+  // in a later program run that reads them from the settings file.
+  auto other = testing::MakeTwoWayProject(60);
+  other->dBMax = 130;
+  other->ColorSetChassis[1] = RGBColor(1, 2, 3);
+  const fs::path otherFile = dir / "other.ZPJ";
+  SaveProject(*other, otherFile);
+  form->LoadFile(otherFile);
+  EXPECT_EQ(form->Project().dBMax, 100);
+  EXPECT_EQ(form->Project().ColorSetChassis[1], RGBColor(10, 20, 30));
+  TSettings later = MakeSettings(dir, dir / "sonvex");
+  LoadSettings(later, nullptr);
+  auto loaded = MakeNewProject();
+  LoadProjectFile(*loaded, otherFile, later, ui);
+  EXPECT_EQ(loaded->dBMax, 100);
+  EXPECT_EQ(loaded->ColorSetChassis[1], RGBColor(10, 20, 30));
+
+  // Unticked again: cleared in the program and in the file.
+  form->execDialog = [](QDialog& d) {
+    auto& o = dynamic_cast<TFormAnzOption&>(d);
+    EXPECT_TRUE(o.cbUseOption()->isChecked());
+    o.cbUseOption()->setChecked(false);
+    return int(QDialog::Accepted);
+  };
+  form->DisplayOptionsClick();
+  EXPECT_FALSE(settings.UseOption);
+  const TMyIniFile ini(settings.settingsFile, false, false, true, nullptr);
+  EXPECT_FALSE(ini.ReadBool("Option", "UseOption", true));
+  form->LoadFile(otherFile);
+  EXPECT_EQ(form->Project().dBMax, 130);
+}
+
+TEST_F(DesignWindows, RestoreDefaultsKeepsTheNinthChassisAndLastDirectionColours) {
+  TFormAnzOption o;
+  TDisplayOptions block;
+  block.ColorSetAmps.fill(RGBColor(1, 1, 1));
+  block.ColorSetChassis.fill(RGBColor(2, 2, 2));
+  block.ColorSetRichtungen.fill(RGBColor(3, 3, 3));
+  block.AfMin = 50;
+  block.ImpMax = 20;
+  block.sz = 200;
+  o.Fill(block, false);
+  EXPECT_EQ(o.edImpMax()->text(), "20");
+  o.btnDefaults()->click();
+  const TDisplayOptions r = o.Result();
+  const TDisplayOptions standard;
+  EXPECT_EQ(r.ColorSetAmps, standard.ColorSetAmps);
+  EXPECT_EQ(r.ColorSetChassis[0], RGBColor(0, 0, 0));
+  EXPECT_EQ(r.ColorSetChassis[8], RGBColor(80, 160, 80));
+  EXPECT_EQ(r.ColorSetChassis[9], RGBColor(2, 2, 2));
+  EXPECT_EQ(r.ColorSetRichtungen[6], RGBColor(160, 160, 208));
+  EXPECT_EQ(r.ColorSetRichtungen[7], RGBColor(3, 3, 3));
+  EXPECT_EQ(r.ColorSetRichtungen[9], RGBColor(3, 3, 3));
+  EXPECT_EQ(r.AfMin, 20);
+  EXPECT_EQ(r.dBMin, 40);
+  EXPECT_EQ(r.dBMax, 110);
+  EXPECT_EQ(r.ImpMax, 70);
+  EXPECT_EQ(r.sz, 200);  // carried along
+  EXPECT_EQ(o.edDBMax()->text(), "110");
+  // A number too large to be finite cannot scale an axis either.
+  o.edAfMax()->setText("1e999");
+  EXPECT_EQ(o.Result().AfMax, 20000);
+}
+
+// ---------------------------------------------------------------- export
+
+TEST_F(DesignWindows, ExportDialogAsksForTheChassisAndWritesIntoTheChosenFile) {
+  Start();
+  std::vector<TExportKind> clicks;
+  form->execDialog = [&clicks](QDialog& d) {
+    auto& e = dynamic_cast<TFormExport&>(d);
+    EXPECT_EQ(e.windowTitle(), "Sonvex - Export");
+    for (TExportKind k : clicks) e.Button(k)->click();
+    return int(QDialog::Accepted);
+  };
+
+  // the box: no question, the save dialog in the project folder
+  clicks = {TExportKind::Box};
+  ui.files.push_back(dir / "box");
+  form->Action("actExport")->trigger();
+  ASSERT_EQ(ui.saveFolders.size(), 1u);
+  EXPECT_EQ(ui.saveFolders[0], settings.projectFolder);
+  const std::string text = ReadText(dir / "box.exp");
+  EXPECT_EQ(text.rfind("# Gesamtfrequenzgang der Box auf Achse\r\n", 0), 0u);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 62);  // title, columns, 60 points
+
+  // four chassis: the choice "1|2|3|4|Abbruch"; Abbruch writes nothing
+  ui.asked.clear();
+  clicks = {TExportKind::Chassis};
+  ui.buttons = {5};
+  form->ExportClick();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Frequenzgang für welches Chassis?");
+  EXPECT_EQ(ui.asked[0].options, "1|2|3|4|Abbruch");
+  EXPECT_EQ(ui.saveFolders.size(), 1u);
+
+  // chassis 4 is in no crossover: the signal export refuses it
+  ui.asked.clear();
+  clicks = {TExportKind::Signal};
+  ui.buttons = {4};
+  form->ExportClick();
+  ASSERT_EQ(ui.asked.size(), 2u);
+  EXPECT_EQ(ui.asked[0].text, "Signal für welches Chassis?");
+  EXPECT_EQ(ui.asked[1].kind, "message");
+  EXPECT_EQ(ui.asked[1].text, "Das Chassis ist in keiner Frequenzweiche angeschlossen. Ausgabe nicht sinnvoll.");
+  EXPECT_EQ(ui.saveFolders.size(), 1u);
+
+  // chassis 2 with its crossover
+  ui.asked.clear();
+  clicks = {TExportKind::Chassis};
+  ui.buttons = {2};
+  ui.files.push_back(dir / "tmt.exp");
+  form->ExportClick();
+  EXPECT_EQ(ReadText(dir / "tmt.exp").rfind("# Frequenzgang Chassis 2 auf Achse", 0), 0u);
+}
+
+// ---------------------------------------------------------------- quick guide and about
+
+TEST_F(DesignWindows, QuickGuideOnF1AndForANewProjectAboutWithVersionAndLicences) {
+  Start();
+  EXPECT_FALSE(form->QuickGuide()->isVisible());
+  EXPECT_EQ(form->Action("actQuickGuide")->shortcut(), QKeySequence("F1"));
+  form->Action("actQuickGuide")->trigger();
+  EXPECT_TRUE(form->QuickGuide()->isVisible());
+  EXPECT_TRUE(form->QuickGuide()->Browser()->toPlainText().contains("Kurzanleitung"));
+  form->QuickGuide()->close();
+
+  form->execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  form->NewProjectClick();
+  EXPECT_TRUE(form->QuickGuide()->isVisible());
+
+  QString about;
+  form->execDialog = [&about](QDialog& d) {
+    about = dynamic_cast<TFormInfo&>(d).Browser()->toPlainText();
+    return int(QDialog::Accepted);
+  };
+  form->Action("actInfo")->trigger();
+  EXPECT_TRUE(about.contains("V1.11b"));
+  EXPECT_TRUE(about.contains("Lizenz"));
+  EXPECT_TRUE(about.contains("Qt"));
+}
+
+}  // namespace
+}  // namespace sonvex
