@@ -691,10 +691,13 @@ void TMainForm::GemGehClick() {
   dialog.Fill(*project_);
   if (execDialog(dialog) != QDialog::Accepted) return;
   PushUndo("Gemeinsames Außengehäuse editieren");
+  const auto before = std::make_unique<TProjekt>(*project_);
   dialog.Apply(*project_);
   project_->bSaved = false;
   RefreshMenuState();
-  RequestCalc();
+  // The cabinet is read by every chassis step: the incremental request
+  // would not see it.
+  RequestCalcAfterEdit(*before);
 }
 
 void TMainForm::DisplayOptionsClick() {

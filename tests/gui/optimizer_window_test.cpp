@@ -36,6 +36,7 @@
 #include "support/test_projects.h"
 #include "ui/main_form.h"
 #include "ui/optimizer_window.h"
+#include "ui/part_editor.h"
 
 namespace sonvex {
 namespace {
@@ -88,6 +89,16 @@ class OptimizerWindow : public ::testing::Test {
   TFormWOptimize2& Open(const TProjekt& p) {
     SaveProject(p, settings.projectFolder / "Default.ZPJ");
     form = std::make_unique<TMainForm>(settings, ui, options);
+    // A part fixed by hand comes up in the part editor, restricted to the
+    // part's own type; "&Ok" keeps the value the search found.
+    form->execDialog = [this](QDialog& d) {
+      auto* editor = qobject_cast<TFormParteditor*>(&d);
+      if (editor == nullptr) return int(QDialog::Rejected);
+      ++partEditorRuns;
+      for (int t = ptR; t <= ptAmp; ++t)
+        if (t != editor->SelectedType() && !editor->TypeButton(t)->isHidden()) restrictedWhenFixing = false;
+      return int(QDialog::Accepted);
+    };
     EXPECT_TRUE(form->WaitCalcIdle());
     form->Action("actOptimizer")->trigger();
     TFormWOptimize2* w = form->OptimizerWindow();
@@ -117,6 +128,8 @@ class OptimizerWindow : public ::testing::Test {
   TScriptedInteraction ui;
   TMainFormOptions options;
   std::unique_ptr<TMainForm> form;
+  int partEditorRuns = 0;
+  bool restrictedWhenFixing = true;
 };
 
 TEST_F(OptimizerWindow, MenuOpensTheWindowAndClosingTellsTheMainWindow) {
@@ -281,6 +294,14 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
     const double c = w.Optimizer().BestProject().Verstaerker[0].crossover[0]._value;
     EXPECT_NEAR(c, RoundToESeries(c, TESeries::E12), 1e-15);
   }
+
+  // The coil is always fixed by hand, in the restricted part editor, and
+  // afterwards the editor offers every type again.
+  if (std::none_of(vars.begin(), vars.end(), [](const TOptiValue& v) { return v.slot == 1; })) {
+    EXPECT_GE(partEditorRuns, 1);
+  }
+  EXPECT_TRUE(restrictedWhenFixing);
+  EXPECT_FALSE(form->PartEditor()->TypeButton(ptR)->isHidden());
 
   // The timer puts the buttons back and paints the history.
   w.TimerTick();
