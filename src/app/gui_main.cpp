@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   const QStringList args = QApplication::arguments();
   std::optional<std::filesystem::path> dataFolder;
   std::optional<std::filesystem::path> project;
+  std::optional<int> pauseMs;
   for (qsizetype i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == QStringLiteral("--data")) {
@@ -32,6 +34,16 @@ int main(int argc, char** argv) {
       dataFolder = sonvex::PathFromUtf8(args[++i].toStdString());
     } else if (a.startsWith(QStringLiteral("--data="))) {
       dataFolder = sonvex::PathFromUtf8(a.mid(7).toStdString());
+    } else if (a == QStringLiteral("--pause")) {
+      // The pause after each calculation step for this run only.
+      bool ok = false;
+      const int ms = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
+      if (!ok || ms < 0 || ms > sonvex::kMaxCalcPauseMs) {
+        std::cerr << "--pause braucht eine Zahl von 0 bis " << sonvex::kMaxCalcPauseMs << " (Millisekunden).\n";
+        return 2;
+      }
+      pauseMs = ms;
+      ++i;
     } else if (!project) {
       project = sonvex::PathFromUtf8(a.toStdString());
     }
@@ -48,8 +60,14 @@ int main(int argc, char** argv) {
   sonvex::TSettings settings = sonvex::MakeSettings(programFolder, programFile);
   sonvex::LoadSettings(settings, &ui);
 
+  // A named project that does not exist gives way to Default.ZPJ; say so.
+  std::error_code existsError;
+  if (project && !project->empty() && !std::filesystem::exists(*project, existsError))
+    std::cerr << "Projektdatei nicht gefunden: " << sonvex::Utf8FromPath(*project) << " (es wird Default.ZPJ geladen)\n";
+
   sonvex::TMainFormOptions options;
   options.startFile = project;
+  options.calcPause = std::chrono::milliseconds(pauseMs ? *pauseMs : settings.calcPauseMs);
   sonvex::TMainForm form(settings, ui, options);
   ui.SetParent(&form);
   form.show();

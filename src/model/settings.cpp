@@ -1,5 +1,6 @@
 #include "model/settings.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -99,6 +100,10 @@ void WriteDisplayOptions(TMyIniFile& ini, std::string_view sec, const TDisplayOp
   ini.WriteFloat(sec, "ImpMax", o.ImpMax);
 }
 
+std::int32_t ClampCalcPause(long long ms) {
+  return static_cast<std::int32_t>(std::clamp<long long>(ms, 0, kMaxCalcPauseMs));
+}
+
 void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini) {
   s.useStoredFolders = ini.ReadBool(kFolders, "Verzeichnisvorgaben", false);
   if (s.useStoredFolders) {
@@ -110,6 +115,7 @@ void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini) {
   const auto tbweDefault = static_cast<std::int32_t>((tbwe / 1000) * 1000 + 500 + (tbwe % 100));
   s.TBWEopti = ini.ReadInteger(kOptionen, "TBWEopti", tbweDefault);
   s.WEsize = ini.ReadInteger(kOptionen, "WEsize", 2);
+  s.calcPauseMs = ClampCalcPause(ini.ReadInteger(kOptionen, "Rechenpause", kDefaultCalcPauseMs));
   s.UseOption = ini.ReadBool(kOption, "UseOption", false);
   if (s.UseOption) ReadDisplayOptions(ini, kOption, s.displayDefaults);
 }
@@ -143,6 +149,8 @@ void SaveSettings(TSettings& s, TInteraction* ui) {
   }
   ini.WriteInteger(kOptionen, "TBWEopti", s.TBWEopti);
   ini.WriteInteger(kOptionen, "WEsize", s.WEsize);
+  s.calcPauseMs = ClampCalcPause(s.calcPauseMs);
+  ini.WriteInteger(kOptionen, "Rechenpause", s.calcPauseMs);
   ini.UpdateFile();
 }
 

@@ -16,6 +16,10 @@ class TMyIniFile;
 
 inline constexpr std::string_view kSettingsFileName = "Sonvex.ini";
 inline constexpr std::int32_t kDefaultTBWE = 424231;
+// The pause of the desktop program's calculation thread after each step: it
+// keeps slow machines responsive while a recalculation runs.
+inline constexpr std::int32_t kDefaultCalcPauseMs = 650;
+inline constexpr std::int32_t kMaxCalcPauseMs = 2000;
 
 struct TSettings {
   std::filesystem::path programFile;    // the running program
@@ -32,6 +36,7 @@ struct TSettings {
   std::int32_t TBWEopti = 424531;            // mouse action map of the crossover editor
   std::int32_t WEsize = 2;                   // drawing size of the crossover editor
   bool UseOption = false;                    // every loaded project takes over displayDefaults
+  std::int32_t calcPauseMs = kDefaultCalcPauseMs;  // "Rechenpause", 0..2000 ms
   TDisplayOptions displayDefaults;
 };
 
@@ -56,6 +61,9 @@ void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini);
 // overwritten. Throws TFileError when the file cannot be read or written; a
 // previous file is then unchanged.
 void SaveSettings(TSettings& s, TInteraction* ui);
+
+// A calculation pause held within 0..2000 ms.
+std::int32_t ClampCalcPause(long long ms);
 
 // A folder as the settings keep it: ending with a separator; an empty folder
 // becomes a single separator.

@@ -26,12 +26,16 @@
 #include <cmath>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
+#include "model/number_text.h"
 #include "model/project_file.h"
+#include "ui/active_filter_dialog.h"
 #include "ui/calc_host.h"
+#include "ui/chassis_copy_dialog.h"
 #include "ui/error_list_window.h"
 #include "ui/folder_dialog.h"
 #include "ui/project_properties_dialog.h"
@@ -171,6 +175,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   callbacks.statusReport = [this](const TCalcStruct& s, const TResult& r) { CalcStatusReport(s, r); };
   callbacks.handBack = [this](const TResult& r, const TGrades& g) { CalcHandBack(r, g); };
   host_ = std::make_unique<TUiCalcHost>(this, std::move(callbacks));
+  calcPause_ = options.calcPause;
   calc_ = std::make_unique<TCalcThread>(host_.get(), false, options.calcPause);
   calc_->Start();
   calc_->StartCalc(*project_);
@@ -312,7 +317,7 @@ void TMainForm::BuildMenus() {
     addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), {});
   }
   chassis->addSeparator();
-  addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, {});
+  addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, [this] { ChassiskopierenClick(); });
 
   static constexpr std::array<const char*, kMaxAmps> kFilterKeys{"F5", "F7", "F9", "Shift+F5", "Shift+F7", "Shift+F9"};
   static constexpr std::array<const char*, kMaxAmps> kWeicheKeys{"F6",       "F8",       "F10",
@@ -322,13 +327,15 @@ void TMainForm::BuildMenus() {
     QMenu* amp = addMenu(menuName.c_str(), ("Verstärker &" + std::to_string(k)).c_str());
     const std::string filterName = "actAktFilt" + std::to_string(k);
     const std::string weicheName = "actWeiche" + std::to_string(k);
-    addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)], {});
+    addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)],
+            [this, k] { AktFilterClick(k); });
     addItem(amp, weicheName.c_str(), "&Weiche editieren...", kWeicheKeys[static_cast<std::size_t>(k - 1)], {});
   }
 
   QMenu* options = addMenu("menuOptionen", "&Optionen");
   addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", {});
   addItem(options, "actFolders", "Verzeichnisse", "Ctrl+Alt+V", [this] { FoldersClick(); });
+  addItem(options, "actCalcPause", "Rechenpause ...", nullptr, [this] { RechenpauseClick(); });
 
   QMenu* extras = addMenu("menuExtras", "Extras");
   addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", {});
@@ -657,6 +664,41 @@ void TMainForm::ProjectPropertiesClick() {
 void TMainForm::FoldersClick() {
   TFormVerzeichnisse dialog(settings_, &ui_, this);
   execDialog(dialog);
+}
+
+void TMainForm::AktFilterClick(int amp) {
+  if (amp < 1 || amp > project_->nAmps) return;
+  TVerstaerker& v = project_->Verstaerker[static_cast<std::size_t>(amp - 1)];
+  TFormAktFilter dialog(ui_, this);
+  dialog.Open(v, amp);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  PushUndo("Aktives Filter " + std::to_string(amp) + " editieren");
+  dialog.Apply(v);
+  project_->bSaved = false;
+  RequestCalc();
+}
+
+void TMainForm::ChassiskopierenClick() {
+  PushUndo("Chassis kopieren");
+  if (chassisCopy_ == nullptr) chassisCopy_ = new TFormChassisCopy(this);
+  chassisCopy_->FormShow(*project_);
+  if (execDialog(*chassisCopy_) != QDialog::Accepted) {
+    DropUndo();
+    return;
+  }
+  *project_ = chassisCopy_->Working();
+  project_->bSaved = false;
+  RequestCalc();
+  RefreshMenuState();
+}
+
+void TMainForm::RechenpauseClick() {
+  std::vector<std::string> values{std::to_string(calcPause_.count())};
+  if (!ui_.EditValues("Rechenpause", "Pause nach jedem Rechenschritt [ms] %i", values) || values.empty()) return;
+  // Out-of-range entries are held to 0..2000 ms rather than refused.
+  settings_.calcPauseMs = ClampCalcPause(StrToIntLenient(values[0]));
+  calcPause_ = std::chrono::milliseconds(settings_.calcPauseMs);
+  calc_->SetPause(calcPause_);
 }
 
 // ---------------------------------------------------------------- undo and reference

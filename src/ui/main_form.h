@@ -33,6 +33,7 @@ class QWidget;
 namespace sonvex {
 
 class TInteraction;
+class TFormChassisCopy;
 class TFormRechnen;
 class TUiCalcHost;
 
@@ -97,6 +98,11 @@ class TMainForm : public QMainWindow {
   void SwapReferenceClick();
   void RestoreReferenceClick();
   void DeleteReferenceClick();
+  // "&Aktive Filter..." of amplifier `amp` (1-based).
+  void AktFilterClick(int amp);
+  void ChassiskopierenClick();
+  // "Rechenpause ...": the pause after each calculation step, kept in the settings.
+  void RechenpauseClick();
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.
@@ -195,6 +201,9 @@ class TMainForm : public QMainWindow {
   QLabel* lbPolar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   TFormRechnen* errorList_ = nullptr;
+  // Created on first use and kept, so that its check boxes keep their state.
+  TFormChassisCopy* chassisCopy_ = nullptr;
+  std::chrono::milliseconds calcPause_{650};
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation
