@@ -1,6 +1,8 @@
 #include "ui/chart_pages.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QSvgGenerator>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -464,8 +466,56 @@ void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& ar
   }
 }
 
+bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesystem::path& file, TPictureFormat format,
+                      const std::string& caption, std::string& error) {
+  error.clear();
+  const auto paint = [&](QPainter& painter) {
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    PaintChartPage(set, page, painter, QRect(QPoint(0, 0), size));
+    if (!caption.empty()) {
+      painter.setPen(Qt::black);
+      painter.drawText(QPoint(8, painter.fontMetrics().ascent() + 4), QString::fromStdString(caption));
+    }
+  };
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  bool painted = false;
+  if (format == TPictureFormat::Svg) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QString::fromUtf8(ChartPageCaption(page)));
+    svg.setDescription(QStringLiteral("Sonvex"));
+    QPainter painter;
+    painted = painter.begin(&svg);
+    if (painted) {
+      paint(painter);
+      painted = painter.end();
+    }
+  } else {
+    QImage image(size, QImage::Format_RGB32);
+    {
+      QPainter painter(&image);
+      paint(painter);
+    }
+    painted = image.save(&buffer, "PNG");
+  }
+  if (!painted) {
+    error = "Diagramm kann nicht gezeichnet werden: " + Utf8FromPath(file);
+    return false;
+  }
+  try {
+    WriteFileAtomically(file, std::string(buffer.data().constData(), static_cast<std::size_t>(buffer.data().size())));
+  } catch (const std::exception&) {
+    error = "Datei kann nicht geschrieben werden: " + Utf8FromPath(file);
+    return false;
+  }
+  return true;
+}
+
 bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std::filesystem::path& dir,
-                      std::string& error) {
+                      std::string& error, TPictureFormat format) {
   error.clear();
   if (size.width() < 1 || size.height() < 1 || size.width() > 20000 || size.height() > 20000) {
     error = "Ungültige Bildgröße.";
@@ -509,25 +559,14 @@ bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std
   }
   FillPolarPlots(*set, r, polarPos);
 
+  const std::string polarCaption = PolarFrequencyLabel(r, polarPos);
   for (int page = 0; page < kChartPageCount; ++page) {
     if (page == kPageChassis58 && !ChassisPage58Visible(p.nChassis)) continue;
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-      QPainter painter(&image);
-      PaintChartPage(*set, page, painter, QRect(QPoint(0, 0), size));
-      // The picture has no scroll bar: it names the frequency of the polar plots.
-      if (page == kPagePolar) {
-        painter.setPen(Qt::black);
-        painter.drawText(QPoint(8, painter.fontMetrics().ascent() + 4),
-                         QString::fromStdString(PolarFrequencyLabel(r, polarPos)));
-      }
-    }
-    const std::filesystem::path file = dir / ChartPageFileName(page);
-    if (!image.save(QString::fromStdString(Utf8FromPath(file)), "PNG")) {
-      error = "Datei kann nicht geschrieben werden: " + Utf8FromPath(file);
+    std::filesystem::path file = dir / ChartPageFileName(page);
+    if (format == TPictureFormat::Svg) file.replace_extension(".svg");
+    // The picture has no scroll bar: it names the frequency of the polar plots.
+    if (!SaveChartPicture(*set, page, size, file, format, page == kPagePolar ? polarCaption : std::string(), error))
       return false;
-    }
   }
   return true;
 }

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <system_error>
 #include <utility>
@@ -291,6 +292,12 @@ void TMainForm::BuildMenus() {
   addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveProjectClick(); });
   // The export dialog is a window of its own, not built yet: the item does nothing.
   addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", {});
+  QAction* saveChart = addItem(datei, "actSaveChart", "Diagramm speichern ...", nullptr, [this] { SaveChartClick(); });
+  // The chart pages offer it in their context menu as well.
+  for (QWidget* box : paintBoxes_) {
+    box->setContextMenuPolicy(Qt::ActionsContextMenu);
+    box->addAction(saveChart);
+  }
   datei->addSeparator();
   addItem(datei, "actProperties", "Projekt&eigenschaften", "Ctrl+E", [this] { ProjectPropertiesClick(); });
   datei->addSeparator();
@@ -690,6 +697,31 @@ void TMainForm::ChassiskopierenClick() {
   project_->bSaved = false;
   RequestCalc();
   RefreshMenuState();
+}
+
+void TMainForm::SaveChartClick() {
+  const int page = pages_->currentIndex();
+  if (page < 0 || page >= kChartPageCount) return;
+  // Default name: project and page, e.g. "Default-01-fgang-imped.png".
+  std::string stem = Utf8FromPath(fileName_.stem());
+  if (stem.empty()) stem = "noname";
+  const std::string defaultName = stem + "-" + ChartPageFileName(page);
+  auto file = ui_.PickSaveFile("Diagramm speichern ...", "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg",
+                               saveFolder_, defaultName);
+  if (!file) return;
+  std::string ext = Utf8FromPath(file->extension());
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (ext != ".png" && ext != ".svg") {
+    *file += ".png";
+    ext = ".png";
+  }
+  const TPictureFormat format = ext == ".svg" ? TPictureFormat::Svg : TPictureFormat::Png;
+  QWidget* box = paintBoxes_[static_cast<std::size_t>(page)];
+  const QSize size = box->size().isValid() && !box->size().isEmpty() ? box->size() : QSize(1200, 800);
+  if (page == kPagePolar) FillPolarPlots(*charts_, *shown_, sbPolar_->value());
+  const std::string caption = page == kPagePolar ? PolarFrequencyLabel(*shown_, sbPolar_->value()) : std::string();
+  std::string error;
+  if (!SaveChartPicture(*charts_, page, size, *file, format, caption, error)) ui_.ShowMessage(error);
 }
 
 void TMainForm::RechenpauseClick() {

@@ -103,6 +103,8 @@ class TMainForm : public QMainWindow {
   void ChassiskopierenClick();
   // "Rechenpause ...": the pause after each calculation step, kept in the settings.
   void RechenpauseClick();
+  // "Diagramm speichern ...": the shown chart page as PNG or SVG.
+  void SaveChartClick();
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.

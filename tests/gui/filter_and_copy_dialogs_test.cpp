@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "calc/result.h"
+#include "model/file_io.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
@@ -355,6 +357,31 @@ TEST_F(FilterAndCopy, ASingleChassisLeavesTheSecondListWithoutSelection) {
   TProjekt p = form->Project();
   p.bSaved = before->bSaved;
   EXPECT_EQ(p, *before);
+}
+
+// --- chart pictures ---------------------------------------------------------------
+
+TEST_F(FilterAndCopy, TheShownChartPageIsSavedAsSvgOrPng) {
+  form->resize(900, 600);
+  form->Pages()->setCurrentIndex(kPagePolar);
+  ui.files = {dir / "polar.svg", dir / "gesamt"};
+  form->Action("actSaveChart")->trigger();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].kind, "save");
+  EXPECT_EQ(ui.asked[0].text, "Diagramm speichern ...");
+  EXPECT_EQ(ui.asked[0].options, "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg");
+  const std::string svg = ReadWholeFile(dir / "polar.svg");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("Frequenz: "), std::string::npos);  // the polar page names its frequency
+
+  // A name without a picture extension becomes a PNG; the page's context menu offers the same item.
+  form->Pages()->setCurrentIndex(kPageFgangImp);
+  EXPECT_TRUE(form->PaintBox(kPageFgangImp)->actions().contains(form->Action("actSaveChart")));
+  form->SaveChartClick();
+  const std::string png = ReadWholeFile(dir / "gesamt.png");
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  EXPECT_EQ(ui.asked.size(), 2u);  // written without a message
 }
 
 // --- calculation pause ----------------------------------------------------------
