@@ -3,6 +3,9 @@
 // named by the first argument (else Default.ZPJ of the project folder) and
 // runs the event loop.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -18,6 +21,15 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("SONVEX"));
+
+  // The program speaks German: so do Qt's own file, folder, colour and
+  // message dialogs (Debian package qt6-translations-l10n). Without the
+  // translation files they stay English; nothing else changes.
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
 
   // Qt has taken its own options out of the argument list.
   const QStringList args = QApplication::arguments();
