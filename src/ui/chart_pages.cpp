@@ -111,9 +111,11 @@ void FillTotal(TChartSet& set, const TProjekt& p, const TResult& r, const TChart
                p.ColorSetAmps.at(static_cast<std::size_t>(a + 1)), controls.showImpedance, true);
       FillCurve(chart, k, r, [&](std::size_t i) { return CAbs(r.AmpZ.at(static_cast<std::size_t>(a))[i]); });
     }
-    // The energy response has no colour of its own in the display options:
-    // it takes the amplifiers' total colour.
-    SetCurve(chart, 25, "Energiefrequenzgang", p.ColorSetAmps[0], controls.showEnergy);
+    // The energy response has no colour in the display options; the unused
+    // total colour of the amplifiers is the dark red of amplifier 1's
+    // impedance (and of a three-way's tweeter), so it gets a brown that no
+    // default chassis, amplifier or direction colour uses.
+    SetCurve(chart, 25, "Energiefrequenzgang", kEnergyResponseColor, controls.showEnergy);
     FillCurve(chart, 25, r, [&](std::size_t i) {
       return 20.0 * std::log10(CAbs(r.BoxP[i][0]) / (1e-10 + r.DirIdx[i]) + 1e-50) + 112.0;
     });

@@ -20,6 +20,9 @@ class QPainter;
 
 namespace sonvex {
 
+// The colour of the energy response on the first page (a brown of its own).
+inline constexpr TColor kEnergyResponseColor = RGBColor(150, 90, 40);
+
 // The pages of the main window, in tab order.
 enum TChartPage : int {
   kPageFgangImp = 0,  // "F-Gang/Imped."
