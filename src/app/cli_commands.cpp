@@ -22,6 +22,7 @@
 #include "model/project_file.h"
 #include "model/result_export.h"
 #include "model/settings.h"
+#include "model/user_folders.h"
 #include "ui/chart_pages.h"
 
 namespace sonvex {
@@ -43,7 +44,8 @@ class TConsoleHost : public TCalcHost {
 };
 
 TSettings LoadCliSettings(const fs::path& dataFolder, TInteraction& ui) {
-  TSettings s = MakeSettings(dataFolder.empty() ? ProgramFolder() : dataFolder);
+  TSettings s = MakeProgramSettings(ProgramFolder(), {},
+                                    dataFolder.empty() ? std::nullopt : std::optional<fs::path>(dataFolder));
   LoadSettings(s, &ui);
   return s;
 }

@@ -15,6 +15,7 @@
 
 #include "model/file_io.h"
 #include "model/settings.h"
+#include "model/user_folders.h"
 #include "ui/main_form.h"
 #include "ui/qt_interaction.h"
 
@@ -62,14 +63,16 @@ int main(int argc, char** argv) {
   }
 
   const std::filesystem::path programFile = sonvex::PathFromUtf8(QApplication::applicationFilePath().toStdString());
-  std::filesystem::path programFolder =
-      dataFolder ? *dataFolder : sonvex::PathFromUtf8(QApplication::applicationDirPath().toStdString());
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(programFolder, ec);
-  if (!ec) programFolder = absolute;
+  const std::filesystem::path programFolder = sonvex::PathFromUtf8(QApplication::applicationDirPath().toStdString());
+  if (dataFolder) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(*dataFolder, ec);
+    if (!ec) dataFolder = absolute;
+  }
 
   sonvex::TQtInteraction ui;
-  sonvex::TSettings settings = sonvex::MakeSettings(programFolder, programFile);
+  // The program folder, or the user's folders when it is not writable.
+  sonvex::TSettings settings = sonvex::MakeProgramSettings(programFolder, programFile, dataFolder);
   sonvex::LoadSettings(settings, &ui);
 
   // A named project that does not exist gives way to Default.ZPJ; say so.

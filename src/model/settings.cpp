@@ -49,7 +49,7 @@ TSettings MakeSettings(const fs::path& programFolder, const fs::path& programFil
 }
 
 void SetDefaultFolders(TSettings& s) {
-  s.settingsFile = s.programFolder / PathFromUtf8(kSettingsFileName);
+  s.settingsFile = (s.settingsFolder.empty() ? s.programFolder : s.settingsFolder) / PathFromUtf8(kSettingsFileName);
   for (const TFolderKey& f : kFolderKeys) s.*(f.folder) = WithTrailingSeparator(s.programFolder / PathFromUtf8(f.key));
 }
 

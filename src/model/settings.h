@@ -24,7 +24,8 @@ inline constexpr std::int32_t kMaxCalcPauseMs = 2000;
 struct TSettings {
   std::filesystem::path programFile;    // the running program
   std::filesystem::path programFolder;  // its folder (or the data folder given on the command line)
-  std::filesystem::path settingsFile;   // programFolder / "Sonvex.ini"
+  std::filesystem::path settingsFolder;  // where "Sonvex.ini" lives; the program folder when empty
+  std::filesystem::path settingsFile;    // settingsFolder (or programFolder) / "Sonvex.ini"
   // Folders, each ending with a path separator.
   std::filesystem::path chassisFolder;       // "Chassis"
   std::filesystem::path projectFolder;       // "Projekte"
