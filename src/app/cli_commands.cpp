@@ -44,8 +44,8 @@ class TConsoleHost : public TCalcHost {
 };
 
 TSettings LoadCliSettings(const fs::path& dataFolder, TInteraction& ui) {
-  TSettings s = MakeProgramSettings(ProgramFolder(), {},
-                                    dataFolder.empty() ? std::nullopt : std::optional<fs::path>(dataFolder));
+  TSettings s =
+      MakeProgramSettings(ProgramFolder(), {}, dataFolder.empty() ? std::nullopt : std::optional<fs::path>(dataFolder));
   LoadSettings(s, &ui);
   return s;
 }
@@ -295,7 +295,8 @@ int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) 
   if (!o.exportSignal.empty()) written &= WriteExport(r, TExportKind::Signal, o.exportSignalNr, o.exportSignal, err);
   if (o.exportFrdNr && !o.exportFrd.empty()) written &= WriteFrd(r, *o.exportFrdNr, o.project, o.exportFrd, err);
   if (o.exportZmaNr && !o.exportZma.empty()) written &= WriteZma(r, *o.exportZmaNr, o.project, o.exportZma, err);
-  for (const auto& [folder, format] : {std::pair{o.pngFolder, TPictureFormat::Png}, {o.svgFolder, TPictureFormat::Svg}}) {
+  for (const auto& [folder, format] :
+       {std::pair{o.pngFolder, TPictureFormat::Png}, {o.svgFolder, TPictureFormat::Svg}}) {
     if (folder.empty()) continue;
     std::string error;
     if (!RenderChartPages(*p, r, QSize(o.pngWidth, o.pngHeight), folder, error, format)) {

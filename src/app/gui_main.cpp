@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
   // A named project that does not exist gives way to Default.ZPJ; say so.
   std::error_code existsError;
   if (project && !project->empty() && !std::filesystem::exists(*project, existsError))
-    std::cerr << "Projektdatei nicht gefunden: " << sonvex::Utf8FromPath(*project) << " (es wird Default.ZPJ geladen)\n";
+    std::cerr << "Projektdatei nicht gefunden: " << sonvex::Utf8FromPath(*project)
+              << " (es wird Default.ZPJ geladen)\n";
 
   sonvex::TMainFormOptions options;
   options.startFile = project;

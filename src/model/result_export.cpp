@@ -143,7 +143,12 @@ std::string ZmaText(const TResult& r, int amp, std::string_view projectName) {
   header += CommentLine("Frequenz[Hz] Betrag[Ohm] Phase[Grad]");
   // The solver's sign conventions make AmpZ the negative of the impedance
   // the amplifier sees; the file holds the impedance itself.
-  return CurveText(r, header, [&](int i) { return TComplex{-r.AmpZ[a][i].re, -r.AmpZ[a][i].im}; }, false);
+  return CurveText(
+      r, header,
+      [&](int i) {
+        return TComplex{-r.AmpZ[a][i].re, -r.AmpZ[a][i].im};
+      },
+      false);
 }
 
 std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInteraction& ui) {

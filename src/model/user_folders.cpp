@@ -65,9 +65,7 @@ void SeedDataFolder(const fs::path& shared, const fs::path& target) {
   }
 }
 
-fs::path SharedDataFolder(const fs::path& programFolder) {
-  return programFolder.parent_path() / "share" / "sonvex";
-}
+fs::path SharedDataFolder(const fs::path& programFolder) { return programFolder.parent_path() / "share" / "sonvex"; }
 
 TSettings MakeProgramSettings(const fs::path& programFolder, const fs::path& programFile,
                               const std::optional<fs::path>& dataOverride, const TEnvLookup& env,

@@ -43,9 +43,10 @@ std::filesystem::path SharedDataFolder(const std::filesystem::path& programFolde
 // when it is writable; else the XDG folders, created on first use, the data
 // folder then seeded with the shipped samples (once: files the user deletes
 // later stay deleted).
-TSettings MakeProgramSettings(const std::filesystem::path& programFolder, const std::filesystem::path& programFile,
-                              const std::optional<std::filesystem::path>& dataOverride,
-                              const TEnvLookup& env = [](const char* name) { return std::getenv(name); },
-                              const TWritableTest& writable = FolderWritable);
+TSettings MakeProgramSettings(
+    const std::filesystem::path& programFolder, const std::filesystem::path& programFile,
+    const std::optional<std::filesystem::path>& dataOverride,
+    const TEnvLookup& env = [](const char* name) { return std::getenv(name); },
+    const TWritableTest& writable = FolderWritable);
 
 }  // namespace sonvex

@@ -2,11 +2,11 @@
 
 #include <QBuffer>
 #include <QFontMetrics>
-#include <QSvgGenerator>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <exception>

@@ -706,11 +706,12 @@ void TMainForm::SaveChartClick() {
   std::string stem = Utf8FromPath(fileName_.stem());
   if (stem.empty()) stem = "noname";
   const std::string defaultName = stem + "-" + ChartPageFileName(page);
-  auto file = ui_.PickSaveFile("Diagramm speichern ...", "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg",
-                               saveFolder_, defaultName);
+  auto file = ui_.PickSaveFile("Diagramm speichern ...", "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg", saveFolder_,
+                               defaultName);
   if (!file) return;
   std::string ext = Utf8FromPath(file->extension());
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (ext != ".png" && ext != ".svg") {
     *file += ".png";
     ext = ".png";

@@ -16,8 +16,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
