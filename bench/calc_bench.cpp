@@ -7,10 +7,10 @@
 #include <memory>
 #include <numbers>
 
-#include "calc/freq_grid.h"
-#include "calc/result.h"
-#include "calc/solver.h"
 #include "calc/whole_box.h"
+#include "model/freq_grid.h"
+#include "model/result.h"
+#include "network/solver.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "acoustics/chassis_model.h"
-#include "calc/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "calc/freq_grid.h"
+#include "model/freq_grid.h"
 #include "model/number_text.h"
 #include "model/project.h"
 

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "calc/calc_thread.h"
-#include "crossover/optimizer.h"
+#include "optimizer/optimizer.h"
 #include "support/test_projects.h"
 
 namespace {

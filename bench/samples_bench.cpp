@@ -7,9 +7,11 @@
 #include <memory>
 
 #include "calc/calc_thread.h"
+#include "calc/file_load.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 
 namespace {
 

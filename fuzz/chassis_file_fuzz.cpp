@@ -7,10 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "calc/file_load.h"
 #include "model/chassis_file.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/project.h"
+#include "support/scripted_interaction.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 
 #include "model/measurement_import.h"
 #include "model/text_lines.h"
+#include "support/scripted_interaction.h"
 
 namespace {
 

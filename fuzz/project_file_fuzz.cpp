@@ -8,11 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "calc/file_load.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/project.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 
 namespace {
 

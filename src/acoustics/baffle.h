@@ -2,8 +2,8 @@
 // Baffle diffraction and directivity of one chassis in 30 fixed directions.
 #include <string>
 
-#include "calc/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex {
 

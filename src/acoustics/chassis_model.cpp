@@ -4,8 +4,8 @@
 #include <cmath>
 #include <memory>
 
-#include "acoustics/baffle.h"
 #include "acoustics/enclosure.h"
+#include "numeric/constants.h"
 
 namespace sonvex {
 
@@ -33,11 +33,6 @@ int FindSegment(const TFreqArray& xs, double x) {
   return k;
 }
 
-std::string StepText(int b, const std::string& text) {
-  if (!IsFailureText(text)) return text;
-  return "Fehler: Chassis " + std::to_string(b + 1) + ": " + text;
-}
-
 }  // namespace
 
 std::string SimulateChassis(const TChassis& c, const TEinbau& e, const TFreqArray& freq, int lastIndex,
@@ -52,13 +47,12 @@ std::string SimulateChassis(const TChassis& c, const TEinbau& e, const TFreqArra
 
   if (!(ts.fs > 0 && ts.Re > 0 && ts.Qes > 0 && ts.Qms > 0 && ts.Vas > 0 && ts.Amem > 0)) {
     if (MeasuredOnly(c, e)) {
-      constexpr double kPiShort = 3.14159;
       for (int i = 0; i <= last && freq[i] > 0; ++i) {
         const double f = freq[i];
         const double h = 21.537 / (kPiShort * kPiShort * (ts.Amem + 1e-50) * f * f) * 0.25;
         if (!std::isfinite(h)) return kChassisFaultText;
         front[i] = COne;
-        rear[i] = TComplex{1e-100, 0};
+        rear[i] = TComplex{kAbsent, 0};
         z[i] = COne;
         hub[i] = TComplex{h, 0};
       }
@@ -95,13 +89,12 @@ std::string SimulateChassis(const TChassis& c, const TEinbau& e, const TFreqArra
     // Diaphragm signal: tends to -1 in the mass-controlled range.
     const TComplex pd = CMul(CDiv(net.Zmot, zIn), TComplex{0, -omega * d.Cms * re});
     const TComplex f0 = CMul(pd, net.Tf);
-    TComplex r0{1e-100, 0};
+    TComplex r0{kAbsent, 0};
     if (net.hasRear) {
       const TComplex pt = CMul(pd, net.Tr);
       r0 = TComplex{-pt.re, -pt.im};
     }
-    constexpr double kPiHub = 3.1415926;
-    const double h0 = CAbs(pd) / (4 * kPiHub * kPiHub * f * f);
+    const double h0 = CAbs(pd) / (4 * kPiFile * kPiFile * f * f);
 
     // Sensitivity of the chassis with the air load of this frequency.
     const double spls = 10 * std::log10((8 / re) * 9.64e-7 * d.fsbg * d.fsbg * d.fsbg * ts.Vas / d.Qesbg) + 112;
@@ -118,107 +111,6 @@ std::string SimulateChassis(const TChassis& c, const TEinbau& e, const TFreqArra
   }
   text = "OK";
   return text;
-}
-
-std::string ChassisStep(const TProjekt& p, int b, TResult& r) {
-  if (b < 0 || b >= kChassisSlots) return StepText(b, kChassisFaultText);
-  const TChassis& chassis = p.Chassis[b];
-  const TEinbau& einbau = p.Einbau[b];
-  const TFreqArray& freq = p.freq;
-
-  struct TWork {
-    TComplexCurve z, hub, rear, front;
-  };
-  auto w = std::make_unique<TWork>();
-
-  std::string t1 = SimulateChassis(chassis, einbau, freq, kLastGridIndex, w->z, w->hub, w->rear, w->front);
-  std::string tb;
-  // When the simulation itself fails nothing is stored and the measured data
-  // are not applied: the line reports the simulation's messages alone.
-  if (!IsFailureText(t1)) {
-    for (int i = 0; i <= kLastGridIndex && freq[i] > 0; ++i) {
-      r.ChFront[b][i] = w->front[i];
-      r.ChFrontSim[b][i] = w->front[i];
-      r.ChRear[b][i] = w->rear[i];
-      r.ChRearSim[b][i] = w->rear[i];
-      r.ChHub[b][i] = w->hub[i].re;
-      r.ChassisZ[b][i] = w->z[i];
-    }
-
-    // The simulation under the condition the response was measured in.
-    if (chassis.useFgangA) {
-      TEinbau e = einbau;
-      if (e.Typ >= 1) MeasurementEnclosure(e, chassis.fgang_which);
-      t1.clear();
-      EstimateEnclosureLosses(chassis, e);
-      t1 += SimulateChassis(chassis, e, freq, kLastGridIndex, w->z, w->hub, w->rear, w->front);
-    }
-
-    std::unique_ptr<TDirTable> table;
-    if (chassis.useFgangA && !IsFailureText(t1)) {
-      TSchallwand wall = p.Schallwand[b];
-      MeasurementBaffle(wall, chassis.fgang_which);
-      table = std::make_unique<TDirTable>();
-      tb = ComputeBaffle(wall, freq, kLastGridIndex, chassis.seo, *table);
-    }
-
-    const double fc = chassis.derived.fc;
-    bool fault = false;
-    if (chassis.useFgangA && t1.size() + tb.size() < 5) {
-      for (int j = 0; j <= kLastGridIndex && freq[j] > 0; ++j) {
-        const double f = freq[j];
-        const double level = InterpolateLevel(chassis.FgangAF, chassis.FgangA, p.glatt_a, f);
-        const double m = std::pow(10.0, (level - 112) / 20);
-        const double phi = InterpolatePhase(chassis.FgangAPF, chassis.FgangAP, f);
-        TComplex measured{m * std::cos(phi), m * std::sin(phi)};
-        // The measured phase refers to the acoustic origin seo behind the baffle.
-        const double theta = chassis.seo / (344 / f) * 2 * 3.14159;
-        measured = CRotate(measured, theta);
-        const TComplex dir = (*table)[j][0];
-        const TComplex sim = CAdd(CMul(dir, w->front[j]), CMul(dir, w->rear[j]));
-        TComplex k = chassis.useFgangAP ? CDiv(measured, sim) : TComplex{CAbs(measured) / CAbs(sim), 0};
-        // Below three times the box resonance the simulation stays in force.
-        if (chassis.useFgangA4fs && 3 * fc > f) k = COne;
-        const TComplex newFront = CMul(r.ChFront[b][j], k);
-        const TComplex newRear = CMul(r.ChRear[b][j], k);
-        if (!CIsFinite(newFront) || !CIsFinite(newRear)) {
-          fault = true;
-          break;
-        }
-        r.ChFront[b][j] = newFront;
-        r.ChRear[b][j] = newRear;
-      }
-    }
-
-    if (!fault && chassis.useFgangI && t1.size() + tb.size() < 5) {
-      for (int j = 0; j <= kLastGridIndex && freq[j] > 0; ++j) {
-        const double f = freq[j];
-        const double m = InterpolateLevel(chassis.FgangIF, chassis.FgangI, p.glatt_i, f);
-        const double phi = InterpolatePhase(chassis.FgangIPF, chassis.FgangIP, f);
-        // In a box the measured impedance is used only above three times the
-        // box resonance.
-        if (3 * fc >= f && einbau.Typ != 0) continue;
-        TComplex zNew;
-        if (chassis.useFgangIP)
-          zNew = TComplex{m * std::cos(phi), m * std::sin(phi)};
-        else
-          zNew = CScale(r.ChassisZ[b][j], m / CAbs(r.ChassisZ[b][j]));
-        if (!CIsFinite(zNew)) {
-          fault = true;
-          break;
-        }
-        r.ChassisZ[b][j] = zNew;
-      }
-    }
-    // A value that cannot be computed ends the step; the curves keep what
-    // was written for the lower grid indices.
-    if (fault) return StepText(b, kChassisFaultText);
-  }
-
-  if (tb == "OK") tb.clear();
-  // A failing measuring baffle is reported alone, never after an "OK".
-  const std::string text = (!tb.empty() && !IsFailureText(t1)) ? tb : t1 + tb;
-  return StepText(b, text);
 }
 
 double InterpolateLevel(const TFreqArray& xs, const TFreqArray& ys, double width, double x) {

@@ -1,11 +1,10 @@
 #pragma once
 // Equivalent-circuit model of one chassis in its enclosure over the frequency
-// grid, and the per-chassis calculation step that corrects the simulation with
-// the chassis's measured responses.
+// grid, and the interpolation of measured curves.
 #include <string>
 
-#include "calc/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex {
 
@@ -32,13 +31,6 @@ inline constexpr const char* kChassisFaultText = "Chassis kann nicht berechnet w
 // 112 dB SPL at 1 m for 2.83 V). No allocation per frequency.
 std::string SimulateChassis(const TChassis& c, const TEinbau& e, const TFreqArray& freq, int lastIndex,
                             TComplexCurve& z, TComplexCurve& hub, TComplexCurve& rear, TComplexCurve& front);
-
-// The calculation step of chassis slot b (0..8) of the working project:
-// simulates it in its enclosure, applies the measured amplitude, phase and
-// impedance where switched on and writes ChassisZ, ChFront, ChRear,
-// ChFrontSim, ChRearSim and ChHub of slot b. Returns the step's state text:
-// "OK" or "Fehler: Chassis " + (b + 1) + ": " + the messages.
-std::string ChassisStep(const TProjekt& p, int b, TResult& r);
 
 // Value of a measured curve (frequencies xs, values ys, ended by the first
 // frequency not above 0) at frequency x: linear between neighbours, the end

@@ -2,11 +2,12 @@
 
 #include <cmath>
 
+#include "numeric/constants.h"
+
 namespace sonvex {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kFourPiSq = 39.47841760435743;  // 4π²
 
 // Volume increase factor from a weighted damping level.
@@ -26,7 +27,7 @@ void DeriveChassisValues(const TThieleSmall& ts, const TEinbau& e, double f, TCh
   if (typ != 0) {
     if (f > 0) mbf = 1 - (1 - e.mb) * (e.fmb * e.fmb) / (e.fmb * e.fmb + f * f);
     d.Vab = e.Vb * e.vV;
-    a = d.Vab > 0 ? std::sqrt(Vas / d.Vab + 1) : 1e99;
+    a = d.Vab > 0 ? std::sqrt(Vas / d.Vab + 1) : kOpenMarker;
   }
   if (typ == 3 || typ == 4) d.Vabf = e.Vbf * e.vVf;
 
@@ -61,21 +62,21 @@ void DeriveChassisValues(const TThieleSmall& ts, const TEinbau& e, double f, TCh
               : 0;
 
   // The free chassis as seen from the voice coil.
-  d.Rms = d.Qesbg > 0 ? Re * d.Qmsbg / d.Qesbg : 1e99;
-  d.Cms = (Re > 0 && d.fsbg > 0) ? d.Qesbg / (kPi * Re * 2 * d.fsbg) : 1e99;
-  d.Lms = (d.Qesbg > 0 && d.fsbg > 0) ? Re / (kPi * d.Qesbg * 2 * d.fsbg) : 1e99;
+  d.Rms = d.Qesbg > 0 ? Re * d.Qmsbg / d.Qesbg : kOpenMarker;
+  d.Cms = (Re > 0 && d.fsbg > 0) ? d.Qesbg / (kPi * Re * 2 * d.fsbg) : kOpenMarker;
+  d.Lms = (d.Qesbg > 0 && d.fsbg > 0) ? Re / (kPi * d.Qesbg * 2 * d.fsbg) : kOpenMarker;
 
   // Absent enclosure elements.
-  d.Rbr = d.Rab = d.Rbrf = d.Rabf = 1e99;
-  d.Cbr = d.Cbrf = 1e-105;
-  d.Lab = d.Labf = 1e102;
+  d.Rbr = d.Rab = d.Rbrf = d.Rabf = kOpenMarker;
+  d.Cbr = d.Cbrf = kNoChamberCompliance;
+  d.Lab = d.Labf = kNoChamberInductance;
 
   if (typ >= 1 && typ <= 4) {
     d.Rms = d.Qec > 0 ? Re * d.Qmc / d.Qec : 0;
     if (Vas > 0)
       d.Lab = (d.Vab / Vas) * d.Lms;
     else
-      d.Lab = typ == 1 ? 0 : 1e99;
+      d.Lab = typ == 1 ? 0 : kOpenMarker;
   }
 
   // Rear port.
@@ -84,16 +85,16 @@ void DeriveChassisValues(const TThieleSmall& ts, const TEinbau& e, double f, TCh
     if (fb > 0 && d.Lab > 0) {
       d.Cbr = 1 / (kFourPiSq * fb * fb * d.Lab);
       d.Rbr = kPi * e.Qk * 2 * fb * d.Lab;
-      d.Rab = e.Qb > 0 ? kPi * (1 / e.Qb) * 2 * fb * d.Lab : 1e99;
+      d.Rab = e.Qb > 0 ? kPi * (1 / e.Qb) * 2 * fb * d.Lab : kOpenMarker;
     } else {
-      d.Cbr = 1e99;
+      d.Cbr = kOpenMarker;
       if (typ == 4) {
         // The band-pass with two ports keeps the loss formulas here.
         d.Rbr = kPi * e.Qk * 2 * fb * d.Lab;
-        d.Rab = e.Qb > 0 ? kPi * (1 / e.Qb) * 2 * fb * d.Lab : 1e99;
+        d.Rab = e.Qb > 0 ? kPi * (1 / e.Qb) * 2 * fb * d.Lab : kOpenMarker;
       } else {
-        d.Rbr = 1e-99;
-        d.Rab = e.Qk <= 0 ? 1e99 : 1e-99;
+        d.Rbr = kZeroMarker;
+        d.Rab = e.Qk <= 0 ? kOpenMarker : kZeroMarker;
       }
     }
   }
@@ -101,10 +102,10 @@ void DeriveChassisValues(const TThieleSmall& ts, const TEinbau& e, double f, TCh
   // Front chamber.
   if (typ == 3 || typ == 4) {
     const double fbf = e.fbf;
-    d.Labf = Vas > 0 ? (d.Vabf / Vas) * d.Lms : 1e99;
-    d.Cbrf = (fbf > 0 && d.Labf > 0) ? 1 / (kFourPiSq * fbf * fbf * d.Labf) : 1e99;
+    d.Labf = Vas > 0 ? (d.Vabf / Vas) * d.Lms : kOpenMarker;
+    d.Cbrf = (fbf > 0 && d.Labf > 0) ? 1 / (kFourPiSq * fbf * fbf * d.Labf) : kOpenMarker;
     d.Rbrf = kPi * e.Qkf * 2 * fbf * d.Labf;
-    d.Rabf = e.Qbf > 0 ? kPi * (1 / e.Qbf) * 2 * fbf * d.Labf : 1e99;
+    d.Rabf = e.Qbf > 0 ? kPi * (1 / e.Qbf) * 2 * fbf * d.Labf : kOpenMarker;
   }
 }
 
@@ -181,7 +182,7 @@ void MeasurementEnclosure(TEinbau& e, int which) {
   switch (which) {
     case 1:  // infinite baffle
       e.Typ = 1;
-      e.Vb = 1e99;
+      e.Vb = kOpenMarker;
       e.vV = 1;
       e.mb = 1;
       e.fmb = 1;

@@ -3,8 +3,8 @@
 // seen from the voice coil, the estimate of air load, volume increase and
 // losses from the damping levels, the enclosures of the measuring conditions
 // and the motional network of each enclosure type.
-#include "calc/complex.h"
 #include "model/project.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 

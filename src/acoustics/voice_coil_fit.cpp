@@ -6,7 +6,8 @@
 #include <memory>
 #include <utility>
 
-#include "calc/complex.h"
+#include "numeric/complex.h"
+#include "numeric/constants.h"
 
 namespace sonvex {
 
@@ -111,10 +112,10 @@ bool FitVoiceCoil(TChassis& c, std::string& memo) {
   const double re3Start = (zl[b] - c.Re) * 1.2 + 1e-6;
   p[kRe3] = re3Start > 0 ? re3Start : 1e-6;
   s[kRe3] = std::fabs(p[kRe3] / 100);
-  p[kLe3] = p[kRe3] * 0.5 / 3.14159 / fl[b] + 1e-6;
+  p[kLe3] = p[kRe3] * 0.5 / kPiShort / fl[b] + 1e-6;
   s[kLe3] = std::fabs(p[kLe3] / 100);
   c.Re3 = re3Start > 0 ? re3Start : 0.01;
-  c.Le3 = c.Re3 * 0.5 / 3.14159 / fl[b] + 1e-6;
+  c.Le3 = c.Re3 * 0.5 / kPiShort / fl[b] + 1e-6;
 
   // Coordinate search: each step that improves grows by 3 %; every pass
   // ends with all steps halved.

@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "app/cli_commands.h"
-#include "crossover/optimize_command.h"
+#include "app/optimize_command.h"
 
 int main(int argc, char** argv) {
   using sonvex::kExitBadInput;

@@ -3,9 +3,9 @@
 // crossover.
 #include <string>
 
-#include "calc/complex.h"
-#include "calc/result.h"
 #include "model/project.h"
+#include "model/result.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 

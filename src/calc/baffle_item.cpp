@@ -1,5 +1,6 @@
+#include "calc/baffle_item.h"
+
 #include "acoustics/baffle.h"
-#include "calc/whole_box.h"
 
 namespace sonvex {
 

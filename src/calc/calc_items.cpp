@@ -1,12 +1,13 @@
 // Dispatch of the calculation items in their processing order.
 #include <exception>
 
-#include "acoustics/chassis_model.h"
 #include "calc/active_filter.h"
+#include "calc/baffle_item.h"
 #include "calc/calc_thread.h"
+#include "calc/chassis_item.h"
 #include "calc/check.h"
-#include "calc/solver.h"
 #include "calc/whole_box.h"
+#include "network/solver.h"
 
 namespace sonvex {
 
@@ -23,7 +24,7 @@ void RunCalcItem(int item, const TProjekt& p, TResult& r, TCalcStruct& states, T
     } else if (item < TCalcStruct::kChassis0) {
       state = AktFiltItem(p, item - TCalcStruct::kAktFilt0, r);
     } else if (item < TCalcStruct::kWeiche0) {
-      state = ChassisStep(p, item - TCalcStruct::kChassis0, r);
+      state = ChassisItem(p, item - TCalcStruct::kChassis0, r);
     } else if (item < TCalcStruct::kGesamt) {
       state = WeicheItem(p, item - TCalcStruct::kWeiche0, r, work);
     } else {

@@ -203,8 +203,8 @@ TCalcThread::TPassOutcome TCalcThread::Pass() {
 void TCalcThread::DetectChanges() {
   const TProjekt& nw = *mailbox_;
   const TProjekt& old = *working_;
-  const int nChassis = std::clamp<int>(nw.nChassis, 0, kMaxChassis);
-  const int nAmps = std::clamp<int>(nw.nAmps, 0, kMaxAmps);
+  const int nChassis = ChassisInUse(nw);
+  const int nAmps = AmpsInUse(nw);
   for (int c = 0; c < nChassis; ++c) {
     const TChassis& ch = nw.Chassis[c];
     if (!(nw.Schallwand[c] == old.Schallwand[c]) || ch.seo != old.Chassis[c].seo) {

@@ -12,10 +12,10 @@
 #include <string>
 #include <thread>
 
-#include "calc/result.h"
-#include "calc/solver.h"
-#include "crossover/grading.h"
+#include "calc/grading.h"
 #include "model/project.h"
+#include "model/result.h"
+#include "network/solver.h"
 
 namespace sonvex {
 

@@ -17,7 +17,7 @@ std::string CheckItem(const TProjekt& p, TResult& r) {
   const int nChassis = p.nChassis;
   // An amplifier count beyond the slots can only come from a damaged record;
   // the check looks at the existing crossovers only.
-  const int nAmps = std::clamp<int>(p.nAmps, 0, kMaxAmps);
+  const int nAmps = AmpsInUse(p);
 
   bool stop = false;
   for (int a = 0; a < nAmps && !stop; ++a) {
@@ -90,8 +90,8 @@ TStatusReport StatusReport(const TCalcStruct& states, int nAmps, int nChassis) {
     ++rep.errors;
     AppendLines(s, rep.lines);
   };
-  nAmps = std::clamp(nAmps, 0, kMaxAmps);
-  nChassis = std::clamp(nChassis, 0, kChassisSlots);
+  nAmps = AmpsInUse(nAmps);
+  nChassis = ChassisInUse(nChassis);
   visit(states.Check());
   for (int a = 0; a < nAmps; ++a) {
     visit(states.AktFilt(a));

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex {
 

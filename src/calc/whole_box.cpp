@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "numeric/constants.h"
+
 namespace sonvex {
 
 namespace {
@@ -45,12 +47,11 @@ double PositionPath(int k, double x, double y, double z) {
 }
 
 double PositionPhase(int k, double f, double x, double y, double z) {
-  return PositionPath(k, x, y, z) * (-2.0 * std::numbers::pi * f / 344.0);
+  return PositionPath(k, x, y, z) * (-2.0 * kPi * f / kSpeedOfSound);
 }
 
 std::string GesamtItem(const TProjekt& p, TResult& r) {
-  // A count beyond the slots means all of them.
-  const int nChassis = std::clamp<int>(p.nChassis, 0, kChassisSlots);
+  const int nChassis = ChassisInUse(p);
   // Path terms of every chassis position and direction; the phase at a
   // frequency is the path term times -2 pi f / 344.
   std::array<std::array<double, kDirections>, kChassisSlots> pathFront{};
@@ -83,8 +84,8 @@ std::string GesamtItem(const TProjekt& p, TResult& r) {
     box.fill(CZero);
     TComplex tiltDown = CZero;
     TComplex tiltUp = CZero;
-    const double t = f * 2.0 * 3.14159 * 0.017455 / 345.0;
-    const double w = -2.0 * std::numbers::pi * f / 344.0;
+    const double t = f * 2.0 * kPiShort * 0.017455 / 345.0;
+    const double w = -2.0 * kPi * f / kSpeedOfSound;
     for (int c = 0; c < kChassisSlots; ++c) {
       const int u = r.AmpOfChassis[c];
       TDirRow& front = r.ContribFront[c][i];

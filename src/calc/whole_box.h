@@ -4,8 +4,8 @@
 // by its position and summed in 30 directions; the voltage and level limits.
 #include <string>
 
-#include "calc/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex {
 
@@ -22,10 +22,5 @@ double PositionPhase(int k, double f, double x, double y, double z);
 // MaxUChassis, MaxUExc, MaxU and DirIdx over the project's grid. Returns "OK"
 // or the item's message; values written for lower grid indices stay.
 std::string GesamtItem(const TProjekt& p, TResult& r);
-
-// Item Baffle[c]: the direction table of chassis c on its baffle into
-// r.DirFront[c], and into r.DirRear[c] mirrored when the rear sound leaves
-// opposite to the chassis. Returns "OK" or "Fehler: Chassis n: " + message.
-std::string BaffleItem(const TProjekt& p, int c, TResult& r);
 
 }  // namespace sonvex

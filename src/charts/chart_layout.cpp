@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "numeric/constants.h"
+
 namespace sonvex {
 
 namespace {
@@ -327,7 +329,7 @@ int PolarRadiusOf(double level, double rMin, double rMax, int radius) {
 TPixelPoint PolarPointAt(const TPolarGeometry& g, double angle30, int rho) {
   // A direction without a valid angle is drawn at the centre.
   if (!std::isfinite(angle30)) return {g.centerX, g.centerY};
-  const double a = 3.14159 * angle30 / 6;
+  const double a = kPiShort * angle30 / 6;
   return {g.centerX + static_cast<int>(std::lround(rho * std::sin(a))),
           g.centerY - static_cast<int>(std::lround(rho * std::cos(a)))};
 }

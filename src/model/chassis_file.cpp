@@ -5,31 +5,22 @@
 #include <ctime>
 #include <limits>
 #include <memory>
-#include <numbers>
 #include <span>
 #include <system_error>
 #include <tuple>
 #include <vector>
 
-#include "acoustics/voice_coil_fit.h"
 #include "model/interaction.h"
+#include "model/key_io.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
+#include "numeric/constants.h"
 
 namespace sonvex {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The value of pi the files were always converted with; kept in both
-// directions so that phases survive a save and a load.
-constexpr double kFilePi = 3.1415926;
-
-template <typename T>
-T ClampTo(long long v) {
-  return static_cast<T>(std::clamp<long long>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
-}
 
 // Number of leading frequencies greater than 0 (at most the 600 a curve holds).
 int CurvePoints(const TFreqArray& f) {
@@ -39,7 +30,7 @@ int CurvePoints(const TFreqArray& f) {
 }
 
 // Radians to degrees with three decimals, rounded half to even.
-double PhaseToFile(double p) { return std::nearbyint(p * 180000.0 / kFilePi) / 1000.0; }
+double PhaseToFile(double p) { return std::nearbyint(p * 180000.0 / kPiFile) / 1000.0; }
 
 void WriteCurve(TMyIniFile& ini, std::string_view section, std::string_view freqKey, std::string_view valueKey,
                 const TFreqArray& f, const TFreqArray& v, bool phase) {
@@ -66,7 +57,7 @@ int ReadCurve(const TMyIniFile& ini, std::string_view section, std::string_view 
 }
 
 void DegreesToRadians(TFreqArray& v, int n) {
-  for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = v[static_cast<std::size_t>(i)] * kFilePi / 180.0;
+  for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = v[static_cast<std::size_t>(i)] * kPiFile / 180.0;
 }
 
 bool LaterDate(const TDate& a, const TDate& b) {
@@ -85,161 +76,145 @@ bool ChassisFileVersionAccepted(int version) {
   return (version >= 1000 && version <= 1002) || (version >= 1103 && version <= 1108);
 }
 
-void WriteChassisKeys(TMyIniFile& ini, std::string_view s, const TChassis& c, TChassisKeyForm form) {
-  const bool chassisFile = form == TChassisKeyForm::ChassisFile;
-  ini.WriteString(s, "Name", c.Name);
-  ini.WriteString(s, "Kommentar", c.Kommentar);
-  if (chassisFile) ini.WriteInteger(s, "typ", static_cast<std::int32_t>(c.typ & kChassisTypMask));
-  ini.WriteBool(s, "hintengeschl", c.hintengeschl);
-  ini.WriteInteger(s, "fgang_which", c.fgang_which);
-  ini.WriteFloat(s, "fs", c.fs);
-  ini.WriteFloat(s, "Qes", c.Qes);
-  ini.WriteFloat(s, "Qms", c.Qms);
-  ini.WriteFloat(s, "Vas", c.Vas);
-  ini.WriteFloat(s, "Re", c.Re);
-  ini.WriteFloat(s, "Le", c.Le);
-  ini.WriteFloat(s, "Re2", c.Re2);
-  ini.WriteFloat(s, "Le2", c.Le2);
-  ini.WriteFloat(s, "Re3", c.Re3);
-  ini.WriteFloat(s, "Le3", c.Le3);
-  ini.WriteFloat(s, "Amem", c.Amem);
-  ini.WriteFloat(s, "xlin", c.xlin);
-  ini.WriteFloat(s, "xmax", c.xmax);
-  ini.WriteFloat(s, "seo", c.seo);
-  ini.WriteBool(s, "useFgangA", c.useFgangA);
-  ini.WriteBool(s, "useFgangAP", c.useFgangAP);
-  ini.WriteBool(s, "useFgangA4fs", c.useFgangA4fs);
-  ini.WriteBool(s, "useFgangI", c.useFgangI);
-  ini.WriteBool(s, "useFgangIP", c.useFgangIP);
-  if (chassisFile) ini.WriteInteger(s, "Membranform", c.Membranform);
-  WriteCurve(ini, s, "FgangAF", "FgangA", c.FgangAF, c.FgangA, false);
-  WriteCurve(ini, s, "FgangAPF", "FgangAP", c.FgangAPF, c.FgangAP, true);
-  WriteCurve(ini, s, "FgangIF", "FgangI", c.FgangIF, c.FgangI, false);
-  WriteCurve(ini, s, "FgangIPF", "FgangIP", c.FgangIPF, c.FgangIP, true);
-  ini.WriteFloat(s, "_ZNenn", c._ZNenn);
-  ini.WriteFloat(s, "_PNorm", c._PNorm);
-  ini.WriteFloat(s, "_PMax", c._PMax);
-  ini.WriteFloat(s, "_Hvc", c._Hvc);
-  ini.WriteFloat(s, "_Dvc", c._Dvc);
-  ini.WriteFloat(s, "_Hpp", c._Hpp);
-  ini.WriteFloat(s, "_Bl", c._Bl);
-  ini.WriteFloat(s, "_SPL", c._SPL);
-  ini.WriteFloat(s, "_Le", c._Le);
-  ini.WriteFloat(s, "_Mmd", c._Mmd);
-  ini.WriteString(s, "_fu", c._fu);
-  ini.WriteString(s, "_fo", c._fo);
-  ini.WriteFloat(s, "_magind", c._magind);
-  ini.WriteFloat(s, "_magflu", c._magflu);
-  ini.WriteString(s, "_bnr", c._bnr);
-  if (!chassisFile && c.hstMark) ini.WriteString(s, "_hst", "   ");
-  ini.WriteString(s, "_Da", c._Da);
-  ini.WriteFloat(s, "_Etiefe", c._Etiefe);
-  ini.WriteFloat(s, "_Ausschn", c._Ausschn);
-  ini.WriteFloat(s, "_Gewicht", c._Gewicht);
-  ini.WriteInteger(s, "Filters", c.Filters);
-  ini.WriteString(s, "pubdate", c.pubdate);
-  ini.WriteString(s, "OrgFilename", c.OrgFilename);
+namespace {
+
+int CurveKeys(TKeyWriter& io, std::string_view freqKey, std::string_view valueKey, const TFreqArray& f,
+              const TFreqArray& v, bool phase) {
+  WriteCurve(io.Ini(), io.Section(), freqKey, valueKey, f, v, phase);
+  return 0;
 }
 
-void ReadChassisKeys(const TMyIniFile& ini, std::string_view s, TChassis& c, int v, TChassisKeyForm form) {
+int CurveKeys(TKeyReader& io, std::string_view freqKey, std::string_view valueKey, TFreqArray& f, TFreqArray& v,
+              bool /*phase: converted after reading, by version*/) {
+  return ReadCurve(io.Ini(), io.Section(), freqKey, valueKey, f, v);
+}
+
+// The chassis keys in their fixed order, for writing and reading (`C` is
+// `const TChassis` for writing). `v` is the version of the file read; the
+// conversions of older versions follow the keys they concern.
+template <class Io, class C>
+void ChassisKeys(Io& io, C& c, TChassisKeyForm form, int v) {
   const bool chassisFile = form == TChassisKeyForm::ChassisFile;
   // Project files count their versions 100 lower: 1004 and 1005 there mark
   // the same format changes as 1104 and 1105 in chassis files.
   const int degreesFrom = chassisFile ? 1104 : 1004;
   const int shiftBelow = chassisFile ? 1105 : 1005;
 
-  c.Name = ini.ReadString(s, "Name", "");
-  c.Kommentar = ini.ReadString(s, "Kommentar", "");
-  // A negative category set cannot be stored; it reads as no category.
-  std::uint32_t typ = static_cast<std::uint32_t>(std::max<std::int32_t>(ini.ReadInteger(s, "typ", 0), 0));
-  if (chassisFile && v <= 1106) typ = (typ & 0xFFFFu) | ((typ & 0x10000u) != 0 ? (1u << 20) : 0u);
-  c.typ = typ;
-  c.hintengeschl = ini.ReadBool(s, "hintengeschl", false);
-  long long which = 0;
-  if (v >= degreesFrom) {
-    which = ini.ReadInteger(s, "fgang_which", 5);
-    if (v <= shiftBelow && which > 5) which -= 3;
+  io.Text("Name", c.Name, "");
+  io.Text("Kommentar", c.Kommentar, "");
+  if constexpr (Io::kWrites) {
+    if (chassisFile) io.Int("typ", static_cast<std::int32_t>(c.typ & kChassisTypMask), 0);
   } else {
-    which = ini.ReadInteger(s, "fgang_which", 4);
-    if (which > 1) which += 1;
+    // A negative category set cannot be stored; it reads as no category.
+    std::int32_t stored = 0;
+    io.Int("typ", stored, 0);
+    std::uint32_t typ = static_cast<std::uint32_t>(std::max<std::int32_t>(stored, 0));
+    if (chassisFile && v <= 1106) typ = (typ & 0xFFFFu) | ((typ & 0x10000u) != 0 ? (1u << 20) : 0u);
+    c.typ = typ;
   }
-  // Values beyond the 16-bit field are clamped to it.
-  c.fgang_which = ClampTo<std::int16_t>(which);
-  c.fs = ini.ReadFloat(s, "fs", 0);
-  c.Qes = ini.ReadFloat(s, "Qes", 0);
-  c.Qms = ini.ReadFloat(s, "Qms", 0);
-  c.Vas = ini.ReadFloat(s, "Vas", 0);
-  c.Re = ini.ReadFloat(s, "Re", 0);
-  c.Le = ini.ReadFloat(s, "Le", 0);
-  c.Re2 = ini.ReadFloat(s, "Re2", chassisFile ? 0.0 : 0.001);
-  c.Le2 = ini.ReadFloat(s, "Le2", chassisFile ? 0.0 : 0.000001);
-  c.Re3 = ini.ReadFloat(s, "Re3", chassisFile ? 0.000001 : 0.001);
-  c.Le3 = ini.ReadFloat(s, "Le3", 0.000001);
-  c.Amem = ini.ReadFloat(s, "Amem", 0);
-  c.xlin = ini.ReadFloat(s, "xlin", 0);
-  c.xmax = ini.ReadFloat(s, "xmax", 0);
-  c.seo = ini.ReadFloat(s, "seo", 0);
-  c.useFgangA = ini.ReadBool(s, "useFgangA", false);
-  c.useFgangAP = ini.ReadBool(s, "useFgangAP", false);
-  c.useFgangA4fs = ini.ReadBool(s, "useFgangA4fs", false);
-  c.useFgangI = ini.ReadBool(s, "useFgangI", false);
-  c.useFgangIP = ini.ReadBool(s, "useFgangIP", false);
-  if (chassisFile) c.Membranform = ClampTo<std::int8_t>(ini.ReadInteger(s, "Membranform", 0));
+  io.Bool("hintengeschl", c.hintengeschl, false);
+  if constexpr (Io::kWrites) {
+    io.Int("fgang_which", c.fgang_which, 5);
+  } else {
+    long long which = 0;
+    if (v >= degreesFrom) {
+      io.Int("fgang_which", which, 5);
+      if (v <= shiftBelow && which > 5) which -= 3;
+    } else {
+      io.Int("fgang_which", which, 4);
+      if (which > 1) which += 1;
+    }
+    // Values beyond the 16-bit field are clamped to it.
+    c.fgang_which = ClampToField<std::int16_t>(which);
+  }
+  io.Float("fs", c.fs, 0);
+  io.Float("Qes", c.Qes, 0);
+  io.Float("Qms", c.Qms, 0);
+  io.Float("Vas", c.Vas, 0);
+  io.Float("Re", c.Re, 0);
+  io.Float("Le", c.Le, 0);
+  io.Float("Re2", c.Re2, chassisFile ? 0.0 : 0.001);
+  io.Float("Le2", c.Le2, chassisFile ? 0.0 : 0.000001);
+  io.Float("Re3", c.Re3, chassisFile ? 0.000001 : 0.001);
+  io.Float("Le3", c.Le3, 0.000001);
+  io.Float("Amem", c.Amem, 0);
+  io.Float("xlin", c.xlin, 0);
+  io.Float("xmax", c.xmax, 0);
+  io.Float("seo", c.seo, 0);
+  io.Bool("useFgangA", c.useFgangA, false);
+  io.Bool("useFgangAP", c.useFgangAP, false);
+  io.Bool("useFgangA4fs", c.useFgangA4fs, false);
+  io.Bool("useFgangI", c.useFgangI, false);
+  io.Bool("useFgangIP", c.useFgangIP, false);
+  if (chassisFile) io.Int("Membranform", c.Membranform, 0);
 
-  for (TFreqArray* a : {&c.FgangAF, &c.FgangA, &c.FgangAPF, &c.FgangAP, &c.FgangIF, &c.FgangI, &c.FgangIPF, &c.FgangIP})
-    a->fill(0.0);
-  ReadCurve(ini, s, "FgangAF", "FgangA", c.FgangAF, c.FgangA);
-  const int nAP = ReadCurve(ini, s, "FgangAPF", "FgangAP", c.FgangAPF, c.FgangAP);
-  ReadCurve(ini, s, "FgangIF", "FgangI", c.FgangIF, c.FgangI);
-  const int nIP = ReadCurve(ini, s, "FgangIPF", "FgangIP", c.FgangIPF, c.FgangIP);
-  if (v >= degreesFrom) {
-    DegreesToRadians(c.FgangAP, nAP);
-    DegreesToRadians(c.FgangIP, nIP);
+  // A loaded chassis depends on the file alone: its curves start empty.
+  if constexpr (!Io::kWrites) {
+    for (TFreqArray* a :
+         {&c.FgangAF, &c.FgangA, &c.FgangAPF, &c.FgangAP, &c.FgangIF, &c.FgangI, &c.FgangIPF, &c.FgangIP})
+      a->fill(0.0);
   }
-  if (v < shiftBelow) {
-    // Older files counted the acoustic phase from the opposite polarity.
-    for (int i = 0; i < nAP; ++i) {
-      double& p = c.FgangAP[static_cast<std::size_t>(i)];
-      p += kFilePi;
-      if (p > 3.141592653) p -= 6.283185306;
+  CurveKeys(io, "FgangAF", "FgangA", c.FgangAF, c.FgangA, false);
+  const int nAP = CurveKeys(io, "FgangAPF", "FgangAP", c.FgangAPF, c.FgangAP, true);
+  CurveKeys(io, "FgangIF", "FgangI", c.FgangIF, c.FgangI, false);
+  const int nIP = CurveKeys(io, "FgangIPF", "FgangIP", c.FgangIPF, c.FgangIP, true);
+  if constexpr (!Io::kWrites) {
+    if (v >= degreesFrom) {
+      DegreesToRadians(c.FgangAP, nAP);
+      DegreesToRadians(c.FgangIP, nIP);
+    }
+    if (v < shiftBelow) {
+      // Older files counted the acoustic phase from the opposite polarity.
+      for (int i = 0; i < nAP; ++i) {
+        double& p = c.FgangAP[static_cast<std::size_t>(i)];
+        p += kPiFile;
+        if (p > 3.141592653) p -= 6.283185306;
+      }
     }
   }
 
-  c._ZNenn = ini.ReadFloat(s, "_ZNenn", 0);
-  c._PNorm = ini.ReadFloat(s, "_PNorm", 0);
-  c._PMax = ini.ReadFloat(s, "_PMax", 0);
-  c._Hvc = ini.ReadFloat(s, "_Hvc", 0);
-  c._Dvc = ini.ReadFloat(s, "_Dvc", 0);
-  c._Hpp = ini.ReadFloat(s, "_Hpp", 0);
-  c._Bl = ini.ReadFloat(s, "_Bl", 0);
-  c._SPL = ini.ReadFloat(s, "_SPL", 0);
-  c._Le = ini.ReadFloat(s, "_Le", 0);
-  c._Mmd = ini.ReadFloat(s, "_Mmd", 0);
-  c._fu = ini.ReadString(s, "_fu", "");
-  c._fo = ini.ReadString(s, "_fo", "");
-  c._magind = ini.ReadFloat(s, "_magind", 0);
-  c._magflu = ini.ReadFloat(s, "_magflu", 0);
-  c._bnr = ini.ReadString(s, "_bnr", "");
-  c.hstMark = ini.ReadString(s, "_hst", "xxxx") == "   ";
-  c._Da = ini.ReadString(s, "_Da", "");
-  c._Etiefe = ini.ReadFloat(s, "_Etiefe", 0);
-  c._Ausschn = ini.ReadFloat(s, "_Ausschn", 0);
-  c._Gewicht = ini.ReadFloat(s, "_Gewicht", 0);
-  c.Filters = ini.ReadInteger(s, "Filters", 119);
-  c.pubdate = ini.ReadString(s, "pubdate", "01.01.2000");
-  c.OrgFilename = ini.ReadString(s, "OrgFilename", "");
+  io.Float("_ZNenn", c._ZNenn, 0);
+  io.Float("_PNorm", c._PNorm, 0);
+  io.Float("_PMax", c._PMax, 0);
+  io.Float("_Hvc", c._Hvc, 0);
+  io.Float("_Dvc", c._Dvc, 0);
+  io.Float("_Hpp", c._Hpp, 0);
+  io.Float("_Bl", c._Bl, 0);
+  io.Float("_SPL", c._SPL, 0);
+  io.Float("_Le", c._Le, 0);
+  io.Float("_Mmd", c._Mmd, 0);
+  io.Text("_fu", c._fu, "");
+  io.Text("_fo", c._fo, "");
+  io.Float("_magind", c._magind, 0);
+  io.Float("_magflu", c._magflu, 0);
+  io.Text("_bnr", c._bnr, "");
+  // The mark: three blanks under "_hst", written into project files only.
+  if constexpr (Io::kWrites) {
+    if (!chassisFile && c.hstMark) io.Text("_hst", "   ", "");
+  } else {
+    std::string hst;
+    io.Text("_hst", hst, "xxxx");
+    c.hstMark = hst == "   ";
+  }
+  io.Text("_Da", c._Da, "");
+  io.Float("_Etiefe", c._Etiefe, 0);
+  io.Float("_Ausschn", c._Ausschn, 0);
+  io.Float("_Gewicht", c._Gewicht, 0);
+  io.Int("Filters", c.Filters, 119);
+  io.Text("pubdate", c.pubdate, "01.01.2000");
+  io.Text("OrgFilename", c.OrgFilename, "");
 }
 
-void DeriveVersion1000Chassis(TChassis& c) {
-  if (!(c.fs > 0 && c.Re > 0 && c.Qes > 0)) return;
-  auto w = std::make_unique<TChassis>(c);
-  constexpr double kPi = std::numbers::pi;
-  w->derived.Rms = w->Re * w->Qms / w->Qes;
-  w->derived.Cms = w->Qes / (2 * kPi * w->fs * w->Re);
-  w->derived.Lms = w->Re / (2 * kPi * w->fs * w->Qes);
-  std::string memo;
-  FitVoiceCoil(*w, memo);  // without enough impedance points only the lists get sorted
-  c = *w;
+}  // namespace
+
+void WriteChassisKeys(TMyIniFile& ini, std::string_view s, const TChassis& c, TChassisKeyForm form) {
+  TKeyWriter io(ini, s);
+  ChassisKeys(io, c, form, kChassisFileVersion);
+}
+
+void ReadChassisKeys(const TMyIniFile& ini, std::string_view s, TChassis& c, int v, TChassisKeyForm form) {
+  TKeyReader io(ini, s);
+  ChassisKeys(io, c, form, v);
 }
 
 void SaveChassisFile(const fs::path& file, const TChassis& c) {
@@ -252,20 +227,14 @@ void SaveChassisFile(const fs::path& file, const TChassis& c) {
   ini.UpdateFile();
 }
 
-bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
+bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
   const int v = ini.ReadInteger("Header", "Version", 0);
   if (!ChassisFileVersionAccepted(v)) {
     ui.ShowMessage(kWrongDataFormatText);
     return false;
   }
   ReadChassisKeys(ini, "Chassis", c, v, TChassisKeyForm::ChassisFile);
-  if (v == 1000) DeriveVersion1000Chassis(c);
   return true;
-}
-
-bool LoadChassisFile(TChassis& c, const fs::path& file, TInteraction& ui) {
-  const TMyIniFile ini(file, true, false, true, &ui);
-  return LoadChassisFrom(c, ini, ui);
 }
 
 std::string NormalizeChassisName(std::string_view name) {

@@ -33,15 +33,8 @@ void WriteChassisKeys(TMyIniFile& ini, std::string_view section, const TChassis&
 // Reads every chassis key of `section` into `c` (missing keys take their
 // defaults) and applies the conversions of older versions. The curve arrays
 // are cleared first, so a loaded chassis depends on the file alone. Does not
-// run the version 1000 derivation (DeriveVersion1000Chassis).
+// run the version 1000 derivation (DeriveVersion1000Chassis, calc/file_load.h).
 void ReadChassisKeys(const TMyIniFile& ini, std::string_view section, TChassis& c, int version, TChassisKeyForm form);
-
-// Files of version 1000 carry no voice-coil model: derives Rms, Cms and Lms
-// from fs, Re, Qes and Qms in a working copy, fits the voice coil to the
-// measured impedance and replaces the chassis by the copy. A chassis whose
-// fs, Re or Qes is not positive keeps its values as read (the derivation
-// would divide by zero).
-void DeriveVersion1000Chassis(TChassis& c);
 
 // Replaces the file (scrambled) with version 1108 and the keys of a copy of
 // `c` whose `OrgFilename` is the file's own name and `pubdate` today's date.
@@ -49,13 +42,11 @@ void DeriveVersion1000Chassis(TChassis& c);
 // and then leaves a previous file unchanged.
 void SaveChassisFile(const std::filesystem::path& file, const TChassis& c);
 
-// Reads a chassis file into `c`. A wrong header shows its message (through
-// the file object) and, like a missing file or a rejected version, shows
-// "Datei hat falsches Datenformat." and returns false with `c` unchanged.
-// Throws TFileError when the file exists but cannot be read.
-bool LoadChassisFile(TChassis& c, const std::filesystem::path& file, TInteraction& ui);
-// The same from a file object already read (scrambled).
-bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui);
+// Reads the chassis of a chassis file object (scrambled) into `c`. A
+// rejected version shows "Datei hat falsches Datenformat." and returns false
+// with `c` unchanged. Derives nothing (see LoadChassisFrom in calc/file_load.h
+// for files of version 1000).
+bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui);
 
 // The comparison form of a chassis name: characters below code 32, blanks,
 // "-", "_", "(" and ")" dropped, a..z in capitals.

@@ -1,9 +1,9 @@
 #pragma once
 // Questions, messages and file choices from code outside the windows go
-// through this one interface. The desktop program shows real dialogs; the
-// command-line program and the tests answer from a script.
+// through this one interface. The desktop program shows real dialogs, the
+// command-line program prints; the tests answer from a script
+// (tests/support/scripted_interaction.h).
 #include <cstddef>
-#include <deque>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
@@ -37,32 +37,6 @@ class TInteraction {
 
 // Splits a caption text "a|b|c" into its captions.
 std::vector<std::string> SplitCaptions(std::string_view captions);
-
-// Answers from a script and records every question: for tests and for the
-// command-line program. An exhausted script answers with the default button,
-// cancels file choices and value dialogs.
-class TScriptedInteraction : public TInteraction {
- public:
-  struct TQuestion {
-    std::string kind;     // "choose", "message", "open", "save", "edit"
-    std::string text;     // message, caption
-    std::string options;  // captions, filter or format
-  };
-
-  std::deque<int> buttons;                                    // answers to ChooseButton
-  std::deque<std::optional<std::filesystem::path>> files;     // answers to PickOpenFile / PickSaveFile
-  std::deque<std::optional<std::vector<std::string>>> edits;  // answers to EditValues (nullopt: cancel)
-  std::vector<TQuestion> asked;
-
-  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override;
-  void ShowMessage(std::string_view message) override;
-  std::optional<std::filesystem::path> PickOpenFile(std::string_view caption, std::string_view filter,
-                                                    const std::filesystem::path& folder) override;
-  std::optional<std::filesystem::path> PickSaveFile(std::string_view caption, std::string_view filter,
-                                                    const std::filesystem::path& folder,
-                                                    std::string_view defaultName) override;
-  bool EditValues(std::string_view caption, std::string_view format, std::vector<std::string>& values) override;
-};
 
 // Message boxes break lines with CR or CR LF; a terminal wants LF.
 std::string TerminalText(std::string_view text);

@@ -8,12 +8,13 @@
 
 #include "model/number_text.h"
 #include "model/text_lines.h"
+#include "numeric/constants.h"
 
 namespace sonvex {
 
 namespace {
 
-constexpr double kDegToRad = 3.1415926 / 180;
+constexpr double kDegToRad = kPiFile / 180;
 constexpr double kReduceStartTolerance = 0.0025;
 constexpr double kReduceToleranceStep = 0.00025;
 

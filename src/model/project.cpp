@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "calc/freq_grid.h"
+#include "model/freq_grid.h"
 
 namespace sonvex {
 

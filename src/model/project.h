@@ -1,13 +1,14 @@
 #pragma once
 // The project record and its sub-records: one self-contained value that holds
 // everything a calculation needs. Records are copied and compared whole.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "crossover/crossover_model.h"
+#include "model/crossover_model.h"
 #include "model/short_string.h"
 
 namespace sonvex {
@@ -187,6 +188,14 @@ struct TProjekt : TDisplayOptions {
 };
 
 inline TDisplayOptions& Anzeige(TProjekt& p) { return p; }
+
+// The amplifiers and chassis in use: a count held inside the slots that can
+// be in use (0..6 amplifiers, 0..8 chassis), so that a damaged count never
+// leads a loop past them. Every loop over the slots in use runs to these.
+inline int AmpsInUse(int nAmps) { return std::clamp(nAmps, 0, kMaxAmps); }
+inline int ChassisInUse(int nChassis) { return std::clamp(nChassis, 0, kMaxChassis); }
+inline int AmpsInUse(const TProjekt& p) { return AmpsInUse(int{p.nAmps}); }
+inline int ChassisInUse(const TProjekt& p) { return ChassisInUse(int{p.nChassis}); }
 inline const TDisplayOptions& Anzeige(const TProjekt& p) { return p; }
 
 // Fills `p` with a new project: one amplifier, one chassis, all defaults,

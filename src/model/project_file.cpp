@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <system_error>
 
-#include "acoustics/enclosure.h"
-#include "calc/freq_grid.h"
 #include "model/chassis_file.h"
+#include "model/freq_grid.h"
 #include "model/interaction.h"
+#include "model/key_io.h"
 #include "model/my_ini_file.h"
 #include "model/settings.h"
 
@@ -20,12 +19,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <typename T>
-T ClampTo(long long v) {
-  return static_cast<T>(std::clamp<long long>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
-}
-
 std::string Numbered(std::string_view name, int n) { return std::string(name) + std::to_string(n); }
+
+// Each record's keys are listed once (see model/key_io.h): `R` is the record
+// type, const for writing.
 
 // --- amplifiers ------------------------------------------------------------
 
@@ -45,21 +42,13 @@ const TFilterKeys kFilters[6] = {
     {"TP122", &TVerstaerker::TP122, &TVerstaerker::TP122f, &TVerstaerker::TP122q},
 };
 
-void WriteAktFilter(TMyIniFile& ini, const std::string& sec, const TVerstaerker& v) {
-  ini.WriteFloat(sec, "Pegel", v.Pegel);
+template <class Io, class R>
+void AktFilterKeys(Io& io, R& v) {
+  io.Float("Pegel", v.Pegel, 1.0);
   for (const TFilterKeys& k : kFilters) {
-    ini.WriteBool(sec, k.name, v.*k.on);
-    ini.WriteFloat(sec, std::string(k.name) + "f", v.*k.f);
-    if (k.q != nullptr) ini.WriteFloat(sec, std::string(k.name) + "q", v.*k.q);
-  }
-}
-
-void ReadAktFilter(const TMyIniFile& ini, const std::string& sec, TVerstaerker& v) {
-  v.Pegel = ini.ReadFloat(sec, "Pegel", 1.0);
-  for (const TFilterKeys& k : kFilters) {
-    v.*k.on = ini.ReadBool(sec, k.name, false);
-    v.*k.f = ini.ReadFloat(sec, std::string(k.name) + "f", 100);
-    if (k.q != nullptr) v.*k.q = ini.ReadFloat(sec, std::string(k.name) + "q", 0.7);
+    io.Bool(k.name, v.*k.on, false);
+    io.Float(std::string(k.name) + "f", v.*k.f, 100);
+    if (k.q != nullptr) io.Float(std::string(k.name) + "q", v.*k.q, 0.7);
   }
 }
 
@@ -69,157 +58,146 @@ std::string PartKey(int slot, std::string_view suffix) {
   return "_Part" + std::to_string(slot + 1) + std::string(suffix);
 }
 
-void WriteWeiche(TMyIniFile& ini, const std::string& sec, const TCrossover& parts) {
-  for (int s = 0; s < kUsedPartSlots; ++s) {
-    const TWPart& w = parts[static_cast<std::size_t>(s)];
-    const int t = w._typ;
-    if (t < ptWire) continue;
-    ini.WriteInteger(sec, PartKey(s, "_typ"), t);
-    if (w._bOpti) ini.WriteBool(sec, PartKey(s, "_bOpti"), true);
-    if (t >= ptChass) ini.WriteInteger(sec, PartKey(s, "_verpolt"), w._verpolt);
-    if (t == ptChass) ini.WriteInteger(sec, PartKey(s, "_chassisnr"), w._chassisnr);
-    if (t >= ptR && t <= ptL) {
-      ini.WriteFloat(sec, PartKey(s, "_value"), w._value);
-      ini.WriteString(sec, PartKey(s, "_bem"), w._bem);
-    }
-    if (t == ptL) ini.WriteFloat(sec, PartKey(s, "_Rvalue"), w._Rvalue);
-    if (s >= kGridSlots) {
-      ini.WriteInteger(sec, PartKey(s, "_nod1"), w._nod1);
-      ini.WriteInteger(sec, PartKey(s, "_nod2"), w._nod2);
-    }
-  }
-}
-
-void ReadWeiche(const TMyIniFile& ini, const std::string& sec, TCrossover& parts) {
-  for (TWPart& w : parts) w._nod1 = w._nod2 = 0;
-  AssignGridNodes(parts);
-  for (int s = 0; s < kUsedPartSlots; ++s) {
-    TWPart& w = parts[static_cast<std::size_t>(s)];
-    int t = ini.ReadInteger(sec, PartKey(s, "_typ"), ptNone);
+// The keys of part slot s. A file holds only the keys a part of its type
+// uses; reading gives every other field its neutral value. Writing skips
+// empty slots altogether (WeicheKeys).
+template <class Io, class R>
+void PartKeys(Io& io, R& w, int s) {
+  if constexpr (Io::kWrites) {
+    io.Int(PartKey(s, "_typ"), w._typ, ptNone);
+  } else {
+    std::int32_t t = ptNone;
+    io.Int(PartKey(s, "_typ"), t, ptNone);
     // Codes outside the known part types have no meaning for the editor or
     // the network solver; such a slot reads as empty.
     if (t < ptNone || t > ptAmp) t = ptNone;
     w._typ = static_cast<std::int16_t>(t);
-    w._bOpti = ini.ReadBool(sec, PartKey(s, "_bOpti"), false);
-    w._verpolt = t >= ptChass ? ClampTo<std::int16_t>(ini.ReadInteger(sec, PartKey(s, "_verpolt"), 0)) : 0;
-    w._chassisnr = t == ptChass ? ClampTo<std::int16_t>(ini.ReadInteger(sec, PartKey(s, "_chassisnr"), 0)) : 0;
-    if (t >= ptR && t <= ptL) {
-      w._value = ini.ReadFloat(sec, PartKey(s, "_value"), 1.0);
-      w._bem = ini.ReadString(sec, PartKey(s, "_bem"), "");
-    } else {
-      w._value = 1.0;
-      w._bem = "";  // (Clear() would pass a null pointer to memcpy)
-    }
-    w._Rvalue = t == ptL ? ini.ReadFloat(sec, PartKey(s, "_Rvalue"), 0) : 0;
-    if (t == ptWire && s >= kGridSlots) {
-      w._nod1 = ini.ReadInteger(sec, PartKey(s, "_nod1"), w._nod1);
-      w._nod2 = ini.ReadInteger(sec, PartKey(s, "_nod2"), w._nod2);
-    }
+  }
+  const int t = w._typ;
+  // The mark is written only where it is set.
+  if (!Io::kWrites || w._bOpti) io.Bool(PartKey(s, "_bOpti"), w._bOpti, false);
+  if (t >= ptChass)
+    io.Int(PartKey(s, "_verpolt"), w._verpolt, 0);
+  else if constexpr (!Io::kWrites)
+    w._verpolt = 0;
+  if (t == ptChass)
+    io.Int(PartKey(s, "_chassisnr"), w._chassisnr, 0);
+  else if constexpr (!Io::kWrites)
+    w._chassisnr = 0;
+  if (t >= ptR && t <= ptL) {
+    io.Float(PartKey(s, "_value"), w._value, 1.0);
+    io.Text(PartKey(s, "_bem"), w._bem, "");
+  } else if constexpr (!Io::kWrites) {
+    w._value = 1.0;
+    w._bem = "";  // (Clear() would pass a null pointer to memcpy)
+  }
+  if (t == ptL)
+    io.Float(PartKey(s, "_Rvalue"), w._Rvalue, 0);
+  else if constexpr (!Io::kWrites)
+    w._Rvalue = 0;
+  // The free wire slots carry their nodes; the grid slots' follow from their
+  // position. Only a wire reads them back: other parts in those slots have
+  // no use for them.
+  if (s >= kGridSlots && (Io::kWrites || t == ptWire)) {
+    io.Int(PartKey(s, "_nod1"), w._nod1, w._nod1);
+    io.Int(PartKey(s, "_nod2"), w._nod2, w._nod2);
+  }
+}
+
+template <class Io, class R>
+void WeicheKeys(Io& io, R& parts) {
+  if constexpr (!Io::kWrites) {
+    for (TWPart& w : parts) w._nod1 = w._nod2 = 0;
+    AssignGridNodes(parts);
+  }
+  for (int s = 0; s < kUsedPartSlots; ++s) {
+    auto& w = parts[static_cast<std::size_t>(s)];
+    if (Io::kWrites && w._typ < ptWire) continue;
+    PartKeys(io, w, s);
   }
 }
 
 // --- enclosure and baffle ------------------------------------------------------
 
-void WriteEinbau(TMyIniFile& ini, const std::string& sec, const TEinbau& e) {
-  ini.WriteInteger(sec, "Typ", e.Typ);
-  ini.WriteFloat(sec, "Vb", e.Vb);
-  ini.WriteFloat(sec, "fb", e.fb);
-  ini.WriteFloat(sec, "Vbf", e.Vbf);
-  ini.WriteFloat(sec, "fbf", e.fbf);
-  ini.WriteBool(sec, "mbQExpl", e.mbQExpl);
+template <class Io, class R>
+void EinbauKeys(Io& io, R& e) {
+  io.Int("Typ", e.Typ, 0);
+  io.Float("Vb", e.Vb, 0);
+  io.Float("fb", e.fb, 0);
+  io.Float("Vbf", e.Vbf, 0);
+  io.Float("fbf", e.fbf, 0);
+  io.Bool("mbQExpl", e.mbQExpl, false);
+  // Explicit values are stored only when they are in force; the damping
+  // levels are always stored but count only without explicit values.
   if (e.mbQExpl) {
-    ini.WriteFloat(sec, "vV", e.vV);
-    ini.WriteFloat(sec, "mb", e.mb);
-    ini.WriteFloat(sec, "fmb", e.fmb);
-    ini.WriteFloat(sec, "Ql", e.Ql);
-    ini.WriteFloat(sec, "Qb", e.Qb);
-    ini.WriteFloat(sec, "vVf", e.vVf);
-    ini.WriteFloat(sec, "Qbf", e.Qbf);
-    ini.WriteFloat(sec, "Qk", e.Qk);
-    ini.WriteFloat(sec, "Qkf", e.Qkf);
+    io.Float("vV", e.vV, 1.0);
+    io.Float("mb", e.mb, 1.0);
+    io.Float("fmb", e.fmb, 1.0);
+    io.Float("Ql", e.Ql, 0);
+    io.Float("Qb", e.Qb, 0);
+    io.Float("vVf", e.vVf, 1.0);
+    io.Float("Qbf", e.Qbf, 0);
+    io.Float("Qk", e.Qk, 0);
+    io.Float("Qkf", e.Qkf, 0);
   }
-  ini.WriteInteger(sec, "Bedv", e.Bedv);
-  ini.WriteInteger(sec, "Bedc", e.Bedc);
-  ini.WriteInteger(sec, "Bedk", e.Bedk);
-  ini.WriteInteger(sec, "Bedvf", e.Bedvf);
-  ini.WriteInteger(sec, "Bedkf", e.Bedkf);
-}
-
-void ReadEinbau(const TMyIniFile& ini, const std::string& sec, TEinbau& e) {
-  e.Typ = ini.ReadInteger(sec, "Typ", 0);
-  e.Vb = ini.ReadFloat(sec, "Vb", 0);
-  e.fb = ini.ReadFloat(sec, "fb", 0);
-  e.Vbf = ini.ReadFloat(sec, "Vbf", 0);
-  e.fbf = ini.ReadFloat(sec, "fbf", 0);
-  e.mbQExpl = ini.ReadBool(sec, "mbQExpl", false);
-  if (e.mbQExpl) {
-    e.vV = ini.ReadFloat(sec, "vV", 1.0);
-    e.mb = ini.ReadFloat(sec, "mb", 1.0);
-    e.fmb = ini.ReadFloat(sec, "fmb", 1.0);
-    e.Ql = ini.ReadFloat(sec, "Ql", 0);
-    e.Qb = ini.ReadFloat(sec, "Qb", 0);
-    e.vVf = ini.ReadFloat(sec, "vVf", 1.0);
-    e.Qbf = ini.ReadFloat(sec, "Qbf", 0);
-    e.Qk = ini.ReadFloat(sec, "Qk", 0);
-    e.Qkf = ini.ReadFloat(sec, "Qkf", 0);
-  } else {
-    e.Bedv = ClampTo<std::int8_t>(ini.ReadInteger(sec, "Bedv", 2));
-    e.Bedc = ClampTo<std::int8_t>(ini.ReadInteger(sec, "Bedc", 2));
-    e.Bedk = ClampTo<std::int8_t>(ini.ReadInteger(sec, "Bedk", 0));
-    e.Bedvf = ClampTo<std::int8_t>(ini.ReadInteger(sec, "Bedvf", 0));
-    e.Bedkf = ClampTo<std::int8_t>(ini.ReadInteger(sec, "Bedkf", 0));
+  if (Io::kWrites || !e.mbQExpl) {
+    io.Int("Bedv", e.Bedv, 2);
+    io.Int("Bedc", e.Bedc, 2);
+    io.Int("Bedk", e.Bedk, 0);
+    io.Int("Bedvf", e.Bedvf, 0);
+    io.Int("Bedkf", e.Bedkf, 0);
   }
 }
 
-struct TFloatKey {
-  std::string_view key;
-  double TSchallwand::*field;
-};
-
-const TFloatKey kBaffleFloats[15] = {
-    {"a", &TSchallwand::a},       {"b", &TSchallwand::b},         {"c", &TSchallwand::c},
-    {"d", &TSchallwand::d},       {"e", &TSchallwand::e},         {"f", &TSchallwand::f},
-    {"g", &TSchallwand::g},       {"h", &TSchallwand::h},         {"i", &TSchallwand::i},
-    {"hor", &TSchallwand::hor},   {"vert", &TSchallwand::vert},   {"stra", &TSchallwand::stra},
-    {"horr", &TSchallwand::horr}, {"vertr", &TSchallwand::vertr}, {"strar", &TSchallwand::strar},
-};
-
-void WriteSchallwand(TMyIniFile& ini, const std::string& sec, const TSchallwand& w) {
-  ini.WriteBool(sec, "beugl", w.beugl);
-  ini.WriteBool(sec, "beugr", w.beugr);
-  ini.WriteBool(sec, "beugo", w.beugo);
-  ini.WriteBool(sec, "beugu", w.beugu);
-  ini.WriteBool(sec, "usegemgeh", w.usegemgeh);
-  ini.WriteInteger(sec, "direction", w.direction);
-  ini.WriteInteger(sec, "directionr", w.directionr);
-  ini.WriteInteger(sec, "Membranform", w.Membranform);
-  for (const TFloatKey& k : kBaffleFloats) ini.WriteFloat(sec, k.key, w.*k.field);
+template <class Io, class R>
+void SchallwandKeys(Io& io, R& w, int version) {
+  io.Bool("beugl", w.beugl, true);
+  io.Bool("beugr", w.beugr, true);
+  io.Bool("beugo", w.beugo, true);
+  io.Bool("beugu", w.beugu, true);
+  io.Bool("usegemgeh", w.usegemgeh, version != 1000);
+  io.Int("direction", w.direction, 0);
+  io.Int("directionr", w.directionr, 0);
+  io.Int("Membranform", w.Membranform, 0);
+  io.Float("a", w.a, 0);
+  io.Float("b", w.b, 0);
+  io.Float("c", w.c, 0);
+  io.Float("d", w.d, 0);
+  io.Float("e", w.e, 0);
+  io.Float("f", w.f, 0);
+  io.Float("g", w.g, 0);
+  io.Float("h", w.h, 0);
+  io.Float("i", w.i, 0);
+  io.Float("hor", w.hor, 0);
+  io.Float("vert", w.vert, 0);
+  io.Float("stra", w.stra, 0);
+  io.Float("horr", w.horr, 0);
+  io.Float("vertr", w.vertr, 0);
+  io.Float("strar", w.strar, 0);
 }
 
-void ReadSchallwand(const TMyIniFile& ini, const std::string& sec, TSchallwand& w, int version) {
-  w.beugl = ini.ReadBool(sec, "beugl", true);
-  w.beugr = ini.ReadBool(sec, "beugr", true);
-  w.beugo = ini.ReadBool(sec, "beugo", true);
-  w.beugu = ini.ReadBool(sec, "beugu", true);
-  w.usegemgeh = ini.ReadBool(sec, "usegemgeh", version != 1000);
-  w.direction = ClampTo<std::int8_t>(ini.ReadInteger(sec, "direction", 0));
-  w.directionr = ClampTo<std::int8_t>(ini.ReadInteger(sec, "directionr", 0));
-  w.Membranform = ClampTo<std::int8_t>(ini.ReadInteger(sec, "Membranform", 0));
-  for (const TFloatKey& k : kBaffleFloats) w.*k.field = ini.ReadFloat(sec, k.key, 0);
+template <class Io, class R>
+void GemGehKeys(Io& io, R& g) {
+  io.Float("h", g.h, 0);
+  io.Float("b", g.b, 0);
+  io.Float("t", g.t, 0);
+  io.Float("fasl", g.fasl, 0);
+  io.Float("fasr", g.fasr, 0);
+  io.Float("faso", g.faso, 0);
+  io.Float("fasu", g.fasu, 0);
 }
 
-struct TGemGehKey {
-  std::string_view key;
-  double TGemGeh::*field;
-};
-
-const TGemGehKey kGemGeh[7] = {{"h", &TGemGeh::h},       {"b", &TGemGeh::b},       {"t", &TGemGeh::t},
-                               {"fasl", &TGemGeh::fasl}, {"fasr", &TGemGeh::fasr}, {"faso", &TGemGeh::faso},
-                               {"fasu", &TGemGeh::fasu}};
-
-// The loops over amplifiers and chassis in use stay inside the record's slots.
-int AmpsInUse(const TProjekt& p) { return std::clamp<int>(p.nAmps, 0, kMaxAmps); }
-int ChassisInUse(const TProjekt& p) { return std::clamp<int>(p.nChassis, 0, kMaxChassis); }
+// Runs a key list on section `sec` of the file in the given direction.
+template <class R, class F>
+void WriteKeys(TMyIniFile& ini, const std::string& sec, const R& r, F keys) {
+  TKeyWriter io(ini, sec);
+  keys(io, r);
+}
+template <class R, class F>
+void ReadKeys(const TMyIniFile& ini, const std::string& sec, R& r, F keys) {
+  TKeyReader io(ini, sec);
+  keys(io, r);
+}
 
 }  // namespace
 
@@ -230,17 +208,23 @@ void WriteProjectTo(const TProjekt& p, TMyIniFile& ini) {
   WriteDisplayOptions(ini, "Option", Anzeige(p), true);
   const int nAmps = AmpsInUse(p);
   const int nChassis = ChassisInUse(p);
+  const auto aktFilter = [](auto& io, auto& amp) { AktFilterKeys(io, amp); };
+  const auto weiche = [](auto& io, auto& parts) { WeicheKeys(io, parts); };
+  const auto gemGeh = [](auto& io, auto& g) { GemGehKeys(io, g); };
+  const auto einbau = [](auto& io, auto& e) { EinbauKeys(io, e); };
+  const auto schallwand = [](auto& io, auto& w) { SchallwandKeys(io, w, kProjectFileVersion); };
   for (int a = 0; a < nAmps; ++a)
-    WriteAktFilter(ini, Numbered("AktFilter", a + 1), p.Verstaerker[static_cast<std::size_t>(a)]);
+    WriteKeys(ini, Numbered("AktFilter", a + 1), p.Verstaerker[static_cast<std::size_t>(a)], aktFilter);
   for (int a = 0; a < nAmps; ++a)
-    WriteWeiche(ini, Numbered("Weiche", a + 1), p.Verstaerker[static_cast<std::size_t>(a)].crossover);
+    WriteKeys(ini, Numbered("Weiche", a + 1), p.Verstaerker[static_cast<std::size_t>(a)].crossover, weiche);
   for (int c = 0; c < nChassis; ++c)
     WriteChassisKeys(ini, Numbered("Chassis", c + 1), p.Chassis[static_cast<std::size_t>(c)],
                      TChassisKeyForm::ProjectFile);
-  for (const TGemGehKey& k : kGemGeh) ini.WriteFloat("GemGeh", k.key, p.GemGeh.*k.field);
-  for (int c = 0; c < nChassis; ++c) WriteEinbau(ini, Numbered("Einbau", c + 1), p.Einbau[static_cast<std::size_t>(c)]);
+  WriteKeys(ini, "GemGeh", p.GemGeh, gemGeh);
   for (int c = 0; c < nChassis; ++c)
-    WriteSchallwand(ini, Numbered("Schallwand", c + 1), p.Schallwand[static_cast<std::size_t>(c)]);
+    WriteKeys(ini, Numbered("Einbau", c + 1), p.Einbau[static_cast<std::size_t>(c)], einbau);
+  for (int c = 0; c < nChassis; ++c)
+    WriteKeys(ini, Numbered("Schallwand", c + 1), p.Schallwand[static_cast<std::size_t>(c)], schallwand);
 }
 
 void SaveProject(const TProjekt& p, const fs::path& file) {
@@ -249,7 +233,7 @@ void SaveProject(const TProjekt& p, const fs::path& file) {
   ini.UpdateFile();
 }
 
-TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui) {
+TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui) {
   const bool empty = ini.KeyCount() == 0;
   // A missing, empty or foreign file gives the default project of the current version.
   const int v = empty ? kProjectFileVersion : ini.ReadInteger("Header", "Version", 0);
@@ -273,58 +257,28 @@ TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings
     BuildFreqGrid(p);
   }
 
+  const auto aktFilter = [](auto& io, auto& amp) { AktFilterKeys(io, amp); };
+  const auto weiche = [](auto& io, auto& parts) { WeicheKeys(io, parts); };
+  const auto gemGeh = [](auto& io, auto& g) { GemGehKeys(io, g); };
+  const auto einbau = [](auto& io, auto& e) { EinbauKeys(io, e); };
+  const auto schallwand = [v](auto& io, auto& wall) { SchallwandKeys(io, wall, v); };
   for (int a = 0; a < kMaxAmps; ++a)
-    ReadAktFilter(ini, Numbered("AktFilter", a + 1), p.Verstaerker[static_cast<std::size_t>(a)]);
+    ReadKeys(ini, Numbered("AktFilter", a + 1), p.Verstaerker[static_cast<std::size_t>(a)], aktFilter);
   for (int a = 0; a < kMaxAmps; ++a)
-    ReadWeiche(ini, Numbered("Weiche", a + 1), p.Verstaerker[static_cast<std::size_t>(a)].crossover);
+    ReadKeys(ini, Numbered("Weiche", a + 1), p.Verstaerker[static_cast<std::size_t>(a)].crossover, weiche);
 
   for (int c = 0; c < kMaxChassis; ++c)
     ReadChassisKeys(ini, Numbered("Chassis", c + 1), p.Chassis[static_cast<std::size_t>(c)], v,
                     TChassisKeyForm::ProjectFile);
-  if (v == 1000) {
-    for (int c = 0; c < p.nChassis; ++c) DeriveVersion1000Chassis(p.Chassis[static_cast<std::size_t>(c)]);
-  }
 
-  for (const TGemGehKey& k : kGemGeh) p.GemGeh.*k.field = ini.ReadFloat("GemGeh", k.key, 0);
-  for (int c = 0; c < p.nChassis; ++c)
-    ReadEinbau(ini, Numbered("Einbau", c + 1), p.Einbau[static_cast<std::size_t>(c)]);
-  for (int c = 0; c < p.nChassis; ++c)
-    ReadSchallwand(ini, Numbered("Schallwand", c + 1), p.Schallwand[static_cast<std::size_t>(c)], v);
+  ReadKeys(ini, "GemGeh", p.GemGeh, gemGeh);
+  for (int c = 0; c < ChassisInUse(p); ++c)
+    ReadKeys(ini, Numbered("Einbau", c + 1), p.Einbau[static_cast<std::size_t>(c)], einbau);
+  for (int c = 0; c < ChassisInUse(p); ++c)
+    ReadKeys(ini, Numbered("Schallwand", c + 1), p.Schallwand[static_cast<std::size_t>(c)], schallwand);
 
   if (ini.HeaderError()) return TProjectLoad::BadHeader;
   return empty ? TProjectLoad::Defaults : TProjectLoad::Loaded;
-}
-
-TProjectLoad LoadProject(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
-  // Nothing is ever written back, so the file is opened for reading only and
-  // write-protected projects load as well.
-  const TMyIniFile ini(file, true, false, true, &ui);
-  return LoadProjectFrom(p, ini, settings, ui);
-}
-
-TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
-  std::error_code ec;
-  if (!fs::exists(file, ec)) return TProjectLoad::Missing;
-  char first = 1;
-  {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw TFileError("Datei kann nicht geöffnet werden: " + Utf8FromPath(file));
-    in.get(first);
-    if (!in) first = 1;  // an empty file has no first byte
-  }
-  if (first != 0) {
-    ui.ShowMessage(Utf8FromPath(file) + "\r" + std::string(kNotAProjectFileText));
-    NewProject(p);
-    return TProjectLoad::NotProjectFile;
-  }
-  const TProjectLoad result = LoadProject(p, file, settings, ui);
-  for (int c = 0; c < kMaxChassis; ++c) {
-    TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
-    TEinbau& e = p.Einbau[static_cast<std::size_t>(c)];
-    EstimateEnclosureLosses(ch, e);
-    DeriveChassisValues(ch, e, 1e-10);
-  }
-  return result;
 }
 
 std::optional<fs::path> ProjectSaveName(const fs::path& chosen) {

@@ -1,7 +1,7 @@
 #pragma once
-// Project files (.ZPJ): one project in a scrambled MyIniFile, and the one
-// project loading function the desktop program and the command-line program
-// share.
+// Project files (.ZPJ): one project in a scrambled MyIniFile. Loading a
+// project as the programs do (with the values derived from it) is
+// calc/file_load.h.
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -34,26 +34,15 @@ void SaveProject(const TProjekt& p, const std::filesystem::path& file);
 // The keys of the project, added to a file object.
 void WriteProjectTo(const TProjekt& p, TMyIniFile& ini);
 
-// Reads a project file into `p`. Fields the file does not cover keep their
-// values: chassis slot 8, the enclosure and baffle records of the slots above
-// nChassis, and in an enclosure either the damping levels (explicit values
-// stored) or the explicit values (damping levels stored). With
-// `settings.UseOption` the display options are replaced by the saved display
-// defaults and the frequency grid is built from them. Throws TFileError when
-// the file exists but cannot be read.
-TProjectLoad LoadProject(TProjekt& p, const std::filesystem::path& file, const TSettings& settings, TInteraction& ui);
-// The same on a file object already read (scrambled).
-TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui);
-
-// Opening a project as the program does at start-up and for "Projekt laden":
-// nothing happens for a missing file; a file that does not start with the
-// byte 0 (every scrambled file does) is refused with file name + CR +
-// "ist keine gültige Projektdatei dieser Version von Sonvex." and `p` becomes
-// a new project; otherwise LoadProject, then for chassis slots 0..7 the
-// enclosure losses are estimated and the derived values computed at f = 1e-10.
-// Throws TFileError when the file exists but cannot be read.
-TProjectLoad LoadProjectFile(TProjekt& p, const std::filesystem::path& file, const TSettings& settings,
-                             TInteraction& ui);
+// Reads the keys of a project file object (scrambled) into `p`. Fields the
+// file does not cover keep their values: chassis slot 8, the enclosure and
+// baffle records of the slots above nChassis, and in an enclosure either the
+// damping levels (explicit values stored) or the explicit values (damping
+// levels stored). With `settings.UseOption` the display options are replaced
+// by the saved display defaults and the frequency grid is built from them.
+// Derives nothing: the chassis of a version 1000 file still lack their
+// voice-coil model (LoadProjectFrom in calc/file_load.h adds it).
+TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui);
 
 // The name a project is saved under: ".ZPJ" appended unless the name ends
 // with it in any letter case; no value when the result has 4 characters or

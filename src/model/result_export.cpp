@@ -6,10 +6,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "calc/complex.h"
-#include "calc/result.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
+#include "model/result.h"
+#include "numeric/complex.h"
 
 namespace sonvex {
 
@@ -155,7 +155,7 @@ std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInte
   if (kind == TExportKind::Box) return 0;
   // A result never holds more than eight chassis; the limit keeps a damaged
   // count from offering slots that do not exist.
-  const int n = std::min<int>(r.nChassis, kMaxChassis);
+  const int n = ChassisInUse(r);
   int c = 0;
   if (n >= 2) {
     std::string captions;

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "model/key_io.h"
 #include "model/my_ini_file.h"
 
 namespace sonvex {
@@ -53,51 +54,49 @@ void SetDefaultFolders(TSettings& s) {
   for (const TFolderKey& f : kFolderKeys) s.*(f.folder) = WithTrailingSeparator(s.programFolder / PathFromUtf8(f.key));
 }
 
-void ReadDisplayOptions(const TMyIniFile& ini, std::string_view sec, TDisplayOptions& o) {
+namespace {
+
+// The display option keys in their fixed order (`R` const for writing). The
+// display defaults of the settings file carry no smoothing widths.
+template <class Io, class R>
+void DisplayOptionKeys(Io& io, R& o, bool withSmoothing) {
   const TDisplayOptions defaults;
-  o.ColorSetAmps = defaults.ColorSetAmps;
-  o.ColorSetChassis = defaults.ColorSetChassis;
-  o.ColorSetRichtungen = defaults.ColorSetRichtungen;
-  ini.ReadIntegerArray(sec, "ColorSetAmps", o.ColorSetAmps, 0, 7);
-  ini.ReadIntegerArray(sec, "ColorSetChassis", o.ColorSetChassis, 0, 9);
-  ini.ReadIntegerArray(sec, "ColorSetRichtungen", o.ColorSetRichtungen, 0, 10);
+  io.IntArray("ColorSetAmps", o.ColorSetAmps, defaults.ColorSetAmps, 7);
+  io.IntArray("ColorSetChassis", o.ColorSetChassis, defaults.ColorSetChassis, 9);
+  io.IntArray("ColorSetRichtungen", o.ColorSetRichtungen, defaults.ColorSetRichtungen, 10);
   for (int i = 0; i < 6; ++i)
-    o.Par[static_cast<std::size_t>(i)] =
-        ini.ReadInteger(sec, "Par" + std::to_string(i + 1), defaults.Par[static_cast<std::size_t>(i)]);
-  o.fMin = ini.ReadFloat(sec, "fMin", 20);
-  o.fMax = ini.ReadFloat(sec, "fMax", 20000);
-  o.sz = ini.ReadInteger(sec, "sz", 126);
+    io.Int("Par" + std::to_string(i + 1), o.Par[static_cast<std::size_t>(i)],
+           defaults.Par[static_cast<std::size_t>(i)]);
+  io.Float("fMin", o.fMin, 20);
+  io.Float("fMax", o.fMax, 20000);
+  io.Int("sz", o.sz, 126);
+  if (withSmoothing) {
+    io.Float("glatt_a", o.glatt_a, 0.24);
+    io.Float("glatt_i", o.glatt_i, 0.18);
+  }
+  io.Float("dBMin", o.dBMin, 40);
+  io.Float("dBMax", o.dBMax, 110);
+  io.Float("AfMin", o.AfMin, 20);
+  io.Float("AfMax", o.AfMax, 20000);
+  io.Float("ImpMax", o.ImpMax, 70);
+}
+
+}  // namespace
+
+void ReadDisplayOptions(const TMyIniFile& ini, std::string_view sec, TDisplayOptions& o) {
+  TKeyReader io(ini, sec);
+  DisplayOptionKeys(io, o, true);
+  // An unusable frequency range or point count gives the defaults.
   if (!(10 <= o.fMin && o.fMin <= 1000 && o.fMin < o.fMax && 1000 <= o.fMax && o.fMax < 100000)) {
     o.fMin = 20;
     o.fMax = 20000;
   }
   if (o.sz > 250 || o.sz < 10) o.sz = 84;
-  o.glatt_a = ini.ReadFloat(sec, "glatt_a", 0.24);
-  o.glatt_i = ini.ReadFloat(sec, "glatt_i", 0.18);
-  o.dBMin = ini.ReadFloat(sec, "dBMin", 40);
-  o.dBMax = ini.ReadFloat(sec, "dBMax", 110);
-  o.AfMin = ini.ReadFloat(sec, "AfMin", 20);
-  o.AfMax = ini.ReadFloat(sec, "AfMax", 20000);
-  o.ImpMax = ini.ReadFloat(sec, "ImpMax", 70);
 }
 
 void WriteDisplayOptions(TMyIniFile& ini, std::string_view sec, const TDisplayOptions& o, bool withSmoothing) {
-  ini.WriteIntegerArray(sec, "ColorSetAmps", o.ColorSetAmps, 0, 7);
-  ini.WriteIntegerArray(sec, "ColorSetChassis", o.ColorSetChassis, 0, 9);
-  ini.WriteIntegerArray(sec, "ColorSetRichtungen", o.ColorSetRichtungen, 0, 10);
-  for (int i = 0; i < 6; ++i) ini.WriteInteger(sec, "Par" + std::to_string(i + 1), o.Par[static_cast<std::size_t>(i)]);
-  ini.WriteFloat(sec, "fMin", o.fMin);
-  ini.WriteFloat(sec, "fMax", o.fMax);
-  ini.WriteInteger(sec, "sz", o.sz);
-  if (withSmoothing) {
-    ini.WriteFloat(sec, "glatt_a", o.glatt_a);
-    ini.WriteFloat(sec, "glatt_i", o.glatt_i);
-  }
-  ini.WriteFloat(sec, "dBMin", o.dBMin);
-  ini.WriteFloat(sec, "dBMax", o.dBMax);
-  ini.WriteFloat(sec, "AfMin", o.AfMin);
-  ini.WriteFloat(sec, "AfMax", o.AfMax);
-  ini.WriteFloat(sec, "ImpMax", o.ImpMax);
+  TKeyWriter io(ini, sec);
+  DisplayOptionKeys(io, o, withSmoothing);
 }
 
 std::int32_t ClampCalcPause(long long ms) {

@@ -29,6 +29,8 @@
 #include <utility>
 #include <vector>
 
+#include "calc/file_load.h"
+#include "model/captions.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -51,8 +53,6 @@ std::string S(const QString& s) { return s.toStdString(); }
 constexpr const char* kDiscardQuestion = "Wirklich alle Änderungen ohne zu sichern verwerfen?";
 constexpr const char* kProjectFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ";
 constexpr const char* kProjectSaveFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ|Alle Dateien (*.*)|*.*";
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A paint box: draws through a callback into its whole client area.
 class TPaintBox : public QWidget {
@@ -95,42 +95,6 @@ class TStatusPanel : public QLabel {
 };
 
 }  // namespace
-
-// ---------------------------------------------------------------- free functions
-
-std::string ShortenFileName(std::string_view name, int limit) {
-  if (static_cast<int>(Utf8Length(name)) <= limit) return std::string(name);
-  const auto first = std::find_if(name.begin(), name.end(), IsSeparator);
-  if (first == name.end()) return std::string(name);
-  const char sep = *first;
-  const std::string head(name.begin(), first + 1);
-  std::string rest(first + 1, name.end());
-  while (true) {
-    const auto next = std::find_if(rest.begin(), rest.end(), IsSeparator);
-    if (next == rest.end() || static_cast<int>(Utf8Length(head) + Utf8Length(rest)) <= limit) break;
-    rest.erase(rest.begin(), next + 1);
-  }
-  return head + "..." + sep + rest;
-}
-
-std::string MainWindowTitle(std::string_view name, int windowWidth) {
-  return "Sonvex " + std::string(kVersionText) + " - KORVANT-Edition [" +
-         ShortenFileName(name, (windowWidth - 180) / 9) + "]";
-}
-
-std::string ChassisMenuCaption(int n, const TChassis& c, const TEinbau& e) {
-  // A "&" inside the name is shown as itself, not taken as the access key.
-  std::string name;
-  for (char ch : c.Name.View()) {
-    name += ch;
-    if (ch == '&') name += '&';
-  }
-  std::string caption = "Chassis &" + std::to_string(n) + ": " + name;
-  const long litres = std::isfinite(e.Vb) ? std::lround(e.Vb * 1000.0) : 0;
-  if (e.Typ == 1) caption += " in " + std::to_string(litres) + "l geschl.";
-  if (e.Typ == 2) caption += " in " + std::to_string(litres) + "l Bassref.";
-  return caption;
-}
 
 // ---------------------------------------------------------------- creation
 
@@ -799,7 +763,7 @@ void TMainForm::DeleteReferenceClick() {
 void TMainForm::CheckChassisTick() {
   if (!checkChassisPending_ || checkDialogOpen_) return;
   const int k = checkIndex_;
-  if (k < project_->nChassis && k < kMaxChassis) {
+  if (k < ChassisInUse(*project_)) {
     const auto slot = static_cast<std::size_t>(k);
     const std::filesystem::path newer = FindNewerChassisFile(project_->Chassis[slot], settings_.chassisFolder, &ui_);
     if (!newer.empty()) {

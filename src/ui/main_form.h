@@ -14,10 +14,11 @@
 #include <string_view>
 
 #include "calc/calc_thread.h"
+#include "charts/chart_pages.h"
+#include "model/captions.h"
 #include "model/project.h"
 #include "model/settings.h"
-#include "ui/chart_pages.h"
-#include "ui/undo_stack.h"
+#include "model/undo_stack.h"
 
 class QAction;
 class QCheckBox;
@@ -37,19 +38,7 @@ class TFormChassisCopy;
 class TFormRechnen;
 class TUiCalcHost;
 
-inline constexpr std::string_view kVersionText = "V1.11b";
 inline constexpr std::string_view kWaitIdleText = "Rechnung muss erst beendet sein.";
-
-// The shown file name: unchanged when it has at most `limit` characters or no
-// folder separator; otherwise the head up to the first separator, "..." and a
-// separator, and as much of the tail as fits, dropping whole folders from its
-// front (the file name itself always stays).
-std::string ShortenFileName(std::string_view name, int limit);
-// "Sonvex V1.11b - KORVANT-Edition [" + shown name + "]" for a window width.
-std::string MainWindowTitle(std::string_view name, int windowWidth);
-// Caption of chassis item n (1-based): "Chassis &n: name", with the closed or
-// vented box volume in litres.
-std::string ChassisMenuCaption(int n, const TChassis& c, const TEinbau& e);
 
 struct TMainFormOptions {
   // The first command-line argument: a project to open instead of Default.ZPJ.

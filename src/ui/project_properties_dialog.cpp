@@ -71,8 +71,8 @@ TFormPJEigenschaften::TFormPJEigenschaften(QWidget* parent) : QDialog(parent) {
 }
 
 void TFormPJEigenschaften::Fill(const TProjekt& p) {
-  cbAmps_->setCurrentIndex(std::clamp<int>(p.nAmps, 1, kMaxAmps) - 1);
-  cbChassis_->setCurrentIndex(std::clamp<int>(p.nChassis, 1, kMaxChassis) - 1);
+  cbAmps_->setCurrentIndex(std::max(AmpsInUse(p), 1) - 1);
+  cbChassis_->setCurrentIndex(std::max(ChassisInUse(p), 1) - 1);
   edFMin_->setText(NumberText(p.fMin));
   edFMax_->setText(NumberText(p.fMax));
   edSz_->setText(QString::number(p.sz));

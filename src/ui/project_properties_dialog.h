@@ -3,7 +3,7 @@
 // frequency grid of the project.
 #include <QDialog>
 
-#include "calc/freq_grid.h"
+#include "model/freq_grid.h"
 #include "model/project.h"
 
 class QComboBox;

@@ -3,8 +3,8 @@
 // for the production version (tests and the benchmark).
 #include <string>
 
-#include "calc/result.h"
 #include "model/project.h"
+#include "model/result.h"
 
 namespace sonvex::testing {
 

@@ -12,6 +12,7 @@
 
 #include "acoustics/baffle.h"
 #include "acoustics/enclosure.h"
+#include "calc/chassis_item.h"
 
 namespace sonvex {
 namespace {
@@ -326,9 +327,9 @@ TEST(SimulateChassis, WritesOnlyGridEntries) {
   EXPECT_GT(CAbs(o->rear[0]), 1e-3);
 }
 
-// ---------------------------------------------------------- per-chassis step
+// ---------------------------------------------------------- per-chassis item
 
-class ChassisStepTest : public testing::Test {
+class ChassisItemTest : public testing::Test {
  protected:
   void SetUp() override {
     p = MakeNewProject();
@@ -357,10 +358,10 @@ class ChassisStepTest : public testing::Test {
   std::unique_ptr<TResult> r;
 };
 
-TEST_F(ChassisStepTest, StoresTheSimulation) {
+TEST_F(ChassisItemTest, StoresTheSimulation) {
   p->Chassis[2] = Woofer();
   p->Einbau[2] = Box(2);
-  ASSERT_EQ(ChassisStep(*p, 2, *r), "OK");
+  ASSERT_EQ(ChassisItem(*p, 2, *r), "OK");
   auto o = std::make_unique<Outputs>();
   ASSERT_EQ(Simulate(p->Chassis[2], p->Einbau[2], p->freq, *o), "OK");
   const int n = GridSize();
@@ -377,24 +378,24 @@ TEST_F(ChassisStepTest, StoresTheSimulation) {
   EXPECT_EQ(r->ChFront[3][0], kSentinel);
 }
 
-TEST_F(ChassisStepTest, FailingSimulationReportsOnceAndKeepsCurves) {
+TEST_F(ChassisItemTest, FailingSimulationReportsOnceAndKeepsCurves) {
   TChassis& c = p->Chassis[0];
   c.xlin = 0;
   c.useFgangA = c.useFgangI = true;
   c.fgang_which = 1;
   SetCurve(c.FgangAF, c.FgangA, {{20, 85}, {20000, 85}});
   SetCurve(c.FgangIF, c.FgangI, {{20, 8}, {20000, 8}});
-  EXPECT_EQ(ChassisStep(*p, 0, *r), std::string("Fehler: Chassis 1: ") + kChassisXlinText);
+  EXPECT_EQ(ChassisItem(*p, 0, *r), std::string("Fehler: Chassis 1: ") + kChassisXlinText);
   EXPECT_EQ(r->ChFront[0][0], kSentinel);
   EXPECT_EQ(r->ChassisZ[0][5], kSentinel);
   EXPECT_EQ(r->ChHub[0][5], kSentinel.re);
 
   p->Einbau[7] = Box(7);
   p->Chassis[7] = Woofer();
-  EXPECT_EQ(ChassisStep(*p, 7, *r), std::string("Fehler: Chassis 8: ") + kChassisTypText);
+  EXPECT_EQ(ChassisItem(*p, 7, *r), std::string("Fehler: Chassis 8: ") + kChassisTypText);
 }
 
-TEST_F(ChassisStepTest, MeasuredResponseIsReferredToTheMeasuringCondition) {
+TEST_F(ChassisItemTest, MeasuredResponseIsReferredToTheMeasuringCondition) {
   // A vented box whose response was measured on the standard baffle in a
   // 200 litre box: the correction is the measured pressure over the
   // simulation under that condition, seen through the measuring baffle, and
@@ -406,7 +407,7 @@ TEST_F(ChassisStepTest, MeasuredResponseIsReferredToTheMeasuringCondition) {
   c.seo = 0.03;
   SetCurve(c.FgangAF, c.FgangA, {{10, 84}, {30000, 84}});
   SetCurve(c.FgangAPF, c.FgangAP, {{10, 0.3}, {30000, 0.3}});
-  ASSERT_EQ(ChassisStep(*p, 0, *r), "OK");
+  ASSERT_EQ(ChassisItem(*p, 0, *r), "OK");
 
   TEinbau measuring = p->Einbau[0];
   MeasurementEnclosure(measuring, 2);
@@ -428,14 +429,14 @@ TEST_F(ChassisStepTest, MeasuredResponseIsReferredToTheMeasuringCondition) {
   }
 }
 
-TEST_F(ChassisStepTest, MeasuredOnlyChassisTakesTheMeasurement) {
+TEST_F(ChassisItemTest, MeasuredOnlyChassisTakesTheMeasurement) {
   // Front pressure 1 before correction: the result is the measured response
   // divided by the measuring baffle's on-axis factor.
   p->Chassis[0] = MeasuredOnlyChassis();
   p->Einbau[0] = Box(0);
   p->Chassis[0].fgang_which = 1;  // infinite baffle
   const TChassis& c = p->Chassis[0];
-  ASSERT_EQ(ChassisStep(*p, 0, *r), "OK");
+  ASSERT_EQ(ChassisItem(*p, 0, *r), "OK");
   auto baffle = MeasuringBaffle(0);
   for (int j = 0; j < GridSize(); ++j) {
     const double f = p->freq[j];
@@ -451,13 +452,13 @@ TEST_F(ChassisStepTest, MeasuredOnlyChassisTakesTheMeasurement) {
   }
 }
 
-TEST_F(ChassisStepTest, MagnitudeOnlyCorrectionKeepsSimulatedPhase) {
+TEST_F(ChassisItemTest, MagnitudeOnlyCorrectionKeepsSimulatedPhase) {
   TChassis& c = p->Chassis[0];
   c.useFgangA = true;
   c.fgang_which = 1;
   SetCurve(c.FgangAF, c.FgangA, {{10, 80}, {30000, 80}});
   SetCurve(c.FgangAPF, c.FgangAP, {{10, 1.0}, {30000, 1.0}});  // ignored without useFgangAP
-  ASSERT_EQ(ChassisStep(*p, 0, *r), "OK");
+  ASSERT_EQ(ChassisItem(*p, 0, *r), "OK");
   TEinbau measuring = p->Einbau[0];
   MeasurementEnclosure(measuring, 1);
   auto o = std::make_unique<Outputs>();
@@ -473,14 +474,14 @@ TEST_F(ChassisStepTest, MagnitudeOnlyCorrectionKeepsSimulatedPhase) {
   }
 }
 
-TEST_F(ChassisStepTest, LowFrequencySwitchKeepsSimulationStrictlyBelowThreeFc) {
+TEST_F(ChassisItemTest, LowFrequencySwitchKeepsSimulationStrictlyBelowThreeFc) {
   TChassis& c = p->Chassis[0];
   c.useFgangA = c.useFgangA4fs = true;
   c.fgang_which = 1;
   c.derived.fc = 50;
   SetCurve(c.FgangAF, c.FgangA, {{10, 70}, {30000, 70}});
   SetGrid(p->freq, {100, 149.9, 150, 150.1, 1000});
-  ASSERT_EQ(ChassisStep(*p, 0, *r), "OK");
+  ASSERT_EQ(ChassisItem(*p, 0, *r), "OK");
   EXPECT_EQ(r->ChFront[0][0], r->ChFrontSim[0][0]);
   EXPECT_EQ(r->ChFront[0][1], r->ChFrontSim[0][1]);
   for (int j : {2, 3, 4}) {
@@ -489,14 +490,14 @@ TEST_F(ChassisStepTest, LowFrequencySwitchKeepsSimulationStrictlyBelowThreeFc) {
   }
 }
 
-TEST_F(ChassisStepTest, MeasuredImpedanceAboveThreeFcOnly) {
+TEST_F(ChassisItemTest, MeasuredImpedanceAboveThreeFcOnly) {
   TChassis& c = p->Chassis[0];
   c.useFgangI = c.useFgangIP = true;
   c.derived.fc = 50;
   SetCurve(c.FgangIF, c.FgangI, {{10, 20}, {30000, 20}});
   SetCurve(c.FgangIPF, c.FgangIP, {{10, 0.5}, {30000, 0.5}});
   SetGrid(p->freq, {100, 150, 150.1, 1000});
-  ASSERT_EQ(ChassisStep(*p, 0, *r), "OK");
+  ASSERT_EQ(ChassisItem(*p, 0, *r), "OK");
   auto o = std::make_unique<Outputs>();
   ASSERT_EQ(Simulate(c, p->Einbau[0], p->freq, *o), "OK");
   EXPECT_EQ(r->ChassisZ[0][0], o->z[0]);
@@ -509,7 +510,7 @@ TEST_F(ChassisStepTest, MeasuredImpedanceAboveThreeFcOnly) {
   // phase switch only the magnitude is rescaled.
   p->Einbau[0] = Box(0);
   c.useFgangIP = false;
-  ASSERT_EQ(ChassisStep(*p, 0, *r), "OK");
+  ASSERT_EQ(ChassisItem(*p, 0, *r), "OK");
   ASSERT_EQ(Simulate(c, p->Einbau[0], p->freq, *o), "OK");
   for (int j = 0; j < 4; ++j) {
     EXPECT_NEAR(CAbs(r->ChassisZ[0][j]), 20, 1e-12) << j;
@@ -517,14 +518,14 @@ TEST_F(ChassisStepTest, MeasuredImpedanceAboveThreeFcOnly) {
   }
 }
 
-TEST_F(ChassisStepTest, MeasuringBaffleErrorSuppressesCorrection) {
+TEST_F(ChassisItemTest, MeasuringBaffleErrorSuppressesCorrection) {
   TChassis& c = p->Chassis[0];
   c.useFgangA = c.useFgangI = true;
   c.fgang_which = 5;  // the project's own baffle, which is invalid
   p->Schallwand[0].d = -0.1;
   SetCurve(c.FgangAF, c.FgangA, {{10, 70}, {30000, 70}});
   SetCurve(c.FgangIF, c.FgangI, {{10, 20}, {30000, 20}});
-  const std::string text = ChassisStep(*p, 0, *r);
+  const std::string text = ChassisItem(*p, 0, *r);
   EXPECT_THAT(text, testing::StartsWith("Fehler: Chassis 1: "));
   EXPECT_THAT(text, testing::HasSubstr("Maß d auf Schallwand muss >= 0 sein. "));
   EXPECT_THAT(text, testing::Not(testing::HasSubstr("OK")));

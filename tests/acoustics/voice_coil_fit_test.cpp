@@ -8,7 +8,7 @@
 
 #include "acoustics/chassis_model.h"
 #include "acoustics/enclosure.h"
-#include "calc/result.h"
+#include "model/result.h"
 
 namespace sonvex {
 namespace {

@@ -1,4 +1,5 @@
 #include "calc/whole_box.h"
+#include "calc/baffle_item.h"
 
 #include <gtest/gtest.h>
 

@@ -20,11 +20,12 @@
 #include <vector>
 
 #include "calc/check.h"
-#include "calc/result.h"
 #include "model/file_io.h"
 #include "model/my_ini_file.h"
 #include "model/project.h"
+#include "model/result.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 #include "ui/error_list_window.h"
 #include "ui/folder_dialog.h"
 #include "ui/project_properties_dialog.h"

@@ -21,11 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "model/result.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/active_filter_dialog.h"
 #include "ui/chassis_copy_dialog.h"

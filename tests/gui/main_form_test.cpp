@@ -23,6 +23,7 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/error_list_window.h"
 #include "ui/main_form.h"

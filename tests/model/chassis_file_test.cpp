@@ -1,4 +1,5 @@
 #include "model/chassis_file.h"
+#include "calc/file_load.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "files_test_util.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

@@ -1,4 +1,5 @@
 #include "model/interaction.h"
+#include "support/scripted_interaction.h"
 
 #include <gtest/gtest.h>
 

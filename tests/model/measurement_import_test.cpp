@@ -1,4 +1,5 @@
 #include "model/measurement_import.h"
+#include "support/scripted_interaction.h"
 
 #include <gtest/gtest.h>
 

@@ -12,6 +12,7 @@
 
 #include "files_test_util.h"
 #include "model/interaction.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

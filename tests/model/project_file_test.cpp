@@ -1,4 +1,5 @@
 #include "model/project_file.h"
+#include "calc/file_load.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,12 +12,13 @@
 #include <vector>
 
 #include "acoustics/enclosure.h"
-#include "calc/freq_grid.h"
 #include "files_test_util.h"
 #include "model/chassis_file.h"
+#include "model/freq_grid.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

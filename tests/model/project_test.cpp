@@ -194,5 +194,21 @@ TEST(ChassisCategories, NameTable) {
   for (int i = 21; i < kChassisCategoryCount; ++i) EXPECT_TRUE(kChassisCategoryNames[i].empty()) << i;
 }
 
+// Every loop over the slots in use stops at the slots that can be in use:
+// a damaged count never reaches slot 8 or the seventh amplifier.
+TEST(SlotsInUse, CountsAreHeldInsideTheSlotsThatCanBeInUse) {
+  struct Case {
+    int count, chassis, amps;
+  };
+  for (const Case& c : {Case{-3, 0, 0}, Case{0, 0, 0}, Case{1, 1, 1}, Case{6, 6, 6}, Case{7, 7, 6}, Case{8, 8, 6},
+                        Case{9, 8, 6}, Case{32767, 8, 6}}) {
+    auto p = MakeNewProject();
+    p->nChassis = static_cast<std::int16_t>(c.count);
+    p->nAmps = static_cast<std::int16_t>(c.count);
+    EXPECT_EQ(ChassisInUse(*p), c.chassis) << c.count;
+    EXPECT_EQ(AmpsInUse(*p), c.amps) << c.count;
+  }
+}
+
 }  // namespace
 }  // namespace sonvex

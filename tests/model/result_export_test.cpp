@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
 #include "model/file_io.h"
 #include "model/measurement_import.h"
 #include "model/number_text.h"
+#include "model/result.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

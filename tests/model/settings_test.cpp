@@ -8,6 +8,7 @@
 #include "files_test_util.h"
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
+#include "support/scripted_interaction.h"
 
 namespace sonvex {
 namespace {

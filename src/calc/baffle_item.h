@@ -1,0 +1,15 @@
+#pragma once
+// The calculation item of one chassis's baffle.
+#include <string>
+
+#include "model/project.h"
+#include "model/result.h"
+
+namespace sonvex {
+
+// Item Baffle[c]: the direction table of chassis c on its baffle into
+// r.DirFront[c], and into r.DirRear[c] mirrored when the rear sound leaves
+// opposite to the chassis. Returns "OK" or "Fehler: Chassis n: " + message.
+std::string BaffleItem(const TProjekt& p, int c, TResult& r);
+
+}  // namespace sonvex

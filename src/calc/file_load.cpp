@@ -1,0 +1,92 @@
+#include "calc/file_load.h"
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "acoustics/enclosure.h"
+#include "acoustics/voice_coil_fit.h"
+#include "model/file_io.h"
+#include "model/interaction.h"
+#include "model/my_ini_file.h"
+#include "numeric/constants.h"
+
+namespace sonvex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The version whose chassis carry no voice-coil model.
+constexpr int kVersionWithoutVoiceCoil = 1000;
+
+bool WithoutVoiceCoil(const TMyIniFile& ini) {
+  return ini.ReadInteger("Header", "Version", 0) == kVersionWithoutVoiceCoil;
+}
+
+}  // namespace
+
+TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui) {
+  const TProjectLoad result = ReadProjectFrom(p, ini, settings, ui);
+  if (result != TProjectLoad::WrongVersion && WithoutVoiceCoil(ini)) {
+    for (int c = 0; c < ChassisInUse(p); ++c) DeriveVersion1000Chassis(p.Chassis[static_cast<std::size_t>(c)]);
+  }
+  return result;
+}
+
+TProjectLoad LoadProject(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
+  // Nothing is ever written back, so the file is opened for reading only and
+  // write-protected projects load as well.
+  const TMyIniFile ini(file, true, false, true, &ui);
+  return LoadProjectFrom(p, ini, settings, ui);
+}
+
+TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
+  std::error_code ec;
+  if (!fs::exists(file, ec)) return TProjectLoad::Missing;
+  char first = 1;
+  {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw TFileError("Datei kann nicht geöffnet werden: " + Utf8FromPath(file));
+    in.get(first);
+    if (!in) first = 1;  // an empty file has no first byte
+  }
+  if (first != 0) {
+    ui.ShowMessage(Utf8FromPath(file) + "\r" + std::string(kNotAProjectFileText));
+    NewProject(p);
+    return TProjectLoad::NotProjectFile;
+  }
+  const TProjectLoad result = LoadProject(p, file, settings, ui);
+  for (int c = 0; c < kMaxChassis; ++c) {
+    TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
+    TEinbau& e = p.Einbau[static_cast<std::size_t>(c)];
+    EstimateEnclosureLosses(ch, e);
+    DeriveChassisValues(ch, e, 1e-10);
+  }
+  return result;
+}
+
+bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
+  if (!ReadChassisFrom(c, ini, ui)) return false;
+  if (WithoutVoiceCoil(ini)) DeriveVersion1000Chassis(c);
+  return true;
+}
+
+bool LoadChassisFile(TChassis& c, const fs::path& file, TInteraction& ui) {
+  const TMyIniFile ini(file, true, false, true, &ui);
+  return LoadChassisFrom(c, ini, ui);
+}
+
+void DeriveVersion1000Chassis(TChassis& c) {
+  if (!(c.fs > 0 && c.Re > 0 && c.Qes > 0)) return;
+  auto w = std::make_unique<TChassis>(c);
+  w->derived.Rms = w->Re * w->Qms / w->Qes;
+  w->derived.Cms = w->Qes / (2 * kPi * w->fs * w->Re);
+  w->derived.Lms = w->Re / (2 * kPi * w->fs * w->Qes);
+  std::string memo;
+  FitVoiceCoil(*w, memo);  // without enough impedance points only the lists get sorted
+  c = *w;
+}
+
+}  // namespace sonvex

@@ -1,0 +1,288 @@
+#include "calc/grading.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace sonvex {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+double Q15(double x) { return 3.0 * std::pow(std::abs(x), 1.5); }
+double WeightU(double f) { return (f / (f + 100)) * (f / (f + 100)); }
+double WeightG(double f) { return f * f * f / (f * f * f + 8e6) * 6.4e7 / (f * f + 6.4e7); }
+double WeightV(double f) { return std::sqrt(f / (f + 100)) * 20000 / (20000 + f); }
+double WeightUA(double f) { return f * f / (f * f + 16000) * 4.096e12 / (f * f * f + 4.096e12); }
+double WeightUE(double f) { return f / (f + 200) * f * f / (f * f + 16000) * 5.12e11 / (f * f * f + 5.12e11); }
+double WeightUS(double f) { return f * f / (f * f + 22500) * 7.29e11 / (f * f * f + 7.29e11); }
+double WeightUB(double f) { return f * f / (f * f + 900) * 40000 / (f * f + 40000); }
+
+// Mean of value(i) over the grid points with lo <= f <= hi; 0 becomes 1e-20.
+template <typename F>
+double BandMean(const TResult& r, int n, double lo, double hi, F value) {
+  double sum = 0;
+  double count = 0;
+  for (int i = 0; i < n; ++i) {
+    const double f = r.freq[i];
+    if (f < lo || f > hi) continue;
+    sum += value(i);
+    count += 1;
+  }
+  const double m = sum / (count + 1e-20);
+  return m == 0.0 ? 1e-20 : m;
+}
+
+}  // namespace
+
+TOptiParams OptiParamsFromSliders(const TOptiSliders& s) {
+  TOptiParams p;
+  p.Zmin = 8.0 * std::pow(0.5, s.zmin / 4.0);
+  p.e = 1.0 - s.efficiency / 6.0;
+  p.bass = std::pow(10.0, 0.1 * (3 - s.bass));
+  p.treble = std::pow(10.0, 0.1 * (3 - s.treble));
+  return p;
+}
+
+double TargetCurve(double f, double bass, double treble) {
+  const double hp = (f * f + 1) / (f * f - 12 * f + 1088 / (bass + 0.001));
+  const double shelf = (100 * bass + f) / (f + 100);
+  const double high = (treble + 0.01) * (f + 15000) / (f + 15000 * treble);
+  return hp * shelf * high;
+}
+
+TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& prm) {
+  TGrades g{};
+  const int n = std::clamp<int>(r.nFreq, 0, kFreqEntries - 1);
+  const int nAmps = AmpsInUse(p);
+  const int nCh = ChassisInUse(p);
+  const double N = n;
+  if (n == 0) return g;  // no grid, nothing to grade
+
+  std::array<double, kFreqEntries> T{}, P0{}, P2{}, P4{}, D{};
+  for (int i = 0; i < n; ++i) {
+    T[i] = TargetCurve(r.freq[i], prm.bass, prm.treble);
+    P0[i] = CAbs(r.BoxP[i][0]);
+    P2[i] = CAbs(r.BoxP[i][2]);
+    P4[i] = CAbs(r.BoxP[i][4]);
+    D[i] = r.DirIdx[i];
+  }
+  auto pc = [&](int c, int i) { return CAbs(r.ContribFront[c][i][0]); };
+
+  // 1. Impedance grade: fourth-power mean of Zmin / Z per amplifier, the worst amplifier.
+  double I = 0;
+  for (int a = 0; a < nAmps; ++a) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i) sum += std::pow(prm.Zmin / (CAbs(r.AmpZ[a][i]) + 0.001), 4);
+    I = std::max(I, std::pow(sum / (N + 1e-20), 0.25));
+  }
+
+  // 2. Effective impedance: a soft minimum of all impedance magnitudes.
+  double zs = 1e-10;
+  for (int a = 0; a < nAmps; ++a)
+    for (int i = 0; i < n; ++i) zs += std::pow(CAbs(r.AmpZ[a][i]) + 1e-10, -16);
+  const double zeff = std::pow(zs / (N + 1e-20) / std::max(nAmps, 1), -1.0 / 16);
+
+  // 3. Mixed response relative to the target, 4. mean level.
+  double sumGA = 0, sumG = 0;
+  for (int i = 0; i < n; ++i) {
+    const double f = r.freq[i];
+    const double u = WeightU(f);
+    double num = P0[i] * u + P2[i] * 0.33 * u + P4[i] * 0.33 * u;
+    double den = u + 0.33 * u + 0.33 * u;
+    if (D[i] > 0) {
+      num += 2 * u * P0[i] / D[i];
+      den += 2 * u;
+    }
+    const double A = den > 0 ? num / den / T[i] : 0.0;
+    sumGA += WeightG(f) * A / T[i];
+    sumG += WeightG(f);
+  }
+  double L = sumG > 0 ? sumGA / sumG : 0.0;
+
+  // 5. Maximum-voltage measure and overload terms.
+  double d = 0, umin = 999999, ex = 0, rs = 0;
+  std::array<bool, kChassisSlots> small{};
+  for (int c = 0; c < nCh; ++c)
+    for (int o = 0; o < nCh; ++o)
+      if (o != c && p.Chassis[o].Amem > 1.1 * p.Chassis[c].Amem) small[c] = true;
+  for (int i = 0; i < n; ++i) {
+    const double f = r.freq[i];
+    const double U = r.MaxU[i];
+    if (U > 0) {
+      if (f > 40) umin = std::min(umin, U);
+      d += (WeightV(f) / U) * (WeightV(f) / U);
+    } else {
+      d += 1e20;
+    }
+    if (f <= 40) continue;
+    for (int c = 0; c < nCh; ++c) {
+      if (!small[c]) continue;
+      const double uc = r.MaxUExc[c][i];
+      if (3 * umin > uc && uc > 0) ex = std::max(ex, (1.0 / 3 - umin / uc) * (1.0 / 3 - umin / uc) / (umin * umin));
+      if (std::abs(1 - f / (p.Chassis[c].derived.fc + 1e-10)) < 0.25) {
+        const double s = pc(c, i) / (P0[i] + 1e-20);
+        if (s > 0.31) rs = std::max(rs, (s - 0.31) * (s - 0.31));
+      }
+    }
+  }
+  const double X1 = 200 * ex, X2 = 10 * rs, X = X1 + X2;
+  if (d == 0) d = 1e-20;
+  const double M = std::sqrt(N / d);
+  if (L == 0) L = 1e-20;
+
+  // 6. Efficiency grade. A box so efficient that the logarithm falls below
+  // -1 has nothing left to improve: its grade is 0 rather than the power of a
+  // negative number.
+  const double effBase = std::log10(0.12 / zeff / (L * L) / std::sqrt(M / std::sqrt(zeff) + 1e-10)) + 1;
+  const double W = 3 * std::pow(std::max(effBase, 0.0), 1.25);
+
+  // 7. On-axis grade.
+  const double lA = BandMean(r, n, 200, 6000, [&](int i) { return P0[i] / T[i]; });
+  double s1 = 0, s2 = 0;
+  for (int i = 0; i < n; ++i) {
+    const double w = WeightUA(r.freq[i]);
+    s1 += w * Q15(1 - P0[i] / T[i] / lA);
+    s2 += w;
+  }
+  const double GA = 10 * s1 / s2;
+
+  // 8. Power response grade.
+  const double lE = BandMean(r, n, 400, 6000, [&](int i) { return D[i] > 0 ? P0[i] / D[i] / T[i] : 1e20; });
+  s1 = s2 = 0;
+  for (int i = 0; i < n; ++i) {
+    const double w = WeightUE(r.freq[i]);
+    s1 += D[i] > 0 ? w * Q15(1 - P0[i] / T[i] / D[i] / lE) : 1e20;
+    s2 += w;
+  }
+  const double GE = 10 * s1 / s2;
+
+  // 9. 30° grades.
+  auto sideGrade = [&](const std::array<double, kFreqEntries>& P) {
+    const double l = BandMean(r, n, 200, 6000, [&](int i) { return P[i] / T[i]; });
+    double a = 0, b = 0;
+    for (int i = 0; i < n; ++i) {
+      const double w = WeightUS(r.freq[i]);
+      a += w * Q15(1 - P[i] / T[i] / l);
+      b += w;
+    }
+    return 10 * a / b;
+  };
+  const double GL = sideGrade(P2);
+  const double GR = sideGrade(P4);
+
+  // 10. Bass grade. A point without directivity adds 1e20 to S1 and nothing
+  // to S2 (y would divide by zero there).
+  const double lQ = BandMean(r, n, 200, 6000, [&](int i) {
+    if (D[i] <= 0) return 1e20;
+    return (0.25 * P0[i] / D[i] + 0.45 * P0[i] + 0.15 * P2[i] + 0.15 * P4[i]) / T[i];
+  });
+  double S1 = 0, S2 = 0, sumUB = 0;
+  for (int i = 0; i < n; ++i) {
+    const double w = WeightUB(r.freq[i]);
+    sumUB += w;
+    if (D[i] <= 0) {
+      S1 += 1e20;
+      continue;
+    }
+    const double y = 1 - P0[i] / T[i] / D[i] / lQ;
+    S1 += w * y;
+    S2 += w * y * y;
+  }
+  const double GB = 5 * (std::abs(S1) + S2) / sumUB;
+
+  // 11. Frequency response grade.
+  const double F =
+      0.7 * (prm.wA * GA + prm.wE * GE + prm.wL * GL + prm.wR * GR) / (prm.wA + prm.wE + prm.wL + prm.wR + 1e-20) +
+      0.35 * GB;
+
+  // 12. Phase grade: phase agreement of the chassis where they overlap, and
+  // the tilt of the on-axis sum.
+  double sumPh = 0, K = 0;
+  for (int i = 0; i < n; ++i) {
+    const double f = r.freq[i];
+    if (f < 100 || f > 20000) continue;
+    K += 1;
+    int best = -1;
+    double pmax = 0;
+    for (int c = 0; c < nCh; ++c)
+      if (pc(c, i) > pmax) {
+        pmax = pc(c, i);
+        best = c;
+      }
+    if (best < 0) continue;
+    const double argBest = CArg(r.ContribFront[best][i][0]);
+    for (int c = 0; c < nCh; ++c) {
+      double delta = std::abs(CArg(r.ContribFront[c][i][0]) - argBest);
+      if (delta > kPi) delta = 2 * kPi - delta;
+      const double d2 = delta - 0.667 * std::min(delta, 0.16);
+      sumPh += pc(c, i) * (d2 / kPi) / pmax;
+    }
+  }
+  const double P1 = 30 * sumPh / (K + 1e-20);
+  double sumTilt = 0;
+  for (int i = 0; i < n; ++i) {
+    const double xd = CAbs(r.BoxTiltDown[i]);
+    const double xu = CAbs(r.BoxTiltUp[i]);
+    double y = std::abs(xd - xu) / lQ;
+    if (xu < xd) y -= 0.5 * std::min(y, 0.015);
+    sumTilt += y - 0.5 * std::min(y, 0.03);
+  }
+  const double tilt = 100 * sumTilt / (N + 1e-20);
+  const double P = tilt * tilt + 0.025 * P1;
+
+  // 13. Minimum directivity grade.
+  double sumB = 0;
+  K = 0;
+  for (int i = 0; i < n; ++i) {
+    const double f = r.freq[i];
+    if (f < 150) continue;
+    K += 1;
+    const double dreq = (prm.wB / 33 + 0.3) * f / (f + 200) + 1;
+    if (dreq - D[i] > 0) sumB += dreq - D[i];
+    if (f < 250) continue;
+    for (int c = 0; c < nCh; ++c) {
+      if (p.Schallwand[c].direction == 0) continue;
+      const double s = pc(c, i) / (P0[i] + 1e-20) - (0.2 * f + 250) / (f + 250);
+      if (s > 0) sumB += s * s;
+    }
+  }
+  const double B = 200 * sumB / (K + 1e-20);
+
+  // 14. Total grade.
+  double G = ((9 - 5 * prm.e) * (10 * F + P + 1.5 * prm.wB * B + 4 * I) + (5 * prm.e + 1) * 13 * W + 13 * X) / 107;
+  if (I > 1) G += 0.25 * (I * I - 1) / (I + 4);
+
+  g[gImpedance] = I;
+  g[gEfficiency] = W;
+  g[gOverload] = X;
+  g[gExcursion] = X1;
+  g[gResonance] = X2;
+  g[gResponse] = F;
+  g[gPhase] = P;
+  g[gDirectivity] = B;
+  g[gTotal] = G;
+  g[gOnAxis] = GA;
+  g[gPower] = GE;
+  g[gLeft] = GL;
+  g[gRight] = GR;
+  g[gBass] = GB;
+  g[gLevel] = L;
+  g[gMaxVoltage] = M;
+  return g;
+}
+
+std::array<std::string, 5> GradeReportLines(const TGrades& g) {
+  auto line = [](const char* label, double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s = %8.3f", label, v);
+    return std::string(buf);
+  };
+  return {line("Note Impedanz    ", g[gImpedance]), line("Note Wirkungsgrad", g[gEfficiency]),
+          line("Note Frequenzgang", g[gResponse]), line("Note Phase       ", g[gPhase]),
+          line("Note gesamt      ", g[gTotal])};
+}
+
+}  // namespace sonvex

@@ -1,0 +1,71 @@
+#pragma once
+// The grade block: school marks (1 very good, larger worse) that condense the
+// results of the whole loudspeaker for the crossover optimizer.
+#include <array>
+
+#include "model/project.h"
+#include "model/result.h"
+
+namespace sonvex {
+
+// Optimizer parameters held by each calculation thread.
+struct TOptiParams {
+  bool transformer = false;  // grading for an amplifier with output transformer (never switched on)
+  double Zmin = 0;           // smallest impedance the amplifier may see, Ohm
+  double e = 0;              // importance of efficiency, 0..1
+  double bass = 1;           // bass taste factor
+  double treble = 1;         // treble taste factor
+  double wA = 10;            // weight of the on-axis response
+  double wE = 3;             // weight of the power response
+  double wL = 2;             // weight of the response 30° to the left
+  double wR = 2;             // weight of the response 30° to the right
+  double wB = 3;             // weight of the minimum directivity
+
+  bool operator==(const TOptiParams&) const = default;
+};
+
+// Slider positions of the optimizer window and their defaults.
+struct TOptiSliders {
+  int zmin = 5;        // "Verstärker min. Impedanz", 0..8 (0: 8 Ohm, 4: 4 Ohm, 8: 2 Ohm)
+  int efficiency = 3;  // "Wirkungsgrad", 0..6
+  int bass = 3;        // "Hörgeschmack Bass", 0..6
+  int treble = 3;      // "Hörgeschmack Höhen", 0..6
+};
+TOptiParams OptiParamsFromSliders(const TOptiSliders& s);
+// The parameters of the default slider positions.
+inline TOptiParams DefaultOptiParams() { return OptiParamsFromSliders({}); }
+
+// Grade block, twenty values; entries 1, 2, 8, 9 stay 0.
+using TGrades = std::array<double, 20>;
+enum TGradeIndex {
+  gImpedance = 0,     // I
+  gEfficiency = 3,    // W
+  gOverload = 4,      // X = X1 + X2
+  gExcursion = 5,     // X1
+  gResonance = 6,     // X2
+  gResponse = 7,      // F
+  gPhase = 10,        // P
+  gDirectivity = 11,  // B
+  gTotal = 12,        // G
+  gOnAxis = 13,       // GA
+  gPower = 14,        // GE
+  gLeft = 15,         // GL
+  gRight = 16,        // GR
+  gBass = 17,         // GB
+  gLevel = 18,        // L
+  gMaxVoltage = 19,   // M
+};
+
+// The listener's target curve T(f).
+double TargetCurve(double f, double bass, double treble);
+
+// Computes the grade block from a finished result (grid, amplifier
+// impedances, box pressure, directivity, limits, tilt sums, contributions) and
+// the working project (membrane areas, resonance in the box, baffle
+// directions of the chassis in use).
+TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& params);
+
+// The five lines of a grade report, e.g. "Note Impedanz     =    1.234".
+std::array<std::string, 5> GradeReportLines(const TGrades& g);
+
+}  // namespace sonvex

@@ -1,0 +1,127 @@
+#pragma once
+// The chart objects of the main window's pages: how the displayed result
+// becomes curves (UpdateChartSet), how each page arranges its diagrams
+// (PaintChartPage), and the export of every page as a PNG picture for the
+// command-line program. The main window and the export use the same objects.
+#include <QRect>
+#include <QSize>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "charts/chart.h"
+#include "charts/polar.h"
+#include "model/project.h"
+#include "model/result.h"
+
+class QPainter;
+
+namespace sonvex {
+
+// The colour of the energy response on the first page (a brown of its own).
+inline constexpr TColor kEnergyResponseColor = RGBColor(150, 90, 40);
+
+// The pages of the main window, in tab order.
+enum TChartPage : int {
+  kPageFgangImp = 0,  // "F-Gang/Imped."
+  kPagePhase,         // "Phasengang"
+  kPageMaxPegel,      // "max. Pegel"
+  kPageRichtungen,    // "F-Gang Richtungen"
+  kPagePolar,         // "Polarplots"
+  kPageBuendelung,    // "Bündelung"
+  kPageChassis14,     // "Chassis 1-4"
+  kPageChassis58,     // "Chassis 5..8"
+  kPageElektr,        // "F-Gang elektr."
+  kChartPageCount
+};
+
+// The tab caption of a page as created.
+const char* ChartPageCaption(int page);
+// The caption of the first chassis page for a chassis count: "Chassis 1..4"
+// when the second chassis page is shown, otherwise "Chassis".
+const char* ChassisPageCaption(int nChassis);
+// The second chassis page is shown only with more than four chassis.
+inline bool ChassisPage58Visible(int nChassis) { return nChassis > 4; }
+
+// Direction charts, in the order UpdateChartSet fills them.
+enum TDirectionSide : int { kSideUp = 0, kSideLeft, kSideDown, kSideRight };
+
+// Every diagram of the main window. About ten megabytes: keep it on the heap.
+struct TChartSet {
+  std::unique_ptr<TZChart> total;                               // bcFgangImp
+  std::array<std::unique_ptr<TZChart>, 4> directions;           // TDirectionSide
+  std::unique_ptr<TZChart> phase;                               // bcFgangPha
+  std::unique_ptr<TZChart> uChassis;                            // bcUChassis
+  std::unique_ptr<TZChart> maxU;                                // bcFgangUmax
+  std::unique_ptr<TZChart> maxLevel;                            // bcFgangMaxPeg
+  std::unique_ptr<TZChart> directivity;                         // bcFgnagBmass
+  std::array<std::unique_ptr<TZChart>, kChassisSlots> chassis;  // bcFgangChas[0..8]
+  std::unique_ptr<TZPolar> polarH;
+  std::unique_ptr<TZPolar> polarV;
+
+  // The charts that keep reference curves: total, phase, chassis voltage,
+  // maximum voltage, maximum level, directivity and chassis charts 1..8.
+  std::vector<TZChart*> ReferenceCharts() const;
+};
+
+// Creates the charts with their titles, axis kinds and polar labels.
+std::unique_ptr<TChartSet> MakeChartSet();
+
+// The state of the page controls that UpdateChartSet reads.
+struct TChartControls {
+  bool showChassis = true;           // "Frequenzgang Einzelchassis zeigen"
+  bool showImpedance = true;         // "Impedanzgang zeigen"
+  bool showEnergy = true;            // "Energiefrequenzgang zeigen"
+  std::string phaseReference = "0";  // "Bezug auf" ... "cm" "hinter Schallwand"
+  std::array<bool, kMaxChassis> phaseChassis{true, true, true, true, true, true, true, true};
+  bool phaseRear = false;  // "auch rückwärtige Anteile ... zeigen"
+};
+
+// What UpdateChartSet tells the page controls.
+struct TChartUpdateOutcome {
+  std::vector<std::string> messages;  // "Unerwarteter Fehler: UpdateCharts mit " + kind, one per failed kind
+  std::array<std::string, kMaxChassis> phaseCaptions{};
+  std::array<bool, kMaxChassis> phaseVisible{};
+  int polarMax = 0;  // scroll bar maximum: index of the last grid point
+};
+
+// Turns the displayed result into curves of every chart. Each chart kind is
+// filled in its own guarded block; a failing kind is reported and the others
+// are still filled. Unchecks the phase check boxes of chassis the result does
+// not have.
+void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartControls& controls,
+                    TChartUpdateOutcome& outcome);
+
+// Fills both polar plots from the grid point `position` of the result
+// (clamped to the grid).
+void FillPolarPlots(TChartSet& set, const TResult& r, int position);
+// "Frequenz: " + frequency of the grid point (width 5) + " Hz".
+std::string PolarFrequencyLabel(const TResult& r, int position);
+
+// Paints one page's diagrams into `area` (halves and quarters as on screen).
+// Polar plots must have been filled (FillPolarPlots).
+void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& area);
+
+enum class TPictureFormat { Png, Svg };
+
+// Paints one page's diagrams into a picture file of `size` pixels (SVG: the
+// same drawing as vectors), written through a temporary file. `caption` is
+// drawn at the top left when not empty (the polar page names its frequency).
+// Returns false with a German message in `error`.
+bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesystem::path& file, TPictureFormat format,
+                      const std::string& caption, std::string& error);
+
+// Renders every chart page shown for the project (the second chassis page
+// only with more than four chassis) as PNG files of `size` into `dir`
+// (created when missing). The polar page shows the grid point nearest 1 kHz.
+// Needs a QGuiApplication; without any application object one is created for
+// the call (offscreen). Returns false with a German message in `error`.
+bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std::filesystem::path& dir,
+                      std::string& error, TPictureFormat format = TPictureFormat::Png);
+
+// The file name of a page's picture, e.g. "01-fgang-imped.png" (".svg" for SVG).
+std::string ChartPageFileName(int page);
+
+}  // namespace sonvex

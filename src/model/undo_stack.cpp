@@ -1,0 +1,52 @@
+#include "model/undo_stack.h"
+
+#include <utility>
+
+namespace sonvex {
+
+void TUndoStack::Push(const TProjekt& p, const std::string& description) {
+  // The last slot's record is reused for the new snapshot: no allocation once
+  // the stack is full.
+  std::unique_ptr<TProjekt> record = std::move(slots_[kUndoSlots - 1]);
+  for (int i = kUndoSlots - 1; i > 0; --i) {
+    slots_[i] = std::move(slots_[i - 1]);
+    descriptions_[i] = std::move(descriptions_[i - 1]);
+  }
+  if (!record) record = std::make_unique<TProjekt>();
+  *record = p;
+  slots_[0] = std::move(record);
+  // An empty description would mark the slot as empty; every command names itself.
+  descriptions_[0] = description.empty() ? std::string("?") : description;
+}
+
+void TUndoStack::ShiftDown() {
+  std::unique_ptr<TProjekt> record = std::move(slots_[0]);
+  for (int i = 0; i < kUndoSlots - 1; ++i) {
+    slots_[i] = std::move(slots_[i + 1]);
+    descriptions_[i] = std::move(descriptions_[i + 1]);
+  }
+  slots_[kUndoSlots - 1] = std::move(record);  // kept for reuse
+  descriptions_[kUndoSlots - 1].clear();
+}
+
+void TUndoStack::Drop() {
+  if (descriptions_[0].empty()) return;
+  ShiftDown();
+}
+
+bool TUndoStack::Pop(TProjekt& p) {
+  if (descriptions_[0].empty() || !slots_[0]) return false;
+  p = *slots_[0];
+  ShiftDown();
+  return true;
+}
+
+int TUndoStack::Count() const {
+  int n = 0;
+  for (const std::string& d : descriptions_) n += d.empty() ? 0 : 1;
+  return n;
+}
+
+std::string TUndoStack::Caption() const { return "Rückgängig \"" + descriptions_[0] + "\""; }
+
+}  // namespace sonvex

@@ -1,0 +1,57 @@
+#include "optimizer/opti_preconditions.h"
+
+#include "model/interaction.h"
+#include "optimizer/opti_steps.h"
+
+namespace sonvex {
+
+int CountMarkedParts(const TProjekt& p) {
+  int count = 0;
+  for (int a = 0; a < AmpsInUse(p); ++a)
+    for (int s = 0; s < kUsedPartSlots; ++s) {
+      const TWPart& part = p.Verstaerker[a].crossover[s];
+      if (part._bOpti && IsValuePart(part._typ)) ++count;
+    }
+  return count;
+}
+
+namespace {
+int MarkParts(TProjekt& p, bool allKinds) {
+  for (int a = 0; a < AmpsInUse(p); ++a)
+    for (int s = 0; s < kUsedPartSlots; ++s) {
+      TWPart& part = p.Verstaerker[a].crossover[s];
+      if (part._typ == ptR || (allKinds && IsValuePart(part._typ))) part._bOpti = true;
+    }
+  return CountMarkedParts(p);
+}
+}  // namespace
+
+int MarkAllResistors(TProjekt& p) { return MarkParts(p, false); }
+int MarkAllParts(TProjekt& p) { return MarkParts(p, true); }
+
+bool EnsureMarkedParts(TProjekt& p, TInteraction& ui) {
+  while (CountMarkedParts(p) == 0) {
+    const int choice = ui.ChooseButton(kNoMarkedPartsText, kNoMarkedPartsButtons, 3);
+    if (choice == 1) {
+      MarkAllResistors(p);
+    } else if (choice == 2) {
+      MarkAllParts(p);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<std::string> CheckChassisData(const TProjekt& p) {
+  const int n = ChassisInUse(p);
+  for (int c = 0; c < n; ++c) {
+    const TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
+    // Written as "not greater" so that a value that is not a number fails too.
+    if (!(ch.Amem > 0) || !(ch.xlin > 0) || !(ch._PMax > 0))
+      return "Chassis " + std::to_string(c + 1) + ":" + "\r" + std::string(kChassisDataText);
+  }
+  return std::nullopt;
+}
+
+}  // namespace sonvex

@@ -1,0 +1,138 @@
+#include "calc/grading.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "support/test_projects.h"
+
+namespace sonvex {
+namespace {
+
+// A synthetic result on a 20..20000 Hz grid: the box follows `level`·T(f)
+// in every direction (so the directivity ratio is 1), amplifiers see 8 Ohm.
+std::unique_ptr<TResult> FlatResult(const TProjekt& p, int n, const TOptiParams& prm, double wiggle = 0.0) {
+  auto r = std::make_unique<TResult>();
+  r->nFreq = n;
+  for (int i = 0; i < n; ++i) {
+    const double f = 20.0 * std::pow(1000.0, i / (n - 1.0));
+    r->freq[i] = f;
+    const double level = 0.5 * TargetCurve(f, prm.bass, prm.treble) * (1 + wiggle * std::sin(i * 0.7));
+    for (int k = 0; k < kDirections; ++k) r->BoxP[i][k] = {level, 0};
+    r->ContribFront[0][i][0] = {level, 0};
+    r->BoxTiltDown[i] = r->BoxTiltUp[i] = {level, 0};
+    r->DirIdx[i] = 1.0;
+    r->MaxU[i] = 20;
+    for (int a = 0; a < p.nAmps; ++a) r->AmpZ[a][i] = {-8, 0};
+  }
+  return r;
+}
+
+TEST(Grading, ParametersFromTheSliderPositions) {
+  const TOptiParams d = DefaultOptiParams();
+  EXPECT_DOUBLE_EQ(d.Zmin, 8 * std::pow(0.5, 5.0 / 4));
+  EXPECT_DOUBLE_EQ(d.e, 0.5);
+  EXPECT_DOUBLE_EQ(d.bass, 1);
+  EXPECT_DOUBLE_EQ(d.treble, 1);
+  EXPECT_EQ(d.wA + d.wE + d.wL + d.wR + d.wB, 20);
+  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({0, 0, 0, 6}).Zmin, 8);
+  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({4, 0, 0, 6}).Zmin, 4);
+  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).Zmin, 2);
+  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).e, 0);
+  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).bass, std::pow(10.0, 0.3));
+  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).treble, std::pow(10.0, -0.3));
+}
+
+TEST(Grading, TotalFollowsTheDefaultSettingsFormula) {
+  auto p = MakeNewProject();
+  const TOptiParams prm = DefaultOptiParams();
+  const auto r = FlatResult(*p, 126, prm, 0.2);
+  const TGrades g = ComputeGrades(*p, *r, prm);
+  const double I = g[gImpedance];
+  double expected = (6.5 * (10 * g[gResponse] + g[gPhase] + 4.5 * g[gDirectivity] + 4 * I) + 45.5 * g[gEfficiency] +
+                     13 * g[gOverload]) /
+                    107;
+  if (I > 1) expected += 0.25 * (I * I - 1) / (I + 4);
+  EXPECT_NEAR(g[gTotal], expected, 1e-12);
+  for (int unused : {1, 2, 8, 9}) EXPECT_EQ(g[unused], 0);
+  EXPECT_EQ(g[gOverload], 0);  // one chassis: no chassis is small
+  EXPECT_EQ(g[gOverload], g[gExcursion] + g[gResonance]);
+  for (double v : g) EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST(Grading, ImpedanceGrade) {
+  auto p = MakeNewProject();
+  const TOptiParams prm = DefaultOptiParams();
+  // Never below Zmin: a grade below 1.
+  auto r = FlatResult(*p, 100, prm);
+  TGrades g = ComputeGrades(*p, *r, prm);
+  EXPECT_LT(g[gImpedance], 1);
+  const double totalHigh = g[gTotal];
+
+  // Half of Zmin at a quarter of the points, far above elsewhere: about 4^(1/4).
+  for (int i = 0; i < 100; ++i) r->AmpZ[0][i] = {i % 4 == 0 ? prm.Zmin / 2 : 1e6, 0};
+  g = ComputeGrades(*p, *r, prm);
+  EXPECT_NEAR(g[gImpedance], std::sqrt(2.0), 2e-3);
+  const double I = g[gImpedance];
+  const double bonus = 0.25 * (I * I - 1) / (I + 4);
+  EXPECT_NEAR(bonus, 0.046, 5e-4);
+  const double withoutBonus =
+      (6.5 * (10 * g[gResponse] + g[gPhase] + 4.5 * g[gDirectivity] + 4 * I) + 45.5 * g[gEfficiency]) / 107;
+  EXPECT_NEAR(g[gTotal] - withoutBonus, bonus, 1e-12);
+  EXPECT_GT(g[gTotal], totalHigh);
+}
+
+TEST(Grading, FlatterResponseGetsALowerFrequencyResponseGrade) {
+  auto p = MakeNewProject();
+  const TOptiParams prm = DefaultOptiParams();
+  double previous = -1;
+  for (double wiggle : {0.0, 0.1, 0.3, 0.6}) {
+    const auto r = FlatResult(*p, 126, prm, wiggle);
+    const TGrades g = ComputeGrades(*p, *r, prm);
+    EXPECT_GT(g[gResponse], previous) << wiggle;
+    previous = g[gResponse];
+  }
+}
+
+TEST(Grading, PointsWithoutDirectivityAreExpensiveButFinite) {
+  auto p = MakeNewProject();
+  const TOptiParams prm = DefaultOptiParams();
+  auto r = FlatResult(*p, 50, prm);
+  r->DirIdx[10] = 0;
+  const TGrades g = ComputeGrades(*p, *r, prm);
+  for (double v : g) EXPECT_TRUE(std::isfinite(v));
+  EXPECT_GT(g[gBass], 1e10);
+}
+
+TEST(Grading, SmallChassisOverloadAndPhaseTerms) {
+  auto p = testing::MakeTwoWayProject();
+  p->nChassis = 2;
+  p->Chassis[0].derived.fc = 1000;
+  const TOptiParams prm = DefaultOptiParams();
+  auto r = FlatResult(*p, 126, prm);
+  // The tweeter (chassis 1, the small one) reaches its excursion limit just above the
+  // whole box's limit and carries most of the sound near its resonance.
+  for (int i = 0; i < 126; ++i) {
+    r->MaxUExc[0][i] = 25;
+    r->ContribFront[0][i][0] = r->BoxP[i][0];
+    r->ContribFront[1][i][0] = CScale(CPolar(1, 1.0), CAbs(r->BoxP[i][0]));
+  }
+  const TGrades g = ComputeGrades(*p, *r, prm);
+  EXPECT_GT(g[gExcursion], 0);
+  EXPECT_GT(g[gResonance], 0);
+  EXPECT_GT(g[gPhase], 0);
+}
+
+TEST(Grading, ReportLines) {
+  TGrades g{};
+  g[gImpedance] = 1.23456;
+  g[gTotal] = -12.5;
+  const auto lines = GradeReportLines(g);
+  EXPECT_EQ(lines[0], "Note Impedanz     =    1.235");
+  EXPECT_EQ(lines[1], "Note Wirkungsgrad =    0.000");
+  EXPECT_EQ(lines[4], "Note gesamt       =  -12.500");
+}
+
+}  // namespace
+}  // namespace sonvex
