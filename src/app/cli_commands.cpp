@@ -25,6 +25,7 @@
 #include "model/project_file.h"
 #include "model/result_export.h"
 #include "model/settings.h"
+#include "model/user_folders.h"
 
 namespace sonvex {
 
@@ -45,7 +46,8 @@ class TConsoleHost : public TCalcHost {
 };
 
 TSettings LoadCliSettings(const fs::path& dataFolder, TInteraction& ui) {
-  TSettings s = MakeSettings(dataFolder.empty() ? ProgramFolder() : dataFolder);
+  TSettings s =
+      MakeProgramSettings(ProgramFolder(), {}, dataFolder.empty() ? std::nullopt : std::optional<fs::path>(dataFolder));
   LoadSettings(s, &ui);
   return s;
 }
@@ -109,6 +111,23 @@ bool WriteExport(const TResult& r, TExportKind kind, std::optional<int> chassisN
   return WriteTextFile(file, ExportText(r, kind, chassis), err);
 }
 
+// The FRD and ZMA files of the command line; numbers as the user counts.
+bool WriteFrd(const TResult& r, int chassisNr, const fs::path& project, const fs::path& file, std::ostream& err) {
+  if (chassisNr < 0 || chassisNr > r.nChassis) {
+    err << "--export-frd: Chassisnummer muss zwischen 1 und " << r.nChassis << " liegen (0 für die Box).\n";
+    return false;
+  }
+  return WriteTextFile(file, FrdText(r, chassisNr - 1, Utf8FromPath(project.filename())), err);
+}
+
+bool WriteZma(const TResult& r, int ampNr, const fs::path& project, const fs::path& file, std::ostream& err) {
+  if (ampNr < 1 || ampNr > r.nAmps) {
+    err << "--export-zma: Verstärkernummer muss zwischen 1 und " << r.nAmps << " liegen.\n";
+    return false;
+  }
+  return WriteTextFile(file, ZmaText(r, ampNr - 1, Utf8FromPath(project.filename())), err);
+}
+
 }  // namespace
 
 fs::path ProgramFolder() {
@@ -163,9 +182,13 @@ int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) 
   if (!o.exportChassis.empty())
     written &= WriteExport(r, TExportKind::Chassis, o.exportChassisNr, o.exportChassis, err);
   if (!o.exportSignal.empty()) written &= WriteExport(r, TExportKind::Signal, o.exportSignalNr, o.exportSignal, err);
-  if (!o.pngFolder.empty()) {
+  if (o.exportFrdNr && !o.exportFrd.empty()) written &= WriteFrd(r, *o.exportFrdNr, o.project, o.exportFrd, err);
+  if (o.exportZmaNr && !o.exportZma.empty()) written &= WriteZma(r, *o.exportZmaNr, o.project, o.exportZma, err);
+  for (const auto& [folder, format] :
+       {std::pair{o.pngFolder, TPictureFormat::Png}, {o.svgFolder, TPictureFormat::Svg}}) {
+    if (folder.empty()) continue;
     std::string error;
-    if (!RenderChartPages(*p, r, QSize(o.pngWidth, o.pngHeight), o.pngFolder, error)) {
+    if (!RenderChartPages(*p, r, QSize(o.pngWidth, o.pngHeight), folder, error, format)) {
       err << error << "\n";
       written = false;
     }

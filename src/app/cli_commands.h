@@ -23,7 +23,12 @@ struct TCalcOptions {
   std::filesystem::path exportChassis;
   std::optional<int> exportSignalNr;  // --export-signal N (1-based)
   std::filesystem::path exportSignal;
+  std::optional<int> exportFrdNr;  // --export-frd N (1-based chassis, 0 the box)
+  std::filesystem::path exportFrd;
+  std::optional<int> exportZmaNr;  // --export-zma A (1-based amplifier)
+  std::filesystem::path exportZma;
   std::filesystem::path pngFolder;  // --png: every chart page as PNG
+  std::filesystem::path svgFolder;  // --svg: every chart page as SVG
   int pngWidth = 1200, pngHeight = 800;
   bool timing = false;  // --timing: time of each item and the total
 };

@@ -31,7 +31,15 @@ int main(int argc, char** argv) {
   auto* exportSignalOpt =
       calcCmd->add_option("--export-signal", exportSignal, "Export: elektrisches Signal an Chassis N in DATEI")
           ->type_name("N DATEI");
+  std::pair<int, std::string> exportFrd, exportZma;
+  auto* exportFrdOpt = calcCmd
+                           ->add_option("--export-frd", exportFrd,
+                                        "FRD-Datei: Frequenzgang von Chassis N auf Achse (0: die ganze Box) in DATEI")
+                           ->type_name("N DATEI");
+  auto* exportZmaOpt = calcCmd->add_option("--export-zma", exportZma, "ZMA-Datei: Impedanz an Verstärker A in DATEI")
+                           ->type_name("A DATEI");
   calcCmd->add_option("--png", calc.pngFolder, "alle Diagrammseiten als PNG in dieses Verzeichnis");
+  calcCmd->add_option("--svg", calc.svgFolder, "alle Diagrammseiten als SVG in dieses Verzeichnis");
   calcCmd->add_option("--size", size, "Bildgröße der PNG-Seiten, BxH")->capture_default_str();
   calcCmd->add_flag("--timing", calc.timing, "Rechenzeit jedes Schritts und gesamt ausgeben");
 
@@ -96,6 +104,14 @@ int main(int argc, char** argv) {
     if (exportSignalOpt->count() > 0) {
       calc.exportSignalNr = exportSignal.first;
       calc.exportSignal = exportSignal.second;
+    }
+    if (exportFrdOpt->count() > 0) {
+      calc.exportFrdNr = exportFrd.first;
+      calc.exportFrd = exportFrd.second;
+    }
+    if (exportZmaOpt->count() > 0) {
+      calc.exportZmaNr = exportZma.first;
+      calc.exportZma = exportZma.second;
     }
     const auto x = size.find('x');
     try {

@@ -3,14 +3,19 @@
 // named by the first argument (else Default.ZPJ of the project folder) and
 // runs the event loop.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <QTranslator>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 
 #include "model/file_io.h"
 #include "model/settings.h"
+#include "model/user_folders.h"
 #include "ui/main_form.h"
 #include "ui/qt_interaction.h"
 
@@ -18,10 +23,20 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("SONVEX"));
 
+  // The program speaks German: so do Qt's own file, folder, colour and
+  // message dialogs (Debian package qt6-translations-l10n). Without the
+  // translation files they stay English; nothing else changes.
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
+
   // Qt has taken its own options out of the argument list.
   const QStringList args = QApplication::arguments();
   std::optional<std::filesystem::path> dataFolder;
   std::optional<std::filesystem::path> project;
+  std::optional<int> pauseMs;
   for (qsizetype i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == QStringLiteral("--data")) {
@@ -32,24 +47,43 @@ int main(int argc, char** argv) {
       dataFolder = sonvex::PathFromUtf8(args[++i].toStdString());
     } else if (a.startsWith(QStringLiteral("--data="))) {
       dataFolder = sonvex::PathFromUtf8(a.mid(7).toStdString());
+    } else if (a == QStringLiteral("--pause")) {
+      // The pause after each calculation step for this run only.
+      bool ok = false;
+      const int ms = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
+      if (!ok || ms < 0 || ms > sonvex::kMaxCalcPauseMs) {
+        std::cerr << "--pause braucht eine Zahl von 0 bis " << sonvex::kMaxCalcPauseMs << " (Millisekunden).\n";
+        return 2;
+      }
+      pauseMs = ms;
+      ++i;
     } else if (!project) {
       project = sonvex::PathFromUtf8(a.toStdString());
     }
   }
 
   const std::filesystem::path programFile = sonvex::PathFromUtf8(QApplication::applicationFilePath().toStdString());
-  std::filesystem::path programFolder =
-      dataFolder ? *dataFolder : sonvex::PathFromUtf8(QApplication::applicationDirPath().toStdString());
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(programFolder, ec);
-  if (!ec) programFolder = absolute;
+  const std::filesystem::path programFolder = sonvex::PathFromUtf8(QApplication::applicationDirPath().toStdString());
+  if (dataFolder) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(*dataFolder, ec);
+    if (!ec) dataFolder = absolute;
+  }
 
   sonvex::TQtInteraction ui;
-  sonvex::TSettings settings = sonvex::MakeSettings(programFolder, programFile);
+  // The program folder, or the user's folders when it is not writable.
+  sonvex::TSettings settings = sonvex::MakeProgramSettings(programFolder, programFile, dataFolder);
   sonvex::LoadSettings(settings, &ui);
+
+  // A named project that does not exist gives way to Default.ZPJ; say so.
+  std::error_code existsError;
+  if (project && !project->empty() && !std::filesystem::exists(*project, existsError))
+    std::cerr << "Projektdatei nicht gefunden: " << sonvex::Utf8FromPath(*project)
+              << " (es wird Default.ZPJ geladen)\n";
 
   sonvex::TMainFormOptions options;
   options.startFile = project;
+  options.calcPause = std::chrono::milliseconds(pauseMs ? *pauseMs : settings.calcPauseMs);
   sonvex::TMainForm form(settings, ui, options);
   ui.SetParent(&form);
   form.show();

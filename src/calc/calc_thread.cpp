@@ -142,6 +142,11 @@ void TCalcThread::ComputeUntilDone() {
   idleCv_.notify_all();
 }
 
+void TCalcThread::SetPause(std::chrono::milliseconds pause) {
+  std::lock_guard lock(mutex_);
+  pause_ = pause;
+}
+
 void TCalcThread::Execute() {
   LowerThreadPriority();
   {
@@ -157,10 +162,8 @@ void TCalcThread::Execute() {
     if (Pass() == TPassOutcome::StepRan) {
       // The pause after a step; only termination cuts it short (a request
       // that arrives meanwhile is picked up by the next pass).
-      if (pause_.count() > 0) {
-        std::unique_lock lock(mutex_);
-        wake_.wait_for(lock, pause_, [this] { return terminate_; });
-      }
+      std::unique_lock lock(mutex_);
+      if (pause_.count() > 0) wake_.wait_for(lock, pause_, [this] { return terminate_; });
       continue;
     }
     // Finished: become idle unless a request arrived while finishing.

@@ -66,6 +66,8 @@ class TCalcThread {
   void StartFullCalc(const TProjekt& p);
   // True while the thread has finished its last calculation and waits.
   bool IsIdle() const;
+  // Changes the pause after each step; the next pause uses it.
+  void SetPause(std::chrono::milliseconds pause);
   // Blocks until the thread is idle (or `timeout` passes; then false).
   bool WaitIdle(std::chrono::milliseconds timeout = std::chrono::hours(24)) const;
 
@@ -103,7 +105,7 @@ class TCalcThread {
 
   TCalcHost* host_;
   const bool silent_;
-  const std::chrono::milliseconds pause_;
+  std::chrono::milliseconds pause_;  // guarded by mutex_
 
   mutable std::mutex mutex_;
   mutable std::condition_variable wake_;    // requests and termination

@@ -1,10 +1,12 @@
 #include "charts/chart_pages.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -110,9 +112,11 @@ void FillTotal(TChartSet& set, const TProjekt& p, const TResult& r, const TChart
                p.ColorSetAmps.at(static_cast<std::size_t>(a + 1)), controls.showImpedance, true);
       FillCurve(chart, k, r, [&](std::size_t i) { return CAbs(r.AmpZ.at(static_cast<std::size_t>(a))[i]); });
     }
-    // The energy response has no colour of its own in the display options:
-    // it takes the amplifiers' total colour.
-    SetCurve(chart, 25, "Energiefrequenzgang", p.ColorSetAmps[0], controls.showEnergy);
+    // The energy response has no colour in the display options; the unused
+    // total colour of the amplifiers is the dark red of amplifier 1's
+    // impedance (and of a three-way's tweeter), so it gets a brown that no
+    // default chassis, amplifier or direction colour uses.
+    SetCurve(chart, 25, "Energiefrequenzgang", kEnergyResponseColor, controls.showEnergy);
     FillCurve(chart, 25, r, [&](std::size_t i) {
       return 20.0 * std::log10(CAbs(r.BoxP[i][0]) / (1e-10 + r.DirIdx[i]) + 1e-50) + 112.0;
     });
@@ -465,8 +469,56 @@ void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& ar
   }
 }
 
+bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesystem::path& file, TPictureFormat format,
+                      const std::string& caption, std::string& error) {
+  error.clear();
+  const auto paint = [&](QPainter& painter) {
+    painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+    PaintChartPage(set, page, painter, QRect(QPoint(0, 0), size));
+    if (!caption.empty()) {
+      painter.setPen(Qt::black);
+      painter.drawText(QPoint(8, painter.fontMetrics().ascent() + 4), QString::fromStdString(caption));
+    }
+  };
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  bool painted = false;
+  if (format == TPictureFormat::Svg) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QString::fromUtf8(ChartPageCaption(page)));
+    svg.setDescription(QStringLiteral("Sonvex"));
+    QPainter painter;
+    painted = painter.begin(&svg);
+    if (painted) {
+      paint(painter);
+      painted = painter.end();
+    }
+  } else {
+    QImage image(size, QImage::Format_RGB32);
+    {
+      QPainter painter(&image);
+      paint(painter);
+    }
+    painted = image.save(&buffer, "PNG");
+  }
+  if (!painted) {
+    error = "Diagramm kann nicht gezeichnet werden: " + Utf8FromPath(file);
+    return false;
+  }
+  try {
+    WriteFileAtomically(file, std::string(buffer.data().constData(), static_cast<std::size_t>(buffer.data().size())));
+  } catch (const std::exception&) {
+    error = "Datei kann nicht geschrieben werden: " + Utf8FromPath(file);
+    return false;
+  }
+  return true;
+}
+
 bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std::filesystem::path& dir,
-                      std::string& error) {
+                      std::string& error, TPictureFormat format) {
   error.clear();
   if (size.width() < 1 || size.height() < 1 || size.width() > 20000 || size.height() > 20000) {
     error = "Ungültige Bildgröße.";
@@ -510,25 +562,14 @@ bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std
   }
   FillPolarPlots(*set, r, polarPos);
 
+  const std::string polarCaption = PolarFrequencyLabel(r, polarPos);
   for (int page = 0; page < kChartPageCount; ++page) {
     if (page == kPageChassis58 && !ChassisPage58Visible(p.nChassis)) continue;
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-      QPainter painter(&image);
-      PaintChartPage(*set, page, painter, QRect(QPoint(0, 0), size));
-      // The picture has no scroll bar: it names the frequency of the polar plots.
-      if (page == kPagePolar) {
-        painter.setPen(Qt::black);
-        painter.drawText(QPoint(8, painter.fontMetrics().ascent() + 4),
-                         QString::fromStdString(PolarFrequencyLabel(r, polarPos)));
-      }
-    }
-    const std::filesystem::path file = dir / ChartPageFileName(page);
-    if (!image.save(QString::fromStdString(Utf8FromPath(file)), "PNG")) {
-      error = "Datei kann nicht geschrieben werden: " + Utf8FromPath(file);
+    std::filesystem::path file = dir / ChartPageFileName(page);
+    if (format == TPictureFormat::Svg) file.replace_extension(".svg");
+    // The picture has no scroll bar: it names the frequency of the polar plots.
+    if (!SaveChartPicture(*set, page, size, file, format, page == kPagePolar ? polarCaption : std::string(), error))
       return false;
-    }
   }
   return true;
 }

@@ -20,6 +20,9 @@ class QPainter;
 
 namespace sonvex {
 
+// The colour of the energy response on the first page (a brown of its own).
+inline constexpr TColor kEnergyResponseColor = RGBColor(150, 90, 40);
+
 // The pages of the main window, in tab order.
 enum TChartPage : int {
   kPageFgangImp = 0,  // "F-Gang/Imped."
@@ -101,15 +104,24 @@ std::string PolarFrequencyLabel(const TResult& r, int position);
 // Polar plots must have been filled (FillPolarPlots).
 void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& area);
 
+enum class TPictureFormat { Png, Svg };
+
+// Paints one page's diagrams into a picture file of `size` pixels (SVG: the
+// same drawing as vectors), written through a temporary file. `caption` is
+// drawn at the top left when not empty (the polar page names its frequency).
+// Returns false with a German message in `error`.
+bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesystem::path& file, TPictureFormat format,
+                      const std::string& caption, std::string& error);
+
 // Renders every chart page shown for the project (the second chassis page
 // only with more than four chassis) as PNG files of `size` into `dir`
 // (created when missing). The polar page shows the grid point nearest 1 kHz.
 // Needs a QGuiApplication; without any application object one is created for
 // the call (offscreen). Returns false with a German message in `error`.
 bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std::filesystem::path& dir,
-                      std::string& error);
+                      std::string& error, TPictureFormat format = TPictureFormat::Png);
 
-// The file name of a page's picture, e.g. "01-fgang-imped.png".
+// The file name of a page's picture, e.g. "01-fgang-imped.png" (".svg" for SVG).
 std::string ChartPageFileName(int page);
 
 }  // namespace sonvex

@@ -83,4 +83,12 @@ void SwapChassis(TProjekt& p, int slotA, int slotB, bool withEinbau, bool withSc
   if (withSchallwand) std::swap(p.Schallwand[slotA], p.Schallwand[slotB]);
 }
 
+void CopyChassis(TProjekt& p, int from, int to, bool withEinbau, bool withSchallwand) {
+  if (from < 0 || to < 0 || from >= kChassisSlots || to >= kChassisSlots || from == to) return;
+  p.Chassis[to] = p.Chassis[from];
+  p.Schallwand[to].d = p.Schallwand[from].d;
+  if (withEinbau) p.Einbau[to] = p.Einbau[from];
+  if (withSchallwand) p.Schallwand[to] = p.Schallwand[from];
+}
+
 }  // namespace sonvex

@@ -206,5 +206,10 @@ std::unique_ptr<TProjekt> MakeNewProject();
 // Exchanges the chassis records of two slots, and optionally their enclosure
 // and baffle records. Crossovers are not touched. Slots outside 0..8 are ignored.
 void SwapChassis(TProjekt& p, int slotA, int slotB, bool withEinbau = true, bool withSchallwand = true);
+// Copies the chassis record of slot `from` onto slot `to`, together with the
+// outlet diameter `d` of its baffle record (always: it belongs to the
+// chassis), and optionally the whole enclosure and baffle records.
+// Crossovers are not touched. Slots outside 0..8 are ignored.
+void CopyChassis(TProjekt& p, int from, int to, bool withEinbau, bool withSchallwand);
 
 }  // namespace sonvex

@@ -1,7 +1,10 @@
 #include "model/result_export.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <numbers>
 
 #include "model/file_io.h"
 #include "model/number_text.h"
@@ -79,6 +82,73 @@ std::string ExportText(const TResult& r, TExportKind kind, int chassis) {
     out += kCrLf;
   }
   return out;
+}
+
+namespace {
+
+// A number with a decimal point whatever the locale, `decimals` places.
+void AppendFixed(std::string& out, double x, int decimals) {
+  std::array<char, 64> buf{};
+  const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, decimals);
+  out.append(buf.data(), res.ec == std::errc() ? res.ptr : buf.data());
+}
+
+std::string CurveText(const TResult& r, const std::string& header, const auto& valueAt, bool pressure) {
+  std::string out = header;
+  for (int i = 0; i < kFreqEntries && r.freq[i] > 0; ++i) {
+    const TComplex s = valueAt(i);
+    const double magnitude = pressure ? LevelDb(s, true) : CAbs(s);
+    // The full four-quadrant angle: a purely imaginary value is +-90 degrees
+    // here, as the programs that read these files expect.
+    // (Adding 0 turns a negative zero into a plain 0.)
+    const double phase = std::atan2(s.im, s.re) * (180.0 / std::numbers::pi) + 0.0;
+    // A point that cannot be written as a number is left out: other
+    // programs stop reading at a "nan" or "inf".
+    if (!std::isfinite(magnitude) || !std::isfinite(phase)) continue;
+    AppendFixed(out, r.freq[i], 4);
+    out += ' ';
+    AppendFixed(out, magnitude, 4);
+    out += ' ';
+    AppendFixed(out, phase, 3);
+    out += kCrLf;
+  }
+  return out;
+}
+
+std::string CommentLine(std::string_view text) {
+  std::string line = "* ";
+  line += text;
+  line += kCrLf;
+  return line;
+}
+
+}  // namespace
+
+std::string FrdText(const TResult& r, int chassis, std::string_view projectName) {
+  const bool box = chassis < 0;
+  const int c = std::clamp(chassis, 0, kChassisSlots - 1);
+  std::string header = CommentLine(std::string("Sonvex-Projekt: ") + std::string(projectName));
+  header += CommentLine(box ? "Gesamtfrequenzgang der Box auf Achse"
+                            : "Frequenzgang Chassis " + std::to_string(c + 1) + " (" + r.ChassisName[c].Str() +
+                                  ") auf Achse mit Weiche, Schallwand und Gehäuse");
+  header += CommentLine("Frequenz[Hz] Pegel[dB SPL, 2,83V/1m] Phase[Grad]");
+  return CurveText(
+      r, header, [&](int i) { return ExportValue(r, box ? TExportKind::Box : TExportKind::Chassis, c, i); }, true);
+}
+
+std::string ZmaText(const TResult& r, int amp, std::string_view projectName) {
+  const int a = std::clamp(amp, 0, kMaxAmps - 1);
+  std::string header = CommentLine(std::string("Sonvex-Projekt: ") + std::string(projectName));
+  header += CommentLine("Impedanz an Verstärker " + std::to_string(a + 1));
+  header += CommentLine("Frequenz[Hz] Betrag[Ohm] Phase[Grad]");
+  // The solver's sign conventions make AmpZ the negative of the impedance
+  // the amplifier sees; the file holds the impedance itself.
+  return CurveText(
+      r, header,
+      [&](int i) {
+        return TComplex{-r.AmpZ[a][i].re, -r.AmpZ[a][i].im};
+      },
+      false);
 }
 
 std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInteraction& ui) {

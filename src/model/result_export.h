@@ -31,6 +31,17 @@ std::string ExportTitle(TExportKind kind, int chassis);
 // `chassis` is ignored for the box export.
 std::string ExportText(const TResult& r, TExportKind kind, int chassis);
 
+// Curves in the plain form that measurement and crossover design programs
+// read: comment lines beginning with "*" (naming `projectName` and the
+// curve), then "frequency magnitude phase" per grid point, separated by
+// blanks, with a decimal point, phase in degrees, lines ended by CR LF.
+// FRD: the on-axis sound pressure in dB SPL at 2.83 V and 1 m of chassis slot
+// `chassis` (0-based) with crossover, baffle and enclosure, or of the whole
+// box when `chassis` is negative. ZMA: the impedance in Ohm that amplifier
+// `amp` (0-based) sees.
+std::string FrdText(const TResult& r, int chassis, std::string_view projectName);
+std::string ZmaText(const TResult& r, int amp, std::string_view projectName);
+
 // The chassis an export is made for: with two or more chassis in the result
 // the user is asked ("Abbruch" gives no value); with one chassis it is slot 0.
 // The signal export of a chassis that no amplifier drives shows

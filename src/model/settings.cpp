@@ -1,5 +1,6 @@
 #include "model/settings.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -49,7 +50,7 @@ TSettings MakeSettings(const fs::path& programFolder, const fs::path& programFil
 }
 
 void SetDefaultFolders(TSettings& s) {
-  s.settingsFile = s.programFolder / PathFromUtf8(kSettingsFileName);
+  s.settingsFile = (s.settingsFolder.empty() ? s.programFolder : s.settingsFolder) / PathFromUtf8(kSettingsFileName);
   for (const TFolderKey& f : kFolderKeys) s.*(f.folder) = WithTrailingSeparator(s.programFolder / PathFromUtf8(f.key));
 }
 
@@ -98,6 +99,10 @@ void WriteDisplayOptions(TMyIniFile& ini, std::string_view sec, const TDisplayOp
   DisplayOptionKeys(io, o, withSmoothing);
 }
 
+std::int32_t ClampCalcPause(long long ms) {
+  return static_cast<std::int32_t>(std::clamp<long long>(ms, 0, kMaxCalcPauseMs));
+}
+
 void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini) {
   s.useStoredFolders = ini.ReadBool(kFolders, "Verzeichnisvorgaben", false);
   if (s.useStoredFolders) {
@@ -119,6 +124,7 @@ void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini) {
   const auto tbweDefault = static_cast<std::int32_t>((tbwe / 1000) * 1000 + 500 + (tbwe % 100));
   s.TBWEopti = ini.ReadInteger(kOptionen, "TBWEopti", tbweDefault);
   s.WEsize = ini.ReadInteger(kOptionen, "WEsize", 2);
+  s.calcPauseMs = ClampCalcPause(ini.ReadInteger(kOptionen, "Rechenpause", kDefaultCalcPauseMs));
   s.UseOption = ini.ReadBool(kOption, "UseOption", false);
   if (s.UseOption) ReadDisplayOptions(ini, kOption, s.displayDefaults);
 }
@@ -152,6 +158,8 @@ void SaveSettings(TSettings& s, TInteraction* ui) {
   }
   ini.WriteInteger(kOptionen, "TBWEopti", s.TBWEopti);
   ini.WriteInteger(kOptionen, "WEsize", s.WEsize);
+  s.calcPauseMs = ClampCalcPause(s.calcPauseMs);
+  ini.WriteInteger(kOptionen, "Rechenpause", s.calcPauseMs);
   ini.UpdateFile();
 }
 

@@ -16,11 +16,16 @@ class TMyIniFile;
 
 inline constexpr std::string_view kSettingsFileName = "Sonvex.ini";
 inline constexpr std::int32_t kDefaultTBWE = 424231;
+// The pause of the desktop program's calculation thread after each step: it
+// keeps slow machines responsive while a recalculation runs.
+inline constexpr std::int32_t kDefaultCalcPauseMs = 650;
+inline constexpr std::int32_t kMaxCalcPauseMs = 2000;
 
 struct TSettings {
   std::filesystem::path programFile;    // the running program
   std::filesystem::path programFolder;  // its folder (or the data folder given on the command line)
-  std::filesystem::path settingsFile;   // programFolder / "Sonvex.ini"
+  std::filesystem::path settingsFolder;  // where "Sonvex.ini" lives; the program folder when empty
+  std::filesystem::path settingsFile;    // settingsFolder (or programFolder) / "Sonvex.ini"
   // Folders, each ending with a path separator.
   std::filesystem::path chassisFolder;       // "Chassis"
   std::filesystem::path projectFolder;       // "Projekte"
@@ -32,6 +37,7 @@ struct TSettings {
   std::int32_t TBWEopti = 424531;            // mouse action map of the crossover editor
   std::int32_t WEsize = 2;                   // drawing size of the crossover editor
   bool UseOption = false;                    // every loaded project takes over displayDefaults
+  std::int32_t calcPauseMs = kDefaultCalcPauseMs;  // "Rechenpause", 0..2000 ms
   TDisplayOptions displayDefaults;
 };
 
@@ -63,6 +69,8 @@ void SaveSettings(TSettings& s, TInteraction* ui);
 // display defaults, also when the file then cannot be written (TFileError,
 // as SaveSettings throws it).
 void SaveDisplayDefaults(TSettings& s, bool use, const TDisplayOptions& o, TInteraction* ui);
+// A calculation pause held within 0..2000 ms.
+std::int32_t ClampCalcPause(long long ms);
 
 // A folder as the settings keep it: ending with a separator; an empty folder
 // becomes a single separator.

@@ -75,8 +75,12 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
     if (textWidth) {
       lines += std::max(1, (textWidth(line) + memoWidth - 1) / std::max(memoWidth, 1));
     } else {
+      // n wrapped lines are (n - 1) line spacings plus one font height high;
+      // the font height can exceed the spacing, so dividing the whole height
+      // by the spacing would count every line twice.
       const QRect r = memoMetrics.boundingRect(QRect(0, 0, memoWidth, 1 << 20), Qt::TextWordWrap, line);
-      lines += std::max(1, (r.height() + memoMetrics.lineSpacing() - 1) / memoMetrics.lineSpacing());
+      const int spacing = std::max(1, memoMetrics.lineSpacing());
+      lines += 1 + std::max(0, (r.height() - memoMetrics.height() + spacing / 2) / spacing);
     }
   }
   layout_ = ChoiceLayout(count, widest, lines);

@@ -1,6 +1,8 @@
 #include "ui/error_list_window.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -21,6 +23,11 @@ void TFormRechnen::ShowReport(const TStatusReport& report) {
   errorCount_ = report.errors;
   errMemo_->clear();
   for (const std::string& line : report.lines) errMemo_->appendPlainText(QString::fromStdString(line));
+  // Appending leaves the cursor at the end of the last line, which scrolls a
+  // long line to its end: show the beginning of every line instead.
+  errMemo_->moveCursor(QTextCursor::Start);
+  errMemo_->horizontalScrollBar()->setValue(0);
+  errMemo_->verticalScrollBar()->setValue(0);
 }
 
 QStringList TFormRechnen::Lines() const {

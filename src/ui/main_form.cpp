@@ -23,18 +23,23 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "calc/file_load.h"
 #include "model/captions.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
+#include "model/number_text.h"
 #include "model/project_file.h"
+#include "ui/active_filter_dialog.h"
 #include "ui/calc_host.h"
 #include "ui/calc_utils_form.h"
+#include "ui/chassis_copy_dialog.h"
 #include "ui/chassis_editor.h"
 #include "ui/display_options_dialog.h"
 #include "ui/error_list_window.h"
@@ -151,6 +156,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   callbacks.statusReport = [this](const TCalcStruct& s, const TResult& r) { CalcStatusReport(s, r); };
   callbacks.handBack = [this](const TResult& r, const TGrades& g) { CalcHandBack(r, g); };
   host_ = std::make_unique<TUiCalcHost>(this, std::move(callbacks));
+  calcPause_ = options.calcPause;
   calc_ = std::make_unique<TCalcThread>(host_.get(), false, options.calcPause);
   calc_->Start();
   RequestCalc();
@@ -268,6 +274,12 @@ void TMainForm::BuildMenus() {
   addItem(datei, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
   addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveProjectClick(); });
   addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", [this] { ExportClick(); });
+  QAction* saveChart = addItem(datei, "actSaveChart", "Diagramm speichern ...", nullptr, [this] { SaveChartClick(); });
+  // The chart pages offer it in their context menu as well.
+  for (QWidget* box : paintBoxes_) {
+    box->setContextMenuPolicy(Qt::ActionsContextMenu);
+    box->addAction(saveChart);
+  }
   datei->addSeparator();
   addItem(datei, "actProperties", "Projekt&eigenschaften", "Ctrl+E", [this] { ProjectPropertiesClick(); });
   datei->addSeparator();
@@ -294,7 +306,7 @@ void TMainForm::BuildMenus() {
     addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), [this, n] { ChassisItemClick(n); });
   }
   chassis->addSeparator();
-  addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, {});
+  addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, [this] { ChassiskopierenClick(); });
 
   static constexpr std::array<const char*, kMaxAmps> kFilterKeys{"F5", "F7", "F9", "Shift+F5", "Shift+F7", "Shift+F9"};
   static constexpr std::array<const char*, kMaxAmps> kWeicheKeys{"F6",       "F8",       "F10",
@@ -304,7 +316,8 @@ void TMainForm::BuildMenus() {
     QMenu* amp = addMenu(menuName.c_str(), ("Verstärker &" + std::to_string(k)).c_str());
     const std::string filterName = "actAktFilt" + std::to_string(k);
     const std::string weicheName = "actWeiche" + std::to_string(k);
-    addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)], {});
+    addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)],
+            [this, k] { AktFilterClick(k); });
     addItem(amp, weicheName.c_str(), "&Weiche editieren...", kWeicheKeys[static_cast<std::size_t>(k - 1)],
             [this, k] { WeicheEditClick(k - 1); });
   }
@@ -312,6 +325,7 @@ void TMainForm::BuildMenus() {
   QMenu* options = addMenu("menuOptionen", "&Optionen");
   addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", [this] { DisplayOptionsClick(); });
   addItem(options, "actFolders", "Verzeichnisse", "Ctrl+Alt+V", [this] { FoldersClick(); });
+  addItem(options, "actCalcPause", "Rechenpause ...", nullptr, [this] { RechenpauseClick(); });
 
   QMenu* extras = addMenu("menuExtras", "Extras");
   addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", [this] { ShowCalcUtils(0); });
@@ -732,6 +746,67 @@ void TMainForm::QuickGuideClick() {
 void TMainForm::InfoClick() {
   TFormInfo dialog(this);
   execDialog(dialog);
+}
+
+void TMainForm::AktFilterClick(int amp) {
+  if (amp < 1 || amp > project_->nAmps) return;
+  TVerstaerker& v = project_->Verstaerker[static_cast<std::size_t>(amp - 1)];
+  TFormAktFilter dialog(ui_, this);
+  dialog.Open(v, amp);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  PushUndo("Aktives Filter " + std::to_string(amp) + " editieren");
+  dialog.Apply(v);
+  project_->bSaved = false;
+  RequestCalc();
+}
+
+void TMainForm::ChassiskopierenClick() {
+  PushUndo("Chassis kopieren");
+  if (chassisCopy_ == nullptr) chassisCopy_ = new TFormChassisCopy(this);
+  chassisCopy_->FormShow(*project_);
+  if (execDialog(*chassisCopy_) != QDialog::Accepted) {
+    DropUndo();
+    return;
+  }
+  *project_ = chassisCopy_->Working();
+  project_->bSaved = false;
+  RequestCalc();
+  RefreshMenuState();
+}
+
+void TMainForm::SaveChartClick() {
+  const int page = pages_->currentIndex();
+  if (page < 0 || page >= kChartPageCount) return;
+  // Default name: project and page, e.g. "Default-01-fgang-imped.png".
+  std::string stem = Utf8FromPath(fileName_.stem());
+  if (stem.empty()) stem = "noname";
+  const std::string defaultName = stem + "-" + ChartPageFileName(page);
+  auto file = ui_.PickSaveFile("Diagramm speichern ...", "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg", saveFolder_,
+                               defaultName);
+  if (!file) return;
+  std::string ext = Utf8FromPath(file->extension());
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (ext != ".png" && ext != ".svg") {
+    *file += ".png";
+    ext = ".png";
+  }
+  const TPictureFormat format = ext == ".svg" ? TPictureFormat::Svg : TPictureFormat::Png;
+  QWidget* box = paintBoxes_[static_cast<std::size_t>(page)];
+  const QSize size = box->size().isValid() && !box->size().isEmpty() ? box->size() : QSize(1200, 800);
+  if (page == kPagePolar) FillPolarPlots(*charts_, *shown_, sbPolar_->value());
+  const std::string caption = page == kPagePolar ? PolarFrequencyLabel(*shown_, sbPolar_->value()) : std::string();
+  std::string error;
+  if (!SaveChartPicture(*charts_, page, size, *file, format, caption, error)) ui_.ShowMessage(error);
+}
+
+void TMainForm::RechenpauseClick() {
+  std::vector<std::string> values{std::to_string(calcPause_.count())};
+  if (!ui_.EditValues("Rechenpause", "Pause nach jedem Rechenschritt [ms] %i", values) || values.empty()) return;
+  // Out-of-range entries are held to 0..2000 ms rather than refused.
+  settings_.calcPauseMs = ClampCalcPause(StrToIntLenient(values[0]));
+  calcPause_ = std::chrono::milliseconds(settings_.calcPauseMs);
+  calc_->SetPause(calcPause_);
 }
 
 // ---------------------------------------------------------------- undo and reference

@@ -35,6 +35,7 @@ namespace sonvex {
 
 class TInteraction;
 class TFormChassisEd;
+class TFormChassisCopy;
 class TFormRechnen;
 class TFormParteditor;
 class TFormWeicheneditor;
@@ -112,6 +113,13 @@ class TMainForm : public QMainWindow {
   void ShowCalcUtils(int page);
   void QuickGuideClick();
   void InfoClick();
+  // "&Aktive Filter..." of amplifier `amp` (1-based).
+  void AktFilterClick(int amp);
+  void ChassiskopierenClick();
+  // "Rechenpause ...": the pause after each calculation step, kept in the settings.
+  void RechenpauseClick();
+  // "Diagramm speichern ...": the shown chart page as PNG or SVG.
+  void SaveChartClick();
 
   // ---- building blocks used by the commands and the editors
   // Opens a project file as at start-up; true when the project came from it.
@@ -230,6 +238,9 @@ class TMainForm : public QMainWindow {
   std::chrono::milliseconds optiPause_;
   TFormCalcUtils* calcUtils_ = nullptr;
   TFormKurzanleitung* quickGuide_ = nullptr;
+  // Created on first use and kept, so that its check boxes keep their state.
+  TFormChassisCopy* chassisCopy_ = nullptr;
+  std::chrono::milliseconds calcPause_{650};
 
   // The calculation thread lives from the end of the construction until the
   // window is destroyed; its host is shut down first so that a calculation

@@ -4,10 +4,12 @@
 
 #include <QImage>
 #include <QString>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "calc/calc_thread.h"
 #include "calc/check.h"
@@ -67,6 +69,12 @@ TEST_F(ChartPages, TotalAndDirectionChartsFollowTheResult) {
   EXPECT_FALSE(total.Curves[7].Visible);
   EXPECT_EQ(total.Curves[25].Name, "Energiefrequenzgang");
   EXPECT_TRUE(total.Curves[25].Visible);
+  // its own colour, used by no default colour of the display options
+  const TDisplayOptions defaults;
+  std::vector<TColor> used(defaults.ColorSetAmps.begin(), defaults.ColorSetAmps.end());
+  used.insert(used.end(), defaults.ColorSetChassis.begin(), defaults.ColorSetChassis.end());
+  used.insert(used.end(), defaults.ColorSetRichtungen.begin(), defaults.ColorSetRichtungen.end());
+  EXPECT_EQ(std::count(used.begin(), used.end(), total.Curves[25].Color), 0);
 
   // curve s of a side is 30° x s towards it; the last one is the rear axis
   const TZChart& up = *set->directions[kSideUp];

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/measurement_import.h"
 #include "model/number_text.h"
 
 namespace {
@@ -340,6 +341,54 @@ TEST_F(CliTest, JsonAndBoxExportAgree) {
   const nlohmann::json jt = nlohmann::json::parse(ReadFile(dir / "t.json"));
   EXPECT_EQ(jt["DirFront"].size(), static_cast<std::size_t>(nc));
   EXPECT_EQ(jt["DirRear"][0][0].size(), 30u);
+}
+
+TEST_F(CliTest, FrdZmaAndSvgExportsOfTheDefaultProject) {
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun r = Calc(project, {"--json", (dir / "r.json").string(), "--export-frd", "1", (dir / "ch1.frd").string(),
+                                "--export-zma", "1", (dir / "amp1.zma").string(), "--svg", (dir / "svg").string()});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "r.json"));
+  const int n = j["nFreq"];
+
+  // The FRD file read back through the measurement import is chassis 1's
+  // on-axis response (front and rear contributions) to the file's precision.
+  const std::string frd = ReadFile(dir / "ch1.frd");
+  EXPECT_EQ(frd.rfind("* Sonvex-Projekt: Default.ZPJ\r\n", 0), 0u);
+  const sonvex::TMeasurementPoints pts = sonvex::ParseMeasurementText(frd);
+  ASSERT_EQ(pts.Size(), static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const auto si = static_cast<std::size_t>(i);
+    const double re = j["ContribFront"][0][i][0][0].get<double>() + j["ContribRear"][0][i][0][0].get<double>();
+    const double im = j["ContribFront"][0][i][0][1].get<double>() + j["ContribRear"][0][i][0][1].get<double>();
+    EXPECT_NEAR(pts.F[si], j["freq"][i].get<double>(), 1e-4) << i;
+    EXPECT_NEAR(pts.A[si], 20 * std::log10(std::hypot(re, im) + 1e-50) + 112, 1e-4) << i;
+    EXPECT_NEAR(pts.P[si], std::atan2(im, re) * 180 / M_PI, 1.1e-3) << i;
+  }
+
+  // The amplifier of the vented two-way sees the two impedance peaks of the
+  // port tuning below 200 Hz.
+  const sonvex::TMeasurementPoints z = sonvex::ParseMeasurementText(ReadFile(dir / "amp1.zma"));
+  ASSERT_EQ(z.Size(), static_cast<std::size_t>(n));
+  int peaks = 0;
+  for (std::size_t i = 1; i + 1 < z.Size() && z.F[i] < 200; ++i)
+    if (z.A[i] > z.A[i - 1] && z.A[i] > z.A[i + 1] && z.A[i] > 10) ++peaks;
+  EXPECT_EQ(peaks, 2);
+
+  for (const char* page : {"01-fgang-imped.svg", "05-polarplots.svg"}) {
+    const std::string svg = ReadFile(dir / "svg" / page);
+    EXPECT_NE(svg.find("<svg"), std::string::npos) << page;
+    EXPECT_NE(svg.find("</svg>"), std::string::npos) << page;
+  }
+
+  // Numbers outside the project are refused with status 2.
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--export-frd", "9", (dir / "x.frd").string()},
+                                              std::vector<std::string>{"--export-zma", "0", (dir / "x.zma").string()}}) {
+    const TRun b = Calc(project, bad);
+    EXPECT_EQ(b.status, 2) << bad[0];
+    EXPECT_NE(b.err.find(bad[0]), std::string::npos) << b.err;
+    EXPECT_FALSE(fs::exists(bad[2]));
+  }
 }
 
 TEST_F(CliTest, CalculationErrorsGiveStatusOne) {

@@ -9,7 +9,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <cmath>
 #include <filesystem>
@@ -76,6 +78,13 @@ TEST(ChooseButtonDialog, TwoModerateCaptionsStandSideBySide) {
   EXPECT_EQ(dlg.Memo()->width(), dlg.width() - 24);
   EXPECT_EQ(dlg.Memo()->height(), 16);
   EXPECT_TRUE(dlg.Buttons()[1]->isDefault());
+}
+
+TEST(ChooseButtonDialog, MeasuredMessageLinesAreCountedOnce) {
+  // Three short lines in the dialog's own font: 16 pixels each plus 96.
+  TUniAuswahlDlg dlg("Erste Zeile\r\nZweite\r\nDritte", "Ja|Nein", 1);
+  EXPECT_EQ(dlg.Memo()->height(), 3 * 16);
+  EXPECT_EQ(dlg.height(), 3 * 16 + 96);
 }
 
 TEST(ChooseButtonDialog, TwelveWideCaptionsStandOneBelowTheOther) {
@@ -493,8 +502,14 @@ TEST(ErrorList, ShowsEachReportInPlaceOfTheLast) {
   TFormRechnen win;
   EXPECT_EQ(win.windowTitle(), QString("Berechnen"));
   EXPECT_TRUE(win.isWindow());
+  win.resize(200, 120);  // narrower than the lines
+  win.show();
   win.ShowReport(StatusReport(states, 1, 2));
+  QApplication::processEvents();
   EXPECT_EQ(win.ErrorCount(), 2);
+  // the beginning of each line is shown, not the end of the last one
+  EXPECT_GT(win.ErrMemo()->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(win.ErrMemo()->horizontalScrollBar()->value(), 0);
   EXPECT_EQ(win.Lines(), (QStringList{"Fehler: Chassis 1 doppelt verwendet in Weiche 1 und 2.",
                                       "Fehler: Chassis 4 nicht verwendbar, wenn nur 2 Chassis angewählt.",
                                       "Fehler: Gesamtbox kann nicht berechnet werden."}));

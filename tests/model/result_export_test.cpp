@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/file_io.h"
+#include "model/measurement_import.h"
 #include "model/number_text.h"
 #include "model/result.h"
 #include "support/scripted_interaction.h"
@@ -87,6 +88,43 @@ TEST(ResultExport, ChassisAndSignalValues) {
   EXPECT_EQ(lines[0], "# Frequenzgang elektrisches Signal an Chassis 2 (0dB = 2,83V)");
   // -2 × 0.5 = -1: 0 dB (no pressure offset), 180 degrees.
   EXPECT_EQ(lines[2], "20\t0\t180");
+}
+
+TEST(ResultExport, FrdAndZmaFilesInThePlainMeasurementForm) {
+  auto r = MakeResult();
+  r->ChassisName[1] = "Tiefton";
+  // AmpZ holds the negative of the impedance: 8 ohm resistive at the first
+  // point, then 6 ohm capacitive.
+  for (int i = 0; i < 126; ++i) r->AmpZ[1][i] = {0, 6};
+  r->AmpZ[1][0] = {-8, 0};
+
+  auto lines = SplitCrLf(FrdText(*r, 1, "Box.ZPJ"));
+  ASSERT_EQ(lines.size(), 129u);
+  EXPECT_EQ(lines[0], "* Sonvex-Projekt: Box.ZPJ");
+  EXPECT_EQ(lines[1].rfind("* Frequenzgang Chassis 2 (Tiefton)", 0), 0u);
+  EXPECT_EQ(lines[2].rfind("* ", 0), 0u);
+  // 0.25 - 0.25j: 112 + 20·log10(0.353553) = 102.9691 dB at -45 degrees.
+  EXPECT_EQ(lines[3], "20.0000 102.9691 -45.000");
+
+  lines = SplitCrLf(FrdText(*r, -1, "Box.ZPJ"));
+  EXPECT_EQ(lines[1], "* Gesamtfrequenzgang der Box auf Achse");
+  EXPECT_EQ(lines[3], "20.0000 112.0000 0.000");
+  EXPECT_EQ(lines[128], "20000.0000 108.9897 45.000");  // |0.5 + 0.5j| = 0.707107
+
+  lines = SplitCrLf(ZmaText(*r, 1, "Box.ZPJ"));
+  ASSERT_EQ(lines.size(), 129u);
+  EXPECT_EQ(lines[1], "* Impedanz an Verstärker 2");
+  EXPECT_EQ(lines[3], "20.0000 8.0000 0.000");
+  EXPECT_EQ(lines[4].substr(lines[4].find(' ')), " 6.0000 -90.000");
+
+  // Read back through the measurement import: the same curve.
+  const TMeasurementPoints pts = ParseMeasurementText(ZmaText(*r, 1, "Box.ZPJ"));
+  ASSERT_EQ(pts.Size(), 126u);
+  for (std::size_t i = 0; i < pts.Size(); ++i) {
+    EXPECT_NEAR(pts.F[i], r->freq[i], 5e-5);
+    EXPECT_NEAR(pts.A[i], i == 0 ? 8 : 6, 1e-9);
+    EXPECT_NEAR(pts.P[i], i == 0 ? 0 : -90, 1e-9);
+  }
 }
 
 TEST(ResultExport, ChassisChoice) {

@@ -77,6 +77,31 @@ TEST(Settings, EmptyAndRelativeStoredFoldersLieBelowTheProgramFolder) {
   EXPECT_EQ(Utf8FromPath(s.kitsFolder), FolderText(dir, "Bausätze"));  // missing key: its default
 }
 
+TEST(Settings, CalculationPauseIsReadHeldWithinItsRangeAndSaved) {
+  struct Case {
+    const char* keys;
+    int pauseMs;
+  };
+  for (const Case& c : {Case{"", 650}, Case{"Rechenpause=0", 0}, Case{"Rechenpause=120", 120},
+                        Case{"Rechenpause=-5", 0}, Case{"Rechenpause=99999", 2000}}) {
+    SCOPED_TRACE(c.keys);
+    TScratchDir dir;
+    WriteBytes(dir / "Sonvex.ini", std::string("## MyIniFile 1.0\n#Optionen\n") + c.keys + "\n");
+    TSettings s = MakeSettings(dir.path());
+    LoadSettings(s, nullptr);
+    EXPECT_EQ(s.calcPauseMs, c.pauseMs);
+  }
+  TScratchDir dir;
+  TSettings s = MakeSettings(dir.path());
+  LoadSettings(s, nullptr);
+  s.calcPauseMs = 3000;
+  SaveSettings(s, nullptr);
+  EXPECT_EQ(s.calcPauseMs, 2000);
+  TSettings again = MakeSettings(dir.path());
+  LoadSettings(again, nullptr);
+  EXPECT_EQ(again.calcPauseMs, 2000);
+}
+
 TEST(Settings, StoredFoldersAreSavedWithASeparatorAndClearedAgain) {
   TScratchDir dir;
   TSettings s = MakeSettings(dir.path());

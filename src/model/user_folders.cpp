@@ -1,0 +1,88 @@
+#include "model/user_folders.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "model/file_io.h"
+
+namespace sonvex {
+
+namespace fs = std::filesystem;
+
+bool FolderWritable(const fs::path& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) return false;
+  const fs::path probe = folder / (".sonvex-write-test-" + std::to_string(::getpid()));
+  bool ok = false;
+  {
+    std::ofstream out(probe, std::ios::binary);
+    ok = static_cast<bool>(out);
+  }
+  fs::remove(probe, ec);
+  return ok;
+}
+
+namespace {
+
+// An XDG variable counts only when it holds an absolute path.
+std::optional<fs::path> AbsoluteEnv(const TEnvLookup& env, const char* name) {
+  const char* v = env(name);
+  if (v == nullptr || *v == 0) return std::nullopt;
+  fs::path p = PathFromUtf8(v);
+  if (!p.is_absolute()) return std::nullopt;
+  return p;
+}
+
+}  // namespace
+
+std::optional<TUserFolders> XdgUserFolders(const TEnvLookup& env) {
+  const auto home = AbsoluteEnv(env, "HOME");
+  auto config = AbsoluteEnv(env, "XDG_CONFIG_HOME");
+  auto data = AbsoluteEnv(env, "XDG_DATA_HOME");
+  if (!config && home) config = *home / ".config";
+  if (!data && home) data = *home / ".local" / "share";
+  if (!config || !data) return std::nullopt;
+  return TUserFolders{*config / "sonvex", *data / "sonvex"};
+}
+
+void SeedDataFolder(const fs::path& shared, const fs::path& target) {
+  std::error_code ec;
+  if (!fs::is_directory(shared, ec)) return;
+  fs::create_directories(target, ec);
+  for (auto it = fs::recursive_directory_iterator(shared, fs::directory_options::skip_permission_denied, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    std::error_code one;
+    const fs::path to = target / fs::relative(it->path(), shared, one);
+    if (one) continue;
+    if (it->is_directory(one))
+      fs::create_directories(to, one);
+    else if (!fs::exists(to, one))
+      fs::copy_file(it->path(), to, fs::copy_options::skip_existing, one);
+  }
+}
+
+fs::path SharedDataFolder(const fs::path& programFolder) { return programFolder.parent_path() / "share" / "sonvex"; }
+
+TSettings MakeProgramSettings(const fs::path& programFolder, const fs::path& programFile,
+                              const std::optional<fs::path>& dataOverride, const TEnvLookup& env,
+                              const TWritableTest& writable) {
+  if (dataOverride) return MakeSettings(*dataOverride, programFile);
+  if (writable(programFolder)) return MakeSettings(programFolder, programFile);
+  const auto user = XdgUserFolders(env);
+  // Without a home folder there is nowhere else to go: the program folder
+  // then serves as before (saving the settings will report its failure).
+  if (!user) return MakeSettings(programFolder, programFile);
+  std::error_code ec;
+  fs::create_directories(user->settingsFolder, ec);
+  if (!fs::exists(user->dataFolder, ec)) SeedDataFolder(SharedDataFolder(programFolder), user->dataFolder);
+  TSettings s = MakeSettings(user->dataFolder, programFile);
+  s.settingsFolder = user->settingsFolder;
+  SetDefaultFolders(s);
+  return s;
+}
+
+}  // namespace sonvex
