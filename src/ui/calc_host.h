@@ -1,18 +1,13 @@
 #pragma once
 // The host of the main window's calculation thread: progress, status report
 // and hand-back run on the user-interface thread while the calculation thread
-// waits for them.
-//
-// The callbacks are posted to the user-interface thread and the calculation
-// thread waits on a condition of its own rather than in a blocking queued
-// call. Shutdown() releases a waiting calculation thread at once, so the
-// window can end the thread while a calculation runs (a blocking queued call
-// would deadlock against the window joining the thread).
+// waits for them; Shutdown() releases a waiting calculation thread at once,
+// so the window can end the thread while a calculation runs.
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "calc/calc_thread.h"
+#include "ui/ui_call.h"
 
 class QObject;
 
@@ -28,25 +23,21 @@ class TUiCalcHost : public TCalcHost {
 
   // `context` lives on the user-interface thread; callbacks run in its thread.
   TUiCalcHost(QObject* context, TCallbacks callbacks);
-  ~TUiCalcHost() override;
+  ~TUiCalcHost() override = default;
   TUiCalcHost(const TUiCalcHost&) = delete;
   TUiCalcHost& operator=(const TUiCalcHost&) = delete;
 
   // From the user-interface thread: no callback runs any more, and a
   // calculation thread waiting for one returns at once.
-  void Shutdown();
+  void Shutdown() { call_.Shutdown(); }
 
   void Progress(int stepsDone, int stepsTotal, const std::string& text) override;
   void StatusReport(const TCalcStruct& states, const TResult& result) override;
   void HandBack(const TResult& result, const TGrades& grades) override;
 
  private:
-  struct TShared;
-  void RunOnUi(const std::function<void()>& fn);
-
-  QObject* context_;
   TCallbacks callbacks_;
-  std::shared_ptr<TShared> shared_;
+  TUiCall call_;
 };
 
 }  // namespace sonvex

@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMetaObject>
 #include <QPainter>
 #include <QPalette>
 #include <QPolygon>
@@ -20,14 +19,13 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <utility>
 
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "optimizer/opti_preconditions.h"
 #include "ui/main_form.h"
+#include "ui/ui_call.h"
 
 namespace sonvex {
 
@@ -151,18 +149,11 @@ std::optional<TWPart> AskPartValues(TInteraction& ui, const TOptiValue& v, const
 // thread in the middle of a run.
 class TFormWOptimize2::THost : public TOptiHost {
  public:
-  explicit THost(TFormWOptimize2& window) : window_(window), shared_(std::make_shared<TShared>()) {}
-  ~THost() override { Shutdown(); }
+  explicit THost(TFormWOptimize2& window) : window_(window), call_(&window) {}
   THost(const THost&) = delete;
   THost& operator=(const THost&) = delete;
 
-  void Shutdown() {
-    {
-      std::lock_guard lock(shared_->mutex);
-      shared_->closed = true;
-    }
-    shared_->done.notify_all();
-  }
+  void Shutdown() { call_.Shutdown(); }
 
   void Progress(int perMille) override {
     RunOnUi([&] { window_.ShowProgress(perMille); });
@@ -183,55 +174,10 @@ class TFormWOptimize2::THost : public TOptiHost {
   }
 
  private:
-  struct TShared {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool closed = false;
-    unsigned long long posted = 0;    // calls posted to the user-interface thread
-    unsigned long long finished = 0;  // calls that ran (or were skipped after Shutdown)
-  };
-
-  void RunOnUi(const std::function<void()>& fn) {
-    if (QThread::currentThread() == window_.thread()) {
-      {
-        std::lock_guard lock(shared_->mutex);
-        if (shared_->closed) return;
-      }
-      fn();
-      return;
-    }
-    std::shared_ptr<TShared> shared = shared_;
-    unsigned long long ticket = 0;
-    {
-      std::lock_guard lock(shared->mutex);
-      if (shared->closed) return;
-      ticket = ++shared->posted;
-    }
-    // `fn` refers to data of the waiting optimizer thread; it stays valid
-    // because that thread waits until the call ran or the host was shut down,
-    // and after Shutdown the call is skipped.
-    QMetaObject::invokeMethod(
-        &window_,
-        [shared, fn]() {
-          bool run = false;
-          {
-            std::lock_guard lock(shared->mutex);
-            run = !shared->closed;
-          }
-          if (run) fn();
-          {
-            std::lock_guard lock(shared->mutex);
-            ++shared->finished;
-          }
-          shared->done.notify_all();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock lock(shared->mutex);
-    shared->done.wait(lock, [&] { return shared->closed || shared->finished >= ticket; });
-  }
+  void RunOnUi(const std::function<void()>& fn) { call_.Run(fn); }
 
   TFormWOptimize2& window_;
-  std::shared_ptr<TShared> shared_;
+  TUiCall call_;
 };
 
 // ---------------------------------------------------------------- creation
