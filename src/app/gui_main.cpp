@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   std::optional<std::filesystem::path> dataFolder;
   std::optional<std::filesystem::path> project;
   std::optional<int> pauseMs;
+  std::optional<int> optiPauseMs;
   for (qsizetype i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == QStringLiteral("--data")) {
@@ -47,15 +48,17 @@ int main(int argc, char** argv) {
       dataFolder = sonvex::PathFromUtf8(args[++i].toStdString());
     } else if (a.startsWith(QStringLiteral("--data="))) {
       dataFolder = sonvex::PathFromUtf8(a.mid(7).toStdString());
-    } else if (a == QStringLiteral("--pause")) {
-      // The pause after each calculation step for this run only.
+    } else if (a == QStringLiteral("--pause") || a == QStringLiteral("--opti-pause")) {
+      // The pause after each step of the calculation, or of the optimizer's
+      // workers, for this run only.
       bool ok = false;
       const int ms = i + 1 < args.size() ? args[i + 1].toInt(&ok) : 0;
       if (!ok || ms < 0 || ms > sonvex::kMaxCalcPauseMs) {
-        std::cerr << "--pause braucht eine Zahl von 0 bis " << sonvex::kMaxCalcPauseMs << " (Millisekunden).\n";
+        std::cerr << a.toStdString() << " braucht eine Zahl von 0 bis " << sonvex::kMaxCalcPauseMs
+                  << " (Millisekunden).\n";
         return 2;
       }
-      pauseMs = ms;
+      (a == QStringLiteral("--pause") ? pauseMs : optiPauseMs) = ms;
       ++i;
     } else if (!project) {
       project = sonvex::PathFromUtf8(a.toStdString());
@@ -84,6 +87,7 @@ int main(int argc, char** argv) {
   sonvex::TMainFormOptions options;
   options.startFile = project;
   options.calcPause = std::chrono::milliseconds(pauseMs ? *pauseMs : settings.calcPauseMs);
+  options.optiPause = std::chrono::milliseconds(optiPauseMs ? *optiPauseMs : settings.optiPauseMs);
   sonvex::TMainForm form(settings, ui, options);
   ui.SetParent(&form);
   form.show();

@@ -125,6 +125,7 @@ void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini) {
   s.TBWEopti = ini.ReadInteger(kOptionen, "TBWEopti", tbweDefault);
   s.WEsize = ini.ReadInteger(kOptionen, "WEsize", 2);
   s.calcPauseMs = ClampCalcPause(ini.ReadInteger(kOptionen, "Rechenpause", kDefaultCalcPauseMs));
+  s.optiPauseMs = ClampCalcPause(ini.ReadInteger(kOptionen, "Optimiererpause", kDefaultOptiPauseMs));
   s.UseOption = ini.ReadBool(kOption, "UseOption", false);
   if (s.UseOption) ReadDisplayOptions(ini, kOption, s.displayDefaults);
 }
@@ -160,6 +161,8 @@ void SaveSettings(TSettings& s, TInteraction* ui) {
   ini.WriteInteger(kOptionen, "WEsize", s.WEsize);
   s.calcPauseMs = ClampCalcPause(s.calcPauseMs);
   ini.WriteInteger(kOptionen, "Rechenpause", s.calcPauseMs);
+  s.optiPauseMs = ClampCalcPause(s.optiPauseMs);
+  ini.WriteInteger(kOptionen, "Optimiererpause", s.optiPauseMs);
   ini.UpdateFile();
 }
 

@@ -20,6 +20,9 @@ inline constexpr std::int32_t kDefaultTBWE = 424231;
 // keeps slow machines responsive while a recalculation runs.
 inline constexpr std::int32_t kDefaultCalcPauseMs = 650;
 inline constexpr std::int32_t kMaxCalcPauseMs = 2000;
+// The pause of each optimizer worker after each step: the optimizer keeps
+// its two workers busy, so the window stays usable while it searches.
+inline constexpr std::int32_t kDefaultOptiPauseMs = 65;
 
 struct TSettings {
   std::filesystem::path programFile;    // the running program
@@ -38,6 +41,7 @@ struct TSettings {
   std::int32_t WEsize = 2;                   // drawing size of the crossover editor
   bool UseOption = false;                    // every loaded project takes over displayDefaults
   std::int32_t calcPauseMs = kDefaultCalcPauseMs;  // "Rechenpause", 0..2000 ms
+  std::int32_t optiPauseMs = kDefaultOptiPauseMs;  // "Optimiererpause", 0..2000 ms
   TDisplayOptions displayDefaults;
 };
 
@@ -69,7 +73,7 @@ void SaveSettings(TSettings& s, TInteraction* ui);
 // display defaults, also when the file then cannot be written (TFileError,
 // as SaveSettings throws it).
 void SaveDisplayDefaults(TSettings& s, bool use, const TDisplayOptions& o, TInteraction* ui);
-// A calculation pause held within 0..2000 ms.
+// A calculation or optimizer pause held within 0..2000 ms.
 std::int32_t ClampCalcPause(long long ms);
 
 // A folder as the settings keep it: ending with a separator; an empty folder

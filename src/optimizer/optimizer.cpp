@@ -26,6 +26,10 @@ TOptiThread::TOptiThread(TOptiHost* host, std::chrono::milliseconds workerPause,
   thread_ = std::thread([this] { Execute(); });
 }
 
+void TOptiThread::SetWorkerPause(std::chrono::milliseconds pause) {
+  for (auto& worker : workers_) worker->SetPause(pause);
+}
+
 TOptiThread::~TOptiThread() {
   {
     std::lock_guard lock(mutex_);

@@ -91,6 +91,9 @@ class TOptiThread {
   bool IsIdle() const;
   // Blocks until no run is going on (or `timeout` passes; then false).
   bool WaitIdle(std::chrono::milliseconds timeout = std::chrono::hours(24)) const;
+  // Changes the pause of the workers after each step; a running pass
+  // follows from its next step.
+  void SetWorkerPause(std::chrono::milliseconds pause);
   // Progress of the running run in per mille, -1 when none runs.
   int Progress() const { return progress_.load(); }
 

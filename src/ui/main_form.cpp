@@ -326,6 +326,7 @@ void TMainForm::BuildMenus() {
   addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", [this] { DisplayOptionsClick(); });
   addItem(options, "actFolders", "Verzeichnisse", "Ctrl+Alt+V", [this] { FoldersClick(); });
   addItem(options, "actCalcPause", "Rechenpause ...", nullptr, [this] { RechenpauseClick(); });
+  addItem(options, "actOptiPause", "Optimiererpause ...", nullptr, [this] { OptimiererpauseClick(); });
 
   QMenu* extras = addMenu("menuExtras", "Extras");
   addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", [this] { ShowCalcUtils(0); });
@@ -800,13 +801,33 @@ void TMainForm::SaveChartClick() {
   if (!SaveChartPicture(*charts_, page, size, *file, format, caption, error)) ui_.ShowMessage(error);
 }
 
+namespace {
+
+// Asks for a pause in milliseconds; out-of-range entries are held to
+// 0..2000 ms rather than refused. No value: cancelled.
+std::optional<std::int32_t> AskPauseMs(TInteraction& ui, const char* caption, const char* prompt,
+                                       std::chrono::milliseconds current) {
+  std::vector<std::string> values{std::to_string(current.count())};
+  if (!ui.EditValues(caption, prompt, values) || values.empty()) return std::nullopt;
+  return ClampCalcPause(StrToIntLenient(values[0]));
+}
+
+}  // namespace
+
 void TMainForm::RechenpauseClick() {
-  std::vector<std::string> values{std::to_string(calcPause_.count())};
-  if (!ui_.EditValues("Rechenpause", "Pause nach jedem Rechenschritt [ms] %i", values) || values.empty()) return;
-  // Out-of-range entries are held to 0..2000 ms rather than refused.
-  settings_.calcPauseMs = ClampCalcPause(StrToIntLenient(values[0]));
-  calcPause_ = std::chrono::milliseconds(settings_.calcPauseMs);
+  const auto ms = AskPauseMs(ui_, "Rechenpause", "Pause nach jedem Rechenschritt [ms] %i", calcPause_);
+  if (!ms) return;
+  settings_.calcPauseMs = *ms;
+  calcPause_ = std::chrono::milliseconds(*ms);
   calc_->SetPause(calcPause_);
+}
+
+void TMainForm::OptimiererpauseClick() {
+  const auto ms = AskPauseMs(ui_, "Optimiererpause", "Pause nach jedem Optimiererschritt [ms] %i", optiPause_);
+  if (!ms) return;
+  settings_.optiPauseMs = *ms;
+  optiPause_ = std::chrono::milliseconds(*ms);
+  if (optimizer_ != nullptr) optimizer_->SetWorkerPause(optiPause_);
 }
 
 // ---------------------------------------------------------------- undo and reference

@@ -118,6 +118,7 @@ class TMainForm : public QMainWindow {
   void ChassiskopierenClick();
   // "Rechenpause ...": the pause after each calculation step, kept in the settings.
   void RechenpauseClick();
+  void OptimiererpauseClick();
   // "Diagramm speichern ...": the shown chart page as PNG or SVG.
   void SaveChartClick();
 

@@ -411,6 +411,8 @@ TFixRules TFormWOptimize2::FixRules() const {
 
 // ---------------------------------------------------------------- commands
 
+void TFormWOptimize2::SetWorkerPause(std::chrono::milliseconds pause) { opti_->SetWorkerPause(pause); }
+
 void TFormWOptimize2::ShowWindow() {
   // An open window only comes to the front: resetting it would abort a
   // running search and forget the run the closing questions are about.

@@ -75,6 +75,8 @@ class TFormWOptimize2 : public QWidget {
   // "Weichenoptimierer ...": a hidden window is reset (buttons, no old run to
   // ask about) and shown; an open one comes to the front.
   void ShowWindow();
+  // The pause of the calculation workers after each step, also during a run.
+  void SetWorkerPause(std::chrono::milliseconds pause);
 
   // ---- commands
   void StartClick();

@@ -410,5 +410,21 @@ TEST_F(FilterAndCopy, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {
   EXPECT_TRUE(form->WaitCalcIdle(std::chrono::seconds(20)));
 }
 
+TEST_F(FilterAndCopy, OptimizerPauseIsAskedAndReachesAnOpenOptimizer) {
+  ui.edits = {std::vector<std::string>{"300"}, std::vector<std::string>{"-4"}};
+  form->Action("actOptiPause")->trigger();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Optimiererpause");
+  EXPECT_EQ(ui.asked[0].options, "Pause nach jedem Optimiererschritt [ms] %i");
+  EXPECT_EQ(ui.asked[0].values, std::vector<std::string>{"65"});  // the default
+  EXPECT_EQ(settings.optiPauseMs, 300);
+  EXPECT_EQ(settings.calcPauseMs, kDefaultCalcPauseMs);  // the calculation keeps its own
+  form->Action("actOptimizer")->trigger();
+  ASSERT_NE(form->OptimizerWindow(), nullptr);
+  form->OptimiererpauseClick();
+  EXPECT_EQ(ui.asked[1].values, std::vector<std::string>{"300"});
+  EXPECT_EQ(settings.optiPauseMs, 0);
+}
+
 }  // namespace
 }  // namespace sonvex

@@ -77,29 +77,35 @@ TEST(Settings, EmptyAndRelativeStoredFoldersLieBelowTheProgramFolder) {
   EXPECT_EQ(Utf8FromPath(s.kitsFolder), FolderText(dir, "Bausätze"));  // missing key: its default
 }
 
-TEST(Settings, CalculationPauseIsReadHeldWithinItsRangeAndSaved) {
+TEST(Settings, PausesAreReadHeldWithinTheirRangeAndSaved) {
   struct Case {
     const char* keys;
-    int pauseMs;
+    int calcMs;
+    int optiMs;
   };
-  for (const Case& c : {Case{"", 650}, Case{"Rechenpause=0", 0}, Case{"Rechenpause=120", 120},
-                        Case{"Rechenpause=-5", 0}, Case{"Rechenpause=99999", 2000}}) {
+  for (const Case& c : {Case{"", 650, 65}, Case{"Rechenpause=0\nOptimiererpause=0", 0, 0},
+                        Case{"Rechenpause=120\nOptimiererpause=300", 120, 300},
+                        Case{"Rechenpause=-5\nOptimiererpause=-1", 0, 0},
+                        Case{"Rechenpause=99999\nOptimiererpause=2001", 2000, 2000}}) {
     SCOPED_TRACE(c.keys);
     TScratchDir dir;
     WriteBytes(dir / "Sonvex.ini", std::string("## MyIniFile 1.0\n#Optionen\n") + c.keys + "\n");
     TSettings s = MakeSettings(dir.path());
     LoadSettings(s, nullptr);
-    EXPECT_EQ(s.calcPauseMs, c.pauseMs);
+    EXPECT_EQ(s.calcPauseMs, c.calcMs);
+    EXPECT_EQ(s.optiPauseMs, c.optiMs);
   }
   TScratchDir dir;
   TSettings s = MakeSettings(dir.path());
   LoadSettings(s, nullptr);
   s.calcPauseMs = 3000;
+  s.optiPauseMs = 7;
   SaveSettings(s, nullptr);
   EXPECT_EQ(s.calcPauseMs, 2000);
   TSettings again = MakeSettings(dir.path());
   LoadSettings(again, nullptr);
   EXPECT_EQ(again.calcPauseMs, 2000);
+  EXPECT_EQ(again.optiPauseMs, 7);
 }
 
 TEST(Settings, StoredFoldersAreSavedWithASeparatorAndClearedAgain) {

@@ -37,7 +37,7 @@ std::optional<std::filesystem::path> TScriptedInteraction::PickSaveFile(std::str
 
 bool TScriptedInteraction::EditValues(std::string_view caption, std::string_view format,
                                       std::vector<std::string>& values) {
-  asked.push_back({"edit", std::string(caption), std::string(format)});
+  asked.push_back({"edit", std::string(caption), std::string(format), values});
   if (edits.empty()) return false;
   // Read in place: GCC 12 warns (falsely) about a copied optional vector
   // under ThreadSanitizer.

@@ -19,6 +19,7 @@ class TScriptedInteraction : public TInteraction {
     std::string kind;     // "choose", "message", "open", "save", "edit"
     std::string text;     // message, caption
     std::string options;  // captions, filter or format
+    std::vector<std::string> values{};  // the values a value dialog was opened with
   };
 
   std::deque<int> buttons;                                    // answers to ChooseButton
