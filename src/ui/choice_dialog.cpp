@@ -19,14 +19,18 @@ constexpr int kChoiceLineHeight = 16;
 
 }  // namespace
 
-TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines) {
+TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine) {
   TChoiceLayout l;
   count = std::clamp(count, 1, kMaxChoiceButtons);
   messageLines = std::max(messageLines, 1);
   l.pitch = std::max(widestCaption, 80) + 16;
   l.stacked = count * l.pitch >= 601;
   const int needed = (l.stacked ? l.pitch : count * l.pitch) + 8;
-  l.width = std::max(kChoiceDesignWidth, needed);
+  // A message line a little wider than the memo would wrap its last word
+  // alone; the dialog rather grows to hold the line, up to a width that still
+  // reads as a question box (longer lines wrap).
+  const int forMessage = std::min(widestLine, kChoiceMaxMessageWidth - 24) + 24;
+  l.width = std::max({kChoiceDesignWidth, needed, forMessage});
   l.memoLeft = 12;
   l.memoTop = 8;
   l.memoWidth = l.width - 24;
@@ -69,11 +73,18 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
   QString msg = Q(message);
   msg.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   msg.replace(QChar('\r'), QChar('\n'));
-  const int memoWidth = ChoiceLayout(count, widest, 1).memoWidth;
+  const QStringList messageLines = msg.split(QChar('\n'));
+  const auto lineWidth = [&](const QString& line) {
+    // One pixel of slack: the label breaks a line that fills it exactly.
+    return (textWidth ? textWidth(line) : memoMetrics.horizontalAdvance(line)) + 1;
+  };
+  int widestLine = 0;
+  for (const QString& line : messageLines) widestLine = std::max(widestLine, lineWidth(line));
+  const int memoWidth = ChoiceLayout(count, widest, 1, widestLine).memoWidth;
   int lines = 0;
-  for (const QString& line : msg.split(QChar('\n'))) {
+  for (const QString& line : messageLines) {
     if (textWidth) {
-      lines += std::max(1, (textWidth(line) + memoWidth - 1) / std::max(memoWidth, 1));
+      lines += std::max(1, (lineWidth(line) + memoWidth - 1) / std::max(memoWidth, 1));
     } else {
       // n wrapped lines are (n - 1) line spacings plus one font height high;
       // the font height can exceed the spacing, so dividing the whole height
@@ -83,7 +94,7 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
       lines += 1 + std::max(0, (r.height() - memoMetrics.height() + spacing / 2) / spacing);
     }
   }
-  layout_ = ChoiceLayout(count, widest, lines);
+  layout_ = ChoiceLayout(count, widest, lines, widestLine);
   setFixedSize(layout_.width, layout_.height);
 
   // The message stands in a borderless, read-only text field; its height

@@ -30,9 +30,14 @@ struct TChoiceLayout {
   std::vector<QRect> buttons;
 };
 
+// The dialog widens for a message line up to this width (client pixels);
+// longer lines wrap.
+inline constexpr int kChoiceMaxMessageWidth = 700;
+
 // Layout for `count` buttons whose widest caption is `widestCaption` pixels
-// wide and a message of `messageLines` lines.
-TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines);
+// wide and a message of `messageLines` lines whose widest line (unwrapped)
+// is `widestLine` pixels wide.
+TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine = 0);
 
 class TUniAuswahlDlg : public QDialog {
   Q_OBJECT

@@ -87,6 +87,31 @@ TEST(ChooseButtonDialog, MeasuredMessageLinesAreCountedOnce) {
   EXPECT_EQ(dlg.height(), 3 * 16 + 96);
 }
 
+TEST(ChooseButtonDialog, TheDialogWidensForAMessageLineUpToItsLimit) {
+  // The newer-chassis question: its first line is a little wider than the
+  // designed memo; it must not wrap its last word alone.
+  const std::string first = "Das Projekt enthält möglicherweise eine veraltete Version";
+  TUniAuswahlDlg dlg(first + "\r\ndes Chassis \"TT 17\".\r\nSoll die neuere Chassisdatei nachgeladen werden?",
+                     "Ja|Nein", 2);
+  EXPECT_EQ(dlg.Memo()->height(), 3 * 16);
+  EXPECT_GT(dlg.Memo()->width(), QFontMetrics(dlg.Memo()->font()).horizontalAdvance(QString::fromStdString(first)));
+  EXPECT_EQ(dlg.width(), dlg.Memo()->width() + 24);
+
+  struct Case {
+    int lineWidth;
+    int width;
+    int lines;
+  };
+  for (const Case& c : {Case{100, kChoiceDesignWidth, 1}, Case{450, 475, 1}, Case{1000, kChoiceMaxMessageWidth, 2},
+                        Case{2000, kChoiceMaxMessageWidth, 3}}) {
+    SCOPED_TRACE(c.lineWidth);
+    const TTextWidth width = [&c](const QString& t) { return t == QStringLiteral("Frage") ? c.lineWidth : 60; };
+    TUniAuswahlDlg fixed("Frage", "Ja|Nein", 1, nullptr, width);
+    EXPECT_EQ(fixed.Layout().width, c.width);
+    EXPECT_EQ(fixed.Layout().memoHeight, 16 * c.lines);
+  }
+}
+
 TEST(ChooseButtonDialog, TwelveWideCaptionsStandOneBelowTheOther) {
   std::string captions;
   for (int i = 1; i <= 12; ++i) captions += (i > 1 ? "|" : "") + std::to_string(i);
