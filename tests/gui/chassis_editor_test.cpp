@@ -2,7 +2,6 @@
 // cabinet dialog, opened from the main window with a scripted interaction.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +22,7 @@
 #include <fstream>
 #include <memory>
 
+#include "main_form_fixture.h"
 #include "acoustics/cabinet.h"
 #include "acoustics/editor_values.h"
 #include "acoustics/voice_coil_fit.h"
@@ -48,32 +48,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class ChassisEditor : public ::testing::Test {
+class ChassisEditor : public TMainFormFixture<> {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    // The process id keeps parallel runs of the suite (other worktrees) apart.
-    dir =
-        fs::temp_directory_path() / (std::string("sonvex_chassis_ed_") + info->name() + "_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    fs::create_directories(settings.projectFolder);
-    fs::create_directories(settings.chassisFolder);
-    options.calcPause = 0ms;
-    options.chassisCheckTimer = false;
-  }
-  void TearDown() override {
-    form.reset();
-    fs::remove_all(dir);
-  }
-
-  TMainForm& Start(std::unique_ptr<TProjekt> p = testing::MakeTwoWayProject(60)) {
-    SaveProject(*p, settings.projectFolder / "Default.ZPJ");
-    form = std::make_unique<TMainForm>(settings, ui, options);
-    EXPECT_TRUE(form->WaitCalcIdle());
-    return *form;
-  }
+  TMainForm& Start(std::unique_ptr<TProjekt> p = testing::MakeTwoWayProject(60)) { return StartOn(*p); }
   // Opens the editor on chassis item n as the menu does.
   TFormChassisEd& OpenEditor(int n = 1) {
     form->Action(("actChassis" + std::to_string(n)).c_str())->trigger();
@@ -81,7 +58,6 @@ class ChassisEditor : public ::testing::Test {
     EXPECT_NE(ed, nullptr);
     return *ed;
   }
-  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
   bool Asked(const std::string& kind, const std::string& text) const {
     for (const auto& q : ui.asked)
       if (q.kind == kind && q.text == text) return true;
@@ -91,12 +67,6 @@ class ChassisEditor : public ::testing::Test {
     std::ofstream(dir / name, std::ios::binary) << text;
     return dir / name;
   }
-
-  fs::path dir;
-  TSettings settings;
-  TScriptedInteraction ui;
-  TMainFormOptions options;
-  std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {

@@ -21,6 +21,7 @@
 #include <memory>
 #include <sstream>
 
+#include "main_form_fixture.h"
 #include "charts/chart.h"
 #include "calc/file_load.h"
 #include "model/chassis_file.h"
@@ -70,35 +71,12 @@ std::string ReadText(const fs::path& p) {
   return s.str();
 }
 
-class DesignWindows : public ::testing::Test {
+class DesignWindows : public TMainFormFixture<TRecordingInteraction> {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / (std::string("sonvex_design_windows_") + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    fs::create_directories(settings.projectFolder);
-    fs::create_directories(settings.chassisFolder);
-    options.calcPause = 0ms;
-    options.chassisCheckTimer = false;
-    SaveProject(*testing::MakeTwoWayProject(60), settings.projectFolder / "Default.ZPJ");
+    TMainFormFixture::SetUp();
+    SaveProject(*testing::MakeTwoWayProject(60), DefaultFile());
   }
-  void TearDown() override {
-    form.reset();
-    fs::remove_all(dir);
-  }
-  TMainForm& Start() {
-    form = std::make_unique<TMainForm>(settings, ui, options);
-    EXPECT_TRUE(form->WaitCalcIdle());
-    return *form;
-  }
-
-  fs::path dir;
-  TSettings settings;
-  TRecordingInteraction ui;
-  TMainFormOptions options;
-  std::unique_ptr<TMainForm> form;
 };
 
 // ---------------------------------------------------------------- calculator window

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "main_form_fixture.h"
 #include "model/result.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -39,31 +40,16 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using TSection = TFormAktFilter::TSection;
 
-class FilterAndCopy : public ::testing::Test {
+class FilterAndCopy : public TMainFormFixture<> {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / (std::string("sonvex_filter_copy_") + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    fs::create_directories(settings.projectFolder);
-    fs::create_directories(settings.chassisFolder);
-    options.calcPause = 0ms;
-    options.chassisCheckTimer = false;
-    SaveProject(*testing::MakeTwoWayProject(60), settings.projectFolder / "Default.ZPJ");
-    form = std::make_unique<TMainForm>(settings, ui, options);
-    EXPECT_TRUE(form->WaitCalcIdle());
+    TMainFormFixture::SetUp();
+    StartOn(*testing::MakeTwoWayProject(60));
     form->CalcThread().onItemRun = [this](int item) {
       std::lock_guard<std::mutex> lock(ranMutex);
       ran.insert(item);
     };
   }
-  void TearDown() override {
-    form.reset();
-    fs::remove_all(dir);
-  }
-
   // Runs `fill` on the next modal dialog of type D and closes it with "Ok"
   // (accept true) or "Abbruch".
   template <class D>
@@ -80,13 +66,7 @@ class FilterAndCopy : public ::testing::Test {
     std::lock_guard<std::mutex> lock(ranMutex);
     return ran;
   }
-  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
 
-  fs::path dir;
-  TSettings settings;
-  TScriptedInteraction ui;
-  TMainFormOptions options;
-  std::unique_ptr<TMainForm> form;
   std::mutex ranMutex;
   std::set<int> ran;
 };

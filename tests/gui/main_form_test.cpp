@@ -17,6 +17,7 @@
 #include <fstream>
 #include <memory>
 
+#include "main_form_fixture.h"
 #include "calc/check.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
@@ -35,38 +36,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class MainForm : public ::testing::Test {
+class MainForm : public TMainFormFixture<> {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / (std::string("sonvex_main_form_") + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    fs::create_directories(settings.projectFolder);
-    fs::create_directories(settings.chassisFolder);
-    options.calcPause = 0ms;
-    options.chassisCheckTimer = false;
-  }
-  void TearDown() override {
-    form.reset();
-    fs::remove_all(dir);
-  }
-
-  TMainForm& Start() {
-    form = std::make_unique<TMainForm>(settings, ui, options);
-    EXPECT_TRUE(form->WaitCalcIdle());
-    return *form;
-  }
-  fs::path DefaultFile() const { return settings.projectFolder / "Default.ZPJ"; }
   void WriteTwoWayDefault() { SaveProject(*testing::MakeTwoWayProject(60), DefaultFile()); }
-  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
-
-  fs::path dir;
-  TSettings settings;
-  TScriptedInteraction ui;
-  TMainFormOptions options;
-  std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(MainForm, StartUpLoadsTheNamedProjectElseDefaultElseTheEmptyProject) {

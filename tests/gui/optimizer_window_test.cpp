@@ -27,6 +27,7 @@
 #include <string>
 #include <thread>
 
+#include "main_form_fixture.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
@@ -69,26 +70,15 @@ double LineValue(const QString& line) {
   return v;
 }
 
-class OptimizerWindow : public ::testing::Test {
+class OptimizerWindow : public TMainFormFixture<> {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / (std::string("sonvex_optimizer_") + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    fs::create_directories(settings.projectFolder);
-    options.calcPause = 0ms;
+    TMainFormFixture::SetUp();
     options.optiPause = 0ms;
-    options.chassisCheckTimer = false;
-  }
-  void TearDown() override {
-    form.reset();
-    fs::remove_all(dir);
   }
 
   TFormWOptimize2& Open(const TProjekt& p) {
-    SaveProject(p, settings.projectFolder / "Default.ZPJ");
+    SaveProject(p, DefaultFile());
     form = std::make_unique<TMainForm>(settings, ui, options);
     // A part fixed by hand comes up in the part editor, restricted to the
     // part's own type; "&Ok" keeps the value the search found.
@@ -124,11 +114,6 @@ class OptimizerWindow : public ::testing::Test {
     loop.exec();
   }
 
-  fs::path dir;
-  TSettings settings;
-  TScriptedInteraction ui;
-  TMainFormOptions options;
-  std::unique_ptr<TMainForm> form;
   int partEditorRuns = 0;
   bool restrictedWhenFixing = true;
 };

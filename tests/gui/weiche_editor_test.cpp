@@ -1,10 +1,10 @@
 // The crossover schematic editor, the part editor and the parts library,
 // driven through the main window with a scripted interaction.
+#include "main_form_fixture.h"
 #include "ui/weiche_editor.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -50,43 +50,13 @@ using B = TMouseButton;
 constexpr int kSlot0X = 50, kSlot0Y = 10;    // horizontal slot 0, nodes 0-1
 constexpr int kSlot90X = 30, kSlot90Y = 45;  // vertical slot 90, nodes 0-11
 
-class WeicheEditor : public ::testing::Test {
+class WeicheEditor : public TMainFormFixture<> {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    // The process id keeps parallel runs of the suite apart.
-    dir = fs::temp_directory_path() /
-          (std::string("sonvex_weiche_") + info->name() + "_" + std::to_string(static_cast<long>(getpid())));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    fs::create_directories(settings.projectFolder);
-    fs::create_directories(settings.partsFolder);
-    options.calcPause = 0ms;
-    options.chassisCheckTimer = false;
-  }
-  void TearDown() override {
-    form.reset();
-    fs::remove_all(dir);
-  }
-
-  TMainForm& Start(std::unique_ptr<TProjekt> project = testing::MakeTwoWayProject(60)) {
-    SaveProject(*project, settings.projectFolder / "Default.ZPJ");
-    form = std::make_unique<TMainForm>(settings, ui, options);
-    EXPECT_TRUE(form->WaitCalcIdle());
-    return *form;
-  }
+  TMainForm& Start(std::unique_ptr<TProjekt> project = testing::MakeTwoWayProject(60)) { return StartOn(*project); }
   TFormWeicheneditor& Editor() { return *form->WeicheEditor(); }
-  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
   void WriteParts(const char* name, const std::string& text) {
     std::ofstream(settings.partsFolder / name, std::ios::binary) << text;
   }
-
-  fs::path dir;
-  TSettings settings;
-  TScriptedInteraction ui;
-  TMainFormOptions options;
-  std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(WeicheEditor, OpensNonModalAndTheMainWindowFollows) {

@@ -1,0 +1,63 @@
+#pragma once
+// The main window on a scratch program folder, answered by a scripted
+// interaction: the common ground of the window tests.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "model/project_file.h"
+#include "model/settings.h"
+#include "support/scripted_interaction.h"
+#include "support/test_projects.h"
+#include "ui/main_form.h"
+
+namespace sonvex {
+
+template <class Ui = TScriptedInteraction>
+class TMainFormFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps parallel runs of the suite (other checkouts) apart.
+    dir = std::filesystem::temp_directory_path() / (std::string("sonvex_gui_") + info->test_suite_name() + "_" +
+                                                     info->name() + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    settings = MakeSettings(dir, dir / "sonvex");
+    for (const auto* folder : {&settings.projectFolder, &settings.chassisFolder, &settings.partsFolder})
+      std::filesystem::create_directories(*folder);
+    options.calcPause = std::chrono::milliseconds(0);
+    options.chassisCheckTimer = false;
+  }
+  void TearDown() override {
+    form.reset();
+    std::filesystem::remove_all(dir);
+  }
+
+  std::filesystem::path DefaultFile() const { return settings.projectFolder / "Default.ZPJ"; }
+  // Opens the main window on what the project folder holds and waits for
+  // its first calculation.
+  TMainForm& Start() {
+    form = std::make_unique<TMainForm>(settings, ui, options);
+    EXPECT_TRUE(form->WaitCalcIdle());
+    return *form;
+  }
+  // The same on `project`, saved as Default.ZPJ first.
+  TMainForm& StartOn(const TProjekt& project) {
+    SaveProject(project, DefaultFile());
+    return Start();
+  }
+  std::string UndoCaption() const { return form->Action("actUndo")->text().toStdString(); }
+
+  std::filesystem::path dir;
+  TSettings settings;
+  Ui ui;
+  TMainFormOptions options;
+  std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace sonvex
