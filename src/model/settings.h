@@ -20,8 +20,8 @@ inline constexpr std::int32_t kDefaultTBWE = 424231;
 // keeps slow machines responsive while a recalculation runs.
 inline constexpr std::int32_t kDefaultCalcPauseMs = 650;
 inline constexpr std::int32_t kMaxCalcPauseMs = 2000;
-// The pause of each optimizer worker after each step: the optimizer keeps
-// its two workers busy, so the window stays usable while it searches.
+// The pause of each optimizer worker after each step, so that the window
+// stays usable while the optimizer searches.
 inline constexpr std::int32_t kDefaultOptiPauseMs = 65;
 
 struct TSettings {
