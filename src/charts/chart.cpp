@@ -135,6 +135,7 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
   const int size = ChartFontSize(r.right - r.left, PrintMode, [&](int s) {
     return QFontMetrics(ChartFont(s, false), p.device()).horizontalAdvance(QStringLiteral("mmmmmmmmmmm"));
   });
+  FontSize = size;
   QFont font = ChartFont(size, false);
   p.setFont(font);
   {
@@ -196,7 +197,9 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     if (!NoLegend) {
       const TLegendEntry e = LegendPlace(k, visible, r, Plot.bottom, cw, ch);
       p.setPen(text);
-      TextOutTopLeft(p, e.text.x, e.text.y, c.Name.View());
+      const QFontMetrics fm(p.font(), p.device());
+      const QString name = fm.elidedText(ToQString(c.Name.View()), Qt::ElideRight, e.textRoom);
+      p.drawText(e.text.x, e.text.y + fm.ascent(), name);
       p.setPen(QPen(colour, curvePen, Qt::SolidLine));
       p.drawLine(e.lineFrom.x, e.lineFrom.y, e.lineTo.x, e.lineTo.y);
     }

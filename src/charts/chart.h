@@ -71,6 +71,7 @@ class TZChart {
   TPixelRect Plot;
   int cw = 0;
   int ch = 0;
+  int FontSize = 0;     // point size of the axis texts and the legend
   TChartLayout Layout;  // the frame, ticks and axis texts as painted last
 
   TColor BackColor = RGBColor(255, 255, 255);

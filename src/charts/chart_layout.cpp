@@ -454,6 +454,8 @@ TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int
   const int x0 = drawing.left + cw + columnWidth * e.column;
   const int shift = LegendShift(ch);
   e.text = {x0 + 5 * cw / 2, plotBottom + (4 * e.row + 7) * ch / 4 + shift};
+  // up to one character before the next column's sample line (or the edge)
+  e.textRoom = std::max(0, x0 + columnWidth - cw - e.text.x);
   const int lineY = plotBottom + (4 * e.row + 9) * ch / 4 + shift;
   e.lineFrom = {x0, lineY};
   e.lineTo = {x0 + 2 * cw, lineY};

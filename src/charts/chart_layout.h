@@ -238,6 +238,7 @@ struct TLegendEntry {
   int row = 0;
   int column = 0;
   TPixelPoint text;      // top-left corner of the legend name
+  int textRoom = 0;      // width the name may take before the next column
   TPixelPoint lineFrom;  // sample line in the curve colour
   TPixelPoint lineTo;
 };
@@ -248,6 +249,8 @@ int LegendColumns(int visibleCount);
 // Place of legend entry k (0 = lowest visible slot) of n visible curves,
 // below a plot whose bottom edge is plotBottom, in the drawing rectangle.
 // Rows lie (4 row + 7) ch / 4 below the plot, moved down by LegendShift(ch).
+// A name wider than textRoom is shortened when painted, so that it never
+// runs into the sample line of the next column.
 TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch);
 
 // ---------------------------------------------------------------- polar plot
