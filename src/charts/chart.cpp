@@ -155,7 +155,11 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     axes.y2Kind = Y2Kind;
     axes.showY2 = ShowY2;
     axes.noLegend = NoLegend;
-    const QFontMetrics fm(font, p.device());
+    // measured in the font the axis texts are painted with (bold in print
+    // mode with a bold title)
+    QFont axisFont = font;
+    axisFont.setBold(PrintMode && BoldTitle);
+    const QFontMetrics fm(axisFont, p.device());
     Layout = LayoutChart(r, cw, ch, axes, [&](std::string_view s) { return fm.horizontalAdvance(ToQString(s)); });
   }
   Plot = Layout.plot;

@@ -411,7 +411,8 @@ TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChart
     const int x = std::min(plot.left - 3 * cw, plot.left - kTickLength - kLabelGap - w);
     l.box = {x, l.pos - ch / 2, x + w, l.pos - ch / 2 + ch};
   }
-  out.left.unitBox = {plot.left - leftUnitWidth - kUnitOffset, plot.top - 2, plot.left - kUnitOffset, plot.top - 2 + ch};
+  out.left.unitBox = {plot.left - leftUnitWidth - kUnitOffset, plot.top - 2, plot.left - kUnitOffset,
+                      plot.top - 2 + ch};
   ThinValueLabels(out.left.labels, ch);
   if (axes.showY2) {
     for (std::size_t i = 0; i < out.right.labels.size(); ++i) {

@@ -184,8 +184,8 @@ struct TAxisLabel {
 };
 
 struct TValueAxisLayout {
-  TAxisTicks ticks;              // grid lines (left axis only)
-  std::vector<int> tickMarks;    // y of every tick mark
+  TAxisTicks ticks;                // grid lines (left axis only)
+  std::vector<int> tickMarks;      // y of every tick mark
   std::vector<TAxisLabel> labels;  // the labelled majors
   std::string unit;
   TPixelRect unitBox;

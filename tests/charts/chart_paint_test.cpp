@@ -332,11 +332,15 @@ TEST_F(ChartPaint, AxisTextsAndLegendFitAtEverySize) {
       {"Chassis", akLevel, akImpedance, 40, 110, 0, 70, 5},
       {"Richtung", akLevel, akImpedance, 40, 110, 0, 70, 7},
   };
-  const char* names[] = {"Chassis mit Gehäuse in Halbraum", ".. mit Schallwandeinfluß", ".. mit aktivem Filter",
-                         ".. mit (passiver) Weiche",        "Impedanz Verstärker 1",    "SV-170 Tiefmittel (1)",
+  const char* names[] = {"Chassis mit Gehäuse in Halbraum",
+                         ".. mit Schallwandeinfluß",
+                         ".. mit aktivem Filter",
+                         ".. mit (passiver) Weiche",
+                         "Impedanz Verstärker 1",
+                         "SV-170 Tiefmittel (1)",
                          "hinten"};
-  const int sizes[][2] = {{320, 240}, {318, 200}, {400, 300}, {480, 360}, {640, 480}, {800, 600},
-                          {1000, 700}, {1200, 800}, {1400, 900}, {1600, 1000}};
+  const int sizes[][2] = {{320, 240}, {318, 200},  {400, 300},  {480, 360},  {640, 480},
+                          {800, 600}, {1000, 700}, {1200, 800}, {1400, 900}, {1600, 1000}};
   for (const Setup& s : setups) {
     chart->YKind = s.yKind;
     chart->Y2Kind = s.y2Kind;
@@ -410,8 +414,7 @@ TEST_F(ChartPaint, AxisTextsAndLegendFitAtEverySize) {
       std::vector<TPixelRect> legend;
       for (int k = 0; k < s.curves; ++k) {
         const TLegendEntry e = LegendPlace(k, s.curves, drawing, L.plot.bottom, chart->cw, chart->ch);
-        const QString text =
-            fm.elidedText(QString::fromUtf8(names[s.curves - 1 - k]), Qt::ElideRight, e.textRoom);
+        const QString text = fm.elidedText(QString::fromUtf8(names[s.curves - 1 - k]), Qt::ElideRight, e.textRoom);
         const TPixelRect box{e.text.x, e.text.y, e.text.x + fm.horizontalAdvance(text), e.text.y + chart->ch};
         const TPixelRect sample{e.lineFrom.x, e.lineFrom.y - 1, e.lineTo.x, e.lineTo.y + 1};
         EXPECT_TRUE(Inside(box, drawing)) << k << " " << BoxText(box);
