@@ -12,6 +12,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -353,15 +354,18 @@ TEST_F(ChartPaint, AxisTextsAndLegendFitAtEverySize) {
     for (int i = 0; i < s.curves; ++i)
       FillCurve(chart->Curves[static_cast<std::size_t>(i)], names[i], RGBColor(0, 0, 255), 50,
                 [](double f) { return 60 + 10 * std::log10(f / 20); });
-    for (const auto& size : sizes) {
-      const int w = size[0], h = size[1];
-      SCOPED_TRACE(std::string(s.name) + " " + std::to_string(w) + "x" + std::to_string(h));
+    for (int n = 0; n < 2 * static_cast<int>(std::size(sizes)); ++n) {
+      // every size on screen and in print mode (fonts as for twice the width)
+      const int w = sizes[n / 2][0], h = sizes[n / 2][1];
+      chart->PrintMode = n % 2 == 1;
+      SCOPED_TRACE(std::string(s.name) + " " + std::to_string(w) + "x" + std::to_string(h) +
+                   (chart->PrintMode ? " print" : ""));
       QImage img = WhiteImage(w + 40, h + 40);
       {
         QPainter p(&img);
         ASSERT_TRUE(chart->PaintChart(p, 20, 20, 20 + w, 20 + h));  // away from the image's edge
       }
-      if (w == 640) KeepPicture(img, (std::string("chart_small_") + s.name + ".png").c_str());
+      if (w == 640 && !chart->PrintMode) KeepPicture(img, (std::string("chart_small_") + s.name + ".png").c_str());
       const TChartLayout& L = chart->Layout;
       const TPixelRect drawing{20, 20, 20 + w, 20 + h};
       ASSERT_EQ(L.drawing, drawing);
