@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "charts/chart_paint_util.h"
-#include "model/number_text.h"
 
 namespace sonvex {
 
@@ -136,6 +135,7 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
   const int size = ChartFontSize(r.right - r.left, PrintMode, [&](int s) {
     return QFontMetrics(ChartFont(s, false), p.device()).horizontalAdvance(QStringLiteral("mmmmmmmmmmm"));
   });
+  FontSize = size;
   QFont font = ChartFont(size, false);
   p.setFont(font);
   {
@@ -143,7 +143,26 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     cw = std::max(1, fm.horizontalAdvance(QStringLiteral("mmmmm")) / 5);
     ch = std::max(1, fm.height());
   }
-  Plot = ChartPlotRect(r, cw, ch, NoLegend);
+  {
+    TChartAxes axes;
+    axes.xMin = XMin;
+    axes.xMax = XMax;
+    axes.yMin = YMin;
+    axes.yMax = YMax;
+    axes.y2Min = Y2Min;
+    axes.y2Max = Y2Max;
+    axes.yKind = YKind;
+    axes.y2Kind = Y2Kind;
+    axes.showY2 = ShowY2;
+    axes.noLegend = NoLegend;
+    // measured in the font the axis texts are painted with (bold in print
+    // mode with a bold title)
+    QFont axisFont = font;
+    axisFont.setBold(PrintMode && BoldTitle);
+    const QFontMetrics fm(axisFont, p.device());
+    Layout = LayoutChart(r, cw, ch, axes, [&](std::string_view s) { return fm.horizontalAdvance(ToQString(s)); });
+  }
+  Plot = Layout.plot;
 
   p.fillRect(area, ToQColor(BackColor));
 
@@ -157,8 +176,8 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
   TextOutTopLeft(p, Plot.left, r.top + 5 * ch / 3, SubTitle);
 
   const int axisPen = PrintMode ? 3 : 1;
-  PaintValueAxis(p, false, axisPen);
-  if (ShowY2) PaintValueAxis(p, true, axisPen);
+  PaintValueAxis(p, Layout.left, false, axisPen);
+  if (ShowY2) PaintValueAxis(p, Layout.right, true, axisPen);
   PaintFrequencyAxis(p, axisPen);
 
   // reference curves: dotted, half way to white, drawn below the current ones
@@ -182,7 +201,9 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     if (!NoLegend) {
       const TLegendEntry e = LegendPlace(k, visible, r, Plot.bottom, cw, ch);
       p.setPen(text);
-      TextOutTopLeft(p, e.text.x, e.text.y, c.Name.View());
+      const QFontMetrics fm(p.font(), p.device());
+      const QString name = fm.elidedText(ToQString(c.Name.View()), Qt::ElideRight, e.textRoom);
+      p.drawText(e.text.x, e.text.y + fm.ascent(), name);
       p.setPen(QPen(colour, curvePen, Qt::SolidLine));
       p.drawLine(e.lineFrom.x, e.lineFrom.y, e.lineTo.x, e.lineTo.y);
     }
@@ -192,21 +213,20 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
   }
 }
 
-void TZChart::PaintValueAxis(QPainter& p, bool right, int penWidth) {
+void TZChart::PaintValueAxis(QPainter& p, const TValueAxisLayout& axis, bool right, int penWidth) {
   const int kind = right ? Y2Kind : YKind;
   const double lo = right ? Y2Min : YMin;
   const double hi = right ? Y2Max : YMax;
-  const TAxisTicks ticks = ValueAxisTicks(kind, lo, hi, Plot.top, Plot.bottom, cw, ch);
   auto map = [&](double v) { return MapValue(v, lo, hi, kind, Plot.top, Plot.bottom); };
 
   if (!right) {
     p.setPen(QPen(QColor(192, 192, 192), penWidth));
-    for (double v : ticks.minor) {
+    for (double v : axis.ticks.minor) {
       const int y = map(v);
       p.drawLine(Plot.left, y, Plot.right, y);
     }
     p.setPen(QPen(QColor(128, 128, 128), penWidth));
-    for (double v : ticks.major) {
+    for (double v : axis.ticks.major) {
       const int y = map(v);
       p.drawLine(Plot.left, y, Plot.right, y);
       if (PrintMode) p.drawLine(Plot.left - 4, y + 1, Plot.right, y + 1);
@@ -214,28 +234,19 @@ void TZChart::PaintValueAxis(QPainter& p, bool right, int penWidth) {
   }
 
   p.setPen(QPen(ToQColor(TextColor), penWidth));
-  for (double v : ticks.major) {
-    const int y = map(v);
-    if (2 * y <= 2 * Plot.top + 3 * ch) continue;  // keep clear of the unit text
-    const std::string label = FormatNumber(v, 6);
+  for (int y : axis.tickMarks) {
     if (right) {
-      p.drawLine(Plot.right + 4, y, Plot.right, y);
-      TextOutTopLeft(p, Plot.right + 6, y - ch / 2, label);
+      p.drawLine(Plot.right + kTickLength, y, Plot.right, y);
     } else {
-      p.drawLine(Plot.left - 4, y, Plot.left, y);
-      TextOutTopLeft(p, Plot.left - 3 * cw, y - ch / 2, label);
+      p.drawLine(Plot.left - kTickLength, y, Plot.left, y);
     }
   }
-  const std::string unit = AxisUnitText(kind);
-  if (right) {
-    TextOutTopLeft(p, Plot.right + 5, Plot.top - 2, unit);
-  } else {
-    TextOutTopLeft(p, Plot.left - TextWidth(p, unit) - 5, Plot.top - 2, unit);
-  }
+  for (const TAxisLabel& l : axis.labels) TextOutTopLeft(p, l.box.left, l.box.top, l.text);
+  TextOutTopLeft(p, axis.unitBox.left, axis.unitBox.top, axis.unit);
 }
 
 void TZChart::PaintFrequencyAxis(QPainter& p, int penWidth) {
-  const TAxisTicks ticks = FrequencyTicks(XMin, XMax, FrequencyAxisDensity(XMin, XMax, Plot.right - Plot.left, cw));
+  const TAxisTicks& ticks = Layout.frequencyTicks;
   p.setPen(QPen(QColor(192, 192, 192), penWidth));
   for (double f : ticks.minor) {
     const int x = MapX(f);
@@ -249,10 +260,9 @@ void TZChart::PaintFrequencyAxis(QPainter& p, int penWidth) {
   p.setPen(QPen(ToQColor(TextColor), penWidth));
   for (double f : ticks.major) {
     const int x = MapX(f);
-    p.drawLine(x, Plot.bottom, x, Plot.bottom + 4);
-    const std::string label = FormatNumber(f, 5);
-    TextOutTopLeft(p, x - TextWidth(p, label) / 2, Plot.bottom + 6, label);
+    p.drawLine(x, Plot.bottom, x, Plot.bottom + kTickLength);
   }
+  for (const TAxisLabel& l : Layout.frequencyLabels) TextOutTopLeft(p, l.box.left, l.box.top, l.text);
 }
 
 void TZChart::PaintCurve(QPainter& p, const TChartCurve& c) const {

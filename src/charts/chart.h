@@ -71,6 +71,8 @@ class TZChart {
   TPixelRect Plot;
   int cw = 0;
   int ch = 0;
+  int FontSize = 0;     // point size of the axis texts and the legend
+  TChartLayout Layout;  // the frame, ticks and axis texts as painted last
 
   TColor BackColor = RGBColor(255, 255, 255);
   TColor TextColor = RGBColor(0, 0, 0);
@@ -97,7 +99,7 @@ class TZChart {
 
  private:
   void PaintContent(QPainter& painter, const TPixelRect& r);
-  void PaintValueAxis(QPainter& painter, bool right, int penWidth);
+  void PaintValueAxis(QPainter& painter, const TValueAxisLayout& axis, bool right, int penWidth);
   void PaintFrequencyAxis(QPainter& painter, int penWidth);
   void PaintCurve(QPainter& painter, const TChartCurve& c) const;
 };

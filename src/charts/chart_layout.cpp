@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "model/number_text.h"
 #include "numeric/constants.h"
 
 namespace sonvex {
@@ -144,12 +145,16 @@ int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM) {
 
 // ---------------------------------------------------------------- chart frame
 
+int LegendShift(int ch) { return std::max(0, kFrequencyLabelOffset + ch - 7 * ch / 4); }
+
 TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend) {
   TPixelRect p;
   p.left = drawing.left + 6 * cw;
   p.right = drawing.right - 6 * cw;
   p.top = drawing.top + 3 * ch;
-  p.bottom = drawing.bottom - (noLegend ? 2 : 5) * ch;
+  // Below the plot: the frequency labels (6 pixels down, one line high) and
+  // the legend's three rows, which end 19/4 lines (plus the shift) below.
+  p.bottom = drawing.bottom - (noLegend ? std::max(2 * ch, kFrequencyLabelOffset + ch) : 5 * ch + LegendShift(ch));
   return p;
 }
 
@@ -264,8 +269,36 @@ TAxisTicks FrequencyTicks(double xMin, double xMax, int density) {
   return t;
 }
 
+int LabelSpacing(int ch) { return ch + std::max(1, ch / 2); }
+
+double NiceMinStepDecades(int density) {
+  density = std::clamp(density, 0, kNiceDensities - 1);
+  const int perDecade = NiceValuesPerDecade(density);
+  // one decade from 1 upwards; every decade repeats it
+  const int first = 20 * perDecade;
+  double smallest = kInf;
+  for (int r = first; r < first + perDecade; ++r)
+    smallest = std::min(smallest, std::log10(Nice(r + 1, density) / Nice(r, density)));
+  return smallest;
+}
+
+int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int ch) {
+  if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue) || plotHeight <= 0) return 0;
+  const double pixelsPerDecade = plotHeight / std::log10(maxValue / minValue);
+  // one pixel more than the spacing: tick positions are rounded to pixels
+  const int needed = LabelSpacing(std::max(1, ch)) + 1;
+  for (int d = kNiceDensities - 1; d > 0; --d) {
+    if (NiceMinStepDecades(d) * pixelsPerDecade >= needed) return d;
+  }
+  return 0;
+}
+
 TAxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int cw, int ch) {
-  if (IsLogAxis(kind)) return LogAxisTicks(minValue, maxValue, LogAxisDensity(minValue, maxValue, bottom - top, cw));
+  if (IsLogAxis(kind)) {
+    const int density = std::min(LogAxisDensity(minValue, maxValue, bottom - top, cw),
+                                 LogAxisReadableDensity(minValue, maxValue, bottom - top, ch));
+    return LogAxisTicks(minValue, maxValue, density);
+  }
   return LinearTicks(minValue, maxValue, LinearAxisSteps(minValue, maxValue, bottom - top, ch, kind == akPhase));
 }
 
@@ -288,6 +321,127 @@ int MapValue(double y, double minValue, double maxValue, int kind, int top, int 
   return bottom - static_cast<int>(std::lround(static_cast<double>(bottom - top) * std::clamp(frac, 0.0, 1.0)));
 }
 
+// ---------------------------------------------------------------- whole chart
+
+namespace {
+
+struct TAxisInput {
+  int kind = akLevel;
+  double minValue = 0;
+  double maxValue = 1;
+};
+
+// Ticks, tick marks and label texts of a value axis; the boxes follow when
+// the margins are known.
+TValueAxisLayout ValueAxisTexts(const TAxisInput& a, const TPixelRect& plot, int cw, int ch) {
+  TValueAxisLayout out;
+  out.ticks = ValueAxisTicks(a.kind, a.minValue, a.maxValue, plot.top, plot.bottom, cw, ch);
+  out.unit = AxisUnitText(a.kind);
+  for (double v : out.ticks.major) {
+    const int y = MapValue(v, a.minValue, a.maxValue, a.kind, plot.top, plot.bottom);
+    if (2 * y <= 2 * plot.top + 3 * ch) continue;  // keep clear of the unit text
+    out.tickMarks.push_back(y);
+    out.labels.push_back({v, y, FormatNumber(v, 6), {}});
+  }
+  return out;
+}
+
+int Widest(const std::vector<int>& widths, int unitWidth) {
+  int w = unitWidth;
+  for (int x : widths) w = std::max(w, x);
+  return w;
+}
+
+// Labels come bottom (largest y) first; a label whose centre lies closer
+// than LabelSpacing to the last one kept is left out.
+void ThinValueLabels(std::vector<TAxisLabel>& labels, int ch) {
+  std::vector<TAxisLabel> kept;
+  for (TAxisLabel& l : labels) {
+    if (!kept.empty() && kept.back().pos - l.pos < LabelSpacing(ch)) continue;
+    kept.push_back(std::move(l));
+  }
+  labels = std::move(kept);
+}
+
+}  // namespace
+
+TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChartAxes& axes,
+                         const TChartTextWidth& textWidth) {
+  TChartLayout out;
+  out.drawing = drawing;
+  out.cw = cw = std::max(1, cw);
+  out.ch = ch = std::max(1, ch);
+  out.plot = ChartPlotRect(drawing, cw, ch, axes.noLegend);
+  TPixelRect& plot = out.plot;
+
+  // The value axes depend on the plot's height only, so their texts are known
+  // before the margins are settled.
+  out.left = ValueAxisTexts({axes.yKind, axes.yMin, axes.yMax}, plot, cw, ch);
+  if (axes.showY2) out.right = ValueAxisTexts({axes.y2Kind, axes.y2Min, axes.y2Max}, plot, cw, ch);
+  auto widthsOf = [&](const TValueAxisLayout& a) {
+    std::vector<int> w;
+    w.reserve(a.labels.size());
+    for (const TAxisLabel& l : a.labels) w.push_back(std::max(0, textWidth(l.text)));
+    return w;
+  };
+  const std::vector<int> leftWidths = widthsOf(out.left);
+  const std::vector<int> rightWidths = widthsOf(out.right);
+  const int leftUnitWidth = std::max(0, textWidth(out.left.unit));
+  const int rightUnitWidth = axes.showY2 ? std::max(0, textWidth(out.right.unit)) : 0;
+
+  // Margins: 6 characters, more where a unit text or a value label would
+  // leave the drawing rectangle (a small font's 5 and 6 pixel offsets weigh
+  // more than its characters), but never more than a third of the width.
+  const int width = drawing.right - drawing.left;
+  const int sixChars = 6 * cw;
+  const int maxMargin = std::max(sixChars, width / 3);
+  const int leftNeed = std::max(kUnitOffset, kTickLength + kLabelGap) + Widest(leftWidths, leftUnitWidth);
+  plot.left = drawing.left + std::clamp(leftNeed, sixChars, maxMargin);
+  if (axes.showY2) {
+    int rightNeed = kUnitOffset + rightUnitWidth;
+    for (int w : rightWidths) rightNeed = std::max(rightNeed, kRightLabelOffset + w);
+    plot.right = drawing.right - std::clamp(rightNeed, sixChars, maxMargin);
+  }
+
+  // Left labels start 3 characters left of the plot, or further left when a
+  // wide label would reach the tick mark.
+  for (std::size_t i = 0; i < out.left.labels.size(); ++i) {
+    TAxisLabel& l = out.left.labels[i];
+    const int w = leftWidths[i];
+    const int x = std::min(plot.left - 3 * cw, plot.left - kTickLength - kLabelGap - w);
+    l.box = {x, l.pos - ch / 2, x + w, l.pos - ch / 2 + ch};
+  }
+  out.left.unitBox = {plot.left - leftUnitWidth - kUnitOffset, plot.top - 2, plot.left - kUnitOffset,
+                      plot.top - 2 + ch};
+  ThinValueLabels(out.left.labels, ch);
+  if (axes.showY2) {
+    for (std::size_t i = 0; i < out.right.labels.size(); ++i) {
+      TAxisLabel& l = out.right.labels[i];
+      const int x = plot.right + kRightLabelOffset;
+      l.box = {x, l.pos - ch / 2, x + rightWidths[i], l.pos - ch / 2 + ch};
+    }
+    out.right.unitBox = {plot.right + kUnitOffset, plot.top - 2, plot.right + kUnitOffset + rightUnitWidth,
+                         plot.top - 2 + ch};
+    ThinValueLabels(out.right.labels, ch);
+  }
+
+  // Frequency axis: labels centred under their ticks, kept inside the
+  // rectangle, a label too close to the one before it left out.
+  out.frequencyTicks =
+      FrequencyTicks(axes.xMin, axes.xMax, FrequencyAxisDensity(axes.xMin, axes.xMax, plot.right - plot.left, cw));
+  const int gap = std::max(2, cw / 2);
+  for (double f : out.frequencyTicks.major) {
+    TAxisLabel l{f, MapFrequency(f, axes.xMin, axes.xMax, plot.left, plot.right), FormatNumber(f, 5), {}};
+    const int w = std::max(0, textWidth(l.text));
+    int x = l.pos - w / 2;
+    x = std::max(drawing.left, std::min(x, drawing.right - w));
+    l.box = {x, plot.bottom + kFrequencyLabelOffset, x + w, plot.bottom + kFrequencyLabelOffset + ch};
+    if (!out.frequencyLabels.empty() && l.box.left - out.frequencyLabels.back().box.right < gap) continue;
+    out.frequencyLabels.push_back(std::move(l));
+  }
+  return out;
+}
+
 // ---------------------------------------------------------------- legend
 
 int LegendColumns(int visibleCount) { return visibleCount > 0 ? (visibleCount + 2) / 3 : 0; }
@@ -299,8 +453,11 @@ TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int
   e.column = k % e.columns;
   const int columnWidth = (drawing.right - drawing.left - 10) / e.columns;
   const int x0 = drawing.left + cw + columnWidth * e.column;
-  e.text = {x0 + 5 * cw / 2, plotBottom + (4 * e.row + 7) * ch / 4};
-  const int lineY = plotBottom + (4 * e.row + 9) * ch / 4;
+  const int shift = LegendShift(ch);
+  e.text = {x0 + 5 * cw / 2, plotBottom + (4 * e.row + 7) * ch / 4 + shift};
+  // up to one character before the next column's sample line (or the edge)
+  e.textRoom = std::max(0, x0 + columnWidth - cw - e.text.x);
+  const int lineY = plotBottom + (4 * e.row + 9) * ch / 4 + shift;
   e.lineFrom = {x0, lineY};
   e.lineTo = {x0 + 2 * cw, lineY};
   return e;

@@ -6,6 +6,8 @@
 // (chart.cpp, polar.cpp) measures its font and calls these functions.
 #include <array>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace sonvex {
@@ -71,9 +73,27 @@ int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM);
 
 // ---------------------------------------------------------------- chart frame
 
+// Fixed pixel offsets of the axis texts: tick marks are 4 pixels long, the
+// frequency labels start 6 pixels below the plot, the unit texts keep 5
+// pixels from the axis and the right labels 6.
+inline constexpr int kTickLength = 4;
+inline constexpr int kFrequencyLabelOffset = 6;
+inline constexpr int kUnitOffset = 5;
+inline constexpr int kRightLabelOffset = 6;
+// Air between a left value label that had to move left and its tick mark.
+inline constexpr int kLabelGap = 2;
+
+// How far the legend moves down so that its first row starts below the
+// frequency labels. The legend's first row lies 7/4 lines below the plot;
+// from a line height of 8 pixels up that clears the labels (6 pixels + one
+// line) and the shift is 0. With the tiny fonts of a small chart the fixed 6
+// pixels would push the labels into the legend, so the legend moves down.
+int LegendShift(int ch);
+
 // Plot rectangle inside the drawing rectangle for character width cw and
 // height ch: 6 characters at the sides, 3 lines above, 5 lines below for the
-// frequency labels and the legend (2 without legend).
+// frequency labels and the legend (2 without legend). Tiny fonts get the
+// extra pixels the frequency labels need (LegendShift) below the plot.
 TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend);
 
 // ---------------------------------------------------------------- ticks
@@ -117,7 +137,24 @@ TAxisTicks LogAxisTicks(double minValue, double maxValue, int density);
 // including xMax with the half-decade steps 150, 1500, ... added.
 TAxisTicks FrequencyTicks(double xMin, double xMax, int density);
 
-// Ticks of a value axis of any kind on a plot spanning top..bottom.
+// Smallest distance in pixels between the centres of two neighbouring value
+// labels of line height ch: one line and half a line of air.
+int LabelSpacing(int ch);
+
+// Smallest step between neighbouring entries of a tick sequence, in decades
+// (log10(1.25) for density 4, log10(2) for density 2, 1 for density 0).
+double NiceMinStepDecades(int density);
+
+// Densest sequence (0..4) whose neighbouring majors lie at least
+// LabelSpacing(ch) + 1 pixels apart on a logarithmic axis of `plotHeight`
+// pixels; 0 when even one label per decade is too dense. The density rule
+// of the logarithmic axes counts character widths, which at small font sizes
+// lets labels of the height ch crowd; this caps it.
+int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int ch);
+
+// Ticks of a value axis of any kind on a plot spanning top..bottom. A
+// logarithmic axis takes the smaller of its density rule and the readable
+// density.
 TAxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int cw, int ch);
 
 // ---------------------------------------------------------------- mapping
@@ -132,6 +169,68 @@ int MapFrequency(double f, double xMin, double xMax, int left, int right);
 // linear otherwise. NaN and a degenerate axis give the bottom edge.
 int MapValue(double y, double minValue, double maxValue, int kind, int top, int bottom);
 
+// ---------------------------------------------------------------- whole chart
+
+// Pixel width of a UTF-8 text in the chart font.
+using TChartTextWidth = std::function<int(std::string_view)>;
+
+// One text of an axis: the value it names, its text and its box (top-left
+// corner where it is drawn, one line high).
+struct TAxisLabel {
+  double value = 0;
+  int pos = 0;  // y of the tick (value axes) or x (frequency axis)
+  std::string text;
+  TPixelRect box;
+};
+
+struct TValueAxisLayout {
+  TAxisTicks ticks;                // grid lines (left axis only)
+  std::vector<int> tickMarks;      // y of every tick mark
+  std::vector<TAxisLabel> labels;  // the labelled majors
+  std::string unit;
+  TPixelRect unitBox;
+};
+
+// The axes a chart shows.
+struct TChartAxes {
+  double xMin = 20;
+  double xMax = 20000;
+  double yMin = 40;
+  double yMax = 110;
+  double y2Min = 0;
+  double y2Max = 70;
+  int yKind = akLevel;
+  int y2Kind = akImpedance;
+  bool showY2 = false;
+  bool noLegend = false;
+};
+
+// Everything of a chart's frame that PaintChart draws: plot rectangle, ticks
+// and every axis text with its box.
+struct TChartLayout {
+  TPixelRect drawing;
+  TPixelRect plot;
+  int cw = 1;
+  int ch = 1;
+  TValueAxisLayout left;
+  TValueAxisLayout right;  // empty unless the right axis is shown
+  TAxisTicks frequencyTicks;
+  std::vector<TAxisLabel> frequencyLabels;
+};
+
+// Lays out a chart in the drawing rectangle for character width cw and line
+// height ch. Starts from ChartPlotRect and keeps it whenever the texts fit:
+// - a value label is written at left - 3 cw (right + 6 on the right axis),
+//   moved left when it would otherwise come closer than kLabelGap to the
+//   tick mark;
+// - the margins grow when a unit text or a label would leave the drawing
+//   rectangle (at most to a third of the width each);
+// - labels that would overlap their neighbour are left out, the top one
+//   keeps clear of the unit text (below top + 1.5 ch), and a frequency label
+//   stays inside the rectangle.
+TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChartAxes& axes,
+                         const TChartTextWidth& textWidth);
+
 // ---------------------------------------------------------------- legend
 
 struct TLegendEntry {
@@ -139,6 +238,7 @@ struct TLegendEntry {
   int row = 0;
   int column = 0;
   TPixelPoint text;      // top-left corner of the legend name
+  int textRoom = 0;      // width the name may take before the next column
   TPixelPoint lineFrom;  // sample line in the curve colour
   TPixelPoint lineTo;
 };
@@ -148,6 +248,9 @@ int LegendColumns(int visibleCount);
 
 // Place of legend entry k (0 = lowest visible slot) of n visible curves,
 // below a plot whose bottom edge is plotBottom, in the drawing rectangle.
+// Rows lie (4 row + 7) ch / 4 below the plot, moved down by LegendShift(ch).
+// A name wider than textRoom is shortened when painted, so that it never
+// runs into the sample line of the next column.
 TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch);
 
 // ---------------------------------------------------------------- polar plot

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "charts/chart_layout.h"
@@ -86,6 +88,26 @@ TEST(PolarFontSize, TwelveTenOrEight) {
 TEST(ChartPlotRect, LeavesRoomForLabelsAndLegend) {
   EXPECT_EQ(ChartPlotRect({10, 20, 810, 620}, 7, 14, false), (TPixelRect{52, 62, 768, 550}));
   EXPECT_EQ(ChartPlotRect({10, 20, 810, 620}, 7, 14, true), (TPixelRect{52, 62, 768, 592}));
+}
+
+TEST(ChartPlotRect, TinyFontsMoveTheLegendBelowTheFrequencyLabels) {
+  // labels from 6 to 6 + ch below the plot, the legend from 7 ch / 4
+  struct Case {
+    int ch, shift;
+  };
+  for (const Case c : {Case{16, 0}, {8, 0}, {7, 1}, {6, 2}, {4, 3}}) EXPECT_EQ(LegendShift(c.ch), c.shift) << c.ch;
+
+  // ch 6: 5 lines and the shift of 2 below the plot; 30 + 2 = 32
+  EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 6, false), (TPixelRect{24, 18, 296, 208}));
+  // without legend the labels need 6 + 5 = 11 pixels, more than 2 lines of 5
+  EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 5, true).bottom, 229);
+  EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 6, true).bottom, 228);
+
+  // first legend row: 208 + 42 / 4 + 2 = 220, where the labels (214..220) end
+  const TLegendEntry e = LegendPlace(0, 1, {0, 0, 320, 240}, 208, 4, 6);
+  EXPECT_EQ(e.text, (TPixelPoint{14, 220}));
+  EXPECT_EQ(e.lineFrom.y, 208 + 54 / 4 + 2);
+  EXPECT_EQ(e.textRoom, 4 + 310 - 4 - 14);  // column of (320 - 10) px, one character short of its end
 }
 
 // ---------------------------------------------------------------- frequency axis
@@ -210,6 +232,109 @@ TEST(LogAxis, MajorsInsideTheRangeAndDecadeMinors) {
 
   EXPECT_TRUE(LogAxisTicks(0, 1000, 2).major.empty());
   EXPECT_TRUE(LogAxisTicks(10, 1, 2).minor.empty());
+}
+
+TEST(LogAxis, LabelsOfTheLineHeightCapTheDensity) {
+  // smallest step of each sequence: 1 -> 10, 1 -> 3, 1 -> 2 (or 5 -> 10), 4 -> 6, 1 -> 1.25
+  const double steps[] = {1, std::log10(3.0), std::log10(2.0), std::log10(1.5), std::log10(1.25)};
+  for (int d = 0; d < 5; ++d) EXPECT_NEAR(NiceMinStepDecades(d), steps[d], 1e-12) << d;
+
+  // labels 6 pixels high need 6 + 3 + 1 = 10 pixels between ticks
+  // 0.1 .. 1000 V over 350 px: 87.5 px per decade; 1.25 -> 8.5 px, 1.5 -> 15.4 px
+  EXPECT_EQ(LogAxisReadableDensity(0.1, 1000, 350, 6), 3);
+  // eight decades of watts: 43.75 px per decade; 1.5 -> 7.7 px, 2 -> 13.2 px
+  EXPECT_EQ(LogAxisReadableDensity(0.00125, 125000, 350, 6), 2);
+  // a large chart keeps the densest sequence: 205 px per decade, 1.25 -> 19.9 >= 16
+  EXPECT_EQ(LogAxisReadableDensity(0.1, 1000, 820, 10), 4);
+  EXPECT_EQ(LogAxisReadableDensity(1e-10, 1e10, 100, 10), 0);
+  EXPECT_EQ(LogAxisReadableDensity(0, 1000, 350, 6), 0);
+  EXPECT_EQ(LogAxisReadableDensity(0.1, 1000, 0, 6), 0);
+
+  // the width rule alone gives log2(175) + 0.3 - log2(log2(10000)) = 4.02;
+  // the cap takes 1, 1.6, 2.5, 4, 6 per decade
+  EXPECT_EQ(LogAxisDensity(0.1, 1000, 350, 4), 4);
+  const TAxisTicks t = ValueAxisTicks(akVolts, 0.1, 1000, 0, 350, 4, 6);
+  ASSERT_GE(t.major.size(), 6u);
+  ExpectValues({t.major.begin(), t.major.begin() + 6}, {0.16, 0.25, 0.4, 0.6, 1, 1.6});
+  EXPECT_NEAR(t.major.back(), 600, 1e-9);
+  // linear axes are unchanged
+  ExpectValues(ValueAxisTicks(akLevel, 40, 110, 0, 300, 7, 13).major, {50, 60, 70, 80, 90, 100, 110});
+}
+
+// ---------------------------------------------------------------- whole chart
+
+// Five pixels per character (the texts here are ASCII).
+int FivePerChar(std::string_view s) { return 5 * static_cast<int>(s.size()); }
+
+std::vector<std::string> TextsOf(const std::vector<TAxisLabel>& labels) {
+  std::vector<std::string> out;
+  for (const TAxisLabel& l : labels) out.push_back(l.text);
+  return out;
+}
+
+TEST(LayoutChart, MaximumVoltageChartAtSmallSize) {
+  TChartAxes axes;
+  axes.yKind = akVolts;
+  axes.yMin = 0.1;
+  axes.yMax = 1000;
+  axes.y2Kind = akWatts;
+  axes.y2Min = 0.00125;
+  axes.y2Max = 125000;
+  axes.showY2 = true;
+  const TChartLayout L = LayoutChart({0, 0, 320, 240}, 4, 6, axes, FivePerChar);
+
+  // Frame from 24, 18, 296, 208. Left: "V eff" is 25 px, with 6 px to the
+  // plot 31 > 24. Right: "W/8Ohm" 30 px + 5 = 35 > 24, the widest label
+  // "30000" 25 px + 6 = 31.
+  EXPECT_EQ(L.plot, (TPixelRect{31, 18, 285, 208}));
+  EXPECT_EQ(L.left.unit, "V eff");
+  EXPECT_EQ(L.left.unitBox, (TPixelRect{1, 16, 26, 22}));
+  EXPECT_EQ(L.right.unit, "W/8Ohm");
+  EXPECT_EQ(L.right.unitBox, (TPixelRect{290, 16, 320, 22}));
+
+  // 190 px for 4 decades: 47.5 px per decade takes 1, 2, 5 (14.3 px apart);
+  // 500 lies at y 32, below 18 + 9.
+  EXPECT_EQ(TextsOf(L.left.labels),
+            (std::vector<std::string>{"0,2", "0,5", "1", "2", "5", "10", "20", "50", "100", "200", "500"}));
+  // a short label starts 3 characters left of the plot, a long one moves off
+  // the tick mark (31 - 4 - 2 - 15 = 10)
+  EXPECT_EQ(L.left.labels[2].box.left, 31 - 12);
+  EXPECT_EQ(L.left.labels[8].box, (TPixelRect{10, L.left.labels[8].pos - 3, 25, L.left.labels[8].pos + 3}));
+  EXPECT_EQ(L.left.labels[8].pos, 208 - static_cast<int>(std::lround(190 * 3.0 / 4)));
+
+  // 23.75 px per decade of watts: 1, 3 (11.3 px apart); 100000 lies at
+  // y 20, too close to the unit text
+  EXPECT_EQ(TextsOf(L.right.labels).front(), "0,003");
+  EXPECT_EQ(TextsOf(L.right.labels).back(), "30000");
+  EXPECT_EQ(L.right.labels.front().box.left, 285 + 6);
+  EXPECT_EQ(L.right.tickMarks.size(), L.right.labels.size());
+}
+
+TEST(LayoutChart, CrowdedLabelsAreLeftOutAndFrequencyLabelsStayInside) {
+  TChartAxes axes;
+  axes.yKind = akSeconds;
+  axes.yMin = 1e-10;
+  axes.yMax = 1e10;
+  // 40 px for 20 decades, 2 px apart: only labels 15 px apart remain, from
+  // the lowest up, and none above 30 + 15
+  const TChartLayout L = LayoutChart({0, 0, 320, 120}, 4, 10, axes, FivePerChar);
+  EXPECT_EQ(L.plot.bottom - L.plot.top, 40);
+  EXPECT_EQ(L.left.ticks.major.size(), 19u);
+  ASSERT_EQ(L.left.labels.size(), 2u);
+  EXPECT_DOUBLE_EQ(L.left.labels[0].value, 1e-9);
+  EXPECT_NEAR(L.left.labels[1].value, 0.1, 1e-12);
+
+  // "20000" centred on the plot's right edge would end 1 px outside a
+  // rectangle only 12 px wider than the plot on the right
+  axes.yKind = akLevel;
+  axes.yMin = 40;
+  axes.yMax = 110;
+  const TChartLayout F = LayoutChart({0, 0, 400, 300}, 2, 10, axes, FivePerChar);
+  ASSERT_FALSE(F.frequencyLabels.empty());
+  EXPECT_EQ(F.frequencyLabels.back().text, "20000");
+  EXPECT_EQ(F.frequencyLabels.back().box.right, 400);
+  for (std::size_t i = 1; i < F.frequencyLabels.size(); ++i)
+    EXPECT_GE(F.frequencyLabels[i].box.left - F.frequencyLabels[i - 1].box.right, 2) << F.frequencyLabels[i].text;
 }
 
 // ---------------------------------------------------------------- mapping

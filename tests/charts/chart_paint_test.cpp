@@ -12,12 +12,14 @@
 #include <QString>
 #include <QtGlobal>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "charts/chart.h"
+#include "charts/chart_paint_util.h"
 #include "charts/polar.h"
 
 namespace sonvex {
@@ -50,6 +52,8 @@ void KeepPicture(const QImage& img, const char* name) {
   if (dir.isEmpty()) return;
   img.save(QDir(QString::fromUtf8(dir)).filePath(QString::fromUtf8(name)));
 }
+
+bool Dark(QRgb c) { return qGray(c) < 120; }
 
 bool Reddish(QRgb c) { return qRed(c) > 200 && qRed(c) - qGreen(c) > 40 && qRed(c) - qBlue(c) > 40; }
 
@@ -294,6 +298,143 @@ TEST_F(ChartPaint, PrintModeDrawsThickerLines) {
   EXPECT_GE(thick, 4);
 }
 
+// ---------------------------------------------------------------- small sizes
+
+bool Inside(const TPixelRect& inner, const TPixelRect& outer) {
+  return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+         inner.bottom <= outer.bottom;
+}
+
+bool Intersect(const TPixelRect& a, const TPixelRect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::string BoxText(const TPixelRect& r) {
+  return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + " .. " + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + ")";
+}
+
+// Every axis text and the legend of charts as painted, from 320 x 240 up to
+// 1600 x 1000: unit texts and labels stay in the rectangle and off the plot
+// edge, neighbouring labels and the legend never overlap the frequency
+// labels or each other.
+TEST_F(ChartPaint, AxisTextsAndLegendFitAtEverySize) {
+  struct Setup {
+    const char* name;
+    int yKind, y2Kind;
+    double yMin, yMax, y2Min, y2Max;
+    int curves;
+  };
+  // the maximum voltage page's two logarithmic axes, the total response with
+  // impedance, a chassis chart's five curves, the seven directions
+  const Setup setups[] = {
+      {"Umax", akVolts, akWatts, 0.1, 1000, 0.00125, 125000, 3},
+      {"Gesamt", akLevel, akImpedance, 40, 110, 0, 70, 4},
+      {"Chassis", akLevel, akImpedance, 40, 110, 0, 70, 5},
+      {"Richtung", akLevel, akImpedance, 40, 110, 0, 70, 7},
+  };
+  const char* names[] = {"Chassis mit Gehäuse in Halbraum",
+                         ".. mit Schallwandeinfluß",
+                         ".. mit aktivem Filter",
+                         ".. mit (passiver) Weiche",
+                         "Impedanz Verstärker 1",
+                         "SV-170 Tiefmittel (1)",
+                         "hinten"};
+  const int sizes[][2] = {{320, 240}, {318, 200},  {400, 300},  {480, 360},  {640, 480},
+                          {800, 600}, {1000, 700}, {1200, 800}, {1400, 900}, {1600, 1000}};
+  for (const Setup& s : setups) {
+    chart->YKind = s.yKind;
+    chart->Y2Kind = s.y2Kind;
+    chart->YMin = s.yMin;
+    chart->YMax = s.yMax;
+    chart->Y2Min = s.y2Min;
+    chart->Y2Max = s.y2Max;
+    chart->ShowY2 = std::string(s.name) != "Richtung";
+    for (int i = 0; i < kChartCurves; ++i) chart->Curves[static_cast<std::size_t>(i)].Visible = false;
+    for (int i = 0; i < s.curves; ++i)
+      FillCurve(chart->Curves[static_cast<std::size_t>(i)], names[i], RGBColor(0, 0, 255), 50,
+                [](double f) { return 60 + 10 * std::log10(f / 20); });
+    for (int n = 0; n < 2 * static_cast<int>(std::size(sizes)); ++n) {
+      // every size on screen and in print mode (fonts as for twice the width)
+      const int w = sizes[n / 2][0], h = sizes[n / 2][1];
+      chart->PrintMode = n % 2 == 1;
+      SCOPED_TRACE(std::string(s.name) + " " + std::to_string(w) + "x" + std::to_string(h) +
+                   (chart->PrintMode ? " print" : ""));
+      QImage img = WhiteImage(w + 40, h + 40);
+      {
+        QPainter p(&img);
+        ASSERT_TRUE(chart->PaintChart(p, 20, 20, 20 + w, 20 + h));  // away from the image's edge
+      }
+      if (w == 640 && !chart->PrintMode) KeepPicture(img, (std::string("chart_small_") + s.name + ".png").c_str());
+      const TChartLayout& L = chart->Layout;
+      const TPixelRect drawing{20, 20, 20 + w, 20 + h};
+      ASSERT_EQ(L.drawing, drawing);
+      ASSERT_EQ(L.plot, chart->Plot);
+      ASSERT_GT(L.plot.right - L.plot.left, w / 3);
+      ASSERT_GT(L.plot.bottom - L.plot.top, h / 2);
+
+      // unit texts inside the rectangle, and really painted there
+      for (const TValueAxisLayout* axis : {&L.left, &L.right}) {
+        if (axis == &L.right && !chart->ShowY2) continue;
+        EXPECT_TRUE(Inside(axis->unitBox, drawing)) << axis->unit << " " << BoxText(axis->unitBox);
+        int ink = 0;
+        for (int y = axis->unitBox.top; y < axis->unitBox.bottom; ++y)
+          for (int x = axis->unitBox.left; x < axis->unitBox.right; ++x) ink += Dark(img.pixel(x, y)) ? 1 : 0;
+        EXPECT_GT(ink, 0) << axis->unit;
+      }
+      // value labels: inside, clear of tick marks and plot, apart from each other
+      auto checkLabels = [&](const TValueAxisLayout& axis, bool right) {
+        EXPECT_FALSE(axis.labels.empty());
+        // a tick sequence sparse enough for its labels, not a ragged pick
+        EXPECT_EQ(axis.labels.size(), axis.tickMarks.size());
+        for (std::size_t i = 0; i < axis.labels.size(); ++i) {
+          const TPixelRect& b = axis.labels[i].box;
+          EXPECT_TRUE(Inside(b, drawing)) << axis.labels[i].text << " " << BoxText(b);
+          if (right) {
+            EXPECT_GT(b.left, L.plot.right + kTickLength) << axis.labels[i].text;
+          } else {
+            EXPECT_LT(b.right, L.plot.left - kTickLength) << axis.labels[i].text;
+          }
+          EXPECT_FALSE(Intersect(b, axis.unitBox)) << axis.labels[i].text;
+          // half a line of air to the label below
+          if (i > 0) {
+            EXPECT_LE(b.bottom + chart->ch / 2, axis.labels[i - 1].box.top) << axis.labels[i].text;
+          }
+        }
+      };
+      checkLabels(L.left, false);
+      if (chart->ShowY2) checkLabels(L.right, true);
+      // frequency labels: inside and apart
+      ASSERT_GE(L.frequencyLabels.size(), 3u);
+      for (std::size_t i = 0; i < L.frequencyLabels.size(); ++i) {
+        EXPECT_TRUE(Inside(L.frequencyLabels[i].box, drawing)) << L.frequencyLabels[i].text;
+        if (i > 0) {
+          EXPECT_FALSE(Intersect(L.frequencyLabels[i].box, L.frequencyLabels[i - 1].box));
+        }
+      }
+      // legend: as placed by the painting, below the frequency labels, inside,
+      // the names (shortened to their room) clear of each other
+      const QFontMetrics fm(ChartFont(chart->FontSize, false), &img);
+      std::vector<TPixelRect> legend;
+      for (int k = 0; k < s.curves; ++k) {
+        const TLegendEntry e = LegendPlace(k, s.curves, drawing, L.plot.bottom, chart->cw, chart->ch);
+        const QString text = fm.elidedText(QString::fromUtf8(names[s.curves - 1 - k]), Qt::ElideRight, e.textRoom);
+        const TPixelRect box{e.text.x, e.text.y, e.text.x + fm.horizontalAdvance(text), e.text.y + chart->ch};
+        const TPixelRect sample{e.lineFrom.x, e.lineFrom.y - 1, e.lineTo.x, e.lineTo.y + 1};
+        EXPECT_TRUE(Inside(box, drawing)) << k << " " << BoxText(box);
+        for (const TAxisLabel& f : L.frequencyLabels) {
+          EXPECT_FALSE(Intersect(box, f.box)) << k << " " << f.text;
+          EXPECT_FALSE(Intersect(sample, f.box)) << k << " " << f.text;
+        }
+        for (const TPixelRect& other : legend) EXPECT_FALSE(Intersect(box, other)) << k;
+        legend.push_back(box);
+        legend.push_back(sample);
+      }
+    }
+  }
+  EXPECT_TRUE(errors.empty());
+}
+
 // ---------------------------------------------------------------- polar plot
 
 class PolarPaint : public ::testing::Test {
@@ -316,8 +457,6 @@ class PolarPaint : public ::testing::Test {
   }
   TZPolar polar;
 };
-
-bool Dark(QRgb c) { return qGray(c) < 120; }
 
 TEST_F(PolarPaint, ClosedOutlineThroughTheMappedPoints) {
   polar.Radii[3] = 20;   // below the scale: at the centre
