@@ -17,6 +17,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -47,6 +48,7 @@
 #include "ui/folder_dialog.h"
 #include "ui/gem_geh_dialog.h"
 #include "ui/help_windows.h"
+#include "ui/flow_layout.h"
 #include "ui/optimizer_window.h"
 #include "ui/part_editor.h"
 #include "ui/project_properties_dialog.h"
@@ -119,8 +121,15 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   execDialog = [](QDialog& d) { return d.exec(); };
   saveFolder_ = settings_.projectFolder;
   // 1.-2. title without a file name, editor flags clear, placed at 66, 0
-  move(66, 0);
-  resize(1100, 760);
+  // On a screen smaller than the usual window, the window starts at the
+  // screen's free area instead of reaching past its edges.
+  QRect place(66, 0, 1100, 760);
+  if (const QScreen* sc = screen(); sc != nullptr && !sc->availableGeometry().contains(place)) {
+    const QRect free = sc->availableGeometry();
+    place = QRect(free.topLeft(), place.size().boundedTo(free.size()));
+  }
+  move(place.topLeft());
+  resize(place.size());
   // 3. pages, charts and the rest of the window
   BuildPages();
   BuildMenus();
@@ -198,7 +207,8 @@ void TMainForm::BuildPages() {
       if (!updating_) UpdateCharts();
     };
     if (page == kPageFgangImp) {
-      auto* row = new QHBoxLayout;
+      // The control rows wrap in a narrow window.
+      auto* row = new TFlowLayout;
       cbShowChassis_ = new QCheckBox(Q("Frequenzgang Einzelchassis zeigen"));
       cbShowImpedance_ = new QCheckBox(Q("Impedanzgang zeigen"));
       cbShowEnergy_ = new QCheckBox(Q("Energiefrequenzgang zeigen"));
@@ -207,10 +217,9 @@ void TMainForm::BuildPages() {
         connect(cb, &QCheckBox::toggled, this, onToggle);
         row->addWidget(cb);
       }
-      row->addStretch();
       layout->addLayout(row);
     } else if (page == kPagePhase) {
-      auto* row = new QHBoxLayout;
+      auto* row = new TFlowLayout;
       row->addWidget(new QLabel(Q("Bezug auf")));
       edPhaseRef_ = new QLineEdit(Q("0"));
       edPhaseRef_->setMaximumWidth(60);
@@ -220,9 +229,8 @@ void TMainForm::BuildPages() {
       auto* btn = new QPushButton(Q("Graphen aktualisieren"));
       connect(btn, &QPushButton::clicked, this, [this] { UpdateCharts(); });
       row->addWidget(btn);
-      row->addStretch();
       layout->addLayout(row);
-      auto* boxes = new QHBoxLayout;
+      auto* boxes = new TFlowLayout;
       for (int k = 0; k < kMaxChassis; ++k) {
         auto* cb = new QCheckBox(Q("Chassis(" + std::to_string(k + 1) + ")"));
         cb->setChecked(true);
@@ -230,7 +238,6 @@ void TMainForm::BuildPages() {
         cbPhaseChassis_[static_cast<std::size_t>(k)] = cb;
         boxes->addWidget(cb);
       }
-      boxes->addStretch();
       layout->addLayout(boxes);
       cbPhaseRear_ = new QCheckBox(Q("auch rückwärtige Anteile (z. B. Bassreflexanteile) zeigen"));
       cbPhaseRear_->setChecked(false);

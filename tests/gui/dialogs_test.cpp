@@ -27,6 +27,7 @@
 #include "model/settings.h"
 #include "support/scripted_interaction.h"
 #include "ui/error_list_window.h"
+#include "ui/flow_layout.h"
 #include "ui/folder_dialog.h"
 #include "ui/project_properties_dialog.h"
 #include "ui/qt_interaction.h"
@@ -61,6 +62,34 @@ void AnswerNextModal(std::function<void(QWidget*)> answer) {
     else if (auto* dlg = qobject_cast<QDialog*>(w))
       dlg->QDialog::reject();
   });
+}
+
+// --- wrapping control row -------------------------------------------------
+
+TEST(FlowLayout, ControlsWrapWhereTheNextDoesNotFit) {
+  QWidget host;
+  auto* flow = new TFlowLayout(&host);
+  std::vector<QWidget*> controls;
+  for (int i = 0; i < 3; ++i) {
+    auto* w = new QWidget;
+    w->setFixedSize(100, 20);
+    flow->addWidget(w);
+    controls.push_back(w);
+  }
+  EXPECT_EQ(flow->sizeHint(), QSize(3 * 100 + 2 * 6, 20));  // one row
+  EXPECT_EQ(flow->minimumSize(), QSize(100, 20));          // the widest control
+  struct Case {
+    int width;
+    int height;
+    QPoint third;
+  };
+  for (const Case& c : {Case{312, 20, QPoint(212, 0)}, Case{311, 46, QPoint(0, 26)}, Case{206, 46, QPoint(0, 26)},
+                        Case{205, 72, QPoint(0, 52)}, Case{50, 72, QPoint(0, 52)}}) {
+    SCOPED_TRACE(c.width);
+    EXPECT_EQ(flow->heightForWidth(c.width), c.height);
+    flow->setGeometry(QRect(0, 0, c.width, c.height));
+    EXPECT_EQ(controls[2]->pos(), c.third);
+  }
 }
 
 // --- button-choice dialog ---------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <chrono>
@@ -73,6 +74,21 @@ TEST_F(MainForm, StartUpLoadsTheNamedProjectElseDefaultElseTheEmptyProject) {
   EXPECT_EQ(form->Project().nChassis, 1);
   EXPECT_EQ(form->TitleName(), "");
   EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Sonvex V1.11b - KORVANT-Edition []"));
+}
+
+TEST_F(MainForm, TheWindowStartsWithinTheScreen) {
+  TMainForm& f = Start();
+  const QScreen* screen = f.screen();
+  ASSERT_NE(screen, nullptr);
+  const QRect free = screen->availableGeometry();
+  EXPECT_TRUE(free.contains(f.geometry())) << free.width() << "x" << free.height();
+  // A screen with room for it gets the usual size and place.
+  if (free.contains(QRect(66, 0, 1100, 760))) {
+    EXPECT_EQ(f.geometry(), QRect(66, 0, 1100, 760));
+  }
+  // The control rows wrap, so that the window fits a 640 x 480 screen.
+  EXPECT_LE(f.minimumSizeHint().width(), 640);
+  EXPECT_LE(f.minimumSizeHint().height(), 480);
 }
 
 TEST_F(MainForm, PlainTextProjectFileIsRefusedAndTheEmptyProjectTakesItsPlace) {
