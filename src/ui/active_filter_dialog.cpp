@@ -10,9 +10,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "model/interaction.h"
 #include "model/number_text.h"
+#include "ui/dialog_text.h"
 
 namespace sonvex {
 
@@ -84,16 +86,10 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
   // does not jump when a box is ticked.
   for (int row = 0; row <= kSectionCount; ++row) grid->setRowMinimumHeight(row, edPegel_->sizeHint().height());
 
-  btnOk_ = new QPushButton(QStringLiteral("Ok"), this);
-  btnOk_->setDefault(true);
-  btnAbbruch_ = new QPushButton(QStringLiteral("Abbruch"), this);
-  btnAbbruch_->setAutoDefault(false);
-  connect(btnOk_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnAbbruch_, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btnOk_);
-  buttons->addWidget(btnAbbruch_);
+  std::tie(btnOk_, btnAbbruch_) = AddOkCancel(this, buttons, QStringLiteral("Ok"), QStringLiteral("Abbruch"));
+  btnAbbruch_->setAutoDefault(false);
 
   auto* main = new QVBoxLayout(this);
   main->addWidget(group_);

@@ -3,7 +3,11 @@
 // the caption of the program.
 #include <QString>
 #include <functional>
+#include <utility>
 
+class QBoxLayout;
+class QDialog;
+class QPushButton;
 class QWidget;
 
 namespace sonvex {
@@ -18,6 +22,11 @@ QString ProgramCaption();
 
 // The width of texts in the font of `w`.
 TTextWidth FontWidth(const QWidget* w);
+
+// The closing buttons of a dialog, appended to `row`: `okText` is the
+// default button and accepts, `cancelText` rejects. Returns both (ok first).
+std::pair<QPushButton*, QPushButton*> AddOkCancel(QDialog* dialog, QBoxLayout* row, const QString& okText,
+                                                  const QString& cancelText);
 
 // Height of the push buttons of the small dialogs.
 inline constexpr int kButtonHeight = 25;

@@ -12,9 +12,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/number_text.h"
+#include "ui/dialog_text.h"
 
 namespace sonvex {
 
@@ -126,18 +128,12 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   cbUseOption_ = new QCheckBox(Q("Diese Einstellungen bei allen Projektdateien verwenden"), this);
   btnDefaults_ = new QPushButton(Q("Voreinstellung wiederherstellen"), this);
   btnDefaults_->setAutoDefault(false);
-  btnOk_ = new QPushButton(Q("&Ok"), this);
-  btnOk_->setDefault(true);
-  btnAbbruch_ = new QPushButton(Q("&Abbruch"), this);
-  btnAbbruch_->setAutoDefault(false);
   connect(btnDefaults_, &QPushButton::clicked, this, [this] { RestoreDefaults(); });
-  connect(btnOk_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnAbbruch_, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnDefaults_);
   buttons->addStretch();
-  buttons->addWidget(btnOk_);
-  buttons->addWidget(btnAbbruch_);
+  std::tie(btnOk_, btnAbbruch_) = AddOkCancel(this, buttons, Q("&Ok"), Q("&Abbruch"));
+  btnAbbruch_->setAutoDefault(false);
 
   auto* main = new QVBoxLayout(this);
   main->addLayout(colours);

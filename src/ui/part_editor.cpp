@@ -15,11 +15,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <tuple>
 
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "model/project.h"
 #include "model/settings.h"
+#include "ui/dialog_text.h"
 
 namespace sonvex {
 
@@ -108,13 +110,7 @@ TFormWParts::TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* p
   auto* row = new QHBoxLayout;
   selected_ = new QLabel(Q("Ausgewählt:"));
   row->addWidget(selected_, 1);
-  ok_ = new QPushButton(Q("&Ok"));
-  cancel_ = new QPushButton(Q("&Abbruch"));
-  ok_->setDefault(true);
-  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-  row->addWidget(ok_);
-  row->addWidget(cancel_);
+  std::tie(ok_, cancel_) = AddOkCancel(this, row, Q("&Ok"), Q("&Abbruch"));
   layout->addLayout(row);
   resize(840, 420);
 }
@@ -227,14 +223,8 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   connect(libraryButton_, &QPushButton::clicked, this, [this] { LibraryClick(); });
   right->addWidget(libraryButton_);
   auto* buttons = new QHBoxLayout;
-  ok_ = new QPushButton(Q("&Ok"));
-  cancel_ = new QPushButton(Q("&Abbruch"));
-  ok_->setDefault(true);
-  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   buttons->addStretch();
-  buttons->addWidget(ok_);
-  buttons->addWidget(cancel_);
+  std::tie(ok_, cancel_) = AddOkCancel(this, buttons, Q("&Ok"), Q("&Abbruch"));
   right->addLayout(buttons);
   layout->addLayout(right, 1);
 

@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <tuple>
 
 #include "model/number_text.h"
+#include "ui/dialog_text.h"
 
 namespace sonvex {
 
@@ -53,16 +55,10 @@ TFormPJEigenschaften::TFormPJEigenschaften(QWidget* parent) : QDialog(parent) {
   connect(btnMittel_, &QPushButton::clicked, this, [this] { SetPreset(kGridPresetMedium); });
   connect(btnFein_, &QPushButton::clicked, this, [this] { SetPreset(kGridPresetFine); });
 
-  btnOk_ = new QPushButton(QStringLiteral("Ok"), this);
-  btnOk_->setDefault(true);
-  btnAbbruch_ = new QPushButton(QStringLiteral("Abbruch"), this);
-  btnAbbruch_->setAutoDefault(false);
-  connect(btnOk_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnAbbruch_, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(btnOk_);
-  buttons->addWidget(btnAbbruch_);
+  std::tie(btnOk_, btnAbbruch_) = AddOkCancel(this, buttons, QStringLiteral("Ok"), QStringLiteral("Abbruch"));
+  btnAbbruch_->setAutoDefault(false);
 
   auto* main = new QVBoxLayout(this);
   main->addLayout(form);

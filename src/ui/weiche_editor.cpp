@@ -31,6 +31,7 @@
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "model/settings.h"
+#include "ui/dialog_text.h"
 #include "ui/main_form.h"
 #include "ui/part_editor.h"
 
@@ -279,14 +280,8 @@ TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
   }
   layout->addLayout(grid);
   auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton(Q("Ok"));
-  auto* cancel = new QPushButton(Q("Abbruch"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
+  AddOkCancel(this, buttons, Q("Ok"), Q("Abbruch"));
   layout->addLayout(buttons);
 }
 
@@ -328,14 +323,8 @@ TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
   }
   layout->addLayout(grid);
   auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton(Q("&Ok"));
-  auto* cancel = new QPushButton(Q("&Abbruch"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
+  AddOkCancel(this, buttons, Q("&Ok"), Q("&Abbruch"));
   layout->addLayout(buttons);
 }
 
