@@ -14,16 +14,13 @@
 
 #include "model/measurement_import.h"
 #include "model/number_text.h"
+#include "support/run_program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using sonvex::testing::TRun;
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -33,12 +30,6 @@ std::string ReadFile(const fs::path& p) {
 }
 
 void WriteFile(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
 
 class CliTest : public ::testing::Test {
  protected:
@@ -54,22 +45,7 @@ class CliTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   // Runs sonvex-cli with the arguments; settings come from the empty test folder.
-  TRun Cli(const std::vector<std::string>& args) {
-    std::string cmd = Quote(SONVEX_CLI);
-    for (const std::string& a : args) cmd += " " + Quote(a);
-    const fs::path errFile = dir / "stderr.txt";
-    cmd += " 2>" + Quote(errFile.string());
-    TRun r;
-    FILE* pipe = popen(cmd.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = ReadFile(errFile);
-    return r;
-  }
+  TRun Cli(const std::vector<std::string>& args) { return sonvex::testing::RunProgram(SONVEX_CLI, args, dir / "stderr.txt"); }
   TRun Calc(const fs::path& project, std::vector<std::string> more = {}) {
     std::vector<std::string> args{"calc", project.string(), "--data", dir.string()};
     args.insert(args.end(), more.begin(), more.end());

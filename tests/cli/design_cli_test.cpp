@@ -3,43 +3,23 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/run_program.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using sonvex::testing::TRun;
 
-TRun Design(const std::vector<std::string>& args) {
-  std::string cmd = std::string("'") + SONVEX_CLI + "' design";
-  for (const std::string& a : args) cmd += " '" + a + "'";
+TRun Design(std::vector<std::string> args) {
+  args.insert(args.begin(), "design");
   // one file per test process: CTest may run the tests side by side
-  const fs::path errFile = fs::temp_directory_path() / ("sonvex_design_cli_" + std::to_string(getpid()) + ".txt");
-  cmd += " 2>'" + errFile.string() + "'";
-  TRun r;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (pipe == nullptr) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream in(errFile);
-  std::ostringstream s;
-  s << in.rdbuf();
-  r.err = s.str();
-  fs::remove(errFile);
-  return r;
+  return sonvex::testing::RunProgram(
+      SONVEX_CLI, args, fs::temp_directory_path() / ("sonvex_design_cli_" + std::to_string(getpid()) + ".txt"));
 }
 
 TEST(DesignCommand, BoxPagePrintsClosedAndVentedAlignment) {
