@@ -45,7 +45,9 @@ class CliTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   // Runs sonvex-cli with the arguments; settings come from the empty test folder.
-  TRun Cli(const std::vector<std::string>& args) { return sonvex::testing::RunProgram(SONVEX_CLI, args, dir / "stderr.txt"); }
+  TRun Cli(const std::vector<std::string>& args) {
+    return sonvex::testing::RunProgram(SONVEX_CLI, args, dir / "stderr.txt");
+  }
   TRun Calc(const fs::path& project, std::vector<std::string> more = {}) {
     std::vector<std::string> args{"calc", project.string(), "--data", dir.string()};
     args.insert(args.end(), more.begin(), more.end());
@@ -358,8 +360,9 @@ TEST_F(CliTest, FrdZmaAndSvgExportsOfTheDefaultProject) {
   }
 
   // Numbers outside the project are refused with status 2.
-  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--export-frd", "9", (dir / "x.frd").string()},
-                                              std::vector<std::string>{"--export-zma", "0", (dir / "x.zma").string()}}) {
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--export-frd", "9", (dir / "x.frd").string()},
+        std::vector<std::string>{"--export-zma", "0", (dir / "x.zma").string()}}) {
     const TRun b = Calc(project, bad);
     EXPECT_EQ(b.status, 2) << bad[0];
     EXPECT_NE(b.err.find(bad[0]), std::string::npos) << b.err;
@@ -400,8 +403,8 @@ TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
   WriteFile(dir / "marked.txt", text);
   ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
 
-  const TRun run = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "best.ZPJ").string(),
-                        "--capacitors", "e12"});
+  const TRun run =
+      Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "best.ZPJ").string(), "--capacitors", "e12"});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   // The five grade lines before and after; the total grade went down.
   const auto before = run.out.find("Note gesamt       =");

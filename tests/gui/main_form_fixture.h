@@ -24,7 +24,7 @@ class TMainFormFixture : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // The process id keeps parallel runs of the suite (other checkouts) apart.
     dir = std::filesystem::temp_directory_path() / (std::string("sonvex_gui_") + info->test_suite_name() + "_" +
-                                                     info->name() + "_" + std::to_string(::getpid()));
+                                                    info->name() + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     settings = MakeSettings(dir, dir / "sonvex");
