@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <utility>
 
 #include "model/interaction.h"
@@ -153,7 +155,32 @@ class TFormWOptimize2::THost : public TOptiHost {
   THost(const THost&) = delete;
   THost& operator=(const THost&) = delete;
 
-  void Shutdown() { call_.Shutdown(); }
+  void Shutdown() {
+    {
+      std::lock_guard lock(gateMutex_);
+      held_ = false;
+      skipping_ = true;
+    }
+    gate_.notify_all();
+    call_.Shutdown();
+  }
+
+  // While the window asks a question about the run, the optimizer thread
+  // waits before its next report, so that the run neither goes on behind the
+  // question nor opens a dialog over it. Released with `skip`, the reports
+  // that were waiting are dropped (the run is being aborted).
+  void Hold() {
+    std::lock_guard lock(gateMutex_);
+    held_ = true;
+  }
+  void Release(bool skip) {
+    {
+      std::lock_guard lock(gateMutex_);
+      held_ = false;
+      skipping_ = skip;
+    }
+    gate_.notify_all();
+  }
 
   void Progress(int perMille) override {
     RunOnUi([&] { window_.ShowProgress(perMille); });
@@ -174,10 +201,21 @@ class TFormWOptimize2::THost : public TOptiHost {
   }
 
  private:
-  void RunOnUi(const std::function<void()>& fn) { call_.Run(fn); }
+  void RunOnUi(const std::function<void()>& fn) {
+    if (QThread::currentThread() != window_.thread()) {
+      std::unique_lock lock(gateMutex_);
+      gate_.wait(lock, [this] { return !held_; });
+      if (skipping_) return;
+    }
+    call_.Run(fn);
+  }
 
   TFormWOptimize2& window_;
   TUiCall call_;
+  std::mutex gateMutex_;
+  std::condition_variable gate_;
+  bool held_ = false;
+  bool skipping_ = false;
 };
 
 // ---------------------------------------------------------------- creation
@@ -535,6 +573,9 @@ void TFormWOptimize2::GradeReport(const TGrades& grades, const TResult& result) 
 
 TWPart TFormWOptimize2::FixPart(const TOptiValue& v, const TWPart& part) {
   if (const auto rounded = FixPartByRule(part, FixRules())) return *rounded;
+  // A report posted just before the window began to ask about the run: no
+  // dialog over the question; the part keeps the value the search found.
+  if (asking_) return part;
   QApplication::beep();
   std::optional<TWPart> chosen;
   if (fixPartDialog) chosen = fixPartDialog(v, part);
@@ -553,7 +594,19 @@ void TFormWOptimize2::Failure(const std::string& message) { ui_.ShowMessage(mess
 
 void TFormWOptimize2::closeEvent(QCloseEvent* event) {
   if (runStarted_) {
-    if (!opti_->IsIdle() && ui_.ChooseButton(kOptiAbortQuestion, "&Ja|&Nein", 2) == 1) AbortStep();
+    if (!opti_->IsIdle()) {
+      // The run waits while the question is open; its answer ends or
+      // continues it.
+      host_->Hold();
+      asking_ = true;
+      const bool abort = ui_.ChooseButton(kOptiAbortQuestion, "&Ja|&Nein", 2) == 1;
+      asking_ = false;
+      host_->Release(abort);
+      if (abort) {
+        AbortStep();
+        host_->Release(false);
+      }
+    }
     if (!opti_->IsIdle()) {
       event->ignore();
       return;

@@ -143,6 +143,7 @@ class TFormWOptimize2 : public QWidget {
   bool runStarted_ = false;
   bool reportPending_ = false;
   bool inTimer_ = false;
+  bool asking_ = false;  // the question whether to abort the run is open
   int progress_ = -1;
   std::vector<TGradeHistoryEntry> history_;
 

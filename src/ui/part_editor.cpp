@@ -97,10 +97,17 @@ TFormWParts::TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* p
     list->setWrapping(true);
     list->setResizeMode(QListView::Adjust);
     list->setUniformItemSizes(true);
-    list->setGridSize(QSize(200, 18));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
     const auto page = static_cast<TLibraryPage>(i);
-    connect(list, &QListWidget::currentRowChanged, this, [this, page](int row) {
-      if (row >= 0) EntryClicked(page, row);
+    // The choice follows the selection, which only a click, the arrow keys
+    // or the preselection make. The current row alone is no choice: a list
+    // that takes the keyboard focus makes its first row current, and in the
+    // shipped lists that row is a separator, which would turn the part into
+    // a wire on "&Ok".
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, page, list] {
+      const QList<QListWidgetItem*> items = list->selectedItems();
+      if (items.isEmpty()) return;
+      EntryClicked(page, list->row(items.front()));
     });
     connect(list, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
     lists_[i] = list;
@@ -122,13 +129,20 @@ void TFormWParts::FillLists() {
     QListWidget* list = lists_[i];
     const QSignalBlocker block(list);
     list->clear();
-    for (const TLibraryEntry& e : lib_.Page(static_cast<TLibraryPage>(i))) list->addItem(Q(e.text));
+    int widest = 0;
+    for (const TLibraryEntry& e : lib_.Page(static_cast<TLibraryPage>(i))) {
+      list->addItem(Q(e.text));
+      widest = std::max(widest, list->fontMetrics().horizontalAdvance(Q(e.text)));
+    }
+    // The columns are as wide as their longest entry and a margin, so that
+    // coils with their resistance are not cut and more columns fit.
+    list->setGridSize(QSize(widest + 24, list->fontMetrics().height() + 4));
   }
 }
 
 void TFormWParts::Prepare(std::string_view note, int typ, double value, double resistance) {
-  choice_.reset();
   FillLists();
+  choice_.reset();
   selected_->setText(Q("Ausgewählt:"));
   const auto page = LibraryPageOfType(typ);
   if (!page) return;
@@ -264,9 +278,12 @@ void TFormParteditor::UpdateVisibility() {
 void TFormParteditor::TypeChanged() {
   // A slot keeps the value of its last part when it is deleted or turned into
   // a wire; choosing a valued type again offers that value instead of an
-  // empty field.
+  // empty field. A slot that never held a part still has the value every
+  // empty slot starts with, which is no part's value (1 Ohm, 1 H, 1 F): its
+  // field stays empty and reads 0.
   const int typ = SelectedType();
-  if (value_->text().isEmpty()) {
+  const bool keptValue = part_._value != TWPart{}._value || !part_._bem.View().empty();
+  if (value_->text().isEmpty() && keptValue) {
     if (typ == ptR) value_->setText(Q(FormatNumber(part_._value, 7)));
     if (typ == ptC) value_->setText(Q(FormatNumber(part_._value * 1e6, 7)));
     if (typ == ptL) value_->setText(Q(FormatNumber(part_._value * 1000.0, 7)));

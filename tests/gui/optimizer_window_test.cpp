@@ -23,8 +23,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "main_form_fixture.h"
@@ -70,10 +72,17 @@ double LineValue(const QString& line) {
   return v;
 }
 
-class OptimizerWindow : public TMainFormFixture<> {
+template <class Ui = TScriptedInteraction>
+class TOptimizerFixture : public TMainFormFixture<Ui> {
  protected:
+  using TMainFormFixture<Ui>::settings;
+  using TMainFormFixture<Ui>::ui;
+  using TMainFormFixture<Ui>::options;
+  using TMainFormFixture<Ui>::form;
+  using TMainFormFixture<Ui>::DefaultFile;
+
   void SetUp() override {
-    TMainFormFixture::SetUp();
+    TMainFormFixture<Ui>::SetUp();
     options.optiPause = 0ms;
   }
 
@@ -117,6 +126,7 @@ class OptimizerWindow : public TMainFormFixture<> {
   int partEditorRuns = 0;
   bool restrictedWhenFixing = true;
 };
+using OptimizerWindow = TOptimizerFixture<>;
 
 TEST_F(OptimizerWindow, MenuOpensTheWindowAndClosingTellsTheMainWindow) {
   auto p = DetunedTwoWay();
@@ -513,6 +523,75 @@ TEST_F(OptimizerWindow, ClosingTheProgramAsksTheOpenOptimizerFirst) {
   EXPECT_TRUE(w.isVisible());
   ASSERT_EQ(ui.asked.size(), 1u);
   EXPECT_EQ(ui.asked[0].text, "Optimierungsergebnisse übernehmen?");
+}
+
+// A question that stays open for a while, as a real one does: the window's
+// messages go on meanwhile, and `whileOpen` runs inside.
+struct TSlowQuestions : TScriptedInteraction {
+  std::function<void()> whileOpen;
+  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
+    if (message == kOptiAbortQuestion && whileOpen) whileOpen();
+    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+  }
+};
+using OptimizerQuestion = TOptimizerFixture<TSlowQuestions>;
+
+TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAnswer) {
+  for (const int answer : {2, 1}) {  // "&Nein", then "&Ja"
+    TFormWOptimize2& w = Open(*DetunedTwoWay());
+    std::atomic<int> fixes{0};
+    std::atomic<bool> release{false};
+    w.fixPartDialog = [&](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
+      ++fixes;
+      return part;
+    };
+    // After the first fix the optimizer holds before its next trial until
+    // the question lets it go.
+    w.Optimizer().onTrial = [&](const TOptiThread::TTrial&) {
+      while (fixes > 0 && !release) std::this_thread::sleep_for(1ms);
+    };
+    ui.buttons = {2};
+    w.StartButton()->click();
+    QElapsedTimer clock;
+    clock.start();
+    while (fixes == 0 && !w.Optimizer().IsIdle() && clock.elapsed() < 300000) Pump(10);
+    ASSERT_EQ(fixes, 1);
+
+    int fixesDuringQuestion = -1;
+    int progressBefore = 0;
+    int progressDuringQuestion = 0;
+    bool idleDuringQuestion = true;
+    ui.whileOpen = [&] {
+      progressBefore = w.ProgressValue();
+      release = true;
+      Pump(400);
+      fixesDuringQuestion = fixes - 1;
+      progressDuringQuestion = w.ProgressValue();
+      idleDuringQuestion = w.Optimizer().IsIdle();
+    };
+    ui.asked.clear();
+    ui.buttons = {answer, 2};
+    w.close();
+    EXPECT_EQ(fixesDuringQuestion, 0) << answer;
+    EXPECT_EQ(progressDuringQuestion, progressBefore) << answer;
+    EXPECT_FALSE(idleDuringQuestion) << answer;
+    ASSERT_GE(ui.asked.size(), 1u);
+    EXPECT_EQ(ui.asked[0].text, "Optimierung abbrechen?");
+    if (answer == 2) {
+      // "&Nein": the run goes on to its end and the window stays open.
+      EXPECT_TRUE(w.isVisible());
+      ASSERT_TRUE(WaitRun(w));
+      EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
+    } else {
+      // "&Ja": the run is stopped before the take-over question comes.
+      EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Stopped);
+      ASSERT_EQ(ui.asked.size(), 2u);
+      EXPECT_EQ(ui.asked[1].text, "Optimierungsergebnisse übernehmen?");
+      EXPECT_FALSE(w.isVisible());
+    }
+    ui.whileOpen = nullptr;
+    form.reset();
+  }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The crossover schematic editor, the part editor and the parts library,
 // driven through the main window with a scripted interaction.
-#include "main_form_fixture.h"
 #include "ui/weiche_editor.h"
+#include "main_form_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -542,6 +544,90 @@ TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
   pe.LibraryClick();
   EXPECT_EQ(pe.SelectedType(), ptC);
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("3,3"));
+}
+
+TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
+  // The shipped lists begin with a separator line: a row that became current
+  // by itself must not turn the part into a wire.
+  WriteParts("widerstaende.txt", "R;- Metalloxid -;0;\r\nR;MOX 2,2;2.2;\r\nR;MOX 3,3;3.3;\r\n");
+  TMainForm& f = Start();
+  TFormParteditor& pe = *f.PartEditor();
+  TFormWParts& lib = *pe.Library();
+  QListWidget* list = lib.List(TLibraryPage::Resistors);
+  TWPart part;
+  part._typ = ptR;
+  part._value = 4.7;  // not in the library: nothing is preselected
+  part._bem = "Draht 4,7";
+
+  // Tab into the list, then Enter; the same after a visit that ended with a
+  // double click on an entry.
+  for (const bool afterDoubleClick : {false, true}) {
+    pe.Fill(part, f.Project());
+    if (afterDoubleClick) {
+      f.execDialog = [&](QDialog&) {
+        list->setCurrentRow(2);
+        emit list->itemDoubleClicked(list->item(2));
+        return lib.result();
+      };
+      pe.LibraryClick();
+      ASSERT_EQ(pe.ValueEdit()->text(), QStringLiteral("3,3"));
+      pe.Fill(part, f.Project());
+    }
+    QString label;
+    bool chosen = true;
+    f.execDialog = [&](QDialog&) {
+      QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+      QApplication::sendEvent(list, &tabIn);
+      EXPECT_EQ(list->currentRow(), 0);  // the list made its first row current
+      label = lib.SelectedLabel()->text();
+      chosen = lib.Choice().has_value();
+      return int(QDialog::Accepted);  // Enter: the default button "&Ok"
+    };
+    pe.LibraryClick();
+    EXPECT_EQ(label, QString::fromUtf8("Ausgewählt:")) << afterDoubleClick;
+    EXPECT_FALSE(chosen) << afterDoubleClick;
+    const TWPart out = pe.Take();
+    EXPECT_EQ(out._typ, ptR) << afterDoubleClick;
+    EXPECT_DOUBLE_EQ(out._value, 4.7) << afterDoubleClick;
+    EXPECT_EQ(out._bem, "Draht 4,7") << afterDoubleClick;
+  }
+
+  // The arrow keys choose as a click does.
+  pe.Fill(part, f.Project());
+  f.execDialog = [&](QDialog&) {
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(list, &tabIn);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(list, &down);
+    EXPECT_EQ(lib.SelectedLabel()->text(), QString::fromUtf8("Ausgewählt: MOX 2,2:2.2 Ohm"));
+    return int(QDialog::Accepted);
+  };
+  pe.LibraryClick();
+  EXPECT_DOUBLE_EQ(pe.Take()._value, 2.2);
+}
+
+TEST_F(WeicheEditor, PartsLibraryColumnsAreAsWideAsTheirLongestEntry) {
+  WriteParts("spulen.txt", "L;Luftspule 1,4mm CU Backlack;0,56;0,23\nL;L 1;1;0,1\n");
+  TMainForm& f = Start();
+  TFormWParts& lib = *f.PartEditor()->Library();
+  lib.Prepare("", ptL, 0, 0);
+  QListWidget* list = lib.List(TLibraryPage::Coils);
+  const int longest = list->fontMetrics().horizontalAdvance(list->item(0)->text());
+  EXPECT_GT(list->gridSize().width(), longest);
+  EXPECT_LT(list->gridSize().width(), longest + 60);
+}
+
+TEST_F(WeicheEditor, ChoosingATypeForASlotThatNeverHeldAPartLeavesTheValueEmpty) {
+  TMainForm& f = Start();
+  TFormParteditor& pe = *f.PartEditor();
+  for (const int typ : {ptR, ptC, ptL}) {
+    pe.Fill(TWPart{}, f.Project());
+    pe.TypeButton(typ)->click();
+    EXPECT_EQ(pe.ValueEdit()->text(), QString()) << typ;
+    const TWPart out = pe.Take();
+    EXPECT_EQ(out._typ, typ);
+    EXPECT_EQ(out._value, 0.0) << typ;
+  }
 }
 
 TEST_F(WeicheEditor, OptimizerModeHidesOtherTypesAndPages) {
