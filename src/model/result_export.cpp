@@ -74,11 +74,16 @@ std::string ExportText(const TResult& r, TExportKind kind, int chassis) {
   out += kCrLf;
   for (int i = 0; i < kFreqEntries && r.freq[i] > 0; ++i) {
     const TComplex s = ExportValue(r, kind, c, i);
+    const double level = LevelDb(s, pressure);
+    const double phase = CPhase(s) * kRadToDeg;
+    // A point that cannot be written as numbers is left out, so that every
+    // line holds all three columns.
+    if (!std::isfinite(level) || !std::isfinite(phase)) continue;
     out += FormatNumber(r.freq[i], 6);
     out += '\t';
-    out += FormatNumber(LevelDb(s, pressure), 6);
+    out += FormatNumber(level, 6);
     out += '\t';
-    out += FormatNumber(CPhase(s) * kRadToDeg, 6);
+    out += FormatNumber(phase, 6);
     out += kCrLf;
   }
   return out;
@@ -86,11 +91,21 @@ std::string ExportText(const TResult& r, TExportKind kind, int chassis) {
 
 namespace {
 
-// A number with a decimal point whatever the locale, `decimals` places.
-void AppendFixed(std::string& out, double x, int decimals) {
+// The largest magnitude the fixed-point columns hold. Beyond it the digits
+// before the point outnumber those a double carries, and the values that get
+// there are the markers of an open circuit (1e99, 1e100 Ohm) rather than
+// anything measured; such points are left out like non-finite ones.
+constexpr double kFixedLimit = 1e15;
+
+// A number with a decimal point whatever the locale, `decimals` places;
+// false (and nothing appended) when it is not finite or beyond kFixedLimit.
+bool AppendFixed(std::string& out, double x, int decimals) {
+  if (!(std::fabs(x) < kFixedLimit)) return false;
   std::array<char, 64> buf{};
   const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, decimals);
-  out.append(buf.data(), res.ec == std::errc() ? res.ptr : buf.data());
+  if (res.ec != std::errc()) return false;
+  out.append(buf.data(), res.ptr);
+  return true;
 }
 
 std::string CurveText(const TResult& r, const std::string& header, const auto& valueAt, bool pressure) {
@@ -102,14 +117,16 @@ std::string CurveText(const TResult& r, const std::string& header, const auto& v
     // here, as the programs that read these files expect.
     // (Adding 0 turns a negative zero into a plain 0.)
     const double phase = std::atan2(s.im, s.re) * (180.0 / std::numbers::pi) + 0.0;
-    // A point that cannot be written as a number is left out: other
-    // programs stop reading at a "nan" or "inf".
-    if (!std::isfinite(magnitude) || !std::isfinite(phase)) continue;
-    AppendFixed(out, r.freq[i], 4);
-    out += ' ';
-    AppendFixed(out, magnitude, 4);
-    out += ' ';
-    AppendFixed(out, phase, 3);
+    // A point that cannot be written as numbers is left out: other programs
+    // stop reading at a "nan" or "inf", and a line without its magnitude
+    // would make them read the phase as the magnitude.
+    std::string line;
+    if (!AppendFixed(line, r.freq[i], 4)) continue;
+    line += ' ';
+    if (!AppendFixed(line, magnitude, 4)) continue;
+    line += ' ';
+    if (!AppendFixed(line, phase, 3)) continue;
+    out += line;
     out += kCrLf;
   }
   return out;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,6 +35,12 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
     pos = end + 2;
   }
   return lines;
+}
+
+std::string FrdLikeLine(double f, const char* magnitude, const char* phase) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.4f", f);
+  return std::string(buf) + " " + magnitude + " " + phase;
 }
 
 std::string ReadFile(const std::filesystem::path& p) {
@@ -125,6 +133,53 @@ TEST(ResultExport, FrdAndZmaFilesInThePlainMeasurementForm) {
     EXPECT_NEAR(pts.A[i], i == 0 ? 8 : 6, 1e-9);
     EXPECT_NEAR(pts.P[i], i == 0 ? 0 : -90, 1e-9);
   }
+}
+
+TEST(ResultExport, EveryLineHoldsAllColumnsAndUnwritablePointsAreLeftOut) {
+  // Amplifier 2 sees: an open circuit (the solver's 1e100 marker), a huge,
+  // a tiny, a NaN and an infinite impedance, then 8 Ohm.
+  auto r = MakeResult();
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  const TComplex z[] = {{-1e100, 0}, {-1e300, -1e300}, {-1e-300, 0}, {nan, 0}, {-inf, 0}, {0, inf}, {-8, 0}};
+  for (int i = 0; i < 126; ++i) r->AmpZ[1][i] = z[std::min(i, 6)];
+  for (int i = 0; i < 126; ++i) {
+    r->BoxP[i][0] = i < 6 ? TComplex{z[i].re * -1, z[i].im} : TComplex{1, 0};
+    r->ContribFront[1][i][0] = r->BoxP[i][0];
+  }
+
+  // Fields that hold something; an empty field between two separators is
+  // what a missing magnitude looks like.
+  const auto columns = [](const std::string& line, char sep) {
+    int n = 0;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+      std::size_t end = line.find(sep, start);
+      if (end == std::string::npos) end = line.size();
+      if (end == start) return -1;
+      ++n;
+      start = end + 1;
+    }
+    return n;
+  };
+  const auto check = [&](const std::string& text, char sep, std::size_t header, std::size_t points) {
+    const auto lines = SplitCrLf(text);
+    ASSERT_EQ(lines.size(), header + points) << text.substr(0, 400);
+    for (std::size_t k = header; k < lines.size(); ++k) {
+      EXPECT_EQ(columns(lines[k], sep), 3) << lines[k];
+      EXPECT_EQ(lines[k].find("nan"), std::string::npos) << lines[k];
+      EXPECT_EQ(lines[k].find("inf"), std::string::npos) << lines[k];
+    }
+  };
+  // ZMA: the open circuit, huge, NaN and the infinite ones are left out; the
+  // tiny one is 0 Ohm; the 120 points of 8 Ohm stay.
+  check(ZmaText(*r, 1, "Box.ZPJ"), ' ', 3, 1 + 120);
+  EXPECT_EQ(SplitCrLf(ZmaText(*r, 1, "Box.ZPJ"))[3], FrdLikeLine(r->freq[2], "0.0000", "0.000"));
+  // FRD and .exp: levels in dB hold the marker and tiny pressures; NaN,
+  // infinite and overflowing pressures (|1e300 + 1e300j|) are left out.
+  check(FrdText(*r, -1, "Box.ZPJ"), ' ', 3, 126 - 4);
+  check(ExportText(*r, TExportKind::Box, 0), '\t', 2, 126 - 4);
+  check(ExportText(*r, TExportKind::Chassis, 1), '\t', 2, 126 - 4);
 }
 
 TEST(ResultExport, ChassisChoice) {
