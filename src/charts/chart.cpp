@@ -211,6 +211,13 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     p.setPen(QPen(colour, curvePen, Qt::SolidLine));
     PaintCurve(p, c);
   }
+
+  if (!Note.empty()) {
+    p.setFont(font);
+    p.setPen(text);
+    const QRect plot(Plot.left, Plot.top, Plot.right - Plot.left, Plot.bottom - Plot.top);
+    p.drawText(plot.adjusted(cw, ch, -cw, -ch), Qt::AlignCenter | Qt::TextWordWrap, ToQString(Note));
+  }
 }
 
 void TZChart::PaintValueAxis(QPainter& p, const TValueAxisLayout& axis, bool right, int penWidth) {

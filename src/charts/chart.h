@@ -93,6 +93,9 @@ class TZChart {
   bool ShowY2 = false;
   std::string Title;
   std::string SubTitle;
+  // A short hint drawn in the middle of the plot (e.g. why it stays empty);
+  // nothing when empty.
+  std::string Note;
   std::array<TChartCurve, kChartSlots> Curves{};
 
   TPaintErrorHandler OnPaintError;

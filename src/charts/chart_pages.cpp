@@ -106,6 +106,14 @@ void FillTotal(TChartSet& set, const TProjekt& p, const TResult& r, const TChart
     SetLevelAxes(chart, p, true);
     SetCurve(chart, 0, "Amplitude gesamt", p.ColorSetChassis[0], true);
     FillCurve(chart, 0, r, [&](std::size_t i) { return LevelOf(r.BoxP[i][0]); });
+    // A box whose chassis no amplifier drives computes without errors but
+    // makes no sound: say why the chart stays empty.
+    bool driven = false;
+    for (int c = 0; c < nChassis; ++c) {
+      const int a = r.AmpOfChassis.at(static_cast<std::size_t>(c));
+      driven = driven || (a >= 0 && a < kMaxAmps);
+    }
+    chart.Note = r.bValid && !driven ? std::string(kNoChassisDrivenNote) : std::string();
     for (int a = 0; a < nAmps; ++a) {
       const int k = nChassis + 1 + a;
       SetCurve(chart, k, "Impedanz Verstärker " + std::to_string(a + 1),

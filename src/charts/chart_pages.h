@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "charts/chart.h"
@@ -22,6 +23,9 @@ namespace sonvex {
 
 // The colour of the energy response on the first page (a brown of its own).
 inline constexpr TColor kEnergyResponseColor = RGBColor(150, 90, 40);
+// Drawn in the box chart when no chassis is connected to an amplifier.
+inline constexpr std::string_view kNoChassisDrivenNote =
+    "Kein Chassis an einen Verstärker angeschlossen – Weicheneditor F6";
 
 // The pages of the main window, in tab order.
 enum TChartPage : int {

@@ -45,13 +45,14 @@
 #include "ui/display_options_dialog.h"
 #include "ui/error_list_window.h"
 #include "ui/export_dialog.h"
+#include "ui/flow_layout.h"
 #include "ui/folder_dialog.h"
 #include "ui/gem_geh_dialog.h"
 #include "ui/help_windows.h"
-#include "ui/flow_layout.h"
 #include "ui/optimizer_window.h"
 #include "ui/part_editor.h"
 #include "ui/project_properties_dialog.h"
+#include "ui/status_colours.h"
 #include "ui/weiche_editor.h"
 
 namespace sonvex {
@@ -293,7 +294,7 @@ void TMainForm::BuildMenus() {
   addItem(datei, "actExit", "Programm &beenden", "Ctrl+X", [this] { close(); });
 
   QMenu* edit = addMenu("menuBearbeiten", "&Bearbeiten");
-  addItem(edit, "actUndo", "Undo", nullptr, [this] { UndoClick(); });
+  addItem(edit, "actUndo", "Undo", "Ctrl+Z", [this] { UndoClick(); });
   edit->addSeparator();
   addItem(edit, "actRefRemember", "Projekt als Referenz merken", "Ctrl+R", [this] { RememberReferenceClick(); });
   addItem(edit, "actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R",
@@ -368,9 +369,6 @@ void TMainForm::BuildMenus() {
 
 void TMainForm::BuildStatusBar() {
   statusPanel_ = new TStatusPanel([this] { ShowErrorList(); });
-  QPalette pal = statusPanel_->palette();
-  pal.setColor(QPalette::WindowText, QColor(128, 0, 128));
-  statusPanel_->setPalette(pal);
   statusBar()->addWidget(statusPanel_, 1);
   SetStatus(QString(), palette().color(QPalette::Button));
 }
@@ -384,10 +382,12 @@ QMenu* TMainForm::Menu(const char* objectName) const { return findChild<QMenu*>(
 
 QString TMainForm::StatusText() const { return statusPanel_->text(); }
 QColor TMainForm::StatusColor() const { return statusPanel_->palette().color(QPalette::Window); }
+QColor TMainForm::StatusTextColor() const { return statusPanel_->palette().color(QPalette::WindowText); }
 
 void TMainForm::SetStatus(const QString& text, const QColor& background) {
   QPalette pal = statusPanel_->palette();
   pal.setColor(QPalette::Window, background);
+  pal.setColor(QPalette::WindowText, StatusTextColour(background));
   statusPanel_->setPalette(pal);
   statusPanel_->setText(text);
 }

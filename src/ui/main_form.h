@@ -157,6 +157,7 @@ class TMainForm : public QMainWindow {
   QLabel* StatusPanel() const { return statusPanel_; }
   QString StatusText() const;
   QColor StatusColor() const;
+  QColor StatusTextColor() const;
   TFormRechnen* ErrorList() const { return errorList_; }
   TFormWeicheneditor* WeicheEditor() const { return weicheEditor_; }
   // The part editor of the crossover editor (and of the optimizer).

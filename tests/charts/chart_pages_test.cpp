@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <algorithm>
 #include <chrono>
@@ -127,6 +128,39 @@ TEST_F(ChartPages, ChassisWithoutAmplifierAndPhaseReference) {
   controls.phaseChassis[0] = false;
   Update();
   EXPECT_FALSE(set->phase->Curves[0].Visible);
+}
+
+TEST_F(ChartPages, ABoxWithoutADrivenChassisSaysSoInItsEmptyChart) {
+  // The note is painted into the middle of the plot.
+  const auto darkPixelsInTheMiddle = [&] {
+    QImage image(900, 600, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintChartPage(*set, 0, painter, image.rect());
+    painter.end();
+    const TPixelRect& plot = set->total->Plot;
+    const int midY = (plot.top + plot.bottom) / 2;
+    int dark = 0;
+    for (int y = midY - 8; y <= midY + 8; ++y)
+      for (int x = plot.left + 20; x < plot.right - 20; ++x) dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
+    return dark;
+  };
+
+  Update();
+  EXPECT_EQ(set->total->Note, "");
+  const int withoutNote = darkPixelsInTheMiddle();
+
+  for (TVerstaerker& amp : project->Verstaerker) amp.crossover = TCrossover{};
+  result = Compute(*project);
+  ASSERT_TRUE(result->bValid);
+  Update();
+  EXPECT_EQ(set->total->Note, "Kein Chassis an einen Verstärker angeschlossen – Weicheneditor F6");
+  EXPECT_GT(darkPixelsInTheMiddle(), withoutNote + 50);
+
+  // An invalid result shows the logo, without the note.
+  result->bValid = false;
+  Update();
+  EXPECT_EQ(set->total->Note, "");
 }
 
 TEST_F(ChartPages, MaximumLevelOfZeroLiesBelowTheChart) {

@@ -16,10 +16,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 
-#include "main_form_fixture.h"
 #include "calc/check.h"
+#include "main_form_fixture.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -30,6 +31,7 @@
 #include "ui/error_list_window.h"
 #include "ui/main_form.h"
 #include "ui/project_properties_dialog.h"
+#include "ui/status_colours.h"
 
 namespace sonvex {
 namespace {
@@ -390,6 +392,7 @@ TEST_F(MainForm, MenuCaptionsAndShortcuts) {
       {"actExport", "Ergebnis-Export ...", "Ctrl+Alt+E"},
       {"actProperties", "Projekt&eigenschaften", "Ctrl+E"},
       {"actExit", "Programm &beenden", "Ctrl+X"},
+      {"actUndo", "Undo", "Ctrl+Z"},
       {"actRefRemember", "Projekt als Referenz merken", "Ctrl+R"},
       {"actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R"},
       {"actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W"},
@@ -421,6 +424,19 @@ TEST_F(MainForm, MenuCaptionsAndShortcuts) {
   EXPECT_EQ(form->Pages()->tabText(kPageBuendelung), QString::fromUtf8("Bündelung"));
 }
 
+TEST_F(MainForm, EveryShortcutOfTheMenusIsUnique) {
+  Start();
+  std::map<QString, QString> owner;
+  for (QAction* a : form->findChildren<QAction*>()) {
+    if (a->shortcut().isEmpty()) continue;
+    const QString keys = a->shortcut().toString();
+    const auto [it, fresh] = owner.emplace(keys, a->objectName());
+    EXPECT_TRUE(fresh) << keys.toStdString() << ": " << it->second.toStdString() << " and "
+                       << a->objectName().toStdString();
+  }
+  EXPECT_EQ(owner.count(QStringLiteral("Ctrl+Z")), 1u);
+}
+
 TEST_F(MainForm, StatusBarAfterCalculationsWithAndWithoutErrors) {
   WriteTwoWayDefault();
   Start();
@@ -434,6 +450,7 @@ TEST_F(MainForm, StatusBarAfterCalculationsWithAndWithoutErrors) {
   ASSERT_TRUE(form->WaitCalcIdle());
   EXPECT_EQ(form->StatusText().toStdString(), kStatusFailure);
   EXPECT_EQ(form->StatusColor(), QColor(255, 0, 0));
+  EXPECT_GE(ContrastRatio(form->StatusTextColor(), form->StatusColor()), 4.5);
   EXPECT_FALSE(form->ShownResult().bValid);
   EXPECT_FALSE(form->Charts().total->HasData);
   EXPECT_EQ(form->ErrorList()->ErrorCount(), 1);
@@ -550,6 +567,22 @@ TEST(MainWindowTitle, LongNamesLoseLeadingFolders) {
   const std::string longName = "C:\\" + std::string(70, 'a') + "\\" + std::string(20, 'b') + ".ZPJ";
   EXPECT_EQ(MainWindowTitle(longName, 900),
             "Sonvex V1.11b - KORVANT-Edition [C:\\...\\" + std::string(20, 'b') + ".ZPJ]");
+}
+
+TEST(StatusColours, TheTextReadsWellOnEveryBackgroundOfThePanel) {
+  // Worked out by hand from the sRGB luminances: purple 0.0615, red 0.2126,
+  // grey 128 0.2159, button face 239 0.8632.
+  EXPECT_NEAR(ContrastRatio(kStatusPurple, QColor(255, 0, 0)), 2.35, 0.01);
+  EXPECT_NEAR(ContrastRatio(QColor(0, 0, 0), QColor(255, 255, 255)), 21.0, 1e-9);
+  struct Case {
+    QColor background;
+    QColor text;
+  };
+  for (const Case& c : {Case{QColor(255, 0, 0), QColor(0, 0, 0)}, Case{QColor(128, 128, 128), QColor(0, 0, 0)},
+                        Case{QColor(239, 239, 239), kStatusPurple}, Case{QColor(20, 20, 60), QColor(255, 255, 255)}}) {
+    EXPECT_EQ(StatusTextColour(c.background), c.text) << c.background.name().toStdString();
+    EXPECT_GE(ContrastRatio(StatusTextColour(c.background), c.background), 4.5);
+  }
 }
 
 }  // namespace
