@@ -4,8 +4,7 @@
 
 namespace sonvex {
 
-TUiCalcHost::TUiCalcHost(QObject* context, TCallbacks callbacks)
-    : callbacks_(std::move(callbacks)), call_(context) {}
+TUiCalcHost::TUiCalcHost(QObject* context, TCallbacks callbacks) : callbacks_(std::move(callbacks)), call_(context) {}
 
 void TUiCalcHost::Progress(int stepsDone, int stepsTotal, const std::string& text) {
   if (!callbacks_.progress) return;

@@ -2,8 +2,8 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextCursor>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace sonvex {

@@ -911,10 +911,12 @@ void TMainForm::OptimizerClick() {
   // part's own type and its page of the parts library.
   if (optimizer_ == nullptr) {
     optimizer_ = new TFormWOptimize2(*this, ui_, optiPause_, this);
-    optimizer_->fixPartDialog = [this](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
+    optimizer_->fixPartDialog = [this](const TOptiValue& v, const TWPart& part) -> std::optional<TWPart> {
       TWPart edited = part;
       partEditor_->RestrictToType(part._typ);
+      partEditor_->SetHeadline(OptiPartName(v, part) + " festlegen:");
       const bool ok = partEditor_->Edit(edited, *project_);
+      partEditor_->SetHeadline({});
       partEditor_->ClearRestriction();
       if (!ok) return std::nullopt;
       return edited;

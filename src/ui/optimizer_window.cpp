@@ -28,6 +28,7 @@
 #include "optimizer/opti_preconditions.h"
 #include "ui/main_form.h"
 #include "ui/ui_call.h"
+#include "ui/weiche_layout.h"
 
 namespace sonvex {
 
@@ -97,6 +98,39 @@ int HistoryY(double grade) {
   if (!(y > -1000.0)) return -1000;
   if (!(y < 1000.0)) return 1000;
   return static_cast<int>(std::lround(y));
+}
+
+std::string OptiPartName(const TOptiValue& v, const TWPart& part) {
+  std::string kind;
+  std::string value;
+  std::string start;
+  switch (part._typ) {
+    case ptR:
+      kind = "Widerstand ";
+      value = ResistanceText(part._value);
+      start = ResistanceText(v.startValue);
+      break;
+    case ptC:
+      kind = "Kondensator ";
+      value = CapacitanceText(part._value);
+      start = CapacitanceText(v.startValue);
+      break;
+    case ptL:
+      kind = "Spule ";
+      value = InductanceText(part._value);
+      start = v.coilResistance ? ResistanceText(v.startValue) : InductanceText(v.startValue);
+      if (v.coilResistance) value += ", " + ResistanceText(part._Rvalue);
+      break;
+    default:
+      kind = "Bauteil";
+      break;
+  }
+  std::string name = kind + value;
+  if (!part._bem.View().empty()) name += " „" + part._bem.Str() + "“";
+  name += " zwischen Knoten " + std::to_string(part._nod1) + " und " + std::to_string(part._nod2);
+  name += ", Verstärker " + std::to_string(v.amplifier + 1);
+  if (!start.empty()) name += " (Startwert " + start + ")";
+  return name;
 }
 
 std::optional<TWPart> AskPartValues(TInteraction& ui, const TOptiValue& v, const TWPart& part) {

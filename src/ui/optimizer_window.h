@@ -57,6 +57,12 @@ int HistoryY(double grade);
 // user cancelled, the part keeps its value.
 using TFixPartDialog = std::function<std::optional<TWPart>(const TOptiValue&, const TWPart&)>;
 
+// The part a stalled variable belongs to, as the user finds it in the
+// schematic: kind, the value label the drawing shows, the note and the two
+// nodes, e.g. "Kondensator 4,70 µF „MKP 4,7“ zwischen Knoten 12 und 23,
+// Verstärker 1 (Startwert 6,80 µF)".
+std::string OptiPartName(const TOptiValue& v, const TWPart& part);
+
 // The value dialog that serves for fixing a part by hand: value (for a coil
 // also its winding resistance) in practical units and the note.
 std::optional<TWPart> AskPartValues(TInteraction& ui, const TOptiValue& v, const TWPart& part);

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -186,7 +187,17 @@ void TFormWParts::EntryClicked(TLibraryPage page, int row) {
 TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QWidget* parent) : QDialog(parent) {
   execDialog = [](QDialog& d) { return d.exec(); };
   setWindowTitle(Q("Bauteil editieren"));
-  auto* layout = new QHBoxLayout(this);
+  auto* outer = new QVBoxLayout(this);
+  headline_ = new QLabel;
+  headline_->setObjectName(QStringLiteral("Headline"));
+  headline_->setWordWrap(true);
+  QFont bold = headline_->font();
+  bold.setBold(true);
+  headline_->setFont(bold);
+  headline_->hide();
+  outer->addWidget(headline_);
+  auto* layout = new QHBoxLayout;
+  outer->addLayout(layout, 1);
 
   auto* typeBox = new QGroupBox(Q("Bauteiltyp"));
   auto* typeLayout = new QVBoxLayout(typeBox);
@@ -374,6 +385,11 @@ void TFormParteditor::RestrictToType(int typ) {
   for (int t = ptNone; t <= ptAmp; ++t)
     types_[static_cast<std::size_t>(t)]->setVisible(t == ptNone || t == ptWire || t == typ);
   library_->ShowOnlyPage(LibraryPageOfType(typ));
+}
+
+void TFormParteditor::SetHeadline(const std::string& text) {
+  headline_->setText(Q(text));
+  headline_->setVisible(!text.empty());
 }
 
 void TFormParteditor::ClearRestriction() {

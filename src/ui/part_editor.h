@@ -105,6 +105,10 @@ class TFormParteditor : public QDialog {
   // part's own type stays selectable, and the library shows only its page. ClearRestriction shows everything again.
   void RestrictToType(int typ);
   void ClearRestriction();
+  // A line above the controls naming the part asked about (the optimizer's
+  // use); an empty text hides it.
+  void SetHeadline(const std::string& text);
+  QLabel* Headline() const { return headline_; }
 
   // "Bauteil aus Liste wählen ...": opens the library on the typed values.
   void LibraryClick();
@@ -132,6 +136,7 @@ class TFormParteditor : public QDialog {
   void UpdateVisibility();
 
   TWPart part_;
+  QLabel* headline_ = nullptr;
   QButtonGroup* typeGroup_ = nullptr;
   std::array<QRadioButton*, 7> types_{};
   QLabel* valueLabel_ = nullptr;

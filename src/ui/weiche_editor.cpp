@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QStatusBar>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -370,6 +371,12 @@ TFormWeicheneditor::TFormWeicheneditor(TMainForm& main, TSettings& settings, TIn
 
   freeWires_ = new TFormFreiDraht(this);
   mouseMap_ = new TFormTastbeleg(this);
+  // The status line says what each mouse button does, so that a click never
+  // surprises.
+  mouseLine_ = new QLabel;
+  mouseLine_->setObjectName(QStringLiteral("MouseMapLine"));
+  statusBar()->addWidget(mouseLine_, 1);
+  statusBar()->setSizeGripEnabled(false);
   BuildMenus();
   geometry_ = WeicheGeometry(settings_.WEsize);
   rects_ = HitRectangles(geometry_);
@@ -444,6 +451,7 @@ void TFormWeicheneditor::Layout() {
   Action(name.c_str())->setChecked(true);
   // 2.-3. window size, kept on the screen
   const TWeSize size = WeicheWindowSize(geometry_);
+  mouseLine_->setText(Q(MouseMapSummary(settings_.TBWEopti)));
   resize(size.width, size.height);
   const QRect screen = ScreenOf(this)->geometry();
   const TWePoint at =
@@ -556,6 +564,7 @@ void TFormWeicheneditor::FreeWiresClick() {
 void TFormWeicheneditor::MouseMapClick() {
   mouseMap_->Fill(settings_.TBWEopti);
   if (main_.execDialog(*mouseMap_) == QDialog::Accepted) settings_.TBWEopti = mouseMap_->Map();
+  mouseLine_->setText(Q(MouseMapSummary(settings_.TBWEopti)));
 }
 
 void TFormWeicheneditor::MarkClick(TMarkAll which) {

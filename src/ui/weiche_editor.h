@@ -16,6 +16,7 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPainter;
 class QPrinter;
@@ -161,6 +162,7 @@ class TFormWeicheneditor : public QMainWindow {
   TWeichePaintBox* box_ = nullptr;
   TFormFreiDraht* freeWires_ = nullptr;
   TFormTastbeleg* mouseMap_ = nullptr;
+  QLabel* mouseLine_ = nullptr;  // the status line with the mouse-button assignment
   QPushButton* apply_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;

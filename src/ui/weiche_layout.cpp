@@ -241,6 +241,23 @@ bool IsJunction(const std::array<int, 100>& ends, int node) {
 
 // ---------------------------------------------------------------- mouse actions
 
+std::string MouseMapSummary(std::int32_t map) {
+  // Short words: the line must fit the smallest editor window.
+  static constexpr std::array<std::string_view, kWeicheActionCount> kShort{"nichts",    "Draht",   "löschen",
+                                                                           "editieren", "umpolen", "markieren"};
+  static constexpr std::array<std::string_view, kMouseMapDigits> kButtons{"Links",        "Rechts",     "Shift+Links",
+                                                                          "Shift+Rechts", "Strg+Links", "Strg+Rechts"};
+  std::string line = "Maus: ";
+  for (int pos = 0; pos < kMouseMapDigits; ++pos) {
+    const int action = MouseMapDigit(map, pos);
+    if (pos > 0) line += " · ";
+    line += kButtons[static_cast<std::size_t>(pos)];
+    line += ": ";
+    line += action >= 0 && action < kWeicheActionCount ? kShort[static_cast<std::size_t>(action)] : kShort[0];
+  }
+  return line;
+}
+
 std::string_view WeicheActionCaption(int action) {
   switch (action) {
     case waNone:

@@ -136,6 +136,9 @@ enum TWeicheAction : int {
 };
 inline constexpr int kWeicheActionCount = 6;
 std::string_view WeicheActionCaption(int action);
+// What each mouse button does under `map`, for the editor's status line:
+// "Links: Draht · Rechts: editieren · Shift+Links: markieren · ...".
+std::string MouseMapSummary(std::int32_t map);
 
 enum class TMouseButton { Left, Right, Middle };
 

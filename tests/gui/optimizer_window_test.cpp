@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFrame>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -28,6 +29,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "main_form_fixture.h"
 #include "model/interaction.h"
@@ -95,6 +97,7 @@ class TOptimizerFixture : public TMainFormFixture<Ui> {
       auto* editor = qobject_cast<TFormParteditor*>(&d);
       if (editor == nullptr) return int(QDialog::Rejected);
       ++partEditorRuns;
+      if (!editor->Headline()->isHidden()) fixHeadlines.push_back(editor->Headline()->text().toStdString());
       for (int t = ptR; t <= ptAmp; ++t)
         if (t != editor->SelectedType() && !editor->TypeButton(t)->isHidden()) restrictedWhenFixing = false;
       return int(QDialog::Accepted);
@@ -124,6 +127,7 @@ class TOptimizerFixture : public TMainFormFixture<Ui> {
   }
 
   int partEditorRuns = 0;
+  std::vector<std::string> fixHeadlines;  // the part editor's headline at each fix
   bool restrictedWhenFixing = true;
 };
 using OptimizerWindow = TOptimizerFixture<>;
@@ -295,9 +299,14 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   // afterwards the editor offers every type again.
   if (std::none_of(vars.begin(), vars.end(), [](const TOptiValue& v) { return v.slot == 1; })) {
     EXPECT_GE(partEditorRuns, 1);
+    // The editor names the part it asks about.
+    ASSERT_EQ(fixHeadlines.size(), static_cast<std::size_t>(partEditorRuns));
+    EXPECT_TRUE(fixHeadlines[0].starts_with("Spule ")) << fixHeadlines[0];
+    EXPECT_TRUE(fixHeadlines[0].ends_with(" festlegen:")) << fixHeadlines[0];
   }
   EXPECT_TRUE(restrictedWhenFixing);
   EXPECT_FALSE(form->PartEditor()->TypeButton(ptR)->isHidden());
+  EXPECT_TRUE(form->PartEditor()->Headline()->isHidden());
 
   // The timer puts the buttons back and paints the history.
   w.TimerTick();
@@ -592,6 +601,35 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
     ui.whileOpen = nullptr;
     form.reset();
   }
+}
+
+TEST(OptiPartName, NamesKindValueNoteNodesAndAmplifier) {
+  TOptiValue v;
+  v.amplifier = 1;
+  TWPart c;
+  c._typ = ptC;
+  c._value = 4.7e-6;
+  c._bem = "MKP 4,7";
+  c._nod1 = 12;
+  c._nod2 = 23;
+  v.startValue = 6.8e-6;
+  EXPECT_EQ(OptiPartName(v, c),
+            "Kondensator 4,70 µF „MKP 4,7“ zwischen Knoten 12 und 23, Verstärker 2 (Startwert 6,80 µF)");
+  TWPart r;
+  r._typ = ptR;
+  r._value = 2.2;
+  r._nod1 = 3;
+  r._nod2 = 4;
+  v.amplifier = 0;
+  v.startValue = 3.3;
+  EXPECT_EQ(OptiPartName(v, r), "Widerstand 2,20 Ohm zwischen Knoten 3 und 4, Verstärker 1 (Startwert 3,30 Ohm)");
+  TWPart l;
+  l._typ = ptL;
+  l._value = 1.5e-3;
+  l._Rvalue = 0.4;
+  v.coilResistance = true;
+  v.startValue = 0.5;
+  EXPECT_EQ(OptiPartName(v, l), "Spule 1,50 mH, 0,40 Ohm zwischen Knoten 0 und 0, Verstärker 1 (Startwert 0,50 Ohm)");
 }
 
 }  // namespace

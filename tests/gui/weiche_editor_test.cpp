@@ -281,6 +281,40 @@ TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
   EXPECT_EQ(settings.TBWEopti, 424532);
 }
 
+TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
+  TMainForm& f = Start();
+  f.WeicheEditClick(0);
+  TFormWeicheneditor& ed = Editor();
+  auto* line = ed.findChild<QLabel*>(QStringLiteral("MouseMapLine"));
+  ASSERT_NE(line, nullptr);
+  EXPECT_FALSE(line->isHidden());
+  EXPECT_EQ(line->text(), QString::fromUtf8("Maus: Links: Draht · Rechts: editieren · Shift+Links: markieren · "
+                                            "Shift+Rechts: umpolen · Strg+Links: löschen · Strg+Rechts: umpolen"));
+  // A new map shows at once.
+  f.execDialog = [](QDialog& d) {
+    dynamic_cast<TFormTastbeleg&>(d).Group(0)->button(waNone)->setChecked(true);
+    return int(QDialog::Accepted);
+  };
+  ed.MouseMapClick();
+  EXPECT_TRUE(line->text().startsWith(QString::fromUtf8("Maus: Links: nichts · Rechts: editieren")))
+      << line->text().toStdString();
+  // The whole grid stays in the drawing above the status line, and the
+  // line fits the window, at every size.
+  for (int level = 1; level <= 3; ++level) {
+    ed.SetLevel(level);
+    QApplication::processEvents();
+    int bottom = 0;
+    int right = 0;
+    for (const TWeRect& r : ed.HitRects()) {
+      bottom = std::max(bottom, r.bottom);
+      right = std::max(right, r.right);
+    }
+    EXPECT_LE(bottom, ed.PaintArea()->height()) << level;
+    EXPECT_LE(right, ed.PaintArea()->width()) << level;
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), ed.width() - 8) << level;
+  }
+}
+
 TEST_F(WeicheEditor, FreeWireDialogShowsNodeNumbersAndRewritesTheFreeWires) {
   TMainForm& f = Start();
   f.WeicheEditClick(0);
