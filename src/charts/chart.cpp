@@ -216,7 +216,14 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     p.setFont(font);
     p.setPen(text);
     const QRect plot(Plot.left, Plot.top, Plot.right - Plot.left, Plot.bottom - Plot.top);
-    p.drawText(plot.adjusted(cw, ch, -cw, -ch), Qt::AlignCenter | Qt::TextWordWrap, ToQString(Note));
+    const QRect room = plot.adjusted(2 * cw, ch, -2 * cw, -ch);
+    const QString note = ToQString(Note);
+    // On a framed field of the background colour, so that no curve runs
+    // through the text.
+    const QRect box = p.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, note).adjusted(-cw, -ch / 3, cw, ch / 3);
+    p.fillRect(box, ToQColor(BackColor));
+    p.drawRect(box);
+    p.drawText(room, Qt::AlignCenter | Qt::TextWordWrap, note);
   }
 }
 

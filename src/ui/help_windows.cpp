@@ -42,7 +42,7 @@ Impedanzkorrekturglieder aus. Diese Rechner verändern das Projekt nicht.</li>
 Abstrahlung in verschiedene Richtungen, Polardiagramme, Bündelung, die einzelnen Chassis und die
 elektrischen Signale.</li>
 <li><b>Vergleichen:</b> <i>Bearbeiten &rarr; Projekt als Referenz merken</i> (Strg+R) zeichnet den jetzigen Stand
-zum Vergleich mit. Jede Änderung lässt sich mit <i>Undo</i> zurücknehmen.</li>
+zum Vergleich mit. Jede Änderung lässt sich mit <i>Undo</i> (Strg+Z) zurücknehmen.</li>
 <li><b>Feinschliff:</b> Zum Optimieren markierte Weichenbauteile verbessert der <i>Weichenoptimierer</i>
 (Strg+O).</li>
 <li><b>Sichern und weitergeben:</b> <i>Projekt speichern</i> (Strg+S); <i>Ergebnis-Export</i> (Strg+Alt+E)
