@@ -33,9 +33,9 @@
 #include "model/interaction.h"
 #include "model/measurement_import.h"
 #include "model/number_text.h"
+#include "ui/document/project_document.h"
 #include "ui/field_number.h"
 #include "ui/help_text_window.h"
-#include "ui/main_form.h"
 #include "ui/rele2_window.h"
 
 namespace sonvex {
@@ -156,8 +156,13 @@ std::string Str(const QLineEdit* e) { return e->text().toStdString(); }
 
 // ---------------------------------------------------------------- creation
 
-TFormChassisEd::TFormChassisEd(TMainForm& main, TSettings& settings, TInteraction& ui, QWidget* parent)
-    : QDialog(parent), main_(main), settings_(settings), ui_(ui), chassis_(std::make_unique<TChassis>()) {
+TFormChassisEd::TFormChassisEd(TProjectDocument& doc, TSettings& settings, TInteraction& ui, QWidget* parent)
+    : QDialog(parent), doc_(doc), settings_(settings), ui_(ui), chassis_(std::make_unique<TChassis>()) {
+  // A new project, a load, undo or a reference swap close the editor
+  // without applying.
+  connect(&doc_, &TProjectDocument::aboutToReplaceProject, this, [this] {
+    if (isVisible()) reject();
+  });
   setObjectName("FormChassisEd");
   setWindowTitle(QText("Chassis und Einbau editieren"));
   setModal(false);
@@ -193,8 +198,7 @@ TFormChassisEd::TFormChassisEd(TMainForm& main, TSettings& settings, TInteractio
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   // Closing in any way clears the main window's editor flag.
   connect(this, &QDialog::finished, this, [this] {
-    main_.ChassisEdOpen = false;
-    main_.RefreshMenuState();
+    emit openChanged(false);
     if (help_ != nullptr) help_->hide();
   });
 
@@ -532,7 +536,7 @@ void TFormChassisEd::BuildMorePage(QWidget* page) {
 // ---------------------------------------------------------------- open, fill, read
 
 void TFormChassisEd::Open(int n) {
-  const TProjekt& p = main_.Project();
+  const TProjekt& p = doc_.Project();
   slot_ = std::clamp(n, 0, kChassisSlots - 1);
   const auto s = static_cast<std::size_t>(slot_);
   *chassis_ = p.Chassis[s];
@@ -540,6 +544,7 @@ void TFormChassisEd::Open(int n) {
   schallwand_ = p.Schallwand[s];
   pages_->setCurrentIndex(0);
   FillControls();
+  emit openChanged(true);
 }
 
 void TFormChassisEd::FillGrids() {
@@ -913,15 +918,13 @@ void TFormChassisEd::BtnOkClick() {
   // editor open with the project untouched, so the next "Ok" takes one undo
   // step, not two.
   if (!(chassis_->fs > 0) && ui_.ChooseButton("Fehler: fs<=0", "jetzt ändern|bleibt so", 1) == 1) return;
-  main_.PushUndo("Chassis " + std::to_string(slot_ + 1) + " editieren");
-  TProjekt& p = main_.Project();
+  TProjectEdit edit(doc_, "Chassis " + std::to_string(slot_ + 1) + " editieren", TRecalc::Incremental);
+  TProjekt& p = edit.Project();
   const auto s = static_cast<std::size_t>(slot_);
   p.Chassis[s] = *chassis_;
   p.Einbau[s] = einbau_;
   p.Schallwand[s] = schallwand_;
-  p.bSaved = false;
-  main_.RefreshMenuState();
-  main_.RequestCalc();
+  edit.Commit();
   accept();
 }
 

@@ -26,15 +26,15 @@ class QTableWidget;
 namespace sonvex {
 
 class TInteraction;
-class TMainForm;
+class TProjectDocument;
 class TFormHilfetext;
 class TFormReLe2;
 
 class TFormChassisEd : public QDialog {
   Q_OBJECT
  public:
-  // `main`, `settings` and `ui` must outlive the editor.
-  TFormChassisEd(TMainForm& main, TSettings& settings, TInteraction& ui, QWidget* parent = nullptr);
+  // `doc`, `settings` and `ui` must outlive the editor.
+  TFormChassisEd(TProjectDocument& doc, TSettings& settings, TInteraction& ui, QWidget* parent = nullptr);
   ~TFormChassisEd() override;
 
   // Copies slot n (0..8) of the project into the editor and fills the controls.
@@ -77,6 +77,10 @@ class TFormChassisEd : public QDialog {
   TFormHilfetext* HelpWindow() const { return help_; }
   TFormReLe2* ReLe2() const { return reLe2_; }
 
+ signals:
+  // The editor opened on a chassis or closed (the main window's menus follow).
+  void openChanged(bool open);
+
  private:
   void BuildChassisPage(QWidget* page);
   void BuildEnclosurePage(QWidget* page);
@@ -88,7 +92,7 @@ class TFormChassisEd : public QDialog {
   void SetTypeButtonsEnabled();
   int SelectedType() const;
 
-  TMainForm& main_;
+  TProjectDocument& doc_;
   TSettings& settings_;
   TInteraction& ui_;
   int slot_ = 0;

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <QtGlobal>
 
-#include "ui/main_form.h"
+#include "model/captions.h"
 
 namespace sonvex {
 

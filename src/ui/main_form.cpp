@@ -38,7 +38,6 @@
 #include "model/number_text.h"
 #include "model/project_file.h"
 #include "ui/active_filter_dialog.h"
-#include "ui/calc_host.h"
 #include "ui/calc_utils_form.h"
 #include "ui/chassis_copy_dialog.h"
 #include "ui/chassis_editor.h"
@@ -114,13 +113,10 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
     : QMainWindow(parent),
       settings_(settings),
       ui_(ui),
-      project_(MakeNewProject()),
-      shown_(std::make_unique<TResult>()),
-      reference_(std::make_unique<TProjekt>()),
+      doc_(std::make_unique<TProjectDocument>(settings, ui)),
       charts_(MakeChartSet()),
       optiPause_(options.optiPause) {
   execDialog = [](QDialog& d) { return d.exec(); };
-  saveFolder_ = settings_.projectFolder;
   // 1.-2. title without a file name, editor flags clear, placed at 66, 0
   // On a screen smaller than the usual window, the window starts at the
   // screen's free area instead of reaching past its edges.
@@ -139,21 +135,24 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   errorList_->setWindowFlag(Qt::Window, true);
   partEditor_ = new TFormParteditor(settings_, ui_, this);
   partEditor_->execDialog = [this](QDialog& d) { return execDialog(d); };
-  weicheEditor_ = new TFormWeicheneditor(*this, settings_, ui_, *partEditor_, this);
+  weicheEditor_ = new TFormWeicheneditor(*doc_, settings_, ui_, *partEditor_, RunDialog(), this);
+  connect(weicheEditor_, &TFormWeicheneditor::openChanged, this, [this](bool open) {
+    WeicheEdOpen = open;
+    RefreshMenuState();
+  });
   calcUtils_ = new TFormCalcUtils(settings_, ui_, this);
   quickGuide_ = new TFormKurzanleitung(this);
   UpdateTitle();
   UpdateUndoItem();
+  ConnectDocument();
 
-  // 5. a new project, then the project of the command line or Default.ZPJ
-  ApplyDisplayDefaults(*project_, settings_);
-  project_->bSaved = true;
+  // 5. a new project (the document's), then the project of the command line
+  // or Default.ZPJ
   std::error_code ec;
   if (options.startFile && !options.startFile->empty() && std::filesystem::exists(*options.startFile, ec))
-    LoadFile(*options.startFile);
+    doc_->LoadFile(*options.startFile);
   else
-    LoadFile(settings_.projectFolder / "Default.ZPJ");
-  project_->bSaved = true;
+    doc_->LoadFile(settings_.projectFolder / "Default.ZPJ");
 
   // 6. newer chassis files are offered once the window runs
   checkChassisPending_ = true;
@@ -161,15 +160,8 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   RefreshMenuState();
 
   // 7. the calculation thread and the first request (it computes everything)
-  TUiCalcHost::TCallbacks callbacks;
-  callbacks.progress = [this](int done, int total, const std::string& text) { CalcProgress(done, total, text); };
-  callbacks.statusReport = [this](const TCalcStruct& s, const TResult& r) { CalcStatusReport(s, r); };
-  callbacks.handBack = [this](const TResult& r, const TGrades& g) { CalcHandBack(r, g); };
-  host_ = std::make_unique<TUiCalcHost>(this, std::move(callbacks));
   calcPause_ = options.calcPause;
-  calc_ = std::make_unique<TCalcThread>(host_.get(), false, options.calcPause);
-  calc_->Start();
-  RequestCalc();
+  doc_->StartCalculation(options.calcPause);
 
   // 8. no reference yet
   SetReferenceItems(false);
@@ -187,9 +179,25 @@ TMainForm::~TMainForm() {
   optimizer_ = nullptr;
   // Release a calculation that waits for this thread, then end it, before
   // any widget goes away.
-  if (host_) host_->Shutdown();
-  calc_.reset();
-  host_.reset();
+  doc_->StopCalculation();
+}
+
+// The window follows the document: editors close before the project is
+// replaced, the menus follow the project, the charts the result.
+void TMainForm::ConnectDocument() {
+  TProjectDocument* d = doc_.get();
+  connect(d, &TProjectDocument::projectChanged, this, [this] { RefreshMenuState(); });
+  connect(d, &TProjectDocument::undoChanged, this, [this] { UpdateUndoItem(); });
+  connect(d, &TProjectDocument::fileNameChanged, this, [this] { UpdateTitle(); });
+  connect(d, &TProjectDocument::resultChanged, this, [this] { UpdateCharts(); });
+  connect(d, &TProjectDocument::calcProgress, this,
+          [this](const QString& text) { SetStatus(text, QColor(128, 128, 128)); });
+  connect(d, &TProjectDocument::calcStatus, this, [this](const TStatusReport& report) { CalcStatus(report); });
+  connect(d, &TProjectDocument::referenceChanged, this, [this](TReferenceEvent e) { ReferenceChanged(e); });
+}
+
+std::function<int(QDialog&)> TMainForm::RunDialog() {
+  return [this](QDialog& d) { return execDialog(d); };
 }
 
 void TMainForm::BuildPages() {
@@ -197,7 +205,8 @@ void TMainForm::BuildPages() {
   setCentralWidget(pages_);
   for (int page = 0; page < kChartPageCount; ++page) {
     auto* box = new TPaintBox([this, page](QPainter& painter, const QRect& r) {
-      if (page == kPagePolar) FillPolarPlots(*charts_, *shown_, sbPolar_ != nullptr ? sbPolar_->value() : 0);
+      if (page == kPagePolar)
+        FillPolarPlots(*charts_, doc_->ShownResult(), sbPolar_ != nullptr ? sbPolar_->value() : 0);
       PaintChartPage(*charts_, page, painter, r);
     });
     paintBoxes_[static_cast<std::size_t>(page)] = box;
@@ -397,80 +406,34 @@ void TMainForm::ShowErrorList() {
   errorList_->raise();
 }
 
-void TMainForm::CloseEditors() {
-  if (chassisEd_ != nullptr && chassisEd_->isVisible()) chassisEd_->reject();
-  ChassisEdOpen = false;
-  if (weicheEditor_ != nullptr && (WeicheEdOpen || weicheEditor_->Amp() >= 0)) weicheEditor_->CloseEditor();
-  WeicheEdOpen = false;
-}
-
 void TMainForm::SetReferenceItems(bool enabled) {
   for (const char* name : {"actRefSwap", "actRefRestore", "actRefDelete"}) Action(name)->setEnabled(enabled);
 }
 
 void TMainForm::UpdateUndoItem() {
   QAction* a = Action("actUndo");
-  if (undo_.Empty()) {
+  const TUndoStack& undo = doc_->UndoStack();
+  if (undo.Empty()) {
     a->setEnabled(false);
     // at start the item keeps its designed caption
-    if (a->text() != Q("Undo")) a->setText(Q(undo_.Caption()));
+    if (a->text() != Q("Undo")) a->setText(Q(undo.Caption()));
   } else {
     a->setEnabled(true);
-    a->setText(Q(undo_.Caption()));
+    a->setText(Q(undo.Caption()));
   }
 }
 
-void TMainForm::UpdateTitle() { setWindowTitle(Q(MainWindowTitle(titleName_, width()))); }
+void TMainForm::UpdateTitle() { setWindowTitle(Q(MainWindowTitle(doc_->TitleName(), width()))); }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   UpdateTitle();
 }
 
-void TMainForm::RequestCalc() {
-  // No chart draws the displayed result while it is being replaced.
-  shown_->bValid = false;
-  if (calc_) calc_->StartCalc(*project_);
-}
-
-void TMainForm::RequestFullCalc() {
-  shown_->bValid = false;
-  if (calc_) calc_->StartFullCalc(*project_);
-}
-
-void TMainForm::RequestCalcAfterEdit(const TProjekt& before) {
-  // The incremental request compares only the chassis, enclosure, baffle,
-  // crossover and filter records; anything else a step reads needs the full one.
-  if (NeedsFullCalc(before, *project_))
-    RequestFullCalc();
-  else
-    RequestCalc();
-}
-
-bool TMainForm::WaitUntilIdle() {
-  while (true) {
-    // Let the calculation's pending hand-over to this thread run first.
-    QCoreApplication::processEvents();
-    if (calc_->IsIdle()) return true;
-    if (ui_.ChooseButton(kWaitIdleText, "&nochmal versuchen|abbrechen", 1) != 1) return false;
-  }
-}
-
-bool TMainForm::WaitCalcIdle(std::chrono::milliseconds timeout) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!calc_->IsIdle()) {
-    if (clock.elapsed() > timeout.count()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  QCoreApplication::processEvents();
-  return true;
-}
-
 // ---------------------------------------------------------------- menu state
 
 void TMainForm::RefreshMenuState() {
-  const TProjekt& p = *project_;
+  const TProjekt& p = doc_->Project();
   const bool anyEditor = ChassisEdOpen || WeicheEdOpen || OptiOpen;
   Menu("menuBearbeiten")->menuAction()->setEnabled(!OptiOpen);
   for (int k = 1; k <= kMaxAmps; ++k) {
@@ -515,7 +478,7 @@ void TMainForm::UpdateCharts() {
   chartControls_.phaseRear = cbPhaseRear_->isChecked();
 
   TChartUpdateOutcome outcome;
-  UpdateChartSet(*charts_, *project_, *shown_, chartControls_, outcome);
+  UpdateChartSet(*charts_, doc_->Project(), doc_->ShownResult(), chartControls_, outcome);
 
   for (int k = 0; k < kMaxChassis; ++k) {
     const auto sk = static_cast<std::size_t>(k);
@@ -525,7 +488,7 @@ void TMainForm::UpdateCharts() {
     cb->setChecked(chartControls_.phaseChassis[sk]);
   }
   sbPolar_->setMaximum(outcome.polarMax);
-  lbPolar_->setText(Q(PolarFrequencyLabel(*shown_, sbPolar_->value())));
+  lbPolar_->setText(Q(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
   for (const std::string& m : outcome.messages) ui_.ShowMessage(m);
   RepaintCharts();
   updating_ = false;
@@ -536,158 +499,62 @@ void TMainForm::RepaintCharts() {
 }
 
 void TMainForm::PolarScrolled() {
-  lbPolar_->setText(Q(PolarFrequencyLabel(*shown_, sbPolar_->value())));
+  lbPolar_->setText(Q(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
   paintBoxes_[kPagePolar]->update();
 }
 
 // ---------------------------------------------------------------- calculation host
 
-void TMainForm::CalcProgress(int /*stepsDone*/, int stepsTotal, const std::string& text) {
-  if (stepsTotal <= 0) return;
-  SetStatus(Q(text), QColor(128, 128, 128));
-}
-
-void TMainForm::CalcStatusReport(const TCalcStruct& states, const TResult& result) {
-  const TStatusReport report = StatusReport(states, result.nAmps, result.nChassis);
+void TMainForm::CalcStatus(const TStatusReport& report) {
   errorList_->ShowReport(report);
-  lastErrorCount_ = report.errors;
   if (report.failed)
     SetStatus(Q(report.text), QColor(255, 0, 0));
   else
     SetStatus(Q(report.text), palette().color(QPalette::Button));
 }
 
-void TMainForm::ShowOptimizerResult(const TResult& result) {
-  *shown_ = result;
-  // The optimizer reports only crossovers that computed without errors.
-  shown_->bValid = true;
-  UpdateCharts();
-}
-
-void TMainForm::CalcHandBack(const TResult& result, const TGrades& grades) {
-  *shown_ = result;
-  shown_->bValid = lastErrorCount_ == 0;
-  grades_ = grades;
-  UpdateCharts();
-}
-
 // ---------------------------------------------------------------- project commands
 
-bool TMainForm::LoadFile(const std::filesystem::path& file) {
-  // Read into a copy: a file of a wrong version leaves the project as it was.
-  auto loaded = std::make_unique<TProjekt>(*project_);
-  TProjectLoad outcome = TProjectLoad::Missing;
-  try {
-    outcome = LoadProjectFile(*loaded, file, settings_, ui_);
-  } catch (const TFileError& e) {
-    ui_.ShowMessage(e.what());
-    return false;
-  }
-  bool fromFile = false;
-  switch (outcome) {
-    case TProjectLoad::Missing:
-      return false;
-    case TProjectLoad::NotProjectFile:
-      // The empty project takes the refused file's place; the title names no
-      // file, so saving never suggests the refused file as the target.
-      *project_ = *loaded;
-      fileName_.clear();
-      titleName_.clear();
-      break;
-    case TProjectLoad::WrongVersion:
-      break;
-    case TProjectLoad::Loaded:
-    case TProjectLoad::Defaults:
-    case TProjectLoad::BadHeader:
-      *project_ = *loaded;
-      fileName_ = file;
-      saveFolder_ = file.parent_path();
-      titleName_ = Utf8FromPath(file);
-      fromFile = true;
-      break;
-  }
-  project_->bSaved = true;
-  UpdateTitle();
-  RefreshMenuState();
-  return fromFile;
-}
-
-void TMainForm::PushUndo(const std::string& description) {
-  undo_.Push(*project_, description);
-  UpdateUndoItem();
-}
-
-void TMainForm::DropUndo() {
-  undo_.Drop();
-  UpdateUndoItem();
-}
-
 void TMainForm::NewProjectClick() {
-  if (!project_->bSaved && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
-  PushUndo("Neues Projekt");
-  CloseEditors();
-  NewProject(*project_);
-  ApplyDisplayDefaults(*project_, settings_);
-  fileName_.clear();
-  titleName_ = "noname.ZPJ";
-  UpdateTitle();
-  RefreshMenuState();
-  project_->bSaved = true;
-  RequestFullCalc();
+  if (!doc_->Saved() && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
+  doc_->New();
   QuickGuideClick();
   ProjectPropertiesClick();
 }
 
 void TMainForm::LoadProjectClick() {
-  if (!project_->bSaved && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
+  if (!doc_->Saved() && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
   const auto file = ui_.PickOpenFile("Projekt laden ...", kProjectFilter, settings_.projectFolder);
   std::error_code ec;
   if (!file || !std::filesystem::exists(*file, ec)) return;
-  PushUndo("Datei laden");
-  CloseEditors();
-  LoadFile(*file);
-  project_->bSaved = true;
-  RequestFullCalc();
+  doc_->Load(*file);
   checkChassisPending_ = true;
   checkIndex_ = 0;
 }
 
 void TMainForm::SaveProjectClick() {
-  const std::string defaultName = Utf8FromPath(fileName_.filename());
-  const auto chosen = ui_.PickSaveFile("Projekt speichern ...", kProjectSaveFilter, saveFolder_, defaultName);
+  const std::string defaultName = Utf8FromPath(doc_->FileName().filename());
+  const auto chosen = ui_.PickSaveFile("Projekt speichern ...", kProjectSaveFilter, doc_->SaveFolder(), defaultName);
   if (!chosen) return;
   const auto name = ProjectSaveName(*chosen);
   if (!name) return;
-  try {
-    SaveProject(*project_, *name);
-  } catch (const TFileError& e) {
-    ui_.ShowMessage(e.what());
-    return;
-  }
-  project_->bSaved = true;
-  fileName_ = *name;
-  saveFolder_ = name->parent_path();
-  titleName_ = Utf8FromPath(*name);
-  UpdateTitle();
+  doc_->Save(*name);
 }
 
 void TMainForm::ProjectPropertiesClick() {
   TFormPJEigenschaften dialog(this);
-  dialog.Fill(*project_);
+  dialog.Fill(doc_->Project());
   if (execDialog(dialog) != QDialog::Accepted) return;
-  PushUndo("Projekteigenschaften ändern");
-  CloseEditors();
-  dialog.Apply(*project_);
-  RequestFullCalc();
-  project_->bSaved = false;
-  RefreshMenuState();
+  // New counts: the editors close.
+  TProjectEdit edit(*doc_, "Projekteigenschaften ändern", TRecalc::Full);
+  edit.ClosesEditors();
+  dialog.Apply(edit.Project());
+  edit.Commit();
 }
 
 void TMainForm::WeicheEditClick(int amp) {
-  if (amp < 0 || amp >= project_->nAmps) return;
+  if (amp < 0 || amp >= doc_->Project().nAmps) return;
   weicheEditor_->OpenFor(amp);
-  WeicheEdOpen = true;
-  RefreshMenuState();
 }
 
 void TMainForm::FoldersClick() {
@@ -696,12 +563,16 @@ void TMainForm::FoldersClick() {
 }
 
 void TMainForm::ChassisItemClick(int n) {
-  if (n < 1 || n > project_->nChassis || ChassisEdOpen || OptiOpen) return;
-  if (chassisEd_ == nullptr) chassisEd_ = new TFormChassisEd(*this, settings_, ui_, this);
+  if (n < 1 || n > doc_->Project().nChassis || ChassisEdOpen || OptiOpen) return;
+  if (chassisEd_ == nullptr) {
+    chassisEd_ = new TFormChassisEd(*doc_, settings_, ui_, this);
+    connect(chassisEd_, &TFormChassisEd::openChanged, this, [this](bool open) {
+      ChassisEdOpen = open;
+      RefreshMenuState();
+    });
+  }
   chassisEd_->Open(n - 1);
   chassisEd_->setWindowTitle(Q("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
-  ChassisEdOpen = true;
-  RefreshMenuState();
   chassisEd_->show();
   chassisEd_->raise();
   chassisEd_->activateWindow();
@@ -710,21 +581,18 @@ void TMainForm::ChassisItemClick(int n) {
 void TMainForm::GemGehClick() {
   if (ChassisEdOpen || OptiOpen) return;
   TFormGemGeh dialog(this);
-  dialog.Fill(*project_);
+  dialog.Fill(doc_->Project());
   if (execDialog(dialog) != QDialog::Accepted) return;
-  PushUndo("Gemeinsames Außengehäuse editieren");
-  const auto before = std::make_unique<TProjekt>(*project_);
-  dialog.Apply(*project_);
-  project_->bSaved = false;
-  RefreshMenuState();
   // The cabinet is read by every chassis step: the incremental request
   // would not see it.
-  RequestCalcAfterEdit(*before);
+  TProjectEdit edit(*doc_, "Gemeinsames Außengehäuse editieren", TRecalc::AfterEdit);
+  dialog.Apply(edit.Project());
+  edit.Commit();
 }
 
 void TMainForm::DisplayOptionsClick() {
   TFormAnzOption dialog(this);
-  dialog.Fill(Anzeige(*project_), settings_.UseOption);
+  dialog.Fill(Anzeige(doc_->Project()), settings_.UseOption);
   if (execDialog(dialog) != QDialog::Accepted) return;
   const TDisplayOptions options = dialog.Result();
   try {
@@ -732,15 +600,16 @@ void TMainForm::DisplayOptionsClick() {
   } catch (const TFileError& e) {
     ui_.ShowMessage(e.what());
   }
-  PushUndo("Anzeigeoptionen");
-  Anzeige(*project_) = options;
-  project_->bSaved = false;
+  // Nothing the calculation reads: the charts are drawn anew at once.
+  TProjectEdit edit(*doc_, "Anzeigeoptionen", TRecalc::None);
+  Anzeige(edit.Project()) = options;
+  edit.Commit();
   UpdateCharts();
 }
 
 void TMainForm::ExportClick() {
   if (!WaitUntilIdle()) return;
-  TFormExport dialog(*shown_, ui_, settings_.projectFolder, this);
+  TFormExport dialog(doc_->ShownResult(), ui_, settings_.projectFolder, this);
   execDialog(dialog);
 }
 
@@ -757,40 +626,34 @@ void TMainForm::InfoClick() {
 }
 
 void TMainForm::AktFilterClick(int amp) {
-  if (amp < 1 || amp > project_->nAmps) return;
-  TVerstaerker& v = project_->Verstaerker[static_cast<std::size_t>(amp - 1)];
+  if (amp < 1 || amp > doc_->Project().nAmps) return;
+  const auto slot = static_cast<std::size_t>(amp - 1);
   TFormAktFilter dialog(ui_, this);
-  dialog.Open(v, amp);
+  dialog.Open(doc_->Project().Verstaerker[slot], amp);
   if (execDialog(dialog) != QDialog::Accepted) return;
-  PushUndo("Aktives Filter " + std::to_string(amp) + " editieren");
-  dialog.Apply(v);
-  project_->bSaved = false;
-  RequestCalc();
+  TProjectEdit edit(*doc_, "Aktives Filter " + std::to_string(amp) + " editieren", TRecalc::Incremental);
+  dialog.Apply(edit.Project().Verstaerker[slot]);
+  edit.Commit();
 }
 
 void TMainForm::ChassiskopierenClick() {
-  PushUndo("Chassis kopieren");
   if (chassisCopy_ == nullptr) chassisCopy_ = new TFormChassisCopy(this);
-  chassisCopy_->FormShow(*project_);
-  if (execDialog(*chassisCopy_) != QDialog::Accepted) {
-    DropUndo();
-    return;
-  }
-  *project_ = chassisCopy_->Working();
-  project_->bSaved = false;
-  RequestCalc();
-  RefreshMenuState();
+  chassisCopy_->FormShow(doc_->Project());
+  if (execDialog(*chassisCopy_) != QDialog::Accepted) return;
+  TProjectEdit edit(*doc_, "Chassis kopieren", TRecalc::Incremental);
+  edit.Project() = chassisCopy_->Working();
+  edit.Commit();
 }
 
 void TMainForm::SaveChartClick() {
   const int page = pages_->currentIndex();
   if (page < 0 || page >= kChartPageCount) return;
   // Default name: project and page, e.g. "Default-01-fgang-imped.png".
-  std::string stem = Utf8FromPath(fileName_.stem());
+  std::string stem = Utf8FromPath(doc_->FileName().stem());
   if (stem.empty()) stem = "noname";
   const std::string defaultName = stem + "-" + ChartPageFileName(page);
-  auto file = ui_.PickSaveFile("Diagramm speichern ...", "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg", saveFolder_,
-                               defaultName);
+  auto file = ui_.PickSaveFile("Diagramm speichern ...", "PNG-Bild (*.png)|*.png|SVG-Grafik (*.svg)|*.svg",
+                               doc_->SaveFolder(), defaultName);
   if (!file) return;
   std::string ext = Utf8FromPath(file->extension());
   std::transform(ext.begin(), ext.end(), ext.begin(),
@@ -802,8 +665,9 @@ void TMainForm::SaveChartClick() {
   const TPictureFormat format = ext == ".svg" ? TPictureFormat::Svg : TPictureFormat::Png;
   QWidget* box = paintBoxes_[static_cast<std::size_t>(page)];
   const QSize size = box->size().isValid() && !box->size().isEmpty() ? box->size() : QSize(1200, 800);
-  if (page == kPagePolar) FillPolarPlots(*charts_, *shown_, sbPolar_->value());
-  const std::string caption = page == kPagePolar ? PolarFrequencyLabel(*shown_, sbPolar_->value()) : std::string();
+  const TResult& shown = doc_->ShownResult();
+  if (page == kPagePolar) FillPolarPlots(*charts_, shown, sbPolar_->value());
+  const std::string caption = page == kPagePolar ? PolarFrequencyLabel(shown, sbPolar_->value()) : std::string();
   std::string error;
   if (!SaveChartPicture(*charts_, page, size, *file, format, caption, error)) ui_.ShowMessage(error);
 }
@@ -826,7 +690,7 @@ void TMainForm::RechenpauseClick() {
   if (!ms) return;
   settings_.calcPauseMs = *ms;
   calcPause_ = std::chrono::milliseconds(*ms);
-  calc_->SetPause(calcPause_);
+  doc_->SetCalcPause(calcPause_);
 }
 
 void TMainForm::OptimiererpauseClick() {
@@ -839,54 +703,33 @@ void TMainForm::OptimiererpauseClick() {
 
 // ---------------------------------------------------------------- undo and reference
 
-void TMainForm::UndoClick() {
-  if (undo_.Empty()) return;
-  CloseEditors();
-  auto restored = std::make_unique<TProjekt>();
-  undo_.Pop(*restored);
-  std::swap(project_, restored);
-  project_->bSaved = false;
-  RequestCalcAfterEdit(*restored);
-  UpdateUndoItem();
-  RefreshMenuState();
-}
+void TMainForm::UndoClick() { doc_->Undo(); }
 
-void TMainForm::RememberReferenceClick() {
-  if (!WaitUntilIdle()) return;
-  *reference_ = *project_;
-  hasReference_ = true;
-  SetReferenceItems(true);
-  for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
-  UpdateCharts();
-}
+void TMainForm::RememberReferenceClick() { doc_->RememberReference(); }
 
-void TMainForm::SwapReferenceClick() {
-  if (!hasReference_) return;
-  if (!WaitUntilIdle()) return;
-  PushUndo("Projekt mit Referenzprojekt tauschen");
-  for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
-  CloseEditors();
-  std::swap(project_, reference_);
-  RefreshMenuState();
-  project_->bSaved = false;
-  RequestFullCalc();
-}
+void TMainForm::SwapReferenceClick() { doc_->SwapReference(); }
 
-void TMainForm::RestoreReferenceClick() {
-  if (!hasReference_) return;
-  CloseEditors();
-  PushUndo("Referenz wiederherstellen");
-  *project_ = *reference_;
-  RefreshMenuState();
-  project_->bSaved = false;
-  RequestFullCalc();
-}
+void TMainForm::RestoreReferenceClick() { doc_->RestoreReference(); }
 
-void TMainForm::DeleteReferenceClick() {
-  hasReference_ = false;
-  SetReferenceItems(false);
-  for (TZChart* chart : charts_->ReferenceCharts()) chart->ClearReference();
-  UpdateCharts();
+void TMainForm::DeleteReferenceClick() { doc_->DeleteReference(); }
+
+// The charts keep the curves of the reference project beside the current ones.
+void TMainForm::ReferenceChanged(TReferenceEvent event) {
+  switch (event) {
+    case TReferenceEvent::Remembered:
+      SetReferenceItems(true);
+      for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+      UpdateCharts();
+      break;
+    case TReferenceEvent::AboutToSwap:
+      for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+      break;
+    case TReferenceEvent::Deleted:
+      SetReferenceItems(false);
+      for (TZChart* chart : charts_->ReferenceCharts()) chart->ClearReference();
+      UpdateCharts();
+      break;
+  }
 }
 
 // ---------------------------------------------------------------- optimizer
@@ -910,12 +753,16 @@ void TMainForm::OptimizerClick() {
   // Parts fixed by hand are picked in the part editor, restricted to the
   // part's own type and its page of the parts library.
   if (optimizer_ == nullptr) {
-    optimizer_ = new TFormWOptimize2(*this, ui_, optiPause_, this);
+    optimizer_ = new TFormWOptimize2(*doc_, ui_, optiPause_, this);
+    connect(optimizer_, &TFormWOptimize2::openChanged, this, [this](bool open) {
+      OptiOpen = open;
+      RefreshMenuState();
+    });
     optimizer_->fixPartDialog = [this](const TOptiValue& v, const TWPart& part) -> std::optional<TWPart> {
       TWPart edited = part;
       partEditor_->RestrictToType(part._typ);
       partEditor_->SetHeadline(OptiPartName(v, part) + " festlegen:");
-      const bool ok = partEditor_->Edit(edited, *project_);
+      const bool ok = partEditor_->Edit(edited, doc_->Project());
       partEditor_->SetHeadline({});
       partEditor_->ClearRestriction();
       if (!ok) return std::nullopt;
@@ -934,31 +781,30 @@ void TMainForm::ShowOptimizerClick() {
 void TMainForm::CheckChassisTick() {
   if (!checkChassisPending_ || checkDialogOpen_) return;
   const int k = checkIndex_;
-  if (k < ChassisInUse(*project_)) {
+  const TProjekt& project = doc_->Project();
+  if (k < ChassisInUse(project)) {
     const auto slot = static_cast<std::size_t>(k);
-    const std::filesystem::path newer = FindNewerChassisFile(project_->Chassis[slot], settings_.chassisFolder, &ui_);
+    const std::filesystem::path newer = FindNewerChassisFile(project.Chassis[slot], settings_.chassisFolder, &ui_);
     if (!newer.empty()) {
       const std::string question = "Das Projekt enthält möglicherweise eine veraltete Version\r\ndes Chassis \"" +
-                                   project_->Chassis[slot].Name.Str() +
+                                   project.Chassis[slot].Name.Str() +
                                    "\".\r\nSoll die neuere Chassisdatei nachgeladen werden?";
       checkDialogOpen_ = true;
       const int answer = ui_.ChooseButton(question, "Ja|Nein", 2);
       checkDialogOpen_ = false;
-      if (answer == 1 && k < project_->nChassis) {
-        PushUndo("Chassis " + std::to_string(k + 1) + " neu laden");
+      if (answer == 1 && k < doc_->Project().nChassis) {
+        TProjectEdit edit(*doc_, "Chassis " + std::to_string(k + 1) + " neu laden", TRecalc::Incremental);
         try {
-          LoadChassisFile(project_->Chassis[slot], newer, ui_);
+          LoadChassisFile(edit.Project().Chassis[slot], newer, ui_);
         } catch (const TFileError& e) {
           ui_.ShowMessage(e.what());
         }
-        project_->bSaved = false;
-        RefreshMenuState();
-        RequestCalc();
+        edit.Commit();
       }
     }
   }
   checkIndex_ = k + 1;
-  if (checkIndex_ >= project_->nChassis) {
+  if (checkIndex_ >= doc_->Project().nChassis) {
     checkIndex_ = 0;
     checkChassisPending_ = false;
   }
@@ -976,12 +822,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
       return;
     }
   }
-  if (!project_->bSaved) {
+  if (!doc_->Saved()) {
     const int answer = ui_.ChooseButton("Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?",
                                         "&Ja |&Nein|&Abbruch", 3);
     if (answer == 1) {
       SaveProjectClick();
-      if (!project_->bSaved) {
+      if (!doc_->Saved()) {
         event->ignore();
         return;
       }

@@ -19,6 +19,7 @@
 #include "model/project.h"
 #include "model/settings.h"
 #include "model/undo_stack.h"
+#include "ui/document/project_document.h"
 
 class QAction;
 class QCheckBox;
@@ -42,9 +43,6 @@ class TFormWeicheneditor;
 class TFormWOptimize2;
 class TFormCalcUtils;
 class TFormKurzanleitung;
-class TUiCalcHost;
-
-inline constexpr std::string_view kWaitIdleText = "Rechnung muss erst beendet sein.";
 
 struct TMainFormOptions {
   // The first command-line argument: a project to open instead of Default.ZPJ.
@@ -66,20 +64,22 @@ class TMainForm : public QMainWindow {
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
-  // ---- state
-  TProjekt& Project() { return *project_; }
-  const TProjekt& Project() const { return *project_; }
-  const TResult& ShownResult() const { return *shown_; }
-  const TGrades& Grades() const { return grades_; }
-  const std::filesystem::path& FileName() const { return fileName_; }
-  const std::string& TitleName() const { return titleName_; }
-  const TUndoStack& UndoStack() const { return undo_; }
-  bool HasReference() const { return hasReference_; }
-  const TProjekt& Reference() const { return *reference_; }
+  // ---- state: the document holds it
+  TProjectDocument& Document() { return *doc_; }
+  // Tests set up states directly (no undo step, no request).
+  TProjekt& Project() { return doc_->Unguarded(); }
+  const TProjekt& Project() const { return doc_->Project(); }
+  const TResult& ShownResult() const { return doc_->ShownResult(); }
+  const TGrades& Grades() const { return doc_->Grades(); }
+  const std::filesystem::path& FileName() const { return doc_->FileName(); }
+  const std::string& TitleName() const { return doc_->TitleName(); }
+  const TUndoStack& UndoStack() const { return doc_->UndoStack(); }
+  bool HasReference() const { return doc_->HasReference(); }
+  const TProjekt& Reference() const { return doc_->Reference(); }
   TChartSet& Charts() { return *charts_; }
-  TCalcThread& CalcThread() { return *calc_; }
+  TCalcThread& CalcThread() { return doc_->CalcThread(); }
 
-  // Editor flags (the editors of later windows set them).
+  // Which editors are open (each editor tells when it opens and closes).
   bool ChassisEdOpen = false;
   bool WeicheEdOpen = false;
   bool OptiOpen = false;
@@ -122,31 +122,24 @@ class TMainForm : public QMainWindow {
   // "Diagramm speichern ...": the shown chart page as PNG or SVG.
   void SaveChartClick();
 
-  // ---- building blocks used by the commands and the editors
-  // Opens a project file as at start-up; true when the project came from it.
-  bool LoadFile(const std::filesystem::path& file);
-  void PushUndo(const std::string& description);
-  void DropUndo();
-  void RequestCalc();
-  void RequestFullCalc();
-  // After an edit that replaced records of the current project (undo, an
-  // editor's OK): the full request when NeedsFullCalc says the project read
-  // by the steps changed beyond the compared records, else the incremental one.
-  void RequestCalcAfterEdit(const TProjekt& before);
-  // Asks "Rechnung muss erst beendet sein." until the calculation is idle;
-  // false when the user cancels.
-  bool WaitUntilIdle();
+  // ---- building blocks of the commands (the document's, for tests)
+  bool LoadFile(const std::filesystem::path& file) { return doc_->LoadFile(file); }
+  void PushUndo(const std::string& description) { doc_->PushUndo(description); }
+  void RequestCalc() { doc_->RequestCalc(); }
+  void RequestFullCalc() { doc_->RequestFullCalc(); }
+  bool WaitUntilIdle() { return doc_->WaitUntilIdle(); }
+  // Applies the menu state of the project and the open editors.
   void RefreshMenuState();
   void UpdateCharts();
   void UpdateTitle();
-  // The optimizer shows the results of the best crossover found so far.
-  void ShowOptimizerResult(const TResult& result);
   // One tick of the newer-chassis check (the timer calls it every second).
   void CheckChassisTick();
   bool CheckChassisPending() const { return checkChassisPending_; }
 
   // For tests: processes events until the calculation thread is idle.
-  bool WaitCalcIdle(std::chrono::milliseconds timeout = std::chrono::seconds(120));
+  bool WaitCalcIdle(std::chrono::milliseconds timeout = std::chrono::seconds(120)) {
+    return doc_->WaitCalcIdle(timeout);
+  }
   // How modal dialogs run; tests replace it to fill and confirm them.
   std::function<int(QDialog&)> execDialog;
 
@@ -186,34 +179,26 @@ class TMainForm : public QMainWindow {
   void BuildMenus();
   void BuildStatusBar();
   void SetStatus(const QString& text, const QColor& background);
-  void CloseEditors();
+  void ConnectDocument();
+  // How the editors run modal dialogs: through execDialog as it stands.
+  std::function<int(QDialog&)> RunDialog();
+  void ReferenceChanged(TReferenceEvent event);
   void SetReferenceItems(bool enabled);
   void UpdateUndoItem();
   void PolarScrolled();
   void RepaintCharts();
   void ShowErrorList();
-  // Calculation host callbacks, on the user-interface thread.
-  void CalcProgress(int stepsDone, int stepsTotal, const std::string& text);
-  void CalcStatusReport(const TCalcStruct& states, const TResult& result);
-  void CalcHandBack(const TResult& result, const TGrades& grades);
+  void CalcStatus(const TStatusReport& report);
 
   TSettings& settings_;
   TInteraction& ui_;
+  // The document lives as long as the window; its calculation thread is
+  // ended in the destructor before any widget goes away.
+  std::unique_ptr<TProjectDocument> doc_;
 
-  std::unique_ptr<TProjekt> project_;
-  std::unique_ptr<TResult> shown_;
-  std::unique_ptr<TProjekt> reference_;
-  bool hasReference_ = false;
-  TUndoStack undo_;
-  TGrades grades_{};
   std::unique_ptr<TChartSet> charts_;
   TChartControls chartControls_;
   bool updating_ = false;
-  int lastErrorCount_ = 0;
-
-  std::filesystem::path fileName_;  // the file dialogs' file name
-  std::filesystem::path saveFolder_;
-  std::string titleName_;  // the name in the title
 
   bool checkChassisPending_ = false;
   bool checkDialogOpen_ = false;
@@ -243,12 +228,6 @@ class TMainForm : public QMainWindow {
   // Created on first use and kept, so that its check boxes keep their state.
   TFormChassisCopy* chassisCopy_ = nullptr;
   std::chrono::milliseconds calcPause_{650};
-
-  // The calculation thread lives from the end of the construction until the
-  // window is destroyed; its host is shut down first so that a calculation
-  // waiting for the user-interface thread never blocks the shutdown.
-  std::unique_ptr<TUiCalcHost> host_;
-  std::unique_ptr<TCalcThread> calc_;
 };
 
 }  // namespace sonvex

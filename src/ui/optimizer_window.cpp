@@ -26,8 +26,8 @@
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "optimizer/opti_preconditions.h"
-#include "ui/main_form.h"
-#include "ui/ui_call.h"
+#include "ui/document/project_document.h"
+#include "ui/document/ui_call.h"
 #include "ui/weiche_layout.h"
 
 namespace sonvex {
@@ -254,9 +254,9 @@ class TFormWOptimize2::THost : public TOptiHost {
 
 // ---------------------------------------------------------------- creation
 
-TFormWOptimize2::TFormWOptimize2(TMainForm& main, TInteraction& ui, std::chrono::milliseconds workerPause,
+TFormWOptimize2::TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::chrono::milliseconds workerPause,
                                  QWidget* parent)
-    : QWidget(parent), main_(main), ui_(ui) {
+    : QWidget(parent), doc_(doc), ui_(ui) {
   setWindowFlag(Qt::Window, true);
   setObjectName(QStringLiteral("FormWOptimize2"));
   setWindowTitle(Q(kOptiWindowCaption));
@@ -503,21 +503,26 @@ void TFormWOptimize2::ShowWindow() {
 
 void TFormWOptimize2::StartClick() {
   // 1. The start needs the finished results of the main calculation.
-  if (!main_.WaitUntilIdle()) return;
+  if (!doc_.WaitUntilIdle()) return;
   // 2.
   if (!opti_->IsIdle()) {
     ui_.ShowMessage(kOptiRunningText);
     return;
   }
   // 3.
-  if (ui_.ChooseButton(kOptiReferenceQuestion, "&Ja|&Nein", 1) == 1) main_.RememberReferenceClick();
+  if (ui_.ChooseButton(kOptiReferenceQuestion, "&Ja|&Nein", 1) == 1) doc_.RememberReference();
   // 4. Marks made here are marks in the project itself, saved with it, so
-  // the project then counts as changed.
-  TProjekt& p = main_.Project();
-  const int marksBefore = CountMarkedParts(p);
-  const bool marked = EnsureMarkedParts(p, ui_);
-  if (CountMarkedParts(p) != marksBefore) p.bSaved = false;
+  // the project then counts as changed (no undo step; marks do not enter
+  // the calculation).
+  bool marked = false;
+  {
+    TProjectEdit edit(doc_, std::nullopt, TRecalc::None);
+    const int marksBefore = CountMarkedParts(edit.Project());
+    marked = EnsureMarkedParts(edit.Project(), ui_);
+    if (CountMarkedParts(edit.Project()) != marksBefore) edit.Commit();
+  }
   if (!marked) return;
+  const TProjekt& p = doc_.Project();
   // 5.
   if (const auto message = CheckChassisData(p)) {
     ui_.ShowMessage(*message);
@@ -528,7 +533,7 @@ void TFormWOptimize2::StartClick() {
   lbBefore_->clear();
   lbAfter_->clear();
   finishPanel_->hide();
-  if (!opti_->StartRun(p, main_.CalcThread().Result(), main_.CalcThread().States(), Params())) {
+  if (!opti_->StartRun(p, doc_.CalcThread().Result(), doc_.CalcThread().States(), Params())) {
     ui_.ShowMessage(kOptiRunningText);
     return;
   }
@@ -600,7 +605,7 @@ void TFormWOptimize2::GradeReport(const TGrades& grades, const TResult& result) 
   if (lbBefore_->count() == 0)
     for (const std::string& line : lines) lbBefore_->addItem(Q(line));
   // The main window shows the best crossover found so far.
-  main_.ShowOptimizerResult(result);
+  doc_.ShowOptimizerResult(result);
   AppendHistory(history_, grades);
   reportPending_ = true;
 }
@@ -646,23 +651,26 @@ void TFormWOptimize2::closeEvent(QCloseEvent* event) {
       return;
     }
     const int answer = ui_.ChooseButton(kOptiTakeOverQuestion, "&Ja|&Nein|&Abbruch", 3);
-    if (answer == 1) {
-      main_.Project() = opti_->BestProject();
-      main_.Project().bSaved = false;
-    } else if (answer == 2) {
-      // The project exactly as it was when the run started, marks included.
-      main_.Project() = opti_->StartProject();
-    } else {
+    if (answer != 1 && answer != 2) {
       event->ignore();
       return;
     }
+    // Taking over or discarding makes no undo step.
+    TProjectEdit edit(doc_, std::nullopt, TRecalc::Incremental);
+    if (answer == 1) {
+      edit.Project() = opti_->BestProject();
+      edit.Commit();
+    } else {
+      // The project exactly as it was when the run started, marks and saved
+      // flag included.
+      edit.Project() = opti_->StartProject();
+      edit.CommitKeepingSavedFlag();
+    }
     runStarted_ = false;
-    main_.RequestCalc();
   }
   finishPanel_->hide();
   event->accept();
-  main_.OptiOpen = false;
-  main_.RefreshMenuState();
+  emit openChanged(false);
 }
 
 }  // namespace sonvex

@@ -25,7 +25,7 @@ class QTimer;
 namespace sonvex {
 
 class TInteraction;
-class TMainForm;
+class TProjectDocument;
 
 inline constexpr std::string_view kOptiWindowCaption = "Sonvex - Weichenoptimierer";
 inline constexpr std::string_view kOptiStartCaption = "Optimierung starten ";
@@ -70,10 +70,11 @@ std::optional<TWPart> AskPartValues(TInteraction& ui, const TOptiValue& v, const
 class TFormWOptimize2 : public QWidget {
   Q_OBJECT
  public:
-  // `main` and `ui` must outlive the window. `workerPause` follows every step
+  // `doc` and `ui` must outlive the window. `workerPause` follows every step
   // of the optimizer's calculation workers (65 ms in the program, so that the
   // main window stays responsive; shorter in tests).
-  TFormWOptimize2(TMainForm& main, TInteraction& ui, std::chrono::milliseconds workerPause, QWidget* parent = nullptr);
+  TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::chrono::milliseconds workerPause,
+                  QWidget* parent = nullptr);
   ~TFormWOptimize2() override;
   TFormWOptimize2(const TFormWOptimize2&) = delete;
   TFormWOptimize2& operator=(const TFormWOptimize2&) = delete;
@@ -129,6 +130,10 @@ class TFormWOptimize2 : public QWidget {
   QWidget* HistoryPlot() const { return historyPlot_; }
   QWidget* ProgressStrip() const { return progressStrip_; }
 
+ signals:
+  // The window closed (the main window's menus follow).
+  void openChanged(bool open);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -143,7 +148,7 @@ class TFormWOptimize2 : public QWidget {
   // Waits `ms` milliseconds while the window messages are processed.
   static void WaitProcessing(int ms);
 
-  TMainForm& main_;
+  TProjectDocument& doc_;
   TInteraction& ui_;
 
   bool runStarted_ = false;

@@ -33,7 +33,7 @@
 #include "model/number_text.h"
 #include "model/settings.h"
 #include "ui/dialog_text.h"
-#include "ui/main_form.h"
+#include "ui/document/project_document.h"
 #include "ui/part_editor.h"
 
 namespace sonvex {
@@ -344,9 +344,20 @@ std::int32_t TFormTastbeleg::Map() const {
 
 // ---------------------------------------------------------------- the editor
 
-TFormWeicheneditor::TFormWeicheneditor(TMainForm& main, TSettings& settings, TInteraction& ui,
-                                       TFormParteditor& partEditor, QWidget* parent)
-    : QMainWindow(parent), main_(main), settings_(settings), ui_(ui), partEditor_(partEditor) {
+TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui,
+                                       TFormParteditor& partEditor, std::function<int(QDialog&)> runDialog,
+                                       QWidget* parent)
+    : QMainWindow(parent),
+      doc_(doc),
+      runDialog_(std::move(runDialog)),
+      settings_(settings),
+      ui_(ui),
+      partEditor_(partEditor) {
+  // A new project, a load, undo or a reference swap close the editor
+  // without applying.
+  connect(&doc_, &TProjectDocument::aboutToReplaceProject, this, [this] {
+    if (IsOpen()) CloseEditor();
+  });
   setWindowFlag(Qt::Window, true);
   setWindowTitle(Q("Weicheneditor"));
   auto* central = new QWidget(this);
@@ -466,7 +477,7 @@ void TFormWeicheneditor::Layout() {
 
 void TFormWeicheneditor::OpenFor(int amp) {
   if (amp < 0 || amp >= kMaxAmps) return;
-  const auto& source = main_.Project().Verstaerker[static_cast<std::size_t>(amp)].crossover;
+  const auto& source = doc_.Project().Verstaerker[static_cast<std::size_t>(amp)].crossover;
   std::copy(source.begin(), source.begin() + kUsedPartSlots, parts_.begin());
   amp_ = amp;
   setWindowTitle(Q("Weicheneditor - Verstärker " + std::to_string(amp + 1)));
@@ -474,15 +485,15 @@ void TFormWeicheneditor::OpenFor(int amp) {
   show();
   raise();
   activateWindow();
+  emit openChanged(true);
 }
 
 void TFormWeicheneditor::ApplyClick() {
   if (amp_ < 0) return;
-  main_.PushUndo("Weiche " + std::to_string(amp_ + 1) + " editieren");
-  auto& target = main_.Project().Verstaerker[static_cast<std::size_t>(amp_)].crossover;
+  TProjectEdit edit(doc_, "Weiche " + std::to_string(amp_ + 1) + " editieren", TRecalc::Incremental);
+  auto& target = edit.Project().Verstaerker[static_cast<std::size_t>(amp_)].crossover;
   std::copy(parts_.begin(), parts_.begin() + kUsedPartSlots, target.begin());
-  main_.Project().bSaved = false;
-  main_.RequestCalc();
+  edit.Commit();
 }
 
 void TFormWeicheneditor::OkClick() {
@@ -503,8 +514,7 @@ void TFormWeicheneditor::CloseEditor() {
 void TFormWeicheneditor::Finish() {
   amp_ = -1;
   options_.nodeNumbers = false;
-  main_.WeicheEdOpen = false;
-  main_.RefreshMenuState();
+  emit openChanged(false);
 }
 
 void TFormWeicheneditor::closeEvent(QCloseEvent* event) {
@@ -515,7 +525,7 @@ void TFormWeicheneditor::closeEvent(QCloseEvent* event) {
 
 std::string TFormWeicheneditor::ChassisName(int n) const {
   if (n < 0 || n >= kChassisSlots) return {};
-  return main_.Project().Chassis[static_cast<std::size_t>(n)].Name.Str();
+  return doc_.Project().Chassis[static_cast<std::size_t>(n)].Name.Str();
 }
 
 void TFormWeicheneditor::Paint(QPainter& painter) const {
@@ -539,7 +549,7 @@ void TFormWeicheneditor::ClickAt(int x, int y, TMouseButton button, bool shift, 
     if (left + size.width() > area.right() + 1) left = area.right() + 1 - size.width();
     partEditor_.move(left, top);
     TWPart copy = parts_[static_cast<std::size_t>(slot)];
-    if (partEditor_.Edit(copy, main_.Project())) parts_[static_cast<std::size_t>(slot)] = copy;
+    if (partEditor_.Edit(copy, doc_.Project())) parts_[static_cast<std::size_t>(slot)] = copy;
   } else {
     ApplyWeicheAction(parts_, slot, action);
   }
@@ -555,7 +565,7 @@ void TFormWeicheneditor::FreeWiresClick() {
   freeWires_->move(std::max(left, area.left()), std::max(y(), area.top()));
   options_.nodeNumbers = true;
   box_->update();
-  const int result = main_.execDialog(*freeWires_);
+  const int result = runDialog_(*freeWires_);
   options_.nodeNumbers = false;
   if (result == QDialog::Accepted) SetFreeWires(parts_, freeWires_->Rows());
   box_->update();
@@ -563,7 +573,7 @@ void TFormWeicheneditor::FreeWiresClick() {
 
 void TFormWeicheneditor::MouseMapClick() {
   mouseMap_->Fill(settings_.TBWEopti);
-  if (main_.execDialog(*mouseMap_) == QDialog::Accepted) settings_.TBWEopti = mouseMap_->Map();
+  if (runDialog_(*mouseMap_) == QDialog::Accepted) settings_.TBWEopti = mouseMap_->Map();
   mouseLine_->setText(Q(MouseMapSummary(settings_.TBWEopti)));
 }
 
@@ -641,7 +651,7 @@ void TFormWeicheneditor::PaintPrintPage(QPainter& painter, const QRect& page) co
   font.setPixelSize(std::max(10, page.height() / 45));
   painter.setFont(font);
   const int heading = 2 * font.pixelSize();
-  const std::string file = main_.TitleName().empty() ? std::string() : " - " + main_.TitleName();
+  const std::string file = doc_.TitleName().empty() ? std::string() : " - " + doc_.TitleName();
   const QString title = painter.fontMetrics().elidedText(windowTitle() + Q(file), Qt::ElideMiddle, page.width());
   painter.drawText(QRect(page.left(), page.top(), page.width(), heading), Qt::AlignLeft | Qt::AlignTop, title);
 
@@ -669,7 +679,7 @@ void TFormWeicheneditor::PrintClick() {
   printer.setPageOrientation(QPageLayout::Landscape);
   printer.setDocName(windowTitle());
   QPrintDialog dialog(&printer, this);
-  if (main_.execDialog(dialog) != QDialog::Accepted) return;
+  if (runDialog_(dialog) != QDialog::Accepted) return;
   if (!PrintTo(printer)) ui_.ShowMessage("Der Drucker kann nicht angesprochen werden.");
 }
 

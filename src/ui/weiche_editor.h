@@ -16,6 +16,7 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QPainter;
@@ -25,7 +26,7 @@ class QPushButton;
 namespace sonvex {
 
 class TInteraction;
-class TMainForm;
+class TProjectDocument;
 class TFormParteditor;
 struct TSettings;
 
@@ -84,8 +85,10 @@ class TWeichePaintBox;
 class TFormWeicheneditor : public QMainWindow {
   Q_OBJECT
  public:
-  TFormWeicheneditor(TMainForm& main, TSettings& settings, TInteraction& ui, TFormParteditor& partEditor,
-                     QWidget* parent = nullptr);
+  // `runDialog` runs the modal dialogs (tests answer them).
+  TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui, TFormParteditor& partEditor,
+                     std::function<int(QDialog&)> runDialog, QWidget* parent = nullptr);
+  bool IsOpen() const { return amp_ >= 0; }
 
   // Copies the crossover of amplifier `amp` (0-based) and shows the window.
   void OpenFor(int amp);
@@ -141,6 +144,10 @@ class TFormWeicheneditor : public QMainWindow {
 
   void Paint(QPainter& painter) const;
 
+ signals:
+  // The editor opened or closed (the main window's menus follow).
+  void openChanged(bool open);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -150,7 +157,8 @@ class TFormWeicheneditor : public QMainWindow {
   void Finish();
   std::string ChassisName(int n) const;
 
-  TMainForm& main_;
+  TProjectDocument& doc_;
+  std::function<int(QDialog&)> runDialog_;
   TSettings& settings_;
   TInteraction& ui_;
   TFormParteditor& partEditor_;

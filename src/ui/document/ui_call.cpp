@@ -1,4 +1,4 @@
-#include "ui/ui_call.h"
+#include "ui/document/ui_call.h"
 
 #include <QMetaObject>
 #include <QObject>

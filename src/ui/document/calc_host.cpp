@@ -1,4 +1,4 @@
-#include "ui/calc_host.h"
+#include "ui/document/calc_host.h"
 
 #include <utility>
 

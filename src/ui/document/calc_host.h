@@ -7,7 +7,7 @@
 #include <string>
 
 #include "calc/calc_thread.h"
-#include "ui/ui_call.h"
+#include "ui/document/ui_call.h"
 
 class QObject;
 
