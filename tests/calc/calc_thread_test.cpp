@@ -412,12 +412,17 @@ TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {
 }
 
 TEST(CalcDriverThread, DestroyingABusyThreadEndsIt) {
+  // An hour's pause after each item: a destructor that waited out the pause
+  // would hold the test until the suite's time limit fails it.
   auto p = MakeTwoWayProject();
-  auto thread = std::make_unique<TCalcThread>(nullptr, false, std::chrono::milliseconds(650));
+  auto thread = std::make_unique<TCalcThread>(nullptr, false, std::chrono::hours(1));
+  std::atomic<bool> firstItemRan{false};
+  thread->onItemRun = [&](int) { firstItemRan = true; };
   thread->StartFullCalc(*p);
   thread->Start();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  thread.reset();  // must not wait out the pauses of all remaining items
+  // The thread is in the pause after its first item (no clock involved).
+  while (!firstItemRan) std::this_thread::yield();
+  thread.reset();
   SUCCEED();
 }
 

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "model/project_file.h"
 #include "model/settings.h"
@@ -16,6 +20,24 @@
 #include "ui/main_form.h"
 
 namespace sonvex {
+
+// Answers like the script and counts the questions that wait for the
+// calculation, so that a test can hold a calculation with a hook until the
+// question has come, instead of with a pause it sits out.
+struct TCountingWaits : TScriptedInteraction {
+  std::atomic<int> waits{0};
+  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
+    if (message == kWaitIdleText) ++waits;
+    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+  }
+  // A hook for TCalcThread::onItemRun: holds the calculation until `needed`
+  // such questions were asked.
+  std::function<void(int)> HoldUntilAsked(const std::atomic<int>& needed) {
+    return [this, &needed](int) {
+      while (waits < needed) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+  }
+};
 
 template <class Ui = TScriptedInteraction>
 class TMainFormFixture : public ::testing::Test {

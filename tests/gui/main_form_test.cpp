@@ -308,9 +308,13 @@ TEST_F(MainForm, ReferenceRememberSwapTwiceRestoreAndDelete) {
   EXPECT_TRUE(ui.asked.empty());
 }
 
-TEST_F(MainForm, RememberingWhileCalculatingAsksUntilIdleOrCancel) {
-  options.calcPause = 150ms;
+using MainFormBusy = TMainFormFixture<TCountingWaits>;
+
+TEST_F(MainFormBusy, RememberingWhileCalculatingAsksUntilIdleOrCancel) {
   Start();
+  // The calculation is held in its items until the question came.
+  std::atomic<int> needed{1};
+  form->CalcThread().onItemRun = ui.HoldUntilAsked(needed);
   form->RequestFullCalc();
   ui.buttons = {2};
   form->RememberReferenceClick();
@@ -320,6 +324,7 @@ TEST_F(MainForm, RememberingWhileCalculatingAsksUntilIdleOrCancel) {
   EXPECT_EQ(ui.asked[0].options, "&nochmal versuchen|abbrechen");
 
   // "nochmal versuchen" (the script's default) until the calculation ended
+  needed = 3;
   form->RequestFullCalc();
   form->RememberReferenceClick();
   EXPECT_TRUE(form->HasReference());

@@ -236,9 +236,13 @@ TEST_F(OptimizerWindow, StartWithoutMarksAsksUntilMarkedAndChassisDataMustBeGive
   EXPECT_EQ(w.ListBefore()->count(), 0);
 }
 
-TEST_F(OptimizerWindow, StartWaitsForTheMainCalculationOrIsCancelled) {
-  options.calcPause = 150ms;
+using OptimizerWhileCalculating = TOptimizerFixture<TCountingWaits>;
+
+TEST_F(OptimizerWhileCalculating, StartWaitsForTheMainCalculationOrIsCancelled) {
   TFormWOptimize2& w = Open(*DetunedTwoWay());
+  // The calculation is held in its items until the question came.
+  const std::atomic<int> needed{1};
+  form->CalcThread().onItemRun = ui.HoldUntilAsked(needed);
   form->RequestFullCalc();
   ui.buttons = {2};  // "abbrechen"
   w.StartButton()->click();
