@@ -93,6 +93,19 @@ void AppendFixed(std::string& out, double x, int decimals) {
   out.append(buf.data(), res.ec == std::errc() ? res.ptr : buf.data());
 }
 
+// One "frequency magnitude phase" line of an FRD or ZMA file.
+void AppendCurveLine(std::string& out, double f, double magnitude, double phase) {
+  // A point that cannot be written as a number is left out: other
+  // programs stop reading at a "nan" or "inf".
+  if (!std::isfinite(f) || !std::isfinite(magnitude) || !std::isfinite(phase)) return;
+  AppendFixed(out, f, 4);
+  out += ' ';
+  AppendFixed(out, magnitude, 4);
+  out += ' ';
+  AppendFixed(out, phase, 3);
+  out += kCrLf;
+}
+
 std::string CurveText(const TResult& r, const std::string& header, const auto& valueAt, bool pressure) {
   std::string out = header;
   for (int i = 0; i < kFreqEntries && r.freq[i] > 0; ++i) {
@@ -102,15 +115,7 @@ std::string CurveText(const TResult& r, const std::string& header, const auto& v
     // here, as the programs that read these files expect.
     // (Adding 0 turns a negative zero into a plain 0.)
     const double phase = std::atan2(s.im, s.re) * (180.0 / std::numbers::pi) + 0.0;
-    // A point that cannot be written as a number is left out: other
-    // programs stop reading at a "nan" or "inf".
-    if (!std::isfinite(magnitude) || !std::isfinite(phase)) continue;
-    AppendFixed(out, r.freq[i], 4);
-    out += ' ';
-    AppendFixed(out, magnitude, 4);
-    out += ' ';
-    AppendFixed(out, phase, 3);
-    out += kCrLf;
+    AppendCurveLine(out, r.freq[i], magnitude, phase);
   }
   return out;
 }
@@ -134,6 +139,16 @@ std::string FrdText(const TResult& r, int chassis, std::string_view projectName)
   header += CommentLine("Frequenz[Hz] Pegel[dB SPL, 2,83V/1m] Phase[Grad]");
   return CurveText(
       r, header, [&](int i) { return ExportValue(r, box ? TExportKind::Box : TExportKind::Chassis, c, i); }, true);
+}
+
+std::string FrdLevelText(const std::vector<double>& freq, const std::vector<double>& levelDb,
+                         std::string_view projectName, std::string_view curveTitle) {
+  std::string out = CommentLine(std::string("Sonvex-Projekt: ") + std::string(projectName));
+  out += CommentLine(curveTitle);
+  out += CommentLine("Frequenz[Hz] Pegel[dB SPL, 2,83V/1m] Phase[Grad]");
+  const std::size_t n = std::min(freq.size(), levelDb.size());
+  for (std::size_t i = 0; i < n && freq[i] > 0; ++i) AppendCurveLine(out, freq[i], levelDb[i], 0.0);
+  return out;
 }
 
 std::string ZmaText(const TResult& r, int amp, std::string_view projectName) {
