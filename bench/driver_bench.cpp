@@ -1,9 +1,14 @@
 // The calculation driver end to end: a full calculation of an eight-chassis,
 // six-amplifier project, and the incremental recalculation after one
-// crossover value changed (Check, one crossover, whole box).
+// crossover value changed (Check, one crossover, whole box); and the
+// spinorama and group-delay curves derived from the full calculation's result,
+// which should cost no more than a hundredth of the calculation itself.
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 #include "calc/calc_thread.h"
+#include "calc/spinorama.h"
 #include "support/test_projects.h"
 
 namespace {
@@ -35,5 +40,20 @@ void BM_IncrementalCrossoverChange(benchmark::State& state) {
   if (thread.StepsDone() != 3) state.SkipWithError("expected three items");
 }
 BENCHMARK(BM_IncrementalCrossoverChange)->Arg(250)->Unit(benchmark::kMillisecond);
+
+void BM_SpinoramaCurves(benchmark::State& state) {
+  const auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
+  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  thread.StartFullCalc(*p);
+  thread.ComputeUntilDone();
+  if (thread.States().Gesamt() != "OK") state.SkipWithError("calculation failed");
+  auto r = std::make_unique<sonvex::TResult>(thread.Result());
+  r->bValid = true;
+  for (auto _ : state) {
+    sonvex::TSpinorama s = sonvex::ComputeSpinorama(*r);
+    benchmark::DoNotOptimize(s);
+  }
+}
+BENCHMARK(BM_SpinoramaCurves)->Arg(250)->Arg(599)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "calc/calc_thread.h"
 #include "calc/check.h"
 #include "calc/file_load.h"
+#include "calc/spinorama.h"
 #include "charts/chart_pages.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
@@ -128,6 +129,40 @@ bool WriteZma(const TResult& r, int ampNr, const fs::path& project, const fs::pa
   return WriteTextFile(file, ZmaText(r, ampNr - 1, Utf8FromPath(project.filename())), err);
 }
 
+// The five spinorama curves as FRD files (phase column 0) in `folder`,
+// which is created when missing. A result without a valid calculation has no
+// curves: nothing is written.
+bool WriteSpinFiles(const TResult& r, const fs::path& project, const fs::path& folder, std::ostream& err) {
+  const TSpinorama spin = ComputeSpinorama(r);
+  if (spin.n == 0) {
+    err << "--export-spin: keine gültige Berechnung, keine Dateien geschrieben.\n";
+    return true;  // the calculation errors already set the exit status
+  }
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) {
+    err << "Verzeichnis kann nicht angelegt werden: " << Utf8FromPath(folder) << "\n";
+    return false;
+  }
+  const std::string name = Utf8FromPath(project.filename());
+  const std::string estimate = " (geschätzt aus 30 simulierten Richtungen)";
+  const struct {
+    const char* file;
+    std::string title;
+    const TSpinCurve& curve;
+  } files[] = {
+      {"on-axis.frd", "Frequenzgang der Box auf Achse", spin.OnAxis},
+      {"listening-window.frd", "Hörfenster" + estimate, spin.LW},
+      {"early-reflections.frd", "Frühe Reflexionen" + estimate, spin.ER},
+      {"sound-power.frd", "Schallleistung" + estimate, spin.SP},
+      {"in-room.frd", "Geschätzter Frequenzgang im Raum" + estimate, spin.PIR},
+  };
+  bool ok = true;
+  for (const auto& f : files)
+    ok &= WriteTextFile(folder / f.file, FrdLevelText(spin.freq, f.curve, name, f.title), err);
+  return ok;
+}
+
 }  // namespace
 
 fs::path ProgramFolder() {
@@ -184,6 +219,7 @@ int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) 
   if (!o.exportSignal.empty()) written &= WriteExport(r, TExportKind::Signal, o.exportSignalNr, o.exportSignal, err);
   if (o.exportFrdNr && !o.exportFrd.empty()) written &= WriteFrd(r, *o.exportFrdNr, o.project, o.exportFrd, err);
   if (o.exportZmaNr && !o.exportZma.empty()) written &= WriteZma(r, *o.exportZmaNr, o.project, o.exportZma, err);
+  if (!o.spinFolder.empty()) written &= WriteSpinFiles(r, o.project, o.spinFolder, err);
   for (const auto& [folder, format] :
        {std::pair{o.pngFolder, TPictureFormat::Png}, {o.svgFolder, TPictureFormat::Svg}}) {
     if (folder.empty()) continue;

@@ -27,8 +27,9 @@ struct TCalcOptions {
   std::filesystem::path exportFrd;
   std::optional<int> exportZmaNr;  // --export-zma A (1-based amplifier)
   std::filesystem::path exportZma;
-  std::filesystem::path pngFolder;  // --png: every chart page as PNG
-  std::filesystem::path svgFolder;  // --svg: every chart page as SVG
+  std::filesystem::path spinFolder;  // --export-spin: the spinorama curves as FRD files
+  std::filesystem::path pngFolder;   // --png: every chart page as PNG
+  std::filesystem::path svgFolder;   // --svg: every chart page as SVG
   int pngWidth = 1200, pngHeight = 800;
   bool timing = false;  // --timing: time of each item and the total
 };

@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
                            ->type_name("N DATEI");
   auto* exportZmaOpt = calcCmd->add_option("--export-zma", exportZma, "ZMA-Datei: Impedanz an Verstärker A in DATEI")
                            ->type_name("A DATEI");
+  calcCmd->add_option("--export-spin", calc.spinFolder,
+                      "Spinorama als FRD-Dateien (auf Achse, Hörfenster, frühe Reflexionen, Schallleistung, "
+                      "Raumfrequenzgang) in dieses Verzeichnis");
   calcCmd->add_option("--png", calc.pngFolder, "alle Diagrammseiten als PNG in dieses Verzeichnis");
   calcCmd->add_option("--svg", calc.svgFolder, "alle Diagrammseiten als SVG in dieses Verzeichnis");
   calcCmd->add_option("--size", size, "Bildgröße der PNG-Seiten, BxH")->capture_default_str();

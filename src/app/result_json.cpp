@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
+
+#include "calc/spinorama.h"
 
 namespace sonvex {
 
@@ -29,6 +32,11 @@ struct TJsonWriter {
   nlohmann::json Curve(const TComplexCurve& c, int n) {
     auto a = nlohmann::json::array();
     for (int i = 0; i < n; ++i) a.push_back(Cx(c[i]));
+    return a;
+  }
+  nlohmann::json Curve(const std::vector<double>& c) {
+    auto a = nlohmann::json::array();
+    for (double x : c) a.push_back(Num(x));
     return a;
   }
   nlohmann::json Curve(const TRealCurve& c, int n) {
@@ -103,6 +111,16 @@ nlohmann::json ResultJson(const TResult& r, const TCalcStruct& states, const TSt
     j["DirFront"] = tables(r.DirFront);
     j["DirRear"] = tables(r.DirRear);
   }
+  // The spinorama curves in dB and the group delays in ms; empty arrays
+  // for a result without a valid calculation.
+  const TSpinorama spin = ComputeSpinorama(r);
+  j["Spin"] = {{"LW", w.Curve(spin.LW)},   {"ER", w.Curve(spin.ER)},     {"SP", w.Curve(spin.SP)},
+               {"PIR", w.Curve(spin.PIR)}, {"SPDI", w.Curve(spin.SPDI)}, {"ERDI", w.Curve(spin.ERDI)},
+               {"FB", w.Curve(spin.FB)},   {"CB", w.Curve(spin.CB)},     {"FW", w.Curve(spin.FW)},
+               {"SW", w.Curve(spin.SW)},   {"RW", w.Curve(spin.RW)}};
+  auto chassisDelays = nlohmann::json::array();
+  for (const TSpinCurve& c : spin.GroupDelayChassis) chassisDelays.push_back(w.Curve(c));
+  j["GroupDelay"] = {{"box", w.Curve(spin.GroupDelayBox)}, {"chassis", std::move(chassisDelays)}};
   nlohmann::json s;
   s["Check"] = states.Check();
   s["Gesamt"] = states.Gesamt();

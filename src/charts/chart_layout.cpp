@@ -93,6 +93,10 @@ const char* AxisUnitText(int kind) {
       return "sec.";
     case akWatts:
       return "W/8Ohm";
+    case akIndexDb:
+      return "DI [dB]";
+    case akMillisec:
+      return "t [ms]";
     default:
       return "";
   }

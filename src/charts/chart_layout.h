@@ -20,6 +20,8 @@ enum TAxisKind : int {
   akVolts = 3,      // "V eff", logarithmic
   akSeconds = 4,    // "sec.", logarithmic
   akWatts = 5,      // "W/8Ohm", logarithmic
+  akIndexDb = 6,    // "DI [dB]", linear: directivity indices
+  akMillisec = 7,   // "t [ms]", linear: group delay
 };
 
 // Unit text of an axis kind (UTF-8); empty for an unknown kind.

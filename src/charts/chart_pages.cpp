@@ -13,6 +13,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "calc/spinorama.h"
 #include "model/file_io.h"
 #include "model/number_text.h"
 #include "numeric/complex.h"
@@ -22,13 +23,13 @@ namespace sonvex {
 
 namespace {
 
-constexpr const char* kPageCaptions[kChartPageCount] = {"F-Gang/Imped.",     "Phasengang",   "max. Pegel",
-                                                        "F-Gang Richtungen", "Polarplots",   "Bündelung",
-                                                        "Chassis 1-4",       "Chassis 5..8", "F-Gang elektr."};
+constexpr const char* kPageCaptions[kChartPageCount] = {
+    "F-Gang/Imped.", "Phasengang",  "max. Pegel",   "F-Gang Richtungen", "Polarplots",
+    "Bündelung",     "Chassis 1-4", "Chassis 5..8", "F-Gang elektr.",    "Spinorama"};
 
 constexpr const char* kPageFiles[kChartPageCount] = {
     "01-fgang-imped.png", "02-phasengang.png",  "03-max-pegel.png",   "04-fgang-richtungen.png", "05-polarplots.png",
-    "06-buendelung.png",  "07-chassis-1-4.png", "08-chassis-5-8.png", "09-fgang-elektr.png"};
+    "06-buendelung.png",  "07-chassis-1-4.png", "08-chassis-5-8.png", "09-fgang-elektr.png",     "10-spinorama.png"};
 
 constexpr std::string_view kUpdateError = "Unerwarteter Fehler: UpdateCharts mit ";
 
@@ -310,6 +311,45 @@ void FillDirectivity(TChartSet& set, const TProjekt& p, const TResult& r, TChart
   });
 }
 
+// The group delay axis: from the box's curve inside the shown frequency
+// range, always holding 0 and at least 1 ms, widened to whole steps of 1, 2
+// or 5 times a power of ten (about five of them). Chassis curves may leave
+// it: far outside their band their delay says little and would squeeze the
+// box's curve.
+void GroupDelayAxis(TZChart& chart, const TSpinorama& spin) {
+  double lo = 0.0, hi = 1.0;
+  for (int i = 0; i < spin.n; ++i) {
+    const auto si = static_cast<std::size_t>(i);
+    const double t = spin.GroupDelayBox[si];
+    if (!std::isfinite(t) || spin.freq[si] < chart.XMin || spin.freq[si] > chart.XMax) continue;
+    lo = std::min(lo, t);
+    hi = std::max(hi, t);
+  }
+  const double raw = (hi - lo) / 5.0;
+  const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+  double step = 10.0 * decade;
+  for (double m : {1.0, 2.0, 5.0}) {
+    if (m * decade >= raw * (1 - 1e-12)) {
+      step = m * decade;
+      break;
+    }
+  }
+  chart.YMin = std::floor(lo / step + 1e-9) * step;
+  chart.YMax = std::ceil(hi / step - 1e-9) * step;
+}
+
+// Fills a curve from one of the spinorama curves.
+void FillSpinCurve(TZChart& chart, int index, const TSpinorama& spin, const std::vector<double>& values) {
+  if (!chart.HasData) return;
+  TChartCurve& c = CurveAt(chart, index);
+  const int n = std::min({spin.n, static_cast<int>(values.size()), kChartPoints});
+  for (int i = 0; i < n; ++i) {
+    c.X[static_cast<std::size_t>(i)] = spin.freq[static_cast<std::size_t>(i)];
+    c.Y[static_cast<std::size_t>(i)] = values[static_cast<std::size_t>(i)];
+  }
+  c.Count = n;
+}
+
 void PaintChart(TZChart& chart, QPainter& painter, const QRect& r) {
   chart.PaintChart(painter, r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
@@ -320,6 +360,11 @@ void PaintPolar(TZPolar& polar, QPainter& painter, const QRect& r) {
 QRect HalfOf(const QRect& a, int which) {
   const int w = a.width() / 2;
   return which == 0 ? QRect(a.left(), a.top(), w, a.height()) : QRect(a.left() + w, a.top(), a.width() - w, a.height());
+}
+
+QRect UpperOrLowerHalf(const QRect& a, int which) {
+  const int h = a.height() / 2;
+  return which == 0 ? QRect(a.left(), a.top(), a.width(), h) : QRect(a.left(), a.top() + h, a.width(), a.height() - h);
 }
 
 QRect QuarterOf(const QRect& a, int which) {
@@ -343,6 +388,8 @@ std::string ChartPageFileName(int page) {
 std::vector<TZChart*> TChartSet::ReferenceCharts() const {
   std::vector<TZChart*> charts{total.get(), phase.get(), uChassis.get(), maxU.get(), maxLevel.get(), directivity.get()};
   for (int c = 0; c < kMaxChassis; ++c) charts.push_back(chassis[static_cast<std::size_t>(c)].get());
+  charts.push_back(spin.get());
+  charts.push_back(groupDelay.get());
   return charts;
 }
 
@@ -380,6 +427,16 @@ std::unique_ptr<TChartSet> MakeChartSet() {
     chart->Y2Kind = akImpedance;
     set->chassis[static_cast<std::size_t>(c)] = std::move(chart);
   }
+  set->spin = make("Spinorama", "Schätzung aus 30 simulierten Richtungen der Box, keine Messung");
+  set->spin->YKind = akLevel;
+  set->spin->ShowY2 = true;
+  set->spin->Y2Kind = akIndexDb;
+  set->spin->Y2Min = 0;
+  set->spin->Y2Max = 15;
+  set->groupDelay = make("Gruppenlaufzeit", "auf Achse, Gesamtbox und Chassis mit Weiche, Schallwand und Gehäuse");
+  set->groupDelay->YKind = akMillisec;
+  set->groupDelay->YMin = 0;
+  set->groupDelay->YMax = 10;
   set->polarH = std::make_unique<TZPolar>();
   set->polarH->Title = "Horizontal";
   set->polarH->LabelTop = "vorn";
@@ -406,12 +463,63 @@ void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartC
   FillMaxLevel(set, p, r, outcome);
   FillChassisVoltage(set, p, r, outcome);
   FillDirectivity(set, p, r, outcome);
+  FillSpinoramaPage(set, p, r, controls, outcome);
   outcome.polarMax = std::max(0, PointsOf(r) - 1);
   for (TZPolar* polar : {set.polarH.get(), set.polarV.get()}) {
     polar->HasData = r.bValid;
     polar->RMin = p.dBMin;
     polar->RMax = p.dBMax;
   }
+}
+
+void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
+                       TChartUpdateOutcome& outcome) {
+  TSpinorama spin;
+  Guarded("bcSpinorama", outcome, [&] {
+    spin = ComputeSpinorama(r);
+    TZChart& chart = *set.spin;
+    PrepareChart(chart, p, r);
+    chart.YKind = akLevel;
+    chart.YMin = p.dBMin;
+    chart.YMax = p.dBMax;
+    chart.ShowY2 = true;
+    chart.Y2Kind = akIndexDb;
+    chart.Y2Min = 0;
+    chart.Y2Max = 15;
+    // the seven curves take the seven colours of the direction curves
+    const struct {
+      const char* name;
+      const std::vector<double>& values;
+      bool rightAxis;
+    } curves[] = {
+        {"auf Achse", spin.OnAxis, false},
+        {"Hörfenster (LW)", spin.LW, false},
+        {"Frühe Reflexionen (ER)", spin.ER, false},
+        {"Schallleistung (SP)", spin.SP, false},
+        {"im Raum geschätzt (PIR)", spin.PIR, false},
+        {"Bündelungsmaß SP (SPDI)", spin.SPDI, true},
+        {"Bündelungsmaß ER (ERDI)", spin.ERDI, true},
+    };
+    for (int k = 0; k < 7; ++k) {
+      const auto sk = static_cast<std::size_t>(k);
+      SetCurve(chart, k, curves[sk].name, p.ColorSetRichtungen[sk], true, curves[sk].rightAxis);
+      FillSpinCurve(chart, k, spin, curves[sk].values);
+    }
+  });
+  Guarded("bcGruppenlaufzeit", outcome, [&] {
+    TZChart& chart = *set.groupDelay;
+    PrepareChart(chart, p, r);
+    chart.YKind = akMillisec;
+    chart.ShowY2 = false;
+    GroupDelayAxis(chart, spin);
+    SetCurve(chart, 0, "Gesamtbox", p.ColorSetChassis[0], true);
+    FillSpinCurve(chart, 0, spin, spin.GroupDelayBox);
+    for (int c = 0; c < ChassisOf(r); ++c) {
+      const auto sc = static_cast<std::size_t>(c);
+      SetCurve(chart, c + 1, ChassisLabel(r, c), p.ColorSetChassis.at(sc + 1), controls.spinShowChassis);
+      if (sc < spin.GroupDelayChassis.size()) FillSpinCurve(chart, c + 1, spin, spin.GroupDelayChassis[sc]);
+    }
+  });
 }
 
 void FillPolarPlots(TChartSet& set, const TResult& r, int position) {
@@ -471,6 +579,10 @@ void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& ar
     }
     case kPageElektr:
       PaintChart(*set.uChassis, painter, area);
+      break;
+    case kPageSpinorama:
+      PaintChart(*set.spin, painter, UpperOrLowerHalf(area, 0));
+      PaintChart(*set.groupDelay, painter, UpperOrLowerHalf(area, 1));
       break;
     default:
       break;

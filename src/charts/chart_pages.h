@@ -38,6 +38,7 @@ enum TChartPage : int {
   kPageChassis14,     // "Chassis 1-4"
   kPageChassis58,     // "Chassis 5..8"
   kPageElektr,        // "F-Gang elektr."
+  kPageSpinorama,     // "Spinorama": spinorama curves above, group delay below
   kChartPageCount
 };
 
@@ -64,9 +65,12 @@ struct TChartSet {
   std::array<std::unique_ptr<TZChart>, kChassisSlots> chassis;  // bcFgangChas[0..8]
   std::unique_ptr<TZPolar> polarH;
   std::unique_ptr<TZPolar> polarV;
+  std::unique_ptr<TZChart> spin;        // bcSpinorama: on axis, LW, ER, SP, PIR; SPDI, ERDI on the right
+  std::unique_ptr<TZChart> groupDelay;  // bcGruppenlaufzeit: box and chassis on axis, ms
 
   // The charts that keep reference curves: total, phase, chassis voltage,
-  // maximum voltage, maximum level, directivity and chassis charts 1..8.
+  // maximum voltage, maximum level, directivity, chassis charts 1..8 and the
+  // two charts of the spinorama page.
   std::vector<TZChart*> ReferenceCharts() const;
 };
 
@@ -80,7 +84,8 @@ struct TChartControls {
   bool showEnergy = true;            // "Energiefrequenzgang zeigen"
   std::string phaseReference = "0";  // "Bezug auf" ... "cm" "hinter Schallwand"
   std::array<bool, kMaxChassis> phaseChassis{true, true, true, true, true, true, true, true};
-  bool phaseRear = false;  // "auch rückwärtige Anteile ... zeigen"
+  bool phaseRear = false;       // "auch rückwärtige Anteile ... zeigen"
+  bool spinShowChassis = true;  // the spinorama page's "Frequenzgang Einzelchassis zeigen"
 };
 
 // What UpdateChartSet tells the page controls.
@@ -97,6 +102,16 @@ struct TChartUpdateOutcome {
 // not have.
 void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartControls& controls,
                     TChartUpdateOutcome& outcome);
+
+// Fills the two charts of the spinorama page (UpdateChartSet calls it with
+// the other pages): upper chart on axis, listening window, early
+// reflections, sound power and predicted in-room response in dB, the two
+// directivity indices on the right axis (0..15 dB); lower chart the group
+// delay of the box and, with `controls.spinShowChassis`, of each chassis, in
+// ms. Each chart is filled in its own guarded block ("bcSpinorama",
+// "bcGruppenlaufzeit").
+void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
+                       TChartUpdateOutcome& outcome);
 
 // Fills both polar plots from the grid point `position` of the result
 // (clamped to the grid).

@@ -108,6 +108,21 @@ bool AppendFixed(std::string& out, double x, int decimals) {
   return true;
 }
 
+// One "frequency magnitude phase" line of an FRD or ZMA file. A point that
+// cannot be written as numbers is left out: other programs stop reading at a
+// "nan" or "inf", and a line without its magnitude would make them read the
+// phase as the magnitude.
+void AppendCurveLine(std::string& out, double f, double magnitude, double phase) {
+  std::string line;
+  if (!AppendFixed(line, f, 4)) return;
+  line += ' ';
+  if (!AppendFixed(line, magnitude, 4)) return;
+  line += ' ';
+  if (!AppendFixed(line, phase, 3)) return;
+  out += line;
+  out += kCrLf;
+}
+
 std::string CurveText(const TResult& r, const std::string& header, const auto& valueAt, bool pressure) {
   std::string out = header;
   for (int i = 0; i < kFreqEntries && r.freq[i] > 0; ++i) {
@@ -117,17 +132,7 @@ std::string CurveText(const TResult& r, const std::string& header, const auto& v
     // here, as the programs that read these files expect.
     // (Adding 0 turns a negative zero into a plain 0.)
     const double phase = std::atan2(s.im, s.re) * (180.0 / std::numbers::pi) + 0.0;
-    // A point that cannot be written as numbers is left out: other programs
-    // stop reading at a "nan" or "inf", and a line without its magnitude
-    // would make them read the phase as the magnitude.
-    std::string line;
-    if (!AppendFixed(line, r.freq[i], 4)) continue;
-    line += ' ';
-    if (!AppendFixed(line, magnitude, 4)) continue;
-    line += ' ';
-    if (!AppendFixed(line, phase, 3)) continue;
-    out += line;
-    out += kCrLf;
+    AppendCurveLine(out, r.freq[i], magnitude, phase);
   }
   return out;
 }
@@ -151,6 +156,16 @@ std::string FrdText(const TResult& r, int chassis, std::string_view projectName)
   header += CommentLine("Frequenz[Hz] Pegel[dB SPL, 2,83V/1m] Phase[Grad]");
   return CurveText(
       r, header, [&](int i) { return ExportValue(r, box ? TExportKind::Box : TExportKind::Chassis, c, i); }, true);
+}
+
+std::string FrdLevelText(const std::vector<double>& freq, const std::vector<double>& levelDb,
+                         std::string_view projectName, std::string_view curveTitle) {
+  std::string out = CommentLine(std::string("Sonvex-Projekt: ") + std::string(projectName));
+  out += CommentLine(curveTitle);
+  out += CommentLine("Frequenz[Hz] Pegel[dB SPL, 2,83V/1m] Phase[Grad]");
+  const std::size_t n = std::min(freq.size(), levelDb.size());
+  for (std::size_t i = 0; i < n && freq[i] > 0; ++i) AppendCurveLine(out, freq[i], levelDb[i], 0.0);
+  return out;
 }
 
 std::string ZmaText(const TResult& r, int amp, std::string_view projectName) {

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/interaction.h"
 
@@ -41,6 +42,11 @@ std::string ExportText(const TResult& r, TExportKind kind, int chassis);
 // `amp` (0-based) sees.
 std::string FrdText(const TResult& r, int chassis, std::string_view projectName);
 std::string ZmaText(const TResult& r, int amp, std::string_view projectName);
+// A level curve without phase in the FRD form (phase column 0): the same
+// comment lines, naming `curveTitle`, and one line per point of `freq` while
+// the frequency is greater than 0. Levels in dB SPL at 2.83 V and 1 m.
+std::string FrdLevelText(const std::vector<double>& freq, const std::vector<double>& levelDb,
+                         std::string_view projectName, std::string_view curveTitle);
 
 // The chassis an export is made for: with two or more chassis in the result
 // the user is asked ("Abbruch" gives no value); with one chassis it is slot 0.

@@ -14,6 +14,7 @@
 
 #include "calc/calc_thread.h"
 #include "calc/check.h"
+#include "calc/spinorama.h"
 #include "charts/chart_pages.h"
 #include "model/number_text.h"
 #include "support/test_projects.h"
@@ -181,6 +182,9 @@ TEST_F(ChartPages, InvalidResultLeavesEveryChartEmptyButNamed) {
   EXPECT_EQ(set->total->Curves[2].Name, "Test-Tieftöner 17 (2)");
   EXPECT_TRUE(set->total->Curves[2].Visible);
   EXPECT_EQ(set->total->Curves[2].Count, 0);
+  EXPECT_EQ(set->spin->Curves[3].Name, "Schallleistung (SP)");
+  EXPECT_EQ(set->spin->Curves[3].Count, 0);
+  EXPECT_TRUE(set->groupDelay->Curves[1].Visible);
 }
 
 TEST_F(ChartPages, AFailingChartKindIsReportedAndTheOthersAreFilled) {
@@ -192,6 +196,80 @@ TEST_F(ChartPages, AFailingChartKindIsReportedAndTheOthersAreFilled) {
   EXPECT_EQ(set->chassis[1]->Curves[2].Count, kPoints);
   EXPECT_EQ(set->directivity->Curves[0].Count, kPoints);
   EXPECT_EQ(set->maxU->Curves[0].Count, kPoints);
+}
+
+TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
+  project->AfMin = 50;
+  project->AfMax = 10000;
+  project->dBMin = 30;
+  project->ColorSetRichtungen[3] = RGBColor(1, 2, 3);
+  Update();
+  EXPECT_TRUE(outcome.messages.empty());
+  const TSpinorama spin = ComputeSpinorama(*result);
+  const TZChart& chart = *set->spin;
+  EXPECT_TRUE(chart.HasData);
+  EXPECT_EQ(chart.Title, "Spinorama");
+  EXPECT_NE(chart.SubTitle.find("30 simulierten Richtungen"), std::string::npos);
+  EXPECT_EQ(chart.XMin, 50);
+  EXPECT_EQ(chart.XMax, 10000);
+  EXPECT_EQ(chart.YMin, 30);
+  EXPECT_EQ(chart.YMax, project->dBMax);
+  EXPECT_TRUE(chart.ShowY2);
+  EXPECT_EQ(chart.Y2Kind, akIndexDb);
+  EXPECT_EQ(chart.Y2Min, 0);
+  EXPECT_EQ(chart.Y2Max, 15);
+  const std::vector<double>* curves[7] = {&spin.OnAxis, &spin.LW,   &spin.ER,  &spin.SP,
+                                          &spin.PIR,    &spin.SPDI, &spin.ERDI};
+  for (int k = 0; k < 7; ++k) {
+    SCOPED_TRACE(k);
+    const TChartCurve& c = chart.Curves[k];
+    EXPECT_TRUE(c.Visible);
+    EXPECT_EQ(c.RightAxis, k >= 5);  // the directivity indices on the right
+    EXPECT_EQ(c.Color, project->ColorSetRichtungen[k]);
+    ASSERT_EQ(c.Count, kPoints);
+    for (int i = 0; i < kPoints; ++i) ASSERT_EQ(c.Y[i], (*curves[k])[i]);
+    EXPECT_EQ(c.X[kPoints - 1], result->freq[kPoints - 1]);
+  }
+  EXPECT_EQ(chart.Curves[1].Name, "Hörfenster (LW)");
+  EXPECT_EQ(chart.Curves[5].Name, "Bündelungsmaß SP (SPDI)");
+  EXPECT_FALSE(chart.Curves[7].Visible);
+  // the on-axis curve is the first page's total response
+  EXPECT_NEAR(chart.Curves[0].Y[20], set->total->Curves[0].Y[20], 1e-9);
+
+  // group delay: the box and each chassis, the axis holding the box's curve
+  const TZChart& delay = *set->groupDelay;
+  EXPECT_EQ(delay.YKind, akMillisec);
+  EXPECT_FALSE(delay.ShowY2);
+  EXPECT_EQ(delay.Curves[0].Name, "Gesamtbox");
+  EXPECT_EQ(delay.Curves[2].Name, "Test-Tieftöner 17 (2)");
+  EXPECT_EQ(delay.Curves[2].Color, project->ColorSetChassis[2]);
+  EXPECT_LE(delay.YMin, 0);
+  EXPECT_GE(delay.YMax, 1);
+  for (int i = 0; i < kPoints; ++i) {
+    ASSERT_EQ(delay.Curves[0].Y[i], spin.GroupDelayBox[i]);
+    ASSERT_EQ(delay.Curves[4].Y[i], spin.GroupDelayChassis[3][i]);
+    if (result->freq[i] < 50 || result->freq[i] > 10000) continue;
+    ASSERT_GE(delay.Curves[0].Y[i], delay.YMin);
+    ASSERT_LE(delay.Curves[0].Y[i], delay.YMax);
+  }
+  for (int c = 1; c <= 4; ++c) EXPECT_TRUE(delay.Curves[c].Visible);
+  EXPECT_FALSE(delay.Curves[5].Visible);
+
+  // the page's own check box hides the chassis curves, not those of the first page
+  controls.spinShowChassis = false;
+  Update();
+  for (int c = 1; c <= 4; ++c) EXPECT_FALSE(delay.Curves[c].Visible);
+  EXPECT_TRUE(delay.Curves[0].Visible);
+  EXPECT_TRUE(set->total->Curves[1].Visible);
+
+  // both charts keep reference curves, drawn dotted like the others
+  const std::vector<TZChart*> refs = set->ReferenceCharts();
+  EXPECT_NE(std::find(refs.begin(), refs.end(), set->spin.get()), refs.end());
+  EXPECT_NE(std::find(refs.begin(), refs.end(), set->groupDelay.get()), refs.end());
+
+  EXPECT_STREQ(ChartPageCaption(kPageSpinorama), "Spinorama");
+  EXPECT_EQ(kPageSpinorama, kPageElektr + 1);
+  EXPECT_EQ(ChartPageFileName(kPageSpinorama), "10-spinorama.png");
 }
 
 TEST_F(ChartPages, PolarPlotsTakeTheirDirectionsInOrder) {

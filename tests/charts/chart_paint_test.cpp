@@ -326,12 +326,15 @@ TEST_F(ChartPaint, AxisTextsAndLegendFitAtEverySize) {
     int curves;
   };
   // the maximum voltage page's two logarithmic axes, the total response with
-  // impedance, a chassis chart's five curves, the seven directions
+  // impedance, a chassis chart's five curves, the seven directions, the
+  // spinorama with its directivity axis and the group delay below zero
   const Setup setups[] = {
       {"Umax", akVolts, akWatts, 0.1, 1000, 0.00125, 125000, 3},
       {"Gesamt", akLevel, akImpedance, 40, 110, 0, 70, 4},
       {"Chassis", akLevel, akImpedance, 40, 110, 0, 70, 5},
       {"Richtung", akLevel, akImpedance, 40, 110, 0, 70, 7},
+      {"Spinorama", akLevel, akIndexDb, 40, 110, 0, 15, 7},
+      {"Gruppenlaufzeit", akMillisec, akImpedance, -2, 8, 0, 70, 5},
   };
   const char* names[] = {"Chassis mit Gehäuse in Halbraum",
                          ".. mit Schallwandeinfluß",
@@ -349,7 +352,7 @@ TEST_F(ChartPaint, AxisTextsAndLegendFitAtEverySize) {
     chart->YMax = s.yMax;
     chart->Y2Min = s.y2Min;
     chart->Y2Max = s.y2Max;
-    chart->ShowY2 = std::string(s.name) != "Richtung";
+    chart->ShowY2 = std::string(s.name) != "Richtung" && std::string(s.name) != "Gruppenlaufzeit";
     for (int i = 0; i < kChartCurves; ++i) chart->Curves[static_cast<std::size_t>(i)].Visible = false;
     for (int i = 0; i < s.curves; ++i)
       FillCurve(chart->Curves[static_cast<std::size_t>(i)], names[i], RGBColor(0, 0, 255), 50,

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
@@ -370,6 +373,165 @@ TEST_F(CliTest, FrdZmaAndSvgExportsOfTheDefaultProject) {
   }
 }
 
+// The spinorama curves and group delays, recomputed here from the JSON's own
+// BoxP and on-axis contributions by the definitions: powers of the 30
+// directions, the standard's angles taken from the nearest direction, and
+// the solid angle of each 30 degree band for the sound power.
+struct TSpinCheck {
+  std::map<std::string, std::vector<double>> db;  // LW, ER, SP, PIR, SPDI, ERDI, FB, CB, FW, SW, RW, OnAxis
+  std::vector<double> delayBox;                   // ms
+  std::vector<std::vector<double>> delayChassis;  // ms
+};
+
+double Db(double power) { return 10 * std::log10(power + 1e-100) + 112; }
+
+// -dphi/domega in ms, the phase unwrapped step by step.
+std::vector<double> DelayMs(const std::vector<double>& f, const std::vector<std::complex<double>>& h) {
+  const std::size_t n = f.size();
+  std::vector<double> phi(n), tau(n, 0.0);
+  for (std::size_t i = 0; i < n; ++i) {
+    phi[i] = std::arg(h[i]);
+    if (i == 0) continue;
+    while (phi[i] - phi[i - 1] > M_PI) phi[i] -= 2 * M_PI;
+    while (phi[i] - phi[i - 1] < -M_PI) phi[i] += 2 * M_PI;
+  }
+  for (std::size_t i = 0; i < n && n > 1; ++i) {
+    const std::size_t a = i == 0 ? 0 : i - 1, b = i + 1 == n ? i : i + 1;
+    tau[i] = -(phi[b] - phi[a]) / (2 * M_PI * (f[b] - f[a])) * 1000;
+  }
+  return tau;
+}
+
+TSpinCheck SpinFromJson(const nlohmann::json& j) {
+  const int n = j["nFreq"];
+  // ring weights: (cos(theta - 15) - cos(theta + 15)) / 2 over the ring's directions
+  auto band = [](double lo, double hi) { return (std::cos(lo * M_PI / 180) - std::cos(hi * M_PI / 180)) / 2; };
+  double w[30];
+  w[0] = w[21] = band(0, 15);
+  for (int k = 1; k <= 4; ++k) {
+    w[k] = band(15, 45) / 4;
+    w[4 + k] = band(45, 75) / 4;
+    w[8 + k] = band(75, 105) / 12;
+    w[12 + k] = band(105, 135) / 4;
+    w[16 + k] = band(135, 165) / 4;
+  }
+  for (int k = 22; k < 30; ++k) w[k] = band(75, 105) / 12;
+  TSpinCheck s;
+  std::vector<double> f;
+  std::vector<std::complex<double>> axis;
+  for (int i = 0; i < n; ++i) {
+    double P[30];
+    for (int k = 0; k < 30; ++k) {
+      const double re = j["BoxP"][i][k][0], im = j["BoxP"][i][k][1];
+      P[k] = re * re + im * im;
+    }
+    // U30 L30 D30 R30 = 1..4, U60 L60 D60 R60 = 5..8, U90 L90 D90 R90 = 9..12, rear 21
+    const double lw = (5 * P[0] + 2 * P[2] + 2 * P[4]) / 9;
+    const double fb = P[3], cb = (P[1] + 2 * P[5]) / 3, fw = (3 * P[0] + 2 * P[2] + 2 * P[4]) / 7;
+    const double sw = (P[2] + 3 * P[6] + P[10] + P[4] + 3 * P[8] + P[12]) / 10;
+    const double rw = (P[21] + P[10] + P[12]) / 3;
+    const double er = (fb + cb + fw + sw + rw) / 5;
+    double sp = 0;
+    for (int k = 0; k < 30; ++k) sp += w[k] * P[k];
+    const double pir = 0.12 * lw + 0.44 * er + 0.44 * sp;
+    for (const auto& [name, v] : {std::pair<const char*, double>{"LW", lw},
+                                  {"ER", er},
+                                  {"SP", sp},
+                                  {"PIR", pir},
+                                  {"FB", fb},
+                                  {"CB", cb},
+                                  {"FW", fw},
+                                  {"SW", sw},
+                                  {"RW", rw},
+                                  {"OnAxis", P[0]}})
+      s.db[name].push_back(Db(v));
+    s.db["SPDI"].push_back(Db(lw) - Db(sp));
+    s.db["ERDI"].push_back(Db(lw) - Db(er));
+    f.push_back(j["freq"][i]);
+    axis.emplace_back(j["BoxP"][i][0][0], j["BoxP"][i][0][1]);
+  }
+  s.delayBox = DelayMs(f, axis);
+  for (std::size_t c = 0; c < j["ContribFront"].size(); ++c) {
+    std::vector<std::complex<double>> h;
+    for (int i = 0; i < n; ++i)
+      h.emplace_back(j["ContribFront"][c][i][0][0].get<double>() + j["ContribRear"][c][i][0][0].get<double>(),
+                     j["ContribFront"][c][i][0][1].get<double>() + j["ContribRear"][c][i][0][1].get<double>());
+    s.delayChassis.push_back(DelayMs(f, h));
+  }
+  return s;
+}
+
+// Every sample project, its plain-text source packed again, and variants
+// with the chassis moved about the baffle: the JSON's curves follow the
+// definitions, and the FRD files read back through the measurement import
+// give the same levels to the file's four decimals, phase 0.
+TEST_F(CliTest, SpinoramaFollowsItsDefinitionsOnEverySample) {
+  std::vector<fs::path> projects = SampleFiles("Projekte", ".ZPJ");
+  std::mt19937 random(25);
+  std::vector<fs::path> sources;
+  for (const auto& e : fs::directory_iterator(fs::path(SONVEX_SAMPLES_DIR) / "Projekte")) sources.push_back(e.path());
+  std::sort(sources.begin(), sources.end());
+  for (const fs::path& plain : sources) {
+    const fs::path packed = dir / plain.stem();
+    ASSERT_EQ(Cli({"pack", plain.string(), packed.string()}).status, 0) << plain;
+    projects.push_back(packed);
+    // a variant: every outlet moved sideways and in depth by up to 20 cm
+    std::string text = ReadFile(plain);
+    for (const char* key : {"\nhor=\t", "\nstra=\t", "\nhorr=\t", "\nstrar=\t"}) {
+      for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        const auto start = at + std::strlen(key);
+        const double v = std::uniform_real_distribution<double>(-0.2, 0.2)(random);
+        text.replace(start, text.find_first_of("\r\n", start) - start, sonvex::FormatNumber(v, 6));
+      }
+    }
+    WriteFile(dir / "moved.txt", text);
+    const fs::path moved = dir / ("moved-" + plain.stem().string());
+    ASSERT_EQ(Cli({"pack", (dir / "moved.txt").string(), moved.string()}).status, 0) << plain;
+    projects.push_back(moved);
+  }
+  ASSERT_GE(projects.size(), 9u);
+  for (const fs::path& project : projects) {
+    SCOPED_TRACE(project.string());
+    const fs::path spinDir = dir / ("spin-" + project.stem().string());
+    const TRun r = Calc(project, {"--json", (dir / "s.json").string(), "--export-spin", spinDir.string()});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "s.json"));
+    const int n = j["nFreq"];
+    const TSpinCheck want = SpinFromJson(j);
+    for (const auto& [name, curve] : want.db) {
+      if (name == "OnAxis") continue;
+      const nlohmann::json& got = j["Spin"][name];
+      ASSERT_EQ(got.size(), static_cast<std::size_t>(n)) << name;
+      for (int i = 0; i < n; ++i) ASSERT_NEAR(got[i].get<double>(), curve[i], 1e-9) << name << " " << i;
+    }
+    ASSERT_EQ(j["GroupDelay"]["box"].size(), static_cast<std::size_t>(n));
+    ASSERT_EQ(j["GroupDelay"]["chassis"].size(), want.delayChassis.size());
+    const auto near = [](double a, double b) { return std::abs(a - b) <= 1e-9 * (1 + std::abs(b)); };
+    for (int i = 0; i < n; ++i) {
+      ASSERT_PRED2(near, j["GroupDelay"]["box"][i].get<double>(), want.delayBox[i]) << i;
+      for (std::size_t c = 0; c < want.delayChassis.size(); ++c)
+        ASSERT_PRED2(near, j["GroupDelay"]["chassis"][c][i].get<double>(), want.delayChassis[c][i]) << c << " " << i;
+    }
+
+    for (const auto& [file, name] : {std::pair{"on-axis.frd", "OnAxis"},
+                                     {"listening-window.frd", "LW"},
+                                     {"early-reflections.frd", "ER"},
+                                     {"sound-power.frd", "SP"},
+                                     {"in-room.frd", "PIR"}}) {
+      const std::string text = ReadFile(spinDir / file);
+      EXPECT_EQ(text.rfind("* Sonvex-Projekt: " + project.filename().string() + "\r\n", 0), 0u) << file;
+      const sonvex::TMeasurementPoints pts = sonvex::ParseMeasurementText(text);
+      ASSERT_EQ(pts.Size(), static_cast<std::size_t>(n)) << file;
+      for (int i = 0; i < n; ++i) {
+        const auto si = static_cast<std::size_t>(i);
+        ASSERT_NEAR(pts.F[si], j["freq"][i].get<double>(), 5.1e-5) << file << " " << i;
+        ASSERT_NEAR(pts.A[si], want.db.at(name)[si], 5.1e-5) << file << " " << i;
+        ASSERT_EQ(pts.P[si], 0.0) << file << " " << i;
+      }
+    }
+  }
+}
+
 TEST_F(CliTest, CalculationErrorsGiveStatusOne) {
   // Default project with the first chassis's linear excursion removed.
   std::string project = Cli({"dump", (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string()}).out;
@@ -378,9 +540,16 @@ TEST_F(CliTest, CalculationErrorsGiveStatusOne) {
   project.replace(at, project.find('\r', at) - at, "xlin=\t0");
   WriteFile(dir / "bad.txt", project);
   ASSERT_EQ(Cli({"pack", (dir / "bad.txt").string(), (dir / "bad.ZPJ").string()}).status, 0);
-  const TRun r = Calc(dir / "bad.ZPJ");
+  const TRun r =
+      Calc(dir / "bad.ZPJ", {"--json", (dir / "bad.json").string(), "--export-spin", (dir / "spin").string()});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Fehler: Chassis 1: Linearer Hub"), std::string::npos) << r.out;
+  // no valid calculation: empty spinorama curves and no FRD files
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "bad.json"));
+  EXPECT_TRUE(j["Spin"]["LW"].empty());
+  EXPECT_TRUE(j["GroupDelay"]["box"].empty());
+  EXPECT_FALSE(fs::exists(dir / "spin"));
+  EXPECT_NE(r.err.find("--export-spin"), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
