@@ -42,7 +42,8 @@ root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/sonvex usr/bin/sonvex-cli usr/share/sonvex/Projekte/Default.ZPJ usr/share/doc/sonvex/copyright \
          usr/share/doc/sonvex/changelog.Debian.gz usr/share/applications/org.sonvex.Sonvex.desktop \
-         usr/share/icons/hicolor/48x48/apps/org.sonvex.Sonvex.png; do
+         usr/share/icons/hicolor/48x48/apps/org.sonvex.Sonvex.png usr/share/man/man1/sonvex.1.gz \
+         usr/share/man/man1/sonvex-cli.1.gz; do
   [ -e "$root/$f" ] || fail "missing in the package: $f"
 done
 [ "$(find "$root" -path '*/usr/local*' | head -1)" = "" ] || fail "files below /usr/local in the package"
