@@ -89,10 +89,12 @@ check_desktop_program() {
   if command -v xprop >/dev/null; then
     local wmclass icon
     wmclass=$(grep '^StartupWMClass=' "$prefix/share/applications/org.sonvex.Sonvex.desktop" | cut -d= -f2)
-    DISPLAY=$display xprop -id "$w" WM_CLASS | grep -q "\"$wmclass\"\$" ||
-      { echo "window class $(DISPLAY=$display xprop -id "$w" WM_CLASS) is not $wmclass"; exit 1; }
-    icon=$(DISPLAY=$display xprop -id "$w" -notype _NET_WM_ICON | head -c 200)
-    [[ "$icon" == *"_NET_WM_ICON"*"="* ]] || { echo "the window has no icon: $icon"; exit 1; }
+    wmclass=\"$wmclass\"
+    local got
+    got=$(DISPLAY=$display xprop -id "$w" WM_CLASS)
+    [[ "$got" == *", $wmclass" ]] || { echo "window class $got is not $wmclass"; exit 1; }
+    icon=$(DISPLAY=$display xprop -id "$w" -notype _NET_WM_ICON)
+    [[ "$icon" == *"Icon (48 x 48)"* ]] || { echo "the window has no icon: ${icon:0:200}"; exit 1; }
   else
     echo "xprop missing (x11-utils): window class and icon not checked"
   fi
@@ -114,6 +116,26 @@ check_desktop_program() {
   echo "installed desktop program ok as $name"
 }
 
+# The program of the build folder finds no installed icon: it shows the one
+# built into it.
+check_built_in_icon() {
+  local display=:$(cat "$tmp/display")
+  env -i PATH=/usr/bin:/bin HOME="$tmp/home-build" DISPLAY="$display" LANG=C.UTF-8 ASAN_OPTIONS=detect_leaks=0 \
+      "$build/src/app/sonvex" --data "$tmp/portable" >/dev/null 2>&1 &
+  gui=$!
+  local w
+  w=$(DISPLAY=$display timeout 120 xdotool search --sync --onlyvisible --name '^Sonvex .*\[' | head -1) || true
+  [ -n "$w" ] || { echo "the built sonvex showed no window"; exit 1; }
+  sleep 1
+  local icon
+  icon=$(DISPLAY=$display xprop -id "$w" -notype _NET_WM_ICON)
+  [[ "$icon" == *"Icon (48 x 48)"* ]] || { echo "the built sonvex has no icon of its own"; exit 1; }
+  kill "$gui"
+  wait "$gui" || true
+  gui=""
+  echo "built-in icon ok"
+}
+
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
   if [ "$(id -u)" -eq 0 ]; then
     # Root may write the read-only prefix, and still the program keeps out
@@ -123,6 +145,7 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
   else
     check_desktop_program "$(id -un)"
   fi
+  command -v xprop >/dev/null && check_built_in_icon
 else
   echo "Xvfb or xdotool missing (xvfb, xdotool): the installed desktop program is not started"
 fi
