@@ -2,10 +2,13 @@
 // program does, computes them without pauses and writes what was asked.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <string>
 
 #include "app/cli_commands.h"
 #include "app/design_command.h"
 #include "app/optimize_command.h"
+#include "model/captions.h"
+#include "model/user_folders.h"
 
 int main(int argc, char** argv) {
   using sonvex::kExitBadInput;
@@ -13,7 +16,7 @@ int main(int argc, char** argv) {
       "Sonvex: Simulation mehrwegiger Lautsprecherboxen, Kommandozeile.\n"
       "Berechnet Projektdateien (.ZPJ) wie das Desktop-Programm und schreibt die Ergebnisse.",
       "sonvex-cli"};
-  app.set_version_flag("--version", "sonvex-cli 0.1.0");
+  app.set_version_flag("--version", "sonvex-cli " + std::string(sonvex::kProgramVersion));
   app.require_subcommand(1);
 
   sonvex::TCalcOptions calc;
@@ -135,7 +138,11 @@ int main(int argc, char** argv) {
   if (packCmd->parsed()) return sonvex::RunPackCommand(packIn, packOut, std::cerr);
   if (upgradeCmd->parsed()) return sonvex::RunUpgradeCommand(upIn, upOut, upData, std::cout, std::cerr);
   if (optCmd->parsed()) {
-    if (opt.dataFolder.empty()) opt.dataFolder = sonvex::ProgramFolder();
+    // The data folder the other commands use: beside a portable program, the
+    // user's data folder for an installed one (whose program folder holds no
+    // parts lists).
+    if (opt.dataFolder.empty())
+      opt.dataFolder = sonvex::MakeProgramSettings(sonvex::ProgramFolder(), {}, std::nullopt).programFolder;
     return sonvex::RunOptimizeCommand(opt, std::cout, std::cerr);
   }
   if (designCmd->parsed()) return sonvex::RunDesignCommand(design, std::cout, std::cerr);

@@ -3,6 +3,7 @@
 // named by the first argument (else Default.ZPJ of the project folder) and
 // runs the event loop.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QString>
@@ -22,6 +23,11 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("SONVEX"));
+  // The id of the desktop entry (share/applications/org.sonvex.Sonvex.desktop):
+  // task bars group the windows with the menu entry and take its icon. On X11
+  // the window class is the application name, "SONVEX", which the entry names
+  // as its StartupWMClass.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.sonvex.Sonvex"));
 
   // The program speaks German: so do Qt's own file, folder, colour and
   // message dialogs (Debian package qt6-translations-l10n). Without the
@@ -72,6 +78,19 @@ int main(int argc, char** argv) {
     const std::filesystem::path absolute = std::filesystem::absolute(*dataFolder, ec);
     if (!ec) dataFolder = absolute;
   }
+
+  // Every window carries the Sonvex icon: the installed one of the hicolor
+  // theme (also below a prefix the desktop does not search), else the one
+  // built into the program.
+  if (sonvex::DetectProgramLayout(programFolder) == sonvex::TProgramLayout::Installed) {
+    const QString icons =
+        QString::fromStdString(sonvex::Utf8FromPath(sonvex::SharedDataFolder(programFolder).parent_path() / "icons"));
+    QStringList paths = QIcon::themeSearchPaths();
+    if (!paths.contains(icons)) QIcon::setThemeSearchPaths(paths << icons);
+  }
+  QIcon builtIn;
+  for (const int size : {48, 128, 256}) builtIn.addFile(QStringLiteral(":/sonvex/icons/sonvex-%1.png").arg(size));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.sonvex.Sonvex"), builtIn));
 
   sonvex::TQtInteraction ui;
   // The program folder, or the user's folders when it is not writable.

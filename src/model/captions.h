@@ -5,10 +5,13 @@
 #include <string_view>
 
 #include "model/project.h"
+#include "model/version.h"
 
 namespace sonvex {
 
-inline constexpr std::string_view kVersionText = "V1.11b";
+// The program's version ("1.11b") and as the window title shows it ("V1.11b").
+inline constexpr std::string_view kProgramVersion = SONVEX_VERSION;
+inline constexpr std::string_view kVersionText = "V" SONVEX_VERSION;
 
 // The shown file name: unchanged when it has at most `limit` characters or no
 // folder separator; otherwise the head up to the first separator, "..." and a

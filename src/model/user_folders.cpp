@@ -1,9 +1,9 @@
 #include "model/user_folders.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -12,19 +12,6 @@
 namespace sonvex {
 
 namespace fs = std::filesystem;
-
-bool FolderWritable(const fs::path& folder) {
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) return false;
-  const fs::path probe = folder / (".sonvex-write-test-" + std::to_string(::getpid()));
-  bool ok = false;
-  {
-    std::ofstream out(probe, std::ios::binary);
-    ok = static_cast<bool>(out);
-  }
-  fs::remove(probe, ec);
-  return ok;
-}
 
 namespace {
 
@@ -38,6 +25,28 @@ std::optional<fs::path> AbsoluteEnv(const TEnvLookup& env, const char* name) {
 }
 
 }  // namespace
+
+TProgramLayout DetectProgramLayout(const fs::path& programFolder) {
+  std::error_code ec;
+  if (fs::is_regular_file(programFolder / PathFromUtf8(kSettingsFileName), ec)) return TProgramLayout::Portable;
+  for (const char* folder : {"Chassis", "Projekte", "Weichenbauteile"})
+    if (fs::is_directory(programFolder / folder, ec)) return TProgramLayout::Portable;
+  if (fs::is_directory(SharedDataFolder(programFolder), ec)) return TProgramLayout::Installed;
+  return TProgramLayout::Portable;
+}
+
+const char* ProcessEnv(const char* name) {
+  const char* v = std::getenv(name);
+  if ((v == nullptr || *v == 0) && std::string_view(name) == "HOME") {
+    // Read once at start-up, before any thread runs.
+    static const std::string home = [] {
+      const passwd* pw = ::getpwuid(::getuid());
+      return std::string(pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "");
+    }();
+    return home.empty() ? nullptr : home.c_str();
+  }
+  return v;
+}
 
 std::optional<TUserFolders> XdgUserFolders(const TEnvLookup& env) {
   const auto home = AbsoluteEnv(env, "HOME");
@@ -68,13 +77,12 @@ void SeedDataFolder(const fs::path& shared, const fs::path& target) {
 fs::path SharedDataFolder(const fs::path& programFolder) { return programFolder.parent_path() / "share" / "sonvex"; }
 
 TSettings MakeProgramSettings(const fs::path& programFolder, const fs::path& programFile,
-                              const std::optional<fs::path>& dataOverride, const TEnvLookup& env,
-                              const TWritableTest& writable) {
+                              const std::optional<fs::path>& dataOverride, const TEnvLookup& env) {
   if (dataOverride) return MakeSettings(*dataOverride, programFile);
-  if (writable(programFolder)) return MakeSettings(programFolder, programFile);
+  if (DetectProgramLayout(programFolder) == TProgramLayout::Portable) return MakeSettings(programFolder, programFile);
   const auto user = XdgUserFolders(env);
-  // Without a home folder there is nowhere else to go: the program folder
-  // then serves as before (saving the settings will report its failure).
+  // Without any home folder there is nowhere else to go: the program folder
+  // then serves (saving the settings will report its failure).
   if (!user) return MakeSettings(programFolder, programFile);
   std::error_code ec;
   fs::create_directories(user->settingsFolder, ec);

@@ -1,10 +1,15 @@
 #pragma once
-// Where settings and data live. A program in a folder it may write to keeps
-// "Sonvex.ini" and its data folders there (a build folder, a portable copy).
-// An installed program (its folder belongs to the system) keeps the settings
-// in $XDG_CONFIG_HOME/sonvex (default ~/.config/sonvex) and the data folders
-// in $XDG_DATA_HOME/sonvex (default ~/.local/share/sonvex), which start as a
-// copy of the shipped samples of share/sonvex.
+// Where settings and data live, decided by how the program is laid out:
+// - portable: "Sonvex.ini" or a data folder ("Chassis", "Projekte",
+//   "Weichenbauteile") sits beside the program (a build folder, a copy on a
+//   stick): everything stays beside the program;
+// - installed: the shipped samples sit in ../share/sonvex (a program in
+//   <prefix>/bin): the settings go to $XDG_CONFIG_HOME/sonvex (default
+//   ~/.config/sonvex) and the data folders to $XDG_DATA_HOME/sonvex (default
+//   ~/.local/share/sonvex), which start as a copy of the shipped samples.
+//   This holds for every user, root included: an installed program never
+//   writes beside itself.
+// Whether the program folder is writable plays no part.
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -15,10 +20,18 @@
 namespace sonvex {
 
 using TEnvLookup = std::function<const char*(const char*)>;
-using TWritableTest = std::function<bool(const std::filesystem::path&)>;
 
-// True when a file can be created in `folder` (tried with a temporary file).
-bool FolderWritable(const std::filesystem::path& folder);
+enum class TProgramLayout { Portable, Installed };
+
+// Portable when "Sonvex.ini" or one of the data folders sits beside the
+// program (this wins, so a portable copy may also carry a share folder);
+// else installed when ../share/sonvex is a folder; else portable, as a lone
+// program file always was.
+TProgramLayout DetectProgramLayout(const std::filesystem::path& programFolder);
+
+// The process environment; for HOME, the home folder of the user's password
+// entry when the variable is unset (a service or `env -i` start).
+const char* ProcessEnv(const char* name);
 
 // The folders of an installed program: "sonvex" below $XDG_CONFIG_HOME and
 // $XDG_DATA_HOME, or below ~/.config and ~/.local/share when those are unset
@@ -39,14 +52,12 @@ void SeedDataFolder(const std::filesystem::path& shared, const std::filesystem::
 std::filesystem::path SharedDataFolder(const std::filesystem::path& programFolder);
 
 // Settings with their defaults for the running program: with `dataOverride`
-// (--data DIR) everything below that folder; else below the program folder
-// when it is writable; else the XDG folders, created on first use, the data
-// folder then seeded with the shipped samples (once: files the user deletes
-// later stay deleted).
-TSettings MakeProgramSettings(
-    const std::filesystem::path& programFolder, const std::filesystem::path& programFile,
-    const std::optional<std::filesystem::path>& dataOverride,
-    const TEnvLookup& env = [](const char* name) { return std::getenv(name); },
-    const TWritableTest& writable = FolderWritable);
+// (--data DIR) everything below that folder; else by the layout of the
+// program folder: portable below the program folder, installed in the XDG
+// folders, created on first use, the data folder then seeded with the
+// shipped samples (once: files the user deletes later stay deleted).
+TSettings MakeProgramSettings(const std::filesystem::path& programFolder, const std::filesystem::path& programFile,
+                              const std::optional<std::filesystem::path>& dataOverride,
+                              const TEnvLookup& env = ProcessEnv);
 
 }  // namespace sonvex
