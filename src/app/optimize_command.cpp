@@ -208,9 +208,11 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
     err << "Es wurden keine Bauteile zur Optimierung markiert.\n";
     return kOptimizeFailed;
   }
+  // Missing chassis data is a reason in the project, like a calculation
+  // error: the file itself was read.
   if (const auto message = CheckChassisData(*p)) {
     err << TerminalText(*message) << "\n";
-    return kOptimizeBadInput;
+    return kOptimizeFailed;
   }
 
   // The start crossover must compute without errors.

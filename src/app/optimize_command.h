@@ -32,8 +32,12 @@ struct TOptimizeOptions {
 
 // Exit codes of the optimize command.
 inline constexpr int kOptimizeOk = 0;
-inline constexpr int kOptimizeFailed = 1;    // nothing marked, calculation errors, time-out
-inline constexpr int kOptimizeBadInput = 2;  // options, project file, chassis data, output file
+// Nothing marked, chassis data missing (Sd, xlin, Pmax), calculation errors,
+// a run broken off: the project cannot be optimised.
+inline constexpr int kOptimizeFailed = 1;
+// Wrong options, an unreadable project or coil list, an output file that
+// cannot be written.
+inline constexpr int kOptimizeBadInput = 2;
 
 // Loads the project, checks it, runs the optimizer until it ends by itself
 // and writes the best crossover found. Progress, every grade report (the five

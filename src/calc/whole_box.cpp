@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "numeric/constants.h"
 
@@ -12,6 +13,13 @@ namespace sonvex {
 namespace {
 
 constexpr const char* kGesamtFail = "Fehler: Gesamtbox kann nicht berechnet werden.";
+
+// The limits of one chassis (its excursion and power limit) come from its own
+// data: an xlin, Sd or rated power far out of scale makes them overflow, and
+// the message then names that chassis rather than the whole box.
+std::string ChassisLimitFail(int c) {
+  return "Fehler: Maximale Spannung von Chassis " + std::to_string(c + 1) + " kann nicht berechnet werden.";
+}
 
 // The baffle-plane directions 22..29 lie on the perimeter at these angles,
 // counted from up towards the left.
@@ -124,7 +132,7 @@ std::string GesamtItem(const TProjekt& p, TResult& r) {
       const double ur = std::sqrt(ch._PMax * ch._ZNenn);
       const double powerLimit = std::sqrt(ch._PMax * ch._ZNenn + 1e-50) / us;
       // A negative power or impedance is an invalid operation, not a limit.
-      if (!std::isfinite(ur) || !std::isfinite(powerLimit)) return kGesamtFail;
+      if (!std::isfinite(ur) || !std::isfinite(powerLimit)) return ChassisLimitFail(c);
       if (powerLimit < limit) {
         limit = ur / us + 1e-50;
         r.MaxP[c][i] = ur * e / 2.83 / us;
@@ -145,14 +153,16 @@ std::string GesamtItem(const TProjekt& p, TResult& r) {
     const double a0 = CAbs(box[0]);
     r.DirIdx[i] = std::sqrt(a0 * a0 / m);
 
-    // A fault anywhere at this grid index shows in the sums and limits.
-    bool finite = std::isfinite(r.DirIdx[i]) && CIsFinite(tiltDown) && CIsFinite(tiltUp);
+    // A fault anywhere at this grid index shows in the sums and limits. With
+    // finite sums, a limit that is not finite is that chassis's own.
+    bool finite = std::isfinite(r.DirIdx[i]) && CIsFinite(tiltDown) && CIsFinite(tiltUp) &&
+                  std::isfinite(r.MaxP[kChassisSlots][i]);
     for (int k = 0; k < kDirections; ++k) finite = finite && CIsFinite(box[k]);
-    for (int c = 0; c <= kChassisSlots; ++c) finite = finite && std::isfinite(r.MaxP[c][i]);
-    for (int c = 0; c < kChassisSlots; ++c) {
-      finite = finite && std::isfinite(r.MaxUChassis[c][i]) && std::isfinite(r.MaxUExc[c][i]);
-    }
     if (!finite) return kGesamtFail;
+    for (int c = 0; c < kChassisSlots; ++c) {
+      if (!std::isfinite(r.MaxP[c][i]) || !std::isfinite(r.MaxUChassis[c][i]) || !std::isfinite(r.MaxUExc[c][i]))
+        return ChassisLimitFail(c);
+    }
   }
   return "OK";
 }

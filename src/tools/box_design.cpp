@@ -9,7 +9,7 @@ namespace sonvex {
 
 namespace {
 
-std::string N(double x, int w = 5) { return FormatNumber(x, w); }
+std::string N(double x, int w = 5, std::string_view unit = {}) { return ResultText(x, w, unit); }
 double P(const std::string& text) { return StrToDoubleLenient(text); }
 
 void AddIncomplete(TResultLines& lines) {
@@ -29,11 +29,25 @@ constexpr double kPortK = kSpeedOfSound * kSpeedOfSound / (4.0 * std::numbers::p
 // The share of the port volume that counts against the box volume.
 constexpr double kPortShare = 0.36338022763241865692;
 
+void AddMeasuresMakeNoSense(TResultLines& lines) {
+  lines.emplace_back("Sonvex kann die Abstimmung nicht berechnen, da die");
+  lines.emplace_back("Maße des Kanals geometrisch nicht sinnvoll erscheinen.");
+}
+
 }  // namespace
+
+std::string ResultText(double x, int w, std::string_view unit) {
+  std::string text = FormatNumber(x, w);
+  if (!std::isfinite(x) || text == "+inf" || text == "-inf") return std::string(kNotMeaningfulText);
+  return text + std::string(unit);
+}
 
 std::string QtsFromQesQmsText(double qes, double qms) {
   if (!(qes * qms > 0)) return {};
-  return N(qes * qms / (qes + qms));
+  const double qts = qes * qms / (qes + qms);
+  // The field is an input of the page: no "nicht sinnvoll" there.
+  if (!std::isfinite(qts)) return {};
+  return FormatNumber(qts, 5);
 }
 
 TEffectiveQts EffectiveQts(double qts, bool useRv, double rdc, double rv) {
@@ -57,8 +71,8 @@ TResultLines ClosedBoxLines(double q, double fs, double vas, double qtc) {
     const double r = qtc / q;
     const double vb = vas / (r * r - 1.0);
     const double fc = fs * std::sqrt(vas / vb + 1.0);
-    lines.push_back("Berechnetes Volumen: " + N(vb, 6) + " Liter");
-    lines.push_back("Resonanzfrequenz des eingebauten Chassis: " + N(fc) + " Hz");
+    lines.push_back("Berechnetes Volumen: " + N(vb, 6, " Liter"));
+    lines.push_back("Resonanzfrequenz des eingebauten Chassis: " + N(fc, 5, " Hz"));
   } else {
     lines.emplace_back("Auslegung nicht möglich, da Qts oder Rv zu hoch.");
   }
@@ -74,9 +88,9 @@ TResultLines VentedBoxLines(double q, double fs, double vas) {
   const double vb = 15.2 * vas * std::pow(q, 2.87);
   const double f3 = 0.26 * fs / std::pow(q, 1.41);
   const double fb = 0.42 * fs / std::pow(q, 0.9);
-  lines.push_back("Volumen: " + N(vb, 6) + " Liter");
-  lines.push_back("Grenzfrequenz: " + N(f3) + " Hz");
-  lines.push_back("Abstimmfrequenz: " + N(fb) + " Hz");
+  lines.push_back("Volumen: " + N(vb, 6, " Liter"));
+  lines.push_back("Grenzfrequenz: " + N(f3, 5, " Hz"));
+  lines.push_back("Abstimmfrequenz: " + N(fb, 5, " Hz"));
   return lines;
 }
 
@@ -94,9 +108,9 @@ TResultLines AltVolumeLines(double q, double fs, double vas, double altV) {
   const double f3 = fs * std::pow(x, 0.49);
   const double fb = fs * std::pow(x, 0.32);
   const double ripple = 20.0 * std::log10(std::pow(x, 0.3484) * q * 2.58);
-  lines.push_back("Grenzfrequenz: " + N(f3) + " Hz");
-  lines.push_back("Abstimmfrequenz: " + N(fb) + " Hz");
-  lines.push_back("\"Ripple\": " + N(ripple) + " dB");
+  lines.push_back("Grenzfrequenz: " + N(f3, 5, " Hz"));
+  lines.push_back("Abstimmfrequenz: " + N(fb, 5, " Hz"));
+  lines.push_back("\"Ripple\": " + N(ripple, 5, " dB"));
   return lines;
 }
 
@@ -163,10 +177,15 @@ TResultLines PortLines(const TPortInput& in) {
       in.rectangular ? v - in.c * in.e * kPortShare * in.l : v - in.d * in.d * kPortShare / 4.0 * pi * in.l;
   const double p = in.damping;
   const double va = vn * (1.0 + 0.0375 * p + 0.00625 * p * p);
-  lines.push_back("Nettovolumen incl. Kanal: " + N(v * 1000.0, 6) + " Liter");
-  lines.push_back("Errechnetes geometrisches Volumen: " + N(vn * 1000.0, 6) +
-                  " Liter (abzügl. anteiligem Kanalvolumen)");
-  lines.push_back("Errechnetes akustisches Volumen: " + N(va * 1000.0, 6) + " Liter");
+  if (N(v * 1000.0, 6) == kNotMeaningfulText || N(vn * 1000.0, 6) == kNotMeaningfulText ||
+      N(va * 1000.0, 6) == kNotMeaningfulText) {
+    AddMeasuresMakeNoSense(lines);
+    return lines;
+  }
+  lines.push_back("Nettovolumen incl. Kanal: " + N(v * 1000.0, 6, " Liter"));
+  lines.push_back("Errechnetes geometrisches Volumen: " +
+                  N(vn * 1000.0, 6, " Liter (abzügl. anteiligem Kanalvolumen)"));
+  lines.push_back("Errechnetes akustisches Volumen: " + N(va * 1000.0, 6, " Liter"));
 
   // checks
   const std::string cannot = "Sonvex kann die Abstimmung nicht berechnen, da der";
@@ -191,8 +210,7 @@ TResultLines PortLines(const TPortInput& in) {
   // tuning either: they get the same lines as a rectangular port whose
   // measures make no sense, rather than a result that is not a number.
   if (s * u <= 0 || in.l < 0 || !(in.rectangular || in.d > 0)) {
-    lines.emplace_back("Sonvex kann die Abstimmung nicht berechnen, da die");
-    lines.emplace_back("Maße des Kanals geometrisch nicht sinnvoll erscheinen.");
+    AddMeasuresMakeNoSense(lines);
     failed = true;
   }
   if (in.i < 0 || in.j < 0 || in.k < 0 || in.f < 0) {
@@ -251,7 +269,13 @@ TResultLines PortLines(const TPortInput& in) {
     jm = (in.i * in.i + in.j * in.j + in.f * in.f + in.k * in.k) / (in.i + in.j + in.f + in.k);
   }
   const double fb = 1.0 / (1.0 / fb0 + 1.5 * jm / kSpeedOfSound);
-  lines.push_back("fb = " + N(fb) + " Hz");
+  // Measures far apart in size (a port mouth of 1e-300 cm, walls of 1e300
+  // cm) leave no tuning: the end correction can lose all of the perimeter.
+  if (N(fb) == kNotMeaningfulText) {
+    AddMeasuresMakeNoSense(lines);
+    return lines;
+  }
+  lines.push_back("fb = " + N(fb, 5, " Hz"));
   return lines;
 }
 

@@ -5,16 +5,25 @@
 // calculator window shows them.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sonvex {
 
 using TResultLines = std::vector<std::string>;
 
+// A result as a line shows it: the number written with FormatNumber of width
+// `w`, then its unit. Extreme inputs can make a formula overflow or divide
+// zero by zero; such a result, and one too large to be written in its width,
+// reads "nicht sinnvoll" (without the unit) instead of "nan" or "inf".
+std::string ResultText(double x, int w, std::string_view unit = {});
+inline constexpr std::string_view kNotMeaningfulText = "nicht sinnvoll";
+
 // ---- closed and vented box
 
 // Total Q from the electrical and mechanical Q: Qes·Qms/(Qes + Qms) written
-// with width 5, or an empty text when the product is not positive.
+// with width 5, or an empty text when the product is not positive (or the
+// quotient is not a finite number).
 std::string QtsFromQesQmsText(double qes, double qms);
 
 struct TEffectiveQts {
@@ -90,7 +99,8 @@ struct TPortInput {
 
 TPortInput PortInputFromPage(const TPortPage& page);
 // Volumes, checks and the tuning frequency "fb = ... Hz"; no lines when the
-// volume is not positive.
+// volume is not positive. Volumes or a tuning that are not finite numbers
+// give the lines of measures that make no sense.
 TResultLines PortLines(const TPortInput& in);
 
 }  // namespace sonvex

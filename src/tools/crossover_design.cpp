@@ -10,11 +10,11 @@ namespace sonvex {
 
 namespace {
 
-std::string N(double x, int w = 5) { return FormatNumber(x, w); }
+std::string N(double x, int w = 5, std::string_view unit = {}) { return ResultText(x, w, unit); }
 double P(const std::string& text) { return StrToDoubleLenient(text); }
 
-std::string MilliHenry(double henry) { return N(henry * 1000.0) + " mH"; }
-std::string MicroFarad(double farad) { return N(farad * 1e6) + " µF"; }
+std::string MilliHenry(double henry) { return N(henry * 1000.0, 5, " mH"); }
+std::string MicroFarad(double farad) { return N(farad * 1e6, 5, " µF"); }
 
 double Parallel(double x, double y) { return 1.0 / (1.0 / x + 1.0 / y); }
 
@@ -87,7 +87,7 @@ const std::array<double, 15>& AttenuatorResistors() {
 TResultLines AttenuatorLines(std::string_view attenuationText, double ze, double rl, bool impedanceDoesNotMatter) {
   TResultLines lines;
   const double dB = NarrowToDouble(StrToFloatLenient(attenuationText));
-  lines.push_back("dBWunsch = " + N(dB, 6) + " dB");
+  lines.push_back("dBWunsch = " + N(dB, 6, " dB"));
   const double d = std::pow(10.0, dB / 20.0);
   if (!(ze > 0 && rl > 0)) return lines;
 
@@ -95,11 +95,11 @@ TResultLines AttenuatorLines(std::string_view attenuationText, double ze, double
   const double r2 = 1.0 / (1.0 / (ze * d) - 1.0 / rl + 1e-20);
   const double r1 = ze * (1.0 - d);
   lines.emplace_back("Exakte Werte nach Vorgabe:");
-  lines.push_back("R1 = " + N(r1, 6) + " Ohm");
+  lines.push_back("R1 = " + N(r1, 6, " Ohm"));
   if (std::fabs(r2) >= 1e10)
     lines.emplace_back("R2 = offen");
   else
-    lines.push_back("R2 = " + N(r2, 6) + " Ohm");
+    lines.push_back("R2 = " + N(r2, 6, " Ohm"));
   if (r2 < 0 && !impedanceDoesNotMatter)
     lines.emplace_back("Achtung: Anschlussimpedanz nicht realisierbar, daher R2<0!");
 
@@ -138,8 +138,8 @@ TResultLines DividerLines(double r1, double r2, double rl) {
   TResultLines lines;
   if (!(r1 > 0 && r2 > 0 && rl > 0)) return lines;
   const double p = Parallel(r2, rl);
-  lines.push_back("Pegelabsenkung: " + N(20.0 * std::log10(1.0 - r1 / (r1 + p))) + " dB");
-  lines.push_back("Anschlußimpedanz: " + N(p + r1) + " Ohm");
+  lines.push_back("Pegelabsenkung: " + N(20.0 * std::log10(1.0 - r1 / (r1 + p)), 5, " dB"));
+  lines.push_back("Anschlußimpedanz: " + N(p + r1, 5, " Ohm"));
   return lines;
 }
 
@@ -148,7 +148,7 @@ TResultLines DividerLines(double r1, double r2, double rl) {
 TImpedanceCorrection ImpedanceCorrection(double rdc, double fc, double qes, double qms, double le) {
   TImpedanceCorrection z;
   const double w = 2.0 * std::numbers::pi * fc;
-  auto ohm = [](double r) { return N(r) + " Ohm"; };
+  auto ohm = [](double r) { return N(r, 5, " Ohm"); };
   const bool resonance = fc > 0 && rdc > 0 && qms > 0 && qes > 0;
   const bool inductance = le > 0 && rdc > 0;
   if (resonance)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <functional>
 #include <mutex>
 #include <random>
@@ -262,6 +263,49 @@ TEST(CalcDriver, FailedItemKeepsItsMessageUntilItsInputsChange) {
   d.Incremental(*p);
   EXPECT_EQ(d.thread.States().Baffle(0), "OK");
   EXPECT_EQ(host.lastReport.errors, 0);
+}
+
+// Inputs far out of scale that every check lets pass: a step whose values
+// overflow reports it under the name of the chassis they belong to, and a
+// calculation that succeeds leaves only finite limits.
+TEST(CalcDriver, OverflowingInputsNameTheChassisOrStayFinite) {
+  struct Case {
+    const char* name;
+    std::function<void(TProjekt&)> edit;
+    const char* error;  // the one error line, or null for a success
+  };
+  const Case cases[] = {
+      {"xlin 1e300", [](TProjekt& p) { p.Chassis[1].xlin = 1e300; },
+       "Fehler: Maximale Spannung von Chassis 2 kann nicht berechnet werden."},
+      {"Sd 1e300", [](TProjekt& p) { p.Chassis[1].Amem = 1e300; },
+       "Fehler: Maximale Spannung von Chassis 2 kann nicht berechnet werden."},
+      {"negative rated power", [](TProjekt& p) { p.Chassis[0]._PMax = -10; },
+       "Fehler: Maximale Spannung von Chassis 1 kann nicht berechnet werden."},
+      {"level 1e-300", [](TProjekt& p) { p.Verstaerker[0].Pegel = 1e-300; }, nullptr},
+      // Not driven: its pressure at the excursion limit is large but finite.
+      {"xlin 1e300 in no crossover", [](TProjekt& p) { p.Chassis[3].xlin = 1e300; }, nullptr},
+  };
+  for (const Case& c : cases) {
+    auto p = MakeTwoWayProject();
+    c.edit(*p);
+    TRecordingHost host;
+    Driver d(&host);
+    d.Full(*p);
+    const TStatusReport& report = host.lastReport;
+    if (c.error != nullptr) {
+      EXPECT_EQ(report.lines, std::vector<std::string>{c.error}) << c.name;
+      continue;
+    }
+    EXPECT_EQ(report.errors, 0) << c.name << ": " << report.text;
+    const TResult& r = d.thread.Result();
+    for (int i = 0; i < r.nFreq; ++i) {
+      EXPECT_TRUE(std::isfinite(r.MaxU[i]) && std::isfinite(r.MaxP[kChassisSlots][i])) << c.name << " at " << i;
+      for (int ch = 0; ch < p->nChassis; ++ch)
+        EXPECT_TRUE(std::isfinite(r.MaxUExc[ch][i]) && std::isfinite(r.MaxUChassis[ch][i]) &&
+                    std::isfinite(r.MaxP[ch][i]))
+            << c.name << " at " << i;
+    }
+  }
 }
 
 TEST(CalcDriver, NothingDirtyStillReportsAndHandsBack) {

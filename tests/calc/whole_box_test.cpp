@@ -233,9 +233,17 @@ TEST_F(WholeBoxTest, FaultsKeepEarlierIndices) {
   ExpectNear(r->BoxP[4][0], COne, 1e-15, "written before the fault");
   EXPECT_EQ(r->BoxP[6][0], (TComplex{-7, -7}));
 
+  // Limits that cannot be computed from the data of a chassis name it.
+  const std::string limitFail = "Fehler: Maximale Spannung von Chassis 1 kann nicht berechnet werden.";
   r->ChFront[0][5] = COne;
   p->Chassis[0]._PMax = -10;  // no square root of a negative power
-  EXPECT_EQ(GesamtItem(*p, *r), fail);
+  EXPECT_EQ(GesamtItem(*p, *r), limitFail);
+  p->Chassis[0]._PMax = 10;
+  p->Chassis[0].xlin = 1e300;  // the excursion limit overflows
+  r->FilterResp[0].fill({1e-10, 0});
+  EXPECT_EQ(GesamtItem(*p, *r), limitFail);
+  r->FilterResp[0].fill(COne);
+  p->Chassis[0].xlin = 2e-3;
 
   p->Chassis[0]._PMax = 10;
   r->AmpOfChassis[3] = 6;  // no such amplifier

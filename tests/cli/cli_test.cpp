@@ -617,3 +617,78 @@ TEST_F(CliTest, OptimizeUsesTheDataFolderAndItsCoilList) {
 }
 
 }  // namespace
+
+// One table for every command: 0 success; 1 a project that was read but
+// cannot be computed or optimised (the reason printed); 2 unreadable input,
+// an output that cannot be written, or wrong usage, with a message on stderr.
+TEST_F(CliTest, EveryCommandExitsWithZeroOneOrTwo) {
+  const fs::path plain = fs::path(SONVEX_SAMPLES_DIR) / "Projekte" / "Default.ZPJ.txt";
+  const std::string text = ReadFile(plain);
+  // The default project with its first crossover part marked for the
+  // optimizer and `key` of the first chassis set to `value`.
+  auto variant = [&](const std::string& name, const std::string& key, const std::string& value) {
+    std::string t = text;
+    const auto typ = t.find("_typ=\t3\r\n", t.find("#Weiche1"));  // a capacitor
+    const auto keyStart = t.rfind('\n', typ) + 1;
+    const std::string part = t.substr(keyStart, typ - keyStart);
+    t.insert(t.find('\n', typ) + 1, part + "_bOpti=\t1\r\n");
+    if (!key.empty()) {
+      const auto at = t.find("\n" + key + "=\t", t.find("#Chassis1")) + 1;
+      t.replace(at, t.find('\r', at) - at, key + "=\t" + value);
+    }
+    WriteFile(dir / (name + ".txt"), t);
+    EXPECT_EQ(Cli({"pack", (dir / (name + ".txt")).string(), (dir / name).string()}).status, 0) << name;
+    return (dir / name).string();
+  };
+  const std::string project = (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string();
+  const std::string noPower = variant("nopower.ZPJ", "_PMax", "0");  // computes; the optimizer needs Pmax
+  const std::string noXlin = variant("noxlin.ZPJ", "xlin", "0");     // a calculation error
+  const std::string noQes = variant("noqes.ZPJ", "Qes", "0");        // the same, with full chassis data
+  const std::string missing = (dir / "missing.ZPJ").string();
+  const std::string out = (dir / "out.ZPJ").string();  // never written by optimize here
+  const std::string written = (dir / "written.ZPJ").string();
+  const std::string unwritable = (dir / "no" / "such" / "folder" / "x.ZPJ").string();
+
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* inOutput;  // expected in stdout + stderr
+  };
+  const Case cases[] = {
+      {{"calc", project}, 0, "Berechnung war erfolgreich."},
+      {{"calc", noPower}, 0, "Berechnung war erfolgreich."},
+      {{"calc", noXlin}, 1, "Linearer Hub"},
+      {{"calc", missing}, 2, "nicht gefunden"},
+      {{"calc", project, "--json", unwritable}, 2, ""},
+      {{"dump", project}, 0, "#Chassis1"},
+      {{"dump", missing}, 2, "nicht gefunden"},
+      {{"pack", plain.string(), written}, 0, ""},
+      {{"pack", missing, written}, 2, "nicht gefunden"},
+      {{"upgrade", project, written}, 0, "Projekt gespeichert"},
+      {{"upgrade", missing, written}, 2, "nicht gefunden"},
+      {{"optimize", project, "--out", out}, 1, "keine Bauteile"},
+      {{"optimize", noPower, "--out", out}, 1, "Sd, xlin und Pmax"},
+      {{"optimize", noXlin, "--out", out}, 1, "Sd, xlin und Pmax"},
+      {{"optimize", noQes, "--out", out}, 1, "Berechnung fehlerhaft."},
+      {{"optimize", missing, "--out", out}, 2, "nicht gefunden"},
+      {{"optimize", noPower}, 2, "--out"},
+      {{"optimize", noPower, "--out", out, "--bass", "7"}, 2, "--bass"},
+      {{"design", "zobel"}, 0, "R = 7,771 Ohm"},
+      {{"design", "keller"}, 2, ""},
+      {{"design", "box", "--tf", "1000"}, 2, "gehört zur Seite crossover"},
+      {{}, 2, ""},
+      {{"frobnicate"}, 2, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    if (!args.empty() && (args[0] == "calc" || args[0] == "upgrade" || args[0] == "optimize"))
+      args.insert(args.end(), {"--data", dir.string()});
+    std::string call;
+    for (const std::string& a : args) call += " " + a;
+    const TRun r = Cli(args);
+    EXPECT_EQ(r.status, c.status) << call << "\n" << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find(c.inOutput), std::string::npos) << call << "\n" << r.out << r.err;
+    EXPECT_TRUE(c.status != 2 || !r.err.empty()) << call;
+    EXPECT_TRUE(c.args.empty() || c.args[0] != "optimize" || !fs::exists(out)) << call;
+  }
+}

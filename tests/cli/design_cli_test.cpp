@@ -60,6 +60,30 @@ TEST(DesignCommand, EveryPageWithItsInitialTexts) {
   EXPECT_EQ(r.out.substr(0, r.out.find("\n\n")), "R = 7,771 Ohm\nL = 6,559 mH\nC = 886,6 µF");
 }
 
+// Extreme inputs are accepted; a result that would be "nan" or "inf" says
+// that it makes no sense, and the command still succeeds.
+TEST(DesignCommand, ResultsThatAreNotFiniteReadNichtSinnvoll) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {{"port", "--e", "1e-300"},
+       "Sonvex kann die Abstimmung nicht berechnen, da die\nMaße des Kanals geometrisch nicht sinnvoll erscheinen.\n"},
+      {{"divider", "--r1", "1e300"}, "\n\nPegelabsenkung: nicht sinnvoll\nAnschlußimpedanz: 1E300 Ohm\n"},
+      {{"zobel", "--rlc_rdc", "1e-300"}, "\n\nR = +0,0 Ohm\nC = nicht sinnvoll\n\n"},
+      {{"crossover", "--tf", "1e-300", "--itt", "1e300"}, "Butterworth:\nL = nicht sinnvoll\n"},
+      {{"box", "--qts", "1e-300"}, "Grenzfrequenz: nicht sinnvoll\n"},
+  };
+  for (const Case& c : cases) {
+    const TRun r = Design(c.args);
+    EXPECT_EQ(r.status, 0) << c.args[0] << r.err;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(" nan"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("inf "), std::string::npos) << r.out;
+  }
+}
+
 TEST(DesignCommand, BadUsageExitsWith2) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"keller"},
                                                {"box", "--tf", "1000"},
