@@ -23,6 +23,7 @@ QLineEdit* AddEdit(QGridLayout* g, int row, int col, const char* label, const st
   auto* e = new QLineEdit;
   e->setObjectName(QText(name));
   e->setMaximumWidth(70);
+  FitNumberField(e);
   l->setBuddy(e);
   g->addWidget(l, row, col);
   g->addWidget(e, row, col + 1);
@@ -55,6 +56,16 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   bg->addWidget(note, 2, 0, 1, 8);
   layout->addWidget(boxGroup);
 
+  // The position rows and the port rows below them share their columns: the
+  // labels as wide as the widest of them, the combo boxes as wide as their
+  // longest entry, the room left over after the last column.
+  const int labelWidth = QLabel(QText("Reflexöffnung")).sizeHint().width();
+  const int cLabelWidth = QLabel(QText("c [cm]")).sizeHint().width();
+  auto columns = [labelWidth, cLabelWidth](QGridLayout* g) {
+    g->setColumnMinimumWidth(0, labelWidth);
+    g->setColumnMinimumWidth(2, cLabelWidth);
+    g->setColumnStretch(4, 1);
+  };
   auto* slotsGrid = new QGridLayout;
   for (int k = 0; k < kMaxChassis; ++k) {
     const std::string n = std::to_string(k + 1);
@@ -74,7 +85,9 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
     for (const char* item : {"nach vorn", "nach hinten", "nach links", "nach rechts", "nach oben", "nach unten"})
       s.face->addItem(QText(item));
     pl->addWidget(new QLabel(QText("Seite")), 0, 0);
-    pl->addWidget(s.face, 0, 1, 1, 3);
+    s.face->setMinimumWidth(s.face->sizeHint().width());
+    pl->addWidget(s.face, 0, 1, 1, 4);
+    columns(pl);
     s.a = AddEdit(pl, 1, 0, "a [cm]", "Edita" + n);
     s.c = AddEdit(pl, 1, 2, "c [cm]", "Editc" + n);
     s.rearPanel = new QWidget;
@@ -85,10 +98,12 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
     s.rearSide->setObjectName(QText("CBStraR" + n));
     s.rearSide->addItems({QText("gleiche Seite wie Chassis"), QText("gegenüber von Chassis")});
     rl->addWidget(new QLabel(QText("Reflexöffnung")), 0, 0);
-    rl->addWidget(s.rearSide, 0, 1, 1, 3);
+    s.rearSide->setMinimumWidth(s.rearSide->sizeHint().width());
+    rl->addWidget(s.rearSide, 0, 1, 1, 4);
+    columns(rl);
     s.ar = AddEdit(rl, 1, 0, "a [cm]", "Editar" + n);
     s.cr = AddEdit(rl, 1, 2, "c [cm]", "Editcr" + n);
-    pl->addWidget(s.rearPanel, 2, 0, 1, 4);
+    pl->addWidget(s.rearPanel, 2, 0, 1, 5);
     gl->addWidget(s.panel);
     gl->addStretch();
     slotsGrid->addWidget(s.group, k / 4, k % 4);
