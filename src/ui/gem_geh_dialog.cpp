@@ -6,13 +6,16 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <string>
 
 #include "acoustics/enclosure.h"
 #include "ui/field_number.h"
+#include "ui/window_place.h"
 
 namespace sonvex {
 
@@ -54,7 +57,6 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
                        "jeweils von außen auf die Seite gesehen."));
   note->setWordWrap(true);
   bg->addWidget(note, 2, 0, 1, 8);
-  layout->addWidget(boxGroup);
 
   // The position rows and the port rows below them share their columns: the
   // labels as wide as the widest of them, the combo boxes as wide as their
@@ -109,7 +111,21 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
     slotsGrid->addWidget(s.group, k / 4, k % 4);
     connect(s.check, &QCheckBox::clicked, this, [this] { UpdateVisibility(); });
   }
-  layout->addLayout(slotsGrid);
+  // The box and the chassis groups keep the room their fields need; on a
+  // screen too small for them they scroll above the buttons.
+  auto* slotsPanel = new QWidget;
+  slotsPanel->setObjectName("PanelChassis");
+  auto* panelLayout = new QVBoxLayout(slotsPanel);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->addWidget(boxGroup);
+  panelLayout->addLayout(slotsGrid);
+  slotsArea_ = new QScrollArea;
+  slotsArea_->setObjectName("ScrollChassis");
+  slotsArea_->setWidget(slotsPanel);
+  slotsArea_->setWidgetResizable(true);
+  slotsArea_->setFrameShape(QFrame::NoFrame);
+  slotsArea_->setFocusPolicy(Qt::NoFocus);
+  layout->addWidget(slotsArea_, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -150,6 +166,17 @@ void TFormGemGeh::Fill(const TProjekt& p) {
     rearShown_[sk] = typ == kTypVented || typ == kTypBandpassBi;
   }
   UpdateVisibility();
+  // As large as the box and the groups of the project's chassis need, within
+  // the screen.
+  // (The layouts of a dialog not shown yet do not see the groups just hidden.)
+  QWidget* panel = slotsArea_->widget();
+  for (QLayout* l : panel->findChildren<QLayout*>()) l->invalidate();
+  slotsArea_->setMinimumSize(panel->sizeHint());
+  layout()->invalidate();
+  const QSize wanted = layout()->totalSizeHint();
+  slotsArea_->setMinimumSize(0, 0);
+  layout()->invalidate();
+  ResizeWithinScreen(this, wanted, parentWidget());
 }
 
 void TFormGemGeh::UpdateVisibility() {

@@ -62,6 +62,13 @@ QRect FitOnScreen(const QRect& wanted, const QRect& screen) {
           s};
 }
 
+void ResizeWithinScreen(QWidget* window, const QSize& wanted, const QWidget* owner) {
+  const QScreen* screen = owner != nullptr ? owner->screen() : window->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  const QMargins frame = FrameMargins(window->isVisible() || owner == nullptr ? window : owner);
+  window->resize(screen != nullptr ? wanted.boundedTo(screen->availableGeometry().size().shrunkBy(frame)) : wanted);
+}
+
 void PlaceWindowBeside(QWidget* window, const QWidget* owner) {
   const QScreen* screen = owner != nullptr ? owner->screen() : window->screen();
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
@@ -69,7 +76,8 @@ void PlaceWindowBeside(QWidget* window, const QWidget* owner) {
   // The frame around the client area (title bar, borders).
   const QWidget* framed = window->isVisible() || owner == nullptr ? window : owner;
   const QMargins frame = FrameMargins(framed);
-  const QSize frameSize = window->size().grownBy(frame);
+  // A window whose layout has not run yet may still grow to its minimum size.
+  const QSize frameSize = window->size().expandedTo(window->minimumSizeHint()).grownBy(frame);
   const QRect free = screen->availableGeometry();
   const QRect place = owner != nullptr && owner->isVisible() ? PlaceBeside(owner->frameGeometry(), frameSize, free)
                                                              : FitOnScreen(QRect(window->pos(), frameSize), free);

@@ -21,6 +21,10 @@ QRect PlaceBeside(const QRect& owner, const QSize& size, const QRect& screen);
 // `wanted` moved and shrunk as little as needed to lie within `screen`.
 QRect FitOnScreen(const QRect& wanted, const QRect& screen);
 
+// Resizes the top-level `window` to `wanted` (its client size), at most as
+// large as the free area of the screen `owner` (or else `window`) is on.
+void ResizeWithinScreen(QWidget* window, const QSize& wanted, const QWidget* owner);
+
 // Sizes and moves the top-level `window` by PlaceBeside on the free area of
 // the screen `owner` is on. Before its first showing the window's frame is
 // not known yet; the owner's frame stands in for it.
