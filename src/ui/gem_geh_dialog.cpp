@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <string>
+#include <vector>
 
 #include "acoustics/enclosure.h"
 #include "ui/field_number.h"
@@ -139,6 +140,13 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  // The tab key goes through the box, then each chassis group from its check
+  // box to its port, then to the buttons.
+  std::vector<QWidget*> order(boxEdits_.begin(), boxEdits_.end());
+  for (const TSlotControls& s : slots_) order.insert(order.end(), {s.check, s.face, s.a, s.c, s.rearSide, s.ar, s.cr});
+  order.insert(order.end(), {ok, cancel});
+  for (std::size_t k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
 QLineEdit* TFormGemGeh::Edit(const std::string& name) const { return findChild<QLineEdit*>(QText(name)); }

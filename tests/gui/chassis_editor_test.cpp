@@ -17,8 +17,10 @@
 #include <QSlider>
 #include <QTableWidget>
 #include <QToolButton>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -658,6 +660,21 @@ TEST_F(GemGeh, PortRowOfAVentedChassisIsShownWhole) {
     auto& d = dynamic_cast<TFormGemGeh&>(dialog);
     d.Control<QCheckBox>("CheckBox3")->click();
     d.Control<QComboBox>("CBStraR3")->setCurrentIndex(1);
+    // The tab key goes through the box, the chassis groups in their order and
+    // the buttons; the scrolling area is no stop.
+    std::vector<std::string> order;
+    QWidget* first = d.Edit("Edith");
+    QWidget* w = first;
+    do {
+      if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->isVisibleTo(&d) && w->isEnabled())
+        order.push_back(w->objectName().toStdString());
+      w = w->nextInFocusChain();
+    } while (w != first);
+    const std::vector<std::string> expected{"Edith",    "Editb",     "Editt",     "Editfasl",  "Editfasr",
+                                            "Editfaso", "Editfasu",  "CheckBox1", "CheckBox2", "CheckBox3",
+                                            "CBStra3",  "Edita3",    "Editc3",    "CBStraR3",  "Editar3",
+                                            "Editcr3",  "CheckBox4", "BtnOk",     "BtnAbbruch"};
+    EXPECT_EQ(order, expected);
     // The dialog fits the screen; the chassis groups scroll where it is too small for them.
     const QRect free = d.parentWidget()->screen()->availableGeometry();
     EXPECT_LE(d.width(), free.width());
