@@ -12,8 +12,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -28,6 +30,8 @@
 #include "tools/box_design.h"
 #include "tools/crossover_design.h"
 #include "ui/circuit_picture.h"
+#include "ui/field_number.h"
+#include "ui/window_place.h"
 
 namespace sonvex {
 
@@ -42,24 +46,47 @@ QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent) {
   auto* e = new QLineEdit(Q(text), parent);
   e->setObjectName(name);
   e->setMaximumWidth(90);
+  FitNumberField(e);
   return e;
 }
 
-QListWidget* NewListBox(const char* name, QWidget* parent) {
+// Result lists and memos are at least as high as the most lines their page
+// writes into them, so that a window that scrolls as a whole never hides a
+// result line inside a list that scrolls too.
+QListWidget* NewListBox(const char* name, QWidget* parent, int lines) {
   auto* l = new QListWidget(parent);
   l->setObjectName(name);
   l->setSelectionMode(QAbstractItemView::NoSelection);
   l->setFocusPolicy(Qt::NoFocus);
+  // room for a horizontal scroll bar under a line wider than the list
+  const int scrollBar = l->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, l);
+  l->setMinimumHeight(lines * QFontMetrics(l->font()).lineSpacing() + 2 * l->frameWidth() + 8 + scrollBar);
   return l;
 }
 
-QPlainTextEdit* NewMemo(const char* name, QWidget* parent) {
+QPlainTextEdit* NewMemo(const char* name, QWidget* parent, int lines) {
   auto* m = new QPlainTextEdit(parent);
   m->setObjectName(name);
   m->setReadOnly(true);
   m->setLineWrapMode(QPlainTextEdit::NoWrap);
   m->setMinimumWidth(220);
+  const int scrollBar = m->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m);
+  m->setMinimumHeight(lines * QFontMetrics(m->font()).lineSpacing() +
+                      2 * static_cast<int>(m->document()->documentMargin()) + 2 * m->frameWidth() + 2 + scrollBar);
   return m;
+}
+
+// A page that scrolls when the window is smaller than the page needs.
+QScrollArea* Scrolling(QWidget* page, const char* name) {
+  auto* area = new QScrollArea;
+  area->setObjectName(name);
+  area->setWidget(page);
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  // The tab key goes from field to field (the area scrolls to the focused
+  // one), not to the area itself.
+  area->setFocusPolicy(Qt::NoFocus);
+  return area;
 }
 
 void SetListLines(QListWidget* list, const TResultLines& lines) {
@@ -79,16 +106,13 @@ TFormCalcUtils::TFormCalcUtils(const TSettings& settings, TInteraction& ui, QWid
     : QWidget(parent, Qt::Window), settings_(settings), ui_(ui) {
   setWindowTitle(Q("SONVEX - Hilfsberechnungen"));
   pages_ = new QTabWidget(this);
-  pages_->addTab(BuildBoxPage(), Q("Gehäuse geschlossen/Bassreflex"));
-  pages_->addTab(BuildPortPage(), Q("Bassreflexkanal"));
-  pages_->addTab(BuildCrossoverPage(), Q("Standardweichen"));
-  pages_->addTab(BuildDividerPage(), Q("Spannungsteiler"));
-  pages_->addTab(BuildZCorrectionPage(), Q("Impedanzkorrekturglieder"));
-  pages_->widget(TS_CBBR)->setObjectName("TS_CBBR");
-  pages_->widget(TS_Port)->setObjectName("TS_Port");
-  pages_->widget(TS_Weichen)->setObjectName("TS_Weichen");
-  pages_->widget(TS_Teiler)->setObjectName("TS_Teiler");
-  pages_->widget(TS_RC)->setObjectName("TS_RC");
+  // A tab bar wider than the window gets arrows; each page scrolls on its own.
+  pages_->setUsesScrollButtons(true);
+  pages_->addTab(Scrolling(BuildBoxPage(), "TS_CBBR"), Q("Gehäuse geschlossen/Bassreflex"));
+  pages_->addTab(Scrolling(BuildPortPage(), "TS_Port"), Q("Bassreflexkanal"));
+  pages_->addTab(Scrolling(BuildCrossoverPage(), "TS_Weichen"), Q("Standardweichen"));
+  pages_->addTab(Scrolling(BuildDividerPage(), "TS_Teiler"), Q("Spannungsteiler"));
+  pages_->addTab(Scrolling(BuildZCorrectionPage(), "TS_RC"), Q("Impedanzkorrekturglieder"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
   connect(pages_, &QTabWidget::currentChanged, this, [this](int page) { PageEntered(page); });
@@ -104,6 +128,16 @@ TFormCalcUtils::TFormCalcUtils(const TSettings& settings, TInteraction& ui, QWid
   RecomputePort();
   RecomputeZCorrection();
   resize(1120, 720);
+}
+
+void TFormCalcUtils::showEvent(QShowEvent* e) {
+  // The first showing fits the window onto the screen (beside the main
+  // window where there is room); later it stays where the user left it.
+  if (!placed_) {
+    placed_ = true;
+    PlaceWindowBeside(this, parentWidget());
+  }
+  QWidget::showEvent(e);
 }
 
 // ---------------------------------------------------------------- box page
@@ -132,13 +166,13 @@ QWidget* TFormCalcUtils::BuildBoxPage() {
   auto* closed = new QGroupBox(Q("Auslegung geschlossene Box"), page);
   auto* closedForm = new QFormLayout(closed);
   closedForm->addRow(Q("Gewünschte Güte Qtc"), NewEdit("EditQtcWunsch", "0,7", closed));
-  closedForm->addRow(NewListBox("ListBox2", closed));
+  closedForm->addRow(NewListBox("ListBox2", closed, 3));
 
   auto* vented = new QGroupBox(Q("Auslegung Baßreflexbox (nach Hoge)"), page);
   auto* ventedForm = new QFormLayout(vented);
-  ventedForm->addRow(NewListBox("ListBox1", vented));
+  ventedForm->addRow(NewListBox("ListBox1", vented, 3));
   ventedForm->addRow(Q("Alternatives Volumen [Liter]"), NewEdit("EditAltVab", "", vented));
-  ventedForm->addRow(NewListBox("ListBox3", vented));
+  ventedForm->addRow(NewListBox("ListBox3", vented, 3));
 
   auto* right = new QVBoxLayout;
   right->addWidget(closed);
@@ -165,15 +199,13 @@ QWidget* TFormCalcUtils::BuildBoxPage() {
 }
 
 // Qes and Qms are inputs only when they are known (Qts then follows from
-// them); Rdc and Rv only when the series resistance is taken into account.
+// them). Rdc and Rv stay inputs whether the series resistance is ticked or
+// not: a box cleared for want of Rdc must leave Rdc open to be corrected.
 void TFormCalcUtils::UpdateBoxInputs() {
   const bool known = CheckBox("CheckBoxQesmsda")->isChecked();
   Edit("EditQts")->setEnabled(!known);
   Edit("EditQes")->setEnabled(known);
   Edit("EditQms")->setEnabled(known);
-  const bool rv = CheckBox("CheckBoxRv")->isChecked();
-  Edit("EditRdc")->setEnabled(rv);
-  Edit("EditRv")->setEnabled(rv);
 }
 
 void TFormCalcUtils::QesQmsChanged() {
@@ -325,7 +357,7 @@ QWidget* TFormCalcUtils::BuildPortPage() {
   auto* right = new QVBoxLayout;
   auto* sketch = new TCircuitPicture(TCircuitPicture::Port, page);
   right->addWidget(sketch);
-  right->addWidget(NewListBox("ListBox5", page), 1);
+  right->addWidget(NewListBox("ListBox5", page, 6), 1);
   auto* row = new QHBoxLayout;
   row->addLayout(left);
   row->addLayout(right, 1);
@@ -406,8 +438,11 @@ QWidget* TFormCalcUtils::BuildCrossoverPage() {
     grid->addWidget(new QLabel(Q(kOrders[n]), page), n + 1, 0, Qt::AlignTop);
     grid->addWidget(new TCircuitPicture(static_cast<TCircuitPicture::TKind>(TCircuitPicture::LowPass1 + n), page),
                     n + 1, 1, Qt::AlignTop);
-    auto* tp = NewMemo(kTP[n], page);
-    auto* hp = NewMemo(kHP[n], page);
+    // heading and elements; orders 2 and 4 give two designs each
+    static constexpr int kLines[] = {2, 6, 4, 6};
+    const int lines = kLines[n];
+    auto* tp = NewMemo(kTP[n], page, lines);
+    auto* hp = NewMemo(kHP[n], page, lines);
     grid->addWidget(tp, n + 1, 2);
     grid->addWidget(new TCircuitPicture(static_cast<TCircuitPicture::TKind>(TCircuitPicture::HighPass1 + n), page),
                     n + 1, 3, Qt::AlignTop);
@@ -464,7 +499,7 @@ QWidget* TFormCalcUtils::BuildDividerPage() {
   wleft->addWidget(new TCircuitPicture(TCircuitPicture::LPad, wish));
   wleft->addStretch();
   wl->addLayout(wleft);
-  wl->addWidget(NewMemo("Memo2", wish), 1);
+  wl->addWidget(NewMemo("Memo2", wish, 8), 1);
 
   auto* values = new QGroupBox(Q("Spannungsteiler mit Vorgabe der Bauteilwerte"), page);
   auto* vf = new QFormLayout;
@@ -477,7 +512,7 @@ QWidget* TFormCalcUtils::BuildDividerPage() {
   vleft->addWidget(new TCircuitPicture(TCircuitPicture::LPad, values));
   vleft->addStretch();
   vl->addLayout(vleft);
-  vl->addWidget(NewMemo("Memo3", values), 1);
+  vl->addWidget(NewMemo("Memo3", values, 2), 1);
 
   auto* main = new QVBoxLayout(page);
   main->addWidget(wish, 3);
@@ -529,17 +564,17 @@ QWidget* TFormCalcUtils::BuildZCorrectionPage() {
   form->addRow(Q("Le [mH]"), NewEdit("EditRLC_Le", "0,8", data));
   form->addRow(new QLabel(Q("fc: Resonanzfrequenz des eingebauten\nChassis, wo zutreffend"), data));
 
-  auto group = [&](const char* caption, const char* memo, TCircuitPicture::TKind kind) {
+  auto group = [&](const char* caption, const char* memo, int lines, TCircuitPicture::TKind kind) {
     auto* g = new QGroupBox(Q(caption), page);
     auto* l = new QHBoxLayout(g);
     l->addWidget(new TCircuitPicture(kind, g), 0, Qt::AlignTop);
-    l->addWidget(NewMemo(memo, g), 1);
+    l->addWidget(NewMemo(memo, g, lines), 1);
     return g;
   };
   auto* right = new QVBoxLayout;
-  right->addWidget(group("Impedanzkorrektur für Grundresonanz", "Memo5", TCircuitPicture::ResonanceTrap));
-  right->addWidget(group("Impedanzkorrektur für Schwingspuleninduktivität", "Memo4", TCircuitPicture::Zobel));
-  right->addWidget(group("Impedanzkorrektur für Grundresonanz und Schwingspuleninduktivität", "Memo6",
+  right->addWidget(group("Impedanzkorrektur für Grundresonanz", "Memo5", 3, TCircuitPicture::ResonanceTrap));
+  right->addWidget(group("Impedanzkorrektur für Schwingspuleninduktivität", "Memo4", 2, TCircuitPicture::Zobel));
+  right->addWidget(group("Impedanzkorrektur für Grundresonanz und Schwingspuleninduktivität", "Memo6", 5,
                          TCircuitPicture::BothCorrections));
   auto* row = new QHBoxLayout(page);
   auto* left = new QVBoxLayout;

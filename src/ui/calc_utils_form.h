@@ -56,6 +56,9 @@ class TFormCalcUtils : public QWidget {
   void RecomputeDivider();
   void RecomputeZCorrection();
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
   QWidget* BuildBoxPage();
   QWidget* BuildPortPage();
@@ -74,6 +77,7 @@ class TFormCalcUtils : public QWidget {
   QSlider* trackBarc_ = nullptr;
   QPushButton* button2_ = nullptr;
   bool building_ = true;
+  bool placed_ = false;
 };
 
 }  // namespace sonvex

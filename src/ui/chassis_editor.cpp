@@ -37,6 +37,7 @@
 #include "ui/field_number.h"
 #include "ui/help_text_window.h"
 #include "ui/rele2_window.h"
+#include "ui/window_place.h"
 
 namespace sonvex {
 
@@ -119,7 +120,8 @@ class TTypePicture : public QWidget {
   int type_ = 0;
 };
 
-// A label and an edit in one row; hiding the row hides both.
+// A label and an edit in one row; hiding the row hides both. The edit is wide
+// enough for the longest number the editor writes into it.
 QLineEdit* AddEditRow(QGridLayout* grid, int row, int col, const char* label, const char* name, int labelWidth = 0,
                       int columns = 1) {
   auto* box = new QWidget;
@@ -131,6 +133,7 @@ QLineEdit* AddEditRow(QGridLayout* grid, int row, int col, const char* label, co
   auto* e = new QLineEdit;
   e->setObjectName(name);
   e->setMaximumWidth(90);
+  FitNumberField(e);
   l->setBuddy(e);
   h->addWidget(l);
   h->addWidget(e);
@@ -528,6 +531,9 @@ void TFormChassisEd::BuildMorePage(QWidget* page) {
     AddEditRow(g, static_cast<int>(k % 9), static_cast<int>(k / 9), edits[k].first, edits[k].second, 240);
   v->addLayout(g);
   Edit("Ed_bnr")->setMaxLength(15);
+  // The texts of the data sheet (order number, frequency range, outer
+  // dimensions) get the room of their longest usual entry.
+  for (const char* name : {"Ed_bnr", "Ed_fu", "Ed_fo", "Ed_Da"}) FitNumberField(Edit(name), 16);
   auto* note = new QLabel(QText("Diese Angaben dienen nur der Information; die Simulation verwendet sie nicht."));
   v->addWidget(note);
   v->addStretch();
@@ -544,6 +550,9 @@ void TFormChassisEd::Open(int n) {
   schallwand_ = p.Schallwand[s];
   pages_->setCurrentIndex(0);
   FillControls();
+  // Each opening puts the editor beside the main window (its parent),
+  // whose charts follow its edits, or where it hides the least of them.
+  if (!isVisible() && parentWidget() != nullptr) PlaceWindowBeside(this, parentWidget());
   emit openChanged(true);
 }
 

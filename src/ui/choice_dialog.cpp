@@ -19,7 +19,7 @@ constexpr int kChoiceLineHeight = 16;
 
 }  // namespace
 
-TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine) {
+TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine, int messageHeight) {
   TChoiceLayout l;
   count = std::clamp(count, 1, kMaxChoiceButtons);
   messageLines = std::max(messageLines, 1);
@@ -34,7 +34,7 @@ TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int w
   l.memoLeft = 12;
   l.memoTop = 8;
   l.memoWidth = l.width - 24;
-  l.memoHeight = kChoiceLineHeight * messageLines;
+  l.memoHeight = std::max(kChoiceLineHeight * messageLines, messageHeight);
   const int top = l.memoTop + l.memoHeight + 24;
   l.height = l.memoHeight + 96 + (l.stacked ? 32 * count : 0);
   for (int i = 0; i < count; ++i) {
@@ -60,19 +60,22 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
   int widest = 0;
   for (const std::string& t : texts) widest = std::max(widest, width(Q(t)));
 
-  // The memo gives every message line 16 pixels: its font is made small
-  // enough for that, so that no scroll bar appears for a message that fits.
-  QFont memoFont = font();
-  if (memoFont.pixelSize() <= 0) memoFont.setPixelSize(QFontMetrics(memoFont).height());
-  while (QFontMetrics(memoFont).lineSpacing() > kChoiceLineHeight && memoFont.pixelSize() > 6)
-    memoFont.setPixelSize(memoFont.pixelSize() - 1);
-  const QFontMetrics memoMetrics(memoFont);
-
-  // Message lines as the memo shows them: its own line breaks, and long lines
-  // wrapped at the memo's width.
+  // The message stands in a borderless, read-only text field in the
+  // dialog's own font; the dialog is made as high as that field needs to
+  // draw every line of the message, so it never clips or scrolls.
   QString msg = Q(message);
   msg.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   msg.replace(QChar('\r'), QChar('\n'));
+  memo_ = new QLabel(msg, this);
+  memo_->setTextFormat(Qt::PlainText);
+  memo_->setWordWrap(true);
+  memo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  memo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  memo_->setFocusPolicy(Qt::NoFocus);
+  const QFontMetrics memoMetrics(memo_->font());
+
+  // Message lines as the memo shows them: its own line breaks, and long lines
+  // wrapped at the memo's width.
   const QStringList messageLines = msg.split(QChar('\n'));
   const auto lineWidth = [&](const QString& line) {
     // One pixel of slack: the label breaks a line that fills it exactly.
@@ -82,30 +85,17 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
   for (const QString& line : messageLines) widestLine = std::max(widestLine, lineWidth(line));
   const int memoWidth = ChoiceLayout(count, widest, 1, widestLine).memoWidth;
   int lines = 0;
-  for (const QString& line : messageLines) {
-    if (textWidth) {
+  int height = 0;
+  if (textWidth) {
+    // A supplied measure gives whole lines of 16 pixels.
+    for (const QString& line : messageLines)
       lines += std::max(1, (lineWidth(line) + memoWidth - 1) / std::max(memoWidth, 1));
-    } else {
-      // n wrapped lines are (n - 1) line spacings plus one font height high;
-      // the font height can exceed the spacing, so dividing the whole height
-      // by the spacing would count every line twice.
-      const QRect r = memoMetrics.boundingRect(QRect(0, 0, memoWidth, 1 << 20), Qt::TextWordWrap, line);
-      const int spacing = std::max(1, memoMetrics.lineSpacing());
-      lines += 1 + std::max(0, (r.height() - memoMetrics.height() + spacing / 2) / spacing);
-    }
+  } else {
+    lines = 1;
+    height = memo_->heightForWidth(memoWidth);
   }
-  layout_ = ChoiceLayout(count, widest, lines, widestLine);
+  layout_ = ChoiceLayout(count, widest, lines, widestLine, height);
   setFixedSize(layout_.width, layout_.height);
-
-  // The message stands in a borderless, read-only text field; its height
-  // holds every line, so it never needs to scroll.
-  memo_ = new QLabel(msg, this);
-  memo_->setFont(memoFont);
-  memo_->setTextFormat(Qt::PlainText);
-  memo_->setWordWrap(true);
-  memo_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  memo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  memo_->setFocusPolicy(Qt::NoFocus);
   memo_->setGeometry(layout_.memoLeft, layout_.memoTop, layout_.memoWidth, layout_.memoHeight);
 
   for (int i = 0; i < count; ++i) {

@@ -36,8 +36,9 @@ inline constexpr int kChoiceMaxMessageWidth = 700;
 
 // Layout for `count` buttons whose widest caption is `widestCaption` pixels
 // wide and a message of `messageLines` lines whose widest line (unwrapped)
-// is `widestLine` pixels wide.
-TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine = 0);
+// is `widestLine` pixels wide. The message gets 16 pixels a line, or
+// `messageHeight` pixels where its font needs more.
+TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine = 0, int messageHeight = 0);
 
 class TUniAuswahlDlg : public QDialog {
   Q_OBJECT

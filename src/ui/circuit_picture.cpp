@@ -16,7 +16,7 @@ struct TElement {
   const char* label;
 };
 
-constexpr int kTop = 20;
+constexpr int kTop = TCircuitPicture::kRailTop;
 constexpr int kSeriesLength = 44;
 constexpr int kShuntStep = 30;
 
@@ -78,8 +78,9 @@ double DrawLadder(QPainter& p, const std::vector<TElement>& elements, double bot
   x += 3;
   for (const TElement& e : elements) {
     if (e.shunt) {
-      p.drawLine(QPointF(x, kTop), QPointF(x + kShuntStep / 2.0, kTop));
-      p.drawLine(QPointF(x, bottom), QPointF(x + kShuntStep / 2.0, bottom));
+      // Both rails run on through the junctions of the shunt part.
+      p.drawLine(QPointF(x, kTop), QPointF(x + kShuntStep, kTop));
+      p.drawLine(QPointF(x, bottom), QPointF(x + kShuntStep, bottom));
       x += kShuntStep / 2.0;
       DrawPart(p, e.part, QPointF(x, kTop), QPointF(x, bottom), QString::fromUtf8(e.label));
       p.drawEllipse(QPointF(x, kTop), 1.5, 1.5);
@@ -176,7 +177,7 @@ void TCircuitPicture::paintEvent(QPaintEvent*) {
   QFont font = p.font();
   font.setPointSizeF(8);
   p.setFont(font);
-  const double ladderBottom = 64;
+  const double ladderBottom = kRailBottom;
   const double branchBottom = 104;
   switch (kind_) {
     case LowPass1:

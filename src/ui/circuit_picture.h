@@ -23,6 +23,10 @@ class TCircuitPicture : public QWidget {
     BothCorrections,
     Port
   };
+  // Where the upper and lower rail of the crossover and attenuator ladders run.
+  static constexpr int kRailTop = 20;
+  static constexpr int kRailBottom = 64;
+
   explicit TCircuitPicture(TKind kind, QWidget* parent = nullptr);
   TKind Kind() const { return kind_; }
   QSize sizeHint() const override;

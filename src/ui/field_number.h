@@ -4,10 +4,12 @@
 // record value. A field whose text the user left as it was filled gives the
 // exact value it was filled from, so that confirming an editor without
 // changes never alters a record by the rounding of the shown text.
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QString>
 #include <QTableWidgetItem>
 #include <QVariant>
+#include <algorithm>
 #include <string>
 
 #include "acoustics/editor_values.h"
@@ -15,6 +17,26 @@
 namespace sonvex {
 
 inline QString QText(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The width a field needs to show a number of `chars` characters of the
+// width-limited number format (digits, decimal comma, sign, exponent) in full:
+// the widest of those characters `chars` times, plus the field's frame and
+// margins as the field itself measures them for its size hint.
+inline int NumberFieldWidth(const QLineEdit* e, int chars = kEditWidth) {
+  const QFontMetrics fm(e->font());
+  int widest = 0;
+  for (const QChar c : QStringLiteral("0123456789,-+E")) widest = std::max(widest, fm.horizontalAdvance(c));
+  // QLineEdit's size hint is 17 "x" wide plus its frame and margins.
+  const int frame = e->sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x'));
+  return chars * widest + frame + 2;  // and the cursor behind the last digit
+}
+
+// Makes `e` at least as wide as such a number needs.
+inline void FitNumberField(QLineEdit* e, int chars = kEditWidth) {
+  const int width = NumberFieldWidth(e, chars);
+  e->setMinimumWidth(width);
+  e->setMaximumWidth(std::max(e->maximumWidth(), width));
+}
 
 inline void SetFieldNumber(QLineEdit* e, double recordValue, double factor = 1.0, int width = kEditWidth) {
   const QString text = QText(FieldText(recordValue, factor, width));

@@ -6,13 +6,17 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <string>
+#include <vector>
 
 #include "acoustics/enclosure.h"
 #include "ui/field_number.h"
+#include "ui/window_place.h"
 
 namespace sonvex {
 
@@ -23,6 +27,7 @@ QLineEdit* AddEdit(QGridLayout* g, int row, int col, const char* label, const st
   auto* e = new QLineEdit;
   e->setObjectName(QText(name));
   e->setMaximumWidth(70);
+  FitNumberField(e);
   l->setBuddy(e);
   g->addWidget(l, row, col);
   g->addWidget(e, row, col + 1);
@@ -53,8 +58,17 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
                        "jeweils von außen auf die Seite gesehen."));
   note->setWordWrap(true);
   bg->addWidget(note, 2, 0, 1, 8);
-  layout->addWidget(boxGroup);
 
+  // The position rows and the port rows below them share their columns: the
+  // labels as wide as the widest of them, the combo boxes as wide as their
+  // longest entry, the room left over after the last column.
+  const int labelWidth = QLabel(QText("Reflexöffnung")).sizeHint().width();
+  const int cLabelWidth = QLabel(QText("c [cm]")).sizeHint().width();
+  auto columns = [labelWidth, cLabelWidth](QGridLayout* g) {
+    g->setColumnMinimumWidth(0, labelWidth);
+    g->setColumnMinimumWidth(2, cLabelWidth);
+    g->setColumnStretch(4, 1);
+  };
   auto* slotsGrid = new QGridLayout;
   for (int k = 0; k < kMaxChassis; ++k) {
     const std::string n = std::to_string(k + 1);
@@ -74,7 +88,9 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
     for (const char* item : {"nach vorn", "nach hinten", "nach links", "nach rechts", "nach oben", "nach unten"})
       s.face->addItem(QText(item));
     pl->addWidget(new QLabel(QText("Seite")), 0, 0);
-    pl->addWidget(s.face, 0, 1, 1, 3);
+    s.face->setMinimumWidth(s.face->sizeHint().width());
+    pl->addWidget(s.face, 0, 1, 1, 4);
+    columns(pl);
     s.a = AddEdit(pl, 1, 0, "a [cm]", "Edita" + n);
     s.c = AddEdit(pl, 1, 2, "c [cm]", "Editc" + n);
     s.rearPanel = new QWidget;
@@ -85,16 +101,32 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
     s.rearSide->setObjectName(QText("CBStraR" + n));
     s.rearSide->addItems({QText("gleiche Seite wie Chassis"), QText("gegenüber von Chassis")});
     rl->addWidget(new QLabel(QText("Reflexöffnung")), 0, 0);
-    rl->addWidget(s.rearSide, 0, 1, 1, 3);
+    s.rearSide->setMinimumWidth(s.rearSide->sizeHint().width());
+    rl->addWidget(s.rearSide, 0, 1, 1, 4);
+    columns(rl);
     s.ar = AddEdit(rl, 1, 0, "a [cm]", "Editar" + n);
     s.cr = AddEdit(rl, 1, 2, "c [cm]", "Editcr" + n);
-    pl->addWidget(s.rearPanel, 2, 0, 1, 4);
+    pl->addWidget(s.rearPanel, 2, 0, 1, 5);
     gl->addWidget(s.panel);
     gl->addStretch();
     slotsGrid->addWidget(s.group, k / 4, k % 4);
     connect(s.check, &QCheckBox::clicked, this, [this] { UpdateVisibility(); });
   }
-  layout->addLayout(slotsGrid);
+  // The box and the chassis groups keep the room their fields need; on a
+  // screen too small for them they scroll above the buttons.
+  auto* slotsPanel = new QWidget;
+  slotsPanel->setObjectName("PanelChassis");
+  auto* panelLayout = new QVBoxLayout(slotsPanel);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->addWidget(boxGroup);
+  panelLayout->addLayout(slotsGrid);
+  slotsArea_ = new QScrollArea;
+  slotsArea_->setObjectName("ScrollChassis");
+  slotsArea_->setWidget(slotsPanel);
+  slotsArea_->setWidgetResizable(true);
+  slotsArea_->setFrameShape(QFrame::NoFrame);
+  slotsArea_->setFocusPolicy(Qt::NoFocus);
+  layout->addWidget(slotsArea_, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -108,6 +140,13 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  // The tab key goes through the box, then each chassis group from its check
+  // box to its port, then to the buttons.
+  std::vector<QWidget*> order(boxEdits_.begin(), boxEdits_.end());
+  for (const TSlotControls& s : slots_) order.insert(order.end(), {s.check, s.face, s.a, s.c, s.rearSide, s.ar, s.cr});
+  order.insert(order.end(), {ok, cancel});
+  for (std::size_t k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
 QLineEdit* TFormGemGeh::Edit(const std::string& name) const { return findChild<QLineEdit*>(QText(name)); }
@@ -135,6 +174,17 @@ void TFormGemGeh::Fill(const TProjekt& p) {
     rearShown_[sk] = typ == kTypVented || typ == kTypBandpassBi;
   }
   UpdateVisibility();
+  // As large as the box and the groups of the project's chassis need, within
+  // the screen.
+  // (The layouts of a dialog not shown yet do not see the groups just hidden.)
+  QWidget* panel = slotsArea_->widget();
+  for (QLayout* l : panel->findChildren<QLayout*>()) l->invalidate();
+  slotsArea_->setMinimumSize(panel->sizeHint());
+  layout()->invalidate();
+  const QSize wanted = layout()->totalSizeHint();
+  slotsArea_->setMinimumSize(0, 0);
+  layout()->invalidate();
+  ResizeWithinScreen(this, wanted, parentWidget());
 }
 
 void TFormGemGeh::UpdateVisibility() {

@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
+class QScrollArea;
 class QWidget;
 
 namespace sonvex {
@@ -55,6 +56,7 @@ class TFormGemGeh : public QDialog {
     QLineEdit* ar = nullptr;
     QLineEdit* cr = nullptr;
   };
+  QScrollArea* slotsArea_ = nullptr;
   std::array<QLineEdit*, 7> boxEdits_{};  // h, b, t, fasl, fasr, faso, fasu
   std::array<TSlotControls, kMaxChassis> slots_{};
   std::array<bool, kMaxChassis> rearShown_{};

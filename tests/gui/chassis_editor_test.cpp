@@ -13,20 +13,25 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTableWidget>
 #include <QToolButton>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
+#include <vector>
 
-#include "main_form_fixture.h"
 #include "acoustics/cabinet.h"
 #include "acoustics/editor_values.h"
 #include "acoustics/voice_coil_fit.h"
 #include "calc/file_load.h"
+#include "main_form_fixture.h"
 #include "model/chassis_file.h"
 #include "model/interaction.h"
 #include "model/number_text.h"
@@ -41,6 +46,7 @@
 #include "ui/help_text_window.h"
 #include "ui/main_form.h"
 #include "ui/rele2_window.h"
+#include "ui/window_place.h"
 
 namespace sonvex {
 namespace {
@@ -68,6 +74,24 @@ class ChassisEditor : public TMainFormFixture<> {
     return dir / name;
   }
 };
+
+// Whether `e` shows its whole text. The editor leaves the cursor behind the
+// last character, where a field too narrow scrolls the text off at the left
+// ("16,4246" shows as ".6,4246"); moving the cursor to the start would then
+// scroll it back by less than the text's width.
+bool ShowsWholeText(QLineEdit* e) {
+  const auto cursorX = [e](int pos) {
+    e->setCursorPosition(pos);
+    (void)e->grab();  // the field scrolls its text when it paints
+    return e->inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+  };
+  const int atEnd = cursorX(static_cast<int>(e->text().size()));
+  const int atStart = cursorX(0);
+  return atEnd - atStart >= QFontMetrics(e->font()).horizontalAdvance(e->text()) - 1;
+}
+
+// The longest texts the width-limited number format writes into a field.
+const std::vector<QString> kSevenCharacterNumbers{"16,4246", "-1,5E-7", "8888888", "-0,0001"};
 
 TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {
   TMainForm& f = Start();
@@ -107,6 +131,79 @@ TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {
   f.RestoreReferenceClick();
   EXPECT_FALSE(ed.isVisible());
   EXPECT_FALSE(f.ChassisEdOpen);
+}
+
+TEST_F(ChassisEditor, EveryNumberFieldShowsTheLongestNumberWhole) {
+  Start();
+  TFormChassisEd& ed = OpenEditor(1);
+  // The fit writes seven characters into the voice-coil fields.
+  TChassis fitted = ed.ChassisCopy();
+  fitted.Re2 = 16.4246;
+  EXPECT_EQ(FormatNumber(fitted.Re2, kEditWidth), "16,4246");
+  // However small the user makes the editor, its layout keeps the fields wide.
+  ed.resize(ed.minimumSizeHint());
+  const std::set<std::string> texts{"EditName", "EditKommentar", "Ed_bnr", "Ed_fu", "Ed_fo", "Ed_Da"};
+  int checked = 0;
+  for (int page = 0; page < ed.Pages()->count(); ++page) {
+    ed.Pages()->setCurrentIndex(page);
+    QApplication::processEvents();
+    for (QLineEdit* e : ed.Pages()->currentWidget()->findChildren<QLineEdit*>()) {
+      if (texts.count(e->objectName().toStdString()) != 0 || qobject_cast<QComboBox*>(e->parentWidget())) continue;
+      ++checked;
+      for (const QString& number : kSevenCharacterNumbers) {
+        e->setText(number);
+        EXPECT_TRUE(ShowsWholeText(e)) << e->objectName().toStdString() << " " << number.toStdString() << " in "
+                                       << e->width() << " px";
+      }
+    }
+  }
+  EXPECT_GT(checked, 50);
+}
+
+TEST(WindowPlace, BesideTheOwnerWhereThereIsRoomElseWhereItHidesTheLeast) {
+  const QRect screen(0, 0, 1400, 900);
+  struct Case {
+    QRect owner;
+    QSize size;
+    QRect place;
+  };
+  for (const Case& c : {
+           // room on the right
+           Case{QRect(0, 0, 600, 500), QSize(700, 600), QRect(600, 0, 700, 600)},
+           // on the left when the right is too narrow; at the owner's height
+           Case{QRect(700, 100, 600, 500), QSize(650, 600), QRect(50, 100, 650, 600)},
+           // below when neither side has room, kept within the screen
+           Case{QRect(300, 0, 800, 400), QSize(1000, 500), QRect(300, 400, 1000, 500)},
+           // above
+           Case{QRect(0, 500, 800, 400), QSize(900, 480), QRect(0, 20, 900, 480)},
+           // no room anywhere (the main window of 1100 x 760 at 66, 0 and the
+           // editor of 1180 x 680): the lower right corner hides the least
+           Case{QRect(66, 0, 1100, 760), QSize(1180, 680), QRect(220, 220, 1180, 680)},
+           // a window larger than the screen gets the screen
+           Case{QRect(0, 0, 300, 300), QSize(2000, 1000), QRect(0, 0, 1400, 900)},
+       }) {
+    SCOPED_TRACE(c.place.x());
+    EXPECT_EQ(PlaceBeside(c.owner, c.size, screen), c.place);
+  }
+  // A screen that does not start at 0, 0.
+  EXPECT_EQ(PlaceBeside(QRect(1400, 30, 400, 300), QSize(500, 400), QRect(1400, 30, 1024, 570)),
+            QRect(1800, 30, 500, 400));
+  EXPECT_EQ(FitOnScreen(QRect(900, 700, 1120, 720), QRect(0, 0, 1024, 600)), QRect(0, 0, 1024, 600));
+  EXPECT_EQ(FitOnScreen(QRect(900, 300, 400, 200), screen), QRect(900, 300, 400, 200));
+  EXPECT_EQ(FitOnScreen(QRect(1200, 800, 400, 200), screen), QRect(1000, 700, 400, 200));
+}
+
+TEST_F(ChassisEditor, OpensBesideTheMainWindow) {
+  TMainForm& f = Start();
+  f.show();
+  f.setGeometry(10, 10, 300, 200);
+  TFormChassisEd& ed = OpenEditor(1);
+  const QRect free = ed.screen()->availableGeometry();
+  // Where the placement rule puts a window of the editor's size, within the
+  // screen, not over the main window's left edge as before.
+  EXPECT_EQ(ed.frameGeometry().topLeft(), PlaceBeside(f.frameGeometry(), ed.frameGeometry().size(), free).topLeft());
+  EXPECT_TRUE(free.contains(ed.frameGeometry().topLeft()));
+  EXPECT_EQ(ed.width(), std::max(std::min(1180, free.width()), ed.minimumWidth()));
 }
 
 TEST_F(ChassisEditor, UnchangedOkKeepsTheRecordsExactly) {
@@ -554,6 +651,62 @@ TEST_F(GemGeh, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
   });
   EXPECT_TRUE(f.Project().Schallwand == before->Schallwand);
   EXPECT_TRUE(f.Project().GemGeh == before->GemGeh);
+}
+
+TEST_F(GemGeh, PortRowOfAVentedChassisIsShownWhole) {
+  TMainForm& f = Start();
+  ASSERT_EQ(f.Project().Einbau[2].Typ, 2);  // the vented sub
+  f.execDialog = [](QDialog& dialog) -> int {
+    auto& d = dynamic_cast<TFormGemGeh&>(dialog);
+    d.Control<QCheckBox>("CheckBox3")->click();
+    d.Control<QComboBox>("CBStraR3")->setCurrentIndex(1);
+    // The tab key goes through the box, the chassis groups in their order and
+    // the buttons; the scrolling area is no stop.
+    std::vector<std::string> order;
+    QWidget* first = d.Edit("Edith");
+    QWidget* w = first;
+    do {
+      if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->isVisibleTo(&d) && w->isEnabled())
+        order.push_back(w->objectName().toStdString());
+      w = w->nextInFocusChain();
+    } while (w != first);
+    const std::vector<std::string> expected{"Edith",    "Editb",     "Editt",     "Editfasl",  "Editfasr",
+                                            "Editfaso", "Editfasu",  "CheckBox1", "CheckBox2", "CheckBox3",
+                                            "CBStra3",  "Edita3",    "Editc3",    "CBStraR3",  "Editar3",
+                                            "Editcr3",  "CheckBox4", "BtnOk",     "BtnAbbruch"};
+    EXPECT_EQ(order, expected);
+    // The dialog fits the screen; the chassis groups scroll where it is too small for them.
+    const QRect free = d.parentWidget()->screen()->availableGeometry();
+    EXPECT_LE(d.width(), free.width());
+    EXPECT_LE(d.height(), free.height());
+    // As the dialog opens on the screen, and as small as the user can make it.
+    for (const bool smallest : {false, true}) {
+      SCOPED_TRACE(smallest);
+      d.show();
+      if (smallest) d.resize(d.minimumSizeHint());
+      QApplication::processEvents();
+      auto* rear = d.Control<QComboBox>("CBStraR3");
+      EXPECT_TRUE(rear->isVisibleTo(&d));
+      EXPECT_EQ(rear->currentText().toStdString(), "gegenüber von Chassis");
+      EXPECT_GE(rear->width(), rear->sizeHint().width());
+      EXPECT_GE(d.Control<QComboBox>("CBStra3")->width(), d.Control<QComboBox>("CBStra3")->sizeHint().width());
+      // The port's a and c stand under the chassis's a and c.
+      QWidget* group = d.Control<QGroupBox>("GroupBox3");
+      for (const auto& [port, chassis] : {std::pair{"Editar3", "Edita3"}, std::pair{"Editcr3", "Editc3"}}) {
+        EXPECT_EQ(d.Edit(port)->mapTo(group, QPoint(0, 0)).x(), d.Edit(chassis)->mapTo(group, QPoint(0, 0)).x());
+        EXPECT_EQ(d.Edit(port)->width(), d.Edit(chassis)->width());
+      }
+      for (QLineEdit* e : d.findChildren<QLineEdit*>()) {
+        if (!e->isVisibleTo(&d) || qobject_cast<QComboBox*>(e->parentWidget())) continue;
+        for (const QString& number : kSevenCharacterNumbers) {
+          e->setText(number);
+          EXPECT_TRUE(ShowsWholeText(e)) << e->objectName().toStdString() << " " << number.toStdString();
+        }
+      }
+    }
+    return static_cast<int>(QDialog::Rejected);
+  };
+  f.Action("actGemGeh")->trigger();
 }
 
 TEST_F(GemGeh, ShippedProjectConfirmedUnchangedStaysAsItIs) {

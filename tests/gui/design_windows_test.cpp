@@ -7,10 +7,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -21,21 +26,22 @@
 #include <memory>
 #include <sstream>
 
-#include "main_form_fixture.h"
-#include "charts/chart.h"
 #include "calc/file_load.h"
+#include "charts/chart.h"
+#include "main_form_fixture.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
-#include "support/scripted_interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "tools/box_design.h"
 #include "tools/crossover_design.h"
 #include "ui/calc_utils_form.h"
+#include "ui/circuit_picture.h"
 #include "ui/display_options_dialog.h"
 #include "ui/export_dialog.h"
 #include "ui/help_windows.h"
@@ -156,6 +162,91 @@ TEST_F(DesignWindows, BoxPageFollowsEveryInput) {
   EXPECT_EQ(w.Lines("ListBox1").first(), QString::fromUtf8("Daten unvollständig."));
 }
 
+TEST_F(DesignWindows, SeriesResistanceClearedForWantOfRdcLeavesRdcOpenToCorrect) {
+  TFormCalcUtils w(settings, ui);
+  w.ShowPage(TFormCalcUtils::TS_CBBR);
+  QCheckBox* rv = w.CheckBox("CheckBoxRv");
+  // Rdc and Rv are inputs whether the box is ticked or not.
+  for (bool ticked : {false, true}) {
+    rv->setChecked(ticked);
+    EXPECT_TRUE(w.Edit("EditRdc")->isEnabled()) << ticked;
+    EXPECT_TRUE(w.Edit("EditRv")->isEnabled()) << ticked;
+  }
+  // Clearing Rdc clears the box and nothing else.
+  w.Edit("EditRdc")->setText("0");
+  EXPECT_FALSE(rv->isChecked());
+  EXPECT_TRUE(w.Edit("EditRdc")->isEnabled());
+  // Ticking again without Rdc clears it again, as the calculator's rule says.
+  rv->click();
+  EXPECT_FALSE(rv->isChecked());
+  EXPECT_EQ(w.Lines("ListBox2").first(), "Berechnetes Volumen: 38,788 Liter");
+  // The user corrects Rdc and ticks: the series resistance counts.
+  w.Edit("EditRdc")->setText("6");
+  rv->click();
+  EXPECT_TRUE(rv->isChecked());
+  EXPECT_EQ(w.Lines("ListBox2").first(), "Berechnetes Volumen: 64 Liter");
+}
+
+// Every control of `page` that the user works with lies inside the part of
+// the page the scroll bars can reach, at least as large as its layout asks.
+void ExpectReachable(QScrollArea* page, const QSize& window) {
+  QWidget* content = page->widget();
+  ASSERT_NE(content, nullptr);
+  EXPECT_GE(content->width(), content->minimumSizeHint().width());
+  EXPECT_GE(content->height(), content->minimumSizeHint().height());
+  // The scroll bars reach the whole page.
+  EXPECT_GE(page->horizontalScrollBar()->maximum(), content->width() - page->viewport()->width());
+  EXPECT_GE(page->verticalScrollBar()->maximum(), content->height() - page->viewport()->height());
+  for (QWidget* c : content->findChildren<QWidget*>()) {
+    if (!c->isVisibleTo(content) || qobject_cast<QLabel*>(c) != nullptr) continue;
+    if (qobject_cast<QLineEdit*>(c) == nullptr && qobject_cast<QAbstractButton*>(c) == nullptr &&
+        qobject_cast<QComboBox*>(c) == nullptr && qobject_cast<QAbstractScrollArea*>(c) == nullptr &&
+        qobject_cast<QSlider*>(c) == nullptr)
+      continue;
+    if (qobject_cast<QComboBox*>(c->parentWidget()) != nullptr) continue;  // the line edit of a combo box
+    const QRect r(c->mapTo(content, QPoint(0, 0)), c->size());
+    EXPECT_TRUE(content->rect().contains(r))
+        << c->objectName().toStdString() << " in " << window.width() << "x" << window.height();
+    EXPECT_GE(c->width(), c->minimumSizeHint().width()) << c->objectName().toStdString();
+  }
+}
+
+TEST_F(DesignWindows, CalculatorFitsTheScreenAndScrollsWhereItMust) {
+  Start();
+  TFormCalcUtils* w = form->CalcUtils();
+  form->Action("actBoxDesign")->trigger();
+  const QRect free = w->screen()->availableGeometry();
+  EXPECT_TRUE(free.contains(w->frameGeometry())) << w->width() << "x" << w->height();
+  // Small screens: every page with every field, and every tab, can be reached.
+  EXPECT_LE(w->minimumSizeHint().width(), 640);
+  EXPECT_LE(w->minimumSizeHint().height(), 480);
+  for (const QSize size : {QSize(640, 480), QSize(1024, 600)}) {
+    w->resize(size);
+    for (int page = 0; page < TFormCalcUtils::kPageCount; ++page) {
+      w->Pages()->setCurrentIndex(page);
+      QApplication::processEvents();
+      auto* area = qobject_cast<QScrollArea*>(w->Pages()->currentWidget());
+      ASSERT_NE(area, nullptr) << page;
+      ExpectReachable(area, size);
+    }
+  }
+  // The tab key goes from field to field; the scrolling pages are no stops.
+  for (int page = 0; page < TFormCalcUtils::kPageCount; ++page)
+    EXPECT_EQ(w->Pages()->widget(page)->focusPolicy(), Qt::NoFocus) << page;
+
+  // The crossover memos show every line without scrolling of their own, the
+  // Linkwitz-Riley lines of order 4 too.
+  w->resize(1024, 600);
+  w->Pages()->setCurrentIndex(TFormCalcUtils::TS_Weichen);
+  QApplication::processEvents();
+  for (const char* name : {"MemoTP2", "MemoHP2", "MemoTP4", "MemoHP4"}) {
+    auto* memo = w->findChild<QPlainTextEdit*>(name);
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(w->Lines(name).size(), 6) << name;
+    EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0) << name;
+  }
+}
+
 TEST_F(DesignWindows, ChassisDataComeFromAChassisFile) {
   TChassis c = testing::Woofer();
   c.Name = "Prüf-Tieftöner";
@@ -220,6 +311,45 @@ TEST_F(DesignWindows, PortAndDividerPagesRecomputeOnEveryControl) {
   w.Edit("EditRLC_Le")->setText("0");
   EXPECT_TRUE(w.Lines("Memo4").isEmpty());
   EXPECT_EQ(w.Lines("Memo5").size(), 3);
+}
+
+// The longest run of light pixels on row `y` of `image` from the right of
+// the input terminals (drawn around x = 8) to the last dark pixel (the
+// loudspeaker).
+int LongestGapOnRow(const QImage& image, int y) {
+  int first = -1, last = -1;
+  for (int x = 12; x < image.width(); ++x)
+    if (qGray(image.pixel(x, y)) < 160) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  int longest = 0, run = 0;
+  for (int x = first; x <= last && first >= 0; ++x) {
+    run = qGray(image.pixel(x, y)) < 160 ? 0 : run + 1;
+    longest = std::max(longest, run);
+  }
+  return first < 0 ? image.width() : longest;
+}
+
+TEST(CircuitPictures, BothRailsRunThroughFromTheTerminalsToTheLoudspeaker) {
+  struct Case {
+    TCircuitPicture::TKind kind;
+    int topGap;  // the longest gap a series part leaves in the upper rail
+  };
+  // Series coils are drawn solid; a series capacitor leaves the room between
+  // its plates; the series resistor of the attenuator is an open box.
+  for (const Case c :
+       {Case{TCircuitPicture::LowPass1, 0}, Case{TCircuitPicture::LowPass2, 0}, Case{TCircuitPicture::LowPass3, 0},
+        Case{TCircuitPicture::LowPass4, 0}, Case{TCircuitPicture::HighPass1, 6}, Case{TCircuitPicture::HighPass2, 6},
+        Case{TCircuitPicture::HighPass3, 6}, Case{TCircuitPicture::HighPass4, 6}, Case{TCircuitPicture::LPad, 22}}) {
+    SCOPED_TRACE(static_cast<int>(c.kind));
+    TCircuitPicture picture(c.kind);
+    picture.resize(picture.sizeHint());
+    const QImage image = picture.grab().toImage();
+    // Shunt parts never break a rail; the lower rail holds no part at all.
+    EXPECT_EQ(LongestGapOnRow(image, TCircuitPicture::kRailBottom), 0);
+    EXPECT_LE(LongestGapOnRow(image, TCircuitPicture::kRailTop), c.topGap);
+  }
 }
 
 // ---------------------------------------------------------------- display options

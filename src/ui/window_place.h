@@ -1,0 +1,33 @@
+#pragma once
+// Where a window opens on the screen: within the screen's free area, and
+// beside the window it belongs to where there is room for it, so that an
+// editor does not hide the charts that follow its edits.
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace sonvex {
+
+// The frame rectangle for a window of frame size `size` next to the frame
+// `owner` on the free screen area `screen`: the window keeps its size unless
+// the screen is smaller (then it gets the screen's size). It stands beside
+// `owner` on the right, else on the left, below or above, whichever fits
+// first without covering `owner`; where none does, it stands where it covers
+// the least of `owner` (on a tie, in the same order of sides, then the
+// screen's corners).
+QRect PlaceBeside(const QRect& owner, const QSize& size, const QRect& screen);
+
+// `wanted` moved and shrunk as little as needed to lie within `screen`.
+QRect FitOnScreen(const QRect& wanted, const QRect& screen);
+
+// Resizes the top-level `window` to `wanted` (its client size), at most as
+// large as the free area of the screen `owner` (or else `window`) is on.
+void ResizeWithinScreen(QWidget* window, const QSize& wanted, const QWidget* owner);
+
+// Sizes and moves the top-level `window` by PlaceBeside on the free area of
+// the screen `owner` is on. Before its first showing the window's frame is
+// not known yet; the owner's frame stands in for it.
+void PlaceWindowBeside(QWidget* window, const QWidget* owner);
+
+}  // namespace sonvex
