@@ -1,6 +1,7 @@
 // The JSON that `sonvex-cli calc --json` writes for each sample project,
 // compared with the committed outputs under tests/golden/: a restructuring
-// must change no number. Numbers agree within 1e-12 of the larger magnitude;
+// must change no number. Numbers agree within 1e-12 of the larger magnitude
+// (complex values [re, im] within 1e-12 of the larger complex magnitude);
 // texts, nulls and the shape must agree exactly. After a deliberate change of
 // the results, regenerate the outputs with scripts/golden.
 #include <gtest/gtest.h>
@@ -41,9 +42,29 @@ std::string Shown(const json& j) {
   return s.size() > 60 ? s.substr(0, 57) + "..." : s;
 }
 
+bool IsComplex(const json& j) { return j.is_array() && j.size() == 2 && j[0].is_number() && j[1].is_number(); }
+
 // Collects every difference between `want` and `got` below `path`, named by
 // its field and indices (e.g. "ChFront[1][37][0]").
 void Compare(const json& want, const json& got, const std::string& path, std::vector<std::string>& diffs) {
+  // A complex value [re, im] agrees within the tolerance of its magnitude:
+  // a part that is tiny beside the other carries the rounding of the whole
+  // value, not of itself.
+  if (IsComplex(want) && IsComplex(got)) {
+    const double dre = want[0].get<double>() - got[0].get<double>();
+    const double dim = want[1].get<double>() - got[1].get<double>();
+    const double size =
+        std::max(std::hypot(want[0].get<double>(), want[1].get<double>()),
+                 std::hypot(got[0].get<double>(), got[1].get<double>()));
+    const double difference = std::hypot(dre, dim);
+    if (!(difference <= kRelativeTolerance * size)) {
+      char relative[32];
+      std::snprintf(relative, sizeof relative, "%.3g", difference / size);
+      diffs.push_back(path + ": expected " + want.dump() + ", got " + got.dump() + " (relative difference " + relative +
+                      ")");
+    }
+    return;
+  }
   if (want.is_number() && got.is_number()) {
     const double a = want.get<double>();
     const double b = got.get<double>();
