@@ -45,23 +45,16 @@ inline void FastSinCos(double x, double& sOut, double& cOut) {
 // Four lanes of doubles and of 64-bit integers (the compiler's vector types:
 // one AVX2 register, or two SSE2 registers). Every lane is computed exactly as
 // the scalar code computes it, so results do not depend on the instructions.
-// The helpers are always inlined, so no vector crosses a function boundary
-// (where its passing would depend on the instruction set; hence no -Wpsabi).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
+// Vectors are passed by reference only: passed by value, their calling
+// convention would depend on the instruction set.
 using TVec4 = double __attribute__((vector_size(32)));
 using TVec4u = std::uint64_t __attribute__((vector_size(32)));
 
-[[gnu::always_inline]] inline TVec4 Load4(const double* p) {
-  TVec4 v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-[[gnu::always_inline]] inline void Store4(double* p, TVec4 v) { std::memcpy(p, &v, sizeof v); }
-[[gnu::always_inline]] inline TVec4 Splat4(double x) { return TVec4{x, x, x, x}; }
+[[gnu::always_inline]] inline void Load4(TVec4& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+[[gnu::always_inline]] inline void Store4(double* p, const TVec4& v) { std::memcpy(p, &v, sizeof v); }
 
 // FastSinCos of four values at once.
-[[gnu::always_inline]] inline void FastSinCos4(TVec4 x, TVec4& sOut, TVec4& cOut) {
+[[gnu::always_inline]] inline void FastSinCos4(const TVec4& x, TVec4& sOut, TVec4& cOut) {
   constexpr double kTwoOverPi = 6.36619772367581382433e-01;
   constexpr double kPio2Hi = 1.57079632673412561417e+00;
   constexpr double kPio2Lo = 6.07710050650619224932e-11;
@@ -87,6 +80,5 @@ using TVec4u = std::uint64_t __attribute__((vector_size(32)));
   sOut = reinterpret_cast<TVec4>(sBits ^ ((q & 2u) << 62));
   cOut = reinterpret_cast<TVec4>(cBits ^ (((q + 1u) & 2u) << 62));
 }
-#pragma GCC diagnostic pop
 
 }  // namespace sonvex

@@ -23,15 +23,14 @@ namespace sonvex {
 
 static_assert(kBlock % 4 == 0);
 
-// The four-lane vectors live inside each kernel only (see fast_trig.h).
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 SONVEX_VECTOR_CLONES void ExpNegJ(const double* path, std::size_t n, double k, double maxAbsPath, double* re,
                                   double* im) {
   if (std::fabs(k) * maxAbsPath < kFastTrigLimit) {
     for (std::size_t i = 0; i < n; i += 4) {
-      TVec4 sn, cs;
-      FastSinCos4(Load4(path + i) * k, sn, cs);
+      TVec4 x, sn, cs;
+      Load4(x, path + i);
+      x *= k;
+      FastSinCos4(x, sn, cs);
       Store4(re + i, cs);
       Store4(im + i, -sn);
     }
@@ -47,8 +46,10 @@ SONVEX_VECTOR_CLONES void ExpNegJ(const double* path, std::size_t n, double k, d
 SONVEX_VECTOR_CLONES void CosScaled(const double* arg, std::size_t n, double k, double maxAbsArg, double* out) {
   if (std::fabs(k) * maxAbsArg < kFastTrigLimit) {
     for (std::size_t i = 0; i < n; i += 4) {
-      TVec4 sn, cs;
-      FastSinCos4(Load4(arg + i) * k, sn, cs);
+      TVec4 x, sn, cs;
+      Load4(x, arg + i);
+      x *= k;
+      FastSinCos4(x, sn, cs);
       Store4(out + i, cs);
     }
   } else {
@@ -61,11 +62,17 @@ SONVEX_VECTOR_CLONES void WeightedSums(const TWeightedRun* runs, std::size_t cou
     const TWeightedRun& run = runs[r];
     TVec4 sr0{}, sr1{}, si0{}, si1{};
     for (std::size_t i = 0; i < run.n; i += kBlock) {
-      const TVec4 w0 = Load4(run.w + i), w1 = Load4(run.w + i + 4);
-      sr0 += w0 * Load4(run.re + i);
-      sr1 += w1 * Load4(run.re + i + 4);
-      si0 += w0 * Load4(run.im + i);
-      si1 += w1 * Load4(run.im + i + 4);
+      TVec4 w0, w1, r0, r1, i0, i1;
+      Load4(w0, run.w + i);
+      Load4(w1, run.w + i + 4);
+      Load4(r0, run.re + i);
+      Load4(r1, run.re + i + 4);
+      Load4(i0, run.im + i);
+      Load4(i1, run.im + i + 4);
+      sr0 += w0 * r0;
+      sr1 += w1 * r1;
+      si0 += w0 * i0;
+      si1 += w1 * i1;
     }
     // The eight partial sums, pairwise in a fixed order.
     const TVec4 sr = sr0 + sr1, si = si0 + si1;
@@ -76,7 +83,11 @@ SONVEX_VECTOR_CLONES void WeightedSums(const TWeightedRun* runs, std::size_t cou
 SONVEX_VECTOR_CLONES void MulBoth(const double* aRe, const double* aIm, const double* bRe, const double* bIm,
                                   std::size_t n, double* plusRe, double* plusIm, double* minusRe, double* minusIm) {
   for (std::size_t i = 0; i < n; i += 4) {
-    const TVec4 ar = Load4(aRe + i), ai = Load4(aIm + i), br = Load4(bRe + i), bi = Load4(bIm + i);
+    TVec4 ar, ai, br, bi;
+    Load4(ar, aRe + i);
+    Load4(ai, aIm + i);
+    Load4(br, bRe + i);
+    Load4(bi, bIm + i);
     const TVec4 rr = ar * br, ii = ai * bi, ri = ar * bi, ir = ai * br;
     Store4(plusRe + i, rr - ii);
     Store4(plusIm + i, ir + ri);
@@ -88,12 +99,15 @@ SONVEX_VECTOR_CLONES void MulBoth(const double* aRe, const double* aIm, const do
 SONVEX_VECTOR_CLONES void MulOnePlusQ2Q5(const double* aRe, const double* aIm, const double* qRe, const double* qIm,
                                          std::size_t n, double* outRe, double* outIm) {
   for (std::size_t i = 0; i < n; i += 4) {
-    const TVec4 q1r = Load4(qRe + i), q1i = Load4(qIm + i);
+    TVec4 q1r, q1i, ar, ai;
+    Load4(q1r, qRe + i);
+    Load4(q1i, qIm + i);
+    Load4(ar, aRe + i);
+    Load4(ai, aIm + i);
     const TVec4 q2r = q1r * q1r - q1i * q1i, q2i = 2.0 * q1r * q1i;
     const TVec4 q4r = q2r * q2r - q2i * q2i, q4i = 2.0 * q2r * q2i;
     const TVec4 q5r = q4r * q1r - q4i * q1i, q5i = q4r * q1i + q4i * q1r;
     const TVec4 sr = 1.0 + q2r + q5r, si = q2i + q5i;
-    const TVec4 ar = Load4(aRe + i), ai = Load4(aIm + i);
     Store4(outRe + i, ar * sr - ai * si);
     Store4(outIm + i, ar * si + ai * sr);
   }
