@@ -16,10 +16,13 @@
 // over contiguous runs of elements of one side that carry weight; elements
 // whose strength or window weight is 0 take no part.
 //
-// Splitting a phase rounds differently from forming the whole path first: the
-// difference grows with the phase. Where k times the longest path reaches
-// kSplitLimit (baffles of many metres at high frequencies) every term takes
-// its phase from its whole path instead.
+// Splitting a phase rounds differently from forming the whole path first, by
+// about a unit in the last place of the phase, so the difference grows with
+// the phase. Where k times the longest path reaches kSplitLimit every term
+// takes its phase from its whole path instead (slower, about as before): with
+// 512 the split holds up to 20 kHz for paths up to about 1.4 m, i.e. baffles
+// up to about 0.7 m from the chassis to the farthest corner, and keeps every
+// direction within a few 1e-13 of the whole-path evaluation.
 #include <array>
 #include <cstddef>
 #include <vector>
