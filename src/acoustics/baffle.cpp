@@ -6,25 +6,25 @@
 // excited by the piston's radiation at 90° and delayed by its path. The
 // result is one complex factor per grid frequency and per fixed direction.
 //
-// Speed: per frequency the work is dominated by about 30 × 480 phase factors.
-// Everything that does not depend on the frequency (the element path lengths
-// per direction, the window weights, the piston sample positions and weights)
-// is computed once per call; elements with a window weight or strength of 0
-// are left out; the phase factors of the edge terms use a branch-free sine and
-// cosine that agrees with the library functions to within a few units in the
-// last place. The phase arguments themselves are formed exactly as in the
-// plain formula (frequency constant times a per-element path), so the table
-// matches a straightforward evaluation to rounding.
+// Speed: per frequency the model asks for about 30 × 480 phase factors.
+// Everything that does not depend on the frequency (element paths, window
+// weights, piston sample positions and weights) is prepared once per call.
+// The edge terms share per-element phase factors between the directions and
+// skip every element of strength or window weight 0 (baffle_edges.h); the
+// piston's cosines of one frequency are taken in two vectorised batches. Both
+// use a branch-free sine and cosine that agrees with the library functions to
+// within a unit or so in the last place; with the phases split as described
+// there, the table matches a straightforward evaluation to rounding.
 #include "acoustics/baffle.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
+#include <memory>
 
+#include "acoustics/baffle_edges.h"
 #include "acoustics/baffle_model.h"
 #include "numeric/constants.h"
-#include "numeric/phase_factors.h"
 
 namespace sonvex {
 
@@ -117,40 +117,10 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
   const bool testSmall = w.direction == -2;
   const bool testLarge = w.direction == -3;
 
-  // Term lists of the edge model. Every edge term, the three of the rear
-  // axis (direction 21) included, takes its phase with the short π.
-  TTermList lists;                          // directions 0..20, concatenated
-  std::array<std::size_t, 22> listStart{};  // start of direction d in `lists`
-  TTermList rear;                           // direction 21
-  if (edgeModel) {
-    std::array<std::array<double, kPass>, 5> base{};
-    for (int g = 0; g < 5; ++g) base[g] = BaseWindow(kGroups[g].windowPct * kElements / 100);
-    for (int d = 0; d <= 20; ++d) {
-      listStart[d] = lists.path.size();
-      for (int j = 0; j < kElements; ++j) {
-        const TEdgeElement& e = el[j];
-        if (e.s == 0.0) continue;
-        if (d == 0) {
-          lists.Add(e.r - 1.41 * e.z, e.s * 0.5);  // on axis: no lateral path term
-          continue;
-        }
-        const int g = (d - 1) / 4, az = (d - 1) % 4;
-        const double win = base[g][(j % kPass + kWindowShift[az]) % kPass];
-        if (win == 0.0) continue;
-        const TDirGroup& grp = kGroups[g];
-        lists.Add(e.r - grp.axial * e.z - grp.sinUse * (kUx[az] * e.x + kUy[az] * e.y), e.s * 0.5 * win);
-      }
-    }
-    listStart[21] = lists.path.size();
-    for (const TEdgeElement& e : el) {
-      if (e.s == 0.0) continue;
-      for (double m : {1.0, 1.1, 1.25}) rear.Add((e.r - e.z) * m, 0.33 * (e.s * 0.5));
-    }
-  }
-  std::vector<double> reBuf(std::max(lists.path.size(), rear.path.size()));
-  std::vector<double> imBuf(reBuf.size());
+  std::unique_ptr<TEdgeSums> edges;
+  if (edgeModel) edges = std::make_unique<TEdgeSums>(el);
 
-  const TPiston piston(w.Membranform, dimD);
+  TPiston piston(w.Membranform, dimD);
   std::array<double, 3> cosTheta{};
   for (int k = 1; k <= 3; ++k) cosTheta[k - 1] = std::cos(2 * k * kPiShort / 12);
 
@@ -183,18 +153,13 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
       for (int az = 0; az < 4; ++az) row[1 + 4 * g + az] = dir;
     }
 
-    // Edge contributions.
-    if (edgeModel && !lists.path.empty()) {
-      PhaseFactors(lists, kp, reBuf, imBuf);
-      for (int d = 0; d <= 20; ++d) {
-        const TComplex sum = RangeSum(listStart[d], d < 20 ? listStart[d + 1] : lists.path.size(), reBuf, imBuf);
-        const TComplex edge{p90 * sum.re, p90 * sum.im};
-        const bool add = d >= 13;
-        row[d] = add ? CAdd(row[d], edge) : CSub(row[d], edge);
+    // Edge contributions, subtracted up to 90° and added beyond.
+    if (edges) {
+      const std::array<TComplex, kEdgeDirections> sums = edges->Evaluate(kp);
+      for (int d = 0; d < kEdgeDirections; ++d) {
+        const TComplex edge{p90 * sums[d].re, p90 * sums[d].im};
+        row[d] = d >= 13 ? CAdd(row[d], edge) : CSub(row[d], edge);
       }
-      PhaseFactors(rear, kp, reBuf, imBuf);
-      const TComplex sum = RangeSum(0, rear.path.size(), reBuf, imBuf);
-      row[21] = CAdd(row[21], {p90 * sum.re, p90 * sum.im});
     }
     for (int k = 22; k < kDirections; ++k) row[k] = {0.5 * p90, 0.0};
 

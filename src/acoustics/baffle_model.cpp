@@ -1,5 +1,9 @@
 #include "acoustics/baffle_model.h"
 
+#include <algorithm>
+
+#include "numeric/phase_factors.h"
+
 namespace sonvex::baffle {
 
 bool SweepPass(const TSweepSide& top, const TSweepSide& left, const TSweepSide& bottom, const TSweepSide& right,
@@ -8,19 +12,19 @@ bool SweepPass(const TSweepSide& top, const TSweepSide& left, const TSweepSide& 
   const double delta = 12.5663708 / kElements;  // 1.5°
   int n = 0;
   double phi = 0.0;
-  auto add = [&](double x, double y, const TSweepSide& side) {
-    if (n < kPass) out[n] = TEdgeElement{x, y, side.z, std::sqrt(x * x + y * y), side.strength};
+  auto add = [&](double x, double y, const TSweepSide& side, TSide id) {
+    if (n < kPass) out[n] = TEdgeElement{x, y, side.z, std::sqrt(x * x + y * y), side.strength, id};
     ++n;
     phi += delta;
   };
-  while (std::tan(phi) < left.dist / top.dist && phi < 1.57) add(std::tan(phi) * -top.dist, top.dist, top);
+  while (std::tan(phi) < left.dist / top.dist && phi < 1.57) add(std::tan(phi) * -top.dist, top.dist, top, kTop);
   while (std::tan(phi - 1.5707963) < bottom.dist / left.dist && phi < 3.14)
-    add(-left.dist, -std::tan(phi - 1.5707963) * left.dist, left);
+    add(-left.dist, -std::tan(phi - 1.5707963) * left.dist, left, kLeft);
   while (std::tan(phi - 3.1415926) < right.dist / bottom.dist && phi < 4.71)
-    add(std::tan(phi - 3.1415926) * bottom.dist, -bottom.dist, bottom);
+    add(std::tan(phi - 3.1415926) * bottom.dist, -bottom.dist, bottom, kBottom);
   while (std::tan(phi - 4.7123889) < top.dist / right.dist && phi < 6.28)
-    add(right.dist, std::tan(phi - 4.7123889) * right.dist, right);
-  while (phi < 6.2831852) add(std::tan(phi) * -top.dist, top.dist, top);
+    add(right.dist, std::tan(phi - 4.7123889) * right.dist, right, kRight);
+  while (phi < 6.2831852) add(std::tan(phi) * -top.dist, top.dist, top, kTop);
   return n == kPass;
 }
 
@@ -35,6 +39,111 @@ std::array<double, kPass> BaseWindow(int u) {
     for (double x : v) sum += x;
   for (double& x : v) x = x * kElements / sum;
   return v;
+}
+
+TPiston::TPiston(int membranform, double diameter) {
+  double radiusFactor = 1.0;
+  q_ = 1e-4;
+  g2_ = 1.0;
+  g3_ = 1.0;
+  if (membranform == 0) {
+    radiusFactor = 1.2;
+  } else if (membranform != 1) {
+    q_ = 0.2;
+    g2_ = 0.8;
+  }
+  sameRings_ = g2_ == g3_;
+  const double radius = diameter * 0.5 * radiusFactor + 1e-100;
+  const int m = kPistonSteps;
+  for (int k = 1; k <= 3; ++k) {
+    const double kappa = std::sin(k * kPi / 6.0);
+    std::array<double, kDiscSamples> discArg{};
+    for (int c = 1; c <= 2 * m - 1; ++c) {
+      const double x = c * radius / m - radius;
+      discArg[c - 1] = kappa * x;
+    }
+    disc_.Add(discArg.data(), kDiscSamples, discIndex_[k - 1]);
+    std::array<double, kRingSamples> ringArg{};
+    RingArgs(kappa, radius, g2_, ringArg.data());
+    ring_.Add(ringArg.data(), kRingSamples, ring2Index_[k - 1]);
+    if (!sameRings_) {
+      RingArgs(kappa, radius, g3_, ringArg.data());
+      ring_.Add(ringArg.data(), kRingSamples, ring3Index_[k - 1]);
+    }
+  }
+  disc_.Finish();
+  ring_.Finish();
+  for (int c = 1; c <= 2 * m - 1; ++c) {
+    const double x = c * radius / m - radius;
+    const double w = radius * ((c % 2 == 1) ? 8.0 / 3.0 : 4.0 / 3.0) / m / (radius * radius * kPi);
+    discAmp_[c - 1] = std::sqrt(radius * radius - x * x) * w * (1.0 - q_);
+  }
+  RingAmps(radius, g2_, ringAmp2_.data());
+  RingAmps(radius, g3_, ringAmp3_.data());
+}
+
+void TPiston::TBatch::Add(const double* sampleArg, std::size_t n, std::vector<int>& index) {
+  index.assign(n, 0);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t mirror = n - 1 - i;
+    if (mirror < i && sampleArg[i] == -sampleArg[mirror]) {
+      index[i] = index[mirror];
+      continue;
+    }
+    index[i] = static_cast<int>(arg.size());
+    arg.push_back(sampleArg[i]);
+    maxAbsArg = std::max(maxAbsArg, std::fabs(sampleArg[i]));
+  }
+}
+
+void TPiston::TBatch::Finish() {
+  arg.resize(BlockCeil(arg.size()), 0.0);
+  cosine.assign(arg.size(), 0.0);
+}
+
+std::array<double, 3> TPiston::Evaluate(double kf, double kh) {
+  CosScaled(disc_.arg.data(), disc_.arg.size(), kf, disc_.maxAbsArg, disc_.cosine.data());
+  CosScaled(ring_.arg.data(), ring_.arg.size(), kh, ring_.maxAbsArg, ring_.cosine.data());
+  std::array<double, 3> p{};
+  for (int k = 0; k < 3; ++k) {
+    const double disc = Integral(discAmp_.data(), discIndex_[k].data(), kDiscSamples, disc_.cosine);
+    const double ring2 = Integral(ringAmp2_.data(), ring2Index_[k].data(), kRingSamples, ring_.cosine);
+    const double ring3 =
+        sameRings_ ? ring2 : Integral(ringAmp3_.data(), ring3Index_[k].data(), kRingSamples, ring_.cosine);
+    p[k] = disc + ring2 + ring3;
+  }
+  return p;
+}
+
+double TPiston::Integral(const double* amp, const int* index, std::size_t n, const std::vector<double>& cosine) {
+  double sum = 0.0;
+  for (std::size_t i = 0; i < n; ++i) sum += amp[i] * cosine[index[i]];
+  return sum;
+}
+
+double TPiston::RingY(double radius, int j, double g) {
+  const double u = j * radius / kPistonSteps - radius;
+  // Rounding can make the argument a hair negative at the rim: that is 0.
+  return std::sqrt(std::max(0.0, radius * radius - u * u + 1e-50)) * g;
+}
+
+void TPiston::RingArgs(double kappa, double radius, double g, double* arg) {
+  for (int j = 1; j <= 2 * kPistonSteps; ++j) {
+    const double x0 = ((j - 1) * radius / kPistonSteps - radius) * g;
+    const double x1 = (j * radius / kPistonSteps - radius) * g;
+    arg[j - 1] = kappa * (x0 + x1);
+  }
+}
+
+void TPiston::RingAmps(double radius, double g, double* amp) const {
+  for (int j = 1; j <= 2 * kPistonSteps; ++j) {
+    const double x0 = ((j - 1) * radius / kPistonSteps - radius) * g;
+    const double x1 = (j * radius / kPistonSteps - radius) * g;
+    const double y0 = RingY(radius, j - 1, g);
+    const double y1 = RingY(radius, j, g);
+    const double len = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
+    amp[j - 1] = len / (kPi * radius * g) * q_ * 0.5;
+  }
 }
 
 const std::array<TTestSource, 42> kTestSmall{{

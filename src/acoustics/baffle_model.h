@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "numeric/complex.h"
 #include "numeric/constants.h"
@@ -15,8 +16,12 @@ inline constexpr int kElements = 480;        // nominal element count N (two pas
 inline constexpr int kPass = kElements / 2;  // elements per pass
 inline constexpr int kPistonSteps = 100;     // M: half the number of integration steps
 
+// Sides of the baffle, in the order of the sweep.
+enum TSide : int { kTop = 0, kLeft = 1, kBottom = 2, kRight = 3 };
+
 struct TEdgeElement {
   double x = 0, y = 0, z = 0, r = 0, s = 0;
+  int side = kTop;  // the side the element lies on
 };
 
 // One sweep around a rectangle whose sides lie at the given distances from the
@@ -37,113 +42,43 @@ std::array<double, kPass> BaseWindow(int u);
 
 // The piston's directivity at 30°, 60° and 90°: a disc integral plus two ring
 // integrals. Sample positions and weights are fixed per call; only the cosine
-// arguments scale with the frequency.
+// arguments scale with the frequency. The cosines of one frequency are taken
+// in two batches (disc and rings); the sums then run in sample order.
 class TPiston {
  public:
-  TPiston(int membranform, double diameter) {
-    double radiusFactor = 1.0;
-    q_ = 1e-4;
-    g2_ = 1.0;
-    g3_ = 1.0;
-    if (membranform == 0) {
-      radiusFactor = 1.2;
-    } else if (membranform != 1) {
-      q_ = 0.2;
-      g2_ = 0.8;
-    }
-    const double radius = diameter * 0.5 * radiusFactor + 1e-100;
-    const int m = kPistonSteps;
-    for (int k = 1; k <= 3; ++k) {
-      const double kappa = std::sin(k * kPi / 6.0);
-      for (int c = 1; c <= 2 * m - 1; ++c) {
-        const double x = c * radius / m - radius;
-        discArg_[k - 1][c - 1] = kappa * x;
-      }
-      RingArgs(kappa, radius, g2_, ringArg2_[k - 1]);
-      RingArgs(kappa, radius, g3_, ringArg3_[k - 1]);
-      FindMirrors(discArg_[k - 1], discMirror_[k - 1]);
-      FindMirrors(ringArg2_[k - 1], ringMirror2_[k - 1]);
-      FindMirrors(ringArg3_[k - 1], ringMirror3_[k - 1]);
-    }
-    for (int c = 1; c <= 2 * m - 1; ++c) {
-      const double x = c * radius / m - radius;
-      const double w = radius * ((c % 2 == 1) ? 8.0 / 3.0 : 4.0 / 3.0) / m / (radius * radius * kPi);
-      discAmp_[c - 1] = std::sqrt(radius * radius - x * x) * w * (1.0 - q_);
-    }
-    RingAmps(radius, g2_, ringAmp2_);
-    RingAmps(radius, g3_, ringAmp3_);
-    sameRings_ = g2_ == g3_;
-  }
+  TPiston(int membranform, double diameter);
 
   // P(30°), P(60°), P(90°) for one frequency (kf = 2π/λ, kh = π/λ).
-  std::array<double, 3> Evaluate(double kf, double kh) const {
-    std::array<double, 3> p{};
-    for (int k = 0; k < 3; ++k) {
-      const double disc = Integral(discAmp_, discArg_[k], discMirror_[k], kf);
-      const double ring2 = Integral(ringAmp2_, ringArg2_[k], ringMirror2_[k], kh);
-      const double ring3 = sameRings_ ? ring2 : Integral(ringAmp3_, ringArg3_[k], ringMirror3_[k], kh);
-      p[k] = disc + ring2 + ring3;
-    }
-    return p;
-  }
+  std::array<double, 3> Evaluate(double kf, double kh);
 
  private:
-  using TRing = std::array<double, 2 * kPistonSteps>;
-  using TDisc = std::array<double, 2 * kPistonSteps - 1>;
+  static constexpr std::size_t kDiscSamples = 2 * kPistonSteps - 1;
+  static constexpr std::size_t kRingSamples = 2 * kPistonSteps;
 
+  // One batch of cosine arguments: the distinct arguments (padded to whole
+  // blocks), and for every sample of every integral the index of its cosine.
   // The samples lie symmetrically about the centre; where a sample's argument
-  // is exactly the negative of its mirror's, the (even) cosine is taken over.
-  template <std::size_t Size>
-  static void FindMirrors(const std::array<double, Size>& arg, std::array<bool, Size>& mirrored) {
-    for (std::size_t i = 0; i < Size; ++i) {
-      const std::size_t m = Size - 1 - i;
-      mirrored[i] = m < i && arg[i] == -arg[m];
-    }
-  }
-  // Σ amp[i]·cos(arg[i]·scale), summed in sample order.
-  template <std::size_t Size>
-  static double Integral(const std::array<double, Size>& amp, const std::array<double, Size>& arg,
-                         const std::array<bool, Size>& mirrored, double scale) {
-    std::array<double, Size> cs;
-    double sum = 0.0;
-    for (std::size_t i = 0; i < Size; ++i) {
-      cs[i] = mirrored[i] ? cs[Size - 1 - i] : std::cos(arg[i] * scale);
-      sum += amp[i] * cs[i];
-    }
-    return sum;
-  }
+  // is exactly the negative of its mirror's, the (even) cosine is shared.
+  struct TBatch {
+    std::vector<double> arg;
+    double maxAbsArg = 0.0;
+    std::vector<double> cosine;
+    void Add(const double* sampleArg, std::size_t n, std::vector<int>& index);
+    void Finish();
+  };
 
-  static double RingY(double radius, int j, double g) {
-    const double u = j * radius / kPistonSteps - radius;
-    // Rounding can make the argument a hair negative at the rim: that is 0.
-    return std::sqrt(std::max(0.0, radius * radius - u * u + 1e-50)) * g;
-  }
-  static void RingArgs(double kappa, double radius, double g, TRing& arg) {
-    for (int j = 1; j <= 2 * kPistonSteps; ++j) {
-      const double x0 = ((j - 1) * radius / kPistonSteps - radius) * g;
-      const double x1 = (j * radius / kPistonSteps - radius) * g;
-      arg[j - 1] = kappa * (x0 + x1);
-    }
-  }
-  void RingAmps(double radius, double g, TRing& amp) const {
-    for (int j = 1; j <= 2 * kPistonSteps; ++j) {
-      const double x0 = ((j - 1) * radius / kPistonSteps - radius) * g;
-      const double x1 = (j * radius / kPistonSteps - radius) * g;
-      const double y0 = RingY(radius, j - 1, g);
-      const double y1 = RingY(radius, j, g);
-      const double len = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
-      amp[j - 1] = len / (kPi * radius * g) * q_ * 0.5;
-    }
-  }
+  static double RingY(double radius, int j, double g);
+  static void RingArgs(double kappa, double radius, double g, double* arg);
+  void RingAmps(double radius, double g, double* amp) const;
+  // Σ amp[i]·cosine[index[i]], in sample order.
+  static double Integral(const double* amp, const int* index, std::size_t n, const std::vector<double>& cosine);
 
   double q_, g2_, g3_;
   bool sameRings_ = true;
-  std::array<TDisc, 3> discArg_{};
-  TDisc discAmp_{};
-  std::array<TRing, 3> ringArg2_{}, ringArg3_{};
-  TRing ringAmp2_{}, ringAmp3_{};
-  std::array<std::array<bool, 2 * kPistonSteps - 1>, 3> discMirror_{};
-  std::array<std::array<bool, 2 * kPistonSteps>, 3> ringMirror2_{}, ringMirror3_{};
+  std::array<double, kDiscSamples> discAmp_{};
+  std::array<double, kRingSamples> ringAmp2_{}, ringAmp3_{};
+  TBatch disc_, ring_;
+  std::array<std::vector<int>, 3> discIndex_, ring2Index_, ring3Index_;
 };
 
 // Fitted secondary sources of the test enclosure (path length R in m,

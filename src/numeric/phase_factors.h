@@ -1,50 +1,49 @@
 #pragma once
-// Sums of weighted phase factors weight·e^(−j·k·path) over long lists of
-// terms that share one frequency constant k (the edge terms of a baffle).
-#include <algorithm>
-#include <cmath>
+// Kernels over arrays of phase factors e^(−j·k·path) that share one
+// frequency constant k: the edge terms and piston samples of a baffle.
+//
+// Every array length passed to these kernels is a multiple of kBlock, and the
+// arrays do not overlap. The kernels are written with the compiler's vector
+// types (four doubles), so they run vectorised at every optimisation level;
+// the sums keep kBlock partial sums that are added in a fixed order at the
+// end, so a result depends neither on the processor nor on the compiler's
+// choices.
 #include <cstddef>
-#include <vector>
 
 #include "numeric/complex.h"
 
 namespace sonvex {
 
-// A list of edge terms sharing one frequency constant: term i contributes
-// weight[i]·e^(−j·k·path[i]).
-struct TTermList {
-  std::vector<double> path;
-  std::vector<double> weight;
-  double maxAbsPath = 0.0;
-  void Add(double p, double w) {
-    path.push_back(p);
-    weight.push_back(w);
-    maxAbsPath = std::max(maxAbsPath, std::fabs(p));
-  }
+inline constexpr std::size_t kBlock = 8;
+
+// Rounds a count up to whole blocks.
+constexpr std::size_t BlockCeil(std::size_t n) { return (n + kBlock - 1) / kBlock * kBlock; }
+
+// re[i] + j·im[i] = e^(−j·k·path[i]) for i < n. `maxAbsPath` bounds |path[i]|:
+// it selects FastSinCos (while k·maxAbsPath < kFastTrigLimit) or the library
+// functions.
+void ExpNegJ(const double* path, std::size_t n, double k, double maxAbsPath, double* re, double* im);
+
+// out[i] = cos(k·arg[i]) for i < n, with the same choice of method.
+void CosScaled(const double* arg, std::size_t n, double k, double maxAbsArg, double* out);
+
+// One weighted sum Σ w[i]·(re[i] + j·im[i]) over i < n.
+struct TWeightedRun {
+  const double* w;
+  const double* re;
+  const double* im;
+  std::size_t n;
 };
+// The sums of `count` runs into out[0..count).
+void WeightedSums(const TWeightedRun* runs, std::size_t count, TComplex* out);
 
-// Weighted phase factors weight[i]·e^(−j·k·path[i]) of a whole list into
-// the scratch buffers (real and imaginary parts), which hold at least as many
-// values as the list. Uses FastSinCos while every argument stays below
-// kFastTrigLimit, the library functions otherwise.
-void PhaseFactors(const TTermList& list, double k, std::vector<double>& reBuf, std::vector<double>& imBuf);
+// The products of a with b and with the conjugate of b, element by element:
+// plus = a·b, minus = a·conj(b), for i < n.
+void MulBoth(const double* aRe, const double* aIm, const double* bRe, const double* bIm, std::size_t n, double* plusRe,
+             double* plusIm, double* minusRe, double* minusIm);
 
-// Sum of a range of the buffers, in four interleaved partial sums so the
-// additions do not wait for each other.
-inline TComplex RangeSum(std::size_t from, std::size_t to, const std::vector<double>& reBuf,
-                         const std::vector<double>& imBuf) {
-  double re[4] = {0, 0, 0, 0}, im[4] = {0, 0, 0, 0};
-  std::size_t i = from;
-  for (; i + 4 <= to; i += 4)
-    for (int l = 0; l < 4; ++l) {
-      re[l] += reBuf[i + l];
-      im[l] += imBuf[i + l];
-    }
-  for (; i < to; ++i) {
-    re[0] += reBuf[i];
-    im[0] += imBuf[i];
-  }
-  return {(re[0] + re[1]) + (re[2] + re[3]), (im[0] + im[1]) + (im[2] + im[3])};
-}
+// out = a·(1 + q² + q⁵), element by element, for i < n.
+void MulOnePlusQ2Q5(const double* aRe, const double* aIm, const double* qRe, const double* qIm, std::size_t n,
+                    double* outRe, double* outIm);
 
 }  // namespace sonvex
