@@ -48,6 +48,7 @@
 #include "ui/folder_dialog.h"
 #include "ui/gem_geh_dialog.h"
 #include "ui/help_windows.h"
+#include "ui/main/menu_state.h"
 #include "ui/optimizer_window.h"
 #include "ui/part_editor.h"
 #include "ui/project_properties_dialog.h"
@@ -433,35 +434,34 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 // ---------------------------------------------------------------- menu state
 
 void TMainForm::RefreshMenuState() {
-  const TProjekt& p = doc_->Project();
-  const bool anyEditor = ChassisEdOpen || WeicheEdOpen || OptiOpen;
-  Menu("menuBearbeiten")->menuAction()->setEnabled(!OptiOpen);
+  const TMenuState m = MenuState(doc_->Project(), {ChassisEdOpen, WeicheEdOpen, OptiOpen});
+  Menu("menuBearbeiten")->menuAction()->setEnabled(m.editMenu);
   for (int k = 1; k <= kMaxAmps; ++k) {
+    const auto a = static_cast<std::size_t>(k - 1);
     const std::string menuName = "menuAmp" + std::to_string(k);
     QMenu* amp = Menu(menuName.c_str());
-    const bool usable = k <= p.nAmps && !OptiOpen;
-    amp->menuAction()->setVisible(usable);
-    amp->menuAction()->setEnabled(!(WeicheEdOpen || OptiOpen));
-    for (QAction* a : amp->actions()) a->setEnabled(usable);
+    amp->menuAction()->setVisible(m.ampShown[a]);
+    amp->menuAction()->setEnabled(m.ampMenu[a]);
+    for (QAction* item : amp->actions()) item->setEnabled(m.ampItems[a]);
   }
   for (int n = 1; n <= kChassisSlots; ++n) {
+    const auto slot = static_cast<std::size_t>(n - 1);
     const std::string name = "actChassis" + std::to_string(n);
     QAction* a = Action(name.c_str());
-    const auto slot = static_cast<std::size_t>(n - 1);
-    a->setText(Q(ChassisMenuCaption(n, p.Chassis[slot], p.Einbau[slot])));
-    a->setVisible(n <= p.nChassis);
-    a->setEnabled(n <= p.nChassis);
+    a->setText(Q(m.chassisCaption[slot]));
+    a->setVisible(m.chassisItem[slot]);
+    a->setEnabled(m.chassisItem[slot]);
   }
-  pages_->setTabVisible(kPageChassis58, ChassisPage58Visible(p.nChassis));
-  pages_->setTabText(kPageChassis14, Q(ChassisPageCaption(p.nChassis)));
+  pages_->setTabVisible(kPageChassis58, m.chassisPage58);
+  pages_->setTabText(kPageChassis14, Q(m.chassisPage14Caption));
   QMenu* windows = Menu("menuFenster");
-  windows->menuAction()->setVisible(anyEditor);
-  windows->menuAction()->setEnabled(anyEditor);
-  Action("actShowWeiche")->setEnabled(WeicheEdOpen);
-  Action("actShowChassis")->setEnabled(ChassisEdOpen);
-  Action("actShowOptimizer")->setEnabled(OptiOpen);
-  Menu("menuDatei")->menuAction()->setEnabled(!anyEditor);
-  Menu("menuChassis")->menuAction()->setEnabled(!(ChassisEdOpen || OptiOpen));
+  windows->menuAction()->setVisible(m.windowMenu);
+  windows->menuAction()->setEnabled(m.windowMenu);
+  Action("actShowWeiche")->setEnabled(m.showWeiche);
+  Action("actShowChassis")->setEnabled(m.showChassis);
+  Action("actShowOptimizer")->setEnabled(m.showOptimizer);
+  Menu("menuDatei")->menuAction()->setEnabled(m.fileMenu);
+  Menu("menuChassis")->menuAction()->setEnabled(m.chassisMenu);
 }
 
 // ---------------------------------------------------------------- charts
