@@ -17,8 +17,8 @@
 #include "model/file_io.h"
 #include "model/settings.h"
 #include "model/user_folders.h"
-#include "ui/main_form.h"
-#include "ui/qt_interaction.h"
+#include "ui/dialogs/qt_interaction.h"
+#include "ui/main/main_form.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

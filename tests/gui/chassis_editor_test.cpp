@@ -40,13 +40,13 @@
 #include "numeric/complex.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
-#include "ui/chassis_editor.h"
-#include "ui/error_list_window.h"
-#include "ui/gem_geh_dialog.h"
-#include "ui/help_text_window.h"
-#include "ui/main_form.h"
-#include "ui/rele2_window.h"
-#include "ui/window_place.h"
+#include "ui/dialogs/error_list_window.h"
+#include "ui/dialogs/help_text_window.h"
+#include "ui/dialogs/window_place.h"
+#include "ui/editors/chassis_editor.h"
+#include "ui/editors/gem_geh_dialog.h"
+#include "ui/editors/rele2_window.h"
+#include "ui/main/main_form.h"
 
 namespace sonvex {
 namespace {

@@ -40,12 +40,12 @@
 #include "support/test_projects.h"
 #include "tools/box_design.h"
 #include "tools/crossover_design.h"
-#include "ui/calc_utils_form.h"
-#include "ui/circuit_picture.h"
-#include "ui/display_options_dialog.h"
-#include "ui/export_dialog.h"
-#include "ui/help_windows.h"
-#include "ui/main_form.h"
+#include "ui/dialogs/calc_utils_form.h"
+#include "ui/dialogs/circuit_picture.h"
+#include "ui/dialogs/display_options_dialog.h"
+#include "ui/dialogs/export_dialog.h"
+#include "ui/dialogs/help_windows.h"
+#include "ui/main/main_form.h"
 
 namespace sonvex {
 namespace {

@@ -30,11 +30,11 @@
 #include "model/settings.h"
 #include "optimizer/opti_preconditions.h"
 #include "support/scripted_interaction.h"
-#include "ui/error_list_window.h"
-#include "ui/flow_layout.h"
-#include "ui/folder_dialog.h"
-#include "ui/project_properties_dialog.h"
-#include "ui/qt_interaction.h"
+#include "ui/dialogs/error_list_window.h"
+#include "ui/dialogs/folder_dialog.h"
+#include "ui/dialogs/project_properties_dialog.h"
+#include "ui/dialogs/qt_interaction.h"
+#include "ui/main/flow_layout.h"
 
 namespace sonvex {
 namespace {

@@ -22,16 +22,16 @@
 #include <vector>
 
 #include "main_form_fixture.h"
-#include "model/result.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
 #include "model/project_file.h"
+#include "model/result.h"
 #include "model/settings.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
-#include "ui/active_filter_dialog.h"
-#include "ui/chassis_copy_dialog.h"
-#include "ui/main_form.h"
+#include "ui/editors/active_filter_dialog.h"
+#include "ui/editors/chassis_copy_dialog.h"
+#include "ui/main/main_form.h"
 
 namespace sonvex {
 namespace {

@@ -17,7 +17,7 @@
 #include "model/settings.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
-#include "ui/main_form.h"
+#include "ui/main/main_form.h"
 
 namespace sonvex {
 

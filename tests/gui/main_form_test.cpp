@@ -28,10 +28,10 @@
 #include "model/settings.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
-#include "ui/error_list_window.h"
-#include "ui/main_form.h"
-#include "ui/project_properties_dialog.h"
-#include "ui/status_colours.h"
+#include "ui/dialogs/error_list_window.h"
+#include "ui/dialogs/project_properties_dialog.h"
+#include "ui/main/main_form.h"
+#include "ui/main/status_colours.h"
 
 namespace sonvex {
 namespace {

@@ -40,9 +40,9 @@
 #include "optimizer/optimizer.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
-#include "ui/main_form.h"
-#include "ui/optimizer_window.h"
-#include "ui/part_editor.h"
+#include "ui/editors/optimizer_window.h"
+#include "ui/editors/part_editor.h"
+#include "ui/main/main_form.h"
 
 namespace sonvex {
 namespace {

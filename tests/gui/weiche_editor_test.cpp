@@ -1,6 +1,6 @@
 // The crossover schematic editor, the part editor and the parts library,
 // driven through the main window with a scripted interaction.
-#include "ui/weiche_editor.h"
+#include "ui/editors/weiche_editor.h"
 #include "main_form_fixture.h"
 
 #include <gtest/gtest.h>
@@ -38,8 +38,8 @@
 #include "model/settings.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
-#include "ui/main_form.h"
-#include "ui/part_editor.h"
+#include "ui/editors/part_editor.h"
+#include "ui/main/main_form.h"
 
 namespace sonvex {
 namespace {

@@ -1,7 +1,7 @@
 // The crossover editor's drawing geometry, hit test, labels, name split,
 // junction dots, mouse action map and editing actions, checked against
 // values worked out by hand.
-#include "ui/weiche_layout.h"
+#include "ui/editors/weiche_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -23,19 +23,32 @@ INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".cc"}
 
 
+def layer_of(path, rank):
+    """The layer a path below src/ belongs to: the longest layer name that is
+    a folder prefix of it (layers may lie below a folder, as ui/document)."""
+    best = None
+    for name in rank:
+        if path.startswith(name + "/") and (best is None or len(name) > len(best)):
+            best = name
+    return best
+
+
 def offences(src, layers, qt_from):
     rank = {name: i for i, name in enumerate(layers)}
     qt_rank = rank[qt_from]
+    containers = {name.split("/")[0] for name in layers if "/" in name}
     found = []
     for folder in sorted(p for p in src.iterdir() if p.is_dir()):
-        if folder.name not in rank:
+        if folder.name not in rank and folder.name not in containers:
             found.append(f"{folder.name}/: folder is not a layer (known: {' '.join(layers)})")
     for path in sorted(src.rglob("*")):
         if path.suffix not in SOURCE_SUFFIXES or not path.is_file():
             continue
-        rel = path.relative_to(src)
-        layer = rel.parts[0] if len(rel.parts) > 1 else None
-        if layer not in rank:
+        rel = path.relative_to(src).as_posix()
+        layer = layer_of(rel, rank)
+        if layer is None:
+            if rel.split("/")[0] in containers:
+                found.append(f"{rel}: file is in no layer")
             continue
         text = path.read_text(encoding="utf-8", errors="replace")
         for number, line in enumerate(text.splitlines(), 1):
@@ -43,9 +56,11 @@ def offences(src, layers, qt_from):
             if not m:
                 continue
             header = m.group(2)
-            target = header.split("/")[0] if "/" in header else None
-            where = f"{rel.as_posix()}:{number}"
-            if target in rank and rank[target] > rank[layer]:
+            target = layer_of(header, rank)
+            where = f"{rel}:{number}"
+            if target is None and header.split("/")[0] in containers:
+                found.append(f"{where}: {layer} includes {header}, which is in no layer")
+            elif target is not None and rank[target] > rank[layer]:
                 found.append(f"{where}: {layer} includes {header} of the later layer {target}")
             elif rank[layer] < qt_rank and m.group(1) == "<" and re.match(r"Q[A-Za-z]|Qt", header):
                 found.append(f"{where}: {layer} includes the Qt header {header}; Qt starts at {qt_from}")

@@ -1,0 +1,60 @@
+#include "ui/dialogs/export_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace sonvex {
+
+namespace {
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+}  // namespace
+
+TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder, QWidget* parent)
+    : QDialog(parent), result_(result), ui_(ui), folder_(std::move(projectFolder)) {
+  setWindowTitle(Q(kExportCaption));
+  auto* main = new QVBoxLayout(this);
+  auto* note = new QLabel(Q("Die Kurven der letzten abgeschlossenen Berechnung werden als Textdatei mit "
+                            "Tabulatoren geschrieben\n(Frequenz in Hz, Pegel in dB, Phase in Grad; "
+                            "Dezimalkomma)."),
+                          this);
+  main->addWidget(note);
+  auto make = [this, main](TExportKind kind) {
+    auto* b = new QPushButton(Q(ExportButtonCaption(kind)), this);
+    b->setAutoDefault(false);
+    b->setMinimumHeight(32);
+    connect(b, &QPushButton::clicked, this, [this, kind] { ExportClick(kind); });
+    main->addWidget(b);
+    return b;
+  };
+  btnBox_ = make(TExportKind::Box);
+  btnChassis_ = make(TExportKind::Chassis);
+  btnSignal_ = make(TExportKind::Signal);
+  btnClose_ = new QPushButton(Q("Schließen"), this);
+  btnClose_->setDefault(true);
+  connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(btnClose_);
+  main->addLayout(row);
+}
+
+QPushButton* TFormExport::Button(TExportKind kind) const {
+  switch (kind) {
+    case TExportKind::Box:
+      return btnBox_;
+    case TExportKind::Chassis:
+      return btnChassis_;
+    case TExportKind::Signal:
+      return btnSignal_;
+  }
+  return nullptr;
+}
+
+std::optional<std::filesystem::path> TFormExport::ExportClick(TExportKind kind) {
+  return ExportResult(result_, kind, ui_, folder_);
+}
+
+}  // namespace sonvex

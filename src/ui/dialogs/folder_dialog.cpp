@@ -1,0 +1,135 @@
+#include "ui/dialogs/folder_dialog.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "model/file_io.h"
+#include "model/interaction.h"
+
+namespace sonvex {
+
+namespace fs = std::filesystem;
+
+const char* const kFolderExplanation =
+    "Für Installationen, bei denen sich Programm und Daten auf einem beweglichen Speichermedium (z. B. USB-Stick) "
+    "befinden, dem an \n"
+    "unterschiedlichen Rechnern unterschiedliche Laufwerksbuchstaben zugeordnet werden, wird empfohlen, die Vorgaben "
+    "nicht zu \n"
+    "verwenden (Häkchen nicht gesetzt).\n"
+    "In diesem Fall werden immer die Verzeichnisse \"Chassis\", \"Projekte\", \"Weichenbauteile\" etc. unmittelbar "
+    "unterhalb des \n"
+    "Programmverzeichnisses als Vorgabe verwendet.";
+
+namespace {
+
+struct TFolderRow {
+  const char* label;
+  const char* browseTitle;
+  fs::path TSettings::*folder;
+};
+
+const std::array<TFolderRow, 3> kRows = {{
+    {"Verzeichnis für Chassisdateien", "Verzeichnis für Chassisdateien auswählen", &TSettings::chassisFolder},
+    {"Verzeichnis für Projektdateien", "Verzeichnis für Projektdateien auswählen", &TSettings::projectFolder},
+    {"Verzeichnis für Weichenbauteildateien", "Verzeichnis für Weichenbauteildateien auswählen",
+     &TSettings::partsFolder},
+}};
+
+QString Q(const fs::path& p) { return QString::fromStdString(Utf8FromPath(p)); }
+
+std::optional<fs::path> BrowseFolder(QWidget* parent, const QString& title, const fs::path& start) {
+  const QString dir = QFileDialog::getExistingDirectory(parent, title, Q(start));
+  if (dir.isEmpty()) return std::nullopt;
+  return PathFromUtf8(dir.toStdString());
+}
+
+}  // namespace
+
+TFormVerzeichnisse::TFormVerzeichnisse(TSettings& settings, TInteraction* ui, QWidget* parent)
+    : QDialog(parent), settings_(settings), ui_(ui) {
+  setWindowTitle(QStringLiteral("Verzeichnisse festlegen"));
+  chooser_ = [this](const QString& title, const fs::path& start) { return BrowseFolder(this, title, start); };
+
+  cbVorgaben_ = new QCheckBox(QStringLiteral("Verzeichnisvorgaben verwenden"), this);
+  connect(cbVorgaben_, &QCheckBox::toggled, this, &TFormVerzeichnisse::UpdateEnabled);
+
+  auto* grid = new QGridLayout;
+  for (int r = 0; r < 3; ++r) {
+    grid->addWidget(new QLabel(QString::fromUtf8(kRows[r].label), this), 2 * r, 0, 1, 2);
+    edits_[r] = new QLineEdit(this);
+    edits_[r]->setMinimumWidth(420);
+    search_[r] = new QPushButton(QStringLiteral("suchen ..."), this);
+    search_[r]->setAutoDefault(false);
+    connect(search_[r], &QPushButton::clicked, this, [this, r] { Search(r); });
+    grid->addWidget(edits_[r], 2 * r + 1, 0);
+    grid->addWidget(search_[r], 2 * r + 1, 1);
+  }
+
+  auto* explanation = new QLabel(QString::fromUtf8(kFolderExplanation), this);
+  explanation->setWordWrap(false);
+
+  btnClose_ = new QPushButton(QStringLiteral("schließen"), this);
+  btnClose_->setDefault(true);
+  connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnClose_);
+
+  auto* main = new QVBoxLayout(this);
+  main->addWidget(cbVorgaben_);
+  main->addLayout(grid);
+  main->addWidget(explanation);
+  main->addLayout(buttons);
+  Fill();
+}
+
+void TFormVerzeichnisse::Fill() {
+  for (int r = 0; r < 3; ++r) edits_[r]->setText(Q(settings_.*(kRows[r].folder)));
+  cbVorgaben_->setChecked(settings_.useStoredFolders);
+  UpdateEnabled();
+}
+
+void TFormVerzeichnisse::showEvent(QShowEvent* e) {
+  Fill();
+  QDialog::showEvent(e);
+}
+
+void TFormVerzeichnisse::UpdateEnabled() {
+  // Without stored folders the rows show what is in use but cannot be edited.
+  const bool on = cbVorgaben_->isChecked();
+  for (int r = 0; r < 3; ++r) {
+    edits_[r]->setEnabled(on);
+    search_[r]->setEnabled(on);
+  }
+}
+
+void TFormVerzeichnisse::Search(int row) {
+  const auto chosen =
+      chooser_(QString::fromUtf8(kRows[row].browseTitle), PathFromUtf8(edits_[row]->text().toStdString()));
+  if (!chosen) return;
+  settings_.*(kRows[row].folder) = *chosen;
+  edits_[row]->setText(Q(*chosen));
+}
+
+void TFormVerzeichnisse::done(int r) {
+  settings_.useStoredFolders = cbVorgaben_->isChecked();
+  for (int k = 0; k < 3; ++k) settings_.*(kRows[k].folder) = PathFromUtf8(edits_[k]->text().toStdString());
+  try {
+    SaveSettings(settings_, ui_);
+    LoadSettings(settings_, ui_);
+  } catch (const TFileError& e) {
+    // The file keeps its previous content; this run goes on with what the
+    // user chose (without stored folders: the folders below the program).
+    if (ui_ != nullptr) ui_->ShowMessage(e.what());
+    if (!settings_.useStoredFolders) SetDefaultFolders(settings_);
+  }
+  QDialog::done(r);
+}
+
+}  // namespace sonvex

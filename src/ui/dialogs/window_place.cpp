@@ -1,0 +1,88 @@
+#include "ui/dialogs/window_place.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <array>
+
+namespace sonvex {
+
+namespace {
+
+long long Covered(const QRect& a, const QRect& b) {
+  const QRect common = a.intersected(b);
+  return common.isEmpty() ? 0 : static_cast<long long>(common.width()) * common.height();
+}
+
+// `pos` clamped so that a span of `length` starting there lies in [lo, lo + room).
+int Clamp(int pos, int length, int lo, int room) { return std::max(lo, std::min(pos, lo + room - length)); }
+
+QMargins FrameMargins(const QWidget* w) {
+  const QRect outer = w->frameGeometry();
+  const QRect inner = w->geometry();
+  return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+          outer.bottom() - inner.bottom()};
+}
+
+}  // namespace
+
+QRect PlaceBeside(const QRect& owner, const QSize& size, const QRect& screen) {
+  const QSize s = size.boundedTo(screen.size());
+  const int x = Clamp(owner.left(), s.width(), screen.left(), screen.width());
+  const int y = Clamp(owner.top(), s.height(), screen.top(), screen.height());
+  // Right, left, below, above: the window touches the owner's side.
+  const std::array<QRect, 4> beside{
+      QRect(QPoint(owner.right() + 1, y), s), QRect(QPoint(owner.left() - s.width(), y), s),
+      QRect(QPoint(x, owner.bottom() + 1), s), QRect(QPoint(x, owner.top() - s.height()), s)};
+  for (const QRect& r : beside)
+    if (screen.contains(r)) return r;
+
+  // No room: the same sides pushed to the screen's edge, then the corners.
+  const int right = screen.left() + screen.width() - s.width();
+  const int bottom = screen.top() + screen.height() - s.height();
+  const std::array<QRect, 8> candidates{QRect(QPoint(right, y), s),
+                                        QRect(QPoint(screen.left(), y), s),
+                                        QRect(QPoint(x, bottom), s),
+                                        QRect(QPoint(x, screen.top()), s),
+                                        QRect(QPoint(right, bottom), s),
+                                        QRect(QPoint(screen.left(), bottom), s),
+                                        QRect(QPoint(right, screen.top()), s),
+                                        QRect(screen.topLeft(), s)};
+  QRect best = candidates.front();
+  for (const QRect& r : candidates)
+    if (Covered(r, owner) < Covered(best, owner)) best = r;
+  return best;
+}
+
+QRect FitOnScreen(const QRect& wanted, const QRect& screen) {
+  const QSize s = wanted.size().boundedTo(screen.size());
+  return {QPoint(Clamp(wanted.left(), s.width(), screen.left(), screen.width()),
+                 Clamp(wanted.top(), s.height(), screen.top(), screen.height())),
+          s};
+}
+
+void ResizeWithinScreen(QWidget* window, const QSize& wanted, const QWidget* owner) {
+  const QScreen* screen = owner != nullptr ? owner->screen() : window->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  const QMargins frame = FrameMargins(window->isVisible() || owner == nullptr ? window : owner);
+  window->resize(screen != nullptr ? wanted.boundedTo(screen->availableGeometry().size().shrunkBy(frame)) : wanted);
+}
+
+void PlaceWindowBeside(QWidget* window, const QWidget* owner) {
+  const QScreen* screen = owner != nullptr ? owner->screen() : window->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  // The frame around the client area (title bar, borders).
+  const QWidget* framed = window->isVisible() || owner == nullptr ? window : owner;
+  const QMargins frame = FrameMargins(framed);
+  // A window whose layout has not run yet may still grow to its minimum size.
+  const QSize frameSize = window->size().expandedTo(window->minimumSizeHint()).grownBy(frame);
+  const QRect free = screen->availableGeometry();
+  const QRect place = owner != nullptr && owner->isVisible() ? PlaceBeside(owner->frameGeometry(), frameSize, free)
+                                                             : FitOnScreen(QRect(window->pos(), frameSize), free);
+  window->resize(place.size().shrunkBy(frame));
+  window->move(place.topLeft());
+}
+
+}  // namespace sonvex

@@ -1,0 +1,676 @@
+#include "ui/editors/optimizer_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPalette>
+#include <QPolygon>
+#include <QPushButton>
+#include <QSlider>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
+
+#include "model/interaction.h"
+#include "model/number_text.h"
+#include "optimizer/opti_preconditions.h"
+#include "ui/document/project_document.h"
+#include "ui/document/ui_call.h"
+#include "ui/editors/weiche_layout.h"
+
+namespace sonvex {
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Geometry of the window (pixels).
+constexpr int kWindowWidth = 820;
+constexpr int kWindowHeight = 440;
+constexpr int kOutputTop = 200;
+constexpr int kOutputHeight = 200;
+constexpr int kListWidth = 240;
+constexpr int kListHeight = 118;
+constexpr int kPlotWidth = 272;
+constexpr int kPlotHeight = 118;
+constexpr int kStripHeight = 10;
+
+// A widget that paints through a callback.
+class TPaintArea : public QWidget {
+ public:
+  TPaintArea(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent)
+      : QWidget(parent), paint_(std::move(paint)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    paint_(painter, rect());
+  }
+
+ private:
+  std::function<void(QPainter&, const QRect&)> paint_;
+};
+
+QLabel* Label(const char* text, QWidget* parent, const QRect& r) {
+  auto* l = new QLabel(Q(text), parent);
+  l->setGeometry(r);
+  return l;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- free functions
+
+std::array<std::string, 5> OptiResultLines(const TGrades& g) {
+  // GradeReportLines gives impedance, efficiency, frequency response, phase,
+  // total; the window lists the frequency response second.
+  const auto lines = GradeReportLines(g);
+  return {lines[0], lines[2], lines[1], lines[3], lines[4]};
+}
+
+TGradeHistoryEntry HistoryEntry(const TGrades& g) {
+  return {g[gTotal], g[gResponse], g[gEfficiency], g[gImpedance], g[gPhase]};
+}
+
+void AppendHistory(std::vector<TGradeHistoryEntry>& history, const TGrades& g) {
+  if (static_cast<int>(history.size()) >= kOptiHistoryLength)
+    history.erase(history.begin(), history.end() - (kOptiHistoryLength - 1));
+  history.push_back(HistoryEntry(g));
+}
+
+int HistoryY(double grade) {
+  const double y = 115.0 - 15.0 * grade;
+  // Far outside the plot (or not a number): pinned just beyond its edges.
+  if (!(y > -1000.0)) return -1000;
+  if (!(y < 1000.0)) return 1000;
+  return static_cast<int>(std::lround(y));
+}
+
+std::string OptiPartName(const TOptiValue& v, const TWPart& part) {
+  std::string kind;
+  std::string value;
+  std::string start;
+  switch (part._typ) {
+    case ptR:
+      kind = "Widerstand ";
+      value = ResistanceText(part._value);
+      start = ResistanceText(v.startValue);
+      break;
+    case ptC:
+      kind = "Kondensator ";
+      value = CapacitanceText(part._value);
+      start = CapacitanceText(v.startValue);
+      break;
+    case ptL:
+      kind = "Spule ";
+      value = InductanceText(part._value);
+      start = v.coilResistance ? ResistanceText(v.startValue) : InductanceText(v.startValue);
+      if (v.coilResistance) value += ", " + ResistanceText(part._Rvalue);
+      break;
+    default:
+      kind = "Bauteil";
+      break;
+  }
+  std::string name = kind + value;
+  if (!part._bem.View().empty()) name += " „" + part._bem.Str() + "“";
+  name += " zwischen Knoten " + std::to_string(part._nod1) + " und " + std::to_string(part._nod2);
+  name += ", Verstärker " + std::to_string(v.amplifier + 1);
+  if (!start.empty()) name += " (Startwert " + start + ")";
+  return name;
+}
+
+std::optional<TWPart> AskPartValues(TInteraction& ui, const TOptiValue& v, const TWPart& part) {
+  std::string kind;
+  std::string format;
+  std::vector<std::string> values;
+  switch (part._typ) {
+    case ptR:
+      kind = "Widerstand";
+      format = "Wert [Ohm] %dBem. %s";
+      values = {FormatNumber(part._value, 10), part._bem.Str()};
+      break;
+    case ptC:
+      kind = "Kondensator";
+      format = "Wert [µF] %dBem. %s";
+      values = {FormatNumber(part._value * 1e6, 10), part._bem.Str()};
+      break;
+    case ptL:
+      kind = "Spule";
+      format = "Wert [mH] %dWiderstand [Ohm] %dBem. %s";
+      values = {FormatNumber(part._value * 1000, 10), FormatNumber(part._Rvalue, 10), part._bem.Str()};
+      break;
+    default:
+      return std::nullopt;
+  }
+  const std::string caption = kind + " festlegen (Verstärker " + std::to_string(v.amplifier + 1) + ")";
+  if (!ui.EditValues(caption, format, values) || values.size() < 2) return std::nullopt;
+  TWPart fixed = part;
+  // The fields are read as the part editor reads them; a value that is not
+  // finite (a number beyond any range) leaves the part's value as it was.
+  auto read = [](const std::string& text, double factor, double& into) {
+    const double x = StrToDoubleLenient(text) / factor;
+    if (std::isfinite(x)) into = x;
+  };
+  if (part._typ == ptL) {
+    if (values.size() < 3) return std::nullopt;
+    read(values[0], 1000, fixed._value);
+    read(values[1], 1, fixed._Rvalue);
+    fixed._bem = values[2];
+  } else {
+    read(values[0], part._typ == ptC ? 1e6 : 1, fixed._value);
+    fixed._bem = values[1];
+  }
+  return fixed;
+}
+
+// ---------------------------------------------------------------- the host
+
+// The optimizer's reports run on the user-interface thread while the
+// optimizer thread waits for them. Shutdown() releases a waiting optimizer
+// thread at once (its report is then skipped), so that the window can end the
+// thread in the middle of a run.
+class TFormWOptimize2::THost : public TOptiHost {
+ public:
+  explicit THost(TFormWOptimize2& window) : window_(window), call_(&window) {}
+  THost(const THost&) = delete;
+  THost& operator=(const THost&) = delete;
+
+  void Shutdown() {
+    {
+      std::lock_guard lock(gateMutex_);
+      held_ = false;
+      skipping_ = true;
+    }
+    gate_.notify_all();
+    call_.Shutdown();
+  }
+
+  // While the window asks a question about the run, the optimizer thread
+  // waits before its next report, so that the run neither goes on behind the
+  // question nor opens a dialog over it. Released with `skip`, the reports
+  // that were waiting are dropped (the run is being aborted).
+  void Hold() {
+    std::lock_guard lock(gateMutex_);
+    held_ = true;
+  }
+  void Release(bool skip) {
+    {
+      std::lock_guard lock(gateMutex_);
+      held_ = false;
+      skipping_ = skip;
+    }
+    gate_.notify_all();
+  }
+
+  void Progress(int perMille) override {
+    RunOnUi([&] { window_.ShowProgress(perMille); });
+  }
+  void GradeReport(const TGrades& grades, const TResult& result) override {
+    RunOnUi([&] { window_.GradeReport(grades, result); });
+  }
+  TWPart FixPart(const TOptiValue& v, const TWPart& part) override {
+    TWPart fixed = part;
+    RunOnUi([&] { fixed = window_.FixPart(v, part); });
+    return fixed;
+  }
+  void Success() override {
+    RunOnUi([&] { window_.Success(); });
+  }
+  void Failure(const std::string& message) override {
+    RunOnUi([&] { window_.Failure(message); });
+  }
+
+ private:
+  void RunOnUi(const std::function<void()>& fn) {
+    if (QThread::currentThread() != window_.thread()) {
+      std::unique_lock lock(gateMutex_);
+      gate_.wait(lock, [this] { return !held_; });
+      if (skipping_) return;
+    }
+    call_.Run(fn);
+  }
+
+  TFormWOptimize2& window_;
+  TUiCall call_;
+  std::mutex gateMutex_;
+  std::condition_variable gate_;
+  bool held_ = false;
+  bool skipping_ = false;
+};
+
+// ---------------------------------------------------------------- creation
+
+TFormWOptimize2::TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::chrono::milliseconds workerPause,
+                                 QWidget* parent)
+    : QWidget(parent), doc_(doc), ui_(ui) {
+  setWindowFlag(Qt::Window, true);
+  setObjectName(QStringLiteral("FormWOptimize2"));
+  setWindowTitle(Q(kOptiWindowCaption));
+  setFixedSize(kWindowWidth, kWindowHeight);
+  history_.reserve(kOptiHistoryLength + 1);
+
+  BuildInputs();
+  BuildOutputs();
+
+  btnStart_ = new QPushButton(Q(kOptiStartCaption), this);
+  btnStart_->setGeometry(8, 406, 180, 26);
+  connect(btnStart_, &QPushButton::clicked, this, [this] { StartClick(); });
+  btnAbort_ = new QPushButton(Q(kOptiAbortCaption), this);
+  btnAbort_->setGeometry(8, 406, 180, 26);
+  btnAbort_->hide();
+  connect(btnAbort_, &QPushButton::clicked, this, [this] { AbortClick(); });
+  btnClose_ = new QPushButton(Q("Schließen"), this);
+  btnClose_->setGeometry(kWindowWidth - 108, 406, 100, 26);
+  connect(btnClose_, &QPushButton::clicked, this, [this] { close(); });
+
+  fixPartDialog = [this](const TOptiValue& v, const TWPart& part) { return AskPartValues(ui_, v, part); };
+
+  host_ = std::make_unique<THost>(*this);
+  opti_ = std::make_unique<TOptiThread>(host_.get(), workerPause);
+
+  timer_ = new QTimer(this);
+  timer_->setInterval(1000);
+  connect(timer_, &QTimer::timeout, this, [this] { TimerTick(); });
+  timer_->start();
+}
+
+TFormWOptimize2::~TFormWOptimize2() {
+  if (timer_ != nullptr) timer_->stop();
+  // Release a report the optimizer waits for, then end the optimizer (it
+  // stops at its next wait for the workers) before any control goes away.
+  host_->Shutdown();
+  opti_.reset();
+}
+
+void TFormWOptimize2::BuildInputs() {
+  auto* group = new QGroupBox(Q("Eingaben"), this);
+  group->setGeometry(8, 4, kWindowWidth - 16, 188);
+
+  struct TSliderDef {
+    const char* caption;
+    int maximum;
+    int position;
+    const char* top;
+    const char* middle;
+    const char* bottom;
+    QSlider** slider;
+  };
+  const TSliderDef sliders[] = {
+      {"Hörgeschmack Bass", 6, 3, "kräftig", "", "schlank", &sbBass_},
+      {"Hörgeschmack Höhen", 6, 3, "strahlend", "", "englisch", &sbTreble_},
+      {"Verstärker min. Impedanz", 8, 5, "mögl. > 8 Ohm", "mögl. > 4 Ohm", "mögl. > 2 Ohm", &sbZmin_},
+      {"Wirkungsgrad", 6, 3, "wichtig", "", "unwichtig", &sbEfficiency_},
+  };
+  const char* names[] = {"sbBass", "sbTreble", "sbZmin", "sbEfficiency"};
+  for (int i = 0; i < 4; ++i) {
+    const TSliderDef& s = sliders[i];
+    const int x = 10 + i * 132;
+    auto* caption = Label(s.caption, group, QRect(x, 16, 126, 34));
+    caption->setWordWrap(true);
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    auto* slider = new QSlider(Qt::Vertical, group);
+    slider->setObjectName(QString::fromLatin1(names[i]));
+    slider->setRange(0, s.maximum);
+    slider->setValue(s.position);
+    slider->setPageStep(1);
+    slider->setTickPosition(QSlider::TicksRight);
+    slider->setTickInterval(1);
+    // The top position is 0 (the first text), the keys move the way it shows.
+    slider->setInvertedAppearance(true);
+    slider->setInvertedControls(true);
+    slider->setGeometry(x, 54, 30, 126);
+    *s.slider = slider;
+    Label(s.top, group, QRect(x + 32, 54, 98, 18));
+    if (*s.middle != 0) Label(s.middle, group, QRect(x + 32, 108, 98, 18));
+    Label(s.bottom, group, QRect(x + 32, 162, 98, 18));
+  }
+
+  auto* fixFrame = new QFrame(group);
+  fixFrame->setFrameShape(QFrame::StyledPanel);
+  fixFrame->setGeometry(544, 20, kWindowWidth - 16 - 552, 160);
+  auto* fixCaption =
+      Label("Automatische Festlegung von Kondensatoren und Widerständen", fixFrame, QRect(8, 4, 232, 38));
+  fixCaption->setWordWrap(true);
+  cbCapacitors_ = new QComboBox(fixFrame);
+  cbCapacitors_->setObjectName(QStringLiteral("cbCapacitors"));
+  for (const char* item : {"Kondensatoren manuell wählen", "Kondensatoren aus E6-Reihe", "Kondensatoren aus E12-Reihe"})
+    cbCapacitors_->addItem(Q(item));
+  cbCapacitors_->setGeometry(8, 46, 232, 26);
+  cbResistors_ = new QComboBox(fixFrame);
+  cbResistors_->setObjectName(QStringLiteral("cbResistors"));
+  for (const char* item : {"Widerstände manuell wählen", "Widerstände aus E6-Reihe", "Widerstände aus E12-Reihe"})
+    cbResistors_->addItem(Q(item));
+  cbResistors_->setGeometry(8, 80, 232, 26);
+  auto* coils = Label("Spulen werden immer manuell gewählt.", fixFrame, QRect(8, 112, 232, 40));
+  coils->setWordWrap(true);
+}
+
+void TFormWOptimize2::BuildOutputs() {
+  auto* group = new QGroupBox(Q(" Ausgaben "), this);
+  group->setGeometry(8, kOutputTop, kWindowWidth - 16, kOutputHeight);
+
+  // The grade lines are columns of fixed width: a fixed-pitch font keeps the
+  // "=" and the decimal points one below the other.
+  QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  mono.setPointSize(9);
+  Label("Ergebnisse vor Optimierung", group, QRect(8, 18, kListWidth, 16));
+  lbBefore_ = new QListWidget(group);
+  lbBefore_->setObjectName(QStringLiteral("lbBefore"));
+  lbBefore_->setGeometry(8, 36, kListWidth, kListHeight);
+  Label("Ergebnisse nach Optimierung", group, QRect(16 + kListWidth, 18, kListWidth, 16));
+  lbAfter_ = new QListWidget(group);
+  lbAfter_->setObjectName(QStringLiteral("lbAfter"));
+  lbAfter_->setGeometry(16 + kListWidth, 36, kListWidth, kListHeight);
+  for (QListWidget* list : {lbBefore_, lbAfter_}) {
+    list->setFont(mono);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::NoFocus);
+  }
+
+  historyPlot_ = new TPaintArea(
+      [this](QPainter& painter, const QRect& r) {
+        painter.fillRect(r, Qt::white);
+        struct TSeries {
+          QColor colour;
+          const char* caption;
+          QPoint at;
+        };
+        const TSeries series[] = {
+            {QColor(0, 0, 0), "Note gesamt", QPoint(10, 1)},     {QColor(0, 0, 255), "Frequenzgang", QPoint(100, 1)},
+            {QColor(128, 0, 0), "Wirkungsgrad", QPoint(190, 1)}, {QColor(0, 128, 0), "Impedanz", QPoint(100, 16)},
+            {QColor(255, 0, 0), "Phase", QPoint(190, 16)},
+        };
+        QFont small = painter.font();
+        small.setPixelSize(11);
+        painter.setFont(small);
+        for (std::size_t s = 0; s < 5; ++s) {
+          painter.setPen(series[s].colour);
+          QPolygon line;
+          for (std::size_t i = 0; i < history_.size(); ++i)
+            line << QPoint(static_cast<int>(i), HistoryY(history_[i][s]));
+          if (line.size() > 1) painter.drawPolyline(line);
+          if (line.size() == 1) painter.drawPoint(line[0]);
+          painter.drawText(QRect(series[s].at, QSize(90, 14)), Qt::AlignLeft | Qt::AlignTop, Q(series[s].caption));
+        }
+      },
+      group);
+  historyPlot_->setObjectName(QStringLiteral("pbHistory"));
+  historyPlot_->setGeometry(24 + 2 * kListWidth, 36, kPlotWidth, kPlotHeight);
+
+  progressStrip_ = new TPaintArea(
+      [this](QPainter& painter, const QRect& r) {
+        const QPalette& pal = palette();
+        if (progress_ < 0) {
+          painter.fillRect(r, pal.color(QPalette::Button));
+          return;
+        }
+        const int split = static_cast<int>(static_cast<long long>(r.width()) * std::min(progress_, 1000) / 1000);
+        painter.fillRect(QRect(r.left(), r.top(), split, r.height()), pal.color(QPalette::ToolTipText));
+        painter.fillRect(QRect(r.left() + split, r.top(), r.width() - split, r.height()),
+                         pal.color(QPalette::ToolTipBase));
+      },
+      group);
+  progressStrip_->setObjectName(QStringLiteral("pbProgress"));
+  progressStrip_->setGeometry(8, 44 + kListHeight, kWindowWidth - 32, kStripHeight);
+
+  // The finish panel covers the history plot and leaves both lists in view.
+  finishPanel_ = new QFrame(group);
+  finishPanel_->setObjectName(QStringLiteral("pnlFinish"));
+  finishPanel_->setFrameShape(QFrame::Panel);
+  finishPanel_->setFrameShadow(QFrame::Raised);
+  finishPanel_->setLineWidth(2);
+  finishPanel_->setAutoFillBackground(true);
+  finishPanel_->setGeometry(24 + 2 * kListWidth, 36, kPlotWidth, kPlotHeight);
+  auto* heading = Label("Sonvex Weichenoptimierer", finishPanel_, QRect(0, 10, kPlotWidth, 20));
+  QFont bold = heading->font();
+  bold.setBold(true);
+  heading->setFont(bold);
+  heading->setAlignment(Qt::AlignHCenter);
+  auto* text = new QLabel(Q(kOptiSuccessText), finishPanel_);
+  text->setGeometry(8, 34, kPlotWidth - 16, 40);
+  text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  text->setWordWrap(true);
+  btnFinishOk_ = new QPushButton(Q("Ok"), finishPanel_);
+  btnFinishOk_->setGeometry((kPlotWidth - 80) / 2, 80, 80, 26);
+  connect(btnFinishOk_, &QPushButton::clicked, this, [this] { FinishOkClick(); });
+  finishPanel_->hide();
+}
+
+// ---------------------------------------------------------------- parameters
+
+TOptiParams TFormWOptimize2::Params() const {
+  TOptiSliders s;
+  s.bass = sbBass_->value();
+  s.treble = sbTreble_->value();
+  s.zmin = sbZmin_->value();
+  s.efficiency = sbEfficiency_->value();
+  // The fixed weights (on axis 10, power response 3, 30° left and right 2,
+  // minimum directivity 3) and no output transformer are the defaults.
+  return OptiParamsFromSliders(s);
+}
+
+TFixRules TFormWOptimize2::FixRules() const {
+  auto choice = [](const QComboBox* box) {
+    switch (box->currentIndex()) {
+      case 1:
+        return TFixChoice::E6;
+      case 2:
+        return TFixChoice::E12;
+      default:
+        return TFixChoice::Manual;
+    }
+  };
+  TFixRules rules;
+  rules.capacitors = choice(cbCapacitors_);
+  rules.resistors = choice(cbResistors_);
+  rules.coils = TFixChoice::Manual;  // coils are always chosen by hand
+  return rules;
+}
+
+// ---------------------------------------------------------------- commands
+
+void TFormWOptimize2::SetWorkerPause(std::chrono::milliseconds pause) { opti_->SetWorkerPause(pause); }
+
+void TFormWOptimize2::ShowWindow() {
+  // An open window only comes to the front: resetting it would abort a
+  // running search and forget the run the closing questions are about.
+  if (isVisible()) {
+    raise();
+    activateWindow();
+    return;
+  }
+  // A window shown afresh never asks about the results of an earlier run.
+  AbortStep();
+  runStarted_ = false;
+  finishPanel_->hide();
+  show();
+  activateWindow();
+}
+
+void TFormWOptimize2::StartClick() {
+  // 1. The start needs the finished results of the main calculation.
+  if (!doc_.WaitUntilIdle()) return;
+  // 2.
+  if (!opti_->IsIdle()) {
+    ui_.ShowMessage(kOptiRunningText);
+    return;
+  }
+  // 3.
+  if (ui_.ChooseButton(kOptiReferenceQuestion, "&Ja|&Nein", 1) == 1) doc_.RememberReference();
+  // 4. Marks made here are marks in the project itself, saved with it, so
+  // the project then counts as changed (no undo step; marks do not enter
+  // the calculation).
+  bool marked = false;
+  {
+    TProjectEdit edit(doc_, std::nullopt, TRecalc::None);
+    const int marksBefore = CountMarkedParts(edit.Project());
+    marked = EnsureMarkedParts(edit.Project(), ui_);
+    if (CountMarkedParts(edit.Project()) != marksBefore) edit.Commit();
+  }
+  if (!marked) return;
+  const TProjekt& p = doc_.Project();
+  // 5.
+  if (const auto message = CheckChassisData(p)) {
+    ui_.ShowMessage(*message);
+    return;
+  }
+  // 6. The calculation thread is idle: its results and item states belong
+  // to the project as it stands (marks do not enter the calculation).
+  lbBefore_->clear();
+  lbAfter_->clear();
+  finishPanel_->hide();
+  if (!opti_->StartRun(p, doc_.CalcThread().Result(), doc_.CalcThread().States(), Params())) {
+    ui_.ShowMessage(kOptiRunningText);
+    return;
+  }
+  btnStart_->hide();
+  btnStart_->setEnabled(false);
+  btnAbort_->show();
+  btnClose_->hide();
+  history_.clear();
+  historyPlot_->update();
+  runStarted_ = true;
+}
+
+void TFormWOptimize2::WaitProcessing(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void TFormWOptimize2::AbortStep() {
+  opti_->RequestStop();
+  // The optimizer may be waiting for a report of this thread: keep the
+  // messages going while it comes to a stop.
+  while (!opti_->IsIdle()) WaitProcessing(100);
+  btnAbort_->hide();
+  btnClose_->show();
+  btnStart_->show();
+  btnStart_->setEnabled(true);
+}
+
+void TFormWOptimize2::AbortClick() { AbortStep(); }
+
+void TFormWOptimize2::FinishOkClick() {
+  finishPanel_->hide();
+  close();
+}
+
+void TFormWOptimize2::TimerTick() {
+  if (inTimer_) return;
+  inTimer_ = true;
+  // A run that ended by itself: once the optimizer is seen idle three times
+  // in a row, the buttons go back to those of an idle window.
+  if (!btnAbort_->isHidden() && opti_->IsIdle()) {
+    bool idle = true;
+    for (int i = 0; i < 2 && idle; ++i) {
+      WaitProcessing(100);
+      idle = opti_->IsIdle();
+    }
+    if (idle) AbortStep();
+  }
+  if (reportPending_) {
+    historyPlot_->update();
+    reportPending_ = false;
+  }
+  inTimer_ = false;
+}
+
+// ---------------------------------------------------------------- reports
+
+void TFormWOptimize2::ShowProgress(int perMille) {
+  progress_ = perMille;
+  progressStrip_->update();
+}
+
+void TFormWOptimize2::GradeReport(const TGrades& grades, const TResult& result) {
+  const auto lines = OptiResultLines(grades);
+  lbAfter_->clear();
+  for (const std::string& line : lines) lbAfter_->addItem(Q(line));
+  // The first report of a run: the grades of the start crossover.
+  if (lbBefore_->count() == 0)
+    for (const std::string& line : lines) lbBefore_->addItem(Q(line));
+  // The main window shows the best crossover found so far.
+  doc_.ShowOptimizerResult(result);
+  AppendHistory(history_, grades);
+  reportPending_ = true;
+}
+
+TWPart TFormWOptimize2::FixPart(const TOptiValue& v, const TWPart& part) {
+  if (const auto rounded = FixPartByRule(part, FixRules())) return *rounded;
+  // A report posted just before the window began to ask about the run: no
+  // dialog over the question; the part keeps the value the search found.
+  if (asking_) return part;
+  QApplication::beep();
+  std::optional<TWPart> chosen;
+  if (fixPartDialog) chosen = fixPartDialog(v, part);
+  return chosen ? *chosen : part;
+}
+
+void TFormWOptimize2::Success() {
+  finishPanel_->show();
+  finishPanel_->raise();
+  for (int i = 0; i < 3; ++i) QApplication::beep();
+}
+
+void TFormWOptimize2::Failure(const std::string& message) { ui_.ShowMessage(message); }
+
+// ---------------------------------------------------------------- closing
+
+void TFormWOptimize2::closeEvent(QCloseEvent* event) {
+  if (runStarted_) {
+    if (!opti_->IsIdle()) {
+      // The run waits while the question is open; its answer ends or
+      // continues it.
+      host_->Hold();
+      asking_ = true;
+      const bool abort = ui_.ChooseButton(kOptiAbortQuestion, "&Ja|&Nein", 2) == 1;
+      asking_ = false;
+      host_->Release(abort);
+      if (abort) {
+        AbortStep();
+        host_->Release(false);
+      }
+    }
+    if (!opti_->IsIdle()) {
+      event->ignore();
+      return;
+    }
+    const int answer = ui_.ChooseButton(kOptiTakeOverQuestion, "&Ja|&Nein|&Abbruch", 3);
+    if (answer != 1 && answer != 2) {
+      event->ignore();
+      return;
+    }
+    // Taking over or discarding makes no undo step.
+    TProjectEdit edit(doc_, std::nullopt, TRecalc::Incremental);
+    if (answer == 1) {
+      edit.Project() = opti_->BestProject();
+      edit.Commit();
+    } else {
+      // The project exactly as it was when the run started, marks and saved
+      // flag included.
+      edit.Project() = opti_->StartProject();
+      edit.CommitKeepingSavedFlag();
+    }
+    runStarted_ = false;
+  }
+  finishPanel_->hide();
+  event->accept();
+  emit openChanged(false);
+}
+
+}  // namespace sonvex

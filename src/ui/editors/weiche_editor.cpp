@@ -1,0 +1,704 @@
+#include "ui/editors/weiche_editor.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "model/file_io.h"
+#include "model/interaction.h"
+#include "model/number_text.h"
+#include "model/settings.h"
+#include "ui/dialogs/dialog_text.h"
+#include "ui/document/project_document.h"
+#include "ui/editors/part_editor.h"
+
+namespace sonvex {
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+constexpr std::array<const char*, kMouseMapDigits> kMouseGroupCaptions{
+    "Aktion auf Linksklick",          "Aktion auf Rechtsklick",       "Aktion auf Shift + Linksklick",
+    "Aktion auf Shift + Rechtsklick", "Aktion auf Strg + Linksklick", "Aktion auf Strg + Rechtsklick"};
+
+QScreen* ScreenOf(const QWidget* w) {
+  QScreen* s = w->screen();
+  return s != nullptr ? s : QGuiApplication::primaryScreen();
+}
+
+// The drawing font: Arial at the level's point size, fixed in pixels so that
+// the drawing looks alike on every screen (96 pixels per inch).
+QFont DrawingFont(const TWeicheGeometry& g) {
+  QFont f(QStringLiteral("Arial"));
+  f.setPixelSize(static_cast<int>(std::lround(g.fontSize * 96.0 / 72.0)));
+  return f;
+}
+
+// One part symbol in the slot's own coordinates: u runs along the edge from
+// its first node (0) to the next node (len), v across it. O is the symbol
+// offset, S the symbol length.
+void DrawSymbol(QPainter& p, const TWPart& part, int O, int S, int len, bool vertical) {
+  auto line = [&p](int u1, int v1, int u2, int v2) { p.drawLine(u1, v1, u2, v2); };
+  // The polarity marks of chassis and amplifier: a dash beside each terminal
+  // on the side away from the labels, the one at the plus terminal crossed.
+  // The dash stays level on the screen whichever way the edge runs.
+  auto polarity = [&](int u1, int u2) {
+    constexpr int v = 11;
+    auto dash = [&](int u) { vertical ? line(u, v - 2, u, v + 2) : line(u - 2, v, u + 2, v); };
+    auto stroke = [&](int u) { vertical ? line(u - 2, v, u + 2, v) : line(u, v - 2, u, v + 2); };
+    dash(u1);
+    dash(u2);
+    stroke(part._verpolt > 0 ? u2 : u1);
+  };
+  switch (part._typ) {
+    case ptWire:
+      line(0, 0, len, 0);
+      break;
+    case ptR:
+      line(0, 0, O, 0);
+      p.drawRect(O, -5, S, 10);
+      line(O + S, 0, len, 0);
+      break;
+    case ptC:
+      line(0, 0, O + 8, 0);
+      line(O + 12, 0, len, 0);
+      line(O + 8, -S / 2, O + 8, S - S / 2);
+      line(O + 12, -S / 2, O + 12, S - S / 2);
+      break;
+    case ptL:
+      line(0, 0, len, 0);
+      // a solid bar: 11 parallel lines across the edge
+      p.fillRect(QRect(O, -5, S + 1, 11), Qt::black);
+      break;
+    case ptChass: {
+      // magnet box and cone of a loudspeaker
+      line(0, 0, O + 2, 0);
+      p.drawRect(O + 2, -4, 7, 8);
+      const QPoint cone[] = {{O + 9, -4}, {O + 15, -10}, {O + 15, 10}, {O + 9, 4}};
+      p.drawPolygon(cone, 4);
+      line(O + 15, 0, len, 0);
+      polarity(O, O + S);
+      break;
+    }
+    case ptAmp:
+      line(0, 0, O, 0);
+      p.drawEllipse(O, -3, 6, 6);
+      p.drawEllipse(O + S - 6, -3, 6, 6);
+      line(O + S, 0, len, 0);
+      polarity(O + 3, O + S - 3);
+      break;
+    default:
+      break;
+  }
+}
+
+void DrawText(QPainter& p, TWePoint at, const std::string& text) {
+  if (text.empty()) return;
+  p.drawText(QRect(at.x, at.y, 400, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, Q(text));
+}
+
+std::filesystem::path WithExtension(std::filesystem::path file, const char* ext) {
+  std::string name = Utf8FromPath(file.filename());
+  std::string upper = name;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+  std::string extUpper = ext;
+  std::transform(extUpper.begin(), extUpper.end(), extUpper.begin(), [](unsigned char c) { return std::toupper(c); });
+  if (!upper.ends_with(extUpper)) file += ext;
+  return file;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- drawing
+
+void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& parts, const THitRects& rects,
+                 const TWeichePaintOptions& options, const std::function<std::string(int)>& chassisName) {
+  painter.save();
+  const QFont font = DrawingFont(g);
+  painter.setFont(font);
+  // One drawing pixel wide, so that lines grow with the drawing on paper.
+  const QPen black(Qt::black, 1, Qt::SolidLine);
+  painter.setPen(black);
+  painter.setBrush(Qt::black);
+
+  // 1. node dots: every node in the edit view, junctions only in the print view
+  const auto ends = TerminalEnds(parts);
+  for (int node = 0; node < kGridNodes; ++node) {
+    if (options.printView && !IsJunction(ends, node)) continue;
+    const TWePoint n = NodePosition(g, node);
+    painter.drawEllipse(QRect(n.x - 2, n.y - 2, 5, 5));
+  }
+
+  // 2. the grid slots, horizontal ones first
+  painter.setBrush(Qt::white);
+  QPen dotted(QColor(192, 192, 192), 1, Qt::DotLine);
+  for (int slot = 0; slot < kGridSlots; ++slot) {
+    const TWPart& part = parts[static_cast<std::size_t>(slot)];
+    const TSlotGeometry sg = SlotGeometry(slot);
+    const bool horizontal = sg.orientation == TSlotOrientation::Horizontal;
+    const TWePoint at = NodePosition(g, NodeAt(sg.column, sg.row));
+    if (part._typ <= ptNone || part._typ > ptAmp) {
+      if (options.printView) continue;
+      const TWeRect& r = rects[static_cast<std::size_t>(slot)];
+      painter.setPen(dotted);
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)));
+      painter.setBrush(Qt::white);
+      painter.setPen(black);
+      continue;
+    }
+    painter.setPen(black);
+    painter.save();
+    painter.translate(at.x, at.y);
+    if (!horizontal) painter.rotate(90);
+    const int O = horizontal ? g.offsetH : g.offsetV;
+    const int len = horizontal ? g.columnPitch : g.rowPitch;
+    DrawSymbol(painter, part, O, g.symbolLength, len, !horizontal);
+    painter.restore();
+
+    if (part._typ >= ptR) {
+      const int nr = part._chassisnr;
+      const std::string name = part._typ == ptChass ? chassisName(nr) : std::string();
+      const TPartLabel label = PartLabel(part, options.labelMode, options.printView, name);
+      const auto [p1, p2] = LabelPositions(g, sg.orientation, at);
+      painter.setPen(part._bOpti ? Qt::red : Qt::black);
+      DrawText(painter, p1, label.line1);
+      DrawText(painter, p2, label.line2);
+      painter.setPen(black);
+    }
+  }
+
+  // 3. free wires
+  painter.setBrush(Qt::NoBrush);
+  for (int k = 1; k <= kFreeWires; ++k) {
+    const TWPart& part = parts[static_cast<std::size_t>(FreeWireSlot(k))];
+    if (part._typ != ptWire) continue;
+    const auto pts = FreeWirePolyline(AnyNodePosition(g, part._nod1), AnyNodePosition(g, part._nod2));
+    QPoint poly[4];
+    for (std::size_t i = 0; i < 4; ++i) poly[i] = QPoint(pts[i].x, pts[i].y);
+    painter.drawPolyline(poly, 4);
+  }
+
+  // 4. node numbers while the free wires are edited
+  if (options.nodeNumbers) {
+    painter.setPen(Qt::blue);
+    for (int node = 0; node < kGridNodes; ++node) {
+      const TWePoint n = NodePosition(g, node);
+      DrawText(painter, {n.x + 17, n.y + 17}, std::to_string(node));
+    }
+  }
+  painter.restore();
+}
+
+// ---------------------------------------------------------------- paint box
+
+class TWeichePaintBox : public QWidget {
+ public:
+  explicit TWeichePaintBox(TFormWeicheneditor& editor) : QWidget(&editor), editor_(editor) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    editor_.Paint(painter);
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    TMouseButton button = TMouseButton::Middle;
+    if (e->button() == Qt::LeftButton) button = TMouseButton::Left;
+    if (e->button() == Qt::RightButton) button = TMouseButton::Right;
+    const auto mods = e->modifiers();
+    const QPoint at = e->position().toPoint();
+    editor_.ClickAt(at.x(), at.y(), button, mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier));
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    const QPoint at = e->position().toPoint();
+    setCursor(HitTest(editor_.HitRects(), at.x(), at.y()) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  }
+
+ private:
+  TFormWeicheneditor& editor_;
+};
+
+// ---------------------------------------------------------------- free wire dialog
+
+TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(Q("Freie Drahtverbindungen"));
+  auto* layout = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(Q("von Knoten")), 0, 1);
+  grid->addWidget(new QLabel(Q("nach Knoten")), 0, 2);
+  const QRegularExpression twoDigits(QStringLiteral("[0-9]{0,2}"));
+  for (int k = 1; k <= kFreeWires; ++k) {
+    const auto i = static_cast<std::size_t>(k - 1);
+    boxes_[i] = new QCheckBox(Q(std::to_string(k) + ". freie Drahtverbindung"));
+    from_[i] = new QLineEdit;
+    to_[i] = new QLineEdit;
+    for (QLineEdit* e : {from_[i], to_[i]}) {
+      e->setMaxLength(2);
+      e->setValidator(new QRegularExpressionValidator(twoDigits, e));
+      e->setFixedWidth(40);
+      // a hidden entry keeps its place, so the headings stay over their columns
+      QSizePolicy keep = e->sizePolicy();
+      keep.setRetainSizeWhenHidden(true);
+      e->setSizePolicy(keep);
+    }
+    grid->addWidget(boxes_[i], k, 0);
+    grid->addWidget(from_[i], k, 1);
+    grid->addWidget(to_[i], k, 2);
+    connect(boxes_[i], &QCheckBox::toggled, this, [this, i](bool on) {
+      from_[i]->setVisible(on);
+      to_[i]->setVisible(on);
+    });
+  }
+  layout->addLayout(grid);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  AddOkCancel(this, buttons, Q("Ok"), Q("Abbruch"));
+  layout->addLayout(buttons);
+}
+
+void TFormFreiDraht::Fill(const std::array<TFreeWireRow, kFreeWires>& rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    boxes_[i]->setChecked(rows[i].used);
+    from_[i]->setText(Q(std::to_string(rows[i].from)));
+    to_[i]->setText(Q(std::to_string(rows[i].to)));
+    from_[i]->setVisible(rows[i].used);
+    to_[i]->setVisible(rows[i].used);
+  }
+}
+
+std::array<TFreeWireRow, kFreeWires> TFormFreiDraht::Rows() const {
+  std::array<TFreeWireRow, kFreeWires> rows{};
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    rows[i] = {boxes_[i]->isChecked(), StrToIntLenient(S(from_[i]->text())), StrToIntLenient(S(to_[i]->text()))};
+  return rows;
+}
+
+// ---------------------------------------------------------------- mouse map dialog
+
+TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(Q("Tastaturbelegung im Weicheneditor"));
+  auto* layout = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  for (int pos = 0; pos < kMouseMapDigits; ++pos) {
+    auto* box = new QGroupBox(Q(kMouseGroupCaptions[static_cast<std::size_t>(pos)]));
+    auto* col = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(this);
+    for (int a = 0; a < kWeicheActionCount; ++a) {
+      auto* b = new QRadioButton(Q(WeicheActionCaption(a)));
+      group->addButton(b, a);
+      col->addWidget(b);
+    }
+    groups_[static_cast<std::size_t>(pos)] = group;
+    // left clicks in the first column, right clicks in the second
+    grid->addWidget(box, pos / 2, pos % 2);
+  }
+  layout->addLayout(grid);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  AddOkCancel(this, buttons, Q("&Ok"), Q("&Abbruch"));
+  layout->addLayout(buttons);
+}
+
+void TFormTastbeleg::Fill(std::int32_t map) {
+  for (int pos = 0; pos < kMouseMapDigits; ++pos) {
+    const int digit = std::min(MouseMapDigit(map, pos), kWeicheActionCount - 1);
+    groups_[static_cast<std::size_t>(pos)]->button(digit)->setChecked(true);
+  }
+}
+
+std::int32_t TFormTastbeleg::Map() const {
+  std::array<int, kMouseMapDigits> digits{};
+  for (std::size_t i = 0; i < digits.size(); ++i) digits[i] = std::max(groups_[i]->checkedId(), 0);
+  return ComposeMouseMap(digits);
+}
+
+// ---------------------------------------------------------------- the editor
+
+TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui,
+                                       TFormParteditor& partEditor, std::function<int(QDialog&)> runDialog,
+                                       QWidget* parent)
+    : QMainWindow(parent),
+      doc_(doc),
+      runDialog_(std::move(runDialog)),
+      settings_(settings),
+      ui_(ui),
+      partEditor_(partEditor) {
+  // A new project, a load, undo or a reference swap close the editor
+  // without applying.
+  connect(&doc_, &TProjectDocument::aboutToReplaceProject, this, [this] {
+    if (IsOpen()) CloseEditor();
+  });
+  setWindowFlag(Qt::Window, true);
+  setWindowTitle(Q("Weicheneditor"));
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(0, 0, 4, 4);
+  box_ = new TWeichePaintBox(*this);
+  layout->addWidget(box_, 1);
+  auto* buttons = new QVBoxLayout;
+  apply_ = new QPushButton(Q("&Übernehmen"));
+  ok_ = new QPushButton(Q("&Ok"));
+  cancel_ = new QPushButton(Q("&Abbruch"));
+  for (QPushButton* b : {apply_, ok_, cancel_}) {
+    b->setFixedWidth(96);
+    buttons->addWidget(b);
+  }
+  buttons->addStretch();
+  layout->addLayout(buttons);
+  connect(apply_, &QPushButton::clicked, this, [this] { ApplyClick(); });
+  connect(ok_, &QPushButton::clicked, this, [this] { OkClick(); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { CancelClick(); });
+  setCentralWidget(central);
+
+  freeWires_ = new TFormFreiDraht(this);
+  mouseMap_ = new TFormTastbeleg(this);
+  // The status line says what each mouse button does, so that a click never
+  // surprises.
+  mouseLine_ = new QLabel;
+  mouseLine_->setObjectName(QStringLiteral("MouseMapLine"));
+  statusBar()->addWidget(mouseLine_, 1);
+  statusBar()->setSizeGripEnabled(false);
+  BuildMenus();
+  geometry_ = WeicheGeometry(settings_.WEsize);
+  rects_ = HitRectangles(geometry_);
+  move(184, 508);
+}
+
+QWidget* TFormWeicheneditor::PaintArea() const { return box_; }
+
+QAction* TFormWeicheneditor::Action(const char* objectName) const {
+  return findChild<QAction*>(QString::fromLatin1(objectName));
+}
+
+void TFormWeicheneditor::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  auto item = [this](QMenu* m, const char* name, std::string_view caption, std::function<void()> handler) {
+    QAction* a = m->addAction(Q(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, [h = std::move(handler)] { h(); });
+    return a;
+  };
+
+  QMenu* size = bar->addMenu(Q("Fenstergröße"));
+  auto* sizes = new QActionGroup(this);
+  for (int level = kWeicheMinLevel; level <= kWeicheMaxLevel; ++level) {
+    const std::string name = "actSize" + std::to_string(level);
+    QAction* a = item(size, name.c_str(), WeicheSizeCaption(level), [this, level] { SetLevel(level); });
+    a->setCheckable(true);
+    sizes->addAction(a);
+  }
+
+  QMenu* coils = bar->addMenu(Q("Anzeige für Spulen"));
+  auto* modes = new QActionGroup(this);
+  QAction* rWert = item(coils, "actLabelRWert", "R-Wert", [this] { SetLabelMode(TLabelMode::RWert); });
+  QAction* bez = item(coils, "actLabelBezeichnung", "Bezeichnung", [this] { SetLabelMode(TLabelMode::Bezeichnung); });
+  for (QAction* a : {rWert, bez}) {
+    a->setCheckable(true);
+    modes->addAction(a);
+  }
+  rWert->setChecked(true);
+
+  QMenu* view = bar->addMenu(Q("Ansicht"));
+  auto* views = new QActionGroup(this);
+  QAction* edit = item(view, "actViewEdit", "Editieransicht", [this] { SetPrintView(false); });
+  QAction* print = item(view, "actViewPrint", "Druckansicht", [this] { SetPrintView(true); });
+  for (QAction* a : {edit, print}) {
+    a->setCheckable(true);
+    views->addAction(a);
+  }
+  edit->setChecked(true);
+  // The print view on paper or in a file: always the clean drawing.
+  view->addSeparator();
+  item(view, "actPrint", "Druckansicht drucken ...", [this] { PrintClick(); })->setShortcut(QKeySequence::Print);
+  item(view, "actExportPng", "Druckansicht als PNG speichern ...", [this] { ExportPngClick(); });
+  item(view, "actExportSvg", "Druckansicht als SVG speichern ...", [this] { ExportSvgClick(); });
+
+  QMenu* free = bar->addMenu(Q("Freie Verbindungen"));
+  item(free, "actFreeWires", "editieren ...", [this] { FreeWiresClick(); });
+  QMenu* mouse = bar->addMenu(Q("Mausbelegung"));
+  item(mouse, "actMouseMap", "ändern ...", [this] { MouseMapClick(); });
+  QMenu* mark = bar->addMenu(Q("Bauteiloptimierung"));
+  item(mark, "actMarkAll", "alle Bauteile zum Optimieren markieren", [this] { MarkClick(TMarkAll::AllComponents); });
+  item(mark, "actMarkResistors", "nur Widerstände zum Optimieren markieren",
+       [this] { MarkClick(TMarkAll::ResistorsOnly); });
+  item(mark, "actMarkNone", "alle Markierungen entfernen", [this] { MarkClick(TMarkAll::None); });
+}
+
+void TFormWeicheneditor::Layout() {
+  // 1. the level's menu entry and geometry
+  geometry_ = WeicheGeometry(settings_.WEsize);
+  settings_.WEsize = geometry_.level;
+  const std::string name = "actSize" + std::to_string(geometry_.level);
+  Action(name.c_str())->setChecked(true);
+  // 2.-3. window size, kept on the screen
+  const TWeSize size = WeicheWindowSize(geometry_);
+  mouseLine_->setText(Q(MouseMapSummary(settings_.TBWEopti)));
+  resize(size.width, size.height);
+  const QRect screen = ScreenOf(this)->geometry();
+  const TWePoint at =
+      KeepWeicheOnScreen({x() - screen.left(), y() - screen.top()}, size, {screen.width(), screen.height()});
+  move(at.x + screen.left(), at.y + screen.top());
+  // 4.-5. hit rectangles; back to the edit view
+  rects_ = HitRectangles(geometry_);
+  options_.printView = false;
+  Action("actViewEdit")->setChecked(true);
+  box_->update();
+}
+
+void TFormWeicheneditor::OpenFor(int amp) {
+  if (amp < 0 || amp >= kMaxAmps) return;
+  const auto& source = doc_.Project().Verstaerker[static_cast<std::size_t>(amp)].crossover;
+  std::copy(source.begin(), source.begin() + kUsedPartSlots, parts_.begin());
+  amp_ = amp;
+  setWindowTitle(Q("Weicheneditor - Verstärker " + std::to_string(amp + 1)));
+  Layout();
+  show();
+  raise();
+  activateWindow();
+  emit openChanged(true);
+}
+
+void TFormWeicheneditor::ApplyClick() {
+  if (amp_ < 0) return;
+  TProjectEdit edit(doc_, "Weiche " + std::to_string(amp_ + 1) + " editieren", TRecalc::Incremental);
+  auto& target = edit.Project().Verstaerker[static_cast<std::size_t>(amp_)].crossover;
+  std::copy(parts_.begin(), parts_.begin() + kUsedPartSlots, target.begin());
+  edit.Commit();
+}
+
+void TFormWeicheneditor::OkClick() {
+  const TPlausibilityTexts found = CheckPlausibility(parts_);
+  if (found.noAmp && ui_.ChooseButton(kNoAmpText, kPlausibilityButtons, 1) == 1) return;
+  if (found.noChassis && ui_.ChooseButton(kNoChassisText, kPlausibilityButtons, 1) == 1) return;
+  ApplyClick();
+  CloseEditor();
+}
+
+void TFormWeicheneditor::CancelClick() { CloseEditor(); }
+
+void TFormWeicheneditor::CloseEditor() {
+  hide();
+  Finish();
+}
+
+void TFormWeicheneditor::Finish() {
+  amp_ = -1;
+  options_.nodeNumbers = false;
+  emit openChanged(false);
+}
+
+void TFormWeicheneditor::closeEvent(QCloseEvent* event) {
+  // The window's close box: as "&Abbruch".
+  Finish();
+  event->accept();
+}
+
+std::string TFormWeicheneditor::ChassisName(int n) const {
+  if (n < 0 || n >= kChassisSlots) return {};
+  return doc_.Project().Chassis[static_cast<std::size_t>(n)].Name.Str();
+}
+
+void TFormWeicheneditor::Paint(QPainter& painter) const {
+  PaintWeiche(painter, geometry_, parts_, rects_, options_, [this](int n) { return ChassisName(n); });
+}
+
+void TFormWeicheneditor::ClickAt(int x, int y, TMouseButton button, bool shift, bool ctrl) {
+  const int action = DecodeMouseAction(settings_.TBWEopti, button, shift, ctrl);
+  const int slot = HitTest(rects_, x, y);
+  if (slot < 0 || action == waNone) return;
+  if (action == waEdit) {
+    // The part editor opens at the click, moved back into the work area:
+    // bottom edge first, then left, top and right.
+    QRect area = ScreenOf(this)->availableGeometry();
+    const QSize size = partEditor_.size();
+    int left = this->x() + x;
+    int top = this->y() + y - 20;
+    if (top + size.height() > area.bottom() + 1) top = area.bottom() + 1 - size.height();
+    if (left < area.left()) left = area.left();
+    if (top < area.top()) top = area.top();
+    if (left + size.width() > area.right() + 1) left = area.right() + 1 - size.width();
+    partEditor_.move(left, top);
+    TWPart copy = parts_[static_cast<std::size_t>(slot)];
+    if (partEditor_.Edit(copy, doc_.Project())) parts_[static_cast<std::size_t>(slot)] = copy;
+  } else {
+    ApplyWeicheAction(parts_, slot, action);
+  }
+  box_->update();
+}
+
+void TFormWeicheneditor::FreeWiresClick() {
+  freeWires_->Fill(FreeWireRows(parts_));
+  // The dialog stands beside the drawing, so that the node numbers stay in view.
+  freeWires_->adjustSize();
+  const QRect area = ScreenOf(this)->availableGeometry();
+  const int left = std::min(frameGeometry().right() + 1, area.right() + 1 - freeWires_->width());
+  freeWires_->move(std::max(left, area.left()), std::max(y(), area.top()));
+  options_.nodeNumbers = true;
+  box_->update();
+  const int result = runDialog_(*freeWires_);
+  options_.nodeNumbers = false;
+  if (result == QDialog::Accepted) SetFreeWires(parts_, freeWires_->Rows());
+  box_->update();
+}
+
+void TFormWeicheneditor::MouseMapClick() {
+  mouseMap_->Fill(settings_.TBWEopti);
+  if (runDialog_(*mouseMap_) == QDialog::Accepted) settings_.TBWEopti = mouseMap_->Map();
+  mouseLine_->setText(Q(MouseMapSummary(settings_.TBWEopti)));
+}
+
+void TFormWeicheneditor::MarkClick(TMarkAll which) {
+  MarkForOptimization(parts_, which);
+  box_->update();
+}
+
+void TFormWeicheneditor::SetLevel(int level) {
+  settings_.WEsize = std::clamp(level, kWeicheMinLevel, kWeicheMaxLevel);
+  Layout();
+}
+
+void TFormWeicheneditor::SetPrintView(bool on) {
+  options_.printView = on;
+  Action(on ? "actViewPrint" : "actViewEdit")->setChecked(true);
+  box_->update();
+}
+
+void TFormWeicheneditor::SetLabelMode(TLabelMode mode) {
+  options_.labelMode = mode;
+  Action(mode == TLabelMode::RWert ? "actLabelRWert" : "actLabelBezeichnung")->setChecked(true);
+  box_->update();
+}
+
+// ---------------------------------------------------------------- print view output
+
+TWeRect TFormWeicheneditor::PrintArea() const { return UsedDrawingArea(geometry_, parts_); }
+
+void TFormWeicheneditor::PaintPrintView(QPainter& painter) const {
+  const TWeRect area = PrintArea();
+  painter.save();
+  painter.translate(-area.left, -area.top);
+  TWeichePaintOptions o = options_;
+  o.printView = true;
+  o.nodeNumbers = false;
+  PaintWeiche(painter, geometry_, parts_, rects_, o, [this](int n) { return ChassisName(n); });
+  painter.restore();
+}
+
+QImage TFormWeicheneditor::RenderPrintView() const {
+  const TWeRect area = PrintArea();
+  QImage image(area.right - area.left + 1, area.bottom - area.top + 1, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  PaintPrintView(painter);
+  return image;
+}
+
+bool TFormWeicheneditor::SavePng(const std::filesystem::path& file) const {
+  return RenderPrintView().save(QString::fromStdString(Utf8FromPath(file)), "PNG");
+}
+
+bool TFormWeicheneditor::SaveSvg(const std::filesystem::path& file) const {
+  const TWeRect area = PrintArea();
+  const QSize size(area.right - area.left + 1, area.bottom - area.top + 1);
+  QSvgGenerator svg;
+  svg.setFileName(QString::fromStdString(Utf8FromPath(file)));
+  svg.setSize(size);
+  svg.setViewBox(QRect(QPoint(0, 0), size));
+  svg.setTitle(windowTitle());
+  QPainter painter;
+  if (!painter.begin(&svg)) return false;
+  painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+  PaintPrintView(painter);
+  return painter.end();
+}
+
+void TFormWeicheneditor::PaintPrintPage(QPainter& painter, const QRect& page) const {
+  painter.save();
+  // A heading names the amplifier and the project file; below it the used
+  // part of the drawing as large as the page allows, keeping its proportions
+  // and at most three times its size on the screen.
+  QFont font = DrawingFont(geometry_);
+  font.setPixelSize(std::max(10, page.height() / 45));
+  painter.setFont(font);
+  const int heading = 2 * font.pixelSize();
+  const std::string file = doc_.TitleName().empty() ? std::string() : " - " + doc_.TitleName();
+  const QString title = painter.fontMetrics().elidedText(windowTitle() + Q(file), Qt::ElideMiddle, page.width());
+  painter.drawText(QRect(page.left(), page.top(), page.width(), heading), Qt::AlignLeft | Qt::AlignTop, title);
+
+  const TWeRect area = PrintArea();
+  const double width = area.right - area.left + 1;
+  const double height = area.bottom - area.top + 1;
+  const QPaintDevice* device = painter.device();
+  const double screenScale = device != nullptr ? device->logicalDpiX() / 96.0 : 1.0;
+  const double scale = std::min({page.width() / width, (page.height() - heading) / height, 3.0 * screenScale});
+  painter.translate(page.left(), page.top() + heading);
+  painter.scale(scale, scale);
+  PaintPrintView(painter);
+  painter.restore();
+}
+
+bool TFormWeicheneditor::PrintTo(QPrinter& printer) const {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  PaintPrintPage(painter, painter.viewport());
+  return painter.end();
+}
+
+void TFormWeicheneditor::PrintClick() {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setDocName(windowTitle());
+  QPrintDialog dialog(&printer, this);
+  if (runDialog_(dialog) != QDialog::Accepted) return;
+  if (!PrintTo(printer)) ui_.ShowMessage("Der Drucker kann nicht angesprochen werden.");
+}
+
+void TFormWeicheneditor::ExportPngClick() {
+  const std::string name = "Weiche" + std::to_string(std::max(amp_, 0) + 1) + ".png";
+  const auto file =
+      ui_.PickSaveFile("Druckansicht als PNG speichern", "PNG-Bilder (*.png)|*.png", settings_.projectFolder, name);
+  if (!file) return;
+  const auto target = WithExtension(*file, ".png");
+  if (!SavePng(target)) ui_.ShowMessage("Die Datei \"" + Utf8FromPath(target) + "\" kann nicht geschrieben werden.");
+}
+
+void TFormWeicheneditor::ExportSvgClick() {
+  const std::string name = "Weiche" + std::to_string(std::max(amp_, 0) + 1) + ".svg";
+  const auto file =
+      ui_.PickSaveFile("Druckansicht als SVG speichern", "SVG-Grafiken (*.svg)|*.svg", settings_.projectFolder, name);
+  if (!file) return;
+  const auto target = WithExtension(*file, ".svg");
+  if (!SaveSvg(target)) ui_.ShowMessage("Die Datei \"" + Utf8FromPath(target) + "\" kann nicht geschrieben werden.");
+}
+
+}  // namespace sonvex

@@ -1,0 +1,180 @@
+#pragma once
+// The crossover schematic editor: the passive crossover of one amplifier
+// drawn on its node grid, edited with the mouse on a working copy that goes
+// into the project on "&Übernehmen" or "&Ok". With it the free wire dialog
+// and the dialog of the mouse action map.
+#include <QDialog>
+#include <QMainWindow>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "model/crossover_model.h"
+#include "ui/editors/weiche_layout.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QPrinter;
+class QPushButton;
+
+namespace sonvex {
+
+class TInteraction;
+class TProjectDocument;
+class TFormParteditor;
+struct TSettings;
+
+// ---------------------------------------------------------------------------
+// Free wire dialog
+
+class TFormFreiDraht : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TFormFreiDraht(QWidget* parent = nullptr);
+  void Fill(const std::array<TFreeWireRow, kFreeWires>& rows);
+  // The rows as "Ok" takes them: a blank entry gives node 0.
+  std::array<TFreeWireRow, kFreeWires> Rows() const;
+
+  QCheckBox* Box(int k) const { return boxes_[static_cast<std::size_t>(k - 1)]; }  // k = 1..8
+  QLineEdit* From(int k) const { return from_[static_cast<std::size_t>(k - 1)]; }
+  QLineEdit* To(int k) const { return to_[static_cast<std::size_t>(k - 1)]; }
+
+ private:
+  std::array<QCheckBox*, kFreeWires> boxes_{};
+  std::array<QLineEdit*, kFreeWires> from_{};
+  std::array<QLineEdit*, kFreeWires> to_{};
+};
+
+// ---------------------------------------------------------------------------
+// Mouse action map dialog
+
+class TFormTastbeleg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TFormTastbeleg(QWidget* parent = nullptr);
+  void Fill(std::int32_t map);
+  std::int32_t Map() const;
+  // Position 0..5: left, right, Shift+left, Shift+right, Ctrl+left, Ctrl+right.
+  QButtonGroup* Group(int position) const { return groups_[static_cast<std::size_t>(position)]; }
+
+ private:
+  std::array<QButtonGroup*, kMouseMapDigits> groups_{};
+};
+
+// ---------------------------------------------------------------------------
+// What the drawing needs besides the parts.
+struct TWeichePaintOptions {
+  bool printView = false;
+  TLabelMode labelMode = TLabelMode::RWert;
+  bool nodeNumbers = false;
+};
+
+// Draws a crossover in the drawing's own pixel coordinates. `chassisName`
+// gives the name of chassis slot n.
+void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& parts, const THitRects& rects,
+                 const TWeichePaintOptions& options, const std::function<std::string(int)>& chassisName);
+
+class TWeichePaintBox;
+
+class TFormWeicheneditor : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `runDialog` runs the modal dialogs (tests answer them).
+  TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui, TFormParteditor& partEditor,
+                     std::function<int(QDialog&)> runDialog, QWidget* parent = nullptr);
+  bool IsOpen() const { return amp_ >= 0; }
+
+  // Copies the crossover of amplifier `amp` (0-based) and shows the window.
+  void OpenFor(int amp);
+  // The edited amplifier, -1 while closed.
+  int Amp() const { return amp_; }
+  TCrossover& Parts() { return parts_; }
+  const TCrossover& Parts() const { return parts_; }
+
+  // "&Übernehmen": undo step, the slots into the project, recalculation.
+  void ApplyClick();
+  // "&Ok": the plausibility questions, then apply and close.
+  void OkClick();
+  // "&Abbruch": close without applying.
+  void CancelClick();
+  // Closes without applying (new project, loading, undo).
+  void CloseEditor();
+
+  // A click on the drawing at pixel (x, y).
+  void ClickAt(int x, int y, TMouseButton button, bool shift, bool ctrl);
+  void FreeWiresClick();
+  void MouseMapClick();
+  void MarkClick(TMarkAll which);
+  void SetLevel(int level);
+  void SetPrintView(bool on);
+  void SetLabelMode(TLabelMode mode);
+
+  bool PrintView() const { return options_.printView; }
+  bool FreeWireDialogOpen() const { return options_.nodeNumbers; }
+  const TWeicheGeometry& Geometry() const { return geometry_; }
+  const THitRects& HitRects() const { return rects_; }
+  QWidget* PaintArea() const;
+  TFormFreiDraht* FreeWireDialog() const { return freeWires_; }
+  TFormTastbeleg* MouseMapDialog() const { return mouseMap_; }
+  QAction* Action(const char* objectName) const;
+  QPushButton* ApplyButton() const { return apply_; }
+  QPushButton* OkButton() const { return ok_; }
+  QPushButton* CancelButton() const { return cancel_; }
+
+  // The print view drawing: as a picture, as a vector graphic, on paper.
+  // All show the used part of the drawing (PrintArea), its top left at (0, 0).
+  TWeRect PrintArea() const;
+  void PaintPrintView(QPainter& painter) const;
+  QImage RenderPrintView() const;
+  bool SavePng(const std::filesystem::path& file) const;
+  bool SaveSvg(const std::filesystem::path& file) const;
+  // One printed page: a heading and the print view scaled into `page`.
+  void PaintPrintPage(QPainter& painter, const QRect& page) const;
+  // Prints the print view scaled to the page; false when the printer fails.
+  bool PrintTo(QPrinter& printer) const;
+  void PrintClick();
+  void ExportPngClick();
+  void ExportSvgClick();
+
+  void Paint(QPainter& painter) const;
+
+ signals:
+  // The editor opened or closed (the main window's menus follow).
+  void openChanged(bool open);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void Layout();
+  void Finish();
+  std::string ChassisName(int n) const;
+
+  TProjectDocument& doc_;
+  std::function<int(QDialog&)> runDialog_;
+  TSettings& settings_;
+  TInteraction& ui_;
+  TFormParteditor& partEditor_;
+  TCrossover parts_ = EmptyCrossover();
+  int amp_ = -1;
+  TWeicheGeometry geometry_;
+  THitRects rects_{};
+  TWeichePaintOptions options_;
+  TWeichePaintBox* box_ = nullptr;
+  TFormFreiDraht* freeWires_ = nullptr;
+  TFormTastbeleg* mouseMap_ = nullptr;
+  QLabel* mouseLine_ = nullptr;  // the status line with the mouse-button assignment
+  QPushButton* apply_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  bool closing_ = false;
+};
+
+}  // namespace sonvex

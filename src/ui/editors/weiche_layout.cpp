@@ -1,0 +1,371 @@
+#include "ui/editors/weiche_layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "model/number_text.h"
+#include "model/short_string.h"
+
+namespace sonvex {
+
+namespace {
+
+// Pixel margin of the node grid inside the drawing.
+constexpr int kMargin = 15;
+
+// Byte offset of character `k` (code points) of a UTF-8 text.
+std::size_t ByteOffset(std::string_view text, std::size_t k) { return Utf8PrefixBytes(text, k, text.size()); }
+
+std::string TrimTrailingBlanks(std::string_view s) {
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return std::string(s);
+}
+
+std::string UpperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+// Characters [from, from + count) of a UTF-8 text (0-based, by code point).
+std::string Chars(std::string_view text, std::size_t from, std::size_t count) {
+  const std::size_t a = ByteOffset(text, from);
+  const std::size_t b = ByteOffset(text, from + count);
+  return std::string(text.substr(a, b - a));
+}
+
+}  // namespace
+
+TWeicheGeometry WeicheGeometry(int level) {
+  switch (std::clamp(level, kWeicheMinLevel, kWeicheMaxLevel)) {
+    case 1:
+      return {1, 77, 49, 8, 12, 18, 7};
+    case 3:
+      return {3, 102, 64, 10, 18, 24, 9};
+    default:
+      return {2, 86, 56, 8, 17, 20, 8};
+  }
+}
+
+std::string_view WeicheSizeCaption(int level) {
+  switch (std::clamp(level, kWeicheMinLevel, kWeicheMaxLevel)) {
+    case 1:
+      return "klein";
+    case 3:
+      return "groß";
+    default:
+      return "mittel";
+  }
+}
+
+TWeSize WeicheWindowSize(const TWeicheGeometry& g) {
+  return {10 * g.columnPitch + 8 * g.level + 192, 8 * g.rowPitch + 2 * g.level + 78};
+}
+
+TWePoint KeepWeicheOnScreen(TWePoint topLeft, TWeSize size, TWeSize screen) {
+  TWePoint p = topLeft;
+  if (p.y + size.height + 30 > screen.height) p.y = screen.height - size.height - 30;
+  if (p.x + size.width > screen.width) p.x = screen.width - size.width;
+  if (p.x < 0) p.x = 0;
+  return p;
+}
+
+TWePoint NodePosition(const TWeicheGeometry& g, int node) {
+  return {kMargin + NodeColumn(node) * g.columnPitch, kMargin + NodeRow(node) * g.rowPitch};
+}
+
+TWePoint AnyNodePosition(const TWeicheGeometry& g, int node) {
+  const int n = std::max(node, 0);
+  return NodePosition(g, n);
+}
+
+THitRects HitRectangles(const TWeicheGeometry& g) {
+  THitRects rects{};  // the free wire slots stay at (0, 0)
+  const int P = g.columnPitch;
+  const int R = g.rowPitch;
+  const int Oh = g.offsetH;
+  const int Ov = g.offsetV;
+  const int L = g.level;
+  for (int slot = 0; slot < kGridSlots; ++slot) {
+    const TSlotGeometry s = SlotGeometry(slot);
+    const int c = s.column;
+    const int r = s.row;
+    TWeRect& rect = rects[static_cast<std::size_t>(slot)];
+    if (s.orientation == TSlotOrientation::Horizontal)
+      rect = {c * P + Oh + 15, r * R + 2, (c + 1) * P + 2 * L + 5, r * R + 24 + 3 * L};
+    else
+      rect = {c * P - 3, r * R + Ov + 15, 2 * L + (c + 1) * P - 10 - Oh, r * R + Ov + 35 + 4 * L};
+  }
+  return rects;
+}
+
+int HitTest(const THitRects& rects, int x, int y) {
+  for (int slot = kUsedPartSlots - 1; slot >= 0; --slot)
+    if (rects[static_cast<std::size_t>(slot)].Contains(x, y)) return slot;
+  return -1;
+}
+
+std::array<TWePoint, 4> FreeWirePolyline(TWePoint a, TWePoint b) {
+  auto bend = [](double p, double q) { return static_cast<int>(std::lround(p + q - 10.0)); };
+  return {a, TWePoint{bend(0.7 * a.x, 0.3 * b.x), bend(0.7 * a.y, 0.3 * b.y)},
+          TWePoint{bend(0.3 * a.x, 0.7 * b.x), bend(0.3 * a.y, 0.7 * b.y)}, b};
+}
+
+std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrientation orientation, TWePoint first) {
+  const int S = g.symbolLength;
+  const int L = g.level;
+  if (orientation == TSlotOrientation::Vertical) {
+    const int O = g.offsetV;
+    return {{first.x + S / 2 + 3, first.y + O}, {first.x + S / 2 + 3, first.y + O + 2 * L + 9}};
+  }
+  const int O = g.offsetH;
+  return {{first.x + O + S + 2, first.y - L - 12}, {first.x + O + S + 2, first.y + 1}};
+}
+
+TWeSize WeicheDrawingSize(const TWeicheGeometry& g) {
+  return {10 * g.columnPitch + 30 + 120, 8 * g.rowPitch + 30 + 14};
+}
+
+TWeRect UsedDrawingArea(const TWeicheGeometry& g, const TCrossover& parts) {
+  const TWeSize size = WeicheDrawingSize(g);
+  int left = size.width, top = size.height, right = 0, bottom = 0;
+  bool any = false;
+  for (int s = 0; s < kUsedPartSlots; ++s) {
+    const TWPart& p = parts[static_cast<std::size_t>(s)];
+    if (p._typ < ptWire) continue;
+    for (int node : {p._nod1, p._nod2}) {
+      const TWePoint at = AnyNodePosition(g, std::min(node, kFreeWireNode));
+      left = std::min(left, at.x);
+      right = std::max(right, at.x);
+      top = std::min(top, at.y);
+      bottom = std::max(bottom, at.y);
+      any = true;
+    }
+  }
+  if (!any) return {0, 0, size.width - 1, size.height - 1};
+  // labels reach 120 pixels to the right and a line above and below a node
+  return {std::max(left - 15, 0), std::max(top - 30, 0), right + 120, bottom + 30};
+}
+
+// ---------------------------------------------------------------- labels
+
+std::string ResistanceText(double ohm) {
+  if (ohm >= 0.1 && ohm <= 999) return FormatNumberFixed(ohm, 4) + " Ohm";
+  return FormatSI(ohm) + " Ohm";
+}
+
+std::string CapacitanceText(double farad) {
+  if (farad >= 1e-7 && farad <= 9.99e-4) return FormatNumberFixed(farad * 1e6, 4) + " µF";
+  return FormatSI(farad) + " F";
+}
+
+std::string InductanceText(double henry) {
+  if (henry >= 1e-4 && henry <= 0.999) return FormatNumberFixed(henry * 1000.0, 4) + " mH";
+  return FormatSI(henry) + " H";
+}
+
+TPartLabel PartLabel(const TWPart& part, TLabelMode mode, bool printView, std::string_view chassisName) {
+  const std::string note = mode == TLabelMode::Bezeichnung ? part._bem.Str() : std::string();
+  switch (part._typ) {
+    case ptR:
+      return {ResistanceText(part._value), note};
+    case ptC:
+      return {CapacitanceText(part._value), note};
+    case ptL:
+      return {InductanceText(part._value), mode == TLabelMode::Bezeichnung ? note : ResistanceText(part._Rvalue)};
+    case ptChass:
+      if (!printView) return {std::string(chassisName), "Chassis " + std::to_string(part._chassisnr + 1)};
+      if (Utf8Length(chassisName) >= 9) {
+        auto [a, b] = SplitChassisName(chassisName);
+        return {a, b};
+      }
+      return {std::string(chassisName), {}};
+    case ptAmp:
+      return {"Amp", {}};
+    default:
+      return {};
+  }
+}
+
+std::pair<std::string, std::string> SplitChassisName(std::string_view name) {
+  const auto n = static_cast<long>(Utf8Length(name));
+  const long candidates = std::min<long>(n, 40);
+  long best = 0;
+  long bestScore = 0;
+  for (long k = 1; k <= candidates; ++k) {
+    const std::string left = TrimTrailingBlanks(Chars(name, 0, static_cast<std::size_t>(k)));
+    const std::string right = Chars(name, static_cast<std::size_t>(k), static_cast<std::size_t>(n - k));
+    const auto ll = static_cast<long>(Utf8Length(left));
+    const auto lr = static_cast<long>(Utf8Length(right));
+    const long widest = std::max({ll, lr, 8L});
+    long score = -widest * widest - ll - lr;
+    if (right.starts_with("- ")) score += 22;
+    if (best == 0 || score > bestScore) {
+      best = k;
+      bestScore = score;
+    }
+  }
+  if (best == 0) return {std::string(name), {}};
+  std::string line1 = TrimTrailingBlanks(Chars(name, 0, static_cast<std::size_t>(best)));
+  std::string line2 = Chars(name, static_cast<std::size_t>(best), static_cast<std::size_t>(n - best));
+  // "- 8 Ohm" or "- 8Ohm": the impedance alone on the second line.
+  if (line2.starts_with("- ")) {
+    const std::string from4 = UpperAscii(Chars(line2, 3, 3));
+    const std::string from5 = UpperAscii(Chars(line2, 4, 3));
+    if (from4 == "OHM" || from5 == "OHM") line2.erase(0, 2);
+  }
+  return {line1, line2};
+}
+
+// ---------------------------------------------------------------- junctions
+
+std::array<int, 100> TerminalEnds(const TCrossover& parts) {
+  std::array<int, 100> ends{};
+  auto count = [&ends](int node) {
+    if (node >= 0 && node < static_cast<int>(ends.size())) ++ends[static_cast<std::size_t>(node)];
+  };
+  for (int s = 0; s < kUsedPartSlots; ++s) {
+    const TWPart& p = parts[static_cast<std::size_t>(s)];
+    if (p._typ < ptWire) continue;
+    count(p._nod1);
+    count(p._nod2);
+  }
+  return ends;
+}
+
+bool IsJunction(const std::array<int, 100>& ends, int node) {
+  return node >= 0 && node < static_cast<int>(ends.size()) && ends[static_cast<std::size_t>(node)] >= 3;
+}
+
+// ---------------------------------------------------------------- mouse actions
+
+std::string MouseMapSummary(std::int32_t map) {
+  // Short words: the line must fit the smallest editor window.
+  static constexpr std::array<std::string_view, kWeicheActionCount> kShort{"nichts",    "Draht",   "löschen",
+                                                                           "editieren", "umpolen", "markieren"};
+  static constexpr std::array<std::string_view, kMouseMapDigits> kButtons{"Links",        "Rechts",     "Shift+Links",
+                                                                          "Shift+Rechts", "Strg+Links", "Strg+Rechts"};
+  std::string line = "Maus: ";
+  for (int pos = 0; pos < kMouseMapDigits; ++pos) {
+    const int action = MouseMapDigit(map, pos);
+    if (pos > 0) line += " · ";
+    line += kButtons[static_cast<std::size_t>(pos)];
+    line += ": ";
+    line += action >= 0 && action < kWeicheActionCount ? kShort[static_cast<std::size_t>(action)] : kShort[0];
+  }
+  return line;
+}
+
+std::string_view WeicheActionCaption(int action) {
+  switch (action) {
+    case waNone:
+      return "keine Aktion";
+    case waWire:
+      return "Draht erzeugen";
+    case waDelete:
+      return "Bauteil löschen";
+    case waEdit:
+      return "Bauteil editieren";
+    case waInvert:
+      return "Bauteil umpolen";
+    case waOptimize:
+      return "Bauteil zum Optimieren markieren";
+    default:
+      return {};
+  }
+}
+
+int MouseMapPosition(TMouseButton button, bool shift, bool ctrl) {
+  if (button == TMouseButton::Middle) return -1;
+  const int side = button == TMouseButton::Right ? 1 : 0;
+  if (shift) return 2 + side;
+  if (ctrl) return 4 + side;
+  return side;
+}
+
+int MouseMapDigit(std::int32_t map, int position) {
+  if (position < 0 || position >= kMouseMapDigits) return 0;
+  std::int64_t m = std::llabs(static_cast<std::int64_t>(map));
+  for (int i = 0; i < position; ++i) m /= 10;
+  return static_cast<int>(m % 10);
+}
+
+int DecodeMouseAction(std::int32_t map, TMouseButton button, bool shift, bool ctrl) {
+  const int position = MouseMapPosition(button, shift, ctrl);
+  if (position < 0) return waNone;
+  return MouseMapDigit(map, position);
+}
+
+std::int32_t ComposeMouseMap(const std::array<int, kMouseMapDigits>& digits) {
+  std::int32_t map = 0;
+  std::int32_t power = 1;
+  for (int d : digits) {
+    map += std::clamp(d, 0, kWeicheActionCount - 1) * power;
+    power *= 10;
+  }
+  return map;
+}
+
+bool ApplyWeicheAction(TCrossover& parts, int slot, int action) {
+  if (slot < 0 || slot >= kUsedPartSlots) return false;
+  TWPart& p = parts[static_cast<std::size_t>(slot)];
+  switch (action) {
+    case waWire:
+      p._typ = ptWire;
+      return true;
+    case waDelete:
+      p._typ = ptNone;
+      return true;
+    case waInvert:
+      p._verpolt = TogglePolarity(p._verpolt);
+      return true;
+    case waOptimize:
+      p._bOpti = !p._bOpti;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MarkForOptimization(TCrossover& parts, TMarkAll which) {
+  for (int s = 0; s < kUsedPartSlots; ++s) {
+    TWPart& p = parts[static_cast<std::size_t>(s)];
+    switch (which) {
+      case TMarkAll::AllComponents:
+        p._bOpti = p._typ == ptR || p._typ == ptC || p._typ == ptL;
+        break;
+      case TMarkAll::ResistorsOnly:
+        p._bOpti = p._typ == ptR;
+        break;
+      case TMarkAll::None:
+        p._bOpti = false;
+        break;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- free wires
+
+std::array<TFreeWireRow, kFreeWires> FreeWireRows(const TCrossover& parts) {
+  std::array<TFreeWireRow, kFreeWires> rows{};
+  for (int k = 1; k <= kFreeWires; ++k) {
+    const TWPart& p = parts[static_cast<std::size_t>(FreeWireSlot(k))];
+    rows[static_cast<std::size_t>(k - 1)] = {p._typ == ptWire, p._nod1, p._nod2};
+  }
+  return rows;
+}
+
+void SetFreeWires(TCrossover& parts, const std::array<TFreeWireRow, kFreeWires>& rows) {
+  for (int k = 1; k <= kFreeWires; ++k) {
+    TWPart& p = parts[static_cast<std::size_t>(FreeWireSlot(k))];
+    const TFreeWireRow& row = rows[static_cast<std::size_t>(k - 1)];
+    p._typ = row.used ? ptWire : ptNone;
+    // The entry takes two digits; the solver knows the nodes 0..99 only.
+    p._nod1 = std::clamp(row.from, 0, kFreeWireNode);
+    p._nod2 = std::clamp(row.to, 0, kFreeWireNode);
+  }
+}
+
+}  // namespace sonvex
