@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "charts/chart_layout.h"
+#include "charts/chart_paint_util.h"
 #include "model/project.h"
 #include "model/short_string.h"
 
@@ -25,9 +26,6 @@ inline constexpr int kChartPoints = 601;
 inline constexpr int kChartCurves = 26;               // current curves: slots 0..25
 inline constexpr int kChartSlots = 2 * kChartCurves;  // reference curves: slots 26..51
 
-// The message of a failed paint.
-inline constexpr std::string_view kPaintChartError = "Fehler bei PaintChart";
-
 struct TChartCurve {
   bool Visible = false;
   bool RightAxis = false;  // the curve uses the right axis
@@ -37,10 +35,6 @@ struct TChartCurve {
   std::array<double, kChartPoints> X{};  // frequencies, ascending
   std::array<double, kChartPoints> Y{};
 };
-
-// Called with "Fehler bei PaintChart" when painting fails; without a handler
-// the message goes to the Qt warning log.
-using TPaintErrorHandler = std::function<void(std::string_view)>;
 
 // Half way to white: each channel (c div 2) + 128. Reference curves use it.
 TColor LighterColor(TColor c);

@@ -10,10 +10,16 @@
 #include <string>
 #include <string_view>
 
-#include "charts/chart.h"
 #include "model/project.h"
 
 namespace sonvex {
+
+// The message of a failed paint.
+inline constexpr std::string_view kPaintChartError = "Fehler bei PaintChart";
+
+// Called with "Fehler bei PaintChart" when painting fails; without a handler
+// the message goes to the Qt warning log.
+using TPaintErrorHandler = std::function<void(std::string_view)>;
 
 // Colour value (red in the lowest byte) to a Qt colour.
 inline QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }

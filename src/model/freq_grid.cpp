@@ -4,15 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "numeric/log_grid.h"
-
 namespace sonvex {
-
-void BuildFreqGrid(TProjekt& p) {
-  const int n = std::clamp(p.sz, 1, kMaxGridPoints + 1);
-  LogGrid(p.fMin, p.fMax, std::span<double>(p.freq.data(), static_cast<std::size_t>(n)));
-  p.freq[n] = 0.0;
-}
 
 TGridSettings GridSettingsFromInput(const TGridInput& in) {
   TGridSettings g;

@@ -4,10 +4,6 @@
 
 namespace sonvex {
 
-// freq[i] = fMin·(fMax/fMin)^(i/(sz−1)) for i = 0..sz−1, then freq[sz] = 0.
-// Entries above sz keep what they held. Callers pass 10 <= sz <= 599.
-void BuildFreqGrid(TProjekt& p);
-
 // What the project properties dialog enters for the grid.
 struct TGridInput {
   double fMin = 20;

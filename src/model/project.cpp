@@ -1,8 +1,10 @@
 #include "model/project.h"
 
+#include <algorithm>
+#include <span>
 #include <utility>
 
-#include "model/freq_grid.h"
+#include "numeric/log_grid.h"
 
 namespace sonvex {
 
@@ -47,6 +49,12 @@ TSchallwand ClearedSchallwand() {
 }
 
 }  // namespace
+
+void BuildFreqGrid(TProjekt& p) {
+  const int n = std::clamp(p.sz, 1, kMaxGridPoints + 1);
+  LogGrid(p.fMin, p.fMax, std::span<double>(p.freq.data(), static_cast<std::size_t>(n)));
+  p.freq[n] = 0.0;
+}
 
 void NewProject(TProjekt& p) {
   p.nAmps = 1;

@@ -201,6 +201,10 @@ inline const TDisplayOptions& Anzeige(const TProjekt& p) { return p; }
 // Fills `p` with a new project: one amplifier, one chassis, all defaults,
 // slots 1..7 copied from slot 0, slot 8 cleared, the frequency grid built.
 void NewProject(TProjekt& p);
+// The project's logarithmic frequency grid:
+// freq[i] = fMin·(fMax/fMin)^(i/(sz−1)) for i = 0..sz−1, then freq[sz] = 0.
+// Entries above sz keep what they held. Callers pass 10 <= sz <= 599.
+void BuildFreqGrid(TProjekt& p);
 std::unique_ptr<TProjekt> MakeNewProject();
 
 // Exchanges the chassis records of two slots, and optionally their enclosure

@@ -67,15 +67,91 @@ def offences(src, layers, qt_from):
     return found
 
 
+def circles(src):
+    """Include circles among the components of src/: a component is a header
+    with its source (model/project.h and model/project.cpp), and it uses the
+    components whose headers either of them includes. Returns every group of
+    components that reach each other, as sorted lists."""
+    uses = {}
+    for path in sorted(src.rglob("*")):
+        if path.suffix not in SOURCE_SUFFIXES or not path.is_file():
+            continue
+        component = path.relative_to(src).with_suffix("").as_posix()
+        targets = uses.setdefault(component, set())
+        for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
+            m = INCLUDE.match(line)
+            if m and m.group(1) == '"':
+                target = str(pathlib.PurePosixPath(m.group(2)).with_suffix(""))
+                if target != component:
+                    targets.add(target)
+    # Tarjan's strongly connected components, without recursion.
+    index, low, on_stack, stack, groups = {}, {}, set(), [], []
+    counter = 0
+    for root in sorted(uses):
+        if root in index:
+            continue
+        work = [(root, iter(sorted(uses.get(root, ()))))]
+        index[root] = low[root] = counter
+        counter += 1
+        stack.append(root)
+        on_stack.add(root)
+        while work:
+            node, children = work[-1]
+            advanced = False
+            for child in children:
+                if child not in uses:
+                    continue
+                if child not in index:
+                    index[child] = low[child] = counter
+                    counter += 1
+                    stack.append(child)
+                    on_stack.add(child)
+                    work.append((child, iter(sorted(uses[child]))))
+                    advanced = True
+                    break
+                if child in on_stack:
+                    low[node] = min(low[node], index[child])
+            if advanced:
+                continue
+            work.pop()
+            if work:
+                low[work[-1][0]] = min(low[work[-1][0]], low[node])
+            if low[node] == index[node]:
+                group = []
+                while True:
+                    member = stack.pop()
+                    on_stack.discard(member)
+                    group.append(member)
+                    if member == node:
+                        break
+                if len(group) > 1:
+                    groups.append(sorted(group))
+    return sorted(groups)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--layers", nargs="+", required=True, help="the layers, lowest first")
     parser.add_argument("--qt-from", required=True, help="the lowest layer that may include Qt headers")
     parser.add_argument("--expect", type=pathlib.Path, help="file with the offences the tree must show")
+    parser.add_argument("--circles", action="store_true",
+                        help="check instead that no components include each other in a circle")
     parser.add_argument("src", type=pathlib.Path)
     args = parser.parse_args()
     if args.qt_from not in args.layers:
         parser.error(f"--qt-from {args.qt_from} is not a layer")
+    if args.circles:
+        groups = circles(args.src)
+        if args.expect is not None:
+            expected = [l for l in args.expect.read_text(encoding="utf-8").splitlines() if l.strip()]
+            shown = [" ".join(g) for g in groups]
+            print("layer check: circles " + ("found as expected" if shown == expected else f"differ: {shown}"))
+            return 0 if shown == expected else 1
+        for g in groups:
+            print("include circle among " + ", ".join(g))
+        if not groups:
+            print(f"layer check: no include circle among the components of {args.src}")
+        return 1 if groups else 0
     found = offences(args.src, args.layers, args.qt_from)
     if args.expect is not None:
         expected = [l for l in args.expect.read_text(encoding="utf-8").splitlines() if l.strip()]
