@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "charts/chart_paint_util.h"
+#include "charts/qt_text.h"
 
 namespace sonvex {
 
@@ -160,7 +161,7 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     QFont axisFont = font;
     axisFont.setBold(PrintMode && BoldTitle);
     const QFontMetrics fm(axisFont, p.device());
-    Layout = LayoutChart(r, cw, ch, axes, [&](std::string_view s) { return fm.horizontalAdvance(ToQString(s)); });
+    Layout = LayoutChart(r, cw, ch, axes, [&](std::string_view s) { return fm.horizontalAdvance(QText(s)); });
   }
   Plot = Layout.plot;
 
@@ -202,7 +203,7 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
       const TLegendEntry e = LegendPlace(k, visible, r, Plot.bottom, cw, ch);
       p.setPen(text);
       const QFontMetrics fm(p.font(), p.device());
-      const QString name = fm.elidedText(ToQString(c.Name.View()), Qt::ElideRight, e.textRoom);
+      const QString name = fm.elidedText(QText(c.Name.View()), Qt::ElideRight, e.textRoom);
       p.drawText(e.text.x, e.text.y + fm.ascent(), name);
       p.setPen(QPen(colour, curvePen, Qt::SolidLine));
       p.drawLine(e.lineFrom.x, e.lineFrom.y, e.lineTo.x, e.lineTo.y);
@@ -217,7 +218,7 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     p.setPen(text);
     const QRect plot(Plot.left, Plot.top, Plot.right - Plot.left, Plot.bottom - Plot.top);
     const QRect room = plot.adjusted(2 * cw, ch, -2 * cw, -ch);
-    const QString note = ToQString(Note);
+    const QString note = QText(Note);
     // On a framed field of the background colour, so that no curve runs
     // through the text.
     const QRect box = p.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, note).adjusted(-cw, -ch / 3, cw, ch / 3);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "charts/qt_text.h"
 #include "model/project.h"
 
 namespace sonvex {
@@ -24,8 +25,6 @@ using TPaintErrorHandler = std::function<void(std::string_view)>;
 // Colour value (red in the lowest byte) to a Qt colour.
 inline QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
-inline QString ToQString(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 // Charts ask for Arial; fontconfig substitutes a metric-compatible family
 // where Arial itself is not installed.
 inline QFont ChartFont(int pointSize, bool bold) {
@@ -37,13 +36,13 @@ inline QFont ChartFont(int pointSize, bool bold) {
 }
 
 inline int TextWidth(const QPainter& p, std::string_view text) {
-  return QFontMetrics(p.font(), p.device()).horizontalAdvance(ToQString(text));
+  return QFontMetrics(p.font(), p.device()).horizontalAdvance(QText(text));
 }
 
 // Text whose character cell has its top-left corner at (x, y).
 inline void TextOutTopLeft(QPainter& p, int x, int y, std::string_view text) {
   if (text.empty()) return;
-  p.drawText(x, y + QFontMetrics(p.font(), p.device()).ascent(), ToQString(text));
+  p.drawText(x, y + QFontMetrics(p.font(), p.device()).ascent(), QText(text));
 }
 
 inline void ReportPaintError(const TPaintErrorHandler& handler) {

@@ -21,6 +21,7 @@
 #include <filesystem>
 
 #include "calc/file_load.h"
+#include "charts/qt_text.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -37,13 +38,10 @@ namespace sonvex {
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string S(const QString& s) { return s.toStdString(); }
-
 constexpr const char* kChassisFilter = "Sonvex Chassis (*.ZCH)|*.ZCH|Alle Dateien (*.*)|*.*";
 
 QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent) {
-  auto* e = new QLineEdit(Q(text), parent);
+  auto* e = new QLineEdit(QText(text), parent);
   e->setObjectName(name);
   e->setMaximumWidth(90);
   FitNumberField(e);
@@ -91,12 +89,12 @@ QScrollArea* Scrolling(QWidget* page, const char* name) {
 
 void SetListLines(QListWidget* list, const TResultLines& lines) {
   list->clear();
-  for (const std::string& line : lines) list->addItem(Q(line));
+  for (const std::string& line : lines) list->addItem(QText(line));
 }
 
 void SetMemoLines(QPlainTextEdit* memo, const TResultLines& lines) {
   QStringList text;
-  for (const std::string& line : lines) text << Q(line);
+  for (const std::string& line : lines) text << QText(line);
   memo->setPlainText(text.join(QLatin1Char('\n')));
 }
 
@@ -104,15 +102,15 @@ void SetMemoLines(QPlainTextEdit* memo, const TResultLines& lines) {
 
 TFormCalcUtils::TFormCalcUtils(const TSettings& settings, TInteraction& ui, QWidget* parent)
     : QWidget(parent, Qt::Window), settings_(settings), ui_(ui) {
-  setWindowTitle(Q("SONVEX - Hilfsberechnungen"));
+  setWindowTitle(QText("SONVEX - Hilfsberechnungen"));
   pages_ = new QTabWidget(this);
   // A tab bar wider than the window gets arrows; each page scrolls on its own.
   pages_->setUsesScrollButtons(true);
-  pages_->addTab(Scrolling(BuildBoxPage(), "TS_CBBR"), Q("Gehäuse geschlossen/Bassreflex"));
-  pages_->addTab(Scrolling(BuildPortPage(), "TS_Port"), Q("Bassreflexkanal"));
-  pages_->addTab(Scrolling(BuildCrossoverPage(), "TS_Weichen"), Q("Standardweichen"));
-  pages_->addTab(Scrolling(BuildDividerPage(), "TS_Teiler"), Q("Spannungsteiler"));
-  pages_->addTab(Scrolling(BuildZCorrectionPage(), "TS_RC"), Q("Impedanzkorrekturglieder"));
+  pages_->addTab(Scrolling(BuildBoxPage(), "TS_CBBR"), QText("Gehäuse geschlossen/Bassreflex"));
+  pages_->addTab(Scrolling(BuildPortPage(), "TS_Port"), QText("Bassreflexkanal"));
+  pages_->addTab(Scrolling(BuildCrossoverPage(), "TS_Weichen"), QText("Standardweichen"));
+  pages_->addTab(Scrolling(BuildDividerPage(), "TS_Teiler"), QText("Spannungsteiler"));
+  pages_->addTab(Scrolling(BuildZCorrectionPage(), "TS_RC"), QText("Impedanzkorrekturglieder"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
   connect(pages_, &QTabWidget::currentChanged, this, [this](int page) { PageEntered(page); });
@@ -124,7 +122,7 @@ TFormCalcUtils::TFormCalcUtils(const TSettings& settings, TInteraction& ui, QWid
   Combo("CB_nRohre")->setCurrentIndex(0);
   Combo("CB_dBWunsch")->setCurrentIndex(kDefaultAttenuationItem);
   RecomputeAttenuator();
-  Edit("EditR1")->setText(Q("2,2"));  // its change computes the divider
+  Edit("EditR1")->setText(QText("2,2"));  // its change computes the divider
   RecomputePort();
   RecomputeZCorrection();
   resize(1120, 720);
@@ -144,34 +142,34 @@ void TFormCalcUtils::showEvent(QShowEvent* e) {
 
 QWidget* TFormCalcUtils::BuildBoxPage() {
   auto* page = new QWidget(this);
-  auto* data = new QGroupBox(Q("Chassisdaten"), page);
+  auto* data = new QGroupBox(QText("Chassisdaten"), page);
   auto* form = new QFormLayout(data);
-  form->addRow(Q("fs [Hz]"), NewEdit("Editfs", "35", data));
-  form->addRow(Q("Qts"), NewEdit("EditQts", "0,4", data));
-  auto* qesms = new QCheckBox(Q("Qes und Qms sind bekannt"), data);
+  form->addRow(QText("fs [Hz]"), NewEdit("Editfs", "35", data));
+  form->addRow(QText("Qts"), NewEdit("EditQts", "0,4", data));
+  auto* qesms = new QCheckBox(QText("Qes und Qms sind bekannt"), data);
   qesms->setObjectName("CheckBoxQesmsda");
   form->addRow(qesms);
-  form->addRow(Q("Qes"), NewEdit("EditQes", "0,5", data));
-  form->addRow(Q("Qms"), NewEdit("EditQms", "2", data));
-  form->addRow(Q("Vas [Liter]"), NewEdit("EditVas", "80", data));
-  auto* rv = new QCheckBox(Q("Vorwiderstand berücksichtigen"), data);
+  form->addRow(QText("Qes"), NewEdit("EditQes", "0,5", data));
+  form->addRow(QText("Qms"), NewEdit("EditQms", "2", data));
+  form->addRow(QText("Vas [Liter]"), NewEdit("EditVas", "80", data));
+  auto* rv = new QCheckBox(QText("Vorwiderstand berücksichtigen"), data);
   rv->setObjectName("CheckBoxRv");
   form->addRow(rv);
-  form->addRow(Q("Rdc [Ohm]"), NewEdit("EditRdc", "6", data));
-  form->addRow(Q("Rv [Ohm]"), NewEdit("EditRv", "1,0", data));
-  button2_ = new QPushButton(Q("Daten aus Chassisdatei laden ..."), data);
+  form->addRow(QText("Rdc [Ohm]"), NewEdit("EditRdc", "6", data));
+  form->addRow(QText("Rv [Ohm]"), NewEdit("EditRv", "1,0", data));
+  button2_ = new QPushButton(QText("Daten aus Chassisdatei laden ..."), data);
   button2_->setObjectName("Button2");
   form->addRow(button2_);
 
-  auto* closed = new QGroupBox(Q("Auslegung geschlossene Box"), page);
+  auto* closed = new QGroupBox(QText("Auslegung geschlossene Box"), page);
   auto* closedForm = new QFormLayout(closed);
-  closedForm->addRow(Q("Gewünschte Güte Qtc"), NewEdit("EditQtcWunsch", "0,7", closed));
+  closedForm->addRow(QText("Gewünschte Güte Qtc"), NewEdit("EditQtcWunsch", "0,7", closed));
   closedForm->addRow(NewListBox("ListBox2", closed, 3));
 
-  auto* vented = new QGroupBox(Q("Auslegung Baßreflexbox (nach Hoge)"), page);
+  auto* vented = new QGroupBox(QText("Auslegung Baßreflexbox (nach Hoge)"), page);
   auto* ventedForm = new QFormLayout(vented);
   ventedForm->addRow(NewListBox("ListBox1", vented, 3));
-  ventedForm->addRow(Q("Alternatives Volumen [Liter]"), NewEdit("EditAltVab", "", vented));
+  ventedForm->addRow(QText("Alternatives Volumen [Liter]"), NewEdit("EditAltVab", "", vented));
   ventedForm->addRow(NewListBox("ListBox3", vented, 3));
 
   auto* right = new QVBoxLayout;
@@ -210,10 +208,10 @@ void TFormCalcUtils::UpdateBoxInputs() {
 
 void TFormCalcUtils::QesQmsChanged() {
   if (CheckBox("CheckBoxQesmsda")->isChecked()) {
-    const std::string qts = QtsFromQesQmsText(StrToDoubleLenient(S(Edit("EditQes")->text())),
-                                              StrToDoubleLenient(S(Edit("EditQms")->text())));
-    if (Edit("EditQts")->text() != Q(qts)) {
-      Edit("EditQts")->setText(Q(qts));  // recomputes the page
+    const std::string qts = QtsFromQesQmsText(StrToDoubleLenient(StdText(Edit("EditQes")->text())),
+                                              StrToDoubleLenient(StdText(Edit("EditQms")->text())));
+    if (Edit("EditQts")->text() != QText(qts)) {
+      Edit("EditQts")->setText(QText(qts));  // recomputes the page
       return;
     }
   }
@@ -223,14 +221,14 @@ void TFormCalcUtils::QesQmsChanged() {
 void TFormCalcUtils::RecomputeBox() {
   if (building_) return;
   TBoxPage page;
-  page.fs = S(Edit("Editfs")->text());
-  page.qts = S(Edit("EditQts")->text());
-  page.qes = S(Edit("EditQes")->text());
-  page.qms = S(Edit("EditQms")->text());
-  page.vas = S(Edit("EditVas")->text());
-  page.rdc = S(Edit("EditRdc")->text());
-  page.rv = S(Edit("EditRv")->text());
-  page.qtcWunsch = S(Edit("EditQtcWunsch")->text());
+  page.fs = StdText(Edit("Editfs")->text());
+  page.qts = StdText(Edit("EditQts")->text());
+  page.qes = StdText(Edit("EditQes")->text());
+  page.qms = StdText(Edit("EditQms")->text());
+  page.vas = StdText(Edit("EditVas")->text());
+  page.rdc = StdText(Edit("EditRdc")->text());
+  page.rv = StdText(Edit("EditRv")->text());
+  page.qtcWunsch = StdText(Edit("EditQtcWunsch")->text());
   page.qesQmsKnown = CheckBox("CheckBoxQesmsda")->isChecked();
   page.useRv = CheckBox("CheckBoxRv")->isChecked();
   const TBoxPageResult r = BoxPageLines(page);
@@ -246,12 +244,12 @@ void TFormCalcUtils::RecomputeBox() {
 
 void TFormCalcUtils::RecomputeAltVolume() {
   TBoxPage page;
-  page.fs = S(Edit("Editfs")->text());
-  page.qts = S(Edit("EditQts")->text());
-  page.vas = S(Edit("EditVas")->text());
-  page.rdc = S(Edit("EditRdc")->text());
-  page.rv = S(Edit("EditRv")->text());
-  page.altVab = S(Edit("EditAltVab")->text());
+  page.fs = StdText(Edit("Editfs")->text());
+  page.qts = StdText(Edit("EditQts")->text());
+  page.vas = StdText(Edit("EditVas")->text());
+  page.rdc = StdText(Edit("EditRdc")->text());
+  page.rv = StdText(Edit("EditRv")->text());
+  page.altVab = StdText(Edit("EditAltVab")->text());
   page.useRv = CheckBox("CheckBoxRv")->isChecked();
   SetListLines(findChild<QListWidget*>("ListBox3"), AltVolumePageLines(page));
 }
@@ -268,11 +266,11 @@ void TFormCalcUtils::LoadChassisClick() {
     return;
   }
   CheckBox("CheckBoxQesmsda")->setChecked(true);
-  Edit("Editfs")->setText(Q(FormatNumber(c.fs, 6)));
-  Edit("EditQes")->setText(Q(FormatNumber(c.Qes, 6)));
-  Edit("EditQms")->setText(Q(FormatNumber(c.Qms, 6)));
-  Edit("EditVas")->setText(Q(FormatNumber(c.Vas * 1000.0, 6)));
-  Edit("EditRdc")->setText(Q(FormatNumber(c.Re, 6)));
+  Edit("Editfs")->setText(QText(FormatNumber(c.fs, 6)));
+  Edit("EditQes")->setText(QText(FormatNumber(c.Qes, 6)));
+  Edit("EditQms")->setText(QText(FormatNumber(c.Qms, 6)));
+  Edit("EditVas")->setText(QText(FormatNumber(c.Vas * 1000.0, 6)));
+  Edit("EditRdc")->setText(QText(FormatNumber(c.Re, 6)));
   ui_.ShowMessage("Daten von " + c.Name.Str() + " wurden geladen.");
 }
 
@@ -280,28 +278,28 @@ void TFormCalcUtils::LoadChassisClick() {
 
 QWidget* TFormCalcUtils::BuildPortPage() {
   auto* page = new QWidget(this);
-  auto* note = new QLabel(Q("Achtung: Alle Maße auf dieser Seite sind Innenmaße!"), page);
+  auto* note = new QLabel(QText("Achtung: Alle Maße auf dieser Seite sind Innenmaße!"), page);
   note->setStyleSheet("color: #a00000; font-weight: bold;");
 
-  auto* volume = new QGroupBox(Q("Gehäusevolumen"), page);
+  auto* volume = new QGroupBox(QText("Gehäusevolumen"), page);
   auto* vg = new QGridLayout(volume);
-  auto* rbExpl = new QRadioButton(Q("Volumen incl. Kanal [Liter]"), volume);
+  auto* rbExpl = new QRadioButton(QText("Volumen incl. Kanal [Liter]"), volume);
   rbExpl->setObjectName("RBVexpl");
   rbExpl->setChecked(true);
-  auto* rbBht = new QRadioButton(Q("über BxHxT [cm]"), volume);
+  auto* rbBht = new QRadioButton(QText("über BxHxT [cm]"), volume);
   rbBht->setObjectName("RB_Vbht");
   vg->addWidget(rbExpl, 0, 0);
   vg->addWidget(NewEdit("EditVb0", "50", volume), 0, 1);
   vg->addWidget(rbBht, 1, 0);
   auto* bht = new QHBoxLayout;
-  bht->addWidget(new QLabel(Q("b"), volume));
+  bht->addWidget(new QLabel(QText("b"), volume));
   bht->addWidget(NewEdit("Editb", "20", volume));
-  bht->addWidget(new QLabel(Q("h"), volume));
+  bht->addWidget(new QLabel(QText("h"), volume));
   bht->addWidget(NewEdit("Edith", "98", volume));
-  bht->addWidget(new QLabel(Q("t"), volume));
+  bht->addWidget(new QLabel(QText("t"), volume));
   bht->addWidget(NewEdit("Editt", "23", volume));
   vg->addLayout(bht, 1, 1);
-  vg->addWidget(new QLabel(Q("Bedämpfung"), volume), 2, 0);
+  vg->addWidget(new QLabel(QText("Bedämpfung"), volume), 2, 0);
   trackBarc_ = new QSlider(Qt::Horizontal, volume);
   trackBarc_->setObjectName("TrackBarc");
   trackBarc_->setRange(0, 4);
@@ -310,45 +308,46 @@ QWidget* TFormCalcUtils::BuildPortPage() {
   trackBarc_->setTickInterval(1);
   vg->addWidget(trackBarc_, 2, 1);
   auto* damping = new QHBoxLayout;
-  damping->addWidget(new QLabel(Q("keine Wolle"), volume));
+  damping->addWidget(new QLabel(QText("keine Wolle"), volume));
   damping->addStretch();
-  damping->addWidget(new QLabel(Q("locker gefüllt"), volume));
+  damping->addWidget(new QLabel(QText("locker gefüllt"), volume));
   damping->addStretch();
-  damping->addWidget(new QLabel(Q("stark gestopft"), volume));
+  damping->addWidget(new QLabel(QText("stark gestopft"), volume));
   vg->addLayout(damping, 3, 1);
 
-  auto* port = new QGroupBox(Q("Reflexkanal"), page);
+  auto* port = new QGroupBox(QText("Reflexkanal"), page);
   auto* pg = new QGridLayout(port);
-  auto* rbRect = new QRadioButton(Q("rechteckig"), port);
+  auto* rbRect = new QRadioButton(QText("rechteckig"), port);
   rbRect->setObjectName("RB_rechteckig");
   rbRect->setChecked(true);
-  auto* rbRound = new QRadioButton(Q("rund"), port);
+  auto* rbRound = new QRadioButton(QText("rund"), port);
   rbRound->setObjectName("RB_Rund");
   pg->addWidget(rbRect, 0, 0);
   auto* ce = new QHBoxLayout;
-  ce->addWidget(new QLabel(Q("Höhe c"), port));
+  ce->addWidget(new QLabel(QText("Höhe c"), port));
   ce->addWidget(NewEdit("Editc", "8", port));
-  ce->addWidget(new QLabel(Q("Breite e"), port));
+  ce->addWidget(new QLabel(QText("Breite e"), port));
   ce->addWidget(NewEdit("Edite", "20", port));
   pg->addLayout(ce, 0, 1);
   pg->addWidget(rbRound, 1, 0);
   auto* dn = new QHBoxLayout;
-  dn->addWidget(new QLabel(Q("Durchmesser D"), port));
+  dn->addWidget(new QLabel(QText("Durchmesser D"), port));
   dn->addWidget(NewEdit("EditD", "7", port));
   auto* tubes = new QComboBox(port);
   tubes->setObjectName("CB_nRohre");
-  tubes->addItems({Q("1 Baßreflexrohr"), Q("2 Baßreflexrohre"), Q("3 Baßreflexrohre"), Q("4 Baßreflexrohre")});
+  tubes->addItems(
+      {QText("1 Baßreflexrohr"), QText("2 Baßreflexrohre"), QText("3 Baßreflexrohre"), QText("4 Baßreflexrohre")});
   dn->addWidget(tubes);
   pg->addLayout(dn, 1, 1);
   auto* measures = new QFormLayout;
-  measures->addRow(Q("Kanallänge l"), NewEdit("Editl", "15", port));
-  measures->addRow(Q("inneres Kanalende bis Rückwand g"), NewEdit("Editg", "10", port));
-  measures->addRow(Q("Abstand zum Boden f"), NewEdit("Editf", "0", port));
-  measures->addRow(Q("Abstand zur Decke k"), NewEdit("Editk", "90", port));
-  measures->addRow(Q("Abstand zur linken Wand i"), NewEdit("Editi", "0", port));
-  measures->addRow(Q("Abstand zur rechten Wand j"), NewEdit("Editj", "0", port));
+  measures->addRow(QText("Kanallänge l"), NewEdit("Editl", "15", port));
+  measures->addRow(QText("inneres Kanalende bis Rückwand g"), NewEdit("Editg", "10", port));
+  measures->addRow(QText("Abstand zum Boden f"), NewEdit("Editf", "0", port));
+  measures->addRow(QText("Abstand zur Decke k"), NewEdit("Editk", "90", port));
+  measures->addRow(QText("Abstand zur linken Wand i"), NewEdit("Editi", "0", port));
+  measures->addRow(QText("Abstand zur rechten Wand j"), NewEdit("Editj", "0", port));
   pg->addLayout(measures, 2, 0, 1, 2);
-  pg->addWidget(new QLabel(Q("Alle Längen in cm."), port), 3, 0, 1, 2);
+  pg->addWidget(new QLabel(QText("Alle Längen in cm."), port), 3, 0, 1, 2);
 
   auto* left = new QVBoxLayout;
   left->addWidget(volume);
@@ -394,22 +393,22 @@ void TFormCalcUtils::RecomputePort() {
   UpdatePortInputs();
   TPortPage page;
   page.explicitVolume = Radio("RBVexpl")->isChecked();
-  page.vb0 = S(Edit("EditVb0")->text());
-  page.b = S(Edit("Editb")->text());
-  page.h = S(Edit("Edith")->text());
-  page.t = S(Edit("Editt")->text());
+  page.vb0 = StdText(Edit("EditVb0")->text());
+  page.b = StdText(Edit("Editb")->text());
+  page.h = StdText(Edit("Edith")->text());
+  page.t = StdText(Edit("Editt")->text());
   page.damping = trackBarc_->value();
   page.rectangular = Radio("RB_rechteckig")->isChecked();
-  page.c = S(Edit("Editc")->text());
-  page.e = S(Edit("Edite")->text());
-  page.d = S(Edit("EditD")->text());
+  page.c = StdText(Edit("Editc")->text());
+  page.e = StdText(Edit("Edite")->text());
+  page.d = StdText(Edit("EditD")->text());
   page.tubes = Combo("CB_nRohre")->currentIndex() + 1;
-  page.l = S(Edit("Editl")->text());
-  page.g = S(Edit("Editg")->text());
-  page.f = S(Edit("Editf")->text());
-  page.k = S(Edit("Editk")->text());
-  page.i = S(Edit("Editi")->text());
-  page.j = S(Edit("Editj")->text());
+  page.l = StdText(Edit("Editl")->text());
+  page.g = StdText(Edit("Editg")->text());
+  page.f = StdText(Edit("Editf")->text());
+  page.k = StdText(Edit("Editk")->text());
+  page.i = StdText(Edit("Editi")->text());
+  page.j = StdText(Edit("Editj")->text());
   SetListLines(findChild<QListWidget*>("ListBox5"), PortLines(PortInputFromPage(page)));
 }
 
@@ -419,7 +418,7 @@ QWidget* TFormCalcUtils::BuildCrossoverPage() {
   auto* page = new QWidget(this);
   auto* inputs = new QHBoxLayout;
   auto addInput = [&](const char* label, const char* name, const char* text) {
-    inputs->addWidget(new QLabel(Q(label), page));
+    inputs->addWidget(new QLabel(QText(label), page));
     inputs->addWidget(NewEdit(name, text, page));
     inputs->addSpacing(16);
   };
@@ -429,13 +428,13 @@ QWidget* TFormCalcUtils::BuildCrossoverPage() {
   inputs->addStretch();
 
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(Q("<b>Tiefpass</b>"), page), 0, 1, 1, 2);
-  grid->addWidget(new QLabel(Q("<b>Hochpass</b>"), page), 0, 3, 1, 2);
+  grid->addWidget(new QLabel(QText("<b>Tiefpass</b>"), page), 0, 1, 1, 2);
+  grid->addWidget(new QLabel(QText("<b>Hochpass</b>"), page), 0, 3, 1, 2);
   static constexpr const char* kOrders[] = {"1. Ordnung", "2. Ordnung", "3. Ordnung", "4. Ordnung"};
   static constexpr const char* kTP[] = {"MemoTP1", "MemoTP2", "MemoTP3", "MemoTP4"};
   static constexpr const char* kHP[] = {"MemoHP1", "MemoHP2", "MemoHP3", "MemoHP4"};
   for (int n = 0; n < 4; ++n) {
-    grid->addWidget(new QLabel(Q(kOrders[n]), page), n + 1, 0, Qt::AlignTop);
+    grid->addWidget(new QLabel(QText(kOrders[n]), page), n + 1, 0, Qt::AlignTop);
     grid->addWidget(new TCircuitPicture(static_cast<TCircuitPicture::TKind>(TCircuitPicture::LowPass1 + n), page),
                     n + 1, 1, Qt::AlignTop);
     // heading and elements; orders 2 and 4 give two designs each
@@ -461,9 +460,9 @@ QWidget* TFormCalcUtils::BuildCrossoverPage() {
 void TFormCalcUtils::RecomputeCrossovers() {
   if (building_) return;
   TCrossoverPage page;
-  page.tf = S(Edit("EditTF")->text());
-  page.itt = S(Edit("EditITT")->text());
-  page.iht = S(Edit("EditIHT")->text());
+  page.tf = StdText(Edit("EditTF")->text());
+  page.itt = StdText(Edit("EditITT")->text());
+  page.iht = StdText(Edit("EditIHT")->text());
   const TStandardCrossovers x = CrossoverPageLines(page);
   static constexpr const char* kTP[] = {"MemoTP1", "MemoTP2", "MemoTP3", "MemoTP4"};
   static constexpr const char* kHP[] = {"MemoHP1", "MemoHP2", "MemoHP3", "MemoHP4"};
@@ -477,22 +476,22 @@ void TFormCalcUtils::RecomputeCrossovers() {
 
 QWidget* TFormCalcUtils::BuildDividerPage() {
   auto* page = new QWidget(this);
-  auto* wish = new QGroupBox(Q("Spannungsteiler mit Vorgabe der Absenkung"), page);
+  auto* wish = new QGroupBox(QText("Spannungsteiler mit Vorgabe der Absenkung"), page);
   auto* wf = new QFormLayout;
   auto* db = new QComboBox(wish);
   db->setObjectName("CB_dBWunsch");
   db->setEditable(true);
-  for (const std::string& item : AttenuationItems()) db->addItem(Q(item));
+  for (const std::string& item : AttenuationItems()) db->addItem(QText(item));
   db->setCurrentIndex(-1);
-  wf->addRow(Q("Gewünschte Pegelabsenkung [dB]"), db);
+  wf->addRow(QText("Gewünschte Pegelabsenkung [dB]"), db);
   auto* ze = NewEdit("EditZE", "8", wish);
   ze->setEnabled(false);
-  wf->addRow(Q("Gewünschte Anschlussimpedanz [Ohm]"), ze);
-  auto* egal = new QCheckBox(Q("Anschlussimpedanz egal"), wish);
+  wf->addRow(QText("Gewünschte Anschlussimpedanz [Ohm]"), ze);
+  auto* egal = new QCheckBox(QText("Anschlussimpedanz egal"), wish);
   egal->setObjectName("CB_ZEegal");
   egal->setChecked(true);
   wf->addRow(egal);
-  wf->addRow(Q("Lastimpedanz des Lautsprechers RL [Ohm]"), NewEdit("EditZA", "8", wish));
+  wf->addRow(QText("Lastimpedanz des Lautsprechers RL [Ohm]"), NewEdit("EditZA", "8", wish));
   auto* wl = new QHBoxLayout(wish);
   auto* wleft = new QVBoxLayout;
   wleft->addLayout(wf);
@@ -501,11 +500,11 @@ QWidget* TFormCalcUtils::BuildDividerPage() {
   wl->addLayout(wleft);
   wl->addWidget(NewMemo("Memo2", wish, 8), 1);
 
-  auto* values = new QGroupBox(Q("Spannungsteiler mit Vorgabe der Bauteilwerte"), page);
+  auto* values = new QGroupBox(QText("Spannungsteiler mit Vorgabe der Bauteilwerte"), page);
   auto* vf = new QFormLayout;
-  vf->addRow(Q("R1 [Ohm]"), NewEdit("EditR1", "8", values));
-  vf->addRow(Q("R2 [Ohm]"), NewEdit("EditR2", "6,8", values));
-  vf->addRow(Q("RL [Ohm]"), NewEdit("EditRL", "8", values));
+  vf->addRow(QText("R1 [Ohm]"), NewEdit("EditR1", "8", values));
+  vf->addRow(QText("R2 [Ohm]"), NewEdit("EditR2", "6,8", values));
+  vf->addRow(QText("RL [Ohm]"), NewEdit("EditRL", "8", values));
   auto* vl = new QHBoxLayout(values);
   auto* vleft = new QVBoxLayout;
   vleft->addLayout(vf);
@@ -535,9 +534,9 @@ void TFormCalcUtils::ZEegalClicked() {
 void TFormCalcUtils::RecomputeAttenuator() {
   if (building_) return;
   TDividerPage page;
-  page.dbWunsch = S(Combo("CB_dBWunsch")->currentText());
-  page.ze = S(Edit("EditZE")->text());
-  page.za = S(Edit("EditZA")->text());
+  page.dbWunsch = StdText(Combo("CB_dBWunsch")->currentText());
+  page.ze = StdText(Edit("EditZE")->text());
+  page.za = StdText(Edit("EditZA")->text());
   page.zeEgal = CheckBox("CB_ZEegal")->isChecked();
   SetMemoLines(findChild<QPlainTextEdit*>("Memo2"), AttenuatorPageLines(page));
 }
@@ -545,9 +544,9 @@ void TFormCalcUtils::RecomputeAttenuator() {
 void TFormCalcUtils::RecomputeDivider() {
   if (building_) return;
   TDividerPage page;
-  page.r1 = S(Edit("EditR1")->text());
-  page.r2 = S(Edit("EditR2")->text());
-  page.rl = S(Edit("EditRL")->text());
+  page.r1 = StdText(Edit("EditR1")->text());
+  page.r2 = StdText(Edit("EditR2")->text());
+  page.rl = StdText(Edit("EditRL")->text());
   SetMemoLines(findChild<QPlainTextEdit*>("Memo3"), DividerPageLines(page));
 }
 
@@ -555,17 +554,17 @@ void TFormCalcUtils::RecomputeDivider() {
 
 QWidget* TFormCalcUtils::BuildZCorrectionPage() {
   auto* page = new QWidget(this);
-  auto* data = new QGroupBox(Q("Chassisdaten"), page);
+  auto* data = new QGroupBox(QText("Chassisdaten"), page);
   auto* form = new QFormLayout(data);
-  form->addRow(Q("Rdc [Ohm]"), NewEdit("EditRLC_Rdc", "6,8", data));
-  form->addRow(Q("fc [Hz]"), NewEdit("EditRLC_fc", "66", data));
-  form->addRow(Q("Qes"), NewEdit("EditRLC_Qes", "0,4", data));
-  form->addRow(Q("Qms"), NewEdit("EditRLC_Qms", "2,8", data));
-  form->addRow(Q("Le [mH]"), NewEdit("EditRLC_Le", "0,8", data));
-  form->addRow(new QLabel(Q("fc: Resonanzfrequenz des eingebauten\nChassis, wo zutreffend"), data));
+  form->addRow(QText("Rdc [Ohm]"), NewEdit("EditRLC_Rdc", "6,8", data));
+  form->addRow(QText("fc [Hz]"), NewEdit("EditRLC_fc", "66", data));
+  form->addRow(QText("Qes"), NewEdit("EditRLC_Qes", "0,4", data));
+  form->addRow(QText("Qms"), NewEdit("EditRLC_Qms", "2,8", data));
+  form->addRow(QText("Le [mH]"), NewEdit("EditRLC_Le", "0,8", data));
+  form->addRow(new QLabel(QText("fc: Resonanzfrequenz des eingebauten\nChassis, wo zutreffend"), data));
 
   auto group = [&](const char* caption, const char* memo, int lines, TCircuitPicture::TKind kind) {
-    auto* g = new QGroupBox(Q(caption), page);
+    auto* g = new QGroupBox(QText(caption), page);
     auto* l = new QHBoxLayout(g);
     l->addWidget(new TCircuitPicture(kind, g), 0, Qt::AlignTop);
     l->addWidget(NewMemo(memo, g, lines), 1);
@@ -590,11 +589,11 @@ QWidget* TFormCalcUtils::BuildZCorrectionPage() {
 void TFormCalcUtils::RecomputeZCorrection() {
   if (building_) return;
   TZobelPage page;
-  page.rdc = S(Edit("EditRLC_Rdc")->text());
-  page.fc = S(Edit("EditRLC_fc")->text());
-  page.qes = S(Edit("EditRLC_Qes")->text());
-  page.qms = S(Edit("EditRLC_Qms")->text());
-  page.le = S(Edit("EditRLC_Le")->text());
+  page.rdc = StdText(Edit("EditRLC_Rdc")->text());
+  page.fc = StdText(Edit("EditRLC_fc")->text());
+  page.qes = StdText(Edit("EditRLC_Qes")->text());
+  page.qms = StdText(Edit("EditRLC_Qms")->text());
+  page.le = StdText(Edit("EditRLC_Le")->text());
   const TImpedanceCorrection z = ZobelPageLines(page);
   SetMemoLines(findChild<QPlainTextEdit*>("Memo5"), z.resonance);
   SetMemoLines(findChild<QPlainTextEdit*>("Memo4"), z.inductance);

@@ -7,13 +7,12 @@
 #include <algorithm>
 #include <string>
 
+#include "charts/qt_text.h"
 #include "model/interaction.h"
 
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 constexpr int kChoiceLineHeight = 16;
 
@@ -58,12 +57,12 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
   if (texts.size() > static_cast<std::size_t>(kMaxChoiceButtons)) texts.resize(kMaxChoiceButtons);
   const int count = static_cast<int>(texts.size());
   int widest = 0;
-  for (const std::string& t : texts) widest = std::max(widest, width(Q(t)));
+  for (const std::string& t : texts) widest = std::max(widest, width(QText(t)));
 
   // The message stands in a borderless, read-only text field in the
   // dialog's own font; the dialog is made as high as that field needs to
   // draw every line of the message, so it never clips or scrolls.
-  QString msg = Q(message);
+  QString msg = QText(message);
   msg.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   msg.replace(QChar('\r'), QChar('\n'));
   memo_ = new QLabel(msg, this);
@@ -99,7 +98,7 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
   memo_->setGeometry(layout_.memoLeft, layout_.memoTop, layout_.memoWidth, layout_.memoHeight);
 
   for (int i = 0; i < count; ++i) {
-    auto* b = new QPushButton(Q(texts[i]), this);
+    auto* b = new QPushButton(QText(texts[i]), this);
     b->setGeometry(layout_.buttons[i]);
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, i] {

@@ -15,14 +15,13 @@
 #include <tuple>
 #include <vector>
 
+#include "charts/qt_text.h"
 #include "model/number_text.h"
 #include "ui/dialogs/dialog_text.h"
 
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // A colour panel: its caption written in its colour; a click asks for a new one.
 class TColorPanel : public QLabel {
@@ -68,7 +67,7 @@ TScaling ScalingFromTexts(const std::string& afMin, const std::string& afMax, co
 }
 
 TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(Q("Anzeigeoptionen bearbeiten"));
+  setWindowTitle(QText("Anzeigeoptionen bearbeiten"));
   chooseColor = [this](const QColor& initial) -> std::optional<QColor> {
     const QColor c = QColorDialog::getColor(initial, this);
     if (!c.isValid()) return std::nullopt;
@@ -76,11 +75,11 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   };
 
   auto makeGroup = [this](TGroup group, const char* caption, const std::vector<std::string>& names) {
-    auto* box = new QGroupBox(Q(caption), this);
+    auto* box = new QGroupBox(QText(caption), this);
     auto* layout = new QVBoxLayout(box);
     for (std::size_t i = 0; i < names.size(); ++i) {
       auto* panel = new TColorPanel(
-          Q(names[i]), [this, group, i] { PanelClicked(group, static_cast<int>(i)); }, box);
+          QText(names[i]), [this, group, i] { PanelClicked(group, static_cast<int>(i)); }, box);
       panels_[group].push_back(panel);
       layout->addWidget(panel);
     }
@@ -98,7 +97,7 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   colours->addWidget(makeGroup(Chassis, " Farben für Chassis ", chassis));
   colours->addWidget(makeGroup(Directions, " Farben für Richtungen", directions));
 
-  auto* scaling = new QGroupBox(Q(" Diagrammskalierung "), this);
+  auto* scaling = new QGroupBox(QText(" Diagrammskalierung "), this);
   auto* grid = new QGridLayout(scaling);
   auto edit = [scaling] {
     auto* e = new QLineEdit(scaling);
@@ -110,29 +109,29 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   edDBMin_ = edit();
   edDBMax_ = edit();
   edImpMax_ = edit();
-  grid->addWidget(new QLabel(Q("Frequenzachse von"), scaling), 0, 0);
+  grid->addWidget(new QLabel(QText("Frequenzachse von"), scaling), 0, 0);
   grid->addWidget(edAfMin_, 0, 1);
-  grid->addWidget(new QLabel(Q("Hz bis "), scaling), 0, 2);
+  grid->addWidget(new QLabel(QText("Hz bis "), scaling), 0, 2);
   grid->addWidget(edAfMax_, 0, 3);
-  grid->addWidget(new QLabel(Q("Hz"), scaling), 0, 4);
-  grid->addWidget(new QLabel(Q("Schalldruckpegel von"), scaling), 1, 0);
+  grid->addWidget(new QLabel(QText("Hz"), scaling), 0, 4);
+  grid->addWidget(new QLabel(QText("Schalldruckpegel von"), scaling), 1, 0);
   grid->addWidget(edDBMin_, 1, 1);
-  grid->addWidget(new QLabel(Q("dB bis "), scaling), 1, 2);
+  grid->addWidget(new QLabel(QText("dB bis "), scaling), 1, 2);
   grid->addWidget(edDBMax_, 1, 3);
-  grid->addWidget(new QLabel(Q("dB"), scaling), 1, 4);
-  grid->addWidget(new QLabel(Q("Impedanz anzeigen bis"), scaling), 2, 0);
+  grid->addWidget(new QLabel(QText("dB"), scaling), 1, 4);
+  grid->addWidget(new QLabel(QText("Impedanz anzeigen bis"), scaling), 2, 0);
   grid->addWidget(edImpMax_, 2, 1);
-  grid->addWidget(new QLabel(Q("Ohm"), scaling), 2, 2);
+  grid->addWidget(new QLabel(QText("Ohm"), scaling), 2, 2);
   grid->setColumnStretch(5, 1);
 
-  cbUseOption_ = new QCheckBox(Q("Diese Einstellungen bei allen Projektdateien verwenden"), this);
-  btnDefaults_ = new QPushButton(Q("Voreinstellung wiederherstellen"), this);
+  cbUseOption_ = new QCheckBox(QText("Diese Einstellungen bei allen Projektdateien verwenden"), this);
+  btnDefaults_ = new QPushButton(QText("Voreinstellung wiederherstellen"), this);
   btnDefaults_->setAutoDefault(false);
   connect(btnDefaults_, &QPushButton::clicked, this, [this] { RestoreDefaults(); });
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnDefaults_);
   buttons->addStretch();
-  std::tie(btnOk_, btnAbbruch_) = AddOkCancel(this, buttons, Q("&Ok"), Q("&Abbruch"));
+  std::tie(btnOk_, btnAbbruch_) = AddOkCancel(this, buttons, QText("&Ok"), QText("&Abbruch"));
   btnAbbruch_->setAutoDefault(false);
 
   auto* main = new QVBoxLayout(this);
@@ -168,11 +167,11 @@ void TFormAnzOption::ShowColors() {
 }
 
 void TFormAnzOption::ShowScaling() {
-  edAfMin_->setText(Q(FormatNumber(block_.AfMin, 6)));
-  edAfMax_->setText(Q(FormatNumber(block_.AfMax, 6)));
-  edDBMin_->setText(Q(FormatNumber(block_.dBMin, 6)));
-  edDBMax_->setText(Q(FormatNumber(block_.dBMax, 6)));
-  edImpMax_->setText(Q(FormatNumber(block_.ImpMax, 6)));
+  edAfMin_->setText(QText(FormatNumber(block_.AfMin, 6)));
+  edAfMax_->setText(QText(FormatNumber(block_.AfMax, 6)));
+  edDBMin_->setText(QText(FormatNumber(block_.dBMin, 6)));
+  edDBMax_->setText(QText(FormatNumber(block_.dBMax, 6)));
+  edImpMax_->setText(QText(FormatNumber(block_.ImpMax, 6)));
 }
 
 void TFormAnzOption::Fill(const TDisplayOptions& o, bool useOption) {

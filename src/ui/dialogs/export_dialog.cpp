@@ -1,4 +1,5 @@
 #include "ui/dialogs/export_dialog.h"
+#include "charts/qt_text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,21 +9,19 @@
 
 namespace sonvex {
 
-namespace {
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-}  // namespace
+namespace {}  // namespace
 
 TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder, QWidget* parent)
     : QDialog(parent), result_(result), ui_(ui), folder_(std::move(projectFolder)) {
-  setWindowTitle(Q(kExportCaption));
+  setWindowTitle(QText(kExportCaption));
   auto* main = new QVBoxLayout(this);
-  auto* note = new QLabel(Q("Die Kurven der letzten abgeschlossenen Berechnung werden als Textdatei mit "
-                            "Tabulatoren geschrieben\n(Frequenz in Hz, Pegel in dB, Phase in Grad; "
-                            "Dezimalkomma)."),
+  auto* note = new QLabel(QText("Die Kurven der letzten abgeschlossenen Berechnung werden als Textdatei mit "
+                                "Tabulatoren geschrieben\n(Frequenz in Hz, Pegel in dB, Phase in Grad; "
+                                "Dezimalkomma)."),
                           this);
   main->addWidget(note);
   auto make = [this, main](TExportKind kind) {
-    auto* b = new QPushButton(Q(ExportButtonCaption(kind)), this);
+    auto* b = new QPushButton(QText(ExportButtonCaption(kind)), this);
     b->setAutoDefault(false);
     b->setMinimumHeight(32);
     connect(b, &QPushButton::clicked, this, [this, kind] { ExportClick(kind); });
@@ -32,7 +31,7 @@ TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesyste
   btnBox_ = make(TExportKind::Box);
   btnChassis_ = make(TExportKind::Chassis);
   btnSignal_ = make(TExportKind::Signal);
-  btnClose_ = new QPushButton(Q("Schließen"), this);
+  btnClose_ = new QPushButton(QText("Schließen"), this);
   btnClose_->setDefault(true);
   connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
   auto* row = new QHBoxLayout;

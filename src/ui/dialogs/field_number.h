@@ -13,10 +13,9 @@
 #include <string>
 
 #include "acoustics/editor_values.h"
+#include "charts/qt_text.h"
 
 namespace sonvex {
-
-inline QString QText(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // The width a field needs to show a number of `chars` characters of the
 // width-limited number format (digits, decimal comma, sign, exponent) in full:

@@ -41,10 +41,10 @@ const std::array<TFolderRow, 3> kRows = {{
      &TSettings::partsFolder},
 }};
 
-QString Q(const fs::path& p) { return QString::fromStdString(Utf8FromPath(p)); }
+QString PathText(const fs::path& p) { return QString::fromStdString(Utf8FromPath(p)); }
 
 std::optional<fs::path> BrowseFolder(QWidget* parent, const QString& title, const fs::path& start) {
-  const QString dir = QFileDialog::getExistingDirectory(parent, title, Q(start));
+  const QString dir = QFileDialog::getExistingDirectory(parent, title, PathText(start));
   if (dir.isEmpty()) return std::nullopt;
   return PathFromUtf8(dir.toStdString());
 }
@@ -90,7 +90,7 @@ TFormVerzeichnisse::TFormVerzeichnisse(TSettings& settings, TInteraction* ui, QW
 }
 
 void TFormVerzeichnisse::Fill() {
-  for (int r = 0; r < 3; ++r) edits_[r]->setText(Q(settings_.*(kRows[r].folder)));
+  for (int r = 0; r < 3; ++r) edits_[r]->setText(PathText(settings_.*(kRows[r].folder)));
   cbVorgaben_->setChecked(settings_.useStoredFolders);
   UpdateEnabled();
 }
@@ -114,7 +114,7 @@ void TFormVerzeichnisse::Search(int row) {
       chooser_(QString::fromUtf8(kRows[row].browseTitle), PathFromUtf8(edits_[row]->text().toStdString()));
   if (!chosen) return;
   settings_.*(kRows[row].folder) = *chosen;
-  edits_[row]->setText(Q(*chosen));
+  edits_[row]->setText(PathText(*chosen));
 }
 
 void TFormVerzeichnisse::done(int r) {

@@ -6,13 +6,12 @@
 #include <QVBoxLayout>
 #include <QtGlobal>
 
+#include "charts/qt_text.h"
 #include "model/captions.h"
 
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // The licence under which Sonvex itself is given out.
 constexpr std::string_view kProgramLicence =
@@ -23,7 +22,7 @@ constexpr std::string_view kProgramLicence =
 }  // namespace
 
 QString QuickGuideText() {
-  return Q(R"(<h2>Kurzanleitung</h2>
+  return QText(R"(<h2>Kurzanleitung</h2>
 <p>Sonvex simuliert mehrwegige Lautsprecherboxen. Jede Änderung wird im Hintergrund neu berechnet;
 die Statuszeile unten zeigt, ob die letzte Berechnung gelungen ist (ein Klick darauf öffnet die Fehlerliste).</p>
 <h3>So entsteht eine Box</h3>
@@ -58,30 +57,31 @@ schreibt Frequenzgänge als Textdatei für andere Programme.</li>
 }
 
 QString AboutText() {
-  return Q("<h2>Sonvex " + std::string(kVersionText) +
-           "</h2>"
-           "<p>Simulation mehrwegiger Lautsprecherboxen: Chassis, Gehäuse, Schallwand, Frequenzweichen.</p>"
-           "<h3>Lizenz</h3><p>" +
-           std::string(kProgramLicence) +
-           "</p>"
-           "<h3>Verwendete Bibliotheken</h3>"
-           "<ul>"
-           "<li><b>Qt " +
-           std::string(qVersion()) +
-           "</b> (Qt Core, Gui, Widgets) &ndash; GNU Lesser General Public License v3; "
-           "dynamisch gebunden, kann also durch eine eigene Qt-Version ersetzt werden.</li>"
-           "<li><b>GNU C++-Standardbibliothek</b> (libstdc++) &ndash; GPL v3 mit GCC Runtime Library Exception.</li>"
-           "<li>Nur im Kommandozeilenprogramm <i>sonvex-cli</i>: <b>CLI11</b> (BSD-3-Clause) und "
-           "<b>JSON for Modern C++</b> (MIT).</li>"
-           "<li>Diagrammschrift: <b>Liberation Sans</b>, falls installiert (SIL Open Font License 1.1).</li>"
-           "</ul>");
+  return QText(
+      "<h2>Sonvex " + std::string(kVersionText) +
+      "</h2>"
+      "<p>Simulation mehrwegiger Lautsprecherboxen: Chassis, Gehäuse, Schallwand, Frequenzweichen.</p>"
+      "<h3>Lizenz</h3><p>" +
+      std::string(kProgramLicence) +
+      "</p>"
+      "<h3>Verwendete Bibliotheken</h3>"
+      "<ul>"
+      "<li><b>Qt " +
+      std::string(qVersion()) +
+      "</b> (Qt Core, Gui, Widgets) &ndash; GNU Lesser General Public License v3; "
+      "dynamisch gebunden, kann also durch eine eigene Qt-Version ersetzt werden.</li>"
+      "<li><b>GNU C++-Standardbibliothek</b> (libstdc++) &ndash; GPL v3 mit GCC Runtime Library Exception.</li>"
+      "<li>Nur im Kommandozeilenprogramm <i>sonvex-cli</i>: <b>CLI11</b> (BSD-3-Clause) und "
+      "<b>JSON for Modern C++</b> (MIT).</li>"
+      "<li>Diagrammschrift: <b>Liberation Sans</b>, falls installiert (SIL Open Font License 1.1).</li>"
+      "</ul>");
 }
 
 TFormKurzanleitung::TFormKurzanleitung(QWidget* parent) : QWidget(parent, Qt::Window) {
-  setWindowTitle(Q("Sonvex - Kurzanleitung"));
+  setWindowTitle(QText("Sonvex - Kurzanleitung"));
   browser_ = new QTextBrowser(this);
   browser_->setHtml(QuickGuideText());
-  auto* close = new QPushButton(Q("Schließen"), this);
+  auto* close = new QPushButton(QText("Schließen"), this);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   auto* row = new QHBoxLayout;
   row->addStretch();
@@ -93,10 +93,10 @@ TFormKurzanleitung::TFormKurzanleitung(QWidget* parent) : QWidget(parent, Qt::Wi
 }
 
 TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(Q("Info über Sonvex"));
+  setWindowTitle(QText("Info über Sonvex"));
   browser_ = new QTextBrowser(this);
   browser_->setHtml(AboutText());
-  auto* ok = new QPushButton(Q("&Ok"), this);
+  auto* ok = new QPushButton(QText("&Ok"), this);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   auto* row = new QHBoxLayout;

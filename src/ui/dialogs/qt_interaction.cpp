@@ -4,15 +4,12 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include "charts/qt_text.h"
 #include "model/file_io.h"
 
 namespace sonvex {
 
-namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
+namespace {}  // namespace
 
 // ---------------------------------------------------------------------------
 // File dialogs
@@ -22,8 +19,8 @@ QString ConvertFileFilter(std::string_view filter) {
   const std::vector<std::string> parts = SplitCaptions(filter);
   QStringList out;
   for (std::size_t k = 0; k < parts.size(); k += 2) {
-    QString name = Q(parts[k]).trimmed();
-    const QString patternText = k + 1 < parts.size() ? Q(parts[k + 1]) : QStringLiteral("*");
+    QString name = QText(parts[k]).trimmed();
+    const QString patternText = k + 1 < parts.size() ? QText(parts[k + 1]) : QStringLiteral("*");
     // The patterns go in parentheses at the end of the name, where the file
     // dialog looks for them; a pattern list already in the name goes.
     if (name.endsWith(QChar(')'))) {
@@ -54,14 +51,14 @@ int TQtInteraction::ChooseButton(std::string_view message, std::string_view capt
 }
 
 void TQtInteraction::ShowMessage(std::string_view message) {
-  QMessageBox box(QMessageBox::NoIcon, ProgramCaption(), Q(message), QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::NoIcon, ProgramCaption(), QText(message), QMessageBox::Ok, parent_);
   box.exec();
 }
 
 std::optional<std::filesystem::path> TQtInteraction::PickOpenFile(std::string_view caption, std::string_view filter,
                                                                   const std::filesystem::path& folder) {
   const QString name =
-      QFileDialog::getOpenFileName(parent_, Q(caption), Q(Utf8FromPath(folder)), ConvertFileFilter(filter));
+      QFileDialog::getOpenFileName(parent_, QText(caption), QText(Utf8FromPath(folder)), ConvertFileFilter(filter));
   if (name.isEmpty()) return std::nullopt;
   return PathFromUtf8(name.toStdString());
 }
@@ -72,7 +69,7 @@ std::optional<std::filesystem::path> TQtInteraction::PickSaveFile(std::string_vi
   std::filesystem::path start = folder;
   if (!defaultName.empty()) start /= PathFromUtf8(defaultName);
   const QString name =
-      QFileDialog::getSaveFileName(parent_, Q(caption), Q(Utf8FromPath(start)), ConvertFileFilter(filter));
+      QFileDialog::getSaveFileName(parent_, QText(caption), QText(Utf8FromPath(start)), ConvertFileFilter(filter));
   if (name.isEmpty()) return std::nullopt;
   return PathFromUtf8(name.toStdString());
 }

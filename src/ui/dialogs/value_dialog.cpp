@@ -1,4 +1,5 @@
 #include "ui/dialogs/value_dialog.h"
+#include "charts/qt_text.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,8 +15,6 @@
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 constexpr int kEditHeight = 21;
 constexpr int kEditButtonWidth = 75;
@@ -117,11 +116,11 @@ TEditLayout EditLayout(int rows, int widestLabel) {
 TUniEditDlg::TUniEditDlg(std::string_view caption, std::string_view format, std::span<const TEditVar> vars,
                          QWidget* parent, const TTextWidth& textWidth)
     : QDialog(parent), rows_(ParseEditFormat(format)) {
-  setWindowTitle(Q(caption));
+  setWindowTitle(QText(caption));
   const TTextWidth width = textWidth ? textWidth : FontWidth(this);
   const int n = static_cast<int>(rows_.size());
   int widest = 0;
-  for (const TEditRow& r : rows_) widest = std::max(widest, width(Q(r.label)));
+  for (const TEditRow& r : rows_) widest = std::max(widest, width(QText(r.label)));
   layout_ = EditLayout(n, widest);
   setFixedSize(layout_.width, layout_.height);
 
@@ -130,13 +129,13 @@ TUniEditDlg::TUniEditDlg(std::string_view caption, std::string_view format, std:
     vars_.push_back(var);
     bound_.push_back(BindsEditVar(rows_[i].letter, var));
     const int top = layout_.firstRowTop + layout_.rowPitch * i;
-    auto* label = new QLabel(Q(rows_[i].label), this);
+    auto* label = new QLabel(QText(rows_[i].label), this);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setGeometry(layout_.labelLeft, top, layout_.labelWidth, kEditHeight);
     auto* edit = new QLineEdit(this);
     edit->setMaxLength(kMaxEditChars);
     edit->setGeometry(layout_.editLeft, top, layout_.editWidth, kEditHeight);
-    if (bound_.back()) edit->setText(Q(EditText(var)));
+    if (bound_.back()) edit->setText(QText(EditText(var)));
     label->setBuddy(edit);
     labels_.push_back(label);
     edits_.push_back(edit);

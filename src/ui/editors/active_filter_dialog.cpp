@@ -12,6 +12,7 @@
 #include <string>
 #include <tuple>
 
+#include "charts/qt_text.h"
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "ui/dialogs/dialog_text.h"
@@ -19,8 +20,6 @@
 namespace sonvex {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 struct TSectionFields {
   const char* caption;
@@ -98,17 +97,17 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
 
 void TFormAktFilter::Open(const TVerstaerker& v, int amp) {
   block_ = v;
-  group_->setTitle(Q(" Verstärker " + std::to_string(amp) + " "));
+  group_->setTitle(QText(" Verstärker " + std::to_string(amp) + " "));
   // "Not greater than 0" also takes a level that is not a number.
   if (!(block_.Pegel > 0.0)) {
     ui_.ShowMessage("Pegel von Amp wird auf 0dB gesetzt.");
     block_.Pegel = 1.0;
   }
-  edPegel_->setText(Q(LevelText(block_.Pegel)));
+  edPegel_->setText(QText(LevelText(block_.Pegel)));
   for (int s = 0; s < kSectionCount; ++s) {
     const TSectionFields& fields = kSections[static_cast<std::size_t>(s)];
-    edF_[s]->setText(Q(ValueText(block_.*fields.f)));
-    if (fields.q != nullptr) edQ_[s]->setText(Q(ValueText(block_.*fields.q)));
+    edF_[s]->setText(QText(ValueText(block_.*fields.f)));
+    if (fields.q != nullptr) edQ_[s]->setText(QText(ValueText(block_.*fields.q)));
     cb_[s]->setChecked(block_.*fields.on);
     ShowSection(s);
   }

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <utility>
 
+#include "charts/qt_text.h"
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "optimizer/opti_preconditions.h"
@@ -33,8 +34,6 @@
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // Geometry of the window (pixels).
 constexpr int kWindowWidth = 820;
@@ -66,7 +65,7 @@ class TPaintArea : public QWidget {
 };
 
 QLabel* Label(const char* text, QWidget* parent, const QRect& r) {
-  auto* l = new QLabel(Q(text), parent);
+  auto* l = new QLabel(QText(text), parent);
   l->setGeometry(r);
   return l;
 }
@@ -259,21 +258,21 @@ TFormWOptimize2::TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::c
     : QWidget(parent), doc_(doc), ui_(ui) {
   setWindowFlag(Qt::Window, true);
   setObjectName(QStringLiteral("FormWOptimize2"));
-  setWindowTitle(Q(kOptiWindowCaption));
+  setWindowTitle(QText(kOptiWindowCaption));
   setFixedSize(kWindowWidth, kWindowHeight);
   history_.reserve(kOptiHistoryLength + 1);
 
   BuildInputs();
   BuildOutputs();
 
-  btnStart_ = new QPushButton(Q(kOptiStartCaption), this);
+  btnStart_ = new QPushButton(QText(kOptiStartCaption), this);
   btnStart_->setGeometry(8, 406, 180, 26);
   connect(btnStart_, &QPushButton::clicked, this, [this] { StartClick(); });
-  btnAbort_ = new QPushButton(Q(kOptiAbortCaption), this);
+  btnAbort_ = new QPushButton(QText(kOptiAbortCaption), this);
   btnAbort_->setGeometry(8, 406, 180, 26);
   btnAbort_->hide();
   connect(btnAbort_, &QPushButton::clicked, this, [this] { AbortClick(); });
-  btnClose_ = new QPushButton(Q("Schließen"), this);
+  btnClose_ = new QPushButton(QText("Schließen"), this);
   btnClose_->setGeometry(kWindowWidth - 108, 406, 100, 26);
   connect(btnClose_, &QPushButton::clicked, this, [this] { close(); });
 
@@ -297,7 +296,7 @@ TFormWOptimize2::~TFormWOptimize2() {
 }
 
 void TFormWOptimize2::BuildInputs() {
-  auto* group = new QGroupBox(Q("Eingaben"), this);
+  auto* group = new QGroupBox(QText("Eingaben"), this);
   group->setGeometry(8, 4, kWindowWidth - 16, 188);
 
   struct TSliderDef {
@@ -348,19 +347,19 @@ void TFormWOptimize2::BuildInputs() {
   cbCapacitors_ = new QComboBox(fixFrame);
   cbCapacitors_->setObjectName(QStringLiteral("cbCapacitors"));
   for (const char* item : {"Kondensatoren manuell wählen", "Kondensatoren aus E6-Reihe", "Kondensatoren aus E12-Reihe"})
-    cbCapacitors_->addItem(Q(item));
+    cbCapacitors_->addItem(QText(item));
   cbCapacitors_->setGeometry(8, 46, 232, 26);
   cbResistors_ = new QComboBox(fixFrame);
   cbResistors_->setObjectName(QStringLiteral("cbResistors"));
   for (const char* item : {"Widerstände manuell wählen", "Widerstände aus E6-Reihe", "Widerstände aus E12-Reihe"})
-    cbResistors_->addItem(Q(item));
+    cbResistors_->addItem(QText(item));
   cbResistors_->setGeometry(8, 80, 232, 26);
   auto* coils = Label("Spulen werden immer manuell gewählt.", fixFrame, QRect(8, 112, 232, 40));
   coils->setWordWrap(true);
 }
 
 void TFormWOptimize2::BuildOutputs() {
-  auto* group = new QGroupBox(Q(" Ausgaben "), this);
+  auto* group = new QGroupBox(QText(" Ausgaben "), this);
   group->setGeometry(8, kOutputTop, kWindowWidth - 16, kOutputHeight);
 
   // The grade lines are columns of fixed width: a fixed-pitch font keeps the
@@ -404,7 +403,7 @@ void TFormWOptimize2::BuildOutputs() {
             line << QPoint(static_cast<int>(i), HistoryY(history_[i][s]));
           if (line.size() > 1) painter.drawPolyline(line);
           if (line.size() == 1) painter.drawPoint(line[0]);
-          painter.drawText(QRect(series[s].at, QSize(90, 14)), Qt::AlignLeft | Qt::AlignTop, Q(series[s].caption));
+          painter.drawText(QRect(series[s].at, QSize(90, 14)), Qt::AlignLeft | Qt::AlignTop, QText(series[s].caption));
         }
       },
       group);
@@ -440,11 +439,11 @@ void TFormWOptimize2::BuildOutputs() {
   bold.setBold(true);
   heading->setFont(bold);
   heading->setAlignment(Qt::AlignHCenter);
-  auto* text = new QLabel(Q(kOptiSuccessText), finishPanel_);
+  auto* text = new QLabel(QText(kOptiSuccessText), finishPanel_);
   text->setGeometry(8, 34, kPlotWidth - 16, 40);
   text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   text->setWordWrap(true);
-  btnFinishOk_ = new QPushButton(Q("Ok"), finishPanel_);
+  btnFinishOk_ = new QPushButton(QText("Ok"), finishPanel_);
   btnFinishOk_->setGeometry((kPlotWidth - 80) / 2, 80, 80, 26);
   connect(btnFinishOk_, &QPushButton::clicked, this, [this] { FinishOkClick(); });
   finishPanel_->hide();
@@ -600,10 +599,10 @@ void TFormWOptimize2::ShowProgress(int perMille) {
 void TFormWOptimize2::GradeReport(const TGrades& grades, const TResult& result) {
   const auto lines = OptiResultLines(grades);
   lbAfter_->clear();
-  for (const std::string& line : lines) lbAfter_->addItem(Q(line));
+  for (const std::string& line : lines) lbAfter_->addItem(QText(line));
   // The first report of a run: the grades of the start crossover.
   if (lbBefore_->count() == 0)
-    for (const std::string& line : lines) lbBefore_->addItem(Q(line));
+    for (const std::string& line : lines) lbBefore_->addItem(QText(line));
   // The main window shows the best crossover found so far.
   doc_.ShowOptimizerResult(result);
   AppendHistory(history_, grades);

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "charts/qt_text.h"
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "model/project.h"
@@ -27,9 +28,6 @@
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string S(const QString& s) { return s.toStdString(); }
 
 constexpr std::array<const char*, 3> kPageCaptions{"Widerstände", "Spulen", "Kondensatoren"};
 
@@ -88,7 +86,7 @@ std::optional<TLibraryPage> LibraryPageOfType(int typ) {
 
 TFormWParts::TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* parent)
     : QDialog(parent), settings_(settings), ui_(ui) {
-  setWindowTitle(Q("Sonvex - Weichenbauteile"));
+  setWindowTitle(QText("Sonvex - Weichenbauteile"));
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget;
   for (std::size_t i = 0; i < lists_.size(); ++i) {
@@ -112,13 +110,13 @@ TFormWParts::TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* p
     });
     connect(list, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
     lists_[i] = list;
-    pages_->addTab(list, Q(kPageCaptions[i]));
+    pages_->addTab(list, QText(kPageCaptions[i]));
   }
   layout->addWidget(pages_, 1);
   auto* row = new QHBoxLayout;
-  selected_ = new QLabel(Q("Ausgewählt:"));
+  selected_ = new QLabel(QText("Ausgewählt:"));
   row->addWidget(selected_, 1);
-  std::tie(ok_, cancel_) = AddOkCancel(this, row, Q("&Ok"), Q("&Abbruch"));
+  std::tie(ok_, cancel_) = AddOkCancel(this, row, QText("&Ok"), QText("&Abbruch"));
   layout->addLayout(row);
   resize(840, 420);
 }
@@ -132,8 +130,8 @@ void TFormWParts::FillLists() {
     list->clear();
     int widest = 0;
     for (const TLibraryEntry& e : lib_.Page(static_cast<TLibraryPage>(i))) {
-      list->addItem(Q(e.text));
-      widest = std::max(widest, list->fontMetrics().horizontalAdvance(Q(e.text)));
+      list->addItem(QText(e.text));
+      widest = std::max(widest, list->fontMetrics().horizontalAdvance(QText(e.text)));
     }
     // The columns are as wide as their longest entry and a margin, so that
     // coils with their resistance are not cut and more columns fit.
@@ -144,7 +142,7 @@ void TFormWParts::FillLists() {
 void TFormWParts::Prepare(std::string_view note, int typ, double value, double resistance) {
   FillLists();
   choice_.reset();
-  selected_->setText(Q("Ausgewählt:"));
+  selected_->setText(QText("Ausgewählt:"));
   const auto page = LibraryPageOfType(typ);
   if (!page) return;
   pages_->setCurrentIndex(PageIndex(*page));
@@ -178,7 +176,7 @@ void TFormWParts::EntryClicked(TLibraryPage page, int row) {
   const auto& entries = lib_.Page(page);
   if (row < 0 || row >= static_cast<int>(entries.size())) return;
   const TLibraryEntry& e = entries[static_cast<std::size_t>(row)];
-  selected_->setText(Q("Ausgewählt: " + e.text));
+  selected_->setText(QText("Ausgewählt: " + e.text));
   choice_ = ChooseLibraryEntry(page, e);
 }
 
@@ -186,7 +184,7 @@ void TFormWParts::EntryClicked(TLibraryPage page, int row) {
 
 TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QWidget* parent) : QDialog(parent) {
   execDialog = [](QDialog& d) { return d.exec(); };
-  setWindowTitle(Q("Bauteil editieren"));
+  setWindowTitle(QText("Bauteil editieren"));
   auto* outer = new QVBoxLayout(this);
   headline_ = new QLabel;
   headline_->setObjectName(QStringLiteral("Headline"));
@@ -199,11 +197,11 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   auto* layout = new QHBoxLayout;
   outer->addLayout(layout, 1);
 
-  auto* typeBox = new QGroupBox(Q("Bauteiltyp"));
+  auto* typeBox = new QGroupBox(QText("Bauteiltyp"));
   auto* typeLayout = new QVBoxLayout(typeBox);
   typeGroup_ = new QButtonGroup(this);
   for (int t = ptNone; t <= ptAmp; ++t) {
-    auto* b = new QRadioButton(Q(PartTypeCaption(t)));
+    auto* b = new QRadioButton(QText(PartTypeCaption(t)));
     types_[static_cast<std::size_t>(t)] = b;
     typeGroup_->addButton(b, t);
     typeLayout->addWidget(b);
@@ -214,13 +212,13 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
 
   auto* right = new QVBoxLayout;
   auto* grid = new QGridLayout;
-  valueLabel_ = new QLabel(Q("Wert"));
+  valueLabel_ = new QLabel(QText("Wert"));
   value_ = new QLineEdit;
   valueUnit_ = new QLabel;
-  secondLabel_ = new QLabel(Q("R-Wert"));
+  secondLabel_ = new QLabel(QText("R-Wert"));
   second_ = new QLineEdit;
-  secondUnit_ = new QLabel(Q("Ohm"));
-  noteLabel_ = new QLabel(Q("Bem."));
+  secondUnit_ = new QLabel(QText("Ohm"));
+  noteLabel_ = new QLabel(QText("Bem."));
   note_ = new QLineEdit;
   note_->setMaxLength(16);
   for (QLineEdit* e : {value_, second_}) e->setMaximumWidth(110);
@@ -234,22 +232,22 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   grid->addWidget(note_, 2, 1, 1, 2);
   grid->setColumnStretch(3, 1);
   right->addLayout(grid);
-  invert_ = new QCheckBox(Q("Polung negativ"));
+  invert_ = new QCheckBox(QText("Polung negativ"));
   right->addWidget(invert_);
-  chassisLabel_ = new QLabel(Q("Chassis"));
+  chassisLabel_ = new QLabel(QText("Chassis"));
   right->addWidget(chassisLabel_);
   chassis_ = new QListWidget;
   chassis_->setMinimumHeight(90);
   right->addWidget(chassis_, 1);
-  optimize_ = new QCheckBox(Q("Bauteil optimieren"));
+  optimize_ = new QCheckBox(QText("Bauteil optimieren"));
   right->addWidget(optimize_);
   right->addStretch();
-  libraryButton_ = new QPushButton(Q("Bauteil aus Liste wählen ..."));
+  libraryButton_ = new QPushButton(QText("Bauteil aus Liste wählen ..."));
   connect(libraryButton_, &QPushButton::clicked, this, [this] { LibraryClick(); });
   right->addWidget(libraryButton_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  std::tie(ok_, cancel_) = AddOkCancel(this, buttons, Q("&Ok"), Q("&Abbruch"));
+  std::tie(ok_, cancel_) = AddOkCancel(this, buttons, QText("&Ok"), QText("&Abbruch"));
   right->addLayout(buttons);
   layout->addLayout(right, 1);
 
@@ -273,7 +271,7 @@ void TFormParteditor::UpdateVisibility() {
   for (QWidget* w :
        {static_cast<QWidget*>(valueLabel_), static_cast<QWidget*>(value_), static_cast<QWidget*>(valueUnit_)})
     w->setVisible(f.value);
-  valueUnit_->setText(Q(f.unit));
+  valueUnit_->setText(QText(f.unit));
   for (QWidget* w :
        {static_cast<QWidget*>(secondLabel_), static_cast<QWidget*>(second_), static_cast<QWidget*>(secondUnit_)})
     w->setVisible(f.second);
@@ -295,9 +293,9 @@ void TFormParteditor::TypeChanged() {
   const int typ = SelectedType();
   const bool keptValue = part_._value != TWPart{}._value || !part_._bem.View().empty();
   if (value_->text().isEmpty() && keptValue) {
-    if (typ == ptR) value_->setText(Q(FormatNumber(part_._value, 7)));
-    if (typ == ptC) value_->setText(Q(FormatNumber(part_._value * 1e6, 7)));
-    if (typ == ptL) value_->setText(Q(FormatNumber(part_._value * 1000.0, 7)));
+    if (typ == ptR) value_->setText(QText(FormatNumber(part_._value, 7)));
+    if (typ == ptC) value_->setText(QText(FormatNumber(part_._value * 1e6, 7)));
+    if (typ == ptL) value_->setText(QText(FormatNumber(part_._value * 1000.0, 7)));
   }
   UpdateVisibility();
 }
@@ -307,19 +305,19 @@ void TFormParteditor::Fill(const TWPart& part, const TProjekt& project) {
   const int typ = std::clamp<int>(part._typ, ptNone, ptAmp);
   types_[static_cast<std::size_t>(typ)]->setChecked(true);
   value_->clear();
-  second_->setText(Q(FormatNumber(part._Rvalue, 7)));
-  note_->setText(Q(part._bem.View()));
+  second_->setText(QText(FormatNumber(part._Rvalue, 7)));
+  note_->setText(QText(part._bem.View()));
   optimize_->setChecked(part._bOpti);
   invert_->setChecked(false);
   switch (typ) {
     case ptR:
-      value_->setText(Q(FormatNumber(part._value, 7)));
+      value_->setText(QText(FormatNumber(part._value, 7)));
       break;
     case ptC:
-      value_->setText(Q(FormatNumber(part._value * 1e6, 7)));
+      value_->setText(QText(FormatNumber(part._value * 1e6, 7)));
       break;
     case ptL:
-      value_->setText(Q(FormatNumber(part._value * 1000.0, 7)));
+      value_->setText(QText(FormatNumber(part._value * 1000.0, 7)));
       break;
     case ptChass:
     case ptAmp:
@@ -330,7 +328,7 @@ void TFormParteditor::Fill(const TWPart& part, const TProjekt& project) {
   }
   chassis_->clear();
   for (int n = 1; n <= std::clamp<int>(project.nChassis, 0, kMaxChassis); ++n)
-    chassis_->addItem(Q(std::to_string(n) + ": " + project.Chassis[static_cast<std::size_t>(n - 1)].Name.Str()));
+    chassis_->addItem(QText(std::to_string(n) + ": " + project.Chassis[static_cast<std::size_t>(n - 1)].Name.Str()));
   chassis_->setCurrentRow(std::clamp<int>(part._chassisnr, 0, kMaxChassis - 1));
   UpdateVisibility();
   if (typ >= ptR && typ <= ptL) {
@@ -345,22 +343,22 @@ TWPart TFormParteditor::Take() const {
   p._typ = static_cast<std::int16_t>(typ);
   p._verpolt = invert_->isChecked() ? 1 : -1;
   // The editor adds no check of its own: an empty or unreadable field gives 0.
-  const double value = StrToDoubleLenient(S(value_->text()));
+  const double value = StrToDoubleLenient(StdText(value_->text()));
   switch (typ) {
     case ptR:
       p._value = value;
       p._Rvalue = 0;
-      p._bem = S(note_->text());
+      p._bem = StdText(note_->text());
       break;
     case ptC:
       p._value = value * 1e-6;
       p._Rvalue = 0;
-      p._bem = S(note_->text());
+      p._bem = StdText(note_->text());
       break;
     case ptL:
       p._value = value * 0.001;
-      p._Rvalue = StrToDoubleLenient(S(second_->text()));
-      p._bem = S(note_->text());
+      p._Rvalue = StrToDoubleLenient(StdText(second_->text()));
+      p._bem = StdText(note_->text());
       break;
     default:
       p._value = value;
@@ -388,7 +386,7 @@ void TFormParteditor::RestrictToType(int typ) {
 }
 
 void TFormParteditor::SetHeadline(const std::string& text) {
-  headline_->setText(Q(text));
+  headline_->setText(QText(text));
   headline_->setVisible(!text.empty());
 }
 
@@ -401,9 +399,9 @@ void TFormParteditor::ClearRestriction() {
 void TFormParteditor::LibraryClick() {
   const int typ = SelectedType();
   if (!LibraryPageOfType(typ)) return;
-  const double value = StrToDoubleLenient(S(value_->text()));
-  const double resistance = typ == ptL ? StrToDoubleLenient(S(second_->text())) : 0.0;
-  library_->Prepare(S(note_->text()), typ, value, resistance);
+  const double value = StrToDoubleLenient(StdText(value_->text()));
+  const double resistance = typ == ptL ? StrToDoubleLenient(StdText(second_->text())) : 0.0;
+  library_->Prepare(StdText(note_->text()), typ, value, resistance);
   const QPoint wanted(x() - 240, y() - 20);
   library_->move(IntoArea(wanted, library_->size(), DesktopArea(this)));
   if (execDialog(*library_) != QDialog::Accepted) return;
@@ -414,9 +412,9 @@ void TFormParteditor::LibraryClick() {
     SelectType(c.type);
   } else {
     SelectType(c.type);
-    value_->setText(Q(FormatNumber(c.value, 6)));
-    if (c.type == ptL) second_->setText(Q(FormatNumber(c.resistance, 6)));
-    note_->setText(Q(c.designation));
+    value_->setText(QText(FormatNumber(c.value, 6)));
+    if (c.type == ptL) second_->setText(QText(FormatNumber(c.resistance, 6)));
+    note_->setText(QText(c.designation));
   }
   ok_->setFocus();
 }

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "charts/qt_text.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
 #include "model/number_text.h"
@@ -39,9 +40,6 @@
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string S(const QString& s) { return s.toStdString(); }
 
 constexpr std::array<const char*, kMouseMapDigits> kMouseGroupCaptions{
     "Aktion auf Linksklick",          "Aktion auf Rechtsklick",       "Aktion auf Shift + Linksklick",
@@ -120,7 +118,7 @@ void DrawSymbol(QPainter& p, const TWPart& part, int O, int S, int len, bool ver
 
 void DrawText(QPainter& p, TWePoint at, const std::string& text) {
   if (text.empty()) return;
-  p.drawText(QRect(at.x, at.y, 400, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, Q(text));
+  p.drawText(QRect(at.x, at.y, 400, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QText(text));
 }
 
 std::filesystem::path WithExtension(std::filesystem::path file, const char* ext) {
@@ -251,15 +249,15 @@ class TWeichePaintBox : public QWidget {
 // ---------------------------------------------------------------- free wire dialog
 
 TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(Q("Freie Drahtverbindungen"));
+  setWindowTitle(QText("Freie Drahtverbindungen"));
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(Q("von Knoten")), 0, 1);
-  grid->addWidget(new QLabel(Q("nach Knoten")), 0, 2);
+  grid->addWidget(new QLabel(QText("von Knoten")), 0, 1);
+  grid->addWidget(new QLabel(QText("nach Knoten")), 0, 2);
   const QRegularExpression twoDigits(QStringLiteral("[0-9]{0,2}"));
   for (int k = 1; k <= kFreeWires; ++k) {
     const auto i = static_cast<std::size_t>(k - 1);
-    boxes_[i] = new QCheckBox(Q(std::to_string(k) + ". freie Drahtverbindung"));
+    boxes_[i] = new QCheckBox(QText(std::to_string(k) + ". freie Drahtverbindung"));
     from_[i] = new QLineEdit;
     to_[i] = new QLineEdit;
     for (QLineEdit* e : {from_[i], to_[i]}) {
@@ -282,15 +280,15 @@ TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  AddOkCancel(this, buttons, Q("Ok"), Q("Abbruch"));
+  AddOkCancel(this, buttons, QText("Ok"), QText("Abbruch"));
   layout->addLayout(buttons);
 }
 
 void TFormFreiDraht::Fill(const std::array<TFreeWireRow, kFreeWires>& rows) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     boxes_[i]->setChecked(rows[i].used);
-    from_[i]->setText(Q(std::to_string(rows[i].from)));
-    to_[i]->setText(Q(std::to_string(rows[i].to)));
+    from_[i]->setText(QText(std::to_string(rows[i].from)));
+    to_[i]->setText(QText(std::to_string(rows[i].to)));
     from_[i]->setVisible(rows[i].used);
     to_[i]->setVisible(rows[i].used);
   }
@@ -299,22 +297,23 @@ void TFormFreiDraht::Fill(const std::array<TFreeWireRow, kFreeWires>& rows) {
 std::array<TFreeWireRow, kFreeWires> TFormFreiDraht::Rows() const {
   std::array<TFreeWireRow, kFreeWires> rows{};
   for (std::size_t i = 0; i < rows.size(); ++i)
-    rows[i] = {boxes_[i]->isChecked(), StrToIntLenient(S(from_[i]->text())), StrToIntLenient(S(to_[i]->text()))};
+    rows[i] = {boxes_[i]->isChecked(), StrToIntLenient(StdText(from_[i]->text())),
+               StrToIntLenient(StdText(to_[i]->text()))};
   return rows;
 }
 
 // ---------------------------------------------------------------- mouse map dialog
 
 TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(Q("Tastaturbelegung im Weicheneditor"));
+  setWindowTitle(QText("Tastaturbelegung im Weicheneditor"));
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
   for (int pos = 0; pos < kMouseMapDigits; ++pos) {
-    auto* box = new QGroupBox(Q(kMouseGroupCaptions[static_cast<std::size_t>(pos)]));
+    auto* box = new QGroupBox(QText(kMouseGroupCaptions[static_cast<std::size_t>(pos)]));
     auto* col = new QVBoxLayout(box);
     auto* group = new QButtonGroup(this);
     for (int a = 0; a < kWeicheActionCount; ++a) {
-      auto* b = new QRadioButton(Q(WeicheActionCaption(a)));
+      auto* b = new QRadioButton(QText(WeicheActionCaption(a)));
       group->addButton(b, a);
       col->addWidget(b);
     }
@@ -325,7 +324,7 @@ TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  AddOkCancel(this, buttons, Q("&Ok"), Q("&Abbruch"));
+  AddOkCancel(this, buttons, QText("&Ok"), QText("&Abbruch"));
   layout->addLayout(buttons);
 }
 
@@ -359,16 +358,16 @@ TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& setting
     if (IsOpen()) CloseEditor();
   });
   setWindowFlag(Qt::Window, true);
-  setWindowTitle(Q("Weicheneditor"));
+  setWindowTitle(QText("Weicheneditor"));
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
   layout->setContentsMargins(0, 0, 4, 4);
   box_ = new TWeichePaintBox(*this);
   layout->addWidget(box_, 1);
   auto* buttons = new QVBoxLayout;
-  apply_ = new QPushButton(Q("&Übernehmen"));
-  ok_ = new QPushButton(Q("&Ok"));
-  cancel_ = new QPushButton(Q("&Abbruch"));
+  apply_ = new QPushButton(QText("&Übernehmen"));
+  ok_ = new QPushButton(QText("&Ok"));
+  cancel_ = new QPushButton(QText("&Abbruch"));
   for (QPushButton* b : {apply_, ok_, cancel_}) {
     b->setFixedWidth(96);
     buttons->addWidget(b);
@@ -403,13 +402,13 @@ QAction* TFormWeicheneditor::Action(const char* objectName) const {
 void TFormWeicheneditor::BuildMenus() {
   QMenuBar* bar = menuBar();
   auto item = [this](QMenu* m, const char* name, std::string_view caption, std::function<void()> handler) {
-    QAction* a = m->addAction(Q(caption));
+    QAction* a = m->addAction(QText(caption));
     a->setObjectName(QString::fromLatin1(name));
     connect(a, &QAction::triggered, this, [h = std::move(handler)] { h(); });
     return a;
   };
 
-  QMenu* size = bar->addMenu(Q("Fenstergröße"));
+  QMenu* size = bar->addMenu(QText("Fenstergröße"));
   auto* sizes = new QActionGroup(this);
   for (int level = kWeicheMinLevel; level <= kWeicheMaxLevel; ++level) {
     const std::string name = "actSize" + std::to_string(level);
@@ -418,7 +417,7 @@ void TFormWeicheneditor::BuildMenus() {
     sizes->addAction(a);
   }
 
-  QMenu* coils = bar->addMenu(Q("Anzeige für Spulen"));
+  QMenu* coils = bar->addMenu(QText("Anzeige für Spulen"));
   auto* modes = new QActionGroup(this);
   QAction* rWert = item(coils, "actLabelRWert", "R-Wert", [this] { SetLabelMode(TLabelMode::RWert); });
   QAction* bez = item(coils, "actLabelBezeichnung", "Bezeichnung", [this] { SetLabelMode(TLabelMode::Bezeichnung); });
@@ -428,7 +427,7 @@ void TFormWeicheneditor::BuildMenus() {
   }
   rWert->setChecked(true);
 
-  QMenu* view = bar->addMenu(Q("Ansicht"));
+  QMenu* view = bar->addMenu(QText("Ansicht"));
   auto* views = new QActionGroup(this);
   QAction* edit = item(view, "actViewEdit", "Editieransicht", [this] { SetPrintView(false); });
   QAction* print = item(view, "actViewPrint", "Druckansicht", [this] { SetPrintView(true); });
@@ -443,11 +442,11 @@ void TFormWeicheneditor::BuildMenus() {
   item(view, "actExportPng", "Druckansicht als PNG speichern ...", [this] { ExportPngClick(); });
   item(view, "actExportSvg", "Druckansicht als SVG speichern ...", [this] { ExportSvgClick(); });
 
-  QMenu* free = bar->addMenu(Q("Freie Verbindungen"));
+  QMenu* free = bar->addMenu(QText("Freie Verbindungen"));
   item(free, "actFreeWires", "editieren ...", [this] { FreeWiresClick(); });
-  QMenu* mouse = bar->addMenu(Q("Mausbelegung"));
+  QMenu* mouse = bar->addMenu(QText("Mausbelegung"));
   item(mouse, "actMouseMap", "ändern ...", [this] { MouseMapClick(); });
-  QMenu* mark = bar->addMenu(Q("Bauteiloptimierung"));
+  QMenu* mark = bar->addMenu(QText("Bauteiloptimierung"));
   item(mark, "actMarkAll", "alle Bauteile zum Optimieren markieren", [this] { MarkClick(TMarkAll::AllComponents); });
   item(mark, "actMarkResistors", "nur Widerstände zum Optimieren markieren",
        [this] { MarkClick(TMarkAll::ResistorsOnly); });
@@ -462,7 +461,7 @@ void TFormWeicheneditor::Layout() {
   Action(name.c_str())->setChecked(true);
   // 2.-3. window size, kept on the screen
   const TWeSize size = WeicheWindowSize(geometry_);
-  mouseLine_->setText(Q(MouseMapSummary(settings_.TBWEopti)));
+  mouseLine_->setText(QText(MouseMapSummary(settings_.TBWEopti)));
   resize(size.width, size.height);
   const QRect screen = ScreenOf(this)->geometry();
   const TWePoint at =
@@ -480,7 +479,7 @@ void TFormWeicheneditor::OpenFor(int amp) {
   const auto& source = doc_.Project().Verstaerker[static_cast<std::size_t>(amp)].crossover;
   std::copy(source.begin(), source.begin() + kUsedPartSlots, parts_.begin());
   amp_ = amp;
-  setWindowTitle(Q("Weicheneditor - Verstärker " + std::to_string(amp + 1)));
+  setWindowTitle(QText("Weicheneditor - Verstärker " + std::to_string(amp + 1)));
   Layout();
   show();
   raise();
@@ -574,7 +573,7 @@ void TFormWeicheneditor::FreeWiresClick() {
 void TFormWeicheneditor::MouseMapClick() {
   mouseMap_->Fill(settings_.TBWEopti);
   if (runDialog_(*mouseMap_) == QDialog::Accepted) settings_.TBWEopti = mouseMap_->Map();
-  mouseLine_->setText(Q(MouseMapSummary(settings_.TBWEopti)));
+  mouseLine_->setText(QText(MouseMapSummary(settings_.TBWEopti)));
 }
 
 void TFormWeicheneditor::MarkClick(TMarkAll which) {
@@ -652,7 +651,7 @@ void TFormWeicheneditor::PaintPrintPage(QPainter& painter, const QRect& page) co
   painter.setFont(font);
   const int heading = 2 * font.pixelSize();
   const std::string file = doc_.TitleName().empty() ? std::string() : " - " + doc_.TitleName();
-  const QString title = painter.fontMetrics().elidedText(windowTitle() + Q(file), Qt::ElideMiddle, page.width());
+  const QString title = painter.fontMetrics().elidedText(windowTitle() + QText(file), Qt::ElideMiddle, page.width());
   painter.drawText(QRect(page.left(), page.top(), page.width(), heading), Qt::AlignLeft | Qt::AlignTop, title);
 
   const TWeRect area = PrintArea();

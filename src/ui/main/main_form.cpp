@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "calc/file_load.h"
+#include "charts/qt_text.h"
 #include "model/captions.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
@@ -58,9 +59,6 @@
 namespace sonvex {
 
 namespace {
-
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string S(const QString& s) { return s.toStdString(); }
 
 constexpr const char* kDiscardQuestion = "Wirklich alle Änderungen ohne zu sichern verwerfen?";
 constexpr const char* kProjectFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ";
@@ -220,9 +218,9 @@ void TMainForm::BuildPages() {
     if (page == kPageFgangImp) {
       // The control rows wrap in a narrow window.
       auto* row = new TFlowLayout;
-      cbShowChassis_ = new QCheckBox(Q("Frequenzgang Einzelchassis zeigen"));
-      cbShowImpedance_ = new QCheckBox(Q("Impedanzgang zeigen"));
-      cbShowEnergy_ = new QCheckBox(Q("Energiefrequenzgang zeigen"));
+      cbShowChassis_ = new QCheckBox(QText("Frequenzgang Einzelchassis zeigen"));
+      cbShowImpedance_ = new QCheckBox(QText("Impedanzgang zeigen"));
+      cbShowEnergy_ = new QCheckBox(QText("Energiefrequenzgang zeigen"));
       for (QCheckBox* cb : {cbShowChassis_, cbShowImpedance_, cbShowEnergy_}) {
         cb->setChecked(true);
         connect(cb, &QCheckBox::toggled, this, onToggle);
@@ -231,26 +229,26 @@ void TMainForm::BuildPages() {
       layout->addLayout(row);
     } else if (page == kPagePhase) {
       auto* row = new TFlowLayout;
-      row->addWidget(new QLabel(Q("Bezug auf")));
-      edPhaseRef_ = new QLineEdit(Q("0"));
+      row->addWidget(new QLabel(QText("Bezug auf")));
+      edPhaseRef_ = new QLineEdit(QText("0"));
       edPhaseRef_->setMaximumWidth(60);
       row->addWidget(edPhaseRef_);
-      row->addWidget(new QLabel(Q("cm")));
-      row->addWidget(new QLabel(Q("hinter Schallwand")));
-      auto* btn = new QPushButton(Q("Graphen aktualisieren"));
+      row->addWidget(new QLabel(QText("cm")));
+      row->addWidget(new QLabel(QText("hinter Schallwand")));
+      auto* btn = new QPushButton(QText("Graphen aktualisieren"));
       connect(btn, &QPushButton::clicked, this, [this] { UpdateCharts(); });
       row->addWidget(btn);
       layout->addLayout(row);
       auto* boxes = new TFlowLayout;
       for (int k = 0; k < kMaxChassis; ++k) {
-        auto* cb = new QCheckBox(Q("Chassis(" + std::to_string(k + 1) + ")"));
+        auto* cb = new QCheckBox(QText("Chassis(" + std::to_string(k + 1) + ")"));
         cb->setChecked(true);
         connect(cb, &QCheckBox::toggled, this, onToggle);
         cbPhaseChassis_[static_cast<std::size_t>(k)] = cb;
         boxes->addWidget(cb);
       }
       layout->addLayout(boxes);
-      cbPhaseRear_ = new QCheckBox(Q("auch rückwärtige Anteile (z. B. Bassreflexanteile) zeigen"));
+      cbPhaseRear_ = new QCheckBox(QText("auch rückwärtige Anteile (z. B. Bassreflexanteile) zeigen"));
       cbPhaseRear_->setChecked(false);
       connect(cbPhaseRear_, &QCheckBox::toggled, this, onToggle);
       layout->addWidget(cbPhaseRear_);
@@ -259,28 +257,28 @@ void TMainForm::BuildPages() {
       sbPolar_ = new QScrollBar(Qt::Horizontal);
       sbPolar_->setRange(0, 0);
       connect(sbPolar_, &QScrollBar::valueChanged, this, [this] { PolarScrolled(); });
-      lbPolar_ = new QLabel(Q("Frequenz: 0 Hz"));
+      lbPolar_ = new QLabel(QText("Frequenz: 0 Hz"));
       lbPolar_->setMinimumWidth(140);
       row->addWidget(sbPolar_, 1);
       row->addWidget(lbPolar_);
       layout->addLayout(row);
     }
     layout->addWidget(box, 1);
-    pages_->addTab(tab, Q(ChartPageCaption(page)));
+    pages_->addTab(tab, QText(ChartPageCaption(page)));
   }
 }
 
 void TMainForm::BuildMenus() {
   QMenuBar* bar = menuBar();
   auto addMenu = [&](const char* name, const char* caption) {
-    QMenu* m = bar->addMenu(Q(caption));
+    QMenu* m = bar->addMenu(QText(caption));
     m->setObjectName(name);
     m->menuAction()->setObjectName(QString(name) + "Action");
     return m;
   };
   auto addItem = [&](QMenu* m, const char* name, const std::string& caption, const char* keys,
                      std::function<void()> handler) {
-    QAction* a = m->addAction(Q(caption));
+    QAction* a = m->addAction(QText(caption));
     a->setObjectName(name);
     if (keys != nullptr && *keys != 0) a->setShortcut(QKeySequence(QString::fromLatin1(keys)));
     if (handler) connect(a, &QAction::triggered, this, [h = std::move(handler)] { h(); });
@@ -417,14 +415,14 @@ void TMainForm::UpdateUndoItem() {
   if (undo.Empty()) {
     a->setEnabled(false);
     // at start the item keeps its designed caption
-    if (a->text() != Q("Undo")) a->setText(Q(undo.Caption()));
+    if (a->text() != QText("Undo")) a->setText(QText(undo.Caption()));
   } else {
     a->setEnabled(true);
-    a->setText(Q(undo.Caption()));
+    a->setText(QText(undo.Caption()));
   }
 }
 
-void TMainForm::UpdateTitle() { setWindowTitle(Q(MainWindowTitle(doc_->TitleName(), width()))); }
+void TMainForm::UpdateTitle() { setWindowTitle(QText(MainWindowTitle(doc_->TitleName(), width()))); }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
@@ -448,12 +446,12 @@ void TMainForm::RefreshMenuState() {
     const auto slot = static_cast<std::size_t>(n - 1);
     const std::string name = "actChassis" + std::to_string(n);
     QAction* a = Action(name.c_str());
-    a->setText(Q(m.chassisCaption[slot]));
+    a->setText(QText(m.chassisCaption[slot]));
     a->setVisible(m.chassisItem[slot]);
     a->setEnabled(m.chassisItem[slot]);
   }
   pages_->setTabVisible(kPageChassis58, m.chassisPage58);
-  pages_->setTabText(kPageChassis14, Q(m.chassisPage14Caption));
+  pages_->setTabText(kPageChassis14, QText(m.chassisPage14Caption));
   QMenu* windows = Menu("menuFenster");
   windows->menuAction()->setVisible(m.windowMenu);
   windows->menuAction()->setEnabled(m.windowMenu);
@@ -471,7 +469,7 @@ void TMainForm::UpdateCharts() {
   chartControls_.showChassis = cbShowChassis_->isChecked();
   chartControls_.showImpedance = cbShowImpedance_->isChecked();
   chartControls_.showEnergy = cbShowEnergy_->isChecked();
-  chartControls_.phaseReference = S(edPhaseRef_->text());
+  chartControls_.phaseReference = StdText(edPhaseRef_->text());
   for (int k = 0; k < kMaxChassis; ++k)
     chartControls_.phaseChassis[static_cast<std::size_t>(k)] =
         cbPhaseChassis_[static_cast<std::size_t>(k)]->isChecked();
@@ -483,12 +481,12 @@ void TMainForm::UpdateCharts() {
   for (int k = 0; k < kMaxChassis; ++k) {
     const auto sk = static_cast<std::size_t>(k);
     QCheckBox* cb = cbPhaseChassis_[sk];
-    cb->setText(Q(outcome.phaseCaptions[sk]));
+    cb->setText(QText(outcome.phaseCaptions[sk]));
     cb->setVisible(outcome.phaseVisible[sk]);
     cb->setChecked(chartControls_.phaseChassis[sk]);
   }
   sbPolar_->setMaximum(outcome.polarMax);
-  lbPolar_->setText(Q(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
+  lbPolar_->setText(QText(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
   for (const std::string& m : outcome.messages) ui_.ShowMessage(m);
   RepaintCharts();
   updating_ = false;
@@ -499,7 +497,7 @@ void TMainForm::RepaintCharts() {
 }
 
 void TMainForm::PolarScrolled() {
-  lbPolar_->setText(Q(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
+  lbPolar_->setText(QText(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
   paintBoxes_[kPagePolar]->update();
 }
 
@@ -508,9 +506,9 @@ void TMainForm::PolarScrolled() {
 void TMainForm::CalcStatus(const TStatusReport& report) {
   errorList_->ShowReport(report);
   if (report.failed)
-    SetStatus(Q(report.text), QColor(255, 0, 0));
+    SetStatus(QText(report.text), QColor(255, 0, 0));
   else
-    SetStatus(Q(report.text), palette().color(QPalette::Button));
+    SetStatus(QText(report.text), palette().color(QPalette::Button));
 }
 
 // ---------------------------------------------------------------- project commands
@@ -572,7 +570,7 @@ void TMainForm::ChassisItemClick(int n) {
     });
   }
   chassisEd_->Open(n - 1);
-  chassisEd_->setWindowTitle(Q("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
+  chassisEd_->setWindowTitle(QText("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
   chassisEd_->show();
   chassisEd_->raise();
   chassisEd_->activateWindow();
