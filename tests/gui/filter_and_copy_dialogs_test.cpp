@@ -365,6 +365,27 @@ TEST_F(FilterAndCopy, TheShownChartPageIsSavedAsSvgOrPng) {
   EXPECT_EQ(ui.asked.size(), 2u);  // written without a message
 }
 
+TEST_F(FilterAndCopy, SpinoramaPageFollowsItsCheckBoxAndIsSavedLikeEveryPage) {
+  EXPECT_EQ(form->Pages()->tabText(kPageSpinorama), QString::fromUtf8("Spinorama"));
+  const TZChart& delay = *form->Charts().groupDelay;
+  ASSERT_TRUE(form->Charts().spin->HasData);
+  EXPECT_TRUE(delay.Curves[0].Visible);  // the box
+  EXPECT_TRUE(delay.Curves[1].Visible);  // chassis 1
+  form->SpinShowChassisBox()->setChecked(false);
+  EXPECT_TRUE(delay.Curves[0].Visible);
+  EXPECT_FALSE(delay.Curves[1].Visible);
+  // The other pages keep their own check box.
+  EXPECT_TRUE(form->ShowChassisBox()->isChecked());
+
+  form->resize(900, 600);
+  form->Pages()->setCurrentIndex(kPageSpinorama);
+  ui.files = {dir / "spin.png"};
+  form->SaveChartClick();
+  const std::string png = ReadWholeFile(dir / "spin.png");
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+}
+
 // --- calculation pause ----------------------------------------------------------
 
 TEST_F(FilterAndCopy, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {

@@ -39,7 +39,9 @@ Impedanzkorrekturglieder aus. Diese Rechner verändern das Projekt nicht.</li>
 <i>Aktive Filter</i> (F5, F7, F9 &hellip;) für Pegel und aktive Hoch- und Tiefpässe.</li>
 <li><b>Ergebnis beurteilen:</b> Die Registerkarten zeigen Frequenzgang und Impedanz, Phase, maximalen Pegel,
 Abstrahlung in verschiedene Richtungen, Polardiagramme, Bündelung, die einzelnen Chassis und die
-elektrischen Signale.</li>
+elektrischen Signale. Die Seite <i>Spinorama</i> schätzt aus den 30 simulierten Richtungen Hörfenster,
+frühe Reflexionen, Schallleistung, den Frequenzgang im Raum und die beiden Bündelungsmaße ab und zeigt
+darunter die Gruppenlaufzeit.</li>
 <li><b>Vergleichen:</b> <i>Bearbeiten &rarr; Projekt als Referenz merken</i> (Strg+R) zeichnet den jetzigen Stand
 zum Vergleich mit. Jede Änderung lässt sich mit <i>Undo</i> (Strg+Z) zurücknehmen.</li>
 <li><b>Feinschliff:</b> Zum Optimieren markierte Weichenbauteile verbessert der <i>Weichenoptimierer</i>

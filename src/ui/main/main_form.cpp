@@ -252,6 +252,14 @@ void TMainForm::BuildPages() {
       cbPhaseRear_->setChecked(false);
       connect(cbPhaseRear_, &QCheckBox::toggled, this, onToggle);
       layout->addWidget(cbPhaseRear_);
+    } else if (page == kPageSpinorama) {
+      // As on the first page: the group delay of each chassis too.
+      auto* row = new TFlowLayout;
+      cbSpinChassis_ = new QCheckBox(QText("Frequenzgang Einzelchassis zeigen"));
+      cbSpinChassis_->setChecked(true);
+      connect(cbSpinChassis_, &QCheckBox::toggled, this, onToggle);
+      row->addWidget(cbSpinChassis_);
+      layout->addLayout(row);
     } else if (page == kPagePolar) {
       auto* row = new QHBoxLayout;
       sbPolar_ = new QScrollBar(Qt::Horizontal);
@@ -474,6 +482,7 @@ void TMainForm::UpdateCharts() {
     chartControls_.phaseChassis[static_cast<std::size_t>(k)] =
         cbPhaseChassis_[static_cast<std::size_t>(k)]->isChecked();
   chartControls_.phaseRear = cbPhaseRear_->isChecked();
+  chartControls_.spinShowChassis = cbSpinChassis_->isChecked();
 
   TChartUpdateOutcome outcome;
   UpdateChartSet(*charts_, doc_->Project(), doc_->ShownResult(), chartControls_, outcome);

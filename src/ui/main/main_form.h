@@ -165,6 +165,7 @@ class TMainForm : public QMainWindow {
   QLineEdit* PhaseReferenceEdit() const { return edPhaseRef_; }
   QCheckBox* PhaseChassisBox(int k) const { return cbPhaseChassis_.at(static_cast<std::size_t>(k)); }
   QCheckBox* PhaseRearBox() const { return cbPhaseRear_; }
+  QCheckBox* SpinShowChassisBox() const { return cbSpinChassis_; }
   QScrollBar* PolarScrollBar() const { return sbPolar_; }
   QLabel* PolarLabel() const { return lbPolar_; }
   // The paint box of a page (TChartPage).
@@ -214,6 +215,7 @@ class TMainForm : public QMainWindow {
   QLineEdit* edPhaseRef_ = nullptr;
   std::array<QCheckBox*, kMaxChassis> cbPhaseChassis_{};
   QCheckBox* cbPhaseRear_ = nullptr;
+  QCheckBox* cbSpinChassis_ = nullptr;
   QScrollBar* sbPolar_ = nullptr;
   QLabel* lbPolar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
