@@ -541,6 +541,102 @@ void TFormChassisEd::BuildMorePage(QWidget* page) {
 
 // ---------------------------------------------------------------- open, fill, read
 
+// Every number field and check box of the editor bound to its record field
+// (and the factor from the record's SI unit to the unit shown), so that
+// filling and reading back list each binding once.
+template <class R>
+struct TNumberField {
+  const char* control;
+  double R::*field;
+  double factor;
+};
+template <class R>
+struct TCheckField {
+  const char* control;
+  bool R::*field;
+};
+constexpr std::array<TNumberField<TChassis>, 29> kChassisNumbers{{
+    {"Editfs", &TChassis::fs, 1.0},
+    {"EditQes", &TChassis::Qes, 1.0},
+    {"EditQms", &TChassis::Qms, 1.0},
+    {"EditVas", &TChassis::Vas, kLitre},
+    {"EditAmem", &TChassis::Amem, kSquareCm},
+    {"EditSEO", &TChassis::seo, kMilli},
+    {"EditXlin", &TChassis::xlin, kMilli},
+    {"EditLe", &TChassis::Le, kMilli},
+    {"EditRe", &TChassis::Re, 1.0},
+    {"EditLe2", &TChassis::Le2, kMilli},
+    {"EditRe2", &TChassis::Re2, 1.0},
+    {"EditLe3", &TChassis::Le3, kMilli},
+    {"EditRe3", &TChassis::Re3, 1.0},
+    {"Ed_Pmax", &TChassis::_PMax, 1.0},
+    {"EditZNenn", &TChassis::_ZNenn, 1.0},
+    {"Ed_Pnorm", &TChassis::_PNorm, 1.0},
+    {"Ed_Hvc", &TChassis::_Hvc, kMilli},
+    {"Ed_Dvc", &TChassis::_Dvc, kMilli},
+    {"Ed_Hpp", &TChassis::_Hpp, kMilli},
+    {"Ed_bl", &TChassis::_Bl, 1.0},
+    {"Ed_SPL", &TChassis::_SPL, 1.0},
+    {"Ed_le", &TChassis::_Le, kMilli},
+    {"Ed_mmd", &TChassis::_Mmd, kMilli},
+    {"Ed_magind", &TChassis::_magind, 1.0},
+    {"Ed_Magflu", &TChassis::_magflu, 1.0},
+    {"Ed_etiefe", &TChassis::_Etiefe, kMilli},
+    {"Ed_ausschn", &TChassis::_Ausschn, kMilli},
+    {"Ed_gewicht", &TChassis::_Gewicht, kMilli},
+    {"EditXmax", &TChassis::xmax, kMilli},
+}};
+constexpr std::array<TNumberField<TEinbau>, 13> kEinbauNumbers{{
+    {"EditVb", &TEinbau::Vb, kLitre},
+    {"Editfb", &TEinbau::fb, 1.0},
+    {"EditVbf", &TEinbau::Vbf, kLitre},
+    {"Editfbf", &TEinbau::fbf, 1.0},
+    {"EditVv", &TEinbau::vV, 1.0},
+    {"Editmb", &TEinbau::mb, 1.0},
+    {"Editfmb", &TEinbau::fmb, 1.0},
+    {"EditQl", &TEinbau::Ql, 1.0},
+    {"EditQb", &TEinbau::Qb, 1.0},
+    {"EditvVf", &TEinbau::vVf, 1.0},
+    {"EditQbf", &TEinbau::Qbf, 1.0},
+    {"EditQk", &TEinbau::Qk, 1.0},
+    {"EditQkf", &TEinbau::Qkf, 1.0},
+}};
+constexpr std::array<TNumberField<TSchallwand>, 15> kSchallwandNumbers{{
+    {"Edita", &TSchallwand::a, kCm},
+    {"Editb", &TSchallwand::b, kCm},
+    {"Editc", &TSchallwand::c, kCm},
+    {"Editd", &TSchallwand::d, kCm},
+    {"Edite", &TSchallwand::e, kCm},
+    {"Editf", &TSchallwand::f, kCm},
+    {"Editg", &TSchallwand::g, kCm},
+    {"Edith", &TSchallwand::h, kCm},
+    {"Editi", &TSchallwand::i, kCm},
+    {"Edithor", &TSchallwand::hor, kCm},
+    {"Editvert", &TSchallwand::vert, kCm},
+    {"EditStra", &TSchallwand::stra, kCm},
+    {"EditHorr", &TSchallwand::horr, kCm},
+    {"EditVertr", &TSchallwand::vertr, kCm},
+    {"EditStrar", &TSchallwand::strar, kCm},
+}};
+constexpr std::array<TCheckField<TChassis>, 6> kChassisChecks{{
+    {"CbUseFA", &TChassis::useFgangA},
+    {"CBUseFAP", &TChassis::useFgangAP},
+    {"CBUseFA4fs", &TChassis::useFgangA4fs},
+    {"CBUseFI", &TChassis::useFgangI},
+    {"CBUseFIP", &TChassis::useFgangIP},
+    {"cbHintengeschl", &TChassis::hintengeschl},
+}};
+constexpr std::array<TCheckField<TEinbau>, 1> kEinbauChecks{{
+    {"CBmbQexplizit", &TEinbau::mbQExpl},
+}};
+constexpr std::array<TCheckField<TSchallwand>, 5> kSchallwandChecks{{
+    {"cbBeugL", &TSchallwand::beugl},
+    {"cbBeugR", &TSchallwand::beugr},
+    {"cbBeugo", &TSchallwand::beugo},
+    {"cbBeugu", &TSchallwand::beugu},
+    {"CBGemgeh", &TSchallwand::usegemgeh},
+}};
+
 void TFormChassisEd::Open(int n) {
   const TProjekt& p = doc_.Project();
   slot_ = std::clamp(n, 0, kChassisSlots - 1);
@@ -610,6 +706,20 @@ void TFormChassisEd::ReadGrids() {
   }
 }
 
+template <class R, std::size_t N, std::size_t M>
+void TFormChassisEd::FillBound(const R& r, const std::array<TNumberField<R>, N>& numbers,
+                               const std::array<TCheckField<R>, M>& checks) {
+  for (const auto& b : numbers) SetFieldNumber(Edit(b.control), r.*b.field, b.factor);
+  for (const auto& b : checks) Check(b.control)->setChecked(r.*b.field);
+}
+
+template <class R, std::size_t N, std::size_t M>
+void TFormChassisEd::ReadBound(R& r, const std::array<TNumberField<R>, N>& numbers,
+                               const std::array<TCheckField<R>, M>& checks) const {
+  for (const auto& b : numbers) r.*b.field = FieldNumber(Edit(b.control), b.factor);
+  for (const auto& b : checks) r.*b.field = Check(b.control)->isChecked();
+}
+
 void TFormChassisEd::FillControls() {
   loading_ = true;
   const TChassis& c = *chassis_;
@@ -619,74 +729,28 @@ void TFormChassisEd::FillControls() {
   Edit("EditKommentar")->setText(QText(c.Kommentar.View()));
   Edit("EditName")->setCursorPosition(0);
   Edit("EditKommentar")->setCursorPosition(0);
-  SetFieldNumber(Edit("Editfs"), c.fs);
-  SetFieldNumber(Edit("EditQes"), c.Qes);
-  SetFieldNumber(Edit("EditQms"), c.Qms);
-  SetFieldNumber(Edit("EditVas"), c.Vas, kLitre);
-  SetFieldNumber(Edit("EditAmem"), c.Amem, kSquareCm);
-  SetFieldNumber(Edit("EditSEO"), c.seo, kMilli);
-  SetFieldNumber(Edit("EditXlin"), c.xlin, kMilli);
-  SetFieldNumber(Edit("EditLe"), c.Le, kMilli);
-  SetFieldNumber(Edit("EditRe"), c.Re);
-  SetFieldNumber(Edit("EditLe2"), c.Le2, kMilli);
-  SetFieldNumber(Edit("EditRe2"), c.Re2);
-  SetFieldNumber(Edit("EditLe3"), c.Le3, kMilli);
-  SetFieldNumber(Edit("EditRe3"), c.Re3);
-  SetFieldNumber(Edit("Ed_Pmax"), c._PMax);
-  SetFieldNumber(Edit("EditZNenn"), c._ZNenn);
+  FillBound(c, kChassisNumbers, kChassisChecks);
+  FillBound(e, kEinbauNumbers, kEinbauChecks);
+  FillBound(w, kSchallwandNumbers, kSchallwandChecks);
   FillGrids();
-  Check("CbUseFA")->setChecked(c.useFgangA);
-  Check("CBUseFAP")->setChecked(c.useFgangAP);
-  Check("CBUseFA4fs")->setChecked(c.useFgangA4fs);
-  Check("CBUseFI")->setChecked(c.useFgangI);
-  Check("CBUseFIP")->setChecked(c.useFgangIP);
   Check("CBUseFAP")->setEnabled(c.useFgangA);
   Check("CBUseFA4fs")->setEnabled(c.useFgangA);
   Check("CBUseFIP")->setEnabled(c.useFgangI);
-  Check("cbHintengeschl")->setChecked(c.hintengeschl);
   // Conditions 6 and 7 are not in the list: the list then shows nothing and
   // the condition of the record stays as it is.
   Control<QComboBox>("ComboBox1")->setCurrentIndex(c.fgang_which >= 1 && c.fgang_which <= 5 ? c.fgang_which - 1 : -1);
   memo_->setPlainText(QText("pubdate = " + c.pubdate.Str() + "\norgfilename = " + c.OrgFilename.Str()));
 
   // more data
-  SetFieldNumber(Edit("Ed_Pnorm"), c._PNorm);
-  SetFieldNumber(Edit("Ed_Hvc"), c._Hvc, kMilli);
-  SetFieldNumber(Edit("Ed_Dvc"), c._Dvc, kMilli);
-  SetFieldNumber(Edit("Ed_Hpp"), c._Hpp, kMilli);
-  SetFieldNumber(Edit("Ed_bl"), c._Bl);
-  SetFieldNumber(Edit("Ed_SPL"), c._SPL);
-  SetFieldNumber(Edit("Ed_le"), c._Le, kMilli);
-  SetFieldNumber(Edit("Ed_mmd"), c._Mmd, kMilli);
   Edit("Ed_fu")->setText(QText(c._fu));
   Edit("Ed_fo")->setText(QText(c._fo));
-  SetFieldNumber(Edit("Ed_magind"), c._magind);
-  SetFieldNumber(Edit("Ed_Magflu"), c._magflu);
   Edit("Ed_bnr")->setText(QText(c._bnr.View()));
   Edit("Ed_Da")->setText(QText(c._Da));
-  SetFieldNumber(Edit("Ed_etiefe"), c._Etiefe, kMilli);
-  SetFieldNumber(Edit("Ed_ausschn"), c._Ausschn, kMilli);
-  SetFieldNumber(Edit("Ed_gewicht"), c._Gewicht, kMilli);
-  SetFieldNumber(Edit("EditXmax"), c.xmax, kMilli);
 
   // enclosure
   const int typ = c.hintengeschl ? 0 : std::clamp(e.Typ, 0, 4);
   typeButtons_[static_cast<std::size_t>(typ)]->setChecked(true);
   SetTypeButtonsEnabled();
-  SetFieldNumber(Edit("EditVb"), e.Vb, kLitre);
-  SetFieldNumber(Edit("Editfb"), e.fb);
-  SetFieldNumber(Edit("EditVbf"), e.Vbf, kLitre);
-  SetFieldNumber(Edit("Editfbf"), e.fbf);
-  SetFieldNumber(Edit("EditVv"), e.vV);
-  SetFieldNumber(Edit("Editmb"), e.mb);
-  SetFieldNumber(Edit("Editfmb"), e.fmb);
-  SetFieldNumber(Edit("EditQl"), e.Ql);
-  SetFieldNumber(Edit("EditQb"), e.Qb);
-  SetFieldNumber(Edit("EditvVf"), e.vVf);
-  SetFieldNumber(Edit("EditQbf"), e.Qbf);
-  SetFieldNumber(Edit("EditQk"), e.Qk);
-  SetFieldNumber(Edit("EditQkf"), e.Qkf);
-  Check("CBmbQexplizit")->setChecked(e.mbQExpl);
   Control<QSlider>("TrackBarv")->setValue(e.Bedv);
   Control<QSlider>("TrackBarc")->setValue(e.Bedc);
   Control<QSlider>("TrackBark")->setValue(e.Bedk);
@@ -694,32 +758,11 @@ void TFormChassisEd::FillControls() {
   Control<QSlider>("TrackBarkf")->setValue(e.Bedkf);
 
   // baffle
-  Check("cbBeugL")->setChecked(w.beugl);
-  Check("cbBeugR")->setChecked(w.beugr);
-  Check("cbBeugo")->setChecked(w.beugo);
-  Check("cbBeugu")->setChecked(w.beugu);
   // Directions set only by a measuring baffle are not in the list: then it
   // shows nothing and the record keeps its value.
   Control<QComboBox>("ComboBox2")->setCurrentIndex(w.direction >= 0 && w.direction <= 5 ? w.direction : -1);
   Control<QComboBox>("ComboBox3")->setCurrentIndex(w.directionr >= 0 && w.directionr <= 1 ? w.directionr : -1);
   Control<QComboBox>("CB_Membranform")->setCurrentIndex(w.Membranform >= 0 && w.Membranform <= 2 ? w.Membranform : -1);
-  const std::array<std::pair<const char*, double>, 15> lengths{{{"Edita", w.a},
-                                                                {"Editb", w.b},
-                                                                {"Editc", w.c},
-                                                                {"Editd", w.d},
-                                                                {"Edite", w.e},
-                                                                {"Editf", w.f},
-                                                                {"Editg", w.g},
-                                                                {"Edith", w.h},
-                                                                {"Editi", w.i},
-                                                                {"Edithor", w.hor},
-                                                                {"Editvert", w.vert},
-                                                                {"EditStra", w.stra},
-                                                                {"EditHorr", w.horr},
-                                                                {"EditVertr", w.vertr},
-                                                                {"EditStrar", w.strar}}};
-  for (const auto& [name, value] : lengths) SetFieldNumber(Edit(name), value, kCm);
-  Check("CBGemgeh")->setChecked(w.usegemgeh);
   ApplyGemgehLock();
   loading_ = false;
   TypeChanged();
@@ -732,97 +775,31 @@ void TFormChassisEd::ReadControls() {
   TSchallwand& w = schallwand_;
   c.Name = Str(Edit("EditName"));
   c.Kommentar = Str(Edit("EditKommentar"));
-  c.fs = FieldNumber(Edit("Editfs"));
-  c.Qes = FieldNumber(Edit("EditQes"));
-  c.Qms = FieldNumber(Edit("EditQms"));
-  c.Vas = FieldNumber(Edit("EditVas"), kLitre);
-  c.Amem = FieldNumber(Edit("EditAmem"), kSquareCm);
-  c.seo = FieldNumber(Edit("EditSEO"), kMilli);
-  c.xlin = FieldNumber(Edit("EditXlin"), kMilli);
-  c.Le = FieldNumber(Edit("EditLe"), kMilli);
-  c.Re = FieldNumber(Edit("EditRe"));
-  c.Le2 = FieldNumber(Edit("EditLe2"), kMilli);
-  c.Re2 = FieldNumber(Edit("EditRe2"));
-  c.Le3 = FieldNumber(Edit("EditLe3"), kMilli);
-  c.Re3 = FieldNumber(Edit("EditRe3"));
-  c._PMax = FieldNumber(Edit("Ed_Pmax"));
-  c._ZNenn = FieldNumber(Edit("EditZNenn"));
+  ReadBound(c, kChassisNumbers, kChassisChecks);
+  ReadBound(e, kEinbauNumbers, kEinbauChecks);
+  ReadBound(w, kSchallwandNumbers, kSchallwandChecks);
   ReadGrids();
-  c.useFgangA = Check("CbUseFA")->isChecked();
-  c.useFgangAP = Check("CBUseFAP")->isChecked();
-  c.useFgangA4fs = Check("CBUseFA4fs")->isChecked();
-  c.useFgangI = Check("CBUseFI")->isChecked();
-  c.useFgangIP = Check("CBUseFIP")->isChecked();
-  c.hintengeschl = Check("cbHintengeschl")->isChecked();
   const int cond = Control<QComboBox>("ComboBox1")->currentIndex();
   if (cond >= 0) c.fgang_which = static_cast<std::int16_t>(cond + 1);
 
-  c._PNorm = FieldNumber(Edit("Ed_Pnorm"));
-  c._Hvc = FieldNumber(Edit("Ed_Hvc"), kMilli);
-  c._Dvc = FieldNumber(Edit("Ed_Dvc"), kMilli);
-  c._Hpp = FieldNumber(Edit("Ed_Hpp"), kMilli);
-  c._Bl = FieldNumber(Edit("Ed_bl"));
-  c._SPL = FieldNumber(Edit("Ed_SPL"));
-  c._Le = FieldNumber(Edit("Ed_le"), kMilli);
-  c._Mmd = FieldNumber(Edit("Ed_mmd"), kMilli);
   c._fu = Str(Edit("Ed_fu"));
   c._fo = Str(Edit("Ed_fo"));
-  c._magind = FieldNumber(Edit("Ed_magind"));
-  c._magflu = FieldNumber(Edit("Ed_Magflu"));
   c._bnr = Str(Edit("Ed_bnr"));
   c._Da = Str(Edit("Ed_Da"));
-  c._Etiefe = FieldNumber(Edit("Ed_etiefe"), kMilli);
-  c._Ausschn = FieldNumber(Edit("Ed_ausschn"), kMilli);
-  c._Gewicht = FieldNumber(Edit("Ed_gewicht"), kMilli);
-  c.xmax = FieldNumber(Edit("EditXmax"), kMilli);
 
   e.Typ = SelectedType();
-  e.Vb = FieldNumber(Edit("EditVb"), kLitre);
-  e.fb = FieldNumber(Edit("Editfb"));
-  e.Vbf = FieldNumber(Edit("EditVbf"), kLitre);
-  e.fbf = FieldNumber(Edit("Editfbf"));
-  e.vV = FieldNumber(Edit("EditVv"));
-  e.mb = FieldNumber(Edit("Editmb"));
-  e.fmb = FieldNumber(Edit("Editfmb"));
-  e.Ql = FieldNumber(Edit("EditQl"));
-  e.Qb = FieldNumber(Edit("EditQb"));
-  e.vVf = FieldNumber(Edit("EditvVf"));
-  e.Qbf = FieldNumber(Edit("EditQbf"));
-  e.Qk = FieldNumber(Edit("EditQk"));
-  e.Qkf = FieldNumber(Edit("EditQkf"));
-  e.mbQExpl = Check("CBmbQexplizit")->isChecked();
   e.Bedv = static_cast<std::int8_t>(Control<QSlider>("TrackBarv")->value());
   e.Bedc = static_cast<std::int8_t>(Control<QSlider>("TrackBarc")->value());
   e.Bedk = static_cast<std::int8_t>(Control<QSlider>("TrackBark")->value());
   e.Bedvf = static_cast<std::int8_t>(Control<QSlider>("TrackBarvf")->value());
   e.Bedkf = static_cast<std::int8_t>(Control<QSlider>("TrackBarkf")->value());
 
-  w.beugl = Check("cbBeugL")->isChecked();
-  w.beugr = Check("cbBeugR")->isChecked();
-  w.beugo = Check("cbBeugo")->isChecked();
-  w.beugu = Check("cbBeugu")->isChecked();
   if (const int k = Control<QComboBox>("ComboBox2")->currentIndex(); k >= 0) w.direction = static_cast<std::int8_t>(k);
   if (const int k = Control<QComboBox>("ComboBox3")->currentIndex(); k >= 0) w.directionr = static_cast<std::int8_t>(k);
   if (const int k = Control<QComboBox>("CB_Membranform")->currentIndex(); k >= 0) {
     w.Membranform = static_cast<std::int8_t>(k);
     c.Membranform = static_cast<std::int8_t>(k);
   }
-  w.a = FieldNumber(Edit("Edita"), kCm);
-  w.b = FieldNumber(Edit("Editb"), kCm);
-  w.c = FieldNumber(Edit("Editc"), kCm);
-  w.d = FieldNumber(Edit("Editd"), kCm);
-  w.e = FieldNumber(Edit("Edite"), kCm);
-  w.f = FieldNumber(Edit("Editf"), kCm);
-  w.g = FieldNumber(Edit("Editg"), kCm);
-  w.h = FieldNumber(Edit("Edith"), kCm);
-  w.i = FieldNumber(Edit("Editi"), kCm);
-  w.hor = FieldNumber(Edit("Edithor"), kCm);
-  w.vert = FieldNumber(Edit("Editvert"), kCm);
-  w.stra = FieldNumber(Edit("EditStra"), kCm);
-  w.horr = FieldNumber(Edit("EditHorr"), kCm);
-  w.vertr = FieldNumber(Edit("EditVertr"), kCm);
-  w.strar = FieldNumber(Edit("EditStrar"), kCm);
-  w.usegemgeh = Check("CBGemgeh")->isChecked();
 }
 
 int TFormChassisEd::SelectedType() const {

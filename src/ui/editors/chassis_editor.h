@@ -27,6 +27,10 @@ namespace sonvex {
 
 class TInteraction;
 class TProjectDocument;
+template <class R>
+struct TNumberField;
+template <class R>
+struct TCheckField;
 class TFormHilfetext;
 class TFormReLe2;
 
@@ -86,6 +90,13 @@ class TFormChassisEd : public QDialog {
   void BuildEnclosurePage(QWidget* page);
   void BuildBafflePage(QWidget* page);
   void BuildMorePage(QWidget* page);
+  // The bound number fields and check boxes of one record.
+  template <class R, std::size_t N, std::size_t M>
+  void FillBound(const R& r, const std::array<TNumberField<R>, N>& numbers,
+                 const std::array<TCheckField<R>, M>& checks);
+  template <class R, std::size_t N, std::size_t M>
+  void ReadBound(R& r, const std::array<TNumberField<R>, N>& numbers,
+                 const std::array<TCheckField<R>, M>& checks) const;
   void FillGrids();
   void ReadGrids();
   void ApplyGemgehLock();
