@@ -15,6 +15,7 @@
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "ui/dialog_text.h"
+#include "ui/field_number.h"
 
 namespace sonvex {
 
@@ -58,6 +59,7 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
   grid->setColumnMinimumWidth(1, 70);
 
   edPegel_ = new QLineEdit(group_);
+  WatchNumberField(edPegel_);
   edPegel_->setMaximumWidth(70);
   grid->addWidget(new QLabel(QStringLiteral("Pegel"), group_), 0, 0);
   grid->addWidget(edPegel_, 0, 1);
@@ -68,6 +70,7 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
     const int row = s + 1;
     cb_[s] = new QCheckBox(QString::fromUtf8(fields.caption), group_);
     edF_[s] = new QLineEdit(group_);
+    WatchNumberField(edF_[s]);
     edF_[s]->setMaximumWidth(70);
     lbUnit_[s] = new QLabel(fields.q != nullptr ? QStringLiteral("Hz       Q =") : QStringLiteral("Hz"), group_);
     grid->addWidget(cb_[s], row, 0);
@@ -75,6 +78,7 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
     grid->addWidget(lbUnit_[s], row, 2);
     if (fields.q != nullptr) {
       edQ_[s] = new QLineEdit(group_);
+      WatchNumberField(edQ_[s]);
       edQ_[s]->setMaximumWidth(70);
       grid->addWidget(edQ_[s], row, 3);
     }

@@ -28,6 +28,7 @@
 #include "tools/box_design.h"
 #include "tools/crossover_design.h"
 #include "ui/circuit_picture.h"
+#include "ui/field_number.h"
 
 namespace sonvex {
 
@@ -42,6 +43,7 @@ QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent) {
   auto* e = new QLineEdit(Q(text), parent);
   e->setObjectName(name);
   e->setMaximumWidth(90);
+  WatchNumberField(e);
   return e;
 }
 

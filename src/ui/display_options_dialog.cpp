@@ -17,6 +17,7 @@
 
 #include "model/number_text.h"
 #include "ui/dialog_text.h"
+#include "ui/field_number.h"
 
 namespace sonvex {
 
@@ -103,6 +104,7 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   auto edit = [scaling] {
     auto* e = new QLineEdit(scaling);
     e->setMaximumWidth(80);
+    WatchNumberField(e);
     return e;
   };
   edAfMin_ = edit();

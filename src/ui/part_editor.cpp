@@ -22,6 +22,7 @@
 #include "model/project.h"
 #include "model/settings.h"
 #include "ui/dialog_text.h"
+#include "ui/field_number.h"
 
 namespace sonvex {
 
@@ -191,9 +192,11 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   auto* grid = new QGridLayout;
   valueLabel_ = new QLabel(Q("Wert"));
   value_ = new QLineEdit;
+  WatchNumberField(value_);
   valueUnit_ = new QLabel;
   secondLabel_ = new QLabel(Q("R-Wert"));
   second_ = new QLineEdit;
+  WatchNumberField(second_);
   secondUnit_ = new QLabel(Q("Ohm"));
   noteLabel_ = new QLabel(Q("Bem."));
   note_ = new QLineEdit;

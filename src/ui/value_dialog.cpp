@@ -11,6 +11,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "ui/field_number.h"
+
 namespace sonvex {
 
 namespace {
@@ -137,6 +139,8 @@ TUniEditDlg::TUniEditDlg(std::string_view caption, std::string_view format, std:
     edit->setMaxLength(kMaxEditChars);
     edit->setGeometry(layout_.editLeft, top, layout_.editWidth, kEditHeight);
     if (bound_.back()) edit->setText(Q(EditText(var)));
+    const std::optional<std::size_t> kind = EditKindOf(rows_[i].letter);
+    if (kind && *kind != kEditText && *kind != kEditDate) WatchNumberField(edit);  // a number field
     label->setBuddy(edit);
     labels_.push_back(label);
     edits_.push_back(edit);

@@ -14,6 +14,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QtTest/QTest>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -21,23 +22,24 @@
 #include <memory>
 #include <sstream>
 
-#include "main_form_fixture.h"
-#include "charts/chart.h"
 #include "calc/file_load.h"
+#include "charts/chart.h"
+#include "main_form_fixture.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
-#include "support/scripted_interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "tools/box_design.h"
 #include "tools/crossover_design.h"
 #include "ui/calc_utils_form.h"
 #include "ui/display_options_dialog.h"
 #include "ui/export_dialog.h"
+#include "ui/field_number.h"
 #include "ui/help_windows.h"
 #include "ui/main_form.h"
 
@@ -220,6 +222,53 @@ TEST_F(DesignWindows, PortAndDividerPagesRecomputeOnEveryControl) {
   w.Edit("EditRLC_Le")->setText("0");
   EXPECT_TRUE(w.Lines("Memo4").isEmpty());
   EXPECT_EQ(w.Lines("Memo5").size(), 3);
+}
+
+// A field without a number reads as 0 as before, and says so: a red frame
+// and a tooltip, until it holds a number again. The calculator's fields and
+// the editors' (filled through SetFieldNumber) share the one helper.
+TEST_F(DesignWindows, FieldsWithoutANumberAreFramedAndReadAsZero) {
+  const QString tip = QString::fromUtf8(kNotANumberTip);
+  auto framed = [](const QLineEdit* e) { return e->styleSheet().contains("border"); };
+
+  TFormCalcUtils w(settings, ui);
+  w.show();
+  QLineEdit* tf = w.Edit("EditTF");
+  EXPECT_FALSE(framed(tf));
+  tf->setFocus();
+  tf->selectAll();
+  QTest::keyClicks(tf, "abc");
+  EXPECT_TRUE(framed(tf));
+  EXPECT_EQ(tf->toolTip(), tip);
+  EXPECT_TRUE(w.Lines("MemoTP1").isEmpty());  // read as 0: no crossover
+  QTest::keyClick(tf, Qt::Key_Backspace);
+  QTest::keyClick(tf, Qt::Key_Backspace);
+  QTest::keyClick(tf, Qt::Key_Backspace);
+  EXPECT_FALSE(framed(tf)) << "an empty field visibly holds nothing";
+  QTest::keyClicks(tf, "2,5k");  // a number with a unit after it reads as the number
+  EXPECT_FALSE(framed(tf));
+  EXPECT_EQ(tf->toolTip(), "");
+  EXPECT_EQ(w.Lines("MemoTP1"), ToQ(StandardCrossovers(2.5, 8, 8).lowPass[0]));
+  for (const char* text : {"-", "$", "e3", ","}) {
+    tf->setText(text);
+    EXPECT_TRUE(framed(tf)) << text;
+  }
+  tf->setText("0");
+  EXPECT_FALSE(framed(tf)) << "0 is a number";
+
+  // An editor field keeps its own tooltip for when it holds a number again.
+  QLineEdit field;
+  field.setToolTip("Resonanzfrequenz");
+  SetFieldNumber(&field, 0.042, 1000.0);
+  EXPECT_EQ(field.text(), "42");
+  field.setText("vier");
+  EXPECT_TRUE(framed(&field));
+  EXPECT_EQ(field.toolTip(), tip);
+  EXPECT_EQ(FieldNumber(&field, 1000.0), 0.0);
+  field.setText("4");
+  EXPECT_FALSE(framed(&field));
+  EXPECT_EQ(field.toolTip(), "Resonanzfrequenz");
+  EXPECT_DOUBLE_EQ(FieldNumber(&field, 1000.0), 0.004);
 }
 
 // ---------------------------------------------------------------- display options
