@@ -130,6 +130,10 @@ void TFormAktFilter::Apply(TVerstaerker& v) const {
   v.Pegel = edPegel_->text().toStdString() == levelText
                 ? block_.Pegel
                 : std::pow(10.0, StrToDoubleLenient(edPegel_->text().toStdString()) / 20.0);
+  // A level in dB too large for a factor (1e300 dB) is no level: 0, which the
+  // calculation reports as a faulty level and a project file keeps (an
+  // infinite factor would be written as "+inf" and read back as 0).
+  if (!std::isfinite(v.Pegel)) v.Pegel = 0;
   // Frequencies and Q values of unticked sections are taken as well: they
   // come back unchanged when the section is switched on again.
   for (int s = 0; s < kSectionCount; ++s) {
