@@ -17,6 +17,26 @@ std::string FieldText(double recordValue, double factor, int width) {
 
 double FieldValue(std::string_view text, double factor) { return StrToDoubleLenient(text) / factor; }
 
+// Follows the lenient reader: blanks and zeros, a sign, then "$" with
+// lower-case hexadecimal digits, "&" with binary digits, or decimal digits,
+// each either before or right after a "." or ",".
+bool FieldHoldsNumber(std::string_view text) {
+  std::size_t i = 0;
+  auto at = [&](std::size_t k) { return k < text.size() ? text[k] : '\0'; };
+  for (; i < text.size() && (text[i] == ' ' || text[i] == '0'); ++i)
+    if (text[i] == '0') return true;
+  if (at(i) == '-' || at(i) == '+') ++i;
+  char base = 'd';
+  if (at(i) == '$' || at(i) == '&') base = at(i++);
+  auto digitAt = [&](std::size_t k) {
+    const char c = at(k);
+    if (base == '$') return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    if (base == '&') return c == '0' || c == '1';
+    return c >= '0' && c <= '9';
+  };
+  return digitAt(i) || ((at(i) == '.' || at(i) == ',') && digitAt(i + 1));
+}
+
 std::string PhaseText(double radians) { return FormatNumber(radians / kDegToRad, kEditWidth); }
 
 double PhaseValue(std::string_view degreesText) { return StrToDoubleLenient(degreesText) * kDegToRad; }

@@ -29,6 +29,10 @@ inline constexpr int kEditWidth = 7;  // characters of a number in an edit field
 std::string FieldText(double recordValue, double factor = 1.0, int width = kEditWidth);
 // The record value of a field text: read leniently (comma or point), ÷ factor.
 double FieldValue(std::string_view text, double factor = 1.0);
+// Whether the lenient reader finds a digit in a field text (a leading "0"
+// counts): false for "abc", "-", "$" or "e5", which read as 0 for want of a
+// number, and for an empty text.
+bool FieldHoldsNumber(std::string_view text);
 // Phase grids show degrees; the record holds radians.
 std::string PhaseText(double radians);
 double PhaseValue(std::string_view degreesText);

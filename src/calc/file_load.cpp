@@ -59,13 +59,17 @@ TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings&
     return TProjectLoad::NotProjectFile;
   }
   const TProjectLoad result = LoadProject(p, file, settings, ui);
+  DeriveLoadedProject(p);
+  return result;
+}
+
+void DeriveLoadedProject(TProjekt& p) {
   for (int c = 0; c < kMaxChassis; ++c) {
     TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
     TEinbau& e = p.Einbau[static_cast<std::size_t>(c)];
     EstimateEnclosureLosses(ch, e);
     DeriveChassisValues(ch, e, 1e-10);
   }
-  return result;
 }
 
 bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {

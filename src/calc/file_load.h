@@ -22,12 +22,16 @@ TProjectLoad LoadProject(TProjekt& p, const std::filesystem::path& file, const T
 // The same on a file object already read (scrambled).
 TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui);
 
+// What opening a project derives after reading it: for chassis slots 0..7
+// the enclosure losses are estimated and the derived values computed at
+// f = 1e-10.
+void DeriveLoadedProject(TProjekt& p);
+
 // Opening a project as the program does at start-up and for "Projekt laden":
 // nothing happens for a missing file; a file that does not start with the
 // byte 0 (every scrambled file does) is refused with file name + CR +
 // "ist keine gültige Projektdatei dieser Version von Sonvex." and `p` becomes
-// a new project; otherwise LoadProject, then for chassis slots 0..7 the
-// enclosure losses are estimated and the derived values computed at f = 1e-10.
+// a new project; otherwise LoadProject, then DeriveLoadedProject.
 // Throws TFileError when the file exists but cannot be read.
 TProjectLoad LoadProjectFile(TProjekt& p, const std::filesystem::path& file, const TSettings& settings,
                              TInteraction& ui);

@@ -152,7 +152,7 @@ void ChassisKeys(Io& io, C& c, TChassisKeyForm form, int v) {
   if constexpr (!Io::kWrites) {
     for (TFreqArray* a :
          {&c.FgangAF, &c.FgangA, &c.FgangAPF, &c.FgangAP, &c.FgangIF, &c.FgangI, &c.FgangIPF, &c.FgangIP})
-      a->fill(0.0);
+      *a = TFreqArray{};  // cleared as one block
   }
   CurveKeys(io, "FgangAF", "FgangA", c.FgangAF, c.FgangA, false);
   const int nAP = CurveKeys(io, "FgangAPF", "FgangAP", c.FgangAPF, c.FgangAP, true);

@@ -61,23 +61,31 @@ class TKeyWriter {
 class TKeyReader {
  public:
   static constexpr bool kWrites = false;
-  TKeyReader(const TMyIniFile& ini, std::string_view section) : ini_(ini), section_(section) {}
+  // A section the file does not hold gives every key its default without a
+  // search (a project names 186 part slots for each of six amplifiers).
+  TKeyReader(const TMyIniFile& ini, std::string_view section)
+      : ini_(ini), section_(section), present_(ini.SectionExists(section)) {}
 
-  void Float(std::string_view key, double& v, double def) { v = ini_.ReadFloat(section_, key, def); }
-  void Bool(std::string_view key, bool& v, bool def) { v = ini_.ReadBool(section_, key, def); }
+  void Float(std::string_view key, double& v, double def) { v = present_ ? ini_.ReadFloat(section_, key, def) : def; }
+  void Bool(std::string_view key, bool& v, bool def) { v = present_ ? ini_.ReadBool(section_, key, def) : def; }
   template <typename T>
   void Int(std::string_view key, T& v, std::int32_t def) {
-    v = ClampToField<T>(ini_.ReadInteger(section_, key, def));
+    v = ClampToField<T>(present_ ? ini_.ReadInteger(section_, key, def) : def);
   }
-  void Text(std::string_view key, std::string& v, std::string_view def) { v = ini_.ReadString(section_, key, def); }
+  void Text(std::string_view key, std::string& v, std::string_view def) {
+    v = present_ ? ini_.ReadString(section_, key, def) : std::string(def);
+  }
   template <std::size_t N>
   void Text(std::string_view key, TShortString<N>& v, std::string_view def) {
-    v = ini_.ReadString(section_, key, def);
+    if (present_)
+      v = ini_.ReadString(section_, key, def);
+    else
+      v = def;
   }
   // Starts from `def` and replaces the stored elements (at most `count`).
   void IntArray(std::string_view key, std::span<std::int32_t> v, std::span<const std::int32_t> def, int count) {
     std::copy(def.begin(), def.end(), v.begin());
-    ini_.ReadIntegerArray(section_, key, v, 0, count);
+    if (present_) ini_.ReadIntegerArray(section_, key, v, 0, count);
   }
 
   const TMyIniFile& Ini() const { return ini_; }
@@ -86,6 +94,7 @@ class TKeyReader {
  private:
   const TMyIniFile& ini_;
   std::string_view section_;
+  bool present_;
 };
 
 }  // namespace sonvex

@@ -39,13 +39,6 @@ inline unsigned char ScrambleMask(std::size_t i) {
   return static_cast<unsigned char>((static_cast<std::size_t>(kScrambleKey) * i) % 256u);
 }
 
-std::string Unscramble(std::string_view bytes) {
-  std::string line(bytes);
-  for (std::size_t i = 0; i < line.size(); ++i)
-    line[i] = static_cast<char>(static_cast<unsigned char>(line[i]) ^ ScrambleMask(i));
-  return line;
-}
-
 // A line break inside a text (section name, key or value) would split the
 // line in the plain form, and CR and LF are the only bytes that end a line
 // there; each one is written as a blank, so that the written text reads back
@@ -188,49 +181,96 @@ TMyIniFile::~TMyIniFile() {
   }
 }
 
+namespace {
+
+// Calls `f` with each line of the file, the header line first. Plain form:
+// the header is everything before the first line end (even nothing), then
+// every non-empty run between line ends. Scrambled form: `text` holds the
+// file with each line's bytes already unscrambled in place (the two length
+// bytes untouched); a truncated last line is dropped.
+template <class F>
+void ForEachLine(std::string_view text, bool scrambled, F f) {
+  if (scrambled) {
+    std::size_t pos = 0;
+    while (text.size() - pos >= 2) {
+      const std::size_t n = static_cast<unsigned char>(text[pos]) * 100u + static_cast<unsigned char>(text[pos + 1]);
+      pos += 2;
+      if (n > text.size() - pos) break;
+      f(text.substr(pos, n));
+      pos += n;
+    }
+    return;
+  }
+  std::size_t end = text.find_first_of("\r\n");
+  if (end == std::string_view::npos) end = text.size();
+  f(text.substr(0, end));
+  std::size_t pos = end;
+  while (pos < text.size()) {
+    while (pos < text.size() && IsLineEnd(text[pos])) ++pos;
+    std::size_t stop = pos;
+    while (stop < text.size() && !IsLineEnd(text[stop])) ++stop;
+    if (stop > pos) f(text.substr(pos, stop - pos));
+    pos = stop;
+  }
+}
+
+bool IsSectionLine(std::string_view line) { return !line.empty() && line.front() == '#'; }
+
+}  // namespace
+
 void TMyIniFile::Parse(std::string_view bytes, TInteraction* ui) {
   // An empty file holds nothing, like a missing one; it is not a wrong format.
   if (bytes.empty()) return;
-  bool headerOk = false;
-  int current = -1;  // no section yet: key lines before the first header are ignored
+  std::string unscrambled;
   if (scrambled_) {
-    std::size_t pos = 0;
-    bool first = true;
-    while (bytes.size() - pos >= 2) {
-      const std::size_t n = static_cast<unsigned char>(bytes[pos]) * 100u + static_cast<unsigned char>(bytes[pos + 1]);
-      pos += 2;
-      if (n > bytes.size() - pos) break;  // a truncated last line is dropped
-      const std::string line = Unscramble(bytes.substr(pos, n));
-      pos += n;
+    unscrambled.assign(bytes);
+    ForEachLine(unscrambled, true, [&](std::string_view line) {
+      char* at = unscrambled.data() + (line.data() - unscrambled.data());
+      for (std::size_t i = 0; i < line.size(); ++i)
+        at[i] = static_cast<char>(static_cast<unsigned char>(at[i]) ^ ScrambleMask(i));
+    });
+    bytes = unscrambled;
+  } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    bytes.remove_prefix(3);  // a byte-order mark put in front by a text editor is not part of the header
+  }
+
+  // First the header and the number of lines of each section, so that each
+  // section's key and value lists are made once: growing them line by line
+  // costs more than the lines themselves.
+  bool first = true;
+  bool headerOk = false;
+  std::vector<std::uint32_t> sectionLines;
+  ForEachLine(bytes, scrambled_, [&](std::string_view line) {
+    if (first) {
+      first = false;
+      headerOk = line.substr(0, kMyIniHeaderCheckLength) == kMyIniHeader.substr(0, kMyIniHeaderCheckLength);
+    } else if (IsSectionLine(line)) {
+      sectionLines.push_back(0);
+    } else if (!sectionLines.empty()) {
+      ++sectionLines.back();
+    }
+  });
+
+  if (headerOk) {
+    sections_.reserve(std::min(sectionLines.size(), kMaxSections));
+    first = true;
+    std::size_t section = 0;
+    int current = -1;  // no section yet: key lines before the first header are ignored
+    ForEachLine(bytes, scrambled_, [&](std::string_view line) {
       if (first) {
         first = false;
-        headerOk =
-            line.size() >= kMyIniHeaderCheckLength && std::string_view(line).substr(0, kMyIniHeaderCheckLength) ==
-                                                          kMyIniHeader.substr(0, kMyIniHeaderCheckLength);
-        if (!headerOk) break;
-        continue;
+        return;
       }
+      const std::size_t before = sections_.size();
       AddLine(line, current);
-    }
-  } else {
-    // A byte-order mark put in front by a text editor is not part of the header.
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::size_t end = bytes.find_first_of("\r\n");
-    if (end == std::string_view::npos) end = bytes.size();
-    const std::string_view header = bytes.substr(0, end);
-    headerOk = header.substr(0, kMyIniHeaderCheckLength) == kMyIniHeader.substr(0, kMyIniHeaderCheckLength);
-    if (headerOk) {
-      std::size_t pos = end;
-      while (pos < bytes.size()) {
-        while (pos < bytes.size() && IsLineEnd(bytes[pos])) ++pos;
-        std::size_t stop = pos;
-        while (stop < bytes.size() && !IsLineEnd(bytes[stop])) ++stop;
-        if (stop > pos) AddLine(bytes.substr(pos, stop - pos), current);
-        pos = stop;
+      if (!IsSectionLine(line)) return;
+      if (sections_.size() > before) {
+        sections_.back().keys.reserve(sectionLines[section]);
+        sections_.back().values.reserve(sectionLines[section]);
       }
-    }
-  }
-  if (!headerOk) {
+      ++section;
+    });
+  } else {
     sections_.clear();
     sectionIndex_.clear();
     keyCount_ = 0;
@@ -266,14 +306,14 @@ void TMyIniFile::AddLine(std::string_view line, int& current) {
   TSection& s = sections_[static_cast<std::size_t>(current)];
   s.keys.emplace_back(line.substr(0, sep));
   s.values.emplace_back(line.substr(valueStart));
-  s.indexed = false;
+  s.exactIndexed = s.foldedIndexed = false;
   ++keyCount_;
 }
 
 // --- lookup ------------------------------------------------------------------
 
 int TMyIniFile::FindSection(std::string_view name) const {
-  const auto it = sectionIndex_.find(std::string(name));
+  const auto it = sectionIndex_.find(name);
   return it == sectionIndex_.end() ? -1 : it->second;
 }
 
@@ -290,15 +330,21 @@ int TMyIniFile::FindOrAddSection(std::string_view name) {
   return idx;
 }
 
-void TMyIniFile::Index(const TSection& s) const {
-  if (s.indexed) return;
-  s.exact.clear();
-  s.folded.clear();
-  for (std::size_t i = 0; i < s.keys.size(); ++i) {
-    s.exact[s.keys[i]].push_back(static_cast<std::uint32_t>(i));
-    s.folded[Fold(s.keys[i])].push_back(static_cast<std::uint32_t>(i));
-  }
-  s.indexed = true;
+void TMyIniFile::Index(const TSection& s, bool folded) const {
+  bool& indexed = folded ? s.foldedIndexed : s.exactIndexed;
+  if (indexed) return;
+  auto& table = folded ? s.folded : s.exact;
+  table.clear();
+  table.reserve(s.keys.size());
+  for (std::size_t i = 0; i < s.keys.size(); ++i)
+    AddPosition(table, folded ? Fold(s.keys[i]) : s.keys[i], static_cast<std::uint32_t>(i));
+  indexed = true;
+}
+
+// Positions are added in ascending order.
+void TMyIniFile::AddPosition(TStringMap<TKeyPositions>& table, std::string key, std::uint32_t at) {
+  const auto [it, added] = table.try_emplace(std::move(key), TKeyPositions{at, {}});
+  if (!added) it->second.more.push_back(at);
 }
 
 // The first index holding the key at or after the search cursor, wrapping
@@ -306,16 +352,20 @@ void TMyIniFile::Index(const TSection& s) const {
 // at the cursor). Sets the cursor to the index found.
 int TMyIniFile::FindKey(const TSection& s, std::string_view key, bool ignoreCase) const {
   if (s.keys.empty()) return -1;
-  Index(s);
+  Index(s, ignoreCase);
   const auto& table = ignoreCase ? s.folded : s.exact;
-  const auto it = table.find(ignoreCase ? Fold(key) : std::string(key));
-  if (it == table.end() || it->second.empty()) return -1;
-  const std::vector<std::uint32_t>& at = it->second;
-  const std::size_t start = cursor_ < s.keys.size() ? cursor_ : 0;
-  auto pos = std::lower_bound(at.begin(), at.end(), static_cast<std::uint32_t>(start));
-  if (pos == at.end()) pos = at.begin();
-  cursor_ = *pos;
-  return static_cast<int>(*pos);
+  const auto it = ignoreCase ? table.find(Fold(key)) : table.find(key);
+  if (it == table.end()) return -1;
+  const TKeyPositions& at = it->second;
+  const auto start = static_cast<std::uint32_t>(cursor_ < s.keys.size() ? cursor_ : 0);
+  // The first position at or after the cursor, else the first of all.
+  std::uint32_t pos = at.first;
+  if (pos < start) {
+    const auto later = std::lower_bound(at.more.begin(), at.more.end(), start);
+    if (later != at.more.end()) pos = *later;
+  }
+  cursor_ = pos;
+  return static_cast<int>(pos);
 }
 
 const std::string* TMyIniFile::FindValue(std::string_view section, std::string_view key) const {
@@ -402,10 +452,8 @@ void TMyIniFile::Put(std::string_view section, std::string_view key, std::string
   const auto idx = static_cast<std::uint32_t>(s.keys.size());
   s.keys.emplace_back(key);
   s.values.push_back(std::move(value));
-  if (s.indexed) {
-    s.exact[s.keys.back()].push_back(idx);
-    s.folded[Fold(key)].push_back(idx);
-  }
+  if (s.exactIndexed) AddPosition(s.exact, s.keys.back(), idx);
+  if (s.foldedIndexed) AddPosition(s.folded, Fold(key), idx);
   ++keyCount_;
 }
 
@@ -446,7 +494,7 @@ bool TMyIniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (ki < 0) return false;
   s.keys.erase(s.keys.begin() + ki);
   s.values.erase(s.values.begin() + ki);
-  s.indexed = false;
+  s.exactIndexed = s.foldedIndexed = false;
   modified_ = true;
   return true;
 }

@@ -139,6 +139,21 @@ class TMyIniFile {
   static std::string FloatArrayText(std::span<const double> values, int start, int count);
 
  private:
+  // Maps keyed by text that are searched with a string_view, without making
+  // a string of it first.
+  struct TStringHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+  };
+  template <typename V>
+  using TStringMap = std::unordered_map<std::string, V, TStringHash, std::equal_to<>>;
+  // Where a key occurs in a section, in ascending order: most keys occur
+  // once and need no list of their own.
+  struct TKeyPositions {
+    std::uint32_t first = 0;
+    std::vector<std::uint32_t> more;
+  };
+
   struct TSection {
     std::string name;
     std::vector<std::string> keys;
@@ -146,10 +161,12 @@ class TMyIniFile {
     // Lazily built lookup tables: key (exact, and folded to lower case) to
     // the ascending indices where it occurs. They make a lookup cost the same
     // whatever the size of the section, with the same result as a linear
-    // search from the cursor.
-    mutable std::unordered_map<std::string, std::vector<std::uint32_t>> exact;
-    mutable std::unordered_map<std::string, std::vector<std::uint32_t>> folded;
-    mutable bool indexed = false;
+    // search from the cursor. Reading needs only the exact table, writing
+    // only the folded one; each is built when first needed.
+    mutable TStringMap<TKeyPositions> exact;
+    mutable TStringMap<TKeyPositions> folded;
+    mutable bool exactIndexed = false;
+    mutable bool foldedIndexed = false;
   };
 
   TMyIniFile(std::filesystem::path fileName, bool scrambled, bool writable);
@@ -160,7 +177,8 @@ class TMyIniFile {
   int FindKey(const TSection& s, std::string_view key, bool ignoreCase) const;
   const std::string* FindValue(std::string_view section, std::string_view key) const;
   void Put(std::string_view section, std::string_view key, std::string value);
-  void Index(const TSection& s) const;
+  void Index(const TSection& s, bool folded) const;
+  static void AddPosition(TStringMap<TKeyPositions>& table, std::string key, std::uint32_t at);
   void WriteLines(std::ostream& out, bool scrambled) const;
 
   std::filesystem::path fileName_;
@@ -170,7 +188,7 @@ class TMyIniFile {
   bool headerError_ = false;
   std::size_t keyCount_ = 0;
   std::vector<TSection> sections_;
-  std::unordered_map<std::string, int> sectionIndex_;  // name -> first section of that name
+  TStringMap<int> sectionIndex_;  // name -> first section of that name
   // Index of the key found last, shared by all sections: reads in file order
   // find each key at once.
   mutable std::size_t cursor_ = 0;

@@ -1,10 +1,12 @@
 #include "model/project_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "model/chassis_file.h"
 #include "model/freq_grid.h"
@@ -54,8 +56,22 @@ void AktFilterKeys(Io& io, R& v) {
 
 // --- crossover ---------------------------------------------------------------
 
-std::string PartKey(int slot, std::string_view suffix) {
-  return "_Part" + std::to_string(slot + 1) + std::string(suffix);
+// The fields of a part slot, each stored under "_Part" + (slot + 1) + suffix.
+enum TPartField { pfTyp, pfBOpti, pfVerpolt, pfChassisnr, pfValue, pfBem, pfRvalue, pfNod1, pfNod2, pfCount };
+constexpr std::array<std::string_view, pfCount> kPartFieldSuffix{"_typ", "_bOpti",  "_verpolt", "_chassisnr", "_value",
+                                                                 "_bem", "_Rvalue", "_nod1",    "_nod2"};
+
+// A project reads and writes thousands of these keys: they are made once.
+const std::string& PartKey(int slot, TPartField field) {
+  static const std::vector<std::array<std::string, pfCount>> keys = [] {
+    std::vector<std::array<std::string, pfCount>> k(kPartSlots);
+    for (int s = 0; s < kPartSlots; ++s)
+      for (int f = 0; f < pfCount; ++f)
+        k[static_cast<std::size_t>(s)][static_cast<std::size_t>(f)] =
+            "_Part" + std::to_string(s + 1) + std::string(kPartFieldSuffix[static_cast<std::size_t>(f)]);
+    return k;
+  }();
+  return keys.at(static_cast<std::size_t>(slot))[field];
 }
 
 // The keys of part slot s. A file holds only the keys a part of its type
@@ -64,10 +80,10 @@ std::string PartKey(int slot, std::string_view suffix) {
 template <class Io, class R>
 void PartKeys(Io& io, R& w, int s) {
   if constexpr (Io::kWrites) {
-    io.Int(PartKey(s, "_typ"), w._typ, ptNone);
+    io.Int(PartKey(s, pfTyp), w._typ, ptNone);
   } else {
     std::int32_t t = ptNone;
-    io.Int(PartKey(s, "_typ"), t, ptNone);
+    io.Int(PartKey(s, pfTyp), t, ptNone);
     // Codes outside the known part types have no meaning for the editor or
     // the network solver; such a slot reads as empty.
     if (t < ptNone || t > ptAmp) t = ptNone;
@@ -75,32 +91,32 @@ void PartKeys(Io& io, R& w, int s) {
   }
   const int t = w._typ;
   // The mark is written only where it is set.
-  if (!Io::kWrites || w._bOpti) io.Bool(PartKey(s, "_bOpti"), w._bOpti, false);
+  if (!Io::kWrites || w._bOpti) io.Bool(PartKey(s, pfBOpti), w._bOpti, false);
   if (t >= ptChass)
-    io.Int(PartKey(s, "_verpolt"), w._verpolt, 0);
+    io.Int(PartKey(s, pfVerpolt), w._verpolt, 0);
   else if constexpr (!Io::kWrites)
     w._verpolt = 0;
   if (t == ptChass)
-    io.Int(PartKey(s, "_chassisnr"), w._chassisnr, 0);
+    io.Int(PartKey(s, pfChassisnr), w._chassisnr, 0);
   else if constexpr (!Io::kWrites)
     w._chassisnr = 0;
   if (t >= ptR && t <= ptL) {
-    io.Float(PartKey(s, "_value"), w._value, 1.0);
-    io.Text(PartKey(s, "_bem"), w._bem, "");
+    io.Float(PartKey(s, pfValue), w._value, 1.0);
+    io.Text(PartKey(s, pfBem), w._bem, "");
   } else if constexpr (!Io::kWrites) {
     w._value = 1.0;
     w._bem = "";  // (Clear() would pass a null pointer to memcpy)
   }
   if (t == ptL)
-    io.Float(PartKey(s, "_Rvalue"), w._Rvalue, 0);
+    io.Float(PartKey(s, pfRvalue), w._Rvalue, 0);
   else if constexpr (!Io::kWrites)
     w._Rvalue = 0;
   // The free wire slots carry their nodes; the grid slots' follow from their
   // position. Only a wire reads them back: other parts in those slots have
   // no use for them.
   if (s >= kGridSlots && (Io::kWrites || t == ptWire)) {
-    io.Int(PartKey(s, "_nod1"), w._nod1, w._nod1);
-    io.Int(PartKey(s, "_nod2"), w._nod2, w._nod2);
+    io.Int(PartKey(s, pfNod1), w._nod1, w._nod1);
+    io.Int(PartKey(s, pfNod2), w._nod2, w._nod2);
   }
 }
 

@@ -54,6 +54,17 @@ double LabelNumber(const std::string& text, const std::string& prefix) {
   return static_cast<double>(StrToFloatLenient(std::string_view(text).substr(prefix.size())));
 }
 
+// A field reads as 0 both for "0" and for a text without a number; only the
+// second is pointed out to the user.
+TEST(EditorUnits, FieldHoldsNumberTellsANumberFromNone) {
+  for (const char* text : {"0", "2,83V", " 12", "-0,5", "+7", ".25", ",5", "$ff", "$.8", "&101", "-&1", "0x10", "00"})
+    EXPECT_TRUE(FieldHoldsNumber(text)) << text;
+  for (const char* text : {"", "   ", "abc", "-", "+", "$", "$FF", "&", "&2", ",", "-,", "e5", "x1", "- 1"}) {
+    EXPECT_FALSE(FieldHoldsNumber(text)) << text;
+    EXPECT_EQ(FieldValue(text), 0.0) << text;  // what the mark says
+  }
+}
+
 TEST(DerivedValueLabels, KnownChassisInAClosedBox) {
   // fs 38 Hz, Qes 0,42, Qms 3,1, Vas 28 l, Re 5,8 Ohm, Sd 133 cm² in 28 l
   // closed (vV 1, mb 1, Ql 10): the box doubles the stiffness, fc = fs·√2.

@@ -19,6 +19,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QtTest/QTest>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -44,6 +45,7 @@
 #include "ui/dialogs/circuit_picture.h"
 #include "ui/dialogs/display_options_dialog.h"
 #include "ui/dialogs/export_dialog.h"
+#include "ui/dialogs/field_number.h"
 #include "ui/dialogs/help_windows.h"
 #include "ui/main/main_form.h"
 
@@ -350,6 +352,53 @@ TEST(CircuitPictures, BothRailsRunThroughFromTheTerminalsToTheLoudspeaker) {
     EXPECT_EQ(LongestGapOnRow(image, TCircuitPicture::kRailBottom), 0);
     EXPECT_LE(LongestGapOnRow(image, TCircuitPicture::kRailTop), c.topGap);
   }
+}
+
+// A field without a number reads as 0 as before, and says so: a red frame
+// and a tooltip, until it holds a number again. The calculator's fields and
+// the editors' (filled through SetFieldNumber) share the one helper.
+TEST_F(DesignWindows, FieldsWithoutANumberAreFramedAndReadAsZero) {
+  const QString tip = QString::fromUtf8(kNotANumberTip);
+  auto framed = [](const QLineEdit* e) { return e->styleSheet().contains("border"); };
+
+  TFormCalcUtils w(settings, ui);
+  w.show();
+  QLineEdit* tf = w.Edit("EditTF");
+  EXPECT_FALSE(framed(tf));
+  tf->setFocus();
+  tf->selectAll();
+  QTest::keyClicks(tf, "abc");
+  EXPECT_TRUE(framed(tf));
+  EXPECT_EQ(tf->toolTip(), tip);
+  EXPECT_TRUE(w.Lines("MemoTP1").isEmpty());  // read as 0: no crossover
+  QTest::keyClick(tf, Qt::Key_Backspace);
+  QTest::keyClick(tf, Qt::Key_Backspace);
+  QTest::keyClick(tf, Qt::Key_Backspace);
+  EXPECT_FALSE(framed(tf)) << "an empty field visibly holds nothing";
+  QTest::keyClicks(tf, "2,5k");  // a number with a unit after it reads as the number
+  EXPECT_FALSE(framed(tf));
+  EXPECT_EQ(tf->toolTip(), "");
+  EXPECT_EQ(w.Lines("MemoTP1"), ToQ(StandardCrossovers(2.5, 8, 8).lowPass[0]));
+  for (const char* text : {"-", "$", "e3", ","}) {
+    tf->setText(text);
+    EXPECT_TRUE(framed(tf)) << text;
+  }
+  tf->setText("0");
+  EXPECT_FALSE(framed(tf)) << "0 is a number";
+
+  // An editor field keeps its own tooltip for when it holds a number again.
+  QLineEdit field;
+  field.setToolTip("Resonanzfrequenz");
+  SetFieldNumber(&field, 0.042, 1000.0);
+  EXPECT_EQ(field.text(), "42");
+  field.setText("vier");
+  EXPECT_TRUE(framed(&field));
+  EXPECT_EQ(field.toolTip(), tip);
+  EXPECT_EQ(FieldNumber(&field, 1000.0), 0.0);
+  field.setText("4");
+  EXPECT_FALSE(framed(&field));
+  EXPECT_EQ(field.toolTip(), "Resonanzfrequenz");
+  EXPECT_DOUBLE_EQ(FieldNumber(&field, 1000.0), 0.004);
 }
 
 // ---------------------------------------------------------------- display options

@@ -45,6 +45,7 @@ QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent) {
   e->setObjectName(name);
   e->setMaximumWidth(90);
   FitNumberField(e);
+  WatchNumberField(e);
   return e;
 }
 

@@ -18,6 +18,7 @@
 #include "charts/qt_text.h"
 #include "model/number_text.h"
 #include "ui/dialogs/dialog_text.h"
+#include "ui/dialogs/field_number.h"
 
 namespace sonvex {
 
@@ -102,6 +103,7 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   auto edit = [scaling] {
     auto* e = new QLineEdit(scaling);
     e->setMaximumWidth(80);
+    WatchNumberField(e);
     return e;
   };
   edAfMin_ = edit();

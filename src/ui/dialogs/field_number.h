@@ -37,7 +37,38 @@ inline void FitNumberField(QLineEdit* e, int chars = kEditWidth) {
   e->setMaximumWidth(std::max(e->maximumWidth(), width));
 }
 
+// A field whose text holds no number is read as 0 (as every number field
+// is); it shows that with a red frame and says so in its tooltip until it
+// holds a number again. An empty field is left as it looks: it visibly holds
+// nothing. The value read is not changed.
+inline constexpr const char* kNotANumberTip = "keine Zahl – wird als 0 gelesen";
+
+inline void ShowNumberState(QLineEdit* e) {
+  const QString text = e->text();
+  const bool notANumber = !text.trimmed().isEmpty() && !FieldHoldsNumber(text.toStdString());
+  if (notANumber == e->property("sxNotANumber").toBool()) return;
+  e->setProperty("sxNotANumber", notANumber);
+  if (notANumber) {
+    e->setProperty("sxPlainToolTip", e->toolTip());
+    e->setProperty("sxPlainStyle", e->styleSheet());
+    e->setStyleSheet("QLineEdit { border: 2px solid #d00000; }");
+    e->setToolTip(QString::fromUtf8(kNotANumberTip));
+  } else {
+    e->setStyleSheet(e->property("sxPlainStyle").toString());
+    e->setToolTip(e->property("sxPlainToolTip").toString());
+  }
+}
+
+// Makes `e` show whether its text holds a number, now and after each change.
+inline void WatchNumberField(QLineEdit* e) {
+  if (e->property("sxWatched").toBool()) return;
+  e->setProperty("sxWatched", true);
+  QObject::connect(e, &QLineEdit::textChanged, e, [e] { ShowNumberState(e); });
+  ShowNumberState(e);
+}
+
 inline void SetFieldNumber(QLineEdit* e, double recordValue, double factor = 1.0, int width = kEditWidth) {
+  WatchNumberField(e);
   const QString text = QText(FieldText(recordValue, factor, width));
   e->setText(text);
   e->setProperty("sxFilledText", text);

@@ -12,6 +12,7 @@
 
 #include "model/number_text.h"
 #include "ui/dialogs/dialog_text.h"
+#include "ui/dialogs/field_number.h"
 
 namespace sonvex {
 
@@ -34,6 +35,7 @@ TFormPJEigenschaften::TFormPJEigenschaften(QWidget* parent) : QDialog(parent) {
   edFMin_ = new QLineEdit(this);
   edFMax_ = new QLineEdit(this);
   edSz_ = new QLineEdit(this);
+  for (QLineEdit* e : {edFMin_, edFMax_, edSz_}) WatchNumberField(e);
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Anzahl Verstärker"), cbAmps_);

@@ -12,6 +12,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "ui/dialogs/field_number.h"
+
 namespace sonvex {
 
 namespace {
@@ -136,6 +138,8 @@ TUniEditDlg::TUniEditDlg(std::string_view caption, std::string_view format, std:
     edit->setMaxLength(kMaxEditChars);
     edit->setGeometry(layout_.editLeft, top, layout_.editWidth, kEditHeight);
     if (bound_.back()) edit->setText(QText(EditText(var)));
+    const std::optional<std::size_t> kind = EditKindOf(rows_[i].letter);
+    if (kind && *kind != kEditText && *kind != kEditDate) WatchNumberField(edit);  // a number field
     label->setBuddy(edit);
     labels_.push_back(label);
     edits_.push_back(edit);

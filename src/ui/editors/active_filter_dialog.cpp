@@ -16,6 +16,7 @@
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "ui/dialogs/dialog_text.h"
+#include "ui/dialogs/field_number.h"
 
 namespace sonvex {
 
@@ -57,6 +58,7 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
   grid->setColumnMinimumWidth(1, 70);
 
   edPegel_ = new QLineEdit(group_);
+  WatchNumberField(edPegel_);
   edPegel_->setMaximumWidth(70);
   grid->addWidget(new QLabel(QStringLiteral("Pegel"), group_), 0, 0);
   grid->addWidget(edPegel_, 0, 1);
@@ -67,6 +69,7 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
     const int row = s + 1;
     cb_[s] = new QCheckBox(QString::fromUtf8(fields.caption), group_);
     edF_[s] = new QLineEdit(group_);
+    WatchNumberField(edF_[s]);
     edF_[s]->setMaximumWidth(70);
     lbUnit_[s] = new QLabel(fields.q != nullptr ? QStringLiteral("Hz       Q =") : QStringLiteral("Hz"), group_);
     grid->addWidget(cb_[s], row, 0);
@@ -74,6 +77,7 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
     grid->addWidget(lbUnit_[s], row, 2);
     if (fields.q != nullptr) {
       edQ_[s] = new QLineEdit(group_);
+      WatchNumberField(edQ_[s]);
       edQ_[s]->setMaximumWidth(70);
       grid->addWidget(edQ_[s], row, 3);
     }
@@ -125,6 +129,10 @@ void TFormAktFilter::Apply(TVerstaerker& v) const {
   v.Pegel = edPegel_->text().toStdString() == levelText
                 ? block_.Pegel
                 : std::pow(10.0, StrToDoubleLenient(edPegel_->text().toStdString()) / 20.0);
+  // A level in dB too large for a factor (1e300 dB) is no level: 0, which the
+  // calculation reports as a faulty level and a project file keeps (an
+  // infinite factor would be written as "+inf" and read back as 0).
+  if (!std::isfinite(v.Pegel)) v.Pegel = 0;
   // Frequencies and Q values of unticked sections are taken as well: they
   // come back unchanged when the section is switched on again.
   for (int s = 0; s < kSectionCount; ++s) {

@@ -24,6 +24,7 @@
 #include "model/project.h"
 #include "model/settings.h"
 #include "ui/dialogs/dialog_text.h"
+#include "ui/dialogs/field_number.h"
 
 namespace sonvex {
 
@@ -214,9 +215,11 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   auto* grid = new QGridLayout;
   valueLabel_ = new QLabel(QText("Wert"));
   value_ = new QLineEdit;
+  WatchNumberField(value_);
   valueUnit_ = new QLabel;
   secondLabel_ = new QLabel(QText("R-Wert"));
   second_ = new QLineEdit;
+  WatchNumberField(second_);
   secondUnit_ = new QLabel(QText("Ohm"));
   noteLabel_ = new QLabel(QText("Bem."));
   note_ = new QLineEdit;
