@@ -2,6 +2,8 @@
 // driven through the main window with a scripted interaction.
 #include "ui/editors/weiche_editor.h"
 #include "main_form_fixture.h"
+#include "ui/editors/free_wire_dialog.h"
+#include "ui/editors/mouse_map_dialog.h"
 
 #include <gtest/gtest.h>
 

@@ -35,15 +35,13 @@
 #include "model/settings.h"
 #include "ui/dialogs/dialog_text.h"
 #include "ui/document/project_document.h"
+#include "ui/editors/free_wire_dialog.h"
+#include "ui/editors/mouse_map_dialog.h"
 #include "ui/editors/part_editor.h"
 
 namespace sonvex {
 
 namespace {
-
-constexpr std::array<const char*, kMouseMapDigits> kMouseGroupCaptions{
-    "Aktion auf Linksklick",          "Aktion auf Rechtsklick",       "Aktion auf Shift + Linksklick",
-    "Aktion auf Shift + Rechtsklick", "Aktion auf Strg + Linksklick", "Aktion auf Strg + Rechtsklick"};
 
 QScreen* ScreenOf(const QWidget* w) {
   QScreen* s = w->screen();
@@ -245,101 +243,6 @@ class TWeichePaintBox : public QWidget {
  private:
   TFormWeicheneditor& editor_;
 };
-
-// ---------------------------------------------------------------- free wire dialog
-
-TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QText("Freie Drahtverbindungen"));
-  auto* layout = new QVBoxLayout(this);
-  auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(QText("von Knoten")), 0, 1);
-  grid->addWidget(new QLabel(QText("nach Knoten")), 0, 2);
-  const QRegularExpression twoDigits(QStringLiteral("[0-9]{0,2}"));
-  for (int k = 1; k <= kFreeWires; ++k) {
-    const auto i = static_cast<std::size_t>(k - 1);
-    boxes_[i] = new QCheckBox(QText(std::to_string(k) + ". freie Drahtverbindung"));
-    from_[i] = new QLineEdit;
-    to_[i] = new QLineEdit;
-    for (QLineEdit* e : {from_[i], to_[i]}) {
-      e->setMaxLength(2);
-      e->setValidator(new QRegularExpressionValidator(twoDigits, e));
-      e->setFixedWidth(40);
-      // a hidden entry keeps its place, so the headings stay over their columns
-      QSizePolicy keep = e->sizePolicy();
-      keep.setRetainSizeWhenHidden(true);
-      e->setSizePolicy(keep);
-    }
-    grid->addWidget(boxes_[i], k, 0);
-    grid->addWidget(from_[i], k, 1);
-    grid->addWidget(to_[i], k, 2);
-    connect(boxes_[i], &QCheckBox::toggled, this, [this, i](bool on) {
-      from_[i]->setVisible(on);
-      to_[i]->setVisible(on);
-    });
-  }
-  layout->addLayout(grid);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  AddOkCancel(this, buttons, QText("Ok"), QText("Abbruch"));
-  layout->addLayout(buttons);
-}
-
-void TFormFreiDraht::Fill(const std::array<TFreeWireRow, kFreeWires>& rows) {
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    boxes_[i]->setChecked(rows[i].used);
-    from_[i]->setText(QText(std::to_string(rows[i].from)));
-    to_[i]->setText(QText(std::to_string(rows[i].to)));
-    from_[i]->setVisible(rows[i].used);
-    to_[i]->setVisible(rows[i].used);
-  }
-}
-
-std::array<TFreeWireRow, kFreeWires> TFormFreiDraht::Rows() const {
-  std::array<TFreeWireRow, kFreeWires> rows{};
-  for (std::size_t i = 0; i < rows.size(); ++i)
-    rows[i] = {boxes_[i]->isChecked(), StrToIntLenient(StdText(from_[i]->text())),
-               StrToIntLenient(StdText(to_[i]->text()))};
-  return rows;
-}
-
-// ---------------------------------------------------------------- mouse map dialog
-
-TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QText("Tastaturbelegung im Weicheneditor"));
-  auto* layout = new QVBoxLayout(this);
-  auto* grid = new QGridLayout;
-  for (int pos = 0; pos < kMouseMapDigits; ++pos) {
-    auto* box = new QGroupBox(QText(kMouseGroupCaptions[static_cast<std::size_t>(pos)]));
-    auto* col = new QVBoxLayout(box);
-    auto* group = new QButtonGroup(this);
-    for (int a = 0; a < kWeicheActionCount; ++a) {
-      auto* b = new QRadioButton(QText(WeicheActionCaption(a)));
-      group->addButton(b, a);
-      col->addWidget(b);
-    }
-    groups_[static_cast<std::size_t>(pos)] = group;
-    // left clicks in the first column, right clicks in the second
-    grid->addWidget(box, pos / 2, pos % 2);
-  }
-  layout->addLayout(grid);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  AddOkCancel(this, buttons, QText("&Ok"), QText("&Abbruch"));
-  layout->addLayout(buttons);
-}
-
-void TFormTastbeleg::Fill(std::int32_t map) {
-  for (int pos = 0; pos < kMouseMapDigits; ++pos) {
-    const int digit = std::min(MouseMapDigit(map, pos), kWeicheActionCount - 1);
-    groups_[static_cast<std::size_t>(pos)]->button(digit)->setChecked(true);
-  }
-}
-
-std::int32_t TFormTastbeleg::Map() const {
-  std::array<int, kMouseMapDigits> digits{};
-  for (std::size_t i = 0; i < digits.size(); ++i) digits[i] = std::max(groups_[i]->checkedId(), 0);
-  return ComposeMouseMap(digits);
-}
 
 // ---------------------------------------------------------------- the editor
 

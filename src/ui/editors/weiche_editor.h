@@ -28,44 +28,9 @@ namespace sonvex {
 class TInteraction;
 class TProjectDocument;
 class TFormParteditor;
+class TFormFreiDraht;
+class TFormTastbeleg;
 struct TSettings;
-
-// ---------------------------------------------------------------------------
-// Free wire dialog
-
-class TFormFreiDraht : public QDialog {
-  Q_OBJECT
- public:
-  explicit TFormFreiDraht(QWidget* parent = nullptr);
-  void Fill(const std::array<TFreeWireRow, kFreeWires>& rows);
-  // The rows as "Ok" takes them: a blank entry gives node 0.
-  std::array<TFreeWireRow, kFreeWires> Rows() const;
-
-  QCheckBox* Box(int k) const { return boxes_[static_cast<std::size_t>(k - 1)]; }  // k = 1..8
-  QLineEdit* From(int k) const { return from_[static_cast<std::size_t>(k - 1)]; }
-  QLineEdit* To(int k) const { return to_[static_cast<std::size_t>(k - 1)]; }
-
- private:
-  std::array<QCheckBox*, kFreeWires> boxes_{};
-  std::array<QLineEdit*, kFreeWires> from_{};
-  std::array<QLineEdit*, kFreeWires> to_{};
-};
-
-// ---------------------------------------------------------------------------
-// Mouse action map dialog
-
-class TFormTastbeleg : public QDialog {
-  Q_OBJECT
- public:
-  explicit TFormTastbeleg(QWidget* parent = nullptr);
-  void Fill(std::int32_t map);
-  std::int32_t Map() const;
-  // Position 0..5: left, right, Shift+left, Shift+right, Ctrl+left, Ctrl+right.
-  QButtonGroup* Group(int position) const { return groups_[static_cast<std::size_t>(position)]; }
-
- private:
-  std::array<QButtonGroup*, kMouseMapDigits> groups_{};
-};
 
 // ---------------------------------------------------------------------------
 // What the drawing needs besides the parts.
