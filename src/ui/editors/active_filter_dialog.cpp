@@ -99,7 +99,7 @@ TFormAktFilter::TFormAktFilter(TInteraction& ui, QWidget* parent) : QDialog(pare
   main->addLayout(buttons);
 }
 
-void TFormAktFilter::Open(const TVerstaerker& v, int amp) {
+void TFormAktFilter::Fill(const TVerstaerker& v, int amp) {
   block_ = v;
   group_->setTitle(QText(" Verstärker " + std::to_string(amp) + " "));
   // "Not greater than 0" also takes a level that is not a number.

@@ -28,7 +28,7 @@ class TFormAktFilter : public QDialog {
 
   // Takes a copy of the filter block of amplifier `amp` (1-based) and fills
   // the fields. A level that is not above 0 is announced and set to 0 dB.
-  void Open(const TVerstaerker& v, int amp);
+  void Fill(const TVerstaerker& v, int amp);
   // Writes level, switches, frequencies and Q values into `v`; its
   // crossover stays as it is. The caller pushes the undo step.
   void Apply(TVerstaerker& v) const;

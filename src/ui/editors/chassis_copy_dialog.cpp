@@ -66,7 +66,7 @@ TFormChassisCopy::TFormChassisCopy(QWidget* parent) : QDialog(parent), working_(
 
 TFormChassisCopy::~TFormChassisCopy() = default;
 
-void TFormChassisCopy::FormShow(const TProjekt& current) {
+void TFormChassisCopy::Fill(const TProjekt& current) {
   *working_ = current;
   cbChas1_->clear();
   cbChas2_->clear();

@@ -22,11 +22,13 @@ class TFormChassisCopy : public QDialog {
   // Takes a copy of the project, lists its chassis and selects chassis 1,
   // "kopieren nach" and chassis 2. The two check boxes keep their state from
   // the last opening.
-  void FormShow(const TProjekt& current);
+  void Fill(const TProjekt& current);
   // "Aktion ausführen": copies or exchanges the selected slots in the copy.
   void Button1Click();
   // The copy with every action applied so far.
   const TProjekt& Working() const { return *working_; }
+  // "Ok": the working copy becomes the project.
+  void Apply(TProjekt& p) const { p = *working_; }
 
   QComboBox* CbChas1() const { return cbChas1_; }
   QComboBox* ComboBox1() const { return comboBox1_; }

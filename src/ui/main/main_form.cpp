@@ -636,7 +636,7 @@ void TMainForm::AktFilterClick(int amp) {
   if (amp < 1 || amp > doc_->Project().nAmps) return;
   const auto slot = static_cast<std::size_t>(amp - 1);
   TFormAktFilter dialog(ui_, this);
-  dialog.Open(doc_->Project().Verstaerker[slot], amp);
+  dialog.Fill(doc_->Project().Verstaerker[slot], amp);
   if (execDialog(dialog) != QDialog::Accepted) return;
   TProjectEdit edit(*doc_, "Aktives Filter " + std::to_string(amp) + " editieren", TRecalc::Incremental);
   dialog.Apply(edit.Project().Verstaerker[slot]);
@@ -645,10 +645,10 @@ void TMainForm::AktFilterClick(int amp) {
 
 void TMainForm::ChassiskopierenClick() {
   if (chassisCopy_ == nullptr) chassisCopy_ = new TFormChassisCopy(this);
-  chassisCopy_->FormShow(doc_->Project());
+  chassisCopy_->Fill(doc_->Project());
   if (execDialog(*chassisCopy_) != QDialog::Accepted) return;
   TProjectEdit edit(*doc_, "Chassis kopieren", TRecalc::Incremental);
-  edit.Project() = chassisCopy_->Working();
+  chassisCopy_->Apply(edit.Project());
   edit.Commit();
 }
 
