@@ -15,7 +15,7 @@ std::string FieldText(double recordValue, double factor, int width) {
   return FormatNumber(recordValue * factor, width);
 }
 
-double FieldValue(std::string_view text, double factor) { return StrToDoubleLenient(text) / factor; }
+double FieldValue(std::string_view text, double factor) { return FieldDoubleLenient(text) / factor; }
 
 // Follows the lenient reader: blanks and zeros, a sign, then "$" with
 // lower-case hexadecimal digits, "&" with binary digits, or decimal digits,
@@ -37,9 +37,11 @@ bool FieldHoldsNumber(std::string_view text) {
   return digitAt(i) || ((at(i) == '.' || at(i) == ',') && digitAt(i + 1));
 }
 
+bool FieldNumberTooLarge(std::string_view text) { return !std::isfinite(StrToDoubleLenient(text)); }
+
 std::string PhaseText(double radians) { return FormatNumber(radians / kDegToRad, kEditWidth); }
 
-double PhaseValue(std::string_view degreesText) { return StrToDoubleLenient(degreesText) * kDegToRad; }
+double PhaseValue(std::string_view degreesText) { return FieldDoubleLenient(degreesText) * kDegToRad; }
 
 // ---------------------------------------------------------------- derived values
 

@@ -27,12 +27,16 @@ inline constexpr int kEditWidth = 7;  // characters of a number in an edit field
 // The text of a record value in a field: value × factor, at most `width`
 // characters with a decimal comma.
 std::string FieldText(double recordValue, double factor = 1.0, int width = kEditWidth);
-// The record value of a field text: read leniently (comma or point), ÷ factor.
+// The record value of a field text: read leniently (comma or point), ÷ factor;
+// 0 for a number beyond the double range.
 double FieldValue(std::string_view text, double factor = 1.0);
 // Whether the lenient reader finds a digit in a field text (a leading "0"
 // counts): false for "abc", "-", "$" or "e5", which read as 0 for want of a
 // number, and for an empty text.
 bool FieldHoldsNumber(std::string_view text);
+// Whether the number of a field text lies beyond the double range ("1e999");
+// such a field reads as 0 too.
+bool FieldNumberTooLarge(std::string_view text);
 // Phase grids show degrees; the record holds radians.
 std::string PhaseText(double radians);
 double PhaseValue(std::string_view degreesText);

@@ -404,6 +404,11 @@ std::string FormatDate(const TDate& d) {
   return buf;
 }
 
+double FieldDoubleLenient(std::string_view text) {
+  const double v = StrToDoubleLenient(text);
+  return std::isfinite(v) ? v : 0.0;
+}
+
 double NarrowToDouble(long double v) {
   if (v > std::numeric_limits<double>::max()) return std::numeric_limits<double>::infinity();
   if (v < -std::numeric_limits<double>::max()) return -std::numeric_limits<double>::infinity();

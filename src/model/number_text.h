@@ -40,6 +40,11 @@ long double StrToFloatLenient(std::string_view text);
 double NarrowToDouble(long double v);
 // StrToFloatLenient as a double.
 inline double StrToDoubleLenient(std::string_view text) { return NarrowToDouble(StrToFloatLenient(text)); }
+// A number field's reading for a record: StrToDoubleLenient, except that a
+// value beyond the double range ("1e999") reads as 0, as a text without a
+// number does. A record never takes an infinite value, which its file could
+// not keep: it would come back from the file as 0.
+double FieldDoubleLenient(std::string_view text);
 
 // Lenient integer reader: skips leading blanks, double quotes and "0"
 // characters, an optional sign, then decimal digits. Values beyond the 32-bit

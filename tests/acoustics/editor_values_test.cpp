@@ -63,6 +63,15 @@ TEST(EditorUnits, FieldHoldsNumberTellsANumberFromNone) {
     EXPECT_FALSE(FieldHoldsNumber(text)) << text;
     EXPECT_EQ(FieldValue(text), 0.0) << text;  // what the mark says
   }
+  // A number beyond the double range reads as 0 too, and is marked: a record
+  // must not take an infinite value, which its file would give back as 0.
+  for (const char* text : {"1e999", "-1,5e400", "1e309"}) {
+    EXPECT_TRUE(FieldNumberTooLarge(text)) << text;
+    EXPECT_EQ(FieldValue(text, kCm), 0.0) << text;
+    EXPECT_EQ(PhaseValue(text), 0.0) << text;
+  }
+  for (const char* text : {"1e300", "-1,7e308", "abc", "0"}) EXPECT_FALSE(FieldNumberTooLarge(text)) << text;
+  EXPECT_DOUBLE_EQ(FieldValue("1e300", kCm), 1e298);
 }
 
 TEST(DerivedValueLabels, KnownChassisInAClosedBox) {

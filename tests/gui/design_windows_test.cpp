@@ -383,6 +383,12 @@ TEST_F(DesignWindows, FieldsWithoutANumberAreFramedAndReadAsZero) {
     tf->setText(text);
     EXPECT_TRUE(framed(tf)) << text;
   }
+  // A number beyond the double range reads as 0 as well, and says why.
+  tf->setText("1e999");
+  EXPECT_TRUE(framed(tf));
+  EXPECT_EQ(tf->toolTip(), QString::fromUtf8(kTooLargeTip));
+  tf->setText("abc");
+  EXPECT_EQ(tf->toolTip(), tip);
   tf->setText("0");
   EXPECT_FALSE(framed(tf)) << "0 is a number";
 

@@ -40,19 +40,32 @@ inline void FitNumberField(QLineEdit* e, int chars = kEditWidth) {
 // A field whose text holds no number is read as 0 (as every number field
 // is); it shows that with a red frame and says so in its tooltip until it
 // holds a number again. An empty field is left as it looks: it visibly holds
-// nothing. The value read is not changed.
+// nothing. The value read is not changed. A number beyond the double range
+// ("1e999") is framed alike: an editor reads it as 0, a calculator answers
+// "nicht sinnvoll".
 inline constexpr const char* kNotANumberTip = "keine Zahl – wird als 0 gelesen";
+inline constexpr const char* kTooLargeTip = "Zahl zu groß";
 
 inline void ShowNumberState(QLineEdit* e) {
   const QString text = e->text();
-  const bool notANumber = !text.trimmed().isEmpty() && !FieldHoldsNumber(text.toStdString());
-  if (notANumber == e->property("sxNotANumber").toBool()) return;
-  e->setProperty("sxNotANumber", notANumber);
-  if (notANumber) {
-    e->setProperty("sxPlainToolTip", e->toolTip());
-    e->setProperty("sxPlainStyle", e->styleSheet());
+  const std::string plain = text.toStdString();
+  QString tip;  // empty: the field holds a number (or nothing)
+  if (!text.trimmed().isEmpty()) {
+    if (!FieldHoldsNumber(plain))
+      tip = QString::fromUtf8(kNotANumberTip);
+    else if (FieldNumberTooLarge(plain))
+      tip = QString::fromUtf8(kTooLargeTip);
+  }
+  const QString shown = e->property("sxNumberTip").toString();
+  if (tip == shown) return;
+  e->setProperty("sxNumberTip", tip);
+  if (!tip.isEmpty()) {
+    if (shown.isEmpty()) {
+      e->setProperty("sxPlainToolTip", e->toolTip());
+      e->setProperty("sxPlainStyle", e->styleSheet());
+    }
     e->setStyleSheet("QLineEdit { border: 2px solid #d00000; }");
-    e->setToolTip(QString::fromUtf8(kNotANumberTip));
+    e->setToolTip(tip);
   } else {
     e->setStyleSheet(e->property("sxPlainStyle").toString());
     e->setToolTip(e->property("sxPlainToolTip").toString());

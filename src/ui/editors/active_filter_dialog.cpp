@@ -46,7 +46,7 @@ std::string ValueText(double x) { return FormatNumber(x, 6); }
 // opening the dialog and pressing "Ok" never rounds a stored value.
 double FieldValue(const QLineEdit* e, double filledFrom, const std::string& filledText) {
   const std::string text = e->text().toStdString();
-  return text == filledText ? filledFrom : StrToDoubleLenient(text);
+  return text == filledText ? filledFrom : FieldDoubleLenient(text);
 }
 
 }  // namespace

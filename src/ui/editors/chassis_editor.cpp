@@ -687,7 +687,7 @@ void TFormChassisEd::ReadGrids() {
   TChassis& c = *chassis_;
   const std::array<std::pair<TFreqArray*, TFreqArray*>, 4> targets{
       {{&c.FgangAF, &c.FgangA}, {&c.FgangAPF, &c.FgangAP}, {&c.FgangIF, &c.FgangI}, {&c.FgangIPF, &c.FgangIP}}};
-  auto plain = [](const std::string& t) { return StrToDoubleLenient(t); };
+  auto plain = [](const std::string& t) { return FieldDoubleLenient(t); };
   auto phase = [](const std::string& t) { return PhaseValue(t); };
   for (std::size_t k = 0; k < 4; ++k) {
     QTableWidget* g = grids_[k];

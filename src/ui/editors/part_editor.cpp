@@ -346,7 +346,7 @@ TWPart TFormParteditor::Take() const {
   p._typ = static_cast<std::int16_t>(typ);
   p._verpolt = invert_->isChecked() ? 1 : -1;
   // The editor adds no check of its own: an empty or unreadable field gives 0.
-  const double value = StrToDoubleLenient(StdText(value_->text()));
+  const double value = FieldDoubleLenient(StdText(value_->text()));
   switch (typ) {
     case ptR:
       p._value = value;
@@ -360,7 +360,7 @@ TWPart TFormParteditor::Take() const {
       break;
     case ptL:
       p._value = value * 0.001;
-      p._Rvalue = StrToDoubleLenient(StdText(second_->text()));
+      p._Rvalue = FieldDoubleLenient(StdText(second_->text()));
       p._bem = StdText(note_->text());
       break;
     default:
