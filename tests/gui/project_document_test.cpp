@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "document_fixture.h"
 #include "model/project_file.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
@@ -27,28 +28,15 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-class ProjectDocument : public ::testing::Test {
+class ProjectDocument : public TDocumentFixture<> {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() / ("sonvex_doc_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    fs::create_directories(settings.projectFolder);
-    SaveProject(*testing::MakeTwoWayProject(40), settings.projectFolder / "Box.ZPJ");
-    doc = std::make_unique<TProjectDocument>(settings, ui);
-    doc->LoadFile(settings.projectFolder / "Box.ZPJ");
-    doc->StartCalculation(0ms);
-    ASSERT_TRUE(doc->WaitCalcIdle());
+    TDocumentFixture::SetUp();
+    StartDocument(*testing::MakeTwoWayProject(40));
     doc->CalcThread().onItemRun = [this](int item) {
       std::lock_guard lock(mutex);
       ran.insert(item);
     };
-  }
-  void TearDown() override {
-    doc.reset();
-    fs::remove_all(dir);
   }
   // The items the calculation ran since the last call.
   std::set<int> Ran() {
@@ -59,10 +47,6 @@ class ProjectDocument : public ::testing::Test {
     return r;
   }
 
-  fs::path dir;
-  TSettings settings;
-  TScriptedInteraction ui;
-  std::unique_ptr<TProjectDocument> doc;
   std::mutex mutex;
   std::set<int> ran;
 };
@@ -146,7 +130,7 @@ TEST_F(ProjectDocument, EditorsHearOfAReplacedProjectBeforeItIsReplaced) {
   doc->SwapReference();
   doc->RestoreReference();
   doc->New();
-  doc->Load(settings.projectFolder / "Box.ZPJ");
+  doc->Load(DefaultFile());
   EXPECT_EQ(seen, (std::vector<std::string>{"zwei", original, "zwei", ""}));
   // An edit of the counts closes the editors too.
   TProjectEdit props(*doc, "Projekteigenschaften ändern", TRecalc::Full);

@@ -430,7 +430,7 @@ void TFormChassisEd::BuildEnclosurePage(QWidget* page) {
   QPushButton* refresh = MakeButton("aktualisieren", "Btnaktualisieren");
   dg->addWidget(refresh, 14, 0, 1, 2);
   connect(refresh, &QPushButton::clicked, this, [this] {
-    ReadControls();
+    Apply();
     RefreshDerived();
   });
   h->addWidget(derived);
@@ -645,7 +645,7 @@ void TFormChassisEd::Open(int n) {
   einbau_ = p.Einbau[s];
   schallwand_ = p.Schallwand[s];
   pages_->setCurrentIndex(0);
-  FillControls();
+  Fill();
   // Each opening puts the editor beside the main window (its parent),
   // whose charts follow its edits, or where it hides the least of them.
   if (!isVisible() && parentWidget() != nullptr) PlaceWindowBeside(this, parentWidget());
@@ -683,7 +683,7 @@ void TFormChassisEd::FillGrids() {
   }
 }
 
-void TFormChassisEd::ReadGrids() {
+void TFormChassisEd::ApplyGrids() {
   TChassis& c = *chassis_;
   const std::array<std::pair<TFreqArray*, TFreqArray*>, 4> targets{
       {{&c.FgangAF, &c.FgangA}, {&c.FgangAPF, &c.FgangAP}, {&c.FgangIF, &c.FgangI}, {&c.FgangIPF, &c.FgangIP}}};
@@ -714,13 +714,13 @@ void TFormChassisEd::FillBound(const R& r, const std::array<TNumberField<R>, N>&
 }
 
 template <class R, std::size_t N, std::size_t M>
-void TFormChassisEd::ReadBound(R& r, const std::array<TNumberField<R>, N>& numbers,
+void TFormChassisEd::ApplyBound(R& r, const std::array<TNumberField<R>, N>& numbers,
                                const std::array<TCheckField<R>, M>& checks) const {
   for (const auto& b : numbers) r.*b.field = FieldNumber(Edit(b.control), b.factor);
   for (const auto& b : checks) r.*b.field = Check(b.control)->isChecked();
 }
 
-void TFormChassisEd::FillControls() {
+void TFormChassisEd::Fill() {
   loading_ = true;
   const TChassis& c = *chassis_;
   const TEinbau& e = einbau_;
@@ -769,16 +769,16 @@ void TFormChassisEd::FillControls() {
   DampingChanged();
 }
 
-void TFormChassisEd::ReadControls() {
+void TFormChassisEd::Apply() {
   TChassis& c = *chassis_;
   TEinbau& e = einbau_;
   TSchallwand& w = schallwand_;
   c.Name = Str(Edit("EditName"));
   c.Kommentar = Str(Edit("EditKommentar"));
-  ReadBound(c, kChassisNumbers, kChassisChecks);
-  ReadBound(e, kEinbauNumbers, kEinbauChecks);
-  ReadBound(w, kSchallwandNumbers, kSchallwandChecks);
-  ReadGrids();
+  ApplyBound(c, kChassisNumbers, kChassisChecks);
+  ApplyBound(e, kEinbauNumbers, kEinbauChecks);
+  ApplyBound(w, kSchallwandNumbers, kSchallwandChecks);
+  ApplyGrids();
   const int cond = Control<QComboBox>("ComboBox1")->currentIndex();
   if (cond >= 0) c.fgang_which = static_cast<std::int16_t>(cond + 1);
 
@@ -849,7 +849,7 @@ void TFormChassisEd::TypeChanged() {
   show("TrackBarkf", !expl && t >= 3);
   rearGroup_->setVisible(t == 2 || t == 4);
 
-  ReadControls();
+  Apply();
   EstimateEnclosureLosses(*chassis_, einbau_);
   loading_ = true;
   SetFieldNumber(Edit("EditVv"), einbau_.vV);
@@ -867,7 +867,7 @@ void TFormChassisEd::TypeChanged() {
 
 void TFormChassisEd::DampingChanged() {
   if (loading_ || Check("CBmbQexplizit")->isChecked()) return;
-  ReadControls();
+  Apply();
   EstimateEnclosureLosses(*chassis_, einbau_);
   RefreshDerived();
 }
@@ -897,7 +897,7 @@ void TFormChassisEd::RefreshDerived() {
 // ---------------------------------------------------------------- Ok
 
 void TFormChassisEd::BtnOkClick() {
-  ReadControls();
+  Apply();
   EstimateEnclosureLosses(*chassis_, einbau_);
   RefreshDerived();
   // The question comes before anything is written: "jetzt ändern" keeps the
@@ -936,11 +936,11 @@ void TFormChassisEd::MeasuringConditionChosen() {
 }
 
 void TFormChassisEd::BtnImportFGangClick() {
-  ReadControls();
+  Apply();
   const TFreqArray levelBefore = chassis_->FgangA, levelFreqBefore = chassis_->FgangAF;
   const TFreqArray phaseBefore = chassis_->FgangAP, phaseFreqBefore = chassis_->FgangAPF;
   if (!ImportFrequencyResponseWithLevel(*chassis_, ui_, settings_.chassisFolder)) return;
-  FillControls();
+  Fill();
   // A curve that came from the file is meant to be used: its switch is
   // ticked (with the switches that depend on it), the others stay as they were.
   if (chassis_->FgangA != levelBefore || chassis_->FgangAF != levelFreqBefore) {
@@ -949,32 +949,32 @@ void TFormChassisEd::BtnImportFGangClick() {
   }
   if ((chassis_->FgangAP != phaseBefore || chassis_->FgangAPF != phaseFreqBefore) && Check("CbUseFA")->isChecked())
     Check("CBUseFAP")->setChecked(true);
-  ReadControls();
+  Apply();
 }
 
 void TFormChassisEd::BtnImportIGangClick() {
-  ReadControls();
+  Apply();
   const TFreqArray zBefore = chassis_->FgangI, zFreqBefore = chassis_->FgangIF;
   const TFreqArray phaseBefore = chassis_->FgangIP, phaseFreqBefore = chassis_->FgangIPF;
   if (!ImportImpedanceResponse(*chassis_, ui_, settings_.chassisFolder)) return;
-  FillControls();
+  Fill();
   if (chassis_->FgangI != zBefore || chassis_->FgangIF != zFreqBefore) {
     Check("CBUseFI")->setChecked(true);
     CbUseFIClick();
   }
   if ((chassis_->FgangIP != phaseBefore || chassis_->FgangIPF != phaseFreqBefore) && Check("CBUseFI")->isChecked())
     Check("CBUseFIP")->setChecked(true);
-  ReadControls();
+  Apply();
 }
 
 void TFormChassisEd::BtnPegelClick() {
-  ReadControls();
+  Apply();
   if (!AskLevelShift(*chassis_, ui_)) return;
-  FillControls();
+  Fill();
 }
 
 void TFormChassisEd::BtnLeReLe2rechnenClick() {
-  ReadControls();
+  Apply();
   auto work = std::make_unique<TChassis>(*chassis_);
   DeriveChassisValues(*work, einbau_, 1e-10);
   std::string memo;
@@ -994,7 +994,7 @@ void TFormChassisEd::BtnLeReLe2rechnenClick() {
   chassis_->Le2 = work->Le2;
   chassis_->Re3 = work->Re3;
   chassis_->Le3 = work->Le3;
-  FillControls();
+  Fill();
 }
 
 // ---------------------------------------------------------------- chassis files
@@ -1003,7 +1003,7 @@ void TFormChassisEd::BtnladenClick() {
   const auto file = ui_.PickOpenFile("Chassis laden", kChassisFilter, settings_.chassisFolder);
   std::error_code ec;
   if (!file || !std::filesystem::exists(*file, ec)) return;
-  ReadControls();
+  Apply();
   try {
     if (!LoadChassisFile(*chassis_, *file, ui_)) return;
   } catch (const TFileError& e) {
@@ -1015,14 +1015,14 @@ void TFormChassisEd::BtnladenClick() {
   ui_.ShowMessage(
       "Chassis wurde geladen.\rAkustischer Durchmesser auf Schallwand und\rMembranform wurde aus Chassisdatei "
       "übernommen.");
-  FillControls();
+  Fill();
 }
 
 void TFormChassisEd::BtnSpeichernClick() {
   const auto chosen =
       ui_.PickSaveFile("Chassis speichern", kChassisFilter, settings_.chassisFolder, chassis_->Name.Str() + ".ZCH");
   if (!chosen) return;
-  ReadControls();
+  Apply();
   try {
     SaveChassisFile(ChassisSaveName(*chosen), *chassis_);
   } catch (const TFileError& e) {
@@ -1065,7 +1065,7 @@ void TFormChassisEd::HelpClick(int which) {
       h = VolumeFactorHelp();
       break;
     case 1:
-      ReadControls();
+      Apply();
       DeriveChassisValues(*chassis_, einbau_, 1e-10);
       h = AirLoadHelp(chassis_->Amem, chassis_->derived.Mmd, einbau_.Vb);
       break;

@@ -49,8 +49,11 @@ class TFormChassisEd : public QDialog {
   const TSchallwand& SchallwandCopy() const { return schallwand_; }
 
   // ---- the handlers (the controls call them; tests may too)
-  void FillControls();    // records -> controls, then type and damping handlers
-  void ReadControls();    // controls -> records
+  // The editor's copies of the records -> the controls (then the type and
+  // damping handlers), and the controls -> the copies; "Ok" writes the copies
+  // back to the project.
+  void Fill();
+  void Apply();
   void TypeChanged();     // a type button or CBmbQexplizit
   void DampingChanged();  // a damping track bar
   void RefreshDerived();  // "Errechnete Größen"
@@ -95,10 +98,10 @@ class TFormChassisEd : public QDialog {
   void FillBound(const R& r, const std::array<TNumberField<R>, N>& numbers,
                  const std::array<TCheckField<R>, M>& checks);
   template <class R, std::size_t N, std::size_t M>
-  void ReadBound(R& r, const std::array<TNumberField<R>, N>& numbers,
+  void ApplyBound(R& r, const std::array<TNumberField<R>, N>& numbers,
                  const std::array<TCheckField<R>, M>& checks) const;
   void FillGrids();
-  void ReadGrids();
+  void ApplyGrids();
   void ApplyGemgehLock();
   void SetTypeButtonsEnabled();
   int SelectedType() const;

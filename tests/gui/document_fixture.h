@@ -1,0 +1,90 @@
+#pragma once
+// A scratch program folder answered by a scripted interaction, and a project
+// document on it without any window: the ground of the editor tests.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "model/project_file.h"
+#include "model/settings.h"
+#include "support/scripted_interaction.h"
+#include "support/test_projects.h"
+#include "ui/document/project_document.h"
+
+namespace sonvex {
+
+// Answers like the script and counts the questions that wait for the
+// calculation, so that a test can hold a calculation with a hook until the
+// question has come, instead of with a pause it sits out.
+struct TCountingWaits : TScriptedInteraction {
+  std::atomic<int> waits{0};
+  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
+    if (message == kWaitIdleText) ++waits;
+    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+  }
+  // A hook for TCalcThread::onItemRun: holds the calculation until `needed`
+  // such questions were asked.
+  std::function<void(int)> HoldUntilAsked(const std::atomic<int>& needed) {
+    return [this, &needed](int) {
+      while (waits < needed) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+  }
+};
+
+// A scratch program folder with its settings and a scripted interaction.
+template <class Ui = TScriptedInteraction>
+class TScratchFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps parallel runs of the suite (other checkouts) apart.
+    dir = std::filesystem::temp_directory_path() / (std::string("sonvex_gui_") + info->test_suite_name() + "_" +
+                                                    info->name() + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    settings = MakeSettings(dir, dir / "sonvex");
+    for (const auto* folder : {&settings.projectFolder, &settings.chassisFolder, &settings.partsFolder})
+      std::filesystem::create_directories(*folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  std::filesystem::path DefaultFile() const { return settings.projectFolder / "Default.ZPJ"; }
+
+  std::filesystem::path dir;
+  TSettings settings;
+  Ui ui;
+};
+
+// A project document without any window: editor tests hold one and the
+// editor they try, and edit through it as the program does.
+template <class Ui = TScriptedInteraction>
+class TDocumentFixture : public TScratchFixture<Ui> {
+ protected:
+  void TearDown() override {
+    doc.reset();
+    TScratchFixture<Ui>::TearDown();
+  }
+  // The document on `project` as read from its file, after its first calculation.
+  TProjectDocument& StartDocument(const TProjekt& project) {
+    SaveProject(project, this->DefaultFile());
+    doc = std::make_unique<TProjectDocument>(this->settings, this->ui);
+    doc->LoadFile(this->DefaultFile());
+    doc->StartCalculation(std::chrono::milliseconds(0));
+    EXPECT_TRUE(doc->WaitCalcIdle());
+    return *doc;
+  }
+  // The caption the undo item of the menu shows.
+  std::string UndoCaption() const { return doc->UndoStack().Caption(); }
+
+  std::unique_ptr<TProjectDocument> doc;
+};
+
+}  // namespace sonvex
