@@ -29,6 +29,7 @@
 
 #include "calc/file_load.h"
 #include "charts/chart.h"
+#include "document_fixture.h"
 #include "main_form_fixture.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
@@ -43,6 +44,7 @@
 #include "tools/crossover_design.h"
 #include "ui/dialogs/calc_utils_form.h"
 #include "ui/dialogs/circuit_picture.h"
+#include "ui/dialogs/dialog_runner.h"
 #include "ui/dialogs/display_options_dialog.h"
 #include "ui/dialogs/export_dialog.h"
 #include "ui/dialogs/field_number.h"
@@ -442,25 +444,33 @@ TEST_F(DesignWindows, DisplayOptionsReplaceAndSwapTheScalingAndRedrawWithoutReca
   EXPECT_EQ(form->Project().ImpMax, before.ImpMax);
 }
 
-TEST_F(DesignWindows, DisplayOptionsCancelChangesNothing) {
-  Start();
-  const TProjekt before = form->Project();
-  form->execDialog = [](QDialog& d) {
+// The display options on a project document, as their menu command runs them.
+class DisplayOptions : public TDocumentFixture<> {
+ protected:
+  void SetUp() override {
+    TDocumentFixture::SetUp();
+    StartDocument(*testing::MakeTwoWayProject(60));
+  }
+  TDialogRunner run;
+};
+
+TEST_F(DisplayOptions, DisplayOptionsCancelChangesNothing) {
+  const TProjekt before = doc->Project();
+  run = [](QDialog& d) {
     auto& o = dynamic_cast<TFormAnzOption&>(d);
     o.edDBMin()->setText("10");
     o.cbUseOption()->setChecked(true);
     return int(QDialog::Rejected);
   };
-  form->DisplayOptionsClick();
-  EXPECT_TRUE(form->Project() == before);
-  EXPECT_TRUE(form->UndoStack().Empty());
+  EditDisplayOptions(*doc, run);
+  EXPECT_TRUE(doc->Project() == before);
+  EXPECT_TRUE(doc->UndoStack().Empty());
   EXPECT_FALSE(settings.UseOption);
   EXPECT_FALSE(fs::exists(settings.settingsFile));
 }
 
-TEST_F(DesignWindows, UseOptionMakesLaterProjectsTakeTheColoursAndScales) {
-  Start();
-  form->execDialog = [](QDialog& d) {
+TEST_F(DisplayOptions, UseOptionMakesLaterProjectsTakeTheColoursAndScales) {
+  run = [](QDialog& d) {
     auto& o = dynamic_cast<TFormAnzOption&>(d);
     EXPECT_FALSE(o.cbUseOption()->isChecked());
     o.chooseColor = [](const QColor& initial) {
@@ -473,7 +483,7 @@ TEST_F(DesignWindows, UseOptionMakesLaterProjectsTakeTheColoursAndScales) {
     o.cbUseOption()->setChecked(true);
     return int(QDialog::Accepted);
   };
-  form->DisplayOptionsClick();
+  EditDisplayOptions(*doc, run);
   EXPECT_TRUE(settings.UseOption);
   EXPECT_EQ(settings.displayDefaults.ColorSetChassis[1], RGBColor(10, 20, 30));
   {
@@ -489,9 +499,9 @@ TEST_F(DesignWindows, UseOptionMakesLaterProjectsTakeTheColoursAndScales) {
   other->ColorSetChassis[1] = RGBColor(1, 2, 3);
   const fs::path otherFile = dir / "other.ZPJ";
   SaveProject(*other, otherFile);
-  form->LoadFile(otherFile);
-  EXPECT_EQ(form->Project().dBMax, 100);
-  EXPECT_EQ(form->Project().ColorSetChassis[1], RGBColor(10, 20, 30));
+  doc->LoadFile(otherFile);
+  EXPECT_EQ(doc->Project().dBMax, 100);
+  EXPECT_EQ(doc->Project().ColorSetChassis[1], RGBColor(10, 20, 30));
   TSettings later = MakeSettings(dir, dir / "sonvex");
   LoadSettings(later, nullptr);
   auto loaded = MakeNewProject();
@@ -500,18 +510,18 @@ TEST_F(DesignWindows, UseOptionMakesLaterProjectsTakeTheColoursAndScales) {
   EXPECT_EQ(loaded->ColorSetChassis[1], RGBColor(10, 20, 30));
 
   // Unticked again: cleared in the program and in the file.
-  form->execDialog = [](QDialog& d) {
+  run = [](QDialog& d) {
     auto& o = dynamic_cast<TFormAnzOption&>(d);
     EXPECT_TRUE(o.cbUseOption()->isChecked());
     o.cbUseOption()->setChecked(false);
     return int(QDialog::Accepted);
   };
-  form->DisplayOptionsClick();
+  EditDisplayOptions(*doc, run);
   EXPECT_FALSE(settings.UseOption);
   const TMyIniFile ini(settings.settingsFile, false, false, true, nullptr);
   EXPECT_FALSE(ini.ReadBool("Option", "UseOption", true));
-  form->LoadFile(otherFile);
-  EXPECT_EQ(form->Project().dBMax, 130);
+  doc->LoadFile(otherFile);
+  EXPECT_EQ(doc->Project().dBMax, 130);
 }
 
 TEST_F(DesignWindows, RestoreDefaultsKeepsTheNinthChassisAndLastDirectionColours) {

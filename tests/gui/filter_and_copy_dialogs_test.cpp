@@ -1,6 +1,7 @@
-// The active filter editor and the chassis copy and swap dialog, opened from
-// the main window's menu with a scripted interaction; the modal dialogs are
-// filled and closed by the test's execDialog.
+// The active filter editor and the chassis copy and swap dialog on a project
+// document, as their menu commands run them; the modal dialogs are filled and
+// closed by the test's dialog runner. Then the main window's own commands of
+// this kind: chart pictures and the two pauses.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "document_fixture.h"
 #include "main_form_fixture.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -29,6 +31,7 @@
 #include "model/settings.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
+#include "ui/dialogs/dialog_runner.h"
 #include "ui/editors/active_filter_dialog.h"
 #include "ui/editors/chassis_copy_dialog.h"
 #include "ui/main/main_form.h"
@@ -40,33 +43,50 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using TSection = TFormAktFilter::TSection;
 
-class FilterAndCopy : public TMainFormFixture<> {
+// Runs `fill` on the next modal dialog of type D and closes it with "Ok"
+// (accept true) or "Abbruch".
+template <class D>
+TDialogRunner Answering(std::function<void(D&)> fill, bool accept) {
+  return [fill, accept](QDialog& d) {
+    auto* dialog = dynamic_cast<D*>(&d);
+    EXPECT_NE(dialog, nullptr);
+    if (dialog != nullptr) fill(*dialog);
+    return int(accept ? QDialog::Accepted : QDialog::Rejected);
+  };
+}
+
+class FilterAndCopy : public TDocumentFixture<> {
  protected:
   void SetUp() override {
-    TMainFormFixture::SetUp();
-    StartOn(*testing::MakeTwoWayProject(60));
-    form->CalcThread().onItemRun = [this](int item) {
+    TDocumentFixture::SetUp();
+    StartDocument(*testing::MakeTwoWayProject(60));
+    doc->CalcThread().onItemRun = [this](int item) {
       std::lock_guard<std::mutex> lock(ranMutex);
       ran.insert(item);
     };
   }
-  // Runs `fill` on the next modal dialog of type D and closes it with "Ok"
-  // (accept true) or "Abbruch".
+  void TearDown() override {
+    copyDialog.reset();
+    TDocumentFixture::TearDown();
+  }
   template <class D>
   void Answer(std::function<void(D&)> fill, bool accept) {
-    form->execDialog = [fill, accept](QDialog& d) {
-      auto* dialog = dynamic_cast<D*>(&d);
-      EXPECT_NE(dialog, nullptr);
-      if (dialog != nullptr) fill(*dialog);
-      return int(accept ? QDialog::Accepted : QDialog::Rejected);
-    };
+    run = Answering<D>(fill, accept);
+  }
+  // The copy dialog lives as long as the main window's: its check boxes keep
+  // their state from one opening to the next.
+  TFormChassisCopy& CopyDialog() {
+    if (!copyDialog) copyDialog = std::make_unique<TFormChassisCopy>();
+    return *copyDialog;
   }
   std::set<int> RanAfterCalc() {
-    EXPECT_TRUE(form->WaitCalcIdle());
+    EXPECT_TRUE(doc->WaitCalcIdle());
     std::lock_guard<std::mutex> lock(ranMutex);
     return ran;
   }
 
+  TDialogRunner run;
+  std::unique_ptr<TFormChassisCopy> copyDialog;
   std::mutex ranMutex;
   std::set<int> ran;
 };
@@ -74,9 +94,9 @@ class FilterAndCopy : public TMainFormFixture<> {
 // --- active filter editor ---------------------------------------------------
 
 TEST_F(FilterAndCopy, LevelZeroIsAnnouncedShownAsZeroDbAndStoredAsOne) {
-  form->Project().Verstaerker[1].Pegel = 0;
-  form->Project().bSaved = true;
-  form->RequestCalc();  // the level of 0 fails the filter of amplifier 2
+  doc->Unguarded().Verstaerker[1].Pegel = 0;
+  doc->Unguarded().bSaved = true;
+  doc->RequestCalc();  // the level of 0 fails the filter of amplifier 2
   EXPECT_EQ(RanAfterCalc(), (std::set<int>{TCalcStruct::kAktFilt0 + 1, TCalcStruct::kGesamt}));
   ran.clear();
   Answer<TFormAktFilter>(
@@ -89,16 +109,16 @@ TEST_F(FilterAndCopy, LevelZeroIsAnnouncedShownAsZeroDbAndStoredAsOne) {
         EXPECT_EQ(ui.asked[0].text, "Pegel von Amp wird auf 0dB gesetzt.");
       },
       true);
-  form->Action("actAktFilt2")->trigger();
-  EXPECT_EQ(form->Project().Verstaerker[1].Pegel, 1.0);
+  EditActiveFilter(*doc, 2, run);
+  EXPECT_EQ(doc->Project().Verstaerker[1].Pegel, 1.0);
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Aktives Filter 2 editieren\"");
-  EXPECT_FALSE(form->Project().bSaved);
+  EXPECT_FALSE(doc->Project().bSaved);
   // Only the filter of amplifier 2 and what follows from it are computed.
   EXPECT_EQ(RanAfterCalc(), (std::set<int>{TCalcStruct::kAktFilt0 + 1, TCalcStruct::kGesamt}));
-  EXPECT_EQ(form->ShownResult().FilterResp[1][0].re, 1.0);
+  EXPECT_EQ(doc->ShownResult().FilterResp[1][0].re, 1.0);
   // Undo brings the level of 0 back.
-  form->UndoClick();
-  EXPECT_EQ(form->Project().Verstaerker[1].Pegel, 0.0);
+  doc->Undo();
+  EXPECT_EQ(doc->Project().Verstaerker[1].Pegel, 0.0);
 }
 
 TEST_F(FilterAndCopy, LevelInDecibelsBecomesALinearFactor) {
@@ -110,18 +130,18 @@ TEST_F(FilterAndCopy, LevelInDecibelsBecomesALinearFactor) {
   };
   for (const Case& c : {Case{"-6", 0.501187}, Case{"3,5", 1.496236}, Case{"0", 1.0}}) {
     Answer<TFormAktFilter>([&](TFormAktFilter& d) { d.EdPegel()->setText(QString::fromUtf8(c.field)); }, true);
-    form->AktFilterClick(1);
-    EXPECT_NEAR(form->Project().Verstaerker[0].Pegel, c.pegel, 1e-6) << c.field;
+    EditActiveFilter(*doc, 1, run);
+    EXPECT_NEAR(doc->Project().Verstaerker[0].Pegel, c.pegel, 1e-6) << c.field;
   }
-  form->Project().Verstaerker[0].Pegel = 0.7071;  // shown as -3,01 dB
+  doc->Unguarded().Verstaerker[0].Pegel = 0.7071;  // shown as -3,01 dB
   Answer<TFormAktFilter>([](TFormAktFilter& d) { EXPECT_EQ(d.EdPegel()->text().toStdString(), "-3,01"); }, true);
-  form->AktFilterClick(1);
-  EXPECT_EQ(form->Project().Verstaerker[0].Pegel, 0.7071);
+  EditActiveFilter(*doc, 1, run);
+  EXPECT_EQ(doc->Project().Verstaerker[0].Pegel, 0.7071);
   EXPECT_TRUE(ui.asked.empty());
 }
 
 TEST_F(FilterAndCopy, SectionFieldsFollowTheirBoxesAndKeepTheirValues) {
-  TVerstaerker& v = form->Project().Verstaerker[0];
+  TVerstaerker& v = doc->Unguarded().Verstaerker[0];
   v.HP121 = true;
   v.HP121f = 80;
   v.HP121q = 0.5;
@@ -152,8 +172,8 @@ TEST_F(FilterAndCopy, SectionFieldsFollowTheirBoxesAndKeepTheirValues) {
         d.EdQ(TSection::TP121)->setText("0.71");  // an unticked section is read too
       },
       true);
-  form->AktFilterClick(1);
-  const TVerstaerker& after = form->Project().Verstaerker[0];
+  EditActiveFilter(*doc, 1, run);
+  const TVerstaerker& after = doc->Project().Verstaerker[0];
   EXPECT_FALSE(after.HP121);
   EXPECT_EQ(after.HP121f, 80);
   EXPECT_EQ(after.HP121q, 0.5);
@@ -164,11 +184,11 @@ TEST_F(FilterAndCopy, SectionFieldsFollowTheirBoxesAndKeepTheirValues) {
   EXPECT_EQ(after.crossover, before.crossover);
 
   // "Abbruch" changes nothing and pushes no undo step.
-  const int undoSteps = form->UndoStack().Count();
+  const int undoSteps = doc->UndoStack().Count();
   Answer<TFormAktFilter>([](TFormAktFilter& d) { d.CbSection(TSection::HP6)->setChecked(true); }, false);
-  form->AktFilterClick(1);
-  EXPECT_FALSE(form->Project().Verstaerker[0].HP6);
-  EXPECT_EQ(form->UndoStack().Count(), undoSteps);
+  EditActiveFilter(*doc, 1, run);
+  EXPECT_FALSE(doc->Project().Verstaerker[0].HP6);
+  EXPECT_EQ(doc->UndoStack().Count(), undoSteps);
 }
 
 // --- chassis copy and swap ----------------------------------------------------
@@ -190,7 +210,7 @@ constexpr int kCopy = 0;
 constexpr int kSwap = 1;
 
 TEST_F(FilterAndCopy, CopyWithoutTheBoxesCarriesTheChassisAndItsOutletDiameter) {
-  const auto before = std::make_unique<TProjekt>(form->Project());
+  const auto before = std::make_unique<TProjekt>(doc->Project());
   Answer<TFormChassisCopy>(
       [](TFormChassisCopy& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Chassis kopieren / tauschen");
@@ -208,8 +228,8 @@ TEST_F(FilterAndCopy, CopyWithoutTheBoxesCarriesTheChassisAndItsOutletDiameter) 
         EXPECT_EQ(d.CbChas2()->currentIndex(), 1);
       },
       true);
-  form->Action("actChassisCopy")->trigger();
-  const TProjekt& p = form->Project();
+  EditChassisCopy(*doc, CopyDialog(), run);
+  const TProjekt& p = doc->Project();
   EXPECT_EQ(p.Chassis[1], before->Chassis[0]);
   EXPECT_EQ(p.Einbau[1], before->Einbau[1]);
   TSchallwand expected = before->Schallwand[1];
@@ -231,18 +251,18 @@ TEST_F(FilterAndCopy, CopyWithoutTheBoxesCarriesTheChassisAndItsOutletDiameter) 
         EXPECT_FALSE(d.CheckBox2()->isChecked());
       },
       false);
-  form->ChassiskopierenClick();
+  EditChassisCopy(*doc, CopyDialog(), run);
 }
 
 TEST_F(FilterAndCopy, CopyWithTheBoxesAndSwapWithAndWithout) {
-  const auto before = std::make_unique<TProjekt>(form->Project());
+  const auto before = std::make_unique<TProjekt>(doc->Project());
   struct Case {
     int action;
     bool withEinbau, withSchallwand;
   };
   for (const Case& c : {Case{kCopy, true, true}, Case{kCopy, true, false}, Case{kSwap, false, false},
                         Case{kSwap, true, false}, Case{kSwap, true, true}}) {
-    form->Project() = *before;
+    doc->Unguarded() = *before;
     Answer<TFormChassisCopy>(
         [&](TFormChassisCopy& d) {
           d.CheckBox1()->setChecked(c.withEinbau);
@@ -250,8 +270,8 @@ TEST_F(FilterAndCopy, CopyWithTheBoxesAndSwapWithAndWithout) {
           Act(d, 0, c.action, 2);  // chassis 1 and 3
         },
         true);
-    form->ChassiskopierenClick();
-    const TProjekt& p = form->Project();
+    EditChassisCopy(*doc, CopyDialog(), run);
+    const TProjekt& p = doc->Project();
     const std::string what = std::to_string(c.action) + std::to_string(c.withEinbau) + std::to_string(c.withSchallwand);
     EXPECT_EQ(p.Chassis[2], before->Chassis[0]) << what;
     EXPECT_EQ(p.Einbau[2], before->Einbau[c.withEinbau ? 0 : 2]) << what;
@@ -273,7 +293,7 @@ TEST_F(FilterAndCopy, CopyWithTheBoxesAndSwapWithAndWithout) {
 }
 
 TEST_F(FilterAndCopy, TheSameChassisOnBothSidesChangesNothing) {
-  const auto before = std::make_unique<TProjekt>(form->Project());
+  const auto before = std::make_unique<TProjekt>(doc->Project());
   Answer<TFormChassisCopy>(
       [](TFormChassisCopy& d) {
         Act(d, 2, kCopy, 2);
@@ -284,15 +304,15 @@ TEST_F(FilterAndCopy, TheSameChassisOnBothSidesChangesNothing) {
         Act(d, 0, kSwap, 0);
       },
       true);
-  form->ChassiskopierenClick();
-  TProjekt p = form->Project();
+  EditChassisCopy(*doc, CopyDialog(), run);
+  TProjekt p = doc->Project();
   p.bSaved = before->bSaved;
   EXPECT_EQ(p, *before);
 }
 
 TEST_F(FilterAndCopy, TwoActionsAreAppliedTogetherAndCancelDiscardsBoth) {
-  const auto before = std::make_unique<TProjekt>(form->Project());
-  form->PushUndo("Anzeigeoptionen");  // an earlier step stays on top after the cancel
+  const auto before = std::make_unique<TProjekt>(doc->Project());
+  doc->PushUndo("Anzeigeoptionen");  // an earlier step stays on top after the cancel
   const auto copyAndSwap = [](TFormChassisCopy& d) {
     Act(d, 0, kCopy, 1);
     EXPECT_EQ(Entries(d.CbChas1()).join("|").toStdString(),
@@ -304,26 +324,26 @@ TEST_F(FilterAndCopy, TwoActionsAreAppliedTogetherAndCancelDiscardsBoth) {
     EXPECT_EQ(d.CbChas2()->currentIndex(), 2);
   };
   Answer<TFormChassisCopy>(copyAndSwap, false);
-  form->ChassiskopierenClick();
-  EXPECT_EQ(form->Project(), *before);
-  EXPECT_EQ(form->UndoStack().Count(), 1);
+  EditChassisCopy(*doc, CopyDialog(), run);
+  EXPECT_EQ(doc->Project(), *before);
+  EXPECT_EQ(doc->UndoStack().Count(), 1);
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Anzeigeoptionen\"");
 
   // With "Ok" both take effect, and one undo step restores the project.
   Answer<TFormChassisCopy>(copyAndSwap, true);
-  form->ChassiskopierenClick();
-  EXPECT_EQ(form->Project().Chassis[1], before->Chassis[2]);
-  EXPECT_EQ(form->Project().Chassis[2], before->Chassis[0]);
-  EXPECT_EQ(form->UndoStack().Count(), 2);
-  form->UndoClick();
-  TProjekt p = form->Project();
+  EditChassisCopy(*doc, CopyDialog(), run);
+  EXPECT_EQ(doc->Project().Chassis[1], before->Chassis[2]);
+  EXPECT_EQ(doc->Project().Chassis[2], before->Chassis[0]);
+  EXPECT_EQ(doc->UndoStack().Count(), 2);
+  doc->Undo();
+  TProjekt p = doc->Project();
   p.bSaved = before->bSaved;
   EXPECT_EQ(p, *before);
 }
 
 TEST_F(FilterAndCopy, ASingleChassisLeavesTheSecondListWithoutSelection) {
-  form->Project().nChassis = 1;
-  const auto before = std::make_unique<TProjekt>(form->Project());
+  doc->Unguarded().nChassis = 1;
+  const auto before = std::make_unique<TProjekt>(doc->Project());
   Answer<TFormChassisCopy>(
       [](TFormChassisCopy& d) {
         EXPECT_EQ(d.CbChas2()->count(), 1);
@@ -334,15 +354,38 @@ TEST_F(FilterAndCopy, ASingleChassisLeavesTheSecondListWithoutSelection) {
         d.Button1()->click();
       },
       true);
-  form->ChassiskopierenClick();
-  TProjekt p = form->Project();
+  EditChassisCopy(*doc, CopyDialog(), run);
+  TProjekt p = doc->Project();
   p.bSaved = before->bSaved;
   EXPECT_EQ(p, *before);
 }
 
+// --- the main window's commands -------------------------------------------------
+
+class MainWindowCommands : public TMainFormFixture<> {
+ protected:
+  void SetUp() override {
+    TMainFormFixture::SetUp();
+    StartOn(*testing::MakeTwoWayProject(60));
+  }
+};
+
+// The menu items run the commands on their amplifier, through the window's
+// dialog runner, and the undo item names the edit.
+TEST_F(MainWindowCommands, ActiveFilterAndChassisCopyItemsRunTheirDialogs) {
+  form->execDialog = Answering<TFormAktFilter>(
+      [](TFormAktFilter& d) { EXPECT_EQ(d.Group()->title().toStdString(), " Verstärker 2 "); }, true);
+  form->Action("actAktFilt2")->trigger();
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Aktives Filter 2 editieren\"");
+  form->execDialog = Answering<TFormChassisCopy>([](TFormChassisCopy& d) { d.Button1()->click(); }, true);
+  form->Action("actChassisCopy")->trigger();
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Chassis kopieren\"");
+  EXPECT_EQ(form->Project().Chassis[1], form->Project().Chassis[0]);
+}
+
 // --- chart pictures ---------------------------------------------------------------
 
-TEST_F(FilterAndCopy, TheShownChartPageIsSavedAsSvgOrPng) {
+TEST_F(MainWindowCommands, TheShownChartPageIsSavedAsSvgOrPng) {
   form->resize(900, 600);
   form->Pages()->setCurrentIndex(kPagePolar);
   ui.files = {dir / "polar.svg", dir / "gesamt"};
@@ -365,7 +408,7 @@ TEST_F(FilterAndCopy, TheShownChartPageIsSavedAsSvgOrPng) {
   EXPECT_EQ(ui.asked.size(), 2u);  // written without a message
 }
 
-TEST_F(FilterAndCopy, SpinoramaPageFollowsItsCheckBoxAndIsSavedLikeEveryPage) {
+TEST_F(MainWindowCommands, SpinoramaPageFollowsItsCheckBoxAndIsSavedLikeEveryPage) {
   EXPECT_EQ(form->Pages()->tabText(kPageSpinorama), QString::fromUtf8("Spinorama"));
   const TZChart& delay = *form->Charts().groupDelay;
   ASSERT_TRUE(form->Charts().spin->HasData);
@@ -388,7 +431,7 @@ TEST_F(FilterAndCopy, SpinoramaPageFollowsItsCheckBoxAndIsSavedLikeEveryPage) {
 
 // --- calculation pause ----------------------------------------------------------
 
-TEST_F(FilterAndCopy, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {
+TEST_F(MainWindowCommands, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {
   ui.edits = {std::vector<std::string>{"120"}, std::vector<std::string>{"5000"}, std::nullopt};
   form->Action("actCalcPause")->trigger();
   ASSERT_EQ(ui.asked.size(), 1u);
@@ -411,7 +454,7 @@ TEST_F(FilterAndCopy, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {
   EXPECT_TRUE(form->WaitCalcIdle(std::chrono::seconds(20)));
 }
 
-TEST_F(FilterAndCopy, OptimizerPauseIsAskedAndReachesAnOpenOptimizer) {
+TEST_F(MainWindowCommands, OptimizerPauseIsAskedAndReachesAnOpenOptimizer) {
   ui.edits = {std::vector<std::string>{"300"}, std::vector<std::string>{"-4"}};
   form->Action("actOptiPause")->trigger();
   ASSERT_EQ(ui.asked.size(), 1u);

@@ -16,9 +16,13 @@
 #include <vector>
 
 #include "charts/qt_text.h"
+#include "model/file_io.h"
+#include "model/interaction.h"
 #include "model/number_text.h"
+#include "model/settings.h"
 #include "ui/dialogs/dialog_text.h"
 #include "ui/dialogs/field_number.h"
+#include "ui/document/project_document.h"
 
 namespace sonvex {
 
@@ -219,5 +223,21 @@ TDisplayOptions TFormAnzOption::Result() const {
 }
 
 bool TFormAnzOption::UseOptionChecked() const { return cbUseOption_->isChecked(); }
+
+bool EditDisplayOptions(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent) {
+  TFormAnzOption dialog(parent);
+  dialog.Fill(Anzeige(doc.Project()), doc.Settings().UseOption);
+  if (run(dialog) != QDialog::Accepted) return false;
+  const TDisplayOptions options = dialog.Result();
+  try {
+    SaveDisplayDefaults(doc.Settings(), dialog.UseOptionChecked(), options, &doc.Interaction());
+  } catch (const TFileError& e) {
+    doc.Interaction().ShowMessage(e.what());
+  }
+  TProjectEdit edit(doc, "Anzeigeoptionen", TRecalc::None);
+  Anzeige(edit.Project()) = options;
+  edit.Commit();
+  return true;
+}
 
 }  // namespace sonvex

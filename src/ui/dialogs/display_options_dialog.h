@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "model/project.h"
+#include "ui/dialogs/dialog_runner.h"
 
 class QCheckBox;
 class QLabel;
@@ -15,6 +16,8 @@ class QLineEdit;
 class QPushButton;
 
 namespace sonvex {
+
+class TProjectDocument;
 
 // A TColor (red in the lowest byte) as a QColor and back.
 QColor ToQColor(TColor c);
@@ -82,5 +85,10 @@ class TFormAnzOption : public QDialog {
   QPushButton* btnOk_ = nullptr;
   QPushButton* btnAbbruch_ = nullptr;
 };
+
+// "Anzeigeoptionen": the dialog on the document's project; "Ok" keeps the
+// defaults the dialog asks for in the settings and commits the options as
+// one edit that asks for no calculation. False on "Abbruch".
+bool EditDisplayOptions(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent = nullptr);
 
 }  // namespace sonvex

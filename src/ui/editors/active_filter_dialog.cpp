@@ -17,6 +17,7 @@
 #include "model/number_text.h"
 #include "ui/dialogs/dialog_text.h"
 #include "ui/dialogs/field_number.h"
+#include "ui/document/project_document.h"
 
 namespace sonvex {
 
@@ -141,6 +142,18 @@ void TFormAktFilter::Apply(TVerstaerker& v) const {
     v.*fields.f = FieldValue(edF_[s], block_.*fields.f, ValueText(block_.*fields.f));
     if (fields.q != nullptr) v.*fields.q = FieldValue(edQ_[s], block_.*fields.q, ValueText(block_.*fields.q));
   }
+}
+
+bool EditActiveFilter(TProjectDocument& doc, int amp, const TDialogRunner& run, QWidget* parent) {
+  if (amp < 1 || amp > doc.Project().nAmps) return false;
+  const auto slot = static_cast<std::size_t>(amp - 1);
+  TFormAktFilter dialog(doc.Interaction(), parent);
+  dialog.Fill(doc.Project().Verstaerker[slot], amp);
+  if (run(dialog) != QDialog::Accepted) return false;
+  TProjectEdit edit(doc, "Aktives Filter " + std::to_string(amp) + " editieren", TRecalc::Incremental);
+  dialog.Apply(edit.Project().Verstaerker[slot]);
+  edit.Commit();
+  return true;
 }
 
 }  // namespace sonvex

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "model/project.h"
+#include "ui/dialogs/dialog_runner.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -16,6 +17,7 @@ class QPushButton;
 namespace sonvex {
 
 class TInteraction;
+class TProjectDocument;
 
 class TFormAktFilter : public QDialog {
   Q_OBJECT
@@ -56,5 +58,10 @@ class TFormAktFilter : public QDialog {
   QPushButton* btnOk_ = nullptr;
   QPushButton* btnAbbruch_ = nullptr;
 };
+
+// "&Aktive Filter..." of amplifier `amp` (1-based): the dialog on the
+// amplifier's filter block; "Ok" commits it as one edit of the document.
+// False when nothing changed (no such amplifier, "Abbruch").
+bool EditActiveFilter(TProjectDocument& doc, int amp, const TDialogRunner& run, QWidget* parent = nullptr);
 
 }  // namespace sonvex

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/document/project_document.h"
+
 namespace sonvex {
 
 namespace {
@@ -98,6 +100,15 @@ void TFormChassisCopy::Button1Click() {
   else if (comboBox1_->currentIndex() == kActionSwap)
     SwapChassis(*working_, source, target, withEinbau, withSchallwand);
   FillLists();
+}
+
+bool EditChassisCopy(TProjectDocument& doc, TFormChassisCopy& dialog, const TDialogRunner& run) {
+  dialog.Fill(doc.Project());
+  if (run(dialog) != QDialog::Accepted) return false;
+  TProjectEdit edit(doc, "Chassis kopieren", TRecalc::Incremental);
+  dialog.Apply(edit.Project());
+  edit.Commit();
+  return true;
 }
 
 }  // namespace sonvex

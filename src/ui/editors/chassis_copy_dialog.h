@@ -6,12 +6,15 @@
 #include <memory>
 
 #include "model/project.h"
+#include "ui/dialogs/dialog_runner.h"
 
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 
 namespace sonvex {
+
+class TProjectDocument;
 
 class TFormChassisCopy : public QDialog {
   Q_OBJECT
@@ -52,5 +55,10 @@ class TFormChassisCopy : public QDialog {
   QPushButton* button2_ = nullptr;
   QPushButton* button3_ = nullptr;
 };
+
+// "Chassis kopieren / tauschen": `dialog` (kept between openings, so that
+// its check boxes keep their state) on the document's project; "Ok" commits
+// every action as one edit. False on "Abbruch".
+bool EditChassisCopy(TProjectDocument& doc, TFormChassisCopy& dialog, const TDialogRunner& run);
 
 }  // namespace sonvex

@@ -17,6 +17,7 @@
 #include "acoustics/enclosure.h"
 #include "ui/dialogs/field_number.h"
 #include "ui/dialogs/window_place.h"
+#include "ui/document/project_document.h"
 
 namespace sonvex {
 
@@ -229,6 +230,18 @@ void TFormGemGeh::Apply(TProjekt& p) const {
   if (!(box == filledBox_)) return;
   for (std::size_t k = 0; k < entries.size(); ++k)
     if (entries[k] == filledEntries_[k]) p.Schallwand[k] = kept[k];
+}
+
+bool EditCommonCabinet(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent) {
+  TFormGemGeh dialog(parent);
+  dialog.Fill(doc.Project());
+  if (run(dialog) != QDialog::Accepted) return false;
+  // The cabinet is read by every chassis step: the incremental request
+  // would not see it.
+  TProjectEdit edit(doc, "Gemeinsames Außengehäuse editieren", TRecalc::AfterEdit);
+  dialog.Apply(edit.Project());
+  edit.Commit();
+  return true;
 }
 
 }  // namespace sonvex

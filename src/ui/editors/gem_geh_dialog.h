@@ -8,6 +8,7 @@
 
 #include "acoustics/editor_values.h"
 #include "model/project.h"
+#include "ui/dialogs/dialog_runner.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,6 +18,8 @@ class QScrollArea;
 class QWidget;
 
 namespace sonvex {
+
+class TProjectDocument;
 
 class TFormGemGeh : public QDialog {
   Q_OBJECT
@@ -64,5 +67,9 @@ class TFormGemGeh : public QDialog {
   TGemGeh filledBox_{};
   std::array<TCabinetEntry, kMaxChassis> filledEntries_{};
 };
+
+// "gemeinsames Außengehäuse": the dialog on the document's project; "Ok"
+// commits the box and the derived baffles as one edit. False on "Abbruch".
+bool EditCommonCabinet(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent = nullptr);
 
 }  // namespace sonvex

@@ -12,6 +12,7 @@
 
 #include "model/crossover_model.h"
 #include "model/parts_library.h"
+#include "ui/dialogs/dialog_runner.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -114,7 +115,7 @@ class TFormParteditor : public QDialog {
   void LibraryClick();
 
   // How modal dialogs run (the library); tests replace it.
-  std::function<int(QDialog&)> execDialog;
+  TDialogRunner execDialog;
 
   int SelectedType() const;
   void SelectType(int typ);

@@ -247,8 +247,7 @@ class TWeichePaintBox : public QWidget {
 // ---------------------------------------------------------------- the editor
 
 TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui,
-                                       TFormParteditor& partEditor, std::function<int(QDialog&)> runDialog,
-                                       QWidget* parent)
+                                       TFormParteditor& partEditor, TDialogRunner runDialog, QWidget* parent)
     : QMainWindow(parent),
       doc_(doc),
       runDialog_(std::move(runDialog)),

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "model/crossover_model.h"
+#include "ui/dialogs/dialog_runner.h"
 #include "ui/editors/weiche_layout.h"
 
 class QAction;
@@ -52,7 +53,7 @@ class TFormWeicheneditor : public QMainWindow {
  public:
   // `runDialog` runs the modal dialogs (tests answer them).
   TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui, TFormParteditor& partEditor,
-                     std::function<int(QDialog&)> runDialog, QWidget* parent = nullptr);
+                     TDialogRunner runDialog, QWidget* parent = nullptr);
   bool IsOpen() const { return amp_ >= 0; }
 
   // Copies the crossover of amplifier `amp` (0-based) and shows the window.
@@ -123,7 +124,7 @@ class TFormWeicheneditor : public QMainWindow {
   std::string ChassisName(int n) const;
 
   TProjectDocument& doc_;
-  std::function<int(QDialog&)> runDialog_;
+  TDialogRunner runDialog_;
   TSettings& settings_;
   TInteraction& ui_;
   TFormParteditor& partEditor_;

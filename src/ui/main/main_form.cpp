@@ -195,7 +195,7 @@ void TMainForm::ConnectDocument() {
   connect(d, &TProjectDocument::referenceChanged, this, [this](TReferenceEvent e) { ReferenceChanged(e); });
 }
 
-std::function<int(QDialog&)> TMainForm::RunDialog() {
+TDialogRunner TMainForm::RunDialog() {
   return [this](QDialog& d) { return execDialog(d); };
 }
 
@@ -587,31 +587,12 @@ void TMainForm::ChassisItemClick(int n) {
 
 void TMainForm::GemGehClick() {
   if (ChassisEdOpen || OptiOpen) return;
-  TFormGemGeh dialog(this);
-  dialog.Fill(doc_->Project());
-  if (execDialog(dialog) != QDialog::Accepted) return;
-  // The cabinet is read by every chassis step: the incremental request
-  // would not see it.
-  TProjectEdit edit(*doc_, "Gemeinsames Außengehäuse editieren", TRecalc::AfterEdit);
-  dialog.Apply(edit.Project());
-  edit.Commit();
+  EditCommonCabinet(*doc_, execDialog, this);
 }
 
 void TMainForm::DisplayOptionsClick() {
-  TFormAnzOption dialog(this);
-  dialog.Fill(Anzeige(doc_->Project()), settings_.UseOption);
-  if (execDialog(dialog) != QDialog::Accepted) return;
-  const TDisplayOptions options = dialog.Result();
-  try {
-    SaveDisplayDefaults(settings_, dialog.UseOptionChecked(), options, &ui_);
-  } catch (const TFileError& e) {
-    ui_.ShowMessage(e.what());
-  }
   // Nothing the calculation reads: the charts are drawn anew at once.
-  TProjectEdit edit(*doc_, "Anzeigeoptionen", TRecalc::None);
-  Anzeige(edit.Project()) = options;
-  edit.Commit();
-  UpdateCharts();
+  if (EditDisplayOptions(*doc_, execDialog, this)) UpdateCharts();
 }
 
 void TMainForm::ExportClick() {
@@ -632,24 +613,11 @@ void TMainForm::InfoClick() {
   execDialog(dialog);
 }
 
-void TMainForm::AktFilterClick(int amp) {
-  if (amp < 1 || amp > doc_->Project().nAmps) return;
-  const auto slot = static_cast<std::size_t>(amp - 1);
-  TFormAktFilter dialog(ui_, this);
-  dialog.Fill(doc_->Project().Verstaerker[slot], amp);
-  if (execDialog(dialog) != QDialog::Accepted) return;
-  TProjectEdit edit(*doc_, "Aktives Filter " + std::to_string(amp) + " editieren", TRecalc::Incremental);
-  dialog.Apply(edit.Project().Verstaerker[slot]);
-  edit.Commit();
-}
+void TMainForm::AktFilterClick(int amp) { EditActiveFilter(*doc_, amp, execDialog, this); }
 
 void TMainForm::ChassiskopierenClick() {
   if (chassisCopy_ == nullptr) chassisCopy_ = new TFormChassisCopy(this);
-  chassisCopy_->Fill(doc_->Project());
-  if (execDialog(*chassisCopy_) != QDialog::Accepted) return;
-  TProjectEdit edit(*doc_, "Chassis kopieren", TRecalc::Incremental);
-  chassisCopy_->Apply(edit.Project());
-  edit.Commit();
+  EditChassisCopy(*doc_, *chassisCopy_, execDialog);
 }
 
 void TMainForm::SaveChartClick() {

@@ -19,6 +19,7 @@
 #include "model/project.h"
 #include "model/settings.h"
 #include "model/undo_stack.h"
+#include "ui/dialogs/dialog_runner.h"
 #include "ui/document/project_document.h"
 
 class QAction;
@@ -141,7 +142,7 @@ class TMainForm : public QMainWindow {
     return doc_->WaitCalcIdle(timeout);
   }
   // How modal dialogs run; tests replace it to fill and confirm them.
-  std::function<int(QDialog&)> execDialog;
+  TDialogRunner execDialog;
 
   // ---- controls
   QAction* Action(const char* objectName) const;
@@ -182,7 +183,7 @@ class TMainForm : public QMainWindow {
   void SetStatus(const QString& text, const QColor& background);
   void ConnectDocument();
   // How the editors run modal dialogs: through execDialog as it stands.
-  std::function<int(QDialog&)> RunDialog();
+  TDialogRunner RunDialog();
   void ReferenceChanged(TReferenceEvent event);
   void SetReferenceItems(bool enabled);
   void UpdateUndoItem();
