@@ -1,20 +1,21 @@
 // The chassis and enclosure editor, the voice-coil fit window and the common
-// cabinet dialog, opened from the main window with a scripted interaction.
+// cabinet dialog on a project document, opened as their menu commands open
+// them, with a scripted interaction. How the main window opens, places and
+// follows the editor is tried in main_form_test.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -23,15 +24,19 @@
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "acoustics/cabinet.h"
 #include "acoustics/editor_values.h"
 #include "acoustics/voice_coil_fit.h"
+#include "calc/check.h"
 #include "calc/file_load.h"
-#include "main_form_fixture.h"
+#include "document_fixture.h"
 #include "model/chassis_file.h"
 #include "model/interaction.h"
 #include "model/number_text.h"
@@ -40,13 +45,12 @@
 #include "numeric/complex.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
-#include "ui/dialogs/error_list_window.h"
 #include "ui/dialogs/help_text_window.h"
 #include "ui/dialogs/window_place.h"
+#include "ui/document/project_document.h"
 #include "ui/editors/chassis_editor.h"
 #include "ui/editors/gem_geh_dialog.h"
 #include "ui/editors/rele2_window.h"
-#include "ui/main/main_form.h"
 
 namespace sonvex {
 namespace {
@@ -54,15 +58,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class ChassisEditor : public TMainFormFixture<> {
+class ChassisEditor : public TDocumentFixture<> {
  protected:
-  TMainForm& Start(std::unique_ptr<TProjekt> p = testing::MakeTwoWayProject(60)) { return StartOn(*p); }
-  // Opens the editor on chassis item n as the menu does.
+  void TearDown() override {
+    // The editor before the document it edits.
+    editor.reset();
+    TDocumentFixture::TearDown();
+  }
+  TProjectDocument& Start(std::unique_ptr<TProjekt> p = testing::MakeTwoWayProject(60)) { return StartDocument(*p); }
+  // Opens the editor on chassis item n as the menu command does: made once
+  // on the document, then opened on the item's slot and shown.
   TFormChassisEd& OpenEditor(int n = 1) {
-    form->Action(("actChassis" + std::to_string(n)).c_str())->trigger();
-    TFormChassisEd* ed = form->ChassisEditor();
-    EXPECT_NE(ed, nullptr);
-    return *ed;
+    if (!editor) editor = std::make_unique<TFormChassisEd>(*doc, settings, ui);
+    editor->Open(n - 1);
+    editor->show();
+    return *editor;
   }
   bool Asked(const std::string& kind, const std::string& text) const {
     for (const auto& q : ui.asked)
@@ -73,6 +83,8 @@ class ChassisEditor : public TMainFormFixture<> {
     std::ofstream(dir / name, std::ios::binary) << text;
     return dir / name;
   }
+
+  std::unique_ptr<TFormChassisEd> editor;
 };
 
 // Whether `e` shows its whole text. The editor leaves the cursor behind the
@@ -94,19 +106,17 @@ bool ShowsWholeText(QLineEdit* e) {
 const std::vector<QString> kSevenCharacterNumbers{"16,4246", "-1,5E-7", "8888888", "-0,0001"};
 
 TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {
-  TMainForm& f = Start();
+  Start();
+  // What the editor tells the main window, whose menus follow it.
+  std::vector<bool> open;
+  editor = std::make_unique<TFormChassisEd>(*doc, settings, ui);
+  QObject::connect(editor.get(), &TFormChassisEd::openChanged, [&](bool o) { open.push_back(o); });
   TFormChassisEd& ed = OpenEditor(2);
   EXPECT_TRUE(ed.isVisible());
   EXPECT_FALSE(ed.isModal());
-  EXPECT_EQ(ed.windowTitle().toStdString(), "Chassis 2, Einbau und Schallwand editieren");
   EXPECT_EQ(ed.Slot(), 1);
-  EXPECT_EQ(ed.Edit("EditName")->text().toStdString(), f.Project().Chassis[1].Name.Str());
-  EXPECT_TRUE(f.ChassisEdOpen);
-  EXPECT_FALSE(f.Menu("menuChassis")->menuAction()->isEnabled());
-  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Action("actShowChassis")->isEnabled());
-  EXPECT_EQ(f.Action("actChassis1")->shortcut(), QKeySequence("Ctrl+F1"));
-  EXPECT_EQ(f.Action("actGemGeh")->shortcut(), QKeySequence("Ctrl+G"));
+  EXPECT_EQ(ed.Edit("EditName")->text().toStdString(), doc->Project().Chassis[1].Name.Str());
+  EXPECT_EQ(open, std::vector<bool>{true});
   EXPECT_EQ(ed.Pages()->count(), 4);
   EXPECT_EQ(ed.Pages()->tabText(0).toStdString(), "&Chassisdaten");
   EXPECT_EQ(ed.Pages()->tabText(3).toStdString(), "weitere Daten");
@@ -115,22 +125,17 @@ TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {
 
   ed.Control<QPushButton>("BtnAbbruch")->click();
   EXPECT_FALSE(ed.isVisible());
-  EXPECT_FALSE(f.ChassisEdOpen);
-  EXPECT_TRUE(f.Menu("menuChassis")->menuAction()->isEnabled());
-  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  EXPECT_EQ(open, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(doc->UndoStack().Empty());
 
-  // "Chassiseditor zeigen" brings the open editor back; a project command
-  // that replaces the project closes it.
+  // A project command that replaces the project closes it.
   OpenEditor(1);
-  ed.hide();
-  f.Action("actShowChassis")->trigger();
+  doc->RestoreReference();  // no reference: nothing happens
   EXPECT_TRUE(ed.isVisible());
-  f.RestoreReferenceClick();  // no reference: nothing happens
-  EXPECT_TRUE(ed.isVisible());
-  f.RememberReferenceClick();
-  f.RestoreReferenceClick();
+  ASSERT_TRUE(doc->RememberReference());
+  doc->RestoreReference();
   EXPECT_FALSE(ed.isVisible());
-  EXPECT_FALSE(f.ChassisEdOpen);
+  EXPECT_EQ(open, (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(ChassisEditor, EveryNumberFieldShowsTheLongestNumberWhole) {
@@ -193,62 +198,47 @@ TEST(WindowPlace, BesideTheOwnerWhereThereIsRoomElseWhereItHidesTheLeast) {
   EXPECT_EQ(FitOnScreen(QRect(1200, 800, 400, 200), screen), QRect(1000, 700, 400, 200));
 }
 
-TEST_F(ChassisEditor, OpensBesideTheMainWindow) {
-  TMainForm& f = Start();
-  f.show();
-  f.setGeometry(10, 10, 300, 200);
-  TFormChassisEd& ed = OpenEditor(1);
-  const QRect free = ed.screen()->availableGeometry();
-  // Where the placement rule puts a window of the editor's size, within the
-  // screen, not over the main window's left edge as before.
-  EXPECT_EQ(ed.frameGeometry().topLeft(), PlaceBeside(f.frameGeometry(), ed.frameGeometry().size(), free).topLeft());
-  EXPECT_TRUE(free.contains(ed.frameGeometry().topLeft()));
-  EXPECT_EQ(ed.width(), std::max(std::min(1180, free.width()), ed.minimumWidth()));
-}
-
 TEST_F(ChassisEditor, UnchangedOkKeepsTheRecordsExactly) {
-  TMainForm& f = Start();
-  const auto before = std::make_unique<TProjekt>(f.Project());
+  Start();
+  const auto before = std::make_unique<TProjekt>(doc->Project());
   TFormChassisEd& ed = OpenEditor(1);
   ed.Control<QPushButton>("BtnOk")->click();
   EXPECT_FALSE(ed.isVisible());
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Chassis 1 editieren\"");
   // The derived values are refreshed; everything the user sees is unchanged.
-  TProjekt& p = f.Project();
-  p.Chassis[0].derived = before->Chassis[0].derived;
-  EXPECT_TRUE(p.Chassis[0] == before->Chassis[0]);
-  EXPECT_TRUE(p.Einbau[0] == before->Einbau[0]);
-  EXPECT_TRUE(p.Schallwand[0] == before->Schallwand[0]);
+  const auto p = std::make_unique<TProjekt>(doc->Project());
+  p->Chassis[0].derived = before->Chassis[0].derived;
+  EXPECT_TRUE(p->Chassis[0] == before->Chassis[0]);
+  EXPECT_TRUE(p->Einbau[0] == before->Einbau[0]);
+  EXPECT_TRUE(p->Schallwand[0] == before->Schallwand[0]);
 }
 
 TEST_F(ChassisEditor, ChangingVbChangesTheBassResponse) {
-  TMainForm& f = Start();
-  ASSERT_EQ(f.Project().Einbau[2].Typ, 2);  // the vented sub in 40 l
-  const int low = 3;                        // a grid index in the bass range
-  ASSERT_LT(f.ShownResult().freq[low], 60);
-  const double before = CAbs(f.ShownResult().BoxP[low][0]);
+  Start();
+  ASSERT_EQ(doc->Project().Einbau[2].Typ, 2);  // the vented sub in 40 l
+  const int low = 3;                           // a grid index in the bass range
+  ASSERT_LT(doc->ShownResult().freq[low], 60);
+  const double before = CAbs(doc->ShownResult().BoxP[low][0]);
   TFormChassisEd& ed = OpenEditor(3);
   ed.Pages()->setCurrentIndex(1);
   ed.Edit("EditVb")->setText("9");
   ed.Control<QPushButton>("BtnOk")->click();
-  EXPECT_DOUBLE_EQ(f.Project().Einbau[2].Vb, 0.009);
-  EXPECT_FALSE(f.Project().bSaved);
-  ASSERT_TRUE(f.WaitCalcIdle());
-  const double after = CAbs(f.ShownResult().BoxP[low][0]);
+  EXPECT_DOUBLE_EQ(doc->Project().Einbau[2].Vb, 0.009);
+  EXPECT_FALSE(doc->Project().bSaved);
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  const double after = CAbs(doc->ShownResult().BoxP[low][0]);
   EXPECT_GT(std::abs(20 * std::log10(after / before)), 0.5);
-  EXPECT_TRUE(f.ShownResult().bValid);
-  EXPECT_EQ(f.Action("actChassis3")->text().toStdString(), "Chassis &3: Test-Sub in 9l Bassref.");
+  EXPECT_TRUE(doc->ShownResult().bValid);
 
   // Undo brings the old volume back.
-  f.UndoClick();
-  EXPECT_DOUBLE_EQ(f.Project().Einbau[2].Vb, 0.04);
+  doc->Undo();
+  EXPECT_DOUBLE_EQ(doc->Project().Einbau[2].Vb, 0.04);
 }
 
 TEST_F(ChassisEditor, NewProjectWithOneChassisEnteredInTheEditorComputes) {
-  TMainForm& f = Start();
-  f.execDialog = [](QDialog&) { return static_cast<int>(QDialog::Rejected); };
-  f.NewProjectClick();
-  ASSERT_TRUE(f.WaitCalcIdle());
+  Start();
+  doc->New();
+  ASSERT_TRUE(doc->WaitCalcIdle());
   TFormChassisEd& ed = OpenEditor(1);
   const std::pair<const char*, const char*> values[] = {
       {"EditName", "Eigenbau 20"}, {"Editfs", "32"},    {"EditQes", "0,38"}, {"EditQms", "4,2"},
@@ -264,16 +254,21 @@ TEST_F(ChassisEditor, NewProjectWithOneChassisEnteredInTheEditorComputes) {
     ed.Edit(name)->setText(QString::fromUtf8(text));
   ed.Control<QRadioButton>("RbCL")->click();
   ed.Edit("EditVb")->setText("40");
+  // The status report of the calculation, as the error list and the status
+  // bar show it.
+  std::optional<TStatusReport> report;
+  QObject::connect(doc.get(), &TProjectDocument::calcStatus, [&](const TStatusReport& r) { report = r; });
   ed.Control<QPushButton>("BtnOk")->click();
-  const TProjekt& p = f.Project();
+  const TProjekt& p = doc->Project();
   EXPECT_EQ(p.Chassis[0].Name, "Eigenbau 20");
   EXPECT_DOUBLE_EQ(p.Chassis[0].Amem, 0.022);
   EXPECT_EQ(p.Einbau[0].Typ, 1);
   // The crossover of a new project has no part; the chassis alone is shown.
-  ASSERT_TRUE(f.WaitCalcIdle());
-  EXPECT_EQ(f.ErrorList()->ErrorCount(), 0) << f.ErrorList()->Lines().join("\n").toStdString();
-  EXPECT_EQ(f.StatusText().toStdString(), "Berechnung war erfolgreich.");
-  EXPECT_TRUE(f.ShownResult().bValid);
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  ASSERT_TRUE(report.has_value());
+  EXPECT_EQ(report->errors, 0) << ::testing::PrintToString(report->lines);
+  EXPECT_EQ(report->text, "Berechnung war erfolgreich.");
+  EXPECT_TRUE(doc->ShownResult().bValid);
 }
 
 TEST_F(ChassisEditor, DerivedValuesOfAKnownChassis) {
@@ -330,14 +325,14 @@ TEST_F(ChassisEditor, ClosedBackOpensAsIntegratedAndStoresTypeZero) {
   auto p = testing::MakeTwoWayProject(60);
   p->Chassis[0].hintengeschl = true;
   p->Einbau[0].Typ = 1;
-  TMainForm& f = Start(std::move(p));
+  Start(std::move(p));
   TFormChassisEd& ed = OpenEditor(1);
   EXPECT_TRUE(ed.Control<QRadioButton>("RbInt")->isChecked());
   EXPECT_EQ(ed.Control<QRadioButton>("RbInt")->text().toStdString(), "Gehäuse integriert (HT)");
   for (const char* name : {"RbCL", "RbBR", "RBBP", "RbBV"})
     EXPECT_FALSE(ed.Control<QRadioButton>(name)->isEnabled()) << name;
   ed.Control<QPushButton>("BtnOk")->click();
-  EXPECT_EQ(f.Project().Einbau[0].Typ, 0);
+  EXPECT_EQ(doc->Project().Einbau[0].Typ, 0);
 
   // Clearing the box enables the types again.
   TFormChassisEd& again = OpenEditor(1);
@@ -345,8 +340,8 @@ TEST_F(ChassisEditor, ClosedBackOpensAsIntegratedAndStoresTypeZero) {
   EXPECT_TRUE(again.Control<QRadioButton>("RbBR")->isEnabled());
   again.Control<QRadioButton>("RbBR")->click();
   again.Control<QPushButton>("BtnOk")->click();
-  EXPECT_EQ(f.Project().Einbau[0].Typ, 2);
-  EXPECT_FALSE(f.Project().Chassis[0].hintengeschl);
+  EXPECT_EQ(doc->Project().Einbau[0].Typ, 2);
+  EXPECT_FALSE(doc->Project().Chassis[0].hintengeschl);
 }
 
 TEST_F(ChassisEditor, TypeChoiceShowsItsInputsAndEstimatesTheLosses) {
@@ -409,8 +404,8 @@ TEST_F(ChassisEditor, ImportAnsweringEightySevenRaisesEveryLevelByThreeDecibels)
   ed.Control<QPushButton>("BtnPegel")->click();
   EXPECT_EQ(fa->item(0, 1)->text().toStdString(), "86,7");
   ed.Control<QPushButton>("BtnOk")->click();
-  EXPECT_NEAR(form->Project().Chassis[0].FgangA[1], 87.5, 1e-12);
-  EXPECT_TRUE(form->Project().Chassis[0].useFgangA);
+  EXPECT_NEAR(doc->Project().Chassis[0].FgangA[1], 87.5, 1e-12);
+  EXPECT_TRUE(doc->Project().Chassis[0].useFgangA);
 }
 
 TEST_F(ChassisEditor, ImpedanceImportOfAFileWithoutDataChangesNothing) {
@@ -430,7 +425,7 @@ TEST_F(ChassisEditor, ImpedanceImportOfAFileWithoutDataChangesNothing) {
 }
 
 TEST_F(ChassisEditor, SavingAndLoadingChassisFiles) {
-  TMainForm& f = Start();
+  Start();
   TFormChassisEd& ed = OpenEditor(1);
   ed.Edit("EditName")->setText("Neu 17");
   ui.files.push_back(dir / "box.zch");
@@ -458,32 +453,32 @@ TEST_F(ChassisEditor, SavingAndLoadingChassisFiles) {
                     "Chassisdatei übernommen."));
   EXPECT_EQ(ed.Control<QComboBox>("CB_Membranform")->currentIndex(), 1);
   ed.Control<QPushButton>("BtnOk")->click();
-  EXPECT_NEAR(f.Project().Schallwand[0].d, std::sqrt(0.0133 * 4 / 3.14159265358979323846) * 0.999, 1e-12);
-  EXPECT_NEAR(f.Project().Schallwand[0].d, 0.1300, 1e-4);
-  EXPECT_EQ(f.Project().Schallwand[0].Membranform, 1);
-  EXPECT_EQ(f.Project().Chassis[0].Name, "Konus 133");
+  EXPECT_NEAR(doc->Project().Schallwand[0].d, std::sqrt(0.0133 * 4 / 3.14159265358979323846) * 0.999, 1e-12);
+  EXPECT_NEAR(doc->Project().Schallwand[0].d, 0.1300, 1e-4);
+  EXPECT_EQ(doc->Project().Schallwand[0].Membranform, 1);
+  EXPECT_EQ(doc->Project().Chassis[0].Name, "Konus 133");
 }
 
 TEST_F(ChassisEditor, FsNotPositiveAsksBeforeAnythingIsWritten) {
-  TMainForm& f = Start();
+  Start();
   TFormChassisEd& ed = OpenEditor(2);
   ed.Edit("Editfs")->setText("0");
   ui.buttons = {1};  // "jetzt ändern"
   ed.Control<QPushButton>("BtnOk")->click();
   EXPECT_TRUE(Asked("choose", "Fehler: fs<=0"));
   EXPECT_TRUE(ed.isVisible());
-  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
-  EXPECT_EQ(f.Project().Chassis[1].fs, 38);
+  EXPECT_TRUE(doc->UndoStack().Empty());
+  EXPECT_EQ(doc->Project().Chassis[1].fs, 38);
   ui.buttons = {2};  // "bleibt so"
   ed.Control<QPushButton>("BtnOk")->click();
   EXPECT_FALSE(ed.isVisible());
-  EXPECT_EQ(f.Project().Chassis[1].fs, 0);
+  EXPECT_EQ(doc->Project().Chassis[1].fs, 0);
 }
 
 TEST_F(ChassisEditor, CommonCabinetCanOnlyBeSwitchedOnInItsDialog) {
   auto p = testing::MakeTwoWayProject(60);
   p->Schallwand[1].usegemgeh = true;
-  TMainForm& f = Start(std::move(p));
+  Start(std::move(p));
   TFormChassisEd& ed = OpenEditor(1);
   QCheckBox* gem = ed.Check("CBGemgeh");
   ASSERT_FALSE(gem->isChecked());
@@ -507,7 +502,7 @@ TEST_F(ChassisEditor, CommonCabinetCanOnlyBeSwitchedOnInItsDialog) {
   second.Check("CBGemgeh")->click();
   EXPECT_TRUE(second.Edit("Edita")->isEnabled());
   second.Control<QPushButton>("BtnOk")->click();
-  EXPECT_FALSE(f.Project().Schallwand[1].usegemgeh);
+  EXPECT_FALSE(doc->Project().Schallwand[1].usegemgeh);
 }
 
 TEST_F(ChassisEditor, MeasuringConditionNoteAndHelpButtons) {
@@ -520,7 +515,7 @@ TEST_F(ChassisEditor, MeasuringConditionNoteAndHelpButtons) {
                     "Wenn KORVANT-Chassisdaten geladen wurden,\rist es nicht sinnvoll, den Ort der Messung\r"
                     "nachträglich zu manipulieren.\rIn diesem Fall wird empfohlen, die Chassisdatei\rneu zu laden"));
   ed.Control<QPushButton>("BtnOk")->click();
-  EXPECT_EQ(form->Project().Chassis[0].fgang_which, 1);
+  EXPECT_EQ(doc->Project().Chassis[0].fgang_which, 1);
 
   TFormChassisEd& again = OpenEditor(1);
   again.Control<QRadioButton>("RbCL")->click();
@@ -571,22 +566,37 @@ TEST_F(ChassisEditor, VoiceCoilFitAsksAndTakesTheValues) {
 
 class GemGeh : public ChassisEditor {
  protected:
-  // Runs the dialog from the menu with `fill` filling it, then OK.
+  // "gemeinsames Außengehäuse" as its menu command runs it: the dialog filled
+  // from the document and run by `run`; "Ok" commits the box and the derived
+  // baffles as one edit, whose recalculation is decided after the edit (every
+  // chassis step reads the cabinet, the compared records do not).
+  void RunCommonCabinet() {
+    TFormGemGeh dialog;
+    dialog.Fill(doc->Project());
+    if (run(dialog) != QDialog::Accepted) return;
+    TProjectEdit edit(*doc, "Gemeinsames Außengehäuse editieren", TRecalc::AfterEdit);
+    dialog.Apply(edit.Project());
+    edit.Commit();
+  }
+  // Runs the dialog with `fill` filling it, then OK.
   void RunDialog(const std::function<void(TFormGemGeh&)>& fill) {
-    form->execDialog = [fill](QDialog& d) {
+    run = [fill](QDialog& d) {
       auto& dlg = dynamic_cast<TFormGemGeh&>(d);
       EXPECT_EQ(dlg.windowTitle().toStdString(), "gem. Außengehäuse");
       fill(dlg);
       return static_cast<int>(QDialog::Accepted);
     };
-    form->Action("actGemGeh")->trigger();
+    RunCommonCabinet();
   }
+
+  // How the test closes the modal dialog, as the main window's dialog runner.
+  std::function<int(QDialog&)> run;
 };
 
 TEST_F(GemGeh, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
-  TMainForm& f = Start();
-  ASSERT_EQ(f.Project().Einbau[1].Typ, 1);  // the woofer in a closed box
-  ASSERT_EQ(f.Project().Einbau[2].Typ, 2);  // the vented sub
+  Start();
+  ASSERT_EQ(doc->Project().Einbau[1].Typ, 1);  // the woofer in a closed box
+  ASSERT_EQ(doc->Project().Einbau[2].Typ, 2);  // the vented sub
   bool rearShownVented = false, rearShownClosed = true;
   RunDialog([&](TFormGemGeh& d) {
     EXPECT_TRUE(d.Control<QGroupBox>("GroupBox4")->isVisibleTo(&d));
@@ -619,7 +629,7 @@ TEST_F(GemGeh, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
   EXPECT_TRUE(rearShownVented);
   EXPECT_FALSE(rearShownClosed);
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Gemeinsames Außengehäuse editieren\"");
-  const TProjekt& q = f.Project();
+  const TProjekt& q = doc->Project();
   EXPECT_DOUBLE_EQ(q.GemGeh.h, 0.9);
   EXPECT_DOUBLE_EQ(q.GemGeh.fasl, 0.02);
   const TSchallwand& sub = q.Schallwand[2];
@@ -639,24 +649,24 @@ TEST_F(GemGeh, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
   EXPECT_NEAR(woofer.vertr, 0.03 - 0.45, 1e-12);
   EXPECT_EQ(woofer.d, 0.13);  // the outlet diameter stays as entered
   EXPECT_FALSE(q.Schallwand[0].usegemgeh);
-  ASSERT_TRUE(f.WaitCalcIdle());
-  EXPECT_TRUE(f.ShownResult().bValid);
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  EXPECT_TRUE(doc->ShownResult().bValid);
 
   // Filled from this project and confirmed unchanged, nothing changes.
-  const auto before = std::make_unique<TProjekt>(f.Project());
+  const auto before = std::make_unique<TProjekt>(doc->Project());
   RunDialog([](TFormGemGeh& d) {
     EXPECT_EQ(d.Edit("Editcr3")->text().toStdString(), "5");
     EXPECT_EQ(d.Edit("Editar2")->text().toStdString(), "3");
     EXPECT_EQ(d.Control<QComboBox>("CBStra2")->currentIndex(), 2);
   });
-  EXPECT_TRUE(f.Project().Schallwand == before->Schallwand);
-  EXPECT_TRUE(f.Project().GemGeh == before->GemGeh);
+  EXPECT_TRUE(doc->Project().Schallwand == before->Schallwand);
+  EXPECT_TRUE(doc->Project().GemGeh == before->GemGeh);
 }
 
 TEST_F(GemGeh, PortRowOfAVentedChassisIsShownWhole) {
-  TMainForm& f = Start();
-  ASSERT_EQ(f.Project().Einbau[2].Typ, 2);  // the vented sub
-  f.execDialog = [](QDialog& dialog) -> int {
+  Start();
+  ASSERT_EQ(doc->Project().Einbau[2].Typ, 2);  // the vented sub
+  run = [](QDialog& dialog) -> int {
     auto& d = dynamic_cast<TFormGemGeh&>(dialog);
     d.Control<QCheckBox>("CheckBox3")->click();
     d.Control<QComboBox>("CBStraR3")->setCurrentIndex(1);
@@ -676,7 +686,7 @@ TEST_F(GemGeh, PortRowOfAVentedChassisIsShownWhole) {
                                             "Editcr3",  "CheckBox4", "BtnOk",     "BtnAbbruch"};
     EXPECT_EQ(order, expected);
     // The dialog fits the screen; the chassis groups scroll where it is too small for them.
-    const QRect free = d.parentWidget()->screen()->availableGeometry();
+    const QRect free = d.screen()->availableGeometry();
     EXPECT_LE(d.width(), free.width());
     EXPECT_LE(d.height(), free.height());
     // As the dialog opens on the screen, and as small as the user can make it.
@@ -706,35 +716,37 @@ TEST_F(GemGeh, PortRowOfAVentedChassisIsShownWhole) {
     }
     return static_cast<int>(QDialog::Rejected);
   };
-  f.Action("actGemGeh")->trigger();
+  RunCommonCabinet();
 }
 
 TEST_F(GemGeh, ShippedProjectConfirmedUnchangedStaysAsItIs) {
-  options.startFile = fs::path(SONVEX_TEST_DATA) / ".." / ".." / "data" / "Projekte" / "Dreiweg-Standbox.ZPJ";
-  form = std::make_unique<TMainForm>(settings, ui, options);
-  ASSERT_TRUE(form->WaitCalcIdle());
-  ASSERT_TRUE(form->Project().Schallwand[0].usegemgeh);
-  const auto before = std::make_unique<TProjekt>(form->Project());
+  // The document on the shipped file as it is, not saved anew first.
+  doc = std::make_unique<TProjectDocument>(settings, ui);
+  ASSERT_TRUE(doc->LoadFile(fs::path(SONVEX_TEST_DATA) / ".." / ".." / "data" / "Projekte" / "Dreiweg-Standbox.ZPJ"));
+  doc->StartCalculation(0ms);
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  ASSERT_TRUE(doc->Project().Schallwand[0].usegemgeh);
+  const auto before = std::make_unique<TProjekt>(doc->Project());
   RunDialog([](TFormGemGeh& d) { EXPECT_TRUE(d.Control<QCheckBox>("CheckBox1")->isChecked()); });
-  EXPECT_TRUE(form->Project().Schallwand == before->Schallwand);
-  EXPECT_TRUE(form->Project().GemGeh == before->GemGeh);
+  EXPECT_TRUE(doc->Project().Schallwand == before->Schallwand);
+  EXPECT_TRUE(doc->Project().GemGeh == before->GemGeh);
 }
 
 TEST_F(GemGeh, CancelChangesNothingAndUncheckedSlotsKeepTheirBaffle) {
-  TMainForm& f = Start();
-  const auto before = std::make_unique<TProjekt>(f.Project());
-  f.execDialog = [](QDialog& d) {
+  Start();
+  const auto before = std::make_unique<TProjekt>(doc->Project());
+  run = [](QDialog& d) {
     dynamic_cast<TFormGemGeh&>(d).Edit("Edith")->setText("50");
     return static_cast<int>(QDialog::Rejected);
   };
-  f.Action("actGemGeh")->trigger();
-  EXPECT_TRUE(f.Project() == *before);
-  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  RunCommonCabinet();
+  EXPECT_TRUE(doc->Project() == *before);
+  EXPECT_TRUE(doc->UndoStack().Empty());
 
   // Chassis 1..4 of this project have baffles of their own.
   RunDialog([](TFormGemGeh& d) { d.Edit("Editb")->setText("25"); });
-  EXPECT_DOUBLE_EQ(f.Project().GemGeh.b, 0.25);
-  for (int k = 0; k < 4; ++k) EXPECT_TRUE(f.Project().Schallwand[k] == before->Schallwand[k]) << k;
+  EXPECT_DOUBLE_EQ(doc->Project().GemGeh.b, 0.25);
+  for (int k = 0; k < 4; ++k) EXPECT_TRUE(doc->Project().Schallwand[k] == before->Schallwand[k]) << k;
 }
 
 }  // namespace

@@ -8,11 +8,14 @@
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +33,9 @@
 #include "support/test_projects.h"
 #include "ui/dialogs/error_list_window.h"
 #include "ui/dialogs/project_properties_dialog.h"
+#include "ui/dialogs/window_place.h"
+#include "ui/editors/chassis_editor.h"
+#include "ui/editors/gem_geh_dialog.h"
 #include "ui/main/main_form.h"
 #include "ui/main/status_colours.h"
 
@@ -588,6 +594,96 @@ TEST(StatusColours, TheTextReadsWellOnEveryBackgroundOfThePanel) {
     EXPECT_EQ(StatusTextColour(c.background), c.text) << c.background.name().toStdString();
     EXPECT_GE(ContrastRatio(StatusTextColour(c.background), c.background), 4.5);
   }
+}
+
+// ---------------------------------------------------------------- chassis editor
+
+// How the main window opens the chassis editor and the common cabinet,
+// places the editor and follows it with its menus.
+class ChassisEditorWiring : public TMainFormFixture<> {
+ protected:
+  TMainForm& Start() { return StartOn(*testing::MakeTwoWayProject(60)); }
+  // Opens the editor on chassis item n through the menu.
+  TFormChassisEd& OpenEditor(int n = 1) {
+    form->Action(("actChassis" + std::to_string(n)).c_str())->trigger();
+    TFormChassisEd* ed = form->ChassisEditor();
+    EXPECT_NE(ed, nullptr);
+    return *ed;
+  }
+};
+
+TEST_F(ChassisEditorWiring, ChassisItemOpensTheEditorOnItsSlot) {
+  TMainForm& f = Start();
+  TFormChassisEd& ed = OpenEditor(2);
+  EXPECT_TRUE(ed.isVisible());
+  EXPECT_EQ(ed.windowTitle().toStdString(), "Chassis 2, Einbau und Schallwand editieren");
+  EXPECT_EQ(ed.Slot(), 1);
+  EXPECT_TRUE(f.ChassisEdOpen);
+  EXPECT_FALSE(f.Menu("menuChassis")->menuAction()->isEnabled());
+  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Action("actShowChassis")->isEnabled());
+  EXPECT_EQ(f.Action("actChassis1")->shortcut(), QKeySequence("Ctrl+F1"));
+  EXPECT_EQ(f.Action("actGemGeh")->shortcut(), QKeySequence("Ctrl+G"));
+
+  ed.Control<QPushButton>("BtnAbbruch")->click();
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_FALSE(f.ChassisEdOpen);
+  EXPECT_TRUE(f.Menu("menuChassis")->menuAction()->isEnabled());
+  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+
+  // "Chassiseditor zeigen" brings the open editor back; a project command
+  // that replaces the project closes it.
+  OpenEditor(1);
+  ed.hide();
+  f.Action("actShowChassis")->trigger();
+  EXPECT_TRUE(ed.isVisible());
+  f.RestoreReferenceClick();  // no reference: nothing happens
+  EXPECT_TRUE(ed.isVisible());
+  f.RememberReferenceClick();
+  f.RestoreReferenceClick();
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_FALSE(f.ChassisEdOpen);
+}
+
+TEST_F(ChassisEditorWiring, OpensBesideTheMainWindow) {
+  TMainForm& f = Start();
+  f.show();
+  f.setGeometry(10, 10, 300, 200);
+  TFormChassisEd& ed = OpenEditor(1);
+  const QRect free = ed.screen()->availableGeometry();
+  // Where the placement rule puts a window of the editor's size, within the
+  // screen, not over the main window's left edge as before.
+  EXPECT_EQ(ed.frameGeometry().topLeft(), PlaceBeside(f.frameGeometry(), ed.frameGeometry().size(), free).topLeft());
+  EXPECT_TRUE(free.contains(ed.frameGeometry().topLeft()));
+  EXPECT_EQ(ed.width(), std::max(std::min(1180, free.width()), ed.minimumWidth()));
+}
+
+TEST_F(ChassisEditorWiring, ChassisItemShowsTheEnclosureEnteredInTheEditor) {
+  TMainForm& f = Start();
+  TFormChassisEd& ed = OpenEditor(3);
+  ed.Pages()->setCurrentIndex(1);
+  ed.Edit("EditVb")->setText("9");
+  ed.Control<QPushButton>("BtnOk")->click();
+  ASSERT_TRUE(f.WaitCalcIdle());
+  EXPECT_EQ(f.Action("actChassis3")->text().toStdString(), "Chassis &3: Test-Sub in 9l Bassref.");
+}
+
+TEST_F(ChassisEditorWiring, CommonCabinetItemRunsItsDialogAsOneUndoStep) {
+  TMainForm& f = Start();
+  f.execDialog = [](QDialog& d) {
+    dynamic_cast<TFormGemGeh&>(d).Edit("Edith")->setText("50");
+    return static_cast<int>(QDialog::Rejected);
+  };
+  f.Action("actGemGeh")->trigger();
+  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+
+  f.execDialog = [](QDialog& d) {
+    dynamic_cast<TFormGemGeh&>(d).Edit("Editb")->setText("25");
+    return static_cast<int>(QDialog::Accepted);
+  };
+  f.Action("actGemGeh")->trigger();
+  EXPECT_DOUBLE_EQ(f.Project().GemGeh.b, 0.25);
+  EXPECT_EQ(UndoCaption(), "Rückgängig \"Gemeinsames Außengehäuse editieren\"");
 }
 
 }  // namespace
