@@ -570,14 +570,8 @@ class GemGeh : public ChassisEditor {
   // from the document and run by `run`; "Ok" commits the box and the derived
   // baffles as one edit, whose recalculation is decided after the edit (every
   // chassis step reads the cabinet, the compared records do not).
-  void RunCommonCabinet() {
-    TFormGemGeh dialog;
-    dialog.Fill(doc->Project());
-    if (run(dialog) != QDialog::Accepted) return;
-    TProjectEdit edit(*doc, "Gemeinsames Außengehäuse editieren", TRecalc::AfterEdit);
-    dialog.Apply(edit.Project());
-    edit.Commit();
-  }
+  // The menu command: the dialog on the document, "Ok" as one edit.
+  void RunCommonCabinet() { EditCommonCabinet(*doc, run); }
   // Runs the dialog with `fill` filling it, then OK.
   void RunDialog(const std::function<void(TFormGemGeh&)>& fill) {
     run = [fill](QDialog& d) {
@@ -590,7 +584,7 @@ class GemGeh : public ChassisEditor {
   }
 
   // How the test closes the modal dialog, as the main window's dialog runner.
-  std::function<int(QDialog&)> run;
+  TDialogRunner run;
 };
 
 TEST_F(GemGeh, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
