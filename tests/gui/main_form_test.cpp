@@ -592,3 +592,48 @@ TEST(StatusColours, TheTextReadsWellOnEveryBackgroundOfThePanel) {
 
 }  // namespace
 }  // namespace sonvex
+
+// ---------------------------------------------------------------- crossover editor
+#include "ui/editors/weiche_editor.h"
+
+namespace sonvex {
+namespace {
+
+TEST_F(MainForm, WeicheEditorOpensNonModalAndTheMainWindowFollows) {
+  TMainForm& f = StartOn(*testing::MakeTwoWayProject(60));
+  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_EQ(f.Action("actWeiche1")->shortcut(), QKeySequence(QStringLiteral("F6")));
+  // The item of amplifier 2 opens the editor on the second amplifier.
+  f.Action("actWeiche2")->trigger();
+  TFormWeicheneditor& ed = *f.WeicheEditor();
+  EXPECT_TRUE(ed.isVisible());
+  EXPECT_EQ(ed.Amp(), 1);
+  EXPECT_TRUE(f.WeicheEdOpen);
+  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Action("actShowWeiche")->isEnabled());
+  EXPECT_EQ(f.Action("actShowWeiche")->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+  EXPECT_FALSE(f.Action("actShowChassis")->isEnabled());
+  EXPECT_FALSE(f.Menu("menuDatei")->menuAction()->isEnabled());
+  EXPECT_FALSE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+  // "Weicheneditor zeigen" brings the window back.
+  ed.hide();
+  f.Action("actShowWeiche")->trigger();
+  EXPECT_TRUE(ed.isVisible());
+
+  ed.CancelClick();
+  EXPECT_FALSE(f.WeicheEdOpen);
+  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Menu("menuDatei")->menuAction()->isEnabled());
+  EXPECT_TRUE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+
+  // "Neues Projekt" closes the editor without applying.
+  f.WeicheEditClick(0);
+  EXPECT_TRUE(f.WeicheEdOpen);
+  f.execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  f.NewProjectClick();
+  EXPECT_EQ(ed.Amp(), -1);
+  EXPECT_FALSE(f.WeicheEdOpen);
+}
+
+}  // namespace
+}  // namespace sonvex
