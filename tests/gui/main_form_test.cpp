@@ -688,3 +688,188 @@ TEST_F(ChassisEditorWiring, CommonCabinetItemRunsItsDialogAsOneUndoStep) {
 
 }  // namespace
 }  // namespace sonvex
+
+// ---------------------------------------------------------------- crossover editor
+#include "ui/editors/weiche_editor.h"
+
+namespace sonvex {
+namespace {
+
+TEST_F(MainForm, WeicheEditorOpensNonModalAndTheMainWindowFollows) {
+  TMainForm& f = StartOn(*testing::MakeTwoWayProject(60));
+  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_EQ(f.Action("actWeiche1")->shortcut(), QKeySequence(QStringLiteral("F6")));
+  // The item of amplifier 2 opens the editor on the second amplifier.
+  f.Action("actWeiche2")->trigger();
+  TFormWeicheneditor& ed = *f.WeicheEditor();
+  EXPECT_TRUE(ed.isVisible());
+  EXPECT_EQ(ed.Amp(), 1);
+  EXPECT_TRUE(f.WeicheEdOpen);
+  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Action("actShowWeiche")->isEnabled());
+  EXPECT_EQ(f.Action("actShowWeiche")->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+  EXPECT_FALSE(f.Action("actShowChassis")->isEnabled());
+  EXPECT_FALSE(f.Menu("menuDatei")->menuAction()->isEnabled());
+  EXPECT_FALSE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+  // "Weicheneditor zeigen" brings the window back.
+  ed.hide();
+  f.Action("actShowWeiche")->trigger();
+  EXPECT_TRUE(ed.isVisible());
+
+  ed.CancelClick();
+  EXPECT_FALSE(f.WeicheEdOpen);
+  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Menu("menuDatei")->menuAction()->isEnabled());
+  EXPECT_TRUE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+
+  // "Neues Projekt" closes the editor without applying.
+  f.WeicheEditClick(0);
+  EXPECT_TRUE(f.WeicheEdOpen);
+  f.execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  f.NewProjectClick();
+  EXPECT_EQ(ed.Amp(), -1);
+  EXPECT_FALSE(f.WeicheEdOpen);
+}
+
+}  // namespace
+}  // namespace sonvex
+
+// ---------------------------------------------------------------- optimizer window
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "optimizer/optimizer.h"
+#include "ui/editors/optimizer_window.h"
+#include "ui/editors/part_editor.h"
+
+namespace sonvex {
+namespace {
+
+// The two-way test box on a coarse grid with its tweeter capacitor doubled
+// and its woofer coil halved, both marked for optimisation.
+std::unique_ptr<TProjekt> DetunedTwoWayForOptimizer() {
+  auto p = testing::MakeTwoWayProject(32);
+  TCrossover& x = p->Verstaerker[0].crossover;
+  x[0]._value *= 2;
+  x[0]._bOpti = true;
+  x[1]._value *= 0.5;
+  x[1]._bOpti = true;
+  return p;
+}
+
+// Keeps the window messages going until the optimizer is idle.
+bool WaitOptimizerRun(TFormWOptimize2& w, std::chrono::seconds timeout = 300s) {
+  const auto pump = [](int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+  };
+  QElapsedTimer clock;
+  clock.start();
+  while (!w.Optimizer().IsIdle()) {
+    if (clock.elapsed() > std::chrono::duration_cast<std::chrono::milliseconds>(timeout).count()) return false;
+    pump(10);
+  }
+  pump(0);
+  return true;
+}
+
+TEST_F(MainForm, OptimizerMenuOpensTheWindowAndClosingTellsTheMainWindow) {
+  TMainForm& f = StartOn(*DetunedTwoWayForOptimizer());
+  f.Action("actOptimizer")->trigger();
+  ASSERT_NE(f.OptimizerWindow(), nullptr);
+  TFormWOptimize2& w = *f.OptimizerWindow();
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(f.Action("actOptimizer")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+  EXPECT_TRUE(f.OptiOpen);
+  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Action("actShowOptimizer")->isEnabled());
+  EXPECT_FALSE(f.Menu("menuBearbeiten")->menuAction()->isEnabled());
+  EXPECT_FALSE(f.Menu("menuDatei")->menuAction()->isEnabled());
+
+  w.CloseButton()->click();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_FALSE(f.OptiOpen);
+  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
+  EXPECT_TRUE(f.Menu("menuBearbeiten")->menuAction()->isEnabled());
+  EXPECT_TRUE(ui.asked.empty());
+
+  // Not while the crossover editor is open.
+  f.WeicheEdOpen = true;
+  f.Action("actOptimizer")->trigger();
+  EXPECT_FALSE(w.isVisible());
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Bitte erst Weichheneditor schließen.");
+  f.WeicheEdOpen = false;
+  f.Action("actOptimizer")->trigger();
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(f.OptimizerWindow(), &w);  // the same window again
+}
+
+TEST_F(MainForm, OptimizerFixesAPartByHandInThePartEditorRestrictedToItsType) {
+  TMainForm& f = StartOn(*DetunedTwoWayForOptimizer());
+  f.Action("actOptimizer")->trigger();
+  ASSERT_NE(f.OptimizerWindow(), nullptr);
+  TFormWOptimize2& w = *f.OptimizerWindow();
+  // "&Ok" in the part editor keeps the value the search found.
+  int partEditorRuns = 0;
+  std::vector<std::string> fixHeadlines;  // the part editor's headline at each fix
+  bool restrictedWhenFixing = true;
+  f.execDialog = [&](QDialog& d) {
+    auto* editor = qobject_cast<TFormParteditor*>(&d);
+    if (editor == nullptr) return int(QDialog::Rejected);
+    ++partEditorRuns;
+    if (!editor->Headline()->isHidden()) fixHeadlines.push_back(editor->Headline()->text().toStdString());
+    for (int t = ptR; t <= ptAmp; ++t)
+      if (t != editor->SelectedType() && !editor->TypeButton(t)->isHidden()) restrictedWhenFixing = false;
+    return int(QDialog::Accepted);
+  };
+  // A coil is always fixed by hand.
+  TOptiValue v;
+  v.slot = 1;
+  const TWPart coil = f.Project().Verstaerker[0].crossover[1];
+  ASSERT_EQ(coil._typ, ptL);
+  EXPECT_EQ(w.FixPart(v, coil)._typ, ptL);
+  EXPECT_GE(partEditorRuns, 1);
+  // The editor names the part it asks about.
+  ASSERT_EQ(fixHeadlines.size(), static_cast<std::size_t>(partEditorRuns));
+  EXPECT_TRUE(fixHeadlines[0].starts_with("Spule ")) << fixHeadlines[0];
+  EXPECT_TRUE(fixHeadlines[0].ends_with(" festlegen:")) << fixHeadlines[0];
+  EXPECT_TRUE(restrictedWhenFixing);
+  // Afterwards the editor offers every type again.
+  EXPECT_FALSE(f.PartEditor()->TypeButton(ptR)->isHidden());
+  EXPECT_TRUE(f.PartEditor()->Headline()->isHidden());
+}
+
+TEST_F(MainForm, ClosingTheProgramAsksTheOpenOptimizerFirst) {
+  options.optiPause = 0ms;
+  StartOn(*DetunedTwoWayForOptimizer());
+  form->Action("actOptimizer")->trigger();
+  ASSERT_NE(form->OptimizerWindow(), nullptr);
+  TFormWOptimize2& w = *form->OptimizerWindow();
+  // A part fixed by hand: "&Ok" in the part editor keeps the value the search found.
+  form->execDialog = [](QDialog& d) {
+    return int(qobject_cast<TFormParteditor*>(&d) != nullptr ? QDialog::Accepted : QDialog::Rejected);
+  };
+  w.CapacitorChoice()->setCurrentIndex(2);
+  ui.buttons = {2};
+  w.StartButton()->click();
+  ASSERT_TRUE(WaitOptimizerRun(w));
+  // "&Abbruch" to the take-over question: the optimizer and the program stay.
+  ui.asked.clear();
+  ui.buttons = {3};
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(w.isVisible());
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Optimierungsergebnisse übernehmen?");
+}
+
+}  // namespace
+}  // namespace sonvex

@@ -1,7 +1,7 @@
-// The crossover schematic editor, the part editor and the parts library,
-// driven through the main window with a scripted interaction.
+// The crossover schematic editor, the part editor and the parts library on a
+// project document, with a scripted interaction.
 #include "ui/editors/weiche_editor.h"
-#include "main_form_fixture.h"
+#include "document_fixture.h"
 #include "ui/editors/free_wire_dialog.h"
 #include "ui/editors/mouse_map_dialog.h"
 
@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -30,6 +29,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -41,7 +41,6 @@
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/editors/part_editor.h"
-#include "ui/main/main_form.h"
 
 namespace sonvex {
 namespace {
@@ -54,53 +53,63 @@ using B = TMouseButton;
 constexpr int kSlot0X = 50, kSlot0Y = 10;    // horizontal slot 0, nodes 0-1
 constexpr int kSlot90X = 30, kSlot90Y = 45;  // vertical slot 90, nodes 0-11
 
-class WeicheEditor : public TMainFormFixture<> {
+// A document with the part editor and the crossover editor built on it as
+// the main window builds them; their modal dialogs run through execDialog.
+class WeicheEditor : public TDocumentFixture<> {
  protected:
-  TMainForm& Start(std::unique_ptr<TProjekt> project = testing::MakeTwoWayProject(60)) { return StartOn(*project); }
-  TFormWeicheneditor& Editor() { return *form->WeicheEditor(); }
+  void TearDown() override {
+    editor.reset();
+    partEditor.reset();
+    TDocumentFixture::TearDown();
+  }
+  TFormWeicheneditor& Start(std::unique_ptr<TProjekt> project = testing::MakeTwoWayProject(60)) {
+    StartDocument(*project);
+    partEditor = std::make_unique<TFormParteditor>(settings, ui);
+    partEditor->execDialog = [this](QDialog& d) { return execDialog(d); };
+    editor = std::make_unique<TFormWeicheneditor>(*doc, settings, ui, *partEditor,
+                                                  [this](QDialog& d) { return execDialog(d); });
+    return *editor;
+  }
+  // Opens the editor on amplifier `amp` (0-based) as the menu item does.
+  TFormWeicheneditor& Open(int amp) {
+    editor->OpenFor(amp);
+    return *editor;
+  }
+  TFormParteditor& PartEditor() { return *partEditor; }
   void WriteParts(const char* name, const std::string& text) {
     std::ofstream(settings.partsFolder / name, std::ios::binary) << text;
   }
+
+  // How the modal dialogs run: the tests fill and confirm them.
+  std::function<int(QDialog&)> execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  std::unique_ptr<TFormParteditor> partEditor;
+  std::unique_ptr<TFormWeicheneditor> editor;
 };
 
-TEST_F(WeicheEditor, OpensNonModalAndTheMainWindowFollows) {
-  TMainForm& f = Start();
-  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
-  EXPECT_EQ(f.Action("actWeiche1")->shortcut(), QKeySequence(QStringLiteral("F6")));
-  f.Action("actWeiche2")->trigger();
-  TFormWeicheneditor& ed = Editor();
+TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
+  Start();
+  std::vector<bool> told;  // what the editor tells the windows that follow it
+  QObject::connect(editor.get(), &TFormWeicheneditor::openChanged, [&](bool open) { told.push_back(open); });
+  TFormWeicheneditor& ed = Open(1);
   EXPECT_EQ(ed.windowTitle(), QString::fromUtf8("Weicheneditor - Verstärker 2"));
   EXPECT_TRUE(ed.isVisible());
   EXPECT_FALSE(ed.isModal());
   EXPECT_EQ(ed.Amp(), 1);
   EXPECT_EQ(ed.Parts()[91]._typ, ptChass);
-  EXPECT_TRUE(f.WeicheEdOpen);
-  EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Action("actShowWeiche")->isEnabled());
-  EXPECT_EQ(f.Action("actShowWeiche")->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
-  EXPECT_FALSE(f.Action("actShowChassis")->isEnabled());
-  EXPECT_FALSE(f.Menu("menuDatei")->menuAction()->isEnabled());
-  EXPECT_FALSE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+  EXPECT_EQ(told, std::vector<bool>{true});
   // The middle size: 1068 x 530, the edit view.
   EXPECT_EQ(ed.size(), QSize(1068, 530));
   EXPECT_TRUE(ed.Action("actSize2")->isChecked());
   EXPECT_FALSE(ed.PrintView());
-  // "Weicheneditor zeigen" brings the window back.
-  ed.hide();
-  f.Action("actShowWeiche")->trigger();
-  EXPECT_TRUE(ed.isVisible());
 
   ed.CancelClick();
   EXPECT_EQ(ed.Amp(), -1);
   EXPECT_FALSE(ed.isVisible());
-  EXPECT_FALSE(f.WeicheEdOpen);
-  EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Menu("menuDatei")->menuAction()->isEnabled());
-  EXPECT_TRUE(f.Menu("menuAmp1")->menuAction()->isEnabled());
-  EXPECT_EQ(f.UndoStack().Count(), 0);  // nothing applied
+  EXPECT_EQ(told, (std::vector<bool>{true, false}));
+  EXPECT_EQ(doc->UndoStack().Count(), 0);  // nothing applied
 
   // The size level is a setting shared by every session.
-  f.WeicheEditClick(0);
+  Open(0);
   ed.SetLevel(3);
   EXPECT_EQ(settings.WEsize, 3);
   EXPECT_EQ(ed.size(), QSize(1236, 596));
@@ -108,18 +117,16 @@ TEST_F(WeicheEditor, OpensNonModalAndTheMainWindowFollows) {
   ed.SetLevel(1);  // a size change returns to the edit view
   EXPECT_FALSE(ed.PrintView());
   EXPECT_EQ(ed.HitRects()[0], (TWeRect{23, 2, 84, 27}));
-  // New project closes the editor without applying.
-  f.execDialog = [](QDialog&) { return int(QDialog::Rejected); };
-  f.NewProjectClick();
+  // A new project closes the editor without applying.
+  doc->New();
   EXPECT_EQ(ed.Amp(), -1);
-  EXPECT_FALSE(f.WeicheEdOpen);
+  EXPECT_EQ(told, (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculation) {
-  TMainForm& f = Start();
-  const TComplex before = f.ShownResult().ChassisU[2][30];
-  f.WeicheEditClick(1);
-  TFormWeicheneditor& ed = Editor();
+  Start();
+  const TComplex before = doc->ShownResult().ChassisU[2][30];
+  TFormWeicheneditor& ed = Open(1);
   // Ctrl + left deletes the wire from node 0 to 1, left makes it again.
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);
   EXPECT_EQ(ed.Parts()[0]._typ, ptNone);
@@ -127,7 +134,7 @@ TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculat
   EXPECT_EQ(ed.Parts()[0]._typ, ptWire);
   // Right opens the part editor, which makes it a 2.2 Ohm resistor.
   int opened = 0;
-  f.execDialog = [&](QDialog& d) {
+  execDialog = [&](QDialog& d) {
     auto* pe = dynamic_cast<TFormParteditor*>(&d);
     if (pe == nullptr) return int(QDialog::Rejected);
     ++opened;
@@ -145,44 +152,43 @@ TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculat
   EXPECT_EQ(ed.Parts()[0]._nod1, 0);
   EXPECT_EQ(ed.Parts()[0]._nod2, 1);
   // Nothing reaches the project before OK.
-  EXPECT_EQ(f.Project().Verstaerker[1].crossover[0]._typ, ptWire);
+  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[0]._typ, ptWire);
 
   std::mutex m;
   std::vector<int> ran;
-  f.CalcThread().onItemRun = [&](int item) {
+  doc->CalcThread().onItemRun = [&](int item) {
     std::lock_guard<std::mutex> lock(m);
     ran.push_back(item);
   };
   ed.OkClick();
   EXPECT_TRUE(ui.asked.empty());
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Weiche 2 editieren\"");
-  EXPECT_EQ(f.Project().Verstaerker[1].crossover[0]._typ, ptR);
-  EXPECT_DOUBLE_EQ(f.Project().Verstaerker[1].crossover[0]._value, 2.2);
-  EXPECT_FALSE(f.Project().bSaved);
+  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[0]._typ, ptR);
+  EXPECT_DOUBLE_EQ(doc->Project().Verstaerker[1].crossover[0]._value, 2.2);
+  EXPECT_FALSE(doc->Project().bSaved);
   EXPECT_EQ(ed.Amp(), -1);
-  ASSERT_TRUE(f.WaitCalcIdle());
-  f.CalcThread().onItemRun = nullptr;
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  doc->CalcThread().onItemRun = nullptr;
   EXPECT_EQ(ran, (std::vector<int>{TCalcStruct::kCheck, TCalcStruct::kWeiche0 + 1, TCalcStruct::kGesamt}));
   // 2.2 Ohm in series with the chassis lowers its voltage.
-  const TComplex after = f.ShownResult().ChassisU[2][30];
+  const TComplex after = doc->ShownResult().ChassisU[2][30];
   EXPECT_LT(std::hypot(after.re, after.im), std::hypot(before.re, before.im) * 0.9);
 
   // Undo brings the wire back.
-  f.UndoClick();
-  EXPECT_EQ(f.Project().Verstaerker[1].crossover[0]._typ, ptWire);
+  doc->Undo();
+  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[0]._typ, ptWire);
 }
 
 TEST_F(WeicheEditor, DeletedResistorKeepsItsValueForTheNextPart) {
   auto project = testing::MakeTwoWayProject(60);
   testing::PlacePart(*project, 1, 0, ptR, 2.2);
   project->Verstaerker[1].crossover[0]._bem = "MOX 2,2";
-  TMainForm& f = Start(std::move(project));
-  f.WeicheEditClick(1);
-  TFormWeicheneditor& ed = Editor();
+  Start(std::move(project));
+  TFormWeicheneditor& ed = Open(1);
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);   // delete
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, false);  // wire
   QString shown;
-  f.execDialog = [&](QDialog& d) {
+  execDialog = [&](QDialog& d) {
     auto& pe = dynamic_cast<TFormParteditor&>(d);
     pe.TypeButton(ptR)->click();
     shown = pe.ValueEdit()->text();
@@ -196,9 +202,8 @@ TEST_F(WeicheEditor, DeletedResistorKeepsItsValueForTheNextPart) {
 }
 
 TEST_F(WeicheEditor, OkAsksAboutAMissingAmplifierAndChassis) {
-  TMainForm& f = Start();
-  f.WeicheEditClick(1);
-  TFormWeicheneditor& ed = Editor();
+  Start();
+  TFormWeicheneditor& ed = Open(1);
   ed.ClickAt(kSlot90X, kSlot90Y, B::Left, false, true);  // delete the amplifier output
   ASSERT_EQ(ed.Parts()[90]._typ, ptNone);
   ui.buttons = {1};  // "jetzt ändern"
@@ -207,7 +212,7 @@ TEST_F(WeicheEditor, OkAsksAboutAMissingAmplifierAndChassis) {
   EXPECT_EQ(ui.asked[0].text, kNoAmpText);
   EXPECT_EQ(ui.asked[0].options, "jetzt ändern|soll so bleiben");
   EXPECT_EQ(ed.Amp(), 1);  // still open, nothing applied
-  EXPECT_EQ(f.UndoStack().Count(), 0);
+  EXPECT_EQ(doc->UndoStack().Count(), 0);
 
   ed.Parts()[91]._typ = ptWire;  // no chassis either
   ui.buttons = {2, 1};           // the amplifier may stay missing, the chassis not
@@ -219,30 +224,28 @@ TEST_F(WeicheEditor, OkAsksAboutAMissingAmplifierAndChassis) {
   ui.buttons = {2, 2};
   ed.OkClick();
   EXPECT_EQ(ed.Amp(), -1);
-  EXPECT_EQ(f.Project().Verstaerker[1].crossover[90]._typ, ptNone);
+  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[90]._typ, ptNone);
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Weiche 2 editieren\"");
 }
 
 TEST_F(WeicheEditor, ApplyKeepsTheEditorOpenAndCancelKeepsWhatWasApplied) {
-  TMainForm& f = Start();
-  f.WeicheEditClick(0);
-  TFormWeicheneditor& ed = Editor();
+  Start();
+  TFormWeicheneditor& ed = Open(0);
   ed.MarkClick(TMarkAll::AllComponents);
   ed.ApplyClick();
   EXPECT_EQ(ed.Amp(), 0);
-  EXPECT_TRUE(f.Project().Verstaerker[0].crossover[0]._bOpti);  // the capacitor
-  EXPECT_TRUE(f.Project().Verstaerker[0].crossover[1]._bOpti);  // the coil
-  EXPECT_FALSE(f.Project().Verstaerker[0].crossover[90]._bOpti);
+  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover[0]._bOpti);  // the capacitor
+  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover[1]._bOpti);  // the coil
+  EXPECT_FALSE(doc->Project().Verstaerker[0].crossover[90]._bOpti);
   ed.MarkClick(TMarkAll::None);
   ed.CancelClick();
-  EXPECT_TRUE(f.Project().Verstaerker[0].crossover[0]._bOpti);
-  EXPECT_EQ(f.UndoStack().Count(), 1);
+  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover[0]._bOpti);
+  EXPECT_EQ(doc->UndoStack().Count(), 1);
 }
 
 TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
-  TMainForm& f = Start();
-  f.WeicheEditClick(0);
-  TFormWeicheneditor& ed = Editor();
+  Start();
+  TFormWeicheneditor& ed = Open(0);
   auto press = [&](int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
     QWidget* area = ed.PaintArea();
     QMouseEvent e(QEvent::MouseButtonPress, QPointF(x, y), area->mapToGlobal(QPointF(x, y)), button, button, mods);
@@ -261,7 +264,7 @@ TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
   EXPECT_EQ(ed.Parts(), before);
 
   // A new map from the dialog: left click deletes.
-  f.execDialog = [](QDialog& d) {
+  execDialog = [](QDialog& d) {
     auto& map = dynamic_cast<TFormTastbeleg&>(d);
     EXPECT_EQ(map.windowTitle(), QString::fromUtf8("Tastaturbelegung im Weicheneditor"));
     EXPECT_EQ(map.Group(0)->checkedId(), waWire);
@@ -275,7 +278,7 @@ TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
   press(kSlot0X, kSlot0Y, Qt::LeftButton, Qt::NoModifier);
   EXPECT_EQ(ed.Parts()[0]._typ, ptNone);
   // Cancelling the dialog keeps the map.
-  f.execDialog = [](QDialog& d) {
+  execDialog = [](QDialog& d) {
     dynamic_cast<TFormTastbeleg&>(d).Group(0)->button(waNone)->setChecked(true);
     return int(QDialog::Rejected);
   };
@@ -284,16 +287,15 @@ TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
 }
 
 TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
-  TMainForm& f = Start();
-  f.WeicheEditClick(0);
-  TFormWeicheneditor& ed = Editor();
+  Start();
+  TFormWeicheneditor& ed = Open(0);
   auto* line = ed.findChild<QLabel*>(QStringLiteral("MouseMapLine"));
   ASSERT_NE(line, nullptr);
   EXPECT_FALSE(line->isHidden());
   EXPECT_EQ(line->text(), QString::fromUtf8("Maus: Links: Draht · Rechts: editieren · Shift+Links: markieren · "
                                             "Shift+Rechts: umpolen · Strg+Links: löschen · Strg+Rechts: umpolen"));
   // A new map shows at once.
-  f.execDialog = [](QDialog& d) {
+  execDialog = [](QDialog& d) {
     dynamic_cast<TFormTastbeleg&>(d).Group(0)->button(waNone)->setChecked(true);
     return int(QDialog::Accepted);
   };
@@ -318,11 +320,10 @@ TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
 }
 
 TEST_F(WeicheEditor, FreeWireDialogShowsNodeNumbersAndRewritesTheFreeWires) {
-  TMainForm& f = Start();
-  f.WeicheEditClick(0);
-  TFormWeicheneditor& ed = Editor();
+  Start();
+  TFormWeicheneditor& ed = Open(0);
   bool numbersShown = false;
-  f.execDialog = [&](QDialog& d) {
+  execDialog = [&](QDialog& d) {
     auto& fd = dynamic_cast<TFormFreiDraht&>(d);
     numbersShown = ed.FreeWireDialogOpen();
     EXPECT_EQ(fd.windowTitle(), QString::fromUtf8("Freie Drahtverbindungen"));
@@ -352,9 +353,8 @@ TEST_F(WeicheEditor, FreeWireDialogShowsNodeNumbersAndRewritesTheFreeWires) {
 }
 
 TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
-  TMainForm& f = Start();
-  f.WeicheEditClick(0);
-  TFormWeicheneditor& ed = Editor();
+  Start();
+  TFormWeicheneditor& ed = Open(0);
   const TWeicheGeometry g = ed.Geometry();
   // Node 1 joins capacitor, coil and amplifier; node 0 only capacitor and
   // tweeter; nodes 3 and 50 nothing. The dot reaches 2 pixels above a node.
@@ -423,8 +423,8 @@ TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
 // ---------------------------------------------------------------- part editor
 
 TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
-  TMainForm& f = Start(testing::MakeLargeProject(20));
-  TFormParteditor& pe = *f.PartEditor();
+  Start(testing::MakeLargeProject(20));
+  TFormParteditor& pe = PartEditor();
   struct Case {
     int typ;
     bool value, second, note, polarity, chassis, optimize;
@@ -450,7 +450,7 @@ TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
   coil._Rvalue = 0.35;
   coil._bem = "Luft";
   coil._bOpti = true;
-  pe.Fill(coil, f.Project());
+  pe.Fill(coil, doc->Project());
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("1,2"));
   EXPECT_EQ(pe.SecondEdit()->text(), QStringLiteral("0,35"));
   EXPECT_EQ(pe.ValueUnit()->text(), QStringLiteral("mH"));
@@ -466,7 +466,7 @@ TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
   TWPart cap;
   cap._typ = ptC;
   cap._value = 4.7e-6;
-  pe.Fill(cap, f.Project());
+  pe.Fill(cap, doc->Project());
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("4,7"));
   EXPECT_EQ(pe.ValueUnit()->text(), QString::fromUtf8("µF"));
   pe.ValueEdit()->setText(QStringLiteral("10"));
@@ -478,7 +478,7 @@ TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
   chassis._chassisnr = 8;
   chassis._verpolt = 2;
   chassis._bOpti = true;
-  pe.Fill(chassis, f.Project());
+  pe.Fill(chassis, doc->Project());
   ASSERT_EQ(pe.ChassisList()->count(), 8);
   EXPECT_EQ(pe.ChassisList()->currentRow(), 7);
   EXPECT_EQ(pe.ChassisList()->item(1)->text(), QString::fromUtf8("2: Test-Tieftöner 17"));
@@ -492,7 +492,7 @@ TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
 
   // An empty slot made a resistor with an emptied value field: 0 Ohm.
   TWPart empty;
-  pe.Fill(empty, f.Project());
+  pe.Fill(empty, doc->Project());
   pe.TypeButton(ptR)->click();
   pe.ValueEdit()->clear();
   out = pe.Take();
@@ -503,16 +503,16 @@ TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
 TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
   WriteParts("widerstaende.txt", "R;MOX 2,2;2.2;\r\nr;- Draht -;0;\r\nR;MOX 2,2;2.2;\r\n");
   WriteParts("spulen.txt", "L;Luft 1,5;1.5;0.4\nc;Trenner;0;\nC;MKP 4,7;4,7;\n");
-  TMainForm& f = Start();
-  TFormParteditor& pe = *f.PartEditor();
+  Start();
+  TFormParteditor& pe = PartEditor();
   TFormWParts& lib = *pe.Library();
 
   TWPart part;
-  pe.Fill(part, f.Project());
+  pe.Fill(part, doc->Project());
   pe.TypeButton(ptR)->click();
   pe.ValueEdit()->clear();
   int runs = 0;
-  f.execDialog = [&](QDialog& d) {
+  execDialog = [&](QDialog& d) {
     EXPECT_EQ(&d, &lib);
     ++runs;
     EXPECT_EQ(lib.windowTitle(), QString::fromUtf8("Sonvex - Weichenbauteile"));
@@ -538,7 +538,7 @@ TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
   EXPECT_EQ(out._bem, "MOX 2,2");
 
   // Opened again on that part, the last matching entry is preselected.
-  f.execDialog = [&](QDialog&) {
+  execDialog = [&](QDialog&) {
     EXPECT_EQ(lib.List(TLibraryPage::Resistors)->currentRow(), 2);
     EXPECT_EQ(lib.SelectedLabel()->text(), QString::fromUtf8("Ausgewählt: MOX 2,2:2.2 Ohm"));
     return int(QDialog::Rejected);
@@ -547,7 +547,7 @@ TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
 
   // A coil fills both values; "&Ok" stores Henry and Ohm.
   pe.SelectType(ptL);
-  f.execDialog = [&](QDialog&) {
+  execDialog = [&](QDialog&) {
     EXPECT_EQ(lib.Pages()->currentIndex(), 1);
     lib.List(TLibraryPage::Coils)->setCurrentRow(0);
     return int(QDialog::Accepted);
@@ -563,7 +563,7 @@ TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
 
   // The separator line of a lower-case "c" turns the part into a wire.
   pe.SelectType(ptC);
-  f.execDialog = [&](QDialog&) {
+  execDialog = [&](QDialog&) {
     EXPECT_EQ(lib.Pages()->currentIndex(), 2);
     EXPECT_EQ(lib.List(TLibraryPage::Capacitors)->item(0)->text(), QString::fromUtf8(kPartsSeparatorLine.data()));
     lib.List(TLibraryPage::Capacitors)->setCurrentRow(0);
@@ -576,7 +576,7 @@ TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
   // OK without a choice changes nothing.
   pe.SelectType(ptC);
   pe.ValueEdit()->setText(QStringLiteral("3,3"));
-  f.execDialog = [](QDialog&) { return int(QDialog::Accepted); };
+  execDialog = [](QDialog&) { return int(QDialog::Accepted); };
   pe.LibraryClick();
   EXPECT_EQ(pe.SelectedType(), ptC);
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("3,3"));
@@ -586,8 +586,8 @@ TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
   // The shipped lists begin with a separator line: a row that became current
   // by itself must not turn the part into a wire.
   WriteParts("widerstaende.txt", "R;- Metalloxid -;0;\r\nR;MOX 2,2;2.2;\r\nR;MOX 3,3;3.3;\r\n");
-  TMainForm& f = Start();
-  TFormParteditor& pe = *f.PartEditor();
+  Start();
+  TFormParteditor& pe = PartEditor();
   TFormWParts& lib = *pe.Library();
   QListWidget* list = lib.List(TLibraryPage::Resistors);
   TWPart part;
@@ -598,20 +598,20 @@ TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
   // Tab into the list, then Enter; the same after a visit that ended with a
   // double click on an entry.
   for (const bool afterDoubleClick : {false, true}) {
-    pe.Fill(part, f.Project());
+    pe.Fill(part, doc->Project());
     if (afterDoubleClick) {
-      f.execDialog = [&](QDialog&) {
+      execDialog = [&](QDialog&) {
         list->setCurrentRow(2);
         emit list->itemDoubleClicked(list->item(2));
         return lib.result();
       };
       pe.LibraryClick();
       ASSERT_EQ(pe.ValueEdit()->text(), QStringLiteral("3,3"));
-      pe.Fill(part, f.Project());
+      pe.Fill(part, doc->Project());
     }
     QString label;
     bool chosen = true;
-    f.execDialog = [&](QDialog&) {
+    execDialog = [&](QDialog&) {
       QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
       QApplication::sendEvent(list, &tabIn);
       EXPECT_EQ(list->currentRow(), 0);  // the list made its first row current
@@ -629,8 +629,8 @@ TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
   }
 
   // The arrow keys choose as a click does.
-  pe.Fill(part, f.Project());
-  f.execDialog = [&](QDialog&) {
+  pe.Fill(part, doc->Project());
+  execDialog = [&](QDialog&) {
     QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
     QApplication::sendEvent(list, &tabIn);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
@@ -644,8 +644,8 @@ TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
 
 TEST_F(WeicheEditor, PartsLibraryColumnsAreAsWideAsTheirLongestEntry) {
   WriteParts("spulen.txt", "L;Luftspule 1,4mm CU Backlack;0,56;0,23\nL;L 1;1;0,1\n");
-  TMainForm& f = Start();
-  TFormWParts& lib = *f.PartEditor()->Library();
+  Start();
+  TFormWParts& lib = *PartEditor().Library();
   lib.Prepare("", ptL, 0, 0);
   QListWidget* list = lib.List(TLibraryPage::Coils);
   const int longest = list->fontMetrics().horizontalAdvance(list->item(0)->text());
@@ -654,10 +654,10 @@ TEST_F(WeicheEditor, PartsLibraryColumnsAreAsWideAsTheirLongestEntry) {
 }
 
 TEST_F(WeicheEditor, ChoosingATypeForASlotThatNeverHeldAPartLeavesTheValueEmpty) {
-  TMainForm& f = Start();
-  TFormParteditor& pe = *f.PartEditor();
+  Start();
+  TFormParteditor& pe = PartEditor();
   for (const int typ : {ptR, ptC, ptL}) {
-    pe.Fill(TWPart{}, f.Project());
+    pe.Fill(TWPart{}, doc->Project());
     pe.TypeButton(typ)->click();
     EXPECT_EQ(pe.ValueEdit()->text(), QString()) << typ;
     const TWPart out = pe.Take();
@@ -667,8 +667,8 @@ TEST_F(WeicheEditor, ChoosingATypeForASlotThatNeverHeldAPartLeavesTheValueEmpty)
 }
 
 TEST_F(WeicheEditor, OptimizerModeHidesOtherTypesAndPages) {
-  TMainForm& f = Start();
-  TFormParteditor& pe = *f.PartEditor();
+  Start();
+  TFormParteditor& pe = PartEditor();
   pe.RestrictToType(ptC);
   for (int t = ptNone; t <= ptAmp; ++t)
     EXPECT_EQ(!pe.TypeButton(t)->isHidden(), t == ptNone || t == ptWire || t == ptC) << t;
