@@ -449,8 +449,8 @@ TEST_F(MainWindowCommands, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {
   ui.edits = {std::vector<std::string>{"0"}};
   form->RechenpauseClick();
   EXPECT_EQ(settings.calcPauseMs, 0);
-  form->Project().Verstaerker[0].Pegel = 0.5;
-  form->RequestCalc();
+  form->Document().Unguarded().Verstaerker[0].Pegel = 0.5;
+  form->Document().RequestCalc();
   EXPECT_TRUE(form->WaitCalcIdle(std::chrono::seconds(20)));
 }
 

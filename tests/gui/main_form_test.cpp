@@ -1,5 +1,7 @@
 // The main window with a scripted interaction: start-up, project commands,
-// undo, reference project, menu state, status bar and closing.
+// undo, reference project, menu state, status bar and closing, and the
+// wiring of the editors: the menu items that open them and how the window
+// follows them.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,6 +14,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -21,6 +24,9 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "calc/check.h"
 #include "main_form_fixture.h"
@@ -29,6 +35,8 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "optimizer/optimizer.h"
+#include "optimizer_test_support.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/dialogs/error_list_window.h"
@@ -36,6 +44,9 @@
 #include "ui/dialogs/window_place.h"
 #include "ui/editors/chassis_editor.h"
 #include "ui/editors/gem_geh_dialog.h"
+#include "ui/editors/optimizer_window.h"
+#include "ui/editors/part_editor.h"
+#include "ui/editors/weiche_editor.h"
 #include "ui/main/main_form.h"
 #include "ui/main/status_colours.h"
 
@@ -121,7 +132,7 @@ TEST_F(MainForm, SaveAppendsTheExtensionUnlessPresentAndRefusesShortNames) {
     const char* stored;
   };
   for (const Case& c : {Case{"box", "box.ZPJ"}, Case{"box.zpj", "box.zpj"}, Case{"Bass.ZpJ", "Bass.ZpJ"}}) {
-    form->Project().bSaved = false;
+    form->Document().Unguarded().bSaved = false;
     ui.files.push_back(dir / c.chosen);
     form->SaveProjectClick();
     EXPECT_TRUE(fs::exists(dir / c.stored)) << c.chosen;
@@ -135,7 +146,7 @@ TEST_F(MainForm, SaveAppendsTheExtensionUnlessPresentAndRefusesShortNames) {
   EXPECT_FALSE(fs::exists(dir / "box.zpj.ZPJ"));
 
   // ".ZPJ" alone has 4 characters: not saved; a cancelled dialog neither
-  form->Project().bSaved = false;
+  form->Document().Unguarded().bSaved = false;
   ui.files.push_back(fs::path(""));
   ui.files.push_back(std::nullopt);
   form->SaveProjectClick();
@@ -193,7 +204,7 @@ TEST_F(MainForm, NewProjectPropertiesAndUndo) {
   EXPECT_EQ(form->ShownResult().nChassis, 4);
   EXPECT_TRUE(form->ShownResult().bValid);
 
-  for (int i = 0; i < 22; ++i) form->PushUndo("Anzeigeoptionen");
+  for (int i = 0; i < 22; ++i) form->Document().PushUndo("Anzeigeoptionen");
   EXPECT_EQ(form->UndoStack().Count(), 21);
 }
 
@@ -243,7 +254,7 @@ TEST_F(MainForm, SavedDisplayDefaultsApplyToEveryNewProject) {
   Start();  // no Default.ZPJ
   expectDefaults("start");
   form->execDialog = [](QDialog&) { return int(QDialog::Rejected); };
-  form->Project().dBMax = 90;
+  form->Document().Unguarded().dBMax = 90;
   form->NewProjectClick();
   expectDefaults("new project");
 }
@@ -252,11 +263,11 @@ TEST_F(MainForm, RequestsClearTheValidFlagOfTheShownResult) {
   WriteTwoWayDefault();
   Start();
   ASSERT_TRUE(form->ShownResult().bValid);
-  form->RequestCalc();
+  form->Document().RequestCalc();
   EXPECT_FALSE(form->ShownResult().bValid);
   ASSERT_TRUE(form->WaitCalcIdle());
   ASSERT_TRUE(form->ShownResult().bValid);
-  form->RequestFullCalc();
+  form->Document().RequestFullCalc();
   EXPECT_FALSE(form->ShownResult().bValid);
   ASSERT_TRUE(form->WaitCalcIdle());
   EXPECT_TRUE(form->ShownResult().bValid);
@@ -275,8 +286,8 @@ TEST_F(MainForm, ReferenceRememberSwapTwiceRestoreAndDelete) {
   EXPECT_EQ(total.Curves[kChartCurves].Y, curvesA);
 
   // project B: amplifier 1 at half the voltage
-  form->Project().Verstaerker[0].Pegel = 0.5;
-  form->RequestCalc();
+  form->Document().Unguarded().Verstaerker[0].Pegel = 0.5;
+  form->Document().RequestCalc();
   ASSERT_TRUE(form->WaitCalcIdle());
   const auto curvesB = total.Curves[0].Y;
   ASSERT_NE(curvesA, curvesB);
@@ -321,7 +332,7 @@ TEST_F(MainFormBusy, RememberingWhileCalculatingAsksUntilIdleOrCancel) {
   // The calculation is held in its items until the question came.
   std::atomic<int> needed{1};
   form->CalcThread().onItemRun = ui.HoldUntilAsked(needed);
-  form->RequestFullCalc();
+  form->Document().RequestFullCalc();
   ui.buttons = {2};
   form->RememberReferenceClick();
   EXPECT_FALSE(form->HasReference());
@@ -331,7 +342,7 @@ TEST_F(MainFormBusy, RememberingWhileCalculatingAsksUntilIdleOrCancel) {
 
   // "nochmal versuchen" (the script's default) until the calculation ended
   needed = 3;
-  form->RequestFullCalc();
+  form->Document().RequestFullCalc();
   form->RememberReferenceClick();
   EXPECT_TRUE(form->HasReference());
   EXPECT_GT(ui.asked.size(), 1u);
@@ -340,7 +351,7 @@ TEST_F(MainFormBusy, RememberingWhileCalculatingAsksUntilIdleOrCancel) {
 
 TEST_F(MainForm, MenuStateFollowsTheProjectAndTheEditors) {
   Start();
-  TProjekt& p = form->Project();
+  TProjekt& p = form->Document().Unguarded();
   p.nChassis = 3;
   p.nAmps = 2;
   p.Chassis[0].Name = "Test-Tieftöner 17";
@@ -370,7 +381,8 @@ TEST_F(MainForm, MenuStateFollowsTheProjectAndTheEditors) {
   EXPECT_TRUE(form->Menu("menuDatei")->menuAction()->isEnabled());
 
   p.nChassis = 5;
-  form->WeicheEdOpen = true;
+  form->WeicheEditClick(0);  // the crossover editor opens
+  ASSERT_TRUE(form->OpenEditors().weiche);
   form->RefreshMenuState();
   EXPECT_TRUE(form->Pages()->isTabVisible(kPageChassis58));
   EXPECT_EQ(form->Pages()->tabText(kPageChassis14), "Chassis 1..4");
@@ -381,8 +393,9 @@ TEST_F(MainForm, MenuStateFollowsTheProjectAndTheEditors) {
   EXPECT_FALSE(form->Menu("menuAmp1")->menuAction()->isEnabled());
   EXPECT_TRUE(form->Menu("menuChassis")->menuAction()->isEnabled());
 
-  form->WeicheEdOpen = false;
-  form->OptiOpen = true;
+  form->WeicheEditor()->CancelClick();
+  form->OptimizerClick();  // the optimizer window opens
+  ASSERT_TRUE(form->OpenEditors().optimizer);
   form->RefreshMenuState();
   EXPECT_FALSE(form->Menu("menuBearbeiten")->menuAction()->isEnabled());
   EXPECT_FALSE(form->Menu("menuAmp1")->menuAction()->isVisible());
@@ -456,8 +469,8 @@ TEST_F(MainForm, StatusBarAfterCalculationsWithAndWithoutErrors) {
   EXPECT_EQ(form->ErrorList()->Lines(), QStringList{QString::fromUtf8(kStatusSuccess)});
   EXPECT_TRUE(form->Charts().total->HasData);
 
-  form->Project().Verstaerker[0].Pegel = 0;
-  form->RequestCalc();
+  form->Document().Unguarded().Verstaerker[0].Pegel = 0;
+  form->Document().RequestCalc();
   ASSERT_TRUE(form->WaitCalcIdle());
   EXPECT_EQ(form->StatusText().toStdString(), kStatusFailure);
   EXPECT_EQ(form->StatusColor(), QColor(255, 0, 0));
@@ -473,8 +486,8 @@ TEST_F(MainForm, StatusBarAfterCalculationsWithAndWithoutErrors) {
   QApplication::sendEvent(form->StatusPanel(), &click);
   EXPECT_TRUE(form->ErrorList()->isVisible());
 
-  form->Project().Verstaerker[0].Pegel = 1;
-  form->RequestCalc();
+  form->Document().Unguarded().Verstaerker[0].Pegel = 1;
+  form->Document().RequestCalc();
   ASSERT_TRUE(form->WaitCalcIdle());
   EXPECT_EQ(form->StatusText().toStdString(), kStatusSuccess);
   EXPECT_TRUE(form->ShownResult().bValid);
@@ -501,7 +514,7 @@ TEST_F(MainForm, CloseAsksToSaveWithThreeAnswers) {
   // "&Abbruch" keeps the window open; "&Ja" with a cancelled save as well
   Start();
   form->show();
-  form->Project().bSaved = false;
+  form->Document().Unguarded().bSaved = false;
   ui.buttons = {3, 1};
   ui.files = {std::nullopt};
   EXPECT_FALSE(form->close());
@@ -521,7 +534,7 @@ TEST_F(MainForm, CloseAsksToSaveWithThreeAnswers) {
   // "&Nein" closes without saving
   Start();
   form->show();
-  form->Project().bSaved = false;
+  form->Document().Unguarded().bSaved = false;
   ui.asked.clear();
   ui.buttons = {2};
   EXPECT_TRUE(form->close());
@@ -618,7 +631,7 @@ TEST_F(ChassisEditorWiring, ChassisItemOpensTheEditorOnItsSlot) {
   EXPECT_TRUE(ed.isVisible());
   EXPECT_EQ(ed.windowTitle().toStdString(), "Chassis 2, Einbau und Schallwand editieren");
   EXPECT_EQ(ed.Slot(), 1);
-  EXPECT_TRUE(f.ChassisEdOpen);
+  EXPECT_TRUE(f.OpenEditors().chassis);
   EXPECT_FALSE(f.Menu("menuChassis")->menuAction()->isEnabled());
   EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
   EXPECT_TRUE(f.Action("actShowChassis")->isEnabled());
@@ -627,7 +640,7 @@ TEST_F(ChassisEditorWiring, ChassisItemOpensTheEditorOnItsSlot) {
 
   ed.Control<QPushButton>("BtnAbbruch")->click();
   EXPECT_FALSE(ed.isVisible());
-  EXPECT_FALSE(f.ChassisEdOpen);
+  EXPECT_FALSE(f.OpenEditors().chassis);
   EXPECT_TRUE(f.Menu("menuChassis")->menuAction()->isEnabled());
   EXPECT_FALSE(f.Action("actUndo")->isEnabled());
 
@@ -642,7 +655,7 @@ TEST_F(ChassisEditorWiring, ChassisItemOpensTheEditorOnItsSlot) {
   f.RememberReferenceClick();
   f.RestoreReferenceClick();
   EXPECT_FALSE(ed.isVisible());
-  EXPECT_FALSE(f.ChassisEdOpen);
+  EXPECT_FALSE(f.OpenEditors().chassis);
 }
 
 TEST_F(ChassisEditorWiring, OpensBesideTheMainWindow) {
@@ -686,14 +699,7 @@ TEST_F(ChassisEditorWiring, CommonCabinetItemRunsItsDialogAsOneUndoStep) {
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Gemeinsames Außengehäuse editieren\"");
 }
 
-}  // namespace
-}  // namespace sonvex
-
 // ---------------------------------------------------------------- crossover editor
-#include "ui/editors/weiche_editor.h"
-
-namespace sonvex {
-namespace {
 
 TEST_F(MainForm, WeicheEditorOpensNonModalAndTheMainWindowFollows) {
   TMainForm& f = StartOn(*testing::MakeTwoWayProject(60));
@@ -704,7 +710,7 @@ TEST_F(MainForm, WeicheEditorOpensNonModalAndTheMainWindowFollows) {
   TFormWeicheneditor& ed = *f.WeicheEditor();
   EXPECT_TRUE(ed.isVisible());
   EXPECT_EQ(ed.Amp(), 1);
-  EXPECT_TRUE(f.WeicheEdOpen);
+  EXPECT_TRUE(f.OpenEditors().weiche);
   EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
   EXPECT_TRUE(f.Action("actShowWeiche")->isEnabled());
   EXPECT_EQ(f.Action("actShowWeiche")->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
@@ -717,78 +723,30 @@ TEST_F(MainForm, WeicheEditorOpensNonModalAndTheMainWindowFollows) {
   EXPECT_TRUE(ed.isVisible());
 
   ed.CancelClick();
-  EXPECT_FALSE(f.WeicheEdOpen);
+  EXPECT_FALSE(f.OpenEditors().weiche);
   EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
   EXPECT_TRUE(f.Menu("menuDatei")->menuAction()->isEnabled());
   EXPECT_TRUE(f.Menu("menuAmp1")->menuAction()->isEnabled());
 
   // "Neues Projekt" closes the editor without applying.
   f.WeicheEditClick(0);
-  EXPECT_TRUE(f.WeicheEdOpen);
+  EXPECT_TRUE(f.OpenEditors().weiche);
   f.execDialog = [](QDialog&) { return int(QDialog::Rejected); };
   f.NewProjectClick();
   EXPECT_EQ(ed.Amp(), -1);
-  EXPECT_FALSE(f.WeicheEdOpen);
+  EXPECT_FALSE(f.OpenEditors().weiche);
 }
-
-}  // namespace
-}  // namespace sonvex
 
 // ---------------------------------------------------------------- optimizer window
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "optimizer/optimizer.h"
-#include "ui/editors/optimizer_window.h"
-#include "ui/editors/part_editor.h"
-
-namespace sonvex {
-namespace {
-
-// The two-way test box on a coarse grid with its tweeter capacitor doubled
-// and its woofer coil halved, both marked for optimisation.
-std::unique_ptr<TProjekt> DetunedTwoWayForOptimizer() {
-  auto p = testing::MakeTwoWayProject(32);
-  TCrossover& x = p->Verstaerker[0].crossover;
-  x[0]._value *= 2;
-  x[0]._bOpti = true;
-  x[1]._value *= 0.5;
-  x[1]._bOpti = true;
-  return p;
-}
-
-// Keeps the window messages going until the optimizer is idle.
-bool WaitOptimizerRun(TFormWOptimize2& w, std::chrono::seconds timeout = 300s) {
-  const auto pump = [](int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-  };
-  QElapsedTimer clock;
-  clock.start();
-  while (!w.Optimizer().IsIdle()) {
-    if (clock.elapsed() > std::chrono::duration_cast<std::chrono::milliseconds>(timeout).count()) return false;
-    pump(10);
-  }
-  pump(0);
-  return true;
-}
 
 TEST_F(MainForm, OptimizerMenuOpensTheWindowAndClosingTellsTheMainWindow) {
-  TMainForm& f = StartOn(*DetunedTwoWayForOptimizer());
+  TMainForm& f = StartOn(*DetunedTwoWay());
   f.Action("actOptimizer")->trigger();
   ASSERT_NE(f.OptimizerWindow(), nullptr);
   TFormWOptimize2& w = *f.OptimizerWindow();
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(f.Action("actOptimizer")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-  EXPECT_TRUE(f.OptiOpen);
+  EXPECT_TRUE(f.OpenEditors().optimizer);
   EXPECT_TRUE(f.Menu("menuFenster")->menuAction()->isVisible());
   EXPECT_TRUE(f.Action("actShowOptimizer")->isEnabled());
   EXPECT_FALSE(f.Menu("menuBearbeiten")->menuAction()->isEnabled());
@@ -796,25 +754,26 @@ TEST_F(MainForm, OptimizerMenuOpensTheWindowAndClosingTellsTheMainWindow) {
 
   w.CloseButton()->click();
   EXPECT_FALSE(w.isVisible());
-  EXPECT_FALSE(f.OptiOpen);
+  EXPECT_FALSE(f.OpenEditors().optimizer);
   EXPECT_FALSE(f.Menu("menuFenster")->menuAction()->isVisible());
   EXPECT_TRUE(f.Menu("menuBearbeiten")->menuAction()->isEnabled());
   EXPECT_TRUE(ui.asked.empty());
 
   // Not while the crossover editor is open.
-  f.WeicheEdOpen = true;
+  f.WeicheEditClick(0);
+  ASSERT_TRUE(f.OpenEditors().weiche);
   f.Action("actOptimizer")->trigger();
   EXPECT_FALSE(w.isVisible());
   ASSERT_EQ(ui.asked.size(), 1u);
   EXPECT_EQ(ui.asked[0].text, "Bitte erst Weichheneditor schließen.");
-  f.WeicheEdOpen = false;
+  f.WeicheEditor()->CancelClick();
   f.Action("actOptimizer")->trigger();
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(f.OptimizerWindow(), &w);  // the same window again
 }
 
 TEST_F(MainForm, OptimizerFixesAPartByHandInThePartEditorRestrictedToItsType) {
-  TMainForm& f = StartOn(*DetunedTwoWayForOptimizer());
+  TMainForm& f = StartOn(*DetunedTwoWay());
   f.Action("actOptimizer")->trigger();
   ASSERT_NE(f.OptimizerWindow(), nullptr);
   TFormWOptimize2& w = *f.OptimizerWindow();
@@ -850,7 +809,7 @@ TEST_F(MainForm, OptimizerFixesAPartByHandInThePartEditorRestrictedToItsType) {
 
 TEST_F(MainForm, ClosingTheProgramAsksTheOpenOptimizerFirst) {
   options.optiPause = 0ms;
-  StartOn(*DetunedTwoWayForOptimizer());
+  StartOn(*DetunedTwoWay());
   form->Action("actOptimizer")->trigger();
   ASSERT_NE(form->OptimizerWindow(), nullptr);
   TFormWOptimize2& w = *form->OptimizerWindow();

@@ -35,6 +35,7 @@
 #include "network/e_series.h"
 #include "optimizer/opti_preconditions.h"
 #include "optimizer/optimizer.h"
+#include "optimizer_test_support.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/editors/optimizer_window.h"
@@ -46,18 +47,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr int kPoints = 32;  // a coarse grid keeps a whole run short
-
-// The two-way test box with its tweeter capacitor doubled and its woofer
-// coil halved, both marked for optimisation.
-std::unique_ptr<TProjekt> DetunedTwoWay() {
-  auto p = testing::MakeTwoWayProject(kPoints);
-  TCrossover& x = p->Verstaerker[0].crossover;
-  x[0]._value *= 2;
-  x[0]._bOpti = true;
-  x[1]._value *= 0.5;
-  x[1]._bOpti = true;
-  return p;
-}
 
 // The number after "=" of a grade line, read without the locale.
 double LineValue(const QString& line) {
@@ -98,23 +87,6 @@ class TOptimizerFixture : public TDocumentFixture<Ui> {
     };
     window->ShowWindow();
     return *window;
-  }
-
-  // Keeps the window messages going until the optimizer is idle.
-  static bool WaitRun(TFormWOptimize2& w, std::chrono::seconds timeout = 300s) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!w.Optimizer().IsIdle()) {
-      if (clock.elapsed() > std::chrono::duration_cast<std::chrono::milliseconds>(timeout).count()) return false;
-      Pump(10);
-    }
-    Pump(0);
-    return true;
-  }
-  static void Pump(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
   }
 
   struct TFixed {
@@ -243,7 +215,7 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   EXPECT_FALSE(w.StartButton()->isEnabled());
   EXPECT_FALSE(w.AbortButton()->isHidden());
   EXPECT_TRUE(w.CloseButton()->isHidden());
-  ASSERT_TRUE(WaitRun(w));
+  ASSERT_TRUE(WaitOptimizerRun(w));
 
   EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
   EXPECT_FALSE(w.FinishPanel()->isHidden());
@@ -337,7 +309,7 @@ TEST_F(OptimizerWindow, AbortThenNeinRestoresTheProjectWithoutTheFixedParts) {
   w.StartButton()->click();
   QElapsedTimer clock;
   clock.start();
-  while (fixes == 0 && !w.Optimizer().IsIdle() && clock.elapsed() < 300000) Pump(10);
+  while (fixes == 0 && !w.Optimizer().IsIdle() && clock.elapsed() < 300000) PumpWindowMessages(10);
   ASSERT_EQ(fixes, 1);
   ASSERT_FALSE(w.Optimizer().IsIdle());
 
@@ -526,7 +498,7 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
     w.StartButton()->click();
     QElapsedTimer clock;
     clock.start();
-    while (fixes == 0 && !w.Optimizer().IsIdle() && clock.elapsed() < 300000) Pump(10);
+    while (fixes == 0 && !w.Optimizer().IsIdle() && clock.elapsed() < 300000) PumpWindowMessages(10);
     ASSERT_EQ(fixes, 1);
 
     int fixesDuringQuestion = -1;
@@ -536,7 +508,7 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
     ui.whileOpen = [&] {
       progressBefore = w.ProgressValue();
       release = true;
-      Pump(400);
+      PumpWindowMessages(400);
       fixesDuringQuestion = fixes - 1;
       progressDuringQuestion = w.ProgressValue();
       idleDuringQuestion = w.Optimizer().IsIdle();
@@ -552,7 +524,7 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
     if (answer == 2) {
       // "&Nein": the run goes on to its end and the window stays open.
       EXPECT_TRUE(w.isVisible());
-      ASSERT_TRUE(WaitRun(w));
+      ASSERT_TRUE(WaitOptimizerRun(w));
       EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
     } else {
       // "&Ja": the run is stopped before the take-over question comes.

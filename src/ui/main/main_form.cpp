@@ -136,7 +136,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   partEditor_->execDialog = [this](QDialog& d) { return execDialog(d); };
   weicheEditor_ = new TFormWeicheneditor(*doc_, settings_, ui_, *partEditor_, RunDialog(), this);
   connect(weicheEditor_, &TFormWeicheneditor::openChanged, this, [this](bool open) {
-    WeicheEdOpen = open;
+    open_.weiche = open;
     RefreshMenuState();
   });
   calcUtils_ = new TFormCalcUtils(settings_, ui_, this);
@@ -363,13 +363,13 @@ void TMainForm::BuildMenus() {
 
   QMenu* windows = addMenu("menuFenster", "&Fenster");
   addItem(windows, "actShowWeiche", "Weicheneditor zeigen", "Ctrl+W", [this] {
-    if (!WeicheEdOpen) return;
+    if (!open_.weiche) return;
     weicheEditor_->show();
     weicheEditor_->raise();
     weicheEditor_->activateWindow();
   });
   addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", [this] {
-    if (chassisEd_ == nullptr || !ChassisEdOpen) return;
+    if (chassisEd_ == nullptr || !open_.chassis) return;
     chassisEd_->show();
     chassisEd_->raise();
     chassisEd_->activateWindow();
@@ -440,7 +440,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 // ---------------------------------------------------------------- menu state
 
 void TMainForm::RefreshMenuState() {
-  const TMenuState m = MenuState(doc_->Project(), {ChassisEdOpen, WeicheEdOpen, OptiOpen});
+  const TMenuState m = MenuState(doc_->Project(), open_);
   Menu("menuBearbeiten")->menuAction()->setEnabled(m.editMenu);
   for (int k = 1; k <= kMaxAmps; ++k) {
     const auto a = static_cast<std::size_t>(k - 1);
@@ -570,11 +570,11 @@ void TMainForm::FoldersClick() {
 }
 
 void TMainForm::ChassisItemClick(int n) {
-  if (n < 1 || n > doc_->Project().nChassis || ChassisEdOpen || OptiOpen) return;
+  if (n < 1 || n > doc_->Project().nChassis || open_.chassis || open_.optimizer) return;
   if (chassisEd_ == nullptr) {
     chassisEd_ = new TFormChassisEd(*doc_, settings_, ui_, this);
     connect(chassisEd_, &TFormChassisEd::openChanged, this, [this](bool open) {
-      ChassisEdOpen = open;
+      open_.chassis = open;
       RefreshMenuState();
     });
   }
@@ -586,7 +586,7 @@ void TMainForm::ChassisItemClick(int n) {
 }
 
 void TMainForm::GemGehClick() {
-  if (ChassisEdOpen || OptiOpen) return;
+  if (open_.chassis || open_.optimizer) return;
   EditCommonCabinet(*doc_, execDialog, this);
 }
 
@@ -596,7 +596,7 @@ void TMainForm::DisplayOptionsClick() {
 }
 
 void TMainForm::ExportClick() {
-  if (!WaitUntilIdle()) return;
+  if (!doc_->WaitUntilIdle()) return;
   TFormExport dialog(doc_->ShownResult(), ui_, settings_.projectFolder, this);
   execDialog(dialog);
 }
@@ -711,17 +711,17 @@ void TMainForm::ReferenceChanged(TReferenceEvent event) {
 
 void TMainForm::OptimizerClick() {
   // An open editor comes to the front: the optimizer rewrites the project it edits.
-  if (WeicheEdOpen) {
+  if (open_.weiche) {
     ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
     Action("actShowWeiche")->trigger();
     return;
   }
-  if (ChassisEdOpen) {
+  if (open_.chassis) {
     ui_.ShowMessage("Bitte erst Chasssiseditor schließen.");
     Action("actShowChassis")->trigger();
     return;
   }
-  OptiOpen = true;
+  open_.optimizer = true;
   RefreshMenuState();
   // The window and its optimizer thread are made when first needed rather
   // than at start-up, so a session that never optimizes runs no idle workers.
@@ -730,7 +730,7 @@ void TMainForm::OptimizerClick() {
   if (optimizer_ == nullptr) {
     optimizer_ = new TFormWOptimize2(*doc_, ui_, optiPause_, this);
     connect(optimizer_, &TFormWOptimize2::openChanged, this, [this](bool open) {
-      OptiOpen = open;
+      open_.optimizer = open;
       RefreshMenuState();
     });
     optimizer_->fixPartDialog = [this](const TOptiValue& v, const TWPart& part) -> std::optional<TWPart> {
@@ -748,7 +748,7 @@ void TMainForm::OptimizerClick() {
 }
 
 void TMainForm::ShowOptimizerClick() {
-  if (optimizer_ != nullptr && OptiOpen) optimizer_->ShowWindow();
+  if (optimizer_ != nullptr && open_.optimizer) optimizer_->ShowWindow();
 }
 
 // ---------------------------------------------------------------- newer chassis files

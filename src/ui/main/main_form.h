@@ -21,6 +21,7 @@
 #include "model/undo_stack.h"
 #include "ui/dialogs/dialog_runner.h"
 #include "ui/document/project_document.h"
+#include "ui/main/menu_state.h"
 
 class QAction;
 class QCheckBox;
@@ -67,8 +68,6 @@ class TMainForm : public QMainWindow {
 
   // ---- state: the document holds it
   TProjectDocument& Document() { return *doc_; }
-  // Tests set up states directly (no undo step, no request).
-  TProjekt& Project() { return doc_->Unguarded(); }
   const TProjekt& Project() const { return doc_->Project(); }
   const TResult& ShownResult() const { return doc_->ShownResult(); }
   const TGrades& Grades() const { return doc_->Grades(); }
@@ -81,9 +80,7 @@ class TMainForm : public QMainWindow {
   TCalcThread& CalcThread() { return doc_->CalcThread(); }
 
   // Which editors are open (each editor tells when it opens and closes).
-  bool ChassisEdOpen = false;
-  bool WeicheEdOpen = false;
-  bool OptiOpen = false;
+  const TOpenEditors& OpenEditors() const { return open_; }
 
   // ---- commands of the menu bar
   void NewProjectClick();
@@ -123,12 +120,6 @@ class TMainForm : public QMainWindow {
   // "Diagramm speichern ...": the shown chart page as PNG or SVG.
   void SaveChartClick();
 
-  // ---- building blocks of the commands (the document's, for tests)
-  bool LoadFile(const std::filesystem::path& file) { return doc_->LoadFile(file); }
-  void PushUndo(const std::string& description) { doc_->PushUndo(description); }
-  void RequestCalc() { doc_->RequestCalc(); }
-  void RequestFullCalc() { doc_->RequestFullCalc(); }
-  bool WaitUntilIdle() { return doc_->WaitUntilIdle(); }
   // Applies the menu state of the project and the open editors.
   void RefreshMenuState();
   void UpdateCharts();
@@ -197,6 +188,7 @@ class TMainForm : public QMainWindow {
   // The document lives as long as the window; its calculation thread is
   // ended in the destructor before any widget goes away.
   std::unique_ptr<TProjectDocument> doc_;
+  TOpenEditors open_;
 
   std::unique_ptr<TChartSet> charts_;
   TChartControls chartControls_;
