@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <algorithm>
@@ -668,7 +669,36 @@ TEST_F(ChassisEditorWiring, OpensBesideTheMainWindow) {
   // screen, not over the main window's left edge as before.
   EXPECT_EQ(ed.frameGeometry().topLeft(), PlaceBeside(f.frameGeometry(), ed.frameGeometry().size(), free).topLeft());
   EXPECT_TRUE(free.contains(ed.frameGeometry().topLeft()));
-  EXPECT_EQ(ed.width(), std::max(std::min(1180, free.width()), ed.minimumWidth()));
+  // Its designed width (or the width its pages need) where the screen has
+  // room, else the screen's width, and the pages scroll.
+  const int frame = ed.frameGeometry().width() - ed.width();
+  EXPECT_EQ(ed.width(), std::min(std::max(1180, ed.minimumWidth()), free.width() - frame));
+}
+
+// On a screen smaller than the editor (the test screen is 800×600, the
+// editor needs about 1240 pixels across) its pages scroll: the whole editor,
+// "Ok" and "Abbruch" included, lies on the screen, and Tab still goes from
+// field to field. A larger screen shows the pages as built.
+TEST_F(ChassisEditorWiring, OnASmallScreenThePagesScrollAndOkStaysOnIt) {
+  TMainForm& f = Start();
+  f.show();
+  TFormChassisEd& ed = OpenEditor(1);
+  const QRect free = ed.screen()->availableGeometry();
+  ASSERT_LT(free.width(), 1180) << "the test needs a screen smaller than the editor";
+  QApplication::processEvents();
+  EXPECT_TRUE(free.contains(ed.frameGeometry())) << ed.width() << "x" << ed.height();
+  for (const char* name : {"BtnOk", "BtnAbbruch"}) {
+    auto* button = ed.Control<QPushButton>(name);
+    EXPECT_TRUE(free.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size()))) << name;
+  }
+  for (int page = 0; page < ed.Pages()->count(); ++page) {
+    auto* area = qobject_cast<QScrollArea*>(ed.Pages()->widget(page));
+    ASSERT_NE(area, nullptr) << page;
+    EXPECT_EQ(area->focusPolicy(), Qt::NoFocus) << page;
+  }
+  // The handlers still find their controls, and the tabs keep their texts.
+  EXPECT_EQ(ed.Pages()->tabText(0).toStdString(), "&Chassisdaten");
+  EXPECT_EQ(ed.Edit("EditName")->text().toStdString(), f.Project().Chassis[0].Name.Str());
 }
 
 TEST_F(ChassisEditorWiring, ChassisItemShowsTheEnclosureEnteredInTheEditor) {

@@ -75,19 +75,6 @@ QPlainTextEdit* NewMemo(const char* name, QWidget* parent, int lines) {
   return m;
 }
 
-// A page that scrolls when the window is smaller than the page needs.
-QScrollArea* Scrolling(QWidget* page, const char* name) {
-  auto* area = new QScrollArea;
-  area->setObjectName(name);
-  area->setWidget(page);
-  area->setWidgetResizable(true);
-  area->setFrameShape(QFrame::NoFrame);
-  // The tab key goes from field to field (the area scrolls to the focused
-  // one), not to the area itself.
-  area->setFocusPolicy(Qt::NoFocus);
-  return area;
-}
-
 void SetListLines(QListWidget* list, const TResultLines& lines) {
   list->clear();
   for (const std::string& line : lines) list->addItem(QText(line));
@@ -107,11 +94,11 @@ TFormCalcUtils::TFormCalcUtils(const TSettings& settings, TInteraction& ui, QWid
   pages_ = new QTabWidget(this);
   // A tab bar wider than the window gets arrows; each page scrolls on its own.
   pages_->setUsesScrollButtons(true);
-  pages_->addTab(Scrolling(BuildBoxPage(), "TS_CBBR"), QText("Gehäuse geschlossen/Bassreflex"));
-  pages_->addTab(Scrolling(BuildPortPage(), "TS_Port"), QText("Bassreflexkanal"));
-  pages_->addTab(Scrolling(BuildCrossoverPage(), "TS_Weichen"), QText("Standardweichen"));
-  pages_->addTab(Scrolling(BuildDividerPage(), "TS_Teiler"), QText("Spannungsteiler"));
-  pages_->addTab(Scrolling(BuildZCorrectionPage(), "TS_RC"), QText("Impedanzkorrekturglieder"));
+  pages_->addTab(ScrollingPage(BuildBoxPage(), "TS_CBBR"), QText("Gehäuse geschlossen/Bassreflex"));
+  pages_->addTab(ScrollingPage(BuildPortPage(), "TS_Port"), QText("Bassreflexkanal"));
+  pages_->addTab(ScrollingPage(BuildCrossoverPage(), "TS_Weichen"), QText("Standardweichen"));
+  pages_->addTab(ScrollingPage(BuildDividerPage(), "TS_Teiler"), QText("Spannungsteiler"));
+  pages_->addTab(ScrollingPage(BuildZCorrectionPage(), "TS_RC"), QText("Impedanzkorrekturglieder"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
   connect(pages_, &QTabWidget::currentChanged, this, [this](int page) { PageEntered(page); });

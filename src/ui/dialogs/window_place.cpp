@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -83,6 +84,16 @@ void PlaceWindowBeside(QWidget* window, const QWidget* owner) {
                                                              : FitOnScreen(QRect(window->pos(), frameSize), free);
   window->resize(place.size().shrunkBy(frame));
   window->move(place.topLeft());
+}
+
+QScrollArea* ScrollingPage(QWidget* page, const char* name) {
+  auto* area = new QScrollArea;
+  area->setObjectName(name);
+  area->setWidget(page);
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setFocusPolicy(Qt::NoFocus);
+  return area;
 }
 
 }  // namespace sonvex

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 
+class QScrollArea;
 class QWidget;
 
 namespace sonvex {
@@ -29,5 +30,10 @@ void ResizeWithinScreen(QWidget* window, const QSize& wanted, const QWidget* own
 // the screen `owner` is on. Before its first showing the window's frame is
 // not known yet; the owner's frame stands in for it.
 void PlaceWindowBeside(QWidget* window, const QWidget* owner);
+
+// `page` in a frameless area named `name` that scrolls when the window is
+// smaller than the page needs (a small screen); otherwise the page fills it
+// as it would without. Tab goes from field to field, not to the area.
+QScrollArea* ScrollingPage(QWidget* page, const char* name);
 
 }  // namespace sonvex

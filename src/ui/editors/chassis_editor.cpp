@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -648,8 +650,35 @@ void TFormChassisEd::Open(int n) {
   Fill();
   // Each opening puts the editor beside the main window (its parent),
   // whose charts follow its edits, or where it hides the least of them.
-  if (!isVisible() && parentWidget() != nullptr) PlaceWindowBeside(this, parentWidget());
+  if (!isVisible() && parentWidget() != nullptr) {
+    ScrollPagesOnASmallScreen();
+    PlaceWindowBeside(this, parentWidget());
+  }
   emit openChanged(true);
+}
+
+void TFormChassisEd::ScrollPagesOnASmallScreen() {
+  if (pagesScroll_ || parentWidget() == nullptr || parentWidget()->screen() == nullptr) return;
+  // Room for the editor's frame (title bar, borders) as well.
+  const QSize room = parentWidget()->screen()->availableGeometry().size() - QSize(16, 48);
+  const QSize need = minimumSizeHint();
+  if (need.width() <= room.width() && need.height() <= room.height()) return;
+  // The pages go into areas that scroll, so that the editor fits the screen
+  // and "Ok" and "Abbruch" stay on it; a larger screen shows them as built.
+  pagesScroll_ = true;
+  const int current = pages_->currentIndex();
+  for (int i = 0; i < pages_->count(); ++i) {
+    QWidget* page = pages_->widget(i);
+    const QString text = pages_->tabText(i);
+    pages_->removeTab(i);
+    pages_->insertTab(i, ScrollingPage(page, ("ScrollPage" + std::to_string(i + 1)).c_str()), text);
+  }
+  pages_->setCurrentIndex(current);
+  // The smaller minimum size holds from now on, not only after the next
+  // showing (the layouts keep the sizes they measured until told).
+  pages_->updateGeometry();
+  layout()->invalidate();
+  layout()->activate();
 }
 
 void TFormChassisEd::FillGrids() {
@@ -715,7 +744,7 @@ void TFormChassisEd::FillBound(const R& r, const std::array<TNumberField<R>, N>&
 
 template <class R, std::size_t N, std::size_t M>
 void TFormChassisEd::ApplyBound(R& r, const std::array<TNumberField<R>, N>& numbers,
-                               const std::array<TCheckField<R>, M>& checks) const {
+                                const std::array<TCheckField<R>, M>& checks) const {
   for (const auto& b : numbers) r.*b.field = FieldNumber(Edit(b.control), b.factor);
   for (const auto& b : checks) r.*b.field = Check(b.control)->isChecked();
 }

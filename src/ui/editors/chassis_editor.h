@@ -99,7 +99,9 @@ class TFormChassisEd : public QDialog {
                  const std::array<TCheckField<R>, M>& checks);
   template <class R, std::size_t N, std::size_t M>
   void ApplyBound(R& r, const std::array<TNumberField<R>, N>& numbers,
-                 const std::array<TCheckField<R>, M>& checks) const;
+                  const std::array<TCheckField<R>, M>& checks) const;
+  // Where the screen is smaller than the editor, its pages scroll.
+  void ScrollPagesOnASmallScreen();
   void FillGrids();
   void ApplyGrids();
   void ApplyGemgehLock();
@@ -111,6 +113,7 @@ class TFormChassisEd : public QDialog {
   TInteraction& ui_;
   int slot_ = 0;
   bool loading_ = false;
+  bool pagesScroll_ = false;  // the pages sit in scrolling areas (a small screen)
   std::unique_ptr<TChassis> chassis_;
   TEinbau einbau_{};
   TSchallwand schallwand_{};
