@@ -10,6 +10,8 @@
 #include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTimer>
 #include <algorithm>
@@ -121,6 +123,26 @@ TEST_F(OptimizerWindow, ShowWindowShowsAnIdleWindowAndClosingWithoutARunAsksNoth
   EXPECT_TRUE(ui.asked.empty());
   w.ShowWindow();
   EXPECT_TRUE(w.isVisible());
+}
+
+// The test screen (800×600) is narrower than the window (820 pixels and a
+// frame): the window takes the screen's width and its controls, kept at their
+// places on a page of the window's designed size, scroll; they all still work.
+TEST_F(OptimizerWindow, OnAScreenNarrowerThanTheWindowItsControlsScroll) {
+  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  const QRect free = w.screen()->availableGeometry();
+  ASSERT_LT(free.width(), 820 + 16) << "the test needs a screen narrower than the window";
+  EXPECT_LE(w.width(), free.width());
+  auto* area = w.findChild<QScrollArea*>("ScrollOptimizer");
+  ASSERT_NE(area, nullptr);
+  EXPECT_EQ(area->widget()->size(), QSize(820, 440));
+  EXPECT_TRUE(area->widget()->isAncestorOf(w.CloseButton()));
+  EXPECT_EQ(w.CloseButton()->geometry(), QRect(820 - 108, 406, 100, 26));
+  EXPECT_TRUE(w.AbortButton()->isHidden());  // a hidden control stays hidden
+  area->ensureWidgetVisible(w.CloseButton());
+  w.CloseButton()->click();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(closings, 1);
 }
 
 TEST_F(OptimizerWindow, SlidersGiveTheGradingParameters) {

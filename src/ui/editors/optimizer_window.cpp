@@ -14,9 +14,12 @@
 #include <QPalette>
 #include <QPolygon>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -27,6 +30,7 @@
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "optimizer/opti_preconditions.h"
+#include "ui/dialogs/window_place.h"
 #include "ui/document/project_document.h"
 #include "ui/document/ui_call.h"
 #include "ui/editors/weiche_layout.h"
@@ -285,6 +289,36 @@ TFormWOptimize2::TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::c
   timer_->setInterval(1000);
   connect(timer_, &QTimer::timeout, this, [this] { TimerTick(); });
   timer_->start();
+  ScrollOnASmallScreen();
+}
+
+void TFormWOptimize2::ScrollOnASmallScreen() {
+  const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
+  if (screen == nullptr) return;
+  // Room for the window's frame (title bar, borders) as well.
+  const QSize room = screen->availableGeometry().size() - QSize(16, 48);
+  if (room.width() >= kWindowWidth && room.height() >= kWindowHeight) return;
+  // The window's controls, placed at fixed points, go onto a page of the
+  // window's designed size in an area that scrolls, so that the window fits
+  // the screen and "Schließen" stays in reach; a larger screen shows them as
+  // built.
+  auto* content = new QWidget;
+  content->setObjectName(QStringLiteral("OptimizerPage"));
+  content->setFixedSize(kWindowWidth, kWindowHeight);
+  for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    const bool hidden = child->testAttribute(Qt::WA_WState_ExplicitShowHide) && child->isHidden();
+    const QRect at = child->geometry();
+    child->setParent(content);
+    child->setGeometry(at);
+    child->setVisible(!hidden);
+  }
+  auto* area = ScrollingPage(content, "ScrollOptimizer");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(area);
+  setMinimumSize(0, 0);
+  setMaximumSize(kWindowWidth, kWindowHeight);
+  resize(room.boundedTo(QSize(kWindowWidth, kWindowHeight)));
 }
 
 TFormWOptimize2::~TFormWOptimize2() {

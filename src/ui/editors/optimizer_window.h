@@ -138,6 +138,8 @@ class TFormWOptimize2 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Where the screen is smaller than the window, its controls scroll.
+  void ScrollOnASmallScreen();
   class THost;
 
   void BuildInputs();
