@@ -4,17 +4,19 @@
 
 namespace sonvex {
 
-void TUndoStack::Push(const TProjekt& p, const std::string& description) {
+void TUndoStack::Push(const TProjekt& p, const std::string& description, const TProjekt* reference) {
   // The last slot's record is reused for the new snapshot: no allocation once
   // the stack is full.
   std::unique_ptr<TProjekt> record = std::move(slots_[kUndoSlots - 1]);
   for (int i = kUndoSlots - 1; i > 0; --i) {
     slots_[i] = std::move(slots_[i - 1]);
     descriptions_[i] = std::move(descriptions_[i - 1]);
+    references_[i] = std::move(references_[i - 1]);
   }
   if (!record) record = std::make_unique<TProjekt>();
   *record = p;
   slots_[0] = std::move(record);
+  references_[0] = reference != nullptr ? std::make_unique<TProjekt>(*reference) : nullptr;
   // An empty description would mark the slot as empty; every command names itself.
   descriptions_[0] = description.empty() ? std::string("?") : description;
 }
@@ -24,9 +26,11 @@ void TUndoStack::ShiftDown() {
   for (int i = 0; i < kUndoSlots - 1; ++i) {
     slots_[i] = std::move(slots_[i + 1]);
     descriptions_[i] = std::move(descriptions_[i + 1]);
+    references_[i] = std::move(references_[i + 1]);
   }
   slots_[kUndoSlots - 1] = std::move(record);  // kept for reuse
   descriptions_[kUndoSlots - 1].clear();
+  references_[kUndoSlots - 1].reset();
 }
 
 void TUndoStack::Drop() {
@@ -34,9 +38,10 @@ void TUndoStack::Drop() {
   ShiftDown();
 }
 
-bool TUndoStack::Pop(TProjekt& p) {
+bool TUndoStack::Pop(TProjekt& p, TProjekt* reference) {
   if (descriptions_[0].empty() || !slots_[0]) return false;
   p = *slots_[0];
+  if (reference != nullptr && references_[0] != nullptr) *reference = *references_[0];
   ShiftDown();
   return true;
 }

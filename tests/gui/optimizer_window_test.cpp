@@ -301,6 +301,14 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   EXPECT_FALSE(doc->Project().bSaved);
   ASSERT_TRUE(doc->WaitCalcIdle());
   EXPECT_NEAR(doc->Grades()[gTotal], w.Optimizer().BestGrades()[gTotal], 1e-9);
+  // Taking over is an undo step of its own: one Ctrl+Z brings back the
+  // crossover the run started from, and nothing before it.
+  ASSERT_EQ(doc->UndoStack().TopDescription(), "Optimierung übernehmen");
+  const int stepsBefore = doc->UndoStack().Count();
+  doc->Undo();
+  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover == w.Optimizer().StartProject().Verstaerker[0].crossover);
+  EXPECT_EQ(doc->UndoStack().Count(), stepsBefore - 1);
+  ASSERT_TRUE(doc->WaitCalcIdle());
 
   // Shown again, the window does not ask about the old run.
   w.ShowWindow();

@@ -80,7 +80,8 @@ TEST_F(ProjectDocument, EachCommitIsOneUndoStepWithItsCaption) {
   EXPECT_EQ(doc->Project().Verstaerker[0].Pegel, before);
   EXPECT_EQ(doc->UndoStack().Count(), 0);
 
-  // An edit without a caption makes no undo step (the optimizer's take-over).
+  // An edit without a caption makes no undo step (the optimizer putting the
+  // project back as it was before a run).
   TProjectEdit quiet(*doc, std::nullopt, TRecalc::None);
   quiet.Project().Verstaerker[0].Pegel = 0.25;
   quiet.Commit();
@@ -200,6 +201,49 @@ TEST_F(ProjectDocument, ReferenceCommands) {
   EXPECT_FALSE(doc->HasReference());
   EXPECT_EQ(events, (std::vector<TReferenceEvent>{TReferenceEvent::Remembered, TReferenceEvent::AboutToSwap,
                                                   TReferenceEvent::Deleted}));
+}
+
+TEST_F(ProjectDocument, UndoingASwapBringsBackBothSides) {
+  std::vector<TReferenceEvent> events;
+  QObject::connect(doc.get(), &TProjectDocument::referenceChanged, [&](TReferenceEvent e) { events.push_back(e); });
+  auto setLevel = [&](double level) {
+    TProjectEdit edit(*doc, "Aktives Filter 1 editieren", TRecalc::Incremental);
+    edit.Project().Verstaerker[0].Pegel = level;
+    edit.Commit();
+  };
+  setLevel(-1.0);
+  ASSERT_TRUE(doc->RememberReference());  // the reference has -1 dB
+  setLevel(-2.0);                          // the project -2 dB
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  const auto project = std::make_unique<TProjekt>(doc->Project());
+  const auto reference = std::make_unique<TProjekt>(doc->Reference());
+  doc->SwapReference();
+  ASSERT_EQ(doc->Project().Verstaerker[0].Pegel, -1.0);
+  ASSERT_EQ(doc->Reference().Verstaerker[0].Pegel, -2.0);
+
+  // An edit after the swap, then undo twice: the edit, then the swap.
+  setLevel(-3.0);
+  doc->Undo();
+  EXPECT_EQ(doc->Project().Verstaerker[0].Pegel, -1.0);
+  EXPECT_EQ(doc->Reference().Verstaerker[0].Pegel, -2.0);
+  events.clear();
+  doc->Undo();
+  EXPECT_TRUE(doc->Project() == *project);
+  EXPECT_TRUE(doc->Reference() == *reference);
+  EXPECT_TRUE(doc->HasReference());
+  // The charts hand the curves shown now to the reference, as on a swap.
+  EXPECT_EQ(events, std::vector<TReferenceEvent>{TReferenceEvent::AboutToSwap});
+  EXPECT_EQ(doc->UndoStack().TopDescription(), "Aktives Filter 1 editieren");
+
+  // A reference deleted after the swap comes back with the undo.
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  doc->SwapReference();
+  doc->DeleteReference();
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  doc->Undo();
+  EXPECT_TRUE(doc->HasReference());
+  EXPECT_TRUE(doc->Project() == *project);
+  EXPECT_TRUE(doc->Reference() == *reference);
 }
 
 TEST_F(ProjectDocument, ABusyCalculationIsWaitedForOrTheWaitCancelled) {

@@ -214,12 +214,21 @@ void TProjectDocument::DropUndo() {
 
 void TProjectDocument::Undo() {
   if (undo_.Empty()) return;
+  // Undoing a swap with the reference swaps back: both sides come from the
+  // step, and the curves shown now become the reference's again, so they
+  // must be complete.
+  const bool swapBack = undo_.TopHoldsReference();
+  if (swapBack) {
+    if (!WaitUntilIdle()) return;
+    emit referenceChanged(TReferenceEvent::AboutToSwap);
+  }
   emit aboutToReplaceProject();
   auto restored = std::make_unique<TProjekt>();
-  undo_.Pop(*restored);
+  undo_.Pop(*restored, swapBack ? reference_.get() : nullptr);
+  if (swapBack) hasReference_ = true;
   std::swap(project_, restored);
   project_->bSaved = false;
-  Request(TRecalc::AfterEdit, *restored);
+  Request(swapBack ? TRecalc::Full : TRecalc::AfterEdit, *restored);
   emit undoChanged();
   emit projectChanged();
 }
@@ -237,7 +246,8 @@ bool TProjectDocument::RememberReference() {
 void TProjectDocument::SwapReference() {
   if (!hasReference_) return;
   if (!WaitUntilIdle()) return;
-  PushUndo("Projekt mit Referenzprojekt tauschen");
+  undo_.Push(*project_, "Projekt mit Referenzprojekt tauschen", reference_.get());
+  emit undoChanged();
   // The charts keep the curves of the project that becomes the reference.
   emit referenceChanged(TReferenceEvent::AboutToSwap);
   emit aboutToReplaceProject();

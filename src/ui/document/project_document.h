@@ -163,7 +163,8 @@ class TProjectDocument : public QObject {
 // Commit() puts it in place. Dropped without Commit() it changes nothing.
 class TProjectEdit {
  public:
-  // No caption: the edit makes no undo step (the optimizer's take-over).
+  // No caption: the edit makes no undo step (the optimizer putting back the
+  // project as it was before a run, marks made for a run).
   TProjectEdit(TProjectDocument& doc, std::optional<std::string> undoCaption, TRecalc recalc);
   ~TProjectEdit();
   TProjectEdit(const TProjectEdit&) = delete;

@@ -688,8 +688,11 @@ void TFormWOptimize2::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
     }
-    // Taking over or discarding makes no undo step.
-    TProjectEdit edit(doc_, std::nullopt, TRecalc::Incremental);
+    // Taking over is an edit of its own: its undo step brings back the
+    // crossover as it was before the run. Discarding puts back the project
+    // as it was and makes no step.
+    TProjectEdit edit(doc_, answer == 1 ? std::optional<std::string>("Optimierung übernehmen") : std::nullopt,
+                      TRecalc::Incremental);
     if (answer == 1) {
       edit.Project() = opti_->BestProject();
       edit.Commit();

@@ -697,6 +697,8 @@ void TMainForm::ReferenceChanged(TReferenceEvent event) {
       UpdateCharts();
       break;
     case TReferenceEvent::AboutToSwap:
+      // Undoing a swap brings a reference back even after it was deleted.
+      SetReferenceItems(true);
       for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
       break;
     case TReferenceEvent::Deleted:
