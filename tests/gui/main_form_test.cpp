@@ -659,6 +659,25 @@ TEST_F(ChassisEditorWiring, ChassisItemOpensTheEditorOnItsSlot) {
   EXPECT_FALSE(f.OpenEditors().chassis);
 }
 
+TEST_F(ChassisEditorWiring, EditorValuesNotTakenOverAreAskedAboutOnClosing) {
+  for (const int answer : {1, 2}) {  // "&Ja", "&Nein"
+    TMainForm& f = Start();
+    f.show();
+    TFormChassisEd& ed = OpenEditor(2);
+    // The fields show rounded numbers: an untouched editor holds no change.
+    EXPECT_FALSE(ed.HasPendingChanges()) << answer;
+    ed.Edit("EditName")->setText("Neuer Name");
+    ASSERT_TRUE(ed.HasPendingChanges()) << answer;
+    ui.asked.clear();
+    ui.buttons = {answer, 2};
+    EXPECT_TRUE(f.close()) << answer;
+    ASSERT_GE(ui.asked.size(), 1u) << answer;
+    EXPECT_EQ(ui.asked[0].text, "Änderungen im Chassiseditor übernehmen?") << answer;
+    EXPECT_EQ(f.Document().Project().Chassis[1].Name.Str() == "Neuer Name", answer == 1) << answer;
+    EXPECT_FALSE(ed.isVisible()) << answer;
+  }
+}
+
 TEST_F(ChassisEditorWiring, OpensBesideTheMainWindow) {
   TMainForm& f = Start();
   f.show();
@@ -765,6 +784,47 @@ TEST_F(MainForm, WeicheEditorOpensNonModalAndTheMainWindowFollows) {
   f.NewProjectClick();
   EXPECT_EQ(ed.Amp(), -1);
   EXPECT_FALSE(f.OpenEditors().weiche);
+}
+
+TEST_F(MainForm, CrossoverEditorValuesNotTakenOverAreAskedAboutAndKeptFromUndo) {
+  TMainForm& f = StartOn(*testing::MakeTwoWayProject(60));
+  f.WeicheEditClick(0);
+  TFormWeicheneditor& ed = *f.WeicheEditor();
+  ed.MarkClick(TMarkAll::AllComponents);
+  ed.ApplyClick();  // one undo step
+  ed.MarkClick(TMarkAll::None);
+  ASSERT_TRUE(ed.HasPendingChanges());
+
+  // Ctrl+Z would close the editor and drop its values: it says so instead,
+  // and the menu does not offer it.
+  ui.asked.clear();
+  f.UndoClick();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].kind, "message");
+  EXPECT_EQ(ed.Amp(), 0);
+  EXPECT_TRUE(ed.HasPendingChanges());
+  EXPECT_EQ(f.Document().UndoStack().Count(), 1);
+  emit f.Menu("menuBearbeiten")->aboutToShow();
+  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+
+  // Closing asks; "&Abbrechen" keeps the program and the editor's values.
+  ui.asked.clear();
+  ui.buttons = {3};
+  EXPECT_FALSE(f.close());
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Änderungen im Weicheneditor übernehmen?");
+  EXPECT_EQ(ui.asked[0].options, "&Ja|&Nein|&Abbrechen");
+  EXPECT_TRUE(ed.HasPendingChanges());
+
+  // "&Ja" takes them over as an edit, then the project's own question comes.
+  ui.asked.clear();
+  ui.buttons = {1, 2};
+  EXPECT_TRUE(f.close());
+  ASSERT_EQ(ui.asked.size(), 2u);
+  EXPECT_EQ(ui.asked[1].text, "Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?");
+  EXPECT_FALSE(f.Document().Project().Verstaerker[0].crossover[0]._bOpti);
+  EXPECT_EQ(f.Document().UndoStack().Count(), 2);
+  EXPECT_EQ(ed.Amp(), -1);
 }
 
 // ---------------------------------------------------------------- optimizer window

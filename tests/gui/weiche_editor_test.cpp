@@ -243,6 +243,50 @@ TEST_F(WeicheEditor, ApplyKeepsTheEditorOpenAndCancelKeepsWhatWasApplied) {
   EXPECT_EQ(doc->UndoStack().Count(), 1);
 }
 
+TEST_F(WeicheEditor, HasPendingChangesUntilApplied) {
+  Start();
+  TFormWeicheneditor& ed = Open(0);
+  EXPECT_FALSE(ed.HasPendingChanges());
+  ed.MarkClick(TMarkAll::AllComponents);
+  EXPECT_TRUE(ed.HasPendingChanges());
+  ed.ApplyClick();
+  EXPECT_FALSE(ed.HasPendingChanges());
+  ed.MarkClick(TMarkAll::None);
+  EXPECT_TRUE(ed.HasPendingChanges());
+  ed.CancelClick();
+  EXPECT_FALSE(ed.HasPendingChanges());
+}
+
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject {
+ public:
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++paints;
+    return QObject::eventFilter(o, e);
+  }
+};
+
+TEST_F(WeicheEditor, DrawingFollowsAChassisRenamedElsewhere) {
+  Start();
+  TFormWeicheneditor& ed = Open(0);
+  QApplication::processEvents();
+  TPaintCounter counter;
+  ed.PaintArea()->installEventFilter(&counter);
+  QApplication::processEvents();
+  counter.paints = 0;
+  {
+    TProjectEdit edit(*doc, "Chassis 1 editieren", TRecalc::Incremental);
+    edit.Project().Chassis[0].Name = "Umbenannt";
+    edit.Commit();
+  }
+  QApplication::processEvents();
+  EXPECT_GT(counter.paints, 0);
+  ed.PaintArea()->removeEventFilter(&counter);
+}
+
 TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
   Start();
   TFormWeicheneditor& ed = Open(0);

@@ -162,7 +162,8 @@ std::string Str(const QLineEdit* e) { return e->text().toStdString(); }
 // ---------------------------------------------------------------- creation
 
 TFormChassisEd::TFormChassisEd(TProjectDocument& doc, TSettings& settings, TInteraction& ui, QWidget* parent)
-    : QDialog(parent), doc_(doc), settings_(settings), ui_(ui), chassis_(std::make_unique<TChassis>()) {
+    : QDialog(parent), doc_(doc), settings_(settings), ui_(ui), chassis_(std::make_unique<TChassis>()),
+      openedChassis_(std::make_unique<TChassis>()) {
   // A new project, a load, undo or a reference swap close the editor
   // without applying.
   connect(&doc_, &TProjectDocument::aboutToReplaceProject, this, [this] {
@@ -648,6 +649,9 @@ void TFormChassisEd::Open(int n) {
   schallwand_ = p.Schallwand[s];
   pages_->setCurrentIndex(0);
   Fill();
+  // The fields show rounded numbers: a change is a difference from what
+  // they read right after filling, not from the project's exact values.
+  ReadControls(*openedChassis_, openedEinbau_, openedSchallwand_);
   // Each opening puts the editor beside the main window (its parent),
   // whose charts follow its edits, or where it hides the least of them.
   if (!isVisible() && parentWidget() != nullptr) {
@@ -829,6 +833,30 @@ void TFormChassisEd::Apply() {
     w.Membranform = static_cast<std::int8_t>(k);
     c.Membranform = static_cast<std::int8_t>(k);
   }
+}
+
+void TFormChassisEd::ReadControls(TChassis& chassis, TEinbau& einbau, TSchallwand& schallwand) {
+  const auto keptChassis = std::make_unique<TChassis>(*chassis_);
+  const TEinbau keptEinbau = einbau_;
+  const TSchallwand keptSchallwand = schallwand_;
+  Apply();
+  chassis = *chassis_;
+  einbau = einbau_;
+  schallwand = schallwand_;
+  *chassis_ = *keptChassis;
+  einbau_ = keptEinbau;
+  schallwand_ = keptSchallwand;
+}
+
+bool TFormChassisEd::HasPendingChanges() {
+  if (!isVisible()) return false;
+  const auto chassis = std::make_unique<TChassis>();
+  TEinbau einbau{};
+  TSchallwand schallwand{};
+  ReadControls(*chassis, einbau, schallwand);
+  // The derived values are computed for display, never entered.
+  chassis->derived = openedChassis_->derived;
+  return !(*chassis == *openedChassis_ && einbau == openedEinbau_ && schallwand == openedSchallwand_);
 }
 
 int TFormChassisEd::SelectedType() const {

@@ -58,6 +58,9 @@ class TFormChassisEd : public QDialog {
   void DampingChanged();  // a damping track bar
   void RefreshDerived();  // "Errechnete Größen"
   void BtnOkClick();
+  // The controls hold values that "Ok" would write and the project does not
+  // have yet (false while the editor is closed).
+  bool HasPendingChanges();
   void CbUseFAClick();
   void CbUseFIClick();
   void MeasuringConditionChosen();
@@ -102,6 +105,8 @@ class TFormChassisEd : public QDialog {
                   const std::array<TCheckField<R>, M>& checks) const;
   // Where the screen is smaller than the editor, its pages scroll.
   void ScrollPagesOnASmallScreen();
+  // What "Ok" would write, read from the controls; the editor's copies stay.
+  void ReadControls(TChassis& chassis, TEinbau& einbau, TSchallwand& schallwand);
   void FillGrids();
   void ApplyGrids();
   void ApplyGemgehLock();
@@ -117,6 +122,10 @@ class TFormChassisEd : public QDialog {
   std::unique_ptr<TChassis> chassis_;
   TEinbau einbau_{};
   TSchallwand schallwand_{};
+  // The controls as the opening filled them: what counts as no change.
+  std::unique_ptr<TChassis> openedChassis_;
+  TEinbau openedEinbau_{};
+  TSchallwand openedSchallwand_{};
 
   QTabWidget* pages_ = nullptr;
   std::array<QTableWidget*, 4> grids_{};

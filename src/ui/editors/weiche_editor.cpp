@@ -259,6 +259,11 @@ TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& setting
   connect(&doc_, &TProjectDocument::aboutToReplaceProject, this, [this] {
     if (IsOpen()) CloseEditor();
   });
+  // The drawing names the chassis as the project calls them now (the
+  // chassis editor may have renamed one).
+  connect(&doc_, &TProjectDocument::projectChanged, this, [this] {
+    if (IsOpen()) box_->update();
+  });
   setWindowFlag(Qt::Window, true);
   setWindowTitle(QText("Weicheneditor"));
   auto* central = new QWidget(this);
@@ -410,6 +415,12 @@ void TFormWeicheneditor::CancelClick() { CloseEditor(); }
 void TFormWeicheneditor::CloseEditor() {
   hide();
   Finish();
+}
+
+bool TFormWeicheneditor::HasPendingChanges() const {
+  if (amp_ < 0) return false;
+  const auto& source = doc_.Project().Verstaerker[static_cast<std::size_t>(amp_)].crossover;
+  return !std::equal(parts_.begin(), parts_.begin() + kUsedPartSlots, source.begin());
 }
 
 void TFormWeicheneditor::Finish() {

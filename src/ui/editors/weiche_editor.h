@@ -71,6 +71,9 @@ class TFormWeicheneditor : public QMainWindow {
   void CancelClick();
   // Closes without applying (new project, loading, undo).
   void CloseEditor();
+  // The working copy differs from the project's crossover: values not yet
+  // taken over with "&Übernehmen" or "&Ok".
+  bool HasPendingChanges() const;
 
   // A click on the drawing at pixel (x, y).
   void ClickAt(int x, int y, TMouseButton button, bool shift, bool ctrl);

@@ -311,6 +311,11 @@ void TMainForm::BuildMenus() {
 
   QMenu* edit = addMenu("menuBearbeiten", "&Bearbeiten");
   addItem(edit, "actUndo", "Undo", "Ctrl+Z", [this] { UndoClick(); });
+  // While an editor holds values not yet taken over, undo is not offered.
+  connect(edit, &QMenu::aboutToShow, this, [this] {
+    UpdateUndoItem();
+    if (EditorWithPendingValues() != nullptr) Action("actUndo")->setEnabled(false);
+  });
   edit->addSeparator();
   addItem(edit, "actRefRemember", "Projekt als Referenz merken", "Ctrl+R", [this] { RememberReferenceClick(); });
   addItem(edit, "actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R",
@@ -678,13 +683,57 @@ void TMainForm::OptimiererpauseClick() {
 
 // ---------------------------------------------------------------- undo and reference
 
-void TMainForm::UndoClick() { doc_->Undo(); }
+void TMainForm::UndoClick() {
+  if (RefusedForPendingEditorValues()) return;
+  doc_->Undo();
+}
 
 void TMainForm::RememberReferenceClick() { doc_->RememberReference(); }
 
-void TMainForm::SwapReferenceClick() { doc_->SwapReference(); }
+void TMainForm::SwapReferenceClick() {
+  if (RefusedForPendingEditorValues()) return;
+  doc_->SwapReference();
+}
 
-void TMainForm::RestoreReferenceClick() { doc_->RestoreReference(); }
+void TMainForm::RestoreReferenceClick() {
+  if (RefusedForPendingEditorValues()) return;
+  doc_->RestoreReference();
+}
+
+const char* TMainForm::EditorWithPendingValues() const {
+  if (weicheEditor_ != nullptr && weicheEditor_->HasPendingChanges()) return "Weicheneditor";
+  if (chassisEd_ != nullptr && chassisEd_->HasPendingChanges()) return "Chassiseditor";
+  return nullptr;
+}
+
+bool TMainForm::RefusedForPendingEditorValues() {
+  const char* editor = EditorWithPendingValues();
+  if (editor == nullptr) return false;
+  ui_.ShowMessage(std::string("Der ") + editor +
+                  " enthält noch nicht übernommene Änderungen.\r\nBitte erst übernehmen (Ok) oder verwerfen (Abbruch).");
+  return true;
+}
+
+bool TMainForm::SettlePendingEditorValues() {
+  if (weicheEditor_ != nullptr && weicheEditor_->HasPendingChanges()) {
+    const int answer = ui_.ChooseButton("Änderungen im Weicheneditor übernehmen?", "&Ja|&Nein|&Abbrechen", 3);
+    if (answer != 1 && answer != 2) return false;
+    if (answer == 1) weicheEditor_->ApplyClick();
+    weicheEditor_->CloseEditor();
+  }
+  if (chassisEd_ != nullptr && chassisEd_->HasPendingChanges()) {
+    const int answer = ui_.ChooseButton("Änderungen im Chassiseditor übernehmen?", "&Ja|&Nein|&Abbrechen", 3);
+    if (answer != 1 && answer != 2) return false;
+    if (answer == 1) {
+      // "Ok" may keep the editor open to have a value corrected.
+      chassisEd_->BtnOkClick();
+      if (chassisEd_->isVisible()) return false;
+    } else {
+      chassisEd_->reject();
+    }
+  }
+  return true;
+}
 
 void TMainForm::DeleteReferenceClick() { doc_->DeleteReference(); }
 
@@ -798,6 +847,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
     }
+  }
+  if (!SettlePendingEditorValues()) {
+    event->ignore();
+    return;
   }
   if (!doc_->Saved()) {
     const int answer = ui_.ChooseButton("Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?",

@@ -177,6 +177,15 @@ class TMainForm : public QMainWindow {
   TDialogRunner RunDialog();
   void ReferenceChanged(TReferenceEvent event);
   void SetReferenceItems(bool enabled);
+  // An open editor holds values not yet taken over: the commands that replace
+  // the project (undo, reference swap and restore) would drop them, so they
+  // say so and do nothing (true then).
+  bool RefusedForPendingEditorValues();
+  // The name of an open editor holding values not yet taken over, or null.
+  const char* EditorWithPendingValues() const;
+  // Closing the program: each editor with values not yet taken over asks
+  // whether to take them over; false when the user cancels.
+  bool SettlePendingEditorValues();
   void UpdateUndoItem();
   void PolarScrolled();
   void RepaintCharts();
