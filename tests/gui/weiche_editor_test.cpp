@@ -22,7 +22,9 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabWidget>
+#include <QtTest/QTest>
 
 #include <algorithm>
 #include <chrono>
@@ -86,6 +88,12 @@ class WeicheEditor : public TDocumentFixture<> {
   std::unique_ptr<TFormWeicheneditor> editor;
 };
 
+// The window's designed size, cut to the screen's room less a window frame.
+QSize FittedSize(const QWidget& w, int width, int height) {
+  const QSize room = w.screen()->availableGeometry().size() - QSize(16, 48);
+  return {std::min(width, room.width()), std::min(height, room.height())};
+}
+
 TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   Start();
   std::vector<bool> told;  // what the editor tells the windows that follow it
@@ -97,8 +105,9 @@ TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   EXPECT_EQ(ed.Amp(), 1);
   EXPECT_EQ(ed.Parts()[91]._typ, ptChass);
   EXPECT_EQ(told, std::vector<bool>{true});
-  // The middle size: 1068 x 530, the edit view.
-  EXPECT_EQ(ed.size(), QSize(1068, 530));
+  // The middle size: 1068 x 530 (on the smaller test screen the room it
+  // has), the edit view.
+  EXPECT_EQ(ed.size(), FittedSize(ed, 1068, 530));
   EXPECT_TRUE(ed.Action("actSize2")->isChecked());
   EXPECT_FALSE(ed.PrintView());
 
@@ -112,7 +121,7 @@ TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   Open(0);
   ed.SetLevel(3);
   EXPECT_EQ(settings.WEsize, 3);
-  EXPECT_EQ(ed.size(), QSize(1236, 596));
+  EXPECT_EQ(ed.size(), FittedSize(ed, 1236, 596));
   ed.SetPrintView(true);
   ed.SetLevel(1);  // a size change returns to the edit view
   EXPECT_FALSE(ed.PrintView());
@@ -121,6 +130,45 @@ TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   doc->New();
   EXPECT_EQ(ed.Amp(), -1);
   EXPECT_EQ(told, (std::vector<bool>{true, false, true, false}));
+}
+
+TEST_F(WeicheEditor, OnASmallScreenTheDrawingScrollsAndTheButtonsStayInView) {
+  Start();
+  for (const int level : {1, 2, 3}) {
+    settings.WEsize = level;
+    TFormWeicheneditor& ed = Open(0);
+    ed.move(184, 508);
+    ed.SetLevel(level);
+    const QRect screen = ed.screen()->geometry();
+    ASSERT_GT(WeicheWindowSize(ed.Geometry()).width, screen.width()) << "the test needs a screen narrower than the window";
+    EXPECT_LE(ed.width(), screen.width()) << level;
+    EXPECT_LE(ed.height(), screen.height()) << level;
+    EXPECT_GE(ed.x(), screen.left()) << level;
+    EXPECT_GE(ed.y(), screen.top()) << level;
+    QApplication::processEvents();
+    for (QPushButton* b : {ed.ApplyButton(), ed.OkButton(), ed.CancelButton()})
+      EXPECT_TRUE(ed.rect().contains(QRect(b->mapTo(&ed, QPoint(0, 0)), b->size()))) << level;
+    // The drawing keeps its designed size and scrolls.
+    auto* area = ed.findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->widget(), ed.PaintArea());
+    EXPECT_GT(ed.PaintArea()->width(), area->viewport()->width()) << level;
+    EXPECT_GE(ed.PaintArea()->width(), ed.HitRects()[177].right) << level;
+    ed.CancelClick();
+  }
+}
+
+TEST_F(WeicheEditor, EscapeMeansAbbruchAndOkHasAMnemonic) {
+  Start();
+  TFormWeicheneditor& ed = Open(0);
+  ed.MarkClick(TMarkAll::AllComponents);
+  ed.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&ed));
+  QTest::keyClick(ed.PaintArea(), Qt::Key_Escape);
+  EXPECT_EQ(ed.Amp(), -1);
+  EXPECT_FALSE(ed.isVisible());
+  EXPECT_EQ(doc->UndoStack().Count(), 0);
+  EXPECT_EQ(ed.OkButton()->text(), QStringLiteral("&Ok"));
 }
 
 TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculation) {
@@ -336,7 +384,8 @@ TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
   auto* line = ed.findChild<QLabel*>(QStringLiteral("MouseMapLine"));
   ASSERT_NE(line, nullptr);
   EXPECT_FALSE(line->isHidden());
-  EXPECT_EQ(line->text(), QString::fromUtf8("Maus: Links: Draht · Rechts: editieren · Shift+Links: markieren · "
+  // (on a screen narrower than the window the line takes two)
+  EXPECT_EQ(line->text().replace(QLatin1Char('\n'), QString::fromUtf8(" · ")), QString::fromUtf8("Maus: Links: Draht · Rechts: editieren · Shift+Links: markieren · "
                                             "Shift+Rechts: umpolen · Strg+Links: löschen · Strg+Rechts: umpolen"));
   // A new map shows at once.
   execDialog = [](QDialog& d) {
@@ -359,7 +408,9 @@ TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
     }
     EXPECT_LE(bottom, ed.PaintArea()->height()) << level;
     EXPECT_LE(right, ed.PaintArea()->width()) << level;
-    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), ed.width() - 8) << level;
+    // (on a screen narrower than the window it takes two lines)
+    for (const QString& part : line->text().split(QLatin1Char('\n')))
+      EXPECT_LE(line->fontMetrics().horizontalAdvance(part), ed.width() - 8) << level;
   }
 }
 

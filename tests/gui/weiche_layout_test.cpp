@@ -36,6 +36,8 @@ TEST(WeicheLayout, WindowIsKeptOnTheScreen) {
   // Too far right, and wider than the screen: the left edge stops at 0.
   EXPECT_EQ(KeepWeicheOnScreen({300, 0}, size, {1300, 900}), (TWePoint{232, 0}));
   EXPECT_EQ(KeepWeicheOnScreen({184, 0}, size, {1024, 768}), (TWePoint{0, 0}));
+  // Lower than the screen: the top edge stops at 0, never above the screen.
+  EXPECT_EQ(KeepWeicheOnScreen({184, 508}, {970, 472}, {640, 480}), (TWePoint{0, 0}));
 }
 
 TEST(WeicheLayout, HitRectanglesOfTheThreeLevels) {

@@ -22,6 +22,8 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
@@ -269,8 +271,15 @@ TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& setting
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
   layout->setContentsMargins(0, 0, 4, 4);
+  // The drawing scrolls where the screen is smaller than the window, so
+  // that the buttons beside it always stay in view.
+  auto* scroll = new QScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setFocusPolicy(Qt::NoFocus);
   box_ = new TWeichePaintBox(*this);
-  layout->addWidget(box_, 1);
+  scroll->setWidget(box_);
+  layout->addWidget(scroll, 1);
   auto* buttons = new QVBoxLayout;
   apply_ = new QPushButton(QText("&Übernehmen"));
   ok_ = new QPushButton(QText("&Ok"));
@@ -284,6 +293,9 @@ TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& setting
   connect(apply_, &QPushButton::clicked, this, [this] { ApplyClick(); });
   connect(ok_, &QPushButton::clicked, this, [this] { OkClick(); });
   connect(cancel_, &QPushButton::clicked, this, [this] { CancelClick(); });
+  // Escape means "&Abbruch", as in every dialog.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] { CancelClick(); });
   setCentralWidget(central);
 
   freeWires_ = new TFormFreiDraht(this);
@@ -367,10 +379,30 @@ void TFormWeicheneditor::Layout() {
   const std::string name = "actSize" + std::to_string(geometry_.level);
   Action(name.c_str())->setChecked(true);
   // 2.-3. window size, kept on the screen
-  const TWeSize size = WeicheWindowSize(geometry_);
-  mouseLine_->setText(QText(MouseMapSummary(settings_.TBWEopti)));
-  resize(size.width, size.height);
+  const TWeSize designed = WeicheWindowSize(geometry_);
+  // Where the screen is smaller than the window at this level, the window
+  // takes the screen's room less its frame and the drawing keeps the size it
+  // has in the designed window, scrolling; a larger screen shows the window
+  // as designed.
   const QRect screen = ScreenOf(this)->geometry();
+  const QSize room = ScreenOf(this)->availableGeometry().size() - QSize(16, 48);
+  TWeSize size = designed;
+  ShowMouseLine(std::min(designed.width, room.width()));
+  if (designed.width > room.width() || designed.height > room.height()) {
+    // The drawing then takes the whole node grid with its parts.
+    const THitRects rects = HitRectangles(geometry_);
+    int right = 0;
+    int bottom = 0;
+    for (const TWeRect& r : rects) {
+      right = std::max(right, r.right);
+      bottom = std::max(bottom, r.bottom);
+    }
+    box_->setMinimumSize(right + 8, bottom + 8);
+    size = {std::min(designed.width, room.width()), std::min(designed.height, room.height())};
+  } else {
+    box_->setMinimumSize(0, 0);
+  }
+  resize(size.width, size.height);
   const TWePoint at =
       KeepWeicheOnScreen({x() - screen.left(), y() - screen.top()}, size, {screen.width(), screen.height()});
   move(at.x + screen.left(), at.y + screen.top());
@@ -486,7 +518,20 @@ void TFormWeicheneditor::FreeWiresClick() {
 void TFormWeicheneditor::MouseMapClick() {
   mouseMap_->Fill(settings_.TBWEopti);
   if (runDialog_(*mouseMap_) == QDialog::Accepted) settings_.TBWEopti = mouseMap_->Map();
-  mouseLine_->setText(QText(MouseMapSummary(settings_.TBWEopti)));
+  ShowMouseLine(width());
+}
+
+void TFormWeicheneditor::ShowMouseLine(int windowWidth) {
+  QString text = QText(MouseMapSummary(settings_.TBWEopti));
+  // In a window narrower than the line (a small screen) it takes two lines,
+  // three mouse buttons each.
+  if (mouseLine_->fontMetrics().horizontalAdvance(text) > windowWidth - 8) {
+    const QString gap = QString::fromUtf8(" · ");
+    qsizetype at = -1;
+    for (int k = 0; k < 3; ++k) at = text.indexOf(gap, at + 1);
+    if (at >= 0) text.replace(at, gap.size(), QStringLiteral("\n"));
+  }
+  mouseLine_->setText(text);
 }
 
 void TFormWeicheneditor::MarkClick(TMarkAll which) {

@@ -125,6 +125,8 @@ class TFormWeicheneditor : public QMainWindow {
   void Layout();
   void Finish();
   std::string ChassisName(int n) const;
+  // The status line with the mouse-button assignment, fitted to the window.
+  void ShowMouseLine(int windowWidth);
 
   TProjectDocument& doc_;
   TDialogRunner runDialog_;

@@ -69,6 +69,8 @@ TWePoint KeepWeicheOnScreen(TWePoint topLeft, TWeSize size, TWeSize screen) {
   if (p.y + size.height + 30 > screen.height) p.y = screen.height - size.height - 30;
   if (p.x + size.width > screen.width) p.x = screen.width - size.width;
   if (p.x < 0) p.x = 0;
+  // Never above the screen: its title bar and menus stay in reach.
+  if (p.y < 0) p.y = 0;
   return p;
 }
 

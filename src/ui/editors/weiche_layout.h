@@ -61,8 +61,8 @@ struct TWeSize {
 TWeSize WeicheWindowSize(const TWeicheGeometry& g);
 
 // Moves a window of the given size back onto a screen: the bottom edge keeps
-// 30 pixels free, the right edge stays on the screen, the left edge never
-// goes negative.
+// 30 pixels free, the right edge stays on the screen, the left and top edges
+// never go negative.
 TWePoint KeepWeicheOnScreen(TWePoint topLeft, TWeSize size, TWeSize screen);
 
 // Pixel position of a grid node (0..98); 15 pixels of margin.
