@@ -2,6 +2,7 @@
 // the error list, built offscreen and operated without a modal loop (or with
 // one that a timer answers).
 #include <gtest/gtest.h>
+#include <QtTest/QTest>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -260,6 +261,22 @@ TEST(ChooseButtonDialog, QtInteractionReturnsThePressedButton) {
     dlg->Buttons()[2]->click();
   });
   EXPECT_EQ(ui.ChooseButton("Signal für welches Chassis?", "1|2|3|Abbruch", 4), 3);
+}
+
+TEST(ChooseButtonDialog, AQuestionBelongsToTheWindowThatAsked) {
+  QWidget main;
+  QWidget editor;
+  main.show();
+  editor.show();
+  editor.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  TQtInteraction ui(&main);
+  EXPECT_EQ(ui.Owner(), &editor);
+  AnswerNextModal([&](QWidget* w) {
+    EXPECT_EQ(w->parentWidget(), &editor);
+    qobject_cast<TUniAuswahlDlg*>(w)->Buttons()[0]->click();
+  });
+  EXPECT_EQ(ui.ChooseButton("Frage", "Ja|Nein", 1), 1);
 }
 
 // --- value dialog -----------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "calc/check.h"
+#include "calc/file_load.h"
 #include "main_form_fixture.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
@@ -155,6 +157,59 @@ TEST_F(MainForm, SaveAppendsTheExtensionUnlessPresentAndRefusesShortNames) {
   EXPECT_FALSE(form->Project().bSaved);
   EXPECT_FALSE(fs::exists(".ZPJ"));
   EXPECT_EQ(form->FileName(), dir / "Bass.ZpJ");
+}
+
+TEST_F(MainForm, CtrlSSavesIntoTheOwnFileAndTheTitleMarksUnsavedChanges) {
+  WriteTwoWayDefault();
+  TMainForm& f = Start();
+  const fs::path own = DefaultFile();
+  ASSERT_EQ(f.FileName(), own);
+  EXPECT_FALSE(f.windowTitle().endsWith(QStringLiteral(" *")));
+  EXPECT_EQ(f.Action("actSaveAs")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+  EXPECT_EQ(f.Action("actSaveAs")->text(), QStringLiteral("Speichern &unter ..."));
+  {
+    TProjectEdit edit(f.Document(), "Aktives Filter 1 editieren", TRecalc::Incremental);
+    edit.Project().Verstaerker[0].Pegel = -1.0;
+    edit.Commit();
+  }
+  EXPECT_TRUE(f.windowTitle().endsWith(QStringLiteral(" *")));
+  // Ctrl+S writes the project's own file without asking.
+  ui.asked.clear();
+  f.Action("actSave")->trigger();
+  EXPECT_TRUE(ui.asked.empty());
+  EXPECT_TRUE(f.Project().bSaved);
+  EXPECT_FALSE(f.windowTitle().endsWith(QStringLiteral(" *")));
+  auto reread = std::make_unique<TProjekt>();
+  LoadProjectFile(*reread, own, settings, ui);
+  EXPECT_EQ(reread->Verstaerker[0].Pegel, -1.0);
+  // "Speichern unter ..." asks for a name.
+  ui.files.push_back(dir / "kopie");
+  f.Action("actSaveAs")->trigger();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].kind, "save");
+  EXPECT_EQ(f.FileName(), dir / "kopie.ZPJ");
+  // Undo marks the project as changed again; a new project has no file and asks.
+  f.UndoClick();
+  EXPECT_TRUE(f.windowTitle().endsWith(QStringLiteral(" *")));
+  ui.buttons = {1};  // discard the changes
+  f.execDialog = [](QDialog&) { return int(QDialog::Rejected); };
+  f.NewProjectClick();
+  EXPECT_FALSE(f.windowTitle().endsWith(QStringLiteral(" *")));
+  ui.asked.clear();
+  ui.files.push_back(std::nullopt);
+  f.Action("actSave")->trigger();
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].kind, "save");
+}
+
+TEST_F(MainForm, CtrlTabNeverReachesTheHiddenChassisPage) {
+  TMainForm& f = StartOn(*testing::MakeTwoWayProject(60));  // two chassis: "Chassis 5..8" hidden
+  ASSERT_FALSE(f.Pages()->isTabVisible(kPageChassis58));
+  f.Pages()->setCurrentIndex(kPageChassis14);
+  QKeyEvent ctrlTab(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+  QApplication::sendEvent(f.Pages(), &ctrlTab);
+  EXPECT_NE(f.Pages()->currentIndex(), kPageChassis14);
+  EXPECT_NE(f.Pages()->currentIndex(), kPageChassis58);
 }
 
 TEST_F(MainForm, NewProjectPropertiesAndUndo) {

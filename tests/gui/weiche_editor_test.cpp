@@ -186,6 +186,9 @@ TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculat
     auto* pe = dynamic_cast<TFormParteditor*>(&d);
     if (pe == nullptr) return int(QDialog::Rejected);
     ++opened;
+    // It stands in front of the crossover editor, as its child window.
+    EXPECT_EQ(pe->parentWidget(), editor.get());
+    EXPECT_TRUE(pe->isWindow());
     EXPECT_EQ(pe->windowTitle(), QString::fromUtf8("Bauteil editieren"));
     EXPECT_TRUE(pe->TypeButton(ptWire)->isChecked());
     EXPECT_TRUE(pe->ValueEdit()->text().isEmpty());
@@ -195,6 +198,7 @@ TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculat
   };
   ed.ClickAt(kSlot0X, kSlot0Y, B::Right, false, false);
   EXPECT_EQ(opened, 1);
+  EXPECT_EQ(PartEditor().parentWidget(), nullptr);  // given back afterwards
   EXPECT_EQ(ed.Parts()[0]._typ, ptR);
   EXPECT_DOUBLE_EQ(ed.Parts()[0]._value, 2.2);
   EXPECT_EQ(ed.Parts()[0]._nod1, 0);

@@ -1,5 +1,6 @@
 #include "ui/dialogs/qt_interaction.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -41,8 +42,13 @@ QString ConvertFileFilter(std::string_view filter) {
 
 // ---------------------------------------------------------------------------
 
+QWidget* TQtInteraction::Owner() const {
+  if (QWidget* active = QApplication::activeWindow(); active != nullptr) return active;
+  return parent_;
+}
+
 int TQtInteraction::ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) {
-  TUniAuswahlDlg dlg(message, captions, defaultIndex, parent_);
+  TUniAuswahlDlg dlg(message, captions, defaultIndex, Owner());
   dlg.exec();
   if (dlg.Pressed() > 0) return dlg.Pressed();
   // Only reachable when the dialog was torn down from outside: answer as the
@@ -51,14 +57,14 @@ int TQtInteraction::ChooseButton(std::string_view message, std::string_view capt
 }
 
 void TQtInteraction::ShowMessage(std::string_view message) {
-  QMessageBox box(QMessageBox::NoIcon, ProgramCaption(), QText(message), QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::NoIcon, ProgramCaption(), QText(message), QMessageBox::Ok, Owner());
   box.exec();
 }
 
 std::optional<std::filesystem::path> TQtInteraction::PickOpenFile(std::string_view caption, std::string_view filter,
                                                                   const std::filesystem::path& folder) {
   const QString name =
-      QFileDialog::getOpenFileName(parent_, QText(caption), QText(Utf8FromPath(folder)), ConvertFileFilter(filter));
+      QFileDialog::getOpenFileName(Owner(), QText(caption), QText(Utf8FromPath(folder)), ConvertFileFilter(filter));
   if (name.isEmpty()) return std::nullopt;
   return PathFromUtf8(name.toStdString());
 }
@@ -69,7 +75,7 @@ std::optional<std::filesystem::path> TQtInteraction::PickSaveFile(std::string_vi
   std::filesystem::path start = folder;
   if (!defaultName.empty()) start /= PathFromUtf8(defaultName);
   const QString name =
-      QFileDialog::getSaveFileName(parent_, QText(caption), QText(Utf8FromPath(start)), ConvertFileFilter(filter));
+      QFileDialog::getSaveFileName(Owner(), QText(caption), QText(Utf8FromPath(start)), ConvertFileFilter(filter));
   if (name.isEmpty()) return std::nullopt;
   return PathFromUtf8(name.toStdString());
 }
@@ -125,7 +131,7 @@ bool TQtInteraction::EditValues(std::string_view caption, std::string_view forma
         break;
     }
   }
-  if (!EditValuesTyped(parent_, caption, format, vars)) return false;
+  if (!EditValuesTyped(Owner(), caption, format, vars)) return false;
   for (std::size_t k = 0; k < rows.size() && k < values.size(); ++k)
     if (BindsEditVar(rows[k].letter, vars[k])) values[k] = EditText(vars[k]);
   return true;

@@ -33,6 +33,10 @@ class TQtInteraction : public TInteraction {
  public:
   explicit TQtInteraction(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
+  // The window a question belongs to: the one that asked, which is the
+  // active window (an editor, the optimizer), so that the question never
+  // brings the main window in front of it; else the parent given.
+  QWidget* Owner() const;
 
   int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override;
   void ShowMessage(std::string_view message) override;

@@ -173,9 +173,10 @@ void TProjectDocument::New() {
   ApplyDisplayDefaults(*project_, settings_);
   fileName_.clear();
   titleName_ = "noname.ZPJ";
+  // The flag is set before the signals: the title shows it.
+  project_->bSaved = true;
   emit fileNameChanged();
   emit projectChanged();
-  project_->bSaved = true;
   RequestFullCalc();
 }
 
@@ -252,8 +253,8 @@ void TProjectDocument::SwapReference() {
   emit referenceChanged(TReferenceEvent::AboutToSwap);
   emit aboutToReplaceProject();
   std::swap(project_, reference_);
-  emit projectChanged();
   project_->bSaved = false;
+  emit projectChanged();
   RequestFullCalc();
 }
 
@@ -262,8 +263,8 @@ void TProjectDocument::RestoreReference() {
   emit aboutToReplaceProject();
   PushUndo("Referenz wiederherstellen");
   *project_ = *reference_;
-  emit projectChanged();
   project_->bSaved = false;
+  emit projectChanged();
   RequestFullCalc();
 }
 

@@ -493,6 +493,7 @@ void TFormWeicheneditor::ClickAt(int x, int y, TMouseButton button, bool shift, 
     if (left + size.width() > area.right() + 1) left = area.right() + 1 - size.width();
     partEditor_.move(left, top);
     TWPart copy = parts_[static_cast<std::size_t>(slot)];
+    const TDialogOwner owner(partEditor_, this);
     if (partEditor_.Edit(copy, doc_.Project())) parts_[static_cast<std::size_t>(slot)] = copy;
   } else {
     ApplyWeicheAction(parts_, slot, action);

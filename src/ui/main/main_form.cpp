@@ -122,7 +122,8 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   QRect place(66, 0, 1100, 760);
   if (const QScreen* sc = screen(); sc != nullptr && !sc->availableGeometry().contains(place)) {
     const QRect free = sc->availableGeometry();
-    place = QRect(free.topLeft(), place.size().boundedTo(free.size()));
+    // The frame's room counts too, so that the status bar stays on the screen.
+    place = QRect(free.topLeft(), place.size().boundedTo(free.size() - QSize(16, 48)));
   }
   move(place.topLeft());
   resize(place.size());
@@ -185,7 +186,11 @@ TMainForm::~TMainForm() {
 // replaced, the menus follow the project, the charts the result.
 void TMainForm::ConnectDocument() {
   TProjectDocument* d = doc_.get();
-  connect(d, &TProjectDocument::projectChanged, this, [this] { RefreshMenuState(); });
+  // The title's asterisk follows the saved flag.
+  connect(d, &TProjectDocument::projectChanged, this, [this] {
+    RefreshMenuState();
+    UpdateTitle();
+  });
   connect(d, &TProjectDocument::undoChanged, this, [this] { UpdateUndoItem(); });
   connect(d, &TProjectDocument::fileNameChanged, this, [this] { UpdateTitle(); });
   connect(d, &TProjectDocument::resultChanged, this, [this] { UpdateCharts(); });
@@ -296,7 +301,8 @@ void TMainForm::BuildMenus() {
   QMenu* datei = addMenu("menuDatei", "&Datei");
   addItem(datei, "actNew", "&Neues Projekt", "Ctrl+N", [this] { NewProjectClick(); });
   addItem(datei, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
-  addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveProjectClick(); });
+  addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveClick(); });
+  addItem(datei, "actSaveAs", "Speichern &unter ...", "Ctrl+Shift+S", [this] { SaveProjectClick(); });
   addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", [this] { ExportClick(); });
   QAction* saveChart = addItem(datei, "actSaveChart", "Diagramm speichern ...", nullptr, [this] { SaveChartClick(); });
   // The chart pages offer it in their context menu as well.
@@ -435,7 +441,10 @@ void TMainForm::UpdateUndoItem() {
   }
 }
 
-void TMainForm::UpdateTitle() { setWindowTitle(QText(MainWindowTitle(doc_->TitleName(), width()))); }
+void TMainForm::UpdateTitle() {
+  // An asterisk marks unsaved changes.
+  setWindowTitle(QText(MainWindowTitle(doc_->TitleName(), width()) + (doc_->Saved() ? "" : " *")));
+}
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
@@ -464,6 +473,8 @@ void TMainForm::RefreshMenuState() {
     a->setEnabled(m.chassisItem[slot]);
   }
   pages_->setTabVisible(kPageChassis58, m.chassisPage58);
+  // Ctrl+Tab steps over disabled pages only: a hidden page is disabled too.
+  pages_->setTabEnabled(kPageChassis58, m.chassisPage58);
   pages_->setTabText(kPageChassis14, QText(m.chassisPage14Caption));
   QMenu* windows = Menu("menuFenster");
   windows->menuAction()->setVisible(m.windowMenu);
@@ -542,6 +553,14 @@ void TMainForm::LoadProjectClick() {
   doc_->Load(*file);
   checkChassisPending_ = true;
   checkIndex_ = 0;
+}
+
+void TMainForm::SaveClick() {
+  // A project with a file of its own is saved there; a new one asks for a name.
+  if (doc_->FileName().empty())
+    SaveProjectClick();
+  else
+    doc_->Save(doc_->FileName());
 }
 
 void TMainForm::SaveProjectClick() {
@@ -627,7 +646,7 @@ void TMainForm::ChassiskopierenClick() {
 
 void TMainForm::SaveChartClick() {
   const int page = pages_->currentIndex();
-  if (page < 0 || page >= kChartPageCount) return;
+  if (page < 0 || page >= kChartPageCount || !pages_->isTabVisible(page)) return;
   // Default name: project and page, e.g. "Default-01-fgang-imped.png".
   std::string stem = Utf8FromPath(doc_->FileName().stem());
   if (stem.empty()) stem = "noname";
@@ -786,6 +805,7 @@ void TMainForm::OptimizerClick() {
     });
     optimizer_->fixPartDialog = [this](const TOptiValue& v, const TWPart& part) -> std::optional<TWPart> {
       TWPart edited = part;
+      const TDialogOwner owner(*partEditor_, optimizer_);
       partEditor_->RestrictToType(part._typ);
       partEditor_->SetHeadline(OptiPartName(v, part) + " festlegen:");
       const bool ok = partEditor_->Edit(edited, doc_->Project());
@@ -856,7 +876,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     const int answer = ui_.ChooseButton("Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?",
                                         "&Ja |&Nein|&Abbruch", 3);
     if (answer == 1) {
-      SaveProjectClick();
+      SaveClick();
       if (!doc_->Saved()) {
         event->ignore();
         return;

@@ -85,6 +85,9 @@ class TMainForm : public QMainWindow {
   // ---- commands of the menu bar
   void NewProjectClick();
   void LoadProjectClick();
+  // Ctrl+S: into the project's own file, or as "Speichern unter ..." where it has none.
+  void SaveClick();
+  // "Speichern unter ...": asks for the file name.
   void SaveProjectClick();
   void ProjectPropertiesClick();
   void FoldersClick();
