@@ -299,7 +299,17 @@ class RandomInput : public TMainFormFixture<TRandomInteraction> {
       if (d.isVisible()) {
         result = Pick(2) == 0 ? QDialog::Accepted : QDialog::Rejected;
         Log().Add(std::string("dialog ") + (result == QDialog::Accepted ? "accepted" : "rejected"));
-        d.done(result);
+        // OK goes through the dialog's own accept(), as its button does: a
+        // dialog that refuses what its fields hold stays open and is then
+        // cancelled.
+        if (result == QDialog::Accepted) {
+          d.accept();
+          if (d.isVisible()) {
+            Log().Add("dialog refused OK, rejected");
+            result = QDialog::Rejected;
+          }
+        }
+        if (d.isVisible()) d.done(result);
       } else {
         result = d.result();
       }
