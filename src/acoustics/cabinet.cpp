@@ -1,6 +1,8 @@
 // Baffle records of chassis mounted on the faces of the common outer enclosure.
 #include "acoustics/cabinet.h"
 
+#include "acoustics/enclosure.h"
+
 namespace sonvex {
 
 int OppositeFace(int face) {
@@ -148,6 +150,61 @@ bool BaffleFromCabinet(TSchallwand& w, const TGemGeh& box, int face, int rearSid
   w.vertr = rear.vert;
   w.strar = rear.stra;
   return true;
+}
+
+bool HasCabinetPort(int typ) { return typ == kTypVented || typ == kTypBandpassBi; }
+
+namespace {
+
+// A box on whose face `face` the baffle record fits: that face has the
+// baffle's width and height. The box's third measure enters no position on
+// this face or the opposite one, so any value does.
+TGemGeh BoxOfBaffle(const TSchallwand& w, int face) {
+  TGemGeh box;
+  switch (face) {
+    case kFaceLeft:
+    case kFaceRight:
+      box.t = w.b;
+      box.h = w.h;
+      break;
+    case kFaceTop:
+    case kFaceBottom:
+      box.b = w.b;
+      box.t = w.h;
+      break;
+    default:
+      box.b = w.b;
+      box.h = w.h;
+      break;
+  }
+  return box;
+}
+
+int FaceOf(const TSchallwand& w) {
+  return w.direction >= kFaceFront && w.direction <= kFaceBottom ? static_cast<int>(w.direction) : kFaceFront;
+}
+
+}  // namespace
+
+void PortFacePoint(const TSchallwand& w, double& ar, double& cr) {
+  const int face = FaceOf(w);
+  const int rearFace = w.directionr == kRearOpposite ? OppositeFace(face) : face;
+  const TGemGeh box = BoxOfBaffle(w, face);
+  const TRoomPoint chassis = FacePointToRoom(box, face, w.a, w.c);
+  const TRoomPoint port{chassis.hor + (w.horr - w.hor), chassis.vert + (w.vertr - w.vert),
+                        chassis.stra + (w.strar - w.stra)};
+  RoomToFacePoint(box, rearFace, port, ar, cr);
+}
+
+bool PortOnBaffle(const TSchallwand& w) {
+  double ar = 0, cr = 0;
+  PortFacePoint(w, ar, cr);
+  // The chamfers of the record belong to the chassis's face; the opposite
+  // face of the box has none at its front.
+  const bool sameFace = w.directionr != kRearOpposite;
+  const double e = sameFace ? w.e : 0, f = sameFace ? w.f : 0, g = sameFace ? w.g : 0, i = sameFace ? w.i : 0;
+  // The chassis's check with a diameter of 0 (and written so that NaN fails).
+  return w.b > 0 && w.h > 0 && ar > 0 && cr > 0 && i <= ar && e <= cr && ar <= w.h - g && cr <= w.b - f;
 }
 
 }  // namespace sonvex

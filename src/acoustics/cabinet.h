@@ -33,4 +33,21 @@ void RoomToFacePoint(const TGemGeh& box, int face, const TRoomPoint& p, double& 
 bool BaffleFromCabinet(TSchallwand& w, const TGemGeh& box, int face, int rearSide, double a, double c, double ar,
                        double cr);
 
+// Whether a chassis of enclosure type `typ` (TEinbau::Typ) has a rear outlet
+// (port) of its own on the box: the vented box and the band-pass with two
+// ports. The other types radiate no rear sound of their own.
+bool HasCabinetPort(int typ);
+
+// The position (ar, cr) of the rear outlet on its face (the chassis's face or
+// the opposite one, as `directionr` says), taken from the baffle record alone:
+// the outlet keeps its room distance from the chassis, whose (a, c) lies on a
+// face of the baffle's size (b wide, h high) turned as `direction` says. For
+// a record derived from the box this is the position it was derived from.
+void PortFacePoint(const TSchallwand& w, double& ar, double& cr);
+
+// Whether the rear outlet of a baffle record on the box lies on its face, as
+// the chassis must: inside the face's edges and beyond the front chamfers of
+// the chassis's face when it shares that face (the outlet counted as a point).
+bool PortOnBaffle(const TSchallwand& w);
+
 }  // namespace sonvex

@@ -253,6 +253,13 @@ TCabinetEntry CabinetEntryFromBaffle(const TGemGeh& box, const TSchallwand& w) {
   e.rearSide = w.directionr == kRearOpposite ? 1 : 0;
   e.a = w.a;
   e.c = w.c;
+  if (!w.usegemgeh) {
+    // A baffle of its own holds the chassis's place on it (a, c) and the
+    // outlet's place in the room; the outlet's place on the face follows from
+    // its distance to the chassis, as the chassis's place is kept.
+    PortFacePoint(w, e.ar, e.cr);
+    return e;
+  }
   const int rearFace = e.rearSide == kRearOpposite ? OppositeFace(e.face) : e.face;
   RoomToFacePoint(box, rearFace, TRoomPoint{w.horr, w.vertr, w.strar}, e.ar, e.cr);
   return e;

@@ -99,7 +99,9 @@ struct TCabinetEntry {
   bool operator==(const TCabinetEntry&) const = default;
 };
 // The dialog's entry of a slot: the baffle's a and c, its faces, and the
-// rear outlet position taken back from the room position of the outlet.
+// rear outlet position taken back from the room position of the outlet: on
+// the box through the box, on a baffle of its own through its room distance
+// from the chassis (PortFacePoint), as the chassis's a and c are kept.
 // Faces outside their ranges are shown as the front face and the same side.
 TCabinetEntry CabinetEntryFromBaffle(const TGemGeh& box, const TSchallwand& w);
 // Sets the box values and each slot's usegemgeh, and recomputes the baffle

@@ -1,6 +1,7 @@
 #include "calc/baffle_item.h"
 
 #include "acoustics/baffle.h"
+#include "acoustics/cabinet.h"
 
 namespace sonvex {
 
@@ -14,6 +15,13 @@ std::string BaffleItem(const TProjekt& p, int c, TResult& r) {
     state = ComputeBaffle(p.Schallwand[c], p.freq, kFreqEntries - 1, p.Chassis[c].seo, r.DirFront[c]);
   } catch (...) {
     state = "Schallwand kann nicht berechnet werden.";
+  }
+  // A port on the box must lie on its face as the chassis must; a baffle of
+  // its own says nothing about where its port lies.
+  const TSchallwand& w = p.Schallwand[c];
+  if (w.usegemgeh && HasCabinetPort(p.Einbau[c].Typ) && !PortOnBaffle(w)) {
+    const std::string port = "Position der Reflexöffnung auf der Schallwand geometrisch nicht möglich. ";
+    state = IsFailureText(state) ? state + port : port;
   }
   if (IsFailureText(state)) state = fail(state);
   // The table is kept whatever the text says.

@@ -228,7 +228,9 @@ void TCalcThread::DetectChanges() {
   const int nAmps = AmpsInUse(nw);
   for (int c = 0; c < nChassis; ++c) {
     const TChassis& ch = nw.Chassis[c];
-    if (!(nw.Schallwand[c] == old.Schallwand[c]) || ch.seo != old.Chassis[c].seo) {
+    // The enclosure type decides whether the baffle item checks a port.
+    if (!(nw.Schallwand[c] == old.Schallwand[c]) || ch.seo != old.Chassis[c].seo ||
+        nw.Einbau[c].Typ != old.Einbau[c].Typ) {
       states_.Baffle(c) = "F";
       states_.Gesamt() = "F";
       if (ch.fgang_which == 5 && ch.useFgangA) states_.Chassis(c) = "F";

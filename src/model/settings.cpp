@@ -83,15 +83,22 @@ void DisplayOptionKeys(Io& io, R& o, bool withSmoothing) {
 
 }  // namespace
 
+bool StoredRangeKept(double fMin, double fMax) {
+  return kStoredFMinLowest <= fMin && fMin <= kStoredFMinHighest && fMin < fMax && kStoredFMaxLowest <= fMax &&
+         fMax < kStoredFMaxBelow;
+}
+
+bool StoredPointCountKept(long long sz) { return kStoredGridPointsLeast <= sz && sz <= kStoredGridPointsMost; }
+
 void ReadDisplayOptions(const TMyIniFile& ini, std::string_view sec, TDisplayOptions& o) {
   TKeyReader io(ini, sec);
   DisplayOptionKeys(io, o, true);
   // An unusable frequency range or point count gives the defaults.
-  if (!(10 <= o.fMin && o.fMin <= 1000 && o.fMin < o.fMax && 1000 <= o.fMax && o.fMax < 100000)) {
+  if (!StoredRangeKept(o.fMin, o.fMax)) {
     o.fMin = 20;
     o.fMax = 20000;
   }
-  if (o.sz > 250 || o.sz < 10) o.sz = 84;
+  if (!StoredPointCountKept(o.sz)) o.sz = 84;
 }
 
 void WriteDisplayOptions(TMyIniFile& ini, std::string_view sec, const TDisplayOptions& o, bool withSmoothing) {

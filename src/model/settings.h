@@ -80,6 +80,21 @@ std::int32_t ClampCalcPause(long long ms);
 // becomes a single separator.
 std::filesystem::path WithTrailingSeparator(const std::filesystem::path& folder);
 
+// The frequency grid a project file or the settings file keeps: fMin from
+// 10 to 1000 Hz, fMax from 1000 Hz to below 100 kHz and above fMin, 10 to
+// 250 points. Reading puts any other range back to 20..20000 Hz and any
+// other point count to 84; the project properties refuse what would not come
+// back.
+inline constexpr double kStoredFMinLowest = 10;
+inline constexpr double kStoredFMinHighest = 1000;
+inline constexpr double kStoredFMaxLowest = 1000;
+inline constexpr double kStoredFMaxBelow = 100000;  // fMax stays below it
+inline constexpr int kStoredGridPointsLeast = 10;
+inline constexpr int kStoredGridPointsMost = 250;
+// Whether a file keeps the range fMin..fMax, and the point count sz.
+bool StoredRangeKept(double fMin, double fMax);
+bool StoredPointCountKept(long long sz);
+
 // The display option keys of a project file's or the settings file's "Option"
 // section. Reading starts from the built-in default colours, replaces them by
 // the stored elements and corrects an unusable frequency range (20..20000 Hz)

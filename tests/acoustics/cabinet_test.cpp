@@ -125,5 +125,59 @@ TEST(Cabinet, UnknownFaceOrRearSideLeavesRecordUnchanged) {
   }
 }
 
+// The outlet's place on its face follows from the baffle record alone: for a
+// record derived from the box it is the place it was derived from, on every
+// face and on either side.
+TEST(CabinetPort, FacePointComesBackFromTheRecord) {
+  const TGemGeh box = Box();
+  for (int face = kFaceFront; face <= kFaceBottom; ++face)
+    for (int rear : {kRearSameFace, kRearOpposite}) {
+      TSchallwand w = Blank();
+      ASSERT_TRUE(BaffleFromCabinet(w, box, face, rear, 0.21, 0.07, 0.04, 0.09));
+      double ar = 0, cr = 0;
+      PortFacePoint(w, ar, cr);
+      EXPECT_NEAR(ar, 0.04, 1e-15) << face << rear;
+      EXPECT_NEAR(cr, 0.09, 1e-15) << face << rear;
+    }
+}
+
+// A port on the box is checked as the chassis is: inside the face's edges,
+// and beyond the front chamfers when it shares the front with the chassis.
+TEST(CabinetPort, LiesOnItsFaceOrNot) {
+  const TGemGeh box = Box();  // 30 wide, 50 high, 40 deep; chamfers 11..14 mm
+  struct TCase {
+    int face, rear;
+    double ar, cr;
+    bool on;
+  };
+  const TCase cases[] = {
+      {kFaceFront, kRearSameFace, 0.05, 0.05, true},
+      {kFaceFront, kRearSameFace, -0.01, 0.05, false},  // below the box
+      {kFaceFront, kRearSameFace, 0.51, 0.05, false},   // above it
+      {kFaceFront, kRearSameFace, 0.05, 0.31, false},   // beside it
+      {kFaceFront, kRearSameFace, 0.01, 0.05, false},   // on the lower chamfer (14 mm)
+      {kFaceFront, kRearSameFace, 0.05, 0.295, false},  // on the right chamfer (12 mm)
+      {kFaceFront, kRearOpposite, 0.01, 0.005, true},   // the back has no chamfers
+      {kFaceFront, kRearOpposite, -0.42, 0.15, false},
+      {kFaceLeft, kRearSameFace, 0.25, 0.38, true},   // 40 cm deep side, 11 mm chamfer at the front
+      {kFaceLeft, kRearOpposite, 0.25, 0.41, false},  // beyond the depth
+      {kFaceTop, kRearOpposite, 0.39, 0.29, true},    // bottom: 30 x 40 cm
+      {kFaceTop, kRearOpposite, 0.41, 0.29, false},
+  };
+  for (const TCase& c : cases) {
+    TSchallwand w = Blank();
+    ASSERT_TRUE(BaffleFromCabinet(w, box, c.face, c.rear, 0.2, 0.15, c.ar, c.cr));
+    EXPECT_EQ(PortOnBaffle(w), c.on) << c.face << " " << c.rear << " " << c.ar << " " << c.cr;
+  }
+  // A box of no size holds no port.
+  TSchallwand w = Blank();
+  ASSERT_TRUE(BaffleFromCabinet(w, TGemGeh{}, kFaceFront, kRearSameFace, 0, 0, 0, 0));
+  EXPECT_FALSE(PortOnBaffle(w));
+}
+
+TEST(CabinetPort, OnlyVentedTypesHaveOne) {
+  for (int typ = -1; typ <= 5; ++typ) EXPECT_EQ(HasCabinetPort(typ), typ == 2 || typ == 4) << typ;
+}
+
 }  // namespace
 }  // namespace sonvex

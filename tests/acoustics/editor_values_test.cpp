@@ -335,5 +335,49 @@ TEST(CabinetEntries, EveryFaceAndRearSideComesBackFromTheBaffleRecord) {
     }
 }
 
+// A vented chassis on a baffle of its own, its port 42 cm below the chassis,
+// taken onto a box 100 cm high, 25 cm wide and 30 cm deep: the port keeps its
+// distance to the chassis, whose place on the baffle is kept, so the port
+// fields show a place on the face and not the room coordinate.
+TEST(CabinetEntries, PortOfABaffleOfItsOwnKeepsItsDistanceToTheChassis) {
+  auto p = MakeNewProject();
+  TSchallwand own = p->Schallwand[0];
+  own.usegemgeh = false;
+  own.direction = 0;
+  own.directionr = 0;
+  own.b = 0.25, own.h = 0.60, own.a = 0.50, own.c = 0.125, own.d = 0.13;
+  own.hor = 0.0, own.vert = 0.10, own.stra = 0.0;        // the chassis in the room
+  own.horr = 0.05, own.vertr = -0.32, own.strar = -0.01;  // its port 42 cm lower, 5 cm to the right
+  p->Schallwand[0] = own;
+  TGemGeh box;
+  box.h = 1.0, box.b = 0.25, box.t = 0.30;
+
+  const TCabinetEntry e = CabinetEntryFromBaffle(p->GemGeh, own);
+  EXPECT_FALSE(e.use);
+  EXPECT_EQ(e.a, 0.50);
+  EXPECT_EQ(e.c, 0.125);
+  EXPECT_NEAR(e.ar, 0.50 - 0.42, 1e-15);
+  EXPECT_NEAR(e.cr, 0.125 + 0.05, 1e-15);
+
+  std::array<TCabinetEntry, kMaxChassis> entries{};
+  entries[0] = e;
+  entries[0].use = true;
+  ApplyCabinet(*p, box, entries);
+  const TSchallwand& w = p->Schallwand[0];
+  EXPECT_NEAR(w.vertr - w.vert, -0.42, 1e-12);
+  EXPECT_NEAR(w.horr - w.hor, 0.05, 1e-12);
+  EXPECT_NEAR(w.vertr, 0.08 - 0.50, 1e-12);
+  EXPECT_TRUE(PortOnBaffle(w));
+
+  // On a lower chassis the same port would lie below the box: the entry says
+  // so with a negative a, and the record fails the check.
+  own.a = 0.30;
+  entries[0] = CabinetEntryFromBaffle(p->GemGeh, own);
+  entries[0].use = true;
+  EXPECT_NEAR(entries[0].ar, -0.12, 1e-15);
+  ApplyCabinet(*p, box, entries);
+  EXPECT_FALSE(PortOnBaffle(p->Schallwand[0]));
+}
+
 }  // namespace
 }  // namespace sonvex

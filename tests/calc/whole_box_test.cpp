@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "acoustics/baffle.h"
+#include "acoustics/cabinet.h"
+#include "acoustics/enclosure.h"
 
 namespace sonvex {
 namespace {
@@ -289,6 +291,39 @@ TEST(BaffleItem, TablesAndMessages) {
   EXPECT_EQ(BaffleItem(*p, 1, *r), "Fehler: Chassis 2: " + bad);
   EXPECT_EQ(r->DirFront[1], *direct);
   EXPECT_EQ(r->DirRear[1], *direct);
+}
+
+// A port on the box that lies off its face fails the baffle step as a chassis
+// off its face does; a closed box or a baffle of its own has no port to check.
+TEST(BaffleItem, PortOffTheBoxIsAnError) {
+  auto p = MakeNewProject();
+  auto r = std::make_unique<TResult>();
+  p->nChassis = 1;
+  TGemGeh box;
+  box.h = 1.0, box.b = 0.25, box.t = 0.30;
+  TSchallwand& w = p->Schallwand[0];
+  w.d = 0.13;
+  w.usegemgeh = true;
+  ASSERT_TRUE(BaffleFromCabinet(w, box, kFaceFront, kRearSameFace, 0.5, 0.125, -0.42, 0.125));
+  const std::string port = "Position der Reflexöffnung auf der Schallwand geometrisch nicht möglich. ";
+  p->Einbau[0].Typ = kTypVented;
+  EXPECT_EQ(BaffleItem(*p, 0, *r), "Fehler: Chassis 1: " + port);
+  p->Einbau[0].Typ = kTypBandpassBi;
+  EXPECT_EQ(BaffleItem(*p, 0, *r), "Fehler: Chassis 1: " + port);
+  p->Einbau[0].Typ = kTypClosed;
+  EXPECT_EQ(BaffleItem(*p, 0, *r), "OK");
+  p->Einbau[0].Typ = kTypVented;
+  w.usegemgeh = false;
+  EXPECT_EQ(BaffleItem(*p, 0, *r), "OK");
+  w.usegemgeh = true;
+  // Both off the face: both messages.
+  ASSERT_TRUE(BaffleFromCabinet(w, box, kFaceFront, kRearSameFace, 1.5, 0.125, -0.42, 0.125));
+  const std::string both = BaffleItem(*p, 0, *r);
+  EXPECT_NE(both.find("Chassisposition auf der Schallwand geometrisch nicht möglich. "), std::string::npos) << both;
+  EXPECT_NE(both.find(port), std::string::npos) << both;
+  // On the face it is fine.
+  ASSERT_TRUE(BaffleFromCabinet(w, box, kFaceFront, kRearSameFace, 0.5, 0.125, 0.08, 0.125));
+  EXPECT_EQ(BaffleItem(*p, 0, *r), "OK");
 }
 
 }  // namespace

@@ -27,11 +27,13 @@
 #include "model/measurement_import.h"
 #include "model/my_ini_file.h"
 #include "model/project.h"
+#include "model/project_file.h"
 #include "model/result.h"
 #include "model/settings.h"
 #include "optimizer/opti_preconditions.h"
 #include "support/scripted_interaction.h"
 #include "ui/dialogs/error_list_window.h"
+#include "ui/dialogs/field_number.h"
 #include "ui/dialogs/folder_dialog.h"
 #include "ui/dialogs/project_properties_dialog.h"
 #include "ui/dialogs/qt_interaction.h"
@@ -508,6 +510,88 @@ TEST(ProjectProperties, PresetButtonsFillTheFields) {
   dlg.Apply(*p);
   EXPECT_EQ(p->sz, 250);
   EXPECT_DOUBLE_EQ(p->glatt_a, 7.0 * 3.0 / 250);
+}
+
+// "Ok" waits for a grid that a saved project keeps: one that does comes back
+// from the file as it was entered, anything else keeps "Ok" disabled and says
+// which field is out of which limits.
+TEST(ProjectProperties, OkOnlyForAGridTheFileKeeps) {
+  struct TCase {
+    const char *fMin, *fMax, *sz;
+    const char* says;  // nullptr: "Ok"
+  };
+  const char* const kLow = "Die tiefste Frequenz muss zwischen 10 und 1000 Hz liegen.";
+  const char* const kHigh = "Die höchste Frequenz muss mindestens 1000 Hz und weniger als 100000 Hz betragen.";
+  const char* const kPoints = "Die Anzahl der Frequenzen muss eine ganze Zahl von 10 bis 250 sein.";
+  const TCase cases[] = {
+      {"20", "20000", "126", nullptr},
+      {"10", "99999", "250", nullptr},
+      {"1000", "1000,5", "10", nullptr},
+      {"abc", "20000", "126", kLow},
+      {"", "20000", "126", kLow},
+      {"1e999", "20000", "126", kLow},
+      {"0", "20000", "126", kLow},
+      {"-50", "5000", "126", kLow},
+      {"9,9", "20000", "126", kLow},
+      {"1001", "20000", "126", kLow},
+      {"20000", "20", "84", kLow},  // reversed: both bounds out of their limits
+      {"20", "999", "126", kHigh},
+      {"20", "100000", "126", kHigh},
+      {"20", "", "126", kHigh},
+      {"1000", "1000", "126", "Die höchste Frequenz muss über der tiefsten liegen."},
+      {"20", "20000", "400", kPoints},
+      {"20", "20000", "5000", kPoints},
+      {"20", "20000", "9", kPoints},
+      {"20", "20000", "", kPoints},
+      {"20", "20000", "abc", kPoints},
+      {"20", "20000", "12,5", kPoints},
+  };
+  TSettings settings;
+  TScriptedInteraction ui;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.fMin) + " / " + c.fMax + " / " + c.sz);
+    auto p = MakeNewProject();
+    TFormPJEigenschaften dlg;
+    dlg.Fill(*p);
+    EXPECT_TRUE(dlg.btnOk()->isEnabled());
+    dlg.edFMin()->setText(QString::fromUtf8(c.fMin));
+    dlg.edFMax()->setText(QString::fromUtf8(c.fMax));
+    dlg.edSz()->setText(QString::fromUtf8(c.sz));
+    EXPECT_EQ(dlg.btnOk()->isEnabled(), c.says == nullptr);
+    EXPECT_EQ(dlg.lblProblem()->isVisibleTo(&dlg), c.says != nullptr);
+    dlg.accept();
+    if (c.says != nullptr) {
+      EXPECT_TRUE(dlg.lblProblem()->text().contains(QString::fromUtf8(c.says))) << dlg.lblProblem()->text().toStdString();
+      EXPECT_NE(dlg.result(), QDialog::Accepted);
+      continue;
+    }
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    dlg.Apply(*p);
+    auto ini = TMyIniFile::InMemory(false);
+    WriteProjectTo(*p, ini);
+    auto reloaded = MakeNewProject();
+    ReadProjectFrom(*reloaded, TMyIniFile::FromBytes(ini.Serialize(false), false), settings, ui);
+    EXPECT_EQ(reloaded->fMin, p->fMin);
+    EXPECT_EQ(reloaded->fMax, p->fMax);
+    EXPECT_EQ(reloaded->sz, p->sz);
+  }
+}
+
+// An empty number field is framed like any other that holds no number.
+TEST(ProjectProperties, EmptyFieldsAreFramed) {
+  TFormPJEigenschaften dlg;
+  dlg.Fill(*MakeNewProject());
+  for (QLineEdit* e : {dlg.edFMin(), dlg.edFMax(), dlg.edSz()}) {
+    EXPECT_FALSE(e->styleSheet().contains("border"));
+    e->clear();
+    EXPECT_TRUE(e->styleSheet().contains("border"));
+    EXPECT_EQ(e->toolTip(), QString::fromUtf8(kNoNumberTip));
+    e->setText("1e999");
+    EXPECT_EQ(e->toolTip(), QString::fromUtf8(kTooLargeTip));
+  }
+  dlg.btnMittel()->click();
+  for (QLineEdit* e : {dlg.edFMin(), dlg.edFMax(), dlg.edSz()}) EXPECT_FALSE(e->styleSheet().contains("border"));
+  EXPECT_TRUE(dlg.btnOk()->isEnabled());
 }
 
 // --- folder dialog ------------------------------------------------------------

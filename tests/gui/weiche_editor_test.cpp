@@ -42,6 +42,7 @@
 #include "model/settings.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
+#include "ui/dialogs/field_number.h"
 #include "ui/editors/part_editor.h"
 
 namespace sonvex {
@@ -763,6 +764,73 @@ TEST_F(WeicheEditor, ChoosingATypeForASlotThatNeverHeldAPartLeavesTheValueEmpty)
     EXPECT_EQ(out._typ, typ);
     EXPECT_EQ(out._value, 0.0) << typ;
   }
+}
+
+// "&Ok" takes a resistor, capacitor or coil only with a value above 0 (a
+// 0 µF capacitor in series would cut the way off, a 0 mH coil be a wire) and
+// a coil only with a winding resistance of 0 or more; the editor says why.
+TEST_F(WeicheEditor, PartEditorOkWaitsForAValueThePartCanHave) {
+  Start();
+  TFormParteditor& pe = PartEditor();
+  const char* const kOhm = "Der Wert muss eine Zahl größer als 0 Ohm sein.";
+  const char* const kMicro = "Der Wert muss eine Zahl größer als 0 µF sein.";
+  const char* const kMilli = "Der Wert muss eine Zahl größer als 0 mH sein.";
+  const char* const kWinding = "Der R-Wert der Spule muss eine Zahl ab 0 Ohm sein.";
+  struct Case {
+    int typ;
+    const char *value, *second;
+    const char* says;  // nullptr: "&Ok"
+  };
+  const Case cases[] = {
+      {ptR, "8,2", "abc", nullptr},  // a resistor has no winding resistance
+      {ptR, "abc", "0", kOhm},
+      {ptR, "0", "0", kOhm},
+      {ptC, "4,7", "0", nullptr},
+      {ptC, "0", "0", kMicro},
+      {ptC, "", "0", kMicro},
+      {ptC, "1e999", "0", kMicro},
+      {ptC, "-4,7", "0", kMicro},
+      {ptL, "1,5", "0", nullptr},
+      {ptL, "0", "0,3", kMilli},
+      {ptL, "1,5", "", kWinding},
+      {ptL, "1,5", "-0,1", kWinding},
+      {ptL, "1,5", "1e999", kWinding},
+      {ptWire, "abc", "abc", nullptr},
+      {ptChass, "", "", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.typ) + " " + c.value + " / " + c.second);
+    pe.Fill(TWPart{}, doc->Project());
+    pe.SelectType(c.typ);
+    pe.ValueEdit()->setText(QString::fromUtf8(c.value));
+    pe.SecondEdit()->setText(QString::fromUtf8(c.second));
+    EXPECT_EQ(pe.OkButton()->isEnabled(), c.says == nullptr);
+    EXPECT_EQ(pe.ProblemLabel()->isVisibleTo(&pe), c.says != nullptr);
+    if (c.says != nullptr) {
+      EXPECT_EQ(pe.ProblemLabel()->text(), QString::fromUtf8(c.says));
+    }
+  }
+  // An empty value field is framed like one that holds no number.
+  pe.Fill(TWPart{}, doc->Project());
+  pe.SelectType(ptC);
+  EXPECT_EQ(pe.ValueEdit()->text(), QString());
+  EXPECT_TRUE(pe.ValueEdit()->styleSheet().contains("border"));
+  EXPECT_EQ(pe.ValueEdit()->toolTip(), QString::fromUtf8(kNoNumberTip));
+
+  // Ok and Return do not close the editor on such a value: the part stays.
+  TWPart cap;
+  cap._typ = ptC;
+  cap._value = 4.7e-6;
+  execDialog = [](QDialog& d) {
+    auto& editor = dynamic_cast<TFormParteditor&>(d);
+    editor.ValueEdit()->setText(QStringLiteral("0"));
+    editor.OkButton()->click();
+    d.accept();
+    return d.result();
+  };
+  TWPart part = cap;
+  EXPECT_FALSE(pe.Edit(part, doc->Project()));
+  EXPECT_EQ(part, cap);
 }
 
 TEST_F(WeicheEditor, OptimizerModeHidesOtherTypesAndPages) {

@@ -127,9 +127,9 @@ TEST(WeicheLayout, ValueTextsSwitchToThePrefixFormOutsideTheirRange) {
   };
   // value as Ohm, as Farad, as Henry
   const Case cases[] = {
-      {2.2, "2,20 Ohm", "2.20 F", "2.20 H"},     {0.1, "0,10 Ohm", "100m F", "100, mH"},
-      {999, "999, Ohm", "999. F", "999. H"},     {1000, "1k00 Ohm", "1k00 F", "1k00 H"},
-      {0.05, "50m0 Ohm", "50m0 F", "50,0 mH"},   {0, "0.00 Ohm", "0.00 F", "0.00 H"},
+      {2.2, "2,20 Ohm", "2,20 F", "2,20 H"},     {0.1, "0,10 Ohm", "100m F", "100, mH"},
+      {999, "999, Ohm", "999, F", "999, H"},     {1000, "1k00 Ohm", "1k00 F", "1k00 H"},
+      {0.05, "50m0 Ohm", "50m0 F", "50,0 mH"},   {0, "0,00 Ohm", "0,00 F", "0,00 H"},
       {4.7e-6, "4µ70 Ohm", "4,70 µF", "4µ70 H"}, {1e-7, "100n Ohm", "0,10 µF", "100n H"},
       {47e-9, "47n0 Ohm", "47n0 F", "47n0 H"},   {220e-6, "220µ Ohm", "220, µF", "0,22 mH"},
       {1e-3, "1m00 Ohm", "1m00 F", "1,00 mH"},   {1.2e-3, "1m20 Ohm", "1m20 F", "1,20 mH"},
@@ -148,7 +148,7 @@ TEST(WeicheLayout, LabelLinesPerTypeAndMode) {
   EXPECT_EQ(PartLabel(Part(ptR, 2.2, 0, "MOX 2,2"), M::Bezeichnung, false, ""), (TPartLabel{"2,20 Ohm", "MOX 2,2"}));
   EXPECT_EQ(PartLabel(Part(ptC, 4.7e-6, 0, "MKP"), M::RWert, true, ""), (TPartLabel{"4,70 µF", ""}));
   EXPECT_EQ(PartLabel(Part(ptL, 1.2e-3, 0.35, "Luft"), M::RWert, false, ""), (TPartLabel{"1,20 mH", "0,35 Ohm"}));
-  EXPECT_EQ(PartLabel(Part(ptL, 1.2e-3, 0, "Luft"), M::RWert, false, ""), (TPartLabel{"1,20 mH", "0.00 Ohm"}));
+  EXPECT_EQ(PartLabel(Part(ptL, 1.2e-3, 0, "Luft"), M::RWert, false, ""), (TPartLabel{"1,20 mH", "0,00 Ohm"}));
   EXPECT_EQ(PartLabel(Part(ptL, 1.2e-3, 0.35, "Luft"), M::Bezeichnung, false, ""), (TPartLabel{"1,20 mH", "Luft"}));
   EXPECT_EQ(PartLabel(Part(ptAmp, 1), M::Bezeichnung, false, ""), (TPartLabel{"Amp", ""}));
   EXPECT_EQ(PartLabel(Part(ptWire, 1), M::RWert, false, ""), (TPartLabel{}));

@@ -43,16 +43,24 @@ inline void FitNumberField(QLineEdit* e, int chars = kEditWidth) {
 // nothing. The value read is not changed. A number beyond the double range
 // ("1e999") is framed alike: an editor reads it as 0, a calculator answers
 // "nicht sinnvoll".
+//
+// A dialog that refuses "Ok" until each of its number fields holds a number
+// watches them as required fields: there an empty field is framed too, and
+// the tooltip does not speak of reading 0, which such a dialog never does.
 inline constexpr const char* kNotANumberTip = "keine Zahl – wird als 0 gelesen";
+inline constexpr const char* kNoNumberTip = "keine Zahl";
 inline constexpr const char* kTooLargeTip = "Zahl zu groß";
+
+enum class TNumberFieldUse { ReadAsZero, Required };
 
 inline void ShowNumberState(QLineEdit* e) {
   const QString text = e->text();
   const std::string plain = text.toStdString();
-  QString tip;  // empty: the field holds a number (or nothing)
-  if (!text.trimmed().isEmpty()) {
+  const bool required = e->property("sxRequired").toBool();
+  QString tip;  // empty: the field holds a number (or nothing, where that is allowed)
+  if (!text.trimmed().isEmpty() || required) {
     if (!FieldHoldsNumber(plain))
-      tip = QString::fromUtf8(kNotANumberTip);
+      tip = QString::fromUtf8(required ? kNoNumberTip : kNotANumberTip);
     else if (FieldNumberTooLarge(plain))
       tip = QString::fromUtf8(kTooLargeTip);
   }
@@ -73,11 +81,22 @@ inline void ShowNumberState(QLineEdit* e) {
 }
 
 // Makes `e` show whether its text holds a number, now and after each change.
-inline void WatchNumberField(QLineEdit* e) {
+inline void WatchNumberField(QLineEdit* e, TNumberFieldUse use = TNumberFieldUse::ReadAsZero) {
+  if (use == TNumberFieldUse::Required && !e->property("sxRequired").toBool()) {
+    e->setProperty("sxRequired", true);
+    if (e->property("sxWatched").toBool()) ShowNumberState(e);
+  }
   if (e->property("sxWatched").toBool()) return;
   e->setProperty("sxWatched", true);
   QObject::connect(e, &QLineEdit::textChanged, e, [e] { ShowNumberState(e); });
   ShowNumberState(e);
+}
+
+// Whether the text of `e` holds a number within the double range: what a
+// required field must hold before its dialog takes it.
+inline bool FieldHoldsUsableNumber(const QLineEdit* e) {
+  const std::string plain = e->text().toStdString();
+  return FieldHoldsNumber(plain) && !FieldNumberTooLarge(plain);
 }
 
 inline void SetFieldNumber(QLineEdit* e, double recordValue, double factor = 1.0, int width = kEditWidth) {

@@ -4,13 +4,16 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <tuple>
 
 #include "model/number_text.h"
+#include "model/settings.h"
 #include "ui/dialogs/dialog_text.h"
 #include "ui/dialogs/field_number.h"
 
@@ -35,7 +38,16 @@ TFormPJEigenschaften::TFormPJEigenschaften(QWidget* parent) : QDialog(parent) {
   edFMin_ = new QLineEdit(this);
   edFMax_ = new QLineEdit(this);
   edSz_ = new QLineEdit(this);
-  for (QLineEdit* e : {edFMin_, edFMax_, edSz_}) WatchNumberField(e);
+  for (QLineEdit* e : {edFMin_, edFMax_, edSz_}) {
+    WatchNumberField(e, TNumberFieldUse::Required);
+    connect(e, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
+  }
+  // Says why "Ok" is disabled.
+  lblProblem_ = new QLabel(this);
+  lblProblem_->setObjectName(QStringLiteral("lblProblem"));
+  lblProblem_->setWordWrap(true);
+  lblProblem_->setStyleSheet(QStringLiteral("QLabel { color: #d00000; }"));
+  lblProblem_->hide();
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Anzahl Verstärker"), cbAmps_);
@@ -65,7 +77,9 @@ TFormPJEigenschaften::TFormPJEigenschaften(QWidget* parent) : QDialog(parent) {
   auto* main = new QVBoxLayout(this);
   main->addLayout(form);
   main->addWidget(presets);
+  main->addWidget(lblProblem_);
   main->addLayout(buttons);
+  UpdateOk();
 }
 
 void TFormPJEigenschaften::Fill(const TProjekt& p) {
@@ -88,6 +102,44 @@ TGridInput TFormPJEigenschaften::GridInput() const {
   in.fMax = StrToDoubleLenient(edFMax_->text().toStdString());
   in.sz = StrToIntLenient(edSz_->text().toStdString());
   return in;
+}
+
+QString TFormPJEigenschaften::GridProblem() const {
+  const auto hz = [](double f) { return QString::fromStdString(FormatNumber(f, 8)); };
+  QStringList lines;
+  const bool minRead = FieldHoldsUsableNumber(edFMin_);
+  const bool maxRead = FieldHoldsUsableNumber(edFMax_);
+  const double fMin = StrToDoubleLenient(edFMin_->text().toStdString());
+  const double fMax = StrToDoubleLenient(edFMax_->text().toStdString());
+  if (!minRead || !(kStoredFMinLowest <= fMin && fMin <= kStoredFMinHighest))
+    lines << QStringLiteral("Die tiefste Frequenz muss zwischen %1 und %2 Hz liegen.")
+                 .arg(hz(kStoredFMinLowest), hz(kStoredFMinHighest));
+  if (!maxRead || !(kStoredFMaxLowest <= fMax && fMax < kStoredFMaxBelow))
+    lines << QStringLiteral("Die höchste Frequenz muss mindestens %1 Hz und weniger als %2 Hz betragen.")
+                 .arg(hz(kStoredFMaxLowest), hz(kStoredFMaxBelow));
+  if (lines.isEmpty() && !StoredRangeKept(fMin, fMax))
+    lines << QStringLiteral("Die höchste Frequenz muss über der tiefsten liegen.");
+  // The point count is a whole number: "12,5" or "1e2" would be read as
+  // another count than the one shown.
+  const std::string sz = edSz_->text().toStdString();
+  const bool whole = FieldHoldsUsableNumber(edSz_) && StrToDoubleLenient(sz) == StrToIntLenient(sz);
+  if (!whole || !StoredPointCountKept(StrToIntLenient(sz)))
+    lines << QStringLiteral("Die Anzahl der Frequenzen muss eine ganze Zahl von %1 bis %2 sein.")
+                 .arg(kStoredGridPointsLeast)
+                 .arg(kStoredGridPointsMost);
+  return lines.join(QLatin1Char('\n'));
+}
+
+void TFormPJEigenschaften::UpdateOk() {
+  const QString problem = GridProblem();
+  btnOk_->setEnabled(problem.isEmpty());
+  lblProblem_->setText(problem);
+  lblProblem_->setVisible(!problem.isEmpty());
+}
+
+void TFormPJEigenschaften::accept() {
+  if (!GridProblem().isEmpty()) return;
+  QDialog::accept();
 }
 
 int TFormPJEigenschaften::AmpCount() const { return cbAmps_->currentIndex() + 1; }

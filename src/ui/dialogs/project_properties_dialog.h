@@ -7,6 +7,7 @@
 #include "model/project.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -23,6 +24,10 @@ class TFormPJEigenschaften : public QDialog {
   TGridInput GridInput() const;
   int AmpCount() const;      // 1..6
   int ChassisCount() const;  // 1..8
+  // What keeps "Ok" disabled: one German line per grid field that holds no
+  // number or a value a project file would not keep (see settings.h), with
+  // the limits; empty when the fields hold a grid that saving keeps.
+  QString GridProblem() const;
   // Writes the counts and the grid (bounds, point count, grid, smoothing
   // widths) into the project. The caller pushes the undo step and asks for
   // the full recalculation.
@@ -40,8 +45,14 @@ class TFormPJEigenschaften : public QDialog {
   QPushButton* btnFein() const { return btnFein_; }
   QPushButton* btnOk() const { return btnOk_; }
   QPushButton* btnAbbruch() const { return btnAbbruch_; }
+  QLabel* lblProblem() const { return lblProblem_; }
+
+  // "Ok" (or Return) closes the dialog only while GridProblem() is empty.
+  void accept() override;
 
  private:
+  void UpdateOk();
+
   QComboBox* cbAmps_ = nullptr;
   QComboBox* cbChassis_ = nullptr;
   QLineEdit* edFMin_ = nullptr;
@@ -52,6 +63,7 @@ class TFormPJEigenschaften : public QDialog {
   QPushButton* btnFein_ = nullptr;
   QPushButton* btnOk_ = nullptr;
   QPushButton* btnAbbruch_ = nullptr;
+  QLabel* lblProblem_ = nullptr;
 };
 
 }  // namespace sonvex

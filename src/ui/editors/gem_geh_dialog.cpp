@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "acoustics/enclosure.h"
+#include "acoustics/cabinet.h"
 #include "ui/dialogs/field_number.h"
 #include "ui/dialogs/window_place.h"
 #include "ui/document/project_document.h"
@@ -171,8 +171,7 @@ void TFormGemGeh::Fill(const TProjekt& p) {
     SetFieldNumber(s.c, e.c, kCm);
     SetFieldNumber(s.ar, e.ar, kCm);
     SetFieldNumber(s.cr, e.cr, kCm);
-    const int typ = p.Einbau[sk].Typ;
-    rearShown_[sk] = typ == kTypVented || typ == kTypBandpassBi;
+    rearShown_[sk] = HasCabinetPort(p.Einbau[sk].Typ);
   }
   UpdateVisibility();
   // As large as the box and the groups of the project's chassis need, within

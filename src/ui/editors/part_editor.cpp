@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStringList>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -215,11 +216,12 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   auto* grid = new QGridLayout;
   valueLabel_ = new QLabel(QText("Wert"));
   value_ = new QLineEdit;
-  WatchNumberField(value_);
+  WatchNumberField(value_, TNumberFieldUse::Required);
   valueUnit_ = new QLabel;
   secondLabel_ = new QLabel(QText("R-Wert"));
   second_ = new QLineEdit;
-  WatchNumberField(second_);
+  WatchNumberField(second_, TNumberFieldUse::Required);
+  for (QLineEdit* e : {value_, second_}) connect(e, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
   secondUnit_ = new QLabel(QText("Ohm"));
   noteLabel_ = new QLabel(QText("Bem."));
   note_ = new QLineEdit;
@@ -248,6 +250,13 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   libraryButton_ = new QPushButton(QText("Bauteil aus Liste wählen ..."));
   connect(libraryButton_, &QPushButton::clicked, this, [this] { LibraryClick(); });
   right->addWidget(libraryButton_);
+  // Says why "&Ok" is disabled.
+  problem_ = new QLabel;
+  problem_->setObjectName(QStringLiteral("Problem"));
+  problem_->setWordWrap(true);
+  problem_->setStyleSheet(QStringLiteral("QLabel { color: #d00000; }"));
+  problem_->hide();
+  right->addWidget(problem_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   std::tie(ok_, cancel_) = AddOkCancel(this, buttons, QText("&Ok"), QText("&Abbruch"));
@@ -285,6 +294,37 @@ void TFormParteditor::UpdateVisibility() {
   chassis_->setVisible(f.chassis);
   optimize_->setVisible(f.optimize);
   libraryButton_->setEnabled(LibraryPageOfType(SelectedType()).has_value());
+  UpdateOk();
+}
+
+QString TFormParteditor::PartProblem() const {
+  const int typ = SelectedType();
+  QStringList lines;
+  if (typ == ptR || typ == ptC || typ == ptL) {
+    // A part of 0 is no part: a 0 µF capacitor in series cuts the way off,
+    // a 0 mH coil or 0 Ohm resistor is a wire.
+    const double value = FieldDoubleLenient(StdText(value_->text()));
+    if (!FieldHoldsUsableNumber(value_) || !(value > 0))
+      lines << QText(std::string("Der Wert muss eine Zahl größer als 0 ") + PartEditorFields(typ).unit + " sein.");
+  }
+  if (typ == ptL) {
+    const double r = FieldDoubleLenient(StdText(second_->text()));
+    if (!FieldHoldsUsableNumber(second_) || !(r >= 0))
+      lines << QText("Der R-Wert der Spule muss eine Zahl ab 0 Ohm sein.");
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+void TFormParteditor::UpdateOk() {
+  const QString problem = PartProblem();
+  ok_->setEnabled(problem.isEmpty());
+  problem_->setText(problem);
+  problem_->setVisible(!problem.isEmpty());
+}
+
+void TFormParteditor::accept() {
+  if (!PartProblem().isEmpty()) return;
+  QDialog::accept();
 }
 
 void TFormParteditor::TypeChanged() {
@@ -345,7 +385,8 @@ TWPart TFormParteditor::Take() const {
   const int typ = SelectedType();
   p._typ = static_cast<std::int16_t>(typ);
   p._verpolt = invert_->isChecked() ? 1 : -1;
-  // The editor adds no check of its own: an empty or unreadable field gives 0.
+  // "&Ok" takes only readable values (PartProblem); a caller that takes the
+  // part without it reads an empty or unreadable field as 0.
   const double value = FieldDoubleLenient(StdText(value_->text()));
   switch (typ) {
     case ptR:

@@ -101,6 +101,13 @@ class TFormParteditor : public QDialog {
   TWPart Take() const;
   // Fills, runs the dialog and on "&Ok" replaces `part`; true on "&Ok".
   bool Edit(TWPart& part, const TProjekt& project);
+  // What keeps "&Ok" disabled: one German line per field of the chosen type
+  // that holds no number or a value no such part has (a resistor, capacitor
+  // or coil of 0 or less, a negative winding resistance); empty when the
+  // part can be taken.
+  QString PartProblem() const;
+  // "&Ok" (or Return) closes the editor only while PartProblem() is empty.
+  void accept() override;
 
   // The optimizer's use: besides "keine Verbindung" and "Draht" only the
   // part's own type stays selectable, and the library shows only its page. ClearRestriction shows everything again.
@@ -130,11 +137,13 @@ class TFormParteditor : public QDialog {
   QPushButton* LibraryButton() const { return libraryButton_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
+  QLabel* ProblemLabel() const { return problem_; }
   TFormWParts* Library() const { return library_; }
 
  private:
   void TypeChanged();
   void UpdateVisibility();
+  void UpdateOk();
 
   TWPart part_;
   QLabel* headline_ = nullptr;
@@ -155,6 +164,7 @@ class TFormParteditor : public QDialog {
   QPushButton* libraryButton_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  QLabel* problem_ = nullptr;
   TFormWParts* library_ = nullptr;
   int restrictedType_ = -1;
 };

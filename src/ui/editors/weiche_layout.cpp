@@ -153,19 +153,32 @@ TWeRect UsedDrawingArea(const TWeicheGeometry& g, const TCrossover& parts) {
 
 // ---------------------------------------------------------------- labels
 
+namespace {
+
+// FormatSI writes a value without a prefix letter with a decimal point
+// ("4.70", "0.00", "470."); the labels show the decimal comma like every
+// other number of the drawing ("4,70", "0,00", "470,").
+std::string LabelSI(double x) {
+  std::string t = FormatSI(x);
+  std::replace(t.begin(), t.end(), '.', ',');
+  return t;
+}
+
+}  // namespace
+
 std::string ResistanceText(double ohm) {
   if (ohm >= 0.1 && ohm <= 999) return FormatNumberFixed(ohm, 4) + " Ohm";
-  return FormatSI(ohm) + " Ohm";
+  return LabelSI(ohm) + " Ohm";
 }
 
 std::string CapacitanceText(double farad) {
   if (farad >= 1e-7 && farad <= 9.99e-4) return FormatNumberFixed(farad * 1e6, 4) + " µF";
-  return FormatSI(farad) + " F";
+  return LabelSI(farad) + " F";
 }
 
 std::string InductanceText(double henry) {
   if (henry >= 1e-4 && henry <= 0.999) return FormatNumberFixed(henry * 1000.0, 4) + " mH";
-  return FormatSI(henry) + " H";
+  return LabelSI(henry) + " H";
 }
 
 TPartLabel PartLabel(const TWPart& part, TLabelMode mode, bool printView, std::string_view chassisName) {

@@ -104,8 +104,8 @@ struct TPartLabel {
 };
 
 std::string ResistanceText(double ohm);     // "2,20 Ohm", "1k20 Ohm"
-std::string CapacitanceText(double farad);  // "4,70 µF", "1.00 F"
-std::string InductanceText(double henry);   // "1,20 mH", "1.50 H"
+std::string CapacitanceText(double farad);  // "4,70 µF", "1,00 F"
+std::string InductanceText(double henry);   // "1,20 mH", "1,50 H"
 
 // Label of a slot of type 2 or more (empty for wires and empty slots).
 // `chassisName` is the name of the chassis a chassis part stands for.
