@@ -713,6 +713,24 @@ TEST_F(GemGeh, PortRowOfAVentedChassisIsShownWhole) {
   RunCommonCabinet();
 }
 
+TEST_F(GemGeh, TickingAChassisGrowsTheDialogWithinTheScreen) {
+  Start();
+  run = [](QDialog& dialog) -> int {
+    auto& d = dynamic_cast<TFormGemGeh&>(dialog);
+    d.show();
+    QApplication::processEvents();
+    auto* check = d.Control<QCheckBox>("CheckBox3");
+    EXPECT_FALSE(check->isChecked());
+    const int before = d.height();
+    check->click();
+    QApplication::processEvents();
+    EXPECT_GT(d.height(), before);
+    EXPECT_LE(d.height(), d.screen()->availableGeometry().height());
+    return static_cast<int>(QDialog::Rejected);
+  };
+  RunCommonCabinet();
+}
+
 TEST_F(GemGeh, ShippedProjectConfirmedUnchangedStaysAsItIs) {
   // The document on the shipped file as it is, not saved anew first.
   doc = std::make_unique<TProjectDocument>(settings, ui);

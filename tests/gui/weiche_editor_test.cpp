@@ -753,6 +753,34 @@ TEST_F(WeicheEditor, PartsLibraryColumnsAreAsWideAsTheirLongestEntry) {
   EXPECT_LT(list->gridSize().width(), longest + 60);
 }
 
+TEST_F(WeicheEditor, PartsLibraryFitsTheScreenAndTabLeadsFromTheTypeToTheValue) {
+  Start();
+  TFormParteditor& pe = PartEditor();
+  QSize librarySize;
+  execDialog = [&](QDialog& d) {
+    if (auto* lib = dynamic_cast<TFormWParts*>(&d)) librarySize = lib->size();
+    return int(QDialog::Rejected);
+  };
+  TWPart resistor;
+  resistor._typ = ptR;
+  resistor._value = 2.2;
+  pe.Fill(resistor, doc->Project());
+  pe.LibraryClick();
+  const QSize room = pe.screen()->availableGeometry().size() - QSize(16, 48);
+  ASSERT_LT(room.width(), 840) << "the test needs a screen narrower than the list window";
+  EXPECT_LE(librarySize.width(), room.width());
+  EXPECT_LE(librarySize.height(), room.height());
+
+  // Tab from the type buttons reaches the value field next.
+  pe.show();
+  pe.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&pe));
+  pe.TypeButton(ptR)->setFocus();
+  QTest::keyClick(pe.TypeButton(ptR), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), pe.ValueEdit());
+  pe.hide();
+}
+
 TEST_F(WeicheEditor, ChoosingATypeForASlotThatNeverHeldAPartLeavesTheValueEmpty) {
   Start();
   TFormParteditor& pe = PartEditor();

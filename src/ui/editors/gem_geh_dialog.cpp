@@ -111,7 +111,11 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
     gl->addWidget(s.panel);
     gl->addStretch();
     slotsGrid->addWidget(s.group, k / 4, k % 4);
-    connect(s.check, &QCheckBox::clicked, this, [this] { UpdateVisibility(); });
+    connect(s.check, &QCheckBox::clicked, this, [this] {
+      UpdateVisibility();
+      // A group that opens makes the dialog grow with it, up to the screen.
+      FitToContent(size());
+    });
   }
   // The box and the chassis groups keep the room their fields need; on a
   // screen too small for them they scroll above the buttons.
@@ -174,6 +178,10 @@ void TFormGemGeh::Fill(const TProjekt& p) {
     rearShown_[sk] = HasCabinetPort(p.Einbau[sk].Typ);
   }
   UpdateVisibility();
+  FitToContent(QSize());
+}
+
+void TFormGemGeh::FitToContent(const QSize& atLeast) {
   // As large as the box and the groups of the project's chassis need, within
   // the screen.
   // (The layouts of a dialog not shown yet do not see the groups just hidden.)
@@ -181,7 +189,7 @@ void TFormGemGeh::Fill(const TProjekt& p) {
   for (QLayout* l : panel->findChildren<QLayout*>()) l->invalidate();
   slotsArea_->setMinimumSize(panel->sizeHint());
   layout()->invalidate();
-  const QSize wanted = layout()->totalSizeHint();
+  const QSize wanted = layout()->totalSizeHint().expandedTo(atLeast);
   slotsArea_->setMinimumSize(0, 0);
   layout()->invalidate();
   ResizeWithinScreen(this, wanted, parentWidget());

@@ -39,6 +39,8 @@ class TFormGemGeh : public QDialog {
   void Apply(TProjekt& p) const;
   // Re-evaluates which position panels are visible.
   void UpdateVisibility();
+  // Sizes the dialog to its content (never below `atLeast`), within the screen.
+  void FitToContent(const QSize& atLeast);
 
   template <class T>
   T* Control(const char* name) const {

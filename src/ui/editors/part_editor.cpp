@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -207,6 +208,7 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
     types_[static_cast<std::size_t>(t)] = b;
     typeGroup_->addButton(b, t);
     typeLayout->addWidget(b);
+    b->installEventFilter(this);
   }
   typeLayout->addStretch();
   connect(typeGroup_, &QButtonGroup::idClicked, this, [this] { TypeChanged(); });
@@ -265,6 +267,25 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
 
   library_ = new TFormWParts(settings, ui, this);
   resize(470, 300);
+}
+
+bool TFormParteditor::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QRadioButton*>(watched) != nullptr) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) {
+      // The first field the chosen type shows, else the buttons.
+      for (QWidget* w : {static_cast<QWidget*>(value_), static_cast<QWidget*>(second_), static_cast<QWidget*>(note_),
+                         static_cast<QWidget*>(invert_), static_cast<QWidget*>(chassis_),
+                         static_cast<QWidget*>(optimize_), static_cast<QWidget*>(libraryButton_),
+                         static_cast<QWidget*>(ok_)}) {
+        if (w->isVisibleTo(this) && w->isEnabled()) {
+          w->setFocus(Qt::TabFocusReason);
+          return true;
+        }
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 int TFormParteditor::SelectedType() const {
@@ -447,7 +468,11 @@ void TFormParteditor::LibraryClick() {
   const double resistance = typ == ptL ? StrToDoubleLenient(StdText(second_->text())) : 0.0;
   library_->Prepare(StdText(note_->text()), typ, value, resistance);
   const QPoint wanted(x() - 240, y() - 20);
-  library_->move(IntoArea(wanted, library_->size(), DesktopArea(this)));
+  // On a screen smaller than the list window it takes the screen's room
+  // less its frame; its lists scroll.
+  const QRect area = DesktopArea(this);
+  library_->resize(QSize(840, 420).boundedTo(area.size() - QSize(16, 48)));
+  library_->move(IntoArea(wanted, library_->size(), area));
   if (execDialog(*library_) != QDialog::Accepted) return;
   // Confirming without having picked an entry leaves the part as it is.
   if (!library_->Choice()) return;

@@ -140,6 +140,10 @@ class TFormParteditor : public QDialog {
   QLabel* ProblemLabel() const { return problem_; }
   TFormWParts* Library() const { return library_; }
 
+ protected:
+  // Tab from a type button goes on to the value fields, not to the next type.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void TypeChanged();
   void UpdateVisibility();
