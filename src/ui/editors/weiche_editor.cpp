@@ -405,7 +405,13 @@ void TFormWeicheneditor::Layout() {
   resize(size.width, size.height);
   const TWePoint at =
       KeepWeicheOnScreen({x() - screen.left(), y() - screen.top()}, size, {screen.width(), screen.height()});
-  move(at.x + screen.left(), at.y + screen.top());
+  if (size.height < designed.height) {
+    // A window as high as the room starts at its top: the frame's title bar
+    // and the status line both stay on the screen.
+    move(at.x + screen.left(), ScreenOf(this)->availableGeometry().top());
+  } else {
+    move(at.x + screen.left(), at.y + screen.top());
+  }
   // 4.-5. hit rectangles; back to the edit view
   rects_ = HitRectangles(geometry_);
   options_.printView = false;
