@@ -23,6 +23,30 @@ namespace sonvex {
 
 // The colour of the energy response on the first page (a brown of its own).
 inline constexpr TColor kEnergyResponseColor = RGBColor(150, 90, 40);
+// The seven curves of the spinorama chart, in slot order, with their own
+// colours: each at least 3:1 against the white background and clearly
+// coloured, so that none is taken for a grid line. The display options name
+// them.
+inline constexpr int kSpinoramaCurveCount = 7;
+struct TSpinoramaCurveStyle {
+  const char* name;
+  TColor color;
+};
+inline constexpr std::array<TSpinoramaCurveStyle, kSpinoramaCurveCount> kSpinoramaCurves{{
+    {"auf Achse", RGBColor(0, 0, 0)},
+    {"Hörfenster (LW)", RGBColor(0, 90, 220)},
+    {"Frühe Reflexionen (ER)", RGBColor(200, 70, 0)},
+    {"Schallleistung (SP)", RGBColor(0, 130, 40)},
+    {"im Raum geschätzt (PIR)", RGBColor(140, 30, 170)},
+    {"Bündelungsmaß SP (SPDI)", RGBColor(0, 150, 140)},
+    {"Bündelungsmaß ER (ERDI)", RGBColor(190, 0, 90)},
+}};
+// The directivity indices' axis is labelled from 0 up to this value.
+inline constexpr double kSpinoramaDiLabelMax = 15;
+// A chassis's group delay is not drawn where the chassis lies more than this
+// many dB below the whole box on axis: it then adds nothing to the sound.
+inline constexpr double kGroupDelayChassisRangeDb = 40;
+
 // Drawn in the box chart when no chassis is connected to an amplifier.
 inline constexpr std::string_view kNoChassisDrivenNote =
     "Kein Chassis an einen Verstärker angeschlossen – Weicheneditor F6";
@@ -93,8 +117,13 @@ struct TChartUpdateOutcome {
   std::vector<std::string> messages;  // "Unerwarteter Fehler: UpdateCharts mit " + kind, one per failed kind
   std::array<std::string, kMaxChassis> phaseCaptions{};
   std::array<bool, kMaxChassis> phaseVisible{};
-  int polarMax = 0;  // scroll bar maximum: index of the last grid point
+  int polarMax = 0;    // scroll bar maximum: index of the last grid point
+  int polarStart = 0;  // where the polar plots open: the grid point nearest 1 kHz
 };
+
+// The grid point of the result nearest 1 kHz (on the logarithmic scale);
+// 0 for an empty grid.
+int PolarStartPosition(const TResult& r);
 
 // Turns the displayed result into curves of every chart. Each chart kind is
 // filled in its own guarded block; a failing kind is reported and the others
@@ -106,9 +135,12 @@ void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartC
 // Fills the two charts of the spinorama page (UpdateChartSet calls it with
 // the other pages): upper chart on axis, listening window, early
 // reflections, sound power and predicted in-room response in dB, the two
-// directivity indices on the right axis (0..15 dB); lower chart the group
-// delay of the box and, with `controls.spinShowChassis`, of each chassis, in
-// ms. Each chart is filled in its own guarded block ("bcSpinorama",
+// directivity indices on the right axis, which keeps the left axis's dB per
+// division with its 0 near the bottom and labels from 0 to 15 dB; lower
+// chart the group delay of the box and, with `controls.spinShowChassis`, of
+// each chassis, in ms, on an axis holding every drawn curve and 0. A
+// chassis's point is left out where the chassis lies more than
+// kGroupDelayChassisRangeDb below the box. Each chart is filled in its own guarded block ("bcSpinorama",
 // "bcGruppenlaufzeit").
 void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
                        TChartUpdateOutcome& outcome);
