@@ -16,7 +16,7 @@
 #include <tuple>
 #include <vector>
 
-#include "charts/chart_pages.h"
+#include "charts/spinorama_colours.h"
 #include "charts/qt_text.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
