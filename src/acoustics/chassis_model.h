@@ -13,7 +13,7 @@ inline constexpr const char* kChassisMissingTsText =
     "fs, Rdc, Qes, Qms, Vas, Sd müssen > 0 sein oder Frequenz-"
     " und Impedanzgang incl. Phase vollständig aus"
     " Messdaten entnommen werden. ";
-inline constexpr const char* kChassisXlinText = "Linearer Hub müssen > 0 sein. ";
+inline constexpr const char* kChassisXlinText = "Linearer Hub muss > 0 sein. ";
 inline constexpr const char* kChassisVoiceCoilText = "Le, Re2, Le2, Re3 und Le3 müssen > 0 sein. ";
 inline constexpr const char* kChassisBoxText = "fmb, Vb, vV, mb und Ql müssen > 0 sein. ";
 inline constexpr const char* kChassisPortText = "Qb und fb müssen > 0 sein. ";

@@ -94,8 +94,16 @@ constexpr TDerivedRow kDerivedRows[] = {
 std::vector<TDerivedLabel> DerivedValueLabels(const TChassisDerived& d) {
   std::vector<TDerivedLabel> out;
   out.reserve(std::size(kDerivedRows));
-  for (const TDerivedRow& r : kDerivedRows)
-    out.push_back({r.key, r.placeholder, std::string(r.prefix) + FormatNumber(d.*r.field * r.scale, r.width) + r.unit});
+  for (const TDerivedRow& r : kDerivedRows) {
+    const double v = d.*r.field * r.scale;
+    // A value a box cannot have (a division by an empty box, a port without
+    // air) says nothing and would show as "1,E105 mH": a dash instead.
+    if (!std::isfinite(v) || std::fabs(v) >= kDerivedValueLimit) {
+      out.push_back({r.key, r.placeholder, std::string(r.prefix) + kNoDerivedValue});
+      continue;
+    }
+    out.push_back({r.key, r.placeholder, std::string(r.prefix) + FormatNumber(v, r.width) + r.unit});
+  }
   return out;
 }
 

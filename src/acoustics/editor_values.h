@@ -47,6 +47,10 @@ struct TDerivedLabel {
   std::string placeholder;  // shown before the values are computed ("Cms = ?")
   std::string text;         // prefix + number + unit
 };
+// Shown instead of a derived value that is not finite or whose shown number
+// reaches kDerivedValueLimit (in the label's unit): no real box has such a value.
+inline constexpr const char* kNoDerivedValue = "–";
+inline constexpr double kDerivedValueLimit = 1e9;
 // One label per derived value, in the order of the group.
 std::vector<TDerivedLabel> DerivedValueLabels(const TChassisDerived& d);
 

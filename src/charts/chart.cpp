@@ -144,6 +144,19 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     cw = std::max(1, fm.horizontalAdvance(QStringLiteral("mmmmm")) / 5);
     ch = std::max(1, fm.height());
   }
+  // Subtitle and legend stay readable on a small screen, where the axis
+  // texts of a quarter page go down to a few points; the title stays a
+  // quarter larger than the subtitle. Print mode already takes the fonts of
+  // twice the width for its finer resolution.
+  LegendFontSize = PrintMode ? size : LegibleFontSize(size);
+  QFont legendFont = ChartFont(LegendFontSize, false);
+  legendFont.setBold(PrintMode && BoldTitle);  // print mode keeps the bold style
+  const QFont titleFont = ChartFont(LegendFontSize + LegendFontSize / 4, BoldTitle);
+  lch = std::max(ch, QFontMetrics(legendFont, p.device()).height());
+  // A title taller than the 4/3 lines it has beside the axis font pushes the
+  // subtitle down.
+  const int titleExtra = std::max(0, QFontMetrics(titleFont, p.device()).height() - 4 * ch / 3);
+  const int subTitleTop = r.top + 5 * ch / 3 + (LegendFontSize > size ? titleExtra : 0);
   {
     TChartAxes axes;
     axes.xMin = XMin;
@@ -156,6 +169,12 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     axes.y2Kind = Y2Kind;
     axes.showY2 = ShowY2;
     axes.noLegend = NoLegend;
+    axes.y2SameScale = Y2SameScale;
+    axes.y2ZeroFraction = Y2ZeroFraction;
+    axes.y2LabelMin = Y2LabelMin;
+    axes.y2LabelMax = Y2LabelMax;
+    axes.legendCh = lch;
+    axes.subTitleCh = lch + (subTitleTop - r.top - 5 * ch / 3);
     // measured in the font the axis texts are painted with (bold in print
     // mode with a bold title)
     QFont axisFont = font;
@@ -164,17 +183,21 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     Layout = LayoutChart(r, cw, ch, axes, [&](std::string_view s) { return fm.horizontalAdvance(QText(s)); });
   }
   Plot = Layout.plot;
+  if (Y2SameScale && ShowY2) {
+    Y2Min = Layout.y2Min;
+    Y2Max = Layout.y2Max;
+  }
 
   p.fillRect(area, ToQColor(BackColor));
 
   // title lines
-  QFont titleFont = ChartFont(size + size / 4, BoldTitle);
   p.setFont(titleFont);
   p.setPen(text);
   TextOutTopLeft(p, Plot.left, r.top + ch / 3, Title);
+  p.setFont(legendFont);
+  TextOutTopLeft(p, Plot.left, subTitleTop, SubTitle);
   font.setBold(PrintMode && BoldTitle);  // print mode keeps the bold style
   p.setFont(font);
-  TextOutTopLeft(p, Plot.left, r.top + 5 * ch / 3, SubTitle);
 
   const int axisPen = PrintMode ? 3 : 1;
   PaintValueAxis(p, Layout.left, false, axisPen);
@@ -189,25 +212,39 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
     PaintCurve(p, c);
   }
 
-  // current curves and legend, slot 25 first so that slot 0 ends on top
+  // current curves and legend, slot 25 first so that slot 0 ends on top;
+  // the reference curves share one legend entry after the current ones
   const int curvePen = PrintMode ? 5 : axisPen;
   int visible = 0;
   for (int s = 0; s < kChartCurves; ++s) visible += Curves[static_cast<std::size_t>(s)].Visible ? 1 : 0;
+  const TChartCurve* firstReference = nullptr;
+  for (int s = kChartCurves; s < kChartSlots && firstReference == nullptr; ++s) {
+    const TChartCurve& c = Curves[static_cast<std::size_t>(s)];
+    if (c.Visible && c.Count >= 2) firstReference = &c;
+  }
+  const int entries = visible + (firstReference != nullptr ? 1 : 0);
+  auto legendEntry = [&](int k, std::string_view name, const QPen& sample) {
+    if (NoLegend) return;
+    const TLegendEntry e = LegendPlace(k, entries, r, Plot.bottom, cw, ch, lch);
+    p.setFont(legendFont);
+    p.setPen(text);
+    const QFontMetrics fm(legendFont, p.device());
+    const QString shown = fm.elidedText(QText(name), Qt::ElideRight, e.textRoom);
+    p.drawText(e.text.x, e.text.y + fm.ascent(), shown);
+    p.setPen(sample);
+    p.drawLine(e.lineFrom.x, e.lineFrom.y, e.lineTo.x, e.lineTo.y);
+    p.setFont(font);
+  };
+  if (firstReference != nullptr)
+    legendEntry(visible, kReferenceLegendName,
+                QPen(ToQColor(LighterColor(firstReference->Color)), axisPen, Qt::DotLine));
   int k = visible;
   for (int s = kChartCurves - 1; s >= 0; --s) {
     const TChartCurve& c = Curves[static_cast<std::size_t>(s)];
     if (!c.Visible) continue;
     --k;
     const QColor colour = ToQColor(c.Color);
-    if (!NoLegend) {
-      const TLegendEntry e = LegendPlace(k, visible, r, Plot.bottom, cw, ch);
-      p.setPen(text);
-      const QFontMetrics fm(p.font(), p.device());
-      const QString name = fm.elidedText(QText(c.Name.View()), Qt::ElideRight, e.textRoom);
-      p.drawText(e.text.x, e.text.y + fm.ascent(), name);
-      p.setPen(QPen(colour, curvePen, Qt::SolidLine));
-      p.drawLine(e.lineFrom.x, e.lineFrom.y, e.lineTo.x, e.lineTo.y);
-    }
+    legendEntry(k, c.Name.View(), QPen(colour, curvePen, Qt::SolidLine));
     if (c.Count < 2) continue;
     p.setPen(QPen(colour, curvePen, Qt::SolidLine));
     PaintCurve(p, c);

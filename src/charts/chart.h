@@ -25,6 +25,8 @@ namespace sonvex {
 inline constexpr int kChartPoints = 601;
 inline constexpr int kChartCurves = 26;               // current curves: slots 0..25
 inline constexpr int kChartSlots = 2 * kChartCurves;  // reference curves: slots 26..51
+// The one legend entry of all reference curves (dotted, as they are drawn).
+inline constexpr std::string_view kReferenceLegendName = "Referenzprojekt";
 
 struct TChartCurve {
   bool Visible = false;
@@ -65,8 +67,10 @@ class TZChart {
   TPixelRect Plot;
   int cw = 0;
   int ch = 0;
-  int FontSize = 0;     // point size of the axis texts and the legend
-  TChartLayout Layout;  // the frame, ticks and axis texts as painted last
+  int FontSize = 0;        // point size of the axis texts
+  int LegendFontSize = 0;  // point size of the subtitle and the legend (at least 8)
+  int lch = 0;             // line height of the legend
+  TChartLayout Layout;     // the frame, ticks and axis texts as painted last
 
   TColor BackColor = RGBColor(255, 255, 255);
   TColor TextColor = RGBColor(0, 0, 0);
@@ -85,6 +89,14 @@ class TZChart {
   int32_t YKind = akLevel;
   int32_t Y2Kind = akImpedance;
   bool ShowY2 = false;
+  // The right axis keeps the left axis's dB per division, with its 0 about
+  // Y2ZeroFraction of the height above the bottom; PaintChart then sets
+  // Y2Min and Y2Max (see TChartAxes::y2SameScale).
+  bool Y2SameScale = false;
+  double Y2ZeroFraction = 0.1;
+  // The right axis is labelled only inside this range.
+  double Y2LabelMin = -1e300;
+  double Y2LabelMax = 1e300;
   std::string Title;
   std::string SubTitle;
   // A short hint drawn in the middle of the plot (e.g. why it stays empty);

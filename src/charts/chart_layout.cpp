@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "model/number_text.h"
 #include "numeric/constants.h"
@@ -97,6 +98,8 @@ const char* AxisUnitText(int kind) {
       return "DI [dB]";
     case akMillisec:
       return "t [ms]";
+    case akVoltLevel:
+      return "U [dB]";
     default:
       return "";
   }
@@ -151,14 +154,19 @@ int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM) {
 
 int LegendShift(int ch) { return std::max(0, kFrequencyLabelOffset + ch - 7 * ch / 4); }
 
-TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend) {
+TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend, int legendCh, int subTitleCh) {
+  const int lch = std::max(ch, legendCh);
+  const int sch = std::max(ch, subTitleCh);
   TPixelRect p;
   p.left = drawing.left + 6 * cw;
   p.right = drawing.right - 6 * cw;
-  p.top = drawing.top + 3 * ch;
+  // title and subtitle lines with a third of a line of air
+  p.top = drawing.top + 3 * ch + (sch - ch);
   // Below the plot: the frequency labels (6 pixels down, one line high) and
-  // the legend's three rows, which end 19/4 lines (plus the shift) below.
-  p.bottom = drawing.bottom - (noLegend ? std::max(2 * ch, kFrequencyLabelOffset + ch) : 5 * ch + LegendShift(ch));
+  // the legend's three rows, which end 7/4 lines plus three legend lines plus
+  // a quarter line (plus the shift) below.
+  p.bottom =
+      drawing.bottom - (noLegend ? std::max(2 * ch, kFrequencyLabelOffset + ch) : 2 * ch + 3 * lch + LegendShift(ch));
   return p;
 }
 
@@ -333,6 +341,8 @@ struct TAxisInput {
   int kind = akLevel;
   double minValue = 0;
   double maxValue = 1;
+  double labelMin = -1e300;  // ticks and labels only inside labelMin..labelMax
+  double labelMax = 1e300;
 };
 
 // Ticks, tick marks and label texts of a value axis; the boxes follow when
@@ -341,6 +351,10 @@ TValueAxisLayout ValueAxisTexts(const TAxisInput& a, const TPixelRect& plot, int
   TValueAxisLayout out;
   out.ticks = ValueAxisTicks(a.kind, a.minValue, a.maxValue, plot.top, plot.bottom, cw, ch);
   out.unit = AxisUnitText(a.kind);
+  constexpr double kEps = 1e-9;
+  auto outside = [&](double v) { return v < a.labelMin - kEps || v > a.labelMax + kEps; };
+  std::erase_if(out.ticks.major, outside);
+  std::erase_if(out.ticks.minor, outside);
   for (double v : out.ticks.major) {
     const int y = MapValue(v, a.minValue, a.maxValue, a.kind, plot.top, plot.bottom);
     if (2 * y <= 2 * plot.top + 3 * ch) continue;  // keep clear of the unit text
@@ -375,13 +389,23 @@ TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChart
   out.drawing = drawing;
   out.cw = cw = std::max(1, cw);
   out.ch = ch = std::max(1, ch);
-  out.plot = ChartPlotRect(drawing, cw, ch, axes.noLegend);
+  out.plot = ChartPlotRect(drawing, cw, ch, axes.noLegend, axes.legendCh, axes.subTitleCh);
   TPixelRect& plot = out.plot;
 
   // The value axes depend on the plot's height only, so their texts are known
   // before the margins are settled.
   out.left = ValueAxisTexts({axes.yKind, axes.yMin, axes.yMax}, plot, cw, ch);
-  if (axes.showY2) out.right = ValueAxisTexts({axes.y2Kind, axes.y2Min, axes.y2Max}, plot, cw, ch);
+  out.y2Min = axes.y2Min;
+  out.y2Max = axes.y2Max;
+  if (axes.showY2 && axes.y2SameScale && !IsLogAxis(axes.yKind) && !IsLogAxis(axes.y2Kind)) {
+    const TLinearSteps steps =
+        LinearAxisSteps(axes.yMin, axes.yMax, plot.bottom - plot.top, ch, axes.yKind == akPhase);
+    std::tie(out.y2Min, out.y2Max) =
+        SameScaleRange(axes.yMin, axes.yMax, axes.y2ZeroFraction, steps.valid ? steps.minor : 0.0);
+  }
+  if (axes.showY2)
+    out.right =
+        ValueAxisTexts({axes.y2Kind, out.y2Min, out.y2Max, axes.y2LabelMin, axes.y2LabelMax}, plot, cw, ch);
   auto widthsOf = [&](const TValueAxisLayout& a) {
     std::vector<int> w;
     w.reserve(a.labels.size());
@@ -446,11 +470,24 @@ TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChart
   return out;
 }
 
+std::pair<double, double> SameScaleRange(double yMin, double yMax, double zeroFraction, double gridStep) {
+  if (!std::isfinite(yMin) || !std::isfinite(yMax) || !(yMax > yMin)) return {yMin, yMax};
+  const double span = yMax - yMin;
+  // The left value drawn at the height of the right axis's 0; on a grid line
+  // when a grid step is known.
+  double offset = yMin + zeroFraction * span;
+  if (gridStep > 0 && std::isfinite(gridStep) && std::fabs(offset / gridStep) < 1e12)
+    offset = gridStep * std::round(offset / gridStep);
+  return {yMin - offset, yMax - offset};
+}
+
 // ---------------------------------------------------------------- legend
 
 int LegendColumns(int visibleCount) { return visibleCount > 0 ? (visibleCount + 2) / 3 : 0; }
 
-TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch) {
+TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch,
+                         int legendCh) {
+  const int lch = std::max(ch, legendCh);
   TLegendEntry e;
   e.columns = std::max(1, LegendColumns(visibleCount));
   e.row = k / e.columns;
@@ -458,10 +495,10 @@ TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int
   const int columnWidth = (drawing.right - drawing.left - 10) / e.columns;
   const int x0 = drawing.left + cw + columnWidth * e.column;
   const int shift = LegendShift(ch);
-  e.text = {x0 + 5 * cw / 2, plotBottom + (4 * e.row + 7) * ch / 4 + shift};
+  e.text = {x0 + 5 * cw / 2, plotBottom + e.row * lch + 7 * ch / 4 + shift};
   // up to one character before the next column's sample line (or the edge)
   e.textRoom = std::max(0, x0 + columnWidth - cw - e.text.x);
-  const int lineY = plotBottom + (4 * e.row + 9) * ch / 4 + shift;
+  const int lineY = plotBottom + e.row * lch + (7 * ch + 2 * lch) / 4 + shift;
   e.lineFrom = {x0, lineY};
   e.lineTo = {x0 + 2 * cw, lineY};
   return e;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sonvex {
@@ -22,6 +23,7 @@ enum TAxisKind : int {
   akWatts = 5,      // "W/8Ohm", logarithmic
   akIndexDb = 6,    // "DI [dB]", linear: directivity indices
   akMillisec = 7,   // "t [ms]", linear: group delay
+  akVoltLevel = 8,  // "U [dB]", linear: a voltage level (the chart names its 0 dB)
 };
 
 // Unit text of an axis kind (UTF-8); empty for an unknown kind.
@@ -73,6 +75,12 @@ int ChartFontSize(int width, bool printMode, const std::function<int(int)>& widt
 // the pixel width of "mmmmmmmmmm" at a font size.
 int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM);
 
+// Legends and subtitles are never written smaller than this, however small
+// the chart: below 8 points they are unreadable on a 640 x 480 screen.
+inline constexpr int kMinLegibleFontSize = 8;
+// Point size of a chart's subtitle and legend for the chart font size.
+inline int LegibleFontSize(int chartSize) { return chartSize < kMinLegibleFontSize ? kMinLegibleFontSize : chartSize; }
+
 // ---------------------------------------------------------------- chart frame
 
 // Fixed pixel offsets of the axis texts: tick marks are 4 pixels long, the
@@ -96,7 +104,11 @@ int LegendShift(int ch);
 // height ch: 6 characters at the sides, 3 lines above, 5 lines below for the
 // frequency labels and the legend (2 without legend). Tiny fonts get the
 // extra pixels the frequency labels need (LegendShift) below the plot.
-TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend);
+// `legendCh` and `subTitleCh` are the line heights of the legend and the
+// subtitle when they are written larger than the axis texts (0: ch); the
+// legend's three rows and the subtitle line then take their own height.
+TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend, int legendCh = 0,
+                         int subTitleCh = 0);
 
 // ---------------------------------------------------------------- ticks
 
@@ -205,7 +217,24 @@ struct TChartAxes {
   int y2Kind = akImpedance;
   bool showY2 = false;
   bool noLegend = false;
+  // The right axis keeps the left axis's dB per pixel: its range is as wide
+  // as the left one, with its 0 about `y2ZeroFraction` of the height above
+  // the bottom, moved so that its ticks fall on the left axis's grid lines
+  // (y2Min and y2Max are then ignored).
+  bool y2SameScale = false;
+  double y2ZeroFraction = 0.1;
+  // Right-axis ticks and labels only for values in this range.
+  double y2LabelMin = -1e300;
+  double y2LabelMax = 1e300;
+  int legendCh = 0;    // line height of the legend (0: ch)
+  int subTitleCh = 0;  // line height of the subtitle (0: ch)
 };
+
+// Range of a right axis that keeps the left axis's scale (y2SameScale): as
+// wide as yMin..yMax, 0 near `zeroFraction` of the height, shifted by a
+// whole number of `gridStep` against the left axis so that both share the
+// grid lines. Returns {y2Min, y2Max}.
+std::pair<double, double> SameScaleRange(double yMin, double yMax, double zeroFraction, double gridStep);
 
 // Everything of a chart's frame that PaintChart draws: plot rectangle, ticks
 // and every axis text with its box.
@@ -214,6 +243,8 @@ struct TChartLayout {
   TPixelRect plot;
   int cw = 1;
   int ch = 1;
+  double y2Min = 0;  // the right axis's range as laid out
+  double y2Max = 1;
   TValueAxisLayout left;
   TValueAxisLayout right;  // empty unless the right axis is shown
   TAxisTicks frequencyTicks;
@@ -250,10 +281,12 @@ int LegendColumns(int visibleCount);
 
 // Place of legend entry k (0 = lowest visible slot) of n visible curves,
 // below a plot whose bottom edge is plotBottom, in the drawing rectangle.
-// Rows lie (4 row + 7) ch / 4 below the plot, moved down by LegendShift(ch).
-// A name wider than textRoom is shortened when painted, so that it never
-// runs into the sample line of the next column.
-TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch);
+// Rows lie (4 row + 7) ch / 4 below the plot, moved down by LegendShift(ch);
+// with a legend line height `legendCh` (0: ch) the first row stays there and
+// the rows lie legendCh apart. A name wider than textRoom is shortened when
+// painted, so that it never runs into the sample line of the next column.
+TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch,
+                         int legendCh = 0);
 
 // ---------------------------------------------------------------- polar plot
 

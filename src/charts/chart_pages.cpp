@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <string_view>
 #include <system_error>
 
@@ -95,6 +96,38 @@ void SetLevelAxes(TZChart& chart, const TProjekt& p, bool withImpedance) {
   chart.Y2Kind = akImpedance;
   chart.Y2Min = 0;
   chart.Y2Max = p.ImpMax;
+}
+
+// Fits the left axis to the drawn curves of the current slots inside the
+// shown frequency range, always holding `always` and at least `minSpan`
+// above the lowest value, widened to whole steps of 1, 2 or 5 times a power
+// of ten (about five of them). Non-finite points are left out.
+void FitValueAxis(TZChart& chart, double always, double minSpan) {
+  double lo = always, hi = always;
+  for (int s = 0; s < kChartCurves; ++s) {
+    const TChartCurve& c = chart.Curves[static_cast<std::size_t>(s)];
+    if (!c.Visible || c.RightAxis) continue;
+    const int n = std::clamp(c.Count, 0, kChartPoints);
+    for (int i = 0; i < n; ++i) {
+      const auto si = static_cast<std::size_t>(i);
+      const double v = c.Y[si];
+      if (!std::isfinite(v) || !(c.X[si] >= chart.XMin && c.X[si] <= chart.XMax)) continue;
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+  }
+  hi = std::max(hi, lo + minSpan);
+  const double raw = (hi - lo) / 5.0;
+  const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+  double step = 10.0 * decade;
+  for (double m : {1.0, 2.0, 5.0}) {
+    if (m * decade >= raw * (1 - 1e-12)) {
+      step = m * decade;
+      break;
+    }
+  }
+  chart.YMin = std::floor(lo / step + 1e-9) * step;
+  chart.YMax = std::ceil(hi / step - 1e-9) * step;
 }
 
 void FillTotal(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
@@ -282,7 +315,8 @@ void FillChassisVoltage(TChartSet& set, const TProjekt& p, const TResult& r, TCh
   Guarded("bcUChassis", outcome, [&] {
     TZChart& chart = *set.uChassis;
     PrepareChart(chart, p, r);
-    chart.YKind = akLevel;
+    // a voltage level relative to the amplifier's 2.83 V (the subtitle says so)
+    chart.YKind = akVoltLevel;
     chart.YMin = -45;
     chart.YMax = 17;
     chart.ShowY2 = false;
@@ -302,40 +336,12 @@ void FillDirectivity(TChartSet& set, const TProjekt& p, const TResult& r, TChart
   Guarded("bcFgnagBmass", outcome, [&] {
     TZChart& chart = *set.directivity;
     PrepareChart(chart, p, r);
-    chart.YKind = akLevel;
-    chart.YMin = -14;
-    chart.YMax = 14;
+    chart.YKind = akIndexDb;
     chart.ShowY2 = false;
     SetCurve(chart, 0, "Bündelungsmaß", p.ColorSetChassis[0], true);
     FillCurve(chart, 0, r, [&](std::size_t i) { return 20.0 * std::log10(1e-50 + r.DirIdx[i]); });
+    FitValueAxis(chart, 0.0, 3.0);
   });
-}
-
-// The group delay axis: from the box's curve inside the shown frequency
-// range, always holding 0 and at least 1 ms, widened to whole steps of 1, 2
-// or 5 times a power of ten (about five of them). Chassis curves may leave
-// it: far outside their band their delay says little and would squeeze the
-// box's curve.
-void GroupDelayAxis(TZChart& chart, const TSpinorama& spin) {
-  double lo = 0.0, hi = 1.0;
-  for (int i = 0; i < spin.n; ++i) {
-    const auto si = static_cast<std::size_t>(i);
-    const double t = spin.GroupDelayBox[si];
-    if (!std::isfinite(t) || spin.freq[si] < chart.XMin || spin.freq[si] > chart.XMax) continue;
-    lo = std::min(lo, t);
-    hi = std::max(hi, t);
-  }
-  const double raw = (hi - lo) / 5.0;
-  const double decade = std::pow(10.0, std::floor(std::log10(raw)));
-  double step = 10.0 * decade;
-  for (double m : {1.0, 2.0, 5.0}) {
-    if (m * decade >= raw * (1 - 1e-12)) {
-      step = m * decade;
-      break;
-    }
-  }
-  chart.YMin = std::floor(lo / step + 1e-9) * step;
-  chart.YMax = std::ceil(hi / step - 1e-9) * step;
 }
 
 // Fills a curve from one of the spinorama curves.
@@ -431,8 +437,9 @@ std::unique_ptr<TChartSet> MakeChartSet() {
   set->spin->YKind = akLevel;
   set->spin->ShowY2 = true;
   set->spin->Y2Kind = akIndexDb;
-  set->spin->Y2Min = 0;
-  set->spin->Y2Max = 15;
+  set->spin->Y2SameScale = true;
+  set->spin->Y2LabelMin = 0;
+  set->spin->Y2LabelMax = kSpinoramaDiLabelMax;
   set->groupDelay = make("Gruppenlaufzeit", "auf Achse, Gesamtbox und Chassis mit Weiche, Schallwand und Gehäuse");
   set->groupDelay->YKind = akMillisec;
   set->groupDelay->YMin = 0;
@@ -465,6 +472,7 @@ void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartC
   FillDirectivity(set, p, r, outcome);
   FillSpinoramaPage(set, p, r, controls, outcome);
   outcome.polarMax = std::max(0, PointsOf(r) - 1);
+  outcome.polarStart = PolarStartPosition(r);
   for (TZPolar* polar : {set.polarH.get(), set.polarV.get()}) {
     polar->HasData = r.bValid;
     polar->RMin = p.dBMin;
@@ -484,26 +492,18 @@ void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, cons
     chart.YMax = p.dBMax;
     chart.ShowY2 = true;
     chart.Y2Kind = akIndexDb;
-    chart.Y2Min = 0;
-    chart.Y2Max = 15;
-    // the seven curves take the seven colours of the direction curves
-    const struct {
-      const char* name;
-      const std::vector<double>& values;
-      bool rightAxis;
-    } curves[] = {
-        {"auf Achse", spin.OnAxis, false},
-        {"Hörfenster (LW)", spin.LW, false},
-        {"Frühe Reflexionen (ER)", spin.ER, false},
-        {"Schallleistung (SP)", spin.SP, false},
-        {"im Raum geschätzt (PIR)", spin.PIR, false},
-        {"Bündelungsmaß SP (SPDI)", spin.SPDI, true},
-        {"Bündelungsmaß ER (ERDI)", spin.ERDI, true},
-    };
-    for (int k = 0; k < 7; ++k) {
+    // As in published spinoramas: the indices on the same dB per division
+    // as the levels, 0 dB near the bottom, labelled up to 15 dB.
+    chart.Y2SameScale = true;
+    chart.Y2ZeroFraction = 0.1;
+    chart.Y2LabelMin = 0;
+    chart.Y2LabelMax = kSpinoramaDiLabelMax;
+    const std::vector<double>* values[kSpinoramaCurveCount] = {&spin.OnAxis, &spin.LW,   &spin.ER,  &spin.SP,
+                                                               &spin.PIR,    &spin.SPDI, &spin.ERDI};
+    for (int k = 0; k < kSpinoramaCurveCount; ++k) {
       const auto sk = static_cast<std::size_t>(k);
-      SetCurve(chart, k, curves[sk].name, p.ColorSetRichtungen[sk], true, curves[sk].rightAxis);
-      FillSpinCurve(chart, k, spin, curves[sk].values);
+      SetCurve(chart, k, kSpinoramaCurves[sk].name, kSpinoramaCurves[sk].color, true, k >= 5);
+      FillSpinCurve(chart, k, spin, *values[k]);
     }
   });
   Guarded("bcGruppenlaufzeit", outcome, [&] {
@@ -511,15 +511,40 @@ void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, cons
     PrepareChart(chart, p, r);
     chart.YKind = akMillisec;
     chart.ShowY2 = false;
-    GroupDelayAxis(chart, spin);
     SetCurve(chart, 0, "Gesamtbox", p.ColorSetChassis[0], true);
     FillSpinCurve(chart, 0, spin, spin.GroupDelayBox);
+    const double quiet = std::pow(10.0, -kGroupDelayChassisRangeDb / 20.0);
     for (int c = 0; c < ChassisOf(r); ++c) {
       const auto sc = static_cast<std::size_t>(c);
       SetCurve(chart, c + 1, ChassisLabel(r, c), p.ColorSetChassis.at(sc + 1), controls.spinShowChassis);
-      if (sc < spin.GroupDelayChassis.size()) FillSpinCurve(chart, c + 1, spin, spin.GroupDelayChassis[sc]);
+      if (!chart.HasData || sc >= spin.GroupDelayChassis.size()) continue;
+      FillSpinCurve(chart, c + 1, spin, spin.GroupDelayChassis[sc]);
+      // Where the chassis is far below the box its delay means nothing for
+      // the sound (and runs wild): leave those points out.
+      TChartCurve& curve = CurveAt(chart, c + 1);
+      for (int i = 0; i < std::min(curve.Count, PointsOf(r)); ++i) {
+        const auto si = static_cast<std::size_t>(i);
+        const double chassis = CAbs(CAdd(r.ContribFront[sc][si][0], r.ContribRear[sc][si][0]));
+        if (!(chassis >= quiet * CAbs(r.BoxP[si][0]))) curve.Y[si] = std::numeric_limits<double>::quiet_NaN();
+      }
     }
+    // every drawn curve and 0, so that a negative delay shows below the zero line
+    FitValueAxis(chart, 0.0, 1.0);
   });
+}
+
+int PolarStartPosition(const TResult& r) {
+  int best = 0;
+  double bestDistance = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < PointsOf(r); ++i) {
+    const double f = r.freq[static_cast<std::size_t>(i)];
+    const double distance = std::abs(std::log(f / 1000.0));
+    if (f > 0 && distance < bestDistance) {
+      best = i;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 void FillPolarPlots(TChartSet& set, const TResult& r, int position) {
@@ -673,13 +698,7 @@ bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std
     return false;
   }
   // The polar page shows the grid point nearest 1 kHz.
-  int polarPos = 0;
-  for (int i = 0; i <= outcome.polarMax; ++i) {
-    const auto si = static_cast<std::size_t>(i);
-    if (std::abs(std::log(r.freq[si] / 1000.0)) <
-        std::abs(std::log(r.freq[static_cast<std::size_t>(polarPos)] / 1000.0)))
-      polarPos = i;
-  }
+  const int polarPos = outcome.polarStart;
   FillPolarPlots(*set, r, polarPos);
 
   const std::string polarCaption = PolarFrequencyLabel(r, polarPos);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "charts/chart.h"
+#include "charts/spinorama_colours.h"
 #include "charts/polar.h"
 #include "model/project.h"
 #include "model/result.h"
@@ -93,8 +94,13 @@ struct TChartUpdateOutcome {
   std::vector<std::string> messages;  // "Unerwarteter Fehler: UpdateCharts mit " + kind, one per failed kind
   std::array<std::string, kMaxChassis> phaseCaptions{};
   std::array<bool, kMaxChassis> phaseVisible{};
-  int polarMax = 0;  // scroll bar maximum: index of the last grid point
+  int polarMax = 0;    // scroll bar maximum: index of the last grid point
+  int polarStart = 0;  // where the polar plots open: the grid point nearest 1 kHz
 };
+
+// The grid point of the result nearest 1 kHz (on the logarithmic scale);
+// 0 for an empty grid.
+int PolarStartPosition(const TResult& r);
 
 // Turns the displayed result into curves of every chart. Each chart kind is
 // filled in its own guarded block; a failing kind is reported and the others
@@ -106,9 +112,12 @@ void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartC
 // Fills the two charts of the spinorama page (UpdateChartSet calls it with
 // the other pages): upper chart on axis, listening window, early
 // reflections, sound power and predicted in-room response in dB, the two
-// directivity indices on the right axis (0..15 dB); lower chart the group
-// delay of the box and, with `controls.spinShowChassis`, of each chassis, in
-// ms. Each chart is filled in its own guarded block ("bcSpinorama",
+// directivity indices on the right axis, which keeps the left axis's dB per
+// division with its 0 near the bottom and labels from 0 to 15 dB; lower
+// chart the group delay of the box and, with `controls.spinShowChassis`, of
+// each chassis, in ms, on an axis holding every drawn curve and 0. A
+// chassis's point is left out where the chassis lies more than
+// kGroupDelayChassisRangeDb below the box. Each chart is filled in its own guarded block ("bcSpinorama",
 // "bcGruppenlaufzeit").
 void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
                        TChartUpdateOutcome& outcome);

@@ -386,6 +386,8 @@ TEST_F(ChassisItemTest, FailingSimulationReportsOnceAndKeepsCurves) {
   SetCurve(c.FgangAF, c.FgangA, {{20, 85}, {20000, 85}});
   SetCurve(c.FgangIF, c.FgangI, {{20, 8}, {20000, 8}});
   EXPECT_EQ(ChassisItem(*p, 0, *r), std::string("Fehler: Chassis 1: ") + kChassisXlinText);
+  // the message as the user reads it (one excursion: "muss")
+  EXPECT_EQ(std::string(kChassisXlinText), "Linearer Hub muss > 0 sein. ");
   EXPECT_EQ(r->ChFront[0][0], kSentinel);
   EXPECT_EQ(r->ChassisZ[0][5], kSentinel);
   EXPECT_EQ(r->ChHub[0][5], kSentinel.re);

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 #include <cmath>
+#include <limits>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -122,6 +123,30 @@ TEST(DerivedValueLabels, KnownChassisInAClosedBox) {
   for (const TDerivedLabel& l : labels) EXPECT_EQ(l.placeholder.back(), '?') << l.key;
   EXPECT_EQ(find("fc").placeholder, "fc  = ?");
   EXPECT_EQ(find("Labf").placeholder, "Labf= ?");
+}
+
+TEST(DerivedValueLabels, ValuesNoBoxCanHaveShowADash) {
+  // the values an enclosure page showed as "1,E105 mH" and "fc = 3,E100 Hz"
+  TChassisDerived d;
+  d.Lab = 1e102;  // H, shown in mH
+  d.fc = 3e100;
+  d.Qtc = std::numeric_limits<double>::infinity();
+  d.Vab = std::numeric_limits<double>::quiet_NaN();
+  d.Cms = 303e-6;  // 303 µF stays a number
+  d.Cbr = -2e-6;   // a negative value is shown as it is
+  const auto labels = DerivedValueLabels(d);
+  auto text = [&](const std::string& key) {
+    for (const TDerivedLabel& l : labels)
+      if (l.key == key) return l.text;
+    ADD_FAILURE() << key;
+    return std::string();
+  };
+  EXPECT_EQ(text("Lab"), "Lab = –");
+  EXPECT_EQ(text("fc"), "fc  = –");
+  EXPECT_EQ(text("Qtc"), "Qtc = –");
+  EXPECT_EQ(text("Vab"), "Vab = –");
+  EXPECT_EQ(text("Cms"), "Cms = " + FormatNumber(303, 7) + " µF");
+  EXPECT_EQ(text("Cbr"), "Cbr = " + FormatNumber(-2, 7) + " µF");
 }
 
 TEST(ChassisSaveName, EndsInUpperCaseZch) {

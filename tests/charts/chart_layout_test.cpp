@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "charts/chart_layout.h"
@@ -480,6 +481,52 @@ TEST(Polar, RingSteps) {
   ExpectValues(LinearTicks(40, 110, s).major, {50, 100});
   EXPECT_FALSE(PolarRingSteps(40, 40, 100, 16).valid);
   EXPECT_FALSE(PolarRingSteps(40, 110, 0, 16).valid);
+}
+
+
+// The spinorama's directivity axis: as many dB per pixel as the level axis,
+// its 0 near a tenth of the height on a grid line, labelled 0..15 dB only.
+TEST(LayoutChart, RightAxisOnTheLeftAxisScale) {
+  EXPECT_EQ(SameScaleRange(40, 110, 0.1, 2), std::make_pair(-8.0, 62.0));
+  EXPECT_EQ(SameScaleRange(40, 110, 0.1, 5), std::make_pair(-5.0, 65.0));
+  EXPECT_EQ(SameScaleRange(40, 110, 0.1, 0), std::make_pair(-7.0, 63.0));
+  for (const auto& [w, h] : {std::pair{1400, 450}, {640, 240}, {320, 200}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    TChartAxes axes;
+    axes.yMin = 30;
+    axes.yMax = 110;
+    axes.showY2 = true;
+    axes.y2Kind = akIndexDb;
+    axes.y2SameScale = true;
+    axes.y2LabelMin = 0;
+    axes.y2LabelMax = 15;
+    const TChartLayout L = LayoutChart({0, 0, w, h}, 7, 14, axes, [](std::string_view s) {
+      return static_cast<int>(7 * s.size());
+    });
+    EXPECT_DOUBLE_EQ(L.y2Max - L.y2Min, axes.yMax - axes.yMin);
+    const double zero = -L.y2Min / (L.y2Max - L.y2Min);
+    EXPECT_GT(zero, 0.04);
+    EXPECT_LT(zero, 0.16);
+    ASSERT_FALSE(L.right.labels.empty());
+    for (const TAxisLabel& l : L.right.labels) {
+      EXPECT_GE(l.value, 0);
+      EXPECT_LE(l.value, 15);
+      // on a grid line of the left axis
+      const double left = l.value + (axes.yMin - L.y2Min);
+      const auto& grid = L.left.ticks.minor;
+      EXPECT_NE(std::find_if(grid.begin(), grid.end(), [&](double g) { return std::fabs(g - left) < 1e-9; }),
+                grid.end())
+          << l.text;
+    }
+    EXPECT_EQ(L.right.labels.front().text, "0");
+    EXPECT_EQ(L.right.unit, "DI [dB]");
+  }
+}
+
+TEST(AxisUnitText, IndexAndVoltageLevel) {
+  EXPECT_STREQ(AxisUnitText(akIndexDb), "DI [dB]");
+  EXPECT_STREQ(AxisUnitText(akVoltLevel), "U [dB]");
+  EXPECT_FALSE(IsLogAxis(akVoltLevel));
 }
 
 }  // namespace

@@ -216,8 +216,10 @@ TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
   EXPECT_EQ(chart.YMax, project->dBMax);
   EXPECT_TRUE(chart.ShowY2);
   EXPECT_EQ(chart.Y2Kind, akIndexDb);
-  EXPECT_EQ(chart.Y2Min, 0);
-  EXPECT_EQ(chart.Y2Max, 15);
+  // the indices keep the levels' dB per division, labelled from 0 to 15 dB
+  EXPECT_TRUE(chart.Y2SameScale);
+  EXPECT_EQ(chart.Y2LabelMin, 0);
+  EXPECT_EQ(chart.Y2LabelMax, 15);
   const std::vector<double>* curves[7] = {&spin.OnAxis, &spin.LW,   &spin.ER,  &spin.SP,
                                           &spin.PIR,    &spin.SPDI, &spin.ERDI};
   for (int k = 0; k < 7; ++k) {
@@ -225,7 +227,8 @@ TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
     const TChartCurve& c = chart.Curves[k];
     EXPECT_TRUE(c.Visible);
     EXPECT_EQ(c.RightAxis, k >= 5);  // the directivity indices on the right
-    EXPECT_EQ(c.Color, project->ColorSetRichtungen[k]);
+    EXPECT_EQ(c.Color, kSpinoramaCurves[k].color);  // colours of their own, not the directions
+    EXPECT_EQ(c.Name, kSpinoramaCurves[k].name);
     ASSERT_EQ(c.Count, kPoints);
     for (int i = 0; i < kPoints; ++i) ASSERT_EQ(c.Y[i], (*curves[k])[i]);
     EXPECT_EQ(c.X[kPoints - 1], result->freq[kPoints - 1]);
@@ -247,10 +250,19 @@ TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
   EXPECT_GE(delay.YMax, 1);
   for (int i = 0; i < kPoints; ++i) {
     ASSERT_EQ(delay.Curves[0].Y[i], spin.GroupDelayBox[i]);
-    ASSERT_EQ(delay.Curves[4].Y[i], spin.GroupDelayChassis[3][i]);
+    // a chassis's point only where it is within 40 dB of the box
+    const double chassis = CAbs(CAdd(result->ContribFront[3][i][0], result->ContribRear[3][i][0]));
+    if (chassis >= 0.01 * CAbs(result->BoxP[i][0])) {
+      ASSERT_EQ(delay.Curves[4].Y[i], spin.GroupDelayChassis[3][i]);
+    } else {
+      ASSERT_TRUE(std::isnan(delay.Curves[4].Y[i])) << i;
+    }
     if (result->freq[i] < 50 || result->freq[i] > 10000) continue;
-    ASSERT_GE(delay.Curves[0].Y[i], delay.YMin);
-    ASSERT_LE(delay.Curves[0].Y[i], delay.YMax);
+    for (int c = 0; c <= 4; ++c) {
+      if (std::isnan(delay.Curves[c].Y[i])) continue;
+      ASSERT_GE(delay.Curves[c].Y[i], delay.YMin) << c;
+      ASSERT_LE(delay.Curves[c].Y[i], delay.YMax) << c;
+    }
   }
   for (int c = 1; c <= 4; ++c) EXPECT_TRUE(delay.Curves[c].Visible);
   EXPECT_FALSE(delay.Curves[5].Visible);
@@ -270,6 +282,68 @@ TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
   EXPECT_STREQ(ChartPageCaption(kPageSpinorama), "Spinorama");
   EXPECT_EQ(kPageSpinorama, kPageElektr + 1);
   EXPECT_EQ(ChartPageFileName(kPageSpinorama), "10-spinorama.png");
+}
+
+// WCAG contrast of two sRGB colours: (L1 + 0.05) / (L2 + 0.05) of their
+// relative luminances.
+double Luminance(TColor c) {
+  auto channel = [](int v) {
+    const double x = v / 255.0;
+    return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c & 0xFF) + 0.7152 * channel((c >> 8) & 0xFF) + 0.0722 * channel((c >> 16) & 0xFF);
+}
+double Contrast(TColor a, TColor b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(SpinoramaColours, ReadableOnWhiteAndApartFromTheGridAndEachOther) {
+  const TColor white = RGBColor(255, 255, 255);
+  const TColor grid[] = {RGBColor(128, 128, 128), RGBColor(192, 192, 192)};  // major and minor grid lines
+  auto distance = [](TColor a, TColor b) {
+    double d = 0;
+    for (int shift : {0, 8, 16}) d += std::pow(((a >> shift) & 0xFF) - ((b >> shift) & 0xFF), 2);
+    return std::sqrt(d);
+  };
+  for (std::size_t k = 0; k < kSpinoramaCurves.size(); ++k) {
+    const TColor c = kSpinoramaCurves[k].color;
+    SCOPED_TRACE(kSpinoramaCurves[k].name);
+    EXPECT_GE(Contrast(c, white), 3.0);
+    for (TColor g : grid) EXPECT_GE(distance(c, g), 100.0);
+    for (std::size_t j = 0; j < k; ++j) EXPECT_GE(distance(c, kSpinoramaCurves[j].color), 90.0) << j;
+  }
+}
+
+TEST_F(ChartPages, DirectivityAndVoltageAxesNameWhatTheyShowAndFitTheCurve) {
+  project->AfMin = 50;
+  project->AfMax = 10000;
+  Update();
+  const TZChart& di = *set->directivity;
+  EXPECT_EQ(di.YKind, akIndexDb);
+  double lo = 0, hi = 0;
+  for (int i = 0; i < kPoints; ++i) {
+    if (result->freq[i] < 50 || result->freq[i] > 10000) continue;
+    lo = std::min(lo, di.Curves[0].Y[i]);
+    hi = std::max(hi, di.Curves[0].Y[i]);
+  }
+  // the whole curve and 0 inside, no more than one step (a fifth or so) empty
+  EXPECT_LE(di.YMin, lo);
+  EXPECT_GE(di.YMax, hi);
+  const double span = di.YMax - di.YMin;
+  EXPECT_LE(di.YMax - hi, span / 2);
+  EXPECT_LE(lo - di.YMin, span / 2);
+  EXPECT_EQ(set->uChassis->YKind, akVoltLevel);
+  EXPECT_EQ(set->uChassis->SubTitle, "0 dB = 2,83V");
+}
+
+TEST_F(ChartPages, PolarPlotsOpenNearOneKilohertz) {
+  Update();
+  const int start = outcome.polarStart;
+  ASSERT_GT(start, 0);
+  for (int i = 0; i < kPoints; ++i)
+    EXPECT_LE(std::fabs(std::log(result->freq[start] / 1000)), std::fabs(std::log(result->freq[i] / 1000)) + 1e-12);
+  EXPECT_EQ(PolarStartPosition(*result), start);
 }
 
 TEST_F(ChartPages, PolarPlotsTakeTheirDirectionsInOrder) {

@@ -417,12 +417,16 @@ TEST_F(ChartPaint, AxisTextsAndLegendFitAtEverySize) {
       }
       // legend: as placed by the painting, below the frequency labels, inside,
       // the names (shortened to their room) clear of each other
-      const QFontMetrics fm(ChartFont(chart->FontSize, false), &img);
+      // (on screen the legend is written in its own font of at least 8 points)
+      if (!chart->PrintMode) {
+        EXPECT_GE(chart->LegendFontSize, kMinLegibleFontSize);
+      }
+      const QFontMetrics fm(ChartFont(chart->LegendFontSize, chart->PrintMode && chart->BoldTitle), &img);
       std::vector<TPixelRect> legend;
       for (int k = 0; k < s.curves; ++k) {
-        const TLegendEntry e = LegendPlace(k, s.curves, drawing, L.plot.bottom, chart->cw, chart->ch);
+        const TLegendEntry e = LegendPlace(k, s.curves, drawing, L.plot.bottom, chart->cw, chart->ch, chart->lch);
         const QString text = fm.elidedText(QString::fromUtf8(names[s.curves - 1 - k]), Qt::ElideRight, e.textRoom);
-        const TPixelRect box{e.text.x, e.text.y, e.text.x + fm.horizontalAdvance(text), e.text.y + chart->ch};
+        const TPixelRect box{e.text.x, e.text.y, e.text.x + fm.horizontalAdvance(text), e.text.y + chart->lch};
         const TPixelRect sample{e.lineFrom.x, e.lineFrom.y - 1, e.lineTo.x, e.lineTo.y + 1};
         EXPECT_TRUE(Inside(box, drawing)) << k << " " << BoxText(box);
         for (const TAxisLabel& f : L.frequencyLabels) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include <tuple>
 #include <vector>
 
+#include "charts/spinorama_colours.h"
 #include "charts/qt_text.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -101,6 +103,30 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   colours->addWidget(makeGroup(Amps, " Farben für Verstärker", amps));
   colours->addWidget(makeGroup(Chassis, " Farben für Chassis ", chassis));
   colours->addWidget(makeGroup(Directions, " Farben für Richtungen", directions));
+  // The spinorama curves keep colours of their own, chosen to stay readable
+  // on white and apart from the grid: named here, not editable.
+  {
+    auto* box = new QGroupBox(QText(" Farben für Spinorama (fest)"), this);
+    auto* layout = new QVBoxLayout(box);
+    for (const TSpinoramaCurveStyle& curve : kSpinoramaCurves) {
+      auto* label = new QLabel(QText(curve.name), box);
+      label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      label->setAlignment(Qt::AlignCenter);
+      label->setMinimumWidth(110);
+      label->setAutoFillBackground(true);
+      QFont f = label->font();
+      f.setBold(true);
+      label->setFont(f);
+      QPalette pal = label->palette();
+      pal.setColor(QPalette::WindowText, ToQColor(curve.color));
+      pal.setColor(QPalette::Window, Qt::white);
+      label->setPalette(pal);
+      spinPanels_.push_back(label);
+      layout->addWidget(label);
+    }
+    layout->addStretch();
+    colours->addWidget(box);
+  }
 
   auto* scaling = new QGroupBox(QText(" Diagrammskalierung "), this);
   auto* grid = new QGridLayout(scaling);

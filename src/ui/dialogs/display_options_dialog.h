@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "model/project.h"
 #include "ui/dialogs/dialog_runner.h"
@@ -58,6 +59,8 @@ class TFormAnzOption : public QDialog {
   std::function<std::optional<QColor>(const QColor&)> chooseColor;
 
   QLabel* Panel(TGroup group, int index) const;
+  // The fixed colours of the spinorama curves, in curve order.
+  const std::vector<QLabel*>& SpinoramaPanels() const { return spinPanels_; }
   QLineEdit* edAfMin() const { return edAfMin_; }
   QLineEdit* edAfMax() const { return edAfMax_; }
   QLineEdit* edDBMin() const { return edDBMin_; }
@@ -75,6 +78,7 @@ class TFormAnzOption : public QDialog {
 
   TDisplayOptions block_;
   std::array<std::vector<QLabel*>, 3> panels_;
+  std::vector<QLabel*> spinPanels_;
   QLineEdit* edAfMin_ = nullptr;
   QLineEdit* edAfMax_ = nullptr;
   QLineEdit* edDBMin_ = nullptr;
