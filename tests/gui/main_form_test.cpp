@@ -561,6 +561,9 @@ TEST_F(MainForm, PageControlsRedrawTheCharts) {
   EXPECT_FALSE(form->PhaseChassisBox(4)->isChecked());
   form->PhaseChassisBox(0)->setChecked(false);
   EXPECT_FALSE(form->Charts().phase->Curves[0].Visible);
+  // The polar plots open at the grid point nearest 1 kHz (60 points from
+  // 20 Hz to 20 kHz: 20 · 1000^(33/59) = 952.8 Hz).
+  EXPECT_EQ(form->PolarLabel()->text(), QString::fromUtf8("Frequenz: 952,8 Hz"));
   form->PolarScrollBar()->setValue(59);
   EXPECT_EQ(form->PolarScrollBar()->maximum(), 59);
   EXPECT_EQ(form->PolarLabel()->text(), QString::fromUtf8("Frequenz: 20000 Hz"));

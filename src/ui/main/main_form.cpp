@@ -510,7 +510,11 @@ void TMainForm::UpdateCharts() {
     cb->setVisible(outcome.phaseVisible[sk]);
     cb->setChecked(chartControls_.phaseChassis[sk]);
   }
+  // A new grid opens the polar plots at the point nearest 1 kHz; on the same
+  // grid they stay where the user put them.
+  const bool newGrid = sbPolar_->maximum() != outcome.polarMax;
   sbPolar_->setMaximum(outcome.polarMax);
+  if (newGrid) sbPolar_->setValue(outcome.polarStart);
   lbPolar_->setText(QText(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
   for (const std::string& m : outcome.messages) ui_.ShowMessage(m);
   RepaintCharts();
