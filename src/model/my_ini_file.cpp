@@ -395,7 +395,7 @@ bool TMyIniFile::ReadBool(std::string_view section, std::string_view key, bool d
 
 double TMyIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
   const std::string* v = FindValue(section, key);
-  return v != nullptr ? StrToDoubleLenient(*v) : def;
+  return v != nullptr ? DoubleOrZero(StrToFloatLenient(*v)) : def;
 }
 
 int TMyIniFile::ReadIntegerArray(std::string_view section, std::string_view key, std::span<std::int32_t> values,
@@ -413,12 +413,17 @@ int TMyIniFile::ReadFloatArray(std::string_view section, std::string_view key, s
   if (v == nullptr) return 0;
   const int room = ArrayRoom(values.size(), start, count);
   return ParseArray(*v, room,
-                    [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = NarrowToDouble(x); });
+                    [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = DoubleOrZero(x); });
 }
 
 // --- writers -----------------------------------------------------------------
 
-std::string TMyIniFile::FloatText(double x) { return FormatNumber(x, 10); }
+// Every text written reads back as a value that is written with the same text
+// (FormatNumber), so that saving what was loaded changes nothing. A value a
+// file cannot keep, +-infinity or NaN, is written as 0: a file never holds
+// "+inf" or "nan", and 0 is what the reader makes of a number beyond the
+// double range (DoubleOrZero) and what "+inf" and "nan" in older files read as.
+std::string TMyIniFile::FloatText(double x) { return std::isfinite(x) ? FormatNumber(x, 10) : std::string("0"); }
 
 std::string TMyIniFile::IntegerArrayText(std::span<const std::int32_t> values, int start, int count) {
   const int n = ArrayRoom(values.size(), start, count);

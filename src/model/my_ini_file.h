@@ -96,6 +96,8 @@ class TMyIniFile {
   std::string Serialize() const { return Serialize(scrambled_); }
 
   // Readers: the stored value, or `def` when the section or key is missing.
+  // A number beyond the double range reads as 0 (DoubleOrZero), one beyond
+  // the 32-bit range as the nearest 32-bit integer.
   std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
   std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const;
   bool ReadBool(std::string_view section, std::string_view key, bool def) const;
@@ -134,7 +136,9 @@ class TMyIniFile {
   const std::filesystem::path& FileName() const { return fileName_; }
 
   // Text forms of the value encodings.
-  static std::string FloatText(double x);  // decimal comma, at most 10 characters
+  // Decimal comma, at most 10 characters; reads back (ReadFloat) as a value
+  // with the same text. +-infinity and NaN, which a file cannot keep, give "0".
+  static std::string FloatText(double x);
   static std::string IntegerArrayText(std::span<const std::int32_t> values, int start, int count);
   static std::string FloatArrayText(std::span<const double> values, int start, int count);
 

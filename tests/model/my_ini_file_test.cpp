@@ -3,14 +3,21 @@
 #include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <future>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -149,6 +156,46 @@ TEST(MyIniFileValues, FloatsKeepWhatFitsTenCharacters) {
     const TMyIniFile back = Plain(std::string("## MyIniFile 1.0\n#S\nx=\t") + c.text);
     EXPECT_DOUBLE_EQ(back.ReadFloat("S", "x", -99), c.back);
   }
+}
+
+// Values that overflow: a number beyond the double range reads as 0 (as in
+// an edit field), +-infinity and NaN are written as 0, the largest double as
+// a text that reads back finite. Saving what was read changes nothing.
+TEST(MyIniFileValues, ValuesBeyondTheDoubleRangeAndNonFiniteValues) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  const TMyIniFile f = Plain(
+      "## MyIniFile 1.0\n#S\n"
+      "Le=1E400\nneg=-1e999\nhex=$" +
+      std::string(5000, 'f') +
+      "\nmax=1,7976E308\nplusinf=+inf\nnan=nan\n"
+      "arr=1;\t1E400;\t-1E400;\t2\n");
+  for (const char* key : {"Le", "neg", "hex", "plusinf", "nan"}) EXPECT_EQ(f.ReadFloat("S", key, 7), 0.0) << key;
+  EXPECT_EQ(f.ReadFloat("S", "max", 7), 1.7976e308);
+  std::array<double, 4> arr{};
+  EXPECT_EQ(f.ReadFloatArray("S", "arr", arr, 0, 4), 4);
+  EXPECT_THAT(arr, ::testing::ElementsAre(1, 0, 0, 2));
+
+  EXPECT_EQ(TMyIniFile::FloatText(std::numeric_limits<double>::infinity()), "0");
+  EXPECT_EQ(TMyIniFile::FloatText(-std::numeric_limits<double>::infinity()), "0");
+  EXPECT_EQ(TMyIniFile::FloatText(std::numeric_limits<double>::quiet_NaN()), "0");
+  EXPECT_EQ(TMyIniFile::FloatText(kMax), "1,7976E308");
+  EXPECT_EQ(TMyIniFile::FloatText(-kMax), "-1,797E308");
+  const std::array<double, 3> odd{std::numeric_limits<double>::infinity(), std::nan(""), kMax};
+  EXPECT_EQ(TMyIniFile::FloatArrayText(odd, 0, 3), "0;\t0;\t1,7976E308");
+
+  // Written, read and written again: the same text.
+  TMyIniFile out = TMyIniFile::InMemory(false);
+  for (double x : {kMax, -kMax, std::nextafter(kMax, 0.0), 1.79765e308, 999999.9996, 0.00099999971807,
+                   std::numeric_limits<double>::infinity(), std::nan(""), std::numeric_limits<double>::denorm_min()})
+    out.WriteFloat("S", "x" + std::to_string(out.KeyCount()), x);
+  const std::string first = out.Serialize(false);
+  EXPECT_EQ(first.find("inf"), std::string::npos);
+  EXPECT_EQ(first.find("nan"), std::string::npos);
+  const TMyIniFile back = Plain(first);
+  TMyIniFile again = TMyIniFile::InMemory(false);
+  for (std::size_t i = 0; i < out.KeyCount(); ++i)
+    again.WriteFloat("S", "x" + std::to_string(i), back.ReadFloat("S", "x" + std::to_string(i), -1));
+  EXPECT_EQ(again.Serialize(false), first);
 }
 
 TEST(MyIniFileValues, Arrays) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -479,6 +480,45 @@ TEST(ProjectLoading, MissingPlainAndScrambledFiles) {
   EXPECT_EQ(*p, *q);
   EXPECT_NE(p->Einbau[1], before->Einbau[1]);  // estimated from its damping levels
   EXPECT_EQ(p->Einbau[6], before->Einbau[6]);  // explicit values stay
+}
+
+// Values that overflow: a number beyond the double range loads as 0, the
+// largest double and infinite values are saved as texts that load back to
+// values saved the same. The first save equals the second.
+TEST(ProjectFile, ValuesThatOverflowSurviveSaveLoadSave) {
+  TScriptedInteraction ui;
+  auto p = LoadText(ProjectText("#Header\nVersion=1008\n#General\nnChassis=2\n"
+                                "#Chassis1\nLe=1E400\nRe=-1e999\nfs=1,7977E308\n"
+                                "#Schallwand2\na=1E400\nb=1,7976E308"),
+                    ui);
+  EXPECT_EQ(p->Chassis[0].Le, 0.0);
+  EXPECT_EQ(p->Chassis[0].Re, 0.0);
+  EXPECT_EQ(p->Chassis[0].fs, 0.0);  // 1,7977E308 lies beyond the double range
+  EXPECT_EQ(p->Schallwand[1].a, 0.0);
+  EXPECT_EQ(p->Schallwand[1].b, 1.7976e308);
+
+  p->Chassis[1].Le = std::numeric_limits<double>::max();
+  p->Chassis[1].Re = -std::numeric_limits<double>::max();
+  p->Chassis[1].fs = std::numeric_limits<double>::infinity();
+  p->Schallwand[0].a = std::nan("");
+  p->Schallwand[0].b = 999999.9996;
+  auto save = [](const TProjekt& project) {
+    auto out = TMyIniFile::InMemory(true);
+    WriteProjectTo(project, out);
+    return out.Serialize(true);
+  };
+  const std::string first = save(*p);
+  const std::string plain = TMyIniFile::FromBytes(first, true).Serialize(false);
+  EXPECT_EQ(plain.find("inf"), std::string::npos);
+  EXPECT_EQ(plain.find("nan"), std::string::npos);
+  EXPECT_THAT(plain, ::testing::HasSubstr("Le=\t1,7976E308\r\n"));
+  auto q = MakeNewProject();
+  ASSERT_EQ(LoadProjectFrom(*q, TMyIniFile::FromBytes(first, true), NoSettings(), ui), TProjectLoad::Loaded);
+  EXPECT_EQ(q->Chassis[1].Le, 1.7976e308);
+  EXPECT_EQ(q->Chassis[1].fs, 0.0);
+  EXPECT_EQ(q->Schallwand[0].a, 0.0);
+  EXPECT_EQ(save(*q), first);
+  EXPECT_TRUE(ui.asked.empty());
 }
 
 TEST(ProjectFile, FailingSaveKeepsThePreviousFile) {
