@@ -125,6 +125,13 @@ int ArrayRoom(std::size_t size, int start, int count) {
 
 }  // namespace
 
+std::string IncompleteFileText(std::string_view what, const fs::path& file) {
+  std::string text = "Die " + std::string(what) + " ist unvollständig: sie endet mitten in einem Eintrag.";
+  if (!file.empty()) text += "\r\n" + Utf8FromPath(file);
+  text += "\r\nWerte, die im fehlenden Ende stehen müssten, haben ihre Vorgabewerte erhalten.";
+  return text;
+}
+
 // --- paths and whole-file input/output -------------------------------------
 
 // --- construction and parsing --------------------------------------------
@@ -144,7 +151,9 @@ TMyIniFile::TMyIniFile(fs::path fileName, bool scrambled, bool writable, bool lo
   std::error_code ec;
   const fs::file_status st = fs::status(fileName_, ec);
   if (st.type() == fs::file_type::not_found) return;
-  if (ec) throw TFileError("Datei kann nicht gelesen werden: " + Utf8FromPath(fileName_));
+  if (ec)
+    throw TFileError("Datei kann nicht gelesen werden: " + Utf8FromPath(fileName_) + " (" +
+                     GermanErrorText(ec.value()) + ")");
   Parse(ReadWholeFile(fileName_), ui);
 }
 
@@ -162,6 +171,7 @@ TMyIniFile::TMyIniFile(TMyIniFile&& o) noexcept
       writable_(o.writable_),
       modified_(o.modified_),
       headerError_(o.headerError_),
+      truncated_(o.truncated_),
       keyCount_(o.keyCount_),
       sections_(std::move(o.sections_)),
       sectionIndex_(std::move(o.sectionIndex_)),
@@ -216,11 +226,27 @@ void ForEachLine(std::string_view text, bool scrambled, F f) {
 
 bool IsSectionLine(std::string_view line) { return !line.empty() && line.front() == '#'; }
 
+// Whether the file ends inside a line: in the scrambled form a length that
+// runs past the end (or a single length byte left over), in the plain form a
+// last line without its line end. The program ends every line it writes.
+bool EndsInsideLine(std::string_view text, bool scrambled) {
+  if (!scrambled) return !text.empty() && !IsLineEnd(text.back());
+  std::size_t pos = 0;
+  while (text.size() - pos >= 2) {
+    const std::size_t n = static_cast<unsigned char>(text[pos]) * 100u + static_cast<unsigned char>(text[pos + 1]);
+    pos += 2;
+    if (n > text.size() - pos) return true;
+    pos += n;
+  }
+  return pos != text.size();
+}
+
 }  // namespace
 
 void TMyIniFile::Parse(std::string_view bytes, TInteraction* ui) {
   // An empty file holds nothing, like a missing one; it is not a wrong format.
   if (bytes.empty()) return;
+  truncated_ = EndsInsideLine(bytes, scrambled_);
   std::string unscrambled;
   if (scrambled_) {
     unscrambled.assign(bytes);

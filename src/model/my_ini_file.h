@@ -52,6 +52,12 @@ inline constexpr std::size_t kMaxScrambledLineBytes = 25599;
 inline constexpr std::uintmax_t kMaxIniFileBytes = kMaxReadBytes;
 inline constexpr std::size_t kMaxIniKeys = 500000;
 
+// The warning for a file that ends inside a line (TMyIniFile::Truncated):
+// `what` names the kind of file ("Projektdatei", "Chassisdatei"). The text
+// names the file (when the object has a name) and says that the values of the
+// missing end keep their defaults.
+std::string IncompleteFileText(std::string_view what, const std::filesystem::path& file);
+
 class TMyIniFile {
  public:
   // Remembers the file and the two flags. With `loadExisting`, an existing file
@@ -130,6 +136,13 @@ class TMyIniFile {
   std::size_t KeyCount() const { return keyCount_; }
   std::size_t SectionCount() const { return sections_.size(); }
   bool HeaderError() const { return headerError_; }
+  // The file ends inside a line: in the scrambled form the length of its last
+  // line runs past the end of the file (or a single length byte is left), in
+  // the plain form its last line has no line end. The lines before are read;
+  // a cut scrambled line is dropped, a cut plain line read as far as it goes.
+  // A file cut exactly between two lines cannot be told from a complete one.
+  // The readers of projects and chassis warn of it (IncompleteFileText).
+  bool Truncated() const { return truncated_; }
   bool Modified() const { return modified_; }
   bool Writable() const { return writable_; }
   bool Scrambled() const { return scrambled_; }
@@ -190,6 +203,7 @@ class TMyIniFile {
   bool writable_ = false;
   bool modified_ = false;
   bool headerError_ = false;
+  bool truncated_ = false;
   std::size_t keyCount_ = 0;
   std::vector<TSection> sections_;
   TStringMap<int> sectionIndex_;  // name -> first section of that name

@@ -364,6 +364,52 @@ TEST(MyIniFileScrambled, TruncatedFilesKeepTheCompleteLines) {
   EXPECT_EQ(TMyIniFile::FromBytes(beyond, true).KeyCount(), 3u);
 }
 
+TEST(MyIniFileScrambled, AFileEndingInsideALineIsMarkedTruncated) {
+  TMyIniFile src = Plain("## MyIniFile 1.0\n#S\na=1\nb=2\nc=3\n");
+  const std::string bytes = src.Serialize(true);
+  // The ends of the lines: 2 length bytes and the line each.
+  std::vector<std::size_t> ends;
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    pos += 2 + static_cast<unsigned char>(bytes[pos]) * 100u + static_cast<unsigned char>(bytes[pos + 1]);
+    ends.push_back(pos);
+  }
+  ASSERT_EQ(ends.back(), bytes.size());
+  for (std::size_t cut = 1; cut <= bytes.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const bool atLineEnd = std::find(ends.begin(), ends.end(), cut) != ends.end();
+    EXPECT_EQ(TMyIniFile::FromBytes(std::string_view(bytes).substr(0, cut), true).Truncated(), !atLineEnd);
+  }
+  EXPECT_FALSE(TMyIniFile::FromBytes("", true).Truncated());
+  // A length that points beyond the end of the file, a single length byte.
+  EXPECT_TRUE(TMyIniFile::FromBytes(bytes + std::string("\xFF\xFF", 2) + "abc", true).Truncated());
+  EXPECT_TRUE(TMyIniFile::FromBytes(bytes + std::string(1, '\0'), true).Truncated());
+  // Moved objects keep the mark.
+  TMyIniFile cutShort = TMyIniFile::FromBytes(std::string_view(bytes).substr(0, bytes.size() - 1), true);
+  const TMyIniFile moved(std::move(cutShort));
+  EXPECT_TRUE(moved.Truncated());
+  EXPECT_EQ(moved.ReadInteger("S", "b", 0), 2);
+}
+
+TEST(MyIniFilePlainForm, ALastLineWithoutLineEndIsMarkedTruncated) {
+  EXPECT_FALSE(Plain("## MyIniFile 1.0\r\n#S\r\na=1\r\n").Truncated());
+  EXPECT_FALSE(Plain("## MyIniFile 1.0\n#S\na=1\n").Truncated());
+  EXPECT_FALSE(Plain("## MyIniFile 1.0\r\n#S\r\na=1\r").Truncated());  // a line end, cut between CR and LF
+  EXPECT_FALSE(Plain("").Truncated());
+  const TMyIniFile cut = Plain("## MyIniFile 1.0\r\n#S\r\na=12");
+  EXPECT_TRUE(cut.Truncated());
+  EXPECT_EQ(cut.ReadInteger("S", "a", 0), 12);  // read as far as it goes
+  EXPECT_TRUE(Plain("## MyIniFile 1.0\r\n#S").Truncated());
+}
+
+TEST(MyIniFileFormat, IncompleteFileTextNamesTheFile) {
+  EXPECT_EQ(IncompleteFileText("Projektdatei", "/x/box.ZPJ"),
+            "Die Projektdatei ist unvollständig: sie endet mitten in einem Eintrag.\r\n/x/box.ZPJ\r\n"
+            "Werte, die im fehlenden Ende stehen müssten, haben ihre Vorgabewerte erhalten.");
+  EXPECT_EQ(IncompleteFileText("Chassisdatei", {}),
+            "Die Chassisdatei ist unvollständig: sie endet mitten in einem Eintrag.\r\n"
+            "Werte, die im fehlenden Ende stehen müssten, haben ihre Vorgabewerte erhalten.");
+}
+
 TEST(MyIniFileScrambled, LinesBeyondTheLongestStorableAreRefused) {
   TScratchDir dir;
   const auto file = dir / "long.ZCH";
@@ -539,6 +585,78 @@ TEST(AtomicWrite, UnwritableTargetsRaiseAndKeepTheFile) {
   EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("adir"));
 }
 
+// A failed write names its reason in German, never in the system's English.
+TEST(AtomicWrite, FailuresNameTheReasonInGerman) {
+  TScratchDir dir;
+  auto messageOf = [](const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const TFileError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(kein Fehler)");
+  };
+  const auto missing = dir / "no_such_folder/x.ZPJ";
+  EXPECT_EQ(messageOf([&] { WriteFileAtomically(missing, "x"); }),
+            "Datei kann nicht geschrieben werden: " + Utf8FromPath(missing) + " (das Verzeichnis ist nicht vorhanden)");
+  std::filesystem::create_directory(dir / "adir");
+  EXPECT_EQ(
+      messageOf([&] { WriteFileAtomically(dir / "adir", "x"); }),
+      "Datei kann nicht geschrieben werden: " + Utf8FromPath(dir / "adir") + " (keine Datei, sondern ein Verzeichnis)");
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(messageOf([&] { WriteFileAtomically(dir / "pipe", "x"); }),
+            "Datei kann nicht geschrieben werden: " + Utf8FromPath(dir / "pipe") +
+                " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));  // not replaced
+  // A content that cannot be made.
+  EXPECT_EQ(
+      messageOf([&] { WriteFileAtomically(dir / "x", [](std::ostream& o) { o.setstate(std::ios::badbit); }); }),
+      "Datei kann nicht geschrieben werden: " + Utf8FromPath(dir / "x") + " (der Inhalt konnte nicht erzeugt werden)");
+  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("adir", "pipe"));
+  const auto missingRead = dir / "none.ZPJ";
+  EXPECT_EQ(
+      messageOf([&] { ReadWholeFile(missingRead); }),
+      "Datei kann nicht gelesen werden: " + Utf8FromPath(missingRead) + " (Datei oder Verzeichnis nicht vorhanden)");
+}
+
+TEST(FileIo, GermanErrorTexts) {
+  EXPECT_EQ(GermanErrorText(ENOENT), "Datei oder Verzeichnis nicht vorhanden");
+  EXPECT_EQ(GermanErrorText(EACCES), "keine Berechtigung");
+  EXPECT_EQ(GermanErrorText(EPERM), "keine Berechtigung");
+  EXPECT_EQ(GermanErrorText(ENOSPC), "kein Speicherplatz mehr auf dem Datenträger");
+  EXPECT_EQ(GermanErrorText(EROFS), "der Datenträger ist schreibgeschützt");
+  EXPECT_EQ(GermanErrorText(EISDIR), "ist ein Verzeichnis");
+  EXPECT_EQ(GermanErrorText(EDQUOT), "das Speicherkontingent (Quota) ist erschöpft");
+  EXPECT_EQ(GermanErrorText(EIO), "Ein-/Ausgabefehler des Datenträgers");
+  EXPECT_EQ(GermanErrorText(99999), "Systemfehler Nr. 99999");
+}
+
+// A named pipe is refused at once, not read: reading it would wait for a
+// writer that never comes.
+TEST(FileIo, NamedPipesAreRefusedWithoutWaiting) {
+  TScratchDir dir;
+  const auto pipe = dir / "p.ZPJ";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(NotRegularFileText(pipe), "keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO)");
+  EXPECT_EQ(NotRegularFileText(dir.path()), "keine Datei, sondern ein Verzeichnis");
+  EXPECT_EQ(NotRegularFileText(dir / "none"), "");
+  auto reading = std::async(std::launch::async, [&] {
+    try {
+      ReadWholeFile(pipe);
+    } catch (const TFileError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(gelesen)");
+  });
+  if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "reading a named pipe waits";
+    std::ofstream unblock(pipe);  // lets the reader go on
+  }
+  EXPECT_EQ(reading.get(), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
+                               " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
+  EXPECT_THROW(TMyIniFile(pipe, true, false, true), TFileError);
+}
+
 TEST(AtomicWrite, WriteProtectedFolderKeepsTheFile) {
   TScratchDir dir;
   const auto ro = dir / "ro";
@@ -619,7 +737,9 @@ TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
       WriteFileAtomically(file, "new content");
       failed |= 1;
     } catch (const TFileError& e) {
-      if (std::string(e.what()) != "Datei kann nicht geschrieben werden: " + Utf8FromPath(file)) failed |= 2;
+      if (std::string(e.what()) !=
+          "Datei kann nicht geschrieben werden: " + Utf8FromPath(file) + " (keine Berechtigung)")
+        failed |= 2;
     }
     try {
       TMyIniFile f(file, true, true, false);
