@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the lenient number and date parsers, and the
-// parsed values back to the formatters.
+// parsed values back to the formatters; at the width of the files, the text
+// of a value must read back as a value written with the same text.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "model/number_text.h"
@@ -17,6 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (sonvex::FormatNumber(x, w).size() > static_cast<std::size_t>(w < 4 ? 4 : w)) __builtin_trap();
     if (sonvex::FormatNumberFixed(x, w).size() < static_cast<std::size_t>(w)) __builtin_trap();
   }
+  // The file width: a finite value's text reads back as a value written with
+  // the same text (what saving a loaded file relies on).
+  const double y = sonvex::DoubleOrZero(f.value);
+  const std::string t = sonvex::FormatNumber(y, 10);
+  const long double back = sonvex::ParseFloat(t).value;
+  if (sonvex::DoubleOrZero(back) != sonvex::NarrowToDouble(back)) __builtin_trap();  // beyond the double range
+  if (sonvex::FormatNumber(sonvex::DoubleOrZero(back), 10) != t) __builtin_trap();
   (void)sonvex::FormatSI(x);
   (void)sonvex::FormatDate(sonvex::ParseDate(text));
   return 0;

@@ -259,6 +259,9 @@ std::optional<TMyIniFile> ReadScrambled(const fs::path& file, std::ostream& err)
 int RunDumpCommand(const fs::path& file, std::ostream& out, std::ostream& err) {
   auto ini = ReadScrambled(file, err);
   if (!ini) return kExitBadInput;
+  if (ini->Truncated())
+    err << "Die Datei ist unvollständig: sie endet mitten in einem Eintrag, der in der Ausgabe fehlt: "
+        << Utf8FromPath(file) << "\n";
   try {
     out << ini->Serialize(false);
   } catch (const std::exception& e) {

@@ -1,6 +1,5 @@
 #include "calc/file_load.h"
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -45,20 +44,18 @@ TProjectLoad LoadProject(TProjekt& p, const fs::path& file, const TSettings& set
 TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
   std::error_code ec;
   if (!fs::exists(file, ec)) return TProjectLoad::Missing;
-  char first = 1;
-  {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw TFileError("Datei kann nicht geöffnet werden: " + Utf8FromPath(file));
-    in.get(first);
-    if (!in) first = 1;  // an empty file has no first byte
-  }
-  if (first != 0) {
+  // Read once, and only a regular file: a named pipe or a device is refused
+  // at once (TFileError) instead of waiting for data.
+  const std::string bytes = ReadWholeFile(file);
+  // An empty file has no first byte.
+  if (bytes.empty() || bytes.front() != 0) {
     ui.ShowMessage(Utf8FromPath(file) + "\r" + std::string(kNotAProjectFileText));
     NewProject(p);
     ApplyDisplayDefaults(p, settings);
     return TProjectLoad::NotProjectFile;
   }
-  const TProjectLoad result = LoadProject(p, file, settings, ui);
+  const TMyIniFile ini = TMyIniFile::FromBytes(bytes, true, &ui, file);
+  const TProjectLoad result = LoadProjectFrom(p, ini, settings, ui);
   DeriveLoadedProject(p);
   return result;
 }

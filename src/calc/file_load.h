@@ -32,7 +32,9 @@ void DeriveLoadedProject(TProjekt& p);
 // byte 0 (every scrambled file does) is refused with file name + CR +
 // "ist keine gültige Projektdatei dieser Version von Sonvex." and `p` becomes
 // a new project; otherwise LoadProject, then DeriveLoadedProject.
-// Throws TFileError when the file exists but cannot be read.
+// Throws TFileError when the file exists but cannot be read, at once for
+// anything but a regular file (a named pipe, a device, a folder). A file cut
+// short loads with a warning (ReadProjectFrom).
 TProjectLoad LoadProjectFile(TProjekt& p, const std::filesystem::path& file, const TSettings& settings,
                              TInteraction& ui);
 
@@ -40,7 +42,7 @@ TProjectLoad LoadProjectFile(TProjekt& p, const std::filesystem::path& file, con
 // the file object) and, like a missing file or a rejected version, shows
 // "Datei hat falsches Datenformat." and returns false with `c` unchanged.
 // A chassis of version 1000 gets its voice-coil model. Throws TFileError when
-// the file exists but cannot be read.
+// the file exists but cannot be read, at once for anything but a regular file.
 bool LoadChassisFile(TChassis& c, const std::filesystem::path& file, TInteraction& ui);
 // The same from a file object already read (scrambled).
 bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui);

@@ -228,6 +228,7 @@ void SaveChassisFile(const fs::path& file, const TChassis& c) {
 }
 
 bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
+  if (ini.Truncated() && !ini.HeaderError()) ui.ShowMessage(IncompleteFileText("Chassisdatei", ini.FileName()));
   const int v = ini.ReadInteger("Header", "Version", 0);
   if (!ChassisFileVersionAccepted(v)) {
     ui.ShowMessage(kWrongDataFormatText);

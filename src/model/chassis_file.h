@@ -45,7 +45,9 @@ void SaveChassisFile(const std::filesystem::path& file, const TChassis& c);
 // Reads the chassis of a chassis file object (scrambled) into `c`. A
 // rejected version shows "Datei hat falsches Datenformat." and returns false
 // with `c` unchanged. Derives nothing (see LoadChassisFrom in calc/file_load.h
-// for files of version 1000).
+// for files of version 1000). A file that ends inside a line shows the
+// warning IncompleteFileText("Chassisdatei", file) first and is read as far
+// as it goes.
 bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui);
 
 // The comparison form of a chassis name: characters below code 32, blanks,

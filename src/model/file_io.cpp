@@ -1,12 +1,15 @@
 #include "model/file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 namespace sonvex {
@@ -39,24 +42,144 @@ std::string Utf8FromPath(const fs::path& path) {
   return std::string(reinterpret_cast<const char*>(s.data()), s.size());
 }
 
+std::string GermanErrorText(int errorNumber) {
+  switch (errorNumber) {
+    case ENOENT:
+      return "Datei oder Verzeichnis nicht vorhanden";
+    case ENOTDIR:
+      return "ein Teil des Pfades ist kein Verzeichnis";
+    case EACCES:
+    case EPERM:
+      return "keine Berechtigung";
+    case ENOSPC:
+      return "kein Speicherplatz mehr auf dem Datenträger";
+    case EDQUOT:
+      return "das Speicherkontingent (Quota) ist erschöpft";
+    case EROFS:
+      return "der Datenträger ist schreibgeschützt";
+    case EISDIR:
+      return "ist ein Verzeichnis";
+    case EEXIST:
+      return "die Datei gibt es schon";
+    case ENAMETOOLONG:
+      return "der Name ist zu lang";
+    case ELOOP:
+      return "zu viele symbolische Verknüpfungen";
+    case EMFILE:
+    case ENFILE:
+      return "zu viele offene Dateien";
+    case EFBIG:
+      return "die Datei wird zu groß";
+    case EIO:
+      return "Ein-/Ausgabefehler des Datenträgers";
+    case EBUSY:
+    case ETXTBSY:
+      return "die Datei wird gerade benutzt";
+    case EXDEV:
+      return "das Ziel liegt auf einem anderen Datenträger";
+    case ENXIO:
+    case ENODEV:
+      return "das Gerät ist nicht vorhanden";
+    case ENOMEM:
+      return "nicht genug Arbeitsspeicher";
+    case EAGAIN:
+      return "die Datei ist vorübergehend nicht verfügbar";
+    case EINVAL:
+      return "ungültiger Name oder ungültige Angabe";
+    case ESTALE:
+      return "die Netzwerkdatei ist nicht mehr gültig";
+    case EINTR:
+      return "der Vorgang wurde unterbrochen";
+    default:
+      return "Systemfehler Nr. " + std::to_string(errorNumber);
+  }
+}
+
+namespace {
+
+// What a file of the mode `mode` is, when it is no regular file.
+std::string NotRegularModeText(mode_t mode) {
+  if (S_ISREG(mode)) return {};
+  if (S_ISDIR(mode)) return "keine Datei, sondern ein Verzeichnis";
+  if (S_ISFIFO(mode)) return "keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO)";
+  if (S_ISSOCK(mode)) return "keine gewöhnliche Datei, sondern ein Socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "keine gewöhnliche Datei, sondern ein Gerät";
+  return "keine gewöhnliche Datei";
+}
+
+// Closes a file descriptor when it goes out of scope.
+class TFd {
+ public:
+  explicit TFd(int fd) : fd_(fd) {}
+  ~TFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int get() const { return fd_; }
+  // Closes now; the error number of a failed close, else 0.
+  int Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::string NotRegularFileText(const fs::path& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return {};
+  return NotRegularModeText(st.st_mode);
+}
+
 std::string ReadWholeFile(const fs::path& file, std::uintmax_t maxBytes) {
   const std::string name = Utf8FromPath(file);
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) throw TFileError("Datei kann nicht gelesen werden: " + name);
-  const std::uintmax_t size = fs::file_size(file, ec);
-  if (ec) throw TFileError("Datei kann nicht gelesen werden: " + name);
-  if (size > maxBytes) throw TFileError("Datei ist zu groß: " + name);
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw TFileError("Datei kann nicht geöffnet werden: " + name);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  if (in.bad()) throw TFileError("Datei kann nicht gelesen werden: " + name);
+  auto fail = [&](std::string_view what, const std::string& why) {
+    return TFileError("Datei kann nicht " + std::string(what) + ": " + name + " (" + why + ")");
+  };
+  // Only a regular file is opened: opening a named pipe waits for a writer,
+  // and opening a device can do things of its own.
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) throw fail("gelesen werden", GermanErrorText(errno));
+  if (!S_ISREG(st.st_mode)) throw fail("gelesen werden", NotRegularModeText(st.st_mode));
+  // Without waiting, should the path have become a pipe since; the opened
+  // file itself is checked again.
+  TFd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (fd.get() < 0) throw fail("geöffnet werden", GermanErrorText(errno));
+  if (::fstat(fd.get(), &st) != 0) throw fail("gelesen werden", GermanErrorText(errno));
+  if (!S_ISREG(st.st_mode)) throw fail("gelesen werden", NotRegularModeText(st.st_mode));
+  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) throw TFileError("Datei ist zu groß: " + name);
+  // Read up to one byte beyond the limit: a file that grew meanwhile is
+  // still refused as too large.
+  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t got = 0;
+  while (true) {
+    if (got == bytes.size()) {
+      if (bytes.size() > maxBytes) throw TFileError("Datei ist zu groß: " + name);
+      bytes.resize(std::max<std::size_t>(2 * bytes.size(), 4096));
+    }
+    const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw fail("gelesen werden", GermanErrorText(errno));
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got > maxBytes) throw TFileError("Datei ist zu groß: " + name);
+  bytes.resize(got);
   return bytes;
 }
 
 void WriteFileAtomically(const fs::path& targetIn, const std::function<void(std::ostream&)>& produce) {
   const std::string name = Utf8FromPath(targetIn);
+  auto fail = [&](const std::string& why) {
+    return TFileError("Datei kann nicht geschrieben werden: " + name + " (" + why + ")");
+  };
   std::error_code linkEc;
   // Replace the file a link points to, not the link.
   fs::path target = targetIn;
@@ -65,33 +188,48 @@ void WriteFileAtomically(const fs::path& targetIn, const std::function<void(std:
     if (!linkEc) target = resolved;
   }
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  // The rename below would replace even a file the user has write-protected:
-  // ask first whether the file itself, and its folder, may be written.
-  std::error_code existsEc;
-  if (fs::exists(target, existsEc) && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-    throw TFileError("Datei kann nicht geschrieben werden: " + name);
-  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
-    throw TFileError("Datei kann nicht geschrieben werden: " + name);
+  // The rename below would replace even a file the user has write-protected
+  // (or a folder, a pipe): ask first whether the file itself, and its folder,
+  // may be written.
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) throw fail(GermanErrorText(errno));
+  if (exists && !S_ISREG(old.st_mode)) throw fail(NotRegularModeText(old.st_mode));
+  if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw fail(GermanErrorText(errno));
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    const int e = errno;
+    if (e == ENOENT || e == ENOTDIR) throw fail("das Verzeichnis ist nicht vorhanden");
+    if (e == EACCES || e == EPERM) throw fail("keine Berechtigung für das Verzeichnis");
+    throw fail(GermanErrorText(e));
+  }
+
+  // The content is made first: a failing `produce` leaves nothing behind.
+  std::ostringstream buffer(std::ios::binary);
+  produce(buffer);
+  if (!buffer) throw fail("der Inhalt konnte nicht erzeugt werden");
+  const std::string content = std::move(buffer).str();
+
   fs::path temp = folder / target.filename();
   temp += TempNameSuffix();
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) throw TFileError("Datei kann nicht geschrieben werden: " + name);
+  TFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666));
+  if (fd.get() < 0) throw fail(GermanErrorText(errno));
   try {
-    produce(out);
-    out.flush();
-    if (!out) throw TFileError("Datei kann nicht geschrieben werden: " + name);
-    out.close();
-    if (out.fail()) throw TFileError("Datei kann nicht geschrieben werden: " + name);
-    std::error_code ec;
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw fail(GermanErrorText(errno));
+      }
+      done += static_cast<std::size_t>(n);
+    }
     // Keep the permissions of the file that is replaced.
-    const auto oldStatus = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(oldStatus)) fs::permissions(temp, oldStatus.permissions(), ec);
-    fs::rename(temp, target, ec);
-    if (ec) throw TFileError("Datei kann nicht geschrieben werden: " + name + " (" + ec.message() + ")");
+    if (exists) (void)::fchmod(fd.get(), old.st_mode & 07777);
+    // A full disk can show only now, when the data reach it.
+    if (const int e = fd.Close(); e != 0) throw fail(GermanErrorText(e));
+    if (::rename(temp.c_str(), target.c_str()) != 0) throw fail(GermanErrorText(errno));
   } catch (...) {
-    if (out.is_open()) out.close();
-    std::error_code ignored;
-    fs::remove(temp, ignored);
+    ::unlink(temp.c_str());
     throw;
   }
 }

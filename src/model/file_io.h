@@ -26,8 +26,22 @@ class TFileError : public std::runtime_error {
 inline constexpr std::uintmax_t kMaxReadBytes = 32u * 1024u * 1024u;
 
 // Reads a whole file; throws TFileError when it cannot be opened or read, or
-// when it is longer than `maxBytes`.
+// when it is longer than `maxBytes`. Anything but a regular file (a folder, a
+// named pipe, a device, a socket) is refused at once, without waiting for a
+// writer of a pipe; the message names the kind. Every message is German,
+// names the file and gives the reason (GermanErrorText).
 std::string ReadWholeFile(const std::filesystem::path& file, std::uintmax_t maxBytes = kMaxReadBytes);
+
+// The reason of a failed file operation, in German, for a POSIX error number
+// (ENOENT "Datei oder Verzeichnis nicht vorhanden", EACCES "keine
+// Berechtigung", ENOSPC "kein Speicherplatz mehr auf dem Datenträger", ...):
+// the system's own texts are English.
+std::string GermanErrorText(int errorNumber);
+
+// For a path that exists but is no regular file, what it is in German ("ein
+// Verzeichnis", "eine benannte Pipe (FIFO)", ...); an empty text for a regular
+// file or a path that cannot be examined.
+std::string NotRegularFileText(const std::filesystem::path& file);
 
 // Writes a file so that the target is either the complete new content or left
 // exactly as it was: `produce` writes into a temporary file in the target's
@@ -36,7 +50,9 @@ std::string ReadWholeFile(const std::filesystem::path& file, std::uintmax_t maxB
 // throws, or writing, closing or renaming fails, the temporary file is removed
 // and a TFileError (or the exception of `produce`) reaches the caller. A
 // target that exists but may not be written by the user, or whose folder may
-// not be written, is refused with a TFileError before anything is written.
+// not be written, or that is no regular file, is refused with a TFileError
+// before anything is written. The message of a TFileError is
+// "Datei kann nicht geschrieben werden: <file> (<reason in German>)".
 void WriteFileAtomically(const std::filesystem::path& target, const std::function<void(std::ostream&)>& produce);
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view content);
 

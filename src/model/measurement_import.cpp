@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "model/file_io.h"
 #include "model/number_text.h"
 #include "model/text_lines.h"
 #include "numeric/constants.h"
@@ -100,6 +101,11 @@ bool RunImport(TMeasurementKind kind, TChassis& chassis, TInteraction& ui, const
   const auto file = ui.PickOpenFile(intro.substr(0, intro.find('\r')), ImportFileFilter(kind), folder);
   if (!file) return false;
 
+  // A named pipe or a device would make the reading wait: refused at once.
+  if (const std::string what = NotRegularFileText(*file); !what.empty()) {
+    ui.ShowMessage("Die Datei \"" + file->filename().string() + "\" kann nicht gelesen werden: " + what + ".");
+    return false;
+  }
   std::ifstream in(*file, std::ios::binary);
   if (!in) {
     // The chosen file vanished or may not be read: say so instead of

@@ -125,6 +125,13 @@ int ArrayRoom(std::size_t size, int start, int count) {
 
 }  // namespace
 
+std::string IncompleteFileText(std::string_view what, const fs::path& file) {
+  std::string text = "Die " + std::string(what) + " ist unvollständig: sie endet mitten in einem Eintrag.";
+  if (!file.empty()) text += "\r\n" + Utf8FromPath(file);
+  text += "\r\nWerte, die im fehlenden Ende stehen müssten, haben ihre Vorgabewerte erhalten.";
+  return text;
+}
+
 // --- paths and whole-file input/output -------------------------------------
 
 // --- construction and parsing --------------------------------------------
@@ -144,7 +151,9 @@ TMyIniFile::TMyIniFile(fs::path fileName, bool scrambled, bool writable, bool lo
   std::error_code ec;
   const fs::file_status st = fs::status(fileName_, ec);
   if (st.type() == fs::file_type::not_found) return;
-  if (ec) throw TFileError("Datei kann nicht gelesen werden: " + Utf8FromPath(fileName_));
+  if (ec)
+    throw TFileError("Datei kann nicht gelesen werden: " + Utf8FromPath(fileName_) + " (" +
+                     GermanErrorText(ec.value()) + ")");
   Parse(ReadWholeFile(fileName_), ui);
 }
 
@@ -162,6 +171,7 @@ TMyIniFile::TMyIniFile(TMyIniFile&& o) noexcept
       writable_(o.writable_),
       modified_(o.modified_),
       headerError_(o.headerError_),
+      truncated_(o.truncated_),
       keyCount_(o.keyCount_),
       sections_(std::move(o.sections_)),
       sectionIndex_(std::move(o.sectionIndex_)),
@@ -216,11 +226,27 @@ void ForEachLine(std::string_view text, bool scrambled, F f) {
 
 bool IsSectionLine(std::string_view line) { return !line.empty() && line.front() == '#'; }
 
+// Whether the file ends inside a line: in the scrambled form a length that
+// runs past the end (or a single length byte left over), in the plain form a
+// last line without its line end. The program ends every line it writes.
+bool EndsInsideLine(std::string_view text, bool scrambled) {
+  if (!scrambled) return !text.empty() && !IsLineEnd(text.back());
+  std::size_t pos = 0;
+  while (text.size() - pos >= 2) {
+    const std::size_t n = static_cast<unsigned char>(text[pos]) * 100u + static_cast<unsigned char>(text[pos + 1]);
+    pos += 2;
+    if (n > text.size() - pos) return true;
+    pos += n;
+  }
+  return pos != text.size();
+}
+
 }  // namespace
 
 void TMyIniFile::Parse(std::string_view bytes, TInteraction* ui) {
   // An empty file holds nothing, like a missing one; it is not a wrong format.
   if (bytes.empty()) return;
+  truncated_ = EndsInsideLine(bytes, scrambled_);
   std::string unscrambled;
   if (scrambled_) {
     unscrambled.assign(bytes);
@@ -395,7 +421,7 @@ bool TMyIniFile::ReadBool(std::string_view section, std::string_view key, bool d
 
 double TMyIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
   const std::string* v = FindValue(section, key);
-  return v != nullptr ? StrToDoubleLenient(*v) : def;
+  return v != nullptr ? DoubleOrZero(StrToFloatLenient(*v)) : def;
 }
 
 int TMyIniFile::ReadIntegerArray(std::string_view section, std::string_view key, std::span<std::int32_t> values,
@@ -413,12 +439,17 @@ int TMyIniFile::ReadFloatArray(std::string_view section, std::string_view key, s
   if (v == nullptr) return 0;
   const int room = ArrayRoom(values.size(), start, count);
   return ParseArray(*v, room,
-                    [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = NarrowToDouble(x); });
+                    [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = DoubleOrZero(x); });
 }
 
 // --- writers -----------------------------------------------------------------
 
-std::string TMyIniFile::FloatText(double x) { return FormatNumber(x, 10); }
+// Every text written reads back as a value that is written with the same text
+// (FormatNumber), so that saving what was loaded changes nothing. A value a
+// file cannot keep, +-infinity or NaN, is written as 0: a file never holds
+// "+inf" or "nan", and 0 is what the reader makes of a number beyond the
+// double range (DoubleOrZero) and what "+inf" and "nan" in older files read as.
+std::string TMyIniFile::FloatText(double x) { return std::isfinite(x) ? FormatNumber(x, 10) : std::string("0"); }
 
 std::string TMyIniFile::IntegerArrayText(std::span<const std::int32_t> values, int start, int count) {
   const int n = ArrayRoom(values.size(), start, count);

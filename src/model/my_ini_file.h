@@ -52,6 +52,12 @@ inline constexpr std::size_t kMaxScrambledLineBytes = 25599;
 inline constexpr std::uintmax_t kMaxIniFileBytes = kMaxReadBytes;
 inline constexpr std::size_t kMaxIniKeys = 500000;
 
+// The warning for a file that ends inside a line (TMyIniFile::Truncated):
+// `what` names the kind of file ("Projektdatei", "Chassisdatei"). The text
+// names the file (when the object has a name) and says that the values of the
+// missing end keep their defaults.
+std::string IncompleteFileText(std::string_view what, const std::filesystem::path& file);
+
 class TMyIniFile {
  public:
   // Remembers the file and the two flags. With `loadExisting`, an existing file
@@ -96,6 +102,8 @@ class TMyIniFile {
   std::string Serialize() const { return Serialize(scrambled_); }
 
   // Readers: the stored value, or `def` when the section or key is missing.
+  // A number beyond the double range reads as 0 (DoubleOrZero), one beyond
+  // the 32-bit range as the nearest 32-bit integer.
   std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
   std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const;
   bool ReadBool(std::string_view section, std::string_view key, bool def) const;
@@ -128,13 +136,22 @@ class TMyIniFile {
   std::size_t KeyCount() const { return keyCount_; }
   std::size_t SectionCount() const { return sections_.size(); }
   bool HeaderError() const { return headerError_; }
+  // The file ends inside a line: in the scrambled form the length of its last
+  // line runs past the end of the file (or a single length byte is left), in
+  // the plain form its last line has no line end. The lines before are read;
+  // a cut scrambled line is dropped, a cut plain line read as far as it goes.
+  // A file cut exactly between two lines cannot be told from a complete one.
+  // The readers of projects and chassis warn of it (IncompleteFileText).
+  bool Truncated() const { return truncated_; }
   bool Modified() const { return modified_; }
   bool Writable() const { return writable_; }
   bool Scrambled() const { return scrambled_; }
   const std::filesystem::path& FileName() const { return fileName_; }
 
   // Text forms of the value encodings.
-  static std::string FloatText(double x);  // decimal comma, at most 10 characters
+  // Decimal comma, at most 10 characters; reads back (ReadFloat) as a value
+  // with the same text. +-infinity and NaN, which a file cannot keep, give "0".
+  static std::string FloatText(double x);
   static std::string IntegerArrayText(std::span<const std::int32_t> values, int start, int count);
   static std::string FloatArrayText(std::span<const double> values, int start, int count);
 
@@ -186,6 +203,7 @@ class TMyIniFile {
   bool writable_ = false;
   bool modified_ = false;
   bool headerError_ = false;
+  bool truncated_ = false;
   std::size_t keyCount_ = 0;
   std::vector<TSection> sections_;
   TStringMap<int> sectionIndex_;  // name -> first section of that name

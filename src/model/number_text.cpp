@@ -39,14 +39,15 @@ int HexValue(char c) {
 
 // |x| rounded to p significant digits: x = 0.D x 10^E, D without trailing
 // zeros. The value is first expanded to 18 significant digits and that
-// expansion is rounded (next digit >= 5 rounds the magnitude up), so the
-// result depends only on those 18 digits.
+// expansion is rounded (next digit >= 5 rounds the magnitude up; with
+// `towardZero` the digits beyond p are dropped), so the result depends only
+// on those 18 digits.
 struct TDigits {
   std::string d;
   int e = 0;
 };
 
-TDigits Digits(double x, int p) {
+TDigits Digits(double x, int p, bool towardZero = false) {
   TDigits r;
   if (x == 0 || !std::isfinite(x)) return r;
   p = std::clamp(p, 1, kMaxSignificant);
@@ -65,7 +66,7 @@ TDigits Digits(double x, int p) {
   r.e = exp10 + 1;
 
   if (static_cast<size_t>(p) < all.size()) {
-    const bool up = all[static_cast<size_t>(p)] >= '5';
+    const bool up = !towardZero && all[static_cast<size_t>(p)] >= '5';
     all.resize(static_cast<size_t>(p));
     if (up) {
       int i = p - 1;
@@ -156,7 +157,12 @@ std::string FormatImpl(double x, int w, bool fixed, int depth) {
     const std::string& dd = pd.d;
     const int pe = pd.e;
     const int nd = std::min<int>(Len(dd), kMaxWrittenDigits);
-    if (pe > 0 && pe + s > w && depth == 0) return rounded(pe);
+    // A carry into one more digit (999999,9996 to 7 integer digits at width
+    // 10) leaves the power of ten that the value rounded to; it is written as
+    // that power of ten is, so that the text reads back to a value that is
+    // written the same ("1,E6", not "1000000", which would then be written
+    // "1,E6").
+    if (pe != e && depth == 0) return rounded(pe);
 
     std::string t = sign;
     if (pe > 0) {
@@ -189,20 +195,37 @@ std::string FormatImpl(double x, int w, bool fixed, int depth) {
   }
 
   // Exponent form.
-  const TDigits ed = Digits(x, m);
-  const std::string xs = "E" + std::to_string(ed.e - 1);
-  const int limit = w - Len(xs);
-  const int nd = std::min<int>(Len(ed.d), kMaxWrittenDigits);
-  std::string t = sign;
+  auto exponentForm = [&](const TDigits& ed, int& written) {
+    const std::string xs = "E" + std::to_string(ed.e - 1);
+    const int limit = w - Len(xs);
+    const int nd = std::min<int>(Len(ed.d), kMaxWrittenDigits);
+    std::string t = sign;
+    written = 0;
+    for (int i = 0; i < nd && Len(t) < limit; ++i) {
+      t.push_back(ed.d[static_cast<size_t>(i)]);
+      ++written;
+      if (i == 0 && Len(t) < limit) t.push_back(',');
+    }
+    if (fixed && written > 0) PadTo(t, limit, '0');
+    return t + xs;
+  };
+  TDigits ed = Digits(x, m);
+  // As in the plain form: a carry into the next power of ten (9,999997E-4 to
+  // 1,E-3) is written as that power of ten is ("0,001").
+  if (ed.e != e && depth == 0) return rounded(ed.e);
   int written = 0;
-  for (int i = 0; i < nd && Len(t) < limit; ++i) {
-    t.push_back(ed.d[static_cast<size_t>(i)]);
-    ++written;
-    if (i == 0 && Len(t) < limit) t.push_back(',');
+  std::string t = exponentForm(ed, written);
+  // Near the largest double, rounding up can give a text beyond the double
+  // range (1,7977E308 for 1,79769E308), which would read back as a number
+  // too large for a double. Such a value is rounded toward zero instead
+  // (1,7976E308): a finite value is never written as a text that reads back
+  // beyond the double range.
+  if (written > 0 && std::fabs(x) > 1e307 && !std::isfinite(NarrowToDouble(ParseFloat(t).value))) {
+    ed = Digits(x, m, true);
+    t = exponentForm(ed, written);
   }
   if (written == 0 && depth == 0) return rounded(ed.e);
-  if (fixed && written > 0) PadTo(t, limit, '0');
-  return t + xs;
+  return t;
 }
 
 }  // namespace
@@ -404,10 +427,12 @@ std::string FormatDate(const TDate& d) {
   return buf;
 }
 
-double FieldDoubleLenient(std::string_view text) {
-  const double v = StrToDoubleLenient(text);
-  return std::isfinite(v) ? v : 0.0;
+double DoubleOrZero(long double v) {
+  const double d = NarrowToDouble(v);
+  return std::isfinite(d) ? d : 0.0;
 }
+
+double FieldDoubleLenient(std::string_view text) { return DoubleOrZero(StrToFloatLenient(text)); }
 
 double NarrowToDouble(long double v) {
   if (v > std::numeric_limits<double>::max()) return std::numeric_limits<double>::infinity();

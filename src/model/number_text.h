@@ -40,10 +40,15 @@ long double StrToFloatLenient(std::string_view text);
 double NarrowToDouble(long double v);
 // StrToFloatLenient as a double.
 inline double StrToDoubleLenient(std::string_view text) { return NarrowToDouble(StrToFloatLenient(text)); }
-// A number field's reading for a record: StrToDoubleLenient, except that a
-// value beyond the double range ("1e999") reads as 0, as a text without a
-// number does. A record never takes an infinite value, which its file could
-// not keep: it would come back from the file as 0.
+// The value a record takes for a number read from a field or a file: the
+// value as a double, but 0 for a value beyond the double range ("1e999",
+// "1E400", a very long "$fff..."), as for a text without a number. One rule
+// for edit fields and files (TMyIniFile::ReadFloat and ReadFloatArray): a
+// record never takes an infinite value, which a file cannot keep. Files
+// written before this rule held such a value as "+inf", which read back as 0
+// as well.
+double DoubleOrZero(long double v);
+// A number field's reading for a record: DoubleOrZero of StrToFloatLenient.
 double FieldDoubleLenient(std::string_view text);
 
 // Lenient integer reader: skips leading blanks, double quotes and "0"
@@ -57,6 +62,12 @@ int32_t StrToIntLenient(std::string_view text);
 // When no form fits, "+inf"/"-inf" (or "+0,0"/"-0,0" for small values) is
 // returned; those four characters can exceed a width below 4.
 // Non-finite input: +-infinity gives "+inf"/"-inf", NaN gives "nan".
+// A rounding that carries into one more digit gives the text of the power of
+// ten it reached, and near the largest double the digits are rounded toward
+// zero where rounding up would give a text beyond the double range
+// ("1,7976E308", not "1,7977E308"): a finite value never gives a text that
+// reads as infinite, and at the width of the files (10) every finite value's
+// text reads back (StrToDoubleLenient) as a value written with the same text.
 std::string FormatNumber(double x, int w);
 
 // Same decisions as FormatNumber but the text is exactly w characters long,

@@ -250,6 +250,10 @@ void SaveProject(const TProjekt& p, const fs::path& file) {
 }
 
 TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui) {
+  // A file cut short loads what it holds, with a warning: the keys of the
+  // missing end take their defaults. (A file with a wrong header has shown
+  // its own message.)
+  if (ini.Truncated() && !ini.HeaderError()) ui.ShowMessage(IncompleteFileText("Projektdatei", ini.FileName()));
   const bool empty = ini.KeyCount() == 0;
   // A missing, empty or foreign file gives the default project of the current version.
   const int v = empty ? kProjectFileVersion : ini.ReadInteger("Header", "Version", 0);

@@ -41,7 +41,10 @@ void WriteProjectTo(const TProjekt& p, TMyIniFile& ini);
 // levels stored). With `settings.UseOption` the display options are replaced
 // by the saved display defaults and the frequency grid is built from them.
 // Derives nothing: the chassis of a version 1000 file still lack their
-// voice-coil model (LoadProjectFrom in calc/file_load.h adds it).
+// voice-coil model (LoadProjectFrom in calc/file_load.h adds it). A file
+// that ends inside a line (TMyIniFile::Truncated) is read as far as it goes
+// and shows the warning IncompleteFileText("Projektdatei", file) first; the
+// result is the same as without it (a warning, not an error).
 TProjectLoad ReadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui);
 
 // With `settings.UseOption` the saved display defaults replace the display

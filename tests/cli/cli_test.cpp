@@ -1,6 +1,7 @@
 // sonvex-cli end to end: the shipped sample data, the file commands and the
 // exit codes, run as a user runs them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <complex>
@@ -101,6 +102,28 @@ TEST_F(CliTest, DumpThenPackReproducesTheProject) {
   WriteFile(dir / "plain.txt", dump.out);
   ASSERT_EQ(Cli({"pack", (dir / "plain.txt").string(), (dir / "x.ZPJ").string()}).status, 0);
   EXPECT_TRUE(ReadFile(dir / "x.ZPJ") == ReadFile(project));
+}
+
+// A project cut short computes with a warning on stderr (exit status as for
+// the whole file); a named pipe is refused at once with status 2.
+TEST_F(CliTest, ProjectCutShortWarnsAndNamedPipeIsRefused) {
+  const std::string shipped = ReadFile(fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ");
+  const fs::path cut = dir / "cut.ZPJ";
+  WriteFile(cut, shipped.substr(0, shipped.size() - 11));
+  const TRun r = Calc(cut);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "Berechnung war erfolgreich.\n");
+  EXPECT_NE(r.err.find("Die Projektdatei ist unvollständig"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(cut.string()), std::string::npos) << r.err;
+  const TRun dump = Cli({"dump", cut.string()});
+  EXPECT_EQ(dump.status, 0);
+  EXPECT_NE(dump.err.find("Die Datei ist unvollständig"), std::string::npos) << dump.err;
+
+  const fs::path pipe = dir / "pipe.ZPJ";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const TRun p = Calc(pipe);
+  EXPECT_EQ(p.status, 2) << p.out << p.err;
+  EXPECT_NE(p.err.find("benannte Pipe"), std::string::npos) << p.err;
 }
 
 // A section name with a line break (a chassis file found by the fuzzer):

@@ -4,7 +4,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cmath>
+#include <fstream>
+#include <future>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -297,6 +302,46 @@ TEST(ChassisFile, FailingSaveKeepsThePreviousFile) {
   EXPECT_EQ(ReadBytes(file), before);
   EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("keep.ZCH"));
   EXPECT_THROW(SaveChassisFile(dir / "missing/x.ZCH", *c), TFileError);
+}
+
+TEST(ChassisFile, AFileCutShortLoadsWithAWarning) {
+  TScratchDir dir;
+  const std::string shipped = ReadBytes(std::filesystem::path(SONVEX_DATA_DIR) / "Chassis" / "SV-100.ZCH");
+  const auto file = dir / "SV-100.ZCH";
+  WriteBytes(file, shipped);
+  TScriptedInteraction ui;
+  auto whole = std::make_unique<TChassis>(DefaultChassis());
+  ASSERT_TRUE(LoadChassisFile(*whole, file, ui));
+  EXPECT_TRUE(ui.asked.empty());
+  WriteBytes(file, std::string_view(shipped).substr(0, shipped.size() - 3));
+  auto c = std::make_unique<TChassis>(DefaultChassis());
+  EXPECT_TRUE(LoadChassisFile(*c, file, ui));
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, IncompleteFileText("Chassisdatei", file));
+  EXPECT_THAT(ui.asked[0].text, ::testing::StartsWith("Die Chassisdatei ist unvollständig"));
+  EXPECT_EQ(c->Name, whole->Name);
+}
+
+TEST(ChassisFile, ANamedPipeIsRefusedAtOnce) {
+  TScratchDir dir;
+  const auto pipe = dir / "x.ZCH";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  TScriptedInteraction ui;
+  auto loading = std::async(std::launch::async, [&] {
+    auto c = std::make_unique<TChassis>(DefaultChassis());
+    try {
+      LoadChassisFile(*c, pipe, ui);
+    } catch (const TFileError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(geladen)");
+  });
+  if (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading a named pipe waits";
+    std::ofstream unblock(pipe);
+  }
+  EXPECT_EQ(loading.get(), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
+                               " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
 }
 
 TEST(ChassisFile, UnreadableFileRaises) {

@@ -2,6 +2,7 @@
 #include "support/scripted_interaction.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -363,6 +364,19 @@ TEST_F(MeasurementFileImport, UnreadableFileIsReported) {
   ASSERT_EQ(ui.asked.size(), 3u);
   EXPECT_EQ(ui.asked[2].kind, "message");
   EXPECT_EQ(ui.asked[2].text, "Die Datei \"missing.frd\" kann nicht gelesen werden.");
+}
+
+TEST_F(MeasurementFileImport, NamedPipeIsRefusedAtOnce) {
+  ASSERT_EQ(mkfifo((dir / "pipe.frd").c_str(), 0600), 0);
+  TScriptedInteraction ui;
+  ui.files.push_back(dir / "pipe.frd");
+  auto ch = NewChassis();
+  EXPECT_FALSE(ImportFrequencyResponse(*ch, ui, dir));
+  EXPECT_EQ(*ch, DefaultChassis());
+  ASSERT_EQ(ui.asked.size(), 3u);
+  EXPECT_EQ(ui.asked[2].text,
+            "Die Datei \"pipe.frd\" kann nicht gelesen werden: keine gewöhnliche Datei, sondern eine benannte Pipe "
+            "(FIFO).");
 }
 
 TEST_F(MeasurementFileImport, HostileBytesNeitherCrashNorHang) {

@@ -3,14 +3,21 @@
 #include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <future>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -149,6 +156,46 @@ TEST(MyIniFileValues, FloatsKeepWhatFitsTenCharacters) {
     const TMyIniFile back = Plain(std::string("## MyIniFile 1.0\n#S\nx=\t") + c.text);
     EXPECT_DOUBLE_EQ(back.ReadFloat("S", "x", -99), c.back);
   }
+}
+
+// Values that overflow: a number beyond the double range reads as 0 (as in
+// an edit field), +-infinity and NaN are written as 0, the largest double as
+// a text that reads back finite. Saving what was read changes nothing.
+TEST(MyIniFileValues, ValuesBeyondTheDoubleRangeAndNonFiniteValues) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  const TMyIniFile f = Plain(
+      "## MyIniFile 1.0\n#S\n"
+      "Le=1E400\nneg=-1e999\nhex=$" +
+      std::string(5000, 'f') +
+      "\nmax=1,7976E308\nplusinf=+inf\nnan=nan\n"
+      "arr=1;\t1E400;\t-1E400;\t2\n");
+  for (const char* key : {"Le", "neg", "hex", "plusinf", "nan"}) EXPECT_EQ(f.ReadFloat("S", key, 7), 0.0) << key;
+  EXPECT_EQ(f.ReadFloat("S", "max", 7), 1.7976e308);
+  std::array<double, 4> arr{};
+  EXPECT_EQ(f.ReadFloatArray("S", "arr", arr, 0, 4), 4);
+  EXPECT_THAT(arr, ::testing::ElementsAre(1, 0, 0, 2));
+
+  EXPECT_EQ(TMyIniFile::FloatText(std::numeric_limits<double>::infinity()), "0");
+  EXPECT_EQ(TMyIniFile::FloatText(-std::numeric_limits<double>::infinity()), "0");
+  EXPECT_EQ(TMyIniFile::FloatText(std::numeric_limits<double>::quiet_NaN()), "0");
+  EXPECT_EQ(TMyIniFile::FloatText(kMax), "1,7976E308");
+  EXPECT_EQ(TMyIniFile::FloatText(-kMax), "-1,797E308");
+  const std::array<double, 3> odd{std::numeric_limits<double>::infinity(), std::nan(""), kMax};
+  EXPECT_EQ(TMyIniFile::FloatArrayText(odd, 0, 3), "0;\t0;\t1,7976E308");
+
+  // Written, read and written again: the same text.
+  TMyIniFile out = TMyIniFile::InMemory(false);
+  for (double x : {kMax, -kMax, std::nextafter(kMax, 0.0), 1.79765e308, 999999.9996, 0.00099999971807,
+                   std::numeric_limits<double>::infinity(), std::nan(""), std::numeric_limits<double>::denorm_min()})
+    out.WriteFloat("S", "x" + std::to_string(out.KeyCount()), x);
+  const std::string first = out.Serialize(false);
+  EXPECT_EQ(first.find("inf"), std::string::npos);
+  EXPECT_EQ(first.find("nan"), std::string::npos);
+  const TMyIniFile back = Plain(first);
+  TMyIniFile again = TMyIniFile::InMemory(false);
+  for (std::size_t i = 0; i < out.KeyCount(); ++i)
+    again.WriteFloat("S", "x" + std::to_string(i), back.ReadFloat("S", "x" + std::to_string(i), -1));
+  EXPECT_EQ(again.Serialize(false), first);
 }
 
 TEST(MyIniFileValues, Arrays) {
@@ -315,6 +362,52 @@ TEST(MyIniFileScrambled, TruncatedFilesKeepTheCompleteLines) {
   std::string beyond = bytes;
   beyond += std::string("\xFF\xFF", 2) + "abc";
   EXPECT_EQ(TMyIniFile::FromBytes(beyond, true).KeyCount(), 3u);
+}
+
+TEST(MyIniFileScrambled, AFileEndingInsideALineIsMarkedTruncated) {
+  TMyIniFile src = Plain("## MyIniFile 1.0\n#S\na=1\nb=2\nc=3\n");
+  const std::string bytes = src.Serialize(true);
+  // The ends of the lines: 2 length bytes and the line each.
+  std::vector<std::size_t> ends;
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    pos += 2 + static_cast<unsigned char>(bytes[pos]) * 100u + static_cast<unsigned char>(bytes[pos + 1]);
+    ends.push_back(pos);
+  }
+  ASSERT_EQ(ends.back(), bytes.size());
+  for (std::size_t cut = 1; cut <= bytes.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const bool atLineEnd = std::find(ends.begin(), ends.end(), cut) != ends.end();
+    EXPECT_EQ(TMyIniFile::FromBytes(std::string_view(bytes).substr(0, cut), true).Truncated(), !atLineEnd);
+  }
+  EXPECT_FALSE(TMyIniFile::FromBytes("", true).Truncated());
+  // A length that points beyond the end of the file, a single length byte.
+  EXPECT_TRUE(TMyIniFile::FromBytes(bytes + std::string("\xFF\xFF", 2) + "abc", true).Truncated());
+  EXPECT_TRUE(TMyIniFile::FromBytes(bytes + std::string(1, '\0'), true).Truncated());
+  // Moved objects keep the mark.
+  TMyIniFile cutShort = TMyIniFile::FromBytes(std::string_view(bytes).substr(0, bytes.size() - 1), true);
+  const TMyIniFile moved(std::move(cutShort));
+  EXPECT_TRUE(moved.Truncated());
+  EXPECT_EQ(moved.ReadInteger("S", "b", 0), 2);
+}
+
+TEST(MyIniFilePlainForm, ALastLineWithoutLineEndIsMarkedTruncated) {
+  EXPECT_FALSE(Plain("## MyIniFile 1.0\r\n#S\r\na=1\r\n").Truncated());
+  EXPECT_FALSE(Plain("## MyIniFile 1.0\n#S\na=1\n").Truncated());
+  EXPECT_FALSE(Plain("## MyIniFile 1.0\r\n#S\r\na=1\r").Truncated());  // a line end, cut between CR and LF
+  EXPECT_FALSE(Plain("").Truncated());
+  const TMyIniFile cut = Plain("## MyIniFile 1.0\r\n#S\r\na=12");
+  EXPECT_TRUE(cut.Truncated());
+  EXPECT_EQ(cut.ReadInteger("S", "a", 0), 12);  // read as far as it goes
+  EXPECT_TRUE(Plain("## MyIniFile 1.0\r\n#S").Truncated());
+}
+
+TEST(MyIniFileFormat, IncompleteFileTextNamesTheFile) {
+  EXPECT_EQ(IncompleteFileText("Projektdatei", "/x/box.ZPJ"),
+            "Die Projektdatei ist unvollständig: sie endet mitten in einem Eintrag.\r\n/x/box.ZPJ\r\n"
+            "Werte, die im fehlenden Ende stehen müssten, haben ihre Vorgabewerte erhalten.");
+  EXPECT_EQ(IncompleteFileText("Chassisdatei", {}),
+            "Die Chassisdatei ist unvollständig: sie endet mitten in einem Eintrag.\r\n"
+            "Werte, die im fehlenden Ende stehen müssten, haben ihre Vorgabewerte erhalten.");
 }
 
 TEST(MyIniFileScrambled, LinesBeyondTheLongestStorableAreRefused) {
@@ -492,6 +585,78 @@ TEST(AtomicWrite, UnwritableTargetsRaiseAndKeepTheFile) {
   EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("adir"));
 }
 
+// A failed write names its reason in German, never in the system's English.
+TEST(AtomicWrite, FailuresNameTheReasonInGerman) {
+  TScratchDir dir;
+  auto messageOf = [](const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const TFileError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(kein Fehler)");
+  };
+  const auto missing = dir / "no_such_folder/x.ZPJ";
+  EXPECT_EQ(messageOf([&] { WriteFileAtomically(missing, "x"); }),
+            "Datei kann nicht geschrieben werden: " + Utf8FromPath(missing) + " (das Verzeichnis ist nicht vorhanden)");
+  std::filesystem::create_directory(dir / "adir");
+  EXPECT_EQ(
+      messageOf([&] { WriteFileAtomically(dir / "adir", "x"); }),
+      "Datei kann nicht geschrieben werden: " + Utf8FromPath(dir / "adir") + " (keine Datei, sondern ein Verzeichnis)");
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(messageOf([&] { WriteFileAtomically(dir / "pipe", "x"); }),
+            "Datei kann nicht geschrieben werden: " + Utf8FromPath(dir / "pipe") +
+                " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe"));  // not replaced
+  // A content that cannot be made.
+  EXPECT_EQ(
+      messageOf([&] { WriteFileAtomically(dir / "x", [](std::ostream& o) { o.setstate(std::ios::badbit); }); }),
+      "Datei kann nicht geschrieben werden: " + Utf8FromPath(dir / "x") + " (der Inhalt konnte nicht erzeugt werden)");
+  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("adir", "pipe"));
+  const auto missingRead = dir / "none.ZPJ";
+  EXPECT_EQ(
+      messageOf([&] { ReadWholeFile(missingRead); }),
+      "Datei kann nicht gelesen werden: " + Utf8FromPath(missingRead) + " (Datei oder Verzeichnis nicht vorhanden)");
+}
+
+TEST(FileIo, GermanErrorTexts) {
+  EXPECT_EQ(GermanErrorText(ENOENT), "Datei oder Verzeichnis nicht vorhanden");
+  EXPECT_EQ(GermanErrorText(EACCES), "keine Berechtigung");
+  EXPECT_EQ(GermanErrorText(EPERM), "keine Berechtigung");
+  EXPECT_EQ(GermanErrorText(ENOSPC), "kein Speicherplatz mehr auf dem Datenträger");
+  EXPECT_EQ(GermanErrorText(EROFS), "der Datenträger ist schreibgeschützt");
+  EXPECT_EQ(GermanErrorText(EISDIR), "ist ein Verzeichnis");
+  EXPECT_EQ(GermanErrorText(EDQUOT), "das Speicherkontingent (Quota) ist erschöpft");
+  EXPECT_EQ(GermanErrorText(EIO), "Ein-/Ausgabefehler des Datenträgers");
+  EXPECT_EQ(GermanErrorText(99999), "Systemfehler Nr. 99999");
+}
+
+// A named pipe is refused at once, not read: reading it would wait for a
+// writer that never comes.
+TEST(FileIo, NamedPipesAreRefusedWithoutWaiting) {
+  TScratchDir dir;
+  const auto pipe = dir / "p.ZPJ";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(NotRegularFileText(pipe), "keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO)");
+  EXPECT_EQ(NotRegularFileText(dir.path()), "keine Datei, sondern ein Verzeichnis");
+  EXPECT_EQ(NotRegularFileText(dir / "none"), "");
+  auto reading = std::async(std::launch::async, [&] {
+    try {
+      ReadWholeFile(pipe);
+    } catch (const TFileError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(gelesen)");
+  });
+  if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "reading a named pipe waits";
+    std::ofstream unblock(pipe);  // lets the reader go on
+  }
+  EXPECT_EQ(reading.get(), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
+                               " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
+  EXPECT_THROW(TMyIniFile(pipe, true, false, true), TFileError);
+}
+
 TEST(AtomicWrite, WriteProtectedFolderKeepsTheFile) {
   TScratchDir dir;
   const auto ro = dir / "ro";
@@ -572,7 +737,9 @@ TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
       WriteFileAtomically(file, "new content");
       failed |= 1;
     } catch (const TFileError& e) {
-      if (std::string(e.what()) != "Datei kann nicht geschrieben werden: " + Utf8FromPath(file)) failed |= 2;
+      if (std::string(e.what()) !=
+          "Datei kann nicht geschrieben werden: " + Utf8FromPath(file) + " (keine Berechtigung)")
+        failed |= 2;
     }
     try {
       TMyIniFile f(file, true, true, false);

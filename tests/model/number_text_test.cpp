@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -191,7 +192,9 @@ TEST(FormatNumberTest, WritesPlainAndExponentForms) {
       {9.9999, 4, "10"},
       {9.9996, 5, "10"},
       {9.99, 3, "10"},
-      {999999.9996, 10, "1000000"},
+      // a carry into a seventh integer digit gives the text of 1e6, so that
+      // the text reads back as a value written the same
+      {999999.9996, 10, "1,E6"},
       {0.0099999999, 6, "0,01"},
       {99999.96, 5, "1,E5"},
       {-9999.6, 5, "-1,E4"},  // not "-1000"
@@ -439,6 +442,65 @@ TEST(DateTest, FormatsAndReadsBack) {
   for (const TDate d : {TDate{2000, 1, 1}, TDate{1999, 12, 31}, TDate{2024, 2, 29}, TDate{1945, 6, 30}}) {
     EXPECT_EQ(ParseDate(FormatDate(d)), d);
   }
+}
+
+// Files write numbers at width 10 and read them back: every value a load can
+// produce must be written with a text that reads back as a value written with
+// the same text, or saving a loaded file would change it again and again.
+TEST(FormatNumberTest, FileTextReadsBackAsAValueWrittenTheSame) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  std::vector<double> values = {
+      kMax,
+      -kMax,
+      std::nextafter(kMax, 0.0),
+      1.79765e308,  // rounds up to 1,7977E308 at five digits, beyond the double range
+      1.7976e308,
+      9.9999999e307,
+      999999.9996,  // carries into a seventh integer digit
+      -999999.9996,
+      0.00099999971807,  // carries into the next power of ten, which is written plain
+      std::numeric_limits<double>::denorm_min(),
+      std::numeric_limits<double>::min(),
+      1e-321,
+  };
+  for (double x : SampleValues(31, 20000, -320, 307)) values.push_back(x);
+  std::mt19937_64 rng(5);
+  for (int k = 0; k < 20000; ++k) {
+    const std::uint64_t bits = rng();
+    double x;
+    std::memcpy(&x, &bits, sizeof x);
+    if (std::isfinite(x)) values.push_back(x);
+  }
+  for (double x : values) {
+    const std::string t = FormatNumber(x, 10);
+    const long double read = ParseFloat(t).value;
+    ASSERT_TRUE(std::isfinite(NarrowToDouble(read))) << x << " -> " << t;
+    ASSERT_EQ(FormatNumber(DoubleOrZero(read), 10), t) << x << " -> " << t;
+  }
+}
+
+TEST(FormatNumberTest, TheLargestDoubleIsRoundedTowardZero) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  EXPECT_EQ(FormatNumber(kMax, 10), "1,7976E308");  // not 1,7977E308, beyond the double range
+  EXPECT_EQ(FormatNumber(-kMax, 10), "-1,797E308");
+  EXPECT_EQ(FormatNumber(kMax, 7), "1,7E308");
+  EXPECT_EQ(FormatNumber(kMax, 5), "1E308");
+  EXPECT_EQ(FormatNumberFixed(kMax, 10), "1,7976E308");
+  EXPECT_EQ(FormatNumber(1.7975e308, 10), "1,7975E308");  // far enough below: rounded as always
+  EXPECT_EQ(FormatNumber(9.99996e307, 10), "1,E308");
+}
+
+TEST(NumberText, BeyondTheDoubleRangeReadsAsZeroForRecords) {
+  EXPECT_EQ(DoubleOrZero(1e4000L), 0.0);
+  EXPECT_EQ(DoubleOrZero(-1e4000L), 0.0);
+  EXPECT_EQ(DoubleOrZero(kInf), 0.0);
+  EXPECT_EQ(DoubleOrZero(2.5L), 2.5);
+  EXPECT_EQ(DoubleOrZero(static_cast<long double>(std::numeric_limits<double>::max())),
+            std::numeric_limits<double>::max());
+  EXPECT_EQ(FieldDoubleLenient("1E400"), 0.0);
+  EXPECT_EQ(FieldDoubleLenient("-1e999"), 0.0);
+  EXPECT_EQ(FieldDoubleLenient("$" + std::string(5000, 'f')), 0.0);
+  EXPECT_EQ(FieldDoubleLenient("1,7976E308"), 1.7976e308);
 }
 
 TEST(NumberText, NarrowingToDoubleSaturatesToInfinity) {

@@ -4,7 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cmath>
+#include <fstream>
+#include <future>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -479,6 +485,109 @@ TEST(ProjectLoading, MissingPlainAndScrambledFiles) {
   EXPECT_EQ(*p, *q);
   EXPECT_NE(p->Einbau[1], before->Einbau[1]);  // estimated from its damping levels
   EXPECT_EQ(p->Einbau[6], before->Einbau[6]);  // explicit values stay
+}
+
+// A project file cut short loads what it holds, with a warning naming the
+// file; the result stays Loaded (a warning, not an error).
+TEST(ProjectLoading, AFileCutShortLoadsWithAWarning) {
+  TScratchDir dir;
+  const std::string shipped = ReadBytes(std::filesystem::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ");
+  const auto file = dir / "Default.ZPJ";
+  WriteBytes(file, shipped);
+  TScriptedInteraction ui;
+  auto whole = MakeNewProject();
+  EXPECT_EQ(LoadProjectFile(*whole, file, NoSettings(), ui), TProjectLoad::Loaded);
+  EXPECT_TRUE(ui.asked.empty());
+
+  for (std::size_t cut : {std::size_t{1}, std::size_t{11}, shipped.size() / 2}) {
+    SCOPED_TRACE(cut);
+    WriteBytes(file, std::string_view(shipped).substr(0, shipped.size() - cut));
+    TScriptedInteraction cutUi;
+    auto p = MakeNewProject();
+    EXPECT_EQ(LoadProjectFile(*p, file, NoSettings(), cutUi), TProjectLoad::Loaded);
+    ASSERT_EQ(cutUi.asked.size(), 1u);
+    EXPECT_EQ(cutUi.asked[0].kind, "message");
+    EXPECT_EQ(cutUi.asked[0].text, IncompleteFileText("Projektdatei", file));
+    EXPECT_THAT(cutUi.asked[0].text, ::testing::StartsWith("Die Projektdatei ist unvollständig"));
+    EXPECT_THAT(cutUi.asked[0].text, ::testing::HasSubstr(Utf8FromPath(file)));
+  }
+
+  // The plain form: a last line without its line end.
+  const std::string plain = TMyIniFile::FromBytes(shipped, true).Serialize(false);
+  ASSERT_EQ(plain.substr(plain.size() - 2), "\r\n");
+  TScriptedInteraction plainUi;
+  auto p = MakeNewProject();
+  EXPECT_EQ(LoadProjectFrom(*p, TMyIniFile::FromBytes(plain, false), NoSettings(), plainUi), TProjectLoad::Loaded);
+  EXPECT_TRUE(plainUi.asked.empty());
+  EXPECT_EQ(LoadProjectFrom(*p, TMyIniFile::FromBytes(plain.substr(0, plain.size() - 3), false, nullptr, "p.txt"),
+                            NoSettings(), plainUi),
+            TProjectLoad::Loaded);
+  ASSERT_EQ(plainUi.asked.size(), 1u);
+  EXPECT_EQ(plainUi.asked[0].text, IncompleteFileText("Projektdatei", "p.txt"));
+}
+
+// A named pipe given as a project is refused at once with a German message,
+// instead of waiting for a writer.
+TEST(ProjectLoading, ANamedPipeIsRefusedAtOnce) {
+  TScratchDir dir;
+  const auto pipe = dir / "p.ZPJ";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  TScriptedInteraction ui;
+  auto loading = std::async(std::launch::async, [&] {
+    auto p = MakeNewProject();
+    try {
+      LoadProjectFile(*p, pipe, NoSettings(), ui);
+    } catch (const TFileError& e) {
+      return std::string(e.what());
+    }
+    return std::string("(geladen)");
+  });
+  if (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading a named pipe waits";
+    std::ofstream unblock(pipe);
+  }
+  EXPECT_EQ(loading.get(), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
+                               " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
+  EXPECT_TRUE(ui.asked.empty());
+}
+
+// Values that overflow: a number beyond the double range loads as 0, the
+// largest double and infinite values are saved as texts that load back to
+// values saved the same. The first save equals the second.
+TEST(ProjectFile, ValuesThatOverflowSurviveSaveLoadSave) {
+  TScriptedInteraction ui;
+  auto p = LoadText(ProjectText("#Header\nVersion=1008\n#General\nnChassis=2\n"
+                                "#Chassis1\nLe=1E400\nRe=-1e999\nfs=1,7977E308\n"
+                                "#Schallwand2\na=1E400\nb=1,7976E308"),
+                    ui);
+  EXPECT_EQ(p->Chassis[0].Le, 0.0);
+  EXPECT_EQ(p->Chassis[0].Re, 0.0);
+  EXPECT_EQ(p->Chassis[0].fs, 0.0);  // 1,7977E308 lies beyond the double range
+  EXPECT_EQ(p->Schallwand[1].a, 0.0);
+  EXPECT_EQ(p->Schallwand[1].b, 1.7976e308);
+
+  p->Chassis[1].Le = std::numeric_limits<double>::max();
+  p->Chassis[1].Re = -std::numeric_limits<double>::max();
+  p->Chassis[1].fs = std::numeric_limits<double>::infinity();
+  p->Schallwand[0].a = std::nan("");
+  p->Schallwand[0].b = 999999.9996;
+  auto save = [](const TProjekt& project) {
+    auto out = TMyIniFile::InMemory(true);
+    WriteProjectTo(project, out);
+    return out.Serialize(true);
+  };
+  const std::string first = save(*p);
+  const std::string plain = TMyIniFile::FromBytes(first, true).Serialize(false);
+  EXPECT_EQ(plain.find("inf"), std::string::npos);
+  EXPECT_EQ(plain.find("nan"), std::string::npos);
+  EXPECT_THAT(plain, ::testing::HasSubstr("Le=\t1,7976E308\r\n"));
+  auto q = MakeNewProject();
+  ASSERT_EQ(LoadProjectFrom(*q, TMyIniFile::FromBytes(first, true), NoSettings(), ui), TProjectLoad::Loaded);
+  EXPECT_EQ(q->Chassis[1].Le, 1.7976e308);
+  EXPECT_EQ(q->Chassis[1].fs, 0.0);
+  EXPECT_EQ(q->Schallwand[0].a, 0.0);
+  EXPECT_EQ(save(*q), first);
+  EXPECT_TRUE(ui.asked.empty());
 }
 
 TEST(ProjectFile, FailingSaveKeepsThePreviousFile) {
