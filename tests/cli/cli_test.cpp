@@ -616,6 +616,63 @@ TEST_F(CliTest, OptimizeUsesTheDataFolderAndItsCoilList) {
   EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
 }
 
+// Neither program may need a display, or QT_QPA_PLATFORM, for what it does
+// without a window; run as from a shell without either.
+const std::vector<std::string> kNoDisplay{"-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+
+TEST_F(CliTest, PicturesInBothFormatsNeedNoDisplay) {
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun r =
+      sonvex::testing::RunProgram(SONVEX_CLI,
+                                  {"calc", project.string(), "--data", dir.string(), "--png", (dir / "png").string(),
+                                   "--svg", (dir / "svg").string(), "--size", "400x300"},
+                                  dir / "stderr.txt", kNoDisplay);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("Berechnung war erfolgreich."), std::string::npos) << r.out;
+  for (const char* page : {"01-fgang-imped", "05-polarplots"}) {
+    EXPECT_GT(fs::file_size(dir / "png" / (std::string(page) + ".png")), 1000u) << page;
+    const std::string svg = ReadFile(dir / "svg" / (std::string(page) + ".svg"));
+    EXPECT_NE(svg.find("</svg>"), std::string::npos) << page;
+  }
+}
+
+TEST_F(CliTest, DesktopProgramAnswersHelpAndVersionAndNeedsADisplay) {
+  auto gui = [&](const std::vector<std::string>& args, const std::vector<std::string>& env = kNoDisplay) {
+    return sonvex::testing::RunProgram(SONVEX_GUI, args, dir / "stderr.txt", env);
+  };
+  const TRun help = gui({"--help"});
+  EXPECT_EQ(help.status, 0) << help.err;
+  for (const char* word : {"Aufruf: sonvex", "--data", "--pause", "--opti-pause", "--version", "sonvex-cli calc"})
+    EXPECT_NE(help.out.find(word), std::string::npos) << word << "\n" << help.out;
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(gui({"-h"}).out, help.out);
+  // Also after other options, and with a display named that is not there.
+  EXPECT_EQ(gui({"--data", dir.string(), "--help"}, {"DISPLAY=:999"}).out, help.out);
+
+  const TRun version = gui({"--version"});
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_EQ(version.out.rfind("sonvex 1.", 0), 0u) << version.out;
+  EXPECT_EQ(version.out.find("sonvex-cli"), std::string::npos) << version.out;
+  EXPECT_EQ(version.err, "");
+
+  // Without a display: a German message and status 2, no abort.
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {project.string()}, {"--data", dir.string(), project.string()}}) {
+    const TRun r = gui(args);
+    EXPECT_EQ(r.status, 2) << r.out << r.err;
+    EXPECT_NE(r.err.find("Keine grafische Oberfläche gefunden"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("sonvex-cli calc"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Projektdatei nicht gefunden"), std::string::npos) << r.err;
+  }
+  // A Qt platform that needs none does not stop it: an unknown option is
+  // refused there, before a window opens, rather than taken for a project.
+  const TRun unknown = gui({"--frobnicate"}, {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(unknown.status, 2) << unknown.out << unknown.err;
+  EXPECT_NE(unknown.err.find("Unbekannte Option: --frobnicate"), std::string::npos) << unknown.err;
+  EXPECT_EQ(unknown.err.find("Projektdatei nicht gefunden"), std::string::npos) << unknown.err;
+}
+
 }  // namespace
 
 // One table for every command: 0 success; 1 a project that was read but
