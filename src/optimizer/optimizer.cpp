@@ -110,7 +110,8 @@ void TOptiThread::Execute() {
           host_->Failure(std::string(kOptiTimeoutText));
           break;
         case TOptiOutcome::StartFailed:
-          host_->Failure(std::string(kOptiStartFailedText));
+          // With the error lines: the crossover is not always to blame.
+          host_->Failure(std::string(kOptiStartFailedText) + startFailure_);
           break;
         case TOptiOutcome::NothingMarked:
           host_->Failure("Es wurden keine Bauteile zur Optimierung markiert.");
@@ -270,6 +271,7 @@ void TOptiThread::FixOnePart() {
 
 TOptiOutcome TOptiThread::Run() {
   trials_ = 0;
+  startFailure_.clear();
   vars_ = CollectOptiValues(*start_);
   // The reference rows stay at the start values for the whole run. The
   // extrapolation trials then push every value relative to the crossover the
@@ -306,8 +308,12 @@ TOptiOutcome TOptiThread::Run() {
     return Terminating() ? TOptiOutcome::Terminated : TOptiOutcome::TimedOut;
   {
     const TCalcThread& w = *workers_[0];
-    if (StatusReport(w.States(), start_->nAmps, start_->nChassis).errors != 0 || !std::isfinite(w.Grades()[gTotal]))
+    const TStatusReport status = StatusReport(w.States(), start_->nAmps, start_->nChassis);
+    if (status.errors != 0 || !std::isfinite(w.Grades()[gTotal])) {
+      if (status.errors != 0)
+        for (const std::string& line : status.lines) startFailure_ += "\r" + line;
       return TOptiOutcome::StartFailed;
+    }
   }
   ReportGrades();
 

@@ -161,6 +161,9 @@ class TOptiThread {
   std::unique_ptr<TResult> startResult_;
   TCalcStruct startStates_;
   TOptiParams params_;
+  // Written by the run: the error lines of a start calculation that failed
+  // (handed on with kOptiStartFailedText).
+  std::string startFailure_;
 
   // Owned by the optimizer thread during a run.
   std::array<std::unique_ptr<TCalcThread>, kWorkers> workers_;

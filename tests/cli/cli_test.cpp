@@ -673,6 +673,68 @@ TEST_F(CliTest, DesktopProgramAnswersHelpAndVersionAndNeedsADisplay) {
   EXPECT_EQ(unknown.err.find("Projektdatei nicht gefunden"), std::string::npos) << unknown.err;
 }
 
+// A chassis value far too small (tiny, or 0 where the simulation lets it
+// pass) ends calc and optimize alike with status 1 and a German message
+// that names the chassis and the value; nothing is written by optimize.
+TEST_F(CliTest, ChassisValuesFarTooSmallEndCalcAndOptimizeNamingThem) {
+  const std::string text = ReadFile(fs::path(SONVEX_SAMPLES_DIR) / "Projekte" / "Default.ZPJ.txt");
+  // The default project with its first capacitor marked and `key` of
+  // chassis `nr` (the woofer 1 in a closed box, the tweeter 2 measured only)
+  // set to `value`.
+  auto variant = [&](const std::string& name, int nr, const std::string& key, const std::string& value) {
+    std::string t = text;
+    const auto typ = t.find("_typ=\t3\r\n", t.find("#Weiche1"));
+    const auto keyStart = t.rfind('\n', typ) + 1;
+    const std::string part = t.substr(keyStart, typ - keyStart);
+    t.insert(t.find('\n', typ) + 1, part + "_bOpti=\t1\r\n");
+    const auto at = t.find("\n" + key + "=\t", t.find("#Chassis" + std::to_string(nr) + "\r\n")) + 1;
+    t.replace(at, t.find('\r', at) - at, key + "=\t" + value);
+    WriteFile(dir / (name + ".txt"), t);
+    EXPECT_EQ(Cli({"pack", (dir / (name + ".txt")).string(), (dir / name).string()}).status, 0) << name;
+    return dir / name;
+  };
+  struct Case {
+    const char* name;
+    int chassis;
+    const char* key;
+    const char* value;
+    const char* named;  // the value as the message names it
+  };
+  const Case cases[] = {
+      {"amem300.ZPJ", 2, "Amem", "1E-300", "Sd (Amem) = 1E-300 m²"},
+      {"xlin300.ZPJ", 2, "xlin", "1E-300", "xlin = 1E-300 m"},
+      {"amem30.ZPJ", 2, "Amem", "1E-30", "Sd (Amem) = 1E-30 m²"},
+      {"woofer-amem300.ZPJ", 1, "Amem", "1E-300", "Sd (Amem) = 1E-300 m²"},
+      {"woofer-xlin300.ZPJ", 1, "xlin", "1E-300", "xlin = 1E-300 m"},
+  };
+  for (const Case& c : cases) {
+    const fs::path project = variant(c.name, c.chassis, c.key, c.value);
+    const std::string chassis = "Chassis " + std::to_string(c.chassis);
+    const TRun calc = Calc(project, {"--json", (dir / "r.json").string()});
+    EXPECT_EQ(calc.status, 1) << c.name << "\n" << calc.out << calc.err;
+    EXPECT_NE(calc.out.find("Fehler: " + chassis + ": " + c.named + " liegt unter dem kleinsten plausiblen Wert"),
+              std::string::npos)
+        << c.name << "\n"
+        << calc.out;
+    EXPECT_EQ(calc.out.find("erfolgreich"), std::string::npos) << c.name << "\n" << calc.out;
+    const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "r.json"));
+    EXPECT_FALSE(j["bValid"].get<bool>()) << c.name;
+
+    const TRun opt = Cli({"optimize", project.string(), "--out", (dir / "out.ZPJ").string(), "--data", dir.string()});
+    EXPECT_EQ(opt.status, 1) << c.name << "\n" << opt.out << opt.err;
+    EXPECT_NE(opt.err.find(chassis + ":\n" + c.named), std::string::npos) << c.name << "\n" << opt.err;
+    EXPECT_EQ((opt.out + opt.err).find("Ausgangsweiche"), std::string::npos) << c.name;
+    EXPECT_EQ(opt.out.find("erfolgreich"), std::string::npos) << c.name << "\n" << opt.out;
+    EXPECT_FALSE(fs::exists(dir / "out.ZPJ")) << c.name;
+  }
+  // An Sd of 0 passes the simulation of a chassis measured only, whose
+  // excursion then had no scale (a total grade of 7E91): calc names it too.
+  const TRun zero = Calc(variant("amem0.ZPJ", 2, "Amem", "0"));
+  EXPECT_EQ(zero.status, 1) << zero.out << zero.err;
+  EXPECT_NE(zero.out.find("Fehler: Chassis 2: Sd (Amem) = 0 m² liegt unter dem kleinsten"), std::string::npos)
+      << zero.out;
+}
+
 }  // namespace
 
 // One table for every command: 0 success; 1 a project that was read but
