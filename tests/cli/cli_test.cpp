@@ -2,6 +2,7 @@
 // exit codes, run as a user runs them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -733,6 +734,57 @@ TEST_F(CliTest, ChassisValuesFarTooSmallEndCalcAndOptimizeNamingThem) {
   EXPECT_EQ(zero.status, 1) << zero.out << zero.err;
   EXPECT_NE(zero.out.find("Fehler: Chassis 2: Sd (Amem) = 0 m² liegt unter dem kleinsten"), std::string::npos)
       << zero.out;
+}
+
+// The optimizer's end message names the total grade before and after; an
+// end worse than the start (here the only coil of the list, far too large,
+// fixed at the end) says so, and the start values are written.
+TEST_F(CliTest, OptimizeEndingWorseThanItsStartKeepsTheStartValues) {
+  const std::string text = ReadFile(fs::path(SONVEX_SAMPLES_DIR) / "Projekte" / "Default.ZPJ.txt");
+  std::string t = text;
+  const auto coil = t.find("_typ=\t4\r\n");
+  ASSERT_NE(coil, std::string::npos);
+  const auto keyStart = t.rfind("\n", coil) + 1;
+  t.insert(coil + 9, t.substr(keyStart, coil - keyStart) + "_bOpti=\t1\r\n");
+  WriteFile(dir / "marked.txt", t);
+  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
+  WriteFile(dir / "spulen.txt", "L;Eine Spule;0;0;\r\nL;Riesenspule 47;47;3,3;\r\n");
+
+  const TRun worse = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "out.ZPJ").string(), "--data",
+                          dir.string(), "--coil-list", (dir / "spulen.txt").string()});
+  ASSERT_EQ(worse.status, 0) << worse.out << worse.err;
+  EXPECT_NE(worse.out.find("aus der Spulenliste: Riesenspule 47"), std::string::npos) << worse.out;
+  const auto end = worse.out.find(
+      "Die Optimierung wurde beendet, das Ergebnis ist aber schlechter als der Start: "
+      "Note gesamt vorher ");
+  ASSERT_NE(end, std::string::npos) << worse.out;
+  EXPECT_NE(worse.out.find("Es wird empfohlen, die Startwerte zu behalten.", end), std::string::npos) << worse.out;
+  EXPECT_NE(worse.out.find("Gespeichert werden die Startwerte.", end), std::string::npos) << worse.out;
+  EXPECT_EQ(worse.out.find("erfolgreich beendet"), std::string::npos) << worse.out;
+  // The grades named are those of the first and the last report.
+  const auto first = worse.out.find("Note gesamt       =");
+  const auto last = worse.out.rfind("Note gesamt       =");
+  ASSERT_NE(first, last);
+  auto comma = [](std::string s) {
+    s.erase(0, s.find_first_not_of(' '));
+    std::replace(s.begin(), s.end(), '.', ',');
+    return s;
+  };
+  const std::string before = comma(worse.out.substr(first + 20, 8));
+  const std::string after = comma(worse.out.substr(last + 20, 8));
+  EXPECT_NE(worse.out.find("vorher " + before + ", nachher " + after + "."), std::string::npos)
+      << before << " " << after << "\n"
+      << worse.out;
+  // The project written holds the start values.
+  EXPECT_EQ(Cli({"dump", (dir / "out.ZPJ").string()}).out, Cli({"dump", (dir / "marked.ZPJ").string()}).out);
+
+  // A better end names both grades after the success text.
+  const TRun better = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "better.ZPJ").string(), "--data",
+                           dir.string(), "--coils", "keep"});
+  ASSERT_EQ(better.status, 0) << better.out << better.err;
+  EXPECT_NE(better.out.find("Die Optimierung wurde erfolgreich beendet. Note gesamt vorher "), std::string::npos)
+      << better.out;
+  EXPECT_EQ(better.out.find("schlechter"), std::string::npos) << better.out;
 }
 
 }  // namespace
