@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -220,6 +221,19 @@ int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) 
   if (o.exportFrdNr && !o.exportFrd.empty()) written &= WriteFrd(r, *o.exportFrdNr, o.project, o.exportFrd, err);
   if (o.exportZmaNr && !o.exportZma.empty()) written &= WriteZma(r, *o.exportZmaNr, o.project, o.exportZma, err);
   if (!o.spinFolder.empty()) written &= WriteSpinFiles(r, o.project, o.spinFolder, err);
+  // One application for every picture set, started here: RenderChartPages
+  // would start one per call from a static argument list, from which the
+  // first application has taken "-platform offscreen", so that a second
+  // set (--png and --svg together) looked for a display and aborted
+  // without one. Its arguments live as long as it does.
+  std::unique_ptr<QGuiApplication> pictureApp;
+  char appName[] = "sonvex-cli";
+  char platformOption[] = "-platform";
+  char platformName[] = "offscreen";
+  char* appArgv[] = {appName, platformOption, platformName, nullptr};
+  int appArgc = 3;
+  if ((!o.pngFolder.empty() || !o.svgFolder.empty()) && QCoreApplication::instance() == nullptr)
+    pictureApp = std::make_unique<QGuiApplication>(appArgc, appArgv);
   for (const auto& [folder, format] :
        {std::pair{o.pngFolder, TPictureFormat::Png}, {o.svgFolder, TPictureFormat::Svg}}) {
     if (folder.empty()) continue;

@@ -1,7 +1,8 @@
 // The desktop program: reads the settings of the program folder (or of the
 // data folder given by --data DIR), opens the main window on the project
 // named by the first argument (else Default.ZPJ of the project folder) and
-// runs the event loop.
+// runs the event loop. --help and --version are answered, and a missing
+// display is reported, before Qt is started (it would abort without one).
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -10,17 +11,100 @@
 #include <QStringList>
 #include <QTranslator>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <string_view>
 
+#include "model/captions.h"
 #include "model/file_io.h"
 #include "model/settings.h"
 #include "model/user_folders.h"
 #include "ui/dialogs/qt_interaction.h"
 #include "ui/main/main_form.h"
 
+namespace {
+
+void PrintHelp() {
+  std::cout << "Aufruf: sonvex [--data VERZEICHNIS] [--pause MS] [--opti-pause MS] [PROJEKT.ZPJ]\n"
+               "Sonvex: Simulation mehrwegiger Lautsprecherboxen. Öffnet das Projekt (sonst Default.ZPJ\n"
+               "des Projektverzeichnisses) im Hauptfenster.\n"
+               "\n"
+               "  --data VERZEICHNIS  Programmverzeichnis mit Sonvex.ini und den Datenordnern\n"
+               "  --pause MS          Pause der Berechnung nach jedem Schritt, 0 bis "
+            << sonvex::kMaxCalcPauseMs
+            << " ms (nur für diesen Lauf)\n"
+               "  --opti-pause MS     Pause der Rechenprozesse des Optimierers nach jedem Schritt\n"
+               "  --help              diese Hilfe ausgeben\n"
+               "  --version           die Version ausgeben\n"
+               "\n"
+               "Das Programm braucht eine grafische Oberfläche (DISPLAY oder WAYLAND_DISPLAY).\n"
+               "Ohne sie berechnet \"sonvex-cli calc PROJEKT.ZPJ\" ein Projekt auf der Kommandozeile.\n";
+}
+
+// --help (-h) or --version anywhere among the arguments, except as the value
+// of one of our options: 'h' or 'v', else 0.
+char HelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--data" || a == "--pause" || a == "--opti-pause") {
+      ++i;
+    } else if (a == "--help" || a == "-h") {
+      return 'h';
+    } else if (a == "--version") {
+      return 'v';
+    }
+  }
+  return 0;
+}
+
+bool EnvironmentSet(const char* name) {
+  const char* v = std::getenv(name);
+  return v != nullptr && *v != '\0';
+}
+
+// Whether Qt will look for a display: with no platform named (Qt then takes
+// X11 or Wayland) or with one of those two named, by "-platform NAME" or by
+// QT_QPA_PLATFORM (a list "wayland;xcb" names its choices in turn). Other
+// platforms (offscreen, vnc, eglfs, ...) need none.
+bool NeedsDisplay(int argc, char** argv) {
+  std::string platform;
+  if (const char* env = std::getenv("QT_QPA_PLATFORM")) platform = env;
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) platform = argv[i + 1];
+  if (platform.empty()) return true;
+  std::size_t start = 0;
+  while (start <= platform.size()) {
+    std::size_t end = platform.find(';', start);
+    if (end == std::string::npos) end = platform.size();
+    const std::string_view name = std::string_view(platform).substr(start, end - start);
+    if (!(name.starts_with("xcb") || name.starts_with("wayland"))) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Answered before Qt starts: they need no display.
+  if (const char which = HelpOrVersion(argc, argv)) {
+    if (which == 'h')
+      PrintHelp();
+    else
+      std::cout << "sonvex " << sonvex::kProgramVersion << "\n";
+    return 0;
+  }
+  if (NeedsDisplay(argc, argv) && !EnvironmentSet("DISPLAY") && !EnvironmentSet("WAYLAND_DISPLAY")) {
+    std::cerr << "Keine grafische Oberfläche gefunden (DISPLAY und WAYLAND_DISPLAY sind leer): "
+                 "sonvex kann kein Fenster öffnen.\n"
+                 "Ein Projekt ohne Oberfläche berechnen: sonvex-cli calc PROJEKT.ZPJ\n";
+    return 2;
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("SONVEX"));
   // The id of the desktop entry (share/applications/org.sonvex.Sonvex.desktop):
@@ -66,6 +150,10 @@ int main(int argc, char** argv) {
       }
       (a == QStringLiteral("--pause") ? pauseMs : optiPauseMs) = ms;
       ++i;
+    } else if (a.size() > 1 && a.startsWith(QLatin1Char('-'))) {
+      // An option neither Qt nor we know is no project file name.
+      std::cerr << "Unbekannte Option: " << a.toStdString() << " (sonvex --help nennt die Optionen)\n";
+      return 2;
     } else if (!project) {
       project = sonvex::PathFromUtf8(a.toStdString());
     }

@@ -116,7 +116,9 @@ class TCommandHost : public TOptiHost {
 
   bool WasFixed(const TOptiValue& v) const { return fixed_.count({v.amplifier, v.slot}) > 0; }
 
-  void Success() override { out_ << kOptiSuccessText << std::endl; }
+  // The end message follows the run: it compares the saved crossover with
+  // the start (RunOptimizeCommand).
+  void Success() override {}
   void Failure(const std::string& message) override { err_ << TerminalText(message) << std::endl; }
 
  private:
@@ -255,7 +257,8 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   sliders.efficiency = o.efficiency;
   sliders.bass = o.bass;
   sliders.treble = o.treble;
-  opti.StartRun(*p, calc.Result(), calc.States(), OptiParamsFromSliders(sliders));
+  const TOptiParams params = OptiParamsFromSliders(sliders);
+  opti.StartRun(*p, calc.Result(), calc.States(), params);
   opti.WaitIdle();
   if (opti.LastOutcome() != TOptiOutcome::Finished) return kOptimizeFailed;
 
@@ -263,15 +266,42 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   // the marked coils are fixed all the same, so that none keeps an
   // optimised winding resistance.
   auto best = std::make_unique<TProjekt>(opti.BestProject());
+  bool fixedAfterRun = false;
   for (const TOptiValue& v : vars) {
     if (v.coilResistance || host.WasFixed(v)) continue;
     TWPart& part =
         best->Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
-    if (part._typ == ptL) part = host.FixCoil(v, part);
+    if (part._typ == ptL) {
+      part = host.FixCoil(v, part);
+      fixedAfterRun = true;
+    }
   }
 
+  // The end message compares the crossover that is saved with the start.
+  // Coils fixed after the run change it: it is graded once more.
+  double endGrade = opti.BestGrades()[gTotal];
+  if (fixedAfterRun) {
+    TCalcThread last(nullptr, true, std::chrono::milliseconds(0));
+    last.Adopt(opti.BestProject(), opti.BestResult(), opti.BestStates());
+    last.optiParams = params;
+    last.StartCalc(*best);
+    last.ComputeUntilDone();
+    const TStatusReport lastStatus = StatusReport(last.States(), best->nAmps, best->nChassis);
+    out << "Ergebnisse nach Festlegen der Spulen\n";
+    for (const std::string& line : GradeReportLines(last.Grades())) out << line << "\n";
+    out << std::endl;
+    // A crossover that no longer computes is worse than any start.
+    endGrade = lastStatus.errors == 0 ? last.Grades()[gTotal] : std::nan("");
+  }
+  const double startGrade = opti.StartGrades()[gTotal];
+  out << OptiEndText(startGrade, endGrade) << std::endl;
+  // Without anyone to ask, the answer the desktop program proposes: a result
+  // worse than the start is not saved, the start values are.
+  const bool keepStart = OptiEndVerdict(startGrade, endGrade) == TOptiEndVerdict::Worse;
+  if (keepStart) out << "Gespeichert werden die Startwerte." << std::endl;
+
   try {
-    SaveProject(*best, o.out);
+    SaveProject(keepStart ? *p : *best, o.out);
   } catch (const TFileError& e) {
     err << TerminalText(e.what()) << "\n";
     return kOptimizeBadInput;

@@ -41,7 +41,9 @@ inline constexpr int kOptimizeBadInput = 2;
 
 // Loads the project, checks it, runs the optimizer until it ends by itself
 // and writes the best crossover found. Progress, every grade report (the five
-// "Note ..." lines) and every fixed part go to `out`; messages to `err`.
+// "Note ..." lines), every fixed part and the end message (OptiEndText, with
+// the total grades before and after) go to `out`; messages to `err`. A
+// result worse than the start is not written: the start values are.
 int RunOptimizeCommand(const TOptimizeOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace sonvex

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "calc/check.h"
 #include "model/number_text.h"
 
 namespace sonvex {
@@ -273,6 +274,14 @@ void TCalcThread::Finish() {
     r.EinbauTyp[c] = p.Einbau[c].Typ;
   }
   grades_ = ComputeGrades(p, r, optiParams);
+  // A calculation whose items all succeeded but whose grades are not finite
+  // or absurd (grading.h) fails in its last item, the whole box: the error
+  // list names the grade, the command line ends with status 1 and the
+  // optimizer takes no such crossover. Judged afresh after every
+  // calculation, since the grading parameters may have changed.
+  std::string& gesamt = states_.Gesamt();
+  if (IsGradeFailureText(gesamt)) gesamt = "OK";
+  if (gesamt == "OK" && StatusReport(states_, p.nAmps, p.nChassis).errors == 0) gesamt = CheckGrades(grades_);
   if (!silent_ && host_ != nullptr) {
     host_->StatusReport(states_, r);
     host_->HandBack(r, grades_);

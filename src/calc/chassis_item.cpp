@@ -8,6 +8,7 @@
 #include "acoustics/baffle.h"
 #include "acoustics/chassis_model.h"
 #include "acoustics/enclosure.h"
+#include "calc/check.h"
 #include "numeric/constants.h"
 
 namespace sonvex {
@@ -35,6 +36,14 @@ std::string ChassisItem(const TProjekt& p, int b, TResult& r) {
   auto w = std::make_unique<TWork>();
 
   std::string t1 = SimulateChassis(chassis, einbau, freq, kLastGridIndex, w->z, w->hub, w->rear, w->front);
+  // Values below their smallest plausible value (check.h) end the step like the
+  // simulation's own checks, nothing stored; the message names them first.
+  // Where those checks object they follow it (a tiny Sd, say, leaves the box
+  // without a mass) and already ask for values above 0; a simulation that
+  // overflowed on such a value gives way to the message that names it.
+  const bool simulationObjects = IsFailureText(t1) && t1 != kChassisFaultText;
+  if (const std::string range = CheckChassisValues(chassis, simulationObjects); IsFailureText(range))
+    return StepText(b, simulationObjects ? range + t1 : range);
   std::string tb;
   // When the simulation itself fails nothing is stored and the measured data
   // are not applied: the line reports the simulation's messages alone.

@@ -3,7 +3,34 @@
 #include <algorithm>
 #include <array>
 
+#include "model/number_text.h"
+
 namespace sonvex {
+
+namespace {
+
+// A value as the message shows it: decimal comma, "1E-300" rather than the
+// "1,E-300" of the project file.
+std::string ValueText(double v) {
+  std::string text = FormatNumber(v, 12);
+  if (const auto at = text.find(",E"); at != std::string::npos) text.erase(at, 1);
+  return text;
+}
+
+}  // namespace
+
+std::string CheckChassisValues(const TChassis& c, bool onlyAboveZero) {
+  std::string text;
+  const auto check = [&](const char* name, double value, double lo, const char* unit) {
+    if (value >= lo) return;  // written so that NaN fails
+    if (onlyAboveZero && value <= 0) return;
+    text += std::string(name) + " = " + ValueText(value) + " " + unit + " liegt unter dem kleinsten plausiblen Wert " +
+            ValueText(lo) + " " + unit + ". ";
+  };
+  check("Sd (Amem)", c.Amem, kMinAmem, "m²");
+  check("xlin", c.xlin, kMinXlin, "m");
+  return text.empty() ? "OK" : text;
+}
 
 std::string CheckItem(const TProjekt& p, TResult& r) {
   std::array<int, kChassisSlots> firstUser{};

@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include "model/number_text.h"
+
 namespace sonvex {
 
 namespace {
@@ -272,6 +274,49 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
   g[gLevel] = L;
   g[gMaxVoltage] = M;
   return g;
+}
+
+namespace {
+
+// A grade as a message shows it: "8,8E50", "1E30" (not the "1,E30" of the
+// project files), "+inf", "nan".
+std::string GradeValueText(double v) {
+  std::string text = FormatNumber(v, 12);
+  if (const auto at = text.find(",E"); at != std::string::npos) text.erase(at, 1);
+  return text;
+}
+
+}  // namespace
+
+std::string CheckGrades(const TGrades& g) {
+  static constexpr struct {
+    TGradeIndex index;
+    const char* name;
+  } kNamed[] = {
+      {gTotal, "gesamt"},
+      {gImpedance, "Impedanz"},
+      {gEfficiency, "Wirkungsgrad"},
+      {gResponse, "Frequenzgang"},
+      {gPhase, "Phase"},
+      {gDirectivity, "Richtwirkung"},
+      {gOverload, "Überlastung"},
+      {gOnAxis, "Frequenzgang auf Achse"},
+      {gPower, "Leistungsfrequenzgang"},
+      {gLeft, "30° links"},
+      {gRight, "30° rechts"},
+      {gBass, "Bass"},
+      {gLevel, "Pegel"},
+      {gMaxVoltage, "maximale Spannung"},
+  };
+  for (const auto& [index, name] : kNamed) {
+    const double v = g[static_cast<std::size_t>(index)];
+    if (std::isfinite(v) && std::abs(v) <= kMaxPlausibleGrade) continue;
+    return std::string(kGradeFailurePrefix) + name + " = " + GradeValueText(v) +
+           (std::isfinite(v) ? " ist nicht plausibel (über " + GradeValueText(kMaxPlausibleGrade) + ")"
+                             : std::string(" ist nicht endlich")) +
+           "; ein Wert der Chassis, Weichen oder Pegel liegt außerhalb jedes sinnvollen Maßes.";
+  }
+  return "OK";
 }
 
 std::array<std::string, 5> GradeReportLines(const TGrades& g) {

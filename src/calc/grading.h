@@ -2,6 +2,8 @@
 // The grade block: school marks (1 very good, larger worse) that condense the
 // results of the whole loudspeaker for the crossover optimizer.
 #include <array>
+#include <string>
+#include <string_view>
 
 #include "model/project.h"
 #include "model/result.h"
@@ -64,6 +66,22 @@ double TargetCurve(double f, double bass, double treble);
 // the working project (membrane areas, resonance in the box, baffle
 // directions of the chassis in use).
 TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& params);
+
+// A grade block the calculation may hand on: every grade finite and none
+// above kMaxPlausibleGrade. Real boxes stay far below it (the subwoofer sample
+// reaches 2E5), and so do the penalties the grading adds itself (1E20 per
+// grid point without directivity or without a voltage limit, at most about
+// 1E25 in all); chassis values not below their smallest plausible values
+// (check.h) stay below it as well. Beyond it a grade only tells of a value out of scale (a
+// membrane area of 1E-30 m² gave a total grade of 8.8E50).
+inline constexpr double kMaxPlausibleGrade = 1e30;
+// Grade failures begin with this text.
+inline constexpr std::string_view kGradeFailurePrefix = "Fehler: Note ";
+// "OK", or the error line naming the first grade that is not finite or
+// above kMaxPlausibleGrade and its value, e.g. "Fehler: Note gesamt = +inf
+// ist nicht endlich; ...".
+std::string CheckGrades(const TGrades& g);
+inline bool IsGradeFailureText(std::string_view s) { return s.starts_with(kGradeFailurePrefix); }
 
 // The five lines of a grade report, e.g. "Note Impedanz     =    1.234".
 std::array<std::string, 5> GradeReportLines(const TGrades& g);

@@ -1,5 +1,6 @@
 #include "optimizer/opti_preconditions.h"
 
+#include "calc/check.h"
 #include "model/interaction.h"
 #include "optimizer/opti_steps.h"
 
@@ -50,6 +51,13 @@ std::optional<std::string> CheckChassisData(const TProjekt& p) {
     // Written as "not greater" so that a value that is not a number fails too.
     if (!(ch.Amem > 0) || !(ch.xlin > 0) || !(ch._PMax > 0))
       return "Chassis " + std::to_string(c + 1) + ":" + "\r" + std::string(kChassisDataText);
+    // Above 0 but out of scale (1E-300): named with its value, as the
+    // calculation names it.
+    std::string range = CheckChassisValues(ch);
+    if (range != "OK") {
+      while (!range.empty() && range.back() == ' ') range.pop_back();
+      return "Chassis " + std::to_string(c + 1) + ":" + "\r" + range;
+    }
   }
   return std::nullopt;
 }

@@ -27,8 +27,10 @@ inline constexpr std::string_view kNoMarkedPartsButtons =
 bool EnsureMarkedParts(TProjekt& p, TInteraction& ui);
 
 inline constexpr std::string_view kChassisDataText = "Sd, xlin und Pmax müssen > 0 sein.";
-// Every chassis in use needs a membrane area, xlin and a rated power above 0.
-// The message for the lowest-numbered chassis that has not, else no value.
+// Every chassis in use needs a membrane area, xlin and a rated power above 0,
+// and the first two not below their smallest plausible values
+// (CheckChassisValues of calc/check.h). The message for the lowest-numbered chassis that has not,
+// else no value.
 std::optional<std::string> CheckChassisData(const TProjekt& p);
 
 }  // namespace sonvex

@@ -1,9 +1,12 @@
 #include "optimizer/optimizer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <system_error>
 
 #include "calc/check.h"
+#include "model/number_text.h"
 
 namespace sonvex {
 
@@ -15,6 +18,36 @@ using std::chrono::milliseconds;
 constexpr double kGrowth = 1.8;  // step factor after an accepted candidate
 
 }  // namespace
+
+TOptiEndVerdict OptiEndVerdict(double startGrade, double endGrade) {
+  const double start = std::round(startGrade * 1000);
+  const double end = std::round(endGrade * 1000);
+  if (end < start) return TOptiEndVerdict::Better;
+  if (end == start) return TOptiEndVerdict::Same;
+  return TOptiEndVerdict::Worse;  // also a grade that is not a number
+}
+
+std::string OptiGradeText(double grade) {
+  char num[64];
+  const auto [end, ec] = std::to_chars(num, num + sizeof num, grade, std::chars_format::fixed, 3);
+  std::string text = ec == std::errc() ? std::string(num, end) : FormatNumber(grade, 12);
+  std::replace(text.begin(), text.end(), '.', ',');
+  return text;
+}
+
+std::string OptiEndText(double startGrade, double endGrade) {
+  const std::string grades = "Note gesamt vorher " + OptiGradeText(startGrade) + ", nachher " + OptiGradeText(endGrade);
+  switch (OptiEndVerdict(startGrade, endGrade)) {
+    case TOptiEndVerdict::Better:
+      return std::string(kOptiSuccessText) + " " + grades + ".";
+    case TOptiEndVerdict::Same:
+      return "Die Optimierung wurde beendet, ohne die Box zu verbessern: " + grades + ".";
+    case TOptiEndVerdict::Worse:
+      break;
+  }
+  return "Die Optimierung wurde beendet, das Ergebnis ist aber schlechter als der Start: " + grades + ". " +
+         std::string(kOptiKeepStartText);
+}
 
 TOptiThread::TOptiThread(TOptiHost* host, std::chrono::milliseconds workerPause, TOptiTimeouts timeouts)
     : host_(host), timeouts_(timeouts), start_(MakeNewProject()), startResult_(std::make_unique<TResult>()) {
@@ -110,7 +143,8 @@ void TOptiThread::Execute() {
           host_->Failure(std::string(kOptiTimeoutText));
           break;
         case TOptiOutcome::StartFailed:
-          host_->Failure(std::string(kOptiStartFailedText));
+          // With the error lines: the crossover is not always to blame.
+          host_->Failure(std::string(kOptiStartFailedText) + startFailure_);
           break;
         case TOptiOutcome::NothingMarked:
           host_->Failure("Es wurden keine Bauteile zur Optimierung markiert.");
@@ -270,6 +304,8 @@ void TOptiThread::FixOnePart() {
 
 TOptiOutcome TOptiThread::Run() {
   trials_ = 0;
+  startGrades_ = {};
+  startFailure_.clear();
   vars_ = CollectOptiValues(*start_);
   // The reference rows stay at the start values for the whole run. The
   // extrapolation trials then push every value relative to the crossover the
@@ -306,8 +342,13 @@ TOptiOutcome TOptiThread::Run() {
     return Terminating() ? TOptiOutcome::Terminated : TOptiOutcome::TimedOut;
   {
     const TCalcThread& w = *workers_[0];
-    if (StatusReport(w.States(), start_->nAmps, start_->nChassis).errors != 0 || !std::isfinite(w.Grades()[gTotal]))
+    startGrades_ = w.Grades();
+    const TStatusReport status = StatusReport(w.States(), start_->nAmps, start_->nChassis);
+    if (status.errors != 0 || !std::isfinite(w.Grades()[gTotal])) {
+      if (status.errors != 0)
+        for (const std::string& line : status.lines) startFailure_ += "\r" + line;
       return TOptiOutcome::StartFailed;
+    }
   }
   ReportGrades();
 

@@ -39,7 +39,8 @@ class TOptiHost {
   // A stalled part is fixed: returns the record to write into the best
   // crossover (the part unchanged keeps its continuous value).
   virtual TWPart FixPart(const TOptiValue& variable, const TWPart& part) = 0;
-  // The run ended by itself: "Die Optimierung wurde erfolgreich beendet."
+  // The run ended by itself. Its end message (OptiEndText of StartGrades and
+  // BestGrades) says whether it was a success.
   virtual void Success() = 0;
   // The run could not go on (calculation time-out, failed start
   // calculation, nothing marked); not reported as success.
@@ -47,6 +48,20 @@ class TOptiHost {
 };
 
 inline constexpr std::string_view kOptiSuccessText = "Die Optimierung wurde erfolgreich beendet.";
+
+// How the total grade of the crossover a run ended with compares with the
+// grade of the crossover it started from, at the three decimals the grade
+// lists show (a part fixed to a standard value after the last improvement,
+// E12 say, can leave the end worse than the start: 6,353 -> 6,363).
+enum class TOptiEndVerdict { Better, Same, Worse };
+TOptiEndVerdict OptiEndVerdict(double startGrade, double endGrade);
+// A total grade as the end message shows it: three decimals, decimal comma.
+std::string OptiGradeText(double grade);
+// The end message of a run that ended by itself, naming both total grades:
+// the success text when the end is better, else what happened; a worse end
+// proposes keeping the start values.
+std::string OptiEndText(double startGrade, double endGrade);
+inline constexpr std::string_view kOptiKeepStartText = "Es wird empfohlen, die Startwerte zu behalten.";
 inline constexpr std::string_view kOptiTimeoutText =
     "Die Optimierung wurde abgebrochen: Die Berechnung hat zu lange gedauert.";
 inline constexpr std::string_view kOptiStartFailedText =
@@ -101,6 +116,10 @@ class TOptiThread {
   // before the first run), its results, item states and grades; after a
   // time-out they first wait for its calculation to end.
   const TProjekt& StartProject() const { return *start_; }
+  // The grades of the start crossover, from the initial evaluation of the
+  // last run (zero before one). This and the best grades may also be read
+  // from the host's Success and Failure calls: the run is over by then.
+  const TGrades& StartGrades() const { return startGrades_; }
   const TProjekt& BestProject() const;
   const TResult& BestResult() const;
   const TCalcStruct& BestStates() const;
@@ -161,6 +180,10 @@ class TOptiThread {
   std::unique_ptr<TResult> startResult_;
   TCalcStruct startStates_;
   TOptiParams params_;
+  // Written by the run: the start crossover's grades, and the error lines
+  // of a start calculation that failed (handed on with kOptiStartFailedText).
+  TGrades startGrades_{};
+  std::string startFailure_;
 
   // Owned by the optimizer thread during a run.
   std::array<std::unique_ptr<TCalcThread>, kWorkers> workers_;

@@ -267,7 +267,9 @@ TEST(CalcDriver, FailedItemKeepsItsMessageUntilItsInputsChange) {
 
 // Inputs far out of scale that every check lets pass: a step whose values
 // overflow reports it under the name of the chassis they belong to, and a
-// calculation that succeeds leaves only finite limits.
+// calculation that succeeds leaves only finite limits and grades. Sd and
+// xlin below their smallest plausible values end the chassis step with a
+// message that names the chassis and the value.
 TEST(CalcDriver, OverflowingInputsNameTheChassisOrStayFinite) {
   struct Case {
     const char* name;
@@ -284,6 +286,22 @@ TEST(CalcDriver, OverflowingInputsNameTheChassisOrStayFinite) {
       {"level 1e-300", [](TProjekt& p) { p.Verstaerker[0].Pegel = 1e-300; }, nullptr},
       // Not driven: its pressure at the excursion limit is large but finite.
       {"xlin 1e300 in no crossover", [](TProjekt& p) { p.Chassis[3].xlin = 1e300; }, nullptr},
+      {"xlin 1e-300", [](TProjekt& p) { p.Chassis[0].xlin = 1e-300; },
+       "Fehler: Chassis 1: xlin = 1E-300 m liegt unter dem kleinsten plausiblen Wert 1E-5 m. "},
+      {"Sd 1e-30", [](TProjekt& p) { p.Chassis[0].Amem = 1e-30; },
+       "Fehler: Chassis 1: Sd (Amem) = 1E-30 m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². "},
+      {"xlin 1e-300 in no crossover", [](TProjekt& p) { p.Chassis[3].xlin = 1e-300; },
+       "Fehler: Chassis 4: xlin = 1E-300 m liegt unter dem kleinsten plausiblen Wert 1E-5 m. "},
+      // Not above 0 either: the simulation's own message follows.
+      {"Sd not a number", [](TProjekt& p) { p.Chassis[0].Amem = std::nan(""); },
+       "Fehler: Chassis 1: Sd (Amem) = nan m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². fs, Rdc, Qes, Qms, "
+       "Vas, Sd müssen > 0 sein oder Frequenz- und Impedanzgang incl. Phase vollständig aus Messdaten entnommen "
+       "werden. "},
+      {"Sd and xlin at their smallest plausible values",
+       [](TProjekt& p) {
+         for (int c = 0; c < 4; ++c) p.Chassis[c].Amem = p.Chassis[c].xlin = 1e-5;
+       },
+       nullptr},
   };
   for (const Case& c : cases) {
     auto p = MakeTwoWayProject();
@@ -297,6 +315,7 @@ TEST(CalcDriver, OverflowingInputsNameTheChassisOrStayFinite) {
       continue;
     }
     EXPECT_EQ(report.errors, 0) << c.name << ": " << report.text;
+    for (double g : d.thread.Grades()) EXPECT_TRUE(std::isfinite(g) && std::abs(g) <= kMaxPlausibleGrade) << c.name;
     const TResult& r = d.thread.Result();
     for (int i = 0; i < r.nFreq; ++i) {
       EXPECT_TRUE(std::isfinite(r.MaxU[i]) && std::isfinite(r.MaxP[kChassisSlots][i])) << c.name << " at " << i;
@@ -306,6 +325,42 @@ TEST(CalcDriver, OverflowingInputsNameTheChassisOrStayFinite) {
             << c.name << " at " << i;
     }
   }
+}
+
+// Grades that are not finite, or absurd, fail the whole box even where every
+// item succeeded (only a smallest amplifier impedance far out of scale gets
+// there once the chassis values are plausible); they are judged afresh after
+// every calculation.
+TEST(CalcDriver, GradesNotFiniteOrAbsurdFailTheWholeBoxUntilTheyAreNot) {
+  auto p = MakeTwoWayProject();
+  TRecordingHost host;
+  Driver d(&host);
+  d.thread.optiParams.Zmin = 1e60;  // an impedance grade near 1E59
+  d.Full(*p);
+  ASSERT_EQ(host.lastReport.lines.size(), 1u);
+  EXPECT_EQ(host.lastReport.lines[0].rfind("Fehler: Note gesamt = ", 0), 0u) << host.lastReport.lines[0];
+  EXPECT_NE(host.lastReport.lines[0].find(" ist nicht plausibel (über 1E30); "), std::string::npos)
+      << host.lastReport.lines[0];
+  EXPECT_TRUE(IsGradeFailureText(d.thread.States().Gesamt()));
+
+  d.thread.optiParams.Zmin = 1e200;  // the impedance grade overflows
+  EXPECT_EQ(d.Incremental(*p), TItems{});
+  EXPECT_EQ(host.lastReport.lines,
+            std::vector<std::string>{"Fehler: Note gesamt = nan ist nicht endlich; ein Wert der Chassis, Weichen oder "
+                                     "Pegel liegt außerhalb jedes sinnvollen Maßes."});
+
+  // With the grading parameters back, nothing to recompute and no error.
+  d.thread.optiParams = DefaultOptiParams();
+  EXPECT_EQ(d.Incremental(*p), TItems{});
+  EXPECT_EQ(host.lastReport.errors, 0);
+  EXPECT_EQ(d.thread.States().Gesamt(), "OK");
+
+  // Another item's error is reported alone, whatever the grades.
+  d.thread.optiParams.Zmin = 1e200;
+  p->Chassis[1].xlin = 0;
+  d.Incremental(*p);
+  EXPECT_EQ(host.lastReport.errors, 1);
+  EXPECT_EQ(d.thread.States().Gesamt(), "OK");
 }
 
 TEST(CalcDriver, NothingDirtyStillReportsAndHandsBack) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -147,6 +148,31 @@ TCalcStruct AllOk() {
   TCalcStruct s;
   s.states.fill("OK");
   return s;
+}
+
+// Sd and xlin of a chassis not below their smallest plausible values (the
+// bound included); a value below, or not a number, is named with its unit.
+TEST(CheckChassisValues, NamesEveryValueBelowItsSmallestPlausibleValue) {
+  TChassis c = DefaultChassis();
+  c.Amem = 0.0133;
+  c.xlin = 0.004;
+  EXPECT_EQ(CheckChassisValues(c), "OK");
+  c.Amem = kMinAmem;
+  c.xlin = kMinXlin;
+  EXPECT_EQ(CheckChassisValues(c), "OK");
+  c.Amem = 1e-300;
+  c.xlin = 0.004;
+  EXPECT_EQ(CheckChassisValues(c), "Sd (Amem) = 1E-300 m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². ");
+  c.Amem = 0;
+  c.xlin = std::nan("");
+  EXPECT_EQ(CheckChassisValues(c),
+            "Sd (Amem) = 0 m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². "
+            "xlin = nan m liegt unter dem kleinsten plausiblen Wert 1E-5 m. ");
+  // Values not above 0 left to a message that asks for that already.
+  c.xlin = -1;
+  EXPECT_EQ(CheckChassisValues(c, true), "OK");
+  c.xlin = 0.9e-5;
+  EXPECT_EQ(CheckChassisValues(c, true), "xlin = 9E-6 m liegt unter dem kleinsten plausiblen Wert 1E-5 m. ");
 }
 
 TEST(StatusReport, SuccessShowsOneLine) {

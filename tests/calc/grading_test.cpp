@@ -177,6 +177,27 @@ TEST(Grading, SmallChassisOverloadAndPhaseTerms) {
   EXPECT_GT(g[gPhase], 0);
 }
 
+// A grade block is handed on while every grade is finite and not absurd;
+// else the first such grade is named with its value.
+TEST(Grading, CheckGradesNamesAGradeNotFiniteOrAbsurd) {
+  TGrades g{};
+  g[gTotal] = 33509;
+  g[gBass] = 1e24;  // the grading's own penalties stay below the bound
+  EXPECT_EQ(CheckGrades(g), "OK");
+  g[gTotal] = 8.8e50;
+  EXPECT_EQ(CheckGrades(g),
+            "Fehler: Note gesamt = 8,8E50 ist nicht plausibel (über 1E30); ein Wert der Chassis, Weichen oder Pegel "
+            "liegt außerhalb jedes sinnvollen Maßes.");
+  EXPECT_TRUE(IsGradeFailureText(CheckGrades(g)));
+  g[gTotal] = 6.353;
+  g[gEfficiency] = INFINITY;
+  EXPECT_EQ(CheckGrades(g).rfind("Fehler: Note Wirkungsgrad = +inf ist nicht endlich; ", 0), 0u) << CheckGrades(g);
+  g[gEfficiency] = 1;
+  g[gMaxVoltage] = NAN;
+  EXPECT_EQ(CheckGrades(g).rfind("Fehler: Note maximale Spannung = nan ist nicht endlich; ", 0), 0u) << CheckGrades(g);
+  EXPECT_FALSE(IsGradeFailureText("Fehler: Chassis 1: xlin"));
+}
+
 TEST(Grading, ReportLines) {
   TGrades g{};
   g[gImpedance] = 1.23456;

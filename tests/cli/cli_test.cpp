@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -641,6 +642,176 @@ TEST_F(CliTest, OptimizeUsesTheDataFolderAndItsCoilList) {
   EXPECT_EQ(empty.status, 2);
   EXPECT_NE(empty.err.find("empty.ZPJ"), std::string::npos) << empty.err;
   EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
+}
+
+// Neither program may need a display, or QT_QPA_PLATFORM, for what it does
+// without a window; run as from a shell without either.
+const std::vector<std::string> kNoDisplay{"-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+
+TEST_F(CliTest, PicturesInBothFormatsNeedNoDisplay) {
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const TRun r =
+      sonvex::testing::RunProgram(SONVEX_CLI,
+                                  {"calc", project.string(), "--data", dir.string(), "--png", (dir / "png").string(),
+                                   "--svg", (dir / "svg").string(), "--size", "400x300"},
+                                  dir / "stderr.txt", kNoDisplay);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("Berechnung war erfolgreich."), std::string::npos) << r.out;
+  for (const char* page : {"01-fgang-imped", "05-polarplots"}) {
+    EXPECT_GT(fs::file_size(dir / "png" / (std::string(page) + ".png")), 1000u) << page;
+    const std::string svg = ReadFile(dir / "svg" / (std::string(page) + ".svg"));
+    EXPECT_NE(svg.find("</svg>"), std::string::npos) << page;
+  }
+}
+
+TEST_F(CliTest, DesktopProgramAnswersHelpAndVersionAndNeedsADisplay) {
+  auto gui = [&](const std::vector<std::string>& args, const std::vector<std::string>& env = kNoDisplay) {
+    return sonvex::testing::RunProgram(SONVEX_GUI, args, dir / "stderr.txt", env);
+  };
+  const TRun help = gui({"--help"});
+  EXPECT_EQ(help.status, 0) << help.err;
+  for (const char* word : {"Aufruf: sonvex", "--data", "--pause", "--opti-pause", "--version", "sonvex-cli calc"})
+    EXPECT_NE(help.out.find(word), std::string::npos) << word << "\n" << help.out;
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(gui({"-h"}).out, help.out);
+  // Also after other options, and with a display named that is not there.
+  EXPECT_EQ(gui({"--data", dir.string(), "--help"}, {"DISPLAY=:999"}).out, help.out);
+
+  const TRun version = gui({"--version"});
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_EQ(version.out.rfind("sonvex 1.", 0), 0u) << version.out;
+  EXPECT_EQ(version.out.find("sonvex-cli"), std::string::npos) << version.out;
+  EXPECT_EQ(version.err, "");
+
+  // Without a display: a German message and status 2, no abort.
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {project.string()}, {"--data", dir.string(), project.string()}}) {
+    const TRun r = gui(args);
+    EXPECT_EQ(r.status, 2) << r.out << r.err;
+    EXPECT_NE(r.err.find("Keine grafische Oberfläche gefunden"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("sonvex-cli calc"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Projektdatei nicht gefunden"), std::string::npos) << r.err;
+  }
+  // A Qt platform that needs none does not stop it: an unknown option is
+  // refused there, before a window opens, rather than taken for a project.
+  const TRun unknown = gui({"--frobnicate"}, {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(unknown.status, 2) << unknown.out << unknown.err;
+  EXPECT_NE(unknown.err.find("Unbekannte Option: --frobnicate"), std::string::npos) << unknown.err;
+  EXPECT_EQ(unknown.err.find("Projektdatei nicht gefunden"), std::string::npos) << unknown.err;
+}
+
+// A chassis value far too small (tiny, or 0 where the simulation lets it
+// pass) ends calc and optimize alike with status 1 and a German message
+// that names the chassis and the value; nothing is written by optimize.
+TEST_F(CliTest, ChassisValuesFarTooSmallEndCalcAndOptimizeNamingThem) {
+  const std::string text = ReadFile(fs::path(SONVEX_SAMPLES_DIR) / "Projekte" / "Default.ZPJ.txt");
+  // The default project with its first capacitor marked and `key` of
+  // chassis `nr` (the woofer 1 in a closed box, the tweeter 2 measured only)
+  // set to `value`.
+  auto variant = [&](const std::string& name, int nr, const std::string& key, const std::string& value) {
+    std::string t = text;
+    const auto typ = t.find("_typ=\t3\r\n", t.find("#Weiche1"));
+    const auto keyStart = t.rfind('\n', typ) + 1;
+    const std::string part = t.substr(keyStart, typ - keyStart);
+    t.insert(t.find('\n', typ) + 1, part + "_bOpti=\t1\r\n");
+    const auto at = t.find("\n" + key + "=\t", t.find("#Chassis" + std::to_string(nr) + "\r\n")) + 1;
+    t.replace(at, t.find('\r', at) - at, key + "=\t" + value);
+    WriteFile(dir / (name + ".txt"), t);
+    EXPECT_EQ(Cli({"pack", (dir / (name + ".txt")).string(), (dir / name).string()}).status, 0) << name;
+    return dir / name;
+  };
+  struct Case {
+    const char* name;
+    int chassis;
+    const char* key;
+    const char* value;
+    const char* named;  // the value as the message names it
+  };
+  const Case cases[] = {
+      {"amem300.ZPJ", 2, "Amem", "1E-300", "Sd (Amem) = 1E-300 m²"},
+      {"xlin300.ZPJ", 2, "xlin", "1E-300", "xlin = 1E-300 m"},
+      {"amem30.ZPJ", 2, "Amem", "1E-30", "Sd (Amem) = 1E-30 m²"},
+      {"woofer-amem300.ZPJ", 1, "Amem", "1E-300", "Sd (Amem) = 1E-300 m²"},
+      {"woofer-xlin300.ZPJ", 1, "xlin", "1E-300", "xlin = 1E-300 m"},
+  };
+  for (const Case& c : cases) {
+    const fs::path project = variant(c.name, c.chassis, c.key, c.value);
+    const std::string chassis = "Chassis " + std::to_string(c.chassis);
+    const TRun calc = Calc(project, {"--json", (dir / "r.json").string()});
+    EXPECT_EQ(calc.status, 1) << c.name << "\n" << calc.out << calc.err;
+    EXPECT_NE(calc.out.find("Fehler: " + chassis + ": " + c.named + " liegt unter dem kleinsten plausiblen Wert"),
+              std::string::npos)
+        << c.name << "\n"
+        << calc.out;
+    EXPECT_EQ(calc.out.find("erfolgreich"), std::string::npos) << c.name << "\n" << calc.out;
+    const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "r.json"));
+    EXPECT_FALSE(j["bValid"].get<bool>()) << c.name;
+
+    const TRun opt = Cli({"optimize", project.string(), "--out", (dir / "out.ZPJ").string(), "--data", dir.string()});
+    EXPECT_EQ(opt.status, 1) << c.name << "\n" << opt.out << opt.err;
+    EXPECT_NE(opt.err.find(chassis + ":\n" + c.named), std::string::npos) << c.name << "\n" << opt.err;
+    EXPECT_EQ((opt.out + opt.err).find("Ausgangsweiche"), std::string::npos) << c.name;
+    EXPECT_EQ(opt.out.find("erfolgreich"), std::string::npos) << c.name << "\n" << opt.out;
+    EXPECT_FALSE(fs::exists(dir / "out.ZPJ")) << c.name;
+  }
+  // An Sd of 0 passes the simulation of a chassis measured only, whose
+  // excursion then had no scale (a total grade of 7E91): calc names it too.
+  const TRun zero = Calc(variant("amem0.ZPJ", 2, "Amem", "0"));
+  EXPECT_EQ(zero.status, 1) << zero.out << zero.err;
+  EXPECT_NE(zero.out.find("Fehler: Chassis 2: Sd (Amem) = 0 m² liegt unter dem kleinsten"), std::string::npos)
+      << zero.out;
+}
+
+// The optimizer's end message names the total grade before and after; an
+// end worse than the start (here the only coil of the list, far too large,
+// fixed at the end) says so, and the start values are written.
+TEST_F(CliTest, OptimizeEndingWorseThanItsStartKeepsTheStartValues) {
+  const std::string text = ReadFile(fs::path(SONVEX_SAMPLES_DIR) / "Projekte" / "Default.ZPJ.txt");
+  std::string t = text;
+  const auto coil = t.find("_typ=\t4\r\n");
+  ASSERT_NE(coil, std::string::npos);
+  const auto keyStart = t.rfind("\n", coil) + 1;
+  t.insert(coil + 9, t.substr(keyStart, coil - keyStart) + "_bOpti=\t1\r\n");
+  WriteFile(dir / "marked.txt", t);
+  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
+  WriteFile(dir / "spulen.txt", "L;Eine Spule;0;0;\r\nL;Riesenspule 47;47;3,3;\r\n");
+
+  const TRun worse = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "out.ZPJ").string(), "--data",
+                          dir.string(), "--coil-list", (dir / "spulen.txt").string()});
+  ASSERT_EQ(worse.status, 0) << worse.out << worse.err;
+  EXPECT_NE(worse.out.find("aus der Spulenliste: Riesenspule 47"), std::string::npos) << worse.out;
+  const auto end = worse.out.find(
+      "Die Optimierung wurde beendet, das Ergebnis ist aber schlechter als der Start: "
+      "Note gesamt vorher ");
+  ASSERT_NE(end, std::string::npos) << worse.out;
+  EXPECT_NE(worse.out.find("Es wird empfohlen, die Startwerte zu behalten.", end), std::string::npos) << worse.out;
+  EXPECT_NE(worse.out.find("Gespeichert werden die Startwerte.", end), std::string::npos) << worse.out;
+  EXPECT_EQ(worse.out.find("erfolgreich beendet"), std::string::npos) << worse.out;
+  // The grades named are those of the first and the last report.
+  const auto first = worse.out.find("Note gesamt       =");
+  const auto last = worse.out.rfind("Note gesamt       =");
+  ASSERT_NE(first, last);
+  auto comma = [](std::string s) {
+    s.erase(0, s.find_first_not_of(' '));
+    std::replace(s.begin(), s.end(), '.', ',');
+    return s;
+  };
+  const std::string before = comma(worse.out.substr(first + 20, 8));
+  const std::string after = comma(worse.out.substr(last + 20, 8));
+  EXPECT_NE(worse.out.find("vorher " + before + ", nachher " + after + "."), std::string::npos)
+      << before << " " << after << "\n"
+      << worse.out;
+  // The project written holds the start values.
+  EXPECT_EQ(Cli({"dump", (dir / "out.ZPJ").string()}).out, Cli({"dump", (dir / "marked.ZPJ").string()}).out);
+
+  // A better end names both grades after the success text.
+  const TRun better = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "better.ZPJ").string(), "--data",
+                           dir.string(), "--coils", "keep"});
+  ASSERT_EQ(better.status, 0) << better.out << better.err;
+  EXPECT_NE(better.out.find("Die Optimierung wurde erfolgreich beendet. Note gesamt vorher "), std::string::npos)
+      << better.out;
+  EXPECT_EQ(better.out.find("schlechter"), std::string::npos) << better.out;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFrame>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
@@ -58,6 +59,22 @@ double LineValue(const QString& line) {
   double v = NAN;
   std::from_chars(s.data() + at, s.data() + s.size(), v);
   return v;
+}
+
+// The total grade of a result list as the end message writes it: three
+// decimals with a decimal comma.
+std::string GradeText(const QListWidget& list) {
+  std::string s = list.item(4)->text().toStdString();
+  s.erase(0, s.find('=') + 1);
+  s.erase(0, s.find_first_not_of(' '));
+  std::replace(s.begin(), s.end(), '.', ',');
+  return s;
+}
+
+// The text of the finish panel.
+std::string FinishText(const TFormWOptimize2& w) {
+  const auto* label = w.FinishPanel()->findChild<QLabel*>(QStringLiteral("lblFinishText"));
+  return label != nullptr ? label->text().toStdString() : std::string("(no label)");
 }
 
 // The window on a project document as the main window builds it, shown as
@@ -256,6 +273,13 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   EXPECT_NEAR(before, startGrade, 0.0005);
   EXPECT_LT(after, before);
   EXPECT_NEAR(after, w.Optimizer().BestGrades()[gTotal], 0.0005);
+  // The end message names both total grades as the lists show them.
+  const std::string endText = FinishText(w);
+  EXPECT_EQ(endText.rfind("Die Optimierung wurde erfolgreich beendet. ", 0), 0u) << endText;
+  EXPECT_NE(
+      endText.find("Note gesamt vorher " + GradeText(*w.ListBefore()) + ", nachher " + GradeText(*w.ListAfter()) + "."),
+      std::string::npos)
+      << endText;
   ASSERT_GE(w.History().size(), 2u);
   EXPECT_DOUBLE_EQ(w.History().front()[0], startGrade);
   EXPECT_DOUBLE_EQ(w.History().back()[0], w.Optimizer().BestGrades()[gTotal]);
@@ -497,6 +521,92 @@ TEST_F(OptimizerWindow, StalledPartsAreRoundedByTheListsOrChosenByHand) {
   EXPECT_EQ(ui.asked[0].text, "Spule festlegen (Verstärker 2)");
   EXPECT_EQ(ui.asked[0].options, "Wert [mH] %dWiderstand [Ohm] %dBem. %s");
   EXPECT_FALSE(AskPartValues(ui, v, c).has_value());  // cancelled
+}
+
+// Notes the preselected button of every question.
+struct TDefaultsNoted : TScriptedInteraction {
+  std::vector<int> defaults;
+  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
+    defaults.push_back(defaultIndex);
+    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+  }
+};
+using OptimizerEnd = TOptimizerFixture<TDefaultsNoted>;
+
+// Parts fixed by hand far off their values leave the end of a run worse than
+// its start: the end message says so with both grades and proposes the
+// start values, and the closing question's preselected answer keeps them.
+TEST_F(OptimizerEnd, AnEndWorseThanTheStartSaysSoAndTheQuestionKeepsTheStartValues) {
+  // A first run brings the detuned box to the optimum of the search (the
+  // parts keep the values it found) and is taken over.
+  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  ui.buttons = {2};  // no reference
+  w.StartButton()->click();
+  ASSERT_TRUE(WaitOptimizerRun(w));
+  ASSERT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
+  w.TimerTick();
+  ui.buttons = {1};
+  w.FinishOkButton()->click();
+  ASSERT_FALSE(w.isVisible());
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  const auto startProject = std::make_unique<TProjekt>(doc->Project());
+  ASSERT_EQ(CountMarkedParts(*startProject), 2);
+
+  // From there the search finds nothing better, and every part it stalls on
+  // is fixed by hand half as large again (a coil at two thirds).
+  w.ShowWindow();
+  w.fixPartDialog = [](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
+    TWPart fixed = part;
+    fixed._value = part._typ == ptC ? part._value * 1.5 : part._value / 1.5;
+    return fixed;
+  };
+  ui.buttons = {2};  // no reference
+  w.StartButton()->click();
+  ASSERT_TRUE(WaitOptimizerRun(w));
+  ASSERT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
+  EXPECT_FALSE(w.FinishPanel()->isHidden());
+  const double before = LineValue(w.ListBefore()->item(4)->text());
+  const double after = LineValue(w.ListAfter()->item(4)->text());
+  ASSERT_GT(after, before);
+  EXPECT_NEAR(before, w.Optimizer().StartGrades()[gTotal], 0.0005);
+  EXPECT_EQ(FinishText(w),
+            "Die Optimierung wurde beendet, das Ergebnis ist aber schlechter als der Start: "
+            "Note gesamt vorher " +
+                GradeText(*w.ListBefore()) + ", nachher " + GradeText(*w.ListAfter()) +
+                ". Es wird empfohlen, die Startwerte zu behalten.");
+
+  // "Ok" closes; the question, answered with its preselected button, puts
+  // the start project back.
+  w.TimerTick();
+  ui.asked.clear();
+  ui.defaults.clear();
+  w.FinishOkButton()->click();
+  EXPECT_FALSE(w.isVisible());
+  ASSERT_EQ(ui.asked.size(), 1u);
+  EXPECT_EQ(ui.asked[0].text, "Optimierungsergebnisse übernehmen?");
+  EXPECT_EQ(ui.asked[0].options, "&Ja|&Nein|&Abbruch");
+  ASSERT_EQ(ui.defaults.size(), 1u);
+  EXPECT_EQ(ui.defaults[0], 2);
+  EXPECT_TRUE(doc->Project() == *startProject);
+  ASSERT_TRUE(doc->WaitCalcIdle());
+  EXPECT_NEAR(doc->Grades()[gTotal], before, 0.0005);
+}
+
+// A better end keeps the question as it was: "&Abbruch" preselected.
+TEST_F(OptimizerEnd, ABetterEndKeepsAbbruchPreselected) {
+  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  w.CapacitorChoice()->setCurrentIndex(2);  // E12
+  ui.buttons = {2};
+  w.StartButton()->click();
+  ASSERT_TRUE(WaitOptimizerRun(w));
+  ASSERT_LT(LineValue(w.ListAfter()->item(4)->text()), LineValue(w.ListBefore()->item(4)->text()));
+  w.TimerTick();
+  ui.defaults.clear();
+  ui.buttons = {1};
+  w.FinishOkButton()->click();
+  ASSERT_EQ(ui.defaults.size(), 1u);
+  EXPECT_EQ(ui.defaults[0], 3);
+  EXPECT_FALSE(w.isVisible());
 }
 
 // A question that stays open for a while, as a real one does: the window's

@@ -26,10 +26,18 @@ inline std::string ShellQuote(const std::string& s) {
 }
 
 // Runs `program` with `args`; its standard error passes through `errFile`,
-// which is removed afterwards (give every test process its own).
+// which is removed afterwards (give every test process its own). `env`, when
+// given, are arguments of env(1) before the program: "-u", "DISPLAY" removes
+// a variable from its environment, "NAME=value" sets one.
 inline TRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                       const std::filesystem::path& errFile) {
-  std::string cmd = ShellQuote(program);
+                       const std::filesystem::path& errFile, const std::vector<std::string>& env = {}) {
+  std::string cmd;
+  if (!env.empty()) {
+    cmd = "env";
+    for (const std::string& e : env) cmd += " " + ShellQuote(e);
+    cmd += " ";
+  }
+  cmd += ShellQuote(program);
   for (const std::string& a : args) cmd += " " + ShellQuote(a);
   cmd += " 2>" + ShellQuote(errFile.string());
   TRun r;

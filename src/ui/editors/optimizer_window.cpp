@@ -468,17 +468,19 @@ void TFormWOptimize2::BuildOutputs() {
   finishPanel_->setLineWidth(2);
   finishPanel_->setAutoFillBackground(true);
   finishPanel_->setGeometry(24 + 2 * kListWidth, 36, kPlotWidth, kPlotHeight);
-  auto* heading = Label("Sonvex Weichenoptimierer", finishPanel_, QRect(0, 10, kPlotWidth, 20));
+  auto* heading = Label("Sonvex Weichenoptimierer", finishPanel_, QRect(0, 6, kPlotWidth, 18));
   QFont bold = heading->font();
   bold.setBold(true);
   heading->setFont(bold);
   heading->setAlignment(Qt::AlignHCenter);
+  // The end message (Success) names both total grades; its height follows it.
   auto* text = new QLabel(QText(kOptiSuccessText), finishPanel_);
-  text->setGeometry(8, 34, kPlotWidth - 16, 40);
+  text->setObjectName(QStringLiteral("lblFinishText"));
+  text->setGeometry(6, 26, kPlotWidth - 12, 56);
   text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   text->setWordWrap(true);
   btnFinishOk_ = new QPushButton(QText("Ok"), finishPanel_);
-  btnFinishOk_->setGeometry((kPlotWidth - 80) / 2, 80, 80, 26);
+  btnFinishOk_->setGeometry((kPlotWidth - 80) / 2, 88, 80, 24);
   connect(btnFinishOk_, &QPushButton::clicked, this, [this] { FinishOkClick(); });
   finishPanel_->hide();
 }
@@ -654,7 +656,27 @@ TWPart TFormWOptimize2::FixPart(const TOptiValue& v, const TWPart& part) {
   return chosen ? *chosen : part;
 }
 
+namespace {
+
+// The end of the last run is worse than its start (the run is over).
+bool EndWorseThanStart(const TOptiThread& opti) {
+  return opti.LastOutcome() == TOptiOutcome::Finished &&
+         OptiEndVerdict(opti.StartGrades()[gTotal], opti.BestGrades()[gTotal]) == TOptiEndVerdict::Worse;
+}
+
+}  // namespace
+
 void TFormWOptimize2::Success() {
+  // Both total grades; a result worse than the start says so and proposes
+  // keeping the start values (the closing question then defaults to them).
+  if (auto* text = finishPanel_->findChild<QLabel*>(QStringLiteral("lblFinishText"))) {
+    text->setText(QText(OptiEndText(opti_->StartGrades()[gTotal], opti_->BestGrades()[gTotal])));
+    // A longer message lengthens the panel downwards, over the idle
+    // progress strip; the lists stay in view.
+    text->resize(text->width(), std::max(56, text->heightForWidth(text->width())));
+    btnFinishOk_->move(btnFinishOk_->x(), text->geometry().bottom() + 6);
+    finishPanel_->resize(finishPanel_->width(), std::max(kPlotHeight, btnFinishOk_->geometry().bottom() + 8));
+  }
   finishPanel_->show();
   finishPanel_->raise();
   for (int i = 0; i < 3; ++i) QApplication::beep();
@@ -683,7 +705,7 @@ void TFormWOptimize2::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
     }
-    const int answer = ui_.ChooseButton(kOptiTakeOverQuestion, "&Ja|&Nein|&Abbruch", 3);
+    const int answer = ui_.ChooseButton(kOptiTakeOverQuestion, "&Ja|&Nein|&Abbruch", EndWorseThanStart(*opti_) ? 2 : 3);
     if (answer != 1 && answer != 2) {
       event->ignore();
       return;
