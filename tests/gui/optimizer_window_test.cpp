@@ -2,6 +2,7 @@
 // opening it, the checks before a run, a whole run, aborting and discarding,
 // the grade lists and their history, and fixing stalled parts.
 #include <gtest/gtest.h>
+#include <QtTest/QTest>
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -158,6 +159,15 @@ TEST_F(OptimizerWindow, OnAScreenNarrowerThanTheWindowItsControlsScroll) {
   EXPECT_TRUE(w.AbortButton()->isHidden());  // a hidden control stays hidden
   area->ensureWidgetVisible(w.CloseButton());
   w.CloseButton()->click();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(closings, 1);
+}
+
+TEST_F(OptimizerWindow, EscapeClosesAnIdleWindow) {
+  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_Escape);
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(closings, 1);
 }

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSlider>
 #include <QThread>
 #include <QTimer>
@@ -279,6 +280,12 @@ TFormWOptimize2::TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::c
   btnClose_ = new QPushButton(QText("Schließen"), this);
   btnClose_->setGeometry(kWindowWidth - 108, 406, 100, 26);
   connect(btnClose_, &QPushButton::clicked, this, [this] { close(); });
+  // Escape closes the window as "Schließen" does, but never a running
+  // search: that takes "Abbruch".
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] {
+    if (opti_->IsIdle()) close();
+  });
 
   fixPartDialog = [this](const TOptiValue& v, const TWPart& part) { return AskPartValues(ui_, v, part); };
 
