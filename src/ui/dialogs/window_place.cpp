@@ -122,6 +122,8 @@ QScrollArea* ScrollOnASmallScreen(QWidget* window, const QSize& room, const char
   if (kept != nullptr) {
     content->removeItem(kept);
     kept->setParent(nullptr);
+    // The row below takes the bottom margin; the page ends at its content.
+    content->setContentsMargins(margins.left(), margins.top(), margins.right(), 0);
   }
   auto* page = new QWidget;
   page->setLayout(content);  // takes the layout off the window, with the widgets in it
