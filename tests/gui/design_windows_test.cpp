@@ -49,6 +49,7 @@
 #include "ui/dialogs/export_dialog.h"
 #include "ui/dialogs/field_number.h"
 #include "ui/dialogs/help_windows.h"
+#include "ui/dialogs/window_place.h"
 #include "ui/main/main_form.h"
 
 namespace sonvex {
@@ -249,6 +250,24 @@ TEST_F(DesignWindows, CalculatorFitsTheScreenAndScrollsWhereItMust) {
     EXPECT_EQ(w->Lines(name).size(), 6) << name;
     EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0) << name;
   }
+}
+
+// Escape closes the calculator from a field and from a choice; it keeps its
+// inputs for the next opening.
+TEST_F(DesignWindows, EscapeClosesTheCalculator) {
+  Start();
+  TFormCalcUtils* w = form->CalcUtils();
+  form->Action("actCrossoverDesign")->trigger();
+  ASSERT_TRUE(w->isVisible());
+  w->Edit("EditTF")->setText("2000");
+  QTest::keyClick(w->Edit("EditTF"), Qt::Key_Escape);
+  EXPECT_FALSE(w->isVisible());
+  form->Action("actAttenuatorDesign")->trigger();
+  ASSERT_TRUE(w->isVisible());
+  QTest::keyClick(w->Combo("CB_dBWunsch"), Qt::Key_Escape);
+  EXPECT_FALSE(w->isVisible());
+  form->Action("actCrossoverDesign")->trigger();
+  EXPECT_EQ(w->Edit("EditTF")->text(), "2000");
 }
 
 TEST_F(DesignWindows, ChassisDataComeFromAChassisFile) {
@@ -608,7 +627,65 @@ TEST_F(DesignWindows, ExportDialogAsksForTheChassisAndWritesIntoTheChosenFile) {
   EXPECT_EQ(ReadText(dir / "tmt.exp").rfind("# Frequenzgang Chassis 2 auf Achse", 0), 0u);
 }
 
+// The export window is built 643 pixels wide: on the default test screen it
+// is shown as built; on a 640×480 screen the note and the export buttons
+// scroll, "Schließen" stays below them, and every button still works.
+TEST_F(DesignWindows, ExportWindowFitsTheScreenAndScrollsOnlyWhereItMust) {
+  Start();
+  const QRect free = form->screen()->availableGeometry();
+  ui.files.push_back(dir / "box");
+  form->execDialog = [&free](QDialog& d) {
+    auto& e = dynamic_cast<TFormExport&>(d);
+    const QSize built = e.sizeHint();
+    e.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(free.contains(e.frameGeometry())) << e.width() << "x" << e.height();
+    auto* area = e.findChild<QScrollArea*>("ScrollExport");
+    const QSize room = ScreenRoom(&e, e.parentWidget());
+    EXPECT_EQ(area != nullptr, built.width() > room.width() || built.height() > room.height());
+    if (area == nullptr) {
+      EXPECT_EQ(e.size(), built);
+    } else {
+      EXPECT_LE(e.minimumSizeHint().width(), room.width());
+      EXPECT_LE(e.minimumSizeHint().height(), room.height());
+      ExpectReachable(area, e.size());
+      for (TExportKind k : {TExportKind::Box, TExportKind::Chassis, TExportKind::Signal})
+        EXPECT_TRUE(area->widget()->isAncestorOf(e.Button(k)));
+      EXPECT_FALSE(area->isAncestorOf(e.btnClose()));
+      EXPECT_TRUE(e.rect().contains(e.btnClose()->geometry()));
+    }
+    EXPECT_TRUE(e.btnClose()->isDefault());
+    e.Button(TExportKind::Box)->click();
+    e.btnClose()->click();
+    EXPECT_FALSE(e.isVisible());
+    return e.result();
+  };
+  form->ExportClick();
+  EXPECT_EQ(ReadText(dir / "box.exp").rfind("# Gesamtfrequenzgang der Box auf Achse\r\n", 0), 0u);
+}
+
 // ---------------------------------------------------------------- quick guide and about
+
+// The guide is built 620×640: it opens within the screen, on a screen lower
+// than it (640×480) shortened, its text scrolling. Escape closes it.
+TEST_F(DesignWindows, QuickGuideFitsTheScreenAndEscapeClosesIt) {
+  Start();
+  const QRect free = form->screen()->availableGeometry();
+  form->show();
+  TFormKurzanleitung* guide = form->QuickGuide();
+  form->Action("actQuickGuide")->trigger();
+  QApplication::processEvents();
+  EXPECT_TRUE(free.contains(guide->frameGeometry()))
+      << guide->frameGeometry().y() << "+" << guide->frameGeometry().height() << " on " << free.height();
+  EXPECT_EQ(guide->width(), 620);
+  EXPECT_EQ(guide->height(), std::min(640, free.height() - (guide->frameGeometry().height() - guide->height())));
+  QTest::keyClick(guide->Browser(), Qt::Key_Escape);
+  EXPECT_FALSE(guide->isVisible());
+  form->Action("actQuickGuide")->trigger();
+  EXPECT_TRUE(guide->isVisible());
+  QTest::keyClick(guide, Qt::Key_Escape);
+  EXPECT_FALSE(guide->isVisible());
+}
 
 TEST_F(DesignWindows, QuickGuideOnF1AndForANewProjectAboutWithVersionAndLicences) {
   Start();

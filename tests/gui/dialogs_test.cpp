@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTimer>
 #include <cmath>
@@ -37,6 +39,7 @@
 #include "ui/dialogs/folder_dialog.h"
 #include "ui/dialogs/project_properties_dialog.h"
 #include "ui/dialogs/qt_interaction.h"
+#include "ui/dialogs/window_place.h"
 #include "ui/main/flow_layout.h"
 
 namespace sonvex {
@@ -675,6 +678,49 @@ TEST_F(FolderDialog, TypedAndChosenFoldersAreStoredWithASeparator) {
   EXPECT_EQ(Key("Weichenbauteile"), "/daten/weiche/");
 }
 
+// The dialog is built 813 pixels wide (the explanation's longest line), wider
+// than the test screens: the rows and the explanation scroll, "schließen"
+// stays below them and the dialog works as before. A screen with room for the
+// dialog shows it as built.
+TEST_F(FolderDialog, FitsTheScreenAndScrollsWhereItMust) {
+  QWidget owner;
+  const QRect free = owner.screen()->availableGeometry();
+  owner.setGeometry(QRect(free.topLeft(), free.size() - kWindowFrameRoom));
+  owner.show();
+  settings.useStoredFolders = true;
+  TFormVerzeichnisse dlg(settings, &ui, &owner);
+  const QSize built = dlg.sizeHint();
+  // With room for it, nothing changes.
+  EXPECT_EQ(ScrollOnASmallScreen(&dlg, built + QSize(100, 100), "ScrollFolders"), nullptr);
+  EXPECT_EQ(dlg.Edit(0)->parentWidget(), &dlg);
+  EXPECT_EQ(dlg.sizeHint(), built);
+
+  dlg.show();
+  QApplication::processEvents();
+  EXPECT_TRUE(free.contains(dlg.frameGeometry())) << dlg.width() << "x" << dlg.height() << " on " << free.width();
+  auto* area = dlg.findChild<QScrollArea*>("ScrollFolders");
+  ASSERT_NE(area, nullptr) << "the test needs a screen narrower than the dialog";
+  EXPECT_LE(dlg.minimumSizeHint().width(), ScreenRoom(&dlg, &owner).width());
+  EXPECT_LE(dlg.minimumSizeHint().height(), ScreenRoom(&dlg, &owner).height());
+  // Every row and the whole explanation in the scrolling part, the button below it.
+  QWidget* page = area->widget();
+  EXPECT_GE(page->width(), page->minimumSizeHint().width());
+  EXPECT_GE(page->height(), page->minimumSizeHint().height());
+  for (int r = 0; r < 3; ++r) {
+    EXPECT_TRUE(page->isAncestorOf(dlg.Edit(r))) << r;
+    EXPECT_TRUE(page->isAncestorOf(dlg.SearchButton(r))) << r;
+  }
+  EXPECT_GT(area->horizontalScrollBar()->maximum(), 0);
+  EXPECT_FALSE(area->isAncestorOf(dlg.btnClose()));
+  EXPECT_TRUE(dlg.rect().contains(dlg.btnClose()->geometry()));
+  EXPECT_TRUE(dlg.btnClose()->isDefault());
+  // A typed folder is stored on closing, as before.
+  dlg.Edit(1)->setText("/daten/projekte");
+  dlg.btnClose()->click();
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(settings.projectFolder, fs::path("/daten/projekte/"));
+}
+
 TEST(FolderDialogText, ExplanationInFiveLines) {
   const QString text = QString::fromUtf8(kFolderExplanation);
   const QStringList lines = text.split('\n');
@@ -713,6 +759,29 @@ TEST(ErrorList, ShowsEachReportInPlaceOfTheLast) {
   win.ShowReport(StatusReport(states, 1, 2));
   EXPECT_EQ(win.ErrorCount(), 0);
   EXPECT_EQ(win.Lines(), QStringList{"Berechnung war erfolgreich."});
+}
+
+// Opened from a main window near the screen's lower edge, the list stands
+// within the screen; Escape closes it, also from the list of lines.
+TEST(ErrorList, FitsTheScreenBesideItsOwnerAndEscapeClosesIt) {
+  QWidget owner;
+  const QRect free = owner.screen()->availableGeometry();
+  owner.setGeometry(QRect(QPoint(free.left() + 100, free.bottom() - 150), QSize(free.width() - 200, 120)));
+  owner.show();
+  TFormRechnen win(&owner);
+  win.show();
+  QApplication::processEvents();
+  EXPECT_TRUE(free.contains(win.frameGeometry())) << win.frameGeometry().y() << "+" << win.frameGeometry().height();
+  EXPECT_EQ(win.size(), QSize(560, 240));
+  QTest::keyClick(win.ErrMemo(), Qt::Key_Escape);
+  EXPECT_FALSE(win.isVisible());
+  // Shown again, it stays where it was.
+  win.move(free.topLeft() + QPoint(30, 20));
+  win.show();
+  QApplication::processEvents();
+  EXPECT_EQ(win.pos(), free.topLeft() + QPoint(30, 20));
+  QTest::keyClick(&win, Qt::Key_Escape);
+  EXPECT_FALSE(win.isVisible());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -124,6 +125,14 @@ void TFormCalcUtils::showEvent(QShowEvent* e) {
     PlaceWindowBeside(this, parentWidget());
   }
   QWidget::showEvent(e);
+}
+
+void TFormCalcUtils::keyPressEvent(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Cancel)) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 // ---------------------------------------------------------------- box page

@@ -1,7 +1,7 @@
 #pragma once
 // The calculator window: closed and vented box, port, standard crossovers,
 // attenuator and impedance correction on five pages. It never touches the
-// project; every input change recomputes its page at once.
+// project; every input change recomputes its page at once. Escape closes it.
 #include <QStringList>
 #include <QWidget>
 
@@ -58,6 +58,7 @@ class TFormCalcUtils : public QWidget {
 
  protected:
   void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   QWidget* BuildBoxPage();

@@ -1,10 +1,13 @@
 #include "ui/dialogs/error_list_window.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
+
+#include "ui/dialogs/window_place.h"
 
 namespace sonvex {
 
@@ -17,6 +20,24 @@ TFormRechnen::TFormRechnen(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(errMemo_);
   resize(560, 240);
+}
+
+void TFormRechnen::showEvent(QShowEvent* e) {
+  // The first showing puts the list beside the main window, within the
+  // screen; later it stays where the user left it.
+  if (!placed_) {
+    placed_ = true;
+    PlaceWindowBeside(this, parentWidget());
+  }
+  QWidget::showEvent(e);
+}
+
+void TFormRechnen::keyPressEvent(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Cancel)) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 void TFormRechnen::ShowReport(const TStatusReport& report) {

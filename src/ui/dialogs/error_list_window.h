@@ -1,6 +1,6 @@
 #pragma once
 // The error list of the last calculation ("Berechnen"), shown when the user
-// clicks the status bar.
+// clicks the status bar; Escape closes it.
 #include <QStringList>
 #include <QWidget>
 
@@ -23,9 +23,14 @@ class TFormRechnen : public QWidget {
   QStringList Lines() const;
   QPlainTextEdit* ErrMemo() const { return errMemo_; }
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
   QPlainTextEdit* errMemo_ = nullptr;
   int errorCount_ = 0;
+  bool placed_ = false;
 };
 
 }  // namespace sonvex

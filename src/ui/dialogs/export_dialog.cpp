@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "ui/dialogs/window_place.h"
+
 namespace sonvex {
 
 namespace {}  // namespace
@@ -34,10 +36,17 @@ TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesyste
   btnClose_ = new QPushButton(QText("Schließen"), this);
   btnClose_->setDefault(true);
   connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  row->addWidget(btnClose_);
-  main->addLayout(row);
+  closeRow_ = new QHBoxLayout;
+  closeRow_->addStretch();
+  closeRow_->addWidget(btnClose_);
+  main->addLayout(closeRow_);
+}
+
+void TFormExport::showEvent(QShowEvent* e) {
+  // On a screen narrower than the note, the note and the export buttons
+  // scroll and "Schließen" stays below them.
+  ScrollOnASmallScreen(this, ScreenRoom(this, parentWidget()), "ScrollExport", closeRow_);
+  QDialog::showEvent(e);
 }
 
 QPushButton* TFormExport::Button(TExportKind kind) const {

@@ -7,6 +7,7 @@
 
 #include "model/result_export.h"
 
+class QHBoxLayout;
 class QPushButton;
 
 namespace sonvex {
@@ -26,6 +27,9 @@ class TFormExport : public QDialog {
   QPushButton* Button(TExportKind kind) const;
   QPushButton* btnClose() const { return btnClose_; }
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
   const TResult& result_;
   TInteraction& ui_;
@@ -34,6 +38,7 @@ class TFormExport : public QDialog {
   QPushButton* btnChassis_ = nullptr;
   QPushButton* btnSignal_ = nullptr;
   QPushButton* btnClose_ = nullptr;
+  QHBoxLayout* closeRow_ = nullptr;
 };
 
 }  // namespace sonvex

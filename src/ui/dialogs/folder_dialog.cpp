@@ -11,6 +11,7 @@
 
 #include "model/file_io.h"
 #include "model/interaction.h"
+#include "ui/dialogs/window_place.h"
 
 namespace sonvex {
 
@@ -77,15 +78,15 @@ TFormVerzeichnisse::TFormVerzeichnisse(TSettings& settings, TInteraction* ui, QW
   btnClose_ = new QPushButton(QStringLiteral("schließen"), this);
   btnClose_->setDefault(true);
   connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnClose_);
+  closeRow_ = new QHBoxLayout;
+  closeRow_->addStretch();
+  closeRow_->addWidget(btnClose_);
 
   auto* main = new QVBoxLayout(this);
   main->addWidget(cbVorgaben_);
   main->addLayout(grid);
   main->addWidget(explanation);
-  main->addLayout(buttons);
+  main->addLayout(closeRow_);
   Fill();
 }
 
@@ -97,6 +98,9 @@ void TFormVerzeichnisse::Fill() {
 
 void TFormVerzeichnisse::showEvent(QShowEvent* e) {
   Fill();
+  // On a screen narrower than the explanation's lines, the rows and the
+  // explanation scroll and "schließen" stays below them.
+  ScrollOnASmallScreen(this, ScreenRoom(this, parentWidget()), "ScrollFolders", closeRow_);
   QDialog::showEvent(e);
 }
 

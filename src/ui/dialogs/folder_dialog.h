@@ -11,6 +11,7 @@
 #include "model/settings.h"
 
 class QCheckBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -64,6 +65,7 @@ class TFormVerzeichnisse : public QDialog {
   std::array<QLineEdit*, 3> edits_{};
   std::array<QPushButton*, 3> search_{};
   QPushButton* btnClose_ = nullptr;
+  QHBoxLayout* closeRow_ = nullptr;
 };
 
 }  // namespace sonvex

@@ -1,6 +1,7 @@
 #include "ui/dialogs/help_windows.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -8,6 +9,7 @@
 
 #include "charts/qt_text.h"
 #include "model/captions.h"
+#include "ui/dialogs/window_place.h"
 
 namespace sonvex {
 
@@ -92,6 +94,25 @@ TFormKurzanleitung::TFormKurzanleitung(QWidget* parent) : QWidget(parent, Qt::Wi
   main->addWidget(browser_);
   main->addLayout(row);
   resize(620, 640);
+}
+
+void TFormKurzanleitung::showEvent(QShowEvent* e) {
+  // The first showing puts the guide beside the main window, within the
+  // screen (a smaller one shortens it; the text scrolls); later it stays
+  // where the user left it.
+  if (!placed_) {
+    placed_ = true;
+    PlaceWindowBeside(this, parentWidget());
+  }
+  QWidget::showEvent(e);
+}
+
+void TFormKurzanleitung::keyPressEvent(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Cancel)) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {

@@ -13,15 +13,21 @@ QString QuickGuideText();
 // The about window's text (HTML): program, version, licences.
 QString AboutText();
 
-// "Kurzanleitung": a window of its own that stays open beside the main window.
+// "Kurzanleitung": a window of its own that stays open beside the main
+// window; Escape closes it.
 class TFormKurzanleitung : public QWidget {
   Q_OBJECT
  public:
   explicit TFormKurzanleitung(QWidget* parent = nullptr);
   QTextBrowser* Browser() const { return browser_; }
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
   QTextBrowser* browser_ = nullptr;
+  bool placed_ = false;
 };
 
 // "Info": program name, version, licence of the program and of the libraries.

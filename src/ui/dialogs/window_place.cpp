@@ -1,8 +1,11 @@
 #include "ui/dialogs/window_place.h"
 
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -93,6 +96,51 @@ QScrollArea* ScrollingPage(QWidget* page, const char* name) {
   area->setWidgetResizable(true);
   area->setFrameShape(QFrame::NoFrame);
   area->setFocusPolicy(Qt::NoFocus);
+  return area;
+}
+
+QSize ScreenRoom(const QWidget* window, const QWidget* owner) {
+  const QScreen* screen = owner != nullptr ? owner->screen() : window->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {};
+  return screen->availableGeometry().size() - kWindowFrameRoom;
+}
+
+QScrollArea* ScrollOnASmallScreen(QWidget* window, const QSize& room, const char* name, QLayout* kept) {
+  if (auto* made = window->findChild<QScrollArea*>(name, Qt::FindDirectChildrenOnly)) return made;
+  QLayout* content = window->layout();
+  if (content == nullptr || room.isEmpty()) return nullptr;
+  const QSize need = window->minimumSizeHint();
+  // The size the window has, or would take on showing, as built.
+  QSize wanted = (window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint()).expandedTo(need);
+  if (need.width() <= room.width() && need.height() <= room.height()) {
+    // Its content shrinks to the room by itself.
+    if (wanted.width() > room.width() || wanted.height() > room.height()) window->resize(wanted.boundedTo(room));
+    return nullptr;
+  }
+  const QMargins margins = content->contentsMargins();
+  if (kept != nullptr) {
+    content->removeItem(kept);
+    kept->setParent(nullptr);
+    // The row below takes the bottom margin; the page ends at its content.
+    content->setContentsMargins(margins.left(), margins.top(), margins.right(), 0);
+  }
+  auto* page = new QWidget;
+  page->setLayout(content);  // takes the layout off the window, with the widgets in it
+  auto* area = ScrollingPage(page, name);
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, kept != nullptr ? margins.bottom() : 0);
+  layout->addWidget(area);
+  if (kept != nullptr) {
+    kept->setContentsMargins(margins.left(), 0, margins.right(), 0);
+    layout->addLayout(kept);
+  }
+  layout->activate();
+  // A scroll bar along one side takes room from the other.
+  const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+  if (wanted.width() > room.width()) wanted.rheight() += bar;
+  if (wanted.height() > room.height()) wanted.rwidth() += bar;
+  window->resize(wanted.boundedTo(room));
   return area;
 }
 

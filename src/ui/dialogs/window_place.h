@@ -5,10 +5,15 @@
 #include <QRect>
 #include <QSize>
 
+class QLayout;
 class QScrollArea;
 class QWidget;
 
 namespace sonvex {
+
+// The room a window's frame (title bar, borders) takes on the screen, kept
+// free where the frame is not known yet (before the window's first showing).
+inline constexpr QSize kWindowFrameRoom(16, 48);
 
 // The frame rectangle for a window of frame size `size` next to the frame
 // `owner` on the free screen area `screen`: the window keeps its size unless
@@ -35,5 +40,20 @@ void PlaceWindowBeside(QWidget* window, const QWidget* owner);
 // smaller than the page needs (a small screen); otherwise the page fills it
 // as it would without. Tab goes from field to field, not to the area.
 QScrollArea* ScrollingPage(QWidget* page, const char* name);
+
+// The client size the top-level `window` may take on the free area of the
+// screen `owner` (or else `window`) is on, less kWindowFrameRoom; an empty
+// size when there is no screen.
+QSize ScreenRoom(const QWidget* window, const QWidget* owner);
+
+// Where `room` (a client size, see ScreenRoom) is smaller than `window` needs
+// at least, the window's content, all of its layout but `kept` (the row of
+// buttons that closes it, which stays below), goes into a ScrollingPage
+// named `name`, so that the window fits the screen and its buttons stay in
+// reach. A larger room leaves the window as built, only made smaller where
+// it is larger than `room`. The window takes at most `room` either way.
+// Returns the area, or nullptr where there is none; a second call finds the
+// area the first one made.
+QScrollArea* ScrollOnASmallScreen(QWidget* window, const QSize& room, const char* name, QLayout* kept = nullptr);
 
 }  // namespace sonvex
