@@ -43,6 +43,7 @@
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "ui/dialogs/field_number.h"
+#include "ui/dialogs/window_place.h"
 #include "ui/editors/part_editor.h"
 
 namespace sonvex {
@@ -91,7 +92,7 @@ class WeicheEditor : public TDocumentFixture<> {
 
 // The window's designed size, cut to the screen's room less a window frame.
 QSize FittedSize(const QWidget& w, int width, int height) {
-  const QSize room = w.screen()->availableGeometry().size() - QSize(16, 48);
+  const QSize room = w.screen()->availableGeometry().size() - kWindowFrameRoom;
   return {std::min(width, room.width()), std::min(height, room.height())};
 }
 
@@ -133,7 +134,7 @@ TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   EXPECT_EQ(told, (std::vector<bool>{true, false, true, false}));
 }
 
-TEST_F(WeicheEditor, OnASmallScreenTheDrawingScrollsAndTheButtonsStayInView) {
+TEST_F(WeicheEditor, FitsTheScreenWithTheDrawingScrollingAndTheButtonsInView) {
   Start();
   for (const int level : {1, 2, 3}) {
     settings.WEsize = level;
@@ -766,7 +767,7 @@ TEST_F(WeicheEditor, PartsLibraryFitsTheScreenAndTabLeadsFromTheTypeToTheValue) 
   resistor._value = 2.2;
   pe.Fill(resistor, doc->Project());
   pe.LibraryClick();
-  const QSize room = pe.screen()->availableGeometry().size() - QSize(16, 48);
+  const QSize room = pe.screen()->availableGeometry().size() - kWindowFrameRoom;
   ASSERT_LT(room.width(), 840) << "the test needs a screen narrower than the list window";
   EXPECT_LE(librarySize.width(), room.width());
   EXPECT_LE(librarySize.height(), room.height());

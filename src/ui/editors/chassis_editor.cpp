@@ -664,7 +664,7 @@ void TFormChassisEd::Open(int n) {
 void TFormChassisEd::ScrollPagesOnASmallScreen() {
   if (pagesScroll_ || parentWidget() == nullptr || parentWidget()->screen() == nullptr) return;
   // Room for the editor's frame (title bar, borders) as well.
-  const QSize room = parentWidget()->screen()->availableGeometry().size() - QSize(16, 48);
+  const QSize room = parentWidget()->screen()->availableGeometry().size() - kWindowFrameRoom;
   const QSize need = minimumSizeHint();
   if (need.width() <= room.width() && need.height() <= room.height()) return;
   // The pages go into areas that scroll, so that the editor fits the screen

@@ -303,7 +303,7 @@ void TFormWOptimize2::ScrollOnASmallScreen() {
   const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
   if (screen == nullptr) return;
   // Room for the window's frame (title bar, borders) as well.
-  const QSize room = screen->availableGeometry().size() - QSize(16, 48);
+  const QSize room = screen->availableGeometry().size() - kWindowFrameRoom;
   if (room.width() >= kWindowWidth && room.height() >= kWindowHeight) return;
   // The window's controls, placed at fixed points, go onto a page of the
   // window's designed size in an area that scrolls, so that the window fits

@@ -27,6 +27,7 @@
 #include "model/settings.h"
 #include "ui/dialogs/dialog_text.h"
 #include "ui/dialogs/field_number.h"
+#include "ui/dialogs/window_place.h"
 
 namespace sonvex {
 
@@ -471,7 +472,7 @@ void TFormParteditor::LibraryClick() {
   // On a screen smaller than the list window it takes the screen's room
   // less its frame; its lists scroll.
   const QRect area = DesktopArea(this);
-  library_->resize(QSize(840, 420).boundedTo(area.size() - QSize(16, 48)));
+  library_->resize(QSize(840, 420).boundedTo(area.size() - kWindowFrameRoom));
   library_->move(IntoArea(wanted, library_->size(), area));
   if (execDialog(*library_) != QDialog::Accepted) return;
   // Confirming without having picked an entry leaves the part as it is.

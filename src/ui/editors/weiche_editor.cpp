@@ -36,6 +36,7 @@
 #include "model/number_text.h"
 #include "model/settings.h"
 #include "ui/dialogs/dialog_text.h"
+#include "ui/dialogs/window_place.h"
 #include "ui/document/project_document.h"
 #include "ui/editors/free_wire_dialog.h"
 #include "ui/editors/mouse_map_dialog.h"
@@ -385,7 +386,7 @@ void TFormWeicheneditor::Layout() {
   // has in the designed window, scrolling; a larger screen shows the window
   // as designed.
   const QRect screen = ScreenOf(this)->geometry();
-  const QSize room = ScreenOf(this)->availableGeometry().size() - QSize(16, 48);
+  const QSize room = ScreenOf(this)->availableGeometry().size() - kWindowFrameRoom;
   TWeSize size = designed;
   ShowMouseLine(std::min(designed.width, room.width()));
   if (designed.width > room.width() || designed.height > room.height()) {

@@ -45,6 +45,7 @@
 #include "ui/dialogs/folder_dialog.h"
 #include "ui/dialogs/help_windows.h"
 #include "ui/dialogs/project_properties_dialog.h"
+#include "ui/dialogs/window_place.h"
 #include "ui/editors/active_filter_dialog.h"
 #include "ui/editors/chassis_copy_dialog.h"
 #include "ui/editors/chassis_editor.h"
@@ -123,7 +124,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   if (const QScreen* sc = screen(); sc != nullptr && !sc->availableGeometry().contains(place)) {
     const QRect free = sc->availableGeometry();
     // The frame's room counts too, so that the status bar stays on the screen.
-    place = QRect(free.topLeft(), place.size().boundedTo(free.size() - QSize(16, 48)));
+    place = QRect(free.topLeft(), place.size().boundedTo(free.size() - kWindowFrameRoom));
   }
   move(place.topLeft());
   resize(place.size());
