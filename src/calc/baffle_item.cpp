@@ -23,6 +23,11 @@ std::string BaffleItem(const TProjekt& p, int c, TResult& r) {
     const std::string port = "Position der Reflexöffnung auf der Schallwand geometrisch nicht möglich. ";
     state = IsFailureText(state) ? state + port : port;
   }
+  // A new project's chassis follow the common cabinet, which has no size
+  // yet: the message says where the greyed baffle values come from.
+  const TGemGeh& box = p.GemGeh;
+  if (w.usegemgeh && IsFailureText(state) && !(box.h > 0 && box.b > 0 && box.t > 0) && !(w.h > 0 && w.b > 0))
+    state = kNoCabinetSizeText;
   if (IsFailureText(state)) state = fail(state);
   // The table is kept whatever the text says.
   r.DirRear[c] = r.DirFront[c];

@@ -7,6 +7,11 @@
 
 namespace sonvex {
 
+// A chassis on the common cabinet while the cabinet has no size yet.
+inline constexpr const char* kNoCabinetSizeText =
+    "Das gemeinsame Außengehäuse hat noch keine Maße: bitte unter \"Chassis & Einbau\" → "
+    "\"gemeinsames Außengehäuse\" (Strg+G) eingeben. ";
+
 // Item Baffle[c]: the direction table of chassis c on its baffle into
 // r.DirFront[c], and into r.DirRear[c] mirrored when the rear sound leaves
 // opposite to the chassis. Returns "OK" or "Fehler: Chassis n: " + message.

@@ -293,6 +293,18 @@ TEST(BaffleItem, TablesAndMessages) {
   EXPECT_EQ(r->DirRear[1], *direct);
 }
 
+// A new project's chassis follow the common cabinet, which has no size yet:
+// the message says so and how to give it one.
+TEST(BaffleItem, ACommonCabinetWithoutSizeIsNamed) {
+  auto p = MakeNewProject();
+  auto r = std::make_unique<TResult>();
+  ASSERT_TRUE(p->Schallwand[0].usegemgeh);
+  EXPECT_EQ(BaffleItem(*p, 0, *r), std::string("Fehler: Chassis 1: ") + kNoCabinetSizeText);
+  // A baffle of its own with the same values keeps the baffle's own message.
+  p->Schallwand[0].usegemgeh = false;
+  EXPECT_EQ(BaffleItem(*p, 0, *r).find("gemeinsame Außengehäuse"), std::string::npos);
+}
+
 // A port on the box that lies off its face fails the baffle step as a chassis
 // off its face does; a closed box or a baffle of its own has no port to check.
 TEST(BaffleItem, PortOffTheBoxIsAnError) {
@@ -301,6 +313,7 @@ TEST(BaffleItem, PortOffTheBoxIsAnError) {
   p->nChassis = 1;
   TGemGeh box;
   box.h = 1.0, box.b = 0.25, box.t = 0.30;
+  p->GemGeh = box;
   TSchallwand& w = p->Schallwand[0];
   w.d = 0.13;
   w.usegemgeh = true;

@@ -1108,9 +1108,15 @@ void TFormChassisEd::ApplyGemgehLock() {
   // only the outlet diameter and the membrane shape stay editable here.
   const bool locked = Check("CBGemgeh")->isChecked();
   for (const char* name : {"cbBeugL", "cbBeugR", "cbBeugo", "cbBeugu"}) Check(name)->setEnabled(!locked);
+  // The greyed fields say where their values come from.
+  const QString source =
+      locked ? QText("Wert aus dem gemeinsamen Außengehäuse (Chassis & Einbau → gemeinsames Außengehäuse, Strg+G)")
+             : QString();
   for (const char* name : {"Edita", "Editb", "Editc", "Edite", "Editf", "Editg", "Edith", "Editi", "Edithor",
-                           "Editvert", "EditStra", "EditHorr", "EditVertr", "EditStrar"})
+                           "Editvert", "EditStra", "EditHorr", "EditVertr", "EditStrar"}) {
     Edit(name)->setEnabled(!locked);
+    Edit(name)->setToolTip(source);
+  }
   Control<QComboBox>("ComboBox2")->setEnabled(!locked);
   Control<QComboBox>("ComboBox3")->setEnabled(!locked);
 }
