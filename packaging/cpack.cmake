@@ -48,10 +48,16 @@ Weichenbauteile und bietet kleine Auslegungsrechner.]=])
 # The licence travels as Debian keeps it: share/doc/sonvex/copyright in the
 # machine-readable format, "License: MIT" being the SPDX identifier.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Debian's changelog of the package, compressed as Debian wants it, added
-# to the package only (a plain `cmake --install` does not need it).
-configure_file(${PROJECT_SOURCE_DIR}/packaging/debian-changelog.cmake.in
-               ${PROJECT_BINARY_DIR}/packaging/debian-changelog.cmake @ONLY)
-set(CPACK_INSTALL_SCRIPTS ${PROJECT_BINARY_DIR}/packaging/debian-changelog.cmake)
+# The changelogs, the README and lintian's overrides, added to the package
+# only (a plain `cmake --install` does not need them).
+configure_file(${PROJECT_SOURCE_DIR}/packaging/package-files.cmake.in
+               ${PROJECT_BINARY_DIR}/packaging/package-files.cmake @ONLY)
+set(CPACK_INSTALL_SCRIPTS ${PROJECT_BINARY_DIR}/packaging/package-files.cmake)
+# Reproducible: every time stamp in the package is SOURCE_DATE_EPOCH, which
+# CPack takes from the time of the last commit unless it is set already, so
+# the same commit packs into the same bytes.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/cpack-project.cmake.in
+               ${PROJECT_BINARY_DIR}/packaging/cpack-project.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/packaging/cpack-project.cmake)
 
 include(CPack)
