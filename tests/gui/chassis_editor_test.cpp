@@ -198,6 +198,18 @@ TEST(WindowPlace, BesideTheOwnerWhereThereIsRoomElseWhereItHidesTheLeast) {
   EXPECT_EQ(FitOnScreen(QRect(1200, 800, 400, 200), screen), QRect(1000, 700, 400, 200));
 }
 
+TEST(WindowPlace, AShownWindowReachingPastTheScreenMovesBackOntoIt) {
+  QWidget w;
+  const QRect free = w.screen()->availableGeometry();
+  w.resize(300, 200);
+  w.move(free.right() - 100, free.bottom() - 50);
+  w.show();
+  QApplication::processEvents();
+  KeepFrameOnScreen(&w);
+  EXPECT_TRUE(free.contains(w.frameGeometry())) << w.frameGeometry().x() << "," << w.frameGeometry().y();
+  EXPECT_EQ(w.size(), QSize(300, 200));
+}
+
 TEST_F(ChassisEditor, UnchangedOkKeepsTheRecordsExactly) {
   Start();
   const auto before = std::make_unique<TProjekt>(doc->Project());

@@ -89,6 +89,14 @@ void PlaceWindowBeside(QWidget* window, const QWidget* owner) {
   window->move(place.topLeft());
 }
 
+void KeepFrameOnScreen(QWidget* window) {
+  const QScreen* screen = window->screen();
+  if (screen == nullptr || !window->isVisible()) return;
+  const QRect frame = window->frameGeometry();
+  const QRect fitted = FitOnScreen(frame, screen->availableGeometry());
+  if (fitted.topLeft() != frame.topLeft()) window->move(fitted.topLeft());
+}
+
 QScrollArea* ScrollingPage(QWidget* page, const char* name) {
   auto* area = new QScrollArea;
   area->setObjectName(name);

@@ -46,6 +46,11 @@ QScrollArea* ScrollingPage(QWidget* page, const char* name);
 // size when there is no screen.
 QSize ScreenRoom(const QWidget* window, const QWidget* owner);
 
+// Once a window manager has framed the shown `window`, moves it back onto
+// the free area of its screen where its frame reaches past it (a frame
+// larger than the one its placement could count on).
+void KeepFrameOnScreen(QWidget* window);
+
 // Where `room` (a client size, see ScreenRoom) is smaller than `window` needs
 // at least, the window's content, all of its layout but `kept` (the row of
 // buttons that closes it, which stays below), goes into a ScrollingPage

@@ -18,6 +18,7 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -659,6 +660,13 @@ void TFormChassisEd::Open(int n) {
     PlaceWindowBeside(this, parentWidget());
   }
   emit openChanged(true);
+}
+
+void TFormChassisEd::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The window manager's frame is known only once the editor is shown: where
+  // it reaches past the screen's edge, the editor moves back onto it.
+  QTimer::singleShot(150, this, [this] { KeepFrameOnScreen(this); });
 }
 
 void TFormChassisEd::ScrollPagesOnASmallScreen() {

@@ -91,6 +91,9 @@ class TFormChassisEd : public QDialog {
   // The editor opened on a chassis or closed (the main window's menus follow).
   void openChanged(bool open);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void BuildChassisPage(QWidget* page);
   void BuildEnclosurePage(QWidget* page);
