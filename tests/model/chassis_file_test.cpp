@@ -24,6 +24,7 @@ namespace sonvex {
 namespace {
 
 using testing_files::FolderEntries;
+using testing_files::LoadFromPipe;
 using testing_files::MakeFullChassis;
 using testing_files::MatchPhases;
 using testing_files::ReadBytes;
@@ -327,20 +328,8 @@ TEST(ChassisFile, ANamedPipeIsRefusedAtOnce) {
   const auto pipe = dir / "x.ZCH";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   TScriptedInteraction ui;
-  auto loading = std::async(std::launch::async, [&] {
-    auto c = std::make_unique<TChassis>(DefaultChassis());
-    try {
-      LoadChassisFile(*c, pipe, ui);
-    } catch (const TFileError& e) {
-      return std::string(e.what());
-    }
-    return std::string("(geladen)");
-  });
-  if (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-    ADD_FAILURE() << "loading a named pipe waits";
-    std::ofstream unblock(pipe);
-  }
-  EXPECT_EQ(loading.get(), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
+  auto c = std::make_unique<TChassis>(DefaultChassis());
+  EXPECT_EQ(LoadFromPipe<TFileError>(pipe, [&] { LoadChassisFile(*c, pipe, ui); }), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
                                " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
 }
 

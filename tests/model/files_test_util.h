@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <random>
 #include <string>
 #include <string_view>
@@ -156,6 +159,26 @@ inline void MatchPhases(TChassis& expected, const TChassis& loaded) {
   }
   expected.FgangAP = loaded.FgangAP;
   expected.FgangIP = loaded.FgangIP;
+}
+
+// Runs `load` of the named pipe `pipe` on a thread of its own and returns the
+// error it raised ("(geladen)" when it raised none). A load still waiting
+// after 10 s fails the test, and a writer then releases it.
+template <class Error>
+std::string LoadFromPipe(const std::filesystem::path& pipe, const std::function<void()>& load) {
+  auto loading = std::async(std::launch::async, [&] {
+    try {
+      load();
+    } catch (const Error& e) {
+      return std::string(e.what());
+    }
+    return std::string("(geladen)");
+  });
+  if (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading a named pipe waits";
+    std::ofstream unblock(pipe);
+  }
+  return loading.get();
 }
 
 }  // namespace sonvex::testing_files

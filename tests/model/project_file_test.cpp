@@ -30,6 +30,7 @@ namespace sonvex {
 namespace {
 
 using testing_files::FolderEntries;
+using testing_files::LoadFromPipe;
 using testing_files::MakeFullChassis;
 using testing_files::MatchPhases;
 using testing_files::Q;
@@ -533,20 +534,8 @@ TEST(ProjectLoading, ANamedPipeIsRefusedAtOnce) {
   const auto pipe = dir / "p.ZPJ";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   TScriptedInteraction ui;
-  auto loading = std::async(std::launch::async, [&] {
-    auto p = MakeNewProject();
-    try {
-      LoadProjectFile(*p, pipe, NoSettings(), ui);
-    } catch (const TFileError& e) {
-      return std::string(e.what());
-    }
-    return std::string("(geladen)");
-  });
-  if (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-    ADD_FAILURE() << "loading a named pipe waits";
-    std::ofstream unblock(pipe);
-  }
-  EXPECT_EQ(loading.get(), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
+  auto p = MakeNewProject();
+  EXPECT_EQ(LoadFromPipe<TFileError>(pipe, [&] { LoadProjectFile(*p, pipe, NoSettings(), ui); }), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
                                " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
   EXPECT_TRUE(ui.asked.empty());
 }
