@@ -11,30 +11,30 @@
 namespace {
 
 // 599 points from 20 Hz to 20 kHz, all four edges diffracting, chamfers set.
-struct TCase {
-  sonvex::TSchallwand w;
-  sonvex::TFreqArray freq{};
-  TCase() {
-    w.beugl = w.beugr = w.beugo = w.beugu = true;
+struct Case {
+  sonvex::Baffle w;
+  sonvex::FreqArray freq{};
+  Case() {
+    w.diffractLeft = w.diffractRight = w.diffractTop = w.diffractBottom = true;
     w.direction = 0;
-    w.Membranform = 1;
-    w.a = 0.25;
-    w.b = 0.32;
-    w.c = 0.15;
-    w.d = 0.17;
-    w.e = 0.015;
-    w.f = 0.02;
-    w.g = 0.01;
-    w.i = 0.005;
-    w.h = 0.9;
+    w.diaphragmShape = 1;
+    w.bottomDistance = 0.25;
+    w.width = 0.32;
+    w.leftDistance = 0.15;
+    w.outletDiameter = 0.17;
+    w.chamferLeft = 0.015;
+    w.chamferRight = 0.02;
+    w.chamferTop = 0.01;
+    w.chamferBottom = 0.005;
+    w.height = 0.9;
     for (int k = 0; k < 599; ++k) freq[k] = 20.0 * std::pow(1000.0, k / 598.0);
     freq[599] = 0;
   }
 };
 
 void BM_BaffleReference599(benchmark::State& state) {
-  const TCase c;
-  auto table = std::make_unique<sonvex::TDirTable>();
+  const Case c;
+  auto table = std::make_unique<sonvex::DirectionTable>();
   for (auto _ : state) {
     benchmark::DoNotOptimize(sonvex::testing::ReferenceBaffle(c.w, c.freq, 600, *table));
     benchmark::ClobberMemory();
@@ -43,8 +43,8 @@ void BM_BaffleReference599(benchmark::State& state) {
 BENCHMARK(BM_BaffleReference599)->Unit(benchmark::kMillisecond);
 
 void BM_BaffleProduction599(benchmark::State& state) {
-  const TCase c;
-  auto table = std::make_unique<sonvex::TDirTable>();
+  const Case c;
+  auto table = std::make_unique<sonvex::DirectionTable>();
   for (auto _ : state) {
     benchmark::DoNotOptimize(sonvex::ComputeBaffle(c.w, c.freq, 600, 0.0, *table));
     benchmark::ClobberMemory();

@@ -13,8 +13,8 @@ namespace {
 
 using namespace sonvex;
 
-TChassis BenchChassis() {
-  TChassis c;
+Chassis BenchChassis() {
+  Chassis c;
   c.fs = 38;
   c.Qes = 0.42;
   c.Qms = 3.8;
@@ -25,45 +25,45 @@ TChassis BenchChassis() {
   c.Le2 = 6e-4;
   c.Re3 = 3;
   c.Le3 = 2e-3;
-  c.Amem = 0.022;
+  c.Sd = 0.022;
   c.xlin = 0.005;
   return c;
 }
 
-TEinbau BenchEnclosure(int typ) {
-  TEinbau e;
-  e.Typ = typ;
+Enclosure BenchEnclosure(int type) {
+  Enclosure e;
+  e.type = type;
   e.Vb = 0.04;
-  e.vV = 1.1;
-  e.mb = 0.95;
-  e.fmb = 250;
+  e.volumeFactor = 1.1;
+  e.airMassFactor = 0.95;
+  e.airMassCornerFreq = 250;
   e.Ql = 15;
   e.Qb = 20;
   e.fb = 36;
-  e.Qk = 18;
-  e.Vbf = 0.015;
-  e.vVf = 1.05;
-  e.Qbf = 12;
-  e.fbf = 85;
-  e.Qkf = 9;
-  e.mbQExpl = true;
+  e.Qp = 18;
+  e.VbFront = 0.015;
+  e.frontVolumeFactor = 1.05;
+  e.QbFront = 12;
+  e.fbFront = 85;
+  e.QpFront = 9;
+  e.explicitValues = true;
   return e;
 }
 
 void BM_SimulateChassis(benchmark::State& state) {
-  const int typ = static_cast<int>(state.range(0));
-  const TChassis chassis = BenchChassis();
-  const TEinbau enclosure = BenchEnclosure(typ);
-  TFreqArray freq{};
+  const int type = static_cast<int>(state.range(0));
+  const Chassis chassis = BenchChassis();
+  const Enclosure enclosure = BenchEnclosure(type);
+  FreqArray freq{};
   constexpr int kPoints = kMaxGridPoints;  // 599
   for (int i = 0; i < kPoints; ++i) freq[i] = 20 * std::pow(1000.0, static_cast<double>(i) / (kPoints - 1));
-  struct TOut {
-    TComplexCurve z, hub, rear, front;
+  struct Outputs {
+    ComplexCurve z, excursion, rear, front;
   };
-  auto out = std::make_unique<TOut>();
+  auto out = std::make_unique<Outputs>();
   for (auto _ : state) {
     std::string text =
-        SimulateChassis(chassis, enclosure, freq, kFreqEntries - 1, out->z, out->hub, out->rear, out->front);
+        SimulateChassis(chassis, enclosure, freq, kFreqEntries - 1, out->z, out->excursion, out->rear, out->front);
     benchmark::DoNotOptimize(text);
     benchmark::DoNotOptimize(out->front.data());
     benchmark::ClobberMemory();

@@ -15,21 +15,21 @@ namespace {
 
 void BM_FullCalculation(benchmark::State& state) {
   const auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
-  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  sonvex::CalcThread thread(nullptr, true, std::chrono::milliseconds(0));
   for (auto _ : state) {
     thread.StartFullCalc(*p);
     thread.ComputeUntilDone();
   }
-  if (thread.States().Gesamt() != "OK") state.SkipWithError("calculation failed");
+  if (thread.States().WholeBox() != "OK") state.SkipWithError("calculation failed");
 }
 BENCHMARK(BM_FullCalculation)->Arg(250)->Arg(599)->Unit(benchmark::kMillisecond);
 
 void BM_IncrementalCrossoverChange(benchmark::State& state) {
   auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
-  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  sonvex::CalcThread thread(nullptr, true, std::chrono::milliseconds(0));
   thread.StartFullCalc(*p);
   thread.ComputeUntilDone();
-  double& c = p->Verstaerker[2].crossover[0]._value;
+  double& c = p->amplifiers[2].crossover[0].value;
   const double base = c;
   int n = 0;
   for (auto _ : state) {
@@ -43,14 +43,14 @@ BENCHMARK(BM_IncrementalCrossoverChange)->Arg(250)->Unit(benchmark::kMillisecond
 
 void BM_SpinoramaCurves(benchmark::State& state) {
   const auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
-  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  sonvex::CalcThread thread(nullptr, true, std::chrono::milliseconds(0));
   thread.StartFullCalc(*p);
   thread.ComputeUntilDone();
-  if (thread.States().Gesamt() != "OK") state.SkipWithError("calculation failed");
-  auto r = std::make_unique<sonvex::TResult>(thread.Result());
-  r->bValid = true;
+  if (thread.States().WholeBox() != "OK") state.SkipWithError("calculation failed");
+  auto r = std::make_unique<sonvex::CalcResult>(thread.Result());
+  r->valid = true;
   for (auto _ : state) {
-    sonvex::TSpinorama s = sonvex::ComputeSpinorama(*r);
+    sonvex::Spinorama s = sonvex::ComputeSpinorama(*r);
     benchmark::DoNotOptimize(s);
   }
 }

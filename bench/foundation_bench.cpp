@@ -27,7 +27,7 @@ BENCHMARK(BM_ParseFloat);
 
 void BM_BuildFreqGrid599(benchmark::State& state) {
   auto p = sonvex::MakeNewProject();
-  p->sz = 599;
+  p->gridPoints = 599;
   for (auto _ : state) {
     sonvex::BuildFreqGrid(*p);
     benchmark::DoNotOptimize(p->freq.data());
@@ -37,7 +37,7 @@ BENCHMARK(BM_BuildFreqGrid599);
 
 void BM_CopyProject(benchmark::State& state) {
   const auto p = sonvex::MakeNewProject();
-  auto q = std::make_unique<sonvex::TProjekt>();
+  auto q = std::make_unique<sonvex::Project>();
   for (auto _ : state) {
     *q = *p;
     benchmark::DoNotOptimize(q.get());

@@ -9,11 +9,13 @@
 
 namespace {
 
-class TQuietHost : public sonvex::TOptiHost {
+class QuietHost : public sonvex::OptimizerHost {
  public:
   void Progress(int) override {}
-  void GradeReport(const sonvex::TGrades&, const sonvex::TResult&) override {}
-  sonvex::TWPart FixPart(const sonvex::TOptiValue&, const sonvex::TWPart& part) override { return part; }
+  void GradeReport(const sonvex::GradeBlock&, const sonvex::CalcResult&) override {}
+  sonvex::CrossoverPart FixPart(const sonvex::OptimizerVariable&, const sonvex::CrossoverPart& part) override {
+    return part;
+  }
   void Success() override {}
   void Failure(const std::string&) override { failed = true; }
   bool failed = false;
@@ -21,25 +23,25 @@ class TQuietHost : public sonvex::TOptiHost {
 
 void BM_OptimizerRun(benchmark::State& state) {
   auto p = sonvex::testing::MakeTwoWayProject(static_cast<int>(state.range(0)));
-  sonvex::TCrossover& x = p->Verstaerker[0].crossover;
-  x[0]._value *= 2;  // tweeter capacitor doubled
-  x[0]._bOpti = true;
-  x[1]._value *= 0.5;  // woofer coil halved
-  x[1]._bOpti = true;
-  sonvex::TCalcThread start(nullptr, true, std::chrono::milliseconds(0));
-  start.optiParams = sonvex::DefaultOptiParams();
+  sonvex::Crossover& x = p->amplifiers[0].crossover;
+  x[0].value *= 2;  // tweeter capacitor doubled
+  x[0].optimize = true;
+  x[1].value *= 0.5;  // woofer coil halved
+  x[1].optimize = true;
+  sonvex::CalcThread start(nullptr, true, std::chrono::milliseconds(0));
+  start.optimizerParams = sonvex::DefaultOptimizerParams();
   start.StartFullCalc(*p);
   start.ComputeUntilDone();
 
-  TQuietHost host;
-  sonvex::TOptiThread opti(&host, std::chrono::milliseconds(0));
+  QuietHost host;
+  sonvex::OptimizerThread opti(&host, std::chrono::milliseconds(0));
   long trials = 0;
   for (auto _ : state) {
-    opti.StartRun(*p, start.Result(), start.States(), start.optiParams);
+    opti.StartRun(*p, start.Result(), start.States(), start.optimizerParams);
     opti.WaitIdle();
     trials += opti.Trials();
   }
-  if (host.failed || opti.LastOutcome() != sonvex::TOptiOutcome::Finished) state.SkipWithError("run failed");
+  if (host.failed || opti.LastOutcome() != sonvex::OptimizerOutcome::Finished) state.SkipWithError("run failed");
   state.counters["trials_per_second"] = benchmark::Counter(static_cast<double>(trials), benchmark::Counter::kIsRate);
   state.counters["trials_per_run"] =
       benchmark::Counter(static_cast<double>(trials), benchmark::Counter::kAvgIterations);

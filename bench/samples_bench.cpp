@@ -18,24 +18,24 @@ namespace {
 namespace fs = std::filesystem;
 
 void LoadAndCompute(benchmark::State& state, const fs::path& file) {
-  const sonvex::TSettings settings = sonvex::MakeSettings(fs::temp_directory_path());
-  sonvex::TScriptedInteraction ui;
-  sonvex::TCalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  const sonvex::Settings settings = sonvex::MakeSettings(fs::temp_directory_path());
+  sonvex::ScriptedInteraction ui;
+  sonvex::CalcThread thread(nullptr, true, std::chrono::milliseconds(0));
   auto p = sonvex::MakeNewProject();
   for (auto _ : state) {
-    if (sonvex::LoadProjectFile(*p, file, settings, ui) != sonvex::TProjectLoad::Loaded) {
+    if (sonvex::LoadProjectFile(*p, file, settings, ui) != sonvex::ProjectLoadResult::Loaded) {
       state.SkipWithError("project not loaded");
       break;
     }
     thread.StartFullCalc(*p);
     thread.ComputeUntilDone();
   }
-  state.counters["grid"] = p->sz;
-  state.counters["chassis"] = p->nChassis;
+  state.counters["grid"] = p->gridPoints;
+  state.counters["chassis"] = p->chassisCount;
 }
 
 // One benchmark per sample project.
-[[maybe_unused]] const bool registered = [] {
+[[maybe_unused]] const bool kRegistered = [] {
   const fs::path folder = fs::path(SONVEX_DATA_DIR) / "Projekte";
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(folder, ec)) {

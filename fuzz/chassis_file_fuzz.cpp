@@ -16,10 +16,10 @@
 
 namespace {
 
-std::string Saved(const sonvex::TChassis& c) {
-  auto out = sonvex::TMyIniFile::InMemory(true);
+std::string Saved(const sonvex::Chassis& c) {
+  auto out = sonvex::MyIniFile::InMemory(true);
   out.WriteInteger("Header", "Version", sonvex::kChassisFileVersion);
-  sonvex::WriteChassisKeys(out, "Chassis", c, sonvex::TChassisKeyForm::ChassisFile);
+  sonvex::WriteChassisKeys(out, "Chassis", c, sonvex::ChassisKeyForm::ChassisFile);
   return out.Serialize(true);
 }
 
@@ -29,22 +29,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const bool scrambled = (data[0] & 1) != 0;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  sonvex::TScriptedInteraction ui;
-  static auto c = std::make_unique<sonvex::TChassis>();
-  static auto d = std::make_unique<sonvex::TChassis>();
+  sonvex::ScriptedInteraction ui;
+  static auto c = std::make_unique<sonvex::Chassis>();
+  static auto d = std::make_unique<sonvex::Chassis>();
   *c = sonvex::DefaultChassis();
   try {
-    const auto ini = sonvex::TMyIniFile::FromBytes(bytes, scrambled, &ui);
+    const auto ini = sonvex::MyIniFile::FromBytes(bytes, scrambled, &ui);
     if (!sonvex::LoadChassisFrom(*c, ini, ui)) return 0;
-    (void)sonvex::NormalizeChassisName(c->Name);
+    (void)sonvex::NormalizeChassisName(c->name);
     const std::string first = Saved(*c);
     *d = sonvex::DefaultChassis();
-    if (!sonvex::LoadChassisFrom(*d, sonvex::TMyIniFile::FromBytes(first, true), ui)) __builtin_trap();
+    if (!sonvex::LoadChassisFrom(*d, sonvex::MyIniFile::FromBytes(first, true), ui)) __builtin_trap();
     const std::string second = Saved(*d);
     *c = sonvex::DefaultChassis();
-    if (!sonvex::LoadChassisFrom(*c, sonvex::TMyIniFile::FromBytes(second, true), ui)) __builtin_trap();
+    if (!sonvex::LoadChassisFrom(*c, sonvex::MyIniFile::FromBytes(second, true), ui)) __builtin_trap();
     if (Saved(*c) != second) __builtin_trap();
-  } catch (const sonvex::TFileError&) {
+  } catch (const sonvex::FileError&) {
     // too many keys, or a text too long for a line of the file: refused
   }
   return 0;

@@ -17,7 +17,7 @@
 
 namespace {
 
-void CheckCurve(const sonvex::TFreqArray& f, const sonvex::TFreqArray& v) {
+void CheckCurve(const sonvex::FreqArray& f, const sonvex::FreqArray& v) {
   int n = 0;
   while (n < sonvex::kFreqEntries && f[n] > 0) ++n;
   if (n >= 600) __builtin_trap();
@@ -61,14 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto pts = sonvex::ParseMeasurementText(text);
   if (pts.Size() > sonvex::kImportMaxPoints || pts.A.size() != pts.Size() || pts.P.size() != pts.Size())
     __builtin_trap();
-  for (const auto kind : {sonvex::TMeasurementKind::FrequencyResponse, sonvex::TMeasurementKind::Impedance}) {
-    auto chassis = std::make_unique<sonvex::TChassis>(sonvex::DefaultChassis());
-    sonvex::TScriptedInteraction ui;
+  for (const auto kind : {sonvex::MeasurementKind::FrequencyResponse, sonvex::MeasurementKind::Impedance}) {
+    auto chassis = std::make_unique<sonvex::Chassis>(sonvex::DefaultChassis());
+    sonvex::ScriptedInteraction ui;
     (void)sonvex::ImportMeasurementPoints(kind, pts, *chassis, ui);
-    CheckCurve(chassis->FgangAF, chassis->FgangA);
-    CheckCurve(chassis->FgangAPF, chassis->FgangAP);
-    CheckCurve(chassis->FgangIF, chassis->FgangI);
-    CheckCurve(chassis->FgangIPF, chassis->FgangIP);
+    CheckCurve(chassis->measuredAmplitudeFreq, chassis->measuredAmplitude);
+    CheckCurve(chassis->measuredAcousticPhaseFreq, chassis->measuredAcousticPhase);
+    CheckCurve(chassis->measuredImpedanceFreq, chassis->measuredImpedance);
+    CheckCurve(chassis->measuredElectricalPhaseFreq, chassis->measuredElectricalPhase);
   }
   return 0;
 }

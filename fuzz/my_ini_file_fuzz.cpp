@@ -12,7 +12,7 @@
 
 namespace {
 
-void Exercise(const sonvex::TMyIniFile& ini) {
+void Exercise(const sonvex::MyIniFile& ini) {
   static constexpr std::string_view kSections[] = {"S", "Chassis", "Header", ""};
   static constexpr std::string_view kKeys[] = {"k", "a", "Version", "FgangAF", ""};
   for (std::string_view s : kSections) {
@@ -29,16 +29,16 @@ void Exercise(const sonvex::TMyIniFile& ini) {
   }
 }
 
-void CheckStable(const sonvex::TMyIniFile& ini) {
+void CheckStable(const sonvex::MyIniFile& ini) {
   const std::string plain = ini.Serialize(false);
-  const auto again = sonvex::TMyIniFile::FromBytes(plain, false);
+  const auto again = sonvex::MyIniFile::FromBytes(plain, false);
   if (again.HeaderError() || again.KeyCount() != ini.KeyCount()) __builtin_trap();
   if (again.Serialize(false) != plain) __builtin_trap();
   try {
     const std::string scrambled = ini.Serialize(true);
-    const auto back = sonvex::TMyIniFile::FromBytes(scrambled, true);
+    const auto back = sonvex::MyIniFile::FromBytes(scrambled, true);
     if (back.Serialize(true) != scrambled) __builtin_trap();
-  } catch (const sonvex::TFileError&) {
+  } catch (const sonvex::FileError&) {
     // a line too long for the scrambled form: refused, as it must be
   }
 }
@@ -49,10 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   for (bool scrambled : {false, true}) {
     try {
-      const auto ini = sonvex::TMyIniFile::FromBytes(bytes, scrambled);
+      const auto ini = sonvex::MyIniFile::FromBytes(bytes, scrambled);
       Exercise(ini);
       if (!ini.HeaderError()) CheckStable(ini);
-    } catch (const sonvex::TFileError&) {
+    } catch (const sonvex::FileError&) {
       // too many keys: refused
     }
   }

@@ -27,11 +27,11 @@ bool ValidUtf8(std::string_view s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  sonvex::TPartsLibrary lib;
+  sonvex::PartsLibrary lib;
   sonvex::AddLibraryText(lib, text);
   sonvex::AddLibraryText(lib, text);  // a second file appends to the same lists
   for (const auto page :
-       {sonvex::TLibraryPage::Resistors, sonvex::TLibraryPage::Coils, sonvex::TLibraryPage::Capacitors}) {
+       {sonvex::LibraryPage::Resistors, sonvex::LibraryPage::Coils, sonvex::LibraryPage::Capacitors}) {
     const auto& list = lib.Page(page);
     if (list.size() > sonvex::kPartsLibraryMaxEntries) __builtin_trap();
     for (const auto& e : list) {

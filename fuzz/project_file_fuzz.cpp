@@ -18,18 +18,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  static const sonvex::TSettings settings = sonvex::MakeSettings("/nonexistent/");
-  static const auto fresh = sonvex::MakeNewProject();
-  static const auto p = std::make_unique<sonvex::TProjekt>(*fresh);
-  *p = *fresh;
+  static const sonvex::Settings kSettings = sonvex::MakeSettings("/nonexistent/");
+  static const auto kFreshProject = sonvex::MakeNewProject();
+  static const auto kProject = std::make_unique<sonvex::Project>(*kFreshProject);
+  *kProject = *kFreshProject;
   const bool scrambled = (data[0] & 1) != 0;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  sonvex::TScriptedInteraction ui;
+  sonvex::ScriptedInteraction ui;
   try {
-    const auto ini = sonvex::TMyIniFile::FromBytes(bytes, scrambled, &ui);
-    if (sonvex::LoadProjectFrom(*p, ini, settings, ui) == sonvex::TProjectLoad::WrongVersion) return 0;
-    sonvex::DeriveLoadedProject(*p);
-  } catch (const sonvex::TFileError&) {
+    const auto ini = sonvex::MyIniFile::FromBytes(bytes, scrambled, &ui);
+    if (sonvex::LoadProjectFrom(*kProject, ini, kSettings, ui) == sonvex::ProjectLoadResult::WrongVersion) return 0;
+    sonvex::DeriveLoadedProject(*kProject);
+  } catch (const sonvex::FileError&) {
     // too many keys, or a line too long: refused
   }
   return 0;

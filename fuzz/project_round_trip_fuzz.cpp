@@ -20,8 +20,8 @@
 
 namespace {
 
-std::string Saved(const sonvex::TProjekt& p) {
-  auto out = sonvex::TMyIniFile::InMemory(true);
+std::string Saved(const sonvex::Project& p) {
+  auto out = sonvex::MyIniFile::InMemory(true);
   sonvex::WriteProjectTo(p, out);
   return out.Serialize(true);
 }
@@ -30,25 +30,25 @@ std::string Saved(const sonvex::TProjekt& p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  static const sonvex::TSettings settings = sonvex::MakeSettings("/nonexistent/");
+  static const sonvex::Settings kSettings = sonvex::MakeSettings("/nonexistent/");
   const bool scrambled = (data[0] & 1) != 0;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  sonvex::TScriptedInteraction ui;
+  sonvex::ScriptedInteraction ui;
   static auto p = sonvex::MakeNewProject();
   sonvex::NewProject(*p);
   try {
-    const auto ini = sonvex::TMyIniFile::FromBytes(bytes, scrambled, &ui);
-    if (sonvex::LoadProjectFrom(*p, ini, settings, ui) == sonvex::TProjectLoad::WrongVersion) return 0;
+    const auto ini = sonvex::MyIniFile::FromBytes(bytes, scrambled, &ui);
+    if (sonvex::LoadProjectFrom(*p, ini, kSettings, ui) == sonvex::ProjectLoadResult::WrongVersion) return 0;
     const std::string first = Saved(*p);
     static auto q = sonvex::MakeNewProject();
     sonvex::NewProject(*q);
-    sonvex::LoadProjectFrom(*q, sonvex::TMyIniFile::FromBytes(first, true), settings, ui);
+    sonvex::LoadProjectFrom(*q, sonvex::MyIniFile::FromBytes(first, true), kSettings, ui);
     const std::string second = Saved(*q);
     if (second != first) __builtin_trap();
     sonvex::NewProject(*p);
-    sonvex::LoadProjectFrom(*p, sonvex::TMyIniFile::FromBytes(second, true), settings, ui);
+    sonvex::LoadProjectFrom(*p, sonvex::MyIniFile::FromBytes(second, true), kSettings, ui);
     if (Saved(*p) != second) __builtin_trap();
-  } catch (const sonvex::TFileError&) {
+  } catch (const sonvex::FileError&) {
     // too many keys, or a text too long for a line of the file: refused
   }
   return 0;

@@ -10,17 +10,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   try {
-    const auto ini = sonvex::TMyIniFile::FromBytes(bytes, false);
-    sonvex::TSettings s = sonvex::MakeSettings("/nonexistent/");
+    const auto ini = sonvex::MyIniFile::FromBytes(bytes, false);
+    sonvex::Settings s = sonvex::MakeSettings("/nonexistent/");
     sonvex::LoadSettingsFrom(s, ini);
     for (const auto* folder :
          {&s.chassisFolder, &s.projectFolder, &s.partsFolder, &s.reportsFolder, &s.publicationsFolder, &s.kitsFolder}) {
       const std::string text = sonvex::Utf8FromPath(sonvex::WithTrailingSeparator(*folder));
       if (text.empty() || (text.back() != '/' && text.back() != '\\')) __builtin_trap();
     }
-    if (s.UseOption && (s.displayDefaults.sz < 10 || s.displayDefaults.sz > 250 || !(s.displayDefaults.fMin >= 10)))
+    if (s.useDisplayDefaults &&
+        (s.displayDefaults.gridPoints < 10 || s.displayDefaults.gridPoints > 250 || !(s.displayDefaults.fMin >= 10)))
       __builtin_trap();
-  } catch (const sonvex::TFileError&) {
+  } catch (const sonvex::FileError&) {
     // too many keys: refused
   }
   return 0;

@@ -32,19 +32,19 @@ namespace {
 
 using namespace baffle;
 
-const char* const kMsgD = "Maß d auf Schallwand muss >= 0 sein. ";
+const char* const kMsgDiameter = "Maß d auf Schallwand muss >= 0 sein. ";
 const char* const kMsgChamfer = "Maße e, f, g, und i auf Schallwand müssen >= 0 sein. ";
 const char* const kMsgSize = "Maße a, b, c und h auf Schallwand müssen > 0 sein. ";
 const char* const kMsgPosition = "Chassisposition auf der Schallwand geometrisch nicht möglich. ";
 const char* const kMsgFault = "Unbekannter Fehler.";
 
-bool RowFinite(const TDirRow& row) {
-  return std::all_of(row.begin(), row.end(), [](const TComplex& c) { return CIsFinite(c); });
+bool RowFinite(const DirectionRow& row) {
+  return std::all_of(row.begin(), row.end(), [](const Complex& c) { return CIsFinite(c); });
 }
 
-void Permute(TDirTable& table, const std::array<int, kDirections>& p) {
-  for (TDirRow& row : table) {
-    const TDirRow old = row;
+void Permute(DirectionTable& table, const std::array<int, kDirections>& p) {
+  for (DirectionRow& row : table) {
+    const DirectionRow old = row;
     for (int k = 0; k < kDirections; ++k) row[k] = old[p[k]];
   }
 }
@@ -56,77 +56,88 @@ constexpr std::array<int, kDirections> kPitch{11, 7,  25, 15, 26, 3,  24, 19, 27
 constexpr std::array<int, kDirections> kMirror{21, 17, 18, 19, 20, 13, 14, 15, 16, 9,  10, 11, 12, 5,  6,
                                                7,  8,  1,  2,  3,  4,  0,  22, 23, 24, 25, 26, 27, 28, 29};
 
-void FillAbsent(TDirTable& table) {
-  for (TDirRow& row : table) row.fill(TComplex{kAbsent, 0.0});
+void FillAbsent(DirectionTable& table) {
+  for (DirectionRow& row : table) row.fill(Complex{kAbsent, 0.0});
 }
 
 }  // namespace
 
-void RotateYaw(TDirTable& table) { Permute(table, kYaw); }
-void RotatePitch(TDirTable& table) { Permute(table, kPitch); }
-void MirrorDirections(TDirTable& table) { Permute(table, kMirror); }
+void RotateYaw(DirectionTable& table) { Permute(table, kYaw); }
+void RotatePitch(DirectionTable& table) { Permute(table, kPitch); }
+void MirrorDirections(DirectionTable& table) { Permute(table, kMirror); }
 
-std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int lastIndex, double seo, TDirTable& table) {
-  (void)seo;  // the driver recomputes when it changes; the model does not use it
+std::string ComputeBaffle(const Baffle& baffle, const FreqArray& freq, int lastIndex, double sourceDepth,
+                          DirectionTable& table) {
+  (void)sourceDepth;  // the driver recomputes when it changes; the model does not use it
   // The whole table starts as "absent", also behind the grid's terminator, so
   // the result depends on the inputs only.
   FillAbsent(table);
   std::string text;
 
   // Checks and working dimensions.
-  if (w.d < 0) text += kMsgD;
-  double dimA = w.a, dimC = w.c, dimH = w.h, dimB = w.b;
-  const double dimD = w.d + 1e-10;
-  if (w.e < 0 || w.f < 0 || w.g < 0 || w.i < 0) text += kMsgChamfer;
-  const bool anyEdge = w.beugl || w.beugr || w.beugo || w.beugu;
-  if (w.direction >= 0 && anyEdge) {
-    if (w.a <= 0 || w.b <= 0 || w.c <= 0 || w.h <= 0) text += kMsgSize;
-    const double halfD = w.d / 2;
-    if (halfD + w.i > w.a || halfD + w.e > w.c || halfD + w.a > w.h - w.g || halfD + w.c > w.b - w.f)
+  if (baffle.outletDiameter < 0) text += kMsgDiameter;
+  double bottomDistance = baffle.bottomDistance, leftDistance = baffle.leftDistance, height = baffle.height,
+         width = baffle.width;
+  const double diameter = baffle.outletDiameter + 1e-10;
+  if (baffle.chamferLeft < 0 || baffle.chamferRight < 0 || baffle.chamferTop < 0 || baffle.chamferBottom < 0)
+    text += kMsgChamfer;
+  const bool anyEdge = baffle.diffractLeft || baffle.diffractRight || baffle.diffractTop || baffle.diffractBottom;
+  if (baffle.direction >= 0 && anyEdge) {
+    if (baffle.bottomDistance <= 0 || baffle.width <= 0 || baffle.leftDistance <= 0 || baffle.height <= 0)
+      text += kMsgSize;
+    const double halfD = baffle.outletDiameter / 2;
+    if (halfD + baffle.chamferBottom > baffle.bottomDistance || halfD + baffle.chamferLeft > baffle.leftDistance ||
+        halfD + baffle.bottomDistance > baffle.height - baffle.chamferTop ||
+        halfD + baffle.leftDistance > baffle.width - baffle.chamferRight)
       text += kMsgPosition;
   } else {
     // No diffracting edge (or a test enclosure): a small baffle around the diaphragm.
-    dimA = 2 * dimD + 1e-10 + w.i;
-    dimC = 2 * dimD + 1e-10 + w.e;
-    dimH = 2 * dimA + w.g;
-    dimB = 2 * dimC + w.f;
+    bottomDistance = 2 * diameter + 1e-10 + baffle.chamferBottom;
+    leftDistance = 2 * diameter + 1e-10 + baffle.chamferLeft;
+    height = 2 * bottomDistance + baffle.chamferTop;
+    width = 2 * leftDistance + baffle.chamferRight;
   }
   if (text.size() >= 3) return text;
   text = kMsgFault;
 
   // Edge elements: pass 1 along the outer edge, pass 2 along the inner
   // line where the chamfers start.
-  std::array<TEdgeElement, kElements> el{};
+  std::array<EdgeElement, kElements> elements{};
   {
     const double s1 = 0.67 / kElements, s2 = 1.33 / kElements;
-    const bool ok1 = SweepPass({dimH - dimA, -w.g, w.beugo ? s1 : 0.0}, {dimC, -w.e, w.beugl ? s1 : 0.0},
-                               {dimA, -w.i, w.beugu ? s1 : 0.0}, {dimB - dimC, -w.f, w.beugr ? s1 : 0.0}, el.data());
-    const bool ok2 = SweepPass({dimH - dimA - w.g, 0.0, w.beugo ? s2 : 0.0}, {dimC - w.e, 0.0, w.beugl ? s2 : 0.0},
-                               {dimA - w.i, 0.0, w.beugu ? s2 : 0.0}, {dimB - dimC - w.f, 0.0, w.beugr ? s2 : 0.0},
-                               el.data() + kPass);
+    const bool ok1 =
+        SweepPass({height - bottomDistance, -baffle.chamferTop, baffle.diffractTop ? s1 : 0.0},
+                  {leftDistance, -baffle.chamferLeft, baffle.diffractLeft ? s1 : 0.0},
+                  {bottomDistance, -baffle.chamferBottom, baffle.diffractBottom ? s1 : 0.0},
+                  {width - leftDistance, -baffle.chamferRight, baffle.diffractRight ? s1 : 0.0}, elements.data());
+    const bool ok2 = SweepPass({height - bottomDistance - baffle.chamferTop, 0.0, baffle.diffractTop ? s2 : 0.0},
+                               {leftDistance - baffle.chamferLeft, 0.0, baffle.diffractLeft ? s2 : 0.0},
+                               {bottomDistance - baffle.chamferBottom, 0.0, baffle.diffractBottom ? s2 : 0.0},
+                               {width - leftDistance - baffle.chamferRight, 0.0, baffle.diffractRight ? s2 : 0.0},
+                               elements.data() + kPass);
     // A division by zero in the sweep (a line through the chassis centre) or
     // a non-finite element fails the item.
     if (!ok1 || !ok2) return text;
-    for (const TEdgeElement& e : el)
+    for (const EdgeElement& e : elements)
       if (!std::isfinite(e.x) || !std::isfinite(e.y) || !std::isfinite(e.z) || !std::isfinite(e.r)) return text;
   }
 
   // Other negative codes than the two test-enclosure sides have no edge model
   // and no fitted table: they are computed like a wall-mounted chassis.
-  const bool edgeModel = w.direction >= 0;
-  const bool testSmall = w.direction == -2;
-  const bool testLarge = w.direction == -3;
+  const bool edgeModel = baffle.direction >= 0;
+  const bool testSmall = baffle.direction == -2;
+  const bool testLarge = baffle.direction == -3;
 
-  std::unique_ptr<TEdgeSums> edges;
-  if (edgeModel) edges = std::make_unique<TEdgeSums>(el);
+  std::unique_ptr<EdgeSums> edges;
+  if (edgeModel) edges = std::make_unique<EdgeSums>(elements);
 
-  TPiston piston(w.Membranform, dimD);
+  Piston piston(baffle.diaphragmShape, diameter);
   std::array<double, 3> cosTheta{};
   for (int k = 1; k <= 3; ++k) cosTheta[k - 1] = std::cos(2 * k * kPiShort / 12);
 
   const int last = std::min(lastIndex, kFreqEntries - 1);
   for (int idx = 0; idx <= last && freq[idx] > 0; ++idx) {
-    TDirRow& row = table[idx];
+    DirectionRow& row = table[idx];
     const double lambda = kSpeedOfSound / freq[idx];
     const double kp = 2.0 * kPiShort / lambda;  // phase constant with the short π
     const double kf = 2.0 * kPi / lambda;
@@ -135,11 +146,11 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
     // Piston directivity and direct sound.
     const std::array<double, 3> pTheta = piston.Evaluate(kf, kh);
     const double p90 = pTheta[2];
-    const TComplex direct0 = CRotate(COne, 0.12 * dimD * kp);
+    const Complex direct0 = CRotate(kComplexOne, 0.12 * diameter * kp);
 
     if (testSmall || testLarge) {
-      row[0] =
-          testSmall ? TestEnclosure(kTestSmall, direct0, p90, lambda) : TestEnclosure(kTestLarge, direct0, p90, lambda);
+      row[0] = testSmall ? TestEnclosure(kTestEnclosureSmall, direct0, p90, lambda)
+                         : TestEnclosure(kTestEnclosureLarge, direct0, p90, lambda);
       if (!RowFinite(row)) {
         FillAbsent(table);
         return text;
@@ -149,15 +160,15 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
 
     row[0] = direct0;
     for (int g = 0; g < 3; ++g) {
-      const TComplex dir = CRotate({pTheta[g], 0.0}, cosTheta[g] * 0.12 * dimD * kp);
+      const Complex dir = CRotate({pTheta[g], 0.0}, cosTheta[g] * 0.12 * diameter * kp);
       for (int az = 0; az < 4; ++az) row[1 + 4 * g + az] = dir;
     }
 
     // Edge contributions, subtracted up to 90° and added beyond.
     if (edges) {
-      const std::array<TComplex, kEdgeDirections> sums = edges->Evaluate(kp);
+      const std::array<Complex, kEdgeDirections> sums = edges->Evaluate(kp);
       for (int d = 0; d < kEdgeDirections; ++d) {
-        const TComplex edge{p90 * sums[d].re, p90 * sums[d].im};
+        const Complex edge{p90 * sums[d].re, p90 * sums[d].im};
         row[d] = d >= 13 ? CAdd(row[d], edge) : CSub(row[d], edge);
       }
     }
@@ -171,7 +182,7 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
 
   // Output, turned for a chassis that does not face the listener.
   text = "OK";
-  switch (w.direction) {
+  switch (baffle.direction) {
     case 1:
       RotateYaw(table);
       RotateYaw(table);
@@ -198,39 +209,41 @@ std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int last
   return text;
 }
 
-void MeasurementBaffle(TSchallwand& w, int which) {
-  auto allEdges = [&w](bool on) { w.beugl = w.beugr = w.beugo = w.beugu = on; };
+void MeasurementBaffle(Baffle& baffle, int which) {
+  auto allEdges = [&baffle](bool on) {
+    baffle.diffractLeft = baffle.diffractRight = baffle.diffractTop = baffle.diffractBottom = on;
+  };
   switch (which) {
     case 1:  // infinite baffle
       allEdges(false);
-      w.direction = 0;
+      baffle.direction = 0;
       break;
     case 2:  // standard baffle
-      w.direction = 0;
+      baffle.direction = 0;
       allEdges(true);
-      w.e = w.f = w.g = w.i = 0;
-      w.a = 0.766;
-      w.b = 1.775;
-      w.c = 0.654;
-      w.h = 2.266;
+      baffle.chamferLeft = baffle.chamferRight = baffle.chamferTop = baffle.chamferBottom = 0;
+      baffle.bottomDistance = 0.766;
+      baffle.width = 1.775;
+      baffle.leftDistance = 0.654;
+      baffle.height = 2.266;
       break;
     case 3:
-      w.direction = -2;
+      baffle.direction = -2;
       break;  // test enclosure, small side
     case 4:
-      w.direction = -3;
+      baffle.direction = -3;
       break;  // test enclosure, large side
     case 6:   // old small test enclosure
     case 7:   // old large test enclosure
-      w.direction = 0;
+      baffle.direction = 0;
       allEdges(true);
-      w.e = w.f = 0;
-      w.g = which == 6 ? 0.166 : 0.166145;
-      w.i = 0.67165;
-      w.a = w.i + 0.25 + 0.03;
-      w.b = which == 6 ? 0.255 + w.e + w.f : 0.52;
-      w.c = which == 6 ? 0.1275 + w.e : 0.26;
-      w.h = 0.5 + w.i + w.g;
+      baffle.chamferLeft = baffle.chamferRight = 0;
+      baffle.chamferTop = which == 6 ? 0.166 : 0.166145;
+      baffle.chamferBottom = 0.67165;
+      baffle.bottomDistance = baffle.chamferBottom + 0.25 + 0.03;
+      baffle.width = which == 6 ? 0.255 + baffle.chamferLeft + baffle.chamferRight : 0.52;
+      baffle.leftDistance = which == 6 ? 0.1275 + baffle.chamferLeft : 0.26;
+      baffle.height = 0.5 + baffle.chamferBottom + baffle.chamferTop;
       break;
     default:
       break;  // 5: the box to be simulated; unknown codes change nothing

@@ -10,17 +10,18 @@ namespace sonvex {
 // Computes the direction table of a chassis on its baffle over the grid
 // `freq` (entries up to `lastIndex`, ended by a value not above 0). Returns
 // "OK" or the item's error messages; the table is always written (1e-100
-// entries where nothing could be computed). `seo` is passed along and does not
+// entries where nothing could be computed). `sourceDepth` is passed along and does not
 // change the result. Keeps no state between calls.
-std::string ComputeBaffle(const TSchallwand& w, const TFreqArray& freq, int lastIndex, double seo, TDirTable& table);
+std::string ComputeBaffle(const Baffle& baffle, const FreqArray& freq, int lastIndex, double sourceDepth,
+                          DirectionTable& table);
 
 // Changes the baffle record to the one a measured response was taken on
-// (measuring condition `which` = the chassis's fgang_which, 1..7).
-void MeasurementBaffle(TSchallwand& w, int which);
+// (measuring condition `which` = the chassis's responseSource, 1..7).
+void MeasurementBaffle(Baffle& baffle, int which);
 
 // Permutations of the 30 directions of every grid index.
-void RotateYaw(TDirTable& table);
-void RotatePitch(TDirTable& table);
-void MirrorDirections(TDirTable& table);
+void RotateYaw(DirectionTable& table);
+void RotatePitch(DirectionTable& table);
+void MirrorDirections(DirectionTable& table);
 
 }  // namespace sonvex

@@ -16,17 +16,17 @@ constexpr std::array<int, 5> kGroupSin{0, 1, 2, 1, 0};
 
 std::size_t BlockFloor(std::size_t n) { return n / kBlock * kBlock; }
 
-bool TopOrBottom(int side) { return side == kTop || side == kBottom; }
+bool TopOrBottom(int side) { return side == SideTop || side == SideBottom; }
 
 }  // namespace
 
-TEdgeSums::TEdgeSums(const std::array<TEdgeElement, kElements>& el) {
+EdgeSums::EdgeSums(const std::array<EdgeElement, kElements>& el) {
   static_assert(kElements % kBlock == 0 && kPass % kBlock == 0);
   std::array<std::array<double, kPass>, 5> base{};
   for (int g = 0; g < 5; ++g) base[g] = BaseWindow(kGroups[g].windowPct * kElements / 100);
 
   for (int j = 0; j < kElements; ++j) {
-    const TEdgeElement& e = el[j];
+    const EdgeElement& e = el[j];
     r_[j] = e.r;
     qPath_[j] = 0.05 * (e.r - e.z);
     const double v = TopOrBottom(e.side) ? e.x : e.y;
@@ -34,7 +34,7 @@ TEdgeSums::TEdgeSums(const std::array<TEdgeElement, kElements>& el) {
   }
 
   // Weight, source, constant path and whole paths of direction d at element j.
-  struct TTerm {
+  struct Term {
     double weight;
     int src;
     double factorPath;
@@ -42,29 +42,29 @@ TEdgeSums::TEdgeSums(const std::array<TEdgeElement, kElements>& el) {
     int paths;
   };
   auto term = [&](int d, int j) {
-    const TEdgeElement& e = el[j];
-    TTerm t{e.s * 0.5, kSrcE, 0.0, {}, 1};
+    const EdgeElement& e = el[j];
+    Term t{e.strength * 0.5, SourceElement, 0.0, {}, 1};
     if (d == 0) {
       t.factorPath = -(1.41 * e.z);
       t.whole[0] = e.r - 1.41 * e.z;
     } else if (d <= 20) {
       const int g = (d - 1) / 4, az = (d - 1) % 4;
-      const TDirGroup& grp = kGroups[g];
-      t.weight = e.s * 0.5 * base[g][(j % kPass + kWindowShift[az]) % kPass];
-      t.whole[0] = e.r - grp.axial * e.z - grp.sinUse * (kUx[az] * e.x + kUy[az] * e.y);
+      const DirectionGroup& grp = kGroups[g];
+      t.weight = e.strength * 0.5 * base[g][(j % kPass + kWindowShift[az]) % kPass];
+      t.whole[0] = e.r - grp.axial * e.z - grp.sinUse * (kAzimuthX[az] * e.x + kAzimuthY[az] * e.y);
       // The azimuth along the side's constant coordinate goes into the
       // constant factor; along the varying coordinate v it takes e^(∓j·k·sin θ·v).
-      const bool alongX = kUx[az] != 0.0;
-      const double u = alongX ? kUx[az] : kUy[az];
+      const bool alongX = kAzimuthX[az] != 0.0;
+      const double u = alongX ? kAzimuthX[az] : kAzimuthY[az];
       if (alongX != TopOrBottom(e.side)) {
         t.factorPath = -(grp.axial * e.z) - grp.sinUse * (u * (alongX ? e.x : e.y));
       } else {
         t.factorPath = -(grp.axial * e.z);
-        t.src = (u > 0 ? kSrcMinus : kSrcPlus) + kGroupSin[g];
+        t.src = (u > 0 ? SourceMinus : SourcePlus) + kGroupSin[g];
       }
     } else {
-      t.weight = 0.33 * (e.s * 0.5);
-      t.src = kSrcRear;
+      t.weight = 0.33 * (e.strength * 0.5);
+      t.src = SourceRear;
       t.factorPath = -e.z;
       for (int m = 0; m < 3; ++m) t.whole[m] = (e.r - e.z) * std::array<double, 3>{1.0, 1.1, 1.25}[m];
       t.paths = 3;
@@ -73,7 +73,7 @@ TEdgeSums::TEdgeSums(const std::array<TEdgeElement, kElements>& el) {
   };
 
   std::map<double, int> factorIndex;
-  std::array<TBlocks, kSources> need{};
+  std::array<BlockMask, SourceCount> need{};
   for (int d = 0; d < kEdgeDirections; ++d) {
     // Runs: maximal ranges of one side and pass whose weights are not 0.
     int j = 0;
@@ -85,8 +85,8 @@ TEdgeSums::TEdgeSums(const std::array<TEdgeElement, kElements>& el) {
       const int first = j;
       const int pass = j / kPass;
       while (j < kElements && j / kPass == pass && el[j].side == el[first].side && term(d, j).weight != 0.0) ++j;
-      const TTerm t0 = term(d, first);
-      TRun run{};
+      const Term t0 = term(d, first);
+      Run run{};
       run.dir = d;
       run.src = t0.src;
       run.begin = BlockFloor(first);
@@ -117,11 +117,11 @@ TEdgeSums::TEdgeSums(const std::array<TEdgeElement, kElements>& el) {
   factorIm_.resize(factorPath_.size());
 
   for (std::size_t b = 0; b < needE_.size(); ++b) {
-    for (int s = 0; s < kSources; ++s) needE_[b] = needE_[b] || need[s][b];
-    for (int s = 0; s < 3; ++s) needLateral_[s][b] = need[kSrcPlus + s][b] || need[kSrcMinus + s][b];
-    needQ_[b] = need[kSrcRear][b];
+    for (int s = 0; s < SourceCount; ++s) needE_[b] = needE_[b] || need[s][b];
+    for (int s = 0; s < 3; ++s) needLateral_[s][b] = need[SourcePlus + s][b] || need[SourceMinus + s][b];
+    needQ_[b] = need[SourceRear][b];
   }
-  for (const TRun& run : runs_)
+  for (const Run& run : runs_)
     splitRuns_.push_back({weights_.data() + run.weight, srcRe_[run.src].data() + run.begin,
                           srcIm_[run.src].data() + run.begin, run.len});
   runSums_.resize(runs_.size());
@@ -133,7 +133,7 @@ TEdgeSums::TEdgeSums(const std::array<TEdgeElement, kElements>& el) {
 }
 
 template <class F>
-void TEdgeSums::ForRanges(const TBlocks& blocks, F&& f) {
+void EdgeSums::ForRanges(const BlockMask& blocks, F&& f) {
   std::size_t b = 0;
   while (b < blocks.size()) {
     if (!blocks[b]) {
@@ -146,8 +146,8 @@ void TEdgeSums::ForRanges(const TBlocks& blocks, F&& f) {
   }
 }
 
-std::array<TComplex, kEdgeDirections> TEdgeSums::Evaluate(double k) {
-  std::array<TComplex, kEdgeDirections> sums{};
+std::array<Complex, kEdgeDirections> EdgeSums::Evaluate(double k) {
+  std::array<Complex, kEdgeDirections> sums{};
   if (std::fabs(k) * maxWholePath_ < kSplitLimit)
     SplitSums(k, sums);
   else
@@ -155,9 +155,9 @@ std::array<TComplex, kEdgeDirections> TEdgeSums::Evaluate(double k) {
   return sums;
 }
 
-void TEdgeSums::SplitSums(double k, std::array<TComplex, kEdgeDirections>& sums) {
-  auto& eRe = srcRe_[kSrcE];
-  auto& eIm = srcIm_[kSrcE];
+void EdgeSums::SplitSums(double k, std::array<Complex, kEdgeDirections>& sums) {
+  auto& eRe = srcRe_[SourceElement];
+  auto& eIm = srcIm_[SourceElement];
   ForRanges(needE_, [&](std::size_t at, std::size_t n) {
     ExpNegJ(r_.data() + at, n, k, maxR_, eRe.data() + at, eIm.data() + at);
   });
@@ -165,25 +165,25 @@ void TEdgeSums::SplitSums(double k, std::array<TComplex, kEdgeDirections>& sums)
     ForRanges(needLateral_[s], [&](std::size_t at, std::size_t n) {
       ExpNegJ(lateral_[s].data() + at, n, k, maxLateral_[s], latRe_.data() + at, latIm_.data() + at);
       MulBoth(eRe.data() + at, eIm.data() + at, latRe_.data() + at, latIm_.data() + at, n,
-              srcRe_[kSrcPlus + s].data() + at, srcIm_[kSrcPlus + s].data() + at, srcRe_[kSrcMinus + s].data() + at,
-              srcIm_[kSrcMinus + s].data() + at);
+              srcRe_[SourcePlus + s].data() + at, srcIm_[SourcePlus + s].data() + at,
+              srcRe_[SourceMinus + s].data() + at, srcIm_[SourceMinus + s].data() + at);
     });
   ForRanges(needQ_, [&](std::size_t at, std::size_t n) {
     ExpNegJ(qPath_.data() + at, n, k, maxQ_, qRe_.data() + at, qIm_.data() + at);
     MulOnePlusQ2Q5(eRe.data() + at, eIm.data() + at, qRe_.data() + at, qIm_.data() + at, n,
-                   srcRe_[kSrcRear].data() + at, srcIm_[kSrcRear].data() + at);
+                   srcRe_[SourceRear].data() + at, srcIm_[SourceRear].data() + at);
   });
   ExpNegJ(factorPath_.data(), factorPath_.size(), k, maxFactorPath_, factorRe_.data(), factorIm_.data());
 
   WeightedSums(splitRuns_.data(), splitRuns_.size(), runSums_.data());
   for (std::size_t i = 0; i < runs_.size(); ++i) {
-    const TRun& run = runs_[i];
+    const Run& run = runs_[i];
     sums[run.dir] = CAdd(sums[run.dir], CMul({factorRe_[run.factor], factorIm_[run.factor]}, runSums_[i]));
   }
 }
 
-void TEdgeSums::WholePathSums(double k, std::array<TComplex, kEdgeDirections>& sums) {
-  for (const TRun& run : runs_) {
+void EdgeSums::WholePathSums(double k, std::array<Complex, kEdgeDirections>& sums) {
+  for (const Run& run : runs_) {
     if (scratchRe_.size() < run.len) {
       scratchRe_.resize(run.len);
       scratchIm_.resize(run.len);
@@ -197,8 +197,8 @@ void TEdgeSums::WholePathSums(double k, std::array<TComplex, kEdgeDirections>& s
         scratchIm_[i] = m == 0 ? termIm_[i] : scratchIm_[i] + termIm_[i];
       }
     }
-    const TWeightedRun whole{weights_.data() + run.weight, scratchRe_.data(), scratchIm_.data(), run.len};
-    TComplex sum;
+    const WeightedRun whole{weights_.data() + run.weight, scratchRe_.data(), scratchIm_.data(), run.len};
+    Complex sum;
     WeightedSums(&whole, 1, &sum);
     sums[run.dir] = CAdd(sums[run.dir], sum);
   }

@@ -36,29 +36,29 @@ namespace sonvex::baffle {
 inline constexpr int kEdgeDirections = 22;  // directions 0..21 carry edge terms
 inline constexpr double kSplitLimit = 512.0;
 
-class TEdgeSums {
+class EdgeSums {
  public:
-  explicit TEdgeSums(const std::array<TEdgeElement, kElements>& el);
+  explicit EdgeSums(const std::array<EdgeElement, kElements>& el);
   // Holds pointers into itself.
-  TEdgeSums(const TEdgeSums&) = delete;
-  TEdgeSums& operator=(const TEdgeSums&) = delete;
+  EdgeSums(const EdgeSums&) = delete;
+  EdgeSums& operator=(const EdgeSums&) = delete;
 
   // For every direction d = 0..21 and the phase constant k = 2π/λ (short π):
   // Σ over the elements of s/2 · W_d · e^(−j·k·path_d), W_d the direction's
   // window (1 on axis); on the rear axis 0.33 · s/2 times the sum of its three
   // phase factors.
-  std::array<TComplex, kEdgeDirections> Evaluate(double k);
+  std::array<Complex, kEdgeDirections> Evaluate(double k);
 
  private:
   // Arrays of phase factors the runs draw on.
-  enum TSource : int {
-    kSrcE = 0,      // e^(−j·k·r)
-    kSrcPlus = 1,   // e^(−j·k·r)·e^(−j·k·sin θ·v), three of them
-    kSrcMinus = 4,  // e^(−j·k·r)·e^(+j·k·sin θ·v), three of them
-    kSrcRear = 7,   // e^(−j·k·r)·(1 + q² + q⁵)
-    kSources = 8,
+  enum Source : int {
+    SourceElement = 0,  // e^(−j·k·r)
+    SourcePlus = 1,     // e^(−j·k·r)·e^(−j·k·sin θ·v), three of them
+    SourceMinus = 4,    // e^(−j·k·r)·e^(+j·k·sin θ·v), three of them
+    SourceRear = 7,     // e^(−j·k·r)·(1 + q² + q⁵)
+    SourceCount = 8,
   };
-  struct TRun {
+  struct Run {
     int dir;
     int src;
     std::size_t begin, len;  // element range, whole blocks
@@ -67,16 +67,16 @@ class TEdgeSums {
     std::size_t path;        // offset of the run's whole paths (paths × len)
     int paths;               // 1, or 3 on the rear axis
   };
-  using TBlocks = std::array<bool, kElements / 8>;
+  using BlockMask = std::array<bool, kElements / 8>;
 
-  void SplitSums(double k, std::array<TComplex, kEdgeDirections>& sums);
-  void WholePathSums(double k, std::array<TComplex, kEdgeDirections>& sums);
+  void SplitSums(double k, std::array<Complex, kEdgeDirections>& sums);
+  void WholePathSums(double k, std::array<Complex, kEdgeDirections>& sums);
   template <class F>
-  static void ForRanges(const TBlocks& blocks, F&& f);
+  static void ForRanges(const BlockMask& blocks, F&& f);
 
-  std::vector<TRun> runs_;
-  std::vector<TWeightedRun> splitRuns_;  // the runs' sums over their sources
-  std::vector<TComplex> runSums_;
+  std::vector<Run> runs_;
+  std::vector<WeightedRun> splitRuns_;  // the runs' sums over their sources
+  std::vector<Complex> runSums_;
   std::vector<double> weights_;
   std::vector<double> wholePath_;
   double maxWholePath_ = 0.0;
@@ -90,11 +90,11 @@ class TEdgeSums {
   double maxFactorPath_ = 0.0;
 
   // Which blocks of elements each array is needed in.
-  TBlocks needE_{}, needQ_{};
-  std::array<TBlocks, 3> needLateral_{};
+  BlockMask needE_{}, needQ_{};
+  std::array<BlockMask, 3> needLateral_{};
 
   // Scratch of one frequency.
-  std::array<std::array<double, kElements>, kSources> srcRe_{}, srcIm_{};
+  std::array<std::array<double, kElements>, SourceCount> srcRe_{}, srcIm_{};
   std::array<double, kElements> latRe_{}, latIm_{}, qRe_{}, qIm_{};
   std::vector<double> factorRe_, factorIm_;
   std::vector<double> scratchRe_, scratchIm_, termRe_, termIm_;

@@ -6,25 +6,25 @@
 
 namespace sonvex::baffle {
 
-bool SweepPass(const TSweepSide& top, const TSweepSide& left, const TSweepSide& bottom, const TSweepSide& right,
-               TEdgeElement* out) {
+bool SweepPass(const SweepSide& top, const SweepSide& left, const SweepSide& bottom, const SweepSide& right,
+               EdgeElement* out) {
   if (top.dist == 0.0 || left.dist == 0.0 || bottom.dist == 0.0 || right.dist == 0.0) return false;
   const double delta = 12.5663708 / kElements;  // 1.5°
   int n = 0;
   double phi = 0.0;
-  auto add = [&](double x, double y, const TSweepSide& side, TSide id) {
-    if (n < kPass) out[n] = TEdgeElement{x, y, side.z, std::sqrt(x * x + y * y), side.strength, id};
+  auto add = [&](double x, double y, const SweepSide& side, Side id) {
+    if (n < kPass) out[n] = EdgeElement{x, y, side.z, std::sqrt(x * x + y * y), side.strength, id};
     ++n;
     phi += delta;
   };
-  while (std::tan(phi) < left.dist / top.dist && phi < 1.57) add(std::tan(phi) * -top.dist, top.dist, top, kTop);
+  while (std::tan(phi) < left.dist / top.dist && phi < 1.57) add(std::tan(phi) * -top.dist, top.dist, top, SideTop);
   while (std::tan(phi - 1.5707963) < bottom.dist / left.dist && phi < 3.14)
-    add(-left.dist, -std::tan(phi - 1.5707963) * left.dist, left, kLeft);
+    add(-left.dist, -std::tan(phi - 1.5707963) * left.dist, left, SideLeft);
   while (std::tan(phi - 3.1415926) < right.dist / bottom.dist && phi < 4.71)
-    add(std::tan(phi - 3.1415926) * bottom.dist, -bottom.dist, bottom, kBottom);
+    add(std::tan(phi - 3.1415926) * bottom.dist, -bottom.dist, bottom, SideBottom);
   while (std::tan(phi - 4.7123889) < top.dist / right.dist && phi < 6.28)
-    add(right.dist, std::tan(phi - 4.7123889) * right.dist, right, kRight);
-  while (phi < 6.2831852) add(std::tan(phi) * -top.dist, top.dist, top, kTop);
+    add(right.dist, std::tan(phi - 4.7123889) * right.dist, right, SideRight);
+  while (phi < 6.2831852) add(std::tan(phi) * -top.dist, top.dist, top, SideTop);
   return n == kPass;
 }
 
@@ -41,18 +41,18 @@ std::array<double, kPass> BaseWindow(int u) {
   return v;
 }
 
-TPiston::TPiston(int membranform, double diameter) {
+Piston::Piston(int diaphragmShape, double diameter) {
   double radiusFactor = 1.0;
-  q_ = 1e-4;
-  g2_ = 1.0;
-  g3_ = 1.0;
-  if (membranform == 0) {
+  ringShare_ = 1e-4;
+  ring2Scale_ = 1.0;
+  ring3Scale_ = 1.0;
+  if (diaphragmShape == 0) {
     radiusFactor = 1.2;
-  } else if (membranform != 1) {
-    q_ = 0.2;
-    g2_ = 0.8;
+  } else if (diaphragmShape != 1) {
+    ringShare_ = 0.2;
+    ring2Scale_ = 0.8;
   }
-  sameRings_ = g2_ == g3_;
+  sameRings_ = ring2Scale_ == ring3Scale_;
   const double radius = diameter * 0.5 * radiusFactor + 1e-100;
   const int m = kPistonSteps;
   for (int k = 1; k <= 3; ++k) {
@@ -64,10 +64,10 @@ TPiston::TPiston(int membranform, double diameter) {
     }
     disc_.Add(discArg.data(), kDiscSamples, discIndex_[k - 1]);
     std::array<double, kRingSamples> ringArg{};
-    RingArgs(kappa, radius, g2_, ringArg.data());
+    RingArgs(kappa, radius, ring2Scale_, ringArg.data());
     ring_.Add(ringArg.data(), kRingSamples, ring2Index_[k - 1]);
     if (!sameRings_) {
-      RingArgs(kappa, radius, g3_, ringArg.data());
+      RingArgs(kappa, radius, ring3Scale_, ringArg.data());
       ring_.Add(ringArg.data(), kRingSamples, ring3Index_[k - 1]);
     }
   }
@@ -76,13 +76,13 @@ TPiston::TPiston(int membranform, double diameter) {
   for (int c = 1; c <= 2 * m - 1; ++c) {
     const double x = c * radius / m - radius;
     const double w = radius * ((c % 2 == 1) ? 8.0 / 3.0 : 4.0 / 3.0) / m / (radius * radius * kPi);
-    discAmp_[c - 1] = std::sqrt(radius * radius - x * x) * w * (1.0 - q_);
+    discAmp_[c - 1] = std::sqrt(radius * radius - x * x) * w * (1.0 - ringShare_);
   }
-  RingAmps(radius, g2_, ringAmp2_.data());
-  RingAmps(radius, g3_, ringAmp3_.data());
+  RingAmps(radius, ring2Scale_, ringAmp2_.data());
+  RingAmps(radius, ring3Scale_, ringAmp3_.data());
 }
 
-void TPiston::TBatch::Add(const double* sampleArg, std::size_t n, std::vector<int>& index) {
+void Piston::CosineBatch::Add(const double* sampleArg, std::size_t n, std::vector<int>& index) {
   index.assign(n, 0);
   for (std::size_t i = 0; i < n; ++i) {
     const std::size_t mirror = n - 1 - i;
@@ -96,12 +96,12 @@ void TPiston::TBatch::Add(const double* sampleArg, std::size_t n, std::vector<in
   }
 }
 
-void TPiston::TBatch::Finish() {
+void Piston::CosineBatch::Finish() {
   arg.resize(BlockCeil(arg.size()), 0.0);
   cosine.assign(arg.size(), 0.0);
 }
 
-std::array<double, 3> TPiston::Evaluate(double kf, double kh) {
+std::array<double, 3> Piston::Evaluate(double kf, double kh) {
   CosScaled(disc_.arg.data(), disc_.arg.size(), kf, disc_.maxAbsArg, disc_.cosine.data());
   CosScaled(ring_.arg.data(), ring_.arg.size(), kh, ring_.maxAbsArg, ring_.cosine.data());
   std::array<double, 3> p{};
@@ -115,19 +115,19 @@ std::array<double, 3> TPiston::Evaluate(double kf, double kh) {
   return p;
 }
 
-double TPiston::Integral(const double* amp, const int* index, std::size_t n, const std::vector<double>& cosine) {
+double Piston::Integral(const double* amp, const int* index, std::size_t n, const std::vector<double>& cosine) {
   double sum = 0.0;
   for (std::size_t i = 0; i < n; ++i) sum += amp[i] * cosine[index[i]];
   return sum;
 }
 
-double TPiston::RingY(double radius, int j, double g) {
+double Piston::RingY(double radius, int j, double g) {
   const double u = j * radius / kPistonSteps - radius;
   // Rounding can make the argument a hair negative at the rim: that is 0.
   return std::sqrt(std::max(0.0, radius * radius - u * u + 1e-50)) * g;
 }
 
-void TPiston::RingArgs(double kappa, double radius, double g, double* arg) {
+void Piston::RingArgs(double kappa, double radius, double g, double* arg) {
   for (int j = 1; j <= 2 * kPistonSteps; ++j) {
     const double x0 = ((j - 1) * radius / kPistonSteps - radius) * g;
     const double x1 = (j * radius / kPistonSteps - radius) * g;
@@ -135,18 +135,18 @@ void TPiston::RingArgs(double kappa, double radius, double g, double* arg) {
   }
 }
 
-void TPiston::RingAmps(double radius, double g, double* amp) const {
+void Piston::RingAmps(double radius, double g, double* amp) const {
   for (int j = 1; j <= 2 * kPistonSteps; ++j) {
     const double x0 = ((j - 1) * radius / kPistonSteps - radius) * g;
     const double x1 = (j * radius / kPistonSteps - radius) * g;
     const double y0 = RingY(radius, j - 1, g);
     const double y1 = RingY(radius, j, g);
     const double len = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
-    amp[j - 1] = len / (kPi * radius * g) * q_ * 0.5;
+    amp[j - 1] = len / (kPi * radius * g) * ringShare_ * 0.5;
   }
 }
 
-const std::array<TTestSource, 42> kTestSmall{{
+const std::array<TestEnclosureSource, 42> kTestEnclosureSmall{{
     {29.60887, -0.05458, 0.01754}, {25.38434, -0.02769, 0.02944}, {23.40482, -0.09713, 0.03939},
     {19.48316, -0.11664, 0.05056}, {16.64354, -0.12146, 0.01877}, {15.80255, 0.10284, 0.02219},
     {12.50994, -0.03083, 0.01911}, {10.81749, 0.02939, 0.04704},  {9.44601, 0.10896, 0.04323},
@@ -162,7 +162,7 @@ const std::array<TTestSource, 42> kTestSmall{{
     {0.21254, 0.09031, 0.04022},   {0.16633, -0.52180, 0.03026},  {0.18019, 0.36527, 0.00809},
     {0.15373, 0.32805, 0.00192},   {0.14928, 0.24989, 0.03026},   {0.00001, 0.04343, 0.00001},
 }};
-const std::array<TTestSource, 37> kTestLarge{{
+const std::array<TestEnclosureSource, 37> kTestEnclosureLarge{{
     {29.95476, 0.05928, 0.02600},  {26.21618, -0.06084, 0.01829}, {22.70353, 0.07476, 0.03758},
     {20.21757, -0.04446, 0.03778}, {17.09761, -0.05114, 0.03818}, {14.42794, -0.02363, 0.03684},
     {13.50498, 0.04220, 0.04208},  {11.52409, 0.08858, 0.04532},  {10.35975, -0.02442, 0.01638},

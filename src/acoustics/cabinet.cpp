@@ -7,69 +7,69 @@ namespace sonvex {
 
 int OppositeFace(int face) {
   switch (face) {
-    case kFaceFront:
-      return kFaceBack;
-    case kFaceBack:
-      return kFaceFront;
-    case kFaceLeft:
-      return kFaceRight;
-    case kFaceRight:
-      return kFaceLeft;
-    case kFaceTop:
-      return kFaceBottom;
-    case kFaceBottom:
-      return kFaceTop;
+    case FaceFront:
+      return FaceBack;
+    case FaceBack:
+      return FaceFront;
+    case FaceLeft:
+      return FaceRight;
+    case FaceRight:
+      return FaceLeft;
+    case FaceTop:
+      return FaceBottom;
+    case FaceBottom:
+      return FaceTop;
     default:
       return face;
   }
 }
 
-TRoomPoint FacePointToRoom(const TGemGeh& box, int face, double a, double c) {
-  const double halfW = box.b / 2, halfH = box.h / 2;
+RoomPoint FacePointToRoom(const Cabinet& box, int face, double a, double c) {
+  const double halfW = box.width / 2, halfH = box.height / 2;
   switch (face) {
-    case kFaceFront:
+    case FaceFront:
       return {c - halfW, a - halfH, 0.0};
-    case kFaceBack:
-      return {halfW - c, a - halfH, -box.t};
-    case kFaceLeft:
-      return {-halfW, a - halfH, c - box.t};
-    case kFaceRight:
+    case FaceBack:
+      return {halfW - c, a - halfH, -box.depth};
+    case FaceLeft:
+      return {-halfW, a - halfH, c - box.depth};
+    case FaceRight:
       return {halfW, a - halfH, -c};
-    case kFaceTop:
+    case FaceTop:
       return {c - halfW, halfH, -a};
-    case kFaceBottom:
-      return {c - halfW, -halfH, a - box.t};
+    case FaceBottom:
+      return {c - halfW, -halfH, a - box.depth};
     default:
       return {};
   }
 }
 
-void RoomToFacePoint(const TGemGeh& box, int face, const TRoomPoint& p, double& a, double& c) {
-  const double halfW = box.b / 2, halfH = box.h / 2;
+void RoomToFacePoint(const Cabinet& box, int face, const RoomPoint& p, double& a, double& c) {
+  const double halfW = box.width / 2, halfH = box.height / 2;
   switch (face) {
-    case kFaceFront:
-      a = p.vert + halfH;
-      c = p.hor + halfW;
+    case FaceFront:
+      a = p.vertical + halfH;
+      c = p.horizontal + halfW;
       break;
-    case kFaceBack:
-      a = p.vert + halfH;
-      c = halfW - p.hor;
+    case FaceBack:
+      a = p.vertical + halfH;
+      c = halfW - p.horizontal;
       break;
-    case kFaceLeft:
-      a = p.vert + halfH;
-      c = p.stra + box.t;
+    case FaceLeft:
+      a = p.vertical + halfH;
+      c = p.forward + box.depth;
       break;
-    case kFaceRight:
-      a = p.vert + halfH;
-      c = -p.stra;
+    case FaceRight:
+      a = p.vertical + halfH;
+      c = -p.forward;
       break;
-    case kFaceTop:
-      a = -p.stra;
-      c = p.hor + halfW;
+    case FaceTop:
+      a = -p.forward;
+      c = p.horizontal + halfW;
       break;
-    case kFaceBottom:
-      a = p.stra + box.t;
-      c = p.hor + halfW;
+    case FaceBottom:
+      a = p.forward + box.depth;
+      c = p.horizontal + halfW;
       break;
     default:
       a = 0;
@@ -78,133 +78,138 @@ void RoomToFacePoint(const TGemGeh& box, int face, const TRoomPoint& p, double& 
   }
 }
 
-bool BaffleFromCabinet(TSchallwand& w, const TGemGeh& box, int face, int rearSide, double a, double c, double ar,
-                       double cr) {
-  if (face < kFaceFront || face > kFaceBottom || (rearSide != kRearSameFace && rearSide != kRearOpposite)) return false;
-  w.beugl = w.beugr = w.beugo = w.beugu = true;
-  w.direction = static_cast<std::int8_t>(face);
-  w.directionr = static_cast<std::int8_t>(rearSide);
-  w.a = a;
-  w.c = c;
+bool BaffleFromCabinet(Baffle& baffle, const Cabinet& box, int face, int rearSide, double a, double c,
+                       double rearBottomDistance, double rearLeftDistance) {
+  if (face < FaceFront || face > FaceBottom || (rearSide != RearSameFace && rearSide != RearOppositeFace)) return false;
+  baffle.diffractLeft = baffle.diffractRight = baffle.diffractTop = baffle.diffractBottom = true;
+  baffle.direction = static_cast<std::int8_t>(face);
+  baffle.rearDirection = static_cast<std::int8_t>(rearSide);
+  baffle.bottomDistance = a;
+  baffle.leftDistance = c;
   // Baffle size and chamfers: the front chamfers reach the side faces at the
   // edge they share with the front.
   switch (face) {
-    case kFaceFront:
-      w.b = box.b;
-      w.h = box.h;
-      w.e = box.fasl;
-      w.f = box.fasr;
-      w.g = box.faso;
-      w.i = box.fasu;
+    case FaceFront:
+      baffle.width = box.width;
+      baffle.height = box.height;
+      baffle.chamferLeft = box.chamferLeft;
+      baffle.chamferRight = box.chamferRight;
+      baffle.chamferTop = box.chamferTop;
+      baffle.chamferBottom = box.chamferBottom;
       break;
-    case kFaceBack:
-      w.b = box.b;
-      w.h = box.h;
-      w.e = 0;
-      w.f = 0;
-      w.g = 0;
-      w.i = 0;
+    case FaceBack:
+      baffle.width = box.width;
+      baffle.height = box.height;
+      baffle.chamferLeft = 0;
+      baffle.chamferRight = 0;
+      baffle.chamferTop = 0;
+      baffle.chamferBottom = 0;
       break;
-    case kFaceLeft:
-      w.b = box.t;
-      w.h = box.h;
-      w.e = 0;
-      w.f = box.fasl;
-      w.g = 0;
-      w.i = 0;
+    case FaceLeft:
+      baffle.width = box.depth;
+      baffle.height = box.height;
+      baffle.chamferLeft = 0;
+      baffle.chamferRight = box.chamferLeft;
+      baffle.chamferTop = 0;
+      baffle.chamferBottom = 0;
       break;
-    case kFaceRight:
-      w.b = box.t;
-      w.h = box.h;
-      w.e = box.fasr;
-      w.f = 0;
-      w.g = 0;
-      w.i = 0;
+    case FaceRight:
+      baffle.width = box.depth;
+      baffle.height = box.height;
+      baffle.chamferLeft = box.chamferRight;
+      baffle.chamferRight = 0;
+      baffle.chamferTop = 0;
+      baffle.chamferBottom = 0;
       break;
-    case kFaceTop:
-      w.b = box.b;
-      w.h = box.t;
-      w.e = 0;
-      w.f = 0;
-      w.g = 0;
-      w.i = box.faso;
+    case FaceTop:
+      baffle.width = box.width;
+      baffle.height = box.depth;
+      baffle.chamferLeft = 0;
+      baffle.chamferRight = 0;
+      baffle.chamferTop = 0;
+      baffle.chamferBottom = box.chamferTop;
       break;
-    case kFaceBottom:
-      w.b = box.b;
-      w.h = box.t;
-      w.e = 0;
-      w.f = 0;
-      w.g = box.fasu;
-      w.i = 0;
+    case FaceBottom:
+      baffle.width = box.width;
+      baffle.height = box.depth;
+      baffle.chamferLeft = 0;
+      baffle.chamferRight = 0;
+      baffle.chamferTop = box.chamferBottom;
+      baffle.chamferBottom = 0;
       break;
     default:
       break;
   }
-  const TRoomPoint outlet = FacePointToRoom(box, face, a, c);
-  w.hor = outlet.hor;
-  w.vert = outlet.vert;
-  w.stra = outlet.stra;
-  const int rearFace = rearSide == kRearOpposite ? OppositeFace(face) : face;
-  const TRoomPoint rear = FacePointToRoom(box, rearFace, ar, cr);
-  w.horr = rear.hor;
-  w.vertr = rear.vert;
-  w.strar = rear.stra;
+  const RoomPoint outlet = FacePointToRoom(box, face, a, c);
+  baffle.horizontal = outlet.horizontal;
+  baffle.vertical = outlet.vertical;
+  baffle.forward = outlet.forward;
+  const int rearFace = rearSide == RearOppositeFace ? OppositeFace(face) : face;
+  const RoomPoint rear = FacePointToRoom(box, rearFace, rearBottomDistance, rearLeftDistance);
+  baffle.rearHorizontal = rear.horizontal;
+  baffle.rearVertical = rear.vertical;
+  baffle.rearForward = rear.forward;
   return true;
 }
 
-bool HasCabinetPort(int typ) { return typ == kTypVented || typ == kTypBandpassBi; }
+bool HasCabinetPort(int type) { return type == kTypeVented || type == kTypeBandpassBi; }
 
 namespace {
 
 // A box on whose face `face` the baffle record fits: that face has the
 // baffle's width and height. The box's third measure enters no position on
 // this face or the opposite one, so any value does.
-TGemGeh BoxOfBaffle(const TSchallwand& w, int face) {
-  TGemGeh box;
+Cabinet CabinetOfBaffle(const Baffle& baffle, int face) {
+  Cabinet box;
   switch (face) {
-    case kFaceLeft:
-    case kFaceRight:
-      box.t = w.b;
-      box.h = w.h;
+    case FaceLeft:
+    case FaceRight:
+      box.depth = baffle.width;
+      box.height = baffle.height;
       break;
-    case kFaceTop:
-    case kFaceBottom:
-      box.b = w.b;
-      box.t = w.h;
+    case FaceTop:
+    case FaceBottom:
+      box.width = baffle.width;
+      box.depth = baffle.height;
       break;
     default:
-      box.b = w.b;
-      box.h = w.h;
+      box.width = baffle.width;
+      box.height = baffle.height;
       break;
   }
   return box;
 }
 
-int FaceOf(const TSchallwand& w) {
-  return w.direction >= kFaceFront && w.direction <= kFaceBottom ? static_cast<int>(w.direction) : kFaceFront;
+int FaceOf(const Baffle& baffle) {
+  return baffle.direction >= FaceFront && baffle.direction <= FaceBottom ? static_cast<int>(baffle.direction)
+                                                                         : FaceFront;
 }
 
 }  // namespace
 
-void PortFacePoint(const TSchallwand& w, double& ar, double& cr) {
-  const int face = FaceOf(w);
-  const int rearFace = w.directionr == kRearOpposite ? OppositeFace(face) : face;
-  const TGemGeh box = BoxOfBaffle(w, face);
-  const TRoomPoint chassis = FacePointToRoom(box, face, w.a, w.c);
-  const TRoomPoint port{chassis.hor + (w.horr - w.hor), chassis.vert + (w.vertr - w.vert),
-                        chassis.stra + (w.strar - w.stra)};
-  RoomToFacePoint(box, rearFace, port, ar, cr);
+void PortFacePoint(const Baffle& baffle, double& rearBottomDistance, double& rearLeftDistance) {
+  const int face = FaceOf(baffle);
+  const int rearFace = baffle.rearDirection == RearOppositeFace ? OppositeFace(face) : face;
+  const Cabinet box = CabinetOfBaffle(baffle, face);
+  const RoomPoint chassis = FacePointToRoom(box, face, baffle.bottomDistance, baffle.leftDistance);
+  const RoomPoint port{chassis.horizontal + (baffle.rearHorizontal - baffle.horizontal),
+                       chassis.vertical + (baffle.rearVertical - baffle.vertical),
+                       chassis.forward + (baffle.rearForward - baffle.forward)};
+  RoomToFacePoint(box, rearFace, port, rearBottomDistance, rearLeftDistance);
 }
 
-bool PortOnBaffle(const TSchallwand& w) {
-  double ar = 0, cr = 0;
-  PortFacePoint(w, ar, cr);
+bool PortOnBaffle(const Baffle& baffle) {
+  double rearBottomDistance = 0, rearLeftDistance = 0;
+  PortFacePoint(baffle, rearBottomDistance, rearLeftDistance);
   // The chamfers of the record belong to the chassis's face; the opposite
   // face of the box has none at its front.
-  const bool sameFace = w.directionr != kRearOpposite;
-  const double e = sameFace ? w.e : 0, f = sameFace ? w.f : 0, g = sameFace ? w.g : 0, i = sameFace ? w.i : 0;
+  const bool sameFace = baffle.rearDirection != RearOppositeFace;
+  const double e = sameFace ? baffle.chamferLeft : 0, f = sameFace ? baffle.chamferRight : 0,
+               g = sameFace ? baffle.chamferTop : 0, i = sameFace ? baffle.chamferBottom : 0;
   // The chassis's check with a diameter of 0 (and written so that NaN fails).
-  return w.b > 0 && w.h > 0 && ar > 0 && cr > 0 && i <= ar && e <= cr && ar <= w.h - g && cr <= w.b - f;
+  return baffle.width > 0 && baffle.height > 0 && rearBottomDistance > 0 && rearLeftDistance > 0 &&
+         i <= rearBottomDistance && e <= rearLeftDistance && rearBottomDistance <= baffle.height - g &&
+         rearLeftDistance <= baffle.width - f;
 }
 
 }  // namespace sonvex

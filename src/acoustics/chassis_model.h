@@ -19,27 +19,27 @@ inline constexpr const char* kChassisBoxText = "fmb, Vb, vV, mb und Ql müssen >
 inline constexpr const char* kChassisPortText = "Qb und fb müssen > 0 sein. ";
 inline constexpr const char* kChassisVbfText = "Vbf muß > 0 sein. ";
 inline constexpr const char* kChassisFrontPortText = "Qbf und fbf müssen > 0 sein. ";
-inline constexpr const char* kChassisTypText = "Gehäusetyp muß 0 bis 4 sein. ";
+inline constexpr const char* kChassisTypeText = "Gehäusetyp muß 0 bis 4 sein. ";
 inline constexpr const char* kChassisFaultText = "Chassis kann nicht berechnet werden.";
 
-// Simulates chassis `c` in enclosure `e` at every grid frequency freq[i] > 0
+// Simulates chassis `c` in enclosure `enclosure` at every grid frequency freq[i] > 0
 // with i <= lastIndex (at most 600). The records are not changed. Returns
 // "OK", or the messages of the parameter checks (nothing written), or
 // kChassisFaultText when a value could not be computed (entries of the lower
-// grid indices written). Outputs: input impedance `z` (Ohm), excursion `hub`
+// grid indices written). Outputs: input impedance `z` (Ohm), excursion `excursion`
 // (m at 2.83 V, real part), rear port and front sound pressure (magnitude 1 =
 // 112 dB SPL at 1 m for 2.83 V). No allocation per frequency.
-std::string SimulateChassis(const TChassis& c, const TEinbau& e, const TFreqArray& freq, int lastIndex,
-                            TComplexCurve& z, TComplexCurve& hub, TComplexCurve& rear, TComplexCurve& front);
+std::string SimulateChassis(const Chassis& c, const Enclosure& enclosure, const FreqArray& freq, int lastIndex,
+                            ComplexCurve& z, ComplexCurve& excursion, ComplexCurve& rear, ComplexCurve& front);
 
 // Value of a measured curve (frequencies xs, values ys, ended by the first
 // frequency not above 0) at frequency x: linear between neighbours, the end
 // values outside the measured range, then smoothed over the points within the
 // relative distance `width` of x when width > 0.
-double InterpolateLevel(const TFreqArray& xs, const TFreqArray& ys, double width, double x);
+double InterpolateLevel(const FreqArray& xs, const FreqArray& ys, double width, double x);
 
 // Measured phase (radians) at frequency x, interpolated linearly; across the
 // ±π wrap the interpolation takes the short way (the result may exceed π).
-double InterpolatePhase(const TFreqArray& xs, const TFreqArray& ps, double x);
+double InterpolatePhase(const FreqArray& xs, const FreqArray& ps, double x);
 
 }  // namespace sonvex

@@ -47,10 +47,10 @@ double PhaseValue(std::string_view degreesText) { return FieldDoubleLenient(degr
 
 namespace {
 
-struct TDerivedRow {
+struct DerivedRow {
   const char* key;
   const char* prefix;
-  double TChassisDerived::*field;
+  double ChassisDerived::*field;
   double scale;
   const char* unit;
   int width;
@@ -59,42 +59,42 @@ struct TDerivedRow {
 
 // Every label gets a placeholder, Vabf included: a failed computation must
 // never leave a number of an earlier chassis standing.
-constexpr TDerivedRow kDerivedRows[] = {
-    {"Cms", "Cms = ", &TChassisDerived::Cms, 1e6, " µF", 7, "Cms = ?"},
-    {"Lms", "Lms = ", &TChassisDerived::Lms, 1e3, " mH", 7, "Lms = ?"},
-    {"Rms", "Rms = ", &TChassisDerived::Rms, 1, " Ohm", 7, "Rms = ?"},
-    {"Lab", "Lab = ", &TChassisDerived::Lab, 1e3, " mH", 7, "Lab = ?"},
-    {"Rab", "Rab = ", &TChassisDerived::Rab, 1, " Ohm", 7, "Rab = ?"},
-    {"Cbr", "Cbr = ", &TChassisDerived::Cbr, 1e6, " µF", 7, "Cbr = ?"},
-    {"Rbr", "Rbr = ", &TChassisDerived::Rbr, 1, " Ohm", 7, "Rbr = ?"},
-    {"Labf", "Labf= ", &TChassisDerived::Labf, 1e3, " mH", 7, "Labf= ?"},
-    {"Rabf", "Rabf= ", &TChassisDerived::Rabf, 1, " Ohm", 7, "Rabf= ?"},
-    {"Cbrf", "Cbrf= ", &TChassisDerived::Cbrf, 1e6, " µF", 7, "Cbrf= ?"},
-    {"Rbrf", "Rbrf= ", &TChassisDerived::Rbrf, 1, " Ohm", 7, "Rbrf= ?"},
-    {"fsbg", "fsbg = ", &TChassisDerived::fsbg, 1, " Hz", 6, "fsbg = ?"},
-    {"Qts", "Qts = ", &TChassisDerived::Qts, 1, "", 6, "Qts = ?"},
-    {"Qtsbg", "Qtsbg = ", &TChassisDerived::Qtsbg, 1, "", 6, "Qtsbg = ?"},
-    {"Vab", "Vab = ", &TChassisDerived::Vab, 1e3, " Liter", 7, "Vab = ?"},
-    {"Vabf", "Vabf = ", &TChassisDerived::Vabf, 1e3, " Liter", 7, "Vabf = ?"},
-    {"Qesbg", "Qesbg = ", &TChassisDerived::Qesbg, 1, "", 6, "Qesbg = ?"},
-    {"Qmsbg", "Qmsbg = ", &TChassisDerived::Qmsbg, 1, "", 6, "Qmsbg = ?"},
-    {"fc", "fc  = ", &TChassisDerived::fc, 1, " Hz", 6, "fc  = ?"},
-    {"Qec", "Qec = ", &TChassisDerived::Qec, 1, "", 6, "Qec = ?"},
-    {"Qmc", "Qmc = ", &TChassisDerived::Qmc, 1, "", 6, "Qmc = ?"},
-    {"Qtc", "Qtc = ", &TChassisDerived::Qtc, 1, "", 6, "Qtc = ?"},
-    {"Cmd", "Cmd = ", &TChassisDerived::Cmd, 1e3, " mm/N", 7, "Cmd = ?"},
-    {"Mmd", "Mmd = ", &TChassisDerived::Mmd, 1e3, " Gramm", 7, "Mmd = ?"},
-    {"Bl", "Bl  = ", &TChassisDerived::Bl, 1, " N/A", 7, "Bl  = ?"},
-    {"SPL", "SPL = ", &TChassisDerived::SPL, 1, " dB/2,83V", 6, "SPL = ?"},
-    {"Rmd", "Rmd = ", &TChassisDerived::Rmd, 1, " Ns/m", 7, "Rmd = ?"},
+constexpr DerivedRow kDerivedRows[] = {
+    {"Cms", "Cms = ", &ChassisDerived::Cms, 1e6, " µF", 7, "Cms = ?"},
+    {"Lms", "Lms = ", &ChassisDerived::Lms, 1e3, " mH", 7, "Lms = ?"},
+    {"Rms", "Rms = ", &ChassisDerived::Rms, 1, " Ohm", 7, "Rms = ?"},
+    {"Lab", "Lab = ", &ChassisDerived::Lab, 1e3, " mH", 7, "Lab = ?"},
+    {"Rab", "Rab = ", &ChassisDerived::Rab, 1, " Ohm", 7, "Rab = ?"},
+    {"Cbr", "Cbr = ", &ChassisDerived::Cbr, 1e6, " µF", 7, "Cbr = ?"},
+    {"Rbr", "Rbr = ", &ChassisDerived::Rbr, 1, " Ohm", 7, "Rbr = ?"},
+    {"Labf", "Labf= ", &ChassisDerived::Labf, 1e3, " mH", 7, "Labf= ?"},
+    {"Rabf", "Rabf= ", &ChassisDerived::Rabf, 1, " Ohm", 7, "Rabf= ?"},
+    {"Cbrf", "Cbrf= ", &ChassisDerived::Cbrf, 1e6, " µF", 7, "Cbrf= ?"},
+    {"Rbrf", "Rbrf= ", &ChassisDerived::Rbrf, 1, " Ohm", 7, "Rbrf= ?"},
+    {"fsbg", "fsbg = ", &ChassisDerived::fsbg, 1, " Hz", 6, "fsbg = ?"},
+    {"Qts", "Qts = ", &ChassisDerived::Qts, 1, "", 6, "Qts = ?"},
+    {"Qtsbg", "Qtsbg = ", &ChassisDerived::Qtsbg, 1, "", 6, "Qtsbg = ?"},
+    {"Vab", "Vab = ", &ChassisDerived::Vab, 1e3, " Liter", 7, "Vab = ?"},
+    {"Vabf", "Vabf = ", &ChassisDerived::Vabf, 1e3, " Liter", 7, "Vabf = ?"},
+    {"Qesbg", "Qesbg = ", &ChassisDerived::Qesbg, 1, "", 6, "Qesbg = ?"},
+    {"Qmsbg", "Qmsbg = ", &ChassisDerived::Qmsbg, 1, "", 6, "Qmsbg = ?"},
+    {"fc", "fc  = ", &ChassisDerived::fc, 1, " Hz", 6, "fc  = ?"},
+    {"Qec", "Qec = ", &ChassisDerived::Qec, 1, "", 6, "Qec = ?"},
+    {"Qmc", "Qmc = ", &ChassisDerived::Qmc, 1, "", 6, "Qmc = ?"},
+    {"Qtc", "Qtc = ", &ChassisDerived::Qtc, 1, "", 6, "Qtc = ?"},
+    {"Cmd", "Cmd = ", &ChassisDerived::Cmd, 1e3, " mm/N", 7, "Cmd = ?"},
+    {"Mmd", "Mmd = ", &ChassisDerived::Mmd, 1e3, " Gramm", 7, "Mmd = ?"},
+    {"Bl", "Bl  = ", &ChassisDerived::Bl, 1, " N/A", 7, "Bl  = ?"},
+    {"SPL", "SPL = ", &ChassisDerived::SPL, 1, " dB/2,83V", 6, "SPL = ?"},
+    {"Rmd", "Rmd = ", &ChassisDerived::Rmd, 1, " Ns/m", 7, "Rmd = ?"},
 };
 
 }  // namespace
 
-std::vector<TDerivedLabel> DerivedValueLabels(const TChassisDerived& d) {
-  std::vector<TDerivedLabel> out;
+std::vector<DerivedValueLabel> DerivedValueLabels(const ChassisDerived& d) {
+  std::vector<DerivedValueLabel> out;
   out.reserve(std::size(kDerivedRows));
-  for (const TDerivedRow& r : kDerivedRows) {
+  for (const DerivedRow& r : kDerivedRows) {
     const double v = d.*r.field * r.scale;
     // A value a box cannot have (a division by an empty box, a port without
     // air) says nothing and would show as "1,E105 mH": a dash instead.
@@ -120,31 +120,31 @@ std::filesystem::path ChassisSaveName(const std::filesystem::path& chosen) {
   return PathFromUtf8(name);
 }
 
-double AcousticDiameter(double amem) {
-  if (!(amem > 0)) return 0;
-  return std::sqrt(amem * 4 / 3.14159265358979323846) * 0.999;
+double AcousticDiameter(double Sd) {
+  if (!(Sd > 0)) return 0;
+  return std::sqrt(Sd * 4 / 3.14159265358979323846) * 0.999;
 }
 
 // ---------------------------------------------------------------- measured curves
 
-void ShiftLevels(TChassis& c, double dB) {
+void ShiftLevels(Chassis& c, double dB) {
   for (int k = 0; k < kFreqEntries; ++k) {
-    if (c.FgangAF[k] < 0.001) break;
-    c.FgangA[k] += dB;
+    if (c.measuredAmplitudeFreq[k] < 0.001) break;
+    c.measuredAmplitude[k] += dB;
   }
 }
 
-bool ImportFrequencyResponseWithLevel(TChassis& c, TInteraction& ui, const std::filesystem::path& folder) {
+bool ImportFrequencyResponseWithLevel(Chassis& c, Interaction& ui, const std::filesystem::path& folder) {
   // The import writes the level curve's first frequency whenever it takes
   // the level column, so a marker there tells whether the question about the
   // file's level belongs to this import (a phase-only file leaves the levels
   // of the chassis alone).
-  auto work = std::make_unique<TChassis>(c);
+  auto work = std::make_unique<Chassis>(c);
   constexpr double kUntouched = -1.0;
-  work->FgangAF[0] = kUntouched;
+  work->measuredAmplitudeFreq[0] = kUntouched;
   if (!ImportFrequencyResponse(*work, ui, folder)) return false;
-  if (work->FgangAF[0] == kUntouched) {
-    work->FgangAF[0] = c.FgangAF[0];
+  if (work->measuredAmplitudeFreq[0] == kUntouched) {
+    work->measuredAmplitudeFreq[0] = c.measuredAmplitudeFreq[0];
   } else {
     std::vector<std::string> values{"90"};
     double answer = 90;
@@ -159,7 +159,7 @@ bool ImportFrequencyResponseWithLevel(TChassis& c, TInteraction& ui, const std::
   return true;
 }
 
-bool AskLevelShift(TChassis& c, TInteraction& ui) {
+bool AskLevelShift(Chassis& c, Interaction& ui) {
   std::vector<std::string> values{"0"};
   if (!ui.EditValues("Pegeländerung", "Meßdaten im Pegel ändern [dB] %d", values) || values.empty()) return false;
   const double dB = StrToDoubleLenient(values[0]);
@@ -170,16 +170,16 @@ bool AskLevelShift(TChassis& c, TInteraction& ui) {
 
 // ---------------------------------------------------------------- voice-coil fit
 
-std::string FitResultQuestion(const TChassis& f) {
-  return "Es wurde errechnet:\r\nLe  = " + FormatNumber(f.Le * 1000, 6) + " mH" + "\r\n" +
-         "Re2 = " + FormatNumber(f.Re2, 6) + " Ohm" + "\r\n" + "Le2 = " + FormatNumber(f.Le2 * 1000, 6) + " mH" +
-         "\r\n" + "Re3 = " + FormatNumber(f.Re3, 6) + " Ohm" + "\r\n" + "Le3 = " + FormatNumber(f.Le3 * 1000, 6) +
-         " mH" + "\r\n" + "Sollen die Werte übernommen werden?";
+std::string FitResultQuestion(const Chassis& fitted) {
+  return "Es wurde errechnet:\r\nLe  = " + FormatNumber(fitted.Le * 1000, 6) + " mH" + "\r\n" +
+         "Re2 = " + FormatNumber(fitted.Re2, 6) + " Ohm" + "\r\n" + "Le2 = " + FormatNumber(fitted.Le2 * 1000, 6) +
+         " mH" + "\r\n" + "Re3 = " + FormatNumber(fitted.Re3, 6) + " Ohm" + "\r\n" +
+         "Le3 = " + FormatNumber(fitted.Le3 * 1000, 6) + " mH" + "\r\n" + "Sollen die Werte übernommen werden?";
 }
 
 // ---------------------------------------------------------------- help texts
 
-THelpText VolumeFactorHelp() {
+HelpText VolumeFactorHelp() {
   return {"Volumenzuwachsfaktor",
           "Faktor um den das geometrische Volumen der Box durch Dämmaterialeinfluß vergrößert wird.\r"
           "Richtwerte:\r"
@@ -188,16 +188,16 @@ THelpText VolumeFactorHelp() {
           "1,25 für stark gestopfte Füllung"};
 }
 
-THelpText AirLoadHelp(double amem, double mmd, double vb) {
+HelpText AirLoadHelp(double Sd, double mmd, double vb) {
   std::string t =
       "Der Luftlastfaktor mb beschreibt, wie das Gehäuse die mitschwingende Luftmasse der Membran "
       "verändert. Die Resonanzfrequenz im Gehäuse wird fsbg = fs * mb (mb < 1 senkt sie). Der Faktor "
       "wirkt voll bei tiefen Frequenzen und verliert sich oberhalb von fmb.\r"
       "\r"
       "Empfehlung für mb:\r";
-  if (amem > 0 && mmd > 0) {
+  if (Sd > 0 && mmd > 0) {
     // Ratio of a reference diaphragm of 0,05 g/cm² to the actual moving mass.
-    const double x = amem * 0.5 / mmd;
+    const double x = Sd * 0.5 / mmd;
     t += "mb = " + FormatNumber(std::pow(0.94, x), 5) + " bei wenig Dämmmaterial" + "\r" +
          "mb = " + FormatNumber(std::pow(0.9, x), 5) + " bei viel Dämmmaterial in der Box";
   } else {
@@ -221,7 +221,7 @@ THelpText AirLoadHelp(double amem, double mmd, double vb) {
   return {"Luftlastfaktor", t};
 }
 
-THelpText PortLossHelp() {
+HelpText PortLossHelp() {
   return {"Verlustentstehung bei BR",
           "Die klassische Bassreflexberechnung fasst alle Verluste des Gehäuses als Gehäuseverluste "
           "(Qb bzw. Ql) zusammen und betrachtet den Reflexkanal als verlustfrei.\r"
@@ -254,32 +254,35 @@ std::vector<std::string> HelpLines(std::string_view text) {
 
 // ---------------------------------------------------------------- common cabinet
 
-TCabinetEntry CabinetEntryFromBaffle(const TGemGeh& box, const TSchallwand& w) {
-  TCabinetEntry e;
-  e.use = w.usegemgeh;
-  e.face = w.direction >= kFaceFront && w.direction <= kFaceBottom ? static_cast<int>(w.direction) : 0;
-  e.rearSide = w.directionr == kRearOpposite ? 1 : 0;
-  e.a = w.a;
-  e.c = w.c;
-  if (!w.usegemgeh) {
+CabinetEntry CabinetEntryFromBaffle(const Cabinet& box, const Baffle& baffle) {
+  CabinetEntry e;
+  e.use = baffle.useCabinet;
+  e.face = baffle.direction >= FaceFront && baffle.direction <= FaceBottom ? static_cast<int>(baffle.direction) : 0;
+  e.rearSide = baffle.rearDirection == RearOppositeFace ? 1 : 0;
+  e.bottomDistance = baffle.bottomDistance;
+  e.leftDistance = baffle.leftDistance;
+  if (!baffle.useCabinet) {
     // A baffle of its own holds the chassis's place on it (a, c) and the
     // outlet's place in the room; the outlet's place on the face follows from
     // its distance to the chassis, as the chassis's place is kept.
-    PortFacePoint(w, e.ar, e.cr);
+    PortFacePoint(baffle, e.rearBottomDistance, e.rearLeftDistance);
     return e;
   }
-  const int rearFace = e.rearSide == kRearOpposite ? OppositeFace(e.face) : e.face;
-  RoomToFacePoint(box, rearFace, TRoomPoint{w.horr, w.vertr, w.strar}, e.ar, e.cr);
+  const int rearFace = e.rearSide == RearOppositeFace ? OppositeFace(e.face) : e.face;
+  RoomToFacePoint(box, rearFace, RoomPoint{baffle.rearHorizontal, baffle.rearVertical, baffle.rearForward},
+                  e.rearBottomDistance, e.rearLeftDistance);
   return e;
 }
 
-void ApplyCabinet(TProjekt& p, const TGemGeh& box, const std::array<TCabinetEntry, kMaxChassis>& entries) {
-  p.GemGeh = box;
+void ApplyCabinet(Project& p, const Cabinet& box, const std::array<CabinetEntry, kMaxChassis>& entries) {
+  p.cabinet = box;
   for (int k = 0; k < kMaxChassis; ++k) {
-    const TCabinetEntry& e = entries[static_cast<std::size_t>(k)];
-    TSchallwand& w = p.Schallwand[static_cast<std::size_t>(k)];
-    w.usegemgeh = e.use;
-    if (e.use) BaffleFromCabinet(w, box, e.face, e.rearSide, e.a, e.c, e.ar, e.cr);
+    const CabinetEntry& e = entries[static_cast<std::size_t>(k)];
+    Baffle& baffle = p.baffles[static_cast<std::size_t>(k)];
+    baffle.useCabinet = e.use;
+    if (e.use)
+      BaffleFromCabinet(baffle, box, e.face, e.rearSide, e.bottomDistance, e.leftDistance, e.rearBottomDistance,
+                        e.rearLeftDistance);
   }
 }
 

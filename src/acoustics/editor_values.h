@@ -42,7 +42,7 @@ std::string PhaseText(double radians);
 double PhaseValue(std::string_view degreesText);
 
 // ---- "Errechnete Größen"
-struct TDerivedLabel {
+struct DerivedValueLabel {
   std::string key;          // the derived value's name ("Cms", ...)
   std::string placeholder;  // shown before the values are computed ("Cms = ?")
   std::string text;         // prefix + number + unit
@@ -52,64 +52,64 @@ struct TDerivedLabel {
 inline constexpr const char* kNoDerivedValue = "–";
 inline constexpr double kDerivedValueLimit = 1e9;
 // One label per derived value, in the order of the group.
-std::vector<TDerivedLabel> DerivedValueLabels(const TChassisDerived& d);
+std::vector<DerivedValueLabel> DerivedValueLabels(const ChassisDerived& d);
 
 // ---- chassis files
 // The name a chassis is saved under: the last four characters replaced by
 // ".ZCH" when the name ends with ".ZCH" in any letter case, else ".ZCH" appended.
 std::filesystem::path ChassisSaveName(const std::filesystem::path& chosen);
 // The baffle's outlet diameter taken from a loaded chassis: the diameter of
-// a circle of area Amem, reduced by 0.1 %.
-double AcousticDiameter(double amem);
+// a circle of area Sd, reduced by 0.1 %.
+double AcousticDiameter(double Sd);
 
 // ---- measured curves
 // Adds `dB` to every point of the amplitude list up to the first frequency
 // below 0.001 Hz.
-void ShiftLevels(TChassis& c, double dB);
+void ShiftLevels(Chassis& c, double dB);
 // The acoustic import as the editor runs it: the import itself, then, when a
 // level curve came from the file, the question which file value stands for
 // 90 dB/2,83V/m ("Pegelanpassung"); each imported level L becomes L + 90 − v.
 // Returns true when a curve changed.
-bool ImportFrequencyResponseWithLevel(TChassis& c, TInteraction& ui, const std::filesystem::path& folder);
+bool ImportFrequencyResponseWithLevel(Chassis& c, Interaction& ui, const std::filesystem::path& folder);
 // "Pegeländerung": asks for a number of dB and shifts the amplitude list.
 // Returns true when the user confirmed.
-bool AskLevelShift(TChassis& c, TInteraction& ui);
+bool AskLevelShift(Chassis& c, Interaction& ui);
 
 // ---- voice-coil fit
 // The question after a successful fit of the chassis `fitted`.
-std::string FitResultQuestion(const TChassis& fitted);
+std::string FitResultQuestion(const Chassis& fitted);
 
 // ---- help texts of the enclosure page (lines separated by "\r")
-struct THelpText {
+struct HelpText {
   std::string title;
   std::string text;
 };
-THelpText VolumeFactorHelp();
+HelpText VolumeFactorHelp();
 // Air load factor: suggestions for mb from the diaphragm area and moving
-// mass (Amem in m², Mmd in kg) and for fmb from the box volume (m³).
-THelpText AirLoadHelp(double amem, double mmd, double vbCubicMetres);
-THelpText PortLossHelp();
+// mass (Sd in m², Mmd in kg) and for fmb from the box volume (m³).
+HelpText AirLoadHelp(double Sd, double mmd, double vbCubicMetres);
+HelpText PortLossHelp();
 // The help window shows one line per "\r" or "\n".
 std::vector<std::string> HelpLines(std::string_view text);
 
 // ---- common outer enclosure
 // One chassis slot in the common-cabinet dialog (lengths in metres).
-struct TCabinetEntry {
+struct CabinetEntry {
   bool use = false;
-  int face = 0;           // 0..5 "nach vorn" ... "nach unten"
-  int rearSide = 0;       // 0 same face, 1 opposite face
-  double a = 0, c = 0;    // chassis position on its face
-  double ar = 0, cr = 0;  // rear outlet position on the rear face
-  bool operator==(const TCabinetEntry&) const = default;
+  int face = 0;                                         // 0..5 "nach vorn" ... "nach unten"
+  int rearSide = 0;                                     // 0 same face, 1 opposite face
+  double bottomDistance = 0, leftDistance = 0;          // chassis position on its face
+  double rearBottomDistance = 0, rearLeftDistance = 0;  // rear outlet position on the rear face
+  bool operator==(const CabinetEntry&) const = default;
 };
 // The dialog's entry of a slot: the baffle's a and c, its faces, and the
 // rear outlet position taken back from the room position of the outlet: on
 // the box through the box, on a baffle of its own through its room distance
 // from the chassis (PortFacePoint), as the chassis's a and c are kept.
 // Faces outside their ranges are shown as the front face and the same side.
-TCabinetEntry CabinetEntryFromBaffle(const TGemGeh& box, const TSchallwand& w);
-// Sets the box values and each slot's usegemgeh, and recomputes the baffle
+CabinetEntry CabinetEntryFromBaffle(const Cabinet& box, const Baffle& baffle);
+// Sets the box values and each slot's useCabinet, and recomputes the baffle
 // record of every participating slot.
-void ApplyCabinet(TProjekt& p, const TGemGeh& box, const std::array<TCabinetEntry, kMaxChassis>& entries);
+void ApplyCabinet(Project& p, const Cabinet& box, const std::array<CabinetEntry, kMaxChassis>& entries);
 
 }  // namespace sonvex

@@ -17,25 +17,25 @@ constexpr double kTwoPi = 6.283185307179586477;
 constexpr int kPasses = 10;
 constexpr int kMaxSweeps = 1501;
 
-enum { kLe, kRe2, kLe2, kRe3, kLe3, kParamCount };
-using TParams = std::array<double, kParamCount>;
+enum { ParamLe, ParamRe2, ParamLe2, ParamRe3, ParamLe3, ParamCount };
+using CoilParams = std::array<double, ParamCount>;
 
 // The measured points above 2·fs with the parts of the model that the fit
 // does not change: Re and the motional impedance of the free chassis.
-struct TFitPoints {
+struct FitPoints {
   std::array<double, kFreqEntries> omega{};
   std::array<double, kFreqEntries> measured{};
-  std::array<TComplex, kFreqEntries> fixed{};
+  std::array<Complex, kFreqEntries> fixed{};
   std::array<bool, kFreqEntries> twice{};  // near the impedance minimum: counted twice
   int count = 0;
 };
 
-double FitError(const TFitPoints& pts, const TParams& p) {
+double FitError(const FitPoints& pts, const CoilParams& p) {
   double e = 0;
   for (int i = 0; i < pts.count; ++i) {
     const double w = pts.omega[i];
-    const TComplex coil = CAdd3(TComplex{0, w * p[kLe]}, CPar(TComplex{p[kRe2], 0}, TComplex{0, w * p[kLe2]}),
-                                CPar(TComplex{p[kRe3], 0}, TComplex{0, w * p[kLe3]}));
+    const Complex coil = CAdd3(Complex{0, w * p[ParamLe]}, CPar(Complex{p[ParamRe2], 0}, Complex{0, w * p[ParamLe2]}),
+                               CPar(Complex{p[ParamRe3], 0}, Complex{0, w * p[ParamLe3]}));
     const double diff = pts.measured[i] - CAbs(CAdd(pts.fixed[i], coil));
     e += diff * diff;
     if (pts.twice[i]) e += diff * diff;
@@ -45,20 +45,20 @@ double FitError(const TFitPoints& pts, const TParams& p) {
 
 }  // namespace
 
-bool FitVoiceCoil(TChassis& c, std::string& memo) {
+bool FitVoiceCoil(Chassis& c, std::string& memo) {
   memo.clear();
-  TFreqArray& fl = c.FgangIF;
-  TFreqArray& zl = c.FgangI;
+  FreqArray& freqs = c.measuredImpedanceFreq;
+  FreqArray& magnitudes = c.measuredImpedance;
 
   int n = 0;
-  while (n < kFreqEntries && fl[n] > 0) ++n;
+  while (n < kFreqEntries && freqs[n] > 0) ++n;
   // Exchange sort of neighbouring pairs: the lists may come in any order.
   for (int pass = 0; pass + 1 < n; ++pass) {
     bool swapped = false;
     for (int k = 0; k + 1 < n - pass; ++k) {
-      if (fl[k] > fl[k + 1]) {
-        std::swap(fl[k], fl[k + 1]);
-        std::swap(zl[k], zl[k + 1]);
+      if (freqs[k] > freqs[k + 1]) {
+        std::swap(freqs[k], freqs[k + 1]);
+        std::swap(magnitudes[k], magnitudes[k + 1]);
         swapped = true;
       }
     }
@@ -67,55 +67,55 @@ bool FitVoiceCoil(TChassis& c, std::string& memo) {
 
   const double fs = c.fs;
   int start = 0;
-  while (start < n && !(fl[start] >= 1.2 * fs)) ++start;
+  while (start < n && !(freqs[start] >= 1.2 * fs)) ++start;
   if (start + 5 >= n) {
     memo = kFitTooFewPointsText;
     return false;
   }
 
   // The impedance minimum above the resonance.
-  int b = start;
+  int minIndex = start;
   double zMin = 1e10;
   for (int k = start; k < n; ++k) {
-    if (zl[k] < zMin) {
-      zMin = zl[k];
-      b = k;
+    if (magnitudes[k] < zMin) {
+      zMin = magnitudes[k];
+      minIndex = k;
     }
   }
 
-  int m = 0;
+  int countAbove2fs = 0;
   for (int k = 0; k < n; ++k)
-    if (fl[k] > 2 * fs) ++m;
+    if (freqs[k] > 2 * fs) ++countAbove2fs;
 
-  auto pts = std::make_unique<TFitPoints>();
+  auto pts = std::make_unique<FitPoints>();
   const double rms = c.derived.Rms, cms = c.derived.Cms, lms = c.derived.Lms;
   for (int k = 0; k < n; ++k) {
-    if (!(fl[k] > 2 * fs)) continue;
-    const double w = kTwoPi * fl[k];
-    const TComplex motional = CPar3(TComplex{rms, 0}, TComplex{0, -1 / (w * cms)}, TComplex{0, w * lms});
+    if (!(freqs[k] > 2 * fs)) continue;
+    const double w = kTwoPi * freqs[k];
+    const Complex motional = CPar3(Complex{rms, 0}, Complex{0, -1 / (w * cms)}, Complex{0, w * lms});
     const int i = pts->count++;
     pts->omega[i] = w;
-    pts->measured[i] = zl[k];
-    pts->fixed[i] = CAdd(TComplex{c.Re, 0}, motional);
-    pts->twice[i] = 10 * std::abs(k - b) < m;
+    pts->measured[i] = magnitudes[k];
+    pts->fixed[i] = CAdd(Complex{c.Re, 0}, motional);
+    pts->twice[i] = 10 * std::abs(k - minIndex) < countAbove2fs;
   }
 
   // Start values and steps.
-  TParams p{};
-  TParams s{};
-  p[kLe] = 0.0005;
-  p[kLe2] = 0.0005;
-  s[kLe] = 5e-6;
-  s[kLe2] = 5e-6;
-  p[kRe2] = c.Re;
-  s[kRe2] = c.Re / 100;
-  const double re3Start = (zl[b] - c.Re) * 1.2 + 1e-6;
-  p[kRe3] = re3Start > 0 ? re3Start : 1e-6;
-  s[kRe3] = std::fabs(p[kRe3] / 100);
-  p[kLe3] = p[kRe3] * 0.5 / kPiShort / fl[b] + 1e-6;
-  s[kLe3] = std::fabs(p[kLe3] / 100);
+  CoilParams p{};
+  CoilParams steps{};
+  p[ParamLe] = 0.0005;
+  p[ParamLe2] = 0.0005;
+  steps[ParamLe] = 5e-6;
+  steps[ParamLe2] = 5e-6;
+  p[ParamRe2] = c.Re;
+  steps[ParamRe2] = c.Re / 100;
+  const double re3Start = (magnitudes[minIndex] - c.Re) * 1.2 + 1e-6;
+  p[ParamRe3] = re3Start > 0 ? re3Start : 1e-6;
+  steps[ParamRe3] = std::fabs(p[ParamRe3] / 100);
+  p[ParamLe3] = p[ParamRe3] * 0.5 / kPiShort / freqs[minIndex] + 1e-6;
+  steps[ParamLe3] = std::fabs(p[ParamLe3] / 100);
   c.Re3 = re3Start > 0 ? re3Start : 0.01;
-  c.Le3 = c.Re3 * 0.5 / kPiShort / fl[b] + 1e-6;
+  c.Le3 = c.Re3 * 0.5 / kPiShort / freqs[minIndex] + 1e-6;
 
   // Coordinate search: each step that improves grows by 3 %; every pass
   // ends with all steps halved.
@@ -123,25 +123,25 @@ bool FitVoiceCoil(TChassis& c, std::string& memo) {
   for (int pass = 0; pass < kPasses; ++pass) {
     for (int sweep = 0; sweep < kMaxSweeps; ++sweep) {
       bool improved = false;
-      for (int k = 0; k < kParamCount; ++k) {
+      for (int k = 0; k < ParamCount; ++k) {
         const double old = p[k];
-        p[k] = old + s[k];
+        p[k] = old + steps[k];
         double e = FitError(*pts, p);
         if (e < e0) {
           e0 = e;
-          s[k] *= 1.03;
+          steps[k] *= 1.03;
           improved = true;
         } else {
           p[k] = old;
         }
         // Down-steps only while the value exceeds its step: never negative.
-        if (p[k] > s[k]) {
+        if (p[k] > steps[k]) {
           const double up = p[k];
-          p[k] = up - s[k];
+          p[k] = up - steps[k];
           e = FitError(*pts, p);
           if (e < e0) {
             e0 = e;
-            s[k] *= 1.03;
+            steps[k] *= 1.03;
             improved = true;
           } else {
             p[k] = up;
@@ -150,14 +150,14 @@ bool FitVoiceCoil(TChassis& c, std::string& memo) {
       }
       if (!improved) break;
     }
-    for (double& step : s) step /= 2;
+    for (double& step : steps) step /= 2;
   }
 
-  c.Le = p[kLe];
-  c.Re2 = p[kRe2];
-  c.Le2 = p[kLe2];
-  c.Re3 = p[kRe3];
-  c.Le3 = p[kLe3];
+  c.Le = p[ParamLe];
+  c.Re2 = p[ParamRe2];
+  c.Le2 = p[ParamLe2];
+  c.Re3 = p[ParamRe3];
+  c.Le3 = p[ParamLe3];
   return true;
 }
 

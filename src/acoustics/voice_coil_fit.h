@@ -11,11 +11,11 @@ inline constexpr const char* kFitTooFewPointsText =
     "Werte für Re2, Le2, ... können nicht berechnet werden,da zu wenige Meßwerte im Impedanzgang.";
 
 // Works on a working copy of a chassis: sorts its impedance lists
-// (FgangIF/FgangI) by ascending frequency and fits Le, Re2, Le2, Re3 and Le3
+// (measuredImpedanceFreq/measuredImpedance) by ascending frequency and fits Le, Re2, Le2, Re3 and Le3
 // to the measured magnitudes above 2·fs, holding Re and the derived Cms, Lms
 // and Rms fixed. Returns true and writes the five values when fitted; returns
 // false with the message in `memo` when fewer than six points lie at or above
 // 1.2·fs (then only the lists have been sorted). `memo` is cleared first.
-bool FitVoiceCoil(TChassis& c, std::string& memo);
+bool FitVoiceCoil(Chassis& c, std::string& memo);
 
 }  // namespace sonvex

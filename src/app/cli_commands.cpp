@@ -37,18 +37,18 @@ namespace {
 
 // Prints the status report; hands nothing back (the command reads the result
 // from the thread once it is done).
-class TConsoleHost : public TCalcHost {
+class ConsoleHost : public CalcHost {
  public:
-  TStatusReport report;
+  CalcReport report;
   void Progress(int, int, const std::string&) override {}
-  void StatusReport(const TCalcStruct& states, const TResult& r) override {
-    report = sonvex::StatusReport(states, r.nAmps, r.nChassis);
+  void StatusReport(const CalcStates& states, const CalcResult& r) override {
+    report = sonvex::StatusReport(states, r.ampCount, r.chassisCount);
   }
-  void HandBack(const TResult&, const TGrades&) override {}
+  void HandBack(const CalcResult&, const GradeBlock&) override {}
 };
 
-TSettings LoadCliSettings(const fs::path& dataFolder, TInteraction& ui) {
-  TSettings s =
+Settings LoadCliSettings(const fs::path& dataFolder, Interaction& ui) {
+  Settings s =
       MakeProgramSettings(ProgramFolder(), {}, dataFolder.empty() ? std::nullopt : std::optional<fs::path>(dataFolder));
   LoadSettings(s, &ui);
   return s;
@@ -56,7 +56,7 @@ TSettings LoadCliSettings(const fs::path& dataFolder, TInteraction& ui) {
 
 // Loads a project as the desktop program does. Prints the reason and returns
 // false when the file cannot be used.
-bool LoadForCommand(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui, std::ostream& err) {
+bool LoadForCommand(Project& p, const fs::path& file, const Settings& settings, Interaction& ui, std::ostream& err) {
   std::error_code ec;
   if (!fs::exists(file, ec)) {
     err << "Datei nicht gefunden: " << Utf8FromPath(file) << "\n";
@@ -66,17 +66,17 @@ bool LoadForCommand(TProjekt& p, const fs::path& file, const TSettings& settings
     err << "Keine Projektdatei, sondern ein Verzeichnis: " << Utf8FromPath(file) << "\n";
     return false;
   }
-  TProjectLoad result;
+  ProjectLoadResult result;
   try {
     result = LoadProjectFile(p, file, settings, ui);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     err << e.what() << "\n";
     return false;
   }
   switch (result) {
-    case TProjectLoad::Loaded:
+    case ProjectLoadResult::Loaded:
       return true;
-    case TProjectLoad::Defaults:
+    case ProjectLoadResult::Defaults:
       err << "Die Projektdatei ist leer: " << Utf8FromPath(file) << "\n";
       return false;
     default:  // the loader has shown its message
@@ -96,16 +96,16 @@ bool WriteTextFile(const fs::path& file, const std::string& text, std::ostream& 
 }
 
 // The export of chassis N (1-based) of the command line.
-bool WriteExport(const TResult& r, TExportKind kind, std::optional<int> chassisNr, const fs::path& file,
+bool WriteExport(const CalcResult& r, ExportKind kind, std::optional<int> chassisNumber, const fs::path& file,
                  std::ostream& err) {
   int chassis = 0;
-  if (kind != TExportKind::Box) {
-    if (!chassisNr || *chassisNr < 1 || *chassisNr > r.nChassis) {
-      err << "Chassisnummer muss zwischen 1 und " << r.nChassis << " liegen.\n";
+  if (kind != ExportKind::Box) {
+    if (!chassisNumber || *chassisNumber < 1 || *chassisNumber > r.chassisCount) {
+      err << "Chassisnummer muss zwischen 1 und " << r.chassisCount << " liegen.\n";
       return false;
     }
-    chassis = *chassisNr - 1;
-    if (kind == TExportKind::Signal && r.AmpOfChassis[chassis] < 0) {
+    chassis = *chassisNumber - 1;
+    if (kind == ExportKind::Signal && r.ampOfChassis[chassis] < 0) {
       err << "Das Chassis ist in keiner Frequenzweiche angeschlossen. Ausgabe nicht sinnvoll.\n";
       return false;
     }
@@ -114,27 +114,28 @@ bool WriteExport(const TResult& r, TExportKind kind, std::optional<int> chassisN
 }
 
 // The FRD and ZMA files of the command line; numbers as the user counts.
-bool WriteFrd(const TResult& r, int chassisNr, const fs::path& project, const fs::path& file, std::ostream& err) {
-  if (chassisNr < 0 || chassisNr > r.nChassis) {
-    err << "--export-frd: Chassisnummer muss zwischen 1 und " << r.nChassis << " liegen (0 für die Box).\n";
+bool WriteFrd(const CalcResult& r, int chassisNumber, const fs::path& project, const fs::path& file,
+              std::ostream& err) {
+  if (chassisNumber < 0 || chassisNumber > r.chassisCount) {
+    err << "--export-frd: Chassisnummer muss zwischen 1 und " << r.chassisCount << " liegen (0 für die Box).\n";
     return false;
   }
-  return WriteTextFile(file, FrdText(r, chassisNr - 1, Utf8FromPath(project.filename())), err);
+  return WriteTextFile(file, FrdText(r, chassisNumber - 1, Utf8FromPath(project.filename())), err);
 }
 
-bool WriteZma(const TResult& r, int ampNr, const fs::path& project, const fs::path& file, std::ostream& err) {
-  if (ampNr < 1 || ampNr > r.nAmps) {
-    err << "--export-zma: Verstärkernummer muss zwischen 1 und " << r.nAmps << " liegen.\n";
+bool WriteZma(const CalcResult& r, int ampNumber, const fs::path& project, const fs::path& file, std::ostream& err) {
+  if (ampNumber < 1 || ampNumber > r.ampCount) {
+    err << "--export-zma: Verstärkernummer muss zwischen 1 und " << r.ampCount << " liegen.\n";
     return false;
   }
-  return WriteTextFile(file, ZmaText(r, ampNr - 1, Utf8FromPath(project.filename())), err);
+  return WriteTextFile(file, ZmaText(r, ampNumber - 1, Utf8FromPath(project.filename())), err);
 }
 
 // The five spinorama curves as FRD files (phase column 0) in `folder`,
 // which is created when missing. A result without a valid calculation has no
 // curves: nothing is written.
-bool WriteSpinFiles(const TResult& r, const fs::path& project, const fs::path& folder, std::ostream& err) {
-  const TSpinorama spin = ComputeSpinorama(r);
+bool WriteSpinFiles(const CalcResult& r, const fs::path& project, const fs::path& folder, std::ostream& err) {
+  const Spinorama spin = ComputeSpinorama(r);
   if (spin.n == 0) {
     err << "--export-spin: keine gültige Berechnung, keine Dateien geschrieben.\n";
     return true;  // the calculation errors already set the exit status
@@ -150,9 +151,9 @@ bool WriteSpinFiles(const TResult& r, const fs::path& project, const fs::path& f
   const struct {
     const char* file;
     std::string title;
-    const TSpinCurve& curve;
+    const SpinCurve& curve;
   } files[] = {
-      {"on-axis.frd", "Frequenzgang der Box auf Achse", spin.OnAxis},
+      {"on-axis.frd", "Frequenzgang der Box auf Achse", spin.onAxis},
       {"listening-window.frd", "Hörfenster" + estimate, spin.LW},
       {"early-reflections.frd", "Frühe Reflexionen" + estimate, spin.ER},
       {"sound-power.frd", "Schallleistung" + estimate, spin.SP},
@@ -173,30 +174,30 @@ fs::path ProgramFolder() {
   return exe.parent_path();
 }
 
-int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) {
-  TConsoleInteraction ui(err);
-  const TSettings settings = LoadCliSettings(o.dataFolder, ui);
+int RunCalcCommand(const CalcOptions& o, std::ostream& out, std::ostream& err) {
+  ConsoleInteraction ui(err);
+  const Settings settings = LoadCliSettings(o.dataFolder, ui);
   auto p = MakeNewProject();
   if (!LoadForCommand(*p, o.project, settings, ui, err)) return kExitBadInput;
 
-  TConsoleHost host;
-  TCalcThread thread(&host, false, std::chrono::milliseconds(0));
-  using TClock = std::chrono::steady_clock;
+  ConsoleHost host;
+  CalcThread thread(&host, false, std::chrono::milliseconds(0));
+  using Clock = std::chrono::steady_clock;
   std::vector<std::pair<int, double>> times;
-  auto last = TClock::now();
+  auto last = Clock::now();
   const auto start = last;
   thread.onItemRun = [&](int item) {
-    const auto now = TClock::now();
+    const auto now = Clock::now();
     times.emplace_back(item, std::chrono::duration<double, std::milli>(now - last).count());
     last = now;
   };
   thread.StartFullCalc(*p);
   thread.ComputeUntilDone();
-  const double totalMs = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+  const double totalMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 
-  TResult& r = thread.Result();
-  const TStatusReport& report = host.report;
-  r.bValid = report.errors == 0;
+  CalcResult& r = thread.Result();
+  const CalcReport& report = host.report;
+  r.valid = report.errors == 0;
   if (report.errors == 0) {
     out << kStatusSuccess << "\n";
   } else {
@@ -214,12 +215,14 @@ int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) 
     written &= WriteTextFile(o.json, j.dump() + "\n", err);
     if (nonFinite > 0) err << "Warnung: " << nonFinite << " nicht endliche Werte als null geschrieben.\n";
   }
-  if (!o.exportBox.empty()) written &= WriteExport(r, TExportKind::Box, std::nullopt, o.exportBox, err);
+  if (!o.exportBox.empty()) written &= WriteExport(r, ExportKind::Box, std::nullopt, o.exportBox, err);
   if (!o.exportChassis.empty())
-    written &= WriteExport(r, TExportKind::Chassis, o.exportChassisNr, o.exportChassis, err);
-  if (!o.exportSignal.empty()) written &= WriteExport(r, TExportKind::Signal, o.exportSignalNr, o.exportSignal, err);
-  if (o.exportFrdNr && !o.exportFrd.empty()) written &= WriteFrd(r, *o.exportFrdNr, o.project, o.exportFrd, err);
-  if (o.exportZmaNr && !o.exportZma.empty()) written &= WriteZma(r, *o.exportZmaNr, o.project, o.exportZma, err);
+    written &= WriteExport(r, ExportKind::Chassis, o.exportChassisNumber, o.exportChassis, err);
+  if (!o.exportSignal.empty()) written &= WriteExport(r, ExportKind::Signal, o.exportSignalNumber, o.exportSignal, err);
+  if (o.exportFrdNumber && !o.exportFrd.empty())
+    written &= WriteFrd(r, *o.exportFrdNumber, o.project, o.exportFrd, err);
+  if (o.exportZmaNumber && !o.exportZma.empty())
+    written &= WriteZma(r, *o.exportZmaNumber, o.project, o.exportZma, err);
   if (!o.spinFolder.empty()) written &= WriteSpinFiles(r, o.project, o.spinFolder, err);
   // One application for every picture set, started here: RenderChartPages
   // would start one per call from a static argument list, from which the
@@ -234,8 +237,7 @@ int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) 
   int appArgc = 3;
   if ((!o.pngFolder.empty() || !o.svgFolder.empty()) && QCoreApplication::instance() == nullptr)
     pictureApp = std::make_unique<QGuiApplication>(appArgc, appArgv);
-  for (const auto& [folder, format] :
-       {std::pair{o.pngFolder, TPictureFormat::Png}, {o.svgFolder, TPictureFormat::Svg}}) {
+  for (const auto& [folder, format] : {std::pair{o.pngFolder, PictureFormat::Png}, {o.svgFolder, PictureFormat::Svg}}) {
     if (folder.empty()) continue;
     std::string error;
     if (!RenderChartPages(*p, r, QSize(o.pngWidth, o.pngHeight), folder, error, format)) {
@@ -250,7 +252,7 @@ int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err) 
 namespace {
 
 // Reads a scrambled MyIniFile, or says why not.
-std::optional<TMyIniFile> ReadScrambled(const fs::path& file, std::ostream& err) {
+std::optional<MyIniFile> ReadScrambled(const fs::path& file, std::ostream& err) {
   try {
     std::error_code ec;
     if (!fs::is_regular_file(file, ec)) {
@@ -258,8 +260,8 @@ std::optional<TMyIniFile> ReadScrambled(const fs::path& file, std::ostream& err)
       return std::nullopt;
     }
     const std::string bytes = ReadWholeFile(file);
-    TConsoleInteraction ui(err);
-    TMyIniFile ini = TMyIniFile::FromBytes(bytes, true, &ui, file);
+    ConsoleInteraction ui(err);
+    MyIniFile ini = MyIniFile::FromBytes(bytes, true, &ui, file);
     if (ini.HeaderError()) return std::nullopt;
     return ini;
   } catch (const std::exception& e) {
@@ -292,8 +294,8 @@ int RunPackCommand(const fs::path& plain, const fs::path& file, std::ostream& er
       err << "Datei nicht gefunden: " << Utf8FromPath(plain) << "\n";
       return kExitBadInput;
     }
-    TConsoleInteraction ui(err);
-    TMyIniFile ini = TMyIniFile::FromBytes(ReadWholeFile(plain), false, &ui, plain);
+    ConsoleInteraction ui(err);
+    MyIniFile ini = MyIniFile::FromBytes(ReadWholeFile(plain), false, &ui, plain);
     if (ini.HeaderError()) return kExitBadInput;
     WriteFileAtomically(file, ini.Serialize(true));
   } catch (const std::exception& e) {
@@ -307,13 +309,13 @@ int RunUpgradeCommand(const fs::path& in, const fs::path& outFile, const fs::pat
                       std::ostream& err) {
   auto ini = ReadScrambled(in, err);
   if (!ini) return kExitBadInput;
-  TConsoleInteraction ui(err);
+  ConsoleInteraction ui(err);
   try {
     if (ini->SectionExists("General")) {
       // Upgrading changes nothing but the version: the display defaults of
       // the settings are not applied (the folders still are).
-      TSettings settings = LoadCliSettings(dataFolder, ui);
-      settings.UseOption = false;
+      Settings settings = LoadCliSettings(dataFolder, ui);
+      settings.useDisplayDefaults = false;
       auto p = MakeNewProject();
       if (!LoadForCommand(*p, in, settings, ui, err)) return kExitBadInput;
       SaveProject(*p, outFile);
@@ -321,14 +323,14 @@ int RunUpgradeCommand(const fs::path& in, const fs::path& outFile, const fs::pat
       return kExitOk;
     }
     if (ini->SectionExists("Chassis")) {
-      auto c = std::make_unique<TChassis>();
+      auto c = std::make_unique<Chassis>();
       if (!LoadChassisFrom(*c, *ini, ui)) return kExitBadInput;
       // Written like a saved chassis file, except that the publication date
       // of the data stays: bringing a file forward does not make its data newer.
-      c->OrgFilename = Utf8FromPath(outFile.filename());
-      TMyIniFile upgraded = TMyIniFile::InMemory(true);
+      c->originalFileName = Utf8FromPath(outFile.filename());
+      MyIniFile upgraded = MyIniFile::InMemory(true);
       upgraded.WriteInteger("Header", "Version", kChassisFileVersion);
-      WriteChassisKeys(upgraded, "Chassis", *c, TChassisKeyForm::ChassisFile);
+      WriteChassisKeys(upgraded, "Chassis", *c, ChassisKeyForm::ChassisFile);
       WriteFileAtomically(outFile, upgraded.Serialize(true));
       out << "Chassis gespeichert (Version " << kChassisFileVersion << "): " << Utf8FromPath(outFile) << "\n";
       return kExitOk;

@@ -13,19 +13,19 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitCalcErrors = 1;
 inline constexpr int kExitBadInput = 2;
 
-struct TCalcOptions {
+struct CalcOptions {
   std::filesystem::path project;
-  std::filesystem::path dataFolder;    // settings and folders; the program folder when empty
-  std::filesystem::path json;          // --json: every curve of the result
-  bool withTables = false;             // --with-tables: the direction tables in the JSON too
-  std::filesystem::path exportBox;     // --export-box
-  std::optional<int> exportChassisNr;  // --export-chassis N (1-based)
+  std::filesystem::path dataFolder;        // settings and folders; the program folder when empty
+  std::filesystem::path json;              // --json: every curve of the result
+  bool withTables = false;                 // --with-tables: the direction tables in the JSON too
+  std::filesystem::path exportBox;         // --export-box
+  std::optional<int> exportChassisNumber;  // --export-chassis N (1-based)
   std::filesystem::path exportChassis;
-  std::optional<int> exportSignalNr;  // --export-signal N (1-based)
+  std::optional<int> exportSignalNumber;  // --export-signal N (1-based)
   std::filesystem::path exportSignal;
-  std::optional<int> exportFrdNr;  // --export-frd N (1-based chassis, 0 the box)
+  std::optional<int> exportFrdNumber;  // --export-frd N (1-based chassis, 0 the box)
   std::filesystem::path exportFrd;
-  std::optional<int> exportZmaNr;  // --export-zma A (1-based amplifier)
+  std::optional<int> exportZmaNumber;  // --export-zma A (1-based amplifier)
   std::filesystem::path exportZma;
   std::filesystem::path spinFolder;  // --export-spin: the spinorama curves as FRD files
   std::filesystem::path pngFolder;   // --png: every chart page as PNG
@@ -34,7 +34,7 @@ struct TCalcOptions {
   bool timing = false;  // --timing: time of each item and the total
 };
 
-int RunCalcCommand(const TCalcOptions& o, std::ostream& out, std::ostream& err);
+int RunCalcCommand(const CalcOptions& o, std::ostream& out, std::ostream& err);
 // Prints a scrambled MyIniFile (project or chassis) as plain text.
 int RunDumpCommand(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
 // Writes a plain-text MyIniFile in the scrambled form.

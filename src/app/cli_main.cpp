@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "sonvex-cli " + std::string(sonvex::kProgramVersion));
   app.require_subcommand(1);
 
-  sonvex::TCalcOptions calc;
+  sonvex::CalcOptions calc;
   std::string size = "1200x800";
   auto* calcCmd = app.add_subcommand("calc", "Projekt laden, vollständig berechnen, Fehlerliste ausgeben");
   calcCmd->add_option("PROJECT", calc.project, "Projektdatei (.ZPJ)")->required();
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   upgradeCmd->add_option("OUT", upOut, "neue Datei")->required();
   upgradeCmd->add_option("--data", upData, "Programmverzeichnis mit Sonvex.ini");
 
-  sonvex::TOptimizeOptions opt;
+  sonvex::OptimizeOptions opt;
   auto* optCmd = app.add_subcommand("optimize", "markierte Weichenbauteile optimieren (ohne Oberfläche)");
   optCmd->add_option("PROJECT", opt.project, "Projektdatei mit markierten Bauteilen")->required();
   optCmd->add_option("--out", opt.out, "optimiertes Projekt")->required();
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0, 10000))
       ->capture_default_str();
 
-  sonvex::TDesignArgs design;
+  sonvex::DesignArgs design;
   auto* designCmd = sonvex::AddDesignCommand(app, design);
 
   try {
@@ -104,19 +104,19 @@ int main(int argc, char** argv) {
 
   if (calcCmd->parsed()) {
     if (exportChassisOpt->count() > 0) {
-      calc.exportChassisNr = exportChassis.first;
+      calc.exportChassisNumber = exportChassis.first;
       calc.exportChassis = exportChassis.second;
     }
     if (exportSignalOpt->count() > 0) {
-      calc.exportSignalNr = exportSignal.first;
+      calc.exportSignalNumber = exportSignal.first;
       calc.exportSignal = exportSignal.second;
     }
     if (exportFrdOpt->count() > 0) {
-      calc.exportFrdNr = exportFrd.first;
+      calc.exportFrdNumber = exportFrd.first;
       calc.exportFrd = exportFrd.second;
     }
     if (exportZmaOpt->count() > 0) {
-      calc.exportZmaNr = exportZma.first;
+      calc.exportZmaNumber = exportZma.first;
       calc.exportZma = exportZma.second;
     }
     const auto x = size.find('x');

@@ -24,7 +24,7 @@
 #include "model/settings.h"
 #include "model/user_folders.h"
 #include "ui/dialogs/qt_interaction.h"
-#include "ui/main/main_form.h"
+#include "ui/main/main_window.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   std::optional<std::filesystem::path> dataFolder;
   std::optional<std::filesystem::path> project;
   std::optional<int> pauseMs;
-  std::optional<int> optiPauseMs;
+  std::optional<int> optimizerPauseMs;
   for (qsizetype i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == QStringLiteral("--data")) {
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
                   << " (Millisekunden).\n";
         return 2;
       }
-      (a == QStringLiteral("--pause") ? pauseMs : optiPauseMs) = ms;
+      (a == QStringLiteral("--pause") ? pauseMs : optimizerPauseMs) = ms;
       ++i;
     } else if (a.size() > 1 && a.startsWith(QLatin1Char('-'))) {
       // An option neither Qt nor we know is no project file name.
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
   // Every window carries the Sonvex icon: the installed one of the hicolor
   // theme (also below a prefix the desktop does not search), else the one
   // built into the program.
-  if (sonvex::DetectProgramLayout(programFolder) == sonvex::TProgramLayout::Installed) {
+  if (sonvex::DetectProgramLayout(programFolder) == sonvex::ProgramLayout::Installed) {
     const QString icons =
         QString::fromStdString(sonvex::Utf8FromPath(sonvex::SharedDataFolder(programFolder).parent_path() / "icons"));
     QStringList paths = QIcon::themeSearchPaths();
@@ -180,9 +180,9 @@ int main(int argc, char** argv) {
   for (const int size : {48, 128, 256}) builtIn.addFile(QStringLiteral(":/sonvex/icons/sonvex-%1.png").arg(size));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.sonvex.Sonvex"), builtIn));
 
-  sonvex::TQtInteraction ui;
+  sonvex::QtInteraction ui;
   // The program folder, or the user's folders when it is not writable.
-  sonvex::TSettings settings = sonvex::MakeProgramSettings(programFolder, programFile, dataFolder);
+  sonvex::Settings settings = sonvex::MakeProgramSettings(programFolder, programFile, dataFolder);
   sonvex::LoadSettings(settings, &ui);
 
   // A named project that does not exist gives way to Default.ZPJ; say so.
@@ -191,11 +191,11 @@ int main(int argc, char** argv) {
     std::cerr << "Projektdatei nicht gefunden: " << sonvex::Utf8FromPath(*project)
               << " (es wird Default.ZPJ geladen)\n";
 
-  sonvex::TMainFormOptions options;
+  sonvex::MainWindowOptions options;
   options.startFile = project;
   options.calcPause = std::chrono::milliseconds(pauseMs ? *pauseMs : settings.calcPauseMs);
-  options.optiPause = std::chrono::milliseconds(optiPauseMs ? *optiPauseMs : settings.optiPauseMs);
-  sonvex::TMainForm form(settings, ui, options);
+  options.optimizerPause = std::chrono::milliseconds(optimizerPauseMs ? *optimizerPauseMs : settings.optimizerPauseMs);
+  sonvex::MainWindow form(settings, ui, options);
   ui.SetParent(&form);
   form.show();
   return QApplication::exec();

@@ -22,18 +22,18 @@
 #include "model/parts_library.h"
 #include "model/project_file.h"
 #include "model/settings.h"
-#include "optimizer/opti_preconditions.h"
 #include "optimizer/optimizer.h"
+#include "optimizer/optimizer_preconditions.h"
 
 namespace sonvex {
 
 namespace {
 
-std::optional<TFixChoice> ParseFixChoice(std::string text, bool allowE6) {
+std::optional<FixChoice> ParseFixChoice(std::string text, bool allowE6) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (text == "keep") return TFixChoice::Manual;
-  if (text == "e12") return TFixChoice::E12;
-  if (text == "e6" && allowE6) return TFixChoice::E6;
+  if (text == "keep") return FixChoice::Manual;
+  if (text == "e12") return FixChoice::E12;
+  if (text == "e6" && allowE6) return FixChoice::E6;
   return std::nullopt;
 }
 
@@ -42,10 +42,10 @@ constexpr std::string_view kDefaultCoilList = "Spulen_Luft.txt";
 
 // The listed coil whose inductance (mH in the list) lies nearest to `henry`;
 // on equal distance the earlier line. Separator lines (value 0) are skipped.
-const TLibraryEntry* NearestCoil(const std::vector<TLibraryEntry>& coils, double henry) {
-  const TLibraryEntry* best = nullptr;
+const LibraryEntry* NearestCoil(const std::vector<LibraryEntry>& coils, double henry) {
+  const LibraryEntry* best = nullptr;
   double bestDistance = 0;
-  for (const TLibraryEntry& e : coils) {
+  for (const LibraryEntry& e : coils) {
     if (!(e.value > 0) || !std::isfinite(e.value) || !std::isfinite(e.resistance)) continue;
     const double distance = std::abs(e.value * 1e-3 - henry);
     if (best == nullptr || distance < bestDistance) {
@@ -58,10 +58,10 @@ const TLibraryEntry* NearestCoil(const std::vector<TLibraryEntry>& coils, double
 
 // Prints what the optimizer reports. Runs on the optimizer thread while the
 // command waits for the run to end, so the streams are not shared.
-class TCommandHost : public TOptiHost {
+class OptimizerConsoleHost : public OptimizerHost {
  public:
-  TCommandHost(std::ostream& out, std::ostream& err, const TFixRules& rules, const TProjekt& start,
-               const std::vector<TLibraryEntry>* coilList)
+  OptimizerConsoleHost(std::ostream& out, std::ostream& err, const PartFixRules& rules, const Project& start,
+                       const std::vector<LibraryEntry>* coilList)
       : out_(out), err_(err), rules_(rules), start_(start), coilList_(coilList) {}
 
   void Progress(int perMille) override {
@@ -71,7 +71,7 @@ class TCommandHost : public TOptiHost {
     out_ << "Fortschritt: " << perMille / 10 << " %" << std::endl;
   }
 
-  void GradeReport(const TGrades& grades, const TResult&) override {
+  void GradeReport(const GradeBlock& grades, const CalcResult&) override {
     out_ << (reports_ == 0 ? "Ergebnisse vor Optimierung" : "Ergebnisse nach Optimierung") << "\n";
     for (const std::string& line : GradeReportLines(grades)) out_ << line << "\n";
     out_ << std::endl;
@@ -79,13 +79,13 @@ class TCommandHost : public TOptiHost {
     lastTenth_ = -1;
   }
 
-  TWPart FixPart(const TOptiValue& v, const TWPart& part) override {
+  CrossoverPart FixPart(const OptimizerVariable& v, const CrossoverPart& part) override {
     fixed_.insert({v.amplifier, v.slot});
-    if (part._typ == ptL) return FixCoil(v, part);
-    const std::optional<TWPart> rounded = FixPartByRule(part, rules_);
-    const TWPart fixed = rounded ? *rounded : part;
+    if (part.type == PartInductor) return FixCoil(v, part);
+    const std::optional<CrossoverPart> rounded = FixPartByRule(part, rules_);
+    const CrossoverPart fixed = rounded ? *rounded : part;
     out_ << "Bauteil festgelegt: Verstärker " << v.amplifier + 1 << ", " << v.label
-         << FormatNumber(fixed._value * v.displayFactor, 10) << v.unit << (rounded ? "" : " (Wert beibehalten)")
+         << FormatNumber(fixed.value * v.displayFactor, 10) << v.unit << (rounded ? "" : " (Wert beibehalten)")
          << std::endl;
     return fixed;
   }
@@ -93,28 +93,28 @@ class TCommandHost : public TOptiHost {
   // A coil gets a winding resistance that exists: the listed coil's, or the
   // one it had at the start of the run (its optimised resistance may be as
   // low as the variable's lower bound, which no real coil has).
-  TWPart FixCoil(const TOptiValue& v, const TWPart& part) {
-    TWPart fixed = part;
+  CrossoverPart FixCoil(const OptimizerVariable& v, const CrossoverPart& part) {
+    CrossoverPart fixed = part;
     std::string how;
-    const TLibraryEntry* listed = coilList_ != nullptr ? NearestCoil(*coilList_, part._value) : nullptr;
+    const LibraryEntry* listed = coilList_ != nullptr ? NearestCoil(*coilList_, part.value) : nullptr;
     if (listed != nullptr) {
-      const TLibraryChoice choice = ChooseLibraryEntry(TLibraryPage::Coils, *listed);
-      fixed._value = choice.value * 1e-3;
-      fixed._Rvalue = choice.resistance;
-      fixed._bem = choice.designation;
+      const LibraryChoice choice = ChooseLibraryEntry(LibraryPage::Coils, *listed);
+      fixed.value = choice.value * 1e-3;
+      fixed.resistance = choice.resistance;
+      fixed.note = choice.designation;
       how = " aus der Spulenliste: " + listed->text;
     } else {
-      if (const std::optional<TWPart> rounded = FixPartByRule(part, rules_)) fixed = *rounded;
-      fixed._Rvalue = StartPart(v)._Rvalue;
-      how = std::string(fixed._value == part._value ? " (Wert beibehalten)" : "") +
-            ", Wicklungswiderstand wie zu Beginn: " + FormatNumber(fixed._Rvalue, 10) + " Ohm";
+      if (const std::optional<CrossoverPart> rounded = FixPartByRule(part, rules_)) fixed = *rounded;
+      fixed.resistance = StartPart(v).resistance;
+      how = std::string(fixed.value == part.value ? " (Wert beibehalten)" : "") +
+            ", Wicklungswiderstand wie zu Beginn: " + FormatNumber(fixed.resistance, 10) + " Ohm";
     }
     out_ << "Bauteil festgelegt: Verstärker " << v.amplifier + 1 << ", " << v.label
-         << FormatNumber(fixed._value * v.displayFactor, 10) << v.unit << how << std::endl;
+         << FormatNumber(fixed.value * v.displayFactor, 10) << v.unit << how << std::endl;
     return fixed;
   }
 
-  bool WasFixed(const TOptiValue& v) const { return fixed_.count({v.amplifier, v.slot}) > 0; }
+  bool WasFixed(const OptimizerVariable& v) const { return fixed_.count({v.amplifier, v.slot}) > 0; }
 
   // The end message follows the run: it compares the saved crossover with
   // the start (RunOptimizeCommand).
@@ -122,16 +122,16 @@ class TCommandHost : public TOptiHost {
   void Failure(const std::string& message) override { err_ << TerminalText(message) << std::endl; }
 
  private:
-  const TWPart& StartPart(const TOptiValue& v) const {
-    return start_.Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+  const CrossoverPart& StartPart(const OptimizerVariable& v) const {
+    return start_.amplifiers.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
   }
 
   std::ostream& out_;
   std::ostream& err_;
-  TFixRules rules_;
-  const TProjekt& start_;
-  const std::vector<TLibraryEntry>* coilList_;  // null: coils by the rule
-  std::set<std::pair<int, int>> fixed_;         // amplifier and slot of every part fixed
+  PartFixRules rules_;
+  const Project& start_;
+  const std::vector<LibraryEntry>* coilList_;  // null: coils by the rule
+  std::set<std::pair<int, int>> fixed_;        // amplifier and slot of every part fixed
   int lastTenth_ = -1;
   int reports_ = 0;
 };
@@ -140,15 +140,15 @@ bool InRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
 }  // namespace
 
-int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostream& err) {
+int RunOptimizeCommand(const OptimizeOptions& o, std::ostream& out, std::ostream& err) {
   // Options.
-  TFixRules rules;
+  PartFixRules rules;
   const auto resistors = ParseFixChoice(o.resistors, true);
   const auto capacitors = ParseFixChoice(o.capacitors, true);
   std::string coilText = o.coils;
   std::transform(coilText.begin(), coilText.end(), coilText.begin(), [](unsigned char c) { return std::tolower(c); });
   const bool coilsFromList = coilText == "list";
-  const auto coils = coilsFromList ? std::optional<TFixChoice>(TFixChoice::Manual) : ParseFixChoice(o.coils, false);
+  const auto coils = coilsFromList ? std::optional<FixChoice>(FixChoice::Manual) : ParseFixChoice(o.coils, false);
   if (!resistors) err << "Ungültige Angabe für --resistors: " << o.resistors << " (e6, e12 oder keep)\n";
   if (!capacitors) err << "Ungültige Angabe für --capacitors: " << o.capacitors << " (e6, e12 oder keep)\n";
   if (!coils) err << "Ungültige Angabe für --coils: " << o.coils << " (list, e12 oder keep)\n";
@@ -182,25 +182,25 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   // The settings and the project, loaded as `calc` loads them. Without a data
   // folder no settings file is read and the folders lie below the project's.
   auto p = MakeNewProject();
-  TConsoleInteraction ui(err);
-  TSettings settings = MakeSettings(o.dataFolder.empty() ? o.project.parent_path() : o.dataFolder);
+  ConsoleInteraction ui(err);
+  Settings settings = MakeSettings(o.dataFolder.empty() ? o.project.parent_path() : o.dataFolder);
   if (!o.dataFolder.empty()) LoadSettings(settings, &ui);
-  TProjectLoad load{};
+  ProjectLoadResult load{};
   try {
     load = LoadProjectFile(*p, o.project, settings, ui);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     err << TerminalText(e.what()) << "\n";
     return kOptimizeBadInput;
   }
-  if (load == TProjectLoad::Missing) {
+  if (load == ProjectLoadResult::Missing) {
     err << "Projektdatei nicht gefunden: " << o.project.string() << "\n";
     return kOptimizeBadInput;
   }
-  if (load == TProjectLoad::Defaults) {
+  if (load == ProjectLoadResult::Defaults) {
     err << "Die Projektdatei ist leer: " << Utf8FromPath(o.project) << "\n";
     return kOptimizeBadInput;
   }
-  if (load != TProjectLoad::Loaded) {  // the loader has shown its message
+  if (load != ProjectLoadResult::Loaded) {  // the loader has shown its message
     err << "Projekt nicht geladen: " << Utf8FromPath(o.project) << "\n";
     return kOptimizeBadInput;
   }
@@ -218,10 +218,10 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   }
 
   // The start crossover must compute without errors.
-  TCalcThread calc(nullptr, true, std::chrono::milliseconds(0));
+  CalcThread calc(nullptr, true, std::chrono::milliseconds(0));
   calc.StartFullCalc(*p);
   calc.ComputeUntilDone();
-  const TStatusReport status = StatusReport(calc.States(), p->nAmps, p->nChassis);
+  const CalcReport status = StatusReport(calc.States(), p->ampCount, p->chassisCount);
   if (status.errors != 0) {
     err << "Berechnung fehlerhaft.\n";
     for (const std::string& line : status.lines) err << TerminalText(line) << "\n";
@@ -229,17 +229,18 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   }
 
   // The coil list, when a marked coil will have to be fixed from it.
-  const std::vector<TOptiValue> vars = CollectOptiValues(*p);
-  std::vector<TLibraryEntry> coilList;
-  const bool coilMarked = std::any_of(vars.begin(), vars.end(), [](const TOptiValue& v) { return v.coilResistance; });
+  const std::vector<OptimizerVariable> vars = CollectOptimizerVariables(*p);
+  std::vector<LibraryEntry> coilList;
+  const bool coilMarked =
+      std::any_of(vars.begin(), vars.end(), [](const OptimizerVariable& v) { return v.coilResistance; });
   if (coilsFromList && coilMarked) {
     const std::filesystem::path listFile =
         o.coilList.empty() ? settings.partsFolder / PathFromUtf8(kDefaultCoilList) : o.coilList;
     try {
-      TPartsLibrary lib;
+      PartsLibrary lib;
       AddLibraryText(lib, ReadWholeFile(listFile));
       coilList = std::move(lib.coils);
-    } catch (const TFileError& e) {
+    } catch (const FileError& e) {
       err << TerminalText(e.what()) << "\n";
       return kOptimizeBadInput;
     }
@@ -250,28 +251,28 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
   }
 
   out << "Zu optimierende Werte: " << vars.size() << std::endl;
-  TCommandHost host(out, err, rules, *p, coilsFromList ? &coilList : nullptr);
-  TOptiThread opti(&host, std::chrono::milliseconds(o.pauseMs));
-  TOptiSliders sliders;
+  OptimizerConsoleHost host(out, err, rules, *p, coilsFromList ? &coilList : nullptr);
+  OptimizerThread optimizer(&host, std::chrono::milliseconds(o.pauseMs));
+  OptimizerSliders sliders;
   sliders.zmin = o.zmin;
   sliders.efficiency = o.efficiency;
   sliders.bass = o.bass;
   sliders.treble = o.treble;
-  const TOptiParams params = OptiParamsFromSliders(sliders);
-  opti.StartRun(*p, calc.Result(), calc.States(), params);
-  opti.WaitIdle();
-  if (opti.LastOutcome() != TOptiOutcome::Finished) return kOptimizeFailed;
+  const OptimizerParams params = OptimizerParamsFromSliders(sliders);
+  optimizer.StartRun(*p, calc.Result(), calc.States(), params);
+  optimizer.WaitIdle();
+  if (optimizer.LastOutcome() != OptimizerOutcome::Finished) return kOptimizeFailed;
 
   // A run that ends with steps at their lower bounds leaves parts unfixed;
   // the marked coils are fixed all the same, so that none keeps an
   // optimised winding resistance.
-  auto best = std::make_unique<TProjekt>(opti.BestProject());
+  auto best = std::make_unique<Project>(optimizer.BestProject());
   bool fixedAfterRun = false;
-  for (const TOptiValue& v : vars) {
+  for (const OptimizerVariable& v : vars) {
     if (v.coilResistance || host.WasFixed(v)) continue;
-    TWPart& part =
-        best->Verstaerker.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
-    if (part._typ == ptL) {
+    CrossoverPart& part =
+        best->amplifiers.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
+    if (part.type == PartInductor) {
       part = host.FixCoil(v, part);
       fixedAfterRun = true;
     }
@@ -279,30 +280,30 @@ int RunOptimizeCommand(const TOptimizeOptions& o, std::ostream& out, std::ostrea
 
   // The end message compares the crossover that is saved with the start.
   // Coils fixed after the run change it: it is graded once more.
-  double endGrade = opti.BestGrades()[gTotal];
+  double endGrade = optimizer.BestGrades()[GradeTotal];
   if (fixedAfterRun) {
-    TCalcThread last(nullptr, true, std::chrono::milliseconds(0));
-    last.Adopt(opti.BestProject(), opti.BestResult(), opti.BestStates());
-    last.optiParams = params;
+    CalcThread last(nullptr, true, std::chrono::milliseconds(0));
+    last.Adopt(optimizer.BestProject(), optimizer.BestResult(), optimizer.BestStates());
+    last.optimizerParams = params;
     last.StartCalc(*best);
     last.ComputeUntilDone();
-    const TStatusReport lastStatus = StatusReport(last.States(), best->nAmps, best->nChassis);
+    const CalcReport lastStatus = StatusReport(last.States(), best->ampCount, best->chassisCount);
     out << "Ergebnisse nach Festlegen der Spulen\n";
     for (const std::string& line : GradeReportLines(last.Grades())) out << line << "\n";
     out << std::endl;
     // A crossover that no longer computes is worse than any start.
-    endGrade = lastStatus.errors == 0 ? last.Grades()[gTotal] : std::nan("");
+    endGrade = lastStatus.errors == 0 ? last.Grades()[GradeTotal] : std::nan("");
   }
-  const double startGrade = opti.StartGrades()[gTotal];
-  out << OptiEndText(startGrade, endGrade) << std::endl;
+  const double startGrade = optimizer.StartGrades()[GradeTotal];
+  out << OptimizerEndText(startGrade, endGrade) << std::endl;
   // Without anyone to ask, the answer the desktop program proposes: a result
   // worse than the start is not saved, the start values are.
-  const bool keepStart = OptiEndVerdict(startGrade, endGrade) == TOptiEndVerdict::Worse;
+  const bool keepStart = JudgeOptimizerEnd(startGrade, endGrade) == OptimizerEndVerdict::Worse;
   if (keepStart) out << "Gespeichert werden die Startwerte." << std::endl;
 
   try {
     SaveProject(keepStart ? *p : *best, o.out);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     err << TerminalText(e.what()) << "\n";
     return kOptimizeBadInput;
   }

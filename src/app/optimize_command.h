@@ -10,7 +10,7 @@
 
 namespace sonvex {
 
-struct TOptimizeOptions {
+struct OptimizeOptions {
   std::filesystem::path project;  // the project to optimise; its marked parts are varied
   std::filesystem::path out;      // --out: where the optimised project is written
   // How a stalled part is fixed: "e6", "e12" or "keep" (its continuous value).
@@ -41,9 +41,9 @@ inline constexpr int kOptimizeBadInput = 2;
 
 // Loads the project, checks it, runs the optimizer until it ends by itself
 // and writes the best crossover found. Progress, every grade report (the five
-// "Note ..." lines), every fixed part and the end message (OptiEndText, with
+// "Note ..." lines), every fixed part and the end message (OptimizerEndText, with
 // the total grades before and after) go to `out`; messages to `err`. A
 // result worse than the start is not written: the start values are.
-int RunOptimizeCommand(const TOptimizeOptions& options, std::ostream& out, std::ostream& err);
+int RunOptimizeCommand(const OptimizeOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace sonvex

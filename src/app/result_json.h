@@ -17,7 +17,7 @@ std::string ItemName(int item);
 // states, the status report and the grade block; direction tables only with
 // `withTables`. A value that is not finite is written as null and counted in
 // `nonFinite`.
-nlohmann::json ResultJson(const TResult& r, const TCalcStruct& states, const TStatusReport& report,
-                          const TGrades& grades, bool withTables, int& nonFinite);
+nlohmann::json ResultJson(const CalcResult& r, const CalcStates& states, const CalcReport& report,
+                          const GradeBlock& grades, bool withTables, int& nonFinite);
 
 }  // namespace sonvex

@@ -5,33 +5,34 @@
 
 namespace sonvex {
 
-std::string BaffleItem(const TProjekt& p, int c, TResult& r) {
+std::string BaffleItem(const Project& p, int c, CalcResult& r) {
   // What the state says when the baffle model itself breaks down without a
   // message of its own (a chosen text: the model normally reports in words).
   const auto fail = [c](const std::string& text) { return "Fehler: Chassis " + std::to_string(c + 1) + ": " + text; };
   if (c < 0 || c >= kChassisSlots) return fail("Schallwand kann nicht berechnet werden.");
   std::string state;
   try {
-    state = ComputeBaffle(p.Schallwand[c], p.freq, kFreqEntries - 1, p.Chassis[c].seo, r.DirFront[c]);
+    state = ComputeBaffle(p.baffles[c], p.freq, kFreqEntries - 1, p.chassis[c].sourceDepth, r.directionsFront[c]);
   } catch (...) {
     state = "Schallwand kann nicht berechnet werden.";
   }
-  // A port on the box must lie on its face as the chassis must; a baffle of
+  // A port on the cabinet must lie on its face as the chassis must; a baffle of
   // its own says nothing about where its port lies.
-  const TSchallwand& w = p.Schallwand[c];
-  if (w.usegemgeh && HasCabinetPort(p.Einbau[c].Typ) && !PortOnBaffle(w)) {
+  const Baffle& baffle = p.baffles[c];
+  if (baffle.useCabinet && HasCabinetPort(p.enclosures[c].type) && !PortOnBaffle(baffle)) {
     const std::string port = "Position der Reflexöffnung auf der Schallwand geometrisch nicht möglich. ";
     state = IsFailureText(state) ? state + port : port;
   }
   // A new project's chassis follow the common cabinet, which has no size
   // yet: the message says where the greyed baffle values come from.
-  const TGemGeh& box = p.GemGeh;
-  if (w.usegemgeh && IsFailureText(state) && !(box.h > 0 && box.b > 0 && box.t > 0) && !(w.h > 0 && w.b > 0))
+  const Cabinet& cabinet = p.cabinet;
+  if (baffle.useCabinet && IsFailureText(state) && !(cabinet.height > 0 && cabinet.width > 0 && cabinet.depth > 0) &&
+      !(baffle.height > 0 && baffle.width > 0))
     state = kNoCabinetSizeText;
   if (IsFailureText(state)) state = fail(state);
   // The table is kept whatever the text says.
-  r.DirRear[c] = r.DirFront[c];
-  if (p.Schallwand[c].directionr == 1) MirrorDirections(r.DirRear[c]);
+  r.directionsRear[c] = r.directionsFront[c];
+  if (p.baffles[c].rearDirection == 1) MirrorDirections(r.directionsRear[c]);
   return state;
 }
 

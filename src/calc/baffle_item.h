@@ -13,8 +13,8 @@ inline constexpr const char* kNoCabinetSizeText =
     "\"gemeinsames Außengehäuse\" (Strg+G) eingeben. ";
 
 // Item Baffle[c]: the direction table of chassis c on its baffle into
-// r.DirFront[c], and into r.DirRear[c] mirrored when the rear sound leaves
+// r.directionsFront[c], and into r.directionsRear[c] mirrored when the rear sound leaves
 // opposite to the chassis. Returns "OK" or "Fehler: Chassis n: " + message.
-std::string BaffleItem(const TProjekt& p, int c, TResult& r);
+std::string BaffleItem(const Project& p, int c, CalcResult& r);
 
 }  // namespace sonvex

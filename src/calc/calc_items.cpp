@@ -11,24 +11,24 @@
 
 namespace sonvex {
 
-void RunCalcItem(int item, const TProjekt& p, TResult& r, TCalcStruct& states, TSolverWork& work) {
+void RunCalcItem(int item, const Project& p, CalcResult& r, CalcStates& states, SolverWork& work) {
   std::string& state = states.states.at(item);
   state.clear();
   // Items turn their own faults into their messages; anything that still
   // escapes (memory exhausted, say) ends the item, never the thread.
   try {
-    if (item == TCalcStruct::kCheck) {
+    if (item == CalcStates::kCheck) {
       state = CheckItem(p, r);
-    } else if (item < TCalcStruct::kAktFilt0) {
-      state = BaffleItem(p, item - TCalcStruct::kBaffle0, r);
-    } else if (item < TCalcStruct::kChassis0) {
-      state = AktFiltItem(p, item - TCalcStruct::kAktFilt0, r);
-    } else if (item < TCalcStruct::kWeiche0) {
-      state = ChassisItem(p, item - TCalcStruct::kChassis0, r);
-    } else if (item < TCalcStruct::kGesamt) {
-      state = WeicheItem(p, item - TCalcStruct::kWeiche0, r, work);
+    } else if (item < CalcStates::kActiveFilter0) {
+      state = BaffleItem(p, item - CalcStates::kBaffle0, r);
+    } else if (item < CalcStates::kChassis0) {
+      state = ActiveFilterItem(p, item - CalcStates::kActiveFilter0, r);
+    } else if (item < CalcStates::kCrossover0) {
+      state = ChassisItem(p, item - CalcStates::kChassis0, r);
+    } else if (item < CalcStates::kWholeBox) {
+      state = CrossoverItem(p, item - CalcStates::kCrossover0, r, work);
     } else {
-      state = GesamtItem(p, r);
+      state = WholeBoxItem(p, r);
     }
   } catch (const std::exception&) {
     state = "Unbekannter Fehler.";

@@ -28,46 +28,51 @@ void LowerThreadPriority() {
 }
 
 // The amplifier whose crossover holds chassis c: the lowest amplifier below
-// nAmps with a chassis part for c in slots 0..185; -1 when there is none.
-int AmpOfChassisInProject(const TProjekt& p, int c) {
-  for (int a = 0; a < std::min<int>(p.nAmps, kMaxAmps); ++a)
+// ampCount with a chassis part for c in slots 0..185; -1 when there is none.
+int AmpOfChassisInProject(const Project& p, int c) {
+  for (int a = 0; a < std::min<int>(p.ampCount, kMaxAmps); ++a)
     for (int s = 0; s < kUsedPartSlots; ++s) {
-      const TWPart& part = p.Verstaerker[a].crossover[s];
-      if (part._typ == ptChass && part._chassisnr == c) return a;
+      const CrossoverPart& part = p.amplifiers[a].crossover[s];
+      if (part.type == PartChassis && part.chassisSlot == c) return a;
     }
   return -1;
 }
 
-bool SameFilters(const TVerstaerker& a, const TVerstaerker& b) {
-  return a.Pegel == b.Pegel && a.HP6f == b.HP6f && a.HP121f == b.HP121f && a.HP121q == b.HP121q &&
-         a.HP122f == b.HP122f && a.HP122q == b.HP122q && a.TP6f == b.TP6f && a.TP121f == b.TP121f &&
-         a.TP121q == b.TP121q && a.TP122f == b.TP122f && a.TP122q == b.TP122q && a.HP6 == b.HP6 && a.HP121 == b.HP121 &&
-         a.HP122 == b.HP122 && a.TP6 == b.TP6 && a.TP121 == b.TP121 && a.TP122 == b.TP122;
+bool SameFilters(const Amplifier& a, const Amplifier& b) {
+  return a.level == b.level && a.highPass6F == b.highPass6F && a.highPass12aF == b.highPass12aF &&
+         a.highPass12aQ == b.highPass12aQ && a.highPass12bF == b.highPass12bF && a.highPass12bQ == b.highPass12bQ &&
+         a.lowPass6F == b.lowPass6F && a.lowPass12aF == b.lowPass12aF && a.lowPass12aQ == b.lowPass12aQ &&
+         a.lowPass12bF == b.lowPass12bF && a.lowPass12bQ == b.lowPass12bQ && a.highPass6On == b.highPass6On &&
+         a.highPass12aOn == b.highPass12aOn && a.highPass12bOn == b.highPass12bOn && a.lowPass6On == b.lowPass6On &&
+         a.lowPass12aOn == b.lowPass12aOn && a.lowPass12bOn == b.lowPass12bOn;
 }
 
 // Whether item `item` lies within the project's chassis and amplifier counts.
-bool ItemInUse(int item, const TProjekt& p) {
-  if (item == TCalcStruct::kCheck || item == TCalcStruct::kGesamt) return true;
-  if (item >= TCalcStruct::kBaffle0 && item < TCalcStruct::kAktFilt0) return item - TCalcStruct::kBaffle0 < p.nChassis;
-  if (item >= TCalcStruct::kAktFilt0 && item < TCalcStruct::kChassis0) return item - TCalcStruct::kAktFilt0 < p.nAmps;
-  if (item >= TCalcStruct::kChassis0 && item < TCalcStruct::kWeiche0) return item - TCalcStruct::kChassis0 < p.nChassis;
-  return item - TCalcStruct::kWeiche0 < p.nAmps;
+bool ItemInUse(int item, const Project& p) {
+  if (item == CalcStates::kCheck || item == CalcStates::kWholeBox) return true;
+  if (item >= CalcStates::kBaffle0 && item < CalcStates::kActiveFilter0)
+    return item - CalcStates::kBaffle0 < p.chassisCount;
+  if (item >= CalcStates::kActiveFilter0 && item < CalcStates::kChassis0)
+    return item - CalcStates::kActiveFilter0 < p.ampCount;
+  if (item >= CalcStates::kChassis0 && item < CalcStates::kCrossover0)
+    return item - CalcStates::kChassis0 < p.chassisCount;
+  return item - CalcStates::kCrossover0 < p.ampCount;
 }
 
 }  // namespace
 
-TCalcThread::TCalcThread(TCalcHost* host, bool silent, std::chrono::milliseconds pause)
+CalcThread::CalcThread(CalcHost* host, bool silent, std::chrono::milliseconds pause)
     : host_(host),
       silent_(silent),
       pause_(pause),
-      mailbox_(std::make_unique<TProjekt>()),
-      working_(std::make_unique<TProjekt>()),
-      result_(std::make_unique<TResult>()) {
+      mailbox_(std::make_unique<Project>()),
+      working_(std::make_unique<Project>()),
+      result_(std::make_unique<CalcResult>()) {
   // Not silent: the first request computes everything.
   if (!silent_) resetAll_ = true;
 }
 
-TCalcThread::~TCalcThread() {
+CalcThread::~CalcThread() {
   {
     std::lock_guard lock(mutex_);
     terminate_ = true;
@@ -76,7 +81,7 @@ TCalcThread::~TCalcThread() {
   if (thread_.joinable()) thread_.join();
 }
 
-void TCalcThread::Start() {
+void CalcThread::Start() {
   if (thread_.joinable()) return;
   {
     std::lock_guard lock(mutex_);
@@ -85,7 +90,7 @@ void TCalcThread::Start() {
   thread_ = std::thread([this] { Execute(); });
 }
 
-void TCalcThread::StartCalc(const TProjekt& p) {
+void CalcThread::StartCalc(const Project& p) {
   {
     std::lock_guard lock(mutex_);
     *mailbox_ = p;
@@ -96,7 +101,7 @@ void TCalcThread::StartCalc(const TProjekt& p) {
   wake_.notify_all();
 }
 
-void TCalcThread::StartFullCalc(const TProjekt& p) {
+void CalcThread::StartFullCalc(const Project& p) {
   {
     std::lock_guard lock(mutex_);
     *mailbox_ = p;
@@ -107,17 +112,17 @@ void TCalcThread::StartFullCalc(const TProjekt& p) {
   wake_.notify_all();
 }
 
-bool TCalcThread::IsIdle() const {
+bool CalcThread::IsIdle() const {
   std::lock_guard lock(mutex_);
   return idle_;
 }
 
-bool TCalcThread::WaitIdle(std::chrono::milliseconds timeout) const {
+bool CalcThread::WaitIdle(std::chrono::milliseconds timeout) const {
   std::unique_lock lock(mutex_);
   return idleCv_.wait_for(lock, timeout, [this] { return idle_; });
 }
 
-void TCalcThread::Adopt(const TProjekt& working, const TResult& result, const TCalcStruct& states) {
+void CalcThread::Adopt(const Project& working, const CalcResult& result, const CalcStates& states) {
   // Holding the lock keeps an idle thread inside its wait while we copy.
   std::lock_guard lock(mutex_);
   *working_ = working;
@@ -126,7 +131,7 @@ void TCalcThread::Adopt(const TProjekt& working, const TResult& result, const TC
   states_ = states;
 }
 
-void TCalcThread::ComputeUntilDone() {
+void CalcThread::ComputeUntilDone() {
   {
     // Nothing was asked for yet: there is nothing to compute.
     std::lock_guard lock(mutex_);
@@ -136,19 +141,19 @@ void TCalcThread::ComputeUntilDone() {
       return;
     }
   }
-  while (Pass() == TPassOutcome::StepRan) {
+  while (Pass() == PassOutcome::StepRan) {
   }
   std::lock_guard lock(mutex_);
   if (!checkChanges_ && !resetAll_) idle_ = true;
   idleCv_.notify_all();
 }
 
-void TCalcThread::SetPause(std::chrono::milliseconds pause) {
+void CalcThread::SetPause(std::chrono::milliseconds pause) {
   std::lock_guard lock(mutex_);
   pause_ = pause;
 }
 
-void TCalcThread::Execute() {
+void CalcThread::Execute() {
   LowerThreadPriority();
   {
     // Created idle: no pass runs on the empty project before the first request.
@@ -160,7 +165,7 @@ void TCalcThread::Execute() {
       std::lock_guard lock(mutex_);
       if (terminate_) return;
     }
-    if (Pass() == TPassOutcome::StepRan) {
+    if (Pass() == PassOutcome::StepRan) {
       // The pause after a step; only termination cuts it short (a request
       // that arrives meanwhile is picked up by the next pass).
       std::unique_lock lock(mutex_);
@@ -177,7 +182,7 @@ void TCalcThread::Execute() {
   }
 }
 
-TCalcThread::TPassOutcome TCalcThread::Pass() {
+CalcThread::PassOutcome CalcThread::Pass() {
   {
     std::lock_guard lock(mutex_);
     if (resetAll_) {
@@ -191,7 +196,7 @@ TCalcThread::TPassOutcome TCalcThread::Pass() {
       *working_ = *mailbox_;
       checkChanges_ = false;
       stepsTotal_ = 0;
-      for (int item = 0; item < TCalcStruct::kCount; ++item)
+      for (int item = 0; item < CalcStates::kCount; ++item)
         if (ItemInUse(item, *working_) && states_.states[item] == "F") ++stepsTotal_;
       stepsDone_ = 0;
     }
@@ -201,87 +206,90 @@ TCalcThread::TPassOutcome TCalcThread::Pass() {
 
   int next = -1;
   if (stepsDone_ < stepsTotal_) {
-    for (int item = 0; item < TCalcStruct::kCount && next < 0; ++item)
+    for (int item = 0; item < CalcStates::kCount && next < 0; ++item)
       if (ItemInUse(item, *working_) && states_.states[item] == "F") next = item;
   }
   if (next < 0) {
     Finish();
-    return TPassOutcome::Finished;
+    return PassOutcome::Finished;
   }
   RunCalcItem(next, *working_, *result_, states_, solverWork_);
   if (states_.states[next] == "F") states_.states[next] = "Unbekannter Fehler.";  // an item always ends
   ++stepsDone_;
   if (onItemRun) onItemRun(next);
-  return TPassOutcome::StepRan;
+  return PassOutcome::StepRan;
 }
 
-bool NeedsFullCalc(const TProjekt& old, const TProjekt& nw) {
-  return old.freq != nw.freq || old.nAmps != nw.nAmps || old.nChassis != nw.nChassis || old.glatt_a != nw.glatt_a ||
-         old.glatt_i != nw.glatt_i || !(old.GemGeh == nw.GemGeh);
+bool NeedsFullCalc(const Project& old, const Project& updated) {
+  return old.freq != updated.freq || old.ampCount != updated.ampCount || old.chassisCount != updated.chassisCount ||
+         old.smoothingAmplitude != updated.smoothingAmplitude || old.smoothingImpedance != updated.smoothingImpedance ||
+         !(old.cabinet == updated.cabinet);
 }
 
 // Marks the items whose inputs differ between the mailbox (new) and the
 // working project (old). Records are compared whole.
-void TCalcThread::DetectChanges() {
-  const TProjekt& nw = *mailbox_;
-  const TProjekt& old = *working_;
-  const int nChassis = ChassisInUse(nw);
-  const int nAmps = AmpsInUse(nw);
-  for (int c = 0; c < nChassis; ++c) {
-    const TChassis& ch = nw.Chassis[c];
+void CalcThread::DetectChanges() {
+  const Project& updated = *mailbox_;
+  const Project& old = *working_;
+  const int chassisCount = ChassisInUse(updated);
+  const int ampCount = AmpsInUse(updated);
+  for (int c = 0; c < chassisCount; ++c) {
+    const Chassis& ch = updated.chassis[c];
     // The enclosure type decides whether the baffle item checks a port.
-    if (!(nw.Schallwand[c] == old.Schallwand[c]) || ch.seo != old.Chassis[c].seo ||
-        nw.Einbau[c].Typ != old.Einbau[c].Typ) {
+    if (!(updated.baffles[c] == old.baffles[c]) || ch.sourceDepth != old.chassis[c].sourceDepth ||
+        updated.enclosures[c].type != old.enclosures[c].type) {
       states_.Baffle(c) = "F";
-      states_.Gesamt() = "F";
-      if (ch.fgang_which == 5 && ch.useFgangA) states_.Chassis(c) = "F";
+      states_.WholeBox() = "F";
+      if (ch.responseSource == 5 && ch.useMeasuredAmplitude) states_.Chassis(c) = "F";
     }
-    if (!(nw.Einbau[c] == old.Einbau[c]) || !(ch == old.Chassis[c]) || nw.Schallwand[c].d != old.Schallwand[c].d) {
+    if (!(updated.enclosures[c] == old.enclosures[c]) || !(ch == old.chassis[c]) ||
+        updated.baffles[c].outletDiameter != old.baffles[c].outletDiameter) {
       states_.Chassis(c) = "F";
-      const int k = AmpOfChassisInProject(nw, c);
-      if (k >= 0) states_.Weiche(k) = "F";
-      states_.Gesamt() = "F";
+      const int k = AmpOfChassisInProject(updated, c);
+      if (k >= 0) states_.Crossover(k) = "F";
+      states_.WholeBox() = "F";
     }
   }
-  for (int a = 0; a < nAmps; ++a) {
-    if (!(nw.Verstaerker[a].crossover == old.Verstaerker[a].crossover)) {
-      states_.Weiche(a) = "F";
+  for (int a = 0; a < ampCount; ++a) {
+    if (!(updated.amplifiers[a].crossover == old.amplifiers[a].crossover)) {
+      states_.Crossover(a) = "F";
       states_.Check() = "F";
-      states_.Gesamt() = "F";
+      states_.WholeBox() = "F";
     }
-    if (!SameFilters(nw.Verstaerker[a], old.Verstaerker[a])) {
-      states_.AktFilt(a) = "F";
-      states_.Gesamt() = "F";
+    if (!SameFilters(updated.amplifiers[a], old.amplifiers[a])) {
+      states_.ActiveFilter(a) = "F";
+      states_.WholeBox() = "F";
     }
   }
 }
 
-void TCalcThread::Finish() {
-  TResult& r = *result_;
-  const TProjekt& p = *working_;
-  r.bValid = false;
+void CalcThread::Finish() {
+  CalcResult& r = *result_;
+  const Project& p = *working_;
+  r.valid = false;
   int n = 0;
   while (n < kFreqEntries) {
     r.freq[n] = p.freq[n];
     if (!(p.freq[n] > 0)) break;
     ++n;
   }
-  r.nFreq = n;
-  r.nAmps = p.nAmps;
-  r.nChassis = p.nChassis;
+  r.freqCount = n;
+  r.ampCount = p.ampCount;
+  r.chassisCount = p.chassisCount;
   for (int c = 0; c < kChassisSlots; ++c) {
-    r.ChassisName[c] = p.Chassis[c].Name.View();
-    r.EinbauTyp[c] = p.Einbau[c].Typ;
+    r.chassisName[c] = p.chassis[c].name.View();
+    r.enclosureTypes[c] = p.enclosures[c].type;
   }
-  grades_ = ComputeGrades(p, r, optiParams);
+  grades_ = ComputeGrades(p, r, optimizerParams);
   // A calculation whose items all succeeded but whose grades are not finite
   // or absurd (grading.h) fails in its last item, the whole box: the error
   // list names the grade, the command line ends with status 1 and the
   // optimizer takes no such crossover. Judged afresh after every
   // calculation, since the grading parameters may have changed.
-  std::string& gesamt = states_.Gesamt();
-  if (IsGradeFailureText(gesamt)) gesamt = "OK";
-  if (gesamt == "OK" && StatusReport(states_, p.nAmps, p.nChassis).errors == 0) gesamt = CheckGrades(grades_);
+  std::string& wholeBoxState = states_.WholeBox();
+  if (IsGradeFailureText(wholeBoxState)) wholeBoxState = "OK";
+  if (wholeBoxState == "OK" && StatusReport(states_, p.ampCount, p.chassisCount).errors == 0)
+    wholeBoxState = CheckGrades(grades_);
   if (!silent_ && host_ != nullptr) {
     host_->StatusReport(states_, r);
     host_->HandBack(r, grades_);

@@ -19,7 +19,7 @@ std::string ValueText(double v) {
 
 }  // namespace
 
-std::string CheckChassisValues(const TChassis& c, bool onlyAboveZero) {
+std::string CheckChassisValues(const Chassis& c, bool onlyAboveZero) {
   std::string text;
   const auto check = [&](const char* name, double value, double lo, const char* unit) {
     if (value >= lo) return;  // written so that NaN fails
@@ -27,31 +27,31 @@ std::string CheckChassisValues(const TChassis& c, bool onlyAboveZero) {
     text += std::string(name) + " = " + ValueText(value) + " " + unit + " liegt unter dem kleinsten plausiblen Wert " +
             ValueText(lo) + " " + unit + ". ";
   };
-  check("Sd (Amem)", c.Amem, kMinAmem, "m²");
+  check("Sd (Amem)", c.Sd, kMinSd, "m²");
   check("xlin", c.xlin, kMinXlin, "m");
   return text.empty() ? "OK" : text;
 }
 
-std::string CheckItem(const TProjekt& p, TResult& r) {
+std::string CheckItem(const Project& p, CalcResult& r) {
   std::array<int, kChassisSlots> firstUser{};
   std::array<int, kChassisSlots> secondUser{};
   for (int n = 0; n < kChassisSlots; ++n) {
-    r.AmpOfChassis[n] = -1;
+    r.ampOfChassis[n] = -1;
     firstUser[n] = -1;
     secondUser[n] = -1;
   }
   bool error = false;
-  const int nChassis = p.nChassis;
+  const int chassisCount = p.chassisCount;
   // An amplifier count beyond the slots can only come from a damaged record;
   // the check looks at the existing crossovers only.
-  const int nAmps = AmpsInUse(p);
+  const int ampCount = AmpsInUse(p);
 
   bool stop = false;
-  for (int a = 0; a < nAmps && !stop; ++a) {
-    const TCrossover& parts = p.Verstaerker[a].crossover;
+  for (int a = 0; a < ampCount && !stop; ++a) {
+    const Crossover& parts = p.amplifiers[a].crossover;
     for (int s = 0; s < kUsedPartSlots; ++s) {
-      if (parts[s]._typ != ptChass) continue;
-      const int n = parts[s]._chassisnr;
+      if (parts[s].type != PartChassis) continue;
+      const int n = parts[s].chassisSlot;
       if (n < 0 || n >= kChassisSlots) {
         error = true;
         stop = true;
@@ -59,12 +59,12 @@ std::string CheckItem(const TProjekt& p, TResult& r) {
       }
       if (firstUser[n] == -1) {
         firstUser[n] = a;
-        r.AmpOfChassis[n] = a;
+        r.ampOfChassis[n] = a;
       } else {
         secondUser[n] = a;  // also a chassis placed twice in the same crossover
         error = true;
       }
-      if (n > nChassis - 1) error = true;
+      if (n > chassisCount - 1) error = true;
     }
   }
   if (!error) return "OK";
@@ -75,11 +75,11 @@ std::string CheckItem(const TProjekt& p, TResult& r) {
     msg += "Fehler: Chassis " + std::to_string(n + 1) + " doppelt verwendet in Weiche " +
            std::to_string(firstUser[n] + 1) + " und " + std::to_string(secondUser[n] + 1) + ".\r\n";
   }
-  if (nChassis <= 8) {
-    for (int n = std::max(nChassis, 0); n <= 8; ++n) {
+  if (chassisCount <= 8) {
+    for (int n = std::max(chassisCount, 0); n <= 8; ++n) {
       if (firstUser[n] == -1) continue;
-      msg += "Fehler: Chassis " + std::to_string(n + 1) + " nicht verwendbar, wenn nur " + std::to_string(nChassis) +
-             " Chassis angewählt.\r\n";
+      msg += "Fehler: Chassis " + std::to_string(n + 1) + " nicht verwendbar, wenn nur " +
+             std::to_string(chassisCount) + " Chassis angewählt.\r\n";
     }
   }
   if (msg.size() < 10) msg += "Fehler in Chassiskontrolle\r\n";
@@ -108,8 +108,8 @@ void AppendLines(const std::string& text, std::vector<std::string>& lines) {
 
 }  // namespace
 
-TStatusReport StatusReport(const TCalcStruct& states, int nAmps, int nChassis) {
-  TStatusReport rep;
+CalcReport StatusReport(const CalcStates& states, int ampCount, int chassisCount) {
+  CalcReport rep;
   const auto visit = [&rep](const std::string& s) {
     // Every state other than "OK" is reported; after a finished calculation
     // no visited item is still "F", and one that were would not be a success.
@@ -117,18 +117,18 @@ TStatusReport StatusReport(const TCalcStruct& states, int nAmps, int nChassis) {
     ++rep.errors;
     AppendLines(s, rep.lines);
   };
-  nAmps = AmpsInUse(nAmps);
-  nChassis = ChassisInUse(nChassis);
+  ampCount = AmpsInUse(ampCount);
+  chassisCount = ChassisInUse(chassisCount);
   visit(states.Check());
-  for (int a = 0; a < nAmps; ++a) {
-    visit(states.AktFilt(a));
-    visit(states.Weiche(a));
+  for (int a = 0; a < ampCount; ++a) {
+    visit(states.ActiveFilter(a));
+    visit(states.Crossover(a));
   }
-  for (int c = 0; c < nChassis; ++c) {
+  for (int c = 0; c < chassisCount; ++c) {
     visit(states.Baffle(c));
     visit(states.Chassis(c));
   }
-  visit(states.Gesamt());
+  visit(states.WholeBox());
   if (rep.errors == 0) {
     rep.text = kStatusSuccess;
     rep.lines.push_back(rep.text);

@@ -10,10 +10,10 @@
 namespace sonvex {
 
 // Item Check: finds for every chassis slot the amplifier whose crossover
-// drives it (written into r.AmpOfChassis, -1 for none) and reports chassis
+// drives it (written into r.ampOfChassis, -1 for none) and reports chassis
 // used twice or beyond the project's chassis count. Returns "OK" or the
 // messages, one line each, joined by CR LF. Never fails itself.
-std::string CheckItem(const TProjekt& p, TResult& r);
+std::string CheckItem(const Project& p, CalcResult& r);
 
 // The smallest plausible values of the chassis data that set the excursion
 // limit. Their own checks (SimulateChassis) only ask for values above 0, and a
@@ -29,7 +29,7 @@ std::string CheckItem(const TProjekt& p, TResult& r);
 // overflow, the whole box names the chassis ("Maximale Spannung von Chassis
 // N kann nicht berechnet werden."), and a chassis no crossover drives stays
 // computable.
-inline constexpr double kMinAmem = 1e-5;
+inline constexpr double kMinSd = 1e-5;
 inline constexpr double kMinXlin = 1e-5;
 
 // "OK", or one sentence per value of `c` below its smallest plausible value
@@ -37,23 +37,23 @@ inline constexpr double kMinXlin = 1e-5;
 // "Sd (Amem) = 1E-300 m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². ".
 // `onlyAboveZero` leaves out values not above 0, for a caller whose own
 // message already asks for them to be above 0.
-std::string CheckChassisValues(const TChassis& c, bool onlyAboveZero = false);
+std::string CheckChassisValues(const Chassis& c, bool onlyAboveZero = false);
 
 inline constexpr const char* kStatusSuccess = "Berechnung war erfolgreich.";
 inline constexpr const char* kStatusFailure = "Berechnung fehlerhaft. Klick hier für Fehlerliste";
 
 // What the error list window and the status bar show after a calculation.
-struct TStatusReport {
+struct CalcReport {
   std::vector<std::string> lines;  // the error list, one entry per line
   int errors = 0;                  // number of item states that are not "OK"
   std::string text;                // status bar text
   bool failed = false;             // status bar red (else the normal colour)
 };
 
-// Visits Check; AktFilt[a] and Weiche[a] of each amplifier below nAmps;
-// Baffle[c] and Chassis[c] of each chassis below nChassis; Gesamt. Every
+// Visits Check; ActiveFilter[a] and Crossover[a] of each amplifier below ampCount;
+// Baffle[c] and Chassis[c] of each chassis below chassisCount; WholeBox. Every
 // state that is not "OK" is one error; a state with line breaks gives several
 // lines. Without errors the list holds the success text.
-TStatusReport StatusReport(const TCalcStruct& states, int nAmps, int nChassis);
+CalcReport StatusReport(const CalcStates& states, int ampCount, int chassisCount);
 
 }  // namespace sonvex

@@ -20,75 +20,75 @@ namespace {
 // The version whose chassis carry no voice-coil model.
 constexpr int kVersionWithoutVoiceCoil = 1000;
 
-bool WithoutVoiceCoil(const TMyIniFile& ini) {
+bool WithoutVoiceCoil(const MyIniFile& ini) {
   return ini.ReadInteger("Header", "Version", 0) == kVersionWithoutVoiceCoil;
 }
 
 }  // namespace
 
-TProjectLoad LoadProjectFrom(TProjekt& p, const TMyIniFile& ini, const TSettings& settings, TInteraction& ui) {
-  const TProjectLoad result = ReadProjectFrom(p, ini, settings, ui);
-  if (result != TProjectLoad::WrongVersion && WithoutVoiceCoil(ini)) {
-    for (int c = 0; c < ChassisInUse(p); ++c) DeriveVersion1000Chassis(p.Chassis[static_cast<std::size_t>(c)]);
+ProjectLoadResult LoadProjectFrom(Project& p, const MyIniFile& ini, const Settings& settings, Interaction& ui) {
+  const ProjectLoadResult result = ReadProjectFrom(p, ini, settings, ui);
+  if (result != ProjectLoadResult::WrongVersion && WithoutVoiceCoil(ini)) {
+    for (int c = 0; c < ChassisInUse(p); ++c) DeriveVersion1000Chassis(p.chassis[static_cast<std::size_t>(c)]);
   }
   return result;
 }
 
-TProjectLoad LoadProject(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
+ProjectLoadResult LoadProject(Project& p, const fs::path& file, const Settings& settings, Interaction& ui) {
   // Nothing is ever written back, so the file is opened for reading only and
   // write-protected projects load as well.
-  const TMyIniFile ini(file, true, false, true, &ui);
+  const MyIniFile ini(file, true, false, true, &ui);
   return LoadProjectFrom(p, ini, settings, ui);
 }
 
-TProjectLoad LoadProjectFile(TProjekt& p, const fs::path& file, const TSettings& settings, TInteraction& ui) {
+ProjectLoadResult LoadProjectFile(Project& p, const fs::path& file, const Settings& settings, Interaction& ui) {
   std::error_code ec;
-  if (!fs::exists(file, ec)) return TProjectLoad::Missing;
+  if (!fs::exists(file, ec)) return ProjectLoadResult::Missing;
   // Read once, and only a regular file: a named pipe or a device is refused
-  // at once (TFileError) instead of waiting for data.
+  // at once (FileError) instead of waiting for data.
   const std::string bytes = ReadWholeFile(file);
   // An empty file has no first byte.
   if (bytes.empty() || bytes.front() != 0) {
     ui.ShowMessage(Utf8FromPath(file) + "\r" + std::string(kNotAProjectFileText));
     NewProject(p);
     ApplyDisplayDefaults(p, settings);
-    return TProjectLoad::NotProjectFile;
+    return ProjectLoadResult::NotProjectFile;
   }
-  const TMyIniFile ini = TMyIniFile::FromBytes(bytes, true, &ui, file);
-  const TProjectLoad result = LoadProjectFrom(p, ini, settings, ui);
+  const MyIniFile ini = MyIniFile::FromBytes(bytes, true, &ui, file);
+  const ProjectLoadResult result = LoadProjectFrom(p, ini, settings, ui);
   DeriveLoadedProject(p);
   return result;
 }
 
-void DeriveLoadedProject(TProjekt& p) {
+void DeriveLoadedProject(Project& p) {
   for (int c = 0; c < kMaxChassis; ++c) {
-    TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
-    TEinbau& e = p.Einbau[static_cast<std::size_t>(c)];
-    EstimateEnclosureLosses(ch, e);
-    DeriveChassisValues(ch, e, 1e-10);
+    Chassis& ch = p.chassis[static_cast<std::size_t>(c)];
+    Enclosure& enclosure = p.enclosures[static_cast<std::size_t>(c)];
+    EstimateEnclosureLosses(ch, enclosure);
+    DeriveChassisValues(ch, enclosure, 1e-10);
   }
 }
 
-bool LoadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
+bool LoadChassisFrom(Chassis& c, const MyIniFile& ini, Interaction& ui) {
   if (!ReadChassisFrom(c, ini, ui)) return false;
   if (WithoutVoiceCoil(ini)) DeriveVersion1000Chassis(c);
   return true;
 }
 
-bool LoadChassisFile(TChassis& c, const fs::path& file, TInteraction& ui) {
-  const TMyIniFile ini(file, true, false, true, &ui);
+bool LoadChassisFile(Chassis& c, const fs::path& file, Interaction& ui) {
+  const MyIniFile ini(file, true, false, true, &ui);
   return LoadChassisFrom(c, ini, ui);
 }
 
-void DeriveVersion1000Chassis(TChassis& c) {
+void DeriveVersion1000Chassis(Chassis& c) {
   if (!(c.fs > 0 && c.Re > 0 && c.Qes > 0)) return;
-  auto w = std::make_unique<TChassis>(c);
-  w->derived.Rms = w->Re * w->Qms / w->Qes;
-  w->derived.Cms = w->Qes / (2 * kPi * w->fs * w->Re);
-  w->derived.Lms = w->Re / (2 * kPi * w->fs * w->Qes);
+  auto copy = std::make_unique<Chassis>(c);
+  copy->derived.Rms = copy->Re * copy->Qms / copy->Qes;
+  copy->derived.Cms = copy->Qes / (2 * kPi * copy->fs * copy->Re);
+  copy->derived.Lms = copy->Re / (2 * kPi * copy->fs * copy->Qes);
   std::string memo;
-  FitVoiceCoil(*w, memo);  // without enough impedance points only the lists get sorted
-  c = *w;
+  FitVoiceCoil(*copy, memo);  // without enough impedance points only the lists get sorted
+  c = *copy;
 }
 
 }  // namespace sonvex

@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-double Q15(double x) { return 3.0 * std::pow(std::abs(x), 1.5); }
+double DeviationCost(double x) { return 3.0 * std::pow(std::abs(x), 1.5); }
 double WeightU(double f) { return (f / (f + 100)) * (f / (f + 100)); }
 double WeightG(double f) { return f * f * f / (f * f * f + 8e6) * 6.4e7 / (f * f + 6.4e7); }
 double WeightV(double f) { return std::sqrt(f / (f + 100)) * 20000 / (20000 + f); }
@@ -26,7 +26,7 @@ double WeightUB(double f) { return f * f / (f * f + 900) * 40000 / (f * f + 4000
 
 // Mean of value(i) over the grid points with lo <= f <= hi; 0 becomes 1e-20.
 template <typename F>
-double BandMean(const TResult& r, int n, double lo, double hi, F value) {
+double BandMean(const CalcResult& r, int n, double lo, double hi, F value) {
   double sum = 0;
   double count = 0;
   for (int i = 0; i < n; ++i) {
@@ -41,8 +41,8 @@ double BandMean(const TResult& r, int n, double lo, double hi, F value) {
 
 }  // namespace
 
-TOptiParams OptiParamsFromSliders(const TOptiSliders& s) {
-  TOptiParams p;
+OptimizerParams OptimizerParamsFromSliders(const OptimizerSliders& s) {
+  OptimizerParams p;
   p.Zmin = 8.0 * std::pow(0.5, s.zmin / 4.0);
   p.e = 1.0 - s.efficiency / 6.0;
   p.bass = std::pow(10.0, 0.1 * (3 - s.bass));
@@ -57,37 +57,37 @@ double TargetCurve(double f, double bass, double treble) {
   return hp * shelf * high;
 }
 
-TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& prm) {
-  TGrades g{};
-  const int n = std::clamp<int>(r.nFreq, 0, kFreqEntries - 1);
-  const int nAmps = AmpsInUse(p);
-  const int nCh = ChassisInUse(p);
+GradeBlock ComputeGrades(const Project& p, const CalcResult& r, const OptimizerParams& params) {
+  GradeBlock g{};
+  const int n = std::clamp<int>(r.freqCount, 0, kFreqEntries - 1);
+  const int ampCount = AmpsInUse(p);
+  const int chassisCount = ChassisInUse(p);
   const double N = n;
   if (n == 0) return g;  // no grid, nothing to grade
 
   std::array<double, kFreqEntries> T{}, P0{}, P2{}, P4{}, D{};
   for (int i = 0; i < n; ++i) {
-    T[i] = TargetCurve(r.freq[i], prm.bass, prm.treble);
-    P0[i] = CAbs(r.BoxP[i][0]);
-    P2[i] = CAbs(r.BoxP[i][2]);
-    P4[i] = CAbs(r.BoxP[i][4]);
-    D[i] = r.DirIdx[i];
+    T[i] = TargetCurve(r.freq[i], params.bass, params.treble);
+    P0[i] = CAbs(r.boxPressure[i][0]);
+    P2[i] = CAbs(r.boxPressure[i][2]);
+    P4[i] = CAbs(r.boxPressure[i][4]);
+    D[i] = r.directivityIndex[i];
   }
-  auto pc = [&](int c, int i) { return CAbs(r.ContribFront[c][i][0]); };
+  auto onAxisContribution = [&](int c, int i) { return CAbs(r.contributionFront[c][i][0]); };
 
   // 1. Impedance grade: fourth-power mean of Zmin / Z per amplifier, the worst amplifier.
   double I = 0;
-  for (int a = 0; a < nAmps; ++a) {
+  for (int a = 0; a < ampCount; ++a) {
     double sum = 0;
-    for (int i = 0; i < n; ++i) sum += std::pow(prm.Zmin / (CAbs(r.AmpZ[a][i]) + 0.001), 4);
+    for (int i = 0; i < n; ++i) sum += std::pow(params.Zmin / (CAbs(r.ampImpedance[a][i]) + 0.001), 4);
     I = std::max(I, std::pow(sum / (N + 1e-20), 0.25));
   }
 
   // 2. Effective impedance: a soft minimum of all impedance magnitudes.
   double zs = 1e-10;
-  for (int a = 0; a < nAmps; ++a)
-    for (int i = 0; i < n; ++i) zs += std::pow(CAbs(r.AmpZ[a][i]) + 1e-10, -16);
-  const double zeff = std::pow(zs / (N + 1e-20) / std::max(nAmps, 1), -1.0 / 16);
+  for (int a = 0; a < ampCount; ++a)
+    for (int i = 0; i < n; ++i) zs += std::pow(CAbs(r.ampImpedance[a][i]) + 1e-10, -16);
+  const double zeff = std::pow(zs / (N + 1e-20) / std::max(ampCount, 1), -1.0 / 16);
 
   // 3. Mixed response relative to the target, 4. mean level.
   double sumGA = 0, sumG = 0;
@@ -109,12 +109,12 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
   // 5. Maximum-voltage measure and overload terms.
   double d = 0, umin = 999999, ex = 0, rs = 0;
   std::array<bool, kChassisSlots> small{};
-  for (int c = 0; c < nCh; ++c)
-    for (int o = 0; o < nCh; ++o)
-      if (o != c && p.Chassis[o].Amem > 1.1 * p.Chassis[c].Amem) small[c] = true;
+  for (int c = 0; c < chassisCount; ++c)
+    for (int o = 0; o < chassisCount; ++o)
+      if (o != c && p.chassis[o].Sd > 1.1 * p.chassis[c].Sd) small[c] = true;
   for (int i = 0; i < n; ++i) {
     const double f = r.freq[i];
-    const double U = r.MaxU[i];
+    const double U = r.maxVoltage[i];
     if (U > 0) {
       if (f > 40) umin = std::min(umin, U);
       d += (WeightV(f) / U) * (WeightV(f) / U);
@@ -122,12 +122,12 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
       d += 1e20;
     }
     if (f <= 40) continue;
-    for (int c = 0; c < nCh; ++c) {
+    for (int c = 0; c < chassisCount; ++c) {
       if (!small[c]) continue;
-      const double uc = r.MaxUExc[c][i];
+      const double uc = r.maxVoltageExcursion[c][i];
       if (3 * umin > uc && uc > 0) ex = std::max(ex, (1.0 / 3 - umin / uc) * (1.0 / 3 - umin / uc) / (umin * umin));
-      if (std::abs(1 - f / (p.Chassis[c].derived.fc + 1e-10)) < 0.25) {
-        const double s = pc(c, i) / (P0[i] + 1e-20);
+      if (std::abs(1 - f / (p.chassis[c].derived.fc + 1e-10)) < 0.25) {
+        const double s = onAxisContribution(c, i) / (P0[i] + 1e-20);
         if (s > 0.31) rs = std::max(rs, (s - 0.31) * (s - 0.31));
       }
     }
@@ -146,7 +146,7 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
   double s1 = 0, s2 = 0;
   for (int i = 0; i < n; ++i) {
     const double w = WeightUA(r.freq[i]);
-    s1 += w * Q15(1 - P0[i] / T[i] / lA);
+    s1 += w * DeviationCost(1 - P0[i] / T[i] / lA);
     s2 += w;
   }
   const double GA = 10 * s1 / s2;
@@ -156,7 +156,7 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
   s1 = s2 = 0;
   for (int i = 0; i < n; ++i) {
     const double w = WeightUE(r.freq[i]);
-    s1 += D[i] > 0 ? w * Q15(1 - P0[i] / T[i] / D[i] / lE) : 1e20;
+    s1 += D[i] > 0 ? w * DeviationCost(1 - P0[i] / T[i] / D[i] / lE) : 1e20;
     s2 += w;
   }
   const double GE = 10 * s1 / s2;
@@ -167,7 +167,7 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
     double a = 0, b = 0;
     for (int i = 0; i < n; ++i) {
       const double w = WeightUS(r.freq[i]);
-      a += w * Q15(1 - P[i] / T[i] / l);
+      a += w * DeviationCost(1 - P[i] / T[i] / l);
       b += w;
     }
     return 10 * a / b;
@@ -196,9 +196,9 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
   const double GB = 5 * (std::abs(S1) + S2) / sumUB;
 
   // 11. Frequency response grade.
-  const double F =
-      0.7 * (prm.wA * GA + prm.wE * GE + prm.wL * GL + prm.wR * GR) / (prm.wA + prm.wE + prm.wL + prm.wR + 1e-20) +
-      0.35 * GB;
+  const double F = 0.7 * (params.wA * GA + params.wE * GE + params.wL * GL + params.wR * GR) /
+                       (params.wA + params.wE + params.wL + params.wR + 1e-20) +
+                   0.35 * GB;
 
   // 12. Phase grade: phase agreement of the chassis where they overlap, and
   // the tilt of the on-axis sum.
@@ -209,25 +209,25 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
     K += 1;
     int best = -1;
     double pmax = 0;
-    for (int c = 0; c < nCh; ++c)
-      if (pc(c, i) > pmax) {
-        pmax = pc(c, i);
+    for (int c = 0; c < chassisCount; ++c)
+      if (onAxisContribution(c, i) > pmax) {
+        pmax = onAxisContribution(c, i);
         best = c;
       }
     if (best < 0) continue;
-    const double argBest = CArg(r.ContribFront[best][i][0]);
-    for (int c = 0; c < nCh; ++c) {
-      double delta = std::abs(CArg(r.ContribFront[c][i][0]) - argBest);
+    const double argBest = CArg(r.contributionFront[best][i][0]);
+    for (int c = 0; c < chassisCount; ++c) {
+      double delta = std::abs(CArg(r.contributionFront[c][i][0]) - argBest);
       if (delta > kPi) delta = 2 * kPi - delta;
       const double d2 = delta - 0.667 * std::min(delta, 0.16);
-      sumPh += pc(c, i) * (d2 / kPi) / pmax;
+      sumPh += onAxisContribution(c, i) * (d2 / kPi) / pmax;
     }
   }
   const double P1 = 30 * sumPh / (K + 1e-20);
   double sumTilt = 0;
   for (int i = 0; i < n; ++i) {
-    const double xd = CAbs(r.BoxTiltDown[i]);
-    const double xu = CAbs(r.BoxTiltUp[i]);
+    const double xd = CAbs(r.boxTiltDown[i]);
+    const double xu = CAbs(r.boxTiltUp[i]);
     double y = std::abs(xd - xu) / lQ;
     if (xu < xd) y -= 0.5 * std::min(y, 0.015);
     sumTilt += y - 0.5 * std::min(y, 0.03);
@@ -242,37 +242,38 @@ TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& pr
     const double f = r.freq[i];
     if (f < 150) continue;
     K += 1;
-    const double dreq = (prm.wB / 33 + 0.3) * f / (f + 200) + 1;
+    const double dreq = (params.wB / 33 + 0.3) * f / (f + 200) + 1;
     if (dreq - D[i] > 0) sumB += dreq - D[i];
     if (f < 250) continue;
-    for (int c = 0; c < nCh; ++c) {
-      if (p.Schallwand[c].direction == 0) continue;
-      const double s = pc(c, i) / (P0[i] + 1e-20) - (0.2 * f + 250) / (f + 250);
+    for (int c = 0; c < chassisCount; ++c) {
+      if (p.baffles[c].direction == 0) continue;
+      const double s = onAxisContribution(c, i) / (P0[i] + 1e-20) - (0.2 * f + 250) / (f + 250);
       if (s > 0) sumB += s * s;
     }
   }
   const double B = 200 * sumB / (K + 1e-20);
 
   // 14. Total grade.
-  double G = ((9 - 5 * prm.e) * (10 * F + P + 1.5 * prm.wB * B + 4 * I) + (5 * prm.e + 1) * 13 * W + 13 * X) / 107;
+  double G =
+      ((9 - 5 * params.e) * (10 * F + P + 1.5 * params.wB * B + 4 * I) + (5 * params.e + 1) * 13 * W + 13 * X) / 107;
   if (I > 1) G += 0.25 * (I * I - 1) / (I + 4);
 
-  g[gImpedance] = I;
-  g[gEfficiency] = W;
-  g[gOverload] = X;
-  g[gExcursion] = X1;
-  g[gResonance] = X2;
-  g[gResponse] = F;
-  g[gPhase] = P;
-  g[gDirectivity] = B;
-  g[gTotal] = G;
-  g[gOnAxis] = GA;
-  g[gPower] = GE;
-  g[gLeft] = GL;
-  g[gRight] = GR;
-  g[gBass] = GB;
-  g[gLevel] = L;
-  g[gMaxVoltage] = M;
+  g[GradeImpedance] = I;
+  g[GradeEfficiency] = W;
+  g[GradeOverload] = X;
+  g[GradeExcursion] = X1;
+  g[GradeResonance] = X2;
+  g[GradeResponse] = F;
+  g[GradePhase] = P;
+  g[GradeDirectivity] = B;
+  g[GradeTotal] = G;
+  g[GradeOnAxis] = GA;
+  g[GradePower] = GE;
+  g[GradeLeft] = GL;
+  g[GradeRight] = GR;
+  g[GradeBass] = GB;
+  g[GradeLevel] = L;
+  g[GradeMaxVoltage] = M;
   return g;
 }
 
@@ -288,25 +289,25 @@ std::string GradeValueText(double v) {
 
 }  // namespace
 
-std::string CheckGrades(const TGrades& g) {
+std::string CheckGrades(const GradeBlock& g) {
   static constexpr struct {
-    TGradeIndex index;
+    GradeIndex index;
     const char* name;
   } kNamed[] = {
-      {gTotal, "gesamt"},
-      {gImpedance, "Impedanz"},
-      {gEfficiency, "Wirkungsgrad"},
-      {gResponse, "Frequenzgang"},
-      {gPhase, "Phase"},
-      {gDirectivity, "Richtwirkung"},
-      {gOverload, "Überlastung"},
-      {gOnAxis, "Frequenzgang auf Achse"},
-      {gPower, "Leistungsfrequenzgang"},
-      {gLeft, "30° links"},
-      {gRight, "30° rechts"},
-      {gBass, "Bass"},
-      {gLevel, "Pegel"},
-      {gMaxVoltage, "maximale Spannung"},
+      {GradeTotal, "gesamt"},
+      {GradeImpedance, "Impedanz"},
+      {GradeEfficiency, "Wirkungsgrad"},
+      {GradeResponse, "Frequenzgang"},
+      {GradePhase, "Phase"},
+      {GradeDirectivity, "Richtwirkung"},
+      {GradeOverload, "Überlastung"},
+      {GradeOnAxis, "Frequenzgang auf Achse"},
+      {GradePower, "Leistungsfrequenzgang"},
+      {GradeLeft, "30° links"},
+      {GradeRight, "30° rechts"},
+      {GradeBass, "Bass"},
+      {GradeLevel, "Pegel"},
+      {GradeMaxVoltage, "maximale Spannung"},
   };
   for (const auto& [index, name] : kNamed) {
     const double v = g[static_cast<std::size_t>(index)];
@@ -319,7 +320,7 @@ std::string CheckGrades(const TGrades& g) {
   return "OK";
 }
 
-std::array<std::string, 5> GradeReportLines(const TGrades& g) {
+std::array<std::string, 5> GradeReportLines(const GradeBlock& g) {
   // "%8.3f" with a decimal point whatever the C library's locale says: the
   // desktop program takes its locale from the environment, and a formatting
   // call would then write "4,546" under a German one. to_chars never looks
@@ -331,9 +332,9 @@ std::array<std::string, 5> GradeReportLines(const TGrades& g) {
     if (text.size() < 8) text.insert(0, 8 - text.size(), ' ');
     return std::string(label) + " = " + text;
   };
-  return {line("Note Impedanz    ", g[gImpedance]), line("Note Wirkungsgrad", g[gEfficiency]),
-          line("Note Frequenzgang", g[gResponse]), line("Note Phase       ", g[gPhase]),
-          line("Note gesamt      ", g[gTotal])};
+  return {line("Note Impedanz    ", g[GradeImpedance]), line("Note Wirkungsgrad", g[GradeEfficiency]),
+          line("Note Frequenzgang", g[GradeResponse]), line("Note Phase       ", g[GradePhase]),
+          line("Note gesamt      ", g[GradeTotal])};
 }
 
 }  // namespace sonvex

@@ -11,7 +11,7 @@
 namespace sonvex {
 
 // Optimizer parameters held by each calculation thread.
-struct TOptiParams {
+struct OptimizerParams {
   bool transformer = false;  // grading for an amplifier with output transformer (never switched on)
   double Zmin = 0;           // smallest impedance the amplifier may see, Ohm
   double e = 0;              // importance of efficiency, 0..1
@@ -23,39 +23,39 @@ struct TOptiParams {
   double wR = 2;             // weight of the response 30° to the right
   double wB = 3;             // weight of the minimum directivity
 
-  bool operator==(const TOptiParams&) const = default;
+  bool operator==(const OptimizerParams&) const = default;
 };
 
 // Slider positions of the optimizer window and their defaults.
-struct TOptiSliders {
+struct OptimizerSliders {
   int zmin = 5;        // "Verstärker min. Impedanz", 0..8 (0: 8 Ohm, 4: 4 Ohm, 8: 2 Ohm)
   int efficiency = 3;  // "Wirkungsgrad", 0..6
   int bass = 3;        // "Hörgeschmack Bass", 0..6
   int treble = 3;      // "Hörgeschmack Höhen", 0..6
 };
-TOptiParams OptiParamsFromSliders(const TOptiSliders& s);
+OptimizerParams OptimizerParamsFromSliders(const OptimizerSliders& s);
 // The parameters of the default slider positions.
-inline TOptiParams DefaultOptiParams() { return OptiParamsFromSliders({}); }
+inline OptimizerParams DefaultOptimizerParams() { return OptimizerParamsFromSliders({}); }
 
 // Grade block, twenty values; entries 1, 2, 8, 9 stay 0.
-using TGrades = std::array<double, 20>;
-enum TGradeIndex {
-  gImpedance = 0,     // I
-  gEfficiency = 3,    // W
-  gOverload = 4,      // X = X1 + X2
-  gExcursion = 5,     // X1
-  gResonance = 6,     // X2
-  gResponse = 7,      // F
-  gPhase = 10,        // P
-  gDirectivity = 11,  // B
-  gTotal = 12,        // G
-  gOnAxis = 13,       // GA
-  gPower = 14,        // GE
-  gLeft = 15,         // GL
-  gRight = 16,        // GR
-  gBass = 17,         // GB
-  gLevel = 18,        // L
-  gMaxVoltage = 19,   // M
+using GradeBlock = std::array<double, 20>;
+enum GradeIndex {
+  GradeImpedance = 0,     // I
+  GradeEfficiency = 3,    // W
+  GradeOverload = 4,      // X = X1 + X2
+  GradeExcursion = 5,     // X1
+  GradeResonance = 6,     // X2
+  GradeResponse = 7,      // F
+  GradePhase = 10,        // P
+  GradeDirectivity = 11,  // B
+  GradeTotal = 12,        // G
+  GradeOnAxis = 13,       // GA
+  GradePower = 14,        // GE
+  GradeLeft = 15,         // GL
+  GradeRight = 16,        // GR
+  GradeBass = 17,         // GB
+  GradeLevel = 18,        // L
+  GradeMaxVoltage = 19,   // M
 };
 
 // The listener's target curve T(f).
@@ -65,7 +65,7 @@ double TargetCurve(double f, double bass, double treble);
 // impedances, box pressure, directivity, limits, tilt sums, contributions) and
 // the working project (membrane areas, resonance in the box, baffle
 // directions of the chassis in use).
-TGrades ComputeGrades(const TProjekt& p, const TResult& r, const TOptiParams& params);
+GradeBlock ComputeGrades(const Project& p, const CalcResult& r, const OptimizerParams& params);
 
 // A grade block the calculation may hand on: every grade finite and none
 // above kMaxPlausibleGrade. Real boxes stay far below it (the subwoofer sample
@@ -80,10 +80,10 @@ inline constexpr std::string_view kGradeFailurePrefix = "Fehler: Note ";
 // "OK", or the error line naming the first grade that is not finite or
 // above kMaxPlausibleGrade and its value, e.g. "Fehler: Note gesamt = +inf
 // ist nicht endlich; ...".
-std::string CheckGrades(const TGrades& g);
+std::string CheckGrades(const GradeBlock& g);
 inline bool IsGradeFailureText(std::string_view s) { return s.starts_with(kGradeFailurePrefix); }
 
 // The five lines of a grade report, e.g. "Note Impedanz     =    1.234".
-std::array<std::string, 5> GradeReportLines(const TGrades& g);
+std::array<std::string, 5> GradeReportLines(const GradeBlock& g);
 
 }  // namespace sonvex

@@ -44,13 +44,13 @@ std::array<double, kDirections> MakeWeights() {
 }  // namespace
 
 const std::array<double, kDirections>& SoundPowerWeights() {
-  static const std::array<double, kDirections> weights = MakeWeights();
-  return weights;
+  static const std::array<double, kDirections> kWeights = MakeWeights();
+  return kWeights;
 }
 
 double PowerDb(double power) { return 10.0 * std::log10(power + 1e-100) + 112.0; }
 
-std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vector<TComplex>& response) {
+std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vector<Complex>& response) {
   const std::size_t n = std::min(freq.size(), response.size());
   std::vector<double> tau(n, 0.0);
   if (n < 2) return tau;
@@ -72,19 +72,19 @@ std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vecto
   return tau;
 }
 
-TSpinorama ComputeSpinorama(const TResult& r) {
-  TSpinorama s;
-  if (!r.bValid) return s;
-  const int n = std::clamp<int>(r.nFreq, 0, kFreqEntries - 1);
+Spinorama ComputeSpinorama(const CalcResult& r) {
+  Spinorama s;
+  if (!r.valid) return s;
+  const int n = std::clamp<int>(r.freqCount, 0, kFreqEntries - 1);
   s.n = n;
   const auto un = static_cast<std::size_t>(n);
   s.freq.assign(r.freq.begin(), r.freq.begin() + n);
-  for (TSpinCurve* c : {&s.OnAxis, &s.LW, &s.ER, &s.SP, &s.PIR, &s.SPDI, &s.ERDI, &s.FB, &s.CB, &s.FW, &s.SW, &s.RW})
+  for (SpinCurve* c : {&s.onAxis, &s.LW, &s.ER, &s.SP, &s.PIR, &s.SPDI, &s.ERDI, &s.FB, &s.CB, &s.FW, &s.SW, &s.RW})
     c->resize(un);
   const auto& w = SoundPowerWeights();
-  std::vector<TComplex> onAxis(un);
+  std::vector<Complex> onAxis(un);
   for (std::size_t i = 0; i < un; ++i) {
-    const TDirRow& row = r.BoxP[i];
+    const DirectionRow& row = r.boxPressure[i];
     std::array<double, kDirections> P;
     for (int k = 0; k < kDirections; ++k) P[k] = row[k].re * row[k].re + row[k].im * row[k].im;
     const double lw = (5.0 * P[0] + 2.0 * P[kL30] + 2.0 * P[kR30]) / 9.0;
@@ -97,7 +97,7 @@ TSpinorama ComputeSpinorama(const TResult& r) {
     double sp = 0.0;
     for (int k = 0; k < kDirections; ++k) sp += w[k] * P[k];
     const double pir = 0.12 * lw + 0.44 * er + 0.44 * sp;
-    s.OnAxis[i] = PowerDb(P[0]);
+    s.onAxis[i] = PowerDb(P[0]);
     s.LW[i] = PowerDb(lw);
     s.ER[i] = PowerDb(er);
     s.SP[i] = PowerDb(sp);
@@ -115,12 +115,12 @@ TSpinorama ComputeSpinorama(const TResult& r) {
     for (double& x : t) x *= 1000.0;
     return t;
   };
-  s.GroupDelayBox = toMs(GroupDelay(s.freq, onAxis));
+  s.groupDelayBox = toMs(GroupDelay(s.freq, onAxis));
   const int nc = ChassisInUse(r);
   for (int c = 0; c < nc; ++c) {
-    std::vector<TComplex> contrib(un);
-    for (std::size_t i = 0; i < un; ++i) contrib[i] = CAdd(r.ContribFront[c][i][0], r.ContribRear[c][i][0]);
-    s.GroupDelayChassis.push_back(toMs(GroupDelay(s.freq, contrib)));
+    std::vector<Complex> contrib(un);
+    for (std::size_t i = 0; i < un; ++i) contrib[i] = CAdd(r.contributionFront[c][i][0], r.contributionRear[c][i][0]);
+    s.groupDelayChassis.push_back(toMs(GroupDelay(s.freq, contrib)));
   }
   return s;
 }

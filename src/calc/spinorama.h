@@ -5,7 +5,7 @@
 // response and the two directivity indices; and the group delay of the box
 // and of each chassis on axis.
 //
-// Powers P_k = |BoxP[i][k]|^2; levels are dB(x) = 10 log10(x + 1e-100) + 112,
+// Powers P_k = |boxPressure[i][k]|^2; levels are dB(x) = 10 log10(x + 1e-100) + 112,
 // so a magnitude of 1 is 112 dB as on every chart. The standard's 10 degree
 // angles are taken from the nearest of the 30 directions:
 //   LW  = (5 P0 + 2 L30 + 2 R30) / 9
@@ -26,17 +26,17 @@
 namespace sonvex {
 
 // One curve per grid point of the result.
-using TSpinCurve = std::vector<double>;
+using SpinCurve = std::vector<double>;
 
-struct TSpinorama {
-  int n = 0;                                  // grid points; 0 when the result is not valid
-  TSpinCurve freq;                            // Hz
-  TSpinCurve OnAxis;                          // dB(P_0)
-  TSpinCurve LW, ER, SP, PIR;                 // dB
-  TSpinCurve SPDI, ERDI;                      // dB
-  TSpinCurve FB, CB, FW, SW, RW;              // dB, the five parts of ER
-  TSpinCurve GroupDelayBox;                   // ms, on axis
-  std::vector<TSpinCurve> GroupDelayChassis;  // ms, per chassis in use: ContribFront + ContribRear on axis
+struct Spinorama {
+  int n = 0;                                 // grid points; 0 when the result is not valid
+  SpinCurve freq;                            // Hz
+  SpinCurve onAxis;                          // dB(P_0)
+  SpinCurve LW, ER, SP, PIR;                 // dB
+  SpinCurve SPDI, ERDI;                      // dB
+  SpinCurve FB, CB, FW, SW, RW;              // dB, the five parts of ER
+  SpinCurve groupDelayBox;                   // ms, on axis
+  std::vector<SpinCurve> groupDelayChassis;  // ms, per chassis in use: contributionFront + contributionRear on axis
 };
 
 // Sound-power weight of each of the 30 directions: the seven rings at
@@ -54,10 +54,10 @@ double PowerDb(double power);
 // added so that neighbours differ by less than pi), differentiated by
 // central differences inside and one-sided differences at both ends. A single
 // point has no slope and gives 0.
-std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vector<TComplex>& response);
+std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vector<Complex>& response);
 
 // Every curve above from a result. A result that is not valid gives n = 0 and
 // empty curves.
-TSpinorama ComputeSpinorama(const TResult& r);
+Spinorama ComputeSpinorama(const CalcResult& r);
 
 }  // namespace sonvex

@@ -12,7 +12,7 @@ namespace sonvex {
 
 namespace {
 
-constexpr const char* kGesamtFail = "Fehler: Gesamtbox kann nicht berechnet werden.";
+constexpr const char* kWholeBoxFailText = "Fehler: Gesamtbox kann nicht berechnet werden.";
 
 // The limits of one chassis (its excursion and power limit) come from its own
 // data: an xlin, Sd or rated power far out of scale makes them overflow, and
@@ -58,19 +58,19 @@ double PositionPhase(int k, double f, double x, double y, double z) {
   return PositionPath(k, x, y, z) * (-2.0 * kPi * f / kSpeedOfSound);
 }
 
-std::string GesamtItem(const TProjekt& p, TResult& r) {
-  const int nChassis = ChassisInUse(p);
+std::string WholeBoxItem(const Project& p, CalcResult& r) {
+  const int chassisCount = ChassisInUse(p);
   // Path terms of every chassis position and direction; the phase at a
   // frequency is the path term times -2 pi f / 344.
   std::array<std::array<double, kDirections>, kChassisSlots> pathFront{};
   std::array<std::array<double, kDirections>, kChassisSlots> pathRear{};
   for (int c = 0; c < kChassisSlots; ++c) {
-    const int u = r.AmpOfChassis[c];
-    if (u >= kMaxAmps) return kGesamtFail;  // index out of range
-    const TSchallwand& sw = p.Schallwand[c];
+    const int amp = r.ampOfChassis[c];
+    if (amp >= kMaxAmps) return kWholeBoxFailText;  // index out of range
+    const Baffle& baffle = p.baffles[c];
     for (int k = 0; k < kDirections; ++k) {
-      pathFront[c][k] = PositionPath(k, sw.hor, sw.vert, sw.stra);
-      pathRear[c][k] = PositionPath(k, sw.horr, sw.vertr, sw.strar);
+      pathFront[c][k] = PositionPath(k, baffle.horizontal, baffle.vertical, baffle.forward);
+      pathRear[c][k] = PositionPath(k, baffle.rearHorizontal, baffle.rearVertical, baffle.rearForward);
     }
   }
 
@@ -78,72 +78,73 @@ std::string GesamtItem(const TProjekt& p, TResult& r) {
     const double f = p.freq[i];
 
     // A. Pressure at the excursion limit, per chassis.
-    for (int c = 0; c < nChassis; ++c) {
-      const double hub = r.ChHub[c][i];
-      if (hub == 0.0) continue;
-      const TComplex s =
-          CAdd(CMul(r.DirFront[c][i][0], r.ChFrontSim[c][i]), CMul(r.DirRear[c][i][0], r.ChRearSim[c][i]));
-      r.MaxP[c][i] = CAbs(s) * p.Chassis[c].xlin / 2.0 / hub / 2.828 * 3.7 * 0.8;
+    for (int c = 0; c < chassisCount; ++c) {
+      const double excursion = r.chassisExcursion[c][i];
+      if (excursion == 0.0) continue;
+      const Complex s = CAdd(CMul(r.directionsFront[c][i][0], r.chassisFrontSim[c][i]),
+                             CMul(r.directionsRear[c][i][0], r.chassisRearSim[c][i]));
+      r.maxPower[c][i] = CAbs(s) * p.chassis[c].xlin / 2.0 / excursion / 2.828 * 3.7 * 0.8;
     }
-    for (int c = nChassis; c < kChassisSlots; ++c) r.MaxP[c][i] = 1e-50;
+    for (int c = chassisCount; c < kChassisSlots; ++c) r.maxPower[c][i] = 1e-50;
 
     // B, C. Contributions and their sums.
-    TDirRow& box = r.BoxP[i];
-    box.fill(CZero);
-    TComplex tiltDown = CZero;
-    TComplex tiltUp = CZero;
+    DirectionRow& box = r.boxPressure[i];
+    box.fill(kComplexZero);
+    Complex tiltDown = kComplexZero;
+    Complex tiltUp = kComplexZero;
     const double t = f * 2.0 * kPiShort * 0.017455 / 345.0;
     const double w = -2.0 * kPi * f / kSpeedOfSound;
     for (int c = 0; c < kChassisSlots; ++c) {
-      const int u = r.AmpOfChassis[c];
-      TDirRow& front = r.ContribFront[c][i];
-      TDirRow& rear = r.ContribRear[c][i];
-      if (u < 0) {
-        front.fill(CZero);
-        rear.fill(CZero);
+      const int amp = r.ampOfChassis[c];
+      DirectionRow& front = r.contributionFront[c][i];
+      DirectionRow& rear = r.contributionRear[c][i];
+      if (amp < 0) {
+        front.fill(kComplexZero);
+        rear.fill(kComplexZero);
         continue;  // adds nothing to the sums
       }
-      const TSchallwand& sw = p.Schallwand[c];
-      const TComplex fr = CMul(r.ChFront[c][i], r.FilterResp[u][i]);
-      const TComplex rr = CMul(r.ChRear[c][i], r.FilterResp[u][i]);
-      const TComplex cu = r.ChassisU[c][i];
+      const Baffle& baffle = p.baffles[c];
+      const Complex filteredFront = CMul(r.chassisFront[c][i], r.filterResponse[amp][i]);
+      const Complex filteredRear = CMul(r.chassisRear[c][i], r.filterResponse[amp][i]);
+      const Complex chassisVoltage = r.chassisVoltageGain[c][i];
       for (int k = 0; k < kDirections; ++k) {
-        front[k] = CRotate(CMul(fr, CMul(r.DirFront[c][i][k], cu)), pathFront[c][k] * w);
-        rear[k] = CRotate(CMul(rr, CMul(r.DirRear[c][i][k], cu)), pathRear[c][k] * w);
+        front[k] = CRotate(CMul(filteredFront, CMul(r.directionsFront[c][i][k], chassisVoltage)), pathFront[c][k] * w);
+        rear[k] = CRotate(CMul(filteredRear, CMul(r.directionsRear[c][i][k], chassisVoltage)), pathRear[c][k] * w);
         box[k] = CAdd(CAdd(box[k], front[k]), rear[k]);
       }
-      tiltDown = CAdd(tiltDown, CAdd(CRotate(front[0], t * sw.vert), CRotate(rear[0], t * sw.vertr)));
-      tiltUp = CAdd(tiltUp, CAdd(CRotate(front[0], -t * sw.vert), CRotate(rear[0], -t * sw.vertr)));
+      tiltDown =
+          CAdd(tiltDown, CAdd(CRotate(front[0], t * baffle.vertical), CRotate(rear[0], t * baffle.rearVertical)));
+      tiltUp = CAdd(tiltUp, CAdd(CRotate(front[0], -t * baffle.vertical), CRotate(rear[0], -t * baffle.rearVertical)));
     }
-    r.BoxTiltDown[i] = tiltDown;
-    r.BoxTiltUp[i] = tiltUp;
+    r.boxTiltDown[i] = tiltDown;
+    r.boxTiltUp[i] = tiltUp;
 
     // D. Voltage limits: excursion first, then rated power.
-    double maxU = 1e10;
+    double maxVoltage = 1e10;
     for (int c = 0; c < kChassisSlots; ++c) {
-      r.MaxUChassis[c][i] = 1e10;
-      const int u = r.AmpOfChassis[c];
-      if (u < 0) continue;
-      const TChassis& ch = p.Chassis[c];
-      const double e = CAbs(CAdd(r.ContribFront[c][i][0], r.ContribRear[c][i][0]));
-      double limit = e != 0.0 ? r.MaxP[c][i] / e * 2.828 : 1e50;
-      r.MaxUExc[c][i] = limit;
-      const double us = CAbs(CMul(r.ChassisU[c][i], r.FilterResp[u][i])) + 1e-50;
-      const double ur = std::sqrt(ch._PMax * ch._ZNenn);
-      const double powerLimit = std::sqrt(ch._PMax * ch._ZNenn + 1e-50) / us;
+      r.maxVoltageChassis[c][i] = 1e10;
+      const int amp = r.ampOfChassis[c];
+      if (amp < 0) continue;
+      const Chassis& ch = p.chassis[c];
+      const double e = CAbs(CAdd(r.contributionFront[c][i][0], r.contributionRear[c][i][0]));
+      double limit = e != 0.0 ? r.maxPower[c][i] / e * 2.828 : 1e50;
+      r.maxVoltageExcursion[c][i] = limit;
+      const double voltageGain = CAbs(CMul(r.chassisVoltageGain[c][i], r.filterResponse[amp][i])) + 1e-50;
+      const double ratedVoltage = std::sqrt(ch.maxPower * ch.nominalImpedance);
+      const double powerLimit = std::sqrt(ch.maxPower * ch.nominalImpedance + 1e-50) / voltageGain;
       // A negative power or impedance is an invalid operation, not a limit.
-      if (!std::isfinite(ur) || !std::isfinite(powerLimit)) return ChassisLimitFail(c);
+      if (!std::isfinite(ratedVoltage) || !std::isfinite(powerLimit)) return ChassisLimitFail(c);
       if (powerLimit < limit) {
-        limit = ur / us + 1e-50;
-        r.MaxP[c][i] = ur * e / 2.83 / us;
+        limit = ratedVoltage / voltageGain + 1e-50;
+        r.maxPower[c][i] = ratedVoltage * e / 2.83 / voltageGain;
       }
-      r.MaxUChassis[c][i] = limit;
-      if (limit < maxU) maxU = limit;
+      r.maxVoltageChassis[c][i] = limit;
+      if (limit < maxVoltage) maxVoltage = limit;
     }
-    r.MaxU[i] = maxU;
+    r.maxVoltage[i] = maxVoltage;
 
     // E, F. Box level at the limit and directivity ratio.
-    r.MaxP[9][i] = CAbs(box[0]) * maxU / 2.828;
+    r.maxPower[9][i] = CAbs(box[0]) * maxVoltage / 2.828;
     double m = 0.0;
     for (int k = 0; k < kDirections; ++k) {
       const double a = CAbs(box[k]);
@@ -151,16 +152,17 @@ std::string GesamtItem(const TProjekt& p, TResult& r) {
     }
     m = m / 30.0 + 1e-20;
     const double a0 = CAbs(box[0]);
-    r.DirIdx[i] = std::sqrt(a0 * a0 / m);
+    r.directivityIndex[i] = std::sqrt(a0 * a0 / m);
 
     // A fault anywhere at this grid index shows in the sums and limits. With
     // finite sums, a limit that is not finite is that chassis's own.
-    bool finite = std::isfinite(r.DirIdx[i]) && CIsFinite(tiltDown) && CIsFinite(tiltUp) &&
-                  std::isfinite(r.MaxP[kChassisSlots][i]);
+    bool finite = std::isfinite(r.directivityIndex[i]) && CIsFinite(tiltDown) && CIsFinite(tiltUp) &&
+                  std::isfinite(r.maxPower[kChassisSlots][i]);
     for (int k = 0; k < kDirections; ++k) finite = finite && CIsFinite(box[k]);
-    if (!finite) return kGesamtFail;
+    if (!finite) return kWholeBoxFailText;
     for (int c = 0; c < kChassisSlots; ++c) {
-      if (!std::isfinite(r.MaxP[c][i]) || !std::isfinite(r.MaxUChassis[c][i]) || !std::isfinite(r.MaxUExc[c][i]))
+      if (!std::isfinite(r.maxPower[c][i]) || !std::isfinite(r.maxVoltageChassis[c][i]) ||
+          !std::isfinite(r.maxVoltageExcursion[c][i]))
         return ChassisLimitFail(c);
     }
   }

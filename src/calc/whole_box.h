@@ -18,9 +18,9 @@ double PositionPath(int k, double x, double y, double z);
 // Rotating a contribution by it (CRotate) gives a nearer source a phase lead.
 double PositionPhase(int k, double f, double x, double y, double z);
 
-// Item Gesamt: fills ContribFront/ContribRear, BoxP, the tilt sums, MaxP,
-// MaxUChassis, MaxUExc, MaxU and DirIdx over the project's grid. Returns "OK"
+// Item WholeBox: fills contributionFront/contributionRear, boxPressure, the tilt sums, maxPower,
+// maxVoltageChassis, maxVoltageExcursion, maxVoltage and directivityIndex over the project's grid. Returns "OK"
 // or the item's message; values written for lower grid indices stay.
-std::string GesamtItem(const TProjekt& p, TResult& r);
+std::string WholeBoxItem(const Project& p, CalcResult& r);
 
 }  // namespace sonvex

@@ -23,14 +23,14 @@
 
 namespace sonvex {
 
-TColor LighterColor(TColor c) {
+ColorValue LighterColor(ColorValue c) {
   const int r = c & 0xFF;
   const int g = (c >> 8) & 0xFF;
   const int b = (c >> 16) & 0xFF;
   return RGBColor(r / 2 + 128, g / 2 + 128, b / 2 + 128);
 }
 
-void DrawSonvexLogo(QPainter& p, const TPixelRect& r) {
+void DrawSonvexLogo(QPainter& p, const PixelRect& r) {
   // Our own mark, drawn in a 578 x 376 design space and scaled to fit: a
   // loudspeaker cone sending out three wave fronts, and the program's name.
   const double w = r.right - r.left;
@@ -91,141 +91,142 @@ void DrawSonvexLogo(QPainter& p, const TPixelRect& r) {
   p.restore();
 }
 
-bool TZChart::PaintChart(QPainter& painter, int left, int top, int right, int bottom) {
-  return GuardedPaint(painter, OnPaintError, [&] { PaintContent(painter, {left, top, right, bottom}); });
+bool Chart::PaintChart(QPainter& painter, int left, int top, int right, int bottom) {
+  return GuardedPaint(painter, onPaintError, [&] { PaintContent(painter, {left, top, right, bottom}); });
 }
 
-void TZChart::StoreReference() {
+void Chart::StoreReference() {
   for (int i = 0; i < kChartCurves; ++i)
-    Curves[static_cast<std::size_t>(kChartCurves + i)] = Curves[static_cast<std::size_t>(i)];
+    curves[static_cast<std::size_t>(kChartCurves + i)] = curves[static_cast<std::size_t>(i)];
 }
 
-void TZChart::ClearReference() {
-  for (int i = kChartCurves; i < kChartSlots; ++i) Curves[static_cast<std::size_t>(i)] = TChartCurve{};
+void Chart::ClearReference() {
+  for (int i = kChartCurves; i < kChartSlots; ++i) curves[static_cast<std::size_t>(i)] = ChartCurve{};
 }
 
-int TZChart::MapX(double f) const { return MapFrequency(f, XMin, XMax, Plot.left, Plot.right); }
-int TZChart::MapY(double y) const { return MapValue(y, YMin, YMax, YKind, Plot.top, Plot.bottom); }
-int TZChart::MapY2(double y) const { return MapValue(y, Y2Min, Y2Max, Y2Kind, Plot.top, Plot.bottom); }
+int Chart::MapX(double f) const { return MapFrequency(f, xMin, xMax, plot.left, plot.right); }
+int Chart::MapY(double y) const { return MapValue(y, yMin, yMax, yKind, plot.top, plot.bottom); }
+int Chart::MapY2(double y) const { return MapValue(y, y2Min, y2Max, y2Kind, plot.top, plot.bottom); }
 
-void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
+void Chart::PaintContent(QPainter& p, const PixelRect& r) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   const QRect area(r.left, r.top, r.right - r.left, r.bottom - r.top);
   // charts sharing one surface never draw into each other
   p.setClipRect(area, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   p.setRenderHint(QPainter::Antialiasing, false);
 
-  if (!HasData) {
+  if (!hasData) {
     p.fillRect(area, QColor(208, 208, 208));
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
     // largest 578:376 rectangle within 6/7 of the width and of the height
-    int lw = 6 * w / 7;
-    int lh = lw * 376 / 578;
-    if (lh > 6 * h / 7) {
-      lh = 6 * h / 7;
-      lw = lh * 578 / 376;
+    int logoWidth = 6 * w / 7;
+    int logoHeight = logoWidth * 376 / 578;
+    if (logoHeight > 6 * h / 7) {
+      logoHeight = 6 * h / 7;
+      logoWidth = logoHeight * 578 / 376;
     }
-    const int lx = r.left + (w - lw) / 2;
-    const int ly = r.top + (h - lh) / 2;
-    DrawSonvexLogo(p, {lx, ly, lx + lw, ly + lh});
+    const int logoLeft = r.left + (w - logoWidth) / 2;
+    const int logoTop = r.top + (h - logoHeight) / 2;
+    DrawSonvexLogo(p, {logoLeft, logoTop, logoLeft + logoWidth, logoTop + logoHeight});
     return;
   }
 
-  const QColor text = ToQColor(TextColor);
-  const int size = ChartFontSize(r.right - r.left, PrintMode, [&](int s) {
+  const QColor text = ToQColor(textColor);
+  const int size = ChartFontSize(r.right - r.left, printMode, [&](int s) {
     return QFontMetrics(ChartFont(s, false), p.device()).horizontalAdvance(QStringLiteral("mmmmmmmmmmm"));
   });
-  FontSize = size;
+  fontSize = size;
   QFont font = ChartFont(size, false);
   p.setFont(font);
   {
     const QFontMetrics fm(font, p.device());
-    cw = std::max(1, fm.horizontalAdvance(QStringLiteral("mmmmm")) / 5);
-    ch = std::max(1, fm.height());
+    charWidth = std::max(1, fm.horizontalAdvance(QStringLiteral("mmmmm")) / 5);
+    lineHeight = std::max(1, fm.height());
   }
   // Subtitle and legend stay readable on a small screen, where the axis
   // texts of a quarter page go down to a few points; the title stays a
   // quarter larger than the subtitle. Print mode already takes the fonts of
   // twice the width for its finer resolution.
-  LegendFontSize = PrintMode ? size : LegibleFontSize(size);
-  QFont legendFont = ChartFont(LegendFontSize, false);
-  legendFont.setBold(PrintMode && BoldTitle);  // print mode keeps the bold style
-  const QFont titleFont = ChartFont(LegendFontSize + LegendFontSize / 4, BoldTitle);
-  lch = std::max(ch, QFontMetrics(legendFont, p.device()).height());
+  legendFontSize = printMode ? size : LegibleFontSize(size);
+  QFont legendFont = ChartFont(legendFontSize, false);
+  legendFont.setBold(printMode && boldTitle);  // print mode keeps the bold style
+  const QFont titleFont = ChartFont(legendFontSize + legendFontSize / 4, boldTitle);
+  legendLineHeight = std::max(lineHeight, QFontMetrics(legendFont, p.device()).height());
   // A title taller than the 4/3 lines it has beside the axis font pushes the
   // subtitle down.
-  const int titleExtra = std::max(0, QFontMetrics(titleFont, p.device()).height() - 4 * ch / 3);
-  const int subTitleTop = r.top + 5 * ch / 3 + (LegendFontSize > size ? titleExtra : 0);
+  const int titleExtra = std::max(0, QFontMetrics(titleFont, p.device()).height() - 4 * lineHeight / 3);
+  const int subTitleTop = r.top + 5 * lineHeight / 3 + (legendFontSize > size ? titleExtra : 0);
   {
-    TChartAxes axes;
-    axes.xMin = XMin;
-    axes.xMax = XMax;
-    axes.yMin = YMin;
-    axes.yMax = YMax;
-    axes.y2Min = Y2Min;
-    axes.y2Max = Y2Max;
-    axes.yKind = YKind;
-    axes.y2Kind = Y2Kind;
-    axes.showY2 = ShowY2;
-    axes.noLegend = NoLegend;
-    axes.y2SameScale = Y2SameScale;
-    axes.y2ZeroFraction = Y2ZeroFraction;
-    axes.y2LabelMin = Y2LabelMin;
-    axes.y2LabelMax = Y2LabelMax;
-    axes.legendCh = lch;
-    axes.subTitleCh = lch + (subTitleTop - r.top - 5 * ch / 3);
+    ChartAxes axes;
+    axes.xMin = xMin;
+    axes.xMax = xMax;
+    axes.yMin = yMin;
+    axes.yMax = yMax;
+    axes.y2Min = y2Min;
+    axes.y2Max = y2Max;
+    axes.yKind = yKind;
+    axes.y2Kind = y2Kind;
+    axes.showY2 = showY2;
+    axes.noLegend = noLegend;
+    axes.y2SameScale = y2SameScale;
+    axes.y2ZeroFraction = y2ZeroFraction;
+    axes.y2LabelMin = y2LabelMin;
+    axes.y2LabelMax = y2LabelMax;
+    axes.legendLineHeight = legendLineHeight;
+    axes.subTitleLineHeight = legendLineHeight + (subTitleTop - r.top - 5 * lineHeight / 3);
     // measured in the font the axis texts are painted with (bold in print
     // mode with a bold title)
     QFont axisFont = font;
-    axisFont.setBold(PrintMode && BoldTitle);
+    axisFont.setBold(printMode && boldTitle);
     const QFontMetrics fm(axisFont, p.device());
-    Layout = LayoutChart(r, cw, ch, axes, [&](std::string_view s) { return fm.horizontalAdvance(QText(s)); });
+    layout =
+        LayoutChart(r, charWidth, lineHeight, axes, [&](std::string_view s) { return fm.horizontalAdvance(QText(s)); });
   }
-  Plot = Layout.plot;
-  if (Y2SameScale && ShowY2) {
-    Y2Min = Layout.y2Min;
-    Y2Max = Layout.y2Max;
+  plot = layout.plot;
+  if (y2SameScale && showY2) {
+    y2Min = layout.y2Min;
+    y2Max = layout.y2Max;
   }
 
-  p.fillRect(area, ToQColor(BackColor));
+  p.fillRect(area, ToQColor(backColor));
 
   // title lines
   p.setFont(titleFont);
   p.setPen(text);
-  TextOutTopLeft(p, Plot.left, r.top + ch / 3, Title);
+  TextOutTopLeft(p, plot.left, r.top + lineHeight / 3, title);
   p.setFont(legendFont);
-  TextOutTopLeft(p, Plot.left, subTitleTop, SubTitle);
-  font.setBold(PrintMode && BoldTitle);  // print mode keeps the bold style
+  TextOutTopLeft(p, plot.left, subTitleTop, subTitle);
+  font.setBold(printMode && boldTitle);  // print mode keeps the bold style
   p.setFont(font);
 
-  const int axisPen = PrintMode ? 3 : 1;
-  PaintValueAxis(p, Layout.left, false, axisPen);
-  if (ShowY2) PaintValueAxis(p, Layout.right, true, axisPen);
+  const int axisPen = printMode ? 3 : 1;
+  PaintValueAxis(p, layout.left, false, axisPen);
+  if (showY2) PaintValueAxis(p, layout.right, true, axisPen);
   PaintFrequencyAxis(p, axisPen);
 
   // reference curves: dotted, half way to white, drawn below the current ones
   for (int s = kChartSlots - 1; s >= kChartCurves; --s) {
-    const TChartCurve& c = Curves[static_cast<std::size_t>(s)];
-    if (!c.Visible || c.Count < 2) continue;
-    p.setPen(QPen(ToQColor(LighterColor(c.Color)), axisPen, Qt::DotLine));
+    const ChartCurve& c = curves[static_cast<std::size_t>(s)];
+    if (!c.visible || c.count < 2) continue;
+    p.setPen(QPen(ToQColor(LighterColor(c.color)), axisPen, Qt::DotLine));
     PaintCurve(p, c);
   }
 
   // current curves and legend, slot 25 first so that slot 0 ends on top;
   // the reference curves share one legend entry after the current ones
-  const int curvePen = PrintMode ? 5 : axisPen;
+  const int curvePen = printMode ? 5 : axisPen;
   int visible = 0;
-  for (int s = 0; s < kChartCurves; ++s) visible += Curves[static_cast<std::size_t>(s)].Visible ? 1 : 0;
-  const TChartCurve* firstReference = nullptr;
+  for (int s = 0; s < kChartCurves; ++s) visible += curves[static_cast<std::size_t>(s)].visible ? 1 : 0;
+  const ChartCurve* firstReference = nullptr;
   for (int s = kChartCurves; s < kChartSlots && firstReference == nullptr; ++s) {
-    const TChartCurve& c = Curves[static_cast<std::size_t>(s)];
-    if (c.Visible && c.Count >= 2) firstReference = &c;
+    const ChartCurve& c = curves[static_cast<std::size_t>(s)];
+    if (c.visible && c.count >= 2) firstReference = &c;
   }
   const int entries = visible + (firstReference != nullptr ? 1 : 0);
   auto legendEntry = [&](int k, std::string_view name, const QPen& sample) {
-    if (NoLegend) return;
-    const TLegendEntry e = LegendPlace(k, entries, r, Plot.bottom, cw, ch, lch);
+    if (noLegend) return;
+    const LegendEntry e = LegendPlace(k, entries, r, plot.bottom, charWidth, lineHeight, legendLineHeight);
     p.setFont(legendFont);
     p.setPen(text);
     const QFontMetrics fm(legendFont, p.device());
@@ -237,91 +238,92 @@ void TZChart::PaintContent(QPainter& p, const TPixelRect& r) {
   };
   if (firstReference != nullptr)
     legendEntry(visible, kReferenceLegendName,
-                QPen(ToQColor(LighterColor(firstReference->Color)), axisPen, Qt::DotLine));
+                QPen(ToQColor(LighterColor(firstReference->color)), axisPen, Qt::DotLine));
   int k = visible;
   for (int s = kChartCurves - 1; s >= 0; --s) {
-    const TChartCurve& c = Curves[static_cast<std::size_t>(s)];
-    if (!c.Visible) continue;
+    const ChartCurve& c = curves[static_cast<std::size_t>(s)];
+    if (!c.visible) continue;
     --k;
-    const QColor colour = ToQColor(c.Color);
-    legendEntry(k, c.Name.View(), QPen(colour, curvePen, Qt::SolidLine));
-    if (c.Count < 2) continue;
+    const QColor colour = ToQColor(c.color);
+    legendEntry(k, c.name.View(), QPen(colour, curvePen, Qt::SolidLine));
+    if (c.count < 2) continue;
     p.setPen(QPen(colour, curvePen, Qt::SolidLine));
     PaintCurve(p, c);
   }
 
-  if (!Note.empty()) {
+  if (!note.empty()) {
     p.setFont(font);
     p.setPen(text);
-    const QRect plot(Plot.left, Plot.top, Plot.right - Plot.left, Plot.bottom - Plot.top);
-    const QRect room = plot.adjusted(2 * cw, ch, -2 * cw, -ch);
-    const QString note = QText(Note);
+    const QRect plotRect(plot.left, plot.top, plot.right - plot.left, plot.bottom - plot.top);
+    const QRect room = plotRect.adjusted(2 * charWidth, lineHeight, -2 * charWidth, -lineHeight);
+    const QString noteText = QText(note);
     // On a framed field of the background colour, so that no curve runs
     // through the text.
-    const QRect box = p.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, note).adjusted(-cw, -ch / 3, cw, ch / 3);
-    p.fillRect(box, ToQColor(BackColor));
+    const QRect box = p.boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, noteText)
+                          .adjusted(-charWidth, -lineHeight / 3, charWidth, lineHeight / 3);
+    p.fillRect(box, ToQColor(backColor));
     p.drawRect(box);
-    p.drawText(room, Qt::AlignCenter | Qt::TextWordWrap, note);
+    p.drawText(room, Qt::AlignCenter | Qt::TextWordWrap, noteText);
   }
 }
 
-void TZChart::PaintValueAxis(QPainter& p, const TValueAxisLayout& axis, bool right, int penWidth) {
-  const int kind = right ? Y2Kind : YKind;
-  const double lo = right ? Y2Min : YMin;
-  const double hi = right ? Y2Max : YMax;
-  auto map = [&](double v) { return MapValue(v, lo, hi, kind, Plot.top, Plot.bottom); };
+void Chart::PaintValueAxis(QPainter& p, const ValueAxisLayout& axis, bool right, int penWidth) {
+  const int kind = right ? y2Kind : yKind;
+  const double lo = right ? y2Min : yMin;
+  const double hi = right ? y2Max : yMax;
+  auto map = [&](double v) { return MapValue(v, lo, hi, kind, plot.top, plot.bottom); };
 
   if (!right) {
     p.setPen(QPen(QColor(192, 192, 192), penWidth));
     for (double v : axis.ticks.minor) {
       const int y = map(v);
-      p.drawLine(Plot.left, y, Plot.right, y);
+      p.drawLine(plot.left, y, plot.right, y);
     }
     p.setPen(QPen(QColor(128, 128, 128), penWidth));
     for (double v : axis.ticks.major) {
       const int y = map(v);
-      p.drawLine(Plot.left, y, Plot.right, y);
-      if (PrintMode) p.drawLine(Plot.left - 4, y + 1, Plot.right, y + 1);
+      p.drawLine(plot.left, y, plot.right, y);
+      if (printMode) p.drawLine(plot.left - 4, y + 1, plot.right, y + 1);
     }
   }
 
-  p.setPen(QPen(ToQColor(TextColor), penWidth));
+  p.setPen(QPen(ToQColor(textColor), penWidth));
   for (int y : axis.tickMarks) {
     if (right) {
-      p.drawLine(Plot.right + kTickLength, y, Plot.right, y);
+      p.drawLine(plot.right + kTickLength, y, plot.right, y);
     } else {
-      p.drawLine(Plot.left - kTickLength, y, Plot.left, y);
+      p.drawLine(plot.left - kTickLength, y, plot.left, y);
     }
   }
-  for (const TAxisLabel& l : axis.labels) TextOutTopLeft(p, l.box.left, l.box.top, l.text);
+  for (const AxisLabel& l : axis.labels) TextOutTopLeft(p, l.box.left, l.box.top, l.text);
   TextOutTopLeft(p, axis.unitBox.left, axis.unitBox.top, axis.unit);
 }
 
-void TZChart::PaintFrequencyAxis(QPainter& p, int penWidth) {
-  const TAxisTicks& ticks = Layout.frequencyTicks;
+void Chart::PaintFrequencyAxis(QPainter& p, int penWidth) {
+  const AxisTicks& ticks = layout.frequencyTicks;
   p.setPen(QPen(QColor(192, 192, 192), penWidth));
   for (double f : ticks.minor) {
     const int x = MapX(f);
-    p.drawLine(x, Plot.top, x, Plot.bottom);
+    p.drawLine(x, plot.top, x, plot.bottom);
   }
   p.setPen(QPen(QColor(128, 128, 128), penWidth));
   for (double f : ticks.major) {
     const int x = MapX(f);
-    p.drawLine(x, Plot.top, x, Plot.bottom);
+    p.drawLine(x, plot.top, x, plot.bottom);
   }
-  p.setPen(QPen(ToQColor(TextColor), penWidth));
+  p.setPen(QPen(ToQColor(textColor), penWidth));
   for (double f : ticks.major) {
     const int x = MapX(f);
-    p.drawLine(x, Plot.bottom, x, Plot.bottom + kTickLength);
+    p.drawLine(x, plot.bottom, x, plot.bottom + kTickLength);
   }
-  for (const TAxisLabel& l : Layout.frequencyLabels) TextOutTopLeft(p, l.box.left, l.box.top, l.text);
+  for (const AxisLabel& l : layout.frequencyLabels) TextOutTopLeft(p, l.box.left, l.box.top, l.text);
 }
 
-void TZChart::PaintCurve(QPainter& p, const TChartCurve& c) const {
+void Chart::PaintCurve(QPainter& p, const ChartCurve& c) const {
   // Non-finite x and NaN y values (a failed point) break the line rather than
   // drawing a spike to the plot edge; infinite levels are clamped like any
   // value outside the axis.
-  const int n = std::clamp(c.Count, 0, kChartPoints);
+  const int n = std::clamp(c.count, 0, kChartPoints);
   // Smooth lines, centred on the pixels the mapping names.
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
@@ -338,7 +340,7 @@ void TZChart::PaintCurve(QPainter& p, const TChartCurve& c) const {
       flush();
       continue;
     }
-    run << QPoint(MapX(x), c.RightAxis ? MapY2(y) : MapY(y));
+    run << QPoint(MapX(x), c.rightAxis ? MapY2(y) : MapY(y));
   }
   flush();
   p.restore();

@@ -5,7 +5,7 @@
 // a QImage for export) inside a given rectangle; the font size follows the
 // rectangle, so the same chart draws at any size.
 //
-// TZChart holds 52 curve slots of 601 points each (about half a megabyte):
+// Chart holds 52 curve slots of 601 points each (about half a megabyte):
 // keep it on the heap.
 #include <array>
 #include <functional>
@@ -28,26 +28,26 @@ inline constexpr int kChartSlots = 2 * kChartCurves;  // reference curves: slots
 // The one legend entry of all reference curves (dotted, as they are drawn).
 inline constexpr std::string_view kReferenceLegendName = "Referenzprojekt";
 
-struct TChartCurve {
-  bool Visible = false;
-  bool RightAxis = false;  // the curve uses the right axis
-  TShortString<32> Name;   // legend name
-  int32_t Count = 0;       // points used, 0..601
-  TColor Color = 0;
+struct ChartCurve {
+  bool visible = false;
+  bool rightAxis = false;  // the curve uses the right axis
+  ShortString<32> name;    // legend name
+  int32_t count = 0;       // points used, 0..601
+  ColorValue color = 0;
   std::array<double, kChartPoints> X{};  // frequencies, ascending
   std::array<double, kChartPoints> Y{};
 };
 
 // Half way to white: each channel (c div 2) + 128. Reference curves use it.
-TColor LighterColor(TColor c);
+ColorValue LighterColor(ColorValue c);
 
 // Draws the program's mark (a loudspeaker cone and the word "Sonvex") into
 // the rectangle, as large as fits with the aspect 578:376.
-void DrawSonvexLogo(QPainter& painter, const TPixelRect& r);
+void DrawSonvexLogo(QPainter& painter, const PixelRect& r);
 
-class TZChart {
+class Chart {
  public:
-  TZChart() = default;
+  Chart() = default;
 
   // Paints everything inside the rectangle (right and bottom exclusive).
   // Returns false when painting failed; the failure was reported.
@@ -64,53 +64,53 @@ class TZChart {
   int MapY2(double y) const;
 
   // Computed by PaintChart.
-  TPixelRect Plot;
-  int cw = 0;
-  int ch = 0;
-  int FontSize = 0;        // point size of the axis texts
-  int LegendFontSize = 0;  // point size of the subtitle and the legend (at least 8)
-  int lch = 0;             // line height of the legend
-  TChartLayout Layout;     // the frame, ticks and axis texts as painted last
+  PixelRect plot;
+  int charWidth = 0;
+  int lineHeight = 0;
+  int fontSize = 0;          // point size of the axis texts
+  int legendFontSize = 0;    // point size of the subtitle and the legend (at least 8)
+  int legendLineHeight = 0;  // line height of the legend
+  ChartLayout layout;        // the frame, ticks and axis texts as painted last
 
-  TColor BackColor = RGBColor(255, 255, 255);
-  TColor TextColor = RGBColor(0, 0, 0);
-  bool BoldTitle = false;
-  bool PrintMode = false;
-  bool NoLegend = false;
-  bool HasData = false;
+  ColorValue backColor = RGBColor(255, 255, 255);
+  ColorValue textColor = RGBColor(0, 0, 0);
+  bool boldTitle = false;
+  bool printMode = false;
+  bool noLegend = false;
+  bool hasData = false;
   // The axis ranges start at the usual loudspeaker scales; the owner sets
   // them from the display options before painting.
-  double XMin = 20;
-  double XMax = 20000;
-  double YMin = 40;
-  double YMax = 110;
-  double Y2Min = 0;
-  double Y2Max = 70;
-  int32_t YKind = akLevel;
-  int32_t Y2Kind = akImpedance;
-  bool ShowY2 = false;
+  double xMin = 20;
+  double xMax = 20000;
+  double yMin = 40;
+  double yMax = 110;
+  double y2Min = 0;
+  double y2Max = 70;
+  int32_t yKind = LevelAxis;
+  int32_t y2Kind = ImpedanceAxis;
+  bool showY2 = false;
   // The right axis keeps the left axis's dB per division, with its 0 about
-  // Y2ZeroFraction of the height above the bottom; PaintChart then sets
-  // Y2Min and Y2Max (see TChartAxes::y2SameScale).
-  bool Y2SameScale = false;
-  double Y2ZeroFraction = 0.1;
+  // y2ZeroFraction of the height above the bottom; PaintChart then sets
+  // Y2Min and y2Max (see ChartAxes::y2SameScale).
+  bool y2SameScale = false;
+  double y2ZeroFraction = 0.1;
   // The right axis is labelled only inside this range.
-  double Y2LabelMin = -1e300;
-  double Y2LabelMax = 1e300;
-  std::string Title;
-  std::string SubTitle;
+  double y2LabelMin = -1e300;
+  double y2LabelMax = 1e300;
+  std::string title;
+  std::string subTitle;
   // A short hint drawn in the middle of the plot (e.g. why it stays empty);
   // nothing when empty.
-  std::string Note;
-  std::array<TChartCurve, kChartSlots> Curves{};
+  std::string note;
+  std::array<ChartCurve, kChartSlots> curves{};
 
-  TPaintErrorHandler OnPaintError;
+  PaintErrorHandler onPaintError;
 
  private:
-  void PaintContent(QPainter& painter, const TPixelRect& r);
-  void PaintValueAxis(QPainter& painter, const TValueAxisLayout& axis, bool right, int penWidth);
+  void PaintContent(QPainter& painter, const PixelRect& r);
+  void PaintValueAxis(QPainter& painter, const ValueAxisLayout& axis, bool right, int penWidth);
   void PaintFrequencyAxis(QPainter& painter, int penWidth);
-  void PaintCurve(QPainter& painter, const TChartCurve& c) const;
+  void PaintCurve(QPainter& painter, const ChartCurve& c) const;
 };
 
 }  // namespace sonvex

@@ -48,8 +48,8 @@ double ExactPow10(int n) {
   return p;
 }
 
-TNiceTable BuildNiceTable() {
-  TNiceTable t{};
+NiceValueTable BuildNiceTable() {
+  NiceValueTable t{};
   for (int d = 0; d < kNiceDensities; ++d) {
     const int perDecade = NiceValuesPerDecade(d);
     const int used = NiceRowsUsed(d);
@@ -82,34 +82,34 @@ int ClampDensity(double d, int maxDensity) {
 
 const char* AxisUnitText(int kind) {
   switch (kind) {
-    case akLevel:
+    case LevelAxis:
       return "SPL [dB]";
-    case akImpedance:
+    case ImpedanceAxis:
       return "Z [Ohm]";
-    case akPhase:
+    case PhaseAxis:
       return "°";
-    case akVolts:
+    case VoltsAxis:
       return "V eff";
-    case akSeconds:
+    case SecondsAxis:
       return "sec.";
-    case akWatts:
+    case WattsAxis:
       return "W/8Ohm";
-    case akIndexDb:
+    case DirectivityIndexAxis:
       return "DI [dB]";
-    case akMillisec:
+    case MillisecondsAxis:
       return "t [ms]";
-    case akVoltLevel:
+    case VoltageLevelAxis:
       return "U [dB]";
     default:
       return "";
   }
 }
 
-bool IsLogAxis(int kind) { return kind >= akVolts && kind <= akWatts; }
+bool IsLogAxis(int kind) { return kind >= VoltsAxis && kind <= WattsAxis; }
 
-const TNiceTable& NiceTable() {
-  static const TNiceTable table = BuildNiceTable();
-  return table;
+const NiceValueTable& NiceTable() {
+  static const NiceValueTable kTable = BuildNiceTable();
+  return kTable;
 }
 
 int NiceValuesPerDecade(int density) {
@@ -152,28 +152,28 @@ int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM) {
 
 // ---------------------------------------------------------------- chart frame
 
-int LegendShift(int ch) { return std::max(0, kFrequencyLabelOffset + ch - 7 * ch / 4); }
+int LegendShift(int lineHeight) { return std::max(0, kFrequencyLabelOffset + lineHeight - 7 * lineHeight / 4); }
 
-TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend, int legendCh, int subTitleCh) {
-  const int lch = std::max(ch, legendCh);
-  const int sch = std::max(ch, subTitleCh);
-  TPixelRect p;
-  p.left = drawing.left + 6 * cw;
-  p.right = drawing.right - 6 * cw;
+PixelRect ChartPlotRect(const PixelRect& drawing, int charWidth, int lineHeight, bool noLegend, int legendLineHeight, int subTitleLineHeight) {
+  const int legendRowHeight = std::max(lineHeight, legendLineHeight);
+  const int subTitleRowHeight = std::max(lineHeight, subTitleLineHeight);
+  PixelRect p;
+  p.left = drawing.left + 6 * charWidth;
+  p.right = drawing.right - 6 * charWidth;
   // title and subtitle lines with a third of a line of air
-  p.top = drawing.top + 3 * ch + (sch - ch);
+  p.top = drawing.top + 3 * lineHeight + (subTitleRowHeight - lineHeight);
   // Below the plot: the frequency labels (6 pixels down, one line high) and
   // the legend's three rows, which end 7/4 lines plus three legend lines plus
   // a quarter line (plus the shift) below.
   p.bottom =
-      drawing.bottom - (noLegend ? std::max(2 * ch, kFrequencyLabelOffset + ch) : 2 * ch + 3 * lch + LegendShift(ch));
+      drawing.bottom - (noLegend ? std::max(2 * lineHeight, kFrequencyLabelOffset + lineHeight) : 2 * lineHeight + 3 * legendRowHeight + LegendShift(lineHeight));
   return p;
 }
 
 // ---------------------------------------------------------------- ticks
 
-TLinearSteps LinearStepsAbove(double threshold) {
-  TLinearSteps s;
+LinearSteps LinearStepsAbove(double threshold) {
+  LinearSteps s;
   const int row = NiceFirstRowAbove(2, threshold);
   if (row < 0) return s;
   s.major = Nice(row, 2);
@@ -182,10 +182,10 @@ TLinearSteps LinearStepsAbove(double threshold) {
   return s;
 }
 
-TLinearSteps LinearAxisSteps(double minValue, double maxValue, int plotHeight, int ch, bool phase) {
-  TLinearSteps s;
+LinearSteps LinearAxisSteps(double minValue, double maxValue, int plotHeight, int lineHeight, bool phase) {
+  LinearSteps s;
   if (!std::isfinite(minValue) || !std::isfinite(maxValue) || !(maxValue > minValue) || plotHeight <= 0) return s;
-  s = LinearStepsAbove(1.8 * (maxValue - minValue) / plotHeight * ch);
+  s = LinearStepsAbove(1.8 * (maxValue - minValue) / plotHeight * lineHeight);
   if (phase) {
     // Phase axes keep 90 degree major steps whatever the height.
     s.minor = (!s.valid || s.minor >= 12) ? 30 : 10;
@@ -195,8 +195,8 @@ TLinearSteps LinearAxisSteps(double minValue, double maxValue, int plotHeight, i
   return s;
 }
 
-TAxisTicks LinearTicks(double minValue, double maxValue, const TLinearSteps& steps) {
-  TAxisTicks t;
+AxisTicks LinearTicks(double minValue, double maxValue, const LinearSteps& steps) {
+  AxisTicks t;
   if (!steps.valid || !(steps.minor > 0) || !std::isfinite(steps.minor) || !std::isfinite(steps.major)) return t;
   if (!std::isfinite(minValue) || !std::isfinite(maxValue) || !(maxValue > minValue)) return t;
   const double lo = minValue / steps.minor;
@@ -217,14 +217,14 @@ TAxisTicks LinearTicks(double minValue, double maxValue, const TLinearSteps& ste
   return t;
 }
 
-int LogAxisDensity(double minValue, double maxValue, int plotHeight, int cw) {
-  if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue) || plotHeight <= 0 || cw <= 0) return 0;
-  return ClampDensity(std::log2(2.0 * plotHeight / cw) + 0.3 - std::log2(std::log2(maxValue / minValue)), 4);
+int LogAxisDensity(double minValue, double maxValue, int plotHeight, int charWidth) {
+  if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue) || plotHeight <= 0 || charWidth <= 0) return 0;
+  return ClampDensity(std::log2(2.0 * plotHeight / charWidth) + 0.3 - std::log2(std::log2(maxValue / minValue)), 4);
 }
 
-int FrequencyAxisDensity(double xMin, double xMax, int plotWidth, int cw) {
-  if (plotWidth <= 0 || cw <= 0) return 0;
-  return ClampDensity(std::log2(2.0 * plotWidth / cw) - 0.9 - std::log2(std::log2((xMax + 1e-20) / (xMin + 1e-20))), 2);
+int FrequencyAxisDensity(double xMin, double xMax, int plotWidth, int charWidth) {
+  if (plotWidth <= 0 || charWidth <= 0) return 0;
+  return ClampDensity(std::log2(2.0 * plotWidth / charWidth) - 0.9 - std::log2(std::log2((xMax + 1e-20) / (xMin + 1e-20))), 2);
 }
 
 namespace {
@@ -257,8 +257,8 @@ std::vector<double> LogMinorTicks(double firstMajor, double minValue, double lim
 
 }  // namespace
 
-TAxisTicks LogAxisTicks(double minValue, double maxValue, int density) {
-  TAxisTicks t;
+AxisTicks LogAxisTicks(double minValue, double maxValue, int density) {
+  AxisTicks t;
   if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue)) return t;
   density = std::clamp(density, 0, 4);
   const int row = NiceFirstRowAbove(density, minValue);
@@ -268,8 +268,8 @@ TAxisTicks LogAxisTicks(double minValue, double maxValue, int density) {
   return t;
 }
 
-TAxisTicks FrequencyTicks(double xMin, double xMax, int density) {
-  TAxisTicks t;
+AxisTicks FrequencyTicks(double xMin, double xMax, int density) {
+  AxisTicks t;
   if (std::isnan(xMin) || !(xMax > xMin) || !std::isfinite(xMax)) return t;
   density = std::clamp(density, 0, 2);
   // The tolerance keeps XMax itself when it is a table value.
@@ -281,7 +281,7 @@ TAxisTicks FrequencyTicks(double xMin, double xMax, int density) {
   return t;
 }
 
-int LabelSpacing(int ch) { return ch + std::max(1, ch / 2); }
+int LabelSpacing(int lineHeight) { return lineHeight + std::max(1, lineHeight / 2); }
 
 double NiceMinStepDecades(int density) {
   density = std::clamp(density, 0, kNiceDensities - 1);
@@ -294,24 +294,24 @@ double NiceMinStepDecades(int density) {
   return smallest;
 }
 
-int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int ch) {
+int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int lineHeight) {
   if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue) || plotHeight <= 0) return 0;
   const double pixelsPerDecade = plotHeight / std::log10(maxValue / minValue);
   // one pixel more than the spacing: tick positions are rounded to pixels
-  const int needed = LabelSpacing(std::max(1, ch)) + 1;
+  const int needed = LabelSpacing(std::max(1, lineHeight)) + 1;
   for (int d = kNiceDensities - 1; d > 0; --d) {
     if (NiceMinStepDecades(d) * pixelsPerDecade >= needed) return d;
   }
   return 0;
 }
 
-TAxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int cw, int ch) {
+AxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int charWidth, int lineHeight) {
   if (IsLogAxis(kind)) {
-    const int density = std::min(LogAxisDensity(minValue, maxValue, bottom - top, cw),
-                                 LogAxisReadableDensity(minValue, maxValue, bottom - top, ch));
+    const int density = std::min(LogAxisDensity(minValue, maxValue, bottom - top, charWidth),
+                                 LogAxisReadableDensity(minValue, maxValue, bottom - top, lineHeight));
     return LogAxisTicks(minValue, maxValue, density);
   }
-  return LinearTicks(minValue, maxValue, LinearAxisSteps(minValue, maxValue, bottom - top, ch, kind == akPhase));
+  return LinearTicks(minValue, maxValue, LinearAxisSteps(minValue, maxValue, bottom - top, lineHeight, kind == PhaseAxis));
 }
 
 // ---------------------------------------------------------------- mapping
@@ -337,8 +337,8 @@ int MapValue(double y, double minValue, double maxValue, int kind, int top, int 
 
 namespace {
 
-struct TAxisInput {
-  int kind = akLevel;
+struct AxisInput {
+  int kind = LevelAxis;
   double minValue = 0;
   double maxValue = 1;
   double labelMin = -1e300;  // ticks and labels only inside labelMin..labelMax
@@ -347,9 +347,9 @@ struct TAxisInput {
 
 // Ticks, tick marks and label texts of a value axis; the boxes follow when
 // the margins are known.
-TValueAxisLayout ValueAxisTexts(const TAxisInput& a, const TPixelRect& plot, int cw, int ch) {
-  TValueAxisLayout out;
-  out.ticks = ValueAxisTicks(a.kind, a.minValue, a.maxValue, plot.top, plot.bottom, cw, ch);
+ValueAxisLayout ValueAxisTexts(const AxisInput& a, const PixelRect& plot, int charWidth, int lineHeight) {
+  ValueAxisLayout out;
+  out.ticks = ValueAxisTicks(a.kind, a.minValue, a.maxValue, plot.top, plot.bottom, charWidth, lineHeight);
   out.unit = AxisUnitText(a.kind);
   constexpr double kEps = 1e-9;
   auto outside = [&](double v) { return v < a.labelMin - kEps || v > a.labelMax + kEps; };
@@ -357,7 +357,7 @@ TValueAxisLayout ValueAxisTexts(const TAxisInput& a, const TPixelRect& plot, int
   std::erase_if(out.ticks.minor, outside);
   for (double v : out.ticks.major) {
     const int y = MapValue(v, a.minValue, a.maxValue, a.kind, plot.top, plot.bottom);
-    if (2 * y <= 2 * plot.top + 3 * ch) continue;  // keep clear of the unit text
+    if (2 * y <= 2 * plot.top + 3 * lineHeight) continue;  // keep clear of the unit text
     out.tickMarks.push_back(y);
     out.labels.push_back({v, y, FormatNumber(v, 6), {}});
   }
@@ -372,10 +372,10 @@ int Widest(const std::vector<int>& widths, int unitWidth) {
 
 // Labels come bottom (largest y) first; a label whose centre lies closer
 // than LabelSpacing to the last one kept is left out.
-void ThinValueLabels(std::vector<TAxisLabel>& labels, int ch) {
-  std::vector<TAxisLabel> kept;
-  for (TAxisLabel& l : labels) {
-    if (!kept.empty() && kept.back().pos - l.pos < LabelSpacing(ch)) continue;
+void ThinValueLabels(std::vector<AxisLabel>& labels, int lineHeight) {
+  std::vector<AxisLabel> kept;
+  for (AxisLabel& l : labels) {
+    if (!kept.empty() && kept.back().pos - l.pos < LabelSpacing(lineHeight)) continue;
     kept.push_back(std::move(l));
   }
   labels = std::move(kept);
@@ -383,33 +383,33 @@ void ThinValueLabels(std::vector<TAxisLabel>& labels, int ch) {
 
 }  // namespace
 
-TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChartAxes& axes,
-                         const TChartTextWidth& textWidth) {
-  TChartLayout out;
+ChartLayout LayoutChart(const PixelRect& drawing, int charWidth, int lineHeight, const ChartAxes& axes,
+                         const ChartTextWidth& textWidth) {
+  ChartLayout out;
   out.drawing = drawing;
-  out.cw = cw = std::max(1, cw);
-  out.ch = ch = std::max(1, ch);
-  out.plot = ChartPlotRect(drawing, cw, ch, axes.noLegend, axes.legendCh, axes.subTitleCh);
-  TPixelRect& plot = out.plot;
+  out.charWidth = charWidth = std::max(1, charWidth);
+  out.lineHeight = lineHeight = std::max(1, lineHeight);
+  out.plot = ChartPlotRect(drawing, charWidth, lineHeight, axes.noLegend, axes.legendLineHeight, axes.subTitleLineHeight);
+  PixelRect& plot = out.plot;
 
   // The value axes depend on the plot's height only, so their texts are known
   // before the margins are settled.
-  out.left = ValueAxisTexts({axes.yKind, axes.yMin, axes.yMax}, plot, cw, ch);
+  out.left = ValueAxisTexts({axes.yKind, axes.yMin, axes.yMax}, plot, charWidth, lineHeight);
   out.y2Min = axes.y2Min;
   out.y2Max = axes.y2Max;
   if (axes.showY2 && axes.y2SameScale && !IsLogAxis(axes.yKind) && !IsLogAxis(axes.y2Kind)) {
-    const TLinearSteps steps =
-        LinearAxisSteps(axes.yMin, axes.yMax, plot.bottom - plot.top, ch, axes.yKind == akPhase);
+    const LinearSteps steps =
+        LinearAxisSteps(axes.yMin, axes.yMax, plot.bottom - plot.top, lineHeight, axes.yKind == PhaseAxis);
     std::tie(out.y2Min, out.y2Max) =
         SameScaleRange(axes.yMin, axes.yMax, axes.y2ZeroFraction, steps.valid ? steps.minor : 0.0);
   }
   if (axes.showY2)
     out.right =
-        ValueAxisTexts({axes.y2Kind, out.y2Min, out.y2Max, axes.y2LabelMin, axes.y2LabelMax}, plot, cw, ch);
-  auto widthsOf = [&](const TValueAxisLayout& a) {
+        ValueAxisTexts({axes.y2Kind, out.y2Min, out.y2Max, axes.y2LabelMin, axes.y2LabelMax}, plot, charWidth, lineHeight);
+  auto widthsOf = [&](const ValueAxisLayout& a) {
     std::vector<int> w;
     w.reserve(a.labels.size());
-    for (const TAxisLabel& l : a.labels) w.push_back(std::max(0, textWidth(l.text)));
+    for (const AxisLabel& l : a.labels) w.push_back(std::max(0, textWidth(l.text)));
     return w;
   };
   const std::vector<int> leftWidths = widthsOf(out.left);
@@ -421,7 +421,7 @@ TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChart
   // leave the drawing rectangle (a small font's 5 and 6 pixel offsets weigh
   // more than its characters), but never more than a third of the width.
   const int width = drawing.right - drawing.left;
-  const int sixChars = 6 * cw;
+  const int sixChars = 6 * charWidth;
   const int maxMargin = std::max(sixChars, width / 3);
   const int leftNeed = std::max(kUnitOffset, kTickLength + kLabelGap) + Widest(leftWidths, leftUnitWidth);
   plot.left = drawing.left + std::clamp(leftNeed, sixChars, maxMargin);
@@ -434,36 +434,36 @@ TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChart
   // Left labels start 3 characters left of the plot, or further left when a
   // wide label would reach the tick mark.
   for (std::size_t i = 0; i < out.left.labels.size(); ++i) {
-    TAxisLabel& l = out.left.labels[i];
+    AxisLabel& l = out.left.labels[i];
     const int w = leftWidths[i];
-    const int x = std::min(plot.left - 3 * cw, plot.left - kTickLength - kLabelGap - w);
-    l.box = {x, l.pos - ch / 2, x + w, l.pos - ch / 2 + ch};
+    const int x = std::min(plot.left - 3 * charWidth, plot.left - kTickLength - kLabelGap - w);
+    l.box = {x, l.pos - lineHeight / 2, x + w, l.pos - lineHeight / 2 + lineHeight};
   }
   out.left.unitBox = {plot.left - leftUnitWidth - kUnitOffset, plot.top - 2, plot.left - kUnitOffset,
-                      plot.top - 2 + ch};
-  ThinValueLabels(out.left.labels, ch);
+                      plot.top - 2 + lineHeight};
+  ThinValueLabels(out.left.labels, lineHeight);
   if (axes.showY2) {
     for (std::size_t i = 0; i < out.right.labels.size(); ++i) {
-      TAxisLabel& l = out.right.labels[i];
+      AxisLabel& l = out.right.labels[i];
       const int x = plot.right + kRightLabelOffset;
-      l.box = {x, l.pos - ch / 2, x + rightWidths[i], l.pos - ch / 2 + ch};
+      l.box = {x, l.pos - lineHeight / 2, x + rightWidths[i], l.pos - lineHeight / 2 + lineHeight};
     }
     out.right.unitBox = {plot.right + kUnitOffset, plot.top - 2, plot.right + kUnitOffset + rightUnitWidth,
-                         plot.top - 2 + ch};
-    ThinValueLabels(out.right.labels, ch);
+                         plot.top - 2 + lineHeight};
+    ThinValueLabels(out.right.labels, lineHeight);
   }
 
   // Frequency axis: labels centred under their ticks, kept inside the
   // rectangle, a label too close to the one before it left out.
   out.frequencyTicks =
-      FrequencyTicks(axes.xMin, axes.xMax, FrequencyAxisDensity(axes.xMin, axes.xMax, plot.right - plot.left, cw));
-  const int gap = std::max(2, cw / 2);
+      FrequencyTicks(axes.xMin, axes.xMax, FrequencyAxisDensity(axes.xMin, axes.xMax, plot.right - plot.left, charWidth));
+  const int gap = std::max(2, charWidth / 2);
   for (double f : out.frequencyTicks.major) {
-    TAxisLabel l{f, MapFrequency(f, axes.xMin, axes.xMax, plot.left, plot.right), FormatNumber(f, 5), {}};
+    AxisLabel l{f, MapFrequency(f, axes.xMin, axes.xMax, plot.left, plot.right), FormatNumber(f, 5), {}};
     const int w = std::max(0, textWidth(l.text));
     int x = l.pos - w / 2;
     x = std::max(drawing.left, std::min(x, drawing.right - w));
-    l.box = {x, plot.bottom + kFrequencyLabelOffset, x + w, plot.bottom + kFrequencyLabelOffset + ch};
+    l.box = {x, plot.bottom + kFrequencyLabelOffset, x + w, plot.bottom + kFrequencyLabelOffset + lineHeight};
     if (!out.frequencyLabels.empty() && l.box.left - out.frequencyLabels.back().box.right < gap) continue;
     out.frequencyLabels.push_back(std::move(l));
   }
@@ -485,34 +485,34 @@ std::pair<double, double> SameScaleRange(double yMin, double yMax, double zeroFr
 
 int LegendColumns(int visibleCount) { return visibleCount > 0 ? (visibleCount + 2) / 3 : 0; }
 
-TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch,
-                         int legendCh) {
-  const int lch = std::max(ch, legendCh);
-  TLegendEntry e;
+LegendEntry LegendPlace(int k, int visibleCount, const PixelRect& drawing, int plotBottom, int charWidth, int lineHeight,
+                         int legendLineHeight) {
+  const int legendRowHeight = std::max(lineHeight, legendLineHeight);
+  LegendEntry e;
   e.columns = std::max(1, LegendColumns(visibleCount));
   e.row = k / e.columns;
   e.column = k % e.columns;
   const int columnWidth = (drawing.right - drawing.left - 10) / e.columns;
-  const int x0 = drawing.left + cw + columnWidth * e.column;
-  const int shift = LegendShift(ch);
-  e.text = {x0 + 5 * cw / 2, plotBottom + e.row * lch + 7 * ch / 4 + shift};
+  const int x0 = drawing.left + charWidth + columnWidth * e.column;
+  const int shift = LegendShift(lineHeight);
+  e.text = {x0 + 5 * charWidth / 2, plotBottom + e.row * legendRowHeight + 7 * lineHeight / 4 + shift};
   // up to one character before the next column's sample line (or the edge)
-  e.textRoom = std::max(0, x0 + columnWidth - cw - e.text.x);
-  const int lineY = plotBottom + e.row * lch + (7 * ch + 2 * lch) / 4 + shift;
+  e.textRoom = std::max(0, x0 + columnWidth - charWidth - e.text.x);
+  const int lineY = plotBottom + e.row * legendRowHeight + (7 * lineHeight + 2 * legendRowHeight) / 4 + shift;
   e.lineFrom = {x0, lineY};
-  e.lineTo = {x0 + 2 * cw, lineY};
+  e.lineTo = {x0 + 2 * charWidth, lineY};
   return e;
 }
 
 // ---------------------------------------------------------------- polar plot
 
-TPolarGeometry PolarGeometryFor(const TPixelRect& drawing, int cw, int ch) {
+PolarGeometry PolarGeometryFor(const PixelRect& drawing, int charWidth, int lineHeight) {
   const int w = drawing.right - drawing.left;
   const int h = drawing.bottom - drawing.top;
-  TPolarGeometry g;
-  g.radius = std::max(1, std::min(w / 2 - 9 * cw / 2, (h - 5 * ch) / 2));
+  PolarGeometry g;
+  g.radius = std::max(1, std::min(w / 2 - 9 * charWidth / 2, (h - 5 * lineHeight) / 2));
   g.centerX = drawing.left + w / 2;
-  g.centerY = drawing.top + ch + (h - ch) / 2;
+  g.centerY = drawing.top + lineHeight + (h - lineHeight) / 2;
   return g;
 }
 
@@ -524,7 +524,7 @@ int PolarRadiusOf(double level, double rMin, double rMax, int radius) {
   return static_cast<int>(std::lround(std::clamp(frac, 0.0, 1.0) * radius));
 }
 
-TPixelPoint PolarPointAt(const TPolarGeometry& g, double angle30, int rho) {
+PixelPoint PolarPointAt(const PolarGeometry& g, double angle30, int rho) {
   // A direction without a valid angle is drawn at the centre.
   if (!std::isfinite(angle30)) return {g.centerX, g.centerY};
   const double a = kPiShort * angle30 / 6;
@@ -532,9 +532,9 @@ TPixelPoint PolarPointAt(const TPolarGeometry& g, double angle30, int rho) {
           g.centerY - static_cast<int>(std::lround(rho * std::cos(a)))};
 }
 
-std::vector<TPixelPoint> PolarOutline(const TPolarGeometry& g, const double* angles, const double* levels, int count,
+std::vector<PixelPoint> PolarOutline(const PolarGeometry& g, const double* angles, const double* levels, int count,
                                       double rMin, double rMax) {
-  std::vector<TPixelPoint> pts;
+  std::vector<PixelPoint> pts;
   if (count <= 0) return pts;
   auto at = [&](int i) { return PolarPointAt(g, angles[i], PolarRadiusOf(levels[i], rMin, rMax, g.radius)); };
   pts.reserve(static_cast<std::size_t>(count) + 1);
@@ -543,9 +543,9 @@ std::vector<TPixelPoint> PolarOutline(const TPolarGeometry& g, const double* ang
   return pts;
 }
 
-TLinearSteps PolarRingSteps(double rMin, double rMax, int radius, int ch) {
+LinearSteps PolarRingSteps(double rMin, double rMax, int radius, int lineHeight) {
   if (!std::isfinite(rMin) || !std::isfinite(rMax) || !(rMax > rMin) || radius <= 0) return {};
-  return LinearStepsAbove(2.2 * (rMax - rMin) / radius * ch);
+  return LinearStepsAbove(2.2 * (rMax - rMin) / radius * lineHeight);
 }
 
 }  // namespace sonvex

@@ -14,16 +14,16 @@
 namespace sonvex {
 
 // Axis kinds of the value axes; the unit text is written at the top of the axis.
-enum TAxisKind : int {
-  akLevel = 0,      // "SPL [dB]", linear
-  akImpedance = 1,  // "Z [Ohm]", linear
-  akPhase = 2,      // "°", linear with 90 degree major steps
-  akVolts = 3,      // "V eff", logarithmic
-  akSeconds = 4,    // "sec.", logarithmic
-  akWatts = 5,      // "W/8Ohm", logarithmic
-  akIndexDb = 6,    // "DI [dB]", linear: directivity indices
-  akMillisec = 7,   // "t [ms]", linear: group delay
-  akVoltLevel = 8,  // "U [dB]", linear: a voltage level (the chart names its 0 dB)
+enum AxisKind : int {
+  LevelAxis = 0,             // "SPL [dB]", linear
+  ImpedanceAxis = 1,         // "Z [Ohm]", linear
+  PhaseAxis = 2,             // "°", linear with 90 degree major steps
+  VoltsAxis = 3,             // "V eff", logarithmic
+  SecondsAxis = 4,           // "sec.", logarithmic
+  WattsAxis = 5,             // "W/8Ohm", logarithmic
+  DirectivityIndexAxis = 6,  // "DI [dB]", linear: directivity indices
+  MillisecondsAxis = 7,      // "t [ms]", linear: group delay
+  VoltageLevelAxis = 8,      // "U [dB]", linear: a voltage level (the chart names its 0 dB)
 };
 
 // Unit text of an axis kind (UTF-8); empty for an unknown kind.
@@ -38,26 +38,26 @@ bool IsLogAxis(int kind);
 // sequence hold +infinity.
 constexpr int kNiceRows = 401;
 constexpr int kNiceDensities = 5;
-using TNiceTable = std::array<std::array<double, kNiceDensities>, kNiceRows>;  // [row][density]
+using NiceValueTable = std::array<std::array<double, kNiceDensities>, kNiceRows>;  // [row][density]
 
-const TNiceTable& NiceTable();
+const NiceValueTable& NiceTable();
 int NiceValuesPerDecade(int density);  // 1, 2, 3, 5, 10
 int NiceRowsUsed(int density);         // 41, 81, 121, 201, 401
 // Row of the first entry of `density` greater than `value`; -1 if none.
 int NiceFirstRowAbove(int density, double value);
 
-struct TPixelRect {
+struct PixelRect {
   int left = 0;
   int top = 0;
   int right = 0;
   int bottom = 0;
-  bool operator==(const TPixelRect&) const = default;
+  bool operator==(const PixelRect&) const = default;
 };
 
-struct TPixelPoint {
+struct PixelPoint {
   int x = 0;
   int y = 0;
-  bool operator==(const TPixelPoint&) const = default;
+  bool operator==(const PixelPoint&) const = default;
 };
 
 // ---------------------------------------------------------------- font size
@@ -98,26 +98,26 @@ inline constexpr int kLabelGap = 2;
 // from a line height of 8 pixels up that clears the labels (6 pixels + one
 // line) and the shift is 0. With the tiny fonts of a small chart the fixed 6
 // pixels would push the labels into the legend, so the legend moves down.
-int LegendShift(int ch);
+int LegendShift(int lineHeight);
 
-// Plot rectangle inside the drawing rectangle for character width cw and
-// height ch: 6 characters at the sides, 3 lines above, 5 lines below for the
+// Plot rectangle inside the drawing rectangle for character width charWidth and
+// height lineHeight: 6 characters at the sides, 3 lines above, 5 lines below for the
 // frequency labels and the legend (2 without legend). Tiny fonts get the
 // extra pixels the frequency labels need (LegendShift) below the plot.
-// `legendCh` and `subTitleCh` are the line heights of the legend and the
-// subtitle when they are written larger than the axis texts (0: ch); the
+// `legendLineHeight` and `subTitleLineHeight` are the line heights of the legend and the
+// subtitle when they are written larger than the axis texts (0: lineHeight); the
 // legend's three rows and the subtitle line then take their own height.
-TPixelRect ChartPlotRect(const TPixelRect& drawing, int cw, int ch, bool noLegend, int legendCh = 0,
-                         int subTitleCh = 0);
+PixelRect ChartPlotRect(const PixelRect& drawing, int charWidth, int lineHeight, bool noLegend,
+                        int legendLineHeight = 0, int subTitleLineHeight = 0);
 
 // ---------------------------------------------------------------- ticks
 
-struct TAxisTicks {
+struct AxisTicks {
   std::vector<double> major;
   std::vector<double> minor;
 };
 
-struct TLinearSteps {
+struct LinearSteps {
   double major = 0;
   double minor = 0;
   bool valid = false;
@@ -126,50 +126,51 @@ struct TLinearSteps {
 // Steps of a linear axis or ring scale: the major step is the first entry of
 // the 1,2,5 sequence greater than `threshold`, the minor step the entry two
 // rows lower.
-TLinearSteps LinearStepsAbove(double threshold);
+LinearSteps LinearStepsAbove(double threshold);
 
 // Steps of a linear value axis (kinds 0..2) over `plotHeight` pixels with
-// character height ch. A phase axis always takes 90 degree major steps, with
+// character height lineHeight. A phase axis always takes 90 degree major steps, with
 // 30 or 10 degree minor steps.
-TLinearSteps LinearAxisSteps(double minValue, double maxValue, int plotHeight, int ch, bool phase);
+LinearSteps LinearAxisSteps(double minValue, double maxValue, int plotHeight, int lineHeight, bool phase);
 
 // Ticks at the multiples of steps.minor above minValue up to maxValue; a
 // multiple whose number divides by round(major / minor) is also a major tick.
 // `minor` holds every multiple (majors included).
-TAxisTicks LinearTicks(double minValue, double maxValue, const TLinearSteps& steps);
+AxisTicks LinearTicks(double minValue, double maxValue, const LinearSteps& steps);
 
 // Density (0..4) of a logarithmic value axis of `plotHeight` pixels.
-int LogAxisDensity(double minValue, double maxValue, int plotHeight, int cw);
+int LogAxisDensity(double minValue, double maxValue, int plotHeight, int charWidth);
 // Density (0..2) of the frequency axis of `plotWidth` pixels.
-int FrequencyAxisDensity(double xMin, double xMax, int plotWidth, int cw);
+int FrequencyAxisDensity(double xMin, double xMax, int plotWidth, int charWidth);
 
 // Ticks of a logarithmic value axis (kinds 3..5): majors strictly inside the
 // range, minors at 1..9 times each decade from the decade of the first major.
-TAxisTicks LogAxisTicks(double minValue, double maxValue, int density);
+AxisTicks LogAxisTicks(double minValue, double maxValue, int density);
 
 // Ticks of the frequency axis: majors above xMin up to xMax, minors up to and
 // including xMax with the half-decade steps 150, 1500, ... added.
-TAxisTicks FrequencyTicks(double xMin, double xMax, int density);
+AxisTicks FrequencyTicks(double xMin, double xMax, int density);
 
 // Smallest distance in pixels between the centres of two neighbouring value
-// labels of line height ch: one line and half a line of air.
-int LabelSpacing(int ch);
+// labels of line height lineHeight: one line and half a line of air.
+int LabelSpacing(int lineHeight);
 
 // Smallest step between neighbouring entries of a tick sequence, in decades
 // (log10(1.25) for density 4, log10(2) for density 2, 1 for density 0).
 double NiceMinStepDecades(int density);
 
 // Densest sequence (0..4) whose neighbouring majors lie at least
-// LabelSpacing(ch) + 1 pixels apart on a logarithmic axis of `plotHeight`
+// LabelSpacing(lineHeight) + 1 pixels apart on a logarithmic axis of `plotHeight`
 // pixels; 0 when even one label per decade is too dense. The density rule
 // of the logarithmic axes counts character widths, which at small font sizes
-// lets labels of the height ch crowd; this caps it.
-int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int ch);
+// lets labels of the height lineHeight crowd; this caps it.
+int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int lineHeight);
 
 // Ticks of a value axis of any kind on a plot spanning top..bottom. A
 // logarithmic axis takes the smaller of its density rule and the readable
 // density.
-TAxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int cw, int ch);
+AxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int charWidth,
+                         int lineHeight);
 
 // ---------------------------------------------------------------- mapping
 
@@ -186,35 +187,35 @@ int MapValue(double y, double minValue, double maxValue, int kind, int top, int 
 // ---------------------------------------------------------------- whole chart
 
 // Pixel width of a UTF-8 text in the chart font.
-using TChartTextWidth = std::function<int(std::string_view)>;
+using ChartTextWidth = std::function<int(std::string_view)>;
 
 // One text of an axis: the value it names, its text and its box (top-left
 // corner where it is drawn, one line high).
-struct TAxisLabel {
+struct AxisLabel {
   double value = 0;
   int pos = 0;  // y of the tick (value axes) or x (frequency axis)
   std::string text;
-  TPixelRect box;
+  PixelRect box;
 };
 
-struct TValueAxisLayout {
-  TAxisTicks ticks;                // grid lines (left axis only)
-  std::vector<int> tickMarks;      // y of every tick mark
-  std::vector<TAxisLabel> labels;  // the labelled majors
+struct ValueAxisLayout {
+  AxisTicks ticks;                // grid lines (left axis only)
+  std::vector<int> tickMarks;     // y of every tick mark
+  std::vector<AxisLabel> labels;  // the labelled majors
   std::string unit;
-  TPixelRect unitBox;
+  PixelRect unitBox;
 };
 
 // The axes a chart shows.
-struct TChartAxes {
+struct ChartAxes {
   double xMin = 20;
   double xMax = 20000;
   double yMin = 40;
   double yMax = 110;
   double y2Min = 0;
   double y2Max = 70;
-  int yKind = akLevel;
-  int y2Kind = akImpedance;
+  int yKind = LevelAxis;
+  int y2Kind = ImpedanceAxis;
   bool showY2 = false;
   bool noLegend = false;
   // The right axis keeps the left axis's dB per pixel: its range is as wide
@@ -226,8 +227,8 @@ struct TChartAxes {
   // Right-axis ticks and labels only for values in this range.
   double y2LabelMin = -1e300;
   double y2LabelMax = 1e300;
-  int legendCh = 0;    // line height of the legend (0: ch)
-  int subTitleCh = 0;  // line height of the subtitle (0: ch)
+  int legendLineHeight = 0;    // line height of the legend (0: lineHeight)
+  int subTitleLineHeight = 0;  // line height of the subtitle (0: lineHeight)
 };
 
 // Range of a right axis that keeps the left axis's scale (y2SameScale): as
@@ -238,42 +239,42 @@ std::pair<double, double> SameScaleRange(double yMin, double yMax, double zeroFr
 
 // Everything of a chart's frame that PaintChart draws: plot rectangle, ticks
 // and every axis text with its box.
-struct TChartLayout {
-  TPixelRect drawing;
-  TPixelRect plot;
-  int cw = 1;
-  int ch = 1;
+struct ChartLayout {
+  PixelRect drawing;
+  PixelRect plot;
+  int charWidth = 1;
+  int lineHeight = 1;
   double y2Min = 0;  // the right axis's range as laid out
   double y2Max = 1;
-  TValueAxisLayout left;
-  TValueAxisLayout right;  // empty unless the right axis is shown
-  TAxisTicks frequencyTicks;
-  std::vector<TAxisLabel> frequencyLabels;
+  ValueAxisLayout left;
+  ValueAxisLayout right;  // empty unless the right axis is shown
+  AxisTicks frequencyTicks;
+  std::vector<AxisLabel> frequencyLabels;
 };
 
-// Lays out a chart in the drawing rectangle for character width cw and line
-// height ch. Starts from ChartPlotRect and keeps it whenever the texts fit:
-// - a value label is written at left - 3 cw (right + 6 on the right axis),
+// Lays out a chart in the drawing rectangle for character width charWidth and line
+// height lineHeight. Starts from ChartPlotRect and keeps it whenever the texts fit:
+// - a value label is written at left - 3 charWidth (right + 6 on the right axis),
 //   moved left when it would otherwise come closer than kLabelGap to the
 //   tick mark;
 // - the margins grow when a unit text or a label would leave the drawing
 //   rectangle (at most to a third of the width each);
 // - labels that would overlap their neighbour are left out, the top one
-//   keeps clear of the unit text (below top + 1.5 ch), and a frequency label
+//   keeps clear of the unit text (below top + 1.5 lineHeight), and a frequency label
 //   stays inside the rectangle.
-TChartLayout LayoutChart(const TPixelRect& drawing, int cw, int ch, const TChartAxes& axes,
-                         const TChartTextWidth& textWidth);
+ChartLayout LayoutChart(const PixelRect& drawing, int charWidth, int lineHeight, const ChartAxes& axes,
+                        const ChartTextWidth& textWidth);
 
 // ---------------------------------------------------------------- legend
 
-struct TLegendEntry {
+struct LegendEntry {
   int columns = 0;
   int row = 0;
   int column = 0;
-  TPixelPoint text;      // top-left corner of the legend name
-  int textRoom = 0;      // width the name may take before the next column
-  TPixelPoint lineFrom;  // sample line in the curve colour
-  TPixelPoint lineTo;
+  PixelPoint text;      // top-left corner of the legend name
+  int textRoom = 0;     // width the name may take before the next column
+  PixelPoint lineFrom;  // sample line in the curve colour
+  PixelPoint lineTo;
 };
 
 // Legend columns for n visible curves: (n + 2) div 3.
@@ -281,22 +282,22 @@ int LegendColumns(int visibleCount);
 
 // Place of legend entry k (0 = lowest visible slot) of n visible curves,
 // below a plot whose bottom edge is plotBottom, in the drawing rectangle.
-// Rows lie (4 row + 7) ch / 4 below the plot, moved down by LegendShift(ch);
-// with a legend line height `legendCh` (0: ch) the first row stays there and
-// the rows lie legendCh apart. A name wider than textRoom is shortened when
+// Rows lie (4 row + 7) lineHeight / 4 below the plot, moved down by LegendShift(lineHeight);
+// with a legend line height `legendLineHeight` (0: lineHeight) the first row stays there and
+// the rows lie legendLineHeight apart. A name wider than textRoom is shortened when
 // painted, so that it never runs into the sample line of the next column.
-TLegendEntry LegendPlace(int k, int visibleCount, const TPixelRect& drawing, int plotBottom, int cw, int ch,
-                         int legendCh = 0);
+LegendEntry LegendPlace(int k, int visibleCount, const PixelRect& drawing, int plotBottom, int charWidth,
+                        int lineHeight, int legendLineHeight = 0);
 
 // ---------------------------------------------------------------- polar plot
 
-struct TPolarGeometry {
+struct PolarGeometry {
   int centerX = 0;
   int centerY = 0;
   int radius = 1;
 };
 
-TPolarGeometry PolarGeometryFor(const TPixelRect& drawing, int cw, int ch);
+PolarGeometry PolarGeometryFor(const PixelRect& drawing, int charWidth, int lineHeight);
 
 // Level to radius in pixels: 0 at or below rMin, the full radius at or above
 // rMax, linear in between; NaN gives the centre.
@@ -304,14 +305,14 @@ int PolarRadiusOf(double level, double rMin, double rMax, int radius);
 
 // Point of angle `angle30` (units of 30 degrees, 0 straight up, clockwise)
 // at `rho` pixels from the centre.
-TPixelPoint PolarPointAt(const TPolarGeometry& g, double angle30, int rho);
+PixelPoint PolarPointAt(const PolarGeometry& g, double angle30, int rho);
 
 // Closed outline through n points: the last point first, then points 0..n-1.
-std::vector<TPixelPoint> PolarOutline(const TPolarGeometry& g, const double* angles, const double* levels, int count,
-                                      double rMin, double rMax);
+std::vector<PixelPoint> PolarOutline(const PolarGeometry& g, const double* angles, const double* levels, int count,
+                                     double rMin, double rMax);
 
 // Ring steps of a polar plot: the major step is the first 1,2,5 entry above
-// 2.2 x (rMax - rMin) / radius x ch.
-TLinearSteps PolarRingSteps(double rMin, double rMax, int radius, int ch);
+// 2.2 x (rMax - rMin) / radius x lineHeight.
+LinearSteps PolarRingSteps(double rMin, double rMax, int radius, int lineHeight);
 
 }  // namespace sonvex

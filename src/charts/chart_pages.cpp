@@ -24,63 +24,63 @@ namespace sonvex {
 
 namespace {
 
-constexpr const char* kPageCaptions[kChartPageCount] = {
+constexpr const char* kPageCaptions[ChartPageCount] = {
     "F-Gang/Imped.", "Phasengang",  "max. Pegel",   "F-Gang Richtungen", "Polarplots",
     "Bündelung",     "Chassis 1-4", "Chassis 5..8", "F-Gang elektr.",    "Spinorama"};
 
-constexpr const char* kPageFiles[kChartPageCount] = {
+constexpr const char* kPageFiles[ChartPageCount] = {
     "01-fgang-imped.png", "02-phasengang.png",  "03-max-pegel.png",   "04-fgang-richtungen.png", "05-polarplots.png",
     "06-buendelung.png",  "07-chassis-1-4.png", "08-chassis-5-8.png", "09-fgang-elektr.png",     "10-spinorama.png"};
 
 constexpr std::string_view kUpdateError = "Unerwarteter Fehler: UpdateCharts mit ";
 
 // Level in dB of a pressure on the program's scale (1 = 112 dB).
-double LevelOf(TComplex p) { return 20.0 * std::log10(CAbs(p) + 1e-50) + 112.0; }
+double LevelOf(Complex p) { return 20.0 * std::log10(CAbs(p) + 1e-50) + 112.0; }
 
-int PointsOf(const TResult& r) { return std::clamp<int>(r.nFreq, 0, kFreqEntries); }
-int ChassisOf(const TResult& r) { return ChassisInUse(r); }
-int AmpsOf(const TResult& r) { return AmpsInUse(r); }
+int PointsOf(const CalcResult& r) { return std::clamp<int>(r.freqCount, 0, kFreqEntries); }
+int ChassisOf(const CalcResult& r) { return ChassisInUse(r); }
+int AmpsOf(const CalcResult& r) { return AmpsInUse(r); }
 
 // "name (n)" of a chassis; the curve name cuts it to the legend width.
-std::string ChassisLabel(const TResult& r, int c) {
-  return r.ChassisName[static_cast<std::size_t>(c)].Str() + " (" + std::to_string(c + 1) + ")";
+std::string ChassisLabel(const CalcResult& r, int c) {
+  return r.chassisName[static_cast<std::size_t>(c)].Str() + " (" + std::to_string(c + 1) + ")";
 }
 
 // Common start of every chart: data flag, frequency range, and every current
 // curve hidden until the chart's block makes it visible again (a project with
 // fewer chassis must not keep the curves of the former ones).
-void PrepareChart(TZChart& chart, const TProjekt& p, const TResult& r) {
-  chart.HasData = r.bValid;
-  chart.XMin = p.AfMin;
-  chart.XMax = p.AfMax;
-  for (int i = 0; i < kChartCurves; ++i) chart.Curves[static_cast<std::size_t>(i)].Visible = false;
+void PrepareChart(Chart& chart, const Project& p, const CalcResult& r) {
+  chart.hasData = r.valid;
+  chart.xMin = p.axisFMin;
+  chart.xMax = p.axisFMax;
+  for (int i = 0; i < kChartCurves; ++i) chart.curves[static_cast<std::size_t>(i)].visible = false;
 }
 
-TChartCurve& CurveAt(TZChart& chart, int index) { return chart.Curves.at(static_cast<std::size_t>(index)); }
+ChartCurve& CurveAt(Chart& chart, int index) { return chart.curves.at(static_cast<std::size_t>(index)); }
 
-void SetCurve(TZChart& chart, int index, std::string_view name, TColor color, bool visible, bool rightAxis = false) {
-  TChartCurve& c = CurveAt(chart, index);
-  c.Name = name;
-  c.Color = color;
-  c.Visible = visible;
-  c.RightAxis = rightAxis;
+void SetCurve(Chart& chart, int index, std::string_view name, ColorValue color, bool visible, bool rightAxis = false) {
+  ChartCurve& c = CurveAt(chart, index);
+  c.name = name;
+  c.color = color;
+  c.visible = visible;
+  c.rightAxis = rightAxis;
 }
 
 // Fills the points of a curve when the chart has data.
 template <class F>
-void FillCurve(TZChart& chart, int index, const TResult& r, F&& value) {
-  if (!chart.HasData) return;
-  TChartCurve& c = CurveAt(chart, index);
+void FillCurve(Chart& chart, int index, const CalcResult& r, F&& value) {
+  if (!chart.hasData) return;
+  ChartCurve& c = CurveAt(chart, index);
   const int n = PointsOf(r);
   for (int i = 0; i < n; ++i) {
     c.X[static_cast<std::size_t>(i)] = r.freq[static_cast<std::size_t>(i)];
     c.Y[static_cast<std::size_t>(i)] = value(static_cast<std::size_t>(i));
   }
-  c.Count = n;
+  c.count = n;
 }
 
 template <class F>
-void Guarded(std::string_view kind, TChartUpdateOutcome& outcome, F&& fill) {
+void Guarded(std::string_view kind, ChartUpdateOutcome& outcome, F&& fill) {
   try {
     fill();
   } catch (...) {
@@ -88,30 +88,30 @@ void Guarded(std::string_view kind, TChartUpdateOutcome& outcome, F&& fill) {
   }
 }
 
-void SetLevelAxes(TZChart& chart, const TProjekt& p, bool withImpedance) {
-  chart.YKind = akLevel;
-  chart.YMin = p.dBMin;
-  chart.YMax = p.dBMax;
-  chart.ShowY2 = withImpedance;
-  chart.Y2Kind = akImpedance;
-  chart.Y2Min = 0;
-  chart.Y2Max = p.ImpMax;
+void SetLevelAxes(Chart& chart, const Project& p, bool withImpedance) {
+  chart.yKind = LevelAxis;
+  chart.yMin = p.dBMin;
+  chart.yMax = p.dBMax;
+  chart.showY2 = withImpedance;
+  chart.y2Kind = ImpedanceAxis;
+  chart.y2Min = 0;
+  chart.y2Max = p.impedanceMax;
 }
 
 // Fits the left axis to the drawn curves of the current slots inside the
 // shown frequency range, always holding `always` and at least `minSpan`
 // above the lowest value, widened to whole steps of 1, 2 or 5 times a power
 // of ten (about five of them). Non-finite points are left out.
-void FitValueAxis(TZChart& chart, double always, double minSpan) {
+void FitValueAxis(Chart& chart, double always, double minSpan) {
   double lo = always, hi = always;
   for (int s = 0; s < kChartCurves; ++s) {
-    const TChartCurve& c = chart.Curves[static_cast<std::size_t>(s)];
-    if (!c.Visible || c.RightAxis) continue;
-    const int n = std::clamp(c.Count, 0, kChartPoints);
+    const ChartCurve& c = chart.curves[static_cast<std::size_t>(s)];
+    if (!c.visible || c.rightAxis) continue;
+    const int n = std::clamp(c.count, 0, kChartPoints);
     for (int i = 0; i < n; ++i) {
       const auto si = static_cast<std::size_t>(i);
       const double v = c.Y[si];
-      if (!std::isfinite(v) || !(c.X[si] >= chart.XMin && c.X[si] <= chart.XMax)) continue;
+      if (!std::isfinite(v) || !(c.X[si] >= chart.xMin && c.X[si] <= chart.xMax)) continue;
       lo = std::min(lo, v);
       hi = std::max(hi, v);
     }
@@ -126,33 +126,33 @@ void FitValueAxis(TZChart& chart, double always, double minSpan) {
       break;
     }
   }
-  chart.YMin = std::floor(lo / step + 1e-9) * step;
-  chart.YMax = std::ceil(hi / step - 1e-9) * step;
+  chart.yMin = std::floor(lo / step + 1e-9) * step;
+  chart.yMax = std::ceil(hi / step - 1e-9) * step;
 }
 
-void FillTotal(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
-               TChartUpdateOutcome& outcome) {
-  TZChart& chart = *set.total;
-  const int nChassis = ChassisOf(r);
-  const int nAmps = AmpsOf(r);
+void FillTotal(ChartSet& set, const Project& p, const CalcResult& r, const ChartControls& controls,
+               ChartUpdateOutcome& outcome) {
+  Chart& chart = *set.total;
+  const int chassisCount = ChassisOf(r);
+  const int ampCount = AmpsOf(r);
   Guarded("bcFgangImp", outcome, [&] {
     PrepareChart(chart, p, r);
     SetLevelAxes(chart, p, true);
-    SetCurve(chart, 0, "Amplitude gesamt", p.ColorSetChassis[0], true);
-    FillCurve(chart, 0, r, [&](std::size_t i) { return LevelOf(r.BoxP[i][0]); });
+    SetCurve(chart, 0, "Amplitude gesamt", p.colorSetChassis[0], true);
+    FillCurve(chart, 0, r, [&](std::size_t i) { return LevelOf(r.boxPressure[i][0]); });
     // A box whose chassis no amplifier drives computes without errors but
     // makes no sound: say why the chart stays empty.
     bool driven = false;
-    for (int c = 0; c < nChassis; ++c) {
-      const int a = r.AmpOfChassis.at(static_cast<std::size_t>(c));
+    for (int c = 0; c < chassisCount; ++c) {
+      const int a = r.ampOfChassis.at(static_cast<std::size_t>(c));
       driven = driven || (a >= 0 && a < kMaxAmps);
     }
-    chart.Note = r.bValid && !driven ? std::string(kNoChassisDrivenNote) : std::string();
-    for (int a = 0; a < nAmps; ++a) {
-      const int k = nChassis + 1 + a;
+    chart.note = r.valid && !driven ? std::string(kNoChassisDrivenNote) : std::string();
+    for (int a = 0; a < ampCount; ++a) {
+      const int k = chassisCount + 1 + a;
       SetCurve(chart, k, "Impedanz Verstärker " + std::to_string(a + 1),
-               p.ColorSetAmps.at(static_cast<std::size_t>(a + 1)), controls.showImpedance, true);
-      FillCurve(chart, k, r, [&](std::size_t i) { return CAbs(r.AmpZ.at(static_cast<std::size_t>(a))[i]); });
+               p.colorSetAmps.at(static_cast<std::size_t>(a + 1)), controls.showImpedance, true);
+      FillCurve(chart, k, r, [&](std::size_t i) { return CAbs(r.ampImpedance.at(static_cast<std::size_t>(a))[i]); });
     }
     // The energy response has no colour in the display options; the unused
     // total colour of the amplifiers is the dark red of amplifier 1's
@@ -160,206 +160,211 @@ void FillTotal(TChartSet& set, const TProjekt& p, const TResult& r, const TChart
     // default chassis, amplifier or direction colour uses.
     SetCurve(chart, 25, "Energiefrequenzgang", kEnergyResponseColor, controls.showEnergy);
     FillCurve(chart, 25, r, [&](std::size_t i) {
-      return 20.0 * std::log10(CAbs(r.BoxP[i][0]) / (1e-10 + r.DirIdx[i]) + 1e-50) + 112.0;
+      return 20.0 * std::log10(CAbs(r.boxPressure[i][0]) / (1e-10 + r.directivityIndex[i]) + 1e-50) + 112.0;
     });
   });
   Guarded("bcFgangImp (2)", outcome, [&] {
-    for (int c = 0; c < nChassis; ++c) {
+    for (int c = 0; c < chassisCount; ++c) {
       const auto sc = static_cast<std::size_t>(c);
-      SetCurve(chart, c + 1, ChassisLabel(r, c), p.ColorSetChassis.at(sc + 1), controls.showChassis);
-      FillCurve(chart, c + 1, r,
-                [&](std::size_t i) { return LevelOf(CAdd(r.ContribFront[sc][i][0], r.ContribRear[sc][i][0])); });
+      SetCurve(chart, c + 1, ChassisLabel(r, c), p.colorSetChassis.at(sc + 1), controls.showChassis);
+      FillCurve(chart, c + 1, r, [&](std::size_t i) {
+        return LevelOf(CAdd(r.contributionFront[sc][i][0], r.contributionRear[sc][i][0]));
+      });
     }
   });
 }
 
-void FillDirections(TChartSet& set, const TProjekt& p, const TResult& r, TChartUpdateOutcome& outcome) {
+void FillDirections(ChartSet& set, const Project& p, const CalcResult& r, ChartUpdateOutcome& outcome) {
   static constexpr const char* kKinds[4] = {"bcFgangRichto", "bcFgangRichtl", "bcFgangRichtu", "bcFgangRichtr"};
   static constexpr const char* kNames[7] = {"vorn", "30°", "60°", "90°", "120°", "150°", "hinten"};
   for (int side = 0; side < 4; ++side) {
     Guarded(kKinds[side], outcome, [&] {
-      TZChart& chart = *set.directions[static_cast<std::size_t>(side)];
+      Chart& chart = *set.directions[static_cast<std::size_t>(side)];
       PrepareChart(chart, p, r);
       SetLevelAxes(chart, p, false);
       for (int s = 0; s < 7; ++s) {
         // curve s: 30° x s towards the side; 0 on axis, 6 the rear axis
         const int dir = s == 0 ? 0 : (s == 6 ? 21 : 4 * s - 3 + side);
-        SetCurve(chart, s, kNames[s], p.ColorSetRichtungen[static_cast<std::size_t>(s)], true);
-        FillCurve(chart, s, r, [&](std::size_t i) { return LevelOf(r.BoxP[i].at(static_cast<std::size_t>(dir))); });
+        SetCurve(chart, s, kNames[s], p.colorSetDirections[static_cast<std::size_t>(s)], true);
+        FillCurve(chart, s, r,
+                  [&](std::size_t i) { return LevelOf(r.boxPressure[i].at(static_cast<std::size_t>(dir))); });
       }
     });
   }
 }
 
-void FillChassisCharts(TChartSet& set, const TProjekt& p, const TResult& r, TChartUpdateOutcome& outcome) {
-  const int nChassis = ChassisOf(r);
+void FillChassisCharts(ChartSet& set, const Project& p, const CalcResult& r, ChartUpdateOutcome& outcome) {
+  const int chassisCount = ChassisOf(r);
   for (int c = 0; c < kChassisSlots; ++c) {
     Guarded("bcFgangChas[" + std::to_string(c) + "]", outcome, [&] {
       const auto sc = static_cast<std::size_t>(c);
-      TZChart& chart = *set.chassis[sc];
+      Chart& chart = *set.chassis[sc];
       PrepareChart(chart, p, r);
-      if (c >= nChassis) chart.HasData = false;
+      if (c >= chassisCount) chart.hasData = false;
       SetLevelAxes(chart, p, true);
-      chart.Title = "Frequenzgang " + ChassisLabel(r, c);
-      SetCurve(chart, 0, "Chassis mit Gehäuse in Halbraum", p.ColorSetChassis[0], true);
-      SetCurve(chart, 1, ".. mit Schallwandeinfluß", p.ColorSetChassis[1], true);
-      SetCurve(chart, 2, ".. mit aktivem Filter", p.ColorSetChassis[2], true);
-      SetCurve(chart, 3, ".. mit (passiver) Weiche", p.ColorSetChassis[3], true);
-      SetCurve(chart, 4, "Impedanz", p.ColorSetChassis[4], true, true);
-      if (!chart.HasData) return;
-      const int u = r.AmpOfChassis[sc];
-      FillCurve(chart, 0, r, [&](std::size_t i) { return LevelOf(r.ChFront[sc][i]); });
-      FillCurve(chart, 1, r, [&](std::size_t i) { return LevelOf(CMul(r.DirFront[sc][i][0], r.ChFront[sc][i])); });
+      chart.title = "Frequenzgang " + ChassisLabel(r, c);
+      SetCurve(chart, 0, "Chassis mit Gehäuse in Halbraum", p.colorSetChassis[0], true);
+      SetCurve(chart, 1, ".. mit Schallwandeinfluß", p.colorSetChassis[1], true);
+      SetCurve(chart, 2, ".. mit aktivem Filter", p.colorSetChassis[2], true);
+      SetCurve(chart, 3, ".. mit (passiver) Weiche", p.colorSetChassis[3], true);
+      SetCurve(chart, 4, "Impedanz", p.colorSetChassis[4], true, true);
+      if (!chart.hasData) return;
+      const int u = r.ampOfChassis[sc];
+      FillCurve(chart, 0, r, [&](std::size_t i) { return LevelOf(r.chassisFront[sc][i]); });
+      FillCurve(chart, 1, r,
+                [&](std::size_t i) { return LevelOf(CMul(r.directionsFront[sc][i][0], r.chassisFront[sc][i])); });
       if (u == -1) {
         FillCurve(chart, 2, r, [&](std::size_t i) { return CurveAt(chart, 1).Y[i]; });
       } else {
         // a driving amplifier outside 0..5 throws here and fails this chart only
-        const TComplexCurve& filter = r.FilterResp.at(static_cast<std::size_t>(u));
-        FillCurve(chart, 2, r,
-                  [&](std::size_t i) { return LevelOf(CMul3(r.ChFront[sc][i], filter[i], r.DirFront[sc][i][0])); });
+        const ComplexCurve& filter = r.filterResponse.at(static_cast<std::size_t>(u));
+        FillCurve(chart, 2, r, [&](std::size_t i) {
+          return LevelOf(CMul3(r.chassisFront[sc][i], filter[i], r.directionsFront[sc][i][0]));
+        });
       }
-      FillCurve(chart, 3, r, [&](std::size_t i) { return LevelOf(r.ContribFront[sc][i][0]); });
-      FillCurve(chart, 4, r, [&](std::size_t i) { return CAbs(r.ChassisZ[sc][i]); });
+      FillCurve(chart, 3, r, [&](std::size_t i) { return LevelOf(r.contributionFront[sc][i][0]); });
+      FillCurve(chart, 4, r, [&](std::size_t i) { return CAbs(r.chassisImpedance[sc][i]); });
     });
   }
 }
 
-void FillPhase(TChartSet& set, const TProjekt& p, const TResult& r, TChartControls& controls,
-               TChartUpdateOutcome& outcome) {
+void FillPhase(ChartSet& set, const Project& p, const CalcResult& r, ChartControls& controls,
+               ChartUpdateOutcome& outcome) {
   Guarded("bcFgangPha", outcome, [&] {
-    TZChart& chart = *set.phase;
+    Chart& chart = *set.phase;
     PrepareChart(chart, p, r);
-    chart.YKind = akPhase;
-    chart.YMin = -180;
-    chart.YMax = 180;
-    chart.ShowY2 = false;
-    const int nChassis = ChassisOf(r);
+    chart.yKind = PhaseAxis;
+    chart.yMin = -180;
+    chart.yMax = 180;
+    chart.showY2 = false;
+    const int chassisCount = ChassisOf(r);
     for (int k = 0; k < kMaxChassis; ++k) {
       const auto sk = static_cast<std::size_t>(k);
-      outcome.phaseCaptions[sk] = r.ChassisName[sk].Str() + "(" + std::to_string(k + 1) + ")";
-      outcome.phaseVisible[sk] = k < nChassis;
+      outcome.phaseCaptions[sk] = r.chassisName[sk].Str() + "(" + std::to_string(k + 1) + ")";
+      outcome.phaseVisible[sk] = k < chassisCount;
       if (!outcome.phaseVisible[sk]) controls.phaseChassis[sk] = false;
     }
     // reference point behind the baffle, in metres (the edit holds cm)
     const double d = StrToDoubleLenient(controls.phaseReference) / -100.0;
-    const int nCurrent = ChassisInUse(p);
-    for (int c = 1; c <= nCurrent; ++c) {
+    const int currentChassisCount = ChassisInUse(p);
+    for (int c = 1; c <= currentChassisCount; ++c) {
       const auto sc = static_cast<std::size_t>(c - 1);
-      const int typ = r.EinbauTyp[sc];
-      bool front = r.AmpOfChassis[sc] >= 0;
-      bool rear = controls.phaseRear && front && (typ == 2 || typ == 4);
+      const int enclosureType = r.enclosureTypes[sc];
+      bool front = r.ampOfChassis[sc] >= 0;
+      bool rear = controls.phaseRear && front && (enclosureType == 2 || enclosureType == 4);
       if (!controls.phaseChassis[sc]) front = rear = false;
-      const int kf = 2 * (c - 1);
-      const std::string name = r.ChassisName[sc].Str();
-      const TColor color = p.ColorSetChassis[static_cast<std::size_t>(c)];
-      SetCurve(chart, kf, name + "(" + std::to_string(c) + ")", color, front);
-      SetCurve(chart, kf + 1, name + " Reflex (" + std::to_string(c) + ")", color, rear);
-      auto phaseOf = [&r, d](const TDirTable& table) {
+      const int frontSlot = 2 * (c - 1);
+      const std::string name = r.chassisName[sc].Str();
+      const ColorValue color = p.colorSetChassis[static_cast<std::size_t>(c)];
+      SetCurve(chart, frontSlot, name + "(" + std::to_string(c) + ")", color, front);
+      SetCurve(chart, frontSlot + 1, name + " Reflex (" + std::to_string(c) + ")", color, rear);
+      auto phaseOf = [&r, d](const DirectionTable& table) {
         return [&r, d, tbl = &table](std::size_t i) {
           const double lambda = kSpeedOfSound / r.freq[i];
           return CPhase(CRotate((*tbl)[i][0], d / lambda * 2.0 * kPiShort)) * 57.295827908797776;
         };
       };
-      FillCurve(chart, kf, r, phaseOf(r.ContribFront[sc]));
-      FillCurve(chart, kf + 1, r, phaseOf(r.ContribRear[sc]));
+      FillCurve(chart, frontSlot, r, phaseOf(r.contributionFront[sc]));
+      FillCurve(chart, frontSlot + 1, r, phaseOf(r.contributionRear[sc]));
     }
   });
 }
 
-void FillMaxU(TChartSet& set, const TProjekt& p, const TResult& r, TChartUpdateOutcome& outcome) {
+void FillMaxU(ChartSet& set, const Project& p, const CalcResult& r, ChartUpdateOutcome& outcome) {
   Guarded("bcFgangUmax", outcome, [&] {
-    TZChart& chart = *set.maxU;
+    Chart& chart = *set.maxVoltage;
     PrepareChart(chart, p, r);
-    chart.YKind = akVolts;
-    chart.YMin = 0.1;
-    chart.YMax = 1000;
-    chart.ShowY2 = true;
-    chart.Y2Kind = akWatts;
-    chart.Y2Min = 0.00125;
-    chart.Y2Max = 125000;
-    SetCurve(chart, 0, "Gesamtbox", p.ColorSetChassis[0], true);
-    FillCurve(chart, 0, r, [&](std::size_t i) { return r.MaxU[i]; });
+    chart.yKind = VoltsAxis;
+    chart.yMin = 0.1;
+    chart.yMax = 1000;
+    chart.showY2 = true;
+    chart.y2Kind = WattsAxis;
+    chart.y2Min = 0.00125;
+    chart.y2Max = 125000;
+    SetCurve(chart, 0, "Gesamtbox", p.colorSetChassis[0], true);
+    FillCurve(chart, 0, r, [&](std::size_t i) { return r.maxVoltage[i]; });
     for (int c = 0; c < ChassisOf(r); ++c) {
       const auto sc = static_cast<std::size_t>(c);
-      SetCurve(chart, c + 1, ChassisLabel(r, c), p.ColorSetChassis.at(sc + 1), true);
-      FillCurve(chart, c + 1, r, [&](std::size_t i) { return r.MaxUChassis[sc][i]; });
+      SetCurve(chart, c + 1, ChassisLabel(r, c), p.colorSetChassis.at(sc + 1), true);
+      FillCurve(chart, c + 1, r, [&](std::size_t i) { return r.maxVoltageChassis[sc][i]; });
     }
   });
 }
 
-void FillMaxLevel(TChartSet& set, const TProjekt& p, const TResult& r, TChartUpdateOutcome& outcome) {
+void FillMaxLevel(ChartSet& set, const Project& p, const CalcResult& r, ChartUpdateOutcome& outcome) {
   Guarded("bcFgangMaxPeg", outcome, [&] {
-    TZChart& chart = *set.maxLevel;
+    Chart& chart = *set.maxLevel;
     PrepareChart(chart, p, r);
-    chart.YKind = akLevel;
-    chart.YMin = 40;
-    chart.YMax = 140;
-    chart.ShowY2 = false;
-    SetCurve(chart, 0, "Gesamtbox", p.ColorSetChassis[0], true);
+    chart.yKind = LevelAxis;
+    chart.yMin = 40;
+    chart.yMax = 140;
+    chart.showY2 = false;
+    SetCurve(chart, 0, "Gesamtbox", p.colorSetChassis[0], true);
     FillCurve(chart, 0, r, [&](std::size_t i) {
-      const double m = r.MaxP[9][i];
+      const double m = r.maxPower[9][i];
       return m > 0 ? 20.0 * std::log10(m) + 112.0 : -1000000.0;
     });
     for (int c = 0; c < ChassisOf(r); ++c) {
       const auto sc = static_cast<std::size_t>(c);
-      SetCurve(chart, c + 1, ChassisLabel(r, c), p.ColorSetChassis.at(sc + 1), true);
+      SetCurve(chart, c + 1, ChassisLabel(r, c), p.colorSetChassis.at(sc + 1), true);
       FillCurve(chart, c + 1, r, [&](std::size_t i) {
-        const double m = r.MaxP[sc][i];
+        const double m = r.maxPower[sc][i];
         return m > 0 ? 20.0 * std::log10(m) + 112.0 : 0.0;
       });
     }
   });
 }
 
-void FillChassisVoltage(TChartSet& set, const TProjekt& p, const TResult& r, TChartUpdateOutcome& outcome) {
+void FillChassisVoltage(ChartSet& set, const Project& p, const CalcResult& r, ChartUpdateOutcome& outcome) {
   Guarded("bcUChassis", outcome, [&] {
-    TZChart& chart = *set.uChassis;
+    Chart& chart = *set.chassisVoltage;
     PrepareChart(chart, p, r);
     // a voltage level relative to the amplifier's 2.83 V (the subtitle says so)
-    chart.YKind = akVoltLevel;
-    chart.YMin = -45;
-    chart.YMax = 17;
-    chart.ShowY2 = false;
+    chart.yKind = VoltageLevelAxis;
+    chart.yMin = -45;
+    chart.yMax = 17;
+    chart.showY2 = false;
     for (int c = 0; c < ChassisOf(r); ++c) {
       const auto sc = static_cast<std::size_t>(c);
-      const int u = r.AmpOfChassis[sc];
-      SetCurve(chart, c, ChassisLabel(r, c), p.ColorSetChassis.at(sc + 1), u != -1);
+      const int u = r.ampOfChassis[sc];
+      SetCurve(chart, c, ChassisLabel(r, c), p.colorSetChassis.at(sc + 1), u != -1);
       if (u == -1) continue;
-      const TComplexCurve& filter = r.FilterResp.at(static_cast<std::size_t>(u));
-      FillCurve(chart, c, r,
-                [&](std::size_t i) { return 20.0 * std::log10(CAbs(CMul(r.ChassisU[sc][i], filter[i])) + 1e-50); });
+      const ComplexCurve& filter = r.filterResponse.at(static_cast<std::size_t>(u));
+      FillCurve(chart, c, r, [&](std::size_t i) {
+        return 20.0 * std::log10(CAbs(CMul(r.chassisVoltageGain[sc][i], filter[i])) + 1e-50);
+      });
     }
   });
 }
 
-void FillDirectivity(TChartSet& set, const TProjekt& p, const TResult& r, TChartUpdateOutcome& outcome) {
+void FillDirectivity(ChartSet& set, const Project& p, const CalcResult& r, ChartUpdateOutcome& outcome) {
   Guarded("bcFgnagBmass", outcome, [&] {
-    TZChart& chart = *set.directivity;
+    Chart& chart = *set.directivity;
     PrepareChart(chart, p, r);
-    chart.YKind = akIndexDb;
-    chart.ShowY2 = false;
-    SetCurve(chart, 0, "Bündelungsmaß", p.ColorSetChassis[0], true);
-    FillCurve(chart, 0, r, [&](std::size_t i) { return 20.0 * std::log10(1e-50 + r.DirIdx[i]); });
+    chart.yKind = DirectivityIndexAxis;
+    chart.showY2 = false;
+    SetCurve(chart, 0, "Bündelungsmaß", p.colorSetChassis[0], true);
+    FillCurve(chart, 0, r, [&](std::size_t i) { return 20.0 * std::log10(1e-50 + r.directivityIndex[i]); });
     FitValueAxis(chart, 0.0, 3.0);
   });
 }
 
 // Fills a curve from one of the spinorama curves.
-void FillSpinCurve(TZChart& chart, int index, const TSpinorama& spin, const std::vector<double>& values) {
-  if (!chart.HasData) return;
-  TChartCurve& c = CurveAt(chart, index);
+void FillSpinCurve(Chart& chart, int index, const Spinorama& spin, const std::vector<double>& values) {
+  if (!chart.hasData) return;
+  ChartCurve& c = CurveAt(chart, index);
   const int n = std::min({spin.n, static_cast<int>(values.size()), kChartPoints});
   for (int i = 0; i < n; ++i) {
     c.X[static_cast<std::size_t>(i)] = spin.freq[static_cast<std::size_t>(i)];
     c.Y[static_cast<std::size_t>(i)] = values[static_cast<std::size_t>(i)];
   }
-  c.Count = n;
+  c.count = n;
 }
 
-void PaintChart(TZChart& chart, QPainter& painter, const QRect& r) {
+void PaintChart(Chart& chart, QPainter& painter, const QRect& r) {
   chart.PaintChart(painter, r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
-void PaintPolar(TZPolar& polar, QPainter& painter, const QRect& r) {
+void PaintPolar(PolarPlot& polar, QPainter& painter, const QRect& r) {
   polar.PaintChart(painter, r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
 
@@ -383,85 +388,88 @@ QRect QuarterOf(const QRect& a, int which) {
 
 }  // namespace
 
-const char* ChartPageCaption(int page) { return page >= 0 && page < kChartPageCount ? kPageCaptions[page] : ""; }
+const char* ChartPageCaption(int page) { return page >= 0 && page < ChartPageCount ? kPageCaptions[page] : ""; }
 
-const char* ChassisPageCaption(int nChassis) { return ChassisPage58Visible(nChassis) ? "Chassis 1..4" : "Chassis"; }
-
-std::string ChartPageFileName(int page) {
-  return page >= 0 && page < kChartPageCount ? kPageFiles[page] : std::string();
+const char* ChassisPageCaption(int chassisCount) {
+  return ChassisPage5To8Visible(chassisCount) ? "Chassis 1..4" : "Chassis";
 }
 
-std::vector<TZChart*> TChartSet::ReferenceCharts() const {
-  std::vector<TZChart*> charts{total.get(), phase.get(), uChassis.get(), maxU.get(), maxLevel.get(), directivity.get()};
+std::string ChartPageFileName(int page) {
+  return page >= 0 && page < ChartPageCount ? kPageFiles[page] : std::string();
+}
+
+std::vector<Chart*> ChartSet::ReferenceCharts() const {
+  std::vector<Chart*> charts{total.get(),      phase.get(),    chassisVoltage.get(),
+                             maxVoltage.get(), maxLevel.get(), directivity.get()};
   for (int c = 0; c < kMaxChassis; ++c) charts.push_back(chassis[static_cast<std::size_t>(c)].get());
   charts.push_back(spin.get());
   charts.push_back(groupDelay.get());
   return charts;
 }
 
-std::unique_ptr<TChartSet> MakeChartSet() {
-  auto set = std::make_unique<TChartSet>();
+std::unique_ptr<ChartSet> MakeChartSet() {
+  auto set = std::make_unique<ChartSet>();
   auto make = [](const char* title, const char* subTitle) {
-    auto chart = std::make_unique<TZChart>();
-    chart->Title = title;
-    chart->SubTitle = subTitle;
+    auto chart = std::make_unique<Chart>();
+    chart->title = title;
+    chart->subTitle = subTitle;
     return chart;
   };
   set->total = make("Frequenzgang Gesamtbox", "(alle Verstärker und Chassis)");
-  set->total->YKind = akLevel;
-  set->total->ShowY2 = true;
-  set->total->Y2Kind = akImpedance;
+  set->total->yKind = LevelAxis;
+  set->total->showY2 = true;
+  set->total->y2Kind = ImpedanceAxis;
   static constexpr const char* kDirSub[4] = {
       "Richtungen vorne und verschiedene Winkel nach oben", "Richtungen vorne und verschiedene Winkel nach links",
       "Richtungen vorne und verschiedene Winkel nach unten", "Richtungen vorne und verschiedene Winkel nach rechts"};
   for (int s = 0; s < 4; ++s) set->directions[static_cast<std::size_t>(s)] = make("Frequenzgang Gesamtbox", kDirSub[s]);
   set->phase = make("Phasengänge", "in Hauptstrahlrichtung der Box");
-  set->phase->YKind = akPhase;
-  set->phase->YMin = -180;
-  set->phase->YMax = 180;
-  set->uChassis = make("Effektivspannung an den Chassis", "0 dB = 2,83V");
-  set->maxU =
+  set->phase->yKind = PhaseAxis;
+  set->phase->yMin = -180;
+  set->phase->yMax = 180;
+  set->chassisVoltage = make("Effektivspannung an den Chassis", "0 dB = 2,83V");
+  set->maxVoltage =
       make("Maximale eff. Eingangsspannung", "vor aktivem Filter für linearen Hub und max. elektr. Belastbarkeit");
-  set->maxU->YKind = akVolts;
-  set->maxU->ShowY2 = true;
-  set->maxU->Y2Kind = akWatts;
+  set->maxVoltage->yKind = VoltsAxis;
+  set->maxVoltage->showY2 = true;
+  set->maxVoltage->y2Kind = WattsAxis;
   set->maxLevel = make("Maximaler Pegel", "in Hauptstrahlrichtung für linearen Hub und max. elektr. Belastbarkeit");
   set->directivity = make("Bündelungsmaß", "0 dB = Kugelstrahler in Vollraum, 3 dB = Kugelstrahler in Halbraum");
   for (int c = 0; c < kChassisSlots; ++c) {
     auto chart = make("Frequenzgang", "Chassis selbst, .. mit Schallwand, .. aktivem Filter, .. Weiche");
-    chart->ShowY2 = true;
-    chart->Y2Kind = akImpedance;
+    chart->showY2 = true;
+    chart->y2Kind = ImpedanceAxis;
     set->chassis[static_cast<std::size_t>(c)] = std::move(chart);
   }
   set->spin = make("Spinorama", "Schätzung aus 30 simulierten Richtungen der Box, keine Messung");
-  set->spin->YKind = akLevel;
-  set->spin->ShowY2 = true;
-  set->spin->Y2Kind = akIndexDb;
-  set->spin->Y2SameScale = true;
-  set->spin->Y2LabelMin = 0;
-  set->spin->Y2LabelMax = kSpinoramaDiLabelMax;
+  set->spin->yKind = LevelAxis;
+  set->spin->showY2 = true;
+  set->spin->y2Kind = DirectivityIndexAxis;
+  set->spin->y2SameScale = true;
+  set->spin->y2LabelMin = 0;
+  set->spin->y2LabelMax = kSpinoramaDiLabelMax;
   set->groupDelay = make("Gruppenlaufzeit", "auf Achse, Gesamtbox und Chassis mit Weiche, Schallwand und Gehäuse");
-  set->groupDelay->YKind = akMillisec;
-  set->groupDelay->YMin = 0;
-  set->groupDelay->YMax = 10;
-  set->polarH = std::make_unique<TZPolar>();
-  set->polarH->Title = "Horizontal";
-  set->polarH->LabelTop = "vorn";
-  set->polarH->LabelRight = "rechts";
-  set->polarH->LabelBottom = "hinten";
-  set->polarH->LabelLeft = "links";
-  set->polarV = std::make_unique<TZPolar>();
-  set->polarV->Title = "Vertikal";
-  set->polarV->LabelTop = "oben";
-  set->polarV->LabelRight = "vorn";
-  set->polarV->LabelBottom = "unten";
-  set->polarV->LabelLeft = "hinten";
+  set->groupDelay->yKind = MillisecondsAxis;
+  set->groupDelay->yMin = 0;
+  set->groupDelay->yMax = 10;
+  set->polarHorizontal = std::make_unique<PolarPlot>();
+  set->polarHorizontal->title = "Horizontal";
+  set->polarHorizontal->labelTop = "vorn";
+  set->polarHorizontal->labelRight = "rechts";
+  set->polarHorizontal->labelBottom = "hinten";
+  set->polarHorizontal->labelLeft = "links";
+  set->polarVertical = std::make_unique<PolarPlot>();
+  set->polarVertical->title = "Vertikal";
+  set->polarVertical->labelTop = "oben";
+  set->polarVertical->labelRight = "vorn";
+  set->polarVertical->labelBottom = "unten";
+  set->polarVertical->labelLeft = "hinten";
   return set;
 }
 
-void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartControls& controls,
-                    TChartUpdateOutcome& outcome) {
-  outcome = TChartUpdateOutcome{};
+void UpdateChartSet(ChartSet& set, const Project& p, const CalcResult& r, ChartControls& controls,
+                    ChartUpdateOutcome& outcome) {
+  outcome = ChartUpdateOutcome{};
   FillTotal(set, p, r, controls, outcome);
   FillDirections(set, p, r, outcome);
   FillChassisCharts(set, p, r, outcome);
@@ -473,32 +481,32 @@ void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartC
   FillSpinoramaPage(set, p, r, controls, outcome);
   outcome.polarMax = std::max(0, PointsOf(r) - 1);
   outcome.polarStart = PolarStartPosition(r);
-  for (TZPolar* polar : {set.polarH.get(), set.polarV.get()}) {
-    polar->HasData = r.bValid;
-    polar->RMin = p.dBMin;
-    polar->RMax = p.dBMax;
+  for (PolarPlot* polar : {set.polarHorizontal.get(), set.polarVertical.get()}) {
+    polar->hasData = r.valid;
+    polar->rMin = p.dBMin;
+    polar->rMax = p.dBMax;
   }
 }
 
-void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
-                       TChartUpdateOutcome& outcome) {
-  TSpinorama spin;
+void FillSpinoramaPage(ChartSet& set, const Project& p, const CalcResult& r, const ChartControls& controls,
+                       ChartUpdateOutcome& outcome) {
+  Spinorama spin;
   Guarded("bcSpinorama", outcome, [&] {
     spin = ComputeSpinorama(r);
-    TZChart& chart = *set.spin;
+    Chart& chart = *set.spin;
     PrepareChart(chart, p, r);
-    chart.YKind = akLevel;
-    chart.YMin = p.dBMin;
-    chart.YMax = p.dBMax;
-    chart.ShowY2 = true;
-    chart.Y2Kind = akIndexDb;
+    chart.yKind = LevelAxis;
+    chart.yMin = p.dBMin;
+    chart.yMax = p.dBMax;
+    chart.showY2 = true;
+    chart.y2Kind = DirectivityIndexAxis;
     // As in published spinoramas: the indices on the same dB per division
     // as the levels, 0 dB near the bottom, labelled up to 15 dB.
-    chart.Y2SameScale = true;
-    chart.Y2ZeroFraction = 0.1;
-    chart.Y2LabelMin = 0;
-    chart.Y2LabelMax = kSpinoramaDiLabelMax;
-    const std::vector<double>* values[kSpinoramaCurveCount] = {&spin.OnAxis, &spin.LW,   &spin.ER,  &spin.SP,
+    chart.y2SameScale = true;
+    chart.y2ZeroFraction = 0.1;
+    chart.y2LabelMin = 0;
+    chart.y2LabelMax = kSpinoramaDiLabelMax;
+    const std::vector<double>* values[kSpinoramaCurveCount] = {&spin.onAxis, &spin.LW,   &spin.ER,  &spin.SP,
                                                                &spin.PIR,    &spin.SPDI, &spin.ERDI};
     for (int k = 0; k < kSpinoramaCurveCount; ++k) {
       const auto sk = static_cast<std::size_t>(k);
@@ -507,25 +515,25 @@ void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, cons
     }
   });
   Guarded("bcGruppenlaufzeit", outcome, [&] {
-    TZChart& chart = *set.groupDelay;
+    Chart& chart = *set.groupDelay;
     PrepareChart(chart, p, r);
-    chart.YKind = akMillisec;
-    chart.ShowY2 = false;
-    SetCurve(chart, 0, "Gesamtbox", p.ColorSetChassis[0], true);
-    FillSpinCurve(chart, 0, spin, spin.GroupDelayBox);
+    chart.yKind = MillisecondsAxis;
+    chart.showY2 = false;
+    SetCurve(chart, 0, "Gesamtbox", p.colorSetChassis[0], true);
+    FillSpinCurve(chart, 0, spin, spin.groupDelayBox);
     const double quiet = std::pow(10.0, -kGroupDelayChassisRangeDb / 20.0);
     for (int c = 0; c < ChassisOf(r); ++c) {
       const auto sc = static_cast<std::size_t>(c);
-      SetCurve(chart, c + 1, ChassisLabel(r, c), p.ColorSetChassis.at(sc + 1), controls.spinShowChassis);
-      if (!chart.HasData || sc >= spin.GroupDelayChassis.size()) continue;
-      FillSpinCurve(chart, c + 1, spin, spin.GroupDelayChassis[sc]);
+      SetCurve(chart, c + 1, ChassisLabel(r, c), p.colorSetChassis.at(sc + 1), controls.spinShowChassis);
+      if (!chart.hasData || sc >= spin.groupDelayChassis.size()) continue;
+      FillSpinCurve(chart, c + 1, spin, spin.groupDelayChassis[sc]);
       // Where the chassis is far below the box its delay means nothing for
       // the sound (and runs wild): leave those points out.
-      TChartCurve& curve = CurveAt(chart, c + 1);
-      for (int i = 0; i < std::min(curve.Count, PointsOf(r)); ++i) {
+      ChartCurve& curve = CurveAt(chart, c + 1);
+      for (int i = 0; i < std::min(curve.count, PointsOf(r)); ++i) {
         const auto si = static_cast<std::size_t>(i);
-        const double chassis = CAbs(CAdd(r.ContribFront[sc][si][0], r.ContribRear[sc][si][0]));
-        if (!(chassis >= quiet * CAbs(r.BoxP[si][0]))) curve.Y[si] = std::numeric_limits<double>::quiet_NaN();
+        const double chassis = CAbs(CAdd(r.contributionFront[sc][si][0], r.contributionRear[sc][si][0]));
+        if (!(chassis >= quiet * CAbs(r.boxPressure[si][0]))) curve.Y[si] = std::numeric_limits<double>::quiet_NaN();
       }
     }
     // every drawn curve and 0, so that a negative delay shows below the zero line
@@ -533,7 +541,7 @@ void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, cons
   });
 }
 
-int PolarStartPosition(const TResult& r) {
+int PolarStartPosition(const CalcResult& r) {
   int best = 0;
   double bestDistance = std::numeric_limits<double>::infinity();
   for (int i = 0; i < PointsOf(r); ++i) {
@@ -547,65 +555,65 @@ int PolarStartPosition(const TResult& r) {
   return best;
 }
 
-void FillPolarPlots(TChartSet& set, const TResult& r, int position) {
+void FillPolarPlots(ChartSet& set, const CalcResult& r, int position) {
   // front at the top, to the right, past the rear and back over the left
   static constexpr int kHorizontal[12] = {0, 4, 8, 12, 16, 20, 21, 18, 14, 10, 6, 2};
   // straight up at the top, over the front, down, the rear and back
   static constexpr int kVertical[12] = {9, 5, 1, 0, 3, 7, 11, 15, 19, 21, 17, 13};
   const int pos = std::clamp(position, 0, kFreqEntries - 1);
-  const TDirRow& row = r.BoxP[static_cast<std::size_t>(pos)];
+  const DirectionRow& row = r.boxPressure[static_cast<std::size_t>(pos)];
   for (int k = 0; k < 12; ++k) {
     const auto sk = static_cast<std::size_t>(k);
-    set.polarH->Angles[sk] = k;
-    set.polarH->Radii[sk] = LevelOf(row[static_cast<std::size_t>(kHorizontal[k])]);
-    set.polarV->Angles[sk] = k;
-    set.polarV->Radii[sk] = LevelOf(row[static_cast<std::size_t>(kVertical[k])]);
+    set.polarHorizontal->angles[sk] = k;
+    set.polarHorizontal->radii[sk] = LevelOf(row[static_cast<std::size_t>(kHorizontal[k])]);
+    set.polarVertical->angles[sk] = k;
+    set.polarVertical->radii[sk] = LevelOf(row[static_cast<std::size_t>(kVertical[k])]);
   }
-  set.polarH->Count = 12;
-  set.polarV->Count = 12;
+  set.polarHorizontal->count = 12;
+  set.polarVertical->count = 12;
 }
 
-std::string PolarFrequencyLabel(const TResult& r, int position) {
+std::string PolarFrequencyLabel(const CalcResult& r, int position) {
   const int pos = std::clamp(position, 0, kFreqEntries - 1);
   return "Frequenz: " + FormatNumber(r.freq[static_cast<std::size_t>(pos)], 5) + " Hz";
 }
 
-void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& area) {
+void PaintChartPage(ChartSet& set, int page, QPainter& painter, const QRect& area) {
   switch (page) {
-    case kPageFgangImp:
+    case PageResponseImpedance:
       PaintChart(*set.total, painter, area);
       break;
-    case kPagePhase:
+    case PagePhase:
       PaintChart(*set.phase, painter, area);
       break;
-    case kPageMaxPegel:
+    case PageMaxLevel:
       PaintChart(*set.maxLevel, painter, HalfOf(area, 0));
-      PaintChart(*set.maxU, painter, HalfOf(area, 1));
+      PaintChart(*set.maxVoltage, painter, HalfOf(area, 1));
       break;
-    case kPageRichtungen:
-      PaintChart(*set.directions[kSideLeft], painter, QuarterOf(area, 0));
-      PaintChart(*set.directions[kSideRight], painter, QuarterOf(area, 1));
-      PaintChart(*set.directions[kSideUp], painter, QuarterOf(area, 2));
-      PaintChart(*set.directions[kSideDown], painter, QuarterOf(area, 3));
+    case PageDirections:
+      PaintChart(*set.directions[SideLeft], painter, QuarterOf(area, 0));
+      PaintChart(*set.directions[SideRight], painter, QuarterOf(area, 1));
+      PaintChart(*set.directions[SideUp], painter, QuarterOf(area, 2));
+      PaintChart(*set.directions[SideDown], painter, QuarterOf(area, 3));
       break;
-    case kPagePolar:
-      PaintPolar(*set.polarH, painter, HalfOf(area, 0));
-      PaintPolar(*set.polarV, painter, HalfOf(area, 1));
+    case PagePolar:
+      PaintPolar(*set.polarHorizontal, painter, HalfOf(area, 0));
+      PaintPolar(*set.polarVertical, painter, HalfOf(area, 1));
       break;
-    case kPageBuendelung:
+    case PageDirectivity:
       PaintChart(*set.directivity, painter, area);
       break;
-    case kPageChassis14:
-    case kPageChassis58: {
-      const int first = page == kPageChassis14 ? 0 : 4;
+    case PageChassis1To4:
+    case PageChassis5To8: {
+      const int first = page == PageChassis1To4 ? 0 : 4;
       for (int q = 0; q < 4; ++q)
         PaintChart(*set.chassis[static_cast<std::size_t>(first + q)], painter, QuarterOf(area, q));
       break;
     }
-    case kPageElektr:
-      PaintChart(*set.uChassis, painter, area);
+    case PageElectrical:
+      PaintChart(*set.chassisVoltage, painter, area);
       break;
-    case kPageSpinorama:
+    case PageSpinorama:
       PaintChart(*set.spin, painter, UpperOrLowerHalf(area, 0));
       PaintChart(*set.groupDelay, painter, UpperOrLowerHalf(area, 1));
       break;
@@ -614,7 +622,7 @@ void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& ar
   }
 }
 
-bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesystem::path& file, TPictureFormat format,
+bool SaveChartPicture(ChartSet& set, int page, QSize size, const std::filesystem::path& file, PictureFormat format,
                       const std::string& caption, std::string& error) {
   error.clear();
   const auto paint = [&](QPainter& painter) {
@@ -628,7 +636,7 @@ bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesyste
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   bool painted = false;
-  if (format == TPictureFormat::Svg) {
+  if (format == PictureFormat::Svg) {
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
     svg.setSize(size);
@@ -662,8 +670,8 @@ bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesyste
   return true;
 }
 
-bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std::filesystem::path& dir,
-                      std::string& error, TPictureFormat format) {
+bool RenderChartPages(const Project& p, const CalcResult& r, QSize size, const std::filesystem::path& dir,
+                      std::string& error, PictureFormat format) {
   error.clear();
   if (size.width() < 1 || size.height() < 1 || size.width() > 20000 || size.height() > 20000) {
     error = "Ungültige Bildgröße.";
@@ -690,8 +698,8 @@ bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std
   }
 
   auto set = MakeChartSet();
-  TChartControls controls;
-  TChartUpdateOutcome outcome;
+  ChartControls controls;
+  ChartUpdateOutcome outcome;
   UpdateChartSet(*set, p, r, controls, outcome);
   if (!outcome.messages.empty()) {
     error = outcome.messages.front();
@@ -702,12 +710,12 @@ bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std
   FillPolarPlots(*set, r, polarPos);
 
   const std::string polarCaption = PolarFrequencyLabel(r, polarPos);
-  for (int page = 0; page < kChartPageCount; ++page) {
-    if (page == kPageChassis58 && !ChassisPage58Visible(p.nChassis)) continue;
+  for (int page = 0; page < ChartPageCount; ++page) {
+    if (page == PageChassis5To8 && !ChassisPage5To8Visible(p.chassisCount)) continue;
     std::filesystem::path file = dir / ChartPageFileName(page);
-    if (format == TPictureFormat::Svg) file.replace_extension(".svg");
+    if (format == PictureFormat::Svg) file.replace_extension(".svg");
     // The picture has no scroll bar: it names the frequency of the polar plots.
-    if (!SaveChartPicture(*set, page, size, file, format, page == kPagePolar ? polarCaption : std::string(), error))
+    if (!SaveChartPicture(*set, page, size, file, format, page == PagePolar ? polarCaption : std::string(), error))
       return false;
   }
   return true;

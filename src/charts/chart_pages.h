@@ -23,63 +23,63 @@ class QPainter;
 namespace sonvex {
 
 // The colour of the energy response on the first page (a brown of its own).
-inline constexpr TColor kEnergyResponseColor = RGBColor(150, 90, 40);
+inline constexpr ColorValue kEnergyResponseColor = RGBColor(150, 90, 40);
 // Drawn in the box chart when no chassis is connected to an amplifier.
 inline constexpr std::string_view kNoChassisDrivenNote =
     "Kein Chassis an einen Verstärker angeschlossen – Weicheneditor F6";
 
 // The pages of the main window, in tab order.
-enum TChartPage : int {
-  kPageFgangImp = 0,  // "F-Gang/Imped."
-  kPagePhase,         // "Phasengang"
-  kPageMaxPegel,      // "max. Pegel"
-  kPageRichtungen,    // "F-Gang Richtungen"
-  kPagePolar,         // "Polarplots"
-  kPageBuendelung,    // "Bündelung"
-  kPageChassis14,     // "Chassis 1-4"
-  kPageChassis58,     // "Chassis 5..8"
-  kPageElektr,        // "F-Gang elektr."
-  kPageSpinorama,     // "Spinorama": spinorama curves above, group delay below
-  kChartPageCount
+enum ChartPage : int {
+  PageResponseImpedance = 0,  // "F-Gang/Imped."
+  PagePhase,         // "Phasengang"
+  PageMaxLevel,      // "max. Pegel"
+  PageDirections,    // "F-Gang Richtungen"
+  PagePolar,         // "Polarplots"
+  PageDirectivity,    // "Bündelung"
+  PageChassis1To4,     // "Chassis 1-4"
+  PageChassis5To8,     // "Chassis 5..8"
+  PageElectrical,        // "F-Gang elektr."
+  PageSpinorama,     // "Spinorama": spinorama curves above, group delay below
+  ChartPageCount
 };
 
 // The tab caption of a page as created.
 const char* ChartPageCaption(int page);
 // The caption of the first chassis page for a chassis count: "Chassis 1..4"
 // when the second chassis page is shown, otherwise "Chassis".
-const char* ChassisPageCaption(int nChassis);
+const char* ChassisPageCaption(int chassisCount);
 // The second chassis page is shown only with more than four chassis.
-inline bool ChassisPage58Visible(int nChassis) { return nChassis > 4; }
+inline bool ChassisPage5To8Visible(int chassisCount) { return chassisCount > 4; }
 
 // Direction charts, in the order UpdateChartSet fills them.
-enum TDirectionSide : int { kSideUp = 0, kSideLeft, kSideDown, kSideRight };
+enum DirectionSide : int { SideUp = 0, SideLeft, SideDown, SideRight };
 
 // Every diagram of the main window. About ten megabytes: keep it on the heap.
-struct TChartSet {
-  std::unique_ptr<TZChart> total;                               // bcFgangImp
-  std::array<std::unique_ptr<TZChart>, 4> directions;           // TDirectionSide
-  std::unique_ptr<TZChart> phase;                               // bcFgangPha
-  std::unique_ptr<TZChart> uChassis;                            // bcUChassis
-  std::unique_ptr<TZChart> maxU;                                // bcFgangUmax
-  std::unique_ptr<TZChart> maxLevel;                            // bcFgangMaxPeg
-  std::unique_ptr<TZChart> directivity;                         // bcFgnagBmass
-  std::array<std::unique_ptr<TZChart>, kChassisSlots> chassis;  // bcFgangChas[0..8]
-  std::unique_ptr<TZPolar> polarH;
-  std::unique_ptr<TZPolar> polarV;
-  std::unique_ptr<TZChart> spin;        // bcSpinorama: on axis, LW, ER, SP, PIR; SPDI, ERDI on the right
-  std::unique_ptr<TZChart> groupDelay;  // bcGruppenlaufzeit: box and chassis on axis, ms
+struct ChartSet {
+  std::unique_ptr<Chart> total;                               // bcFgangImp
+  std::array<std::unique_ptr<Chart>, 4> directions;           // DirectionSide
+  std::unique_ptr<Chart> phase;                               // bcFgangPha
+  std::unique_ptr<Chart> chassisVoltage;                            // bcUChassis
+  std::unique_ptr<Chart> maxVoltage;                                // bcFgangUmax
+  std::unique_ptr<Chart> maxLevel;                            // bcFgangMaxPeg
+  std::unique_ptr<Chart> directivity;                         // bcFgnagBmass
+  std::array<std::unique_ptr<Chart>, kChassisSlots> chassis;  // bcFgangChas[0..8]
+  std::unique_ptr<PolarPlot> polarHorizontal;
+  std::unique_ptr<PolarPlot> polarVertical;
+  std::unique_ptr<Chart> spin;        // bcSpinorama: on axis, LW, ER, SP, PIR; SPDI, ERDI on the right
+  std::unique_ptr<Chart> groupDelay;  // bcGruppenlaufzeit: box and chassis on axis, ms
 
   // The charts that keep reference curves: total, phase, chassis voltage,
   // maximum voltage, maximum level, directivity, chassis charts 1..8 and the
   // two charts of the spinorama page.
-  std::vector<TZChart*> ReferenceCharts() const;
+  std::vector<Chart*> ReferenceCharts() const;
 };
 
 // Creates the charts with their titles, axis kinds and polar labels.
-std::unique_ptr<TChartSet> MakeChartSet();
+std::unique_ptr<ChartSet> MakeChartSet();
 
 // The state of the page controls that UpdateChartSet reads.
-struct TChartControls {
+struct ChartControls {
   bool showChassis = true;           // "Frequenzgang Einzelchassis zeigen"
   bool showImpedance = true;         // "Impedanzgang zeigen"
   bool showEnergy = true;            // "Energiefrequenzgang zeigen"
@@ -90,7 +90,7 @@ struct TChartControls {
 };
 
 // What UpdateChartSet tells the page controls.
-struct TChartUpdateOutcome {
+struct ChartUpdateOutcome {
   std::vector<std::string> messages;  // "Unerwarteter Fehler: UpdateCharts mit " + kind, one per failed kind
   std::array<std::string, kMaxChassis> phaseCaptions{};
   std::array<bool, kMaxChassis> phaseVisible{};
@@ -100,14 +100,14 @@ struct TChartUpdateOutcome {
 
 // The grid point of the result nearest 1 kHz (on the logarithmic scale);
 // 0 for an empty grid.
-int PolarStartPosition(const TResult& r);
+int PolarStartPosition(const CalcResult& r);
 
 // Turns the displayed result into curves of every chart. Each chart kind is
 // filled in its own guarded block; a failing kind is reported and the others
 // are still filled. Unchecks the phase check boxes of chassis the result does
 // not have.
-void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartControls& controls,
-                    TChartUpdateOutcome& outcome);
+void UpdateChartSet(ChartSet& set, const Project& p, const CalcResult& r, ChartControls& controls,
+                    ChartUpdateOutcome& outcome);
 
 // Fills the two charts of the spinorama page (UpdateChartSet calls it with
 // the other pages): upper chart on axis, listening window, early
@@ -119,26 +119,26 @@ void UpdateChartSet(TChartSet& set, const TProjekt& p, const TResult& r, TChartC
 // chassis's point is left out where the chassis lies more than
 // kGroupDelayChassisRangeDb below the box. Each chart is filled in its own guarded block ("bcSpinorama",
 // "bcGruppenlaufzeit").
-void FillSpinoramaPage(TChartSet& set, const TProjekt& p, const TResult& r, const TChartControls& controls,
-                       TChartUpdateOutcome& outcome);
+void FillSpinoramaPage(ChartSet& set, const Project& p, const CalcResult& r, const ChartControls& controls,
+                       ChartUpdateOutcome& outcome);
 
 // Fills both polar plots from the grid point `position` of the result
 // (clamped to the grid).
-void FillPolarPlots(TChartSet& set, const TResult& r, int position);
+void FillPolarPlots(ChartSet& set, const CalcResult& r, int position);
 // "Frequenz: " + frequency of the grid point (width 5) + " Hz".
-std::string PolarFrequencyLabel(const TResult& r, int position);
+std::string PolarFrequencyLabel(const CalcResult& r, int position);
 
 // Paints one page's diagrams into `area` (halves and quarters as on screen).
 // Polar plots must have been filled (FillPolarPlots).
-void PaintChartPage(TChartSet& set, int page, QPainter& painter, const QRect& area);
+void PaintChartPage(ChartSet& set, int page, QPainter& painter, const QRect& area);
 
-enum class TPictureFormat { Png, Svg };
+enum class PictureFormat { Png, Svg };
 
 // Paints one page's diagrams into a picture file of `size` pixels (SVG: the
 // same drawing as vectors), written through a temporary file. `caption` is
 // drawn at the top left when not empty (the polar page names its frequency).
 // Returns false with a German message in `error`.
-bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesystem::path& file, TPictureFormat format,
+bool SaveChartPicture(ChartSet& set, int page, QSize size, const std::filesystem::path& file, PictureFormat format,
                       const std::string& caption, std::string& error);
 
 // Renders every chart page shown for the project (the second chassis page
@@ -146,8 +146,8 @@ bool SaveChartPicture(TChartSet& set, int page, QSize size, const std::filesyste
 // (created when missing). The polar page shows the grid point nearest 1 kHz.
 // Needs a QGuiApplication; without any application object one is created for
 // the call (offscreen). Returns false with a German message in `error`.
-bool RenderChartPages(const TProjekt& p, const TResult& r, QSize size, const std::filesystem::path& dir,
-                      std::string& error, TPictureFormat format = TPictureFormat::Png);
+bool RenderChartPages(const Project& p, const CalcResult& r, QSize size, const std::filesystem::path& dir,
+                      std::string& error, PictureFormat format = PictureFormat::Png);
 
 // The file name of a page's picture, e.g. "01-fgang-imped.png" (".svg" for SVG).
 std::string ChartPageFileName(int page);

@@ -20,10 +20,10 @@ inline constexpr std::string_view kPaintChartError = "Fehler bei PaintChart";
 
 // Called with "Fehler bei PaintChart" when painting fails; without a handler
 // the message goes to the Qt warning log.
-using TPaintErrorHandler = std::function<void(std::string_view)>;
+using PaintErrorHandler = std::function<void(std::string_view)>;
 
 // Colour value (red in the lowest byte) to a Qt colour.
-inline QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+inline QColor ToQColor(ColorValue c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 // Charts ask for Arial; fontconfig substitutes a metric-compatible family
 // where Arial itself is not installed.
@@ -45,7 +45,7 @@ inline void TextOutTopLeft(QPainter& p, int x, int y, std::string_view text) {
   p.drawText(x, y + QFontMetrics(p.font(), p.device()).ascent(), QText(text));
 }
 
-inline void ReportPaintError(const TPaintErrorHandler& handler) {
+inline void ReportPaintError(const PaintErrorHandler& handler) {
   if (handler) {
     handler(kPaintChartError);
   } else {
@@ -56,7 +56,7 @@ inline void ReportPaintError(const TPaintErrorHandler& handler) {
 // Runs `content` with the painter's state saved and restored; an inactive
 // painter or anything thrown while painting is reported as a failed paint.
 template <typename F>
-bool GuardedPaint(QPainter& painter, const TPaintErrorHandler& onError, F&& content) {
+bool GuardedPaint(QPainter& painter, const PaintErrorHandler& onError, F&& content) {
   if (!painter.isActive()) {  // nothing can be drawn: a failure like any other
     ReportPaintError(onError);
     return false;

@@ -17,19 +17,19 @@
 
 namespace sonvex {
 
-bool TZPolar::PaintChart(QPainter& painter, int left, int top, int right, int bottom) {
-  return GuardedPaint(painter, OnPaintError, [&] { PaintContent(painter, {left, top, right, bottom}); });
+bool PolarPlot::PaintChart(QPainter& painter, int left, int top, int right, int bottom) {
+  return GuardedPaint(painter, onPaintError, [&] { PaintContent(painter, {left, top, right, bottom}); });
 }
 
-int TZPolar::MapRadius(double level) const { return PolarRadiusOf(level, RMin, RMax, Radius); }
+int PolarPlot::MapRadius(double level) const { return PolarRadiusOf(level, rMin, rMax, radius); }
 
-void TZPolar::PaintContent(QPainter& p, const TPixelRect& r) {
+void PolarPlot::PaintContent(QPainter& p, const PixelRect& r) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   const QRect area(r.left, r.top, r.right - r.left, r.bottom - r.top);
   p.setClipRect(area, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   p.setRenderHint(QPainter::Antialiasing, false);
 
-  if (!HasData) {
+  if (!hasData) {
     p.fillRect(area, QColor(192, 192, 192));
     return;
   }
@@ -38,31 +38,31 @@ void TZPolar::PaintContent(QPainter& p, const TPixelRect& r) {
     return QFontMetrics(ChartFont(s, false), p.device()).horizontalAdvance(QStringLiteral("mmmmmmmmmm"));
   });
   const QFont font = ChartFont(size, false);
-  int cw = 1;
-  int ch = 1;
+  int charWidth = 1;
+  int lineHeight = 1;
   {
     const QFontMetrics fm(font, p.device());
-    cw = std::max(1, fm.horizontalAdvance(QStringLiteral("mmmmm")) / 5);
-    ch = std::max(1, fm.height());
+    charWidth = std::max(1, fm.horizontalAdvance(QStringLiteral("mmmmm")) / 5);
+    lineHeight = std::max(1, fm.height());
   }
-  const TPolarGeometry g = PolarGeometryFor(r, cw, ch);
-  CenterX = g.centerX;
-  CenterY = g.centerY;
-  Radius = g.radius;
+  const PolarGeometry g = PolarGeometryFor(r, charWidth, lineHeight);
+  centerX = g.centerX;
+  centerY = g.centerY;
+  radius = g.radius;
 
   p.fillRect(area, Qt::white);
   p.setPen(Qt::black);
   p.setFont(ChartFont(size + 2, false));
-  TextOutTopLeft(p, CenterX - TextWidth(p, Title) / 2, r.top + ch / 3, Title);
+  TextOutTopLeft(p, centerX - TextWidth(p, title) / 2, r.top + lineHeight / 3, title);
   p.setFont(font);
 
   p.setPen(QColor(128, 128, 128));
-  p.drawLine(CenterX - Radius, CenterY, CenterX + Radius, CenterY);
-  p.drawLine(CenterX, CenterY - Radius, CenterX, CenterY + Radius);
+  p.drawLine(centerX - radius, centerY, centerX + radius, centerY);
+  p.drawLine(centerX, centerY - radius, centerX, centerY + radius);
 
   // rings: minor ones in silver, major ones in grey with their level below
   // the centre
-  const TAxisTicks rings = LinearTicks(RMin, RMax, PolarRingSteps(RMin, RMax, Radius, ch));
+  const AxisTicks rings = LinearTicks(rMin, rMax, PolarRingSteps(rMin, rMax, radius, lineHeight));
   p.save();
   p.setRenderHint(QPainter::Antialiasing, true);
   p.translate(0.5, 0.5);  // smooth lines centred on the mapped pixels
@@ -70,25 +70,25 @@ void TZPolar::PaintContent(QPainter& p, const TPixelRect& r) {
   p.setPen(QColor(192, 192, 192));
   for (double level : rings.minor) {
     const int rr = MapRadius(level);
-    p.drawEllipse(QPoint(CenterX, CenterY), rr, rr);
+    p.drawEllipse(QPoint(centerX, centerY), rr, rr);
   }
   p.setPen(QColor(128, 128, 128));
   for (double level : rings.major) {
     const int rr = MapRadius(level);
-    p.drawEllipse(QPoint(CenterX, CenterY), rr, rr);
+    p.drawEllipse(QPoint(centerX, centerY), rr, rr);
   }
   p.restore();
   p.setPen(Qt::black);
   for (double level : rings.major) {
-    TextOutTopLeft(p, CenterX + 2, CenterY + MapRadius(level) - ch / 2, FormatNumber(level, 6));
+    TextOutTopLeft(p, centerX + 2, centerY + MapRadius(level) - lineHeight / 2, FormatNumber(level, 6));
   }
 
   // closed outline through the points
-  const int n = std::clamp(Count, 0, kPolarPoints);
-  const std::vector<TPixelPoint> outline = PolarOutline(g, Angles.data(), Radii.data(), n, RMin, RMax);
+  const int n = std::clamp(count, 0, kPolarPoints);
+  const std::vector<PixelPoint> outline = PolarOutline(g, angles.data(), radii.data(), n, rMin, rMax);
   if (outline.size() >= 2) {
     QPolygon poly;
-    for (const TPixelPoint& pt : outline) poly << QPoint(pt.x, pt.y);
+    for (const PixelPoint& pt : outline) poly << QPoint(pt.x, pt.y);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.translate(0.5, 0.5);
@@ -98,10 +98,10 @@ void TZPolar::PaintContent(QPainter& p, const TPixelRect& r) {
   }
 
   // side texts
-  TextOutTopLeft(p, CenterX - TextWidth(p, LabelTop) / 2, CenterY - Radius - 3 - ch, LabelTop);
-  TextOutTopLeft(p, CenterX - TextWidth(p, LabelBottom) / 2, CenterY + Radius + ch / 2, LabelBottom);
-  TextOutTopLeft(p, CenterX - Radius - 3 - TextWidth(p, LabelLeft), CenterY - ch / 2, LabelLeft);
-  TextOutTopLeft(p, CenterX + Radius, CenterY - ch / 2, LabelRight);
+  TextOutTopLeft(p, centerX - TextWidth(p, labelTop) / 2, centerY - radius - 3 - lineHeight, labelTop);
+  TextOutTopLeft(p, centerX - TextWidth(p, labelBottom) / 2, centerY + radius + lineHeight / 2, labelBottom);
+  TextOutTopLeft(p, centerX - radius - 3 - TextWidth(p, labelLeft), centerY - lineHeight / 2, labelLeft);
+  TextOutTopLeft(p, centerX + radius, centerY - lineHeight / 2, labelRight);
 }
 
 }  // namespace sonvex

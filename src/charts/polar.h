@@ -13,9 +13,9 @@ namespace sonvex {
 
 inline constexpr int kPolarPoints = 361;
 
-class TZPolar {
+class PolarPlot {
  public:
-  TZPolar() = default;
+  PolarPlot() = default;
 
   // Paints into the rectangle (right and bottom exclusive). Returns false
   // when painting failed; the failure was reported.
@@ -25,28 +25,28 @@ class TZPolar {
   int MapRadius(double level) const;
 
   // Computed by PaintChart.
-  int CenterX = 0;
-  int CenterY = 0;
-  int Radius = 1;
+  int centerX = 0;
+  int centerY = 0;
+  int radius = 1;
 
-  bool HasData = false;
-  double RMin = 40;   // level at the centre
-  double RMax = 110;  // level at the outer circle
-  std::string Title;
-  std::string LabelRight;
-  std::string LabelLeft;
-  std::string LabelTop;
-  std::string LabelBottom;
+  bool hasData = false;
+  double rMin = 40;   // level at the centre
+  double rMax = 110;  // level at the outer circle
+  std::string title;
+  std::string labelRight;
+  std::string labelLeft;
+  std::string labelTop;
+  std::string labelBottom;
   // Angle of each point in units of 30 degrees (0 straight up, clockwise) and
   // its level.
-  std::array<double, kPolarPoints> Angles{};
-  std::array<double, kPolarPoints> Radii{};
-  int32_t Count = 0;
+  std::array<double, kPolarPoints> angles{};
+  std::array<double, kPolarPoints> radii{};
+  int32_t count = 0;
 
-  TPaintErrorHandler OnPaintError;
+  PaintErrorHandler onPaintError;
 
  private:
-  void PaintContent(QPainter& painter, const TPixelRect& r);
+  void PaintContent(QPainter& painter, const PixelRect& r);
 };
 
 }  // namespace sonvex

@@ -12,11 +12,11 @@ namespace sonvex {
 // coloured, so that none is taken for a grid line. The display options name
 // them.
 inline constexpr int kSpinoramaCurveCount = 7;
-struct TSpinoramaCurveStyle {
+struct SpinoramaCurveStyle {
   const char* name;
-  TColor color;
+  ColorValue color;
 };
-inline constexpr std::array<TSpinoramaCurveStyle, kSpinoramaCurveCount> kSpinoramaCurves{{
+inline constexpr std::array<SpinoramaCurveStyle, kSpinoramaCurveCount> kSpinoramaCurves{{
     {"auf Achse", RGBColor(0, 0, 0)},
     {"Hörfenster (LW)", RGBColor(0, 90, 220)},
     {"Frühe Reflexionen (ER)", RGBColor(200, 70, 0)},

@@ -33,17 +33,17 @@ std::string MainWindowTitle(std::string_view name, int windowWidth) {
          ShortenFileName(name, (windowWidth - 180) / 9) + "]";
 }
 
-std::string ChassisMenuCaption(int n, const TChassis& c, const TEinbau& e) {
+std::string ChassisMenuCaption(int n, const Chassis& c, const Enclosure& e) {
   // A "&" inside the name is shown as itself, not taken as the access key.
   std::string name;
-  for (char ch : c.Name.View()) {
+  for (char ch : c.name.View()) {
     name += ch;
     if (ch == '&') name += '&';
   }
   std::string caption = "Chassis &" + std::to_string(n) + ": " + name;
   const long litres = std::isfinite(e.Vb) ? std::lround(e.Vb * 1000.0) : 0;
-  if (e.Typ == 1) caption += " in " + std::to_string(litres) + "l geschl.";
-  if (e.Typ == 2) caption += " in " + std::to_string(litres) + "l Bassref.";
+  if (e.type == 1) caption += " in " + std::to_string(litres) + "l geschl.";
+  if (e.type == 2) caption += " in " + std::to_string(litres) + "l Bassref.";
   return caption;
 }
 

@@ -22,6 +22,6 @@ std::string ShortenFileName(std::string_view name, int limit);
 std::string MainWindowTitle(std::string_view name, int windowWidth);
 // Caption of chassis item n (1-based): "Chassis &n: name", with the closed or
 // vented box volume in litres.
-std::string ChassisMenuCaption(int n, const TChassis& c, const TEinbau& e);
+std::string ChassisMenuCaption(int n, const Chassis& c, const Enclosure& e);
 
 }  // namespace sonvex

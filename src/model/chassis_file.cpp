@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Number of leading frequencies greater than 0 (at most the 600 a curve holds).
-int CurvePoints(const TFreqArray& f) {
+int CurvePoints(const FreqArray& f) {
   int n = 0;
   while (n < kMaxCurvePoints && f[static_cast<std::size_t>(n)] > 0) ++n;
   return n;
@@ -32,15 +32,15 @@ int CurvePoints(const TFreqArray& f) {
 // Radians to degrees with three decimals, rounded half to even.
 double PhaseToFile(double p) { return std::nearbyint(p * 180000.0 / kPiFile) / 1000.0; }
 
-void WriteCurve(TMyIniFile& ini, std::string_view section, std::string_view freqKey, std::string_view valueKey,
-                const TFreqArray& f, const TFreqArray& v, bool phase) {
+void WriteCurve(MyIniFile& ini, std::string_view section, std::string_view freqKey, std::string_view valueKey,
+                const FreqArray& f, const FreqArray& v, bool phase) {
   const int n = CurvePoints(f) + 1;  // with the terminating 0
   ini.WriteFloatArray(section, freqKey, f, 0, n);
   if (!phase) {
     ini.WriteFloatArray(section, valueKey, v, 0, n);
     return;
   }
-  TFreqArray deg{};
+  FreqArray deg{};
   for (int i = 0; i < n; ++i) deg[static_cast<std::size_t>(i)] = PhaseToFile(v[static_cast<std::size_t>(i)]);
   ini.WriteFloatArray(section, valueKey, deg, 0, n);
 }
@@ -48,19 +48,19 @@ void WriteCurve(TMyIniFile& ini, std::string_view section, std::string_view freq
 // Reads a frequency and a value array of at most 600 elements and ends the
 // curve with a 0 frequency at the index equal to the number read. Returns
 // that number.
-int ReadCurve(const TMyIniFile& ini, std::string_view section, std::string_view freqKey, std::string_view valueKey,
-              TFreqArray& f, TFreqArray& v) {
+int ReadCurve(const MyIniFile& ini, std::string_view section, std::string_view freqKey, std::string_view valueKey,
+              FreqArray& f, FreqArray& v) {
   const int n = ini.ReadFloatArray(section, freqKey, f, 0, kMaxCurvePoints);
   ini.ReadFloatArray(section, valueKey, v, 0, kMaxCurvePoints);
   f[static_cast<std::size_t>(n)] = 0.0;
   return n;
 }
 
-void DegreesToRadians(TFreqArray& v, int n) {
+void DegreesToRadians(FreqArray& v, int n) {
   for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = v[static_cast<std::size_t>(i)] * kPiFile / 180.0;
 }
 
-bool LaterDate(const TDate& a, const TDate& b) {
+bool LaterDate(const Date& a, const Date& b) {
   return std::tie(a.year, a.month, a.day) > std::tie(b.year, b.month, b.day);
 }
 
@@ -78,43 +78,43 @@ bool ChassisFileVersionAccepted(int version) {
 
 namespace {
 
-int CurveKeys(TKeyWriter& io, std::string_view freqKey, std::string_view valueKey, const TFreqArray& f,
-              const TFreqArray& v, bool phase) {
+int CurveKeys(KeyWriter& io, std::string_view freqKey, std::string_view valueKey, const FreqArray& f,
+              const FreqArray& v, bool phase) {
   WriteCurve(io.Ini(), io.Section(), freqKey, valueKey, f, v, phase);
   return 0;
 }
 
-int CurveKeys(TKeyReader& io, std::string_view freqKey, std::string_view valueKey, TFreqArray& f, TFreqArray& v,
+int CurveKeys(KeyReader& io, std::string_view freqKey, std::string_view valueKey, FreqArray& f, FreqArray& v,
               bool /*phase: converted after reading, by version*/) {
   return ReadCurve(io.Ini(), io.Section(), freqKey, valueKey, f, v);
 }
 
 // The chassis keys in their fixed order, for writing and reading (`C` is
-// `const TChassis` for writing). `v` is the version of the file read; the
+// `const Chassis` for writing). `v` is the version of the file read; the
 // conversions of older versions follow the keys they concern.
 template <class Io, class C>
-void ChassisKeys(Io& io, C& c, TChassisKeyForm form, int v) {
-  const bool chassisFile = form == TChassisKeyForm::ChassisFile;
+void ChassisKeys(Io& io, C& c, ChassisKeyForm form, int v) {
+  const bool chassisFile = form == ChassisKeyForm::ChassisFile;
   // Project files count their versions 100 lower: 1004 and 1005 there mark
   // the same format changes as 1104 and 1105 in chassis files.
   const int degreesFrom = chassisFile ? 1104 : 1004;
   const int shiftBelow = chassisFile ? 1105 : 1005;
 
-  io.Text("Name", c.Name, "");
-  io.Text("Kommentar", c.Kommentar, "");
+  io.Text("Name", c.name, "");
+  io.Text("Kommentar", c.comment, "");
   if constexpr (Io::kWrites) {
-    if (chassisFile) io.Int("typ", static_cast<std::int32_t>(c.typ & kChassisTypMask), 0);
+    if (chassisFile) io.Int("typ", static_cast<std::int32_t>(c.categories & kChassisCategoryMask), 0);
   } else {
     // A negative category set cannot be stored; it reads as no category.
     std::int32_t stored = 0;
     io.Int("typ", stored, 0);
     std::uint32_t typ = static_cast<std::uint32_t>(std::max<std::int32_t>(stored, 0));
     if (chassisFile && v <= 1106) typ = (typ & 0xFFFFu) | ((typ & 0x10000u) != 0 ? (1u << 20) : 0u);
-    c.typ = typ;
+    c.categories = typ;
   }
-  io.Bool("hintengeschl", c.hintengeschl, false);
+  io.Bool("hintengeschl", c.rearClosed, false);
   if constexpr (Io::kWrites) {
-    io.Int("fgang_which", c.fgang_which, 5);
+    io.Int("fgang_which", c.responseSource, 5);
   } else {
     long long which = 0;
     if (v >= degreesFrom) {
@@ -125,7 +125,7 @@ void ChassisKeys(Io& io, C& c, TChassisKeyForm form, int v) {
       if (which > 1) which += 1;
     }
     // Values beyond the 16-bit field are clamped to it.
-    c.fgang_which = ClampToField<std::int16_t>(which);
+    c.responseSource = ClampToField<std::int16_t>(which);
   }
   io.Float("fs", c.fs, 0);
   io.Float("Qes", c.Qes, 0);
@@ -137,104 +137,105 @@ void ChassisKeys(Io& io, C& c, TChassisKeyForm form, int v) {
   io.Float("Le2", c.Le2, chassisFile ? 0.0 : 0.000001);
   io.Float("Re3", c.Re3, chassisFile ? 0.000001 : 0.001);
   io.Float("Le3", c.Le3, 0.000001);
-  io.Float("Amem", c.Amem, 0);
+  io.Float("Amem", c.Sd, 0);
   io.Float("xlin", c.xlin, 0);
   io.Float("xmax", c.xmax, 0);
-  io.Float("seo", c.seo, 0);
-  io.Bool("useFgangA", c.useFgangA, false);
-  io.Bool("useFgangAP", c.useFgangAP, false);
-  io.Bool("useFgangA4fs", c.useFgangA4fs, false);
-  io.Bool("useFgangI", c.useFgangI, false);
-  io.Bool("useFgangIP", c.useFgangIP, false);
-  if (chassisFile) io.Int("Membranform", c.Membranform, 0);
+  io.Float("seo", c.sourceDepth, 0);
+  io.Bool("useFgangA", c.useMeasuredAmplitude, false);
+  io.Bool("useFgangAP", c.useMeasuredAcousticPhase, false);
+  io.Bool("useFgangA4fs", c.useMeasuredAmplitudeAtFs, false);
+  io.Bool("useFgangI", c.useMeasuredImpedance, false);
+  io.Bool("useFgangIP", c.useMeasuredElectricalPhase, false);
+  if (chassisFile) io.Int("Membranform", c.diaphragmShape, 0);
 
   // A loaded chassis depends on the file alone: its curves start empty.
   if constexpr (!Io::kWrites) {
-    for (TFreqArray* a :
-         {&c.FgangAF, &c.FgangA, &c.FgangAPF, &c.FgangAP, &c.FgangIF, &c.FgangI, &c.FgangIPF, &c.FgangIP})
-      *a = TFreqArray{};  // cleared as one block
+    for (FreqArray* a :
+         {&c.measuredAmplitudeFreq, &c.measuredAmplitude, &c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase,
+          &c.measuredImpedanceFreq, &c.measuredImpedance, &c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase})
+      *a = FreqArray{};  // cleared as one block
   }
-  CurveKeys(io, "FgangAF", "FgangA", c.FgangAF, c.FgangA, false);
-  const int nAP = CurveKeys(io, "FgangAPF", "FgangAP", c.FgangAPF, c.FgangAP, true);
-  CurveKeys(io, "FgangIF", "FgangI", c.FgangIF, c.FgangI, false);
-  const int nIP = CurveKeys(io, "FgangIPF", "FgangIP", c.FgangIPF, c.FgangIP, true);
+  CurveKeys(io, "FgangAF", "FgangA", c.measuredAmplitudeFreq, c.measuredAmplitude, false);
+  const int nAP = CurveKeys(io, "FgangAPF", "FgangAP", c.measuredAcousticPhaseFreq, c.measuredAcousticPhase, true);
+  CurveKeys(io, "FgangIF", "FgangI", c.measuredImpedanceFreq, c.measuredImpedance, false);
+  const int nIP = CurveKeys(io, "FgangIPF", "FgangIP", c.measuredElectricalPhaseFreq, c.measuredElectricalPhase, true);
   if constexpr (!Io::kWrites) {
     if (v >= degreesFrom) {
-      DegreesToRadians(c.FgangAP, nAP);
-      DegreesToRadians(c.FgangIP, nIP);
+      DegreesToRadians(c.measuredAcousticPhase, nAP);
+      DegreesToRadians(c.measuredElectricalPhase, nIP);
     }
     if (v < shiftBelow) {
       // Older files counted the acoustic phase from the opposite polarity.
       for (int i = 0; i < nAP; ++i) {
-        double& p = c.FgangAP[static_cast<std::size_t>(i)];
+        double& p = c.measuredAcousticPhase[static_cast<std::size_t>(i)];
         p += kPiFile;
         if (p > 3.141592653) p -= 6.283185306;
       }
     }
   }
 
-  io.Float("_ZNenn", c._ZNenn, 0);
-  io.Float("_PNorm", c._PNorm, 0);
-  io.Float("_PMax", c._PMax, 0);
-  io.Float("_Hvc", c._Hvc, 0);
-  io.Float("_Dvc", c._Dvc, 0);
-  io.Float("_Hpp", c._Hpp, 0);
-  io.Float("_Bl", c._Bl, 0);
-  io.Float("_SPL", c._SPL, 0);
-  io.Float("_Le", c._Le, 0);
-  io.Float("_Mmd", c._Mmd, 0);
-  io.Text("_fu", c._fu, "");
-  io.Text("_fo", c._fo, "");
-  io.Float("_magind", c._magind, 0);
-  io.Float("_magflu", c._magflu, 0);
-  io.Text("_bnr", c._bnr, "");
+  io.Float("_ZNenn", c.nominalImpedance, 0);
+  io.Float("_PNorm", c.ratedPower, 0);
+  io.Float("_PMax", c.maxPower, 0);
+  io.Float("_Hvc", c.voiceCoilHeight, 0);
+  io.Float("_Dvc", c.voiceCoilDiameter, 0);
+  io.Float("_Hpp", c.polePlateHeight, 0);
+  io.Float("_Bl", c.dataSheetBl, 0);
+  io.Float("_SPL", c.dataSheetSPL, 0);
+  io.Float("_Le", c.dataSheetLe, 0);
+  io.Float("_Mmd", c.dataSheetMmd, 0);
+  io.Text("_fu", c.lowerFreqText, "");
+  io.Text("_fo", c.upperFreqText, "");
+  io.Float("_magind", c.magneticInduction, 0);
+  io.Float("_magflu", c.magneticFlux, 0);
+  io.Text("_bnr", c.orderNumber, "");
   // The mark: three blanks under "_hst", written into project files only.
   if constexpr (Io::kWrites) {
-    if (!chassisFile && c.hstMark) io.Text("_hst", "   ", "");
+    if (!chassisFile && c.makerMark) io.Text("_hst", "   ", "");
   } else {
     std::string hst;
     io.Text("_hst", hst, "xxxx");
-    c.hstMark = hst == "   ";
+    c.makerMark = hst == "   ";
   }
-  io.Text("_Da", c._Da, "");
-  io.Float("_Etiefe", c._Etiefe, 0);
-  io.Float("_Ausschn", c._Ausschn, 0);
-  io.Float("_Gewicht", c._Gewicht, 0);
-  io.Int("Filters", c.Filters, 119);
-  io.Text("pubdate", c.pubdate, "01.01.2000");
-  io.Text("OrgFilename", c.OrgFilename, "");
+  io.Text("_Da", c.outerDiameterText, "");
+  io.Float("_Etiefe", c.mountingDepth, 0);
+  io.Float("_Ausschn", c.cutoutDiameter, 0);
+  io.Float("_Gewicht", c.weight, 0);
+  io.Int("Filters", c.filters, 119);
+  io.Text("pubdate", c.publicationDate, "01.01.2000");
+  io.Text("OrgFilename", c.originalFileName, "");
 }
 
 }  // namespace
 
-void WriteChassisKeys(TMyIniFile& ini, std::string_view s, const TChassis& c, TChassisKeyForm form) {
-  TKeyWriter io(ini, s);
+void WriteChassisKeys(MyIniFile& ini, std::string_view s, const Chassis& c, ChassisKeyForm form) {
+  KeyWriter io(ini, s);
   ChassisKeys(io, c, form, kChassisFileVersion);
 }
 
-void ReadChassisKeys(const TMyIniFile& ini, std::string_view s, TChassis& c, int v, TChassisKeyForm form) {
-  TKeyReader io(ini, s);
+void ReadChassisKeys(const MyIniFile& ini, std::string_view s, Chassis& c, int v, ChassisKeyForm form) {
+  KeyReader io(ini, s);
   ChassisKeys(io, c, form, v);
 }
 
-void SaveChassisFile(const fs::path& file, const TChassis& c) {
-  auto copy = std::make_unique<TChassis>(c);
-  copy->OrgFilename = Utf8FromPath(file.filename());
-  copy->pubdate = TodayText();
-  TMyIniFile ini(file, true, true, false);
+void SaveChassisFile(const fs::path& file, const Chassis& c) {
+  auto copy = std::make_unique<Chassis>(c);
+  copy->originalFileName = Utf8FromPath(file.filename());
+  copy->publicationDate = TodayText();
+  MyIniFile ini(file, true, true, false);
   ini.WriteInteger("Header", "Version", kChassisFileVersion);
-  WriteChassisKeys(ini, "Chassis", *copy, TChassisKeyForm::ChassisFile);
+  WriteChassisKeys(ini, "Chassis", *copy, ChassisKeyForm::ChassisFile);
   ini.UpdateFile();
 }
 
-bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui) {
+bool ReadChassisFrom(Chassis& c, const MyIniFile& ini, Interaction& ui) {
   if (ini.Truncated() && !ini.HeaderError()) ui.ShowMessage(IncompleteFileText("Chassisdatei", ini.FileName()));
   const int v = ini.ReadInteger("Header", "Version", 0);
   if (!ChassisFileVersionAccepted(v)) {
     ui.ShowMessage(kWrongDataFormatText);
     return false;
   }
-  ReadChassisKeys(ini, "Chassis", c, v, TChassisKeyForm::ChassisFile);
+  ReadChassisKeys(ini, "Chassis", c, v, ChassisKeyForm::ChassisFile);
   return true;
 }
 
@@ -249,9 +250,9 @@ std::string NormalizeChassisName(std::string_view name) {
   return out;
 }
 
-fs::path FindNewerChassisFile(const TChassis& c, const fs::path& chassisFolder, TInteraction* ui) {
-  const std::string name = NormalizeChassisName(c.Name);
-  const TDate date = ParseDate(c.pubdate);
+fs::path FindNewerChassisFile(const Chassis& c, const fs::path& chassisFolder, Interaction* ui) {
+  const std::string name = NormalizeChassisName(c.name);
+  const Date date = ParseDate(c.publicationDate);
   std::vector<fs::path> files;
   std::error_code ec;
   for (fs::directory_iterator it(chassisFolder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -261,17 +262,17 @@ fs::path FindNewerChassisFile(const TChassis& c, const fs::path& chassisFolder, 
   // The listing order of a directory depends on the file system; sorting by
   // name makes the choice between several newer files reproducible.
   std::sort(files.begin(), files.end());
-  auto scratch = std::make_unique<TChassis>();
+  auto scratch = std::make_unique<Chassis>();
   for (const fs::path& file : files) {
     try {
-      const TMyIniFile ini(file, true, false, true, ui);
+      const MyIniFile ini(file, true, false, true, ui);
       const int v = ini.ReadInteger("Header", "Version", 0);
       if (!ChassisFileVersionAccepted(v)) continue;
       *scratch = DefaultChassis();
-      ReadChassisKeys(ini, "Chassis", *scratch, v, TChassisKeyForm::ChassisFile);
-      if (NormalizeChassisName(scratch->Name) == name && LaterDate(ParseDate(scratch->pubdate), date))
+      ReadChassisKeys(ini, "Chassis", *scratch, v, ChassisKeyForm::ChassisFile);
+      if (NormalizeChassisName(scratch->name) == name && LaterDate(ParseDate(scratch->publicationDate), date))
         return chassisFolder / file.filename();
-    } catch (const TFileError&) {
+    } catch (const FileError&) {
       // An unreadable file takes no part in the search.
     }
   }
@@ -286,7 +287,7 @@ std::string TodayText() {
 #else
   localtime_r(&now, &local);
 #endif
-  return FormatDate(TDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+  return FormatDate(Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
 }
 
 }  // namespace sonvex

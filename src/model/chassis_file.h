@@ -12,8 +12,8 @@
 
 namespace sonvex {
 
-class TInteraction;
-class TMyIniFile;
+class Interaction;
+class MyIniFile;
 
 inline constexpr int kChassisFileVersion = 1108;
 inline constexpr std::string_view kWrongDataFormatText = "Datei hat falsches Datenformat.";
@@ -22,25 +22,25 @@ inline constexpr std::string_view kWrongDataFormatText = "Datei hat falsches Dat
 bool ChassisFileVersionAccepted(int version);
 
 // How the chassis keys are written and read.
-enum class TChassisKeyForm {
+enum class ChassisKeyForm {
   ChassisFile,  // with `typ` and `Membranform`; `_hst` never written; version thresholds 1104/1105
   ProjectFile,  // without `Membranform`; `typ` read but not written; `_hst` written as the mark
 };
 
 // Writes the chassis keys of `c` into `section` in their fixed order.
-void WriteChassisKeys(TMyIniFile& ini, std::string_view section, const TChassis& c, TChassisKeyForm form);
+void WriteChassisKeys(MyIniFile& ini, std::string_view section, const Chassis& c, ChassisKeyForm form);
 
 // Reads every chassis key of `section` into `c` (missing keys take their
 // defaults) and applies the conversions of older versions. The curve arrays
 // are cleared first, so a loaded chassis depends on the file alone. Does not
 // run the version 1000 derivation (DeriveVersion1000Chassis, calc/file_load.h).
-void ReadChassisKeys(const TMyIniFile& ini, std::string_view section, TChassis& c, int version, TChassisKeyForm form);
+void ReadChassisKeys(const MyIniFile& ini, std::string_view section, Chassis& c, int version, ChassisKeyForm form);
 
 // Replaces the file (scrambled) with version 1108 and the keys of a copy of
-// `c` whose `OrgFilename` is the file's own name and `pubdate` today's date.
-// The file is written through a temporary file; throws TFileError on failure
+// `c` whose `originalFileName` is the file's own name and `publicationDate` today's date.
+// The file is written through a temporary file; throws FileError on failure
 // and then leaves a previous file unchanged.
-void SaveChassisFile(const std::filesystem::path& file, const TChassis& c);
+void SaveChassisFile(const std::filesystem::path& file, const Chassis& c);
 
 // Reads the chassis of a chassis file object (scrambled) into `c`. A
 // rejected version shows "Datei hat falsches Datenformat." and returns false
@@ -48,7 +48,7 @@ void SaveChassisFile(const std::filesystem::path& file, const TChassis& c);
 // for files of version 1000). A file that ends inside a line shows the
 // warning IncompleteFileText("Chassisdatei", file) first and is read as far
 // as it goes.
-bool ReadChassisFrom(TChassis& c, const TMyIniFile& ini, TInteraction& ui);
+bool ReadChassisFrom(Chassis& c, const MyIniFile& ini, Interaction& ui);
 
 // The comparison form of a chassis name: characters below code 32, blanks,
 // "-", "_", "(" and ")" dropped, a..z in capitals.
@@ -56,11 +56,11 @@ std::string NormalizeChassisName(std::string_view name);
 
 // Looks through the "*.ZCH" files of `chassisFolder` (sorted by name; the
 // extension in any letter case) for a file of an accepted version whose chassis
-// has the same normalized name as `c` and a strictly later `pubdate`; returns
+// has the same normalized name as `c` and a strictly later `publicationDate`; returns
 // its full path, or an empty path. Files that cannot be read take no part.
 // `ui` (may be null) receives the message of a file with a wrong header.
-std::filesystem::path FindNewerChassisFile(const TChassis& c, const std::filesystem::path& chassisFolder,
-                                           TInteraction* ui);
+std::filesystem::path FindNewerChassisFile(const Chassis& c, const std::filesystem::path& chassisFolder,
+                                           Interaction* ui);
 
 // Today's local date as "dd.mm.yyyy".
 std::string TodayText();

@@ -4,71 +4,71 @@ namespace sonvex {
 
 std::string_view PartTypeCaption(int typ) {
   switch (typ) {
-    case ptNone:
+    case PartNone:
       return "keine Verbindung";
-    case ptWire:
+    case PartWire:
       return "Draht";
-    case ptR:
+    case PartResistor:
       return "Widerstand";
-    case ptC:
+    case PartCapacitor:
       return "Kondensator";
-    case ptL:
+    case PartInductor:
       return "Spule";
-    case ptChass:
+    case PartChassis:
       return "Lautsprecherchassis";
-    case ptAmp:
+    case PartAmplifier:
       return "Verstärkerausgang";
     default:
       return {};
   }
 }
 
-TSlotGeometry SlotGeometry(int slot) {
+SlotLayout SlotGeometry(int slot) {
   if (slot >= 0 && slot < kHorizontalSlots) {
     const int column = slot % 10;
     const int row = slot / 10;
-    return {TSlotOrientation::Horizontal, column, row, NodeAt(column, row), NodeAt(column + 1, row)};
+    return {SlotOrientation::Horizontal, column, row, NodeAt(column, row), NodeAt(column + 1, row)};
   }
   if (slot >= kHorizontalSlots && slot < kGridSlots) {
     const int k = slot - kHorizontalSlots;
     const int column = k % kGridColumns;
     const int row = k / kGridColumns;
-    return {TSlotOrientation::Vertical, column, row, NodeAt(column, row), NodeAt(column, row + 1)};
+    return {SlotOrientation::Vertical, column, row, NodeAt(column, row), NodeAt(column, row + 1)};
   }
-  return {TSlotOrientation::FreeWire, -1, -1, -1, -1};
+  return {SlotOrientation::FreeWire, -1, -1, -1, -1};
 }
 
-void AssignGridNodes(TCrossover& parts) {
+void AssignGridNodes(Crossover& parts) {
   for (int s = 0; s < kGridSlots; ++s) {
-    const TSlotGeometry g = SlotGeometry(s);
-    parts[s]._nod1 = g.nod1;
-    parts[s]._nod2 = g.nod2;
+    const SlotLayout g = SlotGeometry(s);
+    parts[s].node1 = g.node1;
+    parts[s].node2 = g.node2;
   }
   for (int s = kGridSlots; s < kPartSlots; ++s) {
-    parts[s]._nod1 = 0;
-    parts[s]._nod2 = 0;
+    parts[s].node1 = 0;
+    parts[s].node2 = 0;
   }
 }
 
-TCrossover EmptyCrossover() {
-  TCrossover parts{};
+Crossover EmptyCrossover() {
+  Crossover parts{};
   AssignGridNodes(parts);
   return parts;
 }
 
-TPartCounts CountParts(const TCrossover& parts) {
-  TPartCounts c;
+PartCounts CountParts(const Crossover& parts) {
+  PartCounts c;
   for (int s = 0; s < kUsedPartSlots; ++s) {
-    const int t = parts[s]._typ;
-    if (t == ptAmp) ++c.amps;
-    if (t == ptChass) ++c.chassis;
-    if (t >= ptR) ++c.components;
+    const int t = parts[s].type;
+    if (t == PartAmplifier) ++c.amps;
+    if (t == PartChassis) ++c.chassis;
+    if (t >= PartResistor) ++c.components;
   }
   return c;
 }
 
-TPlausibilityTexts CheckPlausibility(const TCrossover& parts) {
-  const TPartCounts c = CountParts(parts);
+PlausibilityTexts CheckPlausibility(const Crossover& parts) {
+  const PartCounts c = CountParts(parts);
   return {c.amps == 0, c.chassis == 0};
 }
 

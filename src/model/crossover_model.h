@@ -11,32 +11,32 @@
 namespace sonvex {
 
 // Part type codes.
-enum TPartType : std::int16_t {
-  ptNone = 0,   // "keine Verbindung"
-  ptWire = 1,   // "Draht"
-  ptR = 2,      // "Widerstand"
-  ptC = 3,      // "Kondensator"
-  ptL = 4,      // "Spule"
-  ptChass = 5,  // "Lautsprecherchassis"
-  ptAmp = 6,    // "Verstärkerausgang"
+enum PartType : std::int16_t {
+  PartNone = 0,       // "keine Verbindung"
+  PartWire = 1,       // "Draht"
+  PartResistor = 2,   // "Widerstand"
+  PartCapacitor = 3,  // "Kondensator"
+  PartInductor = 4,   // "Spule"
+  PartChassis = 5,    // "Lautsprecherchassis"
+  PartAmplifier = 6,  // "Verstärkerausgang"
 };
 
 // Caption of a part type as the part editor shows it; empty for unknown codes.
 std::string_view PartTypeCaption(int typ);
 
 // One crossover part slot.
-struct TWPart {
-  std::int16_t _typ = ptNone;
-  std::int16_t _verpolt = 0;    // > 0: inverted polarity (chassis, amplifier)
-  std::int16_t _chassisnr = 0;  // 0-based chassis slot of a chassis part
-  double _value = 1.0;          // Ohm, Farad or Henry
-  double _Rvalue = 0.0;         // winding resistance of a coil, Ohm
-  TShortString<16> _bem;        // note, e.g. the designation from the parts library
-  std::int32_t _nod1 = 0;       // node of the first terminal (left / upper end)
-  std::int32_t _nod2 = 0;       // node of the second terminal (right / lower end)
-  bool _bOpti = false;          // marked for optimisation
+struct CrossoverPart {
+  std::int16_t type = PartNone;
+  std::int16_t reversedPolarity = 0;  // > 0: inverted polarity (chassis, amplifier)
+  std::int16_t chassisSlot = 0;       // 0-based chassis slot of a chassis part
+  double value = 1.0;                 // Ohm, Farad or Henry
+  double resistance = 0.0;            // winding resistance of a coil, Ohm
+  ShortString<16> note;               // note, e.g. the designation from the parts library
+  std::int32_t node1 = 0;             // node of the first terminal (left / upper end)
+  std::int32_t node2 = 0;             // node of the second terminal (right / lower end)
+  bool optimize = false;              // marked for optimisation
 
-  bool operator==(const TWPart&) const = default;
+  bool operator==(const CrossoverPart&) const = default;
 };
 
 // Grid and slot geometry.
@@ -50,21 +50,21 @@ inline constexpr int kFreeWires = 8;                            // slots 178..18
 inline constexpr int kUsedPartSlots = kGridSlots + kFreeWires;  // 186 slots stored per amplifier
 inline constexpr int kPartSlots = 194;                          // room reserved per amplifier
 
-using TCrossover = std::array<TWPart, kPartSlots>;
+using Crossover = std::array<CrossoverPart, kPartSlots>;
 
-enum class TSlotOrientation { Horizontal, Vertical, FreeWire };
+enum class SlotOrientation { Horizontal, Vertical, FreeWire };
 
-struct TSlotGeometry {
-  TSlotOrientation orientation;
+struct SlotLayout {
+  SlotOrientation orientation;
   int column;  // grid column of the left / upper end; -1 for free wires
   int row;     // grid row of the left / upper end; -1 for free wires
-  int nod1;    // -1 for free wires (entered by the user)
-  int nod2;
+  int node1;   // -1 for free wires (entered by the user)
+  int node2;
 };
 
 // Geometry of slot 0..185. Slots outside that range are reported as free wires
 // without position.
-TSlotGeometry SlotGeometry(int slot);
+SlotLayout SlotGeometry(int slot);
 constexpr int NodeColumn(int node) { return node % kGridColumns; }
 constexpr int NodeRow(int node) { return node / kGridColumns; }
 constexpr int NodeAt(int column, int row) { return column + kGridColumns * row; }
@@ -73,18 +73,18 @@ constexpr int FreeWireSlot(int k) { return kGridSlots - 1 + k; }
 
 // Sets the nodes of the grid slots 0..177 from their positions and clears the
 // nodes of the free wire slots (they are read or entered afterwards).
-void AssignGridNodes(TCrossover& parts);
+void AssignGridNodes(Crossover& parts);
 
 // An empty crossover: every slot of type none with neutral values, grid nodes assigned.
-TCrossover EmptyCrossover();
+Crossover EmptyCrossover();
 
 // Counts used by the plausibility rules of the crossover editor (slots 0..185).
-struct TPartCounts {
+struct PartCounts {
   int amps = 0;        // amplifier outputs
   int chassis = 0;     // chassis parts
   int components = 0;  // parts of type 2 (resistor) or more
 };
-TPartCounts CountParts(const TCrossover& parts);
+PartCounts CountParts(const Crossover& parts);
 
 // The questions of the crossover editor's close check, asked with the buttons
 // kPlausibilityButtons in this order.
@@ -93,16 +93,16 @@ inline constexpr std::string_view kNoChassisText =
     "Es befindet sich kein Chassis in der Weiche.\rWozu ist dann die Weiche und der Verstärker gut?";
 inline constexpr std::string_view kPlausibilityButtons = "jetzt ändern|soll so bleiben";
 // The texts that fire for a crossover, in the order they are asked.
-struct TPlausibilityTexts {
+struct PlausibilityTexts {
   bool noAmp = false;
   bool noChassis = false;
 };
-TPlausibilityTexts CheckPlausibility(const TCrossover& parts);
+PlausibilityTexts CheckPlausibility(const Crossover& parts);
 
 // The part editor's polarity toggle: v becomes 1 - v (-1 normal <-> 2 inverted).
 inline std::int16_t TogglePolarity(std::int16_t v) { return static_cast<std::int16_t>(1 - v); }
 // Plus terminal of a chassis or amplifier part.
-inline std::int32_t PlusNode(const TWPart& p) { return p._verpolt > 0 ? p._nod2 : p._nod1; }
-inline std::int32_t MinusNode(const TWPart& p) { return p._verpolt > 0 ? p._nod1 : p._nod2; }
+inline std::int32_t PlusNode(const CrossoverPart& p) { return p.reversedPolarity > 0 ? p.node2 : p.node1; }
+inline std::int32_t MinusNode(const CrossoverPart& p) { return p.reversedPolarity > 0 ? p.node1 : p.node2; }
 
 }  // namespace sonvex

@@ -108,15 +108,15 @@ std::string NotRegularModeText(mode_t mode) {
 }
 
 // Closes a file descriptor when it goes out of scope.
-class TFd {
+class FileDescriptor {
  public:
-  explicit TFd(int fd) : fd_(fd) {}
-  ~TFd() {
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
     if (fd_ >= 0) ::close(fd_);
   }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-  int get() const { return fd_; }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
   // Closes now; the error number of a failed close, else 0.
   int Close() {
     const int fd = fd_;
@@ -139,7 +139,7 @@ std::string NotRegularFileText(const fs::path& file) {
 std::string ReadWholeFile(const fs::path& file, std::uintmax_t maxBytes) {
   const std::string name = Utf8FromPath(file);
   auto fail = [&](std::string_view what, const std::string& why) {
-    return TFileError("Datei kann nicht " + std::string(what) + ": " + name + " (" + why + ")");
+    return FileError("Datei kann nicht " + std::string(what) + ": " + name + " (" + why + ")");
   };
   // Only a regular file is opened: opening a named pipe waits for a writer,
   // and opening a device can do things of its own.
@@ -148,21 +148,21 @@ std::string ReadWholeFile(const fs::path& file, std::uintmax_t maxBytes) {
   if (!S_ISREG(st.st_mode)) throw fail("gelesen werden", NotRegularModeText(st.st_mode));
   // Without waiting, should the path have become a pipe since; the opened
   // file itself is checked again.
-  TFd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0) throw fail("geöffnet werden", GermanErrorText(errno));
-  if (::fstat(fd.get(), &st) != 0) throw fail("gelesen werden", GermanErrorText(errno));
+  FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (fd.Get() < 0) throw fail("geöffnet werden", GermanErrorText(errno));
+  if (::fstat(fd.Get(), &st) != 0) throw fail("gelesen werden", GermanErrorText(errno));
   if (!S_ISREG(st.st_mode)) throw fail("gelesen werden", NotRegularModeText(st.st_mode));
-  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) throw TFileError("Datei ist zu groß: " + name);
+  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) throw FileError("Datei ist zu groß: " + name);
   // Read up to one byte beyond the limit: a file that grew meanwhile is
   // still refused as too large.
   std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
   std::size_t got = 0;
   while (true) {
     if (got == bytes.size()) {
-      if (bytes.size() > maxBytes) throw TFileError("Datei ist zu groß: " + name);
+      if (bytes.size() > maxBytes) throw FileError("Datei ist zu groß: " + name);
       bytes.resize(std::max<std::size_t>(2 * bytes.size(), 4096));
     }
-    const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+    const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw fail("gelesen werden", GermanErrorText(errno));
@@ -170,7 +170,7 @@ std::string ReadWholeFile(const fs::path& file, std::uintmax_t maxBytes) {
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  if (got > maxBytes) throw TFileError("Datei ist zu groß: " + name);
+  if (got > maxBytes) throw FileError("Datei ist zu groß: " + name);
   bytes.resize(got);
   return bytes;
 }
@@ -178,7 +178,7 @@ std::string ReadWholeFile(const fs::path& file, std::uintmax_t maxBytes) {
 void WriteFileAtomically(const fs::path& targetIn, const std::function<void(std::ostream&)>& produce) {
   const std::string name = Utf8FromPath(targetIn);
   auto fail = [&](const std::string& why) {
-    return TFileError("Datei kann nicht geschrieben werden: " + name + " (" + why + ")");
+    return FileError("Datei kann nicht geschrieben werden: " + name + " (" + why + ")");
   };
   std::error_code linkEc;
   // Replace the file a link points to, not the link.
@@ -211,12 +211,12 @@ void WriteFileAtomically(const fs::path& targetIn, const std::function<void(std:
 
   fs::path temp = folder / target.filename();
   temp += TempNameSuffix();
-  TFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666));
-  if (fd.get() < 0) throw fail(GermanErrorText(errno));
+  FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666));
+  if (fd.Get() < 0) throw fail(GermanErrorText(errno));
   try {
     std::size_t done = 0;
     while (done < content.size()) {
-      const ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
+      const ssize_t n = ::write(fd.Get(), content.data() + done, content.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;
         throw fail(GermanErrorText(errno));
@@ -224,7 +224,7 @@ void WriteFileAtomically(const fs::path& targetIn, const std::function<void(std:
       done += static_cast<std::size_t>(n);
     }
     // Keep the permissions of the file that is replaced.
-    if (exists) (void)::fchmod(fd.get(), old.st_mode & 07777);
+    if (exists) (void)::fchmod(fd.Get(), old.st_mode & 07777);
     // A full disk can show only now, when the data reach it.
     if (const int e = fd.Close(); e != 0) throw fail(GermanErrorText(e));
     if (::rename(temp.c_str(), target.c_str()) != 0) throw fail(GermanErrorText(errno));

@@ -15,7 +15,7 @@ namespace sonvex {
 // An input or output error of a file operation (opening, reading, writing,
 // renaming), or a file that cannot be represented. The text is German and
 // names the file.
-class TFileError : public std::runtime_error {
+class FileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -25,7 +25,7 @@ class TFileError : public std::runtime_error {
 // enough that a hostile file cannot exhaust memory.
 inline constexpr std::uintmax_t kMaxReadBytes = 32u * 1024u * 1024u;
 
-// Reads a whole file; throws TFileError when it cannot be opened or read, or
+// Reads a whole file; throws FileError when it cannot be opened or read, or
 // when it is longer than `maxBytes`. Anything but a regular file (a folder, a
 // named pipe, a device, a socket) is refused at once, without waiting for a
 // writer of a pipe; the message names the kind. Every message is German,
@@ -48,10 +48,10 @@ std::string NotRegularFileText(const std::filesystem::path& file);
 // folder, which is then renamed over the target (keeping the permissions of
 // the file it replaces; a link is followed, not replaced). When `produce`
 // throws, or writing, closing or renaming fails, the temporary file is removed
-// and a TFileError (or the exception of `produce`) reaches the caller. A
+// and a FileError (or the exception of `produce`) reaches the caller. A
 // target that exists but may not be written by the user, or whose folder may
-// not be written, or that is no regular file, is refused with a TFileError
-// before anything is written. The message of a TFileError is
+// not be written, or that is no regular file, is refused with a FileError
+// before anything is written. The message of a FileError is
 // "Datei kann nicht geschrieben werden: <file> (<reason in German>)".
 void WriteFileAtomically(const std::filesystem::path& target, const std::function<void(std::ostream&)>& produce);
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view content);

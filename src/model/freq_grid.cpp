@@ -6,8 +6,8 @@
 
 namespace sonvex {
 
-TGridSettings GridSettingsFromInput(const TGridInput& in) {
-  TGridSettings g;
+GridSettings GridSettingsFromInput(const GridDialogInput& in) {
+  GridSettings g;
   g.fMin = in.fMin;
   g.fMax = in.fMax;
   if (g.fMax < g.fMin) std::swap(g.fMin, g.fMax);
@@ -18,18 +18,18 @@ TGridSettings GridSettingsFromInput(const TGridInput& in) {
     g.fMin = 20;
     g.fMax = 20000;
   }
-  g.sz = static_cast<int>(std::clamp<long long>(in.sz, kMinGridPoints, kMaxGridPoints));
-  g.glatt = 7.0 * std::log10(g.fMax / g.fMin) / g.sz;
+  g.gridPoints = static_cast<int>(std::clamp<long long>(in.gridPoints, kMinGridPoints, kMaxGridPoints));
+  g.smoothing = 7.0 * std::log10(g.fMax / g.fMin) / g.gridPoints;
   return g;
 }
 
-void ApplyGridSettings(TProjekt& p, const TGridSettings& g) {
+void ApplyGridSettings(Project& p, const GridSettings& g) {
   p.fMin = g.fMin;
   p.fMax = g.fMax;
-  p.sz = g.sz;
+  p.gridPoints = g.gridPoints;
   BuildFreqGrid(p);
-  p.glatt_a = g.glatt;
-  p.glatt_i = g.glatt;
+  p.smoothingAmplitude = g.smoothing;
+  p.smoothingImpedance = g.smoothing;
 }
 
 }  // namespace sonvex

@@ -29,11 +29,11 @@ std::string TerminalText(std::string_view text) {
   return s;
 }
 
-int TConsoleInteraction::ChooseButton(std::string_view message, std::string_view, int defaultIndex) {
+int ConsoleInteraction::ChooseButton(std::string_view message, std::string_view, int defaultIndex) {
   out_ << TerminalText(message) << "\n";
   return defaultIndex;
 }
 
-void TConsoleInteraction::ShowMessage(std::string_view message) { out_ << TerminalText(message) << "\n"; }
+void ConsoleInteraction::ShowMessage(std::string_view message) { out_ << TerminalText(message) << "\n"; }
 
 }  // namespace sonvex

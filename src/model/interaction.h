@@ -13,9 +13,9 @@
 
 namespace sonvex {
 
-class TInteraction {
+class Interaction {
  public:
-  virtual ~TInteraction() = default;
+  virtual ~Interaction() = default;
 
   // Shows `message` with buttons whose captions are one text separated by "|"
   // (e.g. "Ok|Abbruch"); returns the 1-based number of the pressed button.
@@ -44,9 +44,9 @@ std::string TerminalText(std::string_view text);
 // For the command line: messages (and the text of every question) go to a
 // stream, every question takes its default answer, no file is picked and
 // value dialogs are cancelled.
-class TConsoleInteraction : public TInteraction {
+class ConsoleInteraction : public Interaction {
  public:
-  explicit TConsoleInteraction(std::ostream& out) : out_(out) {}
+  explicit ConsoleInteraction(std::ostream& out) : out_(out) {}
   int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override;
   void ShowMessage(std::string_view message) override;
   std::optional<std::filesystem::path> PickOpenFile(std::string_view, std::string_view,

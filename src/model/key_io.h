@@ -1,8 +1,8 @@
 #pragma once
 // One key list per record serves both directions: a record's keys are listed
 // once, in a function template over the direction, and that list is run with
-// a TKeyWriter (the record into a file object, in the order of the list) or
-// a TKeyReader (the file object into the record, a missing key giving the
+// a KeyWriter (the record into a file object, in the order of the list) or
+// a KeyReader (the file object into the record, a missing key giving the
 // default named in the list). A key can therefore not be written without
 // being read, or read under another name or default.
 //
@@ -28,10 +28,10 @@ T ClampToField(long long v) {
   return static_cast<T>(std::clamp<long long>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
 }
 
-class TKeyWriter {
+class KeyWriter {
  public:
   static constexpr bool kWrites = true;
-  TKeyWriter(TMyIniFile& ini, std::string_view section) : ini_(ini), section_(section) {}
+  KeyWriter(MyIniFile& ini, std::string_view section) : ini_(ini), section_(section) {}
 
   void Float(std::string_view key, double v, double /*def*/) { ini_.WriteFloat(section_, key, v); }
   void Bool(std::string_view key, bool v, bool /*def*/) { ini_.WriteBool(section_, key, v); }
@@ -41,7 +41,7 @@ class TKeyWriter {
   }
   void Text(std::string_view key, std::string_view v, std::string_view /*def*/) { ini_.WriteString(section_, key, v); }
   template <std::size_t N>
-  void Text(std::string_view key, const TShortString<N>& v, std::string_view def) {
+  void Text(std::string_view key, const ShortString<N>& v, std::string_view def) {
     Text(key, v.View(), def);
   }
   // The first `count` elements.
@@ -50,20 +50,20 @@ class TKeyWriter {
     ini_.WriteIntegerArray(section_, key, v, 0, count);
   }
 
-  TMyIniFile& Ini() { return ini_; }
+  MyIniFile& Ini() { return ini_; }
   std::string_view Section() const { return section_; }
 
  private:
-  TMyIniFile& ini_;
+  MyIniFile& ini_;
   std::string_view section_;
 };
 
-class TKeyReader {
+class KeyReader {
  public:
   static constexpr bool kWrites = false;
   // A section the file does not hold gives every key its default without a
   // search (a project names 186 part slots for each of six amplifiers).
-  TKeyReader(const TMyIniFile& ini, std::string_view section)
+  KeyReader(const MyIniFile& ini, std::string_view section)
       : ini_(ini), section_(section), present_(ini.SectionExists(section)) {}
 
   void Float(std::string_view key, double& v, double def) { v = present_ ? ini_.ReadFloat(section_, key, def) : def; }
@@ -76,7 +76,7 @@ class TKeyReader {
     v = present_ ? ini_.ReadString(section_, key, def) : std::string(def);
   }
   template <std::size_t N>
-  void Text(std::string_view key, TShortString<N>& v, std::string_view def) {
+  void Text(std::string_view key, ShortString<N>& v, std::string_view def) {
     if (present_)
       v = ini_.ReadString(section_, key, def);
     else
@@ -88,11 +88,11 @@ class TKeyReader {
     if (present_) ini_.ReadIntegerArray(section_, key, v, 0, count);
   }
 
-  const TMyIniFile& Ini() const { return ini_; }
+  const MyIniFile& Ini() const { return ini_; }
   std::string_view Section() const { return section_; }
 
  private:
-  const TMyIniFile& ini_;
+  const MyIniFile& ini_;
   std::string_view section_;
   bool present_;
 };

@@ -42,7 +42,7 @@ constexpr std::string_view kIntroImpedance =
 constexpr std::string_view kOneColumn = "Es wurde nur eine Datenspalte gefunden.\r\n";
 
 // Which columns an import found, after the user's answer.
-struct TMeasurementColumns {
+struct MeasurementColumns {
   bool level = false;  // A holds the level (or the impedance magnitude)
   bool phase = false;  // P holds the phase
 };
@@ -61,12 +61,12 @@ double MergePhase(double a, double b) {
 }
 
 // The arrays of one curve of the chassis.
-struct TCurveTarget {
-  TFreqArray* freq;
-  TFreqArray* value;
+struct CurveTarget {
+  FreqArray* freq;
+  FreqArray* value;
 };
 
-void StoreCurve(const TCurveTarget& target, const std::vector<double>& f, const std::vector<double>& v, double factor) {
+void StoreCurve(const CurveTarget& target, const std::vector<double>& f, const std::vector<double>& v, double factor) {
   // The reduction leaves fewer than 600 points, so the terminating 0 always
   // fits; entries after it are cleared so no part of an older curve remains.
   const std::size_t n = std::min<std::size_t>(f.size(), kMaxCurvePoints);
@@ -80,7 +80,7 @@ void StoreCurve(const TCurveTarget& target, const std::vector<double>& f, const 
 
 // One line of a measurement file into the working arrays (step 3 of the
 // import). Used by the text and the file reader alike.
-void AddMeasurementLine(TMeasurementPoints& pts, std::string_view line) {
+void AddMeasurementLine(MeasurementPoints& pts, std::string_view line) {
   if (pts.Size() >= kImportMaxPoints || !IsMeasurementLine(line)) return;
   const double f = ParseNextValue(line);
   if (!(f > 0)) return;
@@ -95,7 +95,7 @@ void AddMeasurementLine(TMeasurementPoints& pts, std::string_view line) {
   pts.P.push_back(p);
 }
 
-bool RunImport(TMeasurementKind kind, TChassis& chassis, TInteraction& ui, const std::filesystem::path& folder) {
+bool RunImport(MeasurementKind kind, Chassis& chassis, Interaction& ui, const std::filesystem::path& folder) {
   if (ui.ChooseButton(ImportIntroText(kind), "Ok|Abbruch", 1) != 1) return false;
   const std::string_view intro = ImportIntroText(kind);
   const auto file = ui.PickOpenFile(intro.substr(0, intro.find('\r')), ImportFileFilter(kind), folder);
@@ -113,7 +113,7 @@ bool RunImport(TMeasurementKind kind, TChassis& chassis, TInteraction& ui, const
     ui.ShowMessage("Die Datei \"" + file->filename().string() + "\" kann nicht gelesen werden.");
     return false;
   }
-  TMeasurementPoints pts;
+  MeasurementPoints pts;
   ForEachTextLine(in, kImportMaxLineLength, [&pts](std::string_view line) {
     AddMeasurementLine(pts, line);
     return pts.Size() < kImportMaxPoints;
@@ -123,18 +123,18 @@ bool RunImport(TMeasurementKind kind, TChassis& chassis, TInteraction& ui, const
 
 }  // namespace
 
-std::string_view ImportIntroText(TMeasurementKind kind) {
-  return kind == TMeasurementKind::FrequencyResponse ? kIntroFrequency : kIntroImpedance;
+std::string_view ImportIntroText(MeasurementKind kind) {
+  return kind == MeasurementKind::FrequencyResponse ? kIntroFrequency : kIntroImpedance;
 }
 
-std::string_view ImportFileFilter(TMeasurementKind kind) {
-  return kind == TMeasurementKind::FrequencyResponse
+std::string_view ImportFileFilter(MeasurementKind kind) {
+  return kind == MeasurementKind::FrequencyResponse
              ? "*.asc; *.txt; *.frd; *.amp; *.oct|*.asc; *.txt; *.frd; *.amp; *.oct|*.*|*.*"
              : "*.asc; *.txt; *.zma; *.imp; *.oct|*.asc; *.txt; *.zma; *.imp; *.oct|*.*|*.*";
 }
 
 double ParseNextValue(std::string_view& text) {
-  const TParsedFloat parsed = ParseFloat(text);
+  const ParsedFloat parsed = ParseFloat(text);
   const std::size_t consumed =
       std::min<std::size_t>(static_cast<std::size_t>(std::max(parsed.consumed, 0)), text.size());
   text.remove_prefix(consumed);
@@ -154,8 +154,8 @@ bool IsMeasurementLine(std::string_view line) {
   return std::string_view(" +-0123456789.,").find(line.front()) != std::string_view::npos;
 }
 
-TMeasurementPoints ParseMeasurementText(std::string_view content) {
-  TMeasurementPoints pts;
+MeasurementPoints ParseMeasurementText(std::string_view content) {
+  MeasurementPoints pts;
   ForEachTextLine(content, kImportMaxLineLength, [&pts](std::string_view line) {
     AddMeasurementLine(pts, line);
     return pts.Size() < kImportMaxPoints;
@@ -163,7 +163,7 @@ TMeasurementPoints ParseMeasurementText(std::string_view content) {
   return pts;
 }
 
-void ReduceMeasurementPoints(TMeasurementPoints& pts) {
+void ReduceMeasurementPoints(MeasurementPoints& pts) {
   // One walk goes from the top pair down; a merged point is never looked at
   // again in the same walk (the walk continues two indices lower), and the
   // points below the current pair are never moved. So each walk is done in
@@ -208,8 +208,8 @@ void ReduceMeasurementPoints(TMeasurementPoints& pts) {
   }
 }
 
-bool ImportMeasurementPoints(TMeasurementKind kind, TMeasurementPoints pts, TChassis& chassis, TInteraction& ui) {
-  const bool impedance = kind == TMeasurementKind::Impedance;
+bool ImportMeasurementPoints(MeasurementKind kind, MeasurementPoints pts, Chassis& chassis, Interaction& ui) {
+  const bool impedance = kind == MeasurementKind::Impedance;
   // Without any point there is no column to ask about: the user gets only
   // the message that the file holds no usable data.
   if (pts.Size() == 0) {
@@ -217,7 +217,7 @@ bool ImportMeasurementPoints(TMeasurementKind kind, TMeasurementPoints pts, TCha
     return false;
   }
 
-  TMeasurementColumns cols;
+  MeasurementColumns cols;
   const bool anyPhase = std::any_of(pts.P.begin(), pts.P.end(), [](double p) { return p != 0; });
   if (anyPhase) {
     cols.level = true;
@@ -252,21 +252,22 @@ bool ImportMeasurementPoints(TMeasurementKind kind, TMeasurementPoints pts, TCha
     ReduceMeasurementPoints(pts);
   }
 
-  const TCurveTarget level =
-      impedance ? TCurveTarget{&chassis.FgangIF, &chassis.FgangI} : TCurveTarget{&chassis.FgangAF, &chassis.FgangA};
-  const TCurveTarget phase =
-      impedance ? TCurveTarget{&chassis.FgangIPF, &chassis.FgangIP} : TCurveTarget{&chassis.FgangAPF, &chassis.FgangAP};
+  const CurveTarget level = impedance ? CurveTarget{&chassis.measuredImpedanceFreq, &chassis.measuredImpedance}
+                                      : CurveTarget{&chassis.measuredAmplitudeFreq, &chassis.measuredAmplitude};
+  const CurveTarget phase = impedance
+                                ? CurveTarget{&chassis.measuredElectricalPhaseFreq, &chassis.measuredElectricalPhase}
+                                : CurveTarget{&chassis.measuredAcousticPhaseFreq, &chassis.measuredAcousticPhase};
   if (cols.level) StoreCurve(level, pts.F, pts.A, 1.0);
   if (cols.phase) StoreCurve(phase, pts.F, pts.P, kDegToRad);
   return true;
 }
 
-bool ImportFrequencyResponse(TChassis& chassis, TInteraction& ui, const std::filesystem::path& folder) {
-  return RunImport(TMeasurementKind::FrequencyResponse, chassis, ui, folder);
+bool ImportFrequencyResponse(Chassis& chassis, Interaction& ui, const std::filesystem::path& folder) {
+  return RunImport(MeasurementKind::FrequencyResponse, chassis, ui, folder);
 }
 
-bool ImportImpedanceResponse(TChassis& chassis, TInteraction& ui, const std::filesystem::path& folder) {
-  return RunImport(TMeasurementKind::Impedance, chassis, ui, folder);
+bool ImportImpedanceResponse(Chassis& chassis, Interaction& ui, const std::filesystem::path& folder) {
+  return RunImport(MeasurementKind::Impedance, chassis, ui, folder);
 }
 
 }  // namespace sonvex

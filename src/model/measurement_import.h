@@ -15,7 +15,7 @@ namespace sonvex {
 
 // The two import operations differ only in their texts, file filter and
 // target arrays.
-enum class TMeasurementKind { FrequencyResponse, Impedance };
+enum class MeasurementKind { FrequencyResponse, Impedance };
 
 // At most this many points are taken from one file.
 inline constexpr std::size_t kImportMaxPoints = 66000;
@@ -27,14 +27,14 @@ inline constexpr std::size_t kImportMaxLineLength = 4096;
 
 // Working arrays of an import: frequency F in Hz, first value A (dB or Ohm)
 // and second value P (phase in degrees), one entry per point.
-struct TMeasurementPoints {
+struct MeasurementPoints {
   std::vector<double> F, A, P;
   std::size_t Size() const { return F.size(); }
 };
 
 // Texts of the import dialogs.
-std::string_view ImportIntroText(TMeasurementKind kind);
-std::string_view ImportFileFilter(TMeasurementKind kind);
+std::string_view ImportIntroText(MeasurementKind kind);
+std::string_view ImportFileFilter(MeasurementKind kind);
 
 // Reads the next number from the start of `text` with ParseFloat and removes
 // it together with what follows up to the next column: units, blanks and any
@@ -49,22 +49,22 @@ bool IsMeasurementLine(std::string_view line);
 // line needs none) into working arrays, at most kImportMaxPoints points. A
 // line whose first number is not positive takes no point; nor does a line
 // with a number beyond the range of a double.
-TMeasurementPoints ParseMeasurementText(std::string_view content);
+MeasurementPoints ParseMeasurementText(std::string_view content);
 
 // Merges neighbouring points, from the high-frequency end down, until fewer
 // than kImportReducedPoints remain. Phases (degrees) are merged across ±180°.
-void ReduceMeasurementPoints(TMeasurementPoints& pts);
+void ReduceMeasurementPoints(MeasurementPoints& pts);
 
 // Steps after reading the file: the column decision (asking the user when
 // only one value column was found), the "no data" message, the reduction with
 // its message, and storing into the chassis's curve arrays. Returns true when
 // a curve of the chassis was changed.
-bool ImportMeasurementPoints(TMeasurementKind kind, TMeasurementPoints pts, TChassis& chassis, TInteraction& ui);
+bool ImportMeasurementPoints(MeasurementKind kind, MeasurementPoints pts, Chassis& chassis, Interaction& ui);
 
 // The whole import as the chassis editor runs it: introduction text, file
 // choice (starting in `folder`), reading, and the steps above. Returns true
 // when a curve of the chassis was changed.
-bool ImportFrequencyResponse(TChassis& chassis, TInteraction& ui, const std::filesystem::path& folder);
-bool ImportImpedanceResponse(TChassis& chassis, TInteraction& ui, const std::filesystem::path& folder);
+bool ImportFrequencyResponse(Chassis& chassis, Interaction& ui, const std::filesystem::path& folder);
+bool ImportImpedanceResponse(Chassis& chassis, Interaction& ui, const std::filesystem::path& folder);
 
 }  // namespace sonvex

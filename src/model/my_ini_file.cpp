@@ -55,10 +55,9 @@ void PutPlain(std::ostream& out, std::string_view text) {
   out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
 }
 
-class TLineWriter {
+class LineWriter {
  public:
-  TLineWriter(std::ostream& out, bool scrambled, const fs::path& file)
-      : out_(out), scrambled_(scrambled), file_(file) {}
+  LineWriter(std::ostream& out, bool scrambled, const fs::path& file) : out_(out), scrambled_(scrambled), file_(file) {}
 
   // One line made of up to three pieces (key, "=<TAB>", value, or "#" and
   // the section name), so that no copy of long values is needed.
@@ -72,10 +71,10 @@ class TLineWriter {
     }
     const std::size_t n = a.size() + b.size() + c.size();
     if (n > kMaxScrambledLineBytes) {
-      throw TFileError("Die Zeile des Eintrags \"" + std::string(a) + "\" im Abschnitt \"" + std::string(section) +
-                       "\" ist mit " + std::to_string(n) + " Zeichen zu lang (höchstens " +
-                       std::to_string(kMaxScrambledLineBytes) +
-                       "). Die Datei wurde nicht geschrieben: " + Utf8FromPath(file_));
+      throw FileError("Die Zeile des Eintrags \"" + std::string(a) + "\" im Abschnitt \"" + std::string(section) +
+                      "\" ist mit " + std::to_string(n) + " Zeichen zu lang (höchstens " +
+                      std::to_string(kMaxScrambledLineBytes) +
+                      "). Die Datei wurde nicht geschrieben: " + Utf8FromPath(file_));
     }
     out_.put(static_cast<char>(n / 100));
     out_.put(static_cast<char>(n % 100));
@@ -103,7 +102,7 @@ template <typename Store>
 int ParseArray(std::string_view text, int count, Store store) {
   int n = 0;
   while (n < count) {
-    const TParsedFloat f = ParseFloat(text);
+    const ParsedFloat f = ParseFloat(text);
     store(n, f.value);
     ++n;
     text.remove_prefix(std::min<std::size_t>(static_cast<std::size_t>(std::max(f.consumed, 0)), text.size()));
@@ -136,14 +135,14 @@ std::string IncompleteFileText(std::string_view what, const fs::path& file) {
 
 // --- construction and parsing --------------------------------------------
 
-TMyIniFile::TMyIniFile(fs::path fileName, bool scrambled, bool writable)
+MyIniFile::MyIniFile(fs::path fileName, bool scrambled, bool writable)
     : fileName_(std::move(fileName)),
       scrambled_(scrambled),
       writable_(writable),
       uncaughtAtStart_(std::uncaught_exceptions()) {}
 
-TMyIniFile::TMyIniFile(fs::path fileName, bool scrambled, bool writable, bool loadExisting, TInteraction* ui)
-    : TMyIniFile(std::move(fileName), scrambled, writable) {
+MyIniFile::MyIniFile(fs::path fileName, bool scrambled, bool writable, bool loadExisting, Interaction* ui)
+    : MyIniFile(std::move(fileName), scrambled, writable) {
   if (!loadExisting) {
     modified_ = true;  // written on release even when nothing is written to it
     return;
@@ -152,20 +151,20 @@ TMyIniFile::TMyIniFile(fs::path fileName, bool scrambled, bool writable, bool lo
   const fs::file_status st = fs::status(fileName_, ec);
   if (st.type() == fs::file_type::not_found) return;
   if (ec)
-    throw TFileError("Datei kann nicht gelesen werden: " + Utf8FromPath(fileName_) + " (" +
-                     GermanErrorText(ec.value()) + ")");
+    throw FileError("Datei kann nicht gelesen werden: " + Utf8FromPath(fileName_) + " (" + GermanErrorText(ec.value()) +
+                    ")");
   Parse(ReadWholeFile(fileName_), ui);
 }
 
-TMyIniFile TMyIniFile::FromBytes(std::string_view bytes, bool scrambled, TInteraction* ui, fs::path fileName) {
-  TMyIniFile ini(std::move(fileName), scrambled, false);
+MyIniFile MyIniFile::FromBytes(std::string_view bytes, bool scrambled, Interaction* ui, fs::path fileName) {
+  MyIniFile ini(std::move(fileName), scrambled, false);
   ini.Parse(bytes, ui);
   return ini;
 }
 
-TMyIniFile TMyIniFile::InMemory(bool scrambled) { return TMyIniFile({}, scrambled, true); }
+MyIniFile MyIniFile::InMemory(bool scrambled) { return MyIniFile({}, scrambled, true); }
 
-TMyIniFile::TMyIniFile(TMyIniFile&& o) noexcept
+MyIniFile::MyIniFile(MyIniFile&& o) noexcept
     : fileName_(std::move(o.fileName_)),
       scrambled_(o.scrambled_),
       writable_(o.writable_),
@@ -182,7 +181,7 @@ TMyIniFile::TMyIniFile(TMyIniFile&& o) noexcept
   o.writable_ = false;
 }
 
-TMyIniFile::~TMyIniFile() {
+MyIniFile::~MyIniFile() {
   if (std::uncaught_exceptions() > uncaughtAtStart_) return;  // unwinding: the content may be incomplete
   try {
     UpdateFile();
@@ -243,7 +242,7 @@ bool EndsInsideLine(std::string_view text, bool scrambled) {
 
 }  // namespace
 
-void TMyIniFile::Parse(std::string_view bytes, TInteraction* ui) {
+void MyIniFile::Parse(std::string_view bytes, Interaction* ui) {
   // An empty file holds nothing, like a missing one; it is not a wrong format.
   if (bytes.empty()) return;
   truncated_ = EndsInsideLine(bytes, scrambled_);
@@ -306,7 +305,7 @@ void TMyIniFile::Parse(std::string_view bytes, TInteraction* ui) {
   }
 }
 
-void TMyIniFile::AddLine(std::string_view line, int& current) {
+void MyIniFile::AddLine(std::string_view line, int& current) {
   if (line.empty()) return;
   if (line.front() == '#') {
     // A section beyond the table has no place; its key lines are ignored.
@@ -315,7 +314,7 @@ void TMyIniFile::AddLine(std::string_view line, int& current) {
       return;
     }
     const std::string_view rest = line.substr(1);
-    TSection s;
+    Section s;
     s.name = std::string(rest.substr(0, Utf8PrefixBytes(rest, kMaxSectionNameChars, rest.size())));
     current = static_cast<int>(sections_.size());
     sectionIndex_.emplace(s.name, current);  // keeps the first section of a name
@@ -326,10 +325,10 @@ void TMyIniFile::AddLine(std::string_view line, int& current) {
   const std::size_t sep = line.find_first_of(kSeparators);
   if (sep == std::string_view::npos) return;  // neither section, comment nor key line
   if (current < 0) return;                    // key line outside any section
-  if (keyCount_ >= kMaxIniKeys) throw TFileError("Datei enthält zu viele Einträge: " + Utf8FromPath(fileName_));
+  if (keyCount_ >= kMaxIniKeys) throw FileError("Datei enthält zu viele Einträge: " + Utf8FromPath(fileName_));
   std::size_t valueStart = line.find_first_not_of(kSeparators, sep);
   if (valueStart == std::string_view::npos) valueStart = line.size();
-  TSection& s = sections_[static_cast<std::size_t>(current)];
+  Section& s = sections_[static_cast<std::size_t>(current)];
   s.keys.emplace_back(line.substr(0, sep));
   s.values.emplace_back(line.substr(valueStart));
   s.exactIndexed = s.foldedIndexed = false;
@@ -338,17 +337,17 @@ void TMyIniFile::AddLine(std::string_view line, int& current) {
 
 // --- lookup ------------------------------------------------------------------
 
-int TMyIniFile::FindSection(std::string_view name) const {
+int MyIniFile::FindSection(std::string_view name) const {
   const auto it = sectionIndex_.find(name);
   return it == sectionIndex_.end() ? -1 : it->second;
 }
 
-int TMyIniFile::FindOrAddSection(std::string_view name) {
+int MyIniFile::FindOrAddSection(std::string_view name) {
   const int found = FindSection(name);
   if (found >= 0) return found;
   // Writes are not limited to the section table size of the reader: the
   // program never writes that many, and refusing a write would lose data.
-  TSection s;
+  Section s;
   s.name = std::string(name);
   const int idx = static_cast<int>(sections_.size());
   sectionIndex_.emplace(s.name, idx);
@@ -356,7 +355,7 @@ int TMyIniFile::FindOrAddSection(std::string_view name) {
   return idx;
 }
 
-void TMyIniFile::Index(const TSection& s, bool folded) const {
+void MyIniFile::Index(const Section& s, bool folded) const {
   bool& indexed = folded ? s.foldedIndexed : s.exactIndexed;
   if (indexed) return;
   auto& table = folded ? s.folded : s.exact;
@@ -368,21 +367,21 @@ void TMyIniFile::Index(const TSection& s, bool folded) const {
 }
 
 // Positions are added in ascending order.
-void TMyIniFile::AddPosition(TStringMap<TKeyPositions>& table, std::string key, std::uint32_t at) {
-  const auto [it, added] = table.try_emplace(std::move(key), TKeyPositions{at, {}});
+void MyIniFile::AddPosition(StringMap<KeyPositions>& table, std::string key, std::uint32_t at) {
+  const auto [it, added] = table.try_emplace(std::move(key), KeyPositions{at, {}});
   if (!added) it->second.more.push_back(at);
 }
 
 // The first index holding the key at or after the search cursor, wrapping
 // around the end of the section (the result of a linear search that starts
 // at the cursor). Sets the cursor to the index found.
-int TMyIniFile::FindKey(const TSection& s, std::string_view key, bool ignoreCase) const {
+int MyIniFile::FindKey(const Section& s, std::string_view key, bool ignoreCase) const {
   if (s.keys.empty()) return -1;
   Index(s, ignoreCase);
   const auto& table = ignoreCase ? s.folded : s.exact;
   const auto it = ignoreCase ? table.find(Fold(key)) : table.find(key);
   if (it == table.end()) return -1;
-  const TKeyPositions& at = it->second;
+  const KeyPositions& at = it->second;
   const auto start = static_cast<std::uint32_t>(cursor_ < s.keys.size() ? cursor_ : 0);
   // The first position at or after the cursor, else the first of all.
   std::uint32_t pos = at.first;
@@ -394,38 +393,38 @@ int TMyIniFile::FindKey(const TSection& s, std::string_view key, bool ignoreCase
   return static_cast<int>(pos);
 }
 
-const std::string* TMyIniFile::FindValue(std::string_view section, std::string_view key) const {
+const std::string* MyIniFile::FindValue(std::string_view section, std::string_view key) const {
   const int si = FindSection(section);
   if (si < 0) return nullptr;
-  const TSection& s = sections_[static_cast<std::size_t>(si)];
+  const Section& s = sections_[static_cast<std::size_t>(si)];
   const int ki = FindKey(s, key, false);
   return ki < 0 ? nullptr : &s.values[static_cast<std::size_t>(ki)];
 }
 
 // --- readers -----------------------------------------------------------------
 
-std::string TMyIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+std::string MyIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
   const std::string* v = FindValue(section, key);
   return v != nullptr ? *v : std::string(def);
 }
 
-std::int32_t TMyIniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const {
+std::int32_t MyIniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const {
   const std::string* v = FindValue(section, key);
   return v != nullptr ? StrToIntLenient(*v) : def;
 }
 
-bool TMyIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+bool MyIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
   const std::string* v = FindValue(section, key);
   return v != nullptr ? StrToIntLenient(*v) > 0 : def;
 }
 
-double TMyIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
+double MyIniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
   const std::string* v = FindValue(section, key);
   return v != nullptr ? DoubleOrZero(StrToFloatLenient(*v)) : def;
 }
 
-int TMyIniFile::ReadIntegerArray(std::string_view section, std::string_view key, std::span<std::int32_t> values,
-                                 int start, int count) const {
+int MyIniFile::ReadIntegerArray(std::string_view section, std::string_view key, std::span<std::int32_t> values,
+                                int start, int count) const {
   const std::string* v = FindValue(section, key);
   if (v == nullptr) return 0;
   const int room = ArrayRoom(values.size(), start, count);
@@ -433,8 +432,8 @@ int TMyIniFile::ReadIntegerArray(std::string_view section, std::string_view key,
                     [&](int i, long double x) { values[static_cast<std::size_t>(start + i)] = NearestInt32(x); });
 }
 
-int TMyIniFile::ReadFloatArray(std::string_view section, std::string_view key, std::span<double> values, int start,
-                               int count) const {
+int MyIniFile::ReadFloatArray(std::string_view section, std::string_view key, std::span<double> values, int start,
+                              int count) const {
   const std::string* v = FindValue(section, key);
   if (v == nullptr) return 0;
   const int room = ArrayRoom(values.size(), start, count);
@@ -449,9 +448,9 @@ int TMyIniFile::ReadFloatArray(std::string_view section, std::string_view key, s
 // file cannot keep, +-infinity or NaN, is written as 0: a file never holds
 // "+inf" or "nan", and 0 is what the reader makes of a number beyond the
 // double range (DoubleOrZero) and what "+inf" and "nan" in older files read as.
-std::string TMyIniFile::FloatText(double x) { return std::isfinite(x) ? FormatNumber(x, 10) : std::string("0"); }
+std::string MyIniFile::FloatText(double x) { return std::isfinite(x) ? FormatNumber(x, 10) : std::string("0"); }
 
-std::string TMyIniFile::IntegerArrayText(std::span<const std::int32_t> values, int start, int count) {
+std::string MyIniFile::IntegerArrayText(std::span<const std::int32_t> values, int start, int count) {
   const int n = ArrayRoom(values.size(), start, count);
   std::string text;
   for (int i = 0; i < n; ++i) {
@@ -461,7 +460,7 @@ std::string TMyIniFile::IntegerArrayText(std::span<const std::int32_t> values, i
   return text;
 }
 
-std::string TMyIniFile::FloatArrayText(std::span<const double> values, int start, int count) {
+std::string MyIniFile::FloatArrayText(std::span<const double> values, int start, int count) {
   const int n = ArrayRoom(values.size(), start, count);
   std::string text;
   for (int i = 0; i < n; ++i) {
@@ -471,10 +470,10 @@ std::string TMyIniFile::FloatArrayText(std::span<const double> values, int start
   return text;
 }
 
-void TMyIniFile::Put(std::string_view section, std::string_view key, std::string value) {
+void MyIniFile::Put(std::string_view section, std::string_view key, std::string value) {
   if (!writable_) return;
   modified_ = true;
-  TSection& s = sections_[static_cast<std::size_t>(FindOrAddSection(section))];
+  Section& s = sections_[static_cast<std::size_t>(FindOrAddSection(section))];
   const int ki = FindKey(s, key, true);
   if (ki >= 0) {
     s.values[static_cast<std::size_t>(ki)] = std::move(value);
@@ -488,39 +487,39 @@ void TMyIniFile::Put(std::string_view section, std::string_view key, std::string
   ++keyCount_;
 }
 
-void TMyIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+void MyIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   Put(section, key, std::string(value));
 }
 
-void TMyIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+void MyIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
   Put(section, key, std::to_string(value));
 }
 
-void TMyIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+void MyIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
   Put(section, key, value ? "1" : "0");
 }
 
-void TMyIniFile::WriteFloat(std::string_view section, std::string_view key, double value) {
+void MyIniFile::WriteFloat(std::string_view section, std::string_view key, double value) {
   Put(section, key, FloatText(value));
 }
 
-void TMyIniFile::WriteIntegerArray(std::string_view section, std::string_view key, std::span<const std::int32_t> values,
-                                   int start, int count) {
+void MyIniFile::WriteIntegerArray(std::string_view section, std::string_view key, std::span<const std::int32_t> values,
+                                  int start, int count) {
   if (!writable_) return;
   Put(section, key, IntegerArrayText(values, start, count));
 }
 
-void TMyIniFile::WriteFloatArray(std::string_view section, std::string_view key, std::span<const double> values,
-                                 int start, int count) {
+void MyIniFile::WriteFloatArray(std::string_view section, std::string_view key, std::span<const double> values,
+                                int start, int count) {
   if (!writable_) return;
   Put(section, key, FloatArrayText(values, start, count));
 }
 
-bool TMyIniFile::DeleteKey(std::string_view section, std::string_view key) {
+bool MyIniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (!writable_) return false;
   const int si = FindSection(section);
   if (si < 0) return false;
-  TSection& s = sections_[static_cast<std::size_t>(si)];
+  Section& s = sections_[static_cast<std::size_t>(si)];
   const int ki = FindKey(s, key, true);
   if (ki < 0) return false;
   s.keys.erase(s.keys.begin() + ki);
@@ -532,22 +531,22 @@ bool TMyIniFile::DeleteKey(std::string_view section, std::string_view key) {
 
 // --- output ------------------------------------------------------------------
 
-void TMyIniFile::WriteLines(std::ostream& out, bool scrambled) const {
-  TLineWriter w(out, scrambled, fileName_);
+void MyIniFile::WriteLines(std::ostream& out, bool scrambled) const {
+  LineWriter w(out, scrambled, fileName_);
   w.Line(kMyIniHeader);
-  for (const TSection& s : sections_) {
+  for (const Section& s : sections_) {
     w.Line("#", s.name, {}, s.name);
     for (std::size_t i = 0; i < s.keys.size(); ++i) w.Line(s.keys[i], "=\t", s.values[i], s.name);
   }
 }
 
-std::string TMyIniFile::Serialize(bool scrambled) const {
+std::string MyIniFile::Serialize(bool scrambled) const {
   std::ostringstream out(std::ios::binary);
   WriteLines(out, scrambled);
   return std::move(out).str();
 }
 
-void TMyIniFile::UpdateFile() {
+void MyIniFile::UpdateFile() {
   if (!modified_ || !writable_ || fileName_.empty()) return;
   modified_ = false;
   WriteFileAtomically(fileName_, [this](std::ostream& out) { WriteLines(out, scrambled_); });

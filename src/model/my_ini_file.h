@@ -1,5 +1,5 @@
 #pragma once
-// TMyIniFile: the sectioned key/value text file behind every file of the
+// MyIniFile: the sectioned key/value text file behind every file of the
 // program (projects, chassis, settings).
 //
 // A file is read whole into memory when the object is made, read and changed
@@ -30,7 +30,7 @@
 
 namespace sonvex {
 
-class TInteraction;
+class Interaction;
 
 // Multiplier of the scrambled form: byte i of a line is XOR-ed with
 // (kScrambleKey·i) mod 256. Any fixed two-digit value would do; it must never
@@ -52,13 +52,13 @@ inline constexpr std::size_t kMaxScrambledLineBytes = 25599;
 inline constexpr std::uintmax_t kMaxIniFileBytes = kMaxReadBytes;
 inline constexpr std::size_t kMaxIniKeys = 500000;
 
-// The warning for a file that ends inside a line (TMyIniFile::Truncated):
+// The warning for a file that ends inside a line (MyIniFile::Truncated):
 // `what` names the kind of file ("Projektdatei", "Chassisdatei"). The text
 // names the file (when the object has a name) and says that the values of the
 // missing end keep their defaults.
 std::string IncompleteFileText(std::string_view what, const std::filesystem::path& file);
 
-class TMyIniFile {
+class MyIniFile {
  public:
   // Remembers the file and the two flags. With `loadExisting`, an existing file
   // is read whole; a file with a wrong header shows "Falsches Dateiformat bei "
@@ -66,37 +66,37 @@ class TMyIniFile {
   // the object not writable, so that it is never overwritten. A missing or
   // empty file gives an empty object. Without `loadExisting` the object starts
   // empty and modified, so that releasing it writes the file.
-  // Throws TFileError when an existing file cannot be read or is too large.
-  TMyIniFile(std::filesystem::path fileName, bool scrambled, bool writable, bool loadExisting,
-             TInteraction* ui = nullptr);
+  // Throws FileError when an existing file cannot be read or is too large.
+  MyIniFile(std::filesystem::path fileName, bool scrambled, bool writable, bool loadExisting,
+            Interaction* ui = nullptr);
   // An object holding the content of `bytes` (in the given form), not tied to
   // a file and not writable. Used by the command-line tools and the fuzzers.
-  static TMyIniFile FromBytes(std::string_view bytes, bool scrambled, TInteraction* ui = nullptr,
-                              std::filesystem::path fileName = {});
+  static MyIniFile FromBytes(std::string_view bytes, bool scrambled, Interaction* ui = nullptr,
+                             std::filesystem::path fileName = {});
 
   // An empty, writable object not tied to a file: UpdateFile and release
   // write nothing; Serialize gives the content. Used to convert between the
   // two forms and by the fuzzers.
-  static TMyIniFile InMemory(bool scrambled);
+  static MyIniFile InMemory(bool scrambled);
 
-  TMyIniFile(const TMyIniFile&) = delete;
-  TMyIniFile& operator=(const TMyIniFile&) = delete;
-  TMyIniFile(TMyIniFile&& other) noexcept;  // the moved-from object writes nothing
-  TMyIniFile& operator=(TMyIniFile&&) = delete;
+  MyIniFile(const MyIniFile&) = delete;
+  MyIniFile& operator=(const MyIniFile&) = delete;
+  MyIniFile(MyIniFile&& other) noexcept;  // the moved-from object writes nothing
+  MyIniFile& operator=(MyIniFile&&) = delete;
   // Releasing the object writes the file as UpdateFile does when it is still
   // modified. Errors cannot leave a destructor, so callers that must know
   // whether the file was written call UpdateFile themselves first. An object
   // released while an exception unwinds the stack writes nothing: its
   // content may be incomplete and must not replace the file.
-  ~TMyIniFile();
+  ~MyIniFile();
 
   // Writes the whole file (when modified and writable) through a temporary
-  // file and a rename. Throws TFileError on failure; the previous file is then
+  // file and a rename. Throws FileError on failure; the previous file is then
   // unchanged. Clears the modified flag in either case, so that a failed write
   // is not silently retried on release.
   void UpdateFile();
 
-  // The file content in the given form. Throws TFileError when a line is too
+  // The file content in the given form. Throws FileError when a line is too
   // long for the scrambled form.
   std::string Serialize(bool scrambled) const;
   std::string Serialize() const { return Serialize(scrambled_); }
@@ -158,20 +158,20 @@ class TMyIniFile {
  private:
   // Maps keyed by text that are searched with a string_view, without making
   // a string of it first.
-  struct TStringHash {
+  struct StringHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
   };
   template <typename V>
-  using TStringMap = std::unordered_map<std::string, V, TStringHash, std::equal_to<>>;
+  using StringMap = std::unordered_map<std::string, V, StringHash, std::equal_to<>>;
   // Where a key occurs in a section, in ascending order: most keys occur
   // once and need no list of their own.
-  struct TKeyPositions {
+  struct KeyPositions {
     std::uint32_t first = 0;
     std::vector<std::uint32_t> more;
   };
 
-  struct TSection {
+  struct Section {
     std::string name;
     std::vector<std::string> keys;
     std::vector<std::string> values;
@@ -180,22 +180,22 @@ class TMyIniFile {
     // whatever the size of the section, with the same result as a linear
     // search from the cursor. Reading needs only the exact table, writing
     // only the folded one; each is built when first needed.
-    mutable TStringMap<TKeyPositions> exact;
-    mutable TStringMap<TKeyPositions> folded;
+    mutable StringMap<KeyPositions> exact;
+    mutable StringMap<KeyPositions> folded;
     mutable bool exactIndexed = false;
     mutable bool foldedIndexed = false;
   };
 
-  TMyIniFile(std::filesystem::path fileName, bool scrambled, bool writable);
-  void Parse(std::string_view bytes, TInteraction* ui);
+  MyIniFile(std::filesystem::path fileName, bool scrambled, bool writable);
+  void Parse(std::string_view bytes, Interaction* ui);
   void AddLine(std::string_view line, int& current);
   int FindSection(std::string_view name) const;
   int FindOrAddSection(std::string_view name);
-  int FindKey(const TSection& s, std::string_view key, bool ignoreCase) const;
+  int FindKey(const Section& s, std::string_view key, bool ignoreCase) const;
   const std::string* FindValue(std::string_view section, std::string_view key) const;
   void Put(std::string_view section, std::string_view key, std::string value);
-  void Index(const TSection& s, bool folded) const;
-  static void AddPosition(TStringMap<TKeyPositions>& table, std::string key, std::uint32_t at);
+  void Index(const Section& s, bool folded) const;
+  static void AddPosition(StringMap<KeyPositions>& table, std::string key, std::uint32_t at);
   void WriteLines(std::ostream& out, bool scrambled) const;
 
   std::filesystem::path fileName_;
@@ -205,8 +205,8 @@ class TMyIniFile {
   bool headerError_ = false;
   bool truncated_ = false;
   std::size_t keyCount_ = 0;
-  std::vector<TSection> sections_;
-  TStringMap<int> sectionIndex_;  // name -> first section of that name
+  std::vector<Section> sections_;
+  StringMap<int> sectionIndex_;  // name -> first section of that name
   // Index of the key found last, shared by all sections: reads in file order
   // find each key at once.
   mutable std::size_t cursor_ = 0;

@@ -42,13 +42,13 @@ int HexValue(char c) {
 // expansion is rounded (next digit >= 5 rounds the magnitude up; with
 // `towardZero` the digits beyond p are dropped), so the result depends only
 // on those 18 digits.
-struct TDigits {
+struct DecimalDigits {
   std::string d;
   int e = 0;
 };
 
-TDigits Digits(double x, int p, bool towardZero = false) {
-  TDigits r;
+DecimalDigits Digits(double x, int p, bool towardZero = false) {
+  DecimalDigits r;
   if (x == 0 || !std::isfinite(x)) return r;
   p = std::clamp(p, 1, kMaxSignificant);
 
@@ -115,7 +115,7 @@ std::string FormatImpl(double x, int w, bool fixed, int depth) {
     return t;
   }
 
-  const TDigits first = Digits(x, w);
+  const DecimalDigits first = Digits(x, w);
   const int e = first.e;
   // Length of the plain form and its digits.
   const int q = e > 0 ? e + s : 3 - e + s;
@@ -153,7 +153,7 @@ std::string FormatImpl(double x, int w, bool fixed, int depth) {
   };
 
   if (w >= q && ((e >= 1 && e <= 6) || (e <= 0 && d + 1 >= q))) {
-    const TDigits pd = Digits(x, r);
+    const DecimalDigits pd = Digits(x, r);
     const std::string& dd = pd.d;
     const int pe = pd.e;
     const int nd = std::min<int>(Len(dd), kMaxWrittenDigits);
@@ -195,7 +195,7 @@ std::string FormatImpl(double x, int w, bool fixed, int depth) {
   }
 
   // Exponent form.
-  auto exponentForm = [&](const TDigits& ed, int& written) {
+  auto exponentForm = [&](const DecimalDigits& ed, int& written) {
     const std::string xs = "E" + std::to_string(ed.e - 1);
     const int limit = w - Len(xs);
     const int nd = std::min<int>(Len(ed.d), kMaxWrittenDigits);
@@ -209,7 +209,7 @@ std::string FormatImpl(double x, int w, bool fixed, int depth) {
     if (fixed && written > 0) PadTo(t, limit, '0');
     return t + xs;
   };
-  TDigits ed = Digits(x, m);
+  DecimalDigits ed = Digits(x, m);
   // As in the plain form: a carry into the next power of ten (9,999997E-4 to
   // 1,E-3) is written as that power of ten is ("0,001").
   if (ed.e != e && depth == 0) return rounded(ed.e);
@@ -230,7 +230,7 @@ std::string FormatImpl(double x, int w, bool fixed, int depth) {
 
 }  // namespace
 
-TParsedFloat ParseFloat(std::string_view text) {
+ParsedFloat ParseFloat(std::string_view text) {
   const size_t n = text.size();
   size_t i = 0;
   auto at = [&](size_t k) -> char { return k < n ? text[k] : '\0'; };
@@ -325,7 +325,7 @@ TParsedFloat ParseFloat(std::string_view text) {
 
 long double StrToFloatLenient(std::string_view text) { return ParseFloat(text).value; }
 
-TParsedInt ParseInt(std::string_view text) {
+ParsedInt ParseInt(std::string_view text) {
   const size_t n = text.size();
   size_t i = 0;
   while (i < n && (text[i] == ' ' || text[i] == '"' || text[i] == '0')) ++i;
@@ -354,7 +354,7 @@ std::string FormatSI(double x) {
   if (std::fabs(x) < 1e-15 && x >= 0) return "0.00";
   if (x < 0) return "NEG ";
   if (std::isinf(x)) return "+INF";
-  const TDigits dg = Digits(x, 3);
+  const DecimalDigits dg = Digits(x, 3);
   const int e = dg.e;
   if (e >= 16) return "+INF";
   std::string digits = dg.d;
@@ -391,8 +391,8 @@ int DaysInMonth(int y, int m) {
 
 }  // namespace
 
-TDate ParseDate(std::string_view text) {
-  if (text.empty()) return TDate{};
+Date ParseDate(std::string_view text) {
+  if (text.empty()) return Date{};
   const size_t n = text.size();
   size_t i = 0;
   auto readNumber = [&]() {
@@ -417,11 +417,11 @@ TDate ParseDate(std::string_view text) {
   // impossible calendar date reads as 1.1.0001, the same as an empty text:
   // earlier than every real date, so comparisons of publication dates treat
   // it as "unknown, oldest".
-  if (month < 1 || month > 12 || year > 9999 || day < 1 || day > DaysInMonth(year, month)) return TDate{};
-  return TDate{year, month, day};
+  if (month < 1 || month > 12 || year > 9999 || day < 1 || day > DaysInMonth(year, month)) return Date{};
+  return Date{year, month, day};
 }
 
-std::string FormatDate(const TDate& d) {
+std::string FormatDate(const Date& d) {
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.02d.%.02d.%.04d", d.day, d.month, d.year);
   return buf;

@@ -14,12 +14,12 @@ namespace sonvex {
 // Result of ParseFloat: the value in extended precision and the number of
 // characters of the text that belong to the number (leading blanks and zeros
 // included).
-struct TParsedFloat {
+struct ParsedFloat {
   long double value;
   int consumed;
 };
 
-struct TParsedInt {
+struct ParsedInt {
   int32_t value;
   int consumed;
 };
@@ -32,7 +32,7 @@ struct TParsedInt {
 // Stops at the first character that does not fit; a text without a number
 // gives 0. Never fails, never reads past the text. A decimal value beyond the
 // range of long double gives +-infinity; the result is never NaN.
-TParsedFloat ParseFloat(std::string_view text);
+ParsedFloat ParseFloat(std::string_view text);
 long double StrToFloatLenient(std::string_view text);
 
 // An extended-precision value as a double; beyond the double range it is
@@ -43,7 +43,7 @@ inline double StrToDoubleLenient(std::string_view text) { return NarrowToDouble(
 // The value a record takes for a number read from a field or a file: the
 // value as a double, but 0 for a value beyond the double range ("1e999",
 // "1E400", a very long "$fff..."), as for a text without a number. One rule
-// for edit fields and files (TMyIniFile::ReadFloat and ReadFloatArray): a
+// for edit fields and files (MyIniFile::ReadFloat and ReadFloatArray): a
 // record never takes an infinite value, which a file cannot keep. Files
 // written before this rule held such a value as "+inf", which read back as 0
 // as well.
@@ -54,7 +54,7 @@ double FieldDoubleLenient(std::string_view text);
 // Lenient integer reader: skips leading blanks, double quotes and "0"
 // characters, an optional sign, then decimal digits. Values beyond the 32-bit
 // range saturate at INT32_MIN / INT32_MAX.
-TParsedInt ParseInt(std::string_view text);
+ParsedInt ParseInt(std::string_view text);
 int32_t StrToIntLenient(std::string_view text);
 
 // Text of at most w characters with a decimal comma, trailing zeros dropped;
@@ -79,19 +79,19 @@ std::string FormatNumberFixed(double x, int w);
 // Negative values give "NEG ", values from 1e15 up "+INF", NaN "NaN ".
 std::string FormatSI(double x);
 
-struct TDate {
+struct Date {
   int year = 1;
   int month = 1;
   int day = 1;
-  bool operator==(const TDate&) const = default;
+  bool operator==(const Date&) const = default;
 };
 
 // Reads day.month.year (any single character separates the fields).
 // Two-digit years: below 45 means 20xx, otherwise 19xx. An empty text and any
 // text that does not give a valid calendar date give 1.1.0001.
-TDate ParseDate(std::string_view text);
+Date ParseDate(std::string_view text);
 
 // "dd.mm.yyyy"
-std::string FormatDate(const TDate& d);
+std::string FormatDate(const Date& d);
 
 }  // namespace sonvex

@@ -93,23 +93,23 @@ bool HasTxtExtension(const std::filesystem::path& p) {
 
 }  // namespace
 
-std::vector<TLibraryEntry>& TPartsLibrary::Page(TLibraryPage page) {
+std::vector<LibraryEntry>& PartsLibrary::Page(LibraryPage page) {
   switch (page) {
-    case TLibraryPage::Resistors:
+    case LibraryPage::Resistors:
       return resistors;
-    case TLibraryPage::Coils:
+    case LibraryPage::Coils:
       return coils;
-    case TLibraryPage::Capacitors:
+    case LibraryPage::Capacitors:
       break;
   }
   return capacitors;
 }
 
-const std::vector<TLibraryEntry>& TPartsLibrary::Page(TLibraryPage page) const {
-  return const_cast<TPartsLibrary*>(this)->Page(page);
+const std::vector<LibraryEntry>& PartsLibrary::Page(LibraryPage page) const {
+  return const_cast<PartsLibrary*>(this)->Page(page);
 }
 
-void TPartsLibrary::Clear() {
+void PartsLibrary::Clear() {
   resistors.clear();
   coils.clear();
   capacitors.clear();
@@ -122,7 +122,7 @@ std::string_view NextLibraryField(std::string_view& line) {
   return field;
 }
 
-void AddLibraryLine(TPartsLibrary& lib, std::string_view rawLine) {
+void AddLibraryLine(PartsLibrary& lib, std::string_view rawLine) {
   std::string converted;
   std::string_view line = rawLine;
   if (!IsValidUtf8(line)) {
@@ -134,33 +134,33 @@ void AddLibraryLine(TPartsLibrary& lib, std::string_view rawLine) {
   const std::string_view valueText = NextLibraryField(line);
   const std::string_view secondText = NextLibraryField(line);
 
-  TLibraryPage page;
+  LibraryPage page;
   if (KindIs(kind, 'R')) {
-    page = TLibraryPage::Resistors;
+    page = LibraryPage::Resistors;
   } else if (KindIs(kind, 'L')) {
-    page = TLibraryPage::Coils;
+    page = LibraryPage::Coils;
   } else if (KindIs(kind, 'C')) {
-    page = TLibraryPage::Capacitors;
+    page = LibraryPage::Capacitors;
   } else {
     return;
   }
   auto& list = lib.Page(page);
   if (list.size() >= kPartsLibraryMaxEntries) return;
 
-  TLibraryEntry e;
+  LibraryEntry e;
   e.value = StrToDoubleLenient(valueText);
-  if (page == TLibraryPage::Coils) e.resistance = StrToDoubleLenient(secondText);
+  if (page == LibraryPage::Coils) e.resistance = StrToDoubleLenient(secondText);
   if (e.value > 0) {
     // The numbers are shown exactly as the file writes them.
     e.text = std::string(designation) + ":" + std::string(valueText);
     switch (page) {
-      case TLibraryPage::Resistors:
+      case LibraryPage::Resistors:
         e.text += " Ohm";
         break;
-      case TLibraryPage::Coils:
+      case LibraryPage::Coils:
         e.text += " mH, " + std::string(secondText) + " Ohm";
         break;
-      case TLibraryPage::Capacitors:
+      case LibraryPage::Capacitors:
         e.text += " µF";
         break;
     }
@@ -170,14 +170,14 @@ void AddLibraryLine(TPartsLibrary& lib, std::string_view rawLine) {
   list.push_back(std::move(e));
 }
 
-void AddLibraryText(TPartsLibrary& lib, std::string_view content) {
+void AddLibraryText(PartsLibrary& lib, std::string_view content) {
   ForEachTextLine(content, kPartsLibraryMaxLineLength, [&lib](std::string_view line) {
     AddLibraryLine(lib, line);
     return true;
   });
 }
 
-bool ReadPartsLibrary(const std::filesystem::path& folder, TPartsLibrary& lib, std::string& error) {
+bool ReadPartsLibrary(const std::filesystem::path& folder, PartsLibrary& lib, std::string& error) {
   lib.Clear();
   error.clear();
   std::vector<std::filesystem::path> files;
@@ -202,20 +202,20 @@ bool ReadPartsLibrary(const std::filesystem::path& folder, TPartsLibrary& lib, s
   return true;
 }
 
-TLibraryChoice ChooseLibraryEntry(TLibraryPage page, const TLibraryEntry& entry) {
-  TLibraryChoice c;
+LibraryChoice ChooseLibraryEntry(LibraryPage page, const LibraryEntry& entry) {
+  LibraryChoice c;
   // Separator lines (and anything else without a positive value) stand for
   // no part: the slot becomes a wire.
   if (!(entry.value > 0)) return c;
   switch (page) {
-    case TLibraryPage::Resistors:
+    case LibraryPage::Resistors:
       c.type = 2;
       break;
-    case TLibraryPage::Coils:
+    case LibraryPage::Coils:
       c.type = 4;
       c.resistance = entry.resistance;
       break;
-    case TLibraryPage::Capacitors:
+    case LibraryPage::Capacitors:
       c.type = 3;
       break;
   }

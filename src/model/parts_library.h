@@ -21,23 +21,23 @@ inline constexpr std::size_t kPartsLibraryMaxLineLength = 4096;
 // between groups of parts.
 inline constexpr std::string_view kPartsSeparatorLine = "- - - - - - - - - - - - - - - - - - - - - -";
 
-struct TLibraryEntry {
+struct LibraryEntry {
   std::string text;       // list line, e.g. "MOX 2,2:2.2 Ohm", or the separator line
   double value = 0;       // Ohm, mH or µF
   double resistance = 0;  // coils only: Ohm
-  bool operator==(const TLibraryEntry&) const = default;
+  bool operator==(const LibraryEntry&) const = default;
 };
 
 // The three pages of the library.
-enum class TLibraryPage { Resistors, Coils, Capacitors };
+enum class LibraryPage { Resistors, Coils, Capacitors };
 
-struct TPartsLibrary {
-  std::vector<TLibraryEntry> resistors, coils, capacitors;
+struct PartsLibrary {
+  std::vector<LibraryEntry> resistors, coils, capacitors;
 
-  std::vector<TLibraryEntry>& Page(TLibraryPage page);
-  const std::vector<TLibraryEntry>& Page(TLibraryPage page) const;
+  std::vector<LibraryEntry>& Page(LibraryPage page);
+  const std::vector<LibraryEntry>& Page(LibraryPage page) const;
   void Clear();
-  bool operator==(const TPartsLibrary&) const = default;
+  bool operator==(const PartsLibrary&) const = default;
 };
 
 // Splits off the next field of a library line: it ends at the first TAB or
@@ -46,30 +46,30 @@ std::string_view NextLibraryField(std::string_view& line);
 
 // Appends the entries of one library line (lines of another kind are
 // ignored).
-void AddLibraryLine(TPartsLibrary& lib, std::string_view line);
+void AddLibraryLine(PartsLibrary& lib, std::string_view line);
 
 // Appends the entries of one file's content.
-void AddLibraryText(TPartsLibrary& lib, std::string_view content);
+void AddLibraryText(PartsLibrary& lib, std::string_view content);
 
 // Clears the library and reads every "*.txt" file of `folder` (in name
 // order). A missing folder gives an empty library. Returns false, with a
 // German message in `error`, when a file cannot be read; the entries read up
 // to that point stay in the library.
-bool ReadPartsLibrary(const std::filesystem::path& folder, TPartsLibrary& lib, std::string& error);
+bool ReadPartsLibrary(const std::filesystem::path& folder, PartsLibrary& lib, std::string& error);
 
 // What choosing an entry gives the part editor: the part type (1 wire, 2
 // resistor, 3 capacitor, 4 coil), the designation and the value(s) in the
 // library's units.
-struct TLibraryChoice {
+struct LibraryChoice {
   int type = 1;
   std::string designation;
   double value = 0;
   double resistance = 0;
-  bool operator==(const TLibraryChoice&) const = default;
+  bool operator==(const LibraryChoice&) const = default;
 };
 
 // The designation is the entry text up to the first ":". An entry whose
 // value is 0 (a separator line) turns the part into a wire.
-TLibraryChoice ChooseLibraryEntry(TLibraryPage page, const TLibraryEntry& entry);
+LibraryChoice ChooseLibraryEntry(LibraryPage page, const LibraryEntry& entry);
 
 }  // namespace sonvex

@@ -19,84 +19,84 @@ const std::array<std::string_view, kChassisCategoryCount> kChassisCategoryNames 
     // bits 21..31 have no name
 };
 
-TChassis DefaultChassis() {
-  TChassis c;
-  c.fgang_which = 5;
+Chassis DefaultChassis() {
+  Chassis c;
+  c.responseSource = 5;
   c.Re2 = 0.001;
   c.Re3 = 0.001;
   c.Le2 = 0.000001;
   c.Le3 = 0.000001;
-  c.Filters = 119;
-  c.pubdate = "01.01.2000";
+  c.filters = 119;
+  c.publicationDate = "01.01.2000";
   return c;
 }
 
 namespace {
 
 // The cleared records of slot 8: every number 0, every boolean false.
-TEinbau ClearedEinbau() {
-  TEinbau e;
-  e.vV = e.mb = e.fmb = e.vVf = 0.0;
-  e.Bedv = e.Bedc = 0;
+Enclosure ClearedEnclosure() {
+  Enclosure e;
+  e.volumeFactor = e.airMassFactor = e.airMassCornerFreq = e.frontVolumeFactor = 0.0;
+  e.dampingVolume = e.dampingNearChassis = 0;
   return e;
 }
 
-TSchallwand ClearedSchallwand() {
-  TSchallwand s;
-  s.beugl = s.beugr = s.beugo = s.beugu = false;
-  s.usegemgeh = false;
+Baffle ClearedBaffle() {
+  Baffle s;
+  s.diffractLeft = s.diffractRight = s.diffractTop = s.diffractBottom = false;
+  s.useCabinet = false;
   return s;
 }
 
 }  // namespace
 
-void BuildFreqGrid(TProjekt& p) {
-  const int n = std::clamp(p.sz, 1, kMaxGridPoints + 1);
+void BuildFreqGrid(Project& p) {
+  const int n = std::clamp(p.gridPoints, 1, kMaxGridPoints + 1);
   LogGrid(p.fMin, p.fMax, std::span<double>(p.freq.data(), static_cast<std::size_t>(n)));
   p.freq[n] = 0.0;
 }
 
-void NewProject(TProjekt& p) {
-  p.nAmps = 1;
-  p.nChassis = 1;
-  p.bSaved = false;
+void NewProject(Project& p) {
+  p.ampCount = 1;
+  p.chassisCount = 1;
+  p.saved = false;
   p.freq.fill(0.0);
-  Anzeige(p) = TDisplayOptions{};
-  for (TVerstaerker& v : p.Verstaerker) v = TVerstaerker{};
-  p.Chassis[0] = DefaultChassis();
-  p.Einbau[0] = TEinbau{};
-  p.Schallwand[0] = TSchallwand{};
-  p.GemGeh = TGemGeh{};
+  DisplayOptionsOf(p) = DisplayOptions{};
+  for (Amplifier& v : p.amplifiers) v = Amplifier{};
+  p.chassis[0] = DefaultChassis();
+  p.enclosures[0] = Enclosure{};
+  p.baffles[0] = Baffle{};
+  p.cabinet = Cabinet{};
   BuildFreqGrid(p);
   for (int c = 1; c < kMaxChassis; ++c) {
-    p.Chassis[c] = p.Chassis[0];
-    p.Einbau[c] = p.Einbau[0];
-    p.Schallwand[c] = p.Schallwand[0];
+    p.chassis[c] = p.chassis[0];
+    p.enclosures[c] = p.enclosures[0];
+    p.baffles[c] = p.baffles[0];
   }
-  p.Chassis[kChassisSlots - 1] = TChassis{};
-  p.Einbau[kChassisSlots - 1] = ClearedEinbau();
-  p.Schallwand[kChassisSlots - 1] = ClearedSchallwand();
+  p.chassis[kChassisSlots - 1] = Chassis{};
+  p.enclosures[kChassisSlots - 1] = ClearedEnclosure();
+  p.baffles[kChassisSlots - 1] = ClearedBaffle();
 }
 
-std::unique_ptr<TProjekt> MakeNewProject() {
-  auto p = std::make_unique<TProjekt>();
+std::unique_ptr<Project> MakeNewProject() {
+  auto p = std::make_unique<Project>();
   NewProject(*p);
   return p;
 }
 
-void SwapChassis(TProjekt& p, int slotA, int slotB, bool withEinbau, bool withSchallwand) {
+void SwapChassis(Project& p, int slotA, int slotB, bool withEnclosure, bool withBaffle) {
   if (slotA < 0 || slotB < 0 || slotA >= kChassisSlots || slotB >= kChassisSlots || slotA == slotB) return;
-  std::swap(p.Chassis[slotA], p.Chassis[slotB]);
-  if (withEinbau) std::swap(p.Einbau[slotA], p.Einbau[slotB]);
-  if (withSchallwand) std::swap(p.Schallwand[slotA], p.Schallwand[slotB]);
+  std::swap(p.chassis[slotA], p.chassis[slotB]);
+  if (withEnclosure) std::swap(p.enclosures[slotA], p.enclosures[slotB]);
+  if (withBaffle) std::swap(p.baffles[slotA], p.baffles[slotB]);
 }
 
-void CopyChassis(TProjekt& p, int from, int to, bool withEinbau, bool withSchallwand) {
+void CopyChassis(Project& p, int from, int to, bool withEnclosure, bool withBaffle) {
   if (from < 0 || to < 0 || from >= kChassisSlots || to >= kChassisSlots || from == to) return;
-  p.Chassis[to] = p.Chassis[from];
-  p.Schallwand[to].d = p.Schallwand[from].d;
-  if (withEinbau) p.Einbau[to] = p.Einbau[from];
-  if (withSchallwand) p.Schallwand[to] = p.Schallwand[from];
+  p.chassis[to] = p.chassis[from];
+  p.baffles[to].outletDiameter = p.baffles[from].outletDiameter;
+  if (withEnclosure) p.enclosures[to] = p.enclosures[from];
+  if (withBaffle) p.baffles[to] = p.baffles[from];
 }
 
 }  // namespace sonvex

@@ -13,34 +13,34 @@ void Zero(std::array<T, N>& a) {
 }
 }  // namespace
 
-void ClearResult(TResult& r) {
-  r.bValid = false;
+void ClearResult(CalcResult& r) {
+  r.valid = false;
   Zero(r.freq);
-  r.nFreq = r.nAmps = r.nChassis = 0;
-  for (auto& n : r.ChassisName) n.Clear();
-  Zero(r.AmpOfChassis);
-  Zero(r.EinbauTyp);
-  Zero(r.FilterResp);
-  Zero(r.DirFront);
-  Zero(r.DirRear);
-  Zero(r.ChassisZ);
-  Zero(r.ChFront);
-  Zero(r.ChRear);
-  Zero(r.ChFrontSim);
-  Zero(r.ChRearSim);
-  Zero(r.ChassisU);
-  Zero(r.ContribFront);
-  Zero(r.ContribRear);
-  Zero(r.AmpZ);
-  Zero(r.BoxP);
-  Zero(r.BoxTiltDown);
-  Zero(r.BoxTiltUp);
-  Zero(r.MaxUChassis);
-  Zero(r.MaxU);
-  Zero(r.MaxUExc);
-  Zero(r.MaxP);
-  Zero(r.ChHub);
-  Zero(r.DirIdx);
+  r.freqCount = r.ampCount = r.chassisCount = 0;
+  for (auto& n : r.chassisName) n.Clear();
+  Zero(r.ampOfChassis);
+  Zero(r.enclosureTypes);
+  Zero(r.filterResponse);
+  Zero(r.directionsFront);
+  Zero(r.directionsRear);
+  Zero(r.chassisImpedance);
+  Zero(r.chassisFront);
+  Zero(r.chassisRear);
+  Zero(r.chassisFrontSim);
+  Zero(r.chassisRearSim);
+  Zero(r.chassisVoltageGain);
+  Zero(r.contributionFront);
+  Zero(r.contributionRear);
+  Zero(r.ampImpedance);
+  Zero(r.boxPressure);
+  Zero(r.boxTiltDown);
+  Zero(r.boxTiltUp);
+  Zero(r.maxVoltageChassis);
+  Zero(r.maxVoltage);
+  Zero(r.maxVoltageExcursion);
+  Zero(r.maxPower);
+  Zero(r.chassisExcursion);
+  Zero(r.directivityIndex);
 }
 
 }  // namespace sonvex

@@ -20,60 +20,60 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // Level in dB of a complex value; sound pressures get the 112 dB of the
 // pressure scale added.
-double LevelDb(TComplex s, bool pressure) { return 20 * std::log10(CAbs(s) + 1e-50) + (pressure ? 112 : 0); }
+double LevelDb(Complex s, bool pressure) { return 20 * std::log10(CAbs(s) + 1e-50) + (pressure ? 112 : 0); }
 
-TComplex ExportValue(const TResult& r, TExportKind kind, int c, int i) {
+Complex ExportValue(const CalcResult& r, ExportKind kind, int c, int i) {
   switch (kind) {
-    case TExportKind::Box:
-      return r.BoxP[i][0];
-    case TExportKind::Chassis:
-      return CAdd(r.ContribFront[c][i][0], r.ContribRear[c][i][0]);
-    case TExportKind::Signal: {
-      const int u = r.AmpOfChassis[c];
+    case ExportKind::Box:
+      return r.boxPressure[i][0];
+    case ExportKind::Chassis:
+      return CAdd(r.contributionFront[c][i][0], r.contributionRear[c][i][0]);
+    case ExportKind::Signal: {
+      const int u = r.ampOfChassis[c];
       // A chassis without an amplifier gets no signal.
-      if (u < 0 || u >= kMaxAmps) return CZero;
-      return CMul(r.ChassisU[c][i], r.FilterResp[u][i]);
+      if (u < 0 || u >= kMaxAmps) return kComplexZero;
+      return CMul(r.chassisVoltageGain[c][i], r.filterResponse[u][i]);
     }
   }
-  return CZero;
+  return kComplexZero;
 }
 
 }  // namespace
 
-std::string_view ExportButtonCaption(TExportKind kind) {
+std::string_view ExportButtonCaption(ExportKind kind) {
   switch (kind) {
-    case TExportKind::Box:
+    case ExportKind::Box:
       return "Gesamtfrequenzgang der Box auf Achse exportieren";
-    case TExportKind::Chassis:
+    case ExportKind::Chassis:
       return "Frequenzgang eines Chassis auf Achse mit Schallwand und Gehäuseeinfluss exportieren";
-    case TExportKind::Signal:
+    case ExportKind::Signal:
       return "Frequenzgang des elektrischen Signals an einem Chassis exportieren";
   }
   return {};
 }
 
-std::string ExportTitle(TExportKind kind, int chassis) {
+std::string ExportTitle(ExportKind kind, int chassis) {
   const std::string n = std::to_string(chassis + 1);
   switch (kind) {
-    case TExportKind::Box:
+    case ExportKind::Box:
       return "# Gesamtfrequenzgang der Box auf Achse";
-    case TExportKind::Chassis:
+    case ExportKind::Chassis:
       return "# Frequenzgang Chassis " + n + " auf Achse incl. Frequenzweichen- und Schallwandeinfluß";
-    case TExportKind::Signal:
+    case ExportKind::Signal:
       return "# Frequenzgang elektrisches Signal an Chassis " + n + " (0dB = 2,83V)";
   }
   return {};
 }
 
-std::string ExportText(const TResult& r, TExportKind kind, int chassis) {
+std::string ExportText(const CalcResult& r, ExportKind kind, int chassis) {
   const int c = std::clamp(chassis, 0, kChassisSlots - 1);
-  const bool pressure = kind != TExportKind::Signal;
+  const bool pressure = kind != ExportKind::Signal;
   std::string out = ExportTitle(kind, c);
   out += kCrLf;
   out += "# Frequenz[Hz]\tAmpl.[dB]\tPhase[°]";
   out += kCrLf;
   for (int i = 0; i < kFreqEntries && r.freq[i] > 0; ++i) {
-    const TComplex s = ExportValue(r, kind, c, i);
+    const Complex s = ExportValue(r, kind, c, i);
     const double level = LevelDb(s, pressure);
     const double phase = CPhase(s) * kRadToDeg;
     // A point that cannot be written as numbers is left out, so that every
@@ -123,10 +123,10 @@ void AppendCurveLine(std::string& out, double f, double magnitude, double phase)
   out += kCrLf;
 }
 
-std::string CurveText(const TResult& r, const std::string& header, const auto& valueAt, bool pressure) {
+std::string CurveText(const CalcResult& r, const std::string& header, const auto& valueAt, bool pressure) {
   std::string out = header;
   for (int i = 0; i < kFreqEntries && r.freq[i] > 0; ++i) {
-    const TComplex s = valueAt(i);
+    const Complex s = valueAt(i);
     const double magnitude = pressure ? LevelDb(s, true) : CAbs(s);
     // The full four-quadrant angle: a purely imaginary value is +-90 degrees
     // here, as the programs that read these files expect.
@@ -146,16 +146,16 @@ std::string CommentLine(std::string_view text) {
 
 }  // namespace
 
-std::string FrdText(const TResult& r, int chassis, std::string_view projectName) {
+std::string FrdText(const CalcResult& r, int chassis, std::string_view projectName) {
   const bool box = chassis < 0;
   const int c = std::clamp(chassis, 0, kChassisSlots - 1);
   std::string header = CommentLine(std::string("Sonvex-Projekt: ") + std::string(projectName));
   header += CommentLine(box ? "Gesamtfrequenzgang der Box auf Achse"
-                            : "Frequenzgang Chassis " + std::to_string(c + 1) + " (" + r.ChassisName[c].Str() +
+                            : "Frequenzgang Chassis " + std::to_string(c + 1) + " (" + r.chassisName[c].Str() +
                                   ") auf Achse mit Weiche, Schallwand und Gehäuse");
   header += CommentLine("Frequenz[Hz] Pegel[dB SPL, 2,83V/1m] Phase[Grad]");
   return CurveText(
-      r, header, [&](int i) { return ExportValue(r, box ? TExportKind::Box : TExportKind::Chassis, c, i); }, true);
+      r, header, [&](int i) { return ExportValue(r, box ? ExportKind::Box : ExportKind::Chassis, c, i); }, true);
 }
 
 std::string FrdLevelText(const std::vector<double>& freq, const std::vector<double>& levelDb,
@@ -168,23 +168,23 @@ std::string FrdLevelText(const std::vector<double>& freq, const std::vector<doub
   return out;
 }
 
-std::string ZmaText(const TResult& r, int amp, std::string_view projectName) {
+std::string ZmaText(const CalcResult& r, int amp, std::string_view projectName) {
   const int a = std::clamp(amp, 0, kMaxAmps - 1);
   std::string header = CommentLine(std::string("Sonvex-Projekt: ") + std::string(projectName));
   header += CommentLine("Impedanz an Verstärker " + std::to_string(a + 1));
   header += CommentLine("Frequenz[Hz] Betrag[Ohm] Phase[Grad]");
-  // The solver's sign conventions make AmpZ the negative of the impedance
+  // The solver's sign conventions make ampImpedance the negative of the impedance
   // the amplifier sees; the file holds the impedance itself.
   return CurveText(
       r, header,
       [&](int i) {
-        return TComplex{-r.AmpZ[a][i].re, -r.AmpZ[a][i].im};
+        return Complex{-r.ampImpedance[a][i].re, -r.ampImpedance[a][i].im};
       },
       false);
 }
 
-std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInteraction& ui) {
-  if (kind == TExportKind::Box) return 0;
+std::optional<int> ChooseExportChassis(const CalcResult& r, ExportKind kind, Interaction& ui) {
+  if (kind == ExportKind::Box) return 0;
   // A result never holds more than eight chassis; the limit keeps a damaged
   // count from offering slots that do not exist.
   const int n = ChassisInUse(r);
@@ -194,19 +194,19 @@ std::optional<int> ChooseExportChassis(const TResult& r, TExportKind kind, TInte
     for (int k = 1; k <= n; ++k) captions += std::to_string(k) + "|";
     captions += "Abbruch";
     const std::string_view question =
-        kind == TExportKind::Signal ? "Signal für welches Chassis?" : "Frequenzgang für welches Chassis?";
+        kind == ExportKind::Signal ? "Signal für welches Chassis?" : "Frequenzgang für welches Chassis?";
     const int answer = ui.ChooseButton(question, captions, n + 1);
     if (answer < 1 || answer > n) return std::nullopt;
     c = answer - 1;
   }
-  if (kind == TExportKind::Signal && (r.AmpOfChassis[c] < 0 || r.AmpOfChassis[c] >= kMaxAmps)) {
+  if (kind == ExportKind::Signal && (r.ampOfChassis[c] < 0 || r.ampOfChassis[c] >= kMaxAmps)) {
     ui.ShowMessage("Das Chassis ist in keiner Frequenzweiche angeschlossen. Ausgabe nicht sinnvoll.");
     return std::nullopt;
   }
   return c;
 }
 
-std::optional<std::filesystem::path> ExportResult(const TResult& r, TExportKind kind, TInteraction& ui,
+std::optional<std::filesystem::path> ExportResult(const CalcResult& r, ExportKind kind, Interaction& ui,
                                                   const std::filesystem::path& folder) {
   const auto chassis = ChooseExportChassis(r, kind, ui);
   if (!chassis) return std::nullopt;

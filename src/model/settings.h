@@ -11,20 +11,20 @@
 
 namespace sonvex {
 
-class TInteraction;
-class TMyIniFile;
+class Interaction;
+class MyIniFile;
 
 inline constexpr std::string_view kSettingsFileName = "Sonvex.ini";
-inline constexpr std::int32_t kDefaultTBWE = 424231;
+inline constexpr std::int32_t kDefaultOldMouseMap = 424231;
 // The pause of the desktop program's calculation thread after each step: it
 // keeps slow machines responsive while a recalculation runs.
 inline constexpr std::int32_t kDefaultCalcPauseMs = 650;
 inline constexpr std::int32_t kMaxCalcPauseMs = 2000;
 // The pause of each optimizer worker after each step, so that the window
 // stays usable while the optimizer searches.
-inline constexpr std::int32_t kDefaultOptiPauseMs = 65;
+inline constexpr std::int32_t kDefaultOptimizerPauseMs = 65;
 
-struct TSettings {
+struct Settings {
   std::filesystem::path programFile;    // the running program
   std::filesystem::path programFolder;  // its folder (or the data folder given on the command line)
   std::filesystem::path settingsFolder;  // where "Sonvex.ini" lives; the program folder when empty
@@ -37,42 +37,42 @@ struct TSettings {
   std::filesystem::path publicationsFolder;  // "Publikationen"
   std::filesystem::path kitsFolder;          // "Bausätze"
   bool useStoredFolders = false;             // "Verzeichnisvorgaben": the folders above come from the file
-  std::int32_t TBWEopti = 424531;            // mouse action map of the crossover editor
-  std::int32_t WEsize = 2;                   // drawing size of the crossover editor
-  bool UseOption = false;                    // every loaded project takes over displayDefaults
+  std::int32_t crossoverMouseMap = 424531;            // mouse action map of the crossover editor
+  std::int32_t crossoverEditorSize = 2;                   // drawing size of the crossover editor
+  bool useDisplayDefaults = false;                    // every loaded project takes over displayDefaults
   std::int32_t calcPauseMs = kDefaultCalcPauseMs;  // "Rechenpause", 0..2000 ms
-  std::int32_t optiPauseMs = kDefaultOptiPauseMs;  // "Optimiererpause", 0..2000 ms
-  TDisplayOptions displayDefaults;
+  std::int32_t optimizerPauseMs = kDefaultOptimizerPauseMs;  // "Optimiererpause", 0..2000 ms
+  DisplayOptions displayDefaults;
 };
 
 // Settings with every default for a program in `programFolder`.
-TSettings MakeSettings(const std::filesystem::path& programFolder, const std::filesystem::path& programFile = {});
+Settings MakeSettings(const std::filesystem::path& programFolder, const std::filesystem::path& programFile = {});
 
 // Sets the settings file and the six folders to their defaults below the
 // program folder.
-void SetDefaultFolders(TSettings& s);
+void SetDefaultFolders(Settings& s);
 
 // Reads the settings file. A missing or unreadable file gives the defaults; a
 // file with a wrong header shows its message through `ui` (when given) and
 // gives the defaults.
-void LoadSettings(TSettings& s, TInteraction* ui);
+void LoadSettings(Settings& s, Interaction* ui);
 // Steps 3 to 5 of LoadSettings on a file object already read.
-void LoadSettingsFrom(TSettings& s, const TMyIniFile& ini);
+void LoadSettingsFrom(Settings& s, const MyIniFile& ini);
 
 // Makes the six folders end with a separator (an empty one becomes its
 // default folder) and writes the folder and
 // crossover editor settings into the settings file, keeping every other key
 // of it (for example the display defaults). A file with a wrong header is not
-// overwritten. Throws TFileError when the file cannot be read or written; a
+// overwritten. Throws FileError when the file cannot be read or written; a
 // previous file is then unchanged.
-void SaveSettings(TSettings& s, TInteraction* ui);
+void SaveSettings(Settings& s, Interaction* ui);
 
 // Writes "UseOption" into the settings file's "Option" section, keeping
 // every other key; when `use` is set also the display defaults `o` (without
-// the smoothing widths). Sets the program's UseOption and, when used, its
-// display defaults, also when the file then cannot be written (TFileError,
+// the smoothing widths). Sets the program's useDisplayDefaults and, when used, its
+// display defaults, also when the file then cannot be written (FileError,
 // as SaveSettings throws it).
-void SaveDisplayDefaults(TSettings& s, bool use, const TDisplayOptions& o, TInteraction* ui);
+void SaveDisplayDefaults(Settings& s, bool use, const DisplayOptions& o, Interaction* ui);
 // A calculation or optimizer pause held within 0..2000 ms.
 std::int32_t ClampCalcPause(long long ms);
 
@@ -99,9 +99,9 @@ bool StoredPointCountKept(long long sz);
 // section. Reading starts from the built-in default colours, replaces them by
 // the stored elements and corrects an unusable frequency range (20..20000 Hz)
 // and point count (84).
-void ReadDisplayOptions(const TMyIniFile& ini, std::string_view section, TDisplayOptions& o);
-// Writes them in their fixed order; `withSmoothing` false leaves out glatt_a
-// and glatt_i (the display defaults carry no smoothing widths).
-void WriteDisplayOptions(TMyIniFile& ini, std::string_view section, const TDisplayOptions& o, bool withSmoothing);
+void ReadDisplayOptions(const MyIniFile& ini, std::string_view section, DisplayOptions& o);
+// Writes them in their fixed order; `withSmoothing` false leaves out smoothingAmplitude
+// and smoothingImpedance (the display defaults carry no smoothing widths).
+void WriteDisplayOptions(MyIniFile& ini, std::string_view section, const DisplayOptions& o, bool withSmoothing);
 
 }  // namespace sonvex

@@ -36,25 +36,25 @@ inline std::size_t Utf8Length(std::string_view text) {
 }
 
 template <std::size_t N>
-class TShortString {
+class ShortString {
  public:
   static constexpr std::size_t kMaxChars = N;
   static constexpr std::size_t kCapacity = 4 * N;  // bytes: four per code point at most
 
-  TShortString() = default;
-  TShortString(std::string_view text) { Assign(text); }    // NOLINT: implicit on purpose, cuts like assignment
-  TShortString(const char* text) { Assign(text); }         // NOLINT
-  TShortString(const std::string& text) { Assign(text); }  // NOLINT
+  ShortString() = default;
+  ShortString(std::string_view text) { Assign(text); }    // NOLINT: implicit on purpose, cuts like assignment
+  ShortString(const char* text) { Assign(text); }         // NOLINT
+  ShortString(const std::string& text) { Assign(text); }  // NOLINT
 
-  TShortString& operator=(std::string_view text) {
+  ShortString& operator=(std::string_view text) {
     Assign(text);
     return *this;
   }
-  TShortString& operator=(const char* text) {
+  ShortString& operator=(const char* text) {
     Assign(text);
     return *this;
   }
-  TShortString& operator=(const std::string& text) {
+  ShortString& operator=(const std::string& text) {
     Assign(text);
     return *this;
   }
@@ -73,10 +73,10 @@ class TShortString {
   std::size_t Bytes() const { return len_; }
   std::size_t Length() const { return Utf8Length(View()); }
 
-  friend bool operator==(const TShortString& a, const TShortString& b) { return a.View() == b.View(); }
-  friend bool operator==(const TShortString& a, std::string_view b) { return a.View() == b; }
-  friend bool operator==(const TShortString& a, const char* b) { return a.View() == std::string_view(b); }
-  friend bool operator==(const TShortString& a, const std::string& b) { return a.View() == b; }
+  friend bool operator==(const ShortString& a, const ShortString& b) { return a.View() == b.View(); }
+  friend bool operator==(const ShortString& a, std::string_view b) { return a.View() == b; }
+  friend bool operator==(const ShortString& a, const char* b) { return a.View() == std::string_view(b); }
+  friend bool operator==(const ShortString& a, const std::string& b) { return a.View() == b; }
 
  private:
   std::uint16_t len_ = 0;

@@ -4,25 +4,25 @@
 
 namespace sonvex {
 
-void TUndoStack::Push(const TProjekt& p, const std::string& description, const TProjekt* reference) {
+void UndoStack::Push(const Project& p, const std::string& description, const Project* reference) {
   // The last slot's record is reused for the new snapshot: no allocation once
   // the stack is full.
-  std::unique_ptr<TProjekt> record = std::move(slots_[kUndoSlots - 1]);
+  std::unique_ptr<Project> record = std::move(slots_[kUndoSlots - 1]);
   for (int i = kUndoSlots - 1; i > 0; --i) {
     slots_[i] = std::move(slots_[i - 1]);
     descriptions_[i] = std::move(descriptions_[i - 1]);
     references_[i] = std::move(references_[i - 1]);
   }
-  if (!record) record = std::make_unique<TProjekt>();
+  if (!record) record = std::make_unique<Project>();
   *record = p;
   slots_[0] = std::move(record);
-  references_[0] = reference != nullptr ? std::make_unique<TProjekt>(*reference) : nullptr;
+  references_[0] = reference != nullptr ? std::make_unique<Project>(*reference) : nullptr;
   // An empty description would mark the slot as empty; every command names itself.
   descriptions_[0] = description.empty() ? std::string("?") : description;
 }
 
-void TUndoStack::ShiftDown() {
-  std::unique_ptr<TProjekt> record = std::move(slots_[0]);
+void UndoStack::ShiftDown() {
+  std::unique_ptr<Project> record = std::move(slots_[0]);
   for (int i = 0; i < kUndoSlots - 1; ++i) {
     slots_[i] = std::move(slots_[i + 1]);
     descriptions_[i] = std::move(descriptions_[i + 1]);
@@ -33,12 +33,12 @@ void TUndoStack::ShiftDown() {
   references_[kUndoSlots - 1].reset();
 }
 
-void TUndoStack::Drop() {
+void UndoStack::Drop() {
   if (descriptions_[0].empty()) return;
   ShiftDown();
 }
 
-bool TUndoStack::Pop(TProjekt& p, TProjekt* reference) {
+bool UndoStack::Pop(Project& p, Project* reference) {
   if (descriptions_[0].empty() || !slots_[0]) return false;
   p = *slots_[0];
   if (reference != nullptr && references_[0] != nullptr) *reference = *references_[0];
@@ -46,12 +46,12 @@ bool TUndoStack::Pop(TProjekt& p, TProjekt* reference) {
   return true;
 }
 
-int TUndoStack::Count() const {
+int UndoStack::Count() const {
   int n = 0;
   for (const std::string& d : descriptions_) n += d.empty() ? 0 : 1;
   return n;
 }
 
-std::string TUndoStack::Caption() const { return "Rückgängig \"" + descriptions_[0] + "\""; }
+std::string UndoStack::Caption() const { return "Rückgängig \"" + descriptions_[0] + "\""; }
 
 }  // namespace sonvex

@@ -12,20 +12,20 @@ namespace sonvex {
 
 inline constexpr int kUndoSlots = 21;
 
-class TUndoStack {
+class UndoStack {
  public:
-  TUndoStack() = default;
+  UndoStack() = default;
 
   // Snapshot of `p` with its description into slot 0; the oldest of 21
   // snapshots is lost. A step that changes the reference project as well (a
   // swap with it) passes the reference too, so that undoing it brings back
   // both sides.
-  void Push(const TProjekt& p, const std::string& description, const TProjekt* reference = nullptr);
+  void Push(const Project& p, const std::string& description, const Project* reference = nullptr);
   // Removes slot 0 without restoring it (a dialog that pushed was cancelled).
   void Drop();
   // Copies slot 0 into `p` (and the reference it holds into `reference`,
   // where both are there) and removes it; false (p untouched) when empty.
-  bool Pop(TProjekt& p, TProjekt* reference = nullptr);
+  bool Pop(Project& p, Project* reference = nullptr);
   // Slot 0 holds a reference project as well.
   bool TopHoldsReference() const { return !descriptions_[0].empty() && references_[0] != nullptr; }
 
@@ -40,10 +40,10 @@ class TUndoStack {
   void ShiftDown();  // slots 1..20 to 0..19, slot 20 emptied
 
   // Snapshots are half a megabyte each: kept on the heap, created on demand.
-  std::array<std::unique_ptr<TProjekt>, kUndoSlots> slots_{};
+  std::array<std::unique_ptr<Project>, kUndoSlots> slots_{};
   std::array<std::string, kUndoSlots> descriptions_{};  // empty: slot is empty
   // The reference project of a step that changed it too; null for all others.
-  std::array<std::unique_ptr<TProjekt>, kUndoSlots> references_{};
+  std::array<std::unique_ptr<Project>, kUndoSlots> references_{};
 };
 
 }  // namespace sonvex

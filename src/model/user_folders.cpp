@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // An XDG variable counts only when it holds an absolute path.
-std::optional<fs::path> AbsoluteEnv(const TEnvLookup& env, const char* name) {
+std::optional<fs::path> AbsoluteEnv(const EnvLookup& env, const char* name) {
   const char* v = env(name);
   if (v == nullptr || *v == 0) return std::nullopt;
   fs::path p = PathFromUtf8(v);
@@ -26,36 +26,36 @@ std::optional<fs::path> AbsoluteEnv(const TEnvLookup& env, const char* name) {
 
 }  // namespace
 
-TProgramLayout DetectProgramLayout(const fs::path& programFolder) {
+ProgramLayout DetectProgramLayout(const fs::path& programFolder) {
   std::error_code ec;
-  if (fs::is_regular_file(programFolder / PathFromUtf8(kSettingsFileName), ec)) return TProgramLayout::Portable;
+  if (fs::is_regular_file(programFolder / PathFromUtf8(kSettingsFileName), ec)) return ProgramLayout::Portable;
   for (const char* folder : {"Chassis", "Projekte", "Weichenbauteile"})
-    if (fs::is_directory(programFolder / folder, ec)) return TProgramLayout::Portable;
-  if (fs::is_directory(SharedDataFolder(programFolder), ec)) return TProgramLayout::Installed;
-  return TProgramLayout::Portable;
+    if (fs::is_directory(programFolder / folder, ec)) return ProgramLayout::Portable;
+  if (fs::is_directory(SharedDataFolder(programFolder), ec)) return ProgramLayout::Installed;
+  return ProgramLayout::Portable;
 }
 
 const char* ProcessEnv(const char* name) {
   const char* v = std::getenv(name);
   if ((v == nullptr || *v == 0) && std::string_view(name) == "HOME") {
     // Read once at start-up, before any thread runs.
-    static const std::string home = [] {
+    static const std::string kHome = [] {
       const passwd* pw = ::getpwuid(::getuid());
       return std::string(pw != nullptr && pw->pw_dir != nullptr ? pw->pw_dir : "");
     }();
-    return home.empty() ? nullptr : home.c_str();
+    return kHome.empty() ? nullptr : kHome.c_str();
   }
   return v;
 }
 
-std::optional<TUserFolders> XdgUserFolders(const TEnvLookup& env) {
+std::optional<UserFolders> XdgUserFolders(const EnvLookup& env) {
   const auto home = AbsoluteEnv(env, "HOME");
   auto config = AbsoluteEnv(env, "XDG_CONFIG_HOME");
   auto data = AbsoluteEnv(env, "XDG_DATA_HOME");
   if (!config && home) config = *home / ".config";
   if (!data && home) data = *home / ".local" / "share";
   if (!config || !data) return std::nullopt;
-  return TUserFolders{*config / "sonvex", *data / "sonvex"};
+  return UserFolders{*config / "sonvex", *data / "sonvex"};
 }
 
 void SeedDataFolder(const fs::path& shared, const fs::path& target) {
@@ -76,10 +76,10 @@ void SeedDataFolder(const fs::path& shared, const fs::path& target) {
 
 fs::path SharedDataFolder(const fs::path& programFolder) { return programFolder.parent_path() / "share" / "sonvex"; }
 
-TSettings MakeProgramSettings(const fs::path& programFolder, const fs::path& programFile,
-                              const std::optional<fs::path>& dataOverride, const TEnvLookup& env) {
+Settings MakeProgramSettings(const fs::path& programFolder, const fs::path& programFile,
+                             const std::optional<fs::path>& dataOverride, const EnvLookup& env) {
   if (dataOverride) return MakeSettings(*dataOverride, programFile);
-  if (DetectProgramLayout(programFolder) == TProgramLayout::Portable) return MakeSettings(programFolder, programFile);
+  if (DetectProgramLayout(programFolder) == ProgramLayout::Portable) return MakeSettings(programFolder, programFile);
   const auto user = XdgUserFolders(env);
   // Without any home folder there is nowhere else to go: the program folder
   // then serves (saving the settings will report its failure).
@@ -87,7 +87,7 @@ TSettings MakeProgramSettings(const fs::path& programFolder, const fs::path& pro
   std::error_code ec;
   fs::create_directories(user->settingsFolder, ec);
   if (!fs::exists(user->dataFolder, ec)) SeedDataFolder(SharedDataFolder(programFolder), user->dataFolder);
-  TSettings s = MakeSettings(user->dataFolder, programFile);
+  Settings s = MakeSettings(user->dataFolder, programFile);
   s.settingsFolder = user->settingsFolder;
   SetDefaultFolders(s);
   return s;

@@ -19,15 +19,15 @@
 
 namespace sonvex {
 
-using TEnvLookup = std::function<const char*(const char*)>;
+using EnvLookup = std::function<const char*(const char*)>;
 
-enum class TProgramLayout { Portable, Installed };
+enum class ProgramLayout { Portable, Installed };
 
 // Portable when "Sonvex.ini" or one of the data folders sits beside the
 // program (this wins, so a portable copy may also carry a share folder);
 // else installed when ../share/sonvex is a folder; else portable, as a lone
 // program file always was.
-TProgramLayout DetectProgramLayout(const std::filesystem::path& programFolder);
+ProgramLayout DetectProgramLayout(const std::filesystem::path& programFolder);
 
 // The process environment; for HOME, the home folder of the user's password
 // entry when the variable is unset (a service or `env -i` start).
@@ -36,11 +36,11 @@ const char* ProcessEnv(const char* name);
 // The folders of an installed program: "sonvex" below $XDG_CONFIG_HOME and
 // $XDG_DATA_HOME, or below ~/.config and ~/.local/share when those are unset
 // or not absolute. No value when neither they nor $HOME name a folder.
-struct TUserFolders {
+struct UserFolders {
   std::filesystem::path settingsFolder;
   std::filesystem::path dataFolder;
 };
-std::optional<TUserFolders> XdgUserFolders(const TEnvLookup& env);
+std::optional<UserFolders> XdgUserFolders(const EnvLookup& env);
 
 // Copies every file and folder of `shared` that `target` lacks; never
 // overwrites a file of the user. Errors are skipped: a file that cannot be
@@ -56,8 +56,8 @@ std::filesystem::path SharedDataFolder(const std::filesystem::path& programFolde
 // program folder: portable below the program folder, installed in the XDG
 // folders, created on first use, the data folder then seeded with the
 // shipped samples (once: files the user deletes later stay deleted).
-TSettings MakeProgramSettings(const std::filesystem::path& programFolder, const std::filesystem::path& programFile,
-                              const std::optional<std::filesystem::path>& dataOverride,
-                              const TEnvLookup& env = ProcessEnv);
+Settings MakeProgramSettings(const std::filesystem::path& programFolder, const std::filesystem::path& programFile,
+                             const std::optional<std::filesystem::path>& dataOverride,
+                             const EnvLookup& env = ProcessEnv);
 
 }  // namespace sonvex

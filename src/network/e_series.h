@@ -4,7 +4,7 @@
 
 namespace sonvex {
 
-enum class TESeries { E6, E12 };
+enum class ESeries { E6, E12 };
 
 // The E24 values of one decade, extended to 15 so that a value just below the
 // next decade can round up to 10 times the decade.
@@ -14,6 +14,6 @@ inline constexpr std::array<double, 29> kE24Extended{1.0, 1.1, 1.2, 1.3, 1.5, 1.
 
 // The series value nearest to x (linear distance; of two equally near values
 // the lower). Values below 1e-100 give 1e-100.
-double RoundToESeries(double x, TESeries series);
+double RoundToESeries(double x, ESeries series);
 
 }  // namespace sonvex

@@ -6,50 +6,50 @@
 
 namespace sonvex {
 
-struct TComplex {
+struct Complex {
   double re = 0.0;
   double im = 0.0;
-  bool operator==(const TComplex&) const = default;
+  bool operator==(const Complex&) const = default;
 };
 
-inline constexpr TComplex CZero{0.0, 0.0};
-inline constexpr TComplex COne{1.0, 0.0};
+inline constexpr Complex kComplexZero{0.0, 0.0};
+inline constexpr Complex kComplexOne{1.0, 0.0};
 
-inline TComplex CAdd(TComplex a, TComplex b) { return {a.re + b.re, a.im + b.im}; }
-inline TComplex CAdd3(TComplex a, TComplex b, TComplex c) { return {a.re + b.re + c.re, a.im + b.im + c.im}; }
-inline TComplex CSub(TComplex a, TComplex b) { return {a.re - b.re, a.im - b.im}; }
-inline TComplex CMul(TComplex a, TComplex b) { return {a.re * b.re - a.im * b.im, a.im * b.re + a.re * b.im}; }
-inline TComplex CMul3(TComplex a, TComplex b, TComplex c) { return CMul(CMul(a, b), c); }
-inline TComplex CScale(TComplex a, double x) { return {x * a.re, x * a.im}; }
-// No scaling against overflow; a division by CZero gives non-finite parts,
+inline Complex CAdd(Complex a, Complex b) { return {a.re + b.re, a.im + b.im}; }
+inline Complex CAdd3(Complex a, Complex b, Complex c) { return {a.re + b.re + c.re, a.im + b.im + c.im}; }
+inline Complex CSub(Complex a, Complex b) { return {a.re - b.re, a.im - b.im}; }
+inline Complex CMul(Complex a, Complex b) { return {a.re * b.re - a.im * b.im, a.im * b.re + a.re * b.im}; }
+inline Complex CMul3(Complex a, Complex b, Complex c) { return CMul(CMul(a, b), c); }
+inline Complex CScale(Complex a, double x) { return {x * a.re, x * a.im}; }
+// No scaling against overflow; a division by kComplexZero gives non-finite parts,
 // which the calculation steps detect and report.
-inline TComplex CDiv(TComplex a, TComplex b) {
+inline Complex CDiv(Complex a, Complex b) {
   const double d = b.re * b.re + b.im * b.im;
   return {(b.re * a.re + b.im * a.im) / d, (b.re * a.im - a.re * b.im) / d};
 }
-inline double CAbs(TComplex a) { return std::sqrt(a.re * a.re + a.im * a.im); }
+inline double CAbs(Complex a) { return std::sqrt(a.re * a.re + a.im * a.im); }
 // Parallel connection a·b/(a+b); a branch of magnitude 0 short-circuits it.
-inline TComplex CPar(TComplex a, TComplex b) {
-  const TComplex p = CMul(a, b);
+inline Complex CPar(Complex a, Complex b) {
+  const Complex p = CMul(a, b);
   if (CAbs(p) == 0.0) return p;
   return CDiv(p, CAdd(a, b));
 }
-// Three branches in parallel; any branch of magnitude 0 gives CZero.
-inline TComplex CPar3(TComplex a, TComplex b, TComplex c) {
-  if (CAbs(a) == 0.0 || CAbs(b) == 0.0 || CAbs(c) == 0.0) return CZero;
-  return CDiv(COne, CAdd3(CDiv(COne, a), CDiv(COne, b), CDiv(COne, c)));
+// Three branches in parallel; any branch of magnitude 0 gives kComplexZero.
+inline Complex CPar3(Complex a, Complex b, Complex c) {
+  if (CAbs(a) == 0.0 || CAbs(b) == 0.0 || CAbs(c) == 0.0) return kComplexZero;
+  return CDiv(kComplexOne, CAdd3(CDiv(kComplexOne, a), CDiv(kComplexOne, b), CDiv(kComplexOne, c)));
 }
 // a·exp(-j·phi).
-inline TComplex CRotate(TComplex a, double phi) {
+inline Complex CRotate(Complex a, double phi) {
   const double c = std::cos(phi);
   const double s = std::sin(phi);
   return {a.re * c + a.im * s, a.im * c - a.re * s};
 }
-inline TComplex CPolar(double mag, double phi) { return {mag * std::cos(phi), mag * std::sin(phi)}; }
-inline double CArg(TComplex a) { return std::atan2(a.im, a.re); }
+inline Complex CPolar(double mag, double phi) { return {mag * std::cos(phi), mag * std::sin(phi)}; }
+inline double CArg(Complex a) { return std::atan2(a.im, a.re); }
 // Phase as results, exports and charts show it: 0 when the real part is exactly 0.
-inline double CPhase(TComplex a) { return a.re == 0.0 ? 0.0 : std::atan2(a.im, a.re); }
+inline double CPhase(Complex a) { return a.re == 0.0 ? 0.0 : std::atan2(a.im, a.re); }
 
-inline bool CIsFinite(TComplex a) { return std::isfinite(a.re) && std::isfinite(a.im); }
+inline bool CIsFinite(Complex a) { return std::isfinite(a.re) && std::isfinite(a.im); }
 
 }  // namespace sonvex

@@ -47,38 +47,38 @@ inline void FastSinCos(double x, double& sOut, double& cOut) {
 // the scalar code computes it, so results do not depend on the instructions.
 // Vectors are passed by reference only: passed by value, their calling
 // convention would depend on the instruction set.
-using TVec4 = double __attribute__((vector_size(32)));
-using TVec4u = std::uint64_t __attribute__((vector_size(32)));
+using Vec4 = double __attribute__((vector_size(32)));
+using Vec4U = std::uint64_t __attribute__((vector_size(32)));
 
-[[gnu::always_inline]] inline void Load4(TVec4& v, const double* p) { std::memcpy(&v, p, sizeof v); }
-[[gnu::always_inline]] inline void Store4(double* p, const TVec4& v) { std::memcpy(p, &v, sizeof v); }
+[[gnu::always_inline]] inline void Load4(Vec4& v, const double* p) { std::memcpy(&v, p, sizeof v); }
+[[gnu::always_inline]] inline void Store4(double* p, const Vec4& v) { std::memcpy(p, &v, sizeof v); }
 
 // FastSinCos of four values at once.
-[[gnu::always_inline]] inline void FastSinCos4(const TVec4& x, TVec4& sOut, TVec4& cOut) {
+[[gnu::always_inline]] inline void FastSinCos4(const Vec4& x, Vec4& sOut, Vec4& cOut) {
   constexpr double kTwoOverPi = 6.36619772367581382433e-01;
   constexpr double kPio2Hi = 1.57079632673412561417e+00;
   constexpr double kPio2Lo = 6.07710050650619224932e-11;
   constexpr double kRound = 6755399441055744.0;
-  const TVec4 t = x * kTwoOverPi + kRound;
-  const TVec4 fn = t - kRound;
-  const TVec4u q = reinterpret_cast<TVec4u>(t);
-  const TVec4 r = (x - fn * kPio2Hi) - fn * kPio2Lo;
-  const TVec4 z = r * r;
+  const Vec4 t = x * kTwoOverPi + kRound;
+  const Vec4 fn = t - kRound;
+  const Vec4U q = reinterpret_cast<Vec4U>(t);
+  const Vec4 r = (x - fn * kPio2Hi) - fn * kPio2Lo;
+  const Vec4 z = r * r;
   constexpr double S1 = -1.66666666666666324348e-01, S2 = 8.33333333332248946124e-03, S3 = -1.98412698298579493134e-04,
                    S4 = 2.75573137070700676789e-06, S5 = -2.50507602534068634195e-08, S6 = 1.58969099521155010221e-10;
   constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03, C3 = 2.48015872894767294178e-05,
                    C4 = -2.75573143513906633035e-07, C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
-  const TVec4 sp = r + r * z * (S1 + z * (S2 + z * (S3 + z * (S4 + z * (S5 + z * S6)))));
-  const TVec4 hz = 0.5 * z;
-  const TVec4 w = 1.0 - hz;
-  const TVec4 cp = w + (((1.0 - w) - hz) + z * z * (C1 + z * (C2 + z * (C3 + z * (C4 + z * (C5 + z * C6))))));
-  const TVec4u spBits = reinterpret_cast<TVec4u>(sp);
-  const TVec4u cpBits = reinterpret_cast<TVec4u>(cp);
-  const TVec4u swap = 0 - (q & 1u);
-  const TVec4u sBits = (spBits & ~swap) | (cpBits & swap);
-  const TVec4u cBits = (cpBits & ~swap) | (spBits & swap);
-  sOut = reinterpret_cast<TVec4>(sBits ^ ((q & 2u) << 62));
-  cOut = reinterpret_cast<TVec4>(cBits ^ (((q + 1u) & 2u) << 62));
+  const Vec4 sp = r + r * z * (S1 + z * (S2 + z * (S3 + z * (S4 + z * (S5 + z * S6)))));
+  const Vec4 hz = 0.5 * z;
+  const Vec4 w = 1.0 - hz;
+  const Vec4 cp = w + (((1.0 - w) - hz) + z * z * (C1 + z * (C2 + z * (C3 + z * (C4 + z * (C5 + z * C6))))));
+  const Vec4U spBits = reinterpret_cast<Vec4U>(sp);
+  const Vec4U cpBits = reinterpret_cast<Vec4U>(cp);
+  const Vec4U swap = 0 - (q & 1u);
+  const Vec4U sBits = (spBits & ~swap) | (cpBits & swap);
+  const Vec4U cBits = (cpBits & ~swap) | (spBits & swap);
+  sOut = reinterpret_cast<Vec4>(sBits ^ ((q & 2u) << 62));
+  cOut = reinterpret_cast<Vec4>(cBits ^ (((q + 1u) & 2u) << 62));
 }
 
 }  // namespace sonvex

@@ -27,7 +27,7 @@ SONVEX_VECTOR_CLONES void ExpNegJ(const double* path, std::size_t n, double k, d
                                   double* im) {
   if (std::fabs(k) * maxAbsPath < kFastTrigLimit) {
     for (std::size_t i = 0; i < n; i += 4) {
-      TVec4 x, sn, cs;
+      Vec4 x, sn, cs;
       Load4(x, path + i);
       x *= k;
       FastSinCos4(x, sn, cs);
@@ -46,7 +46,7 @@ SONVEX_VECTOR_CLONES void ExpNegJ(const double* path, std::size_t n, double k, d
 SONVEX_VECTOR_CLONES void CosScaled(const double* arg, std::size_t n, double k, double maxAbsArg, double* out) {
   if (std::fabs(k) * maxAbsArg < kFastTrigLimit) {
     for (std::size_t i = 0; i < n; i += 4) {
-      TVec4 x, sn, cs;
+      Vec4 x, sn, cs;
       Load4(x, arg + i);
       x *= k;
       FastSinCos4(x, sn, cs);
@@ -57,12 +57,12 @@ SONVEX_VECTOR_CLONES void CosScaled(const double* arg, std::size_t n, double k, 
   }
 }
 
-SONVEX_VECTOR_CLONES void WeightedSums(const TWeightedRun* runs, std::size_t count, TComplex* out) {
+SONVEX_VECTOR_CLONES void WeightedSums(const WeightedRun* runs, std::size_t count, Complex* out) {
   for (std::size_t r = 0; r < count; ++r) {
-    const TWeightedRun& run = runs[r];
-    TVec4 sr0{}, sr1{}, si0{}, si1{};
+    const WeightedRun& run = runs[r];
+    Vec4 sr0{}, sr1{}, si0{}, si1{};
     for (std::size_t i = 0; i < run.n; i += kBlock) {
-      TVec4 w0, w1, r0, r1, i0, i1;
+      Vec4 w0, w1, r0, r1, i0, i1;
       Load4(w0, run.w + i);
       Load4(w1, run.w + i + 4);
       Load4(r0, run.re + i);
@@ -75,7 +75,7 @@ SONVEX_VECTOR_CLONES void WeightedSums(const TWeightedRun* runs, std::size_t cou
       si1 += w1 * i1;
     }
     // The eight partial sums, pairwise in a fixed order.
-    const TVec4 sr = sr0 + sr1, si = si0 + si1;
+    const Vec4 sr = sr0 + sr1, si = si0 + si1;
     out[r] = {(sr[0] + sr[2]) + (sr[1] + sr[3]), (si[0] + si[2]) + (si[1] + si[3])};
   }
 }
@@ -83,12 +83,12 @@ SONVEX_VECTOR_CLONES void WeightedSums(const TWeightedRun* runs, std::size_t cou
 SONVEX_VECTOR_CLONES void MulBoth(const double* aRe, const double* aIm, const double* bRe, const double* bIm,
                                   std::size_t n, double* plusRe, double* plusIm, double* minusRe, double* minusIm) {
   for (std::size_t i = 0; i < n; i += 4) {
-    TVec4 ar, ai, br, bi;
+    Vec4 ar, ai, br, bi;
     Load4(ar, aRe + i);
     Load4(ai, aIm + i);
     Load4(br, bRe + i);
     Load4(bi, bIm + i);
-    const TVec4 rr = ar * br, ii = ai * bi, ri = ar * bi, ir = ai * br;
+    const Vec4 rr = ar * br, ii = ai * bi, ri = ar * bi, ir = ai * br;
     Store4(plusRe + i, rr - ii);
     Store4(plusIm + i, ir + ri);
     Store4(minusRe + i, rr + ii);
@@ -99,15 +99,15 @@ SONVEX_VECTOR_CLONES void MulBoth(const double* aRe, const double* aIm, const do
 SONVEX_VECTOR_CLONES void MulOnePlusQ2Q5(const double* aRe, const double* aIm, const double* qRe, const double* qIm,
                                          std::size_t n, double* outRe, double* outIm) {
   for (std::size_t i = 0; i < n; i += 4) {
-    TVec4 q1r, q1i, ar, ai;
+    Vec4 q1r, q1i, ar, ai;
     Load4(q1r, qRe + i);
     Load4(q1i, qIm + i);
     Load4(ar, aRe + i);
     Load4(ai, aIm + i);
-    const TVec4 q2r = q1r * q1r - q1i * q1i, q2i = 2.0 * q1r * q1i;
-    const TVec4 q4r = q2r * q2r - q2i * q2i, q4i = 2.0 * q2r * q2i;
-    const TVec4 q5r = q4r * q1r - q4i * q1i, q5i = q4r * q1i + q4i * q1r;
-    const TVec4 sr = 1.0 + q2r + q5r, si = q2i + q5i;
+    const Vec4 q2r = q1r * q1r - q1i * q1i, q2i = 2.0 * q1r * q1i;
+    const Vec4 q4r = q2r * q2r - q2i * q2i, q4i = 2.0 * q2r * q2i;
+    const Vec4 q5r = q4r * q1r - q4i * q1i, q5i = q4r * q1i + q4i * q1r;
+    const Vec4 sr = 1.0 + q2r + q5r, si = q2i + q5i;
     Store4(outRe + i, ar * sr - ai * si);
     Store4(outIm + i, ar * si + ai * sr);
   }

@@ -28,14 +28,14 @@ void ExpNegJ(const double* path, std::size_t n, double k, double maxAbsPath, dou
 void CosScaled(const double* arg, std::size_t n, double k, double maxAbsArg, double* out);
 
 // One weighted sum Σ w[i]·(re[i] + j·im[i]) over i < n.
-struct TWeightedRun {
+struct WeightedRun {
   const double* w;
   const double* re;
   const double* im;
   std::size_t n;
 };
 // The sums of `count` runs into out[0..count).
-void WeightedSums(const TWeightedRun* runs, std::size_t count, TComplex* out);
+void WeightedSums(const WeightedRun* runs, std::size_t count, Complex* out);
 
 // The products of a with b and with the conjugate of b, element by element:
 // plus = a·b, minus = a·conj(b), for i < n.

@@ -22,24 +22,24 @@
 #include "calc/grading.h"
 #include "model/project.h"
 #include "model/result.h"
-#include "optimizer/opti_steps.h"
+#include "optimizer/optimizer_steps.h"
 
 namespace sonvex {
 
 // What the optimizer tells its owner. Called on the optimizer thread; the
 // desktop program runs them on its user-interface thread and waits.
-class TOptiHost {
+class OptimizerHost {
  public:
-  virtual ~TOptiHost() = default;
+  virtual ~OptimizerHost() = default;
   // Progress in per mille, 0..1000; -1 at the end of a run (bar hidden).
   virtual void Progress(int perMille) = 0;
   // The grades and results of the best crossover so far, after the initial
   // evaluation and after every pass.
-  virtual void GradeReport(const TGrades& grades, const TResult& result) = 0;
+  virtual void GradeReport(const GradeBlock& grades, const CalcResult& result) = 0;
   // A stalled part is fixed: returns the record to write into the best
   // crossover (the part unchanged keeps its continuous value).
-  virtual TWPart FixPart(const TOptiValue& variable, const TWPart& part) = 0;
-  // The run ended by itself. Its end message (OptiEndText of StartGrades and
+  virtual CrossoverPart FixPart(const OptimizerVariable& variable, const CrossoverPart& part) = 0;
+  // The run ended by itself. Its end message (OptimizerEndText of StartGrades and
   // BestGrades) says whether it was a success.
   virtual void Success() = 0;
   // The run could not go on (calculation time-out, failed start
@@ -47,28 +47,28 @@ class TOptiHost {
   virtual void Failure(const std::string& message) = 0;
 };
 
-inline constexpr std::string_view kOptiSuccessText = "Die Optimierung wurde erfolgreich beendet.";
+inline constexpr std::string_view kOptimizerSuccessText = "Die Optimierung wurde erfolgreich beendet.";
 
 // How the total grade of the crossover a run ended with compares with the
 // grade of the crossover it started from, at the three decimals the grade
 // lists show (a part fixed to a standard value after the last improvement,
 // E12 say, can leave the end worse than the start: 6,353 -> 6,363).
-enum class TOptiEndVerdict { Better, Same, Worse };
-TOptiEndVerdict OptiEndVerdict(double startGrade, double endGrade);
+enum class OptimizerEndVerdict { Better, Same, Worse };
+OptimizerEndVerdict JudgeOptimizerEnd(double startGrade, double endGrade);
 // A total grade as the end message shows it: three decimals, decimal comma.
-std::string OptiGradeText(double grade);
+std::string TotalGradeText(double grade);
 // The end message of a run that ended by itself, naming both total grades:
 // the success text when the end is better, else what happened; a worse end
 // proposes keeping the start values.
-std::string OptiEndText(double startGrade, double endGrade);
-inline constexpr std::string_view kOptiKeepStartText = "Es wird empfohlen, die Startwerte zu behalten.";
-inline constexpr std::string_view kOptiTimeoutText =
+std::string OptimizerEndText(double startGrade, double endGrade);
+inline constexpr std::string_view kOptimizerKeepStartText = "Es wird empfohlen, die Startwerte zu behalten.";
+inline constexpr std::string_view kOptimizerTimeoutText =
     "Die Optimierung wurde abgebrochen: Die Berechnung hat zu lange gedauert.";
-inline constexpr std::string_view kOptiStartFailedText =
+inline constexpr std::string_view kOptimizerStartFailedText =
     "Die Optimierung wurde abgebrochen: Die Berechnung der Ausgangsweiche ist fehlerhaft.";
 
 // How a run ended.
-enum class TOptiOutcome {
+enum class OptimizerOutcome {
   None,           // no run yet
   Finished,       // ended by itself (success report)
   Stopped,        // stop request
@@ -81,25 +81,26 @@ enum class TOptiOutcome {
 // Longest waits for the workers. The initial evaluation may have to compute
 // more than a crossover (1790 ticks of 80 ms); a trial computes the check,
 // the crossovers concerned and the whole box.
-struct TOptiTimeouts {
+struct OptimizerTimeouts {
   std::chrono::milliseconds initial{143200};
   std::chrono::milliseconds trial{30000};
 };
 
-class TOptiThread {
+class OptimizerThread {
  public:
   // `workerPause` follows every step of a worker: 65 ms in the desktop
   // program so that the user interface stays responsive, 0 headless.
-  TOptiThread(TOptiHost* host, std::chrono::milliseconds workerPause, TOptiTimeouts timeouts = {});
-  ~TOptiThread();
-  TOptiThread(const TOptiThread&) = delete;
-  TOptiThread& operator=(const TOptiThread&) = delete;
+  OptimizerThread(OptimizerHost* host, std::chrono::milliseconds workerPause, OptimizerTimeouts timeouts = {});
+  ~OptimizerThread();
+  OptimizerThread(const OptimizerThread&) = delete;
+  OptimizerThread& operator=(const OptimizerThread&) = delete;
 
   // Starts a run on `project` whose current calculation results and item
   // states are `result` and `states` (the main calculation, idle), graded
   // with `params`. Clears the stop request. False (nothing happens) while a
   // run is going on.
-  bool StartRun(const TProjekt& project, const TResult& result, const TCalcStruct& states, const TOptiParams& params);
+  bool StartRun(const Project& project, const CalcResult& result, const CalcStates& states,
+                const OptimizerParams& params);
   // Ends the running pass at the next trial; the run then ends without the
   // success report.
   void RequestStop();
@@ -115,34 +116,34 @@ class TOptiThread {
   // Read these only while idle. The best crossover found (the start project
   // before the first run), its results, item states and grades; after a
   // time-out they first wait for its calculation to end.
-  const TProjekt& StartProject() const { return *start_; }
+  const Project& StartProject() const { return *start_; }
   // The grades of the start crossover, from the initial evaluation of the
   // last run (zero before one). This and the best grades may also be read
   // from the host's Success and Failure calls: the run is over by then.
-  const TGrades& StartGrades() const { return startGrades_; }
-  const TProjekt& BestProject() const;
-  const TResult& BestResult() const;
-  const TCalcStruct& BestStates() const;
-  const TGrades& BestGrades() const;
+  const GradeBlock& StartGrades() const { return startGrades_; }
+  const Project& BestProject() const;
+  const CalcResult& BestResult() const;
+  const CalcStates& BestStates() const;
+  const GradeBlock& BestGrades() const;
   // The variables still free at the end of the last run.
-  const std::vector<TOptiValue>& Variables() const { return vars_; }
-  TOptiOutcome LastOutcome() const { return outcome_; }
+  const std::vector<OptimizerVariable>& Variables() const { return vars_; }
+  OptimizerOutcome LastOutcome() const { return outcome_; }
   // Candidate calculations of the last run.
   long Trials() const { return trials_; }
 
   // Test hook: called on the optimizer thread with every trial before its
   // candidates are computed.
-  struct TTrial {
+  struct Trial {
     int iteration;  // 1, 2, ...
     int k;          // trial index 0..variables + 1
     int repeat;     // repeat counter 1..6
     int variables;  // variables in use
-    const TProjekt& up;
-    const TProjekt& down;
+    const Project& up;
+    const Project& down;
     bool computeUp;  // false: the candidate equals the best crossover
     bool computeDown;
   };
-  std::function<void(const TTrial&)> onTrial;
+  std::function<void(const Trial&)> onTrial;
 
  private:
   // Three workers: the best crossover and the two candidates of a step.
@@ -151,10 +152,10 @@ class TOptiThread {
   static constexpr int kWorkers = 3;
 
   void Execute();
-  TOptiOutcome Run();
+  OptimizerOutcome Run();
   // One pass over the trials; a timed-out or terminated wait ends it.
-  enum class TPassEnd { Done, Stopped, TimedOut, Terminated };
-  TPassEnd Pass(int iteration, double& b);
+  enum class PassEnd { Done, Stopped, TimedOut, Terminated };
+  PassEnd Pass(int iteration, double& b);
   bool WaitWorkers(std::chrono::milliseconds timeout, std::chrono::milliseconds tick,
                    const std::function<void()>& onTick);
   bool Better(int candidate, int than) const;
@@ -163,8 +164,8 @@ class TOptiThread {
   void ReportGrades();
   bool Terminating() const { return terminate_.load(); }
 
-  TOptiHost* host_;
-  const TOptiTimeouts timeouts_;
+  OptimizerHost* host_;
+  const OptimizerTimeouts timeouts_;
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;            // run requests and termination
@@ -176,26 +177,26 @@ class TOptiThread {
   std::atomic<int> progress_{-1};
 
   // Written by StartRun while idle, read by the run.
-  std::unique_ptr<TProjekt> start_;
-  std::unique_ptr<TResult> startResult_;
-  TCalcStruct startStates_;
-  TOptiParams params_;
+  std::unique_ptr<Project> start_;
+  std::unique_ptr<CalcResult> startResult_;
+  CalcStates startStates_;
+  OptimizerParams params_;
   // Written by the run: the start crossover's grades, and the error lines
-  // of a start calculation that failed (handed on with kOptiStartFailedText).
-  TGrades startGrades_{};
+  // of a start calculation that failed (handed on with kOptimizerStartFailedText).
+  GradeBlock startGrades_{};
   std::string startFailure_;
 
   // Owned by the optimizer thread during a run.
-  std::array<std::unique_ptr<TCalcThread>, kWorkers> workers_;
+  std::array<std::unique_ptr<CalcThread>, kWorkers> workers_;
   // The project each worker was last given (its mailbox).
-  std::array<std::unique_ptr<TProjekt>, kWorkers> projects_;
+  std::array<std::unique_ptr<Project>, kWorkers> projects_;
   // The worker holding the best crossover. Instead of copying an accepted
   // candidate's project, results and grades into a fixed best worker, the
   // roles rotate: the accepted worker becomes the best one.
   int best_ = 0;
-  std::vector<TOptiValue> vars_;
-  std::vector<TOptiReference> refs_;
-  TOptiOutcome outcome_ = TOptiOutcome::None;
+  std::vector<OptimizerVariable> vars_;
+  std::vector<VariableReferences> refs_;
+  OptimizerOutcome outcome_ = OptimizerOutcome::None;
   long trials_ = 0;
 
   std::thread thread_;  // last: started when everything else exists

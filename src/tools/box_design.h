@@ -10,7 +10,7 @@
 
 namespace sonvex {
 
-using TResultLines = std::vector<std::string>;
+using ResultLines = std::vector<std::string>;
 
 // A result as a line shows it: the number written with FormatNumber of width
 // `w`, then its unit. Extreme inputs can make a formula overflow or divide
@@ -26,7 +26,7 @@ inline constexpr std::string_view kNotMeaningfulText = "nicht sinnvoll";
 // quotient is not a finite number).
 std::string QtsFromQesQmsText(double qes, double qms);
 
-struct TEffectiveQts {
+struct EffectiveQtsResult {
   double q = 0;
   // A series resistance was asked for but Rdc is not positive: the
   // resistance is not applied and its check box is cleared.
@@ -34,17 +34,17 @@ struct TEffectiveQts {
 };
 // Qts, raised by a series resistance Rv in front of the voice coil
 // (Q·(Rdc + Rv)/Rdc) when `useRv` is set.
-TEffectiveQts EffectiveQts(double qts, bool useRv, double rdc, double rv);
+EffectiveQtsResult EffectiveQts(double qts, bool useRv, double rdc, double rv);
 
 // fs in Hz, Vas in litres, q the effective Qts, qtc the desired Qtc.
-TResultLines ClosedBoxLines(double q, double fs, double vas, double qtc);
+ResultLines ClosedBoxLines(double q, double fs, double vas, double qtc);
 // Vented alignment after Hoge: volume, -3 dB frequency and tuning.
-TResultLines VentedBoxLines(double q, double fs, double vas);
+ResultLines VentedBoxLines(double q, double fs, double vas);
 // The vented box in another volume `altV` (litres).
-TResultLines AltVolumeLines(double q, double fs, double vas, double altV);
+ResultLines AltVolumeLines(double q, double fs, double vas, double altV);
 
 // The inputs of the box page as its controls hold them.
-struct TBoxPage {
+struct BoxPage {
   std::string fs = "35";
   std::string qts = "0,4";
   std::string qes = "0,5";
@@ -52,55 +52,57 @@ struct TBoxPage {
   std::string vas = "80";  // litres
   std::string rdc = "6";
   std::string rv = "1,0";
-  std::string qtcWunsch = "0,7";
-  std::string altVab;        // litres
+  std::string desiredQtc = "0,7";
+  std::string altVolume;     // litres
   bool qesQmsKnown = false;  // "Qes und Qms sind bekannt"
   bool useRv = false;        // "Vorwiderstand berücksichtigen"
 };
 
-struct TBoxPageResult {
-  TResultLines closed;  // ListBox2
-  TResultLines vented;  // ListBox1
+struct BoxPageResult {
+  ResultLines closed;  // ListBox2
+  ResultLines vented;  // ListBox1
   bool clearRv = false;
 };
 // Recomputes the closed and the vented box (the alternative-volume list is
 // cleared by the window). With "Qes und Qms sind bekannt" the caller has
 // already put QtsFromQesQmsText into `qts`.
-TBoxPageResult BoxPageLines(const TBoxPage& page);
+BoxPageResult BoxPageLines(const BoxPage& page);
 // The alternative-volume list for the page's EditAltVab.
-TResultLines AltVolumePageLines(const TBoxPage& page);
+ResultLines AltVolumePageLines(const BoxPage& page);
 
 // ---- port
 
-struct TPortPage {
-  bool explicitVolume = true;  // "RBVexpl"; otherwise b·h·t
-  std::string vb0 = "50";      // litres, including the port
-  std::string b = "20", h = "98", t = "23";
+struct PortPage {
+  bool explicitVolume = true;    // "RBVexpl"; otherwise b·h·t
+  std::string boxVolume = "50";  // litres, including the port
+  std::string boxWidth = "20", boxHeight = "98", boxDepth = "23";
   int damping = 0;  // track bar 0..4
   bool rectangular = true;
-  std::string c = "8", e = "20";                    // rectangular port: height and width
-  std::string d = "7";                              // circular port: diameter
-  int tubes = 1;                                    // 1..4 circular tubes
-  std::string l = "15";                             // port length
-  std::string g = "10";                             // inner port end to the opposite wall
-  std::string f = "0", k = "90", i = "0", j = "0";  // to floor, top, left, right wall
+  std::string portHeight = "8", portWidth = "20";  // rectangular port: height and width
+  std::string portDiameter = "7";                  // circular port: diameter
+  int tubes = 1;                                   // 1..4 circular tubes
+  std::string portLength = "15";                   // port length
+  std::string rearWallDistance = "10";             // inner port end to the opposite wall
+  std::string floorDistance = "0", topDistance = "90", leftWallDistance = "0",
+              rightWallDistance = "0";  // to floor, top, left, right wall
 };
 
 // Every length in metres, volumes in m³.
-struct TPortInput {
+struct PortInput {
   double volume = 0;  // box volume including the port
   int damping = 0;
   bool rectangular = true;
-  double c = 0, e = 0;  // rectangular port height and width
-  double d = 0;         // circular port diameter
+  double portHeight = 0, portWidth = 0;  // rectangular port height and width
+  double portDiameter = 0;               // circular port diameter
   int tubes = 1;
-  double l = 0, g = 0, f = 0, k = 0, i = 0, j = 0;
+  double portLength = 0, rearWallDistance = 0, floorDistance = 0, topDistance = 0, leftWallDistance = 0,
+         rightWallDistance = 0;
 };
 
-TPortInput PortInputFromPage(const TPortPage& page);
+PortInput PortInputFromPage(const PortPage& page);
 // Volumes, checks and the tuning frequency "fb = ... Hz"; no lines when the
 // volume is not positive. Volumes or a tuning that are not finite numbers
 // give the lines of measures that make no sense.
-TResultLines PortLines(const TPortInput& in);
+ResultLines PortLines(const PortInput& in);
 
 }  // namespace sonvex

@@ -13,13 +13,13 @@ namespace sonvex {
 
 // ---- standard crossovers
 
-struct TStandardCrossovers {
-  std::array<TResultLines, 4> lowPass;   // orders 1..4 (MemoTP1..4)
-  std::array<TResultLines, 4> highPass;  // orders 1..4 (MemoHP1..4)
+struct StandardCrossoverLines {
+  std::array<ResultLines, 4> lowPass;   // orders 1..4 (MemoTP1..4)
+  std::array<ResultLines, 4> highPass;  // orders 1..4 (MemoHP1..4)
 };
 // fT in Hz, woofer impedance rl and tweeter impedance rh in Ohm. All lists
 // are empty unless all three are greater than 0.
-TStandardCrossovers StandardCrossovers(double fT, double rl, double rh);
+StandardCrossoverLines StandardCrossovers(double fT, double rl, double rh);
 
 // ---- attenuator
 
@@ -35,41 +35,41 @@ const std::array<double, 15>& AttenuatorResistors();
 // for input impedance ze and load rl and up to five (or a few more)
 // suggestions of standard resistors. `attenuationText` is the text of the
 // list (its leading number is the attenuation in dB).
-TResultLines AttenuatorLines(std::string_view attenuationText, double ze, double rl, bool impedanceDoesNotMatter);
+ResultLines AttenuatorLines(std::string_view attenuationText, double ze, double rl, bool impedanceDoesNotMatter);
 
 // Level and input impedance of given resistors r1 (series), r2 (parallel to
 // the load rl); empty unless all three are positive.
-TResultLines DividerLines(double r1, double r2, double rl);
+ResultLines DividerLines(double r1, double r2, double rl);
 
 // ---- impedance correction
 
-struct TImpedanceCorrection {
-  TResultLines resonance;   // Memo5: R, L, C in series, across the resonance
-  TResultLines inductance;  // Memo4: R, C in series, against the voice-coil inductance
-  TResultLines both;        // Memo6: both networks
+struct ImpedanceCorrectionLines {
+  ResultLines resonance;   // Memo5: R, L, C in series, across the resonance
+  ResultLines inductance;  // Memo4: R, C in series, against the voice-coil inductance
+  ResultLines both;        // Memo6: both networks
 };
 // rdc in Ohm, fc in Hz, le in henry.
-TImpedanceCorrection ImpedanceCorrection(double rdc, double fc, double qes, double qms, double le);
+ImpedanceCorrectionLines ImpedanceCorrection(double rdc, double fc, double qes, double qms, double le);
 
 // ---- the pages as their controls hold them
 
-struct TCrossoverPage {
-  std::string tf = "1000", itt = "8", iht = "8";
+struct CrossoverPage {
+  std::string crossoverFreq = "1000", wooferImpedance = "8", tweeterImpedance = "8";
 };
-TStandardCrossovers CrossoverPageLines(const TCrossoverPage& page);
+StandardCrossoverLines CrossoverPageLines(const CrossoverPage& page);
 
-struct TDividerPage {
-  std::string dbWunsch = "-3 dB";  // the text of CB_dBWunsch
-  std::string ze = "8", za = "8";
-  bool zeEgal = true;  // "Anschlussimpedanz egal"
+struct DividerPage {
+  std::string desiredAttenuation = "-3 dB";  // the text of CB_dBWunsch
+  std::string inputImpedance = "8", loadImpedance = "8";
+  bool impedanceDoesNotMatter = true;  // "Anschlussimpedanz egal"
   std::string r1 = "2,2", r2 = "6,8", rl = "8";
 };
-TResultLines AttenuatorPageLines(const TDividerPage& page);  // Memo2
-TResultLines DividerPageLines(const TDividerPage& page);     // Memo3
+ResultLines AttenuatorPageLines(const DividerPage& page);  // Memo2
+ResultLines DividerPageLines(const DividerPage& page);     // Memo3
 
-struct TZobelPage {
+struct ZobelPage {
   std::string rdc = "6,8", fc = "66", qes = "0,4", qms = "2,8", le = "0,8";  // Le in mH
 };
-TImpedanceCorrection ZobelPageLines(const TZobelPage& page);
+ImpedanceCorrectionLines ZobelPageLines(const ZobelPage& page);
 
 }  // namespace sonvex

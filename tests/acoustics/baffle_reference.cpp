@@ -15,73 +15,80 @@ namespace {
 constexpr int N = 480;
 constexpr double kPi = std::numbers::pi;
 
-struct TElem {
+struct Element {
   double x, y, z, r, s;
 };
 
 double Tan(double x) { return std::tan(x); }
 
-TComplex Expj(double phase) { return {std::cos(phase), -std::sin(phase)}; }  // e^(−j·phase)
+Complex Expj(double phase) { return {std::cos(phase), -std::sin(phase)}; }  // e^(−j·phase)
 
-void FillAll(TDirTable& t) {
+void FillAll(DirectionTable& t) {
   for (auto& row : t)
     for (auto& v : row) v = {1e-100, 0.0};
 }
 
 }  // namespace
 
-std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int lastIndex, TDirTable& table) {
+std::string ReferenceBaffle(const Baffle& baffle, const FreqArray& freq, int lastIndex, DirectionTable& table) {
   FillAll(table);
   std::string text;
-  if (w.d < 0) text += "Maß d auf Schallwand muss >= 0 sein. ";
-  double A = w.a, C = w.c, H = w.h, B = w.b;
-  const double D = w.d + 1e-10;
-  if (w.e < 0 || w.f < 0 || w.g < 0 || w.i < 0) text += "Maße e, f, g, und i auf Schallwand müssen >= 0 sein. ";
-  if (w.direction >= 0 && (w.beugl || w.beugr || w.beugo || w.beugu)) {
-    if (w.a <= 0 || w.b <= 0 || w.c <= 0 || w.h <= 0) text += "Maße a, b, c und h auf Schallwand müssen > 0 sein. ";
-    if (w.d / 2 + w.i > w.a || w.d / 2 + w.e > w.c || w.d / 2 + w.a > w.h - w.g || w.d / 2 + w.c > w.b - w.f)
+  if (baffle.outletDiameter < 0) text += "Maß d auf Schallwand muss >= 0 sein. ";
+  double A = baffle.bottomDistance, C = baffle.leftDistance, H = baffle.height, B = baffle.width;
+  const double D = baffle.outletDiameter + 1e-10;
+  if (baffle.chamferLeft < 0 || baffle.chamferRight < 0 || baffle.chamferTop < 0 || baffle.chamferBottom < 0)
+    text += "Maße e, f, g, und i auf Schallwand müssen >= 0 sein. ";
+  if (baffle.direction >= 0 &&
+      (baffle.diffractLeft || baffle.diffractRight || baffle.diffractTop || baffle.diffractBottom)) {
+    if (baffle.bottomDistance <= 0 || baffle.width <= 0 || baffle.leftDistance <= 0 || baffle.height <= 0)
+      text += "Maße a, b, c und h auf Schallwand müssen > 0 sein. ";
+    if (baffle.outletDiameter / 2 + baffle.chamferBottom > baffle.bottomDistance ||
+        baffle.outletDiameter / 2 + baffle.chamferLeft > baffle.leftDistance ||
+        baffle.outletDiameter / 2 + baffle.bottomDistance > baffle.height - baffle.chamferTop ||
+        baffle.outletDiameter / 2 + baffle.leftDistance > baffle.width - baffle.chamferRight)
       text += "Chassisposition auf der Schallwand geometrisch nicht möglich. ";
   } else {
-    A = 2 * D + 1e-10 + w.i;
-    C = 2 * D + 1e-10 + w.e;
-    H = 2 * A + w.g;
-    B = 2 * C + w.f;
+    A = 2 * D + 1e-10 + baffle.chamferBottom;
+    C = 2 * D + 1e-10 + baffle.chamferLeft;
+    H = 2 * A + baffle.chamferTop;
+    B = 2 * C + baffle.chamferRight;
   }
   if (text.size() >= 3) return text;
   text = "Unbekannter Fehler.";
 
   // Edge elements, two passes.
-  std::vector<TElem> el;
+  std::vector<Element> el;
   const double delta = 12.5663708 / N;
   for (int pass = 1; pass <= 2; ++pass) {
     const double st = pass == 1 ? 0.67 / N : 1.33 / N;
-    const double top = pass == 1 ? H - A : H - A - w.g;
-    const double left = pass == 1 ? C : C - w.e;
-    const double bottom = pass == 1 ? A : A - w.i;
-    const double right = pass == 1 ? B - C : B - C - w.f;
-    const double zt = pass == 1 ? -w.g : 0, zl = pass == 1 ? -w.e : 0, zb = pass == 1 ? -w.i : 0,
-                 zr = pass == 1 ? -w.f : 0;
-    const double so = w.beugo ? st : 0, sl = w.beugl ? st : 0, su = w.beugu ? st : 0, sr = w.beugr ? st : 0;
+    const double top = pass == 1 ? H - A : H - A - baffle.chamferTop;
+    const double left = pass == 1 ? C : C - baffle.chamferLeft;
+    const double bottom = pass == 1 ? A : A - baffle.chamferBottom;
+    const double right = pass == 1 ? B - C : B - C - baffle.chamferRight;
+    const double zt = pass == 1 ? -baffle.chamferTop : 0, zl = pass == 1 ? -baffle.chamferLeft : 0,
+                 zb = pass == 1 ? -baffle.chamferBottom : 0, zr = pass == 1 ? -baffle.chamferRight : 0;
+    const double strengthTop = baffle.diffractTop ? st : 0, strengthLeft = baffle.diffractLeft ? st : 0,
+                 strengthBottom = baffle.diffractBottom ? st : 0, strengthRight = baffle.diffractRight ? st : 0;
     if (top == 0 || left == 0 || bottom == 0 || right == 0) return text;  // division by zero
     double phi = 0;
     while (Tan(phi) < left / top && phi < 1.57) {
-      el.push_back({Tan(phi) * -top, top, zt, 0, so});
+      el.push_back({Tan(phi) * -top, top, zt, 0, strengthTop});
       phi += delta;
     }
     while (Tan(phi - 1.5707963) < bottom / left && phi < 3.14) {
-      el.push_back({-left, -Tan(phi - 1.5707963) * left, zl, 0, sl});
+      el.push_back({-left, -Tan(phi - 1.5707963) * left, zl, 0, strengthLeft});
       phi += delta;
     }
     while (Tan(phi - 3.1415926) < right / bottom && phi < 4.71) {
-      el.push_back({Tan(phi - 3.1415926) * bottom, -bottom, zb, 0, su});
+      el.push_back({Tan(phi - 3.1415926) * bottom, -bottom, zb, 0, strengthBottom});
       phi += delta;
     }
     while (Tan(phi - 4.7123889) < top / right && phi < 6.28) {
-      el.push_back({right, Tan(phi - 4.7123889) * right, zr, 0, sr});
+      el.push_back({right, Tan(phi - 4.7123889) * right, zr, 0, strengthRight});
       phi += delta;
     }
     while (phi < 6.2831852) {
-      el.push_back({Tan(phi) * -top, top, zt, 0, so});
+      el.push_back({Tan(phi) * -top, top, zt, 0, strengthTop});
       phi += delta;
     }
   }
@@ -108,9 +115,9 @@ std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int la
   }
 
   double F = 1, q = 1e-4, g2 = 1, g3 = 1;
-  if (w.Membranform == 0) {
+  if (baffle.diaphragmShape == 0) {
     F = 1.2;
-  } else if (w.Membranform != 1) {
+  } else if (baffle.diaphragmShape != 1) {
     q = 0.2;
     g2 = 0.8;
   }
@@ -154,10 +161,10 @@ std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int la
       }
       P[k] = disc + rings[0] + rings[1];
     }
-    const TComplex p90{P[3], 0.0};
+    const Complex p90{P[3], 0.0};
 
-    const TComplex direct0 = CMul(COne, Expj(0.12 * D * kp));
-    if (w.direction == -2 || w.direction == -3) {
+    const Complex direct0 = CMul(kComplexOne, Expj(0.12 * D * kp));
+    if (baffle.direction == -2 || baffle.direction == -3) {
       static const double S[42][3] = {
           {29.60887, -0.05458, 0.01754}, {25.38434, -0.02769, 0.02944}, {23.40482, -0.09713, 0.03939},
           {19.48316, -0.11664, 0.05056}, {16.64354, -0.12146, 0.01877}, {15.80255, 0.10284, 0.02219},
@@ -187,9 +194,9 @@ std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int la
           {0.49772, 0.21123, 0.03142},   {0.41611, 0.05727, 0.00114},   {0.40674, 0.12633, 0.00011},
           {0.28435, 0.89075, 0.00509},   {0.27081, 0.17355, 0.00000},   {0.26692, -0.57259, 0.03317},
           {0.00001, 0.07490, 0.02500}};
-      const double(*tab)[3] = w.direction == -2 ? S : L;
-      const int rows = w.direction == -2 ? 42 : 37;
-      TComplex v = direct0;
+      const double(*tab)[3] = baffle.direction == -2 ? S : L;
+      const int rows = baffle.direction == -2 ? 42 : 37;
+      Complex v = direct0;
       for (int k = 0; k < rows; ++k) {
         const double Rr = tab[k][0], Pp = tab[k][1], Ww = tab[k][2];
         for (int s = -5; s <= 5; ++s) {
@@ -205,20 +212,20 @@ std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int la
         const double cth = std::cos(2 * (g + 1) * 3.14159 / 12);
         for (int az = 0; az < 4; ++az) row[1 + 4 * g + az] = CMul({P[g + 1], 0.0}, Expj(cth * 0.12 * D * kp));
       }
-      if (w.direction >= 0) {
+      if (baffle.direction >= 0) {
         for (int j = 0; j < N; ++j) {
-          const TElem& e = el[j];
-          const TComplex T = CScale(p90, e.s * 0.5);
+          const Element& e = el[j];
+          const Complex T = CScale(p90, e.s * 0.5);
           // direction 0
           row[0] = CSub(row[0], CMul(T, Expj(kp * (e.r - 1.41 * e.z - 0.0 * (0.0 * e.x + 0.0 * e.y)))));
           for (int g = 0; g < 5; ++g)
             for (int az = 0; az < 4; ++az) {
               const int d = 1 + 4 * g + az;
-              const TComplex term = CMul(CScale(T, win[g][az][j]),
-                                         Expj(kp * (e.r - axial[g] * e.z - sinUse[g] * (ux[az] * e.x + uy[az] * e.y))));
+              const Complex term = CMul(CScale(T, win[g][az][j]),
+                                        Expj(kp * (e.r - axial[g] * e.z - sinUse[g] * (ux[az] * e.x + uy[az] * e.y))));
               row[d] = g <= 2 ? CSub(row[d], term) : CAdd(row[d], term);
             }
-          const TComplex sum3 =
+          const Complex sum3 =
               CAdd3(Expj((e.r - e.z) * 1.0 * kp), Expj((e.r - e.z) * 1.1 * kp), Expj((e.r - e.z) * 1.25 * kp));
           row[21] = CAdd(row[21], CScale(CMul(T, sum3), 0.33));
         }
@@ -238,7 +245,7 @@ std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int la
                          17, 28, 5,  22, 13, 29, 9,  2,  6,  14, 18, 20, 16, 8, 4};
   int turns = 0;
   const int* p = yaw;
-  switch (w.direction) {
+  switch (baffle.direction) {
     case 1:
       turns = 2;
       break;

@@ -8,6 +8,6 @@
 
 namespace sonvex::testing {
 
-std::string ReferenceBaffle(const TSchallwand& w, const TFreqArray& freq, int lastIndex, TDirTable& table);
+std::string ReferenceBaffle(const Baffle& baffle, const FreqArray& freq, int lastIndex, DirectionTable& table);
 
 }  // namespace sonvex::testing

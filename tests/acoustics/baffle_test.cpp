@@ -19,8 +19,8 @@ namespace {
 constexpr double kAbsent = 1e-100;
 
 // Logarithmic grid of n points from f0 to f1, terminated by 0.
-TFreqArray Grid(double f0, double f1, int n) {
-  TFreqArray f{};
+FreqArray Grid(double f0, double f1, int n) {
+  FreqArray f{};
   for (int i = 0; i < n; ++i) f[i] = f0 * std::pow(f1 / f0, static_cast<double>(i) / (n - 1));
   f[n] = 0;
   return f;
@@ -28,51 +28,51 @@ TFreqArray Grid(double f0, double f1, int n) {
 
 // A 30 cm × 50 cm baffle with a 17 cm cone 20 cm above the bottom edge,
 // slightly off centre, all edges diffracting, chamfers set.
-TSchallwand NormalBaffle() {
-  TSchallwand w;
-  w.beugl = w.beugr = w.beugo = w.beugu = true;
-  w.usegemgeh = false;
-  w.direction = 0;
-  w.Membranform = 1;
-  w.a = 0.20;
-  w.b = 0.30;
-  w.c = 0.13;
-  w.d = 0.17;
-  w.e = 0.01;
-  w.f = 0.02;
-  w.g = 0.015;
-  w.i = 0.005;
-  w.h = 0.50;
-  return w;
+Baffle NormalBaffle() {
+  Baffle baffle;
+  baffle.diffractLeft = baffle.diffractRight = baffle.diffractTop = baffle.diffractBottom = true;
+  baffle.useCabinet = false;
+  baffle.direction = 0;
+  baffle.diaphragmShape = 1;
+  baffle.bottomDistance = 0.20;
+  baffle.width = 0.30;
+  baffle.leftDistance = 0.13;
+  baffle.outletDiameter = 0.17;
+  baffle.chamferLeft = 0.01;
+  baffle.chamferRight = 0.02;
+  baffle.chamferTop = 0.015;
+  baffle.chamferBottom = 0.005;
+  baffle.height = 0.50;
+  return baffle;
 }
 
-struct TRun {
+struct BaffleRun {
   std::string text;
-  std::unique_ptr<TDirTable> table = std::make_unique<TDirTable>();
+  std::unique_ptr<DirectionTable> table = std::make_unique<DirectionTable>();
 };
 
-TRun Compute(const TSchallwand& w, const TFreqArray& f, int lastIndex = kFreqEntries - 1) {
-  TRun r;
-  r.text = ComputeBaffle(w, f, lastIndex, 0.0, *r.table);
+BaffleRun Compute(const Baffle& baffle, const FreqArray& f, int lastIndex = kFreqEntries - 1) {
+  BaffleRun r;
+  r.text = ComputeBaffle(baffle, f, lastIndex, 0.0, *r.table);
   return r;
 }
 
-bool IsAbsent(const TComplex& c) { return c.re == kAbsent && c.im == 0.0; }
+bool IsAbsent(const Complex& c) { return c.re == kAbsent && c.im == 0.0; }
 
-bool AllAbsent(const TDirTable& t) {
+bool AllAbsent(const DirectionTable& t) {
   for (const auto& row : t)
     for (const auto& v : row)
       if (!IsAbsent(v)) return false;
   return true;
 }
 
-double Db(const TComplex& c) { return 20 * std::log10(CAbs(c) + 1e-50); }
+double Db(const Complex& c) { return 20 * std::log10(CAbs(c) + 1e-50); }
 
 // ---------------------------------------------------------------- checks
 
-struct TCheckCase {
+struct CheckCase {
   const char* name;
-  void (*change)(TSchallwand&);
+  void (*change)(Baffle&);
   std::string expected;
 };
 
@@ -82,106 +82,106 @@ const std::string kSize = "Maße a, b, c und h auf Schallwand müssen > 0 sein. 
 const std::string kPos = "Chassisposition auf der Schallwand geometrisch nicht möglich. ";
 
 TEST(BaffleChecks, MessagesAloneAndCombinedInOrderLeaveTableAbsent) {
-  const std::vector<TCheckCase> cases = {
-      {"d negative", [](TSchallwand& w) { w.d = -0.01; }, kD},
-      {"chamfer e negative", [](TSchallwand& w) { w.e = -0.001; }, kChamfer},
-      {"chamfer i negative", [](TSchallwand& w) { w.i = -0.001; }, kChamfer},
-      {"b zero", [](TSchallwand& w) { w.b = 0; }, kSize + kPos},
+  const std::vector<CheckCase> cases = {
+      {"d negative", [](Baffle& baffle) { baffle.outletDiameter = -0.01; }, kD},
+      {"chamfer e negative", [](Baffle& baffle) { baffle.chamferLeft = -0.001; }, kChamfer},
+      {"chamfer i negative", [](Baffle& baffle) { baffle.chamferBottom = -0.001; }, kChamfer},
+      {"b zero", [](Baffle& baffle) { baffle.width = 0; }, kSize + kPos},
       {"impossible position d 10 cm a 4 cm",
-       [](TSchallwand& w) {
-         w.d = 0.10;
-         w.a = 0.04;
-         w.i = 0;
+       [](Baffle& baffle) {
+         baffle.outletDiameter = 0.10;
+         baffle.bottomDistance = 0.04;
+         baffle.chamferBottom = 0;
        },
        kPos},
-      {"too far right", [](TSchallwand& w) { w.c = 0.27; }, kPos},
-      {"too high", [](TSchallwand& w) { w.a = 0.45; }, kPos},
+      {"too far right", [](Baffle& baffle) { baffle.leftDistance = 0.27; }, kPos},
+      {"too high", [](Baffle& baffle) { baffle.bottomDistance = 0.45; }, kPos},
       {"all four",
-       [](TSchallwand& w) {
-         w.d = -0.1;
-         w.e = -0.01;
-         w.a = 0;
-         w.h = 0.01;
-         w.g = 0.1;
+       [](Baffle& baffle) {
+         baffle.outletDiameter = -0.1;
+         baffle.chamferLeft = -0.01;
+         baffle.bottomDistance = 0;
+         baffle.height = 0.01;
+         baffle.chamferTop = 0.1;
        },
        kD + kChamfer + kSize + kPos},
       {"d and size",
-       [](TSchallwand& w) {
-         w.d = -0.02;
-         w.h = -1;
+       [](Baffle& baffle) {
+         baffle.outletDiameter = -0.02;
+         baffle.height = -1;
        },
        kD + kSize + kPos},
   };
-  const TFreqArray f = Grid(20, 20000, 50);
+  const FreqArray f = Grid(20, 20000, 50);
   for (const auto& c : cases) {
-    TSchallwand w = NormalBaffle();
-    c.change(w);
-    const TRun r = Compute(w, f);
+    Baffle baffle = NormalBaffle();
+    c.change(baffle);
+    const BaffleRun r = Compute(baffle, f);
     EXPECT_EQ(r.text, c.expected) << c.name;
     EXPECT_TRUE(AllAbsent(*r.table)) << c.name;
   }
 }
 
 TEST(BaffleChecks, SizeAndPositionAreNotCheckedWithoutDiffractingEdgesOrOnTestEnclosure) {
-  const TFreqArray f = Grid(20, 20000, 20);
-  TSchallwand w = NormalBaffle();
-  w.a = 0;
-  w.b = -1;
-  w.beugl = w.beugr = w.beugo = w.beugu = false;
-  EXPECT_EQ(Compute(w, f).text, "OK");
-  w.beugo = true;
-  w.direction = -2;
-  EXPECT_EQ(Compute(w, f).text, "OK");
+  const FreqArray f = Grid(20, 20000, 20);
+  Baffle baffle = NormalBaffle();
+  baffle.bottomDistance = 0;
+  baffle.width = -1;
+  baffle.diffractLeft = baffle.diffractRight = baffle.diffractTop = baffle.diffractBottom = false;
+  EXPECT_EQ(Compute(baffle, f).text, "OK");
+  baffle.diffractTop = true;
+  baffle.direction = -2;
+  EXPECT_EQ(Compute(baffle, f).text, "OK");
 }
 
 TEST(BaffleChecks, ArithmeticFaultsFailTheItemWithAbsentTable) {
-  const TFreqArray f = Grid(20, 20000, 20);
+  const FreqArray f = Grid(20, 20000, 20);
   // d = 0 and the left chamfer reaching the chassis centre: the inner line
   // passes through the origin, a division by zero in the sweep.
-  TSchallwand w = NormalBaffle();
-  w.d = 0;
-  w.e = w.c;
-  TRun r = Compute(w, f);
+  Baffle baffle = NormalBaffle();
+  baffle.outletDiameter = 0;
+  baffle.chamferLeft = baffle.leftDistance;
+  BaffleRun r = Compute(baffle, f);
   EXPECT_EQ(r.text, "Unbekannter Fehler.");
   EXPECT_TRUE(AllAbsent(*r.table));
 
-  w = NormalBaffle();
-  w.h = std::nan("");
-  r = Compute(w, f);
+  baffle = NormalBaffle();
+  baffle.height = std::nan("");
+  r = Compute(baffle, f);
   EXPECT_EQ(r.text, "Unbekannter Fehler.");
   EXPECT_TRUE(AllAbsent(*r.table));
 
-  w = NormalBaffle();
-  w.d = std::numeric_limits<double>::infinity();
-  w.beugl = w.beugr = w.beugo = w.beugu = false;
-  r = Compute(w, f);
+  baffle = NormalBaffle();
+  baffle.outletDiameter = std::numeric_limits<double>::infinity();
+  baffle.diffractLeft = baffle.diffractRight = baffle.diffractTop = baffle.diffractBottom = false;
+  r = Compute(baffle, f);
   EXPECT_EQ(r.text, "Unbekannter Fehler.");
   EXPECT_TRUE(AllAbsent(*r.table));
 }
 
 TEST(BaffleChecks, TinyRingDiametersStayFinite) {
   // The ring integral's square root at the rim must not turn into NaN.
-  const TFreqArray f = Grid(20, 20000, 30);
-  TSchallwand w = NormalBaffle();
-  w.Membranform = 2;
+  const FreqArray f = Grid(20, 20000, 30);
+  Baffle baffle = NormalBaffle();
+  baffle.diaphragmShape = 2;
   for (int k = 1; k <= 60; ++k) {
-    w.d = k * 0.0001 + 0.0001 * (k % 7) / 7.0;
-    EXPECT_EQ(Compute(w, f).text, "OK") << "d = " << w.d;
+    baffle.outletDiameter = k * 0.0001 + 0.0001 * (k % 7) / 7.0;
+    EXPECT_EQ(Compute(baffle, f).text, "OK") << "d = " << baffle.outletDiameter;
   }
-  w.d = 0.0011;
-  EXPECT_EQ(Compute(w, f).text, "OK");
+  baffle.outletDiameter = 0.0011;
+  EXPECT_EQ(Compute(baffle, f).text, "OK");
 }
 
 // ---------------------------------------------------------------- the model
 
 TEST(BaffleModel, WithoutDiffractingEdgesOnlyDirectSoundAndPiston) {
-  const TFreqArray f = Grid(20, 20000, 80);
-  TSchallwand w = NormalBaffle();
-  w.beugl = w.beugr = w.beugo = w.beugu = false;
-  w.Membranform = 1;
-  const TRun r = Compute(w, f);
+  const FreqArray f = Grid(20, 20000, 80);
+  Baffle baffle = NormalBaffle();
+  baffle.diffractLeft = baffle.diffractRight = baffle.diffractTop = baffle.diffractBottom = false;
+  baffle.diaphragmShape = 1;
+  const BaffleRun r = Compute(baffle, f);
   ASSERT_EQ(r.text, "OK");
-  const double D = w.d + 1e-10;
+  const double D = baffle.outletDiameter + 1e-10;
   const double radius = D / 2;
   for (int i = 0; i < 80; ++i) {
     const auto& row = (*r.table)[i];
@@ -208,21 +208,21 @@ TEST(BaffleModel, WithoutDiffractingEdgesOnlyDirectSoundAndPiston) {
 }
 
 TEST(BaffleModel, NormalBaffleTendsToHalfOnAxisAtLowFrequency) {
-  const TFreqArray f = Grid(1, 20000, 100);
-  const TRun r = Compute(NormalBaffle(), f);
+  const FreqArray f = Grid(1, 20000, 100);
+  const BaffleRun r = Compute(NormalBaffle(), f);
   ASSERT_EQ(r.text, "OK");
   EXPECT_NEAR(CAbs((*r.table)[0][0]), 0.5, 1e-3);
   EXPECT_NEAR(Db((*r.table)[0][0]), -6.02, 0.05);
 }
 
 TEST(BaffleModel, LargeBaffleHasBaffleStepAndBeaming) {
-  TSchallwand w = NormalBaffle();
-  w.b = w.h = 2.0;
-  w.a = w.c = 1.0;
-  w.e = w.f = w.g = w.i = 0;
-  w.d = 0.25;
-  const TFreqArray f = Grid(5, 20000, 400);
-  const TRun r = Compute(w, f);
+  Baffle baffle = NormalBaffle();
+  baffle.width = baffle.height = 2.0;
+  baffle.bottomDistance = baffle.leftDistance = 1.0;
+  baffle.chamferLeft = baffle.chamferRight = baffle.chamferTop = baffle.chamferBottom = 0;
+  baffle.outletDiameter = 0.25;
+  const FreqArray f = Grid(5, 20000, 400);
+  const BaffleRun r = Compute(baffle, f);
   ASSERT_EQ(r.text, "OK");
   double sumDb = 0;
   int n = 0;
@@ -251,9 +251,9 @@ TEST(BaffleModel, LargeBaffleHasBaffleStepAndBeaming) {
 }
 
 TEST(BaffleModel, SeoAndLastIndexLimitTheWork) {
-  const TFreqArray f = Grid(20, 20000, 50);
-  auto a = std::make_unique<TDirTable>();
-  auto b = std::make_unique<TDirTable>();
+  const FreqArray f = Grid(20, 20000, 50);
+  auto a = std::make_unique<DirectionTable>();
+  auto b = std::make_unique<DirectionTable>();
   ComputeBaffle(NormalBaffle(), f, 600, 0.0, *a);
   ComputeBaffle(NormalBaffle(), f, 600, 123.0, *b);
   EXPECT_TRUE(*a == *b);
@@ -273,45 +273,45 @@ TEST(BaffleModel, SeoAndLastIndexLimitTheWork) {
 // ---------------------------------------------------------------- permutations
 
 TEST(BaffleDirections, MainDirectionRotatesTheTable) {
-  const TFreqArray f = Grid(20, 20000, 40);
-  TSchallwand w = NormalBaffle();
-  const TRun front = Compute(w, f);
-  struct TTurn {
+  const FreqArray f = Grid(20, 20000, 40);
+  Baffle baffle = NormalBaffle();
+  const BaffleRun front = Compute(baffle, f);
+  struct Turn {
     int direction;
-    void (*rotate)(TDirTable&);
+    void (*rotate)(DirectionTable&);
     int times;
   };
-  for (const TTurn t : {TTurn{1, RotateYaw, 2}, TTurn{2, RotateYaw, 1}, TTurn{3, RotateYaw, 3},
-                        TTurn{4, RotatePitch, 1}, TTurn{5, RotatePitch, 3}}) {
-    w.direction = static_cast<std::int8_t>(t.direction);
-    const TRun turned = Compute(w, f);
-    auto expected = std::make_unique<TDirTable>(*front.table);
+  for (const Turn t : {Turn{1, RotateYaw, 2}, Turn{2, RotateYaw, 1}, Turn{3, RotateYaw, 3}, Turn{4, RotatePitch, 1},
+                       Turn{5, RotatePitch, 3}}) {
+    baffle.direction = static_cast<std::int8_t>(t.direction);
+    const BaffleRun turned = Compute(baffle, f);
+    auto expected = std::make_unique<DirectionTable>(*front.table);
     for (int n = 0; n < t.times; ++n) t.rotate(*expected);
     EXPECT_TRUE(*expected == *turned.table) << t.direction;
   }
   // "nach links": the new on-axis factor is the old 90° right factor.
-  w.direction = 2;
-  const TRun left = Compute(w, f);
+  baffle.direction = 2;
+  const BaffleRun left = Compute(baffle, f);
   for (int i = 0; i < 40; ++i) EXPECT_EQ((*left.table)[i][0], (*front.table)[i][12]);
 }
 
 TEST(BaffleDirections, PermutationsAreQuarterTurnsAndMirror) {
-  auto t = std::make_unique<TDirTable>();
+  auto t = std::make_unique<DirectionTable>();
   for (int i = 0; i < kFreqEntries; ++i)
     for (int k = 0; k < kDirections; ++k) (*t)[i][k] = {static_cast<double>(k), static_cast<double>(i)};
-  auto u = std::make_unique<TDirTable>(*t);
+  auto u = std::make_unique<DirectionTable>(*t);
   MirrorDirections(*u);
-  EXPECT_EQ((*u)[5][0], (TComplex{21, 5}));
-  EXPECT_EQ((*u)[5][1], (TComplex{17, 5}));
-  EXPECT_EQ((*u)[5][22], (TComplex{22, 5}));
+  EXPECT_EQ((*u)[5][0], (Complex{21, 5}));
+  EXPECT_EQ((*u)[5][1], (Complex{17, 5}));
+  EXPECT_EQ((*u)[5][22], (Complex{22, 5}));
   MirrorDirections(*u);
   EXPECT_TRUE(*u == *t);
   RotateYaw(*u);
-  EXPECT_EQ((*u)[0][0], (TComplex{12, 0}));
+  EXPECT_EQ((*u)[0][0], (Complex{12, 0}));
   for (int n = 0; n < 3; ++n) RotateYaw(*u);
   EXPECT_TRUE(*u == *t);
   RotatePitch(*u);
-  EXPECT_EQ((*u)[0][0], (TComplex{11, 0}));
+  EXPECT_EQ((*u)[0][0], (Complex{11, 0}));
   for (int n = 0; n < 3; ++n) RotatePitch(*u);
   EXPECT_TRUE(*u == *t);
 }
@@ -319,77 +319,77 @@ TEST(BaffleDirections, PermutationsAreQuarterTurnsAndMirror) {
 // ---------------------------------------------------------------- measuring baffles
 
 TEST(MeasurementBaffle, SetsTheBaffleOfEachCondition) {
-  TSchallwand base = NormalBaffle();
+  Baffle base = NormalBaffle();
   base.direction = 3;
-  base.Membranform = 2;
-  base.hor = 0.3;
+  base.diaphragmShape = 2;
+  base.horizontal = 0.3;
 
-  TSchallwand w = base;
-  MeasurementBaffle(w, 1);
-  EXPECT_FALSE(w.beugl || w.beugr || w.beugo || w.beugu);
-  EXPECT_EQ(w.direction, 0);
-  EXPECT_EQ(w.a, base.a);
+  Baffle baffle = base;
+  MeasurementBaffle(baffle, 1);
+  EXPECT_FALSE(baffle.diffractLeft || baffle.diffractRight || baffle.diffractTop || baffle.diffractBottom);
+  EXPECT_EQ(baffle.direction, 0);
+  EXPECT_EQ(baffle.bottomDistance, base.bottomDistance);
 
-  w = base;
-  w.beugl = false;
-  MeasurementBaffle(w, 2);
-  EXPECT_TRUE(w.beugl && w.beugr && w.beugo && w.beugu);
-  EXPECT_EQ(w.direction, 0);
-  EXPECT_EQ(w.e + w.f + w.g + w.i, 0.0);
-  EXPECT_EQ(w.a, 0.766);
-  EXPECT_EQ(w.b, 1.775);
-  EXPECT_EQ(w.c, 0.654);
-  EXPECT_EQ(w.h, 2.266);
+  baffle = base;
+  baffle.diffractLeft = false;
+  MeasurementBaffle(baffle, 2);
+  EXPECT_TRUE(baffle.diffractLeft && baffle.diffractRight && baffle.diffractTop && baffle.diffractBottom);
+  EXPECT_EQ(baffle.direction, 0);
+  EXPECT_EQ(baffle.chamferLeft + baffle.chamferRight + baffle.chamferTop + baffle.chamferBottom, 0.0);
+  EXPECT_EQ(baffle.bottomDistance, 0.766);
+  EXPECT_EQ(baffle.width, 1.775);
+  EXPECT_EQ(baffle.leftDistance, 0.654);
+  EXPECT_EQ(baffle.height, 2.266);
 
   for (int which : {3, 4}) {
-    w = base;
-    MeasurementBaffle(w, which);
-    TSchallwand expected = base;
+    baffle = base;
+    MeasurementBaffle(baffle, which);
+    Baffle expected = base;
     expected.direction = static_cast<std::int8_t>(which == 3 ? -2 : -3);
-    EXPECT_EQ(w, expected);
+    EXPECT_EQ(baffle, expected);
   }
-  w = base;
-  MeasurementBaffle(w, 5);
-  EXPECT_EQ(w, base);
-  MeasurementBaffle(w, 0);
-  MeasurementBaffle(w, 8);
-  EXPECT_EQ(w, base);
+  baffle = base;
+  MeasurementBaffle(baffle, 5);
+  EXPECT_EQ(baffle, base);
+  MeasurementBaffle(baffle, 0);
+  MeasurementBaffle(baffle, 8);
+  EXPECT_EQ(baffle, base);
 
-  w = base;
-  MeasurementBaffle(w, 6);
-  EXPECT_EQ(w.direction, 0);
-  EXPECT_TRUE(w.beugl && w.beugr && w.beugo && w.beugu);
-  EXPECT_EQ(w.e, 0.0);
-  EXPECT_EQ(w.f, 0.0);
-  EXPECT_EQ(w.g, 0.166);
-  EXPECT_EQ(w.i, 0.67165);
-  EXPECT_DOUBLE_EQ(w.a, 0.95165);
-  EXPECT_DOUBLE_EQ(w.b, 0.255);
-  EXPECT_DOUBLE_EQ(w.c, 0.1275);
-  EXPECT_DOUBLE_EQ(w.h, 1.33765);
+  baffle = base;
+  MeasurementBaffle(baffle, 6);
+  EXPECT_EQ(baffle.direction, 0);
+  EXPECT_TRUE(baffle.diffractLeft && baffle.diffractRight && baffle.diffractTop && baffle.diffractBottom);
+  EXPECT_EQ(baffle.chamferLeft, 0.0);
+  EXPECT_EQ(baffle.chamferRight, 0.0);
+  EXPECT_EQ(baffle.chamferTop, 0.166);
+  EXPECT_EQ(baffle.chamferBottom, 0.67165);
+  EXPECT_DOUBLE_EQ(baffle.bottomDistance, 0.95165);
+  EXPECT_DOUBLE_EQ(baffle.width, 0.255);
+  EXPECT_DOUBLE_EQ(baffle.leftDistance, 0.1275);
+  EXPECT_DOUBLE_EQ(baffle.height, 1.33765);
 
-  w = base;
-  MeasurementBaffle(w, 7);
-  EXPECT_EQ(w.g, 0.166145);
-  EXPECT_DOUBLE_EQ(w.a, 0.95165);
-  EXPECT_EQ(w.b, 0.52);
-  EXPECT_EQ(w.c, 0.26);
-  EXPECT_DOUBLE_EQ(w.h, 1.337795);
+  baffle = base;
+  MeasurementBaffle(baffle, 7);
+  EXPECT_EQ(baffle.chamferTop, 0.166145);
+  EXPECT_DOUBLE_EQ(baffle.bottomDistance, 0.95165);
+  EXPECT_EQ(baffle.width, 0.52);
+  EXPECT_EQ(baffle.leftDistance, 0.26);
+  EXPECT_DOUBLE_EQ(baffle.height, 1.337795);
   // Diaphragm and positions are kept.
-  EXPECT_EQ(w.d, base.d);
-  EXPECT_EQ(w.Membranform, base.Membranform);
-  EXPECT_EQ(w.hor, base.hor);
+  EXPECT_EQ(baffle.outletDiameter, base.outletDiameter);
+  EXPECT_EQ(baffle.diaphragmShape, base.diaphragmShape);
+  EXPECT_EQ(baffle.horizontal, base.horizontal);
 }
 
 TEST(MeasurementBaffle, TestEnclosureFillsOnlyTheAxisFromItsTable) {
-  const TFreqArray f = Grid(10, 20000, 120);
+  const FreqArray f = Grid(10, 20000, 120);
   for (int which : {3, 4}) {
-    TSchallwand w = NormalBaffle();
-    MeasurementBaffle(w, which);
-    const TRun r = Compute(w, f);
+    Baffle baffle = NormalBaffle();
+    MeasurementBaffle(baffle, which);
+    const BaffleRun r = Compute(baffle, f);
     ASSERT_EQ(r.text, "OK");
-    auto ref = std::make_unique<TDirTable>();
-    ASSERT_EQ(testing::ReferenceBaffle(w, f, 600, *ref), "OK");
+    auto ref = std::make_unique<DirectionTable>();
+    ASSERT_EQ(testing::ReferenceBaffle(baffle, f, 600, *ref), "OK");
     for (int i = 0; i < kFreqEntries; ++i) {
       for (int k = 1; k < kDirections; ++k) EXPECT_TRUE(IsAbsent((*r.table)[i][k]));
       if (i < 120) {
@@ -405,67 +405,71 @@ TEST(MeasurementBaffle, TestEnclosureFillsOnlyTheAxisFromItsTable) {
 // ---------------------------------------------------------------- fast vs. term by term
 
 TEST(BaffleAgreement, FastEvaluationMatchesTermByTermOnEveryEntry) {
-  struct TCase {
+  struct Case {
     const char* name;
-    void (*change)(TSchallwand&);
+    void (*change)(Baffle&);
   };
-  const std::vector<TCase> cases = {
-      {"cone, chamfers", [](TSchallwand&) {}},
-      {"dome", [](TSchallwand& w) { w.Membranform = 0; }},
-      {"ring model", [](TSchallwand& w) { w.Membranform = 5; }},
+  const std::vector<Case> cases = {
+      {"cone, chamfers", [](Baffle&) {}},
+      {"dome", [](Baffle& baffle) { baffle.diaphragmShape = 0; }},
+      {"ring model", [](Baffle& baffle) { baffle.diaphragmShape = 5; }},
       {"ring model 1.1 mm",
-       [](TSchallwand& w) {
-         w.Membranform = 2;
-         w.d = 0.0011;
+       [](Baffle& baffle) {
+         baffle.diaphragmShape = 2;
+         baffle.outletDiameter = 0.0011;
        }},
-      {"no chamfers", [](TSchallwand& w) { w.e = w.f = w.g = w.i = 0; }},
-      {"left and bottom edge only", [](TSchallwand& w) { w.beugr = w.beugo = false; }},
-      {"wall mounted", [](TSchallwand& w) { w.beugl = w.beugr = w.beugo = w.beugu = false; }},
+      {"no chamfers",
+       [](Baffle& baffle) { baffle.chamferLeft = baffle.chamferRight = baffle.chamferTop = baffle.chamferBottom = 0; }},
+      {"left and bottom edge only", [](Baffle& baffle) { baffle.diffractRight = baffle.diffractTop = false; }},
+      {"wall mounted",
+       [](Baffle& baffle) {
+         baffle.diffractLeft = baffle.diffractRight = baffle.diffractTop = baffle.diffractBottom = false;
+       }},
       {"large baffle, woofer",
-       [](TSchallwand& w) {
-         w.b = w.h = 2.0;
-         w.a = 0.7;
-         w.c = 1.1;
-         w.d = 0.3;
+       [](Baffle& baffle) {
+         baffle.width = baffle.height = 2.0;
+         baffle.bottomDistance = 0.7;
+         baffle.leftDistance = 1.1;
+         baffle.outletDiameter = 0.3;
        }},
       {"narrow tower, tweeter at top",
-       [](TSchallwand& w) {
-         w.b = 0.16;
-         w.c = 0.08;
-         w.h = 1.1;
-         w.a = 1.0;
-         w.d = 0.025;
-         w.Membranform = 0;
+       [](Baffle& baffle) {
+         baffle.width = 0.16;
+         baffle.leftDistance = 0.08;
+         baffle.height = 1.1;
+         baffle.bottomDistance = 1.0;
+         baffle.outletDiameter = 0.025;
+         baffle.diaphragmShape = 0;
        }},
       {"huge baffle: phases beyond the fast sine range",
-       [](TSchallwand& w) {
-         w.b = w.h = 6000;
-         w.a = w.c = 3000;
+       [](Baffle& baffle) {
+         baffle.width = baffle.height = 6000;
+         baffle.bottomDistance = baffle.leftDistance = 3000;
        }},
-      {"nach hinten", [](TSchallwand& w) { w.direction = 1; }},
-      {"nach oben", [](TSchallwand& w) { w.direction = 4; }},
-      {"nach unten", [](TSchallwand& w) { w.direction = 5; }},
-      {"test enclosure small", [](TSchallwand& w) { w.direction = -2; }},
-      {"test enclosure large", [](TSchallwand& w) { w.direction = -3; }},
-      {"other negative code", [](TSchallwand& w) { w.direction = -1; }},
+      {"nach hinten", [](Baffle& baffle) { baffle.direction = 1; }},
+      {"nach oben", [](Baffle& baffle) { baffle.direction = 4; }},
+      {"nach unten", [](Baffle& baffle) { baffle.direction = 5; }},
+      {"test enclosure small", [](Baffle& baffle) { baffle.direction = -2; }},
+      {"test enclosure large", [](Baffle& baffle) { baffle.direction = -3; }},
+      {"other negative code", [](Baffle& baffle) { baffle.direction = -1; }},
       {"division by zero",
-       [](TSchallwand& w) {
-         w.d = 0;
-         w.i = w.a;
+       [](Baffle& baffle) {
+         baffle.outletDiameter = 0;
+         baffle.chamferBottom = baffle.bottomDistance;
        }},
   };
-  const TFreqArray f = Grid(5, 40000, 599);
+  const FreqArray f = Grid(5, 40000, 599);
   for (const auto& c : cases) {
-    TSchallwand w = NormalBaffle();
-    c.change(w);
-    const TRun r = Compute(w, f);
-    auto ref = std::make_unique<TDirTable>();
-    const std::string refText = testing::ReferenceBaffle(w, f, 600, *ref);
+    Baffle baffle = NormalBaffle();
+    c.change(baffle);
+    const BaffleRun r = Compute(baffle, f);
+    auto ref = std::make_unique<DirectionTable>();
+    const std::string refText = testing::ReferenceBaffle(baffle, f, 600, *ref);
     EXPECT_EQ(r.text, refText) << c.name;
     int bad = 0;
     for (int i = 0; i < kFreqEntries; ++i)
       for (int k = 0; k < kDirections; ++k) {
-        const TComplex a = (*r.table)[i][k], b = (*ref)[i][k];
+        const Complex a = (*r.table)[i][k], b = (*ref)[i][k];
         const double diff = CAbs(CSub(a, b));
         if (diff > 1e-12 * std::max(CAbs(a), CAbs(b)) && bad++ < 5)
           ADD_FAILURE() << c.name << ": index " << i << " direction " << k << " fast " << a.re << "," << a.im

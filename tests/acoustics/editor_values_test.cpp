@@ -25,12 +25,12 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(EditorUnits, FieldsShowDisplayUnitsAndReadBackSi) {
-  struct TCase {
+  struct Case {
     double record;
     double factor;
     const char* text;
   };
-  const TCase cases[] = {
+  const Case cases[] = {
       {0.028, kLitre, "28"},       // Vas, Vb [Liter]
       {0.0133, kSquareCm, "133"},  // Sd [cm²]
       {0.004, kMilli, "4"},        // xlin [mm]
@@ -38,7 +38,7 @@ TEST(EditorUnits, FieldsShowDisplayUnitsAndReadBackSi) {
       {0.215, kCm, "21,5"},        // baffle [cm]
       {38, 1, "38"},               // fs
   };
-  for (const TCase& c : cases) {
+  for (const Case& c : cases) {
     EXPECT_EQ(FieldText(c.record, c.factor), c.text);
     EXPECT_NEAR(FieldValue(c.text, c.factor), c.record, 1e-15) << c.text;
   }
@@ -78,24 +78,24 @@ TEST(EditorUnits, FieldHoldsNumberTellsANumberFromNone) {
 TEST(DerivedValueLabels, KnownChassisInAClosedBox) {
   // fs 38 Hz, Qes 0,42, Qms 3,1, Vas 28 l, Re 5,8 Ohm, Sd 133 cm² in 28 l
   // closed (vV 1, mb 1, Ql 10): the box doubles the stiffness, fc = fs·√2.
-  TChassis c = DefaultChassis();
+  Chassis c = DefaultChassis();
   c.fs = 38;
   c.Qes = 0.42;
   c.Qms = 3.1;
   c.Vas = 0.028;
   c.Re = 5.8;
-  c.Amem = 0.0133;
-  TEinbau e;
-  e.Typ = 1;
+  c.Sd = 0.0133;
+  Enclosure e;
+  e.type = 1;
   e.Vb = 0.028;
-  e.vV = 1;
-  e.mb = 1;
+  e.volumeFactor = 1;
+  e.airMassFactor = 1;
   e.Ql = 10;
   DeriveChassisValues(c, e, 1e-10);
   const auto labels = DerivedValueLabels(c.derived);
   ASSERT_EQ(labels.size(), 27u);
-  auto find = [&](const std::string& key) -> const TDerivedLabel& {
-    for (const TDerivedLabel& l : labels)
+  auto find = [&](const std::string& key) -> const DerivedValueLabel& {
+    for (const DerivedValueLabel& l : labels)
       if (l.key == key) return l;
     ADD_FAILURE() << key;
     return labels.front();
@@ -120,14 +120,14 @@ TEST(DerivedValueLabels, KnownChassisInAClosedBox) {
   EXPECT_EQ(find("Qts").text, "Qts = " + FormatNumber(c.derived.Qts, 6));
   EXPECT_EQ(find("fsbg").text, "fsbg = 38 Hz");
   // placeholders keep the prefix and show "?"
-  for (const TDerivedLabel& l : labels) EXPECT_EQ(l.placeholder.back(), '?') << l.key;
+  for (const DerivedValueLabel& l : labels) EXPECT_EQ(l.placeholder.back(), '?') << l.key;
   EXPECT_EQ(find("fc").placeholder, "fc  = ?");
   EXPECT_EQ(find("Labf").placeholder, "Labf= ?");
 }
 
 TEST(DerivedValueLabels, ValuesNoBoxCanHaveShowADash) {
   // the values an enclosure page showed as "1,E105 mH" and "fc = 3,E100 Hz"
-  TChassisDerived d;
+  ChassisDerived d;
   d.Lab = 1e102;  // H, shown in mH
   d.fc = 3e100;
   d.Qtc = std::numeric_limits<double>::infinity();
@@ -136,7 +136,7 @@ TEST(DerivedValueLabels, ValuesNoBoxCanHaveShowADash) {
   d.Cbr = -2e-6;   // a negative value is shown as it is
   const auto labels = DerivedValueLabels(d);
   auto text = [&](const std::string& key) {
-    for (const TDerivedLabel& l : labels)
+    for (const DerivedValueLabel& l : labels)
       if (l.key == key) return l.text;
     ADD_FAILURE() << key;
     return std::string();
@@ -167,134 +167,134 @@ TEST(AcousticDiameter, CircleOfTheDiaphragmAreaLessATenthOfAPercent) {
 }
 
 TEST(LevelShift, ShiftsEveryPointUpToTheListEnd) {
-  TChassis c = DefaultChassis();
-  c.FgangAF[0] = 100;
-  c.FgangA[0] = 85;
-  c.FgangAF[1] = 200;
-  c.FgangA[1] = 86;
-  c.FgangA[2] = 50;  // behind the end of the list
+  Chassis c = DefaultChassis();
+  c.measuredAmplitudeFreq[0] = 100;
+  c.measuredAmplitude[0] = 85;
+  c.measuredAmplitudeFreq[1] = 200;
+  c.measuredAmplitude[1] = 86;
+  c.measuredAmplitude[2] = 50;  // behind the end of the list
   ShiftLevels(c, -2.5);
-  EXPECT_EQ(c.FgangA[0], 82.5);
-  EXPECT_EQ(c.FgangA[1], 83.5);
-  EXPECT_EQ(c.FgangA[2], 50);
+  EXPECT_EQ(c.measuredAmplitude[0], 82.5);
+  EXPECT_EQ(c.measuredAmplitude[1], 83.5);
+  EXPECT_EQ(c.measuredAmplitude[2], 50);
 
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   ui.edits.push_back(std::vector<std::string>{"1,5"});
   EXPECT_TRUE(AskLevelShift(c, ui));
-  EXPECT_EQ(c.FgangA[0], 84);
+  EXPECT_EQ(c.measuredAmplitude[0], 84);
   ASSERT_EQ(ui.asked.size(), 1u);
   EXPECT_EQ(ui.asked[0].text, "Pegeländerung");
   EXPECT_EQ(ui.asked[0].options, "Meßdaten im Pegel ändern [dB] %d");
   ui.edits.push_back(std::nullopt);  // cancelled
   EXPECT_FALSE(AskLevelShift(c, ui));
-  EXPECT_EQ(c.FgangA[0], 84);
+  EXPECT_EQ(c.measuredAmplitude[0], 84);
 }
 
 class LevelImport : public ::testing::Test {
  protected:
   void SetUp() override {
     // The process id keeps parallel runs of the suite (other worktrees) apart.
-    dir = fs::temp_directory_path() /
+    dir_ = fs::temp_directory_path() /
           (std::string("sonvex_level_import_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
            std::to_string(getpid()));
-    fs::create_directories(dir);
+    fs::create_directories(dir_);
   }
-  void TearDown() override { fs::remove_all(dir); }
+  void TearDown() override { fs::remove_all(dir_); }
   fs::path Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir / name, std::ios::binary) << text;
-    return dir / name;
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+    return dir_ / name;
   }
-  fs::path dir;
-  TScriptedInteraction ui;
-  std::unique_ptr<TChassis> c = std::make_unique<TChassis>(DefaultChassis());
+  fs::path dir_;
+  ScriptedInteraction ui_;
+  std::unique_ptr<Chassis> c_ = std::make_unique<Chassis>(DefaultChassis());
 };
 
 TEST_F(LevelImport, AnsweringEightySevenRaisesEveryLevelByThreeDecibels) {
   const fs::path file = Write("tmt.frd", "100\t85,2\t-45\n200\t86\t-50\n400\t84,5\t-60\n");
-  ui.buttons = {1};
-  ui.files.push_back(file);
-  ui.edits.push_back(std::vector<std::string>{"87"});
-  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c, ui, dir));
-  EXPECT_NEAR(c->FgangA[0], 88.2, 1e-12);
-  EXPECT_NEAR(c->FgangA[1], 89, 1e-12);
-  EXPECT_NEAR(c->FgangA[2], 87.5, 1e-12);
-  EXPECT_EQ(c->FgangAF[3], 0);
-  EXPECT_NEAR(c->FgangAP[0], -45 * 3.1415926 / 180, 1e-12);
-  ASSERT_FALSE(ui.asked.empty());
-  EXPECT_EQ(ui.asked.back().kind, "edit");
-  EXPECT_EQ(ui.asked.back().text, "Pegelanpassung");
-  EXPECT_EQ(ui.asked.back().options, "Welcher Wert in der Datei entspricht 90dB/2,83V/m? %d");
+  ui_.buttons = {1};
+  ui_.files.push_back(file);
+  ui_.edits.push_back(std::vector<std::string>{"87"});
+  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c_, ui_, dir_));
+  EXPECT_NEAR(c_->measuredAmplitude[0], 88.2, 1e-12);
+  EXPECT_NEAR(c_->measuredAmplitude[1], 89, 1e-12);
+  EXPECT_NEAR(c_->measuredAmplitude[2], 87.5, 1e-12);
+  EXPECT_EQ(c_->measuredAmplitudeFreq[3], 0);
+  EXPECT_NEAR(c_->measuredAcousticPhase[0], -45 * 3.1415926 / 180, 1e-12);
+  ASSERT_FALSE(ui_.asked.empty());
+  EXPECT_EQ(ui_.asked.back().kind, "edit");
+  EXPECT_EQ(ui_.asked.back().text, "Pegelanpassung");
+  EXPECT_EQ(ui_.asked.back().options, "Welcher Wert in der Datei entspricht 90dB/2,83V/m? %d");
 }
 
 TEST_F(LevelImport, CancelledQuestionKeepsTheFileLevelsAndAPhaseFileAsksNothing) {
-  ui.buttons = {1};
-  ui.files.push_back(Write("tmt.frd", "100\t85,2\t-45\n"));
-  ui.edits.push_back(std::nullopt);
-  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c, ui, dir));
-  EXPECT_NEAR(c->FgangA[0], 85.2, 1e-12);
+  ui_.buttons = {1};
+  ui_.files.push_back(Write("tmt.frd", "100\t85,2\t-45\n"));
+  ui_.edits.push_back(std::nullopt);
+  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c_, ui_, dir_));
+  EXPECT_NEAR(c_->measuredAmplitude[0], 85.2, 1e-12);
 
   // A single column of phases: the levels stay, nobody is asked about them.
-  ui.asked.clear();
-  ui.buttons = {1, 1};  // introduction, "Daten sind Phasengang"
-  ui.files.push_back(Write("phase.txt", "100 -150\n200 170\n"));
-  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c, ui, dir));
-  EXPECT_NEAR(c->FgangA[0], 85.2, 1e-12);
-  EXPECT_EQ(c->FgangAF[1], 0);
-  EXPECT_NEAR(c->FgangAP[1], 170 * 3.1415926 / 180, 1e-12);
-  for (const auto& q : ui.asked) EXPECT_NE(q.kind, "edit");
+  ui_.asked.clear();
+  ui_.buttons = {1, 1};  // introduction, "Daten sind Phasengang"
+  ui_.files.push_back(Write("phase.txt", "100 -150\n200 170\n"));
+  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c_, ui_, dir_));
+  EXPECT_NEAR(c_->measuredAmplitude[0], 85.2, 1e-12);
+  EXPECT_EQ(c_->measuredAmplitudeFreq[1], 0);
+  EXPECT_NEAR(c_->measuredAcousticPhase[1], 170 * 3.1415926 / 180, 1e-12);
+  for (const auto& q : ui_.asked) EXPECT_NE(q.kind, "edit");
 
   // Cancelling the introduction changes nothing.
-  const auto before = std::make_unique<TChassis>(*c);
-  ui.buttons = {2};
-  EXPECT_FALSE(ImportFrequencyResponseWithLevel(*c, ui, dir));
-  EXPECT_TRUE(*c == *before);
+  const auto before = std::make_unique<Chassis>(*c_);
+  ui_.buttons = {2};
+  EXPECT_FALSE(ImportFrequencyResponseWithLevel(*c_, ui_, dir_));
+  EXPECT_TRUE(*c_ == *before);
 }
 
 TEST_F(LevelImport, RealWorldFilesWithCommentsAndManyPoints) {
   // 1200 points 10 Hz .. 40 kHz, "*" comment lines, blank separated, CR LF;
   // level 80 dB + 2 dB per octave, phase -30°.
-  ui.buttons = {1};
-  ui.files.push_back(fs::path(SONVEX_TEST_DATA) / "import" / "tweeter_1200.frd");
-  ui.edits.push_back(std::vector<std::string>{"90"});
-  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c, ui, dir));
+  ui_.buttons = {1};
+  ui_.files.push_back(fs::path(SONVEX_TEST_DATA) / "import" / "tweeter_1200.frd");
+  ui_.edits.push_back(std::vector<std::string>{"90"});
+  ASSERT_TRUE(ImportFrequencyResponseWithLevel(*c_, ui_, dir_));
   bool reduced = false;
-  for (const auto& q : ui.asked)
+  for (const auto& q : ui_.asked)
     if (q.kind == "message" && q.text == "Die Datei enthält 1200 Datensätze. Es werden max. 600ausgesucht.")
       reduced = true;
   EXPECT_TRUE(reduced);
   int n = 0;
-  while (n < kFreqEntries && c->FgangAF[n] > 0) ++n;
+  while (n < kFreqEntries && c_->measuredAmplitudeFreq[n] > 0) ++n;
   // Neighbours are merged in pairs until fewer than 600 remain: 1200 points
   // take two walks and end near 300.
   EXPECT_LT(n, 600);
   EXPECT_GT(n, 250);
-  EXPECT_EQ(c->FgangAF[0], 10);
-  EXPECT_EQ(c->FgangA[0], 80);
-  EXPECT_GT(c->FgangAF[n - 1], 39000);
+  EXPECT_EQ(c_->measuredAmplitudeFreq[0], 10);
+  EXPECT_EQ(c_->measuredAmplitude[0], 80);
+  EXPECT_GT(c_->measuredAmplitudeFreq[n - 1], 39000);
   for (int k = 0; k < n; ++k) {
-    EXPECT_NEAR(c->FgangA[k], 80 + 2 * std::log2(c->FgangAF[k] / 10), 0.01) << k;
-    EXPECT_NEAR(c->FgangAP[k], -30 * 3.1415926 / 180, 1e-9) << k;
+    EXPECT_NEAR(c_->measuredAmplitude[k], 80 + 2 * std::log2(c_->measuredAmplitudeFreq[k] / 10), 0.01) << k;
+    EXPECT_NEAR(c_->measuredAcousticPhase[k], -30 * 3.1415926 / 180, 1e-9) << k;
     if (k > 0) {
-      EXPECT_GT(c->FgangAF[k], c->FgangAF[k - 1]);
+      EXPECT_GT(c_->measuredAmplitudeFreq[k], c_->measuredAmplitudeFreq[k - 1]);
     }
   }
 
   // 1100 impedance points, TAB separated, no line break after the last line.
-  ui.asked.clear();
-  ui.buttons = {1};
-  ui.files.push_back(fs::path(SONVEX_TEST_DATA) / "import" / "woofer_1100.zma");
-  ASSERT_TRUE(ImportImpedanceResponse(*c, ui, dir));
+  ui_.asked.clear();
+  ui_.buttons = {1};
+  ui_.files.push_back(fs::path(SONVEX_TEST_DATA) / "import" / "woofer_1100.zma");
+  ASSERT_TRUE(ImportImpedanceResponse(*c_, ui_, dir_));
   n = 0;
-  while (n < kFreqEntries && c->FgangIF[n] > 0) ++n;
+  while (n < kFreqEntries && c_->measuredImpedanceFreq[n] > 0) ++n;
   EXPECT_LT(n, 600);
-  EXPECT_EQ(c->FgangIF[0], 5);
-  EXPECT_NEAR(c->FgangI[0], 6.0072, 1e-12);
-  EXPECT_GT(c->FgangIF[n - 1], 29000);
-  for (int k = 0; k < n; ++k) EXPECT_NEAR(c->FgangI[k], 6 + 0.002 * std::pow(c->FgangIF[k], 0.8), 0.05) << k;
+  EXPECT_EQ(c_->measuredImpedanceFreq[0], 5);
+  EXPECT_NEAR(c_->measuredImpedance[0], 6.0072, 1e-12);
+  EXPECT_GT(c_->measuredImpedanceFreq[n - 1], 29000);
+  for (int k = 0; k < n; ++k) EXPECT_NEAR(c_->measuredImpedance[k], 6 + 0.002 * std::pow(c_->measuredImpedanceFreq[k], 0.8), 0.05) << k;
 }
 
 TEST(FitQuestion, ListsTheFiveValuesInDisplayUnits) {
-  TChassis c = DefaultChassis();
+  Chassis c = DefaultChassis();
   c.Le = 0.00045;
   c.Re2 = 3.2;
   c.Le2 = 0.0012;
@@ -308,7 +308,7 @@ TEST(FitQuestion, ListsTheFiveValuesInDisplayUnits) {
 TEST(HelpTexts, AirLoadSuggestionsFollowTheChassisAndTheVolume) {
   // 133 cm², 15 g: x = 0,0133·0,5/0,015 = 0,4433
   const double x = 0.0133 * 0.5 / 0.015;
-  const THelpText h = AirLoadHelp(0.0133, 0.015, 0.03);
+  const HelpText h = AirLoadHelp(0.0133, 0.015, 0.03);
   EXPECT_EQ(h.title, "Luftlastfaktor");
   EXPECT_NE(h.text.find("mb = " + FormatNumber(std::pow(0.94, x), 5) + " bei wenig Dämmmaterial\rmb = " +
                         FormatNumber(std::pow(0.9, x), 5) + " bei viel Dämmmaterial in der Box"),
@@ -319,7 +319,7 @@ TEST(HelpTexts, AirLoadSuggestionsFollowTheChassisAndTheVolume) {
             std::string::npos);
   EXPECT_NE(h.text.find("mbf = (f^2 + mb(fmb^2)) / (f^2 + fmb^2)"), std::string::npos);
 
-  const THelpText none = AirLoadHelp(0, 0.015, 0);
+  const HelpText none = AirLoadHelp(0, 0.015, 0);
   EXPECT_NE(none.text.find("< Daten sind nicht errechenbar wg. fehlender TS-Parameter. >"), std::string::npos);
   EXPECT_NE(none.text.find("< Daten wegen fehlender Volumenangabe nicht berechenbar>"), std::string::npos);
 
@@ -333,30 +333,30 @@ TEST(HelpTexts, AirLoadSuggestionsFollowTheChassisAndTheVolume) {
 }
 
 TEST(CabinetEntries, EveryFaceAndRearSideComesBackFromTheBaffleRecord) {
-  TGemGeh box;
-  box.h = 0.9;
-  box.b = 0.3;
-  box.t = 0.4;
-  box.fasl = 0.02;
+  Cabinet box;
+  box.height = 0.9;
+  box.width = 0.3;
+  box.depth = 0.4;
+  box.chamferLeft = 0.02;
   for (int face = 0; face < 6; ++face)
     for (int rear = 0; rear < 2; ++rear) {
       auto p = MakeNewProject();
-      std::array<TCabinetEntry, kMaxChassis> entries{};
+      std::array<CabinetEntry, kMaxChassis> entries{};
       entries[0] = {true, face, rear, 0.21, 0.11, 0.07, 0.05};
       entries[1] = {false, 0, 0, 0, 0, 0, 0};
-      const TSchallwand untouched = p->Schallwand[1];
+      const Baffle untouched = p->baffles[1];
       ApplyCabinet(*p, box, entries);
-      EXPECT_EQ(p->GemGeh, box);
-      EXPECT_FALSE(p->Schallwand[1].usegemgeh);
-      EXPECT_EQ(p->Schallwand[1].b, untouched.b);
-      const TCabinetEntry back = CabinetEntryFromBaffle(box, p->Schallwand[0]);
+      EXPECT_EQ(p->cabinet, box);
+      EXPECT_FALSE(p->baffles[1].useCabinet);
+      EXPECT_EQ(p->baffles[1].width, untouched.width);
+      const CabinetEntry back = CabinetEntryFromBaffle(box, p->baffles[0]);
       EXPECT_TRUE(back.use);
       EXPECT_EQ(back.face, face);
       EXPECT_EQ(back.rearSide, rear);
-      EXPECT_EQ(back.a, 0.21);
-      EXPECT_EQ(back.c, 0.11);
-      EXPECT_NEAR(back.ar, 0.07, 1e-15) << face << rear;
-      EXPECT_NEAR(back.cr, 0.05, 1e-15) << face << rear;
+      EXPECT_EQ(back.bottomDistance, 0.21);
+      EXPECT_EQ(back.leftDistance, 0.11);
+      EXPECT_NEAR(back.rearBottomDistance, 0.07, 1e-15) << face << rear;
+      EXPECT_NEAR(back.rearLeftDistance, 0.05, 1e-15) << face << rear;
     }
 }
 
@@ -366,42 +366,42 @@ TEST(CabinetEntries, EveryFaceAndRearSideComesBackFromTheBaffleRecord) {
 // fields show a place on the face and not the room coordinate.
 TEST(CabinetEntries, PortOfABaffleOfItsOwnKeepsItsDistanceToTheChassis) {
   auto p = MakeNewProject();
-  TSchallwand own = p->Schallwand[0];
-  own.usegemgeh = false;
+  Baffle own = p->baffles[0];
+  own.useCabinet = false;
   own.direction = 0;
-  own.directionr = 0;
-  own.b = 0.25, own.h = 0.60, own.a = 0.50, own.c = 0.125, own.d = 0.13;
-  own.hor = 0.0, own.vert = 0.10, own.stra = 0.0;        // the chassis in the room
-  own.horr = 0.05, own.vertr = -0.32, own.strar = -0.01;  // its port 42 cm lower, 5 cm to the right
-  p->Schallwand[0] = own;
-  TGemGeh box;
-  box.h = 1.0, box.b = 0.25, box.t = 0.30;
+  own.rearDirection = 0;
+  own.width = 0.25, own.height = 0.60, own.bottomDistance = 0.50, own.leftDistance = 0.125, own.outletDiameter = 0.13;
+  own.horizontal = 0.0, own.vertical = 0.10, own.forward = 0.0;        // the chassis in the room
+  own.rearHorizontal = 0.05, own.rearVertical = -0.32, own.rearForward = -0.01;  // its port 42 cm lower, 5 cm to the right
+  p->baffles[0] = own;
+  Cabinet box;
+  box.height = 1.0, box.width = 0.25, box.depth = 0.30;
 
-  const TCabinetEntry e = CabinetEntryFromBaffle(p->GemGeh, own);
+  const CabinetEntry e = CabinetEntryFromBaffle(p->cabinet, own);
   EXPECT_FALSE(e.use);
-  EXPECT_EQ(e.a, 0.50);
-  EXPECT_EQ(e.c, 0.125);
-  EXPECT_NEAR(e.ar, 0.50 - 0.42, 1e-15);
-  EXPECT_NEAR(e.cr, 0.125 + 0.05, 1e-15);
+  EXPECT_EQ(e.bottomDistance, 0.50);
+  EXPECT_EQ(e.leftDistance, 0.125);
+  EXPECT_NEAR(e.rearBottomDistance, 0.50 - 0.42, 1e-15);
+  EXPECT_NEAR(e.rearLeftDistance, 0.125 + 0.05, 1e-15);
 
-  std::array<TCabinetEntry, kMaxChassis> entries{};
+  std::array<CabinetEntry, kMaxChassis> entries{};
   entries[0] = e;
   entries[0].use = true;
   ApplyCabinet(*p, box, entries);
-  const TSchallwand& w = p->Schallwand[0];
-  EXPECT_NEAR(w.vertr - w.vert, -0.42, 1e-12);
-  EXPECT_NEAR(w.horr - w.hor, 0.05, 1e-12);
-  EXPECT_NEAR(w.vertr, 0.08 - 0.50, 1e-12);
+  const Baffle& w = p->baffles[0];
+  EXPECT_NEAR(w.rearVertical - w.vertical, -0.42, 1e-12);
+  EXPECT_NEAR(w.rearHorizontal - w.horizontal, 0.05, 1e-12);
+  EXPECT_NEAR(w.rearVertical, 0.08 - 0.50, 1e-12);
   EXPECT_TRUE(PortOnBaffle(w));
 
   // On a lower chassis the same port would lie below the box: the entry says
   // so with a negative a, and the record fails the check.
-  own.a = 0.30;
-  entries[0] = CabinetEntryFromBaffle(p->GemGeh, own);
+  own.bottomDistance = 0.30;
+  entries[0] = CabinetEntryFromBaffle(p->cabinet, own);
   entries[0].use = true;
-  EXPECT_NEAR(entries[0].ar, -0.12, 1e-15);
+  EXPECT_NEAR(entries[0].rearBottomDistance, -0.12, 1e-15);
   ApplyCabinet(*p, box, entries);
-  EXPECT_FALSE(PortOnBaffle(p->Schallwand[0]));
+  EXPECT_FALSE(PortOnBaffle(p->baffles[0]));
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ constexpr double kTwoPi = 6.283185307179586477;
 // as the file loader derives them. The coordinate search starts Re3 from the
 // rise of the impedance minimum above Re and stays in the valley it starts
 // in: these values are of the kind it finds.
-TChassis KnownChassis() {
-  TChassis c;
+Chassis KnownChassis() {
+  Chassis c;
   c.fs = 45;
   c.Qes = 0.45;
   c.Qms = 3.5;
@@ -31,7 +31,7 @@ TChassis KnownChassis() {
   c.Le2 = 6e-4;
   c.Re3 = 3;
   c.Le3 = 2e-3;
-  c.Amem = 0.013;
+  c.Sd = 0.013;
   c.xlin = 0.004;
   c.derived.Rms = c.Re * c.Qms / c.Qes;
   c.derived.Cms = c.Qes / (c.Re * kTwoPi * c.fs);
@@ -41,27 +41,27 @@ TChassis KnownChassis() {
 
 // Impedance magnitudes of the chassis model itself (integrated enclosure,
 // no air load) at `n` log-spaced frequencies.
-void SyntheticImpedance(TChassis& c, int n, double fMin, double fMax) {
-  TFreqArray freq{};
+void SyntheticImpedance(Chassis& c, int n, double fMin, double fMax) {
+  FreqArray freq{};
   for (int i = 0; i < n; ++i) freq[i] = fMin * std::pow(fMax / fMin, static_cast<double>(i) / (n - 1));
-  TEinbau e;
-  e.Typ = 0;
-  auto z = std::make_unique<TComplexCurve>();
-  auto other = std::make_unique<TComplexCurve>();
+  Enclosure e;
+  e.type = 0;
+  auto z = std::make_unique<ComplexCurve>();
+  auto other = std::make_unique<ComplexCurve>();
   ASSERT_EQ(SimulateChassis(c, e, freq, 600, *z, *other, *other, *other), "OK");
-  c.FgangIF.fill(0);
-  c.FgangI.fill(0);
+  c.measuredImpedanceFreq.fill(0);
+  c.measuredImpedance.fill(0);
   for (int i = 0; i < n; ++i) {
-    c.FgangIF[i] = freq[i];
-    c.FgangI[i] = CAbs((*z)[i]);
+    c.measuredImpedanceFreq[i] = freq[i];
+    c.measuredImpedance[i] = CAbs((*z)[i]);
   }
 }
 
-void ForgetVoiceCoil(TChassis& c) { c.Le = c.Re2 = c.Le2 = c.Re3 = c.Le3 = 0.001; }
+void ForgetVoiceCoil(Chassis& c) { c.Le = c.Re2 = c.Le2 = c.Re3 = c.Le3 = 0.001; }
 
 TEST(FitVoiceCoil, RecoversTheModelsOwnValues) {
-  const TChassis truth = KnownChassis();
-  TChassis c = truth;
+  const Chassis truth = KnownChassis();
+  Chassis c = truth;
   SyntheticImpedance(c, 200, 10, 20000);
   ForgetVoiceCoil(c);
   std::string memo = "old";
@@ -75,19 +75,19 @@ TEST(FitVoiceCoil, RecoversTheModelsOwnValues) {
 }
 
 TEST(FitVoiceCoil, OrderOfTheListDoesNotMatter) {
-  TChassis ascending = KnownChassis();
+  Chassis ascending = KnownChassis();
   SyntheticImpedance(ascending, 120, 15, 18000);
   ForgetVoiceCoil(ascending);
-  TChassis descending = ascending;
+  Chassis descending = ascending;
   for (int i = 0; i < 120; ++i) {
-    descending.FgangIF[i] = ascending.FgangIF[119 - i];
-    descending.FgangI[i] = ascending.FgangI[119 - i];
+    descending.measuredImpedanceFreq[i] = ascending.measuredImpedanceFreq[119 - i];
+    descending.measuredImpedance[i] = ascending.measuredImpedance[119 - i];
   }
   std::string memo;
   ASSERT_TRUE(FitVoiceCoil(ascending, memo));
   ASSERT_TRUE(FitVoiceCoil(descending, memo));
-  EXPECT_EQ(descending.FgangIF, ascending.FgangIF);  // the lists come back sorted
-  EXPECT_EQ(descending.FgangI, ascending.FgangI);
+  EXPECT_EQ(descending.measuredImpedanceFreq, ascending.measuredImpedanceFreq);  // the lists come back sorted
+  EXPECT_EQ(descending.measuredImpedance, ascending.measuredImpedance);
   EXPECT_EQ(descending.Le, ascending.Le);
   EXPECT_EQ(descending.Re2, ascending.Re2);
   EXPECT_EQ(descending.Le2, ascending.Le2);
@@ -97,24 +97,24 @@ TEST(FitVoiceCoil, OrderOfTheListDoesNotMatter) {
 
 TEST(FitVoiceCoil, NeedsSixPointsFromOnePointTwoFs) {
   // fs = 45: 1.2·fs = 54. Points below that do not count.
-  TChassis c = KnownChassis();
+  Chassis c = KnownChassis();
   const double below[] = {20, 30, 45, 53.9};
   const double above[] = {54, 100, 300, 1000, 3000, 10000};
   for (int count : {5, 6}) {
     SCOPED_TRACE(count);
-    TChassis k = c;
-    k.FgangIF.fill(0);
-    k.FgangI.fill(0);
+    Chassis k = c;
+    k.measuredImpedanceFreq.fill(0);
+    k.measuredImpedance.fill(0);
     int n = 0;
     for (double f : below) {
-      k.FgangIF[n] = f;
-      k.FgangI[n++] = 20;
+      k.measuredImpedanceFreq[n] = f;
+      k.measuredImpedance[n++] = 20;
     }
     for (int i = 0; i < count; ++i) {
-      k.FgangIF[n] = above[i];
-      k.FgangI[n++] = 6 + i;
+      k.measuredImpedanceFreq[n] = above[i];
+      k.measuredImpedance[n++] = 6 + i;
     }
-    const TChassis before = k;
+    const Chassis before = k;
     std::string memo;
     const bool fitted = FitVoiceCoil(k, memo);
     EXPECT_EQ(fitted, count == 6);
@@ -131,14 +131,14 @@ TEST(FitVoiceCoil, NeedsSixPointsFromOnePointTwoFs) {
 TEST(FitVoiceCoil, MinimumBelowReStillGivesPositiveValues) {
   // A measured minimum below Re: the Re3 start is 1e-6 and down-steps never
   // make a value negative.
-  TChassis c = KnownChassis();
-  c.FgangIF.fill(0);
-  c.FgangI.fill(0);
+  Chassis c = KnownChassis();
+  c.measuredImpedanceFreq.fill(0);
+  c.measuredImpedance.fill(0);
   const double f[] = {60, 100, 200, 400, 800, 1600, 3200, 6400};
   const double z[] = {5.0, 5.2, 5.5, 6.0, 7.0, 9.0, 12.0, 16.0};
   for (int i = 0; i < 8; ++i) {
-    c.FgangIF[i] = f[i];
-    c.FgangI[i] = z[i];
+    c.measuredImpedanceFreq[i] = f[i];
+    c.measuredImpedance[i] = z[i];
   }
   std::string memo;
   ASSERT_TRUE(FitVoiceCoil(c, memo));

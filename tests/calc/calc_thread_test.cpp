@@ -18,70 +18,82 @@ namespace sonvex {
 namespace {
 
 using testing::MakeTwoWayProject;
-using TItems = std::multiset<int>;
+using Items = std::multiset<int>;
 
-constexpr int kCheck = TCalcStruct::kCheck;
-constexpr int kGesamt = TCalcStruct::kGesamt;
-constexpr int Baffle(int c) { return TCalcStruct::kBaffle0 + c; }
-constexpr int AktFilt(int a) { return TCalcStruct::kAktFilt0 + a; }
-constexpr int Chassis(int c) { return TCalcStruct::kChassis0 + c; }
-constexpr int Weiche(int a) { return TCalcStruct::kWeiche0 + a; }
+constexpr int kCheck = CalcStates::kCheck;
+constexpr int kWholeBox = CalcStates::kWholeBox;
+constexpr int BaffleIndex(int c) { return CalcStates::kBaffle0 + c; }
+constexpr int ActiveFilterIndex(int a) { return CalcStates::kActiveFilter0 + a; }
+constexpr int ChassisIndex(int c) { return CalcStates::kChassis0 + c; }
+constexpr int CrossoverIndex(int a) { return CalcStates::kCrossover0 + a; }
 
 // Records what the driver tells its owner.
-class TRecordingHost : public TCalcHost {
+class RecordingHost : public CalcHost {
  public:
   std::vector<std::string> progress;
   int reports = 0;
   int handBacks = 0;
-  TStatusReport lastReport;
+  CalcReport lastReport;
   void Progress(int, int, const std::string& text) override { progress.push_back(text); }
-  void StatusReport(const TCalcStruct& states, const TResult& r) override {
+  void StatusReport(const CalcStates& states, const CalcResult& r) override {
     ++reports;
-    lastReport = sonvex::StatusReport(states, r.nAmps, r.nChassis);
+    lastReport = sonvex::StatusReport(states, r.ampCount, r.chassisCount);
   }
-  void HandBack(const TResult&, const TGrades&) override { ++handBacks; }
+  void HandBack(const CalcResult&, const GradeBlock&) override { ++handBacks; }
 };
 
 // A synchronous driver that records which items ran.
 class Driver {
  public:
-  explicit Driver(TCalcHost* host = nullptr) : thread(host, false, std::chrono::milliseconds(0)) {
+  explicit Driver(CalcHost* host = nullptr) : thread(host, false, std::chrono::milliseconds(0)) {
     thread.onItemRun = [this](int item) { ran.insert(item); };
   }
-  TItems Full(const TProjekt& p) {
+  Items Full(const Project& p) {
     ran.clear();
     thread.StartFullCalc(p);
     thread.ComputeUntilDone();
     return ran;
   }
-  TItems Incremental(const TProjekt& p) {
+  Items Incremental(const Project& p) {
     ran.clear();
     thread.StartCalc(p);
     thread.ComputeUntilDone();
     return ran;
   }
-  TCalcThread thread;
-  TItems ran;
+  CalcThread thread;
+  Items ran;
 };
 
-TItems AllItems(int nAmps, int nChassis) {
-  TItems all{kCheck, kGesamt};
-  for (int c = 0; c < nChassis; ++c) all.insert({Baffle(c), Chassis(c)});
-  for (int a = 0; a < nAmps; ++a) all.insert({AktFilt(a), Weiche(a)});
+Items AllItems(int ampCount, int chassisCount) {
+  Items all{kCheck, kWholeBox};
+  for (int c = 0; c < chassisCount; ++c) all.insert({BaffleIndex(c), ChassisIndex(c)});
+  for (int a = 0; a < ampCount; ++a) all.insert({ActiveFilterIndex(a), CrossoverIndex(a)});
   return all;
 }
 
 TEST(CalcDriver, FullCalculationRunsEveryItemInOrderAndSucceeds) {
   auto p = MakeTwoWayProject();
-  TRecordingHost host;
-  TCalcThread thread(&host, false, std::chrono::milliseconds(0));
+  RecordingHost host;
+  CalcThread thread(&host, false, std::chrono::milliseconds(0));
   std::vector<int> order;
   thread.onItemRun = [&](int item) { order.push_back(item); };
   thread.StartFullCalc(*p);
   thread.ComputeUntilDone();
 
-  const std::vector<int> expected{kCheck,     Baffle(0),  Baffle(1),  Baffle(2),  Baffle(3), AktFilt(0), AktFilt(1),
-                                  Chassis(0), Chassis(1), Chassis(2), Chassis(3), Weiche(0), Weiche(1),  kGesamt};
+  const std::vector<int> expected{kCheck,
+                                  BaffleIndex(0),
+                                  BaffleIndex(1),
+                                  BaffleIndex(2),
+                                  BaffleIndex(3),
+                                  ActiveFilterIndex(0),
+                                  ActiveFilterIndex(1),
+                                  ChassisIndex(0),
+                                  ChassisIndex(1),
+                                  ChassisIndex(2),
+                                  ChassisIndex(3),
+                                  CrossoverIndex(0),
+                                  CrossoverIndex(1),
+                                  kWholeBox};
   EXPECT_EQ(order, expected);
   EXPECT_EQ(thread.StepsTotal(), 14);
   EXPECT_EQ(thread.StepsDone(), 14);
@@ -97,57 +109,65 @@ TEST(CalcDriver, FullCalculationRunsEveryItemInOrderAndSucceeds) {
   EXPECT_EQ(host.progress.back(), "Berechnung läuft: 100%");
 
   // Finishing copies the grid, the counts, names and enclosure types.
-  const TResult& r = thread.Result();
-  EXPECT_EQ(r.nFreq, p->sz);
-  EXPECT_EQ(r.freq[p->sz], 0);
+  const CalcResult& r = thread.Result();
+  EXPECT_EQ(r.freqCount, p->gridPoints);
+  EXPECT_EQ(r.freq[p->gridPoints], 0);
   EXPECT_EQ(r.freq[0], p->freq[0]);
-  EXPECT_EQ(r.nAmps, 2);
-  EXPECT_EQ(r.nChassis, 4);
-  EXPECT_EQ(r.ChassisName[1], "Test-Tieftöner 17");
-  EXPECT_EQ(r.EinbauTyp[2], 2);
-  EXPECT_EQ(r.AmpOfChassis[2], 1);
-  EXPECT_GT(thread.Grades()[gTotal], 0);
+  EXPECT_EQ(r.ampCount, 2);
+  EXPECT_EQ(r.chassisCount, 4);
+  EXPECT_EQ(r.chassisName[1], "Test-Tieftöner 17");
+  EXPECT_EQ(r.enclosureTypes[2], 2);
+  EXPECT_EQ(r.ampOfChassis[2], 1);
+  EXPECT_GT(thread.Grades()[GradeTotal], 0);
 }
 
 TEST(CalcDriver, EightChassisOnSixAmplifiersComputeWithoutErrors) {
   const auto p = testing::MakeLargeProject(40);
-  TRecordingHost host;
+  RecordingHost host;
   Driver d(&host);
   EXPECT_EQ(d.Full(*p), AllItems(6, 8));
   EXPECT_EQ(host.lastReport.errors, 0) << (host.lastReport.lines.empty() ? "" : host.lastReport.lines[0]);
   for (int c = 0; c < 8; ++c) {
-    EXPECT_EQ(d.thread.Result().AmpOfChassis[c], c < 6 ? c : c - 6) << c;
-    EXPECT_GT(CAbs(d.thread.Result().ChassisU[c][20]), 0.01) << c;
+    EXPECT_EQ(d.thread.Result().ampOfChassis[c], c < 6 ? c : c - 6) << c;
+    EXPECT_GT(CAbs(d.thread.Result().chassisVoltageGain[c][20]), 0.01) << c;
   }
 }
 
 TEST(CalcDriver, ChangeDetectionMarksWhatAnEditTouches) {
   struct Case {
     const char* what;
-    std::function<void(TProjekt&)> edit;
-    TItems expected;
+    std::function<void(Project&)> edit;
+    Items expected;
   };
   const Case cases[] = {
-      {"nothing", [](TProjekt&) {}, {}},
+      {"nothing", [](Project&) {}, {}},
       {"crossover value",
-       [](TProjekt& p) { p.Verstaerker[0].crossover[0]._value = 3.3e-6; },
-       {kCheck, Weiche(0), kGesamt}},
+       [](Project& p) { p.amplifiers[0].crossover[0].value = 3.3e-6; },
+       {kCheck, CrossoverIndex(0), kWholeBox}},
       {"optimisation mark",
-       [](TProjekt& p) { p.Verstaerker[1].crossover[0]._bOpti = true; },
-       {kCheck, Weiche(1), kGesamt}},
-      {"chassis parameter", [](TProjekt& p) { p.Chassis[1].Qes = 0.5; }, {Chassis(1), Weiche(0), kGesamt}},
-      {"chassis name", [](TProjekt& p) { p.Chassis[2].Name = "Neu"; }, {Chassis(2), Weiche(1), kGesamt}},
-      {"enclosure", [](TProjekt& p) { p.Einbau[0].Bedc = 4; }, {Chassis(0), Weiche(0), kGesamt}},
-      {"baffle move", [](TProjekt& p) { p.Schallwand[1].vert = -0.12; }, {Baffle(1), kGesamt}},
-      {"seo", [](TProjekt& p) { p.Chassis[0].seo = 0.01; }, {Baffle(0), Chassis(0), Weiche(0), kGesamt}},
-      {"outlet diameter", [](TProjekt& p) { p.Schallwand[1].d = 0.12; }, {Baffle(1), Chassis(1), Weiche(0), kGesamt}},
-      {"unused chassis", [](TProjekt& p) { p.Chassis[3].fs = 41; }, {Chassis(3), kGesamt}},
-      {"filter", [](TProjekt& p) { p.Verstaerker[1].HP6 = true; }, {AktFilt(1), kGesamt}},
-      {"level", [](TProjekt& p) { p.Verstaerker[0].Pegel = 0.5; }, {AktFilt(0), kGesamt}},
-      {"grid", [](TProjekt& p) { p.sz = 30; }, {}},
-      {"display options", [](TProjekt& p) { p.dBMax = 120; }, {}},
-      {"common enclosure", [](TProjekt& p) { p.GemGeh.h = 1; }, {}},
-      {"slot beyond the chassis count", [](TProjekt& p) { p.Chassis[5].fs = 20; }, {}},
+       [](Project& p) { p.amplifiers[1].crossover[0].optimize = true; },
+       {kCheck, CrossoverIndex(1), kWholeBox}},
+      {"chassis parameter",
+       [](Project& p) { p.chassis[1].Qes = 0.5; },
+       {ChassisIndex(1), CrossoverIndex(0), kWholeBox}},
+      {"chassis name", [](Project& p) { p.chassis[2].name = "Neu"; }, {ChassisIndex(2), CrossoverIndex(1), kWholeBox}},
+      {"enclosure",
+       [](Project& p) { p.enclosures[0].dampingNearChassis = 4; },
+       {ChassisIndex(0), CrossoverIndex(0), kWholeBox}},
+      {"baffle move", [](Project& p) { p.baffles[1].vertical = -0.12; }, {BaffleIndex(1), kWholeBox}},
+      {"seo",
+       [](Project& p) { p.chassis[0].sourceDepth = 0.01; },
+       {BaffleIndex(0), ChassisIndex(0), CrossoverIndex(0), kWholeBox}},
+      {"outlet diameter",
+       [](Project& p) { p.baffles[1].outletDiameter = 0.12; },
+       {BaffleIndex(1), ChassisIndex(1), CrossoverIndex(0), kWholeBox}},
+      {"unused chassis", [](Project& p) { p.chassis[3].fs = 41; }, {ChassisIndex(3), kWholeBox}},
+      {"filter", [](Project& p) { p.amplifiers[1].highPass6On = true; }, {ActiveFilterIndex(1), kWholeBox}},
+      {"level", [](Project& p) { p.amplifiers[0].level = 0.5; }, {ActiveFilterIndex(0), kWholeBox}},
+      {"grid", [](Project& p) { p.gridPoints = 30; }, {}},
+      {"display options", [](Project& p) { p.dBMax = 120; }, {}},
+      {"common enclosure", [](Project& p) { p.cabinet.height = 1; }, {}},
+      {"slot beyond the chassis count", [](Project& p) { p.chassis[5].fs = 20; }, {}},
   };
   for (const Case& c : cases) {
     auto p = MakeTwoWayProject();
@@ -166,49 +186,49 @@ TEST(CalcDriver, ChangeDetectionMarksWhatAnEditTouches) {
 TEST(CalcDriver, NeedsFullCalcListsEveryFieldTheComparisonLeavesOut) {
   struct Case {
     const char* what;
-    std::function<void(TProjekt&)> edit;
+    std::function<void(Project&)> edit;
     bool full;
   };
   const Case cases[] = {
-      {"frequency grid", [](TProjekt& p) { p.freq[10] *= 1.01; }, true},
-      {"number of amplifiers", [](TProjekt& p) { p.nAmps = 1; }, true},
-      {"number of chassis", [](TProjekt& p) { p.nChassis = 3; }, true},
-      {"smoothing of the response", [](TProjekt& p) { p.glatt_a = 0.1; }, true},
-      {"smoothing of the impedance", [](TProjekt& p) { p.glatt_i = 0.1; }, true},
-      {"common enclosure", [](TProjekt& p) { p.GemGeh.h = 1; }, true},
-      {"nothing", [](TProjekt&) {}, false},
-      {"crossover value", [](TProjekt& p) { p.Verstaerker[0].crossover[0]._value = 3.3e-6; }, false},
-      {"chassis parameter", [](TProjekt& p) { p.Chassis[1].Qes = 0.5; }, false},
-      {"enclosure", [](TProjekt& p) { p.Einbau[0].Bedc = 4; }, false},
-      {"baffle", [](TProjekt& p) { p.Schallwand[1].vert = -0.12; }, false},
-      {"filter", [](TProjekt& p) { p.Verstaerker[1].HP6 = true; }, false},
-      {"chart scale", [](TProjekt& p) { p.dBMax = 120; }, false},
-      {"saved flag", [](TProjekt& p) { p.bSaved = !p.bSaved; }, false},
+      {"frequency grid", [](Project& p) { p.freq[10] *= 1.01; }, true},
+      {"number of amplifiers", [](Project& p) { p.ampCount = 1; }, true},
+      {"number of chassis", [](Project& p) { p.chassisCount = 3; }, true},
+      {"smoothing of the response", [](Project& p) { p.smoothingAmplitude = 0.1; }, true},
+      {"smoothing of the impedance", [](Project& p) { p.smoothingImpedance = 0.1; }, true},
+      {"common enclosure", [](Project& p) { p.cabinet.height = 1; }, true},
+      {"nothing", [](Project&) {}, false},
+      {"crossover value", [](Project& p) { p.amplifiers[0].crossover[0].value = 3.3e-6; }, false},
+      {"chassis parameter", [](Project& p) { p.chassis[1].Qes = 0.5; }, false},
+      {"enclosure", [](Project& p) { p.enclosures[0].dampingNearChassis = 4; }, false},
+      {"baffle", [](Project& p) { p.baffles[1].vertical = -0.12; }, false},
+      {"filter", [](Project& p) { p.amplifiers[1].highPass6On = true; }, false},
+      {"chart scale", [](Project& p) { p.dBMax = 120; }, false},
+      {"saved flag", [](Project& p) { p.saved = !p.saved; }, false},
   };
   for (const Case& c : cases) {
     const auto old = MakeTwoWayProject();
-    auto nw = MakeTwoWayProject();
-    c.edit(*nw);
-    EXPECT_EQ(NeedsFullCalc(*old, *nw), c.full) << c.what;
-    EXPECT_EQ(NeedsFullCalc(*nw, *old), c.full) << c.what;
+    auto updated = MakeTwoWayProject();
+    c.edit(*updated);
+    EXPECT_EQ(NeedsFullCalc(*old, *updated), c.full) << c.what;
+    EXPECT_EQ(NeedsFullCalc(*updated, *old), c.full) << c.what;
     if (c.full) continue;
     Driver inc;
     inc.Full(*old);
-    inc.Incremental(*nw);
+    inc.Incremental(*updated);
     Driver full;
-    full.Full(*nw);
+    full.Full(*updated);
     EXPECT_TRUE(inc.thread.Result() == full.thread.Result()) << c.what;
   }
 }
 
 TEST(CalcDriver, MeasuredChassisBaffleMoveAlsoRecomputesTheChassis) {
   auto p = MakeTwoWayProject();
-  p->Chassis[1].fgang_which = 5;
-  p->Chassis[1].useFgangA = true;
+  p->chassis[1].responseSource = 5;
+  p->chassis[1].useMeasuredAmplitude = true;
   Driver d;
   d.Full(*p);
-  p->Schallwand[1].c = 0.1;
-  EXPECT_EQ(d.Incremental(*p), (TItems{Baffle(1), Chassis(1), kGesamt}));
+  p->baffles[1].leftDistance = 0.1;
+  EXPECT_EQ(d.Incremental(*p), (Items{BaffleIndex(1), ChassisIndex(1), kWholeBox}));
 }
 
 TEST(CalcDriver, GridChangeNeedsAFullRequest) {
@@ -216,10 +236,10 @@ TEST(CalcDriver, GridChangeNeedsAFullRequest) {
   Driver d;
   d.Full(*p);
   auto q = MakeTwoWayProject(90);
-  EXPECT_EQ(d.Incremental(*q), TItems{});
-  EXPECT_EQ(d.thread.Result().nFreq, 90);  // the grid copy follows, the curves do not
+  EXPECT_EQ(d.Incremental(*q), Items{});
+  EXPECT_EQ(d.thread.Result().freqCount, 90);  // the grid copy follows, the curves do not
   EXPECT_EQ(d.Full(*q), AllItems(2, 4));
-  EXPECT_EQ(d.thread.Result().nFreq, 90);
+  EXPECT_EQ(d.thread.Result().freqCount, 90);
 }
 
 TEST(CalcDriver, LoweringAndRaisingTheChassisCount) {
@@ -228,25 +248,25 @@ TEST(CalcDriver, LoweringAndRaisingTheChassisCount) {
   d.Full(*p);
 
   // Incremental: chassis 3 and 4 keep their states and results when they come back.
-  p->nChassis = 2;
-  EXPECT_EQ(d.Incremental(*p), TItems{});
-  p->Chassis[2].fs = 30;  // beyond the count: not compared
-  EXPECT_EQ(d.Incremental(*p), TItems{});
-  p->nChassis = 4;
-  EXPECT_EQ(d.Incremental(*p), TItems{});
+  p->chassisCount = 2;
+  EXPECT_EQ(d.Incremental(*p), Items{});
+  p->chassis[2].fs = 30;  // beyond the count: not compared
+  EXPECT_EQ(d.Incremental(*p), Items{});
+  p->chassisCount = 4;
+  EXPECT_EQ(d.Incremental(*p), Items{});
   EXPECT_EQ(d.thread.States().Chassis(2), "OK");
 
   // Full: everything, chassis 3 and 4 included.
-  p->nChassis = 2;
+  p->chassisCount = 2;
   EXPECT_EQ(d.Full(*p), AllItems(2, 2));
-  p->nChassis = 4;
+  p->chassisCount = 4;
   EXPECT_EQ(d.Full(*p), AllItems(2, 4));
 }
 
 TEST(CalcDriver, FailedItemKeepsItsMessageUntilItsInputsChange) {
   auto p = MakeTwoWayProject();
-  p->Schallwand[0].a = 0.005;  // tweeter does not fit on the baffle
-  TRecordingHost host;
+  p->baffles[0].bottomDistance = 0.005;  // tweeter does not fit on the baffle
+  RecordingHost host;
   Driver d(&host);
   d.Full(*p);
   const std::string msg = d.thread.States().Baffle(0);
@@ -254,12 +274,12 @@ TEST(CalcDriver, FailedItemKeepsItsMessageUntilItsInputsChange) {
   EXPECT_NE(msg.find("Chassis 1"), std::string::npos) << msg;
   EXPECT_GE(host.lastReport.errors, 1);
   // An unrelated edit leaves the message standing without recomputing it.
-  p->Verstaerker[1].Pegel = 0.7;
-  EXPECT_EQ(d.Incremental(*p), (TItems{AktFilt(1), kGesamt}));
+  p->amplifiers[1].level = 0.7;
+  EXPECT_EQ(d.Incremental(*p), (Items{ActiveFilterIndex(1), kWholeBox}));
   EXPECT_EQ(d.thread.States().Baffle(0), msg);
   EXPECT_GE(host.lastReport.errors, 1);
   // Repairing it clears the error.
-  p->Schallwand[0].a = 0.33;
+  p->baffles[0].bottomDistance = 0.33;
   d.Incremental(*p);
   EXPECT_EQ(d.thread.States().Baffle(0), "OK");
   EXPECT_EQ(host.lastReport.errors, 0);
@@ -273,55 +293,56 @@ TEST(CalcDriver, FailedItemKeepsItsMessageUntilItsInputsChange) {
 TEST(CalcDriver, OverflowingInputsNameTheChassisOrStayFinite) {
   struct Case {
     const char* name;
-    std::function<void(TProjekt&)> edit;
+    std::function<void(Project&)> edit;
     const char* error;  // the one error line, or null for a success
   };
   const Case cases[] = {
-      {"xlin 1e300", [](TProjekt& p) { p.Chassis[1].xlin = 1e300; },
+      {"xlin 1e300", [](Project& p) { p.chassis[1].xlin = 1e300; },
        "Fehler: Maximale Spannung von Chassis 2 kann nicht berechnet werden."},
-      {"Sd 1e300", [](TProjekt& p) { p.Chassis[1].Amem = 1e300; },
+      {"Sd 1e300", [](Project& p) { p.chassis[1].Sd = 1e300; },
        "Fehler: Maximale Spannung von Chassis 2 kann nicht berechnet werden."},
-      {"negative rated power", [](TProjekt& p) { p.Chassis[0]._PMax = -10; },
+      {"negative rated power", [](Project& p) { p.chassis[0].maxPower = -10; },
        "Fehler: Maximale Spannung von Chassis 1 kann nicht berechnet werden."},
-      {"level 1e-300", [](TProjekt& p) { p.Verstaerker[0].Pegel = 1e-300; }, nullptr},
+      {"level 1e-300", [](Project& p) { p.amplifiers[0].level = 1e-300; }, nullptr},
       // Not driven: its pressure at the excursion limit is large but finite.
-      {"xlin 1e300 in no crossover", [](TProjekt& p) { p.Chassis[3].xlin = 1e300; }, nullptr},
-      {"xlin 1e-300", [](TProjekt& p) { p.Chassis[0].xlin = 1e-300; },
+      {"xlin 1e300 in no crossover", [](Project& p) { p.chassis[3].xlin = 1e300; }, nullptr},
+      {"xlin 1e-300", [](Project& p) { p.chassis[0].xlin = 1e-300; },
        "Fehler: Chassis 1: xlin = 1E-300 m liegt unter dem kleinsten plausiblen Wert 1E-5 m. "},
-      {"Sd 1e-30", [](TProjekt& p) { p.Chassis[0].Amem = 1e-30; },
+      {"Sd 1e-30", [](Project& p) { p.chassis[0].Sd = 1e-30; },
        "Fehler: Chassis 1: Sd (Amem) = 1E-30 m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². "},
-      {"xlin 1e-300 in no crossover", [](TProjekt& p) { p.Chassis[3].xlin = 1e-300; },
+      {"xlin 1e-300 in no crossover", [](Project& p) { p.chassis[3].xlin = 1e-300; },
        "Fehler: Chassis 4: xlin = 1E-300 m liegt unter dem kleinsten plausiblen Wert 1E-5 m. "},
       // Not above 0 either: the simulation's own message follows.
-      {"Sd not a number", [](TProjekt& p) { p.Chassis[0].Amem = std::nan(""); },
+      {"Sd not a number", [](Project& p) { p.chassis[0].Sd = std::nan(""); },
        "Fehler: Chassis 1: Sd (Amem) = nan m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². fs, Rdc, Qes, Qms, "
        "Vas, Sd müssen > 0 sein oder Frequenz- und Impedanzgang incl. Phase vollständig aus Messdaten entnommen "
        "werden. "},
       {"Sd and xlin at their smallest plausible values",
-       [](TProjekt& p) {
-         for (int c = 0; c < 4; ++c) p.Chassis[c].Amem = p.Chassis[c].xlin = 1e-5;
+       [](Project& p) {
+         for (int c = 0; c < 4; ++c) p.chassis[c].Sd = p.chassis[c].xlin = 1e-5;
        },
        nullptr},
   };
   for (const Case& c : cases) {
     auto p = MakeTwoWayProject();
     c.edit(*p);
-    TRecordingHost host;
+    RecordingHost host;
     Driver d(&host);
     d.Full(*p);
-    const TStatusReport& report = host.lastReport;
+    const CalcReport& report = host.lastReport;
     if (c.error != nullptr) {
       EXPECT_EQ(report.lines, std::vector<std::string>{c.error}) << c.name;
       continue;
     }
     EXPECT_EQ(report.errors, 0) << c.name << ": " << report.text;
     for (double g : d.thread.Grades()) EXPECT_TRUE(std::isfinite(g) && std::abs(g) <= kMaxPlausibleGrade) << c.name;
-    const TResult& r = d.thread.Result();
-    for (int i = 0; i < r.nFreq; ++i) {
-      EXPECT_TRUE(std::isfinite(r.MaxU[i]) && std::isfinite(r.MaxP[kChassisSlots][i])) << c.name << " at " << i;
-      for (int ch = 0; ch < p->nChassis; ++ch)
-        EXPECT_TRUE(std::isfinite(r.MaxUExc[ch][i]) && std::isfinite(r.MaxUChassis[ch][i]) &&
-                    std::isfinite(r.MaxP[ch][i]))
+    const CalcResult& r = d.thread.Result();
+    for (int i = 0; i < r.freqCount; ++i) {
+      EXPECT_TRUE(std::isfinite(r.maxVoltage[i]) && std::isfinite(r.maxPower[kChassisSlots][i]))
+          << c.name << " at " << i;
+      for (int ch = 0; ch < p->chassisCount; ++ch)
+        EXPECT_TRUE(std::isfinite(r.maxVoltageExcursion[ch][i]) && std::isfinite(r.maxVoltageChassis[ch][i]) &&
+                    std::isfinite(r.maxPower[ch][i]))
             << c.name << " at " << i;
     }
   }
@@ -333,43 +354,43 @@ TEST(CalcDriver, OverflowingInputsNameTheChassisOrStayFinite) {
 // every calculation.
 TEST(CalcDriver, GradesNotFiniteOrAbsurdFailTheWholeBoxUntilTheyAreNot) {
   auto p = MakeTwoWayProject();
-  TRecordingHost host;
+  RecordingHost host;
   Driver d(&host);
-  d.thread.optiParams.Zmin = 1e60;  // an impedance grade near 1E59
+  d.thread.optimizerParams.Zmin = 1e60;  // an impedance grade near 1E59
   d.Full(*p);
   ASSERT_EQ(host.lastReport.lines.size(), 1u);
   EXPECT_EQ(host.lastReport.lines[0].rfind("Fehler: Note gesamt = ", 0), 0u) << host.lastReport.lines[0];
   EXPECT_NE(host.lastReport.lines[0].find(" ist nicht plausibel (über 1E30); "), std::string::npos)
       << host.lastReport.lines[0];
-  EXPECT_TRUE(IsGradeFailureText(d.thread.States().Gesamt()));
+  EXPECT_TRUE(IsGradeFailureText(d.thread.States().WholeBox()));
 
-  d.thread.optiParams.Zmin = 1e200;  // the impedance grade overflows
-  EXPECT_EQ(d.Incremental(*p), TItems{});
+  d.thread.optimizerParams.Zmin = 1e200;  // the impedance grade overflows
+  EXPECT_EQ(d.Incremental(*p), Items{});
   EXPECT_EQ(host.lastReport.lines,
             std::vector<std::string>{"Fehler: Note gesamt = nan ist nicht endlich; ein Wert der Chassis, Weichen oder "
                                      "Pegel liegt außerhalb jedes sinnvollen Maßes."});
 
   // With the grading parameters back, nothing to recompute and no error.
-  d.thread.optiParams = DefaultOptiParams();
-  EXPECT_EQ(d.Incremental(*p), TItems{});
+  d.thread.optimizerParams = DefaultOptimizerParams();
+  EXPECT_EQ(d.Incremental(*p), Items{});
   EXPECT_EQ(host.lastReport.errors, 0);
-  EXPECT_EQ(d.thread.States().Gesamt(), "OK");
+  EXPECT_EQ(d.thread.States().WholeBox(), "OK");
 
   // Another item's error is reported alone, whatever the grades.
-  d.thread.optiParams.Zmin = 1e200;
-  p->Chassis[1].xlin = 0;
+  d.thread.optimizerParams.Zmin = 1e200;
+  p->chassis[1].xlin = 0;
   d.Incremental(*p);
   EXPECT_EQ(host.lastReport.errors, 1);
-  EXPECT_EQ(d.thread.States().Gesamt(), "OK");
+  EXPECT_EQ(d.thread.States().WholeBox(), "OK");
 }
 
 TEST(CalcDriver, NothingDirtyStillReportsAndHandsBack) {
   auto p = MakeTwoWayProject();
-  TRecordingHost host;
+  RecordingHost host;
   Driver d(&host);
   d.Full(*p);
   host.progress.clear();
-  EXPECT_EQ(d.Incremental(*p), TItems{});
+  EXPECT_EQ(d.Incremental(*p), Items{});
   EXPECT_EQ(d.thread.StepsTotal(), 0);
   EXPECT_TRUE(host.progress.empty());
   EXPECT_EQ(host.reports, 2);
@@ -378,24 +399,24 @@ TEST(CalcDriver, NothingDirtyStillReportsAndHandsBack) {
 
 TEST(CalcDriver, SilentInstanceNeverCallsItsHost) {
   auto p = MakeTwoWayProject();
-  TRecordingHost host;
-  TCalcThread worker(&host, true, std::chrono::milliseconds(0));
+  RecordingHost host;
+  CalcThread worker(&host, true, std::chrono::milliseconds(0));
   worker.StartFullCalc(*p);
   worker.ComputeUntilDone();
   EXPECT_TRUE(host.progress.empty());
   EXPECT_EQ(host.reports + host.handBacks, 0);
-  EXPECT_EQ(worker.States().Gesamt(), "OK");
+  EXPECT_EQ(worker.States().WholeBox(), "OK");
 }
 
 TEST(CalcDriver, IncrementalResultEqualsAFullCalculation) {
   auto p = MakeTwoWayProject();
   Driver inc;
   inc.Full(*p);
-  p->Chassis[1].Qes = 0.55;
-  p->Verstaerker[0].crossover[1]._value = 1.8e-3;
-  p->Schallwand[0].vert = 0.12;
-  p->Verstaerker[1].TP121 = true;
-  p->Verstaerker[1].TP121f = 80;
+  p->chassis[1].Qes = 0.55;
+  p->amplifiers[0].crossover[1].value = 1.8e-3;
+  p->baffles[0].vertical = 0.12;
+  p->amplifiers[1].lowPass12aOn = true;
+  p->amplifiers[1].lowPass12aF = 80;
   inc.Incremental(*p);
   Driver full;
   full.Full(*p);
@@ -405,17 +426,17 @@ TEST(CalcDriver, IncrementalResultEqualsAFullCalculation) {
 
 TEST(CalcDriverThread, BackgroundThreadComputesAndBecomesIdle) {
   auto p = MakeTwoWayProject();
-  TRecordingHost host;
-  TCalcThread thread(&host, false, std::chrono::milliseconds(1));
+  RecordingHost host;
+  CalcThread thread(&host, false, std::chrono::milliseconds(1));
   thread.StartCalc(*p);  // the first request of a main-window thread computes everything
   EXPECT_FALSE(thread.IsIdle());
   thread.Start();
   ASSERT_TRUE(thread.WaitIdle(std::chrono::seconds(60)));
-  EXPECT_EQ(thread.States().Gesamt(), "OK");
+  EXPECT_EQ(thread.States().WholeBox(), "OK");
   EXPECT_EQ(thread.StepsDone(), 14);
   EXPECT_EQ(host.handBacks, 1);
 
-  p->Verstaerker[0].crossover[0]._value = 6.8e-6;
+  p->amplifiers[0].crossover[0].value = 6.8e-6;
   thread.StartCalc(*p);
   EXPECT_FALSE(thread.IsIdle());
   ASSERT_TRUE(thread.WaitIdle(std::chrono::seconds(60)));
@@ -424,10 +445,10 @@ TEST(CalcDriverThread, BackgroundThreadComputesAndBecomesIdle) {
 }
 
 TEST(CalcDriverThread, CreatedIdleUntilTheFirstRequest) {
-  TRecordingHost host;
-  TCalcThread thread(&host, false, std::chrono::milliseconds(0));
+  RecordingHost host;
+  CalcThread thread(&host, false, std::chrono::milliseconds(0));
   std::mutex ranMutex;
-  TItems ran;
+  Items ran;
   thread.onItemRun = [&](int item) {
     std::lock_guard lock(ranMutex);
     ran.insert(item);
@@ -437,7 +458,7 @@ TEST(CalcDriverThread, CreatedIdleUntilTheFirstRequest) {
   EXPECT_TRUE(thread.IsIdle());
   {
     std::lock_guard lock(ranMutex);
-    EXPECT_EQ(ran, TItems{});
+    EXPECT_EQ(ran, Items{});
   }
   EXPECT_EQ(host.reports + host.handBacks, 0);
 
@@ -452,17 +473,17 @@ TEST(CalcDriverThread, CreatedIdleUntilTheFirstRequest) {
 }
 
 TEST(CalcDriver, NothingRunsWithoutARequest) {
-  TRecordingHost host;
+  RecordingHost host;
   Driver d(&host);
   d.thread.ComputeUntilDone();
-  EXPECT_EQ(d.ran, TItems{});
+  EXPECT_EQ(d.ran, Items{});
   EXPECT_TRUE(d.thread.IsIdle());
   EXPECT_EQ(host.handBacks, 0);
 }
 
 TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {
   auto p = MakeTwoWayProject(30);
-  TCalcThread thread(nullptr, false, std::chrono::milliseconds(0));
+  CalcThread thread(nullptr, false, std::chrono::milliseconds(0));
   std::atomic<int> itemsRun{0};
   thread.onItemRun = [&](int) { ++itemsRun; };
   thread.Start();
@@ -474,22 +495,22 @@ TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {
     for (int request = 0; request < 10000; ++request) {
       switch (pick(rng)) {
         case 0:
-          p->Verstaerker[0].crossover[0]._value = 4.7e-6 * factor(rng);
+          p->amplifiers[0].crossover[0].value = 4.7e-6 * factor(rng);
           break;
         case 1:
-          p->Chassis[1].Qes = 0.42 * factor(rng);
+          p->chassis[1].Qes = 0.42 * factor(rng);
           break;
         case 2:
-          p->Schallwand[0].vert = 0.1 * factor(rng);
+          p->baffles[0].vertical = 0.1 * factor(rng);
           break;
         case 3:
-          p->Verstaerker[1].Pegel = factor(rng);
+          p->amplifiers[1].level = factor(rng);
           break;
         case 4:
-          p->Einbau[2].fb = 35 * factor(rng);
+          p->enclosures[2].fb = 35 * factor(rng);
           break;
         default:
-          p->Chassis[3].fs = 38 * factor(rng);
+          p->chassis[3].fs = 38 * factor(rng);
           break;
       }
       if (request % 500 == 0)
@@ -514,7 +535,7 @@ TEST(CalcDriverThread, DestroyingABusyThreadEndsIt) {
   // An hour's pause after each item: a destructor that waited out the pause
   // would hold the test until the suite's time limit fails it.
   auto p = MakeTwoWayProject();
-  auto thread = std::make_unique<TCalcThread>(nullptr, false, std::chrono::hours(1));
+  auto thread = std::make_unique<CalcThread>(nullptr, false, std::chrono::hours(1));
   std::atomic<bool> firstItemRan{false};
   thread->onItemRun = [&](int) { firstItemRan = true; };
   thread->StartFullCalc(*p);

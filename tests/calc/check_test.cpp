@@ -10,18 +10,18 @@
 namespace sonvex {
 namespace {
 
-// A chassis part for chassis slot `nr` in crossover slot `slot` of amplifier `a`.
-void PutChassis(TProjekt& p, int a, int slot, int nr) {
-  TWPart& w = p.Verstaerker[a].crossover[slot];
-  w._typ = ptChass;
-  w._chassisnr = static_cast<std::int16_t>(nr);
+// A chassis part for chassis slot `chassisSlot` in crossover slot `slot` of amplifier `a`.
+void PutChassis(Project& p, int a, int slot, int chassisSlot) {
+  CrossoverPart& w = p.amplifiers[a].crossover[slot];
+  w.type = PartChassis;
+  w.chassisSlot = static_cast<std::int16_t>(chassisSlot);
 }
 
 struct CheckCase {
   const char* name;
-  int nAmps;
-  int nChassis;
-  std::function<void(TProjekt&)> build;
+  int ampCount;
+  int chassisCount;
+  std::function<void(Project&)> build;
   std::string state;
   std::array<int, 9> ampOfChassis;
 };
@@ -31,7 +31,7 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"each chassis in its own crossover",
        2,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 0);
          PutChassis(p, 1, 91, 1);
        },
@@ -40,7 +40,7 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"double use in two crossovers",
        2,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 0);
          PutChassis(p, 1, 91, 0);
        },
@@ -49,7 +49,7 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"double use in one crossover",
        1,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 0);
          PutChassis(p, 0, 93, 0);
        },
@@ -58,7 +58,7 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"only the last duplicate is named",
        3,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 1);
          PutChassis(p, 1, 91, 1);
          PutChassis(p, 2, 91, 1);
@@ -68,13 +68,13 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"chassis beyond nChassis",
        1,
        2,
-       [](TProjekt& p) { PutChassis(p, 0, 91, 3); },
+       [](Project& p) { PutChassis(p, 0, 91, 3); },
        "Fehler: Chassis 4 nicht verwendbar, wenn nur 2 Chassis angewählt.",
        {-1, -1, -1, 0, -1, -1, -1, -1, -1}},
       {"two errors joined without a trailing break",
        2,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 0);
          PutChassis(p, 1, 91, 0);
          PutChassis(p, 1, 93, 2);
@@ -85,19 +85,19 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"chassis number 12",
        1,
        2,
-       [](TProjekt& p) { PutChassis(p, 0, 91, 12); },
+       [](Project& p) { PutChassis(p, 0, 91, 12); },
        "Fehler in Chassiskontrolle",
        {-1, -1, -1, -1, -1, -1, -1, -1, -1}},
       {"no chassis line chosen (-1)",
        1,
        2,
-       [](TProjekt& p) { PutChassis(p, 0, 91, -1); },
+       [](Project& p) { PutChassis(p, 0, 91, -1); },
        "Fehler in Chassiskontrolle",
        {-1, -1, -1, -1, -1, -1, -1, -1, -1}},
       {"a bad number stops the whole scan",
        2,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 12);
          PutChassis(p, 0, 93, 0);  // later slot of the same crossover
          PutChassis(p, 1, 91, 1);  // later crossover
@@ -107,7 +107,7 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"a bad number after a duplicate adds no line of its own",
        2,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 0);
          PutChassis(p, 0, 93, 0);
          PutChassis(p, 1, 91, 9);
@@ -117,7 +117,7 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"crossovers at or above nAmps are not looked at",
        1,
        2,
-       [](TProjekt& p) {
+       [](Project& p) {
          PutChassis(p, 0, 91, 0);
          PutChassis(p, 1, 91, 0);
          PutChassis(p, 1, 93, 12);
@@ -127,25 +127,25 @@ TEST(CheckItem, MessagesAndAmplifiers) {
       {"slots 186.. are not part of the crossover",
        1,
        2,
-       [](TProjekt& p) { PutChassis(p, 0, 190, 0); },
+       [](Project& p) { PutChassis(p, 0, 190, 0); },
        "OK",
        {-1, -1, -1, -1, -1, -1, -1, -1, -1}},
   };
   auto p = MakeNewProject();
-  auto r = std::make_unique<TResult>();
+  auto r = std::make_unique<CalcResult>();
   for (const CheckCase& c : cases) {
     NewProject(*p);
-    p->nAmps = static_cast<std::int16_t>(c.nAmps);
-    p->nChassis = static_cast<std::int16_t>(c.nChassis);
+    p->ampCount = static_cast<std::int16_t>(c.ampCount);
+    p->chassisCount = static_cast<std::int16_t>(c.chassisCount);
     c.build(*p);
-    r->AmpOfChassis.fill(7);  // stale values from an earlier run
+    r->ampOfChassis.fill(7);  // stale values from an earlier run
     EXPECT_EQ(CheckItem(*p, *r), c.state) << c.name;
-    for (int n = 0; n < 9; ++n) EXPECT_EQ(r->AmpOfChassis[n], c.ampOfChassis[n]) << c.name << " chassis " << n;
+    for (int n = 0; n < 9; ++n) EXPECT_EQ(r->ampOfChassis[n], c.ampOfChassis[n]) << c.name << " chassis " << n;
   }
 }
 
-TCalcStruct AllOk() {
-  TCalcStruct s;
+CalcStates AllOk() {
+  CalcStates s;
   s.states.fill("OK");
   return s;
 }
@@ -153,17 +153,17 @@ TCalcStruct AllOk() {
 // Sd and xlin of a chassis not below their smallest plausible values (the
 // bound included); a value below, or not a number, is named with its unit.
 TEST(CheckChassisValues, NamesEveryValueBelowItsSmallestPlausibleValue) {
-  TChassis c = DefaultChassis();
-  c.Amem = 0.0133;
+  Chassis c = DefaultChassis();
+  c.Sd = 0.0133;
   c.xlin = 0.004;
   EXPECT_EQ(CheckChassisValues(c), "OK");
-  c.Amem = kMinAmem;
+  c.Sd = kMinSd;
   c.xlin = kMinXlin;
   EXPECT_EQ(CheckChassisValues(c), "OK");
-  c.Amem = 1e-300;
+  c.Sd = 1e-300;
   c.xlin = 0.004;
   EXPECT_EQ(CheckChassisValues(c), "Sd (Amem) = 1E-300 m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². ");
-  c.Amem = 0;
+  c.Sd = 0;
   c.xlin = std::nan("");
   EXPECT_EQ(CheckChassisValues(c),
             "Sd (Amem) = 0 m² liegt unter dem kleinsten plausiblen Wert 1E-5 m². "
@@ -176,7 +176,7 @@ TEST(CheckChassisValues, NamesEveryValueBelowItsSmallestPlausibleValue) {
 }
 
 TEST(StatusReport, SuccessShowsOneLine) {
-  const TStatusReport rep = StatusReport(AllOk(), 2, 3);
+  const CalcReport rep = StatusReport(AllOk(), 2, 3);
   EXPECT_EQ(rep.errors, 0);
   EXPECT_FALSE(rep.failed);
   EXPECT_EQ(rep.text, "Berechnung war erfolgreich.");
@@ -184,15 +184,15 @@ TEST(StatusReport, SuccessShowsOneLine) {
 }
 
 TEST(StatusReport, ErrorsInVisitingOrderAndOnlyItemsInUse) {
-  TCalcStruct s = AllOk();
-  s.Gesamt() = "Fehler: Gesamtbox kann nicht berechnet werden.";
+  CalcStates s = AllOk();
+  s.WholeBox() = "Fehler: Gesamtbox kann nicht berechnet werden.";
   s.Chassis(1) = "Fehler: Chassis 2: kaputt";
-  s.Weiche(0) = "Fehler: Weiche an Verstärker 1 kann nicht berechnet werden.";
+  s.Crossover(0) = "Fehler: Weiche an Verstärker 1 kann nicht berechnet werden.";
   s.Check() = "Zeile eins\r\nZeile zwei";
-  s.AktFilt(1) = "Fehler: Aktives Filter an Verstärker 2: Pegelangabe fehlerhaft.";
-  s.Weiche(2) = "beyond nAmps";     // not in use: neither counted nor shown
+  s.ActiveFilter(1) = "Fehler: Aktives Filter an Verstärker 2: Pegelangabe fehlerhaft.";
+  s.Crossover(2) = "beyond nAmps";  // not in use: neither counted nor shown
   s.Baffle(2) = "beyond nChassis";  // the same
-  const TStatusReport rep = StatusReport(s, 2, 2);
+  const CalcReport rep = StatusReport(s, 2, 2);
   EXPECT_EQ(rep.errors, 5);
   EXPECT_TRUE(rep.failed);
   EXPECT_EQ(rep.text, "Berechnung fehlerhaft. Klick hier für Fehlerliste");
@@ -209,15 +209,15 @@ TEST(StatusReport, ErrorsInVisitingOrderAndOnlyItemsInUse) {
 
 TEST(StatusReport, CheckMessagesRoundTripIntoLines) {
   auto p = MakeNewProject();
-  auto r = std::make_unique<TResult>();
-  p->nAmps = 2;
-  p->nChassis = 2;
+  auto r = std::make_unique<CalcResult>();
+  p->ampCount = 2;
+  p->chassisCount = 2;
   PutChassis(*p, 0, 91, 0);
   PutChassis(*p, 1, 91, 0);
   PutChassis(*p, 1, 93, 2);
-  TCalcStruct s = AllOk();
+  CalcStates s = AllOk();
   s.Check() = CheckItem(*p, *r);
-  const TStatusReport rep = StatusReport(s, 2, 2);
+  const CalcReport rep = StatusReport(s, 2, 2);
   EXPECT_EQ(rep.errors, 1);
   ASSERT_EQ(rep.lines.size(), 2u);
   EXPECT_EQ(rep.lines[1], "Fehler: Chassis 3 nicht verwendbar, wenn nur 2 Chassis angewählt.");

@@ -12,73 +12,73 @@ namespace {
 
 // A synthetic result on a 20..20000 Hz grid: the box follows `level`·T(f)
 // in every direction (so the directivity ratio is 1), amplifiers see 8 Ohm.
-std::unique_ptr<TResult> FlatResult(const TProjekt& p, int n, const TOptiParams& prm, double wiggle = 0.0) {
-  auto r = std::make_unique<TResult>();
-  r->nFreq = n;
+std::unique_ptr<CalcResult> FlatResult(const Project& p, int n, const OptimizerParams& params, double wiggle = 0.0) {
+  auto r = std::make_unique<CalcResult>();
+  r->freqCount = n;
   for (int i = 0; i < n; ++i) {
     const double f = 20.0 * std::pow(1000.0, i / (n - 1.0));
     r->freq[i] = f;
-    const double level = 0.5 * TargetCurve(f, prm.bass, prm.treble) * (1 + wiggle * std::sin(i * 0.7));
-    for (int k = 0; k < kDirections; ++k) r->BoxP[i][k] = {level, 0};
-    r->ContribFront[0][i][0] = {level, 0};
-    r->BoxTiltDown[i] = r->BoxTiltUp[i] = {level, 0};
-    r->DirIdx[i] = 1.0;
-    r->MaxU[i] = 20;
-    for (int a = 0; a < p.nAmps; ++a) r->AmpZ[a][i] = {-8, 0};
+    const double level = 0.5 * TargetCurve(f, params.bass, params.treble) * (1 + wiggle * std::sin(i * 0.7));
+    for (int k = 0; k < kDirections; ++k) r->boxPressure[i][k] = {level, 0};
+    r->contributionFront[0][i][0] = {level, 0};
+    r->boxTiltDown[i] = r->boxTiltUp[i] = {level, 0};
+    r->directivityIndex[i] = 1.0;
+    r->maxVoltage[i] = 20;
+    for (int a = 0; a < p.ampCount; ++a) r->ampImpedance[a][i] = {-8, 0};
   }
   return r;
 }
 
 TEST(Grading, ParametersFromTheSliderPositions) {
-  const TOptiParams d = DefaultOptiParams();
+  const OptimizerParams d = DefaultOptimizerParams();
   EXPECT_DOUBLE_EQ(d.Zmin, 8 * std::pow(0.5, 5.0 / 4));
   EXPECT_DOUBLE_EQ(d.e, 0.5);
   EXPECT_DOUBLE_EQ(d.bass, 1);
   EXPECT_DOUBLE_EQ(d.treble, 1);
   EXPECT_EQ(d.wA + d.wE + d.wL + d.wR + d.wB, 20);
-  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({0, 0, 0, 6}).Zmin, 8);
-  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({4, 0, 0, 6}).Zmin, 4);
-  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).Zmin, 2);
-  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).e, 0);
-  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).bass, std::pow(10.0, 0.3));
-  EXPECT_DOUBLE_EQ(OptiParamsFromSliders({8, 6, 0, 6}).treble, std::pow(10.0, -0.3));
+  EXPECT_DOUBLE_EQ(OptimizerParamsFromSliders({0, 0, 0, 6}).Zmin, 8);
+  EXPECT_DOUBLE_EQ(OptimizerParamsFromSliders({4, 0, 0, 6}).Zmin, 4);
+  EXPECT_DOUBLE_EQ(OptimizerParamsFromSliders({8, 6, 0, 6}).Zmin, 2);
+  EXPECT_DOUBLE_EQ(OptimizerParamsFromSliders({8, 6, 0, 6}).e, 0);
+  EXPECT_DOUBLE_EQ(OptimizerParamsFromSliders({8, 6, 0, 6}).bass, std::pow(10.0, 0.3));
+  EXPECT_DOUBLE_EQ(OptimizerParamsFromSliders({8, 6, 0, 6}).treble, std::pow(10.0, -0.3));
 }
 
 TEST(Grading, TotalFollowsTheDefaultSettingsFormula) {
   auto p = MakeNewProject();
-  const TOptiParams prm = DefaultOptiParams();
-  const auto r = FlatResult(*p, 126, prm, 0.2);
-  const TGrades g = ComputeGrades(*p, *r, prm);
-  const double I = g[gImpedance];
-  double expected = (6.5 * (10 * g[gResponse] + g[gPhase] + 4.5 * g[gDirectivity] + 4 * I) + 45.5 * g[gEfficiency] +
-                     13 * g[gOverload]) /
+  const OptimizerParams params = DefaultOptimizerParams();
+  const auto r = FlatResult(*p, 126, params, 0.2);
+  const GradeBlock g = ComputeGrades(*p, *r, params);
+  const double I = g[GradeImpedance];
+  double expected = (6.5 * (10 * g[GradeResponse] + g[GradePhase] + 4.5 * g[GradeDirectivity] + 4 * I) +
+                     45.5 * g[GradeEfficiency] + 13 * g[GradeOverload]) /
                     107;
   if (I > 1) expected += 0.25 * (I * I - 1) / (I + 4);
-  EXPECT_NEAR(g[gTotal], expected, 1e-12);
+  EXPECT_NEAR(g[GradeTotal], expected, 1e-12);
   for (int unused : {1, 2, 8, 9}) EXPECT_EQ(g[unused], 0);
-  EXPECT_EQ(g[gOverload], 0);  // one chassis: no chassis is small
-  EXPECT_EQ(g[gOverload], g[gExcursion] + g[gResonance]);
+  EXPECT_EQ(g[GradeOverload], 0);  // one chassis: no chassis is small
+  EXPECT_EQ(g[GradeOverload], g[GradeExcursion] + g[GradeResonance]);
   for (double v : g) EXPECT_TRUE(std::isfinite(v));
 }
 
 // Four grid points, one amplifier of 6 Ohm, one chassis facing forward; the
 // box is k·(0.4, 0.3, 0.2) on axis and 30° left and right, directivity 2,
 // maximum voltage 10 V, tilt sums k·0.4 below and k·0.35 above the axis.
-std::unique_ptr<TResult> FourPointResult(double k) {
-  auto r = std::make_unique<TResult>();
+std::unique_ptr<CalcResult> FourPointResult(double k) {
+  auto r = std::make_unique<CalcResult>();
   const double f[4] = {50, 300, 1000, 5000};
-  r->nFreq = 4;
+  r->freqCount = 4;
   for (int i = 0; i < 4; ++i) {
     r->freq[i] = f[i];
-    r->AmpZ[0][i] = {6, 0};
-    r->BoxP[i][0] = {0.4 * k, 0};
-    r->BoxP[i][2] = {0.3 * k, 0};
-    r->BoxP[i][4] = {0.2 * k, 0};
-    r->ContribFront[0][i][0] = {0.4 * k, 0};
-    r->DirIdx[i] = 2;
-    r->MaxU[i] = 10;
-    r->BoxTiltDown[i] = {0.4 * k, 0};
-    r->BoxTiltUp[i] = {0.35 * k, 0};
+    r->ampImpedance[0][i] = {6, 0};
+    r->boxPressure[i][0] = {0.4 * k, 0};
+    r->boxPressure[i][2] = {0.3 * k, 0};
+    r->boxPressure[i][4] = {0.2 * k, 0};
+    r->contributionFront[0][i][0] = {0.4 * k, 0};
+    r->directivityIndex[i] = 2;
+    r->maxVoltage[i] = 10;
+    r->boxTiltDown[i] = {0.4 * k, 0};
+    r->boxTiltUp[i] = {0.35 * k, 0};
   }
   return r;
 }
@@ -88,120 +88,121 @@ std::unique_ptr<TResult> FourPointResult(double k) {
 // W = 3·(log10(0.12 / Zeff / L² / sqrt(M / sqrt(Zeff) + 1e-10) + 1))^1.25.
 TEST(Grading, EfficiencyAndTotalGradeOfAFourPointBox) {
   auto p = MakeNewProject();
-  const TOptiParams prm = DefaultOptiParams();
-  struct TCase {
+  const OptimizerParams params = DefaultOptimizerParams();
+  struct Case {
     double k, L, M, W, G;
   };
-  const TCase cases[] = {
+  const Case cases[] = {
       {1, 0.25216803549199973, 12.619634200161164, 0.1040139812449487, 13.42316563588536},
       // Ten times as loud: the logarithm without its 1 would be below -1 and
       // the grade was clamped to 0 before; it is small but positive.
       {10, 2.5216803549199964, 12.619634200161164, 0.0003627718329285564, 13.379089654312931},
   };
-  for (const TCase& c : cases) {
+  for (const Case& c : cases) {
     const auto r = FourPointResult(c.k);
-    const TGrades g = ComputeGrades(*p, *r, prm);
-    EXPECT_NEAR(g[gImpedance], 0.5605041928036757, 1e-13) << c.k;
-    EXPECT_NEAR(g[gLevel], c.L, 1e-12 * c.L) << c.k;
-    EXPECT_NEAR(g[gMaxVoltage], c.M, 1e-12 * c.M) << c.k;
-    EXPECT_NEAR(g[gEfficiency], c.W, 1e-10 * c.W) << c.k;
-    EXPECT_GT(g[gEfficiency], 0) << c.k;
-    EXPECT_NEAR(g[gResponse], 0.6643632593743438, 1e-11) << c.k;
-    EXPECT_NEAR(g[gPhase], 211.35221015705545, 1e-9) << c.k;
-    EXPECT_EQ(g[gDirectivity], 0) << c.k;
-    EXPECT_EQ(g[gOverload], 0) << c.k;
-    EXPECT_NEAR(g[gTotal], c.G, 1e-11 * c.G) << c.k;
+    const GradeBlock g = ComputeGrades(*p, *r, params);
+    EXPECT_NEAR(g[GradeImpedance], 0.5605041928036757, 1e-13) << c.k;
+    EXPECT_NEAR(g[GradeLevel], c.L, 1e-12 * c.L) << c.k;
+    EXPECT_NEAR(g[GradeMaxVoltage], c.M, 1e-12 * c.M) << c.k;
+    EXPECT_NEAR(g[GradeEfficiency], c.W, 1e-10 * c.W) << c.k;
+    EXPECT_GT(g[GradeEfficiency], 0) << c.k;
+    EXPECT_NEAR(g[GradeResponse], 0.6643632593743438, 1e-11) << c.k;
+    EXPECT_NEAR(g[GradePhase], 211.35221015705545, 1e-9) << c.k;
+    EXPECT_EQ(g[GradeDirectivity], 0) << c.k;
+    EXPECT_EQ(g[GradeOverload], 0) << c.k;
+    EXPECT_NEAR(g[GradeTotal], c.G, 1e-11 * c.G) << c.k;
   }
 }
 
 TEST(Grading, ImpedanceGrade) {
   auto p = MakeNewProject();
-  const TOptiParams prm = DefaultOptiParams();
+  const OptimizerParams params = DefaultOptimizerParams();
   // Never below Zmin: a grade below 1.
-  auto r = FlatResult(*p, 100, prm);
-  TGrades g = ComputeGrades(*p, *r, prm);
-  EXPECT_LT(g[gImpedance], 1);
-  const double totalHigh = g[gTotal];
+  auto r = FlatResult(*p, 100, params);
+  GradeBlock g = ComputeGrades(*p, *r, params);
+  EXPECT_LT(g[GradeImpedance], 1);
+  const double totalHigh = g[GradeTotal];
 
   // Half of Zmin at a quarter of the points, far above elsewhere: about 4^(1/4).
-  for (int i = 0; i < 100; ++i) r->AmpZ[0][i] = {i % 4 == 0 ? prm.Zmin / 2 : 1e6, 0};
-  g = ComputeGrades(*p, *r, prm);
-  EXPECT_NEAR(g[gImpedance], std::sqrt(2.0), 2e-3);
-  const double I = g[gImpedance];
+  for (int i = 0; i < 100; ++i) r->ampImpedance[0][i] = {i % 4 == 0 ? params.Zmin / 2 : 1e6, 0};
+  g = ComputeGrades(*p, *r, params);
+  EXPECT_NEAR(g[GradeImpedance], std::sqrt(2.0), 2e-3);
+  const double I = g[GradeImpedance];
   const double bonus = 0.25 * (I * I - 1) / (I + 4);
   EXPECT_NEAR(bonus, 0.046, 5e-4);
   const double withoutBonus =
-      (6.5 * (10 * g[gResponse] + g[gPhase] + 4.5 * g[gDirectivity] + 4 * I) + 45.5 * g[gEfficiency]) / 107;
-  EXPECT_NEAR(g[gTotal] - withoutBonus, bonus, 1e-12);
-  EXPECT_GT(g[gTotal], totalHigh);
+      (6.5 * (10 * g[GradeResponse] + g[GradePhase] + 4.5 * g[GradeDirectivity] + 4 * I) + 45.5 * g[GradeEfficiency]) /
+      107;
+  EXPECT_NEAR(g[GradeTotal] - withoutBonus, bonus, 1e-12);
+  EXPECT_GT(g[GradeTotal], totalHigh);
 }
 
 TEST(Grading, FlatterResponseGetsALowerFrequencyResponseGrade) {
   auto p = MakeNewProject();
-  const TOptiParams prm = DefaultOptiParams();
+  const OptimizerParams params = DefaultOptimizerParams();
   double previous = -1;
   for (double wiggle : {0.0, 0.1, 0.3, 0.6}) {
-    const auto r = FlatResult(*p, 126, prm, wiggle);
-    const TGrades g = ComputeGrades(*p, *r, prm);
-    EXPECT_GT(g[gResponse], previous) << wiggle;
-    previous = g[gResponse];
+    const auto r = FlatResult(*p, 126, params, wiggle);
+    const GradeBlock g = ComputeGrades(*p, *r, params);
+    EXPECT_GT(g[GradeResponse], previous) << wiggle;
+    previous = g[GradeResponse];
   }
 }
 
 TEST(Grading, PointsWithoutDirectivityAreExpensiveButFinite) {
   auto p = MakeNewProject();
-  const TOptiParams prm = DefaultOptiParams();
-  auto r = FlatResult(*p, 50, prm);
-  r->DirIdx[10] = 0;
-  const TGrades g = ComputeGrades(*p, *r, prm);
+  const OptimizerParams params = DefaultOptimizerParams();
+  auto r = FlatResult(*p, 50, params);
+  r->directivityIndex[10] = 0;
+  const GradeBlock g = ComputeGrades(*p, *r, params);
   for (double v : g) EXPECT_TRUE(std::isfinite(v));
-  EXPECT_GT(g[gBass], 1e10);
+  EXPECT_GT(g[GradeBass], 1e10);
 }
 
 TEST(Grading, SmallChassisOverloadAndPhaseTerms) {
   auto p = testing::MakeTwoWayProject();
-  p->nChassis = 2;
-  p->Chassis[0].derived.fc = 1000;
-  const TOptiParams prm = DefaultOptiParams();
-  auto r = FlatResult(*p, 126, prm);
+  p->chassisCount = 2;
+  p->chassis[0].derived.fc = 1000;
+  const OptimizerParams params = DefaultOptimizerParams();
+  auto r = FlatResult(*p, 126, params);
   // The tweeter (chassis 1, the small one) reaches its excursion limit just above the
   // whole box's limit and carries most of the sound near its resonance.
   for (int i = 0; i < 126; ++i) {
-    r->MaxUExc[0][i] = 25;
-    r->ContribFront[0][i][0] = r->BoxP[i][0];
-    r->ContribFront[1][i][0] = CScale(CPolar(1, 1.0), CAbs(r->BoxP[i][0]));
+    r->maxVoltageExcursion[0][i] = 25;
+    r->contributionFront[0][i][0] = r->boxPressure[i][0];
+    r->contributionFront[1][i][0] = CScale(CPolar(1, 1.0), CAbs(r->boxPressure[i][0]));
   }
-  const TGrades g = ComputeGrades(*p, *r, prm);
-  EXPECT_GT(g[gExcursion], 0);
-  EXPECT_GT(g[gResonance], 0);
-  EXPECT_GT(g[gPhase], 0);
+  const GradeBlock g = ComputeGrades(*p, *r, params);
+  EXPECT_GT(g[GradeExcursion], 0);
+  EXPECT_GT(g[GradeResonance], 0);
+  EXPECT_GT(g[GradePhase], 0);
 }
 
 // A grade block is handed on while every grade is finite and not absurd;
 // else the first such grade is named with its value.
 TEST(Grading, CheckGradesNamesAGradeNotFiniteOrAbsurd) {
-  TGrades g{};
-  g[gTotal] = 33509;
-  g[gBass] = 1e24;  // the grading's own penalties stay below the bound
+  GradeBlock g{};
+  g[GradeTotal] = 33509;
+  g[GradeBass] = 1e24;  // the grading's own penalties stay below the bound
   EXPECT_EQ(CheckGrades(g), "OK");
-  g[gTotal] = 8.8e50;
+  g[GradeTotal] = 8.8e50;
   EXPECT_EQ(CheckGrades(g),
             "Fehler: Note gesamt = 8,8E50 ist nicht plausibel (über 1E30); ein Wert der Chassis, Weichen oder Pegel "
             "liegt außerhalb jedes sinnvollen Maßes.");
   EXPECT_TRUE(IsGradeFailureText(CheckGrades(g)));
-  g[gTotal] = 6.353;
-  g[gEfficiency] = INFINITY;
+  g[GradeTotal] = 6.353;
+  g[GradeEfficiency] = INFINITY;
   EXPECT_EQ(CheckGrades(g).rfind("Fehler: Note Wirkungsgrad = +inf ist nicht endlich; ", 0), 0u) << CheckGrades(g);
-  g[gEfficiency] = 1;
-  g[gMaxVoltage] = NAN;
+  g[GradeEfficiency] = 1;
+  g[GradeMaxVoltage] = NAN;
   EXPECT_EQ(CheckGrades(g).rfind("Fehler: Note maximale Spannung = nan ist nicht endlich; ", 0), 0u) << CheckGrades(g);
   EXPECT_FALSE(IsGradeFailureText("Fehler: Chassis 1: xlin"));
 }
 
 TEST(Grading, ReportLines) {
-  TGrades g{};
-  g[gImpedance] = 1.23456;
-  g[gTotal] = -12.5;
+  GradeBlock g{};
+  g[GradeImpedance] = 1.23456;
+  g[GradeTotal] = -12.5;
   const auto lines = GradeReportLines(g);
   EXPECT_EQ(lines[0], "Note Impedanz     =    1.235");
   EXPECT_EQ(lines[1], "Note Wirkungsgrad =    0.000");

@@ -17,11 +17,11 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 // A valid result on a 20..20000 Hz grid of `points` points, silent everywhere.
-std::unique_ptr<TResult> MakeResult(int points) {
-  auto r = std::make_unique<TResult>();
-  r->bValid = true;
-  r->nFreq = points;
-  r->nChassis = 2;
+std::unique_ptr<CalcResult> MakeResult(int points) {
+  auto r = std::make_unique<CalcResult>();
+  r->valid = true;
+  r->freqCount = points;
+  r->chassisCount = 2;
   for (int i = 0; i < points; ++i) r->freq[i] = 20.0 * std::pow(1000.0, i / (points - 1.0));
   return r;
 }
@@ -48,13 +48,13 @@ TEST(SoundPowerWeights, AddUpToOneAndFollowTheRings) {
 
 TEST(Spinorama, EqualRadiationEverywhereGivesOneCurveAndNoDirectivity) {
   auto r = MakeResult(40);
-  for (int i = 0; i < 40; ++i) r->BoxP[i].fill(TComplex{0.5 + 0.01 * i, -0.3});
-  const TSpinorama s = ComputeSpinorama(*r);
+  for (int i = 0; i < 40; ++i) r->boxPressure[i].fill(Complex{0.5 + 0.01 * i, -0.3});
+  const Spinorama s = ComputeSpinorama(*r);
   ASSERT_EQ(s.n, 40);
   for (int i = 0; i < 40; ++i) {
-    const double onAxis = 20 * std::log10(CAbs(r->BoxP[i][0])) + 112;
-    ASSERT_NEAR(s.OnAxis[i], onAxis, 1e-12);
-    for (const TSpinCurve* c : {&s.LW, &s.ER, &s.SP, &s.PIR, &s.FB, &s.CB, &s.FW, &s.SW, &s.RW})
+    const double onAxis = 20 * std::log10(CAbs(r->boxPressure[i][0])) + 112;
+    ASSERT_NEAR(s.onAxis[i], onAxis, 1e-12);
+    for (const SpinCurve* c : {&s.LW, &s.ER, &s.SP, &s.PIR, &s.FB, &s.CB, &s.FW, &s.SW, &s.RW})
       ASSERT_NEAR((*c)[i], onAxis, 1e-12) << i;
     ASSERT_NEAR(s.SPDI[i], 0.0, 1e-12);
     ASSERT_NEAR(s.ERDI[i], 0.0, 1e-12);
@@ -63,8 +63,8 @@ TEST(Spinorama, EqualRadiationEverywhereGivesOneCurveAndNoDirectivity) {
 
 TEST(Spinorama, SourceHeardOnlyOnAxis) {
   auto r = MakeResult(10);
-  for (int i = 0; i < 10; ++i) r->BoxP[i][0] = COne;  // every other direction stays 0
-  const TSpinorama s = ComputeSpinorama(*r);
+  for (int i = 0; i < 10; ++i) r->boxPressure[i][0] = kComplexOne;  // every other direction stays 0
+  const Spinorama s = ComputeSpinorama(*r);
   const double cap = (1 - std::cos(15 * kPi / 180)) / 2;
   EXPECT_NEAR(Power(s.LW[4]), 5.0 / 9, 1e-14);
   EXPECT_NEAR(Power(s.SP[4]), cap, 1e-15);
@@ -74,7 +74,7 @@ TEST(Spinorama, SourceHeardOnlyOnAxis) {
   EXPECT_NEAR(Power(s.ER[4]), 3.0 / 35, 1e-15);
   EXPECT_NEAR(s.ERDI[4], 10 * std::log10(5.0 / 9 / (3.0 / 35)), 1e-12);
   EXPECT_NEAR(Power(s.PIR[4]), 0.12 * 5 / 9 + 0.44 * 3 / 35 + 0.44 * cap, 1e-14);
-  EXPECT_NEAR(s.OnAxis[4], 112.0, 1e-12);
+  EXPECT_NEAR(s.onAxis[4], 112.0, 1e-12);
   EXPECT_NEAR(s.FB[4], -888.0, 1e-9);  // nothing towards the floor: 10 log10(1e-100) + 112
 }
 
@@ -101,8 +101,8 @@ TEST(Spinorama, EachCurveTakesItsDirections) {
   };
   for (const Case& c : cases) {
     auto r = MakeResult(3);
-    for (int i = 0; i < 3; ++i) r->BoxP[i][c.k] = TComplex{0.6, 0.8};  // magnitude 1
-    const TSpinorama s = ComputeSpinorama(*r);
+    for (int i = 0; i < 3; ++i) r->boxPressure[i][c.k] = Complex{0.6, 0.8};  // magnitude 1
+    const Spinorama s = ComputeSpinorama(*r);
     SCOPED_TRACE(c.k);
     EXPECT_NEAR(Power(s.LW[1]), c.lw, 1e-15);
     EXPECT_NEAR(Power(s.FB[1]), c.fb, 1e-15);
@@ -121,19 +121,19 @@ TEST(GroupDelay, PureDelayGivesItsTimeAtEveryPointIncludingTheEnds) {
   auto r = MakeResult(599);
   const double t = 1e-3;
   for (int i = 0; i < 599; ++i) {
-    const TComplex delay = CPolar(1.0, -2 * kPi * r->freq[i] * t);
-    r->BoxP[i].fill(delay);
-    r->ContribFront[0][i][0] = CScale(delay, 0.5);  // chassis 1: front and rear add up to the delay
-    r->ContribRear[0][i][0] = CScale(delay, 0.5);
-    r->ContribFront[1][i][0] = CPolar(2.0, -2 * kPi * r->freq[i] * 0.25e-3);  // chassis 2: 0.25 ms
+    const Complex delay = CPolar(1.0, -2 * kPi * r->freq[i] * t);
+    r->boxPressure[i].fill(delay);
+    r->contributionFront[0][i][0] = CScale(delay, 0.5);  // chassis 1: front and rear add up to the delay
+    r->contributionRear[0][i][0] = CScale(delay, 0.5);
+    r->contributionFront[1][i][0] = CPolar(2.0, -2 * kPi * r->freq[i] * 0.25e-3);  // chassis 2: 0.25 ms
   }
-  const TSpinorama s = ComputeSpinorama(*r);
-  ASSERT_EQ(s.GroupDelayBox.size(), 599u);
-  ASSERT_EQ(s.GroupDelayChassis.size(), 2u);
+  const Spinorama s = ComputeSpinorama(*r);
+  ASSERT_EQ(s.groupDelayBox.size(), 599u);
+  ASSERT_EQ(s.groupDelayChassis.size(), 2u);
   for (int i = 0; i < 599; ++i) {
-    ASSERT_NEAR(s.GroupDelayBox[i], 1.0, 1e-9) << i;
-    ASSERT_NEAR(s.GroupDelayChassis[0][i], 1.0, 1e-9) << i;
-    ASSERT_NEAR(s.GroupDelayChassis[1][i], 0.25, 1e-9) << i;
+    ASSERT_NEAR(s.groupDelayBox[i], 1.0, 1e-9) << i;
+    ASSERT_NEAR(s.groupDelayChassis[0][i], 1.0, 1e-9) << i;
+    ASSERT_NEAR(s.groupDelayChassis[1][i], 0.25, 1e-9) << i;
   }
 }
 
@@ -142,7 +142,7 @@ TEST(GroupDelay, UnwrapsAPhaseThatWrapsAtEveryStep) {
   // pi), so the raw angle jumps by 2 pi at almost every point
   for (const double step : {-3.0, 3.0, -0.5}) {
     std::vector<double> f;
-    std::vector<TComplex> h;
+    std::vector<Complex> h;
     for (int i = 0; i < 25; ++i) {
       f.push_back(100.0 + 10.0 * i);
       h.push_back(CPolar(0.3, 1.0 + step * i));
@@ -152,20 +152,20 @@ TEST(GroupDelay, UnwrapsAPhaseThatWrapsAtEveryStep) {
     for (double x : tau) ASSERT_NEAR(x, -step / (2 * kPi * 10.0), 1e-12) << step;
   }
   // one point has no slope; no point gives no curve
-  EXPECT_EQ(GroupDelay({100.0}, {COne}), std::vector<double>{0.0});
+  EXPECT_EQ(GroupDelay({100.0}, {kComplexOne}), std::vector<double>{0.0});
   EXPECT_TRUE(GroupDelay({}, {}).empty());
 }
 
 TEST(Spinorama, ResultWithoutCalculationGivesEmptyCurves) {
   auto r = MakeResult(20);
-  r->BoxP[3].fill(COne);
-  r->bValid = false;
-  const TSpinorama s = ComputeSpinorama(*r);
+  r->boxPressure[3].fill(kComplexOne);
+  r->valid = false;
+  const Spinorama s = ComputeSpinorama(*r);
   EXPECT_EQ(s.n, 0);
   EXPECT_TRUE(s.LW.empty());
   EXPECT_TRUE(s.SPDI.empty());
-  EXPECT_TRUE(s.GroupDelayBox.empty());
-  EXPECT_TRUE(s.GroupDelayChassis.empty());
+  EXPECT_TRUE(s.groupDelayBox.empty());
+  EXPECT_TRUE(s.groupDelayChassis.empty());
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ void ExpectValues(const std::vector<double>& actual, const std::vector<double>& 
 // ---------------------------------------------------------------- tick table
 
 TEST(NiceTable, SequencesRunFrom1e20InDecadeCycles) {
-  const TNiceTable& t = NiceTable();
+  const NiceValueTable& t = NiceTable();
   const std::vector<std::vector<double>> decadeOfOne = {
       {1}, {1, 3}, {1, 2, 5}, {1, 1.6, 2.5, 4, 6}, {1, 1.25, 1.6, 2, 2.5, 3.2, 4, 5, 6.3, 8}};
   for (int d = 0; d < kNiceDensities; ++d) {
@@ -87,26 +87,26 @@ TEST(PolarFontSize, TwelveTenOrEight) {
 }
 
 TEST(ChartPlotRect, LeavesRoomForLabelsAndLegend) {
-  EXPECT_EQ(ChartPlotRect({10, 20, 810, 620}, 7, 14, false), (TPixelRect{52, 62, 768, 550}));
-  EXPECT_EQ(ChartPlotRect({10, 20, 810, 620}, 7, 14, true), (TPixelRect{52, 62, 768, 592}));
+  EXPECT_EQ(ChartPlotRect({10, 20, 810, 620}, 7, 14, false), (PixelRect{52, 62, 768, 550}));
+  EXPECT_EQ(ChartPlotRect({10, 20, 810, 620}, 7, 14, true), (PixelRect{52, 62, 768, 592}));
 }
 
 TEST(ChartPlotRect, TinyFontsMoveTheLegendBelowTheFrequencyLabels) {
-  // labels from 6 to 6 + ch below the plot, the legend from 7 ch / 4
+  // labels from 6 to 6 + lineHeight below the plot, the legend from 7 lineHeight / 4
   struct Case {
-    int ch, shift;
+    int lineHeight, shift;
   };
-  for (const Case c : {Case{16, 0}, {8, 0}, {7, 1}, {6, 2}, {4, 3}}) EXPECT_EQ(LegendShift(c.ch), c.shift) << c.ch;
+  for (const Case c : {Case{16, 0}, {8, 0}, {7, 1}, {6, 2}, {4, 3}}) EXPECT_EQ(LegendShift(c.lineHeight), c.shift) << c.lineHeight;
 
-  // ch 6: 5 lines and the shift of 2 below the plot; 30 + 2 = 32
-  EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 6, false), (TPixelRect{24, 18, 296, 208}));
+  // lineHeight 6: 5 lines and the shift of 2 below the plot; 30 + 2 = 32
+  EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 6, false), (PixelRect{24, 18, 296, 208}));
   // without legend the labels need 6 + 5 = 11 pixels, more than 2 lines of 5
   EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 5, true).bottom, 229);
   EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 6, true).bottom, 228);
 
   // first legend row: 208 + 42 / 4 + 2 = 220, where the labels (214..220) end
-  const TLegendEntry e = LegendPlace(0, 1, {0, 0, 320, 240}, 208, 4, 6);
-  EXPECT_EQ(e.text, (TPixelPoint{14, 220}));
+  const LegendEntry e = LegendPlace(0, 1, {0, 0, 320, 240}, 208, 4, 6);
+  EXPECT_EQ(e.text, (PixelPoint{14, 220}));
   EXPECT_EQ(e.lineFrom.y, 208 + 54 / 4 + 2);
   EXPECT_EQ(e.textRoom, 4 + 310 - 4 - 14);  // column of (320 - 10) px, one character short of its end
 }
@@ -115,7 +115,7 @@ TEST(ChartPlotRect, TinyFontsMoveTheLegendBelowTheFrequencyLabels) {
 
 TEST(FrequencyAxis, FourHundredPixelsWithSevenPixelCharactersTakesDensityTwo) {
   ASSERT_EQ(FrequencyAxisDensity(20, 20000, 400, 7), 2);
-  const TAxisTicks t = FrequencyTicks(20, 20000, 2);
+  const AxisTicks t = FrequencyTicks(20, 20000, 2);
   ExpectValues(t.major, {50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000});
   // every decade step from 20 Hz, the half decades 150, 1500, 15000, and
   // the upper end itself
@@ -138,7 +138,7 @@ TEST(FrequencyAxis, DensityIsLimitedAndDegenerateInputGivesNoTicks) {
   EXPECT_TRUE(FrequencyTicks(kNaN, 20000, 2).minor.empty());
   EXPECT_TRUE(FrequencyTicks(20, kInf, 2).minor.empty());
   // A zero lower end still gives a bounded list.
-  const TAxisTicks zero = FrequencyTicks(0, 20000, 0);
+  const AxisTicks zero = FrequencyTicks(0, 20000, 0);
   EXPECT_FALSE(zero.major.empty());
   EXPECT_LT(zero.minor.size(), 1000u);
 }
@@ -148,7 +148,7 @@ TEST(FrequencyAxis, DensityIsLimitedAndDegenerateInputGivesNoTicks) {
 TEST(LinearAxis, StepsFromTheOneTwoFiveSequence) {
   struct Case {
     double lo, hi;
-    int height, ch;
+    int height, lineHeight;
     double major, minor;
   };
   const Case cases[] = {
@@ -158,7 +158,7 @@ TEST(LinearAxis, StepsFromTheOneTwoFiveSequence) {
       {0, 0.5, 300, 13, 0.05, 0.01}, {0, 100, 180, 10, 20, 5},   // exactly 10: the step must be greater
   };
   for (const Case& c : cases) {
-    const TLinearSteps s = LinearAxisSteps(c.lo, c.hi, c.height, c.ch, false);
+    const LinearSteps s = LinearAxisSteps(c.lo, c.hi, c.height, c.lineHeight, false);
     ASSERT_TRUE(s.valid);
     EXPECT_DOUBLE_EQ(s.major, c.major) << c.lo << ".." << c.hi;
     EXPECT_DOUBLE_EQ(s.minor, c.minor) << c.lo << ".." << c.hi;
@@ -166,7 +166,7 @@ TEST(LinearAxis, StepsFromTheOneTwoFiveSequence) {
 }
 
 TEST(LinearAxis, TicksAreMultiplesAboveTheMinimumUpToTheMaximum) {
-  const TAxisTicks t = LinearTicks(40, 110, LinearAxisSteps(40, 110, 300, 13, false));
+  const AxisTicks t = LinearTicks(40, 110, LinearAxisSteps(40, 110, 300, 13, false));
   ASSERT_EQ(t.minor.size(), 35u);  // 42, 44, ..., 110 (40 itself is not above the minimum)
   EXPECT_DOUBLE_EQ(t.minor.front(), 42);
   EXPECT_DOUBLE_EQ(t.minor.back(), 110);
@@ -178,18 +178,18 @@ TEST(LinearAxis, TicksAreMultiplesAboveTheMinimumUpToTheMaximum) {
 
 TEST(LinearAxis, PhaseAxisAlwaysTakesNinetyDegreeMajorSteps) {
   struct Case {
-    int height, ch;
+    int height, lineHeight;
     double minor;
   };
   // 1.8 x 360 / 300 x 13 = 28.1 -> 50/10; / 100 px -> 84 -> 100/20; tiny -> invalid table step
   const Case cases[] = {{300, 13, 10}, {1000, 13, 10}, {100, 13, 30}, {20, 13, 30}, {1, 200, 30}};
   for (const Case& c : cases) {
-    const TLinearSteps s = LinearAxisSteps(-180, 180, c.height, c.ch, true);
+    const LinearSteps s = LinearAxisSteps(-180, 180, c.height, c.lineHeight, true);
     ASSERT_TRUE(s.valid);
     EXPECT_EQ(s.major, 90);
     EXPECT_EQ(s.minor, c.minor) << c.height;
   }
-  const TAxisTicks t = LinearTicks(-180, 180, LinearAxisSteps(-180, 180, 300, 13, true));
+  const AxisTicks t = LinearTicks(-180, 180, LinearAxisSteps(-180, 180, 300, 13, true));
   ExpectValues(t.major, {-90, 0, 90, 180});
   EXPECT_EQ(t.minor.size(), 36u);
 }
@@ -200,8 +200,8 @@ TEST(LinearAxis, DegenerateRangesGiveNoTicks) {
   EXPECT_FALSE(LinearAxisSteps(kNaN, 40, 300, 13, false).valid);
   EXPECT_FALSE(LinearAxisSteps(40, 110, 0, 13, false).valid);
   EXPECT_FALSE(LinearAxisSteps(0, 1e300, 300, 13, false).valid);              // beyond the table
-  EXPECT_TRUE(ValueAxisTicks(akLevel, 40, 110, 0, 300, 7, 0).minor.empty());  // zero line height
-  EXPECT_TRUE(ValueAxisTicks(akLevel, -1e200, 1e200, 0, 300, 7, 13).minor.empty());
+  EXPECT_TRUE(ValueAxisTicks(LevelAxis, 40, 110, 0, 300, 7, 0).minor.empty());  // zero line height
+  EXPECT_TRUE(ValueAxisTicks(LevelAxis, -1e200, 1e200, 0, 300, 7, 13).minor.empty());
 }
 
 // ---------------------------------------------------------------- logarithmic axes
@@ -218,14 +218,14 @@ TEST(LogAxis, DensityFollowsHeightAndRange) {
 }
 
 TEST(LogAxis, MajorsInsideTheRangeAndDecadeMinors) {
-  const TAxisTicks v = LogAxisTicks(0.1, 1000, 2);
+  const AxisTicks v = LogAxisTicks(0.1, 1000, 2);
   ExpectValues(v.major, {0.2, 0.5, 1, 2, 5, 10, 20, 50, 100, 200, 500});
   std::vector<double> minors;
   for (double decade : {0.1, 1.0, 10.0, 100.0})
     for (int i = 1; i <= 9; ++i) minors.push_back(decade * i);
   ExpectValues(v.minor, minors);  // from 0.1 up to 900, 1000 itself excluded
 
-  const TAxisTicks w = LogAxisTicks(0.00125, 125000, 1);
+  const AxisTicks w = LogAxisTicks(0.00125, 125000, 1);
   ExpectValues(w.major, {0.003, 0.01, 0.03, 0.1, 0.3, 1, 3, 10, 30, 100, 300, 1000, 3000, 10000, 30000, 100000});
   ASSERT_FALSE(w.minor.empty());
   EXPECT_NEAR(w.minor.front(), 0.002, 1e-15);  // 0.001 lies below the axis
@@ -254,12 +254,12 @@ TEST(LogAxis, LabelsOfTheLineHeightCapTheDensity) {
   // the width rule alone gives log2(175) + 0.3 - log2(log2(10000)) = 4.02;
   // the cap takes 1, 1.6, 2.5, 4, 6 per decade
   EXPECT_EQ(LogAxisDensity(0.1, 1000, 350, 4), 4);
-  const TAxisTicks t = ValueAxisTicks(akVolts, 0.1, 1000, 0, 350, 4, 6);
+  const AxisTicks t = ValueAxisTicks(VoltsAxis, 0.1, 1000, 0, 350, 4, 6);
   ASSERT_GE(t.major.size(), 6u);
   ExpectValues({t.major.begin(), t.major.begin() + 6}, {0.16, 0.25, 0.4, 0.6, 1, 1.6});
   EXPECT_NEAR(t.major.back(), 600, 1e-9);
   // linear axes are unchanged
-  ExpectValues(ValueAxisTicks(akLevel, 40, 110, 0, 300, 7, 13).major, {50, 60, 70, 80, 90, 100, 110});
+  ExpectValues(ValueAxisTicks(LevelAxis, 40, 110, 0, 300, 7, 13).major, {50, 60, 70, 80, 90, 100, 110});
 }
 
 // ---------------------------------------------------------------- whole chart
@@ -267,31 +267,31 @@ TEST(LogAxis, LabelsOfTheLineHeightCapTheDensity) {
 // Five pixels per character (the texts here are ASCII).
 int FivePerChar(std::string_view s) { return 5 * static_cast<int>(s.size()); }
 
-std::vector<std::string> TextsOf(const std::vector<TAxisLabel>& labels) {
+std::vector<std::string> TextsOf(const std::vector<AxisLabel>& labels) {
   std::vector<std::string> out;
-  for (const TAxisLabel& l : labels) out.push_back(l.text);
+  for (const AxisLabel& l : labels) out.push_back(l.text);
   return out;
 }
 
 TEST(LayoutChart, MaximumVoltageChartAtSmallSize) {
-  TChartAxes axes;
-  axes.yKind = akVolts;
+  ChartAxes axes;
+  axes.yKind = VoltsAxis;
   axes.yMin = 0.1;
   axes.yMax = 1000;
-  axes.y2Kind = akWatts;
+  axes.y2Kind = WattsAxis;
   axes.y2Min = 0.00125;
   axes.y2Max = 125000;
   axes.showY2 = true;
-  const TChartLayout L = LayoutChart({0, 0, 320, 240}, 4, 6, axes, FivePerChar);
+  const ChartLayout L = LayoutChart({0, 0, 320, 240}, 4, 6, axes, FivePerChar);
 
   // Frame from 24, 18, 296, 208. Left: "V eff" is 25 px, with 6 px to the
   // plot 31 > 24. Right: "W/8Ohm" 30 px + 5 = 35 > 24, the widest label
   // "30000" 25 px + 6 = 31.
-  EXPECT_EQ(L.plot, (TPixelRect{31, 18, 285, 208}));
+  EXPECT_EQ(L.plot, (PixelRect{31, 18, 285, 208}));
   EXPECT_EQ(L.left.unit, "V eff");
-  EXPECT_EQ(L.left.unitBox, (TPixelRect{1, 16, 26, 22}));
+  EXPECT_EQ(L.left.unitBox, (PixelRect{1, 16, 26, 22}));
   EXPECT_EQ(L.right.unit, "W/8Ohm");
-  EXPECT_EQ(L.right.unitBox, (TPixelRect{290, 16, 320, 22}));
+  EXPECT_EQ(L.right.unitBox, (PixelRect{290, 16, 320, 22}));
 
   // 190 px for 4 decades: 47.5 px per decade takes 1, 2, 5 (14.3 px apart);
   // 500 lies at y 32, below 18 + 9.
@@ -300,7 +300,7 @@ TEST(LayoutChart, MaximumVoltageChartAtSmallSize) {
   // a short label starts 3 characters left of the plot, a long one moves off
   // the tick mark (31 - 4 - 2 - 15 = 10)
   EXPECT_EQ(L.left.labels[2].box.left, 31 - 12);
-  EXPECT_EQ(L.left.labels[8].box, (TPixelRect{10, L.left.labels[8].pos - 3, 25, L.left.labels[8].pos + 3}));
+  EXPECT_EQ(L.left.labels[8].box, (PixelRect{10, L.left.labels[8].pos - 3, 25, L.left.labels[8].pos + 3}));
   EXPECT_EQ(L.left.labels[8].pos, 208 - static_cast<int>(std::lround(190 * 3.0 / 4)));
 
   // 23.75 px per decade of watts: 1, 3 (11.3 px apart); 100000 lies at
@@ -312,13 +312,13 @@ TEST(LayoutChart, MaximumVoltageChartAtSmallSize) {
 }
 
 TEST(LayoutChart, CrowdedLabelsAreLeftOutAndFrequencyLabelsStayInside) {
-  TChartAxes axes;
-  axes.yKind = akSeconds;
+  ChartAxes axes;
+  axes.yKind = SecondsAxis;
   axes.yMin = 1e-10;
   axes.yMax = 1e10;
   // 40 px for 20 decades, 2 px apart: only labels 15 px apart remain, from
   // the lowest up, and none above 30 + 15
-  const TChartLayout L = LayoutChart({0, 0, 320, 120}, 4, 10, axes, FivePerChar);
+  const ChartLayout L = LayoutChart({0, 0, 320, 120}, 4, 10, axes, FivePerChar);
   EXPECT_EQ(L.plot.bottom - L.plot.top, 40);
   EXPECT_EQ(L.left.ticks.major.size(), 19u);
   ASSERT_EQ(L.left.labels.size(), 2u);
@@ -327,10 +327,10 @@ TEST(LayoutChart, CrowdedLabelsAreLeftOutAndFrequencyLabelsStayInside) {
 
   // "20000" centred on the plot's right edge would end 1 px outside a
   // rectangle only 12 px wider than the plot on the right
-  axes.yKind = akLevel;
+  axes.yKind = LevelAxis;
   axes.yMin = 40;
   axes.yMax = 110;
-  const TChartLayout F = LayoutChart({0, 0, 400, 300}, 2, 10, axes, FivePerChar);
+  const ChartLayout F = LayoutChart({0, 0, 400, 300}, 2, 10, axes, FivePerChar);
   ASSERT_FALSE(F.frequencyLabels.empty());
   EXPECT_EQ(F.frequencyLabels.back().text, "20000");
   EXPECT_EQ(F.frequencyLabels.back().box.right, 400);
@@ -373,15 +373,15 @@ TEST(Mapping, ValuesAreClampedToThePlot) {
   };
   // plot top 50, bottom 350
   const Case cases[] = {
-      {75, akLevel, 40, 110, 200},    {40, akLevel, 40, 110, 350},
-      {-1e6, akLevel, 40, 110, 350},  {110, akLevel, 40, 110, 50},
-      {1e6, akLevel, 40, 110, 50},    {kNaN, akLevel, 40, 110, 350},
-      {kInf, akPhase, -180, 180, 50}, {-kInf, akPhase, -180, 180, 350},
-      {90, akPhase, -180, 180, 125},  {1, akVolts, 0.1, 1000, 275},
-      {10, akVolts, 0.1, 1000, 200},  {0, akVolts, 0.1, 1000, 350},
-      {-3, akWatts, 0.1, 1000, 350},  {5000, akSeconds, 0.1, 1000, 50},
-      {5, akVolts, 0, 1000, 350},   // a log axis starting at 0 has no place for values
-      {75, akLevel, 110, 40, 350},  // reversed range: only the edges
+      {75, LevelAxis, 40, 110, 200},    {40, LevelAxis, 40, 110, 350},
+      {-1e6, LevelAxis, 40, 110, 350},  {110, LevelAxis, 40, 110, 50},
+      {1e6, LevelAxis, 40, 110, 50},    {kNaN, LevelAxis, 40, 110, 350},
+      {kInf, PhaseAxis, -180, 180, 50}, {-kInf, PhaseAxis, -180, 180, 350},
+      {90, PhaseAxis, -180, 180, 125},  {1, VoltsAxis, 0.1, 1000, 275},
+      {10, VoltsAxis, 0.1, 1000, 200},  {0, VoltsAxis, 0.1, 1000, 350},
+      {-3, WattsAxis, 0.1, 1000, 350},  {5000, SecondsAxis, 0.1, 1000, 50},
+      {5, VoltsAxis, 0, 1000, 350},   // a log axis starting at 0 has no place for values
+      {75, LevelAxis, 110, 40, 350},  // reversed range: only the edges
   };
   for (const Case& c : cases) EXPECT_EQ(MapValue(c.y, c.lo, c.hi, c.kind, 50, 350), c.pixel) << c.y;
 }
@@ -396,11 +396,11 @@ TEST(Legend, ColumnsAndRows) {
   EXPECT_EQ(LegendColumns(7), 3);
   EXPECT_EQ(LegendColumns(26), 9);
 
-  const TPixelRect drawing{0, 0, 1010, 600};
+  const PixelRect drawing{0, 0, 1010, 600};
   // 4 curves: 2 columns, 2 rows, filled row by row
   const int rows4[] = {0, 0, 1, 1}, cols4[] = {0, 1, 0, 1};
   for (int k = 0; k < 4; ++k) {
-    const TLegendEntry e = LegendPlace(k, 4, drawing, 500, 8, 16);
+    const LegendEntry e = LegendPlace(k, 4, drawing, 500, 8, 16);
     EXPECT_EQ(e.columns, 2);
     EXPECT_EQ(e.row, rows4[k]);
     EXPECT_EQ(e.column, cols4[k]);
@@ -409,21 +409,21 @@ TEST(Legend, ColumnsAndRows) {
   int maxRow = 0;
   for (int k = 0; k < 7; ++k) maxRow = std::max(maxRow, LegendPlace(k, 7, drawing, 500, 8, 16).row);
   EXPECT_EQ(maxRow, 2);
-  const TLegendEntry last = LegendPlace(6, 7, drawing, 500, 8, 16);
+  const LegendEntry last = LegendPlace(6, 7, drawing, 500, 8, 16);
   EXPECT_EQ(last.columns, 3);
   EXPECT_EQ(last.column, 0);
 
   // positions: column width (1010 - 10) div 2 = 500
-  const TLegendEntry e = LegendPlace(3, 4, drawing, 500, 8, 16);
-  EXPECT_EQ(e.text, (TPixelPoint{508 + 20, 500 + 11 * 16 / 4}));
-  EXPECT_EQ(e.lineFrom, (TPixelPoint{508, 500 + 13 * 16 / 4}));
-  EXPECT_EQ(e.lineTo, (TPixelPoint{524, 500 + 13 * 16 / 4}));
+  const LegendEntry e = LegendPlace(3, 4, drawing, 500, 8, 16);
+  EXPECT_EQ(e.text, (PixelPoint{508 + 20, 500 + 11 * 16 / 4}));
+  EXPECT_EQ(e.lineFrom, (PixelPoint{508, 500 + 13 * 16 / 4}));
+  EXPECT_EQ(e.lineTo, (PixelPoint{524, 500 + 13 * 16 / 4}));
 }
 
 // ---------------------------------------------------------------- polar plot
 
 TEST(Polar, GeometryAndMinimumRadius) {
-  const TPolarGeometry g = PolarGeometryFor({0, 0, 600, 400}, 8, 16);
+  const PolarGeometry g = PolarGeometryFor({0, 0, 600, 400}, 8, 16);
   EXPECT_EQ(g.radius, 160);  // min(300 - 36, (400 - 80) / 2)
   EXPECT_EQ(g.centerX, 300);
   EXPECT_EQ(g.centerY, 16 + 384 / 2);
@@ -444,34 +444,34 @@ TEST(Polar, RadiusMappingIsClamped) {
 }
 
 TEST(Polar, TwelvePointsMakeAClosedTwelveGonFromThe330DegreePoint) {
-  const TPolarGeometry g{200, 200, 100};
+  const PolarGeometry g{200, 200, 100};
   std::vector<double> angles, levels(12, 110);
   for (int i = 0; i < 12; ++i) angles.push_back(i);
-  const std::vector<TPixelPoint> pts = PolarOutline(g, angles.data(), levels.data(), 12, 40, 110);
+  const std::vector<PixelPoint> pts = PolarOutline(g, angles.data(), levels.data(), 12, 40, 110);
   ASSERT_EQ(pts.size(), 13u);
   EXPECT_EQ(pts.front(), pts.back());
-  EXPECT_EQ(pts.front(), (TPixelPoint{150, 113}));  // 330 degrees: up and to the left
-  EXPECT_EQ(pts[1], (TPixelPoint{200, 100}));       // 0: straight up
-  EXPECT_EQ(pts[4], (TPixelPoint{300, 200}));       // 90: right (clockwise)
-  EXPECT_EQ(pts[7], (TPixelPoint{200, 300}));       // 180: down
-  EXPECT_EQ(pts[10], (TPixelPoint{100, 200}));      // 270: left
+  EXPECT_EQ(pts.front(), (PixelPoint{150, 113}));  // 330 degrees: up and to the left
+  EXPECT_EQ(pts[1], (PixelPoint{200, 100}));       // 0: straight up
+  EXPECT_EQ(pts[4], (PixelPoint{300, 200}));       // 90: right (clockwise)
+  EXPECT_EQ(pts[7], (PixelPoint{200, 300}));       // 180: down
+  EXPECT_EQ(pts[10], (PixelPoint{100, 200}));      // 270: left
 
   // levels outside the scale sit at the centre and on the outer circle
   levels = {20, 500};
-  const std::vector<TPixelPoint> two = PolarOutline(g, angles.data(), levels.data(), 2, 40, 110);
-  EXPECT_EQ(two[1], (TPixelPoint{200, 200}));
-  EXPECT_EQ(two[2], (TPixelPoint{250, 113}));
+  const std::vector<PixelPoint> two = PolarOutline(g, angles.data(), levels.data(), 2, 40, 110);
+  EXPECT_EQ(two[1], (PixelPoint{200, 200}));
+  EXPECT_EQ(two[2], (PixelPoint{250, 113}));
   EXPECT_TRUE(PolarOutline(g, angles.data(), levels.data(), 0, 40, 110).empty());
-  EXPECT_EQ(PolarPointAt(g, kNaN, 100), (TPixelPoint{200, 200}));
+  EXPECT_EQ(PolarPointAt(g, kNaN, 100), (PixelPoint{200, 200}));
 }
 
 TEST(Polar, RingSteps) {
   // 2.2 x 70 / 200 x 16 = 12.3 -> rings every 5 dB, major every 20 dB
-  TLinearSteps s = PolarRingSteps(40, 110, 200, 16);
+  LinearSteps s = PolarRingSteps(40, 110, 200, 16);
   ASSERT_TRUE(s.valid);
   EXPECT_EQ(s.major, 20);
   EXPECT_EQ(s.minor, 5);
-  TAxisTicks rings = LinearTicks(40, 110, s);
+  AxisTicks rings = LinearTicks(40, 110, s);
   EXPECT_EQ(rings.minor.size(), 14u);  // 45 .. 110
   ExpectValues(rings.major, {60, 80, 100});
   // smaller circle: 24.6 -> 50 / 10
@@ -492,15 +492,15 @@ TEST(LayoutChart, RightAxisOnTheLeftAxisScale) {
   EXPECT_EQ(SameScaleRange(40, 110, 0.1, 0), std::make_pair(-7.0, 63.0));
   for (const auto& [w, h] : {std::pair{1400, 450}, {640, 240}, {320, 200}}) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-    TChartAxes axes;
+    ChartAxes axes;
     axes.yMin = 30;
     axes.yMax = 110;
     axes.showY2 = true;
-    axes.y2Kind = akIndexDb;
+    axes.y2Kind = DirectivityIndexAxis;
     axes.y2SameScale = true;
     axes.y2LabelMin = 0;
     axes.y2LabelMax = 15;
-    const TChartLayout L = LayoutChart({0, 0, w, h}, 7, 14, axes, [](std::string_view s) {
+    const ChartLayout L = LayoutChart({0, 0, w, h}, 7, 14, axes, [](std::string_view s) {
       return static_cast<int>(7 * s.size());
     });
     EXPECT_DOUBLE_EQ(L.y2Max - L.y2Min, axes.yMax - axes.yMin);
@@ -508,7 +508,7 @@ TEST(LayoutChart, RightAxisOnTheLeftAxisScale) {
     EXPECT_GT(zero, 0.04);
     EXPECT_LT(zero, 0.16);
     ASSERT_FALSE(L.right.labels.empty());
-    for (const TAxisLabel& l : L.right.labels) {
+    for (const AxisLabel& l : L.right.labels) {
       EXPECT_GE(l.value, 0);
       EXPECT_LE(l.value, 15);
       // on a grid line of the left axis
@@ -524,9 +524,9 @@ TEST(LayoutChart, RightAxisOnTheLeftAxisScale) {
 }
 
 TEST(AxisUnitText, IndexAndVoltageLevel) {
-  EXPECT_STREQ(AxisUnitText(akIndexDb), "DI [dB]");
-  EXPECT_STREQ(AxisUnitText(akVoltLevel), "U [dB]");
-  EXPECT_FALSE(IsLogAxis(akVoltLevel));
+  EXPECT_STREQ(AxisUnitText(DirectivityIndexAxis), "DI [dB]");
+  EXPECT_STREQ(AxisUnitText(VoltageLevelAxis), "U [dB]");
+  EXPECT_FALSE(IsLogAxis(VoltageLevelAxis));
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using sonvex::testing::TRun;
+using sonvex::testing::ProgramRun;
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -41,25 +41,25 @@ class CliTest : public ::testing::Test {
   void SetUp() override {
     // A name of its own per run: several checkouts may run these tests at
     // the same time, and a folder named after the test alone was shared.
-    dir = fs::temp_directory_path() /
-          ("sonvex_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-           std::to_string(std::random_device{}()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir_ = fs::temp_directory_path() /
+           ("sonvex_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+            std::to_string(std::random_device{}()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
   }
-  void TearDown() override { fs::remove_all(dir); }
+  void TearDown() override { fs::remove_all(dir_); }
 
   // Runs sonvex-cli with the arguments; settings come from the empty test folder.
-  TRun Cli(const std::vector<std::string>& args) {
-    return sonvex::testing::RunProgram(SONVEX_CLI, args, dir / "stderr.txt");
+  ProgramRun Cli(const std::vector<std::string>& args) {
+    return sonvex::testing::RunProgram(SONVEX_CLI, args, dir_ / "stderr.txt");
   }
-  TRun Calc(const fs::path& project, std::vector<std::string> more = {}) {
-    std::vector<std::string> args{"calc", project.string(), "--data", dir.string()};
+  ProgramRun Calc(const fs::path& project, std::vector<std::string> more = {}) {
+    std::vector<std::string> args{"calc", project.string(), "--data", dir_.string()};
     args.insert(args.end(), more.begin(), more.end());
     return Cli(args);
   }
 
-  fs::path dir;
+  fs::path dir_;
 };
 
 std::vector<fs::path> SampleFiles(const char* folder, const char* ext) {
@@ -74,7 +74,7 @@ TEST_F(CliTest, EverySampleProjectComputesWithoutErrors) {
   const auto projects = SampleFiles("Projekte", ".ZPJ");
   ASSERT_GE(projects.size(), 3u);
   for (const fs::path& p : projects) {
-    const TRun r = Calc(p);
+    const ProgramRun r = Calc(p);
     EXPECT_EQ(r.status, 0) << p << "\n" << r.out << r.err;
     EXPECT_EQ(r.out, "Berechnung war erfolgreich.\n") << p;
   }
@@ -86,10 +86,10 @@ TEST_F(CliTest, ShippedFilesMatchTheirPlainTextSources) {
   for (const char* folder : {"Projekte", "Chassis"}) {
     for (const fs::path& file : SampleFiles(folder, folder[0] == 'P' ? ".ZPJ" : ".ZCH")) {
       const fs::path plain = fs::path(SONVEX_SAMPLES_DIR) / folder / (file.filename().string() + ".txt");
-      const TRun dump = Cli({"dump", file.string()});
+      const ProgramRun dump = Cli({"dump", file.string()});
       ASSERT_EQ(dump.status, 0) << file << dump.err;
       EXPECT_EQ(dump.out, ReadFile(plain)) << file;
-      const fs::path packed = dir / file.filename();
+      const fs::path packed = dir_ / file.filename();
       ASSERT_EQ(Cli({"pack", plain.string(), packed.string()}).status, 0) << plain;
       EXPECT_TRUE(ReadFile(packed) == ReadFile(file)) << file;
     }
@@ -98,31 +98,31 @@ TEST_F(CliTest, ShippedFilesMatchTheirPlainTextSources) {
 
 TEST_F(CliTest, DumpThenPackReproducesTheProject) {
   const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
-  const TRun dump = Cli({"dump", project.string()});
+  const ProgramRun dump = Cli({"dump", project.string()});
   ASSERT_EQ(dump.status, 0) << dump.err;
-  WriteFile(dir / "plain.txt", dump.out);
-  ASSERT_EQ(Cli({"pack", (dir / "plain.txt").string(), (dir / "x.ZPJ").string()}).status, 0);
-  EXPECT_TRUE(ReadFile(dir / "x.ZPJ") == ReadFile(project));
+  WriteFile(dir_ / "plain.txt", dump.out);
+  ASSERT_EQ(Cli({"pack", (dir_ / "plain.txt").string(), (dir_ / "x.ZPJ").string()}).status, 0);
+  EXPECT_TRUE(ReadFile(dir_ / "x.ZPJ") == ReadFile(project));
 }
 
 // A project cut short computes with a warning on stderr (exit status as for
 // the whole file); a named pipe is refused at once with status 2.
 TEST_F(CliTest, ProjectCutShortWarnsAndNamedPipeIsRefused) {
   const std::string shipped = ReadFile(fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ");
-  const fs::path cut = dir / "cut.ZPJ";
+  const fs::path cut = dir_ / "cut.ZPJ";
   WriteFile(cut, shipped.substr(0, shipped.size() - 11));
-  const TRun r = Calc(cut);
+  const ProgramRun r = Calc(cut);
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.out, "Berechnung war erfolgreich.\n");
   EXPECT_NE(r.err.find("Die Projektdatei ist unvollständig"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(cut.string()), std::string::npos) << r.err;
-  const TRun dump = Cli({"dump", cut.string()});
+  const ProgramRun dump = Cli({"dump", cut.string()});
   EXPECT_EQ(dump.status, 0);
   EXPECT_NE(dump.err.find("Die Datei ist unvollständig"), std::string::npos) << dump.err;
 
-  const fs::path pipe = dir / "pipe.ZPJ";
+  const fs::path pipe = dir_ / "pipe.ZPJ";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  const TRun p = Calc(pipe);
+  const ProgramRun p = Calc(pipe);
   EXPECT_EQ(p.status, 2) << p.out << p.err;
   EXPECT_NE(p.err.find("benannte Pipe"), std::string::npos) << p.err;
 }
@@ -132,12 +132,12 @@ TEST_F(CliTest, ProjectCutShortWarnsAndNamedPipeIsRefused) {
 // the same text, with the line break read as a blank.
 TEST_F(CliTest, DumpThenPackKeepsSectionNamesWithLineBreaks) {
   const fs::path file = fs::path(SONVEX_TEST_DATA) / "fuzz" / "line_break_in_section_name.ZCH";
-  const TRun dump = Cli({"dump", file.string()});
+  const ProgramRun dump = Cli({"dump", file.string()});
   ASSERT_EQ(dump.status, 0) << dump.err;
   EXPECT_NE(dump.out.find("#HeaderIu"), std::string::npos);
-  WriteFile(dir / "plain.txt", dump.out);
-  ASSERT_EQ(Cli({"pack", (dir / "plain.txt").string(), (dir / "x.ZCH").string()}).status, 0);
-  const TRun again = Cli({"dump", (dir / "x.ZCH").string()});
+  WriteFile(dir_ / "plain.txt", dump.out);
+  ASSERT_EQ(Cli({"pack", (dir_ / "plain.txt").string(), (dir_ / "x.ZCH").string()}).status, 0);
+  const ProgramRun again = Cli({"dump", (dir_ / "x.ZCH").string()});
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(again.out, dump.out);
 }
@@ -161,16 +161,16 @@ TEST_F(CliTest, HandWrittenPlainProjectIsAccepted) {
       "Amem=\t0,0053\nxlin=\t0,002\n_PMax=\t20\n_ZNenn=\t8\n"
       "#Einbau1\nTyp=\t1\nVb=\t0,006\n"
       "#Schallwand1\nusegemgeh=\t0\na=\t0,12\nb=\t0,16\nc=\t0,08\nd=\t0,08\nh=\t0,25\n";
-  WriteFile(dir / "hand.txt", plain);
-  const TRun pack = Cli({"pack", (dir / "hand.txt").string(), (dir / "hand.ZPJ").string()});
+  WriteFile(dir_ / "hand.txt", plain);
+  const ProgramRun pack = Cli({"pack", (dir_ / "hand.txt").string(), (dir_ / "hand.ZPJ").string()});
   ASSERT_EQ(pack.status, 0) << pack.err;
-  const TRun calc = Calc(dir / "hand.ZPJ");
+  const ProgramRun calc = Calc(dir_ / "hand.ZPJ");
   EXPECT_EQ(calc.status, 0) << calc.out << calc.err;
   EXPECT_EQ(calc.out, "Berechnung war erfolgreich.\n");
 }
 
 TEST_F(CliTest, UpgradeBringsOldFilesForward) {
-  // A version 1004 project: fgang_which 7 of that version means 4 today.
+  // A version 1004 project: responseSource 7 of that version means 4 today.
   std::string project = Cli({"dump", (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string()}).out;
   ASSERT_NE(project.find("Version=\t1008"), std::string::npos);
   project.replace(project.find("Version=\t1008"), 13, "Version=\t1004");
@@ -179,15 +179,16 @@ TEST_F(CliTest, UpgradeBringsOldFilesForward) {
   const auto which = project.find("fgang_which=\t", chassis1);
   ASSERT_NE(which, std::string::npos);
   project.replace(which, project.find('\r', which) - which, "fgang_which=\t7");
-  WriteFile(dir / "old.txt", project);
-  ASSERT_EQ(Cli({"pack", (dir / "old.txt").string(), (dir / "old.ZPJ").string()}).status, 0);
-  const TRun up = Cli({"upgrade", (dir / "old.ZPJ").string(), (dir / "new.ZPJ").string(), "--data", dir.string()});
+  WriteFile(dir_ / "old.txt", project);
+  ASSERT_EQ(Cli({"pack", (dir_ / "old.txt").string(), (dir_ / "old.ZPJ").string()}).status, 0);
+  const ProgramRun up =
+      Cli({"upgrade", (dir_ / "old.ZPJ").string(), (dir_ / "new.ZPJ").string(), "--data", dir_.string()});
   ASSERT_EQ(up.status, 0) << up.err;
-  const std::string upgraded = Cli({"dump", (dir / "new.ZPJ").string()}).out;
+  const std::string upgraded = Cli({"dump", (dir_ / "new.ZPJ").string()}).out;
   EXPECT_NE(upgraded.find("Version=\t1008"), std::string::npos);
   EXPECT_NE(upgraded.find("fgang_which=\t4", upgraded.find("#Chassis1")), std::string::npos);
 
-  // A version 1103 chassis: fgang_which 2 becomes 3, category bit 16 moves to bit 20.
+  // A version 1103 chassis: responseSource 2 becomes 3, category bit 16 moves to bit 20.
   const auto chassisFiles = SampleFiles("Chassis", ".ZCH");
   ASSERT_FALSE(chassisFiles.empty());
   std::string chassis = Cli({"dump", chassisFiles.front().string()}).out;
@@ -202,11 +203,11 @@ TEST_F(CliTest, UpgradeBringsOldFilesForward) {
   };
   replaceKey("fgang_which", "2");
   replaceKey("typ", "65537");
-  WriteFile(dir / "old_chassis.txt", chassis);
-  ASSERT_EQ(Cli({"pack", (dir / "old_chassis.txt").string(), (dir / "old.ZCH").string()}).status, 0);
-  const TRun upc = Cli({"upgrade", (dir / "old.ZCH").string(), (dir / "new.ZCH").string()});
+  WriteFile(dir_ / "old_chassis.txt", chassis);
+  ASSERT_EQ(Cli({"pack", (dir_ / "old_chassis.txt").string(), (dir_ / "old.ZCH").string()}).status, 0);
+  const ProgramRun upc = Cli({"upgrade", (dir_ / "old.ZCH").string(), (dir_ / "new.ZCH").string()});
   ASSERT_EQ(upc.status, 0) << upc.err;
-  const std::string newChassis = Cli({"dump", (dir / "new.ZCH").string()}).out;
+  const std::string newChassis = Cli({"dump", (dir_ / "new.ZCH").string()}).out;
   EXPECT_NE(newChassis.find("Version=\t1108"), std::string::npos);
   EXPECT_NE(newChassis.find("fgang_which=\t3"), std::string::npos);
   EXPECT_NE(newChassis.find("typ=\t1048577"), std::string::npos);
@@ -215,18 +216,18 @@ TEST_F(CliTest, UpgradeBringsOldFilesForward) {
 // The display defaults of Sonvex.ini are for projects the user opens;
 // bringing a file forward keeps its own display options and grid.
 TEST_F(CliTest, UpgradeKeepsTheDisplayOptionsOfTheProject) {
-  WriteFile(dir / "Sonvex.ini",
+  WriteFile(dir_ / "Sonvex.ini",
             "## MyIniFile 1.0 by QZ 2004 ##\r\n#Option\r\nUseOption=\t1\r\nColorSetAmps=\t1;\t2\r\nfMin=\t50\r\n"
             "fMax=\t10000\r\nsz=\t60\r\ndBMax=\t130\r\n");
   const fs::path in = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
-  const TRun up = Cli({"upgrade", in.string(), (dir / "new.ZPJ").string(), "--data", dir.string()});
+  const ProgramRun up = Cli({"upgrade", in.string(), (dir_ / "new.ZPJ").string(), "--data", dir_.string()});
   ASSERT_EQ(up.status, 0) << up.err;
   auto optionSection = [](const std::string& text) {
     const auto start = text.find("#Option\r\n");
     return start == std::string::npos ? std::string() : text.substr(start, text.find("\r\n#", start + 1) - start);
   };
   const std::string before = optionSection(Cli({"dump", in.string()}).out);
-  const std::string after = optionSection(Cli({"dump", (dir / "new.ZPJ").string()}).out);
+  const std::string after = optionSection(Cli({"dump", (dir_ / "new.ZPJ").string()}).out);
   ASSERT_NE(before, "");
   EXPECT_EQ(after, before);
 }
@@ -236,41 +237,41 @@ TEST_F(CliTest, BadInputGivesStatusTwoAndAMessage) {
   std::string noise(3000, '\0');
   for (char& c : noise) c = static_cast<char>(rng());
   noise[0] = '\0';  // looks like a scrambled file at first
-  WriteFile(dir / "noise.ZPJ", noise);
-  WriteFile(dir / "empty.ZPJ", "");
-  WriteFile(dir / "plain.ZPJ", "## MyIniFile 1.0 by QZ 2004 ##\r\n#General\r\nnAmps=\t1\r\n");
+  WriteFile(dir_ / "noise.ZPJ", noise);
+  WriteFile(dir_ / "empty.ZPJ", "");
+  WriteFile(dir_ / "plain.ZPJ", "## MyIniFile 1.0 by QZ 2004 ##\r\n#General\r\nnAmps=\t1\r\n");
   struct Case {
     std::vector<std::string> args;
     const char* expectInErr;
   };
   const Case cases[] = {
-      {{"calc", (dir / "missing.ZPJ").string()}, "nicht gefunden"},
-      {{"calc", (dir / "empty.ZPJ").string()}, "ist keine gültige Projektdatei"},
-      {{"calc", (dir / "plain.ZPJ").string()}, "ist keine gültige Projektdatei"},
-      {{"calc", (dir / "noise.ZPJ").string()}, ""},
-      {{"calc", dir.string()}, "Verzeichnis"},
-      {{"dump", (dir / "plain.ZPJ").string()}, ""},
-      {{"upgrade", (dir / "noise.ZPJ").string(), (dir / "x.ZPJ").string()}, ""},
+      {{"calc", (dir_ / "missing.ZPJ").string()}, "nicht gefunden"},
+      {{"calc", (dir_ / "empty.ZPJ").string()}, "ist keine gültige Projektdatei"},
+      {{"calc", (dir_ / "plain.ZPJ").string()}, "ist keine gültige Projektdatei"},
+      {{"calc", (dir_ / "noise.ZPJ").string()}, ""},
+      {{"calc", dir_.string()}, "Verzeichnis"},
+      {{"dump", (dir_ / "plain.ZPJ").string()}, ""},
+      {{"upgrade", (dir_ / "noise.ZPJ").string(), (dir_ / "x.ZPJ").string()}, ""},
       {{"calc"}, ""},
       {{"frobnicate"}, ""},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
-    if (args[0] == "calc" && args.size() > 1) args.insert(args.end(), {"--data", dir.string()});
-    const TRun r = Cli(args);
+    if (args[0] == "calc" && args.size() > 1) args.insert(args.end(), {"--data", dir_.string()});
+    const ProgramRun r = Cli(args);
     EXPECT_EQ(r.status, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "") << "\n" << r.out << r.err;
     EXPECT_NE(r.err.find(c.expectInErr), std::string::npos) << args[0] << ": " << r.err;
     EXPECT_FALSE(r.err.empty());
   }
-  EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
+  EXPECT_FALSE(fs::exists(dir_ / "x.ZPJ"));
 }
 
 TEST_F(CliTest, HelpAndVersion) {
-  const TRun help = Cli({"--help"});
+  const ProgramRun help = Cli({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* word : {"calc", "dump", "pack", "upgrade", "optimize"})
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
-  const TRun version = Cli({"--version"});
+  const ProgramRun version = Cli({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_NE(version.out.find("sonvex-cli"), std::string::npos);
 }
@@ -291,12 +292,12 @@ std::vector<std::string> ExportLines(const std::string& text) {
 
 TEST_F(CliTest, JsonAndBoxExportAgree) {
   const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
-  const TRun r = Calc(project, {"--json", (dir / "r.json").string(), "--export-box", (dir / "box.exp").string(),
-                                "--export-chassis", "1", (dir / "ch.exp").string(), "--timing"});
+  const ProgramRun r = Calc(project, {"--json", (dir_ / "r.json").string(), "--export-box", (dir_ / "box.exp").string(),
+                                      "--export-chassis", "1", (dir_ / "ch.exp").string(), "--timing"});
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("Gesamt: "), std::string::npos);
 
-  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "r.json"));
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir_ / "r.json"));
   const int n = j["nFreq"];
   ASSERT_GE(n, 10);
   EXPECT_EQ(j["freq"].size(), static_cast<std::size_t>(n));
@@ -319,7 +320,7 @@ TEST_F(CliTest, JsonAndBoxExportAgree) {
 
   // The box export: title, column line, one line per grid point, CR LF; its
   // level and phase are the JSON's on-axis box pressure to the printed precision.
-  const auto lines = ExportLines(ReadFile(dir / "box.exp"));
+  const auto lines = ExportLines(ReadFile(dir_ / "box.exp"));
   ASSERT_EQ(lines.size(), static_cast<std::size_t>(n) + 2);
   EXPECT_EQ(lines[0].rfind("# ", 0), 0u);
   EXPECT_EQ(lines[1].rfind("# ", 0), 0u);
@@ -338,29 +339,30 @@ TEST_F(CliTest, JsonAndBoxExportAgree) {
     EXPECT_NEAR(cols[1], level, 0.06) << i;
     EXPECT_NEAR(cols[2], phase, 0.6) << i;
   }
-  EXPECT_EQ(ExportLines(ReadFile(dir / "ch.exp")).size(), static_cast<std::size_t>(n) + 2);
+  EXPECT_EQ(ExportLines(ReadFile(dir_ / "ch.exp")).size(), static_cast<std::size_t>(n) + 2);
 
   // The direction tables only on request.
-  const TRun t = Calc(project, {"--json", (dir / "t.json").string(), "--with-tables"});
+  const ProgramRun t = Calc(project, {"--json", (dir_ / "t.json").string(), "--with-tables"});
   ASSERT_EQ(t.status, 0);
-  const nlohmann::json jt = nlohmann::json::parse(ReadFile(dir / "t.json"));
+  const nlohmann::json jt = nlohmann::json::parse(ReadFile(dir_ / "t.json"));
   EXPECT_EQ(jt["DirFront"].size(), static_cast<std::size_t>(nc));
   EXPECT_EQ(jt["DirRear"][0][0].size(), 30u);
 }
 
 TEST_F(CliTest, FrdZmaAndSvgExportsOfTheDefaultProject) {
   const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
-  const TRun r = Calc(project, {"--json", (dir / "r.json").string(), "--export-frd", "1", (dir / "ch1.frd").string(),
-                                "--export-zma", "1", (dir / "amp1.zma").string(), "--svg", (dir / "svg").string()});
+  const ProgramRun r =
+      Calc(project, {"--json", (dir_ / "r.json").string(), "--export-frd", "1", (dir_ / "ch1.frd").string(),
+                     "--export-zma", "1", (dir_ / "amp1.zma").string(), "--svg", (dir_ / "svg").string()});
   ASSERT_EQ(r.status, 0) << r.out << r.err;
-  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "r.json"));
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir_ / "r.json"));
   const int n = j["nFreq"];
 
   // The FRD file read back through the measurement import is chassis 1's
   // on-axis response (front and rear contributions) to the file's precision.
-  const std::string frd = ReadFile(dir / "ch1.frd");
+  const std::string frd = ReadFile(dir_ / "ch1.frd");
   EXPECT_EQ(frd.rfind("* Sonvex-Projekt: Default.ZPJ\r\n", 0), 0u);
-  const sonvex::TMeasurementPoints pts = sonvex::ParseMeasurementText(frd);
+  const sonvex::MeasurementPoints pts = sonvex::ParseMeasurementText(frd);
   ASSERT_EQ(pts.Size(), static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     const auto si = static_cast<std::size_t>(i);
@@ -373,7 +375,7 @@ TEST_F(CliTest, FrdZmaAndSvgExportsOfTheDefaultProject) {
 
   // The amplifier of the vented two-way sees the two impedance peaks of the
   // port tuning below 200 Hz.
-  const sonvex::TMeasurementPoints z = sonvex::ParseMeasurementText(ReadFile(dir / "amp1.zma"));
+  const sonvex::MeasurementPoints z = sonvex::ParseMeasurementText(ReadFile(dir_ / "amp1.zma"));
   ASSERT_EQ(z.Size(), static_cast<std::size_t>(n));
   int peaks = 0;
   for (std::size_t i = 1; i + 1 < z.Size() && z.F[i] < 200; ++i)
@@ -381,16 +383,16 @@ TEST_F(CliTest, FrdZmaAndSvgExportsOfTheDefaultProject) {
   EXPECT_EQ(peaks, 2);
 
   for (const char* page : {"01-fgang-imped.svg", "05-polarplots.svg"}) {
-    const std::string svg = ReadFile(dir / "svg" / page);
+    const std::string svg = ReadFile(dir_ / "svg" / page);
     EXPECT_NE(svg.find("<svg"), std::string::npos) << page;
     EXPECT_NE(svg.find("</svg>"), std::string::npos) << page;
   }
 
   // Numbers outside the project are refused with status 2.
   for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--export-frd", "9", (dir / "x.frd").string()},
-        std::vector<std::string>{"--export-zma", "0", (dir / "x.zma").string()}}) {
-    const TRun b = Calc(project, bad);
+       {std::vector<std::string>{"--export-frd", "9", (dir_ / "x.frd").string()},
+        std::vector<std::string>{"--export-zma", "0", (dir_ / "x.zma").string()}}) {
+    const ProgramRun b = Calc(project, bad);
     EXPECT_EQ(b.status, 2) << bad[0];
     EXPECT_NE(b.err.find(bad[0]), std::string::npos) << b.err;
     EXPECT_FALSE(fs::exists(bad[2]));
@@ -398,10 +400,10 @@ TEST_F(CliTest, FrdZmaAndSvgExportsOfTheDefaultProject) {
 }
 
 // The spinorama curves and group delays, recomputed here from the JSON's own
-// BoxP and on-axis contributions by the definitions: powers of the 30
+// boxPressure and on-axis contributions by the definitions: powers of the 30
 // directions, the standard's angles taken from the nearest direction, and
 // the solid angle of each 30 degree band for the sound power.
-struct TSpinCheck {
+struct SpinCheck {
   std::map<std::string, std::vector<double>> db;  // LW, ER, SP, PIR, SPDI, ERDI, FB, CB, FW, SW, RW, OnAxis
   std::vector<double> delayBox;                   // ms
   std::vector<std::vector<double>> delayChassis;  // ms
@@ -426,7 +428,7 @@ std::vector<double> DelayMs(const std::vector<double>& f, const std::vector<std:
   return tau;
 }
 
-TSpinCheck SpinFromJson(const nlohmann::json& j) {
+SpinCheck SpinFromJson(const nlohmann::json& j) {
   const int n = j["nFreq"];
   // ring weights: (cos(theta - 15) - cos(theta + 15)) / 2 over the ring's directions
   auto band = [](double lo, double hi) { return (std::cos(lo * M_PI / 180) - std::cos(hi * M_PI / 180)) / 2; };
@@ -440,7 +442,7 @@ TSpinCheck SpinFromJson(const nlohmann::json& j) {
     w[16 + k] = band(135, 165) / 4;
   }
   for (int k = 22; k < 30; ++k) w[k] = band(75, 105) / 12;
-  TSpinCheck s;
+  SpinCheck s;
   std::vector<double> f;
   std::vector<std::complex<double>> axis;
   for (int i = 0; i < n; ++i) {
@@ -496,7 +498,7 @@ TEST_F(CliTest, SpinoramaFollowsItsDefinitionsOnEverySample) {
   for (const auto& e : fs::directory_iterator(fs::path(SONVEX_SAMPLES_DIR) / "Projekte")) sources.push_back(e.path());
   std::sort(sources.begin(), sources.end());
   for (const fs::path& plain : sources) {
-    const fs::path packed = dir / plain.stem();
+    const fs::path packed = dir_ / plain.stem();
     ASSERT_EQ(Cli({"pack", plain.string(), packed.string()}).status, 0) << plain;
     projects.push_back(packed);
     // a variant: every outlet moved sideways and in depth by up to 20 cm,
@@ -512,20 +514,20 @@ TEST_F(CliTest, SpinoramaFollowsItsDefinitionsOnEverySample) {
         text.replace(start, text.find_first_of("\r\n", start) - start, sonvex::FormatNumber(v, 6));
       }
     }
-    WriteFile(dir / "moved.txt", text);
-    const fs::path moved = dir / ("moved-" + plain.stem().string());
-    ASSERT_EQ(Cli({"pack", (dir / "moved.txt").string(), moved.string()}).status, 0) << plain;
+    WriteFile(dir_ / "moved.txt", text);
+    const fs::path moved = dir_ / ("moved-" + plain.stem().string());
+    ASSERT_EQ(Cli({"pack", (dir_ / "moved.txt").string(), moved.string()}).status, 0) << plain;
     projects.push_back(moved);
   }
   ASSERT_GE(projects.size(), 9u);
   for (const fs::path& project : projects) {
     SCOPED_TRACE(project.string());
-    const fs::path spinDir = dir / ("spin-" + project.stem().string());
-    const TRun r = Calc(project, {"--json", (dir / "s.json").string(), "--export-spin", spinDir.string()});
+    const fs::path spinDir = dir_ / ("spin-" + project.stem().string());
+    const ProgramRun r = Calc(project, {"--json", (dir_ / "s.json").string(), "--export-spin", spinDir.string()});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
-    const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "s.json"));
+    const nlohmann::json j = nlohmann::json::parse(ReadFile(dir_ / "s.json"));
     const int n = j["nFreq"];
-    const TSpinCheck want = SpinFromJson(j);
+    const SpinCheck want = SpinFromJson(j);
     for (const auto& [name, curve] : want.db) {
       if (name == "OnAxis") continue;
       const nlohmann::json& got = j["Spin"][name];
@@ -548,7 +550,7 @@ TEST_F(CliTest, SpinoramaFollowsItsDefinitionsOnEverySample) {
                                      {"in-room.frd", "PIR"}}) {
       const std::string text = ReadFile(spinDir / file);
       EXPECT_EQ(text.rfind("* Sonvex-Projekt: " + project.filename().string() + "\r\n", 0), 0u) << file;
-      const sonvex::TMeasurementPoints pts = sonvex::ParseMeasurementText(text);
+      const sonvex::MeasurementPoints pts = sonvex::ParseMeasurementText(text);
       ASSERT_EQ(pts.Size(), static_cast<std::size_t>(n)) << file;
       for (int i = 0; i < n; ++i) {
         const auto si = static_cast<std::size_t>(i);
@@ -566,26 +568,26 @@ TEST_F(CliTest, CalculationErrorsGiveStatusOne) {
   const auto at = project.find("xlin=\t", project.find("#Chassis1"));
   ASSERT_NE(at, std::string::npos);
   project.replace(at, project.find('\r', at) - at, "xlin=\t0");
-  WriteFile(dir / "bad.txt", project);
-  ASSERT_EQ(Cli({"pack", (dir / "bad.txt").string(), (dir / "bad.ZPJ").string()}).status, 0);
-  const TRun r =
-      Calc(dir / "bad.ZPJ", {"--json", (dir / "bad.json").string(), "--export-spin", (dir / "spin").string()});
+  WriteFile(dir_ / "bad.txt", project);
+  ASSERT_EQ(Cli({"pack", (dir_ / "bad.txt").string(), (dir_ / "bad.ZPJ").string()}).status, 0);
+  const ProgramRun r =
+      Calc(dir_ / "bad.ZPJ", {"--json", (dir_ / "bad.json").string(), "--export-spin", (dir_ / "spin").string()});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Fehler: Chassis 1: Linearer Hub"), std::string::npos) << r.out;
   // no valid calculation: empty spinorama curves and no FRD files
-  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "bad.json"));
+  const nlohmann::json j = nlohmann::json::parse(ReadFile(dir_ / "bad.json"));
   EXPECT_TRUE(j["Spin"]["LW"].empty());
   EXPECT_TRUE(j["GroupDelay"]["box"].empty());
-  EXPECT_FALSE(fs::exists(dir / "spin"));
+  EXPECT_FALSE(fs::exists(dir_ / "spin"));
   EXPECT_NE(r.err.find("--export-spin"), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
   const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
-  const TRun none = Cli({"optimize", project.string(), "--out", (dir / "x.ZPJ").string()});
+  const ProgramRun none = Cli({"optimize", project.string(), "--out", (dir_ / "x.ZPJ").string()});
   EXPECT_EQ(none.status, 1) << none.out << none.err;
   EXPECT_FALSE(none.err.empty());
-  EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
+  EXPECT_FALSE(fs::exists(dir_ / "x.ZPJ"));
 
   // Mark the first capacitor of the crossover and detune it.
   std::string text = Cli({"dump", project.string()}).out;
@@ -597,11 +599,11 @@ TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
   const auto value = text.find(part + "_value=\t");
   ASSERT_NE(value, std::string::npos);
   text.replace(value, text.find('\r', value) - value, part + "_value=\t2,2E-5");
-  WriteFile(dir / "marked.txt", text);
-  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
+  WriteFile(dir_ / "marked.txt", text);
+  ASSERT_EQ(Cli({"pack", (dir_ / "marked.txt").string(), (dir_ / "marked.ZPJ").string()}).status, 0);
 
-  const TRun run =
-      Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "best.ZPJ").string(), "--capacitors", "e12"});
+  const ProgramRun run =
+      Cli({"optimize", (dir_ / "marked.ZPJ").string(), "--out", (dir_ / "best.ZPJ").string(), "--capacitors", "e12"});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   // The five grade lines before and after; the total grade went down.
   const auto before = run.out.find("Note gesamt       =");
@@ -611,15 +613,15 @@ TEST_F(CliTest, OptimizeNeedsMarkedPartsAndImprovesTheGrade) {
   const double g0 = std::stod(run.out.substr(before + 20, 9));
   const double g1 = std::stod(run.out.substr(after + 20, 9));
   EXPECT_LT(g1, g0);
-  const TRun calc = Calc(dir / "best.ZPJ");
+  const ProgramRun calc = Calc(dir_ / "best.ZPJ");
   EXPECT_EQ(calc.status, 0) << calc.out;
 }
 
 // optimize reads Sonvex.ini and the data folders of --data as calc does: the
 // coils come from the air-core list of that parts folder.
 TEST_F(CliTest, OptimizeUsesTheDataFolderAndItsCoilList) {
-  fs::create_directories(dir / "Weichenbauteile");
-  WriteFile(dir / "Weichenbauteile" / "Spulen_Luft.txt",
+  fs::create_directories(dir_ / "Weichenbauteile");
+  WriteFile(dir_ / "Weichenbauteile" / "Spulen_Luft.txt",
             "L;Eigene Spulen;0;0;\r\nL;Eigene 0,33;0,33;0,21;\r\nL;Eigene 0,68;0,68;0,32;\r\nL;Eigene 1,5;1,5;0,55;\r\n"
             "L;Eigene 3,3;3,3;0,87;\r\n");
   std::string text = Cli({"dump", (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string()}).out;
@@ -627,21 +629,21 @@ TEST_F(CliTest, OptimizeUsesTheDataFolderAndItsCoilList) {
   ASSERT_NE(coil, std::string::npos);
   const auto keyStart = text.rfind("\n", coil) + 1;
   text.insert(coil + 9, text.substr(keyStart, coil - keyStart) + "_bOpti=\t1\r\n");
-  WriteFile(dir / "marked.txt", text);
-  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
+  WriteFile(dir_ / "marked.txt", text);
+  ASSERT_EQ(Cli({"pack", (dir_ / "marked.txt").string(), (dir_ / "marked.ZPJ").string()}).status, 0);
 
-  const TRun run =
-      Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "best.ZPJ").string(), "--data", dir.string()});
+  const ProgramRun run =
+      Cli({"optimize", (dir_ / "marked.ZPJ").string(), "--out", (dir_ / "best.ZPJ").string(), "--data", dir_.string()});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_NE(run.out.find(" aus der Spulenliste: Eigene "), std::string::npos) << run.out;
 
   // An unusable project: status 2 and the reason on stderr.
-  WriteFile(dir / "empty.ZPJ", std::string(1, '\0'));
-  const TRun empty =
-      Cli({"optimize", (dir / "empty.ZPJ").string(), "--out", (dir / "x.ZPJ").string(), "--data", dir.string()});
+  WriteFile(dir_ / "empty.ZPJ", std::string(1, '\0'));
+  const ProgramRun empty =
+      Cli({"optimize", (dir_ / "empty.ZPJ").string(), "--out", (dir_ / "x.ZPJ").string(), "--data", dir_.string()});
   EXPECT_EQ(empty.status, 2);
   EXPECT_NE(empty.err.find("empty.ZPJ"), std::string::npos) << empty.err;
-  EXPECT_FALSE(fs::exists(dir / "x.ZPJ"));
+  EXPECT_FALSE(fs::exists(dir_ / "x.ZPJ"));
 }
 
 // Neither program may need a display, or QT_QPA_PLATFORM, for what it does
@@ -650,34 +652,34 @@ const std::vector<std::string> kNoDisplay{"-u", "QT_QPA_PLATFORM", "-u", "DISPLA
 
 TEST_F(CliTest, PicturesInBothFormatsNeedNoDisplay) {
   const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
-  const TRun r =
+  const ProgramRun r =
       sonvex::testing::RunProgram(SONVEX_CLI,
-                                  {"calc", project.string(), "--data", dir.string(), "--png", (dir / "png").string(),
-                                   "--svg", (dir / "svg").string(), "--size", "400x300"},
-                                  dir / "stderr.txt", kNoDisplay);
+                                  {"calc", project.string(), "--data", dir_.string(), "--png", (dir_ / "png").string(),
+                                   "--svg", (dir_ / "svg").string(), "--size", "400x300"},
+                                  dir_ / "stderr.txt", kNoDisplay);
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("Berechnung war erfolgreich."), std::string::npos) << r.out;
   for (const char* page : {"01-fgang-imped", "05-polarplots"}) {
-    EXPECT_GT(fs::file_size(dir / "png" / (std::string(page) + ".png")), 1000u) << page;
-    const std::string svg = ReadFile(dir / "svg" / (std::string(page) + ".svg"));
+    EXPECT_GT(fs::file_size(dir_ / "png" / (std::string(page) + ".png")), 1000u) << page;
+    const std::string svg = ReadFile(dir_ / "svg" / (std::string(page) + ".svg"));
     EXPECT_NE(svg.find("</svg>"), std::string::npos) << page;
   }
 }
 
 TEST_F(CliTest, DesktopProgramAnswersHelpAndVersionAndNeedsADisplay) {
   auto gui = [&](const std::vector<std::string>& args, const std::vector<std::string>& env = kNoDisplay) {
-    return sonvex::testing::RunProgram(SONVEX_GUI, args, dir / "stderr.txt", env);
+    return sonvex::testing::RunProgram(SONVEX_GUI, args, dir_ / "stderr.txt", env);
   };
-  const TRun help = gui({"--help"});
+  const ProgramRun help = gui({"--help"});
   EXPECT_EQ(help.status, 0) << help.err;
   for (const char* word : {"Aufruf: sonvex", "--data", "--pause", "--opti-pause", "--version", "sonvex-cli calc"})
     EXPECT_NE(help.out.find(word), std::string::npos) << word << "\n" << help.out;
   EXPECT_EQ(help.err, "");
   EXPECT_EQ(gui({"-h"}).out, help.out);
   // Also after other options, and with a display named that is not there.
-  EXPECT_EQ(gui({"--data", dir.string(), "--help"}, {"DISPLAY=:999"}).out, help.out);
+  EXPECT_EQ(gui({"--data", dir_.string(), "--help"}, {"DISPLAY=:999"}).out, help.out);
 
-  const TRun version = gui({"--version"});
+  const ProgramRun version = gui({"--version"});
   EXPECT_EQ(version.status, 0) << version.err;
   EXPECT_EQ(version.out.rfind("sonvex 1.", 0), 0u) << version.out;
   EXPECT_EQ(version.out.find("sonvex-cli"), std::string::npos) << version.out;
@@ -686,8 +688,8 @@ TEST_F(CliTest, DesktopProgramAnswersHelpAndVersionAndNeedsADisplay) {
   // Without a display: a German message and status 2, no abort.
   const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {project.string()}, {"--data", dir.string(), project.string()}}) {
-    const TRun r = gui(args);
+       {std::vector<std::string>{}, {project.string()}, {"--data", dir_.string(), project.string()}}) {
+    const ProgramRun r = gui(args);
     EXPECT_EQ(r.status, 2) << r.out << r.err;
     EXPECT_NE(r.err.find("Keine grafische Oberfläche gefunden"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("sonvex-cli calc"), std::string::npos) << r.err;
@@ -695,7 +697,8 @@ TEST_F(CliTest, DesktopProgramAnswersHelpAndVersionAndNeedsADisplay) {
   }
   // A Qt platform that needs none does not stop it: an unknown option is
   // refused there, before a window opens, rather than taken for a project.
-  const TRun unknown = gui({"--frobnicate"}, {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen"});
+  const ProgramRun unknown =
+      gui({"--frobnicate"}, {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=offscreen"});
   EXPECT_EQ(unknown.status, 2) << unknown.out << unknown.err;
   EXPECT_NE(unknown.err.find("Unbekannte Option: --frobnicate"), std::string::npos) << unknown.err;
   EXPECT_EQ(unknown.err.find("Projektdatei nicht gefunden"), std::string::npos) << unknown.err;
@@ -717,9 +720,9 @@ TEST_F(CliTest, ChassisValuesFarTooSmallEndCalcAndOptimizeNamingThem) {
     t.insert(t.find('\n', typ) + 1, part + "_bOpti=\t1\r\n");
     const auto at = t.find("\n" + key + "=\t", t.find("#Chassis" + std::to_string(nr) + "\r\n")) + 1;
     t.replace(at, t.find('\r', at) - at, key + "=\t" + value);
-    WriteFile(dir / (name + ".txt"), t);
-    EXPECT_EQ(Cli({"pack", (dir / (name + ".txt")).string(), (dir / name).string()}).status, 0) << name;
-    return dir / name;
+    WriteFile(dir_ / (name + ".txt"), t);
+    EXPECT_EQ(Cli({"pack", (dir_ / (name + ".txt")).string(), (dir_ / name).string()}).status, 0) << name;
+    return dir_ / name;
   };
   struct Case {
     const char* name;
@@ -738,26 +741,27 @@ TEST_F(CliTest, ChassisValuesFarTooSmallEndCalcAndOptimizeNamingThem) {
   for (const Case& c : cases) {
     const fs::path project = variant(c.name, c.chassis, c.key, c.value);
     const std::string chassis = "Chassis " + std::to_string(c.chassis);
-    const TRun calc = Calc(project, {"--json", (dir / "r.json").string()});
+    const ProgramRun calc = Calc(project, {"--json", (dir_ / "r.json").string()});
     EXPECT_EQ(calc.status, 1) << c.name << "\n" << calc.out << calc.err;
     EXPECT_NE(calc.out.find("Fehler: " + chassis + ": " + c.named + " liegt unter dem kleinsten plausiblen Wert"),
               std::string::npos)
         << c.name << "\n"
         << calc.out;
     EXPECT_EQ(calc.out.find("erfolgreich"), std::string::npos) << c.name << "\n" << calc.out;
-    const nlohmann::json j = nlohmann::json::parse(ReadFile(dir / "r.json"));
+    const nlohmann::json j = nlohmann::json::parse(ReadFile(dir_ / "r.json"));
     EXPECT_FALSE(j["bValid"].get<bool>()) << c.name;
 
-    const TRun opt = Cli({"optimize", project.string(), "--out", (dir / "out.ZPJ").string(), "--data", dir.string()});
+    const ProgramRun opt =
+        Cli({"optimize", project.string(), "--out", (dir_ / "out.ZPJ").string(), "--data", dir_.string()});
     EXPECT_EQ(opt.status, 1) << c.name << "\n" << opt.out << opt.err;
     EXPECT_NE(opt.err.find(chassis + ":\n" + c.named), std::string::npos) << c.name << "\n" << opt.err;
     EXPECT_EQ((opt.out + opt.err).find("Ausgangsweiche"), std::string::npos) << c.name;
     EXPECT_EQ(opt.out.find("erfolgreich"), std::string::npos) << c.name << "\n" << opt.out;
-    EXPECT_FALSE(fs::exists(dir / "out.ZPJ")) << c.name;
+    EXPECT_FALSE(fs::exists(dir_ / "out.ZPJ")) << c.name;
   }
   // An Sd of 0 passes the simulation of a chassis measured only, whose
   // excursion then had no scale (a total grade of 7E91): calc names it too.
-  const TRun zero = Calc(variant("amem0.ZPJ", 2, "Amem", "0"));
+  const ProgramRun zero = Calc(variant("amem0.ZPJ", 2, "Amem", "0"));
   EXPECT_EQ(zero.status, 1) << zero.out << zero.err;
   EXPECT_NE(zero.out.find("Fehler: Chassis 2: Sd (Amem) = 0 m² liegt unter dem kleinsten"), std::string::npos)
       << zero.out;
@@ -773,12 +777,12 @@ TEST_F(CliTest, OptimizeEndingWorseThanItsStartKeepsTheStartValues) {
   ASSERT_NE(coil, std::string::npos);
   const auto keyStart = t.rfind("\n", coil) + 1;
   t.insert(coil + 9, t.substr(keyStart, coil - keyStart) + "_bOpti=\t1\r\n");
-  WriteFile(dir / "marked.txt", t);
-  ASSERT_EQ(Cli({"pack", (dir / "marked.txt").string(), (dir / "marked.ZPJ").string()}).status, 0);
-  WriteFile(dir / "spulen.txt", "L;Eine Spule;0;0;\r\nL;Riesenspule 47;47;3,3;\r\n");
+  WriteFile(dir_ / "marked.txt", t);
+  ASSERT_EQ(Cli({"pack", (dir_ / "marked.txt").string(), (dir_ / "marked.ZPJ").string()}).status, 0);
+  WriteFile(dir_ / "spulen.txt", "L;Eine Spule;0;0;\r\nL;Riesenspule 47;47;3,3;\r\n");
 
-  const TRun worse = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "out.ZPJ").string(), "--data",
-                          dir.string(), "--coil-list", (dir / "spulen.txt").string()});
+  const ProgramRun worse = Cli({"optimize", (dir_ / "marked.ZPJ").string(), "--out", (dir_ / "out.ZPJ").string(),
+                                "--data", dir_.string(), "--coil-list", (dir_ / "spulen.txt").string()});
   ASSERT_EQ(worse.status, 0) << worse.out << worse.err;
   EXPECT_NE(worse.out.find("aus der Spulenliste: Riesenspule 47"), std::string::npos) << worse.out;
   const auto end = worse.out.find(
@@ -803,11 +807,11 @@ TEST_F(CliTest, OptimizeEndingWorseThanItsStartKeepsTheStartValues) {
       << before << " " << after << "\n"
       << worse.out;
   // The project written holds the start values.
-  EXPECT_EQ(Cli({"dump", (dir / "out.ZPJ").string()}).out, Cli({"dump", (dir / "marked.ZPJ").string()}).out);
+  EXPECT_EQ(Cli({"dump", (dir_ / "out.ZPJ").string()}).out, Cli({"dump", (dir_ / "marked.ZPJ").string()}).out);
 
   // A better end names both grades after the success text.
-  const TRun better = Cli({"optimize", (dir / "marked.ZPJ").string(), "--out", (dir / "better.ZPJ").string(), "--data",
-                           dir.string(), "--coils", "keep"});
+  const ProgramRun better = Cli({"optimize", (dir_ / "marked.ZPJ").string(), "--out", (dir_ / "better.ZPJ").string(),
+                                 "--data", dir_.string(), "--coils", "keep"});
   ASSERT_EQ(better.status, 0) << better.out << better.err;
   EXPECT_NE(better.out.find("Die Optimierung wurde erfolgreich beendet. Note gesamt vorher "), std::string::npos)
       << better.out;
@@ -834,18 +838,18 @@ TEST_F(CliTest, EveryCommandExitsWithZeroOneOrTwo) {
       const auto at = t.find("\n" + key + "=\t", t.find("#Chassis1")) + 1;
       t.replace(at, t.find('\r', at) - at, key + "=\t" + value);
     }
-    WriteFile(dir / (name + ".txt"), t);
-    EXPECT_EQ(Cli({"pack", (dir / (name + ".txt")).string(), (dir / name).string()}).status, 0) << name;
-    return (dir / name).string();
+    WriteFile(dir_ / (name + ".txt"), t);
+    EXPECT_EQ(Cli({"pack", (dir_ / (name + ".txt")).string(), (dir_ / name).string()}).status, 0) << name;
+    return (dir_ / name).string();
   };
   const std::string project = (fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ").string();
   const std::string noPower = variant("nopower.ZPJ", "_PMax", "0");  // computes; the optimizer needs Pmax
   const std::string noXlin = variant("noxlin.ZPJ", "xlin", "0");     // a calculation error
   const std::string noQes = variant("noqes.ZPJ", "Qes", "0");        // the same, with full chassis data
-  const std::string missing = (dir / "missing.ZPJ").string();
-  const std::string out = (dir / "out.ZPJ").string();  // never written by optimize here
-  const std::string written = (dir / "written.ZPJ").string();
-  const std::string unwritable = (dir / "no" / "such" / "folder" / "x.ZPJ").string();
+  const std::string missing = (dir_ / "missing.ZPJ").string();
+  const std::string out = (dir_ / "out.ZPJ").string();  // never written by optimize here
+  const std::string written = (dir_ / "written.ZPJ").string();
+  const std::string unwritable = (dir_ / "no" / "such" / "folder" / "x.ZPJ").string();
 
   struct Case {
     std::vector<std::string> args;
@@ -880,10 +884,10 @@ TEST_F(CliTest, EveryCommandExitsWithZeroOneOrTwo) {
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
     if (!args.empty() && (args[0] == "calc" || args[0] == "upgrade" || args[0] == "optimize"))
-      args.insert(args.end(), {"--data", dir.string()});
+      args.insert(args.end(), {"--data", dir_.string()});
     std::string call;
     for (const std::string& a : args) call += " " + a;
-    const TRun r = Cli(args);
+    const ProgramRun r = Cli(args);
     EXPECT_EQ(r.status, c.status) << call << "\n" << r.out << r.err;
     EXPECT_NE((r.out + r.err).find(c.inOutput), std::string::npos) << call << "\n" << r.out << r.err;
     EXPECT_TRUE(c.status != 2 || !r.err.empty()) << call;

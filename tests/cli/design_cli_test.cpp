@@ -13,9 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using sonvex::testing::TRun;
+using sonvex::testing::ProgramRun;
 
-TRun Design(std::vector<std::string> args) {
+ProgramRun Design(std::vector<std::string> args) {
   args.insert(args.begin(), "design");
   // one file per test process: CTest may run the tests side by side
   return sonvex::testing::RunProgram(
@@ -23,7 +23,7 @@ TRun Design(std::vector<std::string> args) {
 }
 
 TEST(DesignCommand, BoxPagePrintsClosedAndVentedAlignment) {
-  const TRun r = Design({"box", "--fs", "35", "--qts", "0,4", "--vas", "80", "--qtcwunsch", "0,7"});
+  const ProgramRun r = Design({"box", "--fs", "35", "--qts", "0,4", "--vas", "80", "--qtcwunsch", "0,7"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "Berechnetes Volumen: 38,788 Liter\n"
@@ -38,14 +38,14 @@ TEST(DesignCommand, BoxPagePrintsClosedAndVentedAlignment) {
 TEST(DesignCommand, OptionsTakePointOrCommaAndFlags) {
   // Qts from Qes = 0.5 and Qms = 2 (0.4), raised by Rv = 1 on Rdc = 6 to 0.4667:
   // Vb = 80/(1.5² - 1) = 64 l; the alternative volume of 50 l is listed third.
-  const TRun r = Design({"box", "--qts", "0.9", "--checkboxqesmsda", "1", "--checkboxrv", "1", "--altvab", "50"});
+  const ProgramRun r = Design({"box", "--qts", "0.9", "--checkboxqesmsda", "1", "--checkboxrv", "1", "--altvab", "50"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Berechnetes Volumen: 64 Liter");
   EXPECT_NE(r.out.find("\n\nGrenzfrequenz: "), std::string::npos);
 }
 
 TEST(DesignCommand, EveryPageWithItsInitialTexts) {
-  TRun r = Design({"port"});
+  ProgramRun r = Design({"port"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("fb = 47,59 Hz\n"), std::string::npos) << r.out;
   r = Design({"port", "--rb_rund", "1", "--d", "7", "--g", "2"});
@@ -76,7 +76,7 @@ TEST(DesignCommand, ResultsThatAreNotFiniteReadNichtSinnvoll) {
       {{"box", "--qts", "1e-300"}, "Grenzfrequenz: nicht sinnvoll\n"},
   };
   for (const Case& c : cases) {
-    const TRun r = Design(c.args);
+    const ProgramRun r = Design(c.args);
     EXPECT_EQ(r.status, 0) << c.args[0] << r.err;
     EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find(" nan"), std::string::npos) << r.out;
@@ -90,12 +90,12 @@ TEST(DesignCommand, BadUsageExitsWith2) {
                                                {"port", "--trackbarc", "5"},
                                                {"divider", "--cb_zeegal", "ja"},
                                                {"port", "--rbvexpl", "1", "--rb_vbht", "1"}}) {
-    const TRun r = Design(args);
+    const ProgramRun r = Design(args);
     EXPECT_EQ(r.status, 2) << args[0];
     EXPECT_FALSE(r.err.empty());
     EXPECT_TRUE(r.out.empty());
   }
-  const TRun help = Design({"--help"});
+  const ProgramRun help = Design({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--qtcwunsch"), std::string::npos);
   EXPECT_NE(help.out.find("--rlc_le"), std::string::npos);

@@ -32,7 +32,7 @@
 #include "model/project_file.h"
 #include "model/result.h"
 #include "model/settings.h"
-#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer_preconditions.h"
 #include "support/scripted_interaction.h"
 #include "ui/dialogs/error_list_window.h"
 #include "ui/dialogs/field_number.h"
@@ -47,7 +47,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TTextWidth FixedWidth(int px) {
+TextMeasure FixedWidth(int px) {
   return [px](const QString&) { return px; };
 }
 
@@ -67,7 +67,7 @@ void AnswerNextModal(std::function<void(QWidget*)> answer) {
     answer(w);
     if (!w->isVisible()) return;
     ADD_FAILURE() << "the dialog is still open";
-    if (auto* choice = qobject_cast<TUniAuswahlDlg*>(w))
+    if (auto* choice = qobject_cast<ChoiceDialog*>(w))
       choice->Buttons().front()->click();
     else if (auto* dlg = qobject_cast<QDialog*>(w))
       dlg->QDialog::reject();
@@ -78,7 +78,7 @@ void AnswerNextModal(std::function<void(QWidget*)> answer) {
 
 TEST(FlowLayout, ControlsWrapWhereTheNextDoesNotFit) {
   QWidget host;
-  auto* flow = new TFlowLayout(&host);
+  auto* flow = new FlowLayout(&host);
   std::vector<QWidget*> controls;
   for (int i = 0; i < 3; ++i) {
     auto* w = new QWidget;
@@ -105,8 +105,8 @@ TEST(FlowLayout, ControlsWrapWhereTheNextDoesNotFit) {
 // --- button-choice dialog ---------------------------------------------------
 
 TEST(ChooseButtonDialog, TwoModerateCaptionsStandSideBySide) {
-  TUniAuswahlDlg dlg("Wirklich alle Änderungen ohne zu sichern verwerfen?", "Ja |Nein", 2, nullptr, FixedWidth(60));
-  const TChoiceLayout& l = dlg.Layout();
+  ChoiceDialog dlg("Wirklich alle Änderungen ohne zu sichern verwerfen?", "Ja |Nein", 2, nullptr, FixedWidth(60));
+  const ChoiceDialogLayout& l = dlg.Layout();
   EXPECT_EQ(l.pitch, 96);  // at least 80 + 16
   EXPECT_FALSE(l.stacked);
   ASSERT_EQ(dlg.Buttons().size(), 2u);
@@ -121,7 +121,7 @@ TEST(ChooseButtonDialog, TwoModerateCaptionsStandSideBySide) {
 
 TEST(ChooseButtonDialog, MeasuredMessageLinesAreCountedOnce) {
   // Three short lines in the dialog's own font: three lines high, plus 96.
-  TUniAuswahlDlg dlg("Erste Zeile\r\nZweite\r\nDritte", "Ja|Nein", 1);
+  ChoiceDialog dlg("Erste Zeile\r\nZweite\r\nDritte", "Ja|Nein", 1);
   const int spacing = QFontMetrics(dlg.Memo()->font()).lineSpacing();
   EXPECT_GE(dlg.Memo()->height(), 3 * spacing);
   EXPECT_LT(dlg.Memo()->height(), 4 * spacing);
@@ -129,7 +129,7 @@ TEST(ChooseButtonDialog, MeasuredMessageLinesAreCountedOnce) {
 }
 
 TEST(ChooseButtonDialog, TheLongestMessagesOfTheProgramAreShownWhole) {
-  TChassis fitted;
+  Chassis fitted;
   fitted.Le = 0.00081234;
   fitted.Re2 = 16.4246;
   fitted.Le2 = 0.0123456;
@@ -137,8 +137,8 @@ TEST(ChooseButtonDialog, TheLongestMessagesOfTheProgramAreShownWhole) {
   fitted.Le3 = 0.00098765;
   const std::string plausibility(kPlausibilityButtons);
   const std::vector<std::pair<std::string, std::string>> questions{
-      {std::string(ImportIntroText(TMeasurementKind::FrequencyResponse)), "Ok|Abbruch"},
-      {std::string(ImportIntroText(TMeasurementKind::Impedance)), "Ok|Abbruch"},
+      {std::string(ImportIntroText(MeasurementKind::FrequencyResponse)), "Ok|Abbruch"},
+      {std::string(ImportIntroText(MeasurementKind::Impedance)), "Ok|Abbruch"},
       {FitResultQuestion(fitted), " &Ja |&Nein"},
       {"Programm beenden?\r\n\r\nSoll das aktuelle Projekt jetzt gespeichert werden?", "Ja|Nein|Abbruch"},
       {std::string(kNoChassisText), plausibility},
@@ -148,7 +148,7 @@ TEST(ChooseButtonDialog, TheLongestMessagesOfTheProgramAreShownWhole) {
        "Ja|Nein"}};
   for (const auto& [message, captions] : questions) {
     SCOPED_TRACE(message);
-    TUniAuswahlDlg dlg(message, captions, 1);
+    ChoiceDialog dlg(message, captions, 1);
     const QLabel* memo = dlg.Memo();
     // The memo is as high as its own font needs for the whole text at its width.
     EXPECT_GE(memo->height(), memo->heightForWidth(memo->width()));
@@ -166,7 +166,7 @@ TEST(ChooseButtonDialog, TheDialogWidensForAMessageLineUpToItsLimit) {
   // The newer-chassis question: its first line is a little wider than the
   // designed memo; it must not wrap its last word alone.
   const std::string first = "Das Projekt enthält möglicherweise eine veraltete Version";
-  TUniAuswahlDlg dlg(first + "\r\ndes Chassis \"TT 17\".\r\nSoll die neuere Chassisdatei nachgeladen werden?",
+  ChoiceDialog dlg(first + "\r\ndes Chassis \"TT 17\".\r\nSoll die neuere Chassisdatei nachgeladen werden?",
                      "Ja|Nein", 2);
   EXPECT_LT(dlg.Memo()->height(), 4 * QFontMetrics(dlg.Memo()->font()).lineSpacing());  // three lines
   EXPECT_GT(dlg.Memo()->width(), QFontMetrics(dlg.Memo()->font()).horizontalAdvance(QString::fromStdString(first)));
@@ -180,8 +180,8 @@ TEST(ChooseButtonDialog, TheDialogWidensForAMessageLineUpToItsLimit) {
   for (const Case& c : {Case{100, kChoiceDesignWidth, 1}, Case{450, 475, 1}, Case{1000, kChoiceMaxMessageWidth, 2},
                         Case{2000, kChoiceMaxMessageWidth, 3}}) {
     SCOPED_TRACE(c.lineWidth);
-    const TTextWidth width = [&c](const QString& t) { return t == QStringLiteral("Frage") ? c.lineWidth : 60; };
-    TUniAuswahlDlg fixed("Frage", "Ja|Nein", 1, nullptr, width);
+    const TextMeasure width = [&c](const QString& t) { return t == QStringLiteral("Frage") ? c.lineWidth : 60; };
+    ChoiceDialog fixed("Frage", "Ja|Nein", 1, nullptr, width);
     EXPECT_EQ(fixed.Layout().width, c.width);
     EXPECT_EQ(fixed.Layout().memoHeight, 16 * c.lines);
   }
@@ -190,8 +190,8 @@ TEST(ChooseButtonDialog, TheDialogWidensForAMessageLineUpToItsLimit) {
 TEST(ChooseButtonDialog, TwelveWideCaptionsStandOneBelowTheOther) {
   std::string captions;
   for (int i = 1; i <= 12; ++i) captions += (i > 1 ? "|" : "") + std::to_string(i);
-  TUniAuswahlDlg dlg("Zeile 1\r\nZeile 2", captions, 1, nullptr, FixedWidth(100));
-  const TChoiceLayout& l = dlg.Layout();
+  ChoiceDialog dlg("Zeile 1\r\nZeile 2", captions, 1, nullptr, FixedWidth(100));
+  const ChoiceDialogLayout& l = dlg.Layout();
   EXPECT_EQ(l.pitch, 116);
   EXPECT_TRUE(l.stacked);
   ASSERT_EQ(dlg.Buttons().size(), 12u);
@@ -202,16 +202,16 @@ TEST(ChooseButtonDialog, TwelveWideCaptionsStandOneBelowTheOther) {
 }
 
 TEST(ChooseButtonDialog, ArrangementSwitchesAt601PixelsAndWidthGrows) {
-  struct TCase {
+  struct Case {
     int count, textWidth;
     bool stacked;
     int width;
   };
   // pitch 120 x 5 = 600 still side by side; pitch 121 x 5 = 605 stacked.
-  for (const TCase c :
-       {TCase{5, 104, false, 608}, TCase{5, 105, true, kChoiceDesignWidth}, TCase{2, 10, false, kChoiceDesignWidth},
-        TCase{6, 100, true, kChoiceDesignWidth}, TCase{5, 100, false, 588}}) {
-    const TChoiceLayout l = ChoiceLayout(c.count, c.textWidth, 1);
+  for (const Case c :
+       {Case{5, 104, false, 608}, Case{5, 105, true, kChoiceDesignWidth}, Case{2, 10, false, kChoiceDesignWidth},
+        Case{6, 100, true, kChoiceDesignWidth}, Case{5, 100, false, 588}}) {
+    const ChoiceDialogLayout l = ChoiceLayout(c.count, c.textWidth, 1);
     EXPECT_EQ(l.stacked, c.stacked) << c.count << " x " << c.textWidth;
     EXPECT_EQ(l.width, c.width) << c.count << " x " << c.textWidth;
     // Every button lies inside the dialog with 8 pixels to spare.
@@ -220,7 +220,7 @@ TEST(ChooseButtonDialog, ArrangementSwitchesAt601PixelsAndWidthGrows) {
 }
 
 TEST(ChooseButtonDialog, DefaultButtonFocusTabOrderAndPress) {
-  TUniAuswahlDlg dlg("Frequenzgang für welches Chassis?", "1|2|3|Abbruch", 4);
+  ChoiceDialog dlg("Frequenzgang für welches Chassis?", "1|2|3|Abbruch", 4);
   const auto& b = dlg.Buttons();
   ASSERT_EQ(b.size(), 4u);
   EXPECT_EQ(dlg.DefaultIndex(), 4);
@@ -247,20 +247,20 @@ TEST(ChooseButtonDialog, DefaultButtonFocusTabOrderAndPress) {
 }
 
 TEST(ChooseButtonDialog, OutOfRangeDefaultAndTooManyCaptions) {
-  TUniAuswahlDlg none("Frage", "a|b|c", 7);
+  ChoiceDialog none("Frage", "a|b|c", 7);
   EXPECT_EQ(none.DefaultIndex(), 0);
   for (QPushButton* b : none.Buttons()) EXPECT_FALSE(b->isDefault());
   EXPECT_EQ(none.focusWidget(), none.Buttons()[0]);
 
-  TUniAuswahlDlg many("Frage", "1|2|3|4|5|6|7|8|9|10|11|12|13|14", 13);
+  ChoiceDialog many("Frage", "1|2|3|4|5|6|7|8|9|10|11|12|13|14", 13);
   EXPECT_EQ(many.Buttons().size(), 12u);
   EXPECT_EQ(many.DefaultIndex(), 0);
 }
 
 TEST(ChooseButtonDialog, QtInteractionReturnsThePressedButton) {
-  TQtInteraction ui;
+  QtInteraction ui;
   AnswerNextModal([](QWidget* w) {
-    auto* dlg = qobject_cast<TUniAuswahlDlg*>(w);
+    auto* dlg = qobject_cast<ChoiceDialog*>(w);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->Memo()->text(), QString("Signal für welches Chassis?"));
     dlg->Buttons()[2]->click();
@@ -275,11 +275,11 @@ TEST(ChooseButtonDialog, AQuestionBelongsToTheWindowThatAsked) {
   editor.show();
   editor.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
-  TQtInteraction ui(&main);
+  QtInteraction ui(&main);
   EXPECT_EQ(ui.Owner(), &editor);
   AnswerNextModal([&](QWidget* w) {
     EXPECT_EQ(w->parentWidget(), &editor);
-    qobject_cast<TUniAuswahlDlg*>(w)->Buttons()[0]->click();
+    qobject_cast<ChoiceDialog*>(w)->Buttons()[0]->click();
   });
   EXPECT_EQ(ui.ChooseButton("Frage", "Ja|Nein", 1), 1);
 }
@@ -287,11 +287,11 @@ TEST(ChooseButtonDialog, AQuestionBelongsToTheWindowThatAsked) {
 // --- value dialog -----------------------------------------------------------
 
 TEST(EditValuesFormat, RowsLabelsAndLetters) {
-  struct TCase {
+  struct Case {
     const char* format;
     std::vector<std::pair<std::string, char>> rows;
   };
-  const TCase cases[] = {
+  const Case cases[] = {
       {"Meßdaten im Pegel ändern [dB] %d", {{"Meßdaten im Pegel ändern [dB] ", 'd'}}},
       {"Anteil [%%] %f", {{"Anteil [%] ", 'f'}}},
       {"Name %SPreis %i Rest ohne Feld", {{"Name ", 's'}, {"Preis ", 'i'}}},
@@ -299,8 +299,8 @@ TEST(EditValuesFormat, RowsLabelsAndLetters) {
       {"a%xb%t", {{"a", 'x'}, {"b", 't'}}},
       {"Ende %", {}},
   };
-  for (const TCase& c : cases) {
-    const std::vector<TEditRow> rows = ParseEditFormat(c.format);
+  for (const Case& c : cases) {
+    const std::vector<EditRow> rows = ParseEditFormat(c.format);
     ASSERT_EQ(rows.size(), c.rows.size()) << c.format;
     for (std::size_t i = 0; i < rows.size(); ++i) {
       EXPECT_EQ(rows[i].label, c.rows[i].first) << c.format;
@@ -314,8 +314,8 @@ TEST(EditValuesFormat, RowsLabelsAndLetters) {
 
 TEST(EditValuesDialog, OneFloatRowStoresTheParsedValue) {
   double level = 1.25;
-  const TEditVar vars[] = {&level};
-  TUniEditDlg dlg("Pegel", "Meßdaten im Pegel ändern [dB] %d", vars, nullptr, FixedWidth(190));
+  const EditVar vars[] = {&level};
+  ValueDialog dlg("Pegel", "Meßdaten im Pegel ändern [dB] %d", vars, nullptr, FixedWidth(190));
   ASSERT_EQ(dlg.Edits().size(), 1u);
   EXPECT_EQ(dlg.windowTitle(), QString("Pegel"));
   EXPECT_EQ(dlg.Labels()[0]->text(), QString("Meßdaten im Pegel ändern [dB] "));
@@ -344,12 +344,12 @@ TEST(EditValuesDialog, EveryLetterReadsItsKindAndCancelChangesNothing) {
   std::int32_t count = 2;
   float q = 0.5f;
   long double e = 1;
-  TDate date{2000, 1, 1};
+  Date date{2000, 1, 1};
   double untouched = 7;
-  const TEditVar vars[] = {&name, &count, &q, &e, &date, &untouched};
+  const EditVar vars[] = {&name, &count, &q, &e, &date, &untouched};
   const char* format = "Name %sAnzahl %iGüte %fWert %EDatum %tUnbekannt %q";
   {
-    TUniEditDlg dlg("Werte", format, vars);
+    ValueDialog dlg("Werte", format, vars);
     ASSERT_EQ(dlg.Edits().size(), 6u);
     EXPECT_EQ(dlg.height(), 6 * 28 + 50);
     EXPECT_EQ(dlg.Edits()[0]->text(), QString("Tiefton"));
@@ -364,7 +364,7 @@ TEST(EditValuesDialog, EveryLetterReadsItsKindAndCancelChangesNothing) {
   EXPECT_EQ(name, "Tiefton");
   EXPECT_EQ(count, 2);
   {
-    TUniEditDlg dlg("Werte", format, vars);
+    ValueDialog dlg("Werte", format, vars);
     const char* texts[] = {"Hochton 25%", "12", "0.707", "1,5e3", "24.12.23", "5"};
     for (int i = 0; i < 6; ++i) dlg.Edits()[i]->setText(QString::fromUtf8(texts[i]));
     dlg.OkButton()->click();
@@ -374,15 +374,15 @@ TEST(EditValuesDialog, EveryLetterReadsItsKindAndCancelChangesNothing) {
   EXPECT_EQ(count, 12);
   EXPECT_FLOAT_EQ(q, 0.707f);
   EXPECT_EQ(e, 1500.0L);
-  EXPECT_EQ(date, (TDate{2023, 12, 24}));
+  EXPECT_EQ(date, (Date{2023, 12, 24}));
   EXPECT_EQ(untouched, 7);
 }
 
 TEST(EditValuesDialog, ANumberBeyondItsTypeKeepsTheDialogOpen) {
   float f = 1;
   double d = 2;
-  const TEditVar vars[] = {&d, &f};
-  TUniEditDlg dlg("Werte", "a %db %f", vars);
+  const EditVar vars[] = {&d, &f};
+  ValueDialog dlg("Werte", "a %db %f", vars);
   dlg.show();
   dlg.Edits()[0]->setText("4");
   dlg.Edits()[1]->setText("1e39");  // finite as double, not as float
@@ -398,10 +398,10 @@ TEST(EditValuesDialog, ANumberBeyondItsTypeKeepsTheDialogOpen) {
 }
 
 TEST(EditValuesDialog, QtInteractionHandsBackCanonicalTexts) {
-  TQtInteraction ui;
+  QtInteraction ui;
   std::vector<std::string> values = {"1,0", "Tiefton", "3"};
   AnswerNextModal([](QWidget* w) {
-    auto* dlg = qobject_cast<TUniEditDlg*>(w);
+    auto* dlg = qobject_cast<ValueDialog*>(w);
     ASSERT_NE(dlg, nullptr);
     ASSERT_EQ(dlg->Edits().size(), 3u);
     EXPECT_EQ(dlg->Edits()[0]->text(), QString("1"));
@@ -413,7 +413,7 @@ TEST(EditValuesDialog, QtInteractionHandsBackCanonicalTexts) {
   EXPECT_EQ(values, (std::vector<std::string>{"3,5", "Tiefton", "42"}));
 
   AnswerNextModal([](QWidget* w) {
-    auto* dlg = qobject_cast<TUniEditDlg*>(w);
+    auto* dlg = qobject_cast<ValueDialog*>(w);
     ASSERT_NE(dlg, nullptr);
     dlg->Edits()[0]->setText("9");
     dlg->CancelButton()->click();
@@ -423,11 +423,11 @@ TEST(EditValuesDialog, QtInteractionHandsBackCanonicalTexts) {
 }
 
 TEST(FileFilter, ConvertedForTheFileDialogs) {
-  struct TCase {
+  struct Case {
     const char* in;
     const char* out;
   };
-  const TCase cases[] = {
+  const Case cases[] = {
       {"Sonvex Projekte (*.ZPJ)|*.ZPJ", "Sonvex Projekte (*.ZPJ *.zpj)"},
       {"Sonvex Projekte (*.ZPJ)|*.ZPJ|Alle Dateien (*.*)|*.*", "Sonvex Projekte (*.ZPJ *.zpj);;Alle Dateien (*.*)"},
       {"Exportdateien (*.exp)|*.exp", "Exportdateien (*.exp *.EXP)"},
@@ -435,98 +435,98 @@ TEST(FileFilter, ConvertedForTheFileDialogs) {
       {"Ohne Muster", "Ohne Muster (*)"},
       {"", ""},
   };
-  for (const TCase& c : cases) EXPECT_EQ(ConvertFileFilter(c.in), QString::fromUtf8(c.out)) << c.in;
+  for (const Case& c : cases) EXPECT_EQ(ConvertFileFilter(c.in), QString::fromUtf8(c.out)) << c.in;
 }
 
 // --- project properties -----------------------------------------------------
 
 TEST(ProjectProperties, FillsFromTheProject) {
   auto p = MakeNewProject();
-  p->nAmps = 3;
-  p->nChassis = 5;
+  p->ampCount = 3;
+  p->chassisCount = 5;
   p->fMin = 25.5;
   p->fMax = 18000;
-  p->sz = 126;
-  TFormPJEigenschaften dlg;
+  p->gridPoints = 126;
+  ProjectPropertiesDialog dlg;
   dlg.Fill(*p);
   EXPECT_EQ(dlg.windowTitle(), QString("Projekteigenschaften"));
-  EXPECT_EQ(dlg.cbAmps()->count(), 6);
-  EXPECT_EQ(dlg.cbChassis()->count(), 8);
-  EXPECT_EQ(dlg.cbAmps()->currentText(), QString("3"));
-  EXPECT_EQ(dlg.cbChassis()->currentText(), QString("5"));
-  EXPECT_EQ(dlg.edFMin()->text(), QString("25,5"));
-  EXPECT_EQ(dlg.edFMax()->text(), QString("18000"));
-  EXPECT_EQ(dlg.edSz()->text(), QString("126"));
+  EXPECT_EQ(dlg.AmpCountCombo()->count(), 6);
+  EXPECT_EQ(dlg.ChassisCountCombo()->count(), 8);
+  EXPECT_EQ(dlg.AmpCountCombo()->currentText(), QString("3"));
+  EXPECT_EQ(dlg.ChassisCountCombo()->currentText(), QString("5"));
+  EXPECT_EQ(dlg.FMinEdit()->text(), QString("25,5"));
+  EXPECT_EQ(dlg.FMaxEdit()->text(), QString("18000"));
+  EXPECT_EQ(dlg.GridPointsEdit()->text(), QString("126"));
 }
 
 TEST(ProjectProperties, AppliesCountsGridAndSmoothing) {
-  struct TCase {
+  struct Case {
     const char *fMin, *fMax, *sz;
     double wantMin, wantMax;
     int wantSz;
   };
-  const TCase cases[] = {
+  const Case cases[] = {
       {"20", "20000", "84", 20, 20000, 84},        {"20000", "20", "84", 20, 20000, 84},  // swapped bounds
       {"30,5", "18000", "5000", 30.5, 18000, 599}, {"100", "1000", "3", 100, 1000, 10},
       {"250", "250", "100", 20, 20000, 100},  // equal bounds
       {"0", "5000", "100", 20, 20000, 100},   // no logarithmic grid from 0 Hz
       {"-50", "5000", "100", 20, 20000, 100},      {"abc", "", "", 20, 20000, 10},
   };
-  for (const TCase& c : cases) {
+  for (const Case& c : cases) {
     auto p = MakeNewProject();
-    TFormPJEigenschaften dlg;
+    ProjectPropertiesDialog dlg;
     dlg.Fill(*p);
-    dlg.cbAmps()->setCurrentIndex(5);
-    dlg.cbChassis()->setCurrentIndex(7);
-    dlg.edFMin()->setText(c.fMin);
-    dlg.edFMax()->setText(c.fMax);
-    dlg.edSz()->setText(c.sz);
+    dlg.AmpCountCombo()->setCurrentIndex(5);
+    dlg.ChassisCountCombo()->setCurrentIndex(7);
+    dlg.FMinEdit()->setText(c.fMin);
+    dlg.FMaxEdit()->setText(c.fMax);
+    dlg.GridPointsEdit()->setText(c.sz);
     dlg.Apply(*p);
     SCOPED_TRACE(std::string(c.fMin) + " / " + c.fMax + " / " + c.sz);
-    EXPECT_EQ(p->nAmps, 6);
-    EXPECT_EQ(p->nChassis, 8);
+    EXPECT_EQ(p->ampCount, 6);
+    EXPECT_EQ(p->chassisCount, 8);
     EXPECT_DOUBLE_EQ(p->fMin, c.wantMin);
     EXPECT_DOUBLE_EQ(p->fMax, c.wantMax);
-    ASSERT_EQ(p->sz, c.wantSz);
+    ASSERT_EQ(p->gridPoints, c.wantSz);
     EXPECT_DOUBLE_EQ(p->freq[0], c.wantMin);
     EXPECT_NEAR(p->freq[c.wantSz - 1], c.wantMax, c.wantMax * 1e-12);
     EXPECT_EQ(p->freq[c.wantSz], 0.0);
-    const double glatt = 7.0 * std::log10(c.wantMax / c.wantMin) / c.wantSz;
-    EXPECT_DOUBLE_EQ(p->glatt_a, glatt);
-    EXPECT_DOUBLE_EQ(p->glatt_i, glatt);
+    const double smoothing = 7.0 * std::log10(c.wantMax / c.wantMin) / c.wantSz;
+    EXPECT_DOUBLE_EQ(p->smoothingAmplitude, smoothing);
+    EXPECT_DOUBLE_EQ(p->smoothingImpedance, smoothing);
   }
 }
 
 TEST(ProjectProperties, PresetButtonsFillTheFields) {
-  TFormPJEigenschaften dlg;
-  dlg.edFMin()->setText("100");
+  ProjectPropertiesDialog dlg;
+  dlg.FMinEdit()->setText("100");
   const std::pair<QPushButton*, const char*> presets[] = {
-      {dlg.btnGrob(), "84"}, {dlg.btnMittel(), "126"}, {dlg.btnFein(), "250"}};
+      {dlg.CoarseButton(), "84"}, {dlg.MediumButton(), "126"}, {dlg.FineButton(), "250"}};
   for (const auto& [button, points] : presets) {
     button->click();
-    EXPECT_EQ(dlg.edFMin()->text(), QString("20"));
-    EXPECT_EQ(dlg.edFMax()->text(), QString("20000"));
-    EXPECT_EQ(dlg.edSz()->text(), QString(points));
+    EXPECT_EQ(dlg.FMinEdit()->text(), QString("20"));
+    EXPECT_EQ(dlg.FMaxEdit()->text(), QString("20000"));
+    EXPECT_EQ(dlg.GridPointsEdit()->text(), QString(points));
     EXPECT_EQ(dlg.result(), 0);  // presets never close the dialog
   }
   auto p = MakeNewProject();
   dlg.Apply(*p);
-  EXPECT_EQ(p->sz, 250);
-  EXPECT_DOUBLE_EQ(p->glatt_a, 7.0 * 3.0 / 250);
+  EXPECT_EQ(p->gridPoints, 250);
+  EXPECT_DOUBLE_EQ(p->smoothingAmplitude, 7.0 * 3.0 / 250);
 }
 
 // "Ok" waits for a grid that a saved project keeps: one that does comes back
 // from the file as it was entered, anything else keeps "Ok" disabled and says
 // which field is out of which limits.
 TEST(ProjectProperties, OkOnlyForAGridTheFileKeeps) {
-  struct TCase {
+  struct Case {
     const char *fMin, *fMax, *sz;
     const char* says;  // nullptr: "Ok"
   };
   const char* const kLow = "Die tiefste Frequenz muss zwischen 10 und 1000 Hz liegen.";
   const char* const kHigh = "Die höchste Frequenz muss mindestens 1000 Hz und weniger als 100000 Hz betragen.";
   const char* const kPoints = "Die Anzahl der Frequenzen muss eine ganze Zahl von 10 bis 250 sein.";
-  const TCase cases[] = {
+  const Case cases[] = {
       {"20", "20000", "126", nullptr},
       {"10", "99999", "250", nullptr},
       {"1000", "1000,5", "10", nullptr},
@@ -549,42 +549,42 @@ TEST(ProjectProperties, OkOnlyForAGridTheFileKeeps) {
       {"20", "20000", "abc", kPoints},
       {"20", "20000", "12,5", kPoints},
   };
-  TSettings settings;
-  TScriptedInteraction ui;
-  for (const TCase& c : cases) {
+  Settings settings;
+  ScriptedInteraction ui;
+  for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.fMin) + " / " + c.fMax + " / " + c.sz);
     auto p = MakeNewProject();
-    TFormPJEigenschaften dlg;
+    ProjectPropertiesDialog dlg;
     dlg.Fill(*p);
-    EXPECT_TRUE(dlg.btnOk()->isEnabled());
-    dlg.edFMin()->setText(QString::fromUtf8(c.fMin));
-    dlg.edFMax()->setText(QString::fromUtf8(c.fMax));
-    dlg.edSz()->setText(QString::fromUtf8(c.sz));
-    EXPECT_EQ(dlg.btnOk()->isEnabled(), c.says == nullptr);
-    EXPECT_EQ(dlg.lblProblem()->isVisibleTo(&dlg), c.says != nullptr);
+    EXPECT_TRUE(dlg.OkButton()->isEnabled());
+    dlg.FMinEdit()->setText(QString::fromUtf8(c.fMin));
+    dlg.FMaxEdit()->setText(QString::fromUtf8(c.fMax));
+    dlg.GridPointsEdit()->setText(QString::fromUtf8(c.sz));
+    EXPECT_EQ(dlg.OkButton()->isEnabled(), c.says == nullptr);
+    EXPECT_EQ(dlg.ProblemLabel()->isVisibleTo(&dlg), c.says != nullptr);
     dlg.accept();
     if (c.says != nullptr) {
-      EXPECT_TRUE(dlg.lblProblem()->text().contains(QString::fromUtf8(c.says))) << dlg.lblProblem()->text().toStdString();
+      EXPECT_TRUE(dlg.ProblemLabel()->text().contains(QString::fromUtf8(c.says))) << dlg.ProblemLabel()->text().toStdString();
       EXPECT_NE(dlg.result(), QDialog::Accepted);
       continue;
     }
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     dlg.Apply(*p);
-    auto ini = TMyIniFile::InMemory(false);
+    auto ini = MyIniFile::InMemory(false);
     WriteProjectTo(*p, ini);
     auto reloaded = MakeNewProject();
-    ReadProjectFrom(*reloaded, TMyIniFile::FromBytes(ini.Serialize(false), false), settings, ui);
+    ReadProjectFrom(*reloaded, MyIniFile::FromBytes(ini.Serialize(false), false), settings, ui);
     EXPECT_EQ(reloaded->fMin, p->fMin);
     EXPECT_EQ(reloaded->fMax, p->fMax);
-    EXPECT_EQ(reloaded->sz, p->sz);
+    EXPECT_EQ(reloaded->gridPoints, p->gridPoints);
   }
 }
 
 // An empty number field is framed like any other that holds no number.
 TEST(ProjectProperties, EmptyFieldsAreFramed) {
-  TFormPJEigenschaften dlg;
+  ProjectPropertiesDialog dlg;
   dlg.Fill(*MakeNewProject());
-  for (QLineEdit* e : {dlg.edFMin(), dlg.edFMax(), dlg.edSz()}) {
+  for (QLineEdit* e : {dlg.FMinEdit(), dlg.FMaxEdit(), dlg.GridPointsEdit()}) {
     EXPECT_FALSE(e->styleSheet().contains("border"));
     e->clear();
     EXPECT_TRUE(e->styleSheet().contains("border"));
@@ -592,9 +592,9 @@ TEST(ProjectProperties, EmptyFieldsAreFramed) {
     e->setText("1e999");
     EXPECT_EQ(e->toolTip(), QString::fromUtf8(kTooLargeTip));
   }
-  dlg.btnMittel()->click();
-  for (QLineEdit* e : {dlg.edFMin(), dlg.edFMax(), dlg.edSz()}) EXPECT_FALSE(e->styleSheet().contains("border"));
-  EXPECT_TRUE(dlg.btnOk()->isEnabled());
+  dlg.MediumButton()->click();
+  for (QLineEdit* e : {dlg.FMinEdit(), dlg.FMaxEdit(), dlg.GridPointsEdit()}) EXPECT_FALSE(e->styleSheet().contains("border"));
+  EXPECT_TRUE(dlg.OkButton()->isEnabled());
 }
 
 // --- folder dialog ------------------------------------------------------------
@@ -602,77 +602,77 @@ TEST(ProjectProperties, EmptyFieldsAreFramed) {
 class FolderDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
+    dir_ = fs::temp_directory_path() /
           ("sonvex_folder_dialog_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    settings_ = MakeSettings(dir_, dir_ / "sonvex");
   }
-  void TearDown() override { fs::remove_all(dir); }
+  void TearDown() override { fs::remove_all(dir_); }
 
   std::string Key(const char* key) const {
-    TMyIniFile ini(settings.settingsFile, false, false, true);
+    MyIniFile ini(settings_.settingsFile, false, false, true);
     return ini.ReadString("Verzeichnisse", key, "<fehlt>");
   }
 
-  fs::path dir;
-  TSettings settings;
-  TScriptedInteraction ui;
+  fs::path dir_;
+  Settings settings_;
+  ScriptedInteraction ui_;
 };
 
 TEST_F(FolderDialog, ClearingTheCheckBoxRemovesTheKeysAndRestoresTheDefaults) {
-  settings.useStoredFolders = true;
-  settings.chassisFolder = "/daten/chassis/";
-  settings.kitsFolder = "/daten/kits/";
-  SaveSettings(settings, &ui);
+  settings_.useStoredFolders = true;
+  settings_.chassisFolder = "/daten/chassis/";
+  settings_.kitsFolder = "/daten/kits/";
+  SaveSettings(settings_, &ui_);
   ASSERT_EQ(Key("Chassis"), "/daten/chassis/");
 
-  TFormVerzeichnisse dlg(settings, &ui);
+  FoldersDialog dlg(settings_, &ui_);
   EXPECT_EQ(dlg.windowTitle(), QString("Verzeichnisse festlegen"));
-  EXPECT_TRUE(dlg.cbVorgaben()->isChecked());
+  EXPECT_TRUE(dlg.UseStoredFoldersCheck()->isChecked());
   EXPECT_EQ(dlg.Edit(0)->text(), QString("/daten/chassis/"));
   EXPECT_TRUE(dlg.Edit(0)->isEnabled());
-  dlg.cbVorgaben()->setChecked(false);
+  dlg.UseStoredFoldersCheck()->setChecked(false);
   for (int r = 0; r < 3; ++r) {
     EXPECT_FALSE(dlg.Edit(r)->isEnabled());
     EXPECT_FALSE(dlg.SearchButton(r)->isEnabled());
   }
-  dlg.btnClose()->click();
+  dlg.CloseButton()->click();
 
-  EXPECT_FALSE(settings.useStoredFolders);
-  EXPECT_EQ(settings.chassisFolder, WithTrailingSeparator(dir / "Chassis"));
-  EXPECT_EQ(settings.kitsFolder, WithTrailingSeparator(dir / "Bausätze"));
+  EXPECT_FALSE(settings_.useStoredFolders);
+  EXPECT_EQ(settings_.chassisFolder, WithTrailingSeparator(dir_ / "Chassis"));
+  EXPECT_EQ(settings_.kitsFolder, WithTrailingSeparator(dir_ / "Bausätze"));
   EXPECT_EQ(Key("Verzeichnisvorgaben"), "0");
   for (const char* key : {"Chassis", "Projekte", "Weichenbauteile", "Reports", "Publikationen", "Bausätze"})
     EXPECT_EQ(Key(key), "<fehlt>") << key;
-  EXPECT_TRUE(ui.asked.empty());
+  EXPECT_TRUE(ui_.asked.empty());
 }
 
 TEST_F(FolderDialog, TypedAndChosenFoldersAreStoredWithASeparator) {
   std::vector<std::pair<QString, fs::path>> browsed;
-  TFormVerzeichnisse dlg(settings, &ui);
+  FoldersDialog dlg(settings_, &ui_);
   dlg.SetFolderChooser([&](const QString& title, const fs::path& start) -> std::optional<fs::path> {
     browsed.emplace_back(title, start);
     if (browsed.size() == 1) return std::nullopt;  // the user cancels the first time
     return fs::path("/daten/weiche");
   });
-  EXPECT_FALSE(dlg.cbVorgaben()->isChecked());
-  dlg.cbVorgaben()->setChecked(true);
+  EXPECT_FALSE(dlg.UseStoredFoldersCheck()->isChecked());
+  dlg.UseStoredFoldersCheck()->setChecked(true);
   dlg.Edit(0)->setText("/daten/chassis");
   dlg.SearchButton(2)->click();
-  EXPECT_EQ(dlg.Edit(2)->text().toStdString(), Utf8FromPath(WithTrailingSeparator(dir / "Weichenbauteile")));
+  EXPECT_EQ(dlg.Edit(2)->text().toStdString(), Utf8FromPath(WithTrailingSeparator(dir_ / "Weichenbauteile")));
   dlg.SearchButton(2)->click();
   EXPECT_EQ(dlg.Edit(2)->text(), QString("/daten/weiche"));
   ASSERT_EQ(browsed.size(), 2u);
   EXPECT_EQ(browsed[0].first, QString("Verzeichnis für Weichenbauteildateien auswählen"));
-  EXPECT_EQ(browsed[0].second, WithTrailingSeparator(dir / "Weichenbauteile"));
-  dlg.btnClose()->click();
+  EXPECT_EQ(browsed[0].second, WithTrailingSeparator(dir_ / "Weichenbauteile"));
+  dlg.CloseButton()->click();
 
-  EXPECT_TRUE(settings.useStoredFolders);
-  EXPECT_EQ(settings.chassisFolder, fs::path("/daten/chassis/"));
-  EXPECT_EQ(settings.partsFolder, fs::path("/daten/weiche/"));
-  EXPECT_EQ(settings.projectFolder, WithTrailingSeparator(dir / "Projekte"));
+  EXPECT_TRUE(settings_.useStoredFolders);
+  EXPECT_EQ(settings_.chassisFolder, fs::path("/daten/chassis/"));
+  EXPECT_EQ(settings_.partsFolder, fs::path("/daten/weiche/"));
+  EXPECT_EQ(settings_.projectFolder, WithTrailingSeparator(dir_ / "Projekte"));
   EXPECT_EQ(Key("Verzeichnisvorgaben"), "1");
   EXPECT_EQ(Key("Chassis"), "/daten/chassis/");
   EXPECT_EQ(Key("Weichenbauteile"), "/daten/weiche/");
@@ -687,18 +687,18 @@ TEST_F(FolderDialog, FitsTheScreenAndScrollsWhereItMust) {
   const QRect free = owner.screen()->availableGeometry();
   owner.setGeometry(QRect(free.topLeft(), free.size() - kWindowFrameRoom));
   owner.show();
-  settings.useStoredFolders = true;
-  TFormVerzeichnisse dlg(settings, &ui, &owner);
+  settings_.useStoredFolders = true;
+  FoldersDialog dlg(settings_, &ui_, &owner);
   const QSize built = dlg.sizeHint();
   // With room for it, nothing changes.
-  EXPECT_EQ(ScrollOnASmallScreen(&dlg, built + QSize(100, 100), "ScrollFolders"), nullptr);
+  EXPECT_EQ(ScrollOnASmallScreen(&dlg, built + QSize(100, 100), "foldersScrollArea"), nullptr);
   EXPECT_EQ(dlg.Edit(0)->parentWidget(), &dlg);
   EXPECT_EQ(dlg.sizeHint(), built);
 
   dlg.show();
   QApplication::processEvents();
   EXPECT_TRUE(free.contains(dlg.frameGeometry())) << dlg.width() << "x" << dlg.height() << " on " << free.width();
-  auto* area = dlg.findChild<QScrollArea*>("ScrollFolders");
+  auto* area = dlg.findChild<QScrollArea*>("foldersScrollArea");
   ASSERT_NE(area, nullptr) << "the test needs a screen narrower than the dialog";
   EXPECT_LE(dlg.minimumSizeHint().width(), ScreenRoom(&dlg, &owner).width());
   EXPECT_LE(dlg.minimumSizeHint().height(), ScreenRoom(&dlg, &owner).height());
@@ -711,14 +711,14 @@ TEST_F(FolderDialog, FitsTheScreenAndScrollsWhereItMust) {
     EXPECT_TRUE(page->isAncestorOf(dlg.SearchButton(r))) << r;
   }
   EXPECT_GT(area->horizontalScrollBar()->maximum(), 0);
-  EXPECT_FALSE(area->isAncestorOf(dlg.btnClose()));
-  EXPECT_TRUE(dlg.rect().contains(dlg.btnClose()->geometry()));
-  EXPECT_TRUE(dlg.btnClose()->isDefault());
+  EXPECT_FALSE(area->isAncestorOf(dlg.CloseButton()));
+  EXPECT_TRUE(dlg.rect().contains(dlg.CloseButton()->geometry()));
+  EXPECT_TRUE(dlg.CloseButton()->isDefault());
   // A typed folder is stored on closing, as before.
   dlg.Edit(1)->setText("/daten/projekte");
-  dlg.btnClose()->click();
+  dlg.CloseButton()->click();
   EXPECT_FALSE(dlg.isVisible());
-  EXPECT_EQ(settings.projectFolder, fs::path("/daten/projekte/"));
+  EXPECT_EQ(settings_.projectFolder, fs::path("/daten/projekte/"));
 }
 
 TEST(FolderDialogText, ExplanationInFiveLines) {
@@ -734,13 +734,13 @@ TEST(FolderDialogText, ExplanationInFiveLines) {
 // --- error list -----------------------------------------------------------------
 
 TEST(ErrorList, ShowsEachReportInPlaceOfTheLast) {
-  TCalcStruct states;
+  CalcStates states;
   for (std::string& s : states.states) s = "OK";
   states.Check() =
       "Fehler: Chassis 1 doppelt verwendet in Weiche 1 und 2.\r\nFehler: Chassis 4 nicht verwendbar, "
       "wenn nur 2 Chassis angewählt.";
-  states.Gesamt() = "Fehler: Gesamtbox kann nicht berechnet werden.";
-  TFormRechnen win;
+  states.WholeBox() = "Fehler: Gesamtbox kann nicht berechnet werden.";
+  ErrorListWindow win;
   EXPECT_EQ(win.windowTitle(), QString("Berechnen"));
   EXPECT_TRUE(win.isWindow());
   win.resize(200, 120);  // narrower than the lines
@@ -749,8 +749,8 @@ TEST(ErrorList, ShowsEachReportInPlaceOfTheLast) {
   QApplication::processEvents();
   EXPECT_EQ(win.ErrorCount(), 2);
   // the beginning of each line is shown, not the end of the last one
-  EXPECT_GT(win.ErrMemo()->horizontalScrollBar()->maximum(), 0);
-  EXPECT_EQ(win.ErrMemo()->horizontalScrollBar()->value(), 0);
+  EXPECT_GT(win.ErrorMemo()->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(win.ErrorMemo()->horizontalScrollBar()->value(), 0);
   EXPECT_EQ(win.Lines(), (QStringList{"Fehler: Chassis 1 doppelt verwendet in Weiche 1 und 2.",
                                       "Fehler: Chassis 4 nicht verwendbar, wenn nur 2 Chassis angewählt.",
                                       "Fehler: Gesamtbox kann nicht berechnet werden."}));
@@ -768,12 +768,12 @@ TEST(ErrorList, FitsTheScreenBesideItsOwnerAndEscapeClosesIt) {
   const QRect free = owner.screen()->availableGeometry();
   owner.setGeometry(QRect(QPoint(free.left() + 100, free.bottom() - 150), QSize(free.width() - 200, 120)));
   owner.show();
-  TFormRechnen win(&owner);
+  ErrorListWindow win(&owner);
   win.show();
   QApplication::processEvents();
   EXPECT_TRUE(free.contains(win.frameGeometry())) << win.frameGeometry().y() << "+" << win.frameGeometry().height();
   EXPECT_EQ(win.size(), QSize(560, 240));
-  QTest::keyClick(win.ErrMemo(), Qt::Key_Escape);
+  QTest::keyClick(win.ErrorMemo(), Qt::Key_Escape);
   EXPECT_FALSE(win.isVisible());
   // Shown again, it stays where it was.
   win.move(free.topLeft() + QPoint(30, 20));

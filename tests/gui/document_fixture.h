@@ -24,13 +24,13 @@ namespace sonvex {
 // Answers like the script and counts the questions that wait for the
 // calculation, so that a test can hold a calculation with a hook until the
 // question has come, instead of with a pause it sits out.
-struct TCountingWaits : TScriptedInteraction {
+struct WaitCountingInteraction : ScriptedInteraction {
   std::atomic<int> waits{0};
   int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
     if (message == kWaitIdleText) ++waits;
-    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+    return ScriptedInteraction::ChooseButton(message, captions, defaultIndex);
   }
-  // A hook for TCalcThread::onItemRun: holds the calculation until `needed`
+  // A hook for CalcThread::onItemRun: holds the calculation until `needed`
   // such questions were asked.
   std::function<void(int)> HoldUntilAsked(const std::atomic<int>& needed) {
     return [this, &needed](int) {
@@ -40,51 +40,51 @@ struct TCountingWaits : TScriptedInteraction {
 };
 
 // A scratch program folder with its settings and a scripted interaction.
-template <class Ui = TScriptedInteraction>
-class TScratchFixture : public ::testing::Test {
+template <class Ui = ScriptedInteraction>
+class ScratchFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // The process id keeps parallel runs of the suite (other checkouts) apart.
-    dir = std::filesystem::temp_directory_path() / (std::string("sonvex_gui_") + info->test_suite_name() + "_" +
-                                                    info->name() + "_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    for (const auto* folder : {&settings.projectFolder, &settings.chassisFolder, &settings.partsFolder})
+    dir_ = std::filesystem::temp_directory_path() / (std::string("sonvex_gui_") + info->test_suite_name() + "_" +
+                                                     info->name() + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    settings_ = MakeSettings(dir_, dir_ / "sonvex");
+    for (const auto* folder : {&settings_.projectFolder, &settings_.chassisFolder, &settings_.partsFolder})
       std::filesystem::create_directories(*folder);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  std::filesystem::path DefaultFile() const { return settings.projectFolder / "Default.ZPJ"; }
+  std::filesystem::path DefaultFile() const { return settings_.projectFolder / "Default.ZPJ"; }
 
-  std::filesystem::path dir;
-  TSettings settings;
-  Ui ui;
+  std::filesystem::path dir_;
+  Settings settings_;
+  Ui ui_;
 };
 
 // A project document without any window: editor tests hold one and the
 // editor they try, and edit through it as the program does.
-template <class Ui = TScriptedInteraction>
-class TDocumentFixture : public TScratchFixture<Ui> {
+template <class Ui = ScriptedInteraction>
+class DocumentFixture : public ScratchFixture<Ui> {
  protected:
   void TearDown() override {
-    doc.reset();
-    TScratchFixture<Ui>::TearDown();
+    doc_.reset();
+    ScratchFixture<Ui>::TearDown();
   }
   // The document on `project` as read from its file, after its first calculation.
-  TProjectDocument& StartDocument(const TProjekt& project) {
+  ProjectDocument& StartDocument(const Project& project) {
     SaveProject(project, this->DefaultFile());
-    doc = std::make_unique<TProjectDocument>(this->settings, this->ui);
-    doc->LoadFile(this->DefaultFile());
-    doc->StartCalculation(std::chrono::milliseconds(0));
-    EXPECT_TRUE(doc->WaitCalcIdle());
-    return *doc;
+    doc_ = std::make_unique<ProjectDocument>(this->settings_, this->ui_);
+    doc_->LoadFile(this->DefaultFile());
+    doc_->StartCalculation(std::chrono::milliseconds(0));
+    EXPECT_TRUE(doc_->WaitCalcIdle());
+    return *doc_;
   }
   // The caption the undo item of the menu shows.
-  std::string UndoCaption() const { return doc->UndoStack().Caption(); }
+  std::string UndoCaption() const { return doc_->UndoHistory().Caption(); }
 
-  std::unique_ptr<TProjectDocument> doc;
+  std::unique_ptr<ProjectDocument> doc_;
 };
 
 }  // namespace sonvex

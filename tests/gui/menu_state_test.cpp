@@ -11,11 +11,11 @@ namespace {
 
 TEST(MenuState, FollowsTheCountsAndTheOpenEditors) {
   auto p = MakeNewProject();
-  p->nAmps = 2;
-  p->nChassis = 3;
-  p->Chassis[0].Name = "Test-Tieftöner 17";
+  p->ampCount = 2;
+  p->chassisCount = 3;
+  p->chassis[0].name = "Test-Tieftöner 17";
   struct Case {
-    TOpenEditors open;
+    OpenEditorFlags open;
     bool edit, file, chassisMenu, window, amp1Shown, amp1Menu;
   };
   const Case cases[] = {
@@ -29,27 +29,27 @@ TEST(MenuState, FollowsTheCountsAndTheOpenEditors) {
       {{false, false, true}, false, false, false, true, false, false},
   };
   for (const Case& c : cases) {
-    const TMenuState m = MenuState(*p, c.open);
+    const MenuItemStates m = MenuState(*p, c.open);
     const std::string which =
-        std::to_string(c.open.chassis) + std::to_string(c.open.weiche) + std::to_string(c.open.optimizer);
+        std::to_string(c.open.chassis) + std::to_string(c.open.crossover) + std::to_string(c.open.optimizer);
     EXPECT_EQ(m.editMenu, c.edit) << which;
     EXPECT_EQ(m.fileMenu, c.file) << which;
     EXPECT_EQ(m.chassisMenu, c.chassisMenu) << which;
     EXPECT_EQ(m.windowMenu, c.window) << which;
     EXPECT_EQ(m.ampShown[0], c.amp1Shown) << which;
     EXPECT_EQ(m.ampMenu[0], c.amp1Menu) << which;
-    EXPECT_EQ(m.showWeiche, c.open.weiche) << which;
+    EXPECT_EQ(m.showCrossover, c.open.crossover) << which;
     EXPECT_EQ(m.showChassis, c.open.chassis) << which;
     EXPECT_EQ(m.showOptimizer, c.open.optimizer) << which;
     EXPECT_FALSE(m.ampShown[2]) << which;  // amplifier 3 is not in use
   }
-  const TMenuState m = MenuState(*p, {});
+  const MenuItemStates m = MenuState(*p, {});
   EXPECT_TRUE(m.chassisItem[2]);
   EXPECT_FALSE(m.chassisItem[3]);
   EXPECT_EQ(m.chassisCaption[0].find("Test-Tieftöner 17") != std::string::npos, true) << m.chassisCaption[0];
   EXPECT_FALSE(m.chassisPage58);
   EXPECT_EQ(m.chassisPage14Caption, "Chassis");
-  p->nChassis = 5;
+  p->chassisCount = 5;
   EXPECT_TRUE(MenuState(*p, {}).chassisPage58);
   EXPECT_EQ(MenuState(*p, {}).chassisPage14Caption, "Chassis 1..4");
 }

@@ -17,13 +17,13 @@ namespace sonvex {
 // The two-way test box on a coarse grid (a whole run stays short) with its
 // tweeter capacitor doubled and its woofer coil halved, both marked for
 // optimisation.
-inline std::unique_ptr<TProjekt> DetunedTwoWay() {
+inline std::unique_ptr<Project> DetunedTwoWay() {
   auto p = testing::MakeTwoWayProject(32);
-  TCrossover& x = p->Verstaerker[0].crossover;
-  x[0]._value *= 2;
-  x[0]._bOpti = true;
-  x[1]._value *= 0.5;
-  x[1]._bOpti = true;
+  Crossover& x = p->amplifiers[0].crossover;
+  x[0].value *= 2;
+  x[0].optimize = true;
+  x[1].value *= 0.5;
+  x[1].optimize = true;
   return p;
 }
 
@@ -35,7 +35,7 @@ inline void PumpWindowMessages(int ms) {
 }
 
 // Keeps the window messages going until the optimizer is idle.
-inline bool WaitOptimizerRun(TFormWOptimize2& w, std::chrono::seconds timeout = std::chrono::seconds(300)) {
+inline bool WaitOptimizerRun(CrossoverOptimizerWindow& w, std::chrono::seconds timeout = std::chrono::seconds(300)) {
   QElapsedTimer clock;
   clock.start();
   while (!w.Optimizer().IsIdle()) {

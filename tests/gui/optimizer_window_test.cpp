@@ -37,8 +37,8 @@
 #include "model/project_file.h"
 #include "model/settings.h"
 #include "network/e_series.h"
-#include "optimizer/opti_preconditions.h"
 #include "optimizer/optimizer.h"
+#include "optimizer/optimizer_preconditions.h"
 #include "optimizer_test_support.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
@@ -73,55 +73,56 @@ std::string GradeText(const QListWidget& list) {
 }
 
 // The text of the finish panel.
-std::string FinishText(const TFormWOptimize2& w) {
-  const auto* label = w.FinishPanel()->findChild<QLabel*>(QStringLiteral("lblFinishText"));
+std::string FinishText(const CrossoverOptimizerWindow& w) {
+  const auto* label = w.FinishPanel()->findChild<QLabel*>(QStringLiteral("finishTextLabel"));
   return label != nullptr ? label->text().toStdString() : std::string("(no label)");
 }
 
 // The window on a project document as the main window builds it, shown as
 // "Weichenoptimierer ..." shows it.
-template <class Ui = TScriptedInteraction>
-class TOptimizerFixture : public TDocumentFixture<Ui> {
+template <class Ui = ScriptedInteraction>
+class OptimizerFixture : public DocumentFixture<Ui> {
  protected:
-  using TDocumentFixture<Ui>::settings;
-  using TDocumentFixture<Ui>::ui;
-  using TDocumentFixture<Ui>::doc;
+  using DocumentFixture<Ui>::settings_;
+  using DocumentFixture<Ui>::ui_;
+  using DocumentFixture<Ui>::doc_;
 
   void TearDown() override {
-    window.reset();
-    TDocumentFixture<Ui>::TearDown();
+    window_.reset();
+    DocumentFixture<Ui>::TearDown();
   }
 
-  TFormWOptimize2& Open(const TProjekt& p) {
-    window.reset();
+  CrossoverOptimizerWindow& Open(const Project& p) {
+    window_.reset();
     this->StartDocument(p);
-    window = std::make_unique<TFormWOptimize2>(*doc, ui, 0ms);
-    QObject::connect(window.get(), &TFormWOptimize2::openChanged, [this](bool open) {
-      if (!open) ++closings;
+    window_ = std::make_unique<CrossoverOptimizerWindow>(*doc_, ui_, 0ms);
+    QObject::connect(window_.get(), &CrossoverOptimizerWindow::openChanged, [this](bool open) {
+      if (!open) ++closings_;
     });
     // A part fixed by hand is asked about in a dialog; "&Ok" keeps the value
     // the search found.
-    window->fixPartDialog = [this](const TOptiValue& v, const TWPart& part) -> std::optional<TWPart> {
-      fixed.push_back({v, part});
+    window_->fixPartDialog = [this](const OptimizerVariable& v,
+                                    const CrossoverPart& part) -> std::optional<CrossoverPart> {
+      fixed_.push_back({v, part});
       return part;
     };
-    window->ShowWindow();
-    return *window;
+    window_->ShowWindow();
+    return *window_;
   }
 
-  struct TFixed {
-    TOptiValue value;
-    TWPart part;
+  struct FixRequest {
+    OptimizerVariable value;
+    CrossoverPart part;
   };
-  std::vector<TFixed> fixed;  // the parts the fix dialog was asked about
-  int closings = 0;           // how often the window told that it closed
-  std::unique_ptr<TFormWOptimize2> window;
+  std::vector<FixRequest> fixed_;  // the parts the fix dialog was asked about
+  int closings_ = 0;               // how often the window told that it closed
+  std::unique_ptr<CrossoverOptimizerWindow> window_;
 };
-using OptimizerWindow = TOptimizerFixture<>;
+using OptimizerWindow = OptimizerFixture<>;
 
 TEST_F(OptimizerWindow, ShowWindowShowsAnIdleWindowAndClosingWithoutARunAsksNothing) {
   auto p = DetunedTwoWay();
-  TFormWOptimize2& w = Open(*p);
+  CrossoverOptimizerWindow& w = Open(*p);
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(w.windowTitle().toStdString(), "Sonvex - Weichenoptimierer");
   EXPECT_EQ(w.height(), 440);
@@ -137,8 +138,8 @@ TEST_F(OptimizerWindow, ShowWindowShowsAnIdleWindowAndClosingWithoutARunAsksNoth
   // Closing without a run asks nothing.
   w.CloseButton()->click();
   EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(closings, 1);
-  EXPECT_TRUE(ui.asked.empty());
+  EXPECT_EQ(closings_, 1);
+  EXPECT_TRUE(ui_.asked.empty());
   w.ShowWindow();
   EXPECT_TRUE(w.isVisible());
 }
@@ -147,11 +148,11 @@ TEST_F(OptimizerWindow, ShowWindowShowsAnIdleWindowAndClosingWithoutARunAsksNoth
 // frame): the window takes the screen's width and its controls, kept at their
 // places on a page of the window's designed size, scroll; they all still work.
 TEST_F(OptimizerWindow, OnAScreenNarrowerThanTheWindowItsControlsScroll) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
   const QRect free = w.screen()->availableGeometry();
   ASSERT_LT(free.width(), 820 + 16) << "the test needs a screen narrower than the window";
   EXPECT_LE(w.width(), free.width());
-  auto* area = w.findChild<QScrollArea*>("ScrollOptimizer");
+  auto* area = w.findChild<QScrollArea*>("optimizerScrollArea");
   ASSERT_NE(area, nullptr);
   EXPECT_EQ(area->widget()->size(), QSize(820, 440));
   EXPECT_TRUE(area->widget()->isAncestorOf(w.CloseButton()));
@@ -160,21 +161,21 @@ TEST_F(OptimizerWindow, OnAScreenNarrowerThanTheWindowItsControlsScroll) {
   area->ensureWidgetVisible(w.CloseButton());
   w.CloseButton()->click();
   EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(closings, 1);
+  EXPECT_EQ(closings_, 1);
 }
 
 TEST_F(OptimizerWindow, EscapeClosesAnIdleWindow) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   QTest::keyClick(&w, Qt::Key_Escape);
   EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(closings, 1);
+  EXPECT_EQ(closings_, 1);
 }
 
 TEST_F(OptimizerWindow, SlidersGiveTheGradingParameters) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
-  EXPECT_EQ(w.Params(), DefaultOptiParams());
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
+  EXPECT_EQ(w.Params(), DefaultOptimizerParams());
   EXPECT_EQ(w.BassSlider()->value(), 3);
   EXPECT_EQ(w.ImpedanceSlider()->maximum(), 8);
   EXPECT_EQ(w.ImpedanceSlider()->value(), 5);
@@ -182,7 +183,7 @@ TEST_F(OptimizerWindow, SlidersGiveTheGradingParameters) {
   w.EfficiencySlider()->setValue(6);
   w.BassSlider()->setValue(0);
   w.TrebleSlider()->setValue(6);
-  const TOptiParams prm = w.Params();
+  const OptimizerParams prm = w.Params();
   EXPECT_DOUBLE_EQ(prm.Zmin, 4.0);          // 8 · 0.5^(4/4)
   EXPECT_DOUBLE_EQ(prm.e, 0.0);             // 1 - 6/6
   EXPECT_NEAR(prm.bass, 1.99526, 1e-5);     // 10^0.3
@@ -201,63 +202,63 @@ TEST_F(OptimizerWindow, StartWithoutMarksAsksUntilMarkedAndChassisDataMustBeGive
   // The test box has no resistor: "alle Widerstände markieren" marks nothing
   // and the question comes again.
   auto p = testing::MakeTwoWayProject(kPoints);
-  TFormWOptimize2& w = Open(*p);
-  ui.buttons = {2, 1, 3};
+  CrossoverOptimizerWindow& w = Open(*p);
+  ui_.buttons = {2, 1, 3};
   w.StartButton()->click();
-  ASSERT_EQ(ui.asked.size(), 3u);
-  EXPECT_EQ(ui.asked[0].text, "Soll Projekt vorher als Referenzprojekt gespeichert werden?");
-  EXPECT_EQ(ui.asked[0].options, "&Ja|&Nein");
+  ASSERT_EQ(ui_.asked.size(), 3u);
+  EXPECT_EQ(ui_.asked[0].text, "Soll Projekt vorher als Referenzprojekt gespeichert werden?");
+  EXPECT_EQ(ui_.asked[0].options, "&Ja|&Nein");
   for (int i : {1, 2}) {
-    EXPECT_EQ(ui.asked[i].text, "Es wurden keine Bauteile zur Optimierung markiert. Was soll geschehen?");
-    EXPECT_EQ(ui.asked[i].options,
+    EXPECT_EQ(ui_.asked[i].text, "Es wurden keine Bauteile zur Optimierung markiert. Was soll geschehen?");
+    EXPECT_EQ(ui_.asked[i].options,
               "alle Widerstände markieren|alle Bauteile markieren|Bauteile im Weicheneditor selbst markieren.");
   }
   EXPECT_FALSE(w.RunStarted());
   EXPECT_TRUE(w.Optimizer().IsIdle());
-  EXPECT_EQ(CountMarkedParts(doc->Project()), 0);
-  EXPECT_TRUE(doc->Project().bSaved);
-  EXPECT_FALSE(doc->HasReference());
+  EXPECT_EQ(CountMarkedParts(doc_->CurrentProject()), 0);
+  EXPECT_TRUE(doc_->CurrentProject().saved);
+  EXPECT_FALSE(doc_->HasReference());
 
   // "alle Bauteile markieren" marks capacitor and coil in the project; a
   // chassis without xlin then stops the start, naming it.
-  doc->Unguarded().Chassis[1].xlin = 0;
-  ui.asked.clear();
-  ui.buttons = {1, 2};
+  doc_->Unguarded().chassis[1].xlin = 0;
+  ui_.asked.clear();
+  ui_.buttons = {1, 2};
   w.StartButton()->click();
-  EXPECT_TRUE(doc->HasReference());
-  ASSERT_EQ(ui.asked.size(), 3u);
-  EXPECT_EQ(ui.asked[2].kind, "message");
-  EXPECT_EQ(ui.asked[2].text, "Chassis 2:\rSd, xlin und Pmax müssen > 0 sein.");
-  EXPECT_EQ(CountMarkedParts(doc->Project()), 2);
-  EXPECT_FALSE(doc->Project().bSaved);
+  EXPECT_TRUE(doc_->HasReference());
+  ASSERT_EQ(ui_.asked.size(), 3u);
+  EXPECT_EQ(ui_.asked[2].kind, "message");
+  EXPECT_EQ(ui_.asked[2].text, "Chassis 2:\rSd, xlin und Pmax müssen > 0 sein.");
+  EXPECT_EQ(CountMarkedParts(doc_->CurrentProject()), 2);
+  EXPECT_FALSE(doc_->CurrentProject().saved);
   EXPECT_FALSE(w.RunStarted());
   EXPECT_TRUE(w.AbortButton()->isHidden());
   EXPECT_EQ(w.ListBefore()->count(), 0);
 }
 
-using OptimizerWhileCalculating = TOptimizerFixture<TCountingWaits>;
+using OptimizerWhileCalculating = OptimizerFixture<WaitCountingInteraction>;
 
 TEST_F(OptimizerWhileCalculating, StartWaitsForTheMainCalculationOrIsCancelled) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
   // The calculation is held in its items until the question came.
   const std::atomic<int> needed{1};
-  doc->CalcThread().onItemRun = ui.HoldUntilAsked(needed);
-  doc->RequestFullCalc();
-  ui.buttons = {2};  // "abbrechen"
+  doc_->Calculation().onItemRun = ui_.HoldUntilAsked(needed);
+  doc_->RequestFullCalc();
+  ui_.buttons = {2};  // "abbrechen"
   w.StartButton()->click();
-  ASSERT_EQ(ui.asked.size(), 1u);
-  EXPECT_EQ(ui.asked[0].text, "Rechnung muss erst beendet sein.");
-  EXPECT_EQ(ui.asked[0].options, "&nochmal versuchen|abbrechen");
+  ASSERT_EQ(ui_.asked.size(), 1u);
+  EXPECT_EQ(ui_.asked[0].text, "Rechnung muss erst beendet sein.");
+  EXPECT_EQ(ui_.asked[0].options, "&nochmal versuchen|abbrechen");
   EXPECT_FALSE(w.RunStarted());
   EXPECT_TRUE(w.Optimizer().IsIdle());
-  ASSERT_TRUE(doc->WaitCalcIdle());
+  ASSERT_TRUE(doc_->WaitCalcIdle());
 }
 
 TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
-  const double startGrade = doc->Grades()[gTotal];
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
+  const double startGrade = doc_->Grades()[GradeTotal];
   w.CapacitorChoice()->setCurrentIndex(2);  // E12
-  ui.buttons = {2};                         // no reference
+  ui_.buttons = {2};                        // no reference
   w.StartButton()->click();
   EXPECT_TRUE(w.RunStarted());
   EXPECT_TRUE(w.StartButton()->isHidden());
@@ -266,7 +267,7 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   EXPECT_TRUE(w.CloseButton()->isHidden());
   ASSERT_TRUE(WaitOptimizerRun(w));
 
-  EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
+  EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Finished);
   EXPECT_FALSE(w.FinishPanel()->isHidden());
   EXPECT_EQ(w.ProgressValue(), -1);
   ASSERT_EQ(w.ListBefore()->count(), 5);
@@ -282,7 +283,7 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   // The window grades with the default sliders, as the main calculation does.
   EXPECT_NEAR(before, startGrade, 0.0005);
   EXPECT_LT(after, before);
-  EXPECT_NEAR(after, w.Optimizer().BestGrades()[gTotal], 0.0005);
+  EXPECT_NEAR(after, w.Optimizer().BestGrades()[GradeTotal], 0.0005);
   // The end message names both total grades as the lists show them.
   const std::string endText = FinishText(w);
   EXPECT_EQ(endText.rfind("Die Optimierung wurde erfolgreich beendet. ", 0), 0u) << endText;
@@ -292,25 +293,25 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
       << endText;
   ASSERT_GE(w.History().size(), 2u);
   EXPECT_DOUBLE_EQ(w.History().front()[0], startGrade);
-  EXPECT_DOUBLE_EQ(w.History().back()[0], w.Optimizer().BestGrades()[gTotal]);
+  EXPECT_DOUBLE_EQ(w.History().back()[0], w.Optimizer().BestGrades()[GradeTotal]);
   EXPECT_TRUE(w.ReportPending());
   // The main window shows the best crossover's curves.
-  EXPECT_TRUE(doc->ShownResult().bValid);
-  EXPECT_TRUE(doc->ShownResult().BoxP == w.Optimizer().BestResult().BoxP);
-  EXPECT_TRUE(doc->ShownResult().ChFront == w.Optimizer().BestResult().ChFront);
+  EXPECT_TRUE(doc_->ShownResult().valid);
+  EXPECT_TRUE(doc_->ShownResult().boxPressure == w.Optimizer().BestResult().boxPressure);
+  EXPECT_TRUE(doc_->ShownResult().chassisFront == w.Optimizer().BestResult().chassisFront);
   // A capacitor that stalled (its variable is gone) went to the E12 series.
   const auto& vars = w.Optimizer().Variables();
-  if (std::none_of(vars.begin(), vars.end(), [](const TOptiValue& v) { return v.slot == 0; })) {
-    const double c = w.Optimizer().BestProject().Verstaerker[0].crossover[0]._value;
-    EXPECT_NEAR(c, RoundToESeries(c, TESeries::E12), 1e-15);
+  if (std::none_of(vars.begin(), vars.end(), [](const OptimizerVariable& v) { return v.slot == 0; })) {
+    const double c = w.Optimizer().BestProject().amplifiers[0].crossover[0].value;
+    EXPECT_NEAR(c, RoundToESeries(c, ESeries::E12), 1e-15);
   }
 
   // The coil is always fixed by hand: the dialog is asked about it, by the
   // name the part editor's headline shows (the main-window tests see the
   // part editor it runs in).
-  if (std::none_of(vars.begin(), vars.end(), [](const TOptiValue& v) { return v.slot == 1; })) {
-    ASSERT_GE(fixed.size(), 1u);
-    const std::string name = OptiPartName(fixed[0].value, fixed[0].part);
+  if (std::none_of(vars.begin(), vars.end(), [](const OptimizerVariable& v) { return v.slot == 1; })) {
+    ASSERT_GE(fixed_.size(), 1u);
+    const std::string name = OptimizedPartName(fixed_[0].value, fixed_[0].part);
     EXPECT_TRUE(name.starts_with("Spule ")) << name;
   }
 
@@ -323,53 +324,53 @@ TEST_F(OptimizerWindow, RunOnADetunedBoxFinishesWithThePanelAndLowersTheGrade) {
   EXPECT_FALSE(w.ReportPending());
 
   // "Ok" on the panel closes; "&Ja" takes the optimized crossover over.
-  ui.asked.clear();
-  ui.buttons = {1};
+  ui_.asked.clear();
+  ui_.buttons = {1};
   w.FinishOkButton()->click();
   EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(closings, 1);
-  ASSERT_EQ(ui.asked.size(), 1u);
-  EXPECT_EQ(ui.asked[0].text, "Optimierungsergebnisse übernehmen?");
-  EXPECT_EQ(ui.asked[0].options, "&Ja|&Nein|&Abbruch");
-  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover == w.Optimizer().BestProject().Verstaerker[0].crossover);
-  EXPECT_FALSE(doc->Project().bSaved);
-  ASSERT_TRUE(doc->WaitCalcIdle());
-  EXPECT_NEAR(doc->Grades()[gTotal], w.Optimizer().BestGrades()[gTotal], 1e-9);
+  EXPECT_EQ(closings_, 1);
+  ASSERT_EQ(ui_.asked.size(), 1u);
+  EXPECT_EQ(ui_.asked[0].text, "Optimierungsergebnisse übernehmen?");
+  EXPECT_EQ(ui_.asked[0].options, "&Ja|&Nein|&Abbruch");
+  EXPECT_TRUE(doc_->CurrentProject().amplifiers[0].crossover == w.Optimizer().BestProject().amplifiers[0].crossover);
+  EXPECT_FALSE(doc_->CurrentProject().saved);
+  ASSERT_TRUE(doc_->WaitCalcIdle());
+  EXPECT_NEAR(doc_->Grades()[GradeTotal], w.Optimizer().BestGrades()[GradeTotal], 1e-9);
   // Taking over is an undo step of its own: one Ctrl+Z brings back the
   // crossover the run started from, and nothing before it.
-  ASSERT_EQ(doc->UndoStack().TopDescription(), "Optimierung übernehmen");
-  const int stepsBefore = doc->UndoStack().Count();
-  doc->Undo();
-  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover == w.Optimizer().StartProject().Verstaerker[0].crossover);
-  EXPECT_EQ(doc->UndoStack().Count(), stepsBefore - 1);
-  ASSERT_TRUE(doc->WaitCalcIdle());
+  ASSERT_EQ(doc_->UndoHistory().TopDescription(), "Optimierung übernehmen");
+  const int stepsBefore = doc_->UndoHistory().Count();
+  doc_->Undo();
+  EXPECT_TRUE(doc_->CurrentProject().amplifiers[0].crossover == w.Optimizer().StartProject().amplifiers[0].crossover);
+  EXPECT_EQ(doc_->UndoHistory().Count(), stepsBefore - 1);
+  ASSERT_TRUE(doc_->WaitCalcIdle());
 
   // Shown again, the window does not ask about the old run.
   w.ShowWindow();
   EXPECT_FALSE(w.RunStarted());
   EXPECT_TRUE(w.FinishPanel()->isHidden());
-  ui.asked.clear();
+  ui_.asked.clear();
   w.close();
-  EXPECT_TRUE(ui.asked.empty());
+  EXPECT_TRUE(ui_.asked.empty());
 }
 
-TEST_F(OptimizerWindow, AbortThenNeinRestoresTheProjectWithoutTheFixedParts) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
-  const auto startProject = std::make_unique<TProjekt>(doc->Project());
+TEST_F(OptimizerWindow, AbortThenNoRestoresTheProjectWithoutTheFixedParts) {
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
+  const auto startProject = std::make_unique<Project>(doc_->CurrentProject());
   // Parts are fixed by hand to 10 % more; after the first fix the optimizer
   // holds before its next trial until the test lets it go on.
   std::atomic<int> fixes{0};
   std::atomic<bool> release{false};
-  w.fixPartDialog = [&](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
-    TWPart fixed = part;
-    fixed._value *= 1.1;
+  w.fixPartDialog = [&](const OptimizerVariable&, const CrossoverPart& part) -> std::optional<CrossoverPart> {
+    CrossoverPart fixed = part;
+    fixed.value *= 1.1;
     ++fixes;
     return fixed;
   };
-  w.Optimizer().onTrial = [&](const TOptiThread::TTrial&) {
+  w.Optimizer().onTrial = [&](const OptimizerThread::Trial&) {
     while (fixes > 0 && !release) std::this_thread::sleep_for(1ms);
   };
-  ui.buttons = {2};
+  ui_.buttons = {2};
   w.StartButton()->click();
   QElapsedTimer clock;
   clock.start();
@@ -379,57 +380,57 @@ TEST_F(OptimizerWindow, AbortThenNeinRestoresTheProjectWithoutTheFixedParts) {
 
   // Closing while it runs: "&Nein" to the abort question keeps it running
   // and the window open.
-  ui.asked.clear();
-  ui.buttons = {2};
+  ui_.asked.clear();
+  ui_.buttons = {2};
   w.close();
   EXPECT_TRUE(w.isVisible());
-  ASSERT_EQ(ui.asked.size(), 1u);
-  EXPECT_EQ(ui.asked[0].text, "Optimierung abbrechen?");
-  EXPECT_EQ(ui.asked[0].options, "&Ja|&Nein");
+  ASSERT_EQ(ui_.asked.size(), 1u);
+  EXPECT_EQ(ui_.asked[0].text, "Optimierung abbrechen?");
+  EXPECT_EQ(ui_.asked[0].options, "&Ja|&Nein");
   EXPECT_FALSE(w.Optimizer().IsIdle());
 
   release = true;
   w.AbortButton()->click();
   EXPECT_TRUE(w.Optimizer().IsIdle());
-  EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Stopped);
+  EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Stopped);
   EXPECT_TRUE(w.FinishPanel()->isHidden());
   EXPECT_TRUE(w.AbortButton()->isHidden());
   EXPECT_FALSE(w.CloseButton()->isHidden());
   EXPECT_TRUE(w.StartButton()->isEnabled());
   // The best crossover holds the fixed part.
-  EXPECT_FALSE(w.Optimizer().BestProject().Verstaerker[0].crossover == startProject->Verstaerker[0].crossover);
+  EXPECT_FALSE(w.Optimizer().BestProject().amplifiers[0].crossover == startProject->amplifiers[0].crossover);
 
   // "&Abbruch" keeps the window open; "&Nein" puts the start project back.
-  ui.asked.clear();
-  ui.buttons = {3, 2};
+  ui_.asked.clear();
+  ui_.buttons = {3, 2};
   w.close();
   EXPECT_TRUE(w.isVisible());
   w.CloseButton()->click();
   EXPECT_FALSE(w.isVisible());
-  ASSERT_EQ(ui.asked.size(), 2u);
-  EXPECT_EQ(ui.asked[1].text, "Optimierungsergebnisse übernehmen?");
-  EXPECT_TRUE(doc->Project() == *startProject);
-  EXPECT_EQ(closings, 1);
-  ASSERT_TRUE(doc->WaitCalcIdle());
-  EXPECT_TRUE(doc->ShownResult().bValid);
+  ASSERT_EQ(ui_.asked.size(), 2u);
+  EXPECT_EQ(ui_.asked[1].text, "Optimierungsergebnisse übernehmen?");
+  EXPECT_TRUE(doc_->CurrentProject() == *startProject);
+  EXPECT_EQ(closings_, 1);
+  ASSERT_TRUE(doc_->WaitCalcIdle());
+  EXPECT_TRUE(doc_->ShownResult().valid);
 }
 
 TEST_F(OptimizerWindow, HistoryKeepsTheLatest250Reports) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
-  const auto result = std::make_unique<TResult>(doc->ShownResult());
-  TGrades g{};
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
+  const auto result = std::make_unique<CalcResult>(doc_->ShownResult());
+  GradeBlock g{};
   for (int i = 0; i < 260; ++i) {
-    g[gTotal] = i;
-    g[gResponse] = i + 0.1;
-    g[gEfficiency] = i + 0.2;
-    g[gImpedance] = i + 0.3;
-    g[gPhase] = i + 0.4;
+    g[GradeTotal] = i;
+    g[GradeResponse] = i + 0.1;
+    g[GradeEfficiency] = i + 0.2;
+    g[GradeImpedance] = i + 0.3;
+    g[GradePhase] = i + 0.4;
     w.GradeReport(g, *result);
   }
   ASSERT_EQ(w.History().size(), 250u);
   EXPECT_DOUBLE_EQ(w.History().front()[0], 10);  // the oldest ten dropped
   EXPECT_DOUBLE_EQ(w.History().back()[0], 259);
-  const TGradeHistoryEntry last{259, 259.1, 259.2, 259.3, 259.4};
+  const GradeHistoryEntry last{259, 259.1, 259.2, 259.3, 259.4};
   EXPECT_EQ(w.History().back(), last);
   EXPECT_EQ(w.ListBefore()->item(4)->text().toStdString(), "Note gesamt       =    0.000");
   EXPECT_EQ(w.ListAfter()->item(4)->text().toStdString(), "Note gesamt       =  259.000");
@@ -443,14 +444,14 @@ TEST_F(OptimizerWindow, HistoryKeepsTheLatest250Reports) {
 }
 
 TEST_F(OptimizerWindow, GradeLinesUseTheDecimalPointInEveryLocale) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
-  const auto result = std::make_unique<TResult>(doc->ShownResult());
-  TGrades g{};
-  g[gImpedance] = 1.23456;
-  g[gResponse] = 4.5459;
-  g[gEfficiency] = 12.0;
-  g[gPhase] = 0.0004;
-  g[gTotal] = -3.5;
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
+  const auto result = std::make_unique<CalcResult>(doc_->ShownResult());
+  GradeBlock g{};
+  g[GradeImpedance] = 1.23456;
+  g[GradeResponse] = 4.5459;
+  g[GradeEfficiency] = 12.0;
+  g[GradePhase] = 0.0004;
+  g[GradeTotal] = -3.5;
   const std::string expected[] = {"Note Impedanz     =    1.235", "Note Frequenzgang =    4.546",
                                   "Note Wirkungsgrad =   12.000", "Note Phase        =    0.000",
                                   "Note gesamt       =   -3.500"};
@@ -469,7 +470,7 @@ TEST_F(OptimizerWindow, GradeLinesUseTheDecimalPointInEveryLocale) {
     }
     w.GradeReport(g, *result);
     for (int i = 0; i < 5; ++i) {
-      EXPECT_EQ(OptiResultLines(g)[static_cast<std::size_t>(i)], expected[i]) << locale;
+      EXPECT_EQ(OptimizerResultLines(g)[static_cast<std::size_t>(i)], expected[i]) << locale;
       EXPECT_EQ(w.ListAfter()->item(i)->text().toStdString(), expected[i]) << locale;
     }
     ++checked;
@@ -479,19 +480,19 @@ TEST_F(OptimizerWindow, GradeLinesUseTheDecimalPointInEveryLocale) {
 }
 
 TEST_F(OptimizerWindow, StalledPartsAreRoundedByTheListsOrChosenByHand) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
-  TOptiValue v;
-  TWPart r;
-  r._typ = ptR;
-  r._bem = "MOX";
-  TWPart c;
-  c._typ = ptC;
-  TWPart l;
-  l._typ = ptL;
-  l._value = 0.8e-3;
-  l._Rvalue = 0.3;
-  std::vector<TWPart> asked;
-  w.fixPartDialog = [&](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
+  OptimizerVariable v;
+  CrossoverPart r;
+  r.type = PartResistor;
+  r.note = "MOX";
+  CrossoverPart c;
+  c.type = PartCapacitor;
+  CrossoverPart l;
+  l.type = PartInductor;
+  l.value = 0.8e-3;
+  l.resistance = 0.3;
+  std::vector<CrossoverPart> asked;
+  w.fixPartDialog = [&](const OptimizerVariable&, const CrossoverPart& part) -> std::optional<CrossoverPart> {
     asked.push_back(part);
     return std::nullopt;  // cancelled: the part stays as it is
   };
@@ -502,12 +503,12 @@ TEST_F(OptimizerWindow, StalledPartsAreRoundedByTheListsOrChosenByHand) {
   };
   for (const Case& k : {Case{2, 2.4, 2.2}, Case{1, 2.4, 2.2}, Case{2, 1.3, 1.2}, Case{1, 1.3, 1.5}}) {
     w.ResistorChoice()->setCurrentIndex(k.resistorList);
-    r._value = k.from;
-    EXPECT_DOUBLE_EQ(w.FixPart(v, r)._value, k.to) << k.resistorList << " " << k.from;
+    r.value = k.from;
+    EXPECT_DOUBLE_EQ(w.FixPart(v, r).value, k.to) << k.resistorList << " " << k.from;
   }
   w.CapacitorChoice()->setCurrentIndex(1);
-  c._value = 4.3e-6;
-  EXPECT_NEAR(w.FixPart(v, c)._value, 4.7e-6, 1e-18);
+  c.value = 4.3e-6;
+  EXPECT_NEAR(w.FixPart(v, c).value, 4.7e-6, 1e-18);
   EXPECT_TRUE(asked.empty());
 
   // By hand: a capacitor with "manuell", a coil always.
@@ -519,29 +520,29 @@ TEST_F(OptimizerWindow, StalledPartsAreRoundedByTheListsOrChosenByHand) {
 
   // Until the part editor takes the job, the value dialog asks.
   v.amplifier = 1;
-  ui.edits = {std::vector<std::string>{"1,5", "0.4", "Luft 1,5"}, std::nullopt};
-  const auto coil = AskPartValues(ui, v, l);
+  ui_.edits = {std::vector<std::string>{"1,5", "0.4", "Luft 1,5"}, std::nullopt};
+  const auto coil = AskPartValues(ui_, v, l);
   ASSERT_TRUE(coil.has_value());
-  EXPECT_DOUBLE_EQ(coil->_value, 0.0015);
-  EXPECT_DOUBLE_EQ(coil->_Rvalue, 0.4);
-  EXPECT_EQ(coil->_bem, "Luft 1,5");
-  EXPECT_EQ(coil->_typ, ptL);
-  ASSERT_EQ(ui.asked.size(), 1u);
-  EXPECT_EQ(ui.asked[0].kind, "edit");
-  EXPECT_EQ(ui.asked[0].text, "Spule festlegen (Verstärker 2)");
-  EXPECT_EQ(ui.asked[0].options, "Wert [mH] %dWiderstand [Ohm] %dBem. %s");
-  EXPECT_FALSE(AskPartValues(ui, v, c).has_value());  // cancelled
+  EXPECT_DOUBLE_EQ(coil->value, 0.0015);
+  EXPECT_DOUBLE_EQ(coil->resistance, 0.4);
+  EXPECT_EQ(coil->note, "Luft 1,5");
+  EXPECT_EQ(coil->type, PartInductor);
+  ASSERT_EQ(ui_.asked.size(), 1u);
+  EXPECT_EQ(ui_.asked[0].kind, "edit");
+  EXPECT_EQ(ui_.asked[0].text, "Spule festlegen (Verstärker 2)");
+  EXPECT_EQ(ui_.asked[0].options, "Wert [mH] %dWiderstand [Ohm] %dBem. %s");
+  EXPECT_FALSE(AskPartValues(ui_, v, c).has_value());  // cancelled
 }
 
 // Notes the preselected button of every question.
-struct TDefaultsNoted : TScriptedInteraction {
+struct DefaultsNoted : ScriptedInteraction {
   std::vector<int> defaults;
   int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
     defaults.push_back(defaultIndex);
-    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+    return ScriptedInteraction::ChooseButton(message, captions, defaultIndex);
   }
 };
-using OptimizerEnd = TOptimizerFixture<TDefaultsNoted>;
+using OptimizerEnd = OptimizerFixture<DefaultsNoted>;
 
 // Parts fixed by hand far off their values leave the end of a run worse than
 // its start: the end message says so with both grades and proposes the
@@ -549,36 +550,36 @@ using OptimizerEnd = TOptimizerFixture<TDefaultsNoted>;
 TEST_F(OptimizerEnd, AnEndWorseThanTheStartSaysSoAndTheQuestionKeepsTheStartValues) {
   // A first run brings the detuned box to the optimum of the search (the
   // parts keep the values it found) and is taken over.
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
-  ui.buttons = {2};  // no reference
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
+  ui_.buttons = {2};  // no reference
   w.StartButton()->click();
   ASSERT_TRUE(WaitOptimizerRun(w));
-  ASSERT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
+  ASSERT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Finished);
   w.TimerTick();
-  ui.buttons = {1};
+  ui_.buttons = {1};
   w.FinishOkButton()->click();
   ASSERT_FALSE(w.isVisible());
-  ASSERT_TRUE(doc->WaitCalcIdle());
-  const auto startProject = std::make_unique<TProjekt>(doc->Project());
+  ASSERT_TRUE(doc_->WaitCalcIdle());
+  const auto startProject = std::make_unique<Project>(doc_->CurrentProject());
   ASSERT_EQ(CountMarkedParts(*startProject), 2);
 
   // From there the search finds nothing better, and every part it stalls on
   // is fixed by hand half as large again (a coil at two thirds).
   w.ShowWindow();
-  w.fixPartDialog = [](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
-    TWPart fixed = part;
-    fixed._value = part._typ == ptC ? part._value * 1.5 : part._value / 1.5;
+  w.fixPartDialog = [](const OptimizerVariable&, const CrossoverPart& part) -> std::optional<CrossoverPart> {
+    CrossoverPart fixed = part;
+    fixed.value = part.type == PartCapacitor ? part.value * 1.5 : part.value / 1.5;
     return fixed;
   };
-  ui.buttons = {2};  // no reference
+  ui_.buttons = {2};  // no reference
   w.StartButton()->click();
   ASSERT_TRUE(WaitOptimizerRun(w));
-  ASSERT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
+  ASSERT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Finished);
   EXPECT_FALSE(w.FinishPanel()->isHidden());
   const double before = LineValue(w.ListBefore()->item(4)->text());
   const double after = LineValue(w.ListAfter()->item(4)->text());
   ASSERT_GT(after, before);
-  EXPECT_NEAR(before, w.Optimizer().StartGrades()[gTotal], 0.0005);
+  EXPECT_NEAR(before, w.Optimizer().StartGrades()[GradeTotal], 0.0005);
   EXPECT_EQ(FinishText(w),
             "Die Optimierung wurde beendet, das Ergebnis ist aber schlechter als der Start: "
             "Note gesamt vorher " +
@@ -588,63 +589,63 @@ TEST_F(OptimizerEnd, AnEndWorseThanTheStartSaysSoAndTheQuestionKeepsTheStartValu
   // "Ok" closes; the question, answered with its preselected button, puts
   // the start project back.
   w.TimerTick();
-  ui.asked.clear();
-  ui.defaults.clear();
+  ui_.asked.clear();
+  ui_.defaults.clear();
   w.FinishOkButton()->click();
   EXPECT_FALSE(w.isVisible());
-  ASSERT_EQ(ui.asked.size(), 1u);
-  EXPECT_EQ(ui.asked[0].text, "Optimierungsergebnisse übernehmen?");
-  EXPECT_EQ(ui.asked[0].options, "&Ja|&Nein|&Abbruch");
-  ASSERT_EQ(ui.defaults.size(), 1u);
-  EXPECT_EQ(ui.defaults[0], 2);
-  EXPECT_TRUE(doc->Project() == *startProject);
-  ASSERT_TRUE(doc->WaitCalcIdle());
-  EXPECT_NEAR(doc->Grades()[gTotal], before, 0.0005);
+  ASSERT_EQ(ui_.asked.size(), 1u);
+  EXPECT_EQ(ui_.asked[0].text, "Optimierungsergebnisse übernehmen?");
+  EXPECT_EQ(ui_.asked[0].options, "&Ja|&Nein|&Abbruch");
+  ASSERT_EQ(ui_.defaults.size(), 1u);
+  EXPECT_EQ(ui_.defaults[0], 2);
+  EXPECT_TRUE(doc_->CurrentProject() == *startProject);
+  ASSERT_TRUE(doc_->WaitCalcIdle());
+  EXPECT_NEAR(doc_->Grades()[GradeTotal], before, 0.0005);
 }
 
 // A better end keeps the question as it was: "&Abbruch" preselected.
-TEST_F(OptimizerEnd, ABetterEndKeepsAbbruchPreselected) {
-  TFormWOptimize2& w = Open(*DetunedTwoWay());
+TEST_F(OptimizerEnd, ABetterEndKeepsCancelPreselected) {
+  CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
   w.CapacitorChoice()->setCurrentIndex(2);  // E12
-  ui.buttons = {2};
+  ui_.buttons = {2};
   w.StartButton()->click();
   ASSERT_TRUE(WaitOptimizerRun(w));
   ASSERT_LT(LineValue(w.ListAfter()->item(4)->text()), LineValue(w.ListBefore()->item(4)->text()));
   w.TimerTick();
-  ui.defaults.clear();
-  ui.buttons = {1};
+  ui_.defaults.clear();
+  ui_.buttons = {1};
   w.FinishOkButton()->click();
-  ASSERT_EQ(ui.defaults.size(), 1u);
-  EXPECT_EQ(ui.defaults[0], 3);
+  ASSERT_EQ(ui_.defaults.size(), 1u);
+  EXPECT_EQ(ui_.defaults[0], 3);
   EXPECT_FALSE(w.isVisible());
 }
 
 // A question that stays open for a while, as a real one does: the window's
 // messages go on meanwhile, and `whileOpen` runs inside.
-struct TSlowQuestions : TScriptedInteraction {
+struct SlowQuestions : ScriptedInteraction {
   std::function<void()> whileOpen;
   int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
-    if (message == kOptiAbortQuestion && whileOpen) whileOpen();
-    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+    if (message == kOptimizerAbortQuestion && whileOpen) whileOpen();
+    return ScriptedInteraction::ChooseButton(message, captions, defaultIndex);
   }
 };
-using OptimizerQuestion = TOptimizerFixture<TSlowQuestions>;
+using OptimizerQuestion = OptimizerFixture<SlowQuestions>;
 
 TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAnswer) {
   for (const int answer : {2, 1}) {  // "&Nein", then "&Ja"
-    TFormWOptimize2& w = Open(*DetunedTwoWay());
+    CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
     std::atomic<int> fixes{0};
     std::atomic<bool> release{false};
-    w.fixPartDialog = [&](const TOptiValue&, const TWPart& part) -> std::optional<TWPart> {
+    w.fixPartDialog = [&](const OptimizerVariable&, const CrossoverPart& part) -> std::optional<CrossoverPart> {
       ++fixes;
       return part;
     };
     // After the first fix the optimizer holds before its next trial until
     // the question lets it go.
-    w.Optimizer().onTrial = [&](const TOptiThread::TTrial&) {
+    w.Optimizer().onTrial = [&](const OptimizerThread::Trial&) {
       while (fixes > 0 && !release) std::this_thread::sleep_for(1ms);
     };
-    ui.buttons = {2};
+    ui_.buttons = {2};
     w.StartButton()->click();
     QElapsedTimer clock;
     clock.start();
@@ -655,7 +656,7 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
     int progressBefore = 0;
     int progressDuringQuestion = 0;
     bool idleDuringQuestion = true;
-    ui.whileOpen = [&] {
+    ui_.whileOpen = [&] {
       progressBefore = w.ProgressValue();
       release = true;
       PumpWindowMessages(400);
@@ -663,58 +664,59 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
       progressDuringQuestion = w.ProgressValue();
       idleDuringQuestion = w.Optimizer().IsIdle();
     };
-    ui.asked.clear();
-    ui.buttons = {answer, 2};
+    ui_.asked.clear();
+    ui_.buttons = {answer, 2};
     w.close();
     EXPECT_EQ(fixesDuringQuestion, 0) << answer;
     EXPECT_EQ(progressDuringQuestion, progressBefore) << answer;
     EXPECT_FALSE(idleDuringQuestion) << answer;
-    ASSERT_GE(ui.asked.size(), 1u);
-    EXPECT_EQ(ui.asked[0].text, "Optimierung abbrechen?");
+    ASSERT_GE(ui_.asked.size(), 1u);
+    EXPECT_EQ(ui_.asked[0].text, "Optimierung abbrechen?");
     if (answer == 2) {
       // "&Nein": the run goes on to its end and the window stays open.
       EXPECT_TRUE(w.isVisible());
       ASSERT_TRUE(WaitOptimizerRun(w));
-      EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Finished);
+      EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Finished);
     } else {
       // "&Ja": the run is stopped before the take-over question comes.
-      EXPECT_EQ(w.Optimizer().LastOutcome(), TOptiOutcome::Stopped);
-      ASSERT_EQ(ui.asked.size(), 2u);
-      EXPECT_EQ(ui.asked[1].text, "Optimierungsergebnisse übernehmen?");
+      EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Stopped);
+      ASSERT_EQ(ui_.asked.size(), 2u);
+      EXPECT_EQ(ui_.asked[1].text, "Optimierungsergebnisse übernehmen?");
       EXPECT_FALSE(w.isVisible());
     }
-    ui.whileOpen = nullptr;
-    window.reset();
+    ui_.whileOpen = nullptr;
+    window_.reset();
   }
 }
 
-TEST(OptiPartName, NamesKindValueNoteNodesAndAmplifier) {
-  TOptiValue v;
+TEST(OptimizedPartName, NamesKindValueNoteNodesAndAmplifier) {
+  OptimizerVariable v;
   v.amplifier = 1;
-  TWPart c;
-  c._typ = ptC;
-  c._value = 4.7e-6;
-  c._bem = "MKP 4,7";
-  c._nod1 = 12;
-  c._nod2 = 23;
+  CrossoverPart c;
+  c.type = PartCapacitor;
+  c.value = 4.7e-6;
+  c.note = "MKP 4,7";
+  c.node1 = 12;
+  c.node2 = 23;
   v.startValue = 6.8e-6;
-  EXPECT_EQ(OptiPartName(v, c),
+  EXPECT_EQ(OptimizedPartName(v, c),
             "Kondensator 4,70 µF „MKP 4,7“ zwischen Knoten 12 und 23, Verstärker 2 (Startwert 6,80 µF)");
-  TWPart r;
-  r._typ = ptR;
-  r._value = 2.2;
-  r._nod1 = 3;
-  r._nod2 = 4;
+  CrossoverPart r;
+  r.type = PartResistor;
+  r.value = 2.2;
+  r.node1 = 3;
+  r.node2 = 4;
   v.amplifier = 0;
   v.startValue = 3.3;
-  EXPECT_EQ(OptiPartName(v, r), "Widerstand 2,20 Ohm zwischen Knoten 3 und 4, Verstärker 1 (Startwert 3,30 Ohm)");
-  TWPart l;
-  l._typ = ptL;
-  l._value = 1.5e-3;
-  l._Rvalue = 0.4;
+  EXPECT_EQ(OptimizedPartName(v, r), "Widerstand 2,20 Ohm zwischen Knoten 3 und 4, Verstärker 1 (Startwert 3,30 Ohm)");
+  CrossoverPart l;
+  l.type = PartInductor;
+  l.value = 1.5e-3;
+  l.resistance = 0.4;
   v.coilResistance = true;
   v.startValue = 0.5;
-  EXPECT_EQ(OptiPartName(v, l), "Spule 1,50 mH, 0,40 Ohm zwischen Knoten 0 und 0, Verstärker 1 (Startwert 0,50 Ohm)");
+  EXPECT_EQ(OptimizedPartName(v, l),
+            "Spule 1,50 mH, 0,40 Ohm zwischen Knoten 0 und 0, Verstärker 1 (Startwert 0,50 Ohm)");
 }
 
 }  // namespace

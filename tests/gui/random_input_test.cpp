@@ -39,11 +39,11 @@
 #include <vector>
 
 #include "calc/file_load.h"
-#include "main_form_fixture.h"
+#include "main_window_fixture.h"
 #include "model/my_ini_file.h"
 #include "model/project_file.h"
 #include "support/scripted_interaction.h"
-#include "ui/main/main_form.h"
+#include "ui/main/main_window.h"
 
 #ifndef SONVEX_RANDOM_INPUT_MINUTES
 #define SONVEX_RANDOM_INPUT_MINUTES 0
@@ -54,22 +54,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TRandomOptions {
+struct RandomOptions {
   unsigned seed = 29;
   double minutes = SONVEX_RANDOM_INPUT_MINUTES;  // rounds go on until then (at least one per project)
   int rounds = 0;                                // a fixed number of rounds instead (0: by time)
   int actions = 400;                             // per round
 };
-TRandomOptions gOptions;
+RandomOptions gOptions;
 
 const char* const kSampleProjects[] = {"Default.ZPJ", "Dreiweg-Standbox.ZPJ", "Subwoofer-geschlossen.ZPJ"};
 constexpr int kSampleCount = 3;
 
 // The actions of the round in progress: in memory for the failure message
 // and in a file that outlives a crash.
-class TActionLog {
+class ActionLog {
  public:
-  explicit TActionLog(fs::path file) : file_(std::move(file)) {}
+  explicit ActionLog(fs::path file) : file_(std::move(file)) {}
   void Start(const std::string& heading) {
     lines_.clear();
     out_.close();
@@ -100,10 +100,10 @@ class TActionLog {
 
 // Answers every question at random, recording it like the scripted
 // interaction does.
-class TRandomInteraction : public TScriptedInteraction {
+class RandomInteraction : public ScriptedInteraction {
  public:
   std::mt19937* rng = nullptr;
-  TActionLog* log = nullptr;
+  ActionLog* log = nullptr;
   fs::path scratch;                // where files are saved
   std::vector<fs::path> openable;  // what a file choice may answer
 
@@ -111,11 +111,11 @@ class TRandomInteraction : public TScriptedInteraction {
     const int count = static_cast<int>(std::count(captions.begin(), captions.end(), '|')) + 1;
     buttons.push_back(Pick(count) + 1);
     Note("choose", message);
-    return TScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+    return ScriptedInteraction::ChooseButton(message, captions, defaultIndex);
   }
   void ShowMessage(std::string_view message) override {
     Note("message", message);
-    TScriptedInteraction::ShowMessage(message);
+    ScriptedInteraction::ShowMessage(message);
   }
   std::optional<fs::path> PickOpenFile(std::string_view caption, std::string_view filter,
                                        const fs::path& folder) override {
@@ -123,28 +123,28 @@ class TRandomInteraction : public TScriptedInteraction {
                         ? std::nullopt
                         : std::optional(openable[Pick(static_cast<int>(openable.size()))]));
     Note("open", caption);
-    return TScriptedInteraction::PickOpenFile(caption, filter, folder);
+    return ScriptedInteraction::PickOpenFile(caption, filter, folder);
   }
   std::optional<fs::path> PickSaveFile(std::string_view caption, std::string_view filter, const fs::path& folder,
                                        std::string_view defaultName) override {
     files.push_back(Pick(3) == 0 ? std::nullopt
                                  : std::optional(scratch / ("gespeichert_" + std::to_string(Pick(4)) + ".dat")));
     Note("save", caption);
-    return TScriptedInteraction::PickSaveFile(caption, filter, folder, defaultName);
+    return ScriptedInteraction::PickSaveFile(caption, filter, folder, defaultName);
   }
   bool EditValues(std::string_view caption, std::string_view format, std::vector<std::string>& values) override {
     // The pauses are left alone: a long one would only slow the test down.
     const std::string c(caption);
     if (c.find("pause") == std::string::npos && Pick(3) != 0) {
       std::vector<std::string> answer = values;
-      static const char* const texts[] = {"0", "1", "-1", "abc", "1e300", "2,5", "", "99999"};
-      if (!answer.empty() && Pick(2) == 0) answer[Pick(static_cast<int>(answer.size()))] = texts[Pick(8)];
+      static const char* const kTexts[] = {"0", "1", "-1", "abc", "1e300", "2,5", "", "99999"};
+      if (!answer.empty() && Pick(2) == 0) answer[Pick(static_cast<int>(answer.size()))] = kTexts[Pick(8)];
       edits.push_back(answer);
     } else {
       edits.push_back(std::nullopt);
     }
     Note("edit", caption);
-    return TScriptedInteraction::EditValues(caption, format, values);
+    return ScriptedInteraction::EditValues(caption, format, values);
   }
 
  private:
@@ -164,19 +164,19 @@ void MessageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 
 // The project's text as saved, and the text of that file read back and saved
 // again; equal for a project that survives saving.
-std::string SavedText(const TProjekt& p) {
-  auto ini = TMyIniFile::InMemory(false);
+std::string SavedText(const Project& p) {
+  auto ini = MyIniFile::InMemory(false);
   WriteProjectTo(p, ini);
   return ini.Serialize(false);
 }
 
-class RandomInput : public TMainFormFixture<TRandomInteraction> {
+class RandomInput : public MainWindowFixture<RandomInteraction> {
  protected:
-  std::mt19937 rng;
-  std::set<QWidget*> ourDialogs;  // dialogs this test runs; the watchdog leaves them alone
-  int dialogDepth = 0;
+  std::mt19937 rng_;
+  std::set<QWidget*> ourDialogs_;  // dialogs this test runs; the watchdog leaves them alone
+  int dialogDepth_ = 0;
 
-  int Pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(rng); }
+  int Pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(rng_); }
   std::string Name(const QWidget* w) const {
     if (w == nullptr) return "-";
     const QString name = w->objectName();
@@ -205,43 +205,43 @@ class RandomInput : public TMainFormFixture<TRandomInteraction> {
     if (f != nullptr && (within == nullptr || within->isAncestorOf(f) || f == within)) return f;
     if (within != nullptr) return within;
     QWidget* active = QApplication::activeWindow();
-    return active != nullptr ? active : form.get();
+    return active != nullptr ? active : form_.get();
   }
 
   // One random action; `within` restricts it to a dialog run by the test.
   void RandomAction(QWidget* within) {
     const int kind = Pick(100);
     if (kind < 30) {
-      static const Qt::Key keys[] = {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,   Qt::Key_Backtab, Qt::Key_0,
+      static const Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,   Qt::Key_Backtab, Qt::Key_0,
                                      Qt::Key_1,      Qt::Key_5,      Qt::Key_9,     Qt::Key_A,       Qt::Key_E,
                                      Qt::Key_X,      Qt::Key_Comma,  Qt::Key_Minus, Qt::Key_Period,  Qt::Key_Backspace,
                                      Qt::Key_Delete, Qt::Key_Up,     Qt::Key_Down,  Qt::Key_Left,    Qt::Key_Space};
-      const Qt::Key key = keys[Pick(static_cast<int>(std::size(keys)))];
+      const Qt::Key key = kKeys[Pick(static_cast<int>(std::size(kKeys)))];
       QWidget* target = KeyTarget(within);
       Log().Add("key " + QKeySequence(key).toString().toStdString() + " -> " + Name(target));
       QTest::keyClick(target, key);
     } else if (kind < 40 && within == nullptr) {
       // A menu command by its shortcut, sent to the main window.
       std::vector<QAction*> actions;
-      for (QAction* a : form->findChildren<QAction*>())
+      for (QAction* a : form_->findChildren<QAction*>())
         if (!a->shortcut().isEmpty() && a->isEnabled()) actions.push_back(a);
       if (actions.empty()) return;
       QAction* a = actions[Pick(static_cast<int>(actions.size()))];
       Log().Add("shortcut " + a->shortcut().toString().toStdString() + " (" + a->objectName().toStdString() + ")");
-      form->activateWindow();
-      QTest::keySequence(form.get(), a->shortcut());
+      form_->activateWindow();
+      QTest::keySequence(form_.get(), a->shortcut());
     } else if (kind < 45 && within == nullptr) {
       // A menu command as a click on its menu item would give it.
       std::vector<QAction*> actions;
-      for (QAction* a : form->findChildren<QAction*>())
+      for (QAction* a : form_->findChildren<QAction*>())
         if (a->isEnabled() && !a->isSeparator() && a->menu() == nullptr && !a->text().isEmpty()) actions.push_back(a);
       if (actions.empty()) return;
       QAction* a = actions[Pick(static_cast<int>(actions.size()))];
       Log().Add("menu " + a->objectName().toStdString() + " \"" + a->text().toStdString() + "\"");
       a->trigger();
     } else if (kind < 52) {
-      static const char* const texts[] = {"abc", "12", "-3", "0", "1e300", "1,5", "x", "999999", "0,001", "-"};
-      const char* text = texts[Pick(static_cast<int>(std::size(texts)))];
+      static const char* const kTexts[] = {"abc", "12", "-3", "0", "1e300", "1,5", "x", "999999", "0,001", "-"};
+      const char* text = kTexts[Pick(static_cast<int>(std::size(kTexts)))];
       QWidget* target = KeyTarget(within);
       Log().Add(std::string("type \"") + text + "\" -> " + Name(target));
       QTest::keyClicks(target, text);
@@ -278,12 +278,12 @@ class RandomInput : public TMainFormFixture<TRandomInteraction> {
   // How the main window's modal dialogs run: a few random actions inside,
   // then OK or Abbruch at random if the dialog is still open.
   int RunDialog(QDialog& d) {
-    if (dialogDepth >= 2) {
+    if (dialogDepth_ >= 2) {
       Log().Add("dialog " + Name(&d) + " rejected (nested)");
       return QDialog::Rejected;
     }
-    ++dialogDepth;
-    ourDialogs.insert(&d);
+    ++dialogDepth_;
+    ourDialogs_.insert(&d);
     Log().Add("dialog " + Name(&d) + " \"" + d.windowTitle().toStdString() + "\"");
     d.setResult(QDialog::Rejected);
     d.show();
@@ -314,8 +314,8 @@ class RandomInput : public TMainFormFixture<TRandomInteraction> {
         result = d.result();
       }
     }
-    ourDialogs.erase(&d);
-    --dialogDepth;
+    ourDialogs_.erase(&d);
+    --dialogDepth_;
     return result;
   }
 
@@ -333,7 +333,7 @@ class RandomInput : public TMainFormFixture<TRandomInteraction> {
       popup->close();
     }
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && ourDialogs.count(modal) == 0) {
+    if (modal != nullptr && ourDialogs_.count(modal) == 0) {
       Log().Add("  closed modal " + Name(modal));
       if (auto* d = qobject_cast<QDialog*>(modal))
         d->reject();
@@ -345,39 +345,39 @@ class RandomInput : public TMainFormFixture<TRandomInteraction> {
   // Each round starts from the same files and settings, whatever the round
   // before saved or changed, so that it runs the same when run alone.
   void FreshFolders() {
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    settings = MakeSettings(dir, dir / "sonvex");
-    for (const auto* folder : {&settings.projectFolder, &settings.chassisFolder, &settings.partsFolder})
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    settings_ = MakeSettings(dir_, dir_ / "sonvex");
+    for (const auto* folder : {&settings_.projectFolder, &settings_.chassisFolder, &settings_.partsFolder})
       fs::create_directories(*folder);
-    ui.openable.clear();
+    ui_.openable.clear();
     const fs::path data(SONVEX_DATA_DIR);
     for (const char* name : kSampleProjects) {
-      fs::copy_file(data / "Projekte" / name, settings.projectFolder / name);
-      ui.openable.push_back(settings.projectFolder / name);
+      fs::copy_file(data / "Projekte" / name, settings_.projectFolder / name);
+      ui_.openable.push_back(settings_.projectFolder / name);
     }
     std::vector<fs::path> chassis;
     for (const auto& e : fs::directory_iterator(data / "Chassis")) chassis.push_back(e.path());
     std::sort(chassis.begin(), chassis.end());  // the same order on every machine
     for (const fs::path& c : chassis) {
-      fs::copy_file(c, settings.chassisFolder / c.filename());
-      ui.openable.push_back(settings.chassisFolder / c.filename());
+      fs::copy_file(c, settings_.chassisFolder / c.filename());
+      ui_.openable.push_back(settings_.chassisFolder / c.filename());
     }
     for (const auto& e : fs::directory_iterator(data / "Weichenbauteile"))
-      fs::copy_file(e.path(), settings.partsFolder / e.path().filename());
+      fs::copy_file(e.path(), settings_.partsFolder / e.path().filename());
   }
 
-  TActionLog& Log() { return *log_; }
-  std::unique_ptr<TActionLog> log_;
+  ActionLog& Log() { return *log_; }
+  std::unique_ptr<ActionLog> log_;
 };
 
 TEST_F(RandomInput, WindowsSurviveRandomActionsAndKeepTheProjectSavable) {
-  log_ = std::make_unique<TActionLog>(fs::temp_directory_path() /
+  log_ = std::make_unique<ActionLog>(fs::temp_directory_path() /
                                       ("sonvex_random_input_" + std::to_string(::getpid()) + ".log"));
   std::cout << "Actions of the round in progress: " << log_->File().string() << std::endl;
-  ui.scratch = dir;
-  ui.rng = &rng;
-  ui.log = log_.get();
+  ui_.scratch = dir_;
+  ui_.rng = &rng_;
+  ui_.log = log_.get();
 
   std::vector<std::string> critical;
   gCriticalMessages = &critical;
@@ -386,32 +386,32 @@ TEST_F(RandomInput, WindowsSurviveRandomActionsAndKeepTheProjectSavable) {
   QObject::connect(&watchdog, &QTimer::timeout, [this] { WatchdogInNestedLoop(); });
   watchdog.start(50);
 
-  using TClock = std::chrono::steady_clock;
-  const auto end = TClock::now() +
-                   std::chrono::duration_cast<TClock::duration>(std::chrono::duration<double>(gOptions.minutes * 60.0));
+  using Clock = std::chrono::steady_clock;
+  const auto end = Clock::now() +
+                   std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(gOptions.minutes * 60.0));
   int total = 0;
   for (int round = 0;; ++round) {
-    if (gOptions.rounds > 0 ? round >= gOptions.rounds : (round >= kSampleCount && TClock::now() >= end)) break;
+    if (gOptions.rounds > 0 ? round >= gOptions.rounds : (round >= kSampleCount && Clock::now() >= end)) break;
     const unsigned seed = gOptions.seed + static_cast<unsigned>(round);
     const char* project = kSampleProjects[seed % kSampleCount];
-    rng.seed(seed);
+    rng_.seed(seed);
     log_->Start("seed " + std::to_string(seed) + ", project " + project);
     critical.clear();
 
-    form.reset();
+    form_.reset();
     FreshFolders();
     fs::copy_file(fs::path(SONVEX_DATA_DIR) / "Projekte" / project, DefaultFile(),
                   fs::copy_options::overwrite_existing);
     Start();
-    form->execDialog = [this](QDialog& d) { return RunDialog(d); };
-    form->show();
-    form->activateWindow();
+    form_->execDialog = [this](QDialog& d) { return RunDialog(d); };
+    form_->show();
+    form_->activateWindow();
 
     bool failed = false;
     for (int i = 0; i < gOptions.actions && !failed; ++i) {
-      if (!form->isVisible()) {
+      if (!form_->isVisible()) {
         log_->Add("main window shown again");
-        form->show();
+        form_->show();
       }
       RandomAction(nullptr);
       QCoreApplication::processEvents();
@@ -419,15 +419,15 @@ TEST_F(RandomInput, WindowsSurviveRandomActionsAndKeepTheProjectSavable) {
       ++total;
       failed = !critical.empty();
     }
-    ASSERT_TRUE(form->WaitCalcIdle()) << "calculation did not end\n" << log_->Text();
-    const std::string saved = SavedText(form->Project());
-    const fs::path file = dir / "round_trip.ZPJ";
-    SaveProject(form->Project(), file);
+    ASSERT_TRUE(form_->WaitCalcIdle()) << "calculation did not end\n" << log_->Text();
+    const std::string saved = SavedText(form_->CurrentProject());
+    const fs::path file = dir_ / "round_trip.ZPJ";
+    SaveProject(form_->CurrentProject(), file);
     // Read back as a file of its own: the display defaults a round may have
     // chosen "for all projects" are not applied.
-    TScriptedInteraction quiet;
-    TSettings plain = settings;
-    plain.UseOption = false;
+    ScriptedInteraction quiet;
+    Settings plain = settings_;
+    plain.useDisplayDefaults = false;
     auto reloaded = MakeNewProject();
     LoadProjectFile(*reloaded, file, plain, quiet);
     const std::string again = SavedText(*reloaded);
@@ -441,12 +441,12 @@ TEST_F(RandomInput, WindowsSurviveRandomActionsAndKeepTheProjectSavable) {
     }
     // Windows the round left open are closed before the next one.
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->isVisible() && w != form.get()) w->close();
+      if (w->isVisible() && w != form_.get()) w->close();
   }
   watchdog.stop();
   qInstallMessageHandler(gPreviousHandler);
   gCriticalMessages = nullptr;
-  form.reset();
+  form_.reset();
   std::cout << "random actions sent: " << total << std::endl;
   if (!::testing::Test::HasFailure()) log_->Remove();
 }

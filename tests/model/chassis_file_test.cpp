@@ -28,7 +28,7 @@ using testing_files::LoadFromPipe;
 using testing_files::MakeFullChassis;
 using testing_files::MatchPhases;
 using testing_files::ReadBytes;
-using testing_files::TScratchDir;
+using testing_files::ScratchDir;
 using testing_files::WriteBytes;
 using testing_files::WriteScrambled;
 
@@ -37,41 +37,41 @@ std::string ChassisText(int version, const std::string& keys) {
 }
 
 // Loads a chassis file made of the given plain-text content (written scrambled).
-std::unique_ptr<TChassis> LoadText(const std::string& plain, TScriptedInteraction& ui, bool* ok = nullptr) {
-  TScratchDir dir;
+std::unique_ptr<Chassis> LoadText(const std::string& plain, ScriptedInteraction& ui, bool* ok = nullptr) {
+  ScratchDir dir;
   WriteScrambled(dir / "c.ZCH", plain);
-  auto c = std::make_unique<TChassis>(DefaultChassis());
+  auto c = std::make_unique<Chassis>(DefaultChassis());
   const bool result = LoadChassisFile(*c, dir / "c.ZCH", ui);
   if (ok != nullptr) *ok = result;
   return c;
 }
 
 TEST(ChassisFile, SaveAndLoadGiveTheSameRecord) {
-  TScratchDir dir;
-  const auto original = std::make_unique<TChassis>(MakeFullChassis(3));
+  ScratchDir dir;
+  const auto original = std::make_unique<Chassis>(MakeFullChassis(3));
   SaveChassisFile(dir / "Tief 3.ZCH", *original);
-  EXPECT_EQ(original->pubdate, "14.03.2011");  // the caller's record is not changed
+  EXPECT_EQ(original->publicationDate, "14.03.2011");  // the caller's record is not changed
 
-  TScriptedInteraction ui;
-  auto loaded = std::make_unique<TChassis>(MakeFullChassis(6));  // every field is overwritten
+  ScriptedInteraction ui;
+  auto loaded = std::make_unique<Chassis>(MakeFullChassis(6));  // every field is overwritten
   ASSERT_TRUE(LoadChassisFile(*loaded, dir / "Tief 3.ZCH", ui));
   EXPECT_TRUE(ui.asked.empty());
 
-  auto expected = std::make_unique<TChassis>(*original);
-  expected->pubdate = TodayText();
-  expected->OrgFilename = "Tief 3.ZCH";
+  auto expected = std::make_unique<Chassis>(*original);
+  expected->publicationDate = TodayText();
+  expected->originalFileName = "Tief 3.ZCH";
   MatchPhases(*expected, *loaded);
   EXPECT_EQ(*loaded, *expected);
-  EXPECT_EQ(loaded->FgangAF[599], original->FgangAF[599]);
-  EXPECT_EQ(loaded->FgangAF[600], 0.0);
+  EXPECT_EQ(loaded->measuredAmplitudeFreq[599], original->measuredAmplitudeFreq[599]);
+  EXPECT_EQ(loaded->measuredAmplitudeFreq[600], 0.0);
 }
 
 TEST(ChassisFile, KeysInTheirOrder) {
-  TScratchDir dir;
-  auto c = std::make_unique<TChassis>(DefaultChassis());
-  c->hstMark = true;  // never written into a chassis file
+  ScratchDir dir;
+  auto c = std::make_unique<Chassis>(DefaultChassis());
+  c->makerMark = true;  // never written into a chassis file
   SaveChassisFile(dir / "k.ZCH", *c);
-  const std::string plain = TMyIniFile(dir / "k.ZCH", true, false, true).Serialize(false);
+  const std::string plain = MyIniFile(dir / "k.ZCH", true, false, true).Serialize(false);
   std::vector<std::string> keys;
   std::size_t pos = 0;
   while ((pos = plain.find("\r\n", pos)) != std::string::npos) {
@@ -92,54 +92,54 @@ TEST(ChassisFile, KeysInTheirOrder) {
 }
 
 TEST(ChassisFile, CurvesEndWithAZeroFrequency) {
-  TScratchDir dir;
-  auto c = std::make_unique<TChassis>(DefaultChassis());
-  c->FgangAF[0] = 100, c->FgangAF[1] = 200, c->FgangAF[2] = 300;
-  c->FgangA[0] = 80, c->FgangA[1] = 81.5, c->FgangA[2] = 82, c->FgangA[3] = 99;  // 99 lies behind the end
-  c->FgangAPF = c->FgangAF;
-  c->FgangAP[1] = std::numbers::pi / 2;
+  ScratchDir dir;
+  auto c = std::make_unique<Chassis>(DefaultChassis());
+  c->measuredAmplitudeFreq[0] = 100, c->measuredAmplitudeFreq[1] = 200, c->measuredAmplitudeFreq[2] = 300;
+  c->measuredAmplitude[0] = 80, c->measuredAmplitude[1] = 81.5, c->measuredAmplitude[2] = 82, c->measuredAmplitude[3] = 99;  // 99 lies behind the end
+  c->measuredAcousticPhaseFreq = c->measuredAmplitudeFreq;
+  c->measuredAcousticPhase[1] = std::numbers::pi / 2;
   SaveChassisFile(dir / "c.ZCH", *c);
-  const TMyIniFile ini(dir / "c.ZCH", true, false, true);
+  const MyIniFile ini(dir / "c.ZCH", true, false, true);
   EXPECT_EQ(ini.ReadString("Chassis", "FgangAF", "-"), "100;\t200;\t300;\t0");
   EXPECT_EQ(ini.ReadString("Chassis", "FgangA", "-"), "80;\t81,5;\t82;\t99");
   EXPECT_EQ(ini.ReadString("Chassis", "FgangAP", "-"), "0;\t90;\t0;\t0");
   EXPECT_EQ(ini.ReadString("Chassis", "FgangIF", "-"), "0");
   EXPECT_EQ(ini.ReadString("Chassis", "FgangI", "-"), "0");
 
-  TScriptedInteraction ui;
-  auto loaded = std::make_unique<TChassis>(MakeFullChassis(1));
+  ScriptedInteraction ui;
+  auto loaded = std::make_unique<Chassis>(MakeFullChassis(1));
   ASSERT_TRUE(LoadChassisFile(*loaded, dir / "c.ZCH", ui));
-  EXPECT_EQ(loaded->FgangAF[2], 300);
-  EXPECT_EQ(loaded->FgangAF[3], 0);
-  EXPECT_EQ(loaded->FgangAF[4], 0);  // nothing of the previous curve is left
-  EXPECT_EQ(loaded->FgangA[4], 0);
-  EXPECT_EQ(loaded->FgangIF[0], 0);
-  EXPECT_NEAR(loaded->FgangAP[1], std::numbers::pi / 2, 1e-7);
+  EXPECT_EQ(loaded->measuredAmplitudeFreq[2], 300);
+  EXPECT_EQ(loaded->measuredAmplitudeFreq[3], 0);
+  EXPECT_EQ(loaded->measuredAmplitudeFreq[4], 0);  // nothing of the previous curve is left
+  EXPECT_EQ(loaded->measuredAmplitude[4], 0);
+  EXPECT_EQ(loaded->measuredImpedanceFreq[0], 0);
+  EXPECT_NEAR(loaded->measuredAcousticPhase[1], std::numbers::pi / 2, 1e-7);
 }
 
 TEST(ChassisFile, TextsAreCutToTheirFields) {
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   const auto c = LoadText(ChassisText(1108, "Name=" + std::string(30, 'N') + "\n_bnr=" + std::string(20, 'b') +
                                                 "\npubdate=01.02.2003 and more\n_hst=   \nFilters=x"),
                           ui);
-  EXPECT_EQ(c->Name, std::string(22, 'N'));
-  EXPECT_EQ(c->_bnr, std::string(15, 'b'));
-  EXPECT_EQ(c->pubdate, "01.02.2003 and m");
-  EXPECT_TRUE(c->hstMark);
-  EXPECT_EQ(c->Filters, 0);
+  EXPECT_EQ(c->name, std::string(22, 'N'));
+  EXPECT_EQ(c->orderNumber, std::string(15, 'b'));
+  EXPECT_EQ(c->publicationDate, "01.02.2003 and m");
+  EXPECT_TRUE(c->makerMark);
+  EXPECT_EQ(c->filters, 0);
 }
 
 TEST(ChassisFile, DefaultsOfMissingKeys) {
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   bool ok = false;
   const auto c = LoadText(ChassisText(1108, ""), ui, &ok);
   ASSERT_TRUE(ok);
-  TChassis expected{};
-  expected.fgang_which = 5;
+  Chassis expected{};
+  expected.responseSource = 5;
   expected.Re3 = 0.000001;
   expected.Le3 = 0.000001;
-  expected.Filters = 119;
-  expected.pubdate = "01.01.2000";
+  expected.filters = 119;
+  expected.publicationDate = "01.01.2000";
   EXPECT_EQ(*c, expected);
 }
 
@@ -167,12 +167,12 @@ TEST(ChassisFile, VersionConversionOfTypAndMeasuringCondition) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.version) + " " + c.keys);
-    TScriptedInteraction ui;
+    ScriptedInteraction ui;
     bool ok = false;
     const auto ch = LoadText(ChassisText(c.version, c.keys), ui, &ok);
     ASSERT_TRUE(ok);
-    EXPECT_EQ(ch->typ, c.typ);
-    EXPECT_EQ(ch->fgang_which, c.which);
+    EXPECT_EQ(ch->categories, c.typ);
+    EXPECT_EQ(ch->responseSource, c.which);
   }
 }
 
@@ -194,29 +194,29 @@ TEST(ChassisFile, VersionConversionOfPhases) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version);
-    TScriptedInteraction ui;
+    ScriptedInteraction ui;
     const std::string p = c.phase;
     const auto ch = LoadText(
         ChassisText(c.version, "FgangAPF=100;0\nFgangAP=" + p + ";0\nFgangIPF=100;0\nFgangIP=" + p + ";0"), ui);
-    EXPECT_NEAR(ch->FgangAP[0], c.acoustic, 1e-6);
-    EXPECT_NEAR(ch->FgangIP[0], c.electric, 1e-6);
-    EXPECT_NEAR(ch->FgangAP[1], c.acousticEnd, 1e-6);
-    EXPECT_EQ(ch->FgangAP[2], 0);  // beyond the elements read: untouched
+    EXPECT_NEAR(ch->measuredAcousticPhase[0], c.acoustic, 1e-6);
+    EXPECT_NEAR(ch->measuredElectricalPhase[0], c.electric, 1e-6);
+    EXPECT_NEAR(ch->measuredAcousticPhase[1], c.acousticEnd, 1e-6);
+    EXPECT_EQ(ch->measuredAcousticPhase[2], 0);  // beyond the elements read: untouched
   }
 }
 
 TEST(ChassisFile, RejectedFilesLeaveTheRecordUnchanged) {
-  TScratchDir dir;
-  const auto before = std::make_unique<TChassis>(MakeFullChassis(2));
+  ScratchDir dir;
+  const auto before = std::make_unique<Chassis>(MakeFullChassis(2));
   for (const char* text :
        {"## MyIniFile 1.0\n#Chassis\nName=x", "## MyIniFile 1.0\n#Header\nVersion=999\n#Chassis\nName=x",
         "## MyIniFile 1.0\n#Header\nVersion=1003\n#Chassis\nName=x",
         "## MyIniFile 1.0\n#Header\nVersion=1102\n#Chassis\nName=x",
         "## MyIniFile 1.0\n#Header\nVersion=1109\n#Chassis\nName=x"}) {
     SCOPED_TRACE(text);
-    TScriptedInteraction ui;
+    ScriptedInteraction ui;
     WriteScrambled(dir / "r.ZCH", text);
-    auto c = std::make_unique<TChassis>(*before);
+    auto c = std::make_unique<Chassis>(*before);
     EXPECT_FALSE(LoadChassisFile(*c, dir / "r.ZCH", ui));
     EXPECT_EQ(*c, *before);
     ASSERT_EQ(ui.asked.size(), 1u);
@@ -224,8 +224,8 @@ TEST(ChassisFile, RejectedFilesLeaveTheRecordUnchanged) {
   }
   // A plain-text file: the format message, then the data format message.
   WriteBytes(dir / "plain.ZCH", "## MyIniFile 1.0\r\n#Header\r\nVersion=\t1108\r\n");
-  TScriptedInteraction ui;
-  auto c = std::make_unique<TChassis>(*before);
+  ScriptedInteraction ui;
+  auto c = std::make_unique<Chassis>(*before);
   EXPECT_FALSE(LoadChassisFile(*c, dir / "plain.ZCH", ui));
   EXPECT_EQ(*c, *before);
   ASSERT_EQ(ui.asked.size(), 2u);
@@ -234,24 +234,24 @@ TEST(ChassisFile, RejectedFilesLeaveTheRecordUnchanged) {
 }
 
 TEST(ChassisFile, Version1000DerivesTheMechanicalValuesAndFitsTheVoiceCoil) {
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   // Impedance points in descending order: the fit sorts them.
   const auto c =
       LoadText(ChassisText(1000, "fs=50\nRe=6\nQes=0,5\nQms=4\nFgangIF=2000;1000;500;0\nFgangI=9;8;7;0"), ui);
   EXPECT_DOUBLE_EQ(c->derived.Rms, 6 * 4 / 0.5);
   EXPECT_DOUBLE_EQ(c->derived.Cms, 0.5 / (2 * std::numbers::pi * 50 * 6));
   EXPECT_DOUBLE_EQ(c->derived.Lms, 6 / (2 * std::numbers::pi * 50 * 0.5));
-  EXPECT_EQ(c->FgangIF[0], 500);
-  EXPECT_EQ(c->FgangIF[2], 2000);
-  EXPECT_EQ(c->FgangI[0], 7);
+  EXPECT_EQ(c->measuredImpedanceFreq[0], 500);
+  EXPECT_EQ(c->measuredImpedanceFreq[2], 2000);
+  EXPECT_EQ(c->measuredImpedance[0], 7);
   EXPECT_TRUE(ui.asked.empty());
 
   // Without a usable fs, Re or Qes the chassis keeps its values as read.
   for (const char* keys : {"fs=0\nRe=6\nQes=0,5", "fs=50\nRe=0\nQes=0,5", "fs=50\nRe=6\nQes=-1"}) {
     SCOPED_TRACE(keys);
     const auto z = LoadText(ChassisText(1000, std::string(keys) + "\nFgangIF=2000;1000;0\nFgangI=9;8;0"), ui);
-    EXPECT_EQ(z->derived, TChassisDerived{});
-    EXPECT_EQ(z->FgangIF[0], 2000);
+    EXPECT_EQ(z->derived, ChassisDerived{});
+    EXPECT_EQ(z->measuredImpedanceFreq[0], 2000);
   }
 }
 
@@ -262,7 +262,7 @@ TEST(ChassisFile, NormalizedNames) {
 }
 
 TEST(ChassisFile, NewerFileSearch) {
-  TScratchDir dir;
+  ScratchDir dir;
   auto chassisFile = [&](const char* name, int version, const char* chassisName, const char* date) {
     WriteScrambled(dir / name, ChassisText(version, std::string("Name=") + chassisName + "\npubdate=" + date));
   };
@@ -275,70 +275,70 @@ TEST(ChassisFile, NewerFileSearch) {
   chassisFile("g.txt", 1108, "w130s8neu", "01.01.2014");
   std::filesystem::create_directory(dir / "h.ZCH");
 
-  auto c = std::make_unique<TChassis>(DefaultChassis());
-  c->Name = "W130S8 neu";
-  c->pubdate = "01.01.2012";
-  TScriptedInteraction ui;
-  EXPECT_EQ(FindNewerChassisFile(*c, dir.path(), &ui), dir.path() / "e.ZCH");
+  auto c = std::make_unique<Chassis>(DefaultChassis());
+  c->name = "W130S8 neu";
+  c->publicationDate = "01.01.2012";
+  ScriptedInteraction ui;
+  EXPECT_EQ(FindNewerChassisFile(*c, dir.Path(), &ui), dir.Path() / "e.ZCH");
   ASSERT_EQ(ui.asked.size(), 1u);  // the foreign file d.ZCH
   EXPECT_THAT(ui.asked[0].text, ::testing::HasSubstr("d.ZCH"));
 
-  c->pubdate = "03.03.2012";
-  EXPECT_EQ(FindNewerChassisFile(*c, dir.path(), nullptr), dir.path() / "f.zch");  // any letter case
-  c->pubdate = "01.01.2013";
-  EXPECT_EQ(FindNewerChassisFile(*c, dir.path(), nullptr), std::filesystem::path());
+  c->publicationDate = "03.03.2012";
+  EXPECT_EQ(FindNewerChassisFile(*c, dir.Path(), nullptr), dir.Path() / "f.zch");  // any letter case
+  c->publicationDate = "01.01.2013";
+  EXPECT_EQ(FindNewerChassisFile(*c, dir.Path(), nullptr), std::filesystem::path());
   EXPECT_EQ(FindNewerChassisFile(*c, dir / "missing", nullptr), std::filesystem::path());
 }
 
 TEST(ChassisFile, FailingSaveKeepsThePreviousFile) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto file = dir / "keep.ZCH";
-  auto c = std::make_unique<TChassis>(MakeFullChassis(1));
+  auto c = std::make_unique<Chassis>(MakeFullChassis(1));
   SaveChassisFile(file, *c);
   const std::string before = ReadBytes(file);
   // A data-sheet text too long for one line of the file: the error arises
   // after most of the new file has been written.
-  c->_Da = std::string(30000, 'x');
-  EXPECT_THROW(SaveChassisFile(file, *c), TFileError);
+  c->outerDiameterText = std::string(30000, 'x');
+  EXPECT_THROW(SaveChassisFile(file, *c), FileError);
   EXPECT_EQ(ReadBytes(file), before);
-  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("keep.ZCH"));
-  EXPECT_THROW(SaveChassisFile(dir / "missing/x.ZCH", *c), TFileError);
+  EXPECT_THAT(FolderEntries(dir.Path()), ::testing::ElementsAre("keep.ZCH"));
+  EXPECT_THROW(SaveChassisFile(dir / "missing/x.ZCH", *c), FileError);
 }
 
 TEST(ChassisFile, AFileCutShortLoadsWithAWarning) {
-  TScratchDir dir;
+  ScratchDir dir;
   const std::string shipped = ReadBytes(std::filesystem::path(SONVEX_DATA_DIR) / "Chassis" / "SV-100.ZCH");
   const auto file = dir / "SV-100.ZCH";
   WriteBytes(file, shipped);
-  TScriptedInteraction ui;
-  auto whole = std::make_unique<TChassis>(DefaultChassis());
+  ScriptedInteraction ui;
+  auto whole = std::make_unique<Chassis>(DefaultChassis());
   ASSERT_TRUE(LoadChassisFile(*whole, file, ui));
   EXPECT_TRUE(ui.asked.empty());
   WriteBytes(file, std::string_view(shipped).substr(0, shipped.size() - 3));
-  auto c = std::make_unique<TChassis>(DefaultChassis());
+  auto c = std::make_unique<Chassis>(DefaultChassis());
   EXPECT_TRUE(LoadChassisFile(*c, file, ui));
   ASSERT_EQ(ui.asked.size(), 1u);
   EXPECT_EQ(ui.asked[0].text, IncompleteFileText("Chassisdatei", file));
   EXPECT_THAT(ui.asked[0].text, ::testing::StartsWith("Die Chassisdatei ist unvollständig"));
-  EXPECT_EQ(c->Name, whole->Name);
+  EXPECT_EQ(c->name, whole->name);
 }
 
 TEST(ChassisFile, ANamedPipeIsRefusedAtOnce) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto pipe = dir / "x.ZCH";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  TScriptedInteraction ui;
-  auto c = std::make_unique<TChassis>(DefaultChassis());
-  EXPECT_EQ(LoadFromPipe<TFileError>(pipe, [&] { LoadChassisFile(*c, pipe, ui); }), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
+  ScriptedInteraction ui;
+  auto c = std::make_unique<Chassis>(DefaultChassis());
+  EXPECT_EQ(LoadFromPipe<FileError>(pipe, [&] { LoadChassisFile(*c, pipe, ui); }), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
                                " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
 }
 
 TEST(ChassisFile, UnreadableFileRaises) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::filesystem::create_directory(dir / "x.ZCH");
-  TScriptedInteraction ui;
-  auto c = std::make_unique<TChassis>(DefaultChassis());
-  EXPECT_THROW(LoadChassisFile(*c, dir / "x.ZCH", ui), TFileError);
+  ScriptedInteraction ui;
+  auto c = std::make_unique<Chassis>(DefaultChassis());
+  EXPECT_THROW(LoadChassisFile(*c, dir / "x.ZCH", ui), FileError);
   // A missing file has no version.
   EXPECT_FALSE(LoadChassisFile(*c, dir / "none.ZCH", ui));
   EXPECT_EQ(ui.asked.back().text, "Datei hat falsches Datenformat.");

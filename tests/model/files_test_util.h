@@ -22,9 +22,9 @@
 namespace sonvex::testing_files {
 
 // A fresh folder below the system's temporary folder, removed at the end.
-class TScratchDir {
+class ScratchDir {
  public:
-  TScratchDir() {
+  ScratchDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::random_device rd;
     std::string name = "sonvex_files_";
@@ -35,15 +35,15 @@ class TScratchDir {
     path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::create_directories(path_);
   }
-  ~TScratchDir() {
+  ~ScratchDir() {
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
-  TScratchDir(const TScratchDir&) = delete;
-  TScratchDir& operator=(const TScratchDir&) = delete;
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
 
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& Path() const { return path_; }
   std::filesystem::path operator/(std::string_view name) const { return path_ / PathFromUtf8(name); }
 
  private:
@@ -59,7 +59,7 @@ inline void WriteBytes(const std::filesystem::path& p, std::string_view bytes) {
 
 // Writes a plain-text MyIniFile content in the scrambled form.
 inline void WriteScrambled(const std::filesystem::path& p, std::string_view plain) {
-  WriteBytes(p, TMyIniFile::FromBytes(plain, false).Serialize(true));
+  WriteBytes(p, MyIniFile::FromBytes(plain, false).Serialize(true));
 }
 
 // Names of the entries of a folder (to see that no temporary file is left).
@@ -71,7 +71,7 @@ inline std::vector<std::string> FolderEntries(const std::filesystem::path& folde
 }
 
 // A value as it reads back from a file: only what fits ten characters stays.
-inline double Q(double x) { return static_cast<double>(StrToFloatLenient(TMyIniFile::FloatText(x))); }
+inline double Q(double x) { return static_cast<double>(StrToFloatLenient(MyIniFile::FloatText(x))); }
 
 // The largest difference of two phases saved and loaded: half of 0.001 degree
 // plus the conversion error.
@@ -80,14 +80,14 @@ inline constexpr double kPhaseTolerance = 0.0006 * 3.14159265358979 / 180.0;
 // A chassis with every field set and full measured curves (600 points for the
 // acoustic curves, fewer for the electrical ones), values chosen so that they
 // survive the ten-character number format. `seed` varies the values.
-inline TChassis MakeFullChassis(int seed) {
-  TChassis c = DefaultChassis();
+inline Chassis MakeFullChassis(int seed) {
+  Chassis c = DefaultChassis();
   const double k = 1.0 + 0.125 * seed;
-  c.Name = "Tief " + std::to_string(seed) + " (neu)";
-  c.Kommentar = "Kommentar mit Umlauten äöü und ; = Zeichen " + std::to_string(seed);
-  c.typ = (1u << 2) | (1u << 20);
-  c.hintengeschl = seed % 2 == 0;
-  c.fgang_which = static_cast<std::int16_t>(1 + seed % 7);
+  c.name = "Tief " + std::to_string(seed) + " (neu)";
+  c.comment = "Kommentar mit Umlauten äöü und ; = Zeichen " + std::to_string(seed);
+  c.categories = (1u << 2) | (1u << 20);
+  c.rearClosed = seed % 2 == 0;
+  c.responseSource = static_cast<std::int16_t>(1 + seed % 7);
   c.fs = Q(28.5 * k);
   c.Qes = Q(0.35 * k);
   c.Qms = Q(3.2 * k);
@@ -98,67 +98,68 @@ inline TChassis MakeFullChassis(int seed) {
   c.Le2 = Q(0.0012 * k);
   c.Re3 = Q(1.1 * k);
   c.Le3 = Q(0.00007 * k);
-  c.Amem = Q(0.0133 * k);
+  c.Sd = Q(0.0133 * k);
   c.xlin = Q(0.004 * k);
   c.xmax = Q(0.008 * k);
-  c.seo = Q(0.75 * k);
-  c.useFgangA = true;
-  c.useFgangAP = seed % 2 == 1;
-  c.useFgangA4fs = true;
-  c.useFgangI = seed % 3 == 0;
-  c.useFgangIP = true;
-  c.Membranform = static_cast<std::int8_t>(seed % 3);
+  c.sourceDepth = Q(0.75 * k);
+  c.useMeasuredAmplitude = true;
+  c.useMeasuredAcousticPhase = seed % 2 == 1;
+  c.useMeasuredAmplitudeAtFs = true;
+  c.useMeasuredImpedance = seed % 3 == 0;
+  c.useMeasuredElectricalPhase = true;
+  c.diaphragmShape = static_cast<std::int8_t>(seed % 3);
   for (int i = 0; i < kMaxCurvePoints; ++i) {
     const auto u = static_cast<std::size_t>(i);
     const double f = Q(20.0 * std::pow(1000.0, i / 599.0));
-    c.FgangAF[u] = f;
-    c.FgangA[u] = Q(85.0 + 6.0 * std::sin(i * 0.05 + seed));
-    c.FgangAPF[u] = f;
-    c.FgangAP[u] = 3.1 * std::sin(i * 0.037 + seed);  // radians
+    c.measuredAmplitudeFreq[u] = f;
+    c.measuredAmplitude[u] = Q(85.0 + 6.0 * std::sin(i * 0.05 + seed));
+    c.measuredAcousticPhaseFreq[u] = f;
+    c.measuredAcousticPhase[u] = 3.1 * std::sin(i * 0.037 + seed);  // radians
   }
   for (int i = 0; i < 250; ++i) {
     const auto u = static_cast<std::size_t>(i);
     const double f = Q(10.0 * std::pow(2000.0, i / 249.0));
-    c.FgangIF[u] = f;
-    c.FgangI[u] = Q(6.0 + 20.0 * std::exp(-std::pow(std::log(f / 30.0), 2.0)));
-    c.FgangIPF[u] = f;
-    c.FgangIP[u] = 1.2 * std::cos(i * 0.05 + seed);
+    c.measuredImpedanceFreq[u] = f;
+    c.measuredImpedance[u] = Q(6.0 + 20.0 * std::exp(-std::pow(std::log(f / 30.0), 2.0)));
+    c.measuredElectricalPhaseFreq[u] = f;
+    c.measuredElectricalPhase[u] = 1.2 * std::cos(i * 0.05 + seed);
   }
-  c._ZNenn = Q(8 * k);
-  c._PNorm = Q(60 * k);
-  c._PMax = Q(90 * k);
-  c._Hvc = Q(0.012 * k);
-  c._Dvc = Q(0.026 * k);
-  c._Hpp = Q(0.006 * k);
-  c._Bl = Q(7.25 * k);
-  c._SPL = Q(87.5 * k);
-  c._Le = Q(0.00061 * k);
-  c._Mmd = Q(0.0182 * k);
-  c._fu = "35 Hz";
-  c._fo = "4000 Hz";
-  c._magind = Q(1.05 * k);
-  c._magflu = Q(0.9 * k);
-  c._bnr = "BN-" + std::to_string(seed);
-  c.hstMark = false;
-  c._Da = "Datenblatt " + std::to_string(seed);
-  c._Etiefe = Q(0.083 * k);
-  c._Ausschn = Q(0.142 * k);
-  c._Gewicht = Q(2.4 * k);
-  c.Filters = 77 + seed;
-  c.pubdate = "14.03.2011";
-  c.OrgFilename = "tief" + std::to_string(seed) + ".ZCH";
+  c.nominalImpedance = Q(8 * k);
+  c.ratedPower = Q(60 * k);
+  c.maxPower = Q(90 * k);
+  c.voiceCoilHeight = Q(0.012 * k);
+  c.voiceCoilDiameter = Q(0.026 * k);
+  c.polePlateHeight = Q(0.006 * k);
+  c.dataSheetBl = Q(7.25 * k);
+  c.dataSheetSPL = Q(87.5 * k);
+  c.dataSheetLe = Q(0.00061 * k);
+  c.dataSheetMmd = Q(0.0182 * k);
+  c.lowerFreqText = "35 Hz";
+  c.upperFreqText = "4000 Hz";
+  c.magneticInduction = Q(1.05 * k);
+  c.magneticFlux = Q(0.9 * k);
+  c.orderNumber = "BN-" + std::to_string(seed);
+  c.makerMark = false;
+  c.outerDiameterText = "Datenblatt " + std::to_string(seed);
+  c.mountingDepth = Q(0.083 * k);
+  c.cutoutDiameter = Q(0.142 * k);
+  c.weight = Q(2.4 * k);
+  c.filters = 77 + seed;
+  c.publicationDate = "14.03.2011";
+  c.originalFileName = "tief" + std::to_string(seed) + ".ZCH";
   return c;
 }
 
 // Checks the phases of `loaded` against `expected` within the file's
 // resolution and then copies them over, so that the records can be compared whole.
-inline void MatchPhases(TChassis& expected, const TChassis& loaded) {
-  for (std::size_t i = 0; i < expected.FgangAP.size(); ++i) {
-    EXPECT_NEAR(loaded.FgangAP[i], expected.FgangAP[i], kPhaseTolerance) << "FgangAP " << i;
-    EXPECT_NEAR(loaded.FgangIP[i], expected.FgangIP[i], kPhaseTolerance) << "FgangIP " << i;
+inline void MatchPhases(Chassis& expected, const Chassis& loaded) {
+  for (std::size_t i = 0; i < expected.measuredAcousticPhase.size(); ++i) {
+    EXPECT_NEAR(loaded.measuredAcousticPhase[i], expected.measuredAcousticPhase[i], kPhaseTolerance) << "FgangAP " << i;
+    EXPECT_NEAR(loaded.measuredElectricalPhase[i], expected.measuredElectricalPhase[i], kPhaseTolerance)
+        << "FgangIP " << i;
   }
-  expected.FgangAP = loaded.FgangAP;
-  expected.FgangIP = loaded.FgangIP;
+  expected.measuredAcousticPhase = loaded.measuredAcousticPhase;
+  expected.measuredElectricalPhase = loaded.measuredElectricalPhase;
 }
 
 // Runs `load` of the named pipe `pipe` on a thread of its own and returns the

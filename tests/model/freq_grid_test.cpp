@@ -11,7 +11,7 @@ TEST(FreqGrid, LogarithmicPointsEndedByZero) {
   auto p = MakeNewProject();
   p->fMin = 20;
   p->fMax = 20000;
-  p->sz = 84;
+  p->gridPoints = 84;
   p->freq[300] = 123;  // beyond the end: left alone
   BuildFreqGrid(*p);
   EXPECT_EQ(p->freq[0], 20);
@@ -24,7 +24,7 @@ TEST(FreqGrid, LogarithmicPointsEndedByZero) {
 
 TEST(FreqGrid, DialogEntries) {
   struct Case {
-    TGridInput in;
+    GridDialogInput in;
     double fMin, fMax;
     int sz;
   };
@@ -38,11 +38,11 @@ TEST(FreqGrid, DialogEntries) {
       {{-50, 1000, 100}, 20, 20000, 100},  {{NAN, 1000, 100}, 20, 20000, 100},
   };
   for (const Case& c : cases) {
-    const TGridSettings g = GridSettingsFromInput(c.in);
+    const GridSettings g = GridSettingsFromInput(c.in);
     EXPECT_EQ(g.fMin, c.fMin) << c.in.fMin << ".." << c.in.fMax;
     EXPECT_EQ(g.fMax, c.fMax) << c.in.fMin << ".." << c.in.fMax;
-    EXPECT_EQ(g.sz, c.sz);
-    EXPECT_DOUBLE_EQ(g.glatt, 7 * std::log10(c.fMax / c.fMin) / c.sz);
+    EXPECT_EQ(g.gridPoints, c.sz);
+    EXPECT_DOUBLE_EQ(g.smoothing, 7 * std::log10(c.fMax / c.fMin) / c.sz);
   }
 }
 
@@ -52,16 +52,16 @@ TEST(FreqGrid, ReversedEntryGivesTheSameGrid) {
   ApplyGridSettings(*a, GridSettingsFromInput({20, 20000, 250}));
   ApplyGridSettings(*b, GridSettingsFromInput({20000, 20, 250}));
   EXPECT_EQ(a->freq, b->freq);
-  EXPECT_EQ(a->sz, 250);
+  EXPECT_EQ(a->gridPoints, 250);
   EXPECT_EQ(a->freq[250], 0);
-  EXPECT_DOUBLE_EQ(a->glatt_a, 7 * 3.0 / 250);
-  EXPECT_EQ(a->glatt_a, a->glatt_i);
+  EXPECT_DOUBLE_EQ(a->smoothingAmplitude, 7 * 3.0 / 250);
+  EXPECT_EQ(a->smoothingAmplitude, a->smoothingImpedance);
 }
 
 TEST(FreqGrid, LargestGridKeepsItsTerminatingZero) {
   auto p = MakeNewProject();
   ApplyGridSettings(*p, GridSettingsFromInput({1, 100000, 100000}));
-  EXPECT_EQ(p->sz, 599);
+  EXPECT_EQ(p->gridPoints, 599);
   EXPECT_NEAR(p->freq[598], 100000, 1e-6);
   EXPECT_EQ(p->freq[599], 0);
   for (int i = 1; i < 599; ++i) EXPECT_GT(p->freq[i], p->freq[i - 1]);

@@ -15,7 +15,7 @@ TEST(Interaction, CaptionsAreSplitAtBars) {
 }
 
 TEST(Interaction, ScriptedAnswersAndRecordsEveryQuestion) {
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   ui.buttons = {2};
   ui.files = {std::filesystem::path("a.ZPJ")};
   ui.edits = {std::vector<std::string>{"3,5"}, std::nullopt};
@@ -37,7 +37,7 @@ TEST(Interaction, ScriptedAnswersAndRecordsEveryQuestion) {
 
 TEST(Interaction, ConsoleWritesMessagesWithTerminalLineEnds) {
   std::ostringstream out;
-  TConsoleInteraction ui(out);
+  ConsoleInteraction ui(out);
   EXPECT_EQ(ui.ChooseButton("Datei x\rist keine Projektdatei", "Ok|Abbruch", 2), 2);
   ui.ShowMessage("a\r\nb");
   EXPECT_FALSE(ui.PickOpenFile("Laden", "*.ZPJ", ".").has_value());

@@ -17,10 +17,10 @@ namespace {
 
 constexpr double kDegToRad = 3.1415926 / 180;
 
-std::unique_ptr<TChassis> NewChassis() { return std::make_unique<TChassis>(DefaultChassis()); }
+std::unique_ptr<Chassis> NewChassis() { return std::make_unique<Chassis>(DefaultChassis()); }
 
 // Number of points of a stored curve (entries before the terminating 0).
-int CurvePoints(const TFreqArray& f) {
+int CurvePoints(const FreqArray& f) {
   int n = 0;
   while (n < kFreqEntries && f[n] > 0) ++n;
   return n;
@@ -28,7 +28,7 @@ int CurvePoints(const TFreqArray& f) {
 
 // The reduction walk exactly as described for the program, shifting the
 // arrays after every merge; the reference for the one-pass implementation.
-void ReferenceReduce(TMeasurementPoints& p) {
+void ReferenceReduce(MeasurementPoints& p) {
   double t = 0.0025;
   while (p.Size() >= 600) {
     for (long i = static_cast<long>(p.Size()) - 2; i >= 1;) {
@@ -80,20 +80,20 @@ TEST(ParseNextValue, ReadsOneColumnAndSkipsToTheNext) {
 }
 
 TEST(MeasurementText, ThreeTabColumnsGiveLevelAndPhasePoints) {
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   auto ch = NewChassis();
   auto pts = ParseMeasurementText("100\t85,2\t-45\r\n");
   ASSERT_EQ(pts.Size(), 1u);
-  ASSERT_TRUE(ImportMeasurementPoints(TMeasurementKind::FrequencyResponse, pts, *ch, ui));
+  ASSERT_TRUE(ImportMeasurementPoints(MeasurementKind::FrequencyResponse, pts, *ch, ui));
   EXPECT_TRUE(ui.asked.empty());
-  EXPECT_EQ(ch->FgangAF[0], 100);
-  EXPECT_DOUBLE_EQ(ch->FgangA[0], 85.2);
-  EXPECT_EQ(ch->FgangAF[1], 0);
-  EXPECT_EQ(ch->FgangAPF[0], 100);
-  EXPECT_NEAR(ch->FgangAP[0], -std::numbers::pi / 4, 1e-7);
-  EXPECT_EQ(ch->FgangAPF[1], 0);
+  EXPECT_EQ(ch->measuredAmplitudeFreq[0], 100);
+  EXPECT_DOUBLE_EQ(ch->measuredAmplitude[0], 85.2);
+  EXPECT_EQ(ch->measuredAmplitudeFreq[1], 0);
+  EXPECT_EQ(ch->measuredAcousticPhaseFreq[0], 100);
+  EXPECT_NEAR(ch->measuredAcousticPhase[0], -std::numbers::pi / 4, 1e-7);
+  EXPECT_EQ(ch->measuredAcousticPhaseFreq[1], 0);
   // The impedance curves are not touched by the acoustic import.
-  EXPECT_EQ(ch->FgangIF, DefaultChassis().FgangIF);
+  EXPECT_EQ(ch->measuredImpedanceFreq, DefaultChassis().measuredImpedanceFreq);
 }
 
 TEST(MeasurementText, LineFilterAndLineEnds) {
@@ -129,18 +129,18 @@ TEST(MeasurementText, TakesAtMost66000Points) {
   ASSERT_EQ(pts.Size(), kImportMaxPoints);
   EXPECT_EQ(pts.F.back(), 66000);
 
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   auto ch = NewChassis();
-  ASSERT_TRUE(ImportMeasurementPoints(TMeasurementKind::Impedance, pts, *ch, ui));
+  ASSERT_TRUE(ImportMeasurementPoints(MeasurementKind::Impedance, pts, *ch, ui));
   ASSERT_EQ(ui.asked.size(), 1u);
   EXPECT_EQ(ui.asked[0].text, "Die Datei enthält 66000 Datensätze. Es werden max. 600ausgesucht.");
-  EXPECT_LT(CurvePoints(ch->FgangIF), 600);
-  EXPECT_EQ(CurvePoints(ch->FgangIF), CurvePoints(ch->FgangIPF));
+  EXPECT_LT(CurvePoints(ch->measuredImpedanceFreq), 600);
+  EXPECT_EQ(CurvePoints(ch->measuredImpedanceFreq), CurvePoints(ch->measuredElectricalPhaseFreq));
 }
 
 TEST(MeasurementImport, SingleColumnQuestion) {
   struct Case {
-    TMeasurementKind kind;
+    MeasurementKind kind;
     const char* text;
     int answer;  // 0: script exhausted, the default button
     const char* message;
@@ -148,25 +148,25 @@ TEST(MeasurementImport, SingleColumnQuestion) {
     bool storedAsPhase;
   };
   const Case cases[] = {
-      {TMeasurementKind::FrequencyResponse, "1000 Hz; 90 dB", 0,
+      {MeasurementKind::FrequencyResponse, "1000 Hz; 90 dB", 0,
        "Es wurde nur eine Datenspalte gefunden.\r\nVermutlich handelt es sich um den Amplitudengang.",
        "Daten sind Amplitudengang|Daten sind Phasengang", false},
-      {TMeasurementKind::FrequencyResponse, "100 10\n200 150\n300 20\n", 0,
+      {MeasurementKind::FrequencyResponse, "100 10\n200 150\n300 20\n", 0,
        "Es wurde nur eine Datenspalte gefunden.\r\nVermutlich handelt es sich um den Phasengang.",
        "Daten sind Phasengang|Daten sind Amplitudengang", true},
-      {TMeasurementKind::FrequencyResponse, "100 10\n200 150\n300 20\n", 2,
+      {MeasurementKind::FrequencyResponse, "100 10\n200 150\n300 20\n", 2,
        "Es wurde nur eine Datenspalte gefunden.\r\nVermutlich handelt es sich um den Phasengang.",
        "Daten sind Phasengang|Daten sind Amplitudengang", false},
-      {TMeasurementKind::Impedance, "100 6,5\n200 -12\n", 1,
+      {MeasurementKind::Impedance, "100 6,5\n200 -12\n", 1,
        "Es wurde nur eine Datenspalte gefunden.\r\nVermutlich handelt es sich um den Phasengang.",
        "Daten sind elektrischer Phasengang|Daten sind Impedanzgang", true},
-      {TMeasurementKind::Impedance, "100 6,5\n200 8\n", 2,
+      {MeasurementKind::Impedance, "100 6,5\n200 8\n", 2,
        "Es wurde nur eine Datenspalte gefunden.\r\nVermutlich handelt es sich um den Impedanzgang.",
        "Daten sind Impedanzgang|Daten sind elektrischer Phasengang", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    TScriptedInteraction ui;
+    ScriptedInteraction ui;
     if (c.answer != 0) ui.buttons.push_back(c.answer);
     auto ch = NewChassis();
     const auto before = *ch;
@@ -177,13 +177,13 @@ TEST(MeasurementImport, SingleColumnQuestion) {
     EXPECT_EQ(ui.asked[0].text, c.message);
     EXPECT_EQ(ui.asked[0].options, c.captions);
 
-    const bool imp = c.kind == TMeasurementKind::Impedance;
-    const TFreqArray& levelF = imp ? ch->FgangIF : ch->FgangAF;
-    const TFreqArray& level = imp ? ch->FgangI : ch->FgangA;
-    const TFreqArray& phaseF = imp ? ch->FgangIPF : ch->FgangAPF;
-    const TFreqArray& phase = imp ? ch->FgangIP : ch->FgangAP;
-    const TFreqArray& oldLevelF = imp ? before.FgangIF : before.FgangAF;
-    const TFreqArray& oldPhaseF = imp ? before.FgangIPF : before.FgangAPF;
+    const bool imp = c.kind == MeasurementKind::Impedance;
+    const FreqArray& levelF = imp ? ch->measuredImpedanceFreq : ch->measuredAmplitudeFreq;
+    const FreqArray& level = imp ? ch->measuredImpedance : ch->measuredAmplitude;
+    const FreqArray& phaseF = imp ? ch->measuredElectricalPhaseFreq : ch->measuredAcousticPhaseFreq;
+    const FreqArray& phase = imp ? ch->measuredElectricalPhase : ch->measuredAcousticPhase;
+    const FreqArray& oldLevelF = imp ? before.measuredImpedanceFreq : before.measuredAmplitudeFreq;
+    const FreqArray& oldPhaseF = imp ? before.measuredElectricalPhaseFreq : before.measuredAcousticPhaseFreq;
     if (c.storedAsPhase) {
       EXPECT_EQ(levelF, oldLevelF);
       ASSERT_EQ(CurvePoints(phaseF), static_cast<int>(pts.Size()));
@@ -197,12 +197,12 @@ TEST(MeasurementImport, SingleColumnQuestion) {
 }
 
 TEST(MeasurementImport, NoUsableLineChangesNothing) {
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   auto ch = NewChassis();
-  ch->FgangAF[0] = 50;
-  ch->FgangA[0] = 77;
+  ch->measuredAmplitudeFreq[0] = 50;
+  ch->measuredAmplitude[0] = 77;
   const auto before = *ch;
-  EXPECT_FALSE(ImportMeasurementPoints(TMeasurementKind::FrequencyResponse,
+  EXPECT_FALSE(ImportMeasurementPoints(MeasurementKind::FrequencyResponse,
                                        ParseMeasurementText("Frequenz Pegel\nabc\n0,0 90\n"), *ch, ui));
   EXPECT_EQ(*ch, before);
   ASSERT_EQ(ui.asked.size(), 1u);
@@ -211,18 +211,18 @@ TEST(MeasurementImport, NoUsableLineChangesNothing) {
 }
 
 TEST(MeasurementImport, NewCurveReplacesAnOlderLongerOne) {
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   auto ch = NewChassis();
   for (int i = 0; i < 300; ++i) {
-    ch->FgangIF[i] = 10 + i;
-    ch->FgangI[i] = 6;
+    ch->measuredImpedanceFreq[i] = 10 + i;
+    ch->measuredImpedance[i] = 6;
   }
   ASSERT_TRUE(
-      ImportMeasurementPoints(TMeasurementKind::Impedance, ParseMeasurementText("100 7 10\n200 8 20\n"), *ch, ui));
-  EXPECT_EQ(CurvePoints(ch->FgangIF), 2);
+      ImportMeasurementPoints(MeasurementKind::Impedance, ParseMeasurementText("100 7 10\n200 8 20\n"), *ch, ui));
+  EXPECT_EQ(CurvePoints(ch->measuredImpedanceFreq), 2);
   for (int i = 2; i < kFreqEntries; ++i) {
-    EXPECT_EQ(ch->FgangIF[i], 0) << i;
-    EXPECT_EQ(ch->FgangI[i], 0) << i;
+    EXPECT_EQ(ch->measuredImpedanceFreq[i], 0) << i;
+    EXPECT_EQ(ch->measuredImpedance[i], 0) << i;
   }
 }
 
@@ -235,19 +235,19 @@ TEST(MeasurementReduction, ThousandLogPointsBelow600FirstPointKept) {
   }
   const auto pts = ParseMeasurementText(text);
   ASSERT_EQ(pts.Size(), 1000u);
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   auto ch = NewChassis();
-  ASSERT_TRUE(ImportMeasurementPoints(TMeasurementKind::FrequencyResponse, pts, *ch, ui));
+  ASSERT_TRUE(ImportMeasurementPoints(MeasurementKind::FrequencyResponse, pts, *ch, ui));
   ASSERT_EQ(ui.asked.size(), 1u);
   EXPECT_EQ(ui.asked[0].text, "Die Datei enthält 1000 Datensätze. Es werden max. 600ausgesucht.");
-  const int n = CurvePoints(ch->FgangAF);
+  const int n = CurvePoints(ch->measuredAmplitudeFreq);
   EXPECT_LT(n, 600);
   EXPECT_GT(n, 400);
-  EXPECT_EQ(ch->FgangAF[0], pts.F[0]);
-  EXPECT_EQ(ch->FgangA[0], pts.A[0]);
-  EXPECT_EQ(ch->FgangAP[0], pts.P[0] * kDegToRad);
-  for (int i = 1; i < n; ++i) EXPECT_GT(ch->FgangAF[i], ch->FgangAF[i - 1]) << i;
-  EXPECT_EQ(CurvePoints(ch->FgangAPF), n);
+  EXPECT_EQ(ch->measuredAmplitudeFreq[0], pts.F[0]);
+  EXPECT_EQ(ch->measuredAmplitude[0], pts.A[0]);
+  EXPECT_EQ(ch->measuredAcousticPhase[0], pts.P[0] * kDegToRad);
+  for (int i = 1; i < n; ++i) EXPECT_GT(ch->measuredAmplitudeFreq[i], ch->measuredAmplitudeFreq[i - 1]) << i;
+  EXPECT_EQ(CurvePoints(ch->measuredAcousticPhaseFreq), n);
 }
 
 TEST(MeasurementReduction, MatchesThePointByPointWalk) {
@@ -257,7 +257,7 @@ TEST(MeasurementReduction, MatchesThePointByPointWalk) {
   std::uniform_real_distribution<double> u(0, 1);
   for (const std::size_t n : {600u, 601u, 1000u, 5000u}) {
     for (int variant = 0; variant < 3; ++variant) {
-      TMeasurementPoints p;
+      MeasurementPoints p;
       for (std::size_t i = 0; i < n; ++i) {
         double f = 20 * std::pow(1000.0, static_cast<double>(i) / static_cast<double>(n)) * (1 + 0.01 * u(rng));
         if (variant == 1 && u(rng) < 0.05) f = 20 + 19980 * u(rng);  // out of order
@@ -266,7 +266,7 @@ TEST(MeasurementReduction, MatchesThePointByPointWalk) {
         p.A.push_back(60 + 40 * u(rng));
         p.P.push_back(-180 + 360 * u(rng));
       }
-      TMeasurementPoints ref = p;
+      MeasurementPoints ref = p;
       ReferenceReduce(ref);
       ReduceMeasurementPoints(p);
       ASSERT_LT(p.Size(), 600u);
@@ -288,7 +288,7 @@ TEST(MeasurementReduction, PhasesAreMergedAcross180Degrees) {
                         {100, -100, 180}, {179, -90, -135.5}, {-179, 90, 135.5}, {30, 60, 45}};
   for (const Case& c : cases) {
     // 600 points far apart except the top pair, which is merged.
-    TMeasurementPoints p;
+    MeasurementPoints p;
     for (int i = 0; i < 599; ++i) {
       p.F.push_back(10 * std::pow(1.01, i));
       p.A.push_back(80);
@@ -307,21 +307,21 @@ TEST(MeasurementReduction, PhasesAreMergedAcross180Degrees) {
 class MeasurementFileImport : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("sonvex_import_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir);
+    dir_ = std::filesystem::temp_directory_path() /
+           ("sonvex_import_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-  std::filesystem::path dir;
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path dir_;
 };
 
 TEST_F(MeasurementFileImport, WholeDialogSequenceOnAFixture) {
   const std::filesystem::path file = std::filesystem::path(SONVEX_TEST_DATA) / "import" / "woofer.zma";
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   ui.files.push_back(file);
   auto ch = NewChassis();
-  ASSERT_TRUE(ImportImpedanceResponse(*ch, ui, dir));
+  ASSERT_TRUE(ImportImpedanceResponse(*ch, ui, dir_));
   ASSERT_EQ(ui.asked.size(), 2u);
   EXPECT_EQ(ui.asked[0].kind, "choose");
   EXPECT_EQ(ui.asked[0].text.substr(0, 43), "ASCII-Datei mit Impedanzgang importieren.\r\n");
@@ -329,37 +329,37 @@ TEST_F(MeasurementFileImport, WholeDialogSequenceOnAFixture) {
   EXPECT_EQ(ui.asked[1].kind, "open");
   EXPECT_EQ(ui.asked[1].options, "*.asc; *.txt; *.zma; *.imp; *.oct|*.asc; *.txt; *.zma; *.imp; *.oct|*.*|*.*");
   // The fixture has five data lines, the last one without a line end.
-  ASSERT_EQ(CurvePoints(ch->FgangIF), 5);
-  EXPECT_EQ(ch->FgangIF[0], 10);
-  EXPECT_DOUBLE_EQ(ch->FgangI[0], 7.12);
-  EXPECT_DOUBLE_EQ(ch->FgangIP[0], 12.5 * kDegToRad);
-  EXPECT_EQ(ch->FgangIPF[4], 20000);
-  EXPECT_DOUBLE_EQ(ch->FgangI[4], 31.4);
-  EXPECT_DOUBLE_EQ(ch->FgangIP[4], 61 * kDegToRad);
-  EXPECT_EQ(ch->FgangAF, DefaultChassis().FgangAF);
+  ASSERT_EQ(CurvePoints(ch->measuredImpedanceFreq), 5);
+  EXPECT_EQ(ch->measuredImpedanceFreq[0], 10);
+  EXPECT_DOUBLE_EQ(ch->measuredImpedance[0], 7.12);
+  EXPECT_DOUBLE_EQ(ch->measuredElectricalPhase[0], 12.5 * kDegToRad);
+  EXPECT_EQ(ch->measuredElectricalPhaseFreq[4], 20000);
+  EXPECT_DOUBLE_EQ(ch->measuredImpedance[4], 31.4);
+  EXPECT_DOUBLE_EQ(ch->measuredElectricalPhase[4], 61 * kDegToRad);
+  EXPECT_EQ(ch->measuredAmplitudeFreq, DefaultChassis().measuredAmplitudeFreq);
 }
 
 TEST_F(MeasurementFileImport, CancelAtIntroductionOrFileChoiceChangesNothing) {
-  const std::filesystem::path file = dir / "a.frd";
+  const std::filesystem::path file = dir_ / "a.frd";
   std::ofstream(file) << "100 90 10\n";
   for (int step = 0; step < 2; ++step) {
-    TScriptedInteraction ui;
+    ScriptedInteraction ui;
     if (step == 0) {
       ui.buttons.push_back(2);
       ui.files.push_back(file);
     }  // step 1: the file choice is cancelled
     auto ch = NewChassis();
-    EXPECT_FALSE(ImportFrequencyResponse(*ch, ui, dir));
+    EXPECT_FALSE(ImportFrequencyResponse(*ch, ui, dir_));
     EXPECT_EQ(*ch, DefaultChassis());
     EXPECT_EQ(ui.asked.size(), step == 0 ? 1u : 2u);
   }
 }
 
 TEST_F(MeasurementFileImport, UnreadableFileIsReported) {
-  TScriptedInteraction ui;
-  ui.files.push_back(dir / "missing.frd");
+  ScriptedInteraction ui;
+  ui.files.push_back(dir_ / "missing.frd");
   auto ch = NewChassis();
-  EXPECT_FALSE(ImportFrequencyResponse(*ch, ui, dir));
+  EXPECT_FALSE(ImportFrequencyResponse(*ch, ui, dir_));
   EXPECT_EQ(*ch, DefaultChassis());
   ASSERT_EQ(ui.asked.size(), 3u);
   EXPECT_EQ(ui.asked[2].kind, "message");
@@ -367,11 +367,11 @@ TEST_F(MeasurementFileImport, UnreadableFileIsReported) {
 }
 
 TEST_F(MeasurementFileImport, NamedPipeIsRefusedAtOnce) {
-  ASSERT_EQ(mkfifo((dir / "pipe.frd").c_str(), 0600), 0);
-  TScriptedInteraction ui;
-  ui.files.push_back(dir / "pipe.frd");
+  ASSERT_EQ(mkfifo((dir_ / "pipe.frd").c_str(), 0600), 0);
+  ScriptedInteraction ui;
+  ui.files.push_back(dir_ / "pipe.frd");
   auto ch = NewChassis();
-  EXPECT_FALSE(ImportFrequencyResponse(*ch, ui, dir));
+  EXPECT_FALSE(ImportFrequencyResponse(*ch, ui, dir_));
   EXPECT_EQ(*ch, DefaultChassis());
   ASSERT_EQ(ui.asked.size(), 3u);
   EXPECT_EQ(ui.asked[2].text,
@@ -387,16 +387,16 @@ TEST_F(MeasurementFileImport, HostileBytesNeitherCrashNorHang) {
   text += std::string("1") + std::string(5000, '0') + " 3 4\n";
   text += std::string("\xff\xfe 12 \x00\x80 ", 9) + "\n";
   text += " 200\t70 \xe4\xf6\xfc\t-5\n";
-  const std::filesystem::path file = dir / "hostile.txt";
+  const std::filesystem::path file = dir_ / "hostile.txt";
   std::ofstream(file, std::ios::binary) << text;
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   ui.files.push_back(file);
   auto ch = NewChassis();
-  ASSERT_TRUE(ImportFrequencyResponse(*ch, ui, dir));
-  ASSERT_EQ(CurvePoints(ch->FgangAF), 1);
-  EXPECT_EQ(ch->FgangAF[0], 200);
-  EXPECT_EQ(ch->FgangA[0], 70);
-  EXPECT_DOUBLE_EQ(ch->FgangAP[0], -5 * kDegToRad);
+  ASSERT_TRUE(ImportFrequencyResponse(*ch, ui, dir_));
+  ASSERT_EQ(CurvePoints(ch->measuredAmplitudeFreq), 1);
+  EXPECT_EQ(ch->measuredAmplitudeFreq[0], 200);
+  EXPECT_EQ(ch->measuredAmplitude[0], 70);
+  EXPECT_DOUBLE_EQ(ch->measuredAcousticPhase[0], -5 * kDegToRad);
 }
 
 }  // namespace

@@ -31,16 +31,16 @@ namespace {
 
 using testing_files::FolderEntries;
 using testing_files::ReadBytes;
-using testing_files::TScratchDir;
+using testing_files::ScratchDir;
 using testing_files::WriteBytes;
 
 constexpr std::string_view kHeaderLine = "## MyIniFile 1.0 by QZ 2004 ##\r\n";
 
-TMyIniFile Plain(std::string_view text) { return TMyIniFile::FromBytes(text, false); }
+MyIniFile Plain(std::string_view text) { return MyIniFile::FromBytes(text, false); }
 
 TEST(MyIniFileFormat, HeaderOnlyFirstSixteenCharactersCount) {
-  TScriptedInteraction ui;
-  const TMyIniFile ok = TMyIniFile::FromBytes("## MyIniFile 1.0 something else\n#S\nk=v\n", false, &ui);
+  ScriptedInteraction ui;
+  const MyIniFile ok = MyIniFile::FromBytes("## MyIniFile 1.0 something else\n#S\nk=v\n", false, &ui);
   EXPECT_FALSE(ok.HeaderError());
   EXPECT_EQ(ok.ReadString("S", "k", "-"), "v");
   EXPECT_TRUE(ui.asked.empty());
@@ -51,8 +51,8 @@ TEST(MyIniFileFormat, HeaderOnlyFirstSixteenCharactersCount) {
   for (std::string_view bad :
        {"## MyIniFile 1.1 by QZ 2004 ##\n#S\nk=v\n", "#S\nk=v\n", "\n## MyIniFile 1.0\n#S\nk=v", "## MyIniFile 1."}) {
     SCOPED_TRACE(bad);
-    TScriptedInteraction bui;
-    const TMyIniFile f = TMyIniFile::FromBytes(bad, false, &bui, "/x/box.ZPJ");
+    ScriptedInteraction bui;
+    const MyIniFile f = MyIniFile::FromBytes(bad, false, &bui, "/x/box.ZPJ");
     EXPECT_TRUE(f.HeaderError());
     EXPECT_EQ(f.KeyCount(), 0u);
     EXPECT_EQ(f.ReadString("S", "k", "-"), "-");
@@ -62,13 +62,13 @@ TEST(MyIniFileFormat, HeaderOnlyFirstSixteenCharactersCount) {
 }
 
 TEST(MyIniFileFormat, WrongHeaderFileIsNeverOverwritten) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto file = dir / "foreign.ini";
   const std::string foreign = "[section]\r\nkey=value\r\n";
   WriteBytes(file, foreign);
   {
-    TScriptedInteraction ui;
-    TMyIniFile f(file, false, true, true, &ui);
+    ScriptedInteraction ui;
+    MyIniFile f(file, false, true, true, &ui);
     EXPECT_TRUE(f.HeaderError());
     EXPECT_FALSE(f.Writable());
     f.WriteString("S", "k", "v");
@@ -79,7 +79,7 @@ TEST(MyIniFileFormat, WrongHeaderFileIsNeverOverwritten) {
 
 TEST(MyIniFileFormat, KeyLineParsing) {
   // Blanks around the separator belong to the key and the value.
-  const TMyIniFile f = Plain(
+  const MyIniFile f = Plain(
       "## MyIniFile 1.0\r\n"
       "#S\r\n"
       "fs = 28.5\r\n"
@@ -103,7 +103,7 @@ TEST(MyIniFileFormat, KeyLineParsing) {
 }
 
 TEST(MyIniFileFormat, AnyLineEndAndKeysOutsideSections) {
-  const TMyIniFile f = Plain("## MyIniFile 1.0\rorphan=1\n\n\r\r#A\rk=1\n#B\r\n\r\nk=2\n\r#A\nk=3");
+  const MyIniFile f = Plain("## MyIniFile 1.0\rorphan=1\n\n\r\r#A\rk=1\n#B\r\n\r\nk=2\n\r#A\nk=3");
   EXPECT_EQ(f.ReadInteger("A", "k", 0), 1);  // the first section of a name
   EXPECT_EQ(f.ReadInteger("B", "k", 0), 2);
   EXPECT_EQ(f.SectionCount(), 3u);  // duplicate sections are kept
@@ -113,12 +113,12 @@ TEST(MyIniFileFormat, AnyLineEndAndKeysOutsideSections) {
 
 TEST(MyIniFileFormat, SectionNamesAreCutTo99Characters) {
   const std::string name(150, 'n');
-  const TMyIniFile f = Plain("## MyIniFile 1.0\n#" + name + "\nk=v");
+  const MyIniFile f = Plain("## MyIniFile 1.0\n#" + name + "\nk=v");
   EXPECT_EQ(f.ReadString(name.substr(0, 99), "k", "-"), "v");
 }
 
 TEST(MyIniFileValues, NumbersAndBooleans) {
-  const TMyIniFile f =
+  const MyIniFile f =
       Plain("## MyIniFile 1.0\n#S\nc=0,5\np=0.5\ne=5E-1\nb2=2\nbm=-1\nb0=0\ntxt=abc\ni=0042x\nneg=-17\nunit=2,83V");
   for (const char* key : {"c", "p", "e"}) EXPECT_EQ(f.ReadFloat("S", key, 0), 0.5) << key;
   EXPECT_TRUE(f.ReadBool("S", "b2", false));
@@ -152,8 +152,8 @@ TEST(MyIniFileValues, FloatsKeepWhatFitsTenCharacters) {
                         {0, "0", 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(TMyIniFile::FloatText(c.x), c.text);
-    const TMyIniFile back = Plain(std::string("## MyIniFile 1.0\n#S\nx=\t") + c.text);
+    EXPECT_EQ(MyIniFile::FloatText(c.x), c.text);
+    const MyIniFile back = Plain(std::string("## MyIniFile 1.0\n#S\nx=\t") + c.text);
     EXPECT_DOUBLE_EQ(back.ReadFloat("S", "x", -99), c.back);
   }
 }
@@ -163,7 +163,7 @@ TEST(MyIniFileValues, FloatsKeepWhatFitsTenCharacters) {
 // a text that reads back finite. Saving what was read changes nothing.
 TEST(MyIniFileValues, ValuesBeyondTheDoubleRangeAndNonFiniteValues) {
   constexpr double kMax = std::numeric_limits<double>::max();
-  const TMyIniFile f = Plain(
+  const MyIniFile f = Plain(
       "## MyIniFile 1.0\n#S\n"
       "Le=1E400\nneg=-1e999\nhex=$" +
       std::string(5000, 'f') +
@@ -175,24 +175,24 @@ TEST(MyIniFileValues, ValuesBeyondTheDoubleRangeAndNonFiniteValues) {
   EXPECT_EQ(f.ReadFloatArray("S", "arr", arr, 0, 4), 4);
   EXPECT_THAT(arr, ::testing::ElementsAre(1, 0, 0, 2));
 
-  EXPECT_EQ(TMyIniFile::FloatText(std::numeric_limits<double>::infinity()), "0");
-  EXPECT_EQ(TMyIniFile::FloatText(-std::numeric_limits<double>::infinity()), "0");
-  EXPECT_EQ(TMyIniFile::FloatText(std::numeric_limits<double>::quiet_NaN()), "0");
-  EXPECT_EQ(TMyIniFile::FloatText(kMax), "1,7976E308");
-  EXPECT_EQ(TMyIniFile::FloatText(-kMax), "-1,797E308");
+  EXPECT_EQ(MyIniFile::FloatText(std::numeric_limits<double>::infinity()), "0");
+  EXPECT_EQ(MyIniFile::FloatText(-std::numeric_limits<double>::infinity()), "0");
+  EXPECT_EQ(MyIniFile::FloatText(std::numeric_limits<double>::quiet_NaN()), "0");
+  EXPECT_EQ(MyIniFile::FloatText(kMax), "1,7976E308");
+  EXPECT_EQ(MyIniFile::FloatText(-kMax), "-1,797E308");
   const std::array<double, 3> odd{std::numeric_limits<double>::infinity(), std::nan(""), kMax};
-  EXPECT_EQ(TMyIniFile::FloatArrayText(odd, 0, 3), "0;\t0;\t1,7976E308");
+  EXPECT_EQ(MyIniFile::FloatArrayText(odd, 0, 3), "0;\t0;\t1,7976E308");
 
   // Written, read and written again: the same text.
-  TMyIniFile out = TMyIniFile::InMemory(false);
+  MyIniFile out = MyIniFile::InMemory(false);
   for (double x : {kMax, -kMax, std::nextafter(kMax, 0.0), 1.79765e308, 999999.9996, 0.00099999971807,
                    std::numeric_limits<double>::infinity(), std::nan(""), std::numeric_limits<double>::denorm_min()})
     out.WriteFloat("S", "x" + std::to_string(out.KeyCount()), x);
   const std::string first = out.Serialize(false);
   EXPECT_EQ(first.find("inf"), std::string::npos);
   EXPECT_EQ(first.find("nan"), std::string::npos);
-  const TMyIniFile back = Plain(first);
-  TMyIniFile again = TMyIniFile::InMemory(false);
+  const MyIniFile back = Plain(first);
+  MyIniFile again = MyIniFile::InMemory(false);
   for (std::size_t i = 0; i < out.KeyCount(); ++i)
     again.WriteFloat("S", "x" + std::to_string(i), back.ReadFloat("S", "x" + std::to_string(i), -1));
   EXPECT_EQ(again.Serialize(false), first);
@@ -200,12 +200,12 @@ TEST(MyIniFileValues, ValuesBeyondTheDoubleRangeAndNonFiniteValues) {
 
 TEST(MyIniFileValues, Arrays) {
   const std::array<std::int32_t, 3> ints{1, 2, 3};
-  EXPECT_EQ(TMyIniFile::IntegerArrayText(ints, 0, 3), "1;\t2;\t3");
-  EXPECT_EQ(TMyIniFile::IntegerArrayText(ints, 1, 5), "2;\t3");  // never beyond the values
+  EXPECT_EQ(MyIniFile::IntegerArrayText(ints, 0, 3), "1;\t2;\t3");
+  EXPECT_EQ(MyIniFile::IntegerArrayText(ints, 1, 5), "2;\t3");  // never beyond the values
   const std::array<double, 3> floats{0.5, 100, 1e-6};
-  EXPECT_EQ(TMyIniFile::FloatArrayText(floats, 0, 3), "0,5;\t100;\t1,E-6");
+  EXPECT_EQ(MyIniFile::FloatArrayText(floats, 0, 3), "0,5;\t100;\t1,E-6");
 
-  const TMyIniFile f = Plain(
+  const MyIniFile f = Plain(
       "## MyIniFile 1.0\n#S\n"
       "units=1 Hz;\t2,5 dB;;\t\t3\n"
       "halves=2.5;3.5;-2.5\n"
@@ -238,8 +238,8 @@ TEST(MyIniFileValues, Arrays) {
 }
 
 TEST(MyIniFileWrite, MatchingRulesAndOrder) {
-  TScratchDir dir;
-  TMyIniFile w(dir / "w.ini", false, true, false);
+  ScratchDir dir;
+  MyIniFile w(dir / "w.ini", false, true, false);
   w.WriteFloat("Chassis", "fs", 28.5);
   w.WriteInteger("Chassis", "N", -3);
   w.WriteBool("Chassis", "on", true);
@@ -258,7 +258,7 @@ TEST(MyIniFileWrite, MatchingRulesAndOrder) {
 
 TEST(MyIniFileWrite, DuplicateKeysAndTheSharedCursor) {
   // Reads start at the index found last (in any section) and wrap around.
-  const TMyIniFile f = Plain("## MyIniFile 1.0\n#S\nk=first\nx=1\nk=second\n#T\na=1\nb=2\nc=3\n");
+  const MyIniFile f = Plain("## MyIniFile 1.0\n#S\nk=first\nx=1\nk=second\n#T\na=1\nb=2\nc=3\n");
   EXPECT_EQ(f.ReadString("S", "k", "-"), "first");
   EXPECT_EQ(f.ReadString("S", "x", "-"), "1");
   EXPECT_EQ(f.ReadString("S", "k", "-"), "second");
@@ -270,12 +270,12 @@ TEST(MyIniFileWrite, DuplicateKeysAndTheSharedCursor) {
 }
 
 TEST(MyIniFileWrite, ReadOnlyObjectWritesNothing) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto file = dir / "ro.ini";
   const std::string before = std::string(kHeaderLine) + "#S\r\nk=\tv\r\n";
   WriteBytes(file, before);
   {
-    TMyIniFile f(file, false, false, true);
+    MyIniFile f(file, false, false, true);
     f.WriteString("S", "k", "changed");
     f.WriteFloatArray("S", "arr", std::array<double, 2>{1, 2}, 0, 2);
     EXPECT_FALSE(f.DeleteKey("S", "k"));
@@ -287,36 +287,36 @@ TEST(MyIniFileWrite, ReadOnlyObjectWritesNothing) {
 }
 
 TEST(MyIniFileWrite, ReleaseWritesOnlyWhenModified) {
-  TScratchDir dir;
-  { TMyIniFile missing(dir / "missing.ini", false, true, true); }  // nothing written to it
+  ScratchDir dir;
+  { MyIniFile missing(dir / "missing.ini", false, true, true); }  // nothing written to it
   EXPECT_FALSE(std::filesystem::exists(dir / "missing.ini"));
 
-  { TMyIniFile fresh(dir / "fresh.ini", true, true, false); }  // made new: written even when empty
-  EXPECT_EQ(ReadBytes(dir / "fresh.ini"), TMyIniFile::FromBytes({}, true).Serialize(true));
+  { MyIniFile fresh(dir / "fresh.ini", true, true, false); }  // made new: written even when empty
+  EXPECT_EQ(ReadBytes(dir / "fresh.ini"), MyIniFile::FromBytes({}, true).Serialize(true));
 
   {
-    TMyIniFile w(dir / "w.ini", false, true, true);
+    MyIniFile w(dir / "w.ini", false, true, true);
     w.WriteInteger("S", "k", 5);
   }  // released: written
-  TScriptedInteraction ui;
-  const TMyIniFile r(dir / "w.ini", false, false, true, &ui);
+  ScriptedInteraction ui;
+  const MyIniFile r(dir / "w.ini", false, false, true, &ui);
   EXPECT_EQ(r.ReadInteger("S", "k", 0), 5);
   EXPECT_TRUE(ui.asked.empty());
 
   // An empty existing file is read like a missing one, without a message, and
   // may be written.
   WriteBytes(dir / "empty.ini", "");
-  TMyIniFile e(dir / "empty.ini", false, true, true, &ui);
+  MyIniFile e(dir / "empty.ini", false, true, true, &ui);
   EXPECT_FALSE(e.HeaderError());
   EXPECT_TRUE(e.Writable());
   EXPECT_TRUE(ui.asked.empty());
 }
 
 TEST(MyIniFileScrambled, LengthBytesAndMask) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto file = dir / "s.bin";
   {
-    TMyIniFile f(file, true, true, false);
+    MyIniFile f(file, true, true, false);
     f.WriteString("S", "k", std::string(127, 'x'));  // line "k=<TAB>" + 127 = 130 characters
     f.UpdateFile();
   }
@@ -336,19 +336,19 @@ TEST(MyIniFileScrambled, LengthBytesAndMask) {
   EXPECT_EQ(bytes[keyLine + 1], 30);
   EXPECT_EQ(bytes.size(), keyLine + 2 + 130);
 
-  const TMyIniFile back(file, true, false, true);
+  const MyIniFile back(file, true, false, true);
   EXPECT_EQ(back.ReadString("S", "k", "-"), std::string(127, 'x'));
   // The same file read as plain text is not a MyIniFile.
-  EXPECT_TRUE(TMyIniFile::FromBytes(bytes, false).HeaderError());
-  EXPECT_TRUE(TMyIniFile::FromBytes(Plain("## MyIniFile 1.0\n#S\nk=v").Serialize(false), true).HeaderError());
+  EXPECT_TRUE(MyIniFile::FromBytes(bytes, false).HeaderError());
+  EXPECT_TRUE(MyIniFile::FromBytes(Plain("## MyIniFile 1.0\n#S\nk=v").Serialize(false), true).HeaderError());
 }
 
 TEST(MyIniFileScrambled, TruncatedFilesKeepTheCompleteLines) {
-  TMyIniFile src = Plain("## MyIniFile 1.0\n#S\na=1\nb=2\nc=3\n");
+  MyIniFile src = Plain("## MyIniFile 1.0\n#S\na=1\nb=2\nc=3\n");
   const std::string bytes = src.Serialize(true);
   for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
     SCOPED_TRACE(cut);
-    const TMyIniFile f = TMyIniFile::FromBytes(std::string_view(bytes).substr(0, cut), true);
+    const MyIniFile f = MyIniFile::FromBytes(std::string_view(bytes).substr(0, cut), true);
     EXPECT_LE(f.KeyCount(), 3u);
     if (cut == bytes.size()) {
       EXPECT_EQ(f.ReadInteger("S", "c", 0), 3);
@@ -361,11 +361,11 @@ TEST(MyIniFileScrambled, TruncatedFilesKeepTheCompleteLines) {
   // A length that points beyond the end of the file.
   std::string beyond = bytes;
   beyond += std::string("\xFF\xFF", 2) + "abc";
-  EXPECT_EQ(TMyIniFile::FromBytes(beyond, true).KeyCount(), 3u);
+  EXPECT_EQ(MyIniFile::FromBytes(beyond, true).KeyCount(), 3u);
 }
 
 TEST(MyIniFileScrambled, AFileEndingInsideALineIsMarkedTruncated) {
-  TMyIniFile src = Plain("## MyIniFile 1.0\n#S\na=1\nb=2\nc=3\n");
+  MyIniFile src = Plain("## MyIniFile 1.0\n#S\na=1\nb=2\nc=3\n");
   const std::string bytes = src.Serialize(true);
   // The ends of the lines: 2 length bytes and the line each.
   std::vector<std::size_t> ends;
@@ -377,15 +377,15 @@ TEST(MyIniFileScrambled, AFileEndingInsideALineIsMarkedTruncated) {
   for (std::size_t cut = 1; cut <= bytes.size(); ++cut) {
     SCOPED_TRACE(cut);
     const bool atLineEnd = std::find(ends.begin(), ends.end(), cut) != ends.end();
-    EXPECT_EQ(TMyIniFile::FromBytes(std::string_view(bytes).substr(0, cut), true).Truncated(), !atLineEnd);
+    EXPECT_EQ(MyIniFile::FromBytes(std::string_view(bytes).substr(0, cut), true).Truncated(), !atLineEnd);
   }
-  EXPECT_FALSE(TMyIniFile::FromBytes("", true).Truncated());
+  EXPECT_FALSE(MyIniFile::FromBytes("", true).Truncated());
   // A length that points beyond the end of the file, a single length byte.
-  EXPECT_TRUE(TMyIniFile::FromBytes(bytes + std::string("\xFF\xFF", 2) + "abc", true).Truncated());
-  EXPECT_TRUE(TMyIniFile::FromBytes(bytes + std::string(1, '\0'), true).Truncated());
+  EXPECT_TRUE(MyIniFile::FromBytes(bytes + std::string("\xFF\xFF", 2) + "abc", true).Truncated());
+  EXPECT_TRUE(MyIniFile::FromBytes(bytes + std::string(1, '\0'), true).Truncated());
   // Moved objects keep the mark.
-  TMyIniFile cutShort = TMyIniFile::FromBytes(std::string_view(bytes).substr(0, bytes.size() - 1), true);
-  const TMyIniFile moved(std::move(cutShort));
+  MyIniFile cutShort = MyIniFile::FromBytes(std::string_view(bytes).substr(0, bytes.size() - 1), true);
+  const MyIniFile moved(std::move(cutShort));
   EXPECT_TRUE(moved.Truncated());
   EXPECT_EQ(moved.ReadInteger("S", "b", 0), 2);
 }
@@ -395,7 +395,7 @@ TEST(MyIniFilePlainForm, ALastLineWithoutLineEndIsMarkedTruncated) {
   EXPECT_FALSE(Plain("## MyIniFile 1.0\n#S\na=1\n").Truncated());
   EXPECT_FALSE(Plain("## MyIniFile 1.0\r\n#S\r\na=1\r").Truncated());  // a line end, cut between CR and LF
   EXPECT_FALSE(Plain("").Truncated());
-  const TMyIniFile cut = Plain("## MyIniFile 1.0\r\n#S\r\na=12");
+  const MyIniFile cut = Plain("## MyIniFile 1.0\r\n#S\r\na=12");
   EXPECT_TRUE(cut.Truncated());
   EXPECT_EQ(cut.ReadInteger("S", "a", 0), 12);  // read as far as it goes
   EXPECT_TRUE(Plain("## MyIniFile 1.0\r\n#S").Truncated());
@@ -411,33 +411,33 @@ TEST(MyIniFileFormat, IncompleteFileTextNamesTheFile) {
 }
 
 TEST(MyIniFileScrambled, LinesBeyondTheLongestStorableAreRefused) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto file = dir / "long.ZCH";
   const std::string key = "k";
   const std::string fits(kMaxScrambledLineBytes - 3, 'a');  // "k=<TAB>" + value = 25 599
   {
-    TMyIniFile f(file, true, true, false);
+    MyIniFile f(file, true, true, false);
     f.WriteString("S", key, fits);
     f.UpdateFile();
   }
   const std::string before = ReadBytes(file);
-  EXPECT_EQ(TMyIniFile(file, true, false, true).ReadString("S", key, "-"), fits);
+  EXPECT_EQ(MyIniFile(file, true, false, true).ReadString("S", key, "-"), fits);
   EXPECT_EQ(static_cast<unsigned char>(before[before.size() - kMaxScrambledLineBytes - 2]), 255);
   EXPECT_EQ(static_cast<unsigned char>(before[before.size() - kMaxScrambledLineBytes - 1]), 99);
 
-  TMyIniFile f(file, true, true, false);
+  MyIniFile f(file, true, true, false);
   f.WriteString("S", "before", "fine");
   f.WriteString("S", key, fits + "a");  // one character too many
   f.WriteString("S", "after", "fine");
   try {
     f.UpdateFile();
     FAIL() << "a line of 25 600 characters was written";
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     EXPECT_THAT(e.what(), ::testing::HasSubstr("25600"));
     EXPECT_THAT(e.what(), ::testing::HasSubstr("25599"));
   }
   EXPECT_EQ(ReadBytes(file), before);
-  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("long.ZCH"));
+  EXPECT_THAT(FolderEntries(dir.Path()), ::testing::ElementsAre("long.ZCH"));
   // The plain form has no such limit.
   EXPECT_NO_THROW((void)f.Serialize(false));
 }
@@ -448,7 +448,7 @@ TEST(MyIniFileRobustness, LongLinesManySectionsAndGarbage) {
 
   std::string many = "## MyIniFile 1.0\n";
   for (int i = 1; i <= 2000; ++i) many += "#S" + std::to_string(i) + "\nk=" + std::to_string(i) + "\n";
-  const TMyIniFile f = Plain(many);
+  const MyIniFile f = Plain(many);
   EXPECT_EQ(f.SectionCount(), kMaxSections);
   EXPECT_EQ(f.ReadInteger("S1000", "k", 0), 1000);
   EXPECT_EQ(f.ReadInteger("S1001", "k", 0), 0);  // no room in the section table: ignored
@@ -457,20 +457,20 @@ TEST(MyIniFileRobustness, LongLinesManySectionsAndGarbage) {
   std::string garbage;
   for (int i = 0; i < 5000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
   for (bool scrambled : {false, true}) {
-    const TMyIniFile g = TMyIniFile::FromBytes(garbage, scrambled);
+    const MyIniFile g = MyIniFile::FromBytes(garbage, scrambled);
     EXPECT_TRUE(g.HeaderError());
-    const TMyIniFile h = TMyIniFile::FromBytes("## MyIniFile 1.0\n#\xFF\xFE\nk\xC3=\xC3\x28\x80\n", false);
+    const MyIniFile h = MyIniFile::FromBytes("## MyIniFile 1.0\n#\xFF\xFE\nk\xC3=\xC3\x28\x80\n", false);
     EXPECT_EQ(h.ReadString("\xFF\xFE", "k\xC3", "-"), "\xC3\x28\x80");  // bytes are kept as they are
   }
 }
 
 TEST(MyIniFilePlainForm, LineBreaksInsideTextsDoNotSplitLines) {
-  TScratchDir dir;
-  TMyIniFile w(dir / "b.ini", false, true, false);
+  ScratchDir dir;
+  MyIniFile w(dir / "b.ini", false, true, false);
   w.WriteString("S", "k", "two\r\nlines");
   EXPECT_EQ(Plain(w.Serialize(false)).ReadString("S", "k", "-"), "two  lines");
   // The scrambled form counts bytes and keeps them.
-  EXPECT_EQ(TMyIniFile::FromBytes(w.Serialize(true), true).ReadString("S", "k", "-"), "two\r\nlines");
+  EXPECT_EQ(MyIniFile::FromBytes(w.Serialize(true), true).ReadString("S", "k", "-"), "two\r\nlines");
 }
 
 // The texts of the plain form with each line break turned into a blank.
@@ -485,11 +485,11 @@ std::string Blanked(std::string text) {
 // must still give one line per section and key, so that a dumped file packs
 // back into the same sections and keys.
 TEST(MyIniFilePlainForm, LineBreaksInsideNamesDoNotSplitLines) {
-  struct TCase {
+  struct Case {
     std::string section;
     std::string key;
   };
-  const TCase cases[] = {
+  const Case cases[] = {
       {"a\rb", "k"},
       {"a\nb", "k\r\n"},
       {"\r", "\n"},
@@ -499,16 +499,16 @@ TEST(MyIniFilePlainForm, LineBreaksInsideNamesDoNotSplitLines) {
       {"S\n#T\r", "k\rl"},
       {std::string(98, 's') + "\n", "\r" + std::string(3000, 'k')},
   };
-  for (const TCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.section) + " " + testing::PrintToString(c.key));
-    TMyIniFile w = TMyIniFile::InMemory(true);
+    MyIniFile w = MyIniFile::InMemory(true);
     w.WriteString("Header", "Version", "1108");
     w.WriteString(c.section, c.key, "v\r\nw");
     w.WriteString(c.section, "after", "1");
     w.WriteString("Chassis", "Name", "n");
 
     // Scrambled: everything comes back byte for byte.
-    const TMyIniFile s = TMyIniFile::FromBytes(w.Serialize(true), true);
+    const MyIniFile s = MyIniFile::FromBytes(w.Serialize(true), true);
     EXPECT_EQ(s.SectionCount(), 3u);
     EXPECT_EQ(s.KeyCount(), 4u);
     EXPECT_EQ(s.ReadString(c.section, c.key, "-"), "v\r\nw");
@@ -516,7 +516,7 @@ TEST(MyIniFilePlainForm, LineBreaksInsideNamesDoNotSplitLines) {
 
     // Plain: the same sections and keys, each line break read as a blank.
     const std::string plain = s.Serialize(false);
-    const TMyIniFile p = TMyIniFile::FromBytes(plain, false);
+    const MyIniFile p = MyIniFile::FromBytes(plain, false);
     EXPECT_FALSE(p.HeaderError());
     EXPECT_EQ(p.SectionCount(), 3u);
     EXPECT_EQ(p.KeyCount(), 4u);
@@ -525,7 +525,7 @@ TEST(MyIniFilePlainForm, LineBreaksInsideNamesDoNotSplitLines) {
     EXPECT_EQ(p.ReadString("Chassis", "Name", "-"), "n");
     EXPECT_EQ(p.Serialize(false), plain);
     // and packing the plain text gives what reads back as the same file
-    EXPECT_EQ(TMyIniFile::FromBytes(p.Serialize(true), true).Serialize(false), plain);
+    EXPECT_EQ(MyIniFile::FromBytes(p.Serialize(true), true).Serialize(false), plain);
   }
 }
 
@@ -534,18 +534,18 @@ TEST(MyIniFilePlainForm, LineBreaksInsideNamesDoNotSplitLines) {
 TEST(MyIniFilePlainForm, DumpOfSectionNameWithLineBreakPacksBack) {
   const std::string bytes =
       ReadBytes(std::filesystem::path(SONVEX_TEST_DATA) / "fuzz" / "line_break_in_section_name.ZCH");
-  const TMyIniFile s = TMyIniFile::FromBytes(bytes, true);
+  const MyIniFile s = MyIniFile::FromBytes(bytes, true);
   ASSERT_FALSE(s.HeaderError());
   const std::string plain = s.Serialize(false);
-  const TMyIniFile p = TMyIniFile::FromBytes(plain, false);
+  const MyIniFile p = MyIniFile::FromBytes(plain, false);
   EXPECT_EQ(p.SectionCount(), s.SectionCount());
   EXPECT_EQ(p.KeyCount(), s.KeyCount());
   EXPECT_EQ(p.Serialize(false), plain);
-  EXPECT_EQ(TMyIniFile::FromBytes(p.Serialize(true), true).Serialize(false), plain);
+  EXPECT_EQ(MyIniFile::FromBytes(p.Serialize(true), true).Serialize(false), plain);
 }
 
 TEST(AtomicWrite, FailureHalfWayLeavesThePreviousFile) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto file = dir / "project.ZPJ";
   const std::string previous("previous content\x00\x01", 18);
   WriteBytes(file, previous);
@@ -556,19 +556,19 @@ TEST(AtomicWrite, FailureHalfWayLeavesThePreviousFile) {
                                    }),
                std::runtime_error);
   EXPECT_EQ(ReadBytes(file), previous);
-  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("project.ZPJ"));
+  EXPECT_THAT(FolderEntries(dir.Path()), ::testing::ElementsAre("project.ZPJ"));
 
   WriteFileAtomically(file, "new");
   EXPECT_EQ(ReadBytes(file), "new");
-  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("project.ZPJ"));
+  EXPECT_THAT(FolderEntries(dir.Path()), ::testing::ElementsAre("project.ZPJ"));
 }
 
 TEST(AtomicWrite, ObjectReleasedByAnExceptionWritesNothing) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto file = dir / "p.ZPJ";
   WriteBytes(file, "old");
   try {
-    TMyIniFile f(file, true, true, false);
+    MyIniFile f(file, true, true, false);
     f.WriteString("Header", "Version", "1008");
     throw std::runtime_error("failed while filling the file object");
   } catch (const std::runtime_error&) {
@@ -577,21 +577,21 @@ TEST(AtomicWrite, ObjectReleasedByAnExceptionWritesNothing) {
 }
 
 TEST(AtomicWrite, UnwritableTargetsRaiseAndKeepTheFile) {
-  TScratchDir dir;
-  EXPECT_THROW(WriteFileAtomically(dir / "no_such_folder/x.ZPJ", "x"), TFileError);
+  ScratchDir dir;
+  EXPECT_THROW(WriteFileAtomically(dir / "no_such_folder/x.ZPJ", "x"), FileError);
   std::filesystem::create_directory(dir / "adir");
-  EXPECT_THROW(WriteFileAtomically(dir / "adir", "x"), TFileError);  // a folder cannot be replaced by a file
+  EXPECT_THROW(WriteFileAtomically(dir / "adir", "x"), FileError);  // a folder cannot be replaced by a file
   EXPECT_TRUE(std::filesystem::is_directory(dir / "adir"));
-  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("adir"));
+  EXPECT_THAT(FolderEntries(dir.Path()), ::testing::ElementsAre("adir"));
 }
 
 // A failed write names its reason in German, never in the system's English.
 TEST(AtomicWrite, FailuresNameTheReasonInGerman) {
-  TScratchDir dir;
+  ScratchDir dir;
   auto messageOf = [](const std::function<void()>& f) {
     try {
       f();
-    } catch (const TFileError& e) {
+    } catch (const FileError& e) {
       return std::string(e.what());
     }
     return std::string("(kein Fehler)");
@@ -612,7 +612,7 @@ TEST(AtomicWrite, FailuresNameTheReasonInGerman) {
   EXPECT_EQ(
       messageOf([&] { WriteFileAtomically(dir / "x", [](std::ostream& o) { o.setstate(std::ios::badbit); }); }),
       "Datei kann nicht geschrieben werden: " + Utf8FromPath(dir / "x") + " (der Inhalt konnte nicht erzeugt werden)");
-  EXPECT_THAT(FolderEntries(dir.path()), ::testing::ElementsAre("adir", "pipe"));
+  EXPECT_THAT(FolderEntries(dir.Path()), ::testing::ElementsAre("adir", "pipe"));
   const auto missingRead = dir / "none.ZPJ";
   EXPECT_EQ(
       messageOf([&] { ReadWholeFile(missingRead); }),
@@ -634,16 +634,16 @@ TEST(FileIo, GermanErrorTexts) {
 // A named pipe is refused at once, not read: reading it would wait for a
 // writer that never comes.
 TEST(FileIo, NamedPipesAreRefusedWithoutWaiting) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto pipe = dir / "p.ZPJ";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   EXPECT_EQ(NotRegularFileText(pipe), "keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO)");
-  EXPECT_EQ(NotRegularFileText(dir.path()), "keine Datei, sondern ein Verzeichnis");
+  EXPECT_EQ(NotRegularFileText(dir.Path()), "keine Datei, sondern ein Verzeichnis");
   EXPECT_EQ(NotRegularFileText(dir / "none"), "");
   auto reading = std::async(std::launch::async, [&] {
     try {
       ReadWholeFile(pipe);
-    } catch (const TFileError& e) {
+    } catch (const FileError& e) {
       return std::string(e.what());
     }
     return std::string("(gelesen)");
@@ -654,20 +654,20 @@ TEST(FileIo, NamedPipesAreRefusedWithoutWaiting) {
   }
   EXPECT_EQ(reading.get(), "Datei kann nicht gelesen werden: " + Utf8FromPath(pipe) +
                                " (keine gewöhnliche Datei, sondern eine benannte Pipe (FIFO))");
-  EXPECT_THROW(TMyIniFile(pipe, true, false, true), TFileError);
+  EXPECT_THROW(MyIniFile(pipe, true, false, true), FileError);
 }
 
 TEST(AtomicWrite, WriteProtectedFolderKeepsTheFile) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto ro = dir / "ro";
   std::filesystem::create_directory(ro);
   WriteBytes(ro / PathFromUtf8("p.ZPJ"), "old");
   std::filesystem::permissions(ro, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const bool enforced = !std::ofstream(ro / PathFromUtf8("probe")).is_open();
   if (enforced) {
-    TMyIniFile f(ro / PathFromUtf8("p.ZPJ"), true, true, false);
+    MyIniFile f(ro / PathFromUtf8("p.ZPJ"), true, true, false);
     f.WriteString("S", "k", "v");
-    EXPECT_THROW(f.UpdateFile(), TFileError);
+    EXPECT_THROW(f.UpdateFile(), FileError);
     EXPECT_EQ(ReadBytes(ro / PathFromUtf8("p.ZPJ")), "old");
   }
   std::filesystem::permissions(ro, std::filesystem::perms::owner_all);
@@ -708,7 +708,7 @@ int RunAsOrdinaryUser(const std::function<void(uid_t, gid_t)>& prepare, const st
 }
 
 TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
-  TScratchDir dir;
+  ScratchDir dir;
   const auto folder = dir / "box";
   const auto file = folder / PathFromUtf8("geschützt.ZPJ");
   const auto other = folder / PathFromUtf8("frei.ZPJ");
@@ -723,7 +723,7 @@ TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
     WriteBytes(other, "old");
     WriteBytes(inRoFolder, "old");
     // The scratch folder itself must be passable for the ordinary user.
-    fs::permissions(dir.path(), fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+    fs::permissions(dir.Path(), fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
     for (const fs::path& p : {folder, roFolder, file, other, inRoFolder})
       if (chown(p.c_str(), uid, gid) != 0) ADD_FAILURE() << "chown " << p;
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -736,22 +736,22 @@ TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
     try {
       WriteFileAtomically(file, "new content");
       failed |= 1;
-    } catch (const TFileError& e) {
+    } catch (const FileError& e) {
       if (std::string(e.what()) !=
           "Datei kann nicht geschrieben werden: " + Utf8FromPath(file) + " (keine Berechtigung)")
         failed |= 2;
     }
     try {
-      TMyIniFile f(file, true, true, false);
+      MyIniFile f(file, true, true, false);
       f.WriteString("Header", "Version", "1008");
       f.UpdateFile();
       failed |= 4;
-    } catch (const TFileError&) {
+    } catch (const FileError&) {
     }
     try {
       WriteFileAtomically(inRoFolder, "new");
       failed |= 8;
-    } catch (const TFileError&) {
+    } catch (const FileError&) {
     }
     if (ReadWholeFile(file) != previous) failed |= 16;
     if (ReadWholeFile(inRoFolder) != "old") failed |= 16;
@@ -759,7 +759,7 @@ TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
     try {
       WriteFileAtomically(other, "new");
       if (ReadWholeFile(other) != "new") failed |= 32;
-    } catch (const TFileError&) {
+    } catch (const FileError&) {
       failed |= 32;
     }
     std::error_code ec;
@@ -777,9 +777,9 @@ TEST(AtomicWrite, WriteProtectedFileIsRefusedAndStaysByteIdentical) {
 }
 
 TEST(MyIniFileIo, UnreadableFilesRaise) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::filesystem::create_directory(dir / "folder.ini");
-  EXPECT_THROW(TMyIniFile(dir / "folder.ini", false, false, true), TFileError);
+  EXPECT_THROW(MyIniFile(dir / "folder.ini", false, false, true), FileError);
 }
 
 }  // namespace

@@ -17,14 +17,14 @@ constexpr long double kInf = std::numeric_limits<long double>::infinity();
 
 // ---------------------------------------------------------------- parsing
 
-struct TFloatCase {
+struct FloatCase {
   std::string text;
   long double value;
   int consumed;
 };
 
 TEST(ParseFloatTest, ReadsLenientNumbers) {
-  const std::vector<TFloatCase> cases = {
+  const std::vector<FloatCase> cases = {
       {"2,83V", 2.83L, 4},
       {"1.000,5", 1.0L, 5},  // no thousands separator: stops at the second separator
       {"1,5E-3", 0.0015L, 6},
@@ -59,7 +59,7 @@ TEST(ParseFloatTest, ReadsLenientNumbers) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("text \"" + c.text + "\"");
-    const TParsedFloat r = ParseFloat(c.text);
+    const ParsedFloat r = ParseFloat(c.text);
     EXPECT_EQ(r.value, c.value);
     EXPECT_EQ(r.consumed, c.consumed);
     EXPECT_EQ(StrToFloatLenient(c.text), c.value);
@@ -78,14 +78,14 @@ TEST(ParseFloatTest, LongDigitRunsKeepTheirMagnitude) {
   EXPECT_EQ(ParseFloat(overflow).value, kInf);
 }
 
-struct TIntCase {
+struct IntCase {
   std::string text;
   int32_t value;
   int consumed;
 };
 
 TEST(ParseIntTest, ReadsLenientIntegers) {
-  const std::vector<TIntCase> cases = {
+  const std::vector<IntCase> cases = {
       {"0042", 42, 4},
       {"-17x", -17, 3},
       {"\"12\"", 12, 3},
@@ -102,7 +102,7 @@ TEST(ParseIntTest, ReadsLenientIntegers) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("text \"" + c.text + "\"");
-    const TParsedInt r = ParseInt(c.text);
+    const ParsedInt r = ParseInt(c.text);
     EXPECT_EQ(r.value, c.value);
     EXPECT_EQ(r.consumed, c.consumed);
     EXPECT_EQ(StrToIntLenient(c.text), c.value);
@@ -127,32 +127,32 @@ TEST(ParseRobustnessTest, ArbitraryBytes) {
     const std::vector<char> exact(text.begin(), text.end());
     const std::string_view view(exact.data(), exact.size());
 
-    const TParsedFloat f = ParseFloat(view);
+    const ParsedFloat f = ParseFloat(view);
     ASSERT_FALSE(std::isnan(f.value)) << text;
     ASSERT_GE(f.consumed, 0);
     ASSERT_LE(f.consumed, n);
     ASSERT_EQ(ParseFloat(view.substr(0, static_cast<size_t>(f.consumed))).value, f.value) << text;
 
-    const TParsedInt i = ParseInt(view);
+    const ParsedInt i = ParseInt(view);
     ASSERT_GE(i.consumed, 0);
     ASSERT_LE(i.consumed, n);
     ASSERT_EQ(ParseInt(view.substr(0, static_cast<size_t>(i.consumed))).value, i.value) << text;
 
-    const TDate d = ParseDate(view);
+    const Date d = ParseDate(view);
     ASSERT_TRUE(d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31 && d.year >= 1 && d.year <= 9999);
   }
 }
 
 // ---------------------------------------------------------------- FormatNumber
 
-struct TFormatCase {
+struct FormatCase {
   double x;
   int w;
   std::string text;
 };
 
 TEST(FormatNumberTest, WritesPlainAndExponentForms) {
-  const std::vector<TFormatCase> cases = {
+  const std::vector<FormatCase> cases = {
       {28.5, 10, "28,5"},
       {0.0, 10, "0"},
       {-0.0, 10, "0"},
@@ -311,7 +311,7 @@ TEST(FormatNumberTest, FileWidthRoundTrip) {
 // ---------------------------------------------------------------- FormatNumberFixed
 
 TEST(FormatNumberFixedTest, PadsToTheWidth) {
-  const std::vector<TFormatCase> cases = {
+  const std::vector<FormatCase> cases = {
       {12.5, 6, "12,500"},
       {100.0, 5, "100,0"},
       {123.0, 4, "123,"},
@@ -408,7 +408,7 @@ TEST(FormatSITest, LabelsReadBack) {
 // ---------------------------------------------------------------- dates
 
 TEST(DateTest, ParsesDayMonthYear) {
-  const std::vector<std::pair<std::string, TDate>> cases = {
+  const std::vector<std::pair<std::string, Date>> cases = {
       {"1.2.44", {2044, 2, 1}},
       {"1.2.45", {1945, 2, 1}},
       {"01.01.2000", {2000, 1, 1}},
@@ -435,11 +435,11 @@ TEST(DateTest, ParsesDayMonthYear) {
 }
 
 TEST(DateTest, FormatsAndReadsBack) {
-  EXPECT_EQ(FormatDate(TDate{2000, 1, 1}), "01.01.2000");
-  EXPECT_EQ(FormatDate(TDate{2044, 2, 1}), "01.02.2044");
-  EXPECT_EQ(FormatDate(TDate{}), "01.01.0001");
-  EXPECT_EQ(FormatDate(TDate{5, 3, 17}), "17.03.0005");
-  for (const TDate d : {TDate{2000, 1, 1}, TDate{1999, 12, 31}, TDate{2024, 2, 29}, TDate{1945, 6, 30}}) {
+  EXPECT_EQ(FormatDate(Date{2000, 1, 1}), "01.01.2000");
+  EXPECT_EQ(FormatDate(Date{2044, 2, 1}), "01.02.2044");
+  EXPECT_EQ(FormatDate(Date{}), "01.01.0001");
+  EXPECT_EQ(FormatDate(Date{5, 3, 17}), "17.03.0005");
+  for (const Date d : {Date{2000, 1, 1}, Date{1999, 12, 31}, Date{2024, 2, 29}, Date{1945, 6, 30}}) {
     EXPECT_EQ(ParseDate(FormatDate(d)), d);
   }
 }

@@ -11,25 +11,25 @@ namespace {
 TEST(PartsLibrary, LinesGoIntoTheirListsWithTheirTexts) {
   struct Case {
     const char* line;
-    TLibraryPage page;
+    LibraryPage page;
     const char* text;
     double value, resistance;
   };
   const std::string sep(kPartsSeparatorLine);
   const Case cases[] = {
-      {"R;MOX 2,2;2.2;", TLibraryPage::Resistors, "MOX 2,2:2.2 Ohm", 2.2, 0},
-      {"r\tDraht 10 W\t10,0\tegal", TLibraryPage::Resistors, "Draht 10 W:10,0 Ohm", 10, 0},
-      {"R;ohne Trenner;4.7", TLibraryPage::Resistors, "ohne Trenner:4.7 Ohm", 4.7, 0},
-      {"R;negativ;-1;", TLibraryPage::Resistors, sep.c_str(), -1, 0},
-      {"L;Luft 1,5;1.5;0.4", TLibraryPage::Coils, "Luft 1,5:1.5 mH, 0.4 Ohm", 1.5, 0.4},
-      {"l;Kern;10;0,35;Rest", TLibraryPage::Coils, "Kern:10 mH, 0,35 Ohm", 10, 0.35},
-      {"L;---;0;0,2", TLibraryPage::Coils, sep.c_str(), 0, 0.2},
-      {"C;MKP;3,3;", TLibraryPage::Capacitors, "MKP:3,3 µF", 3.3, 0},
-      {"c;irgendwas;0;", TLibraryPage::Capacitors, sep.c_str(), 0, 0},
-      {"C;Elko;abc;", TLibraryPage::Capacitors, sep.c_str(), 0, 0},  // a value that does not parse reads 0
+      {"R;MOX 2,2;2.2;", LibraryPage::Resistors, "MOX 2,2:2.2 Ohm", 2.2, 0},
+      {"r\tDraht 10 W\t10,0\tegal", LibraryPage::Resistors, "Draht 10 W:10,0 Ohm", 10, 0},
+      {"R;ohne Trenner;4.7", LibraryPage::Resistors, "ohne Trenner:4.7 Ohm", 4.7, 0},
+      {"R;negativ;-1;", LibraryPage::Resistors, sep.c_str(), -1, 0},
+      {"L;Luft 1,5;1.5;0.4", LibraryPage::Coils, "Luft 1,5:1.5 mH, 0.4 Ohm", 1.5, 0.4},
+      {"l;Kern;10;0,35;Rest", LibraryPage::Coils, "Kern:10 mH, 0,35 Ohm", 10, 0.35},
+      {"L;---;0;0,2", LibraryPage::Coils, sep.c_str(), 0, 0.2},
+      {"C;MKP;3,3;", LibraryPage::Capacitors, "MKP:3,3 µF", 3.3, 0},
+      {"c;irgendwas;0;", LibraryPage::Capacitors, sep.c_str(), 0, 0},
+      {"C;Elko;abc;", LibraryPage::Capacitors, sep.c_str(), 0, 0},  // a value that does not parse reads 0
   };
   for (const Case& c : cases) {
-    TPartsLibrary lib;
+    PartsLibrary lib;
     AddLibraryLine(lib, c.line);
     const auto& list = lib.Page(c.page);
     ASSERT_EQ(list.size(), 1u) << c.line;
@@ -41,7 +41,7 @@ TEST(PartsLibrary, LinesGoIntoTheirListsWithTheirTexts) {
 }
 
 TEST(PartsLibrary, OtherLinesAreIgnored) {
-  TPartsLibrary lib;
+  PartsLibrary lib;
   for (const char* line : {"", "X;Sonstiges;1;", "RR;zwei;1;", " R;Blank davor;1;", "Widerstaende", ";;;", "R"}) {
     AddLibraryLine(lib, line);
   }
@@ -53,16 +53,16 @@ TEST(PartsLibrary, OtherLinesAreIgnored) {
 }
 
 TEST(PartsLibrary, ChoosingAnEntry) {
-  TPartsLibrary lib;
+  PartsLibrary lib;
   AddLibraryText(lib, "R;MOX 2,2;2.2;\nc;Trenner;0;\nL;Luft 1,5;1.5;0.4\nC;MKP;3,3;\n");
-  EXPECT_EQ(ChooseLibraryEntry(TLibraryPage::Resistors, lib.resistors[0]), (TLibraryChoice{2, "MOX 2,2", 2.2, 0}));
-  EXPECT_EQ(ChooseLibraryEntry(TLibraryPage::Capacitors, lib.capacitors[0]), (TLibraryChoice{1, "", 0, 0}));
-  EXPECT_EQ(ChooseLibraryEntry(TLibraryPage::Coils, lib.coils[0]), (TLibraryChoice{4, "Luft 1,5", 1.5, 0.4}));
-  EXPECT_EQ(ChooseLibraryEntry(TLibraryPage::Capacitors, lib.capacitors[1]), (TLibraryChoice{3, "MKP", 3.3, 0}));
+  EXPECT_EQ(ChooseLibraryEntry(LibraryPage::Resistors, lib.resistors[0]), (LibraryChoice{2, "MOX 2,2", 2.2, 0}));
+  EXPECT_EQ(ChooseLibraryEntry(LibraryPage::Capacitors, lib.capacitors[0]), (LibraryChoice{1, "", 0, 0}));
+  EXPECT_EQ(ChooseLibraryEntry(LibraryPage::Coils, lib.coils[0]), (LibraryChoice{4, "Luft 1,5", 1.5, 0.4}));
+  EXPECT_EQ(ChooseLibraryEntry(LibraryPage::Capacitors, lib.capacitors[1]), (LibraryChoice{3, "MKP", 3.3, 0}));
 }
 
 TEST(PartsLibrary, ReadsEveryTxtFileOfTheFolderInNameOrder) {
-  TPartsLibrary lib;
+  PartsLibrary lib;
   lib.coils.push_back({"alt", 1, 1});  // a new reading starts from empty lists
   std::string error;
   ASSERT_TRUE(ReadPartsLibrary(std::filesystem::path(SONVEX_TEST_DATA) / "parts", lib, error));
@@ -85,15 +85,15 @@ TEST(PartsLibrary, ReadsEveryTxtFileOfTheFolderInNameOrder) {
 }
 
 TEST(PartsLibrary, MissingFolderGivesEmptyLists) {
-  TPartsLibrary lib;
+  PartsLibrary lib;
   lib.resistors.push_back({"alt", 1, 0});
   std::string error;
   EXPECT_TRUE(ReadPartsLibrary(std::filesystem::path(SONVEX_TEST_DATA) / "parts" / "fehlt", lib, error));
-  EXPECT_EQ(lib, TPartsLibrary{});
+  EXPECT_EQ(lib, PartsLibrary{});
 }
 
 TEST(PartsLibrary, HostileInputStaysBounded) {
-  TPartsLibrary lib;
+  PartsLibrary lib;
   std::string text;
   for (int i = 0; i < 1100; ++i) text += "R;R" + std::to_string(i) + ";" + std::to_string(i + 1) + ";\n";
   text += "C;" + std::string(100000, 'x') + ";1;\n";  // cut inside the designation: no value left

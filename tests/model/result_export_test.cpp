@@ -50,29 +50,29 @@ std::string ReadFile(const std::filesystem::path& p) {
 
 // A result with a grid of 126 points and three chassis; chassis 2 (slot 1)
 // is driven by amplifier 2, chassis 3 by none.
-std::unique_ptr<TResult> MakeResult() {
-  auto r = std::make_unique<TResult>();
-  r->nFreq = 126;
-  r->nAmps = 2;
-  r->nChassis = 3;
+std::unique_ptr<CalcResult> MakeResult() {
+  auto r = std::make_unique<CalcResult>();
+  r->freqCount = 126;
+  r->ampCount = 2;
+  r->chassisCount = 3;
   for (int i = 0; i < 126; ++i) r->freq[i] = 20 * std::pow(1000.0, i / 125.0);
-  r->AmpOfChassis = {0, 1, -1, -1, -1, -1, -1, -1, -1};
+  r->ampOfChassis = {0, 1, -1, -1, -1, -1, -1, -1, -1};
   for (int i = 0; i < 126; ++i) {
-    r->BoxP[i][0] = {0.5, 0.5};
-    r->BoxP[i][1] = {9, 9};  // off axis: never exported
-    r->ContribFront[1][i][0] = {0.25, 0};
-    r->ContribRear[1][i][0] = {0, -0.25};
-    r->ChassisU[1][i] = {-2, 0};
-    r->FilterResp[1][i] = {0.5, 0};
+    r->boxPressure[i][0] = {0.5, 0.5};
+    r->boxPressure[i][1] = {9, 9};  // off axis: never exported
+    r->contributionFront[1][i][0] = {0.25, 0};
+    r->contributionRear[1][i][0] = {0, -0.25};
+    r->chassisVoltageGain[1][i] = {-2, 0};
+    r->filterResponse[1][i] = {0.5, 0};
   }
-  r->BoxP[0][0] = {1, 0};  // magnitude 1: 112 dB
-  r->BoxP[1][0] = {0, 0};  // nothing: the floor of -888 dB
+  r->boxPressure[0][0] = {1, 0};  // magnitude 1: 112 dB
+  r->boxPressure[1][0] = {0, 0};  // nothing: the floor of -888 dB
   return r;
 }
 
 TEST(ResultExport, BoxFileLayout) {
   const auto r = MakeResult();
-  const auto lines = SplitCrLf(ExportText(*r, TExportKind::Box, 0));
+  const auto lines = SplitCrLf(ExportText(*r, ExportKind::Box, 0));
   ASSERT_EQ(lines.size(), 128u);
   EXPECT_EQ(lines[0], "# Gesamtfrequenzgang der Box auf Achse");
   EXPECT_EQ(lines[1], "# Frequenz[Hz]\tAmpl.[dB]\tPhase[°]");
@@ -85,13 +85,13 @@ TEST(ResultExport, BoxFileLayout) {
 
 TEST(ResultExport, ChassisAndSignalValues) {
   const auto r = MakeResult();
-  auto lines = SplitCrLf(ExportText(*r, TExportKind::Chassis, 1));
+  auto lines = SplitCrLf(ExportText(*r, ExportKind::Chassis, 1));
   ASSERT_EQ(lines.size(), 128u);
   EXPECT_EQ(lines[0], "# Frequenzgang Chassis 2 auf Achse incl. Frequenzweichen- und Schallwandeinfluß");
   // 0.25 - 0.25j: 112 + 20·log10(0.35355) = 102.97 dB at -45 degrees.
   EXPECT_EQ(lines[2], "20\t102,97\t-45");
 
-  lines = SplitCrLf(ExportText(*r, TExportKind::Signal, 1));
+  lines = SplitCrLf(ExportText(*r, ExportKind::Signal, 1));
   ASSERT_EQ(lines.size(), 128u);
   EXPECT_EQ(lines[0], "# Frequenzgang elektrisches Signal an Chassis 2 (0dB = 2,83V)");
   // -2 × 0.5 = -1: 0 dB (no pressure offset), 180 degrees.
@@ -100,11 +100,11 @@ TEST(ResultExport, ChassisAndSignalValues) {
 
 TEST(ResultExport, FrdAndZmaFilesInThePlainMeasurementForm) {
   auto r = MakeResult();
-  r->ChassisName[1] = "Tiefton";
-  // AmpZ holds the negative of the impedance: 8 ohm resistive at the first
+  r->chassisName[1] = "Tiefton";
+  // ampImpedance holds the negative of the impedance: 8 ohm resistive at the first
   // point, then 6 ohm capacitive.
-  for (int i = 0; i < 126; ++i) r->AmpZ[1][i] = {0, 6};
-  r->AmpZ[1][0] = {-8, 0};
+  for (int i = 0; i < 126; ++i) r->ampImpedance[1][i] = {0, 6};
+  r->ampImpedance[1][0] = {-8, 0};
 
   auto lines = SplitCrLf(FrdText(*r, 1, "Box.ZPJ"));
   ASSERT_EQ(lines.size(), 129u);
@@ -126,7 +126,7 @@ TEST(ResultExport, FrdAndZmaFilesInThePlainMeasurementForm) {
   EXPECT_EQ(lines[4].substr(lines[4].find(' ')), " 6.0000 -90.000");
 
   // Read back through the measurement import: the same curve.
-  const TMeasurementPoints pts = ParseMeasurementText(ZmaText(*r, 1, "Box.ZPJ"));
+  const MeasurementPoints pts = ParseMeasurementText(ZmaText(*r, 1, "Box.ZPJ"));
   ASSERT_EQ(pts.Size(), 126u);
   for (std::size_t i = 0; i < pts.Size(); ++i) {
     EXPECT_NEAR(pts.F[i], r->freq[i], 5e-5);
@@ -141,11 +141,11 @@ TEST(ResultExport, EveryLineHoldsAllColumnsAndUnwritablePointsAreLeftOut) {
   auto r = MakeResult();
   const double nan = std::nan("");
   const double inf = HUGE_VAL;
-  const TComplex z[] = {{-1e100, 0}, {-1e300, -1e300}, {-1e-300, 0}, {nan, 0}, {-inf, 0}, {0, inf}, {-8, 0}};
-  for (int i = 0; i < 126; ++i) r->AmpZ[1][i] = z[std::min(i, 6)];
+  const Complex z[] = {{-1e100, 0}, {-1e300, -1e300}, {-1e-300, 0}, {nan, 0}, {-inf, 0}, {0, inf}, {-8, 0}};
+  for (int i = 0; i < 126; ++i) r->ampImpedance[1][i] = z[std::min(i, 6)];
   for (int i = 0; i < 126; ++i) {
-    r->BoxP[i][0] = i < 6 ? TComplex{z[i].re * -1, z[i].im} : TComplex{1, 0};
-    r->ContribFront[1][i][0] = r->BoxP[i][0];
+    r->boxPressure[i][0] = i < 6 ? Complex{z[i].re * -1, z[i].im} : Complex{1, 0};
+    r->contributionFront[1][i][0] = r->boxPressure[i][0];
   }
 
   // Fields that hold something; an empty field between two separators is
@@ -178,33 +178,33 @@ TEST(ResultExport, EveryLineHoldsAllColumnsAndUnwritablePointsAreLeftOut) {
   // FRD and .exp: levels in dB hold the marker and tiny pressures; NaN,
   // infinite and overflowing pressures (|1e300 + 1e300j|) are left out.
   check(FrdText(*r, -1, "Box.ZPJ"), ' ', 3, 126 - 4);
-  check(ExportText(*r, TExportKind::Box, 0), '\t', 2, 126 - 4);
-  check(ExportText(*r, TExportKind::Chassis, 1), '\t', 2, 126 - 4);
+  check(ExportText(*r, ExportKind::Box, 0), '\t', 2, 126 - 4);
+  check(ExportText(*r, ExportKind::Chassis, 1), '\t', 2, 126 - 4);
 }
 
 TEST(ResultExport, ChassisChoice) {
   auto r = MakeResult();
   struct Case {
-    TExportKind kind;
-    int nChassis;
+    ExportKind kind;
+    int chassisCount;
     std::vector<int> answers;
     std::optional<int> chosen;
     std::vector<std::string> asked;  // texts of the questions and messages
   };
   const std::string notConnected = "Das Chassis ist in keiner Frequenzweiche angeschlossen. Ausgabe nicht sinnvoll.";
   const Case cases[] = {
-      {TExportKind::Box, 3, {}, 0, {}},
-      {TExportKind::Chassis, 3, {2}, 1, {"Frequenzgang für welches Chassis?"}},
-      {TExportKind::Chassis, 3, {4}, std::nullopt, {"Frequenzgang für welches Chassis?"}},
-      {TExportKind::Chassis, 3, {}, std::nullopt, {"Frequenzgang für welches Chassis?"}},  // default: Abbruch
-      {TExportKind::Chassis, 1, {}, 0, {}},
-      {TExportKind::Signal, 3, {2}, 1, {"Signal für welches Chassis?"}},
-      {TExportKind::Signal, 3, {3}, std::nullopt, {"Signal für welches Chassis?", notConnected}},
-      {TExportKind::Signal, 1, {}, 0, {}},
+      {ExportKind::Box, 3, {}, 0, {}},
+      {ExportKind::Chassis, 3, {2}, 1, {"Frequenzgang für welches Chassis?"}},
+      {ExportKind::Chassis, 3, {4}, std::nullopt, {"Frequenzgang für welches Chassis?"}},
+      {ExportKind::Chassis, 3, {}, std::nullopt, {"Frequenzgang für welches Chassis?"}},  // default: Abbruch
+      {ExportKind::Chassis, 1, {}, 0, {}},
+      {ExportKind::Signal, 3, {2}, 1, {"Signal für welches Chassis?"}},
+      {ExportKind::Signal, 3, {3}, std::nullopt, {"Signal für welches Chassis?", notConnected}},
+      {ExportKind::Signal, 1, {}, 0, {}},
   };
   for (const Case& c : cases) {
-    r->nChassis = c.nChassis;
-    TScriptedInteraction ui;
+    r->chassisCount = c.chassisCount;
+    ScriptedInteraction ui;
     ui.buttons.assign(c.answers.begin(), c.answers.end());
     EXPECT_EQ(ChooseExportChassis(*r, c.kind, ui), c.chosen);
     ASSERT_EQ(ui.asked.size(), c.asked.size());
@@ -214,10 +214,10 @@ TEST(ResultExport, ChassisChoice) {
     }
   }
   // One chassis that no amplifier drives: no question, only the message.
-  r->nChassis = 1;
-  r->AmpOfChassis[0] = -1;
-  TScriptedInteraction ui;
-  EXPECT_EQ(ChooseExportChassis(*r, TExportKind::Signal, ui), std::nullopt);
+  r->chassisCount = 1;
+  r->ampOfChassis[0] = -1;
+  ScriptedInteraction ui;
+  EXPECT_EQ(ChooseExportChassis(*r, ExportKind::Signal, ui), std::nullopt);
   ASSERT_EQ(ui.asked.size(), 1u);
   EXPECT_EQ(ui.asked[0].text, notConnected);
 }
@@ -225,27 +225,27 @@ TEST(ResultExport, ChassisChoice) {
 class ExportFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::temp_directory_path() /
-          ("sonvex_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    dir_ = std::filesystem::temp_directory_path() /
+           ("sonvex_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::size_t FilesInDir() const {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
   }
-  std::filesystem::path dir;
+  std::filesystem::path dir_;
 };
 
 TEST_F(ExportFiles, ButtonFlowWritesTheFile) {
   const auto r = MakeResult();
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   ui.buttons.push_back(2);
-  ui.files.push_back(dir / "mittelton");
-  const auto written = ExportResult(*r, TExportKind::Chassis, ui, dir);
+  ui.files.push_back(dir_ / "mittelton");
+  const auto written = ExportResult(*r, ExportKind::Chassis, ui, dir_);
   ASSERT_TRUE(written.has_value());
-  EXPECT_EQ(*written, dir / "mittelton.exp");  // the default extension is added
-  EXPECT_EQ(ReadFile(*written), ExportText(*r, TExportKind::Chassis, 1));
+  EXPECT_EQ(*written, dir_ / "mittelton.exp");  // the default extension is added
+  EXPECT_EQ(ReadFile(*written), ExportText(*r, ExportKind::Chassis, 1));
   ASSERT_EQ(ui.asked.size(), 2u);
   EXPECT_EQ(ui.asked[1].kind, "save");
   EXPECT_EQ(ui.asked[1].options, "Exportdateien (*.exp)|*.exp|Alle Dateien (*.*)|*.*");
@@ -255,19 +255,19 @@ TEST_F(ExportFiles, ButtonFlowWritesTheFile) {
 TEST_F(ExportFiles, NothingIsWrittenWhenTheExportEndsEarly) {
   const auto r = MakeResult();
   for (const int answer : {4, 3}) {  // "Abbruch"; a chassis without amplifier
-    TScriptedInteraction ui;
+    ScriptedInteraction ui;
     ui.buttons.push_back(answer);
-    ui.files.push_back(dir / "x.exp");
-    EXPECT_FALSE(ExportResult(*r, TExportKind::Signal, ui, dir).has_value());
+    ui.files.push_back(dir_ / "x.exp");
+    EXPECT_FALSE(ExportResult(*r, ExportKind::Signal, ui, dir_).has_value());
     for (const auto& q : ui.asked) EXPECT_NE(q.kind, "save");
   }
-  TScriptedInteraction ui;  // save dialog cancelled
-  EXPECT_FALSE(ExportResult(*r, TExportKind::Box, ui, dir).has_value());
+  ScriptedInteraction ui;  // save dialog cancelled
+  EXPECT_FALSE(ExportResult(*r, ExportKind::Box, ui, dir_).has_value());
   EXPECT_EQ(FilesInDir(), 0u);
 }
 
 TEST_F(ExportFiles, FailedWriteLeavesTheOldFileIntact) {
-  const std::filesystem::path target = dir / "box.exp";
+  const std::filesystem::path target = dir_ / "box.exp";
   const std::string old = "# alte Datei\r\n1\t2\t3\r\n";
   std::ofstream(target, std::ios::binary) << old;
 
@@ -282,15 +282,15 @@ TEST_F(ExportFiles, FailedWriteLeavesTheOldFileIntact) {
   EXPECT_EQ(FilesInDir(), 1u);  // no temporary file left behind
 
   // The stream itself fails (its state turns bad).
-  EXPECT_THROW(WriteFileAtomically(target, [](std::ostream& out) { out.setstate(std::ios::badbit); }), TFileError);
+  EXPECT_THROW(WriteFileAtomically(target, [](std::ostream& out) { out.setstate(std::ios::badbit); }), FileError);
   EXPECT_EQ(ReadFile(target), old);
   EXPECT_EQ(FilesInDir(), 1u);
 
   // The export through the user interface reports the failure.
   const auto r = MakeResult();
-  TScriptedInteraction ui;
-  ui.files.push_back(dir / "fehlt" / "box.exp");  // a folder that does not exist
-  EXPECT_FALSE(ExportResult(*r, TExportKind::Box, ui, dir).has_value());
+  ScriptedInteraction ui;
+  ui.files.push_back(dir_ / "fehlt" / "box.exp");  // a folder that does not exist
+  EXPECT_FALSE(ExportResult(*r, ExportKind::Box, ui, dir_).has_value());
   ASSERT_EQ(ui.asked.back().kind, "message");
   EXPECT_NE(ui.asked.back().text.find("kann nicht geschrieben werden"), std::string::npos);
 

@@ -14,23 +14,23 @@ namespace sonvex {
 namespace {
 
 using testing_files::ReadBytes;
-using testing_files::TScratchDir;
+using testing_files::ScratchDir;
 using testing_files::WriteBytes;
 
 constexpr char kSep = static_cast<char>(std::filesystem::path::preferred_separator);
 
-std::string FolderText(const TScratchDir& dir, std::string_view sub) {
-  return Utf8FromPath(dir.path()) + kSep + std::string(sub) + kSep;
+std::string FolderText(const ScratchDir& dir, std::string_view sub) {
+  return Utf8FromPath(dir.Path()) + kSep + std::string(sub) + kSep;
 }
 
 TEST(Settings, DefaultsWithoutASettingsFile) {
-  TScratchDir dir;
-  TSettings s = MakeSettings(dir.path());
-  s.TBWEopti = 1;
-  s.WEsize = 7;
-  TScriptedInteraction ui;
+  ScratchDir dir;
+  Settings s = MakeSettings(dir.Path());
+  s.crossoverMouseMap = 1;
+  s.crossoverEditorSize = 7;
+  ScriptedInteraction ui;
   LoadSettings(s, &ui);
-  EXPECT_EQ(Utf8FromPath(s.settingsFile), Utf8FromPath(dir.path()) + kSep + "Sonvex.ini");
+  EXPECT_EQ(Utf8FromPath(s.settingsFile), Utf8FromPath(dir.Path()) + kSep + "Sonvex.ini");
   EXPECT_EQ(Utf8FromPath(s.chassisFolder), FolderText(dir, "Chassis"));
   EXPECT_EQ(Utf8FromPath(s.projectFolder), FolderText(dir, "Projekte"));
   EXPECT_EQ(Utf8FromPath(s.partsFolder), FolderText(dir, "Weichenbauteile"));
@@ -38,9 +38,9 @@ TEST(Settings, DefaultsWithoutASettingsFile) {
   EXPECT_EQ(Utf8FromPath(s.publicationsFolder), FolderText(dir, "Publikationen"));
   EXPECT_EQ(Utf8FromPath(s.kitsFolder), FolderText(dir, "Bausätze"));
   EXPECT_FALSE(s.useStoredFolders);
-  EXPECT_EQ(s.TBWEopti, 424531);
-  EXPECT_EQ(s.WEsize, 2);
-  EXPECT_FALSE(s.UseOption);
+  EXPECT_EQ(s.crossoverMouseMap, 424531);
+  EXPECT_EQ(s.crossoverEditorSize, 2);
+  EXPECT_FALSE(s.useDisplayDefaults);
   EXPECT_TRUE(ui.asked.empty());
   EXPECT_FALSE(std::filesystem::exists(s.settingsFile));
 }
@@ -53,27 +53,27 @@ TEST(Settings, MouseActionMapFromTheOlderKey) {
   for (const Case& c : {Case{"", 424531}, Case{"TBWE=424231", 424531}, Case{"TBWE=100007", 100507},
                         Case{"TBWE=424231\nTBWEopti=111111", 111111}, Case{"TBWE=-2147483648", -2147482548}}) {
     SCOPED_TRACE(c.keys);
-    TScratchDir dir;
+    ScratchDir dir;
     WriteBytes(dir / "Sonvex.ini", std::string("## MyIniFile 1.0\n#Optionen\n") + c.keys + "\nWEsize=3\n");
-    TSettings s = MakeSettings(dir.path());
+    Settings s = MakeSettings(dir.Path());
     LoadSettings(s, nullptr);
-    EXPECT_EQ(s.TBWEopti, c.tbweOpti);
-    EXPECT_EQ(s.WEsize, 3);
+    EXPECT_EQ(s.crossoverMouseMap, c.tbweOpti);
+    EXPECT_EQ(s.crossoverEditorSize, 3);
   }
 }
 
 TEST(Settings, EmptyAndRelativeStoredFoldersLieBelowTheProgramFolder) {
-  TScratchDir dir;
+  ScratchDir dir;
   WriteBytes(dir / "Sonvex.ini",
              "## MyIniFile 1.0 by QZ 2004 ##\r\n#Verzeichnisse\r\nVerzeichnisvorgaben=\t1\r\nChassis=\t\r\n"
              "Projekte=\tmeine/Projekte\r\nWeichenbauteile=\t/daten/Teile/\r\nReports=\t../Berichte/\r\n");
-  TSettings s = MakeSettings(dir.path());
+  Settings s = MakeSettings(dir.Path());
   LoadSettings(s, nullptr);
   ASSERT_TRUE(s.useStoredFolders);
   EXPECT_EQ(Utf8FromPath(s.chassisFolder), FolderText(dir, "Chassis"));
   EXPECT_EQ(Utf8FromPath(s.projectFolder), FolderText(dir, "meine/Projekte"));
   EXPECT_EQ(Utf8FromPath(s.partsFolder), "/daten/Teile/");
-  EXPECT_EQ(Utf8FromPath(s.reportsFolder), Utf8FromPath(dir.path()) + kSep + "../Berichte/");
+  EXPECT_EQ(Utf8FromPath(s.reportsFolder), Utf8FromPath(dir.Path()) + kSep + "../Berichte/");
   EXPECT_EQ(Utf8FromPath(s.kitsFolder), FolderText(dir, "Bausätze"));  // missing key: its default
 }
 
@@ -88,36 +88,36 @@ TEST(Settings, PausesAreReadHeldWithinTheirRangeAndSaved) {
                         Case{"Rechenpause=-5\nOptimiererpause=-1", 0, 0},
                         Case{"Rechenpause=99999\nOptimiererpause=2001", 2000, 2000}}) {
     SCOPED_TRACE(c.keys);
-    TScratchDir dir;
+    ScratchDir dir;
     WriteBytes(dir / "Sonvex.ini", std::string("## MyIniFile 1.0\n#Optionen\n") + c.keys + "\n");
-    TSettings s = MakeSettings(dir.path());
+    Settings s = MakeSettings(dir.Path());
     LoadSettings(s, nullptr);
     EXPECT_EQ(s.calcPauseMs, c.calcMs);
-    EXPECT_EQ(s.optiPauseMs, c.optiMs);
+    EXPECT_EQ(s.optimizerPauseMs, c.optiMs);
   }
-  TScratchDir dir;
-  TSettings s = MakeSettings(dir.path());
+  ScratchDir dir;
+  Settings s = MakeSettings(dir.Path());
   LoadSettings(s, nullptr);
   s.calcPauseMs = 3000;
-  s.optiPauseMs = 7;
+  s.optimizerPauseMs = 7;
   SaveSettings(s, nullptr);
   EXPECT_EQ(s.calcPauseMs, 2000);
-  TSettings again = MakeSettings(dir.path());
+  Settings again = MakeSettings(dir.Path());
   LoadSettings(again, nullptr);
   EXPECT_EQ(again.calcPauseMs, 2000);
-  EXPECT_EQ(again.optiPauseMs, 7);
+  EXPECT_EQ(again.optimizerPauseMs, 7);
 }
 
 TEST(Settings, StoredFoldersAreSavedWithASeparatorAndClearedAgain) {
-  TScratchDir dir;
-  TSettings s = MakeSettings(dir.path());
+  ScratchDir dir;
+  Settings s = MakeSettings(dir.Path());
   LoadSettings(s, nullptr);
   s.useStoredFolders = true;
   s.chassisFolder = PathFromUtf8("/daten/Chassis");
   s.projectFolder = PathFromUtf8("/daten/Projekte/");
   s.kitsFolder = PathFromUtf8("");
-  s.TBWEopti = 123456;
-  s.WEsize = 1;
+  s.crossoverMouseMap = 123456;
+  s.crossoverEditorSize = 1;
   SaveSettings(s, nullptr);
   EXPECT_EQ(Utf8FromPath(s.chassisFolder), std::string("/daten/Chassis") + kSep);
   // An emptied folder is its default folder again, never the root folder.
@@ -130,20 +130,20 @@ TEST(Settings, StoredFoldersAreSavedWithASeparatorAndClearedAgain) {
   EXPECT_THAT(text, ::testing::HasSubstr("Bausätze=\t" + FolderText(dir, "Bausätze") + "\r\n"));
   EXPECT_THAT(text, ::testing::HasSubstr("#Optionen\r\nTBWEopti=\t123456\r\nWEsize=\t1\r\n"));
 
-  TSettings r = MakeSettings(dir.path());
+  Settings r = MakeSettings(dir.Path());
   LoadSettings(r, nullptr);
   EXPECT_TRUE(r.useStoredFolders);
   EXPECT_EQ(r.chassisFolder, s.chassisFolder);
   EXPECT_EQ(r.projectFolder, s.projectFolder);
   EXPECT_EQ(r.partsFolder, s.partsFolder);
-  EXPECT_EQ(r.TBWEopti, 123456);
-  EXPECT_EQ(r.WEsize, 1);
+  EXPECT_EQ(r.crossoverMouseMap, 123456);
+  EXPECT_EQ(r.crossoverEditorSize, 1);
 
   // Clearing the flag removes the six folder keys; the folders fall back to
   // the defaults below the program folder.
   r.useStoredFolders = false;
   SaveSettings(r, nullptr);
-  const TMyIniFile ini(r.settingsFile, false, false, true);
+  const MyIniFile ini(r.settingsFile, false, false, true);
   for (const char* key : {"Chassis", "Projekte", "Weichenbauteile", "Reports", "Publikationen", "Bausätze"})
     EXPECT_EQ(ini.ReadString("Verzeichnisse", key, "-"), "-") << key;
   EXPECT_EQ(ini.ReadString("Verzeichnisse", "Verzeichnisvorgaben", "-"), "0");
@@ -153,19 +153,19 @@ TEST(Settings, StoredFoldersAreSavedWithASeparatorAndClearedAgain) {
 }
 
 TEST(Settings, DisplayDefaultsAreReadCorrectedAndKeptWhenSaving) {
-  TScratchDir dir;
+  ScratchDir dir;
   const std::string option =
       "#Option\r\nUseOption=\t1\r\nColorSetAmps=\t1;\t2\r\nPar3=\t33\r\nfMin=\t5\r\nfMax=\t20000\r\nsz=\t300\r\n"
       "dBMin=\t30\r\n";
   WriteBytes(dir / "Sonvex.ini", "## MyIniFile 1.0 by QZ 2004 ##\r\n" + option);
-  TSettings s = MakeSettings(dir.path());
+  Settings s = MakeSettings(dir.Path());
   LoadSettings(s, nullptr);
-  ASSERT_TRUE(s.UseOption);
-  TDisplayOptions expected;
-  expected.ColorSetAmps[0] = 1;
-  expected.ColorSetAmps[1] = 2;
-  expected.Par[2] = 33;
-  expected.sz = 84;  // corrected, and fMin 5 gives 20..20000
+  ASSERT_TRUE(s.useDisplayDefaults);
+  DisplayOptions expected;
+  expected.colorSetAmps[0] = 1;
+  expected.colorSetAmps[1] = 2;
+  expected.chartParams[2] = 33;
+  expected.gridPoints = 84;  // corrected, and fMin 5 gives 20..20000
   expected.dBMin = 30;
   EXPECT_EQ(s.displayDefaults, expected);
 
@@ -174,11 +174,11 @@ TEST(Settings, DisplayDefaultsAreReadCorrectedAndKeptWhenSaving) {
 }
 
 TEST(Settings, ForeignSettingsFileIsNotOverwritten) {
-  TScratchDir dir;
+  ScratchDir dir;
   const std::string foreign = "[Verzeichnisse]\r\nChassis=C:\\x\r\n";
   WriteBytes(dir / "Sonvex.ini", foreign);
-  TSettings s = MakeSettings(dir.path());
-  TScriptedInteraction ui;
+  Settings s = MakeSettings(dir.Path());
+  ScriptedInteraction ui;
   LoadSettings(s, &ui);
   EXPECT_EQ(Utf8FromPath(s.chassisFolder), FolderText(dir, "Chassis"));
   ASSERT_EQ(ui.asked.size(), 1u);
@@ -189,13 +189,13 @@ TEST(Settings, ForeignSettingsFileIsNotOverwritten) {
 }
 
 TEST(Settings, UnreadableSettingsFile) {
-  TScratchDir dir;
+  ScratchDir dir;
   std::filesystem::create_directory(dir / "Sonvex.ini");
-  TSettings s = MakeSettings(dir.path());
-  s.WEsize = 9;
+  Settings s = MakeSettings(dir.Path());
+  s.crossoverEditorSize = 9;
   EXPECT_NO_THROW(LoadSettings(s, nullptr));
-  EXPECT_EQ(s.WEsize, 2);
-  EXPECT_THROW(SaveSettings(s, nullptr), TFileError);
+  EXPECT_EQ(s.crossoverEditorSize, 2);
+  EXPECT_THROW(SaveSettings(s, nullptr), FileError);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "Sonvex.ini"));
 }
 

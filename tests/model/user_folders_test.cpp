@@ -20,14 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_files::ReadBytes;
-using testing_files::TScratchDir;
+using testing_files::ScratchDir;
 using testing_files::WriteBytes;
 
 constexpr char kSep = static_cast<char>(fs::path::preferred_separator);
 
-struct TEnv {
+struct FakeEnv {
   std::map<std::string, std::string> vars;
-  TEnvLookup Lookup() const {
+  EnvLookup Lookup() const {
     return [this](const char* name) -> const char* {
       const auto it = vars.find(name);
       return it == vars.end() ? nullptr : it->second.c_str();
@@ -36,7 +36,7 @@ struct TEnv {
 };
 
 // <dir>/prefix/bin with the shipped samples in <dir>/prefix/share/sonvex.
-fs::path MakeInstalledProgram(const TScratchDir& dir) {
+fs::path MakeInstalledProgram(const ScratchDir& dir) {
   const fs::path bin = dir / "prefix/bin";
   fs::create_directories(bin);
   fs::create_directories(dir / "prefix/share/sonvex/Projekte");
@@ -52,16 +52,16 @@ TEST(UserFolders, APortableProgramKeepsEverythingBesideItself) {
   const std::vector<std::string> marks = {"Sonvex.ini", "Chassis/", "Projekte/", "Weichenbauteile/", ""};
   for (const std::string& mark : marks) {
     SCOPED_TRACE(mark.empty() ? "a lone program" : mark);
-    TScratchDir dir;
+    ScratchDir dir;
     const fs::path bin = mark.empty() ? dir / "prefix/bin" : MakeInstalledProgram(dir);
     fs::create_directories(bin);
     if (mark.ends_with('/'))
       fs::create_directories(bin / mark);
     else if (!mark.empty())
       WriteBytes(bin / mark, "");
-    TEnv env{{{"HOME", Utf8FromPath(dir / "home")}}};
-    EXPECT_EQ(DetectProgramLayout(bin), TProgramLayout::Portable);
-    const TSettings s = MakeProgramSettings(bin, bin / "sonvex", std::nullopt, env.Lookup());
+    FakeEnv env{{{"HOME", Utf8FromPath(dir / "home")}}};
+    EXPECT_EQ(DetectProgramLayout(bin), ProgramLayout::Portable);
+    const Settings s = MakeProgramSettings(bin, bin / "sonvex", std::nullopt, env.Lookup());
     EXPECT_EQ(s.settingsFile, bin / "Sonvex.ini");
     EXPECT_EQ(Utf8FromPath(s.projectFolder), Utf8FromPath(bin / "Projekte") + kSep);
     EXPECT_FALSE(fs::exists(dir / "home"));
@@ -69,15 +69,15 @@ TEST(UserFolders, APortableProgramKeepsEverythingBesideItself) {
 }
 
 TEST(UserFolders, AnInstalledProgramUsesTheXdgFoldersSeededOnce) {
-  TScratchDir dir;
+  ScratchDir dir;
   const fs::path bin = MakeInstalledProgram(dir);
-  TEnv env{{{"HOME", Utf8FromPath(dir / "home")},
-            {"XDG_CONFIG_HOME", Utf8FromPath(dir / "cfg")},
-            {"XDG_DATA_HOME", Utf8FromPath(dir / "data")}}};
+  FakeEnv env{{{"HOME", Utf8FromPath(dir / "home")},
+               {"XDG_CONFIG_HOME", Utf8FromPath(dir / "cfg")},
+               {"XDG_DATA_HOME", Utf8FromPath(dir / "data")}}};
   // The program folder may be writable (as it is for root): the layout says
   // installed all the same.
-  EXPECT_EQ(DetectProgramLayout(bin), TProgramLayout::Installed);
-  TSettings s = MakeProgramSettings(bin, bin / "sonvex", std::nullopt, env.Lookup());
+  EXPECT_EQ(DetectProgramLayout(bin), ProgramLayout::Installed);
+  Settings s = MakeProgramSettings(bin, bin / "sonvex", std::nullopt, env.Lookup());
   EXPECT_EQ(s.settingsFile, dir / "cfg/sonvex/Sonvex.ini");
   EXPECT_EQ(Utf8FromPath(s.chassisFolder), Utf8FromPath(dir / "data/sonvex/Chassis") + kSep);
   EXPECT_EQ(Utf8FromPath(s.partsFolder), Utf8FromPath(dir / "data/sonvex/Weichenbauteile") + kSep);
@@ -100,11 +100,11 @@ TEST(UserFolders, AnInstalledProgramUsesTheXdgFoldersSeededOnce) {
 }
 
 TEST(UserFolders, HomeDefaultsRelativeXdgValuesAndTheDataOption) {
-  TScratchDir dir;
+  ScratchDir dir;
   const fs::path bin = MakeInstalledProgram(dir);
   // Unset or relative XDG variables fall back to ~/.config and ~/.local/share.
-  TEnv env{{{"HOME", Utf8FromPath(dir / "home")}, {"XDG_DATA_HOME", "relativ/daten"}}};
-  TSettings s = MakeProgramSettings(bin, {}, std::nullopt, env.Lookup());
+  FakeEnv env{{{"HOME", Utf8FromPath(dir / "home")}, {"XDG_DATA_HOME", "relativ/daten"}}};
+  Settings s = MakeProgramSettings(bin, {}, std::nullopt, env.Lookup());
   EXPECT_EQ(s.settingsFile, dir / "home/.config/sonvex/Sonvex.ini");
   EXPECT_EQ(Utf8FromPath(s.projectFolder), Utf8FromPath(dir / "home/.local/share/sonvex/Projekte") + kSep);
   EXPECT_TRUE(fs::exists(dir / "home/.local/share/sonvex/Projekte/Default.ZPJ"));
@@ -115,7 +115,7 @@ TEST(UserFolders, HomeDefaultsRelativeXdgValuesAndTheDataOption) {
   EXPECT_EQ(Utf8FromPath(s.chassisFolder), Utf8FromPath(dir / "eigene/Chassis") + kSep);
 
   // No home at all: the program folder, as before.
-  s = MakeProgramSettings(bin, {}, std::nullopt, TEnv{}.Lookup());
+  s = MakeProgramSettings(bin, {}, std::nullopt, FakeEnv{}.Lookup());
   EXPECT_EQ(s.settingsFile, bin / "Sonvex.ini");
 }
 

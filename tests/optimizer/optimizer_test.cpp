@@ -1,5 +1,5 @@
 #include "optimizer/optimizer.h"
-#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer_preconditions.h"
 
 #include <gtest/gtest.h>
 
@@ -31,51 +31,53 @@ using testing::PlacePart;
 constexpr int kPoints = 32;  // a coarse grid keeps a whole run short
 
 // Full calculation of a project with the given grading parameters.
-std::unique_ptr<TCalcThread> Compute(const TProjekt& p, const TOptiParams& params = DefaultOptiParams()) {
-  auto t = std::make_unique<TCalcThread>(nullptr, true, 0ms);
-  t->optiParams = params;
+std::unique_ptr<CalcThread> Compute(const Project& p, const OptimizerParams& params = DefaultOptimizerParams()) {
+  auto t = std::make_unique<CalcThread>(nullptr, true, 0ms);
+  t->optimizerParams = params;
   t->StartFullCalc(p);
   t->ComputeUntilDone();
   return t;
 }
 
-int Errors(const TCalcThread& t, const TProjekt& p) { return StatusReport(t.States(), p.nAmps, p.nChassis).errors; }
+int Errors(const CalcThread& t, const Project& p) {
+  return StatusReport(t.States(), p.ampCount, p.chassisCount).errors;
+}
 
 // The sample two-way crossover detuned: the tweeter capacitor doubled, the
 // woofer coil halved, both marked, and a marked 0.001 Ohm resistor in the
 // ground return (in place of a wire).
-std::unique_ptr<TProjekt> DetunedTwoWay() {
+std::unique_ptr<Project> DetunedTwoWay() {
   auto p = MakeTwoWayProject(kPoints);
-  TCrossover& x = p->Verstaerker[0].crossover;
-  x[0]._value *= 2;  // C 4.7 µF -> 9.4 µF
-  x[0]._bOpti = true;
-  x[1]._value *= 0.5;  // L 1.2 mH -> 0.6 mH
-  x[1]._bOpti = true;
-  PlacePart(*p, 0, 10, ptR, 0.001);  // nodes 11-12
-  x[10]._bOpti = true;
+  Crossover& x = p->amplifiers[0].crossover;
+  x[0].value *= 2;  // C 4.7 µF -> 9.4 µF
+  x[0].optimize = true;
+  x[1].value *= 0.5;  // L 1.2 mH -> 0.6 mH
+  x[1].optimize = true;
+  PlacePart(*p, 0, 10, PartResistor, 0.001);  // nodes 11-12
+  x[10].optimize = true;
   return p;
 }
 
 // Records the reports; the optimizer thread writes, the test reads after the run.
-class TRecordingHost : public TOptiHost {
+class RecordingHost : public OptimizerHost {
  public:
   std::mutex mutex;
   std::vector<int> progress;
   std::vector<double> totals;
-  std::vector<std::pair<TOptiValue, TWPart>> fixed;
+  std::vector<std::pair<OptimizerVariable, CrossoverPart>> fixed;
   int successes = 0;
   std::vector<std::string> failures;
-  TFixRules rules;  // Manual: keep the continuous value
+  PartFixRules rules;  // Manual: keep the continuous value
 
   void Progress(int perMille) override {
     std::lock_guard lock(mutex);
     progress.push_back(perMille);
   }
-  void GradeReport(const TGrades& g, const TResult&) override {
+  void GradeReport(const GradeBlock& g, const CalcResult&) override {
     std::lock_guard lock(mutex);
-    totals.push_back(g[gTotal]);
+    totals.push_back(g[GradeTotal]);
   }
-  TWPart FixPart(const TOptiValue& v, const TWPart& part) override {
+  CrossoverPart FixPart(const OptimizerVariable& v, const CrossoverPart& part) override {
     std::lock_guard lock(mutex);
     fixed.emplace_back(v, part);
     return FixPartByRule(part, rules).value_or(part);
@@ -95,13 +97,13 @@ class TRecordingHost : public TOptiHost {
 
 TEST(OptiVariables, MarkedValuePartsGiveTheirVariablesWithLimits) {
   auto p = MakeTwoWayProject(kPoints);
-  PlacePart(*p, 1, 20, ptR, 6.8);
-  for (TWPart* part :
-       {&p->Verstaerker[0].crossover[0], &p->Verstaerker[0].crossover[1], &p->Verstaerker[1].crossover[20]})
-    part->_bOpti = true;
-  const auto vars = CollectOptiValues(*p);
+  PlacePart(*p, 1, 20, PartResistor, 6.8);
+  for (CrossoverPart* part :
+       {&p->amplifiers[0].crossover[0], &p->amplifiers[0].crossover[1], &p->amplifiers[1].crossover[20]})
+    part->optimize = true;
+  const auto vars = CollectOptimizerVariables(*p);
   ASSERT_EQ(vars.size(), 4u);
-  struct TExpected {
+  struct Expected {
     int amp, slot;
     bool coilR;
     double start, step, lower, upper;
@@ -109,15 +111,15 @@ TEST(OptiVariables, MarkedValuePartsGiveTheirVariablesWithLimits) {
     const char* unit;
     double factor;
   };
-  const TExpected expected[] = {
+  const Expected expected[] = {
       {0, 0, false, 4.7e-6, 4.7e-6 / 16, 1e-9, 0.001, "C = ", " uF", 1e6},
       {0, 1, false, 1.2e-3, 1.2e-3 / 16, 1e-6, 1.0, "L = ", " mH", 1000},
       {0, 1, true, 0.35, 0.35 / 7, 0.0001, 1000, "R(L) = ", " Ohm", 1},
       {1, 20, false, 6.8, 6.8 / 16, 0.001, 1000, "R = ", " Ohm", 1},
   };
   for (std::size_t i = 0; i < vars.size(); ++i) {
-    const TOptiValue& v = vars[i];
-    const TExpected& e = expected[i];
+    const OptimizerVariable& v = vars[i];
+    const Expected& e = expected[i];
     EXPECT_EQ(v.amplifier, e.amp) << i;
     EXPECT_EQ(v.slot, e.slot) << i;
     EXPECT_EQ(v.coilResistance, e.coilR) << i;
@@ -128,7 +130,7 @@ TEST(OptiVariables, MarkedValuePartsGiveTheirVariablesWithLimits) {
     EXPECT_EQ(v.label, e.label) << i;
     EXPECT_EQ(v.unit, e.unit) << i;
     EXPECT_EQ(v.displayFactor, e.factor) << i;
-    EXPECT_EQ(OptiValueOf(*p, v), e.start) << i;
+    EXPECT_EQ(OptimizerVariableValue(*p, v), e.start) << i;
   }
   EXPECT_EQ(CountMarkedParts(*p), 3);
 }
@@ -136,23 +138,23 @@ TEST(OptiVariables, MarkedValuePartsGiveTheirVariablesWithLimits) {
 TEST(OptiVariables, WiresChassisAmplifiersAndUnusedAmplifiersGiveNothing) {
   auto p = MakeTwoWayProject(kPoints);
   for (int a = 0; a < kMaxAmps; ++a)
-    for (TWPart& part : p->Verstaerker[a].crossover)
-      if (part._typ == ptWire || part._typ == ptChass || part._typ == ptAmp) part._bOpti = true;
-  PlacePart(*p, 2, 0, ptR, 10);  // amplifier 3 is not in use (nAmps = 2)
-  p->Verstaerker[2].crossover[0]._bOpti = true;
-  EXPECT_TRUE(CollectOptiValues(*p).empty());
+    for (CrossoverPart& part : p->amplifiers[a].crossover)
+      if (part.type == PartWire || part.type == PartChassis || part.type == PartAmplifier) part.optimize = true;
+  PlacePart(*p, 2, 0, PartResistor, 10);  // amplifier 3 is not in use (ampCount = 2)
+  p->amplifiers[2].crossover[0].optimize = true;
+  EXPECT_TRUE(CollectOptimizerVariables(*p).empty());
   EXPECT_EQ(CountMarkedParts(*p), 0);
 }
 
 TEST(OptiVariables, ThirtyCoilsGiveFiftyVariables) {
   auto p = MakeTwoWayProject(kPoints);
-  p->nAmps = 1;
+  p->ampCount = 1;
   for (int s = 0; s < 30; ++s) {
-    PlacePart(*p, 0, 100 + s, ptL, 1e-3 * (s + 1));
-    p->Verstaerker[0].crossover[100 + s]._Rvalue = 0.1;
-    p->Verstaerker[0].crossover[100 + s]._bOpti = true;
+    PlacePart(*p, 0, 100 + s, PartInductor, 1e-3 * (s + 1));
+    p->amplifiers[0].crossover[100 + s].resistance = 0.1;
+    p->amplifiers[0].crossover[100 + s].optimize = true;
   }
-  const auto vars = CollectOptiValues(*p);
+  const auto vars = CollectOptimizerVariables(*p);
   ASSERT_EQ(vars.size(), 50u);
   // The 25th coil brings the count from 48 to 50; no further part is looked at.
   EXPECT_EQ(vars[48].slot, 124);
@@ -163,14 +165,14 @@ TEST(OptiVariables, ThirtyCoilsGiveFiftyVariables) {
 
 TEST(OptiVariables, ResistorAtItsLowerBoundIsOnlyTriedUpward) {
   auto p = MakeTwoWayProject(kPoints);
-  PlacePart(*p, 0, 10, ptR, 0.001);
-  p->Verstaerker[0].crossover[10]._bOpti = true;
-  const TOptiValue v = CollectOptiValues(*p).at(0);
-  const TStepTrials t = StepTrials(0.001, v);
+  PlacePart(*p, 0, 10, PartResistor, 0.001);
+  p->amplifiers[0].crossover[10].optimize = true;
+  const OptimizerVariable v = CollectOptimizerVariables(*p).at(0);
+  const StepCandidates t = StepTrials(0.001, v);
   EXPECT_GT(t.up, 0.001);
   EXPECT_EQ(t.down, 0.001);
   // Away from the bound both directions are tried, and the step is clamped.
-  TOptiValue w = v;
+  OptimizerVariable w = v;
   w.step = 0.5;
   EXPECT_EQ(StepTrials(2.0, w).down, 1.5);
   EXPECT_EQ(StepTrials(0.3, w).down, 0.001);
@@ -180,7 +182,7 @@ TEST(OptiVariables, ResistorAtItsLowerBoundIsOnlyTriedUpward) {
 // Rules of the search
 
 TEST(OptiRules, StepShrinksGrowsAndStaysWithinItsClamps) {
-  TOptiValue v;
+  OptimizerVariable v;
   v.startValue = 10;
   v.lowerBound = 0.001;
   v.upperBound = 1000;
@@ -215,16 +217,16 @@ TEST(OptiRules, StallTestFollowsTheSmoothedGrade) {
 
 TEST(OptiRules, FixingTakesTheLargestCoilFirstAndWidensTheOthers) {
   auto p = MakeTwoWayProject(kPoints);
-  p->nAmps = 1;
-  PlacePart(*p, 0, 20, ptR, 22.0);
-  PlacePart(*p, 0, 21, ptL, 2e-3);
-  PlacePart(*p, 0, 22, ptC, 1e-5);
-  for (int s : {0, 1, 20, 21, 22}) p->Verstaerker[0].crossover[s]._bOpti = true;
-  auto vars = CollectOptiValues(*p);  // C0, L1, R(L)1, R20, L21, R(L)21, C22
+  p->ampCount = 1;
+  PlacePart(*p, 0, 20, PartResistor, 22.0);
+  PlacePart(*p, 0, 21, PartInductor, 2e-3);
+  PlacePart(*p, 0, 22, PartCapacitor, 1e-5);
+  for (int s : {0, 1, 20, 21, 22}) p->amplifiers[0].crossover[s].optimize = true;
+  auto vars = CollectOptimizerVariables(*p);  // C0, L1, R(L)1, R20, L21, R(L)21, C22
   ASSERT_EQ(vars.size(), 7u);
-  std::vector<TOptiReference> refs;
+  std::vector<VariableReferences> refs;
   for (std::size_t i = 0; i < vars.size(); ++i) refs.push_back({double(i), 0, 0, 0});
-  for (TOptiValue& v : vars) v.step = v.lowerBound;
+  for (OptimizerVariable& v : vars) v.step = v.lowerBound;
 
   std::vector<int> order;
   while (!vars.empty()) {
@@ -254,36 +256,36 @@ TEST(OptiRules, FixingTakesTheLargestCoilFirstAndWidensTheOthers) {
 }
 
 TEST(OptiRules, FixPartRoundsByTheRuleOfItsKind) {
-  TWPart r;
-  r._typ = ptR;
-  r._value = 2.4;
-  r._nod1 = 3;
-  r._nod2 = 4;
-  r._bOpti = true;
-  TWPart c = r;
-  c._typ = ptC;
-  c._value = 4.5e-6;
-  TWPart l = r;
-  l._typ = ptL;
-  l._value = 1.3e-3;
-  l._Rvalue = 0.37;
+  CrossoverPart r;
+  r.type = PartResistor;
+  r.value = 2.4;
+  r.node1 = 3;
+  r.node2 = 4;
+  r.optimize = true;
+  CrossoverPart c = r;
+  c.type = PartCapacitor;
+  c.value = 4.5e-6;
+  CrossoverPart l = r;
+  l.type = PartInductor;
+  l.value = 1.3e-3;
+  l.resistance = 0.37;
 
-  TFixRules rules;
+  PartFixRules rules;
   EXPECT_FALSE(FixPartByRule(r, rules));  // manual
   EXPECT_FALSE(FixPartByRule(c, rules));
   EXPECT_FALSE(FixPartByRule(l, rules));
-  rules = {TFixChoice::E12, TFixChoice::E6, TFixChoice::E12};
-  EXPECT_DOUBLE_EQ(FixPartByRule(r, rules)->_value, 2.2);
-  EXPECT_DOUBLE_EQ(FixPartByRule(c, rules)->_value, 4.7e-6);
-  const TWPart lf = *FixPartByRule(l, rules);
-  EXPECT_DOUBLE_EQ(lf._value, 1.2e-3);
-  EXPECT_EQ(lf._Rvalue, 0.37);  // the winding resistance keeps its value
-  EXPECT_EQ(lf._nod1, 3);
-  EXPECT_TRUE(lf._bOpti);
-  r._value = 1.3;
-  EXPECT_DOUBLE_EQ(FixPartByRule(r, rules)->_value, 1.2);
-  rules.resistors = TFixChoice::E6;
-  EXPECT_DOUBLE_EQ(FixPartByRule(r, rules)->_value, 1.5);
+  rules = {FixChoice::E12, FixChoice::E6, FixChoice::E12};
+  EXPECT_DOUBLE_EQ(FixPartByRule(r, rules)->value, 2.2);
+  EXPECT_DOUBLE_EQ(FixPartByRule(c, rules)->value, 4.7e-6);
+  const CrossoverPart lf = *FixPartByRule(l, rules);
+  EXPECT_DOUBLE_EQ(lf.value, 1.2e-3);
+  EXPECT_EQ(lf.resistance, 0.37);  // the winding resistance keeps its value
+  EXPECT_EQ(lf.node1, 3);
+  EXPECT_TRUE(lf.optimize);
+  r.value = 1.3;
+  EXPECT_DOUBLE_EQ(FixPartByRule(r, rules)->value, 1.2);
+  rules.resistors = FixChoice::E6;
+  EXPECT_DOUBLE_EQ(FixPartByRule(r, rules)->value, 1.5);
 }
 
 // ---------------------------------------------------------------------------
@@ -291,31 +293,31 @@ TEST(OptiRules, FixPartRoundsByTheRuleOfItsKind) {
 
 TEST(OptiPreconditions, AsksUntilSomethingIsMarkedOrTheUserMarksByHand) {
   auto p = MakeTwoWayProject(kPoints);  // no resistor anywhere
-  TScriptedInteraction ui;
+  ScriptedInteraction ui;
   ui.buttons = {1, 2};  // "alle Widerstände markieren" marks nothing here, so it asks again
   EXPECT_TRUE(EnsureMarkedParts(*p, ui));
   ASSERT_EQ(ui.asked.size(), 2u);
   EXPECT_EQ(ui.asked[0].text, kNoMarkedPartsText);
   EXPECT_EQ(ui.asked[0].options, kNoMarkedPartsButtons);
-  EXPECT_EQ(CountMarkedParts(*p), 2);                    // the capacitor and the coil of amplifier 1
-  EXPECT_FALSE(p->Verstaerker[0].crossover[90]._bOpti);  // the chassis stays unmarked
+  EXPECT_EQ(CountMarkedParts(*p), 2);                     // the capacitor and the coil of amplifier 1
+  EXPECT_FALSE(p->amplifiers[0].crossover[90].optimize);  // the chassis stays unmarked
 
   auto q = MakeTwoWayProject(kPoints);
-  PlacePart(*q, 1, 20, ptR, 4.7);
-  TScriptedInteraction marksAll;
+  PlacePart(*q, 1, 20, PartResistor, 4.7);
+  ScriptedInteraction marksAll;
   marksAll.buttons = {1};
   EXPECT_TRUE(EnsureMarkedParts(*q, marksAll));
   EXPECT_EQ(CountMarkedParts(*q), 1);
-  EXPECT_TRUE(q->Verstaerker[1].crossover[20]._bOpti);
+  EXPECT_TRUE(q->amplifiers[1].crossover[20].optimize);
 
   auto r = MakeTwoWayProject(kPoints);
-  TScriptedInteraction byHand;
+  ScriptedInteraction byHand;
   byHand.buttons = {3};
   EXPECT_FALSE(EnsureMarkedParts(*r, byHand));
   EXPECT_EQ(CountMarkedParts(*r), 0);
 
   // Already marked: no question.
-  TScriptedInteraction none;
+  ScriptedInteraction none;
   EXPECT_TRUE(EnsureMarkedParts(*p, none));
   EXPECT_TRUE(none.asked.empty());
 }
@@ -323,12 +325,12 @@ TEST(OptiPreconditions, AsksUntilSomethingIsMarkedOrTheUserMarksByHand) {
 TEST(OptiPreconditions, ChassisDataMustBeGiven) {
   auto p = MakeTwoWayProject(kPoints);
   EXPECT_FALSE(CheckChassisData(*p));
-  p->Chassis[5].xlin = 0;  // beyond nChassis: not in use
+  p->chassis[5].xlin = 0;  // beyond chassisCount: not in use
   EXPECT_FALSE(CheckChassisData(*p));
-  p->Chassis[3]._PMax = 0;
-  p->Chassis[2].xlin = 0;
+  p->chassis[3].maxPower = 0;
+  p->chassis[2].xlin = 0;
   EXPECT_EQ(CheckChassisData(*p), "Chassis 3:\rSd, xlin und Pmax müssen > 0 sein.");
-  p->Chassis[0].Amem = std::nan("");
+  p->chassis[0].Sd = std::nan("");
   EXPECT_EQ(CheckChassisData(*p), "Chassis 1:\rSd, xlin und Pmax müssen > 0 sein.");
 }
 
@@ -337,23 +339,23 @@ TEST(OptiPreconditions, ChassisDataMustBeGiven) {
 
 TEST(OptiRun, DetunedCrossoverImprovesAndTheRunEndsByItself) {
   const auto p = DetunedTwoWay();
-  const TOptiParams params = DefaultOptiParams();
+  const OptimizerParams params = DefaultOptimizerParams();
   const auto start = Compute(*p, params);
   ASSERT_EQ(Errors(*start, *p), 0);
 
-  TRecordingHost host;
-  TOptiThread opti(&host, 0ms);
-  struct TSeen {
+  RecordingHost host;
+  OptimizerThread optimizer(&host, 0ms);
+  struct Seen {
     int iteration, k, repeat, variables;
     bool computeUp, computeDown;
   };
-  std::vector<TSeen> trials;
+  std::vector<Seen> trials;
   bool resistorBelowBound = false;
   bool resistorTrialSeen = false;
-  opti.onTrial = [&](const TOptiThread::TTrial& t) {
+  optimizer.onTrial = [&](const OptimizerThread::Trial& t) {
     trials.push_back({t.iteration, t.k, t.repeat, t.variables, t.computeUp, t.computeDown});
-    const double rUp = t.up.Verstaerker[0].crossover[10]._value;
-    const double rDown = t.down.Verstaerker[0].crossover[10]._value;
+    const double rUp = t.up.amplifiers[0].crossover[10].value;
+    const double rDown = t.down.amplifiers[0].crossover[10].value;
     if (rUp < 0.001 || rDown < 0.001) resistorBelowBound = true;
     if (t.iteration == 1 && t.k == 3) {
       // The resistor's first trial (variables C, L, R(L), R): only upward;
@@ -365,29 +367,29 @@ TEST(OptiRun, DetunedCrossoverImprovesAndTheRunEndsByItself) {
       EXPECT_FALSE(t.computeDown);
     }
   };
-  ASSERT_TRUE(opti.StartRun(*p, start->Result(), start->States(), params));
-  ASSERT_TRUE(opti.WaitIdle(600s));
+  ASSERT_TRUE(optimizer.StartRun(*p, start->Result(), start->States(), params));
+  ASSERT_TRUE(optimizer.WaitIdle(600s));
 
-  EXPECT_EQ(opti.LastOutcome(), TOptiOutcome::Finished);
+  EXPECT_EQ(optimizer.LastOutcome(), OptimizerOutcome::Finished);
   EXPECT_EQ(host.successes, 1);
   EXPECT_TRUE(host.failures.empty());
   ASSERT_GE(host.totals.size(), 2u);
-  EXPECT_DOUBLE_EQ(host.totals.front(), start->Grades()[gTotal]);
+  EXPECT_DOUBLE_EQ(host.totals.front(), start->Grades()[GradeTotal]);
   EXPECT_LT(host.totals.back(), host.totals.front());
   for (std::size_t i = 1; i < host.totals.size(); ++i) EXPECT_LE(host.totals[i], host.totals[i - 1]) << i;
   EXPECT_EQ(host.progress.front(), 0);
   EXPECT_EQ(host.progress.back(), -1);
   for (int v : host.progress) EXPECT_LE(v, 1000);
-  EXPECT_EQ(opti.Progress(), -1);
+  EXPECT_EQ(optimizer.Progress(), -1);
 
   // Fixed parts: coil before capacitor before resistor, never a winding
   // resistance by itself.
   EXPECT_FALSE(host.fixed.empty());
-  int lastType = ptL + 1;
+  int lastType = PartInductor + 1;
   for (const auto& [v, part] : host.fixed) {
     EXPECT_FALSE(v.coilResistance);
-    EXPECT_LE(part._typ, lastType);
-    lastType = part._typ;
+    EXPECT_LE(part.type, lastType);
+    lastType = part.type;
   }
   EXPECT_FALSE(resistorBelowBound);
   EXPECT_TRUE(resistorTrialSeen);
@@ -408,80 +410,80 @@ TEST(OptiRun, DetunedCrossoverImprovesAndTheRunEndsByItself) {
 
   // The best crossover, computed afresh, is free of errors and has the grade
   // the optimizer reported for it.
-  const TProjekt& best = opti.BestProject();
+  const Project& best = optimizer.BestProject();
   const auto check = Compute(best, params);
   EXPECT_EQ(Errors(*check, best), 0);
-  EXPECT_NEAR(check->Grades()[gTotal], opti.BestGrades()[gTotal], 1e-9);
-  EXPECT_NEAR(host.totals.back(), opti.BestGrades()[gTotal], 1e-9);
+  EXPECT_NEAR(check->Grades()[GradeTotal], optimizer.BestGrades()[GradeTotal], 1e-9);
+  EXPECT_NEAR(host.totals.back(), optimizer.BestGrades()[GradeTotal], 1e-9);
   EXPECT_EQ(Errors(*check, best), 0);
   // Only marked values moved, and they stay within their bounds.
-  TProjekt moved = best;
-  for (int s : {0, 1, 10}) moved.Verstaerker[0].crossover[s] = p->Verstaerker[0].crossover[s];
+  Project moved = best;
+  for (int s : {0, 1, 10}) moved.amplifiers[0].crossover[s] = p->amplifiers[0].crossover[s];
   EXPECT_TRUE(moved == *p);
-  EXPECT_GE(best.Verstaerker[0].crossover[0]._value, 1e-9);
-  EXPECT_GE(best.Verstaerker[0].crossover[1]._value, 1e-6);
-  EXPECT_GE(best.Verstaerker[0].crossover[10]._value, 0.001);
-  EXPECT_TRUE(opti.StartProject() == *p);
+  EXPECT_GE(best.amplifiers[0].crossover[0].value, 1e-9);
+  EXPECT_GE(best.amplifiers[0].crossover[1].value, 1e-6);
+  EXPECT_GE(best.amplifiers[0].crossover[10].value, 0.001);
+  EXPECT_TRUE(optimizer.StartProject() == *p);
 }
 
 TEST(OptiRun, StalledPartsAreRoundedToTheSeries) {
   auto p = DetunedTwoWay();
-  p->Verstaerker[0].crossover[10]._bOpti = false;
+  p->amplifiers[0].crossover[10].optimize = false;
   const auto start = Compute(*p);
-  TRecordingHost host;
-  host.rules = {TFixChoice::E12, TFixChoice::E12, TFixChoice::E12};
-  TOptiThread opti(&host, 0ms);
-  ASSERT_TRUE(opti.StartRun(*p, start->Result(), start->States(), DefaultOptiParams()));
-  ASSERT_TRUE(opti.WaitIdle(600s));
-  ASSERT_EQ(opti.LastOutcome(), TOptiOutcome::Finished);
+  RecordingHost host;
+  host.rules = {FixChoice::E12, FixChoice::E12, FixChoice::E12};
+  OptimizerThread optimizer(&host, 0ms);
+  ASSERT_TRUE(optimizer.StartRun(*p, start->Result(), start->States(), DefaultOptimizerParams()));
+  ASSERT_TRUE(optimizer.WaitIdle(600s));
+  ASSERT_EQ(optimizer.LastOutcome(), OptimizerOutcome::Finished);
   // The best crossover holds the rounded values of the fixed parts.
-  const TProjekt& best = opti.BestProject();
+  const Project& best = optimizer.BestProject();
   for (const auto& [v, part] : host.fixed) {
-    const double x = best.Verstaerker[0].crossover[static_cast<std::size_t>(v.slot)]._value;
-    EXPECT_DOUBLE_EQ(x, RoundToESeries(part._value, TESeries::E12)) << v.slot;
+    const double x = best.amplifiers[0].crossover[static_cast<std::size_t>(v.slot)].value;
+    EXPECT_DOUBLE_EQ(x, RoundToESeries(part.value, ESeries::E12)) << v.slot;
   }
   // Here the search stalls twice: both parts are fixed.
-  ASSERT_TRUE(opti.Variables().empty());
+  ASSERT_TRUE(optimizer.Variables().empty());
   ASSERT_EQ(host.fixed.size(), 2u);
   // The last report belongs to the crossover with the last part fixed.
-  EXPECT_NEAR(host.totals.back(), opti.BestGrades()[gTotal], 1e-12);
+  EXPECT_NEAR(host.totals.back(), optimizer.BestGrades()[GradeTotal], 1e-12);
   const auto check = Compute(best);
   EXPECT_EQ(Errors(*check, best), 0);
-  EXPECT_NEAR(check->Grades()[gTotal], host.totals.back(), 1e-9);
+  EXPECT_NEAR(check->Grades()[GradeTotal], host.totals.back(), 1e-9);
 }
 
 TEST(OptiRun, StopRequestEndsTheRunWithoutSuccess) {
   const auto p = DetunedTwoWay();
   const auto start = Compute(*p);
-  TRecordingHost host;
-  TOptiThread opti(&host, 0ms);
+  RecordingHost host;
+  OptimizerThread optimizer(&host, 0ms);
   int seen = 0;
-  opti.onTrial = [&](const TOptiThread::TTrial&) {
-    if (++seen == 3) opti.RequestStop();  // as the abort button would, between trials
+  optimizer.onTrial = [&](const OptimizerThread::Trial&) {
+    if (++seen == 3) optimizer.RequestStop();  // as the abort button would, between trials
   };
-  ASSERT_TRUE(opti.StartRun(*p, start->Result(), start->States(), DefaultOptiParams()));
-  ASSERT_TRUE(opti.WaitIdle(120s));
-  EXPECT_EQ(opti.LastOutcome(), TOptiOutcome::Stopped);
+  ASSERT_TRUE(optimizer.StartRun(*p, start->Result(), start->States(), DefaultOptimizerParams()));
+  ASSERT_TRUE(optimizer.WaitIdle(120s));
+  EXPECT_EQ(optimizer.LastOutcome(), OptimizerOutcome::Stopped);
   EXPECT_EQ(seen, 3);
   EXPECT_EQ(host.successes, 0);
   EXPECT_TRUE(host.failures.empty());
   EXPECT_EQ(host.totals.size(), 2u);  // before, and after the shortened pass
   EXPECT_EQ(host.progress.back(), -1);
-  EXPECT_LE(opti.BestGrades()[gTotal], host.totals.front());
+  EXPECT_LE(optimizer.BestGrades()[GradeTotal], host.totals.front());
 
   // A new run may follow, and destroying the optimizer while it runs ends it
   // quietly.
   std::promise<void> running;
   bool signalled = false;
-  auto later = std::make_unique<TRecordingHost>();
+  auto later = std::make_unique<RecordingHost>();
   {
-    TOptiThread second(later.get(), 5ms);
-    second.onTrial = [&](const TOptiThread::TTrial&) {
+    OptimizerThread second(later.get(), 5ms);
+    second.onTrial = [&](const OptimizerThread::Trial&) {
       if (!signalled) running.set_value();
       signalled = true;
     };
-    ASSERT_TRUE(second.StartRun(*p, start->Result(), start->States(), DefaultOptiParams()));
-    EXPECT_FALSE(second.StartRun(*p, start->Result(), start->States(), DefaultOptiParams()));
+    ASSERT_TRUE(second.StartRun(*p, start->Result(), start->States(), DefaultOptimizerParams()));
+    EXPECT_FALSE(second.StartRun(*p, start->Result(), start->States(), DefaultOptimizerParams()));
     running.get_future().wait();
   }
   EXPECT_EQ(later->successes, 0);
@@ -491,39 +493,39 @@ TEST(OptiRun, StopRequestEndsTheRunWithoutSuccess) {
 TEST(OptiRun, CalculationTimeOutEndsTheRunAsAFailure) {
   const auto p = DetunedTwoWay();
   const auto start = Compute(*p);
-  TRecordingHost host;
+  RecordingHost host;
   // Every worker step is followed by 300 ms, a trial may take 50 ms.
-  TOptiThread opti(&host, 300ms, TOptiTimeouts{10000ms, 50ms});
-  ASSERT_TRUE(opti.StartRun(*p, start->Result(), start->States(), DefaultOptiParams()));
-  ASSERT_TRUE(opti.WaitIdle(60s));
-  EXPECT_EQ(opti.LastOutcome(), TOptiOutcome::TimedOut);
+  OptimizerThread optimizer(&host, 300ms, OptimizerTimeouts{10000ms, 50ms});
+  ASSERT_TRUE(optimizer.StartRun(*p, start->Result(), start->States(), DefaultOptimizerParams()));
+  ASSERT_TRUE(optimizer.WaitIdle(60s));
+  EXPECT_EQ(optimizer.LastOutcome(), OptimizerOutcome::TimedOut);
   EXPECT_EQ(host.successes, 0);
   ASSERT_EQ(host.failures.size(), 1u);
-  EXPECT_EQ(host.failures[0], kOptiTimeoutText);
+  EXPECT_EQ(host.failures[0], kOptimizerTimeoutText);
   EXPECT_EQ(host.totals.size(), 1u);  // only the initial evaluation
   EXPECT_EQ(host.progress.back(), -1);
   // The best crossover is still the start crossover with its grades.
-  EXPECT_TRUE(opti.BestProject() == *p);
-  EXPECT_DOUBLE_EQ(opti.BestGrades()[gTotal], start->Grades()[gTotal]);
+  EXPECT_TRUE(optimizer.BestProject() == *p);
+  EXPECT_DOUBLE_EQ(optimizer.BestGrades()[GradeTotal], start->Grades()[GradeTotal]);
 }
 
 TEST(OptiRun, StartWithoutMarksOrWithFailedCalculationIsNoSuccess) {
-  TRecordingHost host;
-  TOptiThread opti(&host, 0ms);
+  RecordingHost host;
+  OptimizerThread optimizer(&host, 0ms);
   auto p = MakeTwoWayProject(kPoints);
   auto start = Compute(*p);
-  ASSERT_TRUE(opti.StartRun(*p, start->Result(), start->States(), DefaultOptiParams()));
-  ASSERT_TRUE(opti.WaitIdle(60s));
-  EXPECT_EQ(opti.LastOutcome(), TOptiOutcome::NothingMarked);
+  ASSERT_TRUE(optimizer.StartRun(*p, start->Result(), start->States(), DefaultOptimizerParams()));
+  ASSERT_TRUE(optimizer.WaitIdle(60s));
+  EXPECT_EQ(optimizer.LastOutcome(), OptimizerOutcome::NothingMarked);
 
   // Chassis 1 used twice: the consistency check fails.
   auto broken = DetunedTwoWay();
-  PlacePart(*broken, 1, 91, ptChass, 1.0, 0);
+  PlacePart(*broken, 1, 91, PartChassis, 1.0, 0);
   start = Compute(*broken);
   ASSERT_GT(Errors(*start, *broken), 0);
-  ASSERT_TRUE(opti.StartRun(*broken, start->Result(), start->States(), DefaultOptiParams()));
-  ASSERT_TRUE(opti.WaitIdle(60s));
-  EXPECT_EQ(opti.LastOutcome(), TOptiOutcome::StartFailed);
+  ASSERT_TRUE(optimizer.StartRun(*broken, start->Result(), start->States(), DefaultOptimizerParams()));
+  ASSERT_TRUE(optimizer.WaitIdle(60s));
+  EXPECT_EQ(optimizer.LastOutcome(), OptimizerOutcome::StartFailed);
   EXPECT_EQ(host.successes, 0);
   EXPECT_EQ(host.failures.size(), 2u);
   EXPECT_TRUE(host.totals.empty());
@@ -543,12 +545,12 @@ class OptimizeCommand : public ::testing::Test {
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
-  std::filesystem::path Save(const TProjekt& p, const char* name) {
+  std::filesystem::path Save(const Project& p, const char* name) {
     const auto file = dir_ / name;
     SaveProject(p, file);
     return file;
   }
-  int Run(const TOptimizeOptions& o) {
+  int Run(const OptimizeOptions& o) {
     out_.str({});
     err_.str({});
     return RunOptimizeCommand(o, out_, err_);
@@ -559,8 +561,8 @@ class OptimizeCommand : public ::testing::Test {
 
 TEST_F(OptimizeCommand, WritesTheOptimisedProject) {
   auto p = DetunedTwoWay();
-  p->Verstaerker[0].crossover[10]._bOpti = false;
-  TOptimizeOptions o;
+  p->amplifiers[0].crossover[10].optimize = false;
+  OptimizeOptions o;
   o.project = Save(*p, "detuned.ZPJ");
   o.out = dir_ / "result.ZPJ";
   o.capacitors = "e6";
@@ -575,18 +577,18 @@ TEST_F(OptimizeCommand, WritesTheOptimisedProject) {
   EXPECT_TRUE(err_.str().empty()) << err_.str();
 
   auto result = MakeNewProject();
-  TScriptedInteraction ui;
-  ASSERT_EQ(LoadProjectFile(*result, o.out, MakeSettings(dir_), ui), TProjectLoad::Loaded);
+  ScriptedInteraction ui;
+  ASSERT_EQ(LoadProjectFile(*result, o.out, MakeSettings(dir_), ui), ProjectLoadResult::Loaded);
   const auto check = Compute(*result);
   EXPECT_EQ(Errors(*check, *result), 0);
   // Whatever was fixed went to its series: the capacitor to E6, the coil to E12.
-  const TWPart& c = result->Verstaerker[0].crossover[0];
-  const TWPart& l = result->Verstaerker[0].crossover[1];
+  const CrossoverPart& c = result->amplifiers[0].crossover[0];
+  const CrossoverPart& l = result->amplifiers[0].crossover[1];
   if (text.find("Bauteil festgelegt: Verstärker 1, C = ") != std::string::npos) {
-    EXPECT_NEAR(c._value, RoundToESeries(c._value, TESeries::E6), 1e-12 * c._value);
+    EXPECT_NEAR(c.value, RoundToESeries(c.value, ESeries::E6), 1e-12 * c.value);
   }
   if (text.find("Bauteil festgelegt: Verstärker 1, L = ") != std::string::npos) {
-    EXPECT_NEAR(l._value, RoundToESeries(l._value, TESeries::E12), 1e-12 * l._value);
+    EXPECT_NEAR(l.value, RoundToESeries(l.value, ESeries::E12), 1e-12 * l.value);
   }
 }
 
@@ -600,16 +602,16 @@ TEST_F(OptimizeCommand, FixedCoilsKeepAWindingResistanceThatExists) {
     std::ofstream(dir_ / "spulen.txt") << "L;Testspulen;0;0;\nL;Test 0,47;0,47;0,345;\nL;Test 0,68;0,68;0,456;\n"
                                           "L;Test 1,0;1;0,567;\nL;Test 1,5;1,5;0,678;\nC;Kein Spule;0,68;0;\n";
   }
-  struct TListed {
+  struct Listed {
     double henry, ohm;
     const char* name;
   };
-  const TListed listed[] = {{0.47e-3, 0.345, "Test 0,47"},
-                            {0.68e-3, 0.456, "Test 0,68"},
-                            {1e-3, 0.567, "Test 1,0"},
-                            {1.5e-3, 0.678, "Test 1,5"}};
+  const Listed listed[] = {{0.47e-3, 0.345, "Test 0,47"},
+                           {0.68e-3, 0.456, "Test 0,68"},
+                           {1e-3, 0.567, "Test 1,0"},
+                           {1.5e-3, 0.678, "Test 1,5"}};
   for (const char* coils : {"list", "e12", "keep"}) {
-    TOptimizeOptions o;
+    OptimizeOptions o;
     o.project = file;
     o.out = dir_ / (std::string("out_") + coils + ".ZPJ");
     o.coils = coils;
@@ -620,22 +622,22 @@ TEST_F(OptimizeCommand, FixedCoilsKeepAWindingResistanceThatExists) {
     EXPECT_NE(out_.str().find(report), std::string::npos) << out_.str();
 
     auto result = MakeNewProject();
-    TScriptedInteraction ui;
-    ASSERT_EQ(LoadProjectFile(*result, o.out, MakeSettings(dir_), ui), TProjectLoad::Loaded);
+    ScriptedInteraction ui;
+    ASSERT_EQ(LoadProjectFile(*result, o.out, MakeSettings(dir_), ui), ProjectLoadResult::Loaded);
     int coilsSeen = 0;
-    for (int a = 0; a < result->nAmps; ++a)
+    for (int a = 0; a < result->ampCount; ++a)
       for (int slot = 0; slot < kUsedPartSlots; ++slot) {
-        const TWPart& part = result->Verstaerker[a].crossover[slot];
-        if (part._typ != ptL) continue;
+        const CrossoverPart& part = result->amplifiers[a].crossover[slot];
+        if (part.type != PartInductor) continue;
         ++coilsSeen;
-        const TWPart& start = p->Verstaerker[a].crossover[slot];
-        const bool asAtStart = std::abs(part._Rvalue - start._Rvalue) <= 1e-12 * start._Rvalue;
+        const CrossoverPart& start = p->amplifiers[a].crossover[slot];
+        const bool asAtStart = std::abs(part.resistance - start.resistance) <= 1e-12 * start.resistance;
         bool asListed = false;
-        for (const TListed& l : listed)
-          asListed |= std::abs(part._value - l.henry) <= 1e-12 * l.henry && std::abs(part._Rvalue - l.ohm) <= 1e-12 &&
-                      part._bem == l.name;
-        const bool expected = fromList && start._bOpti ? asListed : asAtStart;
-        EXPECT_TRUE(expected) << coils << " slot " << slot << ": " << part._value << " H, " << part._Rvalue << " Ohm";
+        for (const Listed& l : listed)
+          asListed |= std::abs(part.value - l.henry) <= 1e-12 * l.henry && std::abs(part.resistance - l.ohm) <= 1e-12 &&
+                      part.note == l.name;
+        const bool expected = fromList && start.optimize ? asListed : asAtStart;
+        EXPECT_TRUE(expected) << coils << " slot " << slot << ": " << part.value << " H, " << part.resistance << " Ohm";
       }
     EXPECT_GT(coilsSeen, 0);
   }
@@ -645,45 +647,45 @@ TEST_F(OptimizeCommand, RefusesBadInputAndUnmarkedProjects) {
   auto unmarked = MakeTwoWayProject(kPoints);
   auto marked = DetunedTwoWay();
   auto noXlin = DetunedTwoWay();
-  noXlin->Chassis[1].xlin = 0;
+  noXlin->chassis[1].xlin = 0;
   const auto unmarkedFile = Save(*unmarked, "unmarked.ZPJ");
   const auto markedFile = Save(*marked, "marked.ZPJ");
   const auto noXlinFile = Save(*noXlin, "noxlin.ZPJ");
   { std::ofstream(dir_ / "text.ZPJ") << "kein Projekt\n"; }
   { std::ofstream(dir_ / "empty.ZPJ") << std::string(1, '\0'); }
-  struct TCase {
+  struct Case {
     const char* what;
-    TOptimizeOptions options;
+    OptimizeOptions options;
     int code;
     const char* message;
   };
   const auto with = [&](std::filesystem::path project, auto change) {
-    TOptimizeOptions o;
+    OptimizeOptions o;
     o.project = std::move(project);
     o.out = dir_ / "out.ZPJ";
     change(o);
     return o;
   };
-  const auto same = [](TOptimizeOptions&) {};
-  const TCase cases[] = {
+  const auto same = [](OptimizeOptions&) {};
+  const Case cases[] = {
       {"nothing marked", with(unmarkedFile, same), 1, "Es wurden keine Bauteile zur Optimierung markiert."},
       {"missing file", with(dir_ / "none.ZPJ", same), 2, "Projektdatei nicht gefunden"},
       {"not a project", with(dir_ / "text.ZPJ", same), 2, "ist keine gültige Projektdatei"},
       // a reason in the project, like nothing marked
       {"chassis data", with(noXlinFile, same), 1, "Chassis 2:\nSd, xlin und Pmax müssen > 0 sein."},
-      {"resistor rule", with(markedFile, [](TOptimizeOptions& o) { o.resistors = "e24"; }), 2, "--resistors"},
-      {"coils in E6", with(markedFile, [](TOptimizeOptions& o) { o.coils = "e6"; }), 2, "--coils"},
-      {"bass range", with(markedFile, [](TOptimizeOptions& o) { o.bass = 7; }), 2, "--bass"},
-      {"zmin range", with(markedFile, [](TOptimizeOptions& o) { o.zmin = -1; }), 2, "--zmin"},
-      {"negative pause", with(markedFile, [](TOptimizeOptions& o) { o.pauseMs = -5; }), 2, "--pause"},
-      {"no output", with(markedFile, [](TOptimizeOptions& o) { o.out.clear(); }), 2, "--out"},
-      {"missing coil list", with(markedFile, [&](TOptimizeOptions& o) { o.coilList = dir_ / "fehlt.txt"; }), 2,
+      {"resistor rule", with(markedFile, [](OptimizeOptions& o) { o.resistors = "e24"; }), 2, "--resistors"},
+      {"coils in E6", with(markedFile, [](OptimizeOptions& o) { o.coils = "e6"; }), 2, "--coils"},
+      {"bass range", with(markedFile, [](OptimizeOptions& o) { o.bass = 7; }), 2, "--bass"},
+      {"zmin range", with(markedFile, [](OptimizeOptions& o) { o.zmin = -1; }), 2, "--zmin"},
+      {"negative pause", with(markedFile, [](OptimizeOptions& o) { o.pauseMs = -5; }), 2, "--pause"},
+      {"no output", with(markedFile, [](OptimizeOptions& o) { o.out.clear(); }), 2, "--out"},
+      {"missing coil list", with(markedFile, [&](OptimizeOptions& o) { o.coilList = dir_ / "fehlt.txt"; }), 2,
        "fehlt.txt"},
-      {"coil list without coils", with(markedFile, [&](TOptimizeOptions& o) { o.coilList = dir_ / "text.ZPJ"; }), 2,
+      {"coil list without coils", with(markedFile, [&](OptimizeOptions& o) { o.coilList = dir_ / "text.ZPJ"; }), 2,
        "Die Spulenliste enthält keine Spule"},
       {"empty project", with(dir_ / "empty.ZPJ", same), 2, "empty.ZPJ"},
   };
-  for (const TCase& c : cases) {
+  for (const Case& c : cases) {
     EXPECT_EQ(Run(c.options), c.code) << c.what << "\n" << err_.str();
     EXPECT_NE(err_.str().find(c.message), std::string::npos) << c.what << "\n" << err_.str();
     EXPECT_FALSE(std::filesystem::exists(dir_ / "out.ZPJ")) << c.what;

@@ -12,7 +12,7 @@
 
 namespace sonvex::testing {
 
-struct TRun {
+struct ProgramRun {
   int status = -1;  // exit status; -1 when it did not exit normally
   std::string out;
   std::string err;
@@ -29,8 +29,8 @@ inline std::string ShellQuote(const std::string& s) {
 // which is removed afterwards (give every test process its own). `env`, when
 // given, are arguments of env(1) before the program: "-u", "DISPLAY" removes
 // a variable from its environment, "NAME=value" sets one.
-inline TRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                       const std::filesystem::path& errFile, const std::vector<std::string>& env = {}) {
+inline ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                             const std::filesystem::path& errFile, const std::vector<std::string>& env = {}) {
   std::string cmd;
   if (!env.empty()) {
     cmd = "env";
@@ -40,7 +40,7 @@ inline TRun RunProgram(const std::string& program, const std::vector<std::string
   cmd += ShellQuote(program);
   for (const std::string& a : args) cmd += " " + ShellQuote(a);
   cmd += " 2>" + ShellQuote(errFile.string());
-  TRun r;
+  ProgramRun r;
   FILE* pipe = popen(cmd.c_str(), "r");
   if (pipe == nullptr) return r;
   char buf[4096];

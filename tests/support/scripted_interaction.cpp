@@ -2,7 +2,7 @@
 
 namespace sonvex {
 
-int TScriptedInteraction::ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) {
+int ScriptedInteraction::ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) {
   asked.push_back({"choose", std::string(message), std::string(captions)});
   if (buttons.empty()) return defaultIndex;
   const int b = buttons.front();
@@ -10,13 +10,13 @@ int TScriptedInteraction::ChooseButton(std::string_view message, std::string_vie
   return b;
 }
 
-void TScriptedInteraction::ShowMessage(std::string_view message) {
+void ScriptedInteraction::ShowMessage(std::string_view message) {
   asked.push_back({"message", std::string(message), {}});
 }
 
-std::optional<std::filesystem::path> TScriptedInteraction::PickOpenFile(std::string_view caption,
-                                                                        std::string_view filter,
-                                                                        const std::filesystem::path&) {
+std::optional<std::filesystem::path> ScriptedInteraction::PickOpenFile(std::string_view caption,
+                                                                       std::string_view filter,
+                                                                       const std::filesystem::path&) {
   asked.push_back({"open", std::string(caption), std::string(filter)});
   if (files.empty()) return std::nullopt;
   auto f = files.front();
@@ -24,10 +24,9 @@ std::optional<std::filesystem::path> TScriptedInteraction::PickOpenFile(std::str
   return f;
 }
 
-std::optional<std::filesystem::path> TScriptedInteraction::PickSaveFile(std::string_view caption,
-                                                                        std::string_view filter,
-                                                                        const std::filesystem::path&,
-                                                                        std::string_view) {
+std::optional<std::filesystem::path> ScriptedInteraction::PickSaveFile(std::string_view caption,
+                                                                       std::string_view filter,
+                                                                       const std::filesystem::path&, std::string_view) {
   asked.push_back({"save", std::string(caption), std::string(filter)});
   if (files.empty()) return std::nullopt;
   auto f = files.front();
@@ -35,8 +34,8 @@ std::optional<std::filesystem::path> TScriptedInteraction::PickSaveFile(std::str
   return f;
 }
 
-bool TScriptedInteraction::EditValues(std::string_view caption, std::string_view format,
-                                      std::vector<std::string>& values) {
+bool ScriptedInteraction::EditValues(std::string_view caption, std::string_view format,
+                                     std::vector<std::string>& values) {
   asked.push_back({"edit", std::string(caption), std::string(format), values});
   if (edits.empty()) return false;
   // Read in place: GCC 12 warns (falsely) about a copied optional vector

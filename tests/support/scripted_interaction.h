@@ -13,9 +13,9 @@ namespace sonvex {
 
 // Answers from a script and records every question. An exhausted script answers with the default button,
 // cancels file choices and value dialogs.
-class TScriptedInteraction : public TInteraction {
+class ScriptedInteraction : public Interaction {
  public:
-  struct TQuestion {
+  struct Question {
     std::string kind;     // "choose", "message", "open", "save", "edit"
     std::string text;     // message, caption
     std::string options;  // captions, filter or format
@@ -25,7 +25,7 @@ class TScriptedInteraction : public TInteraction {
   std::deque<int> buttons;                                    // answers to ChooseButton
   std::deque<std::optional<std::filesystem::path>> files;     // answers to PickOpenFile / PickSaveFile
   std::deque<std::optional<std::vector<std::string>>> edits;  // answers to EditValues (nullopt: cancel)
-  std::vector<TQuestion> asked;
+  std::vector<Question> asked;
 
   int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override;
   void ShowMessage(std::string_view message) override;

@@ -11,12 +11,12 @@ namespace {
 
 using testing::ExpectLines;
 
-const TResultLines kIncomplete{"Daten unvollständig.", "Mindestens Qts, Vas und fs müssen eingegeben werden und",
-                               "größer als 0 sein."};
+const ResultLines kIncomplete{"Daten unvollständig.", "Mindestens Qts, Vas und fs müssen eingegeben werden und",
+                              "größer als 0 sein."};
 
 TEST(ClosedBox, VolumeAndMountedResonanceFromTheDesiredQtc) {
   // r = 0.7/0.4 = 1.75, Vb = 80/(1.75² - 1) = 38.788 l, fc = 35·√(80/38.788 + 1) = 61.25 Hz
-  const TResultLines lines = ClosedBoxLines(0.4, 35, 80, 0.7);
+  const ResultLines lines = ClosedBoxLines(0.4, 35, 80, 0.7);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "Berechnetes Volumen: 38,788 Liter");
   EXPECT_EQ(lines[1], "Resonanzfrequenz des eingebauten Chassis: 61,25 Hz");
@@ -24,13 +24,13 @@ TEST(ClosedBox, VolumeAndMountedResonanceFromTheDesiredQtc) {
 
 TEST(ClosedBox, SeriesResistanceRaisesQts) {
   // Q = 0.4·(6 + 1)/6 = 0.46667; r = 1.5; Vb = 80/1.25 = 64 l; fc = 35·√2.25 = 52.5 Hz
-  const TEffectiveQts q = EffectiveQts(0.4, true, 6, 1);
+  const EffectiveQtsResult q = EffectiveQts(0.4, true, 6, 1);
   EXPECT_NEAR(q.q, 0.4666667, 1e-6);
   EXPECT_FALSE(q.clearRv);
   ExpectLines(ClosedBoxLines(q.q, 35, 80, 0.7),
               {{"Berechnetes Volumen: # Liter", {64}}, {"Resonanzfrequenz des eingebauten Chassis: # Hz", {52.5}}});
   // Without Rdc the resistance cannot be taken into account.
-  const TEffectiveQts noRdc = EffectiveQts(0.4, true, 0, 1);
+  const EffectiveQtsResult noRdc = EffectiveQts(0.4, true, 0, 1);
   EXPECT_EQ(noRdc.q, 0.4);
   EXPECT_TRUE(noRdc.clearRv);
   EXPECT_EQ(EffectiveQts(0.4, false, 6, 1).q, 0.4);
@@ -38,14 +38,14 @@ TEST(ClosedBox, SeriesResistanceRaisesQts) {
 
 TEST(ClosedBox, NoAlignmentWhenQtsIsNotBelowTheDesiredQtc) {
   for (double qtc : {0.4, 0.3})
-    EXPECT_EQ(ClosedBoxLines(0.4, 35, 80, qtc), TResultLines{"Auslegung nicht möglich, da Qts oder Rv zu hoch."});
+    EXPECT_EQ(ClosedBoxLines(0.4, 35, 80, qtc), ResultLines{"Auslegung nicht möglich, da Qts oder Rv zu hoch."});
 }
 
 TEST(BoxDesign, MissingOrNonPositiveDataGiveTheThreeLines) {
-  struct TCase {
+  struct Case {
     double q, fs, vas;
   };
-  for (const TCase c : {TCase{0, 35, 80}, TCase{0.4, 0, 80}, TCase{0.4, 35, 0}, TCase{-0.4, 35, 80}}) {
+  for (const Case c : {Case{0, 35, 80}, Case{0.4, 0, 80}, Case{0.4, 35, 0}, Case{-0.4, 35, 80}}) {
     EXPECT_EQ(ClosedBoxLines(c.q, c.fs, c.vas, 0.7), kIncomplete);
     EXPECT_EQ(VentedBoxLines(c.q, c.fs, c.vas), kIncomplete);
     EXPECT_EQ(AltVolumeLines(c.q, c.fs, c.vas, 50), kIncomplete);
@@ -54,8 +54,8 @@ TEST(BoxDesign, MissingOrNonPositiveDataGiveTheThreeLines) {
 
 TEST(VentedBox, HogeAlignment) {
   // Vb = 15.2·80·0.4^2.87 = 87.669 l; f3 = 0.26·35/0.4^1.41 = 33.124 Hz; fb = 0.42·35/0.4^0.9 = 33.532 Hz
-  const TResultLines lines = VentedBoxLines(0.4, 35, 80);
-  EXPECT_EQ(lines, (TResultLines{"Volumen: 87,669 Liter", "Grenzfrequenz: 33,12 Hz", "Abstimmfrequenz: 33,53 Hz"}));
+  const ResultLines lines = VentedBoxLines(0.4, 35, 80);
+  EXPECT_EQ(lines, (ResultLines{"Volumen: 87,669 Liter", "Grenzfrequenz: 33,12 Hz", "Abstimmfrequenz: 33,53 Hz"}));
 }
 
 TEST(VentedBox, AlternativeVolume) {
@@ -63,17 +63,17 @@ TEST(VentedBox, AlternativeVolume) {
   // ripple = 20·log10(1.6^0.3484·0.4·2.58) = 1.6959 dB
   ExpectLines(AltVolumeLines(0.4, 35, 80, 50),
               {{"Grenzfrequenz: # Hz", {44.064}}, {"Abstimmfrequenz: # Hz", {40.681}}, {"\"Ripple\": # dB", {1.6959}}});
-  EXPECT_EQ(AltVolumeLines(0.4, 35, 80, 0), TResultLines{"Alternatives Volumen muss größer als 0 sein."});
+  EXPECT_EQ(AltVolumeLines(0.4, 35, 80, 0), ResultLines{"Alternatives Volumen muss größer als 0 sein."});
 }
 
 TEST(BoxPage, ReadsItsInitialTextsAndComputesBothAlignments) {
-  const TBoxPage page;
-  const TBoxPageResult r = BoxPageLines(page);
+  const BoxPage page;
+  const BoxPageResult r = BoxPageLines(page);
   EXPECT_EQ(r.closed[0], "Berechnetes Volumen: 38,788 Liter");
   EXPECT_EQ(r.vented[0], "Volumen: 87,669 Liter");
   EXPECT_FALSE(r.clearRv);
   // The empty alternative volume counts as 0.
-  EXPECT_EQ(AltVolumePageLines(page), TResultLines{"Alternatives Volumen muss größer als 0 sein."});
+  EXPECT_EQ(AltVolumePageLines(page), ResultLines{"Alternatives Volumen muss größer als 0 sein."});
 }
 
 TEST(BoxPage, QtsFromQesAndQms) {
@@ -85,7 +85,7 @@ TEST(BoxPage, QtsFromQesAndQms) {
 
 // ---------------------------------------------------------------- port
 
-TPortInput DefaultPort() { return PortInputFromPage(TPortPage{}); }
+PortInput DefaultPort() { return PortInputFromPage(PortPage{}); }
 
 TEST(Port, InitialPageTunesTo47Hz) {
   // 50 l, rectangular 8 x 20 cm, 15 cm long, 10 cm from the back wall, on the
@@ -103,7 +103,7 @@ TEST(Port, InitialPageTunesTo47Hz) {
 
 TEST(Port, VolumeFromTheInnerMeasuresAndDamping) {
   // 20·98·23 cm = 45.08 l; Vn = 44.208 l; damping 2: Va = Vn·(1 + 0.075 + 0.025) = 48.629 l
-  TPortPage page;
+  PortPage page;
   page.explicitVolume = false;
   page.damping = 2;
   ExpectLines(PortLines(PortInputFromPage(page)),
@@ -116,9 +116,9 @@ TEST(Port, VolumeFromTheInnerMeasuresAndDamping) {
 TEST(Port, InnerEndCloseToTheBackWallLengthensTheEndCorrection) {
   // g = 5 cm < t = 9.824 cm: t becomes 9.824·(1 + 0.5·4.824/9.824) = 12.236 cm,
   // fb0 = 55.153 Hz, J = (0.81 + 0.0025)/0.95, and the tuning drops to 45.744 Hz.
-  TPortPage page;
-  page.g = "5";
-  const TResultLines lines = PortLines(PortInputFromPage(page));
+  PortPage page;
+  page.rearWallDistance = "5";
+  const ResultLines lines = PortLines(PortInputFromPage(page));
   ASSERT_EQ(lines.size(), 4u);
   ExpectLines({lines.back()}, {{"fb = # Hz", {45.744}}});
 }
@@ -126,11 +126,11 @@ TEST(Port, InnerEndCloseToTheBackWallLengthensTheEndCorrection) {
 TEST(Port, TwoRoundTubesNearTheBackWall) {
   // two tubes of 7 cm, g = 5 cm < D: fb0 mixes f1 and the back-wall limit f3;
   // Vn counts one tube only: 50 - 7²·π/4·15·(1 - 2/π)/1000 = 49.790 l; damping 4: Va = 1.25·Vn
-  TPortPage page;
+  PortPage page;
   page.rectangular = false;
   page.tubes = 2;
-  page.g = "5";
-  page.i = "10";
+  page.rearWallDistance = "5";
+  page.leftWallDistance = "10";
   page.damping = 4;
   ExpectLines(PortLines(PortInputFromPage(page)),
               {{"Nettovolumen incl. Kanal: # Liter", {50}},
@@ -140,18 +140,18 @@ TEST(Port, TwoRoundTubesNearTheBackWall) {
 }
 
 TEST(Port, NoOutputWithoutVolume) {
-  TPortPage page;
-  page.vb0 = "0";
+  PortPage page;
+  page.boxVolume = "0";
   EXPECT_TRUE(PortLines(PortInputFromPage(page)).empty());
   page.explicitVolume = false;
-  page.b = "";
+  page.boxWidth = "";
   EXPECT_TRUE(PortLines(PortInputFromPage(page)).empty());
 }
 
 // The checks keep the three volume lines and add their own lines; every
 // failing check adds its lines.
-TResultLines Checks(const TPortPage& page) {
-  TResultLines lines = PortLines(PortInputFromPage(page));
+ResultLines Checks(const PortPage& page) {
+  ResultLines lines = PortLines(PortInputFromPage(page));
   EXPECT_GE(lines.size(), 3u);
   lines.erase(lines.begin(), lines.begin() + 3);
   return lines;
@@ -161,58 +161,58 @@ const std::string kCannot = "Sonvex kann die Abstimmung nicht berechnen, da der"
 
 TEST(PortChecks, RefusedGeometries) {
   {  // port larger than the box: 8·20·400 cm = 64 l > 50 l
-    TPortPage page;
-    page.l = "400";
-    EXPECT_EQ(Checks(page), (TResultLines{kCannot, "Kanal größer ist als das angegebene Volumen incl. Kanal."}));
+    PortPage page;
+    page.portLength = "400";
+    EXPECT_EQ(Checks(page), (ResultLines{kCannot, "Kanal größer ist als das angegebene Volumen incl. Kanal."}));
   }
   {  // rectangular: g·U < S (0.2 cm · 56 cm < 160 cm²)
-    TPortPage page;
-    page.g = "0,2";
-    EXPECT_EQ(Checks(page), (TResultLines{kCannot, "Abstand des Kanals zur Rückwand zu klein ist."}));
+    PortPage page;
+    page.rearWallDistance = "0,2";
+    EXPECT_EQ(Checks(page), (ResultLines{kCannot, "Abstand des Kanals zur Rückwand zu klein ist."}));
   }
   {  // round: D/3 > g
-    TPortPage page;
+    PortPage page;
     page.rectangular = false;
-    page.g = "2";
-    EXPECT_EQ(Checks(page), (TResultLines{kCannot, "Abstand des Rohrs zur Rückwand zu klein ist."}));
+    page.rearWallDistance = "2";
+    EXPECT_EQ(Checks(page), (ResultLines{kCannot, "Abstand des Rohrs zur Rückwand zu klein ist."}));
   }
   {  // a negative wall distance
-    TPortPage page;
-    page.j = "-1";
-    EXPECT_EQ(Checks(page), (TResultLines{kCannot, "Abstand des Kanals zu einer Wand (Maße i, j, k, f) nicht",
-                                          "kleiner als 0 sein kann."}));
+    PortPage page;
+    page.rightWallDistance = "-1";
+    EXPECT_EQ(Checks(page), (ResultLines{kCannot, "Abstand des Kanals zu einer Wand (Maße i, j, k, f) nicht",
+                                         "kleiner als 0 sein kann."}));
   }
   {  // all four wall distances 0
-    TPortPage page;
-    page.k = "0";
-    EXPECT_EQ(Checks(page), (TResultLines{kCannot, "Abstand des Kanals zu mindestens einer Wand ",
-                                          "(Maße i, j, k, f) größer als 0 sein muss."}));
+    PortPage page;
+    page.topDistance = "0";
+    EXPECT_EQ(Checks(page), (ResultLines{kCannot, "Abstand des Kanals zu mindestens einer Wand ",
+                                         "(Maße i, j, k, f) größer als 0 sein muss."}));
   }
   {  // two failures at once: both sets of lines
-    TPortPage page;
-    page.l = "400";
-    page.k = "0";
-    EXPECT_EQ(Checks(page), (TResultLines{kCannot, "Kanal größer ist als das angegebene Volumen incl. Kanal.", kCannot,
-                                          "Abstand des Kanals zu mindestens einer Wand ",
-                                          "(Maße i, j, k, f) größer als 0 sein muss."}));
+    PortPage page;
+    page.portLength = "400";
+    page.topDistance = "0";
+    EXPECT_EQ(Checks(page), (ResultLines{kCannot, "Kanal größer ist als das angegebene Volumen incl. Kanal.", kCannot,
+                                         "Abstand des Kanals zu mindestens einer Wand ",
+                                         "(Maße i, j, k, f) größer als 0 sein muss."}));
   }
 }
 
 TEST(PortChecks, PortsWithoutSensibleMeasuresGetNoTuning) {
-  const TResultLines nonsense{"Sonvex kann die Abstimmung nicht berechnen, da die",
-                              "Maße des Kanals geometrisch nicht sinnvoll erscheinen."};
-  TPortPage rect;
-  rect.c = "0";
+  const ResultLines nonsense{"Sonvex kann die Abstimmung nicht berechnen, da die",
+                             "Maße des Kanals geometrisch nicht sinnvoll erscheinen."};
+  PortPage rect;
+  rect.portHeight = "0";
   EXPECT_EQ(Checks(rect), nonsense);  // S = 0
 
   // A round port of diameter 0 would divide by zero; it is refused the same way.
-  TPortPage round;
+  PortPage round;
   round.rectangular = false;
-  round.d = "0";
+  round.portDiameter = "0";
   EXPECT_EQ(Checks(round), nonsense);
 
-  TPortPage negativeLength;
-  negativeLength.l = "-30";
+  PortPage negativeLength;
+  negativeLength.portLength = "-30";
   EXPECT_EQ(Checks(negativeLength), nonsense);
 }
 

@@ -16,7 +16,7 @@ using testing::ExpectLines;
 
 TEST(StandardCrossovers, AllOrdersAt1kHzAnd8Ohm) {
   // ω = 2π·1000; RL/ω = 1.27324 mH, 1/(RL·ω) = 19.8944 µF
-  const TStandardCrossovers x = StandardCrossovers(1000, 8, 8);
+  const StandardCrossoverLines x = StandardCrossovers(1000, 8, 8);
   ExpectLines(x.lowPass[0], {{"Butterworth:", {}}, {"L = # mH", {1.27324}}});
   ExpectLines(x.highPass[0], {{"Butterworth:", {}}, {"C = # µF", {19.8944}}});
   ExpectLines(x.lowPass[1], {{"Butterworth (Q=#):", {0.707}},
@@ -53,7 +53,7 @@ TEST(StandardCrossovers, AllOrdersAt1kHzAnd8Ohm) {
 
 TEST(StandardCrossovers, LowPassUsesTheWooferAndHighPassTheTweeterImpedance) {
   // RL = 4 Ohm halves the coils and doubles the capacitors of the low-pass only.
-  const TStandardCrossovers x = StandardCrossovers(1000, 4, 8);
+  const StandardCrossoverLines x = StandardCrossovers(1000, 4, 8);
   ExpectLines(x.lowPass[0], {{"Butterworth:", {}}, {"L = # mH", {0.63662}}});
   ExpectLines(x.highPass[0], {{"Butterworth:", {}}, {"C = # µF", {19.8944}}});
   ExpectLines({x.lowPass[2][3]}, {{"C1 = # µF", {53.0516}}});
@@ -62,7 +62,7 @@ TEST(StandardCrossovers, LowPassUsesTheWooferAndHighPassTheTweeterImpedance) {
 TEST(StandardCrossovers, NothingWithoutFrequencyOrImpedance) {
   for (const auto& in :
        {std::array<double, 3>{0, 8, 8}, {1000, 0, 8}, {1000, 8, 0}, {-1000, 8, 8}, {-1000, -8, 8}, {1000, -8, -8}}) {
-    const TStandardCrossovers x = StandardCrossovers(in[0], in[1], in[2]);
+    const StandardCrossoverLines x = StandardCrossovers(in[0], in[1], in[2]);
     for (int order = 0; order < 4; ++order) {
       EXPECT_TRUE(x.lowPass[static_cast<std::size_t>(order)].empty());
       EXPECT_TRUE(x.highPass[static_cast<std::size_t>(order)].empty());
@@ -78,7 +78,7 @@ std::string Suggestion(const std::string& r1, const std::string& r2, const std::
 
 TEST(Attenuator, Minus3dBExactValues) {
   // d = 10^(-3/20) = 0.70795; R1 = 8·(1 - d) = 2.3364; R2 = 1/(1/(8·d) - 1/8) = 19.392
-  const TResultLines lines = AttenuatorLines("-3 dB", 8, 8, true);
+  const ResultLines lines = AttenuatorLines("-3 dB", 8, 8, true);
   ASSERT_GE(lines.size(), 6u);
   EXPECT_EQ(lines[0], "dBWunsch = -3 dB");
   EXPECT_EQ(lines[1], "Exakte Werte nach Vorgabe:");
@@ -90,8 +90,8 @@ TEST(Attenuator, Minus3dBExactValues) {
 TEST(Attenuator, SuggestionsWhenTheInputImpedanceDoesNotMatter) {
   // Two pairs within 0.05 dB at step 0, two more at step 1 (0.1 dB), and at
   // step 4 (0.25 dB) the fifth and sixth: the step that reaches five adds all.
-  const TResultLines lines = AttenuatorLines("-3 dB", 8, 8, true);
-  const TResultLines suggestions(lines.begin() + 6, lines.end());
+  const ResultLines lines = AttenuatorLines("-3 dB", 8, 8, true);
+  const ResultLines suggestions(lines.begin() + 6, lines.end());
   ExpectLines(
       suggestions,
       {
@@ -109,8 +109,8 @@ TEST(Attenuator, SuggestionsWhenTheInputImpedanceDoesNotMatter) {
 TEST(Attenuator, SuggestionsNearTheDesiredInputImpedance) {
   // With ZE = 8 Ohm nothing fits before step 4 (8·0.96 < Zin < 8·1.08, 0.25 dB);
   // steps 8 and 11 bring the rest, and a pair is never listed twice.
-  const TResultLines lines = AttenuatorLines("-3 dB", 8, 8, false);
-  const TResultLines suggestions(lines.begin() + 6, lines.end());
+  const ResultLines lines = AttenuatorLines("-3 dB", 8, 8, false);
+  const ResultLines suggestions(lines.begin() + 6, lines.end());
   const std::string form = "R1 = # Ohm; R2 = # Ohm ergibt # dB Absenkung bei Anschlussimpedanz von # Ohm.";
   ExpectLines(suggestions, {{form, {2.2, 22, -2.766, 8.067}},
                             {form, {2.2, 15, -3.056, 7.417}},
@@ -122,7 +122,7 @@ TEST(Attenuator, SuggestionsNearTheDesiredInputImpedance) {
 TEST(Attenuator, ExactValuesThatCannotBeBuilt) {
   // 1/(ZE·d) = 1/RL: R2 open.
   const double d = std::pow(10.0, -6.0 / 20.0);
-  TResultLines lines = AttenuatorLines("-6 dB", 8, 8 * d, false);
+  ResultLines lines = AttenuatorLines("-6 dB", 8, 8 * d, false);
   EXPECT_EQ(lines[3], "R2 = offen");
   // ZE = 16 Ohm on a 4 Ohm load at -3 dB: R1 = 16·(1 - 0.70795) = 4.6729,
   // R2 = 1/(1/11.327 - 1/4) = -6.1837, a resistor that does not exist.
@@ -138,14 +138,14 @@ TEST(Attenuator, AttenuationFromTheListTextAndMissingImpedances) {
   const auto& items = AttenuationItems();
   ASSERT_EQ(items.size(), 25u);
   EXPECT_EQ(items[kDefaultAttenuationItem], "-3 dB");
-  EXPECT_EQ(AttenuatorLines(items[2], 0, 8, true), TResultLines{"dBWunsch = -1,5 dB"});  // "-1,5dB"
-  EXPECT_EQ(AttenuatorLines(items[0], 8, 0, true), TResultLines{"dBWunsch = -0,5 dB"});
-  EXPECT_EQ(AttenuatorLines("-12,25 dB", -1, 8, true), TResultLines{"dBWunsch = -12,25 dB"});
+  EXPECT_EQ(AttenuatorLines(items[2], 0, 8, true), ResultLines{"dBWunsch = -1,5 dB"});  // "-1,5dB"
+  EXPECT_EQ(AttenuatorLines(items[0], 8, 0, true), ResultLines{"dBWunsch = -0,5 dB"});
+  EXPECT_EQ(AttenuatorLines("-12,25 dB", -1, 8, true), ResultLines{"dBWunsch = -12,25 dB"});
 }
 
 TEST(Divider, LevelAndInputImpedanceOfGivenResistors) {
   // P = 6.8 ∥ 8 = 3.6757; 20·log10(1 - 2.2/5.8757) = -4.0744 dB at 5.8757 Ohm
-  EXPECT_EQ(DividerLines(2.2, 6.8, 8), (TResultLines{"Pegelabsenkung: -4,07 dB", "Anschlußimpedanz: 5,876 Ohm"}));
+  EXPECT_EQ(DividerLines(2.2, 6.8, 8), (ResultLines{"Pegelabsenkung: -4,07 dB", "Anschlußimpedanz: 5,876 Ohm"}));
   EXPECT_TRUE(DividerLines(0, 6.8, 8).empty());
   EXPECT_TRUE(DividerLines(2.2, 0, 8).empty());
   EXPECT_TRUE(DividerLines(2.2, 6.8, -8).empty());
@@ -156,7 +156,7 @@ TEST(Divider, LevelAndInputImpedanceOfGivenResistors) {
 TEST(ImpedanceCorrection, NetworksForResonanceAndInductance) {
   // ω = 2π·66; R = 6.8·(1 + 0.4/2.8) = 7.7714; L = 0.4·6.8/ω = 6.5591 mH;
   // C = 1/(ω·0.4·6.8) = 886.56 µF; Le/Rdc² = 0.8 mH/46.24 = 17.301 µF; R2 = 6.8·0.4/2.8 = 0.97143
-  const TImpedanceCorrection z = ImpedanceCorrection(6.8, 66, 0.4, 2.8, 0.8e-3);
+  const ImpedanceCorrectionLines z = ImpedanceCorrection(6.8, 66, 0.4, 2.8, 0.8e-3);
   ExpectLines(z.resonance, {{"R = # Ohm", {7.7714}}, {"L = # mH", {6.5591}}, {"C = # µF", {886.56}}});
   ExpectLines(z.inductance, {{"R = # Ohm", {6.8}}, {"C = # µF", {17.301}}});
   ExpectLines(z.both, {{"R1 = # Ohm", {6.8}},
@@ -167,7 +167,7 @@ TEST(ImpedanceCorrection, NetworksForResonanceAndInductance) {
 }
 
 TEST(ImpedanceCorrection, AMemoStaysEmptyWhenItsInputsAreMissing) {
-  TImpedanceCorrection z = ImpedanceCorrection(6.8, 66, 0.4, 2.8, 0);  // no inductance
+  ImpedanceCorrectionLines z = ImpedanceCorrection(6.8, 66, 0.4, 2.8, 0);  // no inductance
   EXPECT_EQ(z.resonance.size(), 3u);
   EXPECT_TRUE(z.inductance.empty());
   EXPECT_TRUE(z.both.empty());
@@ -180,11 +180,11 @@ TEST(ImpedanceCorrection, AMemoStaysEmptyWhenItsInputsAreMissing) {
 }
 
 TEST(DesignPages, InitialTextsGiveTheWorkedExamples) {
-  EXPECT_EQ(CrossoverPageLines(TCrossoverPage{}).lowPass[0][1], "L = 1,273 mH");
-  const TDividerPage divider;
+  EXPECT_EQ(CrossoverPageLines(CrossoverPage{}).lowPass[0][1], "L = 1,273 mH");
+  const DividerPage divider;
   EXPECT_EQ(DividerPageLines(divider)[0], "Pegelabsenkung: -4,07 dB");
   EXPECT_EQ(AttenuatorPageLines(divider).size(), 12u);  // 6 lines, 6 suggestions
-  ExpectLines(ZobelPageLines(TZobelPage{}).inductance, {{"R = # Ohm", {6.8}}, {"C = # µF", {17.301}}});
+  ExpectLines(ZobelPageLines(ZobelPage{}).inductance, {{"R = # Ohm", {6.8}}, {"C = # µF", {17.301}}});
 }
 
 }  // namespace

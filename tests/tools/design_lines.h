@@ -13,7 +13,7 @@
 
 namespace sonvex::testing {
 
-struct TExpectedLine {
+struct ExpectedLine {
   std::string skeleton;        // the line with every number replaced by "#"
   std::vector<double> values;  // the numbers in order
 };
@@ -21,8 +21,8 @@ struct TExpectedLine {
 // Splits a line into its text with "#" for each number and the numbers. A
 // number starts with a digit (or a minus sign before one) that does not
 // follow a letter or digit, so "L1" and "R2" stay text.
-inline TExpectedLine SplitLine(const std::string& line) {
-  TExpectedLine out;
+inline ExpectedLine SplitLine(const std::string& line) {
+  ExpectedLine out;
   std::size_t i = 0;
   auto isAlnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
   auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
@@ -47,11 +47,11 @@ inline TExpectedLine SplitLine(const std::string& line) {
   return out;
 }
 
-inline void ExpectLines(const std::vector<std::string>& actual, const std::vector<TExpectedLine>& expected,
+inline void ExpectLines(const std::vector<std::string>& actual, const std::vector<ExpectedLine>& expected,
                         double relTol = 2e-3) {
   ASSERT_EQ(actual.size(), expected.size()) << ::testing::PrintToString(actual);
   for (std::size_t n = 0; n < actual.size(); ++n) {
-    const TExpectedLine got = SplitLine(actual[n]);
+    const ExpectedLine got = SplitLine(actual[n]);
     EXPECT_EQ(got.skeleton, expected[n].skeleton) << "line " << n << ": " << actual[n];
     ASSERT_EQ(got.values.size(), expected[n].values.size()) << "line " << n << ": " << actual[n];
     for (std::size_t k = 0; k < got.values.size(); ++k) {

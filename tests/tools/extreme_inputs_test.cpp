@@ -15,7 +15,7 @@ namespace sonvex {
 namespace {
 
 // Every list a page shows, one after the other.
-using TPageLines = std::vector<TResultLines>;
+using PageLines = std::vector<ResultLines>;
 
 // What a number that is not finite is written as ("Resonanz" holds "nan"
 // too, so the word must not follow a letter).
@@ -26,25 +26,25 @@ bool ShowsNanOrInf(const std::string& line) {
   return false;
 }
 
-bool Contains(const TPageLines& lists, const std::string& line) {
+bool Contains(const PageLines& lists, const std::string& line) {
   return std::any_of(lists.begin(), lists.end(),
-                     [&](const TResultLines& l) { return std::find(l.begin(), l.end(), line) != l.end(); });
+                     [&](const ResultLines& l) { return std::find(l.begin(), l.end(), line) != l.end(); });
 }
 
-template <typename TPage>
-using TField = std::string TPage::*;
+template <typename Page>
+using TextField = std::string Page::*;
 
 // Each text field of a page set, one at a time, to each extreme text; no
 // line of the page may show a value that is not a number.
-template <typename TPage>
-void SweepFields(const std::vector<TField<TPage>>& fields, const std::function<TPageLines(const TPage&)>& lines,
-                 const std::function<void(TPage&)>& prepare = {}) {
+template <typename Page>
+void SweepFields(const std::vector<TextField<Page>>& fields, const std::function<PageLines(const Page&)>& lines,
+                 const std::function<void(Page&)>& prepare = {}) {
   for (const char* text : {"1e300", "-1e300", "1e-300", "-1e-300", "1e-310", "1e999", "0", "abc"}) {
     for (std::size_t f = 0; f < fields.size(); ++f) {
-      TPage page;
+      Page page;
       if (prepare) prepare(page);
       page.*fields[f] = text;
-      for (const TResultLines& list : lines(page))
+      for (const ResultLines& list : lines(page))
         for (const std::string& line : list)
           EXPECT_FALSE(ShowsNanOrInf(line)) << "field " << f << " = " << text << ": " << line;
     }
@@ -52,39 +52,39 @@ void SweepFields(const std::vector<TField<TPage>>& fields, const std::function<T
 }
 
 TEST(ExtremeInputs, ResultsThatAreNotFiniteReadNichtSinnvoll) {
-  const TResultLines portMakesNoSense{"Sonvex kann die Abstimmung nicht berechnen, da die",
-                                      "Maße des Kanals geometrisch nicht sinnvoll erscheinen."};
+  const ResultLines portMakesNoSense{"Sonvex kann die Abstimmung nicht berechnen, da die",
+                                     "Maße des Kanals geometrisch nicht sinnvoll erscheinen."};
   // A port mouth of 1e-300 cm: the wall corrections take the whole perimeter.
-  TPortPage thinPort;
-  thinPort.e = "1e-300";
-  const TResultLines thin = PortLines(PortInputFromPage(thinPort));
+  PortPage thinPort;
+  thinPort.portWidth = "1e-300";
+  const ResultLines thin = PortLines(PortInputFromPage(thinPort));
   ASSERT_EQ(thin.size(), 5u);  // the three volumes, then no tuning
   EXPECT_EQ(thin[2], "Errechnetes akustisches Volumen: 50 Liter");
-  EXPECT_EQ(TResultLines(thin.begin() + 3, thin.end()), portMakesNoSense);
+  EXPECT_EQ(ResultLines(thin.begin() + 3, thin.end()), portMakesNoSense);
   // A box of 1e300 cm each way has no volume that can be written.
-  TPortPage hugeBox;
+  PortPage hugeBox;
   hugeBox.explicitVolume = false;
-  hugeBox.b = hugeBox.h = hugeBox.t = "1e300";
+  hugeBox.boxWidth = hugeBox.boxHeight = hugeBox.boxDepth = "1e300";
   EXPECT_EQ(PortLines(PortInputFromPage(hugeBox)), portMakesNoSense);
 
-  TDividerPage divider;
+  DividerPage divider;
   divider.r1 = "1e300";  // 1 − R1/(R1 + P) is 0: no level in dB
-  EXPECT_EQ(DividerPageLines(divider), (TResultLines{"Pegelabsenkung: nicht sinnvoll", "Anschlußimpedanz: 1E300 Ohm"}));
+  EXPECT_EQ(DividerPageLines(divider), (ResultLines{"Pegelabsenkung: nicht sinnvoll", "Anschlußimpedanz: 1E300 Ohm"}));
 
-  TZobelPage zobel;
+  ZobelPage zobel;
   zobel.rdc = "1e-300";  // Le/Rdc² overflows
-  EXPECT_EQ(ZobelPageLines(zobel).inductance, (TResultLines{"R = +0,0 Ohm", "C = nicht sinnvoll"}));
+  EXPECT_EQ(ZobelPageLines(zobel).inductance, (ResultLines{"R = +0,0 Ohm", "C = nicht sinnvoll"}));
 
-  TBoxPage box;
+  BoxPage box;
   box.qts = "1e-300";  // Qts^-1.41 overflows
-  const TBoxPageResult r = BoxPageLines(box);
+  const BoxPageResult r = BoxPageLines(box);
   EXPECT_TRUE(Contains({r.closed}, "Resonanzfrequenz des eingebauten Chassis: nicht sinnvoll")) << r.closed[1];
   EXPECT_TRUE(Contains({r.vented}, "Grenzfrequenz: nicht sinnvoll"));
 
-  TCrossoverPage crossover;
-  crossover.tf = "1e-300";
-  crossover.itt = "1e300";  // RL/ω overflows
-  EXPECT_EQ(CrossoverPageLines(crossover).lowPass[0], (TResultLines{"Butterworth:", "L = nicht sinnvoll"}));
+  CrossoverPage crossover;
+  crossover.crossoverFreq = "1e-300";
+  crossover.wooferImpedance = "1e300";  // RL/ω overflows
+  EXPECT_EQ(CrossoverPageLines(crossover).lowPass[0], (ResultLines{"Butterworth:", "L = nicht sinnvoll"}));
   EXPECT_EQ(CrossoverPageLines(crossover).lowPass[3][1], "L1 = nicht sinnvoll; L2 = nicht sinnvoll");
 
   // Qes and Qms whose product overflows leave the derived Qts empty.
@@ -92,47 +92,50 @@ TEST(ExtremeInputs, ResultsThatAreNotFiniteReadNichtSinnvoll) {
 }
 
 TEST(ExtremeInputs, NoFieldOfAnyPageMakesAResultReadNanOrInf) {
-  SweepFields<TBoxPage>(
-      {&TBoxPage::fs, &TBoxPage::qts, &TBoxPage::vas, &TBoxPage::rdc, &TBoxPage::rv, &TBoxPage::qtcWunsch,
-       &TBoxPage::altVab},
-      [](const TBoxPage& p) {
-        const TBoxPageResult r = BoxPageLines(p);
-        return TPageLines{r.closed, r.vented, AltVolumePageLines(p)};
+  SweepFields<BoxPage>(
+      {&BoxPage::fs, &BoxPage::qts, &BoxPage::vas, &BoxPage::rdc, &BoxPage::rv, &BoxPage::desiredQtc,
+       &BoxPage::altVolume},
+      [](const BoxPage& p) {
+        const BoxPageResult r = BoxPageLines(p);
+        return PageLines{r.closed, r.vented, AltVolumePageLines(p)};
       },
-      [](TBoxPage& p) {
+      [](BoxPage& p) {
         p.useRv = true;
-        p.altVab = "40";
+        p.altVolume = "40";
       });
-  const std::vector<TField<TPortPage>> portFields{
-      &TPortPage::vb0, &TPortPage::b, &TPortPage::h, &TPortPage::t, &TPortPage::c, &TPortPage::e, &TPortPage::d,
-      &TPortPage::l,   &TPortPage::g, &TPortPage::f, &TPortPage::k, &TPortPage::i, &TPortPage::j};
-  const auto port = [](const TPortPage& p) { return TPageLines{PortLines(PortInputFromPage(p))}; };
-  SweepFields<TPortPage>(portFields, port);
-  SweepFields<TPortPage>(portFields, port, [](TPortPage& p) {
+  const std::vector<TextField<PortPage>> portFields{
+      &PortPage::boxVolume,        &PortPage::boxWidth,      &PortPage::boxHeight,    &PortPage::boxDepth,
+      &PortPage::portHeight,       &PortPage::portWidth,     &PortPage::portDiameter, &PortPage::portLength,
+      &PortPage::rearWallDistance, &PortPage::floorDistance, &PortPage::topDistance,  &PortPage::leftWallDistance,
+      &PortPage::rightWallDistance};
+  const auto port = [](const PortPage& p) { return PageLines{PortLines(PortInputFromPage(p))}; };
+  SweepFields<PortPage>(portFields, port);
+  SweepFields<PortPage>(portFields, port, [](PortPage& p) {
     p.explicitVolume = false;
     p.rectangular = false;
     p.tubes = 4;
   });
-  SweepFields<TCrossoverPage>({&TCrossoverPage::tf, &TCrossoverPage::itt, &TCrossoverPage::iht},
-                              [](const TCrossoverPage& p) {
-                                const TStandardCrossovers x = CrossoverPageLines(p);
-                                TPageLines all(x.lowPass.begin(), x.lowPass.end());
-                                all.insert(all.end(), x.highPass.begin(), x.highPass.end());
-                                return all;
-                              });
-  for (const bool zeEgal : {true, false})
-    SweepFields<TDividerPage>(
-        {&TDividerPage::dbWunsch, &TDividerPage::ze, &TDividerPage::za, &TDividerPage::r1, &TDividerPage::r2,
-         &TDividerPage::rl},
-        [](const TDividerPage& p) {
-          return TPageLines{AttenuatorPageLines(p), DividerPageLines(p)};
+  SweepFields<CrossoverPage>(
+      {&CrossoverPage::crossoverFreq, &CrossoverPage::wooferImpedance, &CrossoverPage::tweeterImpedance},
+      [](const CrossoverPage& p) {
+        const StandardCrossoverLines x = CrossoverPageLines(p);
+        PageLines all(x.lowPass.begin(), x.lowPass.end());
+        all.insert(all.end(), x.highPass.begin(), x.highPass.end());
+        return all;
+      });
+  for (const bool anyImpedance : {true, false})
+    SweepFields<DividerPage>(
+        {&DividerPage::desiredAttenuation, &DividerPage::inputImpedance, &DividerPage::loadImpedance, &DividerPage::r1,
+         &DividerPage::r2, &DividerPage::rl},
+        [](const DividerPage& p) {
+          return PageLines{AttenuatorPageLines(p), DividerPageLines(p)};
         },
-        [zeEgal](TDividerPage& p) { p.zeEgal = zeEgal; });
-  SweepFields<TZobelPage>({&TZobelPage::rdc, &TZobelPage::fc, &TZobelPage::qes, &TZobelPage::qms, &TZobelPage::le},
-                          [](const TZobelPage& p) {
-                            const TImpedanceCorrection z = ZobelPageLines(p);
-                            return TPageLines{z.resonance, z.inductance, z.both};
-                          });
+        [anyImpedance](DividerPage& p) { p.impedanceDoesNotMatter = anyImpedance; });
+  SweepFields<ZobelPage>({&ZobelPage::rdc, &ZobelPage::fc, &ZobelPage::qes, &ZobelPage::qms, &ZobelPage::le},
+                         [](const ZobelPage& p) {
+                           const ImpedanceCorrectionLines z = ZobelPageLines(p);
+                           return PageLines{z.resonance, z.inductance, z.both};
+                         });
 }
 
 }  // namespace

@@ -18,8 +18,8 @@ constexpr int kChoiceLineHeight = 16;
 
 }  // namespace
 
-TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine, int messageHeight) {
-  TChoiceLayout l;
+ChoiceDialogLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine, int messageHeight) {
+  ChoiceDialogLayout l;
   count = std::clamp(count, 1, kMaxChoiceButtons);
   messageLines = std::max(messageLines, 1);
   l.pitch = std::max(widestCaption, 80) + 16;
@@ -45,11 +45,11 @@ TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int w
   return l;
 }
 
-TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captions, int defaultIndex, QWidget* parent,
-                               const TTextWidth& textWidth)
+ChoiceDialog::ChoiceDialog(std::string_view message, std::string_view captions, int defaultIndex, QWidget* parent,
+                           const TextMeasure& textWidth)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setWindowTitle(ProgramCaption());
-  const TTextWidth width = textWidth ? textWidth : FontWidth(this);
+  const TextMeasure width = textWidth ? textWidth : FontWidth(this);
 
   // The dialog has room for twelve buttons; further captions are dropped (no
   // answer could name them).
@@ -119,9 +119,9 @@ TUniAuswahlDlg::TUniAuswahlDlg(std::string_view message, std::string_view captio
   buttons_[first]->setFocus();
 }
 
-void TUniAuswahlDlg::reject() {}
+void ChoiceDialog::reject() {}
 
-void TUniAuswahlDlg::closeEvent(QCloseEvent* e) {
+void ChoiceDialog::closeEvent(QCloseEvent* e) {
   if (pressed_ == 0) e->ignore();
 }
 

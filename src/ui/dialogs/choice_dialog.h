@@ -21,7 +21,7 @@ inline constexpr int kMaxChoiceButtons = 12;
 inline constexpr int kChoiceDesignWidth = 420;
 
 // Where the parts of the button-choice dialog stand (client pixels).
-struct TChoiceLayout {
+struct ChoiceDialogLayout {
   int pitch = 0;         // distance of neighbouring buttons
   bool stacked = false;  // one below the other (else side by side)
   int width = 0;         // dialog width
@@ -38,16 +38,17 @@ inline constexpr int kChoiceMaxMessageWidth = 700;
 // wide and a message of `messageLines` lines whose widest line (unwrapped)
 // is `widestLine` pixels wide. The message gets 16 pixels a line, or
 // `messageHeight` pixels where its font needs more.
-TChoiceLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine = 0, int messageHeight = 0);
+ChoiceDialogLayout ChoiceLayout(int count, int widestCaption, int messageLines, int widestLine = 0,
+                                int messageHeight = 0);
 
-class TUniAuswahlDlg : public QDialog {
+class ChoiceDialog : public QDialog {
   Q_OBJECT
  public:
   // `defaultIndex` is 1-based. At most 12 captions are used.
-  TUniAuswahlDlg(std::string_view message, std::string_view captions, int defaultIndex, QWidget* parent = nullptr,
-                 const TTextWidth& textWidth = {});
+  ChoiceDialog(std::string_view message, std::string_view captions, int defaultIndex, QWidget* parent = nullptr,
+               const TextMeasure& textWidth = {});
 
-  const TChoiceLayout& Layout() const { return layout_; }
+  const ChoiceDialogLayout& Layout() const { return layout_; }
   const std::vector<QPushButton*>& Buttons() const { return buttons_; }
   QLabel* Memo() const { return memo_; }
   // The 1-based number of the default button, 0 when there is none.
@@ -63,7 +64,7 @@ class TUniAuswahlDlg : public QDialog {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  TChoiceLayout layout_;
+  ChoiceDialogLayout layout_;
   std::vector<QPushButton*> buttons_;
   QLabel* memo_ = nullptr;
   int defaultIndex_ = 0;

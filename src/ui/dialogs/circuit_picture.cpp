@@ -8,38 +8,38 @@ namespace sonvex {
 
 namespace {
 
-enum class TPart { R, L, C };
+enum class ElementKind { R, L, C };
 
-struct TElement {
-  TPart part;
+struct Element {
+  ElementKind part;
   bool shunt;  // across the rails; otherwise in the upper rail
   const char* label;
 };
 
-constexpr int kTop = TCircuitPicture::kRailTop;
+constexpr int kTop = CircuitPicture::kRailTop;
 constexpr int kSeriesLength = 44;
 constexpr int kShuntStep = 30;
 
 // One element between a and b (horizontal or vertical), its label beside it.
-void DrawPart(QPainter& p, TPart part, QPointF a, QPointF b, const QString& label) {
+void DrawPart(QPainter& p, ElementKind part, QPointF a, QPointF b, const QString& label) {
   const bool horizontal = a.y() == b.y();
   const QPointF mid = (a + b) / 2;
   const QPointF dir = horizontal ? QPointF(1, 0) : QPointF(0, 1);
   const QPointF side = horizontal ? QPointF(0, 1) : QPointF(1, 0);
-  const double half = part == TPart::C ? 3 : 11;
+  const double half = part == ElementKind::C ? 3 : 11;
   p.drawLine(a, mid - dir * half);
   p.drawLine(mid + dir * half, b);
   switch (part) {
-    case TPart::R:
+    case ElementKind::R:
       p.setBrush(Qt::white);
       p.drawRect(QRectF(mid - dir * half - side * 4, mid + dir * half + side * 4));
       break;
-    case TPart::L:
+    case ElementKind::L:
       // a filled body, as coils are drawn in European schematics
       p.setBrush(Qt::black);
       p.drawRect(QRectF(mid - dir * half - side * 3.5, mid + dir * half + side * 3.5));
       break;
-    case TPart::C:
+    case ElementKind::C:
       p.drawLine(mid - dir * half - side * 8, mid - dir * half + side * 8);
       p.drawLine(mid + dir * half - side * 8, mid + dir * half + side * 8);
       break;
@@ -72,11 +72,11 @@ void DrawTerminals(QPainter& p, double x, double top, double bottom) {
 
 // A ladder of series and shunt elements from the input terminals to the
 // loudspeaker; returns where the loudspeaker stands.
-double DrawLadder(QPainter& p, const std::vector<TElement>& elements, double bottom) {
+double DrawLadder(QPainter& p, const std::vector<Element>& elements, double bottom) {
   double x = 8;
   DrawTerminals(p, x, kTop, bottom);
   x += 3;
-  for (const TElement& e : elements) {
+  for (const Element& e : elements) {
     if (e.shunt) {
       // Both rails run on through the junctions of the shunt part.
       p.drawLine(QPointF(x, kTop), QPointF(x + kShuntStep, kTop));
@@ -100,7 +100,7 @@ double DrawLadder(QPainter& p, const std::vector<TElement>& elements, double bot
 
 // Series chains across the loudspeaker, one per branch, each element drawn
 // from top to bottom.
-void DrawBranches(QPainter& p, const std::vector<std::vector<TElement>>& branches, double bottom) {
+void DrawBranches(QPainter& p, const std::vector<std::vector<Element>>& branches, double bottom) {
   double x = 8;
   DrawTerminals(p, x, kTop, bottom);
   x += 3;
@@ -152,12 +152,12 @@ void DrawPort(QPainter& p) {
 
 }  // namespace
 
-TCircuitPicture::TCircuitPicture(TKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
+CircuitPicture::CircuitPicture(PictureKind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
   setMinimumSize(sizeHint());
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-QSize TCircuitPicture::sizeHint() const {
+QSize CircuitPicture::sizeHint() const {
   switch (kind_) {
     case Port:
       return {240, 130};
@@ -170,7 +170,7 @@ QSize TCircuitPicture::sizeHint() const {
   }
 }
 
-void TCircuitPicture::paintEvent(QPaintEvent*) {
+void CircuitPicture::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(Qt::black, 1.2));
@@ -181,46 +181,58 @@ void TCircuitPicture::paintEvent(QPaintEvent*) {
   const double branchBottom = 104;
   switch (kind_) {
     case LowPass1:
-      DrawLadder(p, {{TPart::L, false, "L"}}, ladderBottom);
+      DrawLadder(p, {{ElementKind::L, false, "L"}}, ladderBottom);
       break;
     case LowPass2:
-      DrawLadder(p, {{TPart::L, false, "L1"}, {TPart::C, true, "C1"}}, ladderBottom);
+      DrawLadder(p, {{ElementKind::L, false, "L1"}, {ElementKind::C, true, "C1"}}, ladderBottom);
       break;
     case LowPass3:
-      DrawLadder(p, {{TPart::L, false, "L1"}, {TPart::C, true, "C1"}, {TPart::L, false, "L2"}}, ladderBottom);
+      DrawLadder(p, {{ElementKind::L, false, "L1"}, {ElementKind::C, true, "C1"}, {ElementKind::L, false, "L2"}},
+                 ladderBottom);
       break;
     case LowPass4:
-      DrawLadder(p, {{TPart::L, false, "L1"}, {TPart::C, true, "C1"}, {TPart::L, false, "L2"}, {TPart::C, true, "C2"}},
+      DrawLadder(p,
+                 {{ElementKind::L, false, "L1"},
+                  {ElementKind::C, true, "C1"},
+                  {ElementKind::L, false, "L2"},
+                  {ElementKind::C, true, "C2"}},
                  ladderBottom);
       break;
     case HighPass1:
-      DrawLadder(p, {{TPart::C, false, "C"}}, ladderBottom);
+      DrawLadder(p, {{ElementKind::C, false, "C"}}, ladderBottom);
       break;
     case HighPass2:
-      DrawLadder(p, {{TPart::C, false, "C2"}, {TPart::L, true, "L2"}}, ladderBottom);
+      DrawLadder(p, {{ElementKind::C, false, "C2"}, {ElementKind::L, true, "L2"}}, ladderBottom);
       break;
     case HighPass3:
-      DrawLadder(p, {{TPart::C, false, "C2"}, {TPart::L, true, "L3"}, {TPart::C, false, "C3"}}, ladderBottom);
+      DrawLadder(p, {{ElementKind::C, false, "C2"}, {ElementKind::L, true, "L3"}, {ElementKind::C, false, "C3"}},
+                 ladderBottom);
       break;
     case HighPass4:
-      DrawLadder(p, {{TPart::C, false, "C3"}, {TPart::L, true, "L3"}, {TPart::C, false, "C4"}, {TPart::L, true, "L4"}},
+      DrawLadder(p,
+                 {{ElementKind::C, false, "C3"},
+                  {ElementKind::L, true, "L3"},
+                  {ElementKind::C, false, "C4"},
+                  {ElementKind::L, true, "L4"}},
                  ladderBottom);
       break;
     case LPad:
-      p.drawText(QPointF(DrawLadder(p, {{TPart::R, false, "R1"}, {TPart::R, true, "R2"}}, ladderBottom) + 24,
-                         (kTop + ladderBottom) / 2 + 4),
-                 QStringLiteral("RL"));
+      p.drawText(
+          QPointF(DrawLadder(p, {{ElementKind::R, false, "R1"}, {ElementKind::R, true, "R2"}}, ladderBottom) + 24,
+                  (kTop + ladderBottom) / 2 + 4),
+          QStringLiteral("RL"));
       break;
     case ResonanceTrap:
-      DrawBranches(p, {{{TPart::R, false, "R"}, {TPart::L, false, "L"}, {TPart::C, false, "C"}}}, branchBottom);
+      DrawBranches(p, {{{ElementKind::R, false, "R"}, {ElementKind::L, false, "L"}, {ElementKind::C, false, "C"}}},
+                   branchBottom);
       break;
     case Zobel:
-      DrawBranches(p, {{{TPart::R, false, "R"}, {TPart::C, false, "C"}}}, branchBottom);
+      DrawBranches(p, {{{ElementKind::R, false, "R"}, {ElementKind::C, false, "C"}}}, branchBottom);
       break;
     case BothCorrections:
       DrawBranches(p,
-                   {{{TPart::R, false, "R1"}, {TPart::C, false, "C1"}},
-                    {{TPart::R, false, "R2"}, {TPart::L, false, "L"}, {TPart::C, false, "C2"}}},
+                   {{{ElementKind::R, false, "R1"}, {ElementKind::C, false, "C1"}},
+                    {{ElementKind::R, false, "R2"}, {ElementKind::L, false, "L"}, {ElementKind::C, false, "C2"}}},
                    branchBottom);
       break;
     case Port:

@@ -6,9 +6,9 @@
 
 namespace sonvex {
 
-class TCircuitPicture : public QWidget {
+class CircuitPicture : public QWidget {
  public:
-  enum TKind {
+  enum PictureKind {
     LowPass1,
     LowPass2,
     LowPass3,
@@ -27,15 +27,15 @@ class TCircuitPicture : public QWidget {
   static constexpr int kRailTop = 20;
   static constexpr int kRailBottom = 64;
 
-  explicit TCircuitPicture(TKind kind, QWidget* parent = nullptr);
-  TKind Kind() const { return kind_; }
+  explicit CircuitPicture(PictureKind kind, QWidget* parent = nullptr);
+  PictureKind Kind() const { return kind_; }
   QSize sizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent*) override;
 
  private:
-  TKind kind_;
+  PictureKind kind_;
 };
 
 }  // namespace sonvex

@@ -8,22 +8,22 @@
 
 namespace sonvex {
 
-using TDialogRunner = std::function<int(QDialog&)>;
+using DialogRunner = std::function<int(QDialog&)>;
 
 // A dialog shared by several windows (the part editor) belongs, while it is
 // open, to the window that opened it, so that it stands in front of that
 // window and never brings another one forward; afterwards it goes back to
 // its own parent.
-class TDialogOwner {
+class DialogOwner {
  public:
-  TDialogOwner(QDialog& dialog, QWidget* owner) : dialog_(&dialog), parent_(dialog.parentWidget()) {
+  DialogOwner(QDialog& dialog, QWidget* owner) : dialog_(&dialog), parent_(dialog.parentWidget()) {
     if (owner != nullptr && owner != parent_) dialog.setParent(owner, dialog.windowFlags());
   }
-  ~TDialogOwner() {
+  ~DialogOwner() {
     if (dialog_ != nullptr && dialog_->parentWidget() != parent_) dialog_->setParent(parent_, dialog_->windowFlags());
   }
-  TDialogOwner(const TDialogOwner&) = delete;
-  TDialogOwner& operator=(const TDialogOwner&) = delete;
+  DialogOwner(const DialogOwner&) = delete;
+  DialogOwner& operator=(const DialogOwner&) = delete;
 
  private:
   QPointer<QDialog> dialog_;

@@ -16,7 +16,7 @@ QString ProgramCaption() {
   return name.isEmpty() ? QStringLiteral("Sonvex") : name;
 }
 
-TTextWidth FontWidth(const QWidget* w) {
+TextMeasure FontWidth(const QWidget* w) {
   const QFontMetrics fm(w->font());
   return [fm](const QString& s) { return fm.horizontalAdvance(s); };
 }

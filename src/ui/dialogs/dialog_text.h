@@ -14,14 +14,14 @@ namespace sonvex {
 
 // Text width in pixels of a caption or label; the dialogs use the font
 // metrics of their own font unless a test supplies another measure.
-using TTextWidth = std::function<int(const QString&)>;
+using TextMeasure = std::function<int(const QString&)>;
 
 // The dialog caption of the button-choice dialog: the running program's file
 // name without folder and extension.
 QString ProgramCaption();
 
 // The width of texts in the font of `w`.
-TTextWidth FontWidth(const QWidget* w);
+TextMeasure FontWidth(const QWidget* w);
 
 // The closing buttons of a dialog, appended to `row`: `okText` is the
 // default button and accepts, `cancelText` rejects. Returns both (ok first).

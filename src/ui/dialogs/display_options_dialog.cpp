@@ -31,9 +31,9 @@ namespace sonvex {
 namespace {
 
 // A colour panel: its caption written in its colour; a click asks for a new one.
-class TColorPanel : public QLabel {
+class ColorPanel : public QLabel {
  public:
-  TColorPanel(const QString& caption, std::function<void()> onClick, QWidget* parent)
+  ColorPanel(const QString& caption, std::function<void()> onClick, QWidget* parent)
       : QLabel(caption, parent), onClick_(std::move(onClick)) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setAlignment(Qt::AlignCenter);
@@ -58,22 +58,22 @@ double Usable(double v, double replacement) { return std::isfinite(v) && v > 0 ?
 
 }  // namespace
 
-QColor ToQColor(TColor c) { return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff); }
-TColor FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
+QColor ToQColor(ColorValue c) { return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff); }
+ColorValue FromQColor(const QColor& c) { return RGBColor(c.red(), c.green(), c.blue()); }
 
-TScaling ScalingFromTexts(const std::string& afMin, const std::string& afMax, const std::string& dbMin,
-                          const std::string& dbMax, const std::string& impMax) {
+AxisScaling ScalingFromTexts(const std::string& axisFMinText, const std::string& axisFMaxText, const std::string& dBMinText,
+                          const std::string& dBMaxText, const std::string& impedanceMaxText) {
   // A value that is not finite (an overlong number) cannot scale an axis
   // either; it is replaced like a value of 0.
-  TScaling s{Usable(StrToDoubleLenient(afMin), 20), Usable(StrToDoubleLenient(afMax), 20000),
-             Usable(StrToDoubleLenient(dbMin), 50), Usable(StrToDoubleLenient(dbMax), 112),
-             Usable(StrToDoubleLenient(impMax), 50)};
-  if (s.AfMin > s.AfMax) std::swap(s.AfMin, s.AfMax);
+  AxisScaling s{Usable(StrToDoubleLenient(axisFMinText), 20), Usable(StrToDoubleLenient(axisFMaxText), 20000),
+             Usable(StrToDoubleLenient(dBMinText), 50), Usable(StrToDoubleLenient(dBMaxText), 112),
+             Usable(StrToDoubleLenient(impedanceMaxText), 50)};
+  if (s.axisFMin > s.axisFMax) std::swap(s.axisFMin, s.axisFMax);
   if (s.dBMin > s.dBMax) std::swap(s.dBMin, s.dBMax);
   return s;
 }
 
-TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
+DisplayOptionsDialog::DisplayOptionsDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QText("Anzeigeoptionen bearbeiten"));
   chooseColor = [this](const QColor& initial) -> std::optional<QColor> {
     const QColor c = QColorDialog::getColor(initial, this);
@@ -81,11 +81,11 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
     return c;
   };
 
-  auto makeGroup = [this](TGroup group, const char* caption, const std::vector<std::string>& names) {
+  auto makeGroup = [this](ColorGroup group, const char* caption, const std::vector<std::string>& names) {
     auto* box = new QGroupBox(QText(caption), this);
     auto* layout = new QVBoxLayout(box);
     for (std::size_t i = 0; i < names.size(); ++i) {
-      auto* panel = new TColorPanel(
+      auto* panel = new ColorPanel(
           QText(names[i]), [this, group, i] { PanelClicked(group, static_cast<int>(i)); }, box);
       panels_[group].push_back(panel);
       layout->addWidget(panel);
@@ -100,15 +100,15 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
   const std::vector<std::string> directions{"vorne", "30°",    "60°",  "90°",  "120°",
                                             "150°",  "hinten", "120°", "150°", "hinten"};
   auto* colours = new QHBoxLayout;
-  colours->addWidget(makeGroup(Amps, " Farben für Verstärker", amps));
-  colours->addWidget(makeGroup(Chassis, " Farben für Chassis ", chassis));
-  colours->addWidget(makeGroup(Directions, " Farben für Richtungen", directions));
+  colours->addWidget(makeGroup(AmpColors, " Farben für Verstärker", amps));
+  colours->addWidget(makeGroup(ChassisColors, " Farben für Chassis ", chassis));
+  colours->addWidget(makeGroup(DirectionColors, " Farben für Richtungen", directions));
   // The spinorama curves keep colours of their own, chosen to stay readable
   // on white and apart from the grid: named here, not editable.
   {
     auto* box = new QGroupBox(QText(" Farben für Spinorama (fest)"), this);
     auto* layout = new QVBoxLayout(box);
-    for (const TSpinoramaCurveStyle& curve : kSpinoramaCurves) {
+    for (const SpinoramaCurveStyle& curve : kSpinoramaCurves) {
       auto* label = new QLabel(QText(curve.name), box);
       label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
       label->setAlignment(Qt::AlignCenter);
@@ -121,7 +121,7 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
       pal.setColor(QPalette::WindowText, ToQColor(curve.color));
       pal.setColor(QPalette::Window, Qt::white);
       label->setPalette(pal);
-      spinPanels_.push_back(label);
+      spinoramaPanels_.push_back(label);
       layout->addWidget(label);
     }
     layout->addStretch();
@@ -136,61 +136,61 @@ TFormAnzOption::TFormAnzOption(QWidget* parent) : QDialog(parent) {
     WatchNumberField(e);
     return e;
   };
-  edAfMin_ = edit();
-  edAfMax_ = edit();
-  edDBMin_ = edit();
-  edDBMax_ = edit();
-  edImpMax_ = edit();
+  axisFMinEdit_ = edit();
+  axisFMaxEdit_ = edit();
+  dBMinEdit_ = edit();
+  dBMaxEdit_ = edit();
+  impedanceMaxEdit_ = edit();
   grid->addWidget(new QLabel(QText("Frequenzachse von"), scaling), 0, 0);
-  grid->addWidget(edAfMin_, 0, 1);
+  grid->addWidget(axisFMinEdit_, 0, 1);
   grid->addWidget(new QLabel(QText("Hz bis "), scaling), 0, 2);
-  grid->addWidget(edAfMax_, 0, 3);
+  grid->addWidget(axisFMaxEdit_, 0, 3);
   grid->addWidget(new QLabel(QText("Hz"), scaling), 0, 4);
   grid->addWidget(new QLabel(QText("Schalldruckpegel von"), scaling), 1, 0);
-  grid->addWidget(edDBMin_, 1, 1);
+  grid->addWidget(dBMinEdit_, 1, 1);
   grid->addWidget(new QLabel(QText("dB bis "), scaling), 1, 2);
-  grid->addWidget(edDBMax_, 1, 3);
+  grid->addWidget(dBMaxEdit_, 1, 3);
   grid->addWidget(new QLabel(QText("dB"), scaling), 1, 4);
   grid->addWidget(new QLabel(QText("Impedanz anzeigen bis"), scaling), 2, 0);
-  grid->addWidget(edImpMax_, 2, 1);
+  grid->addWidget(impedanceMaxEdit_, 2, 1);
   grid->addWidget(new QLabel(QText("Ohm"), scaling), 2, 2);
   grid->setColumnStretch(5, 1);
 
-  cbUseOption_ = new QCheckBox(QText("Diese Einstellungen bei allen Projektdateien verwenden"), this);
-  btnDefaults_ = new QPushButton(QText("Voreinstellung wiederherstellen"), this);
-  btnDefaults_->setAutoDefault(false);
-  connect(btnDefaults_, &QPushButton::clicked, this, [this] { RestoreDefaults(); });
+  useDisplayDefaultsCheck_ = new QCheckBox(QText("Diese Einstellungen bei allen Projektdateien verwenden"), this);
+  defaultsButton_ = new QPushButton(QText("Voreinstellung wiederherstellen"), this);
+  defaultsButton_->setAutoDefault(false);
+  connect(defaultsButton_, &QPushButton::clicked, this, [this] { RestoreDefaults(); });
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnDefaults_);
+  buttons->addWidget(defaultsButton_);
   buttons->addStretch();
-  std::tie(btnOk_, btnAbbruch_) = AddOkCancel(this, buttons, QText("&Ok"), QText("&Abbruch"));
-  btnAbbruch_->setAutoDefault(false);
+  std::tie(okButton_, cancelButton_) = AddOkCancel(this, buttons, QText("&Ok"), QText("&Abbruch"));
+  cancelButton_->setAutoDefault(false);
 
   auto* main = new QVBoxLayout(this);
   main->addLayout(colours);
   main->addWidget(scaling);
-  main->addWidget(cbUseOption_);
+  main->addWidget(useDisplayDefaultsCheck_);
   main->addLayout(buttons);
   Fill(block_, false);
 }
 
-TColor& TFormAnzOption::ColorOf(TGroup group, int index) {
+ColorValue& DisplayOptionsDialog::ColorOf(ColorGroup group, int index) {
   const auto i = static_cast<std::size_t>(index);
-  if (group == Amps) return block_.ColorSetAmps.at(i);
-  if (group == Chassis) return block_.ColorSetChassis.at(i);
-  return block_.ColorSetRichtungen.at(i);
+  if (group == AmpColors) return block_.colorSetAmps.at(i);
+  if (group == ChassisColors) return block_.colorSetChassis.at(i);
+  return block_.colorSetDirections.at(i);
 }
 
-QLabel* TFormAnzOption::Panel(TGroup group, int index) const {
+QLabel* DisplayOptionsDialog::Panel(ColorGroup group, int index) const {
   return panels_.at(group).at(static_cast<std::size_t>(index));
 }
 
-void TFormAnzOption::ShowColors() {
+void DisplayOptionsDialog::ShowColors() {
   for (int g = 0; g < 3; ++g) {
     for (std::size_t i = 0; i < panels_[static_cast<std::size_t>(g)].size(); ++i) {
       QLabel* panel = panels_[static_cast<std::size_t>(g)][i];
       QPalette pal = panel->palette();
-      pal.setColor(QPalette::WindowText, ToQColor(ColorOf(static_cast<TGroup>(g), static_cast<int>(i))));
+      pal.setColor(QPalette::WindowText, ToQColor(ColorOf(static_cast<ColorGroup>(g), static_cast<int>(i))));
       pal.setColor(QPalette::Window, Qt::white);
       panel->setPalette(pal);
       panel->update();
@@ -198,70 +198,70 @@ void TFormAnzOption::ShowColors() {
   }
 }
 
-void TFormAnzOption::ShowScaling() {
-  edAfMin_->setText(QText(FormatNumber(block_.AfMin, 6)));
-  edAfMax_->setText(QText(FormatNumber(block_.AfMax, 6)));
-  edDBMin_->setText(QText(FormatNumber(block_.dBMin, 6)));
-  edDBMax_->setText(QText(FormatNumber(block_.dBMax, 6)));
-  edImpMax_->setText(QText(FormatNumber(block_.ImpMax, 6)));
+void DisplayOptionsDialog::ShowScaling() {
+  axisFMinEdit_->setText(QText(FormatNumber(block_.axisFMin, 6)));
+  axisFMaxEdit_->setText(QText(FormatNumber(block_.axisFMax, 6)));
+  dBMinEdit_->setText(QText(FormatNumber(block_.dBMin, 6)));
+  dBMaxEdit_->setText(QText(FormatNumber(block_.dBMax, 6)));
+  impedanceMaxEdit_->setText(QText(FormatNumber(block_.impedanceMax, 6)));
 }
 
-void TFormAnzOption::Fill(const TDisplayOptions& o, bool useOption) {
+void DisplayOptionsDialog::Fill(const DisplayOptions& o, bool useDisplayDefaults) {
   block_ = o;
   ShowColors();
   ShowScaling();
-  cbUseOption_->setChecked(useOption);
+  useDisplayDefaultsCheck_->setChecked(useDisplayDefaults);
 }
 
-void TFormAnzOption::RestoreDefaults() {
-  const TDisplayOptions standard;
-  block_.AfMin = standard.AfMin;
-  block_.AfMax = standard.AfMax;
+void DisplayOptionsDialog::RestoreDefaults() {
+  const DisplayOptions standard;
+  block_.axisFMin = standard.axisFMin;
+  block_.axisFMax = standard.axisFMax;
   block_.dBMin = standard.dBMin;
   block_.dBMax = standard.dBMax;
-  block_.ImpMax = standard.ImpMax;
-  block_.ColorSetAmps = standard.ColorSetAmps;
-  for (std::size_t i = 0; i < 9; ++i) block_.ColorSetChassis[i] = standard.ColorSetChassis[i];
-  for (std::size_t i = 0; i < 7; ++i) block_.ColorSetRichtungen[i] = standard.ColorSetRichtungen[i];
+  block_.impedanceMax = standard.impedanceMax;
+  block_.colorSetAmps = standard.colorSetAmps;
+  for (std::size_t i = 0; i < 9; ++i) block_.colorSetChassis[i] = standard.colorSetChassis[i];
+  for (std::size_t i = 0; i < 7; ++i) block_.colorSetDirections[i] = standard.colorSetDirections[i];
   ShowColors();
   ShowScaling();
 }
 
-void TFormAnzOption::PanelClicked(TGroup group, int index) {
-  TColor& colour = ColorOf(group, index);
+void DisplayOptionsDialog::PanelClicked(ColorGroup group, int index) {
+  ColorValue& colour = ColorOf(group, index);
   const std::optional<QColor> chosen = chooseColor ? chooseColor(ToQColor(colour)) : std::nullopt;
   if (!chosen) return;
   colour = FromQColor(*chosen);
   ShowColors();
 }
 
-TDisplayOptions TFormAnzOption::Result() const {
-  TDisplayOptions o = block_;
-  const TScaling s =
-      ScalingFromTexts(edAfMin_->text().toStdString(), edAfMax_->text().toStdString(), edDBMin_->text().toStdString(),
-                       edDBMax_->text().toStdString(), edImpMax_->text().toStdString());
-  o.AfMin = s.AfMin;
-  o.AfMax = s.AfMax;
+DisplayOptions DisplayOptionsDialog::Result() const {
+  DisplayOptions o = block_;
+  const AxisScaling s =
+      ScalingFromTexts(axisFMinEdit_->text().toStdString(), axisFMaxEdit_->text().toStdString(), dBMinEdit_->text().toStdString(),
+                       dBMaxEdit_->text().toStdString(), impedanceMaxEdit_->text().toStdString());
+  o.axisFMin = s.axisFMin;
+  o.axisFMax = s.axisFMax;
   o.dBMin = s.dBMin;
   o.dBMax = s.dBMax;
-  o.ImpMax = s.ImpMax;
+  o.impedanceMax = s.impedanceMax;
   return o;
 }
 
-bool TFormAnzOption::UseOptionChecked() const { return cbUseOption_->isChecked(); }
+bool DisplayOptionsDialog::UseDisplayDefaultsChecked() const { return useDisplayDefaultsCheck_->isChecked(); }
 
-bool EditDisplayOptions(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent) {
-  TFormAnzOption dialog(parent);
-  dialog.Fill(Anzeige(doc.Project()), doc.Settings().UseOption);
+bool EditDisplayOptions(ProjectDocument& doc, const DialogRunner& run, QWidget* parent) {
+  DisplayOptionsDialog dialog(parent);
+  dialog.Fill(DisplayOptionsOf(doc.CurrentProject()), doc.ProgramSettings().useDisplayDefaults);
   if (run(dialog) != QDialog::Accepted) return false;
-  const TDisplayOptions options = dialog.Result();
+  const DisplayOptions options = dialog.Result();
   try {
-    SaveDisplayDefaults(doc.Settings(), dialog.UseOptionChecked(), options, &doc.Interaction());
-  } catch (const TFileError& e) {
-    doc.Interaction().ShowMessage(e.what());
+    SaveDisplayDefaults(doc.ProgramSettings(), dialog.UseDisplayDefaultsChecked(), options, &doc.UserInteraction());
+  } catch (const FileError& e) {
+    doc.UserInteraction().ShowMessage(e.what());
   }
-  TProjectEdit edit(doc, "Anzeigeoptionen", TRecalc::None);
-  Anzeige(edit.Project()) = options;
+  ProjectEdit edit(doc, "Anzeigeoptionen", Recalc::None);
+  DisplayOptionsOf(edit.EditedProject()) = options;
   edit.Commit();
   return true;
 }

@@ -18,81 +18,82 @@ class QPushButton;
 
 namespace sonvex {
 
-class TProjectDocument;
+class ProjectDocument;
 
-// A TColor (red in the lowest byte) as a QColor and back.
-QColor ToQColor(TColor c);
-TColor FromQColor(const QColor& c);
+// A ColorValue (red in the lowest byte) as a QColor and back.
+QColor ToQColor(ColorValue c);
+ColorValue FromQColor(const QColor& c);
 
 // What the five scaling fields give: a value that is not greater than 0 (or
 // not finite) is replaced (20 Hz, 20000 Hz, 50 dB, 112 dB, 50 Ohm), and
 // reversed ranges are exchanged.
-struct TScaling {
-  double AfMin, AfMax, dBMin, dBMax, ImpMax;
+struct AxisScaling {
+  double axisFMin, axisFMax, dBMin, dBMax, impedanceMax;
 };
-TScaling ScalingFromTexts(const std::string& afMin, const std::string& afMax, const std::string& dbMin,
-                          const std::string& dbMax, const std::string& impMax);
+AxisScaling ScalingFromTexts(const std::string& axisFMinText, const std::string& axisFMaxText,
+                             const std::string& dBMinText, const std::string& dBMaxText,
+                             const std::string& impedanceMaxText);
 
-class TFormAnzOption : public QDialog {
+class DisplayOptionsDialog : public QDialog {
   Q_OBJECT
  public:
-  enum TGroup { Amps = 0, Chassis = 1, Directions = 2 };
+  enum ColorGroup { AmpColors = 0, ChassisColors = 1, DirectionColors = 2 };
 
-  explicit TFormAnzOption(QWidget* parent = nullptr);
+  explicit DisplayOptionsDialog(QWidget* parent = nullptr);
 
   // Shows the block: panel colours, the five values (FormatNumber, width 6)
-  // and the UseOption check box.
-  void Fill(const TDisplayOptions& o, bool useOption);
+  // and the useDisplayDefaults check box.
+  void Fill(const DisplayOptions& o, bool useDisplayDefaults);
   // The edited block with the scaling rules applied; every other value is
   // carried along from Fill.
-  TDisplayOptions Result() const;
-  bool UseOptionChecked() const;
+  DisplayOptions Result() const;
+  bool UseDisplayDefaultsChecked() const;
 
   // "Voreinstellung wiederherstellen": standard scaling and colours (the
   // ninth chassis colour and the last three direction colours stay).
   void RestoreDefaults();
   // A click on a colour panel.
-  void PanelClicked(TGroup group, int index);
+  void PanelClicked(ColorGroup group, int index);
 
   // Asks for a colour; no value when cancelled. The platform colour dialog
   // unless a test replaces it.
   std::function<std::optional<QColor>(const QColor&)> chooseColor;
 
-  QLabel* Panel(TGroup group, int index) const;
+  QLabel* Panel(ColorGroup group, int index) const;
   // The fixed colours of the spinorama curves, in curve order.
-  const std::vector<QLabel*>& SpinoramaPanels() const { return spinPanels_; }
-  QLineEdit* edAfMin() const { return edAfMin_; }
-  QLineEdit* edAfMax() const { return edAfMax_; }
-  QLineEdit* edDBMin() const { return edDBMin_; }
-  QLineEdit* edDBMax() const { return edDBMax_; }
-  QLineEdit* edImpMax() const { return edImpMax_; }
-  QCheckBox* cbUseOption() const { return cbUseOption_; }
-  QPushButton* btnDefaults() const { return btnDefaults_; }
-  QPushButton* btnOk() const { return btnOk_; }
-  QPushButton* btnAbbruch() const { return btnAbbruch_; }
+  const std::vector<QLabel*>& SpinoramaPanels() const { return spinoramaPanels_; }
+  QLineEdit* AxisFMinEdit() const { return axisFMinEdit_; }
+  QLineEdit* AxisFMaxEdit() const { return axisFMaxEdit_; }
+  QLineEdit* DBMinEdit() const { return dBMinEdit_; }
+  QLineEdit* DBMaxEdit() const { return dBMaxEdit_; }
+  QLineEdit* ImpedanceMaxEdit() const { return impedanceMaxEdit_; }
+  QCheckBox* UseDisplayDefaultsCheck() const { return useDisplayDefaultsCheck_; }
+  QPushButton* DefaultsButton() const { return defaultsButton_; }
+  QPushButton* OkButton() const { return okButton_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
 
  private:
   void ShowColors();
   void ShowScaling();
-  TColor& ColorOf(TGroup group, int index);
+  ColorValue& ColorOf(ColorGroup group, int index);
 
-  TDisplayOptions block_;
+  DisplayOptions block_;
   std::array<std::vector<QLabel*>, 3> panels_;
-  std::vector<QLabel*> spinPanels_;
-  QLineEdit* edAfMin_ = nullptr;
-  QLineEdit* edAfMax_ = nullptr;
-  QLineEdit* edDBMin_ = nullptr;
-  QLineEdit* edDBMax_ = nullptr;
-  QLineEdit* edImpMax_ = nullptr;
-  QCheckBox* cbUseOption_ = nullptr;
-  QPushButton* btnDefaults_ = nullptr;
-  QPushButton* btnOk_ = nullptr;
-  QPushButton* btnAbbruch_ = nullptr;
+  std::vector<QLabel*> spinoramaPanels_;
+  QLineEdit* axisFMinEdit_ = nullptr;
+  QLineEdit* axisFMaxEdit_ = nullptr;
+  QLineEdit* dBMinEdit_ = nullptr;
+  QLineEdit* dBMaxEdit_ = nullptr;
+  QLineEdit* impedanceMaxEdit_ = nullptr;
+  QCheckBox* useDisplayDefaultsCheck_ = nullptr;
+  QPushButton* defaultsButton_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
 };
 
 // "Anzeigeoptionen": the dialog on the document's project; "Ok" keeps the
 // defaults the dialog asks for in the settings and commits the options as
 // one edit that asks for no calculation. False on "Abbruch".
-bool EditDisplayOptions(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent = nullptr);
+bool EditDisplayOptions(ProjectDocument& doc, const DialogRunner& run, QWidget* parent = nullptr);
 
 }  // namespace sonvex

@@ -11,18 +11,18 @@
 
 namespace sonvex {
 
-TFormRechnen::TFormRechnen(QWidget* parent) : QWidget(parent, Qt::Window) {
+ErrorListWindow::ErrorListWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("Berechnen"));
-  errMemo_ = new QPlainTextEdit(this);
-  errMemo_->setReadOnly(true);
-  errMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  errorMemo_ = new QPlainTextEdit(this);
+  errorMemo_->setReadOnly(true);
+  errorMemo_->setLineWrapMode(QPlainTextEdit::NoWrap);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(errMemo_);
+  layout->addWidget(errorMemo_);
   resize(560, 240);
 }
 
-void TFormRechnen::showEvent(QShowEvent* e) {
+void ErrorListWindow::showEvent(QShowEvent* e) {
   // The first showing puts the list beside the main window, within the
   // screen; later it stays where the user left it.
   if (!placed_) {
@@ -32,7 +32,7 @@ void TFormRechnen::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
 }
 
-void TFormRechnen::keyPressEvent(QKeyEvent* e) {
+void ErrorListWindow::keyPressEvent(QKeyEvent* e) {
   if (e->matches(QKeySequence::Cancel)) {
     close();
     return;
@@ -40,21 +40,21 @@ void TFormRechnen::keyPressEvent(QKeyEvent* e) {
   QWidget::keyPressEvent(e);
 }
 
-void TFormRechnen::ShowReport(const TStatusReport& report) {
+void ErrorListWindow::ShowReport(const CalcReport& report) {
   errorCount_ = report.errors;
-  errMemo_->clear();
-  for (const std::string& line : report.lines) errMemo_->appendPlainText(QString::fromStdString(line));
+  errorMemo_->clear();
+  for (const std::string& line : report.lines) errorMemo_->appendPlainText(QString::fromStdString(line));
   // Appending leaves the cursor at the end of the last line, which scrolls a
   // long line to its end: show the beginning of every line instead.
-  errMemo_->moveCursor(QTextCursor::Start);
-  errMemo_->horizontalScrollBar()->setValue(0);
-  errMemo_->verticalScrollBar()->setValue(0);
+  errorMemo_->moveCursor(QTextCursor::Start);
+  errorMemo_->horizontalScrollBar()->setValue(0);
+  errorMemo_->verticalScrollBar()->setValue(0);
 }
 
-QStringList TFormRechnen::Lines() const {
+QStringList ErrorListWindow::Lines() const {
   QStringList out;
-  if (errMemo_->document()->isEmpty()) return out;
-  for (QTextBlock b = errMemo_->document()->begin(); b.isValid(); b = b.next()) out << b.text();
+  if (errorMemo_->document()->isEmpty()) return out;
+  for (QTextBlock b = errorMemo_->document()->begin(); b.isValid(); b = b.next()) out << b.text();
   return out;
 }
 

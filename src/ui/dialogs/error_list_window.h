@@ -10,25 +10,25 @@ class QPlainTextEdit;
 
 namespace sonvex {
 
-class TFormRechnen : public QWidget {
+class ErrorListWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TFormRechnen(QWidget* parent = nullptr);
+  explicit ErrorListWindow(QWidget* parent = nullptr);
 
   // Clears the list and shows the report's lines; the counter takes its
   // error count.
-  void ShowReport(const TStatusReport& report);
+  void ShowReport(const CalcReport& report);
 
   int ErrorCount() const { return errorCount_; }
   QStringList Lines() const;
-  QPlainTextEdit* ErrMemo() const { return errMemo_; }
+  QPlainTextEdit* ErrorMemo() const { return errorMemo_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
-  QPlainTextEdit* errMemo_ = nullptr;
+  QPlainTextEdit* errorMemo_ = nullptr;
   int errorCount_ = 0;
   bool placed_ = false;
 };

@@ -13,7 +13,8 @@ namespace sonvex {
 
 namespace {}  // namespace
 
-TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder, QWidget* parent)
+ExportDialog::ExportDialog(const CalcResult& result, Interaction& ui, std::filesystem::path projectFolder,
+                           QWidget* parent)
     : QDialog(parent), result_(result), ui_(ui), folder_(std::move(projectFolder)) {
   setWindowTitle(QText(kExportCaption));
   auto* main = new QVBoxLayout(this);
@@ -22,7 +23,7 @@ TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesyste
                                 "Dezimalkomma)."),
                           this);
   main->addWidget(note);
-  auto make = [this, main](TExportKind kind) {
+  auto make = [this, main](ExportKind kind) {
     auto* b = new QPushButton(QText(ExportButtonCaption(kind)), this);
     b->setAutoDefault(false);
     b->setMinimumHeight(32);
@@ -30,38 +31,38 @@ TFormExport::TFormExport(const TResult& result, TInteraction& ui, std::filesyste
     main->addWidget(b);
     return b;
   };
-  btnBox_ = make(TExportKind::Box);
-  btnChassis_ = make(TExportKind::Chassis);
-  btnSignal_ = make(TExportKind::Signal);
-  btnClose_ = new QPushButton(QText("Schließen"), this);
-  btnClose_->setDefault(true);
-  connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+  boxButton_ = make(ExportKind::Box);
+  chassisButton_ = make(ExportKind::Chassis);
+  signalButton_ = make(ExportKind::Signal);
+  closeButton_ = new QPushButton(QText("Schließen"), this);
+  closeButton_->setDefault(true);
+  connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
   closeRow_ = new QHBoxLayout;
   closeRow_->addStretch();
-  closeRow_->addWidget(btnClose_);
+  closeRow_->addWidget(closeButton_);
   main->addLayout(closeRow_);
 }
 
-void TFormExport::showEvent(QShowEvent* e) {
+void ExportDialog::showEvent(QShowEvent* e) {
   // On a screen narrower than the note, the note and the export buttons
   // scroll and "Schließen" stays below them.
-  ScrollOnASmallScreen(this, ScreenRoom(this, parentWidget()), "ScrollExport", closeRow_);
+  ScrollOnASmallScreen(this, ScreenRoom(this, parentWidget()), "exportScrollArea", closeRow_);
   QDialog::showEvent(e);
 }
 
-QPushButton* TFormExport::Button(TExportKind kind) const {
+QPushButton* ExportDialog::Button(ExportKind kind) const {
   switch (kind) {
-    case TExportKind::Box:
-      return btnBox_;
-    case TExportKind::Chassis:
-      return btnChassis_;
-    case TExportKind::Signal:
-      return btnSignal_;
+    case ExportKind::Box:
+      return boxButton_;
+    case ExportKind::Chassis:
+      return chassisButton_;
+    case ExportKind::Signal:
+      return signalButton_;
   }
   return nullptr;
 }
 
-std::optional<std::filesystem::path> TFormExport::ExportClick(TExportKind kind) {
+std::optional<std::filesystem::path> ExportDialog::ExportClick(ExportKind kind) {
   return ExportResult(result_, kind, ui_, folder_);
 }
 

@@ -12,32 +12,33 @@ class QPushButton;
 
 namespace sonvex {
 
-struct TResult;
+struct CalcResult;
 
-class TFormExport : public QDialog {
+class ExportDialog : public QDialog {
   Q_OBJECT
  public:
   // `result` and `ui` must outlive the dialog; the save dialog starts in
   // `projectFolder`.
-  TFormExport(const TResult& result, TInteraction& ui, std::filesystem::path projectFolder, QWidget* parent = nullptr);
+  ExportDialog(const CalcResult& result, Interaction& ui, std::filesystem::path projectFolder,
+               QWidget* parent = nullptr);
 
   // One button: chassis choice where needed, file name, writing.
-  std::optional<std::filesystem::path> ExportClick(TExportKind kind);
+  std::optional<std::filesystem::path> ExportClick(ExportKind kind);
 
-  QPushButton* Button(TExportKind kind) const;
-  QPushButton* btnClose() const { return btnClose_; }
+  QPushButton* Button(ExportKind kind) const;
+  QPushButton* CloseButton() const { return closeButton_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
 
  private:
-  const TResult& result_;
-  TInteraction& ui_;
+  const CalcResult& result_;
+  Interaction& ui_;
   std::filesystem::path folder_;
-  QPushButton* btnBox_ = nullptr;
-  QPushButton* btnChassis_ = nullptr;
-  QPushButton* btnSignal_ = nullptr;
-  QPushButton* btnClose_ = nullptr;
+  QPushButton* boxButton_ = nullptr;
+  QPushButton* chassisButton_ = nullptr;
+  QPushButton* signalButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
   QHBoxLayout* closeRow_ = nullptr;
 };
 

@@ -51,7 +51,7 @@ inline constexpr const char* kNotANumberTip = "keine Zahl – wird als 0 gelesen
 inline constexpr const char* kNoNumberTip = "keine Zahl";
 inline constexpr const char* kTooLargeTip = "Zahl zu groß";
 
-enum class TNumberFieldUse { ReadAsZero, Required };
+enum class NumberFieldUse { ReadAsZero, Required };
 
 inline void ShowNumberState(QLineEdit* e) {
   const QString text = e->text();
@@ -81,8 +81,8 @@ inline void ShowNumberState(QLineEdit* e) {
 }
 
 // Makes `e` show whether its text holds a number, now and after each change.
-inline void WatchNumberField(QLineEdit* e, TNumberFieldUse use = TNumberFieldUse::ReadAsZero) {
-  if (use == TNumberFieldUse::Required && !e->property("sxRequired").toBool()) {
+inline void WatchNumberField(QLineEdit* e, NumberFieldUse use = NumberFieldUse::ReadAsZero) {
+  if (use == NumberFieldUse::Required && !e->property("sxRequired").toBool()) {
     e->setProperty("sxRequired", true);
     if (e->property("sxWatched").toBool()) ShowNumberState(e);
   }
@@ -126,8 +126,8 @@ inline QTableWidgetItem* NumberCell(const std::string& text, double recordValue)
 
 // The record value of a cell; `read` converts an edited text. Empty or
 // missing cells read as 0.
-template <class TRead>
-double CellNumber(const QTableWidgetItem* item, TRead read) {
+template <class Reader>
+double CellNumber(const QTableWidgetItem* item, Reader read) {
   if (item == nullptr) return 0;
   const QString text = item->text();
   if (item->data(kFilledTextRole).toString() == text && item->data(kFilledValueRole).isValid())

@@ -29,17 +29,17 @@ const char* const kFolderExplanation =
 
 namespace {
 
-struct TFolderRow {
+struct FolderRow {
   const char* label;
   const char* browseTitle;
-  fs::path TSettings::*folder;
+  fs::path Settings::*folder;
 };
 
-const std::array<TFolderRow, 3> kRows = {{
-    {"Verzeichnis für Chassisdateien", "Verzeichnis für Chassisdateien auswählen", &TSettings::chassisFolder},
-    {"Verzeichnis für Projektdateien", "Verzeichnis für Projektdateien auswählen", &TSettings::projectFolder},
+const std::array<FolderRow, 3> kRows = {{
+    {"Verzeichnis für Chassisdateien", "Verzeichnis für Chassisdateien auswählen", &Settings::chassisFolder},
+    {"Verzeichnis für Projektdateien", "Verzeichnis für Projektdateien auswählen", &Settings::projectFolder},
     {"Verzeichnis für Weichenbauteildateien", "Verzeichnis für Weichenbauteildateien auswählen",
-     &TSettings::partsFolder},
+     &Settings::partsFolder},
 }};
 
 QString PathText(const fs::path& p) { return QString::fromStdString(Utf8FromPath(p)); }
@@ -52,68 +52,68 @@ std::optional<fs::path> BrowseFolder(QWidget* parent, const QString& title, cons
 
 }  // namespace
 
-TFormVerzeichnisse::TFormVerzeichnisse(TSettings& settings, TInteraction* ui, QWidget* parent)
+FoldersDialog::FoldersDialog(Settings& settings, Interaction* ui, QWidget* parent)
     : QDialog(parent), settings_(settings), ui_(ui) {
   setWindowTitle(QStringLiteral("Verzeichnisse festlegen"));
   chooser_ = [this](const QString& title, const fs::path& start) { return BrowseFolder(this, title, start); };
 
-  cbVorgaben_ = new QCheckBox(QStringLiteral("Verzeichnisvorgaben verwenden"), this);
-  connect(cbVorgaben_, &QCheckBox::toggled, this, &TFormVerzeichnisse::UpdateEnabled);
+  useStoredFoldersCheck_ = new QCheckBox(QStringLiteral("Verzeichnisvorgaben verwenden"), this);
+  connect(useStoredFoldersCheck_, &QCheckBox::toggled, this, &FoldersDialog::UpdateEnabled);
 
   auto* grid = new QGridLayout;
   for (int r = 0; r < 3; ++r) {
     grid->addWidget(new QLabel(QString::fromUtf8(kRows[r].label), this), 2 * r, 0, 1, 2);
     edits_[r] = new QLineEdit(this);
     edits_[r]->setMinimumWidth(420);
-    search_[r] = new QPushButton(QStringLiteral("suchen ..."), this);
-    search_[r]->setAutoDefault(false);
-    connect(search_[r], &QPushButton::clicked, this, [this, r] { Search(r); });
+    searchButtons_[r] = new QPushButton(QStringLiteral("suchen ..."), this);
+    searchButtons_[r]->setAutoDefault(false);
+    connect(searchButtons_[r], &QPushButton::clicked, this, [this, r] { Search(r); });
     grid->addWidget(edits_[r], 2 * r + 1, 0);
-    grid->addWidget(search_[r], 2 * r + 1, 1);
+    grid->addWidget(searchButtons_[r], 2 * r + 1, 1);
   }
 
   auto* explanation = new QLabel(QString::fromUtf8(kFolderExplanation), this);
   explanation->setWordWrap(false);
 
-  btnClose_ = new QPushButton(QStringLiteral("schließen"), this);
-  btnClose_->setDefault(true);
-  connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+  closeButton_ = new QPushButton(QStringLiteral("schließen"), this);
+  closeButton_->setDefault(true);
+  connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
   closeRow_ = new QHBoxLayout;
   closeRow_->addStretch();
-  closeRow_->addWidget(btnClose_);
+  closeRow_->addWidget(closeButton_);
 
   auto* main = new QVBoxLayout(this);
-  main->addWidget(cbVorgaben_);
+  main->addWidget(useStoredFoldersCheck_);
   main->addLayout(grid);
   main->addWidget(explanation);
   main->addLayout(closeRow_);
   Fill();
 }
 
-void TFormVerzeichnisse::Fill() {
+void FoldersDialog::Fill() {
   for (int r = 0; r < 3; ++r) edits_[r]->setText(PathText(settings_.*(kRows[r].folder)));
-  cbVorgaben_->setChecked(settings_.useStoredFolders);
+  useStoredFoldersCheck_->setChecked(settings_.useStoredFolders);
   UpdateEnabled();
 }
 
-void TFormVerzeichnisse::showEvent(QShowEvent* e) {
+void FoldersDialog::showEvent(QShowEvent* e) {
   Fill();
   // On a screen narrower than the explanation's lines, the rows and the
   // explanation scroll and "schließen" stays below them.
-  ScrollOnASmallScreen(this, ScreenRoom(this, parentWidget()), "ScrollFolders", closeRow_);
+  ScrollOnASmallScreen(this, ScreenRoom(this, parentWidget()), "foldersScrollArea", closeRow_);
   QDialog::showEvent(e);
 }
 
-void TFormVerzeichnisse::UpdateEnabled() {
+void FoldersDialog::UpdateEnabled() {
   // Without stored folders the rows show what is in use but cannot be edited.
-  const bool on = cbVorgaben_->isChecked();
+  const bool on = useStoredFoldersCheck_->isChecked();
   for (int r = 0; r < 3; ++r) {
     edits_[r]->setEnabled(on);
-    search_[r]->setEnabled(on);
+    searchButtons_[r]->setEnabled(on);
   }
 }
 
-void TFormVerzeichnisse::Search(int row) {
+void FoldersDialog::Search(int row) {
   const auto chosen =
       chooser_(QString::fromUtf8(kRows[row].browseTitle), PathFromUtf8(edits_[row]->text().toStdString()));
   if (!chosen) return;
@@ -121,13 +121,13 @@ void TFormVerzeichnisse::Search(int row) {
   edits_[row]->setText(PathText(*chosen));
 }
 
-void TFormVerzeichnisse::done(int r) {
-  settings_.useStoredFolders = cbVorgaben_->isChecked();
+void FoldersDialog::done(int r) {
+  settings_.useStoredFolders = useStoredFoldersCheck_->isChecked();
   for (int k = 0; k < 3; ++k) settings_.*(kRows[k].folder) = PathFromUtf8(edits_[k]->text().toStdString());
   try {
     SaveSettings(settings_, ui_);
     LoadSettings(settings_, ui_);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     // The file keeps its previous content; this run goes on with what the
     // user chose (without stored folders: the folders below the program).
     if (ui_ != nullptr) ui_->ShowMessage(e.what());

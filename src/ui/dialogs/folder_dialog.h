@@ -17,7 +17,7 @@ class QPushButton;
 
 namespace sonvex {
 
-class TInteraction;
+class Interaction;
 
 // The explanation shown in the dialog, five lines.
 extern const char* const kFolderExplanation;
@@ -25,26 +25,26 @@ extern const char* const kFolderExplanation;
 // Asks for a folder: (title, start folder) -> the chosen folder, or nothing
 // when the user cancels. The dialog uses the system's folder browser unless
 // another chooser is given (tests).
-using TFolderChooser =
+using FolderChooser =
     std::function<std::optional<std::filesystem::path>(const QString& title, const std::filesystem::path& start)>;
 
-class TFormVerzeichnisse : public QDialog {
+class FoldersDialog : public QDialog {
   Q_OBJECT
  public:
   // The dialog edits `settings` in place when it closes; `ui` reports a
   // settings file that cannot be read or written.
-  TFormVerzeichnisse(TSettings& settings, TInteraction* ui, QWidget* parent = nullptr);
+  FoldersDialog(Settings& settings, Interaction* ui, QWidget* parent = nullptr);
 
-  void SetFolderChooser(TFolderChooser chooser) { chooser_ = std::move(chooser); }
+  void SetFolderChooser(FolderChooser chooser) { chooser_ = std::move(chooser); }
 
   // Shows the settings in the fields (done on construction and on showing).
   void Fill();
 
-  QCheckBox* cbVorgaben() const { return cbVorgaben_; }
+  QCheckBox* UseStoredFoldersCheck() const { return useStoredFoldersCheck_; }
   // Rows: 0 chassis, 1 projects, 2 crossover parts.
   QLineEdit* Edit(int row) const { return edits_.at(row); }
-  QPushButton* SearchButton(int row) const { return search_.at(row); }
-  QPushButton* btnClose() const { return btnClose_; }
+  QPushButton* SearchButton(int row) const { return searchButtons_.at(row); }
+  QPushButton* CloseButton() const { return closeButton_; }
 
   // Closing takes the flag and the three folders into the settings, then
   // saves and reloads them (so a clear check box brings back the folders
@@ -58,13 +58,13 @@ class TFormVerzeichnisse : public QDialog {
   void UpdateEnabled();
   void Search(int row);
 
-  TSettings& settings_;
-  TInteraction* ui_;
-  TFolderChooser chooser_;
-  QCheckBox* cbVorgaben_ = nullptr;
+  Settings& settings_;
+  Interaction* ui_;
+  FolderChooser chooser_;
+  QCheckBox* useStoredFoldersCheck_ = nullptr;
   std::array<QLineEdit*, 3> edits_{};
-  std::array<QPushButton*, 3> search_{};
-  QPushButton* btnClose_ = nullptr;
+  std::array<QPushButton*, 3> searchButtons_{};
+  QPushButton* closeButton_ = nullptr;
   QHBoxLayout* closeRow_ = nullptr;
 };
 

@@ -12,20 +12,20 @@ namespace sonvex {
 
 inline constexpr int kHelpWidth = 220;
 
-TFormHilfetext::TFormHilfetext(QWidget* parent) : QDialog(parent) {
-  setObjectName("FormHilfetext");
+HelpTextWindow::HelpTextWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName("helpTextWindow");
   setWindowFlag(Qt::Tool, true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   memo_ = new QPlainTextEdit(this);
-  memo_->setObjectName("Memo1");
+  memo_->setObjectName("helpMemo");
   memo_->setReadOnly(true);
   memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   layout->addWidget(memo_);
   resize(kHelpWidth, 360);
 }
 
-void TFormHilfetext::ShowHelp(std::string_view title, std::string_view text, const QWidget* beside) {
+void HelpTextWindow::ShowHelp(std::string_view title, std::string_view text, const QWidget* beside) {
   setWindowTitle(QText(title));
   QStringList lines;
   for (const std::string& line : HelpLines(text)) lines << QText(line);
@@ -45,6 +45,6 @@ void TFormHilfetext::ShowHelp(std::string_view title, std::string_view text, con
   raise();
 }
 
-QString TFormHilfetext::Text() const { return memo_->toPlainText(); }
+QString HelpTextWindow::Text() const { return memo_->toPlainText(); }
 
 }  // namespace sonvex

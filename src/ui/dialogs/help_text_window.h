@@ -8,10 +8,10 @@ class QPlainTextEdit;
 
 namespace sonvex {
 
-class TFormHilfetext : public QDialog {
+class HelpTextWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormHilfetext(QWidget* parent = nullptr);
+  explicit HelpTextWindow(QWidget* parent = nullptr);
   // Shows `text` (lines separated by CR, LF or CR LF) under `title`, to the
   // right of `beside` when given.
   void ShowHelp(std::string_view title, std::string_view text, const QWidget* beside = nullptr);

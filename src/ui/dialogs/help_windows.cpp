@@ -81,7 +81,7 @@ QString AboutText() {
       "</ul>");
 }
 
-TFormKurzanleitung::TFormKurzanleitung(QWidget* parent) : QWidget(parent, Qt::Window) {
+QuickGuideWindow::QuickGuideWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QText("Sonvex - Kurzanleitung"));
   browser_ = new QTextBrowser(this);
   browser_->setHtml(QuickGuideText());
@@ -96,7 +96,7 @@ TFormKurzanleitung::TFormKurzanleitung(QWidget* parent) : QWidget(parent, Qt::Wi
   resize(620, 640);
 }
 
-void TFormKurzanleitung::showEvent(QShowEvent* e) {
+void QuickGuideWindow::showEvent(QShowEvent* e) {
   // The first showing puts the guide beside the main window, within the
   // screen (a smaller one shortens it; the text scrolls); later it stays
   // where the user left it.
@@ -107,7 +107,7 @@ void TFormKurzanleitung::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
 }
 
-void TFormKurzanleitung::keyPressEvent(QKeyEvent* e) {
+void QuickGuideWindow::keyPressEvent(QKeyEvent* e) {
   if (e->matches(QKeySequence::Cancel)) {
     close();
     return;
@@ -115,7 +115,7 @@ void TFormKurzanleitung::keyPressEvent(QKeyEvent* e) {
   QWidget::keyPressEvent(e);
 }
 
-TFormInfo::TFormInfo(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QText("Info über Sonvex"));
   browser_ = new QTextBrowser(this);
   browser_->setHtml(AboutText());

@@ -15,10 +15,10 @@ QString AboutText();
 
 // "Kurzanleitung": a window of its own that stays open beside the main
 // window; Escape closes it.
-class TFormKurzanleitung : public QWidget {
+class QuickGuideWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TFormKurzanleitung(QWidget* parent = nullptr);
+  explicit QuickGuideWindow(QWidget* parent = nullptr);
   QTextBrowser* Browser() const { return browser_; }
 
  protected:
@@ -31,10 +31,10 @@ class TFormKurzanleitung : public QWidget {
 };
 
 // "Info": program name, version, licence of the program and of the libraries.
-class TFormInfo : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormInfo(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
   QTextBrowser* Browser() const { return browser_; }
 
  private:

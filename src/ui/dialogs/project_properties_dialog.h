@@ -13,15 +13,15 @@ class QPushButton;
 
 namespace sonvex {
 
-class TFormPJEigenschaften : public QDialog {
+class ProjectPropertiesDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormPJEigenschaften(QWidget* parent = nullptr);
+  explicit ProjectPropertiesDialog(QWidget* parent = nullptr);
 
-  // Shows nAmps, nChassis, fMin and fMax (FormatNumber, width 8) and sz.
-  void Fill(const TProjekt& p);
+  // Shows ampCount, chassisCount, fMin and fMax (FormatNumber, width 8) and sz.
+  void Fill(const Project& p);
   // What the fields say, read leniently (StrToFloatLenient, StrToIntLenient).
-  TGridInput GridInput() const;
+  GridDialogInput GridInput() const;
   int AmpCount() const;      // 1..6
   int ChassisCount() const;  // 1..8
   // What keeps "Ok" disabled: one German line per grid field that holds no
@@ -31,21 +31,21 @@ class TFormPJEigenschaften : public QDialog {
   // Writes the counts and the grid (bounds, point count, grid, smoothing
   // widths) into the project. The caller pushes the undo step and asks for
   // the full recalculation.
-  void Apply(TProjekt& p) const;
+  void Apply(Project& p) const;
   // The preset buttons: 20..20000 Hz with the given number of points.
   void SetPreset(int points);
 
-  QComboBox* cbAmps() const { return cbAmps_; }
-  QComboBox* cbChassis() const { return cbChassis_; }
-  QLineEdit* edFMin() const { return edFMin_; }
-  QLineEdit* edFMax() const { return edFMax_; }
-  QLineEdit* edSz() const { return edSz_; }
-  QPushButton* btnGrob() const { return btnGrob_; }
-  QPushButton* btnMittel() const { return btnMittel_; }
-  QPushButton* btnFein() const { return btnFein_; }
-  QPushButton* btnOk() const { return btnOk_; }
-  QPushButton* btnAbbruch() const { return btnAbbruch_; }
-  QLabel* lblProblem() const { return lblProblem_; }
+  QComboBox* AmpCountCombo() const { return ampCountCombo_; }
+  QComboBox* ChassisCountCombo() const { return chassisCountCombo_; }
+  QLineEdit* FMinEdit() const { return fMinEdit_; }
+  QLineEdit* FMaxEdit() const { return fMaxEdit_; }
+  QLineEdit* GridPointsEdit() const { return gridPointsEdit_; }
+  QPushButton* CoarseButton() const { return coarseButton_; }
+  QPushButton* MediumButton() const { return mediumButton_; }
+  QPushButton* FineButton() const { return fineButton_; }
+  QPushButton* OkButton() const { return okButton_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
+  QLabel* ProblemLabel() const { return problemLabel_; }
 
   // "Ok" (or Return) closes the dialog only while GridProblem() is empty.
   void accept() override;
@@ -53,17 +53,17 @@ class TFormPJEigenschaften : public QDialog {
  private:
   void UpdateOk();
 
-  QComboBox* cbAmps_ = nullptr;
-  QComboBox* cbChassis_ = nullptr;
-  QLineEdit* edFMin_ = nullptr;
-  QLineEdit* edFMax_ = nullptr;
-  QLineEdit* edSz_ = nullptr;
-  QPushButton* btnGrob_ = nullptr;
-  QPushButton* btnMittel_ = nullptr;
-  QPushButton* btnFein_ = nullptr;
-  QPushButton* btnOk_ = nullptr;
-  QPushButton* btnAbbruch_ = nullptr;
-  QLabel* lblProblem_ = nullptr;
+  QComboBox* ampCountCombo_ = nullptr;
+  QComboBox* chassisCountCombo_ = nullptr;
+  QLineEdit* fMinEdit_ = nullptr;
+  QLineEdit* fMaxEdit_ = nullptr;
+  QLineEdit* gridPointsEdit_ = nullptr;
+  QPushButton* coarseButton_ = nullptr;
+  QPushButton* mediumButton_ = nullptr;
+  QPushButton* fineButton_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QLabel* problemLabel_ = nullptr;
 };
 
 }  // namespace sonvex

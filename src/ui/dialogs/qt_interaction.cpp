@@ -42,13 +42,13 @@ QString ConvertFileFilter(std::string_view filter) {
 
 // ---------------------------------------------------------------------------
 
-QWidget* TQtInteraction::Owner() const {
+QWidget* QtInteraction::Owner() const {
   if (QWidget* active = QApplication::activeWindow(); active != nullptr) return active;
   return parent_;
 }
 
-int TQtInteraction::ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) {
-  TUniAuswahlDlg dlg(message, captions, defaultIndex, Owner());
+int QtInteraction::ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) {
+  ChoiceDialog dlg(message, captions, defaultIndex, Owner());
   dlg.exec();
   if (dlg.Pressed() > 0) return dlg.Pressed();
   // Only reachable when the dialog was torn down from outside: answer as the
@@ -56,22 +56,22 @@ int TQtInteraction::ChooseButton(std::string_view message, std::string_view capt
   return dlg.DefaultIndex() > 0 ? dlg.DefaultIndex() : 1;
 }
 
-void TQtInteraction::ShowMessage(std::string_view message) {
+void QtInteraction::ShowMessage(std::string_view message) {
   QMessageBox box(QMessageBox::NoIcon, ProgramCaption(), QText(message), QMessageBox::Ok, Owner());
   box.exec();
 }
 
-std::optional<std::filesystem::path> TQtInteraction::PickOpenFile(std::string_view caption, std::string_view filter,
-                                                                  const std::filesystem::path& folder) {
+std::optional<std::filesystem::path> QtInteraction::PickOpenFile(std::string_view caption, std::string_view filter,
+                                                                 const std::filesystem::path& folder) {
   const QString name =
       QFileDialog::getOpenFileName(Owner(), QText(caption), QText(Utf8FromPath(folder)), ConvertFileFilter(filter));
   if (name.isEmpty()) return std::nullopt;
   return PathFromUtf8(name.toStdString());
 }
 
-std::optional<std::filesystem::path> TQtInteraction::PickSaveFile(std::string_view caption, std::string_view filter,
-                                                                  const std::filesystem::path& folder,
-                                                                  std::string_view defaultName) {
+std::optional<std::filesystem::path> QtInteraction::PickSaveFile(std::string_view caption, std::string_view filter,
+                                                                 const std::filesystem::path& folder,
+                                                                 std::string_view defaultName) {
   std::filesystem::path start = folder;
   if (!defaultName.empty()) start /= PathFromUtf8(defaultName);
   const QString name =
@@ -80,22 +80,22 @@ std::optional<std::filesystem::path> TQtInteraction::PickSaveFile(std::string_vi
   return PathFromUtf8(name.toStdString());
 }
 
-bool TQtInteraction::EditValues(std::string_view caption, std::string_view format, std::vector<std::string>& values) {
+bool QtInteraction::EditValues(std::string_view caption, std::string_view format, std::vector<std::string>& values) {
   // Each text becomes a variable of the kind its row's letter names, so the
   // dialog shows and reads it exactly as a typed variable.
-  const std::vector<TEditRow> rows = ParseEditFormat(format);
-  struct TSlot {
+  const std::vector<EditRow> rows = ParseEditFormat(format);
+  struct ValueSlot {
     std::string s;
     std::int32_t i = 0;
     float f = 0;
     double d = 0;
     long double e = 0;
-    TDate t;
+    Date t;
   };
-  std::vector<TSlot> store(rows.size());
-  std::vector<TEditVar> vars;
+  std::vector<ValueSlot> store(rows.size());
+  std::vector<EditVar> vars;
   for (std::size_t k = 0; k < rows.size(); ++k) {
-    TSlot& s = store[k];
+    ValueSlot& s = store[k];
     if (k >= values.size()) {
       vars.emplace_back(static_cast<std::string*>(nullptr));
       continue;

@@ -29,9 +29,9 @@ QString ConvertFileFilter(std::string_view filter);
 
 // ---------------------------------------------------------------------------
 
-class TQtInteraction : public TInteraction {
+class QtInteraction : public Interaction {
  public:
-  explicit TQtInteraction(QWidget* parent = nullptr) : parent_(parent) {}
+  explicit QtInteraction(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
   // The window a question belongs to: the one that asked, which is the
   // active window (an editor, the optimizer), so that the question never

@@ -31,12 +31,12 @@ std::string GeneralText(T x, int digits) {
 }
 
 // The letters of the format text and the kind of variable each one reads and
-// fills (the index of its pointer in TEditVar).
-struct TEditLetter {
+// fills (the index of its pointer in EditVar).
+struct EditLetter {
   char letter;
   std::size_t kind;
 };
-constexpr std::array<TEditLetter, 7> kEditLetters{{
+constexpr std::array<EditLetter, 7> kEditLetters{{
     {'s', kEditText},
     {'i', kEditInt32},
     {'f', kEditFloat},
@@ -49,18 +49,18 @@ constexpr std::array<TEditLetter, 7> kEditLetters{{
 }  // namespace
 
 std::optional<std::size_t> EditKindOf(char letter) {
-  for (const TEditLetter& l : kEditLetters)
+  for (const EditLetter& l : kEditLetters)
     if (l.letter == letter) return l.kind;
   return std::nullopt;
 }
 
-bool BindsEditVar(char letter, const TEditVar& v) {
+bool BindsEditVar(char letter, const EditVar& v) {
   const std::optional<std::size_t> kind = EditKindOf(letter);
   return std::visit([](auto* p) { return p != nullptr; }, v) && kind && v.index() == *kind;
 }
 
-std::vector<TEditRow> ParseEditFormat(std::string_view format) {
-  std::vector<TEditRow> rows;
+std::vector<EditRow> ParseEditFormat(std::string_view format) {
+  std::vector<EditRow> rows;
   std::string label;
   for (std::size_t i = 0; i < format.size(); ++i) {
     const char c = format[i];
@@ -85,7 +85,7 @@ std::vector<TEditRow> ParseEditFormat(std::string_view format) {
   return rows;
 }
 
-std::string EditText(const TEditVar& v) {
+std::string EditText(const EditVar& v) {
   return std::visit(
       [](auto* p) -> std::string {
         using T = std::remove_pointer_t<decltype(p)>;
@@ -96,7 +96,7 @@ std::string EditText(const TEditVar& v) {
           return std::to_string(*p);
         else if constexpr (std::is_same_v<T, float>)
           return GeneralText(*p, 7);
-        else if constexpr (std::is_same_v<T, TDate>)
+        else if constexpr (std::is_same_v<T, Date>)
           // Dates always as day.month.year, whatever the system's setting.
           return FormatDate(*p);
         else
@@ -105,8 +105,8 @@ std::string EditText(const TEditVar& v) {
       v);
 }
 
-TEditLayout EditLayout(int rows, int widestLabel) {
-  TEditLayout l;
+ValueDialogLayout EditLayout(int rows, int widestLabel) {
+  ValueDialogLayout l;
   l.labelWidth = widestLabel + 8;
   l.editLeft = l.labelWidth + 32;
   l.buttonLeft = l.labelWidth + 200;
@@ -115,19 +115,19 @@ TEditLayout EditLayout(int rows, int widestLabel) {
   return l;
 }
 
-TUniEditDlg::TUniEditDlg(std::string_view caption, std::string_view format, std::span<const TEditVar> vars,
-                         QWidget* parent, const TTextWidth& textWidth)
+ValueDialog::ValueDialog(std::string_view caption, std::string_view format, std::span<const EditVar> vars,
+                         QWidget* parent, const TextMeasure& textWidth)
     : QDialog(parent), rows_(ParseEditFormat(format)) {
   setWindowTitle(QText(caption));
-  const TTextWidth width = textWidth ? textWidth : FontWidth(this);
+  const TextMeasure width = textWidth ? textWidth : FontWidth(this);
   const int n = static_cast<int>(rows_.size());
   int widest = 0;
-  for (const TEditRow& r : rows_) widest = std::max(widest, width(QText(r.label)));
+  for (const EditRow& r : rows_) widest = std::max(widest, width(QText(r.label)));
   layout_ = EditLayout(n, widest);
   setFixedSize(layout_.width, layout_.height);
 
   for (int i = 0; i < n; ++i) {
-    const TEditVar var = i < static_cast<int>(vars.size()) ? vars[i] : TEditVar(static_cast<std::string*>(nullptr));
+    const EditVar var = i < static_cast<int>(vars.size()) ? vars[i] : EditVar(static_cast<std::string*>(nullptr));
     vars_.push_back(var);
     bound_.push_back(BindsEditVar(rows_[i].letter, var));
     const int top = layout_.firstRowTop + layout_.rowPitch * i;
@@ -150,26 +150,26 @@ TUniEditDlg::TUniEditDlg(std::string_view caption, std::string_view format, std:
   ok_->setDefault(true);
   cancel_ = new QPushButton(QStringLiteral("Abbruch"), this);
   cancel_->setGeometry(layout_.buttonLeft, layout_.firstRowTop + 32, kEditButtonWidth, kButtonHeight);
-  connect(ok_, &QPushButton::clicked, this, &TUniEditDlg::Store);
+  connect(ok_, &QPushButton::clicked, this, &ValueDialog::Store);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
   if (!edits_.empty()) edits_.front()->setFocus();
 }
 
-void TUniEditDlg::Store() {
+void ValueDialog::Store() {
   // Read every field first; a number too large for its variable is not
   // stored: the field gets the focus and the dialog stays open, so that no
   // infinite value reaches the caller.
-  struct TParsed {
+  struct ParsedField {
     std::string s;
     std::int32_t i = 0;
     long double x = 0;
-    TDate t;
+    Date t;
   };
-  std::vector<TParsed> parsed(edits_.size());
+  std::vector<ParsedField> parsed(edits_.size());
   for (std::size_t k = 0; k < edits_.size(); ++k) {
     if (!bound_[k]) continue;
     const std::string text = edits_[k]->text().toStdString();
-    TParsed& p = parsed[k];
+    ParsedField& p = parsed[k];
     // A bound row's variable is of the kind its letter names.
     switch (vars_[k].index()) {
       case kEditText:
@@ -203,7 +203,7 @@ void TUniEditDlg::Store() {
   }
   for (std::size_t k = 0; k < edits_.size(); ++k) {
     if (!bound_[k]) continue;
-    const TParsed& p = parsed[k];
+    const ParsedField& p = parsed[k];
     std::visit(
         [&p](auto* v) {
           using T = std::remove_pointer_t<decltype(v)>;
@@ -211,7 +211,7 @@ void TUniEditDlg::Store() {
             *v = p.s;
           else if constexpr (std::is_same_v<T, std::int32_t>)
             *v = p.i;
-          else if constexpr (std::is_same_v<T, TDate>)
+          else if constexpr (std::is_same_v<T, Date>)
             *v = p.t;
           else
             *v = static_cast<T>(p.x);
@@ -222,8 +222,8 @@ void TUniEditDlg::Store() {
 }
 
 bool EditValuesTyped(QWidget* parent, std::string_view caption, std::string_view format,
-                     std::span<const TEditVar> vars) {
-  TUniEditDlg dlg(caption, format, vars, parent);
+                     std::span<const EditVar> vars) {
+  ValueDialog dlg(caption, format, vars, parent);
   return dlg.exec() == QDialog::Accepted;
 }
 

@@ -26,34 +26,34 @@ inline constexpr int kMaxEditRows = 20;
 inline constexpr int kMaxEditChars = 64;
 
 // One row of the value dialog read from the format text.
-struct TEditRow {
+struct EditRow {
   std::string label;  // "%%" already turned into "%"
   char letter = 0;    // the placeholder letter, lower case
 };
 // Reads the format text: ordinary characters collect into the label, "%%"
 // adds "%", "%" and a letter end a row. Text after the last placeholder is
 // dropped; so is a lone "%" at the very end. At most kMaxEditRows rows.
-std::vector<TEditRow> ParseEditFormat(std::string_view format);
+std::vector<EditRow> ParseEditFormat(std::string_view format);
 
 // A variable the value dialog fills a field from and stores the edited value
 // into. The row's letter decides how the text is read: s text, i 32-bit
 // integer, f 32-bit float, r/d 64-bit float, e extended float, t date.
-using TEditVar = std::variant<std::string*, std::int32_t*, float*, double*, long double*, TDate*>;
+using EditVar = std::variant<std::string*, std::int32_t*, float*, double*, long double*, Date*>;
 
-// The kinds of variable, as indices of TEditVar.
+// The kinds of variable, as indices of EditVar.
 inline constexpr std::size_t kEditText = 0, kEditInt32 = 1, kEditFloat = 2, kEditDouble = 3, kEditExtended = 4,
                              kEditDate = 5;
 // The kind of variable a row's letter names; no value for other letters.
 std::optional<std::size_t> EditKindOf(char letter);
 // True when `v` is a variable (not null) of the kind `letter` names.
-bool BindsEditVar(char letter, const TEditVar& v);
+bool BindsEditVar(char letter, const EditVar& v);
 
 // The field text of a value: floats with up to 15 significant digits (7 for
 // 32-bit floats) and a decimal comma, dates as "dd.mm.yyyy".
-std::string EditText(const TEditVar& v);
+std::string EditText(const EditVar& v);
 
 // Where the parts of the value dialog stand (client pixels).
-struct TEditLayout {
+struct ValueDialogLayout {
   int labelLeft = 16;
   int labelWidth = 0;  // widest label + 8
   int editLeft = 0;    // labelWidth + 32
@@ -64,17 +64,17 @@ struct TEditLayout {
   int rowPitch = 28;
   int firstRowTop = 12;
 };
-TEditLayout EditLayout(int rows, int widestLabel);
+ValueDialogLayout EditLayout(int rows, int widestLabel);
 
-class TUniEditDlg : public QDialog {
+class ValueDialog : public QDialog {
   Q_OBJECT
  public:
   // `vars` is read once here (to fill the fields) and written on OK.
-  TUniEditDlg(std::string_view caption, std::string_view format, std::span<const TEditVar> vars,
-              QWidget* parent = nullptr, const TTextWidth& textWidth = {});
+  ValueDialog(std::string_view caption, std::string_view format, std::span<const EditVar> vars,
+              QWidget* parent = nullptr, const TextMeasure& textWidth = {});
 
-  const TEditLayout& Layout() const { return layout_; }
-  const std::vector<TEditRow>& Rows() const { return rows_; }
+  const ValueDialogLayout& Layout() const { return layout_; }
+  const std::vector<EditRow>& Rows() const { return rows_; }
   const std::vector<QLabel*>& Labels() const { return labels_; }
   const std::vector<QLineEdit*>& Edits() const { return edits_; }
   QPushButton* OkButton() const { return ok_; }
@@ -84,9 +84,9 @@ class TUniEditDlg : public QDialog {
   // OK: every field is read by its letter and stored into its variable.
   void Store();
 
-  TEditLayout layout_;
-  std::vector<TEditRow> rows_;
-  std::vector<TEditVar> vars_;
+  ValueDialogLayout layout_;
+  std::vector<EditRow> rows_;
+  std::vector<EditVar> vars_;
   std::vector<bool> bound_;  // row has a variable of the kind its letter names
   std::vector<QLabel*> labels_;
   std::vector<QLineEdit*> edits_;
@@ -95,7 +95,6 @@ class TUniEditDlg : public QDialog {
 };
 
 // Shows the value dialog modally; true (variables updated) on OK.
-bool EditValuesTyped(QWidget* parent, std::string_view caption, std::string_view format,
-                     std::span<const TEditVar> vars);
+bool EditValuesTyped(QWidget* parent, std::string_view caption, std::string_view format, std::span<const EditVar> vars);
 
 }  // namespace sonvex

@@ -13,31 +13,31 @@ class QObject;
 
 namespace sonvex {
 
-class TUiCalcHost : public TCalcHost {
+class UiCalcHost : public CalcHost {
  public:
-  struct TCallbacks {
+  struct Callbacks {
     std::function<void(int stepsDone, int stepsTotal, const std::string& text)> progress;
-    std::function<void(const TCalcStruct& states, const TResult& result)> statusReport;
-    std::function<void(const TResult& result, const TGrades& grades)> handBack;
+    std::function<void(const CalcStates& states, const CalcResult& result)> statusReport;
+    std::function<void(const CalcResult& result, const GradeBlock& grades)> handBack;
   };
 
   // `context` lives on the user-interface thread; callbacks run in its thread.
-  TUiCalcHost(QObject* context, TCallbacks callbacks);
-  ~TUiCalcHost() override = default;
-  TUiCalcHost(const TUiCalcHost&) = delete;
-  TUiCalcHost& operator=(const TUiCalcHost&) = delete;
+  UiCalcHost(QObject* context, Callbacks callbacks);
+  ~UiCalcHost() override = default;
+  UiCalcHost(const UiCalcHost&) = delete;
+  UiCalcHost& operator=(const UiCalcHost&) = delete;
 
   // From the user-interface thread: no callback runs any more, and a
   // calculation thread waiting for one returns at once.
   void Shutdown() { call_.Shutdown(); }
 
   void Progress(int stepsDone, int stepsTotal, const std::string& text) override;
-  void StatusReport(const TCalcStruct& states, const TResult& result) override;
-  void HandBack(const TResult& result, const TGrades& grades) override;
+  void StatusReport(const CalcStates& states, const CalcResult& result) override;
+  void HandBack(const CalcResult& result, const GradeBlock& grades) override;
 
  private:
-  TCallbacks callbacks_;
-  TUiCall call_;
+  Callbacks callbacks_;
+  UiCall call_;
 };
 
 }  // namespace sonvex

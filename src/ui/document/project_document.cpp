@@ -12,68 +12,68 @@
 
 namespace sonvex {
 
-TProjectDocument::TProjectDocument(TSettings& settings, TInteraction& ui, QObject* parent)
+ProjectDocument::ProjectDocument(Settings& settings, Interaction& ui, QObject* parent)
     : QObject(parent),
       settings_(settings),
       ui_(ui),
       project_(MakeNewProject()),
-      shown_(std::make_unique<TResult>()),
-      reference_(std::make_unique<TProjekt>()) {
+      shown_(std::make_unique<CalcResult>()),
+      reference_(std::make_unique<Project>()) {
   saveFolder_ = settings_.projectFolder;
   ApplyDisplayDefaults(*project_, settings_);
-  project_->bSaved = true;
+  project_->saved = true;
 }
 
-TProjectDocument::~TProjectDocument() { StopCalculation(); }
+ProjectDocument::~ProjectDocument() { StopCalculation(); }
 
 // ---------------------------------------------------------------- calculation
 
-void TProjectDocument::StartCalculation(std::chrono::milliseconds pause) {
-  TUiCalcHost::TCallbacks callbacks;
+void ProjectDocument::StartCalculation(std::chrono::milliseconds pause) {
+  UiCalcHost::Callbacks callbacks;
   callbacks.progress = [this](int /*done*/, int total, const std::string& text) {
     if (total > 0) emit calcProgress(QString::fromStdString(text));
   };
-  callbacks.statusReport = [this](const TCalcStruct& s, const TResult& r) { CalcStatusReport(s, r); };
-  callbacks.handBack = [this](const TResult& r, const TGrades& g) { CalcHandBack(r, g); };
-  host_ = std::make_unique<TUiCalcHost>(this, std::move(callbacks));
-  calc_ = std::make_unique<TCalcThread>(host_.get(), false, pause);
+  callbacks.statusReport = [this](const CalcStates& s, const CalcResult& r) { CalcStatusReport(s, r); };
+  callbacks.handBack = [this](const CalcResult& r, const GradeBlock& g) { CalcHandBack(r, g); };
+  host_ = std::make_unique<UiCalcHost>(this, std::move(callbacks));
+  calc_ = std::make_unique<CalcThread>(host_.get(), false, pause);
   calc_->Start();
   RequestCalc();
 }
 
-void TProjectDocument::StopCalculation() {
+void ProjectDocument::StopCalculation() {
   // Release a calculation that waits for this thread, then end it.
   if (host_) host_->Shutdown();
   calc_.reset();
   host_.reset();
 }
 
-void TProjectDocument::SetCalcPause(std::chrono::milliseconds pause) {
+void ProjectDocument::SetCalcPause(std::chrono::milliseconds pause) {
   if (calc_) calc_->SetPause(pause);
 }
 
-void TProjectDocument::RequestCalc() {
+void ProjectDocument::RequestCalc() {
   // No chart draws the displayed result while it is being replaced.
-  shown_->bValid = false;
+  shown_->valid = false;
   if (calc_) calc_->StartCalc(*project_);
 }
 
-void TProjectDocument::RequestFullCalc() {
-  shown_->bValid = false;
+void ProjectDocument::RequestFullCalc() {
+  shown_->valid = false;
   if (calc_) calc_->StartFullCalc(*project_);
 }
 
-void TProjectDocument::Request(TRecalc recalc, const TProjekt& before) {
+void ProjectDocument::Request(Recalc recalc, const Project& before) {
   switch (recalc) {
-    case TRecalc::None:
+    case Recalc::None:
       break;
-    case TRecalc::Incremental:
+    case Recalc::Incremental:
       RequestCalc();
       break;
-    case TRecalc::Full:
+    case Recalc::Full:
       RequestFullCalc();
       break;
-    case TRecalc::AfterEdit:
+    case Recalc::AfterEdit:
       // The incremental request compares only the chassis, enclosure,
       // baffle, crossover and filter records; anything else a step reads
       // needs the full one.
@@ -85,7 +85,7 @@ void TProjectDocument::Request(TRecalc recalc, const TProjekt& before) {
   }
 }
 
-bool TProjectDocument::WaitUntilIdle() {
+bool ProjectDocument::WaitUntilIdle() {
   while (true) {
     // Let the calculation's pending hand-over to this thread run first.
     QCoreApplication::processEvents();
@@ -94,7 +94,7 @@ bool TProjectDocument::WaitUntilIdle() {
   }
 }
 
-bool TProjectDocument::WaitCalcIdle(std::chrono::milliseconds timeout) {
+bool ProjectDocument::WaitCalcIdle(std::chrono::milliseconds timeout) {
   QElapsedTimer clock;
   clock.start();
   while (calc_ && !calc_->IsIdle()) {
@@ -105,54 +105,54 @@ bool TProjectDocument::WaitCalcIdle(std::chrono::milliseconds timeout) {
   return true;
 }
 
-void TProjectDocument::CalcStatusReport(const TCalcStruct& states, const TResult& result) {
-  const TStatusReport report = StatusReport(states, result.nAmps, result.nChassis);
+void ProjectDocument::CalcStatusReport(const CalcStates& states, const CalcResult& result) {
+  const CalcReport report = StatusReport(states, result.ampCount, result.chassisCount);
   lastErrorCount_ = report.errors;
   emit calcStatus(report);
 }
 
-void TProjectDocument::CalcHandBack(const TResult& result, const TGrades& grades) {
+void ProjectDocument::CalcHandBack(const CalcResult& result, const GradeBlock& grades) {
   *shown_ = result;
-  shown_->bValid = lastErrorCount_ == 0;
+  shown_->valid = lastErrorCount_ == 0;
   grades_ = grades;
   emit resultChanged();
 }
 
-void TProjectDocument::ShowOptimizerResult(const TResult& result) {
+void ProjectDocument::ShowOptimizerResult(const CalcResult& result) {
   *shown_ = result;
   // The optimizer reports only crossovers that computed without errors.
-  shown_->bValid = true;
+  shown_->valid = true;
   emit resultChanged();
 }
 
 // ---------------------------------------------------------------- project commands
 
-bool TProjectDocument::LoadFile(const std::filesystem::path& file) {
+bool ProjectDocument::LoadFile(const std::filesystem::path& file) {
   // Read into a copy: a file of a wrong version leaves the project as it was.
-  auto loaded = std::make_unique<TProjekt>(*project_);
-  TProjectLoad outcome = TProjectLoad::Missing;
+  auto loaded = std::make_unique<Project>(*project_);
+  ProjectLoadResult outcome = ProjectLoadResult::Missing;
   try {
     outcome = LoadProjectFile(*loaded, file, settings_, ui_);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     ui_.ShowMessage(e.what());
     return false;
   }
   bool fromFile = false;
   switch (outcome) {
-    case TProjectLoad::Missing:
+    case ProjectLoadResult::Missing:
       return false;
-    case TProjectLoad::NotProjectFile:
+    case ProjectLoadResult::NotProjectFile:
       // The empty project takes the refused file's place; the title names no
       // file, so saving never suggests the refused file as the target.
       *project_ = *loaded;
       fileName_.clear();
       titleName_.clear();
       break;
-    case TProjectLoad::WrongVersion:
+    case ProjectLoadResult::WrongVersion:
       break;
-    case TProjectLoad::Loaded:
-    case TProjectLoad::Defaults:
-    case TProjectLoad::BadHeader:
+    case ProjectLoadResult::Loaded:
+    case ProjectLoadResult::Defaults:
+    case ProjectLoadResult::BadHeader:
       *project_ = *loaded;
       fileName_ = file;
       saveFolder_ = file.parent_path();
@@ -160,13 +160,13 @@ bool TProjectDocument::LoadFile(const std::filesystem::path& file) {
       fromFile = true;
       break;
   }
-  project_->bSaved = true;
+  project_->saved = true;
   emit fileNameChanged();
   emit projectChanged();
   return fromFile;
 }
 
-void TProjectDocument::New() {
+void ProjectDocument::New() {
   PushUndo("Neues Projekt");
   emit aboutToReplaceProject();
   NewProject(*project_);
@@ -174,28 +174,28 @@ void TProjectDocument::New() {
   fileName_.clear();
   titleName_ = "noname.ZPJ";
   // The flag is set before the signals: the title shows it.
-  project_->bSaved = true;
+  project_->saved = true;
   emit fileNameChanged();
   emit projectChanged();
   RequestFullCalc();
 }
 
-void TProjectDocument::Load(const std::filesystem::path& file) {
+void ProjectDocument::Load(const std::filesystem::path& file) {
   PushUndo("Datei laden");
   emit aboutToReplaceProject();
   LoadFile(file);
-  project_->bSaved = true;
+  project_->saved = true;
   RequestFullCalc();
 }
 
-bool TProjectDocument::Save(const std::filesystem::path& file) {
+bool ProjectDocument::Save(const std::filesystem::path& file) {
   try {
     SaveProject(*project_, file);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     ui_.ShowMessage(e.what());
     return false;
   }
-  project_->bSaved = true;
+  project_->saved = true;
   fileName_ = file;
   saveFolder_ = file.parent_path();
   titleName_ = Utf8FromPath(file);
@@ -203,17 +203,17 @@ bool TProjectDocument::Save(const std::filesystem::path& file) {
   return true;
 }
 
-void TProjectDocument::PushUndo(const std::string& description) {
+void ProjectDocument::PushUndo(const std::string& description) {
   undo_.Push(*project_, description);
   emit undoChanged();
 }
 
-void TProjectDocument::DropUndo() {
+void ProjectDocument::DropUndo() {
   undo_.Drop();
   emit undoChanged();
 }
 
-void TProjectDocument::Undo() {
+void ProjectDocument::Undo() {
   if (undo_.Empty()) return;
   // Undoing a swap with the reference swaps back: both sides come from the
   // step, and the curves shown now become the reference's again, so they
@@ -221,89 +221,89 @@ void TProjectDocument::Undo() {
   const bool swapBack = undo_.TopHoldsReference();
   if (swapBack) {
     if (!WaitUntilIdle()) return;
-    emit referenceChanged(TReferenceEvent::AboutToSwap);
+    emit referenceChanged(ReferenceEvent::AboutToSwap);
   }
   emit aboutToReplaceProject();
-  auto restored = std::make_unique<TProjekt>();
+  auto restored = std::make_unique<Project>();
   undo_.Pop(*restored, swapBack ? reference_.get() : nullptr);
   if (swapBack) hasReference_ = true;
   std::swap(project_, restored);
-  project_->bSaved = false;
-  Request(swapBack ? TRecalc::Full : TRecalc::AfterEdit, *restored);
+  project_->saved = false;
+  Request(swapBack ? Recalc::Full : Recalc::AfterEdit, *restored);
   emit undoChanged();
   emit projectChanged();
 }
 
 // ---------------------------------------------------------------- reference project
 
-bool TProjectDocument::RememberReference() {
+bool ProjectDocument::RememberReference() {
   if (!WaitUntilIdle()) return false;
   *reference_ = *project_;
   hasReference_ = true;
-  emit referenceChanged(TReferenceEvent::Remembered);
+  emit referenceChanged(ReferenceEvent::Remembered);
   return true;
 }
 
-void TProjectDocument::SwapReference() {
+void ProjectDocument::SwapReference() {
   if (!hasReference_) return;
   if (!WaitUntilIdle()) return;
   undo_.Push(*project_, "Projekt mit Referenzprojekt tauschen", reference_.get());
   emit undoChanged();
   // The charts keep the curves of the project that becomes the reference.
-  emit referenceChanged(TReferenceEvent::AboutToSwap);
+  emit referenceChanged(ReferenceEvent::AboutToSwap);
   emit aboutToReplaceProject();
   std::swap(project_, reference_);
-  project_->bSaved = false;
+  project_->saved = false;
   emit projectChanged();
   RequestFullCalc();
 }
 
-void TProjectDocument::RestoreReference() {
+void ProjectDocument::RestoreReference() {
   if (!hasReference_) return;
   emit aboutToReplaceProject();
   PushUndo("Referenz wiederherstellen");
   *project_ = *reference_;
-  project_->bSaved = false;
+  project_->saved = false;
   emit projectChanged();
   RequestFullCalc();
 }
 
-void TProjectDocument::DeleteReference() {
+void ProjectDocument::DeleteReference() {
   hasReference_ = false;
-  emit referenceChanged(TReferenceEvent::Deleted);
+  emit referenceChanged(ReferenceEvent::Deleted);
 }
 
 // ---------------------------------------------------------------- edits
 
-void TProjectDocument::CommitEdit(const TProjekt& snapshot, std::unique_ptr<TProjekt> edited,
-                                  const std::optional<std::string>& caption, TRecalc recalc, bool closesEditors,
-                                  bool markUnsaved) {
+void ProjectDocument::CommitEdit(const Project& snapshot, std::unique_ptr<Project> edited,
+                                 const std::optional<std::string>& caption, Recalc recalc, bool closesEditors,
+                                 bool markUnsaved) {
   if (caption) undo_.Push(snapshot, *caption);
   if (closesEditors) emit aboutToReplaceProject();
-  std::unique_ptr<TProjekt> before = std::move(project_);
+  std::unique_ptr<Project> before = std::move(project_);
   project_ = std::move(edited);
-  if (markUnsaved) project_->bSaved = false;
+  if (markUnsaved) project_->saved = false;
   Request(recalc, *before);
   if (caption) emit undoChanged();
   emit projectChanged();
 }
 
-TProjectEdit::TProjectEdit(TProjectDocument& doc, std::optional<std::string> undoCaption, TRecalc recalc)
+ProjectEdit::ProjectEdit(ProjectDocument& doc, std::optional<std::string> undoCaption, Recalc recalc)
     : doc_(doc),
       caption_(std::move(undoCaption)),
       recalc_(recalc),
-      snapshot_(std::make_unique<TProjekt>(doc.Project())),
-      edited_(std::make_unique<TProjekt>(doc.Project())) {}
+      snapshot_(std::make_unique<Project>(doc.CurrentProject())),
+      edited_(std::make_unique<Project>(doc.CurrentProject())) {}
 
-TProjectEdit::~TProjectEdit() = default;
+ProjectEdit::~ProjectEdit() = default;
 
-void TProjectEdit::Commit() {
+void ProjectEdit::Commit() {
   if (committed_) return;
   committed_ = true;
   doc_.CommitEdit(*snapshot_, std::move(edited_), caption_, recalc_, closesEditors_, true);
 }
 
-void TProjectEdit::CommitKeepingSavedFlag() {
+void ProjectEdit::CommitKeepingSavedFlag() {
   if (committed_) return;
   committed_ = true;
   doc_.CommitEdit(*snapshot_, std::move(edited_), caption_, recalc_, closesEditors_, false);

@@ -2,10 +2,10 @@
 // The project document below the windows: it owns the current project, the
 // undo snapshots, the reference project, the file name and saved flag, the
 // calculation thread with its host, and the result the charts show. Windows
-// read the project here, change it only through a TProjectEdit, and follow
+// read the project here, change it only through a ProjectEdit, and follow
 // the document's signals; none of them reaches into another window.
 //
-// The road of one edit: a window opens a TProjectEdit with its undo caption
+// The road of one edit: a window opens a ProjectEdit with its undo caption
 // and the recalculation it needs, changes the edit's copy of the project and
 // commits it. The commit pushes the snapshot taken when the edit began,
 // clears the saved flag, hands the project to the calculation thread and
@@ -29,14 +29,14 @@
 
 namespace sonvex {
 
-class TInteraction;
-class TUiCalcHost;
-class TProjectEdit;
+class Interaction;
+class UiCalcHost;
+class ProjectEdit;
 
 inline constexpr std::string_view kWaitIdleText = "Rechnung muss erst beendet sein.";
 
 // The recalculation an edit asks for.
-enum class TRecalc {
+enum class Recalc {
   None,         // nothing the calculation reads changed (display options, marks)
   Incremental,  // the thread compares the records and computes what changed
   Full,         // everything (new counts, grid, properties, reference swap)
@@ -44,36 +44,36 @@ enum class TRecalc {
 };
 
 // What happened to the reference project.
-enum class TReferenceEvent { Remembered, AboutToSwap, Deleted };
+enum class ReferenceEvent { Remembered, AboutToSwap, Deleted };
 
-class TProjectDocument : public QObject {
+class ProjectDocument : public QObject {
   Q_OBJECT
  public:
   // `settings` and `ui` must outlive the document.
-  TProjectDocument(TSettings& settings, TInteraction& ui, QObject* parent = nullptr);
-  ~TProjectDocument() override;
-  TProjectDocument(const TProjectDocument&) = delete;
-  TProjectDocument& operator=(const TProjectDocument&) = delete;
+  ProjectDocument(Settings& settings, Interaction& ui, QObject* parent = nullptr);
+  ~ProjectDocument() override;
+  ProjectDocument(const ProjectDocument&) = delete;
+  ProjectDocument& operator=(const ProjectDocument&) = delete;
 
   // ---- state (read-only)
-  const TProjekt& Project() const { return *project_; }
-  const TResult& ShownResult() const { return *shown_; }
-  const TGrades& Grades() const { return grades_; }
-  const TUndoStack& UndoStack() const { return undo_; }
+  const Project& CurrentProject() const { return *project_; }
+  const CalcResult& ShownResult() const { return *shown_; }
+  const GradeBlock& Grades() const { return grades_; }
+  const UndoStack& UndoHistory() const { return undo_; }
   bool HasReference() const { return hasReference_; }
-  const TProjekt& Reference() const { return *reference_; }
+  const Project& Reference() const { return *reference_; }
   const std::filesystem::path& FileName() const { return fileName_; }
   const std::filesystem::path& SaveFolder() const { return saveFolder_; }
   // The name in the window title ("noname.ZPJ" for a new project).
   const std::string& TitleName() const { return titleName_; }
-  bool Saved() const { return project_->bSaved; }
-  TSettings& Settings() { return settings_; }
-  TInteraction& Interaction() { return ui_; }
-  TCalcThread& CalcThread() { return *calc_; }
-  const TCalcThread& CalcThread() const { return *calc_; }
+  bool Saved() const { return project_->saved; }
+  Settings& ProgramSettings() { return settings_; }
+  Interaction& UserInteraction() { return ui_; }
+  CalcThread& Calculation() { return *calc_; }
+  const CalcThread& Calculation() const { return *calc_; }
 
   // For tests that set up a state directly: no undo step, no request, no signal.
-  TProjekt& Unguarded() { return *project_; }
+  Project& Unguarded() { return *project_; }
 
   // ---- the calculation
   // Starts the thread with `pause` after each step and requests the first
@@ -88,7 +88,7 @@ class TProjectDocument : public QObject {
   // For tests: processes events until the calculation thread is idle.
   bool WaitCalcIdle(std::chrono::milliseconds timeout = std::chrono::seconds(120));
   // The optimizer shows the results of the best crossover found so far.
-  void ShowOptimizerResult(const TResult& result);
+  void ShowOptimizerResult(const CalcResult& result);
   // Ends the calculation thread (a waiting hand-back is released first).
   void StopCalculation();
 
@@ -125,28 +125,28 @@ class TProjectDocument : public QObject {
   void resultChanged();
   // Progress of a calculation (stepsTotal > 0) and its status report.
   void calcProgress(const QString& text);
-  void calcStatus(const sonvex::TStatusReport& report);
-  void referenceChanged(sonvex::TReferenceEvent event);
+  void calcStatus(const sonvex::CalcReport& report);
+  void referenceChanged(sonvex::ReferenceEvent event);
   // The file name, and so the window title, changed.
   void fileNameChanged();
 
  private:
-  friend class TProjectEdit;
-  // An edit's commit: see TProjectEdit::Commit.
-  void CommitEdit(const TProjekt& snapshot, std::unique_ptr<TProjekt> edited, const std::optional<std::string>& caption,
-                  TRecalc recalc, bool closesEditors, bool markUnsaved);
-  void Request(TRecalc recalc, const TProjekt& before);
-  void CalcStatusReport(const TCalcStruct& states, const TResult& result);
-  void CalcHandBack(const TResult& result, const TGrades& grades);
+  friend class ProjectEdit;
+  // An edit's commit: see ProjectEdit::Commit.
+  void CommitEdit(const Project& snapshot, std::unique_ptr<Project> edited, const std::optional<std::string>& caption,
+                  Recalc recalc, bool closesEditors, bool markUnsaved);
+  void Request(Recalc recalc, const Project& before);
+  void CalcStatusReport(const CalcStates& states, const CalcResult& result);
+  void CalcHandBack(const CalcResult& result, const GradeBlock& grades);
 
-  TSettings& settings_;
-  TInteraction& ui_;
-  std::unique_ptr<TProjekt> project_;
-  std::unique_ptr<TResult> shown_;
-  std::unique_ptr<TProjekt> reference_;
+  Settings& settings_;
+  Interaction& ui_;
+  std::unique_ptr<Project> project_;
+  std::unique_ptr<CalcResult> shown_;
+  std::unique_ptr<Project> reference_;
   bool hasReference_ = false;
-  TUndoStack undo_;
-  TGrades grades_{};
+  UndoStack undo_;
+  GradeBlock grades_{};
   int lastErrorCount_ = 0;
   std::filesystem::path fileName_;  // the file dialogs' file name
   std::filesystem::path saveFolder_;
@@ -154,25 +154,25 @@ class TProjectDocument : public QObject {
 
   // The host before the thread: a calculation waiting for this thread is
   // released before the thread is joined.
-  std::unique_ptr<TUiCalcHost> host_;
-  std::unique_ptr<TCalcThread> calc_;
+  std::unique_ptr<UiCalcHost> host_;
+  std::unique_ptr<CalcThread> calc_;
 };
 
 // One edit of the project: built with the undo caption and the
 // recalculation it needs, it hands out a copy of the project to change;
 // Commit() puts it in place. Dropped without Commit() it changes nothing.
-class TProjectEdit {
+class ProjectEdit {
  public:
   // No caption: the edit makes no undo step (the optimizer putting back the
   // project as it was before a run, marks made for a run).
-  TProjectEdit(TProjectDocument& doc, std::optional<std::string> undoCaption, TRecalc recalc);
-  ~TProjectEdit();
-  TProjectEdit(const TProjectEdit&) = delete;
-  TProjectEdit& operator=(const TProjectEdit&) = delete;
+  ProjectEdit(ProjectDocument& doc, std::optional<std::string> undoCaption, Recalc recalc);
+  ~ProjectEdit();
+  ProjectEdit(const ProjectEdit&) = delete;
+  ProjectEdit& operator=(const ProjectEdit&) = delete;
 
-  TProjekt& Project() { return *edited_; }
+  Project& EditedProject() { return *edited_; }
   // The project as it was when the edit began.
-  const TProjekt& Before() const { return *snapshot_; }
+  const Project& Before() const { return *snapshot_; }
   // The edit replaces the project in a way open editors cannot follow
   // (new counts): they close before the commit puts it in place.
   void ClosesEditors() { closesEditors_ = true; }
@@ -187,11 +187,11 @@ class TProjectEdit {
   bool Committed() const { return committed_; }
 
  private:
-  TProjectDocument& doc_;
+  ProjectDocument& doc_;
   std::optional<std::string> caption_;
-  TRecalc recalc_;
-  std::unique_ptr<TProjekt> snapshot_;
-  std::unique_ptr<TProjekt> edited_;
+  Recalc recalc_;
+  std::unique_ptr<Project> snapshot_;
+  std::unique_ptr<Project> edited_;
   bool closesEditors_ = false;
   bool committed_ = false;
 };

@@ -8,7 +8,7 @@
 
 namespace sonvex {
 
-struct TUiCall::TShared {
+struct UiCall::Shared {
   std::mutex mutex;
   std::condition_variable done;
   bool closed = false;
@@ -16,11 +16,11 @@ struct TUiCall::TShared {
   unsigned long long finished = 0;  // calls that ran (or were skipped after Shutdown)
 };
 
-TUiCall::TUiCall(QObject* context) : context_(context), shared_(std::make_shared<TShared>()) {}
+UiCall::UiCall(QObject* context) : context_(context), shared_(std::make_shared<Shared>()) {}
 
-TUiCall::~TUiCall() { Shutdown(); }
+UiCall::~UiCall() { Shutdown(); }
 
-void TUiCall::Shutdown() {
+void UiCall::Shutdown() {
   {
     std::lock_guard lock(shared_->mutex);
     shared_->closed = true;
@@ -28,7 +28,7 @@ void TUiCall::Shutdown() {
   shared_->done.notify_all();
 }
 
-void TUiCall::Run(const std::function<void()>& fn) {
+void UiCall::Run(const std::function<void()>& fn) {
   // Called on the user-interface thread itself (a synchronous calculation):
   // nothing to wait for.
   if (QThread::currentThread() == context_->thread()) {
@@ -39,7 +39,7 @@ void TUiCall::Run(const std::function<void()>& fn) {
     fn();
     return;
   }
-  std::shared_ptr<TShared> shared = shared_;
+  std::shared_ptr<Shared> shared = shared_;
   unsigned long long ticket = 0;
   {
     std::lock_guard lock(shared->mutex);

@@ -14,13 +14,13 @@ class QObject;
 
 namespace sonvex {
 
-class TUiCall {
+class UiCall {
  public:
   // `context` lives on the user-interface thread; the calls run in its thread.
-  explicit TUiCall(QObject* context);
-  ~TUiCall();
-  TUiCall(const TUiCall&) = delete;
-  TUiCall& operator=(const TUiCall&) = delete;
+  explicit UiCall(QObject* context);
+  ~UiCall();
+  UiCall(const UiCall&) = delete;
+  UiCall& operator=(const UiCall&) = delete;
 
   // From the user-interface thread: no call runs any more, and a worker
   // waiting for one returns at once.
@@ -30,9 +30,9 @@ class TUiCall {
   void Run(const std::function<void()>& fn);
 
  private:
-  struct TShared;
+  struct Shared;
   QObject* context_;
-  std::shared_ptr<TShared> shared_;
+  std::shared_ptr<Shared> shared_;
 };
 
 }  // namespace sonvex

@@ -18,47 +18,47 @@ namespace {
 constexpr int kActionCopy = 0;
 constexpr int kActionSwap = 1;
 
-QString EntryText(const TProjekt& p, int slot) {
-  return QString::fromStdString(std::to_string(slot + 1) + ": " + p.Chassis[static_cast<std::size_t>(slot)].Name.Str());
+QString EntryText(const Project& p, int slot) {
+  return QString::fromStdString(std::to_string(slot + 1) + ": " + p.chassis[static_cast<std::size_t>(slot)].name.Str());
 }
 
 }  // namespace
 
-TFormChassisCopy::TFormChassisCopy(QWidget* parent) : QDialog(parent), working_(MakeNewProject()) {
+ChassisCopyDialog::ChassisCopyDialog(QWidget* parent) : QDialog(parent), working_(MakeNewProject()) {
   setWindowTitle(QStringLiteral("Chassis kopieren / tauschen"));
-  cbChas1_ = new QComboBox(this);
-  comboBox1_ = new QComboBox(this);
-  comboBox1_->addItem(QStringLiteral("kopieren nach"));
-  comboBox1_->addItem(QStringLiteral("tauschen mit"));
-  cbChas2_ = new QComboBox(this);
-  for (QComboBox* cb : {cbChas1_, cbChas2_}) cb->setMinimumWidth(220);
-  checkBox1_ = new QCheckBox(QStringLiteral("incl. Gehäusedaten"), this);
-  checkBox2_ = new QCheckBox(QStringLiteral("incl. Schallwanddaten"), this);
-  checkBox1_->setChecked(true);
-  checkBox2_->setChecked(true);
-  button1_ = new QPushButton(QStringLiteral("Aktion ausführen"), this);
-  button1_->setAutoDefault(false);
-  connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
-  button2_ = new QPushButton(QStringLiteral("Ok"), this);
-  button2_->setDefault(true);
-  button3_ = new QPushButton(QStringLiteral("Abbruch"), this);
-  button3_->setAutoDefault(false);
-  connect(button2_, &QPushButton::clicked, this, &QDialog::accept);
-  connect(button3_, &QPushButton::clicked, this, &QDialog::reject);
+  sourceCombo_ = new QComboBox(this);
+  actionCombo_ = new QComboBox(this);
+  actionCombo_->addItem(QStringLiteral("kopieren nach"));
+  actionCombo_->addItem(QStringLiteral("tauschen mit"));
+  targetCombo_ = new QComboBox(this);
+  for (QComboBox* cb : {sourceCombo_, targetCombo_}) cb->setMinimumWidth(220);
+  withEnclosureCheck_ = new QCheckBox(QStringLiteral("incl. Gehäusedaten"), this);
+  withBaffleCheck_ = new QCheckBox(QStringLiteral("incl. Schallwanddaten"), this);
+  withEnclosureCheck_->setChecked(true);
+  withBaffleCheck_->setChecked(true);
+  runActionButton_ = new QPushButton(QStringLiteral("Aktion ausführen"), this);
+  runActionButton_->setAutoDefault(false);
+  connect(runActionButton_, &QPushButton::clicked, this, [this] { RunActionClick(); });
+  okButton_ = new QPushButton(QStringLiteral("Ok"), this);
+  okButton_->setDefault(true);
+  cancelButton_ = new QPushButton(QStringLiteral("Abbruch"), this);
+  cancelButton_->setAutoDefault(false);
+  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* row = new QHBoxLayout;
-  row->addWidget(cbChas1_, 1);
-  row->addWidget(comboBox1_);
-  row->addWidget(cbChas2_, 1);
+  row->addWidget(sourceCombo_, 1);
+  row->addWidget(actionCombo_);
+  row->addWidget(targetCombo_, 1);
   auto* options = new QHBoxLayout;
-  options->addWidget(checkBox1_);
-  options->addWidget(checkBox2_);
+  options->addWidget(withEnclosureCheck_);
+  options->addWidget(withBaffleCheck_);
   options->addStretch();
-  options->addWidget(button1_);
+  options->addWidget(runActionButton_);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(button2_);
-  buttons->addWidget(button3_);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
   auto* main = new QVBoxLayout(this);
   main->addLayout(row);
   main->addLayout(options);
@@ -66,47 +66,47 @@ TFormChassisCopy::TFormChassisCopy(QWidget* parent) : QDialog(parent), working_(
   main->addLayout(buttons);
 }
 
-TFormChassisCopy::~TFormChassisCopy() = default;
+ChassisCopyDialog::~ChassisCopyDialog() = default;
 
-void TFormChassisCopy::Fill(const TProjekt& current) {
+void ChassisCopyDialog::Fill(const Project& current) {
   *working_ = current;
-  cbChas1_->clear();
-  cbChas2_->clear();
-  const int n = std::clamp<int>(working_->nChassis, 0, kMaxChassis);
+  sourceCombo_->clear();
+  targetCombo_->clear();
+  const int n = std::clamp<int>(working_->chassisCount, 0, kMaxChassis);
   for (int slot = 0; slot < n; ++slot) {
-    cbChas1_->addItem(EntryText(*working_, slot));
-    cbChas2_->addItem(EntryText(*working_, slot));
+    sourceCombo_->addItem(EntryText(*working_, slot));
+    targetCombo_->addItem(EntryText(*working_, slot));
   }
   // A project with one chassis has no entry 2: the second list stays
   // without a selection, and "Aktion ausführen" does nothing.
-  cbChas1_->setCurrentIndex(n >= 1 ? 0 : -1);
-  cbChas2_->setCurrentIndex(n >= 2 ? 1 : -1);
-  comboBox1_->setCurrentIndex(kActionCopy);
+  sourceCombo_->setCurrentIndex(n >= 1 ? 0 : -1);
+  targetCombo_->setCurrentIndex(n >= 2 ? 1 : -1);
+  actionCombo_->setCurrentIndex(kActionCopy);
 }
 
-void TFormChassisCopy::FillLists() {
-  for (QComboBox* cb : {cbChas1_, cbChas2_})
+void ChassisCopyDialog::FillLists() {
+  for (QComboBox* cb : {sourceCombo_, targetCombo_})
     for (int i = 0; i < cb->count(); ++i) cb->setItemText(i, EntryText(*working_, i));
 }
 
-void TFormChassisCopy::Button1Click() {
-  const int source = cbChas1_->currentIndex();
-  const int target = cbChas2_->currentIndex();
+void ChassisCopyDialog::RunActionClick() {
+  const int source = sourceCombo_->currentIndex();
+  const int target = targetCombo_->currentIndex();
   if (source < 0 || target < 0) return;
-  const bool withEinbau = checkBox1_->isChecked();
-  const bool withSchallwand = checkBox2_->isChecked();
-  if (comboBox1_->currentIndex() == kActionCopy)
-    CopyChassis(*working_, source, target, withEinbau, withSchallwand);
-  else if (comboBox1_->currentIndex() == kActionSwap)
-    SwapChassis(*working_, source, target, withEinbau, withSchallwand);
+  const bool withEnclosure = withEnclosureCheck_->isChecked();
+  const bool withBaffle = withBaffleCheck_->isChecked();
+  if (actionCombo_->currentIndex() == kActionCopy)
+    CopyChassis(*working_, source, target, withEnclosure, withBaffle);
+  else if (actionCombo_->currentIndex() == kActionSwap)
+    SwapChassis(*working_, source, target, withEnclosure, withBaffle);
   FillLists();
 }
 
-bool EditChassisCopy(TProjectDocument& doc, TFormChassisCopy& dialog, const TDialogRunner& run) {
-  dialog.Fill(doc.Project());
+bool EditChassisCopy(ProjectDocument& doc, ChassisCopyDialog& dialog, const DialogRunner& run) {
+  dialog.Fill(doc.CurrentProject());
   if (run(dialog) != QDialog::Accepted) return false;
-  TProjectEdit edit(doc, "Chassis kopieren", TRecalc::Incremental);
-  dialog.Apply(edit.Project());
+  ProjectEdit edit(doc, "Chassis kopieren", Recalc::Incremental);
+  dialog.Apply(edit.EditedProject());
   edit.Commit();
   return true;
 }

@@ -14,51 +14,51 @@ class QPushButton;
 
 namespace sonvex {
 
-class TProjectDocument;
+class ProjectDocument;
 
-class TFormChassisCopy : public QDialog {
+class ChassisCopyDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormChassisCopy(QWidget* parent = nullptr);
-  ~TFormChassisCopy() override;
+  explicit ChassisCopyDialog(QWidget* parent = nullptr);
+  ~ChassisCopyDialog() override;
 
   // Takes a copy of the project, lists its chassis and selects chassis 1,
   // "kopieren nach" and chassis 2. The two check boxes keep their state from
   // the last opening.
-  void Fill(const TProjekt& current);
+  void Fill(const Project& current);
   // "Aktion ausführen": copies or exchanges the selected slots in the copy.
-  void Button1Click();
+  void RunActionClick();
   // The copy with every action applied so far.
-  const TProjekt& Working() const { return *working_; }
+  const Project& Working() const { return *working_; }
   // "Ok": the working copy becomes the project.
-  void Apply(TProjekt& p) const { p = *working_; }
+  void Apply(Project& p) const { p = *working_; }
 
-  QComboBox* CbChas1() const { return cbChas1_; }
-  QComboBox* ComboBox1() const { return comboBox1_; }
-  QComboBox* CbChas2() const { return cbChas2_; }
-  QCheckBox* CheckBox1() const { return checkBox1_; }
-  QCheckBox* CheckBox2() const { return checkBox2_; }
-  QPushButton* Button1() const { return button1_; }
-  QPushButton* Button2() const { return button2_; }
-  QPushButton* Button3() const { return button3_; }
+  QComboBox* SourceCombo() const { return sourceCombo_; }
+  QComboBox* ActionCombo() const { return actionCombo_; }
+  QComboBox* TargetCombo() const { return targetCombo_; }
+  QCheckBox* WithEnclosureCheck() const { return withEnclosureCheck_; }
+  QCheckBox* WithBaffleCheck() const { return withBaffleCheck_; }
+  QPushButton* RunActionButton() const { return runActionButton_; }
+  QPushButton* OkButton() const { return okButton_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
 
  private:
   void FillLists();
 
-  std::unique_ptr<TProjekt> working_;
-  QComboBox* cbChas1_ = nullptr;
-  QComboBox* comboBox1_ = nullptr;
-  QComboBox* cbChas2_ = nullptr;
-  QCheckBox* checkBox1_ = nullptr;
-  QCheckBox* checkBox2_ = nullptr;
-  QPushButton* button1_ = nullptr;
-  QPushButton* button2_ = nullptr;
-  QPushButton* button3_ = nullptr;
+  std::unique_ptr<Project> working_;
+  QComboBox* sourceCombo_ = nullptr;
+  QComboBox* actionCombo_ = nullptr;
+  QComboBox* targetCombo_ = nullptr;
+  QCheckBox* withEnclosureCheck_ = nullptr;
+  QCheckBox* withBaffleCheck_ = nullptr;
+  QPushButton* runActionButton_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
 };
 
 // "Chassis kopieren / tauschen": `dialog` (kept between openings, so that
 // its check boxes keep their state) on the document's project; "Ok" commits
 // every action as one edit. False on "Abbruch".
-bool EditChassisCopy(TProjectDocument& doc, TFormChassisCopy& dialog, const TDialogRunner& run);
+bool EditChassisCopy(ProjectDocument& doc, ChassisCopyDialog& dialog, const DialogRunner& run);
 
 }  // namespace sonvex

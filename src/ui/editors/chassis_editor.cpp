@@ -40,7 +40,7 @@
 #include "ui/dialogs/help_text_window.h"
 #include "ui/dialogs/window_place.h"
 #include "ui/document/project_document.h"
-#include "ui/editors/rele2_window.h"
+#include "ui/editors/voice_coil_fit_window.h"
 
 namespace sonvex {
 
@@ -50,17 +50,17 @@ constexpr const char* kChassisFilter = "Chassisdateien (*.ZCH)|*.ZCH";
 constexpr const char* kMeasuringNote =
     "Wenn KORVANT-Chassisdaten geladen wurden,\rist es nicht sinnvoll, den Ort der Messung\rnachträglich zu "
     "manipulieren.\rIn diesem Fall wird empfohlen, die Chassisdatei\rneu zu laden";
-constexpr const char* kGemgehRefusal =
+constexpr const char* kCommonCabinetRefusal =
     "Aktivieren der Option \"gemeinsames Außengehäuse\"\rnur unter Menüpunkt \"gemeinsames Außengehäuse\" möglich.";
 constexpr int kCurveRows = kMaxCurvePoints;  // rows 1..600 of the grids; the header is the table's own
 
 // The names of the type buttons, by enclosure type 0..4.
-constexpr std::array<const char*, 5> kTypeButtons{"RbInt", "RbCL", "RbBR", "RBBP", "RbBV"};
+constexpr std::array<const char*, 5> kTypeButtons{"integratedRadio", "closedRadio", "bassReflexRadio", "bandPassRadio", "bandPassVentedRadio"};
 
 // A small sketch of the enclosure type: the box, the chassis and the ports.
-class TTypePicture : public QWidget {
+class TypePicture : public QWidget {
  public:
-  explicit TTypePicture(QWidget* parent) : QWidget(parent) { setFixedSize(150, 130); }
+  explicit TypePicture(QWidget* parent) : QWidget(parent) { setFixedSize(150, 130); }
   void SetType(int t) {
     type_ = t;
     update();
@@ -162,21 +162,21 @@ std::string Str(const QLineEdit* e) { return e->text().toStdString(); }
 
 // ---------------------------------------------------------------- creation
 
-TFormChassisEd::TFormChassisEd(TProjectDocument& doc, TSettings& settings, TInteraction& ui, QWidget* parent)
-    : QDialog(parent), doc_(doc), settings_(settings), ui_(ui), chassis_(std::make_unique<TChassis>()),
-      openedChassis_(std::make_unique<TChassis>()) {
+ChassisEditorWindow::ChassisEditorWindow(ProjectDocument& doc, Settings& settings, Interaction& ui, QWidget* parent)
+    : QDialog(parent), doc_(doc), settings_(settings), ui_(ui), chassis_(std::make_unique<Chassis>()),
+      openedChassis_(std::make_unique<Chassis>()) {
   // A new project, a load, undo or a reference swap close the editor
   // without applying.
-  connect(&doc_, &TProjectDocument::aboutToReplaceProject, this, [this] {
+  connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
     if (isVisible()) reject();
   });
-  setObjectName("FormChassisEd");
+  setObjectName("chassisEditor");
   setWindowTitle(QText("Chassis und Einbau editieren"));
   setModal(false);
   loading_ = true;
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget(this);
-  pages_->setObjectName("PageControl1");
+  pages_->setObjectName("pages");
   layout->addWidget(pages_, 1);
   // The pages belong to the editor from the start, so that the handlers
   // find their controls by name while the pages are being built.
@@ -195,13 +195,13 @@ TFormChassisEd::TFormChassisEd(TProjectDocument& doc, TSettings& settings, TInte
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  QPushButton* ok = MakeButton("Ok", "BtnOk");
-  QPushButton* cancel = MakeButton("Abbruch", "BtnAbbruch");
+  QPushButton* ok = MakeButton("Ok", "okButton");
+  QPushButton* cancel = MakeButton("Abbruch", "cancelButton");
   ok->setDefault(true);
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
-  connect(ok, &QPushButton::clicked, this, [this] { BtnOkClick(); });
+  connect(ok, &QPushButton::clicked, this, [this] { OkClick(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   // Closing in any way clears the main window's editor flag.
   connect(this, &QDialog::finished, this, [this] {
@@ -209,60 +209,60 @@ TFormChassisEd::TFormChassisEd(TProjectDocument& doc, TSettings& settings, TInte
     if (help_ != nullptr) help_->hide();
   });
 
-  help_ = new TFormHilfetext(this);
-  reLe2_ = new TFormReLe2(this);
+  help_ = new HelpTextWindow(this);
+  voiceCoilFit_ = new VoiceCoilFitWindow(this);
   resize(1180, 680);
   loading_ = false;
 }
 
-TFormChassisEd::~TFormChassisEd() = default;
+ChassisEditorWindow::~ChassisEditorWindow() = default;
 
-QLineEdit* TFormChassisEd::Edit(const char* name) const { return Control<QLineEdit>(name); }
-QCheckBox* TFormChassisEd::Check(const char* name) const { return Control<QCheckBox>(name); }
-QLabel* TFormChassisEd::DerivedLabel(const char* key) const {
-  return Control<QLabel>((std::string("Label") + key).c_str());
+QLineEdit* ChassisEditorWindow::Edit(const char* name) const { return Control<QLineEdit>(name); }
+QCheckBox* ChassisEditorWindow::Check(const char* name) const { return Control<QCheckBox>(name); }
+QLabel* ChassisEditorWindow::DerivedLabel(const char* key) const {
+  return Control<QLabel>((std::string("derivedLabel") + key).c_str());
 }
 
-void TFormChassisEd::BuildChassisPage(QWidget* page) {
+void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   auto* h = new QHBoxLayout(page);
   auto* left = new QVBoxLayout;
   auto* form = new QGridLayout;
   form->setVerticalSpacing(2);
   int row = 0;
-  auto* name = AddEditRow(form, row++, 0, "Name", "EditName", 70, 2);
+  auto* name = AddEditRow(form, row++, 0, "Name", "nameEdit", 70, 2);
   name->setMaximumWidth(QWIDGETSIZE_MAX);
   name->setMaxLength(22);
-  auto* comment = AddEditRow(form, row++, 0, "Kommentar", "EditKommentar", 70, 2);
+  auto* comment = AddEditRow(form, row++, 0, "Kommentar", "commentEdit", 70, 2);
   comment->setMaximumWidth(QWIDGETSIZE_MAX);
   comment->setMaxLength(102);
-  const std::array<std::pair<const char*, const char*>, 15> numbers{{{"fs [Hz]", "Editfs"},
-                                                                     {"Qes", "EditQes"},
-                                                                     {"Qms", "EditQms"},
-                                                                     {"Vas [Liter]", "EditVas"},
-                                                                     {"Sd [cm²]", "EditAmem"},
-                                                                     {"SEO [mm]", "EditSEO"},
-                                                                     {"xlin [mm]", "EditXlin"},
-                                                                     {"Rdc [Ohm]", "EditRe"},
-                                                                     {"Le [mH]", "EditLe"},
-                                                                     {"Re2 [Ohm]", "EditRe2"},
-                                                                     {"Le2 [mH]", "EditLe2"},
-                                                                     {"Re3 [Ohm]", "EditRe3"},
-                                                                     {"Le3 [mH]", "EditLe3"},
-                                                                     {"P max [W]", "Ed_Pmax"},
-                                                                     {"Nennimp. [Ohm]", "EditZNenn"}}};
+  const std::array<std::pair<const char*, const char*>, 15> numbers{{{"fs [Hz]", "fsEdit"},
+                                                                     {"Qes", "qesEdit"},
+                                                                     {"Qms", "qmsEdit"},
+                                                                     {"Vas [Liter]", "vasEdit"},
+                                                                     {"Sd [cm²]", "sdEdit"},
+                                                                     {"SEO [mm]", "sourceDepthEdit"},
+                                                                     {"xlin [mm]", "xlinEdit"},
+                                                                     {"Rdc [Ohm]", "rdcEdit"},
+                                                                     {"Le [mH]", "leEdit"},
+                                                                     {"Re2 [Ohm]", "re2Edit"},
+                                                                     {"Le2 [mH]", "le2Edit"},
+                                                                     {"Re3 [Ohm]", "re3Edit"},
+                                                                     {"Le3 [mH]", "le3Edit"},
+                                                                     {"P max [W]", "maxPowerEdit"},
+                                                                     {"Nennimp. [Ohm]", "nominalImpedanceEdit"}}};
   for (std::size_t k = 0; k < numbers.size(); ++k)
     AddEditRow(form, row + static_cast<int>(k % 8), static_cast<int>(k / 8), numbers[k].first, numbers[k].second,
                k / 8 == 0 ? 70 : 100);
   left->addLayout(form);
-  left->addWidget(MakeCheck("rückseitig geschlossen (z. B. HT-Kalotten)", "cbHintengeschl"));
-  auto* fitButton = MakeButton("Re.. und Le.. aus Impedanzgang errechnen", "BtnLeReLe2rechnen");
+  left->addWidget(MakeCheck("rückseitig geschlossen (z. B. HT-Kalotten)", "rearClosedCheck"));
+  auto* fitButton = MakeButton("Re.. und Le.. aus Impedanzgang errechnen", "voiceCoilFitButton");
   left->addWidget(fitButton);
   auto* files = new QHBoxLayout;
-  files->addWidget(MakeButton("Chassis laden ...", "Btnladen"));
-  files->addWidget(MakeButton("Chassis speichern ...", "BtnSpeichern"));
+  files->addWidget(MakeButton("Chassis laden ...", "loadChassisButton"));
+  files->addWidget(MakeButton("Chassis speichern ...", "saveChassisButton"));
   left->addLayout(files);
   memo_ = new QPlainTextEdit;
-  memo_->setObjectName("MemoDiag");
+  memo_->setObjectName("diagnosticsMemo");
   memo_->setReadOnly(true);
   memo_->setMaximumHeight(60);
   left->addWidget(memo_);
@@ -273,7 +273,7 @@ void TFormChassisEd::BuildChassisPage(QWidget* page) {
   auto* right = new QVBoxLayout;
   auto* measured = new QGroupBox(QText("Meßdaten"));
   auto* mg = new QGridLayout(measured);
-  const std::array<const char*, 4> gridNames{"StringGridFA", "StringGridFAP", "StringGridFI", "StringGridFIP"};
+  const std::array<const char*, 4> gridNames{"responseGrid", "responsePhaseGrid", "impedanceGrid", "impedancePhaseGrid"};
   const std::array<const char*, 4> valueHeads{"A [dB]", "Phase [°]", "Imp. [Ohm]", "Phase [°]"};
   for (std::size_t k = 0; k < 4; ++k) {
     auto* g = new QTableWidget(kCurveRows, 2);
@@ -287,13 +287,13 @@ void TFormChassisEd::BuildChassisPage(QWidget* page) {
     grids_[k] = g;
     mg->addWidget(g, 1, static_cast<int>(k));
   }
-  mg->addWidget(MakeCheck("Amplitudengang verwenden", "CbUseFA"), 2, 0);
-  mg->addWidget(MakeCheck("Phasengang verwenden", "CBUseFAP"), 2, 1);
-  mg->addWidget(MakeCheck("Impedanzgang verwenden", "CBUseFI"), 2, 2);
-  mg->addWidget(MakeCheck("el. Phase verwenden", "CBUseFIP"), 2, 3);
-  mg->addWidget(MakeCheck("Amplitudengang auch für fs-Bereich", "CBUseFA4fs"), 3, 0, 1, 2);
+  mg->addWidget(MakeCheck("Amplitudengang verwenden", "useResponseCheck"), 2, 0);
+  mg->addWidget(MakeCheck("Phasengang verwenden", "useResponsePhaseCheck"), 2, 1);
+  mg->addWidget(MakeCheck("Impedanzgang verwenden", "useImpedanceCheck"), 2, 2);
+  mg->addWidget(MakeCheck("el. Phase verwenden", "useImpedancePhaseCheck"), 2, 3);
+  mg->addWidget(MakeCheck("Amplitudengang auch für fs-Bereich", "useResponseForFsCheck"), 3, 0, 1, 2);
   auto* combo = new QComboBox;
-  combo->setObjectName("ComboBox1");
+  combo->setObjectName("measuringConditionCombo");
   for (const char* item :
        {"1. Unendliche Schallwand", "2. DIN-Schallwand / 200 Liter", "3. Korvant Testgehäuse kleine Seite",
         "4. Korvant Testgehäuse große Seite", "5. zu simulierende Box", "6. Korvant Testgehäuse klein (alt)",
@@ -307,26 +307,26 @@ void TFormChassisEd::BuildChassisPage(QWidget* page) {
   cond->addWidget(combo, 1);
   mg->addLayout(cond, 4, 0, 1, 4);
   auto* importRow = new QHBoxLayout;
-  importRow->addWidget(MakeButton("Frequenzgang importieren ...", "BtnImportFGang"));
-  importRow->addWidget(MakeButton("Pegel ändern ...", "BtnPegel"));
-  importRow->addWidget(MakeButton("Impedanzgang importieren ...", "BtnImportIGang"));
+  importRow->addWidget(MakeButton("Frequenzgang importieren ...", "importResponseButton"));
+  importRow->addWidget(MakeButton("Pegel ändern ...", "changeLevelButton"));
+  importRow->addWidget(MakeButton("Impedanzgang importieren ...", "importImpedanceButton"));
   mg->addLayout(importRow, 0, 0, 1, 4);
   right->addWidget(measured);
   h->addLayout(right, 1);
 
-  connect(Check("CbUseFA"), &QCheckBox::clicked, this, [this] { CbUseFAClick(); });
-  connect(Check("CBUseFI"), &QCheckBox::clicked, this, [this] { CbUseFIClick(); });
-  connect(Check("cbHintengeschl"), &QCheckBox::clicked, this, [this] { CbHintengeschlClick(); });
+  connect(Check("useResponseCheck"), &QCheckBox::clicked, this, [this] { UseResponseClick(); });
+  connect(Check("useImpedanceCheck"), &QCheckBox::clicked, this, [this] { UseImpedanceClick(); });
+  connect(Check("rearClosedCheck"), &QCheckBox::clicked, this, [this] { RearClosedClick(); });
   connect(combo, &QComboBox::activated, this, [this] { MeasuringConditionChosen(); });
-  connect(Control<QPushButton>("BtnImportFGang"), &QPushButton::clicked, this, [this] { BtnImportFGangClick(); });
-  connect(Control<QPushButton>("BtnImportIGang"), &QPushButton::clicked, this, [this] { BtnImportIGangClick(); });
-  connect(Control<QPushButton>("BtnPegel"), &QPushButton::clicked, this, [this] { BtnPegelClick(); });
-  connect(fitButton, &QPushButton::clicked, this, [this] { BtnLeReLe2rechnenClick(); });
-  connect(Control<QPushButton>("Btnladen"), &QPushButton::clicked, this, [this] { BtnladenClick(); });
-  connect(Control<QPushButton>("BtnSpeichern"), &QPushButton::clicked, this, [this] { BtnSpeichernClick(); });
+  connect(Control<QPushButton>("importResponseButton"), &QPushButton::clicked, this, [this] { ImportResponseClick(); });
+  connect(Control<QPushButton>("importImpedanceButton"), &QPushButton::clicked, this, [this] { ImportImpedanceClick(); });
+  connect(Control<QPushButton>("changeLevelButton"), &QPushButton::clicked, this, [this] { ChangeLevelClick(); });
+  connect(fitButton, &QPushButton::clicked, this, [this] { VoiceCoilFitClick(); });
+  connect(Control<QPushButton>("loadChassisButton"), &QPushButton::clicked, this, [this] { LoadChassisClick(); });
+  connect(Control<QPushButton>("saveChassisButton"), &QPushButton::clicked, this, [this] { SaveChassisClick(); });
 }
 
-void TFormChassisEd::BuildEnclosurePage(QWidget* page) {
+void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
   auto* h = new QHBoxLayout(page);
   auto* left = new QVBoxLayout;
   auto* types = new QGroupBox(QText("Gehäusetyp"));
@@ -345,38 +345,38 @@ void TFormChassisEd::BuildEnclosurePage(QWidget* page) {
   }
   auto* typeRow = new QHBoxLayout;
   typeRow->addWidget(types);
-  auto* picture = new TTypePicture(page);
-  picture->setObjectName("ImageTyp");
+  auto* picture = new TypePicture(page);
+  picture->setObjectName("typePicture");
   picture_ = picture;
   typeRow->addWidget(picture_);
   left->addLayout(typeRow);
 
   auto* volumes = new QGroupBox(QText("Volumen und Abstimmung"));
   auto* vg = new QGridLayout(volumes);
-  AddEditRow(vg, 0, 0, "Vb [Liter]", "EditVb", 80);
-  AddEditRow(vg, 0, 1, "fb [Hz]", "Editfb", 80);
-  AddEditRow(vg, 1, 0, "Vbf [Liter]", "EditVbf", 80);
-  AddEditRow(vg, 1, 1, "fbf [Hz]", "Editfbf", 80);
+  AddEditRow(vg, 0, 0, "Vb [Liter]", "vbEdit", 80);
+  AddEditRow(vg, 0, 1, "fb [Hz]", "fbEdit", 80);
+  AddEditRow(vg, 1, 0, "Vbf [Liter]", "vbfEdit", 80);
+  AddEditRow(vg, 1, 1, "fbf [Hz]", "fbfEdit", 80);
   left->addWidget(volumes);
 
   auto* losses = new QGroupBox(QText("Dämmung, Verluste und Luftlast"));
   auto* lg = new QGridLayout(losses);
-  QCheckBox* expl = MakeCheck("Werte explizit eingeben", "CBmbQexplizit");
+  QCheckBox* expl = MakeCheck("Werte explizit eingeben", "explicitValuesCheck");
   lg->addWidget(expl, 0, 0, 1, 3);
-  const std::array<std::pair<const char*, const char*>, 9> explicitEdits{{{"vV", "EditVv"},
-                                                                          {"mb", "Editmb"},
-                                                                          {"fmb [Hz]", "Editfmb"},
-                                                                          {"Ql", "EditQl"},
-                                                                          {"Qb", "EditQb"},
-                                                                          {"Qk", "EditQk"},
-                                                                          {"vVf", "EditvVf"},
-                                                                          {"Qbf", "EditQbf"},
-                                                                          {"Qkf", "EditQkf"}}};
+  const std::array<std::pair<const char*, const char*>, 9> explicitEdits{{{"vV", "volumeFactorEdit"},
+                                                                          {"mb", "mbEdit"},
+                                                                          {"fmb [Hz]", "fmbEdit"},
+                                                                          {"Ql", "qlEdit"},
+                                                                          {"Qb", "qbEdit"},
+                                                                          {"Qk", "qkEdit"},
+                                                                          {"vVf", "frontVolumeFactorEdit"},
+                                                                          {"Qbf", "qbfEdit"},
+                                                                          {"Qkf", "qkfEdit"}}};
   for (std::size_t k = 0; k < explicitEdits.size(); ++k)
     AddEditRow(lg, 1 + static_cast<int>(k % 5), static_cast<int>(k / 5), explicitEdits[k].first,
                explicitEdits[k].second, 60);
   const std::array<std::pair<const char*, const char*>, 3> helps{
-      {{"? vV", "SpeedButtonvV"}, {"? mb", "SpeedButtonmb"}, {"? Qk", "SpeedButtonQk"}}};
+      {{"? vV", "volumeFactorHelpButton"}, {"? mb", "airLoadHelpButton"}, {"? Qk", "portLossHelpButton"}}};
   for (std::size_t k = 0; k < helps.size(); ++k) {
     auto* b = new QToolButton;
     b->setText(QText(helps[k].first));
@@ -384,11 +384,11 @@ void TFormChassisEd::BuildEnclosurePage(QWidget* page) {
     lg->addWidget(b, 1 + static_cast<int>(k), 2);
     connect(b, &QToolButton::clicked, this, [this, k] { HelpClick(static_cast<int>(k)); });
   }
-  const std::array<std::pair<const char*, const char*>, 5> tracks{{{"Dämmung Volumen", "TrackBarv"},
-                                                                   {"Dämmung Verluste", "TrackBarc"},
-                                                                   {"Dämmung Reflexkanal", "TrackBark"},
-                                                                   {"Dämmung vordere Kammer", "TrackBarvf"},
-                                                                   {"Dämmung vorderer Kanal", "TrackBarkf"}}};
+  const std::array<std::pair<const char*, const char*>, 5> tracks{{{"Dämmung Volumen", "volumeDampingSlider"},
+                                                                   {"Dämmung Verluste", "lossDampingSlider"},
+                                                                   {"Dämmung Reflexkanal", "portDampingSlider"},
+                                                                   {"Dämmung vordere Kammer", "frontVolumeDampingSlider"},
+                                                                   {"Dämmung vorderer Kanal", "frontPortDampingSlider"}}};
   for (std::size_t k = 0; k < tracks.size(); ++k) {
     auto* box = new QWidget;
     box->setObjectName(QString::fromLatin1(tracks[k].second) + "Row");
@@ -422,16 +422,16 @@ void TFormChassisEd::BuildEnclosurePage(QWidget* page) {
   });
 
   auto* derived = new QGroupBox(QText("Errechnete Größen"));
-  derived->setObjectName("GroupBoxErrechnet");
+  derived->setObjectName("derivedGroup");
   auto* dg = new QGridLayout(derived);
-  const auto labels = DerivedValueLabels(TChassisDerived{});
+  const auto labels = DerivedValueLabels(ChassisDerived{});
   for (std::size_t k = 0; k < labels.size(); ++k) {
     auto* l = new QLabel(QText(labels[k].placeholder));
-    l->setObjectName(QText("Label" + labels[k].key));
+    l->setObjectName(QText("derivedLabel" + labels[k].key));
     l->setMinimumWidth(150);
     dg->addWidget(l, static_cast<int>(k % 14), static_cast<int>(k / 14));
   }
-  QPushButton* refresh = MakeButton("aktualisieren", "Btnaktualisieren");
+  QPushButton* refresh = MakeButton("aktualisieren", "refreshButton");
   dg->addWidget(refresh, 14, 0, 1, 2);
   connect(refresh, &QPushButton::clicked, this, [this] {
     Apply();
@@ -440,38 +440,38 @@ void TFormChassisEd::BuildEnclosurePage(QWidget* page) {
   h->addWidget(derived);
 }
 
-void TFormChassisEd::BuildBafflePage(QWidget* page) {
+void ChassisEditorWindow::BuildBafflePage(QWidget* page) {
   auto* h = new QHBoxLayout(page);
   auto* left = new QVBoxLayout;
   auto* edges = new QGroupBox(QText("Beugung an Schallwandkante"));
   auto* el = new QHBoxLayout(edges);
-  el->addWidget(MakeCheck("links", "cbBeugL"));
-  el->addWidget(MakeCheck("rechts", "cbBeugR"));
-  el->addWidget(MakeCheck("oben", "cbBeugo"));
-  el->addWidget(MakeCheck("unten", "cbBeugu"));
+  el->addWidget(MakeCheck("links", "diffractionLeftCheck"));
+  el->addWidget(MakeCheck("rechts", "diffractionRightCheck"));
+  el->addWidget(MakeCheck("oben", "diffractionTopCheck"));
+  el->addWidget(MakeCheck("unten", "diffractionBottomCheck"));
   left->addWidget(edges);
   auto* dims = new QGroupBox(QText("Schallwand [cm]"));
   auto* dg = new QGridLayout(dims);
-  const std::array<std::pair<const char*, const char*>, 9> edits{{{"a: Chassismitte bis Unterkante", "Edita"},
-                                                                  {"b: Breite der Schallwand", "Editb"},
-                                                                  {"c: Chassismitte bis linke Kante", "Editc"},
-                                                                  {"d: Durchmesser Schallaustritt", "Editd"},
-                                                                  {"e: Fase links", "Edite"},
-                                                                  {"f: Fase rechts", "Editf"},
-                                                                  {"g: Fase oben", "Editg"},
-                                                                  {"h: Höhe der Schallwand", "Edith"},
-                                                                  {"i: Fase unten", "Editi"}}};
+  const std::array<std::pair<const char*, const char*>, 9> edits{{{"a: Chassismitte bis Unterkante", "fromBottomEdit"},
+                                                                  {"b: Breite der Schallwand", "widthEdit"},
+                                                                  {"c: Chassismitte bis linke Kante", "fromLeftEdit"},
+                                                                  {"d: Durchmesser Schallaustritt", "outletDiameterEdit"},
+                                                                  {"e: Fase links", "chamferLeftEdit"},
+                                                                  {"f: Fase rechts", "chamferRightEdit"},
+                                                                  {"g: Fase oben", "chamferTopEdit"},
+                                                                  {"h: Höhe der Schallwand", "heightEdit"},
+                                                                  {"i: Fase unten", "chamferBottomEdit"}}};
   for (std::size_t k = 0; k < edits.size(); ++k)
     AddEditRow(dg, static_cast<int>(k), 0, edits[k].first, edits[k].second, 200);
   left->addWidget(dims);
   auto* shape = new QComboBox;
-  shape->setObjectName("CB_Membranform");
+  shape->setObjectName("diaphragmShapeCombo");
   shape->addItems({QText("Kalotte"), QText("Konus"), QText("Ring")});
   auto* shapeRow = new QHBoxLayout;
   shapeRow->addWidget(new QLabel(QText("Membranform")));
   shapeRow->addWidget(shape, 1);
   left->addLayout(shapeRow);
-  left->addWidget(MakeCheck("gemeinsames Außengehäuse", "CBGemgeh"));
+  left->addWidget(MakeCheck("gemeinsames Außengehäuse", "commonCabinetCheck"));
   left->addStretch();
   h->addLayout(left, 1);
 
@@ -479,26 +479,26 @@ void TFormChassisEd::BuildBafflePage(QWidget* page) {
   auto* pos = new QGroupBox(QText("Chassis im Raum"));
   auto* pg = new QGridLayout(pos);
   auto* dir = new QComboBox;
-  dir->setObjectName("ComboBox2");
+  dir->setObjectName("directionCombo");
   for (const char* item : {"nach vorne", "nach hinten", "nach links", "nach rechts", "nach oben", "nach unten"})
     dir->addItem(QText(item));
   pg->addWidget(new QLabel(QText("Abstrahlrichtung")), 0, 0);
   pg->addWidget(dir, 0, 1);
-  AddEditRow(pg, 1, 0, "horizontal (nach rechts) [cm]", "Edithor", 200);
-  AddEditRow(pg, 2, 0, "vertikal (nach oben) [cm]", "Editvert", 200);
-  AddEditRow(pg, 3, 0, "zum Hörer [cm]", "EditStra", 200);
+  AddEditRow(pg, 1, 0, "horizontal (nach rechts) [cm]", "horizontalEdit", 200);
+  AddEditRow(pg, 2, 0, "vertikal (nach oben) [cm]", "verticalEdit", 200);
+  AddEditRow(pg, 3, 0, "zum Hörer [cm]", "towardsListenerEdit", 200);
   right->addWidget(pos);
   rearGroup_ = new QGroupBox(QText("rückwärtiger Schall (Reflexöffnung)"));
-  rearGroup_->setObjectName("GroupBoxRear");
+  rearGroup_->setObjectName("rearGroup");
   auto* rg = new QGridLayout(rearGroup_);
   auto* dirr = new QComboBox;
-  dirr->setObjectName("ComboBox3");
+  dirr->setObjectName("rearDirectionCombo");
   dirr->addItems({QText("gleiche Richtung wie Chassis"), QText("entgegengesetzt von Chassis")});
   rg->addWidget(new QLabel(QText("Richtung")), 0, 0);
   rg->addWidget(dirr, 0, 1);
-  AddEditRow(rg, 1, 0, "horizontal (nach rechts) [cm]", "EditHorr", 200);
-  AddEditRow(rg, 2, 0, "vertikal (nach oben) [cm]", "EditVertr", 200);
-  AddEditRow(rg, 3, 0, "zum Hörer [cm]", "EditStrar", 200);
+  AddEditRow(rg, 1, 0, "horizontal (nach rechts) [cm]", "rearHorizontalEdit", 200);
+  AddEditRow(rg, 2, 0, "vertikal (nach oben) [cm]", "rearVerticalEdit", 200);
+  AddEditRow(rg, 3, 0, "zum Hörer [cm]", "rearTowardsListenerEdit", 200);
   right->addWidget(rearGroup_);
   auto* note = new QLabel(
       QText("Die Position bezieht sich auf einen gemeinsamen Nullpunkt aller Chassis, z. B. die Mitte der Schallwand; "
@@ -507,37 +507,37 @@ void TFormChassisEd::BuildBafflePage(QWidget* page) {
   right->addWidget(note);
   right->addStretch();
   h->addLayout(right, 1);
-  connect(Check("CBGemgeh"), &QCheckBox::clicked, this, [this] { CbGemgehClick(); });
+  connect(Check("commonCabinetCheck"), &QCheckBox::clicked, this, [this] { CommonCabinetClick(); });
 }
 
-void TFormChassisEd::BuildMorePage(QWidget* page) {
+void ChassisEditorWindow::BuildMorePage(QWidget* page) {
   auto* v = new QVBoxLayout(page);
   auto* g = new QGridLayout;
-  const std::array<std::pair<const char*, const char*>, 18> edits{{{"Nennbelastbarkeit [W]", "Ed_Pnorm"},
-                                                                   {"Schwingspulenhöhe [mm]", "Ed_Hvc"},
-                                                                   {"Schwingspulendurchmesser [mm]", "Ed_Dvc"},
-                                                                   {"Polplattenhöhe [mm]", "Ed_Hpp"},
-                                                                   {"Bl (Datenblatt) [N/A]", "Ed_bl"},
-                                                                   {"Kennschalldruck [dB]", "Ed_SPL"},
-                                                                   {"Le (Datenblatt) [mH]", "Ed_le"},
-                                                                   {"Mmd (Datenblatt) [g]", "Ed_mmd"},
-                                                                   {"untere Grenzfrequenz", "Ed_fu"},
-                                                                   {"obere Grenzfrequenz", "Ed_fo"},
-                                                                   {"Induktion im Luftspalt [T]", "Ed_magind"},
-                                                                   {"Magnetfluss", "Ed_Magflu"},
-                                                                   {"Bestellnummer", "Ed_bnr"},
-                                                                   {"Außenmaße", "Ed_Da"},
-                                                                   {"Einbautiefe [mm]", "Ed_etiefe"},
-                                                                   {"Einbauausschnitt [mm]", "Ed_ausschn"},
-                                                                   {"Gewicht [g]", "Ed_gewicht"},
-                                                                   {"xmax [mm]", "EditXmax"}}};
+  const std::array<std::pair<const char*, const char*>, 18> edits{{{"Nennbelastbarkeit [W]", "ratedPowerEdit"},
+                                                                   {"Schwingspulenhöhe [mm]", "voiceCoilHeightEdit"},
+                                                                   {"Schwingspulendurchmesser [mm]", "voiceCoilDiameterEdit"},
+                                                                   {"Polplattenhöhe [mm]", "polePlateHeightEdit"},
+                                                                   {"Bl (Datenblatt) [N/A]", "dataSheetBlEdit"},
+                                                                   {"Kennschalldruck [dB]", "sensitivityEdit"},
+                                                                   {"Le (Datenblatt) [mH]", "dataSheetLeEdit"},
+                                                                   {"Mmd (Datenblatt) [g]", "dataSheetMmdEdit"},
+                                                                   {"untere Grenzfrequenz", "lowerFreqEdit"},
+                                                                   {"obere Grenzfrequenz", "upperFreqEdit"},
+                                                                   {"Induktion im Luftspalt [T]", "gapFluxDensityEdit"},
+                                                                   {"Magnetfluss", "magneticFluxEdit"},
+                                                                   {"Bestellnummer", "orderNumberEdit"},
+                                                                   {"Außenmaße", "outerDimensionsEdit"},
+                                                                   {"Einbautiefe [mm]", "mountingDepthEdit"},
+                                                                   {"Einbauausschnitt [mm]", "cutoutEdit"},
+                                                                   {"Gewicht [g]", "weightEdit"},
+                                                                   {"xmax [mm]", "xmaxEdit"}}};
   for (std::size_t k = 0; k < edits.size(); ++k)
     AddEditRow(g, static_cast<int>(k % 9), static_cast<int>(k / 9), edits[k].first, edits[k].second, 240);
   v->addLayout(g);
-  Edit("Ed_bnr")->setMaxLength(15);
+  Edit("orderNumberEdit")->setMaxLength(15);
   // The texts of the data sheet (order number, frequency range, outer
   // dimensions) get the room of their longest usual entry.
-  for (const char* name : {"Ed_bnr", "Ed_fu", "Ed_fo", "Ed_Da"}) FitNumberField(Edit(name), 16);
+  for (const char* name : {"orderNumberEdit", "lowerFreqEdit", "upperFreqEdit", "outerDimensionsEdit"}) FitNumberField(Edit(name), 16);
   auto* note = new QLabel(QText("Diese Angaben dienen nur der Information; die Simulation verwendet sie nicht."));
   v->addWidget(note);
   v->addStretch();
@@ -549,110 +549,110 @@ void TFormChassisEd::BuildMorePage(QWidget* page) {
 // (and the factor from the record's SI unit to the unit shown), so that
 // filling and reading back list each binding once.
 template <class R>
-struct TNumberField {
+struct NumberField {
   const char* control;
   double R::*field;
   double factor;
 };
 template <class R>
-struct TCheckField {
+struct CheckField {
   const char* control;
   bool R::*field;
 };
-constexpr std::array<TNumberField<TChassis>, 29> kChassisNumbers{{
-    {"Editfs", &TChassis::fs, 1.0},
-    {"EditQes", &TChassis::Qes, 1.0},
-    {"EditQms", &TChassis::Qms, 1.0},
-    {"EditVas", &TChassis::Vas, kLitre},
-    {"EditAmem", &TChassis::Amem, kSquareCm},
-    {"EditSEO", &TChassis::seo, kMilli},
-    {"EditXlin", &TChassis::xlin, kMilli},
-    {"EditLe", &TChassis::Le, kMilli},
-    {"EditRe", &TChassis::Re, 1.0},
-    {"EditLe2", &TChassis::Le2, kMilli},
-    {"EditRe2", &TChassis::Re2, 1.0},
-    {"EditLe3", &TChassis::Le3, kMilli},
-    {"EditRe3", &TChassis::Re3, 1.0},
-    {"Ed_Pmax", &TChassis::_PMax, 1.0},
-    {"EditZNenn", &TChassis::_ZNenn, 1.0},
-    {"Ed_Pnorm", &TChassis::_PNorm, 1.0},
-    {"Ed_Hvc", &TChassis::_Hvc, kMilli},
-    {"Ed_Dvc", &TChassis::_Dvc, kMilli},
-    {"Ed_Hpp", &TChassis::_Hpp, kMilli},
-    {"Ed_bl", &TChassis::_Bl, 1.0},
-    {"Ed_SPL", &TChassis::_SPL, 1.0},
-    {"Ed_le", &TChassis::_Le, kMilli},
-    {"Ed_mmd", &TChassis::_Mmd, kMilli},
-    {"Ed_magind", &TChassis::_magind, 1.0},
-    {"Ed_Magflu", &TChassis::_magflu, 1.0},
-    {"Ed_etiefe", &TChassis::_Etiefe, kMilli},
-    {"Ed_ausschn", &TChassis::_Ausschn, kMilli},
-    {"Ed_gewicht", &TChassis::_Gewicht, kMilli},
-    {"EditXmax", &TChassis::xmax, kMilli},
+constexpr std::array<NumberField<Chassis>, 29> kChassisNumbers{{
+    {"fsEdit", &Chassis::fs, 1.0},
+    {"qesEdit", &Chassis::Qes, 1.0},
+    {"qmsEdit", &Chassis::Qms, 1.0},
+    {"vasEdit", &Chassis::Vas, kLitre},
+    {"sdEdit", &Chassis::Sd, kSquareCm},
+    {"sourceDepthEdit", &Chassis::sourceDepth, kMilli},
+    {"xlinEdit", &Chassis::xlin, kMilli},
+    {"leEdit", &Chassis::Le, kMilli},
+    {"rdcEdit", &Chassis::Re, 1.0},
+    {"le2Edit", &Chassis::Le2, kMilli},
+    {"re2Edit", &Chassis::Re2, 1.0},
+    {"le3Edit", &Chassis::Le3, kMilli},
+    {"re3Edit", &Chassis::Re3, 1.0},
+    {"maxPowerEdit", &Chassis::maxPower, 1.0},
+    {"nominalImpedanceEdit", &Chassis::nominalImpedance, 1.0},
+    {"ratedPowerEdit", &Chassis::ratedPower, 1.0},
+    {"voiceCoilHeightEdit", &Chassis::voiceCoilHeight, kMilli},
+    {"voiceCoilDiameterEdit", &Chassis::voiceCoilDiameter, kMilli},
+    {"polePlateHeightEdit", &Chassis::polePlateHeight, kMilli},
+    {"dataSheetBlEdit", &Chassis::dataSheetBl, 1.0},
+    {"sensitivityEdit", &Chassis::dataSheetSPL, 1.0},
+    {"dataSheetLeEdit", &Chassis::dataSheetLe, kMilli},
+    {"dataSheetMmdEdit", &Chassis::dataSheetMmd, kMilli},
+    {"gapFluxDensityEdit", &Chassis::magneticInduction, 1.0},
+    {"magneticFluxEdit", &Chassis::magneticFlux, 1.0},
+    {"mountingDepthEdit", &Chassis::mountingDepth, kMilli},
+    {"cutoutEdit", &Chassis::cutoutDiameter, kMilli},
+    {"weightEdit", &Chassis::weight, kMilli},
+    {"xmaxEdit", &Chassis::xmax, kMilli},
 }};
-constexpr std::array<TNumberField<TEinbau>, 13> kEinbauNumbers{{
-    {"EditVb", &TEinbau::Vb, kLitre},
-    {"Editfb", &TEinbau::fb, 1.0},
-    {"EditVbf", &TEinbau::Vbf, kLitre},
-    {"Editfbf", &TEinbau::fbf, 1.0},
-    {"EditVv", &TEinbau::vV, 1.0},
-    {"Editmb", &TEinbau::mb, 1.0},
-    {"Editfmb", &TEinbau::fmb, 1.0},
-    {"EditQl", &TEinbau::Ql, 1.0},
-    {"EditQb", &TEinbau::Qb, 1.0},
-    {"EditvVf", &TEinbau::vVf, 1.0},
-    {"EditQbf", &TEinbau::Qbf, 1.0},
-    {"EditQk", &TEinbau::Qk, 1.0},
-    {"EditQkf", &TEinbau::Qkf, 1.0},
+constexpr std::array<NumberField<Enclosure>, 13> kEnclosureNumbers{{
+    {"vbEdit", &Enclosure::Vb, kLitre},
+    {"fbEdit", &Enclosure::fb, 1.0},
+    {"vbfEdit", &Enclosure::VbFront, kLitre},
+    {"fbfEdit", &Enclosure::fbFront, 1.0},
+    {"volumeFactorEdit", &Enclosure::volumeFactor, 1.0},
+    {"mbEdit", &Enclosure::airMassFactor, 1.0},
+    {"fmbEdit", &Enclosure::airMassCornerFreq, 1.0},
+    {"qlEdit", &Enclosure::Ql, 1.0},
+    {"qbEdit", &Enclosure::Qb, 1.0},
+    {"frontVolumeFactorEdit", &Enclosure::frontVolumeFactor, 1.0},
+    {"qbfEdit", &Enclosure::QbFront, 1.0},
+    {"qkEdit", &Enclosure::Qp, 1.0},
+    {"qkfEdit", &Enclosure::QpFront, 1.0},
 }};
-constexpr std::array<TNumberField<TSchallwand>, 15> kSchallwandNumbers{{
-    {"Edita", &TSchallwand::a, kCm},
-    {"Editb", &TSchallwand::b, kCm},
-    {"Editc", &TSchallwand::c, kCm},
-    {"Editd", &TSchallwand::d, kCm},
-    {"Edite", &TSchallwand::e, kCm},
-    {"Editf", &TSchallwand::f, kCm},
-    {"Editg", &TSchallwand::g, kCm},
-    {"Edith", &TSchallwand::h, kCm},
-    {"Editi", &TSchallwand::i, kCm},
-    {"Edithor", &TSchallwand::hor, kCm},
-    {"Editvert", &TSchallwand::vert, kCm},
-    {"EditStra", &TSchallwand::stra, kCm},
-    {"EditHorr", &TSchallwand::horr, kCm},
-    {"EditVertr", &TSchallwand::vertr, kCm},
-    {"EditStrar", &TSchallwand::strar, kCm},
+constexpr std::array<NumberField<Baffle>, 15> kBaffleNumbers{{
+    {"fromBottomEdit", &Baffle::bottomDistance, kCm},
+    {"widthEdit", &Baffle::width, kCm},
+    {"fromLeftEdit", &Baffle::leftDistance, kCm},
+    {"outletDiameterEdit", &Baffle::outletDiameter, kCm},
+    {"chamferLeftEdit", &Baffle::chamferLeft, kCm},
+    {"chamferRightEdit", &Baffle::chamferRight, kCm},
+    {"chamferTopEdit", &Baffle::chamferTop, kCm},
+    {"heightEdit", &Baffle::height, kCm},
+    {"chamferBottomEdit", &Baffle::chamferBottom, kCm},
+    {"horizontalEdit", &Baffle::horizontal, kCm},
+    {"verticalEdit", &Baffle::vertical, kCm},
+    {"towardsListenerEdit", &Baffle::forward, kCm},
+    {"rearHorizontalEdit", &Baffle::rearHorizontal, kCm},
+    {"rearVerticalEdit", &Baffle::rearVertical, kCm},
+    {"rearTowardsListenerEdit", &Baffle::rearForward, kCm},
 }};
-constexpr std::array<TCheckField<TChassis>, 6> kChassisChecks{{
-    {"CbUseFA", &TChassis::useFgangA},
-    {"CBUseFAP", &TChassis::useFgangAP},
-    {"CBUseFA4fs", &TChassis::useFgangA4fs},
-    {"CBUseFI", &TChassis::useFgangI},
-    {"CBUseFIP", &TChassis::useFgangIP},
-    {"cbHintengeschl", &TChassis::hintengeschl},
+constexpr std::array<CheckField<Chassis>, 6> kChassisChecks{{
+    {"useResponseCheck", &Chassis::useMeasuredAmplitude},
+    {"useResponsePhaseCheck", &Chassis::useMeasuredAcousticPhase},
+    {"useResponseForFsCheck", &Chassis::useMeasuredAmplitudeAtFs},
+    {"useImpedanceCheck", &Chassis::useMeasuredImpedance},
+    {"useImpedancePhaseCheck", &Chassis::useMeasuredElectricalPhase},
+    {"rearClosedCheck", &Chassis::rearClosed},
 }};
-constexpr std::array<TCheckField<TEinbau>, 1> kEinbauChecks{{
-    {"CBmbQexplizit", &TEinbau::mbQExpl},
+constexpr std::array<CheckField<Enclosure>, 1> kEnclosureChecks{{
+    {"explicitValuesCheck", &Enclosure::explicitValues},
 }};
-constexpr std::array<TCheckField<TSchallwand>, 5> kSchallwandChecks{{
-    {"cbBeugL", &TSchallwand::beugl},
-    {"cbBeugR", &TSchallwand::beugr},
-    {"cbBeugo", &TSchallwand::beugo},
-    {"cbBeugu", &TSchallwand::beugu},
-    {"CBGemgeh", &TSchallwand::usegemgeh},
+constexpr std::array<CheckField<Baffle>, 5> kBaffleChecks{{
+    {"diffractionLeftCheck", &Baffle::diffractLeft},
+    {"diffractionRightCheck", &Baffle::diffractRight},
+    {"diffractionTopCheck", &Baffle::diffractTop},
+    {"diffractionBottomCheck", &Baffle::diffractBottom},
+    {"commonCabinetCheck", &Baffle::useCabinet},
 }};
 
-void TFormChassisEd::Open(int n) {
-  const TProjekt& p = doc_.Project();
+void ChassisEditorWindow::Open(int n) {
+  const Project& p = doc_.CurrentProject();
   slot_ = std::clamp(n, 0, kChassisSlots - 1);
   const auto s = static_cast<std::size_t>(slot_);
-  *chassis_ = p.Chassis[s];
-  einbau_ = p.Einbau[s];
-  schallwand_ = p.Schallwand[s];
+  *chassis_ = p.chassis[s];
+  enclosure_ = p.enclosures[s];
+  baffle_ = p.baffles[s];
   pages_->setCurrentIndex(0);
   Fill();
   // The fields show rounded numbers: a change is a difference from what
   // they read right after filling, not from the project's exact values.
-  ReadControls(*openedChassis_, openedEinbau_, openedSchallwand_);
+  ReadControls(*openedChassis_, openedEnclosure_, openedBaffle_);
   // Each opening puts the editor beside the main window (its parent),
   // whose charts follow its edits, or where it hides the least of them.
   if (!isVisible() && parentWidget() != nullptr) {
@@ -662,14 +662,14 @@ void TFormChassisEd::Open(int n) {
   emit openChanged(true);
 }
 
-void TFormChassisEd::showEvent(QShowEvent* event) {
+void ChassisEditorWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The window manager's frame is known only once the editor is shown: where
   // it reaches past the screen's edge, the editor moves back onto it.
   QTimer::singleShot(150, this, [this] { KeepFrameOnScreen(this); });
 }
 
-void TFormChassisEd::ScrollPagesOnASmallScreen() {
+void ChassisEditorWindow::ScrollPagesOnASmallScreen() {
   if (pagesScroll_ || parentWidget() == nullptr || parentWidget()->screen() == nullptr) return;
   // Room for the editor's frame (title bar, borders) as well.
   const QSize room = parentWidget()->screen()->availableGeometry().size() - kWindowFrameRoom;
@@ -683,7 +683,7 @@ void TFormChassisEd::ScrollPagesOnASmallScreen() {
     QWidget* page = pages_->widget(i);
     const QString text = pages_->tabText(i);
     pages_->removeTab(i);
-    pages_->insertTab(i, ScrollingPage(page, ("ScrollPage" + std::to_string(i + 1)).c_str()), text);
+    pages_->insertTab(i, ScrollingPage(page, ("scrollPage" + std::to_string(i + 1)).c_str()), text);
   }
   pages_->setCurrentIndex(current);
   // The smaller minimum size holds from now on, not only after the next
@@ -693,23 +693,23 @@ void TFormChassisEd::ScrollPagesOnASmallScreen() {
   layout()->activate();
 }
 
-void TFormChassisEd::FillGrids() {
-  const TChassis& c = *chassis_;
-  struct TGridSource {
-    const TFreqArray* f;
-    const TFreqArray* v;
+void ChassisEditorWindow::FillGrids() {
+  const Chassis& c = *chassis_;
+  struct GridSource {
+    const FreqArray* f;
+    const FreqArray* v;
     bool phase;
     bool bounded;  // the impedance phase also ends outside 0.001 Hz .. 1 MHz
   };
-  const std::array<TGridSource, 4> sources{{{&c.FgangAF, &c.FgangA, false, false},
-                                            {&c.FgangAPF, &c.FgangAP, true, false},
-                                            {&c.FgangIF, &c.FgangI, false, false},
-                                            {&c.FgangIPF, &c.FgangIP, true, true}}};
+  const std::array<GridSource, 4> sources{{{&c.measuredAmplitudeFreq, &c.measuredAmplitude, false, false},
+                                            {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase, true, false},
+                                            {&c.measuredImpedanceFreq, &c.measuredImpedance, false, false},
+                                            {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase, true, true}}};
   for (std::size_t k = 0; k < 4; ++k) {
     QTableWidget* g = grids_[k];
     g->clearContents();
     try {
-      const TGridSource& src = sources[k];
+      const GridSource& src = sources[k];
       for (int r = 0; r < kCurveRows; ++r) {
         const double f = (*src.f)[static_cast<std::size_t>(r)];
         if (!(f > 0)) break;
@@ -724,16 +724,16 @@ void TFormChassisEd::FillGrids() {
   }
 }
 
-void TFormChassisEd::ApplyGrids() {
-  TChassis& c = *chassis_;
-  const std::array<std::pair<TFreqArray*, TFreqArray*>, 4> targets{
-      {{&c.FgangAF, &c.FgangA}, {&c.FgangAPF, &c.FgangAP}, {&c.FgangIF, &c.FgangI}, {&c.FgangIPF, &c.FgangIP}}};
+void ChassisEditorWindow::ApplyGrids() {
+  Chassis& c = *chassis_;
+  const std::array<std::pair<FreqArray*, FreqArray*>, 4> targets{
+      {{&c.measuredAmplitudeFreq, &c.measuredAmplitude}, {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase}, {&c.measuredImpedanceFreq, &c.measuredImpedance}, {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase}}};
   auto plain = [](const std::string& t) { return FieldDoubleLenient(t); };
   auto phase = [](const std::string& t) { return PhaseValue(t); };
   for (std::size_t k = 0; k < 4; ++k) {
     QTableWidget* g = grids_[k];
-    TFreqArray& f = *targets[k].first;
-    TFreqArray& v = *targets[k].second;
+    FreqArray& f = *targets[k].first;
+    FreqArray& v = *targets[k].second;
     const bool isPhase = k == 1 || k == 3;
     f.fill(0);
     v.fill(0);
@@ -748,309 +748,309 @@ void TFormChassisEd::ApplyGrids() {
 }
 
 template <class R, std::size_t N, std::size_t M>
-void TFormChassisEd::FillBound(const R& r, const std::array<TNumberField<R>, N>& numbers,
-                               const std::array<TCheckField<R>, M>& checks) {
+void ChassisEditorWindow::FillBound(const R& r, const std::array<NumberField<R>, N>& numbers,
+                               const std::array<CheckField<R>, M>& checks) {
   for (const auto& b : numbers) SetFieldNumber(Edit(b.control), r.*b.field, b.factor);
   for (const auto& b : checks) Check(b.control)->setChecked(r.*b.field);
 }
 
 template <class R, std::size_t N, std::size_t M>
-void TFormChassisEd::ApplyBound(R& r, const std::array<TNumberField<R>, N>& numbers,
-                                const std::array<TCheckField<R>, M>& checks) const {
+void ChassisEditorWindow::ApplyBound(R& r, const std::array<NumberField<R>, N>& numbers,
+                                const std::array<CheckField<R>, M>& checks) const {
   for (const auto& b : numbers) r.*b.field = FieldNumber(Edit(b.control), b.factor);
   for (const auto& b : checks) r.*b.field = Check(b.control)->isChecked();
 }
 
-void TFormChassisEd::Fill() {
+void ChassisEditorWindow::Fill() {
   loading_ = true;
-  const TChassis& c = *chassis_;
-  const TEinbau& e = einbau_;
-  const TSchallwand& w = schallwand_;
-  Edit("EditName")->setText(QText(c.Name.View()));
-  Edit("EditKommentar")->setText(QText(c.Kommentar.View()));
-  Edit("EditName")->setCursorPosition(0);
-  Edit("EditKommentar")->setCursorPosition(0);
+  const Chassis& c = *chassis_;
+  const Enclosure& e = enclosure_;
+  const Baffle& w = baffle_;
+  Edit("nameEdit")->setText(QText(c.name.View()));
+  Edit("commentEdit")->setText(QText(c.comment.View()));
+  Edit("nameEdit")->setCursorPosition(0);
+  Edit("commentEdit")->setCursorPosition(0);
   FillBound(c, kChassisNumbers, kChassisChecks);
-  FillBound(e, kEinbauNumbers, kEinbauChecks);
-  FillBound(w, kSchallwandNumbers, kSchallwandChecks);
+  FillBound(e, kEnclosureNumbers, kEnclosureChecks);
+  FillBound(w, kBaffleNumbers, kBaffleChecks);
   FillGrids();
-  Check("CBUseFAP")->setEnabled(c.useFgangA);
-  Check("CBUseFA4fs")->setEnabled(c.useFgangA);
-  Check("CBUseFIP")->setEnabled(c.useFgangI);
+  Check("useResponsePhaseCheck")->setEnabled(c.useMeasuredAmplitude);
+  Check("useResponseForFsCheck")->setEnabled(c.useMeasuredAmplitude);
+  Check("useImpedancePhaseCheck")->setEnabled(c.useMeasuredImpedance);
   // Conditions 6 and 7 are not in the list: the list then shows nothing and
   // the condition of the record stays as it is.
-  Control<QComboBox>("ComboBox1")->setCurrentIndex(c.fgang_which >= 1 && c.fgang_which <= 5 ? c.fgang_which - 1 : -1);
-  memo_->setPlainText(QText("pubdate = " + c.pubdate.Str() + "\norgfilename = " + c.OrgFilename.Str()));
+  Control<QComboBox>("measuringConditionCombo")->setCurrentIndex(c.responseSource >= 1 && c.responseSource <= 5 ? c.responseSource - 1 : -1);
+  memo_->setPlainText(QText("pubdate = " + c.publicationDate.Str() + "\norgfilename = " + c.originalFileName.Str()));
 
   // more data
-  Edit("Ed_fu")->setText(QText(c._fu));
-  Edit("Ed_fo")->setText(QText(c._fo));
-  Edit("Ed_bnr")->setText(QText(c._bnr.View()));
-  Edit("Ed_Da")->setText(QText(c._Da));
+  Edit("lowerFreqEdit")->setText(QText(c.lowerFreqText));
+  Edit("upperFreqEdit")->setText(QText(c.upperFreqText));
+  Edit("orderNumberEdit")->setText(QText(c.orderNumber.View()));
+  Edit("outerDimensionsEdit")->setText(QText(c.outerDiameterText));
 
   // enclosure
-  const int typ = c.hintengeschl ? 0 : std::clamp(e.Typ, 0, 4);
-  typeButtons_[static_cast<std::size_t>(typ)]->setChecked(true);
+  const int enclosureType = c.rearClosed ? 0 : std::clamp(e.type, 0, 4);
+  typeButtons_[static_cast<std::size_t>(enclosureType)]->setChecked(true);
   SetTypeButtonsEnabled();
-  Control<QSlider>("TrackBarv")->setValue(e.Bedv);
-  Control<QSlider>("TrackBarc")->setValue(e.Bedc);
-  Control<QSlider>("TrackBark")->setValue(e.Bedk);
-  Control<QSlider>("TrackBarvf")->setValue(e.Bedvf);
-  Control<QSlider>("TrackBarkf")->setValue(e.Bedkf);
+  Control<QSlider>("volumeDampingSlider")->setValue(e.dampingVolume);
+  Control<QSlider>("lossDampingSlider")->setValue(e.dampingNearChassis);
+  Control<QSlider>("portDampingSlider")->setValue(e.dampingPort);
+  Control<QSlider>("frontVolumeDampingSlider")->setValue(e.dampingFrontVolume);
+  Control<QSlider>("frontPortDampingSlider")->setValue(e.dampingFrontPort);
 
   // baffle
   // Directions set only by a measuring baffle are not in the list: then it
   // shows nothing and the record keeps its value.
-  Control<QComboBox>("ComboBox2")->setCurrentIndex(w.direction >= 0 && w.direction <= 5 ? w.direction : -1);
-  Control<QComboBox>("ComboBox3")->setCurrentIndex(w.directionr >= 0 && w.directionr <= 1 ? w.directionr : -1);
-  Control<QComboBox>("CB_Membranform")->setCurrentIndex(w.Membranform >= 0 && w.Membranform <= 2 ? w.Membranform : -1);
-  ApplyGemgehLock();
+  Control<QComboBox>("directionCombo")->setCurrentIndex(w.direction >= 0 && w.direction <= 5 ? w.direction : -1);
+  Control<QComboBox>("rearDirectionCombo")->setCurrentIndex(w.rearDirection >= 0 && w.rearDirection <= 1 ? w.rearDirection : -1);
+  Control<QComboBox>("diaphragmShapeCombo")->setCurrentIndex(w.diaphragmShape >= 0 && w.diaphragmShape <= 2 ? w.diaphragmShape : -1);
+  ApplyCommonCabinetLock();
   loading_ = false;
   TypeChanged();
   DampingChanged();
 }
 
-void TFormChassisEd::Apply() {
-  TChassis& c = *chassis_;
-  TEinbau& e = einbau_;
-  TSchallwand& w = schallwand_;
-  c.Name = Str(Edit("EditName"));
-  c.Kommentar = Str(Edit("EditKommentar"));
+void ChassisEditorWindow::Apply() {
+  Chassis& c = *chassis_;
+  Enclosure& e = enclosure_;
+  Baffle& w = baffle_;
+  c.name = Str(Edit("nameEdit"));
+  c.comment = Str(Edit("commentEdit"));
   ApplyBound(c, kChassisNumbers, kChassisChecks);
-  ApplyBound(e, kEinbauNumbers, kEinbauChecks);
-  ApplyBound(w, kSchallwandNumbers, kSchallwandChecks);
+  ApplyBound(e, kEnclosureNumbers, kEnclosureChecks);
+  ApplyBound(w, kBaffleNumbers, kBaffleChecks);
   ApplyGrids();
-  const int cond = Control<QComboBox>("ComboBox1")->currentIndex();
-  if (cond >= 0) c.fgang_which = static_cast<std::int16_t>(cond + 1);
+  const int cond = Control<QComboBox>("measuringConditionCombo")->currentIndex();
+  if (cond >= 0) c.responseSource = static_cast<std::int16_t>(cond + 1);
 
-  c._fu = Str(Edit("Ed_fu"));
-  c._fo = Str(Edit("Ed_fo"));
-  c._bnr = Str(Edit("Ed_bnr"));
-  c._Da = Str(Edit("Ed_Da"));
+  c.lowerFreqText = Str(Edit("lowerFreqEdit"));
+  c.upperFreqText = Str(Edit("upperFreqEdit"));
+  c.orderNumber = Str(Edit("orderNumberEdit"));
+  c.outerDiameterText = Str(Edit("outerDimensionsEdit"));
 
-  e.Typ = SelectedType();
-  e.Bedv = static_cast<std::int8_t>(Control<QSlider>("TrackBarv")->value());
-  e.Bedc = static_cast<std::int8_t>(Control<QSlider>("TrackBarc")->value());
-  e.Bedk = static_cast<std::int8_t>(Control<QSlider>("TrackBark")->value());
-  e.Bedvf = static_cast<std::int8_t>(Control<QSlider>("TrackBarvf")->value());
-  e.Bedkf = static_cast<std::int8_t>(Control<QSlider>("TrackBarkf")->value());
+  e.type = SelectedType();
+  e.dampingVolume = static_cast<std::int8_t>(Control<QSlider>("volumeDampingSlider")->value());
+  e.dampingNearChassis = static_cast<std::int8_t>(Control<QSlider>("lossDampingSlider")->value());
+  e.dampingPort = static_cast<std::int8_t>(Control<QSlider>("portDampingSlider")->value());
+  e.dampingFrontVolume = static_cast<std::int8_t>(Control<QSlider>("frontVolumeDampingSlider")->value());
+  e.dampingFrontPort = static_cast<std::int8_t>(Control<QSlider>("frontPortDampingSlider")->value());
 
-  if (const int k = Control<QComboBox>("ComboBox2")->currentIndex(); k >= 0) w.direction = static_cast<std::int8_t>(k);
-  if (const int k = Control<QComboBox>("ComboBox3")->currentIndex(); k >= 0) w.directionr = static_cast<std::int8_t>(k);
-  if (const int k = Control<QComboBox>("CB_Membranform")->currentIndex(); k >= 0) {
-    w.Membranform = static_cast<std::int8_t>(k);
-    c.Membranform = static_cast<std::int8_t>(k);
+  if (const int k = Control<QComboBox>("directionCombo")->currentIndex(); k >= 0) w.direction = static_cast<std::int8_t>(k);
+  if (const int k = Control<QComboBox>("rearDirectionCombo")->currentIndex(); k >= 0) w.rearDirection = static_cast<std::int8_t>(k);
+  if (const int k = Control<QComboBox>("diaphragmShapeCombo")->currentIndex(); k >= 0) {
+    w.diaphragmShape = static_cast<std::int8_t>(k);
+    c.diaphragmShape = static_cast<std::int8_t>(k);
   }
 }
 
-void TFormChassisEd::ReadControls(TChassis& chassis, TEinbau& einbau, TSchallwand& schallwand) {
-  const auto keptChassis = std::make_unique<TChassis>(*chassis_);
-  const TEinbau keptEinbau = einbau_;
-  const TSchallwand keptSchallwand = schallwand_;
+void ChassisEditorWindow::ReadControls(Chassis& chassis, Enclosure& enclosure, Baffle& baffle) {
+  const auto keptChassis = std::make_unique<Chassis>(*chassis_);
+  const Enclosure keptEnclosure = enclosure_;
+  const Baffle keptBaffle = baffle_;
   Apply();
   chassis = *chassis_;
-  einbau = einbau_;
-  schallwand = schallwand_;
+  enclosure = enclosure_;
+  baffle = baffle_;
   *chassis_ = *keptChassis;
-  einbau_ = keptEinbau;
-  schallwand_ = keptSchallwand;
+  enclosure_ = keptEnclosure;
+  baffle_ = keptBaffle;
 }
 
-bool TFormChassisEd::HasPendingChanges() {
+bool ChassisEditorWindow::HasPendingChanges() {
   if (!isVisible()) return false;
-  const auto chassis = std::make_unique<TChassis>();
-  TEinbau einbau{};
-  TSchallwand schallwand{};
-  ReadControls(*chassis, einbau, schallwand);
+  const auto chassis = std::make_unique<Chassis>();
+  Enclosure enclosure{};
+  Baffle baffle{};
+  ReadControls(*chassis, enclosure, baffle);
   // The derived values are computed for display, never entered.
   chassis->derived = openedChassis_->derived;
-  return !(*chassis == *openedChassis_ && einbau == openedEinbau_ && schallwand == openedSchallwand_);
+  return !(*chassis == *openedChassis_ && enclosure == openedEnclosure_ && baffle == openedBaffle_);
 }
 
-int TFormChassisEd::SelectedType() const {
+int ChassisEditorWindow::SelectedType() const {
   for (std::size_t t = 0; t < typeButtons_.size(); ++t)
     if (typeButtons_[t]->isChecked()) return static_cast<int>(t);
   return 0;
 }
 
-void TFormChassisEd::SetTypeButtonsEnabled() {
-  const bool closedBack = Check("cbHintengeschl")->isChecked();
+void ChassisEditorWindow::SetTypeButtonsEnabled() {
+  const bool closedBack = Check("rearClosedCheck")->isChecked();
   for (std::size_t t = 1; t < typeButtons_.size(); ++t) typeButtons_[t]->setEnabled(!closedBack);
 }
 
 // ---------------------------------------------------------------- type, damping, derived values
 
-void TFormChassisEd::TypeChanged() {
+void ChassisEditorWindow::TypeChanged() {
   if (loading_) return;
   const int t = SelectedType();
-  const bool expl = Check("CBmbQexplizit")->isChecked();
+  const bool expl = Check("explicitValuesCheck")->isChecked();
   auto show = [this](const char* name, bool visible) {
     if (QWidget* row = findChild<QWidget*>(QString::fromLatin1(name) + "Row")) row->setVisible(visible);
   };
-  show("EditVb", t >= 1);
-  show("Editfb", t == 2 || t == 4);
-  show("EditVbf", t >= 3);
-  show("Editfbf", t >= 3);
-  Check("CBmbQexplizit")->setVisible(t != 0);
+  show("vbEdit", t >= 1);
+  show("fbEdit", t == 2 || t == 4);
+  show("vbfEdit", t >= 3);
+  show("fbfEdit", t >= 3);
+  Check("explicitValuesCheck")->setVisible(t != 0);
   // explicit values
   const bool box = t >= 1;
-  show("EditVv", expl && box);
-  show("Editmb", expl && box);
-  show("Editfmb", expl && box);
-  show("EditQl", expl && box);
-  show("EditQb", expl && (t == 2 || t == 4));
-  show("EditQk", expl && (t == 2 || t == 4));
-  show("EditvVf", expl && t >= 3);
-  show("EditQbf", expl && t >= 3);
-  show("EditQkf", expl && t >= 3);
-  Control<QWidget>("SpeedButtonvV")->setVisible(expl && box);
-  Control<QWidget>("SpeedButtonmb")->setVisible(expl && box);
-  Control<QWidget>("SpeedButtonQk")->setVisible(expl && t >= 2);
+  show("volumeFactorEdit", expl && box);
+  show("mbEdit", expl && box);
+  show("fmbEdit", expl && box);
+  show("qlEdit", expl && box);
+  show("qbEdit", expl && (t == 2 || t == 4));
+  show("qkEdit", expl && (t == 2 || t == 4));
+  show("frontVolumeFactorEdit", expl && t >= 3);
+  show("qbfEdit", expl && t >= 3);
+  show("qkfEdit", expl && t >= 3);
+  Control<QWidget>("volumeFactorHelpButton")->setVisible(expl && box);
+  Control<QWidget>("airLoadHelpButton")->setVisible(expl && box);
+  Control<QWidget>("portLossHelpButton")->setVisible(expl && t >= 2);
   // damping levels
-  show("TrackBarv", !expl && box);
-  show("TrackBarc", !expl && box);
-  show("TrackBark", !expl && (t == 2 || t == 4));
-  show("TrackBarvf", !expl && t >= 3);
-  show("TrackBarkf", !expl && t >= 3);
+  show("volumeDampingSlider", !expl && box);
+  show("lossDampingSlider", !expl && box);
+  show("portDampingSlider", !expl && (t == 2 || t == 4));
+  show("frontVolumeDampingSlider", !expl && t >= 3);
+  show("frontPortDampingSlider", !expl && t >= 3);
   rearGroup_->setVisible(t == 2 || t == 4);
 
   Apply();
-  EstimateEnclosureLosses(*chassis_, einbau_);
+  EstimateEnclosureLosses(*chassis_, enclosure_);
   loading_ = true;
-  SetFieldNumber(Edit("EditVv"), einbau_.vV);
-  SetFieldNumber(Edit("EditvVf"), einbau_.vVf);
-  SetFieldNumber(Edit("Editmb"), einbau_.mb);
-  SetFieldNumber(Edit("Editfmb"), einbau_.fmb);
-  SetFieldNumber(Edit("EditQl"), einbau_.Ql);
-  SetFieldNumber(Edit("EditQb"), einbau_.Qb);
-  SetFieldNumber(Edit("EditQbf"), einbau_.Qbf);
-  SetFieldNumber(Edit("EditQk"), einbau_.Qk);
-  SetFieldNumber(Edit("EditQkf"), einbau_.Qkf);
+  SetFieldNumber(Edit("volumeFactorEdit"), enclosure_.volumeFactor);
+  SetFieldNumber(Edit("frontVolumeFactorEdit"), enclosure_.frontVolumeFactor);
+  SetFieldNumber(Edit("mbEdit"), enclosure_.airMassFactor);
+  SetFieldNumber(Edit("fmbEdit"), enclosure_.airMassCornerFreq);
+  SetFieldNumber(Edit("qlEdit"), enclosure_.Ql);
+  SetFieldNumber(Edit("qbEdit"), enclosure_.Qb);
+  SetFieldNumber(Edit("qbfEdit"), enclosure_.QbFront);
+  SetFieldNumber(Edit("qkEdit"), enclosure_.Qp);
+  SetFieldNumber(Edit("qkfEdit"), enclosure_.QpFront);
   loading_ = false;
   RefreshDerived();
 }
 
-void TFormChassisEd::DampingChanged() {
-  if (loading_ || Check("CBmbQexplizit")->isChecked()) return;
+void ChassisEditorWindow::DampingChanged() {
+  if (loading_ || Check("explicitValuesCheck")->isChecked()) return;
   Apply();
-  EstimateEnclosureLosses(*chassis_, einbau_);
+  EstimateEnclosureLosses(*chassis_, enclosure_);
   RefreshDerived();
 }
 
-void TFormChassisEd::RefreshDerived() {
-  const auto placeholders = DerivedValueLabels(TChassisDerived{});
-  for (const TDerivedLabel& l : placeholders)
+void ChassisEditorWindow::RefreshDerived() {
+  const auto placeholders = DerivedValueLabels(ChassisDerived{});
+  for (const DerivedValueLabel& l : placeholders)
     if (QLabel* label = DerivedLabel(l.key.c_str())) label->setText(QText(l.placeholder));
-  DeriveChassisValues(*chassis_, einbau_, 1e-10);
-  static_cast<TTypePicture*>(picture_)->SetType(SelectedType());
-  for (const TDerivedLabel& l : DerivedValueLabels(chassis_->derived))
+  DeriveChassisValues(*chassis_, enclosure_, 1e-10);
+  static_cast<TypePicture*>(picture_)->SetType(SelectedType());
+  for (const DerivedValueLabel& l : DerivedValueLabels(chassis_->derived))
     if (QLabel* label = DerivedLabel(l.key.c_str())) label->setText(QText(l.text));
   const bool wasLoading = loading_;
   loading_ = true;
-  SetFieldNumber(Edit("EditVv"), einbau_.vV);
-  SetFieldNumber(Edit("Editmb"), einbau_.mb);
-  SetFieldNumber(Edit("Editfmb"), einbau_.fmb);
-  SetFieldNumber(Edit("EditQl"), einbau_.Ql);
-  SetFieldNumber(Edit("EditQb"), einbau_.Qb);
-  SetFieldNumber(Edit("EditvVf"), einbau_.vVf);
-  SetFieldNumber(Edit("EditQbf"), einbau_.Qbf);
-  SetFieldNumber(Edit("EditQk"), einbau_.Qk);
-  SetFieldNumber(Edit("EditQkf"), einbau_.Qkf);
+  SetFieldNumber(Edit("volumeFactorEdit"), enclosure_.volumeFactor);
+  SetFieldNumber(Edit("mbEdit"), enclosure_.airMassFactor);
+  SetFieldNumber(Edit("fmbEdit"), enclosure_.airMassCornerFreq);
+  SetFieldNumber(Edit("qlEdit"), enclosure_.Ql);
+  SetFieldNumber(Edit("qbEdit"), enclosure_.Qb);
+  SetFieldNumber(Edit("frontVolumeFactorEdit"), enclosure_.frontVolumeFactor);
+  SetFieldNumber(Edit("qbfEdit"), enclosure_.QbFront);
+  SetFieldNumber(Edit("qkEdit"), enclosure_.Qp);
+  SetFieldNumber(Edit("qkfEdit"), enclosure_.QpFront);
   loading_ = wasLoading;
 }
 
 // ---------------------------------------------------------------- Ok
 
-void TFormChassisEd::BtnOkClick() {
+void ChassisEditorWindow::OkClick() {
   Apply();
-  EstimateEnclosureLosses(*chassis_, einbau_);
+  EstimateEnclosureLosses(*chassis_, enclosure_);
   RefreshDerived();
   // The question comes before anything is written: "jetzt ändern" keeps the
   // editor open with the project untouched, so the next "Ok" takes one undo
   // step, not two.
   if (!(chassis_->fs > 0) && ui_.ChooseButton("Fehler: fs<=0", "jetzt ändern|bleibt so", 1) == 1) return;
-  TProjectEdit edit(doc_, "Chassis " + std::to_string(slot_ + 1) + " editieren", TRecalc::Incremental);
-  TProjekt& p = edit.Project();
+  ProjectEdit edit(doc_, "Chassis " + std::to_string(slot_ + 1) + " editieren", Recalc::Incremental);
+  Project& p = edit.EditedProject();
   const auto s = static_cast<std::size_t>(slot_);
-  p.Chassis[s] = *chassis_;
-  p.Einbau[s] = einbau_;
-  p.Schallwand[s] = schallwand_;
+  p.chassis[s] = *chassis_;
+  p.enclosures[s] = enclosure_;
+  p.baffles[s] = baffle_;
   edit.Commit();
   accept();
 }
 
 // ---------------------------------------------------------------- measured data
 
-void TFormChassisEd::CbUseFAClick() {
-  const bool on = Check("CbUseFA")->isChecked();
-  Check("CBUseFAP")->setEnabled(on);
-  Check("CBUseFA4fs")->setEnabled(on);
-  Check("CBUseFA4fs")->setChecked(on);
-  if (!on) Check("CBUseFAP")->setChecked(false);
+void ChassisEditorWindow::UseResponseClick() {
+  const bool on = Check("useResponseCheck")->isChecked();
+  Check("useResponsePhaseCheck")->setEnabled(on);
+  Check("useResponseForFsCheck")->setEnabled(on);
+  Check("useResponseForFsCheck")->setChecked(on);
+  if (!on) Check("useResponsePhaseCheck")->setChecked(false);
 }
 
-void TFormChassisEd::CbUseFIClick() {
-  const bool on = Check("CBUseFI")->isChecked();
-  Check("CBUseFIP")->setEnabled(on);
-  if (!on) Check("CBUseFIP")->setChecked(false);
+void ChassisEditorWindow::UseImpedanceClick() {
+  const bool on = Check("useImpedanceCheck")->isChecked();
+  Check("useImpedancePhaseCheck")->setEnabled(on);
+  if (!on) Check("useImpedancePhaseCheck")->setChecked(false);
 }
 
-void TFormChassisEd::MeasuringConditionChosen() {
+void ChassisEditorWindow::MeasuringConditionChosen() {
   if (loading_) return;
   ui_.ShowMessage(kMeasuringNote);
 }
 
-void TFormChassisEd::BtnImportFGangClick() {
+void ChassisEditorWindow::ImportResponseClick() {
   Apply();
-  const TFreqArray levelBefore = chassis_->FgangA, levelFreqBefore = chassis_->FgangAF;
-  const TFreqArray phaseBefore = chassis_->FgangAP, phaseFreqBefore = chassis_->FgangAPF;
+  const FreqArray levelBefore = chassis_->measuredAmplitude, levelFreqBefore = chassis_->measuredAmplitudeFreq;
+  const FreqArray phaseBefore = chassis_->measuredAcousticPhase, phaseFreqBefore = chassis_->measuredAcousticPhaseFreq;
   if (!ImportFrequencyResponseWithLevel(*chassis_, ui_, settings_.chassisFolder)) return;
   Fill();
   // A curve that came from the file is meant to be used: its switch is
   // ticked (with the switches that depend on it), the others stay as they were.
-  if (chassis_->FgangA != levelBefore || chassis_->FgangAF != levelFreqBefore) {
-    Check("CbUseFA")->setChecked(true);
-    CbUseFAClick();
+  if (chassis_->measuredAmplitude != levelBefore || chassis_->measuredAmplitudeFreq != levelFreqBefore) {
+    Check("useResponseCheck")->setChecked(true);
+    UseResponseClick();
   }
-  if ((chassis_->FgangAP != phaseBefore || chassis_->FgangAPF != phaseFreqBefore) && Check("CbUseFA")->isChecked())
-    Check("CBUseFAP")->setChecked(true);
+  if ((chassis_->measuredAcousticPhase != phaseBefore || chassis_->measuredAcousticPhaseFreq != phaseFreqBefore) && Check("useResponseCheck")->isChecked())
+    Check("useResponsePhaseCheck")->setChecked(true);
   Apply();
 }
 
-void TFormChassisEd::BtnImportIGangClick() {
+void ChassisEditorWindow::ImportImpedanceClick() {
   Apply();
-  const TFreqArray zBefore = chassis_->FgangI, zFreqBefore = chassis_->FgangIF;
-  const TFreqArray phaseBefore = chassis_->FgangIP, phaseFreqBefore = chassis_->FgangIPF;
+  const FreqArray zBefore = chassis_->measuredImpedance, zFreqBefore = chassis_->measuredImpedanceFreq;
+  const FreqArray phaseBefore = chassis_->measuredElectricalPhase, phaseFreqBefore = chassis_->measuredElectricalPhaseFreq;
   if (!ImportImpedanceResponse(*chassis_, ui_, settings_.chassisFolder)) return;
   Fill();
-  if (chassis_->FgangI != zBefore || chassis_->FgangIF != zFreqBefore) {
-    Check("CBUseFI")->setChecked(true);
-    CbUseFIClick();
+  if (chassis_->measuredImpedance != zBefore || chassis_->measuredImpedanceFreq != zFreqBefore) {
+    Check("useImpedanceCheck")->setChecked(true);
+    UseImpedanceClick();
   }
-  if ((chassis_->FgangIP != phaseBefore || chassis_->FgangIPF != phaseFreqBefore) && Check("CBUseFI")->isChecked())
-    Check("CBUseFIP")->setChecked(true);
+  if ((chassis_->measuredElectricalPhase != phaseBefore || chassis_->measuredElectricalPhaseFreq != phaseFreqBefore) && Check("useImpedanceCheck")->isChecked())
+    Check("useImpedancePhaseCheck")->setChecked(true);
   Apply();
 }
 
-void TFormChassisEd::BtnPegelClick() {
+void ChassisEditorWindow::ChangeLevelClick() {
   Apply();
   if (!AskLevelShift(*chassis_, ui_)) return;
   Fill();
 }
 
-void TFormChassisEd::BtnLeReLe2rechnenClick() {
+void ChassisEditorWindow::VoiceCoilFitClick() {
   Apply();
-  auto work = std::make_unique<TChassis>(*chassis_);
-  DeriveChassisValues(*work, einbau_, 1e-10);
+  auto work = std::make_unique<Chassis>(*chassis_);
+  DeriveChassisValues(*work, enclosure_, 1e-10);
   std::string memo;
-  reLe2_->Clear();
+  voiceCoilFit_->Clear();
   const bool fitted = FitVoiceCoil(*work, memo);
   // The fit's messages are shown at once: the user pressed the button and
   // needs to know why nothing was computed.
   if (!memo.empty()) {
-    reLe2_->ShowMessages(memo);
-    reLe2_->show();
-    reLe2_->raise();
+    voiceCoilFit_->ShowMessages(memo);
+    voiceCoilFit_->show();
+    voiceCoilFit_->raise();
   }
   if (!fitted) return;
   if (ui_.ChooseButton(FitResultQuestion(*work), " &Ja |&Nein", 1) != 1) return;
@@ -1064,81 +1064,81 @@ void TFormChassisEd::BtnLeReLe2rechnenClick() {
 
 // ---------------------------------------------------------------- chassis files
 
-void TFormChassisEd::BtnladenClick() {
+void ChassisEditorWindow::LoadChassisClick() {
   const auto file = ui_.PickOpenFile("Chassis laden", kChassisFilter, settings_.chassisFolder);
   std::error_code ec;
   if (!file || !std::filesystem::exists(*file, ec)) return;
   Apply();
   try {
     if (!LoadChassisFile(*chassis_, *file, ui_)) return;
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     ui_.ShowMessage(e.what());
     return;
   }
-  schallwand_.d = AcousticDiameter(chassis_->Amem);
-  schallwand_.Membranform = chassis_->Membranform;
+  baffle_.outletDiameter = AcousticDiameter(chassis_->Sd);
+  baffle_.diaphragmShape = chassis_->diaphragmShape;
   ui_.ShowMessage(
       "Chassis wurde geladen.\rAkustischer Durchmesser auf Schallwand und\rMembranform wurde aus Chassisdatei "
       "übernommen.");
   Fill();
 }
 
-void TFormChassisEd::BtnSpeichernClick() {
+void ChassisEditorWindow::SaveChassisClick() {
   const auto chosen =
-      ui_.PickSaveFile("Chassis speichern", kChassisFilter, settings_.chassisFolder, chassis_->Name.Str() + ".ZCH");
+      ui_.PickSaveFile("Chassis speichern", kChassisFilter, settings_.chassisFolder, chassis_->name.Str() + ".ZCH");
   if (!chosen) return;
   Apply();
   try {
     SaveChassisFile(ChassisSaveName(*chosen), *chassis_);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     ui_.ShowMessage(e.what());
   }
 }
 
 // ---------------------------------------------------------------- other handlers
 
-void TFormChassisEd::CbHintengeschlClick() {
-  if (Check("cbHintengeschl")->isChecked()) typeButtons_[0]->setChecked(true);
+void ChassisEditorWindow::RearClosedClick() {
+  if (Check("rearClosedCheck")->isChecked()) typeButtons_[0]->setChecked(true);
   SetTypeButtonsEnabled();
   TypeChanged();
 }
 
-void TFormChassisEd::CbGemgehClick() {
-  if (!loading_ && Check("CBGemgeh")->isChecked()) {
-    Check("CBGemgeh")->setChecked(false);
-    ui_.ShowMessage(kGemgehRefusal);
+void ChassisEditorWindow::CommonCabinetClick() {
+  if (!loading_ && Check("commonCabinetCheck")->isChecked()) {
+    Check("commonCabinetCheck")->setChecked(false);
+    ui_.ShowMessage(kCommonCabinetRefusal);
   }
-  ApplyGemgehLock();
+  ApplyCommonCabinetLock();
 }
 
-void TFormChassisEd::ApplyGemgehLock() {
+void ChassisEditorWindow::ApplyCommonCabinetLock() {
   // The geometry of a chassis on the common cabinet comes from that dialog;
   // only the outlet diameter and the membrane shape stay editable here.
-  const bool locked = Check("CBGemgeh")->isChecked();
-  for (const char* name : {"cbBeugL", "cbBeugR", "cbBeugo", "cbBeugu"}) Check(name)->setEnabled(!locked);
+  const bool locked = Check("commonCabinetCheck")->isChecked();
+  for (const char* name : {"diffractionLeftCheck", "diffractionRightCheck", "diffractionTopCheck", "diffractionBottomCheck"}) Check(name)->setEnabled(!locked);
   // The greyed fields say where their values come from.
   const QString source =
       locked ? QText("Wert aus dem gemeinsamen Außengehäuse (Chassis & Einbau → gemeinsames Außengehäuse, Strg+G)")
              : QString();
-  for (const char* name : {"Edita", "Editb", "Editc", "Edite", "Editf", "Editg", "Edith", "Editi", "Edithor",
-                           "Editvert", "EditStra", "EditHorr", "EditVertr", "EditStrar"}) {
+  for (const char* name : {"fromBottomEdit", "widthEdit", "fromLeftEdit", "chamferLeftEdit", "chamferRightEdit", "chamferTopEdit", "heightEdit", "chamferBottomEdit", "horizontalEdit",
+                           "verticalEdit", "towardsListenerEdit", "rearHorizontalEdit", "rearVerticalEdit", "rearTowardsListenerEdit"}) {
     Edit(name)->setEnabled(!locked);
     Edit(name)->setToolTip(source);
   }
-  Control<QComboBox>("ComboBox2")->setEnabled(!locked);
-  Control<QComboBox>("ComboBox3")->setEnabled(!locked);
+  Control<QComboBox>("directionCombo")->setEnabled(!locked);
+  Control<QComboBox>("rearDirectionCombo")->setEnabled(!locked);
 }
 
-void TFormChassisEd::HelpClick(int which) {
-  THelpText h;
+void ChassisEditorWindow::HelpClick(int which) {
+  HelpText h;
   switch (which) {
     case 0:
       h = VolumeFactorHelp();
       break;
     case 1:
       Apply();
-      DeriveChassisValues(*chassis_, einbau_, 1e-10);
-      h = AirLoadHelp(chassis_->Amem, chassis_->derived.Mmd, einbau_.Vb);
+      DeriveChassisValues(*chassis_, enclosure_, 1e-10);
+      h = AirLoadHelp(chassis_->Sd, chassis_->derived.Mmd, enclosure_.Vb);
       break;
     default:
       h = PortLossHelp();

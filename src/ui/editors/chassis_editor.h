@@ -25,28 +25,28 @@ class QTableWidget;
 
 namespace sonvex {
 
-class TInteraction;
-class TProjectDocument;
+class Interaction;
+class ProjectDocument;
 template <class R>
-struct TNumberField;
+struct NumberField;
 template <class R>
-struct TCheckField;
-class TFormHilfetext;
-class TFormReLe2;
+struct CheckField;
+class HelpTextWindow;
+class VoiceCoilFitWindow;
 
-class TFormChassisEd : public QDialog {
+class ChassisEditorWindow : public QDialog {
   Q_OBJECT
  public:
   // `doc`, `settings` and `ui` must outlive the editor.
-  TFormChassisEd(TProjectDocument& doc, TSettings& settings, TInteraction& ui, QWidget* parent = nullptr);
-  ~TFormChassisEd() override;
+  ChassisEditorWindow(ProjectDocument& doc, Settings& settings, Interaction& ui, QWidget* parent = nullptr);
+  ~ChassisEditorWindow() override;
 
   // Copies slot n (0..8) of the project into the editor and fills the controls.
   void Open(int n);
   int Slot() const { return slot_; }
-  const TChassis& ChassisCopy() const { return *chassis_; }
-  const TEinbau& EinbauCopy() const { return einbau_; }
-  const TSchallwand& SchallwandCopy() const { return schallwand_; }
+  const Chassis& ChassisCopy() const { return *chassis_; }
+  const Enclosure& EnclosureCopy() const { return enclosure_; }
+  const Baffle& BaffleCopy() const { return baffle_; }
 
   // ---- the handlers (the controls call them; tests may too)
   // The editor's copies of the records -> the controls (then the type and
@@ -57,21 +57,21 @@ class TFormChassisEd : public QDialog {
   void TypeChanged();     // a type button or CBmbQexplizit
   void DampingChanged();  // a damping track bar
   void RefreshDerived();  // "Errechnete Größen"
-  void BtnOkClick();
+  void OkClick();
   // The controls hold values that "Ok" would write and the project does not
   // have yet (false while the editor is closed).
   bool HasPendingChanges();
-  void CbUseFAClick();
-  void CbUseFIClick();
+  void UseResponseClick();
+  void UseImpedanceClick();
   void MeasuringConditionChosen();
-  void BtnImportFGangClick();
-  void BtnImportIGangClick();
-  void BtnPegelClick();
-  void BtnLeReLe2rechnenClick();
-  void BtnladenClick();
-  void BtnSpeichernClick();
-  void CbHintengeschlClick();
-  void CbGemgehClick();
+  void ImportResponseClick();
+  void ImportImpedanceClick();
+  void ChangeLevelClick();
+  void VoiceCoilFitClick();
+  void LoadChassisClick();
+  void SaveChassisClick();
+  void RearClosedClick();
+  void CommonCabinetClick();
   void HelpClick(int which);  // 0 vV, 1 mb, 2 Qk
 
   // ---- controls (every control also carries its name as object name)
@@ -84,8 +84,8 @@ class TFormChassisEd : public QDialog {
   QTabWidget* Pages() const { return pages_; }
   QTableWidget* Grid(int k) const { return grids_.at(static_cast<std::size_t>(k)); }  // FA, FAP, FI, FIP
   QLabel* DerivedLabel(const char* key) const;
-  TFormHilfetext* HelpWindow() const { return help_; }
-  TFormReLe2* ReLe2() const { return reLe2_; }
+  HelpTextWindow* HelpWindow() const { return help_; }
+  VoiceCoilFitWindow* VoiceCoilFit() const { return voiceCoilFit_; }
 
  signals:
   // The editor opened on a chassis or closed (the main window's menus follow).
@@ -101,34 +101,32 @@ class TFormChassisEd : public QDialog {
   void BuildMorePage(QWidget* page);
   // The bound number fields and check boxes of one record.
   template <class R, std::size_t N, std::size_t M>
-  void FillBound(const R& r, const std::array<TNumberField<R>, N>& numbers,
-                 const std::array<TCheckField<R>, M>& checks);
+  void FillBound(const R& r, const std::array<NumberField<R>, N>& numbers, const std::array<CheckField<R>, M>& checks);
   template <class R, std::size_t N, std::size_t M>
-  void ApplyBound(R& r, const std::array<TNumberField<R>, N>& numbers,
-                  const std::array<TCheckField<R>, M>& checks) const;
+  void ApplyBound(R& r, const std::array<NumberField<R>, N>& numbers, const std::array<CheckField<R>, M>& checks) const;
   // Where the screen is smaller than the editor, its pages scroll.
   void ScrollPagesOnASmallScreen();
   // What "Ok" would write, read from the controls; the editor's copies stay.
-  void ReadControls(TChassis& chassis, TEinbau& einbau, TSchallwand& schallwand);
+  void ReadControls(Chassis& chassis, Enclosure& enclosure, Baffle& baffle);
   void FillGrids();
   void ApplyGrids();
-  void ApplyGemgehLock();
+  void ApplyCommonCabinetLock();
   void SetTypeButtonsEnabled();
   int SelectedType() const;
 
-  TProjectDocument& doc_;
-  TSettings& settings_;
-  TInteraction& ui_;
+  ProjectDocument& doc_;
+  Settings& settings_;
+  Interaction& ui_;
   int slot_ = 0;
   bool loading_ = false;
   bool pagesScroll_ = false;  // the pages sit in scrolling areas (a small screen)
-  std::unique_ptr<TChassis> chassis_;
-  TEinbau einbau_{};
-  TSchallwand schallwand_{};
+  std::unique_ptr<Chassis> chassis_;
+  Enclosure enclosure_{};
+  Baffle baffle_{};
   // The controls as the opening filled them: what counts as no change.
-  std::unique_ptr<TChassis> openedChassis_;
-  TEinbau openedEinbau_{};
-  TSchallwand openedSchallwand_{};
+  std::unique_ptr<Chassis> openedChassis_;
+  Enclosure openedEnclosure_{};
+  Baffle openedBaffle_{};
 
   QTabWidget* pages_ = nullptr;
   std::array<QTableWidget*, 4> grids_{};
@@ -136,8 +134,8 @@ class TFormChassisEd : public QDialog {
   QWidget* picture_ = nullptr;
   QGroupBox* rearGroup_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
-  TFormHilfetext* help_ = nullptr;
-  TFormReLe2* reLe2_ = nullptr;
+  HelpTextWindow* help_ = nullptr;
+  VoiceCoilFitWindow* voiceCoilFit_ = nullptr;
 };
 
 }  // namespace sonvex

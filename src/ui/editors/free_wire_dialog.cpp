@@ -22,7 +22,7 @@ namespace sonvex {
 
 // ---------------------------------------------------------------- free wire dialog
 
-TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
+FreeWiresDialog::FreeWiresDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QText("Freie Drahtverbindungen"));
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
@@ -58,7 +58,7 @@ TFormFreiDraht::TFormFreiDraht(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
 }
 
-void TFormFreiDraht::Fill(const std::array<TFreeWireRow, kFreeWires>& rows) {
+void FreeWiresDialog::Fill(const std::array<FreeWireRow, kFreeWires>& rows) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     boxes_[i]->setChecked(rows[i].used);
     from_[i]->setText(QText(std::to_string(rows[i].from)));
@@ -68,8 +68,8 @@ void TFormFreiDraht::Fill(const std::array<TFreeWireRow, kFreeWires>& rows) {
   }
 }
 
-std::array<TFreeWireRow, kFreeWires> TFormFreiDraht::Rows() const {
-  std::array<TFreeWireRow, kFreeWires> rows{};
+std::array<FreeWireRow, kFreeWires> FreeWiresDialog::Rows() const {
+  std::array<FreeWireRow, kFreeWires> rows{};
   for (std::size_t i = 0; i < rows.size(); ++i)
     rows[i] = {boxes_[i]->isChecked(), StrToIntLenient(StdText(from_[i]->text())),
                StrToIntLenient(StdText(to_[i]->text()))};

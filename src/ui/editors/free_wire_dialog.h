@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <array>
 
-#include "ui/editors/weiche_layout.h"
+#include "ui/editors/crossover_layout.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -14,13 +14,13 @@ namespace sonvex {
 // ---------------------------------------------------------------------------
 // Free wire dialog
 
-class TFormFreiDraht : public QDialog {
+class FreeWiresDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormFreiDraht(QWidget* parent = nullptr);
-  void Fill(const std::array<TFreeWireRow, kFreeWires>& rows);
+  explicit FreeWiresDialog(QWidget* parent = nullptr);
+  void Fill(const std::array<FreeWireRow, kFreeWires>& rows);
   // The rows as "Ok" takes them: a blank entry gives node 0.
-  std::array<TFreeWireRow, kFreeWires> Rows() const;
+  std::array<FreeWireRow, kFreeWires> Rows() const;
 
   QCheckBox* Box(int k) const { return boxes_[static_cast<std::size_t>(k - 1)]; }  // k = 1..8
   QLineEdit* From(int k) const { return from_[static_cast<std::size_t>(k - 1)]; }

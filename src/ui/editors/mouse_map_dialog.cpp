@@ -30,7 +30,7 @@ constexpr std::array<const char*, kMouseMapDigits> kMouseGroupCaptions{
 
 // ---------------------------------------------------------------- mouse map dialog
 
-TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
+MouseMapSettingsDialog::MouseMapSettingsDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QText("Tastaturbelegung im Weicheneditor"));
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
@@ -38,8 +38,8 @@ TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
     auto* box = new QGroupBox(QText(kMouseGroupCaptions[static_cast<std::size_t>(pos)]));
     auto* col = new QVBoxLayout(box);
     auto* group = new QButtonGroup(this);
-    for (int a = 0; a < kWeicheActionCount; ++a) {
-      auto* b = new QRadioButton(QText(WeicheActionCaption(a)));
+    for (int a = 0; a < kMouseActionCount; ++a) {
+      auto* b = new QRadioButton(QText(MouseActionCaption(a)));
       group->addButton(b, a);
       col->addWidget(b);
     }
@@ -54,14 +54,14 @@ TFormTastbeleg::TFormTastbeleg(QWidget* parent) : QDialog(parent) {
   layout->addLayout(buttons);
 }
 
-void TFormTastbeleg::Fill(std::int32_t map) {
+void MouseMapSettingsDialog::Fill(std::int32_t map) {
   for (int pos = 0; pos < kMouseMapDigits; ++pos) {
-    const int digit = std::min(MouseMapDigit(map, pos), kWeicheActionCount - 1);
+    const int digit = std::min(MouseMapDigit(map, pos), kMouseActionCount - 1);
     groups_[static_cast<std::size_t>(pos)]->button(digit)->setChecked(true);
   }
 }
 
-std::int32_t TFormTastbeleg::Map() const {
+std::int32_t MouseMapSettingsDialog::Map() const {
   std::array<int, kMouseMapDigits> digits{};
   for (std::size_t i = 0; i < digits.size(); ++i) digits[i] = std::max(groups_[i]->checkedId(), 0);
   return ComposeMouseMap(digits);

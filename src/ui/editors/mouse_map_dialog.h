@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "ui/editors/weiche_layout.h"
+#include "ui/editors/crossover_layout.h"
 
 class QButtonGroup;
 
@@ -14,10 +14,10 @@ namespace sonvex {
 // ---------------------------------------------------------------------------
 // Mouse action map dialog
 
-class TFormTastbeleg : public QDialog {
+class MouseMapSettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormTastbeleg(QWidget* parent = nullptr);
+  explicit MouseMapSettingsDialog(QWidget* parent = nullptr);
   void Fill(std::int32_t map);
   std::int32_t Map() const;
   // Position 0..5: left, right, Shift+left, Shift+right, Ctrl+left, Ctrl+right.

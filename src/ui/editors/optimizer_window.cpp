@@ -30,11 +30,11 @@
 #include "charts/qt_text.h"
 #include "model/interaction.h"
 #include "model/number_text.h"
-#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer_preconditions.h"
 #include "ui/dialogs/window_place.h"
 #include "ui/document/project_document.h"
 #include "ui/document/ui_call.h"
-#include "ui/editors/weiche_layout.h"
+#include "ui/editors/crossover_layout.h"
 
 namespace sonvex {
 
@@ -52,9 +52,9 @@ constexpr int kPlotHeight = 118;
 constexpr int kStripHeight = 10;
 
 // A widget that paints through a callback.
-class TPaintArea : public QWidget {
+class PaintArea : public QWidget {
  public:
-  TPaintArea(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent)
+  PaintArea(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent)
       : QWidget(parent), paint_(std::move(paint)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
   }
@@ -79,20 +79,20 @@ QLabel* Label(const char* text, QWidget* parent, const QRect& r) {
 
 // ---------------------------------------------------------------- free functions
 
-std::array<std::string, 5> OptiResultLines(const TGrades& g) {
+std::array<std::string, 5> OptimizerResultLines(const GradeBlock& g) {
   // GradeReportLines gives impedance, efficiency, frequency response, phase,
   // total; the window lists the frequency response second.
   const auto lines = GradeReportLines(g);
   return {lines[0], lines[2], lines[1], lines[3], lines[4]};
 }
 
-TGradeHistoryEntry HistoryEntry(const TGrades& g) {
-  return {g[gTotal], g[gResponse], g[gEfficiency], g[gImpedance], g[gPhase]};
+GradeHistoryEntry HistoryEntry(const GradeBlock& g) {
+  return {g[GradeTotal], g[GradeResponse], g[GradeEfficiency], g[GradeImpedance], g[GradePhase]};
 }
 
-void AppendHistory(std::vector<TGradeHistoryEntry>& history, const TGrades& g) {
-  if (static_cast<int>(history.size()) >= kOptiHistoryLength)
-    history.erase(history.begin(), history.end() - (kOptiHistoryLength - 1));
+void AppendHistory(std::vector<GradeHistoryEntry>& history, const GradeBlock& g) {
+  if (static_cast<int>(history.size()) >= kGradeHistoryLength)
+    history.erase(history.begin(), history.end() - (kGradeHistoryLength - 1));
   history.push_back(HistoryEntry(g));
 }
 
@@ -104,79 +104,79 @@ int HistoryY(double grade) {
   return static_cast<int>(std::lround(y));
 }
 
-std::string OptiPartName(const TOptiValue& v, const TWPart& part) {
+std::string OptimizedPartName(const OptimizerVariable& v, const CrossoverPart& part) {
   std::string kind;
   std::string value;
   std::string start;
-  switch (part._typ) {
-    case ptR:
+  switch (part.type) {
+    case PartResistor:
       kind = "Widerstand ";
-      value = ResistanceText(part._value);
+      value = ResistanceText(part.value);
       start = ResistanceText(v.startValue);
       break;
-    case ptC:
+    case PartCapacitor:
       kind = "Kondensator ";
-      value = CapacitanceText(part._value);
+      value = CapacitanceText(part.value);
       start = CapacitanceText(v.startValue);
       break;
-    case ptL:
+    case PartInductor:
       kind = "Spule ";
-      value = InductanceText(part._value);
+      value = InductanceText(part.value);
       start = v.coilResistance ? ResistanceText(v.startValue) : InductanceText(v.startValue);
-      if (v.coilResistance) value += ", " + ResistanceText(part._Rvalue);
+      if (v.coilResistance) value += ", " + ResistanceText(part.resistance);
       break;
     default:
       kind = "Bauteil";
       break;
   }
   std::string name = kind + value;
-  if (!part._bem.View().empty()) name += " „" + part._bem.Str() + "“";
-  name += " zwischen Knoten " + std::to_string(part._nod1) + " und " + std::to_string(part._nod2);
+  if (!part.note.View().empty()) name += " „" + part.note.Str() + "“";
+  name += " zwischen Knoten " + std::to_string(part.node1) + " und " + std::to_string(part.node2);
   name += ", Verstärker " + std::to_string(v.amplifier + 1);
   if (!start.empty()) name += " (Startwert " + start + ")";
   return name;
 }
 
-std::optional<TWPart> AskPartValues(TInteraction& ui, const TOptiValue& v, const TWPart& part) {
+std::optional<CrossoverPart> AskPartValues(Interaction& ui, const OptimizerVariable& v, const CrossoverPart& part) {
   std::string kind;
   std::string format;
   std::vector<std::string> values;
-  switch (part._typ) {
-    case ptR:
+  switch (part.type) {
+    case PartResistor:
       kind = "Widerstand";
       format = "Wert [Ohm] %dBem. %s";
-      values = {FormatNumber(part._value, 10), part._bem.Str()};
+      values = {FormatNumber(part.value, 10), part.note.Str()};
       break;
-    case ptC:
+    case PartCapacitor:
       kind = "Kondensator";
       format = "Wert [µF] %dBem. %s";
-      values = {FormatNumber(part._value * 1e6, 10), part._bem.Str()};
+      values = {FormatNumber(part.value * 1e6, 10), part.note.Str()};
       break;
-    case ptL:
+    case PartInductor:
       kind = "Spule";
       format = "Wert [mH] %dWiderstand [Ohm] %dBem. %s";
-      values = {FormatNumber(part._value * 1000, 10), FormatNumber(part._Rvalue, 10), part._bem.Str()};
+      values = {FormatNumber(part.value * 1000, 10), FormatNumber(part.resistance, 10), part.note.Str()};
       break;
     default:
       return std::nullopt;
   }
   const std::string caption = kind + " festlegen (Verstärker " + std::to_string(v.amplifier + 1) + ")";
   if (!ui.EditValues(caption, format, values) || values.size() < 2) return std::nullopt;
-  TWPart fixed = part;
+  CrossoverPart fixed = part;
   // The fields are read as the part editor reads them; a value that is not
   // finite (a number beyond any range) leaves the part's value as it was.
   auto read = [](const std::string& text, double factor, double& into) {
     const double x = StrToDoubleLenient(text) / factor;
     if (std::isfinite(x)) into = x;
   };
-  if (part._typ == ptL) {
+  if (part.type == PartInductor) {
     if (values.size() < 3) return std::nullopt;
-    read(values[0], 1000, fixed._value);
-    read(values[1], 1, fixed._Rvalue);
-    fixed._bem = values[2];
+    read(values[0], 1000, fixed.value);
+    read(values[1], 1, fixed.resistance);
+    fixed.note = values[2];
   } else {
-    read(values[0], part._typ == ptC ? 1e6 : 1, fixed._value);
-    fixed._bem = values[1];
+    read(values[0], part.type == PartCapacitor ? 1e6 : 1, fixed.value);
+    fixed.note = values[1];
   }
   return fixed;
 }
@@ -187,11 +187,11 @@ std::optional<TWPart> AskPartValues(TInteraction& ui, const TOptiValue& v, const
 // optimizer thread waits for them. Shutdown() releases a waiting optimizer
 // thread at once (its report is then skipped), so that the window can end the
 // thread in the middle of a run.
-class TFormWOptimize2::THost : public TOptiHost {
+class CrossoverOptimizerWindow::Host : public OptimizerHost {
  public:
-  explicit THost(TFormWOptimize2& window) : window_(window), call_(&window) {}
-  THost(const THost&) = delete;
-  THost& operator=(const THost&) = delete;
+  explicit Host(CrossoverOptimizerWindow& window) : window_(window), call_(&window) {}
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
 
   void Shutdown() {
     {
@@ -223,11 +223,11 @@ class TFormWOptimize2::THost : public TOptiHost {
   void Progress(int perMille) override {
     RunOnUi([&] { window_.ShowProgress(perMille); });
   }
-  void GradeReport(const TGrades& grades, const TResult& result) override {
+  void GradeReport(const GradeBlock& grades, const CalcResult& result) override {
     RunOnUi([&] { window_.GradeReport(grades, result); });
   }
-  TWPart FixPart(const TOptiValue& v, const TWPart& part) override {
-    TWPart fixed = part;
+  CrossoverPart FixPart(const OptimizerVariable& v, const CrossoverPart& part) override {
+    CrossoverPart fixed = part;
     RunOnUi([&] { fixed = window_.FixPart(v, part); });
     return fixed;
   }
@@ -248,8 +248,8 @@ class TFormWOptimize2::THost : public TOptiHost {
     call_.Run(fn);
   }
 
-  TFormWOptimize2& window_;
-  TUiCall call_;
+  CrossoverOptimizerWindow& window_;
+  UiCall call_;
   std::mutex gateMutex_;
   std::condition_variable gate_;
   bool held_ = false;
@@ -258,39 +258,39 @@ class TFormWOptimize2::THost : public TOptiHost {
 
 // ---------------------------------------------------------------- creation
 
-TFormWOptimize2::TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::chrono::milliseconds workerPause,
-                                 QWidget* parent)
+CrossoverOptimizerWindow::CrossoverOptimizerWindow(ProjectDocument& doc, Interaction& ui,
+                                                   std::chrono::milliseconds workerPause, QWidget* parent)
     : QWidget(parent), doc_(doc), ui_(ui) {
   setWindowFlag(Qt::Window, true);
-  setObjectName(QStringLiteral("FormWOptimize2"));
-  setWindowTitle(QText(kOptiWindowCaption));
+  setObjectName(QStringLiteral("optimizerWindow"));
+  setWindowTitle(QText(kOptimizerWindowCaption));
   setFixedSize(kWindowWidth, kWindowHeight);
-  history_.reserve(kOptiHistoryLength + 1);
+  history_.reserve(kGradeHistoryLength + 1);
 
   BuildInputs();
   BuildOutputs();
 
-  btnStart_ = new QPushButton(QText(kOptiStartCaption), this);
-  btnStart_->setGeometry(8, 406, 180, 26);
-  connect(btnStart_, &QPushButton::clicked, this, [this] { StartClick(); });
-  btnAbort_ = new QPushButton(QText(kOptiAbortCaption), this);
-  btnAbort_->setGeometry(8, 406, 180, 26);
-  btnAbort_->hide();
-  connect(btnAbort_, &QPushButton::clicked, this, [this] { AbortClick(); });
-  btnClose_ = new QPushButton(QText("Schließen"), this);
-  btnClose_->setGeometry(kWindowWidth - 108, 406, 100, 26);
-  connect(btnClose_, &QPushButton::clicked, this, [this] { close(); });
+  startButton_ = new QPushButton(QText(kOptimizerStartCaption), this);
+  startButton_->setGeometry(8, 406, 180, 26);
+  connect(startButton_, &QPushButton::clicked, this, [this] { StartClick(); });
+  abortButton_ = new QPushButton(QText(kOptimizerAbortCaption), this);
+  abortButton_->setGeometry(8, 406, 180, 26);
+  abortButton_->hide();
+  connect(abortButton_, &QPushButton::clicked, this, [this] { AbortClick(); });
+  closeButton_ = new QPushButton(QText("Schließen"), this);
+  closeButton_->setGeometry(kWindowWidth - 108, 406, 100, 26);
+  connect(closeButton_, &QPushButton::clicked, this, [this] { close(); });
   // Escape closes the window as "Schließen" does, but never a running
   // search: that takes "Abbruch".
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] {
-    if (opti_->IsIdle()) close();
+    if (optimizer_->IsIdle()) close();
   });
 
-  fixPartDialog = [this](const TOptiValue& v, const TWPart& part) { return AskPartValues(ui_, v, part); };
+  fixPartDialog = [this](const OptimizerVariable& v, const CrossoverPart& part) { return AskPartValues(ui_, v, part); };
 
-  host_ = std::make_unique<THost>(*this);
-  opti_ = std::make_unique<TOptiThread>(host_.get(), workerPause);
+  host_ = std::make_unique<Host>(*this);
+  optimizer_ = std::make_unique<OptimizerThread>(host_.get(), workerPause);
 
   timer_ = new QTimer(this);
   timer_->setInterval(1000);
@@ -299,7 +299,7 @@ TFormWOptimize2::TFormWOptimize2(TProjectDocument& doc, TInteraction& ui, std::c
   ScrollOnASmallScreen();
 }
 
-void TFormWOptimize2::ScrollOnASmallScreen() {
+void CrossoverOptimizerWindow::ScrollOnASmallScreen() {
   const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
   if (screen == nullptr) return;
   // Room for the window's frame (title bar, borders) as well.
@@ -310,7 +310,7 @@ void TFormWOptimize2::ScrollOnASmallScreen() {
   // the screen and "Schließen" stays in reach; a larger screen shows them as
   // built.
   auto* content = new QWidget;
-  content->setObjectName(QStringLiteral("OptimizerPage"));
+  content->setObjectName(QStringLiteral("optimizerPage"));
   content->setFixedSize(kWindowWidth, kWindowHeight);
   for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
     const bool hidden = child->testAttribute(Qt::WA_WState_ExplicitShowHide) && child->isHidden();
@@ -319,7 +319,7 @@ void TFormWOptimize2::ScrollOnASmallScreen() {
     child->setGeometry(at);
     child->setVisible(!hidden);
   }
-  auto* area = ScrollingPage(content, "ScrollOptimizer");
+  auto* area = ScrollingPage(content, "optimizerScrollArea");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(area);
@@ -328,19 +328,19 @@ void TFormWOptimize2::ScrollOnASmallScreen() {
   resize(room.boundedTo(QSize(kWindowWidth, kWindowHeight)));
 }
 
-TFormWOptimize2::~TFormWOptimize2() {
+CrossoverOptimizerWindow::~CrossoverOptimizerWindow() {
   if (timer_ != nullptr) timer_->stop();
   // Release a report the optimizer waits for, then end the optimizer (it
   // stops at its next wait for the workers) before any control goes away.
   host_->Shutdown();
-  opti_.reset();
+  optimizer_.reset();
 }
 
-void TFormWOptimize2::BuildInputs() {
+void CrossoverOptimizerWindow::BuildInputs() {
   auto* group = new QGroupBox(QText("Eingaben"), this);
   group->setGeometry(8, 4, kWindowWidth - 16, 188);
 
-  struct TSliderDef {
+  struct SliderDef {
     const char* caption;
     int maximum;
     int position;
@@ -349,15 +349,15 @@ void TFormWOptimize2::BuildInputs() {
     const char* bottom;
     QSlider** slider;
   };
-  const TSliderDef sliders[] = {
-      {"Hörgeschmack Bass", 6, 3, "kräftig", "", "schlank", &sbBass_},
-      {"Hörgeschmack Höhen", 6, 3, "strahlend", "", "englisch", &sbTreble_},
-      {"Verstärker min. Impedanz", 8, 5, "mögl. > 8 Ohm", "mögl. > 4 Ohm", "mögl. > 2 Ohm", &sbZmin_},
-      {"Wirkungsgrad", 6, 3, "wichtig", "", "unwichtig", &sbEfficiency_},
+  const SliderDef sliders[] = {
+      {"Hörgeschmack Bass", 6, 3, "kräftig", "", "schlank", &bassSlider_},
+      {"Hörgeschmack Höhen", 6, 3, "strahlend", "", "englisch", &trebleSlider_},
+      {"Verstärker min. Impedanz", 8, 5, "mögl. > 8 Ohm", "mögl. > 4 Ohm", "mögl. > 2 Ohm", &minImpedanceSlider_},
+      {"Wirkungsgrad", 6, 3, "wichtig", "", "unwichtig", &efficiencySlider_},
   };
-  const char* names[] = {"sbBass", "sbTreble", "sbZmin", "sbEfficiency"};
+  const char* names[] = {"bassSlider", "trebleSlider", "minImpedanceSlider", "efficiencySlider"};
   for (int i = 0; i < 4; ++i) {
-    const TSliderDef& s = sliders[i];
+    const SliderDef& s = sliders[i];
     const int x = 10 + i * 132;
     auto* caption = Label(s.caption, group, QRect(x, 16, 126, 34));
     caption->setWordWrap(true);
@@ -385,21 +385,21 @@ void TFormWOptimize2::BuildInputs() {
   auto* fixCaption =
       Label("Automatische Festlegung von Kondensatoren und Widerständen", fixFrame, QRect(8, 4, 232, 38));
   fixCaption->setWordWrap(true);
-  cbCapacitors_ = new QComboBox(fixFrame);
-  cbCapacitors_->setObjectName(QStringLiteral("cbCapacitors"));
+  capacitorCombo_ = new QComboBox(fixFrame);
+  capacitorCombo_->setObjectName(QStringLiteral("capacitorCombo"));
   for (const char* item : {"Kondensatoren manuell wählen", "Kondensatoren aus E6-Reihe", "Kondensatoren aus E12-Reihe"})
-    cbCapacitors_->addItem(QText(item));
-  cbCapacitors_->setGeometry(8, 46, 232, 26);
-  cbResistors_ = new QComboBox(fixFrame);
-  cbResistors_->setObjectName(QStringLiteral("cbResistors"));
+    capacitorCombo_->addItem(QText(item));
+  capacitorCombo_->setGeometry(8, 46, 232, 26);
+  resistorCombo_ = new QComboBox(fixFrame);
+  resistorCombo_->setObjectName(QStringLiteral("resistorCombo"));
   for (const char* item : {"Widerstände manuell wählen", "Widerstände aus E6-Reihe", "Widerstände aus E12-Reihe"})
-    cbResistors_->addItem(QText(item));
-  cbResistors_->setGeometry(8, 80, 232, 26);
+    resistorCombo_->addItem(QText(item));
+  resistorCombo_->setGeometry(8, 80, 232, 26);
   auto* coils = Label("Spulen werden immer manuell gewählt.", fixFrame, QRect(8, 112, 232, 40));
   coils->setWordWrap(true);
 }
 
-void TFormWOptimize2::BuildOutputs() {
+void CrossoverOptimizerWindow::BuildOutputs() {
   auto* group = new QGroupBox(QText(" Ausgaben "), this);
   group->setGeometry(8, kOutputTop, kWindowWidth - 16, kOutputHeight);
 
@@ -408,28 +408,28 @@ void TFormWOptimize2::BuildOutputs() {
   QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   mono.setPointSize(9);
   Label("Ergebnisse vor Optimierung", group, QRect(8, 18, kListWidth, 16));
-  lbBefore_ = new QListWidget(group);
-  lbBefore_->setObjectName(QStringLiteral("lbBefore"));
-  lbBefore_->setGeometry(8, 36, kListWidth, kListHeight);
+  beforeList_ = new QListWidget(group);
+  beforeList_->setObjectName(QStringLiteral("beforeList"));
+  beforeList_->setGeometry(8, 36, kListWidth, kListHeight);
   Label("Ergebnisse nach Optimierung", group, QRect(16 + kListWidth, 18, kListWidth, 16));
-  lbAfter_ = new QListWidget(group);
-  lbAfter_->setObjectName(QStringLiteral("lbAfter"));
-  lbAfter_->setGeometry(16 + kListWidth, 36, kListWidth, kListHeight);
-  for (QListWidget* list : {lbBefore_, lbAfter_}) {
+  afterList_ = new QListWidget(group);
+  afterList_->setObjectName(QStringLiteral("afterList"));
+  afterList_->setGeometry(16 + kListWidth, 36, kListWidth, kListHeight);
+  for (QListWidget* list : {beforeList_, afterList_}) {
     list->setFont(mono);
     list->setSelectionMode(QAbstractItemView::NoSelection);
     list->setFocusPolicy(Qt::NoFocus);
   }
 
-  historyPlot_ = new TPaintArea(
+  historyPlot_ = new PaintArea(
       [this](QPainter& painter, const QRect& r) {
         painter.fillRect(r, Qt::white);
-        struct TSeries {
+        struct Series {
           QColor colour;
           const char* caption;
           QPoint at;
         };
-        const TSeries series[] = {
+        const Series series[] = {
             {QColor(0, 0, 0), "Note gesamt", QPoint(10, 1)},     {QColor(0, 0, 255), "Frequenzgang", QPoint(100, 1)},
             {QColor(128, 0, 0), "Wirkungsgrad", QPoint(190, 1)}, {QColor(0, 128, 0), "Impedanz", QPoint(100, 16)},
             {QColor(255, 0, 0), "Phase", QPoint(190, 16)},
@@ -448,10 +448,10 @@ void TFormWOptimize2::BuildOutputs() {
         }
       },
       group);
-  historyPlot_->setObjectName(QStringLiteral("pbHistory"));
+  historyPlot_->setObjectName(QStringLiteral("historyPlot"));
   historyPlot_->setGeometry(24 + 2 * kListWidth, 36, kPlotWidth, kPlotHeight);
 
-  progressStrip_ = new TPaintArea(
+  progressStrip_ = new PaintArea(
       [this](QPainter& painter, const QRect& r) {
         const QPalette& pal = palette();
         if (progress_ < 0) {
@@ -464,12 +464,12 @@ void TFormWOptimize2::BuildOutputs() {
                          pal.color(QPalette::ToolTipBase));
       },
       group);
-  progressStrip_->setObjectName(QStringLiteral("pbProgress"));
+  progressStrip_->setObjectName(QStringLiteral("progressStrip"));
   progressStrip_->setGeometry(8, 44 + kListHeight, kWindowWidth - 32, kStripHeight);
 
   // The finish panel covers the history plot and leaves both lists in view.
   finishPanel_ = new QFrame(group);
-  finishPanel_->setObjectName(QStringLiteral("pnlFinish"));
+  finishPanel_->setObjectName(QStringLiteral("finishPanel"));
   finishPanel_->setFrameShape(QFrame::Panel);
   finishPanel_->setFrameShadow(QFrame::Raised);
   finishPanel_->setLineWidth(2);
@@ -481,53 +481,53 @@ void TFormWOptimize2::BuildOutputs() {
   heading->setFont(bold);
   heading->setAlignment(Qt::AlignHCenter);
   // The end message (Success) names both total grades; its height follows it.
-  auto* text = new QLabel(QText(kOptiSuccessText), finishPanel_);
-  text->setObjectName(QStringLiteral("lblFinishText"));
+  auto* text = new QLabel(QText(kOptimizerSuccessText), finishPanel_);
+  text->setObjectName(QStringLiteral("finishTextLabel"));
   text->setGeometry(6, 26, kPlotWidth - 12, 56);
   text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   text->setWordWrap(true);
-  btnFinishOk_ = new QPushButton(QText("Ok"), finishPanel_);
-  btnFinishOk_->setGeometry((kPlotWidth - 80) / 2, 88, 80, 24);
-  connect(btnFinishOk_, &QPushButton::clicked, this, [this] { FinishOkClick(); });
+  finishOkButton_ = new QPushButton(QText("Ok"), finishPanel_);
+  finishOkButton_->setGeometry((kPlotWidth - 80) / 2, 88, 80, 24);
+  connect(finishOkButton_, &QPushButton::clicked, this, [this] { FinishOkClick(); });
   finishPanel_->hide();
 }
 
 // ---------------------------------------------------------------- parameters
 
-TOptiParams TFormWOptimize2::Params() const {
-  TOptiSliders s;
-  s.bass = sbBass_->value();
-  s.treble = sbTreble_->value();
-  s.zmin = sbZmin_->value();
-  s.efficiency = sbEfficiency_->value();
+OptimizerParams CrossoverOptimizerWindow::Params() const {
+  OptimizerSliders s;
+  s.bass = bassSlider_->value();
+  s.treble = trebleSlider_->value();
+  s.zmin = minImpedanceSlider_->value();
+  s.efficiency = efficiencySlider_->value();
   // The fixed weights (on axis 10, power response 3, 30° left and right 2,
   // minimum directivity 3) and no output transformer are the defaults.
-  return OptiParamsFromSliders(s);
+  return OptimizerParamsFromSliders(s);
 }
 
-TFixRules TFormWOptimize2::FixRules() const {
+PartFixRules CrossoverOptimizerWindow::FixRules() const {
   auto choice = [](const QComboBox* box) {
     switch (box->currentIndex()) {
       case 1:
-        return TFixChoice::E6;
+        return FixChoice::E6;
       case 2:
-        return TFixChoice::E12;
+        return FixChoice::E12;
       default:
-        return TFixChoice::Manual;
+        return FixChoice::Manual;
     }
   };
-  TFixRules rules;
-  rules.capacitors = choice(cbCapacitors_);
-  rules.resistors = choice(cbResistors_);
-  rules.coils = TFixChoice::Manual;  // coils are always chosen by hand
+  PartFixRules rules;
+  rules.capacitors = choice(capacitorCombo_);
+  rules.resistors = choice(resistorCombo_);
+  rules.coils = FixChoice::Manual;  // coils are always chosen by hand
   return rules;
 }
 
 // ---------------------------------------------------------------- commands
 
-void TFormWOptimize2::SetWorkerPause(std::chrono::milliseconds pause) { opti_->SetWorkerPause(pause); }
+void CrossoverOptimizerWindow::SetWorkerPause(std::chrono::milliseconds pause) { optimizer_->SetWorkerPause(pause); }
 
-void TFormWOptimize2::ShowWindow() {
+void CrossoverOptimizerWindow::ShowWindow() {
   // An open window only comes to the front: resetting it would abort a
   // running search and forget the run the closing questions are about.
   if (isVisible()) {
@@ -543,28 +543,28 @@ void TFormWOptimize2::ShowWindow() {
   activateWindow();
 }
 
-void TFormWOptimize2::StartClick() {
+void CrossoverOptimizerWindow::StartClick() {
   // 1. The start needs the finished results of the main calculation.
   if (!doc_.WaitUntilIdle()) return;
   // 2.
-  if (!opti_->IsIdle()) {
-    ui_.ShowMessage(kOptiRunningText);
+  if (!optimizer_->IsIdle()) {
+    ui_.ShowMessage(kOptimizerRunningText);
     return;
   }
   // 3.
-  if (ui_.ChooseButton(kOptiReferenceQuestion, "&Ja|&Nein", 1) == 1) doc_.RememberReference();
+  if (ui_.ChooseButton(kOptimizerReferenceQuestion, "&Ja|&Nein", 1) == 1) doc_.RememberReference();
   // 4. Marks made here are marks in the project itself, saved with it, so
   // the project then counts as changed (no undo step; marks do not enter
   // the calculation).
   bool marked = false;
   {
-    TProjectEdit edit(doc_, std::nullopt, TRecalc::None);
-    const int marksBefore = CountMarkedParts(edit.Project());
-    marked = EnsureMarkedParts(edit.Project(), ui_);
-    if (CountMarkedParts(edit.Project()) != marksBefore) edit.Commit();
+    ProjectEdit edit(doc_, std::nullopt, Recalc::None);
+    const int marksBefore = CountMarkedParts(edit.EditedProject());
+    marked = EnsureMarkedParts(edit.EditedProject(), ui_);
+    if (CountMarkedParts(edit.EditedProject()) != marksBefore) edit.Commit();
   }
   if (!marked) return;
-  const TProjekt& p = doc_.Project();
+  const Project& p = doc_.CurrentProject();
   // 5.
   if (const auto message = CheckChassisData(p)) {
     ui_.ShowMessage(*message);
@@ -572,56 +572,56 @@ void TFormWOptimize2::StartClick() {
   }
   // 6. The calculation thread is idle: its results and item states belong
   // to the project as it stands (marks do not enter the calculation).
-  lbBefore_->clear();
-  lbAfter_->clear();
+  beforeList_->clear();
+  afterList_->clear();
   finishPanel_->hide();
-  if (!opti_->StartRun(p, doc_.CalcThread().Result(), doc_.CalcThread().States(), Params())) {
-    ui_.ShowMessage(kOptiRunningText);
+  if (!optimizer_->StartRun(p, doc_.Calculation().Result(), doc_.Calculation().States(), Params())) {
+    ui_.ShowMessage(kOptimizerRunningText);
     return;
   }
-  btnStart_->hide();
-  btnStart_->setEnabled(false);
-  btnAbort_->show();
-  btnClose_->hide();
+  startButton_->hide();
+  startButton_->setEnabled(false);
+  abortButton_->show();
+  closeButton_->hide();
   history_.clear();
   historyPlot_->update();
   runStarted_ = true;
 }
 
-void TFormWOptimize2::WaitProcessing(int ms) {
+void CrossoverOptimizerWindow::WaitProcessing(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
   loop.exec();
 }
 
-void TFormWOptimize2::AbortStep() {
-  opti_->RequestStop();
+void CrossoverOptimizerWindow::AbortStep() {
+  optimizer_->RequestStop();
   // The optimizer may be waiting for a report of this thread: keep the
   // messages going while it comes to a stop.
-  while (!opti_->IsIdle()) WaitProcessing(100);
-  btnAbort_->hide();
-  btnClose_->show();
-  btnStart_->show();
-  btnStart_->setEnabled(true);
+  while (!optimizer_->IsIdle()) WaitProcessing(100);
+  abortButton_->hide();
+  closeButton_->show();
+  startButton_->show();
+  startButton_->setEnabled(true);
 }
 
-void TFormWOptimize2::AbortClick() { AbortStep(); }
+void CrossoverOptimizerWindow::AbortClick() { AbortStep(); }
 
-void TFormWOptimize2::FinishOkClick() {
+void CrossoverOptimizerWindow::FinishOkClick() {
   finishPanel_->hide();
   close();
 }
 
-void TFormWOptimize2::TimerTick() {
+void CrossoverOptimizerWindow::TimerTick() {
   if (inTimer_) return;
   inTimer_ = true;
   // A run that ended by itself: once the optimizer is seen idle three times
   // in a row, the buttons go back to those of an idle window.
-  if (!btnAbort_->isHidden() && opti_->IsIdle()) {
+  if (!abortButton_->isHidden() && optimizer_->IsIdle()) {
     bool idle = true;
     for (int i = 0; i < 2 && idle; ++i) {
       WaitProcessing(100);
-      idle = opti_->IsIdle();
+      idle = optimizer_->IsIdle();
     }
     if (idle) AbortStep();
   }
@@ -634,31 +634,31 @@ void TFormWOptimize2::TimerTick() {
 
 // ---------------------------------------------------------------- reports
 
-void TFormWOptimize2::ShowProgress(int perMille) {
+void CrossoverOptimizerWindow::ShowProgress(int perMille) {
   progress_ = perMille;
   progressStrip_->update();
 }
 
-void TFormWOptimize2::GradeReport(const TGrades& grades, const TResult& result) {
-  const auto lines = OptiResultLines(grades);
-  lbAfter_->clear();
-  for (const std::string& line : lines) lbAfter_->addItem(QText(line));
+void CrossoverOptimizerWindow::GradeReport(const GradeBlock& grades, const CalcResult& result) {
+  const auto lines = OptimizerResultLines(grades);
+  afterList_->clear();
+  for (const std::string& line : lines) afterList_->addItem(QText(line));
   // The first report of a run: the grades of the start crossover.
-  if (lbBefore_->count() == 0)
-    for (const std::string& line : lines) lbBefore_->addItem(QText(line));
+  if (beforeList_->count() == 0)
+    for (const std::string& line : lines) beforeList_->addItem(QText(line));
   // The main window shows the best crossover found so far.
   doc_.ShowOptimizerResult(result);
   AppendHistory(history_, grades);
   reportPending_ = true;
 }
 
-TWPart TFormWOptimize2::FixPart(const TOptiValue& v, const TWPart& part) {
+CrossoverPart CrossoverOptimizerWindow::FixPart(const OptimizerVariable& v, const CrossoverPart& part) {
   if (const auto rounded = FixPartByRule(part, FixRules())) return *rounded;
   // A report posted just before the window began to ask about the run: no
   // dialog over the question; the part keeps the value the search found.
   if (asking_) return part;
   QApplication::beep();
-  std::optional<TWPart> chosen;
+  std::optional<CrossoverPart> chosen;
   if (fixPartDialog) chosen = fixPartDialog(v, part);
   return chosen ? *chosen : part;
 }
@@ -666,41 +666,42 @@ TWPart TFormWOptimize2::FixPart(const TOptiValue& v, const TWPart& part) {
 namespace {
 
 // The end of the last run is worse than its start (the run is over).
-bool EndWorseThanStart(const TOptiThread& opti) {
-  return opti.LastOutcome() == TOptiOutcome::Finished &&
-         OptiEndVerdict(opti.StartGrades()[gTotal], opti.BestGrades()[gTotal]) == TOptiEndVerdict::Worse;
+bool EndWorseThanStart(const OptimizerThread& optimizer) {
+  return optimizer.LastOutcome() == OptimizerOutcome::Finished &&
+         JudgeOptimizerEnd(optimizer.StartGrades()[GradeTotal], optimizer.BestGrades()[GradeTotal]) ==
+             OptimizerEndVerdict::Worse;
 }
 
 }  // namespace
 
-void TFormWOptimize2::Success() {
+void CrossoverOptimizerWindow::Success() {
   // Both total grades; a result worse than the start says so and proposes
   // keeping the start values (the closing question then defaults to them).
-  if (auto* text = finishPanel_->findChild<QLabel*>(QStringLiteral("lblFinishText"))) {
-    text->setText(QText(OptiEndText(opti_->StartGrades()[gTotal], opti_->BestGrades()[gTotal])));
+  if (auto* text = finishPanel_->findChild<QLabel*>(QStringLiteral("finishTextLabel"))) {
+    text->setText(QText(OptimizerEndText(optimizer_->StartGrades()[GradeTotal], optimizer_->BestGrades()[GradeTotal])));
     // A longer message lengthens the panel downwards, over the idle
     // progress strip; the lists stay in view.
     text->resize(text->width(), std::max(56, text->heightForWidth(text->width())));
-    btnFinishOk_->move(btnFinishOk_->x(), text->geometry().bottom() + 6);
-    finishPanel_->resize(finishPanel_->width(), std::max(kPlotHeight, btnFinishOk_->geometry().bottom() + 8));
+    finishOkButton_->move(finishOkButton_->x(), text->geometry().bottom() + 6);
+    finishPanel_->resize(finishPanel_->width(), std::max(kPlotHeight, finishOkButton_->geometry().bottom() + 8));
   }
   finishPanel_->show();
   finishPanel_->raise();
   for (int i = 0; i < 3; ++i) QApplication::beep();
 }
 
-void TFormWOptimize2::Failure(const std::string& message) { ui_.ShowMessage(message); }
+void CrossoverOptimizerWindow::Failure(const std::string& message) { ui_.ShowMessage(message); }
 
 // ---------------------------------------------------------------- closing
 
-void TFormWOptimize2::closeEvent(QCloseEvent* event) {
+void CrossoverOptimizerWindow::closeEvent(QCloseEvent* event) {
   if (runStarted_) {
-    if (!opti_->IsIdle()) {
+    if (!optimizer_->IsIdle()) {
       // The run waits while the question is open; its answer ends or
       // continues it.
       host_->Hold();
       asking_ = true;
-      const bool abort = ui_.ChooseButton(kOptiAbortQuestion, "&Ja|&Nein", 2) == 1;
+      const bool abort = ui_.ChooseButton(kOptimizerAbortQuestion, "&Ja|&Nein", 2) == 1;
       asking_ = false;
       host_->Release(abort);
       if (abort) {
@@ -708,11 +709,12 @@ void TFormWOptimize2::closeEvent(QCloseEvent* event) {
         host_->Release(false);
       }
     }
-    if (!opti_->IsIdle()) {
+    if (!optimizer_->IsIdle()) {
       event->ignore();
       return;
     }
-    const int answer = ui_.ChooseButton(kOptiTakeOverQuestion, "&Ja|&Nein|&Abbruch", EndWorseThanStart(*opti_) ? 2 : 3);
+    const int answer =
+        ui_.ChooseButton(kOptimizerTakeOverQuestion, "&Ja|&Nein|&Abbruch", EndWorseThanStart(*optimizer_) ? 2 : 3);
     if (answer != 1 && answer != 2) {
       event->ignore();
       return;
@@ -720,15 +722,15 @@ void TFormWOptimize2::closeEvent(QCloseEvent* event) {
     // Taking over is an edit of its own: its undo step brings back the
     // crossover as it was before the run. Discarding puts back the project
     // as it was and makes no step.
-    TProjectEdit edit(doc_, answer == 1 ? std::optional<std::string>("Optimierung übernehmen") : std::nullopt,
-                      TRecalc::Incremental);
+    ProjectEdit edit(doc_, answer == 1 ? std::optional<std::string>("Optimierung übernehmen") : std::nullopt,
+                     Recalc::Incremental);
     if (answer == 1) {
-      edit.Project() = opti_->BestProject();
+      edit.EditedProject() = optimizer_->BestProject();
       edit.Commit();
     } else {
       // The project exactly as it was when the run started, marks and saved
       // flag included.
-      edit.Project() = opti_->StartProject();
+      edit.EditedProject() = optimizer_->StartProject();
       edit.CommitKeepingSavedFlag();
     }
     runStarted_ = false;

@@ -52,35 +52,35 @@ QRect DesktopArea(const QWidget* w) {
   return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-int PageIndex(TLibraryPage page) { return static_cast<int>(page); }
+int PageIndex(LibraryPage page) { return static_cast<int>(page); }
 
 }  // namespace
 
-TPartEditorFields PartEditorFields(int typ) {
-  switch (typ) {
-    case ptR:
+PartEditorFieldSet PartEditorFields(int partType) {
+  switch (partType) {
+    case PartResistor:
       return {true, false, true, false, false, true, "Ohm"};
-    case ptC:
+    case PartCapacitor:
       return {true, false, true, false, false, true, "µF"};
-    case ptL:
+    case PartInductor:
       return {true, true, true, false, false, true, "mH"};
-    case ptChass:
+    case PartChassis:
       return {false, false, false, true, true, false, ""};
-    case ptAmp:
+    case PartAmplifier:
       return {false, false, false, true, false, false, ""};
     default:
       return {};
   }
 }
 
-std::optional<TLibraryPage> LibraryPageOfType(int typ) {
-  switch (typ) {
-    case ptR:
-      return TLibraryPage::Resistors;
-    case ptC:
-      return TLibraryPage::Capacitors;
-    case ptL:
-      return TLibraryPage::Coils;
+std::optional<LibraryPage> LibraryPageOfType(int partType) {
+  switch (partType) {
+    case PartResistor:
+      return LibraryPage::Resistors;
+    case PartCapacitor:
+      return LibraryPage::Capacitors;
+    case PartInductor:
+      return LibraryPage::Coils;
     default:
       return std::nullopt;
   }
@@ -88,7 +88,7 @@ std::optional<TLibraryPage> LibraryPageOfType(int typ) {
 
 // ---------------------------------------------------------------- parts library
 
-TFormWParts::TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* parent)
+PartsLibraryDialog::PartsLibraryDialog(const Settings& settings, Interaction& ui, QWidget* parent)
     : QDialog(parent), settings_(settings), ui_(ui) {
   setWindowTitle(QText("Sonvex - Weichenbauteile"));
   auto* layout = new QVBoxLayout(this);
@@ -101,7 +101,7 @@ TFormWParts::TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* p
     list->setResizeMode(QListView::Adjust);
     list->setUniformItemSizes(true);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    const auto page = static_cast<TLibraryPage>(i);
+    const auto page = static_cast<LibraryPage>(i);
     // The choice follows the selection, which only a click, the arrow keys
     // or the preselection make. The current row alone is no choice: a list
     // that takes the keyboard focus makes its first row current, and in the
@@ -125,7 +125,7 @@ TFormWParts::TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* p
   resize(840, 420);
 }
 
-void TFormWParts::FillLists() {
+void PartsLibraryDialog::FillLists() {
   std::string error;
   if (!ReadPartsLibrary(settings_.partsFolder, lib_, error)) ui_.ShowMessage(error);
   for (std::size_t i = 0; i < lists_.size(); ++i) {
@@ -133,7 +133,7 @@ void TFormWParts::FillLists() {
     const QSignalBlocker block(list);
     list->clear();
     int widest = 0;
-    for (const TLibraryEntry& e : lib_.Page(static_cast<TLibraryPage>(i))) {
+    for (const LibraryEntry& e : lib_.Page(static_cast<LibraryPage>(i))) {
       list->addItem(QText(e.text));
       widest = std::max(widest, list->fontMetrics().horizontalAdvance(QText(e.text)));
     }
@@ -143,22 +143,22 @@ void TFormWParts::FillLists() {
   }
 }
 
-void TFormWParts::Prepare(std::string_view note, int typ, double value, double resistance) {
+void PartsLibraryDialog::Prepare(std::string_view note, int partType, double value, double resistance) {
   FillLists();
   choice_.reset();
   selected_->setText(QText("Ausgewählt:"));
-  const auto page = LibraryPageOfType(typ);
+  const auto page = LibraryPageOfType(partType);
   if (!page) return;
   pages_->setCurrentIndex(PageIndex(*page));
   const auto& entries = lib_.Page(*page);
   int match = -1;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    const TLibraryEntry& e = entries[i];
+    const LibraryEntry& e = entries[i];
     // A separator line stands for no part: preselecting it for an empty
     // value field would turn the part into a wire on a mere "&Ok".
     if (!(e.value > 0)) continue;
     if (!e.text.starts_with(note) || e.value != value) continue;
-    if (*page == TLibraryPage::Coils && e.resistance != resistance) continue;
+    if (*page == LibraryPage::Coils && e.resistance != resistance) continue;
     match = static_cast<int>(i);  // the last match wins
   }
   if (match >= 0) {
@@ -171,27 +171,27 @@ void TFormWParts::Prepare(std::string_view note, int typ, double value, double r
   }
 }
 
-void TFormWParts::ShowOnlyPage(std::optional<TLibraryPage> page) {
+void PartsLibraryDialog::ShowOnlyPage(std::optional<LibraryPage> page) {
   for (int i = 0; i < pages_->count(); ++i) pages_->setTabVisible(i, !page || PageIndex(*page) == i);
   if (page) pages_->setCurrentIndex(PageIndex(*page));
 }
 
-void TFormWParts::EntryClicked(TLibraryPage page, int row) {
+void PartsLibraryDialog::EntryClicked(LibraryPage page, int row) {
   const auto& entries = lib_.Page(page);
   if (row < 0 || row >= static_cast<int>(entries.size())) return;
-  const TLibraryEntry& e = entries[static_cast<std::size_t>(row)];
+  const LibraryEntry& e = entries[static_cast<std::size_t>(row)];
   selected_->setText(QText("Ausgewählt: " + e.text));
   choice_ = ChooseLibraryEntry(page, e);
 }
 
 // ---------------------------------------------------------------- part editor
 
-TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QWidget* parent) : QDialog(parent) {
+PartEditorDialog::PartEditorDialog(const Settings& settings, Interaction& ui, QWidget* parent) : QDialog(parent) {
   execDialog = [](QDialog& d) { return d.exec(); };
   setWindowTitle(QText("Bauteil editieren"));
   auto* outer = new QVBoxLayout(this);
   headline_ = new QLabel;
-  headline_->setObjectName(QStringLiteral("Headline"));
+  headline_->setObjectName(QStringLiteral("headlineLabel"));
   headline_->setWordWrap(true);
   QFont bold = headline_->font();
   bold.setBold(true);
@@ -204,7 +204,7 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   auto* typeBox = new QGroupBox(QText("Bauteiltyp"));
   auto* typeLayout = new QVBoxLayout(typeBox);
   typeGroup_ = new QButtonGroup(this);
-  for (int t = ptNone; t <= ptAmp; ++t) {
+  for (int t = PartNone; t <= PartAmplifier; ++t) {
     auto* b = new QRadioButton(QText(PartTypeCaption(t)));
     types_[static_cast<std::size_t>(t)] = b;
     typeGroup_->addButton(b, t);
@@ -219,23 +219,23 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   auto* grid = new QGridLayout;
   valueLabel_ = new QLabel(QText("Wert"));
   value_ = new QLineEdit;
-  WatchNumberField(value_, TNumberFieldUse::Required);
+  WatchNumberField(value_, NumberFieldUse::Required);
   valueUnit_ = new QLabel;
-  secondLabel_ = new QLabel(QText("R-Wert"));
-  second_ = new QLineEdit;
-  WatchNumberField(second_, TNumberFieldUse::Required);
-  for (QLineEdit* e : {value_, second_}) connect(e, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
-  secondUnit_ = new QLabel(QText("Ohm"));
+  windingResistanceLabel_ = new QLabel(QText("R-Wert"));
+  windingResistance_ = new QLineEdit;
+  WatchNumberField(windingResistance_, NumberFieldUse::Required);
+  for (QLineEdit* e : {value_, windingResistance_}) connect(e, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
+  windingResistanceUnit_ = new QLabel(QText("Ohm"));
   noteLabel_ = new QLabel(QText("Bem."));
   note_ = new QLineEdit;
   note_->setMaxLength(16);
-  for (QLineEdit* e : {value_, second_}) e->setMaximumWidth(110);
+  for (QLineEdit* e : {value_, windingResistance_}) e->setMaximumWidth(110);
   grid->addWidget(valueLabel_, 0, 0);
   grid->addWidget(value_, 0, 1);
   grid->addWidget(valueUnit_, 0, 2);
-  grid->addWidget(secondLabel_, 1, 0);
-  grid->addWidget(second_, 1, 1);
-  grid->addWidget(secondUnit_, 1, 2);
+  grid->addWidget(windingResistanceLabel_, 1, 0);
+  grid->addWidget(windingResistance_, 1, 1);
+  grid->addWidget(windingResistanceUnit_, 1, 2);
   grid->addWidget(noteLabel_, 2, 0);
   grid->addWidget(note_, 2, 1, 1, 2);
   grid->setColumnStretch(3, 1);
@@ -255,7 +255,7 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   right->addWidget(libraryButton_);
   // Says why "&Ok" is disabled.
   problem_ = new QLabel;
-  problem_->setObjectName(QStringLiteral("Problem"));
+  problem_->setObjectName(QStringLiteral("problemLabel"));
   problem_->setWordWrap(true);
   problem_->setStyleSheet(QStringLiteral("QLabel { color: #d00000; }"));
   problem_->hide();
@@ -266,16 +266,16 @@ TFormParteditor::TFormParteditor(const TSettings& settings, TInteraction& ui, QW
   right->addLayout(buttons);
   layout->addLayout(right, 1);
 
-  library_ = new TFormWParts(settings, ui, this);
+  library_ = new PartsLibraryDialog(settings, ui, this);
   resize(470, 300);
 }
 
-bool TFormParteditor::eventFilter(QObject* watched, QEvent* event) {
+bool PartEditorDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && qobject_cast<QRadioButton*>(watched) != nullptr) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) {
       // The first field the chosen type shows, else the buttons.
-      for (QWidget* w : {static_cast<QWidget*>(value_), static_cast<QWidget*>(second_), static_cast<QWidget*>(note_),
+      for (QWidget* w : {static_cast<QWidget*>(value_), static_cast<QWidget*>(windingResistance_), static_cast<QWidget*>(note_),
                          static_cast<QWidget*>(invert_), static_cast<QWidget*>(chassis_),
                          static_cast<QWidget*>(optimize_), static_cast<QWidget*>(libraryButton_),
                          static_cast<QWidget*>(ok_)}) {
@@ -289,26 +289,26 @@ bool TFormParteditor::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-int TFormParteditor::SelectedType() const {
+int PartEditorDialog::SelectedType() const {
   const int id = typeGroup_->checkedId();
-  return id < 0 ? ptNone : id;
+  return id < 0 ? PartNone : id;
 }
 
-void TFormParteditor::SelectType(int typ) {
-  if (typ < ptNone || typ > ptAmp) return;
-  types_[static_cast<std::size_t>(typ)]->setChecked(true);
+void PartEditorDialog::SelectType(int partType) {
+  if (partType < PartNone || partType > PartAmplifier) return;
+  types_[static_cast<std::size_t>(partType)]->setChecked(true);
   TypeChanged();
 }
 
-void TFormParteditor::UpdateVisibility() {
-  const TPartEditorFields f = PartEditorFields(SelectedType());
+void PartEditorDialog::UpdateVisibility() {
+  const PartEditorFieldSet f = PartEditorFields(SelectedType());
   for (QWidget* w :
        {static_cast<QWidget*>(valueLabel_), static_cast<QWidget*>(value_), static_cast<QWidget*>(valueUnit_)})
     w->setVisible(f.value);
   valueUnit_->setText(QText(f.unit));
   for (QWidget* w :
-       {static_cast<QWidget*>(secondLabel_), static_cast<QWidget*>(second_), static_cast<QWidget*>(secondUnit_)})
-    w->setVisible(f.second);
+       {static_cast<QWidget*>(windingResistanceLabel_), static_cast<QWidget*>(windingResistance_), static_cast<QWidget*>(windingResistanceUnit_)})
+    w->setVisible(f.windingResistance);
   noteLabel_->setVisible(f.note);
   note_->setVisible(f.note);
   invert_->setVisible(f.polarity);
@@ -319,155 +319,155 @@ void TFormParteditor::UpdateVisibility() {
   UpdateOk();
 }
 
-QString TFormParteditor::PartProblem() const {
-  const int typ = SelectedType();
+QString PartEditorDialog::PartProblem() const {
+  const int partType = SelectedType();
   QStringList lines;
-  if (typ == ptR || typ == ptC || typ == ptL) {
+  if (partType == PartResistor || partType == PartCapacitor || partType == PartInductor) {
     // A part of 0 is no part: a 0 µF capacitor in series cuts the way off,
     // a 0 mH coil or 0 Ohm resistor is a wire.
     const double value = FieldDoubleLenient(StdText(value_->text()));
     if (!FieldHoldsUsableNumber(value_) || !(value > 0))
-      lines << QText(std::string("Der Wert muss eine Zahl größer als 0 ") + PartEditorFields(typ).unit + " sein.");
+      lines << QText(std::string("Der Wert muss eine Zahl größer als 0 ") + PartEditorFields(partType).unit + " sein.");
   }
-  if (typ == ptL) {
-    const double r = FieldDoubleLenient(StdText(second_->text()));
-    if (!FieldHoldsUsableNumber(second_) || !(r >= 0))
+  if (partType == PartInductor) {
+    const double r = FieldDoubleLenient(StdText(windingResistance_->text()));
+    if (!FieldHoldsUsableNumber(windingResistance_) || !(r >= 0))
       lines << QText("Der R-Wert der Spule muss eine Zahl ab 0 Ohm sein.");
   }
   return lines.join(QLatin1Char('\n'));
 }
 
-void TFormParteditor::UpdateOk() {
+void PartEditorDialog::UpdateOk() {
   const QString problem = PartProblem();
   ok_->setEnabled(problem.isEmpty());
   problem_->setText(problem);
   problem_->setVisible(!problem.isEmpty());
 }
 
-void TFormParteditor::accept() {
+void PartEditorDialog::accept() {
   if (!PartProblem().isEmpty()) return;
   QDialog::accept();
 }
 
-void TFormParteditor::TypeChanged() {
+void PartEditorDialog::TypeChanged() {
   // A slot keeps the value of its last part when it is deleted or turned into
   // a wire; choosing a valued type again offers that value instead of an
   // empty field. A slot that never held a part still has the value every
   // empty slot starts with, which is no part's value (1 Ohm, 1 H, 1 F): its
   // field stays empty and reads 0.
-  const int typ = SelectedType();
-  const bool keptValue = part_._value != TWPart{}._value || !part_._bem.View().empty();
+  const int partType = SelectedType();
+  const bool keptValue = part_.value != CrossoverPart{}.value || !part_.note.View().empty();
   if (value_->text().isEmpty() && keptValue) {
-    if (typ == ptR) value_->setText(QText(FormatNumber(part_._value, 7)));
-    if (typ == ptC) value_->setText(QText(FormatNumber(part_._value * 1e6, 7)));
-    if (typ == ptL) value_->setText(QText(FormatNumber(part_._value * 1000.0, 7)));
+    if (partType == PartResistor) value_->setText(QText(FormatNumber(part_.value, 7)));
+    if (partType == PartCapacitor) value_->setText(QText(FormatNumber(part_.value * 1e6, 7)));
+    if (partType == PartInductor) value_->setText(QText(FormatNumber(part_.value * 1000.0, 7)));
   }
   UpdateVisibility();
 }
 
-void TFormParteditor::Fill(const TWPart& part, const TProjekt& project) {
+void PartEditorDialog::Fill(const CrossoverPart& part, const Project& project) {
   part_ = part;
-  const int typ = std::clamp<int>(part._typ, ptNone, ptAmp);
-  types_[static_cast<std::size_t>(typ)]->setChecked(true);
+  const int partType = std::clamp<int>(part.type, PartNone, PartAmplifier);
+  types_[static_cast<std::size_t>(partType)]->setChecked(true);
   value_->clear();
-  second_->setText(QText(FormatNumber(part._Rvalue, 7)));
-  note_->setText(QText(part._bem.View()));
-  optimize_->setChecked(part._bOpti);
+  windingResistance_->setText(QText(FormatNumber(part.resistance, 7)));
+  note_->setText(QText(part.note.View()));
+  optimize_->setChecked(part.optimize);
   invert_->setChecked(false);
-  switch (typ) {
-    case ptR:
-      value_->setText(QText(FormatNumber(part._value, 7)));
+  switch (partType) {
+    case PartResistor:
+      value_->setText(QText(FormatNumber(part.value, 7)));
       break;
-    case ptC:
-      value_->setText(QText(FormatNumber(part._value * 1e6, 7)));
+    case PartCapacitor:
+      value_->setText(QText(FormatNumber(part.value * 1e6, 7)));
       break;
-    case ptL:
-      value_->setText(QText(FormatNumber(part._value * 1000.0, 7)));
+    case PartInductor:
+      value_->setText(QText(FormatNumber(part.value * 1000.0, 7)));
       break;
-    case ptChass:
-    case ptAmp:
-      invert_->setChecked(part._verpolt > 0);
+    case PartChassis:
+    case PartAmplifier:
+      invert_->setChecked(part.reversedPolarity > 0);
       break;
     default:
       break;
   }
   chassis_->clear();
-  for (int n = 1; n <= std::clamp<int>(project.nChassis, 0, kMaxChassis); ++n)
-    chassis_->addItem(QText(std::to_string(n) + ": " + project.Chassis[static_cast<std::size_t>(n - 1)].Name.Str()));
-  chassis_->setCurrentRow(std::clamp<int>(part._chassisnr, 0, kMaxChassis - 1));
+  for (int n = 1; n <= std::clamp<int>(project.chassisCount, 0, kMaxChassis); ++n)
+    chassis_->addItem(QText(std::to_string(n) + ": " + project.chassis[static_cast<std::size_t>(n - 1)].name.Str()));
+  chassis_->setCurrentRow(std::clamp<int>(part.chassisSlot, 0, kMaxChassis - 1));
   UpdateVisibility();
-  if (typ >= ptR && typ <= ptL) {
+  if (partType >= PartResistor && partType <= PartInductor) {
     value_->setFocus();
     value_->selectAll();
   }
 }
 
-TWPart TFormParteditor::Take() const {
-  TWPart p = part_;
-  const int typ = SelectedType();
-  p._typ = static_cast<std::int16_t>(typ);
-  p._verpolt = invert_->isChecked() ? 1 : -1;
+CrossoverPart PartEditorDialog::Take() const {
+  CrossoverPart p = part_;
+  const int partType = SelectedType();
+  p.type = static_cast<std::int16_t>(partType);
+  p.reversedPolarity = invert_->isChecked() ? 1 : -1;
   // "&Ok" takes only readable values (PartProblem); a caller that takes the
   // part without it reads an empty or unreadable field as 0.
   const double value = FieldDoubleLenient(StdText(value_->text()));
-  switch (typ) {
-    case ptR:
-      p._value = value;
-      p._Rvalue = 0;
-      p._bem = StdText(note_->text());
+  switch (partType) {
+    case PartResistor:
+      p.value = value;
+      p.resistance = 0;
+      p.note = StdText(note_->text());
       break;
-    case ptC:
-      p._value = value * 1e-6;
-      p._Rvalue = 0;
-      p._bem = StdText(note_->text());
+    case PartCapacitor:
+      p.value = value * 1e-6;
+      p.resistance = 0;
+      p.note = StdText(note_->text());
       break;
-    case ptL:
-      p._value = value * 0.001;
-      p._Rvalue = FieldDoubleLenient(StdText(second_->text()));
-      p._bem = StdText(note_->text());
+    case PartInductor:
+      p.value = value * 0.001;
+      p.resistance = FieldDoubleLenient(StdText(windingResistance_->text()));
+      p.note = StdText(note_->text());
       break;
     default:
-      p._value = value;
-      p._Rvalue = 0;
+      p.value = value;
+      p.resistance = 0;
       break;
   }
-  p._bOpti = typ >= ptR && typ <= ptL && optimize_->isChecked();
+  p.optimize = partType >= PartResistor && partType <= PartInductor && optimize_->isChecked();
   const int row = chassis_->currentRow();
-  p._chassisnr = static_cast<std::int16_t>(chassis_->count() > 0 && row >= 0 ? row : -1);
+  p.chassisSlot = static_cast<std::int16_t>(chassis_->count() > 0 && row >= 0 ? row : -1);
   return p;
 }
 
-bool TFormParteditor::Edit(TWPart& part, const TProjekt& project) {
+bool PartEditorDialog::Edit(CrossoverPart& part, const Project& project) {
   Fill(part, project);
   if (execDialog(*this) != QDialog::Accepted) return false;
   part = Take();
   return true;
 }
 
-void TFormParteditor::RestrictToType(int typ) {
-  restrictedType_ = typ;
-  for (int t = ptNone; t <= ptAmp; ++t)
-    types_[static_cast<std::size_t>(t)]->setVisible(t == ptNone || t == ptWire || t == typ);
-  library_->ShowOnlyPage(LibraryPageOfType(typ));
+void PartEditorDialog::RestrictToType(int partType) {
+  restrictedType_ = partType;
+  for (int t = PartNone; t <= PartAmplifier; ++t)
+    types_[static_cast<std::size_t>(t)]->setVisible(t == PartNone || t == PartWire || t == partType);
+  library_->ShowOnlyPage(LibraryPageOfType(partType));
 }
 
-void TFormParteditor::SetHeadline(const std::string& text) {
+void PartEditorDialog::SetHeadline(const std::string& text) {
   headline_->setText(QText(text));
   headline_->setVisible(!text.empty());
 }
 
-void TFormParteditor::ClearRestriction() {
+void PartEditorDialog::ClearRestriction() {
   restrictedType_ = -1;
   for (QRadioButton* b : types_) b->setVisible(true);
   library_->ShowOnlyPage(std::nullopt);
 }
 
-void TFormParteditor::LibraryClick() {
-  const int typ = SelectedType();
-  if (!LibraryPageOfType(typ)) return;
+void PartEditorDialog::LibraryClick() {
+  const int partType = SelectedType();
+  if (!LibraryPageOfType(partType)) return;
   const double value = StrToDoubleLenient(StdText(value_->text()));
-  const double resistance = typ == ptL ? StrToDoubleLenient(StdText(second_->text())) : 0.0;
-  library_->Prepare(StdText(note_->text()), typ, value, resistance);
+  const double resistance = partType == PartInductor ? StrToDoubleLenient(StdText(windingResistance_->text())) : 0.0;
+  library_->Prepare(StdText(note_->text()), partType, value, resistance);
   const QPoint wanted(x() - 240, y() - 20);
   // On a screen smaller than the list window it takes the screen's room
   // less its frame; its lists scroll.
@@ -477,13 +477,13 @@ void TFormParteditor::LibraryClick() {
   if (execDialog(*library_) != QDialog::Accepted) return;
   // Confirming without having picked an entry leaves the part as it is.
   if (!library_->Choice()) return;
-  const TLibraryChoice& c = *library_->Choice();
-  if (c.type == ptNone || c.type == ptWire) {
+  const LibraryChoice& c = *library_->Choice();
+  if (c.type == PartNone || c.type == PartWire) {
     SelectType(c.type);
   } else {
     SelectType(c.type);
     value_->setText(QText(FormatNumber(c.value, 6)));
-    if (c.type == ptL) second_->setText(QText(FormatNumber(c.resistance, 6)));
+    if (c.type == PartInductor) windingResistance_->setText(QText(FormatNumber(c.resistance, 6)));
     note_->setText(QText(c.designation));
   }
   ok_->setFocus();

@@ -25,49 +25,49 @@ class QTabWidget;
 
 namespace sonvex {
 
-class TInteraction;
-struct TProjekt;
-struct TSettings;
+class Interaction;
+struct Project;
+struct Settings;
 
 // Which controls of the part editor a part type shows.
-struct TPartEditorFields {
-  bool value = false;     // "Wert" with its unit
-  bool second = false;    // the coil's winding resistance
-  bool note = false;      // "Bem."
-  bool polarity = false;  // "Polung negativ"
-  bool chassis = false;   // the chassis list
-  bool optimize = false;  // "Bauteil optimieren"
-  const char* unit = "";  // unit of "Wert"
-  bool operator==(const TPartEditorFields&) const = default;
+struct PartEditorFieldSet {
+  bool value = false;              // "Wert" with its unit
+  bool windingResistance = false;  // the coil's winding resistance
+  bool note = false;               // "Bem."
+  bool polarity = false;           // "Polung negativ"
+  bool chassis = false;            // the chassis list
+  bool optimize = false;           // "Bauteil optimieren"
+  const char* unit = "";           // unit of "Wert"
+  bool operator==(const PartEditorFieldSet&) const = default;
 };
-TPartEditorFields PartEditorFields(int typ);
+PartEditorFieldSet PartEditorFields(int partType);
 
 // The library page of a part type (2 resistors, 3 capacitors, 4 coils).
-std::optional<TLibraryPage> LibraryPageOfType(int typ);
+std::optional<LibraryPage> LibraryPageOfType(int partType);
 
 // ---------------------------------------------------------------------------
 // Parts library window
 
-class TFormWParts : public QDialog {
+class PartsLibraryDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormWParts(const TSettings& settings, TInteraction& ui, QWidget* parent = nullptr);
+  PartsLibraryDialog(const Settings& settings, Interaction& ui, QWidget* parent = nullptr);
 
   // What the library opens with: it reads the library files again, activates
-  // the page of `typ` and preselects the last entry whose text begins with
+  // the page of `partType` and preselects the last entry whose text begins with
   // `note` and whose value (and for coils resistance) equals the given one.
-  void Prepare(std::string_view note, int typ, double value, double resistance);
+  void Prepare(std::string_view note, int partType, double value, double resistance);
   // The optimizer lets the user pick from one page only; nullopt shows all.
-  void ShowOnlyPage(std::optional<TLibraryPage> page);
+  void ShowOnlyPage(std::optional<LibraryPage> page);
 
   // The choice of the last click (nothing before a click).
-  const std::optional<TLibraryChoice>& Choice() const { return choice_; }
-  const TPartsLibrary& Library() const { return lib_; }
+  const std::optional<LibraryChoice>& Choice() const { return choice_; }
+  const PartsLibrary& Library() const { return lib_; }
   // A click on entry `row` of a page.
-  void EntryClicked(TLibraryPage page, int row);
+  void EntryClicked(LibraryPage page, int row);
 
   QTabWidget* Pages() const { return pages_; }
-  QListWidget* List(TLibraryPage page) const { return lists_[static_cast<std::size_t>(page)]; }
+  QListWidget* List(LibraryPage page) const { return lists_[static_cast<std::size_t>(page)]; }
   QLabel* SelectedLabel() const { return selected_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
@@ -75,10 +75,10 @@ class TFormWParts : public QDialog {
  private:
   void FillLists();
 
-  const TSettings& settings_;
-  TInteraction& ui_;
-  TPartsLibrary lib_;
-  std::optional<TLibraryChoice> choice_;
+  const Settings& settings_;
+  Interaction& ui_;
+  PartsLibrary lib_;
+  std::optional<LibraryChoice> choice_;
   QTabWidget* pages_ = nullptr;
   std::array<QListWidget*, 3> lists_{};
   QLabel* selected_ = nullptr;
@@ -89,18 +89,18 @@ class TFormWParts : public QDialog {
 // ---------------------------------------------------------------------------
 // Part editor
 
-class TFormParteditor : public QDialog {
+class PartEditorDialog : public QDialog {
   Q_OBJECT
  public:
-  TFormParteditor(const TSettings& settings, TInteraction& ui, QWidget* parent = nullptr);
+  PartEditorDialog(const Settings& settings, Interaction& ui, QWidget* parent = nullptr);
 
   // Shows `part` in the controls; the chassis list holds the chassis 1 ..
-  // nChassis of `project`.
-  void Fill(const TWPart& part, const TProjekt& project);
+  // chassisCount of `project`.
+  void Fill(const CrossoverPart& part, const Project& project);
   // The part as "&Ok" stores it: the filled part with the controls applied.
-  TWPart Take() const;
+  CrossoverPart Take() const;
   // Fills, runs the dialog and on "&Ok" replaces `part`; true on "&Ok".
-  bool Edit(TWPart& part, const TProjekt& project);
+  bool Edit(CrossoverPart& part, const Project& project);
   // What keeps "&Ok" disabled: one German line per field of the chosen type
   // that holds no number or a value no such part has (a resistor, capacitor
   // or coil of 0 or less, a negative winding resistance); empty when the
@@ -111,7 +111,7 @@ class TFormParteditor : public QDialog {
 
   // The optimizer's use: besides "keine Verbindung" and "Draht" only the
   // part's own type stays selectable, and the library shows only its page. ClearRestriction shows everything again.
-  void RestrictToType(int typ);
+  void RestrictToType(int partType);
   void ClearRestriction();
   // A line above the controls naming the part asked about (the optimizer's
   // use); an empty text hides it.
@@ -122,14 +122,14 @@ class TFormParteditor : public QDialog {
   void LibraryClick();
 
   // How modal dialogs run (the library); tests replace it.
-  TDialogRunner execDialog;
+  DialogRunner execDialog;
 
   int SelectedType() const;
-  void SelectType(int typ);
-  QRadioButton* TypeButton(int typ) const { return types_[static_cast<std::size_t>(typ)]; }
+  void SelectType(int partType);
+  QRadioButton* TypeButton(int partType) const { return types_[static_cast<std::size_t>(partType)]; }
   QLineEdit* ValueEdit() const { return value_; }
   QLabel* ValueUnit() const { return valueUnit_; }
-  QLineEdit* SecondEdit() const { return second_; }
+  QLineEdit* WindingResistanceEdit() const { return windingResistance_; }
   QLineEdit* NoteEdit() const { return note_; }
   QCheckBox* InvertBox() const { return invert_; }
   QListWidget* ChassisList() const { return chassis_; }
@@ -138,7 +138,7 @@ class TFormParteditor : public QDialog {
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
   QLabel* ProblemLabel() const { return problem_; }
-  TFormWParts* Library() const { return library_; }
+  PartsLibraryDialog* Library() const { return library_; }
 
  protected:
   // Tab from a type button goes on to the value fields, not to the next type.
@@ -149,16 +149,16 @@ class TFormParteditor : public QDialog {
   void UpdateVisibility();
   void UpdateOk();
 
-  TWPart part_;
+  CrossoverPart part_;
   QLabel* headline_ = nullptr;
   QButtonGroup* typeGroup_ = nullptr;
   std::array<QRadioButton*, 7> types_{};
   QLabel* valueLabel_ = nullptr;
   QLineEdit* value_ = nullptr;
   QLabel* valueUnit_ = nullptr;
-  QLabel* secondLabel_ = nullptr;
-  QLineEdit* second_ = nullptr;
-  QLabel* secondUnit_ = nullptr;
+  QLabel* windingResistanceLabel_ = nullptr;
+  QLineEdit* windingResistance_ = nullptr;
+  QLabel* windingResistanceUnit_ = nullptr;
   QLabel* noteLabel_ = nullptr;
   QLineEdit* note_ = nullptr;
   QCheckBox* invert_ = nullptr;
@@ -169,7 +169,7 @@ class TFormParteditor : public QDialog {
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QLabel* problem_ = nullptr;
-  TFormWParts* library_ = nullptr;
+  PartsLibraryDialog* library_ = nullptr;
   int restrictedType_ = -1;
 };
 

@@ -5,34 +5,34 @@
 
 namespace sonvex {
 
-TFlowLayout::TFlowLayout(QWidget* parent) : QLayout(parent) {
+FlowLayout::FlowLayout(QWidget* parent) : QLayout(parent) {
   setContentsMargins(0, 0, 0, 0);
   setSpacing(6);
 }
 
-TFlowLayout::~TFlowLayout() {
+FlowLayout::~FlowLayout() {
   while (QLayoutItem* item = takeAt(0)) delete item;
 }
 
-void TFlowLayout::addItem(QLayoutItem* item) { items_.append(item); }
+void FlowLayout::addItem(QLayoutItem* item) { items_.append(item); }
 
-int TFlowLayout::count() const { return static_cast<int>(items_.size()); }
+int FlowLayout::count() const { return static_cast<int>(items_.size()); }
 
-QLayoutItem* TFlowLayout::itemAt(int index) const {
+QLayoutItem* FlowLayout::itemAt(int index) const {
   return index >= 0 && index < items_.size() ? items_.at(index) : nullptr;
 }
 
-QLayoutItem* TFlowLayout::takeAt(int index) {
+QLayoutItem* FlowLayout::takeAt(int index) {
   return index >= 0 && index < items_.size() ? items_.takeAt(index) : nullptr;
 }
 
-Qt::Orientations TFlowLayout::expandingDirections() const { return {}; }
+Qt::Orientations FlowLayout::expandingDirections() const { return {}; }
 
-bool TFlowLayout::hasHeightForWidth() const { return true; }
+bool FlowLayout::hasHeightForWidth() const { return true; }
 
-int TFlowLayout::heightForWidth(int width) const { return Arrange(QRect(0, 0, width, 0), false); }
+int FlowLayout::heightForWidth(int width) const { return Arrange(QRect(0, 0, width, 0), false); }
 
-QSize TFlowLayout::minimumSize() const {
+QSize FlowLayout::minimumSize() const {
   // As narrow as the widest single control: everything else wraps.
   QSize size;
   for (const QLayoutItem* item : items_) size = size.expandedTo(item->minimumSize());
@@ -40,7 +40,7 @@ QSize TFlowLayout::minimumSize() const {
   return size + QSize(m.left() + m.right(), m.top() + m.bottom());
 }
 
-QSize TFlowLayout::sizeHint() const {
+QSize FlowLayout::sizeHint() const {
   // All controls in one row.
   int width = 0;
   int height = 0;
@@ -53,12 +53,12 @@ QSize TFlowLayout::sizeHint() const {
   return {width + m.left() + m.right(), height + m.top() + m.bottom()};
 }
 
-void TFlowLayout::setGeometry(const QRect& rect) {
+void FlowLayout::setGeometry(const QRect& rect) {
   QLayout::setGeometry(rect);
   Arrange(rect, true);
 }
 
-int TFlowLayout::Arrange(const QRect& rect, bool apply) const {
+int FlowLayout::Arrange(const QRect& rect, bool apply) const {
   const QRect area = rect.marginsRemoved(contentsMargins());
   const int gap = std::max(spacing(), 0);
   int x = area.x();

@@ -6,12 +6,12 @@
 
 namespace sonvex {
 
-class TFlowLayout : public QLayout {
+class FlowLayout : public QLayout {
  public:
-  explicit TFlowLayout(QWidget* parent = nullptr);
-  ~TFlowLayout() override;
-  TFlowLayout(const TFlowLayout&) = delete;
-  TFlowLayout& operator=(const TFlowLayout&) = delete;
+  explicit FlowLayout(QWidget* parent = nullptr);
+  ~FlowLayout() override;
+  FlowLayout(const FlowLayout&) = delete;
+  FlowLayout& operator=(const FlowLayout&) = delete;
 
   void addItem(QLayoutItem* item) override;
   int count() const override;

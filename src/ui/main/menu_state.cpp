@@ -5,26 +5,26 @@
 
 namespace sonvex {
 
-TMenuState MenuState(const TProjekt& p, TOpenEditors open) {
-  TMenuState m;
+MenuItemStates MenuState(const Project& p, OpenEditorFlags open) {
+  MenuItemStates m;
   // The optimizer rewrites the project: nothing that edits it meanwhile.
   m.editMenu = !open.optimizer;
   for (int k = 1; k <= kMaxAmps; ++k) {
     const auto a = static_cast<std::size_t>(k - 1);
-    const bool usable = k <= p.nAmps && !open.optimizer;
+    const bool usable = k <= p.ampCount && !open.optimizer;
     m.ampShown[a] = usable;
-    m.ampMenu[a] = !(open.weiche || open.optimizer);
+    m.ampMenu[a] = !(open.crossover || open.optimizer);
     m.ampItems[a] = usable;
   }
   for (int n = 1; n <= kChassisSlots; ++n) {
     const auto slot = static_cast<std::size_t>(n - 1);
-    m.chassisCaption[slot] = ChassisMenuCaption(n, p.Chassis[slot], p.Einbau[slot]);
-    m.chassisItem[slot] = n <= p.nChassis;
+    m.chassisCaption[slot] = ChassisMenuCaption(n, p.chassis[slot], p.enclosures[slot]);
+    m.chassisItem[slot] = n <= p.chassisCount;
   }
-  m.chassisPage58 = ChassisPage58Visible(p.nChassis);
-  m.chassisPage14Caption = ChassisPageCaption(p.nChassis);
+  m.chassisPage58 = ChassisPage5To8Visible(p.chassisCount);
+  m.chassisPage14Caption = ChassisPageCaption(p.chassisCount);
   m.windowMenu = open.Any();
-  m.showWeiche = open.weiche;
+  m.showCrossover = open.crossover;
   m.showChassis = open.chassis;
   m.showOptimizer = open.optimizer;
   m.fileMenu = !open.Any();

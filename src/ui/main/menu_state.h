@@ -9,14 +9,14 @@
 
 namespace sonvex {
 
-struct TOpenEditors {
+struct OpenEditorFlags {
   bool chassis = false;    // the chassis editor
-  bool weiche = false;     // the crossover editor
+  bool crossover = false;  // the crossover editor
   bool optimizer = false;  // the optimizer window
-  bool Any() const { return chassis || weiche || optimizer; }
+  bool Any() const { return chassis || crossover || optimizer; }
 };
 
-struct TMenuState {
+struct MenuItemStates {
   bool editMenu = false;     // "&Bearbeiten"
   bool fileMenu = false;     // "&Datei"
   bool chassisMenu = false;  // "&Chassis && Einbau"
@@ -29,7 +29,7 @@ struct TMenuState {
   std::array<bool, kChassisSlots> chassisItem{};
   // "&Fenster" and its three items.
   bool windowMenu = false;
-  bool showWeiche = false;
+  bool showCrossover = false;
   bool showChassis = false;
   bool showOptimizer = false;
   // The chart pages of the chassis: page 5..8 shown, caption of page 1..4.
@@ -37,6 +37,6 @@ struct TMenuState {
   std::string chassisPage14Caption;
 };
 
-TMenuState MenuState(const TProjekt& p, TOpenEditors open);
+MenuItemStates MenuState(const Project& p, OpenEditorFlags open);
 
 }  // namespace sonvex

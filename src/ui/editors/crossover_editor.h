@@ -12,7 +12,7 @@
 
 #include "model/crossover_model.h"
 #include "ui/dialogs/dialog_runner.h"
-#include "ui/editors/weiche_layout.h"
+#include "ui/editors/crossover_layout.h"
 
 class QAction;
 class QButtonGroup;
@@ -26,42 +26,42 @@ class QPushButton;
 
 namespace sonvex {
 
-class TInteraction;
-class TProjectDocument;
-class TFormParteditor;
-class TFormFreiDraht;
-class TFormTastbeleg;
-struct TSettings;
+class Interaction;
+class ProjectDocument;
+class PartEditorDialog;
+class FreeWiresDialog;
+class MouseMapSettingsDialog;
+struct Settings;
 
 // ---------------------------------------------------------------------------
 // What the drawing needs besides the parts.
-struct TWeichePaintOptions {
+struct CrossoverPaintOptions {
   bool printView = false;
-  TLabelMode labelMode = TLabelMode::RWert;
+  LabelMode labelMode = LabelMode::CoilResistance;
   bool nodeNumbers = false;
 };
 
 // Draws a crossover in the drawing's own pixel coordinates. `chassisName`
 // gives the name of chassis slot n.
-void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& parts, const THitRects& rects,
-                 const TWeichePaintOptions& options, const std::function<std::string(int)>& chassisName);
+void PaintCrossover(QPainter& painter, const CrossoverGeometry& g, const Crossover& parts, const SlotRects& rects,
+                    const CrossoverPaintOptions& options, const std::function<std::string(int)>& chassisName);
 
-class TWeichePaintBox;
+class CrossoverPaintBox;
 
-class TFormWeicheneditor : public QMainWindow {
+class CrossoverEditorWindow : public QMainWindow {
   Q_OBJECT
  public:
   // `runDialog` runs the modal dialogs (tests answer them).
-  TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui, TFormParteditor& partEditor,
-                     TDialogRunner runDialog, QWidget* parent = nullptr);
+  CrossoverEditorWindow(ProjectDocument& doc, Settings& settings, Interaction& ui, PartEditorDialog& partEditor,
+                        DialogRunner runDialog, QWidget* parent = nullptr);
   bool IsOpen() const { return amp_ >= 0; }
 
   // Copies the crossover of amplifier `amp` (0-based) and shows the window.
   void OpenFor(int amp);
   // The edited amplifier, -1 while closed.
   int Amp() const { return amp_; }
-  TCrossover& Parts() { return parts_; }
-  const TCrossover& Parts() const { return parts_; }
+  Crossover& Parts() { return parts_; }
+  const Crossover& Parts() const { return parts_; }
 
   // "&Übernehmen": undo step, the slots into the project, recalculation.
   void ApplyClick();
@@ -76,21 +76,21 @@ class TFormWeicheneditor : public QMainWindow {
   bool HasPendingChanges() const;
 
   // A click on the drawing at pixel (x, y).
-  void ClickAt(int x, int y, TMouseButton button, bool shift, bool ctrl);
+  void ClickAt(int x, int y, MouseButton button, bool shift, bool ctrl);
   void FreeWiresClick();
   void MouseMapClick();
-  void MarkClick(TMarkAll which);
+  void MarkClick(MarkScope which);
   void SetLevel(int level);
   void SetPrintView(bool on);
-  void SetLabelMode(TLabelMode mode);
+  void SetLabelMode(LabelMode mode);
 
   bool PrintView() const { return options_.printView; }
   bool FreeWireDialogOpen() const { return options_.nodeNumbers; }
-  const TWeicheGeometry& Geometry() const { return geometry_; }
-  const THitRects& HitRects() const { return rects_; }
+  const CrossoverGeometry& Geometry() const { return geometry_; }
+  const SlotRects& HitRects() const { return rects_; }
   QWidget* PaintArea() const;
-  TFormFreiDraht* FreeWireDialog() const { return freeWires_; }
-  TFormTastbeleg* MouseMapDialog() const { return mouseMap_; }
+  FreeWiresDialog* FreeWireDialog() const { return freeWires_; }
+  MouseMapSettingsDialog* MouseMapDialog() const { return mouseMap_; }
   QAction* Action(const char* objectName) const;
   QPushButton* ApplyButton() const { return apply_; }
   QPushButton* OkButton() const { return ok_; }
@@ -98,7 +98,7 @@ class TFormWeicheneditor : public QMainWindow {
 
   // The print view drawing: as a picture, as a vector graphic, on paper.
   // All show the used part of the drawing (PrintArea), its top left at (0, 0).
-  TWeRect PrintArea() const;
+  DrawingRect PrintArea() const;
   void PaintPrintView(QPainter& painter) const;
   QImage RenderPrintView() const;
   bool SavePng(const std::filesystem::path& file) const;
@@ -128,19 +128,19 @@ class TFormWeicheneditor : public QMainWindow {
   // The status line with the mouse-button assignment, fitted to the window.
   void ShowMouseLine(int windowWidth);
 
-  TProjectDocument& doc_;
-  TDialogRunner runDialog_;
-  TSettings& settings_;
-  TInteraction& ui_;
-  TFormParteditor& partEditor_;
-  TCrossover parts_ = EmptyCrossover();
+  ProjectDocument& doc_;
+  DialogRunner runDialog_;
+  Settings& settings_;
+  Interaction& ui_;
+  PartEditorDialog& partEditor_;
+  Crossover parts_ = EmptyCrossover();
   int amp_ = -1;
-  TWeicheGeometry geometry_;
-  THitRects rects_{};
-  TWeichePaintOptions options_;
-  TWeichePaintBox* box_ = nullptr;
-  TFormFreiDraht* freeWires_ = nullptr;
-  TFormTastbeleg* mouseMap_ = nullptr;
+  CrossoverGeometry geometry_;
+  SlotRects rects_{};
+  CrossoverPaintOptions options_;
+  CrossoverPaintBox* box_ = nullptr;
+  FreeWiresDialog* freeWires_ = nullptr;
+  MouseMapSettingsDialog* mouseMap_ = nullptr;
   QLabel* mouseLine_ = nullptr;  // the status line with the mouse-button assignment
   QPushButton* apply_ = nullptr;
   QPushButton* ok_ = nullptr;

@@ -1,4 +1,4 @@
-#include "ui/editors/gem_geh_dialog.h"
+#include "ui/editors/cabinet_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,20 +37,20 @@ QLineEdit* AddEdit(QGridLayout* g, int row, int col, const char* label, const st
 
 }  // namespace
 
-TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
-  setObjectName("FormGemGeh");
+CabinetDialog::CabinetDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName("cabinetDialog");
   setWindowTitle(QText("gem. Außengehäuse"));
   auto* layout = new QVBoxLayout(this);
 
   auto* boxGroup = new QGroupBox(QText("Außengehäuse [cm]"));
   auto* bg = new QGridLayout(boxGroup);
-  const std::array<std::pair<const char*, const char*>, 7> boxFields{{{"Höhe", "Edith"},
-                                                                      {"Breite", "Editb"},
-                                                                      {"Tiefe", "Editt"},
-                                                                      {"Fase vorn links", "Editfasl"},
-                                                                      {"Fase vorn rechts", "Editfasr"},
-                                                                      {"Fase vorn oben", "Editfaso"},
-                                                                      {"Fase vorn unten", "Editfasu"}}};
+  const std::array<std::pair<const char*, const char*>, 7> boxFields{{{"Höhe", "heightEdit"},
+                                                                      {"Breite", "widthEdit"},
+                                                                      {"Tiefe", "depthEdit"},
+                                                                      {"Fase vorn links", "chamferLeftEdit"},
+                                                                      {"Fase vorn rechts", "chamferRightEdit"},
+                                                                      {"Fase vorn oben", "chamferTopEdit"},
+                                                                      {"Fase vorn unten", "chamferBottomEdit"}}};
   for (std::size_t k = 0; k < boxFields.size(); ++k)
     boxEdits_[k] = AddEdit(bg, k < 3 ? 0 : 1, k < 3 ? static_cast<int>(k) * 2 : static_cast<int>(k - 3) * 2,
                            boxFields[k].first, boxFields[k].second);
@@ -73,40 +73,40 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   auto* slotsGrid = new QGridLayout;
   for (int k = 0; k < kMaxChassis; ++k) {
     const std::string n = std::to_string(k + 1);
-    TSlotControls& s = slots_[static_cast<std::size_t>(k)];
+    SlotControls& s = slots_[static_cast<std::size_t>(k)];
     s.group = new QGroupBox;
-    s.group->setObjectName(QText("GroupBox" + n));
+    s.group->setObjectName(QText("slotGroup" + n));
     auto* gl = new QVBoxLayout(s.group);
     s.check = new QCheckBox(QText("gem. Außengehäuse"));
-    s.check->setObjectName(QText("CheckBox" + n));
+    s.check->setObjectName(QText("commonCabinetCheck" + n));
     gl->addWidget(s.check);
     s.panel = new QWidget;
-    s.panel->setObjectName(QText("PanelPos" + n));
+    s.panel->setObjectName(QText("positionPanel" + n));
     auto* pl = new QGridLayout(s.panel);
     pl->setContentsMargins(0, 0, 0, 0);
     s.face = new QComboBox;
-    s.face->setObjectName(QText("CBStra" + n));
+    s.face->setObjectName(QText("faceCombo" + n));
     for (const char* item : {"nach vorn", "nach hinten", "nach links", "nach rechts", "nach oben", "nach unten"})
       s.face->addItem(QText(item));
     pl->addWidget(new QLabel(QText("Seite")), 0, 0);
     s.face->setMinimumWidth(s.face->sizeHint().width());
     pl->addWidget(s.face, 0, 1, 1, 4);
     columns(pl);
-    s.a = AddEdit(pl, 1, 0, "a [cm]", "Edita" + n);
-    s.c = AddEdit(pl, 1, 2, "c [cm]", "Editc" + n);
+    s.fromBottom = AddEdit(pl, 1, 0, "a [cm]", "fromBottomEdit" + n);
+    s.fromLeft = AddEdit(pl, 1, 2, "c [cm]", "fromLeftEdit" + n);
     s.rearPanel = new QWidget;
-    s.rearPanel->setObjectName(QText("PanelRear" + n));
+    s.rearPanel->setObjectName(QText("rearPanel" + n));
     auto* rl = new QGridLayout(s.rearPanel);
     rl->setContentsMargins(0, 0, 0, 0);
     s.rearSide = new QComboBox;
-    s.rearSide->setObjectName(QText("CBStraR" + n));
+    s.rearSide->setObjectName(QText("rearSideCombo" + n));
     s.rearSide->addItems({QText("gleiche Seite wie Chassis"), QText("gegenüber von Chassis")});
     rl->addWidget(new QLabel(QText("Reflexöffnung")), 0, 0);
     s.rearSide->setMinimumWidth(s.rearSide->sizeHint().width());
     rl->addWidget(s.rearSide, 0, 1, 1, 4);
     columns(rl);
-    s.ar = AddEdit(rl, 1, 0, "a [cm]", "Editar" + n);
-    s.cr = AddEdit(rl, 1, 2, "c [cm]", "Editcr" + n);
+    s.outletFromBottom = AddEdit(rl, 1, 0, "a [cm]", "outletFromBottomEdit" + n);
+    s.outletFromLeft = AddEdit(rl, 1, 2, "c [cm]", "outletFromLeftEdit" + n);
     pl->addWidget(s.rearPanel, 2, 0, 1, 5);
     gl->addWidget(s.panel);
     gl->addStretch();
@@ -120,13 +120,13 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   // The box and the chassis groups keep the room their fields need; on a
   // screen too small for them they scroll above the buttons.
   auto* slotsPanel = new QWidget;
-  slotsPanel->setObjectName("PanelChassis");
+  slotsPanel->setObjectName("chassisPanel");
   auto* panelLayout = new QVBoxLayout(slotsPanel);
   panelLayout->setContentsMargins(0, 0, 0, 0);
   panelLayout->addWidget(boxGroup);
   panelLayout->addLayout(slotsGrid);
   slotsArea_ = new QScrollArea;
-  slotsArea_->setObjectName("ScrollChassis");
+  slotsArea_->setObjectName("chassisScrollArea");
   slotsArea_->setWidget(slotsPanel);
   slotsArea_->setWidgetResizable(true);
   slotsArea_->setFrameShape(QFrame::NoFrame);
@@ -136,10 +136,10 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   auto* ok = new QPushButton(QText("Ok"));
-  ok->setObjectName("BtnOk");
+  ok->setObjectName("okButton");
   ok->setDefault(true);
   auto* cancel = new QPushButton(QText("Abbruch"));
-  cancel->setObjectName("BtnAbbruch");
+  cancel->setObjectName("cancelButton");
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
@@ -149,39 +149,42 @@ TFormGemGeh::TFormGemGeh(QWidget* parent) : QDialog(parent) {
   // The tab key goes through the box, then each chassis group from its check
   // box to its port, then to the buttons.
   std::vector<QWidget*> order(boxEdits_.begin(), boxEdits_.end());
-  for (const TSlotControls& s : slots_) order.insert(order.end(), {s.check, s.face, s.a, s.c, s.rearSide, s.ar, s.cr});
+  for (const SlotControls& s : slots_)
+    order.insert(order.end(),
+                 {s.check, s.face, s.fromBottom, s.fromLeft, s.rearSide, s.outletFromBottom, s.outletFromLeft});
   order.insert(order.end(), {ok, cancel});
   for (std::size_t k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
-QLineEdit* TFormGemGeh::Edit(const std::string& name) const { return findChild<QLineEdit*>(QText(name)); }
+QLineEdit* CabinetDialog::Edit(const std::string& name) const { return findChild<QLineEdit*>(QText(name)); }
 
-void TFormGemGeh::Fill(const TProjekt& p) {
-  const TGemGeh& box = p.GemGeh;
-  const std::array<double, 7> values{box.h, box.b, box.t, box.fasl, box.fasr, box.faso, box.fasu};
+void CabinetDialog::Fill(const Project& p) {
+  const Cabinet& box = p.cabinet;
+  const std::array<double, 7> values{box.height,       box.width,      box.depth,        box.chamferLeft,
+                                     box.chamferRight, box.chamferTop, box.chamferBottom};
   for (std::size_t k = 0; k < values.size(); ++k) SetFieldNumber(boxEdits_[k], values[k], kCm);
   filledBox_ = box;
   for (int k = 0; k < kMaxChassis; ++k) {
     const auto sk = static_cast<std::size_t>(k);
-    TSlotControls& s = slots_[sk];
-    const TCabinetEntry e = CabinetEntryFromBaffle(box, p.Schallwand[sk]);
+    SlotControls& s = slots_[sk];
+    const CabinetEntry e = CabinetEntryFromBaffle(box, p.baffles[sk]);
     filledEntries_[sk] = e;
-    s.group->setTitle(QText(p.Chassis[sk].Name.Str() + "(" + std::to_string(k + 1) + ")"));
-    s.group->setVisible(k < p.nChassis);
+    s.group->setTitle(QText(p.chassis[sk].name.Str() + "(" + std::to_string(k + 1) + ")"));
+    s.group->setVisible(k < p.chassisCount);
     s.check->setChecked(e.use);
     s.face->setCurrentIndex(e.face);
     s.rearSide->setCurrentIndex(e.rearSide);
-    SetFieldNumber(s.a, e.a, kCm);
-    SetFieldNumber(s.c, e.c, kCm);
-    SetFieldNumber(s.ar, e.ar, kCm);
-    SetFieldNumber(s.cr, e.cr, kCm);
-    rearShown_[sk] = HasCabinetPort(p.Einbau[sk].Typ);
+    SetFieldNumber(s.fromBottom, e.bottomDistance, kCm);
+    SetFieldNumber(s.fromLeft, e.leftDistance, kCm);
+    SetFieldNumber(s.outletFromBottom, e.rearBottomDistance, kCm);
+    SetFieldNumber(s.outletFromLeft, e.rearLeftDistance, kCm);
+    rearShown_[sk] = HasCabinetPort(p.enclosures[sk].type);
   }
   UpdateVisibility();
   FitToContent(QSize());
 }
 
-void TFormGemGeh::FitToContent(const QSize& atLeast) {
+void CabinetDialog::FitToContent(const QSize& atLeast) {
   // As large as the box and the groups of the project's chassis need, within
   // the screen.
   // (The layouts of a dialog not shown yet do not see the groups just hidden.)
@@ -195,58 +198,58 @@ void TFormGemGeh::FitToContent(const QSize& atLeast) {
   ResizeWithinScreen(this, wanted, parentWidget());
 }
 
-void TFormGemGeh::UpdateVisibility() {
+void CabinetDialog::UpdateVisibility() {
   for (std::size_t k = 0; k < slots_.size(); ++k) {
     slots_[k].panel->setVisible(slots_[k].check->isChecked());
     slots_[k].rearPanel->setVisible(rearShown_[k]);
   }
 }
 
-TGemGeh TFormGemGeh::Box() const {
-  TGemGeh box;
-  box.h = FieldNumber(boxEdits_[0], kCm);
-  box.b = FieldNumber(boxEdits_[1], kCm);
-  box.t = FieldNumber(boxEdits_[2], kCm);
-  box.fasl = FieldNumber(boxEdits_[3], kCm);
-  box.fasr = FieldNumber(boxEdits_[4], kCm);
-  box.faso = FieldNumber(boxEdits_[5], kCm);
-  box.fasu = FieldNumber(boxEdits_[6], kCm);
+Cabinet CabinetDialog::Box() const {
+  Cabinet box;
+  box.height = FieldNumber(boxEdits_[0], kCm);
+  box.width = FieldNumber(boxEdits_[1], kCm);
+  box.depth = FieldNumber(boxEdits_[2], kCm);
+  box.chamferLeft = FieldNumber(boxEdits_[3], kCm);
+  box.chamferRight = FieldNumber(boxEdits_[4], kCm);
+  box.chamferTop = FieldNumber(boxEdits_[5], kCm);
+  box.chamferBottom = FieldNumber(boxEdits_[6], kCm);
   return box;
 }
 
-TCabinetEntry TFormGemGeh::Entry(int k) const {
-  const TSlotControls& s = slots_.at(static_cast<std::size_t>(k));
-  TCabinetEntry e;
+CabinetEntry CabinetDialog::Entry(int k) const {
+  const SlotControls& s = slots_.at(static_cast<std::size_t>(k));
+  CabinetEntry e;
   e.use = s.check->isChecked();
   e.face = std::max(0, s.face->currentIndex());
   e.rearSide = std::max(0, s.rearSide->currentIndex());
-  e.a = FieldNumber(s.a, kCm);
-  e.c = FieldNumber(s.c, kCm);
+  e.bottomDistance = FieldNumber(s.fromBottom, kCm);
+  e.leftDistance = FieldNumber(s.fromLeft, kCm);
   // Hidden rear edits (closed boxes) still give the outlet position.
-  e.ar = FieldNumber(s.ar, kCm);
-  e.cr = FieldNumber(s.cr, kCm);
+  e.rearBottomDistance = FieldNumber(s.outletFromBottom, kCm);
+  e.rearLeftDistance = FieldNumber(s.outletFromLeft, kCm);
   return e;
 }
 
-void TFormGemGeh::Apply(TProjekt& p) const {
-  const TGemGeh box = Box();
-  std::array<TCabinetEntry, kMaxChassis> entries{};
+void CabinetDialog::Apply(Project& p) const {
+  const Cabinet box = Box();
+  std::array<CabinetEntry, kMaxChassis> entries{};
   for (int k = 0; k < kMaxChassis; ++k) entries[static_cast<std::size_t>(k)] = Entry(k);
-  const std::array<TSchallwand, kChassisSlots> kept = p.Schallwand;
+  const std::array<Baffle, kChassisSlots> kept = p.baffles;
   ApplyCabinet(p, box, entries);
   if (!(box == filledBox_)) return;
   for (std::size_t k = 0; k < entries.size(); ++k)
-    if (entries[k] == filledEntries_[k]) p.Schallwand[k] = kept[k];
+    if (entries[k] == filledEntries_[k]) p.baffles[k] = kept[k];
 }
 
-bool EditCommonCabinet(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent) {
-  TFormGemGeh dialog(parent);
-  dialog.Fill(doc.Project());
+bool EditCommonCabinet(ProjectDocument& doc, const DialogRunner& run, QWidget* parent) {
+  CabinetDialog dialog(parent);
+  dialog.Fill(doc.CurrentProject());
   if (run(dialog) != QDialog::Accepted) return false;
   // The cabinet is read by every chassis step: the incremental request
   // would not see it.
-  TProjectEdit edit(doc, "Gemeinsames Außengehäuse editieren", TRecalc::AfterEdit);
-  dialog.Apply(edit.Project());
+  ProjectEdit edit(doc, "Gemeinsames Außengehäuse editieren", Recalc::AfterEdit);
+  dialog.Apply(edit.EditedProject());
   edit.Commit();
   return true;
 }

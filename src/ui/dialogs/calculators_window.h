@@ -17,18 +17,18 @@ class QTabWidget;
 
 namespace sonvex {
 
-class TInteraction;
-struct TSettings;
+class Interaction;
+struct Settings;
 
-class TFormCalcUtils : public QWidget {
+class CalculatorsWindow : public QWidget {
   Q_OBJECT
  public:
   // The pages in the order of the menu items.
-  enum TPage { TS_CBBR = 0, TS_Port, TS_Weichen, TS_Teiler, TS_RC };
+  enum Page { PageBox = 0, PagePort, PageCrossovers, PageDivider, PageZCorrection };
   static constexpr int kPageCount = 5;
 
   // `settings` (the chassis folder) and `ui` must outlive the window.
-  TFormCalcUtils(const TSettings& settings, TInteraction& ui, QWidget* parent = nullptr);
+  CalculatorsWindow(const Settings& settings, Interaction& ui, QWidget* parent = nullptr);
 
   // Selects the page and shows the window without blocking its owner.
   void ShowPage(int page);
@@ -37,13 +37,13 @@ class TFormCalcUtils : public QWidget {
   // "Daten aus Chassisdatei laden ...": fs, Qes, Qms, Vas and Re of a chassis file.
   void LoadChassisClick();
 
-  // ---- controls, found by their names (Editfs, CheckBoxRv, ListBox2, Memo5, ...)
+  // ---- controls, found by their names (fsEdit, useRvCheck, closedBoxList, resonanceCorrectionMemo, ...)
   QLineEdit* Edit(const char* name) const;
   QCheckBox* CheckBox(const char* name) const;
   QRadioButton* Radio(const char* name) const;
   QComboBox* Combo(const char* name) const;
-  QSlider* TrackBarc() const { return trackBarc_; }
-  QPushButton* LoadButton() const { return button2_; }
+  QSlider* DampingSlider() const { return dampingSlider_; }
+  QPushButton* LoadButton() const { return loadChassisButton_; }
   QTabWidget* Pages() const { return pages_; }
   // The lines of a list box or memo.
   QStringList Lines(const char* name) const;
@@ -70,13 +70,13 @@ class TFormCalcUtils : public QWidget {
   void QesQmsChanged();
   void UpdateBoxInputs();
   void UpdatePortInputs();
-  void ZEegalClicked();
+  void ImpedanceDoesNotMatterClicked();
 
-  const TSettings& settings_;
-  TInteraction& ui_;
+  const Settings& settings_;
+  Interaction& ui_;
   QTabWidget* pages_ = nullptr;
-  QSlider* trackBarc_ = nullptr;
-  QPushButton* button2_ = nullptr;
+  QSlider* dampingSlider_ = nullptr;
+  QPushButton* loadChassisButton_ = nullptr;
   bool building_ = true;
   bool placed_ = false;
 };

@@ -36,17 +36,17 @@ class QWidget;
 
 namespace sonvex {
 
-class TInteraction;
-class TFormChassisEd;
-class TFormChassisCopy;
-class TFormRechnen;
-class TFormParteditor;
-class TFormWeicheneditor;
-class TFormWOptimize2;
-class TFormCalcUtils;
-class TFormKurzanleitung;
+class Interaction;
+class ChassisEditorWindow;
+class ChassisCopyDialog;
+class ErrorListWindow;
+class PartEditorDialog;
+class CrossoverEditorWindow;
+class CrossoverOptimizerWindow;
+class CalculatorsWindow;
+class QuickGuideWindow;
 
-struct TMainFormOptions {
+struct MainWindowOptions {
   // The first command-line argument: a project to open instead of Default.ZPJ.
   std::optional<std::filesystem::path> startFile;
   // The pause of the calculation thread after each step (0 in tests).
@@ -54,33 +54,33 @@ struct TMainFormOptions {
   // The one-second check for newer chassis files (off in tests that do not need it).
   bool chassisCheckTimer = true;
   // The pause of the optimizer's calculation workers after each step.
-  std::chrono::milliseconds optiPause{65};
+  std::chrono::milliseconds optimizerPause{65};
 };
 
-class TMainForm : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   // `settings` and `ui` must outlive the window.
-  TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptions& options = {}, QWidget* parent = nullptr);
-  ~TMainForm() override;
-  TMainForm(const TMainForm&) = delete;
-  TMainForm& operator=(const TMainForm&) = delete;
+  MainWindow(Settings& settings, Interaction& ui, const MainWindowOptions& options = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // ---- state: the document holds it
-  TProjectDocument& Document() { return *doc_; }
-  const TProjekt& Project() const { return doc_->Project(); }
-  const TResult& ShownResult() const { return doc_->ShownResult(); }
-  const TGrades& Grades() const { return doc_->Grades(); }
+  ProjectDocument& Document() { return *doc_; }
+  const Project& CurrentProject() const { return doc_->CurrentProject(); }
+  const CalcResult& ShownResult() const { return doc_->ShownResult(); }
+  const GradeBlock& Grades() const { return doc_->Grades(); }
   const std::filesystem::path& FileName() const { return doc_->FileName(); }
   const std::string& TitleName() const { return doc_->TitleName(); }
-  const TUndoStack& UndoStack() const { return doc_->UndoStack(); }
+  const UndoStack& UndoHistory() const { return doc_->UndoHistory(); }
   bool HasReference() const { return doc_->HasReference(); }
-  const TProjekt& Reference() const { return doc_->Reference(); }
-  TChartSet& Charts() { return *charts_; }
-  TCalcThread& CalcThread() { return doc_->CalcThread(); }
+  const Project& Reference() const { return doc_->Reference(); }
+  ChartSet& Charts() { return *charts_; }
+  CalcThread& Calculation() { return doc_->Calculation(); }
 
   // Which editors are open (each editor tells when it opens and closes).
-  const TOpenEditors& OpenEditors() const { return open_; }
+  const OpenEditorFlags& OpenEditors() const { return open_; }
 
   // ---- commands of the menu bar
   void NewProjectClick();
@@ -92,7 +92,7 @@ class TMainForm : public QMainWindow {
   void ProjectPropertiesClick();
   void FoldersClick();
   // "&Weiche editieren..." of amplifier `amp` (0-based): the crossover editor.
-  void WeicheEditClick(int amp);
+  void CrossoverEditClick(int amp);
   void UndoClick();
   void RememberReferenceClick();
   void SwapReferenceClick();
@@ -101,9 +101,9 @@ class TMainForm : public QMainWindow {
   // Chassis item n (1-based): the chassis editor on slot n - 1 (not modal).
   void ChassisItemClick(int n);
   // "gemeinsames Außengehäuse": the common cabinet dialog.
-  void GemGehClick();
+  void CabinetClick();
   // The chassis editor once it has been opened, else null.
-  TFormChassisEd* ChassisEditor() const { return chassisEd_; }
+  ChassisEditorWindow* ChassisEditor() const { return chassisEditor_; }
   // "Weichenoptimierer ..." (Ctrl+O) and "Optimizer zeigen".
   void OptimizerClick();
   void ShowOptimizerClick();
@@ -111,15 +111,15 @@ class TMainForm : public QMainWindow {
   // (the calculator window on page 0..4), "Kurzanleitung" and "&Info ...".
   void DisplayOptionsClick();
   void ExportClick();
-  void ShowCalcUtils(int page);
+  void ShowCalculators(int page);
   void QuickGuideClick();
   void InfoClick();
   // "&Aktive Filter..." of amplifier `amp` (1-based).
-  void AktFilterClick(int amp);
-  void ChassiskopierenClick();
+  void ActiveFilterClick(int amp);
+  void ChassisCopyClick();
   // "Rechenpause ...": the pause after each calculation step, kept in the settings.
-  void RechenpauseClick();
-  void OptimiererpauseClick();
+  void CalcPauseClick();
+  void OptimizerPauseClick();
   // "Diagramm speichern ...": the shown chart page as PNG or SVG.
   void SaveChartClick();
 
@@ -136,7 +136,7 @@ class TMainForm : public QMainWindow {
     return doc_->WaitCalcIdle(timeout);
   }
   // How modal dialogs run; tests replace it to fill and confirm them.
-  TDialogRunner execDialog;
+  DialogRunner execDialog;
 
   // ---- controls
   QAction* Action(const char* objectName) const;
@@ -146,24 +146,24 @@ class TMainForm : public QMainWindow {
   QString StatusText() const;
   QColor StatusColor() const;
   QColor StatusTextColor() const;
-  TFormRechnen* ErrorList() const { return errorList_; }
-  TFormWeicheneditor* WeicheEditor() const { return weicheEditor_; }
+  ErrorListWindow* ErrorList() const { return errorList_; }
+  CrossoverEditorWindow* CrossoverEditor() const { return crossoverEditor_; }
   // The part editor of the crossover editor (and of the optimizer).
-  TFormParteditor* PartEditor() const { return partEditor_; }
+  PartEditorDialog* PartEditor() const { return partEditor_; }
   // The optimizer window; created when it is first opened.
-  TFormWOptimize2* OptimizerWindow() const { return optimizer_; }
-  TFormCalcUtils* CalcUtils() const { return calcUtils_; }
-  TFormKurzanleitung* QuickGuide() const { return quickGuide_; }
-  QCheckBox* ShowChassisBox() const { return cbShowChassis_; }
-  QCheckBox* ShowImpedanceBox() const { return cbShowImpedance_; }
-  QCheckBox* ShowEnergyBox() const { return cbShowEnergy_; }
-  QLineEdit* PhaseReferenceEdit() const { return edPhaseRef_; }
-  QCheckBox* PhaseChassisBox(int k) const { return cbPhaseChassis_.at(static_cast<std::size_t>(k)); }
-  QCheckBox* PhaseRearBox() const { return cbPhaseRear_; }
-  QCheckBox* SpinShowChassisBox() const { return cbSpinChassis_; }
-  QScrollBar* PolarScrollBar() const { return sbPolar_; }
-  QLabel* PolarLabel() const { return lbPolar_; }
-  // The paint box of a page (TChartPage).
+  CrossoverOptimizerWindow* OptimizerWindow() const { return optimizer_; }
+  CalculatorsWindow* Calculators() const { return calculators_; }
+  QuickGuideWindow* QuickGuide() const { return quickGuide_; }
+  QCheckBox* ShowChassisBox() const { return showChassisCheck_; }
+  QCheckBox* ShowImpedanceBox() const { return showImpedanceCheck_; }
+  QCheckBox* ShowEnergyBox() const { return showEnergyCheck_; }
+  QLineEdit* PhaseReferenceEdit() const { return phaseReferenceEdit_; }
+  QCheckBox* PhaseChassisBox(int k) const { return phaseChassisChecks_.at(static_cast<std::size_t>(k)); }
+  QCheckBox* PhaseRearBox() const { return phaseRearCheck_; }
+  QCheckBox* SpinShowChassisBox() const { return spinShowChassisCheck_; }
+  QScrollBar* PolarScrollBar() const { return polarScrollBar_; }
+  QLabel* PolarLabel() const { return polarLabel_; }
+  // The paint box of a page (ChartPage).
   QWidget* PaintBox(int page) const { return paintBoxes_.at(static_cast<std::size_t>(page)); }
 
  protected:
@@ -177,8 +177,8 @@ class TMainForm : public QMainWindow {
   void SetStatus(const QString& text, const QColor& background);
   void ConnectDocument();
   // How the editors run modal dialogs: through execDialog as it stands.
-  TDialogRunner RunDialog();
-  void ReferenceChanged(TReferenceEvent event);
+  DialogRunner RunDialog();
+  void ReferenceChanged(ReferenceEvent event);
   void SetReferenceItems(bool enabled);
   // An open editor holds values not yet taken over: the commands that replace
   // the project (undo, reference swap and restore) would drop them, so they
@@ -193,17 +193,17 @@ class TMainForm : public QMainWindow {
   void PolarScrolled();
   void RepaintCharts();
   void ShowErrorList();
-  void CalcStatus(const TStatusReport& report);
+  void CalcStatus(const CalcReport& report);
 
-  TSettings& settings_;
-  TInteraction& ui_;
+  Settings& settings_;
+  Interaction& ui_;
   // The document lives as long as the window; its calculation thread is
   // ended in the destructor before any widget goes away.
-  std::unique_ptr<TProjectDocument> doc_;
-  TOpenEditors open_;
+  std::unique_ptr<ProjectDocument> doc_;
+  OpenEditorFlags open_;
 
-  std::unique_ptr<TChartSet> charts_;
-  TChartControls chartControls_;
+  std::unique_ptr<ChartSet> charts_;
+  ChartControls chartControls_;
   bool updating_ = false;
 
   bool checkChassisPending_ = false;
@@ -213,27 +213,27 @@ class TMainForm : public QMainWindow {
 
   // controls
   QTabWidget* pages_ = nullptr;
-  std::array<QWidget*, kChartPageCount> paintBoxes_{};
-  QCheckBox* cbShowChassis_ = nullptr;
-  QCheckBox* cbShowImpedance_ = nullptr;
-  QCheckBox* cbShowEnergy_ = nullptr;
-  QLineEdit* edPhaseRef_ = nullptr;
-  std::array<QCheckBox*, kMaxChassis> cbPhaseChassis_{};
-  QCheckBox* cbPhaseRear_ = nullptr;
-  QCheckBox* cbSpinChassis_ = nullptr;
-  QScrollBar* sbPolar_ = nullptr;
-  QLabel* lbPolar_ = nullptr;
+  std::array<QWidget*, ChartPageCount> paintBoxes_{};
+  QCheckBox* showChassisCheck_ = nullptr;
+  QCheckBox* showImpedanceCheck_ = nullptr;
+  QCheckBox* showEnergyCheck_ = nullptr;
+  QLineEdit* phaseReferenceEdit_ = nullptr;
+  std::array<QCheckBox*, kMaxChassis> phaseChassisChecks_{};
+  QCheckBox* phaseRearCheck_ = nullptr;
+  QCheckBox* spinShowChassisCheck_ = nullptr;
+  QScrollBar* polarScrollBar_ = nullptr;
+  QLabel* polarLabel_ = nullptr;
   QLabel* statusPanel_ = nullptr;
-  TFormRechnen* errorList_ = nullptr;
-  TFormParteditor* partEditor_ = nullptr;
-  TFormWeicheneditor* weicheEditor_ = nullptr;
-  TFormChassisEd* chassisEd_ = nullptr;
-  TFormWOptimize2* optimizer_ = nullptr;
-  std::chrono::milliseconds optiPause_;
-  TFormCalcUtils* calcUtils_ = nullptr;
-  TFormKurzanleitung* quickGuide_ = nullptr;
+  ErrorListWindow* errorList_ = nullptr;
+  PartEditorDialog* partEditor_ = nullptr;
+  CrossoverEditorWindow* crossoverEditor_ = nullptr;
+  ChassisEditorWindow* chassisEditor_ = nullptr;
+  CrossoverOptimizerWindow* optimizer_ = nullptr;
+  std::chrono::milliseconds optimizerPause_;
+  CalculatorsWindow* calculators_ = nullptr;
+  QuickGuideWindow* quickGuide_ = nullptr;
   // Created on first use and kept, so that its check boxes keep their state.
-  TFormChassisCopy* chassisCopy_ = nullptr;
+  ChassisCopyDialog* chassisCopy_ = nullptr;
   std::chrono::milliseconds calcPause_{650};
 };
 

@@ -10,26 +10,26 @@ class QPushButton;
 
 namespace sonvex {
 
-class TFormReLe2 : public QDialog {
+class VoiceCoilFitWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormReLe2(QWidget* parent = nullptr);
+  explicit VoiceCoilFitWindow(QWidget* parent = nullptr);
   // Clears the messages and hides the memo (the fit's first step).
   void Clear();
   // The messages of a fit; an empty text leaves "Es sind keine Fehler
   // aufgetreten." standing and the memo hidden.
   void ShowMessages(std::string_view memo);
 
-  QLabel* Label1() const { return label1_; }
-  QPlainTextEdit* MemoReLe() const { return memoReLe_; }
-  QPlainTextEdit* MemoTS() const { return memoTS_; }
-  QPushButton* Button1() const { return button1_; }
+  QLabel* StatusLabel() const { return statusLabel_; }
+  QPlainTextEdit* MessagesMemo() const { return messagesMemo_; }
+  QPlainTextEdit* ThieleSmallMemo() const { return thieleSmallMemo_; }
+  QPushButton* OkButton() const { return okButton_; }
 
  private:
-  QLabel* label1_ = nullptr;
-  QPlainTextEdit* memoReLe_ = nullptr;
-  QPlainTextEdit* memoTS_ = nullptr;
-  QPushButton* button1_ = nullptr;
+  QLabel* statusLabel_ = nullptr;
+  QPlainTextEdit* messagesMemo_ = nullptr;
+  QPlainTextEdit* thieleSmallMemo_ = nullptr;
+  QPushButton* okButton_ = nullptr;
 };
 
 }  // namespace sonvex

@@ -1,6 +1,6 @@
 // The crossover schematic editor, the part editor and the parts library on a
 // project document, with a scripted interaction.
-#include "ui/editors/weiche_editor.h"
+#include "ui/editors/crossover_editor.h"
 #include "document_fixture.h"
 #include "ui/editors/free_wire_dialog.h"
 #include "ui/editors/mouse_map_dialog.h"
@@ -51,7 +51,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using B = TMouseButton;
+using B = MouseButton;
 
 // Points inside the hit rectangles of a few slots at the middle size level.
 constexpr int kSlot0X = 50, kSlot0Y = 10;    // horizontal slot 0, nodes 0-1
@@ -59,35 +59,35 @@ constexpr int kSlot90X = 30, kSlot90Y = 45;  // vertical slot 90, nodes 0-11
 
 // A document with the part editor and the crossover editor built on it as
 // the main window builds them; their modal dialogs run through execDialog.
-class WeicheEditor : public TDocumentFixture<> {
+class CrossoverEditor : public DocumentFixture<> {
  protected:
   void TearDown() override {
-    editor.reset();
-    partEditor.reset();
-    TDocumentFixture::TearDown();
+    editor_.reset();
+    partEditor_.reset();
+    DocumentFixture::TearDown();
   }
-  TFormWeicheneditor& Start(std::unique_ptr<TProjekt> project = testing::MakeTwoWayProject(60)) {
+  CrossoverEditorWindow& Start(std::unique_ptr<Project> project = testing::MakeTwoWayProject(60)) {
     StartDocument(*project);
-    partEditor = std::make_unique<TFormParteditor>(settings, ui);
-    partEditor->execDialog = [this](QDialog& d) { return execDialog(d); };
-    editor = std::make_unique<TFormWeicheneditor>(*doc, settings, ui, *partEditor,
-                                                  [this](QDialog& d) { return execDialog(d); });
-    return *editor;
+    partEditor_ = std::make_unique<PartEditorDialog>(settings_, ui_);
+    partEditor_->execDialog = [this](QDialog& d) { return execDialog_(d); };
+    editor_ = std::make_unique<CrossoverEditorWindow>(*doc_, settings_, ui_, *partEditor_,
+                                                      [this](QDialog& d) { return execDialog_(d); });
+    return *editor_;
   }
   // Opens the editor on amplifier `amp` (0-based) as the menu item does.
-  TFormWeicheneditor& Open(int amp) {
-    editor->OpenFor(amp);
-    return *editor;
+  CrossoverEditorWindow& Open(int amp) {
+    editor_->OpenFor(amp);
+    return *editor_;
   }
-  TFormParteditor& PartEditor() { return *partEditor; }
+  PartEditorDialog& PartEditor() { return *partEditor_; }
   void WriteParts(const char* name, const std::string& text) {
-    std::ofstream(settings.partsFolder / name, std::ios::binary) << text;
+    std::ofstream(settings_.partsFolder / name, std::ios::binary) << text;
   }
 
   // How the modal dialogs run: the tests fill and confirm them.
-  std::function<int(QDialog&)> execDialog = [](QDialog&) { return int(QDialog::Rejected); };
-  std::unique_ptr<TFormParteditor> partEditor;
-  std::unique_ptr<TFormWeicheneditor> editor;
+  std::function<int(QDialog&)> execDialog_ = [](QDialog&) { return int(QDialog::Rejected); };
+  std::unique_ptr<PartEditorDialog> partEditor_;
+  std::unique_ptr<CrossoverEditorWindow> editor_;
 };
 
 // The window's designed size, cut to the screen's room less a window frame.
@@ -96,16 +96,16 @@ QSize FittedSize(const QWidget& w, int width, int height) {
   return {std::min(width, room.width()), std::min(height, room.height())};
 }
 
-TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
+TEST_F(CrossoverEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   Start();
   std::vector<bool> told;  // what the editor tells the windows that follow it
-  QObject::connect(editor.get(), &TFormWeicheneditor::openChanged, [&](bool open) { told.push_back(open); });
-  TFormWeicheneditor& ed = Open(1);
+  QObject::connect(editor_.get(), &CrossoverEditorWindow::openChanged, [&](bool open) { told.push_back(open); });
+  CrossoverEditorWindow& ed = Open(1);
   EXPECT_EQ(ed.windowTitle(), QString::fromUtf8("Weicheneditor - Verstärker 2"));
   EXPECT_TRUE(ed.isVisible());
   EXPECT_FALSE(ed.isModal());
   EXPECT_EQ(ed.Amp(), 1);
-  EXPECT_EQ(ed.Parts()[91]._typ, ptChass);
+  EXPECT_EQ(ed.Parts()[91].type, PartChassis);
   EXPECT_EQ(told, std::vector<bool>{true});
   // The middle size: 1068 x 530 (on the smaller test screen the room it
   // has), the edit view.
@@ -117,32 +117,33 @@ TEST_F(WeicheEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   EXPECT_EQ(ed.Amp(), -1);
   EXPECT_FALSE(ed.isVisible());
   EXPECT_EQ(told, (std::vector<bool>{true, false}));
-  EXPECT_EQ(doc->UndoStack().Count(), 0);  // nothing applied
+  EXPECT_EQ(doc_->UndoHistory().Count(), 0);  // nothing applied
 
   // The size level is a setting shared by every session.
   Open(0);
   ed.SetLevel(3);
-  EXPECT_EQ(settings.WEsize, 3);
+  EXPECT_EQ(settings_.crossoverEditorSize, 3);
   EXPECT_EQ(ed.size(), FittedSize(ed, 1236, 596));
   ed.SetPrintView(true);
   ed.SetLevel(1);  // a size change returns to the edit view
   EXPECT_FALSE(ed.PrintView());
-  EXPECT_EQ(ed.HitRects()[0], (TWeRect{23, 2, 84, 27}));
+  EXPECT_EQ(ed.HitRects()[0], (DrawingRect{23, 2, 84, 27}));
   // A new project closes the editor without applying.
-  doc->New();
+  doc_->New();
   EXPECT_EQ(ed.Amp(), -1);
   EXPECT_EQ(told, (std::vector<bool>{true, false, true, false}));
 }
 
-TEST_F(WeicheEditor, FitsTheScreenWithTheDrawingScrollingAndTheButtonsInView) {
+TEST_F(CrossoverEditor, FitsTheScreenWithTheDrawingScrollingAndTheButtonsInView) {
   Start();
   for (const int level : {1, 2, 3}) {
-    settings.WEsize = level;
-    TFormWeicheneditor& ed = Open(0);
+    settings_.crossoverEditorSize = level;
+    CrossoverEditorWindow& ed = Open(0);
     ed.move(184, 508);
     ed.SetLevel(level);
     const QRect screen = ed.screen()->geometry();
-    ASSERT_GT(WeicheWindowSize(ed.Geometry()).width, screen.width()) << "the test needs a screen narrower than the window";
+    ASSERT_GT(CrossoverWindowSize(ed.Geometry()).width, screen.width())
+        << "the test needs a screen narrower than the window";
     EXPECT_LE(ed.width(), screen.width()) << level;
     EXPECT_LE(ed.height(), screen.height()) << level;
     EXPECT_GE(ed.x(), screen.left()) << level;
@@ -160,159 +161,159 @@ TEST_F(WeicheEditor, FitsTheScreenWithTheDrawingScrollingAndTheButtonsInView) {
   }
 }
 
-TEST_F(WeicheEditor, EscapeMeansAbbruchAndOkHasAMnemonic) {
+TEST_F(CrossoverEditor, EscapeMeansCancelAndOkHasAMnemonic) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
-  ed.MarkClick(TMarkAll::AllComponents);
+  CrossoverEditorWindow& ed = Open(0);
+  ed.MarkClick(MarkScope::AllComponents);
   ed.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&ed));
   QTest::keyClick(ed.PaintArea(), Qt::Key_Escape);
   EXPECT_EQ(ed.Amp(), -1);
   EXPECT_FALSE(ed.isVisible());
-  EXPECT_EQ(doc->UndoStack().Count(), 0);
+  EXPECT_EQ(doc_->UndoHistory().Count(), 0);
   EXPECT_EQ(ed.OkButton()->text(), QStringLiteral("&Ok"));
 }
 
-TEST_F(WeicheEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculation) {
+TEST_F(CrossoverEditor, ResistorEditedInTheEditorChangesTheChartsAfterTheRecalculation) {
   Start();
-  const TComplex before = doc->ShownResult().ChassisU[2][30];
-  TFormWeicheneditor& ed = Open(1);
+  const Complex before = doc_->ShownResult().chassisVoltageGain[2][30];
+  CrossoverEditorWindow& ed = Open(1);
   // Ctrl + left deletes the wire from node 0 to 1, left makes it again.
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);
-  EXPECT_EQ(ed.Parts()[0]._typ, ptNone);
+  EXPECT_EQ(ed.Parts()[0].type, PartNone);
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, false);
-  EXPECT_EQ(ed.Parts()[0]._typ, ptWire);
+  EXPECT_EQ(ed.Parts()[0].type, PartWire);
   // Right opens the part editor, which makes it a 2.2 Ohm resistor.
   int opened = 0;
-  execDialog = [&](QDialog& d) {
-    auto* pe = dynamic_cast<TFormParteditor*>(&d);
+  execDialog_ = [&](QDialog& d) {
+    auto* pe = dynamic_cast<PartEditorDialog*>(&d);
     if (pe == nullptr) return int(QDialog::Rejected);
     ++opened;
     // It stands in front of the crossover editor, as its child window.
-    EXPECT_EQ(pe->parentWidget(), editor.get());
+    EXPECT_EQ(pe->parentWidget(), editor_.get());
     EXPECT_TRUE(pe->isWindow());
     EXPECT_EQ(pe->windowTitle(), QString::fromUtf8("Bauteil editieren"));
-    EXPECT_TRUE(pe->TypeButton(ptWire)->isChecked());
+    EXPECT_TRUE(pe->TypeButton(PartWire)->isChecked());
     EXPECT_TRUE(pe->ValueEdit()->text().isEmpty());
-    pe->TypeButton(ptR)->click();
+    pe->TypeButton(PartResistor)->click();
     pe->ValueEdit()->setText(QStringLiteral("2,2"));
     return int(QDialog::Accepted);
   };
   ed.ClickAt(kSlot0X, kSlot0Y, B::Right, false, false);
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(PartEditor().parentWidget(), nullptr);  // given back afterwards
-  EXPECT_EQ(ed.Parts()[0]._typ, ptR);
-  EXPECT_DOUBLE_EQ(ed.Parts()[0]._value, 2.2);
-  EXPECT_EQ(ed.Parts()[0]._nod1, 0);
-  EXPECT_EQ(ed.Parts()[0]._nod2, 1);
+  EXPECT_EQ(ed.Parts()[0].type, PartResistor);
+  EXPECT_DOUBLE_EQ(ed.Parts()[0].value, 2.2);
+  EXPECT_EQ(ed.Parts()[0].node1, 0);
+  EXPECT_EQ(ed.Parts()[0].node2, 1);
   // Nothing reaches the project before OK.
-  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[0]._typ, ptWire);
+  EXPECT_EQ(doc_->CurrentProject().amplifiers[1].crossover[0].type, PartWire);
 
   std::mutex m;
   std::vector<int> ran;
-  doc->CalcThread().onItemRun = [&](int item) {
+  doc_->Calculation().onItemRun = [&](int item) {
     std::lock_guard<std::mutex> lock(m);
     ran.push_back(item);
   };
   ed.OkClick();
-  EXPECT_TRUE(ui.asked.empty());
+  EXPECT_TRUE(ui_.asked.empty());
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Weiche 2 editieren\"");
-  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[0]._typ, ptR);
-  EXPECT_DOUBLE_EQ(doc->Project().Verstaerker[1].crossover[0]._value, 2.2);
-  EXPECT_FALSE(doc->Project().bSaved);
+  EXPECT_EQ(doc_->CurrentProject().amplifiers[1].crossover[0].type, PartResistor);
+  EXPECT_DOUBLE_EQ(doc_->CurrentProject().amplifiers[1].crossover[0].value, 2.2);
+  EXPECT_FALSE(doc_->CurrentProject().saved);
   EXPECT_EQ(ed.Amp(), -1);
-  ASSERT_TRUE(doc->WaitCalcIdle());
-  doc->CalcThread().onItemRun = nullptr;
-  EXPECT_EQ(ran, (std::vector<int>{TCalcStruct::kCheck, TCalcStruct::kWeiche0 + 1, TCalcStruct::kGesamt}));
+  ASSERT_TRUE(doc_->WaitCalcIdle());
+  doc_->Calculation().onItemRun = nullptr;
+  EXPECT_EQ(ran, (std::vector<int>{CalcStates::kCheck, CalcStates::kCrossover0 + 1, CalcStates::kWholeBox}));
   // 2.2 Ohm in series with the chassis lowers its voltage.
-  const TComplex after = doc->ShownResult().ChassisU[2][30];
+  const Complex after = doc_->ShownResult().chassisVoltageGain[2][30];
   EXPECT_LT(std::hypot(after.re, after.im), std::hypot(before.re, before.im) * 0.9);
 
   // Undo brings the wire back.
-  doc->Undo();
-  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[0]._typ, ptWire);
+  doc_->Undo();
+  EXPECT_EQ(doc_->CurrentProject().amplifiers[1].crossover[0].type, PartWire);
 }
 
-TEST_F(WeicheEditor, DeletedResistorKeepsItsValueForTheNextPart) {
+TEST_F(CrossoverEditor, DeletedResistorKeepsItsValueForTheNextPart) {
   auto project = testing::MakeTwoWayProject(60);
-  testing::PlacePart(*project, 1, 0, ptR, 2.2);
-  project->Verstaerker[1].crossover[0]._bem = "MOX 2,2";
+  testing::PlacePart(*project, 1, 0, PartResistor, 2.2);
+  project->amplifiers[1].crossover[0].note = "MOX 2,2";
   Start(std::move(project));
-  TFormWeicheneditor& ed = Open(1);
+  CrossoverEditorWindow& ed = Open(1);
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, true);   // delete
   ed.ClickAt(kSlot0X, kSlot0Y, B::Left, false, false);  // wire
   QString shown;
-  execDialog = [&](QDialog& d) {
-    auto& pe = dynamic_cast<TFormParteditor&>(d);
-    pe.TypeButton(ptR)->click();
+  execDialog_ = [&](QDialog& d) {
+    auto& pe = dynamic_cast<PartEditorDialog&>(d);
+    pe.TypeButton(PartResistor)->click();
     shown = pe.ValueEdit()->text();
     return int(QDialog::Accepted);
   };
   ed.ClickAt(kSlot0X, kSlot0Y, B::Right, false, false);
   EXPECT_EQ(shown, QStringLiteral("2,2"));
-  EXPECT_EQ(ed.Parts()[0]._typ, ptR);
-  EXPECT_DOUBLE_EQ(ed.Parts()[0]._value, 2.2);
-  EXPECT_EQ(ed.Parts()[0]._bem, "MOX 2,2");
+  EXPECT_EQ(ed.Parts()[0].type, PartResistor);
+  EXPECT_DOUBLE_EQ(ed.Parts()[0].value, 2.2);
+  EXPECT_EQ(ed.Parts()[0].note, "MOX 2,2");
 }
 
-TEST_F(WeicheEditor, OkAsksAboutAMissingAmplifierAndChassis) {
+TEST_F(CrossoverEditor, OkAsksAboutAMissingAmplifierAndChassis) {
   Start();
-  TFormWeicheneditor& ed = Open(1);
+  CrossoverEditorWindow& ed = Open(1);
   ed.ClickAt(kSlot90X, kSlot90Y, B::Left, false, true);  // delete the amplifier output
-  ASSERT_EQ(ed.Parts()[90]._typ, ptNone);
-  ui.buttons = {1};  // "jetzt ändern"
+  ASSERT_EQ(ed.Parts()[90].type, PartNone);
+  ui_.buttons = {1};  // "jetzt ändern"
   ed.OkClick();
-  ASSERT_EQ(ui.asked.size(), 1u);
-  EXPECT_EQ(ui.asked[0].text, kNoAmpText);
-  EXPECT_EQ(ui.asked[0].options, "jetzt ändern|soll so bleiben");
+  ASSERT_EQ(ui_.asked.size(), 1u);
+  EXPECT_EQ(ui_.asked[0].text, kNoAmpText);
+  EXPECT_EQ(ui_.asked[0].options, "jetzt ändern|soll so bleiben");
   EXPECT_EQ(ed.Amp(), 1);  // still open, nothing applied
-  EXPECT_EQ(doc->UndoStack().Count(), 0);
+  EXPECT_EQ(doc_->UndoHistory().Count(), 0);
 
-  ed.Parts()[91]._typ = ptWire;  // no chassis either
-  ui.buttons = {2, 1};           // the amplifier may stay missing, the chassis not
+  ed.Parts()[91].type = PartWire;  // no chassis either
+  ui_.buttons = {2, 1};            // the amplifier may stay missing, the chassis not
   ed.OkClick();
-  ASSERT_EQ(ui.asked.size(), 3u);
-  EXPECT_EQ(ui.asked[2].text, kNoChassisText);
+  ASSERT_EQ(ui_.asked.size(), 3u);
+  EXPECT_EQ(ui_.asked[2].text, kNoChassisText);
   EXPECT_EQ(ed.Amp(), 1);
 
-  ui.buttons = {2, 2};
+  ui_.buttons = {2, 2};
   ed.OkClick();
   EXPECT_EQ(ed.Amp(), -1);
-  EXPECT_EQ(doc->Project().Verstaerker[1].crossover[90]._typ, ptNone);
+  EXPECT_EQ(doc_->CurrentProject().amplifiers[1].crossover[90].type, PartNone);
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Weiche 2 editieren\"");
 }
 
-TEST_F(WeicheEditor, ApplyKeepsTheEditorOpenAndCancelKeepsWhatWasApplied) {
+TEST_F(CrossoverEditor, ApplyKeepsTheEditorOpenAndCancelKeepsWhatWasApplied) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
-  ed.MarkClick(TMarkAll::AllComponents);
+  CrossoverEditorWindow& ed = Open(0);
+  ed.MarkClick(MarkScope::AllComponents);
   ed.ApplyClick();
   EXPECT_EQ(ed.Amp(), 0);
-  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover[0]._bOpti);  // the capacitor
-  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover[1]._bOpti);  // the coil
-  EXPECT_FALSE(doc->Project().Verstaerker[0].crossover[90]._bOpti);
-  ed.MarkClick(TMarkAll::None);
+  EXPECT_TRUE(doc_->CurrentProject().amplifiers[0].crossover[0].optimize);  // the capacitor
+  EXPECT_TRUE(doc_->CurrentProject().amplifiers[0].crossover[1].optimize);  // the coil
+  EXPECT_FALSE(doc_->CurrentProject().amplifiers[0].crossover[90].optimize);
+  ed.MarkClick(MarkScope::None);
   ed.CancelClick();
-  EXPECT_TRUE(doc->Project().Verstaerker[0].crossover[0]._bOpti);
-  EXPECT_EQ(doc->UndoStack().Count(), 1);
+  EXPECT_TRUE(doc_->CurrentProject().amplifiers[0].crossover[0].optimize);
+  EXPECT_EQ(doc_->UndoHistory().Count(), 1);
 }
 
-TEST_F(WeicheEditor, HasPendingChangesUntilApplied) {
+TEST_F(CrossoverEditor, HasPendingChangesUntilApplied) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
+  CrossoverEditorWindow& ed = Open(0);
   EXPECT_FALSE(ed.HasPendingChanges());
-  ed.MarkClick(TMarkAll::AllComponents);
+  ed.MarkClick(MarkScope::AllComponents);
   EXPECT_TRUE(ed.HasPendingChanges());
   ed.ApplyClick();
   EXPECT_FALSE(ed.HasPendingChanges());
-  ed.MarkClick(TMarkAll::None);
+  ed.MarkClick(MarkScope::None);
   EXPECT_TRUE(ed.HasPendingChanges());
   ed.CancelClick();
   EXPECT_FALSE(ed.HasPendingChanges());
 }
 
 // Counts the paint events a widget receives.
-class TPaintCounter : public QObject {
+class PaintCounter : public QObject {
  public:
   int paints = 0;
 
@@ -323,17 +324,17 @@ class TPaintCounter : public QObject {
   }
 };
 
-TEST_F(WeicheEditor, DrawingFollowsAChassisRenamedElsewhere) {
+TEST_F(CrossoverEditor, DrawingFollowsAChassisRenamedElsewhere) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
+  CrossoverEditorWindow& ed = Open(0);
   QApplication::processEvents();
-  TPaintCounter counter;
+  PaintCounter counter;
   ed.PaintArea()->installEventFilter(&counter);
   QApplication::processEvents();
   counter.paints = 0;
   {
-    TProjectEdit edit(*doc, "Chassis 1 editieren", TRecalc::Incremental);
-    edit.Project().Chassis[0].Name = "Umbenannt";
+    ProjectEdit edit(*doc_, "Chassis 1 editieren", Recalc::Incremental);
+    edit.EditedProject().chassis[0].name = "Umbenannt";
     edit.Commit();
   }
   QApplication::processEvents();
@@ -341,9 +342,9 @@ TEST_F(WeicheEditor, DrawingFollowsAChassisRenamedElsewhere) {
   ed.PaintArea()->removeEventFilter(&counter);
 }
 
-TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
+TEST_F(CrossoverEditor, RealMouseEventsFollowTheActionMap) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
+  CrossoverEditorWindow& ed = Open(0);
   auto press = [&](int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
     QWidget* area = ed.PaintArea();
     QMouseEvent e(QEvent::MouseButtonPress, QPointF(x, y), area->mapToGlobal(QPointF(x, y)), button, button, mods);
@@ -351,51 +352,52 @@ TEST_F(WeicheEditor, RealMouseEventsFollowTheActionMap) {
   };
   // Shift + Ctrl + left acts as Shift + left: mark the capacitor.
   press(kSlot0X, kSlot0Y, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
-  EXPECT_TRUE(ed.Parts()[0]._bOpti);
+  EXPECT_TRUE(ed.Parts()[0].optimize);
   // Shift + right inverts the tweeter (slot 90).
   press(kSlot90X, kSlot90Y, Qt::RightButton, Qt::ShiftModifier);
-  EXPECT_EQ(ed.Parts()[90]._verpolt, 2);
+  EXPECT_EQ(ed.Parts()[90].reversedPolarity, 2);
   // The middle button does nothing; outside every slot nothing happens.
-  const TCrossover before = ed.Parts();
+  const Crossover before = ed.Parts();
   press(kSlot0X, kSlot0Y, Qt::MiddleButton, Qt::NoModifier);
   press(5, 5, Qt::LeftButton, Qt::NoModifier);
   EXPECT_EQ(ed.Parts(), before);
 
   // A new map from the dialog: left click deletes.
-  execDialog = [](QDialog& d) {
-    auto& map = dynamic_cast<TFormTastbeleg&>(d);
+  execDialog_ = [](QDialog& d) {
+    auto& map = dynamic_cast<MouseMapSettingsDialog&>(d);
     EXPECT_EQ(map.windowTitle(), QString::fromUtf8("Tastaturbelegung im Weicheneditor"));
-    EXPECT_EQ(map.Group(0)->checkedId(), waWire);
-    EXPECT_EQ(map.Group(2)->checkedId(), waOptimize);
-    EXPECT_EQ(map.Group(5)->checkedId(), waInvert);
-    map.Group(0)->button(waDelete)->setChecked(true);
+    EXPECT_EQ(map.Group(0)->checkedId(), MakeWire);
+    EXPECT_EQ(map.Group(2)->checkedId(), MarkPart);
+    EXPECT_EQ(map.Group(5)->checkedId(), InvertPart);
+    map.Group(0)->button(DeletePart)->setChecked(true);
     return int(QDialog::Accepted);
   };
   ed.MouseMapClick();
-  EXPECT_EQ(settings.TBWEopti, 424532);
+  EXPECT_EQ(settings_.crossoverMouseMap, 424532);
   press(kSlot0X, kSlot0Y, Qt::LeftButton, Qt::NoModifier);
-  EXPECT_EQ(ed.Parts()[0]._typ, ptNone);
+  EXPECT_EQ(ed.Parts()[0].type, PartNone);
   // Cancelling the dialog keeps the map.
-  execDialog = [](QDialog& d) {
-    dynamic_cast<TFormTastbeleg&>(d).Group(0)->button(waNone)->setChecked(true);
+  execDialog_ = [](QDialog& d) {
+    dynamic_cast<MouseMapSettingsDialog&>(d).Group(0)->button(NoAction)->setChecked(true);
     return int(QDialog::Rejected);
   };
   ed.MouseMapClick();
-  EXPECT_EQ(settings.TBWEopti, 424532);
+  EXPECT_EQ(settings_.crossoverMouseMap, 424532);
 }
 
-TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
+TEST_F(CrossoverEditor, StatusLineShowsWhatEachMouseButtonDoes) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
-  auto* line = ed.findChild<QLabel*>(QStringLiteral("MouseMapLine"));
+  CrossoverEditorWindow& ed = Open(0);
+  auto* line = ed.findChild<QLabel*>(QStringLiteral("mouseMapLine"));
   ASSERT_NE(line, nullptr);
   EXPECT_FALSE(line->isHidden());
   // (on a screen narrower than the window the line takes two)
-  EXPECT_EQ(line->text().replace(QLatin1Char('\n'), QString::fromUtf8(" · ")), QString::fromUtf8("Maus: Links: Draht · Rechts: editieren · Shift+Links: markieren · "
-                                            "Shift+Rechts: umpolen · Strg+Links: löschen · Strg+Rechts: umpolen"));
+  EXPECT_EQ(line->text().replace(QLatin1Char('\n'), QString::fromUtf8(" · ")),
+            QString::fromUtf8("Maus: Links: Draht · Rechts: editieren · Shift+Links: markieren · "
+                              "Shift+Rechts: umpolen · Strg+Links: löschen · Strg+Rechts: umpolen"));
   // A new map shows at once.
-  execDialog = [](QDialog& d) {
-    dynamic_cast<TFormTastbeleg&>(d).Group(0)->button(waNone)->setChecked(true);
+  execDialog_ = [](QDialog& d) {
+    dynamic_cast<MouseMapSettingsDialog&>(d).Group(0)->button(NoAction)->setChecked(true);
     return int(QDialog::Accepted);
   };
   ed.MouseMapClick();
@@ -408,7 +410,7 @@ TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
     QApplication::processEvents();
     int bottom = 0;
     int right = 0;
-    for (const TWeRect& r : ed.HitRects()) {
+    for (const DrawingRect& r : ed.HitRects()) {
       bottom = std::max(bottom, r.bottom);
       right = std::max(right, r.right);
     }
@@ -420,12 +422,12 @@ TEST_F(WeicheEditor, StatusLineShowsWhatEachMouseButtonDoes) {
   }
 }
 
-TEST_F(WeicheEditor, FreeWireDialogShowsNodeNumbersAndRewritesTheFreeWires) {
+TEST_F(CrossoverEditor, FreeWireDialogShowsNodeNumbersAndRewritesTheFreeWires) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
+  CrossoverEditorWindow& ed = Open(0);
   bool numbersShown = false;
-  execDialog = [&](QDialog& d) {
-    auto& fd = dynamic_cast<TFormFreiDraht&>(d);
+  execDialog_ = [&](QDialog& d) {
+    auto& fd = dynamic_cast<FreeWiresDialog&>(d);
     numbersShown = ed.FreeWireDialogOpen();
     EXPECT_EQ(fd.windowTitle(), QString::fromUtf8("Freie Drahtverbindungen"));
     EXPECT_EQ(fd.Box(3)->text(), QString::fromUtf8("3. freie Drahtverbindung"));
@@ -442,37 +444,37 @@ TEST_F(WeicheEditor, FreeWireDialogShowsNodeNumbersAndRewritesTheFreeWires) {
   ed.FreeWiresClick();
   EXPECT_TRUE(numbersShown);
   EXPECT_FALSE(ed.FreeWireDialogOpen());
-  EXPECT_EQ(ed.Parts()[178]._typ, ptWire);
-  EXPECT_EQ(ed.Parts()[178]._nod1, 2);
-  EXPECT_EQ(ed.Parts()[178]._nod2, 35);
-  EXPECT_EQ(ed.Parts()[179]._nod1, 0);
-  EXPECT_EQ(ed.Parts()[179]._nod2, 99);
-  EXPECT_EQ(ed.Parts()[180]._typ, ptNone);
+  EXPECT_EQ(ed.Parts()[178].type, PartWire);
+  EXPECT_EQ(ed.Parts()[178].node1, 2);
+  EXPECT_EQ(ed.Parts()[178].node2, 35);
+  EXPECT_EQ(ed.Parts()[179].node1, 0);
+  EXPECT_EQ(ed.Parts()[179].node2, 99);
+  EXPECT_EQ(ed.Parts()[180].type, PartNone);
   // Only the pixel (0, 0) reaches a free wire: the last one.
   ed.ClickAt(0, 0, B::Left, true, false);  // Shift + left marks
-  EXPECT_TRUE(ed.Parts()[185]._bOpti);
+  EXPECT_TRUE(ed.Parts()[185].optimize);
 }
 
-TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
+TEST_F(CrossoverEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
   Start();
-  TFormWeicheneditor& ed = Open(0);
-  const TWeicheGeometry g = ed.Geometry();
+  CrossoverEditorWindow& ed = Open(0);
+  const CrossoverGeometry g = ed.Geometry();
   // Node 1 joins capacitor, coil and amplifier; node 0 only capacitor and
   // tweeter; nodes 3 and 50 nothing. The dot reaches 2 pixels above a node.
-  auto dotAbove = [&](const QImage& img, TWeRect area, int node) {
-    const TWePoint n = NodePosition(g, node);
+  auto dotAbove = [&](const QImage& img, DrawingRect area, int node) {
+    const DrawingPoint n = NodePosition(g, node);
     return img.pixelColor(n.x - area.left, n.y - 2 - area.top) == QColor(Qt::black);
   };
   // The print view shows the used part of the grid: nodes 0..13 and labels.
-  const TWeRect area = ed.PrintArea();
-  EXPECT_EQ(area, (TWeRect{0, 0, 15 + 2 * 86 + 120, 15 + 56 + 30}));
+  const DrawingRect area = ed.PrintArea();
+  EXPECT_EQ(area, (DrawingRect{0, 0, 15 + 2 * 86 + 120, 15 + 56 + 30}));
   const QImage print = ed.RenderPrintView();
   EXPECT_EQ(print.size(), QSize(area.right + 1, area.bottom + 1));
   EXPECT_TRUE(dotAbove(print, area, 1));
   EXPECT_FALSE(dotAbove(print, area, 0));
   EXPECT_FALSE(dotAbove(print, area, 3));
 
-  const TWeSize full = WeicheDrawingSize(g);
+  const DrawingSize full = CrossoverDrawingSize(g);
   QImage edit(full.width, full.height, QImage::Format_RGB32);
   edit.fill(Qt::white);
   {
@@ -482,22 +484,22 @@ TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
   EXPECT_TRUE(dotAbove(edit, {}, 0));
   EXPECT_TRUE(dotAbove(edit, {}, 50));
 
-  ASSERT_TRUE(ed.SavePng(dir / "weiche.png"));
-  EXPECT_EQ(QImage(QString::fromStdString((dir / "weiche.png").string())).size(), print.size());
-  ui.files.push_back(dir / "weiche");
+  ASSERT_TRUE(ed.SavePng(dir_ / "weiche.png"));
+  EXPECT_EQ(QImage(QString::fromStdString((dir_ / "weiche.png").string())).size(), print.size());
+  ui_.files.push_back(dir_ / "weiche");
   ed.ExportSvgClick();
-  std::ifstream svg(dir / "weiche.svg");
+  std::ifstream svg(dir_ / "weiche.svg");
   const std::string text((std::istreambuf_iterator<char>(svg)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("<svg"), std::string::npos);
   EXPECT_NE(text.find("4,70 µF"), std::string::npos);
-  EXPECT_EQ(ui.asked.back().text, "Druckansicht als SVG speichern");
+  EXPECT_EQ(ui_.asked.back().text, "Druckansicht als SVG speichern");
 
   // Printed into a PDF file: one page with the drawing.
   QPrinter printer(QPrinter::ScreenResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString((dir / "weiche.pdf").string()));
+  printer.setOutputFileName(QString::fromStdString((dir_ / "weiche.pdf").string()));
   ASSERT_TRUE(ed.PrintTo(printer));
-  EXPECT_GT(fs::file_size(dir / "weiche.pdf"), 1000u);
+  EXPECT_GT(fs::file_size(dir_ / "weiche.pdf"), 1000u);
 
   // The page carries a heading above the drawing, which fills the width.
   QImage page(1123, 794, QImage::Format_RGB32);
@@ -516,18 +518,18 @@ TEST_F(WeicheEditor, PrintViewDrawsDotsOnlyAtJunctionsAndExports) {
   // the used part is small: three times its size at most, below a heading
   // of twice the font size (794 / 45 = 17 pixels)
   EXPECT_TRUE(inkInRows(0, 34));
-  const TWePoint n1 = NodePosition(g, 1);
+  const DrawingPoint n1 = NodePosition(g, 1);
   EXPECT_LT(page.pixelColor(n1.x * 3, 34 + n1.y * 3).lightness(), 128);
   EXPECT_GT(page.pixelColor(n1.x * 3, 34 + n1.y * 3 - 12).lightness(), 128);
 }
 
 // ---------------------------------------------------------------- part editor
 
-TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
+TEST_F(CrossoverEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
   Start(testing::MakeLargeProject(20));
-  TFormParteditor& pe = PartEditor();
+  PartEditorDialog& pe = PartEditor();
   struct Case {
-    int typ;
+    int partType;
     bool value, second, note, polarity, chassis, optimize;
   };
   const Case cases[] = {{0, false, false, false, false, false, false}, {1, false, false, false, false, false, false},
@@ -535,51 +537,51 @@ TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
                         {4, true, true, true, false, false, true},     {5, false, false, false, true, true, false},
                         {6, false, false, false, true, false, false}};
   for (const Case& c : cases) {
-    pe.SelectType(c.typ);
-    EXPECT_EQ(!pe.ValueEdit()->isHidden(), c.value) << c.typ;
-    EXPECT_EQ(!pe.SecondEdit()->isHidden(), c.second) << c.typ;
-    EXPECT_EQ(!pe.NoteEdit()->isHidden(), c.note) << c.typ;
-    EXPECT_EQ(!pe.InvertBox()->isHidden(), c.polarity) << c.typ;
-    EXPECT_EQ(!pe.ChassisList()->isHidden(), c.chassis) << c.typ;
-    EXPECT_EQ(!pe.OptimizeBox()->isHidden(), c.optimize) << c.typ;
+    pe.SelectType(c.partType);
+    EXPECT_EQ(!pe.ValueEdit()->isHidden(), c.value) << c.partType;
+    EXPECT_EQ(!pe.WindingResistanceEdit()->isHidden(), c.second) << c.partType;
+    EXPECT_EQ(!pe.NoteEdit()->isHidden(), c.note) << c.partType;
+    EXPECT_EQ(!pe.InvertBox()->isHidden(), c.polarity) << c.partType;
+    EXPECT_EQ(!pe.ChassisList()->isHidden(), c.chassis) << c.partType;
+    EXPECT_EQ(!pe.OptimizeBox()->isHidden(), c.optimize) << c.partType;
   }
 
   // A coil: mH and Ohm on show, H and Ohm on OK.
-  TWPart coil;
-  coil._typ = ptL;
-  coil._value = 1.2e-3;
-  coil._Rvalue = 0.35;
-  coil._bem = "Luft";
-  coil._bOpti = true;
-  pe.Fill(coil, doc->Project());
+  CrossoverPart coil;
+  coil.type = PartInductor;
+  coil.value = 1.2e-3;
+  coil.resistance = 0.35;
+  coil.note = "Luft";
+  coil.optimize = true;
+  pe.Fill(coil, doc_->CurrentProject());
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("1,2"));
-  EXPECT_EQ(pe.SecondEdit()->text(), QStringLiteral("0,35"));
+  EXPECT_EQ(pe.WindingResistanceEdit()->text(), QStringLiteral("0,35"));
   EXPECT_EQ(pe.ValueUnit()->text(), QStringLiteral("mH"));
   EXPECT_TRUE(pe.OptimizeBox()->isChecked());
   pe.ValueEdit()->setText(QStringLiteral("1.5"));
-  TWPart out = pe.Take();
-  EXPECT_DOUBLE_EQ(out._value, 0.0015);
-  EXPECT_DOUBLE_EQ(out._Rvalue, 0.35);
-  EXPECT_EQ(out._bem, "Luft");
-  EXPECT_TRUE(out._bOpti);
+  CrossoverPart out = pe.Take();
+  EXPECT_DOUBLE_EQ(out.value, 0.0015);
+  EXPECT_DOUBLE_EQ(out.resistance, 0.35);
+  EXPECT_EQ(out.note, "Luft");
+  EXPECT_TRUE(out.optimize);
 
   // A capacitor in µF.
-  TWPart cap;
-  cap._typ = ptC;
-  cap._value = 4.7e-6;
-  pe.Fill(cap, doc->Project());
+  CrossoverPart cap;
+  cap.type = PartCapacitor;
+  cap.value = 4.7e-6;
+  pe.Fill(cap, doc_->CurrentProject());
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("4,7"));
   EXPECT_EQ(pe.ValueUnit()->text(), QString::fromUtf8("µF"));
   pe.ValueEdit()->setText(QStringLiteral("10"));
-  EXPECT_DOUBLE_EQ(pe.Take()._value, 10e-6);
+  EXPECT_DOUBLE_EQ(pe.Take().value, 10e-6);
 
   // A chassis part of slot 8 shows the eighth line; polarity and the mark.
-  TWPart chassis;
-  chassis._typ = ptChass;
-  chassis._chassisnr = 8;
-  chassis._verpolt = 2;
-  chassis._bOpti = true;
-  pe.Fill(chassis, doc->Project());
+  CrossoverPart chassis;
+  chassis.type = PartChassis;
+  chassis.chassisSlot = 8;
+  chassis.reversedPolarity = 2;
+  chassis.optimize = true;
+  pe.Fill(chassis, doc_->CurrentProject());
   ASSERT_EQ(pe.ChassisList()->count(), 8);
   EXPECT_EQ(pe.ChassisList()->currentRow(), 7);
   EXPECT_EQ(pe.ChassisList()->item(1)->text(), QString::fromUtf8("2: Test-Tieftöner 17"));
@@ -587,38 +589,38 @@ TEST_F(WeicheEditor, PartEditorShowsTheFieldsOfItsTypeAndStoresSIValues) {
   pe.ChassisList()->setCurrentRow(2);
   pe.InvertBox()->setChecked(false);
   out = pe.Take();
-  EXPECT_EQ(out._chassisnr, 2);
-  EXPECT_EQ(out._verpolt, -1);
-  EXPECT_FALSE(out._bOpti);  // only resistors, capacitors and coils carry the mark
+  EXPECT_EQ(out.chassisSlot, 2);
+  EXPECT_EQ(out.reversedPolarity, -1);
+  EXPECT_FALSE(out.optimize);  // only resistors, capacitors and coils carry the mark
 
   // An empty slot made a resistor with an emptied value field: 0 Ohm.
-  TWPart empty;
-  pe.Fill(empty, doc->Project());
-  pe.TypeButton(ptR)->click();
+  CrossoverPart empty;
+  pe.Fill(empty, doc_->CurrentProject());
+  pe.TypeButton(PartResistor)->click();
   pe.ValueEdit()->clear();
   out = pe.Take();
-  EXPECT_EQ(out._typ, ptR);
-  EXPECT_EQ(out._value, 0.0);
+  EXPECT_EQ(out.type, PartResistor);
+  EXPECT_EQ(out.value, 0.0);
 }
 
-TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
+TEST_F(CrossoverEditor, PartsLibraryListsTheFilesAndFillsThePart) {
   WriteParts("widerstaende.txt", "R;MOX 2,2;2.2;\r\nr;- Draht -;0;\r\nR;MOX 2,2;2.2;\r\n");
   WriteParts("spulen.txt", "L;Luft 1,5;1.5;0.4\nc;Trenner;0;\nC;MKP 4,7;4,7;\n");
   Start();
-  TFormParteditor& pe = PartEditor();
-  TFormWParts& lib = *pe.Library();
+  PartEditorDialog& pe = PartEditor();
+  PartsLibraryDialog& lib = *pe.Library();
 
-  TWPart part;
-  pe.Fill(part, doc->Project());
-  pe.TypeButton(ptR)->click();
+  CrossoverPart part;
+  pe.Fill(part, doc_->CurrentProject());
+  pe.TypeButton(PartResistor)->click();
   pe.ValueEdit()->clear();
   int runs = 0;
-  execDialog = [&](QDialog& d) {
+  execDialog_ = [&](QDialog& d) {
     EXPECT_EQ(&d, &lib);
     ++runs;
     EXPECT_EQ(lib.windowTitle(), QString::fromUtf8("Sonvex - Weichenbauteile"));
     EXPECT_EQ(lib.Pages()->currentIndex(), 0);
-    QListWidget* list = lib.List(TLibraryPage::Resistors);
+    QListWidget* list = lib.List(LibraryPage::Resistors);
     EXPECT_EQ(list->count(), 3);
     EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("MOX 2,2:2.2 Ohm"));
     EXPECT_EQ(list->item(1)->text(), QString::fromUtf8(kPartsSeparatorLine.data()));
@@ -633,86 +635,86 @@ TEST_F(WeicheEditor, PartsLibraryListsTheFilesAndFillsThePart) {
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("2,2"));
   EXPECT_EQ(pe.NoteEdit()->text(), QStringLiteral("MOX 2,2"));
-  TWPart out = pe.Take();
-  EXPECT_EQ(out._typ, ptR);
-  EXPECT_DOUBLE_EQ(out._value, 2.2);
-  EXPECT_EQ(out._bem, "MOX 2,2");
+  CrossoverPart out = pe.Take();
+  EXPECT_EQ(out.type, PartResistor);
+  EXPECT_DOUBLE_EQ(out.value, 2.2);
+  EXPECT_EQ(out.note, "MOX 2,2");
 
   // Opened again on that part, the last matching entry is preselected.
-  execDialog = [&](QDialog&) {
-    EXPECT_EQ(lib.List(TLibraryPage::Resistors)->currentRow(), 2);
+  execDialog_ = [&](QDialog&) {
+    EXPECT_EQ(lib.List(LibraryPage::Resistors)->currentRow(), 2);
     EXPECT_EQ(lib.SelectedLabel()->text(), QString::fromUtf8("Ausgewählt: MOX 2,2:2.2 Ohm"));
     return int(QDialog::Rejected);
   };
   pe.LibraryClick();
 
   // A coil fills both values; "&Ok" stores Henry and Ohm.
-  pe.SelectType(ptL);
-  execDialog = [&](QDialog&) {
+  pe.SelectType(PartInductor);
+  execDialog_ = [&](QDialog&) {
     EXPECT_EQ(lib.Pages()->currentIndex(), 1);
-    lib.List(TLibraryPage::Coils)->setCurrentRow(0);
+    lib.List(LibraryPage::Coils)->setCurrentRow(0);
     return int(QDialog::Accepted);
   };
   pe.LibraryClick();
-  EXPECT_EQ(pe.SelectedType(), ptL);
+  EXPECT_EQ(pe.SelectedType(), PartInductor);
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("1,5"));
-  EXPECT_EQ(pe.SecondEdit()->text(), QStringLiteral("0,4"));
+  EXPECT_EQ(pe.WindingResistanceEdit()->text(), QStringLiteral("0,4"));
   out = pe.Take();
-  EXPECT_DOUBLE_EQ(out._value, 0.0015);
-  EXPECT_DOUBLE_EQ(out._Rvalue, 0.4);
-  EXPECT_EQ(out._bem, "Luft 1,5");
+  EXPECT_DOUBLE_EQ(out.value, 0.0015);
+  EXPECT_DOUBLE_EQ(out.resistance, 0.4);
+  EXPECT_EQ(out.note, "Luft 1,5");
 
   // The separator line of a lower-case "c" turns the part into a wire.
-  pe.SelectType(ptC);
-  execDialog = [&](QDialog&) {
+  pe.SelectType(PartCapacitor);
+  execDialog_ = [&](QDialog&) {
     EXPECT_EQ(lib.Pages()->currentIndex(), 2);
-    EXPECT_EQ(lib.List(TLibraryPage::Capacitors)->item(0)->text(), QString::fromUtf8(kPartsSeparatorLine.data()));
-    lib.List(TLibraryPage::Capacitors)->setCurrentRow(0);
+    EXPECT_EQ(lib.List(LibraryPage::Capacitors)->item(0)->text(), QString::fromUtf8(kPartsSeparatorLine.data()));
+    lib.List(LibraryPage::Capacitors)->setCurrentRow(0);
     return int(QDialog::Accepted);
   };
   pe.LibraryClick();
-  EXPECT_EQ(pe.SelectedType(), ptWire);
-  EXPECT_EQ(pe.Take()._typ, ptWire);
+  EXPECT_EQ(pe.SelectedType(), PartWire);
+  EXPECT_EQ(pe.Take().type, PartWire);
 
   // OK without a choice changes nothing.
-  pe.SelectType(ptC);
+  pe.SelectType(PartCapacitor);
   pe.ValueEdit()->setText(QStringLiteral("3,3"));
-  execDialog = [](QDialog&) { return int(QDialog::Accepted); };
+  execDialog_ = [](QDialog&) { return int(QDialog::Accepted); };
   pe.LibraryClick();
-  EXPECT_EQ(pe.SelectedType(), ptC);
+  EXPECT_EQ(pe.SelectedType(), PartCapacitor);
   EXPECT_EQ(pe.ValueEdit()->text(), QStringLiteral("3,3"));
 }
 
-TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
+TEST_F(CrossoverEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
   // The shipped lists begin with a separator line: a row that became current
   // by itself must not turn the part into a wire.
   WriteParts("widerstaende.txt", "R;- Metalloxid -;0;\r\nR;MOX 2,2;2.2;\r\nR;MOX 3,3;3.3;\r\n");
   Start();
-  TFormParteditor& pe = PartEditor();
-  TFormWParts& lib = *pe.Library();
-  QListWidget* list = lib.List(TLibraryPage::Resistors);
-  TWPart part;
-  part._typ = ptR;
-  part._value = 4.7;  // not in the library: nothing is preselected
-  part._bem = "Draht 4,7";
+  PartEditorDialog& pe = PartEditor();
+  PartsLibraryDialog& lib = *pe.Library();
+  QListWidget* list = lib.List(LibraryPage::Resistors);
+  CrossoverPart part;
+  part.type = PartResistor;
+  part.value = 4.7;  // not in the library: nothing is preselected
+  part.note = "Draht 4,7";
 
   // Tab into the list, then Enter; the same after a visit that ended with a
   // double click on an entry.
   for (const bool afterDoubleClick : {false, true}) {
-    pe.Fill(part, doc->Project());
+    pe.Fill(part, doc_->CurrentProject());
     if (afterDoubleClick) {
-      execDialog = [&](QDialog&) {
+      execDialog_ = [&](QDialog&) {
         list->setCurrentRow(2);
         emit list->itemDoubleClicked(list->item(2));
         return lib.result();
       };
       pe.LibraryClick();
       ASSERT_EQ(pe.ValueEdit()->text(), QStringLiteral("3,3"));
-      pe.Fill(part, doc->Project());
+      pe.Fill(part, doc_->CurrentProject());
     }
     QString label;
     bool chosen = true;
-    execDialog = [&](QDialog&) {
+    execDialog_ = [&](QDialog&) {
       QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
       QApplication::sendEvent(list, &tabIn);
       EXPECT_EQ(list->currentRow(), 0);  // the list made its first row current
@@ -723,15 +725,15 @@ TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
     pe.LibraryClick();
     EXPECT_EQ(label, QString::fromUtf8("Ausgewählt:")) << afterDoubleClick;
     EXPECT_FALSE(chosen) << afterDoubleClick;
-    const TWPart out = pe.Take();
-    EXPECT_EQ(out._typ, ptR) << afterDoubleClick;
-    EXPECT_DOUBLE_EQ(out._value, 4.7) << afterDoubleClick;
-    EXPECT_EQ(out._bem, "Draht 4,7") << afterDoubleClick;
+    const CrossoverPart out = pe.Take();
+    EXPECT_EQ(out.type, PartResistor) << afterDoubleClick;
+    EXPECT_DOUBLE_EQ(out.value, 4.7) << afterDoubleClick;
+    EXPECT_EQ(out.note, "Draht 4,7") << afterDoubleClick;
   }
 
   // The arrow keys choose as a click does.
-  pe.Fill(part, doc->Project());
-  execDialog = [&](QDialog&) {
+  pe.Fill(part, doc_->CurrentProject());
+  execDialog_ = [&](QDialog&) {
     QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
     QApplication::sendEvent(list, &tabIn);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
@@ -740,32 +742,32 @@ TEST_F(WeicheEditor, PartsLibraryTakesOnlyAnEntryTheUserPicked) {
     return int(QDialog::Accepted);
   };
   pe.LibraryClick();
-  EXPECT_DOUBLE_EQ(pe.Take()._value, 2.2);
+  EXPECT_DOUBLE_EQ(pe.Take().value, 2.2);
 }
 
-TEST_F(WeicheEditor, PartsLibraryColumnsAreAsWideAsTheirLongestEntry) {
+TEST_F(CrossoverEditor, PartsLibraryColumnsAreAsWideAsTheirLongestEntry) {
   WriteParts("spulen.txt", "L;Luftspule 1,4mm CU Backlack;0,56;0,23\nL;L 1;1;0,1\n");
   Start();
-  TFormWParts& lib = *PartEditor().Library();
-  lib.Prepare("", ptL, 0, 0);
-  QListWidget* list = lib.List(TLibraryPage::Coils);
+  PartsLibraryDialog& lib = *PartEditor().Library();
+  lib.Prepare("", PartInductor, 0, 0);
+  QListWidget* list = lib.List(LibraryPage::Coils);
   const int longest = list->fontMetrics().horizontalAdvance(list->item(0)->text());
   EXPECT_GT(list->gridSize().width(), longest);
   EXPECT_LT(list->gridSize().width(), longest + 60);
 }
 
-TEST_F(WeicheEditor, PartsLibraryFitsTheScreenAndTabLeadsFromTheTypeToTheValue) {
+TEST_F(CrossoverEditor, PartsLibraryFitsTheScreenAndTabLeadsFromTheTypeToTheValue) {
   Start();
-  TFormParteditor& pe = PartEditor();
+  PartEditorDialog& pe = PartEditor();
   QSize librarySize;
-  execDialog = [&](QDialog& d) {
-    if (auto* lib = dynamic_cast<TFormWParts*>(&d)) librarySize = lib->size();
+  execDialog_ = [&](QDialog& d) {
+    if (auto* lib = dynamic_cast<PartsLibraryDialog*>(&d)) librarySize = lib->size();
     return int(QDialog::Rejected);
   };
-  TWPart resistor;
-  resistor._typ = ptR;
-  resistor._value = 2.2;
-  pe.Fill(resistor, doc->Project());
+  CrossoverPart resistor;
+  resistor.type = PartResistor;
+  resistor.value = 2.2;
+  pe.Fill(resistor, doc_->CurrentProject());
   pe.LibraryClick();
   const QSize room = pe.screen()->availableGeometry().size() - kWindowFrameRoom;
   ASSERT_LT(room.width(), 840) << "the test needs a screen narrower than the list window";
@@ -776,63 +778,56 @@ TEST_F(WeicheEditor, PartsLibraryFitsTheScreenAndTabLeadsFromTheTypeToTheValue) 
   pe.show();
   pe.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&pe));
-  pe.TypeButton(ptR)->setFocus();
-  QTest::keyClick(pe.TypeButton(ptR), Qt::Key_Tab);
+  pe.TypeButton(PartResistor)->setFocus();
+  QTest::keyClick(pe.TypeButton(PartResistor), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), pe.ValueEdit());
   pe.hide();
 }
 
-TEST_F(WeicheEditor, ChoosingATypeForASlotThatNeverHeldAPartLeavesTheValueEmpty) {
+TEST_F(CrossoverEditor, ChoosingATypeForASlotThatNeverHeldAPartLeavesTheValueEmpty) {
   Start();
-  TFormParteditor& pe = PartEditor();
-  for (const int typ : {ptR, ptC, ptL}) {
-    pe.Fill(TWPart{}, doc->Project());
-    pe.TypeButton(typ)->click();
-    EXPECT_EQ(pe.ValueEdit()->text(), QString()) << typ;
-    const TWPart out = pe.Take();
-    EXPECT_EQ(out._typ, typ);
-    EXPECT_EQ(out._value, 0.0) << typ;
+  PartEditorDialog& pe = PartEditor();
+  for (const int partType : {PartResistor, PartCapacitor, PartInductor}) {
+    pe.Fill(CrossoverPart{}, doc_->CurrentProject());
+    pe.TypeButton(partType)->click();
+    EXPECT_EQ(pe.ValueEdit()->text(), QString()) << partType;
+    const CrossoverPart out = pe.Take();
+    EXPECT_EQ(out.type, partType);
+    EXPECT_EQ(out.value, 0.0) << partType;
   }
 }
 
 // "&Ok" takes a resistor, capacitor or coil only with a value above 0 (a
 // 0 µF capacitor in series would cut the way off, a 0 mH coil be a wire) and
 // a coil only with a winding resistance of 0 or more; the editor says why.
-TEST_F(WeicheEditor, PartEditorOkWaitsForAValueThePartCanHave) {
+TEST_F(CrossoverEditor, PartEditorOkWaitsForAValueThePartCanHave) {
   Start();
-  TFormParteditor& pe = PartEditor();
+  PartEditorDialog& pe = PartEditor();
   const char* const kOhm = "Der Wert muss eine Zahl größer als 0 Ohm sein.";
   const char* const kMicro = "Der Wert muss eine Zahl größer als 0 µF sein.";
   const char* const kMilli = "Der Wert muss eine Zahl größer als 0 mH sein.";
   const char* const kWinding = "Der R-Wert der Spule muss eine Zahl ab 0 Ohm sein.";
   struct Case {
-    int typ;
+    int partType;
     const char *value, *second;
     const char* says;  // nullptr: "&Ok"
   };
   const Case cases[] = {
-      {ptR, "8,2", "abc", nullptr},  // a resistor has no winding resistance
-      {ptR, "abc", "0", kOhm},
-      {ptR, "0", "0", kOhm},
-      {ptC, "4,7", "0", nullptr},
-      {ptC, "0", "0", kMicro},
-      {ptC, "", "0", kMicro},
-      {ptC, "1e999", "0", kMicro},
-      {ptC, "-4,7", "0", kMicro},
-      {ptL, "1,5", "0", nullptr},
-      {ptL, "0", "0,3", kMilli},
-      {ptL, "1,5", "", kWinding},
-      {ptL, "1,5", "-0,1", kWinding},
-      {ptL, "1,5", "1e999", kWinding},
-      {ptWire, "abc", "abc", nullptr},
-      {ptChass, "", "", nullptr},
+      {PartResistor, "8,2", "abc", nullptr},  // a resistor has no winding resistance
+      {PartResistor, "abc", "0", kOhm},        {PartResistor, "0", "0", kOhm},
+      {PartCapacitor, "4,7", "0", nullptr},    {PartCapacitor, "0", "0", kMicro},
+      {PartCapacitor, "", "0", kMicro},        {PartCapacitor, "1e999", "0", kMicro},
+      {PartCapacitor, "-4,7", "0", kMicro},    {PartInductor, "1,5", "0", nullptr},
+      {PartInductor, "0", "0,3", kMilli},      {PartInductor, "1,5", "", kWinding},
+      {PartInductor, "1,5", "-0,1", kWinding}, {PartInductor, "1,5", "1e999", kWinding},
+      {PartWire, "abc", "abc", nullptr},       {PartChassis, "", "", nullptr},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.typ) + " " + c.value + " / " + c.second);
-    pe.Fill(TWPart{}, doc->Project());
-    pe.SelectType(c.typ);
+    SCOPED_TRACE(std::to_string(c.partType) + " " + c.value + " / " + c.second);
+    pe.Fill(CrossoverPart{}, doc_->CurrentProject());
+    pe.SelectType(c.partType);
     pe.ValueEdit()->setText(QString::fromUtf8(c.value));
-    pe.SecondEdit()->setText(QString::fromUtf8(c.second));
+    pe.WindingResistanceEdit()->setText(QString::fromUtf8(c.second));
     EXPECT_EQ(pe.OkButton()->isEnabled(), c.says == nullptr);
     EXPECT_EQ(pe.ProblemLabel()->isVisibleTo(&pe), c.says != nullptr);
     if (c.says != nullptr) {
@@ -840,40 +835,40 @@ TEST_F(WeicheEditor, PartEditorOkWaitsForAValueThePartCanHave) {
     }
   }
   // An empty value field is framed like one that holds no number.
-  pe.Fill(TWPart{}, doc->Project());
-  pe.SelectType(ptC);
+  pe.Fill(CrossoverPart{}, doc_->CurrentProject());
+  pe.SelectType(PartCapacitor);
   EXPECT_EQ(pe.ValueEdit()->text(), QString());
   EXPECT_TRUE(pe.ValueEdit()->styleSheet().contains("border"));
   EXPECT_EQ(pe.ValueEdit()->toolTip(), QString::fromUtf8(kNoNumberTip));
 
   // Ok and Return do not close the editor on such a value: the part stays.
-  TWPart cap;
-  cap._typ = ptC;
-  cap._value = 4.7e-6;
-  execDialog = [](QDialog& d) {
-    auto& editor = dynamic_cast<TFormParteditor&>(d);
+  CrossoverPart cap;
+  cap.type = PartCapacitor;
+  cap.value = 4.7e-6;
+  execDialog_ = [](QDialog& d) {
+    auto& editor = dynamic_cast<PartEditorDialog&>(d);
     editor.ValueEdit()->setText(QStringLiteral("0"));
     editor.OkButton()->click();
     d.accept();
     return d.result();
   };
-  TWPart part = cap;
-  EXPECT_FALSE(pe.Edit(part, doc->Project()));
+  CrossoverPart part = cap;
+  EXPECT_FALSE(pe.Edit(part, doc_->CurrentProject()));
   EXPECT_EQ(part, cap);
 }
 
-TEST_F(WeicheEditor, OptimizerModeHidesOtherTypesAndPages) {
+TEST_F(CrossoverEditor, OptimizerModeHidesOtherTypesAndPages) {
   Start();
-  TFormParteditor& pe = PartEditor();
-  pe.RestrictToType(ptC);
-  for (int t = ptNone; t <= ptAmp; ++t)
-    EXPECT_EQ(!pe.TypeButton(t)->isHidden(), t == ptNone || t == ptWire || t == ptC) << t;
+  PartEditorDialog& pe = PartEditor();
+  pe.RestrictToType(PartCapacitor);
+  for (int t = PartNone; t <= PartAmplifier; ++t)
+    EXPECT_EQ(!pe.TypeButton(t)->isHidden(), t == PartNone || t == PartWire || t == PartCapacitor) << t;
   QTabWidget* pages = pe.Library()->Pages();
   EXPECT_FALSE(pages->isTabVisible(0));
   EXPECT_FALSE(pages->isTabVisible(1));
   EXPECT_TRUE(pages->isTabVisible(2));
   pe.ClearRestriction();
-  for (int t = ptNone; t <= ptAmp; ++t) EXPECT_FALSE(pe.TypeButton(t)->isHidden()) << t;
+  for (int t = PartNone; t <= PartAmplifier; ++t) EXPECT_FALSE(pe.TypeButton(t)->isHidden()) << t;
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(pages->isTabVisible(i));
 }
 

@@ -1,4 +1,4 @@
-#include "ui/editors/weiche_layout.h"
+#include "ui/editors/crossover_layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,8 +38,8 @@ std::string Chars(std::string_view text, std::size_t from, std::size_t count) {
 
 }  // namespace
 
-TWeicheGeometry WeicheGeometry(int level) {
-  switch (std::clamp(level, kWeicheMinLevel, kWeicheMaxLevel)) {
+CrossoverGeometry GeometryOfLevel(int level) {
+  switch (std::clamp(level, kCrossoverMinLevel, kCrossoverMaxLevel)) {
     case 1:
       return {1, 77, 49, 8, 12, 18, 7};
     case 3:
@@ -49,8 +49,8 @@ TWeicheGeometry WeicheGeometry(int level) {
   }
 }
 
-std::string_view WeicheSizeCaption(int level) {
-  switch (std::clamp(level, kWeicheMinLevel, kWeicheMaxLevel)) {
+std::string_view CrossoverSizeCaption(int level) {
+  switch (std::clamp(level, kCrossoverMinLevel, kCrossoverMaxLevel)) {
     case 1:
       return "klein";
     case 3:
@@ -60,12 +60,12 @@ std::string_view WeicheSizeCaption(int level) {
   }
 }
 
-TWeSize WeicheWindowSize(const TWeicheGeometry& g) {
+DrawingSize CrossoverWindowSize(const CrossoverGeometry& g) {
   return {10 * g.columnPitch + 8 * g.level + 192, 8 * g.rowPitch + 2 * g.level + 78};
 }
 
-TWePoint KeepWeicheOnScreen(TWePoint topLeft, TWeSize size, TWeSize screen) {
-  TWePoint p = topLeft;
+DrawingPoint KeepCrossoverEditorOnScreen(DrawingPoint topLeft, DrawingSize size, DrawingSize screen) {
+  DrawingPoint p = topLeft;
   if (p.y + size.height + 30 > screen.height) p.y = screen.height - size.height - 30;
   if (p.x + size.width > screen.width) p.x = screen.width - size.width;
   if (p.x < 0) p.x = 0;
@@ -74,71 +74,76 @@ TWePoint KeepWeicheOnScreen(TWePoint topLeft, TWeSize size, TWeSize screen) {
   return p;
 }
 
-TWePoint NodePosition(const TWeicheGeometry& g, int node) {
+DrawingPoint NodePosition(const CrossoverGeometry& g, int node) {
   return {kMargin + NodeColumn(node) * g.columnPitch, kMargin + NodeRow(node) * g.rowPitch};
 }
 
-TWePoint AnyNodePosition(const TWeicheGeometry& g, int node) {
+DrawingPoint AnyNodePosition(const CrossoverGeometry& g, int node) {
   const int n = std::max(node, 0);
   return NodePosition(g, n);
 }
 
-THitRects HitRectangles(const TWeicheGeometry& g) {
-  THitRects rects{};  // the free wire slots stay at (0, 0)
-  const int P = g.columnPitch;
-  const int R = g.rowPitch;
-  const int Oh = g.offsetH;
-  const int Ov = g.offsetV;
-  const int L = g.level;
+SlotRects HitRectangles(const CrossoverGeometry& g) {
+  SlotRects rects{};  // the free wire slots stay at (0, 0)
+  const int columnPitch = g.columnPitch;
+  const int rowPitch = g.rowPitch;
+  const int offsetH = g.offsetH;
+  const int offsetV = g.offsetV;
+  const int level = g.level;
   for (int slot = 0; slot < kGridSlots; ++slot) {
-    const TSlotGeometry s = SlotGeometry(slot);
+    const SlotLayout s = SlotGeometry(slot);
     const int c = s.column;
     const int r = s.row;
-    TWeRect& rect = rects[static_cast<std::size_t>(slot)];
-    if (s.orientation == TSlotOrientation::Horizontal)
-      rect = {c * P + Oh + 15, r * R + 2, (c + 1) * P + 2 * L + 5, r * R + 24 + 3 * L};
+    DrawingRect& rect = rects[static_cast<std::size_t>(slot)];
+    if (s.orientation == SlotOrientation::Horizontal)
+      rect = {c * columnPitch + offsetH + 15, r * rowPitch + 2, (c + 1) * columnPitch + 2 * level + 5,
+              r * rowPitch + 24 + 3 * level};
     else
-      rect = {c * P - 3, r * R + Ov + 15, 2 * L + (c + 1) * P - 10 - Oh, r * R + Ov + 35 + 4 * L};
+      rect = {c * columnPitch - 3, r * rowPitch + offsetV + 15, 2 * level + (c + 1) * columnPitch - 10 - offsetH,
+              r * rowPitch + offsetV + 35 + 4 * level};
   }
   return rects;
 }
 
-int HitTest(const THitRects& rects, int x, int y) {
+int HitTest(const SlotRects& rects, int x, int y) {
   for (int slot = kUsedPartSlots - 1; slot >= 0; --slot)
     if (rects[static_cast<std::size_t>(slot)].Contains(x, y)) return slot;
   return -1;
 }
 
-std::array<TWePoint, 4> FreeWirePolyline(TWePoint a, TWePoint b) {
+std::array<DrawingPoint, 4> FreeWirePolyline(DrawingPoint a, DrawingPoint b) {
   auto bend = [](double p, double q) { return static_cast<int>(std::lround(p + q - 10.0)); };
-  return {a, TWePoint{bend(0.7 * a.x, 0.3 * b.x), bend(0.7 * a.y, 0.3 * b.y)},
-          TWePoint{bend(0.3 * a.x, 0.7 * b.x), bend(0.3 * a.y, 0.7 * b.y)}, b};
+  return {a, DrawingPoint{bend(0.7 * a.x, 0.3 * b.x), bend(0.7 * a.y, 0.3 * b.y)},
+          DrawingPoint{bend(0.3 * a.x, 0.7 * b.x), bend(0.3 * a.y, 0.7 * b.y)}, b};
 }
 
-std::pair<TWePoint, TWePoint> LabelPositions(const TWeicheGeometry& g, TSlotOrientation orientation, TWePoint first) {
-  const int S = g.symbolLength;
-  const int L = g.level;
-  if (orientation == TSlotOrientation::Vertical) {
-    const int O = g.offsetV;
-    return {{first.x + S / 2 + 3, first.y + O}, {first.x + S / 2 + 3, first.y + O + 2 * L + 9}};
+std::pair<DrawingPoint, DrawingPoint> LabelPositions(const CrossoverGeometry& g, SlotOrientation orientation,
+                                                     DrawingPoint first) {
+  const int symbolLength = g.symbolLength;
+  const int level = g.level;
+  if (orientation == SlotOrientation::Vertical) {
+    const int offset = g.offsetV;
+    return {{first.x + symbolLength / 2 + 3, first.y + offset},
+            {first.x + symbolLength / 2 + 3, first.y + offset + 2 * level + 9}};
   }
-  const int O = g.offsetH;
-  return {{first.x + O + S + 2, first.y - L - 12}, {first.x + O + S + 2, first.y + 1}};
+  const int offset = g.offsetH;
+  return {{first.x + offset + symbolLength + 2, first.y - level - 12},
+          {first.x + offset + symbolLength + 2, first.y + 1}};
 }
 
-TWeSize WeicheDrawingSize(const TWeicheGeometry& g) {
+DrawingSize CrossoverDrawingSize(const CrossoverGeometry& g) {
   return {10 * g.columnPitch + 30 + 120, 8 * g.rowPitch + 30 + 14};
 }
 
-TWeRect UsedDrawingArea(const TWeicheGeometry& g, const TCrossover& parts) {
-  const TWeSize size = WeicheDrawingSize(g);
+DrawingRect UsedDrawingArea(const CrossoverGeometry& g, const Crossover& parts) {
+  const DrawingSize size = CrossoverDrawingSize(g);
   int left = size.width, top = size.height, right = 0, bottom = 0;
   bool any = false;
   for (int s = 0; s < kUsedPartSlots; ++s) {
-    const TWPart& p = parts[static_cast<std::size_t>(s)];
-    if (p._typ < ptWire) continue;
-    for (int node : {p._nod1, p._nod2}) {
-      const TWePoint at = AnyNodePosition(g, std::min(node, kFreeWireNode));
+    const CrossoverPart& p = parts[static_cast<std::size_t>(s)];
+    if (p.type < PartWire) continue;
+    for (int node : {p.node1, p.node2}) {
+      const DrawingPoint at = AnyNodePosition(g, std::min(node, kFreeWireNode));
       left = std::min(left, at.x);
       right = std::max(right, at.x);
       top = std::min(top, at.y);
@@ -181,23 +186,23 @@ std::string InductanceText(double henry) {
   return LabelSI(henry) + " H";
 }
 
-TPartLabel PartLabel(const TWPart& part, TLabelMode mode, bool printView, std::string_view chassisName) {
-  const std::string note = mode == TLabelMode::Bezeichnung ? part._bem.Str() : std::string();
-  switch (part._typ) {
-    case ptR:
-      return {ResistanceText(part._value), note};
-    case ptC:
-      return {CapacitanceText(part._value), note};
-    case ptL:
-      return {InductanceText(part._value), mode == TLabelMode::Bezeichnung ? note : ResistanceText(part._Rvalue)};
-    case ptChass:
-      if (!printView) return {std::string(chassisName), "Chassis " + std::to_string(part._chassisnr + 1)};
+PartLabelLines PartLabel(const CrossoverPart& part, LabelMode mode, bool printView, std::string_view chassisName) {
+  const std::string note = mode == LabelMode::Designation ? part.note.Str() : std::string();
+  switch (part.type) {
+    case PartResistor:
+      return {ResistanceText(part.value), note};
+    case PartCapacitor:
+      return {CapacitanceText(part.value), note};
+    case PartInductor:
+      return {InductanceText(part.value), mode == LabelMode::Designation ? note : ResistanceText(part.resistance)};
+    case PartChassis:
+      if (!printView) return {std::string(chassisName), "Chassis " + std::to_string(part.chassisSlot + 1)};
       if (Utf8Length(chassisName) >= 9) {
         auto [a, b] = SplitChassisName(chassisName);
         return {a, b};
       }
       return {std::string(chassisName), {}};
-    case ptAmp:
+    case PartAmplifier:
       return {"Amp", {}};
     default:
       return {};
@@ -236,16 +241,16 @@ std::pair<std::string, std::string> SplitChassisName(std::string_view name) {
 
 // ---------------------------------------------------------------- junctions
 
-std::array<int, 100> TerminalEnds(const TCrossover& parts) {
+std::array<int, 100> TerminalEnds(const Crossover& parts) {
   std::array<int, 100> ends{};
   auto count = [&ends](int node) {
     if (node >= 0 && node < static_cast<int>(ends.size())) ++ends[static_cast<std::size_t>(node)];
   };
   for (int s = 0; s < kUsedPartSlots; ++s) {
-    const TWPart& p = parts[static_cast<std::size_t>(s)];
-    if (p._typ < ptWire) continue;
-    count(p._nod1);
-    count(p._nod2);
+    const CrossoverPart& p = parts[static_cast<std::size_t>(s)];
+    if (p.type < PartWire) continue;
+    count(p.node1);
+    count(p.node2);
   }
   return ends;
 }
@@ -258,8 +263,8 @@ bool IsJunction(const std::array<int, 100>& ends, int node) {
 
 std::string MouseMapSummary(std::int32_t map) {
   // Short words: the line must fit the smallest editor window.
-  static constexpr std::array<std::string_view, kWeicheActionCount> kShort{"nichts",    "Draht",   "löschen",
-                                                                           "editieren", "umpolen", "markieren"};
+  static constexpr std::array<std::string_view, kMouseActionCount> kShort{"nichts",    "Draht",   "löschen",
+                                                                          "editieren", "umpolen", "markieren"};
   static constexpr std::array<std::string_view, kMouseMapDigits> kButtons{"Links",        "Rechts",     "Shift+Links",
                                                                           "Shift+Rechts", "Strg+Links", "Strg+Rechts"};
   std::string line = "Maus: ";
@@ -268,33 +273,33 @@ std::string MouseMapSummary(std::int32_t map) {
     if (pos > 0) line += " · ";
     line += kButtons[static_cast<std::size_t>(pos)];
     line += ": ";
-    line += action >= 0 && action < kWeicheActionCount ? kShort[static_cast<std::size_t>(action)] : kShort[0];
+    line += action >= 0 && action < kMouseActionCount ? kShort[static_cast<std::size_t>(action)] : kShort[0];
   }
   return line;
 }
 
-std::string_view WeicheActionCaption(int action) {
+std::string_view MouseActionCaption(int action) {
   switch (action) {
-    case waNone:
+    case NoAction:
       return "keine Aktion";
-    case waWire:
+    case MakeWire:
       return "Draht erzeugen";
-    case waDelete:
+    case DeletePart:
       return "Bauteil löschen";
-    case waEdit:
+    case EditPart:
       return "Bauteil editieren";
-    case waInvert:
+    case InvertPart:
       return "Bauteil umpolen";
-    case waOptimize:
+    case MarkPart:
       return "Bauteil zum Optimieren markieren";
     default:
       return {};
   }
 }
 
-int MouseMapPosition(TMouseButton button, bool shift, bool ctrl) {
-  if (button == TMouseButton::Middle) return -1;
-  const int side = button == TMouseButton::Right ? 1 : 0;
+int MouseMapPosition(MouseButton button, bool shift, bool ctrl) {
+  if (button == MouseButton::Middle) return -1;
+  const int side = button == MouseButton::Right ? 1 : 0;
   if (shift) return 2 + side;
   if (ctrl) return 4 + side;
   return side;
@@ -307,9 +312,9 @@ int MouseMapDigit(std::int32_t map, int position) {
   return static_cast<int>(m % 10);
 }
 
-int DecodeMouseAction(std::int32_t map, TMouseButton button, bool shift, bool ctrl) {
+int DecodeMouseAction(std::int32_t map, MouseButton button, bool shift, bool ctrl) {
   const int position = MouseMapPosition(button, shift, ctrl);
-  if (position < 0) return waNone;
+  if (position < 0) return NoAction;
   return MouseMapDigit(map, position);
 }
 
@@ -317,45 +322,45 @@ std::int32_t ComposeMouseMap(const std::array<int, kMouseMapDigits>& digits) {
   std::int32_t map = 0;
   std::int32_t power = 1;
   for (int d : digits) {
-    map += std::clamp(d, 0, kWeicheActionCount - 1) * power;
+    map += std::clamp(d, 0, kMouseActionCount - 1) * power;
     power *= 10;
   }
   return map;
 }
 
-bool ApplyWeicheAction(TCrossover& parts, int slot, int action) {
+bool ApplyMouseAction(Crossover& parts, int slot, int action) {
   if (slot < 0 || slot >= kUsedPartSlots) return false;
-  TWPart& p = parts[static_cast<std::size_t>(slot)];
+  CrossoverPart& p = parts[static_cast<std::size_t>(slot)];
   switch (action) {
-    case waWire:
-      p._typ = ptWire;
+    case MakeWire:
+      p.type = PartWire;
       return true;
-    case waDelete:
-      p._typ = ptNone;
+    case DeletePart:
+      p.type = PartNone;
       return true;
-    case waInvert:
-      p._verpolt = TogglePolarity(p._verpolt);
+    case InvertPart:
+      p.reversedPolarity = TogglePolarity(p.reversedPolarity);
       return true;
-    case waOptimize:
-      p._bOpti = !p._bOpti;
+    case MarkPart:
+      p.optimize = !p.optimize;
       return true;
     default:
       return false;
   }
 }
 
-void MarkForOptimization(TCrossover& parts, TMarkAll which) {
+void MarkForOptimization(Crossover& parts, MarkScope which) {
   for (int s = 0; s < kUsedPartSlots; ++s) {
-    TWPart& p = parts[static_cast<std::size_t>(s)];
+    CrossoverPart& p = parts[static_cast<std::size_t>(s)];
     switch (which) {
-      case TMarkAll::AllComponents:
-        p._bOpti = p._typ == ptR || p._typ == ptC || p._typ == ptL;
+      case MarkScope::AllComponents:
+        p.optimize = p.type == PartResistor || p.type == PartCapacitor || p.type == PartInductor;
         break;
-      case TMarkAll::ResistorsOnly:
-        p._bOpti = p._typ == ptR;
+      case MarkScope::ResistorsOnly:
+        p.optimize = p.type == PartResistor;
         break;
-      case TMarkAll::None:
-        p._bOpti = false;
+      case MarkScope::None:
+        p.optimize = false;
         break;
     }
   }
@@ -363,23 +368,23 @@ void MarkForOptimization(TCrossover& parts, TMarkAll which) {
 
 // ---------------------------------------------------------------- free wires
 
-std::array<TFreeWireRow, kFreeWires> FreeWireRows(const TCrossover& parts) {
-  std::array<TFreeWireRow, kFreeWires> rows{};
+std::array<FreeWireRow, kFreeWires> FreeWireRows(const Crossover& parts) {
+  std::array<FreeWireRow, kFreeWires> rows{};
   for (int k = 1; k <= kFreeWires; ++k) {
-    const TWPart& p = parts[static_cast<std::size_t>(FreeWireSlot(k))];
-    rows[static_cast<std::size_t>(k - 1)] = {p._typ == ptWire, p._nod1, p._nod2};
+    const CrossoverPart& p = parts[static_cast<std::size_t>(FreeWireSlot(k))];
+    rows[static_cast<std::size_t>(k - 1)] = {p.type == PartWire, p.node1, p.node2};
   }
   return rows;
 }
 
-void SetFreeWires(TCrossover& parts, const std::array<TFreeWireRow, kFreeWires>& rows) {
+void SetFreeWires(Crossover& parts, const std::array<FreeWireRow, kFreeWires>& rows) {
   for (int k = 1; k <= kFreeWires; ++k) {
-    TWPart& p = parts[static_cast<std::size_t>(FreeWireSlot(k))];
-    const TFreeWireRow& row = rows[static_cast<std::size_t>(k - 1)];
-    p._typ = row.used ? ptWire : ptNone;
+    CrossoverPart& p = parts[static_cast<std::size_t>(FreeWireSlot(k))];
+    const FreeWireRow& row = rows[static_cast<std::size_t>(k - 1)];
+    p.type = row.used ? PartWire : PartNone;
     // The entry takes two digits; the solver knows the nodes 0..99 only.
-    p._nod1 = std::clamp(row.from, 0, kFreeWireNode);
-    p._nod2 = std::clamp(row.to, 0, kFreeWireNode);
+    p.node1 = std::clamp(row.from, 0, kFreeWireNode);
+    p.node2 = std::clamp(row.to, 0, kFreeWireNode);
   }
 }
 

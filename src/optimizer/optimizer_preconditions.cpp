@@ -1,36 +1,36 @@
-#include "optimizer/opti_preconditions.h"
+#include "optimizer/optimizer_preconditions.h"
 
 #include "calc/check.h"
 #include "model/interaction.h"
-#include "optimizer/opti_steps.h"
+#include "optimizer/optimizer_steps.h"
 
 namespace sonvex {
 
-int CountMarkedParts(const TProjekt& p) {
+int CountMarkedParts(const Project& p) {
   int count = 0;
   for (int a = 0; a < AmpsInUse(p); ++a)
     for (int s = 0; s < kUsedPartSlots; ++s) {
-      const TWPart& part = p.Verstaerker[a].crossover[s];
-      if (part._bOpti && IsValuePart(part._typ)) ++count;
+      const CrossoverPart& part = p.amplifiers[a].crossover[s];
+      if (part.optimize && IsValuePart(part.type)) ++count;
     }
   return count;
 }
 
 namespace {
-int MarkParts(TProjekt& p, bool allKinds) {
+int MarkParts(Project& p, bool allKinds) {
   for (int a = 0; a < AmpsInUse(p); ++a)
     for (int s = 0; s < kUsedPartSlots; ++s) {
-      TWPart& part = p.Verstaerker[a].crossover[s];
-      if (part._typ == ptR || (allKinds && IsValuePart(part._typ))) part._bOpti = true;
+      CrossoverPart& part = p.amplifiers[a].crossover[s];
+      if (part.type == PartResistor || (allKinds && IsValuePart(part.type))) part.optimize = true;
     }
   return CountMarkedParts(p);
 }
 }  // namespace
 
-int MarkAllResistors(TProjekt& p) { return MarkParts(p, false); }
-int MarkAllParts(TProjekt& p) { return MarkParts(p, true); }
+int MarkAllResistors(Project& p) { return MarkParts(p, false); }
+int MarkAllParts(Project& p) { return MarkParts(p, true); }
 
-bool EnsureMarkedParts(TProjekt& p, TInteraction& ui) {
+bool EnsureMarkedParts(Project& p, Interaction& ui) {
   while (CountMarkedParts(p) == 0) {
     const int choice = ui.ChooseButton(kNoMarkedPartsText, kNoMarkedPartsButtons, 3);
     if (choice == 1) {
@@ -44,12 +44,12 @@ bool EnsureMarkedParts(TProjekt& p, TInteraction& ui) {
   return true;
 }
 
-std::optional<std::string> CheckChassisData(const TProjekt& p) {
+std::optional<std::string> CheckChassisData(const Project& p) {
   const int n = ChassisInUse(p);
   for (int c = 0; c < n; ++c) {
-    const TChassis& ch = p.Chassis[static_cast<std::size_t>(c)];
+    const Chassis& ch = p.chassis[static_cast<std::size_t>(c)];
     // Written as "not greater" so that a value that is not a number fails too.
-    if (!(ch.Amem > 0) || !(ch.xlin > 0) || !(ch._PMax > 0))
+    if (!(ch.Sd > 0) || !(ch.xlin > 0) || !(ch.maxPower > 0))
       return "Chassis " + std::to_string(c + 1) + ":" + "\r" + std::string(kChassisDataText);
     // Above 0 but out of scale (1E-300): named with its value, as the
     // calculation names it.

@@ -19,24 +19,24 @@ class QWidget;
 
 namespace sonvex {
 
-class TProjectDocument;
+class ProjectDocument;
 
-class TFormGemGeh : public QDialog {
+class CabinetDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFormGemGeh(QWidget* parent = nullptr);
+  explicit CabinetDialog(QWidget* parent = nullptr);
 
   // Fills the dialog from the project.
-  void Fill(const TProjekt& p);
+  void Fill(const Project& p);
   // What the dialog says now.
-  TGemGeh Box() const;
-  TCabinetEntry Entry(int k) const;  // k = 0..7
+  Cabinet Box() const;
+  CabinetEntry Entry(int k) const;  // k = 0..7
   // Writes the box and the chassis entries into the project (the caller
   // pushes the undo step and asks for the recalculation). A slot whose entry
   // and box the user left as filled keeps its baffle record as it is: taking
   // the outlet position back to the face and out again could change it by
   // the last bit.
-  void Apply(TProjekt& p) const;
+  void Apply(Project& p) const;
   // Re-evaluates which position panels are visible.
   void UpdateVisibility();
   // Sizes the dialog to its content (never below `atLeast`), within the screen.
@@ -49,29 +49,29 @@ class TFormGemGeh : public QDialog {
   QLineEdit* Edit(const std::string& name) const;
 
  private:
-  struct TSlotControls {
+  struct SlotControls {
     QGroupBox* group = nullptr;
     QCheckBox* check = nullptr;
     QWidget* panel = nullptr;
     QWidget* rearPanel = nullptr;
-    QLineEdit* a = nullptr;
-    QLineEdit* c = nullptr;
+    QLineEdit* fromBottom = nullptr;
+    QLineEdit* fromLeft = nullptr;
     QComboBox* face = nullptr;
     QComboBox* rearSide = nullptr;
-    QLineEdit* ar = nullptr;
-    QLineEdit* cr = nullptr;
+    QLineEdit* outletFromBottom = nullptr;
+    QLineEdit* outletFromLeft = nullptr;
   };
   QScrollArea* slotsArea_ = nullptr;
-  std::array<QLineEdit*, 7> boxEdits_{};  // h, b, t, fasl, fasr, faso, fasu
-  std::array<TSlotControls, kMaxChassis> slots_{};
+  std::array<QLineEdit*, 7> boxEdits_{};  // h, b, t, chamferLeft, chamferRight, chamferTop, chamferBottom
+  std::array<SlotControls, kMaxChassis> slots_{};
   std::array<bool, kMaxChassis> rearShown_{};
   // What Fill showed: a slot left as it was keeps its baffle record.
-  TGemGeh filledBox_{};
-  std::array<TCabinetEntry, kMaxChassis> filledEntries_{};
+  Cabinet filledBox_{};
+  std::array<CabinetEntry, kMaxChassis> filledEntries_{};
 };
 
 // "gemeinsames Außengehäuse": the dialog on the document's project; "Ok"
 // commits the box and the derived baffles as one edit. False on "Abbruch".
-bool EditCommonCabinet(TProjectDocument& doc, const TDialogRunner& run, QWidget* parent = nullptr);
+bool EditCommonCabinet(ProjectDocument& doc, const DialogRunner& run, QWidget* parent = nullptr);
 
 }  // namespace sonvex

@@ -1,4 +1,4 @@
-#include "ui/main/main_form.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,7 +38,7 @@
 #include "model/interaction.h"
 #include "model/number_text.h"
 #include "model/project_file.h"
-#include "ui/dialogs/calc_utils_form.h"
+#include "ui/dialogs/calculators_window.h"
 #include "ui/dialogs/display_options_dialog.h"
 #include "ui/dialogs/error_list_window.h"
 #include "ui/dialogs/export_dialog.h"
@@ -49,10 +49,10 @@
 #include "ui/editors/active_filter_dialog.h"
 #include "ui/editors/chassis_copy_dialog.h"
 #include "ui/editors/chassis_editor.h"
-#include "ui/editors/gem_geh_dialog.h"
+#include "ui/editors/cabinet_dialog.h"
 #include "ui/editors/optimizer_window.h"
 #include "ui/editors/part_editor.h"
-#include "ui/editors/weiche_editor.h"
+#include "ui/editors/crossover_editor.h"
 #include "ui/main/flow_layout.h"
 #include "ui/main/menu_state.h"
 #include "ui/main/status_colours.h"
@@ -66,9 +66,9 @@ constexpr const char* kProjectFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ";
 constexpr const char* kProjectSaveFilter = "Sonvex Projekte (*.ZPJ)|*.ZPJ|Alle Dateien (*.*)|*.*";
 
 // A paint box: draws through a callback into its whole client area.
-class TPaintBox : public QWidget {
+class ChartPaintBox : public QWidget {
  public:
-  explicit TPaintBox(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent = nullptr)
+  explicit ChartPaintBox(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent = nullptr)
       : QWidget(parent), paint_(std::move(paint)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
@@ -87,9 +87,9 @@ class TPaintBox : public QWidget {
 
 // The single panel of the status bar: its text in purple on a colour that
 // follows the calculation; a click opens the error list.
-class TStatusPanel : public QLabel {
+class ClickableStatusPanel : public QLabel {
  public:
-  explicit TStatusPanel(std::function<void()> onClick, QWidget* parent = nullptr)
+  explicit ClickableStatusPanel(std::function<void()> onClick, QWidget* parent = nullptr)
       : QLabel(parent), onClick_(std::move(onClick)) {
     setAutoFillBackground(true);
     setCursor(Qt::PointingHandCursor);
@@ -109,13 +109,13 @@ class TStatusPanel : public QLabel {
 
 // ---------------------------------------------------------------- creation
 
-TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptions& options, QWidget* parent)
+MainWindow::MainWindow(Settings& settings, Interaction& ui, const MainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent),
       settings_(settings),
       ui_(ui),
-      doc_(std::make_unique<TProjectDocument>(settings, ui)),
+      doc_(std::make_unique<ProjectDocument>(settings, ui)),
       charts_(MakeChartSet()),
-      optiPause_(options.optiPause) {
+      optimizerPause_(options.optimizerPause) {
   execDialog = [](QDialog& d) { return d.exec(); };
   // 1.-2. title without a file name, editor flags clear, placed at 66, 0
   // On a screen smaller than the usual window, the window starts at the
@@ -132,17 +132,17 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   BuildPages();
   BuildMenus();
   BuildStatusBar();
-  errorList_ = new TFormRechnen(this);
+  errorList_ = new ErrorListWindow(this);
   errorList_->setWindowFlag(Qt::Window, true);
-  partEditor_ = new TFormParteditor(settings_, ui_, this);
+  partEditor_ = new PartEditorDialog(settings_, ui_, this);
   partEditor_->execDialog = [this](QDialog& d) { return execDialog(d); };
-  weicheEditor_ = new TFormWeicheneditor(*doc_, settings_, ui_, *partEditor_, RunDialog(), this);
-  connect(weicheEditor_, &TFormWeicheneditor::openChanged, this, [this](bool open) {
-    open_.weiche = open;
+  crossoverEditor_ = new CrossoverEditorWindow(*doc_, settings_, ui_, *partEditor_, RunDialog(), this);
+  connect(crossoverEditor_, &CrossoverEditorWindow::openChanged, this, [this](bool open) {
+    open_.crossover = open;
     RefreshMenuState();
   });
-  calcUtils_ = new TFormCalcUtils(settings_, ui_, this);
-  quickGuide_ = new TFormKurzanleitung(this);
+  calculators_ = new CalculatorsWindow(settings_, ui_, this);
+  quickGuide_ = new QuickGuideWindow(this);
   UpdateTitle();
   UpdateUndoItem();
   ConnectDocument();
@@ -173,7 +173,7 @@ TMainForm::TMainForm(TSettings& settings, TInteraction& ui, const TMainFormOptio
   if (options.chassisCheckTimer) checkTimer_->start();
 }
 
-TMainForm::~TMainForm() {
+MainWindow::~MainWindow() {
   if (checkTimer_ != nullptr) checkTimer_->stop();
   // The optimizer ends first: its reports go to this window.
   delete optimizer_;
@@ -185,33 +185,33 @@ TMainForm::~TMainForm() {
 
 // The window follows the document: editors close before the project is
 // replaced, the menus follow the project, the charts the result.
-void TMainForm::ConnectDocument() {
-  TProjectDocument* d = doc_.get();
+void MainWindow::ConnectDocument() {
+  ProjectDocument* d = doc_.get();
   // The title's asterisk follows the saved flag.
-  connect(d, &TProjectDocument::projectChanged, this, [this] {
+  connect(d, &ProjectDocument::projectChanged, this, [this] {
     RefreshMenuState();
     UpdateTitle();
   });
-  connect(d, &TProjectDocument::undoChanged, this, [this] { UpdateUndoItem(); });
-  connect(d, &TProjectDocument::fileNameChanged, this, [this] { UpdateTitle(); });
-  connect(d, &TProjectDocument::resultChanged, this, [this] { UpdateCharts(); });
-  connect(d, &TProjectDocument::calcProgress, this,
+  connect(d, &ProjectDocument::undoChanged, this, [this] { UpdateUndoItem(); });
+  connect(d, &ProjectDocument::fileNameChanged, this, [this] { UpdateTitle(); });
+  connect(d, &ProjectDocument::resultChanged, this, [this] { UpdateCharts(); });
+  connect(d, &ProjectDocument::calcProgress, this,
           [this](const QString& text) { SetStatus(text, QColor(128, 128, 128)); });
-  connect(d, &TProjectDocument::calcStatus, this, [this](const TStatusReport& report) { CalcStatus(report); });
-  connect(d, &TProjectDocument::referenceChanged, this, [this](TReferenceEvent e) { ReferenceChanged(e); });
+  connect(d, &ProjectDocument::calcStatus, this, [this](const CalcReport& report) { CalcStatus(report); });
+  connect(d, &ProjectDocument::referenceChanged, this, [this](ReferenceEvent e) { ReferenceChanged(e); });
 }
 
-TDialogRunner TMainForm::RunDialog() {
+DialogRunner MainWindow::RunDialog() {
   return [this](QDialog& d) { return execDialog(d); };
 }
 
-void TMainForm::BuildPages() {
+void MainWindow::BuildPages() {
   pages_ = new QTabWidget(this);
   setCentralWidget(pages_);
-  for (int page = 0; page < kChartPageCount; ++page) {
-    auto* box = new TPaintBox([this, page](QPainter& painter, const QRect& r) {
-      if (page == kPagePolar)
-        FillPolarPlots(*charts_, doc_->ShownResult(), sbPolar_ != nullptr ? sbPolar_->value() : 0);
+  for (int page = 0; page < ChartPageCount; ++page) {
+    auto* box = new ChartPaintBox([this, page](QPainter& painter, const QRect& r) {
+      if (page == PagePolar)
+        FillPolarPlots(*charts_, doc_->ShownResult(), polarScrollBar_ != nullptr ? polarScrollBar_->value() : 0);
       PaintChartPage(*charts_, page, painter, r);
     });
     paintBoxes_[static_cast<std::size_t>(page)] = box;
@@ -221,60 +221,60 @@ void TMainForm::BuildPages() {
     auto onToggle = [this] {
       if (!updating_) UpdateCharts();
     };
-    if (page == kPageFgangImp) {
+    if (page == PageResponseImpedance) {
       // The control rows wrap in a narrow window.
-      auto* row = new TFlowLayout;
-      cbShowChassis_ = new QCheckBox(QText("Frequenzgang Einzelchassis zeigen"));
-      cbShowImpedance_ = new QCheckBox(QText("Impedanzgang zeigen"));
-      cbShowEnergy_ = new QCheckBox(QText("Energiefrequenzgang zeigen"));
-      for (QCheckBox* cb : {cbShowChassis_, cbShowImpedance_, cbShowEnergy_}) {
+      auto* row = new FlowLayout;
+      showChassisCheck_ = new QCheckBox(QText("Frequenzgang Einzelchassis zeigen"));
+      showImpedanceCheck_ = new QCheckBox(QText("Impedanzgang zeigen"));
+      showEnergyCheck_ = new QCheckBox(QText("Energiefrequenzgang zeigen"));
+      for (QCheckBox* cb : {showChassisCheck_, showImpedanceCheck_, showEnergyCheck_}) {
         cb->setChecked(true);
         connect(cb, &QCheckBox::toggled, this, onToggle);
         row->addWidget(cb);
       }
       layout->addLayout(row);
-    } else if (page == kPagePhase) {
-      auto* row = new TFlowLayout;
+    } else if (page == PagePhase) {
+      auto* row = new FlowLayout;
       row->addWidget(new QLabel(QText("Bezug auf")));
-      edPhaseRef_ = new QLineEdit(QText("0"));
-      edPhaseRef_->setMaximumWidth(60);
-      row->addWidget(edPhaseRef_);
+      phaseReferenceEdit_ = new QLineEdit(QText("0"));
+      phaseReferenceEdit_->setMaximumWidth(60);
+      row->addWidget(phaseReferenceEdit_);
       row->addWidget(new QLabel(QText("cm")));
       row->addWidget(new QLabel(QText("hinter Schallwand")));
-      auto* btn = new QPushButton(QText("Graphen aktualisieren"));
-      connect(btn, &QPushButton::clicked, this, [this] { UpdateCharts(); });
-      row->addWidget(btn);
+      auto* refreshButton = new QPushButton(QText("Graphen aktualisieren"));
+      connect(refreshButton, &QPushButton::clicked, this, [this] { UpdateCharts(); });
+      row->addWidget(refreshButton);
       layout->addLayout(row);
-      auto* boxes = new TFlowLayout;
+      auto* boxes = new FlowLayout;
       for (int k = 0; k < kMaxChassis; ++k) {
         auto* cb = new QCheckBox(QText("Chassis(" + std::to_string(k + 1) + ")"));
         cb->setChecked(true);
         connect(cb, &QCheckBox::toggled, this, onToggle);
-        cbPhaseChassis_[static_cast<std::size_t>(k)] = cb;
+        phaseChassisChecks_[static_cast<std::size_t>(k)] = cb;
         boxes->addWidget(cb);
       }
       layout->addLayout(boxes);
-      cbPhaseRear_ = new QCheckBox(QText("auch rückwärtige Anteile (z. B. Bassreflexanteile) zeigen"));
-      cbPhaseRear_->setChecked(false);
-      connect(cbPhaseRear_, &QCheckBox::toggled, this, onToggle);
-      layout->addWidget(cbPhaseRear_);
-    } else if (page == kPageSpinorama) {
+      phaseRearCheck_ = new QCheckBox(QText("auch rückwärtige Anteile (z. B. Bassreflexanteile) zeigen"));
+      phaseRearCheck_->setChecked(false);
+      connect(phaseRearCheck_, &QCheckBox::toggled, this, onToggle);
+      layout->addWidget(phaseRearCheck_);
+    } else if (page == PageSpinorama) {
       // As on the first page: the group delay of each chassis too.
-      auto* row = new TFlowLayout;
-      cbSpinChassis_ = new QCheckBox(QText("Frequenzgang Einzelchassis zeigen"));
-      cbSpinChassis_->setChecked(true);
-      connect(cbSpinChassis_, &QCheckBox::toggled, this, onToggle);
-      row->addWidget(cbSpinChassis_);
+      auto* row = new FlowLayout;
+      spinShowChassisCheck_ = new QCheckBox(QText("Frequenzgang Einzelchassis zeigen"));
+      spinShowChassisCheck_->setChecked(true);
+      connect(spinShowChassisCheck_, &QCheckBox::toggled, this, onToggle);
+      row->addWidget(spinShowChassisCheck_);
       layout->addLayout(row);
-    } else if (page == kPagePolar) {
+    } else if (page == PagePolar) {
       auto* row = new QHBoxLayout;
-      sbPolar_ = new QScrollBar(Qt::Horizontal);
-      sbPolar_->setRange(0, 0);
-      connect(sbPolar_, &QScrollBar::valueChanged, this, [this] { PolarScrolled(); });
-      lbPolar_ = new QLabel(QText("Frequenz: 0 Hz"));
-      lbPolar_->setMinimumWidth(140);
-      row->addWidget(sbPolar_, 1);
-      row->addWidget(lbPolar_);
+      polarScrollBar_ = new QScrollBar(Qt::Horizontal);
+      polarScrollBar_->setRange(0, 0);
+      connect(polarScrollBar_, &QScrollBar::valueChanged, this, [this] { PolarScrolled(); });
+      polarLabel_ = new QLabel(QText("Frequenz: 0 Hz"));
+      polarLabel_->setMinimumWidth(140);
+      row->addWidget(polarScrollBar_, 1);
+      row->addWidget(polarLabel_);
       layout->addLayout(row);
     }
     layout->addWidget(box, 1);
@@ -282,7 +282,7 @@ void TMainForm::BuildPages() {
   }
 }
 
-void TMainForm::BuildMenus() {
+void MainWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
   auto addMenu = [&](const char* name, const char* caption) {
     QMenu* m = bar->addMenu(QText(caption));
@@ -299,24 +299,24 @@ void TMainForm::BuildMenus() {
     return a;
   };
 
-  QMenu* datei = addMenu("menuDatei", "&Datei");
-  addItem(datei, "actNew", "&Neues Projekt", "Ctrl+N", [this] { NewProjectClick(); });
-  addItem(datei, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
-  addItem(datei, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveClick(); });
-  addItem(datei, "actSaveAs", "Speichern &unter ...", "Ctrl+Shift+S", [this] { SaveProjectClick(); });
-  addItem(datei, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", [this] { ExportClick(); });
-  QAction* saveChart = addItem(datei, "actSaveChart", "Diagramm speichern ...", nullptr, [this] { SaveChartClick(); });
+  QMenu* fileMenu = addMenu("menuFile", "&Datei");
+  addItem(fileMenu, "actNew", "&Neues Projekt", "Ctrl+N", [this] { NewProjectClick(); });
+  addItem(fileMenu, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
+  addItem(fileMenu, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveClick(); });
+  addItem(fileMenu, "actSaveAs", "Speichern &unter ...", "Ctrl+Shift+S", [this] { SaveProjectClick(); });
+  addItem(fileMenu, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", [this] { ExportClick(); });
+  QAction* saveChart = addItem(fileMenu, "actSaveChart", "Diagramm speichern ...", nullptr, [this] { SaveChartClick(); });
   // The chart pages offer it in their context menu as well.
   for (QWidget* box : paintBoxes_) {
     box->setContextMenuPolicy(Qt::ActionsContextMenu);
     box->addAction(saveChart);
   }
-  datei->addSeparator();
-  addItem(datei, "actProperties", "Projekt&eigenschaften", "Ctrl+E", [this] { ProjectPropertiesClick(); });
-  datei->addSeparator();
-  addItem(datei, "actExit", "Programm &beenden", "Ctrl+X", [this] { close(); });
+  fileMenu->addSeparator();
+  addItem(fileMenu, "actProperties", "Projekt&eigenschaften", "Ctrl+E", [this] { ProjectPropertiesClick(); });
+  fileMenu->addSeparator();
+  addItem(fileMenu, "actExit", "Programm &beenden", "Ctrl+X", [this] { close(); });
 
-  QMenu* edit = addMenu("menuBearbeiten", "&Bearbeiten");
+  QMenu* edit = addMenu("menuEdit", "&Bearbeiten");
   addItem(edit, "actUndo", "Undo", "Ctrl+Z", [this] { UndoClick(); });
   // While an editor holds values not yet taken over, undo is not offered.
   connect(edit, &QMenu::aboutToShow, this, [this] {
@@ -334,7 +334,7 @@ void TMainForm::BuildMenus() {
   // active filters are windows of their own; until they exist their items do
   // nothing.
   QMenu* chassis = addMenu("menuChassis", "&Chassis && Einbau");
-  addItem(chassis, "actGemGeh", "gemeinsames Außengehäuse", "Ctrl+G", [this] { GemGehClick(); });
+  addItem(chassis, "actCabinet", "gemeinsames Außengehäuse", "Ctrl+G", [this] { CabinetClick(); });
   chassis->addSeparator();
   for (int n = 1; n <= kChassisSlots; ++n) {
     const std::string name = "actChassis" + std::to_string(n);
@@ -342,77 +342,77 @@ void TMainForm::BuildMenus() {
     addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), [this, n] { ChassisItemClick(n); });
   }
   chassis->addSeparator();
-  addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, [this] { ChassiskopierenClick(); });
+  addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, [this] { ChassisCopyClick(); });
 
   static constexpr std::array<const char*, kMaxAmps> kFilterKeys{"F5", "F7", "F9", "Shift+F5", "Shift+F7", "Shift+F9"};
-  static constexpr std::array<const char*, kMaxAmps> kWeicheKeys{"F6",       "F8",       "F10",
+  static constexpr std::array<const char*, kMaxAmps> kCrossoverKeys{"F6",       "F8",       "F10",
                                                                  "Shift+F6", "Shift+F8", "Shift+F10"};
   for (int k = 1; k <= kMaxAmps; ++k) {
     const std::string menuName = "menuAmp" + std::to_string(k);
     QMenu* amp = addMenu(menuName.c_str(), ("Verstärker &" + std::to_string(k)).c_str());
-    const std::string filterName = "actAktFilt" + std::to_string(k);
-    const std::string weicheName = "actWeiche" + std::to_string(k);
+    const std::string filterName = "actActiveFilter" + std::to_string(k);
+    const std::string crossoverName = "actCrossover" + std::to_string(k);
     addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)],
-            [this, k] { AktFilterClick(k); });
-    addItem(amp, weicheName.c_str(), "&Weiche editieren...", kWeicheKeys[static_cast<std::size_t>(k - 1)],
-            [this, k] { WeicheEditClick(k - 1); });
+            [this, k] { ActiveFilterClick(k); });
+    addItem(amp, crossoverName.c_str(), "&Weiche editieren...", kCrossoverKeys[static_cast<std::size_t>(k - 1)],
+            [this, k] { CrossoverEditClick(k - 1); });
   }
 
-  QMenu* options = addMenu("menuOptionen", "&Optionen");
+  QMenu* options = addMenu("menuOptions", "&Optionen");
   addItem(options, "actDisplayOptions", "Anzeigeoptionen", "Ctrl+Alt+O", [this] { DisplayOptionsClick(); });
   addItem(options, "actFolders", "Verzeichnisse", "Ctrl+Alt+V", [this] { FoldersClick(); });
-  addItem(options, "actCalcPause", "Rechenpause ...", nullptr, [this] { RechenpauseClick(); });
-  addItem(options, "actOptiPause", "Optimiererpause ...", nullptr, [this] { OptimiererpauseClick(); });
+  addItem(options, "actCalcPause", "Rechenpause ...", nullptr, [this] { CalcPauseClick(); });
+  addItem(options, "actOptimizerPause", "Optimiererpause ...", nullptr, [this] { OptimizerPauseClick(); });
 
   QMenu* extras = addMenu("menuExtras", "Extras");
-  addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", [this] { ShowCalcUtils(0); });
-  addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, [this] { ShowCalcUtils(1); });
-  addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, [this] { ShowCalcUtils(2); });
-  addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, [this] { ShowCalcUtils(3); });
-  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, [this] { ShowCalcUtils(4); });
+  addItem(extras, "actBoxDesign", "Auslegung geschlossene / Bassreflex-Box", "Ctrl+A", [this] { ShowCalculators(0); });
+  addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, [this] { ShowCalculators(1); });
+  addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, [this] { ShowCalculators(2); });
+  addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, [this] { ShowCalculators(3); });
+  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, [this] { ShowCalculators(4); });
   extras->addSeparator()->setObjectName("sepOptimizer");
   addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] { OptimizerClick(); });
 
-  QMenu* windows = addMenu("menuFenster", "&Fenster");
-  addItem(windows, "actShowWeiche", "Weicheneditor zeigen", "Ctrl+W", [this] {
-    if (!open_.weiche) return;
-    weicheEditor_->show();
-    weicheEditor_->raise();
-    weicheEditor_->activateWindow();
+  QMenu* windows = addMenu("menuWindows", "&Fenster");
+  addItem(windows, "actShowCrossover", "Weicheneditor zeigen", "Ctrl+W", [this] {
+    if (!open_.crossover) return;
+    crossoverEditor_->show();
+    crossoverEditor_->raise();
+    crossoverEditor_->activateWindow();
   });
   addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", [this] {
-    if (chassisEd_ == nullptr || !open_.chassis) return;
-    chassisEd_->show();
-    chassisEd_->raise();
-    chassisEd_->activateWindow();
+    if (chassisEditor_ == nullptr || !open_.chassis) return;
+    chassisEditor_->show();
+    chassisEditor_->raise();
+    chassisEditor_->activateWindow();
   });
   addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, [this] { ShowOptimizerClick(); });
 
-  QMenu* help = addMenu("menuHilfe", "&Hilfe");
+  QMenu* help = addMenu("menuHelp", "&Hilfe");
   addItem(help, "actQuickGuide", "Kurzanleitung", "F1", [this] { QuickGuideClick(); });
   // Ctrl+F1 belongs to the first chassis item; two actions with one shortcut
   // would make the key do nothing at all, so the about item has none.
   addItem(help, "actInfo", "&Info ...", nullptr, [this] { InfoClick(); });
 }
 
-void TMainForm::BuildStatusBar() {
-  statusPanel_ = new TStatusPanel([this] { ShowErrorList(); });
+void MainWindow::BuildStatusBar() {
+  statusPanel_ = new ClickableStatusPanel([this] { ShowErrorList(); });
   statusBar()->addWidget(statusPanel_, 1);
   SetStatus(QString(), palette().color(QPalette::Button));
 }
 
 // ---------------------------------------------------------------- small helpers
 
-QAction* TMainForm::Action(const char* objectName) const {
+QAction* MainWindow::Action(const char* objectName) const {
   return findChild<QAction*>(QString::fromLatin1(objectName));
 }
-QMenu* TMainForm::Menu(const char* objectName) const { return findChild<QMenu*>(QString::fromLatin1(objectName)); }
+QMenu* MainWindow::Menu(const char* objectName) const { return findChild<QMenu*>(QString::fromLatin1(objectName)); }
 
-QString TMainForm::StatusText() const { return statusPanel_->text(); }
-QColor TMainForm::StatusColor() const { return statusPanel_->palette().color(QPalette::Window); }
-QColor TMainForm::StatusTextColor() const { return statusPanel_->palette().color(QPalette::WindowText); }
+QString MainWindow::StatusText() const { return statusPanel_->text(); }
+QColor MainWindow::StatusColor() const { return statusPanel_->palette().color(QPalette::Window); }
+QColor MainWindow::StatusTextColor() const { return statusPanel_->palette().color(QPalette::WindowText); }
 
-void TMainForm::SetStatus(const QString& text, const QColor& background) {
+void MainWindow::SetStatus(const QString& text, const QColor& background) {
   QPalette pal = statusPanel_->palette();
   pal.setColor(QPalette::Window, background);
   pal.setColor(QPalette::WindowText, StatusTextColour(background));
@@ -420,18 +420,18 @@ void TMainForm::SetStatus(const QString& text, const QColor& background) {
   statusPanel_->setText(text);
 }
 
-void TMainForm::ShowErrorList() {
+void MainWindow::ShowErrorList() {
   errorList_->show();
   errorList_->raise();
 }
 
-void TMainForm::SetReferenceItems(bool enabled) {
+void MainWindow::SetReferenceItems(bool enabled) {
   for (const char* name : {"actRefSwap", "actRefRestore", "actRefDelete"}) Action(name)->setEnabled(enabled);
 }
 
-void TMainForm::UpdateUndoItem() {
+void MainWindow::UpdateUndoItem() {
   QAction* a = Action("actUndo");
-  const TUndoStack& undo = doc_->UndoStack();
+  const UndoStack& undo = doc_->UndoHistory();
   if (undo.Empty()) {
     a->setEnabled(false);
     // at start the item keeps its designed caption
@@ -442,21 +442,21 @@ void TMainForm::UpdateUndoItem() {
   }
 }
 
-void TMainForm::UpdateTitle() {
+void MainWindow::UpdateTitle() {
   // An asterisk marks unsaved changes.
   setWindowTitle(QText(MainWindowTitle(doc_->TitleName(), width()) + (doc_->Saved() ? "" : " *")));
 }
 
-void TMainForm::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   UpdateTitle();
 }
 
 // ---------------------------------------------------------------- menu state
 
-void TMainForm::RefreshMenuState() {
-  const TMenuState m = MenuState(doc_->Project(), open_);
-  Menu("menuBearbeiten")->menuAction()->setEnabled(m.editMenu);
+void MainWindow::RefreshMenuState() {
+  const MenuItemStates m = MenuState(doc_->CurrentProject(), open_);
+  Menu("menuEdit")->menuAction()->setEnabled(m.editMenu);
   for (int k = 1; k <= kMaxAmps; ++k) {
     const auto a = static_cast<std::size_t>(k - 1);
     const std::string menuName = "menuAmp" + std::to_string(k);
@@ -473,67 +473,67 @@ void TMainForm::RefreshMenuState() {
     a->setVisible(m.chassisItem[slot]);
     a->setEnabled(m.chassisItem[slot]);
   }
-  pages_->setTabVisible(kPageChassis58, m.chassisPage58);
+  pages_->setTabVisible(PageChassis5To8, m.chassisPage58);
   // Ctrl+Tab steps over disabled pages only: a hidden page is disabled too.
-  pages_->setTabEnabled(kPageChassis58, m.chassisPage58);
-  pages_->setTabText(kPageChassis14, QText(m.chassisPage14Caption));
-  QMenu* windows = Menu("menuFenster");
+  pages_->setTabEnabled(PageChassis5To8, m.chassisPage58);
+  pages_->setTabText(PageChassis1To4, QText(m.chassisPage14Caption));
+  QMenu* windows = Menu("menuWindows");
   windows->menuAction()->setVisible(m.windowMenu);
   windows->menuAction()->setEnabled(m.windowMenu);
-  Action("actShowWeiche")->setEnabled(m.showWeiche);
+  Action("actShowCrossover")->setEnabled(m.showCrossover);
   Action("actShowChassis")->setEnabled(m.showChassis);
   Action("actShowOptimizer")->setEnabled(m.showOptimizer);
-  Menu("menuDatei")->menuAction()->setEnabled(m.fileMenu);
+  Menu("menuFile")->menuAction()->setEnabled(m.fileMenu);
   Menu("menuChassis")->menuAction()->setEnabled(m.chassisMenu);
 }
 
 // ---------------------------------------------------------------- charts
 
-void TMainForm::UpdateCharts() {
+void MainWindow::UpdateCharts() {
   updating_ = true;
-  chartControls_.showChassis = cbShowChassis_->isChecked();
-  chartControls_.showImpedance = cbShowImpedance_->isChecked();
-  chartControls_.showEnergy = cbShowEnergy_->isChecked();
-  chartControls_.phaseReference = StdText(edPhaseRef_->text());
+  chartControls_.showChassis = showChassisCheck_->isChecked();
+  chartControls_.showImpedance = showImpedanceCheck_->isChecked();
+  chartControls_.showEnergy = showEnergyCheck_->isChecked();
+  chartControls_.phaseReference = StdText(phaseReferenceEdit_->text());
   for (int k = 0; k < kMaxChassis; ++k)
     chartControls_.phaseChassis[static_cast<std::size_t>(k)] =
-        cbPhaseChassis_[static_cast<std::size_t>(k)]->isChecked();
-  chartControls_.phaseRear = cbPhaseRear_->isChecked();
-  chartControls_.spinShowChassis = cbSpinChassis_->isChecked();
+        phaseChassisChecks_[static_cast<std::size_t>(k)]->isChecked();
+  chartControls_.phaseRear = phaseRearCheck_->isChecked();
+  chartControls_.spinShowChassis = spinShowChassisCheck_->isChecked();
 
-  TChartUpdateOutcome outcome;
-  UpdateChartSet(*charts_, doc_->Project(), doc_->ShownResult(), chartControls_, outcome);
+  ChartUpdateOutcome outcome;
+  UpdateChartSet(*charts_, doc_->CurrentProject(), doc_->ShownResult(), chartControls_, outcome);
 
   for (int k = 0; k < kMaxChassis; ++k) {
     const auto sk = static_cast<std::size_t>(k);
-    QCheckBox* cb = cbPhaseChassis_[sk];
+    QCheckBox* cb = phaseChassisChecks_[sk];
     cb->setText(QText(outcome.phaseCaptions[sk]));
     cb->setVisible(outcome.phaseVisible[sk]);
     cb->setChecked(chartControls_.phaseChassis[sk]);
   }
   // A new grid opens the polar plots at the point nearest 1 kHz; on the same
   // grid they stay where the user put them.
-  const bool newGrid = sbPolar_->maximum() != outcome.polarMax;
-  sbPolar_->setMaximum(outcome.polarMax);
-  if (newGrid) sbPolar_->setValue(outcome.polarStart);
-  lbPolar_->setText(QText(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
+  const bool newGrid = polarScrollBar_->maximum() != outcome.polarMax;
+  polarScrollBar_->setMaximum(outcome.polarMax);
+  if (newGrid) polarScrollBar_->setValue(outcome.polarStart);
+  polarLabel_->setText(QText(PolarFrequencyLabel(doc_->ShownResult(), polarScrollBar_->value())));
   for (const std::string& m : outcome.messages) ui_.ShowMessage(m);
   RepaintCharts();
   updating_ = false;
 }
 
-void TMainForm::RepaintCharts() {
+void MainWindow::RepaintCharts() {
   for (QWidget* box : paintBoxes_) box->update();
 }
 
-void TMainForm::PolarScrolled() {
-  lbPolar_->setText(QText(PolarFrequencyLabel(doc_->ShownResult(), sbPolar_->value())));
-  paintBoxes_[kPagePolar]->update();
+void MainWindow::PolarScrolled() {
+  polarLabel_->setText(QText(PolarFrequencyLabel(doc_->ShownResult(), polarScrollBar_->value())));
+  paintBoxes_[PagePolar]->update();
 }
 
 // ---------------------------------------------------------------- calculation host
 
-void TMainForm::CalcStatus(const TStatusReport& report) {
+void MainWindow::CalcStatus(const CalcReport& report) {
   errorList_->ShowReport(report);
   if (report.failed)
     SetStatus(QText(report.text), QColor(255, 0, 0));
@@ -543,14 +543,14 @@ void TMainForm::CalcStatus(const TStatusReport& report) {
 
 // ---------------------------------------------------------------- project commands
 
-void TMainForm::NewProjectClick() {
+void MainWindow::NewProjectClick() {
   if (!doc_->Saved() && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
   doc_->New();
   QuickGuideClick();
   ProjectPropertiesClick();
 }
 
-void TMainForm::LoadProjectClick() {
+void MainWindow::LoadProjectClick() {
   if (!doc_->Saved() && ui_.ChooseButton(kDiscardQuestion, "Ja |Nein", 2) != 1) return;
   const auto file = ui_.PickOpenFile("Projekt laden ...", kProjectFilter, settings_.projectFolder);
   std::error_code ec;
@@ -560,7 +560,7 @@ void TMainForm::LoadProjectClick() {
   checkIndex_ = 0;
 }
 
-void TMainForm::SaveClick() {
+void MainWindow::SaveClick() {
   // A project with a file of its own is saved there; a new one asks for a name.
   if (doc_->FileName().empty())
     SaveProjectClick();
@@ -568,7 +568,7 @@ void TMainForm::SaveClick() {
     doc_->Save(doc_->FileName());
 }
 
-void TMainForm::SaveProjectClick() {
+void MainWindow::SaveProjectClick() {
   const std::string defaultName = Utf8FromPath(doc_->FileName().filename());
   const auto chosen = ui_.PickSaveFile("Projekt speichern ...", kProjectSaveFilter, doc_->SaveFolder(), defaultName);
   if (!chosen) return;
@@ -577,81 +577,81 @@ void TMainForm::SaveProjectClick() {
   doc_->Save(*name);
 }
 
-void TMainForm::ProjectPropertiesClick() {
-  TFormPJEigenschaften dialog(this);
-  dialog.Fill(doc_->Project());
+void MainWindow::ProjectPropertiesClick() {
+  ProjectPropertiesDialog dialog(this);
+  dialog.Fill(doc_->CurrentProject());
   if (execDialog(dialog) != QDialog::Accepted) return;
   // New counts: the editors close.
-  TProjectEdit edit(*doc_, "Projekteigenschaften ändern", TRecalc::Full);
+  ProjectEdit edit(*doc_, "Projekteigenschaften ändern", Recalc::Full);
   edit.ClosesEditors();
-  dialog.Apply(edit.Project());
+  dialog.Apply(edit.EditedProject());
   edit.Commit();
 }
 
-void TMainForm::WeicheEditClick(int amp) {
-  if (amp < 0 || amp >= doc_->Project().nAmps) return;
-  weicheEditor_->OpenFor(amp);
+void MainWindow::CrossoverEditClick(int amp) {
+  if (amp < 0 || amp >= doc_->CurrentProject().ampCount) return;
+  crossoverEditor_->OpenFor(amp);
 }
 
-void TMainForm::FoldersClick() {
-  TFormVerzeichnisse dialog(settings_, &ui_, this);
+void MainWindow::FoldersClick() {
+  FoldersDialog dialog(settings_, &ui_, this);
   execDialog(dialog);
 }
 
-void TMainForm::ChassisItemClick(int n) {
-  if (n < 1 || n > doc_->Project().nChassis || open_.chassis || open_.optimizer) return;
-  if (chassisEd_ == nullptr) {
-    chassisEd_ = new TFormChassisEd(*doc_, settings_, ui_, this);
-    connect(chassisEd_, &TFormChassisEd::openChanged, this, [this](bool open) {
+void MainWindow::ChassisItemClick(int n) {
+  if (n < 1 || n > doc_->CurrentProject().chassisCount || open_.chassis || open_.optimizer) return;
+  if (chassisEditor_ == nullptr) {
+    chassisEditor_ = new ChassisEditorWindow(*doc_, settings_, ui_, this);
+    connect(chassisEditor_, &ChassisEditorWindow::openChanged, this, [this](bool open) {
       open_.chassis = open;
       RefreshMenuState();
     });
   }
-  chassisEd_->Open(n - 1);
-  chassisEd_->setWindowTitle(QText("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
-  chassisEd_->show();
-  chassisEd_->raise();
-  chassisEd_->activateWindow();
+  chassisEditor_->Open(n - 1);
+  chassisEditor_->setWindowTitle(QText("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
+  chassisEditor_->show();
+  chassisEditor_->raise();
+  chassisEditor_->activateWindow();
 }
 
-void TMainForm::GemGehClick() {
+void MainWindow::CabinetClick() {
   if (open_.chassis || open_.optimizer) return;
   EditCommonCabinet(*doc_, execDialog, this);
 }
 
-void TMainForm::DisplayOptionsClick() {
+void MainWindow::DisplayOptionsClick() {
   // Nothing the calculation reads: the charts are drawn anew at once.
   if (EditDisplayOptions(*doc_, execDialog, this)) UpdateCharts();
 }
 
-void TMainForm::ExportClick() {
+void MainWindow::ExportClick() {
   if (!doc_->WaitUntilIdle()) return;
-  TFormExport dialog(doc_->ShownResult(), ui_, settings_.projectFolder, this);
+  ExportDialog dialog(doc_->ShownResult(), ui_, settings_.projectFolder, this);
   execDialog(dialog);
 }
 
-void TMainForm::ShowCalcUtils(int page) { calcUtils_->ShowPage(page); }
+void MainWindow::ShowCalculators(int page) { calculators_->ShowPage(page); }
 
-void TMainForm::QuickGuideClick() {
+void MainWindow::QuickGuideClick() {
   quickGuide_->show();
   quickGuide_->raise();
 }
 
-void TMainForm::InfoClick() {
-  TFormInfo dialog(this);
+void MainWindow::InfoClick() {
+  AboutDialog dialog(this);
   execDialog(dialog);
 }
 
-void TMainForm::AktFilterClick(int amp) { EditActiveFilter(*doc_, amp, execDialog, this); }
+void MainWindow::ActiveFilterClick(int amp) { EditActiveFilter(*doc_, amp, execDialog, this); }
 
-void TMainForm::ChassiskopierenClick() {
-  if (chassisCopy_ == nullptr) chassisCopy_ = new TFormChassisCopy(this);
+void MainWindow::ChassisCopyClick() {
+  if (chassisCopy_ == nullptr) chassisCopy_ = new ChassisCopyDialog(this);
   EditChassisCopy(*doc_, *chassisCopy_, execDialog);
 }
 
-void TMainForm::SaveChartClick() {
+void MainWindow::SaveChartClick() {
   const int page = pages_->currentIndex();
-  if (page < 0 || page >= kChartPageCount || !pages_->isTabVisible(page)) return;
+  if (page < 0 || page >= ChartPageCount || !pages_->isTabVisible(page)) return;
   // Default name: project and page, e.g. "Default-01-fgang-imped.png".
   std::string stem = Utf8FromPath(doc_->FileName().stem());
   if (stem.empty()) stem = "noname";
@@ -666,12 +666,12 @@ void TMainForm::SaveChartClick() {
     *file += ".png";
     ext = ".png";
   }
-  const TPictureFormat format = ext == ".svg" ? TPictureFormat::Svg : TPictureFormat::Png;
+  const PictureFormat format = ext == ".svg" ? PictureFormat::Svg : PictureFormat::Png;
   QWidget* box = paintBoxes_[static_cast<std::size_t>(page)];
   const QSize size = box->size().isValid() && !box->size().isEmpty() ? box->size() : QSize(1200, 800);
-  const TResult& shown = doc_->ShownResult();
-  if (page == kPagePolar) FillPolarPlots(*charts_, shown, sbPolar_->value());
-  const std::string caption = page == kPagePolar ? PolarFrequencyLabel(shown, sbPolar_->value()) : std::string();
+  const CalcResult& shown = doc_->ShownResult();
+  if (page == PagePolar) FillPolarPlots(*charts_, shown, polarScrollBar_->value());
+  const std::string caption = page == PagePolar ? PolarFrequencyLabel(shown, polarScrollBar_->value()) : std::string();
   std::string error;
   if (!SaveChartPicture(*charts_, page, size, *file, format, caption, error)) ui_.ShowMessage(error);
 }
@@ -680,7 +680,7 @@ namespace {
 
 // Asks for a pause in milliseconds; out-of-range entries are held to
 // 0..2000 ms rather than refused. No value: cancelled.
-std::optional<std::int32_t> AskPauseMs(TInteraction& ui, const char* caption, const char* prompt,
+std::optional<std::int32_t> AskPauseMs(Interaction& ui, const char* caption, const char* prompt,
                                        std::chrono::milliseconds current) {
   std::vector<std::string> values{std::to_string(current.count())};
   if (!ui.EditValues(caption, prompt, values) || values.empty()) return std::nullopt;
@@ -689,7 +689,7 @@ std::optional<std::int32_t> AskPauseMs(TInteraction& ui, const char* caption, co
 
 }  // namespace
 
-void TMainForm::RechenpauseClick() {
+void MainWindow::CalcPauseClick() {
   const auto ms = AskPauseMs(ui_, "Rechenpause", "Pause nach jedem Rechenschritt [ms] %i", calcPause_);
   if (!ms) return;
   settings_.calcPauseMs = *ms;
@@ -697,40 +697,40 @@ void TMainForm::RechenpauseClick() {
   doc_->SetCalcPause(calcPause_);
 }
 
-void TMainForm::OptimiererpauseClick() {
-  const auto ms = AskPauseMs(ui_, "Optimiererpause", "Pause nach jedem Optimiererschritt [ms] %i", optiPause_);
+void MainWindow::OptimizerPauseClick() {
+  const auto ms = AskPauseMs(ui_, "Optimiererpause", "Pause nach jedem Optimiererschritt [ms] %i", optimizerPause_);
   if (!ms) return;
-  settings_.optiPauseMs = *ms;
-  optiPause_ = std::chrono::milliseconds(*ms);
-  if (optimizer_ != nullptr) optimizer_->SetWorkerPause(optiPause_);
+  settings_.optimizerPauseMs = *ms;
+  optimizerPause_ = std::chrono::milliseconds(*ms);
+  if (optimizer_ != nullptr) optimizer_->SetWorkerPause(optimizerPause_);
 }
 
 // ---------------------------------------------------------------- undo and reference
 
-void TMainForm::UndoClick() {
+void MainWindow::UndoClick() {
   if (RefusedForPendingEditorValues()) return;
   doc_->Undo();
 }
 
-void TMainForm::RememberReferenceClick() { doc_->RememberReference(); }
+void MainWindow::RememberReferenceClick() { doc_->RememberReference(); }
 
-void TMainForm::SwapReferenceClick() {
+void MainWindow::SwapReferenceClick() {
   if (RefusedForPendingEditorValues()) return;
   doc_->SwapReference();
 }
 
-void TMainForm::RestoreReferenceClick() {
+void MainWindow::RestoreReferenceClick() {
   if (RefusedForPendingEditorValues()) return;
   doc_->RestoreReference();
 }
 
-const char* TMainForm::EditorWithPendingValues() const {
-  if (weicheEditor_ != nullptr && weicheEditor_->HasPendingChanges()) return "Weicheneditor";
-  if (chassisEd_ != nullptr && chassisEd_->HasPendingChanges()) return "Chassiseditor";
+const char* MainWindow::EditorWithPendingValues() const {
+  if (crossoverEditor_ != nullptr && crossoverEditor_->HasPendingChanges()) return "Weicheneditor";
+  if (chassisEditor_ != nullptr && chassisEditor_->HasPendingChanges()) return "Chassiseditor";
   return nullptr;
 }
 
-bool TMainForm::RefusedForPendingEditorValues() {
+bool MainWindow::RefusedForPendingEditorValues() {
   const char* editor = EditorWithPendingValues();
   if (editor == nullptr) return false;
   ui_.ShowMessage(std::string("Der ") + editor +
@@ -738,45 +738,45 @@ bool TMainForm::RefusedForPendingEditorValues() {
   return true;
 }
 
-bool TMainForm::SettlePendingEditorValues() {
-  if (weicheEditor_ != nullptr && weicheEditor_->HasPendingChanges()) {
+bool MainWindow::SettlePendingEditorValues() {
+  if (crossoverEditor_ != nullptr && crossoverEditor_->HasPendingChanges()) {
     const int answer = ui_.ChooseButton("Änderungen im Weicheneditor übernehmen?", "&Ja|&Nein|&Abbrechen", 3);
     if (answer != 1 && answer != 2) return false;
-    if (answer == 1) weicheEditor_->ApplyClick();
-    weicheEditor_->CloseEditor();
+    if (answer == 1) crossoverEditor_->ApplyClick();
+    crossoverEditor_->CloseEditor();
   }
-  if (chassisEd_ != nullptr && chassisEd_->HasPendingChanges()) {
+  if (chassisEditor_ != nullptr && chassisEditor_->HasPendingChanges()) {
     const int answer = ui_.ChooseButton("Änderungen im Chassiseditor übernehmen?", "&Ja|&Nein|&Abbrechen", 3);
     if (answer != 1 && answer != 2) return false;
     if (answer == 1) {
       // "Ok" may keep the editor open to have a value corrected.
-      chassisEd_->BtnOkClick();
-      if (chassisEd_->isVisible()) return false;
+      chassisEditor_->OkClick();
+      if (chassisEditor_->isVisible()) return false;
     } else {
-      chassisEd_->reject();
+      chassisEditor_->reject();
     }
   }
   return true;
 }
 
-void TMainForm::DeleteReferenceClick() { doc_->DeleteReference(); }
+void MainWindow::DeleteReferenceClick() { doc_->DeleteReference(); }
 
 // The charts keep the curves of the reference project beside the current ones.
-void TMainForm::ReferenceChanged(TReferenceEvent event) {
+void MainWindow::ReferenceChanged(ReferenceEvent event) {
   switch (event) {
-    case TReferenceEvent::Remembered:
+    case ReferenceEvent::Remembered:
       SetReferenceItems(true);
-      for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+      for (Chart* chart : charts_->ReferenceCharts()) chart->StoreReference();
       UpdateCharts();
       break;
-    case TReferenceEvent::AboutToSwap:
+    case ReferenceEvent::AboutToSwap:
       // Undoing a swap brings a reference back even after it was deleted.
       SetReferenceItems(true);
-      for (TZChart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+      for (Chart* chart : charts_->ReferenceCharts()) chart->StoreReference();
       break;
-    case TReferenceEvent::Deleted:
+    case ReferenceEvent::Deleted:
       SetReferenceItems(false);
-      for (TZChart* chart : charts_->ReferenceCharts()) chart->ClearReference();
+      for (Chart* chart : charts_->ReferenceCharts()) chart->ClearReference();
       UpdateCharts();
       break;
   }
@@ -784,11 +784,11 @@ void TMainForm::ReferenceChanged(TReferenceEvent event) {
 
 // ---------------------------------------------------------------- optimizer
 
-void TMainForm::OptimizerClick() {
+void MainWindow::OptimizerClick() {
   // An open editor comes to the front: the optimizer rewrites the project it edits.
-  if (open_.weiche) {
+  if (open_.crossover) {
     ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
-    Action("actShowWeiche")->trigger();
+    Action("actShowCrossover")->trigger();
     return;
   }
   if (open_.chassis) {
@@ -803,17 +803,17 @@ void TMainForm::OptimizerClick() {
   // Parts fixed by hand are picked in the part editor, restricted to the
   // part's own type and its page of the parts library.
   if (optimizer_ == nullptr) {
-    optimizer_ = new TFormWOptimize2(*doc_, ui_, optiPause_, this);
-    connect(optimizer_, &TFormWOptimize2::openChanged, this, [this](bool open) {
+    optimizer_ = new CrossoverOptimizerWindow(*doc_, ui_, optimizerPause_, this);
+    connect(optimizer_, &CrossoverOptimizerWindow::openChanged, this, [this](bool open) {
       open_.optimizer = open;
       RefreshMenuState();
     });
-    optimizer_->fixPartDialog = [this](const TOptiValue& v, const TWPart& part) -> std::optional<TWPart> {
-      TWPart edited = part;
-      const TDialogOwner owner(*partEditor_, optimizer_);
-      partEditor_->RestrictToType(part._typ);
-      partEditor_->SetHeadline(OptiPartName(v, part) + " festlegen:");
-      const bool ok = partEditor_->Edit(edited, doc_->Project());
+    optimizer_->fixPartDialog = [this](const OptimizerVariable& v, const CrossoverPart& part) -> std::optional<CrossoverPart> {
+      CrossoverPart edited = part;
+      const DialogOwner owner(*partEditor_, optimizer_);
+      partEditor_->RestrictToType(part.type);
+      partEditor_->SetHeadline(OptimizedPartName(v, part) + " festlegen:");
+      const bool ok = partEditor_->Edit(edited, doc_->CurrentProject());
       partEditor_->SetHeadline({});
       partEditor_->ClearRestriction();
       if (!ok) return std::nullopt;
@@ -823,31 +823,31 @@ void TMainForm::OptimizerClick() {
   optimizer_->ShowWindow();
 }
 
-void TMainForm::ShowOptimizerClick() {
+void MainWindow::ShowOptimizerClick() {
   if (optimizer_ != nullptr && open_.optimizer) optimizer_->ShowWindow();
 }
 
 // ---------------------------------------------------------------- newer chassis files
 
-void TMainForm::CheckChassisTick() {
+void MainWindow::CheckChassisTick() {
   if (!checkChassisPending_ || checkDialogOpen_) return;
   const int k = checkIndex_;
-  const TProjekt& project = doc_->Project();
+  const Project& project = doc_->CurrentProject();
   if (k < ChassisInUse(project)) {
     const auto slot = static_cast<std::size_t>(k);
-    const std::filesystem::path newer = FindNewerChassisFile(project.Chassis[slot], settings_.chassisFolder, &ui_);
+    const std::filesystem::path newer = FindNewerChassisFile(project.chassis[slot], settings_.chassisFolder, &ui_);
     if (!newer.empty()) {
       const std::string question = "Das Projekt enthält möglicherweise eine veraltete Version\r\ndes Chassis \"" +
-                                   project.Chassis[slot].Name.Str() +
+                                   project.chassis[slot].name.Str() +
                                    "\".\r\nSoll die neuere Chassisdatei nachgeladen werden?";
       checkDialogOpen_ = true;
       const int answer = ui_.ChooseButton(question, "Ja|Nein", 2);
       checkDialogOpen_ = false;
-      if (answer == 1 && k < doc_->Project().nChassis) {
-        TProjectEdit edit(*doc_, "Chassis " + std::to_string(k + 1) + " neu laden", TRecalc::Incremental);
+      if (answer == 1 && k < doc_->CurrentProject().chassisCount) {
+        ProjectEdit edit(*doc_, "Chassis " + std::to_string(k + 1) + " neu laden", Recalc::Incremental);
         try {
-          LoadChassisFile(edit.Project().Chassis[slot], newer, ui_);
-        } catch (const TFileError& e) {
+          LoadChassisFile(edit.EditedProject().chassis[slot], newer, ui_);
+        } catch (const FileError& e) {
           ui_.ShowMessage(e.what());
         }
         edit.Commit();
@@ -855,7 +855,7 @@ void TMainForm::CheckChassisTick() {
     }
   }
   checkIndex_ = k + 1;
-  if (checkIndex_ >= doc_->Project().nChassis) {
+  if (checkIndex_ >= doc_->CurrentProject().chassisCount) {
     checkIndex_ = 0;
     checkChassisPending_ = false;
   }
@@ -863,7 +863,7 @@ void TMainForm::CheckChassisTick() {
 
 // ---------------------------------------------------------------- closing
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // An open optimizer is asked to close first; it may stay open (a run the
   // user does not abort, or "&Abbruch"), and then the program stays too.
   if (optimizer_ != nullptr && optimizer_->isVisible()) {
@@ -893,7 +893,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   try {
     SaveSettings(settings_, &ui_);
-  } catch (const TFileError& e) {
+  } catch (const FileError& e) {
     ui_.ShowMessage(e.what());
   }
   errorList_->close();

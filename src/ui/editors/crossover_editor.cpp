@@ -1,4 +1,4 @@
-#include "ui/editors/weiche_editor.h"
+#include "ui/editors/crossover_editor.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -53,71 +53,75 @@ QScreen* ScreenOf(const QWidget* w) {
 
 // The drawing font: Arial at the level's point size, fixed in pixels so that
 // the drawing looks alike on every screen (96 pixels per inch).
-QFont DrawingFont(const TWeicheGeometry& g) {
+QFont DrawingFont(const CrossoverGeometry& g) {
   QFont f(QStringLiteral("Arial"));
   f.setPixelSize(static_cast<int>(std::lround(g.fontSize * 96.0 / 72.0)));
   return f;
 }
 
 // One part symbol in the slot's own coordinates: u runs along the edge from
-// its first node (0) to the next node (len), v across it. O is the symbol
-// offset, S the symbol length.
-void DrawSymbol(QPainter& p, const TWPart& part, int O, int S, int len, bool vertical) {
+// its first node (0) to the next node (len), v across it. offset is the symbol
+// offset, symbolLength the symbol length.
+void DrawSymbol(QPainter& p, const CrossoverPart& part, int offset, int symbolLength, int len, bool vertical) {
   auto line = [&p](int u1, int v1, int u2, int v2) { p.drawLine(u1, v1, u2, v2); };
   // The polarity marks of chassis and amplifier: a dash beside each terminal
   // on the side away from the labels, the one at the plus terminal crossed.
   // The dash stays level on the screen whichever way the edge runs.
   auto polarity = [&](int u1, int u2) {
-    constexpr int v = 11;
-    auto dash = [&](int u) { vertical ? line(u, v - 2, u, v + 2) : line(u - 2, v, u + 2, v); };
-    auto stroke = [&](int u) { vertical ? line(u - 2, v, u + 2, v) : line(u, v - 2, u, v + 2); };
+    constexpr int kDashOffset = 11;
+    auto dash = [&](int u) {
+      vertical ? line(u, kDashOffset - 2, u, kDashOffset + 2) : line(u - 2, kDashOffset, u + 2, kDashOffset);
+    };
+    auto stroke = [&](int u) {
+      vertical ? line(u - 2, kDashOffset, u + 2, kDashOffset) : line(u, kDashOffset - 2, u, kDashOffset + 2);
+    };
     dash(u1);
     dash(u2);
-    stroke(part._verpolt > 0 ? u2 : u1);
+    stroke(part.reversedPolarity > 0 ? u2 : u1);
   };
-  switch (part._typ) {
-    case ptWire:
+  switch (part.type) {
+    case PartWire:
       line(0, 0, len, 0);
       break;
-    case ptR:
-      line(0, 0, O, 0);
-      p.drawRect(O, -5, S, 10);
-      line(O + S, 0, len, 0);
+    case PartResistor:
+      line(0, 0, offset, 0);
+      p.drawRect(offset, -5, symbolLength, 10);
+      line(offset + symbolLength, 0, len, 0);
       break;
-    case ptC:
-      line(0, 0, O + 8, 0);
-      line(O + 12, 0, len, 0);
-      line(O + 8, -S / 2, O + 8, S - S / 2);
-      line(O + 12, -S / 2, O + 12, S - S / 2);
+    case PartCapacitor:
+      line(0, 0, offset + 8, 0);
+      line(offset + 12, 0, len, 0);
+      line(offset + 8, -symbolLength / 2, offset + 8, symbolLength - symbolLength / 2);
+      line(offset + 12, -symbolLength / 2, offset + 12, symbolLength - symbolLength / 2);
       break;
-    case ptL:
+    case PartInductor:
       line(0, 0, len, 0);
       // a solid bar: 11 parallel lines across the edge
-      p.fillRect(QRect(O, -5, S + 1, 11), Qt::black);
+      p.fillRect(QRect(offset, -5, symbolLength + 1, 11), Qt::black);
       break;
-    case ptChass: {
+    case PartChassis: {
       // magnet box and cone of a loudspeaker
-      line(0, 0, O + 2, 0);
-      p.drawRect(O + 2, -4, 7, 8);
-      const QPoint cone[] = {{O + 9, -4}, {O + 15, -10}, {O + 15, 10}, {O + 9, 4}};
+      line(0, 0, offset + 2, 0);
+      p.drawRect(offset + 2, -4, 7, 8);
+      const QPoint cone[] = {{offset + 9, -4}, {offset + 15, -10}, {offset + 15, 10}, {offset + 9, 4}};
       p.drawPolygon(cone, 4);
-      line(O + 15, 0, len, 0);
-      polarity(O, O + S);
+      line(offset + 15, 0, len, 0);
+      polarity(offset, offset + symbolLength);
       break;
     }
-    case ptAmp:
-      line(0, 0, O, 0);
-      p.drawEllipse(O, -3, 6, 6);
-      p.drawEllipse(O + S - 6, -3, 6, 6);
-      line(O + S, 0, len, 0);
-      polarity(O + 3, O + S - 3);
+    case PartAmplifier:
+      line(0, 0, offset, 0);
+      p.drawEllipse(offset, -3, 6, 6);
+      p.drawEllipse(offset + symbolLength - 6, -3, 6, 6);
+      line(offset + symbolLength, 0, len, 0);
+      polarity(offset + 3, offset + symbolLength - 3);
       break;
     default:
       break;
   }
 }
 
-void DrawText(QPainter& p, TWePoint at, const std::string& text) {
+void DrawText(QPainter& p, DrawingPoint at, const std::string& text) {
   if (text.empty()) return;
   p.drawText(QRect(at.x, at.y, 400, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, QText(text));
 }
@@ -136,8 +140,8 @@ std::filesystem::path WithExtension(std::filesystem::path file, const char* ext)
 
 // ---------------------------------------------------------------- drawing
 
-void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& parts, const THitRects& rects,
-                 const TWeichePaintOptions& options, const std::function<std::string(int)>& chassisName) {
+void PaintCrossover(QPainter& painter, const CrossoverGeometry& g, const Crossover& parts, const SlotRects& rects,
+                    const CrossoverPaintOptions& options, const std::function<std::string(int)>& chassisName) {
   painter.save();
   const QFont font = DrawingFont(g);
   painter.setFont(font);
@@ -150,7 +154,7 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
   const auto ends = TerminalEnds(parts);
   for (int node = 0; node < kGridNodes; ++node) {
     if (options.printView && !IsJunction(ends, node)) continue;
-    const TWePoint n = NodePosition(g, node);
+    const DrawingPoint n = NodePosition(g, node);
     painter.drawEllipse(QRect(n.x - 2, n.y - 2, 5, 5));
   }
 
@@ -158,13 +162,13 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
   painter.setBrush(Qt::white);
   QPen dotted(QColor(192, 192, 192), 1, Qt::DotLine);
   for (int slot = 0; slot < kGridSlots; ++slot) {
-    const TWPart& part = parts[static_cast<std::size_t>(slot)];
-    const TSlotGeometry sg = SlotGeometry(slot);
-    const bool horizontal = sg.orientation == TSlotOrientation::Horizontal;
-    const TWePoint at = NodePosition(g, NodeAt(sg.column, sg.row));
-    if (part._typ <= ptNone || part._typ > ptAmp) {
+    const CrossoverPart& part = parts[static_cast<std::size_t>(slot)];
+    const SlotLayout sg = SlotGeometry(slot);
+    const bool horizontal = sg.orientation == SlotOrientation::Horizontal;
+    const DrawingPoint at = NodePosition(g, NodeAt(sg.column, sg.row));
+    if (part.type <= PartNone || part.type > PartAmplifier) {
       if (options.printView) continue;
-      const TWeRect& r = rects[static_cast<std::size_t>(slot)];
+      const DrawingRect& r = rects[static_cast<std::size_t>(slot)];
       painter.setPen(dotted);
       painter.setBrush(Qt::NoBrush);
       painter.drawRect(QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)));
@@ -176,17 +180,17 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
     painter.save();
     painter.translate(at.x, at.y);
     if (!horizontal) painter.rotate(90);
-    const int O = horizontal ? g.offsetH : g.offsetV;
+    const int offset = horizontal ? g.offsetH : g.offsetV;
     const int len = horizontal ? g.columnPitch : g.rowPitch;
-    DrawSymbol(painter, part, O, g.symbolLength, len, !horizontal);
+    DrawSymbol(painter, part, offset, g.symbolLength, len, !horizontal);
     painter.restore();
 
-    if (part._typ >= ptR) {
-      const int nr = part._chassisnr;
-      const std::string name = part._typ == ptChass ? chassisName(nr) : std::string();
-      const TPartLabel label = PartLabel(part, options.labelMode, options.printView, name);
+    if (part.type >= PartResistor) {
+      const int nr = part.chassisSlot;
+      const std::string name = part.type == PartChassis ? chassisName(nr) : std::string();
+      const PartLabelLines label = PartLabel(part, options.labelMode, options.printView, name);
       const auto [p1, p2] = LabelPositions(g, sg.orientation, at);
-      painter.setPen(part._bOpti ? Qt::red : Qt::black);
+      painter.setPen(part.optimize ? Qt::red : Qt::black);
       DrawText(painter, p1, label.line1);
       DrawText(painter, p2, label.line2);
       painter.setPen(black);
@@ -196,9 +200,9 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
   // 3. free wires
   painter.setBrush(Qt::NoBrush);
   for (int k = 1; k <= kFreeWires; ++k) {
-    const TWPart& part = parts[static_cast<std::size_t>(FreeWireSlot(k))];
-    if (part._typ != ptWire) continue;
-    const auto pts = FreeWirePolyline(AnyNodePosition(g, part._nod1), AnyNodePosition(g, part._nod2));
+    const CrossoverPart& part = parts[static_cast<std::size_t>(FreeWireSlot(k))];
+    if (part.type != PartWire) continue;
+    const auto pts = FreeWirePolyline(AnyNodePosition(g, part.node1), AnyNodePosition(g, part.node2));
     QPoint poly[4];
     for (std::size_t i = 0; i < 4; ++i) poly[i] = QPoint(pts[i].x, pts[i].y);
     painter.drawPolyline(poly, 4);
@@ -208,7 +212,7 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
   if (options.nodeNumbers) {
     painter.setPen(Qt::blue);
     for (int node = 0; node < kGridNodes; ++node) {
-      const TWePoint n = NodePosition(g, node);
+      const DrawingPoint n = NodePosition(g, node);
       DrawText(painter, {n.x + 17, n.y + 17}, std::to_string(node));
     }
   }
@@ -217,9 +221,9 @@ void PaintWeiche(QPainter& painter, const TWeicheGeometry& g, const TCrossover& 
 
 // ---------------------------------------------------------------- paint box
 
-class TWeichePaintBox : public QWidget {
+class CrossoverPaintBox : public QWidget {
  public:
-  explicit TWeichePaintBox(TFormWeicheneditor& editor) : QWidget(&editor), editor_(editor) {
+  explicit CrossoverPaintBox(CrossoverEditorWindow& editor) : QWidget(&editor), editor_(editor) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
   }
@@ -231,9 +235,9 @@ class TWeichePaintBox : public QWidget {
     editor_.Paint(painter);
   }
   void mousePressEvent(QMouseEvent* e) override {
-    TMouseButton button = TMouseButton::Middle;
-    if (e->button() == Qt::LeftButton) button = TMouseButton::Left;
-    if (e->button() == Qt::RightButton) button = TMouseButton::Right;
+    MouseButton button = MouseButton::Middle;
+    if (e->button() == Qt::LeftButton) button = MouseButton::Left;
+    if (e->button() == Qt::RightButton) button = MouseButton::Right;
     const auto mods = e->modifiers();
     const QPoint at = e->position().toPoint();
     editor_.ClickAt(at.x(), at.y(), button, mods.testFlag(Qt::ShiftModifier), mods.testFlag(Qt::ControlModifier));
@@ -244,13 +248,13 @@ class TWeichePaintBox : public QWidget {
   }
 
  private:
-  TFormWeicheneditor& editor_;
+  CrossoverEditorWindow& editor_;
 };
 
 // ---------------------------------------------------------------- the editor
 
-TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& settings, TInteraction& ui,
-                                       TFormParteditor& partEditor, TDialogRunner runDialog, QWidget* parent)
+CrossoverEditorWindow::CrossoverEditorWindow(ProjectDocument& doc, Settings& settings, Interaction& ui,
+                                             PartEditorDialog& partEditor, DialogRunner runDialog, QWidget* parent)
     : QMainWindow(parent),
       doc_(doc),
       runDialog_(std::move(runDialog)),
@@ -259,12 +263,12 @@ TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& setting
       partEditor_(partEditor) {
   // A new project, a load, undo or a reference swap close the editor
   // without applying.
-  connect(&doc_, &TProjectDocument::aboutToReplaceProject, this, [this] {
+  connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
     if (IsOpen()) CloseEditor();
   });
   // The drawing names the chassis as the project calls them now (the
   // chassis editor may have renamed one).
-  connect(&doc_, &TProjectDocument::projectChanged, this, [this] {
+  connect(&doc_, &ProjectDocument::projectChanged, this, [this] {
     if (IsOpen()) box_->update();
   });
   setWindowFlag(Qt::Window, true);
@@ -278,7 +282,7 @@ TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& setting
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setFocusPolicy(Qt::NoFocus);
-  box_ = new TWeichePaintBox(*this);
+  box_ = new CrossoverPaintBox(*this);
   scroll->setWidget(box_);
   layout->addWidget(scroll, 1);
   auto* buttons = new QVBoxLayout;
@@ -299,27 +303,27 @@ TFormWeicheneditor::TFormWeicheneditor(TProjectDocument& doc, TSettings& setting
   connect(escape, &QShortcut::activated, this, [this] { CancelClick(); });
   setCentralWidget(central);
 
-  freeWires_ = new TFormFreiDraht(this);
-  mouseMap_ = new TFormTastbeleg(this);
+  freeWires_ = new FreeWiresDialog(this);
+  mouseMap_ = new MouseMapSettingsDialog(this);
   // The status line says what each mouse button does, so that a click never
   // surprises.
   mouseLine_ = new QLabel;
-  mouseLine_->setObjectName(QStringLiteral("MouseMapLine"));
+  mouseLine_->setObjectName(QStringLiteral("mouseMapLine"));
   statusBar()->addWidget(mouseLine_, 1);
   statusBar()->setSizeGripEnabled(false);
   BuildMenus();
-  geometry_ = WeicheGeometry(settings_.WEsize);
+  geometry_ = GeometryOfLevel(settings_.crossoverEditorSize);
   rects_ = HitRectangles(geometry_);
   move(184, 508);
 }
 
-QWidget* TFormWeicheneditor::PaintArea() const { return box_; }
+QWidget* CrossoverEditorWindow::PaintArea() const { return box_; }
 
-QAction* TFormWeicheneditor::Action(const char* objectName) const {
+QAction* CrossoverEditorWindow::Action(const char* objectName) const {
   return findChild<QAction*>(QString::fromLatin1(objectName));
 }
 
-void TFormWeicheneditor::BuildMenus() {
+void CrossoverEditorWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
   auto item = [this](QMenu* m, const char* name, std::string_view caption, std::function<void()> handler) {
     QAction* a = m->addAction(QText(caption));
@@ -330,22 +334,24 @@ void TFormWeicheneditor::BuildMenus() {
 
   QMenu* size = bar->addMenu(QText("Fenstergröße"));
   auto* sizes = new QActionGroup(this);
-  for (int level = kWeicheMinLevel; level <= kWeicheMaxLevel; ++level) {
+  for (int level = kCrossoverMinLevel; level <= kCrossoverMaxLevel; ++level) {
     const std::string name = "actSize" + std::to_string(level);
-    QAction* a = item(size, name.c_str(), WeicheSizeCaption(level), [this, level] { SetLevel(level); });
+    QAction* a = item(size, name.c_str(), CrossoverSizeCaption(level), [this, level] { SetLevel(level); });
     a->setCheckable(true);
     sizes->addAction(a);
   }
 
   QMenu* coils = bar->addMenu(QText("Anzeige für Spulen"));
   auto* modes = new QActionGroup(this);
-  QAction* rWert = item(coils, "actLabelRWert", "R-Wert", [this] { SetLabelMode(TLabelMode::RWert); });
-  QAction* bez = item(coils, "actLabelBezeichnung", "Bezeichnung", [this] { SetLabelMode(TLabelMode::Bezeichnung); });
-  for (QAction* a : {rWert, bez}) {
+  QAction* coilResistanceAction =
+      item(coils, "actLabelCoilResistance", "R-Wert", [this] { SetLabelMode(LabelMode::CoilResistance); });
+  QAction* designationAction =
+      item(coils, "actLabelDesignation", "Bezeichnung", [this] { SetLabelMode(LabelMode::Designation); });
+  for (QAction* a : {coilResistanceAction, designationAction}) {
     a->setCheckable(true);
     modes->addAction(a);
   }
-  rWert->setChecked(true);
+  coilResistanceAction->setChecked(true);
 
   QMenu* view = bar->addMenu(QText("Ansicht"));
   auto* views = new QActionGroup(this);
@@ -367,34 +373,34 @@ void TFormWeicheneditor::BuildMenus() {
   QMenu* mouse = bar->addMenu(QText("Mausbelegung"));
   item(mouse, "actMouseMap", "ändern ...", [this] { MouseMapClick(); });
   QMenu* mark = bar->addMenu(QText("Bauteiloptimierung"));
-  item(mark, "actMarkAll", "alle Bauteile zum Optimieren markieren", [this] { MarkClick(TMarkAll::AllComponents); });
+  item(mark, "actMarkAll", "alle Bauteile zum Optimieren markieren", [this] { MarkClick(MarkScope::AllComponents); });
   item(mark, "actMarkResistors", "nur Widerstände zum Optimieren markieren",
-       [this] { MarkClick(TMarkAll::ResistorsOnly); });
-  item(mark, "actMarkNone", "alle Markierungen entfernen", [this] { MarkClick(TMarkAll::None); });
+       [this] { MarkClick(MarkScope::ResistorsOnly); });
+  item(mark, "actMarkNone", "alle Markierungen entfernen", [this] { MarkClick(MarkScope::None); });
 }
 
-void TFormWeicheneditor::Layout() {
+void CrossoverEditorWindow::Layout() {
   // 1. the level's menu entry and geometry
-  geometry_ = WeicheGeometry(settings_.WEsize);
-  settings_.WEsize = geometry_.level;
+  geometry_ = GeometryOfLevel(settings_.crossoverEditorSize);
+  settings_.crossoverEditorSize = geometry_.level;
   const std::string name = "actSize" + std::to_string(geometry_.level);
   Action(name.c_str())->setChecked(true);
   // 2.-3. window size, kept on the screen
-  const TWeSize designed = WeicheWindowSize(geometry_);
+  const DrawingSize designed = CrossoverWindowSize(geometry_);
   // Where the screen is smaller than the window at this level, the window
   // takes the screen's room less its frame and the drawing keeps the size it
   // has in the designed window, scrolling; a larger screen shows the window
   // as designed.
   const QRect screen = ScreenOf(this)->geometry();
   const QSize room = ScreenOf(this)->availableGeometry().size() - kWindowFrameRoom;
-  TWeSize size = designed;
+  DrawingSize size = designed;
   ShowMouseLine(std::min(designed.width, room.width()));
   if (designed.width > room.width() || designed.height > room.height()) {
     // The drawing then takes the whole node grid with its parts.
-    const THitRects rects = HitRectangles(geometry_);
+    const SlotRects rects = HitRectangles(geometry_);
     int right = 0;
     int bottom = 0;
-    for (const TWeRect& r : rects) {
+    for (const DrawingRect& r : rects) {
       right = std::max(right, r.right);
       bottom = std::max(bottom, r.bottom);
     }
@@ -404,8 +410,8 @@ void TFormWeicheneditor::Layout() {
     box_->setMinimumSize(0, 0);
   }
   resize(size.width, size.height);
-  const TWePoint at =
-      KeepWeicheOnScreen({x() - screen.left(), y() - screen.top()}, size, {screen.width(), screen.height()});
+  const DrawingPoint at =
+      KeepCrossoverEditorOnScreen({x() - screen.left(), y() - screen.top()}, size, {screen.width(), screen.height()});
   if (size.height < designed.height) {
     // A window as high as the room starts at its top: the frame's title bar
     // and the status line both stay on the screen.
@@ -420,9 +426,9 @@ void TFormWeicheneditor::Layout() {
   box_->update();
 }
 
-void TFormWeicheneditor::OpenFor(int amp) {
+void CrossoverEditorWindow::OpenFor(int amp) {
   if (amp < 0 || amp >= kMaxAmps) return;
-  const auto& source = doc_.Project().Verstaerker[static_cast<std::size_t>(amp)].crossover;
+  const auto& source = doc_.CurrentProject().amplifiers[static_cast<std::size_t>(amp)].crossover;
   std::copy(source.begin(), source.begin() + kUsedPartSlots, parts_.begin());
   amp_ = amp;
   setWindowTitle(QText("Weicheneditor - Verstärker " + std::to_string(amp + 1)));
@@ -433,61 +439,61 @@ void TFormWeicheneditor::OpenFor(int amp) {
   emit openChanged(true);
 }
 
-void TFormWeicheneditor::ApplyClick() {
+void CrossoverEditorWindow::ApplyClick() {
   if (amp_ < 0) return;
-  TProjectEdit edit(doc_, "Weiche " + std::to_string(amp_ + 1) + " editieren", TRecalc::Incremental);
-  auto& target = edit.Project().Verstaerker[static_cast<std::size_t>(amp_)].crossover;
+  ProjectEdit edit(doc_, "Weiche " + std::to_string(amp_ + 1) + " editieren", Recalc::Incremental);
+  auto& target = edit.EditedProject().amplifiers[static_cast<std::size_t>(amp_)].crossover;
   std::copy(parts_.begin(), parts_.begin() + kUsedPartSlots, target.begin());
   edit.Commit();
 }
 
-void TFormWeicheneditor::OkClick() {
-  const TPlausibilityTexts found = CheckPlausibility(parts_);
+void CrossoverEditorWindow::OkClick() {
+  const PlausibilityTexts found = CheckPlausibility(parts_);
   if (found.noAmp && ui_.ChooseButton(kNoAmpText, kPlausibilityButtons, 1) == 1) return;
   if (found.noChassis && ui_.ChooseButton(kNoChassisText, kPlausibilityButtons, 1) == 1) return;
   ApplyClick();
   CloseEditor();
 }
 
-void TFormWeicheneditor::CancelClick() { CloseEditor(); }
+void CrossoverEditorWindow::CancelClick() { CloseEditor(); }
 
-void TFormWeicheneditor::CloseEditor() {
+void CrossoverEditorWindow::CloseEditor() {
   hide();
   Finish();
 }
 
-bool TFormWeicheneditor::HasPendingChanges() const {
+bool CrossoverEditorWindow::HasPendingChanges() const {
   if (amp_ < 0) return false;
-  const auto& source = doc_.Project().Verstaerker[static_cast<std::size_t>(amp_)].crossover;
+  const auto& source = doc_.CurrentProject().amplifiers[static_cast<std::size_t>(amp_)].crossover;
   return !std::equal(parts_.begin(), parts_.begin() + kUsedPartSlots, source.begin());
 }
 
-void TFormWeicheneditor::Finish() {
+void CrossoverEditorWindow::Finish() {
   amp_ = -1;
   options_.nodeNumbers = false;
   emit openChanged(false);
 }
 
-void TFormWeicheneditor::closeEvent(QCloseEvent* event) {
+void CrossoverEditorWindow::closeEvent(QCloseEvent* event) {
   // The window's close box: as "&Abbruch".
   Finish();
   event->accept();
 }
 
-std::string TFormWeicheneditor::ChassisName(int n) const {
+std::string CrossoverEditorWindow::ChassisName(int n) const {
   if (n < 0 || n >= kChassisSlots) return {};
-  return doc_.Project().Chassis[static_cast<std::size_t>(n)].Name.Str();
+  return doc_.CurrentProject().chassis[static_cast<std::size_t>(n)].name.Str();
 }
 
-void TFormWeicheneditor::Paint(QPainter& painter) const {
-  PaintWeiche(painter, geometry_, parts_, rects_, options_, [this](int n) { return ChassisName(n); });
+void CrossoverEditorWindow::Paint(QPainter& painter) const {
+  PaintCrossover(painter, geometry_, parts_, rects_, options_, [this](int n) { return ChassisName(n); });
 }
 
-void TFormWeicheneditor::ClickAt(int x, int y, TMouseButton button, bool shift, bool ctrl) {
-  const int action = DecodeMouseAction(settings_.TBWEopti, button, shift, ctrl);
+void CrossoverEditorWindow::ClickAt(int x, int y, MouseButton button, bool shift, bool ctrl) {
+  const int action = DecodeMouseAction(settings_.crossoverMouseMap, button, shift, ctrl);
   const int slot = HitTest(rects_, x, y);
-  if (slot < 0 || action == waNone) return;
-  if (action == waEdit) {
+  if (slot < 0 || action == NoAction) return;
+  if (action == EditPart) {
     // The part editor opens at the click, moved back into the work area:
     // bottom edge first, then left, top and right.
     QRect area = ScreenOf(this)->availableGeometry();
@@ -499,16 +505,16 @@ void TFormWeicheneditor::ClickAt(int x, int y, TMouseButton button, bool shift, 
     if (top < area.top()) top = area.top();
     if (left + size.width() > area.right() + 1) left = area.right() + 1 - size.width();
     partEditor_.move(left, top);
-    TWPart copy = parts_[static_cast<std::size_t>(slot)];
-    const TDialogOwner owner(partEditor_, this);
-    if (partEditor_.Edit(copy, doc_.Project())) parts_[static_cast<std::size_t>(slot)] = copy;
+    CrossoverPart copy = parts_[static_cast<std::size_t>(slot)];
+    const DialogOwner owner(partEditor_, this);
+    if (partEditor_.Edit(copy, doc_.CurrentProject())) parts_[static_cast<std::size_t>(slot)] = copy;
   } else {
-    ApplyWeicheAction(parts_, slot, action);
+    ApplyMouseAction(parts_, slot, action);
   }
   box_->update();
 }
 
-void TFormWeicheneditor::FreeWiresClick() {
+void CrossoverEditorWindow::FreeWiresClick() {
   freeWires_->Fill(FreeWireRows(parts_));
   // The dialog stands beside the drawing, so that the node numbers stay in view.
   freeWires_->adjustSize();
@@ -523,14 +529,14 @@ void TFormWeicheneditor::FreeWiresClick() {
   box_->update();
 }
 
-void TFormWeicheneditor::MouseMapClick() {
-  mouseMap_->Fill(settings_.TBWEopti);
-  if (runDialog_(*mouseMap_) == QDialog::Accepted) settings_.TBWEopti = mouseMap_->Map();
+void CrossoverEditorWindow::MouseMapClick() {
+  mouseMap_->Fill(settings_.crossoverMouseMap);
+  if (runDialog_(*mouseMap_) == QDialog::Accepted) settings_.crossoverMouseMap = mouseMap_->Map();
   ShowMouseLine(width());
 }
 
-void TFormWeicheneditor::ShowMouseLine(int windowWidth) {
-  QString text = QText(MouseMapSummary(settings_.TBWEopti));
+void CrossoverEditorWindow::ShowMouseLine(int windowWidth) {
+  QString text = QText(MouseMapSummary(settings_.crossoverMouseMap));
   // In a window narrower than the line (a small screen) it takes two lines,
   // three mouse buttons each.
   if (mouseLine_->fontMetrics().horizontalAdvance(text) > windowWidth - 8) {
@@ -542,45 +548,45 @@ void TFormWeicheneditor::ShowMouseLine(int windowWidth) {
   mouseLine_->setText(text);
 }
 
-void TFormWeicheneditor::MarkClick(TMarkAll which) {
+void CrossoverEditorWindow::MarkClick(MarkScope which) {
   MarkForOptimization(parts_, which);
   box_->update();
 }
 
-void TFormWeicheneditor::SetLevel(int level) {
-  settings_.WEsize = std::clamp(level, kWeicheMinLevel, kWeicheMaxLevel);
+void CrossoverEditorWindow::SetLevel(int level) {
+  settings_.crossoverEditorSize = std::clamp(level, kCrossoverMinLevel, kCrossoverMaxLevel);
   Layout();
 }
 
-void TFormWeicheneditor::SetPrintView(bool on) {
+void CrossoverEditorWindow::SetPrintView(bool on) {
   options_.printView = on;
   Action(on ? "actViewPrint" : "actViewEdit")->setChecked(true);
   box_->update();
 }
 
-void TFormWeicheneditor::SetLabelMode(TLabelMode mode) {
+void CrossoverEditorWindow::SetLabelMode(LabelMode mode) {
   options_.labelMode = mode;
-  Action(mode == TLabelMode::RWert ? "actLabelRWert" : "actLabelBezeichnung")->setChecked(true);
+  Action(mode == LabelMode::CoilResistance ? "actLabelCoilResistance" : "actLabelDesignation")->setChecked(true);
   box_->update();
 }
 
 // ---------------------------------------------------------------- print view output
 
-TWeRect TFormWeicheneditor::PrintArea() const { return UsedDrawingArea(geometry_, parts_); }
+DrawingRect CrossoverEditorWindow::PrintArea() const { return UsedDrawingArea(geometry_, parts_); }
 
-void TFormWeicheneditor::PaintPrintView(QPainter& painter) const {
-  const TWeRect area = PrintArea();
+void CrossoverEditorWindow::PaintPrintView(QPainter& painter) const {
+  const DrawingRect area = PrintArea();
   painter.save();
   painter.translate(-area.left, -area.top);
-  TWeichePaintOptions o = options_;
+  CrossoverPaintOptions o = options_;
   o.printView = true;
   o.nodeNumbers = false;
-  PaintWeiche(painter, geometry_, parts_, rects_, o, [this](int n) { return ChassisName(n); });
+  PaintCrossover(painter, geometry_, parts_, rects_, o, [this](int n) { return ChassisName(n); });
   painter.restore();
 }
 
-QImage TFormWeicheneditor::RenderPrintView() const {
-  const TWeRect area = PrintArea();
+QImage CrossoverEditorWindow::RenderPrintView() const {
+  const DrawingRect area = PrintArea();
   QImage image(area.right - area.left + 1, area.bottom - area.top + 1, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
@@ -588,12 +594,12 @@ QImage TFormWeicheneditor::RenderPrintView() const {
   return image;
 }
 
-bool TFormWeicheneditor::SavePng(const std::filesystem::path& file) const {
+bool CrossoverEditorWindow::SavePng(const std::filesystem::path& file) const {
   return RenderPrintView().save(QString::fromStdString(Utf8FromPath(file)), "PNG");
 }
 
-bool TFormWeicheneditor::SaveSvg(const std::filesystem::path& file) const {
-  const TWeRect area = PrintArea();
+bool CrossoverEditorWindow::SaveSvg(const std::filesystem::path& file) const {
+  const DrawingRect area = PrintArea();
   const QSize size(area.right - area.left + 1, area.bottom - area.top + 1);
   QSvgGenerator svg;
   svg.setFileName(QString::fromStdString(Utf8FromPath(file)));
@@ -607,7 +613,7 @@ bool TFormWeicheneditor::SaveSvg(const std::filesystem::path& file) const {
   return painter.end();
 }
 
-void TFormWeicheneditor::PaintPrintPage(QPainter& painter, const QRect& page) const {
+void CrossoverEditorWindow::PaintPrintPage(QPainter& painter, const QRect& page) const {
   painter.save();
   // A heading names the amplifier and the project file; below it the used
   // part of the drawing as large as the page allows, keeping its proportions
@@ -620,7 +626,7 @@ void TFormWeicheneditor::PaintPrintPage(QPainter& painter, const QRect& page) co
   const QString title = painter.fontMetrics().elidedText(windowTitle() + QText(file), Qt::ElideMiddle, page.width());
   painter.drawText(QRect(page.left(), page.top(), page.width(), heading), Qt::AlignLeft | Qt::AlignTop, title);
 
-  const TWeRect area = PrintArea();
+  const DrawingRect area = PrintArea();
   const double width = area.right - area.left + 1;
   const double height = area.bottom - area.top + 1;
   const QPaintDevice* device = painter.device();
@@ -632,14 +638,14 @@ void TFormWeicheneditor::PaintPrintPage(QPainter& painter, const QRect& page) co
   painter.restore();
 }
 
-bool TFormWeicheneditor::PrintTo(QPrinter& printer) const {
+bool CrossoverEditorWindow::PrintTo(QPrinter& printer) const {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   PaintPrintPage(painter, painter.viewport());
   return painter.end();
 }
 
-void TFormWeicheneditor::PrintClick() {
+void CrossoverEditorWindow::PrintClick() {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageOrientation(QPageLayout::Landscape);
   printer.setDocName(windowTitle());
@@ -648,7 +654,7 @@ void TFormWeicheneditor::PrintClick() {
   if (!PrintTo(printer)) ui_.ShowMessage("Der Drucker kann nicht angesprochen werden.");
 }
 
-void TFormWeicheneditor::ExportPngClick() {
+void CrossoverEditorWindow::ExportPngClick() {
   const std::string name = "Weiche" + std::to_string(std::max(amp_, 0) + 1) + ".png";
   const auto file =
       ui_.PickSaveFile("Druckansicht als PNG speichern", "PNG-Bilder (*.png)|*.png", settings_.projectFolder, name);
@@ -657,7 +663,7 @@ void TFormWeicheneditor::ExportPngClick() {
   if (!SavePng(target)) ui_.ShowMessage("Die Datei \"" + Utf8FromPath(target) + "\" kann nicht geschrieben werden.");
 }
 
-void TFormWeicheneditor::ExportSvgClick() {
+void CrossoverEditorWindow::ExportSvgClick() {
   const std::string name = "Weiche" + std::to_string(std::max(amp_, 0) + 1) + ".svg";
   const auto file =
       ui_.PickSaveFile("Druckansicht als SVG speichern", "SVG-Grafiken (*.svg)|*.svg", settings_.projectFolder, name);
