@@ -115,6 +115,13 @@ void DeriveChassisValues(Chassis& c, const Enclosure& enclosure, double f) {
   DeriveChassisValues(ThieleSmallOf(c), enclosure, f, c.derived);
 }
 
+void DeriveChassisValues(Project& p) {
+  for (int c = 0; c < kMaxChassis; ++c) {
+    const auto slot = static_cast<std::size_t>(c);
+    DeriveChassisValues(p.chassis[slot], p.enclosures[slot], 1e-10);
+  }
+}
+
 void EstimateEnclosureLosses(const Chassis& c, Enclosure& enclosure) {
   if (enclosure.explicitValues) return;
   const int type = enclosure.type;

@@ -24,12 +24,16 @@ inline ThieleSmall ThieleSmallOf(const Chassis& c) { return {c.fs, c.Qes, c.Qms,
 // Computes every derived value of a chassis in enclosure `enclosure` at frequency f
 // (Hz) into `d`. `Vabf` is written only for the band-pass types and keeps its
 // value otherwise. Undefined elements get the marker values 1e99 (open
-// resistance, missing inductance), 1enclosure-99/1enclosure-105 (practically zero) and 1e102
+// resistance, missing inductance), 1e-99/1e-105 (practically zero) and 1e102
 // (the inductance of an absent chamber). Works without allocation.
 void DeriveChassisValues(const ThieleSmall& ts, const Enclosure& enclosure, double f, ChassisDerived& d);
 // The same on a chassis record: writes its derived-value area. Editors and the
-// project loader pass f = 1enclosure-10 for the values of the low-frequency limit.
+// project loader pass f = 1e-10 for the values of the low-frequency limit.
 void DeriveChassisValues(Chassis& c, const Enclosure& enclosure, double f);
+// The derived values of every chassis slot in use from its enclosure, as a
+// loaded project has them: they follow from the records and are never
+// compared, stored in files or kept in undo steps.
+void DeriveChassisValues(Project& p);
 
 // When `explicitValues` is false, overwrites vV, mb, fmb, Ql, Qb, vVf, QbFront, Qk and
 // Qkf of the enclosure with the estimate from its damping levels and the

@@ -35,16 +35,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Prints the status report; hands nothing back (the command reads the result
+// Keeps the status report; takes no copy of the result (the command reads it
 // from the thread once it is done).
 class ConsoleHost : public CalcHost {
  public:
   CalcReport report;
   void Progress(int, int, const std::string&) override {}
-  void StatusReport(const CalcStates& states, const CalcResult& r) override {
+  void Finished(const CalcStates& states, const CalcResult& r, const GradeBlock&) override {
     report = sonvex::StatusReport(states, r.ampCount, r.chassisCount);
   }
-  void HandBack(const CalcResult&, const GradeBlock&) override {}
 };
 
 Settings LoadCliSettings(const fs::path& dataFolder, Interaction& ui) {

@@ -290,10 +290,7 @@ void CalcThread::Finish() {
   if (IsGradeFailureText(wholeBoxState)) wholeBoxState = "OK";
   if (wholeBoxState == "OK" && StatusReport(states_, p.ampCount, p.chassisCount).errors == 0)
     wholeBoxState = CheckGrades(grades_);
-  if (!silent_ && host_ != nullptr) {
-    host_->StatusReport(states_, r);
-    host_->HandBack(r, grades_);
-  }
+  if (!silent_ && host_ != nullptr) host_->Finished(states_, r, grades_);
 }
 
 }  // namespace sonvex

@@ -27,10 +27,11 @@ class CalcHost {
   virtual ~CalcHost() = default;
   // While items run: "Berechnung läuft: " + percentage. Only when at least one item is dirty.
   virtual void Progress(int stepsDone, int stepsTotal, const std::string& text) = 0;
-  // A calculation is finished: the status report and error list.
-  virtual void StatusReport(const CalcStates& states, const CalcResult& result) = 0;
-  // Then the hand-back of the whole result and its grade block.
-  virtual void HandBack(const CalcResult& result, const GradeBlock& grades) = 0;
+  // A calculation is finished: its item states (the status report and error
+  // list), its result and grade block. `result` is the thread's own working
+  // result, valid during the call only: a host that keeps it takes a copy.
+  // Called before the thread goes idle.
+  virtual void Finished(const CalcStates& states, const CalcResult& result, const GradeBlock& grades) = 0;
 };
 
 // "Berechnung läuft: " + FormatNumber(done·100/total, 4) + "%".

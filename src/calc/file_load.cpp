@@ -62,11 +62,10 @@ ProjectLoadResult LoadProjectFile(Project& p, const fs::path& file, const Settin
 
 void DeriveLoadedProject(Project& p) {
   for (int c = 0; c < kMaxChassis; ++c) {
-    Chassis& ch = p.chassis[static_cast<std::size_t>(c)];
-    Enclosure& enclosure = p.enclosures[static_cast<std::size_t>(c)];
-    EstimateEnclosureLosses(ch, enclosure);
-    DeriveChassisValues(ch, enclosure, 1e-10);
+    const auto slot = static_cast<std::size_t>(c);
+    EstimateEnclosureLosses(p.chassis[slot], p.enclosures[slot]);
   }
+  DeriveChassisValues(p);
 }
 
 bool LoadChassisFrom(Chassis& c, const MyIniFile& ini, Interaction& ui) {

@@ -5,6 +5,9 @@
 namespace sonvex {
 
 void UndoStack::Push(const Project& p, const std::string& description, const Project* reference) {
+  // A full stack loses its oldest step: the saved state moves one step down,
+  // and where it was that oldest step, it is out of reach.
+  if (Count() == kUndoSlots && clean_ >= 0) --clean_;
   // The last slot's record is reused for the new snapshot: no allocation once
   // the stack is full.
   std::unique_ptr<Project> record = std::move(slots_[kUndoSlots - 1]);
@@ -17,6 +20,10 @@ void UndoStack::Push(const Project& p, const std::string& description, const Pro
   *record = p;
   slots_[0] = std::move(record);
   references_[0] = reference != nullptr ? std::make_unique<Project>(*reference) : nullptr;
+  // Values derived from a chassis follow from its records; a step keeps
+  // the records only.
+  for (Chassis& c : slots_[0]->chassis) c.derived = ChassisDerived{};
+  if (references_[0]) for (Chassis& c : references_[0]->chassis) c.derived = ChassisDerived{};
   // An empty description would mark the slot as empty; every command names itself.
   descriptions_[0] = description.empty() ? std::string("?") : description;
 }
@@ -36,12 +43,17 @@ void UndoStack::ShiftDown() {
 void UndoStack::Drop() {
   if (descriptions_[0].empty()) return;
   ShiftDown();
+  // The project did not change since the dropped step was pushed.
+  if (clean_ > Count()) clean_ = -1;
 }
 
 bool UndoStack::Pop(Project& p, Project* reference) {
   if (descriptions_[0].empty() || !slots_[0]) return false;
   p = *slots_[0];
   if (reference != nullptr && references_[0] != nullptr) *reference = *references_[0];
+  // Undoing past the saved state: without a redo, the next edit would reach
+  // the same number of steps with another project.
+  if (clean_ >= Count()) clean_ = -1;
   ShiftDown();
   return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Undo of the main window: up to 21 whole snapshots of the project, each
 // taken before an editing command and described by a short German text that
-// the menu item shows.
+// the menu item shows. The stack also knows where the project was last saved
+// (its clean index): an edit followed by its undo is saved again.
 #include <array>
 #include <memory>
 #include <string>
@@ -31,6 +32,14 @@ class UndoStack {
 
   bool Empty() const { return Count() == 0; }
   int Count() const;
+  // The project as it stands is the one last saved: the number of steps
+  // equals the clean index. Marking clean takes the present number.
+  bool IsClean() const { return clean_ >= 0 && Count() == clean_; }
+  void MarkClean() { clean_ = Count(); }
+  // The project changed without a step of its own (marks made for a run):
+  // no undo reaches the saved state any more.
+  void LoseClean() { clean_ = -1; }
+
   // Description of slot 0 (empty when there is none).
   const std::string& TopDescription() const { return descriptions_[0]; }
   // The menu caption: "Rückgängig" + blank + the description in double quotes.
@@ -44,6 +53,10 @@ class UndoStack {
   std::array<std::string, kUndoSlots> descriptions_{};  // empty: slot is empty
   // The reference project of a step that changed it too; null for all others.
   std::array<std::unique_ptr<Project>, kUndoSlots> references_{};
+  // The number of steps when the project was saved; -1 when no sequence of
+  // undo steps leads back there (the step was lost off the bottom, or undone
+  // and replaced by another edit).
+  int clean_ = 0;
 };
 
 }  // namespace sonvex

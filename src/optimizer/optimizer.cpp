@@ -158,6 +158,11 @@ void OptimizerThread::Execute() {
     lock.lock();
     idle_ = true;
     idleCv_.notify_all();
+    if (host_ != nullptr && !Terminating()) {
+      lock.unlock();
+      host_->Idle();
+      lock.lock();
+    }
   }
 }
 

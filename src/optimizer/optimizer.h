@@ -45,6 +45,9 @@ class OptimizerHost {
   // The run could not go on (calculation time-out, failed start
   // calculation, nothing marked); not reported as success.
   virtual void Failure(const std::string& message) = 0;
+  // The run is over, whichever way it ended (a stop request too), and the
+  // thread is idle: called after it became idle, not while it terminates.
+  virtual void Idle() {}
 };
 
 inline constexpr std::string_view kOptimizerSuccessText = "Die Optimierung wurde erfolgreich beendet.";

@@ -35,11 +35,11 @@ class RecordingHost : public CalcHost {
   int handBacks = 0;
   CalcReport lastReport;
   void Progress(int, int, const std::string& text) override { progress.push_back(text); }
-  void StatusReport(const CalcStates& states, const CalcResult& r) override {
+  void Finished(const CalcStates& states, const CalcResult& r, const GradeBlock&) override {
     ++reports;
     lastReport = sonvex::StatusReport(states, r.ampCount, r.chassisCount);
+    ++handBacks;
   }
-  void HandBack(const CalcResult&, const GradeBlock&) override { ++handBacks; }
 };
 
 // A synchronous driver that records which items ran.

@@ -333,7 +333,7 @@ TEST_F(CrossoverEditor, DrawingFollowsAChassisRenamedElsewhere) {
   QApplication::processEvents();
   counter.paints = 0;
   {
-    ProjectEdit edit(*doc_, "Chassis 1 editieren", Recalc::Incremental);
+    ProjectEdit edit(*doc_, "Chassis 1 editieren");
     edit.EditedProject().chassis[0].name = "Umbenannt";
     edit.Commit();
   }

@@ -376,8 +376,13 @@ class MainWindowCommands : public MainWindowFixture<> {
 // The menu items run the commands on their amplifier, through the window's
 // dialog runner, and the undo item names the edit.
 TEST_F(MainWindowCommands, ActiveFilterAndChassisCopyItemsRunTheirDialogs) {
+  // A level changed: an "Ok" without a change would make no step.
   form_->execDialog = Answering<ActiveFilterDialog>(
-      [](ActiveFilterDialog& d) { EXPECT_EQ(d.Group()->title().toStdString(), " Verstärker 2 "); }, true);
+      [](ActiveFilterDialog& d) {
+        EXPECT_EQ(d.Group()->title().toStdString(), " Verstärker 2 ");
+        d.LevelEdit()->setText("-3");
+      },
+      true);
   form_->Action("actActiveFilter2")->trigger();
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Aktives Filter 2 editieren\"");
   form_->execDialog = Answering<ChassisCopyDialog>([](ChassisCopyDialog& d) { d.RunActionButton()->click(); }, true);

@@ -24,6 +24,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -168,7 +169,7 @@ TEST_F(MainWindowTest, CtrlSSavesIntoTheOwnFileAndTheTitleMarksUnsavedChanges) {
   EXPECT_EQ(f.Action("actSaveAs")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
   EXPECT_EQ(f.Action("actSaveAs")->text(), QStringLiteral("Speichern &unter ..."));
   {
-    ProjectEdit edit(f.Document(), "Aktives Filter 1 editieren", Recalc::Incremental);
+    ProjectEdit edit(f.Document(), "Aktives Filter 1 editieren");
     edit.EditedProject().amplifiers[0].level = -1.0;
     edit.Commit();
   }
@@ -632,6 +633,110 @@ TEST_F(MainWindowTest, NewerChassisFileIsOfferedOnceAfterStartUp) {
   ASSERT_TRUE(form_->WaitCalcIdle());
 }
 
+// Asks like the script, and takes away a file while the question is open.
+struct FileTakingInteraction : ScriptedInteraction {
+  fs::path takeAway;
+  int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
+    if (!takeAway.empty()) fs::remove(takeAway);
+    return ScriptedInteraction::ChooseButton(message, captions, defaultIndex);
+  }
+};
+
+class MainWindowReload : public MainWindowFixture<FileTakingInteraction> {};
+
+// "Ja" to the newer chassis file after it went away: nothing is committed,
+// and the message says so.
+TEST_F(MainWindowReload, AReloadThatFailsCommitsNothing) {
+  SaveProject(*testing::MakeTwoWayProject(60), DefaultFile());
+  Chassis newer = testing::Tweeter();
+  newer.fs = 900;
+  const fs::path file = settings_.chassisFolder / "kalotte.ZCH";
+  SaveChassisFile(file, newer);
+  Start();
+  const auto before = std::make_unique<Project>(form_->CurrentProject());
+  ui_.takeAway = file;
+  ui_.buttons = {1};
+  form_->CheckChassisTick();
+  ASSERT_EQ(ui_.asked.size(), 2u);
+  EXPECT_EQ(ui_.asked[1].kind, "message");
+  EXPECT_EQ(ui_.asked[1].text, "Die Chassisdatei \"" + Utf8FromPath(file) +
+                                   "\" ist nicht mehr vorhanden.\r\nChassis 1 bleibt unverändert.");
+  EXPECT_TRUE(form_->CurrentProject() == *before);
+  EXPECT_TRUE(form_->UndoHistory().Empty());
+  EXPECT_TRUE(form_->Document().Saved());
+}
+
+// "Ok" without a change, in every editor: no undo step, the project stays
+// saved and its title unmarked, and nothing is computed.
+TEST_F(MainWindowTest, OkWithoutAChangeLeavesTheProjectSavedInEveryEditor) {
+  WriteTwoWayDefault();
+  Start();
+  form_->show();
+  form_->execDialog = [](QDialog&) { return int(QDialog::Accepted); };
+  struct Case {
+    const char* editor;
+    std::function<void()> run;
+  };
+  const Case cases[] = {
+      {"Aktive Filter", [&] { form_->ActiveFilterClick(1); }},
+      {"Außengehäuse", [&] { form_->CabinetClick(); }},
+      {"Anzeigeoptionen", [&] { form_->DisplayOptionsClick(); }},
+      {"Projekteigenschaften", [&] { form_->ProjectPropertiesClick(); }},
+      {"Chassis kopieren", [&] { form_->ChassisCopyClick(); }},
+      {"Chassiseditor",
+       [&] {
+         form_->ChassisItemClick(2);
+         form_->ChassisEditor()->OkClick();
+       }},
+      {"Weicheneditor",
+       [&] {
+         form_->CrossoverEditClick(0);
+         form_->CrossoverEditor()->OkClick();
+       }},
+  };
+  for (const Case& c : cases) {
+    c.run();
+    EXPECT_TRUE(form_->UndoHistory().Empty()) << c.editor;
+    EXPECT_TRUE(form_->Document().Saved()) << c.editor;
+    EXPECT_FALSE(form_->windowTitle().endsWith(" *")) << c.editor;
+    EXPECT_TRUE(form_->Document().CalcIdle()) << c.editor;  // nothing requested
+    EXPECT_FALSE(form_->OpenEditors().Any()) << c.editor;
+  }
+  EXPECT_TRUE(ui_.asked.empty());
+}
+
+// The title's marker follows the undo stack's clean index: an edit and its
+// undo are saved again, and undoing past a save is unsaved.
+TEST_F(MainWindowTest, TheTitleMarkerFollowsTheSavedState) {
+  WriteTwoWayDefault();
+  Start();
+  const auto marked = [&] { return form_->windowTitle().endsWith(" *"); };
+  const auto setLevel = [&](double level) {
+    ProjectEdit edit(form_->Document(), "Aktives Filter 1 editieren");
+    edit.EditedProject().amplifiers[0].level = level;
+    edit.Commit();
+  };
+  EXPECT_FALSE(marked());
+  setLevel(0.5);
+  EXPECT_TRUE(marked());
+  form_->UndoClick();
+  EXPECT_FALSE(marked());
+  EXPECT_TRUE(form_->CurrentProject().saved);
+
+  setLevel(0.5);
+  form_->SaveClick();
+  EXPECT_FALSE(marked());
+  setLevel(0.25);
+  EXPECT_TRUE(marked());
+  form_->UndoClick();
+  EXPECT_FALSE(marked());
+  form_->UndoClick();  // before the save
+  EXPECT_TRUE(marked());
+  setLevel(0.5);  // the saved values again, but not by undo
+  EXPECT_TRUE(marked());
+  ASSERT_TRUE(form_->WaitCalcIdle());
+}
+
 TEST(MainWindowTitle, LongNamesLoseLeadingFolders) {
   struct Case {
     const char* name;
@@ -978,6 +1083,30 @@ TEST_F(MainWindowTest, ClosingTheProgramAsksTheOpenOptimizerFirst) {
   EXPECT_TRUE(w.isVisible());
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].text, "Optimierungsergebnisse übernehmen?");
+}
+
+// Closing the program while a run goes on: "&Ja" to the abort question; the
+// program closes once the run stopped and the take-over question is answered.
+TEST_F(MainWindowTest, ClosingTheProgramDuringARunClosesOnceTheRunStopped) {
+  options_.optimizerPause = 0ms;
+  StartOn(*DetunedTwoWay());
+  form_->show();
+  form_->Action("actOptimizer")->trigger();
+  CrossoverOptimizerWindow& w = *form_->OptimizerWindow();
+  ui_.buttons = {2};
+  w.StartButton()->click();
+  // Its reports wait for this thread: the run cannot be over yet.
+  ASSERT_FALSE(w.Optimizer().IsIdle());
+  ui_.asked.clear();
+  ui_.buttons = {1, 2};  // abort, then keep the start values
+  EXPECT_FALSE(form_->close());
+  EXPECT_TRUE(form_->isVisible());
+  ASSERT_TRUE(WaitRunFinished(w));
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_FALSE(form_->isVisible());
+  ASSERT_EQ(ui_.asked.size(), 2u);
+  EXPECT_EQ(ui_.asked[0].text, "Optimierung abbrechen?");
+  EXPECT_EQ(ui_.asked[1].text, "Optimierungsergebnisse übernehmen?");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // messages going.
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSignalSpy>
 #include <QTimer>
 #include <chrono>
 #include <memory>
@@ -44,6 +45,14 @@ inline bool WaitOptimizerRun(CrossoverOptimizerWindow& w, std::chrono::seconds t
   }
   PumpWindowMessages(0);
   return true;
+}
+
+// Waits for the window to report the end of the run it asked to stop (the
+// report comes through the window's event queue, so it cannot have come
+// before the wait begins).
+inline bool WaitRunFinished(CrossoverOptimizerWindow& w) {
+  QSignalSpy finished(&w, &CrossoverOptimizerWindow::runFinished);
+  return finished.wait(300000);
 }
 
 }  // namespace sonvex

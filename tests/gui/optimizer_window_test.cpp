@@ -391,6 +391,7 @@ TEST_F(OptimizerWindow, AbortThenNoRestoresTheProjectWithoutTheFixedParts) {
 
   release = true;
   w.AbortButton()->click();
+  ASSERT_TRUE(WaitRunFinished(w));
   EXPECT_TRUE(w.Optimizer().IsIdle());
   EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Stopped);
   EXPECT_TRUE(w.FinishPanel()->isHidden());
@@ -679,6 +680,7 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
       EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Finished);
     } else {
       // "&Ja": the run is stopped before the take-over question comes.
+      ASSERT_TRUE(WaitRunFinished(w));
       EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Stopped);
       ASSERT_EQ(ui_.asked.size(), 2u);
       EXPECT_EQ(ui_.asked[1].text, "Optimierungsergebnisse übernehmen?");

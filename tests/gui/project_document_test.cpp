@@ -1,23 +1,23 @@
 // The project document without any window: edits and their undo steps,
-// the signals around a replaced project, the recalculation an undo asks for,
-// and the reference commands.
+// empty edits, the saved state, the signals around a replaced project, the
+// recalculation an edit or undo needs, and the reference commands.
 #include "ui/document/project_document.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <atomic>
+#include <condition_variable>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "document_fixture.h"
+#include "acoustics/enclosure.h"
 #include "model/project_file.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
@@ -59,7 +59,7 @@ TEST_F(ProjectDocumentTest, EachCommitIsOneUndoStepWithItsCaption) {
   const double before = doc_->CurrentProject().amplifiers[0].level;
   ASSERT_TRUE(doc_->Saved());
   {
-    ProjectEdit edit(*doc_, "Aktives Filter 1 editieren", Recalc::Incremental);
+    ProjectEdit edit(*doc_, "Aktives Filter 1 editieren");
     edit.EditedProject().amplifiers[0].level = 0.5;
     EXPECT_EQ(doc_->CurrentProject().amplifiers[0].level, before);  // nothing before the commit
     edit.Commit();
@@ -75,18 +75,110 @@ TEST_F(ProjectDocumentTest, EachCommitIsOneUndoStepWithItsCaption) {
   EXPECT_TRUE(ran.count(CalcStates::kActiveFilter0) == 1);
   EXPECT_TRUE(ran.count(CalcStates::kBaffle0) == 0);
 
-  // Undo brings the snapshot taken when the edit began.
+  // Undo brings the snapshot taken when the edit began, and with it the
+  // saved state.
   doc_->Undo();
   EXPECT_EQ(doc_->CurrentProject().amplifiers[0].level, before);
   EXPECT_EQ(doc_->UndoHistory().Count(), 0);
+  EXPECT_TRUE(doc_->Saved());
 
   // An edit without a caption makes no undo step (the optimizer putting the
   // project back as it was before a run).
-  ProjectEdit quiet(*doc_, std::nullopt, Recalc::None);
+  ProjectEdit quiet(*doc_, std::nullopt);
   quiet.EditedProject().amplifiers[0].level = 0.25;
   quiet.Commit();
   EXPECT_EQ(doc_->UndoHistory().Count(), 0);
   EXPECT_EQ(doc_->CurrentProject().amplifiers[0].level, 0.25);
+  // No undo leads back to the saved project any more.
+  EXPECT_FALSE(doc_->Saved());
+}
+
+TEST_F(ProjectDocumentTest, AnEditThatChangesNothingCommitsNothing) {
+  int emitted = 0;
+  QObject::connect(doc_.get(), &ProjectDocument::projectChanged, [&] { ++emitted; });
+  QObject::connect(doc_.get(), &ProjectDocument::undoChanged, [&] { ++emitted; });
+  QObject::connect(doc_.get(), &ProjectDocument::savedChanged, [&] { ++emitted; });
+  ASSERT_TRUE(doc_->Saved());
+  Ran();
+  {
+    // Values derived from a chassis follow from its records: changing them
+    // alone is no change.
+    ProjectEdit edit(*doc_, "Chassis 1 editieren");
+    edit.EditedProject().chassis[0].derived.fc = 1234;
+    EXPECT_FALSE(edit.Commit());
+  }
+  {
+    ProjectEdit edit(*doc_, "Aktives Filter 1 editieren");
+    edit.EditedProject().amplifiers[0].level = 0.5;
+    edit.EditedProject().amplifiers[0].level = doc_->CurrentProject().amplifiers[0].level;
+    EXPECT_FALSE(edit.Commit());
+  }
+  EXPECT_TRUE(doc_->Saved());
+  EXPECT_EQ(doc_->UndoHistory().Count(), 0);
+  EXPECT_EQ(emitted, 0);
+  EXPECT_TRUE(Ran().empty());
+  EXPECT_EQ(doc_->CurrentProject().chassis[0].derived.fc, ([&] {
+              auto p = std::make_unique<Project>(doc_->CurrentProject());
+              DeriveChassisValues(*p);
+              return p->chassis[0].derived.fc;
+            }()));
+}
+
+// What an edit computes and announces follows from what it changed.
+TEST_F(ProjectDocumentTest, WhatAnEditComputesFollowsFromWhatChanged) {
+  struct Case {
+    const char* what;
+    void (*change)(Project&);
+    bool computes;  // any calculation step runs
+    bool display;   // the charts are drawn anew at once
+    bool counts;
+  };
+  const Case cases[] = {
+      {"colour", [](Project& p) { p.colorSetChassis[1] = RGBColor(1, 2, 3); }, false, true, false},
+      {"scale", [](Project& p) { p.dBMax = p.dBMax + 5; }, false, true, false},
+      {"mark", [](Project& p) { p.amplifiers[0].crossover[0].optimize = !p.amplifiers[0].crossover[0].optimize; },
+       false, false, false},
+      {"note", [](Project& p) { p.amplifiers[0].crossover[0].note = "MKP"; }, false, false, false},
+      {"level", [](Project& p) { p.amplifiers[0].level = 0.7; }, true, false, false},
+      {"chassis count", [](Project& p) { p.chassisCount = 1; }, true, false, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<ProjectChanges> announced;
+    const auto connection = QObject::connect(doc_.get(), &ProjectDocument::projectChanged,
+                                             [&](const ProjectChanges& changes) { announced.push_back(changes); });
+    {
+      ProjectEdit edit(*doc_, "Test");
+      c.change(edit.EditedProject());
+      EXPECT_TRUE(edit.Commit()) << c.what;
+    }
+    QObject::disconnect(connection);
+    EXPECT_EQ(!Ran().empty(), c.computes) << c.what;
+    ASSERT_EQ(announced.size(), 1u) << c.what;
+    EXPECT_EQ(announced[0].display, c.display) << c.what;
+    EXPECT_EQ(announced[0].counts, c.counts) << c.what;
+    EXPECT_EQ(announced[0].calcInputs, c.computes) << c.what;
+    doc_->Undo();
+    Ran();
+  }
+  EXPECT_TRUE(doc_->Saved());
+}
+
+TEST_F(ProjectDocumentTest, EachFinishedCalculationIsHandedOverOnce) {
+  int results = 0;
+  QObject::connect(doc_.get(), &ProjectDocument::resultChanged, [&] { ++results; });
+  const CalcResult* before = &doc_->ShownResult();
+  {
+    ProjectEdit edit(*doc_, "Aktives Filter 1 editieren");
+    edit.EditedProject().amplifiers[0].level = 0.5;
+    edit.Commit();
+  }
+  EXPECT_FALSE(doc_->ShownResult().valid);  // being replaced
+  ASSERT_TRUE(doc_->WaitCalcIdle());
+  EXPECT_EQ(results, 1);
+  EXPECT_TRUE(doc_->ShownResult().valid);
+  // A result of its own, not the earlier one overwritten.
+  EXPECT_NE(&doc_->ShownResult(), before);
+  EXPECT_TRUE(doc_->CalcIdle());
 }
 
 TEST_F(ProjectDocumentTest, AnEditDroppedWithoutCommitChangesNothing) {
@@ -96,7 +188,7 @@ TEST_F(ProjectDocumentTest, AnEditDroppedWithoutCommitChangesNothing) {
   QObject::connect(doc_.get(), &ProjectDocument::projectChanged, [&] { ++emitted; });
   QObject::connect(doc_.get(), &ProjectDocument::undoChanged, [&] { ++emitted; });
   {
-    ProjectEdit edit(*doc_, "Chassis kopieren", Recalc::Full);
+    ProjectEdit edit(*doc_, "Chassis kopieren");
     edit.EditedProject().chassisCount = 1;
     edit.EditedProject().chassis[0].name = "anders";
   }
@@ -114,7 +206,7 @@ TEST_F(ProjectDocumentTest, EditorsHearOfAReplacedProjectBeforeItIsReplaced) {
                    [&] { seen.push_back(doc_->CurrentProject().chassis[0].name.Str()); });
   const std::string original = doc_->CurrentProject().chassis[0].name.Str();
   const auto rename = [&](const char* name) {
-    ProjectEdit edit(*doc_, "Chassis 1 editieren", Recalc::Incremental);
+    ProjectEdit edit(*doc_, "Chassis 1 editieren");
     edit.EditedProject().chassis[0].name = name;
     edit.Commit();
   };
@@ -134,7 +226,7 @@ TEST_F(ProjectDocumentTest, EditorsHearOfAReplacedProjectBeforeItIsReplaced) {
   doc_->Load(DefaultFile());
   EXPECT_EQ(seen, (std::vector<std::string>{"zwei", original, "zwei", ""}));
   // An edit of the counts closes the editors too.
-  ProjectEdit props(*doc_, "Projekteigenschaften ändern", Recalc::Full);
+  ProjectEdit props(*doc_, "Projekteigenschaften ändern");
   props.ClosesEditors();
   props.EditedProject().chassisCount = 1;
   seen.clear();
@@ -160,7 +252,7 @@ TEST_F(ProjectDocumentTest, UndoRequestsTheFullCalculationOnlyWhereTheComparedRe
   }();
   for (const Case& c : cases) {
     {
-      ProjectEdit edit(*doc_, "Test", Recalc::AfterEdit);
+      ProjectEdit edit(*doc_, "Test");
       c.change(edit.EditedProject());
       edit.Commit();
     }
@@ -181,7 +273,7 @@ TEST_F(ProjectDocumentTest, ReferenceCommands) {
   EXPECT_TRUE(doc_->HasReference());
   EXPECT_TRUE(doc_->Reference() == doc_->CurrentProject());
   {
-    ProjectEdit edit(*doc_, "Aktives Filter 2 editieren", Recalc::Incremental);
+    ProjectEdit edit(*doc_, "Aktives Filter 2 editieren");
     edit.EditedProject().amplifiers[1].level = 0.3;
     edit.Commit();
   }
@@ -207,7 +299,7 @@ TEST_F(ProjectDocumentTest, UndoingASwapBringsBackBothSides) {
   std::vector<ReferenceEvent> events;
   QObject::connect(doc_.get(), &ProjectDocument::referenceChanged, [&](ReferenceEvent e) { events.push_back(e); });
   auto setLevel = [&](double level) {
-    ProjectEdit edit(*doc_, "Aktives Filter 1 editieren", Recalc::Incremental);
+    ProjectEdit edit(*doc_, "Aktives Filter 1 editieren");
     edit.EditedProject().amplifiers[0].level = level;
     edit.Commit();
   };
@@ -247,10 +339,13 @@ TEST_F(ProjectDocumentTest, UndoingASwapBringsBackBothSides) {
 }
 
 TEST_F(ProjectDocumentTest, ABusyCalculationIsWaitedForOrTheWaitCancelled) {
-  // The calculation is held by a hook, not by a pause the test sits out.
-  std::atomic<bool> hold{true};
+  // The calculation is held by a hook until the test lets it go.
+  std::mutex holdMutex;
+  std::condition_variable released;
+  bool hold = true;
   doc_->Calculation().onItemRun = [&](int) {
-    while (hold) std::this_thread::sleep_for(1ms);
+    std::unique_lock lock(holdMutex);
+    released.wait(lock, [&] { return !hold; });
   };
   doc_->RequestFullCalc();
   ui_.buttons = {2};  // "abbrechen"
@@ -258,7 +353,11 @@ TEST_F(ProjectDocumentTest, ABusyCalculationIsWaitedForOrTheWaitCancelled) {
   EXPECT_FALSE(doc_->HasReference());
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].text, "Rechnung muss erst beendet sein.");
-  hold = false;
+  {
+    std::lock_guard lock(holdMutex);
+    hold = false;
+  }
+  released.notify_all();
   EXPECT_TRUE(doc_->RememberReference());
 }
 

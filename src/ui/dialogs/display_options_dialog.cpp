@@ -260,7 +260,7 @@ bool EditDisplayOptions(ProjectDocument& doc, const DialogRunner& run, QWidget* 
   } catch (const FileError& e) {
     doc.UserInteraction().ShowMessage(e.what());
   }
-  ProjectEdit edit(doc, "Anzeigeoptionen", Recalc::None);
+  ProjectEdit edit(doc, "Anzeigeoptionen");
   DisplayOptionsOf(edit.EditedProject()) = options;
   edit.Commit();
   return true;

@@ -93,7 +93,7 @@ class DisplayOptionsDialog : public QDialog {
 
 // "Anzeigeoptionen": the dialog on the document's project; "Ok" keeps the
 // defaults the dialog asks for in the settings and commits the options as
-// one edit that asks for no calculation. False on "Abbruch".
+// one edit. False on "Abbruch".
 bool EditDisplayOptions(ProjectDocument& doc, const DialogRunner& run, QWidget* parent = nullptr);
 
 }  // namespace sonvex

@@ -153,7 +153,11 @@ void ProjectPropertiesDialog::Apply(Project& p) const {
   // grid: then the whole range falls back to 20..20000 Hz as well, rather than
   // keeping the one usable bound with a made-up partner. No message: the
   // fields show the range in use the next time the dialog opens.
-  ApplyGridSettings(p, GridSettingsFromInput(GridInput()));
+  // The grid and the smoothing that goes with it are set anew only when the
+  // range or the number of points changed: "Ok" on the range as it was
+  // keeps the project's grid and smoothing widths.
+  const GridSettings grid = GridSettingsFromInput(GridInput());
+  if (grid.fMin != p.fMin || grid.fMax != p.fMax || grid.gridPoints != p.gridPoints) ApplyGridSettings(p, grid);
 }
 
 }  // namespace sonvex

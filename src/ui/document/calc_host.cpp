@@ -1,24 +1,46 @@
 #include "ui/document/calc_host.h"
 
+#include <QMetaObject>
+#include <QObject>
 #include <utility>
 
 namespace sonvex {
 
-UiCalcHost::UiCalcHost(QObject* context, Callbacks callbacks) : callbacks_(std::move(callbacks)), call_(context) {}
+UiCalcHost::UiCalcHost(QObject* context, Callbacks callbacks)
+    : context_(context), shared_(std::make_shared<Shared>()) {
+  shared_->callbacks = std::move(callbacks);
+}
+
+UiCalcHost::~UiCalcHost() { Shutdown(); }
+
+void UiCalcHost::Shutdown() { shared_->closed = true; }
+
+int UiCalcHost::Undelivered() const { return shared_->undelivered; }
 
 void UiCalcHost::Progress(int stepsDone, int stepsTotal, const std::string& text) {
-  if (!callbacks_.progress) return;
-  call_.Run([&] { callbacks_.progress(stepsDone, stepsTotal, text); });
+  if (!shared_->callbacks.progress || shared_->closed) return;
+  QMetaObject::invokeMethod(
+      context_,
+      [shared = shared_, stepsDone, stepsTotal, text] {
+        if (!shared->closed) shared->callbacks.progress(stepsDone, stepsTotal, text);
+      },
+      Qt::QueuedConnection);
 }
 
-void UiCalcHost::StatusReport(const CalcStates& states, const CalcResult& result) {
-  if (!callbacks_.statusReport) return;
-  call_.Run([&] { callbacks_.statusReport(states, result); });
-}
-
-void UiCalcHost::HandBack(const CalcResult& result, const GradeBlock& grades) {
-  if (!callbacks_.handBack) return;
-  call_.Run([&] { callbacks_.handBack(result, grades); });
+void UiCalcHost::Finished(const CalcStates& states, const CalcResult& result, const GradeBlock& grades) {
+  if (!shared_->callbacks.finished || shared_->closed) return;
+  const CalcReport report = StatusReport(states, result.ampCount, result.chassisCount);
+  // The one copy of the result: the thread goes on with its own.
+  auto snapshot = std::make_shared<CalcResult>(result);
+  snapshot->valid = report.errors == 0;
+  ++shared_->undelivered;
+  QMetaObject::invokeMethod(
+      context_,
+      [shared = shared_, report, snapshot = std::move(snapshot), grades]() mutable {
+        --shared->undelivered;
+        if (!shared->closed) shared->callbacks.finished(report, std::move(snapshot), grades);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace sonvex

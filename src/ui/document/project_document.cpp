@@ -1,9 +1,10 @@
 #include "ui/document/project_document.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <array>
 #include <utility>
 
+#include "acoustics/enclosure.h"
 #include "calc/file_load.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
@@ -12,12 +13,49 @@
 
 namespace sonvex {
 
+namespace {
+
+// The marks and notes of crossover parts are read by no calculation step.
+bool SameAmplifierInputs(const Amplifier& a, const Amplifier& b) {
+  if (a.crossover == b.crossover) return a == b;
+  Amplifier x = a;
+  Amplifier y = b;
+  for (CrossoverPart& part : x.crossover) {
+    part.optimize = false;
+    part.note = decltype(part.note){};
+  }
+  for (CrossoverPart& part : y.crossover) {
+    part.optimize = false;
+    part.note = decltype(part.note){};
+  }
+  return x == y;
+}
+
+}  // namespace
+
+ProjectChanges CompareProjects(const Project& before, const Project& after) {
+  ProjectChanges c;
+  if (before == after) return c;
+  c.display = !(DisplayOptionsOf(before) == DisplayOptionsOf(after));
+  c.counts = before.ampCount != after.ampCount || before.chassisCount != after.chassisCount;
+  c.fullCalc = NeedsFullCalc(before, after);
+  c.calcInputs = c.fullCalc || before.chassis != after.chassis || before.enclosures != after.enclosures ||
+                 before.baffles != after.baffles;
+  for (int a = 0; a < kMaxAmps && !c.calcInputs; ++a)
+    c.calcInputs = !SameAmplifierInputs(before.amplifiers[static_cast<std::size_t>(a)],
+                                        after.amplifiers[static_cast<std::size_t>(a)]);
+  // Whatever else differs (names of chassis are in the records above; the
+  // marks and notes of parts, the saved flag) neither draws nor computes.
+  c.other = !c.display && !c.calcInputs && !c.counts;
+  return c;
+}
+
 ProjectDocument::ProjectDocument(Settings& settings, Interaction& ui, QObject* parent)
     : QObject(parent),
       settings_(settings),
       ui_(ui),
       project_(MakeNewProject()),
-      shown_(std::make_unique<CalcResult>()),
+      shown_(std::make_shared<CalcResult>()),
       reference_(std::make_unique<Project>()) {
   saveFolder_ = settings_.projectFolder;
   ApplyDisplayDefaults(*project_, settings_);
@@ -26,6 +64,15 @@ ProjectDocument::ProjectDocument(Settings& settings, Interaction& ui, QObject* p
 
 ProjectDocument::~ProjectDocument() { StopCalculation(); }
 
+void ProjectDocument::SetEditorOpen(EditorWindow editor, bool open) {
+  bool& flag = editor == EditorWindow::Chassis     ? openEditors_.chassis
+               : editor == EditorWindow::Crossover ? openEditors_.crossover
+                                                   : openEditors_.optimizer;
+  if (flag == open) return;
+  flag = open;
+  emit openEditorsChanged();
+}
+
 // ---------------------------------------------------------------- calculation
 
 void ProjectDocument::StartCalculation(std::chrono::milliseconds pause) {
@@ -33,8 +80,9 @@ void ProjectDocument::StartCalculation(std::chrono::milliseconds pause) {
   callbacks.progress = [this](int /*done*/, int total, const std::string& text) {
     if (total > 0) emit calcProgress(QString::fromStdString(text));
   };
-  callbacks.statusReport = [this](const CalcStates& s, const CalcResult& r) { CalcStatusReport(s, r); };
-  callbacks.handBack = [this](const CalcResult& r, const GradeBlock& g) { CalcHandBack(r, g); };
+  callbacks.finished = [this](const CalcReport& report, std::shared_ptr<CalcResult> result, const GradeBlock& grades) {
+    CalcFinished(report, std::move(result), grades);
+  };
   host_ = std::make_unique<UiCalcHost>(this, std::move(callbacks));
   calc_ = std::make_unique<CalcThread>(host_.get(), false, pause);
   calc_->Start();
@@ -42,7 +90,7 @@ void ProjectDocument::StartCalculation(std::chrono::milliseconds pause) {
 }
 
 void ProjectDocument::StopCalculation() {
-  // Release a calculation that waits for this thread, then end it.
+  // No result is handed over any more, then the thread ends.
   if (host_) host_->Shutdown();
   calc_.reset();
   host_.reset();
@@ -63,65 +111,52 @@ void ProjectDocument::RequestFullCalc() {
   if (calc_) calc_->StartFullCalc(*project_);
 }
 
-void ProjectDocument::Request(Recalc recalc, const Project& before) {
-  switch (recalc) {
-    case Recalc::None:
-      break;
-    case Recalc::Incremental:
-      RequestCalc();
-      break;
-    case Recalc::Full:
-      RequestFullCalc();
-      break;
-    case Recalc::AfterEdit:
-      // The incremental request compares only the chassis, enclosure,
-      // baffle, crossover and filter records; anything else a step reads
-      // needs the full one.
-      if (NeedsFullCalc(before, *project_))
-        RequestFullCalc();
-      else
-        RequestCalc();
-      break;
-  }
+void ProjectDocument::Request(const ProjectChanges& changes) {
+  // The incremental request compares only the chassis, enclosure, baffle,
+  // crossover and filter records; anything else a step reads needs the full
+  // one.
+  if (changes.fullCalc)
+    RequestFullCalc();
+  else if (changes.calcInputs)
+    RequestCalc();
 }
+
+bool ProjectDocument::CalcIdle() const { return !calc_ || (calc_->IsIdle() && host_->Undelivered() == 0); }
 
 bool ProjectDocument::WaitUntilIdle() {
   while (true) {
-    // Let the calculation's pending hand-over to this thread run first.
+    // A finished calculation's result may still be on its way to this thread.
     QCoreApplication::processEvents();
-    if (!calc_ || calc_->IsIdle()) return true;
+    if (CalcIdle()) return true;
+    if (calc_->IsIdle()) continue;
     if (ui_.ChooseButton(kWaitIdleText, "&nochmal versuchen|abbrechen", 1) != 1) return false;
   }
 }
 
 bool ProjectDocument::WaitCalcIdle(std::chrono::milliseconds timeout) {
-  QElapsedTimer clock;
-  clock.start();
-  while (calc_ && !calc_->IsIdle()) {
-    if (clock.elapsed() > timeout.count()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  // The thread posts its result before it goes idle: once it is idle, the
+  // result waits in this thread's queue.
+  while (calc_ && !CalcIdle()) {
+    if (!calc_->WaitIdle(timeout)) return false;
+    QCoreApplication::processEvents();
   }
-  QCoreApplication::processEvents();
   return true;
 }
 
-void ProjectDocument::CalcStatusReport(const CalcStates& states, const CalcResult& result) {
-  const CalcReport report = StatusReport(states, result.ampCount, result.chassisCount);
-  lastErrorCount_ = report.errors;
+void ProjectDocument::CalcFinished(const CalcReport& report, std::shared_ptr<CalcResult> result,
+                                   const GradeBlock& grades) {
   emit calcStatus(report);
-}
-
-void ProjectDocument::CalcHandBack(const CalcResult& result, const GradeBlock& grades) {
-  *shown_ = result;
-  shown_->valid = lastErrorCount_ == 0;
+  shown_ = std::move(result);
   grades_ = grades;
   emit resultChanged();
 }
 
 void ProjectDocument::ShowOptimizerResult(const CalcResult& result) {
-  *shown_ = result;
+  // The optimizer's workers go on computing: the shown result is a copy.
+  auto shown = std::make_shared<CalcResult>(result);
   // The optimizer reports only crossovers that computed without errors.
-  shown_->valid = true;
+  shown->valid = true;
+  shown_ = std::move(shown);
   emit resultChanged();
 }
 
@@ -160,31 +195,33 @@ bool ProjectDocument::LoadFile(const std::filesystem::path& file) {
       fromFile = true;
       break;
   }
-  project_->saved = true;
+  undo_.MarkClean();
+  FollowCleanIndex();
   emit fileNameChanged();
-  emit projectChanged();
+  emit projectChanged(ProjectChanges{true, true, true, true, true});
   return fromFile;
 }
 
 void ProjectDocument::New() {
-  PushUndo("Neues Projekt");
+  PushUndo("Neues Projekt", nullptr);
   emit aboutToReplaceProject();
   NewProject(*project_);
   ApplyDisplayDefaults(*project_, settings_);
+  DeriveChassisValues(*project_);
   fileName_.clear();
   titleName_ = "noname.ZPJ";
-  // The flag is set before the signals: the title shows it.
-  project_->saved = true;
+  // The new project counts as saved: the undo step before it keeps the old one.
+  undo_.MarkClean();
+  FollowCleanIndex();
   emit fileNameChanged();
-  emit projectChanged();
+  emit projectChanged(ProjectChanges{true, true, true, true, true});
   RequestFullCalc();
 }
 
 void ProjectDocument::Load(const std::filesystem::path& file) {
-  PushUndo("Datei laden");
+  PushUndo("Datei laden", nullptr);
   emit aboutToReplaceProject();
   LoadFile(file);
-  project_->saved = true;
   RequestFullCalc();
 }
 
@@ -195,7 +232,8 @@ bool ProjectDocument::Save(const std::filesystem::path& file) {
     ui_.ShowMessage(e.what());
     return false;
   }
-  project_->saved = true;
+  undo_.MarkClean();
+  FollowCleanIndex();
   fileName_ = file;
   saveFolder_ = file.parent_path();
   titleName_ = Utf8FromPath(file);
@@ -203,14 +241,31 @@ bool ProjectDocument::Save(const std::filesystem::path& file) {
   return true;
 }
 
-void ProjectDocument::PushUndo(const std::string& description) {
-  undo_.Push(*project_, description);
+void ProjectDocument::PushUndo(const std::string& description, const Project* reference) {
+  undo_.Push(*project_, description, reference);
+  FollowCleanIndex();
   emit undoChanged();
 }
 
-void ProjectDocument::DropUndo() {
-  undo_.Drop();
+void ProjectDocument::FollowCleanIndex() {
+  const bool saved = undo_.IsClean();
+  if (project_->saved == saved) return;
+  project_->saved = saved;
+  emit savedChanged();
+}
+
+void ProjectDocument::PushUndo(const std::string& description) {
+  const bool clean = undo_.IsClean();
+  undo_.Push(*project_, description);
+  if (clean) undo_.MarkClean();
   emit undoChanged();
+}
+
+ProjectChanges ProjectDocument::Replaced(const Project& before) {
+  ProjectChanges changes = CompareProjects(before, *project_);
+  // Whatever came back, the windows show it afresh.
+  changes.other = true;
+  return changes;
 }
 
 void ProjectDocument::Undo() {
@@ -226,12 +281,21 @@ void ProjectDocument::Undo() {
   emit aboutToReplaceProject();
   auto restored = std::make_unique<Project>();
   undo_.Pop(*restored, swapBack ? reference_.get() : nullptr);
-  if (swapBack) hasReference_ = true;
+  // The step kept the records; what follows from them is derived again.
+  DeriveChassisValues(*restored);
+  if (swapBack) {
+    DeriveChassisValues(*reference_);
+    hasReference_ = true;
+  }
+  restored->saved = project_->saved;
   std::swap(project_, restored);
-  project_->saved = false;
-  Request(swapBack ? Recalc::Full : Recalc::AfterEdit, *restored);
+  FollowCleanIndex();
+  ProjectChanges changes = Replaced(*restored);
+  // The curves shown now belong to the reference: all are computed anew.
+  if (swapBack) changes.fullCalc = changes.calcInputs = true;
+  Request(changes);
   emit undoChanged();
-  emit projectChanged();
+  emit projectChanged(changes);
 }
 
 // ---------------------------------------------------------------- reference project
@@ -247,24 +311,30 @@ bool ProjectDocument::RememberReference() {
 void ProjectDocument::SwapReference() {
   if (!hasReference_) return;
   if (!WaitUntilIdle()) return;
-  undo_.Push(*project_, "Projekt mit Referenzprojekt tauschen", reference_.get());
-  emit undoChanged();
+  PushUndo("Projekt mit Referenzprojekt tauschen", reference_.get());
   // The charts keep the curves of the project that becomes the reference.
   emit referenceChanged(ReferenceEvent::AboutToSwap);
   emit aboutToReplaceProject();
   std::swap(project_, reference_);
-  project_->saved = false;
-  emit projectChanged();
+  project_->saved = reference_->saved;
+  FollowCleanIndex();
+  ProjectChanges changes = Replaced(*reference_);
+  changes.fullCalc = changes.calcInputs = true;
+  emit projectChanged(changes);
   RequestFullCalc();
 }
 
 void ProjectDocument::RestoreReference() {
   if (!hasReference_) return;
   emit aboutToReplaceProject();
-  PushUndo("Referenz wiederherstellen");
+  PushUndo("Referenz wiederherstellen", nullptr);
+  const auto before = std::make_unique<Project>(*project_);
+  const bool saved = project_->saved;
   *project_ = *reference_;
-  project_->saved = false;
-  emit projectChanged();
+  project_->saved = saved;
+  ProjectChanges changes = Replaced(*before);
+  changes.fullCalc = changes.calcInputs = true;
+  emit projectChanged(changes);
   RequestFullCalc();
 }
 
@@ -275,38 +345,52 @@ void ProjectDocument::DeleteReference() {
 
 // ---------------------------------------------------------------- edits
 
-void ProjectDocument::CommitEdit(const Project& snapshot, std::unique_ptr<Project> edited,
-                                 const std::optional<std::string>& caption, Recalc recalc, bool closesEditors,
-                                 bool markUnsaved) {
+bool ProjectDocument::CommitEdit(const Project& snapshot, std::unique_ptr<Project> edited,
+                                 const std::optional<std::string>& caption, bool closesEditors, bool keepSavedFlag) {
+  const bool restoresSaved = keepSavedFlag && edited->saved;
+  edited->saved = project_->saved;
+  // Values derived from a chassis follow from its records: they are not
+  // compared (an editor refreshes them on "Ok").
+  std::array<ChassisDerived, kChassisSlots> derived{};
+  for (std::size_t c = 0; c < kChassisSlots; ++c) {
+    derived[c] = edited->chassis[c].derived;
+    edited->chassis[c].derived = project_->chassis[c].derived;
+  }
+  const ProjectChanges changes = CompareProjects(*project_, *edited);
+  if (!changes.Any()) return false;
+  for (std::size_t c = 0; c < kChassisSlots; ++c) edited->chassis[c].derived = derived[c];
   if (caption) undo_.Push(snapshot, *caption);
   if (closesEditors) emit aboutToReplaceProject();
-  std::unique_ptr<Project> before = std::move(project_);
   project_ = std::move(edited);
-  if (markUnsaved) project_->saved = false;
-  Request(recalc, *before);
+  if (restoresSaved)
+    undo_.MarkClean();
+  else if (!caption)
+    undo_.LoseClean();  // changed without a step: undo no longer leads back to the saved state
+  FollowCleanIndex();
+  Request(changes);
   if (caption) emit undoChanged();
-  emit projectChanged();
+  emit projectChanged(changes);
+  return true;
 }
 
-ProjectEdit::ProjectEdit(ProjectDocument& doc, std::optional<std::string> undoCaption, Recalc recalc)
+ProjectEdit::ProjectEdit(ProjectDocument& doc, std::optional<std::string> undoCaption)
     : doc_(doc),
       caption_(std::move(undoCaption)),
-      recalc_(recalc),
       snapshot_(std::make_unique<Project>(doc.CurrentProject())),
       edited_(std::make_unique<Project>(doc.CurrentProject())) {}
 
 ProjectEdit::~ProjectEdit() = default;
 
-void ProjectEdit::Commit() {
-  if (committed_) return;
+bool ProjectEdit::Commit() {
+  if (committed_) return false;
   committed_ = true;
-  doc_.CommitEdit(*snapshot_, std::move(edited_), caption_, recalc_, closesEditors_, true);
+  return doc_.CommitEdit(*snapshot_, std::move(edited_), caption_, closesEditors_, false);
 }
 
-void ProjectEdit::CommitKeepingSavedFlag() {
-  if (committed_) return;
+bool ProjectEdit::CommitKeepingSavedFlag() {
+  if (committed_) return false;
   committed_ = true;
-  doc_.CommitEdit(*snapshot_, std::move(edited_), caption_, recalc_, closesEditors_, false);
+  return doc_.CommitEdit(*snapshot_, std::move(edited_), caption_, closesEditors_, true);
 }
 
 }  // namespace sonvex

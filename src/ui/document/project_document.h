@@ -5,13 +5,18 @@
 // read the project here, change it only through a ProjectEdit, and follow
 // the document's signals; none of them reaches into another window.
 //
-// The road of one edit: a window opens a ProjectEdit with its undo caption
-// and the recalculation it needs, changes the edit's copy of the project and
-// commits it. The commit pushes the snapshot taken when the edit began,
-// clears the saved flag, hands the project to the calculation thread and
-// emits projectChanged. The thread computes in the background; its progress
-// and status report arrive as calcProgress and calcStatus, its result as
-// resultChanged, on which the main window redraws the charts.
+// The road of one edit: a window opens a ProjectEdit with its undo caption,
+// changes the edit's copy of the project and commits it. The document
+// decides what the commit means: an edit that changed nothing is dropped (no
+// undo step, the project stays saved, nothing is computed); otherwise it
+// pushes the snapshot taken when the edit began, derives from the difference
+// what to recalculate, and emits projectChanged with what changed. The
+// thread computes in the background; its progress arrives as calcProgress,
+// and each finished calculation once, as one snapshot of its result, with
+// calcStatus and resultChanged, on which the main window redraws the charts.
+//
+// "Saved" is the undo stack's clean index: an edit followed by its undo is
+// saved again.
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -35,12 +40,28 @@ class ProjectEdit;
 
 inline constexpr std::string_view kWaitIdleText = "Rechnung muss erst beendet sein.";
 
-// The recalculation an edit asks for.
-enum class Recalc {
-  None,         // nothing the calculation reads changed (display options, marks)
-  Incremental,  // the thread compares the records and computes what changed
-  Full,         // everything (new counts, grid, properties, reference swap)
-  AfterEdit,    // decided after the edit: full when the compared records do not cover the change
+// What differs between two projects, as the windows and the calculation
+// need to know it.
+struct ProjectChanges {
+  bool display = false;     // colours, scales, ranges: the charts are drawn anew
+  bool calcInputs = false;  // something the calculation reads
+  bool fullCalc = false;    // the grid, counts, smoothing or common cabinet: everything is computed anew
+  bool counts = false;      // the number of amplifiers or chassis: menus and pages follow
+  bool other = false;       // what neither draws nor computes (marks and notes of parts)
+  bool Any() const { return display || calcInputs || counts || other; }
+};
+// Compares the records whole; the marks and notes of crossover parts are no
+// calculation inputs. (An edit's commit leaves out the values derived from
+// a chassis.)
+ProjectChanges CompareProjects(const Project& before, const Project& after);
+
+// The windows that edit the project while they are open.
+enum class EditorWindow { Chassis, Crossover, Optimizer };
+struct OpenEditorFlags {
+  bool chassis = false;    // the chassis editor
+  bool crossover = false;  // the crossover editor
+  bool optimizer = false;  // the optimizer window
+  bool Any() const { return chassis || crossover || optimizer; }
 };
 
 // What happened to the reference project.
@@ -57,6 +78,9 @@ class ProjectDocument : public QObject {
 
   // ---- state (read-only)
   const Project& CurrentProject() const { return *project_; }
+  // The result of the last finished calculation (or the optimizer's best).
+  // Its curves never change once handed over; only its valid flag follows
+  // the requests.
   const CalcResult& ShownResult() const { return *shown_; }
   const GradeBlock& Grades() const { return grades_; }
   const UndoStack& UndoHistory() const { return undo_; }
@@ -67,6 +91,9 @@ class ProjectDocument : public QObject {
   // The name in the window title ("noname.ZPJ" for a new project).
   const std::string& TitleName() const { return titleName_; }
   bool Saved() const { return project_->saved; }
+  // Which editors are open; each editor tells when it opens and closes.
+  const OpenEditorFlags& OpenEditors() const { return openEditors_; }
+  void SetEditorOpen(EditorWindow editor, bool open);
   Settings& ProgramSettings() { return settings_; }
   Interaction& UserInteraction() { return ui_; }
   CalcThread& Calculation() { return *calc_; }
@@ -82,10 +109,13 @@ class ProjectDocument : public QObject {
   void SetCalcPause(std::chrono::milliseconds pause);
   void RequestCalc();
   void RequestFullCalc();
-  // Asks "Rechnung muss erst beendet sein." until the calculation is idle;
-  // false when the user cancels.
+  // Asks "Rechnung muss erst beendet sein." until the calculation is idle
+  // and its result shown; false when the user cancels.
   bool WaitUntilIdle();
-  // For tests: processes events until the calculation thread is idle.
+  // The calculation is idle and its last result has been shown.
+  bool CalcIdle() const;
+  // For tests: waits until the calculation thread is idle, then shows its
+  // result (no clock: `timeout` only guards against a hang).
   bool WaitCalcIdle(std::chrono::milliseconds timeout = std::chrono::seconds(120));
   // The optimizer shows the results of the best crossover found so far.
   void ShowOptimizerResult(const CalcResult& result);
@@ -102,10 +132,10 @@ class ProjectDocument : public QObject {
   void Load(const std::filesystem::path& file);
   // Writes the project; false (message shown) when it cannot be written.
   bool Save(const std::filesystem::path& file);
-  // Pushes an undo snapshot of the project as it stands, or drops the top one.
-  void PushUndo(const std::string& description);
-  void DropUndo();
   void Undo();
+  // Pushes an undo step of the project as it stands (tests that need
+  // steps); the project stays as saved as it was.
+  void PushUndo(const std::string& description);
 
   // ---- reference project
   // false when the user cancelled the wait for the calculation.
@@ -118,9 +148,12 @@ class ProjectDocument : public QObject {
   // Before New, Load, Undo, a reference swap or restore (and edits that
   // change the counts) replace the project: open editors close.
   void aboutToReplaceProject();
-  // The project changed (an edit's commit, a command).
-  void projectChanged();
+  // The project changed (an edit's commit, a command), and what in it.
+  void projectChanged(const sonvex::ProjectChanges& changes);
   void undoChanged();
+  // Saved() changed: the title's marker follows.
+  void savedChanged();
+  void openEditorsChanged();
   // The shown result (and grades) changed: the charts follow.
   void resultChanged();
   // Progress of a calculation (stepsTotal > 0) and its status report.
@@ -133,21 +166,28 @@ class ProjectDocument : public QObject {
  private:
   friend class ProjectEdit;
   // An edit's commit: see ProjectEdit::Commit.
-  void CommitEdit(const Project& snapshot, std::unique_ptr<Project> edited, const std::optional<std::string>& caption,
-                  Recalc recalc, bool closesEditors, bool markUnsaved);
-  void Request(Recalc recalc, const Project& before);
-  void CalcStatusReport(const CalcStates& states, const CalcResult& result);
-  void CalcHandBack(const CalcResult& result, const GradeBlock& grades);
+  bool CommitEdit(const Project& snapshot, std::unique_ptr<Project> edited, const std::optional<std::string>& caption,
+                  bool closesEditors, bool keepSavedFlag);
+  // Requests what the changes need and announces them.
+  void Announce(const ProjectChanges& changes);
+  void Request(const ProjectChanges& changes);
+  // A whole project took the place of the present one.
+  ProjectChanges Replaced(const Project& before);
+  void PushUndo(const std::string& description, const Project* reference);
+  // The saved flag follows the undo stack's clean index.
+  void FollowCleanIndex();
+  void CalcFinished(const CalcReport& report, std::shared_ptr<CalcResult> result, const GradeBlock& grades);
 
   Settings& settings_;
   Interaction& ui_;
   std::unique_ptr<Project> project_;
-  std::unique_ptr<CalcResult> shown_;
+  // Shared with nobody else: the calculation handed it over and keeps none.
+  std::shared_ptr<CalcResult> shown_;
   std::unique_ptr<Project> reference_;
   bool hasReference_ = false;
   UndoStack undo_;
   GradeBlock grades_{};
-  int lastErrorCount_ = 0;
+  OpenEditorFlags openEditors_;
   std::filesystem::path fileName_;  // the file dialogs' file name
   std::filesystem::path saveFolder_;
   std::string titleName_;
@@ -158,14 +198,14 @@ class ProjectDocument : public QObject {
   std::unique_ptr<CalcThread> calc_;
 };
 
-// One edit of the project: built with the undo caption and the
-// recalculation it needs, it hands out a copy of the project to change;
-// Commit() puts it in place. Dropped without Commit() it changes nothing.
+// One edit of the project: built with the undo caption, it hands out a copy
+// of the project to change; Commit() puts it in place. Dropped without
+// Commit() it changes nothing.
 class ProjectEdit {
  public:
   // No caption: the edit makes no undo step (the optimizer putting back the
   // project as it was before a run, marks made for a run).
-  ProjectEdit(ProjectDocument& doc, std::optional<std::string> undoCaption, Recalc recalc);
+  ProjectEdit(ProjectDocument& doc, std::optional<std::string> undoCaption);
   ~ProjectEdit();
   ProjectEdit(const ProjectEdit&) = delete;
   ProjectEdit& operator=(const ProjectEdit&) = delete;
@@ -177,19 +217,19 @@ class ProjectEdit {
   // (new counts): they close before the commit puts it in place.
   void ClosesEditors() { closesEditors_ = true; }
 
-  // Pushes the snapshot taken at the start with the caption, puts the
-  // edited project in place, clears the saved flag, requests the
-  // recalculation and emits projectChanged (and undoChanged), once.
-  void Commit();
-  // The same without clearing the saved flag: the edited project brings its
-  // own (the optimizer puts back the project as it was before a run).
-  void CommitKeepingSavedFlag();
+  // Puts the edited project in place, once: when it differs from the one
+  // before, with the caption's undo step, the saved flag cleared, the
+  // recalculation the difference needs and projectChanged (and
+  // undoChanged). An edit that changed nothing commits nothing: false.
+  bool Commit();
+  // The same, but the edited project brings its own saved flag (the
+  // optimizer puts back the project exactly as it was before a run).
+  bool CommitKeepingSavedFlag();
   bool Committed() const { return committed_; }
 
  private:
   ProjectDocument& doc_;
   std::optional<std::string> caption_;
-  Recalc recalc_;
   std::unique_ptr<Project> snapshot_;
   std::unique_ptr<Project> edited_;
   bool closesEditors_ = false;

@@ -150,7 +150,7 @@ bool EditActiveFilter(ProjectDocument& doc, int amp, const DialogRunner& run, QW
   ActiveFilterDialog dialog(doc.UserInteraction(), parent);
   dialog.Fill(doc.CurrentProject().amplifiers[slot], amp);
   if (run(dialog) != QDialog::Accepted) return false;
-  ProjectEdit edit(doc, "Aktives Filter " + std::to_string(amp) + " editieren", Recalc::Incremental);
+  ProjectEdit edit(doc, "Aktives Filter " + std::to_string(amp) + " editieren");
   dialog.Apply(edit.EditedProject().amplifiers[slot]);
   edit.Commit();
   return true;

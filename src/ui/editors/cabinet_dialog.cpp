@@ -248,7 +248,7 @@ bool EditCommonCabinet(ProjectDocument& doc, const DialogRunner& run, QWidget* p
   if (run(dialog) != QDialog::Accepted) return false;
   // The cabinet is read by every chassis step: the incremental request
   // would not see it.
-  ProjectEdit edit(doc, "Gemeinsames Außengehäuse editieren", Recalc::AfterEdit);
+  ProjectEdit edit(doc, "Gemeinsames Außengehäuse editieren");
   dialog.Apply(edit.EditedProject());
   edit.Commit();
   return true;

@@ -105,7 +105,7 @@ void ChassisCopyDialog::RunActionClick() {
 bool EditChassisCopy(ProjectDocument& doc, ChassisCopyDialog& dialog, const DialogRunner& run) {
   dialog.Fill(doc.CurrentProject());
   if (run(dialog) != QDialog::Accepted) return false;
-  ProjectEdit edit(doc, "Chassis kopieren", Recalc::Incremental);
+  ProjectEdit edit(doc, "Chassis kopieren");
   dialog.Apply(edit.EditedProject());
   edit.Commit();
   return true;

@@ -203,8 +203,9 @@ ChassisEditorWindow::ChassisEditorWindow(ProjectDocument& doc, Settings& setting
   layout->addLayout(buttons);
   connect(ok, &QPushButton::clicked, this, [this] { OkClick(); });
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  // Closing in any way clears the main window's editor flag.
+  // Closing in any way clears the document's editor flag.
   connect(this, &QDialog::finished, this, [this] {
+    doc_.SetEditorOpen(EditorWindow::Chassis, false);
     emit openChanged(false);
     if (help_ != nullptr) help_->hide();
   });
@@ -659,6 +660,7 @@ void ChassisEditorWindow::Open(int n) {
     ScrollPagesOnASmallScreen();
     PlaceWindowBeside(this, parentWidget());
   }
+  doc_.SetEditorOpen(EditorWindow::Chassis, true);
   emit openChanged(true);
 }
 
@@ -969,7 +971,7 @@ void ChassisEditorWindow::OkClick() {
   // editor open with the project untouched, so the next "Ok" takes one undo
   // step, not two.
   if (!(chassis_->fs > 0) && ui_.ChooseButton("Fehler: fs<=0", "jetzt ändern|bleibt so", 1) == 1) return;
-  ProjectEdit edit(doc_, "Chassis " + std::to_string(slot_ + 1) + " editieren", Recalc::Incremental);
+  ProjectEdit edit(doc_, "Chassis " + std::to_string(slot_ + 1) + " editieren");
   Project& p = edit.EditedProject();
   const auto s = static_cast<std::size_t>(slot_);
   p.chassis[s] = *chassis_;

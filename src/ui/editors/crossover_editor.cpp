@@ -436,12 +436,13 @@ void CrossoverEditorWindow::OpenFor(int amp) {
   show();
   raise();
   activateWindow();
+  doc_.SetEditorOpen(EditorWindow::Crossover, true);
   emit openChanged(true);
 }
 
 void CrossoverEditorWindow::ApplyClick() {
   if (amp_ < 0) return;
-  ProjectEdit edit(doc_, "Weiche " + std::to_string(amp_ + 1) + " editieren", Recalc::Incremental);
+  ProjectEdit edit(doc_, "Weiche " + std::to_string(amp_ + 1) + " editieren");
   auto& target = edit.EditedProject().amplifiers[static_cast<std::size_t>(amp_)].crossover;
   std::copy(parts_.begin(), parts_.begin() + kUsedPartSlots, target.begin());
   edit.Commit();
@@ -471,6 +472,7 @@ bool CrossoverEditorWindow::HasPendingChanges() const {
 void CrossoverEditorWindow::Finish() {
   amp_ = -1;
   options_.nodeNumbers = false;
+  doc_.SetEditorOpen(EditorWindow::Crossover, false);
   emit openChanged(false);
 }
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFrame>
@@ -236,6 +235,10 @@ class CrossoverOptimizerWindow::Host : public OptimizerHost {
   }
   void Failure(const std::string& message) override {
     RunOnUi([&] { window_.Failure(message); });
+  }
+  // Past the gate: the end of a run is never held back or skipped.
+  void Idle() override {
+    call_.Run([&] { window_.RunFinished(); });
   }
 
  private:
@@ -536,9 +539,11 @@ void CrossoverOptimizerWindow::ShowWindow() {
     return;
   }
   // A window shown afresh never asks about the results of an earlier run.
-  AbortStep();
+  RequestAbort();
   runStarted_ = false;
+  closeAfterRun_ = false;
   finishPanel_->hide();
+  doc_.SetEditorOpen(EditorWindow::Optimizer, true);
   show();
   activateWindow();
 }
@@ -558,7 +563,7 @@ void CrossoverOptimizerWindow::StartClick() {
   // the calculation).
   bool marked = false;
   {
-    ProjectEdit edit(doc_, std::nullopt, Recalc::None);
+    ProjectEdit edit(doc_, std::nullopt);
     const int marksBefore = CountMarkedParts(edit.EditedProject());
     marked = EnsureMarkedParts(edit.EditedProject(), ui_);
     if (CountMarkedParts(edit.EditedProject()) != marksBefore) edit.Commit();
@@ -586,26 +591,36 @@ void CrossoverOptimizerWindow::StartClick() {
   history_.clear();
   historyPlot_->update();
   runStarted_ = true;
+  emit runStarted();
 }
 
-void CrossoverOptimizerWindow::WaitProcessing(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-void CrossoverOptimizerWindow::AbortStep() {
+void CrossoverOptimizerWindow::RequestAbort() {
   optimizer_->RequestStop();
-  // The optimizer may be waiting for a report of this thread: keep the
-  // messages going while it comes to a stop.
-  while (!optimizer_->IsIdle()) WaitProcessing(100);
+  // A run comes to a stop in its own time and then reports RunFinished.
+  if (optimizer_->IsIdle()) ShowIdleButtons();
+}
+
+void CrossoverOptimizerWindow::ShowIdleButtons() {
   abortButton_->hide();
   closeButton_->show();
   startButton_->show();
   startButton_->setEnabled(true);
 }
 
-void CrossoverOptimizerWindow::AbortClick() { AbortStep(); }
+void CrossoverOptimizerWindow::RunFinished() {
+  // A report of a run that ended after the next one began: that one goes on.
+  if (!optimizer_->IsIdle()) return;
+  // Reports held back for the question whether to abort flow again.
+  host_->Release(false);
+  ShowIdleButtons();
+  emit runFinished();
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    close();
+  }
+}
+
+void CrossoverOptimizerWindow::AbortClick() { RequestAbort(); }
 
 void CrossoverOptimizerWindow::FinishOkClick() {
   finishPanel_->hide();
@@ -613,23 +628,11 @@ void CrossoverOptimizerWindow::FinishOkClick() {
 }
 
 void CrossoverOptimizerWindow::TimerTick() {
-  if (inTimer_) return;
-  inTimer_ = true;
-  // A run that ended by itself: once the optimizer is seen idle three times
-  // in a row, the buttons go back to those of an idle window.
-  if (!abortButton_->isHidden() && optimizer_->IsIdle()) {
-    bool idle = true;
-    for (int i = 0; i < 2 && idle; ++i) {
-      WaitProcessing(100);
-      idle = optimizer_->IsIdle();
-    }
-    if (idle) AbortStep();
-  }
+  // The history is drawn at most once a second, however fast reports come.
   if (reportPending_) {
     historyPlot_->update();
     reportPending_ = false;
   }
-  inTimer_ = false;
 }
 
 // ---------------------------------------------------------------- reports
@@ -637,6 +640,7 @@ void CrossoverOptimizerWindow::TimerTick() {
 void CrossoverOptimizerWindow::ShowProgress(int perMille) {
   progress_ = perMille;
   progressStrip_->update();
+  emit runProgress(perMille);
 }
 
 void CrossoverOptimizerWindow::GradeReport(const GradeBlock& grades, const CalcResult& result) {
@@ -698,15 +702,16 @@ void CrossoverOptimizerWindow::closeEvent(QCloseEvent* event) {
   if (runStarted_) {
     if (!optimizer_->IsIdle()) {
       // The run waits while the question is open; its answer ends or
-      // continues it.
+      // continues it. An aborted run closes the window once it stopped,
+      // with the question below.
       host_->Hold();
       asking_ = true;
       const bool abort = ui_.ChooseButton(kOptimizerAbortQuestion, "&Ja|&Nein", 2) == 1;
       asking_ = false;
       host_->Release(abort);
       if (abort) {
-        AbortStep();
-        host_->Release(false);
+        closeAfterRun_ = true;
+        RequestAbort();
       }
     }
     if (!optimizer_->IsIdle()) {
@@ -722,8 +727,7 @@ void CrossoverOptimizerWindow::closeEvent(QCloseEvent* event) {
     // Taking over is an edit of its own: its undo step brings back the
     // crossover as it was before the run. Discarding puts back the project
     // as it was and makes no step.
-    ProjectEdit edit(doc_, answer == 1 ? std::optional<std::string>("Optimierung übernehmen") : std::nullopt,
-                     Recalc::Incremental);
+    ProjectEdit edit(doc_, answer == 1 ? std::optional<std::string>("Optimierung übernehmen") : std::nullopt);
     if (answer == 1) {
       edit.EditedProject() = optimizer_->BestProject();
       edit.Commit();
@@ -737,6 +741,7 @@ void CrossoverOptimizerWindow::closeEvent(QCloseEvent* event) {
   }
   finishPanel_->hide();
   event->accept();
+  doc_.SetEditorOpen(EditorWindow::Optimizer, false);
   emit openChanged(false);
 }
 

@@ -89,7 +89,7 @@ class CrossoverOptimizerWindow : public QWidget {
   void StartClick();
   void AbortClick();
   void FinishOkClick();
-  // The one-second timer.
+  // The one-second timer: the history is drawn anew.
   void TimerTick();
 
   // ---- what the optimizer reports (on the user-interface thread)
@@ -98,6 +98,9 @@ class CrossoverOptimizerWindow : public QWidget {
   CrossoverPart FixPart(const OptimizerVariable& v, const CrossoverPart& part);
   void Success();
   void Failure(const std::string& message);
+  // The run is over and the optimizer idle: the buttons of an idle window,
+  // and a close that waited for the run goes on.
+  void RunFinished();
 
   // How a part is fixed by hand (coils always; resistors and capacitors when
   // their list says "manuell"). By default the value dialog of AskPartValues.
@@ -107,6 +110,8 @@ class CrossoverOptimizerWindow : public QWidget {
   OptimizerThread& Optimizer() { return *optimizer_; }
   bool RunStarted() const { return runStarted_; }
   bool ReportPending() const { return reportPending_; }
+  // The window closes as soon as the run it asked to stop has stopped.
+  bool ClosingAfterRun() const { return closeAfterRun_; }
   const std::vector<GradeHistoryEntry>& History() const { return history_; }
   int ProgressValue() const { return progress_; }
   // The grading parameters of the slider positions, and the rules for fixing.
@@ -131,8 +136,13 @@ class CrossoverOptimizerWindow : public QWidget {
   QWidget* ProgressStrip() const { return progressStrip_; }
 
  signals:
-  // The window closed (the main window's menus follow).
+  // The window closed.
   void openChanged(bool open);
+  // A run started, made progress (per mille; -1 at its end) and is over,
+  // whichever way it ended.
+  void runStarted();
+  void runProgress(int perMille);
+  void runFinished();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -144,18 +154,17 @@ class CrossoverOptimizerWindow : public QWidget {
 
   void BuildInputs();
   void BuildOutputs();
-  // Sets the stop request and waits, keeping the window alive, until the
-  // optimizer is idle; then the buttons of an idle window.
-  void AbortStep();
-  // Waits `ms` milliseconds while the window messages are processed.
-  static void WaitProcessing(int ms);
+  // Asks a run to stop; an idle optimizer shows the idle buttons at once,
+  // a running one when it reports the end of its run.
+  void RequestAbort();
+  void ShowIdleButtons();
 
   ProjectDocument& doc_;
   Interaction& ui_;
 
   bool runStarted_ = false;
   bool reportPending_ = false;
-  bool inTimer_ = false;
+  bool closeAfterRun_ = false;
   bool asking_ = false;  // the question whether to abort the run is open
   int progress_ = -1;
   std::vector<GradeHistoryEntry> history_;

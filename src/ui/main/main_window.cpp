@@ -137,10 +137,6 @@ MainWindow::MainWindow(Settings& settings, Interaction& ui, const MainWindowOpti
   partEditor_ = new PartEditorDialog(settings_, ui_, this);
   partEditor_->execDialog = [this](QDialog& d) { return execDialog(d); };
   crossoverEditor_ = new CrossoverEditorWindow(*doc_, settings_, ui_, *partEditor_, RunDialog(), this);
-  connect(crossoverEditor_, &CrossoverEditorWindow::openChanged, this, [this](bool open) {
-    open_.crossover = open;
-    RefreshMenuState();
-  });
   calculators_ = new CalculatorsWindow(settings_, ui_, this);
   quickGuide_ = new QuickGuideWindow(this);
   UpdateTitle();
@@ -158,7 +154,6 @@ MainWindow::MainWindow(Settings& settings, Interaction& ui, const MainWindowOpti
   // 6. newer chassis files are offered once the window runs
   checkChassisPending_ = true;
   checkIndex_ = 0;
-  RefreshMenuState();
 
   // 7. the calculation thread and the first request (it computes everything)
   calcPause_ = options.calcPause;
@@ -184,16 +179,21 @@ MainWindow::~MainWindow() {
 }
 
 // The window follows the document: editors close before the project is
-// replaced, the menus follow the project, the charts the result.
+// replaced, the menus follow the project and the open editors, the charts
+// the result and the display options, the title the file name and the saved
+// state.
 void MainWindow::ConnectDocument() {
   ProjectDocument* d = doc_.get();
-  // The title's asterisk follows the saved flag.
-  connect(d, &ProjectDocument::projectChanged, this, [this] {
+  connect(d, &ProjectDocument::projectChanged, this, [this](const ProjectChanges& changes) {
     RefreshMenuState();
-    UpdateTitle();
+    // Colours and scales alone need no calculation: the charts are drawn
+    // anew at once; otherwise with the result of the calculation that follows.
+    if (changes.display && !changes.calcInputs) UpdateCharts();
   });
+  connect(d, &ProjectDocument::openEditorsChanged, this, [this] { RefreshMenuState(); });
   connect(d, &ProjectDocument::undoChanged, this, [this] { UpdateUndoItem(); });
   connect(d, &ProjectDocument::fileNameChanged, this, [this] { UpdateTitle(); });
+  connect(d, &ProjectDocument::savedChanged, this, [this] { UpdateTitle(); });
   connect(d, &ProjectDocument::resultChanged, this, [this] { UpdateCharts(); });
   connect(d, &ProjectDocument::calcProgress, this,
           [this](const QString& text) { SetStatus(text, QColor(128, 128, 128)); });
@@ -375,13 +375,13 @@ void MainWindow::BuildMenus() {
 
   QMenu* windows = addMenu("menuWindows", "&Fenster");
   addItem(windows, "actShowCrossover", "Weicheneditor zeigen", "Ctrl+W", [this] {
-    if (!open_.crossover) return;
+    if (!doc_->OpenEditors().crossover) return;
     crossoverEditor_->show();
     crossoverEditor_->raise();
     crossoverEditor_->activateWindow();
   });
   addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", [this] {
-    if (chassisEditor_ == nullptr || !open_.chassis) return;
+    if (chassisEditor_ == nullptr || !doc_->OpenEditors().chassis) return;
     chassisEditor_->show();
     chassisEditor_->raise();
     chassisEditor_->activateWindow();
@@ -455,7 +455,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 // ---------------------------------------------------------------- menu state
 
 void MainWindow::RefreshMenuState() {
-  const MenuItemStates m = MenuState(doc_->CurrentProject(), open_);
+  const MenuItemStates m = MenuState(doc_->CurrentProject(), doc_->OpenEditors());
   Menu("menuEdit")->menuAction()->setEnabled(m.editMenu);
   for (int k = 1; k <= kMaxAmps; ++k) {
     const auto a = static_cast<std::size_t>(k - 1);
@@ -582,7 +582,7 @@ void MainWindow::ProjectPropertiesClick() {
   dialog.Fill(doc_->CurrentProject());
   if (execDialog(dialog) != QDialog::Accepted) return;
   // New counts: the editors close.
-  ProjectEdit edit(*doc_, "Projekteigenschaften ändern", Recalc::Full);
+  ProjectEdit edit(*doc_, "Projekteigenschaften ändern");
   edit.ClosesEditors();
   dialog.Apply(edit.EditedProject());
   edit.Commit();
@@ -599,14 +599,9 @@ void MainWindow::FoldersClick() {
 }
 
 void MainWindow::ChassisItemClick(int n) {
-  if (n < 1 || n > doc_->CurrentProject().chassisCount || open_.chassis || open_.optimizer) return;
-  if (chassisEditor_ == nullptr) {
-    chassisEditor_ = new ChassisEditorWindow(*doc_, settings_, ui_, this);
-    connect(chassisEditor_, &ChassisEditorWindow::openChanged, this, [this](bool open) {
-      open_.chassis = open;
-      RefreshMenuState();
-    });
-  }
+  const OpenEditorFlags& open = doc_->OpenEditors();
+  if (n < 1 || n > doc_->CurrentProject().chassisCount || open.chassis || open.optimizer) return;
+  if (chassisEditor_ == nullptr) chassisEditor_ = new ChassisEditorWindow(*doc_, settings_, ui_, this);
   chassisEditor_->Open(n - 1);
   chassisEditor_->setWindowTitle(QText("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
   chassisEditor_->show();
@@ -615,14 +610,11 @@ void MainWindow::ChassisItemClick(int n) {
 }
 
 void MainWindow::CabinetClick() {
-  if (open_.chassis || open_.optimizer) return;
+  if (doc_->OpenEditors().chassis || doc_->OpenEditors().optimizer) return;
   EditCommonCabinet(*doc_, execDialog, this);
 }
 
-void MainWindow::DisplayOptionsClick() {
-  // Nothing the calculation reads: the charts are drawn anew at once.
-  if (EditDisplayOptions(*doc_, execDialog, this)) UpdateCharts();
-}
+void MainWindow::DisplayOptionsClick() { EditDisplayOptions(*doc_, execDialog, this); }
 
 void MainWindow::ExportClick() {
   if (!doc_->WaitUntilIdle()) return;
@@ -786,27 +778,29 @@ void MainWindow::ReferenceChanged(ReferenceEvent event) {
 
 void MainWindow::OptimizerClick() {
   // An open editor comes to the front: the optimizer rewrites the project it edits.
-  if (open_.crossover) {
+  if (doc_->OpenEditors().crossover) {
     ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
     Action("actShowCrossover")->trigger();
     return;
   }
-  if (open_.chassis) {
+  if (doc_->OpenEditors().chassis) {
     ui_.ShowMessage("Bitte erst Chasssiseditor schließen.");
     Action("actShowChassis")->trigger();
     return;
   }
-  open_.optimizer = true;
-  RefreshMenuState();
   // The window and its optimizer thread are made when first needed rather
   // than at start-up, so a session that never optimizes runs no idle workers.
   // Parts fixed by hand are picked in the part editor, restricted to the
   // part's own type and its page of the parts library.
   if (optimizer_ == nullptr) {
     optimizer_ = new CrossoverOptimizerWindow(*doc_, ui_, optimizerPause_, this);
+    // Closing the program waited for a run to stop: it goes on once the
+    // window closed.
     connect(optimizer_, &CrossoverOptimizerWindow::openChanged, this, [this](bool open) {
-      open_.optimizer = open;
-      RefreshMenuState();
+      if (!open && closeAfterOptimizer_) {
+        closeAfterOptimizer_ = false;
+        close();
+      }
     });
     optimizer_->fixPartDialog = [this](const OptimizerVariable& v, const CrossoverPart& part) -> std::optional<CrossoverPart> {
       CrossoverPart edited = part;
@@ -824,7 +818,7 @@ void MainWindow::OptimizerClick() {
 }
 
 void MainWindow::ShowOptimizerClick() {
-  if (optimizer_ != nullptr && open_.optimizer) optimizer_->ShowWindow();
+  if (optimizer_ != nullptr && doc_->OpenEditors().optimizer) optimizer_->ShowWindow();
 }
 
 // ---------------------------------------------------------------- newer chassis files
@@ -843,15 +837,7 @@ void MainWindow::CheckChassisTick() {
       checkDialogOpen_ = true;
       const int answer = ui_.ChooseButton(question, "Ja|Nein", 2);
       checkDialogOpen_ = false;
-      if (answer == 1 && k < doc_->CurrentProject().chassisCount) {
-        ProjectEdit edit(*doc_, "Chassis " + std::to_string(k + 1) + " neu laden", Recalc::Incremental);
-        try {
-          LoadChassisFile(edit.EditedProject().chassis[slot], newer, ui_);
-        } catch (const FileError& e) {
-          ui_.ShowMessage(e.what());
-        }
-        edit.Commit();
-      }
+      if (answer == 1 && k < doc_->CurrentProject().chassisCount) ReloadChassis(k, newer);
     }
   }
   checkIndex_ = k + 1;
@@ -861,14 +847,40 @@ void MainWindow::CheckChassisTick() {
   }
 }
 
+void MainWindow::ReloadChassis(int k, const std::filesystem::path& file) {
+  // A reload that fails (the file went away meanwhile, or cannot be read)
+  // commits nothing: no undo step, the project stays as saved as it was.
+  const std::string unchanged = "Chassis " + std::to_string(k + 1) + " bleibt unverändert.";
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) {
+    ui_.ShowMessage("Die Chassisdatei \"" + Utf8FromPath(file) + "\" ist nicht mehr vorhanden.\r\n" + unchanged);
+    return;
+  }
+  ProjectEdit edit(*doc_, "Chassis " + std::to_string(k + 1) + " neu laden");
+  bool loaded = false;
+  try {
+    loaded = LoadChassisFile(edit.EditedProject().chassis[static_cast<std::size_t>(k)], file, ui_);
+  } catch (const FileError& e) {
+    ui_.ShowMessage(std::string(e.what()) + "\r\n" + unchanged);
+    return;
+  }
+  // The file's own message (a wrong data format) has been shown.
+  if (loaded) edit.Commit();
+}
+
 // ---------------------------------------------------------------- closing
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // An open optimizer is asked to close first; it may stay open (a run the
   // user does not abort, or "&Abbruch"), and then the program stays too.
-  if (optimizer_ != nullptr && optimizer_->isVisible()) {
+  // (Its flag, not its visibility: a window closing tells the document
+  // before it is hidden.)
+  if (optimizer_ != nullptr && doc_->OpenEditors().optimizer) {
     optimizer_->close();
-    if (optimizer_->isVisible()) {
+    if (doc_->OpenEditors().optimizer) {
+      // A run asked to stop closes its window once it stopped; the program
+      // closes after it.
+      closeAfterOptimizer_ = optimizer_->ClosingAfterRun();
       event->ignore();
       return;
     }

@@ -79,8 +79,8 @@ class MainWindow : public QMainWindow {
   ChartSet& Charts() { return *charts_; }
   CalcThread& Calculation() { return doc_->Calculation(); }
 
-  // Which editors are open (each editor tells when it opens and closes).
-  const OpenEditorFlags& OpenEditors() const { return open_; }
+  // Which editors are open (each editor tells the document).
+  const OpenEditorFlags& OpenEditors() const { return doc_->OpenEditors(); }
 
   // ---- commands of the menu bar
   void NewProjectClick();
@@ -123,8 +123,11 @@ class MainWindow : public QMainWindow {
   // "Diagramm speichern ...": the shown chart page as PNG or SVG.
   void SaveChartClick();
 
-  // Applies the menu state of the project and the open editors.
+  // Applies the menu state of the project and the open editors (the
+  // document's signals call it).
   void RefreshMenuState();
+  // Draws the charts of the shown result (the document's signals and the
+  // chart pages' own controls call it).
   void UpdateCharts();
   void UpdateTitle();
   // One tick of the newer-chassis check (the timer calls it every second).
@@ -190,6 +193,8 @@ class MainWindow : public QMainWindow {
   // whether to take them over; false when the user cancels.
   bool SettlePendingEditorValues();
   void UpdateUndoItem();
+  // "Ja" to a newer chassis file: chassis slot k loaded from it as one edit.
+  void ReloadChassis(int k, const std::filesystem::path& file);
   void PolarScrolled();
   void RepaintCharts();
   void ShowErrorList();
@@ -200,7 +205,8 @@ class MainWindow : public QMainWindow {
   // The document lives as long as the window; its calculation thread is
   // ended in the destructor before any widget goes away.
   std::unique_ptr<ProjectDocument> doc_;
-  OpenEditorFlags open_;
+  // The program closes once the optimizer window has closed.
+  bool closeAfterOptimizer_ = false;
 
   std::unique_ptr<ChartSet> charts_;
   ChartControls chartControls_;

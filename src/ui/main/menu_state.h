@@ -6,15 +6,9 @@
 #include <string>
 
 #include "model/project.h"
+#include "ui/document/project_document.h"
 
 namespace sonvex {
-
-struct OpenEditorFlags {
-  bool chassis = false;    // the chassis editor
-  bool crossover = false;  // the crossover editor
-  bool optimizer = false;  // the optimizer window
-  bool Any() const { return chassis || crossover || optimizer; }
-};
 
 struct MenuItemStates {
   bool editMenu = false;     // "&Bearbeiten"
