@@ -2,6 +2,7 @@
 // project document, with a scripted interaction.
 #include "ui/editors/crossover_editor.h"
 #include "document_fixture.h"
+#include "find_by_name.h"
 #include "ui/editors/free_wire_dialog.h"
 #include "ui/editors/mouse_map_dialog.h"
 
@@ -110,7 +111,7 @@ TEST_F(CrossoverEditor, OpensNonModalAtTheMiddleSizeAndClosesWithoutApplying) {
   // The middle size: 1068 x 530 (on the smaller test screen the room it
   // has), the edit view.
   EXPECT_EQ(ed.size(), FittedSize(ed, 1068, 530));
-  EXPECT_TRUE(ed.Action("actSize2")->isChecked());
+  EXPECT_TRUE(Action(ed, "actSize2")->isChecked());
   EXPECT_FALSE(ed.PrintView());
 
   ed.CancelClick();

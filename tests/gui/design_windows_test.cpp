@@ -100,17 +100,17 @@ TEST_F(DesignWindows, MenuItemsOpenTheCalculatorOnTheirPage) {
   const char* items[] = {"actBoxDesign", "actPortDesign", "actCrossoverDesign", "actAttenuatorDesign",
                          "actZCorrectionDesign"};
   for (int page = 0; page < CalculatorsWindow::kPageCount; ++page) {
-    form_->Action(items[page])->trigger();
+    Action(*form_, items[page])->trigger();
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(w->isModal());
     EXPECT_EQ(w->CurrentPage(), page);
   }
   EXPECT_EQ(w->windowTitle(), QString::fromUtf8("SONVEX - Hilfsberechnungen"));
-  EXPECT_EQ(form_->Action("actBoxDesign")->shortcut(), QKeySequence("Ctrl+A"));
+  EXPECT_EQ(Action(*form_, "actBoxDesign")->shortcut(), QKeySequence("Ctrl+A"));
   // The window keeps its inputs between openings.
   w->Edit("crossoverFreqEdit")->setText("2000");
   w->close();
-  form_->Action("actCrossoverDesign")->trigger();
+  Action(*form_, "actCrossoverDesign")->trigger();
   EXPECT_EQ(w->Edit("crossoverFreqEdit")->text(), "2000");
 }
 
@@ -220,7 +220,7 @@ void ExpectReachable(QScrollArea* page, const QSize& window) {
 TEST_F(DesignWindows, CalculatorFitsTheScreenAndScrollsWhereItMust) {
   Start();
   CalculatorsWindow* w = form_->Calculators();
-  form_->Action("actBoxDesign")->trigger();
+  Action(*form_, "actBoxDesign")->trigger();
   const QRect free = w->screen()->availableGeometry();
   EXPECT_TRUE(free.contains(w->frameGeometry())) << w->width() << "x" << w->height();
   // Small screens: every page with every field, and every tab, can be reached.
@@ -258,16 +258,16 @@ TEST_F(DesignWindows, CalculatorFitsTheScreenAndScrollsWhereItMust) {
 TEST_F(DesignWindows, EscapeClosesTheCalculator) {
   Start();
   CalculatorsWindow* w = form_->Calculators();
-  form_->Action("actCrossoverDesign")->trigger();
+  Action(*form_, "actCrossoverDesign")->trigger();
   ASSERT_TRUE(w->isVisible());
   w->Edit("crossoverFreqEdit")->setText("2000");
   QTest::keyClick(w->Edit("crossoverFreqEdit"), Qt::Key_Escape);
   EXPECT_FALSE(w->isVisible());
-  form_->Action("actAttenuatorDesign")->trigger();
+  Action(*form_, "actAttenuatorDesign")->trigger();
   ASSERT_TRUE(w->isVisible());
   QTest::keyClick(w->Combo("desiredAttenuationCombo"), Qt::Key_Escape);
   EXPECT_FALSE(w->isVisible());
-  form_->Action("actCrossoverDesign")->trigger();
+  Action(*form_, "actCrossoverDesign")->trigger();
   EXPECT_EQ(w->Edit("crossoverFreqEdit")->text(), "2000");
 }
 
@@ -446,7 +446,7 @@ TEST_F(DesignWindows, DisplayOptionsReplaceAndSwapTheScalingAndRedrawWithoutReca
     o.ImpedanceMaxEdit()->setText("-5");  // not positive: 50 Ohm
     return int(QDialog::Accepted);
   };
-  form_->Action("actDisplayOptions")->trigger();
+  Action(*form_, "actDisplayOptions")->trigger();
   const Project& p = form_->CurrentProject();
   EXPECT_EQ(p.axisFMin, 20);
   EXPECT_EQ(p.axisFMax, 20000);
@@ -454,7 +454,7 @@ TEST_F(DesignWindows, DisplayOptionsReplaceAndSwapTheScalingAndRedrawWithoutReca
   EXPECT_EQ(p.dBMax, 120);
   EXPECT_EQ(p.impedanceMax, 50);
   EXPECT_FALSE(p.saved);
-  EXPECT_EQ(form_->Action("actUndo")->text().toStdString(), "Rückgängig \"Anzeigeoptionen\"");
+  EXPECT_EQ(Action(*form_, "actUndo")->text().toStdString(), "Rückgängig \"Anzeigeoptionen\"");
   EXPECT_TRUE(form_->Calculation().IsIdle());  // no recalculation asked for
   EXPECT_EQ(form_->Charts().total->yMin, 50);
   EXPECT_EQ(form_->Charts().total->y2Max, 50);
@@ -592,7 +592,7 @@ TEST_F(DesignWindows, ExportDialogAsksForTheChassisAndWritesIntoTheChosenFile) {
   // the box: no question, the save dialog in the project folder
   clicks = {ExportKind::Box};
   ui_.files.push_back(dir_ / "box");
-  form_->Action("actExport")->trigger();
+  Action(*form_, "actExport")->trigger();
   ASSERT_EQ(ui_.saveFolders.size(), 1u);
   EXPECT_EQ(ui_.saveFolders[0], settings_.projectFolder);
   const std::string text = ReadText(dir_ / "box.exp");
@@ -675,7 +675,7 @@ TEST_F(DesignWindows, QuickGuideFitsTheScreenAndEscapeClosesIt) {
   const QRect free = form_->screen()->availableGeometry();
   form_->show();
   QuickGuideWindow* guide = form_->QuickGuide();
-  form_->Action("actQuickGuide")->trigger();
+  Action(*form_, "actQuickGuide")->trigger();
   QApplication::processEvents();
   EXPECT_TRUE(free.contains(guide->frameGeometry()))
       << guide->frameGeometry().y() << "+" << guide->frameGeometry().height() << " on " << free.height();
@@ -683,7 +683,7 @@ TEST_F(DesignWindows, QuickGuideFitsTheScreenAndEscapeClosesIt) {
   EXPECT_EQ(guide->height(), std::min(640, free.height() - (guide->frameGeometry().height() - guide->height())));
   QTest::keyClick(guide->Browser(), Qt::Key_Escape);
   EXPECT_FALSE(guide->isVisible());
-  form_->Action("actQuickGuide")->trigger();
+  Action(*form_, "actQuickGuide")->trigger();
   EXPECT_TRUE(guide->isVisible());
   QTest::keyClick(guide, Qt::Key_Escape);
   EXPECT_FALSE(guide->isVisible());
@@ -692,8 +692,8 @@ TEST_F(DesignWindows, QuickGuideFitsTheScreenAndEscapeClosesIt) {
 TEST_F(DesignWindows, QuickGuideOnF1AndForANewProjectAboutWithVersionAndLicences) {
   Start();
   EXPECT_FALSE(form_->QuickGuide()->isVisible());
-  EXPECT_EQ(form_->Action("actQuickGuide")->shortcut(), QKeySequence("F1"));
-  form_->Action("actQuickGuide")->trigger();
+  EXPECT_EQ(Action(*form_, "actQuickGuide")->shortcut(), QKeySequence("F1"));
+  Action(*form_, "actQuickGuide")->trigger();
   EXPECT_TRUE(form_->QuickGuide()->isVisible());
   EXPECT_TRUE(form_->QuickGuide()->Browser()->toPlainText().contains("Kurzanleitung"));
   form_->QuickGuide()->close();
@@ -707,7 +707,7 @@ TEST_F(DesignWindows, QuickGuideOnF1AndForANewProjectAboutWithVersionAndLicences
     about = dynamic_cast<AboutDialog&>(d).Browser()->toPlainText();
     return int(QDialog::Accepted);
   };
-  form_->Action("actInfo")->trigger();
+  Action(*form_, "actInfo")->trigger();
   EXPECT_TRUE(about.contains("V1.11b"));
   EXPECT_TRUE(about.contains("Lizenz"));
   EXPECT_TRUE(about.contains("Qt"));

@@ -383,10 +383,10 @@ TEST_F(MainWindowCommands, ActiveFilterAndChassisCopyItemsRunTheirDialogs) {
         d.LevelEdit()->setText("-3");
       },
       true);
-  form_->Action("actActiveFilter2")->trigger();
+  Action(*form_, "actActiveFilter2")->trigger();
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Aktives Filter 2 editieren\"");
   form_->execDialog = Answering<ChassisCopyDialog>([](ChassisCopyDialog& d) { d.RunActionButton()->click(); }, true);
-  form_->Action("actChassisCopy")->trigger();
+  Action(*form_, "actChassisCopy")->trigger();
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Chassis kopieren\"");
   EXPECT_EQ(form_->CurrentProject().chassis[1], form_->CurrentProject().chassis[0]);
 }
@@ -397,7 +397,7 @@ TEST_F(MainWindowCommands, TheShownChartPageIsSavedAsSvgOrPng) {
   form_->resize(900, 600);
   form_->Pages()->setCurrentIndex(PagePolar);
   ui_.files = {dir_ / "polar.svg", dir_ / "gesamt"};
-  form_->Action("actSaveChart")->trigger();
+  Action(*form_, "actSaveChart")->trigger();
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].kind, "save");
   EXPECT_EQ(ui_.asked[0].text, "Diagramm speichern ...");
@@ -408,7 +408,7 @@ TEST_F(MainWindowCommands, TheShownChartPageIsSavedAsSvgOrPng) {
 
   // A name without a picture extension becomes a PNG; the page's context menu offers the same item.
   form_->Pages()->setCurrentIndex(PageResponseImpedance);
-  EXPECT_TRUE(form_->PaintBox(PageResponseImpedance)->actions().contains(form_->Action("actSaveChart")));
+  EXPECT_TRUE(form_->PaintBox(PageResponseImpedance)->actions().contains(Action(*form_, "actSaveChart")));
   form_->SaveChartClick();
   const std::string png = ReadWholeFile(dir_ / "gesamt.png");
   ASSERT_GT(png.size(), 8u);
@@ -441,7 +441,7 @@ TEST_F(MainWindowCommands, SpinoramaPageFollowsItsCheckBoxAndIsSavedLikeEveryPag
 
 TEST_F(MainWindowCommands, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {
   ui_.edits = {std::vector<std::string>{"120"}, std::vector<std::string>{"5000"}, std::nullopt};
-  form_->Action("actCalcPause")->trigger();
+  Action(*form_, "actCalcPause")->trigger();
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].kind, "edit");
   EXPECT_EQ(ui_.asked[0].text, "Rechenpause");
@@ -464,14 +464,14 @@ TEST_F(MainWindowCommands, CalculationPauseIsAskedHeldWithinItsRangeAndKept) {
 
 TEST_F(MainWindowCommands, OptimizerPauseIsAskedAndReachesAnOpenOptimizer) {
   ui_.edits = {std::vector<std::string>{"300"}, std::vector<std::string>{"-4"}};
-  form_->Action("actOptimizerPause")->trigger();
+  Action(*form_, "actOptimizerPause")->trigger();
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].text, "Optimiererpause");
   EXPECT_EQ(ui_.asked[0].options, "Pause nach jedem Optimiererschritt [ms] %i");
   EXPECT_EQ(ui_.asked[0].values, std::vector<std::string>{"65"});  // the default
   EXPECT_EQ(settings_.optimizerPauseMs, 300);
   EXPECT_EQ(settings_.calcPauseMs, kDefaultCalcPauseMs);  // the calculation keeps its own
-  form_->Action("actOptimizer")->trigger();
+  Action(*form_, "actOptimizer")->trigger();
   ASSERT_NE(form_->OptimizerWindow(), nullptr);
   form_->OptimizerPauseClick();
   EXPECT_EQ(ui_.asked[1].values, std::vector<std::string>{"300"});

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "document_fixture.h"
+#include "find_by_name.h"
 #include "model/project_file.h"
 #include "ui/main/main_window.h"
 
@@ -41,7 +42,7 @@ class MainWindowFixture : public ScratchFixture<Ui> {
     SaveProject(project, DefaultFile());
     return Start();
   }
-  std::string UndoCaption() const { return form_->Action("actUndo")->text().toStdString(); }
+  std::string UndoCaption() const { return Action(*form_, "actUndo")->text().toStdString(); }
 
   MainWindowOptions options_;
   std::unique_ptr<MainWindow> form_;

@@ -80,11 +80,11 @@ TEST_F(MainWindowTest, StartUpLoadsTheNamedProjectElseDefaultElseTheEmptyProject
   EXPECT_TRUE(f.CurrentProject().saved);
   EXPECT_TRUE(f.ShownResult().valid);
   EXPECT_EQ(f.ShownResult().chassisCount, 4);
-  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  EXPECT_FALSE(Action(f, "actUndo")->isEnabled());
   EXPECT_EQ(UndoCaption(), "Undo");
-  EXPECT_TRUE(f.Action("actRefRemember")->isEnabled());
-  EXPECT_FALSE(f.Action("actRefSwap")->isEnabled());
-  EXPECT_FALSE(f.Action("actRefDelete")->isEnabled());
+  EXPECT_TRUE(Action(f, "actRefRemember")->isEnabled());
+  EXPECT_FALSE(Action(f, "actRefSwap")->isEnabled());
+  EXPECT_FALSE(Action(f, "actRefDelete")->isEnabled());
   EXPECT_TRUE(ui_.asked.empty());
 
   options_.startFile = dir_ / "other.ZPJ";
@@ -166,8 +166,8 @@ TEST_F(MainWindowTest, CtrlSSavesIntoTheOwnFileAndTheTitleMarksUnsavedChanges) {
   const fs::path own = DefaultFile();
   ASSERT_EQ(f.FileName(), own);
   EXPECT_FALSE(f.windowTitle().endsWith(QStringLiteral(" *")));
-  EXPECT_EQ(f.Action("actSaveAs")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-  EXPECT_EQ(f.Action("actSaveAs")->text(), QStringLiteral("Speichern &unter ..."));
+  EXPECT_EQ(Action(f, "actSaveAs")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+  EXPECT_EQ(Action(f, "actSaveAs")->text(), QStringLiteral("Speichern &unter ..."));
   {
     ProjectEdit edit(f.Document(), "Aktives Filter 1 editieren");
     edit.EditedProject().amplifiers[0].level = -1.0;
@@ -176,7 +176,7 @@ TEST_F(MainWindowTest, CtrlSSavesIntoTheOwnFileAndTheTitleMarksUnsavedChanges) {
   EXPECT_TRUE(f.windowTitle().endsWith(QStringLiteral(" *")));
   // Ctrl+S writes the project's own file without asking.
   ui_.asked.clear();
-  f.Action("actSave")->trigger();
+  Action(f, "actSave")->trigger();
   EXPECT_TRUE(ui_.asked.empty());
   EXPECT_TRUE(f.CurrentProject().saved);
   EXPECT_FALSE(f.windowTitle().endsWith(QStringLiteral(" *")));
@@ -185,7 +185,7 @@ TEST_F(MainWindowTest, CtrlSSavesIntoTheOwnFileAndTheTitleMarksUnsavedChanges) {
   EXPECT_EQ(reread->amplifiers[0].level, -1.0);
   // "Speichern unter ..." asks for a name.
   ui_.files.push_back(dir_ / "kopie");
-  f.Action("actSaveAs")->trigger();
+  Action(f, "actSaveAs")->trigger();
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].kind, "save");
   EXPECT_EQ(f.FileName(), dir_ / "kopie.ZPJ");
@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, CtrlSSavesIntoTheOwnFileAndTheTitleMarksUnsavedChanges) {
   EXPECT_FALSE(f.windowTitle().endsWith(QStringLiteral(" *")));
   ui_.asked.clear();
   ui_.files.push_back(std::nullopt);
-  f.Action("actSave")->trigger();
+  Action(f, "actSave")->trigger();
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].kind, "save");
 }
@@ -220,7 +220,7 @@ TEST_F(MainWindowTest, NewProjectPropertiesAndUndo) {
   form_->NewProjectClick();  // saved: no question
   EXPECT_TRUE(ui_.asked.empty());
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Neues Projekt\"");
-  EXPECT_TRUE(form_->Action("actUndo")->isEnabled());
+  EXPECT_TRUE(Action(*form_, "actUndo")->isEnabled());
   EXPECT_EQ(form_->CurrentProject().chassisCount, 1);
   EXPECT_EQ(form_->TitleName(), "noname.ZPJ");
   EXPECT_EQ(form_->FileName(), fs::path());
@@ -256,7 +256,7 @@ TEST_F(MainWindowTest, NewProjectPropertiesAndUndo) {
   form_->UndoClick();
   EXPECT_EQ(form_->CurrentProject().chassisCount, 4);
   EXPECT_FALSE(form_->CurrentProject().saved);
-  EXPECT_FALSE(form_->Action("actUndo")->isEnabled());
+  EXPECT_FALSE(Action(*form_, "actUndo")->isEnabled());
   ASSERT_TRUE(form_->WaitCalcIdle());
   EXPECT_EQ(form_->ShownResult().chassisCount, 4);
   EXPECT_TRUE(form_->ShownResult().valid);
@@ -340,7 +340,7 @@ TEST_F(MainWindowTest, ReferenceRememberSwapTwiceRestoreAndDelete) {
 
   form_->RememberReferenceClick();
   EXPECT_TRUE(form_->HasReference());
-  EXPECT_TRUE(form_->Action("actRefSwap")->isEnabled());
+  EXPECT_TRUE(Action(*form_, "actRefSwap")->isEnabled());
   EXPECT_TRUE(total.curves[kChartCurves].visible);
   EXPECT_EQ(total.curves[kChartCurves].Y, curvesA);
 
@@ -378,7 +378,7 @@ TEST_F(MainWindowTest, ReferenceRememberSwapTwiceRestoreAndDelete) {
   form_->DeleteReferenceClick();
   EXPECT_FALSE(form_->HasReference());
   for (const char* name : {"actRefSwap", "actRefRestore", "actRefDelete"})
-    EXPECT_FALSE(form_->Action(name)->isEnabled()) << name;
+    EXPECT_FALSE(Action(*form_, name)->isEnabled()) << name;
   EXPECT_FALSE(total.curves[kChartCurves].visible);
   EXPECT_FALSE(form_->Charts().phase->curves[kChartCurves].visible);
   EXPECT_TRUE(ui_.asked.empty());
@@ -421,23 +421,23 @@ TEST_F(MainWindowTest, MenuStateFollowsTheProjectAndTheEditors) {
   p.enclosures[1].Vb = 0.0404;
   p.enclosures[2].type = 0;
   form_->RefreshMenuState();
-  EXPECT_EQ(form_->Action("actChassis1")->text().toStdString(), "Chassis &1: Test-Tieftöner 17 in 22l geschl.");
-  EXPECT_EQ(form_->Action("actChassis2")->text().toStdString(), "Chassis &2: Mittel && Hoch in 40l Bassref.");
-  EXPECT_EQ(form_->Action("actChassis3")->text().toStdString(), "Chassis &3: " + p.chassis[2].name.Str());
+  EXPECT_EQ(Action(*form_, "actChassis1")->text().toStdString(), "Chassis &1: Test-Tieftöner 17 in 22l geschl.");
+  EXPECT_EQ(Action(*form_, "actChassis2")->text().toStdString(), "Chassis &2: Mittel && Hoch in 40l Bassref.");
+  EXPECT_EQ(Action(*form_, "actChassis3")->text().toStdString(), "Chassis &3: " + p.chassis[2].name.Str());
   for (int n = 1; n <= 9; ++n) {
-    QAction* a = form_->Action(("actChassis" + std::to_string(n)).c_str());
+    QAction* a = Action(*form_, ("actChassis" + std::to_string(n)).c_str());
     EXPECT_EQ(a->isVisible(), n <= 3) << n;
     EXPECT_EQ(a->isEnabled(), n <= 3) << n;
   }
   for (int k = 1; k <= 6; ++k) {
-    QMenu* m = form_->Menu(("menuAmp" + std::to_string(k)).c_str());
+    QMenu* m = Menu(*form_, ("menuAmp" + std::to_string(k)).c_str());
     EXPECT_EQ(m->menuAction()->isVisible(), k <= 2) << k;
-    EXPECT_EQ(form_->Action(("actCrossover" + std::to_string(k)).c_str())->isEnabled(), k <= 2) << k;
+    EXPECT_EQ(Action(*form_, ("actCrossover" + std::to_string(k)).c_str())->isEnabled(), k <= 2) << k;
   }
   EXPECT_FALSE(form_->Pages()->isTabVisible(PageChassis5To8));
   EXPECT_EQ(form_->Pages()->tabText(PageChassis1To4), "Chassis");
-  EXPECT_FALSE(form_->Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_TRUE(form_->Menu("menuFile")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(*form_, "menuWindows")->menuAction()->isVisible());
+  EXPECT_TRUE(Menu(*form_, "menuFile")->menuAction()->isEnabled());
 
   p.chassisCount = 5;
   form_->CrossoverEditClick(0);  // the crossover editor opens
@@ -445,20 +445,20 @@ TEST_F(MainWindowTest, MenuStateFollowsTheProjectAndTheEditors) {
   form_->RefreshMenuState();
   EXPECT_TRUE(form_->Pages()->isTabVisible(PageChassis5To8));
   EXPECT_EQ(form_->Pages()->tabText(PageChassis1To4), "Chassis 1..4");
-  EXPECT_TRUE(form_->Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_TRUE(form_->Action("actShowCrossover")->isEnabled());
-  EXPECT_FALSE(form_->Action("actShowChassis")->isEnabled());
-  EXPECT_FALSE(form_->Menu("menuFile")->menuAction()->isEnabled());
-  EXPECT_FALSE(form_->Menu("menuAmp1")->menuAction()->isEnabled());
-  EXPECT_TRUE(form_->Menu("menuChassis")->menuAction()->isEnabled());
+  EXPECT_TRUE(Menu(*form_, "menuWindows")->menuAction()->isVisible());
+  EXPECT_TRUE(Action(*form_, "actShowCrossover")->isEnabled());
+  EXPECT_FALSE(Action(*form_, "actShowChassis")->isEnabled());
+  EXPECT_FALSE(Menu(*form_, "menuFile")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(*form_, "menuAmp1")->menuAction()->isEnabled());
+  EXPECT_TRUE(Menu(*form_, "menuChassis")->menuAction()->isEnabled());
 
   form_->CrossoverEditor()->CancelClick();
   form_->OptimizerClick();  // the optimizer window opens
   ASSERT_TRUE(form_->OpenEditors().optimizer);
   form_->RefreshMenuState();
-  EXPECT_FALSE(form_->Menu("menuEdit")->menuAction()->isEnabled());
-  EXPECT_FALSE(form_->Menu("menuAmp1")->menuAction()->isVisible());
-  EXPECT_FALSE(form_->Menu("menuChassis")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(*form_, "menuEdit")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(*form_, "menuAmp1")->menuAction()->isVisible());
+  EXPECT_FALSE(Menu(*form_, "menuChassis")->menuAction()->isEnabled());
 }
 
 TEST_F(MainWindowTest, MenuCaptionsAndShortcuts) {
@@ -495,14 +495,14 @@ TEST_F(MainWindowTest, MenuCaptionsAndShortcuts) {
       {"actInfo", "&Info ...", ""},
   };
   for (const Item& it : items) {
-    QAction* a = form_->Action(it.name);
+    QAction* a = Action(*form_, it.name);
     ASSERT_NE(a, nullptr) << it.name;
     EXPECT_EQ(a->text(), QString::fromUtf8(it.caption)) << it.name;
     EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(it.keys))) << it.name;
   }
-  EXPECT_EQ(form_->Action("actChassis9")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F9")));
-  EXPECT_EQ(form_->Menu("menuChassis")->title(), QString::fromUtf8("&Chassis && Einbau"));
-  EXPECT_EQ(form_->Menu("menuAmp4")->title(), QString::fromUtf8("Verstärker &4"));
+  EXPECT_EQ(Action(*form_, "actChassis9")->shortcut(), QKeySequence(QStringLiteral("Ctrl+F9")));
+  EXPECT_EQ(Menu(*form_, "menuChassis")->title(), QString::fromUtf8("&Chassis && Einbau"));
+  EXPECT_EQ(Menu(*form_, "menuAmp4")->title(), QString::fromUtf8("Verstärker &4"));
   EXPECT_EQ(form_->Pages()->count(), ChartPageCount);
   EXPECT_EQ(form_->Pages()->tabText(PageDirectivity), QString::fromUtf8("Bündelung"));
 }
@@ -784,7 +784,7 @@ class ChassisEditorWiring : public MainWindowFixture<> {
   MainWindow& Start() { return StartOn(*testing::MakeTwoWayProject(60)); }
   // Opens the editor on chassis item n through the menu.
   ChassisEditorWindow& OpenEditor(int n = 1) {
-    form_->Action(("actChassis" + std::to_string(n)).c_str())->trigger();
+    Action(*form_, ("actChassis" + std::to_string(n)).c_str())->trigger();
     ChassisEditorWindow* ed = form_->ChassisEditor();
     EXPECT_NE(ed, nullptr);
     return *ed;
@@ -798,23 +798,23 @@ TEST_F(ChassisEditorWiring, ChassisItemOpensTheEditorOnItsSlot) {
   EXPECT_EQ(ed.windowTitle().toStdString(), "Chassis 2, Einbau und Schallwand editieren");
   EXPECT_EQ(ed.Slot(), 1);
   EXPECT_TRUE(f.OpenEditors().chassis);
-  EXPECT_FALSE(f.Menu("menuChassis")->menuAction()->isEnabled());
-  EXPECT_TRUE(f.Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Action("actShowChassis")->isEnabled());
-  EXPECT_EQ(f.Action("actChassis1")->shortcut(), QKeySequence("Ctrl+F1"));
-  EXPECT_EQ(f.Action("actCabinet")->shortcut(), QKeySequence("Ctrl+G"));
+  EXPECT_FALSE(Menu(f, "menuChassis")->menuAction()->isEnabled());
+  EXPECT_TRUE(Menu(f, "menuWindows")->menuAction()->isVisible());
+  EXPECT_TRUE(Action(f, "actShowChassis")->isEnabled());
+  EXPECT_EQ(Action(f, "actChassis1")->shortcut(), QKeySequence("Ctrl+F1"));
+  EXPECT_EQ(Action(f, "actCabinet")->shortcut(), QKeySequence("Ctrl+G"));
 
   ed.Control<QPushButton>("cancelButton")->click();
   EXPECT_FALSE(ed.isVisible());
   EXPECT_FALSE(f.OpenEditors().chassis);
-  EXPECT_TRUE(f.Menu("menuChassis")->menuAction()->isEnabled());
-  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  EXPECT_TRUE(Menu(f, "menuChassis")->menuAction()->isEnabled());
+  EXPECT_FALSE(Action(f, "actUndo")->isEnabled());
 
   // "Chassiseditor zeigen" brings the open editor back; a project command
   // that replaces the project closes it.
   OpenEditor(1);
   ed.hide();
-  f.Action("actShowChassis")->trigger();
+  Action(f, "actShowChassis")->trigger();
   EXPECT_TRUE(ed.isVisible());
   f.RestoreReferenceClick();  // no reference: nothing happens
   EXPECT_TRUE(ed.isVisible());
@@ -892,7 +892,7 @@ TEST_F(ChassisEditorWiring, ChassisItemShowsTheEnclosureEnteredInTheEditor) {
   ed.Edit("vbEdit")->setText("9");
   ed.Control<QPushButton>("okButton")->click();
   ASSERT_TRUE(f.WaitCalcIdle());
-  EXPECT_EQ(f.Action("actChassis3")->text().toStdString(), "Chassis &3: Test-Sub in 9l Bassref.");
+  EXPECT_EQ(Action(f, "actChassis3")->text().toStdString(), "Chassis &3: Test-Sub in 9l Bassref.");
 }
 
 TEST_F(ChassisEditorWiring, CommonCabinetItemRunsItsDialogAsOneUndoStep) {
@@ -901,14 +901,14 @@ TEST_F(ChassisEditorWiring, CommonCabinetItemRunsItsDialogAsOneUndoStep) {
     dynamic_cast<CabinetDialog&>(d).Edit("heightEdit")->setText("50");
     return static_cast<int>(QDialog::Rejected);
   };
-  f.Action("actCabinet")->trigger();
-  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  Action(f, "actCabinet")->trigger();
+  EXPECT_FALSE(Action(f, "actUndo")->isEnabled());
 
   f.execDialog = [](QDialog& d) {
     dynamic_cast<CabinetDialog&>(d).Edit("widthEdit")->setText("25");
     return static_cast<int>(QDialog::Accepted);
   };
-  f.Action("actCabinet")->trigger();
+  Action(f, "actCabinet")->trigger();
   EXPECT_DOUBLE_EQ(f.CurrentProject().cabinet.width, 0.25);
   EXPECT_EQ(UndoCaption(), "Rückgängig \"Gemeinsames Außengehäuse editieren\"");
 }
@@ -917,30 +917,30 @@ TEST_F(ChassisEditorWiring, CommonCabinetItemRunsItsDialogAsOneUndoStep) {
 
 TEST_F(MainWindowTest, CrossoverEditorOpensNonModalAndTheMainWindowFollows) {
   MainWindow& f = StartOn(*testing::MakeTwoWayProject(60));
-  EXPECT_FALSE(f.Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_EQ(f.Action("actCrossover1")->shortcut(), QKeySequence(QStringLiteral("F6")));
+  EXPECT_FALSE(Menu(f, "menuWindows")->menuAction()->isVisible());
+  EXPECT_EQ(Action(f, "actCrossover1")->shortcut(), QKeySequence(QStringLiteral("F6")));
   // The item of amplifier 2 opens the editor on the second amplifier.
-  f.Action("actCrossover2")->trigger();
+  Action(f, "actCrossover2")->trigger();
   CrossoverEditorWindow& ed = *f.CrossoverEditor();
   EXPECT_TRUE(ed.isVisible());
   EXPECT_EQ(ed.Amp(), 1);
   EXPECT_TRUE(f.OpenEditors().crossover);
-  EXPECT_TRUE(f.Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Action("actShowCrossover")->isEnabled());
-  EXPECT_EQ(f.Action("actShowCrossover")->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
-  EXPECT_FALSE(f.Action("actShowChassis")->isEnabled());
-  EXPECT_FALSE(f.Menu("menuFile")->menuAction()->isEnabled());
-  EXPECT_FALSE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+  EXPECT_TRUE(Menu(f, "menuWindows")->menuAction()->isVisible());
+  EXPECT_TRUE(Action(f, "actShowCrossover")->isEnabled());
+  EXPECT_EQ(Action(f, "actShowCrossover")->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+  EXPECT_FALSE(Action(f, "actShowChassis")->isEnabled());
+  EXPECT_FALSE(Menu(f, "menuFile")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(f, "menuAmp1")->menuAction()->isEnabled());
   // "Weicheneditor zeigen" brings the window back.
   ed.hide();
-  f.Action("actShowCrossover")->trigger();
+  Action(f, "actShowCrossover")->trigger();
   EXPECT_TRUE(ed.isVisible());
 
   ed.CancelClick();
   EXPECT_FALSE(f.OpenEditors().crossover);
-  EXPECT_FALSE(f.Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Menu("menuFile")->menuAction()->isEnabled());
-  EXPECT_TRUE(f.Menu("menuAmp1")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(f, "menuWindows")->menuAction()->isVisible());
+  EXPECT_TRUE(Menu(f, "menuFile")->menuAction()->isEnabled());
+  EXPECT_TRUE(Menu(f, "menuAmp1")->menuAction()->isEnabled());
 
   // "Neues Projekt" closes the editor without applying.
   f.CrossoverEditClick(0);
@@ -969,8 +969,8 @@ TEST_F(MainWindowTest, CrossoverEditorValuesNotTakenOverAreAskedAboutAndKeptFrom
   EXPECT_EQ(ed.Amp(), 0);
   EXPECT_TRUE(ed.HasPendingChanges());
   EXPECT_EQ(f.Document().UndoHistory().Count(), 1);
-  emit f.Menu("menuEdit")->aboutToShow();
-  EXPECT_FALSE(f.Action("actUndo")->isEnabled());
+  emit Menu(f, "menuEdit")->aboutToShow();
+  EXPECT_FALSE(Action(f, "actUndo")->isEnabled());
 
   // Closing asks; "&Abbrechen" keeps the program and the editor's values.
   ui_.asked.clear();
@@ -996,40 +996,40 @@ TEST_F(MainWindowTest, CrossoverEditorValuesNotTakenOverAreAskedAboutAndKeptFrom
 
 TEST_F(MainWindowTest, OptimizerMenuOpensTheWindowAndClosingTellsTheMainWindow) {
   MainWindow& f = StartOn(*DetunedTwoWay());
-  f.Action("actOptimizer")->trigger();
+  Action(f, "actOptimizer")->trigger();
   ASSERT_NE(f.OptimizerWindow(), nullptr);
   CrossoverOptimizerWindow& w = *f.OptimizerWindow();
   EXPECT_TRUE(w.isVisible());
-  EXPECT_EQ(f.Action("actOptimizer")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+  EXPECT_EQ(Action(f, "actOptimizer")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
   EXPECT_TRUE(f.OpenEditors().optimizer);
-  EXPECT_TRUE(f.Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Action("actShowOptimizer")->isEnabled());
-  EXPECT_FALSE(f.Menu("menuEdit")->menuAction()->isEnabled());
-  EXPECT_FALSE(f.Menu("menuFile")->menuAction()->isEnabled());
+  EXPECT_TRUE(Menu(f, "menuWindows")->menuAction()->isVisible());
+  EXPECT_TRUE(Action(f, "actShowOptimizer")->isEnabled());
+  EXPECT_FALSE(Menu(f, "menuEdit")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(f, "menuFile")->menuAction()->isEnabled());
 
   w.CloseButton()->click();
   EXPECT_FALSE(w.isVisible());
   EXPECT_FALSE(f.OpenEditors().optimizer);
-  EXPECT_FALSE(f.Menu("menuWindows")->menuAction()->isVisible());
-  EXPECT_TRUE(f.Menu("menuEdit")->menuAction()->isEnabled());
+  EXPECT_FALSE(Menu(f, "menuWindows")->menuAction()->isVisible());
+  EXPECT_TRUE(Menu(f, "menuEdit")->menuAction()->isEnabled());
   EXPECT_TRUE(ui_.asked.empty());
 
   // Not while the crossover editor is open.
   f.CrossoverEditClick(0);
   ASSERT_TRUE(f.OpenEditors().crossover);
-  f.Action("actOptimizer")->trigger();
+  Action(f, "actOptimizer")->trigger();
   EXPECT_FALSE(w.isVisible());
   ASSERT_EQ(ui_.asked.size(), 1u);
   EXPECT_EQ(ui_.asked[0].text, "Bitte erst Weichheneditor schließen.");
   f.CrossoverEditor()->CancelClick();
-  f.Action("actOptimizer")->trigger();
+  Action(f, "actOptimizer")->trigger();
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(f.OptimizerWindow(), &w);  // the same window again
 }
 
 TEST_F(MainWindowTest, OptimizerFixesAPartByHandInThePartEditorRestrictedToItsType) {
   MainWindow& f = StartOn(*DetunedTwoWay());
-  f.Action("actOptimizer")->trigger();
+  Action(f, "actOptimizer")->trigger();
   ASSERT_NE(f.OptimizerWindow(), nullptr);
   CrossoverOptimizerWindow& w = *f.OptimizerWindow();
   // "&Ok" in the part editor keeps the value the search found.
@@ -1065,7 +1065,7 @@ TEST_F(MainWindowTest, OptimizerFixesAPartByHandInThePartEditorRestrictedToItsTy
 TEST_F(MainWindowTest, ClosingTheProgramAsksTheOpenOptimizerFirst) {
   options_.optimizerPause = 0ms;
   StartOn(*DetunedTwoWay());
-  form_->Action("actOptimizer")->trigger();
+  Action(*form_, "actOptimizer")->trigger();
   ASSERT_NE(form_->OptimizerWindow(), nullptr);
   CrossoverOptimizerWindow& w = *form_->OptimizerWindow();
   // A part fixed by hand: "&Ok" in the part editor keeps the value the search found.
@@ -1091,7 +1091,7 @@ TEST_F(MainWindowTest, ClosingTheProgramDuringARunClosesOnceTheRunStopped) {
   options_.optimizerPause = 0ms;
   StartOn(*DetunedTwoWay());
   form_->show();
-  form_->Action("actOptimizer")->trigger();
+  Action(*form_, "actOptimizer")->trigger();
   CrossoverOptimizerWindow& w = *form_->OptimizerWindow();
   ui_.buttons = {2};
   w.StartButton()->click();

@@ -115,8 +115,12 @@ QSize ScreenRoom(const QWidget* window, const QWidget* owner) {
 }
 
 QScrollArea* ScrollOnASmallScreen(QWidget* window, const QSize& room, const char* name, QLayout* kept) {
-  if (auto* made = window->findChild<QScrollArea*>(name, Qt::FindDirectChildrenOnly)) return made;
   QLayout* content = window->layout();
+  // Made already: the window's layout holds the scrolling area alone.
+  if (content != nullptr && content->count() > 0)
+    if (auto* made = qobject_cast<QScrollArea*>(content->itemAt(0)->widget());
+        made != nullptr && made->objectName() == QLatin1String(name))
+      return made;
   if (content == nullptr || room.isEmpty()) return nullptr;
   const QSize need = window->minimumSizeHint();
   // The size the window has, or would take on showing, as built.

@@ -319,10 +319,6 @@ CrossoverEditorWindow::CrossoverEditorWindow(ProjectDocument& doc, Settings& set
 
 QWidget* CrossoverEditorWindow::PaintArea() const { return box_; }
 
-QAction* CrossoverEditorWindow::Action(const char* objectName) const {
-  return findChild<QAction*>(QString::fromLatin1(objectName));
-}
-
 void CrossoverEditorWindow::BuildMenus() {
   QMenuBar* bar = menuBar();
   auto item = [this](QMenu* m, const char* name, std::string_view caption, std::function<void()> handler) {
@@ -337,15 +333,16 @@ void CrossoverEditorWindow::BuildMenus() {
   for (int level = kCrossoverMinLevel; level <= kCrossoverMaxLevel; ++level) {
     const std::string name = "actSize" + std::to_string(level);
     QAction* a = item(size, name.c_str(), CrossoverSizeCaption(level), [this, level] { SetLevel(level); });
+    sizeItems_[static_cast<std::size_t>(level - kCrossoverMinLevel)] = a;
     a->setCheckable(true);
     sizes->addAction(a);
   }
 
   QMenu* coils = bar->addMenu(QText("Anzeige für Spulen"));
   auto* modes = new QActionGroup(this);
-  QAction* coilResistanceAction =
+  QAction* coilResistanceAction = coilResistanceItem_ =
       item(coils, "actLabelCoilResistance", "R-Wert", [this] { SetLabelMode(LabelMode::CoilResistance); });
-  QAction* designationAction =
+  QAction* designationAction = designationItem_ =
       item(coils, "actLabelDesignation", "Bezeichnung", [this] { SetLabelMode(LabelMode::Designation); });
   for (QAction* a : {coilResistanceAction, designationAction}) {
     a->setCheckable(true);
@@ -355,8 +352,8 @@ void CrossoverEditorWindow::BuildMenus() {
 
   QMenu* view = bar->addMenu(QText("Ansicht"));
   auto* views = new QActionGroup(this);
-  QAction* edit = item(view, "actViewEdit", "Editieransicht", [this] { SetPrintView(false); });
-  QAction* print = item(view, "actViewPrint", "Druckansicht", [this] { SetPrintView(true); });
+  QAction* edit = editViewItem_ = item(view, "actViewEdit", "Editieransicht", [this] { SetPrintView(false); });
+  QAction* print = printViewItem_ = item(view, "actViewPrint", "Druckansicht", [this] { SetPrintView(true); });
   for (QAction* a : {edit, print}) {
     a->setCheckable(true);
     views->addAction(a);
@@ -383,8 +380,7 @@ void CrossoverEditorWindow::Layout() {
   // 1. the level's menu entry and geometry
   geometry_ = GeometryOfLevel(settings_.crossoverEditorSize);
   settings_.crossoverEditorSize = geometry_.level;
-  const std::string name = "actSize" + std::to_string(geometry_.level);
-  Action(name.c_str())->setChecked(true);
+  sizeItems_[static_cast<std::size_t>(geometry_.level - kCrossoverMinLevel)]->setChecked(true);
   // 2.-3. window size, kept on the screen
   const DrawingSize designed = CrossoverWindowSize(geometry_);
   // Where the screen is smaller than the window at this level, the window
@@ -422,7 +418,7 @@ void CrossoverEditorWindow::Layout() {
   // 4.-5. hit rectangles; back to the edit view
   rects_ = HitRectangles(geometry_);
   options_.printView = false;
-  Action("actViewEdit")->setChecked(true);
+  editViewItem_->setChecked(true);
   box_->update();
 }
 
@@ -562,13 +558,13 @@ void CrossoverEditorWindow::SetLevel(int level) {
 
 void CrossoverEditorWindow::SetPrintView(bool on) {
   options_.printView = on;
-  Action(on ? "actViewPrint" : "actViewEdit")->setChecked(true);
+  (on ? printViewItem_ : editViewItem_)->setChecked(true);
   box_->update();
 }
 
 void CrossoverEditorWindow::SetLabelMode(LabelMode mode) {
   options_.labelMode = mode;
-  Action(mode == LabelMode::CoilResistance ? "actLabelCoilResistance" : "actLabelDesignation")->setChecked(true);
+  (mode == LabelMode::CoilResistance ? coilResistanceItem_ : designationItem_)->setChecked(true);
   box_->update();
 }
 

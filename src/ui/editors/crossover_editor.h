@@ -91,7 +91,6 @@ class CrossoverEditorWindow : public QMainWindow {
   QWidget* PaintArea() const;
   FreeWiresDialog* FreeWireDialog() const { return freeWires_; }
   MouseMapSettingsDialog* MouseMapDialog() const { return mouseMap_; }
-  QAction* Action(const char* objectName) const;
   QPushButton* ApplyButton() const { return apply_; }
   QPushButton* OkButton() const { return ok_; }
   QPushButton* CancelButton() const { return cancel_; }
@@ -145,6 +144,13 @@ class CrossoverEditorWindow : public QMainWindow {
   QPushButton* apply_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  // The window-size items of the levels, and the two views.
+  std::array<QAction*, kCrossoverMaxLevel - kCrossoverMinLevel + 1> sizeItems_{};
+  QAction* editViewItem_ = nullptr;
+  QAction* printViewItem_ = nullptr;
+  // The two labels of coils.
+  QAction* coilResistanceItem_ = nullptr;
+  QAction* designationItem_ = nullptr;
   bool closing_ = false;
 };
 

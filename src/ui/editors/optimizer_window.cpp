@@ -315,7 +315,11 @@ void CrossoverOptimizerWindow::ScrollOnASmallScreen() {
   auto* content = new QWidget;
   content->setObjectName(QStringLiteral("optimizerPage"));
   content->setFixedSize(kWindowWidth, kWindowHeight);
-  for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+  // A copy of the list: the loop moves the children away.
+  const QObjectList objects = children();
+  for (QObject* object : objects) {
+    auto* child = qobject_cast<QWidget*>(object);
+    if (child == nullptr) continue;
     const bool hidden = child->testAttribute(Qt::WA_WState_ExplicitShowHide) && child->isHidden();
     const QRect at = child->geometry();
     child->setParent(content);
@@ -484,7 +488,7 @@ void CrossoverOptimizerWindow::BuildOutputs() {
   heading->setFont(bold);
   heading->setAlignment(Qt::AlignHCenter);
   // The end message (Success) names both total grades; its height follows it.
-  auto* text = new QLabel(QText(kOptimizerSuccessText), finishPanel_);
+  auto* text = finishText_ = new QLabel(QText(kOptimizerSuccessText), finishPanel_);
   text->setObjectName(QStringLiteral("finishTextLabel"));
   text->setGeometry(6, 26, kPlotWidth - 12, 56);
   text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -681,7 +685,7 @@ bool EndWorseThanStart(const OptimizerThread& optimizer) {
 void CrossoverOptimizerWindow::Success() {
   // Both total grades; a result worse than the start says so and proposes
   // keeping the start values (the closing question then defaults to them).
-  if (auto* text = finishPanel_->findChild<QLabel*>(QStringLiteral("finishTextLabel"))) {
+  if (QLabel* text = finishText_; text != nullptr) {
     text->setText(QText(OptimizerEndText(optimizer_->StartGrades()[GradeTotal], optimizer_->BestGrades()[GradeTotal])));
     // A longer message lengthens the panel downwards, over the idle
     // progress strip; the lists stay in view.

@@ -182,6 +182,7 @@ class CrossoverOptimizerWindow : public QWidget {
   QPushButton* closeButton_ = nullptr;
   QFrame* finishPanel_ = nullptr;
   QPushButton* finishOkButton_ = nullptr;
+  QLabel* finishText_ = nullptr;
   QWidget* historyPlot_ = nullptr;
   QWidget* progressStrip_ = nullptr;
   QTimer* timer_ = nullptr;

@@ -299,7 +299,7 @@ void MainWindow::BuildMenus() {
     return a;
   };
 
-  QMenu* fileMenu = addMenu("menuFile", "&Datei");
+  QMenu* fileMenu = fileMenu_ = addMenu("menuFile", "&Datei");
   addItem(fileMenu, "actNew", "&Neues Projekt", "Ctrl+N", [this] { NewProjectClick(); });
   addItem(fileMenu, "actLoad", "Projekt &laden ...", "Ctrl+L", [this] { LoadProjectClick(); });
   addItem(fileMenu, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveClick(); });
@@ -316,30 +316,32 @@ void MainWindow::BuildMenus() {
   fileMenu->addSeparator();
   addItem(fileMenu, "actExit", "Programm &beenden", "Ctrl+X", [this] { close(); });
 
-  QMenu* edit = addMenu("menuEdit", "&Bearbeiten");
-  addItem(edit, "actUndo", "Undo", "Ctrl+Z", [this] { UndoClick(); });
+  QMenu* edit = editMenu_ = addMenu("menuEdit", "&Bearbeiten");
+  undoAction_ = addItem(edit, "actUndo", "Undo", "Ctrl+Z", [this] { UndoClick(); });
   // While an editor holds values not yet taken over, undo is not offered.
   connect(edit, &QMenu::aboutToShow, this, [this] {
     UpdateUndoItem();
-    if (EditorWithPendingValues() != nullptr) Action("actUndo")->setEnabled(false);
+    if (EditorWithPendingValues() != nullptr) undoAction_->setEnabled(false);
   });
   edit->addSeparator();
   addItem(edit, "actRefRemember", "Projekt als Referenz merken", "Ctrl+R", [this] { RememberReferenceClick(); });
-  addItem(edit, "actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R",
-          [this] { SwapReferenceClick(); });
-  addItem(edit, "actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W", [this] { RestoreReferenceClick(); });
-  addItem(edit, "actRefDelete", "Referenzprojekt löschen", "Ctrl+Alt+X", [this] { DeleteReferenceClick(); });
+  referenceItems_ = {
+      addItem(edit, "actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R",
+              [this] { SwapReferenceClick(); }),
+      addItem(edit, "actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W", [this] { RestoreReferenceClick(); }),
+      addItem(edit, "actRefDelete", "Referenzprojekt löschen", "Ctrl+Alt+X", [this] { DeleteReferenceClick(); })};
 
   // The editors of the chassis, the common enclosure, the crossovers and the
   // active filters are windows of their own; until they exist their items do
   // nothing.
-  QMenu* chassis = addMenu("menuChassis", "&Chassis && Einbau");
+  QMenu* chassis = chassisMenu_ = addMenu("menuChassis", "&Chassis && Einbau");
   addItem(chassis, "actCabinet", "gemeinsames Außengehäuse", "Ctrl+G", [this] { CabinetClick(); });
   chassis->addSeparator();
   for (int n = 1; n <= kChassisSlots; ++n) {
     const std::string name = "actChassis" + std::to_string(n);
     const std::string keys = "Ctrl+F" + std::to_string(n);
-    addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), [this, n] { ChassisItemClick(n); });
+    chassisItems_[static_cast<std::size_t>(n - 1)] =
+        addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), [this, n] { ChassisItemClick(n); });
   }
   chassis->addSeparator();
   addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, [this] { ChassisCopyClick(); });
@@ -349,7 +351,8 @@ void MainWindow::BuildMenus() {
                                                                  "Shift+F6", "Shift+F8", "Shift+F10"};
   for (int k = 1; k <= kMaxAmps; ++k) {
     const std::string menuName = "menuAmp" + std::to_string(k);
-    QMenu* amp = addMenu(menuName.c_str(), ("Verstärker &" + std::to_string(k)).c_str());
+    QMenu* amp = ampMenus_[static_cast<std::size_t>(k - 1)] =
+        addMenu(menuName.c_str(), ("Verstärker &" + std::to_string(k)).c_str());
     const std::string filterName = "actActiveFilter" + std::to_string(k);
     const std::string crossoverName = "actCrossover" + std::to_string(k);
     addItem(amp, filterName.c_str(), "&Aktive Filter...", kFilterKeys[static_cast<std::size_t>(k - 1)],
@@ -373,20 +376,21 @@ void MainWindow::BuildMenus() {
   extras->addSeparator()->setObjectName("sepOptimizer");
   addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] { OptimizerClick(); });
 
-  QMenu* windows = addMenu("menuWindows", "&Fenster");
-  addItem(windows, "actShowCrossover", "Weicheneditor zeigen", "Ctrl+W", [this] {
+  QMenu* windows = windowMenu_ = addMenu("menuWindows", "&Fenster");
+  showCrossoverAction_ = addItem(windows, "actShowCrossover", "Weicheneditor zeigen", "Ctrl+W", [this] {
     if (!doc_->OpenEditors().crossover) return;
     crossoverEditor_->show();
     crossoverEditor_->raise();
     crossoverEditor_->activateWindow();
   });
-  addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", [this] {
+  showChassisAction_ = addItem(windows, "actShowChassis", "Chassiseditor zeigen", "Ctrl+D", [this] {
     if (chassisEditor_ == nullptr || !doc_->OpenEditors().chassis) return;
     chassisEditor_->show();
     chassisEditor_->raise();
     chassisEditor_->activateWindow();
   });
-  addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, [this] { ShowOptimizerClick(); });
+  showOptimizerAction_ =
+      addItem(windows, "actShowOptimizer", "Optimizer zeigen", nullptr, [this] { ShowOptimizerClick(); });
 
   QMenu* help = addMenu("menuHelp", "&Hilfe");
   addItem(help, "actQuickGuide", "Kurzanleitung", "F1", [this] { QuickGuideClick(); });
@@ -403,10 +407,6 @@ void MainWindow::BuildStatusBar() {
 
 // ---------------------------------------------------------------- small helpers
 
-QAction* MainWindow::Action(const char* objectName) const {
-  return findChild<QAction*>(QString::fromLatin1(objectName));
-}
-QMenu* MainWindow::Menu(const char* objectName) const { return findChild<QMenu*>(QString::fromLatin1(objectName)); }
 
 QString MainWindow::StatusText() const { return statusPanel_->text(); }
 QColor MainWindow::StatusColor() const { return statusPanel_->palette().color(QPalette::Window); }
@@ -426,11 +426,11 @@ void MainWindow::ShowErrorList() {
 }
 
 void MainWindow::SetReferenceItems(bool enabled) {
-  for (const char* name : {"actRefSwap", "actRefRestore", "actRefDelete"}) Action(name)->setEnabled(enabled);
+  for (QAction* item : referenceItems_) item->setEnabled(enabled);
 }
 
 void MainWindow::UpdateUndoItem() {
-  QAction* a = Action("actUndo");
+  QAction* a = undoAction_;
   const UndoStack& undo = doc_->UndoHistory();
   if (undo.Empty()) {
     a->setEnabled(false);
@@ -456,19 +456,17 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::RefreshMenuState() {
   const MenuItemStates m = MenuState(doc_->CurrentProject(), doc_->OpenEditors());
-  Menu("menuEdit")->menuAction()->setEnabled(m.editMenu);
+  editMenu_->menuAction()->setEnabled(m.editMenu);
   for (int k = 1; k <= kMaxAmps; ++k) {
     const auto a = static_cast<std::size_t>(k - 1);
-    const std::string menuName = "menuAmp" + std::to_string(k);
-    QMenu* amp = Menu(menuName.c_str());
+    QMenu* amp = ampMenus_[a];
     amp->menuAction()->setVisible(m.ampShown[a]);
     amp->menuAction()->setEnabled(m.ampMenu[a]);
     for (QAction* item : amp->actions()) item->setEnabled(m.ampItems[a]);
   }
   for (int n = 1; n <= kChassisSlots; ++n) {
     const auto slot = static_cast<std::size_t>(n - 1);
-    const std::string name = "actChassis" + std::to_string(n);
-    QAction* a = Action(name.c_str());
+    QAction* a = chassisItems_[slot];
     a->setText(QText(m.chassisCaption[slot]));
     a->setVisible(m.chassisItem[slot]);
     a->setEnabled(m.chassisItem[slot]);
@@ -477,14 +475,13 @@ void MainWindow::RefreshMenuState() {
   // Ctrl+Tab steps over disabled pages only: a hidden page is disabled too.
   pages_->setTabEnabled(PageChassis5To8, m.chassisPage58);
   pages_->setTabText(PageChassis1To4, QText(m.chassisPage14Caption));
-  QMenu* windows = Menu("menuWindows");
-  windows->menuAction()->setVisible(m.windowMenu);
-  windows->menuAction()->setEnabled(m.windowMenu);
-  Action("actShowCrossover")->setEnabled(m.showCrossover);
-  Action("actShowChassis")->setEnabled(m.showChassis);
-  Action("actShowOptimizer")->setEnabled(m.showOptimizer);
-  Menu("menuFile")->menuAction()->setEnabled(m.fileMenu);
-  Menu("menuChassis")->menuAction()->setEnabled(m.chassisMenu);
+  windowMenu_->menuAction()->setVisible(m.windowMenu);
+  windowMenu_->menuAction()->setEnabled(m.windowMenu);
+  showCrossoverAction_->setEnabled(m.showCrossover);
+  showChassisAction_->setEnabled(m.showChassis);
+  showOptimizerAction_->setEnabled(m.showOptimizer);
+  fileMenu_->menuAction()->setEnabled(m.fileMenu);
+  chassisMenu_->menuAction()->setEnabled(m.chassisMenu);
 }
 
 // ---------------------------------------------------------------- charts
@@ -780,12 +777,12 @@ void MainWindow::OptimizerClick() {
   // An open editor comes to the front: the optimizer rewrites the project it edits.
   if (doc_->OpenEditors().crossover) {
     ui_.ShowMessage("Bitte erst Weichheneditor schließen.");
-    Action("actShowCrossover")->trigger();
+    showCrossoverAction_->trigger();
     return;
   }
   if (doc_->OpenEditors().chassis) {
     ui_.ShowMessage("Bitte erst Chasssiseditor schließen.");
-    Action("actShowChassis")->trigger();
+    showChassisAction_->trigger();
     return;
   }
   // The window and its optimizer thread are made when first needed rather

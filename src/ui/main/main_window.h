@@ -141,9 +141,7 @@ class MainWindow : public QMainWindow {
   // How modal dialogs run; tests replace it to fill and confirm them.
   DialogRunner execDialog;
 
-  // ---- controls
-  QAction* Action(const char* objectName) const;
-  QMenu* Menu(const char* objectName) const;
+  // ---- controls (menus and items carry their names as object names)
   QTabWidget* Pages() const { return pages_; }
   QLabel* StatusPanel() const { return statusPanel_; }
   QString StatusText() const;
@@ -218,6 +216,17 @@ class MainWindow : public QMainWindow {
   QTimer* checkTimer_ = nullptr;
 
   // controls
+  QMenu* fileMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  QMenu* chassisMenu_ = nullptr;
+  QMenu* windowMenu_ = nullptr;
+  std::array<QMenu*, kMaxAmps> ampMenus_{};
+  QAction* undoAction_ = nullptr;
+  std::array<QAction*, 3> referenceItems_{};  // swap, restore, delete
+  std::array<QAction*, kChassisSlots> chassisItems_{};
+  QAction* showCrossoverAction_ = nullptr;
+  QAction* showChassisAction_ = nullptr;
+  QAction* showOptimizerAction_ = nullptr;
   QTabWidget* pages_ = nullptr;
   std::array<QWidget*, ChartPageCount> paintBoxes_{};
   QCheckBox* showChassisCheck_ = nullptr;
