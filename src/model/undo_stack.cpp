@@ -23,7 +23,8 @@ void UndoStack::Push(const Project& p, const std::string& description, const Pro
   // Values derived from a chassis follow from its records; a step keeps
   // the records only.
   for (Chassis& c : slots_[0]->chassis) c.derived = ChassisDerived{};
-  if (references_[0]) for (Chassis& c : references_[0]->chassis) c.derived = ChassisDerived{};
+  if (references_[0])
+    for (Chassis& c : references_[0]->chassis) c.derived = ChassisDerived{};
   // An empty description would mark the slot as empty; every command names itself.
   descriptions_[0] = description.empty() ? std::string("?") : description;
 }

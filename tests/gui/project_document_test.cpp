@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <condition_variable>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "document_fixture.h"
 #include "acoustics/enclosure.h"
+#include "document_fixture.h"
 #include "model/project_file.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
@@ -292,7 +292,7 @@ TEST_F(ProjectDocumentTest, ReferenceCommands) {
   doc_->DeleteReference();
   EXPECT_FALSE(doc_->HasReference());
   EXPECT_EQ(events, (std::vector<ReferenceEvent>{ReferenceEvent::Remembered, ReferenceEvent::AboutToSwap,
-                                                  ReferenceEvent::Deleted}));
+                                                 ReferenceEvent::Deleted}));
 }
 
 TEST_F(ProjectDocumentTest, UndoingASwapBringsBackBothSides) {

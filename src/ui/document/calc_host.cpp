@@ -6,8 +6,7 @@
 
 namespace sonvex {
 
-UiCalcHost::UiCalcHost(QObject* context, Callbacks callbacks)
-    : context_(context), shared_(std::make_shared<Shared>()) {
+UiCalcHost::UiCalcHost(QObject* context, Callbacks callbacks) : context_(context), shared_(std::make_shared<Shared>()) {
   shared_->callbacks = std::move(callbacks);
 }
 

@@ -328,7 +328,8 @@ void MainWindow::BuildMenus() {
   referenceItems_ = {
       addItem(edit, "actRefSwap", "Referenzprojekt mit aktuellem Projekt tauschen", "Ctrl+Alt+R",
               [this] { SwapReferenceClick(); }),
-      addItem(edit, "actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W", [this] { RestoreReferenceClick(); }),
+      addItem(edit, "actRefRestore", "Referenzprojekt wiederherstellen", "Ctrl+Alt+W",
+              [this] { RestoreReferenceClick(); }),
       addItem(edit, "actRefDelete", "Referenzprojekt löschen", "Ctrl+Alt+X", [this] { DeleteReferenceClick(); })};
 
   // The editors of the chassis, the common enclosure, the crossovers and the
@@ -340,8 +341,8 @@ void MainWindow::BuildMenus() {
   for (int n = 1; n <= kChassisSlots; ++n) {
     const std::string name = "actChassis" + std::to_string(n);
     const std::string keys = "Ctrl+F" + std::to_string(n);
-    chassisItems_[static_cast<std::size_t>(n - 1)] =
-        addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n), keys.c_str(), [this, n] { ChassisItemClick(n); });
+    chassisItems_[static_cast<std::size_t>(n - 1)] = addItem(chassis, name.c_str(), "Chassis &" + std::to_string(n),
+                                                             keys.c_str(), [this, n] { ChassisItemClick(n); });
   }
   chassis->addSeparator();
   addItem(chassis, "actChassisCopy", "Chassis kopieren", nullptr, [this] { ChassisCopyClick(); });
@@ -406,7 +407,6 @@ void MainWindow::BuildStatusBar() {
 }
 
 // ---------------------------------------------------------------- small helpers
-
 
 QString MainWindow::StatusText() const { return statusPanel_->text(); }
 QColor MainWindow::StatusColor() const { return statusPanel_->palette().color(QPalette::Window); }
