@@ -83,8 +83,7 @@ constexpr std::array<RecordNumberField<Chassis>, 29> kChassisNumbers{{
     {&Chassis::dataSheetSPL, {"sensitivity", "_SPL", "Kennschalldruck [dB]", "dB", 1.0, kAnyNumber}},
     {&Chassis::dataSheetLe, {"dataSheetLe", "_Le", "Le (Datenblatt) [mH]", "mH", kMilli, kZeroOrMore}},
     {&Chassis::dataSheetMmd, {"dataSheetMmd", "_Mmd", "Mmd (Datenblatt) [g]", "g", kMilli, kZeroOrMore}},
-    {&Chassis::magneticInduction,
-     {"gapFluxDensity", "_magind", "Induktion im Luftspalt [T]", "T", 1.0, kZeroOrMore}},
+    {&Chassis::magneticInduction, {"gapFluxDensity", "_magind", "Induktion im Luftspalt [T]", "T", 1.0, kZeroOrMore}},
     {&Chassis::magneticFlux, {"magneticFlux", "_magflu", "Magnetfluss", "", 1.0, kAnyNumber}},
     {&Chassis::mountingDepth, {"mountingDepth", "_Etiefe", "Einbautiefe [mm]", "mm", kMilli, kZeroOrMore}},
     {&Chassis::cutoutDiameter, {"cutout", "_Ausschn", "Einbauausschnitt [mm]", "mm", kMilli, kZeroOrMore}},
@@ -181,14 +180,21 @@ std::span<const RecordCheckField<Baffle>> BaffleCheckFields() { return kBaffleCh
 
 const FieldDescription kCabinetPositionField{"position", "", "", "cm", kCm, kAnyNumber, kEditWidth};
 const FieldDescription kGridFMinField{
-    "fMin", "fMin", "Tiefste Frequenz", "Hz", 1.0,
-    {Bound::Inclusive, kStoredFMinLowest, Bound::Inclusive, kStoredFMinHighest}, 8};
+    "fMin", "fMin", "Tiefste Frequenz",
+    "Hz",   1.0,    {Bound::Inclusive, kStoredFMinLowest, Bound::Inclusive, kStoredFMinHighest},
+    8};
 const FieldDescription kGridFMaxField{
-    "fMax", "fMax", "Höchste Frequenz", "Hz", 1.0,
-    {Bound::Inclusive, kStoredFMaxLowest, Bound::Exclusive, kStoredFMaxBelow}, 8};
+    "fMax", "fMax", "Höchste Frequenz",
+    "Hz",   1.0,    {Bound::Inclusive, kStoredFMaxLowest, Bound::Exclusive, kStoredFMaxBelow},
+    8};
 const FieldDescription kGridPointsField{
-    "gridPoints", "sz", "Anzahl Frequenzen", "", 1.0,
-    {Bound::Inclusive, kStoredGridPointsLeast, Bound::Inclusive, kStoredGridPointsMost}, 8};
+    "gridPoints",
+    "sz",
+    "Anzahl Frequenzen",
+    "",
+    1.0,
+    {Bound::Inclusive, kStoredGridPointsLeast, Bound::Inclusive, kStoredGridPointsMost},
+    8};
 // A part of 0 is no part: a 0 µF capacitor in series cuts the way off, a
 // 0 mH coil or 0 Ohm resistor is a wire.
 const FieldDescription kPartValueField{"value", "", "Wert", "", 1.0, kAboveZero, 8};

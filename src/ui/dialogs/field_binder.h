@@ -81,11 +81,11 @@ class RecordBinder {
     for (const auto& b : checks_) b.Read(r);
   }
   // Only the number fields of `members`.
-  void Fill(const R& r, std::span<double R::* const> members) const {
+  void Fill(const R& r, std::span<double R::*const> members) const {
     for (double R::*m : members)
       if (const NumberFieldBinder<R>* b = Find(m)) b->Fill(r);
   }
-  void Read(R& r, std::span<double R::* const> members) const {
+  void Read(R& r, std::span<double R::*const> members) const {
     for (double R::*m : members)
       if (const NumberFieldBinder<R>* b = Find(m)) b->Read(r);
   }

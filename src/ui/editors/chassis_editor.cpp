@@ -18,8 +18,8 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -32,11 +32,11 @@
 #include "acoustics/voice_coil_fit.h"
 #include "calc/file_load.h"
 #include "model/chassis_file.h"
+#include "model/field_descriptions.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
 #include "model/measurement_import.h"
 #include "model/number_text.h"
-#include "model/field_descriptions.h"
 #include "ui/dialogs/field_binder.h"
 #include "ui/dialogs/field_number.h"
 #include "ui/dialogs/help_text_window.h"
@@ -58,16 +58,22 @@ constexpr int kCurveRows = kMaxCurvePoints;  // rows 1..600 of the grids; the he
 
 // The loss factors and Qs of the enclosure: estimated from the damping levels
 // unless entered.
-constexpr std::array<double Enclosure::*, 9> kLossFields{
-    &Enclosure::volumeFactor, &Enclosure::frontVolumeFactor, &Enclosure::airMassFactor,
-    &Enclosure::airMassCornerFreq, &Enclosure::Ql, &Enclosure::Qb, &Enclosure::QbFront, &Enclosure::Qp,
-    &Enclosure::QpFront};
+constexpr std::array<double Enclosure::*, 9> kLossFields{&Enclosure::volumeFactor,
+                                                         &Enclosure::frontVolumeFactor,
+                                                         &Enclosure::airMassFactor,
+                                                         &Enclosure::airMassCornerFreq,
+                                                         &Enclosure::Ql,
+                                                         &Enclosure::Qb,
+                                                         &Enclosure::QbFront,
+                                                         &Enclosure::Qp,
+                                                         &Enclosure::QpFront};
 // What the estimate of the losses reads besides the type and damping levels.
 constexpr std::array<double Chassis::*, 3> kEstimateChassisFields{&Chassis::fs, &Chassis::Vas, &Chassis::Sd};
 constexpr std::array<double Enclosure::*, 1> kEstimateEnclosureFields{&Enclosure::Vb};
 
 // The names of the type buttons, by enclosure type 0..4.
-constexpr std::array<const char*, 5> kTypeButtons{"integratedRadio", "closedRadio", "bassReflexRadio", "bandPassRadio", "bandPassVentedRadio"};
+constexpr std::array<const char*, 5> kTypeButtons{"integratedRadio", "closedRadio", "bassReflexRadio", "bandPassRadio",
+                                                  "bandPassVentedRadio"};
 
 // A small sketch of the enclosure type: the box, the chassis and the ports.
 class TypePicture : public QWidget {
@@ -188,7 +194,11 @@ std::string Str(const QLineEdit* e) { return e->text().toStdString(); }
 // ---------------------------------------------------------------- creation
 
 ChassisEditorWindow::ChassisEditorWindow(ProjectDocument& doc, Settings& settings, Interaction& ui, QWidget* parent)
-    : QDialog(parent), doc_(doc), settings_(settings), ui_(ui), chassis_(std::make_unique<Chassis>()),
+    : QDialog(parent),
+      doc_(doc),
+      settings_(settings),
+      ui_(ui),
+      chassis_(std::make_unique<Chassis>()),
       openedChassis_(std::make_unique<Chassis>()) {
   // A new project, a load, undo or a reference swap close the editor
   // without applying.
@@ -260,9 +270,9 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   commentEdit_ = AddEditRow(form, row++, 0, "Kommentar", "commentEdit", 70, 2);
   commentEdit_->setMaximumWidth(QWIDGETSIZE_MAX);
   commentEdit_->setMaxLength(102);
-  const std::array<const char*, 15> numbers{"fs",  "qes", "qms", "vas", "sd",       "sourceDepth", "xlin",
-                                            "rdc", "le",  "re2", "le2", "re3",      "le3",         "maxPower",
-                                            "nominalImpedance"};
+  const std::array<const char*, 15> numbers{"fs",          "qes",  "qms", "vas",      "sd",
+                                            "sourceDepth", "xlin", "rdc", "le",       "re2",
+                                            "le2",         "re3",  "le3", "maxPower", "nominalImpedance"};
   for (std::size_t k = 0; k < numbers.size(); ++k)
     AddNumberRow(chassisFields_, ChassisNumberFields(), numbers[k], form, row + static_cast<int>(k % 8),
                  static_cast<int>(k / 8), k / 8 == 0 ? 70 : 100);
@@ -290,7 +300,8 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   auto* right = new QVBoxLayout;
   auto* measured = new QGroupBox(QText("Meßdaten"));
   auto* mg = new QGridLayout(measured);
-  const std::array<const char*, 4> gridNames{"responseGrid", "responsePhaseGrid", "impedanceGrid", "impedancePhaseGrid"};
+  const std::array<const char*, 4> gridNames{"responseGrid", "responsePhaseGrid", "impedanceGrid",
+                                             "impedancePhaseGrid"};
   const std::array<const char*, 4> valueHeads{"A [dB]", "Phase [°]", "Imp. [Ohm]", "Phase [°]"};
   for (std::size_t k = 0; k < 4; ++k) {
     auto* g = new QTableWidget(kCurveRows, 2);
@@ -404,11 +415,12 @@ void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
     lg->addWidget(b, 1 + static_cast<int>(k), 2);
     connect(b, &QToolButton::clicked, this, [this, k] { HelpClick(static_cast<int>(k)); });
   }
-  const std::array<std::pair<const char*, const char*>, 5> tracks{{{"Dämmung Volumen", "volumeDampingSlider"},
-                                                                   {"Dämmung Verluste", "lossDampingSlider"},
-                                                                   {"Dämmung Reflexkanal", "portDampingSlider"},
-                                                                   {"Dämmung vordere Kammer", "frontVolumeDampingSlider"},
-                                                                   {"Dämmung vorderer Kanal", "frontPortDampingSlider"}}};
+  const std::array<std::pair<const char*, const char*>, 5> tracks{
+      {{"Dämmung Volumen", "volumeDampingSlider"},
+       {"Dämmung Verluste", "lossDampingSlider"},
+       {"Dämmung Reflexkanal", "portDampingSlider"},
+       {"Dämmung vordere Kammer", "frontVolumeDampingSlider"},
+       {"Dämmung vorderer Kanal", "frontPortDampingSlider"}}};
   for (std::size_t k = 0; k < tracks.size(); ++k) {
     auto* box = new QWidget;
     box->setObjectName(QString::fromLatin1(tracks[k].second) + "Row");
@@ -536,11 +548,12 @@ void ChassisEditorWindow::BuildMorePage(QWidget* page) {
   auto* g = new QGridLayout;
   // The data sheet's numbers and, between them, its texts (nullptr: a text
   // field of the captions below).
-  const std::array<const char*, 18> rows{"ratedPower",   "voiceCoilHeight", "voiceCoilDiameter", "polePlateHeight",
-                                         "dataSheetBl",  "sensitivity",     "dataSheetLe",       "dataSheetMmd",
-                                         nullptr,        nullptr,           "gapFluxDensity",    "magneticFlux",
-                                         nullptr,        nullptr,           "mountingDepth",     "cutout",
-                                         "weight",       "xmax"};
+  const std::array<const char*, 18> rows{"ratedPower",      "voiceCoilHeight", "voiceCoilDiameter",
+                                         "polePlateHeight", "dataSheetBl",     "sensitivity",
+                                         "dataSheetLe",     "dataSheetMmd",    nullptr,
+                                         nullptr,           "gapFluxDensity",  "magneticFlux",
+                                         nullptr,           nullptr,           "mountingDepth",
+                                         "cutout",          "weight",          "xmax"};
   const std::array<std::pair<const char*, QLineEdit**>, 4> texts{{{"untere Grenzfrequenz", &lowerFreqEdit_},
                                                                   {"obere Grenzfrequenz", &upperFreqEdit_},
                                                                   {"Bestellnummer", &orderNumberEdit_},
@@ -630,9 +643,9 @@ void ChassisEditorWindow::FillGrids() {
     bool bounded;  // the impedance phase also ends outside 0.001 Hz .. 1 MHz
   };
   const std::array<GridSource, 4> sources{{{&c.measuredAmplitudeFreq, &c.measuredAmplitude, false, false},
-                                            {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase, true, false},
-                                            {&c.measuredImpedanceFreq, &c.measuredImpedance, false, false},
-                                            {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase, true, true}}};
+                                           {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase, true, false},
+                                           {&c.measuredImpedanceFreq, &c.measuredImpedance, false, false},
+                                           {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase, true, true}}};
   for (std::size_t k = 0; k < 4; ++k) {
     QTableWidget* g = grids_[k];
     g->clearContents();
@@ -655,7 +668,10 @@ void ChassisEditorWindow::FillGrids() {
 void ChassisEditorWindow::ApplyGrids() {
   Chassis& c = *chassis_;
   const std::array<std::pair<FreqArray*, FreqArray*>, 4> targets{
-      {{&c.measuredAmplitudeFreq, &c.measuredAmplitude}, {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase}, {&c.measuredImpedanceFreq, &c.measuredImpedance}, {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase}}};
+      {{&c.measuredAmplitudeFreq, &c.measuredAmplitude},
+       {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase},
+       {&c.measuredImpedanceFreq, &c.measuredImpedance},
+       {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase}}};
   auto plain = [](const std::string& t) { return FieldDoubleLenient(t); };
   auto phase = [](const std::string& t) { return PhaseValue(t); };
   for (std::size_t k = 0; k < 4; ++k) {
@@ -706,8 +722,8 @@ void ChassisEditorWindow::Fill() {
   const int enclosureType = c.rearClosed ? 0 : std::clamp(e.type, 0, 4);
   typeButtons_[static_cast<std::size_t>(enclosureType)]->setChecked(true);
   SetTypeButtonsEnabled();
-  const std::array<std::int8_t, 5> damping{e.dampingVolume, e.dampingNearChassis, e.dampingPort,
-                                           e.dampingFrontVolume, e.dampingFrontPort};
+  const std::array<std::int8_t, 5> damping{e.dampingVolume, e.dampingNearChassis, e.dampingPort, e.dampingFrontVolume,
+                                           e.dampingFrontPort};
   for (std::size_t k = 0; k < damping.size(); ++k) dampingSliders_[k]->setValue(damping[k]);
 
   // baffle
@@ -888,7 +904,8 @@ void ChassisEditorWindow::OkClick() {
   // editor open with the project untouched, so the next "Ok" takes one undo
   // step, not two.
   const FieldDescription& fs = FindField(ChassisNumberFields(), &Chassis::fs)->description;
-  if (!RecordValueInRange(fs, chassis_->fs) && ui_.ChooseButton("Fehler: fs<=0", "jetzt ändern|bleibt so", 1) == 1) return;
+  if (!RecordValueInRange(fs, chassis_->fs) && ui_.ChooseButton("Fehler: fs<=0", "jetzt ändern|bleibt so", 1) == 1)
+    return;
   ProjectEdit edit(doc_, "Chassis " + std::to_string(slot_ + 1) + " editieren", Recalc::Incremental);
   Project& p = edit.EditedProject();
   const auto s = static_cast<std::size_t>(slot_);
@@ -932,7 +949,8 @@ void ChassisEditorWindow::ImportResponseClick() {
     chassisFields_.Check(&Chassis::useMeasuredAmplitude)->setChecked(true);
     UseResponseClick();
   }
-  if ((chassis_->measuredAcousticPhase != phaseBefore || chassis_->measuredAcousticPhaseFreq != phaseFreqBefore) && chassisFields_.Check(&Chassis::useMeasuredAmplitude)->isChecked())
+  if ((chassis_->measuredAcousticPhase != phaseBefore || chassis_->measuredAcousticPhaseFreq != phaseFreqBefore) &&
+      chassisFields_.Check(&Chassis::useMeasuredAmplitude)->isChecked())
     chassisFields_.Check(&Chassis::useMeasuredAcousticPhase)->setChecked(true);
   Apply();
 }
@@ -940,14 +958,16 @@ void ChassisEditorWindow::ImportResponseClick() {
 void ChassisEditorWindow::ImportImpedanceClick() {
   Apply();
   const FreqArray zBefore = chassis_->measuredImpedance, zFreqBefore = chassis_->measuredImpedanceFreq;
-  const FreqArray phaseBefore = chassis_->measuredElectricalPhase, phaseFreqBefore = chassis_->measuredElectricalPhaseFreq;
+  const FreqArray phaseBefore = chassis_->measuredElectricalPhase,
+                  phaseFreqBefore = chassis_->measuredElectricalPhaseFreq;
   if (!ImportImpedanceResponse(*chassis_, ui_, settings_.chassisFolder)) return;
   Fill();
   if (chassis_->measuredImpedance != zBefore || chassis_->measuredImpedanceFreq != zFreqBefore) {
     chassisFields_.Check(&Chassis::useMeasuredImpedance)->setChecked(true);
     UseImpedanceClick();
   }
-  if ((chassis_->measuredElectricalPhase != phaseBefore || chassis_->measuredElectricalPhaseFreq != phaseFreqBefore) && chassisFields_.Check(&Chassis::useMeasuredImpedance)->isChecked())
+  if ((chassis_->measuredElectricalPhase != phaseBefore || chassis_->measuredElectricalPhaseFreq != phaseFreqBefore) &&
+      chassisFields_.Check(&Chassis::useMeasuredImpedance)->isChecked())
     chassisFields_.Check(&Chassis::useMeasuredElectricalPhase)->setChecked(true);
   Apply();
 }
