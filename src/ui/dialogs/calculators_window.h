@@ -2,7 +2,6 @@
 // The calculator window: closed and vented box, port, standard crossovers,
 // attenuator and impedance correction on five pages. It never touches the
 // project; every input change recomputes its page at once. Escape closes it.
-#include <QStringList>
 #include <QWidget>
 #include <array>
 
