@@ -27,7 +27,8 @@ std::string RangeText(const FieldRange& range, std::string_view unit) {
   } else {
     if (range.lowKind != Bound::Open) text = (range.lowKind == Bound::Inclusive ? "ab " : "über ") + number(range.low);
     if (range.highKind != Bound::Open) {
-      if (!text.empty()) text += ' ';
+      // "bis 5", "unter 5"; after a lower bound "ab 0 bis unter 5".
+      if (!text.empty()) text += range.highKind == Bound::Inclusive ? " " : " bis ";
       text += (range.highKind == Bound::Inclusive ? "bis " : "unter ") + number(range.high);
     }
   }
@@ -199,5 +200,9 @@ const FieldDescription kGridPointsField{
 // 0 mH coil or 0 Ohm resistor is a wire.
 const FieldDescription kPartValueField{"value", "", "Wert", "", 1.0, kAboveZero, 8};
 const FieldDescription kWindingResistanceField{"windingResistance", "", "R-Wert", "Ohm", 1.0, kZeroOrMore, 8};
+// A filter section without a corner frequency or with a Q of 0 filters
+// nothing sensible.
+const FieldDescription kFilterFreqField{"freq", "", "", "Hz", 1.0, kAboveZero, 6};
+const FieldDescription kFilterQField{"q", "", "Q =", "", 1.0, kAboveZero, 6};
 
 }  // namespace sonvex

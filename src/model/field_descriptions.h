@@ -93,6 +93,9 @@ extern const FieldDescription kGridPointsField;
 // A crossover part's value (Ohm, µF, mH) and a coil's winding resistance.
 extern const FieldDescription kPartValueField;
 extern const FieldDescription kWindingResistanceField;
+// A section of an active filter: its corner frequency and Q.
+extern const FieldDescription kFilterFreqField;
+extern const FieldDescription kFilterQField;
 
 // The field of `table` with this id; nullptr when there is none.
 template <class R>

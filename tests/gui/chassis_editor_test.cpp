@@ -33,6 +33,7 @@
 
 #include "acoustics/cabinet.h"
 #include "acoustics/editor_values.h"
+#include "acoustics/enclosure.h"
 #include "acoustics/voice_coil_fit.h"
 #include "calc/check.h"
 #include "calc/file_load.h"
@@ -790,6 +791,71 @@ TEST_F(CommonCabinetDialog, CancelChangesNothingAndUncheckedSlotsKeepTheirBaffle
   RunDialog([](CabinetDialog& d) { NamedEdit(d, "widthEdit")->setText("25"); });
   EXPECT_DOUBLE_EQ(doc_->CurrentProject().cabinet.width, 0.25);
   for (int k = 0; k < 4; ++k) EXPECT_TRUE(doc_->CurrentProject().baffles[k] == before->baffles[k]) << k;
+}
+
+}  // namespace
+}  // namespace sonvex
+
+namespace sonvex {
+namespace {
+
+// A number outside its field's range is framed with the range in the
+// tooltip; "Ok" still decides on it as before (fs asks, the rest is taken).
+TEST_F(ChassisEditor, NumbersOutsideTheirRangeAreFramed) {
+  Start();
+  ChassisEditorWindow& ed = OpenEditor(2);
+  struct Case {
+    const char* field;
+    const char* text;
+    const char* tip;  // "" when the number lies in the range
+  };
+  const Case cases[] = {
+      {"fsEdit", "0", "Wert außerhalb des Bereichs über 0 Hz"},   {"fsEdit", "38", ""},
+      {"vbEdit", "-5", "Wert außerhalb des Bereichs ab 0 Liter"}, {"vbEdit", "0", ""},
+      {"widthEdit", "-1", "Wert außerhalb des Bereichs ab 0 cm"}, {"horizontalEdit", "-12", ""},
+  };
+  for (const Case& c : cases) {
+    QLineEdit* e = NamedEdit(ed, c.field);
+    e->setText(QString::fromUtf8(c.text));
+    EXPECT_EQ(e->styleSheet().contains("border"), *c.tip != '\0') << c.field << " " << c.text;
+    if (*c.tip != '\0') {
+      EXPECT_EQ(e->toolTip().toStdString(), c.tip) << c.field;
+    }
+  }
+}
+
+// A type change shows the rows of the type and re-estimates the losses from
+// the fields the estimate reads; every other field is taken only by "Ok".
+// The derived values follow the fields as they are shown.
+TEST_F(ChassisEditor, TypeChangeReadsOnlyWhatTheEstimateNeeds) {
+  Start();
+  ChassisEditorWindow& ed = OpenEditor(2);  // Test-Tieftöner 17 in 18 l closed
+  ASSERT_FALSE(NamedCheck(ed, "explicitValuesCheck")->isChecked());
+  const std::string name = ed.ChassisCopy().name.Str();
+  const double qms = ed.ChassisCopy().Qms;
+  NamedEdit(ed, "nameEdit")->setText("Umbenannt");
+  NamedEdit(ed, "qesEdit")->setText("0,9");
+  NamedEdit(ed, "vbEdit")->setText("12");
+  Named<QRadioButton>(ed, "bassReflexRadio")->click();
+
+  EXPECT_EQ(ed.ChassisCopy().name.Str(), name);
+  EXPECT_EQ(ed.EnclosureCopy().type, 2);
+  EXPECT_DOUBLE_EQ(ed.EnclosureCopy().Vb, 0.012);
+  EXPECT_FALSE(NamedEdit(ed, "fbEdit")->parentWidget()->isHidden());
+  auto chassis = std::make_unique<Chassis>(ed.ChassisCopy());
+  Enclosure estimate = ed.EnclosureCopy();
+  EstimateEnclosureLosses(*chassis, estimate);
+  EXPECT_EQ(NamedEdit(ed, "volumeFactorEdit")->text().toStdString(), FieldText(estimate.volumeFactor));
+  EXPECT_EQ(NamedEdit(ed, "fmbEdit")->text().toStdString(), FieldText(estimate.airMassCornerFreq));
+  EXPECT_EQ(NamedEdit(ed, "qbEdit")->text().toStdString(), FieldText(estimate.Qb));
+  EXPECT_EQ(DerivedLabel(ed, "Qts")->text().toStdString(), "Qts = " + FormatNumber(0.9 * qms / (0.9 + qms), 6));
+
+  Named<QPushButton>(ed, "okButton")->click();
+  const Project& p = doc_->CurrentProject();
+  EXPECT_EQ(p.chassis[1].name.Str(), "Umbenannt");
+  EXPECT_DOUBLE_EQ(p.chassis[1].Qes, 0.9);
+  EXPECT_EQ(p.enclosures[1].type, 2);
+  EXPECT_DOUBLE_EQ(p.enclosures[1].Vb, 0.012);
 }
 
 }  // namespace

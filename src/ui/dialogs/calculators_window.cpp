@@ -41,6 +41,13 @@ namespace {
 
 constexpr const char* kChassisFilter = "Sonvex Chassis (*.ZCH)|*.ZCH|Alle Dateien (*.*)|*.*";
 
+// Keeps `control` in the window's member `field` where it is created.
+template <class T>
+T* Keep(T*& field, T* control) {
+  field = control;
+  return control;
+}
+
 QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent) {
   auto* e = new QLineEdit(QText(text), parent);
   e->setObjectName(name);
@@ -141,35 +148,35 @@ QWidget* CalculatorsWindow::BuildBoxPage() {
   auto* page = new QWidget(this);
   auto* data = new QGroupBox(QText("Chassisdaten"), page);
   auto* form = new QFormLayout(data);
-  form->addRow(QText("fs [Hz]"), (fsEdit_ = NewEdit("fsEdit", "35", data)));
-  form->addRow(QText("Qts"), (qtsEdit_ = NewEdit("qtsEdit", "0,4", data)));
+  form->addRow(QText("fs [Hz]"), Keep(fsEdit_, NewEdit("fsEdit", "35", data)));
+  form->addRow(QText("Qts"), Keep(qtsEdit_, NewEdit("qtsEdit", "0,4", data)));
   auto* qesQmsKnownBox = new QCheckBox(QText("Qes und Qms sind bekannt"), data);
   qesQmsKnownBox->setObjectName("qesQmsKnownCheck");
   qesQmsKnownCheck_ = qesQmsKnownBox;
   form->addRow(qesQmsKnownBox);
-  form->addRow(QText("Qes"), (qesEdit_ = NewEdit("qesEdit", "0,5", data)));
-  form->addRow(QText("Qms"), (qmsEdit_ = NewEdit("qmsEdit", "2", data)));
-  form->addRow(QText("Vas [Liter]"), (vasEdit_ = NewEdit("vasEdit", "80", data)));
+  form->addRow(QText("Qes"), Keep(qesEdit_, NewEdit("qesEdit", "0,5", data)));
+  form->addRow(QText("Qms"), Keep(qmsEdit_, NewEdit("qmsEdit", "2", data)));
+  form->addRow(QText("Vas [Liter]"), Keep(vasEdit_, NewEdit("vasEdit", "80", data)));
   auto* rv = new QCheckBox(QText("Vorwiderstand berücksichtigen"), data);
   rv->setObjectName("useRvCheck");
   useRvCheck_ = rv;
   form->addRow(rv);
-  form->addRow(QText("Rdc [Ohm]"), (rdcEdit_ = NewEdit("rdcEdit", "6", data)));
-  form->addRow(QText("Rv [Ohm]"), (rvEdit_ = NewEdit("rvEdit", "1,0", data)));
+  form->addRow(QText("Rdc [Ohm]"), Keep(rdcEdit_, NewEdit("rdcEdit", "6", data)));
+  form->addRow(QText("Rv [Ohm]"), Keep(rvEdit_, NewEdit("rvEdit", "1,0", data)));
   loadChassisButton_ = new QPushButton(QText("Daten aus Chassisdatei laden ..."), data);
   loadChassisButton_->setObjectName("loadChassisButton");
   form->addRow(loadChassisButton_);
 
   auto* closed = new QGroupBox(QText("Auslegung geschlossene Box"), page);
   auto* closedForm = new QFormLayout(closed);
-  closedForm->addRow(QText("Gewünschte Güte Qtc"), (desiredQtcEdit_ = NewEdit("desiredQtcEdit", "0,7", closed)));
-  closedForm->addRow((closedBoxList_ = NewListBox("closedBoxList", closed, 3)));
+  closedForm->addRow(QText("Gewünschte Güte Qtc"), Keep(desiredQtcEdit_, NewEdit("desiredQtcEdit", "0,7", closed)));
+  closedForm->addRow(Keep(closedBoxList_, NewListBox("closedBoxList", closed, 3)));
 
   auto* vented = new QGroupBox(QText("Auslegung Baßreflexbox (nach Hoge)"), page);
   auto* ventedForm = new QFormLayout(vented);
-  ventedForm->addRow((ventedBoxList_ = NewListBox("ventedBoxList", vented, 3)));
-  ventedForm->addRow(QText("Alternatives Volumen [Liter]"), (altVolumeEdit_ = NewEdit("altVolumeEdit", "", vented)));
-  ventedForm->addRow((altVolumeList_ = NewListBox("altVolumeList", vented, 3)));
+  ventedForm->addRow(Keep(ventedBoxList_, NewListBox("ventedBoxList", vented, 3)));
+  ventedForm->addRow(QText("Alternatives Volumen [Liter]"), Keep(altVolumeEdit_, NewEdit("altVolumeEdit", "", vented)));
+  ventedForm->addRow(Keep(altVolumeList_, NewListBox("altVolumeList", vented, 3)));
 
   auto* right = new QVBoxLayout;
   right->addWidget(closed);
@@ -289,15 +296,15 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   dimensionsRadio->setObjectName("dimensionsVolumeRadio");
   dimensionsVolumeRadio_ = dimensionsRadio;
   volumeGrid->addWidget(explicitVolumeRadio, 0, 0);
-  volumeGrid->addWidget((boxVolumeEdit_ = NewEdit("boxVolumeEdit", "50", volume)), 0, 1);
+  volumeGrid->addWidget(Keep(boxVolumeEdit_, NewEdit("boxVolumeEdit", "50", volume)), 0, 1);
   volumeGrid->addWidget(dimensionsRadio, 1, 0);
   auto* dimensionsRow = new QHBoxLayout;
   dimensionsRow->addWidget(new QLabel(QText("b"), volume));
-  dimensionsRow->addWidget((boxWidthEdit_ = NewEdit("boxWidthEdit", "20", volume)));
+  dimensionsRow->addWidget(Keep(boxWidthEdit_, NewEdit("boxWidthEdit", "20", volume)));
   dimensionsRow->addWidget(new QLabel(QText("h"), volume));
-  dimensionsRow->addWidget((boxHeightEdit_ = NewEdit("boxHeightEdit", "98", volume)));
+  dimensionsRow->addWidget(Keep(boxHeightEdit_, NewEdit("boxHeightEdit", "98", volume)));
   dimensionsRow->addWidget(new QLabel(QText("t"), volume));
-  dimensionsRow->addWidget((boxDepthEdit_ = NewEdit("boxDepthEdit", "23", volume)));
+  dimensionsRow->addWidget(Keep(boxDepthEdit_, NewEdit("boxDepthEdit", "23", volume)));
   volumeGrid->addLayout(dimensionsRow, 1, 1);
   volumeGrid->addWidget(new QLabel(QText("Bedämpfung"), volume), 2, 0);
   dampingSlider_ = new QSlider(Qt::Horizontal, volume);
@@ -327,14 +334,14 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   portGrid->addWidget(rectangularRadio, 0, 0);
   auto* portSizeRow = new QHBoxLayout;
   portSizeRow->addWidget(new QLabel(QText("Höhe c"), port));
-  portSizeRow->addWidget((portHeightEdit_ = NewEdit("portHeightEdit", "8", port)));
+  portSizeRow->addWidget(Keep(portHeightEdit_, NewEdit("portHeightEdit", "8", port)));
   portSizeRow->addWidget(new QLabel(QText("Breite e"), port));
-  portSizeRow->addWidget((portWidthEdit_ = NewEdit("portWidthEdit", "20", port)));
+  portSizeRow->addWidget(Keep(portWidthEdit_, NewEdit("portWidthEdit", "20", port)));
   portGrid->addLayout(portSizeRow, 0, 1);
   portGrid->addWidget(roundRadio, 1, 0);
   auto* diameterRow = new QHBoxLayout;
   diameterRow->addWidget(new QLabel(QText("Durchmesser D"), port));
-  diameterRow->addWidget((portDiameterEdit_ = NewEdit("portDiameterEdit", "7", port)));
+  diameterRow->addWidget(Keep(portDiameterEdit_, NewEdit("portDiameterEdit", "7", port)));
   auto* tubes = new QComboBox(port);
   tubes->setObjectName("tubeCountCombo");
   tubeCountCombo_ = tubes;
@@ -343,15 +350,15 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   diameterRow->addWidget(tubes);
   portGrid->addLayout(diameterRow, 1, 1);
   auto* measures = new QFormLayout;
-  measures->addRow(QText("Kanallänge l"), (portLengthEdit_ = NewEdit("portLengthEdit", "15", port)));
+  measures->addRow(QText("Kanallänge l"), Keep(portLengthEdit_, NewEdit("portLengthEdit", "15", port)));
   measures->addRow(QText("inneres Kanalende bis Rückwand g"),
-                   (rearWallDistanceEdit_ = NewEdit("rearWallDistanceEdit", "10", port)));
-  measures->addRow(QText("Abstand zum Boden f"), (floorDistanceEdit_ = NewEdit("floorDistanceEdit", "0", port)));
-  measures->addRow(QText("Abstand zur Decke k"), (topDistanceEdit_ = NewEdit("topDistanceEdit", "90", port)));
+                   Keep(rearWallDistanceEdit_, NewEdit("rearWallDistanceEdit", "10", port)));
+  measures->addRow(QText("Abstand zum Boden f"), Keep(floorDistanceEdit_, NewEdit("floorDistanceEdit", "0", port)));
+  measures->addRow(QText("Abstand zur Decke k"), Keep(topDistanceEdit_, NewEdit("topDistanceEdit", "90", port)));
   measures->addRow(QText("Abstand zur linken Wand i"),
-                   (leftWallDistanceEdit_ = NewEdit("leftWallDistanceEdit", "0", port)));
+                   Keep(leftWallDistanceEdit_, NewEdit("leftWallDistanceEdit", "0", port)));
   measures->addRow(QText("Abstand zur rechten Wand j"),
-                   (rightWallDistanceEdit_ = NewEdit("rightWallDistanceEdit", "0", port)));
+                   Keep(rightWallDistanceEdit_, NewEdit("rightWallDistanceEdit", "0", port)));
   portGrid->addLayout(measures, 2, 0, 1, 2);
   portGrid->addWidget(new QLabel(QText("Alle Längen in cm."), port), 3, 0, 1, 2);
 
@@ -362,7 +369,7 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   auto* right = new QVBoxLayout;
   auto* sketch = new CircuitPicture(CircuitPicture::Port, page);
   right->addWidget(sketch);
-  right->addWidget((portList_ = NewListBox("portList", page, 6)), 1);
+  right->addWidget(Keep(portList_, NewListBox("portList", page, 6)), 1);
   auto* row = new QHBoxLayout;
   row->addLayout(left);
   row->addLayout(right, 1);
@@ -494,7 +501,7 @@ QWidget* CalculatorsWindow::BuildDividerPage() {
   for (const std::string& item : AttenuationItems()) attenuationCombo->addItem(QText(item));
   attenuationCombo->setCurrentIndex(-1);
   attenuationForm->addRow(QText("Gewünschte Pegelabsenkung [dB]"), attenuationCombo);
-  auto* ze = (inputImpedanceEdit_ = NewEdit("inputImpedanceEdit", "8", attenuationGroup));
+  auto* ze = Keep(inputImpedanceEdit_, NewEdit("inputImpedanceEdit", "8", attenuationGroup));
   ze->setEnabled(false);
   attenuationForm->addRow(QText("Gewünschte Anschlussimpedanz [Ohm]"), ze);
   auto* impedanceDoesNotMatterBox = new QCheckBox(QText("Anschlussimpedanz egal"), attenuationGroup);
@@ -503,27 +510,27 @@ QWidget* CalculatorsWindow::BuildDividerPage() {
   impedanceDoesNotMatterBox->setChecked(true);
   attenuationForm->addRow(impedanceDoesNotMatterBox);
   attenuationForm->addRow(QText("Lastimpedanz des Lautsprechers RL [Ohm]"),
-                          (loadImpedanceEdit_ = NewEdit("loadImpedanceEdit", "8", attenuationGroup)));
+                          Keep(loadImpedanceEdit_, NewEdit("loadImpedanceEdit", "8", attenuationGroup)));
   auto* attenuationRow = new QHBoxLayout(attenuationGroup);
   auto* attenuationInputs = new QVBoxLayout;
   attenuationInputs->addLayout(attenuationForm);
   attenuationInputs->addWidget(new CircuitPicture(CircuitPicture::LPad, attenuationGroup));
   attenuationInputs->addStretch();
   attenuationRow->addLayout(attenuationInputs);
-  attenuationRow->addWidget((attenuatorMemo_ = NewMemo("attenuatorMemo", attenuationGroup, 8)), 1);
+  attenuationRow->addWidget(Keep(attenuatorMemo_, NewMemo("attenuatorMemo", attenuationGroup, 8)), 1);
 
   auto* values = new QGroupBox(QText("Spannungsteiler mit Vorgabe der Bauteilwerte"), page);
   auto* valuesForm = new QFormLayout;
-  valuesForm->addRow(QText("R1 [Ohm]"), (r1Edit_ = NewEdit("r1Edit", "8", values)));
-  valuesForm->addRow(QText("R2 [Ohm]"), (r2Edit_ = NewEdit("r2Edit", "6,8", values)));
-  valuesForm->addRow(QText("RL [Ohm]"), (rlEdit_ = NewEdit("rlEdit", "8", values)));
+  valuesForm->addRow(QText("R1 [Ohm]"), Keep(r1Edit_, NewEdit("r1Edit", "8", values)));
+  valuesForm->addRow(QText("R2 [Ohm]"), Keep(r2Edit_, NewEdit("r2Edit", "6,8", values)));
+  valuesForm->addRow(QText("RL [Ohm]"), Keep(rlEdit_, NewEdit("rlEdit", "8", values)));
   auto* valuesRow = new QHBoxLayout(values);
   auto* valuesInputs = new QVBoxLayout;
   valuesInputs->addLayout(valuesForm);
   valuesInputs->addWidget(new CircuitPicture(CircuitPicture::LPad, values));
   valuesInputs->addStretch();
   valuesRow->addLayout(valuesInputs);
-  valuesRow->addWidget((dividerMemo_ = NewMemo("dividerMemo", values, 2)), 1);
+  valuesRow->addWidget(Keep(dividerMemo_, NewMemo("dividerMemo", values, 2)), 1);
 
   auto* main = new QVBoxLayout(page);
   main->addWidget(attenuationGroup, 3);
@@ -568,11 +575,11 @@ QWidget* CalculatorsWindow::BuildZCorrectionPage() {
   auto* page = new QWidget(this);
   auto* data = new QGroupBox(QText("Chassisdaten"), page);
   auto* form = new QFormLayout(data);
-  form->addRow(QText("Rdc [Ohm]"), (correctionRdcEdit_ = NewEdit("correctionRdcEdit", "6,8", data)));
-  form->addRow(QText("fc [Hz]"), (correctionFcEdit_ = NewEdit("correctionFcEdit", "66", data)));
-  form->addRow(QText("Qes"), (correctionQesEdit_ = NewEdit("correctionQesEdit", "0,4", data)));
-  form->addRow(QText("Qms"), (correctionQmsEdit_ = NewEdit("correctionQmsEdit", "2,8", data)));
-  form->addRow(QText("Le [mH]"), (correctionLeEdit_ = NewEdit("correctionLeEdit", "0,8", data)));
+  form->addRow(QText("Rdc [Ohm]"), Keep(correctionRdcEdit_, NewEdit("correctionRdcEdit", "6,8", data)));
+  form->addRow(QText("fc [Hz]"), Keep(correctionFcEdit_, NewEdit("correctionFcEdit", "66", data)));
+  form->addRow(QText("Qes"), Keep(correctionQesEdit_, NewEdit("correctionQesEdit", "0,4", data)));
+  form->addRow(QText("Qms"), Keep(correctionQmsEdit_, NewEdit("correctionQmsEdit", "2,8", data)));
+  form->addRow(QText("Le [mH]"), Keep(correctionLeEdit_, NewEdit("correctionLeEdit", "0,8", data)));
   form->addRow(new QLabel(QText("fc: Resonanzfrequenz des eingebauten\nChassis, wo zutreffend"), data));
 
   auto group = [&](const char* caption, const char* memo, int lines, CircuitPicture::PictureKind kind,
