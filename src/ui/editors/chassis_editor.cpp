@@ -449,10 +449,8 @@ void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
   left->addWidget(losses);
   left->addStretch();
   h->addLayout(left, 1);
-  connect(expl, &QCheckBox::clicked, this, [this] {
-    TypeChanged();
-    DampingChanged();
-  });
+  // Switching to estimated losses estimates them at once (TypeChanged).
+  connect(expl, &QCheckBox::clicked, this, [this] { TypeChanged(); });
 
   auto* derived = new QGroupBox(QText("Errechnete Größen"));
   derived->setObjectName("derivedGroup");
@@ -734,8 +732,8 @@ void ChassisEditorWindow::Fill() {
   diaphragmShape_->setCurrentIndex(w.diaphragmShape >= 0 && w.diaphragmShape <= 2 ? w.diaphragmShape : -1);
   ApplyCommonCabinetLock();
   loading_ = false;
+  // Shows the type's rows and, unless entered, the estimated losses.
   TypeChanged();
-  DampingChanged();
 }
 
 void ChassisEditorWindow::ReadDamping(Enclosure& e) const {

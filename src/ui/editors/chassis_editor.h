@@ -53,8 +53,11 @@ class ChassisEditorWindow : public QDialog {
   // back to the project.
   void Fill();
   void Apply();
-  void TypeChanged();     // a type button or CBmbQexplizit
-  void DampingChanged();  // a damping track bar
+  // A type button or "Werte explizit eingeben": shows the rows of the type
+  // and, unless entered, the losses estimated for it; reads no other field.
+  void TypeChanged();
+  // A damping track bar: the estimated losses follow.
+  void DampingChanged();
   void RefreshDerived();  // "Errechnete Größen"
   void OkClick();
   // The controls hold values that "Ok" would write and the project does not
