@@ -48,13 +48,15 @@ class ChassisEditorWindow : public QDialog {
   const Baffle& BaffleCopy() const { return baffle_; }
 
   // ---- the handlers (the controls call them; tests may too)
-  // The editor's copies of the records -> the controls (then the type and
-  // damping handlers), and the controls -> the copies; "Ok" writes the copies
+  // The editor's copies of the records -> the controls (then the type
+  // handler), and the controls -> the copies; "Ok" writes the copies
   // back to the project.
   void Fill();
   void Apply();
   // A type button or "Werte explizit eingeben": shows the rows of the type
-  // and, unless entered, the losses estimated for it; reads no other field.
+  // and, unless entered, the losses estimated for it. Only the type, the
+  // damping levels and what the estimate reads (fs, Vas, Sd, Vb) go into the
+  // copies; the derived values are shown for the fields as they stand.
   void TypeChanged();
   // A damping track bar: the estimated losses follow.
   void DampingChanged();
