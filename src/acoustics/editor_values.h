@@ -10,19 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "model/field_descriptions.h"
 #include "model/interaction.h"
 #include "model/project.h"
 
 namespace sonvex {
 
-// ---- units: a field shows record value × factor
-inline constexpr double kLitre = 1000.0;      // m³ -> Liter
-inline constexpr double kSquareCm = 10000.0;  // m² -> cm²
-inline constexpr double kMilli = 1000.0;      // m -> mm, H -> mH, kg -> g
-inline constexpr double kCm = 100.0;          // m -> cm
-inline constexpr double kMicro = 1e6;         // F -> µF
+// ---- units: a field shows record value × factor (kLitre, kCm, ... and
+// kEditWidth live beside the field descriptions)
 inline constexpr double kDegToRad = 0.017453292519943295769;
-inline constexpr int kEditWidth = 7;  // characters of a number in an edit field
 
 // The text of a record value in a field: value × factor, at most `width`
 // characters with a decimal comma.

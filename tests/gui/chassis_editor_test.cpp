@@ -33,6 +33,7 @@
 
 #include "acoustics/cabinet.h"
 #include "acoustics/editor_values.h"
+#include "acoustics/enclosure.h"
 #include "acoustics/voice_coil_fit.h"
 #include "calc/check.h"
 #include "calc/file_load.h"
@@ -42,6 +43,7 @@
 #include "model/number_text.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "named_controls.h"
 #include "numeric/complex.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
@@ -115,15 +117,15 @@ TEST_F(ChassisEditor, ChassisItemOpensTheEditorOnItsSlot) {
   EXPECT_TRUE(ed.isVisible());
   EXPECT_FALSE(ed.isModal());
   EXPECT_EQ(ed.Slot(), 1);
-  EXPECT_EQ(ed.Edit("nameEdit")->text().toStdString(), doc_->CurrentProject().chassis[1].name.Str());
+  EXPECT_EQ(NamedEdit(ed, "nameEdit")->text().toStdString(), doc_->CurrentProject().chassis[1].name.Str());
   EXPECT_EQ(open, std::vector<bool>{true});
   EXPECT_EQ(ed.Pages()->count(), 4);
   EXPECT_EQ(ed.Pages()->tabText(0).toStdString(), "&Chassisdaten");
   EXPECT_EQ(ed.Pages()->tabText(3).toStdString(), "weitere Daten");
   // The last two measuring conditions come only from files.
-  EXPECT_EQ(ed.Control<QComboBox>("measuringConditionCombo")->count(), 5);
+  EXPECT_EQ(Named<QComboBox>(ed, "measuringConditionCombo")->count(), 5);
 
-  ed.Control<QPushButton>("cancelButton")->click();
+  Named<QPushButton>(ed, "cancelButton")->click();
   EXPECT_FALSE(ed.isVisible());
   EXPECT_EQ(open, (std::vector<bool>{true, false}));
   EXPECT_TRUE(doc_->UndoHistory().Empty());
@@ -215,7 +217,7 @@ TEST_F(ChassisEditor, UnchangedOkKeepsTheRecordsExactly) {
   Start();
   const auto before = std::make_unique<Project>(doc_->CurrentProject());
   ChassisEditorWindow& ed = OpenEditor(1);
-  ed.Control<QPushButton>("okButton")->click();
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_FALSE(ed.isVisible());
   // Nothing changed: no undo step, the project stays saved.
   EXPECT_TRUE(doc_->UndoHistory().Empty());
@@ -234,8 +236,8 @@ TEST_F(ChassisEditor, ChangingVbChangesTheBassResponse) {
   const double before = CAbs(doc_->ShownResult().boxPressure[low][0]);
   ChassisEditorWindow& ed = OpenEditor(3);
   ed.Pages()->setCurrentIndex(1);
-  ed.Edit("vbEdit")->setText("9");
-  ed.Control<QPushButton>("okButton")->click();
+  NamedEdit(ed, "vbEdit")->setText("9");
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_DOUBLE_EQ(doc_->CurrentProject().enclosures[2].Vb, 0.009);
   EXPECT_FALSE(doc_->CurrentProject().saved);
   ASSERT_TRUE(doc_->WaitCalcIdle());
@@ -267,21 +269,21 @@ TEST_F(ChassisEditor, NewProjectWithOneChassisEnteredInTheEditorComputes) {
       {"nominalImpedanceEdit", "8"},
       {"outletDiameterEdit", "16"},
   };
-  for (const auto& [name, text] : values) ed.Edit(name)->setText(QString::fromUtf8(text));
+  for (const auto& [name, text] : values) NamedEdit(ed, name)->setText(QString::fromUtf8(text));
   // A new chassis sits on the (still empty) common cabinet; a baffle of its
   // own takes the tick away first.
-  ASSERT_TRUE(ed.Check("commonCabinetCheck")->isChecked());
-  ed.Check("commonCabinetCheck")->click();
+  ASSERT_TRUE(NamedCheck(ed, "commonCabinetCheck")->isChecked());
+  NamedCheck(ed, "commonCabinetCheck")->click();
   for (const auto& [name, text] :
        {std::pair{"fromBottomEdit", "20"}, {"widthEdit", "25"}, {"fromLeftEdit", "12,5"}, {"heightEdit", "40"}})
-    ed.Edit(name)->setText(QString::fromUtf8(text));
-  ed.Control<QRadioButton>("closedRadio")->click();
-  ed.Edit("vbEdit")->setText("40");
+    NamedEdit(ed, name)->setText(QString::fromUtf8(text));
+  Named<QRadioButton>(ed, "closedRadio")->click();
+  NamedEdit(ed, "vbEdit")->setText("40");
   // The status report of the calculation, as the error list and the status
   // bar show it.
   std::optional<CalcReport> report;
   QObject::connect(doc_.get(), &ProjectDocument::calcStatus, [&](const CalcReport& r) { report = r; });
-  ed.Control<QPushButton>("okButton")->click();
+  Named<QPushButton>(ed, "okButton")->click();
   const Project& p = doc_->CurrentProject();
   EXPECT_EQ(p.chassis[0].name, "Eigenbau 20");
   EXPECT_DOUBLE_EQ(p.chassis[0].Sd, 0.022);
@@ -300,26 +302,26 @@ TEST_F(ChassisEditor, DerivedValuesOfAKnownChassis) {
   // Test-Tieftöner 17 (fs 38 Hz, Qes 0,42, Qms 3,1, Sd 133 cm²) in 18 l closed;
   // the numbers themselves are checked against hand values in chassis_tests.
   const ChassisDerived& d = ed.ChassisCopy().derived;
-  const std::string cms = ed.DerivedLabel("Cms")->text().toStdString();
+  const std::string cms = DerivedLabel(ed, "Cms")->text().toStdString();
   EXPECT_EQ(cms, "Cms = " + FormatNumber(d.Cms * 1e6, 7) + " µF");
-  EXPECT_EQ(ed.DerivedLabel("Qts")->text().toStdString(), "Qts = " + FormatNumber(0.42 * 3.1 / 3.52, 6));
-  EXPECT_EQ(ed.DerivedLabel("Vab")->text().toStdString(), "Vab = " + FormatNumber(d.Vab * 1e3, 7) + " Liter");
+  EXPECT_EQ(DerivedLabel(ed, "Qts")->text().toStdString(), "Qts = " + FormatNumber(0.42 * 3.1 / 3.52, 6));
+  EXPECT_EQ(DerivedLabel(ed, "Vab")->text().toStdString(), "Vab = " + FormatNumber(d.Vab * 1e3, 7) + " Liter");
   // "aktualisieren" takes the edits: Vas 56 l doubles the compliance Cmd.
-  ed.Edit("vasEdit")->setText("56");
-  ed.Control<QPushButton>("refreshButton")->click();
+  NamedEdit(ed, "vasEdit")->setText("56");
+  Named<QPushButton>(ed, "refreshButton")->click();
   const double cmd = 7.21e-6 * 0.056 / (0.0133 * 0.0133);
-  EXPECT_EQ(ed.DerivedLabel("Cmd")->text().toStdString(), "Cmd = " + FormatNumber(cmd * 1e3, 7) + " mm/N");
+  EXPECT_EQ(DerivedLabel(ed, "Cmd")->text().toStdString(), "Cmd = " + FormatNumber(cmd * 1e3, 7) + " mm/N");
   // After the refresh every label shows a number, none its placeholder.
   for (const DerivedValueLabel& l : DerivedValueLabels(ChassisDerived{}))
-    EXPECT_NE(ed.DerivedLabel(l.key.c_str())->text().toStdString().back(), '?') << l.key;
+    EXPECT_NE(DerivedLabel(ed, l.key.c_str())->text().toStdString().back(), '?') << l.key;
 }
 
 TEST_F(ChassisEditor, UseBoxesFollowEachOther) {
   Start();
   ChassisEditorWindow& ed = OpenEditor(1);
-  QCheckBox* fa = ed.Check("useResponseCheck");
-  QCheckBox* fap = ed.Check("useResponsePhaseCheck");
-  QCheckBox* fa4 = ed.Check("useResponseForFsCheck");
+  QCheckBox* fa = NamedCheck(ed, "useResponseCheck");
+  QCheckBox* fap = NamedCheck(ed, "useResponsePhaseCheck");
+  QCheckBox* fa4 = NamedCheck(ed, "useResponseForFsCheck");
   ASSERT_FALSE(fa->isChecked());
   EXPECT_FALSE(fap->isEnabled());
   fa->click();
@@ -334,8 +336,8 @@ TEST_F(ChassisEditor, UseBoxesFollowEachOther) {
   EXPECT_FALSE(fap->isEnabled());
   EXPECT_FALSE(fa4->isEnabled());
 
-  QCheckBox* fi = ed.Check("useImpedanceCheck");
-  QCheckBox* fip = ed.Check("useImpedancePhaseCheck");
+  QCheckBox* fi = NamedCheck(ed, "useImpedanceCheck");
+  QCheckBox* fip = NamedCheck(ed, "useImpedancePhaseCheck");
   fi->click();
   EXPECT_TRUE(fip->isEnabled());
   fip->click();
@@ -350,19 +352,19 @@ TEST_F(ChassisEditor, ClosedBackOpensAsIntegratedAndStoresTypeZero) {
   p->enclosures[0].type = 1;
   Start(std::move(p));
   ChassisEditorWindow& ed = OpenEditor(1);
-  EXPECT_TRUE(ed.Control<QRadioButton>("integratedRadio")->isChecked());
-  EXPECT_EQ(ed.Control<QRadioButton>("integratedRadio")->text().toStdString(), "Gehäuse integriert (HT)");
+  EXPECT_TRUE(Named<QRadioButton>(ed, "integratedRadio")->isChecked());
+  EXPECT_EQ(Named<QRadioButton>(ed, "integratedRadio")->text().toStdString(), "Gehäuse integriert (HT)");
   for (const char* name : {"closedRadio", "bassReflexRadio", "bandPassRadio", "bandPassVentedRadio"})
-    EXPECT_FALSE(ed.Control<QRadioButton>(name)->isEnabled()) << name;
-  ed.Control<QPushButton>("okButton")->click();
+    EXPECT_FALSE(Named<QRadioButton>(ed, name)->isEnabled()) << name;
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_EQ(doc_->CurrentProject().enclosures[0].type, 0);
 
   // Clearing the box enables the types again.
   ChassisEditorWindow& again = OpenEditor(1);
-  again.Check("rearClosedCheck")->click();
-  EXPECT_TRUE(again.Control<QRadioButton>("bassReflexRadio")->isEnabled());
-  again.Control<QRadioButton>("bassReflexRadio")->click();
-  again.Control<QPushButton>("okButton")->click();
+  NamedCheck(again, "rearClosedCheck")->click();
+  EXPECT_TRUE(Named<QRadioButton>(again, "bassReflexRadio")->isEnabled());
+  Named<QRadioButton>(again, "bassReflexRadio")->click();
+  Named<QPushButton>(again, "okButton")->click();
   EXPECT_EQ(doc_->CurrentProject().enclosures[0].type, 2);
   EXPECT_FALSE(doc_->CurrentProject().chassis[0].rearClosed);
 }
@@ -371,35 +373,35 @@ TEST_F(ChassisEditor, TypeChoiceShowsItsInputsAndEstimatesTheLosses) {
   Start();
   ChassisEditorWindow& ed = OpenEditor(1);
   auto shown = [&ed](const char* name) {
-    return !ed.Edit(name)->isHidden() && !ed.Edit(name)->parentWidget()->isHidden();
+    return !NamedEdit(ed, name)->isHidden() && !NamedEdit(ed, name)->parentWidget()->isHidden();
   };
-  ed.Control<QRadioButton>("closedRadio")->click();
+  Named<QRadioButton>(ed, "closedRadio")->click();
   EXPECT_TRUE(shown("vbEdit"));
   EXPECT_FALSE(shown("fbEdit"));
   EXPECT_FALSE(shown("vbfEdit"));
-  EXPECT_TRUE(ed.Control<QGroupBox>("rearGroup")->isHidden());
-  ed.Control<QRadioButton>("bandPassVentedRadio")->click();
+  EXPECT_TRUE(Named<QGroupBox>(ed, "rearGroup")->isHidden());
+  Named<QRadioButton>(ed, "bandPassVentedRadio")->click();
   EXPECT_TRUE(shown("fbEdit"));
   EXPECT_TRUE(shown("fbfEdit"));
-  EXPECT_FALSE(ed.Control<QGroupBox>("rearGroup")->isHidden());
-  EXPECT_FALSE(ed.Control<QSlider>("frontPortDampingSlider")->parentWidget()->isHidden());
+  EXPECT_FALSE(Named<QGroupBox>(ed, "rearGroup")->isHidden());
+  EXPECT_FALSE(Named<QSlider>(ed, "frontPortDampingSlider")->parentWidget()->isHidden());
   EXPECT_FALSE(shown("qkfEdit"));
   // Stronger damping gives the estimate a larger volume factor.
-  ed.Control<QRadioButton>("closedRadio")->click();
-  ed.Control<QSlider>("volumeDampingSlider")->setValue(0);
+  Named<QRadioButton>(ed, "closedRadio")->click();
+  Named<QSlider>(ed, "volumeDampingSlider")->setValue(0);
   const double vv0 = ed.EnclosureCopy().volumeFactor;
-  ed.Control<QSlider>("volumeDampingSlider")->setValue(4);
+  Named<QSlider>(ed, "volumeDampingSlider")->setValue(4);
   EXPECT_GT(ed.EnclosureCopy().volumeFactor, vv0);
-  EXPECT_EQ(ed.Edit("volumeFactorEdit")->text().toStdString(), FormatNumber(ed.EnclosureCopy().volumeFactor, 7));
+  EXPECT_EQ(NamedEdit(ed, "volumeFactorEdit")->text().toStdString(), FormatNumber(ed.EnclosureCopy().volumeFactor, 7));
   // Explicit values: the edits replace the track bars, and a track bar no
   // longer changes them.
-  ed.Check("explicitValuesCheck")->click();
+  NamedCheck(ed, "explicitValuesCheck")->click();
   EXPECT_TRUE(shown("volumeFactorEdit"));
-  EXPECT_TRUE(ed.Control<QSlider>("volumeDampingSlider")->parentWidget()->isHidden());
-  ed.Edit("volumeFactorEdit")->setText("1,3");
-  ed.Control<QPushButton>("refreshButton")->click();
+  EXPECT_TRUE(Named<QSlider>(ed, "volumeDampingSlider")->parentWidget()->isHidden());
+  NamedEdit(ed, "volumeFactorEdit")->setText("1,3");
+  Named<QPushButton>(ed, "refreshButton")->click();
   EXPECT_DOUBLE_EQ(ed.EnclosureCopy().volumeFactor, 1.3);
-  EXPECT_EQ(ed.DerivedLabel("Vab")->text().toStdString(),
+  EXPECT_EQ(DerivedLabel(ed, "Vab")->text().toStdString(),
             "Vab = " + FormatNumber(ed.EnclosureCopy().Vb * 1.3 * 1e3, 7) + " Liter");
 }
 
@@ -409,7 +411,7 @@ TEST_F(ChassisEditor, ImportAnsweringEightySevenRaisesEveryLevelByThreeDecibels)
   ui_.buttons = {1};
   ui_.files.push_back(Write("tmt.txt", "* Messung\n100\t85,2\t-45\n200\t86\t-50\n"));
   ui_.edits.push_back(std::vector<std::string>{"87"});
-  ed.Control<QPushButton>("importResponseButton")->click();
+  Named<QPushButton>(ed, "importResponseButton")->click();
   QTableWidget* fa = ed.Grid(0);
   EXPECT_EQ(fa->item(0, 0)->text().toStdString(), "100");
   EXPECT_EQ(fa->item(0, 1)->text().toStdString(), "88,2");
@@ -418,15 +420,15 @@ TEST_F(ChassisEditor, ImportAnsweringEightySevenRaisesEveryLevelByThreeDecibels)
   EXPECT_EQ(ed.Grid(1)->item(0, 1)->text().toStdString(), "-45");
   EXPECT_NEAR(ed.ChassisCopy().measuredAmplitude[0], 88.2, 1e-12);
   // the imported curves are switched on
-  EXPECT_TRUE(ed.Check("useResponseCheck")->isChecked());
-  EXPECT_TRUE(ed.Check("useResponsePhaseCheck")->isChecked());
+  EXPECT_TRUE(NamedCheck(ed, "useResponseCheck")->isChecked());
+  EXPECT_TRUE(NamedCheck(ed, "useResponsePhaseCheck")->isChecked());
   EXPECT_TRUE(Asked("edit", "Pegelanpassung"));
 
   // "Pegel ändern": -1,5 dB on every point
   ui_.edits.push_back(std::vector<std::string>{"-1,5"});
-  ed.Control<QPushButton>("changeLevelButton")->click();
+  Named<QPushButton>(ed, "changeLevelButton")->click();
   EXPECT_EQ(fa->item(0, 1)->text().toStdString(), "86,7");
-  ed.Control<QPushButton>("okButton")->click();
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_NEAR(doc_->CurrentProject().chassis[0].measuredAmplitude[1], 87.5, 1e-12);
   EXPECT_TRUE(doc_->CurrentProject().chassis[0].useMeasuredAmplitude);
 }
@@ -437,10 +439,10 @@ TEST_F(ChassisEditor, ImpedanceImportOfAFileWithoutDataChangesNothing) {
   const auto before = std::make_unique<Chassis>(ed.ChassisCopy());
   ui_.buttons = {1};
   ui_.files.push_back(Write("leer.zma", "* nur Kommentar\nFreq Z Phase\n"));
-  ed.Control<QPushButton>("importImpedanceButton")->click();
+  Named<QPushButton>(ed, "importImpedanceButton")->click();
   EXPECT_TRUE(Asked("message", "Die Datei enthält keine passenden Daten."));
   EXPECT_EQ(ed.ChassisCopy().measuredImpedanceFreq, before->measuredImpedanceFreq);
-  EXPECT_FALSE(ed.Check("useImpedanceCheck")->isChecked());
+  EXPECT_FALSE(NamedCheck(ed, "useImpedanceCheck")->isChecked());
   // the introduction was shown with the impedance text and filter
   ASSERT_GE(ui_.asked.size(), 2u);
   EXPECT_EQ(ui_.asked[0].text.rfind("ASCII-Datei mit Impedanzgang importieren.", 0), 0u);
@@ -450,13 +452,13 @@ TEST_F(ChassisEditor, ImpedanceImportOfAFileWithoutDataChangesNothing) {
 TEST_F(ChassisEditor, SavingAndLoadingChassisFiles) {
   Start();
   ChassisEditorWindow& ed = OpenEditor(1);
-  ed.Edit("nameEdit")->setText("Neu 17");
+  NamedEdit(ed, "nameEdit")->setText("Neu 17");
   ui_.files.push_back(dir_ / "box.zch");
-  ed.Control<QPushButton>("saveChassisButton")->click();
+  Named<QPushButton>(ed, "saveChassisButton")->click();
   EXPECT_TRUE(fs::exists(dir_ / "box.ZCH"));
   EXPECT_FALSE(fs::exists(dir_ / "box.zch"));
   ui_.files.push_back(dir_ / "ohne");
-  ed.Control<QPushButton>("saveChassisButton")->click();
+  Named<QPushButton>(ed, "saveChassisButton")->click();
   EXPECT_TRUE(fs::exists(dir_ / "ohne.ZCH"));
   auto saved = std::make_unique<Chassis>();
   ASSERT_TRUE(LoadChassisFile(*saved, dir_ / "box.ZCH", ui_));
@@ -469,13 +471,13 @@ TEST_F(ChassisEditor, SavingAndLoadingChassisFiles) {
   SaveChassisFile(dir_ / "konus.ZCH", *cone);
   ui_.asked.clear();
   ui_.files.push_back(dir_ / "konus.ZCH");
-  ed.Control<QPushButton>("loadChassisButton")->click();
-  EXPECT_EQ(ed.Edit("nameEdit")->text().toStdString(), "Konus 133");
+  Named<QPushButton>(ed, "loadChassisButton")->click();
+  EXPECT_EQ(NamedEdit(ed, "nameEdit")->text().toStdString(), "Konus 133");
   EXPECT_TRUE(Asked("message",
                     "Chassis wurde geladen.\rAkustischer Durchmesser auf Schallwand und\rMembranform wurde aus "
                     "Chassisdatei übernommen."));
-  EXPECT_EQ(ed.Control<QComboBox>("diaphragmShapeCombo")->currentIndex(), 1);
-  ed.Control<QPushButton>("okButton")->click();
+  EXPECT_EQ(Named<QComboBox>(ed, "diaphragmShapeCombo")->currentIndex(), 1);
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_NEAR(doc_->CurrentProject().baffles[0].outletDiameter, std::sqrt(0.0133 * 4 / 3.14159265358979323846) * 0.999,
               1e-12);
   EXPECT_NEAR(doc_->CurrentProject().baffles[0].outletDiameter, 0.1300, 1e-4);
@@ -486,15 +488,15 @@ TEST_F(ChassisEditor, SavingAndLoadingChassisFiles) {
 TEST_F(ChassisEditor, FsNotPositiveAsksBeforeAnythingIsWritten) {
   Start();
   ChassisEditorWindow& ed = OpenEditor(2);
-  ed.Edit("fsEdit")->setText("0");
+  NamedEdit(ed, "fsEdit")->setText("0");
   ui_.buttons = {1};  // "jetzt ändern"
-  ed.Control<QPushButton>("okButton")->click();
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_TRUE(Asked("choose", "Fehler: fs<=0"));
   EXPECT_TRUE(ed.isVisible());
   EXPECT_TRUE(doc_->UndoHistory().Empty());
   EXPECT_EQ(doc_->CurrentProject().chassis[1].fs, 38);
   ui_.buttons = {2};  // "bleibt so"
-  ed.Control<QPushButton>("okButton")->click();
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_FALSE(ed.isVisible());
   EXPECT_EQ(doc_->CurrentProject().chassis[1].fs, 0);
 }
@@ -504,54 +506,54 @@ TEST_F(ChassisEditor, CommonCabinetCanOnlyBeSwitchedOnInItsDialog) {
   p->baffles[1].useCabinet = true;
   Start(std::move(p));
   ChassisEditorWindow& ed = OpenEditor(1);
-  QCheckBox* commonCabinet = ed.Check("commonCabinetCheck");
+  QCheckBox* commonCabinet = NamedCheck(ed, "commonCabinetCheck");
   ASSERT_FALSE(commonCabinet->isChecked());
   commonCabinet->click();
   EXPECT_FALSE(commonCabinet->isChecked());
   EXPECT_TRUE(Asked("message",
                     "Aktivieren der Option \"gemeinsames Außengehäuse\"\rnur unter Menüpunkt \"gemeinsames "
                     "Außengehäuse\" möglich."));
-  EXPECT_TRUE(ed.Edit("fromBottomEdit")->isEnabled());
-  ed.Control<QPushButton>("cancelButton")->click();
+  EXPECT_TRUE(NamedEdit(ed, "fromBottomEdit")->isEnabled());
+  Named<QPushButton>(ed, "cancelButton")->click();
 
   ChassisEditorWindow& second = OpenEditor(2);
-  EXPECT_TRUE(second.Check("commonCabinetCheck")->isChecked());
+  EXPECT_TRUE(NamedCheck(second, "commonCabinetCheck")->isChecked());
   for (const char* name : {"fromBottomEdit", "widthEdit", "fromLeftEdit", "chamferLeftEdit", "heightEdit",
                            "horizontalEdit", "rearTowardsListenerEdit"})
-    EXPECT_FALSE(second.Edit(name)->isEnabled()) << name;
-  EXPECT_FALSE(second.Check("diffractionLeftCheck")->isEnabled());
-  EXPECT_FALSE(second.Control<QComboBox>("directionCombo")->isEnabled());
-  EXPECT_TRUE(second.Edit("outletDiameterEdit")->isEnabled());
-  EXPECT_TRUE(second.Control<QComboBox>("diaphragmShapeCombo")->isEnabled());
+    EXPECT_FALSE(NamedEdit(second, name)->isEnabled()) << name;
+  EXPECT_FALSE(NamedCheck(second, "diffractionLeftCheck")->isEnabled());
+  EXPECT_FALSE(Named<QComboBox>(second, "directionCombo")->isEnabled());
+  EXPECT_TRUE(NamedEdit(second, "outletDiameterEdit")->isEnabled());
+  EXPECT_TRUE(Named<QComboBox>(second, "diaphragmShapeCombo")->isEnabled());
   // switching it off is allowed
-  second.Check("commonCabinetCheck")->click();
-  EXPECT_TRUE(second.Edit("fromBottomEdit")->isEnabled());
-  second.Control<QPushButton>("okButton")->click();
+  NamedCheck(second, "commonCabinetCheck")->click();
+  EXPECT_TRUE(NamedEdit(second, "fromBottomEdit")->isEnabled());
+  Named<QPushButton>(second, "okButton")->click();
   EXPECT_FALSE(doc_->CurrentProject().baffles[1].useCabinet);
 }
 
 TEST_F(ChassisEditor, MeasuringConditionNoteAndHelpButtons) {
   Start();
   ChassisEditorWindow& ed = OpenEditor(1);
-  QComboBox* cond = ed.Control<QComboBox>("measuringConditionCombo");
+  QComboBox* cond = Named<QComboBox>(ed, "measuringConditionCombo");
   cond->setCurrentIndex(0);
   emit cond->activated(0);
   EXPECT_TRUE(Asked("message",
                     "Wenn KORVANT-Chassisdaten geladen wurden,\rist es nicht sinnvoll, den Ort der Messung\r"
                     "nachträglich zu manipulieren.\rIn diesem Fall wird empfohlen, die Chassisdatei\rneu zu laden"));
-  ed.Control<QPushButton>("okButton")->click();
+  Named<QPushButton>(ed, "okButton")->click();
   EXPECT_EQ(doc_->CurrentProject().chassis[0].responseSource, 1);
 
   ChassisEditorWindow& again = OpenEditor(1);
-  again.Control<QRadioButton>("closedRadio")->click();
-  again.Check("explicitValuesCheck")->click();
-  again.Control<QToolButton>("airLoadHelpButton")->click();
+  Named<QRadioButton>(again, "closedRadio")->click();
+  NamedCheck(again, "explicitValuesCheck")->click();
+  Named<QToolButton>(again, "airLoadHelpButton")->click();
   HelpTextWindow* help = again.HelpWindow();
   EXPECT_TRUE(help->isVisible());
   EXPECT_EQ(help->windowTitle().toStdString(), "Luftlastfaktor");
   EXPECT_EQ(help->width(), 220);
   EXPECT_TRUE(help->Text().contains(QString::fromUtf8("bei wenig Dämmmaterial")));
-  again.Control<QToolButton>("volumeFactorHelpButton")->click();
+  Named<QToolButton>(again, "volumeFactorHelpButton")->click();
   EXPECT_EQ(help->windowTitle().toStdString(), "Volumenzuwachsfaktor");
   EXPECT_TRUE(help->Text().contains(QString::fromUtf8("1,10 für lockere Füllung\n1,25")));
 }
@@ -560,8 +562,8 @@ TEST_F(ChassisEditor, VoiceCoilFitAsksAndTakesTheValues) {
   Start();
   ChassisEditorWindow& ed = OpenEditor(1);
   // Too few points above 1,2·fs: the analysis window says why.
-  ed.Edit("leEdit")->setText("0,6");
-  ed.Control<QPushButton>("voiceCoilFitButton")->click();
+  NamedEdit(ed, "leEdit")->setText("0,6");
+  Named<QPushButton>(ed, "voiceCoilFitButton")->click();
   VoiceCoilFitWindow* w = ed.VoiceCoilFit();
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(w->windowTitle().toStdString(), "Impedanzgang analysieren");
@@ -578,13 +580,13 @@ TEST_F(ChassisEditor, VoiceCoilFitAsksAndTakesTheValues) {
     fi->setItem(k, 1, new QTableWidgetItem(QString::fromStdString(FormatNumber(z, 7))));
   }
   ui_.buttons = {1};
-  ed.Control<QPushButton>("voiceCoilFitButton")->click();
+  Named<QPushButton>(ed, "voiceCoilFitButton")->click();
   ASSERT_FALSE(ui_.asked.empty());
   EXPECT_EQ(ui_.asked.back().kind, "choose");
   EXPECT_EQ(ui_.asked.back().text.rfind("Es wurde errechnet:\r\nLe  = ", 0), 0u);
   EXPECT_EQ(ui_.asked.back().options, " &Ja |&Nein");
-  EXPECT_NE(ed.Edit("leEdit")->text().toStdString(), "0,6");
-  EXPECT_EQ(ed.Edit("leEdit")->text().toStdString(), FormatNumber(ed.ChassisCopy().Le * 1000, 7));
+  EXPECT_NE(NamedEdit(ed, "leEdit")->text().toStdString(), "0,6");
+  EXPECT_EQ(NamedEdit(ed, "leEdit")->text().toStdString(), FormatNumber(ed.ChassisCopy().Le * 1000, 7));
 }
 
 // ---------------------------------------------------------------- common cabinet
@@ -618,32 +620,32 @@ TEST_F(CommonCabinetDialog, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
   ASSERT_EQ(doc_->CurrentProject().enclosures[2].type, 2);  // the vented sub
   bool rearShownVented = false, rearShownClosed = true;
   RunDialog([&](CabinetDialog& d) {
-    EXPECT_TRUE(d.Control<QGroupBox>("slotGroup4")->isVisibleTo(&d));
-    EXPECT_FALSE(d.Control<QGroupBox>("slotGroup5")->isVisibleTo(&d));
-    EXPECT_EQ(d.Control<QGroupBox>("slotGroup2")->title().toStdString(), "Test-Tieftöner 17(2)");
-    d.Edit("heightEdit")->setText("90");
-    d.Edit("widthEdit")->setText("30");
-    d.Edit("depthEdit")->setText("40");
-    d.Edit("chamferLeftEdit")->setText("2");
+    EXPECT_TRUE(Named<QGroupBox>(d, "slotGroup4")->isVisibleTo(&d));
+    EXPECT_FALSE(Named<QGroupBox>(d, "slotGroup5")->isVisibleTo(&d));
+    EXPECT_EQ(Named<QGroupBox>(d, "slotGroup2")->title().toStdString(), "Test-Tieftöner 17(2)");
+    NamedEdit(d, "heightEdit")->setText("90");
+    NamedEdit(d, "widthEdit")->setText("30");
+    NamedEdit(d, "depthEdit")->setText("40");
+    NamedEdit(d, "chamferLeftEdit")->setText("2");
     // the vented sub on the front, its port on the back at c = 5 cm
-    d.Control<QCheckBox>("commonCabinetCheck3")->click();
-    rearShownVented = d.Control<QWidget>("rearPanel3")->isVisibleTo(&d);
-    d.Control<QComboBox>("faceCombo3")->setCurrentIndex(0);
-    d.Edit("fromBottomEdit3")->setText("25");
-    d.Edit("fromLeftEdit3")->setText("15");
-    d.Control<QComboBox>("rearSideCombo3")->setCurrentIndex(1);
-    d.Edit("outletFromBottomEdit3")->setText("10");
-    d.Edit("outletFromLeftEdit3")->setText("5");
+    Named<QCheckBox>(d, "commonCabinetCheck3")->click();
+    rearShownVented = Named<QWidget>(d, "rearPanel3")->isVisibleTo(&d);
+    Named<QComboBox>(d, "faceCombo3")->setCurrentIndex(0);
+    NamedEdit(d, "fromBottomEdit3")->setText("25");
+    NamedEdit(d, "fromLeftEdit3")->setText("15");
+    Named<QComboBox>(d, "rearSideCombo3")->setCurrentIndex(1);
+    NamedEdit(d, "outletFromBottomEdit3")->setText("10");
+    NamedEdit(d, "outletFromLeftEdit3")->setText("5");
     // the closed woofer on the left face at c = 10 cm; its hidden port edits
     // still give the outlet position
-    d.Control<QCheckBox>("commonCabinetCheck2")->click();
-    EXPECT_TRUE(d.Control<QWidget>("positionPanel2")->isVisibleTo(&d));
-    rearShownClosed = d.Control<QWidget>("rearPanel2")->isVisibleTo(&d);
-    d.Control<QComboBox>("faceCombo2")->setCurrentIndex(2);
-    d.Edit("fromBottomEdit2")->setText("70");
-    d.Edit("fromLeftEdit2")->setText("10");
-    d.Edit("outletFromBottomEdit2")->setText("3");
-    d.Edit("outletFromLeftEdit2")->setText("4");
+    Named<QCheckBox>(d, "commonCabinetCheck2")->click();
+    EXPECT_TRUE(Named<QWidget>(d, "positionPanel2")->isVisibleTo(&d));
+    rearShownClosed = Named<QWidget>(d, "rearPanel2")->isVisibleTo(&d);
+    Named<QComboBox>(d, "faceCombo2")->setCurrentIndex(2);
+    NamedEdit(d, "fromBottomEdit2")->setText("70");
+    NamedEdit(d, "fromLeftEdit2")->setText("10");
+    NamedEdit(d, "outletFromBottomEdit2")->setText("3");
+    NamedEdit(d, "outletFromLeftEdit2")->setText("4");
   });
   EXPECT_TRUE(rearShownVented);
   EXPECT_FALSE(rearShownClosed);
@@ -674,9 +676,9 @@ TEST_F(CommonCabinetDialog, ChassisOnTheLeftFaceAndAPortOnTheOppositeSide) {
   // Filled from this project and confirmed unchanged, nothing changes.
   const auto before = std::make_unique<Project>(doc_->CurrentProject());
   RunDialog([](CabinetDialog& d) {
-    EXPECT_EQ(d.Edit("outletFromLeftEdit3")->text().toStdString(), "5");
-    EXPECT_EQ(d.Edit("outletFromBottomEdit2")->text().toStdString(), "3");
-    EXPECT_EQ(d.Control<QComboBox>("faceCombo2")->currentIndex(), 2);
+    EXPECT_EQ(NamedEdit(d, "outletFromLeftEdit3")->text().toStdString(), "5");
+    EXPECT_EQ(NamedEdit(d, "outletFromBottomEdit2")->text().toStdString(), "3");
+    EXPECT_EQ(Named<QComboBox>(d, "faceCombo2")->currentIndex(), 2);
   });
   EXPECT_TRUE(doc_->CurrentProject().baffles == before->baffles);
   EXPECT_TRUE(doc_->CurrentProject().cabinet == before->cabinet);
@@ -687,12 +689,12 @@ TEST_F(CommonCabinetDialog, PortRowOfAVentedChassisIsShownWhole) {
   ASSERT_EQ(doc_->CurrentProject().enclosures[2].type, 2);  // the vented sub
   run_ = [](QDialog& dialog) -> int {
     auto& d = dynamic_cast<CabinetDialog&>(dialog);
-    d.Control<QCheckBox>("commonCabinetCheck3")->click();
-    d.Control<QComboBox>("rearSideCombo3")->setCurrentIndex(1);
+    Named<QCheckBox>(d, "commonCabinetCheck3")->click();
+    Named<QComboBox>(d, "rearSideCombo3")->setCurrentIndex(1);
     // The tab key goes through the box, the chassis groups in their order and
     // the buttons; the scrolling area is no stop.
     std::vector<std::string> order;
-    QWidget* first = d.Edit("heightEdit");
+    QWidget* first = NamedEdit(d, "heightEdit");
     QWidget* w = first;
     do {
       if ((w->focusPolicy() & Qt::TabFocus) != 0 && w->isVisibleTo(&d) && w->isEnabled())
@@ -717,17 +719,18 @@ TEST_F(CommonCabinetDialog, PortRowOfAVentedChassisIsShownWhole) {
       d.show();
       if (smallest) d.resize(d.minimumSizeHint());
       QApplication::processEvents();
-      auto* rear = d.Control<QComboBox>("rearSideCombo3");
+      auto* rear = Named<QComboBox>(d, "rearSideCombo3");
       EXPECT_TRUE(rear->isVisibleTo(&d));
       EXPECT_EQ(rear->currentText().toStdString(), "gegenüber von Chassis");
       EXPECT_GE(rear->width(), rear->sizeHint().width());
-      EXPECT_GE(d.Control<QComboBox>("faceCombo3")->width(), d.Control<QComboBox>("faceCombo3")->sizeHint().width());
+      EXPECT_GE(Named<QComboBox>(d, "faceCombo3")->width(), Named<QComboBox>(d, "faceCombo3")->sizeHint().width());
       // The port's a and c stand under the chassis's a and c.
-      QWidget* group = d.Control<QGroupBox>("slotGroup3");
+      QWidget* group = Named<QGroupBox>(d, "slotGroup3");
       for (const auto& [port, chassis] :
            {std::pair{"outletFromBottomEdit3", "fromBottomEdit3"}, std::pair{"outletFromLeftEdit3", "fromLeftEdit3"}}) {
-        EXPECT_EQ(d.Edit(port)->mapTo(group, QPoint(0, 0)).x(), d.Edit(chassis)->mapTo(group, QPoint(0, 0)).x());
-        EXPECT_EQ(d.Edit(port)->width(), d.Edit(chassis)->width());
+        EXPECT_EQ(NamedEdit(d, port)->mapTo(group, QPoint(0, 0)).x(),
+                  NamedEdit(d, chassis)->mapTo(group, QPoint(0, 0)).x());
+        EXPECT_EQ(NamedEdit(d, port)->width(), NamedEdit(d, chassis)->width());
       }
       for (QLineEdit* e : d.findChildren<QLineEdit*>()) {
         if (!e->isVisibleTo(&d) || qobject_cast<QComboBox*>(e->parentWidget())) continue;
@@ -748,7 +751,7 @@ TEST_F(CommonCabinetDialog, TickingAChassisGrowsTheDialogWithinTheScreen) {
     auto& d = dynamic_cast<CabinetDialog&>(dialog);
     d.show();
     QApplication::processEvents();
-    auto* check = d.Control<QCheckBox>("commonCabinetCheck3");
+    auto* check = Named<QCheckBox>(d, "commonCabinetCheck3");
     EXPECT_FALSE(check->isChecked());
     const int before = d.height();
     check->click();
@@ -768,7 +771,7 @@ TEST_F(CommonCabinetDialog, ShippedProjectConfirmedUnchangedStaysAsItIs) {
   ASSERT_TRUE(doc_->WaitCalcIdle());
   ASSERT_TRUE(doc_->CurrentProject().baffles[0].useCabinet);
   const auto before = std::make_unique<Project>(doc_->CurrentProject());
-  RunDialog([](CabinetDialog& d) { EXPECT_TRUE(d.Control<QCheckBox>("commonCabinetCheck1")->isChecked()); });
+  RunDialog([](CabinetDialog& d) { EXPECT_TRUE(Named<QCheckBox>(d, "commonCabinetCheck1")->isChecked()); });
   EXPECT_TRUE(doc_->CurrentProject().baffles == before->baffles);
   EXPECT_TRUE(doc_->CurrentProject().cabinet == before->cabinet);
 }
@@ -777,7 +780,7 @@ TEST_F(CommonCabinetDialog, CancelChangesNothingAndUncheckedSlotsKeepTheirBaffle
   Start();
   const auto before = std::make_unique<Project>(doc_->CurrentProject());
   run_ = [](QDialog& d) {
-    dynamic_cast<CabinetDialog&>(d).Edit("heightEdit")->setText("50");
+    NamedEdit(dynamic_cast<CabinetDialog&>(d), "heightEdit")->setText("50");
     return static_cast<int>(QDialog::Rejected);
   };
   RunCommonCabinet();
@@ -785,9 +788,74 @@ TEST_F(CommonCabinetDialog, CancelChangesNothingAndUncheckedSlotsKeepTheirBaffle
   EXPECT_TRUE(doc_->UndoHistory().Empty());
 
   // Chassis 1..4 of this project have baffles of their own.
-  RunDialog([](CabinetDialog& d) { d.Edit("widthEdit")->setText("25"); });
+  RunDialog([](CabinetDialog& d) { NamedEdit(d, "widthEdit")->setText("25"); });
   EXPECT_DOUBLE_EQ(doc_->CurrentProject().cabinet.width, 0.25);
   for (int k = 0; k < 4; ++k) EXPECT_TRUE(doc_->CurrentProject().baffles[k] == before->baffles[k]) << k;
+}
+
+}  // namespace
+}  // namespace sonvex
+
+namespace sonvex {
+namespace {
+
+// A number outside its field's range is framed with the range in the
+// tooltip; "Ok" still decides on it as before (fs asks, the rest is taken).
+TEST_F(ChassisEditor, NumbersOutsideTheirRangeAreFramed) {
+  Start();
+  ChassisEditorWindow& ed = OpenEditor(2);
+  struct Case {
+    const char* field;
+    const char* text;
+    const char* tip;  // "" when the number lies in the range
+  };
+  const Case cases[] = {
+      {"fsEdit", "0", "Wert außerhalb des Bereichs über 0 Hz"},   {"fsEdit", "38", ""},
+      {"vbEdit", "-5", "Wert außerhalb des Bereichs ab 0 Liter"}, {"vbEdit", "0", ""},
+      {"widthEdit", "-1", "Wert außerhalb des Bereichs ab 0 cm"}, {"horizontalEdit", "-12", ""},
+  };
+  for (const Case& c : cases) {
+    QLineEdit* e = NamedEdit(ed, c.field);
+    e->setText(QString::fromUtf8(c.text));
+    EXPECT_EQ(e->styleSheet().contains("border"), *c.tip != '\0') << c.field << " " << c.text;
+    if (*c.tip != '\0') {
+      EXPECT_EQ(e->toolTip().toStdString(), c.tip) << c.field;
+    }
+  }
+}
+
+// A type change shows the rows of the type and re-estimates the losses from
+// the fields the estimate reads; every other field is taken only by "Ok".
+// The derived values follow the fields as they are shown.
+TEST_F(ChassisEditor, TypeChangeReadsOnlyWhatTheEstimateNeeds) {
+  Start();
+  ChassisEditorWindow& ed = OpenEditor(2);  // Test-Tieftöner 17 in 18 l closed
+  ASSERT_FALSE(NamedCheck(ed, "explicitValuesCheck")->isChecked());
+  const std::string name = ed.ChassisCopy().name.Str();
+  const double qms = ed.ChassisCopy().Qms;
+  NamedEdit(ed, "nameEdit")->setText("Umbenannt");
+  NamedEdit(ed, "qesEdit")->setText("0,9");
+  NamedEdit(ed, "vbEdit")->setText("12");
+  Named<QRadioButton>(ed, "bassReflexRadio")->click();
+
+  EXPECT_EQ(ed.ChassisCopy().name.Str(), name);
+  EXPECT_EQ(ed.EnclosureCopy().type, 2);
+  EXPECT_DOUBLE_EQ(ed.EnclosureCopy().Vb, 0.012);
+  EXPECT_FALSE(NamedEdit(ed, "fbEdit")->parentWidget()->isHidden());
+  auto chassis = std::make_unique<Chassis>(ed.ChassisCopy());
+  Enclosure estimate = ed.EnclosureCopy();
+  EstimateEnclosureLosses(*chassis, estimate);
+  EXPECT_EQ(NamedEdit(ed, "volumeFactorEdit")->text().toStdString(), FieldText(estimate.volumeFactor));
+  EXPECT_EQ(NamedEdit(ed, "fmbEdit")->text().toStdString(), FieldText(estimate.airMassCornerFreq));
+  EXPECT_EQ(NamedEdit(ed, "qbEdit")->text().toStdString(), FieldText(estimate.Qb));
+  EXPECT_EQ(DerivedLabel(ed, "Qts")->text().toStdString(), "Qts = " + FormatNumber(0.9 * qms / (0.9 + qms), 6));
+
+  Named<QPushButton>(ed, "okButton")->click();
+  const Project& p = doc_->CurrentProject();
+  EXPECT_EQ(p.chassis[1].name.Str(), "Umbenannt");
+  EXPECT_DOUBLE_EQ(p.chassis[1].Qes, 0.9);
+  EXPECT_EQ(p.enclosures[1].type, 2);
+  EXPECT_DOUBLE_EQ(p.enclosures[1].Vb, 0.012);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // project document, with a scripted interaction.
 #include "ui/editors/crossover_editor.h"
 #include "document_fixture.h"
-#include "find_by_name.h"
+#include "named_controls.h"
 #include "ui/editors/free_wire_dialog.h"
 #include "ui/editors/mouse_map_dialog.h"
 

@@ -38,6 +38,7 @@
 #include "model/number_text.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "named_controls.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
 #include "tools/box_design.h"
@@ -108,89 +109,89 @@ TEST_F(DesignWindows, MenuItemsOpenTheCalculatorOnTheirPage) {
   EXPECT_EQ(w->windowTitle(), QString::fromUtf8("SONVEX - Hilfsberechnungen"));
   EXPECT_EQ(Action(*form_, "actBoxDesign")->shortcut(), QKeySequence("Ctrl+A"));
   // The window keeps its inputs between openings.
-  w->Edit("crossoverFreqEdit")->setText("2000");
+  NamedEdit(*w, "crossoverFreqEdit")->setText("2000");
   w->close();
   Action(*form_, "actCrossoverDesign")->trigger();
-  EXPECT_EQ(w->Edit("crossoverFreqEdit")->text(), "2000");
+  EXPECT_EQ(NamedEdit(*w, "crossoverFreqEdit")->text(), "2000");
 }
 
 TEST_F(DesignWindows, CreationComputesThePagesWithTheirInitialTexts) {
   CalculatorsWindow w(settings_, ui_);
-  EXPECT_EQ(w.Edit("r1Edit")->text(), "2,2");
-  EXPECT_EQ(w.Combo("desiredAttenuationCombo")->currentText(), "-3 dB");
-  EXPECT_EQ(w.Combo("tubeCountCombo")->currentIndex(), 0);
-  EXPECT_FALSE(w.Edit("inputImpedanceEdit")->isEnabled());
-  EXPECT_TRUE(w.CheckBox("impedanceDoesNotMatterCheck")->isChecked());
+  EXPECT_EQ(NamedEdit(w, "r1Edit")->text(), "2,2");
+  EXPECT_EQ(Named<QComboBox>(w, "desiredAttenuationCombo")->currentText(), "-3 dB");
+  EXPECT_EQ(Named<QComboBox>(w, "tubeCountCombo")->currentIndex(), 0);
+  EXPECT_FALSE(NamedEdit(w, "inputImpedanceEdit")->isEnabled());
+  EXPECT_TRUE(NamedCheck(w, "impedanceDoesNotMatterCheck")->isChecked());
   // The window shows exactly what the calculators (and sonvex-cli design) give.
-  EXPECT_EQ(w.Lines("lowPassMemo2"), ToQ(StandardCrossovers(1000, 8, 8).lowPass[1]));
-  EXPECT_EQ(w.Lines("attenuatorMemo"), ToQ(AttenuatorLines("-3 dB", 8, 8, true)));
-  EXPECT_EQ(w.Lines("dividerMemo"),
+  EXPECT_EQ(NamedLines(w, "lowPassMemo2"), ToQ(StandardCrossovers(1000, 8, 8).lowPass[1]));
+  EXPECT_EQ(NamedLines(w, "attenuatorMemo"), ToQ(AttenuatorLines("-3 dB", 8, 8, true)));
+  EXPECT_EQ(NamedLines(w, "dividerMemo"),
             QStringList({"Pegelabsenkung: -4,07 dB", QString::fromUtf8("Anschlußimpedanz: 5,876 Ohm")}));
-  EXPECT_EQ(w.Lines("portList").last(), "fb = 47,59 Hz");
-  EXPECT_EQ(w.Lines("bothCorrectionsMemo").size(), 5);
+  EXPECT_EQ(NamedLines(w, "portList").last(), "fb = 47,59 Hz");
+  EXPECT_EQ(NamedLines(w, "bothCorrectionsMemo").size(), 5);
   w.ShowPage(CalculatorsWindow::PageBox);
-  EXPECT_EQ(w.Lines("closedBoxList"),
+  EXPECT_EQ(NamedLines(w, "closedBoxList"),
             QStringList({"Berechnetes Volumen: 38,788 Liter", "Resonanzfrequenz des eingebauten Chassis: 61,25 Hz"}));
-  EXPECT_EQ(w.Lines("ventedBoxList").first(), "Volumen: 87,669 Liter");
-  EXPECT_TRUE(w.Lines("altVolumeList").isEmpty());
+  EXPECT_EQ(NamedLines(w, "ventedBoxList").first(), "Volumen: 87,669 Liter");
+  EXPECT_TRUE(NamedLines(w, "altVolumeList").isEmpty());
 }
 
 TEST_F(DesignWindows, BoxPageFollowsEveryInput) {
   CalculatorsWindow w(settings_, ui_);
   w.ShowPage(CalculatorsWindow::PageBox);
   // The alternative volume has a list of its own, cleared by any other change.
-  w.Edit("altVolumeEdit")->setText("50");
-  EXPECT_EQ(w.Lines("altVolumeList").size(), 3);
-  w.Edit("desiredQtcEdit")->setText("0,4");
-  EXPECT_EQ(w.Lines("closedBoxList"),
+  NamedEdit(w, "altVolumeEdit")->setText("50");
+  EXPECT_EQ(NamedLines(w, "altVolumeList").size(), 3);
+  NamedEdit(w, "desiredQtcEdit")->setText("0,4");
+  EXPECT_EQ(NamedLines(w, "closedBoxList"),
             QStringList({QString::fromUtf8("Auslegung nicht möglich, da Qts oder Rv zu hoch.")}));
-  EXPECT_TRUE(w.Lines("altVolumeList").isEmpty());
-  w.Edit("desiredQtcEdit")->setText("0,7");
+  EXPECT_TRUE(NamedLines(w, "altVolumeList").isEmpty());
+  NamedEdit(w, "desiredQtcEdit")->setText("0,7");
 
   // Qes and Qms known: Qts follows them and is no input any more.
-  EXPECT_FALSE(w.Edit("qesEdit")->isEnabled());
-  w.CheckBox("qesQmsKnownCheck")->setChecked(true);
-  EXPECT_FALSE(w.Edit("qtsEdit")->isEnabled());
-  EXPECT_TRUE(w.Edit("qesEdit")->isEnabled());
-  w.Edit("qmsEdit")->setText("3,2");
-  EXPECT_EQ(w.Edit("qtsEdit")->text(), "0,432");  // 0.5·3.2/3.7
-  w.Edit("qmsEdit")->setText("2");
-  EXPECT_EQ(w.Edit("qtsEdit")->text(), "0,4");
+  EXPECT_FALSE(NamedEdit(w, "qesEdit")->isEnabled());
+  NamedCheck(w, "qesQmsKnownCheck")->setChecked(true);
+  EXPECT_FALSE(NamedEdit(w, "qtsEdit")->isEnabled());
+  EXPECT_TRUE(NamedEdit(w, "qesEdit")->isEnabled());
+  NamedEdit(w, "qmsEdit")->setText("3,2");
+  EXPECT_EQ(NamedEdit(w, "qtsEdit")->text(), "0,432");  // 0.5·3.2/3.7
+  NamedEdit(w, "qmsEdit")->setText("2");
+  EXPECT_EQ(NamedEdit(w, "qtsEdit")->text(), "0,4");
 
   // The series resistance: Rdc 6, Rv 1 gives 64 l; without Rdc the box is cleared.
-  w.CheckBox("useRvCheck")->setChecked(true);
-  EXPECT_EQ(w.Lines("closedBoxList").first(), "Berechnetes Volumen: 64 Liter");
-  w.Edit("rdcEdit")->setText("");
-  EXPECT_FALSE(w.CheckBox("useRvCheck")->isChecked());
-  EXPECT_EQ(w.Lines("closedBoxList").first(), "Berechnetes Volumen: 38,788 Liter");
+  NamedCheck(w, "useRvCheck")->setChecked(true);
+  EXPECT_EQ(NamedLines(w, "closedBoxList").first(), "Berechnetes Volumen: 64 Liter");
+  NamedEdit(w, "rdcEdit")->setText("");
+  EXPECT_FALSE(NamedCheck(w, "useRvCheck")->isChecked());
+  EXPECT_EQ(NamedLines(w, "closedBoxList").first(), "Berechnetes Volumen: 38,788 Liter");
 
-  w.Edit("fsEdit")->setText("0");
-  EXPECT_EQ(w.Lines("ventedBoxList").first(), QString::fromUtf8("Daten unvollständig."));
+  NamedEdit(w, "fsEdit")->setText("0");
+  EXPECT_EQ(NamedLines(w, "ventedBoxList").first(), QString::fromUtf8("Daten unvollständig."));
 }
 
 TEST_F(DesignWindows, SeriesResistanceClearedForWantOfRdcLeavesRdcOpenToCorrect) {
   CalculatorsWindow w(settings_, ui_);
   w.ShowPage(CalculatorsWindow::PageBox);
-  QCheckBox* rv = w.CheckBox("useRvCheck");
+  QCheckBox* rv = NamedCheck(w, "useRvCheck");
   // Rdc and Rv are inputs whether the box is ticked or not.
   for (bool ticked : {false, true}) {
     rv->setChecked(ticked);
-    EXPECT_TRUE(w.Edit("rdcEdit")->isEnabled()) << ticked;
-    EXPECT_TRUE(w.Edit("rvEdit")->isEnabled()) << ticked;
+    EXPECT_TRUE(NamedEdit(w, "rdcEdit")->isEnabled()) << ticked;
+    EXPECT_TRUE(NamedEdit(w, "rvEdit")->isEnabled()) << ticked;
   }
   // Clearing Rdc clears the box and nothing else.
-  w.Edit("rdcEdit")->setText("0");
+  NamedEdit(w, "rdcEdit")->setText("0");
   EXPECT_FALSE(rv->isChecked());
-  EXPECT_TRUE(w.Edit("rdcEdit")->isEnabled());
+  EXPECT_TRUE(NamedEdit(w, "rdcEdit")->isEnabled());
   // Ticking again without Rdc clears it again, as the calculator's rule says.
   rv->click();
   EXPECT_FALSE(rv->isChecked());
-  EXPECT_EQ(w.Lines("closedBoxList").first(), "Berechnetes Volumen: 38,788 Liter");
+  EXPECT_EQ(NamedLines(w, "closedBoxList").first(), "Berechnetes Volumen: 38,788 Liter");
   // The user corrects Rdc and ticks: the series resistance counts.
-  w.Edit("rdcEdit")->setText("6");
+  NamedEdit(w, "rdcEdit")->setText("6");
   rv->click();
   EXPECT_TRUE(rv->isChecked());
-  EXPECT_EQ(w.Lines("closedBoxList").first(), "Berechnetes Volumen: 64 Liter");
+  EXPECT_EQ(NamedLines(w, "closedBoxList").first(), "Berechnetes Volumen: 64 Liter");
 }
 
 // Every control of `page` that the user works with lies inside the part of
@@ -248,7 +249,7 @@ TEST_F(DesignWindows, CalculatorFitsTheScreenAndScrollsWhereItMust) {
   for (const char* name : {"lowPassMemo2", "highPassMemo2", "lowPassMemo4", "highPassMemo4"}) {
     auto* memo = w->findChild<QPlainTextEdit*>(name);
     ASSERT_NE(memo, nullptr);
-    EXPECT_EQ(w->Lines(name).size(), 6) << name;
+    EXPECT_EQ(NamedLines(*w, name).size(), 6) << name;
     EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0) << name;
   }
 }
@@ -260,15 +261,15 @@ TEST_F(DesignWindows, EscapeClosesTheCalculator) {
   CalculatorsWindow* w = form_->Calculators();
   Action(*form_, "actCrossoverDesign")->trigger();
   ASSERT_TRUE(w->isVisible());
-  w->Edit("crossoverFreqEdit")->setText("2000");
-  QTest::keyClick(w->Edit("crossoverFreqEdit"), Qt::Key_Escape);
+  NamedEdit(*w, "crossoverFreqEdit")->setText("2000");
+  QTest::keyClick(NamedEdit(*w, "crossoverFreqEdit"), Qt::Key_Escape);
   EXPECT_FALSE(w->isVisible());
   Action(*form_, "actAttenuatorDesign")->trigger();
   ASSERT_TRUE(w->isVisible());
-  QTest::keyClick(w->Combo("desiredAttenuationCombo"), Qt::Key_Escape);
+  QTest::keyClick(Named<QComboBox>(*w, "desiredAttenuationCombo"), Qt::Key_Escape);
   EXPECT_FALSE(w->isVisible());
   Action(*form_, "actCrossoverDesign")->trigger();
-  EXPECT_EQ(w->Edit("crossoverFreqEdit")->text(), "2000");
+  EXPECT_EQ(NamedEdit(*w, "crossoverFreqEdit")->text(), "2000");
 }
 
 TEST_F(DesignWindows, ChassisDataComeFromAChassisFile) {
@@ -282,59 +283,59 @@ TEST_F(DesignWindows, ChassisDataComeFromAChassisFile) {
   ASSERT_EQ(ui_.asked.size(), 2u);
   EXPECT_EQ(ui_.asked[0].kind, "open");
   EXPECT_EQ(ui_.asked[1].text, "Daten von Prüf-Tieftöner wurden geladen.");
-  EXPECT_TRUE(w.CheckBox("qesQmsKnownCheck")->isChecked());
-  EXPECT_EQ(w.Edit("fsEdit")->text().toStdString(), FormatNumber(c.fs, 6));
-  EXPECT_EQ(w.Edit("vasEdit")->text().toStdString(), FormatNumber(c.Vas * 1000, 6));
-  EXPECT_EQ(w.Edit("rdcEdit")->text().toStdString(), FormatNumber(c.Re, 6));
-  EXPECT_EQ(w.Edit("qtsEdit")->text().toStdString(),
+  EXPECT_TRUE(NamedCheck(w, "qesQmsKnownCheck")->isChecked());
+  EXPECT_EQ(NamedEdit(w, "fsEdit")->text().toStdString(), FormatNumber(c.fs, 6));
+  EXPECT_EQ(NamedEdit(w, "vasEdit")->text().toStdString(), FormatNumber(c.Vas * 1000, 6));
+  EXPECT_EQ(NamedEdit(w, "rdcEdit")->text().toStdString(), FormatNumber(c.Re, 6));
+  EXPECT_EQ(NamedEdit(w, "qtsEdit")->text().toStdString(),
             QtsFromQesQmsText(StrToDoubleLenient(FormatNumber(c.Qes, 6)), StrToDoubleLenient(FormatNumber(c.Qms, 6))));
   // A cancelled choice changes nothing.
   ui_.asked.clear();
-  w.Edit("fsEdit")->setText("35");
+  NamedEdit(w, "fsEdit")->setText("35");
   w.LoadButton()->click();
-  EXPECT_EQ(w.Edit("fsEdit")->text(), "35");
+  EXPECT_EQ(NamedEdit(w, "fsEdit")->text(), "35");
   EXPECT_EQ(ui_.asked.size(), 1u);
 }
 
 TEST_F(DesignWindows, PortAndDividerPagesRecomputeOnEveryControl) {
   CalculatorsWindow w(settings_, ui_);
   w.ShowPage(CalculatorsWindow::PagePort);
-  EXPECT_FALSE(w.Edit("boxWidthEdit")->isEnabled());
-  w.Radio("dimensionsVolumeRadio")->setChecked(true);
-  EXPECT_EQ(w.Lines("portList").first(), "Nettovolumen incl. Kanal: 45,08 Liter");
-  EXPECT_TRUE(w.Edit("boxWidthEdit")->isEnabled());
-  EXPECT_FALSE(w.Edit("boxVolumeEdit")->isEnabled());
+  EXPECT_FALSE(NamedEdit(w, "boxWidthEdit")->isEnabled());
+  Named<QRadioButton>(w, "dimensionsVolumeRadio")->setChecked(true);
+  EXPECT_EQ(NamedLines(w, "portList").first(), "Nettovolumen incl. Kanal: 45,08 Liter");
+  EXPECT_TRUE(NamedEdit(w, "boxWidthEdit")->isEnabled());
+  EXPECT_FALSE(NamedEdit(w, "boxVolumeEdit")->isEnabled());
   w.DampingSlider()->setValue(2);
-  EXPECT_EQ(w.Lines("portList").last(), "fb = 47,79 Hz");
-  w.Radio("roundRadio")->setChecked(true);
-  EXPECT_TRUE(w.Combo("tubeCountCombo")->isEnabled());
-  EXPECT_FALSE(w.Edit("portHeightEdit")->isEnabled());
-  w.Combo("tubeCountCombo")->setCurrentIndex(1);
+  EXPECT_EQ(NamedLines(w, "portList").last(), "fb = 47,79 Hz");
+  Named<QRadioButton>(w, "roundRadio")->setChecked(true);
+  EXPECT_TRUE(Named<QComboBox>(w, "tubeCountCombo")->isEnabled());
+  EXPECT_FALSE(NamedEdit(w, "portHeightEdit")->isEnabled());
+  Named<QComboBox>(w, "tubeCountCombo")->setCurrentIndex(1);
   PortPage page;
   page.explicitVolume = false;
   page.damping = 2;
   page.rectangular = false;
   page.tubes = 2;
-  EXPECT_EQ(w.Lines("portList"), ToQ(PortLines(PortInputFromPage(page))));
+  EXPECT_EQ(NamedLines(w, "portList"), ToQ(PortLines(PortInputFromPage(page))));
 
   // Unticking "Anschlussimpedanz egal" recomputes with ZE and enables its field.
   w.ShowPage(CalculatorsWindow::PageDivider);
-  w.CheckBox("impedanceDoesNotMatterCheck")->click();
-  EXPECT_TRUE(w.Edit("inputImpedanceEdit")->isEnabled());
-  const QStringList memo = w.Lines("attenuatorMemo");
+  NamedCheck(w, "impedanceDoesNotMatterCheck")->click();
+  EXPECT_TRUE(NamedEdit(w, "inputImpedanceEdit")->isEnabled());
+  const QStringList memo = NamedLines(w, "attenuatorMemo");
   ASSERT_GE(memo.size(), 7);
   EXPECT_EQ(memo[6], "R1 = 2,2 Ohm; R2 = 22 Ohm ergibt -2,77 dB Absenkung bei Anschlussimpedanz von 8,067 Ohm.");
-  w.Combo("desiredAttenuationCombo")->setCurrentIndex(0);
-  EXPECT_EQ(w.Lines("attenuatorMemo").first(), "dBWunsch = -0,5 dB");
-  w.Combo("desiredAttenuationCombo")->setEditText("-20 dB");
-  EXPECT_EQ(w.Lines("attenuatorMemo").first(), "dBWunsch = -20 dB");
-  w.Edit("r2Edit")->setText("0");
-  EXPECT_TRUE(w.Lines("dividerMemo").isEmpty());
-  w.Edit("crossoverFreqEdit")->setText("0");
-  EXPECT_TRUE(w.Lines("highPassMemo4").isEmpty());
-  w.Edit("correctionLeEdit")->setText("0");
-  EXPECT_TRUE(w.Lines("inductanceCorrectionMemo").isEmpty());
-  EXPECT_EQ(w.Lines("resonanceCorrectionMemo").size(), 3);
+  Named<QComboBox>(w, "desiredAttenuationCombo")->setCurrentIndex(0);
+  EXPECT_EQ(NamedLines(w, "attenuatorMemo").first(), "dBWunsch = -0,5 dB");
+  Named<QComboBox>(w, "desiredAttenuationCombo")->setEditText("-20 dB");
+  EXPECT_EQ(NamedLines(w, "attenuatorMemo").first(), "dBWunsch = -20 dB");
+  NamedEdit(w, "r2Edit")->setText("0");
+  EXPECT_TRUE(NamedLines(w, "dividerMemo").isEmpty());
+  NamedEdit(w, "crossoverFreqEdit")->setText("0");
+  EXPECT_TRUE(NamedLines(w, "highPassMemo4").isEmpty());
+  NamedEdit(w, "correctionLeEdit")->setText("0");
+  EXPECT_TRUE(NamedLines(w, "inductanceCorrectionMemo").isEmpty());
+  EXPECT_EQ(NamedLines(w, "resonanceCorrectionMemo").size(), 3);
 }
 
 // The longest run of light pixels on row `y` of `image` from the right of
@@ -385,14 +386,14 @@ TEST_F(DesignWindows, FieldsWithoutANumberAreFramedAndReadAsZero) {
 
   CalculatorsWindow w(settings_, ui_);
   w.show();
-  QLineEdit* crossoverFreqEdit = w.Edit("crossoverFreqEdit");
+  QLineEdit* crossoverFreqEdit = NamedEdit(w, "crossoverFreqEdit");
   EXPECT_FALSE(framed(crossoverFreqEdit));
   crossoverFreqEdit->setFocus();
   crossoverFreqEdit->selectAll();
   QTest::keyClicks(crossoverFreqEdit, "abc");
   EXPECT_TRUE(framed(crossoverFreqEdit));
   EXPECT_EQ(crossoverFreqEdit->toolTip(), tip);
-  EXPECT_TRUE(w.Lines("lowPassMemo1").isEmpty());  // read as 0: no crossover
+  EXPECT_TRUE(NamedLines(w, "lowPassMemo1").isEmpty());  // read as 0: no crossover
   QTest::keyClick(crossoverFreqEdit, Qt::Key_Backspace);
   QTest::keyClick(crossoverFreqEdit, Qt::Key_Backspace);
   QTest::keyClick(crossoverFreqEdit, Qt::Key_Backspace);
@@ -400,7 +401,7 @@ TEST_F(DesignWindows, FieldsWithoutANumberAreFramedAndReadAsZero) {
   QTest::keyClicks(crossoverFreqEdit, "2,5k");  // a number with a unit after it reads as the number
   EXPECT_FALSE(framed(crossoverFreqEdit));
   EXPECT_EQ(crossoverFreqEdit->toolTip(), "");
-  EXPECT_EQ(w.Lines("lowPassMemo1"), ToQ(StandardCrossovers(2.5, 8, 8).lowPass[0]));
+  EXPECT_EQ(NamedLines(w, "lowPassMemo1"), ToQ(StandardCrossovers(2.5, 8, 8).lowPass[0]));
   for (const char* text : {"-", "$", "e3", ","}) {
     crossoverFreqEdit->setText(text);
     EXPECT_TRUE(framed(crossoverFreqEdit)) << text;

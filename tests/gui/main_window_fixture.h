@@ -8,7 +8,7 @@
 #include <string>
 
 #include "document_fixture.h"
-#include "find_by_name.h"
+#include "named_controls.h"
 #include "model/project_file.h"
 #include "ui/main/main_window.h"
 

@@ -39,6 +39,7 @@
 #include "model/interaction.h"
 #include "model/project_file.h"
 #include "model/settings.h"
+#include "named_controls.h"
 #include "optimizer/optimizer.h"
 #include "optimizer_test_support.h"
 #include "support/scripted_interaction.h"
@@ -804,7 +805,7 @@ TEST_F(ChassisEditorWiring, ChassisItemOpensTheEditorOnItsSlot) {
   EXPECT_EQ(Action(f, "actChassis1")->shortcut(), QKeySequence("Ctrl+F1"));
   EXPECT_EQ(Action(f, "actCabinet")->shortcut(), QKeySequence("Ctrl+G"));
 
-  ed.Control<QPushButton>("cancelButton")->click();
+  Named<QPushButton>(ed, "cancelButton")->click();
   EXPECT_FALSE(ed.isVisible());
   EXPECT_FALSE(f.OpenEditors().chassis);
   EXPECT_TRUE(Menu(f, "menuChassis")->menuAction()->isEnabled());
@@ -831,7 +832,7 @@ TEST_F(ChassisEditorWiring, EditorValuesNotTakenOverAreAskedAboutOnClosing) {
     ChassisEditorWindow& ed = OpenEditor(2);
     // The fields show rounded numbers: an untouched editor holds no change.
     EXPECT_FALSE(ed.HasPendingChanges()) << answer;
-    ed.Edit("nameEdit")->setText("Neuer Name");
+    NamedEdit(ed, "nameEdit")->setText("Neuer Name");
     ASSERT_TRUE(ed.HasPendingChanges()) << answer;
     ui_.asked.clear();
     ui_.buttons = {answer, 2};
@@ -872,7 +873,7 @@ TEST_F(ChassisEditorWiring, OnASmallScreenThePagesScrollAndOkStaysOnIt) {
   QApplication::processEvents();
   EXPECT_TRUE(free.contains(ed.frameGeometry())) << ed.width() << "x" << ed.height();
   for (const char* name : {"okButton", "cancelButton"}) {
-    auto* button = ed.Control<QPushButton>(name);
+    auto* button = Named<QPushButton>(ed, name);
     EXPECT_TRUE(free.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size()))) << name;
   }
   for (int page = 0; page < ed.Pages()->count(); ++page) {
@@ -882,15 +883,15 @@ TEST_F(ChassisEditorWiring, OnASmallScreenThePagesScrollAndOkStaysOnIt) {
   }
   // The handlers still find their controls, and the tabs keep their texts.
   EXPECT_EQ(ed.Pages()->tabText(0).toStdString(), "&Chassisdaten");
-  EXPECT_EQ(ed.Edit("nameEdit")->text().toStdString(), f.CurrentProject().chassis[0].name.Str());
+  EXPECT_EQ(NamedEdit(ed, "nameEdit")->text().toStdString(), f.CurrentProject().chassis[0].name.Str());
 }
 
 TEST_F(ChassisEditorWiring, ChassisItemShowsTheEnclosureEnteredInTheEditor) {
   MainWindow& f = Start();
   ChassisEditorWindow& ed = OpenEditor(3);
   ed.Pages()->setCurrentIndex(1);
-  ed.Edit("vbEdit")->setText("9");
-  ed.Control<QPushButton>("okButton")->click();
+  NamedEdit(ed, "vbEdit")->setText("9");
+  Named<QPushButton>(ed, "okButton")->click();
   ASSERT_TRUE(f.WaitCalcIdle());
   EXPECT_EQ(Action(f, "actChassis3")->text().toStdString(), "Chassis &3: Test-Sub in 9l Bassref.");
 }
@@ -898,14 +899,14 @@ TEST_F(ChassisEditorWiring, ChassisItemShowsTheEnclosureEnteredInTheEditor) {
 TEST_F(ChassisEditorWiring, CommonCabinetItemRunsItsDialogAsOneUndoStep) {
   MainWindow& f = Start();
   f.execDialog = [](QDialog& d) {
-    dynamic_cast<CabinetDialog&>(d).Edit("heightEdit")->setText("50");
+    NamedEdit(dynamic_cast<CabinetDialog&>(d), "heightEdit")->setText("50");
     return static_cast<int>(QDialog::Rejected);
   };
   Action(f, "actCabinet")->trigger();
   EXPECT_FALSE(Action(f, "actUndo")->isEnabled());
 
   f.execDialog = [](QDialog& d) {
-    dynamic_cast<CabinetDialog&>(d).Edit("widthEdit")->setText("25");
+    NamedEdit(dynamic_cast<CabinetDialog&>(d), "widthEdit")->setText("25");
     return static_cast<int>(QDialog::Accepted);
   };
   Action(f, "actCabinet")->trigger();

@@ -41,6 +41,13 @@ namespace {
 
 constexpr const char* kChassisFilter = "Sonvex Chassis (*.ZCH)|*.ZCH|Alle Dateien (*.*)|*.*";
 
+// Keeps `control` in the window's member `field` where it is created.
+template <class T>
+T* Keep(T*& field, T* control) {
+  field = control;
+  return control;
+}
+
 QLineEdit* NewEdit(const char* name, const char* text, QWidget* parent) {
   auto* e = new QLineEdit(QText(text), parent);
   e->setObjectName(name);
@@ -108,10 +115,10 @@ CalculatorsWindow::CalculatorsWindow(const Settings& settings, Interaction& ui, 
   building_ = false;
   UpdateBoxInputs();
   RecomputeCrossovers();
-  Combo("tubeCountCombo")->setCurrentIndex(0);
-  Combo("desiredAttenuationCombo")->setCurrentIndex(kDefaultAttenuationItem);
+  tubeCountCombo_->setCurrentIndex(0);
+  desiredAttenuationCombo_->setCurrentIndex(kDefaultAttenuationItem);
   RecomputeAttenuator();
-  Edit("r1Edit")->setText(QText("2,2"));  // its change computes the divider
+  r1Edit_->setText(QText("2,2"));  // its change computes the divider
   RecomputePort();
   RecomputeZCorrection();
   resize(1120, 720);
@@ -141,33 +148,35 @@ QWidget* CalculatorsWindow::BuildBoxPage() {
   auto* page = new QWidget(this);
   auto* data = new QGroupBox(QText("Chassisdaten"), page);
   auto* form = new QFormLayout(data);
-  form->addRow(QText("fs [Hz]"), NewEdit("fsEdit", "35", data));
-  form->addRow(QText("Qts"), NewEdit("qtsEdit", "0,4", data));
+  form->addRow(QText("fs [Hz]"), Keep(fsEdit_, NewEdit("fsEdit", "35", data)));
+  form->addRow(QText("Qts"), Keep(qtsEdit_, NewEdit("qtsEdit", "0,4", data)));
   auto* qesQmsKnownBox = new QCheckBox(QText("Qes und Qms sind bekannt"), data);
   qesQmsKnownBox->setObjectName("qesQmsKnownCheck");
+  qesQmsKnownCheck_ = qesQmsKnownBox;
   form->addRow(qesQmsKnownBox);
-  form->addRow(QText("Qes"), NewEdit("qesEdit", "0,5", data));
-  form->addRow(QText("Qms"), NewEdit("qmsEdit", "2", data));
-  form->addRow(QText("Vas [Liter]"), NewEdit("vasEdit", "80", data));
+  form->addRow(QText("Qes"), Keep(qesEdit_, NewEdit("qesEdit", "0,5", data)));
+  form->addRow(QText("Qms"), Keep(qmsEdit_, NewEdit("qmsEdit", "2", data)));
+  form->addRow(QText("Vas [Liter]"), Keep(vasEdit_, NewEdit("vasEdit", "80", data)));
   auto* rv = new QCheckBox(QText("Vorwiderstand berücksichtigen"), data);
   rv->setObjectName("useRvCheck");
+  useRvCheck_ = rv;
   form->addRow(rv);
-  form->addRow(QText("Rdc [Ohm]"), NewEdit("rdcEdit", "6", data));
-  form->addRow(QText("Rv [Ohm]"), NewEdit("rvEdit", "1,0", data));
+  form->addRow(QText("Rdc [Ohm]"), Keep(rdcEdit_, NewEdit("rdcEdit", "6", data)));
+  form->addRow(QText("Rv [Ohm]"), Keep(rvEdit_, NewEdit("rvEdit", "1,0", data)));
   loadChassisButton_ = new QPushButton(QText("Daten aus Chassisdatei laden ..."), data);
   loadChassisButton_->setObjectName("loadChassisButton");
   form->addRow(loadChassisButton_);
 
   auto* closed = new QGroupBox(QText("Auslegung geschlossene Box"), page);
   auto* closedForm = new QFormLayout(closed);
-  closedForm->addRow(QText("Gewünschte Güte Qtc"), NewEdit("desiredQtcEdit", "0,7", closed));
-  closedForm->addRow(NewListBox("closedBoxList", closed, 3));
+  closedForm->addRow(QText("Gewünschte Güte Qtc"), Keep(desiredQtcEdit_, NewEdit("desiredQtcEdit", "0,7", closed)));
+  closedForm->addRow(Keep(closedBoxList_, NewListBox("closedBoxList", closed, 3)));
 
   auto* vented = new QGroupBox(QText("Auslegung Baßreflexbox (nach Hoge)"), page);
   auto* ventedForm = new QFormLayout(vented);
-  ventedForm->addRow(NewListBox("ventedBoxList", vented, 3));
-  ventedForm->addRow(QText("Alternatives Volumen [Liter]"), NewEdit("altVolumeEdit", "", vented));
-  ventedForm->addRow(NewListBox("altVolumeList", vented, 3));
+  ventedForm->addRow(Keep(ventedBoxList_, NewListBox("ventedBoxList", vented, 3)));
+  ventedForm->addRow(QText("Alternatives Volumen [Liter]"), Keep(altVolumeEdit_, NewEdit("altVolumeEdit", "", vented)));
+  ventedForm->addRow(Keep(altVolumeList_, NewListBox("altVolumeList", vented, 3)));
 
   auto* right = new QVBoxLayout;
   right->addWidget(closed);
@@ -176,11 +185,10 @@ QWidget* CalculatorsWindow::BuildBoxPage() {
   row->addWidget(data);
   row->addLayout(right, 1);
 
-  for (const char* name : {"fsEdit", "qtsEdit", "vasEdit", "rdcEdit", "rvEdit", "desiredQtcEdit"})
-    connect(Edit(name), &QLineEdit::textChanged, this, [this] { RecomputeBox(); });
-  for (const char* name : {"qesEdit", "qmsEdit"})
-    connect(Edit(name), &QLineEdit::textChanged, this, [this] { QesQmsChanged(); });
-  connect(Edit("altVolumeEdit"), &QLineEdit::textChanged, this, [this] { RecomputeAltVolume(); });
+  for (QLineEdit* e : {fsEdit_, qtsEdit_, vasEdit_, rdcEdit_, rvEdit_, desiredQtcEdit_})
+    connect(e, &QLineEdit::textChanged, this, [this] { RecomputeBox(); });
+  for (QLineEdit* e : {qesEdit_, qmsEdit_}) connect(e, &QLineEdit::textChanged, this, [this] { QesQmsChanged(); });
+  connect(altVolumeEdit_, &QLineEdit::textChanged, this, [this] { RecomputeAltVolume(); });
   connect(qesQmsKnownBox, &QCheckBox::toggled, this, [this] {
     UpdateBoxInputs();
     QesQmsChanged();
@@ -197,18 +205,18 @@ QWidget* CalculatorsWindow::BuildBoxPage() {
 // them). Rdc and Rv stay inputs whether the series resistance is ticked or
 // not: a box cleared for want of Rdc must leave Rdc open to be corrected.
 void CalculatorsWindow::UpdateBoxInputs() {
-  const bool known = CheckBox("qesQmsKnownCheck")->isChecked();
-  Edit("qtsEdit")->setEnabled(!known);
-  Edit("qesEdit")->setEnabled(known);
-  Edit("qmsEdit")->setEnabled(known);
+  const bool known = qesQmsKnownCheck_->isChecked();
+  qtsEdit_->setEnabled(!known);
+  qesEdit_->setEnabled(known);
+  qmsEdit_->setEnabled(known);
 }
 
 void CalculatorsWindow::QesQmsChanged() {
-  if (CheckBox("qesQmsKnownCheck")->isChecked()) {
-    const std::string qts = QtsFromQesQmsText(StrToDoubleLenient(StdText(Edit("qesEdit")->text())),
-                                              StrToDoubleLenient(StdText(Edit("qmsEdit")->text())));
-    if (Edit("qtsEdit")->text() != QText(qts)) {
-      Edit("qtsEdit")->setText(QText(qts));  // recomputes the page
+  if (qesQmsKnownCheck_->isChecked()) {
+    const std::string qts =
+        QtsFromQesQmsText(StrToDoubleLenient(StdText(qesEdit_->text())), StrToDoubleLenient(StdText(qmsEdit_->text())));
+    if (qtsEdit_->text() != QText(qts)) {
+      qtsEdit_->setText(QText(qts));  // recomputes the page
       return;
     }
   }
@@ -218,37 +226,37 @@ void CalculatorsWindow::QesQmsChanged() {
 void CalculatorsWindow::RecomputeBox() {
   if (building_) return;
   BoxPage page;
-  page.fs = StdText(Edit("fsEdit")->text());
-  page.qts = StdText(Edit("qtsEdit")->text());
-  page.qes = StdText(Edit("qesEdit")->text());
-  page.qms = StdText(Edit("qmsEdit")->text());
-  page.vas = StdText(Edit("vasEdit")->text());
-  page.rdc = StdText(Edit("rdcEdit")->text());
-  page.rv = StdText(Edit("rvEdit")->text());
-  page.desiredQtc = StdText(Edit("desiredQtcEdit")->text());
-  page.qesQmsKnown = CheckBox("qesQmsKnownCheck")->isChecked();
-  page.useRv = CheckBox("useRvCheck")->isChecked();
+  page.fs = StdText(fsEdit_->text());
+  page.qts = StdText(qtsEdit_->text());
+  page.qes = StdText(qesEdit_->text());
+  page.qms = StdText(qmsEdit_->text());
+  page.vas = StdText(vasEdit_->text());
+  page.rdc = StdText(rdcEdit_->text());
+  page.rv = StdText(rvEdit_->text());
+  page.desiredQtc = StdText(desiredQtcEdit_->text());
+  page.qesQmsKnown = qesQmsKnownCheck_->isChecked();
+  page.useRv = useRvCheck_->isChecked();
   const BoxPageResult r = BoxPageLines(page);
   if (r.clearRv) {
-    const QSignalBlocker block(CheckBox("useRvCheck"));
-    CheckBox("useRvCheck")->setChecked(false);
+    const QSignalBlocker block(useRvCheck_);
+    useRvCheck_->setChecked(false);
     UpdateBoxInputs();
   }
-  SetListLines(findChild<QListWidget*>("closedBoxList"), r.closed);
-  SetListLines(findChild<QListWidget*>("ventedBoxList"), r.vented);
-  findChild<QListWidget*>("altVolumeList")->clear();
+  SetListLines(closedBoxList_, r.closed);
+  SetListLines(ventedBoxList_, r.vented);
+  altVolumeList_->clear();
 }
 
 void CalculatorsWindow::RecomputeAltVolume() {
   BoxPage page;
-  page.fs = StdText(Edit("fsEdit")->text());
-  page.qts = StdText(Edit("qtsEdit")->text());
-  page.vas = StdText(Edit("vasEdit")->text());
-  page.rdc = StdText(Edit("rdcEdit")->text());
-  page.rv = StdText(Edit("rvEdit")->text());
-  page.altVolume = StdText(Edit("altVolumeEdit")->text());
-  page.useRv = CheckBox("useRvCheck")->isChecked();
-  SetListLines(findChild<QListWidget*>("altVolumeList"), AltVolumePageLines(page));
+  page.fs = StdText(fsEdit_->text());
+  page.qts = StdText(qtsEdit_->text());
+  page.vas = StdText(vasEdit_->text());
+  page.rdc = StdText(rdcEdit_->text());
+  page.rv = StdText(rvEdit_->text());
+  page.altVolume = StdText(altVolumeEdit_->text());
+  page.useRv = useRvCheck_->isChecked();
+  SetListLines(altVolumeList_, AltVolumePageLines(page));
 }
 
 void CalculatorsWindow::LoadChassisClick() {
@@ -262,12 +270,12 @@ void CalculatorsWindow::LoadChassisClick() {
     ui_.ShowMessage(e.what());
     return;
   }
-  CheckBox("qesQmsKnownCheck")->setChecked(true);
-  Edit("fsEdit")->setText(QText(FormatNumber(c.fs, 6)));
-  Edit("qesEdit")->setText(QText(FormatNumber(c.Qes, 6)));
-  Edit("qmsEdit")->setText(QText(FormatNumber(c.Qms, 6)));
-  Edit("vasEdit")->setText(QText(FormatNumber(c.Vas * 1000.0, 6)));
-  Edit("rdcEdit")->setText(QText(FormatNumber(c.Re, 6)));
+  qesQmsKnownCheck_->setChecked(true);
+  fsEdit_->setText(QText(FormatNumber(c.fs, 6)));
+  qesEdit_->setText(QText(FormatNumber(c.Qes, 6)));
+  qmsEdit_->setText(QText(FormatNumber(c.Qms, 6)));
+  vasEdit_->setText(QText(FormatNumber(c.Vas * 1000.0, 6)));
+  rdcEdit_->setText(QText(FormatNumber(c.Re, 6)));
   ui_.ShowMessage("Daten von " + c.name.Str() + " wurden geladen.");
 }
 
@@ -282,19 +290,21 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   auto* volumeGrid = new QGridLayout(volume);
   auto* explicitVolumeRadio = new QRadioButton(QText("Volumen incl. Kanal [Liter]"), volume);
   explicitVolumeRadio->setObjectName("explicitVolumeRadio");
+  explicitVolumeRadio_ = explicitVolumeRadio;
   explicitVolumeRadio->setChecked(true);
   auto* dimensionsRadio = new QRadioButton(QText("über BxHxT [cm]"), volume);
   dimensionsRadio->setObjectName("dimensionsVolumeRadio");
+  dimensionsVolumeRadio_ = dimensionsRadio;
   volumeGrid->addWidget(explicitVolumeRadio, 0, 0);
-  volumeGrid->addWidget(NewEdit("boxVolumeEdit", "50", volume), 0, 1);
+  volumeGrid->addWidget(Keep(boxVolumeEdit_, NewEdit("boxVolumeEdit", "50", volume)), 0, 1);
   volumeGrid->addWidget(dimensionsRadio, 1, 0);
   auto* dimensionsRow = new QHBoxLayout;
   dimensionsRow->addWidget(new QLabel(QText("b"), volume));
-  dimensionsRow->addWidget(NewEdit("boxWidthEdit", "20", volume));
+  dimensionsRow->addWidget(Keep(boxWidthEdit_, NewEdit("boxWidthEdit", "20", volume)));
   dimensionsRow->addWidget(new QLabel(QText("h"), volume));
-  dimensionsRow->addWidget(NewEdit("boxHeightEdit", "98", volume));
+  dimensionsRow->addWidget(Keep(boxHeightEdit_, NewEdit("boxHeightEdit", "98", volume)));
   dimensionsRow->addWidget(new QLabel(QText("t"), volume));
-  dimensionsRow->addWidget(NewEdit("boxDepthEdit", "23", volume));
+  dimensionsRow->addWidget(Keep(boxDepthEdit_, NewEdit("boxDepthEdit", "23", volume)));
   volumeGrid->addLayout(dimensionsRow, 1, 1);
   volumeGrid->addWidget(new QLabel(QText("Bedämpfung"), volume), 2, 0);
   dampingSlider_ = new QSlider(Qt::Horizontal, volume);
@@ -316,33 +326,39 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   auto* portGrid = new QGridLayout(port);
   auto* rectangularRadio = new QRadioButton(QText("rechteckig"), port);
   rectangularRadio->setObjectName("rectangularRadio");
+  rectangularRadio_ = rectangularRadio;
   rectangularRadio->setChecked(true);
   auto* roundRadio = new QRadioButton(QText("rund"), port);
   roundRadio->setObjectName("roundRadio");
+  roundRadio_ = roundRadio;
   portGrid->addWidget(rectangularRadio, 0, 0);
   auto* portSizeRow = new QHBoxLayout;
   portSizeRow->addWidget(new QLabel(QText("Höhe c"), port));
-  portSizeRow->addWidget(NewEdit("portHeightEdit", "8", port));
+  portSizeRow->addWidget(Keep(portHeightEdit_, NewEdit("portHeightEdit", "8", port)));
   portSizeRow->addWidget(new QLabel(QText("Breite e"), port));
-  portSizeRow->addWidget(NewEdit("portWidthEdit", "20", port));
+  portSizeRow->addWidget(Keep(portWidthEdit_, NewEdit("portWidthEdit", "20", port)));
   portGrid->addLayout(portSizeRow, 0, 1);
   portGrid->addWidget(roundRadio, 1, 0);
   auto* diameterRow = new QHBoxLayout;
   diameterRow->addWidget(new QLabel(QText("Durchmesser D"), port));
-  diameterRow->addWidget(NewEdit("portDiameterEdit", "7", port));
+  diameterRow->addWidget(Keep(portDiameterEdit_, NewEdit("portDiameterEdit", "7", port)));
   auto* tubes = new QComboBox(port);
   tubes->setObjectName("tubeCountCombo");
+  tubeCountCombo_ = tubes;
   tubes->addItems(
       {QText("1 Baßreflexrohr"), QText("2 Baßreflexrohre"), QText("3 Baßreflexrohre"), QText("4 Baßreflexrohre")});
   diameterRow->addWidget(tubes);
   portGrid->addLayout(diameterRow, 1, 1);
   auto* measures = new QFormLayout;
-  measures->addRow(QText("Kanallänge l"), NewEdit("portLengthEdit", "15", port));
-  measures->addRow(QText("inneres Kanalende bis Rückwand g"), NewEdit("rearWallDistanceEdit", "10", port));
-  measures->addRow(QText("Abstand zum Boden f"), NewEdit("floorDistanceEdit", "0", port));
-  measures->addRow(QText("Abstand zur Decke k"), NewEdit("topDistanceEdit", "90", port));
-  measures->addRow(QText("Abstand zur linken Wand i"), NewEdit("leftWallDistanceEdit", "0", port));
-  measures->addRow(QText("Abstand zur rechten Wand j"), NewEdit("rightWallDistanceEdit", "0", port));
+  measures->addRow(QText("Kanallänge l"), Keep(portLengthEdit_, NewEdit("portLengthEdit", "15", port)));
+  measures->addRow(QText("inneres Kanalende bis Rückwand g"),
+                   Keep(rearWallDistanceEdit_, NewEdit("rearWallDistanceEdit", "10", port)));
+  measures->addRow(QText("Abstand zum Boden f"), Keep(floorDistanceEdit_, NewEdit("floorDistanceEdit", "0", port)));
+  measures->addRow(QText("Abstand zur Decke k"), Keep(topDistanceEdit_, NewEdit("topDistanceEdit", "90", port)));
+  measures->addRow(QText("Abstand zur linken Wand i"),
+                   Keep(leftWallDistanceEdit_, NewEdit("leftWallDistanceEdit", "0", port)));
+  measures->addRow(QText("Abstand zur rechten Wand j"),
+                   Keep(rightWallDistanceEdit_, NewEdit("rightWallDistanceEdit", "0", port)));
   portGrid->addLayout(measures, 2, 0, 1, 2);
   portGrid->addWidget(new QLabel(QText("Alle Längen in cm."), port), 3, 0, 1, 2);
 
@@ -353,7 +369,7 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   auto* right = new QVBoxLayout;
   auto* sketch = new CircuitPicture(CircuitPicture::Port, page);
   right->addWidget(sketch);
-  right->addWidget(NewListBox("portList", page, 6), 1);
+  right->addWidget(Keep(portList_, NewListBox("portList", page, 6)), 1);
   auto* row = new QHBoxLayout;
   row->addLayout(left);
   row->addLayout(right, 1);
@@ -361,10 +377,10 @@ QWidget* CalculatorsWindow::BuildPortPage() {
   main->addWidget(note);
   main->addLayout(row, 1);
 
-  for (const char* name : {"boxVolumeEdit", "boxWidthEdit", "boxHeightEdit", "boxDepthEdit", "portHeightEdit",
-                           "portWidthEdit", "portDiameterEdit", "portLengthEdit", "rearWallDistanceEdit",
-                           "floorDistanceEdit", "topDistanceEdit", "leftWallDistanceEdit", "rightWallDistanceEdit"})
-    connect(Edit(name), &QLineEdit::textChanged, this, [this] { RecomputePort(); });
+  for (QLineEdit* e : {boxVolumeEdit_, boxWidthEdit_, boxHeightEdit_, boxDepthEdit_, portHeightEdit_, portWidthEdit_,
+                       portDiameterEdit_, portLengthEdit_, rearWallDistanceEdit_, floorDistanceEdit_, topDistanceEdit_,
+                       leftWallDistanceEdit_, rightWallDistanceEdit_})
+    connect(e, &QLineEdit::textChanged, this, [this] { RecomputePort(); });
   for (QRadioButton* rb : {explicitVolumeRadio, dimensionsRadio, rectangularRadio, roundRadio})
     connect(rb, &QRadioButton::toggled, this, [this](bool on) {
       if (on) RecomputePort();
@@ -376,38 +392,38 @@ QWidget* CalculatorsWindow::BuildPortPage() {
 
 // Only the fields of the chosen volume mode and port shape are inputs.
 void CalculatorsWindow::UpdatePortInputs() {
-  const bool explicitVolume = Radio("explicitVolumeRadio")->isChecked();
-  Edit("boxVolumeEdit")->setEnabled(explicitVolume);
-  for (const char* name : {"boxWidthEdit", "boxHeightEdit", "boxDepthEdit"}) Edit(name)->setEnabled(!explicitVolume);
-  const bool rectangular = Radio("rectangularRadio")->isChecked();
-  Edit("portHeightEdit")->setEnabled(rectangular);
-  Edit("portWidthEdit")->setEnabled(rectangular);
-  Edit("portDiameterEdit")->setEnabled(!rectangular);
-  Combo("tubeCountCombo")->setEnabled(!rectangular);
+  const bool explicitVolume = explicitVolumeRadio_->isChecked();
+  boxVolumeEdit_->setEnabled(explicitVolume);
+  for (QLineEdit* e : {boxWidthEdit_, boxHeightEdit_, boxDepthEdit_}) e->setEnabled(!explicitVolume);
+  const bool rectangular = rectangularRadio_->isChecked();
+  portHeightEdit_->setEnabled(rectangular);
+  portWidthEdit_->setEnabled(rectangular);
+  portDiameterEdit_->setEnabled(!rectangular);
+  tubeCountCombo_->setEnabled(!rectangular);
 }
 
 void CalculatorsWindow::RecomputePort() {
   if (building_) return;
   UpdatePortInputs();
   PortPage page;
-  page.explicitVolume = Radio("explicitVolumeRadio")->isChecked();
-  page.boxVolume = StdText(Edit("boxVolumeEdit")->text());
-  page.boxWidth = StdText(Edit("boxWidthEdit")->text());
-  page.boxHeight = StdText(Edit("boxHeightEdit")->text());
-  page.boxDepth = StdText(Edit("boxDepthEdit")->text());
+  page.explicitVolume = explicitVolumeRadio_->isChecked();
+  page.boxVolume = StdText(boxVolumeEdit_->text());
+  page.boxWidth = StdText(boxWidthEdit_->text());
+  page.boxHeight = StdText(boxHeightEdit_->text());
+  page.boxDepth = StdText(boxDepthEdit_->text());
   page.damping = dampingSlider_->value();
-  page.rectangular = Radio("rectangularRadio")->isChecked();
-  page.portHeight = StdText(Edit("portHeightEdit")->text());
-  page.portWidth = StdText(Edit("portWidthEdit")->text());
-  page.portDiameter = StdText(Edit("portDiameterEdit")->text());
-  page.tubes = Combo("tubeCountCombo")->currentIndex() + 1;
-  page.portLength = StdText(Edit("portLengthEdit")->text());
-  page.rearWallDistance = StdText(Edit("rearWallDistanceEdit")->text());
-  page.floorDistance = StdText(Edit("floorDistanceEdit")->text());
-  page.topDistance = StdText(Edit("topDistanceEdit")->text());
-  page.leftWallDistance = StdText(Edit("leftWallDistanceEdit")->text());
-  page.rightWallDistance = StdText(Edit("rightWallDistanceEdit")->text());
-  SetListLines(findChild<QListWidget*>("portList"), PortLines(PortInputFromPage(page)));
+  page.rectangular = rectangularRadio_->isChecked();
+  page.portHeight = StdText(portHeightEdit_->text());
+  page.portWidth = StdText(portWidthEdit_->text());
+  page.portDiameter = StdText(portDiameterEdit_->text());
+  page.tubes = tubeCountCombo_->currentIndex() + 1;
+  page.portLength = StdText(portLengthEdit_->text());
+  page.rearWallDistance = StdText(rearWallDistanceEdit_->text());
+  page.floorDistance = StdText(floorDistanceEdit_->text());
+  page.topDistance = StdText(topDistanceEdit_->text());
+  page.leftWallDistance = StdText(leftWallDistanceEdit_->text());
+  page.rightWallDistance = StdText(rightWallDistanceEdit_->text());
+  SetListLines(portList_, PortLines(PortInputFromPage(page)));
 }
 
 // ---------------------------------------------------------------- crossover page
@@ -417,12 +433,14 @@ QWidget* CalculatorsWindow::BuildCrossoverPage() {
   auto* inputs = new QHBoxLayout;
   auto addInput = [&](const char* label, const char* name, const char* text) {
     inputs->addWidget(new QLabel(QText(label), page));
-    inputs->addWidget(NewEdit(name, text, page));
+    QLineEdit* e = NewEdit(name, text, page);
+    inputs->addWidget(e);
     inputs->addSpacing(16);
+    return e;
   };
-  addInput("Trennfrequenz [Hz]", "crossoverFreqEdit", "1000");
-  addInput("Impedanz Tieftöner [Ohm]", "wooferImpedanceEdit", "8");
-  addInput("Impedanz Hochtöner [Ohm]", "tweeterImpedanceEdit", "8");
+  crossoverFreqEdit_ = addInput("Trennfrequenz [Hz]", "crossoverFreqEdit", "1000");
+  wooferImpedanceEdit_ = addInput("Impedanz Tieftöner [Ohm]", "wooferImpedanceEdit", "8");
+  tweeterImpedanceEdit_ = addInput("Impedanz Hochtöner [Ohm]", "tweeterImpedanceEdit", "8");
   inputs->addStretch();
 
   auto* grid = new QGridLayout;
@@ -440,6 +458,8 @@ QWidget* CalculatorsWindow::BuildCrossoverPage() {
     const int lines = kLines[n];
     auto* lowPassMemo = NewMemo(kLowPassMemos[n], page, lines);
     auto* highPassMemo = NewMemo(kHighPassMemos[n], page, lines);
+    lowPassMemos_[static_cast<std::size_t>(n)] = lowPassMemo;
+    highPassMemos_[static_cast<std::size_t>(n)] = highPassMemo;
     grid->addWidget(lowPassMemo, n + 1, 2);
     grid->addWidget(new CircuitPicture(static_cast<CircuitPicture::PictureKind>(CircuitPicture::HighPass1 + n), page),
                     n + 1, 3, Qt::AlignTop);
@@ -450,23 +470,21 @@ QWidget* CalculatorsWindow::BuildCrossoverPage() {
   auto* main = new QVBoxLayout(page);
   main->addLayout(inputs);
   main->addLayout(grid, 1);
-  for (const char* name : {"crossoverFreqEdit", "wooferImpedanceEdit", "tweeterImpedanceEdit"})
-    connect(Edit(name), &QLineEdit::textChanged, this, [this] { RecomputeCrossovers(); });
+  for (QLineEdit* e : {crossoverFreqEdit_, wooferImpedanceEdit_, tweeterImpedanceEdit_})
+    connect(e, &QLineEdit::textChanged, this, [this] { RecomputeCrossovers(); });
   return page;
 }
 
 void CalculatorsWindow::RecomputeCrossovers() {
   if (building_) return;
   CrossoverPage page;
-  page.crossoverFreq = StdText(Edit("crossoverFreqEdit")->text());
-  page.wooferImpedance = StdText(Edit("wooferImpedanceEdit")->text());
-  page.tweeterImpedance = StdText(Edit("tweeterImpedanceEdit")->text());
+  page.crossoverFreq = StdText(crossoverFreqEdit_->text());
+  page.wooferImpedance = StdText(wooferImpedanceEdit_->text());
+  page.tweeterImpedance = StdText(tweeterImpedanceEdit_->text());
   const StandardCrossoverLines x = CrossoverPageLines(page);
-  static constexpr const char* kLowPassMemos[] = {"lowPassMemo1", "lowPassMemo2", "lowPassMemo3", "lowPassMemo4"};
-  static constexpr const char* kHighPassMemos[] = {"highPassMemo1", "highPassMemo2", "highPassMemo3", "highPassMemo4"};
   for (std::size_t n = 0; n < 4; ++n) {
-    SetMemoLines(findChild<QPlainTextEdit*>(kLowPassMemos[n]), x.lowPass[n]);
-    SetMemoLines(findChild<QPlainTextEdit*>(kHighPassMemos[n]), x.highPass[n]);
+    SetMemoLines(lowPassMemos_[n], x.lowPass[n]);
+    SetMemoLines(highPassMemos_[n], x.highPass[n]);
   }
 }
 
@@ -478,75 +496,77 @@ QWidget* CalculatorsWindow::BuildDividerPage() {
   auto* attenuationForm = new QFormLayout;
   auto* attenuationCombo = new QComboBox(attenuationGroup);
   attenuationCombo->setObjectName("desiredAttenuationCombo");
+  desiredAttenuationCombo_ = attenuationCombo;
   attenuationCombo->setEditable(true);
   for (const std::string& item : AttenuationItems()) attenuationCombo->addItem(QText(item));
   attenuationCombo->setCurrentIndex(-1);
   attenuationForm->addRow(QText("Gewünschte Pegelabsenkung [dB]"), attenuationCombo);
-  auto* ze = NewEdit("inputImpedanceEdit", "8", attenuationGroup);
+  auto* ze = Keep(inputImpedanceEdit_, NewEdit("inputImpedanceEdit", "8", attenuationGroup));
   ze->setEnabled(false);
   attenuationForm->addRow(QText("Gewünschte Anschlussimpedanz [Ohm]"), ze);
   auto* impedanceDoesNotMatterBox = new QCheckBox(QText("Anschlussimpedanz egal"), attenuationGroup);
   impedanceDoesNotMatterBox->setObjectName("impedanceDoesNotMatterCheck");
+  impedanceDoesNotMatterCheck_ = impedanceDoesNotMatterBox;
   impedanceDoesNotMatterBox->setChecked(true);
   attenuationForm->addRow(impedanceDoesNotMatterBox);
   attenuationForm->addRow(QText("Lastimpedanz des Lautsprechers RL [Ohm]"),
-                          NewEdit("loadImpedanceEdit", "8", attenuationGroup));
+                          Keep(loadImpedanceEdit_, NewEdit("loadImpedanceEdit", "8", attenuationGroup)));
   auto* attenuationRow = new QHBoxLayout(attenuationGroup);
   auto* attenuationInputs = new QVBoxLayout;
   attenuationInputs->addLayout(attenuationForm);
   attenuationInputs->addWidget(new CircuitPicture(CircuitPicture::LPad, attenuationGroup));
   attenuationInputs->addStretch();
   attenuationRow->addLayout(attenuationInputs);
-  attenuationRow->addWidget(NewMemo("attenuatorMemo", attenuationGroup, 8), 1);
+  attenuationRow->addWidget(Keep(attenuatorMemo_, NewMemo("attenuatorMemo", attenuationGroup, 8)), 1);
 
   auto* values = new QGroupBox(QText("Spannungsteiler mit Vorgabe der Bauteilwerte"), page);
   auto* valuesForm = new QFormLayout;
-  valuesForm->addRow(QText("R1 [Ohm]"), NewEdit("r1Edit", "8", values));
-  valuesForm->addRow(QText("R2 [Ohm]"), NewEdit("r2Edit", "6,8", values));
-  valuesForm->addRow(QText("RL [Ohm]"), NewEdit("rlEdit", "8", values));
+  valuesForm->addRow(QText("R1 [Ohm]"), Keep(r1Edit_, NewEdit("r1Edit", "8", values)));
+  valuesForm->addRow(QText("R2 [Ohm]"), Keep(r2Edit_, NewEdit("r2Edit", "6,8", values)));
+  valuesForm->addRow(QText("RL [Ohm]"), Keep(rlEdit_, NewEdit("rlEdit", "8", values)));
   auto* valuesRow = new QHBoxLayout(values);
   auto* valuesInputs = new QVBoxLayout;
   valuesInputs->addLayout(valuesForm);
   valuesInputs->addWidget(new CircuitPicture(CircuitPicture::LPad, values));
   valuesInputs->addStretch();
   valuesRow->addLayout(valuesInputs);
-  valuesRow->addWidget(NewMemo("dividerMemo", values, 2), 1);
+  valuesRow->addWidget(Keep(dividerMemo_, NewMemo("dividerMemo", values, 2)), 1);
 
   auto* main = new QVBoxLayout(page);
   main->addWidget(attenuationGroup, 3);
   main->addWidget(values, 1);
 
   connect(attenuationCombo, &QComboBox::currentTextChanged, this, [this] { RecomputeAttenuator(); });
-  for (const char* name : {"inputImpedanceEdit", "loadImpedanceEdit"})
-    connect(Edit(name), &QLineEdit::textChanged, this, [this] { RecomputeAttenuator(); });
+  for (QLineEdit* e : {inputImpedanceEdit_, loadImpedanceEdit_})
+    connect(e, &QLineEdit::textChanged, this, [this] { RecomputeAttenuator(); });
   connect(impedanceDoesNotMatterBox, &QCheckBox::clicked, this, [this] { ImpedanceDoesNotMatterClicked(); });
-  for (const char* name : {"r1Edit", "r2Edit", "rlEdit"})
-    connect(Edit(name), &QLineEdit::textChanged, this, [this] { RecomputeDivider(); });
+  for (QLineEdit* e : {r1Edit_, r2Edit_, rlEdit_})
+    connect(e, &QLineEdit::textChanged, this, [this] { RecomputeDivider(); });
   return page;
 }
 
 void CalculatorsWindow::ImpedanceDoesNotMatterClicked() {
   RecomputeAttenuator();
-  Edit("inputImpedanceEdit")->setEnabled(!CheckBox("impedanceDoesNotMatterCheck")->isChecked());
+  inputImpedanceEdit_->setEnabled(!impedanceDoesNotMatterCheck_->isChecked());
 }
 
 void CalculatorsWindow::RecomputeAttenuator() {
   if (building_) return;
   DividerPage page;
-  page.desiredAttenuation = StdText(Combo("desiredAttenuationCombo")->currentText());
-  page.inputImpedance = StdText(Edit("inputImpedanceEdit")->text());
-  page.loadImpedance = StdText(Edit("loadImpedanceEdit")->text());
-  page.impedanceDoesNotMatter = CheckBox("impedanceDoesNotMatterCheck")->isChecked();
-  SetMemoLines(findChild<QPlainTextEdit*>("attenuatorMemo"), AttenuatorPageLines(page));
+  page.desiredAttenuation = StdText(desiredAttenuationCombo_->currentText());
+  page.inputImpedance = StdText(inputImpedanceEdit_->text());
+  page.loadImpedance = StdText(loadImpedanceEdit_->text());
+  page.impedanceDoesNotMatter = impedanceDoesNotMatterCheck_->isChecked();
+  SetMemoLines(attenuatorMemo_, AttenuatorPageLines(page));
 }
 
 void CalculatorsWindow::RecomputeDivider() {
   if (building_) return;
   DividerPage page;
-  page.r1 = StdText(Edit("r1Edit")->text());
-  page.r2 = StdText(Edit("r2Edit")->text());
-  page.rl = StdText(Edit("rlEdit")->text());
-  SetMemoLines(findChild<QPlainTextEdit*>("dividerMemo"), DividerPageLines(page));
+  page.r1 = StdText(r1Edit_->text());
+  page.r2 = StdText(r2Edit_->text());
+  page.rl = StdText(rlEdit_->text());
+  SetMemoLines(dividerMemo_, DividerPageLines(page));
 }
 
 // ---------------------------------------------------------------- impedance correction page
@@ -555,51 +575,53 @@ QWidget* CalculatorsWindow::BuildZCorrectionPage() {
   auto* page = new QWidget(this);
   auto* data = new QGroupBox(QText("Chassisdaten"), page);
   auto* form = new QFormLayout(data);
-  form->addRow(QText("Rdc [Ohm]"), NewEdit("correctionRdcEdit", "6,8", data));
-  form->addRow(QText("fc [Hz]"), NewEdit("correctionFcEdit", "66", data));
-  form->addRow(QText("Qes"), NewEdit("correctionQesEdit", "0,4", data));
-  form->addRow(QText("Qms"), NewEdit("correctionQmsEdit", "2,8", data));
-  form->addRow(QText("Le [mH]"), NewEdit("correctionLeEdit", "0,8", data));
+  form->addRow(QText("Rdc [Ohm]"), Keep(correctionRdcEdit_, NewEdit("correctionRdcEdit", "6,8", data)));
+  form->addRow(QText("fc [Hz]"), Keep(correctionFcEdit_, NewEdit("correctionFcEdit", "66", data)));
+  form->addRow(QText("Qes"), Keep(correctionQesEdit_, NewEdit("correctionQesEdit", "0,4", data)));
+  form->addRow(QText("Qms"), Keep(correctionQmsEdit_, NewEdit("correctionQmsEdit", "2,8", data)));
+  form->addRow(QText("Le [mH]"), Keep(correctionLeEdit_, NewEdit("correctionLeEdit", "0,8", data)));
   form->addRow(new QLabel(QText("fc: Resonanzfrequenz des eingebauten\nChassis, wo zutreffend"), data));
 
-  auto group = [&](const char* caption, const char* memo, int lines, CircuitPicture::PictureKind kind) {
+  auto group = [&](const char* caption, const char* memo, int lines, CircuitPicture::PictureKind kind,
+                   QPlainTextEdit*& memoField) {
     auto* g = new QGroupBox(QText(caption), page);
     auto* l = new QHBoxLayout(g);
     l->addWidget(new CircuitPicture(kind, g), 0, Qt::AlignTop);
-    l->addWidget(NewMemo(memo, g, lines), 1);
+    memoField = NewMemo(memo, g, lines);
+    l->addWidget(memoField, 1);
     return g;
   };
   auto* right = new QVBoxLayout;
-  right->addWidget(
-      group("Impedanzkorrektur für Grundresonanz", "resonanceCorrectionMemo", 3, CircuitPicture::ResonanceTrap));
-  right->addWidget(
-      group("Impedanzkorrektur für Schwingspuleninduktivität", "inductanceCorrectionMemo", 2, CircuitPicture::Zobel));
+  right->addWidget(group("Impedanzkorrektur für Grundresonanz", "resonanceCorrectionMemo", 3,
+                         CircuitPicture::ResonanceTrap, resonanceCorrectionMemo_));
+  right->addWidget(group("Impedanzkorrektur für Schwingspuleninduktivität", "inductanceCorrectionMemo", 2,
+                         CircuitPicture::Zobel, inductanceCorrectionMemo_));
   right->addWidget(group("Impedanzkorrektur für Grundresonanz und Schwingspuleninduktivität", "bothCorrectionsMemo", 5,
-                         CircuitPicture::BothCorrections));
+                         CircuitPicture::BothCorrections, bothCorrectionsMemo_));
   auto* row = new QHBoxLayout(page);
   auto* left = new QVBoxLayout;
   left->addWidget(data);
   left->addStretch();
   row->addLayout(left);
   row->addLayout(right, 1);
-  for (const char* name :
-       {"correctionRdcEdit", "correctionFcEdit", "correctionQesEdit", "correctionQmsEdit", "correctionLeEdit"})
-    connect(Edit(name), &QLineEdit::textChanged, this, [this] { RecomputeZCorrection(); });
+  for (QLineEdit* e :
+       {correctionRdcEdit_, correctionFcEdit_, correctionQesEdit_, correctionQmsEdit_, correctionLeEdit_})
+    connect(e, &QLineEdit::textChanged, this, [this] { RecomputeZCorrection(); });
   return page;
 }
 
 void CalculatorsWindow::RecomputeZCorrection() {
   if (building_) return;
   ZobelPage page;
-  page.rdc = StdText(Edit("correctionRdcEdit")->text());
-  page.fc = StdText(Edit("correctionFcEdit")->text());
-  page.qes = StdText(Edit("correctionQesEdit")->text());
-  page.qms = StdText(Edit("correctionQmsEdit")->text());
-  page.le = StdText(Edit("correctionLeEdit")->text());
+  page.rdc = StdText(correctionRdcEdit_->text());
+  page.fc = StdText(correctionFcEdit_->text());
+  page.qes = StdText(correctionQesEdit_->text());
+  page.qms = StdText(correctionQmsEdit_->text());
+  page.le = StdText(correctionLeEdit_->text());
   const ImpedanceCorrectionLines z = ZobelPageLines(page);
-  SetMemoLines(findChild<QPlainTextEdit*>("resonanceCorrectionMemo"), z.resonance);
-  SetMemoLines(findChild<QPlainTextEdit*>("inductanceCorrectionMemo"), z.inductance);
-  SetMemoLines(findChild<QPlainTextEdit*>("bothCorrectionsMemo"), z.both);
+  SetMemoLines(resonanceCorrectionMemo_, z.resonance);
+  SetMemoLines(inductanceCorrectionMemo_, z.inductance);
+  SetMemoLines(bothCorrectionsMemo_, z.both);
 }
 
 // ---------------------------------------------------------------- pages and controls
@@ -622,25 +644,5 @@ void CalculatorsWindow::ShowPage(int page) {
 }
 
 int CalculatorsWindow::CurrentPage() const { return pages_->currentIndex(); }
-
-QLineEdit* CalculatorsWindow::Edit(const char* name) const { return findChild<QLineEdit*>(QString::fromLatin1(name)); }
-QCheckBox* CalculatorsWindow::CheckBox(const char* name) const {
-  return findChild<QCheckBox*>(QString::fromLatin1(name));
-}
-QRadioButton* CalculatorsWindow::Radio(const char* name) const {
-  return findChild<QRadioButton*>(QString::fromLatin1(name));
-}
-QComboBox* CalculatorsWindow::Combo(const char* name) const { return findChild<QComboBox*>(QString::fromLatin1(name)); }
-
-QStringList CalculatorsWindow::Lines(const char* name) const {
-  QStringList lines;
-  if (auto* list = findChild<QListWidget*>(QString::fromLatin1(name))) {
-    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
-  } else if (auto* memo = findChild<QPlainTextEdit*>(QString::fromLatin1(name))) {
-    const QString text = memo->toPlainText();
-    if (!text.isEmpty()) lines = text.split(QLatin1Char('\n'));
-  }
-  return lines;
-}
 
 }  // namespace sonvex

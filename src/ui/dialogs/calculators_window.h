@@ -2,8 +2,8 @@
 // The calculator window: closed and vented box, port, standard crossovers,
 // attenuator and impedance correction on five pages. It never touches the
 // project; every input change recomputes its page at once. Escape closes it.
-#include <QStringList>
 #include <QWidget>
+#include <array>
 
 class QCheckBox;
 class QComboBox;
@@ -37,16 +37,11 @@ class CalculatorsWindow : public QWidget {
   // "Daten aus Chassisdatei laden ...": fs, Qes, Qms, Vas and Re of a chassis file.
   void LoadChassisClick();
 
-  // ---- controls, found by their names (fsEdit, useRvCheck, closedBoxList, resonanceCorrectionMemo, ...)
-  QLineEdit* Edit(const char* name) const;
-  QCheckBox* CheckBox(const char* name) const;
-  QRadioButton* Radio(const char* name) const;
-  QComboBox* Combo(const char* name) const;
+  // ---- controls (each also carries its name as object name: fsEdit,
+  // useRvCheck, closedBoxList, resonanceCorrectionMemo, ...)
   QSlider* DampingSlider() const { return dampingSlider_; }
   QPushButton* LoadButton() const { return loadChassisButton_; }
   QTabWidget* Pages() const { return pages_; }
-  // The lines of a list box or memo.
-  QStringList Lines(const char* name) const;
 
   void RecomputeBox();
   void RecomputeAltVolume();
@@ -77,6 +72,66 @@ class CalculatorsWindow : public QWidget {
   QTabWidget* pages_ = nullptr;
   QSlider* dampingSlider_ = nullptr;
   QPushButton* loadChassisButton_ = nullptr;
+  // box page
+  QLineEdit* fsEdit_ = nullptr;
+  QLineEdit* qtsEdit_ = nullptr;
+  QLineEdit* qesEdit_ = nullptr;
+  QLineEdit* qmsEdit_ = nullptr;
+  QLineEdit* vasEdit_ = nullptr;
+  QLineEdit* rdcEdit_ = nullptr;
+  QLineEdit* rvEdit_ = nullptr;
+  QLineEdit* desiredQtcEdit_ = nullptr;
+  QLineEdit* altVolumeEdit_ = nullptr;
+  QCheckBox* qesQmsKnownCheck_ = nullptr;
+  QCheckBox* useRvCheck_ = nullptr;
+  QListWidget* closedBoxList_ = nullptr;
+  QListWidget* ventedBoxList_ = nullptr;
+  QListWidget* altVolumeList_ = nullptr;
+  // port page
+  QLineEdit* boxVolumeEdit_ = nullptr;
+  QLineEdit* boxWidthEdit_ = nullptr;
+  QLineEdit* boxHeightEdit_ = nullptr;
+  QLineEdit* boxDepthEdit_ = nullptr;
+  QLineEdit* portHeightEdit_ = nullptr;
+  QLineEdit* portWidthEdit_ = nullptr;
+  QLineEdit* portDiameterEdit_ = nullptr;
+  QLineEdit* portLengthEdit_ = nullptr;
+  QLineEdit* rearWallDistanceEdit_ = nullptr;
+  QLineEdit* floorDistanceEdit_ = nullptr;
+  QLineEdit* topDistanceEdit_ = nullptr;
+  QLineEdit* leftWallDistanceEdit_ = nullptr;
+  QLineEdit* rightWallDistanceEdit_ = nullptr;
+  QRadioButton* explicitVolumeRadio_ = nullptr;
+  QRadioButton* dimensionsVolumeRadio_ = nullptr;
+  QRadioButton* rectangularRadio_ = nullptr;
+  QRadioButton* roundRadio_ = nullptr;
+  QComboBox* tubeCountCombo_ = nullptr;
+  QListWidget* portList_ = nullptr;
+  // standard crossovers
+  QLineEdit* crossoverFreqEdit_ = nullptr;
+  QLineEdit* wooferImpedanceEdit_ = nullptr;
+  QLineEdit* tweeterImpedanceEdit_ = nullptr;
+  std::array<QPlainTextEdit*, 4> lowPassMemos_{};   // orders 1..4
+  std::array<QPlainTextEdit*, 4> highPassMemos_{};  // orders 1..4
+  // dividers
+  QComboBox* desiredAttenuationCombo_ = nullptr;
+  QLineEdit* inputImpedanceEdit_ = nullptr;
+  QLineEdit* loadImpedanceEdit_ = nullptr;
+  QLineEdit* r1Edit_ = nullptr;
+  QLineEdit* r2Edit_ = nullptr;
+  QLineEdit* rlEdit_ = nullptr;
+  QCheckBox* impedanceDoesNotMatterCheck_ = nullptr;
+  QPlainTextEdit* attenuatorMemo_ = nullptr;
+  QPlainTextEdit* dividerMemo_ = nullptr;
+  // impedance correction
+  QLineEdit* correctionRdcEdit_ = nullptr;
+  QLineEdit* correctionFcEdit_ = nullptr;
+  QLineEdit* correctionQesEdit_ = nullptr;
+  QLineEdit* correctionQmsEdit_ = nullptr;
+  QLineEdit* correctionLeEdit_ = nullptr;
+  QPlainTextEdit* resonanceCorrectionMemo_ = nullptr;
+  QPlainTextEdit* inductanceCorrectionMemo_ = nullptr;
+  QPlainTextEdit* bothCorrectionsMemo_ = nullptr;
   bool building_ = true;
   bool placed_ = false;
 };

@@ -11,6 +11,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <array>
 #include <cmath>
 #include <string>
 #include <tuple>
@@ -141,6 +142,10 @@ DisplayOptionsDialog::DisplayOptionsDialog(QWidget* parent) : QDialog(parent) {
   dBMinEdit_ = edit();
   dBMaxEdit_ = edit();
   impedanceMaxEdit_ = edit();
+  const std::array<QLineEdit*, 5> scalingEdits{axisFMinEdit_, axisFMaxEdit_, dBMinEdit_, dBMaxEdit_, impedanceMaxEdit_};
+  const auto scalingFields = AxisScalingFields();
+  for (std::size_t k = 0; k < scalingEdits.size(); ++k)
+    SetNumberRange(scalingEdits[k], scalingFields[k].description.range, scalingFields[k].description.unit);
   grid->addWidget(new QLabel(QText("Frequenzachse von"), scaling), 0, 0);
   grid->addWidget(axisFMinEdit_, 0, 1);
   grid->addWidget(new QLabel(QText("Hz bis "), scaling), 0, 2);

@@ -14,6 +14,7 @@
 
 #include "acoustics/editor_values.h"
 #include "charts/qt_text.h"
+#include "model/field_descriptions.h"
 
 namespace sonvex {
 
@@ -44,6 +45,11 @@ inline void FitNumberField(QLineEdit* e, int chars = kEditWidth) {
 // ("1e999") is framed alike: an editor reads it as 0, a calculator answers
 // "nicht sinnvoll".
 //
+// A field that knows the range of its number (SetNumberRange) frames a
+// number outside it the same way and names the range in its tooltip
+// ("Wert außerhalb des Bereichs über 0 Hz"); the value read is not changed
+// either: what the editor does with it on "Ok" is its own decision.
+//
 // A dialog that refuses "Ok" until each of its number fields holds a number
 // watches them as required fields: there an empty field is framed too, and
 // the tooltip does not speak of reading 0, which such a dialog never does.
@@ -52,6 +58,17 @@ inline constexpr const char* kNoNumberTip = "keine Zahl";
 inline constexpr const char* kTooLargeTip = "Zahl zu groß";
 
 enum class NumberFieldUse { ReadAsZero, Required };
+
+// The range a field was given with SetNumberRange (open when none).
+inline FieldRange NumberRangeOf(const QLineEdit* e) {
+  FieldRange r;
+  if (!e->property("sxRangeTip").isValid()) return r;
+  r.lowKind = static_cast<Bound>(e->property("sxRangeLowKind").toInt());
+  r.low = e->property("sxRangeLow").toDouble();
+  r.highKind = static_cast<Bound>(e->property("sxRangeHighKind").toInt());
+  r.high = e->property("sxRangeHigh").toDouble();
+  return r;
+}
 
 inline void ShowNumberState(QLineEdit* e) {
   const QString text = e->text();
@@ -63,6 +80,8 @@ inline void ShowNumberState(QLineEdit* e) {
       tip = QString::fromUtf8(required ? kNoNumberTip : kNotANumberTip);
     else if (FieldNumberTooLarge(plain))
       tip = QString::fromUtf8(kTooLargeTip);
+    else if (!NumberRangeOf(e).Contains(FieldValue(plain)))
+      tip = e->property("sxRangeTip").toString();
   }
   const QString shown = e->property("sxNumberTip").toString();
   if (tip == shown) return;
@@ -90,6 +109,21 @@ inline void WatchNumberField(QLineEdit* e, NumberFieldUse use = NumberFieldUse::
   e->setProperty("sxWatched", true);
   QObject::connect(e, &QLineEdit::textChanged, e, [e] { ShowNumberState(e); });
   ShowNumberState(e);
+}
+
+// Gives `e` the range its number should lie in, in the unit shown; a
+// number outside it is framed from now on (once the field is watched).
+inline void SetNumberRange(QLineEdit* e, const FieldRange& range, std::string_view unit = {}) {
+  if (range.IsOpen()) {
+    e->setProperty("sxRangeTip", QVariant());
+  } else {
+    e->setProperty("sxRangeLowKind", static_cast<int>(range.lowKind));
+    e->setProperty("sxRangeLow", range.low);
+    e->setProperty("sxRangeHighKind", static_cast<int>(range.highKind));
+    e->setProperty("sxRangeHigh", range.high);
+    e->setProperty("sxRangeTip", QText(OutOfRangeTip(range, unit)));
+  }
+  if (e->property("sxWatched").toBool()) ShowNumberState(e);
 }
 
 // Whether the text of `e` holds a number within the double range: what a

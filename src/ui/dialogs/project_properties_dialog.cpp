@@ -42,6 +42,9 @@ ProjectPropertiesDialog::ProjectPropertiesDialog(QWidget* parent) : QDialog(pare
     WatchNumberField(e, NumberFieldUse::Required);
     connect(e, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
   }
+  SetNumberRange(fMinEdit_, kGridFMinField.range, kGridFMinField.unit);
+  SetNumberRange(fMaxEdit_, kGridFMaxField.range, kGridFMaxField.unit);
+  SetNumberRange(gridPointsEdit_, kGridPointsField.range, kGridPointsField.unit);
   // Says why "Ok" is disabled.
   problemLabel_ = new QLabel(this);
   problemLabel_->setObjectName(QStringLiteral("problemLabel"));
@@ -111,10 +114,10 @@ QString ProjectPropertiesDialog::GridProblem() const {
   const bool maxRead = FieldHoldsUsableNumber(fMaxEdit_);
   const double fMin = StrToDoubleLenient(fMinEdit_->text().toStdString());
   const double fMax = StrToDoubleLenient(fMaxEdit_->text().toStdString());
-  if (!minRead || !(kStoredFMinLowest <= fMin && fMin <= kStoredFMinHighest))
+  if (!minRead || !kGridFMinField.range.Contains(fMin))
     lines << QStringLiteral("Die tiefste Frequenz muss zwischen %1 und %2 Hz liegen.")
                  .arg(hz(kStoredFMinLowest), hz(kStoredFMinHighest));
-  if (!maxRead || !(kStoredFMaxLowest <= fMax && fMax < kStoredFMaxBelow))
+  if (!maxRead || !kGridFMaxField.range.Contains(fMax))
     lines << QStringLiteral("Die höchste Frequenz muss mindestens %1 Hz und weniger als %2 Hz betragen.")
                  .arg(hz(kStoredFMaxLowest), hz(kStoredFMaxBelow));
   if (lines.isEmpty() && !StoredRangeKept(fMin, fMax))
@@ -123,7 +126,7 @@ QString ProjectPropertiesDialog::GridProblem() const {
   // another count than the one shown.
   const std::string sz = gridPointsEdit_->text().toStdString();
   const bool whole = FieldHoldsUsableNumber(gridPointsEdit_) && StrToDoubleLenient(sz) == StrToIntLenient(sz);
-  if (!whole || !StoredPointCountKept(StrToIntLenient(sz)))
+  if (!whole || !kGridPointsField.range.Contains(static_cast<double>(StrToIntLenient(sz))))
     lines << QStringLiteral("Die Anzahl der Frequenzen muss eine ganze Zahl von %1 bis %2 sein.")
                  .arg(kStoredGridPointsLeast)
                  .arg(kStoredGridPointsMost);

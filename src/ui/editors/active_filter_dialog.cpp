@@ -71,6 +71,7 @@ ActiveFilterDialog::ActiveFilterDialog(Interaction& ui, QWidget* parent) : QDial
     sectionChecks_[s] = new QCheckBox(QString::fromUtf8(fields.caption), group_);
     freqEdits_[s] = new QLineEdit(group_);
     WatchNumberField(freqEdits_[s]);
+    SetNumberRange(freqEdits_[s], kFilterFreqField.range, kFilterFreqField.unit);
     freqEdits_[s]->setMaximumWidth(70);
     unitLabels_[s] = new QLabel(fields.q != nullptr ? QStringLiteral("Hz       Q =") : QStringLiteral("Hz"), group_);
     grid->addWidget(sectionChecks_[s], row, 0);
@@ -79,6 +80,7 @@ ActiveFilterDialog::ActiveFilterDialog(Interaction& ui, QWidget* parent) : QDial
     if (fields.q != nullptr) {
       qEdits_[s] = new QLineEdit(group_);
       WatchNumberField(qEdits_[s]);
+      SetNumberRange(qEdits_[s], kFilterQField.range, kFilterQField.unit);
       qEdits_[s]->setMaximumWidth(70);
       grid->addWidget(qEdits_[s], row, 3);
     }

@@ -35,6 +35,17 @@ QLineEdit* AddEdit(QGridLayout* g, int row, int col, const char* label, const st
   return e;
 }
 
+// Makes every layout within `w` measure again.
+void InvalidateLayouts(QLayout* layout) {
+  if (layout == nullptr) return;
+  layout->invalidate();
+  for (int i = 0; i < layout->count(); ++i) {
+    QLayoutItem* item = layout->itemAt(i);
+    InvalidateLayouts(item->layout());
+    if (item->widget() != nullptr) InvalidateLayouts(item->widget()->layout());
+  }
+}
+
 }  // namespace
 
 CabinetDialog::CabinetDialog(QWidget* parent) : QDialog(parent) {
@@ -44,16 +55,13 @@ CabinetDialog::CabinetDialog(QWidget* parent) : QDialog(parent) {
 
   auto* boxGroup = new QGroupBox(QText("Außengehäuse [cm]"));
   auto* bg = new QGridLayout(boxGroup);
-  const std::array<std::pair<const char*, const char*>, 7> boxFields{{{"Höhe", "heightEdit"},
-                                                                      {"Breite", "widthEdit"},
-                                                                      {"Tiefe", "depthEdit"},
-                                                                      {"Fase vorn links", "chamferLeftEdit"},
-                                                                      {"Fase vorn rechts", "chamferRightEdit"},
-                                                                      {"Fase vorn oben", "chamferTopEdit"},
-                                                                      {"Fase vorn unten", "chamferBottomEdit"}}};
-  for (std::size_t k = 0; k < boxFields.size(); ++k)
-    boxEdits_[k] = AddEdit(bg, k < 3 ? 0 : 1, k < 3 ? static_cast<int>(k) * 2 : static_cast<int>(k - 3) * 2,
-                           boxFields[k].first, boxFields[k].second);
+  const auto boxFields = CabinetNumberFields();
+  for (std::size_t k = 0; k < boxFields.size(); ++k) {
+    const FieldDescription& d = boxFields[k].description;
+    boxFields_.Bind(AddEdit(bg, k < 3 ? 0 : 1, k < 3 ? static_cast<int>(k) * 2 : static_cast<int>(k - 3) * 2, d.caption,
+                            std::string(d.id) + "Edit"),
+                    boxFields[k]);
+  }
   auto* note =
       new QLabel(QText("Chassisposition auf seiner Gehäuseseite: a von der Unterkante, c von der linken Kante, "
                        "jeweils von außen auf die Seite gesehen."));
@@ -107,6 +115,11 @@ CabinetDialog::CabinetDialog(QWidget* parent) : QDialog(parent) {
     columns(rl);
     s.outletFromBottom = AddEdit(rl, 1, 0, "a [cm]", "outletFromBottomEdit" + n);
     s.outletFromLeft = AddEdit(rl, 1, 2, "c [cm]", "outletFromLeftEdit" + n);
+    s.fields.Bind(s.check, &CabinetEntry::use);
+    s.fields.Bind(s.fromBottom, &CabinetEntry::bottomDistance, kCabinetPositionField);
+    s.fields.Bind(s.fromLeft, &CabinetEntry::leftDistance, kCabinetPositionField);
+    s.fields.Bind(s.outletFromBottom, &CabinetEntry::rearBottomDistance, kCabinetPositionField);
+    s.fields.Bind(s.outletFromLeft, &CabinetEntry::rearLeftDistance, kCabinetPositionField);
     pl->addWidget(s.rearPanel, 2, 0, 1, 5);
     gl->addWidget(s.panel);
     gl->addStretch();
@@ -148,7 +161,8 @@ CabinetDialog::CabinetDialog(QWidget* parent) : QDialog(parent) {
 
   // The tab key goes through the box, then each chassis group from its check
   // box to its port, then to the buttons.
-  std::vector<QWidget*> order(boxEdits_.begin(), boxEdits_.end());
+  std::vector<QWidget*> order;
+  for (const NumberFieldBinder<Cabinet>& b : boxFields_.Numbers()) order.push_back(b.Edit());
   for (const SlotControls& s : slots_)
     order.insert(order.end(),
                  {s.check, s.face, s.fromBottom, s.fromLeft, s.rearSide, s.outletFromBottom, s.outletFromLeft});
@@ -156,13 +170,9 @@ CabinetDialog::CabinetDialog(QWidget* parent) : QDialog(parent) {
   for (std::size_t k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
-QLineEdit* CabinetDialog::Edit(const std::string& name) const { return findChild<QLineEdit*>(QText(name)); }
-
 void CabinetDialog::Fill(const Project& p) {
   const Cabinet& box = p.cabinet;
-  const std::array<double, 7> values{box.height,       box.width,      box.depth,        box.chamferLeft,
-                                     box.chamferRight, box.chamferTop, box.chamferBottom};
-  for (std::size_t k = 0; k < values.size(); ++k) SetFieldNumber(boxEdits_[k], values[k], kCm);
+  boxFields_.Fill(box);
   filledBox_ = box;
   for (int k = 0; k < kMaxChassis; ++k) {
     const auto sk = static_cast<std::size_t>(k);
@@ -171,13 +181,9 @@ void CabinetDialog::Fill(const Project& p) {
     filledEntries_[sk] = e;
     s.group->setTitle(QText(p.chassis[sk].name.Str() + "(" + std::to_string(k + 1) + ")"));
     s.group->setVisible(k < p.chassisCount);
-    s.check->setChecked(e.use);
+    s.fields.Fill(e);
     s.face->setCurrentIndex(e.face);
     s.rearSide->setCurrentIndex(e.rearSide);
-    SetFieldNumber(s.fromBottom, e.bottomDistance, kCm);
-    SetFieldNumber(s.fromLeft, e.leftDistance, kCm);
-    SetFieldNumber(s.outletFromBottom, e.rearBottomDistance, kCm);
-    SetFieldNumber(s.outletFromLeft, e.rearLeftDistance, kCm);
     rearShown_[sk] = HasCabinetPort(p.enclosures[sk].type);
   }
   UpdateVisibility();
@@ -189,7 +195,7 @@ void CabinetDialog::FitToContent(const QSize& atLeast) {
   // the screen.
   // (The layouts of a dialog not shown yet do not see the groups just hidden.)
   QWidget* panel = slotsArea_->widget();
-  for (QLayout* l : panel->findChildren<QLayout*>()) l->invalidate();
+  InvalidateLayouts(panel->layout());
   slotsArea_->setMinimumSize(panel->sizeHint());
   layout()->invalidate();
   const QSize wanted = layout()->totalSizeHint().expandedTo(atLeast);
@@ -207,27 +213,17 @@ void CabinetDialog::UpdateVisibility() {
 
 Cabinet CabinetDialog::Box() const {
   Cabinet box;
-  box.height = FieldNumber(boxEdits_[0], kCm);
-  box.width = FieldNumber(boxEdits_[1], kCm);
-  box.depth = FieldNumber(boxEdits_[2], kCm);
-  box.chamferLeft = FieldNumber(boxEdits_[3], kCm);
-  box.chamferRight = FieldNumber(boxEdits_[4], kCm);
-  box.chamferTop = FieldNumber(boxEdits_[5], kCm);
-  box.chamferBottom = FieldNumber(boxEdits_[6], kCm);
+  boxFields_.Read(box);
   return box;
 }
 
 CabinetEntry CabinetDialog::Entry(int k) const {
   const SlotControls& s = slots_.at(static_cast<std::size_t>(k));
   CabinetEntry e;
-  e.use = s.check->isChecked();
+  // Hidden rear edits (closed boxes) still give the outlet position.
+  s.fields.Read(e);
   e.face = std::max(0, s.face->currentIndex());
   e.rearSide = std::max(0, s.rearSide->currentIndex());
-  e.bottomDistance = FieldNumber(s.fromBottom, kCm);
-  e.leftDistance = FieldNumber(s.fromLeft, kCm);
-  // Hidden rear edits (closed boxes) still give the outlet position.
-  e.rearBottomDistance = FieldNumber(s.outletFromBottom, kCm);
-  e.rearLeftDistance = FieldNumber(s.outletFromLeft, kCm);
   return e;
 }
 

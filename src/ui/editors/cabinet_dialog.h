@@ -9,6 +9,7 @@
 #include "acoustics/editor_values.h"
 #include "model/project.h"
 #include "ui/dialogs/dialog_runner.h"
+#include "ui/dialogs/field_binder.h"
 
 class QCheckBox;
 class QComboBox;
@@ -42,12 +43,6 @@ class CabinetDialog : public QDialog {
   // Sizes the dialog to its content (never below `atLeast`), within the screen.
   void FitToContent(const QSize& atLeast);
 
-  template <class T>
-  T* Control(const char* name) const {
-    return findChild<T*>(QString::fromLatin1(name));
-  }
-  QLineEdit* Edit(const std::string& name) const;
-
  private:
   struct SlotControls {
     QGroupBox* group = nullptr;
@@ -60,9 +55,10 @@ class CabinetDialog : public QDialog {
     QComboBox* rearSide = nullptr;
     QLineEdit* outletFromBottom = nullptr;
     QLineEdit* outletFromLeft = nullptr;
+    RecordBinder<CabinetEntry> fields;  // the four positions and the check box
   };
   QScrollArea* slotsArea_ = nullptr;
-  std::array<QLineEdit*, 7> boxEdits_{};  // h, b, t, chamferLeft, chamferRight, chamferTop, chamferBottom
+  RecordBinder<Cabinet> boxFields_;  // h, b, t, chamferLeft, chamferRight, chamferTop, chamferBottom
   std::array<SlotControls, kMaxChassis> slots_{};
   std::array<bool, kMaxChassis> rearShown_{};
   // What Fill showed: a slot left as it was keeps its baffle record.

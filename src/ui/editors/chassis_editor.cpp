@@ -18,8 +18,8 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -32,10 +32,12 @@
 #include "acoustics/voice_coil_fit.h"
 #include "calc/file_load.h"
 #include "model/chassis_file.h"
+#include "model/field_descriptions.h"
 #include "model/file_io.h"
 #include "model/interaction.h"
 #include "model/measurement_import.h"
 #include "model/number_text.h"
+#include "ui/dialogs/field_binder.h"
 #include "ui/dialogs/field_number.h"
 #include "ui/dialogs/help_text_window.h"
 #include "ui/dialogs/window_place.h"
@@ -54,8 +56,24 @@ constexpr const char* kCommonCabinetRefusal =
     "Aktivieren der Option \"gemeinsames Außengehäuse\"\rnur unter Menüpunkt \"gemeinsames Außengehäuse\" möglich.";
 constexpr int kCurveRows = kMaxCurvePoints;  // rows 1..600 of the grids; the header is the table's own
 
+// The loss factors and Qs of the enclosure: estimated from the damping levels
+// unless entered.
+constexpr std::array<double Enclosure::*, 9> kLossFields{&Enclosure::volumeFactor,
+                                                         &Enclosure::frontVolumeFactor,
+                                                         &Enclosure::airMassFactor,
+                                                         &Enclosure::airMassCornerFreq,
+                                                         &Enclosure::Ql,
+                                                         &Enclosure::Qb,
+                                                         &Enclosure::QbFront,
+                                                         &Enclosure::Qp,
+                                                         &Enclosure::QpFront};
+// What the estimate of the losses reads besides the type and damping levels.
+constexpr std::array<double Chassis::*, 3> kEstimateChassisFields{&Chassis::fs, &Chassis::Vas, &Chassis::Sd};
+constexpr std::array<double Enclosure::*, 1> kEstimateEnclosureFields{&Enclosure::Vb};
+
 // The names of the type buttons, by enclosure type 0..4.
-constexpr std::array<const char*, 5> kTypeButtons{"integratedRadio", "closedRadio", "bassReflexRadio", "bandPassRadio", "bandPassVentedRadio"};
+constexpr std::array<const char*, 5> kTypeButtons{"integratedRadio", "closedRadio", "bassReflexRadio", "bandPassRadio",
+                                                  "bandPassVentedRadio"};
 
 // A small sketch of the enclosure type: the box, the chassis and the ports.
 class TypePicture : public QWidget {
@@ -125,10 +143,10 @@ class TypePicture : public QWidget {
 
 // A label and an edit in one row; hiding the row hides both. The edit is wide
 // enough for the longest number the editor writes into it.
-QLineEdit* AddEditRow(QGridLayout* grid, int row, int col, const char* label, const char* name, int labelWidth = 0,
+QLineEdit* AddEditRow(QGridLayout* grid, int row, int col, const char* label, const QString& name, int labelWidth = 0,
                       int columns = 1) {
   auto* box = new QWidget;
-  box->setObjectName(QString::fromLatin1(name) + "Row");
+  box->setObjectName(name + "Row");
   auto* h = new QHBoxLayout(box);
   h->setContentsMargins(0, 0, 0, 0);
   auto* l = new QLabel(QText(label));
@@ -150,6 +168,19 @@ QCheckBox* MakeCheck(const char* caption, const char* name) {
   return c;
 }
 
+// A check box of record R bound to the field with this id (its control is
+// called id + "Check").
+template <class R>
+QCheckBox* BoundCheck(RecordBinder<R>& binder, std::span<const RecordCheckField<R>> table, const char* caption,
+                      std::string_view id) {
+  for (const RecordCheckField<R>& f : table)
+    if (id == f.id) return binder.Bind(MakeCheck(caption, (std::string(f.id) + "Check").c_str()), f.member);
+  return nullptr;
+}
+
+// The row of a field (its caption and the field; hiding it hides both).
+void ShowRow(QWidget* field, bool visible) { field->parentWidget()->setVisible(visible); }
+
 QPushButton* MakeButton(const char* caption, const char* name) {
   auto* b = new QPushButton(QText(caption));
   b->setObjectName(name);
@@ -163,7 +194,11 @@ std::string Str(const QLineEdit* e) { return e->text().toStdString(); }
 // ---------------------------------------------------------------- creation
 
 ChassisEditorWindow::ChassisEditorWindow(ProjectDocument& doc, Settings& settings, Interaction& ui, QWidget* parent)
-    : QDialog(parent), doc_(doc), settings_(settings), ui_(ui), chassis_(std::make_unique<Chassis>()),
+    : QDialog(parent),
+      doc_(doc),
+      settings_(settings),
+      ui_(ui),
+      chassis_(std::make_unique<Chassis>()),
       openedChassis_(std::make_unique<Chassis>()) {
   // A new project, a load, undo or a reference swap close the editor
   // without applying.
@@ -178,8 +213,6 @@ ChassisEditorWindow::ChassisEditorWindow(ProjectDocument& doc, Settings& setting
   pages_ = new QTabWidget(this);
   pages_->setObjectName("pages");
   layout->addWidget(pages_, 1);
-  // The pages belong to the editor from the start, so that the handlers
-  // find their controls by name while the pages are being built.
   auto* p1 = new QWidget(pages_);
   auto* p2 = new QWidget(pages_);
   auto* p3 = new QWidget(pages_);
@@ -218,10 +251,12 @@ ChassisEditorWindow::ChassisEditorWindow(ProjectDocument& doc, Settings& setting
 
 ChassisEditorWindow::~ChassisEditorWindow() = default;
 
-QLineEdit* ChassisEditorWindow::Edit(const char* name) const { return Control<QLineEdit>(name); }
-QCheckBox* ChassisEditorWindow::Check(const char* name) const { return Control<QCheckBox>(name); }
-QLabel* ChassisEditorWindow::DerivedLabel(const char* key) const {
-  return Control<QLabel>((std::string("derivedLabel") + key).c_str());
+template <class R>
+QLineEdit* ChassisEditorWindow::AddNumberRow(RecordBinder<R>& binder, std::span<const RecordNumberField<R>> table,
+                                             const char* id, QGridLayout* grid, int row, int col, int labelWidth) {
+  const RecordNumberField<R>* f = FindField(table, id);
+  QLineEdit* e = AddEditRow(grid, row, col, f->description.caption, QString::fromLatin1(id) + "Edit", labelWidth);
+  return binder.Bind(e, *f);
 }
 
 void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
@@ -230,37 +265,29 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   auto* form = new QGridLayout;
   form->setVerticalSpacing(2);
   int row = 0;
-  auto* name = AddEditRow(form, row++, 0, "Name", "nameEdit", 70, 2);
-  name->setMaximumWidth(QWIDGETSIZE_MAX);
-  name->setMaxLength(22);
-  auto* comment = AddEditRow(form, row++, 0, "Kommentar", "commentEdit", 70, 2);
-  comment->setMaximumWidth(QWIDGETSIZE_MAX);
-  comment->setMaxLength(102);
-  const std::array<std::pair<const char*, const char*>, 15> numbers{{{"fs [Hz]", "fsEdit"},
-                                                                     {"Qes", "qesEdit"},
-                                                                     {"Qms", "qmsEdit"},
-                                                                     {"Vas [Liter]", "vasEdit"},
-                                                                     {"Sd [cm²]", "sdEdit"},
-                                                                     {"SEO [mm]", "sourceDepthEdit"},
-                                                                     {"xlin [mm]", "xlinEdit"},
-                                                                     {"Rdc [Ohm]", "rdcEdit"},
-                                                                     {"Le [mH]", "leEdit"},
-                                                                     {"Re2 [Ohm]", "re2Edit"},
-                                                                     {"Le2 [mH]", "le2Edit"},
-                                                                     {"Re3 [Ohm]", "re3Edit"},
-                                                                     {"Le3 [mH]", "le3Edit"},
-                                                                     {"P max [W]", "maxPowerEdit"},
-                                                                     {"Nennimp. [Ohm]", "nominalImpedanceEdit"}}};
+  nameEdit_ = AddEditRow(form, row++, 0, "Name", "nameEdit", 70, 2);
+  nameEdit_->setMaximumWidth(QWIDGETSIZE_MAX);
+  nameEdit_->setMaxLength(22);
+  commentEdit_ = AddEditRow(form, row++, 0, "Kommentar", "commentEdit", 70, 2);
+  commentEdit_->setMaximumWidth(QWIDGETSIZE_MAX);
+  commentEdit_->setMaxLength(102);
+  const std::array<const char*, 15> numbers{"fs",          "qes",  "qms", "vas",      "sd",
+                                            "sourceDepth", "xlin", "rdc", "le",       "re2",
+                                            "le2",         "re3",  "le3", "maxPower", "nominalImpedance"};
   for (std::size_t k = 0; k < numbers.size(); ++k)
-    AddEditRow(form, row + static_cast<int>(k % 8), static_cast<int>(k / 8), numbers[k].first, numbers[k].second,
-               k / 8 == 0 ? 70 : 100);
+    AddNumberRow(chassisFields_, ChassisNumberFields(), numbers[k], form, row + static_cast<int>(k % 8),
+                 static_cast<int>(k / 8), k / 8 == 0 ? 70 : 100);
   left->addLayout(form);
-  left->addWidget(MakeCheck("rückseitig geschlossen (z. B. HT-Kalotten)", "rearClosedCheck"));
+  QCheckBox* rearClosed =
+      BoundCheck(chassisFields_, ChassisCheckFields(), "rückseitig geschlossen (z. B. HT-Kalotten)", "rearClosed");
+  left->addWidget(rearClosed);
   auto* fitButton = MakeButton("Re.. und Le.. aus Impedanzgang errechnen", "voiceCoilFitButton");
   left->addWidget(fitButton);
   auto* files = new QHBoxLayout;
-  files->addWidget(MakeButton("Chassis laden ...", "loadChassisButton"));
-  files->addWidget(MakeButton("Chassis speichern ...", "saveChassisButton"));
+  QPushButton* loadButton = MakeButton("Chassis laden ...", "loadChassisButton");
+  QPushButton* saveButton = MakeButton("Chassis speichern ...", "saveChassisButton");
+  files->addWidget(loadButton);
+  files->addWidget(saveButton);
   left->addLayout(files);
   memo_ = new QPlainTextEdit;
   memo_->setObjectName("diagnosticsMemo");
@@ -274,7 +301,8 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   auto* right = new QVBoxLayout;
   auto* measured = new QGroupBox(QText("Meßdaten"));
   auto* mg = new QGridLayout(measured);
-  const std::array<const char*, 4> gridNames{"responseGrid", "responsePhaseGrid", "impedanceGrid", "impedancePhaseGrid"};
+  const std::array<const char*, 4> gridNames{"responseGrid", "responsePhaseGrid", "impedanceGrid",
+                                             "impedancePhaseGrid"};
   const std::array<const char*, 4> valueHeads{"A [dB]", "Phase [°]", "Imp. [Ohm]", "Phase [°]"};
   for (std::size_t k = 0; k < 4; ++k) {
     auto* g = new QTableWidget(kCurveRows, 2);
@@ -288,12 +316,17 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
     grids_[k] = g;
     mg->addWidget(g, 1, static_cast<int>(k));
   }
-  mg->addWidget(MakeCheck("Amplitudengang verwenden", "useResponseCheck"), 2, 0);
-  mg->addWidget(MakeCheck("Phasengang verwenden", "useResponsePhaseCheck"), 2, 1);
-  mg->addWidget(MakeCheck("Impedanzgang verwenden", "useImpedanceCheck"), 2, 2);
-  mg->addWidget(MakeCheck("el. Phase verwenden", "useImpedancePhaseCheck"), 2, 3);
-  mg->addWidget(MakeCheck("Amplitudengang auch für fs-Bereich", "useResponseForFsCheck"), 3, 0, 1, 2);
+  const auto checks = ChassisCheckFields();
+  QCheckBox* useResponse = BoundCheck(chassisFields_, checks, "Amplitudengang verwenden", "useResponse");
+  QCheckBox* useImpedance = BoundCheck(chassisFields_, checks, "Impedanzgang verwenden", "useImpedance");
+  mg->addWidget(useResponse, 2, 0);
+  mg->addWidget(BoundCheck(chassisFields_, checks, "Phasengang verwenden", "useResponsePhase"), 2, 1);
+  mg->addWidget(useImpedance, 2, 2);
+  mg->addWidget(BoundCheck(chassisFields_, checks, "el. Phase verwenden", "useImpedancePhase"), 2, 3);
+  mg->addWidget(BoundCheck(chassisFields_, checks, "Amplitudengang auch für fs-Bereich", "useResponseForFs"), 3, 0, 1,
+                2);
   auto* combo = new QComboBox;
+  measuringCondition_ = combo;
   combo->setObjectName("measuringConditionCombo");
   for (const char* item :
        {"1. Unendliche Schallwand", "2. DIN-Schallwand / 200 Liter", "3. Korvant Testgehäuse kleine Seite",
@@ -308,23 +341,26 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   cond->addWidget(combo, 1);
   mg->addLayout(cond, 4, 0, 1, 4);
   auto* importRow = new QHBoxLayout;
-  importRow->addWidget(MakeButton("Frequenzgang importieren ...", "importResponseButton"));
-  importRow->addWidget(MakeButton("Pegel ändern ...", "changeLevelButton"));
-  importRow->addWidget(MakeButton("Impedanzgang importieren ...", "importImpedanceButton"));
+  QPushButton* importResponse = MakeButton("Frequenzgang importieren ...", "importResponseButton");
+  QPushButton* changeLevel = MakeButton("Pegel ändern ...", "changeLevelButton");
+  QPushButton* importImpedance = MakeButton("Impedanzgang importieren ...", "importImpedanceButton");
+  importRow->addWidget(importResponse);
+  importRow->addWidget(changeLevel);
+  importRow->addWidget(importImpedance);
   mg->addLayout(importRow, 0, 0, 1, 4);
   right->addWidget(measured);
   h->addLayout(right, 1);
 
-  connect(Check("useResponseCheck"), &QCheckBox::clicked, this, [this] { UseResponseClick(); });
-  connect(Check("useImpedanceCheck"), &QCheckBox::clicked, this, [this] { UseImpedanceClick(); });
-  connect(Check("rearClosedCheck"), &QCheckBox::clicked, this, [this] { RearClosedClick(); });
+  connect(useResponse, &QCheckBox::clicked, this, [this] { UseResponseClick(); });
+  connect(useImpedance, &QCheckBox::clicked, this, [this] { UseImpedanceClick(); });
+  connect(rearClosed, &QCheckBox::clicked, this, [this] { RearClosedClick(); });
   connect(combo, &QComboBox::activated, this, [this] { MeasuringConditionChosen(); });
-  connect(Control<QPushButton>("importResponseButton"), &QPushButton::clicked, this, [this] { ImportResponseClick(); });
-  connect(Control<QPushButton>("importImpedanceButton"), &QPushButton::clicked, this, [this] { ImportImpedanceClick(); });
-  connect(Control<QPushButton>("changeLevelButton"), &QPushButton::clicked, this, [this] { ChangeLevelClick(); });
+  connect(importResponse, &QPushButton::clicked, this, [this] { ImportResponseClick(); });
+  connect(importImpedance, &QPushButton::clicked, this, [this] { ImportImpedanceClick(); });
+  connect(changeLevel, &QPushButton::clicked, this, [this] { ChangeLevelClick(); });
   connect(fitButton, &QPushButton::clicked, this, [this] { VoiceCoilFitClick(); });
-  connect(Control<QPushButton>("loadChassisButton"), &QPushButton::clicked, this, [this] { LoadChassisClick(); });
-  connect(Control<QPushButton>("saveChassisButton"), &QPushButton::clicked, this, [this] { SaveChassisClick(); });
+  connect(loadButton, &QPushButton::clicked, this, [this] { LoadChassisClick(); });
+  connect(saveButton, &QPushButton::clicked, this, [this] { SaveChassisClick(); });
 }
 
 void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
@@ -354,42 +390,38 @@ void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
 
   auto* volumes = new QGroupBox(QText("Volumen und Abstimmung"));
   auto* vg = new QGridLayout(volumes);
-  AddEditRow(vg, 0, 0, "Vb [Liter]", "vbEdit", 80);
-  AddEditRow(vg, 0, 1, "fb [Hz]", "fbEdit", 80);
-  AddEditRow(vg, 1, 0, "Vbf [Liter]", "vbfEdit", 80);
-  AddEditRow(vg, 1, 1, "fbf [Hz]", "fbfEdit", 80);
+  const auto enclosureTable = EnclosureNumberFields();
+  AddNumberRow(enclosureFields_, enclosureTable, "vb", vg, 0, 0, 80);
+  AddNumberRow(enclosureFields_, enclosureTable, "fb", vg, 0, 1, 80);
+  AddNumberRow(enclosureFields_, enclosureTable, "vbf", vg, 1, 0, 80);
+  AddNumberRow(enclosureFields_, enclosureTable, "fbf", vg, 1, 1, 80);
   left->addWidget(volumes);
 
   auto* losses = new QGroupBox(QText("Dämmung, Verluste und Luftlast"));
   auto* lg = new QGridLayout(losses);
-  QCheckBox* expl = MakeCheck("Werte explizit eingeben", "explicitValuesCheck");
+  QCheckBox* expl = BoundCheck(enclosureFields_, EnclosureCheckFields(), "Werte explizit eingeben", "explicitValues");
   lg->addWidget(expl, 0, 0, 1, 3);
-  const std::array<std::pair<const char*, const char*>, 9> explicitEdits{{{"vV", "volumeFactorEdit"},
-                                                                          {"mb", "mbEdit"},
-                                                                          {"fmb [Hz]", "fmbEdit"},
-                                                                          {"Ql", "qlEdit"},
-                                                                          {"Qb", "qbEdit"},
-                                                                          {"Qk", "qkEdit"},
-                                                                          {"vVf", "frontVolumeFactorEdit"},
-                                                                          {"Qbf", "qbfEdit"},
-                                                                          {"Qkf", "qkfEdit"}}};
+  const std::array<const char*, 9> explicitEdits{"volumeFactor",      "mb",  "fmb", "ql", "qb", "qk",
+                                                 "frontVolumeFactor", "qbf", "qkf"};
   for (std::size_t k = 0; k < explicitEdits.size(); ++k)
-    AddEditRow(lg, 1 + static_cast<int>(k % 5), static_cast<int>(k / 5), explicitEdits[k].first,
-               explicitEdits[k].second, 60);
+    AddNumberRow(enclosureFields_, enclosureTable, explicitEdits[k], lg, 1 + static_cast<int>(k % 5),
+                 static_cast<int>(k / 5), 60);
   const std::array<std::pair<const char*, const char*>, 3> helps{
       {{"? vV", "volumeFactorHelpButton"}, {"? mb", "airLoadHelpButton"}, {"? Qk", "portLossHelpButton"}}};
   for (std::size_t k = 0; k < helps.size(); ++k) {
     auto* b = new QToolButton;
     b->setText(QText(helps[k].first));
     b->setObjectName(helps[k].second);
+    helpButtons_[k] = b;
     lg->addWidget(b, 1 + static_cast<int>(k), 2);
     connect(b, &QToolButton::clicked, this, [this, k] { HelpClick(static_cast<int>(k)); });
   }
-  const std::array<std::pair<const char*, const char*>, 5> tracks{{{"Dämmung Volumen", "volumeDampingSlider"},
-                                                                   {"Dämmung Verluste", "lossDampingSlider"},
-                                                                   {"Dämmung Reflexkanal", "portDampingSlider"},
-                                                                   {"Dämmung vordere Kammer", "frontVolumeDampingSlider"},
-                                                                   {"Dämmung vorderer Kanal", "frontPortDampingSlider"}}};
+  const std::array<std::pair<const char*, const char*>, 5> tracks{
+      {{"Dämmung Volumen", "volumeDampingSlider"},
+       {"Dämmung Verluste", "lossDampingSlider"},
+       {"Dämmung Reflexkanal", "portDampingSlider"},
+       {"Dämmung vordere Kammer", "frontVolumeDampingSlider"},
+       {"Dämmung vorderer Kanal", "frontPortDampingSlider"}}};
   for (std::size_t k = 0; k < tracks.size(); ++k) {
     auto* box = new QWidget;
     box->setObjectName(QString::fromLatin1(tracks[k].second) + "Row");
@@ -402,6 +434,7 @@ void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
     s->setPageStep(1);
     s->setTickPosition(QSlider::TicksBelow);
     s->setTickInterval(1);
+    dampingSliders_[k] = s;
     bl->addWidget(new QLabel(QText(tracks[k].first)), 0, 0, 1, 3);
     bl->addWidget(s, 1, 0, 1, 3);
     auto* l0 = new QLabel(QText("keine Wolle"));
@@ -417,10 +450,8 @@ void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
   left->addWidget(losses);
   left->addStretch();
   h->addLayout(left, 1);
-  connect(expl, &QCheckBox::clicked, this, [this] {
-    TypeChanged();
-    DampingChanged();
-  });
+  // Switching to estimated losses estimates them at once (TypeChanged).
+  connect(expl, &QCheckBox::clicked, this, [this] { TypeChanged(); });
 
   auto* derived = new QGroupBox(QText("Errechnete Größen"));
   derived->setObjectName("derivedGroup");
@@ -429,6 +460,7 @@ void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
   for (std::size_t k = 0; k < labels.size(); ++k) {
     auto* l = new QLabel(QText(labels[k].placeholder));
     l->setObjectName(QText("derivedLabel" + labels[k].key));
+    derivedLabels_.push_back(l);
     l->setMinimumWidth(150);
     dg->addWidget(l, static_cast<int>(k % 14), static_cast<int>(k / 14));
   }
@@ -436,6 +468,7 @@ void ChassisEditorWindow::BuildEnclosurePage(QWidget* page) {
   dg->addWidget(refresh, 14, 0, 1, 2);
   connect(refresh, &QPushButton::clicked, this, [this] {
     Apply();
+    FillLossFields();
     RefreshDerived();
   });
   h->addWidget(derived);
@@ -446,33 +479,29 @@ void ChassisEditorWindow::BuildBafflePage(QWidget* page) {
   auto* left = new QVBoxLayout;
   auto* edges = new QGroupBox(QText("Beugung an Schallwandkante"));
   auto* el = new QHBoxLayout(edges);
-  el->addWidget(MakeCheck("links", "diffractionLeftCheck"));
-  el->addWidget(MakeCheck("rechts", "diffractionRightCheck"));
-  el->addWidget(MakeCheck("oben", "diffractionTopCheck"));
-  el->addWidget(MakeCheck("unten", "diffractionBottomCheck"));
+  const auto checks = BaffleCheckFields();
+  el->addWidget(BoundCheck(baffleFields_, checks, "links", "diffractionLeft"));
+  el->addWidget(BoundCheck(baffleFields_, checks, "rechts", "diffractionRight"));
+  el->addWidget(BoundCheck(baffleFields_, checks, "oben", "diffractionTop"));
+  el->addWidget(BoundCheck(baffleFields_, checks, "unten", "diffractionBottom"));
   left->addWidget(edges);
   auto* dims = new QGroupBox(QText("Schallwand [cm]"));
   auto* dg = new QGridLayout(dims);
-  const std::array<std::pair<const char*, const char*>, 9> edits{{{"a: Chassismitte bis Unterkante", "fromBottomEdit"},
-                                                                  {"b: Breite der Schallwand", "widthEdit"},
-                                                                  {"c: Chassismitte bis linke Kante", "fromLeftEdit"},
-                                                                  {"d: Durchmesser Schallaustritt", "outletDiameterEdit"},
-                                                                  {"e: Fase links", "chamferLeftEdit"},
-                                                                  {"f: Fase rechts", "chamferRightEdit"},
-                                                                  {"g: Fase oben", "chamferTopEdit"},
-                                                                  {"h: Höhe der Schallwand", "heightEdit"},
-                                                                  {"i: Fase unten", "chamferBottomEdit"}}};
-  for (std::size_t k = 0; k < edits.size(); ++k)
-    AddEditRow(dg, static_cast<int>(k), 0, edits[k].first, edits[k].second, 200);
+  const auto table = BaffleNumberFields();
+  // a .. i in the order of the sketch's letters: the first nine of the table
+  for (std::size_t k = 0; k < 9; ++k)
+    AddNumberRow(baffleFields_, table, table[k].description.id, dg, static_cast<int>(k), 0, 200);
   left->addWidget(dims);
   auto* shape = new QComboBox;
+  diaphragmShape_ = shape;
   shape->setObjectName("diaphragmShapeCombo");
   shape->addItems({QText("Kalotte"), QText("Konus"), QText("Ring")});
   auto* shapeRow = new QHBoxLayout;
   shapeRow->addWidget(new QLabel(QText("Membranform")));
   shapeRow->addWidget(shape, 1);
   left->addLayout(shapeRow);
-  left->addWidget(MakeCheck("gemeinsames Außengehäuse", "commonCabinetCheck"));
+  QCheckBox* commonCabinet = BoundCheck(baffleFields_, checks, "gemeinsames Außengehäuse", "commonCabinet");
+  left->addWidget(commonCabinet);
   left->addStretch();
   h->addLayout(left, 1);
 
@@ -480,26 +509,28 @@ void ChassisEditorWindow::BuildBafflePage(QWidget* page) {
   auto* pos = new QGroupBox(QText("Chassis im Raum"));
   auto* pg = new QGridLayout(pos);
   auto* dir = new QComboBox;
+  direction_ = dir;
   dir->setObjectName("directionCombo");
   for (const char* item : {"nach vorne", "nach hinten", "nach links", "nach rechts", "nach oben", "nach unten"})
     dir->addItem(QText(item));
   pg->addWidget(new QLabel(QText("Abstrahlrichtung")), 0, 0);
   pg->addWidget(dir, 0, 1);
-  AddEditRow(pg, 1, 0, "horizontal (nach rechts) [cm]", "horizontalEdit", 200);
-  AddEditRow(pg, 2, 0, "vertikal (nach oben) [cm]", "verticalEdit", 200);
-  AddEditRow(pg, 3, 0, "zum Hörer [cm]", "towardsListenerEdit", 200);
+  AddNumberRow(baffleFields_, table, "horizontal", pg, 1, 0, 200);
+  AddNumberRow(baffleFields_, table, "vertical", pg, 2, 0, 200);
+  AddNumberRow(baffleFields_, table, "towardsListener", pg, 3, 0, 200);
   right->addWidget(pos);
   rearGroup_ = new QGroupBox(QText("rückwärtiger Schall (Reflexöffnung)"));
   rearGroup_->setObjectName("rearGroup");
   auto* rg = new QGridLayout(rearGroup_);
   auto* dirr = new QComboBox;
+  rearDirection_ = dirr;
   dirr->setObjectName("rearDirectionCombo");
   dirr->addItems({QText("gleiche Richtung wie Chassis"), QText("entgegengesetzt von Chassis")});
   rg->addWidget(new QLabel(QText("Richtung")), 0, 0);
   rg->addWidget(dirr, 0, 1);
-  AddEditRow(rg, 1, 0, "horizontal (nach rechts) [cm]", "rearHorizontalEdit", 200);
-  AddEditRow(rg, 2, 0, "vertikal (nach oben) [cm]", "rearVerticalEdit", 200);
-  AddEditRow(rg, 3, 0, "zum Hörer [cm]", "rearTowardsListenerEdit", 200);
+  AddNumberRow(baffleFields_, table, "rearHorizontal", rg, 1, 0, 200);
+  AddNumberRow(baffleFields_, table, "rearVertical", rg, 2, 0, 200);
+  AddNumberRow(baffleFields_, table, "rearTowardsListener", rg, 3, 0, 200);
   right->addWidget(rearGroup_);
   auto* note = new QLabel(
       QText("Die Position bezieht sich auf einen gemeinsamen Nullpunkt aller Chassis, z. B. die Mitte der Schallwand; "
@@ -508,139 +539,47 @@ void ChassisEditorWindow::BuildBafflePage(QWidget* page) {
   right->addWidget(note);
   right->addStretch();
   h->addLayout(right, 1);
-  connect(Check("commonCabinetCheck"), &QCheckBox::clicked, this, [this] { CommonCabinetClick(); });
+  connect(commonCabinet, &QCheckBox::clicked, this, [this] { CommonCabinetClick(); });
 }
 
 void ChassisEditorWindow::BuildMorePage(QWidget* page) {
   auto* v = new QVBoxLayout(page);
   auto* g = new QGridLayout;
-  const std::array<std::pair<const char*, const char*>, 18> edits{{{"Nennbelastbarkeit [W]", "ratedPowerEdit"},
-                                                                   {"Schwingspulenhöhe [mm]", "voiceCoilHeightEdit"},
-                                                                   {"Schwingspulendurchmesser [mm]", "voiceCoilDiameterEdit"},
-                                                                   {"Polplattenhöhe [mm]", "polePlateHeightEdit"},
-                                                                   {"Bl (Datenblatt) [N/A]", "dataSheetBlEdit"},
-                                                                   {"Kennschalldruck [dB]", "sensitivityEdit"},
-                                                                   {"Le (Datenblatt) [mH]", "dataSheetLeEdit"},
-                                                                   {"Mmd (Datenblatt) [g]", "dataSheetMmdEdit"},
-                                                                   {"untere Grenzfrequenz", "lowerFreqEdit"},
-                                                                   {"obere Grenzfrequenz", "upperFreqEdit"},
-                                                                   {"Induktion im Luftspalt [T]", "gapFluxDensityEdit"},
-                                                                   {"Magnetfluss", "magneticFluxEdit"},
-                                                                   {"Bestellnummer", "orderNumberEdit"},
-                                                                   {"Außenmaße", "outerDimensionsEdit"},
-                                                                   {"Einbautiefe [mm]", "mountingDepthEdit"},
-                                                                   {"Einbauausschnitt [mm]", "cutoutEdit"},
-                                                                   {"Gewicht [g]", "weightEdit"},
-                                                                   {"xmax [mm]", "xmaxEdit"}}};
-  for (std::size_t k = 0; k < edits.size(); ++k)
-    AddEditRow(g, static_cast<int>(k % 9), static_cast<int>(k / 9), edits[k].first, edits[k].second, 240);
+  // The data sheet's numbers and, between them, its texts (nullptr: a text
+  // field of the captions below).
+  const std::array<const char*, 18> rows{"ratedPower",      "voiceCoilHeight", "voiceCoilDiameter",
+                                         "polePlateHeight", "dataSheetBl",     "sensitivity",
+                                         "dataSheetLe",     "dataSheetMmd",    nullptr,
+                                         nullptr,           "gapFluxDensity",  "magneticFlux",
+                                         nullptr,           nullptr,           "mountingDepth",
+                                         "cutout",          "weight",          "xmax"};
+  const std::array<std::pair<const char*, QLineEdit**>, 4> texts{{{"untere Grenzfrequenz", &lowerFreqEdit_},
+                                                                  {"obere Grenzfrequenz", &upperFreqEdit_},
+                                                                  {"Bestellnummer", &orderNumberEdit_},
+                                                                  {"Außenmaße", &outerDimensionsEdit_}}};
+  const std::array<const char*, 4> textNames{"lowerFreqEdit", "upperFreqEdit", "orderNumberEdit",
+                                             "outerDimensionsEdit"};
+  std::size_t text = 0;
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const int row = static_cast<int>(k % 9), col = static_cast<int>(k / 9);
+    if (rows[k] != nullptr) {
+      AddNumberRow(chassisFields_, ChassisNumberFields(), rows[k], g, row, col, 240);
+    } else {
+      *texts[text].second = AddEditRow(g, row, col, texts[text].first, QString::fromLatin1(textNames[text]), 240);
+      ++text;
+    }
+  }
   v->addLayout(g);
-  Edit("orderNumberEdit")->setMaxLength(15);
+  orderNumberEdit_->setMaxLength(15);
   // The texts of the data sheet (order number, frequency range, outer
   // dimensions) get the room of their longest usual entry.
-  for (const char* name : {"orderNumberEdit", "lowerFreqEdit", "upperFreqEdit", "outerDimensionsEdit"}) FitNumberField(Edit(name), 16);
+  for (QLineEdit* e : {orderNumberEdit_, lowerFreqEdit_, upperFreqEdit_, outerDimensionsEdit_}) FitNumberField(e, 16);
   auto* note = new QLabel(QText("Diese Angaben dienen nur der Information; die Simulation verwendet sie nicht."));
   v->addWidget(note);
   v->addStretch();
 }
 
 // ---------------------------------------------------------------- open, fill, read
-
-// Every number field and check box of the editor bound to its record field
-// (and the factor from the record's SI unit to the unit shown), so that
-// filling and reading back list each binding once.
-template <class R>
-struct NumberField {
-  const char* control;
-  double R::*field;
-  double factor;
-};
-template <class R>
-struct CheckField {
-  const char* control;
-  bool R::*field;
-};
-constexpr std::array<NumberField<Chassis>, 29> kChassisNumbers{{
-    {"fsEdit", &Chassis::fs, 1.0},
-    {"qesEdit", &Chassis::Qes, 1.0},
-    {"qmsEdit", &Chassis::Qms, 1.0},
-    {"vasEdit", &Chassis::Vas, kLitre},
-    {"sdEdit", &Chassis::Sd, kSquareCm},
-    {"sourceDepthEdit", &Chassis::sourceDepth, kMilli},
-    {"xlinEdit", &Chassis::xlin, kMilli},
-    {"leEdit", &Chassis::Le, kMilli},
-    {"rdcEdit", &Chassis::Re, 1.0},
-    {"le2Edit", &Chassis::Le2, kMilli},
-    {"re2Edit", &Chassis::Re2, 1.0},
-    {"le3Edit", &Chassis::Le3, kMilli},
-    {"re3Edit", &Chassis::Re3, 1.0},
-    {"maxPowerEdit", &Chassis::maxPower, 1.0},
-    {"nominalImpedanceEdit", &Chassis::nominalImpedance, 1.0},
-    {"ratedPowerEdit", &Chassis::ratedPower, 1.0},
-    {"voiceCoilHeightEdit", &Chassis::voiceCoilHeight, kMilli},
-    {"voiceCoilDiameterEdit", &Chassis::voiceCoilDiameter, kMilli},
-    {"polePlateHeightEdit", &Chassis::polePlateHeight, kMilli},
-    {"dataSheetBlEdit", &Chassis::dataSheetBl, 1.0},
-    {"sensitivityEdit", &Chassis::dataSheetSPL, 1.0},
-    {"dataSheetLeEdit", &Chassis::dataSheetLe, kMilli},
-    {"dataSheetMmdEdit", &Chassis::dataSheetMmd, kMilli},
-    {"gapFluxDensityEdit", &Chassis::magneticInduction, 1.0},
-    {"magneticFluxEdit", &Chassis::magneticFlux, 1.0},
-    {"mountingDepthEdit", &Chassis::mountingDepth, kMilli},
-    {"cutoutEdit", &Chassis::cutoutDiameter, kMilli},
-    {"weightEdit", &Chassis::weight, kMilli},
-    {"xmaxEdit", &Chassis::xmax, kMilli},
-}};
-constexpr std::array<NumberField<Enclosure>, 13> kEnclosureNumbers{{
-    {"vbEdit", &Enclosure::Vb, kLitre},
-    {"fbEdit", &Enclosure::fb, 1.0},
-    {"vbfEdit", &Enclosure::VbFront, kLitre},
-    {"fbfEdit", &Enclosure::fbFront, 1.0},
-    {"volumeFactorEdit", &Enclosure::volumeFactor, 1.0},
-    {"mbEdit", &Enclosure::airMassFactor, 1.0},
-    {"fmbEdit", &Enclosure::airMassCornerFreq, 1.0},
-    {"qlEdit", &Enclosure::Ql, 1.0},
-    {"qbEdit", &Enclosure::Qb, 1.0},
-    {"frontVolumeFactorEdit", &Enclosure::frontVolumeFactor, 1.0},
-    {"qbfEdit", &Enclosure::QbFront, 1.0},
-    {"qkEdit", &Enclosure::Qp, 1.0},
-    {"qkfEdit", &Enclosure::QpFront, 1.0},
-}};
-constexpr std::array<NumberField<Baffle>, 15> kBaffleNumbers{{
-    {"fromBottomEdit", &Baffle::bottomDistance, kCm},
-    {"widthEdit", &Baffle::width, kCm},
-    {"fromLeftEdit", &Baffle::leftDistance, kCm},
-    {"outletDiameterEdit", &Baffle::outletDiameter, kCm},
-    {"chamferLeftEdit", &Baffle::chamferLeft, kCm},
-    {"chamferRightEdit", &Baffle::chamferRight, kCm},
-    {"chamferTopEdit", &Baffle::chamferTop, kCm},
-    {"heightEdit", &Baffle::height, kCm},
-    {"chamferBottomEdit", &Baffle::chamferBottom, kCm},
-    {"horizontalEdit", &Baffle::horizontal, kCm},
-    {"verticalEdit", &Baffle::vertical, kCm},
-    {"towardsListenerEdit", &Baffle::forward, kCm},
-    {"rearHorizontalEdit", &Baffle::rearHorizontal, kCm},
-    {"rearVerticalEdit", &Baffle::rearVertical, kCm},
-    {"rearTowardsListenerEdit", &Baffle::rearForward, kCm},
-}};
-constexpr std::array<CheckField<Chassis>, 6> kChassisChecks{{
-    {"useResponseCheck", &Chassis::useMeasuredAmplitude},
-    {"useResponsePhaseCheck", &Chassis::useMeasuredAcousticPhase},
-    {"useResponseForFsCheck", &Chassis::useMeasuredAmplitudeAtFs},
-    {"useImpedanceCheck", &Chassis::useMeasuredImpedance},
-    {"useImpedancePhaseCheck", &Chassis::useMeasuredElectricalPhase},
-    {"rearClosedCheck", &Chassis::rearClosed},
-}};
-constexpr std::array<CheckField<Enclosure>, 1> kEnclosureChecks{{
-    {"explicitValuesCheck", &Enclosure::explicitValues},
-}};
-constexpr std::array<CheckField<Baffle>, 5> kBaffleChecks{{
-    {"diffractionLeftCheck", &Baffle::diffractLeft},
-    {"diffractionRightCheck", &Baffle::diffractRight},
-    {"diffractionTopCheck", &Baffle::diffractTop},
-    {"diffractionBottomCheck", &Baffle::diffractBottom},
-    {"commonCabinetCheck", &Baffle::useCabinet},
-}};
 
 void ChassisEditorWindow::Open(int n) {
   const Project& p = doc_.CurrentProject();
@@ -704,9 +643,9 @@ void ChassisEditorWindow::FillGrids() {
     bool bounded;  // the impedance phase also ends outside 0.001 Hz .. 1 MHz
   };
   const std::array<GridSource, 4> sources{{{&c.measuredAmplitudeFreq, &c.measuredAmplitude, false, false},
-                                            {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase, true, false},
-                                            {&c.measuredImpedanceFreq, &c.measuredImpedance, false, false},
-                                            {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase, true, true}}};
+                                           {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase, true, false},
+                                           {&c.measuredImpedanceFreq, &c.measuredImpedance, false, false},
+                                           {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase, true, true}}};
   for (std::size_t k = 0; k < 4; ++k) {
     QTableWidget* g = grids_[k];
     g->clearContents();
@@ -729,7 +668,10 @@ void ChassisEditorWindow::FillGrids() {
 void ChassisEditorWindow::ApplyGrids() {
   Chassis& c = *chassis_;
   const std::array<std::pair<FreqArray*, FreqArray*>, 4> targets{
-      {{&c.measuredAmplitudeFreq, &c.measuredAmplitude}, {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase}, {&c.measuredImpedanceFreq, &c.measuredImpedance}, {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase}}};
+      {{&c.measuredAmplitudeFreq, &c.measuredAmplitude},
+       {&c.measuredAcousticPhaseFreq, &c.measuredAcousticPhase},
+       {&c.measuredImpedanceFreq, &c.measuredImpedance},
+       {&c.measuredElectricalPhaseFreq, &c.measuredElectricalPhase}}};
   auto plain = [](const std::string& t) { return FieldDoubleLenient(t); };
   auto phase = [](const std::string& t) { return PhaseValue(t); };
   for (std::size_t k = 0; k < 4; ++k) {
@@ -749,97 +691,84 @@ void ChassisEditorWindow::ApplyGrids() {
   }
 }
 
-template <class R, std::size_t N, std::size_t M>
-void ChassisEditorWindow::FillBound(const R& r, const std::array<NumberField<R>, N>& numbers,
-                               const std::array<CheckField<R>, M>& checks) {
-  for (const auto& b : numbers) SetFieldNumber(Edit(b.control), r.*b.field, b.factor);
-  for (const auto& b : checks) Check(b.control)->setChecked(r.*b.field);
-}
-
-template <class R, std::size_t N, std::size_t M>
-void ChassisEditorWindow::ApplyBound(R& r, const std::array<NumberField<R>, N>& numbers,
-                                const std::array<CheckField<R>, M>& checks) const {
-  for (const auto& b : numbers) r.*b.field = FieldNumber(Edit(b.control), b.factor);
-  for (const auto& b : checks) r.*b.field = Check(b.control)->isChecked();
-}
-
 void ChassisEditorWindow::Fill() {
   loading_ = true;
   const Chassis& c = *chassis_;
   const Enclosure& e = enclosure_;
   const Baffle& w = baffle_;
-  Edit("nameEdit")->setText(QText(c.name.View()));
-  Edit("commentEdit")->setText(QText(c.comment.View()));
-  Edit("nameEdit")->setCursorPosition(0);
-  Edit("commentEdit")->setCursorPosition(0);
-  FillBound(c, kChassisNumbers, kChassisChecks);
-  FillBound(e, kEnclosureNumbers, kEnclosureChecks);
-  FillBound(w, kBaffleNumbers, kBaffleChecks);
+  nameEdit_->setText(QText(c.name.View()));
+  commentEdit_->setText(QText(c.comment.View()));
+  nameEdit_->setCursorPosition(0);
+  commentEdit_->setCursorPosition(0);
+  chassisFields_.Fill(c);
+  enclosureFields_.Fill(e);
+  baffleFields_.Fill(w);
   FillGrids();
-  Check("useResponsePhaseCheck")->setEnabled(c.useMeasuredAmplitude);
-  Check("useResponseForFsCheck")->setEnabled(c.useMeasuredAmplitude);
-  Check("useImpedancePhaseCheck")->setEnabled(c.useMeasuredImpedance);
+  chassisFields_.Check(&Chassis::useMeasuredAcousticPhase)->setEnabled(c.useMeasuredAmplitude);
+  chassisFields_.Check(&Chassis::useMeasuredAmplitudeAtFs)->setEnabled(c.useMeasuredAmplitude);
+  chassisFields_.Check(&Chassis::useMeasuredElectricalPhase)->setEnabled(c.useMeasuredImpedance);
   // Conditions 6 and 7 are not in the list: the list then shows nothing and
   // the condition of the record stays as it is.
-  Control<QComboBox>("measuringConditionCombo")->setCurrentIndex(c.responseSource >= 1 && c.responseSource <= 5 ? c.responseSource - 1 : -1);
+  measuringCondition_->setCurrentIndex(c.responseSource >= 1 && c.responseSource <= 5 ? c.responseSource - 1 : -1);
   memo_->setPlainText(QText("pubdate = " + c.publicationDate.Str() + "\norgfilename = " + c.originalFileName.Str()));
 
   // more data
-  Edit("lowerFreqEdit")->setText(QText(c.lowerFreqText));
-  Edit("upperFreqEdit")->setText(QText(c.upperFreqText));
-  Edit("orderNumberEdit")->setText(QText(c.orderNumber.View()));
-  Edit("outerDimensionsEdit")->setText(QText(c.outerDiameterText));
+  lowerFreqEdit_->setText(QText(c.lowerFreqText));
+  upperFreqEdit_->setText(QText(c.upperFreqText));
+  orderNumberEdit_->setText(QText(c.orderNumber.View()));
+  outerDimensionsEdit_->setText(QText(c.outerDiameterText));
 
   // enclosure
   const int enclosureType = c.rearClosed ? 0 : std::clamp(e.type, 0, 4);
   typeButtons_[static_cast<std::size_t>(enclosureType)]->setChecked(true);
   SetTypeButtonsEnabled();
-  Control<QSlider>("volumeDampingSlider")->setValue(e.dampingVolume);
-  Control<QSlider>("lossDampingSlider")->setValue(e.dampingNearChassis);
-  Control<QSlider>("portDampingSlider")->setValue(e.dampingPort);
-  Control<QSlider>("frontVolumeDampingSlider")->setValue(e.dampingFrontVolume);
-  Control<QSlider>("frontPortDampingSlider")->setValue(e.dampingFrontPort);
+  const std::array<std::int8_t, 5> damping{e.dampingVolume, e.dampingNearChassis, e.dampingPort, e.dampingFrontVolume,
+                                           e.dampingFrontPort};
+  for (std::size_t k = 0; k < damping.size(); ++k) dampingSliders_[k]->setValue(damping[k]);
 
   // baffle
   // Directions set only by a measuring baffle are not in the list: then it
   // shows nothing and the record keeps its value.
-  Control<QComboBox>("directionCombo")->setCurrentIndex(w.direction >= 0 && w.direction <= 5 ? w.direction : -1);
-  Control<QComboBox>("rearDirectionCombo")->setCurrentIndex(w.rearDirection >= 0 && w.rearDirection <= 1 ? w.rearDirection : -1);
-  Control<QComboBox>("diaphragmShapeCombo")->setCurrentIndex(w.diaphragmShape >= 0 && w.diaphragmShape <= 2 ? w.diaphragmShape : -1);
+  direction_->setCurrentIndex(w.direction >= 0 && w.direction <= 5 ? w.direction : -1);
+  rearDirection_->setCurrentIndex(w.rearDirection >= 0 && w.rearDirection <= 1 ? w.rearDirection : -1);
+  diaphragmShape_->setCurrentIndex(w.diaphragmShape >= 0 && w.diaphragmShape <= 2 ? w.diaphragmShape : -1);
   ApplyCommonCabinetLock();
   loading_ = false;
+  // Shows the type's rows and, unless entered, the estimated losses.
   TypeChanged();
-  DampingChanged();
+}
+
+void ChassisEditorWindow::ReadDamping(Enclosure& e) const {
+  const std::array<std::int8_t Enclosure::*, 5> levels{&Enclosure::dampingVolume, &Enclosure::dampingNearChassis,
+                                                       &Enclosure::dampingPort, &Enclosure::dampingFrontVolume,
+                                                       &Enclosure::dampingFrontPort};
+  for (std::size_t k = 0; k < levels.size(); ++k) e.*levels[k] = static_cast<std::int8_t>(dampingSliders_[k]->value());
 }
 
 void ChassisEditorWindow::Apply() {
   Chassis& c = *chassis_;
   Enclosure& e = enclosure_;
   Baffle& w = baffle_;
-  c.name = Str(Edit("nameEdit"));
-  c.comment = Str(Edit("commentEdit"));
-  ApplyBound(c, kChassisNumbers, kChassisChecks);
-  ApplyBound(e, kEnclosureNumbers, kEnclosureChecks);
-  ApplyBound(w, kBaffleNumbers, kBaffleChecks);
+  c.name = Str(nameEdit_);
+  c.comment = Str(commentEdit_);
+  chassisFields_.Read(c);
+  enclosureFields_.Read(e);
+  baffleFields_.Read(w);
   ApplyGrids();
-  const int cond = Control<QComboBox>("measuringConditionCombo")->currentIndex();
+  const int cond = measuringCondition_->currentIndex();
   if (cond >= 0) c.responseSource = static_cast<std::int16_t>(cond + 1);
 
-  c.lowerFreqText = Str(Edit("lowerFreqEdit"));
-  c.upperFreqText = Str(Edit("upperFreqEdit"));
-  c.orderNumber = Str(Edit("orderNumberEdit"));
-  c.outerDiameterText = Str(Edit("outerDimensionsEdit"));
+  c.lowerFreqText = Str(lowerFreqEdit_);
+  c.upperFreqText = Str(upperFreqEdit_);
+  c.orderNumber = Str(orderNumberEdit_);
+  c.outerDiameterText = Str(outerDimensionsEdit_);
 
   e.type = SelectedType();
-  e.dampingVolume = static_cast<std::int8_t>(Control<QSlider>("volumeDampingSlider")->value());
-  e.dampingNearChassis = static_cast<std::int8_t>(Control<QSlider>("lossDampingSlider")->value());
-  e.dampingPort = static_cast<std::int8_t>(Control<QSlider>("portDampingSlider")->value());
-  e.dampingFrontVolume = static_cast<std::int8_t>(Control<QSlider>("frontVolumeDampingSlider")->value());
-  e.dampingFrontPort = static_cast<std::int8_t>(Control<QSlider>("frontPortDampingSlider")->value());
+  ReadDamping(e);
 
-  if (const int k = Control<QComboBox>("directionCombo")->currentIndex(); k >= 0) w.direction = static_cast<std::int8_t>(k);
-  if (const int k = Control<QComboBox>("rearDirectionCombo")->currentIndex(); k >= 0) w.rearDirection = static_cast<std::int8_t>(k);
-  if (const int k = Control<QComboBox>("diaphragmShapeCombo")->currentIndex(); k >= 0) {
+  if (const int k = direction_->currentIndex(); k >= 0) w.direction = static_cast<std::int8_t>(k);
+  if (const int k = rearDirection_->currentIndex(); k >= 0) w.rearDirection = static_cast<std::int8_t>(k);
+  if (const int k = diaphragmShape_->currentIndex(); k >= 0) {
     w.diaphragmShape = static_cast<std::int8_t>(k);
     c.diaphragmShape = static_cast<std::int8_t>(k);
   }
@@ -876,7 +805,7 @@ int ChassisEditorWindow::SelectedType() const {
 }
 
 void ChassisEditorWindow::SetTypeButtonsEnabled() {
-  const bool closedBack = Check("rearClosedCheck")->isChecked();
+  const bool closedBack = chassisFields_.Check(&Chassis::rearClosed)->isChecked();
   for (std::size_t t = 1; t < typeButtons_.size(); ++t) typeButtons_[t]->setEnabled(!closedBack);
 }
 
@@ -885,80 +814,83 @@ void ChassisEditorWindow::SetTypeButtonsEnabled() {
 void ChassisEditorWindow::TypeChanged() {
   if (loading_) return;
   const int t = SelectedType();
-  const bool expl = Check("explicitValuesCheck")->isChecked();
-  auto show = [this](const char* name, bool visible) {
-    if (QWidget* row = findChild<QWidget*>(QString::fromLatin1(name) + "Row")) row->setVisible(visible);
-  };
-  show("vbEdit", t >= 1);
-  show("fbEdit", t == 2 || t == 4);
-  show("vbfEdit", t >= 3);
-  show("fbfEdit", t >= 3);
-  Check("explicitValuesCheck")->setVisible(t != 0);
+  const bool expl = enclosureFields_.Check(&Enclosure::explicitValues)->isChecked();
+  auto show = [this](double Enclosure::*field, bool visible) { ShowRow(enclosureFields_.Edit(field), visible); };
+  show(&Enclosure::Vb, t >= 1);
+  show(&Enclosure::fb, t == 2 || t == 4);
+  show(&Enclosure::VbFront, t >= 3);
+  show(&Enclosure::fbFront, t >= 3);
+  enclosureFields_.Check(&Enclosure::explicitValues)->setVisible(t != 0);
   // explicit values
   const bool box = t >= 1;
-  show("volumeFactorEdit", expl && box);
-  show("mbEdit", expl && box);
-  show("fmbEdit", expl && box);
-  show("qlEdit", expl && box);
-  show("qbEdit", expl && (t == 2 || t == 4));
-  show("qkEdit", expl && (t == 2 || t == 4));
-  show("frontVolumeFactorEdit", expl && t >= 3);
-  show("qbfEdit", expl && t >= 3);
-  show("qkfEdit", expl && t >= 3);
-  Control<QWidget>("volumeFactorHelpButton")->setVisible(expl && box);
-  Control<QWidget>("airLoadHelpButton")->setVisible(expl && box);
-  Control<QWidget>("portLossHelpButton")->setVisible(expl && t >= 2);
+  show(&Enclosure::volumeFactor, expl && box);
+  show(&Enclosure::airMassFactor, expl && box);
+  show(&Enclosure::airMassCornerFreq, expl && box);
+  show(&Enclosure::Ql, expl && box);
+  show(&Enclosure::Qb, expl && (t == 2 || t == 4));
+  show(&Enclosure::Qp, expl && (t == 2 || t == 4));
+  show(&Enclosure::frontVolumeFactor, expl && t >= 3);
+  show(&Enclosure::QbFront, expl && t >= 3);
+  show(&Enclosure::QpFront, expl && t >= 3);
+  helpButtons_[0]->setVisible(expl && box);
+  helpButtons_[1]->setVisible(expl && box);
+  helpButtons_[2]->setVisible(expl && t >= 2);
   // damping levels
-  show("volumeDampingSlider", !expl && box);
-  show("lossDampingSlider", !expl && box);
-  show("portDampingSlider", !expl && (t == 2 || t == 4));
-  show("frontVolumeDampingSlider", !expl && t >= 3);
-  show("frontPortDampingSlider", !expl && t >= 3);
+  const std::array<bool, 5> sliders{!expl && box, !expl && box, !expl && (t == 2 || t == 4), !expl && t >= 3,
+                                    !expl && t >= 3};
+  for (std::size_t k = 0; k < sliders.size(); ++k) ShowRow(dampingSliders_[k], sliders[k]);
   rearGroup_->setVisible(t == 2 || t == 4);
 
-  Apply();
-  EstimateEnclosureLosses(*chassis_, enclosure_);
-  loading_ = true;
-  SetFieldNumber(Edit("volumeFactorEdit"), enclosure_.volumeFactor);
-  SetFieldNumber(Edit("frontVolumeFactorEdit"), enclosure_.frontVolumeFactor);
-  SetFieldNumber(Edit("mbEdit"), enclosure_.airMassFactor);
-  SetFieldNumber(Edit("fmbEdit"), enclosure_.airMassCornerFreq);
-  SetFieldNumber(Edit("qlEdit"), enclosure_.Ql);
-  SetFieldNumber(Edit("qbEdit"), enclosure_.Qb);
-  SetFieldNumber(Edit("qbfEdit"), enclosure_.QbFront);
-  SetFieldNumber(Edit("qkEdit"), enclosure_.Qp);
-  SetFieldNumber(Edit("qkfEdit"), enclosure_.QpFront);
-  loading_ = false;
+  // The type is the enclosure's own; the losses estimated from the damping
+  // levels depend on it. Entered losses stay as the fields show them.
+  enclosure_.type = t;
+  enclosure_.explicitValues = expl;
+  if (!expl) EstimateLosses();
   RefreshDerived();
 }
 
 void ChassisEditorWindow::DampingChanged() {
-  if (loading_ || Check("explicitValuesCheck")->isChecked()) return;
-  Apply();
-  EstimateEnclosureLosses(*chassis_, enclosure_);
+  if (loading_ || enclosureFields_.Check(&Enclosure::explicitValues)->isChecked()) return;
+  EstimateLosses();
   RefreshDerived();
+}
+
+void ChassisEditorWindow::EstimateLosses() {
+  // The estimate reads the type, the damping levels, Vb and the chassis's
+  // fs, Vas and Sd: only these come from the fields.
+  enclosure_.type = SelectedType();
+  enclosure_.explicitValues = enclosureFields_.Check(&Enclosure::explicitValues)->isChecked();
+  ReadDamping(enclosure_);
+  chassisFields_.Read(*chassis_, kEstimateChassisFields);
+  enclosureFields_.Read(enclosure_, kEstimateEnclosureFields);
+  EstimateEnclosureLosses(*chassis_, enclosure_);
+  FillLossFields();
+}
+
+void ChassisEditorWindow::FillLossFields() {
+  const bool wasLoading = loading_;
+  loading_ = true;
+  enclosureFields_.Fill(enclosure_, kLossFields);
+  loading_ = wasLoading;
 }
 
 void ChassisEditorWindow::RefreshDerived() {
   const auto placeholders = DerivedValueLabels(ChassisDerived{});
-  for (const DerivedValueLabel& l : placeholders)
-    if (QLabel* label = DerivedLabel(l.key.c_str())) label->setText(QText(l.placeholder));
-  DeriveChassisValues(*chassis_, enclosure_, 1e-10);
+  for (std::size_t k = 0; k < placeholders.size() && k < derivedLabels_.size(); ++k)
+    derivedLabels_[k]->setText(QText(placeholders[k].placeholder));
+  // The values the fields show now, entered or not yet taken.
+  Enclosure shown = enclosure_;
+  enclosureFields_.Read(shown);
+  shown.type = SelectedType();
+  ReadDamping(shown);
+  const auto work = std::make_unique<Chassis>(*chassis_);
+  chassisFields_.Read(*work);
+  DeriveChassisValues(*work, shown, 1e-10);
+  chassis_->derived = work->derived;
   static_cast<TypePicture*>(picture_)->SetType(SelectedType());
-  for (const DerivedValueLabel& l : DerivedValueLabels(chassis_->derived))
-    if (QLabel* label = DerivedLabel(l.key.c_str())) label->setText(QText(l.text));
-  const bool wasLoading = loading_;
-  loading_ = true;
-  SetFieldNumber(Edit("volumeFactorEdit"), enclosure_.volumeFactor);
-  SetFieldNumber(Edit("mbEdit"), enclosure_.airMassFactor);
-  SetFieldNumber(Edit("fmbEdit"), enclosure_.airMassCornerFreq);
-  SetFieldNumber(Edit("qlEdit"), enclosure_.Ql);
-  SetFieldNumber(Edit("qbEdit"), enclosure_.Qb);
-  SetFieldNumber(Edit("frontVolumeFactorEdit"), enclosure_.frontVolumeFactor);
-  SetFieldNumber(Edit("qbfEdit"), enclosure_.QbFront);
-  SetFieldNumber(Edit("qkEdit"), enclosure_.Qp);
-  SetFieldNumber(Edit("qkfEdit"), enclosure_.QpFront);
-  loading_ = wasLoading;
+  const auto labels = DerivedValueLabels(chassis_->derived);
+  for (std::size_t k = 0; k < labels.size() && k < derivedLabels_.size(); ++k)
+    derivedLabels_[k]->setText(QText(labels[k].text));
 }
 
 // ---------------------------------------------------------------- Ok
@@ -966,11 +898,14 @@ void ChassisEditorWindow::RefreshDerived() {
 void ChassisEditorWindow::OkClick() {
   Apply();
   EstimateEnclosureLosses(*chassis_, enclosure_);
+  FillLossFields();
   RefreshDerived();
   // The question comes before anything is written: "jetzt ändern" keeps the
   // editor open with the project untouched, so the next "Ok" takes one undo
   // step, not two.
-  if (!(chassis_->fs > 0) && ui_.ChooseButton("Fehler: fs<=0", "jetzt ändern|bleibt so", 1) == 1) return;
+  const FieldDescription& fs = FindField(ChassisNumberFields(), &Chassis::fs)->description;
+  if (!RecordValueInRange(fs, chassis_->fs) && ui_.ChooseButton("Fehler: fs<=0", "jetzt ändern|bleibt so", 1) == 1)
+    return;
   ProjectEdit edit(doc_, "Chassis " + std::to_string(slot_ + 1) + " editieren");
   Project& p = edit.EditedProject();
   const auto s = static_cast<std::size_t>(slot_);
@@ -984,17 +919,17 @@ void ChassisEditorWindow::OkClick() {
 // ---------------------------------------------------------------- measured data
 
 void ChassisEditorWindow::UseResponseClick() {
-  const bool on = Check("useResponseCheck")->isChecked();
-  Check("useResponsePhaseCheck")->setEnabled(on);
-  Check("useResponseForFsCheck")->setEnabled(on);
-  Check("useResponseForFsCheck")->setChecked(on);
-  if (!on) Check("useResponsePhaseCheck")->setChecked(false);
+  const bool on = chassisFields_.Check(&Chassis::useMeasuredAmplitude)->isChecked();
+  chassisFields_.Check(&Chassis::useMeasuredAcousticPhase)->setEnabled(on);
+  chassisFields_.Check(&Chassis::useMeasuredAmplitudeAtFs)->setEnabled(on);
+  chassisFields_.Check(&Chassis::useMeasuredAmplitudeAtFs)->setChecked(on);
+  if (!on) chassisFields_.Check(&Chassis::useMeasuredAcousticPhase)->setChecked(false);
 }
 
 void ChassisEditorWindow::UseImpedanceClick() {
-  const bool on = Check("useImpedanceCheck")->isChecked();
-  Check("useImpedancePhaseCheck")->setEnabled(on);
-  if (!on) Check("useImpedancePhaseCheck")->setChecked(false);
+  const bool on = chassisFields_.Check(&Chassis::useMeasuredImpedance)->isChecked();
+  chassisFields_.Check(&Chassis::useMeasuredElectricalPhase)->setEnabled(on);
+  if (!on) chassisFields_.Check(&Chassis::useMeasuredElectricalPhase)->setChecked(false);
 }
 
 void ChassisEditorWindow::MeasuringConditionChosen() {
@@ -1011,26 +946,29 @@ void ChassisEditorWindow::ImportResponseClick() {
   // A curve that came from the file is meant to be used: its switch is
   // ticked (with the switches that depend on it), the others stay as they were.
   if (chassis_->measuredAmplitude != levelBefore || chassis_->measuredAmplitudeFreq != levelFreqBefore) {
-    Check("useResponseCheck")->setChecked(true);
+    chassisFields_.Check(&Chassis::useMeasuredAmplitude)->setChecked(true);
     UseResponseClick();
   }
-  if ((chassis_->measuredAcousticPhase != phaseBefore || chassis_->measuredAcousticPhaseFreq != phaseFreqBefore) && Check("useResponseCheck")->isChecked())
-    Check("useResponsePhaseCheck")->setChecked(true);
+  if ((chassis_->measuredAcousticPhase != phaseBefore || chassis_->measuredAcousticPhaseFreq != phaseFreqBefore) &&
+      chassisFields_.Check(&Chassis::useMeasuredAmplitude)->isChecked())
+    chassisFields_.Check(&Chassis::useMeasuredAcousticPhase)->setChecked(true);
   Apply();
 }
 
 void ChassisEditorWindow::ImportImpedanceClick() {
   Apply();
   const FreqArray zBefore = chassis_->measuredImpedance, zFreqBefore = chassis_->measuredImpedanceFreq;
-  const FreqArray phaseBefore = chassis_->measuredElectricalPhase, phaseFreqBefore = chassis_->measuredElectricalPhaseFreq;
+  const FreqArray phaseBefore = chassis_->measuredElectricalPhase,
+                  phaseFreqBefore = chassis_->measuredElectricalPhaseFreq;
   if (!ImportImpedanceResponse(*chassis_, ui_, settings_.chassisFolder)) return;
   Fill();
   if (chassis_->measuredImpedance != zBefore || chassis_->measuredImpedanceFreq != zFreqBefore) {
-    Check("useImpedanceCheck")->setChecked(true);
+    chassisFields_.Check(&Chassis::useMeasuredImpedance)->setChecked(true);
     UseImpedanceClick();
   }
-  if ((chassis_->measuredElectricalPhase != phaseBefore || chassis_->measuredElectricalPhaseFreq != phaseFreqBefore) && Check("useImpedanceCheck")->isChecked())
-    Check("useImpedancePhaseCheck")->setChecked(true);
+  if ((chassis_->measuredElectricalPhase != phaseBefore || chassis_->measuredElectricalPhaseFreq != phaseFreqBefore) &&
+      chassisFields_.Check(&Chassis::useMeasuredImpedance)->isChecked())
+    chassisFields_.Check(&Chassis::useMeasuredElectricalPhase)->setChecked(true);
   Apply();
 }
 
@@ -1100,14 +1038,14 @@ void ChassisEditorWindow::SaveChassisClick() {
 // ---------------------------------------------------------------- other handlers
 
 void ChassisEditorWindow::RearClosedClick() {
-  if (Check("rearClosedCheck")->isChecked()) typeButtons_[0]->setChecked(true);
+  if (chassisFields_.Check(&Chassis::rearClosed)->isChecked()) typeButtons_[0]->setChecked(true);
   SetTypeButtonsEnabled();
   TypeChanged();
 }
 
 void ChassisEditorWindow::CommonCabinetClick() {
-  if (!loading_ && Check("commonCabinetCheck")->isChecked()) {
-    Check("commonCabinetCheck")->setChecked(false);
+  if (!loading_ && baffleFields_.Check(&Baffle::useCabinet)->isChecked()) {
+    baffleFields_.Check(&Baffle::useCabinet)->setChecked(false);
     ui_.ShowMessage(kCommonCabinetRefusal);
   }
   ApplyCommonCabinetLock();
@@ -1116,19 +1054,20 @@ void ChassisEditorWindow::CommonCabinetClick() {
 void ChassisEditorWindow::ApplyCommonCabinetLock() {
   // The geometry of a chassis on the common cabinet comes from that dialog;
   // only the outlet diameter and the membrane shape stay editable here.
-  const bool locked = Check("commonCabinetCheck")->isChecked();
-  for (const char* name : {"diffractionLeftCheck", "diffractionRightCheck", "diffractionTopCheck", "diffractionBottomCheck"}) Check(name)->setEnabled(!locked);
+  const bool locked = baffleFields_.Check(&Baffle::useCabinet)->isChecked();
+  for (const CheckFieldBinder<Baffle>& b : baffleFields_.Checks())
+    if (b.Member() != &Baffle::useCabinet) b.Box()->setEnabled(!locked);
   // The greyed fields say where their values come from.
   const QString source =
       locked ? QText("Wert aus dem gemeinsamen Außengehäuse (Chassis & Einbau → gemeinsames Außengehäuse, Strg+G)")
              : QString();
-  for (const char* name : {"fromBottomEdit", "widthEdit", "fromLeftEdit", "chamferLeftEdit", "chamferRightEdit", "chamferTopEdit", "heightEdit", "chamferBottomEdit", "horizontalEdit",
-                           "verticalEdit", "towardsListenerEdit", "rearHorizontalEdit", "rearVerticalEdit", "rearTowardsListenerEdit"}) {
-    Edit(name)->setEnabled(!locked);
-    Edit(name)->setToolTip(source);
+  for (const NumberFieldBinder<Baffle>& b : baffleFields_.Numbers()) {
+    if (b.Member() == &Baffle::outletDiameter) continue;
+    b.Edit()->setEnabled(!locked);
+    b.Edit()->setToolTip(source);
   }
-  Control<QComboBox>("directionCombo")->setEnabled(!locked);
-  Control<QComboBox>("rearDirectionCombo")->setEnabled(!locked);
+  direction_->setEnabled(!locked);
+  rearDirection_->setEnabled(!locked);
 }
 
 void ChassisEditorWindow::HelpClick(int which) {

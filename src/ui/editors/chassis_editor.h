@@ -6,31 +6,30 @@
 #include <QDialog>
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "model/project.h"
 #include "model/settings.h"
+#include "ui/dialogs/field_binder.h"
 
-class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
 class QTabWidget;
 class QTableWidget;
+class QToolButton;
 
 namespace sonvex {
 
 class Interaction;
 class ProjectDocument;
-template <class R>
-struct NumberField;
-template <class R>
-struct CheckField;
 class HelpTextWindow;
 class VoiceCoilFitWindow;
 
@@ -49,13 +48,18 @@ class ChassisEditorWindow : public QDialog {
   const Baffle& BaffleCopy() const { return baffle_; }
 
   // ---- the handlers (the controls call them; tests may too)
-  // The editor's copies of the records -> the controls (then the type and
-  // damping handlers), and the controls -> the copies; "Ok" writes the copies
+  // The editor's copies of the records -> the controls (then the type
+  // handler), and the controls -> the copies; "Ok" writes the copies
   // back to the project.
   void Fill();
   void Apply();
-  void TypeChanged();     // a type button or CBmbQexplizit
-  void DampingChanged();  // a damping track bar
+  // A type button or "Werte explizit eingeben": shows the rows of the type
+  // and, unless entered, the losses estimated for it. Only the type, the
+  // damping levels and what the estimate reads (fs, Vas, Sd, Vb) go into the
+  // copies; the derived values are shown for the fields as they stand.
+  void TypeChanged();
+  // A damping track bar: the estimated losses follow.
+  void DampingChanged();
   void RefreshDerived();  // "Errechnete Größen"
   void OkClick();
   // The controls hold values that "Ok" would write and the project does not
@@ -74,16 +78,10 @@ class ChassisEditorWindow : public QDialog {
   void CommonCabinetClick();
   void HelpClick(int which);  // 0 vV, 1 mb, 2 Qk
 
-  // ---- controls (every control also carries its name as object name)
-  template <class T>
-  T* Control(const char* name) const {
-    return findChild<T*>(QString::fromLatin1(name));
-  }
-  QLineEdit* Edit(const char* name) const;
-  QCheckBox* Check(const char* name) const;
+  // ---- controls (every control also carries its name as object name, so
+  // that tests find it)
   QTabWidget* Pages() const { return pages_; }
   QTableWidget* Grid(int k) const { return grids_.at(static_cast<std::size_t>(k)); }  // FA, FAP, FI, FIP
-  QLabel* DerivedLabel(const char* key) const;
   HelpTextWindow* HelpWindow() const { return help_; }
   VoiceCoilFitWindow* VoiceCoilFit() const { return voiceCoilFit_; }
 
@@ -99,11 +97,17 @@ class ChassisEditorWindow : public QDialog {
   void BuildEnclosurePage(QWidget* page);
   void BuildBafflePage(QWidget* page);
   void BuildMorePage(QWidget* page);
-  // The bound number fields and check boxes of one record.
-  template <class R, std::size_t N, std::size_t M>
-  void FillBound(const R& r, const std::array<NumberField<R>, N>& numbers, const std::array<CheckField<R>, M>& checks);
-  template <class R, std::size_t N, std::size_t M>
-  void ApplyBound(R& r, const std::array<NumberField<R>, N>& numbers, const std::array<CheckField<R>, M>& checks) const;
+  // A number row (caption and field) of the description with this id, bound
+  // to its record field.
+  template <class R>
+  QLineEdit* AddNumberRow(RecordBinder<R>& binder, std::span<const RecordNumberField<R>> table, const char* id,
+                          QGridLayout* grid, int row, int col, int labelWidth);
+  // Shows the enclosure's loss factors (estimated or entered).
+  void FillLossFields();
+  // Estimates the losses from the damping levels and what the estimate reads
+  // of the fields, and shows them.
+  void EstimateLosses();
+  void ReadDamping(Enclosure& e) const;
   // Where the screen is smaller than the editor, its pages scroll.
   void ScrollPagesOnASmallScreen();
   // What "Ok" would write, read from the controls; the editor's copies stay.
@@ -127,6 +131,26 @@ class ChassisEditorWindow : public QDialog {
   std::unique_ptr<Chassis> openedChassis_;
   Enclosure openedEnclosure_{};
   Baffle openedBaffle_{};
+
+  // The number fields and check boxes bound to the three records.
+  RecordBinder<Chassis> chassisFields_;
+  RecordBinder<Enclosure> enclosureFields_;
+  RecordBinder<Baffle> baffleFields_;
+  // The text fields of the chassis.
+  QLineEdit* nameEdit_ = nullptr;
+  QLineEdit* commentEdit_ = nullptr;
+  QLineEdit* lowerFreqEdit_ = nullptr;
+  QLineEdit* upperFreqEdit_ = nullptr;
+  QLineEdit* orderNumberEdit_ = nullptr;
+  QLineEdit* outerDimensionsEdit_ = nullptr;
+  QComboBox* measuringCondition_ = nullptr;
+  QComboBox* direction_ = nullptr;
+  QComboBox* rearDirection_ = nullptr;
+  QComboBox* diaphragmShape_ = nullptr;
+  // volume, near the chassis, port, front volume, front port
+  std::array<QSlider*, 5> dampingSliders_{};
+  std::array<QToolButton*, 3> helpButtons_{};  // vV, mb, Qk
+  std::vector<QLabel*> derivedLabels_;         // in the order of DerivedValueLabels
 
   QTabWidget* pages_ = nullptr;
   std::array<QTableWidget*, 4> grids_{};

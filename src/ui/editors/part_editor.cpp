@@ -224,6 +224,7 @@ PartEditorDialog::PartEditorDialog(const Settings& settings, Interaction& ui, QW
   windingResistanceLabel_ = new QLabel(QText("R-Wert"));
   windingResistance_ = new QLineEdit;
   WatchNumberField(windingResistance_, NumberFieldUse::Required);
+  SetNumberRange(windingResistance_, kWindingResistanceField.range, kWindingResistanceField.unit);
   for (QLineEdit* e : {value_, windingResistance_}) connect(e, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
   windingResistanceUnit_ = new QLabel(QText("Ohm"));
   noteLabel_ = new QLabel(QText("Bem."));
@@ -306,6 +307,7 @@ void PartEditorDialog::UpdateVisibility() {
        {static_cast<QWidget*>(valueLabel_), static_cast<QWidget*>(value_), static_cast<QWidget*>(valueUnit_)})
     w->setVisible(f.value);
   valueUnit_->setText(QText(f.unit));
+  SetNumberRange(value_, kPartValueField.range, f.unit);
   for (QWidget* w :
        {static_cast<QWidget*>(windingResistanceLabel_), static_cast<QWidget*>(windingResistance_), static_cast<QWidget*>(windingResistanceUnit_)})
     w->setVisible(f.windingResistance);
@@ -326,12 +328,12 @@ QString PartEditorDialog::PartProblem() const {
     // A part of 0 is no part: a 0 µF capacitor in series cuts the way off,
     // a 0 mH coil or 0 Ohm resistor is a wire.
     const double value = FieldDoubleLenient(StdText(value_->text()));
-    if (!FieldHoldsUsableNumber(value_) || !(value > 0))
+    if (!FieldHoldsUsableNumber(value_) || !kPartValueField.range.Contains(value))
       lines << QText(std::string("Der Wert muss eine Zahl größer als 0 ") + PartEditorFields(partType).unit + " sein.");
   }
   if (partType == PartInductor) {
     const double r = FieldDoubleLenient(StdText(windingResistance_->text()));
-    if (!FieldHoldsUsableNumber(windingResistance_) || !(r >= 0))
+    if (!FieldHoldsUsableNumber(windingResistance_) || !kWindingResistanceField.range.Contains(r))
       lines << QText("Der R-Wert der Spule muss eine Zahl ab 0 Ohm sein.");
   }
   return lines.join(QLatin1Char('\n'));
