@@ -673,8 +673,8 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
       progressBefore = w.ProgressValue();
       // Let go, the optimizer computes its trial and comes to its next
       // report (progress, grades, a part to fix or the end of the run),
-      // which the open question holds; the window messages that came
-      // meanwhile are handled. Had the report got through, it would show now.
+      // which the open question holds; then the window messages that are
+      // due are handled, and nothing of the run has reached the window.
       const int reportsBefore = reports.Count();
       release.Open();
       reportCame = reports.WaitFor(reportsBefore + 1);
