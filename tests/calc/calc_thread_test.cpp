@@ -526,15 +526,17 @@ TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {
           p->chassis[3].fs = 38 * factor(rng);
           break;
       }
+      // The steps counted before the request that ends a burst.
+      const int stepsBefore = steps.Count();
       if (request % 500 == 0)
         thread.StartFullCalc(*p);
       else
         thread.StartCalc(*p);
       // The end of a burst: the owner waits until the thread has taken a
-      // step on it (an item, or the end of the calculation), so that the
-      // next burst lands on a calculation under way.
+      // step since its last request (an item, or the end of the calculation),
+      // so that the next burst lands on a calculation under way.
       if (request % 100 == 99) {
-        EXPECT_TRUE(steps.WaitFor(steps.Count() + 1));
+        EXPECT_TRUE(steps.WaitFor(stepsBefore + 1));
       }
     }
   });
