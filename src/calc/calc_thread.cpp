@@ -158,6 +158,7 @@ void CalcThread::Execute() {
   {
     // Created idle: no pass runs on the empty project before the first request.
     std::unique_lock lock(mutex_);
+    if (onWaitForRequest && !requested_) onWaitForRequest();
     wake_.wait(lock, [this] { return requested_ || terminate_; });
   }
   while (true) {
@@ -177,6 +178,7 @@ void CalcThread::Execute() {
     if (!checkChanges_ && !resetAll_) {
       idle_ = true;
       idleCv_.notify_all();
+      if (onWaitForRequest) onWaitForRequest();
       wake_.wait(lock, [this] { return checkChanges_ || resetAll_ || terminate_; });
     }
   }

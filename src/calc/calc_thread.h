@@ -96,6 +96,10 @@ class CalcThread {
 
   // Test hook: called on the calculation thread after each item ran.
   std::function<void(int item)> onItemRun;
+  // Test hook: called on the calculation thread each time it begins to wait
+  // for a request (once before the first one, then whenever it became idle),
+  // with the thread's lock held: it must not call the thread.
+  std::function<void()> onWaitForRequest;
 
  private:
   enum class PassOutcome { StepRan, Finished };

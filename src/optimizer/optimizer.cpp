@@ -168,11 +168,14 @@ void OptimizerThread::Execute() {
 
 void OptimizerThread::SetProgress(int perMille) {
   progress_ = perMille;
-  if (host_ != nullptr && !Terminating()) host_->Progress(perMille);
+  if (host_ == nullptr || Terminating()) return;
+  if (onReport) onReport();
+  host_->Progress(perMille);
 }
 
 void OptimizerThread::ReportGrades() {
   if (host_ == nullptr || Terminating()) return;
+  if (onReport) onReport();
   const CalcThread& w = *workers_[static_cast<std::size_t>(best_)];
   host_->GradeReport(w.Grades(), w.Result());
 }
@@ -302,7 +305,10 @@ void OptimizerThread::FixOnePart() {
   Project& best = *projects_[static_cast<std::size_t>(best_)];
   CrossoverPart& part =
       best.amplifiers.at(static_cast<std::size_t>(v.amplifier)).crossover.at(static_cast<std::size_t>(v.slot));
-  if (host_ != nullptr && !Terminating()) part = host_->FixPart(v, part);
+  if (host_ != nullptr && !Terminating()) {
+    if (onReport) onReport();
+    part = host_->FixPart(v, part);
+  }
   // The best worker recomputes its crossover with the fixed part; the next
   // trial waits for it together with the candidates.
   workers_[static_cast<std::size_t>(best_)]->StartCalc(best);

@@ -147,6 +147,10 @@ class OptimizerThread {
     bool computeDown;
   };
   std::function<void(const Trial&)> onTrial;
+  // Test hook: called on the optimizer thread right before each report to
+  // the host (progress, grades, a part to fix; the end of a run reports its
+  // progress first).
+  std::function<void()> onReport;
 
  private:
   // Three workers: the best crossover and the two candidates of a step.

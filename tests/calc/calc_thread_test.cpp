@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <mutex>
@@ -13,10 +14,12 @@
 
 #include "calc/check.h"
 #include "support/test_projects.h"
+#include "support/thread_events.h"
 
 namespace sonvex {
 namespace {
 
+using testing::EventCount;
 using testing::MakeTwoWayProject;
 using Items = std::multiset<int>;
 
@@ -453,8 +456,12 @@ TEST(CalcDriverThread, CreatedIdleUntilTheFirstRequest) {
     std::lock_guard lock(ranMutex);
     ran.insert(item);
   };
+  EventCount waits;
+  thread.onWaitForRequest = [&] { waits.Notify(); };
   thread.Start();
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // The thread waits for its first request: a pass on the empty project
+  // would have run before it came to wait.
+  ASSERT_TRUE(waits.WaitFor(1));
   EXPECT_TRUE(thread.IsIdle());
   {
     std::lock_guard lock(ranMutex);
@@ -485,7 +492,13 @@ TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {
   auto p = MakeTwoWayProject(30);
   CalcThread thread(nullptr, false, std::chrono::milliseconds(0));
   std::atomic<int> itemsRun{0};
-  thread.onItemRun = [&](int) { ++itemsRun; };
+  // An item computed, or the thread gone to wait for the next request.
+  EventCount steps;
+  thread.onItemRun = [&](int) {
+    ++itemsRun;
+    steps.Notify();
+  };
+  thread.onWaitForRequest = [&] { steps.Notify(); };
   thread.Start();
 
   std::mt19937 rng(12345);
@@ -513,11 +526,18 @@ TEST(CalcDriverThread, BurstsOfRequestsNeverLoseTheLastOne) {
           p->chassis[3].fs = 38 * factor(rng);
           break;
       }
+      // The steps counted before the request that ends a burst.
+      const int stepsBefore = steps.Count();
       if (request % 500 == 0)
         thread.StartFullCalc(*p);
       else
         thread.StartCalc(*p);
-      if (request % 100 == 99) std::this_thread::sleep_for(std::chrono::milliseconds(2));  // end of a burst
+      // The end of a burst: the owner waits until the thread has taken a
+      // step since its last request (an item, or the end of the calculation),
+      // so that the next burst lands on a calculation under way.
+      if (request % 100 == 99) {
+        EXPECT_TRUE(steps.WaitFor(stepsBefore + 1));
+      }
     }
   });
   owner.join();
@@ -536,14 +556,22 @@ TEST(CalcDriverThread, DestroyingABusyThreadEndsIt) {
   // would hold the test until the suite's time limit fails it.
   auto p = MakeTwoWayProject();
   auto thread = std::make_unique<CalcThread>(nullptr, false, std::chrono::hours(1));
-  std::atomic<bool> firstItemRan{false};
-  thread->onItemRun = [&](int) { firstItemRan = true; };
+  std::atomic<int> itemsRun{0};
+  EventCount items;
+  thread->onItemRun = [&](int) {
+    ++itemsRun;
+    items.Notify();
+  };
   thread->StartFullCalc(*p);
   thread->Start();
-  // The thread is in the pause after its first item (no clock involved).
-  while (!firstItemRan) std::this_thread::yield();
+  // The thread is in the pause after its first item, with the rest of the
+  // full calculation still to do.
+  ASSERT_TRUE(items.WaitFor(1));
+  EXPECT_FALSE(thread->IsIdle());
   thread.reset();
-  SUCCEED();
+  // The destructor returned (the test would otherwise stall until the suite's
+  // limit) and ended the thread inside its pause: no further item ran.
+  EXPECT_EQ(itemsRun.load(), 1);
 }
 
 }  // namespace

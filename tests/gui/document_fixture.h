@@ -6,12 +6,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "model/project_file.h"
 #include "model/settings.h"
@@ -25,18 +26,30 @@ namespace sonvex {
 // calculation, so that a test can hold a calculation with a hook until the
 // question has come, instead of with a pause it sits out.
 struct WaitCountingInteraction : ScriptedInteraction {
-  std::atomic<int> waits{0};
   int ChooseButton(std::string_view message, std::string_view captions, int defaultIndex) override {
-    if (message == kWaitIdleText) ++waits;
+    if (message == kWaitIdleText) {
+      {
+        std::lock_guard lock(waitsMutex_);
+        ++waits_;
+      }
+      asked_.notify_all();
+    }
     return ScriptedInteraction::ChooseButton(message, captions, defaultIndex);
   }
   // A hook for CalcThread::onItemRun: holds the calculation until `needed`
-  // such questions were asked.
+  // such questions were asked. The time limit only keeps a fault from
+  // hanging the suite.
   std::function<void(int)> HoldUntilAsked(const std::atomic<int>& needed) {
     return [this, &needed](int) {
-      while (waits < needed) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::unique_lock lock(waitsMutex_);
+      asked_.wait_for(lock, std::chrono::minutes(5), [&] { return waits_ >= needed; });
     };
   }
+
+ private:
+  std::mutex waitsMutex_;
+  std::condition_variable asked_;
+  int waits_ = 0;  // guarded by waitsMutex_
 };
 
 // A scratch program folder with its settings and a scripted interaction.

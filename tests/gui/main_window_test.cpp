@@ -1102,7 +1102,7 @@ TEST_F(MainWindowTest, ClosingTheProgramDuringARunClosesOnceTheRunStopped) {
   ui_.buttons = {1, 2};  // abort, then keep the start values
   EXPECT_FALSE(form_->close());
   EXPECT_TRUE(form_->isVisible());
-  ASSERT_TRUE(WaitRunFinished(w));
+  ASSERT_TRUE(WaitOptimizerRun(w));
   EXPECT_FALSE(w.isVisible());
   EXPECT_FALSE(form_->isVisible());
   ASSERT_EQ(ui_.asked.size(), 2u);

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
@@ -15,7 +14,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSlider>
-#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -29,7 +27,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "document_fixture.h"
@@ -42,6 +39,7 @@
 #include "optimizer_test_support.h"
 #include "support/scripted_interaction.h"
 #include "support/test_projects.h"
+#include "support/thread_events.h"
 #include "ui/editors/optimizer_window.h"
 
 namespace sonvex {
@@ -70,6 +68,25 @@ std::string GradeText(const QListWidget& list) {
   s.erase(0, s.find_first_not_of(' '));
   std::replace(s.begin(), s.end(), '.', ',');
   return s;
+}
+
+using testing::Gate;
+
+// Hooks that hold the optimizer before its first trial after a part was
+// fixed by hand until `release` opens, announcing to `held` that it waits
+// there (or that the run ended without a fix). `reports`, if given, counts
+// the optimizer's reports to the window.
+void HoldAfterTheFirstFix(OptimizerThread& optimizer, const std::atomic<int>& fixes, MessagesUntil& held, Gate& release,
+                          testing::EventCount* reports = nullptr) {
+  optimizer.onTrial = [&fixes, &held, &release](const OptimizerThread::Trial&) {
+    if (fixes == 0) return;
+    held.Announce();
+    release.Wait();
+  };
+  optimizer.onReport = [&optimizer, &held, reports] {
+    if (reports != nullptr) reports->Notify();
+    if (optimizer.Progress() < 0) held.Announce();
+  };
 }
 
 // The text of the finish panel.
@@ -360,21 +377,18 @@ TEST_F(OptimizerWindow, AbortThenNoRestoresTheProjectWithoutTheFixedParts) {
   // Parts are fixed by hand to 10 % more; after the first fix the optimizer
   // holds before its next trial until the test lets it go on.
   std::atomic<int> fixes{0};
-  std::atomic<bool> release{false};
+  Gate release;
+  MessagesUntil held;
   w.fixPartDialog = [&](const OptimizerVariable&, const CrossoverPart& part) -> std::optional<CrossoverPart> {
     CrossoverPart fixed = part;
     fixed.value *= 1.1;
     ++fixes;
     return fixed;
   };
-  w.Optimizer().onTrial = [&](const OptimizerThread::Trial&) {
-    while (fixes > 0 && !release) std::this_thread::sleep_for(1ms);
-  };
+  HoldAfterTheFirstFix(w.Optimizer(), fixes, held, release);
   ui_.buttons = {2};
   w.StartButton()->click();
-  QElapsedTimer clock;
-  clock.start();
-  while (fixes == 0 && !w.Optimizer().IsIdle() && clock.elapsed() < 300000) PumpWindowMessages(10);
+  ASSERT_TRUE(held.Run());
   ASSERT_EQ(fixes, 1);
   ASSERT_FALSE(w.Optimizer().IsIdle());
 
@@ -389,9 +403,9 @@ TEST_F(OptimizerWindow, AbortThenNoRestoresTheProjectWithoutTheFixedParts) {
   EXPECT_EQ(ui_.asked[0].options, "&Ja|&Nein");
   EXPECT_FALSE(w.Optimizer().IsIdle());
 
-  release = true;
+  release.Open();
   w.AbortButton()->click();
-  ASSERT_TRUE(WaitRunFinished(w));
+  ASSERT_TRUE(WaitOptimizerRun(w));
   EXPECT_TRUE(w.Optimizer().IsIdle());
   EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Stopped);
   EXPECT_TRUE(w.FinishPanel()->isHidden());
@@ -636,31 +650,36 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
   for (const int answer : {2, 1}) {  // "&Nein", then "&Ja"
     CrossoverOptimizerWindow& w = Open(*DetunedTwoWay());
     std::atomic<int> fixes{0};
-    std::atomic<bool> release{false};
+    Gate release;
+    MessagesUntil held;
     w.fixPartDialog = [&](const OptimizerVariable&, const CrossoverPart& part) -> std::optional<CrossoverPart> {
       ++fixes;
       return part;
     };
     // After the first fix the optimizer holds before its next trial until
     // the question lets it go.
-    w.Optimizer().onTrial = [&](const OptimizerThread::Trial&) {
-      while (fixes > 0 && !release) std::this_thread::sleep_for(1ms);
-    };
+    testing::EventCount reports;
+    HoldAfterTheFirstFix(w.Optimizer(), fixes, held, release, &reports);
     ui_.buttons = {2};
     w.StartButton()->click();
-    QElapsedTimer clock;
-    clock.start();
-    while (fixes == 0 && !w.Optimizer().IsIdle() && clock.elapsed() < 300000) PumpWindowMessages(10);
+    ASSERT_TRUE(held.Run());
     ASSERT_EQ(fixes, 1);
 
     int fixesDuringQuestion = -1;
     int progressBefore = 0;
     int progressDuringQuestion = 0;
     bool idleDuringQuestion = true;
+    bool reportCame = false;
     ui_.whileOpen = [&] {
       progressBefore = w.ProgressValue();
-      release = true;
-      PumpWindowMessages(400);
+      // Let go, the optimizer computes its trial and comes to its next
+      // report (progress, grades, a part to fix or the end of the run),
+      // which the open question holds; then the window messages that are
+      // due are handled, and nothing of the run has reached the window.
+      const int reportsBefore = reports.Count();
+      release.Open();
+      reportCame = reports.WaitFor(reportsBefore + 1);
+      QCoreApplication::processEvents();
       fixesDuringQuestion = fixes - 1;
       progressDuringQuestion = w.ProgressValue();
       idleDuringQuestion = w.Optimizer().IsIdle();
@@ -668,6 +687,7 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
     ui_.asked.clear();
     ui_.buttons = {answer, 2};
     w.close();
+    ASSERT_TRUE(reportCame) << answer;
     EXPECT_EQ(fixesDuringQuestion, 0) << answer;
     EXPECT_EQ(progressDuringQuestion, progressBefore) << answer;
     EXPECT_FALSE(idleDuringQuestion) << answer;
@@ -680,7 +700,7 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
       EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Finished);
     } else {
       // "&Ja": the run is stopped before the take-over question comes.
-      ASSERT_TRUE(WaitRunFinished(w));
+      ASSERT_TRUE(WaitOptimizerRun(w));
       EXPECT_EQ(w.Optimizer().LastOutcome(), OptimizerOutcome::Stopped);
       ASSERT_EQ(ui_.asked.size(), 2u);
       EXPECT_EQ(ui_.asked[1].text, "Optimierungsergebnisse übernehmen?");

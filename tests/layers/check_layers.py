@@ -2,12 +2,15 @@
 """Checks that no source of src/ includes a header of a later layer.
 
 Every folder of src/ is a layer; a file may include headers of its own layer
-and of the layers listed before it, never of one listed after it. Below the
-first layer that may use Qt, no file includes a Qt header. A folder of src/
-that is not a layer is an error too, so that a new folder cannot escape the
-check.
+and of the layers listed before it, never of one listed after it. Layers
+joined by "|" in one argument are siblings ("acoustics|network|tools"): each
+may use the layers listed before the group, none may include a header of
+another member of the group, and the layers after the group may use all of
+them. Below the first layer that may use Qt, no file includes a Qt header. A
+folder of src/ that is not a layer is an error too, so that a new folder
+cannot escape the check.
 
-    check_layers.py --layers numeric model ... app --qt-from charts SRC
+    check_layers.py --layers numeric model "acoustics|network|tools" calc ... app --qt-from charts SRC
         exit 0 when the tree is clean, 1 with one line per offending include
 
     check_layers.py ... --expect FILE SRC
@@ -33,10 +36,15 @@ def layer_of(path, rank):
     return best
 
 
+def ranks(layers):
+    """The rank of every layer, lowest 0; siblings ("a|b") share theirs."""
+    return {name: i for i, group in enumerate(layers) for name in group.split("|")}
+
+
 def offences(src, layers, qt_from):
-    rank = {name: i for i, name in enumerate(layers)}
+    rank = ranks(layers)
     qt_rank = rank[qt_from]
-    containers = {name.split("/")[0] for name in layers if "/" in name}
+    containers = {name.split("/")[0] for name in rank if "/" in name}
     found = []
     for folder in sorted(p for p in src.iterdir() if p.is_dir()):
         if folder.name not in rank and folder.name not in containers:
@@ -62,6 +70,8 @@ def offences(src, layers, qt_from):
                 found.append(f"{where}: {layer} includes {header}, which is in no layer")
             elif target is not None and rank[target] > rank[layer]:
                 found.append(f"{where}: {layer} includes {header} of the later layer {target}")
+            elif target is not None and target != layer and rank[target] == rank[layer]:
+                found.append(f"{where}: {layer} includes {header} of its sibling layer {target}")
             elif rank[layer] < qt_rank and m.group(1) == "<" and re.match(r"Q[A-Za-z]|Qt", header):
                 found.append(f"{where}: {layer} includes the Qt header {header}; Qt starts at {qt_from}")
     return found
@@ -131,14 +141,14 @@ def circles(src):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--layers", nargs="+", required=True, help="the layers, lowest first")
+    parser.add_argument("--layers", nargs="+", required=True, help="the layers, lowest first; siblings joined by | in one argument")
     parser.add_argument("--qt-from", required=True, help="the lowest layer that may include Qt headers")
     parser.add_argument("--expect", type=pathlib.Path, help="file with the offences the tree must show")
     parser.add_argument("--circles", action="store_true",
                         help="check instead that no components include each other in a circle")
     parser.add_argument("src", type=pathlib.Path)
     args = parser.parse_args()
-    if args.qt_from not in args.layers:
+    if args.qt_from not in ranks(args.layers):
         parser.error(f"--qt-from {args.qt_from} is not a layer")
     if args.circles:
         groups = circles(args.src)

@@ -52,6 +52,24 @@ out=$(HOME=$tmp/home XDG_CONFIG_HOME= XDG_DATA_HOME= "$prefix/bin/sonvex-cli" ca
 find "$prefix" | sort >"$tmp/prefix-after"
 diff "$tmp/prefix-before" "$tmp/prefix-after" || { echo "the installed sonvex-cli wrote into the prefix"; exit 1; }
 
+# wait_for_icon DISPLAY WINDOW: returns once the window carries an icon,
+# watching the changes of its icon property instead of pausing. The check
+# after it says whether it is the right one; the time limit only keeps a
+# window that never gets one from hanging the check.
+wait_for_icon() {
+  local pipe=$tmp/icon-pipe line spy
+  rm -f "$pipe"
+  mkfifo "$pipe"
+  DISPLAY=$1 timeout 60 xprop -spy -id "$2" -notype _NET_WM_ICON >"$pipe" 2>/dev/null &
+  spy=$!
+  while IFS= read -r line; do
+    [[ "$line" == *"Icon ("* ]] && break
+  done <"$pipe"
+  kill "$spy" 2>/dev/null || true
+  wait "$spy" 2>/dev/null || true
+  rm -f "$pipe"
+}
+
 # check_desktop_program NAME [RUNAS...]: starts the installed sonvex with a
 # fresh home for NAME, run through RUNAS (empty: the test's own user).
 check_desktop_program() {
@@ -66,24 +84,31 @@ check_desktop_program() {
   chown "$user" "$home" "$run"
 
   if [ -z "$xvfb" ]; then
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$tmp/display" >/dev/null 2>&1 &
+    # Xvfb writes its display number once it takes clients: read from a pipe,
+    # the number arrives as the server is ready (the limit only keeps a
+    # server that never comes from hanging the check).
+    mkfifo "$tmp/display-pipe"
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$tmp/display-pipe" >/dev/null 2>&1 &
     xvfb=$!
-    for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-    [ -s "$tmp/display" ] || { echo "Xvfb did not start"; exit 1; }
+    local number=""
+    read -r -t 60 number <"$tmp/display-pipe" || true
+    [ -n "$number" ] || { echo "Xvfb did not start"; exit 1; }
+    echo "$number" >"$tmp/display"
   fi
   local display=:$(cat "$tmp/display")
 
   # A clean environment: the user's home and an X display, nothing of the
   # test run (no offscreen platform). Leak reports of the X and font
   # libraries at exit are not the program's.
-  env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$run" DISPLAY="$display" LANG=C.UTF-8 \
+  # (The time limit only keeps a program that never quits from hanging the
+  # check: it ends it with status 124.)
+  timeout 600 env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$run" DISPLAY="$display" LANG=C.UTF-8 \
       ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
       "${runas[@]}" "$prefix/bin/sonvex" >"$tmp/gui.out" 2>"$tmp/gui.err" &
   gui=$!
   local w
   w=$(DISPLAY=$display timeout 120 xdotool search --sync --onlyvisible --name '^Sonvex .*\[' | head -1) || true
   [ -n "$w" ] || { echo "the installed sonvex showed no window ($name)"; cat "$tmp/gui.err"; exit 1; }
-  sleep 2
   # The window carries an icon, and its class is the one the desktop entry
   # names, so that task bars group it with the menu entry.
   if command -v xprop >/dev/null; then
@@ -93,6 +118,7 @@ check_desktop_program() {
     local got
     got=$(DISPLAY=$display xprop -id "$w" WM_CLASS)
     [[ "$got" == *", $wmclass" ]] || { echo "window class $got is not $wmclass"; exit 1; }
+    wait_for_icon "$display" "$w"
     icon=$(DISPLAY=$display xprop -id "$w" -notype _NET_WM_ICON)
     [[ "$icon" == *"Icon (48 x 48)"* ]] || { echo "the window has no icon: ${icon:0:200}"; exit 1; }
   else
@@ -101,10 +127,9 @@ check_desktop_program() {
   # "Programm beenden" (Ctrl+X).
   DISPLAY=$display xdotool windowfocus --sync "$w" key ctrl+x
   local rc=0
-  for _ in $(seq 600); do kill -0 "$gui" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$gui" 2>/dev/null; then echo "the installed sonvex did not quit ($name)"; exit 1; fi
   wait "$gui" || rc=$?
   gui=""
+  if [ "$rc" -eq 124 ]; then echo "the installed sonvex did not quit ($name)"; exit 1; fi
   [ "$rc" -eq 0 ] || { echo "the installed sonvex ended with status $rc ($name)"; cat "$tmp/gui.err"; exit 1; }
   if [ -s "$tmp/gui.err" ] || [ -s "$tmp/gui.out" ]; then
     echo "the installed sonvex wrote ($name):"; cat "$tmp/gui.out" "$tmp/gui.err"; exit 1
@@ -126,7 +151,7 @@ check_built_in_icon() {
   local w
   w=$(DISPLAY=$display timeout 120 xdotool search --sync --onlyvisible --name '^Sonvex .*\[' | head -1) || true
   [ -n "$w" ] || { echo "the built sonvex showed no window"; exit 1; }
-  sleep 1
+  wait_for_icon "$display" "$w"
   local icon
   icon=$(DISPLAY=$display xprop -id "$w" -notype _NET_WM_ICON)
   [[ "$icon" == *"Icon (48 x 48)"* ]] || { echo "the built sonvex has no icon of its own"; exit 1; }
