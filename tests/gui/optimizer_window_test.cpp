@@ -74,17 +74,15 @@ using testing::Gate;
 
 // Hooks that hold the optimizer before its first trial after a part was
 // fixed by hand until `release` opens, announcing to `held` that it waits
-// there (or that the run ended without a fix). `reports`, if given, counts
-// the optimizer's reports to the window.
-void HoldAfterTheFirstFix(OptimizerThread& optimizer, const std::atomic<int>& fixes, MessagesUntil& held, Gate& release,
-                          testing::EventCount* reports = nullptr) {
+// there (or that the run ended without a fix).
+void HoldAfterTheFirstFix(OptimizerThread& optimizer, const std::atomic<int>& fixes, MessagesUntil& held,
+                          Gate& release) {
   optimizer.onTrial = [&fixes, &held, &release](const OptimizerThread::Trial&) {
     if (fixes == 0) return;
     held.Announce();
     release.Wait();
   };
-  optimizer.onReport = [&optimizer, &held, reports] {
-    if (reports != nullptr) reports->Notify();
+  optimizer.onReport = [&optimizer, &held] {
     if (optimizer.Progress() < 0) held.Announce();
   };
 }
@@ -657,9 +655,11 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
       return part;
     };
     // After the first fix the optimizer holds before its next trial until
-    // the question lets it go.
+    // the question lets it go; its next report then waits at the window's
+    // gate while the question is open.
     testing::EventCount reports;
-    HoldAfterTheFirstFix(w.Optimizer(), fixes, held, release, &reports);
+    HoldAfterTheFirstFix(w.Optimizer(), fixes, held, release);
+    w.onReportHeld = [&reports] { reports.Notify(); };
     ui_.buttons = {2};
     w.StartButton()->click();
     ASSERT_TRUE(held.Run());
@@ -674,11 +674,12 @@ TEST_F(OptimizerQuestion, TheRunWaitsWhileTheAbortQuestionIsOpenAndFollowsItsAns
       progressBefore = w.ProgressValue();
       // Let go, the optimizer computes its trial and comes to its next
       // report (progress, grades, a part to fix or the end of the run),
-      // which the open question holds; then the window messages that are
-      // due are handled, and nothing of the run has reached the window.
+      // which waits at the gate of the open question; then the window
+      // messages that are due are handled, and nothing of the run has
+      // reached the window.
       const int reportsBefore = reports.Count();
       release.Open();
-      reportCame = reports.WaitFor(reportsBefore + 1);
+      reportCame = reports.WaitFor(reportsBefore + 1, std::chrono::minutes(1));
       QCoreApplication::processEvents();
       fixesDuringQuestion = fixes - 1;
       progressDuringQuestion = w.ProgressValue();

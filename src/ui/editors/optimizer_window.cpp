@@ -245,6 +245,7 @@ class CrossoverOptimizerWindow::Host : public OptimizerHost {
   void RunOnUi(const std::function<void()>& fn) {
     if (QThread::currentThread() != window_.thread()) {
       std::unique_lock lock(gateMutex_);
+      if (held_ && window_.onReportHeld) window_.onReportHeld();
       gate_.wait(lock, [this] { return !held_; });
       if (skipping_) return;
     }

@@ -105,6 +105,9 @@ class CrossoverOptimizerWindow : public QWidget {
   // How a part is fixed by hand (coils always; resistors and capacitors when
   // their list says "manuell"). By default the value dialog of AskPartValues.
   FixPartDialog fixPartDialog;
+  // Test hook: called on the optimizer thread when a report waits at the
+  // gate of an open question about the run.
+  std::function<void()> onReportHeld;
 
   // ---- state
   OptimizerThread& Optimizer() { return *optimizer_; }
