@@ -9,6 +9,7 @@
 
 #include "calc/calc_thread.h"
 #include "calc/spinorama.h"
+#include "calc/time_response.h"
 #include "support/test_projects.h"
 
 namespace {
@@ -55,5 +56,23 @@ void BM_SpinoramaCurves(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SpinoramaCurves)->Arg(250)->Arg(599)->Unit(benchmark::kMillisecond);
+
+// Step and impulse responses of the box and of every chassis (goal: 15 ms at
+// 599 points with 8 chassis).
+void BM_TimeResponse(benchmark::State& state) {
+  const auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
+  sonvex::CalcThread thread(nullptr, true, std::chrono::milliseconds(0));
+  thread.StartFullCalc(*p);
+  thread.ComputeUntilDone();
+  if (thread.States().WholeBox() != "OK") state.SkipWithError("calculation failed");
+  auto r = std::make_unique<sonvex::CalcResult>(thread.Result());
+  r->valid = true;
+  for (auto _ : state) {
+    sonvex::TimeResponse t = sonvex::ComputeTimeResponse(*r);
+    benchmark::DoNotOptimize(t);
+  }
+  state.counters["chassis"] = static_cast<double>(sonvex::ChassisInUse(*r));
+}
+BENCHMARK(BM_TimeResponse)->Arg(599)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -50,12 +50,11 @@ const std::array<double, kDirections>& SoundPowerWeights() {
 
 double PowerDb(double power) { return 10.0 * std::log10(power + 1e-100) + 112.0; }
 
-std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vector<Complex>& response) {
-  const std::size_t n = std::min(freq.size(), response.size());
-  std::vector<double> tau(n, 0.0);
-  if (n < 2) return tau;
-  // The full four-quadrant angle (a purely imaginary value is +-90 degrees).
+std::vector<double> UnwrappedPhase(const std::vector<Complex>& response) {
+  const std::size_t n = response.size();
   std::vector<double> phi(n);
+  if (n == 0) return phi;
+  // The full four-quadrant angle (a purely imaginary value is +-90 degrees).
   phi[0] = std::atan2(response[0].im, response[0].re);
   double previous = phi[0];
   for (std::size_t i = 1; i < n; ++i) {
@@ -65,11 +64,38 @@ std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vecto
     phi[i] = phi[i - 1] + std::remainder(wrapped - previous, kTwoPi);
     previous = wrapped;
   }
+  return phi;
+}
+
+std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vector<Complex>& response) {
+  const std::size_t n = std::min(freq.size(), response.size());
+  std::vector<double> tau(n, 0.0);
+  if (n < 2) return tau;
+  const std::vector<double> phi = UnwrappedPhase(std::vector<Complex>(response.begin(), response.begin() + n));
   const auto slope = [&](std::size_t a, std::size_t b) { return -(phi[b] - phi[a]) / (kTwoPi * (freq[b] - freq[a])); };
   tau[0] = slope(0, 1);
   for (std::size_t i = 1; i + 1 < n; ++i) tau[i] = slope(i - 1, i + 1);
   tau[n - 1] = slope(n - 2, n - 1);
   return tau;
+}
+
+std::vector<double> GridOf(const CalcResult& r) {
+  const int n = std::clamp<int>(r.freqCount, 0, kFreqEntries - 1);
+  return {r.freq.begin(), r.freq.begin() + n};
+}
+
+std::vector<Complex> BoxOnAxis(const CalcResult& r) {
+  const auto n = static_cast<std::size_t>(std::clamp<int>(r.freqCount, 0, kFreqEntries - 1));
+  std::vector<Complex> h(n);
+  for (std::size_t i = 0; i < n; ++i) h[i] = r.boxPressure[i][0];
+  return h;
+}
+
+std::vector<Complex> ChassisOnAxis(const CalcResult& r, int c) {
+  const auto n = static_cast<std::size_t>(std::clamp<int>(r.freqCount, 0, kFreqEntries - 1));
+  std::vector<Complex> h(n);
+  for (std::size_t i = 0; i < n; ++i) h[i] = CAdd(r.contributionFront[c][i][0], r.contributionRear[c][i][0]);
+  return h;
 }
 
 Spinorama ComputeSpinorama(const CalcResult& r) {
@@ -117,11 +143,7 @@ Spinorama ComputeSpinorama(const CalcResult& r) {
   };
   s.groupDelayBox = toMs(GroupDelay(s.freq, onAxis));
   const int nc = ChassisInUse(r);
-  for (int c = 0; c < nc; ++c) {
-    std::vector<Complex> contrib(un);
-    for (std::size_t i = 0; i < un; ++i) contrib[i] = CAdd(r.contributionFront[c][i][0], r.contributionRear[c][i][0]);
-    s.groupDelayChassis.push_back(toMs(GroupDelay(s.freq, contrib)));
-  }
+  for (int c = 0; c < nc; ++c) s.groupDelayChassis.push_back(toMs(GroupDelay(s.freq, ChassisOnAxis(r, c))));
   return s;
 }
 

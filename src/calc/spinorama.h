@@ -55,6 +55,16 @@ double PowerDb(double power);
 // central differences inside and one-sided differences at both ends. A single
 // point has no slope and gives 0.
 std::vector<double> GroupDelay(const std::vector<double>& freq, const std::vector<Complex>& response);
+// The phase of a response unwrapped along its points: the first is arg H_1
+// (four-quadrant), and multiples of 2 pi are added so that neighbours differ
+// by less than pi. The group delay differentiates it.
+std::vector<double> UnwrappedPhase(const std::vector<Complex>& response);
+
+// The on-axis responses of a result on its grid (freqCount points): the
+// box's, and chassis c's front and rear contribution together.
+std::vector<double> GridOf(const CalcResult& r);
+std::vector<Complex> BoxOnAxis(const CalcResult& r);
+std::vector<Complex> ChassisOnAxis(const CalcResult& r, int c);
 
 // Every curve above from a result. A result that is not valid gives n = 0 and
 // empty curves.
