@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "calc/spinorama.h"
+#include "calc/time_response.h"
 
 namespace sonvex {
 
@@ -121,6 +122,16 @@ nlohmann::json ResultJson(const CalcResult& r, const CalcStates& states, const C
   auto chassisDelays = nlohmann::json::array();
   for (const SpinCurve& c : spin.groupDelayChassis) chassisDelays.push_back(w.Curve(c));
   j["GroupDelay"] = {{"box", w.Curve(spin.groupDelayBox)}, {"chassis", std::move(chassisDelays)}};
+  // The impulse and step responses at 96 kHz from -1 ms (index `start`) to
+  // +50 ms, not scaled; empty for a result without a valid calculation.
+  const TimeResponse time = ComputeTimeResponse(r);
+  const auto timeCurve = [&](const TimeCurve& c) {
+    return nlohmann::json{{"impulse", w.Curve(c.impulse)}, {"step", w.Curve(c.step)}};
+  };
+  auto chassisTimes = nlohmann::json::array();
+  for (const TimeCurve& c : time.chassis) chassisTimes.push_back(timeCurve(c));
+  j["TimeResponse"] = {
+      {"fs", time.rate}, {"start", time.start}, {"box", timeCurve(time.box)}, {"chassis", std::move(chassisTimes)}};
   nlohmann::json s;
   s["Check"] = states.Check();
   s["Gesamt"] = states.WholeBox();
