@@ -18,6 +18,7 @@
 #include "calc/check.h"
 #include "calc/file_load.h"
 #include "calc/spinorama.h"
+#include "calc/wav_export.h"
 #include "charts/chart_pages.h"
 #include "model/chassis_file.h"
 #include "model/file_io.h"
@@ -223,6 +224,16 @@ int RunCalcCommand(const CalcOptions& o, std::ostream& out, std::ostream& err) {
   if (o.exportZmaNumber && !o.exportZma.empty())
     written &= WriteZma(r, *o.exportZmaNumber, o.project, o.exportZma, err);
   if (!o.spinFolder.empty()) written &= WriteSpinFiles(r, o.project, o.spinFolder, err);
+  if (!o.wavFolder.empty()) {
+    std::string error;
+    if (!r.valid) {
+      // The calculation errors already set the exit status.
+      err << "--export-wav: keine gültige Berechnung, keine Dateien geschrieben.\n";
+    } else if (!ExportImpulseWavs(r, o.wavFolder, o.wavRate, error)) {
+      err << "--export-wav: " << error << "\n";
+      written = false;
+    }
+  }
   // One application for every picture set, started here: RenderChartPages
   // would start one per call from a static argument list, from which the
   // first application has taken "-platform offscreen", so that a second

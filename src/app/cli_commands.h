@@ -28,6 +28,8 @@ struct CalcOptions {
   std::optional<int> exportZmaNumber;  // --export-zma A (1-based amplifier)
   std::filesystem::path exportZma;
   std::filesystem::path spinFolder;  // --export-spin: the spinorama curves as FRD files
+  std::filesystem::path wavFolder;   // --export-wav: the impulse responses as WAV files
+  int wavRate = 48000;               // --wav-rate: their sampling rate
   std::filesystem::path pngFolder;   // --png: every chart page as PNG
   std::filesystem::path svgFolder;   // --svg: every chart page as SVG
   int pngWidth = 1200, pngHeight = 800;

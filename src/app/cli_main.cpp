@@ -44,6 +44,11 @@ int main(int argc, char** argv) {
   calcCmd->add_option("--export-spin", calc.spinFolder,
                       "Spinorama als FRD-Dateien (auf Achse, Hörfenster, frühe Reflexionen, Schallleistung, "
                       "Raumfrequenzgang) in dieses Verzeichnis");
+  calcCmd->add_option("--export-wav", calc.wavFolder,
+                      "Impulsantworten der Box und jedes Chassis als WAV-Dateien in dieses Verzeichnis");
+  calcCmd->add_option("--wav-rate", calc.wavRate, "Abtastrate der WAV-Dateien in Hz")
+      ->check(CLI::IsMember({44100, 48000, 96000}))
+      ->capture_default_str();
   calcCmd->add_option("--png", calc.pngFolder, "alle Diagrammseiten als PNG in dieses Verzeichnis");
   calcCmd->add_option("--svg", calc.svgFolder, "alle Diagrammseiten als SVG in dieses Verzeichnis");
   calcCmd->add_option("--size", size, "Bildgröße der PNG-Seiten, BxH")->capture_default_str();

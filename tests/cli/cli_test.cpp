@@ -1,6 +1,7 @@
 // sonvex-cli end to end: the shipped sample data, the file commands and the
 // exit codes, run as a user runs them.
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -68,6 +69,55 @@ std::vector<fs::path> SampleFiles(const char* folder, const char* ext) {
     if (e.path().extension() == ext) files.push_back(e.path());
   std::sort(files.begin(), files.end());
   return files;
+}
+
+// The WAV files at 96 kHz hold the impulses of the JSON, all scaled by the
+// one factor that makes the box's largest sample 0.5; a rate not offered is
+// refused.
+TEST_F(CliTest, WavFilesHoldTheImpulsesOfTheJsonOnOneScale) {
+  const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Dreiweg-Standbox.ZPJ";
+  const ProgramRun r = Calc(project, {"--json", (dir_ / "t.json").string(), "--export-wav", (dir_ / "wav").string(),
+                                      "--wav-rate", "96000"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const nlohmann::json t = nlohmann::json::parse(ReadFile(dir_ / "t.json"))["TimeResponse"];
+  const std::vector<double> box = t["box"]["impulse"].get<std::vector<double>>();
+  double peak = 0.0;
+  for (const double x : box) peak = std::max(peak, std::abs(x));
+  ASSERT_GT(peak, 0.0);
+  const auto read = [](const fs::path& file) {
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(file.c_str(), SFM_READ, &info);
+    EXPECT_NE(sf, nullptr) << file;
+    std::vector<float> samples;
+    if (sf == nullptr) return samples;
+    EXPECT_EQ(info.samplerate, 96000);
+    EXPECT_EQ(info.channels, 1);
+    EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    samples.resize(static_cast<std::size_t>(info.frames));
+    EXPECT_EQ(sf_read_float(sf, samples.data(), info.frames), info.frames);
+    sf_close(sf);
+    return samples;
+  };
+  const std::size_t chassis = t["chassis"].size();
+  ASSERT_EQ(chassis, 3u);
+  for (std::size_t c = 0; c <= chassis; ++c) {
+    const fs::path file = dir_ / "wav" / (c == 0 ? std::string("box.wav") : "chassis-" + std::to_string(c) + ".wav");
+    SCOPED_TRACE(file.string());
+    const std::vector<float> wav = read(file);
+    ASSERT_EQ(wav.size(), 65536u);
+    const std::vector<double> json =
+        c == 0 ? box : t["chassis"][c - 1]["impulse"].get<std::vector<double>>();
+    for (std::size_t i = 0; i < json.size(); ++i)
+      ASSERT_NEAR(wav[i], json[i] * 0.5 / peak, 1e-6) << i;
+    if (c == 0) {
+      float largest = 0;
+      for (const float x : wav) largest = std::max(largest, std::abs(x));
+      EXPECT_FLOAT_EQ(largest, 0.5f);
+    }
+  }
+  const ProgramRun refused = Calc(project, {"--export-wav", (dir_ / "w2").string(), "--wav-rate", "22050"});
+  EXPECT_NE(refused.status, 0);
+  EXPECT_FALSE(fs::exists(dir_ / "w2" / "box.wav"));
 }
 
 TEST_F(CliTest, EverySampleProjectComputesWithoutErrors) {
