@@ -275,7 +275,8 @@ void MainWindow::BuildPages() {
       stepShowChassisCheck_->setChecked(true);
       connect(stepShowChassisCheck_, &QCheckBox::toggled, this, [this] { StepControlsChanged(); });
       row->addWidget(stepShowChassisCheck_);
-      row->addWidget(new QLabel(QText("bis")));
+      auto* endLabel = new QLabel(QText("bis"));
+      row->addWidget(endLabel);
       stepEndCombo_ = new QComboBox;
       // one entry per kStepPageEndsMs
       for (const char* end : {"5 ms", "10 ms", "20 ms", "50 ms"}) stepEndCombo_->addItem(QText(end));
@@ -283,6 +284,8 @@ void MainWindow::BuildPages() {
           std::find(kStepPageEndsMs.begin(), kStepPageEndsMs.end(), kStepPageDefaultEndMs) - kStepPageEndsMs.begin()));
       connect(stepEndCombo_, &QComboBox::currentIndexChanged, this, [this] { StepControlsChanged(); });
       row->addWidget(stepEndCombo_);
+      // centred beside the taller combo box
+      endLabel->setMinimumHeight(stepEndCombo_->sizeHint().height());
       layout->addLayout(row);
     } else if (page == PagePolar) {
       auto* row = new QHBoxLayout;
