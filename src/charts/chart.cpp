@@ -104,7 +104,10 @@ void Chart::ClearReference() {
   for (int i = kChartCurves; i < kChartSlots; ++i) curves[static_cast<std::size_t>(i)] = ChartCurve{};
 }
 
-int Chart::MapX(double f) const { return MapFrequency(f, xMin, xMax, plot.left, plot.right); }
+int Chart::MapX(double f) const {
+  return xLinear ? MapLinearX(f, xMin, xMax, plot.left, plot.right)
+                 : MapFrequency(f, xMin, xMax, plot.left, plot.right);
+}
 int Chart::MapY(double y) const { return MapValue(y, yMin, yMax, yKind, plot.top, plot.bottom); }
 int Chart::MapY2(double y) const { return MapValue(y, y2Min, y2Max, y2Kind, plot.top, plot.bottom); }
 
@@ -161,6 +164,7 @@ void Chart::PaintContent(QPainter& p, const PixelRect& r) {
     ChartAxes axes;
     axes.xMin = xMin;
     axes.xMax = xMax;
+    axes.xLinear = xLinear;
     axes.yMin = yMin;
     axes.yMax = yMax;
     axes.y2Min = y2Min;

@@ -1,5 +1,6 @@
 #pragma once
-// One frequency-response diagram: logarithmic frequency axis, a left and an
+// One frequency-response diagram: logarithmic frequency axis (or a linear
+// time axis in ms, xLinear), a left and an
 // optional right value axis, grid, up to 26 curves plus 26 reference curves,
 // title lines and legend. A plain object, painted into any QPainter (a widget,
 // a QImage for export) inside a given rectangle; the font size follows the
@@ -34,7 +35,7 @@ struct ChartCurve {
   ShortString<32> name;    // legend name
   int32_t count = 0;       // points used, 0..601
   ColorValue color = 0;
-  std::array<double, kChartPoints> X{};  // frequencies, ascending
+  std::array<double, kChartPoints> X{};  // frequencies (times in ms on a linear axis), ascending
   std::array<double, kChartPoints> Y{};
 };
 
@@ -82,6 +83,9 @@ class Chart {
   // them from the display options before painting.
   double xMin = 20;
   double xMax = 20000;
+  // A linear x axis from xMin to xMax (a time axis in ms) instead of the
+  // logarithmic frequency axis.
+  bool xLinear = false;
   double yMin = 40;
   double yMax = 110;
   double y2Min = 0;

@@ -100,6 +100,8 @@ const char* AxisUnitText(int kind) {
       return "t [ms]";
     case VoltageLevelAxis:
       return "U [dB]";
+    case RelativeAxis:
+      return "normiert";
     default:
       return "";
   }
@@ -154,7 +156,8 @@ int PolarFontSize(int width, const std::function<int(int)>& widthOfTenM) {
 
 int LegendShift(int lineHeight) { return std::max(0, kFrequencyLabelOffset + lineHeight - 7 * lineHeight / 4); }
 
-PixelRect ChartPlotRect(const PixelRect& drawing, int charWidth, int lineHeight, bool noLegend, int legendLineHeight, int subTitleLineHeight) {
+PixelRect ChartPlotRect(const PixelRect& drawing, int charWidth, int lineHeight, bool noLegend, int legendLineHeight,
+                        int subTitleLineHeight) {
   const int legendRowHeight = std::max(lineHeight, legendLineHeight);
   const int subTitleRowHeight = std::max(lineHeight, subTitleLineHeight);
   PixelRect p;
@@ -165,8 +168,8 @@ PixelRect ChartPlotRect(const PixelRect& drawing, int charWidth, int lineHeight,
   // Below the plot: the frequency labels (6 pixels down, one line high) and
   // the legend's three rows, which end 7/4 lines plus three legend lines plus
   // a quarter line (plus the shift) below.
-  p.bottom =
-      drawing.bottom - (noLegend ? std::max(2 * lineHeight, kFrequencyLabelOffset + lineHeight) : 2 * lineHeight + 3 * legendRowHeight + LegendShift(lineHeight));
+  p.bottom = drawing.bottom - (noLegend ? std::max(2 * lineHeight, kFrequencyLabelOffset + lineHeight)
+                                        : 2 * lineHeight + 3 * legendRowHeight + LegendShift(lineHeight));
   return p;
 }
 
@@ -218,13 +221,15 @@ AxisTicks LinearTicks(double minValue, double maxValue, const LinearSteps& steps
 }
 
 int LogAxisDensity(double minValue, double maxValue, int plotHeight, int charWidth) {
-  if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue) || plotHeight <= 0 || charWidth <= 0) return 0;
+  if (!(minValue > 0) || !(maxValue > minValue) || !std::isfinite(maxValue) || plotHeight <= 0 || charWidth <= 0)
+    return 0;
   return ClampDensity(std::log2(2.0 * plotHeight / charWidth) + 0.3 - std::log2(std::log2(maxValue / minValue)), 4);
 }
 
 int FrequencyAxisDensity(double xMin, double xMax, int plotWidth, int charWidth) {
   if (plotWidth <= 0 || charWidth <= 0) return 0;
-  return ClampDensity(std::log2(2.0 * plotWidth / charWidth) - 0.9 - std::log2(std::log2((xMax + 1e-20) / (xMin + 1e-20))), 2);
+  return ClampDensity(
+      std::log2(2.0 * plotWidth / charWidth) - 0.9 - std::log2(std::log2((xMax + 1e-20) / (xMin + 1e-20))), 2);
 }
 
 namespace {
@@ -305,13 +310,22 @@ int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int
   return 0;
 }
 
-AxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int charWidth, int lineHeight) {
+AxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int charWidth,
+                         int lineHeight) {
   if (IsLogAxis(kind)) {
     const int density = std::min(LogAxisDensity(minValue, maxValue, bottom - top, charWidth),
                                  LogAxisReadableDensity(minValue, maxValue, bottom - top, lineHeight));
     return LogAxisTicks(minValue, maxValue, density);
   }
-  return LinearTicks(minValue, maxValue, LinearAxisSteps(minValue, maxValue, bottom - top, lineHeight, kind == PhaseAxis));
+  return LinearTicks(minValue, maxValue,
+                     LinearAxisSteps(minValue, maxValue, bottom - top, lineHeight, kind == PhaseAxis));
+}
+
+AxisTicks LinearXTicks(double xMin, double xMax, int plotWidth, int charWidth) {
+  if (!std::isfinite(xMin) || !std::isfinite(xMax) || !(xMax > xMin) || plotWidth <= 0 || charWidth <= 0) return {};
+  const double span = xMax - xMin;
+  // LinearTicks starts above its minimum: a little below xMin keeps xMin itself.
+  return LinearTicks(xMin - 1e-9 * span, xMax, LinearStepsAbove(6.0 * span * charWidth / plotWidth));
 }
 
 // ---------------------------------------------------------------- mapping
@@ -320,6 +334,14 @@ int MapFrequency(double f, double xMin, double xMax, int left, int right) {
   if (std::isnan(f) || f <= xMin) return left;
   if (f >= xMax) return right;
   const double frac = std::log10(f / xMin) / std::log10(xMax / xMin);
+  if (!std::isfinite(frac)) return left;
+  return left + static_cast<int>(std::lround(static_cast<double>(right - left) * std::clamp(frac, 0.0, 1.0)));
+}
+
+int MapLinearX(double x, double xMin, double xMax, int left, int right) {
+  if (std::isnan(x) || x <= xMin) return left;
+  if (x >= xMax) return right;
+  const double frac = (x - xMin) / (xMax - xMin);
   if (!std::isfinite(frac)) return left;
   return left + static_cast<int>(std::lround(static_cast<double>(right - left) * std::clamp(frac, 0.0, 1.0)));
 }
@@ -384,12 +406,13 @@ void ThinValueLabels(std::vector<AxisLabel>& labels, int lineHeight) {
 }  // namespace
 
 ChartLayout LayoutChart(const PixelRect& drawing, int charWidth, int lineHeight, const ChartAxes& axes,
-                         const ChartTextWidth& textWidth) {
+                        const ChartTextWidth& textWidth) {
   ChartLayout out;
   out.drawing = drawing;
   out.charWidth = charWidth = std::max(1, charWidth);
   out.lineHeight = lineHeight = std::max(1, lineHeight);
-  out.plot = ChartPlotRect(drawing, charWidth, lineHeight, axes.noLegend, axes.legendLineHeight, axes.subTitleLineHeight);
+  out.plot =
+      ChartPlotRect(drawing, charWidth, lineHeight, axes.noLegend, axes.legendLineHeight, axes.subTitleLineHeight);
   PixelRect& plot = out.plot;
 
   // The value axes depend on the plot's height only, so their texts are known
@@ -404,8 +427,8 @@ ChartLayout LayoutChart(const PixelRect& drawing, int charWidth, int lineHeight,
         SameScaleRange(axes.yMin, axes.yMax, axes.y2ZeroFraction, steps.valid ? steps.minor : 0.0);
   }
   if (axes.showY2)
-    out.right =
-        ValueAxisTexts({axes.y2Kind, out.y2Min, out.y2Max, axes.y2LabelMin, axes.y2LabelMax}, plot, charWidth, lineHeight);
+    out.right = ValueAxisTexts({axes.y2Kind, out.y2Min, out.y2Max, axes.y2LabelMin, axes.y2LabelMax}, plot, charWidth,
+                               lineHeight);
   auto widthsOf = [&](const ValueAxisLayout& a) {
     std::vector<int> w;
     w.reserve(a.labels.size());
@@ -456,10 +479,14 @@ ChartLayout LayoutChart(const PixelRect& drawing, int charWidth, int lineHeight,
   // Frequency axis: labels centred under their ticks, kept inside the
   // rectangle, a label too close to the one before it left out.
   out.frequencyTicks =
-      FrequencyTicks(axes.xMin, axes.xMax, FrequencyAxisDensity(axes.xMin, axes.xMax, plot.right - plot.left, charWidth));
+      axes.xLinear ? LinearXTicks(axes.xMin, axes.xMax, plot.right - plot.left, charWidth)
+                   : FrequencyTicks(axes.xMin, axes.xMax,
+                                    FrequencyAxisDensity(axes.xMin, axes.xMax, plot.right - plot.left, charWidth));
   const int gap = std::max(2, charWidth / 2);
   for (double f : out.frequencyTicks.major) {
-    AxisLabel l{f, MapFrequency(f, axes.xMin, axes.xMax, plot.left, plot.right), FormatNumber(f, 5), {}};
+    const int pos = axes.xLinear ? MapLinearX(f, axes.xMin, axes.xMax, plot.left, plot.right)
+                                 : MapFrequency(f, axes.xMin, axes.xMax, plot.left, plot.right);
+    AxisLabel l{f, pos, FormatNumber(f, 5), {}};
     const int w = std::max(0, textWidth(l.text));
     int x = l.pos - w / 2;
     x = std::max(drawing.left, std::min(x, drawing.right - w));
@@ -485,8 +512,8 @@ std::pair<double, double> SameScaleRange(double yMin, double yMax, double zeroFr
 
 int LegendColumns(int visibleCount) { return visibleCount > 0 ? (visibleCount + 2) / 3 : 0; }
 
-LegendEntry LegendPlace(int k, int visibleCount, const PixelRect& drawing, int plotBottom, int charWidth, int lineHeight,
-                         int legendLineHeight) {
+LegendEntry LegendPlace(int k, int visibleCount, const PixelRect& drawing, int plotBottom, int charWidth,
+                        int lineHeight, int legendLineHeight) {
   const int legendRowHeight = std::max(lineHeight, legendLineHeight);
   LegendEntry e;
   e.columns = std::max(1, LegendColumns(visibleCount));
@@ -533,7 +560,7 @@ PixelPoint PolarPointAt(const PolarGeometry& g, double angle30, int rho) {
 }
 
 std::vector<PixelPoint> PolarOutline(const PolarGeometry& g, const double* angles, const double* levels, int count,
-                                      double rMin, double rMax) {
+                                     double rMin, double rMax) {
   std::vector<PixelPoint> pts;
   if (count <= 0) return pts;
   auto at = [&](int i) { return PolarPointAt(g, angles[i], PolarRadiusOf(levels[i], rMin, rMax, g.radius)); };

@@ -24,6 +24,7 @@ enum AxisKind : int {
   DirectivityIndexAxis = 6,  // "DI [dB]", linear: directivity indices
   MillisecondsAxis = 7,      // "t [ms]", linear: group delay
   VoltageLevelAxis = 8,      // "U [dB]", linear: a voltage level (the chart names its 0 dB)
+  RelativeAxis = 9,          // "normiert", linear: values divided by a peak (the chart names it)
 };
 
 // Unit text of an axis kind (UTF-8); empty for an unknown kind.
@@ -172,12 +173,19 @@ int LogAxisReadableDensity(double minValue, double maxValue, int plotHeight, int
 AxisTicks ValueAxisTicks(int kind, double minValue, double maxValue, int top, int bottom, int charWidth,
                          int lineHeight);
 
+// Ticks of a linear x axis (a time axis) of `plotWidth` pixels: multiples of
+// the minor step from xMin (included) up to xMax, the major step the first
+// 1,2,5 entry above the room of about six characters.
+AxisTicks LinearXTicks(double xMin, double xMax, int plotWidth, int charWidth);
+
 // ---------------------------------------------------------------- mapping
 
 // Frequency to x pixel: at or below xMin the left edge, at or above xMax the
 // right edge, logarithmic in between. NaN and a degenerate axis give the left
 // edge, so no value ever leaves the plot.
 int MapFrequency(double f, double xMin, double xMax, int left, int right);
+// The same on a linear x axis.
+int MapLinearX(double x, double xMin, double xMax, int left, int right);
 
 // Value to y pixel on an axis of the given kind: at or below minValue the
 // bottom edge, at or above maxValue the top edge; logarithmic for kinds 3..5,
@@ -218,6 +226,8 @@ struct ChartAxes {
   int y2Kind = ImpedanceAxis;
   bool showY2 = false;
   bool noLegend = false;
+  // A linear x axis (time in ms) in place of the logarithmic frequency axis.
+  bool xLinear = false;
   // The right axis keeps the left axis's dB per pixel: its range is as wide
   // as the left one, with its 0 about `y2ZeroFraction` of the height above
   // the bottom, moved so that its ticks fall on the left axis's grid lines
@@ -247,8 +257,8 @@ struct ChartLayout {
   double y2Min = 0;  // the right axis's range as laid out
   double y2Max = 1;
   ValueAxisLayout left;
-  ValueAxisLayout right;  // empty unless the right axis is shown
-  AxisTicks frequencyTicks;
+  ValueAxisLayout right;     // empty unless the right axis is shown
+  AxisTicks frequencyTicks;  // the x axis's ticks and labels (linear ones on a time axis)
   std::vector<AxisLabel> frequencyLabels;
 };
 

@@ -25,12 +25,13 @@ namespace sonvex {
 namespace {
 
 constexpr const char* kPageCaptions[ChartPageCount] = {
-    "F-Gang/Imped.", "Phasengang",  "max. Pegel",   "F-Gang Richtungen", "Polarplots",
-    "Bündelung",     "Chassis 1-4", "Chassis 5..8", "F-Gang elektr.",    "Spinorama"};
+    "F-Gang/Imped.", "Phasengang",   "max. Pegel",     "F-Gang Richtungen", "Polarplots",   "Bündelung",
+    "Chassis 1-4",   "Chassis 5..8", "F-Gang elektr.", "Spinorama",         "Sprungantwort"};
 
 constexpr const char* kPageFiles[ChartPageCount] = {
-    "01-fgang-imped.png", "02-phasengang.png",  "03-max-pegel.png",   "04-fgang-richtungen.png", "05-polarplots.png",
-    "06-buendelung.png",  "07-chassis-1-4.png", "08-chassis-5-8.png", "09-fgang-elektr.png",     "10-spinorama.png"};
+    "01-fgang-imped.png",  "02-phasengang.png", "03-max-pegel.png",    "04-fgang-richtungen.png",
+    "05-polarplots.png",   "06-buendelung.png", "07-chassis-1-4.png",  "08-chassis-5-8.png",
+    "09-fgang-elektr.png", "10-spinorama.png",  "11-sprungantwort.png"};
 
 constexpr std::string_view kUpdateError = "Unerwarteter Fehler: UpdateCharts mit ";
 
@@ -361,6 +362,91 @@ void FillSpinCurve(Chart& chart, int index, const Spinorama& spin, const std::ve
   c.count = n;
 }
 
+// Fills a curve with the first `count` samples of a time response (sample i
+// at (start + i) / rate s, drawn in ms), multiplied by `scale`. More samples
+// than a curve holds are cut into kChartPoints / 2 runs, each giving its
+// lowest and highest sample in time order, so that a short peak (a
+// tweeter's) keeps its height on the long axes.
+void FillTimeCurve(Chart& chart, int index, const std::vector<double>& values, int start, int rate, int count,
+                   double scale) {
+  ChartCurve& c = CurveAt(chart, index);
+  c.count = 0;
+  if (!chart.hasData || rate <= 0) return;
+  const int n = std::clamp(count, 0, static_cast<int>(values.size()));
+  int k = 0;
+  auto put = [&](int i) {
+    const auto si = static_cast<std::size_t>(i);
+    c.X[static_cast<std::size_t>(k)] = 1000.0 * (start + i) / rate;
+    c.Y[static_cast<std::size_t>(k)] = values[si] * scale;
+    ++k;
+  };
+  if (n <= kChartPoints) {
+    for (int i = 0; i < n; ++i) put(i);
+  } else {
+    constexpr int kRuns = kChartPoints / 2;
+    for (int run = 0; run < kRuns; ++run) {
+      const int from = static_cast<int>(static_cast<long long>(run) * n / kRuns);
+      const int to = static_cast<int>(static_cast<long long>(run + 1) * n / kRuns);
+      int lo = from;
+      int hi = from;
+      for (int i = from; i < to; ++i) {
+        if (values[static_cast<std::size_t>(i)] < values[static_cast<std::size_t>(lo)]) lo = i;
+        if (values[static_cast<std::size_t>(i)] > values[static_cast<std::size_t>(hi)]) hi = i;
+      }
+      put(std::min(lo, hi));
+      if (hi != lo) put(std::max(lo, hi));
+    }
+  }
+  c.count = k;
+}
+
+// The samples of a response from its first index `start` up to `endMs`
+// (excluded), counted as ComputeTimeResponse counts them.
+int SamplesUpTo(double endMs, int start, int rate) {
+  return static_cast<int>(std::lround(endMs * rate / 1000.0)) - start;
+}
+
+// One chart of the step response page: `part` picks the step or impulse of
+// each curve.
+void FillTimeChart(Chart& chart, const Project& p, const CalcResult& r, const StepPageData& data,
+                   const ChartControls& controls, std::vector<double> TimeCurve::*part) {
+  PrepareChart(chart, p, r);
+  const TimeResponse& t = data.response;
+  chart.xLinear = true;
+  chart.xMin = t.rate > 0 ? 1000.0 * t.start / t.rate : -1.0;
+  chart.xMax = std::clamp(controls.stepEndMs, 1.0, kStepPageLongestMs);
+  chart.yKind = RelativeAxis;
+  chart.showY2 = false;
+  const std::vector<double>& box = t.box.*part;
+  const int count =
+      t.rate > 0 ? std::clamp(SamplesUpTo(chart.xMax, t.start, t.rate), 0, static_cast<int>(box.size())) : 0;
+  double peak = 0;
+  for (int i = 0; i < count; ++i) peak = std::max(peak, std::abs(box[static_cast<std::size_t>(i)]));
+  const double scale = peak > 0 && std::isfinite(peak) ? 1.0 / peak : 1.0;
+  SetCurve(chart, 0, "Gesamtbox", p.colorSetChassis[0], true);
+  FillTimeCurve(chart, 0, box, t.start, t.rate, count, scale);
+  for (int c = 0; c < ChassisOf(r); ++c) {
+    const auto sc = static_cast<std::size_t>(c);
+    SetCurve(chart, c + 1, ChassisLabel(r, c), p.colorSetChassis.at(sc + 1), controls.stepShowChassis);
+    if (sc < t.chassis.size()) {
+      FillTimeCurve(chart, c + 1, t.chassis[sc].*part, t.start, t.rate, count, scale);
+    } else {
+      CurveAt(chart, c + 1).count = 0;
+    }
+  }
+  // The reference project's box on the same scale, drawn dotted as every
+  // reference curve.
+  ChartCurve& reference = CurveAt(chart, kChartCurves);
+  reference = ChartCurve{};
+  if (data.hasReference && data.referenceRate > 0) {
+    SetCurve(chart, kChartCurves, "Gesamtbox", p.colorSetChassis[0], true);
+    FillTimeCurve(chart, kChartCurves, data.referenceBox.*part, data.referenceStart, data.referenceRate,
+                  SamplesUpTo(chart.xMax, data.referenceStart, data.referenceRate), scale);
+  }
+  // every drawn curve and 0; the box's peak is +1 or -1
+  FitValueAxis(chart, 0.0, 1.0);
+}
+
 void PaintChart(Chart& chart, QPainter& painter, const QRect& r) {
   chart.PaintChart(painter, r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
@@ -452,6 +538,19 @@ std::unique_ptr<ChartSet> MakeChartSet() {
   set->groupDelay->yKind = MillisecondsAxis;
   set->groupDelay->yMin = 0;
   set->groupDelay->yMax = 10;
+  static constexpr const char* kTimeSub =
+      "auf Achse, Gesamtbox und Chassis, bezogen auf den Spitzenwert der Gesamtbox; Zeit in ms";
+  set->stepResponse = make("Sprungantwort", kTimeSub);
+  set->impulseResponse = make("Impulsantwort", kTimeSub);
+  for (Chart* chart : {set->stepResponse.get(), set->impulseResponse.get()}) {
+    chart->xLinear = true;
+    chart->xMin = -1;
+    chart->xMax = kStepPageDefaultEndMs;
+    chart->yKind = RelativeAxis;
+    chart->yMin = -1;
+    chart->yMax = 1;
+  }
+  set->stepData = std::make_unique<StepPageData>();
   set->polarHorizontal = std::make_unique<PolarPlot>();
   set->polarHorizontal->title = "Horizontal";
   set->polarHorizontal->labelTop = "vorn";
@@ -479,6 +578,10 @@ void UpdateChartSet(ChartSet& set, const Project& p, const CalcResult& r, ChartC
   FillChassisVoltage(set, p, r, outcome);
   FillDirectivity(set, p, r, outcome);
   FillSpinoramaPage(set, p, r, controls, outcome);
+  // The time responses follow when their page is painted or saved.
+  set.stepData->current = false;
+  set.stepResponse->hasData = false;
+  set.impulseResponse->hasData = false;
   outcome.polarMax = std::max(0, PointsOf(r) - 1);
   outcome.polarStart = PolarStartPosition(r);
   for (PolarPlot* polar : {set.polarHorizontal.get(), set.polarVertical.get()}) {
@@ -539,6 +642,37 @@ void FillSpinoramaPage(ChartSet& set, const Project& p, const CalcResult& r, con
     // every drawn curve and 0, so that a negative delay shows below the zero line
     FitValueAxis(chart, 0.0, 1.0);
   });
+}
+
+void FillStepResponsePage(ChartSet& set, const Project& p, const CalcResult& r, const ChartControls& controls,
+                          ChartUpdateOutcome& outcome) {
+  StepPageData& data = *set.stepData;
+  Guarded("bcSprungantwort", outcome, [&] {
+    if (!data.current) {
+      // Computed once per result, also when it fails (the charts stay empty).
+      data.current = true;
+      data.response = TimeResponse{};
+      data.response = ComputeTimeResponse(r, kStepPageLongestMs);
+    }
+    FillTimeChart(*set.stepResponse, p, r, data, controls, &TimeCurve::step);
+  });
+  Guarded("bcImpulsantwort", outcome,
+          [&] { FillTimeChart(*set.impulseResponse, p, r, data, controls, &TimeCurve::impulse); });
+}
+
+void StoreStepReference(ChartSet& set, const CalcResult& r) {
+  StepPageData& data = *set.stepData;
+  const TimeResponse t = data.current ? data.response : ComputeTimeResponse(r, kStepPageLongestMs);
+  data.hasReference = r.valid && t.rate > 0;
+  data.referenceStart = t.start;
+  data.referenceRate = t.rate;
+  data.referenceBox = t.box;
+}
+
+void ClearStepReference(ChartSet& set) {
+  StepPageData& data = *set.stepData;
+  data.hasReference = false;
+  data.referenceBox = TimeCurve{};
 }
 
 int PolarStartPosition(const CalcResult& r) {
@@ -616,6 +750,10 @@ void PaintChartPage(ChartSet& set, int page, QPainter& painter, const QRect& are
     case PageSpinorama:
       PaintChart(*set.spin, painter, UpperOrLowerHalf(area, 0));
       PaintChart(*set.groupDelay, painter, UpperOrLowerHalf(area, 1));
+      break;
+    case PageStepResponse:
+      PaintChart(*set.stepResponse, painter, UpperOrLowerHalf(area, 0));
+      PaintChart(*set.impulseResponse, painter, UpperOrLowerHalf(area, 1));
       break;
     default:
       break;
@@ -708,6 +846,11 @@ bool RenderChartPages(const Project& p, const CalcResult& r, QSize size, const s
   // The polar page shows the grid point nearest 1 kHz.
   const int polarPos = outcome.polarStart;
   FillPolarPlots(*set, r, polarPos);
+  FillStepResponsePage(*set, p, r, controls, outcome);
+  if (!outcome.messages.empty()) {
+    error = outcome.messages.front();
+    return false;
+  }
 
   const std::string polarCaption = PolarFrequencyLabel(r, polarPos);
   for (int page = 0; page < ChartPageCount; ++page) {

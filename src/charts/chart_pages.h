@@ -12,9 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "calc/time_response.h"
 #include "charts/chart.h"
-#include "charts/spinorama_colours.h"
 #include "charts/polar.h"
+#include "charts/spinorama_colours.h"
 #include "model/project.h"
 #include "model/result.h"
 
@@ -31,15 +32,16 @@ inline constexpr std::string_view kNoChassisDrivenNote =
 // The pages of the main window, in tab order.
 enum ChartPage : int {
   PageResponseImpedance = 0,  // "F-Gang/Imped."
-  PagePhase,         // "Phasengang"
-  PageMaxLevel,      // "max. Pegel"
-  PageDirections,    // "F-Gang Richtungen"
-  PagePolar,         // "Polarplots"
-  PageDirectivity,    // "Bündelung"
-  PageChassis1To4,     // "Chassis 1-4"
-  PageChassis5To8,     // "Chassis 5..8"
-  PageElectrical,        // "F-Gang elektr."
-  PageSpinorama,     // "Spinorama": spinorama curves above, group delay below
+  PagePhase,                  // "Phasengang"
+  PageMaxLevel,               // "max. Pegel"
+  PageDirections,             // "F-Gang Richtungen"
+  PagePolar,                  // "Polarplots"
+  PageDirectivity,            // "Bündelung"
+  PageChassis1To4,            // "Chassis 1-4"
+  PageChassis5To8,            // "Chassis 5..8"
+  PageElectrical,             // "F-Gang elektr."
+  PageSpinorama,              // "Spinorama": spinorama curves above, group delay below
+  PageStepResponse,           // "Sprungantwort": step responses above, impulse responses below
   ChartPageCount
 };
 
@@ -54,24 +56,46 @@ inline bool ChassisPage5To8Visible(int chassisCount) { return chassisCount > 4; 
 // Direction charts, in the order UpdateChartSet fills them.
 enum DirectionSide : int { SideUp = 0, SideLeft, SideDown, SideRight };
 
+// The step response page's time responses: those of the shown result up to
+// kStepPageLongestMs, computed when the page is painted or saved (not in
+// every calculation step), and the box's curves of the reference project.
+struct StepPageData {
+  bool current = false;  // `response` belongs to the result of the last UpdateChartSet
+  TimeResponse response;
+  bool hasReference = false;
+  int referenceStart = 0;
+  int referenceRate = 0;
+  TimeCurve referenceBox;
+};
+
+// The ends of the step response page's time axis ("bis"), in ms; the
+// longest is computed, the others are cut from it.
+inline constexpr std::array<double, 4> kStepPageEndsMs{5.0, 10.0, 20.0, 50.0};
+inline constexpr double kStepPageLongestMs = 50.0;
+inline constexpr double kStepPageDefaultEndMs = 10.0;
+
 // Every diagram of the main window. About ten megabytes: keep it on the heap.
 struct ChartSet {
   std::unique_ptr<Chart> total;                               // bcFgangImp
   std::array<std::unique_ptr<Chart>, 4> directions;           // DirectionSide
   std::unique_ptr<Chart> phase;                               // bcFgangPha
-  std::unique_ptr<Chart> chassisVoltage;                            // bcUChassis
-  std::unique_ptr<Chart> maxVoltage;                                // bcFgangUmax
+  std::unique_ptr<Chart> chassisVoltage;                      // bcUChassis
+  std::unique_ptr<Chart> maxVoltage;                          // bcFgangUmax
   std::unique_ptr<Chart> maxLevel;                            // bcFgangMaxPeg
   std::unique_ptr<Chart> directivity;                         // bcFgnagBmass
   std::array<std::unique_ptr<Chart>, kChassisSlots> chassis;  // bcFgangChas[0..8]
   std::unique_ptr<PolarPlot> polarHorizontal;
   std::unique_ptr<PolarPlot> polarVertical;
-  std::unique_ptr<Chart> spin;        // bcSpinorama: on axis, LW, ER, SP, PIR; SPDI, ERDI on the right
-  std::unique_ptr<Chart> groupDelay;  // bcGruppenlaufzeit: box and chassis on axis, ms
+  std::unique_ptr<Chart> spin;             // bcSpinorama: on axis, LW, ER, SP, PIR; SPDI, ERDI on the right
+  std::unique_ptr<Chart> groupDelay;       // bcGruppenlaufzeit: box and chassis on axis, ms
+  std::unique_ptr<Chart> stepResponse;     // box and chassis on axis, divided by the box's peak
+  std::unique_ptr<Chart> impulseResponse;  // the same for the impulse responses
+  std::unique_ptr<StepPageData> stepData;
 
   // The charts that keep reference curves: total, phase, chassis voltage,
   // maximum voltage, maximum level, directivity, chassis charts 1..8 and the
-  // two charts of the spinorama page.
+  // two charts of the spinorama page. The step response page keeps its
+  // reference apart (StoreStepReference), as its curves are computed late.
   std::vector<Chart*> ReferenceCharts() const;
 };
 
@@ -85,8 +109,10 @@ struct ChartControls {
   bool showEnergy = true;            // "Energiefrequenzgang zeigen"
   std::string phaseReference = "0";  // "Bezug auf" ... "cm" "hinter Schallwand"
   std::array<bool, kMaxChassis> phaseChassis{true, true, true, true, true, true, true, true};
-  bool phaseRear = false;       // "auch rückwärtige Anteile ... zeigen"
-  bool spinShowChassis = true;  // the spinorama page's "Frequenzgang Einzelchassis zeigen"
+  bool phaseRear = false;                    // "auch rückwärtige Anteile ... zeigen"
+  bool spinShowChassis = true;               // the spinorama page's "Frequenzgang Einzelchassis zeigen"
+  bool stepShowChassis = true;               // the step response page's "Frequenzgang Einzelchassis zeigen"
+  double stepEndMs = kStepPageDefaultEndMs;  // the step response page's "bis"
 };
 
 // What UpdateChartSet tells the page controls.
@@ -122,6 +148,23 @@ void UpdateChartSet(ChartSet& set, const Project& p, const CalcResult& r, ChartC
 void FillSpinoramaPage(ChartSet& set, const Project& p, const CalcResult& r, const ChartControls& controls,
                        ChartUpdateOutcome& outcome);
 
+// Fills the two charts of the step response page from the shown result `r`
+// (which must be the one of the last UpdateChartSet): step responses above,
+// impulse responses below, on a linear time axis from -1 ms to
+// `controls.stepEndMs`. Computes the time responses when UpdateChartSet has
+// met a new result since, otherwise reuses them. The box in the total's
+// colour, each chassis in its colour with `controls.stepShowChassis`, the
+// reference project's box dotted; every curve of a chart divided by the
+// largest magnitude of the box's curve within the shown window (1 when that
+// is 0). The charts are filled in guarded blocks ("bcSprungantwort",
+// "bcImpulsantwort").
+void FillStepResponsePage(ChartSet& set, const Project& p, const CalcResult& r, const ChartControls& controls,
+                          ChartUpdateOutcome& outcome);
+// Keeps the box's time responses of `r` (the shown result) as the reference
+// of the step response page; ClearStepReference drops them.
+void StoreStepReference(ChartSet& set, const CalcResult& r);
+void ClearStepReference(ChartSet& set);
+
 // Fills both polar plots from the grid point `position` of the result
 // (clamped to the grid).
 void FillPolarPlots(ChartSet& set, const CalcResult& r, int position);
@@ -129,7 +172,8 @@ void FillPolarPlots(ChartSet& set, const CalcResult& r, int position);
 std::string PolarFrequencyLabel(const CalcResult& r, int position);
 
 // Paints one page's diagrams into `area` (halves and quarters as on screen).
-// Polar plots must have been filled (FillPolarPlots).
+// Polar plots must have been filled (FillPolarPlots), the step response page
+// too (FillStepResponsePage).
 void PaintChartPage(ChartSet& set, int page, QPainter& painter, const QRect& area);
 
 enum class PictureFormat { Png, Svg };

@@ -96,7 +96,8 @@ TEST(ChartPlotRect, TinyFontsMoveTheLegendBelowTheFrequencyLabels) {
   struct Case {
     int lineHeight, shift;
   };
-  for (const Case c : {Case{16, 0}, {8, 0}, {7, 1}, {6, 2}, {4, 3}}) EXPECT_EQ(LegendShift(c.lineHeight), c.shift) << c.lineHeight;
+  for (const Case c : {Case{16, 0}, {8, 0}, {7, 1}, {6, 2}, {4, 3}})
+    EXPECT_EQ(LegendShift(c.lineHeight), c.shift) << c.lineHeight;
 
   // lineHeight 6: 5 lines and the shift of 2 below the plot; 30 + 2 = 32
   EXPECT_EQ(ChartPlotRect({0, 0, 320, 240}, 4, 6, false), (PixelRect{24, 18, 296, 208}));
@@ -199,7 +200,7 @@ TEST(LinearAxis, DegenerateRangesGiveNoTicks) {
   EXPECT_FALSE(LinearAxisSteps(110, 40, 300, 13, false).valid);
   EXPECT_FALSE(LinearAxisSteps(kNaN, 40, 300, 13, false).valid);
   EXPECT_FALSE(LinearAxisSteps(40, 110, 0, 13, false).valid);
-  EXPECT_FALSE(LinearAxisSteps(0, 1e300, 300, 13, false).valid);              // beyond the table
+  EXPECT_FALSE(LinearAxisSteps(0, 1e300, 300, 13, false).valid);                // beyond the table
   EXPECT_TRUE(ValueAxisTicks(LevelAxis, 40, 110, 0, 300, 7, 0).minor.empty());  // zero line height
   EXPECT_TRUE(ValueAxisTicks(LevelAxis, -1e200, 1e200, 0, 300, 7, 13).minor.empty());
 }
@@ -483,7 +484,6 @@ TEST(Polar, RingSteps) {
   EXPECT_FALSE(PolarRingSteps(40, 110, 0, 16).valid);
 }
 
-
 // The spinorama's directivity axis: as many dB per pixel as the level axis,
 // its 0 near a tenth of the height on a grid line, labelled 0..15 dB only.
 TEST(LayoutChart, RightAxisOnTheLeftAxisScale) {
@@ -500,9 +500,8 @@ TEST(LayoutChart, RightAxisOnTheLeftAxisScale) {
     axes.y2SameScale = true;
     axes.y2LabelMin = 0;
     axes.y2LabelMax = 15;
-    const ChartLayout L = LayoutChart({0, 0, w, h}, 7, 14, axes, [](std::string_view s) {
-      return static_cast<int>(7 * s.size());
-    });
+    const ChartLayout L =
+        LayoutChart({0, 0, w, h}, 7, 14, axes, [](std::string_view s) { return static_cast<int>(7 * s.size()); });
     EXPECT_DOUBLE_EQ(L.y2Max - L.y2Min, axes.yMax - axes.yMin);
     const double zero = -L.y2Min / (L.y2Max - L.y2Min);
     EXPECT_GT(zero, 0.04);
@@ -521,6 +520,38 @@ TEST(LayoutChart, RightAxisOnTheLeftAxisScale) {
     EXPECT_EQ(L.right.labels.front().text, "0");
     EXPECT_EQ(L.right.unit, "DI [dB]");
   }
+}
+
+// The step response page's time axis: linear, labelled from its start (-1 ms)
+// to its end, each label at its place; the frequency axis stays logarithmic.
+TEST(LinearXAxis, RunsLinearlyFromItsStartToItsEnd) {
+  for (double end : {5.0, 10.0, 20.0, 50.0}) {
+    SCOPED_TRACE(end);
+    ChartAxes axes;
+    axes.xLinear = true;
+    axes.xMin = -1;
+    axes.xMax = end;
+    axes.yKind = RelativeAxis;
+    axes.yMin = -1;
+    axes.yMax = 1;
+    const ChartLayout L = LayoutChart({0, 0, 800, 400}, 7, 12, axes, FivePerChar);
+    ASSERT_GE(L.frequencyLabels.size(), 3u);
+    // 1 ms steps start at -1, 5 or 10 ms steps at 0
+    EXPECT_EQ(L.frequencyLabels.front().text, end <= 10 ? "-1" : "0");
+    EXPECT_EQ(L.frequencyLabels.front().pos == L.plot.left, end <= 10);
+    EXPECT_EQ(L.frequencyLabels.back().text, std::to_string(static_cast<int>(end)));
+    EXPECT_EQ(L.frequencyLabels.back().pos, L.plot.right);
+    for (const AxisLabel& l : L.frequencyLabels) {
+      const double frac = (l.value + 1) / (end + 1);
+      EXPECT_NEAR(l.pos, L.plot.left + frac * (L.plot.right - L.plot.left), 0.5) << l.text;
+    }
+    EXPECT_EQ(L.left.unit, "normiert");
+  }
+  EXPECT_EQ(MapLinearX(4.5, -1, 10, 0, 110), 55);
+  EXPECT_EQ(MapLinearX(-3, -1, 10, 0, 110), 0);
+  EXPECT_EQ(MapLinearX(60, -1, 10, 0, 110), 110);
+  // the same numbers on the frequency axis: logarithmic
+  EXPECT_EQ(MapFrequency(100, 10, 1000, 0, 100), 50);
 }
 
 TEST(AxisUnitText, IndexAndVoltageLevel) {

@@ -226,7 +226,7 @@ TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
     SCOPED_TRACE(k);
     const ChartCurve& c = chart.curves[k];
     EXPECT_TRUE(c.visible);
-    EXPECT_EQ(c.rightAxis, k >= 5);  // the directivity indices on the right
+    EXPECT_EQ(c.rightAxis, k >= 5);                 // the directivity indices on the right
     EXPECT_EQ(c.color, kSpinoramaCurves[k].color);  // colours of their own, not the directions
     EXPECT_EQ(c.name, kSpinoramaCurves[k].name);
     ASSERT_EQ(c.count, kPoints);
@@ -282,6 +282,112 @@ TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
   EXPECT_STREQ(ChartPageCaption(PageSpinorama), "Spinorama");
   EXPECT_EQ(PageSpinorama, PageElectrical + 1);
   EXPECT_EQ(ChartPageFileName(PageSpinorama), "10-spinorama.png");
+}
+
+// The step response page: its time responses wait for the page, every curve
+// is on the scale of the box's peak within the shown window, the chassis
+// follow the page's check box and the reference's box is drawn dotted.
+TEST_F(ChartPages, StepResponsePageIsFilledWhenShownOnTheBoxsScale) {
+  EXPECT_STREQ(ChartPageCaption(PageStepResponse), "Sprungantwort");
+  EXPECT_EQ(PageStepResponse, PageSpinorama + 1);
+  EXPECT_EQ(ChartPageFileName(PageStepResponse), "11-sprungantwort.png");
+
+  Update();
+  EXPECT_FALSE(set_->stepData->current);  // not computed with every result
+  EXPECT_FALSE(set_->stepResponse->hasData);
+  EXPECT_EQ(controls_.stepEndMs, 10.0);
+
+  const TimeResponse t = ComputeTimeResponse(*result_, 50.0);
+  ASSERT_EQ(t.rate, 96000);
+  ASSERT_EQ(t.start, -96);
+  const int chassis = std::min<int>(4, static_cast<int>(t.chassis.size()));
+  ASSERT_GE(chassis, 2);
+  using Part = std::vector<double> TimeCurve::*;
+  const std::pair<const Chart*, Part> charts[] = {{set_->stepResponse.get(), &TimeCurve::step},
+                                                  {set_->impulseResponse.get(), &TimeCurve::impulse}};
+  for (double end : kStepPageEndsMs) {
+    SCOPED_TRACE(end);
+    controls_.stepEndMs = end;
+    FillStepResponsePage(*set_, *project_, *result_, controls_, outcome_);
+    EXPECT_TRUE(outcome_.messages.empty());
+    EXPECT_TRUE(set_->stepData->current);
+    const int count = static_cast<int>(std::lround(end * 96)) + 96;  // -1 ms up to end
+    ASSERT_LE(count, static_cast<int>(t.box.step.size()));
+    for (const auto& [chart, part] : charts) {
+      SCOPED_TRACE(chart->title);
+      EXPECT_TRUE(chart->hasData);
+      EXPECT_TRUE(chart->xLinear);
+      EXPECT_EQ(chart->xMin, -1.0);
+      EXPECT_EQ(chart->xMax, end);
+      const std::vector<double>& box = t.box.*part;
+      double peak = 0;
+      for (int i = 0; i < count; ++i) peak = std::max(peak, std::abs(box[i]));
+      ASSERT_GT(peak, 0);
+      EXPECT_EQ(chart->curves[0].name, "Gesamtbox");
+      EXPECT_EQ(chart->curves[0].color, project_->colorSetChassis[0]);
+      double shownPeak = 0;
+      for (int k = 0; k < chart->curves[0].count; ++k) shownPeak = std::max(shownPeak, std::abs(chart->curves[0].Y[k]));
+      EXPECT_NEAR(shownPeak, 1.0, 1e-12);
+      for (int c = 0; c <= chassis; ++c) {
+        const ChartCurve& curve = chart->curves[c];
+        const std::vector<double>& values = c == 0 ? box : t.chassis[c - 1].*part;
+        ASSERT_TRUE(curve.visible) << c;
+        if (c > 0) {
+          EXPECT_EQ(curve.color, project_->colorSetChassis[c]);
+        }
+        ASSERT_GT(curve.count, 1);
+        EXPECT_EQ(curve.count == count, count <= kChartPoints);  // longer windows keep each run's extremes
+        // the window's first and last sample, or each one's run of a few samples
+        EXPECT_GE(curve.X[0], -1.0);
+        EXPECT_LT(curve.X[0], -0.8);
+        EXPECT_LT(curve.X[curve.count - 1], end);
+        EXPECT_GT(curve.X[curve.count - 1], end - 0.2);
+        for (int k = 0; k < curve.count; ++k) {
+          const long i = std::lround(curve.X[k] * 96) + 96;
+          ASSERT_NEAR(curve.X[k], (i - 96) / 96.0, 1e-9);
+          ASSERT_DOUBLE_EQ(curve.Y[k], values[i] / peak) << c << " " << k;  // on the box's scale
+          ASSERT_GE(curve.Y[k], chart->yMin);
+          ASSERT_LE(curve.Y[k], chart->yMax);
+        }
+      }
+    }
+  }
+
+  // the page's own check box, not that of the spinorama page
+  controls_.stepShowChassis = false;
+  FillStepResponsePage(*set_, *project_, *result_, controls_, outcome_);
+  for (const auto& [chart, part] : charts) {
+    EXPECT_TRUE(chart->curves[0].visible);
+    for (int c = 1; c <= chassis; ++c) EXPECT_FALSE(chart->curves[c].visible) << c;
+  }
+  EXPECT_TRUE(set_->groupDelay->curves[1].visible);
+
+  // the reference's box, on the current box's scale (the same result here)
+  EXPECT_FALSE(set_->stepResponse->curves[kChartCurves].visible);
+  StoreStepReference(*set_, *result_);
+  FillStepResponsePage(*set_, *project_, *result_, controls_, outcome_);
+  for (const auto& [chart, part] : charts) {
+    const ChartCurve& reference = chart->curves[kChartCurves];
+    EXPECT_TRUE(reference.visible);
+    EXPECT_EQ(reference.color, project_->colorSetChassis[0]);
+    EXPECT_EQ(reference.count, chart->curves[0].count);
+    EXPECT_EQ(reference.Y, chart->curves[0].Y);
+    EXPECT_FALSE(chart->curves[kChartCurves + 1].visible);  // no chassis
+  }
+  // a new result is computed anew when the page is shown next
+  Update();
+  EXPECT_FALSE(set_->stepData->current);
+  ClearStepReference(*set_);
+  FillStepResponsePage(*set_, *project_, *result_, controls_, outcome_);
+  EXPECT_FALSE(set_->impulseResponse->curves[kChartCurves].visible);
+  EXPECT_TRUE(set_->impulseResponse->hasData);
+
+  // no result: the charts show the no-data picture
+  result_->valid = false;
+  Update();
+  FillStepResponsePage(*set_, *project_, *result_, controls_, outcome_);
+  EXPECT_TRUE(outcome_.messages.empty());
+  EXPECT_FALSE(set_->stepResponse->hasData);
 }
 
 // WCAG contrast of two sRGB colours: (L1 + 0.05) / (L2 + 0.05) of their

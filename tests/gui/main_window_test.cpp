@@ -573,6 +573,57 @@ TEST_F(MainWindowTest, PageControlsRedrawTheCharts) {
   EXPECT_EQ(form_->PolarLabel()->text(), QString::fromUtf8("Frequenz: 20000 Hz"));
 }
 
+// The step response page after the spinorama page: computed when it is
+// painted, following its own check box and "bis", with the reference's box,
+// and saved like every page.
+TEST_F(MainWindowTest, StepResponsePageIsComputedWhenShownAndFollowsItsControls) {
+  WriteTwoWayDefault();
+  Start();
+  EXPECT_EQ(form_->Pages()->tabText(PageStepResponse), QString::fromUtf8("Sprungantwort"));
+  EXPECT_EQ(PageStepResponse, PageSpinorama + 1);
+  QComboBox* end = form_->StepEndBox();
+  ASSERT_EQ(end->count(), 4);
+  const char* ends[] = {"5 ms", "10 ms", "20 ms", "50 ms"};
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(end->itemText(k), QString::fromUtf8(ends[k]));
+  EXPECT_EQ(end->currentText(), QString::fromUtf8("10 ms"));
+  EXPECT_EQ(form_->StepShowChassisBox()->text(), QString::fromUtf8("Frequenzgang Einzelchassis zeigen"));
+
+  const ChartSet& charts = form_->Charts();
+  EXPECT_FALSE(charts.stepData->current);  // the calculation left it to the page
+  form_->resize(900, 600);
+  form_->Pages()->setCurrentIndex(PageStepResponse);
+  auto paint = [&] { form_->PaintBox(PageStepResponse)->grab(); };
+  paint();
+  EXPECT_TRUE(charts.stepData->current);
+  const Chart& step = *charts.stepResponse;
+  ASSERT_TRUE(step.hasData);
+  EXPECT_EQ(step.xMin, -1.0);
+  EXPECT_EQ(step.xMax, 10.0);
+  EXPECT_TRUE(step.curves[1].visible);
+
+  end->setCurrentIndex(3);
+  form_->StepShowChassisBox()->setChecked(false);
+  form_->RememberReferenceClick();
+  paint();
+  for (const Chart* chart : std::initializer_list<const Chart*>{&step, charts.impulseResponse.get()}) {
+    EXPECT_EQ(chart->xMax, 50.0);
+    EXPECT_TRUE(chart->curves[0].visible);
+    EXPECT_FALSE(chart->curves[1].visible);
+    EXPECT_TRUE(chart->curves[kChartCurves].visible);  // the reference's box
+  }
+  EXPECT_TRUE(form_->SpinShowChassisBox()->isChecked());
+  form_->DeleteReferenceClick();
+  paint();
+  EXPECT_FALSE(step.curves[kChartCurves].visible);
+
+  ui_.files = {dir_ / "sprung.png"};
+  form_->SaveChartClick();
+  const std::string png = ReadWholeFile(dir_ / "sprung.png");
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  EXPECT_TRUE(ui_.asked.size() == 1 && ui_.asked[0].kind == "save");  // no message
+}
+
 TEST_F(MainWindowTest, CloseAsksToSaveWithThreeAnswers) {
   // "&Abbruch" keeps the window open; "&Ja" with a cancelled save as well
   Start();

@@ -43,7 +43,10 @@ Impedanzkorrekturglieder aus. Diese Rechner verändern das Projekt nicht.</li>
 Abstrahlung in verschiedene Richtungen, Polardiagramme, Bündelung, die einzelnen Chassis und die
 elektrischen Signale. Die Seite <i>Spinorama</i> schätzt aus den 30 simulierten Richtungen Hörfenster,
 frühe Reflexionen, Schallleistung, den Frequenzgang im Raum und die beiden Bündelungsmaße ab und zeigt
-darunter die Gruppenlaufzeit.</li>
+darunter die Gruppenlaufzeit. Die Seite <i>Sprungantwort</i> zeigt oben die Sprung- und unten die
+Impulsantwort auf Achse, von 1 ms vor dem Einsatz bis 5, 10, 20 oder 50 ms (Auswahl <i>bis</i>). Alle
+Kurven sind auf den Spitzenwert der Gesamtbox bezogen; so sieht man, ob der Hochtöner vor dem Tieftöner
+einsetzt und wie lange ein Bassreflexgehäuse nachschwingt.</li>
 <li><b>Vergleichen:</b> <i>Bearbeiten &rarr; Projekt als Referenz merken</i> (Strg+R) zeichnet den jetzigen Stand
 zum Vergleich mit. Jede Änderung lässt sich mit <i>Undo</i> (Strg+Z) zurücknehmen.</li>
 <li><b>Feinschliff:</b> Zum Optimieren markierte Weichenbauteile verbessert der <i>Weichenoptimierer</i>

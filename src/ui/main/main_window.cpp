@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -47,12 +48,12 @@
 #include "ui/dialogs/project_properties_dialog.h"
 #include "ui/dialogs/window_place.h"
 #include "ui/editors/active_filter_dialog.h"
+#include "ui/editors/cabinet_dialog.h"
 #include "ui/editors/chassis_copy_dialog.h"
 #include "ui/editors/chassis_editor.h"
-#include "ui/editors/cabinet_dialog.h"
+#include "ui/editors/crossover_editor.h"
 #include "ui/editors/optimizer_window.h"
 #include "ui/editors/part_editor.h"
-#include "ui/editors/crossover_editor.h"
 #include "ui/main/flow_layout.h"
 #include "ui/main/menu_state.h"
 #include "ui/main/status_colours.h"
@@ -212,6 +213,8 @@ void MainWindow::BuildPages() {
     auto* box = new ChartPaintBox([this, page](QPainter& painter, const QRect& r) {
       if (page == PagePolar)
         FillPolarPlots(*charts_, doc_->ShownResult(), polarScrollBar_ != nullptr ? polarScrollBar_->value() : 0);
+      // The time responses are computed only for this page, when it is shown.
+      if (page == PageStepResponse) FillStepPage();
       PaintChartPage(*charts_, page, painter, r);
     });
     paintBoxes_[static_cast<std::size_t>(page)] = box;
@@ -266,6 +269,24 @@ void MainWindow::BuildPages() {
       connect(spinShowChassisCheck_, &QCheckBox::toggled, this, onToggle);
       row->addWidget(spinShowChassisCheck_);
       layout->addLayout(row);
+    } else if (page == PageStepResponse) {
+      auto* row = new FlowLayout;
+      stepShowChassisCheck_ = new QCheckBox(QText("Frequenzgang Einzelchassis zeigen"));
+      stepShowChassisCheck_->setChecked(true);
+      connect(stepShowChassisCheck_, &QCheckBox::toggled, this, [this] { StepControlsChanged(); });
+      row->addWidget(stepShowChassisCheck_);
+      auto* endLabel = new QLabel(QText("bis"));
+      row->addWidget(endLabel);
+      stepEndCombo_ = new QComboBox;
+      // one entry per kStepPageEndsMs
+      for (const char* end : {"5 ms", "10 ms", "20 ms", "50 ms"}) stepEndCombo_->addItem(QText(end));
+      stepEndCombo_->setCurrentIndex(static_cast<int>(
+          std::find(kStepPageEndsMs.begin(), kStepPageEndsMs.end(), kStepPageDefaultEndMs) - kStepPageEndsMs.begin()));
+      connect(stepEndCombo_, &QComboBox::currentIndexChanged, this, [this] { StepControlsChanged(); });
+      row->addWidget(stepEndCombo_);
+      // centred beside the taller combo box
+      endLabel->setMinimumHeight(stepEndCombo_->sizeHint().height());
+      layout->addLayout(row);
     } else if (page == PagePolar) {
       auto* row = new QHBoxLayout;
       polarScrollBar_ = new QScrollBar(Qt::Horizontal);
@@ -305,7 +326,8 @@ void MainWindow::BuildMenus() {
   addItem(fileMenu, "actSave", "Projekt &speichern ...", "Ctrl+S", [this] { SaveClick(); });
   addItem(fileMenu, "actSaveAs", "Speichern &unter ...", "Ctrl+Shift+S", [this] { SaveProjectClick(); });
   addItem(fileMenu, "actExport", "Ergebnis-Export ...", "Ctrl+Alt+E", [this] { ExportClick(); });
-  QAction* saveChart = addItem(fileMenu, "actSaveChart", "Diagramm speichern ...", nullptr, [this] { SaveChartClick(); });
+  QAction* saveChart =
+      addItem(fileMenu, "actSaveChart", "Diagramm speichern ...", nullptr, [this] { SaveChartClick(); });
   // The chart pages offer it in their context menu as well.
   for (QWidget* box : paintBoxes_) {
     box->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -349,7 +371,7 @@ void MainWindow::BuildMenus() {
 
   static constexpr std::array<const char*, kMaxAmps> kFilterKeys{"F5", "F7", "F9", "Shift+F5", "Shift+F7", "Shift+F9"};
   static constexpr std::array<const char*, kMaxAmps> kCrossoverKeys{"F6",       "F8",       "F10",
-                                                                 "Shift+F6", "Shift+F8", "Shift+F10"};
+                                                                    "Shift+F6", "Shift+F8", "Shift+F10"};
   for (int k = 1; k <= kMaxAmps; ++k) {
     const std::string menuName = "menuAmp" + std::to_string(k);
     QMenu* amp = ampMenus_[static_cast<std::size_t>(k - 1)] =
@@ -373,7 +395,8 @@ void MainWindow::BuildMenus() {
   addItem(extras, "actPortDesign", "Auslegung Reflexkanal", nullptr, [this] { ShowCalculators(1); });
   addItem(extras, "actCrossoverDesign", "Auslegung Standardweichen", nullptr, [this] { ShowCalculators(2); });
   addItem(extras, "actAttenuatorDesign", "Auslegung Spannungsteiler", nullptr, [this] { ShowCalculators(3); });
-  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr, [this] { ShowCalculators(4); });
+  addItem(extras, "actZCorrectionDesign", "Auslegung Impedanzkorrekturglieder", nullptr,
+          [this] { ShowCalculators(4); });
   extras->addSeparator()->setObjectName("sepOptimizer");
   addItem(extras, "actOptimizer", "Weichenoptimierer ...", "Ctrl+O", [this] { OptimizerClick(); });
 
@@ -497,6 +520,7 @@ void MainWindow::UpdateCharts() {
         phaseChassisChecks_[static_cast<std::size_t>(k)]->isChecked();
   chartControls_.phaseRear = phaseRearCheck_->isChecked();
   chartControls_.spinShowChassis = spinShowChassisCheck_->isChecked();
+  StepControlsChanged();
 
   ChartUpdateOutcome outcome;
   UpdateChartSet(*charts_, doc_->CurrentProject(), doc_->ShownResult(), chartControls_, outcome);
@@ -521,6 +545,22 @@ void MainWindow::UpdateCharts() {
 
 void MainWindow::RepaintCharts() {
   for (QWidget* box : paintBoxes_) box->update();
+}
+
+void MainWindow::StepControlsChanged() {
+  chartControls_.stepShowChassis = stepShowChassisCheck_->isChecked();
+  const int end = stepEndCombo_->currentIndex();
+  chartControls_.stepEndMs = end >= 0 && end < static_cast<int>(kStepPageEndsMs.size())
+                                 ? kStepPageEndsMs.at(static_cast<std::size_t>(end))
+                                 : kStepPageDefaultEndMs;
+  paintBoxes_[PageStepResponse]->update();
+}
+
+void MainWindow::FillStepPage() {
+  ChartUpdateOutcome outcome;
+  FillStepResponsePage(*charts_, doc_->CurrentProject(), doc_->ShownResult(), chartControls_, outcome);
+  // No message box inside a paint event.
+  for (const std::string& m : outcome.messages) QTimer::singleShot(0, this, [this, m] { ui_.ShowMessage(m); });
 }
 
 void MainWindow::PolarScrolled() {
@@ -660,6 +700,7 @@ void MainWindow::SaveChartClick() {
   const QSize size = box->size().isValid() && !box->size().isEmpty() ? box->size() : QSize(1200, 800);
   const CalcResult& shown = doc_->ShownResult();
   if (page == PagePolar) FillPolarPlots(*charts_, shown, polarScrollBar_->value());
+  if (page == PageStepResponse) FillStepPage();
   const std::string caption = page == PagePolar ? PolarFrequencyLabel(shown, polarScrollBar_->value()) : std::string();
   std::string error;
   if (!SaveChartPicture(*charts_, page, size, *file, format, caption, error)) ui_.ShowMessage(error);
@@ -722,8 +763,9 @@ const char* MainWindow::EditorWithPendingValues() const {
 bool MainWindow::RefusedForPendingEditorValues() {
   const char* editor = EditorWithPendingValues();
   if (editor == nullptr) return false;
-  ui_.ShowMessage(std::string("Der ") + editor +
-                  " enthält noch nicht übernommene Änderungen.\r\nBitte erst übernehmen (Ok) oder verwerfen (Abbruch).");
+  ui_.ShowMessage(
+      std::string("Der ") + editor +
+      " enthält noch nicht übernommene Änderungen.\r\nBitte erst übernehmen (Ok) oder verwerfen (Abbruch).");
   return true;
 }
 
@@ -756,16 +798,19 @@ void MainWindow::ReferenceChanged(ReferenceEvent event) {
     case ReferenceEvent::Remembered:
       SetReferenceItems(true);
       for (Chart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+      StoreStepReference(*charts_, doc_->ShownResult());
       UpdateCharts();
       break;
     case ReferenceEvent::AboutToSwap:
       // Undoing a swap brings a reference back even after it was deleted.
       SetReferenceItems(true);
       for (Chart* chart : charts_->ReferenceCharts()) chart->StoreReference();
+      StoreStepReference(*charts_, doc_->ShownResult());
       break;
     case ReferenceEvent::Deleted:
       SetReferenceItems(false);
       for (Chart* chart : charts_->ReferenceCharts()) chart->ClearReference();
+      ClearStepReference(*charts_);
       UpdateCharts();
       break;
   }
@@ -799,7 +844,8 @@ void MainWindow::OptimizerClick() {
         close();
       }
     });
-    optimizer_->fixPartDialog = [this](const OptimizerVariable& v, const CrossoverPart& part) -> std::optional<CrossoverPart> {
+    optimizer_->fixPartDialog = [this](const OptimizerVariable& v,
+                                       const CrossoverPart& part) -> std::optional<CrossoverPart> {
       CrossoverPart edited = part;
       const DialogOwner owner(*partEditor_, optimizer_);
       partEditor_->RestrictToType(part.type);

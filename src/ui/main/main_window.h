@@ -25,6 +25,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
@@ -162,6 +163,9 @@ class MainWindow : public QMainWindow {
   QCheckBox* PhaseChassisBox(int k) const { return phaseChassisChecks_.at(static_cast<std::size_t>(k)); }
   QCheckBox* PhaseRearBox() const { return phaseRearCheck_; }
   QCheckBox* SpinShowChassisBox() const { return spinShowChassisCheck_; }
+  QCheckBox* StepShowChassisBox() const { return stepShowChassisCheck_; }
+  // The step response page's "bis": 5, 10, 20 or 50 ms.
+  QComboBox* StepEndBox() const { return stepEndCombo_; }
   QScrollBar* PolarScrollBar() const { return polarScrollBar_; }
   QLabel* PolarLabel() const { return polarLabel_; }
   // The paint box of a page (ChartPage).
@@ -194,6 +198,11 @@ class MainWindow : public QMainWindow {
   // "Ja" to a newer chassis file: chassis slot k loaded from it as one edit.
   void ReloadChassis(int k, const std::filesystem::path& file);
   void PolarScrolled();
+  // The step response page's controls: its charts are filled anew when painted.
+  void StepControlsChanged();
+  // Fills the step response page for painting or saving; failures are shown
+  // after the paint event.
+  void FillStepPage();
   void RepaintCharts();
   void ShowErrorList();
   void CalcStatus(const CalcReport& report);
@@ -236,6 +245,8 @@ class MainWindow : public QMainWindow {
   std::array<QCheckBox*, kMaxChassis> phaseChassisChecks_{};
   QCheckBox* phaseRearCheck_ = nullptr;
   QCheckBox* spinShowChassisCheck_ = nullptr;
+  QCheckBox* stepShowChassisCheck_ = nullptr;
+  QComboBox* stepEndCombo_ = nullptr;
   QScrollBar* polarScrollBar_ = nullptr;
   QLabel* polarLabel_ = nullptr;
   QLabel* statusPanel_ = nullptr;
