@@ -4,6 +4,9 @@
 #include <cmath>
 #include <complex>
 #include <cstddef>
+#include <iterator>
+#include <thread>
+#include <utility>
 #include <unsupported/Eigen/FFT>
 
 #include "calc/spinorama.h"
@@ -143,10 +146,21 @@ TimeResponse ComputeTimeResponse(const CalcResult& r, double endMs) {
   const int count = static_cast<int>(std::lround(endMs * t.rate / 1000.0)) - t.start;
   const BinPlan plan = PlanBins(freq, kChartSampling);
   const int length = kChartSampling.length;
-  t.box = TimeWindow(Impulse(freq, BoxOnAxis(r), plan, length), t.rate, count);
+  // The box (index 0) and each chassis: independent transforms, shared
+  // between this thread and a second one.
   const int chassis = ChassisInUse(r);
-  for (int c = 0; c < chassis; ++c)
-    t.chassis.push_back(TimeWindow(Impulse(freq, ChassisOnAxis(r, c), plan, length), t.rate, count));
+  std::vector<TimeCurve> curves(static_cast<std::size_t>(chassis + 1));
+  const auto compute = [&](int first) {
+    for (int i = first; i <= chassis; i += 2) {
+      const std::vector<Complex> h = i == 0 ? BoxOnAxis(r) : ChassisOnAxis(r, i - 1);
+      curves[static_cast<std::size_t>(i)] = TimeWindow(Impulse(freq, h, plan, length), t.rate, count);
+    }
+  };
+  std::thread second(compute, 1);
+  compute(0);
+  second.join();
+  t.box = std::move(curves[0]);
+  t.chassis.assign(std::make_move_iterator(curves.begin() + 1), std::make_move_iterator(curves.end()));
   return t;
 }
 

@@ -630,6 +630,35 @@ TEST_F(DesignWindows, ExportDialogAsksForTheChassisAndWritesIntoTheChosenFile) {
   EXPECT_EQ(ReadText(dir_ / "tmt.exp").rfind("# Frequenzgang Chassis 2 auf Achse", 0), 0u);
 }
 
+// The impulse responses as WAV files: the rate is asked, box.wav goes where
+// the user says and the chassis files beside it; "Abbruch" writes nothing.
+TEST_F(DesignWindows, ExportDialogWritesTheImpulsesAsWavFiles) {
+  Start();
+  std::optional<fs::path> written;
+  form_->execDialog = [&written](QDialog& d) {
+    written = dynamic_cast<ExportDialog&>(d).WavClick();
+    return int(QDialog::Accepted);
+  };
+  ui_.buttons = {4};
+  form_->ExportClick();
+  EXPECT_FALSE(written);
+  ASSERT_EQ(ui_.asked.size(), 1u);
+  EXPECT_EQ(ui_.asked[0].text, "Abtastrate der WAV-Dateien?");
+  EXPECT_EQ(ui_.asked[0].options, "44100 Hz|48000 Hz|96000 Hz|Abbruch");
+
+  ui_.buttons = {2};
+  ui_.files.push_back(dir_ / "hoeren" / "box.wav");
+  fs::create_directories(dir_ / "hoeren");
+  form_->ExportClick();
+  ASSERT_TRUE(written);
+  EXPECT_EQ(*written, dir_ / "hoeren");
+  EXPECT_TRUE(fs::exists(dir_ / "hoeren" / "box.wav"));
+  for (int c = 1; c <= form_->CurrentProject().chassisCount; ++c)
+    EXPECT_TRUE(fs::exists(dir_ / "hoeren" / ("chassis-" + std::to_string(c) + ".wav"))) << c;
+  // 48 000 Hz: 32 768 samples of 4 bytes after the 44-byte header at most.
+  EXPECT_GE(fs::file_size(dir_ / "hoeren" / "box.wav"), 32768u * 4u);
+}
+
 // The export window is built 643 pixels wide: on the default test screen it
 // is shown as built; on a 640×480 screen the note and the export buttons
 // scroll, "Schließen" stays below them, and every button still works.

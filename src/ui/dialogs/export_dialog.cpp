@@ -7,6 +7,9 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "calc/wav_export.h"
+#include "model/interaction.h"
+#include "model/result.h"
 #include "ui/dialogs/window_place.h"
 
 namespace sonvex {
@@ -34,6 +37,12 @@ ExportDialog::ExportDialog(const CalcResult& result, Interaction& ui, std::files
   boxButton_ = make(ExportKind::Box);
   chassisButton_ = make(ExportKind::Chassis);
   signalButton_ = make(ExportKind::Signal);
+  // The impulse responses to listen to the design with.
+  wavButton_ = new QPushButton(QText("Impulsantworten als WAV-Dateien (Box und jedes Chassis) ..."), this);
+  wavButton_->setAutoDefault(false);
+  wavButton_->setMinimumHeight(32);
+  connect(wavButton_, &QPushButton::clicked, this, [this] { WavClick(); });
+  main->addWidget(wavButton_);
   closeButton_ = new QPushButton(QText("Schließen"), this);
   closeButton_->setDefault(true);
   connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
@@ -64,6 +73,25 @@ QPushButton* ExportDialog::Button(ExportKind kind) const {
 
 std::optional<std::filesystem::path> ExportDialog::ExportClick(ExportKind kind) {
   return ExportResult(result_, kind, ui_, folder_);
+}
+
+std::optional<std::filesystem::path> ExportDialog::WavClick() {
+  if (!result_.valid) {
+    ui_.ShowMessage("Keine gültige Berechnung: keine WAV-Dateien geschrieben.");
+    return std::nullopt;
+  }
+  const int choice = ui_.ChooseButton("Abtastrate der WAV-Dateien?", "44100 Hz|48000 Hz|96000 Hz|Abbruch", 2);
+  if (choice < 1 || choice > 3) return std::nullopt;
+  const int rate = kWavRates[choice - 1];
+  const auto file = ui_.PickSaveFile("Impulsantworten speichern ...", "WAV-Datei (*.wav)|*.wav", folder_, "box.wav");
+  if (!file) return std::nullopt;
+  const std::filesystem::path folder = file->parent_path();
+  std::string error;
+  if (!ExportImpulseWavs(result_, folder, rate, error)) {
+    ui_.ShowMessage(error);
+    return std::nullopt;
+  }
+  return folder;
 }
 
 }  // namespace sonvex

@@ -25,7 +25,12 @@ class ExportDialog : public QDialog {
   // One button: chassis choice where needed, file name, writing.
   std::optional<std::filesystem::path> ExportClick(ExportKind kind);
 
+  // "Impulsantworten als WAV-Dateien ...": the rate, then the place of
+  // box.wav (the chassis files go beside it); the folder written, if any.
+  std::optional<std::filesystem::path> WavClick();
+
   QPushButton* Button(ExportKind kind) const;
+  QPushButton* WavButton() const { return wavButton_; }
   QPushButton* CloseButton() const { return closeButton_; }
 
  protected:
@@ -38,6 +43,7 @@ class ExportDialog : public QDialog {
   QPushButton* boxButton_ = nullptr;
   QPushButton* chassisButton_ = nullptr;
   QPushButton* signalButton_ = nullptr;
+  QPushButton* wavButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QHBoxLayout* closeRow_ = nullptr;
 };
