@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <iterator>
 #include <thread>
-#include <utility>
 #include <unsupported/Eigen/FFT>
+#include <utility>
 
 #include "calc/spinorama.h"
 #include "numeric/constants.h"

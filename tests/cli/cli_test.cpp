@@ -76,8 +76,8 @@ std::vector<fs::path> SampleFiles(const char* folder, const char* ext) {
 // refused.
 TEST_F(CliTest, WavFilesHoldTheImpulsesOfTheJsonOnOneScale) {
   const fs::path project = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Dreiweg-Standbox.ZPJ";
-  const ProgramRun r = Calc(project, {"--json", (dir_ / "t.json").string(), "--export-wav", (dir_ / "wav").string(),
-                                      "--wav-rate", "96000"});
+  const ProgramRun r = Calc(
+      project, {"--json", (dir_ / "t.json").string(), "--export-wav", (dir_ / "wav").string(), "--wav-rate", "96000"});
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   const nlohmann::json t = nlohmann::json::parse(ReadFile(dir_ / "t.json"))["TimeResponse"];
   const std::vector<double> box = t["box"]["impulse"].get<std::vector<double>>();
@@ -105,10 +105,8 @@ TEST_F(CliTest, WavFilesHoldTheImpulsesOfTheJsonOnOneScale) {
     SCOPED_TRACE(file.string());
     const std::vector<float> wav = read(file);
     ASSERT_EQ(wav.size(), 65536u);
-    const std::vector<double> json =
-        c == 0 ? box : t["chassis"][c - 1]["impulse"].get<std::vector<double>>();
-    for (std::size_t i = 0; i < json.size(); ++i)
-      ASSERT_NEAR(wav[i], json[i] * 0.5 / peak, 1e-6) << i;
+    const std::vector<double> json = c == 0 ? box : t["chassis"][c - 1]["impulse"].get<std::vector<double>>();
+    for (std::size_t i = 0; i < json.size(); ++i) ASSERT_NEAR(wav[i], json[i] * 0.5 / peak, 1e-6) << i;
     if (c == 0) {
       float largest = 0;
       for (const float x : wav) largest = std::max(largest, std::abs(x));
