@@ -42,14 +42,21 @@ void BM_IncrementalCrossoverChange(benchmark::State& state) {
 }
 BENCHMARK(BM_IncrementalCrossoverChange)->Arg(250)->Unit(benchmark::kMillisecond);
 
-void BM_SpinoramaCurves(benchmark::State& state) {
-  const auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
+// The valid result of the large project on `points` grid points, for the
+// curves computed from a result.
+std::unique_ptr<sonvex::CalcResult> LargeResult(benchmark::State& state, int points) {
+  const auto p = sonvex::testing::MakeLargeProject(points);
   sonvex::CalcThread thread(nullptr, true, std::chrono::milliseconds(0));
   thread.StartFullCalc(*p);
   thread.ComputeUntilDone();
   if (thread.States().WholeBox() != "OK") state.SkipWithError("calculation failed");
   auto r = std::make_unique<sonvex::CalcResult>(thread.Result());
   r->valid = true;
+  return r;
+}
+
+void BM_SpinoramaCurves(benchmark::State& state) {
+  const auto r = LargeResult(state, static_cast<int>(state.range(0)));
   for (auto _ : state) {
     sonvex::Spinorama s = sonvex::ComputeSpinorama(*r);
     benchmark::DoNotOptimize(s);
@@ -60,13 +67,7 @@ BENCHMARK(BM_SpinoramaCurves)->Arg(250)->Arg(599)->Unit(benchmark::kMillisecond)
 // Step and impulse responses of the box and of every chassis (goal: 15 ms at
 // 599 points with 8 chassis).
 void BM_TimeResponse(benchmark::State& state) {
-  const auto p = sonvex::testing::MakeLargeProject(static_cast<int>(state.range(0)));
-  sonvex::CalcThread thread(nullptr, true, std::chrono::milliseconds(0));
-  thread.StartFullCalc(*p);
-  thread.ComputeUntilDone();
-  if (thread.States().WholeBox() != "OK") state.SkipWithError("calculation failed");
-  auto r = std::make_unique<sonvex::CalcResult>(thread.Result());
-  r->valid = true;
+  const auto r = LargeResult(state, static_cast<int>(state.range(0)));
   for (auto _ : state) {
     sonvex::TimeResponse t = sonvex::ComputeTimeResponse(*r);
     benchmark::DoNotOptimize(t);
