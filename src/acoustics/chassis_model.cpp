@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <span>
 
 #include "acoustics/enclosure.h"
 #include "numeric/constants.h"
@@ -28,10 +29,10 @@ bool MeasuredOnly(const Chassis& c, const Enclosure& enclosure) {
 }
 
 // First index k >= 1 with x <= xs[k] or with xs[k] <= 0 (end of the list);
-// kFreqEntries when a full array has no point at or above x.
-int FindSegment(const FreqArray& xs, double x) {
-  int k = 1;
-  while (k < kFreqEntries && !(x <= xs[k] || xs[k] <= 0)) ++k;
+// xs.size() when the list has no point at or above x.
+std::size_t FindSegment(std::span<const double> xs, double x) {
+  std::size_t k = 1;
+  while (k < xs.size() && !(x <= xs[k] || xs[k] <= 0)) ++k;
   return k;
 }
 
@@ -119,12 +120,14 @@ std::string SimulateChassis(const Chassis& c, const Enclosure& enclosure, const 
   return text;
 }
 
-double InterpolateLevel(const FreqArray& xs, const FreqArray& ys, double width, double x) {
+double InterpolateLevel(std::span<const double> xs, std::span<const double> ys, double width, double x) {
+  const std::size_t n = std::min(xs.size(), ys.size());
+  if (n == 0) return 0;
   // An empty list (first frequency not above 0) has nothing to interpolate.
   if (x < xs[0] || !(xs[0] > 0)) return ys[0];
-  const int k = FindSegment(xs, x);
+  const std::size_t k = FindSegment(xs.first(n), x);
   double v;
-  if (k < kFreqEntries && xs[k] > 0) {
+  if (k < n && xs[k] > 0) {
     if (xs[k] != xs[k - 1])
       v = ys[k - 1] + (x - xs[k - 1]) / (xs[k] - xs[k - 1]) * (ys[k] - ys[k - 1]);
     else
@@ -136,7 +139,7 @@ double InterpolateLevel(const FreqArray& xs, const FreqArray& ys, double width, 
   if (width > 0) {
     double sumW = 0;
     double sumWy = 0;
-    for (int l = 0; l < kFreqEntries && xs[l] > 0; ++l) {
+    for (std::size_t l = 0; l < n && xs[l] > 0; ++l) {
       const double u = std::fabs(xs[l] - x) / x;
       if (u < width) {
         const double a = (width - u) / width;
@@ -151,10 +154,12 @@ double InterpolateLevel(const FreqArray& xs, const FreqArray& ys, double width, 
   return v;
 }
 
-double InterpolatePhase(const FreqArray& xs, const FreqArray& ps, double x) {
+double InterpolatePhase(std::span<const double> xs, std::span<const double> ps, double x) {
+  const std::size_t n = std::min(xs.size(), ps.size());
+  if (n == 0) return 0;
   if (x < xs[0] || !(xs[0] > 0)) return ps[0];
-  const int k = FindSegment(xs, x);
-  if (k >= kFreqEntries || xs[k] <= 0) return ps[k - 1];
+  const std::size_t k = FindSegment(xs.first(n), x);
+  if (k >= n || xs[k] <= 0) return ps[k - 1];
   if (xs[k] == xs[k - 1]) return ps[k - 1];
   double p0 = ps[k - 1];
   double p1 = ps[k];

@@ -1,6 +1,7 @@
 #pragma once
 // Equivalent-circuit model of one chassis in its enclosure over the frequency
 // grid, and the interpolation of measured curves.
+#include <span>
 #include <string>
 
 #include "model/project.h"
@@ -33,13 +34,13 @@ std::string SimulateChassis(const Chassis& c, const Enclosure& enclosure, const 
                             ComplexCurve& z, ComplexCurve& excursion, ComplexCurve& rear, ComplexCurve& front);
 
 // Value of a measured curve (frequencies xs, values ys, ended by the first
-// frequency not above 0) at frequency x: linear between neighbours, the end
+// frequency not above 0 or by the end of the shorter list; 0 for an empty one) at frequency x: linear between neighbours, the end
 // values outside the measured range, then smoothed over the points within the
 // relative distance `width` of x when width > 0.
-double InterpolateLevel(const FreqArray& xs, const FreqArray& ys, double width, double x);
+double InterpolateLevel(std::span<const double> xs, std::span<const double> ys, double width, double x);
 
 // Measured phase (radians) at frequency x, interpolated linearly; across the
 // ±π wrap the interpolation takes the short way (the result may exceed π).
-double InterpolatePhase(const FreqArray& xs, const FreqArray& ps, double x);
+double InterpolatePhase(std::span<const double> xs, std::span<const double> ps, double x);
 
 }  // namespace sonvex

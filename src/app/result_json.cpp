@@ -80,6 +80,14 @@ nlohmann::json ResultJson(const CalcResult& r, const CalcStates& states, const C
   for (const auto& name : r.chassisName) j["ChassisName"].push_back(name.Str());
   j["AmpOfChassis"] = r.ampOfChassis;
   j["EinbauTyp"] = r.enclosureTypes;
+  // Per chassis in use the directions that come from its measured polar set.
+  j["PolarMeasured"] = nlohmann::json::array();
+  for (int c = 0; c < chassisCount; ++c) {
+    auto directions = nlohmann::json::array();
+    for (int k = 0; k < kDirections; ++k)
+      if ((r.polarMeasured[static_cast<std::size_t>(c)] & (1u << k)) != 0) directions.push_back(k);
+    j["PolarMeasured"].push_back(std::move(directions));
+  }
   auto complexCurves = [&](const std::array<ComplexCurve, kChassisSlots>& rows) {
     return w.PerSlot(rows, chassisCount, [&](const ComplexCurve& c) { return w.Curve(c, n); });
   };

@@ -2,6 +2,7 @@
 
 #include "acoustics/baffle.h"
 #include "acoustics/cabinet.h"
+#include "acoustics/polar_directions.h"
 
 namespace sonvex {
 
@@ -33,6 +34,12 @@ std::string BaffleItem(const Project& p, int c, CalcResult& r) {
   // The table is kept whatever the text says.
   r.directionsRear[c] = r.directionsFront[c];
   if (p.baffles[c].rearDirection == 1) MirrorDirections(r.directionsRear[c]);
+  // Measured off-axis responses replace the front sound's directions; the
+  // rear sound of a port keeps the model. The set was measured from the
+  // listening axis of the box, so it applies to the table as turned.
+  r.polarMeasured[c] = 0;
+  if (!IsFailureText(state) && PolarSetInUse(p.chassis[c]))
+    r.polarMeasured[c] = ApplyPolarSet(p.chassis[c].polar, p.freq, kFreqEntries - 1, r.directionsFront[c]);
   return state;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "acoustics/polar_directions.h"
 #include "calc/check.h"
 #include "model/number_text.h"
 
@@ -238,8 +239,10 @@ void CalcThread::DetectChanges() {
   for (int c = 0; c < chassisCount; ++c) {
     const Chassis& ch = updated.chassis[c];
     // The enclosure type decides whether the baffle item checks a port.
+    // The measured polar set enters the baffle item's direction table.
     if (!(updated.baffles[c] == old.baffles[c]) || ch.sourceDepth != old.chassis[c].sourceDepth ||
-        updated.enclosures[c].type != old.enclosures[c].type) {
+        updated.enclosures[c].type != old.enclosures[c].type || !(ch.polar == old.chassis[c].polar) ||
+        PolarSetInUse(ch) != PolarSetInUse(old.chassis[c])) {
       states_.Baffle(c) = "F";
       states_.WholeBox() = "F";
       if (ch.responseSource == 5 && ch.useMeasuredAmplitude) states_.Chassis(c) = "F";

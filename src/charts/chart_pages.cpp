@@ -350,6 +350,21 @@ void FillDirectivity(ChartSet& set, const Project& p, const CalcResult& r, Chart
   });
 }
 
+// Where the spinorama's directions come from: the model, measured polar sets
+// of every chassis in use, or of some.
+constexpr const char* kSpinoramaModelled = "Schätzung aus 30 simulierten Richtungen der Box, keine Messung";
+
+std::string SpinoramaSubtitle(const CalcResult& r) {
+  bool all = true, any = false;
+  for (int c = 0; c < ChassisOf(r); ++c) {
+    const std::uint32_t measured = r.polarMeasured[static_cast<std::size_t>(c)];
+    all = all && measured == kAllPolarDirections;
+    any = any || measured != 0;
+  }
+  if (!any || !r.valid) return std::string(kSpinoramaModelled);
+  return all ? "30 Richtungen der Box aus Messungen" : "30 Richtungen der Box, teilweise gemessen";
+}
+
 // Fills a curve from one of the spinorama curves.
 void FillSpinCurve(Chart& chart, int index, const Spinorama& spin, const std::vector<double>& values) {
   if (!chart.hasData) return;
@@ -527,7 +542,7 @@ std::unique_ptr<ChartSet> MakeChartSet() {
     chart->y2Kind = ImpedanceAxis;
     set->chassis[static_cast<std::size_t>(c)] = std::move(chart);
   }
-  set->spin = make("Spinorama", "Schätzung aus 30 simulierten Richtungen der Box, keine Messung");
+  set->spin = make("Spinorama", kSpinoramaModelled);
   set->spin->yKind = LevelAxis;
   set->spin->showY2 = true;
   set->spin->y2Kind = DirectivityIndexAxis;
@@ -598,6 +613,7 @@ void FillSpinoramaPage(ChartSet& set, const Project& p, const CalcResult& r, con
     spin = ComputeSpinorama(r);
     Chart& chart = *set.spin;
     PrepareChart(chart, p, r);
+    chart.subTitle = SpinoramaSubtitle(r);
     chart.yKind = LevelAxis;
     chart.yMin = p.dBMin;
     chart.yMax = p.dBMax;

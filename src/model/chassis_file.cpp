@@ -89,6 +89,63 @@ int CurveKeys(KeyReader& io, std::string_view freqKey, std::string_view valueKey
   return ReadCurve(io.Ini(), io.Section(), freqKey, valueKey, f, v);
 }
 
+// The polar set: "PolarAnz" responses, each under "Polar<i>Ebene" (0
+// horizontal, 1 vertical), "Polar<i>Winkel" (degrees), "Polar<i>Datei" and the
+// float arrays "Polar<i>F" (Hz), "Polar<i>A" (dB) and, with phase,
+// "Polar<i>P" (degrees), one element per point. A chassis without a set
+// writes none of them.
+std::string PolarKey(int i, std::string_view what) { return "Polar" + std::to_string(i) + std::string(what); }
+
+void PolarKeys(KeyWriter& io, const Chassis& c) {
+  const auto& rs = c.polar.Responses();
+  if (rs.empty()) return;
+  MyIniFile& ini = io.Ini();
+  const std::string_view s = io.Section();
+  io.Int("PolarAnz", static_cast<std::int32_t>(rs.size()), 0);
+  for (int i = 1; i <= static_cast<int>(rs.size()); ++i) {
+    const PolarResponse& r = rs[static_cast<std::size_t>(i - 1)];
+    io.Int(PolarKey(i, "Ebene"), static_cast<std::int32_t>(r.plane), 0);
+    io.Float(PolarKey(i, "Winkel"), r.angle, 0);
+    io.Text(PolarKey(i, "Datei"), r.fileName, "");
+    const int n = static_cast<int>(r.freq.size());
+    ini.WriteFloatArray(s, PolarKey(i, "F"), r.freq, 0, n);
+    ini.WriteFloatArray(s, PolarKey(i, "A"), r.level, 0, n);
+    if (r.HasPhase()) ini.WriteFloatArray(s, PolarKey(i, "P"), r.phase, 0, n);
+  }
+}
+
+void PolarKeys(KeyReader& io, Chassis& c) {
+  std::int32_t count = 0;
+  io.Int("PolarAnz", count, 0);
+  count = std::clamp<std::int32_t>(count, 0, kMaxPolarResponses);
+  std::vector<PolarResponse> responses;
+  const MyIniFile& ini = io.Ini();
+  const std::string_view s = io.Section();
+  std::vector<double> f(kMaxCurvePoints), a(kMaxCurvePoints), p(kMaxCurvePoints);
+  for (int i = 1; i <= count; ++i) {
+    PolarResponse r;
+    std::int32_t plane = 0;
+    io.Int(PolarKey(i, "Ebene"), plane, 0);
+    r.plane = plane == 1 ? PolarPlane::Vertical : PolarPlane::Horizontal;
+    io.Float(PolarKey(i, "Winkel"), r.angle, 0);
+    io.Text(PolarKey(i, "Datei"), r.fileName, "");
+    // A damaged entry keeps the points its arrays have in common, up to the
+    // first frequency not above 0; one without points is left out.
+    int n = std::min(ini.ReadFloatArray(s, PolarKey(i, "F"), f, 0, kMaxCurvePoints),
+                     ini.ReadFloatArray(s, PolarKey(i, "A"), a, 0, kMaxCurvePoints));
+    const int nPhase = ini.ReadFloatArray(s, PolarKey(i, "P"), p, 0, kMaxCurvePoints);
+    if (nPhase > 0) n = std::min(n, nPhase);
+    int points = 0;
+    while (points < n && f[static_cast<std::size_t>(points)] > 0) ++points;
+    if (points == 0) continue;
+    r.freq.assign(f.begin(), f.begin() + points);
+    r.level.assign(a.begin(), a.begin() + points);
+    if (nPhase > 0) r.phase.assign(p.begin(), p.begin() + points);
+    responses.push_back(std::move(r));
+  }
+  c.polar = PolarSet(std::move(responses));
+}
+
 // The chassis keys in their fixed order, for writing and reading (`C` is
 // `const Chassis` for writing). `v` is the version of the file read; the
 // conversions of older versions follow the keys they concern.
@@ -204,6 +261,7 @@ void ChassisKeys(Io& io, C& c, ChassisKeyForm form, int v) {
   io.Int("Filters", c.filters, 119);
   io.Text("pubdate", c.publicationDate, "01.01.2000");
   io.Text("OrgFilename", c.originalFileName, "");
+  PolarKeys(io, c);
 }
 
 }  // namespace

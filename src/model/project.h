@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "model/crossover_model.h"
+#include "model/polar_set.h"
 #include "model/short_string.h"
 
 namespace sonvex {
@@ -125,6 +126,7 @@ struct Chassis {
   std::int32_t filters = 0;
   ShortString<16> publicationDate;
   ShortString<255> originalFileName;
+  PolarSet polar;  // measured off-axis responses in the box, shared between copies
 
   bool operator==(const Chassis&) const = default;
 };

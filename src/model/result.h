@@ -33,6 +33,9 @@ struct CalcResult {
   std::array<ComplexCurve, kMaxAmps> filterResponse{};          // active filters and level
   std::array<DirectionTable, kChassisSlots> directionsFront{};  // baffle direction tables, front sound
   std::array<DirectionTable, kChassisSlots> directionsRear{};   // the same for the rear sound
+  // Directions of directionsFront taken from the chassis's measured polar set
+  // (bit k: direction k); 0 where the model gives them all.
+  std::array<std::uint32_t, kChassisSlots> polarMeasured{};
   std::array<ComplexCurve, kChassisSlots> chassisImpedance{};   // electrical impedance in the enclosure
   std::array<ComplexCurve, kChassisSlots> chassisFront{};       // front pressure per 2.83 V, corrected by measurements
   std::array<ComplexCurve, kChassisSlots> chassisRear{};        // rear (port) pressure, corrected
