@@ -14,9 +14,11 @@
 #include <sstream>
 #include <vector>
 
+#include "acoustics/polar_directions.h"
 #include "calc/calc_thread.h"
 #include "calc/check.h"
 #include "calc/file_load.h"
+#include "calc/polar_export.h"
 #include "calc/spinorama.h"
 #include "calc/wav_export.h"
 #include "charts/chart_pages.h"
@@ -25,6 +27,7 @@
 #include "model/interaction.h"
 #include "model/my_ini_file.h"
 #include "model/number_text.h"
+#include "model/polar_import.h"
 #include "model/project_file.h"
 #include "model/result_export.h"
 #include "model/settings.h"
@@ -351,6 +354,105 @@ int RunUpgradeCommand(const fs::path& in, const fs::path& outFile, const fs::pat
   }
   err << "Weder Projekt- noch Chassisdatei: " << Utf8FromPath(in) << "\n";
   return kExitBadInput;
+}
+
+namespace {
+
+// Reads the measurement files and checks them as a set over fMin..fMax;
+// prints the first fault and returns no set.
+std::optional<PolarSet> PolarSetFromFiles(const std::vector<fs::path>& paths, double fMin, double fMax,
+                                          std::ostream& err) {
+  std::vector<PolarFile> files;
+  files.reserve(paths.size());
+  for (const fs::path& path : paths) files.push_back(ReadPolarFile(path));
+  if (const std::string fault = CheckPolarFiles(files, fMin, fMax); !fault.empty()) {
+    err << fault << "\n";
+    return std::nullopt;
+  }
+  return MakePolarSet(files);
+}
+
+void ReportPolarSet(const Chassis& c, std::ostream& out) {
+  out << "Polardaten: " << PolarSetSummary(c.polar) << "\n";
+  out << "Richtungen aus Messung: " << DirectionListText(PolarCoverage(c.polar)) << "\n";
+  if (const std::string unused = PolarSetUnusedText(c); !unused.empty()) out << unused << "\n";
+}
+
+}  // namespace
+
+int RunPolarImportCommand(const PolarImportOptions& o, std::ostream& out, std::ostream& err) {
+  ConsoleInteraction ui(err);
+  try {
+    if (!o.project.empty()) {
+      // Nothing but the set changes: the display defaults of the settings
+      // are not applied to the project.
+      Settings settings = LoadCliSettings(o.dataFolder, ui);
+      settings.useDisplayDefaults = false;
+      auto p = MakeNewProject();
+      if (!LoadForCommand(*p, o.project, settings, ui, err)) return kExitBadInput;
+      if (o.slot < 1 || o.slot > ChassisInUse(*p)) {
+        err << "Chassis " << o.slot << " gibt es im Projekt nicht (Chassis 1 bis " << ChassisInUse(*p) << ").\n";
+        return kExitBadInput;
+      }
+      const auto set = PolarSetFromFiles(o.files, p->fMin, p->fMax, err);
+      if (!set) return kExitBadInput;
+      Chassis& c = p->chassis[static_cast<std::size_t>(o.slot - 1)];
+      c.polar = *set;
+      SaveProject(*p, o.project);
+      out << "Projekt gespeichert, Chassis " << o.slot << ": " << Utf8FromPath(o.project) << "\n";
+      ReportPolarSet(c, out);
+      return kExitOk;
+    }
+    auto ini = ReadScrambled(o.chassisFile, err);
+    if (!ini) return kExitBadInput;
+    if (!ini->SectionExists("Chassis")) {
+      err << "Keine Chassisdatei: " << Utf8FromPath(o.chassisFile) << "\n";
+      return kExitBadInput;
+    }
+    auto c = std::make_unique<Chassis>();
+    if (!LoadChassisFrom(*c, *ini, ui)) return kExitBadInput;
+    // A chassis file belongs to no project: its set is checked against the
+    // frequency range a new project has.
+    const DisplayOptions defaults;
+    const auto set = PolarSetFromFiles(o.files, defaults.fMin, defaults.fMax, err);
+    if (!set) return kExitBadInput;
+    c->polar = *set;
+    SaveChassisFile(o.chassisFile, *c);
+    out << "Chassis gespeichert: " << Utf8FromPath(o.chassisFile) << "\n";
+    ReportPolarSet(*c, out);
+    return kExitOk;
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kExitBadInput;
+  }
+}
+
+int RunPolarExportCommand(const PolarExportOptions& o, std::ostream& out, std::ostream& err) {
+  ConsoleInteraction ui(err);
+  const Settings settings = LoadCliSettings(o.dataFolder, ui);
+  auto p = MakeNewProject();
+  if (!LoadForCommand(*p, o.project, settings, ui, err)) return kExitBadInput;
+  if (o.slot < 1 || o.slot > ChassisInUse(*p)) {
+    err << "Chassis " << o.slot << " gibt es im Projekt nicht (Chassis 1 bis " << ChassisInUse(*p) << ").\n";
+    return kExitBadInput;
+  }
+  ConsoleHost host;
+  CalcThread thread(&host, false, std::chrono::milliseconds(0));
+  thread.StartFullCalc(*p);
+  thread.ComputeUntilDone();
+  if (host.report.errors > 0) {
+    err << host.report.text << "\n";
+    return kExitCalcErrors;
+  }
+  try {
+    const auto files = WriteModelPolarFiles(thread.Result(), o.slot - 1, o.step, o.folder,
+                                            Utf8FromPath(o.project.filename()));
+    out << files.size() << " Dateien geschrieben: " << Utf8FromPath(o.folder) << "\n";
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
 }
 
 }  // namespace sonvex

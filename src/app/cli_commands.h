@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sonvex {
 
@@ -44,6 +45,28 @@ int RunPackCommand(const std::filesystem::path& plain, const std::filesystem::pa
 // Loads a project or chassis file of any accepted version and saves it in the current one.
 int RunUpgradeCommand(const std::filesystem::path& in, const std::filesystem::path& outFile,
                       const std::filesystem::path& dataFolder, std::ostream& out, std::ostream& err);
+
+// `polar-import`: a polar set from measurement files into a chassis file, or
+// into chassis slot `slot` (1-based) of a project when `project` is set.
+struct PolarImportOptions {
+  std::filesystem::path chassisFile;  // without --project
+  std::filesystem::path project;      // --project
+  int slot = 0;                       // --slot
+  std::vector<std::filesystem::path> files;
+  std::filesystem::path dataFolder;
+};
+int RunPolarImportCommand(const PolarImportOptions& o, std::ostream& out, std::ostream& err);
+
+// `polar-export`: the model's off-axis responses of chassis `slot` (1-based)
+// as FRD files at `step` degrees (10, 15 or 30) into `folder`.
+struct PolarExportOptions {
+  std::filesystem::path project;
+  int slot = 1;
+  std::filesystem::path folder;
+  int step = 10;
+  std::filesystem::path dataFolder;
+};
+int RunPolarExportCommand(const PolarExportOptions& o, std::ostream& out, std::ostream& err);
 
 // The folder of the running program (settings and data live below it).
 std::filesystem::path ProgramFolder();

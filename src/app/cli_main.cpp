@@ -97,6 +97,26 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0, 10000))
       ->capture_default_str();
 
+  sonvex::PolarImportOptions polarIn;
+  std::vector<std::filesystem::path> polarArgs;
+  auto* polarInCmd = app.add_subcommand(
+      "polar-import", "Polardaten (gemessene Frequenzgänge unter Winkeln) in eine Chassisdatei oder ein Projekt");
+  polarInCmd->add_option("ARGS", polarArgs, "CHASSIS.ZCH DATEI… oder mit --project nur DATEI…")->required();
+  polarInCmd->add_option("--project", polarIn.project, "Projektdatei statt einer Chassisdatei");
+  polarInCmd->add_option("--slot", polarIn.slot, "Chassis N des Projekts (ab 1)");
+  polarInCmd->add_option("--data", polarIn.dataFolder, "Programmverzeichnis mit Sonvex.ini");
+
+  sonvex::PolarExportOptions polarOut;
+  auto* polarOutCmd = app.add_subcommand(
+      "polar-export", "Frequenzgänge eines Chassis unter Winkeln aus dem Modell als FRD-Dateien (zum Vergleich)");
+  polarOutCmd->add_option("PROJECT", polarOut.project, "Projektdatei (.ZPJ)")->required();
+  polarOutCmd->add_option("--slot", polarOut.slot, "Chassis N des Projekts (ab 1)")->capture_default_str();
+  polarOutCmd->add_option("DIR", polarOut.folder, "Verzeichnis für die Dateien")->required();
+  polarOutCmd->add_option("--step", polarOut.step, "Winkelschritt in Grad: 10, 15 oder 30")
+      ->check(CLI::IsMember({10, 15, 30}))
+      ->capture_default_str();
+  polarOutCmd->add_option("--data", polarOut.dataFolder, "Programmverzeichnis mit Sonvex.ini und den Datenordnern");
+
   sonvex::DesignArgs design;
   auto* designCmd = sonvex::AddDesignCommand(app, design);
 
@@ -150,6 +170,24 @@ int main(int argc, char** argv) {
       opt.dataFolder = sonvex::MakeProgramSettings(sonvex::ProgramFolder(), {}, std::nullopt).programFolder;
     return sonvex::RunOptimizeCommand(opt, std::cout, std::cerr);
   }
+  if (polarInCmd->parsed()) {
+    if (polarIn.project.empty()) {
+      if (polarArgs.size() < 1 || polarIn.slot != 0) {
+        std::cerr << "polar-import: CHASSIS.ZCH DATEI… oder --project P.ZPJ --slot N DATEI…\n";
+        return kExitBadInput;
+      }
+      polarIn.chassisFile = polarArgs.front();
+      polarIn.files.assign(polarArgs.begin() + 1, polarArgs.end());
+    } else {
+      if (polarIn.slot == 0) {
+        std::cerr << "polar-import: mit --project gehört --slot N dazu (Chassis ab 1).\n";
+        return kExitBadInput;
+      }
+      polarIn.files = polarArgs;
+    }
+    return sonvex::RunPolarImportCommand(polarIn, std::cout, std::cerr);
+  }
+  if (polarOutCmd->parsed()) return sonvex::RunPolarExportCommand(polarOut, std::cout, std::cerr);
   if (designCmd->parsed()) return sonvex::RunDesignCommand(design, std::cout, std::cerr);
   return kExitBadInput;
 }

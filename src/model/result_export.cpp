@@ -160,11 +160,18 @@ std::string FrdText(const CalcResult& r, int chassis, std::string_view projectNa
 
 std::string FrdLevelText(const std::vector<double>& freq, const std::vector<double>& levelDb,
                          std::string_view projectName, std::string_view curveTitle) {
+  return FrdCurveText(freq, levelDb, {}, projectName, curveTitle);
+}
+
+std::string FrdCurveText(const std::vector<double>& freq, const std::vector<double>& levelDb,
+                         const std::vector<double>& phaseDegrees, std::string_view projectName,
+                         std::string_view curveTitle) {
   std::string out = CommentLine(std::string("Sonvex-Projekt: ") + std::string(projectName));
   out += CommentLine(curveTitle);
   out += CommentLine("Frequenz[Hz] Pegel[dB SPL, 2,83V/1m] Phase[Grad]");
   const std::size_t n = std::min(freq.size(), levelDb.size());
-  for (std::size_t i = 0; i < n && freq[i] > 0; ++i) AppendCurveLine(out, freq[i], levelDb[i], 0.0);
+  for (std::size_t i = 0; i < n && freq[i] > 0; ++i)
+    AppendCurveLine(out, freq[i], levelDb[i], i < phaseDegrees.size() ? phaseDegrees[i] : 0.0);
   return out;
 }
 

@@ -47,6 +47,10 @@ std::string ZmaText(const CalcResult& r, int amp, std::string_view projectName);
 // the frequency is greater than 0. Levels in dB SPL at 2.83 V and 1 m.
 std::string FrdLevelText(const std::vector<double>& freq, const std::vector<double>& levelDb,
                          std::string_view projectName, std::string_view curveTitle);
+// The same with a phase column (degrees), for curves that have one.
+std::string FrdCurveText(const std::vector<double>& freq, const std::vector<double>& levelDb,
+                         const std::vector<double>& phaseDegrees, std::string_view projectName,
+                         std::string_view curveTitle);
 
 // The chassis an export is made for: with two or more chassis in the result
 // the user is asked ("Abbruch" gives no value); with one chassis it is slot 0.

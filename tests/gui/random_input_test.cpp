@@ -357,7 +357,8 @@ class RandomInput : public MainWindowFixture<RandomInteraction> {
       ui_.openable.push_back(settings_.projectFolder / name);
     }
     std::vector<fs::path> chassis;
-    for (const auto& e : fs::directory_iterator(data / "Chassis")) chassis.push_back(e.path());
+    for (const auto& e : fs::directory_iterator(data / "Chassis"))
+      if (e.is_regular_file()) chassis.push_back(e.path());  // not the folder of measurement files
     std::sort(chassis.begin(), chassis.end());  // the same order on every machine
     for (const fs::path& c : chassis) {
       fs::copy_file(c, settings_.chassisFolder / c.filename());
