@@ -198,6 +198,26 @@ TEST_F(ChartPages, AFailingChartKindIsReportedAndTheOthersAreFilled) {
   EXPECT_EQ(set_->maxVoltage->curves[0].count, kPoints);
 }
 
+TEST_F(ChartPages, SpinoramaSubtitleSaysWhereTheDirectionsComeFrom) {
+  // Four chassis in use: measured sets for all, for some, for none.
+  struct Case {
+    std::array<std::uint32_t, 4> measured;
+    const char* subtitle;
+  };
+  const Case cases[] = {
+      {{kAllPolarDirections, kAllPolarDirections, kAllPolarDirections, kAllPolarDirections},
+       "30 Richtungen der Box aus Messungen"},
+      {{kAllPolarDirections, 0, 0, 0}, "30 Richtungen der Box, teilweise gemessen"},
+      {{kAllPolarDirections, 0x7, kAllPolarDirections, kAllPolarDirections}, "30 Richtungen der Box, teilweise gemessen"},
+      {{0, 0, 0, 0}, "Schätzung aus 30 simulierten Richtungen der Box, keine Messung"},
+  };
+  for (const Case& c : cases) {
+    std::copy(c.measured.begin(), c.measured.end(), result_->polarMeasured.begin());
+    Update();
+    EXPECT_EQ(set_->spin->subTitle, c.subtitle);
+  }
+}
+
 TEST_F(ChartPages, SpinoramaPageShowsTheEstimatesAndTheGroupDelay) {
   project_->axisFMin = 50;
   project_->axisFMax = 10000;

@@ -871,6 +871,82 @@ TEST_F(CliTest, OptimizeEndingWorseThanItsStartKeepsTheStartValues) {
 // One table for every command: 0 success; 1 a project that was read but
 // cannot be computed or optimised (the reason printed); 2 unreadable input,
 // an output that cannot be written, or wrong usage, with a message on stderr.
+// The model's own directions written as files, imported again as a polar
+// set into a project slot and a chassis file; every bad input is refused
+// with its message and leaves the file as it was.
+TEST_F(CliTest, PolarImportStoresASetAndCalcReportsItsDirections) {
+  const fs::path sample = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
+  const fs::path frd = dir_ / "frd";
+  const ProgramRun exported = Cli({"polar-export", sample.string(), "--slot", "1", frd.string(), "--step", "30",
+                                   "--data", dir_.string()});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  std::vector<std::string> files;
+  for (const auto& e : fs::directory_iterator(frd)) files.push_back(e.path().string());
+  std::sort(files.begin(), files.end());
+  ASSERT_EQ(files.size(), 22u);  // horizontal 0, ±30 … ±150, 180; vertical ±30 … ±150
+  const auto named = [&files](const std::string& end) {
+    return *std::find_if(files.begin(), files.end(), [&end](const std::string& f) { return f.ends_with(end); });
+  };
+  const std::string hor0 = named(" hor 0.frd"), hor30 = named(" hor 30.frd");
+
+  const fs::path project = dir_ / "p.ZPJ";
+  fs::copy_file(sample, project);
+  std::vector<std::string> args{"polar-import", "--project", project.string(), "--slot", "1"};
+  args.insert(args.end(), files.begin(), files.end());
+  const ProgramRun stored = Cli(args);
+  ASSERT_EQ(stored.status, 0) << stored.err;
+  EXPECT_NE(stored.out.find("Richtungen aus Messung: 0–29"), std::string::npos) << stored.out;
+  // The sample's response was measured on an infinite baffle: kept, not used.
+  EXPECT_NE(stored.out.find("sie gelten nur für einen Frequenzgang"), std::string::npos) << stored.out;
+  ASSERT_EQ(Calc(project, {"--json", (dir_ / "p.json").string()}).status, 0);
+  EXPECT_EQ(nlohmann::json::parse(ReadFile(dir_ / "p.json"))["PolarMeasured"], nlohmann::json::parse("[[], []]"));
+
+  // In use in the three-way sample: its midrange's directions all come from measurement.
+  ASSERT_EQ(Calc(fs::path(SONVEX_DATA_DIR) / "Projekte" / "Dreiweg-Standbox.ZPJ", {"--json", (dir_ / "d.json").string()})
+                .status,
+            0);
+  const auto measured = nlohmann::json::parse(ReadFile(dir_ / "d.json"))["PolarMeasured"];
+  ASSERT_EQ(measured.size(), 3u);
+  EXPECT_TRUE(measured[0].empty());
+  EXPECT_EQ(measured[1].size(), 30u);
+
+  const fs::path chassis = dir_ / "SV-100.ZCH";
+  fs::copy_file(fs::path(SONVEX_DATA_DIR) / "Chassis" / "SV-100.ZCH", chassis);
+  args = {"polar-import", chassis.string()};
+  args.insert(args.end(), files.begin(), files.end());
+  ASSERT_EQ(Cli(args).status, 0);
+  EXPECT_NE(Cli({"dump", chassis.string()}).out.find("PolarAnz=\t22\r\n"), std::string::npos);
+
+  WriteFile(dir_ / "ohne Winkel.frd", ReadFile(hor0));
+  WriteFile(dir_ / "30_H.frd", ReadFile(hor0));
+  WriteFile(dir_ / "hoch hor 60.frd", "30000 80 0\n40000 79 0\n");
+  const std::string before = ReadFile(project);
+  struct Case {
+    std::vector<std::string> files;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{hor0, (dir_ / "fehlt hor 30.frd").string()}, "kann nicht gelesen werden"},
+      {{hor0, (dir_ / "ohne Winkel.frd").string()}, "lassen sich Ebene und Winkel nicht lesen"},
+      {{hor0, hor30, (dir_ / "30_H.frd").string()}, "denselben Winkel"},
+      {{hor30, named(" ver 60.frd")}, "keine Datei hat den Winkel 0°"},
+      {{hor0}, "mindestens zwei Dateien"},
+      {{hor0, (dir_ / "hoch hor 60.frd").string()}, "außerhalb des Frequenzbereichs"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> a{"polar-import", "--project", project.string(), "--slot", "1"};
+    a.insert(a.end(), c.files.begin(), c.files.end());
+    const ProgramRun r = Cli(a);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(project), before) << c.message;
+  }
+  const ProgramRun badSlot = Cli({"polar-import", "--project", project.string(), "--slot", "3", hor0, hor30});
+  EXPECT_EQ(badSlot.status, 2);
+  EXPECT_NE(badSlot.err.find("Chassis 3 gibt es im Projekt nicht (Chassis 1 bis 2)"), std::string::npos) << badSlot.err;
+  EXPECT_EQ(Cli({"polar-import", "--project", project.string(), hor0, hor30}).status, 2);  // no slot
+}
+
 TEST_F(CliTest, EveryCommandExitsWithZeroOneOrTwo) {
   const fs::path plain = fs::path(SONVEX_SAMPLES_DIR) / "Projekte" / "Default.ZPJ.txt";
   const std::string text = ReadFile(plain);

@@ -91,6 +91,36 @@ TEST(ChassisFile, KeysInTheirOrder) {
               ::testing::StartsWith("## MyIniFile 1.0 by QZ 2004 ##\r\n#Header\r\nVersion=\t1108\r\n#Chassis\r\n"));
 }
 
+TEST(ChassisFile, ADamagedPolarSetKeepsWhatItsArraysShare) {
+  // Five responses announced, four there: one with a short level array, one
+  // whose frequencies end early, one with no points, one without phase.
+  ScriptedInteraction ui;
+  const auto c = LoadText(ChassisText(1108,
+                                      "PolarAnz=5\n"
+                                      "Polar1Ebene=7\nPolar1Winkel=0\nPolar1F=100;200;300\nPolar1A=90;91\n"
+                                      "Polar1P=1;2;3\n"
+                                      "Polar2Ebene=1\nPolar2Winkel=-30\nPolar2F=100;0;300\nPolar2A=80;81;82\n"
+                                      "Polar3Ebene=0\nPolar3Winkel=30\nPolar3F=\nPolar3A=\n"
+                                      "Polar4Ebene=0\nPolar4Winkel=60\nPolar4Datei=x hor 60.frd\n"
+                                      "Polar4F=100;200\nPolar4A=70;71\n"),
+                          ui);
+  const auto& rs = c->polar.Responses();
+  ASSERT_EQ(rs.size(), 3u);
+  EXPECT_EQ(rs[0].plane, PolarPlane::Horizontal);  // an unknown plane reads as horizontal
+  EXPECT_EQ(rs[0].freq, (std::vector<double>{100, 200}));
+  EXPECT_EQ(rs[0].phase, (std::vector<double>{1, 2}));
+  EXPECT_EQ(rs[1].plane, PolarPlane::Vertical);
+  EXPECT_EQ(rs[1].freq, (std::vector<double>{100}));
+  EXPECT_FALSE(rs[1].HasPhase());
+  EXPECT_EQ(rs[2].fileName, "x hor 60.frd");
+  // Written again, the set reads back as it is.
+  ScratchDir dir;
+  SaveChassisFile(dir / "p.ZCH", *c);
+  auto again = std::make_unique<Chassis>(DefaultChassis());
+  ASSERT_TRUE(LoadChassisFile(*again, dir / "p.ZCH", ui));
+  EXPECT_EQ(again->polar, c->polar);
+}
+
 TEST(ChassisFile, CurvesEndWithAZeroFrequency) {
   ScratchDir dir;
   auto c = std::make_unique<Chassis>(DefaultChassis());

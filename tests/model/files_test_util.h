@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <cmath>
@@ -147,6 +148,24 @@ inline Chassis MakeFullChassis(int seed) {
   c.filters = 77 + seed;
   c.publicationDate = "14.03.2011";
   c.originalFileName = "tief" + std::to_string(seed) + ".ZCH";
+  // A polar set of three responses of 599 points; the vertical one has no
+  // phase column.
+  std::vector<PolarResponse> polar;
+  for (const auto& [plane, angle] : {std::pair{PolarPlane::Horizontal, 0.0}, std::pair{PolarPlane::Horizontal, 37.5},
+                                     std::pair{PolarPlane::Vertical, -180.0}}) {
+    PolarResponse r;
+    r.plane = plane;
+    r.angle = angle;
+    r.fileName = "Tieftöner " + std::to_string(seed) + (plane == PolarPlane::Horizontal ? " hor " : " ver ") +
+                 std::to_string(static_cast<int>(angle)) + ".frd";
+    for (int i = 0; i < kMaxCurvePoints - 1; ++i) {
+      r.freq.push_back(Q(20.0 * std::pow(1000.0, i / 598.0)));
+      r.level.push_back(Q(88.0 - angle / 20.0 + std::sin(i * 0.07 + seed)));
+      if (plane == PolarPlane::Horizontal) r.phase.push_back(Q(179.0 * std::sin(i * 0.03 + angle)));
+    }
+    polar.push_back(std::move(r));
+  }
+  c.polar = PolarSet(std::move(polar));
   return c;
 }
 
