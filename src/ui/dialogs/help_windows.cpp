@@ -47,6 +47,12 @@ darunter die Gruppenlaufzeit. Die Seite <i>Sprungantwort</i> zeigt oben die Spru
 Impulsantwort auf Achse, von 1 ms vor dem Einsatz bis 5, 10, 20 oder 50 ms (Auswahl <i>bis</i>). Alle
 Kurven sind auf den Spitzenwert der Gesamtbox bezogen; so sieht man, ob der Hochtöner vor dem Tieftöner
 einsetzt und wie lange ein Bassreflexgehäuse nachschwingt.</li>
+<li><b>Gemessene Abstrahlung:</b> Wer jedes Chassis in der Box auf Achse und unter Winkeln misst
+(waagerecht, wenn möglich auch senkrecht, in Schritten von 10&deg; oder 15&deg;), benennt die Dateien mit
+Ebene und Winkel, z.&nbsp;B. <i>Tieftöner hor -30.frd</i>, <i>30_H.txt</i> oder <i>Tieftöner ver 60.frd</i>, und liest
+sie im Chassis-Editor mit <i>Polardaten importieren &hellip;</i> alle auf einmal ein. Gilt der gemessene
+Frequenzgang &bdquo;im Gehäuse&ldquo; und ist er eingeschaltet, kommen die Richtungen dieses Chassis dann aus der
+Messung statt aus dem Modell; das Spinorama sagt es in seiner Unterzeile.</li>
 <li><b>Vergleichen:</b> <i>Bearbeiten &rarr; Projekt als Referenz merken</i> (Strg+R) zeichnet den jetzigen Stand
 zum Vergleich mit. Jede Änderung lässt sich mit <i>Undo</i> (Strg+Z) zurücknehmen.</li>
 <li><b>Feinschliff:</b> Zum Optimieren markierte Weichenbauteile verbessert der <i>Weichenoptimierer</i>
