@@ -23,8 +23,10 @@ std::size_t Index(PolarPlane p) { return static_cast<std::size_t>(p); }
 
 }  // namespace
 
+bool MeasuredInTheBox(const Chassis& c) { return c.responseSource == 5 && c.useMeasuredAmplitude; }
+
 bool PolarSetInUse(const Chassis& c) {
-  return !c.polar.Empty() && c.responseSource == 5 && c.useMeasuredAmplitude && PolarCoverage(c.polar) != 0;
+  return !c.polar.Empty() && MeasuredInTheBox(c) && PolarCoverage(c.polar) != 0;
 }
 
 std::string PolarSetUnusedText(const Chassis& c) {

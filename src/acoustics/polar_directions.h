@@ -12,8 +12,10 @@
 
 namespace sonvex {
 
-// The set describes the box being simulated only when the chassis's response
-// was measured in it (condition 5) and that measured response is in use.
+// The chassis's response was measured in the box being simulated
+// (condition 5) and that measured response is in use.
+bool MeasuredInTheBox(const Chassis& c);
+// The set describes the box being simulated only then; it needs a 0° file.
 bool PolarSetInUse(const Chassis& c);
 
 // Why a chassis's set is not used, in German; empty when it is used or when

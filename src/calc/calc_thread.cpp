@@ -239,13 +239,16 @@ void CalcThread::DetectChanges() {
   for (int c = 0; c < chassisCount; ++c) {
     const Chassis& ch = updated.chassis[c];
     // The enclosure type decides whether the baffle item checks a port.
-    // The measured polar set enters the baffle item's direction table.
+    // The measured polar set enters the baffle item's direction table, and
+    // so do the switches that put it in use. (A set shared with the old
+    // project compares at once.)
+    const bool polarChanged = !(ch.polar == old.chassis[c].polar) ||
+                              (!ch.polar.Empty() && MeasuredInTheBox(ch) != MeasuredInTheBox(old.chassis[c]));
     if (!(updated.baffles[c] == old.baffles[c]) || ch.sourceDepth != old.chassis[c].sourceDepth ||
-        updated.enclosures[c].type != old.enclosures[c].type || !(ch.polar == old.chassis[c].polar) ||
-        PolarSetInUse(ch) != PolarSetInUse(old.chassis[c])) {
+        updated.enclosures[c].type != old.enclosures[c].type || polarChanged) {
       states_.Baffle(c) = "F";
       states_.WholeBox() = "F";
-      if (ch.responseSource == 5 && ch.useMeasuredAmplitude) states_.Chassis(c) = "F";
+      if (MeasuredInTheBox(ch)) states_.Chassis(c) = "F";
     }
     if (!(updated.enclosures[c] == old.enclosures[c]) || !(ch == old.chassis[c]) ||
         updated.baffles[c].outletDiameter != old.baffles[c].outletDiameter) {

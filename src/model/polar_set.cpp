@@ -150,7 +150,12 @@ std::string PolarSetSummary(const PolarSet& set) {
       ++n;
     }
     text += ", " + std::string(PlaneName(plane)) + " ";
-    text += n == 0 ? std::string("keine") : PolarAngleText(lo) + " bis " + PolarAngleText(hi);
+    if (n == 0)
+      text += "keine";
+    else if (lo == hi)
+      text += PolarAngleText(lo);
+    else
+      text += PolarAngleText(lo) + " bis " + PolarAngleText(hi);
   }
   text += set.HasPhase() ? ", mit Phase" : ", ohne Phase (nur Beträge)";
   return text;
