@@ -159,6 +159,10 @@ TEST(ShortString, MalformedUtf8IsCutSafely) {
 TEST(SwapChassis, ExchangesTwoSlotsWithOptionalEnclosureAndBaffle) {
   auto p = MakeNewProject();
   p->chassis[1].name = "Tieftöner";
+  PolarResponse measured;
+  measured.freq = {100};
+  measured.level = {90};
+  p->chassis[1].polar = PolarSet({measured});  // the measured off-axis responses go with the chassis
   p->enclosures[1].type = 2;
   p->baffles[1].outletDiameter = 0.17;
   p->amplifiers[0].crossover[0].type = PartChassis;
@@ -167,6 +171,8 @@ TEST(SwapChassis, ExchangesTwoSlotsWithOptionalEnclosureAndBaffle) {
 
   SwapChassis(*p, 1, 4);
   EXPECT_EQ(p->chassis[4].name, "Tieftöner");
+  EXPECT_EQ(p->chassis[4].polar, before->chassis[1].polar);
+  EXPECT_TRUE(p->chassis[1].polar.Empty());
   EXPECT_EQ(p->enclosures[4].type, 2);
   EXPECT_EQ(p->baffles[4].outletDiameter, 0.17);
   EXPECT_EQ(p->chassis[1], before->chassis[4]);
