@@ -364,10 +364,16 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   polarState_ = new QLabel;
   polarState_->setObjectName("polarStateLabel");
   polarState_->setWordWrap(true);
+  // Room for the summary, the directions and the note, so that the grids
+  // above do not jump when the note comes or goes.
+  polarState_->setMinimumHeight(3 * polarState_->fontMetrics().lineSpacing());
+  polarState_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   polarState_->setToolTip(
       QText("Richtungen: 0 auf Achse; 1–20 unter 30°, 60°, 90°, 120° und 150° nach oben, links, unten und rechts; "
             "21 nach hinten; 22–29 in der Ebene der Schallwand"));
-  mg->addWidget(polarState_, 6, 0, 1, 4);
+  // Three grids wide, not four: on a screen that makes the page scroll
+  // sideways more of the text stays in view.
+  mg->addWidget(polarState_, 6, 0, 1, 3);
   right->addWidget(measured);
   h->addLayout(right, 1);
 
