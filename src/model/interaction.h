@@ -26,6 +26,9 @@ class Interaction {
   // "Projekte (*.ZPJ)|*.ZPJ".
   virtual std::optional<std::filesystem::path> PickOpenFile(std::string_view caption, std::string_view filter,
                                                             const std::filesystem::path& folder) = 0;
+  // The same for several files at once; no file when the user cancels.
+  virtual std::vector<std::filesystem::path> PickOpenFiles(std::string_view caption, std::string_view filter,
+                                                           const std::filesystem::path& folder) = 0;
   virtual std::optional<std::filesystem::path> PickSaveFile(std::string_view caption, std::string_view filter,
                                                             const std::filesystem::path& folder,
                                                             std::string_view defaultName) = 0;
@@ -52,6 +55,10 @@ class ConsoleInteraction : public Interaction {
   std::optional<std::filesystem::path> PickOpenFile(std::string_view, std::string_view,
                                                     const std::filesystem::path&) override {
     return std::nullopt;
+  }
+  std::vector<std::filesystem::path> PickOpenFiles(std::string_view, std::string_view,
+                                                   const std::filesystem::path&) override {
+    return {};
   }
   std::optional<std::filesystem::path> PickSaveFile(std::string_view, std::string_view, const std::filesystem::path&,
                                                     std::string_view) override {

@@ -24,6 +24,15 @@ std::optional<std::filesystem::path> ScriptedInteraction::PickOpenFile(std::stri
   return f;
 }
 
+std::vector<std::filesystem::path> ScriptedInteraction::PickOpenFiles(std::string_view caption, std::string_view filter,
+                                                                      const std::filesystem::path&) {
+  asked.push_back({"openFiles", std::string(caption), std::string(filter)});
+  if (fileLists.empty()) return {};
+  auto f = fileLists.front();
+  fileLists.pop_front();
+  return f;
+}
+
 std::optional<std::filesystem::path> ScriptedInteraction::PickSaveFile(std::string_view caption,
                                                                        std::string_view filter,
                                                                        const std::filesystem::path&, std::string_view) {

@@ -16,7 +16,7 @@ namespace sonvex {
 class ScriptedInteraction : public Interaction {
  public:
   struct Question {
-    std::string kind;     // "choose", "message", "open", "save", "edit"
+    std::string kind;     // "choose", "message", "open", "openFiles", "save", "edit"
     std::string text;     // message, caption
     std::string options;  // captions, filter or format
     std::vector<std::string> values{};  // the values a value dialog was opened with
@@ -24,6 +24,7 @@ class ScriptedInteraction : public Interaction {
 
   std::deque<int> buttons;                                    // answers to ChooseButton
   std::deque<std::optional<std::filesystem::path>> files;     // answers to PickOpenFile / PickSaveFile
+  std::deque<std::vector<std::filesystem::path>> fileLists;   // answers to PickOpenFiles (empty: cancel)
   std::deque<std::optional<std::vector<std::string>>> edits;  // answers to EditValues (nullopt: cancel)
   std::vector<Question> asked;
 
@@ -31,6 +32,8 @@ class ScriptedInteraction : public Interaction {
   void ShowMessage(std::string_view message) override;
   std::optional<std::filesystem::path> PickOpenFile(std::string_view caption, std::string_view filter,
                                                     const std::filesystem::path& folder) override;
+  std::vector<std::filesystem::path> PickOpenFiles(std::string_view caption, std::string_view filter,
+                                                   const std::filesystem::path& folder) override;
   std::optional<std::filesystem::path> PickSaveFile(std::string_view caption, std::string_view filter,
                                                     const std::filesystem::path& folder,
                                                     std::string_view defaultName) override;

@@ -69,6 +69,16 @@ std::optional<std::filesystem::path> QtInteraction::PickOpenFile(std::string_vie
   return PathFromUtf8(name.toStdString());
 }
 
+std::vector<std::filesystem::path> QtInteraction::PickOpenFiles(std::string_view caption, std::string_view filter,
+                                                                const std::filesystem::path& folder) {
+  const QStringList names =
+      QFileDialog::getOpenFileNames(Owner(), QText(caption), QText(Utf8FromPath(folder)), ConvertFileFilter(filter));
+  std::vector<std::filesystem::path> files;
+  files.reserve(static_cast<std::size_t>(names.size()));
+  for (const QString& name : names) files.push_back(PathFromUtf8(name.toStdString()));
+  return files;
+}
+
 std::optional<std::filesystem::path> QtInteraction::PickSaveFile(std::string_view caption, std::string_view filter,
                                                                  const std::filesystem::path& folder,
                                                                  std::string_view defaultName) {

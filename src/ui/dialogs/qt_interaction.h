@@ -42,6 +42,8 @@ class QtInteraction : public Interaction {
   void ShowMessage(std::string_view message) override;
   std::optional<std::filesystem::path> PickOpenFile(std::string_view caption, std::string_view filter,
                                                     const std::filesystem::path& folder) override;
+  std::vector<std::filesystem::path> PickOpenFiles(std::string_view caption, std::string_view filter,
+                                                   const std::filesystem::path& folder) override;
   std::optional<std::filesystem::path> PickSaveFile(std::string_view caption, std::string_view filter,
                                                     const std::filesystem::path& folder,
                                                     std::string_view defaultName) override;

@@ -29,6 +29,7 @@
 
 #include "acoustics/editor_values.h"
 #include "acoustics/enclosure.h"
+#include "acoustics/polar_directions.h"
 #include "acoustics/voice_coil_fit.h"
 #include "calc/file_load.h"
 #include "model/chassis_file.h"
@@ -37,11 +38,14 @@
 #include "model/interaction.h"
 #include "model/measurement_import.h"
 #include "model/number_text.h"
+#include "model/polar_import.h"
+#include "model/polar_set.h"
 #include "ui/dialogs/field_binder.h"
 #include "ui/dialogs/field_number.h"
 #include "ui/dialogs/help_text_window.h"
 #include "ui/dialogs/window_place.h"
 #include "ui/document/project_document.h"
+#include "ui/editors/polar_import_dialog.h"
 #include "ui/editors/voice_coil_fit_window.h"
 
 namespace sonvex {
@@ -200,6 +204,7 @@ ChassisEditorWindow::ChassisEditorWindow(ProjectDocument& doc, Settings& setting
       ui_(ui),
       chassis_(std::make_unique<Chassis>()),
       openedChassis_(std::make_unique<Chassis>()) {
+  execDialog = [](QDialog& d) { return d.exec(); };
   // A new project, a load, undo or a reference swap close the editor
   // without applying.
   connect(&doc_, &ProjectDocument::aboutToReplaceProject, this, [this] {
@@ -348,6 +353,27 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   importRow->addWidget(changeLevel);
   importRow->addWidget(importImpedance);
   mg->addLayout(importRow, 0, 0, 1, 4);
+  // The polar set: measured off-axis responses of the chassis in its box.
+  auto* polarRow = new QHBoxLayout;
+  QPushButton* importPolar = MakeButton("Polardaten importieren ...", "importPolarButton");
+  removePolarButton_ = MakeButton("Polardaten entfernen", "removePolarButton");
+  polarRow->addWidget(importPolar);
+  polarRow->addWidget(removePolarButton_);
+  polarRow->addStretch();
+  mg->addLayout(polarRow, 5, 0, 1, 4);
+  polarState_ = new QLabel;
+  polarState_->setObjectName("polarStateLabel");
+  polarState_->setWordWrap(true);
+  // Room for the summary, the directions and the note, so that the grids
+  // above do not jump when the note comes or goes.
+  polarState_->setMinimumHeight(3 * polarState_->fontMetrics().lineSpacing());
+  polarState_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  polarState_->setToolTip(
+      QText("Richtungen: 0 auf Achse; 1–20 unter 30°, 60°, 90°, 120° und 150° nach oben, links, unten und rechts; "
+            "21 nach hinten; 22–29 in der Ebene der Schallwand"));
+  // Three grids wide, not four: on a screen that makes the page scroll
+  // sideways more of the text stays in view.
+  mg->addWidget(polarState_, 6, 0, 1, 3);
   right->addWidget(measured);
   h->addLayout(right, 1);
 
@@ -355,6 +381,12 @@ void ChassisEditorWindow::BuildChassisPage(QWidget* page) {
   connect(useImpedance, &QCheckBox::clicked, this, [this] { UseImpedanceClick(); });
   connect(rearClosed, &QCheckBox::clicked, this, [this] { RearClosedClick(); });
   connect(combo, &QComboBox::activated, this, [this] { MeasuringConditionChosen(); });
+  // Whether the polar set is used follows the condition and the switch as
+  // they are shown, before "Ok".
+  connect(combo, &QComboBox::currentIndexChanged, this, [this] { RefreshPolarState(); });
+  connect(useResponse, &QCheckBox::toggled, this, [this] { RefreshPolarState(); });
+  connect(importPolar, &QPushButton::clicked, this, [this] { ImportPolarClick(); });
+  connect(removePolarButton_, &QPushButton::clicked, this, [this] { RemovePolarClick(); });
   connect(importResponse, &QPushButton::clicked, this, [this] { ImportResponseClick(); });
   connect(importImpedance, &QPushButton::clicked, this, [this] { ImportImpedanceClick(); });
   connect(changeLevel, &QPushButton::clicked, this, [this] { ChangeLevelClick(); });
@@ -734,6 +766,7 @@ void ChassisEditorWindow::Fill() {
   diaphragmShape_->setCurrentIndex(w.diaphragmShape >= 0 && w.diaphragmShape <= 2 ? w.diaphragmShape : -1);
   ApplyCommonCabinetLock();
   loading_ = false;
+  RefreshPolarState();
   // Shows the type's rows and, unless entered, the estimated losses.
   TypeChanged();
 }
@@ -976,6 +1009,45 @@ void ChassisEditorWindow::ChangeLevelClick() {
   Apply();
   if (!AskLevelShift(*chassis_, ui_)) return;
   Fill();
+}
+
+void ChassisEditorWindow::ImportPolarClick() {
+  const std::vector<std::filesystem::path> paths = ui_.PickOpenFiles(
+      "Polardaten importieren", ImportFileFilter(MeasurementKind::FrequencyResponse), settings_.chassisFolder);
+  if (paths.empty()) return;
+  const Project& p = doc_.CurrentProject();
+  PolarImportDialog dialog(ReadPolarFiles(paths), p.fMin, p.fMax, ui_, this);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  chassis_->polar = dialog.Set();
+  RefreshPolarState();
+}
+
+void ChassisEditorWindow::RemovePolarClick() {
+  chassis_->polar = PolarSet{};
+  RefreshPolarState();
+}
+
+void ChassisEditorWindow::RefreshPolarState() {
+  const PolarSet& set = chassis_->polar;
+  removePolarButton_->setEnabled(!set.Empty());
+  if (set.Empty()) {
+    polarState_->setText(QText(PolarSetSummary(set)));
+    return;
+  }
+  QStringList lines;
+  lines << QText(PolarSetSummary(set));
+  const std::uint32_t coverage = PolarCoverage(set);
+  lines << QText(coverage == 0 ? std::string("aus Messung: keine Richtung")
+                               : "aus Messung: Richtungen " + DirectionListText(coverage));
+  // The measuring condition and the switch of the measured response as the
+  // controls show them.
+  const auto shown = std::make_unique<Chassis>();
+  shown->polar = set;
+  const int cond = measuringCondition_->currentIndex();
+  shown->responseSource = cond >= 0 ? static_cast<std::int16_t>(cond + 1) : chassis_->responseSource;
+  shown->useMeasuredAmplitude = chassisFields_.Check(&Chassis::useMeasuredAmplitude)->isChecked();
+  if (const std::string unused = PolarSetUnusedText(*shown); !unused.empty()) lines << QText(unused);
+  polarState_->setText(lines.join(QChar('\n')));
 }
 
 void ChassisEditorWindow::VoiceCoilFitClick() {

@@ -12,6 +12,7 @@
 
 #include "model/project.h"
 #include "model/settings.h"
+#include "ui/dialogs/dialog_runner.h"
 #include "ui/dialogs/field_binder.h"
 
 class QComboBox;
@@ -71,6 +72,11 @@ class ChassisEditorWindow : public QDialog {
   void ImportResponseClick();
   void ImportImpedanceClick();
   void ChangeLevelClick();
+  // "Polardaten importieren ...": several measurement files, checked in the
+  // import dialog, become the copy's polar set; "Polardaten entfernen"
+  // takes it away. Either goes into the project with "Ok".
+  void ImportPolarClick();
+  void RemovePolarClick();
   void VoiceCoilFitClick();
   void LoadChassisClick();
   void SaveChassisClick();
@@ -84,6 +90,11 @@ class ChassisEditorWindow : public QDialog {
   QTableWidget* Grid(int k) const { return grids_.at(static_cast<std::size_t>(k)); }  // FA, FAP, FI, FIP
   HelpTextWindow* HelpWindow() const { return help_; }
   VoiceCoilFitWindow* VoiceCoilFit() const { return voiceCoilFit_; }
+  QLabel* PolarState() const { return polarState_; }
+
+  // How the editor runs its modal dialogs (the polar import); tests fill
+  // and confirm them instead.
+  DialogRunner execDialog;
 
  signals:
   // The editor opened on a chassis or closed (the main window's menus follow).
@@ -115,6 +126,10 @@ class ChassisEditorWindow : public QDialog {
   void FillGrids();
   void ApplyGrids();
   void ApplyCommonCabinetLock();
+  // The text about the copy's polar set: what it holds, which directions
+  // come from it and, with the measuring condition and the switch of the
+  // measured response as the controls show them, why it is not used.
+  void RefreshPolarState();
   void SetTypeButtonsEnabled();
   int SelectedType() const;
 
@@ -158,6 +173,8 @@ class ChassisEditorWindow : public QDialog {
   QWidget* picture_ = nullptr;
   QGroupBox* rearGroup_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
+  QPushButton* removePolarButton_ = nullptr;
+  QLabel* polarState_ = nullptr;
   HelpTextWindow* help_ = nullptr;
   VoiceCoilFitWindow* voiceCoilFit_ = nullptr;
 };
