@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "acoustics/baffle.h"
 #include "acoustics/baffle_reference.h"
+#include "acoustics/polar_directions.h"
 
 namespace {
 
@@ -51,5 +53,34 @@ void BM_BaffleProduction599(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BaffleProduction599)->Unit(benchmark::kMillisecond);
+
+// A measured polar set of 70 files (10° steps, both planes) with 599 points
+// each put into the table: what a set adds to the baffle item.
+void BM_PolarSet599(benchmark::State& state) {
+  const Case c;
+  std::vector<sonvex::PolarResponse> rs;
+  for (sonvex::PolarPlane plane : {sonvex::PolarPlane::Horizontal, sonvex::PolarPlane::Vertical}) {
+    for (int a = -170; a <= 180; a += 10) {
+      if (plane == sonvex::PolarPlane::Vertical && (a == 0 || a == 180)) continue;
+      sonvex::PolarResponse r;
+      r.plane = plane;
+      r.angle = a;
+      for (int k = 0; k < 599; ++k) {
+        r.freq.push_back(20.0 * std::pow(1000.0, (k + 0.5) / 598.0));
+        r.level.push_back(85.0 - std::abs(a) / 20.0 * (1 + k / 300.0));
+        r.phase.push_back(std::remainder(-3.0 * k - a, 360.0));
+      }
+      rs.push_back(std::move(r));
+    }
+  }
+  const sonvex::PolarSet set(std::move(rs));
+  auto table = std::make_unique<sonvex::DirectionTable>();
+  sonvex::ComputeBaffle(c.w, c.freq, 600, 0.0, *table);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(sonvex::ApplyPolarSet(set, c.freq, 600, *table));
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_PolarSet599)->Unit(benchmark::kMillisecond);
 
 }  // namespace

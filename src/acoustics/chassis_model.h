@@ -34,9 +34,9 @@ std::string SimulateChassis(const Chassis& c, const Enclosure& enclosure, const 
                             ComplexCurve& z, ComplexCurve& excursion, ComplexCurve& rear, ComplexCurve& front);
 
 // Value of a measured curve (frequencies xs, values ys, ended by the first
-// frequency not above 0 or by the end of the shorter list; 0 for an empty one) at frequency x: linear between neighbours, the end
-// values outside the measured range, then smoothed over the points within the
-// relative distance `width` of x when width > 0.
+// frequency not above 0 or by the end of the shorter list; 0 for an empty one) at frequency x: linear between
+// neighbours, the end values outside the measured range, then smoothed over the points within the relative distance
+// `width` of x when width > 0.
 double InterpolateLevel(std::span<const double> xs, std::span<const double> ys, double width, double x);
 
 // Measured phase (radians) at frequency x, interpolated linearly; across the

@@ -25,9 +25,7 @@ std::size_t Index(PolarPlane p) { return static_cast<std::size_t>(p); }
 
 bool MeasuredInTheBox(const Chassis& c) { return c.responseSource == 5 && c.useMeasuredAmplitude; }
 
-bool PolarSetInUse(const Chassis& c) {
-  return !c.polar.Empty() && MeasuredInTheBox(c) && PolarCoverage(c.polar) != 0;
-}
+bool PolarSetInUse(const Chassis& c) { return !c.polar.Empty() && MeasuredInTheBox(c) && PolarCoverage(c.polar) != 0; }
 
 std::string PolarSetUnusedText(const Chassis& c) {
   if (c.polar.Empty() || PolarSetInUse(c)) return {};
@@ -100,7 +98,8 @@ std::uint32_t ApplyPolarSet(const PolarSet& set, const FreqArray& freq, int last
   if (mask == 0) return 0;
   const PolarRatios ratios(set, freq, lastIndex);
   // The rear axis from the horizontal plane where it reaches 180°.
-  const PolarPlane rearPlane = ratios.Covers(PolarPlane::Horizontal, 180) ? PolarPlane::Horizontal : PolarPlane::Vertical;
+  const PolarPlane rearPlane =
+      ratios.Covers(PolarPlane::Horizontal, 180) ? PolarPlane::Horizontal : PolarPlane::Vertical;
   for (int i = 0; i < ratios.Count(); ++i) {
     DirectionRow& row = table[static_cast<std::size_t>(i)];
     const Complex d0 = row[0];

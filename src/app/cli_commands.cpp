@@ -445,8 +445,8 @@ int RunPolarExportCommand(const PolarExportOptions& o, std::ostream& out, std::o
     return kExitCalcErrors;
   }
   try {
-    const auto files = WriteModelPolarFiles(thread.Result(), o.slot - 1, o.step, o.folder,
-                                            Utf8FromPath(o.project.filename()));
+    const auto files =
+        WriteModelPolarFiles(thread.Result(), o.slot - 1, o.step, o.folder, Utf8FromPath(o.project.filename()));
     out << files.size() << " Dateien geschrieben: " << Utf8FromPath(o.folder) << "\n";
   } catch (const std::exception& e) {
     err << e.what() << "\n";

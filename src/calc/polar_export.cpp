@@ -79,8 +79,8 @@ std::vector<std::filesystem::path> WriteModelPolarFiles(const CalcResult& r, int
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   std::vector<std::filesystem::path> files;
-  std::string prefix = chassis >= 0 && chassis < kChassisSlots ? r.chassisName[static_cast<std::size_t>(chassis)].Str()
-                                                                : std::string();
+  std::string prefix =
+      chassis >= 0 && chassis < kChassisSlots ? r.chassisName[static_cast<std::size_t>(chassis)].Str() : std::string();
   // A chassis name may hold characters a file name cannot.
   for (char& ch : prefix)
     if (ch == '/' || ch == '\\' || ch == ':') ch = '-';

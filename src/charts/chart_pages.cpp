@@ -362,7 +362,8 @@ std::string SpinoramaSubtitle(const CalcResult& r) {
     any = any || measured != 0;
   }
   if (!any || !r.valid) return std::string(kSpinoramaModelled);
-  return all ? "30 Richtungen der Box aus Messungen" : "30 Richtungen der Box, teilweise gemessen";
+  return all ? "Schätzung aus 30 Richtungen der Box, aus Messungen"
+             : "Schätzung aus 30 Richtungen der Box, teilweise gemessen";
 }
 
 // Fills a curve from one of the spinorama curves.

@@ -10,8 +10,8 @@ namespace sonvex {
 namespace {
 
 const std::vector<PolarResponse>& NoResponses() {
-  static const std::vector<PolarResponse> none;
-  return none;
+  static const std::vector<PolarResponse> kNone;
+  return kNone;
 }
 
 PolarPlane OtherPlane(PolarPlane p) {
@@ -165,8 +165,6 @@ bool SamePolarAngle(double a, double b) { return a == b || (std::fabs(a) == 180 
 
 std::string PolarAngleText(double angle) { return FormatNumber(angle, 8) + "°"; }
 
-std::string_view PlaneName(PolarPlane plane) {
-  return plane == PolarPlane::Horizontal ? "horizontal" : "vertikal";
-}
+std::string_view PlaneName(PolarPlane plane) { return plane == PolarPlane::Horizontal ? "horizontal" : "vertikal"; }
 
 }  // namespace sonvex

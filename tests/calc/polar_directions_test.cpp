@@ -95,7 +95,8 @@ TEST(PolarDirections, AtFifteenDegreeStepsTheThirtyDegreeDirectionsAreTheFiles) 
     for (int s = 1; s <= 5; ++s) {
       const double theta = 30.0 * s;
       const Complex r = CPolar(std::pow(10.0, -theta / 200), theta * kDeg);
-      for (int side = 0; side < 4; ++side) ExpectComplex(row[4 * (s - 1) + 1 + side], CMul(d0, r), "step " + std::to_string(s));
+      for (int side = 0; side < 4; ++side)
+        ExpectComplex(row[4 * (s - 1) + 1 + side], CMul(d0, r), "step " + std::to_string(s));
     }
     ExpectComplex(row[21], CMul(d0, CPolar(std::pow(10.0, -18.0 / 20), kPi)), "rear axis from the horizontal 180°");
     // The baffle plane: the mean of the four 90° ratios, here all alike.
@@ -227,7 +228,8 @@ TEST(PolarDirections, UsedOnlyForAResponseMeasuredInTheBoxAndFollowedByTheIncrem
   thread.ComputeUntilDone();
   const auto full = Compute(*p);
   EXPECT_EQ(thread.Result().polarMeasured[0], kAllPolarDirections);
-  for (int i = 0; i < full->freqCount; ++i) EXPECT_EQ(thread.Result().boxPressure[i][25].re, full->boxPressure[i][25].re);
+  for (int i = 0; i < full->freqCount; ++i)
+    EXPECT_EQ(thread.Result().boxPressure[i][25].re, full->boxPressure[i][25].re);
   thread.StartCalc(*without);
   thread.ComputeUntilDone();
   EXPECT_EQ(thread.Result().polarMeasured[0], 0u);

@@ -206,9 +206,10 @@ TEST_F(ChartPages, SpinoramaSubtitleSaysWhereTheDirectionsComeFrom) {
   };
   const Case cases[] = {
       {{kAllPolarDirections, kAllPolarDirections, kAllPolarDirections, kAllPolarDirections},
-       "30 Richtungen der Box aus Messungen"},
-      {{kAllPolarDirections, 0, 0, 0}, "30 Richtungen der Box, teilweise gemessen"},
-      {{kAllPolarDirections, 0x7, kAllPolarDirections, kAllPolarDirections}, "30 Richtungen der Box, teilweise gemessen"},
+       "Schätzung aus 30 Richtungen der Box, aus Messungen"},
+      {{kAllPolarDirections, 0, 0, 0}, "Schätzung aus 30 Richtungen der Box, teilweise gemessen"},
+      {{kAllPolarDirections, 0x7, kAllPolarDirections, kAllPolarDirections},
+       "Schätzung aus 30 Richtungen der Box, teilweise gemessen"},
       {{0, 0, 0, 0}, "Schätzung aus 30 simulierten Richtungen der Box, keine Messung"},
   };
   for (const Case& c : cases) {

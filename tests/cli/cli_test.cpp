@@ -877,8 +877,8 @@ TEST_F(CliTest, OptimizeEndingWorseThanItsStartKeepsTheStartValues) {
 TEST_F(CliTest, PolarImportStoresASetAndCalcReportsItsDirections) {
   const fs::path sample = fs::path(SONVEX_DATA_DIR) / "Projekte" / "Default.ZPJ";
   const fs::path frd = dir_ / "frd";
-  const ProgramRun exported = Cli({"polar-export", sample.string(), "--slot", "1", frd.string(), "--step", "30",
-                                   "--data", dir_.string()});
+  const ProgramRun exported =
+      Cli({"polar-export", sample.string(), "--slot", "1", frd.string(), "--step", "30", "--data", dir_.string()});
   ASSERT_EQ(exported.status, 0) << exported.err;
   std::vector<std::string> files;
   for (const auto& e : fs::directory_iterator(frd)) files.push_back(e.path().string());
@@ -902,9 +902,10 @@ TEST_F(CliTest, PolarImportStoresASetAndCalcReportsItsDirections) {
   EXPECT_EQ(nlohmann::json::parse(ReadFile(dir_ / "p.json"))["PolarMeasured"], nlohmann::json::parse("[[], []]"));
 
   // In use in the three-way sample: its midrange's directions all come from measurement.
-  ASSERT_EQ(Calc(fs::path(SONVEX_DATA_DIR) / "Projekte" / "Dreiweg-Standbox.ZPJ", {"--json", (dir_ / "d.json").string()})
-                .status,
-            0);
+  ASSERT_EQ(
+      Calc(fs::path(SONVEX_DATA_DIR) / "Projekte" / "Dreiweg-Standbox.ZPJ", {"--json", (dir_ / "d.json").string()})
+          .status,
+      0);
   const auto measured = nlohmann::json::parse(ReadFile(dir_ / "d.json"))["PolarMeasured"];
   ASSERT_EQ(measured.size(), 3u);
   EXPECT_TRUE(measured[0].empty());

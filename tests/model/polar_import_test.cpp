@@ -35,8 +35,8 @@ TEST(PolarFileName, PlaneAndSignedAngle) {
       {"H+15.frd", PolarAngle{H, 15}},
       {"V-150.txt", PolarAngle{V, -150}},
       {"Tieftöner hor 7,5.frd", PolarAngle{H, 7.5}},
-      {"mid ver 7.5", PolarAngle{V, 7.5}},         // no extension: ".5" belongs to the angle
-      {"SB17 hor 30.frd", PolarAngle{H, 30}},      // the number of the type is no angle
+      {"mid ver 7.5", PolarAngle{V, 7.5}},            // no extension: ".5" belongs to the angle
+      {"SB17 hor 30.frd", PolarAngle{H, 30}},         // the number of the type is no angle
       {"driver vertical 90.frd", PolarAngle{V, 90}},  // "ver" inside "driver" is no marker
       {"mid_V_-45.frd", PolarAngle{V, -45}},
       {"-60_h.frd", PolarAngle{H, -60}},
@@ -102,11 +102,13 @@ TEST(PolarFiles, EveryFaultHasItsGermanMessage) {
       {"unreadable", {File("a hor 0.frd"), ReadPolarFile(dir / "fehlt hor 30.frd")}, "kann nicht gelesen werden"},
       {"no angle in the name", {File("a hor 0.frd"), File("a.frd")}, "lassen sich Ebene und Winkel nicht lesen"},
       {"duplicate angle", {File("a hor 0.frd"), File("a hor 30.frd"), File("30_H.txt")}, "denselben Winkel (30°)"},
-      {"180 and -180 are one angle", {File("a hor 0.frd"), File("a hor 180.frd"), File("a hor -180.frd")},
+      {"180 and -180 are one angle",
+       {File("a hor 0.frd"), File("a hor 180.frd"), File("a hor -180.frd")},
        "denselben Winkel"},
       {"no 0°", {File("a hor 30.frd"), File("a hor 60.frd")}, "keine Datei hat den Winkel 0°"},
       {"a single file", {File("a hor 0.frd")}, "mindestens zwei Dateien"},
-      {"no overlap with the grid", {File("a hor 0.frd"), File("a hor 30.frd", 21000, 40000)},
+      {"no overlap with the grid",
+       {File("a hor 0.frd"), File("a hor 30.frd", 21000, 40000)},
        "außerhalb des Frequenzbereichs des Projekts"},
       {"angle beyond 180", {File("a hor 0.frd"), File("a hor 190.frd")}, "nicht zwischen -180° und 180°"},
   };
@@ -160,8 +162,7 @@ TEST(PolarCoverage, FollowsTheMeasuredAnglesOfEachPlane) {
       {"right side to 180, mirrored to the left",
        SetOf({{H, 0}, {H, 30}, {H, 60}, {H, 90}, {H, 120}, {H, 150}, {H, 180}}),
        Bits({0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 21})},
-      {"both planes to 90 at 45° steps",
-       SetOf({{H, 0}, {H, 45}, {H, 90}, {V, 45}, {V, 90}}),
+      {"both planes to 90 at 45° steps", SetOf({{H, 0}, {H, 45}, {H, 90}, {V, 45}, {V, 90}}),
        Bits({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 22, 23, 24, 25, 26, 27, 28, 29})},
       {"both sides measured: no mirror", SetOf({{H, 0}, {H, 30}, {H, 60}, {H, 90}, {H, -30}, {H, -60}}),
        Bits({0, 2, 4, 6, 8, 12})},

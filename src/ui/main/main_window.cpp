@@ -638,7 +638,10 @@ void MainWindow::FoldersClick() {
 void MainWindow::ChassisItemClick(int n) {
   const OpenEditorFlags& open = doc_->OpenEditors();
   if (n < 1 || n > doc_->CurrentProject().chassisCount || open.chassis || open.optimizer) return;
-  if (chassisEditor_ == nullptr) chassisEditor_ = new ChassisEditorWindow(*doc_, settings_, ui_, this);
+  if (chassisEditor_ == nullptr) {
+    chassisEditor_ = new ChassisEditorWindow(*doc_, settings_, ui_, this);
+    chassisEditor_->execDialog = RunDialog();  // its polar import window, as every dialog of the program
+  }
   chassisEditor_->Open(n - 1);
   chassisEditor_->setWindowTitle(QText("Chassis " + std::to_string(n) + ", Einbau und Schallwand editieren"));
   chassisEditor_->show();
