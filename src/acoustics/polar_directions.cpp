@@ -13,15 +13,14 @@ namespace {
 
 constexpr double kDegree = kPi / 180;
 
-// An angle difference wrapped into (−π, π].
-double Wrap(double x) {
-  x = std::remainder(x, 2 * kPi);
-  return x <= -kPi ? x + 2 * kPi : x;
-}
-
 std::size_t Index(PolarPlane p) { return static_cast<std::size_t>(p); }
 
 }  // namespace
+
+double WrapPhase(double radians) {
+  const double x = std::remainder(radians, 2 * kPi);
+  return x <= -kPi ? x + 2 * kPi : x;
+}
 
 bool MeasuredInTheBox(const Chassis& c) { return c.responseSource == 5 && c.useMeasuredAmplitude; }
 
@@ -85,7 +84,7 @@ PolarRatio PolarRatios::LevelAndPhase(PolarPlane plane, double angle, int i) con
   if (bracket->a == bracket->b) return a;
   const PolarRatio b = Entry(plane, bracket->b, i);
   const double u = bracket->u;
-  return {a.dB + u * (b.dB - a.dB), a.phase + u * Wrap(b.phase - a.phase)};
+  return {a.dB + u * (b.dB - a.dB), a.phase + u * WrapPhase(b.phase - a.phase)};
 }
 
 Complex PolarRatios::At(PolarPlane plane, double angle, int i) const {

@@ -53,6 +53,9 @@ class PolarRatios {
   bool withPhase_ = false;
 };
 
+// A phase difference in radians wrapped into (−π, π]: the short way round.
+double WrapPhase(double radians);
+
 // Replaces the directions of `table` that `set` covers (grid entries up to
 // `lastIndex`, ended by a frequency not above 0) and returns the coverage
 // mask (bit k: direction k from measurement; polar_set.h). Direction 0 stays.

@@ -436,6 +436,8 @@ int RunPolarExportCommand(const PolarExportOptions& o, std::ostream& out, std::o
     err << "Chassis " << o.slot << " gibt es im Projekt nicht (Chassis 1 bis " << ChassisInUse(*p) << ").\n";
     return kExitBadInput;
   }
+  // The model's own directions: a set of the chassis stays out of them.
+  p->chassis[static_cast<std::size_t>(o.slot - 1)].polar = PolarSet{};
   ConsoleHost host;
   CalcThread thread(&host, false, std::chrono::milliseconds(0));
   thread.StartFullCalc(*p);

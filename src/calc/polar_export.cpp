@@ -3,6 +3,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "acoustics/polar_directions.h"
 #include "model/file_io.h"
 #include "model/result_export.h"
 #include "numeric/constants.h"
@@ -22,11 +23,6 @@ int ModelDirection(PolarPlane plane, int angle) {
   else
     side = angle > 0 ? 3 : 1;
   return 4 * (s - 1) + 1 + side;
-}
-
-double Wrap(double x) {
-  x = std::remainder(x, 2 * kPi);
-  return x <= -kPi ? x + 2 * kPi : x;
 }
 
 }  // namespace
@@ -54,10 +50,10 @@ std::vector<ModelPolarResponse> ModelPolarResponses(const CalcResult& r, int cha
         const Complex pa = CMul(front, r.directionsFront[c][fi][static_cast<std::size_t>(da)]);
         const Complex pb = CMul(front, r.directionsFront[c][fi][static_cast<std::size_t>(db)]);
         const double la = 20 * std::log10(CAbs(pa) + 1e-50), lb = 20 * std::log10(CAbs(pb) + 1e-50);
-        const double phase = CArg(pa) + u * Wrap(CArg(pb) - CArg(pa));
+        const double phase = CArg(pa) + u * WrapPhase(CArg(pb) - CArg(pa));
         m.freq.push_back(r.freq[fi]);
         m.level.push_back(la + u * (lb - la) + 112);
-        m.phase.push_back(Wrap(phase) * 180 / kPi);
+        m.phase.push_back(WrapPhase(phase) * 180 / kPi);
       }
       out.push_back(std::move(m));
     }

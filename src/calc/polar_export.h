@@ -26,6 +26,8 @@ struct ModelPolarResponse {
 // ±step … ±(180 − step). The model knows the directions at multiples of 30°;
 // an angle between two of them takes level and phase from its neighbours
 // with the interpolation a polar set uses (level in dB, phase the short way).
+// Where the chassis's polar set is in use, `r` holds the measured directions:
+// compute `r` without the set for the model's own.
 std::vector<ModelPolarResponse> ModelPolarResponses(const CalcResult& r, int chassis, int step);
 
 // "<prefix> hor -30.frd", "<prefix> ver 60.frd": names the import reads back.
